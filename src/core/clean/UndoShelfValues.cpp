@@ -1,0 +1,28 @@
+#include "clean/UndoShelf.h"
+
+#include "platform/Hash.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kelvora {
+
+int UndoShelf::Sweep::daysLeft(Date now) const {
+    double days = std::ceil(secondsBetween(now, expires) / 86400.0);
+    return static_cast<int>(std::max(1.0, days));
+}
+
+} // namespace kelvora
+
+using namespace kelvora;
+
+std::size_t
+std::hash<UndoShelf::Entry::File>::operator()(const UndoShelf::Entry::File& v) const noexcept {
+    return hashAll(v.original, v.stored);
+}
+std::size_t std::hash<UndoShelf::Entry>::operator()(const UndoShelf::Entry& v) const noexcept {
+    return hashAll(v.id, v.label, v.kind, v.location, v.bytes, v.files);
+}
+std::size_t std::hash<UndoShelf::Sweep>::operator()(const UndoShelf::Sweep& v) const noexcept {
+    return hashAll(v.id, v.date, v.expires, v.entries);
+}

@@ -1,0 +1,214 @@
+#pragma once
+
+#include "model/ScanResult.h"
+#include "platform/Date.h"
+#include "platform/Url.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace kelvora {
+
+// The running count of files one scan looked at; every lister and sizer adds to it.
+struct FileCounter {
+    int64_t count = 0;
+};
+
+// Last-used and date-added dates of an application.
+struct AppUsage {
+    std::optional<Date> lastOpened;
+    std::optional<Date> added;
+    bool operator==(const AppUsage&) const = default;
+};
+
+struct SimulatorDevice {
+    std::string udid;
+    std::string name;
+    std::string runtime;
+    bool isAvailable = true;
+    bool isBooted = false;
+    std::optional<Date> lastBooted;
+    URL folder;
+    bool operator==(const SimulatorDevice&) const = default;
+};
+
+// What the container engine reports it could reclaim, in bytes.
+struct DockerUsage {
+    std::string tool;
+    int64_t images = 0;
+    int64_t buildCache = 0;
+    int64_t stoppedContainers = 0;
+    int64_t total = 0;
+    bool operator==(const DockerUsage&) const = default;
+};
+
+struct MailAccount {
+    std::string name;
+    ScanItem::MailInfo::Copy copy = ScanItem::MailInfo::Copy::unknown;
+    bool operator==(const MailAccount&) const = default;
+};
+using MailAccounts = std::map<std::string, MailAccount>;
+
+struct ToolOutput {
+    int32_t status = 0;
+    std::string output;
+};
+
+using ItemsAndAccess = std::pair<std::vector<ScanItem>, FolderAccess>;
+using ProgressFunction = std::function<void(const std::string& step, int index)>;
+
+// The settings of a scan and its outside world as replaceable functions; every category
+// scanner is a method of it. A plain value: copy it, change settings, scan.
+struct DiskScanner {
+    // 1-4
+    URL home;
+    URL tempDirectory;
+    std::function<std::vector<RunningApp>()> runningApps;
+    std::function<Date()> now;
+    // 5-19
+    double logAge = 604800;
+    std::optional<std::string> ownBundleID;
+    std::vector<URL> applicationFolders;
+    std::function<std::optional<AppUsage>(const URL&)> appUsage;
+    URL downloadsFolder;
+    double downloadsAge = 604800;
+    std::vector<std::string> neverTouch;
+    std::vector<URL> duplicateFolders;
+    bool privateFoldersAllowed = true;
+    int64_t duplicateMinSize = 1'000'000;
+    int64_t largeSize = 1'000'000'000;
+    int64_t oldSize = 200'000'000;
+    double oldAge = 31536000;
+    double staleAfter = 15552000;
+    double projectStaleAfter = 7776000;
+    // 20-34
+    std::function<std::vector<SimulatorDevice>()> simulators;
+    bool includeDocker = false;
+    std::function<std::optional<DockerUsage>()> docker;
+    double aiSessionAge = 2592000;
+    std::optional<std::string> ollamaTool;
+    URL appleModelsFolder;
+    std::function<bool(const std::string&)> isInstalled;
+    double leftoverQuietPeriod = 1209600;
+    std::function<MailAccounts()> mailAccounts;
+    double screenshotAge = 2592000;
+    int64_t messagesMinSize = 5'000'000;
+    std::function<int64_t(const URL&)> purgeableSpace;
+    std::function<std::vector<Date>()> localSnapshots;
+    int macOSMajorVersion = 0;
+    std::function<std::vector<std::string>()> processPaths;
+
+    // Empty functions take the live sources; no application folders means the default two.
+    DiskScanner(URL home, URL tempDirectory,
+                std::optional<std::vector<URL>> applicationFolders = std::nullopt,
+                std::function<std::vector<RunningApp>()> runningApps = {},
+                std::function<std::optional<AppUsage>(const URL&)> appUsage = {},
+                std::function<Date()> now = {});
+
+    // A scanner of the current user's home with every live source.
+    static DiskScanner live();
+
+    // ---- Environment and shared helpers ----
+    static std::vector<RunningApp> liveRunningApps();
+    static std::set<std::string> runningProcessNames();
+    static DiskSpace diskSpace(const URL& url);
+    static const std::vector<std::string>& privateFolderNames();
+    bool mayRead(const URL& url) const;
+    std::vector<URL> regularFiles(const URL& url, FileCounter& counter) const;
+
+    // ---- Tool runner and process helpers ----
+    static std::optional<ToolOutput>
+    runTool(const std::string& tool, const std::vector<std::string>& arguments, double timeout);
+    static std::vector<std::string> runningProcessPaths();
+    std::optional<Date> modificationDate(const URL& url) const;
+    std::optional<Date> newestChange(const URL& folder, FileCounter& counter) const;
+
+    // ---- Size measurement ----
+    // What removing each group of URLs frees, measured in one parallel walk.
+    std::vector<int64_t> freedSizes(const std::vector<std::vector<URL>>& groups,
+                                    FileCounter& counter) const;
+
+    // ---- Scan pipeline ----
+    static const std::vector<std::string>& scanSteps();
+    ScanResult scan(const ProgressFunction& progress = {}) const;
+    std::vector<ScanItem> scanCachesOnly() const;
+
+    // ---- Caches, logs, temp files and the Trash ----
+    std::vector<ScanItem> scanCaches(const std::vector<RunningApp>& apps,
+                                     FileCounter& counter) const;
+    static std::optional<RunningApp> appUsing(const std::string& cacheFolder,
+                                              const std::vector<RunningApp>& apps);
+    std::vector<ScanItem> scanLogs(FileCounter& counter) const;
+    std::vector<ScanItem> scanTempLeftovers(FileCounter& counter) const;
+    static std::optional<int32_t> onnxOwnerPID(const std::string& folderName);
+    ItemsAndAccess scanTrash(FileCounter& counter) const;
+    // (further cache/log/temp/Trash helpers)
+
+    // ---- Applications, leftovers, downloads ----
+    std::vector<ScanItem> scanApps(const std::vector<RunningApp>& apps, FileCounter& counter) const;
+    std::vector<URL> appBundles() const;
+    std::vector<URL> leftoverFiles(const std::string& bundleID, const std::string& name) const;
+    bool canMove(const URL& url) const;
+    static std::optional<AppUsage> spotlightUsage(const URL& url);
+    // The installed application with this bundle identifier, searched in the given folders.
+    static std::optional<URL> applicationURL(const std::string& bundleID,
+                                             const std::vector<URL>& folders);
+    std::vector<ScanItem> scanLeftovers(const std::vector<RunningApp>& apps,
+                                        FileCounter& counter) const;
+    ItemsAndAccess scanDownloads(FileCounter& counter) const;
+    // (further application, leftover and download helpers)
+
+    // ---- User files, duplicates, large and old files, Mail, screenshots ----
+    struct Candidate {
+        URL url;
+        int64_t size = 0;
+        int64_t allocated = 0;
+        std::string inode;
+        Date created{};
+        Date modified{};
+    };
+    std::vector<Candidate> userFiles(const std::unordered_set<std::string>& excluding,
+                                     FileCounter& counter) const;
+    std::vector<ScanItem> scanDuplicates(const std::vector<Candidate>& candidates) const;
+    std::vector<ScanItem> scanLargeAndOld(const std::vector<Candidate>& candidates,
+                                          Date cutoff) const;
+    ItemsAndAccess scanMail(const std::vector<RunningApp>& apps, FileCounter& counter) const;
+    static MailAccounts liveMailAccounts();
+    std::vector<ScanItem> scanScreenshots(FileCounter& counter) const;
+    // (further user-file, duplicate, mail and screenshot helpers)
+
+    // ---- Developer files ----
+    std::vector<ScanItem> scanProjects(const std::vector<std::string>& processPaths,
+                                       FileCounter& counter) const;
+    std::vector<ScanItem> scanDerivedData(FileCounter& counter) const;
+    std::vector<ScanItem> scanDeviceSupport(FileCounter& counter) const;
+    std::vector<ScanItem> scanSimulators(FileCounter& counter) const;
+    static std::vector<SimulatorDevice> liveSimulators(const URL& home);
+    static std::optional<DockerUsage> liveDocker(const URL& home);
+    std::vector<ScanItem> scanDocker(const std::optional<DockerUsage>& usage) const;
+    // (further developer helpers)
+
+    // ---- AI files and local models ----
+    std::vector<ScanItem> scanAI(const std::vector<RunningApp>& apps, FileCounter& counter) const;
+    static std::optional<std::string> findOllama();
+    // (further AI helpers)
+
+    // ---- System Data ----
+    std::vector<ScanItem> purgeableItem() const;
+    std::vector<ScanItem> macOSInstallers(FileCounter& counter) const;
+    std::vector<ScanItem> deviceBackups(FileCounter& counter) const;
+    std::vector<ScanItem> deviceUpdates(FileCounter& counter) const;
+    std::vector<ScanItem> dockerDiskItem(const std::optional<DockerUsage>& usage) const;
+    static int64_t livePurgeable(const URL& url);
+    static std::vector<Date> liveSnapshots();
+    // (further System Data helpers)
+};
+
+} // namespace kelvora

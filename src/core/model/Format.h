@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kelvora::Format {
+
+struct SizeParts {
+    std::string number;
+    std::string unit;
+};
+
+// Decimal units, never TB, a point as decimal separator whatever the locale.
+std::string size(int64_t bytes);
+SizeParts sizeParts(int64_t bytes);
+// How many 4 MB photos the space would hold, grouped by the user's locale.
+std::string photoEquivalent(int64_t bytes);
+std::string timeLeft(double days);
+
+} // namespace kelvora::Format

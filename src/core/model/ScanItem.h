@@ -1,0 +1,225 @@
+#pragma once
+
+#include "model/JunkKind.h"
+#include "platform/Date.h"
+#include "platform/Url.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// One found item: where it is, what removing it touches and frees, and why it may
+// not be removed now. At most one per-category record is set.
+struct ScanItem {
+    struct AppInfo {
+        std::string name;
+        std::string bundleID;
+        std::optional<Date> lastOpened;
+        int leftoverCount = 0;
+        bool operator==(const AppInfo&) const = default;
+    };
+
+    struct DownloadInfo {
+        enum class FileKind { installer, archive };
+        // Why the download can go: the app it installs is installed, the archive was
+        // unpacked, or it was opened (with the date).
+        struct Reason {
+            enum class Case { appInstalled, unpacked, opened };
+            Case which = Case::opened;
+            std::string name;
+            Date date{};
+            static Reason appInstalled(std::string app) {
+                return {Case::appInstalled, std::move(app), {}};
+            }
+            static Reason unpacked(std::string item) {
+                return {Case::unpacked, std::move(item), {}};
+            }
+            static Reason opened(Date when) { return {Case::opened, {}, when}; }
+            bool operator==(const Reason& other) const {
+                if (which != other.which) return false;
+                return which == Case::opened ? date == other.date : name == other.name;
+            }
+        };
+        FileKind fileKind = FileKind::installer;
+        Reason reason;
+        bool operator==(const DownloadInfo&) const = default;
+    };
+
+    struct DuplicateInfo {
+        URL keptCopy;
+        int copies = 0;
+        bool operator==(const DuplicateInfo&) const = default;
+    };
+
+    struct LargeFileInfo {
+        enum class Reason { large, old };
+        Reason reason = Reason::large;
+        std::optional<Date> lastOpened;
+        Date modified{};
+        bool operator==(const LargeFileInfo&) const = default;
+    };
+
+    struct DeveloperInfo {
+        enum class Kind {
+            nodeModules,
+            pythonEnv,
+            rustTarget,
+            swiftBuild,
+            pods,
+            webBuild,
+            gradleBuild,
+            flutterBuild,
+            derivedData,
+            deviceSupport,
+            simulator,
+            dockerImages,
+            dockerBuildCache,
+            dockerContainers,
+        };
+        Kind kind = Kind::nodeModules;
+        std::string owner;
+        std::optional<Date> lastActivity;
+        bool operator==(const DeveloperInfo&) const = default;
+    };
+
+    struct AIInfo {
+        enum class Kind { sessions, cache, oldVersion, updateLeftover, model, appleIntelligence };
+        Kind kind = Kind::sessions;
+        std::string tool;
+        std::string detail;
+        int count = 0;
+        std::optional<Date> lastUsed;
+        std::vector<std::string> owners;
+        bool operator==(const AIInfo&) const = default;
+    };
+
+    struct PhotoInfo {
+        std::string name;
+        int count = 0;
+        int recordings = 0;
+        std::optional<URL> keptPhoto;
+        bool operator==(const PhotoInfo&) const = default;
+    };
+
+    struct MailInfo {
+        enum class Kind { mailAttachments, mailDownloads, messages };
+        enum class Copy { onServer, onlyHere, unknown };
+        Kind kind = Kind::mailAttachments;
+        std::string name;
+        Copy copy = Copy::unknown;
+        int count = 0;
+        int videos = 0;
+        int photos = 0;
+        bool operator==(const MailInfo&) const = default;
+    };
+
+    struct LeftoverInfo {
+        enum class Kind { appFiles, launchAgent };
+        Kind kind = Kind::appFiles;
+        std::string id;
+        std::string name;
+        std::vector<std::string> places;
+        std::optional<Date> lastChanged;
+        bool operator==(const LeftoverInfo&) const = default;
+    };
+
+    struct SystemInfo {
+        enum class Kind { purgeable, macOSInstaller, deviceBackup, deviceUpdate, dockerDisk };
+        Kind kind = Kind::purgeable;
+        std::string name;
+        std::string detail;
+        std::optional<Date> date;
+        int count = 0;
+        bool operator==(const SystemInfo&) const = default;
+    };
+
+    // A command that removes the item instead of deleting its targets.
+    struct Action {
+        std::string tool;
+        std::vector<std::string> arguments;
+        // The tool's last path component and every argument, joined by single blanks.
+        std::string commandLine() const;
+        bool operator==(const Action&) const = default;
+    };
+
+    JunkKind kind = JunkKind::caches;
+    URL location;
+    std::vector<URL> targets;
+    int64_t bytes = 0;
+    std::optional<std::string> inUseBy;
+    Verdict baseVerdict = Verdict::safe;
+    std::optional<std::string> lockedReason;
+    std::optional<AppInfo> app;
+    std::optional<DownloadInfo> download;
+    std::optional<DuplicateInfo> duplicate;
+    std::optional<LargeFileInfo> largeFile;
+    std::optional<DeveloperInfo> developer;
+    std::optional<AIInfo> ai;
+    std::optional<PhotoInfo> photo;
+    std::optional<MailInfo> mail;
+    std::optional<LeftoverInfo> leftover;
+    std::optional<SystemInfo> system;
+    std::optional<Action> action;
+
+    const URL& id() const { return location; }
+    Verdict verdict() const;
+    bool isRemovable() const;
+    bool goesOnShelf() const;
+
+    bool operator==(const ScanItem&) const = default;
+};
+
+// Case names of the records' enumerations (their stored and printed form).
+std::string rawValue(ScanItem::DownloadInfo::FileKind value);
+std::string rawValue(ScanItem::DeveloperInfo::Kind value);
+std::string rawValue(ScanItem::AIInfo::Kind value);
+std::string rawValue(ScanItem::MailInfo::Kind value);
+std::string rawValue(ScanItem::MailInfo::Copy value);
+std::string rawValue(ScanItem::LeftoverInfo::Kind value);
+std::string rawValue(ScanItem::SystemInfo::Kind value);
+std::string rawValue(ScanItem::LargeFileInfo::Reason value);
+std::optional<ScanItem::DeveloperInfo::Kind> developerKindFromRawValue(std::string_view text);
+std::optional<ScanItem::AIInfo::Kind> aiKindFromRawValue(std::string_view text);
+std::optional<ScanItem::MailInfo::Copy> mailCopyFromRawValue(std::string_view text);
+
+} // namespace kelvora
+
+template <> struct std::hash<kelvora::ScanItem::AppInfo> {
+    std::size_t operator()(const kelvora::ScanItem::AppInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::DownloadInfo> {
+    std::size_t operator()(const kelvora::ScanItem::DownloadInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::DuplicateInfo> {
+    std::size_t operator()(const kelvora::ScanItem::DuplicateInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::LargeFileInfo> {
+    std::size_t operator()(const kelvora::ScanItem::LargeFileInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::DeveloperInfo> {
+    std::size_t operator()(const kelvora::ScanItem::DeveloperInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::AIInfo> {
+    std::size_t operator()(const kelvora::ScanItem::AIInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::PhotoInfo> {
+    std::size_t operator()(const kelvora::ScanItem::PhotoInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::MailInfo> {
+    std::size_t operator()(const kelvora::ScanItem::MailInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::LeftoverInfo> {
+    std::size_t operator()(const kelvora::ScanItem::LeftoverInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::SystemInfo> {
+    std::size_t operator()(const kelvora::ScanItem::SystemInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::Action> {
+    std::size_t operator()(const kelvora::ScanItem::Action& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem> {
+    std::size_t operator()(const kelvora::ScanItem& v) const noexcept;
+};

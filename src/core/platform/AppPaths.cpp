@@ -1,0 +1,61 @@
+#include "platform/AppPaths.h"
+
+#include "platform/Url.h"
+
+#include <climits>
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace kelvora::AppPaths {
+
+namespace {
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value ? std::string(value) : std::string();
+}
+} // namespace
+
+std::string home() {
+    std::string value = environment("HOME");
+    if (!value.empty()) return value;
+    if (struct passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+std::string applicationSupport() {
+    std::string value = environment("XDG_DATA_HOME");
+    if (!value.empty() && value[0] == '/') return value;
+    return joinPath(home(), ".local/share");
+}
+
+std::string appDataFolder() {
+    return joinPath(applicationSupport(), kAppName);
+}
+
+std::string configFolder() {
+    std::string value = environment("XDG_CONFIG_HOME");
+    if (value.empty() || value[0] != '/') value = joinPath(home(), ".config");
+    return joinPath(value, kAppName);
+}
+
+std::string settingsFile() {
+    return joinPath(configFolder(), "settings.json");
+}
+
+std::string temporaryDirectory() {
+    std::string value = environment("TMPDIR");
+    return value.empty() ? "/tmp" : value;
+}
+
+std::string executablePath() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+std::string executableFolder() {
+    return parentPath(executablePath());
+}
+
+} // namespace kelvora::AppPaths

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace kelvora {
+
+// Linux has no application bundle; this constant stands for the running application's
+// bundle identifier wherever one is read.
+inline constexpr const char* kBundleID = "app.kelvora.Kelvora";
+inline constexpr const char* kAppName = "Kelvora";
+
+namespace AppPaths {
+
+std::string home();               // $HOME, else the password database
+std::string applicationSupport(); // $XDG_DATA_HOME, else ~/.local/share
+std::string appDataFolder();      // <applicationSupport>/Kelvora
+std::string configFolder();       // $XDG_CONFIG_HOME/Kelvora, else ~/.config/Kelvora
+std::string settingsFile();       // <configFolder>/settings.json
+std::string temporaryDirectory(); // $TMPDIR, else /tmp
+std::string executablePath();     // this process's own executable
+std::string executableFolder();
+
+} // namespace AppPaths
+} // namespace kelvora

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+
+namespace kelvora {
+
+using Date = std::chrono::system_clock::time_point;
+
+inline Date currentDate() {
+    return std::chrono::system_clock::now();
+}
+
+inline Date dateFromEpochSeconds(double seconds) {
+    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(seconds)));
+}
+
+inline double epochSeconds(Date date) {
+    return std::chrono::duration<double>(date.time_since_epoch()).count();
+}
+
+inline Date addSeconds(Date date, double seconds) {
+    return date +
+           std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Seconds from `from` to `to` (negative when `to` is earlier).
+inline double secondsBetween(Date from, Date to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// Stand-ins for "no date": far enough that every age test treats them as never old.
+inline Date distantFuture() {
+    return dateFromEpochSeconds(64092211200.0);
+}
+inline Date distantPast() {
+    return dateFromEpochSeconds(-62135769600.0);
+}
+
+} // namespace kelvora

@@ -1,0 +1,33 @@
+#include "platform/FileLock.h"
+
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace kelvora {
+
+FileLock::FileLock(const std::string& lockPath, bool exclusive) {
+    createDirectories(parentPath(lockPath));
+    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) return;
+    int rc;
+    do {
+        rc = flock(fd_, exclusive ? LOCK_EX : LOCK_SH);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) {
+        flock(fd_, LOCK_UN);
+        close(fd_);
+    }
+}
+
+} // namespace kelvora

@@ -1,0 +1,274 @@
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvora {
+
+namespace {
+
+Date fromTimestamp(const struct statx_timestamp& ts) {
+    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(ts.tv_sec) +
+                                                           std::chrono::nanoseconds(ts.tv_nsec)));
+}
+
+FileType typeOf(uint32_t mode) {
+    if (S_ISREG(mode)) return FileType::regular;
+    if (S_ISDIR(mode)) return FileType::directory;
+    if (S_ISLNK(mode)) return FileType::symlink;
+    return FileType::other;
+}
+
+std::optional<FileInfo> statAt(int dirfd, const char* name, const std::string& path) {
+    struct statx sx {};
+    if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
+              &sx) != 0)
+        return std::nullopt;
+    FileInfo info;
+    info.type = typeOf(sx.stx_mode);
+    info.url = URL::fileURL(path, info.type == FileType::directory);
+    info.name = lastComponent(path);
+    info.hidden = !info.name.empty() && info.name[0] == '.';
+    info.isPackage = info.type == FileType::directory && isPackageName(info.name);
+    info.allocatedSize = static_cast<int64_t>(sx.stx_blocks) * 512;
+    info.logicalSize = static_cast<int64_t>(sx.stx_size);
+    info.linkCount = sx.stx_nlink;
+    info.device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+    info.inode = sx.stx_ino;
+    info.mode = sx.stx_mode;
+    info.owner = sx.stx_uid;
+    info.modified = fromTimestamp(sx.stx_mtime);
+    info.accessed = fromTimestamp(sx.stx_atime);
+    if (sx.stx_mask & STATX_BTIME) info.created = fromTimestamp(sx.stx_btime);
+    return info;
+}
+
+std::string describeErrno(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "permission was refused";
+    case ENOENT:
+        return "it no longer exists";
+    case EEXIST:
+    case ENOTEMPTY:
+        return "something with that name is already there";
+    case EXDEV:
+        return "it is on another disk, and Kelvora moves files only within one disk";
+    case EROFS:
+        return "the disk is read-only";
+    case ENOSPC:
+        return "the disk is full";
+    case EBUSY:
+        return "it is in use";
+    case ENAMETOOLONG:
+        return "its name is too long";
+    default:
+        return std::strerror(error);
+    }
+}
+
+} // namespace
+
+bool isPackageName(const std::string& name) {
+    static const std::array<const char*, 24> extensions = {
+        "app",        "bundle",    "framework",     "plugin",       "kext",
+        "xcarchive",  "appex",     "xpc",           "prefPane",     "qlgenerator",
+        "mdimporter", "saver",     "photoslibrary", "photolibrary", "musiclibrary",
+        "tvlibrary",  "fcpbundle", "logicx",        "rtfd",         "pages",
+        "numbers",    "key",       "xcodeproj",     "xcworkspace"};
+    std::string ext = extensionOf(name);
+    if (ext.empty()) return false;
+    return std::any_of(extensions.begin(), extensions.end(),
+                       [&](const char* e) { return strcasecmp(e, ext.c_str()) == 0; });
+}
+
+std::optional<FileInfo> fileInfo(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    return statAt(AT_FDCWD, path.c_str(), path);
+}
+
+std::optional<FileInfo> fileInfo(const URL& url) {
+    if (!url.isFileURL()) return std::nullopt;
+    return fileInfo(url.path());
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+Listing listFolder(const URL& folder) {
+    Listing listing;
+    const std::string& path = folder.path();
+    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        int error = errno;
+        listing.error = (error == EACCES || error == EPERM)    ? ListError::permissionDenied
+                        : error == ENOENT                      ? ListError::notFound
+                        : (error == ENOTDIR || error == ELOOP) ? ListError::notAFolder
+                                                               : ListError::other;
+        return listing;
+    }
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        listing.error = ListError::other;
+        return listing;
+    }
+    while (struct dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        if (auto info = statAt(dirfd(dir), name, joinPath(path, name)))
+            listing.entries.push_back(std::move(*info));
+    }
+    closedir(dir);
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
+    return listing;
+}
+
+FileResult writeFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string folder = parentPath(path);
+    std::string pattern = joinPath(folder, "." + lastComponent(path) + ".XXXXXX");
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return FileResult::failure("Could not write " + path + ": " + describeErrno(errno));
+    fchmod(fd, 0644);
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = write(fd, data, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int error = errno;
+            close(fd);
+            unlink(name.data());
+            return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
+        }
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (fsync(fd) != 0 || close(fd) != 0) {
+        int error = errno;
+        unlink(name.data());
+        return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
+    }
+    if (rename(name.data(), path.c_str()) != 0) {
+        int error = errno;
+        unlink(name.data());
+        return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
+    }
+    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return FileResult::success();
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string out;
+    char buffer[65536];
+    while (true) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return out;
+}
+
+FileResult createDirectories(const std::string& path) {
+    std::string normal = standardizedPath(path);
+    std::string current;
+    size_t start = normal[0] == '/' ? 1 : 0;
+    if (start) current = "/";
+    while (start <= normal.size()) {
+        size_t end = normal.find('/', start);
+        if (end == std::string::npos) end = normal.size();
+        current = joinPath(current, normal.substr(start, end - start));
+        if (mkdir(current.c_str(), 0755) != 0 && errno != EEXIST)
+            return FileResult::failure("Could not create " + current + ": " + describeErrno(errno));
+        start = end + 1;
+    }
+    struct stat st {};
+    if (stat(normal.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return FileResult::failure("Could not create " + normal + ": something else is there");
+    return FileResult::success();
+}
+
+FileResult moveItem(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return FileResult::success();
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // File systems without the no-replace flag: check, then rename (a narrow race).
+        if (fileExists(to))
+            return FileResult::failure("Could not move " + from + ": " + describeErrno(EEXIST));
+        if (rename(from.c_str(), to.c_str()) == 0) return FileResult::success();
+        error = errno;
+    }
+    return FileResult::failure("Could not move " + from + ": " + describeErrno(error));
+}
+
+namespace {
+int removeEntry(const char* path, const struct stat*, int type, struct FTW*) {
+    int rc = (type == FTW_DP) ? rmdir(path) : unlink(path);
+    return rc == 0 || errno == ENOENT ? 0 : errno;
+}
+} // namespace
+
+FileResult removeItem(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0)
+        return FileResult::failure("Could not remove " + path + ": " + describeErrno(errno));
+    if (!S_ISDIR(st.st_mode)) {
+        if (unlink(path.c_str()) == 0) return FileResult::success();
+        return FileResult::failure("Could not remove " + path + ": " + describeErrno(errno));
+    }
+    int rc = nftw(path.c_str(), removeEntry, 32, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
+    if (rc == 0) return FileResult::success();
+    return FileResult::failure("Could not remove " + path + ": " +
+                               describeErrno(rc > 0 ? rc : errno));
+}
+
+FileResult setModificationDate(const std::string& path, Date date) {
+    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch()).count();
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(ns / 1000000000);
+    times[1].tv_nsec = static_cast<long>(ns % 1000000000);
+    if (times[1].tv_nsec < 0) {
+        times[1].tv_nsec += 1000000000;
+        times[1].tv_sec -= 1;
+    }
+    if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0)
+        return FileResult::success();
+    return FileResult::failure("Could not set the date of " + path + ": " + describeErrno(errno));
+}
+
+} // namespace kelvora

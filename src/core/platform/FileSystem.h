@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/Date.h"
+#include "platform/Url.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvora {
+
+enum class FileType { regular, directory, symlink, other };
+
+// The resource values the scanners read of one file-system item, read without
+// following a symbolic link.
+struct FileInfo {
+    URL url;
+    std::string name;
+    FileType type = FileType::other;
+    bool hidden = false;
+    bool isPackage = false;
+    int64_t allocatedSize = 0; // st_blocks x 512
+    int64_t logicalSize = 0;
+    uint64_t linkCount = 1;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint32_t mode = 0;
+    uint32_t owner = 0;
+    Date modified{};
+    Date accessed{};
+    std::optional<Date> created; // birth time, where the file system reports it
+
+    bool isDirectory() const { return type == FileType::directory; }
+    bool isRegularFile() const { return type == FileType::regular; }
+    bool isSymlink() const { return type == FileType::symlink; }
+};
+
+enum class ListError { none, permissionDenied, notFound, notAFolder, other };
+
+struct Listing {
+    std::vector<FileInfo> entries; // sorted by name, byte-wise
+    ListError error = ListError::none;
+    bool ok() const { return error == ListError::none; }
+};
+
+// A folder whose name ends in one of the bundle extensions is shown and moved as one item.
+bool isPackageName(const std::string& name);
+
+std::optional<FileInfo> fileInfo(const URL& url);
+std::optional<FileInfo> fileInfo(const std::string& path);
+bool fileExists(const std::string& path); // without following a final link
+bool isExecutableFile(const std::string& path);
+// Lists the entries directly inside a folder. Never follows symbolic links; an entry
+// whose values cannot be read is left out.
+Listing listFolder(const URL& folder);
+
+struct FileResult {
+    bool ok = true;
+    std::string reason; // plain words, naming the item
+    explicit operator bool() const { return ok; }
+    static FileResult success() { return {}; }
+    static FileResult failure(std::string reason) { return {false, std::move(reason)}; }
+};
+
+// Writes through a temporary file in the same folder, synced, then renamed into place,
+// so a reader sees the old contents or the new, never a torn file.
+FileResult writeFileAtomically(const std::string& path, std::string_view bytes);
+std::optional<std::string> readFile(const std::string& path);
+FileResult createDirectories(const std::string& path);
+// Moves an item whole. Never replaces an existing item, and never copies: a move
+// to another file system fails with a reason.
+FileResult moveItem(const std::string& from, const std::string& to);
+// Removes a file, a link (not its target) or a folder with everything below it.
+FileResult removeItem(const std::string& path);
+FileResult setModificationDate(const std::string& path, Date date);
+
+} // namespace kelvora

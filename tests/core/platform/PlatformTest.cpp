@@ -1,0 +1,150 @@
+#include "platform/Calendar.h"
+#include "platform/FileSystem.h"
+#include "platform/Iso8601.h"
+#include "platform/Plist.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using kelvora::testing::TempDir;
+
+TEST(Urls, FileAndOwnSchemesKeepTheirPathsAndTexts) {
+    URL file = URL::fileURL("/Users/me/My Files/a.tar.gz");
+    EXPECT_EQ(file.lastPathComponent(), "a.tar.gz");
+    EXPECT_EQ(file.pathExtension(), "gz");
+    EXPECT_EQ(file.deletingLastPathComponent().path(), "/Users/me/My Files");
+    EXPECT_EQ(file.absoluteString(), "file:///Users/me/My%20Files/a.tar.gz");
+    EXPECT_EQ(URL::parse(file.absoluteString()), file);
+    EXPECT_EQ(URL::parse("file:///a%2"), std::nullopt);
+
+    auto purgeable = URL::parse("kelvora-system:purgeable");
+    ASSERT_TRUE(purgeable);
+    EXPECT_FALSE(purgeable->isFileURL());
+    EXPECT_EQ(purgeable->absoluteString(), "kelvora-system:purgeable");
+    EXPECT_EQ(URL::parse("docker:images")->path(), "images");
+    EXPECT_FALSE(URL::parse("no scheme here"));
+
+    EXPECT_EQ(URL::fileURL("/a/./b//c/../d/").standardized().path(), "/a/b/d");
+    EXPECT_EQ(URL::fileURL("/..").standardized().path(), "/");
+    EXPECT_EQ(URL::fileURL(".hidden").pathExtension(), "");
+}
+
+TEST(Urls, ResolvingFollowsLinksOfTheExistingPrefix) {
+    TempDir dir;
+    dir.mkdir("real/inner");
+    ASSERT_EQ(symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
+    URL resolvedDir = dir.url().resolvingSymlinks();
+    EXPECT_EQ(URL::fileURL(dir / "link/inner/missing").resolvingSymlinks().path(),
+              joinPath(resolvedDir.path(), "real/inner/missing"));
+}
+
+TEST(FolderListing, SortedByNameNeverFollowingLinks) {
+    TempDir dir;
+    dir.write("b.txt", "12345");
+    dir.mkdir("a");
+    dir.mkdir("Tool.app/Contents");
+    ASSERT_EQ(symlink("/", (dir / "c-link").c_str()), 0);
+    Listing listing = listFolder(dir.url());
+    ASSERT_TRUE(listing.ok());
+    std::vector<std::string> names;
+    for (const auto& e : listing.entries)
+        names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Tool.app", "a", "b.txt", "c-link"}));
+    EXPECT_TRUE(listing.entries[0].isPackage);
+    EXPECT_EQ(listing.entries[2].logicalSize, 5);
+    EXPECT_TRUE(listing.entries[3].isSymlink());
+
+    EXPECT_EQ(listFolder(URL::fileURL(dir / "missing")).error, ListError::notFound);
+    EXPECT_EQ(listFolder(URL::fileURL(dir / "c-link")).error, ListError::notAFolder);
+}
+
+TEST(FolderListing, PermissionRefusalIsToldApart) {
+    TempDir dir;
+    std::string locked = dir.mkdir("locked");
+    chmod(locked.c_str(), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        // Root reads everything; the refusal needs an ordinary user.
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        chmod(dir.path().c_str(), 0755);
+        _exit(listFolder(URL::fileURL(locked)).error == ListError::permissionDenied ? 0 : 1);
+    }
+    chmod(dir.path().c_str(), 0755);
+    int status = 0;
+    waitpid(child, &status, 0);
+    chmod(locked.c_str(), 0755);
+    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
+    TempDir dir;
+    std::string a = dir.write("a", "first"), b = dir.write("b", "second");
+    FileResult refused = moveItem(a, b);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.reason.find("already there"), std::string::npos);
+    EXPECT_EQ(readFile(b), "second");
+    EXPECT_TRUE(moveItem(a, dir / "c").ok);
+    EXPECT_FALSE(fileExists(a));
+
+    if (fileInfo(std::string("/dev/shm")) &&
+        fileInfo(std::string("/dev/shm"))->device != fileInfo(dir.path())->device) {
+        FileResult across = moveItem(dir / "c", "/dev/shm/kelvora-move-test");
+        EXPECT_FALSE(across.ok);
+        EXPECT_NE(across.reason.find("another disk"), std::string::npos);
+        EXPECT_TRUE(fileExists(dir / "c"));
+    }
+
+    EXPECT_TRUE(writeFileAtomically(b, "replaced").ok);
+    EXPECT_EQ(readFile(b), "replaced");
+    EXPECT_EQ(listFolder(dir.url()).entries.size(), 2u) << "a temporary file was left behind";
+
+    dir.write("tree/x/y/z", "deep");
+    ASSERT_EQ(symlink(dir.path().c_str(), (dir / "tree/x/back").c_str()), 0);
+    EXPECT_TRUE(removeItem(dir / "tree").ok);
+    EXPECT_FALSE(fileExists(dir / "tree"));
+    EXPECT_TRUE(fileExists(b)) << "removal followed a link out of the tree";
+}
+
+TEST(PropertyLists, ReadXmlAndBinaryAlike) {
+    TempDir dir;
+    Json value = {{"Label", "com.example.agent"},
+                  {"ProgramArguments", {"/usr/bin/true", "--flag"}},
+                  {"RunAtLoad", true},
+                  {"Count", 3}};
+    ASSERT_TRUE(writePlist(value, dir / "a.plist", PlistFormat::xml));
+    ASSERT_TRUE(writePlist(value, dir / "b.plist", PlistFormat::binary));
+    EXPECT_EQ(readPlist(dir / "a.plist"), value);
+    EXPECT_EQ(readPlist(dir / "b.plist"), value);
+    EXPECT_EQ(plistString(*readPlist(dir / "b.plist"), "Label"), "com.example.agent");
+    EXPECT_EQ(plistBool(value, "RunAtLoad"), true);
+    EXPECT_FALSE(readPlist(dir / "missing.plist"));
+    dir.write("bad.plist", "garbage");
+    EXPECT_FALSE(readPlist(dir / "bad.plist"));
+
+    std::string withDate = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>When</key>"
+                           "<date>2024-03-01T12:00:00Z</date></dict></plist>";
+    EXPECT_EQ((*parsePlist(withDate))["When"], "2024-03-01T12:00:00Z");
+}
+
+TEST(Dates, IsoTextAndClampingMonthArithmetic) {
+    auto date = parseIso8601("2026-12-06T10:15:13Z");
+    ASSERT_TRUE(date);
+    EXPECT_EQ(formatIso8601(*date), "2026-12-06T10:15:13Z");
+    EXPECT_EQ(parseIso8601("2026-12-06T11:15:13+01:00"), date);
+    EXPECT_FALSE(parseIso8601("2026-12-06 10:15:13"));
+    EXPECT_FALSE(parseIso8601("yesterday"));
+
+    setenv("TZ", "UTC", 1);
+    tzset();
+    Date march31 = Calendar::fromLocal({2024, 3, 31, 12, 0, 0});
+    EXPECT_EQ(Calendar::local(Calendar::addingMonths(march31, -1)).day, 29);
+    Date march31b = Calendar::fromLocal({2023, 3, 31, 12, 0, 0});
+    EXPECT_EQ(Calendar::local(Calendar::addingMonths(march31b, -1)).day, 28);
+    EXPECT_EQ(Calendar::local(Calendar::addingMonths(march31b, -3)).month, 12);
+    EXPECT_EQ(Calendar::formatLocal(march31, "%Y-%m-%dT%H-%M-%S"), "2024-03-31T12-00-00");
+}
