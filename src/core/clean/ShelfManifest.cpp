@@ -45,7 +45,7 @@ std::optional<UndoShelf::Entry::File> decodeFile(const Json& json) {
     if (!json.is_object()) return std::nullopt;
     auto original = stringAt(json, "original");
     auto stored = stringAt(json, "stored");
-    if (!original || !stored || !isPlainName(*stored)) return std::nullopt;
+    if (!original || !stored || !isSingleComponent(*stored)) return std::nullopt;
     if (original->empty() || original->front() != '/') return std::nullopt;
     return UndoShelf::Entry::File{*original, *stored};
 }
@@ -76,7 +76,7 @@ std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
 
 } // namespace
 
-bool isPlainName(const std::string& name) {
+bool isSingleComponent(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
 }
@@ -105,7 +105,7 @@ std::optional<UndoShelf::Sweep> decodeManifest(const std::string& text) {
     auto date = dateAt(json, "date");
     auto expires = dateAt(json, "expires");
     const Json* entries = arrayAt(json, "entries");
-    if (!id || !isPlainName(*id) || !date || !expires || !entries) return std::nullopt;
+    if (!id || !isSingleComponent(*id) || !date || !expires || !entries) return std::nullopt;
     sweep.id = *id;
     sweep.date = *date;
     sweep.expires = *expires;

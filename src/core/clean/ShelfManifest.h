@@ -24,6 +24,6 @@ EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep);
 std::optional<UndoShelf::Sweep> decodeManifest(const std::string& text);
 
 // A name usable as one path component inside the shelf: not empty, no "/", not "." or "..".
-bool isPlainName(const std::string& name);
+bool isSingleComponent(const std::string& name);
 
 } // namespace kelvora

@@ -273,7 +273,8 @@ void UndoShelf::putBackAll(const Sweep& sweep) const {
 // as restored, and dropped from the manifest so a later attempt is not blocked by them.
 std::optional<UndoShelf::Sweep> UndoShelf::putBackLocked(const Entry& entry,
                                                          const Sweep& sweep) const {
-    if (!isPlainName(sweep.id)) throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
+    if (!isSingleComponent(sweep.id))
+        throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
     std::string folder = sweepFolder(sweep.id);
     std::optional<Sweep> current = readManifest(folder);
     if (!current && fileExists(folder)) current = sweep;
@@ -307,7 +308,8 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackLocked(const Entry& entry,
 }
 
 int64_t UndoShelf::empty(const Sweep& sweep) const {
-    if (!isPlainName(sweep.id)) throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
+    if (!isSingleComponent(sweep.id))
+        throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
     RootLock lock(root.path());
     if (auto removed = removeSweepFolder(sweepFolder(sweep.id)); !removed)
         throw Error(removed.reason);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clean/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
 #include "platform/Url.h"
@@ -164,6 +165,17 @@ struct DiskScanner {
                                         FileCounter& counter) const;
     ItemsAndAccess scanDownloads(FileCounter& counter) const;
     // (further application, leftover and download helpers)
+
+    // ---- Installed applications and uninstalling ----
+    std::vector<InstalledApp> installedApps() const;
+    // The removal item of one application bundle with its leftovers, or none when the
+    // application may not be removed.
+    std::optional<ScanItem> uninstallItem(const URL& bundle) const;
+    // The applications of the older list whose identifier the newer list no longer has.
+    static std::vector<InstalledApp> removed(const std::vector<InstalledApp>& older,
+                                             const std::vector<InstalledApp>& newer);
+    // What an application removed elsewhere left in the user's Library, or none.
+    std::optional<ScanItem> leftovers(const InstalledApp& removedApp) const;
 
     // ---- User files, duplicates, large and old files, Mail, screenshots ----
     struct Candidate {
