@@ -150,6 +150,8 @@ struct DiskScanner {
     static std::optional<int32_t> onnxOwnerPID(const std::string& folderName);
     ItemsAndAccess scanTrash(FileCounter& counter) const;
     // (further cache/log/temp/Trash helpers)
+    // Cache folders whose contents their tool downloads again when needed.
+    static const std::set<std::string>& downloadCaches();
 
     // ---- Applications, leftovers, downloads ----
     std::vector<ScanItem> scanApps(const std::vector<RunningApp>& apps, FileCounter& counter) const;
@@ -173,6 +175,7 @@ struct DiskScanner {
         std::string inode;
         Date created{};
         Date modified{};
+        uint64_t links = 1; // hard links of the file, wherever they lie
     };
     std::vector<Candidate> userFiles(const std::unordered_set<std::string>& excluding,
                                      FileCounter& counter) const;
@@ -183,6 +186,26 @@ struct DiskScanner {
     static MailAccounts liveMailAccounts();
     std::vector<ScanItem> scanScreenshots(FileCounter& counter) const;
     // (further user-file, duplicate, mail and screenshot helpers)
+    // Whether a file's contents live only in cloud storage; unset means never,
+    // as no file here is a cloud placeholder.
+    std::function<bool(const std::string& path)> isDataless;
+    static std::optional<std::string> fingerprint(const URL& url, int64_t size);
+    static std::optional<std::string> contentDigest(const URL& url);
+    static std::optional<int64_t> privateSize(const URL& url);
+    static bool looksLikeBackupFolder(const std::string& name);
+    static const Candidate& bestCopy(const std::vector<const Candidate*>& group,
+                                     const URL& downloads);
+    std::optional<URL> mailStore() const;
+    static std::vector<URL> attachmentFolders(const URL& accountFolder);
+    std::vector<ScanItem> mailAttachmentItems(bool inUse, FileCounter& counter) const;
+    std::vector<ScanItem> mailDownloadItem(bool inUse, FileCounter& counter) const;
+    std::vector<ScanItem> messagesItems(bool inUse, FileCounter& counter) const;
+    static MailAccounts parseMailAccounts(const std::string& output);
+    static const std::set<std::string>& videoTypes();
+    static const std::set<std::string>& photoTypes();
+    static const std::set<std::string>& screenshotTypes();
+    std::vector<URL> screenshotFolders() const;
+    std::optional<std::string> screenshotSaveLocation() const;
 
     // ---- Developer files ----
     std::vector<ScanItem> scanProjects(const std::vector<std::string>& processPaths,
