@@ -50,8 +50,11 @@ int64_t readFully(const ReadAt& read, char* buffer, size_t length, int64_t offse
 }
 
 struct FileDescriptor {
-    int fd;
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
     ~FileDescriptor() { close(fd); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int fd;
 };
 
 } // namespace
@@ -91,7 +94,7 @@ std::optional<std::string> contentSha256(const ReadAt& read) {
 std::optional<ReadAt> fileReader(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    auto file = std::make_shared<FileDescriptor>(FileDescriptor{fd});
+    auto file = std::make_shared<FileDescriptor>(fd);
     return ReadAt([file](char* buffer, size_t length, int64_t offset) -> int64_t {
         for (;;) {
             const ssize_t got = pread(file->fd, buffer, length, offset);
