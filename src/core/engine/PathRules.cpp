@@ -1,6 +1,7 @@
 #include "engine/PathRules.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace kelvora {
 
@@ -44,6 +45,17 @@ bool NeverTouch::covers(const ScanItem& item, bool fileURLsOnly) const {
         return (url.isFileURL() || !fileURLsOnly) && touches(url);
     };
     return tested(item.location) || std::any_of(item.targets.begin(), item.targets.end(), tested);
+}
+
+void removeCachesCoveredBy(const std::vector<ScanItem>& aiItems, std::vector<ScanItem>& items) {
+    std::unordered_set<std::string> covered;
+    for (const auto& item : aiItems)
+        covered.insert(item.location.resolvingSymlinks().path());
+    if (covered.empty()) return;
+    std::erase_if(items, [&](const ScanItem& item) {
+        return item.kind == JunkKind::caches &&
+               covered.count(item.location.resolvingSymlinks().path()) > 0;
+    });
 }
 
 } // namespace kelvora

@@ -31,4 +31,8 @@ private:
     std::vector<std::string> paths_;
 };
 
+// Drops the cache items that an AI item stands for (same place once links are
+// resolved), so that one folder is offered once.
+void removeCachesCoveredBy(const std::vector<ScanItem>& aiItems, std::vector<ScanItem>& items);
+
 } // namespace kelvora

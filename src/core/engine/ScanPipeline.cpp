@@ -12,17 +12,6 @@ void append(std::vector<ScanItem>& items, std::vector<ScanItem> more) {
                  std::make_move_iterator(more.end()));
 }
 
-void removeCachesCoveredByAI(std::vector<ScanItem>& items, const std::vector<ScanItem>& ai) {
-    std::unordered_set<std::string> covered;
-    for (const auto& item : ai)
-        covered.insert(item.location.resolvingSymlinks().path());
-    if (covered.empty()) return;
-    std::erase_if(items, [&](const ScanItem& item) {
-        return item.kind == JunkKind::caches &&
-               covered.count(item.location.resolvingSymlinks().path()) > 0;
-    });
-}
-
 std::unordered_set<std::string> reportedPaths(const std::vector<ScanItem>& items) {
     std::unordered_set<std::string> paths;
     for (const auto& item : items) {
@@ -100,7 +89,7 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
 
     progressTo(progress, 6);
     auto ai = scanAI(apps, counter);
-    removeCachesCoveredByAI(items, ai);
+    removeCachesCoveredBy(ai, items);
     append(items, std::move(ai));
 
     progressTo(progress, 7);
