@@ -35,7 +35,7 @@ protected:
     }
 
     std::string agent(const std::string& label, const Json& extra = Json::object()) {
-        Json dict = {{"Label", label}, {"ProgramArguments", {"/bin/sleep", "300"}}};
+        Json dict = {{"Label", label}, {"ProgramArguments", {"/bin/sleep", "120"}}};
         dict.update(extra);
         std::string path = dir / ("home/Library/LaunchAgents/" + label + ".plist");
         createDirectories(parentPath(path));
