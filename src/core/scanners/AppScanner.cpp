@@ -90,6 +90,10 @@ std::optional<std::string> runningName(const std::vector<RunningApp>& apps,
     return std::nullopt;
 }
 
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
 bool isWritable(const std::string& path) {
     return access(path.c_str(), W_OK) == 0;
 }
@@ -133,25 +137,30 @@ std::vector<DiskScanner::AppBundleEntry> DiskScanner::appBundles() const {
 std::vector<URL> DiskScanner::leftoverFiles(const std::string& bundleID,
                                             const std::string& name) const {
     URL library = home.appending("Library");
-    std::vector<std::string> places = {
-        "Application Support/" + bundleID,
-        "Preferences/" + bundleID + ".plist",
-        "Saved Application State/" + bundleID + ".savedState",
-        "HTTPStorages/" + bundleID,
-        "HTTPStorages/" + bundleID + ".binarycookies",
-        "WebKit/" + bundleID,
-        "Cookies/" + bundleID + ".binarycookies",
-    };
-    if (name.size() > 3) places.push_back("Application Support/" + name);
+    std::vector<std::string> places;
+    // Identifiers and names come from the bundle itself; one that is no plain file name
+    // would point outside the application's own places.
+    if (isPlainName(bundleID))
+        places = {
+            "Application Support/" + bundleID,
+            "Preferences/" + bundleID + ".plist",
+            "Saved Application State/" + bundleID + ".savedState",
+            "HTTPStorages/" + bundleID,
+            "HTTPStorages/" + bundleID + ".binarycookies",
+            "WebKit/" + bundleID,
+            "Cookies/" + bundleID + ".binarycookies",
+        };
+    if (name.size() > 3 && isPlainName(name)) places.push_back("Application Support/" + name);
     std::set<std::string> found;
     struct stat info {};
     for (const auto& place : places) {
         std::string path = joinPath(library.path(), place);
         if (stat(path.c_str(), &info) == 0) found.insert(path);
     }
-    for (const auto& entry : listFolder(library.appending("LaunchAgents")).entries)
-        if (entry.url.pathExtension() == "plist" && startsWith(entry.name, bundleID + "."))
-            found.insert(entry.url.path());
+    if (isPlainName(bundleID))
+        for (const auto& entry : listFolder(library.appending("LaunchAgents")).entries)
+            if (entry.url.pathExtension() == "plist" && startsWith(entry.name, bundleID + "."))
+                found.insert(entry.url.path());
     std::vector<URL> files;
     for (const auto& path : found)
         files.push_back(URL::fileURL(path));

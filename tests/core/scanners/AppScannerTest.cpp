@@ -137,6 +137,15 @@ TEST(LeftoverFiles, FindsExistingSupportFilesSortedAndOnce) {
     EXPECT_TRUE(f.scanner().leftoverFiles("com.example.none", "None").empty());
 }
 
+TEST(LeftoverFiles, IdentifiersThatAreNoFileNamesReachNothing) {
+    AppFixture f;
+    f.dir.mkdir("home/Documents");
+    f.dir.mkdir("home/Library/Application Support");
+    f.dir.write("home/Library/LaunchAgents/.hidden.plist");
+    for (const std::string id : {"../../Documents", "", "..", "."})
+        EXPECT_TRUE(f.scanner().leftoverFiles(id, "../../Documents").empty()) << id;
+}
+
 TEST(CanMove, NeedsTheItemAndItsFolderWritable) {
     TempDir dir;
     std::string open = dir.mkdir("open");
