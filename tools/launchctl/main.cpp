@@ -153,6 +153,8 @@ std::optional<pid_t> spawn(const std::string& program, const Json& dict) {
         setsid();
         pid_t grandchild = fork();
         if (grandchild == 0) {
+            // A group of its own, so that stopping the job also stops what it started.
+            setpgid(0, 0);
             enterJobEnvironment(dict);
             std::vector<char*> argv;
             for (auto& argument : arguments)
