@@ -178,6 +178,7 @@ TEST(ScanApps, ListsApplicationsNotOpenedSinceTheCutOff) {
     auto noDates = f.bundle("NoDates.app", "com.example.nodates");
     f.usage[noDates] = AppUsage{};
     f.dir.write("home/Library/Preferences/com.example.old.plist", std::string(5000, 'p'));
+    sync(); // allocated sizes settle late
 
     FileCounter counter;
     auto items = f.scanner().scanApps({}, counter);
@@ -229,6 +230,7 @@ TEST(ScanApps, SuiteFolderIsRemovedWholeAndLockedWhenNotWritable) {
     AppFixture f;
     auto app = f.bundle("Foo Suite/Foo.app", "com.example.foo");
     f.dir.write("Applications/Foo Suite/readme.txt", std::string(8000, 'r'));
+    sync(); // allocated sizes settle late
     f.lastOpened(app, 400);
     FileCounter counter;
     auto items = f.scanner().scanApps({}, counter);

@@ -4,6 +4,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDir;
@@ -73,6 +74,7 @@ TEST(ScanLeftovers, GroupsTheFilesOfARemovedApplication) {
     f.file("Application Support/com.example.tool/data.db", 20, std::string(4000, 'd'));
     std::string support = f.folder("Application Support/com.example.tool");
     std::string prefs = f.file("Preferences/com.example.tool.plist", 16);
+    sync(); // allocated sizes settle late
 
     auto items = f.scan();
     ASSERT_EQ(items.size(), 1u);
