@@ -154,17 +154,42 @@ struct DiskScanner {
     static const std::set<std::string>& downloadCaches();
 
     // ---- Applications, leftovers, downloads ----
+    // An application bundle and, when it sits in a folder of its own, that folder.
+    struct AppBundleEntry {
+        URL app;
+        std::optional<URL> installFolder;
+        bool operator==(const AppBundleEntry&) const = default;
+    };
+    struct InstalledAppKey {
+        std::string key; // the name lower-cased, letters and digits only
+        std::string name;
+    };
+    struct NamedSupportFolder {
+        std::string name;
+        std::vector<std::string> folders;
+    };
     std::vector<ScanItem> scanApps(const std::vector<RunningApp>& apps, FileCounter& counter) const;
-    std::vector<URL> appBundles() const;
+    std::vector<AppBundleEntry> appBundles() const;
+    static std::vector<AppBundleEntry> appBundles(const URL& folder);
     std::vector<URL> leftoverFiles(const std::string& bundleID, const std::string& name) const;
-    bool canMove(const URL& url) const;
+    static bool canMove(const URL& url);
     static std::optional<AppUsage> spotlightUsage(const URL& url);
     // The installed application with this bundle identifier, searched in the given folders.
     static std::optional<URL> applicationURL(const std::string& bundleID,
                                              const std::vector<URL>& folders);
     std::vector<ScanItem> scanLeftovers(const std::vector<RunningApp>& apps,
                                         FileCounter& counter) const;
+    std::set<std::string> installedMakers() const;
+    std::vector<ScanItem> leftoverLaunchAgents(FileCounter& counter) const;
+    static std::string readableName(const std::string& bundleID);
+    static const std::map<std::string, NamedSupportFolder>& namedSupportFolders();
     ItemsAndAccess scanDownloads(FileCounter& counter) const;
+    std::vector<InstalledAppKey> installedAppKeys() const;
+    static std::optional<std::string> matchingApp(const std::string& installerName,
+                                                  const std::vector<InstalledAppKey>& installed);
+    std::optional<ScanItem::DownloadInfo>
+    judgeDownload(const URL& url, const std::string& name, const std::set<std::string>& names,
+                  const std::vector<InstalledAppKey>& installed, Date cutoff) const;
     // (further application, leftover and download helpers)
 
     // ---- User files, duplicates, large and old files, Mail, screenshots ----
