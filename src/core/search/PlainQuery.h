@@ -16,7 +16,17 @@ namespace kelvora {
 // A file search described in plain words ("big videos older than a year"): which kinds of
 // file, size bounds, change and last-use dates, folders of the home folder and name part.
 struct PlainQuery {
-    enum class Kind { videos, photos, screenshots, pdfs, archives, diskImages, audio, apps, documents };
+    enum class Kind {
+        videos,
+        photos,
+        screenshots,
+        pdfs,
+        archives,
+        diskImages,
+        audio,
+        apps,
+        documents
+    };
 
     // One search result, identified by its URL.
     struct Hit {

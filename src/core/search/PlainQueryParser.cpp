@@ -15,7 +15,9 @@ using Kind = PlainQuery::Kind;
 const char* const kCountWords = "(\\d+|a|an|one|two|three|six)";
 const char* const kUnitWords = "(days?|weeks?|months?|years?)";
 
-std::regex makePattern(const std::string& text) { return std::regex(text, std::regex::ECMAScript); }
+std::regex makePattern(const std::string& text) {
+    return std::regex(text, std::regex::ECMAScript);
+}
 
 const std::regex& sizePattern() {
     static const std::regex re = makePattern(
@@ -25,10 +27,10 @@ const std::regex& sizePattern() {
 }
 
 const std::regex& notOpenedPattern() {
-    static const std::regex re =
-        makePattern(std::string("(?:not opened|haven'?t opened|unused|not used)\\s*(?:in|for|since)?"
-                                "\\s*") +
-                    kCountWords + "\\s*" + kUnitWords);
+    static const std::regex re = makePattern(
+        std::string("(?:not opened|haven'?t opened|unused|not used)\\s*(?:in|for|since)?"
+                    "\\s*") +
+        kCountWords + "\\s*" + kUnitWords);
     return re;
 }
 
@@ -45,7 +47,8 @@ const std::regex& inTheLastPattern() {
 }
 
 const std::regex& agoPattern() {
-    static const std::regex re = makePattern(std::string(kCountWords) + "\\s*" + kUnitWords + " ago");
+    static const std::regex re =
+        makePattern(std::string(kCountWords) + "\\s*" + kUnitWords + " ago");
     return re;
 }
 
@@ -71,7 +74,8 @@ std::string lowercasedASCII(std::string text) {
 
 void replaceAll(std::string& text, const std::string& what, const std::string& with) {
     if (what.empty()) return;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
 }
 
@@ -121,7 +125,8 @@ struct QuotedName {
 // The first straight or curly quoted run of at least one character, found character by
 // character so that the curly quotes' bytes are never taken apart.
 std::optional<QuotedName> firstQuotedName(const std::string& text) {
-    for (size_t start = 0; start < text.size(); start += utf8Length(static_cast<unsigned char>(text[start]))) {
+    for (size_t start = 0; start < text.size();
+         start += utf8Length(static_cast<unsigned char>(text[start]))) {
         size_t open = startsWith(text, start, kStraightQuote) ? kStraightQuote.size()
                       : startsWith(text, start, kLeftQuote)   ? kLeftQuote.size()
                                                               : 0;
@@ -177,8 +182,8 @@ void readKinds(const std::string& s, PlainQuery& query) {
                 break;
             }
         if (!found) continue;
-        bool haveScreenshots =
-            std::find(query.kinds.begin(), query.kinds.end(), Kind::screenshots) != query.kinds.end();
+        bool haveScreenshots = std::find(query.kinds.begin(), query.kinds.end(),
+                                         Kind::screenshots) != query.kinds.end();
         if (kind == Kind::videos && haveScreenshots && !contains(s, " video")) continue;
         query.kinds.push_back(kind);
     }
@@ -276,8 +281,7 @@ const std::vector<std::pair<Kind, std::vector<std::string>>>& PlainQuery::kindWo
         {Kind::photos, {"photo", "photos", "image", "images", "picture", "pictures", "pics"}},
         {Kind::pdfs, {"pdf", "pdfs"}},
         {Kind::archives, {"zip", "zips", "archive", "archives"}},
-        {Kind::diskImages,
-         {"dmg", "dmgs", "installer", "installers", "disk image", "disk images"}},
+        {Kind::diskImages, {"dmg", "dmgs", "installer", "installers", "disk image", "disk images"}},
         {Kind::audio, {"audio", "music", "song", "songs", "podcast", "podcasts"}},
         {Kind::apps, {"app", "apps", "application", "applications"}},
         {Kind::documents,

@@ -18,14 +18,22 @@ const char* const kSearchTool = "/usr/bin/mdfind";
 
 std::string clauseOf(Kind kind) {
     switch (kind) {
-    case Kind::videos: return R"(kMDItemContentTypeTree == "public.movie")";
-    case Kind::photos: return R"(kMDItemContentTypeTree == "public.image")";
-    case Kind::screenshots: return R"(kMDItemIsScreenCapture == 1)";
-    case Kind::pdfs: return R"(kMDItemContentType == "com.adobe.pdf")";
-    case Kind::archives: return R"(kMDItemContentTypeTree == "public.archive")";
-    case Kind::diskImages: return R"(kMDItemContentType == "com.apple.disk-image-udif")";
-    case Kind::audio: return R"(kMDItemContentTypeTree == "public.audio")";
-    case Kind::apps: return R"(kMDItemContentType == "com.apple.application-bundle")";
+    case Kind::videos:
+        return R"(kMDItemContentTypeTree == "public.movie")";
+    case Kind::photos:
+        return R"(kMDItemContentTypeTree == "public.image")";
+    case Kind::screenshots:
+        return R"(kMDItemIsScreenCapture == 1)";
+    case Kind::pdfs:
+        return R"(kMDItemContentType == "com.adobe.pdf")";
+    case Kind::archives:
+        return R"(kMDItemContentTypeTree == "public.archive")";
+    case Kind::diskImages:
+        return R"(kMDItemContentType == "com.apple.disk-image-udif")";
+    case Kind::audio:
+        return R"(kMDItemContentTypeTree == "public.audio")";
+    case Kind::apps:
+        return R"(kMDItemContentType == "com.apple.application-bundle")";
     case Kind::documents:
         return R"((kMDItemContentTypeTree == "public.composite-content" || )"
                R"(kMDItemContentTypeTree == "public.spreadsheet" || )"
@@ -36,11 +44,14 @@ std::string clauseOf(Kind kind) {
 
 std::string join(const std::vector<std::string>& parts, const std::string& separator) {
     std::string text;
-    for (size_t i = 0; i < parts.size(); ++i) text += (i ? separator : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i)
+        text += (i ? separator : "") + parts[i];
     return text;
 }
 
-std::string timeValue(Date date) { return "$time.iso(" + formatIso8601(date) + ")"; }
+std::string timeValue(Date date) {
+    return "$time.iso(" + formatIso8601(date) + ")";
+}
 
 std::string withoutQuotesAndBackslashes(std::string text) {
     std::erase_if(text, [](char c) { return c == '"' || c == '\\'; });
@@ -88,23 +99,32 @@ std::optional<PlainQuery::Hit> hitFor(const std::string& path, const DiskScanner
 } // namespace
 
 const std::vector<Kind>& PlainQuery::allKinds() {
-    static const std::vector<Kind> kinds = {Kind::videos,     Kind::photos, Kind::screenshots,
-                                            Kind::pdfs,       Kind::archives, Kind::diskImages,
-                                            Kind::audio,      Kind::apps,   Kind::documents};
+    static const std::vector<Kind> kinds = {Kind::videos, Kind::photos,   Kind::screenshots,
+                                            Kind::pdfs,   Kind::archives, Kind::diskImages,
+                                            Kind::audio,  Kind::apps,     Kind::documents};
     return kinds;
 }
 
 std::string rawValue(PlainQuery::Kind kind) {
     switch (kind) {
-    case Kind::videos: return "videos";
-    case Kind::photos: return "photos";
-    case Kind::screenshots: return "screenshots";
-    case Kind::pdfs: return "pdfs";
-    case Kind::archives: return "archives";
-    case Kind::diskImages: return "diskImages";
-    case Kind::audio: return "audio";
-    case Kind::apps: return "apps";
-    case Kind::documents: return "documents";
+    case Kind::videos:
+        return "videos";
+    case Kind::photos:
+        return "photos";
+    case Kind::screenshots:
+        return "screenshots";
+    case Kind::pdfs:
+        return "pdfs";
+    case Kind::archives:
+        return "archives";
+    case Kind::diskImages:
+        return "diskImages";
+    case Kind::audio:
+        return "audio";
+    case Kind::apps:
+        return "apps";
+    case Kind::documents:
+        return "documents";
     }
     return {};
 }
@@ -119,13 +139,15 @@ std::string PlainQuery::spotlightQuery() const {
     std::vector<std::string> clauses;
     if (!kinds.empty()) {
         std::vector<std::string> kindClauses;
-        for (Kind kind : kinds) kindClauses.push_back(clauseOf(kind));
+        for (Kind kind : kinds)
+            kindClauses.push_back(clauseOf(kind));
         clauses.push_back(kindClauses.size() == 1 ? kindClauses.front()
                                                   : "(" + join(kindClauses, " || ") + ")");
     }
     if (minBytes) clauses.push_back("kMDItemFSSize >= " + std::to_string(*minBytes));
     if (maxBytes) clauses.push_back("kMDItemFSSize <= " + std::to_string(*maxBytes));
-    if (changedAfter) clauses.push_back("kMDItemFSContentChangeDate >= " + timeValue(*changedAfter));
+    if (changedAfter)
+        clauses.push_back("kMDItemFSContentChangeDate >= " + timeValue(*changedAfter));
     if (changedBefore)
         clauses.push_back("kMDItemFSContentChangeDate < " + timeValue(*changedBefore));
     if (notOpenedSince)
@@ -144,7 +166,8 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
     std::vector<std::string> arguments;
     std::vector<URL> roots;
     if (folders.empty()) roots.push_back(home);
-    for (const auto& folder : folders) roots.push_back(home.appending(folder, true));
+    for (const auto& folder : folders)
+        roots.push_back(home.appending(folder, true));
     for (const URL& root : roots) {
         arguments.push_back("-onlyin");
         arguments.push_back(root.path());

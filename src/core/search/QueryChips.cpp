@@ -11,15 +11,24 @@ using Kind = PlainQuery::Kind;
 
 std::string chipOf(Kind kind) {
     switch (kind) {
-    case Kind::videos: return "Videos";
-    case Kind::photos: return "Photos";
-    case Kind::screenshots: return "Screenshots";
-    case Kind::pdfs: return "PDFs";
-    case Kind::archives: return "Archives";
-    case Kind::diskImages: return "Disk images";
-    case Kind::audio: return "Audio";
-    case Kind::apps: return "Apps";
-    case Kind::documents: return "Documents";
+    case Kind::videos:
+        return "Videos";
+    case Kind::photos:
+        return "Photos";
+    case Kind::screenshots:
+        return "Screenshots";
+    case Kind::pdfs:
+        return "PDFs";
+    case Kind::archives:
+        return "Archives";
+    case Kind::diskImages:
+        return "Disk images";
+    case Kind::audio:
+        return "Audio";
+    case Kind::apps:
+        return "Apps";
+    case Kind::documents:
+        return "Documents";
     }
     return {};
 }
@@ -45,7 +54,7 @@ std::string byteCountText(int64_t bytes) {
         const char* name;
         int digits;
     };
-    static const Unit units[] = {{1e3, "KB", 0}, {1e6, "MB", 1},  {1e9, "GB", 2},
+    static const Unit units[] = {{1e3, "KB", 0},  {1e6, "MB", 1},  {1e9, "GB", 2},
                                  {1e12, "TB", 2}, {1e15, "PB", 2}, {1e18, "EB", 2}};
     const Unit* unit = &units[0];
     for (const Unit& candidate : units)
@@ -66,7 +75,8 @@ std::optional<int> wholeYear(Date after, Date before, const QueryCalendar& calen
 
 std::vector<std::string> PlainQuery::chips(const QueryCalendar& calendar) const {
     std::vector<std::string> chips;
-    for (Kind kind : kinds) chips.push_back(chipOf(kind));
+    for (Kind kind : kinds)
+        chips.push_back(chipOf(kind));
     if (minBytes) chips.push_back("Over " + byteCountText(*minBytes));
     if (maxBytes) chips.push_back("Under " + byteCountText(*maxBytes));
 
@@ -79,7 +89,8 @@ std::vector<std::string> PlainQuery::chips(const QueryCalendar& calendar) const 
         if (changedBefore) chips.push_back("Changed before " + calendar.shortDate(*changedBefore));
     }
     if (notOpenedSince) chips.push_back("Not opened since " + calendar.shortDate(*notOpenedSince));
-    for (const auto& folder : folders) chips.push_back("In " + folder);
+    for (const auto& folder : folders)
+        chips.push_back("In " + folder);
     if (nameContains) chips.push_back("Name has \u201C" + *nameContains + "\u201D");
     return chips;
 }

@@ -17,7 +17,8 @@ struct Row {
 
 std::map<std::string, Answer> tableOf(const std::vector<Row>& rows) {
     std::map<std::string, Answer> table;
-    for (const Row& row : rows) table.emplace(row.key, Answer{row.title, row.text, row.advice});
+    for (const Row& row : rows)
+        table.emplace(row.key, Answer{row.title, row.text, row.advice});
     return table;
 }
 
@@ -255,8 +256,9 @@ Answer parentRuleAnswer(const ParentRule& rule, const std::string& app) {
     std::string title = std::string(rule.titleStart) + " " + app;
     if (std::string(rule.relativePath) == "Library/Caches")
         return {title,
-                app + " keeps these to load faster and makes them again as needed. Kelvora’s App "
-                      "caches category can clear them while " +
+                app +
+                    " keeps these to load faster and makes them again as needed. Kelvora’s App "
+                    "caches category can clear them while " +
                     app + " is closed.",
                 Advice::clearable};
     return {title,
@@ -280,9 +282,12 @@ std::optional<URL> liveAppLocator(const std::string& bundleID) {
 
 std::string rawValue(Advice advice) {
     switch (advice) {
-    case Advice::clearable: return "clearable";
-    case Advice::yours: return "yours";
-    case Advice::leaveIt: return "leaveIt";
+    case Advice::clearable:
+        return "clearable";
+    case Advice::yours:
+        return "yours";
+    case Advice::leaveIt:
+        return "leaveIt";
     }
     return "leaveIt";
 }

@@ -23,7 +23,9 @@ double worst(const std::vector<double>& row, double side) {
 }
 
 // Zero areas (or a used-up free rectangle) give zero extents rather than 0 / 0.
-double ratio(double a, double b) { return b > 0 ? a / b : 0; }
+double ratio(double a, double b) {
+    return b > 0 ? a / b : 0;
+}
 
 // Lays a finished row along the shorter side of the free rectangle and shrinks it.
 void place(const std::vector<double>& row, Rect& free, std::vector<Rect>& result) {
@@ -61,7 +63,8 @@ std::vector<Rect> layout(const std::vector<double>& sizes, const Rect& rect) {
 
     std::vector<double> areas;
     areas.reserve(sizes.size());
-    for (double size : sizes) areas.push_back(rect.width * rect.height / total * size);
+    for (double size : sizes)
+        areas.push_back(rect.width * rect.height / total * size);
 
     std::vector<Rect> result;
     result.reserve(sizes.size());
