@@ -12,7 +12,9 @@ namespace {
 
 // The tool path as the scanners name it -> the name of our stand-in program.
 const std::map<std::string, std::string>& standInTable() {
-    static const std::map<std::string, std::string> table = {};
+    static const std::map<std::string, std::string> table = {
+        {"/usr/bin/mdfind", "mdfind"},
+    };
     return table;
 }
 

@@ -2,47 +2,15 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
+#include "spacemap/KernelFileSystem.h"
 
 #include <algorithm>
-#include <linux/magic.h>
-#include <sys/vfs.h>
 
 namespace kelvora {
 
 namespace {
 
 constexpr int64_t kProgressEvery = 5000;
-
-// Kernel and process views rather than stored files: walking them measures nothing and,
-// under /proc, may never end.
-bool isPseudoFileSystem(const std::string& path) {
-    struct statfs info {};
-    if (statfs(path.c_str(), &info) != 0) return false;
-    switch (static_cast<unsigned long>(info.f_type)) {
-    case PROC_SUPER_MAGIC:
-    case SYSFS_MAGIC:
-    case CGROUP_SUPER_MAGIC:
-    case CGROUP2_SUPER_MAGIC:
-    case DEBUGFS_MAGIC:
-    case TRACEFS_MAGIC:
-    case SECURITYFS_MAGIC:
-    case PSTOREFS_MAGIC:
-    case BPF_FS_MAGIC:
-    case DEVPTS_SUPER_MAGIC:
-    case 0x19800202: // mqueue
-    case BINFMTFS_MAGIC:
-    case EFIVARFS_MAGIC:
-    case NSFS_MAGIC:
-    case SELINUX_MAGIC:
-    case SMACK_MAGIC:
-    case AUTOFS_SUPER_MAGIC:
-    case 0x62656570: // configfs
-    case 0x65735543: // fusectl
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::string resolvedPath(const URL& url) {
     return url.resolvingSymlinks().path();
@@ -92,7 +60,7 @@ void SpaceMap::walk(const Progress& progress) {
     // A folder on another device than its parent may be a pseudo file system's mount point.
     auto enter = [&](const URL& folder, std::optional<uint64_t> device, bool newDevice) {
         const std::string& path = folder.path();
-        if (skipped_.count(path) || (newDevice && isPseudoFileSystem(path))) {
+        if (skipped_.count(path) || (newDevice && isKernelFileSystem(path))) {
             privateFolders_.insert(path);
             return;
         }
