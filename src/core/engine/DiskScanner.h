@@ -200,6 +200,10 @@ struct DiskScanner {
     static std::optional<DockerUsage> parseDockerUsage(const std::string& output,
                                                        const std::string& tool);
     static int64_t dockerBytes(const std::string& text);
+    // Where the container engine's tool is looked for, in order.
+    static std::vector<std::string> dockerToolCandidates(const URL& home);
+    // The space report of the first executable candidate.
+    static std::optional<DockerUsage> askDocker(const std::vector<std::string>& candidates);
 
     // ---- AI files and local models ----
     std::vector<ScanItem> scanAI(const std::vector<RunningApp>& apps, FileCounter& counter) const;

@@ -45,12 +45,16 @@ const std::vector<PruneRow>& pruneRows() {
     return rows;
 }
 
-std::vector<std::string> dockerCandidates(const URL& home) {
+} // namespace
+
+std::vector<std::string> DiskScanner::dockerToolCandidates(const URL& home) {
     return {"/usr/local/bin/docker", "/opt/homebrew/bin/docker",
             home.appending(".docker/bin/docker").path(),
             home.appending(".orbstack/bin/docker").path(),
             "/Applications/Docker.app/Contents/Resources/bin/docker"};
 }
+
+namespace {
 
 // Invalid UTF-8 sequences become U+FFFD, so one bad byte never loses a whole line.
 std::string repairingUtf8(const std::string& text) {
@@ -115,7 +119,11 @@ int64_t clampedBytes(double value) {
 } // namespace
 
 std::optional<DockerUsage> DiskScanner::liveDocker(const URL& home) {
-    for (const auto& tool : dockerCandidates(home)) {
+    return askDocker(dockerToolCandidates(home));
+}
+
+std::optional<DockerUsage> DiskScanner::askDocker(const std::vector<std::string>& candidates) {
+    for (const auto& tool : candidates) {
         if (!isExecutableFile(tool)) continue;
         auto result = runTool(tool, {"system", "df", "--format", "{{json .}}"}, 30);
         if (!result || result->status != 0) return std::nullopt;
