@@ -115,6 +115,32 @@ void setPicks(const PickList& picks) {
         store().set(Key::picks, encoded);
 }
 
+std::vector<LoginItemScanner::OpenAtLoginApp> turnedOffLoginApps() {
+    auto value = stored(Key::turnedOffLoginApps);
+    if (!value || !value->is_array()) return {};
+    for (const json& element : *value) {
+        if (!element.is_object()) return {};
+        for (const auto& [key, field] : element.items())
+            if (!field.is_string()) return {};
+    }
+    std::vector<LoginItemScanner::OpenAtLoginApp> apps;
+    for (const json& element : *value) {
+        if (!element.contains("name") || !element.contains("path")) continue;
+        LoginItemScanner::OpenAtLoginApp app;
+        app.name = element["name"].get<std::string>();
+        app.path = element["path"].get<std::string>();
+        apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+void setTurnedOffLoginApps(const std::vector<LoginItemScanner::OpenAtLoginApp>& apps) {
+    json list = json::array();
+    for (const auto& app : apps)
+        list.push_back({{"name", app.name}, {"path", app.path}});
+    store().set(Key::turnedOffLoginApps, list);
+}
+
 std::optional<Date> lastScheduledClean() {
     auto value = stored(Key::lastScheduledClean);
     return value ? dateFrom(*value) : std::nullopt;

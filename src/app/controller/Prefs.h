@@ -2,6 +2,7 @@
 
 #include "controller/SettingsStore.h"
 #include "engine/DiskScanner.h"
+#include "login/LoginItemScanner.h"
 #include "model/PickList.h"
 #include "platform/Date.h"
 
@@ -58,6 +59,10 @@ Appearance appearance();
 
 PickList picks();
 void setPicks(const PickList& picks);
+// Empty when any element is not a dictionary of texts; an entry lacking "name" or "path"
+// is skipped.
+std::vector<LoginItemScanner::OpenAtLoginApp> turnedOffLoginApps();
+void setTurnedOffLoginApps(const std::vector<LoginItemScanner::OpenAtLoginApp>& apps);
 std::optional<Date> lastScheduledClean();
 void setLastScheduledClean(std::optional<Date> date);
 int64_t lastScheduledFreed();

@@ -182,3 +182,24 @@ TEST_F(PrefsTest, DamagedDocumentReadsAsDefaultsAndIsKeptAsideOnWrite) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PrefsTest, TurnedOffLoginAppsSkipIncompleteEntriesAndRejectMalformedLists) {
+    using App = LoginItemScanner::OpenAtLoginApp;
+    Prefs::setTurnedOffLoginApps({App{"Editor", "/Applications/Editor.app"}});
+    EXPECT_EQ(document()["turnedOffLoginApps"],
+              json::parse(R"([{"name": "Editor", "path": "/Applications/Editor.app"}])"));
+    EXPECT_EQ(Prefs::turnedOffLoginApps(),
+              (std::vector<App>{{"Editor", "/Applications/Editor.app"}}));
+
+    store("turnedOffLoginApps", json::parse(R"([{"name": "A", "path": "/a"}, {"name": "B"},
+                                                {"path": "/c", "name": "C"}])"));
+    EXPECT_EQ(Prefs::turnedOffLoginApps(), (std::vector<App>{{"A", "/a"}, {"C", "/c"}}));
+    store("turnedOffLoginApps", json::parse(R"([{"name": "A", "path": "/a"}, 5])"));
+    EXPECT_TRUE(Prefs::turnedOffLoginApps().empty());
+    Prefs::setTurnedOffLoginApps({});
+    EXPECT_EQ(document()["turnedOffLoginApps"], json::array());
+}
+
+} // namespace
