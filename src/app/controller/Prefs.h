@@ -45,7 +45,7 @@ std::string rawValue(Appearance appearance);
 std::optional<Appearance> appearanceFromRawValue(const std::string& text);
 const std::vector<Appearance>& allAppearances();
 
-// Where the settings live; the user's settings file unless a test points elsewhere.
+// The user's settings file, looked up afresh on each use.
 SettingsStore store();
 
 int appMonths();
