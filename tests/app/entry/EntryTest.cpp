@@ -36,8 +36,8 @@ protected:
         chmod(script.c_str(), 0755);
     }
     kelvora::testing::RunResult run(const std::vector<std::string>& arguments) {
-        return runKelvora(arguments,
-                          {{"PATH", bin + ":/usr/bin:/bin"}, {"FAKE_SYSTEMCTL_LOG", log}});
+        return runKelvora(
+            arguments, {{"PATH", bin + ":/usr/bin:/bin"}, {"FAKE_SYSTEMCTL_LOG", log}}, env.tmp());
     }
     std::string unit(const std::string& suffix) {
         return env.config() + "/systemd/user/app.kelvora.Kelvora.shelf." + suffix;
@@ -81,6 +81,8 @@ TEST_F(EntryTest, HelperWithoutSystemdIsUnavailableAndRegisteringSaysWhy) {
 TEST_F(EntryTest, ModesAreTakenInTheirFixedOrder) {
     auto helperFirst = run({"--debug-helper", "status", "--empty-expired-shelf"});
     EXPECT_EQ(helperFirst.out, "status: off · app at " + exeFolder + "\n");
+    EXPECT_EQ(readFile(env.tmp() + "/--empty-expired-shelf"), helperFirst.out)
+        << "the argument after the action word names the report file, whatever it looks like";
 
     auto iconLast = run({"--empty-expired-shelf", "--render-icon"});
     EXPECT_EQ(iconLast.status, 0);

@@ -21,9 +21,10 @@ struct RunResult {
 };
 
 // Runs the built executable as a user would, with the given variables added to (or, with an
-// empty value, removed from) this process's environment.
+// empty value, removed from) this process's environment, in the given working folder.
 inline RunResult runKelvora(const std::vector<std::string>& arguments,
-                            const std::map<std::string, std::string>& overrides = {}) {
+                            const std::map<std::string, std::string>& overrides = {},
+                            const std::string& workingFolder = {}) {
     std::map<std::string, std::string> variables;
     for (char** entry = environ; *entry; ++entry) {
         std::string text = *entry;
@@ -59,6 +60,8 @@ inline RunResult runKelvora(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     pid_t pid = 0;
     int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
