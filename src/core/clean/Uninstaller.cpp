@@ -71,9 +71,9 @@ std::optional<InstalledApp> InstalledApp::fromJson(const nlohmann::json& json) {
 
 std::vector<InstalledApp> DiskScanner::installedApps() const {
     std::vector<InstalledApp> apps;
-    for (const URL& bundle : appBundles())
-        if (auto identifier = bundleIdentifier(bundle))
-            apps.push_back({*identifier, displayName(bundle), bundle.path()});
+    for (const auto& bundle : appBundles())
+        if (auto identifier = bundleIdentifier(bundle.app))
+            apps.push_back({*identifier, displayName(bundle.app), bundle.app.path()});
     return apps;
 }
 
