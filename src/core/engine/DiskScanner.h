@@ -254,11 +254,70 @@ struct DiskScanner {
     static std::optional<DockerUsage> liveDocker(const URL& home);
     std::vector<ScanItem> scanDocker(const std::optional<DockerUsage>& usage) const;
     // (further developer helpers)
+    static std::vector<SimulatorDevice> parseSimulators(const std::string& output,
+                                                        const URL& devicesFolder);
+    static std::string runtimeName(const std::string& identifier);
+    static std::optional<DockerUsage> parseDockerUsage(const std::string& output,
+                                                       const std::string& tool);
+    static int64_t dockerBytes(const std::string& text);
+    // Where the container engine's tool is looked for, in order.
+    static std::vector<std::string> dockerToolCandidates(const URL& home);
+    // The space report of the first executable candidate.
+    static std::optional<DockerUsage> askDocker(const std::vector<std::string>& candidates);
 
     // ---- AI files and local models ----
     std::vector<ScanItem> scanAI(const std::vector<RunningApp>& apps, FileCounter& counter) const;
     static std::optional<std::string> findOllama();
     // (further AI helpers)
+    struct AIApp {
+        std::string name;
+        std::vector<std::string> owners; // bundle identifiers and process names
+        std::string support;             // relative to the home folder
+    };
+    static const std::vector<AIApp>& aiApps();
+    struct OldSessions {
+        std::vector<URL> targets;
+        int count = 0;
+        std::optional<Date> lastUsed;
+    };
+    using Companions = std::function<std::vector<URL>(const std::string& sessionName)>;
+    std::vector<ScanItem> claudeCodeSessions(FileCounter& counter) const;
+    std::vector<ScanItem> codexSessions(FileCounter& counter) const;
+    std::vector<ScanItem> antigravitySessions(FileCounter& counter) const;
+    std::vector<ScanItem> claudeScratchWorkspaces(FileCounter& counter) const;
+    std::vector<ScanItem> geminiCLISessions(FileCounter& counter) const;
+    std::vector<ScanItem> editorWorkspaceHistory(const std::vector<RunningApp>& apps,
+                                                 FileCounter& counter) const;
+    std::vector<ScanItem> aiAppCaches(const std::vector<RunningApp>& apps,
+                                      FileCounter& counter) const;
+    std::vector<ScanItem> codexCaches(const std::vector<RunningApp>& apps,
+                                      FileCounter& counter) const;
+    std::vector<ScanItem> aiUpdateLeftovers(const std::vector<RunningApp>& apps,
+                                            FileCounter& counter) const;
+    std::vector<ScanItem> oldAIVersions(FileCounter& counter) const;
+    std::vector<ScanItem> appleIntelligenceModels(FileCounter& counter) const;
+    OldSessions oldSessions(const URL& folder, const std::string& fileExtension,
+                            const Companions& companions, FileCounter& counter) const;
+    bool isOldSession(Date date) const;
+    std::optional<ScanItem> sessionItem(const URL& location, const std::vector<URL>& targets,
+                                        const std::string& tool, const std::string& detail,
+                                        int count, std::optional<Date> lastUsed,
+                                        const std::vector<std::string>& owners,
+                                        FileCounter& counter) const;
+    std::optional<ScanItem> aiItem(ScanItem::AIInfo::Kind kind, const URL& location,
+                                   const std::vector<URL>& targets, const std::string& tool,
+                                   const std::string& detail, int count,
+                                   const std::vector<std::string>& owners,
+                                   const std::vector<RunningApp>& apps, FileCounter& counter) const;
+    static std::string claudeProjectName(const std::string& encodedName, const URL& home);
+    std::vector<ScanItem> huggingFaceModels(FileCounter& counter) const;
+    std::vector<ScanItem> lmStudioModels(FileCounter& counter) const;
+    std::vector<ScanItem> ollamaModels() const;
+    std::optional<ScanItem> modelItem(const URL& folder, const std::string& tool,
+                                      const std::string& name, FileCounter& counter) const;
+    static std::string ollamaName(const URL& manifest, const URL& manifests);
+    // A layer digest names a blob file only in the form "algorithm:hex".
+    static bool isWellFormedDigest(const std::string& digest);
 
     // ---- System Data ----
     std::vector<ScanItem> purgeableItem() const;
@@ -269,6 +328,7 @@ struct DiskScanner {
     static int64_t livePurgeable(const URL& url);
     static std::vector<Date> liveSnapshots();
     // (further System Data helpers)
+    static std::vector<Date> parseSnapshots(const std::string& output);
 };
 
 } // namespace kelvora

@@ -15,6 +15,7 @@ const std::map<std::string, std::string>& standInTable() {
     static const std::map<std::string, std::string> table = {
         {"/bin/launchctl", "launchctl"},
         {"/usr/bin/osascript", "osascript"},
+        {"/usr/bin/mdfind", "mdfind"},
     };
     return table;
 }
