@@ -236,6 +236,18 @@ TEST_F(ShelfTest, ReaderSkipsWhatIsNotAReadableManifest) {
     EXPECT_TRUE(fileExists(tmp / "Shelf/no-manifest/items"));
 }
 
+TEST_F(ShelfTest, ShelfWithoutAFolderTouchesNothing) {
+    std::string file = tmp.write("a.txt");
+    UndoShelf unset;
+    auto result = unset.shelve({{itemOf(JunkKind::downloads, {file}), "A"}}, t0);
+    EXPECT_FALSE(result.sweep);
+    EXPECT_EQ(result.failures.size(), 1u);
+    EXPECT_TRUE(fileExists(file));
+    EXPECT_TRUE(unset.sweeps().empty());
+    EXPECT_EQ(unset.purgeExpired(t0), 0);
+    EXPECT_THROW(unset.empty(UndoShelf::Sweep{"x", t0, t0, {}}), UndoShelf::Error);
+}
+
 TEST_F(ShelfTest, SweepsOfTheSameSecondGetDifferentIdentifiers) {
     auto a = shelveOne({tmp.write("a.txt")});
     auto b = shelveOne({tmp.write("b.txt")});
