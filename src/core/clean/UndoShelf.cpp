@@ -176,11 +176,13 @@ int64_t UndoShelf::bytes() const {
 
 UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items, Date now) const {
     if (!isAbsoluteFolder(root)) return {std::nullopt, failEveryTarget(items, kNoFolder)};
-    std::string id = sweepID(now);
-    std::string folder = sweepFolder(id);
-    std::string itemsFolder = joinPath(folder, kItemsFolderName);
     FileResult made = createDirectories(root.path());
     RootLock lock(root.path());
+    std::string id = sweepID(now);
+    while (fileExists(sweepFolder(id)))
+        id = sweepID(now);
+    std::string folder = sweepFolder(id);
+    std::string itemsFolder = joinPath(folder, kItemsFolderName);
     if (made) made = createDirectories(itemsFolder);
     if (!made) return {std::nullopt, failEveryTarget(items, made.reason)};
 
