@@ -72,8 +72,10 @@ DiskScanner::OldSessions DiskScanner::oldSessions(const URL& folder,
         if (entry.url.pathExtension() != fileExtension) continue;
         std::vector<URL> group = {entry.url};
         std::optional<Date> newest = modificationDate(entry.url);
-        for (const auto& companion :
-             companions(entry.url.deletingPathExtension().lastPathComponent())) {
+        std::string name = entry.url.deletingPathExtension().lastPathComponent();
+        // A session file named "...jsonl" must not make the folder above it a companion.
+        bool ownName = !name.empty() && name != "." && name != "..";
+        for (const auto& companion : ownName ? companions(name) : std::vector<URL>{}) {
             if (!fileInfo(companion)) continue;
             group.push_back(companion);
             // A companion folder is as recent as the newest change inside it.

@@ -78,6 +78,22 @@ TEST(AIChats, ClaudeCodeSessionsGoWithTheirCompanionFolders) {
     EXPECT_GT(item.bytes, 0);
 }
 
+TEST(AIChats, DottedSessionNamesNeverTakeTheFolderAbove) {
+    HomeFixture f;
+    std::string project = ".claude/projects/-x-proj";
+    f.file(project + "/..jsonl", 40);
+    f.file(project + "/...jsonl", 40);
+    f.age(project, 40);
+    f.age(".claude/projects", 40);
+    f.age(".claude", 40);
+
+    FileCounter counter;
+    auto items = f.scanner.claudeCodeSessions(counter);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(paths(items[0].targets), (std::vector<std::string>{f.home / (project + "/...jsonl"),
+                                                                 f.home / (project + "/..jsonl")}));
+}
+
 TEST(AIChats, ProjectNamesAreReadBackFromTheFolders) {
     HomeFixture f;
     f.folder("w/my", 1);
