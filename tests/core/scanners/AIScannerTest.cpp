@@ -99,6 +99,7 @@ TEST(AIChats, ProjectNamesAreReadBackFromTheFolders) {
     f.folder("w/my", 1);
     f.folder("w/my-app", 1);
     f.folder(".config", 1);
+    f.folder("w/Ann\u2019s caf\u00e9", 1);
     std::string base = encodedPath(f.home.path());
     auto name = [&](const std::string& encoded) {
         return DiskScanner::claudeProjectName(encoded, f.home.url());
@@ -107,6 +108,7 @@ TEST(AIChats, ProjectNamesAreReadBackFromTheFolders) {
     EXPECT_EQ(name(base + "-w-my-app"), "my-app");
     EXPECT_EQ(name(base + "-w-my"), "my");
     EXPECT_EQ(name(base + "--config"), ".config");
+    EXPECT_EQ(name(base + "-w-Ann-s-caf\u00e9"), "Ann\u2019s caf\u00e9");
     EXPECT_EQ(name(base + "-w-my-app-x"), "x") << "the walk never goes back";
     EXPECT_EQ(name(base + "-gone-app"), "app");
     EXPECT_EQ(name("proj"), "proj");
