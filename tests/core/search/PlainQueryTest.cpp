@@ -171,6 +171,17 @@ TEST(PlainQueryParse, ScreenRecordingsAreNotVideos) {
               (std::vector<Kind>{Kind::pdfs, Kind::diskImages, Kind::audio}));
 }
 
+TEST(PlainQueryParse, LongPhrasesAreReadWithoutExhaustingTheStack) {
+    std::string blanks(300'000, ' ');
+    EXPECT_EQ(parsed("older than" + blanks + "3 days").changedBefore, at("2026-12-03T12:00:00Z"));
+    std::string repeated;
+    for (int i = 0; i < 40'000; ++i)
+        repeated += "over 5 ";
+    PlainQuery query = parsed(repeated + "over 7 kb");
+    EXPECT_EQ(query.minBytes, 7000);
+    EXPECT_FALSE(query.nameContains);
+}
+
 TEST(PlainQueryKind, RawValuesRoundTrip) {
     EXPECT_EQ(PlainQuery::allKinds().size(), 9u);
     for (Kind kind : PlainQuery::allKinds())

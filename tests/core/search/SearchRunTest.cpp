@@ -200,6 +200,10 @@ TEST_F(SearchFixture, ToolRejectsWhatItCannotRead) {
         DiskScanner::runTool(tool, {"-onlyin", home.path(), "(kMDItemFSSize >= 1"}, 10);
     ASSERT_TRUE(unfinished);
     EXPECT_NE(unfinished->status, 0);
+    auto deep = DiskScanner::runTool(
+        tool, {"-onlyin", home.path(), std::string(100'000, '(') + "kMDItemFSSize >= 1"}, 10);
+    ASSERT_TRUE(deep);
+    EXPECT_NE(deep->status, 0);
     auto missing = DiskScanner::runTool(tool, {"-onlyin"}, 10);
     ASSERT_TRUE(missing);
     EXPECT_NE(missing->status, 0);
