@@ -145,7 +145,9 @@ std::optional<QuotedName> firstQuotedName(const std::string& text) {
         size_t at = start + open;
         while (at < text.size() && closingQuoteLength(text, at) == 0)
             at += utf8Length(static_cast<unsigned char>(text[at]));
-        if (at >= text.size() || at == start + open) continue;
+        // Without a closing quote here there is none after any later opening quote either.
+        if (at >= text.size()) return std::nullopt;
+        if (at == start + open) continue;
         size_t close = closingQuoteLength(text, at);
         return QuotedName{text.substr(start, at + close - start),
                           text.substr(start + open, at - start - open)};
@@ -196,7 +198,9 @@ void readKinds(const std::string& s, PlainQuery& query) {
 
 std::optional<int64_t> byteCount(const std::string& number, const std::string& unit) {
     double factor = unit == "kb" ? 1e3 : unit == "mb" ? 1e6 : unit == "tb" ? 1e12 : 1e9;
-    double bytes = std::trunc(std::strtod(number.c_str(), nullptr) * factor);
+    double value = 0;
+    std::from_chars(number.data(), number.data() + number.size(), value);
+    double bytes = std::trunc(value * factor);
     // Sizes past what the field holds are not understood rather than wrapped.
     if (!(bytes < 9.2e18)) return std::nullopt;
     return static_cast<int64_t>(bytes);

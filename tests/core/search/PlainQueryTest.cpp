@@ -2,6 +2,7 @@
 
 #include "platform/Iso8601.h"
 
+#include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -180,6 +181,25 @@ TEST(PlainQueryParse, LongPhrasesAreReadWithoutExhaustingTheStack) {
     PlainQuery query = parsed(repeated + "over 7 kb");
     EXPECT_EQ(query.minBytes, 7000);
     EXPECT_FALSE(query.nameContains);
+}
+
+TEST(PlainQueryParse, UnclosedQuotesAreFoundQuickly) {
+    std::string quotes;
+    for (int i = 0; i < 100'000; ++i)
+        quotes += "\u201C";
+    PlainQuery query = parsed(quotes + " pdfs");
+    EXPECT_FALSE(query.nameContains);
+    EXPECT_EQ(query.kinds, std::vector<Kind>{Kind::pdfs});
+}
+
+TEST(PlainQueryParse, DecimalPointsWhateverTheLocale) {
+    std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+    PlainQuery query = parsed("over 1.5 gb");
+    std::vector<std::string> chips = query.chips(QueryCalendar::utc());
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(query.minBytes, 1'500'000'000);
+    EXPECT_EQ(chips, std::vector<std::string>{"Over 1.5 GB"});
 }
 
 TEST(PlainQueryKind, RawValuesRoundTrip) {
