@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
 #include <algorithm>
@@ -21,16 +22,6 @@ bool sameIdentifier(const std::string& a, const std::string& b) {
 bool hasIdentifier(const URL& app, const std::string& bundleID) {
     auto id = bundleIdentifier(app);
     return id && sameIdentifier(*id, bundleID);
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 bool contains(const std::string& text, const std::string& part) {
