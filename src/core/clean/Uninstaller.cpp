@@ -71,9 +71,9 @@ std::optional<InstalledApp> InstalledApp::fromJson(const nlohmann::json& json) {
 
 std::vector<InstalledApp> DiskScanner::installedApps() const {
     std::vector<InstalledApp> apps;
-    for (const URL& bundle : appBundles())
-        if (auto identifier = bundleIdentifier(bundle))
-            apps.push_back({*identifier, displayName(bundle), bundle.path()});
+    for (const auto& entry : appBundles())
+        if (auto identifier = bundleIdentifier(entry.app))
+            apps.push_back({*identifier, displayName(entry.app), entry.app.path()});
     return apps;
 }
 
