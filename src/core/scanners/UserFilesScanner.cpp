@@ -33,12 +33,12 @@ public:
 
 private:
     bool coversPlain(std::string path) const {
-        while (!path.empty()) {
+        for (;;) {
             if (paths_.count(path)) return true;
-            if (path == "/") return false;
-            path = parentPath(path);
+            std::string parent = parentPath(path);
+            if (parent == path) return false;
+            path = std::move(parent);
         }
-        return false;
     }
 
     std::unordered_set<std::string> paths_;
