@@ -96,13 +96,16 @@ TEST(FreedSizes, HardLinkedFileFreesSpaceOnlyWhenEveryLinkIsInTheGroup) {
     DiskScanner scanner = fixtureScanner(dir);
 
     FileCounter counter;
-    auto sizes = scanner.freedSizes(
-        {{fileURL(dir / "x"), fileURL(dir / "y")}, {fileURL(dir / "x")}, {fileURL(dir / "y/data")}},
-        counter);
+    auto sizes = scanner.freedSizes({{fileURL(dir / "x"), fileURL(dir / "y")},
+                                     {fileURL(dir / "x")},
+                                     {fileURL(dir / "y/data")},
+                                     {fileURL(dir / "x"), fileURL(dir / "y/data")}},
+                                    counter);
     EXPECT_EQ(sizes[0], size);
     EXPECT_EQ(sizes[1], 0);
     EXPECT_EQ(sizes[2], 0);
-    EXPECT_EQ(counter.count, 4);
+    EXPECT_EQ(sizes[3], size);
+    EXPECT_EQ(counter.count, 6);
 }
 
 TEST(FreedSizes, SymbolicLinksAreNeitherFollowedNorCounted) {
