@@ -44,19 +44,6 @@ private:
     std::unordered_set<std::string> paths_;
 };
 
-// Orders paths as a depth-first walk over name-sorted folders meets them: a
-// folder's contents come right after the folder itself.
-bool walkOrder(const std::string& a, const std::string& b) {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        if (a[i] == b[i]) continue;
-        if (a[i] == '/') return true;
-        if (b[i] == '/') return false;
-        return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
-    }
-    return a.size() < b.size();
-}
-
 struct FolderJob {
     size_t root = 0;
     std::string path;
