@@ -76,7 +76,7 @@ std::vector<URL> DiskScanner::screenshotFolders() const {
     if (auto location = screenshotSaveLocation(); location && !location->empty()) {
         std::string path = *location;
         if (path[0] == '~') path = home.path() + path.substr(1);
-        const URL saved = URL::fileURL(path, true);
+        const URL saved = URL::fileURL(path, true).standardized();
         const bool insideHome = saved.path().rfind(home.path() + "/", 0) == 0;
         if (insideHome && std::find(folders.begin(), folders.end(), saved) == folders.end())
             folders.push_back(saved);
