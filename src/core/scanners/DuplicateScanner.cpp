@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "engine/ParallelWalk.h"
+#include "platform/Text.h"
 #include "scanners/ContentHash.h"
 
 #include <algorithm>
@@ -72,12 +73,6 @@ std::vector<Group> sameSizeGroups(const std::vector<DiskScanner::Candidate>& can
         if (bySize[size].members.size() >= 2) result.push_back(std::move(bySize[size].members));
     }
     return result;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 bool hasCopyName(const URL& url) {
