@@ -1,15 +1,21 @@
 #pragma once
 
+#include "model/ScanItem.h"
 #include "platform/Date.h"
 #include "platform/Url.h"
 
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace kelvora {
 
 // The Undo Shelf: a folder of clean-ups, each of which can be put back until it expires.
+// A plain value; every operation works directly on the folder, and those that change it
+// hold an advisory lock on the root for their whole run, so the window, the sweeper agent
+// and the menu bar can share one shelf.
 struct UndoShelf {
     struct Entry {
         struct File {
@@ -43,12 +49,63 @@ struct UndoShelf {
         bool operator==(const Sweep&) const = default;
     };
 
+    // A target that stayed where it was, and why.
+    struct Failure {
+        URL url;
+        std::string reason; // plain words for the user
+        bool operator==(const Failure&) const = default;
+    };
+
+    // What put back and emptying throw: the description of the file or manifest error.
+    struct Error : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+
+    struct LabelledItem {
+        ScanItem item;
+        std::string label;
+    };
+
+    struct ShelveResult {
+        std::optional<Sweep> sweep; // none when nothing was kept on the shelf
+        std::vector<Failure> failures;
+    };
+
     URL root;
     int holdDays = 7;
 
     UndoShelf() = default;
     explicit UndoShelf(URL root) : root(std::move(root)) {}
     UndoShelf(URL root, int holdDays) : root(std::move(root)), holdDays(holdDays) {}
+
+    // <Application Support>/Kelvora/Undo Shelf; not created until something is shelved.
+    static URL defaultRoot();
+    // "yyyy-MM-dd'T'HH-mm-ss" in local time, "-", six random upper-case hex digits.
+    static std::string sweepID(Date date);
+    // The path itself when nothing is there, else "name (restored).ext",
+    // "name (restored 2).ext" and so on.
+    static URL freeName(const URL& url);
+
+    // The clean-ups on the shelf, newest first; unreadable manifests are skipped.
+    std::vector<Sweep> sweeps() const;
+    int64_t bytes() const;
+
+    // Moves every target of the items into one new clean-up. Never throws: each target
+    // left where it was is named by a failure.
+    ShelveResult shelve(const std::vector<LabelledItem>& items, Date now) const;
+    // Puts one entry back; returns the clean-up as it now stands, or none once it is gone.
+    std::optional<Sweep> putBack(const Entry& entry, const Sweep& sweep) const;
+    void putBackAll(const Sweep& sweep) const;
+    // Removes a clean-up for good and returns its bytes.
+    int64_t empty(const Sweep& sweep) const;
+    // Removes every clean-up whose hold has ended at `now`; returns the bytes removed.
+    int64_t purgeExpired(Date now) const;
+
+private:
+    std::string sweepFolder(const std::string& id) const;
+    std::optional<Sweep> putBackLocked(const Entry& entry, const Sweep& sweep) const;
+    ShelveResult rollBack(const Sweep& sweep, const std::vector<LabelledItem>& items,
+                          const std::string& reason) const;
 };
 
 } // namespace kelvora

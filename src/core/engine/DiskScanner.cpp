@@ -1,4 +1,5 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
@@ -78,10 +79,12 @@ const std::vector<std::string>& DiskScanner::privateFolderNames() {
 
 bool DiskScanner::mayRead(const URL& url) const {
     if (privateFoldersAllowed) return true;
-    std::string path = url.standardized().path();
-    for (const auto& name : privateFolderNames()) {
-        std::string folder = home.appending(name).standardized().path();
-        if (path == folder || path.rfind(folder + "/", 0) == 0) return false;
+    // Both the written and the resolved forms count, so a link cannot lead past the rule.
+    for (const auto& path : bothForms(url)) {
+        for (const auto& name : privateFolderNames()) {
+            for (const auto& folder : bothForms(home.appending(name)))
+                if (isSameOrInside(path, folder)) return false;
+        }
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clean/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
 #include "platform/Url.h"
@@ -150,20 +151,58 @@ struct DiskScanner {
     static std::optional<int32_t> onnxOwnerPID(const std::string& folderName);
     ItemsAndAccess scanTrash(FileCounter& counter) const;
     // (further cache/log/temp/Trash helpers)
+    // Cache folders whose contents their tool downloads again when needed.
+    static const std::set<std::string>& downloadCaches();
 
     // ---- Applications, leftovers, downloads ----
+    // An application bundle and, when it sits in a folder of its own, that folder.
+    struct AppBundleEntry {
+        URL app;
+        std::optional<URL> installFolder;
+        bool operator==(const AppBundleEntry&) const = default;
+    };
+    struct InstalledAppKey {
+        std::string key; // the name lower-cased, letters and digits only
+        std::string name;
+    };
+    struct NamedSupportFolder {
+        std::string name;
+        std::vector<std::string> folders;
+    };
     std::vector<ScanItem> scanApps(const std::vector<RunningApp>& apps, FileCounter& counter) const;
-    std::vector<URL> appBundles() const;
+    std::vector<AppBundleEntry> appBundles() const;
+    static std::vector<AppBundleEntry> appBundles(const URL& folder);
     std::vector<URL> leftoverFiles(const std::string& bundleID, const std::string& name) const;
-    bool canMove(const URL& url) const;
+    static bool canMove(const URL& url);
     static std::optional<AppUsage> spotlightUsage(const URL& url);
     // The installed application with this bundle identifier, searched in the given folders.
     static std::optional<URL> applicationURL(const std::string& bundleID,
                                              const std::vector<URL>& folders);
     std::vector<ScanItem> scanLeftovers(const std::vector<RunningApp>& apps,
                                         FileCounter& counter) const;
+    std::set<std::string> installedMakers() const;
+    std::vector<ScanItem> leftoverLaunchAgents(FileCounter& counter) const;
+    static std::string readableName(const std::string& bundleID);
+    static const std::map<std::string, NamedSupportFolder>& namedSupportFolders();
     ItemsAndAccess scanDownloads(FileCounter& counter) const;
+    std::vector<InstalledAppKey> installedAppKeys() const;
+    static std::optional<std::string> matchingApp(const std::string& installerName,
+                                                  const std::vector<InstalledAppKey>& installed);
+    std::optional<ScanItem::DownloadInfo>
+    judgeDownload(const URL& url, const std::string& name, const std::set<std::string>& names,
+                  const std::vector<InstalledAppKey>& installed, Date cutoff) const;
     // (further application, leftover and download helpers)
+
+    // ---- Installed applications and uninstalling ----
+    std::vector<InstalledApp> installedApps() const;
+    // The removal item of one application bundle with its leftovers, or none when the
+    // application may not be removed.
+    std::optional<ScanItem> uninstallItem(const URL& bundle) const;
+    // The applications of the older list whose identifier the newer list no longer has.
+    static std::vector<InstalledApp> removed(const std::vector<InstalledApp>& older,
+                                             const std::vector<InstalledApp>& newer);
+    // What an application removed elsewhere left in the user's Library, or none.
+    std::optional<ScanItem> leftovers(const InstalledApp& removedApp) const;
 
     // ---- User files, duplicates, large and old files, Mail, screenshots ----
     struct Candidate {
@@ -173,6 +212,7 @@ struct DiskScanner {
         std::string inode;
         Date created{};
         Date modified{};
+        uint64_t links = 1; // hard links of the file, wherever they lie
     };
     std::vector<Candidate> userFiles(const std::unordered_set<std::string>& excluding,
                                      FileCounter& counter) const;
@@ -183,6 +223,26 @@ struct DiskScanner {
     static MailAccounts liveMailAccounts();
     std::vector<ScanItem> scanScreenshots(FileCounter& counter) const;
     // (further user-file, duplicate, mail and screenshot helpers)
+    // Whether a file's contents live only in cloud storage; unset means never,
+    // as no file here is a cloud placeholder.
+    std::function<bool(const std::string& path)> isDataless;
+    static std::optional<std::string> fingerprint(const URL& url, int64_t size);
+    static std::optional<std::string> contentDigest(const URL& url);
+    static std::optional<int64_t> privateSize(const URL& url);
+    static bool looksLikeBackupFolder(const std::string& name);
+    static const Candidate& bestCopy(const std::vector<const Candidate*>& group,
+                                     const URL& downloads);
+    std::optional<URL> mailStore() const;
+    static std::vector<URL> attachmentFolders(const URL& accountFolder);
+    std::vector<ScanItem> mailAttachmentItems(bool inUse, FileCounter& counter) const;
+    std::vector<ScanItem> mailDownloadItem(bool inUse, FileCounter& counter) const;
+    std::vector<ScanItem> messagesItems(bool inUse, FileCounter& counter) const;
+    static MailAccounts parseMailAccounts(const std::string& output);
+    static const std::set<std::string>& videoTypes();
+    static const std::set<std::string>& photoTypes();
+    static const std::set<std::string>& screenshotTypes();
+    std::vector<URL> screenshotFolders() const;
+    std::optional<std::string> screenshotSaveLocation() const;
 
     // ---- Developer files ----
     std::vector<ScanItem> scanProjects(const std::vector<std::string>& processPaths,
@@ -194,11 +254,70 @@ struct DiskScanner {
     static std::optional<DockerUsage> liveDocker(const URL& home);
     std::vector<ScanItem> scanDocker(const std::optional<DockerUsage>& usage) const;
     // (further developer helpers)
+    static std::vector<SimulatorDevice> parseSimulators(const std::string& output,
+                                                        const URL& devicesFolder);
+    static std::string runtimeName(const std::string& identifier);
+    static std::optional<DockerUsage> parseDockerUsage(const std::string& output,
+                                                       const std::string& tool);
+    static int64_t dockerBytes(const std::string& text);
+    // Where the container engine's tool is looked for, in order.
+    static std::vector<std::string> dockerToolCandidates(const URL& home);
+    // The space report of the first executable candidate.
+    static std::optional<DockerUsage> askDocker(const std::vector<std::string>& candidates);
 
     // ---- AI files and local models ----
     std::vector<ScanItem> scanAI(const std::vector<RunningApp>& apps, FileCounter& counter) const;
     static std::optional<std::string> findOllama();
     // (further AI helpers)
+    struct AIApp {
+        std::string name;
+        std::vector<std::string> owners; // bundle identifiers and process names
+        std::string support;             // relative to the home folder
+    };
+    static const std::vector<AIApp>& aiApps();
+    struct OldSessions {
+        std::vector<URL> targets;
+        int count = 0;
+        std::optional<Date> lastUsed;
+    };
+    using Companions = std::function<std::vector<URL>(const std::string& sessionName)>;
+    std::vector<ScanItem> claudeCodeSessions(FileCounter& counter) const;
+    std::vector<ScanItem> codexSessions(FileCounter& counter) const;
+    std::vector<ScanItem> antigravitySessions(FileCounter& counter) const;
+    std::vector<ScanItem> claudeScratchWorkspaces(FileCounter& counter) const;
+    std::vector<ScanItem> geminiCLISessions(FileCounter& counter) const;
+    std::vector<ScanItem> editorWorkspaceHistory(const std::vector<RunningApp>& apps,
+                                                 FileCounter& counter) const;
+    std::vector<ScanItem> aiAppCaches(const std::vector<RunningApp>& apps,
+                                      FileCounter& counter) const;
+    std::vector<ScanItem> codexCaches(const std::vector<RunningApp>& apps,
+                                      FileCounter& counter) const;
+    std::vector<ScanItem> aiUpdateLeftovers(const std::vector<RunningApp>& apps,
+                                            FileCounter& counter) const;
+    std::vector<ScanItem> oldAIVersions(FileCounter& counter) const;
+    std::vector<ScanItem> appleIntelligenceModels(FileCounter& counter) const;
+    OldSessions oldSessions(const URL& folder, const std::string& fileExtension,
+                            const Companions& companions, FileCounter& counter) const;
+    bool isOldSession(Date date) const;
+    std::optional<ScanItem> sessionItem(const URL& location, const std::vector<URL>& targets,
+                                        const std::string& tool, const std::string& detail,
+                                        int count, std::optional<Date> lastUsed,
+                                        const std::vector<std::string>& owners,
+                                        FileCounter& counter) const;
+    std::optional<ScanItem> aiItem(ScanItem::AIInfo::Kind kind, const URL& location,
+                                   const std::vector<URL>& targets, const std::string& tool,
+                                   const std::string& detail, int count,
+                                   const std::vector<std::string>& owners,
+                                   const std::vector<RunningApp>& apps, FileCounter& counter) const;
+    static std::string claudeProjectName(const std::string& encodedName, const URL& home);
+    std::vector<ScanItem> huggingFaceModels(FileCounter& counter) const;
+    std::vector<ScanItem> lmStudioModels(FileCounter& counter) const;
+    std::vector<ScanItem> ollamaModels() const;
+    std::optional<ScanItem> modelItem(const URL& folder, const std::string& tool,
+                                      const std::string& name, FileCounter& counter) const;
+    static std::string ollamaName(const URL& manifest, const URL& manifests);
+    // A layer digest names a blob file only in the form "algorithm:hex".
+    static bool isWellFormedDigest(const std::string& digest);
 
     // ---- System Data ----
     std::vector<ScanItem> purgeableItem() const;
@@ -209,6 +328,7 @@ struct DiskScanner {
     static int64_t livePurgeable(const URL& url);
     static std::vector<Date> liveSnapshots();
     // (further System Data helpers)
+    static std::vector<Date> parseSnapshots(const std::string& output);
 };
 
 } // namespace kelvora

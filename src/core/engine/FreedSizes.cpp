@@ -1,47 +1,102 @@
 #include "engine/DiskScanner.h"
+#include "engine/FastSize.h"
 
-#include "platform/FileSystem.h"
+#include <algorithm>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unordered_map>
 
-#include <map>
-
-// A plain serial measure; the parallel walker replaces it.
 namespace kelvora {
-
 namespace {
 
-struct GroupTotal {
-    int64_t bytes = 0;
-    std::map<std::pair<uint64_t, uint64_t>, std::pair<uint64_t, int64_t>> links;
+bool isSameOrInside(const std::string& path, const std::string& folder) {
+    if (folder == "/") return true;
+    return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+// Where a URL really lies: its parent folder with links resolved, its own name
+// kept, so that a link is still compared as the link it is.
+class PlaceResolver {
+public:
+    std::string place(const URL& url) {
+        const URL standard = url.standardized();
+        if (standard.path() == "/") return "/";
+        const std::string parent = parentPath(standard.path());
+        auto [position, inserted] = parents_.try_emplace(parent);
+        if (inserted) position->second = URL::fileURL(parent).resolvingSymlinks().path();
+        return joinPath(position->second, standard.lastPathComponent());
+    }
+
+private:
+    std::unordered_map<std::string, std::string> parents_;
 };
 
-void add(const FileInfo& info, GroupTotal& total, FileCounter& counter) {
-    if (info.isDirectory()) {
-        total.bytes += info.allocatedSize;
-        for (const auto& entry : listFolder(info.url).entries)
-            add(entry, total, counter);
-        return;
+// A group that names a folder and something inside it would count the inner
+// part twice; keep only the outermost of overlapping URLs.
+std::vector<URL> outermost(const std::vector<URL>& group, PlaceResolver& resolver) {
+    if (group.size() < 2) return group;
+    std::vector<std::pair<std::string, size_t>> places;
+    places.reserve(group.size());
+    for (size_t i = 0; i < group.size(); ++i)
+        places.emplace_back(resolver.place(group[i]), i);
+    std::sort(places.begin(), places.end());
+    std::vector<size_t> kept;
+    const std::string* last = nullptr;
+    for (const auto& [place, index] : places) {
+        if (last && isSameOrInside(place, *last)) continue;
+        kept.push_back(index);
+        last = &place;
     }
-    if (info.isRegularFile()) ++counter.count;
-    if (info.isRegularFile() && info.linkCount > 1) {
-        auto& seen = total.links[{info.device, info.inode}];
-        seen.first += 1;
-        seen.second = info.allocatedSize;
-        if (seen.first == info.linkCount) total.bytes += info.allocatedSize;
-        return;
-    }
-    total.bytes += info.allocatedSize;
+    std::sort(kept.begin(), kept.end());
+    std::vector<URL> result;
+    result.reserve(kept.size());
+    for (size_t index : kept)
+        result.push_back(group[index]);
+    return result;
+}
+
+FastSize::Entry fileEntry(const URL& url, const struct stat& status) {
+    FastSize::Entry entry;
+    entry.name = url.lastPathComponent();
+    entry.type = FastSize::kRegularFile;
+    entry.device = static_cast<int32_t>(status.st_dev);
+    entry.fileID = status.st_ino;
+    entry.links = static_cast<uint32_t>(status.st_nlink);
+    entry.allocated = static_cast<int64_t>(status.st_blocks) * 512;
+    return entry;
 }
 
 } // namespace
 
 std::vector<int64_t> DiskScanner::freedSizes(const std::vector<std::vector<URL>>& groups,
                                              FileCounter& counter) const {
+    std::vector<FastSize::Total> fileTotals(groups.size());
+    std::vector<std::vector<std::string>> folders(groups.size());
+    bool anyFolder = false;
+    PlaceResolver resolver;
+    for (size_t group = 0; group < groups.size(); ++group) {
+        for (const auto& url : outermost(groups[group], resolver)) {
+            if (!url.isFileURL()) continue;
+            struct stat status {};
+            if (lstat(url.path().c_str(), &status) != 0) continue;
+            if (S_ISDIR(status.st_mode)) {
+                folders[group].push_back(url.path());
+                anyFolder = true;
+            } else if (S_ISREG(status.st_mode)) {
+                fileTotals[group].add(fileEntry(url, status));
+            }
+        }
+    }
+    const auto walked =
+        anyFolder ? FastSize::walk(folders) : std::vector<FastSize::Total>(groups.size());
     std::vector<int64_t> sizes;
-    for (const auto& group : groups) {
-        GroupTotal total;
-        for (const auto& url : group)
-            if (auto info = fileInfo(url)) add(*info, total, counter);
-        sizes.push_back(total.bytes);
+    sizes.reserve(groups.size());
+    for (size_t group = 0; group < groups.size(); ++group) {
+        FastSize::Total total = fileTotals[group];
+        total.merge(walked[group]);
+        counter.count += total.files;
+        sizes.push_back(total.freed());
     }
     return sizes;
 }

@@ -1,6 +1,43 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
+
+#include <algorithm>
+#include <unordered_set>
 
 namespace kelvora {
+namespace {
+
+void append(std::vector<ScanItem>& items, std::vector<ScanItem> more) {
+    items.insert(items.end(), std::make_move_iterator(more.begin()),
+                 std::make_move_iterator(more.end()));
+}
+
+std::unordered_set<std::string> reportedPaths(const std::vector<ScanItem>& items) {
+    std::unordered_set<std::string> paths;
+    for (const auto& item : items) {
+        paths.insert(item.location.path());
+        for (const auto& target : item.targets)
+            paths.insert(target.path());
+    }
+    return paths;
+}
+
+std::unordered_set<std::string> duplicatePaths(const std::vector<ScanItem>& duplicates) {
+    std::unordered_set<std::string> paths;
+    for (const auto& item : duplicates) {
+        paths.insert(item.location.path());
+        for (const auto& target : item.targets)
+            paths.insert(target.path());
+        if (item.duplicate) paths.insert(item.duplicate->keptCopy.path());
+    }
+    return paths;
+}
+
+void progressTo(const ProgressFunction& progress, int index) {
+    if (progress) progress(DiskScanner::scanSteps()[index], index);
+}
+
+} // namespace
 
 const std::vector<std::string>& DiskScanner::scanSteps() {
     static const std::vector<std::string> steps = {
@@ -11,16 +48,97 @@ const std::vector<std::string>& DiskScanner::scanSteps() {
 }
 
 ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
+    const Date start = currentDate();
+    FileCounter counter;
+    const auto apps = runningApps();
     ScanResult result;
-    for (size_t i = 0; i < scanSteps().size(); ++i)
-        if (progress) progress(scanSteps()[i], static_cast<int>(i));
+    std::vector<ScanItem> items;
+
+    progressTo(progress, 0);
+    append(items, scanCaches(apps, counter));
+
+    progressTo(progress, 1);
+    append(items, scanLogs(counter));
+    append(items, scanTempLeftovers(counter));
+
+    progressTo(progress, 2);
+    append(items, scanApps(apps, counter));
+    append(items, scanLeftovers(apps, counter));
+
+    progressTo(progress, 3);
+    auto [downloads, downloadsAccess] = scanDownloads(counter);
+    append(items, std::move(downloads));
+    result.downloadsAccess = downloadsAccess;
+    auto [trash, trashAccess] = scanTrash(counter);
+    append(items, std::move(trash));
+    result.trashAccess = trashAccess;
+    append(items, scanScreenshots(counter));
+
+    progressTo(progress, 4);
+    auto [mail, mailAccess] = scanMail(apps, counter);
+    append(items, std::move(mail));
+    result.mailAccess = mailAccess;
+
+    progressTo(progress, 5);
+    append(items, scanProjects(processPaths(), counter));
+    append(items, scanDerivedData(counter));
+    append(items, scanDeviceSupport(counter));
+    append(items, scanSimulators(counter));
+    const auto dockerUsage = docker();
+    append(items, scanDocker(dockerUsage));
+
+    progressTo(progress, 6);
+    auto ai = scanAI(apps, counter);
+    removeCachesCoveredBy(ai, items);
+    append(items, std::move(ai));
+
+    progressTo(progress, 7);
+    append(items, purgeableItem());
+    append(items, macOSInstallers(counter));
+    append(items, deviceBackups(counter));
+    append(items, deviceUpdates(counter));
+    append(items, dockerDiskItem(dockerUsage));
+
+    const auto reported = reportedPaths(items);
+    progressTo(progress, 8);
+    auto candidates = userFiles(reported, counter);
+
+    progressTo(progress, 9);
+    auto duplicates = scanDuplicates(candidates);
+    const auto offeredOrKept = duplicatePaths(duplicates);
+    append(items, std::move(duplicates));
+
+    progressTo(progress, 10);
+    std::erase_if(candidates, [&](const Candidate& candidate) {
+        return offeredOrKept.count(candidate.url.path()) > 0;
+    });
+    append(items, scanLargeAndOld(candidates, addSeconds(now(), -oldAge)));
+
+    const NeverTouch protectedPaths(neverTouch);
+    if (!protectedPaths.empty()) {
+        std::erase_if(items,
+                      [&](const ScanItem& item) { return protectedPaths.covers(item, true); });
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const ScanItem& a, const ScanItem& b) { return a.bytes > b.bytes; });
+
+    result.items = std::move(items);
     result.disk = diskSpace(home);
+    result.filesLookedAt = counter.count;
+    result.duration = secondsBetween(start, currentDate());
     return result;
 }
 
 std::vector<ScanItem> DiskScanner::scanCachesOnly() const {
+    const NeverTouch protectedPaths(neverTouch);
+    const auto apps = runningApps();
     FileCounter counter;
-    return scanCaches(runningApps(), counter);
+    auto items = scanCaches(apps, counter);
+    if (!protectedPaths.empty()) {
+        std::erase_if(items,
+                      [&](const ScanItem& item) { return protectedPaths.covers(item, false); });
+    }
+    return items;
 }
 
 } // namespace kelvora

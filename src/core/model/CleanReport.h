@@ -13,10 +13,7 @@
 namespace kelvora {
 
 struct CleanReport {
-    struct Failure {
-        URL url;
-        std::string reason; // plain words for the user
-    };
+    using Failure = UndoShelf::Failure;
 
     int64_t freed = 0;
     int64_t shelved = 0;

@@ -1,25 +1,239 @@
 #include "engine/DiskScanner.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include "platform/FileSystem.h"
+#include "scanners/AppBundle.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kelvora {
 
-std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>&, FileCounter&) const {
-    return {};
+namespace {
+
+bool sameIdentifier(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
 }
-std::vector<URL> DiskScanner::appBundles() const {
-    return {};
+
+bool hasIdentifier(const URL& app, const std::string& bundleID) {
+    auto id = bundleIdentifier(app);
+    return id && sameIdentifier(*id, bundleID);
 }
-std::vector<URL> DiskScanner::leftoverFiles(const std::string&, const std::string&) const {
-    return {};
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
-bool DiskScanner::canMove(const URL&) const {
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+bool isHelperTool(const std::string& lowerName) {
+    for (const char* word : {"uninstall", "maintenancetool", "updater", "update helper"})
+        if (contains(lowerName, word)) return true;
     return false;
 }
-std::optional<AppUsage> DiskScanner::spotlightUsage(const URL&) {
+
+std::string stem(const URL& url) {
+    return lowercased(url.deletingPathExtension().lastPathComponent());
+}
+
+// A sub-folder of an application folder: one level down, and the folder goes with the
+// application when exactly one bundle's name and the folder's name begin alike.
+std::vector<DiskScanner::AppBundleEntry> bundlesInSubfolder(const URL& folder) {
+    std::vector<URL> bundles;
+    for (const auto& entry : listFolder(folder).entries)
+        if (entry.url.pathExtension() == "app") bundles.push_back(entry.url);
+    std::string folderName = lowercased(folder.lastPathComponent());
+    std::vector<URL> matching;
+    for (const auto& bundle : bundles) {
+        std::string name = stem(bundle);
+        if (startsWith(folderName, name) || startsWith(name, folderName))
+            matching.push_back(bundle);
+    }
+    if (matching.size() == 1) return {{matching.front(), folder}};
+    std::vector<DiskScanner::AppBundleEntry> entries;
+    for (const auto& bundle : bundles)
+        if (!isHelperTool(stem(bundle))) entries.push_back({bundle, std::nullopt});
+    return entries;
+}
+
+std::string displayName(const URL& bundle) {
+    std::string name = bundle.lastPathComponent();
+    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
+        name.resize(name.size() - 4);
+    return name;
+}
+
+bool isListable(const std::string& bundleID, const URL& bundle,
+                const std::optional<std::string>& ownBundleID) {
+    if (ownBundleID && bundleID == *ownBundleID) return false;
+    if (startsWith(bundleID, "com.apple.InstallAssistant")) return false;
+    if (startsWith(bundleID, "com.apple."))
+        return fileExists(bundle.appending("Contents").appending("_MASReceipt").path());
+    return true;
+}
+
+std::optional<std::string> runningName(const std::vector<RunningApp>& apps,
+                                       const std::string& bundleID) {
+    for (const auto& app : apps)
+        if (sameIdentifier(app.bundleID, bundleID)) return app.name;
     return std::nullopt;
 }
-std::optional<URL> DiskScanner::applicationURL(const std::string&, const std::vector<URL>&) {
+
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+bool isWritable(const std::string& path) {
+    return access(path.c_str(), W_OK) == 0;
+}
+
+// On this system the last use of an application shows in its main executable's access
+// time; a file read after it was last written was opened.
+URL activityFile(const URL& item) {
+    if (item.pathExtension() != "app") return item;
+    auto info = bundleInfo(item);
+    if (!info) return item;
+    auto executable = plistString(*info, "CFBundleExecutable");
+    if (!executable || executable->empty()) return item;
+    URL file = item.appending("Contents").appending("MacOS").appending(*executable);
+    return fileInfo(file) ? file : item;
+}
+
+} // namespace
+
+std::vector<DiskScanner::AppBundleEntry> DiskScanner::appBundles(const URL& folder) {
+    std::vector<AppBundleEntry> bundles;
+    for (const auto& entry : listFolder(folder).entries) {
+        if (entry.url.pathExtension() == "app") {
+            bundles.push_back({entry.url, std::nullopt});
+            continue;
+        }
+        if (entry.name == "Utilities" || !entry.isDirectory()) continue;
+        for (auto& bundle : bundlesInSubfolder(entry.url))
+            bundles.push_back(std::move(bundle));
+    }
+    return bundles;
+}
+
+std::vector<DiskScanner::AppBundleEntry> DiskScanner::appBundles() const {
+    std::vector<AppBundleEntry> bundles;
+    for (const auto& folder : applicationFolders)
+        for (auto& bundle : appBundles(folder))
+            bundles.push_back(std::move(bundle));
+    return bundles;
+}
+
+std::vector<URL> DiskScanner::leftoverFiles(const std::string& bundleID,
+                                            const std::string& name) const {
+    URL library = home.appending("Library");
+    std::vector<std::string> places;
+    // Identifiers and names come from the bundle itself; one that is no plain file name
+    // would point outside the application's own places.
+    if (isPlainName(bundleID))
+        places = {
+            "Application Support/" + bundleID,
+            "Preferences/" + bundleID + ".plist",
+            "Saved Application State/" + bundleID + ".savedState",
+            "HTTPStorages/" + bundleID,
+            "HTTPStorages/" + bundleID + ".binarycookies",
+            "WebKit/" + bundleID,
+            "Cookies/" + bundleID + ".binarycookies",
+        };
+    if (name.size() > 3 && isPlainName(name)) places.push_back("Application Support/" + name);
+    std::set<std::string> found;
+    struct stat info {};
+    for (const auto& place : places) {
+        std::string path = joinPath(library.path(), place);
+        if (stat(path.c_str(), &info) == 0) found.insert(path);
+    }
+    if (isPlainName(bundleID))
+        for (const auto& entry : listFolder(library.appending("LaunchAgents")).entries)
+            if (entry.url.pathExtension() == "plist" && startsWith(entry.name, bundleID + "."))
+                found.insert(entry.url.path());
+    std::vector<URL> files;
+    for (const auto& path : found)
+        files.push_back(URL::fileURL(path));
+    return files;
+}
+
+bool DiskScanner::canMove(const URL& url) {
+    return isWritable(url.path()) && isWritable(parentPath(url.path()));
+}
+
+std::optional<AppUsage> DiskScanner::spotlightUsage(const URL& url) {
+    auto item = fileInfo(url);
+    if (!item) return std::nullopt;
+    auto activity = fileInfo(activityFile(url));
+    AppUsage usage;
+    usage.added = item->created;
+    if (activity) {
+        Date lastChange = std::max(activity->modified, activity->created.value_or(Date{}));
+        if (activity->accessed > lastChange) usage.lastOpened = activity->accessed;
+    }
+    if (!usage.lastOpened && !usage.added) return std::nullopt;
+    return usage;
+}
+
+// Letter case aside, as the system matches identifiers; one folder below as well.
+std::optional<URL> DiskScanner::applicationURL(const std::string& bundleID,
+                                               const std::vector<URL>& folders) {
+    for (const auto& folder : folders) {
+        auto entries = listFolder(folder).entries;
+        for (const auto& entry : entries)
+            if (entry.url.pathExtension() == "app" && hasIdentifier(entry.url, bundleID))
+                return entry.url;
+        for (const auto& entry : entries) {
+            if (!entry.isDirectory() || entry.url.pathExtension() == "app") continue;
+            for (const auto& inner : listFolder(entry.url).entries)
+                if (inner.url.pathExtension() == "app" && hasIdentifier(inner.url, bundleID))
+                    return inner.url;
+        }
+    }
     return std::nullopt;
+}
+
+std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
+                                            FileCounter& counter) const {
+    Date cutoff = addSeconds(now(), -staleAfter);
+    std::vector<ScanItem> items;
+    for (const auto& bundle : appBundles()) {
+        auto bundleID = bundleIdentifier(bundle.app);
+        if (!bundleID || !isListable(*bundleID, bundle.app, ownBundleID)) continue;
+        auto usage = appUsage ? appUsage(bundle.app) : std::nullopt;
+        if (!usage) continue;
+        auto reference = usage->lastOpened ? usage->lastOpened : usage->added;
+        if (!reference || !(*reference < cutoff)) continue;
+
+        std::string name = displayName(bundle.app);
+        auto leftovers = leftoverFiles(*bundleID, name);
+        URL root = bundle.installFolder.value_or(bundle.app);
+        std::vector<URL> targets{root};
+        targets.insert(targets.end(), leftovers.begin(), leftovers.end());
+
+        ScanItem item;
+        item.kind = JunkKind::apps;
+        item.location = bundle.app;
+        item.bytes = freedSizes({targets}, counter).front();
+        item.targets = std::move(targets);
+        item.inUseBy = runningName(apps, *bundleID);
+        item.baseVerdict = Verdict::youDecide;
+        if (!canMove(root)) item.lockedReason = "Installed by an administrator";
+        item.app = ScanItem::AppInfo{name, *bundleID, usage->lastOpened,
+                                     static_cast<int>(leftovers.size())};
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace kelvora

@@ -1,13 +1,201 @@
 #include "engine/DiskScanner.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include "platform/FileSystem.h"
+#include "platform/Plist.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <sstream>
+
 namespace kelvora {
 
-std::optional<DockerUsage> DiskScanner::liveDocker(const URL&) {
+namespace {
+
+using Kind = ScanItem::DeveloperInfo::Kind;
+
+struct PruneRow {
+    Kind kind;
+    int64_t DockerUsage::*bytes;
+    const char* name;
+    std::vector<std::string> arguments;
+    Verdict verdict;
+};
+
+const std::vector<PruneRow>& pruneRows() {
+    static const std::vector<PruneRow> rows = {
+        {Kind::dockerImages,
+         &DockerUsage::images,
+         "images",
+         {"image", "prune", "--all", "--force"},
+         Verdict::rebuilds},
+        {Kind::dockerBuildCache,
+         &DockerUsage::buildCache,
+         "build-cache",
+         {"builder", "prune", "--all", "--force"},
+         Verdict::rebuilds},
+        {Kind::dockerContainers,
+         &DockerUsage::stoppedContainers,
+         "stopped-containers",
+         {"container", "prune", "--force"},
+         Verdict::youDecide},
+    };
+    return rows;
+}
+
+} // namespace
+
+std::vector<std::string> DiskScanner::dockerToolCandidates(const URL& home) {
+    return {"/usr/local/bin/docker", "/opt/homebrew/bin/docker",
+            home.appending(".docker/bin/docker").path(),
+            home.appending(".orbstack/bin/docker").path(),
+            "/Applications/Docker.app/Contents/Resources/bin/docker"};
+}
+
+namespace {
+
+// Invalid UTF-8 sequences become U+FFFD, so one bad byte never loses a whole line.
+std::string repairingUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    const std::string replacement = "\xEF\xBF\xBD";
+    size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        size_t length = byte < 0x80           ? 1
+                        : (byte >> 5) == 0x6  ? 2
+                        : (byte >> 4) == 0xE  ? 3
+                        : (byte >> 3) == 0x1E ? 4
+                                              : 0;
+        bool valid = length > 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (!valid) {
+            out += replacement;
+            ++i;
+            continue;
+        }
+        out.append(text, i, length);
+        i += length;
+    }
+    return out;
+}
+
+int64_t multiplierFor(char unit) {
+    switch (std::toupper(static_cast<unsigned char>(unit))) {
+    case 'K':
+        return 1'000;
+    case 'M':
+        return 1'000'000;
+    case 'G':
+        return 1'000'000'000;
+    case 'T':
+        return 1'000'000'000'000;
+    case 'P':
+        return 1'000'000'000'000'000;
+    default:
+        return 1;
+    }
+}
+
+std::optional<double> decimalNumber(const std::string& text) {
+    if (text.empty() || text == ".") return std::nullopt;
+    if (text.find('.') != text.rfind('.')) return std::nullopt;
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) return std::nullopt;
+    return value;
+}
+
+int64_t clampedBytes(double value) {
+    if (!(value > 0)) return 0;
+    if (value >= static_cast<double>(std::numeric_limits<int64_t>::max()))
+        return std::numeric_limits<int64_t>::max();
+    return static_cast<int64_t>(value);
+}
+
+} // namespace
+
+std::optional<DockerUsage> DiskScanner::liveDocker(const URL& home) {
+    return askDocker(dockerToolCandidates(home));
+}
+
+std::optional<DockerUsage> DiskScanner::askDocker(const std::vector<std::string>& candidates) {
+    for (const auto& tool : candidates) {
+        if (!isExecutableFile(tool)) continue;
+        auto result = runTool(tool, {"system", "df", "--format", "{{json .}}"}, 30);
+        if (!result || result->status != 0) return std::nullopt;
+        return parseDockerUsage(result->output, tool);
+    }
     return std::nullopt;
 }
-std::vector<ScanItem> DiskScanner::scanDocker(const std::optional<DockerUsage>&) const {
-    return {};
+
+std::optional<DockerUsage> DiskScanner::parseDockerUsage(const std::string& output,
+                                                         const std::string& tool) {
+    std::map<std::string, int64_t> reclaimable;
+    int64_t total = 0;
+    std::istringstream lines(repairingUtf8(output));
+    for (std::string line; std::getline(lines, line, '\n');) {
+        if (line.empty()) continue;
+        Json row = Json::parse(line, nullptr, false);
+        auto type = plistString(row, "Type");
+        auto bytes = plistString(row, "Reclaimable");
+        if (!type || !bytes) continue;
+        reclaimable[*type] = dockerBytes(*bytes);
+        if (auto size = plistString(row, "Size")) total += dockerBytes(*size);
+    }
+    if (reclaimable.empty()) return std::nullopt;
+    auto bytesOf = [&](const char* type) {
+        auto it = reclaimable.find(type);
+        return it == reclaimable.end() ? int64_t{0} : it->second;
+    };
+    return DockerUsage{tool, bytesOf("Images"), bytesOf("Build Cache"), bytesOf("Containers"),
+                       total};
+}
+
+// "2.5GB (45%)" is 2,500,000,000: the engine counts in powers of 1,000.
+int64_t DiskScanner::dockerBytes(const std::string& text) {
+    size_t i = 0;
+    auto skipSpace = [&] {
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+    };
+    skipSpace();
+    size_t start = i;
+    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.'))
+        ++i;
+    if (i == start) return 0;
+    std::string number = text.substr(start, i - start);
+    skipSpace();
+    char unit = 0;
+    if (i < text.size() && std::string("kKMGTP").find(text[i]) != std::string::npos)
+        unit = text[i++];
+    if (i >= text.size() || text[i] != 'B') return 0;
+    auto value = decimalNumber(number);
+    if (!value) return 0;
+    return clampedBytes(*value * static_cast<double>(multiplierFor(unit)));
+}
+
+std::vector<ScanItem> DiskScanner::scanDocker(const std::optional<DockerUsage>& usage) const {
+    if (!includeDocker || !usage) return {};
+    std::vector<ScanItem> items;
+    for (const auto& row : pruneRows()) {
+        int64_t bytes = (*usage).*row.bytes;
+        if (bytes < 1) continue;
+        auto location = URL::parse(std::string("docker:") + row.name);
+        if (!location) continue;
+        ScanItem item;
+        item.kind = JunkKind::developer;
+        item.location = *location;
+        item.bytes = bytes;
+        item.baseVerdict = row.verdict;
+        item.developer = ScanItem::DeveloperInfo{row.kind, "Docker", std::nullopt};
+        item.action = ScanItem::Action{usage->tool, row.arguments};
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace kelvora

@@ -1,10 +1,164 @@
 #include "engine/DiskScanner.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
 namespace kelvora {
 
-ItemsAndAccess DiskScanner::scanDownloads(FileCounter&) const {
-    return {{}, FolderAccess::ok};
+namespace {
+
+const std::set<std::string>& installerExtensions() {
+    static const std::set<std::string> extensions = {"dmg", "pkg", "mpkg", "xip"};
+    return extensions;
+}
+
+const std::vector<std::string>& archiveSuffixes() {
+    static const std::vector<std::string> suffixes = {".tar.gz", ".tar.bz2", ".tar.xz", ".tgz",
+                                                      ".zip",    ".tar",     ".rar",    ".7z"};
+    return suffixes;
+}
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool isAlphanumeric(unsigned char c) {
+    return std::isalnum(c) || c >= 0x80;
+}
+
+// Words of letters only; digits, blanks and punctuation all separate.
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> found;
+    std::string word;
+    for (unsigned char c : text) {
+        if (std::isalpha(c) || c >= 0x80) {
+            word += static_cast<char>(c);
+        } else if (!word.empty()) {
+            found.push_back(word);
+            word.clear();
+        }
+    }
+    if (!word.empty()) found.push_back(word);
+    return found;
+}
+
+std::optional<Date> contentModificationDate(const URL& url) {
+    auto info = fileInfo(url);
+    if (!info) return std::nullopt;
+    return info->modified;
+}
+
+} // namespace
+
+std::vector<DiskScanner::InstalledAppKey> DiskScanner::installedAppKeys() const {
+    std::vector<InstalledAppKey> keys;
+    for (const auto& bundle : appBundles()) {
+        std::string name = bundle.app.deletingPathExtension().lastPathComponent();
+        std::string key;
+        for (unsigned char c : lowercased(name))
+            if (isAlphanumeric(c)) key += static_cast<char>(c);
+        keys.push_back({key, name});
+    }
+    return keys;
+}
+
+std::optional<std::string> DiskScanner::matchingApp(const std::string& installerName,
+                                                    const std::vector<InstalledAppKey>& installed) {
+    std::string stem =
+        URL::fileURL("/" + installerName).deletingPathExtension().lastPathComponent();
+    std::vector<std::string> candidates;
+    for (const auto& word : words(stem)) {
+        if (word.size() < 3) continue;
+        if (candidates.size() < 2) candidates.push_back(lowercased(word));
+    }
+    for (const auto& candidate : candidates) {
+        if (candidate == "install" || candidate == "setup") continue;
+        for (const auto& app : installed) {
+            if (startsWith(app.key, candidate) ||
+                (startsWith(candidate, app.key) && app.key.size() > 3))
+                return app.name;
+        }
+    }
+    return std::nullopt;
+}
+
+ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
+    if (!mayRead(downloadsFolder)) return {{}, FolderAccess::blocked};
+    Listing listing = listFolder(downloadsFolder);
+    if (listing.error == ListError::permissionDenied) return {{}, FolderAccess::blocked};
+    if (!listing.ok()) return {{}, FolderAccess::ok};
+
+    Date cutoff = addSeconds(now(), -downloadsAge);
+    std::set<std::string> names;
+    for (const auto& entry : listing.entries)
+        names.insert(entry.name);
+    auto installed = installedAppKeys();
+
+    std::vector<ScanItem> items;
+    for (const auto& entry : listing.entries) {
+        auto download = judgeDownload(entry.url, entry.name, names, installed, cutoff);
+        if (!download) continue;
+        ScanItem item;
+        item.kind = JunkKind::downloads;
+        item.location = entry.url;
+        item.targets = {entry.url};
+        item.bytes = freedSizes({{entry.url}}, counter).front();
+        item.baseVerdict = Verdict::youDecide;
+        item.download = std::move(download);
+        items.push_back(std::move(item));
+    }
+    return {std::move(items), FolderAccess::ok};
+}
+
+std::optional<ScanItem::DownloadInfo>
+DiskScanner::judgeDownload(const URL& url, const std::string& name,
+                           const std::set<std::string>& names,
+                           const std::vector<InstalledAppKey>& installed, Date cutoff) const {
+    using Info = ScanItem::DownloadInfo;
+    std::string lower = lowercased(name);
+    auto usage = appUsage ? appUsage(url) : std::nullopt;
+    std::optional<Date> openedLongAgo;
+    if (usage && usage->lastOpened && *usage->lastOpened < cutoff)
+        openedLongAgo = usage->lastOpened;
+
+    if (installerExtensions().count(lowercased(url.pathExtension()))) {
+        if (auto app = matchingApp(name, installed)) {
+            Date downloaded = usage && usage->added
+                                  ? *usage->added
+                                  : contentModificationDate(url).value_or(distantPast());
+            if (downloaded < cutoff)
+                return Info{Info::FileKind::installer, Info::Reason::appInstalled(*app)};
+            return std::nullopt;
+        }
+        if (openedLongAgo)
+            return Info{Info::FileKind::installer, Info::Reason::opened(*openedLongAgo)};
+        return std::nullopt;
+    }
+    for (const auto& suffix : archiveSuffixes()) {
+        if (!endsWith(lower, suffix)) continue;
+        std::string base = name.substr(0, name.size() - suffix.size());
+        for (const auto& unpacked : {base, base + " 2"})
+            if (unpacked != name && names.count(unpacked))
+                return Info{Info::FileKind::archive, Info::Reason::unpacked(unpacked)};
+        if (openedLongAgo)
+            return Info{Info::FileKind::archive, Info::Reason::opened(*openedLongAgo)};
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace kelvora

@@ -1,10 +1,196 @@
 #include "engine/DiskScanner.h"
+#include "scanners/ContentHash.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include <algorithm>
+#include <cctype>
+#include <regex>
+#include <unordered_map>
+#include <unordered_set>
+
 namespace kelvora {
+namespace {
 
-std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>&) const {
-    return {};
+using Group = std::vector<const DiskScanner::Candidate*>;
+
+// Subgroups of at least two members with equal keys, in order of first
+// appearance; members without a key drop out.
+template <class Key> std::vector<Group> regroup(const Group& group, Key&& key) {
+    std::vector<std::string> order;
+    std::unordered_map<std::string, Group> byKey;
+    for (const auto* candidate : group) {
+        auto value = key(*candidate);
+        if (!value) continue;
+        auto [position, inserted] = byKey.try_emplace(*value);
+        if (inserted) order.push_back(*value);
+        position->second.push_back(candidate);
+    }
+    std::vector<Group> result;
+    for (const auto& value : order) {
+        if (byKey[value].size() >= 2) result.push_back(std::move(byKey[value]));
+    }
+    return result;
+}
+
+// Same-size groups holding at least two distinct files (one member per inode).
+std::vector<Group> sameSizeGroups(const std::vector<DiskScanner::Candidate>& candidates) {
+    struct SizeGroup {
+        Group members;
+        std::unordered_set<std::string> inodes;
+    };
+    std::vector<int64_t> order;
+    std::unordered_map<int64_t, SizeGroup> bySize;
+    for (const auto& candidate : candidates) {
+        auto [position, inserted] = bySize.try_emplace(candidate.size);
+        if (inserted) order.push_back(candidate.size);
+        if (position->second.inodes.insert(candidate.inode).second)
+            position->second.members.push_back(&candidate);
+    }
+    std::vector<Group> result;
+    for (int64_t size : order) {
+        if (bySize[size].members.size() >= 2) result.push_back(std::move(bySize[size].members));
+    }
+    return result;
+}
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool hasCopyName(const URL& url) {
+    static const std::regex pattern("( copy( [0-9]+)?| \\([0-9]+\\))$", std::regex::icase);
+    return std::regex_search(url.deletingPathExtension().lastPathComponent(), pattern);
+}
+
+bool liesInBackupFolder(const URL& url) {
+    std::string folder = url.deletingLastPathComponent().path();
+    size_t start = 0;
+    while (start <= folder.size()) {
+        const size_t end = std::min(folder.find('/', start), folder.size());
+        if (DiskScanner::looksLikeBackupFolder(folder.substr(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+struct Links {
+    std::vector<URL> urls;
+    uint64_t count = 1;
+};
+
+// Every candidate path of each file. A file with links outside the candidates
+// frees nothing when the candidates go.
+std::unordered_map<std::string, Links>
+linksByInode(const std::vector<DiskScanner::Candidate>& all) {
+    std::unordered_map<std::string, Links> links;
+    for (const auto& candidate : all) {
+        auto& entry = links[candidate.inode];
+        entry.urls.push_back(candidate.url);
+        entry.count = candidate.links;
+    }
+    return links;
+}
+
+} // namespace
+
+std::optional<std::string> DiskScanner::fingerprint(const URL& url, int64_t size) {
+    const auto reader = fileReader(url.path());
+    if (!reader) return std::nullopt;
+    return edgeFingerprint(*reader, size);
+}
+
+std::optional<std::string> DiskScanner::contentDigest(const URL& url) {
+    const auto reader = fileReader(url.path());
+    if (!reader) return std::nullopt;
+    return contentSha256(*reader);
+}
+
+std::optional<int64_t> DiskScanner::privateSize(const URL&) {
+    // Linux file systems report no private size; callers fall back to the
+    // allocated size.
+    return std::nullopt;
+}
+
+bool DiskScanner::looksLikeBackupFolder(const std::string& name) {
+    static const std::vector<std::string> words = {"backup",  "backups",  "bak",   "old",
+                                                   "archive", "archives", "copies"};
+    const std::string lower = lowercased(name);
+    if (lower.find("copy of") != std::string::npos) return true;
+    std::string word;
+    for (size_t i = 0; i <= lower.size(); ++i) {
+        const bool letter = i < lower.size() && std::isalpha(static_cast<unsigned char>(lower[i]));
+        if (letter) {
+            word += lower[i];
+            continue;
+        }
+        if (!word.empty() && std::find(words.begin(), words.end(), word) != words.end())
+            return true;
+        word.clear();
+    }
+    return false;
+}
+
+const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Candidate*>& group,
+                                                    const URL& downloads) {
+    const std::string prefix = downloads.resolvingSymlinks().path() + "/";
+    const auto score = [&](const Candidate& candidate) {
+        int penalty = 0;
+        if (candidate.url.resolvingSymlinks().path().rfind(prefix, 0) == 0) penalty += 100;
+        if (hasCopyName(candidate.url)) penalty += 50;
+        if (liesInBackupFolder(candidate.url)) penalty += 30;
+        return penalty;
+    };
+    const Candidate* best = group.front();
+    int bestScore = score(*best);
+    for (size_t i = 1; i < group.size(); ++i) {
+        const Candidate* other = group[i];
+        const int otherScore = score(*other);
+        const bool better =
+            otherScore < bestScore ||
+            (otherScore == bestScore && (other->created < best->created ||
+                                         (other->created == best->created &&
+                                          other->url.path().size() < best->url.path().size())));
+        if (better) {
+            best = other;
+            bestScore = otherScore;
+        }
+    }
+    return *best;
+}
+
+std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& candidates) const {
+    const auto links = linksByInode(candidates);
+    std::vector<ScanItem> items;
+    for (const auto& sameSize : sameSizeGroups(candidates)) {
+        const auto byFingerprint = regroup(sameSize, [](const Candidate& candidate) {
+            return fingerprint(candidate.url, candidate.size);
+        });
+        for (const auto& similar : byFingerprint) {
+            const auto identicalGroups = regroup(
+                similar, [](const Candidate& candidate) { return contentDigest(candidate.url); });
+            for (const auto& identical : identicalGroups) {
+                const Candidate& kept = bestCopy(identical, downloadsFolder);
+                for (const auto* copy : identical) {
+                    if (copy == &kept) continue;
+                    const auto& copyLinks = links.at(copy->inode);
+                    if (copyLinks.urls.size() < copyLinks.count) continue;
+                    const int64_t bytes = privateSize(copy->url).value_or(copy->allocated);
+                    if (bytes < 1) continue;
+                    ScanItem item;
+                    item.kind = JunkKind::duplicates;
+                    item.location = copy->url;
+                    item.targets = copyLinks.urls;
+                    item.bytes = bytes;
+                    item.baseVerdict = Verdict::safe;
+                    item.duplicate =
+                        ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
+                    items.push_back(std::move(item));
+                }
+            }
+        }
+    }
+    return items;
 }
 
 } // namespace kelvora

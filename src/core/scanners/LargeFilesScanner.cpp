@@ -1,10 +1,58 @@
 #include "engine/DiskScanner.h"
 
-// Filled in by its own change; until then this step finds nothing.
-namespace kelvora {
+#include <unordered_map>
 
-std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&, Date) const {
-    return {};
+namespace kelvora {
+namespace {
+
+struct File {
+    const DiskScanner::Candidate* first = nullptr;
+    std::vector<URL> links;
+};
+
+// One entry per file, its hard links gathered in candidate order.
+std::vector<File> filesOf(const std::vector<DiskScanner::Candidate>& candidates) {
+    std::vector<File> files;
+    std::unordered_map<std::string, size_t> index;
+    for (const auto& candidate : candidates) {
+        auto [position, inserted] = index.try_emplace(candidate.inode, files.size());
+        if (inserted) files.push_back({&candidate, {}});
+        files[position->second].links.push_back(candidate.url);
+    }
+    return files;
+}
+
+} // namespace
+
+std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>& candidates,
+                                                   Date cutoff) const {
+    std::vector<ScanItem> items;
+    for (const auto& file : filesOf(candidates)) {
+        const Candidate& candidate = *file.first;
+        if (candidate.size < oldSize) continue;
+        // Removing some links of a file frees nothing while others remain.
+        if (file.links.size() < candidate.links) continue;
+        std::optional<Date> lastOpened;
+        if (appUsage) {
+            if (auto usage = appUsage(candidate.url)) lastOpened = usage->lastOpened;
+        }
+        const Date lastUse = lastOpened.value_or(candidate.modified);
+        if (candidate.size < largeSize && !(lastUse < cutoff)) continue;
+        const int64_t bytes = privateSize(candidate.url).value_or(candidate.allocated);
+        if (bytes < 1) continue;
+        ScanItem item;
+        item.kind = JunkKind::largeFiles;
+        item.location = candidate.url;
+        item.targets = file.links;
+        item.bytes = bytes;
+        item.baseVerdict = Verdict::youDecide;
+        item.largeFile = ScanItem::LargeFileInfo{candidate.size < largeSize
+                                                     ? ScanItem::LargeFileInfo::Reason::old
+                                                     : ScanItem::LargeFileInfo::Reason::large,
+                                                 lastOpened, candidate.modified};
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace kelvora

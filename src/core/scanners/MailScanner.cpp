@@ -1,13 +1,258 @@
 #include "engine/DiskScanner.h"
+#include "platform/AppPaths.h"
+#include "platform/Calendar.h"
+#include "platform/FileSystem.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <unistd.h>
+
 namespace kelvora {
+namespace {
 
-ItemsAndAccess DiskScanner::scanMail(const std::vector<RunningApp>&, FileCounter&) const {
-    return {{}, FolderAccess::ok};
+constexpr const char* kMailBundleID = "com.apple.mail";
+constexpr const char* kMessagesBundleID = "com.apple.MobileSMS";
+constexpr const char* kServerTypes[] = {"imap", "exchange",     "google", "yahoo",
+                                        "aol",  "appleaccount", "icloud"};
+
+bool isRunning(const std::vector<RunningApp>& apps, const std::string& bundleID) {
+    return std::any_of(apps.begin(), apps.end(),
+                       [&](const RunningApp& app) { return app.bundleID == bundleID; });
 }
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::vector<std::string> split(const std::string& text, char separator, bool keepEmpty) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(separator, start), text.size());
+        if (keepEmpty || end > start) pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+bool isStoreName(const std::string& name) {
+    return name.size() >= 2 && name[0] == 'V' &&
+           std::all_of(name.begin() + 1, name.end(),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+long long storeNumber(const std::string& name) {
+    try {
+        return std::stoll(name.substr(1));
+    } catch (...) {
+        return 0;
+    }
+}
+
+void collectAttachmentFolders(const URL& folder, std::vector<URL>& found) {
+    for (const auto& entry : listFolder(folder).entries) {
+        if (!entry.isDirectory()) continue;
+        if (entry.name == "Attachments") {
+            found.push_back(entry.url);
+        } else if (!entry.isPackage) {
+            collectAttachmentFolders(entry.url, found);
+        }
+    }
+}
+
+ScanItem mailItem(URL location, std::vector<URL> targets, int64_t bytes, bool inUse,
+                  const char* inUseName, Verdict verdict, ScanItem::MailInfo info) {
+    ScanItem item;
+    item.kind = JunkKind::mail;
+    item.location = std::move(location);
+    item.targets = std::move(targets);
+    item.bytes = bytes;
+    if (inUse) item.inUseBy = inUseName;
+    item.baseVerdict = verdict;
+    item.mail = std::move(info);
+    return item;
+}
+
+bool isSymlink(const URL& url) {
+    const auto info = fileInfo(url);
+    return info && info->isSymlink();
+}
+
+} // namespace
+
+const std::set<std::string>& DiskScanner::videoTypes() {
+    static const std::set<std::string> types = {"mov", "mp4", "m4v", "avi", "3gp", "hevc"};
+    return types;
+}
+
+const std::set<std::string>& DiskScanner::photoTypes() {
+    static const std::set<std::string> types = {"heic", "jpg",  "jpeg", "png",
+                                                "gif",  "webp", "tiff", "dng"};
+    return types;
+}
+
+std::optional<URL> DiskScanner::mailStore() const {
+    const Listing mail = listFolder(home.appending("Library").appending("Mail"));
+    std::optional<URL> store;
+    long long best = -1;
+    for (const auto& entry : mail.entries) {
+        if (!isStoreName(entry.name)) continue;
+        const long long number = storeNumber(entry.name);
+        if (number > best) {
+            best = number;
+            store = entry.url;
+        }
+    }
+    return store;
+}
+
+std::vector<URL> DiskScanner::attachmentFolders(const URL& accountFolder) {
+    std::vector<URL> found;
+    collectAttachmentFolders(accountFolder, found);
+    return found;
+}
+
+std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& counter) const {
+    const auto store = mailStore();
+    if (!store) return {};
+    const MailAccounts accounts = mailAccounts ? mailAccounts() : MailAccounts{};
+    std::vector<std::pair<FileInfo, std::vector<URL>>> pairs;
+    for (const auto& entry : listFolder(*store).entries) {
+        // A linked account folder would lead the clean outside the Mail store.
+        if (!entry.isDirectory()) continue;
+        if (entry.name.size() != 36 && entry.name != "Mailboxes") continue;
+        auto folders = attachmentFolders(entry.url);
+        if (!folders.empty()) pairs.emplace_back(entry, std::move(folders));
+    }
+    std::vector<std::vector<URL>> groups;
+    for (const auto& pair : pairs)
+        groups.push_back(pair.second);
+    const auto sizes = freedSizes(groups, counter);
+
+    std::vector<ScanItem> items;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (sizes[i] < 1) continue;
+        const auto& [account, folders] = pairs[i];
+        MailAccount owner{"A Mail account", ScanItem::MailInfo::Copy::unknown};
+        if (account.name == "Mailboxes") {
+            owner = {"On My Mac", ScanItem::MailInfo::Copy::onlyHere};
+        } else if (auto known = accounts.find(account.name); known != accounts.end()) {
+            owner = known->second;
+        }
+        int files = 0;
+        for (const auto& folder : folders)
+            files += static_cast<int>(regularFiles(folder, counter).size());
+        const Verdict verdict = owner.copy == ScanItem::MailInfo::Copy::onServer
+                                    ? Verdict::rebuilds
+                                    : Verdict::youDecide;
+        items.push_back(mailItem(
+            account.url, folders, sizes[i], inUse, "Mail", verdict,
+            {ScanItem::MailInfo::Kind::mailAttachments, owner.name, owner.copy, files, 0, 0}));
+    }
+    return items;
+}
+
+std::vector<ScanItem> DiskScanner::mailDownloadItem(bool inUse, FileCounter& counter) const {
+    const URL folder =
+        home.appending("Library/Containers/com.apple.mail/Data/Library/Mail Downloads");
+    if (isSymlink(folder)) return {};
+    std::vector<URL> entries;
+    for (const auto& entry : listFolder(folder).entries)
+        entries.push_back(entry.url);
+    if (entries.empty()) return {};
+    const int64_t bytes = freedSizes({entries}, counter).front();
+    if (bytes <= 0) return {};
+    const int count = static_cast<int>(entries.size());
+    return {mailItem(folder, std::move(entries), bytes, inUse, "Mail", Verdict::safe,
+                     {ScanItem::MailInfo::Kind::mailDownloads, "Opened attachments",
+                      ScanItem::MailInfo::Copy::onServer, count, 0, 0})};
+}
+
+std::vector<ScanItem> DiskScanner::messagesItems(bool inUse, FileCounter& counter) const {
+    const URL attachments =
+        home.appending("Library").appending("Messages").appending("Attachments");
+    std::map<int, std::vector<URL>, std::greater<>> byYear;
+    for (const auto& file : regularFiles(attachments, counter)) {
+        const auto info = fileInfo(file);
+        if (!info || info->logicalSize < messagesMinSize) continue;
+        byYear[Calendar::local(info->modified).year].push_back(file);
+    }
+    std::vector<std::vector<URL>> groups;
+    for (const auto& [year, files] : byYear)
+        groups.push_back(files);
+    const auto sizes = freedSizes(groups, counter);
+
+    std::vector<ScanItem> items;
+    size_t index = 0;
+    for (const auto& [year, files] : byYear) {
+        const int64_t bytes = sizes[index++];
+        if (bytes < 1) continue;
+        int videos = 0;
+        int photos = 0;
+        for (const auto& file : files) {
+            const std::string extension = lowercased(file.pathExtension());
+            videos += videoTypes().count(extension) ? 1 : 0;
+            photos += photoTypes().count(extension) ? 1 : 0;
+        }
+        const std::string name = std::to_string(year);
+        items.push_back(mailItem(
+            attachments.appending(name), files, bytes, inUse, "Messages", Verdict::youDecide,
+            {ScanItem::MailInfo::Kind::messages, name, ScanItem::MailInfo::Copy::unknown,
+             static_cast<int>(files.size()), videos, photos}));
+    }
+    return items;
+}
+
+ItemsAndAccess DiskScanner::scanMail(const std::vector<RunningApp>& apps,
+                                     FileCounter& counter) const {
+    for (const char* folder : {"Mail", "Messages"}) {
+        if (listFolder(home.appending("Library").appending(folder)).error ==
+            ListError::permissionDenied)
+            return {{}, FolderAccess::blocked};
+    }
+    const bool mailRuns = isRunning(apps, kMailBundleID);
+    std::vector<ScanItem> items = mailAttachmentItems(mailRuns, counter);
+    for (auto& item : mailDownloadItem(mailRuns, counter))
+        items.push_back(std::move(item));
+    for (auto& item : messagesItems(isRunning(apps, kMessagesBundleID), counter))
+        items.push_back(std::move(item));
+    return {std::move(items), FolderAccess::ok};
+}
+
+MailAccounts DiskScanner::parseMailAccounts(const std::string& output) {
+    MailAccounts accounts;
+    for (const auto& line : split(output, '\n', false)) {
+        const auto fields = split(line, '\t', true);
+        if (fields.size() != 3) continue;
+        const std::string type = lowercased(fields[2]);
+        ScanItem::MailInfo::Copy copy;
+        if (type.find("pop") != std::string::npos) {
+            copy = ScanItem::MailInfo::Copy::onlyHere;
+        } else if (std::any_of(
+                       std::begin(kServerTypes), std::end(kServerTypes),
+                       [&](const char* word) { return type.find(word) != std::string::npos; })) {
+            copy = ScanItem::MailInfo::Copy::onServer;
+        } else {
+            continue;
+        }
+        accounts[fields[0]] = {fields[1].empty() ? "Mail account" : fields[1], copy};
+    }
+    return accounts;
+}
+
 MailAccounts DiskScanner::liveMailAccounts() {
-    return {};
+    const std::string database = joinPath(AppPaths::home(), "Library/Accounts/Accounts4.sqlite");
+    if (access(database.c_str(), R_OK) != 0) return {};
+    const std::string query =
+        "SELECT a.ZIDENTIFIER, COALESCE(a.ZUSERNAME, a.ZACCOUNTDESCRIPTION, ''), t.ZIDENTIFIER\n"
+        "FROM ZACCOUNT a JOIN ZACCOUNTTYPE t ON a.ZACCOUNTTYPE = t.Z_PK;";
+    const auto result =
+        runTool("/usr/bin/sqlite3", {"-readonly", "-separator", "\t", database, query}, 10);
+    if (!result || result->status != 0) return {};
+    return parseMailAccounts(result->output);
 }
 
 } // namespace kelvora

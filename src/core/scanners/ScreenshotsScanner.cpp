@@ -1,10 +1,135 @@
 #include "engine/DiskScanner.h"
+#include "platform/Calendar.h"
+#include "platform/FileSystem.h"
+#include "platform/Plist.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <unordered_set>
+
 namespace kelvora {
+namespace {
 
-std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter&) const {
-    return {};
+struct Month {
+    int year = 0;
+    int month = 0;
+    auto operator<=>(const Month&) const = default;
+};
+
+bool hasScreenshotName(const std::string& name) {
+    static const char* prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
+                                     "CleanShot ", "Shottr "};
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [&](const char* prefix) { return name.rfind(prefix, 0) == 0; });
+}
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool isRecording(const URL& url) {
+    const std::string extension = lowercased(url.pathExtension());
+    return extension == "mov" || extension == "mp4";
+}
+
+std::string monthName(const Month& month) {
+    static const char* names[] = {"January",   "February", "March",    "April",
+                                  "May",       "June",     "July",     "August",
+                                  "September", "October",  "November", "December"};
+    return std::string(names[month.month - 1]) + " " + std::to_string(month.year);
+}
+
+// The folder's entries, then the entries of each of its sub-folders.
+std::vector<FileInfo> entriesOneLevelDown(const URL& folder) {
+    const Listing listing = listFolder(folder);
+    std::vector<FileInfo> entries = listing.entries;
+    for (const auto& entry : listing.entries) {
+        if (!entry.isDirectory() || entry.isPackage) continue;
+        const Listing inner = listFolder(entry.url);
+        entries.insert(entries.end(), inner.entries.begin(), inner.entries.end());
+    }
+    return entries;
+}
+
+} // namespace
+
+const std::set<std::string>& DiskScanner::screenshotTypes() {
+    static const std::set<std::string> types = {"png",  "jpg", "jpeg", "heic",
+                                                "tiff", "gif", "mov",  "mp4"};
+    return types;
+}
+
+std::optional<std::string> DiskScanner::screenshotSaveLocation() const {
+    const auto preferences =
+        readPlist(home.appending("Library/Preferences/com.apple.screencapture.plist").path());
+    if (!preferences) return std::nullopt;
+    return plistString(*preferences, "location");
+}
+
+std::vector<URL> DiskScanner::screenshotFolders() const {
+    std::vector<URL> folders;
+    for (const char* name : {"Desktop", "Downloads", "Documents", "Pictures"})
+        folders.push_back(home.appending(name, true));
+    if (auto location = screenshotSaveLocation(); location && !location->empty()) {
+        std::string path = *location;
+        if (path[0] == '~') path = home.path() + path.substr(1);
+        const URL saved = URL::fileURL(path, true);
+        const bool insideHome = saved.path().rfind(home.path() + "/", 0) == 0;
+        if (insideHome && std::find(folders.begin(), folders.end(), saved) == folders.end())
+            folders.push_back(saved);
+    }
+    std::erase_if(folders, [&](const URL& folder) { return !mayRead(folder); });
+    return folders;
+}
+
+std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
+    const Date cutoff = addSeconds(now(), -screenshotAge);
+    std::map<Month, std::vector<URL>, std::greater<>> byMonth;
+    std::unordered_set<std::string> seen;
+    for (const auto& folder : screenshotFolders()) {
+        for (const auto& entry : entriesOneLevelDown(folder)) {
+            if (!seen.insert(entry.url.resolvingSymlinks().path()).second) continue;
+            if (!hasScreenshotName(entry.name)) continue;
+            if (!screenshotTypes().count(lowercased(entry.url.pathExtension()))) continue;
+            // A link is never taken for the file it points to.
+            if (!entry.isRegularFile() || !(entry.modified < cutoff)) continue;
+            if (isDataless && isDataless(entry.url.path())) continue;
+            ++counter.count;
+            const CivilTime time = Calendar::local(entry.modified);
+            byMonth[{time.year, time.month}].push_back(entry.url);
+        }
+    }
+    std::vector<std::vector<URL>> groups;
+    for (const auto& [month, files] : byMonth)
+        groups.push_back(files);
+    const auto sizes = freedSizes(groups, counter);
+
+    std::vector<ScanItem> items;
+    size_t index = 0;
+    for (auto& [month, files] : byMonth) {
+        const int64_t bytes = sizes[index++];
+        if (bytes < 1) continue;
+        std::sort(files.begin(), files.end(), [](const URL& a, const URL& b) {
+            return a.lastPathComponent() < b.lastPathComponent();
+        });
+        const int recordings =
+            static_cast<int>(std::count_if(files.begin(), files.end(), isRecording));
+        ScanItem item;
+        item.kind = JunkKind::screenshots;
+        item.location =
+            home.appending("Screenshots")
+                .appending(std::to_string(month.year) + "-" + std::to_string(month.month));
+        item.bytes = bytes;
+        item.baseVerdict = Verdict::youDecide;
+        item.photo = ScanItem::PhotoInfo{monthName(month), static_cast<int>(files.size()),
+                                         recordings, std::nullopt};
+        item.targets = std::move(files);
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace kelvora

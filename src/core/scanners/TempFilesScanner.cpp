@@ -1,13 +1,65 @@
 #include "engine/DiskScanner.h"
+#include "platform/FileSystem.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <map>
+#include <regex>
+#include <signal.h>
+
 namespace kelvora {
+namespace {
 
-std::vector<ScanItem> DiskScanner::scanTempLeftovers(FileCounter&) const {
-    return {};
+bool processExists(int32_t pid) {
+    return kill(pid, 0) == 0 || errno == EPERM;
 }
-std::optional<int32_t> DiskScanner::onnxOwnerPID(const std::string&) {
-    return std::nullopt;
+
+} // namespace
+
+std::optional<int32_t> DiskScanner::onnxOwnerPID(const std::string& folderName) {
+    static const std::regex pattern("^onnxruntime-[0-9A-Fa-f-]{36}-([0-9]+)-");
+    std::smatch match;
+    if (!std::regex_search(folderName, match, pattern, std::regex_constants::match_continuous))
+        return std::nullopt;
+    const std::string digits = match[1].str();
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(digits.c_str(), &end, 10);
+    if (errno == ERANGE || value > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+std::vector<ScanItem> DiskScanner::scanTempLeftovers(FileCounter& counter) const {
+    const Listing temp = listFolder(tempDirectory);
+    if (!temp.ok()) return {};
+    std::map<int32_t, std::vector<URL>> byOwner;
+    for (const auto& entry : temp.entries) {
+        if (auto pid = onnxOwnerPID(entry.name)) byOwner[*pid].push_back(entry.url);
+    }
+    std::vector<std::vector<URL>> groups;
+    for (const auto& [pid, folders] : byOwner)
+        groups.push_back(folders);
+    const auto sizes = freedSizes(groups, counter);
+
+    std::vector<ScanItem> items;
+    size_t index = 0;
+    for (auto& [pid, folders] : byOwner) {
+        const int64_t bytes = sizes[index++];
+        if (bytes <= 0) continue;
+        std::sort(folders.begin(), folders.end(), [](const URL& a, const URL& b) {
+            return a.lastPathComponent() < b.lastPathComponent();
+        });
+        ScanItem item;
+        item.kind = JunkKind::tempFiles;
+        item.location = folders.front();
+        item.targets = folders;
+        item.bytes = bytes;
+        if (processExists(pid)) item.inUseBy = "process " + std::to_string(pid);
+        item.baseVerdict = Verdict::safe;
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace kelvora

@@ -1,19 +1,204 @@
 #include "engine/DiskScanner.h"
 
-// Filled in by its own change; until then this step finds nothing.
+#include "platform/FileSystem.h"
+#include "platform/Iso8601.h"
+#include "platform/Plist.h"
+
+#include <algorithm>
+
 namespace kelvora {
 
-std::vector<ScanItem> DiskScanner::scanDerivedData(FileCounter&) const {
-    return {};
+namespace {
+
+using Kind = ScanItem::DeveloperInfo::Kind;
+
+constexpr int64_t kSmallestSimulator = 1'000'000;
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
-std::vector<ScanItem> DiskScanner::scanDeviceSupport(FileCounter&) const {
-    return {};
+
+std::vector<std::string> splitDroppingEmpty(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (char c : text) {
+        if (c != separator) {
+            piece += c;
+            continue;
+        }
+        if (!piece.empty()) pieces.push_back(piece);
+        piece.clear();
+    }
+    if (!piece.empty()) pieces.push_back(piece);
+    return pieces;
 }
-std::vector<ScanItem> DiskScanner::scanSimulators(FileCounter&) const {
-    return {};
+
+std::string joined(const std::vector<std::string>& pieces, const std::string& separator) {
+    std::string text;
+    for (size_t i = 0; i < pieces.size(); ++i)
+        text += (i ? separator : "") + pieces[i];
+    return text;
 }
-std::vector<SimulatorDevice> DiskScanner::liveSimulators(const URL&) {
-    return {};
+
+std::string removingAll(std::string text, const std::string& part) {
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
+        text.erase(at, part.size());
+    return text;
+}
+
+ScanItem developerItem(const URL& location, std::vector<URL> targets, int64_t bytes,
+                       Verdict verdict, Kind kind, std::string owner,
+                       std::optional<Date> lastActivity) {
+    ScanItem item;
+    item.kind = JunkKind::developer;
+    item.location = location;
+    item.targets = std::move(targets);
+    item.bytes = bytes;
+    item.baseVerdict = verdict;
+    item.developer = ScanItem::DeveloperInfo{kind, std::move(owner), lastActivity};
+    return item;
+}
+
+// A cache folder is named after its project with a hash appended: "MyApp-abcdef".
+std::string ownerFromCacheName(const std::string& name) {
+    auto pieces = splitDroppingEmpty(name, '-');
+    if (pieces.empty()) return "";
+    pieces.pop_back();
+    return joined(pieces, "-");
+}
+
+// Dates in the simulator tool's list carry whole seconds; anything else is not read.
+std::optional<Date> parseBootDate(const Json& value) {
+    if (!value.is_string()) return std::nullopt;
+    const std::string& text = value.get_ref<const std::string&>();
+    if (text.find('.') != std::string::npos) return std::nullopt;
+    return parseIso8601(text);
+}
+
+} // namespace
+
+std::vector<ScanItem> DiskScanner::scanDerivedData(FileCounter& counter) const {
+    Date cutoff = addSeconds(now(), -projectStaleAfter);
+    URL folder = home.appending("Library/Developer/Xcode", true).appending("DerivedData", true);
+    std::vector<ScanItem> items;
+    for (const auto& entry : listFolder(folder).entries) {
+        if (endsWith(entry.name, ".noindex")) continue;
+        Json info = readPlist(entry.url.appending("info.plist").path()).value_or(Json());
+        if (!info.is_object()) info = Json::object();
+
+        std::optional<URL> workspace;
+        if (auto path = plistString(info, "WorkspacePath")) workspace = URL::fileURL(*path);
+        bool gone = workspace && !fileExists(workspace->path());
+        std::optional<Date> lastUse;
+        if (auto text = plistString(info, "LastAccessedDate")) lastUse = parseIso8601(*text);
+        if (!lastUse) lastUse = modificationDate(entry.url);
+        if (!gone && !(lastUse.value_or(distantPast()) < cutoff)) continue;
+
+        int64_t bytes = freedSizes({{entry.url}}, counter).front();
+        if (bytes < 1) continue;
+        std::string owner = workspace ? workspace->deletingPathExtension().lastPathComponent()
+                                      : ownerFromCacheName(entry.name);
+        items.push_back(developerItem(entry.url, {entry.url}, bytes, Verdict::rebuilds,
+                                      Kind::derivedData, std::move(owner),
+                                      gone ? std::nullopt : lastUse));
+    }
+    return items;
+}
+
+std::vector<ScanItem> DiskScanner::scanDeviceSupport(FileCounter& counter) const {
+    Date cutoff = addSeconds(now(), -projectStaleAfter);
+    std::vector<ScanItem> items;
+    for (const auto& platformFolder :
+         listFolder(home.appending("Library/Developer/Xcode")).entries) {
+        if (!endsWith(platformFolder.name, " DeviceSupport")) continue;
+        std::string platform = removingAll(platformFolder.name, " DeviceSupport");
+
+        std::vector<std::pair<FileInfo, Date>> dated;
+        for (const auto& entry : listFolder(platformFolder.url).entries)
+            if (entry.name != ".DS_Store")
+                dated.emplace_back(entry, modificationDate(entry.url).value_or(distantPast()));
+        std::stable_sort(dated.begin(), dated.end(),
+                         [](const auto& a, const auto& b) { return a.second > b.second; });
+
+        // The newest entry belongs to the device in use and always stays.
+        for (size_t i = 1; i < dated.size(); ++i) {
+            const auto& [entry, date] = dated[i];
+            if (!(date < cutoff)) continue;
+            int64_t bytes = freedSizes({{entry.url}}, counter).front();
+            if (bytes < 1) continue;
+            items.push_back(developerItem(entry.url, {entry.url}, bytes, Verdict::rebuilds,
+                                          Kind::deviceSupport, platform + " " + entry.name, date));
+        }
+    }
+    return items;
+}
+
+std::vector<ScanItem> DiskScanner::scanSimulators(FileCounter& counter) const {
+    Date cutoff = addSeconds(now(), -projectStaleAfter);
+    std::vector<ScanItem> items;
+    for (const auto& device : simulators ? simulators() : std::vector<SimulatorDevice>{}) {
+        std::optional<Date> lastUse = device.lastBooted;
+        if (!lastUse) lastUse = modificationDate(device.folder);
+        if (device.isAvailable && !(lastUse.value_or(distantPast()) < cutoff)) continue;
+        int64_t bytes = freedSizes({{device.folder}}, counter).front();
+        if (bytes < kSmallestSimulator) continue;
+        ScanItem item = developerItem(
+            device.folder, {}, bytes, device.isAvailable ? Verdict::rebuilds : Verdict::safe,
+            Kind::simulator, device.name + " (" + device.runtime + ")", lastUse);
+        if (device.isBooted) item.inUseBy = "Simulator";
+        item.action = ScanItem::Action{"/usr/bin/xcrun", {"simctl", "delete", device.udid}};
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::vector<SimulatorDevice> DiskScanner::liveSimulators(const URL& home) {
+    URL devices = home.appending("Library/Developer/CoreSimulator/Devices", true);
+    if (!fileExists(devices.path())) return {};
+    auto result = runTool("/usr/bin/xcrun", {"simctl", "list", "devices", "--json"}, 30);
+    if (!result || result->status != 0) return {};
+    return parseSimulators(result->output, devices);
+}
+
+std::vector<SimulatorDevice> DiskScanner::parseSimulators(const std::string& output,
+                                                          const URL& devicesFolder) {
+    Json root = Json::parse(output, nullptr, false);
+    if (!root.is_object() || !root.contains("devices") || !root["devices"].is_object()) return {};
+    const Json& runtimes = root["devices"];
+    for (const auto& [runtime, list] : runtimes.items())
+        if (!list.is_array()) return {};
+
+    std::vector<SimulatorDevice> devices;
+    for (const auto& [runtime, list] : runtimes.items()) {
+        for (const auto& object : list) {
+            if (!object.is_object()) continue;
+            auto udid = plistString(object, "udid");
+            auto name = plistString(object, "name");
+            if (!udid || !name) continue;
+            SimulatorDevice device;
+            device.udid = *udid;
+            device.name = *name;
+            device.runtime = runtimeName(runtime);
+            device.isAvailable = plistBool(object, "isAvailable").value_or(true);
+            device.isBooted = plistString(object, "state") == std::optional<std::string>("Booted");
+            if (object.contains("lastBootedAt"))
+                device.lastBooted = parseBootDate(object["lastBootedAt"]);
+            device.folder = devicesFolder.appending(*udid, true);
+            devices.push_back(std::move(device));
+        }
+    }
+    return devices;
+}
+
+// "com.apple.CoreSimulator.SimRuntime.iOS-17-2" reads "iOS 17.2".
+std::string DiskScanner::runtimeName(const std::string& identifier) {
+    auto dotted = splitDroppingEmpty(identifier, '.');
+    std::string last = dotted.empty() ? identifier : dotted.back();
+    auto pieces = splitDroppingEmpty(last, '-');
+    if (pieces.size() < 2) return last;
+    std::string version = joined(std::vector<std::string>(pieces.begin() + 1, pieces.end()), ".");
+    return pieces.front() + " " + version;
 }
 
 } // namespace kelvora

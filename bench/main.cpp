@@ -1,0 +1,115 @@
+// kelvora_bench: plain-line measurements of the size walk, the duplicate finder
+// and a whole scan, for comparison with other tools on the same tree.
+#include "engine/DiskScanner.h"
+#include "platform/AppPaths.h"
+#include "platform/Iso8601.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace kelvora;
+
+namespace {
+
+class Stopwatch {
+public:
+    double seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// Bytes this process has read through read calls so far.
+long long bytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:") return value;
+    return 0;
+}
+
+URL folderURL(const std::string& path) {
+    return URL::fileURL(path, true).standardized();
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: kelvora_bench walk DIR\n"
+                         "       kelvora_bench duplicates DIR...\n"
+                         "       kelvora_bench scan HOME [--now ISO-8601]\n");
+    return 2;
+}
+
+int walk(const std::string& folder) {
+    const DiskScanner scanner = DiskScanner::live();
+    FileCounter counter;
+    const Stopwatch clock;
+    const auto sizes = scanner.freedSizes({{folderURL(folder)}}, counter);
+    std::printf("bytes %lld\n", static_cast<long long>(sizes.front()));
+    std::printf("files %lld\n", static_cast<long long>(counter.count));
+    std::printf("seconds %.3f\n", clock.seconds());
+    return 0;
+}
+
+int duplicates(const std::vector<std::string>& folders) {
+    DiskScanner scanner = DiskScanner::live();
+    scanner.duplicateFolders.clear();
+    for (const auto& folder : folders)
+        scanner.duplicateFolders.push_back(folderURL(folder));
+    const long long readBefore = bytesRead();
+    const Stopwatch clock;
+    FileCounter counter;
+    const auto items = scanner.scanDuplicates(scanner.userFiles({}, counter));
+    const double seconds = clock.seconds();
+    for (const auto& item : items) {
+        std::printf("copy %lld %s kept %s\n", static_cast<long long>(item.bytes),
+                    item.location.path().c_str(), item.duplicate->keptCopy.path().c_str());
+    }
+    std::printf("candidates %lld\n", static_cast<long long>(counter.count));
+    std::printf("bytes read %lld\n", bytesRead() - readBefore);
+    std::printf("seconds %.3f\n", seconds);
+    return 0;
+}
+
+int scan(const std::string& home, const std::optional<Date>& now) {
+    const DiskScanner scanner(
+        folderURL(home), URL::fileURL(AppPaths::temporaryDirectory(), true), std::nullopt, {}, {},
+        now ? std::function<Date()>([now] { return *now; }) : std::function<Date()>());
+    const Stopwatch clock;
+    const ScanResult result = scanner.scan();
+    const double seconds = clock.seconds();
+    for (const auto& item : result.items) {
+        std::printf("%s %lld %s %s\n", JunkKinds::rawValue(item.kind).c_str(),
+                    static_cast<long long>(item.bytes), Verdicts::rawValue(item.verdict()).c_str(),
+                    item.location.absoluteString().c_str());
+    }
+    std::printf("files %lld\n", static_cast<long long>(result.filesLookedAt));
+    std::printf("seconds %.3f\n", seconds);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "walk") return walk(args[1]);
+    if (args.size() >= 2 && args[0] == "duplicates")
+        return duplicates({args.begin() + 1, args.end()});
+    if ((args.size() == 2 || args.size() == 4) && args[0] == "scan") {
+        std::optional<Date> now;
+        if (args.size() == 4) {
+            if (args[2] != "--now" || !(now = parseIso8601(args[3]))) {
+                std::fprintf(stderr, "kelvora_bench: --now needs a date such as "
+                                     "2026-12-07T09:00:00Z\n");
+                return 2;
+            }
+        }
+        return scan(args[1], now);
+    }
+    return usage();
+}

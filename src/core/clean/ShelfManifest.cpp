@@ -1,0 +1,120 @@
+#include "clean/ShelfManifest.h"
+
+#include "platform/Iso8601.h"
+
+#include <nlohmann/json.hpp>
+
+namespace kelvora {
+
+namespace {
+
+using Json = nlohmann::json;
+
+Json fileJson(const UndoShelf::Entry::File& file) {
+    return Json{{"original", file.original}, {"stored", file.stored}};
+}
+
+Json entryJson(const UndoShelf::Entry& entry) {
+    Json files = Json::array();
+    for (const auto& file : entry.files)
+        files.push_back(fileJson(file));
+    return Json{{"id", entry.id},       {"label", entry.label},
+                {"kind", entry.kind},   {"location", entry.location},
+                {"bytes", entry.bytes}, {"files", files}};
+}
+
+std::optional<std::string> stringAt(const Json& object, const char* key) {
+    auto it = object.find(key);
+    if (it == object.end() || !it->is_string()) return std::nullopt;
+    return it->get<std::string>();
+}
+
+std::optional<Date> dateAt(const Json& object, const char* key) {
+    auto text = stringAt(object, key);
+    if (!text) return std::nullopt;
+    return parseIso8601(*text);
+}
+
+const Json* arrayAt(const Json& object, const char* key) {
+    auto it = object.find(key);
+    if (it == object.end() || !it->is_array()) return nullptr;
+    return &*it;
+}
+
+std::optional<UndoShelf::Entry::File> decodeFile(const Json& json) {
+    if (!json.is_object()) return std::nullopt;
+    auto original = stringAt(json, "original");
+    auto stored = stringAt(json, "stored");
+    if (!original || !stored || !isSingleComponent(*stored)) return std::nullopt;
+    if (original->empty() || original->front() != '/') return std::nullopt;
+    return UndoShelf::Entry::File{*original, *stored};
+}
+
+std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
+    if (!json.is_object()) return std::nullopt;
+    UndoShelf::Entry entry;
+    auto id = stringAt(json, "id");
+    auto label = stringAt(json, "label");
+    auto kind = stringAt(json, "kind");
+    auto location = stringAt(json, "location");
+    auto bytes = json.find("bytes");
+    const Json* files = arrayAt(json, "files");
+    if (!id || !label || !kind || !location || !files) return std::nullopt;
+    if (bytes == json.end() || !bytes->is_number_integer()) return std::nullopt;
+    entry.id = *id;
+    entry.label = *label;
+    entry.kind = *kind;
+    entry.location = *location;
+    entry.bytes = bytes->get<int64_t>();
+    for (const auto& file : *files) {
+        auto decoded = decodeFile(file);
+        if (!decoded) return std::nullopt;
+        entry.files.push_back(std::move(*decoded));
+    }
+    return entry;
+}
+
+} // namespace
+
+bool isSingleComponent(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep) {
+    Json entries = Json::array();
+    for (const auto& entry : sweep.entries)
+        entries.push_back(entryJson(entry));
+    // nlohmann's objects keep their keys sorted, which is the manifest's order.
+    Json json{{"id", sweep.id},
+              {"date", formatIso8601(sweep.date)},
+              {"expires", formatIso8601(sweep.expires)},
+              {"entries", entries}};
+    try {
+        return {json.dump(2) + "\n", {}};
+    } catch (const Json::exception& error) {
+        return {std::nullopt, "a name in it is not valid text (" + std::string(error.what()) + ")"};
+    }
+}
+
+std::optional<UndoShelf::Sweep> decodeManifest(const std::string& text) {
+    Json json = Json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.is_object()) return std::nullopt;
+    UndoShelf::Sweep sweep;
+    auto id = stringAt(json, "id");
+    auto date = dateAt(json, "date");
+    auto expires = dateAt(json, "expires");
+    const Json* entries = arrayAt(json, "entries");
+    if (!id || !isSingleComponent(*id) || !date || !expires || !entries) return std::nullopt;
+    sweep.id = *id;
+    sweep.date = *date;
+    sweep.expires = *expires;
+    for (const auto& entry : *entries) {
+        auto decoded = decodeEntry(entry);
+        if (!decoded) return std::nullopt;
+        sweep.entries.push_back(std::move(*decoded));
+    }
+    return sweep;
+}
+
+} // namespace kelvora

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "clean/UndoShelf.h"
+
+#include <optional>
+#include <string>
+
+namespace kelvora {
+
+// The file that describes one clean-up on the Undo Shelf.
+inline constexpr const char* kManifestName = "manifest.json";
+inline constexpr const char* kItemsFolderName = "items";
+
+// Pretty-printed JSON with sorted keys and ISO-8601 dates in UTC to the second.
+// Fails (with the reason) when a text is not valid UTF-8 and so cannot be written.
+struct EncodedManifest {
+    std::optional<std::string> text;
+    std::string error;
+};
+EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep);
+
+// None when the text is not JSON, a key is missing or of the wrong type, or an identifier
+// or stored name is not a single plain file name (it would reach outside its folder).
+std::optional<UndoShelf::Sweep> decodeManifest(const std::string& text);
+
+// A name usable as one path component inside the shelf: not empty, no "/", not "." or "..".
+bool isSingleComponent(const std::string& name);
+
+} // namespace kelvora

@@ -1,0 +1,148 @@
+#include "clean/InstalledApp.h"
+#include "engine/DiskScanner.h"
+#include "platform/FileSystem.h"
+#include "platform/Hash.h"
+#include "platform/Plist.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <unordered_set>
+
+namespace kelvora {
+
+namespace {
+
+const char* const kLockedReason = "Installed by an administrator";
+
+std::optional<std::string> bundleIdentifier(const URL& bundle) {
+    auto info = fileInfo(bundle);
+    if (!info || !info->isDirectory()) return std::nullopt;
+    auto plist = readPlist(bundle.appending("Contents").appending("Info.plist").path());
+    if (!plist) return std::nullopt;
+    auto identifier = plistString(*plist, "CFBundleIdentifier");
+    if (!identifier || identifier->empty()) return std::nullopt;
+    return identifier;
+}
+
+std::string displayName(const URL& bundle) {
+    std::string name = bundle.lastPathComponent();
+    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
+        name.resize(name.size() - 4);
+    return name;
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+// Applications that came with the system may not be removed; one from the App Store may.
+bool isSystemApp(const URL& bundle, const std::string& bundleID) {
+    if (bundleID.rfind("com.apple.", 0) != 0) return false;
+    return !fileExists(bundle.appending("Contents").appending("_MASReceipt").path());
+}
+
+std::vector<std::string> placesOf(const std::vector<URL>& files) {
+    std::set<std::string> places;
+    for (const auto& file : files)
+        places.insert(file.deletingLastPathComponent().lastPathComponent());
+    return {places.begin(), places.end()};
+}
+
+} // namespace
+
+nlohmann::json InstalledApp::json() const {
+    return {{"bundleID", bundleID}, {"name", name}, {"path", path}};
+}
+
+std::optional<InstalledApp> InstalledApp::fromJson(const nlohmann::json& json) {
+    if (!json.is_object()) return std::nullopt;
+    InstalledApp app;
+    for (auto [key, field] : {std::pair{"bundleID", &app.bundleID}, std::pair{"name", &app.name},
+                              std::pair{"path", &app.path}}) {
+        auto it = json.find(key);
+        if (it == json.end() || !it->is_string()) return std::nullopt;
+        *field = it->get<std::string>();
+    }
+    return app;
+}
+
+std::vector<InstalledApp> DiskScanner::installedApps() const {
+    std::vector<InstalledApp> apps;
+    for (const auto& entry : appBundles())
+        if (auto identifier = bundleIdentifier(entry.app))
+            apps.push_back({*identifier, displayName(entry.app), entry.app.path()});
+    return apps;
+}
+
+std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
+    if (bundle.pathExtension() != "app") return std::nullopt;
+    auto identifier = bundleIdentifier(bundle);
+    if (!identifier) return std::nullopt;
+    if (ownBundleID && *ownBundleID == *identifier) return std::nullopt;
+    if (isSystemApp(bundle, *identifier)) return std::nullopt;
+
+    std::string name = displayName(bundle);
+    std::vector<URL> leftovers = leftoverFiles(*identifier, name);
+    ScanItem item;
+    item.kind = JunkKind::apps;
+    item.location = bundle;
+    item.targets.push_back(bundle);
+    item.targets.insert(item.targets.end(), leftovers.begin(), leftovers.end());
+    for (const auto& running : runningApps())
+        if (equalIgnoringCase(running.bundleID, *identifier)) {
+            item.inUseBy = running.name;
+            break;
+        }
+    FileCounter counter;
+    item.bytes = freedSizes({item.targets}, counter).front();
+    item.baseVerdict = Verdict::youDecide;
+    if (!canMove(bundle)) item.lockedReason = kLockedReason;
+    std::optional<Date> lastOpened;
+    if (auto usage = appUsage(bundle)) lastOpened = usage->lastOpened;
+    item.app = ScanItem::AppInfo{name, *identifier, lastOpened, static_cast<int>(leftovers.size())};
+    return item;
+}
+
+std::vector<InstalledApp> DiskScanner::removed(const std::vector<InstalledApp>& older,
+                                               const std::vector<InstalledApp>& newer) {
+    std::unordered_set<std::string> still;
+    for (const auto& app : newer)
+        still.insert(app.bundleID);
+    std::vector<InstalledApp> gone;
+    for (const auto& app : older)
+        if (!still.count(app.bundleID)) gone.push_back(app);
+    return gone;
+}
+
+std::optional<ScanItem> DiskScanner::leftovers(const InstalledApp& removedApp) const {
+    if (isInstalled(removedApp.bundleID)) return std::nullopt;
+    std::vector<URL> files = leftoverFiles(removedApp.bundleID, removedApp.name);
+    if (files.empty()) return std::nullopt;
+
+    FileCounter counter;
+    std::optional<Date> lastChanged;
+    for (const auto& file : files)
+        if (auto changed = modificationDate(file);
+            changed && (!lastChanged || *changed > *lastChanged))
+            lastChanged = changed;
+    ScanItem item;
+    item.kind = JunkKind::leftovers;
+    item.location = files.front();
+    item.targets = files;
+    item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
+    item.baseVerdict = Verdict::youDecide;
+    item.leftover =
+        ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles, removedApp.bundleID,
+                               removedApp.name, placesOf(files), lastChanged};
+    return item;
+}
+
+} // namespace kelvora
+
+std::size_t
+std::hash<kelvora::InstalledApp>::operator()(const kelvora::InstalledApp& v) const noexcept {
+    return kelvora::hashAll(v.bundleID, v.name, v.path);
+}

@@ -1,0 +1,61 @@
+#include "engine/PathRules.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace kelvora {
+
+bool isSameOrInside(const std::string& path, const std::string& folder) {
+    if (folder == "/") return !path.empty() && path[0] == '/';
+    return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+std::vector<std::string> bothForms(const URL& url) {
+    std::vector<std::string> forms{url.standardized().path()};
+    if (url.isFileURL()) {
+        std::string resolved = url.standardized().resolvingSymlinks().path();
+        if (resolved != forms.front()) forms.push_back(std::move(resolved));
+    }
+    return forms;
+}
+
+NeverTouch::NeverTouch(const std::vector<std::string>& entries) {
+    for (const auto& entry : entries) {
+        if (entry.empty()) continue;
+        for (auto& form : bothForms(URL::fileURL(entry))) {
+            if (std::find(paths_.begin(), paths_.end(), form) == paths_.end())
+                paths_.push_back(std::move(form));
+        }
+    }
+}
+
+bool NeverTouch::touches(const URL& url) const {
+    for (const auto& place : bothForms(url)) {
+        for (const auto& protectedPath : paths_) {
+            if (isSameOrInside(place, protectedPath) || isSameOrInside(protectedPath, place))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool NeverTouch::covers(const ScanItem& item, bool fileURLsOnly) const {
+    const auto tested = [&](const URL& url) {
+        return (url.isFileURL() || !fileURLsOnly) && touches(url);
+    };
+    return tested(item.location) || std::any_of(item.targets.begin(), item.targets.end(), tested);
+}
+
+void removeCachesCoveredBy(const std::vector<ScanItem>& aiItems, std::vector<ScanItem>& items) {
+    std::unordered_set<std::string> covered;
+    for (const auto& item : aiItems)
+        covered.insert(item.location.resolvingSymlinks().path());
+    if (covered.empty()) return;
+    std::erase_if(items, [&](const ScanItem& item) {
+        return item.kind == JunkKind::caches &&
+               covered.count(item.location.resolvingSymlinks().path()) > 0;
+    });
+}
+
+} // namespace kelvora

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/ScanItem.h"
+#include "platform/Url.h"
+
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// True when path is folder itself or lies below it; every path lies below "/".
+bool isSameOrInside(const std::string& path, const std::string& folder);
+
+// The standardized path and, when it differs, the path with links resolved, so
+// that a link cannot carry something past a test on either form.
+std::vector<std::string> bothForms(const URL& url);
+
+// The user's never-touch list, matched on both the written and the resolved
+// form of each path.
+class NeverTouch {
+public:
+    explicit NeverTouch(const std::vector<std::string>& entries);
+
+    bool empty() const { return paths_.empty(); }
+    // Whether the item lies inside a protected path or holds one. With
+    // fileURLsOnly, items without a file location are never covered.
+    bool covers(const ScanItem& item, bool fileURLsOnly) const;
+
+private:
+    bool touches(const URL& url) const;
+    std::vector<std::string> paths_;
+};
+
+// Drops the cache items that an AI item stands for (same place once links are
+// resolved), so that one folder is offered once.
+void removeCachesCoveredBy(const std::vector<ScanItem>& aiItems, std::vector<ScanItem>& items);
+
+} // namespace kelvora

@@ -1,0 +1,177 @@
+#include "login/LoginItemNames.h"
+
+#include "engine/DiskScanner.h"
+#include "platform/AppPaths.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace kelvora {
+
+namespace {
+
+struct KnownAgent {
+    std::string prefix;
+    std::string name;
+    std::string purpose;
+};
+
+const std::vector<KnownAgent>& knownAgents() {
+    static const std::vector<KnownAgent> rows = {
+        {"com.google.keystone", "Google Updater (old)",
+         "Google’s older updater for Chrome and other Google apps."},
+        {"com.google.GoogleUpdater", "Google Updater",
+         "Keeps Chrome and other Google apps up to date."},
+        {"com.microsoft.update", "Microsoft AutoUpdate",
+         "Keeps Word, Excel, Teams and other Microsoft apps up to date."},
+        {"com.microsoft.autoupdate", "Microsoft AutoUpdate",
+         "Keeps Word, Excel, Teams and other Microsoft apps up to date."},
+        {"com.adobe.ARMDC", "Adobe Acrobat Updater", "Keeps Adobe Acrobat and Reader up to date."},
+        {"com.adobe.AdobeCreativeCloud", "Adobe Creative Cloud",
+         "Opens Creative Cloud at login to sync files and fonts and update Adobe apps."},
+        {"com.adobe.ccxprocess", "Adobe Creative Cloud helper",
+         "Runs Creative Cloud’s background features, like tutorials and syncing."},
+        {"com.adobe.GC", "Adobe Genuine Software check",
+         "Checks that Adobe apps on this Mac are licensed."},
+        {"com.docker.vmnetd", "Docker networking",
+         "Lets Docker containers reach the network. Docker Desktop installed it for every "
+         "user."},
+        {"com.docker.socket", "Docker socket",
+         "Lets the docker command talk to Docker Desktop. Docker Desktop installed it for every "
+         "user."},
+        {"com.docker.helper", "Docker Desktop helper", "Starts Docker Desktop when you log in."},
+        {"com.github.facebook.watchman", "Watchman",
+         "Watches project files for changes. React Native and Jest tools started it."},
+        {"org.openvpn.client", "OpenVPN Connect",
+         "The background part of OpenVPN Connect, which keeps VPN connections up."},
+        {"org.openvpn.helper", "OpenVPN helper",
+         "Lets OpenVPN Connect change network settings for the VPN."},
+        {"us.zoom", "Zoom", "Zoom’s background helper for updates and meetings."},
+        {"com.dropbox", "Dropbox", "Keeps your Dropbox folder in sync."},
+        {"com.screenpal", "ScreenPal", "Opens ScreenPal, the screen recorder, when you log in."},
+        {"com.spotify", "Spotify", "Opens Spotify, or its helper, when you log in."},
+        {std::string(kBundleID) + ".shelf", "Kelvora Undo Shelf helper",
+         "Kelvora’s own helper. Empties Undo Shelf cleanups once their hold is up."},
+    };
+    return rows;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::optional<LoginItemNames::Description> homebrewService(const std::string& label) {
+    static const std::string prefix = "homebrew.mxcl.";
+    if (!startsWith(label, prefix)) return std::nullopt;
+    std::string rest = label.substr(prefix.size());
+    std::vector<std::string> pieces;
+    auto at = rest.find('@');
+    for (auto piece : {rest.substr(0, at), at == std::string::npos ? "" : rest.substr(at + 1)})
+        if (!piece.empty()) pieces.push_back(piece);
+    // A label with no formula in it is shown as it is.
+    if (pieces.empty()) return std::nullopt;
+    const auto& names = LoginItemNames::formulaNames();
+    auto known = names.find(pieces[0]);
+    std::string display = known != names.end() ? known->second : pieces[0];
+    if (pieces.size() == 2) display += " " + pieces[1];
+    return LoginItemNames::Description{
+        display + " (Homebrew)", "Runs " + display +
+                                     " in the background. It was started with brew services; brew "
+                                     "services stop " +
+                                     rest + " also turns it off."};
+}
+
+bool isMainExecutable(const URL& program) {
+    const std::string& path = program.path();
+    return endsWith(path, ".app/Contents/MacOS/" + program.lastPathComponent()) &&
+           path.find("/Contents/Library/") == std::string::npos;
+}
+
+LoginItemNames::Description ownedItem(const std::string& searchText,
+                                      const std::optional<URL>& program, const std::string& owner,
+                                      bool startsAtLogin) {
+    if (searchText.find("updat") != std::string::npos)
+        return {owner + " updater", "Checks for updates to " + owner + "."};
+    if (program && isMainExecutable(*program) && startsAtLogin)
+        return {owner, "Opens " + owner + " when you log in."};
+    return {owner + " helper", "A background helper for " + owner + "."};
+}
+
+LoginItemNames::Description unownedItem(const std::string& label, const std::optional<URL>& program,
+                                        bool startsAtLogin) {
+    if (!program) return {label, "A background task with no program to run."};
+    std::string name = program->lastPathComponent();
+    if (startsAtLogin) return {name, "Runs “" + name + "” when you log in."};
+    return {name, "Runs “" + name + "” in the background from time to time."};
+}
+
+} // namespace
+
+LoginItemNames::Description LoginItemNames::describe(const std::string& label,
+                                                     const std::optional<URL>& program,
+                                                     const std::optional<std::string>& owner,
+                                                     bool startsAtLogin) {
+    for (const auto& row : knownAgents())
+        if (startsWith(label, row.prefix)) return {row.name, row.purpose};
+    if (auto brew = homebrewService(label)) return *brew;
+    std::string searchText = lowercased(label + " " + (program ? program->path() : ""));
+    if (owner) return ownedItem(searchText, program, *owner, startsAtLogin);
+    return unownedItem(label, program, startsAtLogin);
+}
+
+std::optional<std::string> LoginItemNames::appName(const URL& containing) {
+    const std::string& path = containing.path();
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        std::string component = path.substr(start, end - start);
+        if (component.size() > 4 && endsWith(component, ".app"))
+            return component.substr(0, component.size() - 4);
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> LoginItemNames::appName(const std::string& bundleID,
+                                                   const std::vector<URL>& applicationFolders) {
+    auto app = DiskScanner::applicationURL(bundleID, applicationFolders);
+    if (!app) return std::nullopt;
+    return app->deletingPathExtension().lastPathComponent();
+}
+
+const std::unordered_map<std::string, std::string>& LoginItemNames::formulaNames() {
+    static const std::unordered_map<std::string, std::string> names = {
+        {"postgresql", "PostgreSQL"},
+        {"mysql", "MySQL"},
+        {"mariadb", "MariaDB"},
+        {"redis", "Redis"},
+        {"mongodb-community", "MongoDB"},
+        {"nginx", "nginx"},
+        {"httpd", "Apache"},
+        {"rabbitmq", "RabbitMQ"},
+        {"elasticsearch", "Elasticsearch"},
+        {"memcached", "Memcached"},
+        {"php", "PHP"},
+        {"dnsmasq", "dnsmasq"},
+        {"unbound", "Unbound"},
+        {"tor", "Tor"},
+        {"syncthing", "Syncthing"},
+        {"ollama", "Ollama"},
+    };
+    return names;
+}
+
+} // namespace kelvora

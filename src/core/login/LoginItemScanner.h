@@ -1,0 +1,77 @@
+#pragma once
+
+#include "login/LaunchJob.h"
+#include "login/LoginItem.h"
+#include "platform/Url.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kelvora {
+
+// Lists everything that starts by itself for the current user, with its state.
+struct LoginItemScanner {
+    struct OpenAtLoginApp {
+        std::string name;
+        std::string path;
+        bool operator==(const OpenAtLoginApp&) const = default;
+    };
+
+    using Launchctl = std::function<std::optional<std::string>(const std::vector<std::string>&)>;
+    using OpenAtLoginReader = std::function<std::optional<std::vector<OpenAtLoginApp>>()>;
+
+    URL home;
+    URL globalAgents = URL::fileURL("/Library/LaunchAgents");
+    URL systemDaemons = URL::fileURL("/Library/LaunchDaemons");
+    std::vector<URL> applicationFolders;
+    uint32_t uid;
+    Launchctl launchctl;
+    OpenAtLoginReader openAtLogin; // empty: the open-at-login list is not read
+    std::vector<OpenAtLoginApp> turnedOffApps;
+
+    LoginItemScanner(URL home, std::optional<std::vector<URL>> applicationFolders,
+                     Launchctl launchctl);
+
+    std::vector<LoginItem> scan() const;
+
+    static std::optional<std::string> liveLaunchctl(const std::vector<std::string>& arguments);
+    static std::optional<std::vector<OpenAtLoginApp>> liveOpenAtLogin();
+    static const std::string& openAtLoginScript();
+    static std::vector<OpenAtLoginApp> parseOpenAtLogin(const std::string& output);
+
+    static std::optional<int32_t> parsePID(const std::string& text);
+    static std::unordered_map<std::string, std::optional<int32_t>>
+    parseList(const std::string& text);
+    static std::unordered_map<std::string, bool> parseDisabled(const std::string& text);
+
+private:
+    struct Helper {
+        std::string label;
+        URL url;
+        std::string owner;
+    };
+    struct Snapshot {
+        std::unordered_map<std::string, std::optional<int32_t>> listed;
+        std::unordered_map<std::string, bool> userDisabled;
+        std::unordered_map<std::string, bool> systemDisabled;
+    };
+
+    static std::vector<URL> plists(const URL& folder);
+    LoginItem item(const LaunchJob& job, LoginItem::Source source, LoginItem::State state) const;
+    std::vector<Helper> appHelpers() const;
+    LoginItem::State agentState(const std::string& label, const Snapshot& snapshot) const;
+    LoginItem::State daemonState(const std::string& label, const Snapshot& snapshot) const;
+    void appendOpenAtLogin(std::vector<LoginItem>& items) const;
+};
+
+} // namespace kelvora
+
+template <> struct std::hash<kelvora::LoginItemScanner::OpenAtLoginApp> {
+    std::size_t operator()(const kelvora::LoginItemScanner::OpenAtLoginApp& app) const noexcept {
+        return std::hash<std::string>()(app.name) * 31 ^ std::hash<std::string>()(app.path);
+    }
+};

@@ -1,0 +1,320 @@
+#include "search/PlainQuery.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <regex>
+
+namespace kelvora {
+
+namespace {
+
+using Kind = PlainQuery::Kind;
+
+const char* const kCountWords = "(\\d+|a|an|one|two|three|six)";
+const char* const kUnitWords = "(days?|weeks?|months?|years?)";
+
+std::regex makePattern(const std::string& text) {
+    return std::regex(text, std::regex::ECMAScript);
+}
+
+const std::regex& sizePattern() {
+    static const std::regex re = makePattern(
+        "(over|above|bigger than|larger than|more than|greater than|at least|>|under|below|"
+        "smaller than|less than|<)\\s*(\\d+(?:\\.\\d+)?)\\s*(kb|mb|gb|tb)");
+    return re;
+}
+
+const std::regex& notOpenedPattern() {
+    static const std::regex re = makePattern(
+        std::string("(?:not opened|haven'?t opened|unused|not used)\\s*(?:in|for|since)?"
+                    "\\s*") +
+        kCountWords + "\\s*" + kUnitWords);
+    return re;
+}
+
+const std::regex& olderThanPattern() {
+    static const std::regex re =
+        makePattern(std::string("older than\\s*") + kCountWords + "\\s*" + kUnitWords);
+    return re;
+}
+
+const std::regex& inTheLastPattern() {
+    static const std::regex re =
+        makePattern(std::string("(?:from|in) the last\\s*") + kCountWords + "\\s*" + kUnitWords);
+    return re;
+}
+
+const std::regex& agoPattern() {
+    static const std::regex re =
+        makePattern(std::string(kCountWords) + "\\s*" + kUnitWords + " ago");
+    return re;
+}
+
+const std::regex& beforeYearPattern() {
+    static const std::regex re = makePattern("before (\\d{4})");
+    return re;
+}
+
+const std::regex& inYearPattern() {
+    static const std::regex re = makePattern("(?:from|in) (\\d{4})");
+    return re;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string lowercasedASCII(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+void replaceAll(std::string& text, const std::string& what, const std::string& with) {
+    if (what.empty()) return;
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+}
+
+std::string trimmed(const std::string& text) {
+    const char* blanks = " \t\n\r\v\f";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+template <typename Int> std::optional<Int> integerValue(const std::string& text) {
+    Int value{};
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// ---- Quoted names ----
+
+constexpr std::string_view kStraightQuote = "\"";
+constexpr std::string_view kLeftQuote = "\u201C";
+constexpr std::string_view kRightQuote = "\u201D";
+
+size_t utf8Length(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead >> 5) == 0x6) return 2;
+    if ((lead >> 4) == 0xE) return 3;
+    if ((lead >> 3) == 0x1E) return 4;
+    return 1;
+}
+
+bool startsWith(const std::string& text, size_t at, std::string_view part) {
+    return text.compare(at, part.size(), part) == 0;
+}
+
+size_t closingQuoteLength(const std::string& text, size_t at) {
+    if (startsWith(text, at, kStraightQuote)) return kStraightQuote.size();
+    if (startsWith(text, at, kRightQuote)) return kRightQuote.size();
+    return 0;
+}
+
+struct QuotedName {
+    std::string whole;
+    std::string name;
+};
+
+// The first straight or curly quoted run of at least one character, found character by
+// character so that the curly quotes' bytes are never taken apart.
+std::optional<QuotedName> firstQuotedName(const std::string& text) {
+    for (size_t start = 0; start < text.size();
+         start += utf8Length(static_cast<unsigned char>(text[start]))) {
+        size_t open = startsWith(text, start, kStraightQuote) ? kStraightQuote.size()
+                      : startsWith(text, start, kLeftQuote)   ? kLeftQuote.size()
+                                                              : 0;
+        if (open == 0) continue;
+        size_t at = start + open;
+        while (at < text.size() && closingQuoteLength(text, at) == 0)
+            at += utf8Length(static_cast<unsigned char>(text[at]));
+        if (at >= text.size() || at == start + open) continue;
+        size_t close = closingQuoteLength(text, at);
+        return QuotedName{text.substr(start, at + close - start),
+                          text.substr(start + open, at - start - open)};
+    }
+    return std::nullopt;
+}
+
+// ---- Counts and dates ----
+
+int64_t count(const std::string& word) {
+    static const std::pair<const char*, int64_t> numberWords[] = {
+        {"a", 1}, {"an", 1}, {"one", 1}, {"two", 2}, {"three", 3}, {"six", 6}};
+    for (const auto& [name, value] : numberWords)
+        if (word == name) return value;
+    if (word.empty()) return 1;
+    return integerValue<int64_t>(word).value_or(1);
+}
+
+std::optional<Date> ago(int64_t n, const std::string& unit, Date now,
+                        const QueryCalendar& calendar) {
+    if (unit.rfind("day", 0) == 0) return calendar.addingDays(now, -n);
+    if (unit.rfind("week", 0) == 0) {
+        if (n > INT64_MAX / 7) return std::nullopt;
+        return calendar.addingDays(now, -7 * n);
+    }
+    if (unit.rfind("month", 0) == 0) return calendar.addingMonths(now, -n);
+    if (n > INT64_MAX / 12) return std::nullopt;
+    return calendar.addingMonths(now, -12 * n);
+}
+
+std::optional<std::smatch> firstMatch(const std::string& text, const std::regex& re) {
+    std::smatch match;
+    if (!std::regex_search(text, match, re)) return std::nullopt;
+    return match;
+}
+
+// ---- The steps ----
+
+void readKinds(const std::string& s, PlainQuery& query) {
+    for (const auto& [kind, words] : PlainQuery::kindWords()) {
+        bool found = false;
+        for (const auto& word : words)
+            if (contains(s, " " + word + " ")) {
+                found = true;
+                break;
+            }
+        if (!found) continue;
+        bool haveScreenshots = std::find(query.kinds.begin(), query.kinds.end(),
+                                         Kind::screenshots) != query.kinds.end();
+        if (kind == Kind::videos && haveScreenshots && !contains(s, " video")) continue;
+        query.kinds.push_back(kind);
+    }
+}
+
+std::optional<int64_t> byteCount(const std::string& number, const std::string& unit) {
+    double factor = unit == "kb" ? 1e3 : unit == "mb" ? 1e6 : unit == "tb" ? 1e12 : 1e9;
+    double bytes = std::trunc(std::strtod(number.c_str(), nullptr) * factor);
+    // Sizes past what the field holds are not understood rather than wrapped.
+    if (!(bytes < 9.2e18)) return std::nullopt;
+    return static_cast<int64_t>(bytes);
+}
+
+bool setsMaximum(const std::string& word) {
+    return word == "under" || word == "below" || word == "smaller than" || word == "less than" ||
+           word == "<";
+}
+
+void readSizes(const std::string& s, PlainQuery& query) {
+    for (std::sregex_iterator it(s.begin(), s.end(), sizePattern()), end; it != end; ++it) {
+        const std::smatch& match = *it;
+        std::optional<int64_t> bytes = byteCount(match[2].str(), match[3].str());
+        if (!bytes) continue;
+        (setsMaximum(match[1].str()) ? query.maxBytes : query.minBytes) = *bytes;
+    }
+    if (query.minBytes) return;
+    if (contains(s, " huge ") || contains(s, " giant "))
+        query.minBytes = 1'000'000'000;
+    else if (contains(s, " big ") || contains(s, " large "))
+        query.minBytes = 100'000'000;
+}
+
+void readNotOpened(const std::string& s, Date now, const QueryCalendar& calendar,
+                   PlainQuery& query) {
+    if (auto match = firstMatch(s, notOpenedPattern())) {
+        query.notOpenedSince = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
+    } else if (contains(s, " not opened ") || contains(s, " never opened ") ||
+               contains(s, " unused ")) {
+        query.notOpenedSince = ago(6, "months", now, calendar);
+    }
+}
+
+void readRelativeDates(const std::string& s, Date now, const QueryCalendar& calendar,
+                       PlainQuery& query) {
+    if (auto match = firstMatch(s, olderThanPattern()))
+        query.changedBefore = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
+    else if (auto match = firstMatch(s, inTheLastPattern()))
+        query.changedAfter = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
+    else if (auto match = firstMatch(s, agoPattern()))
+        query.changedBefore = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
+}
+
+void readCalendarPhrases(const std::string& s, Date now, const QueryCalendar& calendar,
+                         PlainQuery& query) {
+    int year = calendar.civil(now).year;
+    if (contains(s, " last year ")) {
+        query.changedAfter = calendar.januaryFirst(year - 1);
+        query.changedBefore = calendar.januaryFirst(year);
+    } else if (contains(s, " this year ")) {
+        query.changedAfter = calendar.januaryFirst(year);
+    } else if (contains(s, " last month ")) {
+        Date monthStart = calendar.startOfMonth(now);
+        query.changedAfter = calendar.addingMonths(monthStart, -1);
+        query.changedBefore = monthStart;
+    } else if (contains(s, " this week ")) {
+        query.changedAfter = calendar.startOfWeek(now);
+    } else if (auto match = firstMatch(s, beforeYearPattern());
+               match && integerValue<int64_t>((*match)[1].str())) {
+        query.changedBefore = calendar.januaryFirst(*integerValue<int64_t>((*match)[1].str()));
+    } else if (auto match = firstMatch(s, inYearPattern());
+               match && integerValue<int64_t>((*match)[1].str())) {
+        int64_t from = *integerValue<int64_t>((*match)[1].str());
+        query.changedAfter = calendar.januaryFirst(from);
+        query.changedBefore = calendar.januaryFirst(from + 1);
+    }
+}
+
+void readFolders(const std::string& s, PlainQuery& query) {
+    for (const char* folder : {"Downloads", "Desktop", "Documents", "Pictures", "Movies", "Music"})
+        if (contains(s, " " + lowercasedASCII(folder) + " ")) query.folders.push_back(folder);
+    // These names are also kind words; only "in pictures" and the like name the folder.
+    for (const char* folder : {"Pictures", "Movies", "Music"})
+        if (!contains(s, " in " + lowercasedASCII(folder) + " "))
+            std::erase(query.folders, std::string(folder));
+}
+
+} // namespace
+
+const std::vector<std::pair<Kind, std::vector<std::string>>>& PlainQuery::kindWords() {
+    static const std::vector<std::pair<Kind, std::vector<std::string>>> table = {
+        {Kind::screenshots,
+         {"screenshot", "screenshots", "screen shot", "screen recording", "screen recordings"}},
+        {Kind::videos,
+         {"video", "videos", "movie", "movies", "clip", "clips", "recording", "recordings"}},
+        {Kind::photos, {"photo", "photos", "image", "images", "picture", "pictures", "pics"}},
+        {Kind::pdfs, {"pdf", "pdfs"}},
+        {Kind::archives, {"zip", "zips", "archive", "archives"}},
+        {Kind::diskImages, {"dmg", "dmgs", "installer", "installers", "disk image", "disk images"}},
+        {Kind::audio, {"audio", "music", "song", "songs", "podcast", "podcasts"}},
+        {Kind::apps, {"app", "apps", "application", "applications"}},
+        {Kind::documents,
+         {"document", "documents", "docs", "spreadsheet", "spreadsheets", "presentation",
+          "presentations"}},
+    };
+    return table;
+}
+
+PlainQuery PlainQuery::parse(const std::string& text, Date now, const QueryCalendar& calendar) {
+    PlainQuery query;
+    std::string s = " " + lowercasedASCII(text) + " ";
+    std::replace(s.begin(), s.end(), ',', ' ');
+
+    if (auto quoted = firstQuotedName(text)) {
+        query.nameContains = quoted->name;
+        // Commas inside the quotes were blanked in s as well.
+        std::string whole = lowercasedASCII(quoted->whole);
+        std::replace(whole.begin(), whole.end(), ',', ' ');
+        replaceAll(s, whole, " ");
+    }
+    readKinds(s, query);
+    readSizes(s, query);
+    readNotOpened(s, now, calendar, query);
+    readRelativeDates(s, now, calendar, query);
+    readCalendarPhrases(s, now, calendar, query);
+    readFolders(s, query);
+
+    if (query.isEmpty()) {
+        std::string name = trimmed(text);
+        if (!name.empty()) query.nameContains = name;
+    }
+    return query;
+}
+
+} // namespace kelvora

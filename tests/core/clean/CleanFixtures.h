@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/ScanItem.h"
+#include "platform/FileSystem.h"
+#include "platform/Url.h"
+
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kelvora::testing {
+
+inline ScanItem itemOf(JunkKind kind, const std::vector<std::string>& paths, int64_t bytes = 100) {
+    ScanItem item;
+    item.kind = kind;
+    item.location = URL::fileURL(paths.empty() ? "/nowhere" : paths.front());
+    for (const auto& path : paths)
+        item.targets.push_back(URL::fileURL(path));
+    item.bytes = bytes;
+    item.baseVerdict = Verdict::youDecide;
+    return item;
+}
+
+// Runs the body in a forked child and returns its exit status (or -1 when it crashed), so a
+// test can change limits or drop privileges without touching the test process.
+inline int inChild(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+inline std::string contentsOf(const std::string& path) {
+    return readFile(path).value_or("<missing>");
+}
+
+} // namespace kelvora::testing

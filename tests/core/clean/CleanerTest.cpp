@@ -1,0 +1,261 @@
+#include "clean/Cleaner.h"
+
+#include "CleanFixtures.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+const Date t0 = dateFromEpochSeconds(1'800'000'000);
+
+struct CleanerTest : ::testing::Test {
+    TempDir tmp;
+    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+    std::vector<RunningApp> apps;
+    std::vector<std::string> paths{"/usr/bin/something"};
+    std::vector<ScanItem::Action> toolRuns;
+    std::optional<int32_t> toolStatus = 0;
+    int appCalls = 0;
+    int pathCalls = 0;
+
+    Cleaner cleaner() {
+        return Cleaner(
+            [this] {
+                ++appCalls;
+                return apps;
+            },
+            [this] {
+                ++pathCalls;
+                return paths;
+            },
+            [this](const ScanItem::Action& action) {
+                toolRuns.push_back(action);
+                return toolStatus;
+            });
+    }
+};
+
+} // namespace
+
+TEST_F(CleanerTest, EmptyListReadsRunningAppsOnceAndNothingElse) {
+    auto report = cleaner().clean({}, shelf, t0);
+    EXPECT_EQ(report.freed, 0);
+    EXPECT_EQ(report.shelved, 0);
+    EXPECT_FALSE(report.sweep);
+    EXPECT_EQ(report.skippedInUse, 0);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_TRUE(report.byKind.empty());
+    EXPECT_EQ(appCalls, 1);
+    EXPECT_EQ(pathCalls, 0);
+    EXPECT_FALSE(fileExists(shelf.root.path()));
+}
+
+TEST_F(CleanerTest, LeavesAloneWhatTheScanMarkedOrWhatFreesNothing) {
+    auto inUse = itemOf(JunkKind::logs, {tmp.write("in-use.log")});
+    inUse.inUseBy = "Editor";
+    auto locked = itemOf(JunkKind::downloads, {tmp.write("locked.dmg")});
+    locked.lockedReason = "Installed by an administrator";
+    auto empty = itemOf(JunkKind::logs, {tmp.write("empty.log")}, 0);
+    auto trash = itemOf(JunkKind::trash, {tmp.write("Trash/old.txt")}, 0);
+
+    auto report = cleaner().clean({inUse, locked, empty, trash}, std::nullopt, t0);
+    EXPECT_EQ(report.skippedInUse, 0);
+    EXPECT_TRUE(fileExists(tmp / "in-use.log"));
+    EXPECT_TRUE(fileExists(tmp / "locked.dmg"));
+    EXPECT_TRUE(fileExists(tmp / "empty.log"));
+    EXPECT_FALSE(fileExists(tmp / "Trash/old.txt"));
+    EXPECT_TRUE(report.failures.empty());
+}
+
+TEST_F(CleanerTest, DeletesOrShelvesByCategory) {
+    auto cache = itemOf(JunkKind::caches, {tmp.mkdir("Caches/com.example.tool")}, 300);
+    auto download = itemOf(JunkKind::downloads, {tmp.write("Downloads/setup.dmg", "dmg")}, 500);
+
+    auto withShelf = cleaner().clean({cache, download}, shelf, t0);
+    EXPECT_EQ(withShelf.freed, 300);
+    EXPECT_EQ(withShelf.shelved, 500);
+    ASSERT_TRUE(withShelf.sweep);
+    EXPECT_EQ(withShelf.sweep->entries.at(0).label, "setup.dmg");
+    EXPECT_EQ((std::map<JunkKind, int64_t>{{JunkKind::caches, 300}, {JunkKind::downloads, 500}}),
+              withShelf.byKind);
+    EXPECT_FALSE(fileExists(tmp / "Caches/com.example.tool"));
+    EXPECT_EQ(shelf.sweeps().size(), 1u);
+
+    auto again = itemOf(JunkKind::downloads, {tmp.write("Downloads/other.zip")}, 70);
+    auto noShelf = cleaner().clean({again}, std::nullopt, t0);
+    EXPECT_EQ(noShelf.freed, 70);
+    EXPECT_EQ(noShelf.shelved, 0);
+    EXPECT_FALSE(fileExists(tmp / "Downloads/other.zip"));
+    EXPECT_EQ(shelf.sweeps().size(), 1u);
+
+    auto labelled = itemOf(JunkKind::screenshots, {tmp.write("Desktop/shot.png")}, 5);
+    auto report = cleaner().clean(
+        {labelled}, shelf, [](const ScanItem&) { return std::string("Screenshots"); }, t0);
+    ASSERT_TRUE(report.sweep);
+    EXPECT_EQ(report.sweep->entries.at(0).label, "Screenshots");
+}
+
+TEST_F(CleanerTest, ToolItemsFreeOnlyWhenTheToolSucceeds) {
+    auto item = itemOf(JunkKind::developer, {}, 900);
+    item.location = URL::parse("docker:images").value();
+    item.action = ScanItem::Action{"/usr/local/bin/docker", {"image", "prune", "-a", "-f"}};
+
+    auto done = cleaner().clean({item}, shelf, t0);
+    EXPECT_EQ(done.freed, 900);
+    EXPECT_EQ(done.byKind.at(JunkKind::developer), 900);
+
+    for (std::optional<int32_t> status : {std::optional<int32_t>(1), std::optional<int32_t>()}) {
+        toolStatus = status;
+        auto failed = cleaner().clean({item}, shelf, t0);
+        EXPECT_EQ(failed.freed, 0);
+        EXPECT_TRUE(failed.byKind.empty());
+        ASSERT_EQ(failed.failures.size(), 1u);
+        EXPECT_EQ(failed.failures[0].url, item.location);
+        EXPECT_EQ(failed.failures[0].reason, "docker image prune -a -f didn't finish");
+    }
+
+    // The live runner reports a tool that cannot start as no status.
+    EXPECT_FALSE(Cleaner::liveRunTool({"/no/such/tool", {}}));
+    EXPECT_EQ(Cleaner::liveRunTool({"/bin/sh", {"-c", "exit 3"}}), 3);
+}
+
+TEST_F(CleanerTest, FailedDeletionLeavesWhatStaysOutOfFreed) {
+    std::string first = tmp.write("Logs/a.log", std::string(10000, 'a'));
+    std::string second = tmp.write("Logs/b.log", std::string(10000, 'b'));
+    if (system(("chattr +i '" + second + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a file immutable";
+    sync();
+    int64_t left = Cleaner::freedSize(URL::fileURL(second));
+    auto item = itemOf(JunkKind::logs, {first, second}, 30000);
+    auto report = cleaner().clean({item}, std::nullopt, t0);
+    system(("chattr -i '" + second + "'").c_str());
+
+    EXPECT_GT(left, 0);
+    EXPECT_EQ(report.freed, 30000 - left);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].url.path(), second);
+    EXPECT_FALSE(fileExists(first));
+
+    auto small = itemOf(JunkKind::logs, {tmp.write("Logs/c.log", std::string(10000, 'c'))}, 1);
+    system(("chattr +i '" + tmp / "Logs/c.log" + "'").c_str());
+    auto never = cleaner().clean({small}, std::nullopt, t0);
+    system(("chattr -i '" + tmp / "Logs/c.log" + "'").c_str());
+    EXPECT_EQ(never.freed, 0);
+    EXPECT_TRUE(never.byKind.empty());
+}
+
+TEST_F(CleanerTest, TargetAlreadyGoneIsReportedButCountsAsFreed) {
+    auto item = itemOf(JunkKind::tempFiles, {tmp / "vanished"}, 40);
+    auto report = cleaner().clean({item}, std::nullopt, t0);
+    EXPECT_EQ(report.freed, 40);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_NE(report.failures[0].reason.find("no longer exists"), std::string::npos);
+
+    auto odd = itemOf(JunkKind::logs, {}, 5);
+    odd.targets = {URL::parse("kelvora-system:purgeable").value()};
+    auto refused = cleaner().clean({odd}, std::nullopt, t0);
+    ASSERT_EQ(refused.failures.size(), 1u);
+}
+
+TEST_F(CleanerTest, RecheckFindsRunningAppsAndTheirData) {
+    apps = {{"Editor", "com.Maker.Editor"}, {"chat", "chat"}};
+    auto app = itemOf(JunkKind::apps, {tmp.mkdir("Applications/Editor.app")}, 10);
+    app.app = ScanItem::AppInfo{"Editor", "com.maker.editor", std::nullopt, 0};
+    auto ai = itemOf(JunkKind::ai, {tmp.mkdir("ai/cache")}, 10);
+    ai.ai = ScanItem::AIInfo{ScanItem::AIInfo::Kind::cache, "Chat", "", 0, std::nullopt, {"CHAT"}};
+    auto otherAI = itemOf(JunkKind::ai, {tmp.mkdir("ai/other")}, 10);
+    otherAI.ai = ScanItem::AIInfo{};
+    otherAI.ai->owners = {"com.other.tool"};
+
+    auto report = cleaner().clean({app, ai, otherAI}, shelf, t0);
+    EXPECT_EQ(report.skippedInUse, 2);
+    EXPECT_TRUE(fileExists(tmp / "Applications/Editor.app"));
+    EXPECT_TRUE(fileExists(tmp / "ai/cache"));
+    EXPECT_FALSE(fileExists(tmp / "ai/other"));
+}
+
+TEST_F(CleanerTest, DeveloperFoldersAreLeftAloneUnlessTheProcessListClearsThem) {
+    std::string project = tmp.mkdir("code/app/node_modules");
+    std::string other = tmp.mkdir("code/old/node_modules");
+    auto busy = itemOf(JunkKind::developer, {project}, 10);
+    auto idle = itemOf(JunkKind::developer, {other}, 10);
+    paths = {project + "/.bin/server", "/usr/bin/bash"};
+
+    auto report = cleaner().clean({busy, idle}, shelf, t0);
+    EXPECT_EQ(pathCalls, 1);
+    EXPECT_EQ(report.skippedInUse, 1);
+    EXPECT_TRUE(fileExists(project));
+    EXPECT_FALSE(fileExists(other));
+
+    // No process list means nothing can be verified: skip rather than delete.
+    std::string third = tmp.mkdir("code/new/node_modules");
+    paths.clear();
+    auto unverified = cleaner().clean({itemOf(JunkKind::developer, {third}, 10)}, shelf, t0);
+    EXPECT_EQ(unverified.skippedInUse, 1);
+    EXPECT_TRUE(fileExists(third));
+}
+
+TEST_F(CleanerTest, DuplicatesMustStillMatchTheKeptCopyByContents) {
+    std::string kept = tmp.write("Docs/photo.jpg", "same-bytes");
+    auto duplicate = [&](const std::string& name, const std::string& contents) {
+        auto item = itemOf(JunkKind::duplicates, {tmp.write("Docs/" + name, contents)}, 10);
+        item.duplicate = ScanItem::DuplicateInfo{URL::fileURL(kept), 2};
+        return item;
+    };
+    auto same = duplicate("copy.jpg", "same-bytes");
+    auto edited = duplicate("edited.jpg", "SAME-BYTES");
+    auto longer = duplicate("longer.jpg", "same-bytes+");
+
+    auto report = cleaner().clean({same, edited, longer}, shelf, t0);
+    EXPECT_EQ(report.skippedInUse, 2);
+    EXPECT_FALSE(fileExists(tmp / "Docs/copy.jpg"));
+    EXPECT_EQ(contentsOf(tmp / "Docs/edited.jpg"), "SAME-BYTES");
+    EXPECT_EQ(contentsOf(tmp / "Docs/longer.jpg"), "same-bytes+");
+
+    removeItem(kept);
+    auto orphan = duplicate("orphan.jpg", "same-bytes");
+    EXPECT_EQ(cleaner().clean({orphan}, shelf, t0).skippedInUse, 1);
+    EXPECT_FALSE(Cleaner::stillMatches(URL::fileURL(kept), URL::fileURL(tmp / "Docs/orphan.jpg")));
+}
+
+TEST_F(CleanerTest, LaunchAgentsAreBootedOutBeforeTheirFilesMove) {
+    std::string plist = tmp.write("LaunchAgents/com.gone.helper.plist", "plist");
+    auto agent = itemOf(JunkKind::leftovers, {plist}, 10);
+    agent.leftover = ScanItem::LeftoverInfo{
+        ScanItem::LeftoverInfo::Kind::launchAgent, "com.gone.helper", "Helper", {}, std::nullopt};
+    bool presentAtBootout = false;
+    Cleaner watching([] { return std::vector<RunningApp>{}; }, {},
+                     [&](const ScanItem::Action& action) {
+                         toolRuns.push_back(action);
+                         presentAtBootout = fileExists(plist);
+                         return std::optional<int32_t>(5);
+                     });
+    auto report = watching.clean({agent}, shelf, t0);
+    ASSERT_EQ(toolRuns.size(), 1u);
+    EXPECT_EQ(toolRuns[0].tool, "/bin/launchctl");
+    EXPECT_EQ(toolRuns[0].arguments,
+              (std::vector<std::string>{"bootout",
+                                        "gui/" + std::to_string(getuid()) + "/com.gone.helper"}));
+    EXPECT_TRUE(presentAtBootout);
+    EXPECT_TRUE(report.failures.empty()); // a failed bootout is not reported
+    EXPECT_EQ(report.shelved, 10);
+}
+
+TEST_F(CleanerTest, PartlyShelvedItemsCountOnlyWhatMoved) {
+    std::string moved = tmp.write("Downloads/a.bin", std::string(5000, 'a'));
+    auto item = itemOf(JunkKind::downloads, {moved, tmp / "Downloads/missing.bin"}, 9000);
+    auto whole = itemOf(JunkKind::largeFiles, {tmp.write("big.iso")}, 100);
+    auto report = cleaner().clean({item, whole}, shelf, t0);
+    ASSERT_TRUE(report.sweep);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].url.path(), tmp / "Downloads/missing.bin");
+    EXPECT_EQ(report.shelved, 9100);
+    EXPECT_EQ((std::map<JunkKind, int64_t>{{JunkKind::largeFiles, 100}}), report.byKind);
+    EXPECT_EQ(report.freed, 0);
+}

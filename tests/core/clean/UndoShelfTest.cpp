@@ -1,0 +1,417 @@
+#include "clean/UndoShelf.h"
+
+#include "CleanFixtures.h"
+#include "clean/ShelfManifest.h"
+#include "platform/Calendar.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <thread>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+const Date t0 = dateFromEpochSeconds(1'800'000'000.25);
+constexpr double day = 86400;
+
+struct ShelfTest : ::testing::Test {
+    TempDir tmp;
+    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+
+    std::string itemsPath(const UndoShelf::Sweep& sweep, const std::string& stored) const {
+        return joinPath(joinPath(joinPath(shelf.root.path(), sweep.id), "items"), stored);
+    }
+    UndoShelf::Sweep shelveOne(const std::vector<std::string>& paths, int64_t bytes = 100) {
+        auto result = shelf.shelve({{itemOf(JunkKind::downloads, paths, bytes), "Label"}}, t0);
+        EXPECT_TRUE(result.failures.empty());
+        return result.sweep.value_or(UndoShelf::Sweep{});
+    }
+};
+
+} // namespace
+
+TEST_F(ShelfTest, ShelvingWritesOneFolderWithItsManifestAndItems) {
+    std::string file = tmp.write("home/Downloads/a.txt", "alpha");
+    tmp.write("home/Downloads/Project/inner/b.txt", "beta");
+    std::string folder = tmp / "home/Downloads/Project";
+    shelf.holdDays = 3;
+
+    auto result = shelf.shelve({{itemOf(JunkKind::downloads, {file}, 10), "First"},
+                                {itemOf(JunkKind::largeFiles, {folder}, 20), "Second"}},
+                               t0);
+    ASSERT_TRUE(result.sweep);
+    EXPECT_TRUE(result.failures.empty());
+    const auto& sweep = *result.sweep;
+    EXPECT_TRUE(
+        std::regex_match(sweep.id, std::regex(R"(\d{4}-\d\d-\d\dT\d\d-\d\d-\d\d-[0-9A-F]{6})")));
+    EXPECT_EQ(sweep.id.substr(0, 19), Calendar::formatLocal(t0, "%Y-%m-%dT%H-%M-%S"));
+    EXPECT_EQ(secondsBetween(sweep.date, sweep.expires), 3 * day);
+    EXPECT_EQ(sweep.bytes(), 30);
+    EXPECT_EQ(sweep.daysLeft(t0), 3);
+
+    EXPECT_EQ(contentsOf(itemsPath(sweep, "0-0-a.txt")), "alpha");
+    EXPECT_EQ(contentsOf(itemsPath(sweep, "1-0-Project") + "/inner/b.txt"), "beta");
+    EXPECT_FALSE(fileExists(file));
+    EXPECT_FALSE(fileExists(folder));
+
+    std::string text = contentsOf(joinPath(joinPath(shelf.root.path(), sweep.id), "manifest.json"));
+    auto json = nlohmann::json::parse(text);
+    EXPECT_EQ(json["date"], "2027-01-15T08:00:00Z");
+    EXPECT_EQ(json["expires"], "2027-01-18T08:00:00Z");
+    EXPECT_EQ(json["id"], sweep.id);
+    EXPECT_EQ(json["entries"][1]["files"][0]["original"], folder);
+    EXPECT_EQ(json["entries"][1]["files"][0]["stored"], "1-0-Project");
+    EXPECT_EQ(json["entries"][1]["kind"], "largeFiles");
+    EXPECT_EQ(json["entries"][0]["label"], "First");
+    EXPECT_EQ(json["entries"][0]["id"], "0");
+    // Pretty-printed, keys sorted.
+    EXPECT_LT(text.find("\"date\""), text.find("\"entries\""));
+    EXPECT_LT(text.find("\"bytes\""), text.find("\"files\""));
+    EXPECT_LT(text.find("\"files\""), text.find("\"label\""));
+    EXPECT_NE(text.find("\n  \"date\""), std::string::npos);
+
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].entries, sweep.entries);
+    EXPECT_EQ(listed[0].date, dateFromEpochSeconds(1'800'000'000));
+    EXPECT_EQ(shelf.bytes(), 30);
+}
+
+TEST_F(ShelfTest, NothingMovedLeavesNoSweepFolder) {
+    auto none = shelf.shelve({}, t0);
+    EXPECT_FALSE(none.sweep);
+    auto missing = shelf.shelve({{itemOf(JunkKind::downloads, {tmp / "gone.txt"}), "Gone"}}, t0);
+    EXPECT_FALSE(missing.sweep);
+    ASSERT_EQ(missing.failures.size(), 1u);
+    EXPECT_EQ(missing.failures[0].url.path(), tmp / "gone.txt");
+    EXPECT_TRUE(listFolder(shelf.root).entries.empty());
+}
+
+TEST_F(ShelfTest, PutBackRestoresEveryFileByteForByteWithItsDateAndFolders) {
+    std::string file = tmp.write("home/Docs/Deep/report.pdf", std::string("%PDF\0\x01\xff", 7));
+    Date modified = dateFromEpochSeconds(1'700'000'000);
+    ASSERT_TRUE(setModificationDate(file, modified));
+    std::string bundle = tmp / "home/Apps/Notes.app";
+    tmp.write("home/Apps/Notes.app/Contents/Info.plist", "plist");
+    auto sweep = shelveOne({file, bundle});
+
+    removeItem(tmp / "home/Docs");
+    auto left = shelf.putBack(sweep.entries[0], sweep);
+    EXPECT_FALSE(left);
+    EXPECT_EQ(contentsOf(file), std::string("%PDF\0\x01\xff", 7));
+    EXPECT_EQ(fileInfo(file)->modified, modified);
+    EXPECT_EQ(contentsOf(bundle + "/Contents/Info.plist"), "plist");
+    EXPECT_TRUE(shelf.sweeps().empty());
+    EXPECT_FALSE(fileExists(joinPath(shelf.root.path(), sweep.id)));
+}
+
+TEST_F(ShelfTest, PutBackNeverReplacesWhatTookThePlace) {
+    std::string file = tmp.write("report.pdf", "first");
+    auto first = shelveOne({file});
+    tmp.write("report.pdf", "second");
+    auto second = shelveOne({file});
+    tmp.write("report.pdf", "new");
+
+    shelf.putBack(first.entries[0], first);
+    shelf.putBack(second.entries[0], second);
+    EXPECT_EQ(contentsOf(file), "new");
+    EXPECT_EQ(contentsOf(tmp / "report (restored).pdf"), "first");
+    EXPECT_EQ(contentsOf(tmp / "report (restored 2).pdf"), "second");
+
+    tmp.write("archive.tar.gz");
+    tmp.write("archive.tar (restored).gz");
+    tmp.write("Projects/x");
+    EXPECT_EQ(UndoShelf::freeName(URL::fileURL(tmp / "archive.tar.gz")).path(),
+              tmp / "archive.tar (restored 2).gz");
+    EXPECT_EQ(UndoShelf::freeName(URL::fileURL(tmp / "Projects")).path(),
+              tmp / "Projects (restored)");
+    EXPECT_EQ(UndoShelf::freeName(URL::fileURL(tmp / "free.txt")).path(), tmp / "free.txt");
+}
+
+TEST_F(ShelfTest, PutBackOfOneEntryKeepsTheRestListed) {
+    std::string a = tmp.write("a.txt", "a");
+    std::string b = tmp.write("b.txt", "b");
+    auto result = shelf.shelve(
+        {{itemOf(JunkKind::downloads, {a}, 5), "A"}, {itemOf(JunkKind::downloads, {b}, 7), "B"}},
+        t0);
+    ASSERT_TRUE(result.sweep);
+    auto left = shelf.putBack(result.sweep->entries[0], *result.sweep);
+    ASSERT_TRUE(left);
+    ASSERT_EQ(left->entries.size(), 1u);
+    EXPECT_EQ(left->entries[0].label, "B");
+    EXPECT_EQ(shelf.sweeps().at(0).bytes(), 7);
+    EXPECT_EQ(contentsOf(a), "a");
+
+    // A second window still holding the old value cannot put the same entry back twice.
+    EXPECT_THROW(shelf.putBack(result.sweep->entries[0], *result.sweep), UndoShelf::Error);
+
+    shelf.putBackAll(*left);
+    EXPECT_EQ(contentsOf(b), "b");
+    EXPECT_TRUE(shelf.sweeps().empty());
+}
+
+TEST_F(ShelfTest, PurgeRemovesAtTheExactSecondOfExpiry) {
+    shelf.holdDays = 7;
+    auto sweep = shelveOne({tmp.write("a.txt")}, 42);
+    Date expires = shelf.sweeps().at(0).expires;
+    EXPECT_EQ(secondsBetween(dateFromEpochSeconds(1'800'000'000), expires), 7 * day);
+    EXPECT_EQ(shelf.purgeExpired(addSeconds(expires, -1)), 0);
+    EXPECT_EQ(shelf.sweeps().size(), 1u);
+    EXPECT_EQ(shelf.purgeExpired(expires), 42);
+    EXPECT_TRUE(shelf.sweeps().empty());
+    EXPECT_FALSE(fileExists(joinPath(shelf.root.path(), sweep.id)));
+
+    shelf.holdDays = 0;
+    shelveOne({tmp.write("b.txt")}, 5);
+    EXPECT_EQ(shelf.purgeExpired(t0), 5);
+}
+
+TEST_F(ShelfTest, EmptyingRemovesTheSweepAndReturnsItsBytes) {
+    auto sweep = shelveOne({tmp.write("a.txt")}, 9);
+    EXPECT_EQ(shelf.empty(sweep), 9);
+    EXPECT_TRUE(shelf.sweeps().empty());
+    EXPECT_THROW(shelf.empty(sweep), UndoShelf::Error);
+}
+
+TEST_F(ShelfTest, ReaderSkipsWhatIsNotAReadableManifest) {
+    UndoShelf nowhere(URL::fileURL(tmp / "no-such-shelf", true));
+    EXPECT_TRUE(nowhere.sweeps().empty());
+    EXPECT_EQ(nowhere.bytes(), 0);
+
+    auto good = shelveOne({tmp.write("a.txt")}, 3);
+    std::string root = shelf.root.path();
+    std::string valid = contentsOf(joinPath(joinPath(root, good.id), "manifest.json"));
+    auto withManifest = [&](const std::string& name, const std::string& text) {
+        tmp.write("Shelf/" + name + "/manifest.json", text);
+    };
+    tmp.write("Shelf/.DS_Store", "junk");
+    tmp.mkdir("Shelf/no-manifest/items");
+    withManifest("half", valid.substr(0, valid.size() / 2));
+    withManifest("empty", "");
+    withManifest("not-an-object", "[1, 2]");
+    auto json = nlohmann::json::parse(valid);
+    auto variant = [&](const std::function<void(nlohmann::json&)>& change) {
+        auto copy = json;
+        change(copy);
+        return copy.dump();
+    };
+    withManifest("no-expires", variant([](auto& j) { j.erase("expires"); }));
+    withManifest("bytes-real", variant([](auto& j) { j["entries"][0]["bytes"] = 1.5; }));
+    withManifest("bytes-text", variant([](auto& j) { j["entries"][0]["bytes"] = "3"; }));
+    withManifest("bad-date", variant([](auto& j) { j["date"] = "yesterday"; }));
+    withManifest("climbs-out", variant([](auto& j) { j["id"] = "../.."; }));
+    withManifest("stored-climbs",
+                 variant([](auto& j) { j["entries"][0]["files"][0]["stored"] = "../../x"; }));
+    withManifest("extra-key", variant([](auto& j) {
+                     j["id"] = "extra-key";
+                     j["note"] = "kept";
+                     j["date"] = "2030-01-01T00:00:00Z";
+                 }));
+
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].id, "extra-key"); // newest first
+    EXPECT_EQ(listed[1].id, good.id);
+    // Purging never touches what it cannot read.
+    shelf.purgeExpired(dateFromEpochSeconds(4'000'000'000));
+    EXPECT_TRUE(fileExists(tmp / "Shelf/climbs-out/manifest.json"));
+    EXPECT_TRUE(fileExists(tmp / "Shelf/no-manifest/items"));
+}
+
+TEST_F(ShelfTest, SweepsOfTheSameSecondGetDifferentIdentifiers) {
+    auto a = shelveOne({tmp.write("a.txt")});
+    auto b = shelveOne({tmp.write("b.txt")});
+    EXPECT_NE(a.id, b.id);
+    EXPECT_EQ(shelf.sweeps().size(), 2u);
+    EXPECT_EQ(a.id.substr(0, 19), b.id.substr(0, 19));
+}
+
+TEST_F(ShelfTest, DaysLeftRoundsUpAndNeverDropsBelowOne) {
+    UndoShelf::Sweep sweep{"x", t0, addSeconds(t0, 7 * day), {}};
+    EXPECT_EQ(sweep.daysLeft(t0), 7);
+    EXPECT_EQ(sweep.daysLeft(addSeconds(sweep.expires, -3 * day)), 3);
+    EXPECT_EQ(sweep.daysLeft(addSeconds(sweep.expires, -3 * day - 1)), 4);
+    EXPECT_EQ(sweep.daysLeft(sweep.expires), 1);
+    EXPECT_EQ(sweep.daysLeft(addSeconds(sweep.expires, 5 * day)), 1);
+}
+
+// ---- Mended faults ----
+
+TEST_F(ShelfTest, ManifestThatCannotBeSavedPutsEveryFileBack) {
+    std::string a = tmp.write("a.txt", "a");
+    std::string b = tmp.write("Folder/b.txt", "b");
+    // A name that is not valid text cannot be written into the manifest.
+    std::string odd = tmp.write("bad\xff.txt", "odd");
+    auto result = shelf.shelve({{itemOf(JunkKind::downloads, {a, tmp / "Folder"}), "A"},
+                                {itemOf(JunkKind::downloads, {odd}), "Odd"}},
+                               t0);
+    EXPECT_FALSE(result.sweep);
+    ASSERT_EQ(result.failures.size(), 3u);
+    for (const auto& failure : result.failures)
+        EXPECT_EQ(failure.reason.rfind("Couldn’t save the Undo Shelf: ", 0), 0u) << failure.reason;
+    EXPECT_EQ(contentsOf(a), "a");
+    EXPECT_EQ(contentsOf(b), "b");
+    EXPECT_EQ(contentsOf(odd), "odd");
+    EXPECT_TRUE(listFolder(shelf.root).entries.empty());
+}
+
+TEST_F(ShelfTest, ManifestWriteCutShortByTheDiskPutsEveryFileBack) {
+    std::string a = tmp.write("a.txt", "a");
+    int status = inChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            16, 16
+        };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        auto result = shelf.shelve({{itemOf(JunkKind::downloads, {a}), "A"}}, t0);
+        if (result.sweep || result.failures.size() != 1) return 1;
+        return result.failures[0].reason.rfind("Couldn’t save the Undo Shelf: ", 0) == 0 ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(contentsOf(a), "a");
+    EXPECT_TRUE(listFolder(shelf.root).entries.empty());
+}
+
+TEST_F(ShelfTest, AnInterruptedRemovalIsStillListedAndFinishedByTheNextPurge) {
+    auto sweep = shelveOne({tmp.write("a.txt"), tmp.write("b.txt")}, 8);
+    std::string folder = joinPath(shelf.root.path(), sweep.id);
+    // Something the unprivileged user cannot delete stops the removal part-way.
+    std::string stuck = tmp.write("Shelf/" + sweep.id + "/items/zz-stuck/file");
+    chown(tmp.path().c_str(), 65534, 65534);
+    for (const auto& path :
+         {shelf.root.path(), folder, folder + "/items", folder + "/manifest.json",
+          itemsPath(sweep, "0-0-a.txt"), itemsPath(sweep, "0-1-b.txt")})
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    int status = inChild([&] {
+        if (setgid(65534) != 0 || setuid(65534) != 0) return 3;
+        try {
+            shelf.empty(sweep);
+            return 1;
+        } catch (const UndoShelf::Error&) {
+        }
+        return shelf.purgeExpired(dateFromEpochSeconds(4'000'000'000)) == 0 ? 0 : 2;
+    });
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(fileExists(folder + "/manifest.json"));
+    EXPECT_FALSE(fileExists(itemsPath(sweep, "0-0-a.txt")));
+    ASSERT_EQ(shelf.sweeps().size(), 1u);
+    EXPECT_EQ(shelf.purgeExpired(dateFromEpochSeconds(4'000'000'000)), 8);
+    EXPECT_FALSE(fileExists(folder));
+}
+
+TEST_F(ShelfTest, ChangesWaitForTheLockOnTheRoot) {
+    shelf.holdDays = 0;
+    shelveOne({tmp.write("a.txt")}, 4);
+    int fd = open(shelf.root.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    std::atomic<int64_t> purged{-1};
+    std::thread purger([&] { purged = shelf.purgeExpired(addSeconds(t0, 1)); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(purged.load(), -1);
+    EXPECT_EQ(shelf.sweeps().size(), 1u);
+    flock(fd, LOCK_UN);
+    close(fd);
+    purger.join();
+    EXPECT_EQ(purged.load(), 4);
+}
+
+TEST_F(ShelfTest, MissingStoredItemIsReportedNotCountedAsRestored) {
+    std::string a = tmp.write("a.txt", "a");
+    std::string b = tmp.write("b.txt", "b");
+    auto sweep = shelveOne({a, b});
+    removeItem(itemsPath(sweep, "0-1-b.txt"));
+    try {
+        shelf.putBack(sweep.entries[0], sweep);
+        FAIL() << "a missing item was counted as put back";
+    } catch (const UndoShelf::Error& error) {
+        EXPECT_NE(std::string(error.what()).find("“b.txt” is no longer on the Undo Shelf"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(contentsOf(a), "a");
+    EXPECT_FALSE(fileExists(b));
+    // What was there came back; nothing is left to put back, so the clean-up is gone.
+    EXPECT_TRUE(shelf.sweeps().empty());
+
+    auto purged = shelveOne({tmp.write("c.txt")});
+    shelf.empty(purged);
+    EXPECT_THROW(shelf.putBackAll(purged), UndoShelf::Error);
+}
+
+TEST_F(ShelfTest, LongNamesAreShortenedOnTheShelfAndComeBackWhole) {
+    std::string name = std::string(200, 'n') + std::string("é", 2) + std::string(49, 'x') + ".txt";
+    ASSERT_EQ(name.size(), 255u);
+    // Written directly: an atomic write's temporary name would itself be too long.
+    auto writeDirect = [](const std::string& path, const std::string& text) {
+        FILE* out = fopen(path.c_str(), "w");
+        ASSERT_TRUE(out);
+        fputs(text.c_str(), out);
+        fclose(out);
+    };
+    std::string file = tmp / name;
+    writeDirect(file, "long");
+    auto sweep = shelveOne({file});
+    ASSERT_EQ(sweep.entries.size(), 1u);
+    const std::string& stored = sweep.entries[0].files[0].stored;
+    EXPECT_LE(stored.size(), 255u);
+    EXPECT_EQ(stored.rfind("0-0-nnn", 0), 0u);
+    EXPECT_EQ(stored.substr(stored.size() - 4), ".txt");
+
+    writeDirect(file, "taken");
+    shelf.putBack(sweep.entries[0], sweep);
+    EXPECT_EQ(contentsOf(file), "taken");
+    auto back = listFolder(tmp.url());
+    bool found = false;
+    for (const auto& entry : back.entries)
+        if (entry.name.find("(restored).txt") != std::string::npos) {
+            found = true;
+            EXPECT_LE(entry.name.size(), 255u);
+            EXPECT_EQ(contentsOf(entry.url.path()), "long");
+        }
+    EXPECT_TRUE(found);
+}
+
+// A target that cannot be moved part-way through a clean-up: every file ends up either where
+// it was, or on the shelf and listed by its manifest.
+TEST_F(ShelfTest, UnmovableTargetHalfWayLosesNothing) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(tmp.write("f" + std::to_string(i) + ".bin", "data" + std::to_string(i)));
+    std::string pinned = paths[3];
+    if (system(("chattr +i '" + pinned + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a file immutable";
+    auto result = shelf.shelve({{itemOf(JunkKind::downloads, {paths[0], paths[1]}, 60), "A"},
+                                {itemOf(JunkKind::downloads, {paths[2], paths[3]}, 60), "B"},
+                                {itemOf(JunkKind::downloads, {paths[4], paths[5]}, 60), "C"}},
+                               t0);
+    system(("chattr -i '" + pinned + "'").c_str());
+    ASSERT_TRUE(result.sweep);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].url.path(), pinned);
+
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    for (int i = 0; i < 6; ++i) {
+        bool inPlace = contentsOf(paths[i]) == "data" + std::to_string(i);
+        bool onShelf = false;
+        for (const auto& entry : listed[0].entries)
+            for (const auto& file : entry.files)
+                if (file.original == paths[i])
+                    onShelf =
+                        contentsOf(itemsPath(listed[0], file.stored)) == "data" + std::to_string(i);
+        EXPECT_NE(inPlace, onShelf) << paths[i];
+    }
+    EXPECT_TRUE(fileExists(pinned));
+    EXPECT_EQ(listed[0].entries.size(), 3u);
+}

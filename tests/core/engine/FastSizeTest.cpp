@@ -1,0 +1,185 @@
+#include "engine/FastSize.h"
+#include "support/FixtureScanner.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+int64_t allocatedSize(const std::string& path) {
+    struct stat status {};
+    lstat(path.c_str(), &status);
+    return static_cast<int64_t>(status.st_blocks) * 512;
+}
+
+URL fileURL(const std::string& path) {
+    return URL::fileURL(path);
+}
+
+FastSize::Entry regularEntry(uint64_t id, uint32_t links, int64_t allocated,
+                             std::optional<int64_t> privateSize = std::nullopt) {
+    return {"f", FastSize::kRegularFile, 7, id, links, allocated, privateSize};
+}
+
+} // namespace
+
+TEST(FastSizeTotal, PrivateSizeWinsOverAllocatedWhenReported) {
+    FastSize::Total total;
+    total.add(regularEntry(1, 1, 4096, 10));
+    EXPECT_EQ(total.freed(), 10);
+    total.add(regularEntry(2, 1, 4096));
+    EXPECT_EQ(total.freed(), 4106);
+    EXPECT_EQ(total.files, 2);
+}
+
+TEST(FastSizeTotal, HardLinkCountsOnceAllLinksAreSeenAcrossMerges) {
+    FastSize::Total first;
+    first.add(regularEntry(9, 2, 8192));
+    EXPECT_EQ(first.freed(), 0);
+    FastSize::Total second;
+    second.add(regularEntry(9, 2, 8192));
+    first.merge(second);
+    EXPECT_EQ(first.freed(), 8192);
+    EXPECT_EQ(first.files, 2);
+}
+
+TEST(FastSizeRead, ListsDirectEntriesWithTypesAndNeverFollowsLinks) {
+    TempDir dir;
+    dir.write("folder/file", std::string(5000, 'a'));
+    dir.mkdir("folder/sub");
+    ASSERT_EQ(symlink((dir / "folder/sub").c_str(), (dir / "folder/link").c_str()), 0);
+    sync();
+    auto entries = FastSize::read(dir / "folder");
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 3u);
+    std::map<std::string, FastSize::Entry> byName;
+    for (const auto& entry : *entries)
+        byName[entry.name] = entry;
+    EXPECT_EQ(byName["file"].type, FastSize::kRegularFile);
+    EXPECT_EQ(byName["file"].allocated, allocatedSize(dir / "folder/file"));
+    EXPECT_EQ(byName["file"].links, 1u);
+    EXPECT_EQ(byName["sub"].type, FastSize::kDirectory);
+    EXPECT_EQ(byName["link"].type, FastSize::kSymbolicLink);
+
+    EXPECT_FALSE(FastSize::read(dir / "folder/link"));
+    EXPECT_FALSE(FastSize::read(dir / "missing"));
+}
+
+TEST(FreedSizes, WalksFoldersAndFilesOfEachGroupAndCountsFilesLookedAt) {
+    TempDir dir;
+    const auto a = dir.write("a/one", std::string(10000, 'a'));
+    const auto b = dir.write("a/deep/er/two", std::string(3000, 'b'));
+    const auto c = dir.write("c", std::string(7000, 'c'));
+    sync();
+    DiskScanner scanner = fixtureScanner(dir);
+    FileCounter counter;
+    auto sizes = scanner.freedSizes({{fileURL(dir / "a")}, {fileURL(c)}, {}}, counter);
+    ASSERT_EQ(sizes.size(), 3u);
+    EXPECT_EQ(sizes[0], allocatedSize(a) + allocatedSize(b));
+    EXPECT_EQ(sizes[1], allocatedSize(c));
+    EXPECT_EQ(sizes[2], 0);
+    EXPECT_EQ(counter.count, 3);
+    EXPECT_TRUE(scanner.freedSizes({}, counter).empty());
+}
+
+TEST(FreedSizes, HardLinkedFileFreesSpaceOnlyWhenEveryLinkIsInTheGroup) {
+    TempDir dir;
+    const auto file = dir.write("x/data", std::string(20000, 'd'));
+    dir.mkdir("y");
+    ASSERT_EQ(link(file.c_str(), (dir / "y/data").c_str()), 0);
+    sync();
+    const int64_t size = allocatedSize(file);
+    DiskScanner scanner = fixtureScanner(dir);
+
+    FileCounter counter;
+    auto sizes = scanner.freedSizes(
+        {{fileURL(dir / "x"), fileURL(dir / "y")}, {fileURL(dir / "x")}, {fileURL(dir / "y/data")}},
+        counter);
+    EXPECT_EQ(sizes[0], size);
+    EXPECT_EQ(sizes[1], 0);
+    EXPECT_EQ(sizes[2], 0);
+    EXPECT_EQ(counter.count, 4);
+}
+
+TEST(FreedSizes, SymbolicLinksAreNeitherFollowedNorCounted) {
+    TempDir dir;
+    dir.write("real/big", std::string(50000, 'r'));
+    dir.mkdir("walked");
+    ASSERT_EQ(symlink((dir / "real").c_str(), (dir / "walked/to-real").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "real/big").c_str(), (dir / "file-link").c_str()), 0);
+    DiskScanner scanner = fixtureScanner(dir);
+    FileCounter counter;
+    auto sizes =
+        scanner.freedSizes({{fileURL(dir / "walked")}, {fileURL(dir / "file-link")}}, counter);
+    EXPECT_EQ(sizes, (std::vector<int64_t>{0, 0}));
+    EXPECT_EQ(counter.count, 0);
+}
+
+TEST(FreedSizes, OverlappingURLsInOneGroupCountOnce) {
+    TempDir dir;
+    const auto inner = dir.write("top/inner/file", std::string(30000, 'i'));
+    const auto other = dir.write("top/other", std::string(9000, 'o'));
+    ASSERT_EQ(symlink((dir / "top").c_str(), (dir / "alias").c_str()), 0);
+    sync();
+    const int64_t whole = allocatedSize(inner) + allocatedSize(other);
+    DiskScanner scanner = fixtureScanner(dir);
+    FileCounter counter;
+    auto sizes = scanner.freedSizes(
+        {{fileURL(dir / "top/inner/file"), fileURL(dir / "top"), fileURL(dir / "top/inner")},
+         {fileURL(dir / "top"), fileURL(dir / "top/./other")},
+         {fileURL(dir / "top"), fileURL(dir / "alias/other")}},
+        counter);
+    EXPECT_EQ(sizes[0], whole);
+    EXPECT_EQ(sizes[1], whole);
+    EXPECT_EQ(sizes[2], whole);
+    EXPECT_EQ(counter.count, 6);
+}
+
+TEST(FreedSizes, UnreadableFolderAddsNothingForWhatItHides) {
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    const auto open = dir.write("tree/open", std::string(6000, 'o'));
+    dir.write("tree/closed/secret", std::string(6000, 's'));
+    chmod((dir / "tree/closed").c_str(), 0700);
+    sync();
+    const int64_t expected = allocatedSize(open);
+    DiskScanner scanner = fixtureScanner(dir);
+    EXPECT_TRUE(asNobody([&] {
+        FileCounter counter;
+        auto sizes = scanner.freedSizes({{URL::fileURL(dir / "tree")}}, counter);
+        return sizes[0] == expected && counter.count == 1;
+    }));
+}
+
+TEST(FastSizeWalk, ManyFoldersAcrossGroupsMatchASerialCount) {
+    TempDir dir;
+    int64_t expected[2] = {0, 0};
+    for (int group = 0; group < 2; ++group) {
+        for (int folder = 0; folder < 30; ++folder) {
+            for (int file = 0; file < 5; ++file) {
+                const auto path =
+                    dir.write("g" + std::to_string(group) + "/d" + std::to_string(folder) + "/n" +
+                                  std::to_string(folder % 3) + "/f" + std::to_string(file),
+                              std::string(100 * (file + 1), 'w'));
+                (void)path;
+            }
+        }
+    }
+    sync();
+    for (int group = 0; group < 2; ++group) {
+        FileCounter serial;
+        for (const auto& file : fixtureScanner(dir).regularFiles(
+                 URL::fileURL(dir / ("g" + std::to_string(group))), serial))
+            expected[group] += allocatedSize(file.path());
+    }
+    auto totals = FastSize::walk({{dir / "g0"}, {dir / "g1"}});
+    ASSERT_EQ(totals.size(), 2u);
+    EXPECT_EQ(totals[0].freed(), expected[0]);
+    EXPECT_EQ(totals[1].freed(), expected[1]);
+    EXPECT_EQ(totals[0].files, 150);
+    EXPECT_EQ(totals[1].files, 150);
+}

@@ -1,0 +1,165 @@
+#include "engine/DiskScanner.h"
+#include "platform/Plist.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using kelvora::testing::TempDir;
+using Info = ScanItem::DownloadInfo;
+
+namespace {
+
+constexpr double kDay = 86400;
+
+struct Fixture {
+    TempDir dir;
+    Date now = dateFromEpochSeconds(1'800'000'000);
+    std::map<std::string, AppUsage> usage; // by file name
+
+    std::string download(const std::string& name, const std::string& contents = "data") const {
+        return dir.write("home/Downloads/" + name, contents);
+    }
+    void added(const std::string& name, double daysAgo) {
+        usage[name].added = addSeconds(now, -daysAgo * kDay);
+    }
+    void opened(const std::string& name, double daysAgo) {
+        usage[name].lastOpened = addSeconds(now, -daysAgo * kDay);
+    }
+    void installed(const std::string& name) const { dir.mkdir("Applications/" + name + ".app"); }
+
+    DiskScanner scanner() const {
+        auto known = usage;
+        auto fixedNow = now;
+        return DiskScanner(
+            URL::fileURL(dir / "home", true), dir.url(),
+            std::vector<URL>{URL::fileURL(dir / "Applications", true)},
+            [] { return std::vector<RunningApp>{}; },
+            [known](const URL& url) -> std::optional<AppUsage> {
+                auto it = known.find(url.lastPathComponent());
+                if (it == known.end()) return std::nullopt;
+                return it->second;
+            },
+            [fixedNow] { return fixedNow; });
+    }
+
+    std::map<std::string, Info> scan(FolderAccess expected = FolderAccess::ok) const {
+        FileCounter counter;
+        auto [items, access] = scanner().scanDownloads(counter);
+        EXPECT_EQ(access, expected);
+        std::map<std::string, Info> found;
+        for (const auto& item : items) {
+            EXPECT_EQ(item.kind, JunkKind::downloads);
+            EXPECT_EQ(item.targets, std::vector<URL>{item.location});
+            EXPECT_EQ(item.baseVerdict, Verdict::youDecide);
+            found[item.location.lastPathComponent()] = *item.download;
+        }
+        return found;
+    }
+};
+
+} // namespace
+
+TEST(ScanDownloads, InstallersOfInstalledApplicationsAfterTheAgeLimit) {
+    Fixture f;
+    f.installed("Firefox");
+    f.installed("Visual Studio Code");
+    f.download("Firefox 121.0.dmg");
+    f.added("Firefox 121.0.dmg", 8);
+    f.download("VisualStudioCode.pkg");
+    f.added("VisualStudioCode.pkg", 3);
+    std::string undated = f.download("Install Firefox Beta.DMG");
+    setModificationDate(undated, addSeconds(f.now, -30 * kDay));
+
+    auto found = f.scan();
+    EXPECT_EQ(found.size(), 2u);
+    EXPECT_EQ(found.at("Firefox 121.0.dmg"),
+              (Info{Info::FileKind::installer, Info::Reason::appInstalled("Firefox")}));
+    EXPECT_EQ(found.at("Install Firefox Beta.DMG").reason, Info::Reason::appInstalled("Firefox"));
+}
+
+TEST(ScanDownloads, OpenedLongAgoWithoutOtherSign) {
+    Fixture f;
+    f.download("Tool.pkg");
+    f.opened("Tool.pkg", 10);
+    f.download("Fresh.pkg");
+    f.opened("Fresh.pkg", 1);
+    f.download("Never.zip");
+    f.download("Photos.zip");
+    f.opened("Photos.zip", 30);
+    f.download("Report.pdf");
+    f.opened("Report.pdf", 400);
+
+    auto found = f.scan();
+    EXPECT_EQ(found.size(), 2u);
+    EXPECT_EQ(found.at("Tool.pkg"),
+              (Info{Info::FileKind::installer,
+                    Info::Reason::opened(f.usage["Tool.pkg"].lastOpened.value())}));
+    EXPECT_EQ(found.at("Photos.zip").fileKind, Info::FileKind::archive);
+}
+
+TEST(ScanDownloads, ArchivesUnpackedBesideThemselves) {
+    Fixture f;
+    f.download("Foo.zip");
+    f.dir.mkdir("home/Downloads/Foo");
+    f.download("Bar.TAR.GZ");
+    f.dir.mkdir("home/Downloads/Bar 2");
+    f.download("Baz.tgz");
+    f.dir.mkdir("home/Downloads/Folder.zip");
+    f.dir.mkdir("home/Downloads/Folder");
+
+    auto found = f.scan();
+    EXPECT_EQ(found.at("Foo.zip"), (Info{Info::FileKind::archive, Info::Reason::unpacked("Foo")}));
+    EXPECT_EQ(found.at("Bar.TAR.GZ").reason, Info::Reason::unpacked("Bar 2"));
+    EXPECT_EQ(found.at("Folder.zip").reason, Info::Reason::unpacked("Folder"));
+    EXPECT_FALSE(found.count("Baz.tgz"));
+}
+
+TEST(ScanDownloads, BlockedOrMissingDownloads) {
+    Fixture f;
+    f.download("Foo.zip");
+    f.dir.mkdir("home/Downloads/Foo");
+    auto scanner = f.scanner();
+    scanner.privateFoldersAllowed = false;
+    FileCounter counter;
+    EXPECT_EQ(scanner.scanDownloads(counter).second, FolderAccess::blocked);
+    EXPECT_TRUE(scanner.scanDownloads(counter).first.empty());
+
+    scanner.privateFoldersAllowed = true;
+    scanner.downloadsFolder = URL::fileURL(f.dir / "nowhere");
+    EXPECT_EQ(scanner.scanDownloads(counter).second, FolderAccess::ok);
+
+    // A folder we may not list is blocked, not empty.
+    chmod((f.dir / "home/Downloads").c_str(), 0700);
+    chmod(f.dir.path().c_str(), 0755);
+    chmod((f.dir / "home").c_str(), 0755);
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        FileCounter c;
+        auto [items, access] = f.scanner().scanDownloads(c);
+        _exit(access == FolderAccess::blocked && items.empty() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(MatchingApp, WordsOfTheInstallerNameAgainstInstalledKeys) {
+    std::vector<DiskScanner::InstalledAppKey> installed = {{"googlechrome", "Google Chrome"},
+                                                           {"spotify", "Spotify"},
+                                                           {"vlc", "VLC"},
+                                                           {"zoomus", "zoom.us"}};
+    auto match = [&](const std::string& name) { return DiskScanner::matchingApp(name, installed); };
+    EXPECT_EQ(match("GoogleChrome.dmg"), "Google Chrome");
+    EXPECT_EQ(match("Install Spotify.dmg"), "Spotify");
+    EXPECT_EQ(match("Setup-2.4.pkg"), std::nullopt);
+    EXPECT_EQ(match("vlc-3.0.20-universal.dmg"), "VLC");
+    EXPECT_EQ(match("vlcplayer.dmg"), std::nullopt) << "short keys only match as a prefix";
+    EXPECT_EQ(match("Zoom.pkg"), "zoom.us");
+    EXPECT_EQ(match("Install Setup Tool Spotify.pkg"), std::nullopt) << "only two words tried";
+}

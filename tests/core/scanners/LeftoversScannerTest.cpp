@@ -1,0 +1,207 @@
+#include "engine/DiskScanner.h"
+#include "platform/AppPaths.h"
+#include "platform/Plist.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using kelvora::testing::TempDir;
+
+namespace {
+
+constexpr double kDay = 86400;
+
+struct Fixture {
+    TempDir dir;
+    Date now = currentDate();
+    std::set<std::string> installedIDs;
+
+    std::string library() const { return dir / "home/Library"; }
+
+    // Writes a leftover file and dates it (and everything in it) `daysAgo`.
+    std::string file(const std::string& relative, double daysAgo = 15,
+                     const std::string& contents = "x") const {
+        std::string path = dir.write("home/Library/" + relative, contents);
+        age(path, daysAgo);
+        return path;
+    }
+    std::string folder(const std::string& relative, double daysAgo = 15) const {
+        std::string path = dir.mkdir("home/Library/" + relative);
+        age(path, daysAgo);
+        return path;
+    }
+    void age(const std::string& path, double daysAgo) const {
+        setModificationDate(path, addSeconds(now, -daysAgo * kDay));
+    }
+
+    void installed(const std::string& name, const std::string& id) const {
+        createDirectories(dir / ("Applications/" + name + ".app/Contents"));
+        writePlist({{"CFBundleIdentifier", id}},
+                   dir / ("Applications/" + name + ".app/Contents/Info.plist"));
+    }
+
+    DiskScanner scanner() const {
+        auto ids = installedIDs;
+        auto fixedNow = now;
+        DiskScanner scanner(
+            URL::fileURL(dir / "home", true), dir.url(),
+            std::vector<URL>{URL::fileURL(dir / "Applications", true)},
+            [] { return std::vector<RunningApp>{}; },
+            [](const URL&) { return std::optional<AppUsage>(); }, [fixedNow] { return fixedNow; });
+        scanner.isInstalled = [ids](const std::string& id) { return ids.count(id) > 0; };
+        return scanner;
+    }
+
+    std::vector<ScanItem> scan(const std::vector<RunningApp>& apps = {}) const {
+        FileCounter counter;
+        return scanner().scanLeftovers(apps, counter);
+    }
+};
+
+std::vector<std::string> ids(const std::vector<ScanItem>& items) {
+    std::vector<std::string> out;
+    for (const auto& item : items)
+        out.push_back(item.leftover->id);
+    return out;
+}
+
+} // namespace
+
+TEST(ScanLeftovers, GroupsTheFilesOfARemovedApplication) {
+    Fixture f;
+    f.file("Application Support/com.example.tool/data.db", 20, std::string(4000, 'd'));
+    std::string support = f.folder("Application Support/com.example.tool");
+    std::string prefs = f.file("Preferences/com.example.tool.plist", 16);
+    sync(); // allocated sizes settle late
+
+    auto items = f.scan();
+    ASSERT_EQ(items.size(), 1u);
+    const auto& item = items[0];
+    EXPECT_EQ(item.kind, JunkKind::leftovers);
+    EXPECT_EQ(item.location, URL::fileURL(support));
+    EXPECT_EQ(item.targets, (std::vector<URL>{URL::fileURL(support), URL::fileURL(prefs)}));
+    EXPECT_EQ(item.baseVerdict, Verdict::youDecide);
+    EXPECT_GE(item.bytes, 4000);
+    const auto& info = *item.leftover;
+    EXPECT_EQ(info.kind, ScanItem::LeftoverInfo::Kind::appFiles);
+    EXPECT_EQ(info.id, "com.example.tool");
+    EXPECT_EQ(info.name, "Tool");
+    EXPECT_EQ(info.places, (std::vector<std::string>{"Application Support", "Preferences"}));
+    EXPECT_EQ(info.lastChanged, *f.scanner().modificationDate(URL::fileURL(support)));
+}
+
+TEST(ScanLeftovers, WaitsForTheQuietPeriod) {
+    Fixture f;
+    f.file("Preferences/com.example.recent.plist", 13);
+    f.file("Preferences/com.example.mixed.plist", 30);
+    f.folder("Application Support/com.example.mixed/Cache", 30);
+    f.file("Application Support/com.example.mixed/Cache/new.bin", 1);
+    f.folder("Application Support/com.example.mixed", 30);
+    f.file("Preferences/com.example.quiet.plist", 15);
+    EXPECT_EQ(ids(f.scan()), std::vector<std::string>{"com.example.quiet"});
+}
+
+TEST(ScanLeftovers, KeepsWhatMayStillBeInstalledOrRunning) {
+    Fixture f;
+    f.installed("Maker Studio", "com.maker.studio");
+    f.file("Preferences/com.maker.oldtool.plist");      // same maker as an installed app
+    f.file("Preferences/com.example.registered.plist"); // installed elsewhere
+    f.installedIDs.insert("com.example.registered");
+    f.file(std::string("Preferences/") + kBundleID + ".plist"); // our own
+    f.file("Preferences/com.example.byid.plist");
+    f.file("Preferences/com.other.foo.plist");
+    f.file("Preferences/com.example.kept.plist");
+    auto items = f.scan({{"Something", "com.example.byid"}, {"Foo", "org.unrelated.id"}});
+    EXPECT_EQ(ids(items), std::vector<std::string>{"com.example.kept"});
+}
+
+TEST(ScanLeftovers, OnlyIdentifierShapedNamesInTheirPlaces) {
+    Fixture f;
+    f.folder("Preferences/com.example.folder");            // no .plist suffix
+    f.file("Application Support/com.example.prefs.plist"); // suffix row's file
+    f.folder("Application Support/com.example.with blank");
+    f.folder("Application Support/example.two");
+    f.file("Preferences/com.apple.finder.plist");
+    f.file("Preferences/Group.Com.Apple.notes.plist");
+    f.file("Preferences/systemgroup.com.apple.x.plist");
+    f.file("Preferences/com.example.Case.plist");
+    f.file("Preferences/com.example.case.plist");
+    f.folder("WebKit/com.example.web");
+    f.file("HTTPStorages/com.example.web.binarycookies");
+    auto items = f.scan();
+    EXPECT_EQ(ids(items), (std::vector<std::string>{"com.example.Case", "com.example.case",
+                                                    "com.example.web"}));
+    EXPECT_EQ(items[2].leftover->places, (std::vector<std::string>{"HTTPStorages", "WebKit"}));
+}
+
+TEST(ScanLeftovers, NamedSupportFoldersJoinTheirGroup) {
+    Fixture f;
+    f.file("Preferences/com.microsoft.VSCode.plist");
+    std::string code = f.folder("Application Support/Code");
+    f.folder("Application Support/Slack"); // its identifier has no file: nothing
+    auto items = f.scan();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].leftover->name, "Visual Studio Code");
+    EXPECT_EQ(items[0].targets.back(), URL::fileURL(code));
+    EXPECT_EQ(items[0].leftover->places,
+              (std::vector<std::string>{"Application Support", "Preferences"}));
+    EXPECT_EQ(DiskScanner::namedSupportFolders().size(), 25u);
+}
+
+TEST(ScanLeftovers, EmptyGroupsCountOneByteAndSortByName) {
+    Fixture f;
+    f.folder("WebKit/com.example.zeta");
+    f.folder("WebKit/com.example.alpha");
+    f.folder("WebKit/com.example.Beta");
+    auto items = f.scan();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].leftover->name, "Alpha");
+    EXPECT_EQ(items[1].leftover->name, "Beta");
+    EXPECT_EQ(items[2].leftover->name, "Zeta");
+    for (const auto& item : items)
+        EXPECT_GE(item.bytes, 1);
+}
+
+TEST(ReadableName, PicksTheTellingPiece) {
+    EXPECT_EQ(DiskScanner::readableName("com.example.super-tool"), "Super tool");
+    EXPECT_EQ(DiskScanner::readableName("com.example.app"), "Example");
+    EXPECT_EQ(DiskScanner::readableName("io.foo.mac"), "Foo");
+    EXPECT_EQ(DiskScanner::readableName("com.ab.io"), "Io");
+    EXPECT_EQ(DiskScanner::readableName("single"), "Single");
+}
+
+TEST(LeftoverLaunchAgents, OnlyAgentsWhoseProgramIsGone) {
+    Fixture f;
+    std::string agents = f.library() + "/LaunchAgents";
+    createDirectories(agents);
+    auto agent = [&](const std::string& label, const Json& dict,
+                     PlistFormat format = PlistFormat::xml) {
+        Json full = dict;
+        full["Label"] = label;
+        std::string path = joinPath(agents, label + ".plist");
+        writePlist(full, path, format);
+        return path;
+    };
+    std::string gone =
+        agent("com.example.gone", {{"Program", f.dir / "gone/bin/tool"}}, PlistFormat::binary);
+    agent("com.example.present", {{"Program", "/bin/sh"}});
+    agent("com.example.bare", {{"ProgramArguments", {"sh", "-c", "sleep 1"}}});
+    agent("com.example.volume", {{"Program", "/Volumes/Kelvora Test Disk/bin/tool"}});
+    agent("com.example.noprogram", {{"RunAtLoad", true}});
+    writePlist(Json::object(), joinPath(agents, "com.example.empty.plist"));
+    f.age(gone, 1); // agents are not held back by the quiet period
+
+    auto items = f.scan();
+    ASSERT_EQ(items.size(), 1u);
+    const auto& item = items[0];
+    EXPECT_EQ(item.location, URL::fileURL(gone));
+    EXPECT_EQ(item.targets, std::vector<URL>{URL::fileURL(gone)});
+    EXPECT_GE(item.bytes, 1);
+    EXPECT_EQ(item.leftover->kind, ScanItem::LeftoverInfo::Kind::launchAgent);
+    EXPECT_EQ(item.leftover->id, "com.example.gone");
+    EXPECT_EQ(item.leftover->name, "tool");
+    EXPECT_EQ(item.leftover->places, std::vector<std::string>{"LaunchAgents"});
+    EXPECT_TRUE(item.leftover->lastChanged);
+}

@@ -1,0 +1,119 @@
+#include "platform/Calendar.h"
+#include "platform/Plist.h"
+#include "support/FixtureScanner.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+std::vector<std::string> targetNames(const std::vector<ScanItem>& items) {
+    std::vector<std::string> names;
+    for (const auto& item : items)
+        for (const auto& target : item.targets)
+            names.push_back(target.lastPathComponent());
+    return names;
+}
+
+std::vector<ScanItem> screenshots(const DiskScanner& scanner, int64_t* counted = nullptr) {
+    FileCounter counter;
+    auto items = scanner.scanScreenshots(counter);
+    if (counted) *counted = counter.count;
+    return items;
+}
+
+void saveScreenshotsTo(const TempDir& home, const std::string& location) {
+    home.mkdir("Library/Preferences");
+    ASSERT_TRUE(writePlist(Json{{"location", location}},
+                           home / "Library/Preferences/com.apple.screencapture.plist"));
+}
+
+} // namespace
+
+TEST(ScreenshotsScanner, FindsOldScreenshotsByNameTypeAndAge) {
+    TempDir home;
+    writeAged(home, "Desktop/Screenshot 2024-01-05 at 10.00.00.png", 100, daysAgo(31));
+    writeAged(home, "Desktop/Screenshot fresh.png", 100, daysAgo(29));
+    writeAged(home, "Desktop/Screenshot edge.png", 100, daysAgo(30));
+    writeAged(home, "Desktop/screenshot 2024.png", 100, daysAgo(90));
+    writeAged(home, "Desktop/Screenshot.png", 100, daysAgo(90));
+    writeAged(home, "Desktop/Screenshot notes.txt", 100, daysAgo(90));
+    writeAged(home, "Downloads/Screen Recording 2024.MOV", 100, daysAgo(31));
+    writeAged(home, "Desktop/Screenshots/CleanShot one.jpg", 100, daysAgo(31));
+    writeAged(home, "Desktop/Screenshots/Old/Shottr deep.png", 100, daysAgo(31));
+    home.mkdir("Pictures");
+    ASSERT_EQ(symlink((home / "Desktop/Screenshot 2024-01-05 at 10.00.00.png").c_str(),
+                      (home / "Pictures/Screenshot link.png").c_str()),
+              0);
+    sync();
+    int64_t counted = 0;
+    auto items = screenshots(fixtureScanner(home), &counted);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(targetNames(items),
+              (std::vector<std::string>{"CleanShot one.jpg", "Screen Recording 2024.MOV",
+                                        "Screenshot 2024-01-05 at 10.00.00.png"}));
+    EXPECT_EQ(items[0].photo->count, 3);
+    EXPECT_EQ(items[0].photo->recordings, 1);
+    EXPECT_EQ(items[0].baseVerdict, Verdict::youDecide);
+    EXPECT_EQ(counted, 3 + 3);
+}
+
+TEST(ScreenshotsScanner, OneItemPerMonthNewestFirst) {
+    TempDir home;
+    const Date january = Calendar::fromLocal({2025, 1, 15, 12});
+    const Date december = Calendar::fromLocal({2024, 12, 15, 12});
+    writeAged(home, "Pictures/Screenshot b.png", 4096, january);
+    writeAged(home, "Pictures/Screenshot a.png", 4096, january);
+    writeAged(home, "Pictures/Screen Shot c.png", 4096, december);
+    sync();
+    auto items = screenshots(fixtureScanner(home));
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].location.path(), home / "Screenshots/2025-1");
+    EXPECT_EQ(items[0].photo->name, "January 2025");
+    EXPECT_EQ(targetNames({items[0]}),
+              (std::vector<std::string>{"Screenshot a.png", "Screenshot b.png"}));
+    EXPECT_EQ(items[1].location.path(), home / "Screenshots/2024-12");
+    EXPECT_EQ(items[1].photo->name, "December 2024");
+    EXPECT_GT(items[1].bytes, 0);
+}
+
+TEST(ScreenshotsScanner, SaveLocationInsideHomeIsSearchedOnceAndOutsideIsIgnored) {
+    TempDir home;
+    saveScreenshotsTo(home, "~/Desktop/Shots/Deeper");
+    writeAged(home, "Desktop/Shots/Deeper/Screenshot saved.png", 100, daysAgo(40));
+    writeAged(home, "Desktop/Shots/Deeper/Nested/Screenshot nested.png", 100, daysAgo(40));
+    EXPECT_EQ(fixtureScanner(home).screenshotFolders().back().path(),
+              home / "Desktop/Shots/Deeper");
+    EXPECT_EQ(targetNames(screenshots(fixtureScanner(home))),
+              (std::vector<std::string>{"Screenshot nested.png", "Screenshot saved.png"}));
+
+    saveScreenshotsTo(home, home / "Pictures/Shots");
+    writeAged(home, "Pictures/Shots/Screenshot twice.png", 100, daysAgo(40));
+    EXPECT_EQ(targetNames(screenshots(fixtureScanner(home))),
+              std::vector<std::string>{"Screenshot twice.png"});
+
+    TempDir outside;
+    saveScreenshotsTo(home, outside.path());
+    EXPECT_EQ(fixtureScanner(home).screenshotFolders().size(), 4u);
+}
+
+TEST(ScreenshotsScanner, PrivateFoldersAndCloudOnlyFilesAreLeftOut) {
+    TempDir home;
+    saveScreenshotsTo(home, "~/Documents/Shots");
+    writeAged(home, "Desktop/Screenshot private.png", 100, daysAgo(40));
+    writeAged(home, "Pictures/Screenshot open.png", 100, daysAgo(40));
+    writeAged(home, "Pictures/Screenshot cloud.png", 100, daysAgo(40));
+    DiskScanner scanner = fixtureScanner(home);
+    scanner.privateFoldersAllowed = false;
+    scanner.isDataless = [](const std::string& path) {
+        return path.find("cloud") != std::string::npos;
+    };
+    EXPECT_EQ(scanner.screenshotFolders(), std::vector<URL>{home.url().appending("Pictures")});
+    int64_t counted = 0;
+    EXPECT_EQ(targetNames(screenshots(scanner, &counted)),
+              std::vector<std::string>{"Screenshot open.png"});
+    EXPECT_EQ(counted, 2);
+}

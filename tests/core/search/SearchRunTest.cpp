@@ -1,0 +1,285 @@
+#include "search/PlainQuery.h"
+
+#include "engine/DiskScanner.h"
+#include "platform/Iso8601.h"
+#include "platform/StandIns.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace kelvora {
+namespace {
+
+using Kind = PlainQuery::Kind;
+using testing::TempDir;
+
+Date at(const std::string& text) {
+    return *parseIso8601(text);
+}
+
+// A home folder with one file of each kind the search tells apart.
+struct SearchFixture : ::testing::Test {
+    TempDir dir;
+    URL home = URL::fileURL(dir / "home", true);
+
+    void SetUp() override {
+        file("Downloads/holiday.MP4", 400'000, "2024-06-01T10:00:00Z");
+        file("Downloads/setup.dmg", 300'000, "2025-03-01T10:00:00Z");
+        file("Downloads/backup.zip", 20'000, "2025-03-01T10:00:00Z");
+        file("Downloads/song.mp3", 8'000, "2025-03-01T10:00:00Z");
+        file("Desktop/Screenshot 2025-01-02 at 09.00.00.png", 60'000, "2025-01-02T09:00:00Z");
+        file("Desktop/beach.jpeg", 90'000, "2025-07-01T10:00:00Z");
+        file("Desktop/screenshot of nothing.png", 1'000, "2025-07-01T10:00:00Z");
+        file("Documents/R\u00E9sum\u00E9 2025.pdf", 5'000, "2025-02-01T10:00:00Z");
+        file("Documents/budget.xlsx", 4'000, "2023-02-01T10:00:00Z");
+        file("Documents/talk.key", 3'000, "2025-02-01T10:00:00Z");
+        file("Documents/notes.txt", 100, "2025-02-01T10:00:00Z");
+        file("Applications/Editor.app/Contents/MacOS/editor", 250'000, "2025-01-01T00:00:00Z");
+        file("Applications/Viewer.app/Contents/MacOS/viewer", 50'000, "2025-01-01T00:00:00Z");
+        file("Library/Caches/thumb.png", 70'000, "2025-01-01T00:00:00Z");
+        file("Pictures/Lib.photoslibrary/originals/a.jpg", 80'000, "2025-01-01T00:00:00Z");
+        file(".config/hidden.png", 70'000, "2025-01-01T00:00:00Z");
+        symlink((dir / "home/Desktop/beach.jpeg").c_str(),
+                (dir / "home/Desktop/link.jpeg").c_str());
+        lastUsed("Applications/Viewer.app", "2026-11-01T00:00:00Z");
+        lastUsed("Applications/Editor.app", "2024-01-01T00:00:00Z");
+        sync();
+    }
+
+    void file(const std::string& relative, size_t bytes, const std::string& changed) {
+        std::string path = dir.write("home/" + relative, std::string(bytes, 'k'));
+        setModificationDate(path, at(changed));
+    }
+    void lastUsed(const std::string& relative, const std::string& date) {
+        std::string path = dir / ("home/" + relative);
+        setxattr(path.c_str(), "user.kMDItemLastUsedDate", date.data(), date.size(), 0);
+    }
+
+    std::vector<std::string> found(const PlainQuery& query, int limit = 300) {
+        std::vector<std::string> names;
+        for (const auto& hit : query.run(home, limit))
+            names.push_back(hit.url.path().substr(home.path().size() + 1));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::vector<std::string> found(std::vector<Kind> kinds) {
+        PlainQuery query;
+        query.kinds = std::move(kinds);
+        return found(query);
+    }
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(SearchFixture, StandInToolIsRegistered) {
+    std::optional<std::string> tool = standInFor("/usr/bin/mdfind");
+    ASSERT_TRUE(tool);
+    EXPECT_EQ(lastComponent(*tool), "mdfind");
+}
+
+TEST_F(SearchFixture, KindsComeFromExtensionsAndNames) {
+    EXPECT_EQ(found({Kind::videos}), Names{"Downloads/holiday.MP4"});
+    EXPECT_EQ(found({Kind::photos}),
+              (Names{"Desktop/Screenshot 2025-01-02 at 09.00.00.png", "Desktop/beach.jpeg",
+                     "Desktop/screenshot of nothing.png"}));
+    EXPECT_EQ(found({Kind::screenshots}), Names{"Desktop/Screenshot 2025-01-02 at 09.00.00.png"});
+    EXPECT_EQ(found({Kind::pdfs}), Names{"Documents/R\u00E9sum\u00E9 2025.pdf"});
+    EXPECT_EQ(found({Kind::archives}), Names{"Downloads/backup.zip"});
+    EXPECT_EQ(found({Kind::diskImages}), Names{"Downloads/setup.dmg"});
+    EXPECT_EQ(found({Kind::audio}), Names{"Downloads/song.mp3"});
+    EXPECT_EQ(found({Kind::apps}), (Names{"Applications/Editor.app", "Applications/Viewer.app"}));
+    EXPECT_EQ(found({Kind::documents}), (Names{"Documents/R\u00E9sum\u00E9 2025.pdf",
+                                               "Documents/budget.xlsx", "Documents/talk.key"}));
+    EXPECT_EQ(found({Kind::audio, Kind::archives}),
+              (Names{"Downloads/backup.zip", "Downloads/song.mp3"}));
+}
+
+TEST_F(SearchFixture, SizesDatesAndNames) {
+    PlainQuery sized;
+    sized.minBytes = 60'000;
+    sized.maxBytes = 300'000;
+    // Packages are sized by what they hold, so bundles and libraries count too.
+    EXPECT_EQ(found(sized),
+              (Names{"Applications/Editor.app", "Desktop/Screenshot 2025-01-02 at 09.00.00.png",
+                     "Desktop/beach.jpeg", "Downloads/setup.dmg", "Pictures/Lib.photoslibrary"}));
+
+    PlainQuery dated;
+    dated.changedAfter = at("2025-02-01T10:00:00Z");
+    dated.changedBefore = at("2025-03-01T10:00:00Z");
+    dated.kinds = {Kind::documents};
+    EXPECT_EQ(found(dated), (Names{"Documents/R\u00E9sum\u00E9 2025.pdf", "Documents/talk.key"}));
+
+    PlainQuery named;
+    named.nameContains = "RESUME";
+    EXPECT_EQ(found(named), Names{"Documents/R\u00E9sum\u00E9 2025.pdf"});
+}
+
+TEST_F(SearchFixture, AppsNotOpenedSinceIncludeNeverOpened) {
+    PlainQuery unused;
+    unused.kinds = {Kind::apps};
+    unused.notOpenedSince = at("2026-06-01T00:00:00Z");
+    EXPECT_EQ(found(unused), Names{"Applications/Editor.app"});
+    lastUsed("Applications/Viewer.app", "not a date");
+    EXPECT_EQ(found(unused), (Names{"Applications/Editor.app", "Applications/Viewer.app"}));
+
+    // A bundle's size is what it holds; plain folders have none.
+    PlainQuery bigApps;
+    bigApps.kinds = {Kind::apps};
+    bigApps.minBytes = 200'000;
+    EXPECT_EQ(found(bigApps), Names{"Applications/Editor.app"});
+}
+
+TEST_F(SearchFixture, FoldersLimitTheWalkAndHitsAreLargestFirst) {
+    PlainQuery query;
+    query.folders = {"Desktop", "Downloads"};
+    query.minBytes = 50'000;
+    std::vector<PlainQuery::Hit> hits = query.run(home, 300);
+    Names names;
+    for (const auto& hit : hits)
+        names.push_back(hit.url.lastPathComponent());
+    EXPECT_EQ(names, (Names{"holiday.MP4", "setup.dmg", "beach.jpeg",
+                            "Screenshot 2025-01-02 at 09.00.00.png"}));
+    EXPECT_EQ(hits[0].bytes, fileInfo(dir / "home/Downloads/holiday.MP4")->allocatedSize);
+    EXPECT_EQ(hits[0].changed, at("2024-06-01T10:00:00Z"));
+}
+
+TEST_F(SearchFixture, LibraryHiddenAndPackageInsidesAreNeverHits) {
+    PlainQuery everything;
+    everything.kinds = {Kind::photos, Kind::apps};
+    Names names = found(everything);
+    for (const auto& name : names) {
+        EXPECT_EQ(name.find("Library/"), std::string::npos) << name;
+        EXPECT_EQ(name.find(".config"), std::string::npos) << name;
+        EXPECT_EQ(name.find("photoslibrary/"), std::string::npos) << name;
+        EXPECT_EQ(name.find(".app/"), std::string::npos) << name;
+        EXPECT_NE(name, "Desktop/link.jpeg");
+    }
+    // A folder hit is what removing the folder frees.
+    PlainQuery apps;
+    apps.kinds = {Kind::apps};
+    std::vector<PlainQuery::Hit> hits = apps.run(home, 300);
+    ASSERT_EQ(hits.size(), 2u);
+    FileCounter counter;
+    EXPECT_EQ(hits[0].bytes,
+              DiskScanner::live().freedSizes(
+                  {{URL::fileURL(dir / "home/Applications/Editor.app", true)}}, counter)[0]);
+    EXPECT_GT(hits[0].bytes, 250'000);
+}
+
+TEST_F(SearchFixture, ToolRejectsWhatItCannotRead) {
+    std::string tool = *standInFor("/usr/bin/mdfind");
+    auto unknown =
+        DiskScanner::runTool(tool, {"-onlyin", home.path(), "kMDItemAuthors == \"x\""}, 10);
+    ASSERT_TRUE(unknown);
+    EXPECT_NE(unknown->status, 0);
+    EXPECT_TRUE(unknown->output.empty());
+    auto unfinished =
+        DiskScanner::runTool(tool, {"-onlyin", home.path(), "(kMDItemFSSize >= 1"}, 10);
+    ASSERT_TRUE(unfinished);
+    EXPECT_NE(unfinished->status, 0);
+    auto missing = DiskScanner::runTool(tool, {"-onlyin"}, 10);
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->status, 0);
+
+    // The same folder given twice lists each match once.
+    auto twice = DiskScanner::runTool(tool,
+                                      {"-onlyin", home.path() + "/Downloads", "-onlyin",
+                                       home.path() + "/Downloads/", "kMDItemFSName == \"*.zip\""},
+                                      10);
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(twice->output, home.path() + "/Downloads/backup.zip\n");
+}
+
+// A search tool of the test's own, printing fixed lines, to see what run makes of them.
+struct ScriptedTool : SearchFixture {
+    std::string savedToolsDir;
+    bool hadToolsDir = false;
+
+    void SetUp() override {
+        SearchFixture::SetUp();
+        if (const char* value = std::getenv("KELVORA_TOOLS_DIR")) {
+            hadToolsDir = true;
+            savedToolsDir = value;
+        }
+        setenv("KELVORA_TOOLS_DIR", (dir / "tools").c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadToolsDir)
+            setenv("KELVORA_TOOLS_DIR", savedToolsDir.c_str(), 1);
+        else
+            unsetenv("KELVORA_TOOLS_DIR");
+    }
+    void printing(const std::vector<std::string>& lines, int status = 0) {
+        std::string output;
+        for (const auto& line : lines)
+            output += line + "\n\n";
+        dir.write("tools/output.txt", output);
+        std::string script = "#!/bin/sh\ncat '" + (dir / "tools/output.txt") +
+                             "'\necho \"$@\" > '" + (dir / "tools/arguments.txt") + "'\nexit " +
+                             std::to_string(status) + "\n";
+        std::string path = dir.write("tools/mdfind/mdfind", script);
+        chmod(path.c_str(), 0755);
+    }
+};
+
+TEST_F(ScriptedTool, OnlyTheFirstThreeTimesLimitLinesAreMeasured) {
+    std::vector<std::string> lines;
+    for (const char* name :
+         {"Downloads/song.mp3", "Documents/notes.txt", "Downloads/backup.zip", "Desktop/beach.jpeg",
+          "Documents/talk.key", "Documents/budget.xlsx", "Downloads/holiday.MP4",
+          "Downloads/setup.dmg", "Desktop/gone.png", "Applications/Viewer.app"})
+        lines.push_back(dir / ("home/" + std::string(name)));
+    printing(lines);
+    std::vector<PlainQuery::Hit> hits = PlainQuery().run(home, 2);
+    ASSERT_EQ(hits.size(), 2u);
+    EXPECT_EQ(hits[0].url.lastPathComponent(), "beach.jpeg");
+    EXPECT_EQ(hits[1].url.lastPathComponent(), "backup.zip");
+}
+
+TEST_F(ScriptedTool, RunFiltersLinesAndPassesFolders) {
+    printing({dir / "home/Library/Caches/thumb.png", dir / "home/.config/hidden.png",
+              dir / "home/Pictures/Lib.photoslibrary/originals/a.jpg",
+              dir / "home/Applications/Editor.app/Contents/MacOS/editor",
+              dir / "home/Applications/Viewer.app", dir / "home/Desktop/beach.jpeg",
+              dir / "home/Desktop/missing.png"});
+    PlainQuery query;
+    query.folders = {"Downloads", "Desktop"};
+    std::vector<PlainQuery::Hit> hits = query.run(home, 300);
+    Names names;
+    for (const auto& hit : hits)
+        names.push_back(hit.url.lastPathComponent());
+    EXPECT_EQ(names, (Names{"beach.jpeg", "Viewer.app"}));
+    EXPECT_EQ(*readFile(dir / "tools/arguments.txt"),
+              "-onlyin " + home.path() + "/Downloads -onlyin " + home.path() +
+                  "/Desktop kMDItemContentType != \"public.folder\"\n");
+
+    printing({dir / "home/Desktop/beach.jpeg"}, 1);
+    EXPECT_TRUE(query.run(home, 300).empty());
+}
+
+TEST(PlainQueryItems, HitsBecomeLargeFileItems) {
+    Date now = at("2026-12-06T12:00:00Z");
+    std::vector<PlainQuery::Hit> hits = {
+        {URL::fileURL("/home/a/big.mov"), 5'000, at("2025-01-01T00:00:00Z")},
+        {URL::fileURL("/home/a/Old.app", true), 7'000, std::nullopt}};
+    std::vector<ScanItem> items = PlainQuery::items(hits, now);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].kind, JunkKind::largeFiles);
+    EXPECT_EQ(items[0].location, hits[0].url);
+    EXPECT_EQ(items[0].targets, std::vector<URL>{hits[0].url});
+    EXPECT_EQ(items[0].bytes, 5'000);
+    EXPECT_EQ(items[0].baseVerdict, Verdict::youDecide);
+    EXPECT_EQ(items[0].largeFile,
+              (ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, std::nullopt,
+                                       at("2025-01-01T00:00:00Z")}));
+    EXPECT_EQ(items[1].largeFile->modified, now);
+    EXPECT_FALSE(items[1].inUseBy || items[1].lockedReason || items[1].action || items[1].photo);
+}
+
+} // namespace
+} // namespace kelvora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/DiskScanner.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kelvora::testing {
+
+inline const Date kFixtureNow = dateFromEpochSeconds(1'800'000'000);
+constexpr double kDay = 86400;
+
+inline Date daysAgo(double days) {
+    return addSeconds(kFixtureNow, -days * kDay);
+}
+
+// A scanner of a fixture home with a fixed clock and an outside world that
+// holds nothing: no running apps, no usage dates, no accounts, no tools.
+inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> apps = {}) {
+    DiskScanner scanner(
+        home.url(), URL::fileURL(home / "tmp", true), std::vector<URL>{}, [apps] { return apps; },
+        [](const URL&) { return std::optional<AppUsage>(); }, [] { return kFixtureNow; });
+    scanner.mailAccounts = [] { return MailAccounts{}; };
+    scanner.simulators = [] { return std::vector<SimulatorDevice>{}; };
+    scanner.docker = [] { return std::optional<DockerUsage>(); };
+    scanner.processPaths = [] { return std::vector<std::string>{}; };
+    scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
+    scanner.localSnapshots = [] { return std::vector<Date>{}; };
+    scanner.isInstalled = [](const std::string&) { return true; };
+    scanner.ollamaTool.reset();
+    return scanner;
+}
+
+inline std::string writeAged(const TempDir& dir, const std::string& relative, size_t bytes,
+                             Date modified) {
+    const std::string path = dir.write(relative, std::string(bytes, 'k'));
+    setModificationDate(path, modified);
+    return path;
+}
+
+// Runs check in a child process as the unprivileged user 65534 (tests run as
+// root, whom permissions do not stop) and tells whether it returned true.
+inline bool asNobody(const std::function<bool()>& check) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool ok = setgid(65534) == 0 && setuid(65534) == 0 && check();
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace kelvora::testing

@@ -1,0 +1,195 @@
+#include "FileMetadata.h"
+
+#include "platform/Iso8601.h"
+
+#include <algorithm>
+#include <map>
+#include <sys/xattr.h>
+
+namespace kelvora::mdfind {
+
+namespace {
+
+struct TypeRow {
+    const char* type;
+    std::vector<const char*> conformsTo;
+    std::vector<const char*> extensions;
+};
+
+const std::vector<const char*> kMovie = {"public.movie", "public.audiovisual-content",
+                                         "public.content", "public.data", "public.item"};
+const std::vector<const char*> kAudio = {"public.audio", "public.audiovisual-content",
+                                         "public.content", "public.data", "public.item"};
+const std::vector<const char*> kImage = {"public.image", "public.content", "public.data",
+                                         "public.item"};
+const std::vector<const char*> kArchive = {"public.archive", "public.data", "public.item"};
+const std::vector<const char*> kComposite = {"public.composite-content", "public.content",
+                                             "public.data", "public.item"};
+const std::vector<const char*> kSpreadsheet = {"public.spreadsheet", "public.content",
+                                               "public.data", "public.item"};
+const std::vector<const char*> kPresentation = {"public.presentation", "public.content",
+                                                "public.data", "public.item"};
+const std::vector<const char*> kText = {"public.text", "public.content", "public.data",
+                                        "public.item"};
+
+const std::vector<TypeRow>& typeRows() {
+    static const std::vector<TypeRow> rows = {
+        {"com.apple.quicktime-movie", kMovie, {"mov", "qt"}},
+        {"public.mpeg-4", kMovie, {"mp4"}},
+        {"com.apple.m4v-video", kMovie, {"m4v"}},
+        {"public.avi", kMovie, {"avi"}},
+        {"public.mpeg", kMovie, {"mpg", "mpeg"}},
+        {"org.matroska.mkv", kMovie, {"mkv"}},
+        {"org.webmproject.webm", kMovie, {"webm"}},
+        {"public.3gpp", kMovie, {"3gp"}},
+        {"com.microsoft.windows-media-wmv", kMovie, {"wmv"}},
+        {"public.jpeg", kImage, {"jpg", "jpeg"}},
+        {"public.png", kImage, {"png"}},
+        {"public.heic", kImage, {"heic"}},
+        {"public.heif", kImage, {"heif"}},
+        {"com.compuserve.gif", kImage, {"gif"}},
+        {"public.tiff", kImage, {"tif", "tiff"}},
+        {"com.microsoft.bmp", kImage, {"bmp"}},
+        {"org.webmproject.webp", kImage, {"webp"}},
+        {"public.svg-image", kImage, {"svg"}},
+        {"com.adobe.photoshop-image", kImage, {"psd"}},
+        {"com.adobe.raw-image", kImage, {"dng", "cr2", "cr3", "nef", "arw", "raf", "orf"}},
+        {"com.adobe.pdf", kComposite, {"pdf"}},
+        {"public.zip-archive", kArchive, {"zip"}},
+        {"org.gnu.gnu-zip-archive", kArchive, {"gz", "tgz"}},
+        {"public.tar-archive", kArchive, {"tar"}},
+        {"public.bzip2-archive", kArchive, {"bz2"}},
+        {"org.tukaani.xz-archive", kArchive, {"xz"}},
+        {"org.7-zip.7-zip-archive", kArchive, {"7z"}},
+        {"com.rarlab.rar-archive", kArchive, {"rar"}},
+        {"com.apple.disk-image-udif",
+         {"com.apple.disk-image", "public.disk-image", "public.data", "public.item"},
+         {"dmg"}},
+        {"public.mp3", kAudio, {"mp3"}},
+        {"com.apple.m4a-audio", kAudio, {"m4a"}},
+        {"com.microsoft.waveform-audio", kAudio, {"wav"}},
+        {"public.aiff-audio", kAudio, {"aif", "aiff"}},
+        {"org.xiph.flac", kAudio, {"flac"}},
+        {"public.aac-audio", kAudio, {"aac"}},
+        {"org.xiph.ogg-vorbis", kAudio, {"ogg", "oga"}},
+        {"org.xiph.opus", kAudio, {"opus"}},
+        {"com.microsoft.word.doc", kComposite, {"doc"}},
+        {"org.openxmlformats.wordprocessingml.document", kComposite, {"docx"}},
+        {"org.oasis-open.opendocument.text", kComposite, {"odt"}},
+        {"com.apple.iwork.pages.sffpages", kComposite, {"pages"}},
+        {"com.microsoft.excel.xls", kSpreadsheet, {"xls"}},
+        {"org.openxmlformats.spreadsheetml.sheet", kSpreadsheet, {"xlsx"}},
+        {"org.oasis-open.opendocument.spreadsheet", kSpreadsheet, {"ods"}},
+        {"com.apple.iwork.numbers.sffnumbers", kSpreadsheet, {"numbers"}},
+        {"com.microsoft.powerpoint.ppt", kPresentation, {"ppt"}},
+        {"org.openxmlformats.presentationml.presentation", kPresentation, {"pptx"}},
+        {"org.oasis-open.opendocument.presentation", kPresentation, {"odp"}},
+        {"com.apple.iwork.keynote.sffkey", kPresentation, {"key"}},
+        {"public.plain-text", kText, {"txt", "text"}},
+        {"net.daringfireball.markdown", kText, {"md", "markdown"}},
+        {"public.comma-separated-values-text", kText, {"csv"}},
+    };
+    return rows;
+}
+
+const std::map<std::string, const TypeRow*>& rowsByExtension() {
+    static const std::map<std::string, const TypeRow*> table = [] {
+        std::map<std::string, const TypeRow*> byExtension;
+        for (const TypeRow& row : typeRows())
+            for (const char* extension : row.extensions)
+                byExtension[extension] = &row;
+        return byExtension;
+    }();
+    return table;
+}
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+int64_t contentLength(const URL& folder) {
+    int64_t total = 0;
+    std::vector<URL> pending = {folder};
+    while (!pending.empty()) {
+        URL current = pending.back();
+        pending.pop_back();
+        for (const FileInfo& entry : listFolder(current).entries) {
+            if (entry.isDirectory())
+                pending.push_back(entry.url);
+            else if (entry.isRegularFile())
+                total += entry.logicalSize;
+        }
+    }
+    return total;
+}
+
+std::optional<Date> lastUsedDate(const std::string& path) {
+    char buffer[128];
+    ssize_t length = lgetxattr(path.c_str(), kLastUsedAttribute, buffer, sizeof buffer);
+    if (length <= 0) return std::nullopt;
+    return parseIso8601(std::string(buffer, static_cast<size_t>(length)));
+}
+
+} // namespace
+
+std::vector<std::string> contentTypeTree(const std::string& name, bool isDirectory) {
+    std::string extension = lowercased(extensionOf(name));
+    if (isDirectory) {
+        if (extension == "app")
+            return {"com.apple.application-bundle",
+                    "com.apple.application",
+                    "com.apple.bundle",
+                    "com.apple.package",
+                    "public.directory",
+                    "public.item"};
+        if (isPackageName(name)) return {"com.apple.package", "public.directory", "public.item"};
+        return {"public.folder", "public.directory", "public.item"};
+    }
+    auto it = rowsByExtension().find(extension);
+    if (it == rowsByExtension().end()) return {"public.data", "public.item"};
+    std::vector<std::string> tree = {it->second->type};
+    for (const char* type : it->second->conformsTo)
+        tree.push_back(type);
+    return tree;
+}
+
+// The names screenshot tools give their files, as the screenshot scanner reads them.
+bool isScreenCaptureName(const std::string& name) {
+    static const char* const prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
+                                           "CleanShot ", "Shottr "};
+    static const char* const extensions[] = {"png",  "jpg", "jpeg", "heic",
+                                             "tiff", "gif", "mov",  "mp4"};
+    bool named = std::any_of(std::begin(prefixes), std::end(prefixes),
+                             [&](const char* prefix) { return name.rfind(prefix, 0) == 0; });
+    std::string extension = lowercased(extensionOf(name));
+    return named && std::any_of(std::begin(extensions), std::end(extensions),
+                                [&](const char* e) { return extension == e; });
+}
+
+FileMetadata::FileMetadata(FileInfo info)
+    : info_(std::move(info)), tree_(mdfind::contentTypeTree(info_.name, info_.isDirectory())) {}
+
+bool FileMetadata::isScreenCapture() const {
+    return !info_.isDirectory() && isScreenCaptureName(info_.name);
+}
+
+std::optional<int64_t> FileMetadata::size() const {
+    if (!size_) {
+        if (!info_.isDirectory())
+            size_ = info_.logicalSize;
+        else if (info_.isPackage)
+            size_ = contentLength(info_.url);
+        else
+            size_ = std::optional<int64_t>();
+    }
+    return *size_;
+}
+
+std::optional<Date> FileMetadata::lastUsed() const {
+    if (!lastUsed_) lastUsed_ = lastUsedDate(info_.url.path());
+    return *lastUsed_;
+}
+
+} // namespace kelvora::mdfind
