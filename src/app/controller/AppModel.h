@@ -282,6 +282,7 @@ private:
     void movePhotos(std::vector<ScanItem> items);
 
     void watchForRemovedApps();
+    void watchApplicationFolders();
     void appsChanged();
     void rereadApps();
 

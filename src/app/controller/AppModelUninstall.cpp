@@ -5,6 +5,7 @@
 #include "controller/Prefs.h"
 #include "controller/ShelfLabels.h"
 #include "model/Format.h"
+#include "platform/FileSystem.h"
 
 #include <QFileSystemWatcher>
 #include <QStringList>
@@ -111,9 +112,18 @@ void AppModel::watchForRemovedApps() {
     if (!remembersPicks_) return;
     installed_ = scanner_.installedApps();
     watcher_ = new QFileSystemWatcher(this);
-    for (const auto& folder : scanner_.applicationFolders)
-        watcher_->addPath(QString::fromStdString(folder.path()));
+    watchApplicationFolders();
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { appsChanged(); });
+}
+
+// Folders that do not exist are left out; they are taken in once a re-read finds them.
+void AppModel::watchApplicationFolders() {
+    QStringList watched = watcher_->directories();
+    for (const auto& folder : scanner_.applicationFolders) {
+        QString path = QString::fromStdString(folder.path());
+        auto info = fileInfo(folder);
+        if (info && info->isDirectory() && !watched.contains(path)) watcher_->addPath(path);
+    }
 }
 
 void AppModel::appsChanged() {
@@ -146,9 +156,7 @@ void AppModel::rereadApps() {
                 assign(removedAppNotice_, std::optional<Notice>(noticeFor(*value.second)));
             }
             // A folder that was removed and made again drops out of the watch; take it back.
-            for (const auto& folder : scanner_.applicationFolders)
-                if (!watcher_->directories().contains(QString::fromStdString(folder.path())))
-                    watcher_->addPath(QString::fromStdString(folder.path()));
+            watchApplicationFolders();
             if (watchDirty_) {
                 watchDirty_ = false;
                 appsChanged();

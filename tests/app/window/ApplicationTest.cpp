@@ -43,5 +43,29 @@ exit $status
     EXPECT_EQ(WEXITSTATUS(status), 0) << "3: it did not keep running; 4: no main window";
 }
 
+// A second start hands what it was given to the copy already running and ends at once.
+TEST(ApplicationTest, ASecondStartHandsItsFilesToTheRunningCopy) {
+    if (!onPath("xvfb-run") || !onPath("dbus-run-session"))
+        GTEST_SKIP() << "xvfb-run or dbus-run-session is not installed";
+    IsolatedHome env;
+    std::string app = env.dir().mkdir("home/Applications/Sketchpad.app");
+    const std::string script = R"(
+"$1" & first=$!
+sleep 2
+timeout 20 "$1" "$2"
+second=$?
+kill -0 $first 2>/dev/null || exit 3
+kill -TERM $first
+wait $first
+[ $second -eq 0 ] || exit 5
+)";
+    std::string scriptFile = env.dir().write("second-start.sh", script);
+    std::string command = "env -u QT_QPA_PLATFORM xvfb-run -a dbus-run-session -- sh " +
+                          scriptFile + " " KELVORA_EXE " " + app + " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: the first copy ended; 5: the second kept running";
+}
+
 } // namespace
 } // namespace kelvora::testing
