@@ -1,7 +1,6 @@
 #include "controller/AppModel.h"
 
 #include "controller/BackgroundTask.h"
-#include "controller/LoginAppsSetting.h"
 #include "controller/LoginItemsOrder.h"
 #include "controller/Prefs.h"
 #include "platform/FileSystem.h"

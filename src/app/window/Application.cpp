@@ -2,6 +2,7 @@
 
 #include "controller/AppModel.h"
 #include "controller/Prefs.h"
+#include "controller/Updater.h"
 #include "platform/AppPaths.h"
 #include "window/AppEvents.h"
 #include "window/MainWindow.h"
@@ -107,7 +108,8 @@ int runApplication(int argc, char** argv) {
     Prefs::applyAppearance();
     AppModel model(DiskScanner::live(), Cleaner(DiskScanner::liveRunningApps),
                    UndoShelf(UndoShelf::defaultRoot(), 7));
-    MainWindow window(model);
+    Updater updater;
+    MainWindow window(model, updater);
     std::unique_ptr<QWidget> settings(makeSettingsWindow());
     QObject::connect(&window, &MainWindow::settingsRequested, settings.get(), [&settings] {
         settings->show();

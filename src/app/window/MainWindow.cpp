@@ -1,6 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "controller/AppModel.h"
+#include "controller/Updater.h"
 #include "model/Format.h"
 #include "window/AppEvents.h"
 
@@ -66,7 +67,8 @@ QString MainWindow::supportMailURL() {
     return "mailto:support@kelvora.app?subject=Kelvora%20help";
 }
 
-MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), model_(model) {
+MainWindow::MainWindow(AppModel& model, Updater& updater, QWidget* parent)
+    : QMainWindow(parent), model_(model), updater_(updater) {
     setObjectName("main");
     setWindowTitle("Kelvora");
     resize(1280, 820);
@@ -96,9 +98,8 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent) : QMainWindow(parent), 
 
 void MainWindow::buildMenus() {
     QMenu* appMenu = menuBar()->addMenu("Kelvora");
-    checkForUpdates_ = appMenu->addAction("Check for Updates…");
-    // There is no update service here: the command stays, never enabled.
-    checkForUpdates_->setEnabled(false);
+    checkForUpdates_ =
+        appMenu->addAction("Check for Updates…", this, [this] { updater_.checkForUpdates(); });
     appMenu->addSeparator();
     settings_ = appMenu->addAction("Settings…", QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
                                    &MainWindow::settingsRequested);
@@ -126,6 +127,7 @@ void MainWindow::refresh() {
     state_->setText(describeState(model_));
     continueButton_->setVisible(model_.showingWelcome());
     checkAgain_->setEnabled(!model_.showingWelcome() && model_.canScan());
+    checkForUpdates_->setEnabled(updater_.canCheck());
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@ class QPushButton;
 namespace kelvora {
 
 class AppModel;
+class Updater;
 
 // The single main window. Until the window's own views exist it shows the controller's
 // state in plain text; it carries the menu commands and takes dropped applications.
@@ -16,7 +17,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(AppModel& model, QWidget* parent = nullptr);
+    MainWindow(AppModel& model, Updater& updater, QWidget* parent = nullptr);
 
     QAction* checkForUpdatesAction() const { return checkForUpdates_; }
     QAction* checkAgainAction() const { return checkAgain_; }
@@ -41,6 +42,7 @@ private:
     void refresh();
 
     AppModel& model_;
+    Updater& updater_;
     QLabel* state_ = nullptr;
     QPushButton* continueButton_ = nullptr;
     QAction* checkForUpdates_ = nullptr;

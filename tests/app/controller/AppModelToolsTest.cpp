@@ -1,6 +1,5 @@
 #include "app/controller/ControllerFixture.h"
 
-#include "controller/LoginAppsSetting.h"
 #include "engine/DiskHistory.h"
 
 namespace kelvora::testing {

@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 
+#include "controller/Updater.h"
 #include "window/AppEvents.h"
 #include "window/MainWindow.h"
 
@@ -30,7 +31,8 @@ protected:
 TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
     if (!guiAvailable()) GTEST_SKIP() << "this process already runs a non-graphical Qt loop";
     auto model = makeModel();
-    MainWindow window(*model);
+    Updater updater;
+    MainWindow window(*model, updater);
     EXPECT_EQ(window.objectName(), "main");
     EXPECT_EQ(window.windowTitle(), "Kelvora");
     EXPECT_EQ(window.size(), QSize(1280, 820));
@@ -59,7 +61,8 @@ TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
 TEST_F(MainWindowTest, OpenedApplicationsReachTheUninstallFlow) {
     if (!guiAvailable()) GTEST_SKIP() << "this process already runs a non-graphical Qt loop";
     auto model = makeModel();
-    MainWindow window(*model);
+    Updater updater;
+    MainWindow window(*model, updater);
     std::string notes = write("Documents/notes.txt");
     std::string app = writeApp("Sketchpad", "com.example.sketchpad");
     EXPECT_EQ(firstApplication({URL::fileURL(notes), URL::fileURL(app)}), URL::fileURL(app));

@@ -1,0 +1,62 @@
+#include "controller/ScheduledClean.h"
+
+#include "clean/CleanSchedule.h"
+#include "clean/Cleaner.h"
+#include "controller/Prefs.h"
+#include "engine/DiskScanner.h"
+
+namespace kelvora::ScheduledClean {
+
+namespace {
+
+std::vector<ScanItem> removableUnattended(const std::vector<ScanItem>& items) {
+    std::vector<ScanItem> selected;
+    for (const ScanItem& item : items)
+        if (item.isRemovable()) selected.push_back(item);
+    return selected;
+}
+
+int64_t totalBytes(const std::vector<ScanItem>& items) {
+    int64_t total = 0;
+    for (const ScanItem& item : items)
+        total += item.bytes;
+    return total;
+}
+
+int64_t ranAndFreed(Date now, int64_t freed) {
+    Prefs::setLastScheduledClean(now);
+    Prefs::setLastScheduledFreed(freed);
+    return freed;
+}
+
+} // namespace
+
+Environment Environment::live() {
+    Environment environment;
+    environment.scanCaches = [] { return Prefs::configured(DiskScanner::live()).scanCachesOnly(); };
+    environment.clean = [](const std::vector<ScanItem>& items, Date now) {
+        Cleaner cleaner(DiskScanner::liveRunningApps, DiskScanner::runningProcessPaths,
+                        Cleaner::liveRunTool);
+        return cleaner.clean(items, std::nullopt, now);
+    };
+    return environment;
+}
+
+int64_t runIfDue(Date now) {
+    return runIfDue(now, Environment::live());
+}
+
+int64_t runIfDue(Date now, const Environment& environment) {
+    if (!CleanSchedule::isDue(Prefs::boolean(Prefs::Key::scheduledClean), Prefs::scheduleDays(),
+                              Prefs::lastScheduledClean(), now))
+        return 0;
+    std::vector<ScanItem> selected = removableUnattended(environment.scanCaches());
+    if (selected.empty()) return ranAndFreed(now, 0);
+    // From here the run counts as done, so small caches are not retried on every run.
+    Prefs::setLastScheduledClean(now);
+    if (totalBytes(selected) < kThreshold) return ranAndFreed(now, 0);
+    CleanReport report = environment.clean(selected, currentDate());
+    return ranAndFreed(now, report.freed);
+}
+
+} // namespace kelvora::ScheduledClean

@@ -1,0 +1,37 @@
+#include "controller/ShelfSweeper.h"
+
+#include "clean/UndoShelf.h"
+#include "controller/ScheduledClean.h"
+#include "engine/DiskHistory.h"
+#include "model/Format.h"
+#include "platform/AppPaths.h"
+
+#include <cstdio>
+
+namespace kelvora::ShelfSweeper {
+
+int emptyExpired(const std::optional<std::string>& shelfRoot) {
+    UndoShelf shelf(shelfRoot ? URL::fileURL(*shelfRoot, true) : UndoShelf::defaultRoot());
+    int64_t purged = shelf.purgeExpired(currentDate());
+    size_t held = shelf.sweeps().size();
+
+    int64_t scheduled = ScheduledClean::runIfDue(currentDate());
+
+    // Loaded only now, so that the window's own writes during the clean are not lost.
+    URL historyFile = DiskHistory::defaultFile();
+    DiskHistory history = DiskHistory::load(historyFile);
+    history.kelv(purged);
+    history.kelv(scheduled);
+    DiskSpace disk = DiskScanner::diskSpace(URL::fileURL(AppPaths::home(), true));
+    history.record(disk.available, currentDate());
+    history.save(historyFile);
+
+    if (scheduled >= 1)
+        std::printf("Scheduled clean freed %s of caches\n", Format::size(scheduled).c_str());
+    std::printf("Emptied %s of expired cleanups · %zu still held\n", Format::size(purged).c_str(),
+                held);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace kelvora::ShelfSweeper

@@ -1,0 +1,68 @@
+#include "entry/Modes.h"
+
+#include "checks/AIShelfCheck.h"
+#include "checks/AppRemovalCheck.h"
+#include "checks/DevRemovalCheck.h"
+#include "checks/LeftoverAgentCheck.h"
+#include "checks/LoginSwitchCheck.h"
+#include "controller/ShelfSweeper.h"
+#include "platform/AppPaths.h"
+#include "platform/FileSystem.h"
+
+#include <cstdio>
+
+namespace kelvora {
+
+namespace {
+
+// The renderers come with the snapshot and artwork code, which this build does not have.
+int notInThisBuild(const char* what) {
+    std::printf("%s is not available in this build.\n", what);
+    std::fflush(stdout);
+    return 2;
+}
+
+int printAgentReport(const Arguments& arguments, const std::string& action) {
+    std::printf("%s\n", agentReport(arguments, action).c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+std::string agentReport(const Arguments& arguments, const std::string& action) {
+    std::string line;
+    if (action == "register" || action == "unregister") {
+        auto error = ShelfSweeper::set(action == "register");
+        line = action + ": " + error.value_or("ok") + " · ";
+    }
+    line += "status: " + ShelfSweeper::status().description() + " · app at " +
+            AppPaths::executableFolder();
+    if (auto file = arguments.valueAfter(action)) writeFileAtomically(*file, line + "\n");
+    return line;
+}
+
+std::optional<int> runCommandLineMode(const Arguments& arguments) {
+    if (arguments.valueAfter("--render-icon")) return notInThisBuild("Rendering the app icon");
+    if (arguments.valueAfter("--dmg-background"))
+        return notInThisBuild("Rendering the installer background");
+    if (auto action = arguments.valueAfter("--debug-helper"))
+        return printAgentReport(arguments, *action);
+    if (arguments.contains("--empty-expired-shelf"))
+        return ShelfSweeper::emptyExpired(arguments.valueAfter("--shelf-root"));
+    if (auto report = arguments.valueAfter("--debug-app-removal-check"))
+        return AppRemovalCheck::run(*report, arguments.valueAfter("--app"));
+    if (auto report = arguments.valueAfter("--debug-leftover-agent-check"))
+        if (auto label = arguments.valueAfter("--label"))
+            return LeftoverAgentCheck::run(*report, *label);
+    if (auto report = arguments.valueAfter("--debug-ai-shelf-check"))
+        return AIShelfCheck::run(*report);
+    if (auto report = arguments.valueAfter("--debug-login-switch-check"))
+        return LoginSwitchCheck::run(*report);
+    if (auto report = arguments.valueAfter("--debug-dev-removal-check"))
+        return DevRemovalCheck::run(*report);
+    if (SnapshotOptions::from(arguments)) return notInThisBuild("Rendering window snapshots");
+    return std::nullopt;
+}
+
+} // namespace kelvora

@@ -1,0 +1,40 @@
+#include "controller/Prefs.h"
+
+#include "app/support/IsolatedHome.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "kelvora_app_tests";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+TEST(PrefsAppearanceTest, DarkDarkensTheWindowAndOtherTextsFollowTheSystem) {
+    kelvora::testing::IsolatedHome env;
+    application();
+    QColor systemWindow = QApplication::palette().color(QPalette::Window);
+
+    Prefs::setString(Prefs::Key::appearance, "dark");
+    Prefs::applyAppearance();
+    EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 60);
+
+    Prefs::setString(Prefs::Key::appearance, "sepia");
+    Prefs::applyAppearance();
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), systemWindow);
+
+    Prefs::setString(Prefs::Key::appearance, "light");
+    Prefs::applyAppearance();
+    EXPECT_GT(QApplication::palette().color(QPalette::Window).lightness(), 150);
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "app/support/IsolatedHome.h"
+#include "app/support/RunKelvora.h"
+#include "controller/Prefs.h"
+#include "engine/DiskHistory.h"
+#include "platform/FileSystem.h"
+#include "platform/Iso8601.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+using kelvora::testing::runKelvora;
+
+namespace {
+
+// The helper run as the system starts it, on a temporary home and hand-made shelf.
+class ShelfSweeperRunTest : public ::testing::Test {
+protected:
+    kelvora::testing::IsolatedHome env;
+
+    std::string defaultShelf() { return env.data() + "/Kelvora/Undo Shelf"; }
+
+    // One clean-up folder with its manifest and one stored file.
+    void makeSweep(const std::string& root, const std::string& id, double expiresIn,
+                   int64_t bytes) {
+        Date now = currentDate();
+        std::string folder = root + "/" + id;
+        createDirectories(folder + "/items");
+        writeFileAtomically(folder + "/items/0-0-report.pdf", std::string(100, 'x'));
+        nlohmann::json manifest = {{"id", id},
+                                   {"date", formatIso8601(addSeconds(now, -86400 * 8))},
+                                   {"expires", formatIso8601(addSeconds(now, expiresIn))},
+                                   {"entries",
+                                    {{{"id", "0"},
+                                      {"label", "report.pdf"},
+                                      {"kind", "downloads"},
+                                      {"location", env.home() + "/Downloads/report.pdf"},
+                                      {"bytes", bytes},
+                                      {"files",
+                                       {{{"original", env.home() + "/Downloads/report.pdf"},
+                                         {"stored", "0-0-report.pdf"}}}}}}}};
+        writeFileAtomically(folder + "/manifest.json", manifest.dump(2));
+    }
+
+    void makeCorruptSweep(const std::string& root) {
+        createDirectories(root + "/2026-01-01T10-00-00-BADBAD/items");
+        writeFileAtomically(root + "/2026-01-01T10-00-00-BADBAD/manifest.json", "{\"id\": 3");
+    }
+
+    DiskHistory history() { return DiskHistory::load(DiskHistory::defaultFile()); }
+};
+
+TEST_F(ShelfSweeperRunTest, EmptiesExpiredCleanupsOfTheDefaultShelf) {
+    makeSweep(defaultShelf(), "2026-01-01T10-00-00-AAAAAA", -3600, 3'000'000);
+    makeSweep(defaultShelf(), "2026-01-02T10-00-00-BBBBBB", 3 * 86400, 700);
+    makeCorruptSweep(defaultShelf());
+
+    auto run = runKelvora({"--empty-expired-shelf"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Emptied 3 MB of expired cleanups · 1 still held\n");
+    EXPECT_FALSE(fileExists(defaultShelf() + "/2026-01-01T10-00-00-AAAAAA"));
+    EXPECT_TRUE(fileExists(defaultShelf() + "/2026-01-02T10-00-00-BBBBBB/items/0-0-report.pdf"));
+    EXPECT_TRUE(fileExists(defaultShelf() + "/2026-01-01T10-00-00-BADBAD"))
+        << "a clean-up that cannot be read is never purged";
+
+    DiskHistory recorded = history();
+    EXPECT_EQ(recorded.freedByKelv, 3'000'000);
+    ASSERT_EQ(recorded.samples.size(), 1u);
+    EXPECT_GT(recorded.samples.front().available, 0);
+}
+
+TEST_F(ShelfSweeperRunTest, ShelfRootNamesAnotherShelfButTheHistoryStaysInItsPlace) {
+    std::string other = env.dir() / "other shelf";
+    makeSweep(other, "2026-01-01T10-00-00-CCCCCC", -10, 1'500);
+    makeSweep(defaultShelf(), "2026-01-01T10-00-00-DDDDDD", -10, 9'000);
+
+    auto run = runKelvora({"--empty-expired-shelf", "--shelf-root", other});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Emptied 2 KB of expired cleanups · 0 still held\n");
+    EXPECT_FALSE(fileExists(other + "/2026-01-01T10-00-00-CCCCCC"));
+    EXPECT_TRUE(fileExists(defaultShelf() + "/2026-01-01T10-00-00-DDDDDD"));
+    EXPECT_EQ(history().freedByKelv, 1'500);
+
+    auto missing = runKelvora({"--empty-expired-shelf", "--shelf-root", env.dir() / "none"});
+    EXPECT_EQ(missing.out, "Emptied 0 KB of expired cleanups · 0 still held\n");
+    EXPECT_EQ(history().samples.size(), 1u) << "a sample within the hour is replaced";
+}
+
+TEST_F(ShelfSweeperRunTest, ADueScheduledCleanThatFreedCachesIsReportedFirst) {
+    std::string blob = env.home() + "/Library/Caches/org.example.renderfarm/blob.bin";
+    createDirectories(parentPath(blob));
+    int fd = open(blob.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    if (posix_fallocate(fd, 0, 1'200'000'000) != 0) {
+        close(fd);
+        GTEST_SKIP() << "this file system cannot reserve 1.2 GB for the cache fixture";
+    }
+    close(fd);
+    sync();
+    Prefs::setBoolean(Prefs::Key::scheduledClean, true);
+    makeSweep(defaultShelf(), "2026-01-02T10-00-00-EEEEEE", 86400, 10);
+
+    auto run = runKelvora({"--empty-expired-shelf"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Scheduled clean freed 1.2 GB of caches\n"
+                       "Emptied 0 KB of expired cleanups · 1 still held\n");
+    EXPECT_FALSE(fileExists(blob));
+    EXPECT_GE(Prefs::lastScheduledFreed(), 1'200'000'000);
+    EXPECT_TRUE(Prefs::lastScheduledClean().has_value());
+    EXPECT_GE(history().freedByKelv, 1'200'000'000);
+
+    auto again = runKelvora({"--empty-expired-shelf"});
+    EXPECT_EQ(again.out, "Emptied 0 KB of expired cleanups · 1 still held\n")
+        << "not due again within the interval";
+}
+
+} // namespace

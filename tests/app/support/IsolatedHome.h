@@ -1,0 +1,54 @@
+#pragma once
+
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kelvora::testing {
+
+// Points HOME and the XDG folders at a fresh temporary folder for one test, and puts the
+// previous values back afterwards.
+class IsolatedHome {
+public:
+    IsolatedHome() {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"}) {
+            const char* value = std::getenv(name);
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        dir_.mkdir("home");
+        dir_.mkdir("config");
+        dir_.mkdir("data");
+        dir_.mkdir("tmp");
+        setenv("HOME", home().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config().c_str(), 1);
+        setenv("XDG_DATA_HOME", data().c_str(), 1);
+        setenv("TMPDIR", tmp().c_str(), 1);
+    }
+    ~IsolatedHome() {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    IsolatedHome(const IsolatedHome&) = delete;
+    IsolatedHome& operator=(const IsolatedHome&) = delete;
+
+    const TempDir& dir() const { return dir_; }
+    std::string home() const { return dir_ / "home"; }
+    std::string config() const { return dir_ / "config"; }
+    std::string data() const { return dir_ / "data"; }
+    std::string tmp() const { return dir_ / "tmp"; }
+    std::string settingsFile() const { return config() + "/Kelvora/settings.json"; }
+
+private:
+    TempDir dir_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+} // namespace kelvora::testing
