@@ -1,5 +1,6 @@
 #include "FileMetadata.h"
 
+#include "engine/DiskScanner.h"
 #include "platform/Iso8601.h"
 
 #include <algorithm>
@@ -125,11 +126,15 @@ int64_t contentLength(const URL& folder) {
     return total;
 }
 
-std::optional<Date> lastUsedDate(const std::string& path) {
+// The recorded date when the item carries one; otherwise what the scanners take for the
+// last use, so that a search for unused apps agrees with the unused-apps category.
+std::optional<Date> lastUsedDate(const URL& url) {
     char buffer[128];
-    ssize_t length = lgetxattr(path.c_str(), kLastUsedAttribute, buffer, sizeof buffer);
-    if (length <= 0) return std::nullopt;
-    return parseIso8601(std::string(buffer, static_cast<size_t>(length)));
+    ssize_t length = lgetxattr(url.path().c_str(), kLastUsedAttribute, buffer, sizeof buffer);
+    if (length > 0)
+        if (auto date = parseIso8601(std::string(buffer, static_cast<size_t>(length)))) return date;
+    std::optional<AppUsage> usage = DiskScanner::spotlightUsage(url);
+    return usage ? usage->lastOpened : std::nullopt;
 }
 
 } // namespace
@@ -188,7 +193,7 @@ std::optional<int64_t> FileMetadata::size() const {
 }
 
 std::optional<Date> FileMetadata::lastUsed() const {
-    if (!lastUsed_) lastUsed_ = lastUsedDate(info_.url.path());
+    if (!lastUsed_) lastUsed_ = lastUsedDate(info_.url);
     return *lastUsed_;
 }
 

@@ -104,8 +104,10 @@ private:
 
     NodePtr parseTerm() {
         if (take("(")) {
+            if (++depth_ > kMaxDepth) fail("parentheses nested too deeply");
             NodePtr inner = parseAny();
             if (!take(")")) fail("missing \")\"");
+            --depth_;
             return inner;
         }
         auto node = std::make_shared<MetadataQuery::Node>();
@@ -221,8 +223,10 @@ private:
         if (!fits) fail("cannot compare " + name + " that way");
     }
 
+    static constexpr int kMaxDepth = 64;
     const std::string& text_;
     size_t at_ = 0;
+    int depth_ = 0;
 };
 
 template <typename T> bool compare(const T& left, Operator op, const T& right) {

@@ -1,10 +1,12 @@
 #include "search/PlainQuery.h"
 
+#include "search/PhrasePattern.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <regex>
+#include <tuple>
 
 namespace kelvora {
 
@@ -12,54 +14,63 @@ namespace {
 
 using Kind = PlainQuery::Kind;
 
-const char* const kCountWords = "(\\d+|a|an|one|two|three|six)";
-const char* const kUnitWords = "(days?|weeks?|months?|years?)";
+using Pattern = PhrasePattern;
 
-std::regex makePattern(const std::string& text) {
-    return std::regex(text, std::regex::ECMAScript);
+Pattern::Part countPart() {
+    return Pattern::count({"a", "an", "one", "two", "three", "six"});
 }
 
-const std::regex& sizePattern() {
-    static const std::regex re = makePattern(
-        "(over|above|bigger than|larger than|more than|greater than|at least|>|under|below|"
-        "smaller than|less than|<)\\s*(\\d+(?:\\.\\d+)?)\\s*(kb|mb|gb|tb)");
-    return re;
+Pattern::Part unitPart() {
+    return Pattern::words({"days", "day", "weeks", "week", "months", "month", "years", "year"},
+                          true);
 }
 
-const std::regex& notOpenedPattern() {
-    static const std::regex re = makePattern(
-        std::string("(?:not opened|haven'?t opened|unused|not used)\\s*(?:in|for|since)?"
-                    "\\s*") +
-        kCountWords + "\\s*" + kUnitWords);
-    return re;
+// over|above|...|<, blanks, a number, blanks, kb|mb|gb|tb
+const Pattern& sizePattern() {
+    static const Pattern pattern(
+        {Pattern::words({"over", "above", "bigger than", "larger than", "more than", "greater than",
+                         "at least", ">", "under", "below", "smaller than", "less than", "<"},
+                        true),
+         Pattern::blanks(), Pattern::number(), Pattern::blanks(),
+         Pattern::words({"kb", "mb", "gb", "tb"}, true)});
+    return pattern;
 }
 
-const std::regex& olderThanPattern() {
-    static const std::regex re =
-        makePattern(std::string("older than\\s*") + kCountWords + "\\s*" + kUnitWords);
-    return re;
+// not opened|haven't opened|unused|not used, then optionally in|for|since, a count, a unit
+const Pattern& notOpenedPattern() {
+    static const Pattern pattern(
+        {Pattern::words({"not opened", "haven't opened", "havent opened", "unused", "not used"}),
+         Pattern::blanks(), Pattern::optionalWords({"in", "for", "since"}), Pattern::blanks(),
+         countPart(), Pattern::blanks(), unitPart()});
+    return pattern;
 }
 
-const std::regex& inTheLastPattern() {
-    static const std::regex re =
-        makePattern(std::string("(?:from|in) the last\\s*") + kCountWords + "\\s*" + kUnitWords);
-    return re;
+const Pattern& olderThanPattern() {
+    static const Pattern pattern({Pattern::words({"older than"}), Pattern::blanks(), countPart(),
+                                  Pattern::blanks(), unitPart()});
+    return pattern;
 }
 
-const std::regex& agoPattern() {
-    static const std::regex re =
-        makePattern(std::string(kCountWords) + "\\s*" + kUnitWords + " ago");
-    return re;
+const Pattern& inTheLastPattern() {
+    static const Pattern pattern({Pattern::words({"from the last", "in the last"}),
+                                  Pattern::blanks(), countPart(), Pattern::blanks(), unitPart()});
+    return pattern;
 }
 
-const std::regex& beforeYearPattern() {
-    static const std::regex re = makePattern("before (\\d{4})");
-    return re;
+const Pattern& agoPattern() {
+    static const Pattern pattern(
+        {countPart(), Pattern::blanks(), unitPart(), Pattern::words({" ago"})});
+    return pattern;
 }
 
-const std::regex& inYearPattern() {
-    static const std::regex re = makePattern("(?:from|in) (\\d{4})");
-    return re;
+const Pattern& beforeYearPattern() {
+    static const Pattern pattern({Pattern::words({"before "}), Pattern::digits(4)});
+    return pattern;
+}
+
+const Pattern& inYearPattern() {
+    static const Pattern pattern({Pattern::words({"from ", "in "}), Pattern::digits(4)});
+    return pattern;
 }
 
 bool contains(const std::string& text, const std::string& part) {
@@ -134,7 +145,9 @@ std::optional<QuotedName> firstQuotedName(const std::string& text) {
         size_t at = start + open;
         while (at < text.size() && closingQuoteLength(text, at) == 0)
             at += utf8Length(static_cast<unsigned char>(text[at]));
-        if (at >= text.size() || at == start + open) continue;
+        // Without a closing quote here there is none after any later opening quote either.
+        if (at >= text.size()) return std::nullopt;
+        if (at == start + open) continue;
         size_t close = closingQuoteLength(text, at);
         return QuotedName{text.substr(start, at + close - start),
                           text.substr(start + open, at - start - open)};
@@ -165,12 +178,6 @@ std::optional<Date> ago(int64_t n, const std::string& unit, Date now,
     return calendar.addingMonths(now, -12 * n);
 }
 
-std::optional<std::smatch> firstMatch(const std::string& text, const std::regex& re) {
-    std::smatch match;
-    if (!std::regex_search(text, match, re)) return std::nullopt;
-    return match;
-}
-
 // ---- The steps ----
 
 void readKinds(const std::string& s, PlainQuery& query) {
@@ -191,7 +198,9 @@ void readKinds(const std::string& s, PlainQuery& query) {
 
 std::optional<int64_t> byteCount(const std::string& number, const std::string& unit) {
     double factor = unit == "kb" ? 1e3 : unit == "mb" ? 1e6 : unit == "tb" ? 1e12 : 1e9;
-    double bytes = std::trunc(std::strtod(number.c_str(), nullptr) * factor);
+    double value = 0;
+    std::from_chars(number.data(), number.data() + number.size(), value);
+    double bytes = std::trunc(value * factor);
     // Sizes past what the field holds are not understood rather than wrapped.
     if (!(bytes < 9.2e18)) return std::nullopt;
     return static_cast<int64_t>(bytes);
@@ -203,11 +212,12 @@ bool setsMaximum(const std::string& word) {
 }
 
 void readSizes(const std::string& s, PlainQuery& query) {
-    for (std::sregex_iterator it(s.begin(), s.end(), sizePattern()), end; it != end; ++it) {
-        const std::smatch& match = *it;
-        std::optional<int64_t> bytes = byteCount(match[2].str(), match[3].str());
+    for (const auto& match : sizePattern().allMatches(s)) {
+        const auto& [word, number, unit] =
+            std::tie(match.captures[0], match.captures[1], match.captures[2]);
+        std::optional<int64_t> bytes = byteCount(number, unit);
         if (!bytes) continue;
-        (setsMaximum(match[1].str()) ? query.maxBytes : query.minBytes) = *bytes;
+        (setsMaximum(word) ? query.maxBytes : query.minBytes) = *bytes;
     }
     if (query.minBytes) return;
     if (contains(s, " huge ") || contains(s, " giant "))
@@ -218,8 +228,8 @@ void readSizes(const std::string& s, PlainQuery& query) {
 
 void readNotOpened(const std::string& s, Date now, const QueryCalendar& calendar,
                    PlainQuery& query) {
-    if (auto match = firstMatch(s, notOpenedPattern())) {
-        query.notOpenedSince = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
+    if (auto match = notOpenedPattern().firstMatch(s)) {
+        query.notOpenedSince = ago(count(match->captures[0]), match->captures[1], now, calendar);
     } else if (contains(s, " not opened ") || contains(s, " never opened ") ||
                contains(s, " unused ")) {
         query.notOpenedSince = ago(6, "months", now, calendar);
@@ -228,12 +238,12 @@ void readNotOpened(const std::string& s, Date now, const QueryCalendar& calendar
 
 void readRelativeDates(const std::string& s, Date now, const QueryCalendar& calendar,
                        PlainQuery& query) {
-    if (auto match = firstMatch(s, olderThanPattern()))
-        query.changedBefore = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
-    else if (auto match = firstMatch(s, inTheLastPattern()))
-        query.changedAfter = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
-    else if (auto match = firstMatch(s, agoPattern()))
-        query.changedBefore = ago(count((*match)[1].str()), (*match)[2].str(), now, calendar);
+    if (auto match = olderThanPattern().firstMatch(s))
+        query.changedBefore = ago(count(match->captures[0]), match->captures[1], now, calendar);
+    else if (auto match = inTheLastPattern().firstMatch(s))
+        query.changedAfter = ago(count(match->captures[0]), match->captures[1], now, calendar);
+    else if (auto match = agoPattern().firstMatch(s))
+        query.changedBefore = ago(count(match->captures[0]), match->captures[1], now, calendar);
 }
 
 void readCalendarPhrases(const std::string& s, Date now, const QueryCalendar& calendar,
@@ -250,12 +260,12 @@ void readCalendarPhrases(const std::string& s, Date now, const QueryCalendar& ca
         query.changedBefore = monthStart;
     } else if (contains(s, " this week ")) {
         query.changedAfter = calendar.startOfWeek(now);
-    } else if (auto match = firstMatch(s, beforeYearPattern());
-               match && integerValue<int64_t>((*match)[1].str())) {
-        query.changedBefore = calendar.januaryFirst(*integerValue<int64_t>((*match)[1].str()));
-    } else if (auto match = firstMatch(s, inYearPattern());
-               match && integerValue<int64_t>((*match)[1].str())) {
-        int64_t from = *integerValue<int64_t>((*match)[1].str());
+    } else if (auto match = beforeYearPattern().firstMatch(s);
+               match && integerValue<int64_t>(match->captures[0])) {
+        query.changedBefore = calendar.januaryFirst(*integerValue<int64_t>(match->captures[0]));
+    } else if (auto match = inYearPattern().firstMatch(s);
+               match && integerValue<int64_t>(match->captures[0])) {
+        int64_t from = *integerValue<int64_t>(match->captures[0]);
         query.changedAfter = calendar.januaryFirst(from);
         query.changedBefore = calendar.januaryFirst(from + 1);
     }

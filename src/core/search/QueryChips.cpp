@@ -1,7 +1,7 @@
 #include "search/PlainQuery.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace kelvora {
 
@@ -36,8 +36,9 @@ std::string chipOf(Kind kind) {
 // At most `digits` decimals, trailing zeros dropped: 1.50 becomes 1.5, 1.00 becomes 1.
 std::string decimal(double value, int digits) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", digits, value);
-    std::string text = buffer;
+    auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits).ptr;
+    std::string text(buffer, end);
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') text.pop_back();

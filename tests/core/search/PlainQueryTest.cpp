@@ -2,6 +2,7 @@
 
 #include "platform/Iso8601.h"
 
+#include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -169,6 +170,36 @@ TEST(PlainQueryParse, ScreenRecordingsAreNotVideos) {
               (std::vector<Kind>{Kind::screenshots, Kind::videos}));
     EXPECT_EQ(parsed("Songs, PDFs and DMGs").kinds,
               (std::vector<Kind>{Kind::pdfs, Kind::diskImages, Kind::audio}));
+}
+
+TEST(PlainQueryParse, LongPhrasesAreReadWithoutExhaustingTheStack) {
+    std::string blanks(300'000, ' ');
+    EXPECT_EQ(parsed("older than" + blanks + "3 days").changedBefore, at("2026-12-03T12:00:00Z"));
+    std::string repeated;
+    for (int i = 0; i < 40'000; ++i)
+        repeated += "over 5 ";
+    PlainQuery query = parsed(repeated + "over 7 kb");
+    EXPECT_EQ(query.minBytes, 7000);
+    EXPECT_FALSE(query.nameContains);
+}
+
+TEST(PlainQueryParse, UnclosedQuotesAreFoundQuickly) {
+    std::string quotes;
+    for (int i = 0; i < 100'000; ++i)
+        quotes += "\u201C";
+    PlainQuery query = parsed(quotes + " pdfs");
+    EXPECT_FALSE(query.nameContains);
+    EXPECT_EQ(query.kinds, std::vector<Kind>{Kind::pdfs});
+}
+
+TEST(PlainQueryParse, DecimalPointsWhateverTheLocale) {
+    std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+    PlainQuery query = parsed("over 1.5 gb");
+    std::vector<std::string> chips = query.chips(QueryCalendar::utc());
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(query.minBytes, 1'500'000'000);
+    EXPECT_EQ(chips, std::vector<std::string>{"Over 1.5 GB"});
 }
 
 TEST(PlainQueryKind, RawValuesRoundTrip) {

@@ -2,11 +2,14 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/Iso8601.h"
+#include "platform/Plist.h"
 #include "platform/StandIns.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -58,6 +61,12 @@ struct SearchFixture : ::testing::Test {
     void lastUsed(const std::string& relative, const std::string& date) {
         std::string path = dir / ("home/" + relative);
         setxattr(path.c_str(), "user.kMDItemLastUsedDate", date.data(), date.size(), 0);
+    }
+
+    void accessed(const std::string& path, Date date) {
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(date.time_since_epoch());
+        struct timespec times[2] = {{static_cast<time_t>(seconds.count()), 0}, {0, UTIME_OMIT}};
+        utimensat(AT_FDCWD, path.c_str(), times, 0);
     }
 
     std::vector<std::string> found(const PlainQuery& query, int limit = 300) {
@@ -124,7 +133,16 @@ TEST_F(SearchFixture, AppsNotOpenedSinceIncludeNeverOpened) {
     unused.kinds = {Kind::apps};
     unused.notOpenedSince = at("2026-06-01T00:00:00Z");
     EXPECT_EQ(found(unused), Names{"Applications/Editor.app"});
-    lastUsed("Applications/Viewer.app", "not a date");
+
+    // Without a recorded date, the last read of the app's program after its last change
+    // counts, as for the unused-apps category.
+    std::string viewer = dir / "home/Applications/Viewer.app";
+    removexattr(viewer.c_str(), "user.kMDItemLastUsedDate");
+    writePlist({{"CFBundleExecutable", "viewer"}}, viewer + "/Contents/Info.plist");
+    std::string program = viewer + "/Contents/MacOS/viewer";
+    accessed(program, currentDate() + std::chrono::hours(24));
+    EXPECT_EQ(found(unused), Names{"Applications/Editor.app"});
+    accessed(program, at("2020-01-01T00:00:00Z"));
     EXPECT_EQ(found(unused), (Names{"Applications/Editor.app", "Applications/Viewer.app"}));
 
     // A bundle's size is what it holds; plain folders have none.
@@ -182,6 +200,10 @@ TEST_F(SearchFixture, ToolRejectsWhatItCannotRead) {
         DiskScanner::runTool(tool, {"-onlyin", home.path(), "(kMDItemFSSize >= 1"}, 10);
     ASSERT_TRUE(unfinished);
     EXPECT_NE(unfinished->status, 0);
+    auto deep = DiskScanner::runTool(
+        tool, {"-onlyin", home.path(), std::string(100'000, '(') + "kMDItemFSSize >= 1"}, 10);
+    ASSERT_TRUE(deep);
+    EXPECT_NE(deep->status, 0);
     auto missing = DiskScanner::runTool(tool, {"-onlyin"}, 10);
     ASSERT_TRUE(missing);
     EXPECT_NE(missing->status, 0);
