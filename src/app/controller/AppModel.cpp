@@ -31,7 +31,7 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
                    QObject* parent)
     : QObject(parent), scanner_(DiskScanner::live()), cleaner_(DiskScanner::liveRunningApps),
       shelf_(std::move(shelf)), tools_(Tools::live()) {
-    checkedOpenAtLogin_ = Prefs::boolean(Prefs::Key::openAtLoginChecked);
+    // A snapshot must come out the same on every machine: no setting is read.
     initialDisk_ = result.disk;
     diskNow_ = result.disk;
     mode_ = mode;
@@ -123,8 +123,8 @@ void AppModel::setForecastDays(std::optional<double> days) {
 // ---- Welcome and the file manager ----
 
 void AppModel::finishWelcome() {
-    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
-    if (!Prefs::boolean(Prefs::Key::shelfHelperDecided)) {
+    if (remembersPicks_) Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+    if (remembersPicks_ && !Prefs::boolean(Prefs::Key::shelfHelperDecided)) {
         Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
         if (tools_.setSweeper) tools_.setSweeper(true);
     }

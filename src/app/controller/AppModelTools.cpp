@@ -108,7 +108,7 @@ void AppModel::loadLoginItems() {
 
 void AppModel::checkOpenAtLogin() {
     assign(checkedOpenAtLogin_, true);
-    Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
+    if (remembersPicks_) Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
     loadLoginItems();
 }
 
@@ -119,7 +119,8 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
                  [this, item, on](std::optional<std::string> error) {
                      if (error) {
                          assign(loginError_, std::move(error));
-                     } else if (item.source == LoginItem::Source::openAtLogin && item.file) {
+                     } else if (item.source == LoginItem::Source::openAtLogin && item.file &&
+                                remembersPicks_) {
                          std::string path = item.file->path();
                          auto apps = Prefs::turnedOffLoginApps();
                          std::erase_if(apps, [&](const auto& app) { return app.path == path; });

@@ -28,10 +28,11 @@ SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 bool SingleInstance::claimOrForward(const QStringList& paths) {
     if (!hasSessionBus()) return true;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.registerService(kBundleID)) {
-        bus.registerObject(kObjectPath, this, QDBusConnection::ExportAllSlots);
-        return true;
-    }
+    // The object is in place before the name is claimed, so a start that finds the name
+    // always finds someone to answer.
+    bus.registerObject(kObjectPath, this, QDBusConnection::ExportAllSlots);
+    if (bus.registerService(kBundleID)) return true;
+    bus.unregisterObject(kObjectPath);
     QDBusMessage call =
         QDBusMessage::createMethodCall(kBundleID, kObjectPath, kBundleID, "OpenApps");
     call << paths;

@@ -155,8 +155,11 @@ TEST_F(ToolsTest, DemoControllerShowsFixedDataAndWritesNothing) {
     item.bytes = 10;
     result.items = {item};
     UndoShelf shelf(URL::fileURL(shelfRoot(), true));
+    Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
+    Prefs::remove(Prefs::Key::picks);
 
     AppModel ready(result, AppModel::ViewMode::detailed, shelf, std::nullopt);
+    EXPECT_FALSE(ready.checkedOpenAtLogin()) << "a snapshot reads no setting";
     EXPECT_TRUE(ready.phase().is(AppModel::Phase::Kind::ready));
     ASSERT_TRUE(ready.result());
     EXPECT_EQ(ready.diskNow(), result.disk);
@@ -164,7 +167,10 @@ TEST_F(ToolsTest, DemoControllerShowsFixedDataAndWritesNothing) {
     ready.toggle(item);
     ready.setMode(AppModel::ViewMode::simple);
     EXPECT_FALSE(Prefs::store().value(Prefs::Key::picks));
+    ready.finishWelcome();
     EXPECT_FALSE(Prefs::store().value(Prefs::Key::viewMode));
+    EXPECT_FALSE(Prefs::store().value(Prefs::Key::welcomeDone));
+    EXPECT_EQ(sweeperRegistrations, 0);
     EXPECT_FALSE(ready.receipt());
 
     CleanReport report;
