@@ -2,6 +2,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <thread>
+
 namespace kelvora::AdminUnlock {
 
 namespace {
@@ -87,9 +89,14 @@ Outcome outcomeOf(const std::optional<ToolOutput>& run) {
 }
 
 std::future<Outcome> runAsAdministrator(const std::string& command) {
-    return std::async(std::launch::async, [command] {
-        return outcomeOf(DiskScanner::runTool(kPkexec, {"/bin/sh", "-c", command}, kPromptTimeout));
-    });
+    // A detached thread with a promise: dropping the future never blocks on the prompt.
+    std::promise<Outcome> promise;
+    std::future<Outcome> outcome = promise.get_future();
+    std::thread([command, promise = std::move(promise)]() mutable {
+        promise.set_value(
+            outcomeOf(DiskScanner::runTool(kPkexec, {"/bin/sh", "-c", command}, kPromptTimeout)));
+    }).detach();
+    return outcome;
 }
 
 } // namespace kelvora::AdminUnlock

@@ -36,7 +36,7 @@ struct Outcome {
 // could not start or never ended).
 Outcome outcomeOf(const std::optional<ToolOutput>& run);
 // Runs the command through pkexec on a thread of its own; the caller's thread never waits
-// on the password prompt unless it asks the future.
+// on the password prompt unless it asks the future, and may drop the future.
 std::future<Outcome> runAsAdministrator(const std::string& command);
 
 } // namespace AdminUnlock

@@ -113,6 +113,12 @@ std::optional<std::string> unmovableReason(const URL& target, const std::string&
     return std::nullopt;
 }
 
+bool isAbsoluteFolder(const URL& root) {
+    return root.isFileURL() && !root.path().empty() && root.path().front() == '/';
+}
+
+const char* const kNoFolder = "the Undo Shelf has no folder";
+
 std::vector<UndoShelf::Failure> failEveryTarget(const std::vector<UndoShelf::LabelledItem>& items,
                                                 const std::string& reason) {
     std::vector<UndoShelf::Failure> failures;
@@ -152,6 +158,7 @@ std::string UndoShelf::sweepFolder(const std::string& id) const {
 
 std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
     std::vector<Sweep> found;
+    if (!isAbsoluteFolder(root)) return found;
     Listing listing = listFolder(root);
     for (const auto& entry : listing.entries)
         if (auto sweep = readManifest(entry.url.path())) found.push_back(std::move(*sweep));
@@ -168,11 +175,14 @@ int64_t UndoShelf::bytes() const {
 }
 
 UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items, Date now) const {
-    std::string id = sweepID(now);
-    std::string folder = sweepFolder(id);
-    std::string itemsFolder = joinPath(folder, kItemsFolderName);
+    if (!isAbsoluteFolder(root)) return {std::nullopt, failEveryTarget(items, kNoFolder)};
     FileResult made = createDirectories(root.path());
     RootLock lock(root.path());
+    std::string id = sweepID(now);
+    while (fileExists(sweepFolder(id)))
+        id = sweepID(now);
+    std::string folder = sweepFolder(id);
+    std::string itemsFolder = joinPath(folder, kItemsFolderName);
     if (made) made = createDirectories(itemsFolder);
     if (!made) return {std::nullopt, failEveryTarget(items, made.reason)};
 
@@ -255,11 +265,13 @@ UndoShelf::ShelveResult UndoShelf::rollBack(const Sweep& sweep,
 }
 
 std::optional<UndoShelf::Sweep> UndoShelf::putBack(const Entry& entry, const Sweep& sweep) const {
+    if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     RootLock lock(root.path());
     return putBackLocked(entry, sweep);
 }
 
 void UndoShelf::putBackAll(const Sweep& sweep) const {
+    if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     RootLock lock(root.path());
     std::optional<Sweep> current = sweep;
     for (const auto& entry : sweep.entries) {
@@ -308,6 +320,7 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackLocked(const Entry& entry,
 }
 
 int64_t UndoShelf::empty(const Sweep& sweep) const {
+    if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     if (!isSingleComponent(sweep.id))
         throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
     RootLock lock(root.path());
@@ -317,7 +330,7 @@ int64_t UndoShelf::empty(const Sweep& sweep) const {
 }
 
 int64_t UndoShelf::purgeExpired(Date now) const {
-    if (!fileExists(root.path())) return 0;
+    if (!isAbsoluteFolder(root) || !fileExists(root.path())) return 0;
     RootLock lock(root.path());
     int64_t total = 0;
     for (const auto& sweep : sweeps()) {

@@ -3,6 +3,7 @@
 #include "clean/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
+#include "platform/Hash.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -332,3 +333,15 @@ struct DiskScanner {
 };
 
 } // namespace kelvora
+
+template <> struct std::hash<kelvora::SimulatorDevice> {
+    std::size_t operator()(const kelvora::SimulatorDevice& v) const noexcept {
+        return kelvora::hashAll(v.udid, v.name, v.runtime, v.isAvailable, v.isBooted, v.lastBooted,
+                                v.folder);
+    }
+};
+template <> struct std::hash<kelvora::DockerUsage> {
+    std::size_t operator()(const kelvora::DockerUsage& v) const noexcept {
+        return kelvora::hashAll(v.tool, v.images, v.buildCache, v.stoppedContainers, v.total);
+    }
+};

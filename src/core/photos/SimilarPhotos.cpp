@@ -12,6 +12,7 @@
 #include <numeric>
 #include <thread>
 #include <tuple>
+#include <unordered_set>
 
 namespace kelvora::SimilarPhotos {
 
@@ -42,7 +43,11 @@ struct Frame {
     size_t next = 0;
 };
 
-void collect(const URL& folder, int64_t minSize, std::vector<Candidate>& found) {
+using FileIdentity = std::pair<uint64_t, uint64_t>;
+
+// Overlapping folders reach the same file twice; it is one photo, never its own copy.
+void collect(const URL& folder, int64_t minSize, std::vector<Candidate>& found,
+             std::set<FileIdentity>& seen) {
     std::vector<Frame> stack;
     stack.push_back({listFolder(folder).entries, 0});
     while (!stack.empty()) {
@@ -61,6 +66,7 @@ void collect(const URL& folder, int64_t minSize, std::vector<Candidate>& found) 
         if (!entry.isRegularFile()) continue;
         if (!types().count(lowercased(extensionOf(entry.name)))) continue;
         if (entry.logicalSize < minSize) continue;
+        if (!seen.insert({entry.device, entry.inode}).second) continue;
         found.push_back({entry.url, entry.modified});
     }
 }
@@ -176,8 +182,9 @@ const std::set<std::string>& types() {
 
 std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit) {
     std::vector<Candidate> found;
+    std::set<FileIdentity> seen;
     for (const URL& folder : folders)
-        collect(folder, minSize, found);
+        collect(folder, minSize, found, seen);
     std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
         return a.modified > b.modified;
     });
@@ -189,8 +196,14 @@ std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_
     return urls;
 }
 
-std::vector<Group> find(const std::vector<URL>& urls, const Printer& printer,
+std::vector<Group> find(const std::vector<URL>& given, const Printer& printer,
                         const Progress& progress) {
+    // A photo listed twice would otherwise be grouped with itself and shelved as its own copy.
+    std::vector<URL> urls;
+    std::unordered_set<URL> listed;
+    for (const URL& url : given)
+        if (listed.insert(url).second) urls.push_back(url);
+
     Prints prints;
     prints.values.resize(urls.size());
     makePrints(urls, printer, progress, prints);
@@ -221,15 +234,17 @@ std::vector<Group> find(const std::vector<URL>& urls, const Printer& printer,
 std::vector<ScanItem> items(const std::vector<Group>& groups) {
     std::vector<ScanItem> items;
     for (const Group& group : groups) {
-        if (group.extras.empty() || !fileExists(group.keep.path())) continue;
+        std::vector<URL> extras = group.extras;
+        std::erase(extras, group.keep);
+        if (extras.empty() || !fileExists(group.keep.path())) continue;
         ScanItem item;
         item.kind = JunkKind::photos;
-        item.location = group.extras.front();
-        item.targets = group.extras;
+        item.location = extras.front();
+        item.targets = extras;
         item.bytes = group.bytes;
         item.baseVerdict = Verdict::youDecide;
         item.photo = ScanItem::PhotoInfo{group.keep.lastPathComponent(),
-                                         static_cast<int>(group.extras.size()), 0, group.keep};
+                                         static_cast<int>(extras.size()), 0, group.keep};
         items.push_back(std::move(item));
     }
     return items;

@@ -21,7 +21,8 @@ struct FeaturePrint {
 };
 
 // What the finder needs to read of an image: its print (made from a small thumbnail) and
-// its pixel count (from the header alone). The core reads no image data itself.
+// its pixel count (from the header alone). The core reads no image data itself. Prints are
+// made on several threads at once.
 struct Printer {
     std::function<std::optional<FeaturePrint>(const URL&)> print;
     std::function<int64_t(const URL&)> pixels;

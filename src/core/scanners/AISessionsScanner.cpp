@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <locale>
+#include <stdexcept>
 
 namespace kelvora {
 
@@ -30,13 +32,46 @@ std::optional<Date> later(std::optional<Date> a, std::optional<Date> b) {
     return std::max(*a, *b);
 }
 
-// Characters other than ASCII letters and digits stand as "-" in an encoded project path;
-// other scripts' letters are kept as they are.
+// One code point of UTF-8 text at `at`, with its length in bytes; a broken sequence reads
+// as one unknown byte.
+std::pair<char32_t, size_t> codePointAt(const std::string& text, size_t at) {
+    auto byte = static_cast<unsigned char>(text[at]);
+    size_t length = byte < 0x80           ? 1
+                    : (byte >> 5) == 0x6  ? 2
+                    : (byte >> 4) == 0xE  ? 3
+                    : (byte >> 3) == 0x1E ? 4
+                                          : 0;
+    if (length == 0 || at + length > text.size()) return {0xFFFD, 1};
+    char32_t value = length == 1 ? byte : byte & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return {0xFFFD, 1};
+        value = (value << 6) | (next & 0x3F);
+    }
+    return {value, length};
+}
+
+bool isLetterOrNumber(char32_t c) {
+    static const std::optional<std::locale> unicode = []() -> std::optional<std::locale> {
+        try {
+            return std::locale("C.UTF-8");
+        } catch (const std::runtime_error&) {
+            return std::nullopt;
+        }
+    }();
+    if (c < 0x80) return std::isalnum(static_cast<int>(c)) != 0;
+    if (!unicode) return true;
+    return std::isalnum(static_cast<wchar_t>(c), *unicode);
+}
+
+// Every character that is neither a letter nor a number stands as one "-" in an encoded
+// project path.
 std::string encodedName(const std::string& name) {
-    std::string out = name;
-    for (char& c : out) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 && !std::isalnum(byte)) c = '-';
+    std::string out;
+    for (size_t at = 0; at < name.size();) {
+        auto [c, length] = codePointAt(name, at);
+        out += isLetterOrNumber(c) ? name.substr(at, length) : "-";
+        at += length;
     }
     return out;
 }
@@ -72,8 +107,10 @@ DiskScanner::OldSessions DiskScanner::oldSessions(const URL& folder,
         if (entry.url.pathExtension() != fileExtension) continue;
         std::vector<URL> group = {entry.url};
         std::optional<Date> newest = modificationDate(entry.url);
-        for (const auto& companion :
-             companions(entry.url.deletingPathExtension().lastPathComponent())) {
+        std::string name = entry.url.deletingPathExtension().lastPathComponent();
+        // A session file named "...jsonl" must not make the folder above it a companion.
+        bool ownName = !name.empty() && name != "." && name != "..";
+        for (const auto& companion : ownName ? companions(name) : std::vector<URL>{}) {
             if (!fileInfo(companion)) continue;
             group.push_back(companion);
             // A companion folder is as recent as the newest change inside it.
@@ -246,17 +283,21 @@ std::string DiskScanner::claudeProjectName(const std::string& encoded, const URL
     std::string rest = encoded;
     while (!rest.empty() && rest.front() == '-') {
         rest.erase(0, 1);
-        std::optional<std::string> best;
+        struct Candidate {
+            std::string name;
+            std::string form;
+        };
+        std::optional<Candidate> best;
         for (const auto& entry :
              listFolder(URL::fileURL(folder, true).resolvingSymlinks()).entries) {
             std::string form = encodedName(entry.name);
             bool matches = rest.compare(0, form.size(), form) == 0 &&
                            (rest.size() == form.size() || rest[form.size()] == '-');
-            if (matches && (!best || entry.name.size() > best->size())) best = entry.name;
+            if (matches && (!best || form.size() > best->form.size())) best = {entry.name, form};
         }
         if (!best) break;
-        folder = joinPath(folder, *best);
-        rest.erase(0, best->size());
+        folder = joinPath(folder, best->name);
+        rest.erase(0, best->form.size());
     }
     if (rest.empty() && folder != "/") {
         if (standardizedPath(folder) == home.standardized().path()) return "your home folder";

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <map>
 #include <regex>
-#include <sys/statvfs.h>
 
 namespace kelvora {
 
@@ -266,15 +265,10 @@ std::vector<ScanItem> DiskScanner::dockerDiskItem(const std::optional<DockerUsag
     return {item};
 }
 
-// This system keeps no space that it frees by itself: the capacity available for important
-// use is the plain available capacity, so the difference stays 0.
-int64_t DiskScanner::livePurgeable(const URL& url) {
-    struct statvfs info {};
-    if (statvfs(url.path().c_str(), &info) != 0) return 0;
-    auto unit = static_cast<int64_t>(info.f_frsize ? info.f_frsize : info.f_bsize);
-    int64_t available = static_cast<int64_t>(info.f_bavail) * unit;
-    int64_t forImportantUse = available;
-    return std::max<int64_t>(forImportantUse - available, 0);
+// Volume capacities come from statvfs here, which knows no space the system frees by itself:
+// the capacity available for important use is the plain available capacity.
+int64_t DiskScanner::livePurgeable(const URL&) {
+    return 0;
 }
 
 std::vector<Date> DiskScanner::liveSnapshots() {

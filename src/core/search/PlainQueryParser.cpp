@@ -90,11 +90,31 @@ void replaceAll(std::string& text, const std::string& what, const std::string& w
         text.replace(at, what.size(), with);
 }
 
+// Length in bytes of the white space or line break (ASCII or Unicode) at `at`, or 0.
+size_t blankLength(const std::string& text, size_t at) {
+    static const std::string_view wide[] = {"\u0085", "\u00A0", "\u1680", "\u2000", "\u2001",
+                                            "\u2002", "\u2003", "\u2004", "\u2005", "\u2006",
+                                            "\u2007", "\u2008", "\u2009", "\u200A", "\u2028",
+                                            "\u2029", "\u202F", "\u205F", "\u3000"};
+    if (std::string_view(" \t\n\r\v\f").find(text[at]) != std::string_view::npos) return 1;
+    for (std::string_view blank : wide)
+        if (text.compare(at, blank.size(), blank) == 0) return blank.size();
+    return 0;
+}
+
 std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\n\r\v\f";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    size_t first = 0, last = text.size();
+    while (first < last && blankLength(text, first) > 0)
+        first += blankLength(text, first);
+    // Trailing blanks: step back over the last UTF-8 character while it is one.
+    while (last > first) {
+        size_t start = last - 1;
+        while (start > first && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+            --start;
+        if (blankLength(text, start) != last - start) break;
+        last = start;
+    }
+    return text.substr(first, last - first);
 }
 
 template <typename Int> std::optional<Int> integerValue(const std::string& text) {

@@ -39,7 +39,8 @@ struct AdminUnlockTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(AdminUnlockTest, ReleasesOnlyExistingBundlesDirectlyInTheApplicationsFolder) {
+// One test, so that only one process at a time lays out bundles in /Applications.
+TEST_F(AdminUnlockTest, ReleasesOnlyBundlesInTheApplicationsFolderQuotedAsOneWordEach) {
     EXPECT_TRUE(AdminUnlock::isUnlockable(URL::fileURL(topBundle)));
     EXPECT_TRUE(AdminUnlock::isUnlockable(bundle("Editor.app")));
     EXPECT_FALSE(AdminUnlock::isUnlockable(bundle("Set/Editor.app")));
@@ -58,9 +59,7 @@ TEST_F(AdminUnlockTest, ReleasesOnlyExistingBundlesDirectlyInTheApplicationsFold
     std::string link = folder + "/Link.app";
     ASSERT_EQ(symlink("/etc", link.c_str()), 0);
     EXPECT_FALSE(AdminUnlock::isUnlockable(URL::fileURL(link)));
-}
 
-TEST_F(AdminUnlockTest, CommandQuotesEveryPathAsOneShellWord) {
     std::vector<std::string> names = {"Editor's Tool.app", "two  spaces.app", "line\nbreak.app",
                                       "say \"hi\" $HOME `id`.app"};
     std::vector<URL> bundles;

@@ -180,6 +180,29 @@ TEST_F(CleanerTest, RecheckFindsRunningAppsAndTheirData) {
     EXPECT_FALSE(fileExists(tmp / "ai/other"));
 }
 
+TEST_F(CleanerTest, CacheAndTempFoldersOfLiveProgramsAreLeftAlone) {
+    apps = {{"Editor Agent", "com.maker.Editor.agent"}, {"Viewer", "com.maker.Viewer"}};
+    auto cache = [&](const std::string& name) {
+        return itemOf(JunkKind::caches, {tmp.mkdir("Caches/" + name)}, 10);
+    };
+    std::string uuid = "0123abcd-0123-4567-89ab-0123456789ab";
+    std::string live = "onnxruntime-" + uuid + "-" + std::to_string(getpid()) + "-x";
+    std::string dead = "onnxruntime-" + uuid + "-2147483646-x";
+    auto temp = [&](const std::string& name) {
+        return itemOf(JunkKind::tempFiles, {tmp.mkdir("T/" + name)}, 10);
+    };
+
+    auto report = cleaner().clean(
+        {cache("com.maker.editor"), cache("viewer"), cache("com.other"), temp(live), temp(dead)},
+        shelf, t0);
+    EXPECT_EQ(report.skippedInUse, 3);
+    EXPECT_TRUE(fileExists(tmp / "Caches/com.maker.editor"));
+    EXPECT_TRUE(fileExists(tmp / "Caches/viewer"));
+    EXPECT_FALSE(fileExists(tmp / "Caches/com.other"));
+    EXPECT_TRUE(fileExists(tmp / ("T/" + live)));
+    EXPECT_FALSE(fileExists(tmp / ("T/" + dead)));
+}
+
 TEST_F(CleanerTest, DeveloperFoldersAreLeftAloneUnlessTheProcessListClearsThem) {
     std::string project = tmp.mkdir("code/app/node_modules");
     std::string other = tmp.mkdir("code/old/node_modules");

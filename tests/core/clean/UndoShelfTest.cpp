@@ -23,6 +23,13 @@ using namespace kelvora::testing;
 namespace {
 
 const Date t0 = dateFromEpochSeconds(1'800'000'000.25);
+
+// Files written past the limit fail as on a full disk; the hard limit stays open so the
+// limit can be lifted again.
+void limitFileSize(rlim_t bytes) {
+    struct rlimit limit = {bytes, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
 constexpr double day = 86400;
 
 struct ShelfTest : ::testing::Test {
@@ -229,6 +236,18 @@ TEST_F(ShelfTest, ReaderSkipsWhatIsNotAReadableManifest) {
     EXPECT_TRUE(fileExists(tmp / "Shelf/no-manifest/items"));
 }
 
+TEST_F(ShelfTest, ShelfWithoutAFolderTouchesNothing) {
+    std::string file = tmp.write("a.txt");
+    UndoShelf unset;
+    auto result = unset.shelve({{itemOf(JunkKind::downloads, {file}), "A"}}, t0);
+    EXPECT_FALSE(result.sweep);
+    EXPECT_EQ(result.failures.size(), 1u);
+    EXPECT_TRUE(fileExists(file));
+    EXPECT_TRUE(unset.sweeps().empty());
+    EXPECT_EQ(unset.purgeExpired(t0), 0);
+    EXPECT_THROW(unset.empty(UndoShelf::Sweep{"x", t0, t0, {}}), UndoShelf::Error);
+}
+
 TEST_F(ShelfTest, SweepsOfTheSameSecondGetDifferentIdentifiers) {
     auto a = shelveOne({tmp.write("a.txt")});
     auto b = shelveOne({tmp.write("b.txt")});
@@ -270,10 +289,7 @@ TEST_F(ShelfTest, ManifestWriteCutShortByTheDiskPutsEveryFileBack) {
     std::string a = tmp.write("a.txt", "a");
     int status = inChild([&] {
         signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            16, 16
-        };
-        setrlimit(RLIMIT_FSIZE, &limit);
+        limitFileSize(16);
         auto result = shelf.shelve({{itemOf(JunkKind::downloads, {a}), "A"}}, t0);
         if (result.sweep || result.failures.size() != 1) return 1;
         return result.failures[0].reason.rfind("Couldn’t save the Undo Shelf: ", 0) == 0 ? 0 : 2;
@@ -281,6 +297,48 @@ TEST_F(ShelfTest, ManifestWriteCutShortByTheDiskPutsEveryFileBack) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(contentsOf(a), "a");
     EXPECT_TRUE(listFolder(shelf.root).entries.empty());
+}
+
+namespace {
+// Set up for the signal handler below: when the manifest write hits the file-size limit, the
+// original folder is swapped for a file, so the rollback cannot put the item back.
+const char* blockedFolder = nullptr;
+const char* blockedFolderMoved = nullptr;
+void blockRollback(int) {
+    limitFileSize(RLIM_INFINITY);
+    rename(blockedFolder, blockedFolderMoved);
+    close(open(blockedFolder, O_CREAT | O_WRONLY, 0644));
+}
+} // namespace
+
+TEST_F(ShelfTest, FileThatCannotGoBackAfterAFailedSaveStaysListedAndNamed) {
+    std::string kept = tmp.write("Place/kept.txt", "kept");
+    std::string folder = tmp / "Place";
+    std::string moved = tmp / "Place-moved";
+    int status = inChild([&] {
+        blockedFolder = folder.c_str();
+        blockedFolderMoved = moved.c_str();
+        signal(SIGXFSZ, blockRollback);
+        limitFileSize(16);
+        auto result = shelf.shelve({{itemOf(JunkKind::downloads, {kept}), "Kept"}}, t0);
+        if (result.sweep || result.failures.size() != 1) return 1;
+        const std::string& reason = result.failures[0].reason;
+        if (reason.rfind("Couldn’t save the Undo Shelf: ", 0) != 0) return 2;
+        return reason.find("kept at " + shelf.root.path()) != std::string::npos ? 0 : 3;
+    });
+    ASSERT_EQ(status, 0);
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed[0].entries.size(), 1u);
+    EXPECT_EQ(listed[0].entries[0].files[0].original, kept);
+    EXPECT_EQ(contentsOf(itemsPath(listed[0], listed[0].entries[0].files[0].stored)), "kept");
+
+    // Once the place is free again, the file can be put back like any other.
+    removeItem(folder);
+    moveItem(moved, folder);
+    shelf.putBackAll(listed[0]);
+    EXPECT_EQ(contentsOf(kept), "kept");
+    EXPECT_TRUE(shelf.sweeps().empty());
 }
 
 TEST_F(ShelfTest, AnInterruptedRemovalIsStillListedAndFinishedByTheNextPurge) {
@@ -414,4 +472,18 @@ TEST_F(ShelfTest, UnmovableTargetHalfWayLosesNothing) {
     }
     EXPECT_TRUE(fileExists(pinned));
     EXPECT_EQ(listed[0].entries.size(), 3u);
+}
+
+TEST_F(ShelfTest, ItemOnAnotherDiskStaysWhereItIsWithAReason) {
+    std::string other = "/dev/shm/kelvora-shelf-XXXXXX";
+    int fd = mkstemp(other.data());
+    if (fd < 0) GTEST_SKIP() << "no second file system to move from";
+    close(fd);
+    auto result = shelf.shelve({{itemOf(JunkKind::downloads, {other}), "Other"}}, t0);
+    bool stillThere = fileExists(other);
+    removeItem(other);
+    EXPECT_TRUE(stillThere);
+    EXPECT_FALSE(result.sweep);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_NE(result.failures[0].reason.find("another disk"), std::string::npos);
 }

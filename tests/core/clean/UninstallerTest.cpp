@@ -4,7 +4,11 @@
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
+#include "CleanFixtures.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDir;
@@ -102,6 +106,70 @@ TEST_F(UninstallerTest, NoLeftoversForAnApplicationStillKnownOrWithoutFiles) {
     InstalledApp clean{"com.never.left", "Never", "/Applications/Never.app"};
     installedIDs.clear();
     EXPECT_FALSE(scanner.leftovers(clean));
+}
+
+TEST_F(UninstallerTest, ListsEveryBundleOfEveryFolderInOrder) {
+    makeBundle("Applications/Editor.app", "com.maker.Editor");
+    makeBundle("Applications/Broken.app", "");
+    makeBundle("Applications/Viewer.app", "com.maker.Viewer");
+    makeBundle("home/Applications/Editor.app", "com.maker.Editor");
+    auto apps = scanner.installedApps();
+    EXPECT_EQ(apps, (std::vector<InstalledApp>{
+                        {"com.maker.Editor", "Editor", tmp / "Applications/Editor.app"},
+                        {"com.maker.Viewer", "Viewer", tmp / "Applications/Viewer.app"},
+                        {"com.maker.Editor", "Editor", tmp / "home/Applications/Editor.app"}}));
+}
+
+TEST_F(UninstallerTest, RemovalItemCarriesTheLeftoversAfterTheBundle) {
+    URL editor = makeBundle("Applications/Editor.app", "com.maker.Editor");
+    std::string prefs = tmp.write("home/Library/Preferences/com.maker.Editor.plist", "p");
+    std::string support = tmp.write("home/Library/Application Support/com.maker.Editor/db", "d");
+    auto item = scanner.uninstallItem(editor);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->targets,
+              (std::vector<URL>{editor, URL::fileURL(parentPath(support)), URL::fileURL(prefs)}));
+    EXPECT_EQ(item->app->leftoverCount, 2);
+}
+
+TEST_F(UninstallerTest, BundleTheUserCannotMoveIsLockedButStillOffered) {
+    URL editor = makeBundle("Applications/Editor.app", "com.maker.Editor");
+    ASSERT_EQ(chmod(tmp.path().c_str(), 0755), 0);
+    int status = kelvora::testing::inChild([&] {
+        if (setgid(65534) != 0 || setuid(65534) != 0) return 3;
+        auto item = scanner.uninstallItem(editor);
+        if (!item) return 1;
+        return item->lockedReason == "Installed by an administrator" ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(UninstallerTest, GathersWhatARemovedApplicationLeftBehind) {
+    InstalledApp gone{"com.gone.App", "Gone", "/Applications/Gone.app"};
+    std::string prefs = tmp.write("home/Library/Preferences/com.gone.App.plist", "");
+    std::string support = tmp.mkdir("home/Library/Application Support/com.gone.App");
+    ASSERT_TRUE(setModificationDate(prefs, dateFromEpochSeconds(1'600'000'000)));
+    ASSERT_TRUE(setModificationDate(support, dateFromEpochSeconds(1'650'000'000)));
+
+    auto item = scanner.leftovers(gone);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->kind, JunkKind::leftovers);
+    EXPECT_EQ(item->targets, (std::vector<URL>{URL::fileURL(support), URL::fileURL(prefs)}));
+    EXPECT_EQ(item->location, item->targets.front());
+    EXPECT_GE(item->bytes, 1);
+    EXPECT_EQ(item->baseVerdict, Verdict::youDecide);
+    ASSERT_TRUE(item->leftover);
+    EXPECT_EQ(item->leftover->kind, ScanItem::LeftoverInfo::Kind::appFiles);
+    EXPECT_EQ(item->leftover->id, "com.gone.App");
+    EXPECT_EQ(item->leftover->name, "Gone");
+    EXPECT_EQ(item->leftover->places,
+              (std::vector<std::string>{"Application Support", "Preferences"}));
+    EXPECT_EQ(item->leftover->lastChanged, dateFromEpochSeconds(1'650'000'000));
+    EXPECT_FALSE(item->app);
+
+    removeItem(support);
+    auto empty = scanner.leftovers(gone);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->bytes, 1); // an empty file frees nothing but still shows
 }
 
 TEST(InstalledAppJson, ReadsExactlyTheThreeTextKeys) {

@@ -169,6 +169,13 @@ TEST(SimilarPhotos, ProgressEvery50Prints) {
     EXPECT_DOUBLE_EQ(workers[1], 100.0 / 120);
 }
 
+TEST(SimilarPhotos, APhotoListedTwiceIsNotItsOwnCopy) {
+    PhotoSet set;
+    URL only = set.add("only.jpg", 0.0f);
+    set.urls.push_back(only);
+    EXPECT_TRUE(set.find().empty());
+}
+
 TEST(SimilarPhotos, ListsCandidatePhotosNewestFirst) {
     TempDir dir;
     auto photo = [&](const std::string& name, size_t bytes, const std::string& modified) {
@@ -193,6 +200,9 @@ TEST(SimilarPhotos, ListsCandidatePhotosNewestFirst) {
                                 URL::fileURL(dir / "Missing", true)};
     EXPECT_EQ(names(SimilarPhotos::photos(folders, 1000, 5000)),
               (std::vector<std::string>{"b.heic", "exact.png", "a.JPG", "kept.jpg", "c.jpeg"}));
+    // A folder inside another is walked twice, its photos listed once.
+    folders.push_back(URL::fileURL(dir / "Pictures/Build", true));
+    EXPECT_EQ(names(SimilarPhotos::photos(folders, 1000, 5000)).size(), 5u);
     EXPECT_EQ(names(SimilarPhotos::photos(folders, 1000, 2)),
               (std::vector<std::string>{"b.heic", "exact.png"}));
 }
@@ -204,8 +214,9 @@ TEST(SimilarPhotos, ItemsNeverShelveEveryCopy) {
     Group good{keep, {a, b}, 8192};
     Group noExtras{URL::fileURL(dir.write("alone.jpg")), {}, 0};
     Group keptGone{URL::fileURL(dir / "vanished.jpg"), {a}, 4096};
+    Group onlyItself{keep, {keep}, 4096};
 
-    std::vector<ScanItem> items = SimilarPhotos::items({noExtras, good, keptGone});
+    std::vector<ScanItem> items = SimilarPhotos::items({noExtras, good, keptGone, onlyItself});
     ASSERT_EQ(items.size(), 1u);
     const ScanItem& item = items[0];
     EXPECT_EQ(item.kind, JunkKind::photos);

@@ -5,6 +5,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unordered_set>
 
 using namespace kelvora;
 using namespace kelvora::testing;
@@ -78,6 +79,8 @@ TEST(DockerUsageReport, LinesAreReadByType) {
     ASSERT_TRUE(usage);
     EXPECT_EQ(*usage, (DockerUsage{"/x/docker", 2'500'000'000, 512'000, 3'000'000,
                                    7'500'000'000 + 3'000'000 + 1'500'000'000 + 512'000}));
+
+    EXPECT_EQ(std::unordered_set<DockerUsage>({*usage, *usage}).size(), 1u);
 
     EXPECT_FALSE(DiskScanner::parseDockerUsage(R"({"Type":"Images","Size":"1GB"})", "d"));
     EXPECT_FALSE(DiskScanner::parseDockerUsage("", "d"));

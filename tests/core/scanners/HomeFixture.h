@@ -19,7 +19,7 @@ public:
     HomeFixture()
         : now(std::chrono::floor<std::chrono::seconds>(currentDate())),
           scanner(
-              home.url(), URL::fileURL("/tmp", true), std::vector<URL>{},
+              home.url(), URL::fileURL(home / "tmp", true), std::vector<URL>{},
               [] { return std::vector<RunningApp>{}; },
               [](const URL&) { return std::optional<AppUsage>(); }, [this] { return now; }) {
         scanner.simulators = [] { return std::vector<SimulatorDevice>{}; };

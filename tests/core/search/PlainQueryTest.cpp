@@ -26,6 +26,7 @@ TEST(PlainQueryParse, UnrecognisedPhrasesBecomeNameSearches) {
     EXPECT_TRUE(parsed("").isEmpty());
     EXPECT_TRUE(parsed("   \n ").isEmpty());
     EXPECT_EQ(parsed("budget.xlsx").nameContains, "budget.xlsx");
+    EXPECT_EQ(parsed("\u00A0 Tax\u2003return \u3000\n").nameContains, "Tax\u2003return");
     PlainQuery photosWithStop = parsed("  Photos. ");
     EXPECT_EQ(photosWithStop.nameContains, "Photos.");
     EXPECT_TRUE(photosWithStop.kinds.empty());
