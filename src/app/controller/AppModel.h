@@ -176,7 +176,6 @@ public:
     const UndoShelf& shelf() const { return shelf_; }
     const std::vector<InstalledApp>& installed() const { return installed_; }
     const std::optional<ScanItem>& removedAppLeftovers() const { return removedAppLeftovers_; }
-    Tools& tools() { return tools_; }
 
     // The result on screen: ready and cleaning show theirs, done the one it started from.
     const ScanResult* result() const;
