@@ -167,5 +167,27 @@ TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
     EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 3);
 }
 
+TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
+    UndoShelf shelf(URL::fileURL(shelfRoot(), true));
+    for (const char* name : {"one.zip", "two.zip"}) {
+        ScanItem item;
+        item.kind = JunkKind::downloads;
+        item.location = URL::fileURL(write(std::string("Downloads/") + name, "12345"));
+        item.targets = {item.location};
+        item.bytes = 5;
+        ASSERT_TRUE(shelf.shelve({{item, name}}, currentDate()).sweep);
+    }
+    auto model = makeModel();
+    ASSERT_EQ(model->sweeps().size(), 2u);
+    // Gone behind the controller's back, as when the helper purged it meanwhile.
+    removeItem(shelfRoot() + "/" + model->sweeps().front().id);
+
+    model->emptyShelf();
+    ASSERT_TRUE(model->shelfError());
+    EXPECT_EQ(model->shelfError()->rfind("Couldn’t empty part of the shelf: ", 0), 0u);
+    EXPECT_TRUE(model->sweeps().empty());
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 5);
+}
+
 } // namespace
 } // namespace kelvora::testing
