@@ -68,6 +68,58 @@ TEST_F(UninstallTest, PasswordRouteOnlyForLockedApplications) {
     EXPECT_FALSE(model->uninstallTarget());
 }
 
+// The password route only acts in /Applications, so this one test puts a bundle there for
+// its run.
+TEST_F(UninstallTest, PasswordRouteShowsHowTheReleaseEnded) {
+    const std::string folder = "/Applications";
+    bool madeFolder = !fileExists(folder);
+    if (madeFolder && !createDirectories(folder)) GTEST_SKIP() << "cannot create " << folder;
+    const std::string bundle = folder + "/KelvoraReleaseTest" + std::to_string(getpid()) + ".app";
+    createDirectories(bundle + "/Contents");
+    if (!writePlist({{"CFBundleIdentifier", "com.example.locked"}},
+                    bundle + "/Contents/Info.plist")) {
+        removeItem(bundle);
+        if (madeFolder) removeItem(folder);
+        GTEST_SKIP() << "cannot write into " << folder;
+    }
+
+    AppModel::AdminOutcome outcome;
+    AppModel::Tools scripted = tools();
+    scripted.releaseAsAdmin = [&outcome](const std::string& command, const std::string& name) {
+        EXPECT_NE(command.find("chown"), std::string::npos);
+        EXPECT_EQ(name, "Locked");
+        return outcome;
+    };
+    auto model = makeModel(scripted);
+    ScanItem item;
+    item.kind = JunkKind::apps;
+    item.location = URL::fileURL(bundle);
+    item.targets = {item.location};
+    item.lockedReason = "Installed by an administrator";
+    item.app = ScanItem::AppInfo{"Locked", "com.example.locked", {}, 0};
+
+    outcome = {AppModel::AdminOutcome::Kind::cancelled, {}};
+    model->removeWithPassword(item);
+    EXPECT_FALSE(model->shelfError());
+    EXPECT_FALSE(model->uninstallTarget());
+    outcome = {AppModel::AdminOutcome::Kind::failed, "not allowed"};
+    model->removeWithPassword(item);
+    EXPECT_EQ(model->shelfError(),
+              std::optional<std::string>("macOS didn’t hand the app over: not allowed"));
+    outcome = {AppModel::AdminOutcome::Kind::failed, ""};
+    model->removeWithPassword(item);
+    EXPECT_EQ(model->shelfError(),
+              std::optional<std::string>("macOS didn’t hand the app over: unknown error"));
+    outcome = {};
+    model->removeWithPassword(item);
+    ASSERT_TRUE(model->uninstallTarget());
+    EXPECT_FALSE(model->uninstallTarget()->lockedReason);
+    EXPECT_EQ(model->uninstallTarget()->location, URL::fileURL(bundle));
+
+    removeItem(bundle);
+    if (madeFolder) removeItem(folder);
+}
+
 TEST_F(UninstallTest, WatcherAnnouncesARemovedAppWithLeftoversAndReviewOpensThem) {
     std::string kept = writeApp("Keeper", "com.example.keeper");
     std::string gone = writeApp("Painter", "com.example.painter");
