@@ -57,8 +57,7 @@ void AppModel::readStartUpState() {
     sweeps_ = shelf_.sweeps();
 }
 
-void AppModel::onMainThread(std::function<void(AppModel&)> update) {
-    QPointer<AppModel> self(this);
+void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update) {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [self, update = std::move(update)] {

@@ -262,7 +262,8 @@ private:
     // unless the controller is gone by then.
     template <class Work, class Done> void inBackground(Work work, Done done);
     // Hands one progress value to the main thread; dropped once the controller is gone.
-    void onMainThread(std::function<void(AppModel&)> update);
+    // Callable from any thread: the pointer is only read on the main thread.
+    static void onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update);
 
     void readStartUpState();
     void noteDisk(int64_t freed, int64_t available);

@@ -17,6 +17,10 @@ namespace kelvora {
 
 namespace {
 
+// Photos smaller than this are icons and thumbnails, not shots worth comparing.
+constexpr int64_t kPhotoMinSize = 80000;
+constexpr int64_t kPhotoLimit = 5000;
+
 AppModel::AdminOutcome releaseAsAdministrator(const std::string& command, const std::string&) {
     AdminUnlock::Outcome outcome = AdminUnlock::runAsAdministrator(command).get();
     if (outcome.succeeded) return {};
@@ -77,7 +81,7 @@ AppModel::Tools AppModel::Tools::live() {
     };
     tools.findPhotos = [](const std::vector<URL>& folders,
                           const std::function<void(double)>& progress) {
-        auto photos = SimilarPhotos::photos(folders, 80000, 5000);
+        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit);
         return SimilarPhotos::find(photos, PhotoPrinter::live(), progress);
     };
     tools.measure = [](const URL& root, const std::set<std::string>& skipping,

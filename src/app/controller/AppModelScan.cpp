@@ -54,13 +54,9 @@ void AppModel::scan() {
     double stepCount = static_cast<double>(DiskScanner::scanSteps().size());
     QPointer<AppModel> self(this);
     auto progress = [self, stepCount](const std::string& name, int index) {
-        // Called on the scanning thread; the hop to the main thread reads `self` there.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, name, fraction = index / stepCount] {
-                if (self) self->assign(self->scanStep_, std::optional<ScanStep>({name, fraction}));
-            },
-            Qt::QueuedConnection);
+        onMainThread(self, [step = ScanStep{name, index / stepCount}](AppModel& model) {
+            model.assign(model.scanStep_, std::optional<ScanStep>(step));
+        });
     };
     inBackground(
         [configured, shelf, progress] {

@@ -13,8 +13,6 @@ namespace kelvora {
 namespace {
 
 constexpr int kSearchLimit = 300;
-constexpr int64_t kPhotoMinSize = 80000;
-constexpr int kPhotoLimit = 5000;
 
 bool isWithin(const std::string& path, const std::string& folder) {
     return path == folder || path.rfind(folder + "/", 0) == 0;
@@ -170,12 +168,7 @@ void AppModel::findSimilarPhotos() {
     }
     QPointer<AppModel> self(this);
     auto progress = [self](double value) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, value] {
-                if (self) self->assign(self->photoProgress_, value);
-            },
-            Qt::QueuedConnection);
+        onMainThread(self, [value](AppModel& model) { model.assign(model.photoProgress_, value); });
     };
     auto find = tools_.findPhotos;
     inBackground([find, folders, progress] { return find(folders, progress); },

@@ -47,12 +47,7 @@ void AppModel::measureSpace(std::optional<URL> root) {
     assign(measuredFiles_, int64_t{0});
     QPointer<AppModel> self(this);
     auto progress = [self](int64_t count) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, count] {
-                if (self) self->assign(self->measuredFiles_, count);
-            },
-            Qt::QueuedConnection);
+        onMainThread(self, [count](AppModel& model) { model.assign(model.measuredFiles_, count); });
     };
     auto measure = tools_.measure;
     inBackground([measure, target, skip, progress] { return measure(target, skip, progress); },
