@@ -126,13 +126,8 @@ int64_t contentLength(const URL& folder) {
     return total;
 }
 
-// The recorded date when the item carries one; otherwise what the scanners take for the
-// last use, so that a search for unused apps agrees with the unused-apps category.
+// The same recorded date the scanners read.
 std::optional<Date> lastUsedDate(const URL& url) {
-    char buffer[128];
-    ssize_t length = lgetxattr(url.path().c_str(), kLastUsedAttribute, buffer, sizeof buffer);
-    if (length > 0)
-        if (auto date = parseIso8601(std::string(buffer, static_cast<size_t>(length)))) return date;
     std::optional<AppUsage> usage = DiskScanner::spotlightUsage(url);
     return usage ? usage->lastOpened : std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -14,13 +15,6 @@ constexpr double kSystemctlTimeout = 30;
 
 std::string unitBaseName() {
     return std::string(kBundleID) + ".shelf";
-}
-
-std::string trimmed(const std::string& text) {
-    size_t start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string::npos) return {};
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return text.substr(start, end - start + 1);
 }
 
 // systemd reads "%" as a specifier and "$" as a variable in its command lines.

@@ -4,6 +4,7 @@
 #include "model/JunkKind.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,12 +19,6 @@ namespace kelvora {
 namespace {
 
 constexpr double kToolTimeout = 600;
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool equalIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && lowercased(a) == lowercased(b);

@@ -112,10 +112,6 @@ std::optional<std::vector<FastSize::Entry>> FastSize::read(const std::string& fo
     return entries;
 }
 
-int FastSize::workerCount() {
-    return walkWorkerCount();
-}
-
 int walkWorkerCount() {
     int processors = 0;
     cpu_set_t set;
@@ -131,7 +127,7 @@ std::vector<FastSize::Total> FastSize::walk(const std::vector<std::vector<std::s
     for (size_t group = 0; group < groups.size(); ++group)
         for (const auto& path : groups[group])
             jobs.emplace_back(group, path);
-    const int workers = workerCount();
+    const int workers = walkWorkerCount();
     // Each worker counts into totals of its own; they are merged once all have stopped.
     std::vector<std::vector<Total>> totals(workers, std::vector<Total>(groups.size()));
     std::vector<std::vector<char>> buffers(workers);

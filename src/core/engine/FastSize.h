@@ -47,7 +47,6 @@ struct FastSize {
 
     static std::vector<Total> walk(const std::vector<std::vector<std::string>>& groups);
     static std::optional<std::vector<Entry>> read(const std::string& folder);
-    static int workerCount();
 };
 
 } // namespace kelvora

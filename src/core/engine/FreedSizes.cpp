@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "engine/FastSize.h"
+#include "engine/PathRules.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -8,12 +9,6 @@
 
 namespace kelvora {
 namespace {
-
-bool isSameOrInside(const std::string& path, const std::string& folder) {
-    if (folder == "/") return true;
-    return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           (path.size() == folder.size() || path[folder.size()] == '/');
-}
 
 // Where a URL really lies: its parent folder with links resolved, its own name
 // kept, so that a link is still compared as the link it is.
@@ -40,7 +35,9 @@ std::vector<URL> outermost(const std::vector<URL>& group, PlaceResolver& resolve
     places.reserve(group.size());
     for (size_t i = 0; i < group.size(); ++i)
         places.emplace_back(resolver.place(group[i]), i);
-    std::sort(places.begin(), places.end());
+    // In walk order whatever lies inside a place follows it directly.
+    std::sort(places.begin(), places.end(),
+              [](const auto& a, const auto& b) { return walkOrder(a.first, b.first); });
     std::vector<size_t> kept;
     const std::string* last = nullptr;
     for (const auto& [place, index] : places) {

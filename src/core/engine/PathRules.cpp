@@ -11,6 +11,17 @@ bool isSameOrInside(const std::string& path, const std::string& folder) {
            (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
+bool walkOrder(const std::string& a, const std::string& b) {
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) continue;
+        if (a[i] == '/') return true;
+        if (b[i] == '/') return false;
+        return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    }
+    return a.size() < b.size();
+}
+
 std::vector<std::string> bothForms(const URL& url) {
     std::vector<std::string> forms{url.standardized().path()};
     if (url.isFileURL()) {

@@ -2,6 +2,7 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <array>
@@ -55,21 +56,6 @@ const std::vector<KnownAgent>& knownAgents() {
          "Kelvora’s own helper. Empties Undo Shelf cleanups once their hold is up."},
     };
     return rows;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 std::optional<LoginItemNames::Description> homebrewService(const std::string& label) {

@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -74,21 +75,6 @@ std::string encodedName(const std::string& name) {
         at += length;
     }
     return out;
-}
-
-std::vector<std::string> piecesBetweenDashes(const std::string& text) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : text) {
-        if (c != '-') {
-            piece += c;
-            continue;
-        }
-        if (!piece.empty()) pieces.push_back(piece);
-        piece.clear();
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
 }
 
 } // namespace
@@ -303,7 +289,7 @@ std::string DiskScanner::claudeProjectName(const std::string& encoded, const URL
         if (standardizedPath(folder) == home.standardized().path()) return "your home folder";
         return lastComponent(folder);
     }
-    auto pieces = piecesBetweenDashes(encoded);
+    auto pieces = splitNonEmpty(encoded, '-');
     return pieces.empty() ? encoded : pieces.back();
 }
 

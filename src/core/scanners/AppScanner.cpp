@@ -1,6 +1,8 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Iso8601.h"
+#include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <set>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace kelvora {
@@ -21,16 +24,6 @@ bool sameIdentifier(const std::string& a, const std::string& b) {
 bool hasIdentifier(const URL& app, const std::string& bundleID) {
     auto id = bundleIdentifier(app);
     return id && sameIdentifier(*id, bundleID);
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 bool contains(const std::string& text, const std::string& part) {
@@ -98,16 +91,13 @@ bool isWritable(const std::string& path) {
     return access(path.c_str(), W_OK) == 0;
 }
 
-// On this system the last use of an application shows in its main executable's access
-// time; a file read after it was last written was opened.
-URL activityFile(const URL& item) {
-    if (item.pathExtension() != "app") return item;
-    auto info = bundleInfo(item);
-    if (!info) return item;
-    auto executable = plistString(*info, "CFBundleExecutable");
-    if (!executable || executable->empty()) return item;
-    URL file = item.appending("Contents").appending("MacOS").appending(*executable);
-    return fileInfo(file) ? file : item;
+// The metadata index's dates, where this system keeps them: ISO-8601 text in extended
+// attributes of the item itself.
+std::optional<Date> recordedDate(const URL& item, const char* attribute) {
+    char buffer[128];
+    ssize_t length = lgetxattr(item.path().c_str(), attribute, buffer, sizeof buffer);
+    if (length <= 0) return std::nullopt;
+    return parseIso8601(std::string(buffer, static_cast<size_t>(length)));
 }
 
 } // namespace
@@ -172,15 +162,8 @@ bool DiskScanner::canMove(const URL& url) {
 }
 
 std::optional<AppUsage> DiskScanner::spotlightUsage(const URL& url) {
-    auto item = fileInfo(url);
-    if (!item) return std::nullopt;
-    auto activity = fileInfo(activityFile(url));
-    AppUsage usage;
-    usage.added = item->created;
-    if (activity) {
-        Date lastChange = std::max(activity->modified, activity->created.value_or(Date{}));
-        if (activity->accessed > lastChange) usage.lastOpened = activity->accessed;
-    }
+    AppUsage usage{recordedDate(url, "user.kMDItemLastUsedDate"),
+                   recordedDate(url, "user.kMDItemDateAdded")};
     if (!usage.lastOpened && !usage.added) return std::nullopt;
     return usage;
 }

@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,16 +8,6 @@
 
 namespace kelvora {
 namespace {
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 std::vector<std::string> dotPieces(const std::string& text) {
     std::vector<std::string> pieces;

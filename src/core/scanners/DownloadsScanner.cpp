@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,21 +20,6 @@ const std::vector<std::string>& archiveSuffixes() {
     static const std::vector<std::string> suffixes = {".tar.gz", ".tar.bz2", ".tar.xz", ".tgz",
                                                       ".zip",    ".tar",     ".rar",    ".7z"};
     return suffixes;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool isAlphanumeric(unsigned char c) {

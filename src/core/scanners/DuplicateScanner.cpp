@@ -1,4 +1,6 @@
 #include "engine/DiskScanner.h"
+#include "engine/ParallelWalk.h"
+#include "platform/Text.h"
 #include "scanners/ContentHash.h"
 
 #include <algorithm>
@@ -12,13 +14,15 @@ namespace {
 
 using Group = std::vector<const DiskScanner::Candidate*>;
 
+using Keys = std::unordered_map<const DiskScanner::Candidate*, std::optional<std::string>>;
+
 // Subgroups of at least two members with equal keys, in order of first
 // appearance; members without a key drop out.
-template <class Key> std::vector<Group> regroup(const Group& group, Key&& key) {
+std::vector<Group> regroup(const Group& group, const Keys& keys) {
     std::vector<std::string> order;
     std::unordered_map<std::string, Group> byKey;
     for (const auto* candidate : group) {
-        auto value = key(*candidate);
+        const auto& value = keys.at(candidate);
         if (!value) continue;
         auto [position, inserted] = byKey.try_emplace(*value);
         if (inserted) order.push_back(*value);
@@ -29,6 +33,25 @@ template <class Key> std::vector<Group> regroup(const Group& group, Key&& key) {
         if (byKey[value].size() >= 2) result.push_back(std::move(byKey[value]));
     }
     return result;
+}
+
+// The key of every member of the groups, files read on several threads at once.
+template <class Key> Keys keysInParallel(const std::vector<Group>& groups, Key&& key) {
+    std::vector<const DiskScanner::Candidate*> members;
+    for (const auto& group : groups)
+        members.insert(members.end(), group.begin(), group.end());
+    std::vector<std::optional<std::string>> values(members.size());
+    std::vector<size_t> jobs(members.size());
+    for (size_t i = 0; i < jobs.size(); ++i)
+        jobs[i] = jobs.size() - 1 - i;
+    const int workers = static_cast<int>(std::clamp<size_t>(members.size(), 1, walkWorkerCount()));
+    runInParallel(std::move(jobs), workers, [&](int, size_t index, std::vector<size_t>&) {
+        values[index] = key(*members[index]);
+    });
+    Keys keys;
+    for (size_t i = 0; i < members.size(); ++i)
+        keys.emplace(members[i], std::move(values[i]));
+    return keys;
 }
 
 // Same-size groups holding at least two distinct files (one member per inode).
@@ -50,12 +73,6 @@ std::vector<Group> sameSizeGroups(const std::vector<DiskScanner::Candidate>& can
         if (bySize[size].members.size() >= 2) result.push_back(std::move(bySize[size].members));
     }
     return result;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 bool hasCopyName(const URL& url) {
@@ -161,32 +178,37 @@ const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Cand
 
 std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& candidates) const {
     const auto links = linksByInode(candidates);
+    const auto sameSize = sameSizeGroups(candidates);
+    const auto fingerprints = keysInParallel(sameSize, [](const Candidate& candidate) {
+        return fingerprint(candidate.url, candidate.size);
+    });
+    std::vector<Group> similar;
+    for (const auto& group : sameSize)
+        for (auto& subgroup : regroup(group, fingerprints))
+            similar.push_back(std::move(subgroup));
+    const auto digests = keysInParallel(
+        similar, [](const Candidate& candidate) { return contentDigest(candidate.url); });
+
     std::vector<ScanItem> items;
-    for (const auto& sameSize : sameSizeGroups(candidates)) {
-        const auto byFingerprint = regroup(sameSize, [](const Candidate& candidate) {
-            return fingerprint(candidate.url, candidate.size);
-        });
-        for (const auto& similar : byFingerprint) {
-            const auto identicalGroups = regroup(
-                similar, [](const Candidate& candidate) { return contentDigest(candidate.url); });
-            for (const auto& identical : identicalGroups) {
-                const Candidate& kept = bestCopy(identical, downloadsFolder);
-                for (const auto* copy : identical) {
-                    if (copy == &kept) continue;
-                    const auto& copyLinks = links.at(copy->inode);
-                    if (copyLinks.urls.size() < copyLinks.count) continue;
-                    const int64_t bytes = privateSize(copy->url).value_or(copy->allocated);
-                    if (bytes < 1) continue;
-                    ScanItem item;
-                    item.kind = JunkKind::duplicates;
-                    item.location = copy->url;
-                    item.targets = copyLinks.urls;
-                    item.bytes = bytes;
-                    item.baseVerdict = Verdict::safe;
-                    item.duplicate =
-                        ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
-                    items.push_back(std::move(item));
-                }
+    for (const auto& group : similar) {
+        for (const auto& identical : regroup(group, digests)) {
+            const Candidate& kept = bestCopy(identical, downloadsFolder);
+            for (const auto* copy : identical) {
+                if (copy == &kept) continue;
+                const auto& copyLinks = links.at(copy->inode);
+                // Removing some links of a file frees nothing while others remain.
+                if (copyLinks.urls.size() < copyLinks.count) continue;
+                const int64_t bytes = privateSize(copy->url).value_or(copy->allocated);
+                if (bytes < 1) continue;
+                ScanItem item;
+                item.kind = JunkKind::duplicates;
+                item.location = copy->url;
+                item.targets = copyLinks.urls;
+                item.bytes = bytes;
+                item.baseVerdict = Verdict::safe;
+                item.duplicate =
+                    ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
+                items.push_back(std::move(item));
             }
         }
     }

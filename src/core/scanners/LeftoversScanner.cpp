@@ -3,6 +3,7 @@
 #include "login/LaunchJob.h"
 #include "login/LoginItemNames.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
 #include <algorithm>
@@ -34,21 +35,6 @@ struct Group {
     std::string name;
     std::vector<std::pair<URL, std::string>> files;
 };
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 std::vector<std::string> pieces(const std::string& id) {
     std::vector<std::string> parts;

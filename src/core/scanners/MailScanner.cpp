@@ -2,6 +2,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,12 +20,6 @@ constexpr const char* kServerTypes[] = {"imap", "exchange",     "google", "yahoo
 bool isRunning(const std::vector<RunningApp>& apps, const std::string& bundleID) {
     return std::any_of(apps.begin(), apps.end(),
                        [&](const RunningApp& app) { return app.bundleID == bundleID; });
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 std::vector<std::string> split(const std::string& text, char separator, bool keepEmpty) {

@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <map>
@@ -56,15 +57,6 @@ const std::set<std::string>& notProjectFolders() {
 }
 
 constexpr int kDeepestLevel = 12;
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 bool holdsAny(const std::set<std::string>& names, const std::set<std::string>& wanted) {
     return std::any_of(wanted.begin(), wanted.end(),

@@ -2,6 +2,7 @@
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,12 +23,6 @@ bool hasScreenshotName(const std::string& name) {
                                      "CleanShot ", "Shottr "};
     return std::any_of(std::begin(prefixes), std::end(prefixes),
                        [&](const char* prefix) { return name.rfind(prefix, 0) == 0; });
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 bool isRecording(const URL& url) {
@@ -76,7 +71,7 @@ std::vector<URL> DiskScanner::screenshotFolders() const {
     if (auto location = screenshotSaveLocation(); location && !location->empty()) {
         std::string path = *location;
         if (path[0] == '~') path = home.path() + path.substr(1);
-        const URL saved = URL::fileURL(path, true);
+        const URL saved = URL::fileURL(path, true).standardized();
         const bool insideHome = saved.path().rfind(home.path() + "/", 0) == 0;
         if (insideHome && std::find(folders.begin(), folders.end(), saved) == folders.end())
             folders.push_back(saved);

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <map>
@@ -35,19 +36,9 @@ const std::vector<std::string>& updateFolderNames() {
     return names;
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 std::string removingAll(std::string text, const std::string& part) {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
         text.erase(at, part.size());
-    return text;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 

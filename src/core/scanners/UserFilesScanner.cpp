@@ -33,29 +33,16 @@ public:
 
 private:
     bool coversPlain(std::string path) const {
-        while (!path.empty()) {
+        for (;;) {
             if (paths_.count(path)) return true;
-            if (path == "/") return false;
-            path = parentPath(path);
+            std::string parent = parentPath(path);
+            if (parent == path) return false;
+            path = std::move(parent);
         }
-        return false;
     }
 
     std::unordered_set<std::string> paths_;
 };
-
-// Orders paths as a depth-first walk over name-sorted folders meets them: a
-// folder's contents come right after the folder itself.
-bool walkOrder(const std::string& a, const std::string& b) {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        if (a[i] == b[i]) continue;
-        if (a[i] == '/') return true;
-        if (b[i] == '/') return false;
-        return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
-    }
-    return a.size() < b.size();
-}
 
 struct FolderJob {
     size_t root = 0;

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 
@@ -13,26 +14,6 @@ namespace {
 using Kind = ScanItem::DeveloperInfo::Kind;
 
 constexpr int64_t kSmallestSimulator = 1'000'000;
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::vector<std::string> splitDroppingEmpty(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : text) {
-        if (c != separator) {
-            piece += c;
-            continue;
-        }
-        if (!piece.empty()) pieces.push_back(piece);
-        piece.clear();
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
-}
 
 std::string joined(const std::vector<std::string>& pieces, const std::string& separator) {
     std::string text;
@@ -62,7 +43,7 @@ ScanItem developerItem(const URL& location, std::vector<URL> targets, int64_t by
 
 // A cache folder is named after its project with a hash appended: "MyApp-abcdef".
 std::string ownerFromCacheName(const std::string& name) {
-    auto pieces = splitDroppingEmpty(name, '-');
+    auto pieces = splitNonEmpty(name, '-');
     if (pieces.empty()) return "";
     pieces.pop_back();
     return joined(pieces, "-");
@@ -193,9 +174,9 @@ std::vector<SimulatorDevice> DiskScanner::parseSimulators(const std::string& out
 
 // "com.apple.CoreSimulator.SimRuntime.iOS-17-2" reads "iOS 17.2".
 std::string DiskScanner::runtimeName(const std::string& identifier) {
-    auto dotted = splitDroppingEmpty(identifier, '.');
+    auto dotted = splitNonEmpty(identifier, '.');
     std::string last = dotted.empty() ? identifier : dotted.back();
-    auto pieces = splitDroppingEmpty(last, '-');
+    auto pieces = splitNonEmpty(last, '-');
     if (pieces.size() < 2) return last;
     std::string version = joined(std::vector<std::string>(pieces.begin() + 1, pieces.end()), ".");
     return pieces.front() + " " + version;

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
 #include "platform/Iso8601.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 
@@ -68,11 +69,6 @@ std::vector<std::string> splitLines(const std::string& output) {
         start = end + 1;
     }
     return lines;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // The user's Library, hidden items, photo-library contents and bundle insides are never hits.

@@ -2,9 +2,11 @@
 #include "app/support/RunKelvora.h"
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
+#include "platform/Iso8601.h"
 #include "platform/Plist.h"
 
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 using namespace kelvora;
 using kelvora::testing::runKelvora;
@@ -57,7 +59,9 @@ protected:
         createDirectories(app + "/Contents/MacOS");
         writePlist(info, app + "/Contents/Info.plist");
         writeFileAtomically(app + "/Contents/MacOS/Demo", "#!/bin/sh\n");
-        setModificationDate(app + "/Contents/MacOS/Demo", addSeconds(currentDate(), -86400 * 900));
+        // The metadata index knows when the app arrived, long enough ago to count as unused.
+        std::string added = formatIso8601(addSeconds(currentDate(), -86400 * 900));
+        setxattr(app.c_str(), "user.kMDItemDateAdded", added.data(), added.size(), 0);
         return app;
     }
 

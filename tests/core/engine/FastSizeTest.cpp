@@ -96,13 +96,16 @@ TEST(FreedSizes, HardLinkedFileFreesSpaceOnlyWhenEveryLinkIsInTheGroup) {
     DiskScanner scanner = fixtureScanner(dir);
 
     FileCounter counter;
-    auto sizes = scanner.freedSizes(
-        {{fileURL(dir / "x"), fileURL(dir / "y")}, {fileURL(dir / "x")}, {fileURL(dir / "y/data")}},
-        counter);
+    auto sizes = scanner.freedSizes({{fileURL(dir / "x"), fileURL(dir / "y")},
+                                     {fileURL(dir / "x")},
+                                     {fileURL(dir / "y/data")},
+                                     {fileURL(dir / "x"), fileURL(dir / "y/data")}},
+                                    counter);
     EXPECT_EQ(sizes[0], size);
     EXPECT_EQ(sizes[1], 0);
     EXPECT_EQ(sizes[2], 0);
-    EXPECT_EQ(counter.count, 4);
+    EXPECT_EQ(sizes[3], size);
+    EXPECT_EQ(counter.count, 6);
 }
 
 TEST(FreedSizes, SymbolicLinksAreNeitherFollowedNorCounted) {
@@ -123,20 +126,21 @@ TEST(FreedSizes, OverlappingURLsInOneGroupCountOnce) {
     TempDir dir;
     const auto inner = dir.write("top/inner/file", std::string(30000, 'i'));
     const auto other = dir.write("top/other", std::string(9000, 'o'));
+    const auto sibling = dir.write("top-b", std::string(5000, 's'));
     ASSERT_EQ(symlink((dir / "top").c_str(), (dir / "alias").c_str()), 0);
     sync();
     const int64_t whole = allocatedSize(inner) + allocatedSize(other);
     DiskScanner scanner = fixtureScanner(dir);
     FileCounter counter;
-    auto sizes = scanner.freedSizes(
-        {{fileURL(dir / "top/inner/file"), fileURL(dir / "top"), fileURL(dir / "top/inner")},
-         {fileURL(dir / "top"), fileURL(dir / "top/./other")},
-         {fileURL(dir / "top"), fileURL(dir / "alias/other")}},
-        counter);
-    EXPECT_EQ(sizes[0], whole);
+    auto sizes = scanner.freedSizes({{fileURL(dir / "top/inner/file"), fileURL(dir / "top"),
+                                      fileURL(dir / "top-b"), fileURL(dir / "top/inner")},
+                                     {fileURL(dir / "top"), fileURL(dir / "top/./other")},
+                                     {fileURL(dir / "top"), fileURL(dir / "alias/other")}},
+                                    counter);
+    EXPECT_EQ(sizes[0], whole + allocatedSize(sibling));
     EXPECT_EQ(sizes[1], whole);
     EXPECT_EQ(sizes[2], whole);
-    EXPECT_EQ(counter.count, 6);
+    EXPECT_EQ(counter.count, 7);
 }
 
 TEST(FreedSizes, UnreadableFolderAddsNothingForWhatItHides) {

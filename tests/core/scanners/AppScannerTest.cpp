@@ -1,10 +1,12 @@
 #include "engine/DiskScanner.h"
+#include "platform/Iso8601.h"
 #include "platform/AppPaths.h"
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 #include <map>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -247,21 +249,24 @@ TEST(ScanApps, SuiteFolderIsRemovedWholeAndLockedWhenNotWritable) {
     }));
 }
 
-TEST(SpotlightUsage, AddedIsBirthAndOpenedIsAReadAfterTheLastWrite) {
+TEST(SpotlightUsage, DatesComeFromTheRecordedAttributesOnly) {
     TempDir dir;
     std::string file = dir.write("Downloads/setup.dmg", "data");
-    auto fresh = DiskScanner::spotlightUsage(URL::fileURL(file));
-    EXPECT_EQ(fresh.has_value(), fileInfo(file)->created.has_value());
-    EXPECT_FALSE(fresh && fresh->lastOpened);
+    EXPECT_FALSE(DiskScanner::spotlightUsage(URL::fileURL(file)));
 
-    Date written = dateFromEpochSeconds(1'700'000'000);
-    setModificationDate(file, written);
-    struct timespec times[2];
-    times[0] = {static_cast<time_t>(epochSeconds(currentDate())) + 5, 0};
-    times[1] = {1'700'000'000, 0};
-    utimensat(AT_FDCWD, file.c_str(), times, 0);
-    auto opened = DiskScanner::spotlightUsage(URL::fileURL(file));
-    ASSERT_TRUE(opened);
-    EXPECT_TRUE(opened->lastOpened);
+    std::string added = "2025-02-03T04:05:06Z";
+    ASSERT_EQ(setxattr(file.c_str(), "user.kMDItemDateAdded", added.data(), added.size(), 0), 0);
+    auto onlyAdded = DiskScanner::spotlightUsage(URL::fileURL(file));
+    ASSERT_TRUE(onlyAdded);
+    EXPECT_EQ(onlyAdded->added, parseIso8601(added));
+    EXPECT_FALSE(onlyAdded->lastOpened);
+
+    std::string used = "2026-01-02T03:04:05Z";
+    ASSERT_EQ(setxattr(file.c_str(), "user.kMDItemLastUsedDate", used.data(), used.size(), 0), 0);
+    EXPECT_EQ(DiskScanner::spotlightUsage(URL::fileURL(file))->lastOpened, parseIso8601(used));
+
+    std::string garbage = "last Tuesday";
+    setxattr(file.c_str(), "user.kMDItemLastUsedDate", garbage.data(), garbage.size(), 0);
+    EXPECT_FALSE(DiskScanner::spotlightUsage(URL::fileURL(file))->lastOpened);
     EXPECT_FALSE(DiskScanner::spotlightUsage(URL::fileURL(dir / "missing")));
 }

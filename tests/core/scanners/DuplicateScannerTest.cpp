@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -133,4 +135,16 @@ TEST(ContentHash, AReadErrorPartWayDropsTheFileInsteadOfHashingWhatWasRead) {
     EXPECT_FALSE(edgeFingerprint(failsAtTail, static_cast<int64_t>(data.size())));
     EXPECT_EQ(contentSha256([](char*, size_t, int64_t) -> int64_t { return 0; }),
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+}
+
+TEST(ContentHash, HashingLeavesTheAccessTimeAsItWas) {
+    TempDir dir;
+    const std::string path = dir.write("film.bin", std::string(200'000, 'f'));
+    const struct timespec times[2] = {{1'600'000'000, 0}, {1'500'000'000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_TRUE(DiskScanner::fingerprint(URL::fileURL(path), 200'000));
+    ASSERT_TRUE(DiskScanner::contentDigest(URL::fileURL(path)));
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_atim.tv_sec, 1'600'000'000);
 }

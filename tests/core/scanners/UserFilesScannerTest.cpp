@@ -82,3 +82,17 @@ TEST(UserFiles, FilesInsideAnAlreadyReportedFolderAreNotCandidates) {
               (std::vector<std::string>{"Documents/project/build-notes.bin",
                                         "Documents/project/source.bin"}));
 }
+
+TEST(UserFiles, CandidatesComeInWalkOrderFolderByFolder) {
+    TempDir home;
+    for (const char* path : {"Pictures/a-b.bin", "Pictures/a/y/z.bin", "Pictures/a/x.bin",
+                             "Desktop/later.bin", "Pictures/B.bin"})
+        home.write(path, std::string(1500, 'w'));
+    FileCounter counter;
+    std::vector<std::string> order;
+    for (const auto& candidate : smallFileScanner(home).userFiles({}, counter))
+        order.push_back(candidate.url.path().substr(home.path().size() + 1));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Desktop/later.bin", "Pictures/B.bin", "Pictures/a/x.bin",
+                                        "Pictures/a/y/z.bin", "Pictures/a-b.bin"}));
+}
