@@ -184,6 +184,9 @@ public:
     std::optional<Receipt> receipt() const;
     // A scan may start: none is running and no clean-up is under way.
     bool canScan() const;
+    // Files or login items are being changed in the background; quitting now would cut a
+    // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
+    bool isChangingFiles() const { return changesRunning_ > 0; }
 
     // ---- What the views set directly ----
     void setShowingReceipt(bool on);
@@ -269,6 +272,10 @@ private:
     void noteDisk(int64_t freed, int64_t available);
     void refreshShelfAndDisk();
     void clean(std::vector<ScanItem> items, const ScanResult& result);
+    // Hands items to the cleaner on a pool thread, onto a shelf held for the set days.
+    void cleanInBackground(std::vector<ScanItem> items,
+                           std::function<std::string(const ScanItem&)> label,
+                           std::function<void(CleanReport)> done);
     void uninstall(const ScanItem& item);
     UndoShelf shelfForCleanUp() const;
 
@@ -338,6 +345,7 @@ private:
     bool remembersPicks_ = true;
     bool scanRunning_ = false;
     bool uninstallRunning_ = false;
+    int changesRunning_ = 0;
     uint64_t searchGeneration_ = 0;
     DiskSpace initialDisk_;
     DiskScanner scanner_;

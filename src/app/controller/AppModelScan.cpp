@@ -96,22 +96,33 @@ void AppModel::freeUp() {
     clean(std::move(items), result);
 }
 
-void AppModel::clean(std::vector<ScanItem> items, const ScanResult& result) {
-    assign(phase_, Phase::cleaning(result));
+void AppModel::cleanInBackground(std::vector<ScanItem> items,
+                                 std::function<std::string(const ScanItem&)> label,
+                                 std::function<void(CleanReport)> done) {
+    ++changesRunning_;
     UndoShelf shelf = shelfForCleanUp();
     Cleaner cleaner = cleaner_;
     inBackground(
-        [items = std::move(items), shelf, cleaner] {
-            return cleaner.clean(items, shelf, ShelfLabels::name, currentDate());
+        [items = std::move(items), shelf, cleaner, label] {
+            if (items.empty()) return CleanReport{};
+            return cleaner.clean(items, shelf, label, currentDate());
         },
-        [this, result](CleanReport report) {
-            DiskSpace disk = DiskScanner::diskSpace(scanner_.home);
-            int64_t freed = report.freed;
-            assign(phase_, Phase::done(result, std::move(report), disk, currentDate()));
-            assign(diskNow_, disk);
-            noteDisk(freed, disk.available);
-            assign(sweeps_, shelf_.sweeps());
+        [this, done](CleanReport report) {
+            --changesRunning_;
+            done(std::move(report));
         });
+}
+
+void AppModel::clean(std::vector<ScanItem> items, const ScanResult& result) {
+    assign(phase_, Phase::cleaning(result));
+    cleanInBackground(std::move(items), ShelfLabels::name, [this, result](CleanReport report) {
+        DiskSpace disk = DiskScanner::diskSpace(scanner_.home);
+        int64_t freed = report.freed;
+        assign(phase_, Phase::done(result, std::move(report), disk, currentDate()));
+        assign(diskNow_, disk);
+        noteDisk(freed, disk.available);
+        assign(sweeps_, shelf_.sweeps());
+    });
 }
 
 // ---- Shelf ----

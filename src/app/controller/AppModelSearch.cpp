@@ -74,19 +74,13 @@ AppModel::Move AppModel::screenForMove(std::vector<ScanItem> items) const {
 
 void AppModel::moveToShelf(Move move, std::function<std::string(const ScanItem&)> label,
                            std::function<void(const Move&, const CleanReport&)> done) {
-    UndoShelf shelf = shelfForCleanUp();
-    Cleaner cleaner = cleaner_;
     auto items = move.items;
-    inBackground(
-        [items, shelf, cleaner, label] {
-            if (items.empty()) return CleanReport{};
-            return cleaner.clean(items, shelf, label, currentDate());
-        },
-        [this, move = std::move(move), done](CleanReport report) {
-            done(move, report);
-            assign(sweeps_, shelf_.sweeps());
-            assign(diskNow_, DiskScanner::diskSpace(scanner_.home));
-        });
+    cleanInBackground(std::move(items), std::move(label),
+                      [this, move = std::move(move), done](CleanReport report) {
+                          done(move, report);
+                          assign(sweeps_, shelf_.sweeps());
+                          assign(diskNow_, DiskScanner::diskSpace(scanner_.home));
+                      });
 }
 
 // ---- Search ----

@@ -110,8 +110,10 @@ void AppModel::checkOpenAtLogin() {
 void AppModel::setLoginItem(const LoginItem& item, bool on) {
     assign(loginError_, std::optional<std::string>());
     auto change = tools_.switchLoginItem;
+    ++changesRunning_;
     inBackground([change, item, on] { return change(item, on); },
                  [this, item, on](std::optional<std::string> error) {
+                     --changesRunning_;
                      if (error) {
                          assign(loginError_, std::move(error));
                      } else if (item.source == LoginItem::Source::openAtLogin && item.file &&
@@ -129,15 +131,9 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
 void AppModel::removeLeftover(const LoginItem& item) {
     if (!item.isLeftover() || !item.file) return;
     assign(loginError_, std::optional<std::string>());
-    UndoShelf shelf = shelfForCleanUp();
-    Cleaner cleaner = cleaner_;
-    ScanItem scanItem = leftoverItem(item);
     std::string label = "Login item: " + item.name;
-    inBackground(
-        [cleaner, shelf, scanItem, label] {
-            return cleaner.clean(
-                {scanItem}, shelf, [label](const ScanItem&) { return label; }, currentDate());
-        },
+    cleanInBackground(
+        {leftoverItem(item)}, [label](const ScanItem&) { return label; },
         [this](CleanReport report) {
             if (!report.failures.empty())
                 assign(loginError_, std::optional<std::string>("Couldn’t move it: " +

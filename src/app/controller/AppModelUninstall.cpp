@@ -63,21 +63,15 @@ void AppModel::confirmUninstall() {
 
 void AppModel::uninstall(const ScanItem& item) {
     uninstallRunning_ = true;
-    UndoShelf shelf = shelfForCleanUp();
-    Cleaner cleaner = cleaner_;
-    inBackground(
-        [item, shelf, cleaner] {
-            return cleaner.clean({item}, shelf, ShelfLabels::name, currentDate());
-        },
-        [this, kind = item.kind](CleanReport report) {
-            uninstallRunning_ = false;
-            assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
-            if (kind == JunkKind::leftovers) {
-                removedAppLeftovers_.reset();
-                assign(removedAppNotice_, std::optional<Notice>());
-            }
-            refreshShelfAndDisk();
-        });
+    cleanInBackground({item}, ShelfLabels::name, [this, kind = item.kind](CleanReport report) {
+        uninstallRunning_ = false;
+        assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
+        if (kind == JunkKind::leftovers) {
+            removedAppLeftovers_.reset();
+            assign(removedAppNotice_, std::optional<Notice>());
+        }
+        refreshShelfAndDisk();
+    });
 }
 
 void AppModel::removeWithPassword(const ScanItem& item) {

@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -131,7 +133,14 @@ int runApplication(int argc, char** argv) {
 
     window.show();
     if (!paths.isEmpty()) emit AppEvents::shared().kelvoraOpenApps(urlsOf(paths));
-    return QApplication::exec();
+    int status = QApplication::exec();
+    // A scan or search still running only reads, so it need not hold up the quit; a
+    // clean-up is let finish, so nothing is left half moved.
+    if (!model.isChangingFiles()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace kelvora

@@ -67,6 +67,7 @@ TEST_F(ScanFlowTest, AScanWhileScanningIsIgnored) {
     });
     model->scan();
     EXPECT_FALSE(model->canScan());
+    EXPECT_FALSE(model->isChangingFiles()) << "a scan only reads: quitting need not wait";
     model->scan();
     ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
     settle();
@@ -81,12 +82,14 @@ TEST_F(ScanFlowTest, AScanDuringACleanUpIsIgnoredUntilTheCleanUpEnds) {
     cleanGate = std::make_shared<Gate>();
     model->freeUp();
     ASSERT_TRUE(model->phase().is(AppModel::Phase::Kind::cleaning));
+    EXPECT_TRUE(model->isChangingFiles()) << "quitting now waits for the clean-up";
     EXPECT_FALSE(model->canScan());
     model->scan();
     EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::cleaning));
     cleanGate->open();
     ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::done); }));
     EXPECT_TRUE(model->canScan());
+    EXPECT_FALSE(model->isChangingFiles());
 }
 
 TEST_F(ScanFlowTest, CleanUpEndsDoneWithReportHistoryAndAReceiptStampedOnce) {
