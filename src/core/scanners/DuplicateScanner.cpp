@@ -91,6 +91,14 @@ bool liesInBackupFolder(const URL& url) {
     return false;
 }
 
+// Length of a path in characters (code points), not in UTF-8 bytes, so that
+// accented names are not judged longer than they read.
+size_t characterCount(const std::string& text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 struct Links {
     std::vector<URL> urls;
     uint64_t count = 1;
@@ -165,9 +173,10 @@ const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Cand
         const int otherScore = score(*other);
         const bool better =
             otherScore < bestScore ||
-            (otherScore == bestScore && (other->created < best->created ||
-                                         (other->created == best->created &&
-                                          other->url.path().size() < best->url.path().size())));
+            (otherScore == bestScore &&
+             (other->created < best->created ||
+              (other->created == best->created &&
+               characterCount(other->url.path()) < characterCount(best->url.path()))));
         if (better) {
             best = other;
             bestScore = otherScore;

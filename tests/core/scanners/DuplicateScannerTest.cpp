@@ -103,6 +103,13 @@ TEST(DuplicateScanner, TiesGoToTheOlderThenTheShorterPath) {
     const URL downloads = URL::fileURL("/u/Downloads");
     EXPECT_EQ(&DiskScanner::bestCopy({&newer, &older}, downloads), &older);
     EXPECT_EQ(&DiskScanner::bestCopy({&older, &sameAge}, downloads), &sameAge);
+
+    // Length is counted in characters: two accented letters are shorter than three plain ones.
+    DiskScanner::Candidate accented{
+        URL::fileURL("/u/Documents/\u00e9\u00e9.bin"), 10, 10, "4", daysAgo(10), daysAgo(10)};
+    DiskScanner::Candidate plain{
+        URL::fileURL("/u/Documents/abc.bin"), 10, 10, "5", daysAgo(10), daysAgo(10)};
+    EXPECT_EQ(&DiskScanner::bestCopy({&plain, &accented}, downloads), &accented);
 }
 
 TEST(DuplicateScanner, BackupFolderNamesAreJudgedByWholeWords) {
