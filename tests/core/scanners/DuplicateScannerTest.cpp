@@ -118,6 +118,11 @@ TEST(DuplicateScanner, BackupFolderNamesAreJudgedByWholeWords) {
         EXPECT_TRUE(DiskScanner::looksLikeBackupFolder(name)) << name;
     for (const char* name : {"Bold", "Archived", "Photos", "copying"})
         EXPECT_FALSE(DiskScanner::looksLikeBackupFolder(name)) << name;
+    // Accented letters belong to the word; dashes and dots outside ASCII still part words.
+    for (const char* name : {"S\u00f8bak", "\u00c9old", "Caf\u00e9copies"})
+        EXPECT_FALSE(DiskScanner::looksLikeBackupFolder(name)) << name;
+    for (const char* name : {"Photos\u2013old", "Fotos\u00b7Backup"})
+        EXPECT_TRUE(DiskScanner::looksLikeBackupFolder(name)) << name;
 }
 
 TEST(ContentHash, AReadErrorPartWayDropsTheFileInsteadOfHashingWhatWasRead) {
