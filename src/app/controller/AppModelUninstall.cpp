@@ -63,10 +63,13 @@ void AppModel::confirmUninstall() {
 
 void AppModel::uninstall(const ScanItem& item) {
     uninstallRunning_ = true;
-    cleanInBackground({item}, ShelfLabels::name, [this, kind = item.kind](CleanReport report) {
+    cleanInBackground({item}, ShelfLabels::name, [this, item](CleanReport report) {
         uninstallRunning_ = false;
-        assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
-        if (kind == JunkKind::leftovers) {
+        // The sheet may have been closed and opened on another application meanwhile; this
+        // report must not appear there as if that one had been removed.
+        if (uninstallTarget_ && uninstallTarget_->location == item.location)
+            assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
+        if (item.kind == JunkKind::leftovers) {
             removedAppLeftovers_.reset();
             assign(removedAppNotice_, std::optional<Notice>());
         }

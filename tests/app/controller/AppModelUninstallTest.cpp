@@ -49,6 +49,28 @@ TEST_F(UninstallTest, MovesTheAppAndItsLeftoversOntoTheShelfOnce) {
     EXPECT_FALSE(model->uninstallReport());
 }
 
+TEST_F(UninstallTest, AReportArrivingAfterTheSheetMovedOnStaysOffTheOtherApp) {
+    std::string first = writeApp("Sketchpad", "com.example.sketchpad");
+    std::string second = writeApp("Inkwell", "com.example.inkwell");
+    auto model = makeModel();
+    model->prepareUninstall(URL::fileURL(first));
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+    cleanGate = std::make_shared<Gate>();
+    model->confirmUninstall();
+    ASSERT_TRUE(waitUntil([&] { return cleanGate->waiting() == 1; }));
+
+    model->closeUninstall();
+    model->prepareUninstall(URL::fileURL(second));
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return !model->isChangingFiles(); }));
+    settle();
+    EXPECT_FALSE(fileExists(first));
+    EXPECT_EQ(model->uninstallTarget()->location, URL::fileURL(second));
+    EXPECT_FALSE(model->uninstallReport()) << "Inkwell's sheet still asks for confirmation";
+    EXPECT_TRUE(fileExists(second));
+}
+
 TEST_F(UninstallTest, PasswordRouteOnlyForLockedApplications) {
     auto model = makeModel();
     ScanItem item;
