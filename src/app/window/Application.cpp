@@ -9,6 +9,8 @@
 #include "window/SingleInstance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QSocketNotifier>
@@ -51,14 +53,6 @@ void quitOnTerminate(QApplication& app) {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// Application bundles named on the command line, as the system would open them.
-QStringList openedPaths(const QStringList& arguments) {
-    QStringList paths;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        if (!arguments[i].startsWith('-')) paths << arguments[i];
-    return paths;
-}
-
 std::vector<URL> urlsOf(const QStringList& paths) {
     std::vector<URL> urls;
     for (const QString& path : paths)
@@ -97,6 +91,16 @@ bool keepsRunningInTray() {
 }
 
 } // namespace
+
+// Made absolute here: a running copy that is handed them has another working folder, and
+// a relative path would reach the cleaner as no file on this disk.
+QStringList openedPaths(const QStringList& arguments) {
+    QStringList paths;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (!arguments[i].startsWith('-'))
+            paths << QDir::cleanPath(QFileInfo(arguments[i]).absoluteFilePath());
+    return paths;
+}
 
 int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,6 +1,9 @@
+#include "window/Application.h"
 #include "app/support/IsolatedHome.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
 
 #include <cstdlib>
 #include <string>
@@ -10,6 +13,21 @@ namespace {
 
 bool onPath(const std::string& tool) {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A running copy that is handed the paths works in another folder, so a relative path
+// must be resolved where it was typed.
+TEST(ApplicationTest, OpenedPathsAreAbsoluteAndSkipOptions) {
+    IsolatedHome env;
+    QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(env.home())));
+    QString here = QDir::currentPath();
+    QStringList paths = openedPaths(
+        {"kelvora", "Sketchpad.app", "--flag", "../tmp/./Ink.app", "/Applications/Paint.app"});
+    QDir::setCurrent(before);
+    EXPECT_EQ(paths,
+              (QStringList{here + "/Sketchpad.app", QDir::cleanPath(here + "/../tmp/Ink.app"),
+                           "/Applications/Paint.app"}));
 }
 
 // Starts the executable with no mode on a virtual display, waits for its main window (when
