@@ -48,6 +48,21 @@ std::vector<ScanItem> fullyShelved(const std::vector<ScanItem>& items, const Cle
     return shelved;
 }
 
+// Files of a move that stayed where they were: held back before the move, left alone by
+// the cleaner or failed. A photo item holds several files, so items are not counted.
+size_t filesLeft(const std::vector<ScanItem>& moving, const std::vector<ScanItem>& heldBack,
+                 const CleanReport& report) {
+    size_t handed = 0;
+    for (const auto* items : {&moving, &heldBack})
+        for (const auto& item : *items)
+            handed += item.targets.size();
+    size_t shelved = 0;
+    if (report.sweep)
+        for (const auto& entry : report.sweep->entries)
+            shelved += entry.files.size();
+    return handed > shelved ? handed - shelved : 0;
+}
+
 std::string notMovedText(size_t count, const char* what) {
     return std::to_string(count) + " " + what + " couldn’t be moved.";
 }
@@ -140,8 +155,8 @@ void AppModel::removePickedSearchHits() {
         for (const auto& url : shelved)
             searchPicks_.erase(url);
         emit changed();
-        size_t notMoved = report.failures.size() + move.heldBack.size();
-        if (notMoved > 0) setShelfError(notMovedText(notMoved, "files"));
+        if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
+            setShelfError(notMovedText(notMoved, "files"));
     });
 }
 
@@ -213,8 +228,8 @@ void AppModel::movePhotos(std::vector<ScanItem> items) {
                                std::optional<std::vector<SimilarPhotos::Group>>(std::move(left)));
                     }
                     assign(photoPicks_, std::unordered_set<URL>());
-                    size_t notMoved = report.failures.size() + move.heldBack.size();
-                    if (notMoved > 0) setShelfError(notMovedText(notMoved, "photos"));
+                    if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
+                        setShelfError(notMovedText(notMoved, "photos"));
                 });
 }
 

@@ -58,24 +58,26 @@ TEST_F(SearchTest, MovingHitsTakesOutOnlyWhatReachedTheShelf) {
     std::string moved = write("Movies/a.mov", "aaaa");
     std::string open = write("Movies/b.mov", "bbbb");
     std::string guarded = write("Archive/c.mov", "cccc");
+    std::string empty = write("Movies/d.mov", "");
     holdOpen(open);
     Prefs::setStringList(Prefs::Key::neverTouch, {env.home() + "/Archive"});
     auto model = makeModel();
     PlainQuery query = PlainQuery::parse("videos", currentDate(), QueryCalendar::gregorian());
-    model->showSearch(query, {hitFor(moved), hitFor(open), hitFor(guarded)});
+    model->showSearch(query, {hitFor(moved), hitFor(open), hitFor(guarded), hitFor(empty)});
     for (const auto& hit : *model->searchHits())
         model->toggleSearchPick(hit.url);
     model->toggleSearchPick(URL::fileURL("/tmp/not-a-hit"));
 
     model->removePickedSearchHits();
-    ASSERT_TRUE(waitUntil([&] { return model->searchHits()->size() < 3; }));
-    ASSERT_EQ(model->searchHits()->size(), 2u);
+    ASSERT_TRUE(waitUntil([&] { return model->searchHits()->size() < 4; }));
+    ASSERT_EQ(model->searchHits()->size(), 3u);
     EXPECT_FALSE(fileExists(moved));
     EXPECT_TRUE(fileExists(open));
     EXPECT_TRUE(fileExists(guarded));
-    EXPECT_EQ(model->searchPicks().size(), 3u) << "what stayed is still picked";
+    EXPECT_TRUE(fileExists(empty)) << "a file that frees nothing is left alone";
+    EXPECT_EQ(model->searchPicks().size(), 4u) << "what stayed is still picked";
     EXPECT_FALSE(model->searchPicks().count(URL::fileURL(moved)));
-    EXPECT_EQ(model->shelfError(), std::optional<std::string>("2 files couldn’t be moved."));
+    EXPECT_EQ(model->shelfError(), std::optional<std::string>("3 files couldn’t be moved."));
     ASSERT_EQ(model->sweeps().size(), 1u);
     EXPECT_EQ(model->sweeps().front().entries.front().label, "a.mov");
 }
@@ -112,11 +114,12 @@ TEST_F(SearchTest, PhotoSearchLooksInPrivateFoldersOnlyWhenAllowed) {
 
 TEST_F(SearchTest, MovingPhotosKeepsGroupsWhoseExtrasStayed) {
     std::map<std::string, std::string> photos;
-    for (const char* name : {"a1", "a2", "b1", "b2"})
+    for (const char* name : {"a1", "a2", "b1", "b2", "b3"})
         photos[name] = write(std::string("Pictures/") + name + ".jpg", std::string(2000, 'p'));
     holdOpen(photos["b2"]);
     SimilarPhotos::Group first{URL::fileURL(photos["a1"]), {URL::fileURL(photos["a2"])}, 2000};
-    SimilarPhotos::Group second{URL::fileURL(photos["b1"]), {URL::fileURL(photos["b2"])}, 2000};
+    SimilarPhotos::Group second{
+        URL::fileURL(photos["b1"]), {URL::fileURL(photos["b2"]), URL::fileURL(photos["b3"])}, 4000};
     AppModel::Tools found = tools();
     found.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&) {
         return std::vector<SimilarPhotos::Group>{first, second};
@@ -136,7 +139,9 @@ TEST_F(SearchTest, MovingPhotosKeepsGroupsWhoseExtrasStayed) {
     EXPECT_TRUE(model->photoPicks().empty());
     EXPECT_FALSE(fileExists(photos["a2"]));
     EXPECT_TRUE(fileExists(photos["b2"]));
-    EXPECT_EQ(model->shelfError(), std::optional<std::string>("1 photos couldn’t be moved."));
+    EXPECT_TRUE(fileExists(photos["b3"]));
+    EXPECT_EQ(model->shelfError(), std::optional<std::string>("2 photos couldn’t be moved."))
+        << "both extras of the held-back group stayed";
     EXPECT_EQ(model->sweeps().front().entries.front().label, "Extras of a1.jpg");
 }
 
