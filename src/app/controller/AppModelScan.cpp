@@ -23,9 +23,10 @@ int64_t AppModel::shelfBytes() const {
 std::optional<Receipt> AppModel::receipt() const {
     if (!phase_.is(Phase::Kind::done) || !phase_.report || !phase_.result) return std::nullopt;
     if (phase_.report->freed + phase_.report->shelved < 1) return std::nullopt;
-    // Stamped with the end of the clean-up, so every copy of the receipt agrees.
-    return Receipt::make(*phase_.result, *phase_.report, phase_.disk, Prefs::shelfDays(),
-                         phase_.finished);
+    // Stamped with the end of the clean-up, so every copy of the receipt agrees. A snapshot
+    // reads no setting: its receipt holds for the days of the shelf it was given.
+    int holdDays = remembersPicks_ ? Prefs::shelfDays() : shelf_.holdDays;
+    return Receipt::make(*phase_.result, *phase_.report, phase_.disk, holdDays, phase_.finished);
 }
 
 bool AppModel::canScan() const {

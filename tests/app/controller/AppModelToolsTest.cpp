@@ -174,6 +174,7 @@ TEST_F(ToolsTest, DemoControllerShowsFixedDataAndWritesNothing) {
     EXPECT_EQ(sweeperRegistrations, 0);
     EXPECT_FALSE(ready.receipt());
 
+    Prefs::setInteger(Prefs::Key::shelfDays, 30);
     CleanReport report;
     report.freed = 0;
     report.shelved = 600;
@@ -188,6 +189,7 @@ TEST_F(ToolsTest, DemoControllerShowsFixedDataAndWritesNothing) {
     EXPECT_EQ(receipt->lines[1].title, "Trash");
     EXPECT_EQ(receipt->freeBefore, 400);
     EXPECT_EQ(receipt->freeAfter, 1000);
+    EXPECT_EQ(receipt->holdDays, 7) << "the given shelf's hold, not the setting";
 
     done.emptyShelf();
     EXPECT_FALSE(fileExists(DiskHistory::defaultFile().path()));
