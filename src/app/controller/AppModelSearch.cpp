@@ -3,6 +3,7 @@
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
 #include "controller/ShelfLabels.h"
+#include "engine/PathRules.h"
 #include "search/QueryCalendar.h"
 
 #include <algorithm>
@@ -16,15 +17,6 @@ constexpr int kSearchLimit = 300;
 
 bool isWithin(const std::string& path, const std::string& folder) {
     return path == folder || path.rfind(folder + "/", 0) == 0;
-}
-
-bool touchesAny(const ScanItem& item, const std::vector<std::string>& folders) {
-    for (const auto& target : item.targets) {
-        std::string path = target.standardized().path();
-        for (const auto& folder : folders)
-            if (!folder.empty() && (isWithin(path, folder) || isWithin(folder, path))) return true;
-    }
-    return false;
 }
 
 bool isHeldOpen(const ScanItem& item, const std::unordered_set<std::string>& openFiles) {
@@ -72,14 +64,14 @@ std::string notMovedText(size_t count, const char* what) {
 // ---- Moving items onto the Undo Shelf ----
 
 AppModel::Move AppModel::screenForMove(std::vector<ScanItem> items) const {
-    std::vector<std::string> neverTouch;
-    for (const auto& path : Prefs::configured(scanner_).neverTouch)
-        neverTouch.push_back(standardizedPath(path));
+    // The scan's own rule, so a folder named through a link, or the whole disk, is kept
+    // out of a move as it is kept out of a result.
+    NeverTouch neverTouch(Prefs::configured(scanner_).neverTouch);
     std::unordered_set<std::string> open =
         tools_.openFiles ? tools_.openFiles() : std::unordered_set<std::string>();
     Move move;
     for (auto& item : items) {
-        if (touchesAny(item, neverTouch) || isHeldOpen(item, open))
+        if (neverTouch.covers(item, true) || isHeldOpen(item, open))
             move.heldBack.push_back(std::move(item));
         else
             move.items.push_back(std::move(item));

@@ -82,6 +82,25 @@ TEST_F(SearchTest, MovingHitsTakesOutOnlyWhatReachedTheShelf) {
     EXPECT_EQ(model->sweeps().front().entries.front().label, "a.mov");
 }
 
+TEST_F(SearchTest, NeverTouchFoldersNamedThroughALinkOrTheWholeDiskStayOutOfAMove) {
+    std::string kept = write("Vault/e.mov", "eeee");
+    std::string link = env.home() + "/Linked";
+    ASSERT_EQ(symlink((env.home() + "/Vault").c_str(), link.c_str()), 0);
+    PlainQuery query = PlainQuery::parse("videos", currentDate(), QueryCalendar::gregorian());
+    for (const std::string& entry : {link, std::string("/")}) {
+        Prefs::setStringList(Prefs::Key::neverTouch, {entry});
+        std::string loose = write("Movies/f.mov", "ffff");
+        auto model = makeModel();
+        model->showSearch(query, {hitFor(kept), hitFor(loose)});
+        for (const auto& hit : *model->searchHits())
+            model->toggleSearchPick(hit.url);
+        model->removePickedSearchHits();
+        ASSERT_TRUE(waitUntil([&] { return model->shelfError().has_value(); })) << entry;
+        EXPECT_TRUE(fileExists(kept)) << entry;
+        EXPECT_EQ(fileExists(loose), entry == "/") << entry;
+    }
+}
+
 TEST_F(SearchTest, PhotoSearchLooksInPrivateFoldersOnlyWhenAllowed) {
     std::vector<std::vector<std::string>> seen;
     bool access = false;
