@@ -19,10 +19,13 @@ bool isWithin(const std::string& path, const std::string& folder) {
     return path == folder || path.rfind(folder + "/", 0) == 0;
 }
 
+// The open files are named by their resolved paths, so a target reached through a link is
+// compared in that form too.
 bool isHeldOpen(const ScanItem& item, const std::unordered_set<std::string>& openFiles) {
-    for (const auto& open : openFiles)
-        for (const auto& target : item.targets)
-            if (isWithin(open, target.path())) return true;
+    for (const auto& target : item.targets)
+        for (const auto& place : bothForms(target))
+            for (const auto& open : openFiles)
+                if (isWithin(open, place)) return true;
     return false;
 }
 

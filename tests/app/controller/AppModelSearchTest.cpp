@@ -101,6 +101,21 @@ TEST_F(SearchTest, NeverTouchFoldersNamedThroughALinkOrTheWholeDiskStayOutOfAMov
     }
 }
 
+TEST_F(SearchTest, AFileHeldOpenStaysWhenTheHitReachesItThroughALink) {
+    std::string real = write("Clips/g.mov", "gggg");
+    std::string link = env.home() + "/Linked";
+    ASSERT_EQ(symlink((env.home() + "/Clips").c_str(), link.c_str()), 0);
+    holdOpen(URL::fileURL(real).resolvingSymlinks().path());
+    auto model = makeModel();
+    PlainQuery query = PlainQuery::parse("videos", currentDate(), QueryCalendar::gregorian());
+    model->showSearch(query, {hitFor(link + "/g.mov")});
+    model->toggleSearchPick(URL::fileURL(link + "/g.mov"));
+    model->removePickedSearchHits();
+    ASSERT_TRUE(waitUntil([&] { return model->shelfError().has_value(); }));
+    EXPECT_TRUE(fileExists(real));
+    EXPECT_EQ(*model->shelfError(), "1 files couldn’t be moved.");
+}
+
 TEST_F(SearchTest, PhotoSearchLooksInPrivateFoldersOnlyWhenAllowed) {
     std::vector<std::vector<std::string>> seen;
     bool access = false;
