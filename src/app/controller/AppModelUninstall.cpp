@@ -69,7 +69,9 @@ void AppModel::uninstall(const ScanItem& item) {
         // report must not appear there as if that one had been removed.
         if (uninstallTarget_ && uninstallTarget_->location == item.location)
             assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
-        if (item.kind == JunkKind::leftovers) {
+        // A removal the watcher noticed while this ran keeps its notice.
+        if (item.kind == JunkKind::leftovers &&
+            (!removedAppLeftovers_ || removedAppLeftovers_->location == item.location)) {
             removedAppLeftovers_.reset();
             assign(removedAppNotice_, std::optional<Notice>());
         }

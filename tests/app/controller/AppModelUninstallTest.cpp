@@ -169,6 +169,30 @@ TEST_F(UninstallTest, WatcherAnnouncesARemovedAppWithLeftoversAndReviewOpensThem
     EXPECT_TRUE(fileExists(kept));
 }
 
+TEST_F(UninstallTest, ARemovalNoticedWhileLeftoversAreMovedKeepsItsNotice) {
+    std::string first = writeApp("Alpha", "com.example.alpha");
+    std::string second = writeApp("Beta", "com.example.beta");
+    writeLeftovers("com.example.alpha");
+    writeLeftovers("com.example.beta");
+    auto model = makeModel();
+    model->setWatchDelay(50);
+    removeApp(first, "com.example.alpha");
+    ASSERT_TRUE(waitUntil([&] { return model->removedAppNotice().has_value(); }));
+    model->reviewRemovedAppLeftovers();
+    cleanGate = std::make_shared<Gate>();
+    model->confirmUninstall();
+    ASSERT_TRUE(waitUntil([&] { return cleanGate->waiting() == 1; }));
+
+    removeApp(second, "com.example.beta");
+    ASSERT_TRUE(waitUntil([&] { return model->removedAppNotice()->title == "Beta was removed"; }));
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallReport().has_value(); }));
+    ASSERT_TRUE(model->removedAppNotice());
+    EXPECT_EQ(model->removedAppNotice()->title, "Beta was removed");
+    ASSERT_TRUE(model->removedAppLeftovers());
+    EXPECT_EQ(model->removedAppLeftovers()->leftover->name, "Beta");
+}
+
 TEST_F(UninstallTest, AFolderEventDuringAReReadLeadsToOneMoreReRead) {
     std::string first = writeApp("Alpha", "com.example.alpha");
     std::string second = writeApp("Beta", "com.example.beta");
