@@ -62,6 +62,18 @@ bool succeeded(const std::optional<ToolOutput>& output) {
     return output && output->status == 0;
 }
 
+// The user manager's state as systemctl reports it: empty when it cannot be reached now.
+std::string managerState(const ServiceManager::Systemctl& systemctl) {
+    auto manager = systemctl({"is-system-running"});
+    return manager ? trimmed(manager->output) : std::string();
+}
+
+// systemctl says "offline" when the system was not started by systemd (or is a chroot):
+// no user manager will ever run the helper there, now or after the next login.
+bool neverRuns(const std::string& state) {
+    return state == "offline";
+}
+
 } // namespace
 
 std::string Status::description() const {
@@ -123,7 +135,7 @@ std::string ServiceManager::timerUnit() const {
 }
 
 std::optional<std::string> ServiceManager::enable() const {
-    if (!systemctl) return std::string(kNoServiceManager);
+    if (!systemctl || neverRuns(managerState(systemctl))) return std::string(kNoServiceManager);
     if (auto made = createDirectories(unitFolder); !made)
         return "Couldn’t write the helper: " + made.reason;
     for (const auto& [name, text] :
@@ -157,14 +169,14 @@ std::optional<std::string> ServiceManager::disable() const {
 
 Status ServiceManager::status() const {
     if (!systemctl) return Status::unavailable(kNoServiceManager);
+    std::string state = managerState(systemctl);
+    if (neverRuns(state)) return Status::unavailable(kNoServiceManager);
     if (!fileExists(joinPath(unitFolder, timerName())) ||
         !fileExists(joinPath(unitFolder, serviceName())))
         return Status::off();
     auto enabled = systemctl({"is-enabled", timerName()});
     if (!enabled || trimmed(enabled->output) != "enabled") return Status::off();
-    auto manager = systemctl({"is-system-running"});
-    std::string state = manager ? trimmed(manager->output) : std::string();
-    if (state.empty() || state == "offline" || state == "unknown") return Status::needsApproval();
+    if (state.empty() || state == "unknown") return Status::needsApproval();
     return Status::on();
 }
 

@@ -65,9 +65,9 @@ TEST_F(ShelfSweeperTest, EnableWritesBothUnitsAndEnablesTheTimer) {
     ASSERT_TRUE(timer);
     EXPECT_NE(timer->find("Unit=app.kelvora.Kelvora.shelf.service\n"), std::string::npos);
     EXPECT_NE(timer->find("WantedBy=timers.target"), std::string::npos);
-    ASSERT_GE(systemctl.calls.size(), 1u);
-    EXPECT_EQ(systemctl.calls[0],
-              (std::vector<std::string>{"enable", "app.kelvora.Kelvora.shelf.timer"}));
+    EXPECT_NE(std::find(systemctl.calls.begin(), systemctl.calls.end(),
+                        std::vector<std::string>{"enable", "app.kelvora.Kelvora.shelf.timer"}),
+              systemctl.calls.end());
 }
 
 TEST_F(ShelfSweeperTest, CommandLineCharactersSystemdWouldReadAreEscaped) {
@@ -92,10 +92,18 @@ TEST_F(ShelfSweeperTest, StatusMapsUnitFilesAndTheUserManager) {
     EXPECT_EQ(m.status(), Status::on());
     systemctl.answers["is-system-running"] = {1, "degraded\n"};
     EXPECT_EQ(m.status(), Status::on());
-    systemctl.answers["is-system-running"] = {1, "offline\n"};
+    systemctl.answers["is-system-running"] = {1, ""};
     EXPECT_EQ(m.status(), Status::needsApproval()) << "written, but no manager to run it now";
     systemctl.answers["is-enabled"] = {1, "disabled\n"};
     EXPECT_EQ(m.status(), Status::off());
+}
+
+TEST_F(ShelfSweeperTest, ASystemNotStartedBySystemdCanNeverRunTheHelper) {
+    systemctl.answers["is-system-running"] = {1, "offline\n"};
+    auto m = manager();
+    EXPECT_EQ(m.status(), Status::unavailable(ShelfSweeper::kNoServiceManager));
+    EXPECT_EQ(m.enable(), std::string(ShelfSweeper::kNoServiceManager));
+    EXPECT_FALSE(fileExists(unit(ShelfSweeper::timerName()))) << "nothing is written for it";
 }
 
 TEST_F(ShelfSweeperTest, WithoutSystemctlTheHelperIsUnavailable) {
