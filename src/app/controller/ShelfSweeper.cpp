@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <unistd.h>
 
 namespace kelvora::ShelfSweeper {
 
@@ -134,16 +135,30 @@ std::string ServiceManager::timerUnit() const {
            serviceName() + "\n\n[Install]\nWantedBy=timers.target\n";
 }
 
+std::string ServiceManager::wantsLink() const {
+    return joinPath(unitFolder, "timers.target.wants/" + timerName());
+}
+
 std::optional<std::string> ServiceManager::enable() const {
-    if (!systemctl || neverRuns(managerState(systemctl))) return std::string(kNoServiceManager);
+    if (!systemctl) return std::string(kNoServiceManager);
+    std::string state = managerState(systemctl);
+    if (neverRuns(state)) return std::string(kNoServiceManager);
     if (auto made = createDirectories(unitFolder); !made)
         return "Couldn’t write the helper: " + made.reason;
     for (const auto& [name, text] :
          {std::pair{serviceName(), serviceUnit()}, std::pair{timerName(), timerUnit()}})
         if (auto written = writeFileAtomically(joinPath(unitFolder, name), text); !written)
             return "Couldn’t write the helper: " + written.reason;
-    if (!succeeded(systemctl({"enable", timerName()})))
-        return std::string("systemd didn’t enable the helper.");
+    if (!succeeded(systemctl({"enable", timerName()}))) {
+        // With no user manager to ask, the timer is enabled on disk as systemctl itself
+        // would, and the manager takes it up at the next login.
+        if (!state.empty()) return std::string("systemd didn’t enable the helper.");
+        createDirectories(parentPath(wantsLink()));
+        if (!fileExists(wantsLink()) &&
+            symlink(joinPath(unitFolder, timerName()).c_str(), wantsLink().c_str()) != 0)
+            return std::string("systemd didn’t enable the helper.");
+        return std::nullopt;
+    }
     // Without a running user manager these fail; the timer then starts at the next login.
     systemctl({"daemon-reload"});
     systemctl({"start", timerName()});
@@ -153,12 +168,12 @@ std::optional<std::string> ServiceManager::enable() const {
 std::optional<std::string> ServiceManager::disable() const {
     if (systemctl && fileExists(joinPath(unitFolder, timerName()))) {
         systemctl({"stop", timerName()});
-        if (!succeeded(systemctl({"disable", timerName()})))
+        // With no user manager to ask, removing the files below disables it on disk.
+        if (!succeeded(systemctl({"disable", timerName()})) && !managerState(systemctl).empty())
             return std::string("systemd didn’t disable the helper.");
     }
-    for (const std::string& name :
-         {"timers.target.wants/" + timerName(), timerName(), serviceName()}) {
-        std::string path = joinPath(unitFolder, name);
+    for (const std::string& path :
+         {wantsLink(), joinPath(unitFolder, timerName()), joinPath(unitFolder, serviceName())}) {
         if (!fileExists(path)) continue;
         if (auto removed = removeItem(path); !removed)
             return "Couldn’t remove the helper: " + removed.reason;
@@ -174,10 +189,11 @@ Status ServiceManager::status() const {
     if (!fileExists(joinPath(unitFolder, timerName())) ||
         !fileExists(joinPath(unitFolder, serviceName())))
         return Status::off();
-    auto enabled = systemctl({"is-enabled", timerName()});
-    if (!enabled || trimmed(enabled->output) != "enabled") return Status::off();
-    if (state.empty() || state == "unknown") return Status::needsApproval();
-    return Status::on();
+    auto answer = systemctl({"is-enabled", timerName()});
+    bool enabled = answer && trimmed(answer->output) == "enabled";
+    if (state.empty() || state == "unknown")
+        return enabled || fileExists(wantsLink()) ? Status::needsApproval() : Status::off();
+    return enabled ? Status::on() : Status::off();
 }
 
 std::optional<std::string> set(bool on) {

@@ -79,8 +79,26 @@ TEST_F(ShelfSweeperTest, CommandLineCharactersSystemdWouldReadAreEscaped) {
 }
 
 TEST_F(ShelfSweeperTest, FailedEnableIsReportedAsText) {
+    systemctl.answers["is-system-running"] = {0, "running\n"};
     systemctl.answers["enable"] = {1, ""};
     EXPECT_EQ(manager().enable(), "systemd didn’t enable the helper.");
+}
+
+TEST_F(ShelfSweeperTest, WithoutAReachableUserManagerTheTimerIsEnabledOnDiskAndWaits) {
+    for (const char* verb : {"is-system-running", "enable", "is-enabled", "disable"})
+        systemctl.answers[verb] = {1, ""};
+    auto m = manager();
+    EXPECT_EQ(m.enable(), std::nullopt);
+    std::string link = unit("timers.target.wants/" + ShelfSweeper::timerName());
+    char target[4096] = {};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), unit(ShelfSweeper::timerName()));
+    EXPECT_EQ(m.status(), Status::needsApproval());
+
+    EXPECT_EQ(m.disable(), std::nullopt);
+    EXPECT_FALSE(fileExists(link));
+    EXPECT_FALSE(fileExists(unit(ShelfSweeper::timerName())));
+    EXPECT_EQ(m.status(), Status::off());
 }
 
 TEST_F(ShelfSweeperTest, StatusMapsUnitFilesAndTheUserManager) {
