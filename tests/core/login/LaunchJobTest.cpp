@@ -146,6 +146,16 @@ TEST(LaunchJob, ProgramOnAnUnmountedVolumeIsNotMissing) {
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool")));
 }
 
+TEST(LaunchJob, ProgramInTheMountPointOfADetachedVolumeIsNotMissing) {
+    // A mount point kept as a plain folder while its volume is away, as fstab mounts leave.
+    std::string mountPoint = "/media/kelvora-test-" + std::to_string(getpid());
+    if (mkdir(mountPoint.c_str(), 0755) != 0)
+        GTEST_SKIP() << "cannot make a folder in /media to stand for a mount point";
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/tool")));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/bin/tool")));
+    rmdir(mountPoint.c_str());
+}
+
 TEST(LoginItem, DerivedValues) {
     LoginItem item{LoginItem::Source::userAgent,
                    "daily-backup",
