@@ -154,6 +154,18 @@ TEST_F(SearchFixture, FoldersLimitTheWalkAndHitsAreLargestFirst) {
     EXPECT_EQ(hits[0].changed, at("2024-06-01T10:00:00Z"));
 }
 
+TEST_F(SearchFixture, ANameWithALineBreakNeverNamesAnotherFile) {
+    // Printed whole, this path would end in a line naming the document outside Downloads.
+    std::string elsewhere = dir / "home/Documents/budget.xlsx";
+    dir.write("home/Downloads/unpacked\n" + elsewhere, std::string(5'000, 'x'));
+    PlainQuery query;
+    query.folders = {"Downloads"};
+    query.nameContains = "budget";
+    EXPECT_TRUE(query.run(home, 300).empty());
+    query.nameContains = "unpacked";
+    EXPECT_TRUE(query.run(home, 300).empty());
+}
+
 TEST_F(SearchFixture, LibraryHiddenAndPackageInsidesAreNeverHits) {
     PlainQuery everything;
     everything.kinds = {Kind::photos, Kind::apps};
