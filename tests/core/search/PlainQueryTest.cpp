@@ -277,6 +277,10 @@ TEST(PlainQueryChips, EchoEveryField) {
                                         "Name has \u201CTax Return\u201D"}));
     EXPECT_EQ(parsed("over 1.5 gb under 250 kb").chips(utc),
               (std::vector<std::string>{"Over 1.5 GB", "Under 250 KB"}));
+    // Sizes that round up to 1,000 of a unit are written in the next unit.
+    EXPECT_EQ(parsed("over 999999 kb under 999.9999 mb").chips(utc),
+              (std::vector<std::string>{"Over 1 GB", "Under 1 GB"}));
+    EXPECT_EQ(parsed("under 999.6 kb").chips(utc), std::vector<std::string>{"Under 1 MB"});
 }
 
 } // namespace
