@@ -122,6 +122,24 @@ TEST_F(SearchFixture, SizesDatesAndNames) {
     EXPECT_EQ(found(named), Names{"Documents/R\u00E9sum\u00E9 2025.pdf"});
 }
 
+TEST_F(SearchFixture, NamesMatchRegardlessOfCaseAndAccentsBeyondLatin) {
+    file("Documents/\u041E\u0442\u0447\u0451\u0442 \u039C\u0391\u03A1\u03A4\u0399\u039F\u03A3.txt",
+         100, "2025-01-01T00:00:00Z");
+    // Decomposed, as names copied from some systems are: e followed by a combining accent.
+    file("Documents/Cafe\u0301 menu.txt", 100, "2025-01-01T00:00:00Z");
+    PlainQuery query;
+    for (const char* name : {"\u041E\u0422\u0427\u0401\u0422", "\u043E\u0442\u0447\u0451\u0442",
+                             "\u03BC\u03B1\u03C1\u03C4\u03B9\u03BF\u03C2",
+                             "\u03BC\u03B1\u03C1\u03C4\u03B9\u03BF\u03C3"}) {
+        query.nameContains = name;
+        EXPECT_EQ(found(query).size(), 1u) << name;
+    }
+    for (const char* name : {"caf\u00E9 menu", "CAFE MENU", "Cafe\u0301"}) {
+        query.nameContains = name;
+        EXPECT_EQ(found(query), Names{"Documents/Cafe\u0301 menu.txt"}) << name;
+    }
+}
+
 TEST_F(SearchFixture, AppsNotOpenedSinceIncludeNeverOpened) {
     PlainQuery unused;
     unused.kinds = {Kind::apps};
