@@ -100,6 +100,12 @@ TEST_F(SearchFixture, KindsComeFromExtensionsAndNames) {
                                                "Documents/budget.xlsx", "Documents/talk.key"}));
     EXPECT_EQ(found({Kind::audio, Kind::archives}),
               (Names{"Downloads/backup.zip", "Downloads/song.mp3"}));
+
+    // A document saved as a package is a document, and what it holds is not.
+    file("Documents/plan.pages/Index/Document.iwa", 2'000, "2025-02-01T10:00:00Z");
+    EXPECT_EQ(found({Kind::documents}),
+              (Names{"Documents/R\u00E9sum\u00E9 2025.pdf", "Documents/budget.xlsx",
+                     "Documents/plan.pages", "Documents/talk.key"}));
 }
 
 TEST_F(SearchFixture, SizesDatesAndNames) {
