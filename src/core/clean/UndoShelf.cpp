@@ -159,7 +159,9 @@ std::string UndoShelf::sweepFolder(const std::string& id) const {
 std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
     std::vector<Sweep> found;
     if (!isAbsoluteFolder(root)) return found;
-    Listing listing = listFolder(root);
+    // The listing never follows a link, but a shelf folder that is one (moved to another
+    // place and linked back) still holds clean-ups that must be listed, put back and purged.
+    Listing listing = listFolder(root.resolvingSymlinks());
     for (const auto& entry : listing.entries)
         if (auto sweep = readManifest(entry.url.path())) found.push_back(std::move(*sweep));
     std::stable_sort(found.begin(), found.end(),

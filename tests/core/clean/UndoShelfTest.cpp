@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -246,6 +247,28 @@ TEST_F(ShelfTest, ShelfWithoutAFolderTouchesNothing) {
     EXPECT_TRUE(unset.sweeps().empty());
     EXPECT_EQ(unset.purgeExpired(t0), 0);
     EXPECT_THROW(unset.empty(UndoShelf::Sweep{"x", t0, t0, {}}), UndoShelf::Error);
+}
+
+TEST_F(ShelfTest, ShelfFolderThatIsALinkStillListsPutsBackAndPurges) {
+    std::string real = tmp.mkdir("Elsewhere/Shelf");
+    ASSERT_EQ(symlink(real.c_str(), (tmp / "Linked").c_str()), 0);
+    UndoShelf linked(URL::fileURL(tmp / "Linked", true));
+    std::string a = tmp.write("a.txt", "a");
+    auto made = linked.shelve({{itemOf(JunkKind::downloads, {a}, 4), "A"}}, t0);
+    ASSERT_TRUE(made.sweep);
+    std::string b = tmp.write("b.txt", "b");
+    linked.shelve({{itemOf(JunkKind::downloads, {b}, 6), "B"}}, t0);
+
+    auto listed = linked.sweeps();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(linked.bytes(), 10);
+    auto first = std::find_if(listed.begin(), listed.end(),
+                              [&](const UndoShelf::Sweep& s) { return s.id == made.sweep->id; });
+    ASSERT_NE(first, listed.end());
+    linked.putBackAll(*first);
+    EXPECT_EQ(contentsOf(a), "a");
+    EXPECT_EQ(linked.purgeExpired(dateFromEpochSeconds(4'000'000'000)), 6);
+    EXPECT_TRUE(listFolder(URL::fileURL(real, true)).entries.empty());
 }
 
 TEST_F(ShelfTest, SweepsOfTheSameSecondGetDifferentIdentifiers) {
