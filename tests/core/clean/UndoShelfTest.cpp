@@ -218,6 +218,10 @@ TEST_F(ShelfTest, ReaderSkipsWhatIsNotAReadableManifest) {
     withManifest("bytes-real", variant([](auto& j) { j["entries"][0]["bytes"] = 1.5; }));
     withManifest("bytes-text", variant([](auto& j) { j["entries"][0]["bytes"] = "3"; }));
     withManifest("bad-date", variant([](auto& j) { j["date"] = "yesterday"; }));
+    withManifest("date-fraction", variant([](auto& j) { j["date"] = "2027-01-15T08:00:00.5Z"; }));
+    withManifest("date-offset",
+                 variant([](auto& j) { j["expires"] = "2027-01-18T09:00:00+01:00"; }));
+    withManifest("date-no-day", variant([](auto& j) { j["date"] = "2027-02-31T08:00:00Z"; }));
     withManifest("climbs-out", variant([](auto& j) { j["id"] = "../.."; }));
     withManifest("stored-climbs",
                  variant([](auto& j) { j["entries"][0]["files"][0]["stored"] = "../../x"; }));
