@@ -326,8 +326,14 @@ int64_t UndoShelf::empty(const Sweep& sweep) const {
     if (!isSingleComponent(sweep.id))
         throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
     RootLock lock(root.path());
-    if (auto removed = removeSweepFolder(sweepFolder(sweep.id)); !removed)
-        throw Error(removed.reason);
+    std::string folder = sweepFolder(sweep.id);
+    // Marked as held no longer before anything goes, so an emptying cut short is finished by
+    // the next purge instead of staying listed until its hold would have ended.
+    if (auto stored = readManifest(folder); stored && stored->expires > stored->date) {
+        stored->expires = stored->date;
+        writeManifest(folder, *stored);
+    }
+    if (auto removed = removeSweepFolder(folder); !removed) throw Error(removed.reason);
     return sweep.bytes();
 }
 
