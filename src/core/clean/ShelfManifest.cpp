@@ -80,6 +80,15 @@ std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
 
 } // namespace
 
+bool isRecordable(const std::string& text) {
+    try {
+        Json(text).dump();
+        return true;
+    } catch (const Json::exception&) {
+        return false;
+    }
+}
+
 bool isSingleComponent(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;

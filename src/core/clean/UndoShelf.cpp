@@ -200,12 +200,18 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
                     0,
                     {}};
         int64_t unmoved = 0;
+        bool recordable = isRecordable(items[i].label) && isRecordable(entry.location);
         for (size_t j = 0; j < item.targets.size(); ++j) {
             const URL& target = item.targets[j];
             std::string stored = storedName(i, j, target.lastPathComponent());
             FileResult moved = FileResult::success();
             if (auto refused = unmovableReason(target, rootPath))
                 moved = FileResult::failure("Could not move " + target.path() + ": " + *refused);
+            else if (!recordable || !isRecordable(target.path()))
+                // Left in place on its own, so one odd name does not undo the whole clean-up.
+                moved = FileResult::failure("Could not move " + target.path() +
+                                            ": its name is not valid text, so the Undo Shelf "
+                                            "could not note where to put it back");
             else
                 moved = moveItem(target.path(), joinPath(itemsFolder, stored));
             if (moved) {

@@ -297,19 +297,45 @@ TEST_F(ShelfTest, DaysLeftRoundsUpAndNeverDropsBelowOne) {
 TEST_F(ShelfTest, ManifestThatCannotBeSavedPutsEveryFileBack) {
     std::string a = tmp.write("a.txt", "a");
     std::string b = tmp.write("Folder/b.txt", "b");
-    // A name that is not valid text cannot be written into the manifest.
-    std::string odd = tmp.write("bad\xff.txt", "odd");
-    auto result = shelf.shelve({{itemOf(JunkKind::downloads, {a, tmp / "Folder"}), "A"},
-                                {itemOf(JunkKind::downloads, {odd}), "Odd"}},
-                               t0);
-    EXPECT_FALSE(result.sweep);
-    ASSERT_EQ(result.failures.size(), 3u);
-    for (const auto& failure : result.failures)
-        EXPECT_EQ(failure.reason.rfind("Couldn’t save the Undo Shelf: ", 0), 0u) << failure.reason;
+    std::string c = tmp.write("c.txt", "c");
+    int status = inChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        limitFileSize(16);
+        auto result = shelf.shelve({{itemOf(JunkKind::downloads, {a, tmp / "Folder"}), "A"},
+                                    {itemOf(JunkKind::downloads, {c}), "C"}},
+                                   t0);
+        if (result.sweep || result.failures.size() != 3) return 1;
+        for (const auto& failure : result.failures)
+            if (failure.reason.rfind("Couldn’t save the Undo Shelf: ", 0) != 0) return 2;
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(contentsOf(a), "a");
     EXPECT_EQ(contentsOf(b), "b");
-    EXPECT_EQ(contentsOf(odd), "odd");
+    EXPECT_EQ(contentsOf(c), "c");
     EXPECT_TRUE(listFolder(shelf.root).entries.empty());
+}
+
+TEST_F(ShelfTest, NameThatIsNotValidTextStaysWhileTheRestIsShelved) {
+    std::string a = tmp.write("a.txt", "a");
+    // A name from an old archive, in a legacy encoding: the manifest cannot record it.
+    std::string odd = tmp.write("bad\xff.txt", "odd");
+    std::string inside = tmp.write("Odd\xfe/c.txt", "c");
+    auto result = shelf.shelve({{itemOf(JunkKind::downloads, {a}, 5), "A"},
+                                {itemOf(JunkKind::downloads, {odd}, 7), "Odd"},
+                                {itemOf(JunkKind::downloads, {inside}, 9), "C"}},
+                               t0);
+    ASSERT_TRUE(result.sweep);
+    ASSERT_EQ(result.sweep->entries.size(), 1u);
+    EXPECT_EQ(result.sweep->entries[0].label, "A");
+    ASSERT_EQ(result.failures.size(), 2u);
+    EXPECT_EQ(result.failures[0].url.path(), odd);
+    EXPECT_EQ(result.failures[1].url.path(), inside);
+    EXPECT_NE(result.failures[0].reason.find("not valid text"), std::string::npos);
+    EXPECT_EQ(contentsOf(odd), "odd");
+    EXPECT_EQ(contentsOf(inside), "c");
+    EXPECT_FALSE(fileExists(a));
+    EXPECT_EQ(shelf.sweeps().size(), 1u);
 }
 
 TEST_F(ShelfTest, ManifestWriteCutShortByTheDiskPutsEveryFileBack) {
