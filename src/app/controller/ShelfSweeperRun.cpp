@@ -11,7 +11,8 @@
 namespace kelvora::ShelfSweeper {
 
 int emptyExpired(const std::optional<std::string>& shelfRoot) {
-    UndoShelf shelf(shelfRoot ? URL::fileURL(*shelfRoot, true) : UndoShelf::defaultRoot());
+    UndoShelf shelf(shelfRoot ? URL::fileURL(AppPaths::absolutePath(*shelfRoot), true)
+                              : UndoShelf::defaultRoot());
     int64_t purged = shelf.purgeExpired(currentDate());
     size_t held = shelf.sweeps().size();
 

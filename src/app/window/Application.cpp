@@ -1,20 +1,146 @@
 #include "window/Application.h"
 
+#include "controller/AppModel.h"
+#include "controller/Prefs.h"
+#include "controller/Updater.h"
+#include "platform/AppPaths.h"
+#include "window/AppEvents.h"
+#include "window/MainWindow.h"
+#include "window/SingleInstance.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QLabel>
+#include <QMenu>
+#include <QSocketNotifier>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace kelvora {
 
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int) {
+    char byte = 1;
+    [[maybe_unused]] auto written = write(signalPipe[1], &byte, 1);
+}
+
+// A terminate or interrupt signal ends the event loop, so the application quits as if
+// its last window had been closed on purpose.
+void quitOnTerminate(QApplication& app) {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char byte;
+        [[maybe_unused]] auto got = read(signalPipe[0], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// Application bundles named on the command line, as the system would open them.
+QStringList openedPaths(const QStringList& arguments) {
+    QStringList paths;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (!arguments[i].startsWith('-')) paths << arguments[i];
+    return paths;
+}
+
+std::vector<URL> urlsOf(const QStringList& paths) {
+    std::vector<URL> urls;
+    for (const QString& path : paths)
+        urls.push_back(URL::fileURL(path.toStdString()).standardized());
+    return urls;
+}
+
+QWidget* makeSettingsWindow() {
+    auto* window = new QWidget;
+    window->setWindowTitle("Kelvora Settings");
+    window->resize(520, 360);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(new QLabel("Settings", window), 0, Qt::AlignCenter);
+    return window;
+}
+
+// Stands where the menu bar extra goes: it keeps the application reachable after its
+// window is closed.
+QSystemTrayIcon* makeTrayIcon(QApplication& app, MainWindow& window) {
+    auto* tray = new QSystemTrayIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon), &app);
+    auto* menu = new QMenu(&window);
+    menu->addAction("Open Kelvora", &window, [&window] {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    menu->addAction("Quit Kelvora", &app, &QCoreApplication::quit);
+    tray->setContextMenu(menu);
+    tray->setToolTip("Kelvora");
+    tray->show();
+    return tray;
+}
+
+bool keepsRunningInTray() {
+    return Prefs::showMenuBar() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+} // namespace
+
 int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Kelvora");
-    QMainWindow window;
-    window.setObjectName("main");
-    window.setWindowTitle("Kelvora");
-    window.resize(1280, 820);
-    window.setMinimumSize(1100, 720);
+    QApplication::setApplicationName(kAppName);
+    QApplication::setDesktopFileName(kBundleID);
+
+    QStringList paths = openedPaths(QApplication::arguments());
+    SingleInstance instance;
+    if (!instance.claimOrForward(paths)) return 0;
+
+    Prefs::applyAppearance();
+    AppModel model(DiskScanner::live(), Cleaner(DiskScanner::liveRunningApps),
+                   UndoShelf(UndoShelf::defaultRoot(), 7));
+    Updater updater;
+    MainWindow window(model, updater);
+    std::unique_ptr<QWidget> settings(makeSettingsWindow());
+    QObject::connect(&window, &MainWindow::settingsRequested, settings.get(), [&settings] {
+        settings->show();
+        settings->raise();
+    });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &window, [&window] {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+
+    // Closing the last window quits unless the application stays reachable in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, [] {
+        if (!keepsRunningInTray()) QCoreApplication::quit();
+    });
+    if (keepsRunningInTray()) makeTrayIcon(app, window);
+    quitOnTerminate(app);
+
     window.show();
-    return QApplication::exec();
+    if (!paths.isEmpty()) emit AppEvents::shared().kelvoraOpenApps(urlsOf(paths));
+    int status = QApplication::exec();
+    // A scan or search still running only reads, so it need not hold up the quit; a
+    // clean-up is let finish, so nothing is left half moved.
+    if (!model.isChangingFiles()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace kelvora

@@ -97,7 +97,10 @@ std::optional<Date> recordedDate(const URL& item, const char* attribute) {
     char buffer[128];
     ssize_t length = lgetxattr(item.path().c_str(), attribute, buffer, sizeof buffer);
     if (length <= 0) return std::nullopt;
-    return parseIso8601(std::string(buffer, static_cast<size_t>(length)));
+    // Tools that write C strings leave the terminating zero in the value.
+    std::string text(buffer, static_cast<size_t>(length));
+    while (!text.empty() && (text.back() == '\0' || text.back() == '\n')) text.pop_back();
+    return parseIso8601(text);
 }
 
 } // namespace

@@ -109,6 +109,12 @@ std::optional<double> decimalNumber(const std::string& text) {
     return value;
 }
 
+// Sizes are clamped to the largest byte count, and so are their sums.
+int64_t addingBytes(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    return __builtin_add_overflow(a, b, &sum) ? std::numeric_limits<int64_t>::max() : sum;
+}
+
 int64_t clampedBytes(double value) {
     if (!(value > 0)) return 0;
     if (value >= static_cast<double>(std::numeric_limits<int64_t>::max()))
@@ -144,7 +150,7 @@ std::optional<DockerUsage> DiskScanner::parseDockerUsage(const std::string& outp
         auto bytes = plistString(row, "Reclaimable");
         if (!type || !bytes) continue;
         reclaimable[*type] = dockerBytes(*bytes);
-        if (auto size = plistString(row, "Size")) total += dockerBytes(*size);
+        if (auto size = plistString(row, "Size")) total = addingBytes(total, dockerBytes(*size));
     }
     if (reclaimable.empty()) return std::nullopt;
     auto bytesOf = [&](const char* type) {

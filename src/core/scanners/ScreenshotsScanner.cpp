@@ -86,10 +86,12 @@ std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
     std::unordered_set<std::string> seen;
     for (const auto& folder : screenshotFolders()) {
         for (const auto& entry : entriesOneLevelDown(folder)) {
+            // A link is never taken for the file it points to, and must not claim
+            // that file's place either, or the file met later would be passed over.
+            if (entry.isSymlink()) continue;
             if (!seen.insert(entry.url.resolvingSymlinks().path()).second) continue;
             if (!hasScreenshotName(entry.name)) continue;
             if (!screenshotTypes().count(lowercased(entry.url.pathExtension()))) continue;
-            // A link is never taken for the file it points to.
             if (!entry.isRegularFile() || !(entry.modified < cutoff)) continue;
             if (isDataless && isDataless(entry.url.path())) continue;
             ++counter.count;

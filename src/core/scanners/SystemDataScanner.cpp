@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <regex>
 
@@ -248,7 +249,12 @@ std::vector<ScanItem> DiskScanner::dockerDiskItem(const std::optional<DockerUsag
     if (!usage || usage->total < 1) return {};
     auto location = URL::parse("kelvora-system:docker");
     if (!location) return {};
-    int64_t reclaimable = usage->images + usage->buildCache + usage->stoppedContainers;
+    // The engine's figures may each be clamped to the largest byte count; so is their sum.
+    int64_t reclaimable = 0;
+    for (int64_t part : {usage->images, usage->buildCache, usage->stoppedContainers})
+        if (__builtin_add_overflow(reclaimable, part, &reclaimable))
+            reclaimable = part > 0 ? std::numeric_limits<int64_t>::max()
+                                   : std::numeric_limits<int64_t>::min();
     ScanItem item = systemItem(*location, {}, usage->total, Verdict::youDecide,
                                {Kind::dockerDisk, "Docker\u2019s disk image",
                                 std::to_string(reclaimable), std::nullopt, 0});

@@ -147,13 +147,16 @@ std::vector<SimulatorDevice> DiskScanner::parseSimulators(const std::string& out
     Json root = Json::parse(output, nullptr, false);
     if (!root.is_object() || !root.contains("devices") || !root["devices"].is_object()) return {};
     const Json& runtimes = root["devices"];
-    for (const auto& [runtime, list] : runtimes.items())
+    // The list has one fixed shape; a list of any other shape is not read at all.
+    for (const auto& [runtime, list] : runtimes.items()) {
         if (!list.is_array()) return {};
+        for (const auto& object : list)
+            if (!object.is_object()) return {};
+    }
 
     std::vector<SimulatorDevice> devices;
     for (const auto& [runtime, list] : runtimes.items()) {
         for (const auto& object : list) {
-            if (!object.is_object()) continue;
             auto udid = plistString(object, "udid");
             auto name = plistString(object, "name");
             if (!udid || !name) continue;

@@ -265,6 +265,10 @@ TEST(SpotlightUsage, DatesComeFromTheRecordedAttributesOnly) {
     ASSERT_EQ(setxattr(file.c_str(), "user.kMDItemLastUsedDate", used.data(), used.size(), 0), 0);
     EXPECT_EQ(DiskScanner::spotlightUsage(URL::fileURL(file))->lastOpened, parseIso8601(used));
 
+    std::string terminated = used + '\0';
+    setxattr(file.c_str(), "user.kMDItemLastUsedDate", terminated.data(), terminated.size(), 0);
+    EXPECT_EQ(DiskScanner::spotlightUsage(URL::fileURL(file))->lastOpened, parseIso8601(used));
+
     std::string garbage = "last Tuesday";
     setxattr(file.c_str(), "user.kMDItemLastUsedDate", garbage.data(), garbage.size(), 0);
     EXPECT_FALSE(DiskScanner::spotlightUsage(URL::fileURL(file))->lastOpened);

@@ -91,6 +91,22 @@ TEST(DockerUsageReport, LinesAreReadByType) {
     EXPECT_EQ(repaired->images, 1'000'000'000);
 }
 
+TEST(DockerUsageReport, SizesBeyondTheByteRangeNeverWrapAround) {
+    const std::string huge = "99999999999PB";
+    auto usage = DiskScanner::parseDockerUsage(
+        R"({"Type":"Images","Size":")" + huge + R"(","Reclaimable":")" + huge + "\"}\n" +
+            R"({"Type":"Build Cache","Size":")" + huge + R"(","Reclaimable":")" + huge + "\"}\n",
+        "d");
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(usage->total, INT64_MAX);
+
+    HomeFixture f;
+    auto disk = f.scanner.dockerDiskItem(usage);
+    ASSERT_EQ(disk.size(), 1u);
+    EXPECT_EQ(disk[0].bytes, INT64_MAX);
+    EXPECT_EQ(disk[0].system->detail, std::to_string(INT64_MAX));
+}
+
 TEST(DockerItems, OfferedOnlyWhenIncludedAndReclaimable) {
     HomeFixture f;
     DockerUsage usage{"/home/ann/.orbstack/bin/docker", 0, 5'000, 3'000'000, 9'000'000};

@@ -103,6 +103,13 @@ TEST(DuplicateScanner, TiesGoToTheOlderThenTheShorterPath) {
     const URL downloads = URL::fileURL("/u/Downloads");
     EXPECT_EQ(&DiskScanner::bestCopy({&newer, &older}, downloads), &older);
     EXPECT_EQ(&DiskScanner::bestCopy({&older, &sameAge}, downloads), &sameAge);
+
+    // Length is counted in characters: two accented letters are shorter than three plain ones.
+    DiskScanner::Candidate accented{
+        URL::fileURL("/u/Documents/\u00e9\u00e9.bin"), 10, 10, "4", daysAgo(10), daysAgo(10)};
+    DiskScanner::Candidate plain{
+        URL::fileURL("/u/Documents/abc.bin"), 10, 10, "5", daysAgo(10), daysAgo(10)};
+    EXPECT_EQ(&DiskScanner::bestCopy({&plain, &accented}, downloads), &accented);
 }
 
 TEST(DuplicateScanner, BackupFolderNamesAreJudgedByWholeWords) {
@@ -111,6 +118,11 @@ TEST(DuplicateScanner, BackupFolderNamesAreJudgedByWholeWords) {
         EXPECT_TRUE(DiskScanner::looksLikeBackupFolder(name)) << name;
     for (const char* name : {"Bold", "Archived", "Photos", "copying"})
         EXPECT_FALSE(DiskScanner::looksLikeBackupFolder(name)) << name;
+    // Accented letters belong to the word; dashes and dots outside ASCII still part words.
+    for (const char* name : {"S\u00f8bak", "\u00c9old", "Caf\u00e9copies"})
+        EXPECT_FALSE(DiskScanner::looksLikeBackupFolder(name)) << name;
+    for (const char* name : {"Photos\u2013old", "Fotos\u00b7Backup"})
+        EXPECT_TRUE(DiskScanner::looksLikeBackupFolder(name)) << name;
 }
 
 TEST(ContentHash, AReadErrorPartWayDropsTheFileInsteadOfHashingWhatWasRead) {

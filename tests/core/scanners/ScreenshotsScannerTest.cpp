@@ -117,3 +117,17 @@ TEST(ScreenshotsScanner, PrivateFoldersAndCloudOnlyFilesAreLeftOut) {
               std::vector<std::string>{"Screenshot open.png"});
     EXPECT_EQ(counted, 2);
 }
+
+TEST(ScreenshotsScanner, ALinkMetBeforeItsFileDoesNotHideTheFile) {
+    TempDir home;
+    writeAged(home, "Pictures/Screenshot real.png", 100, daysAgo(40));
+    home.mkdir("Desktop");
+    ASSERT_EQ(symlink((home / "Pictures/Screenshot real.png").c_str(),
+                      (home / "Desktop/Screenshot alias.png").c_str()),
+              0);
+    sync();
+    int64_t counted = 0;
+    auto items = screenshots(fixtureScanner(home), &counted);
+    EXPECT_EQ(targetNames(items), std::vector<std::string>{"Screenshot real.png"});
+    EXPECT_EQ(counted, 1 + 1);
+}

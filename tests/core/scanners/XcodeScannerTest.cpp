@@ -133,6 +133,10 @@ TEST(XcodeSimulators, DevicesAreReadFromTheToolsList) {
 
     EXPECT_TRUE(DiskScanner::parseSimulators("not json", devices).empty());
     EXPECT_TRUE(DiskScanner::parseSimulators(R"({"devices": []})", devices).empty());
+    EXPECT_TRUE(DiskScanner::parseSimulators(
+                    R"({"devices": {"r.iOS-17-2": [{"udid": "A1", "name": "x"}, "A2"]}})", devices)
+                    .empty())
+        << "a list holding anything but device objects is not read";
     EXPECT_EQ(DiskScanner::runtimeName("com.apple.CoreSimulator.SimRuntime.watchOS10"),
               "watchOS10");
     EXPECT_EQ(DiskScanner::runtimeName("com.apple.CoreSimulator.SimRuntime.xrOS-1-0-1"),

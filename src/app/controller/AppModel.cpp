@@ -1,0 +1,143 @@
+#include "controller/AppModel.h"
+
+#include "controller/BackgroundTask.h"
+#include "controller/Prefs.h"
+#include "engine/DiskHistory.h"
+#include "platform/FileSystem.h"
+
+#include <QFileSystemWatcher>
+
+namespace kelvora {
+
+std::string AppModel::rawValue(ViewMode mode) {
+    return mode == ViewMode::detailed ? "detailed" : "simple";
+}
+
+std::optional<AppModel::ViewMode> AppModel::viewModeFromRawValue(const std::string& text) {
+    if (text == "simple") return ViewMode::simple;
+    if (text == "detailed") return ViewMode::detailed;
+    return std::nullopt;
+}
+
+AppModel::AppModel(DiskScanner scanner, Cleaner cleaner, UndoShelf shelf, Tools tools,
+                   QObject* parent)
+    : QObject(parent), scanner_(std::move(scanner)), cleaner_(std::move(cleaner)),
+      shelf_(std::move(shelf)), tools_(std::move(tools)) {
+    readStartUpState();
+    watchForRemovedApps();
+}
+
+AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optional<Phase> phase,
+                   QObject* parent)
+    : QObject(parent), scanner_(DiskScanner::live()), cleaner_(DiskScanner::liveRunningApps),
+      shelf_(std::move(shelf)), tools_(Tools::live()) {
+    // A snapshot must come out the same on every machine: no setting is read.
+    initialDisk_ = result.disk;
+    diskNow_ = result.disk;
+    mode_ = mode;
+    phase_ = phase ? std::move(*phase) : Phase::ready(std::move(result));
+    remembersPicks_ = false;
+    sweeps_ = shelf_.sweeps();
+}
+
+AppModel::~AppModel() = default;
+
+void AppModel::readStartUpState() {
+    checkedOpenAtLogin_ = Prefs::boolean(Prefs::Key::openAtLoginChecked);
+    initialDisk_ = DiskScanner::diskSpace(scanner_.home);
+    diskNow_ = initialDisk_;
+    mode_ = Prefs::string(Prefs::Key::viewMode) == std::optional<std::string>("detailed")
+                ? ViewMode::detailed
+                : ViewMode::simple;
+    remembersPicks_ = true;
+    // Written straight back, so stored picks that no longer read are replaced.
+    setPicks(Prefs::picks());
+    showingWelcome_ = !Prefs::boolean(Prefs::Key::welcomeDone);
+    forecastDays_ = DiskHistory::load(DiskHistory::defaultFile()).daysUntilFull(currentDate());
+    sweeps_ = shelf_.sweeps();
+}
+
+void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, update = std::move(update)] {
+            if (self) update(*self);
+        },
+        Qt::QueuedConnection);
+}
+
+// ---- Setters ----
+
+void AppModel::setShowingReceipt(bool on) {
+    assign(showingReceipt_, on);
+}
+void AppModel::setRemovedAppNotice(std::optional<Notice> notice) {
+    assign(removedAppNotice_, std::move(notice));
+}
+void AppModel::setConfirmingFreeUp(bool on) {
+    assign(confirmingFreeUp_, on);
+}
+void AppModel::setMode(ViewMode mode) {
+    assign(mode_, mode);
+    if (remembersPicks_) Prefs::setString(Prefs::Key::viewMode, rawValue(mode));
+}
+void AppModel::setCategory(std::optional<JunkKind> kind) {
+    assign(category_, kind);
+}
+void AppModel::setFocusedItem(std::optional<URL> url) {
+    assign(focusedItem_, std::move(url));
+}
+void AppModel::setShowingShelf(bool on) {
+    assign(showingShelf_, on);
+}
+void AppModel::setConfirmingEmptyShelf(bool on) {
+    assign(confirmingEmptyShelf_, on);
+}
+void AppModel::setShelfError(std::optional<std::string> text) {
+    assign(shelfError_, std::move(text));
+}
+void AppModel::setPicks(PickList picks) {
+    assign(picks_, std::move(picks));
+    if (remembersPicks_) Prefs::setPicks(picks_);
+}
+void AppModel::setMapFolder(std::optional<URL> url) {
+    assign(mapFolder_, std::move(url));
+}
+void AppModel::setMapSelection(std::optional<URL> url) {
+    assign(mapSelection_, std::move(url));
+}
+void AppModel::setLoginSelection(std::optional<std::string> id) {
+    assign(loginSelection_, std::move(id));
+}
+void AppModel::setShowingWelcome(bool on) {
+    assign(showingWelcome_, on);
+}
+void AppModel::setShowingSystemDataHelp(bool on) {
+    assign(showingSystemDataHelp_, on);
+}
+void AppModel::setForecastDays(std::optional<double> days) {
+    assign(forecastDays_, days);
+}
+
+// ---- Welcome and the file manager ----
+
+void AppModel::finishWelcome() {
+    if (remembersPicks_) Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+    if (remembersPicks_ && !Prefs::boolean(Prefs::Key::shelfHelperDecided)) {
+        Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+        if (tools_.setSweeper) tools_.setSweeper(true);
+    }
+    setShowingWelcome(false);
+    scan();
+}
+
+void AppModel::openFullDiskAccessSettings() {}
+
+void AppModel::showInFinder(const ScanItem& item) {
+    URL url = item.location;
+    while (!fileExists(url.path()) && url.path() != "/")
+        url = url.deletingLastPathComponent();
+    if (tools_.reveal) tools_.reveal(url);
+}
+
+} // namespace kelvora

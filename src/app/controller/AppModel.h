@@ -1,0 +1,357 @@
+#pragma once
+
+// The code generator of Qt cannot read every standard header; it needs none of these.
+#ifndef Q_MOC_RUN
+#include "clean/Cleaner.h"
+#include "clean/InstalledApp.h"
+#include "clean/UndoShelf.h"
+#include "controller/Receipt.h"
+#include "engine/DiskScanner.h"
+#include "login/LoginItem.h"
+#include "login/LoginItemScanner.h"
+#include "model/CleanReport.h"
+#include "model/PickList.h"
+#include "model/ScanResult.h"
+#include "photos/SimilarPhotos.h"
+#include "search/PlainQuery.h"
+#include "spacemap/SpaceMap.h"
+#endif
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+class QFileSystemWatcher;
+
+namespace kelvora {
+
+// The one controller of the window. Lives on the main thread; long work runs on pool
+// threads and its results are set back on the main thread, never after the controller is
+// gone. Every change of what the views show is announced by `changed()`.
+class AppModel : public QObject {
+    Q_OBJECT
+
+public:
+    struct Phase {
+        enum class Kind { scanning, ready, cleaning, done };
+        Kind kind = Kind::scanning;
+        // ready and cleaning: the result shown; done: the result the clean-up started from.
+        std::optional<ScanResult> result;
+        std::optional<CleanReport> report; // done only
+        DiskSpace disk;                    // done only: the disk after the clean-up
+        Date finished{};                   // done only: when the clean-up ended
+
+        static Phase scanning() { return {}; }
+        static Phase ready(ScanResult result) {
+            return {Kind::ready, std::move(result), {}, {}, {}};
+        }
+        static Phase cleaning(ScanResult result) {
+            return {Kind::cleaning, std::move(result), {}, {}, {}};
+        }
+        static Phase done(ScanResult before, CleanReport report, DiskSpace disk,
+                          Date finished = currentDate()) {
+            return {Kind::done, std::move(before), std::move(report), disk, finished};
+        }
+        bool is(Kind k) const { return kind == k; }
+    };
+
+    enum class ViewMode { simple, detailed };
+    static std::string rawValue(ViewMode mode);
+    static std::optional<ViewMode> viewModeFromRawValue(const std::string& text);
+
+    // The demo data a snapshot can stage.
+    enum class Demo { none, shelf, done, downloads };
+
+    struct ScanStep {
+        std::string name;
+        double fraction = 0;
+        bool operator==(const ScanStep&) const = default;
+    };
+
+    struct Notice {
+        std::string title;
+        std::string detail;
+        bool operator==(const Notice&) const = default;
+    };
+
+    // How an administrator release ended.
+    struct AdminOutcome {
+        enum class Kind { released, cancelled, failed };
+        Kind kind = Kind::released;
+        std::string message; // failed only; may be empty
+    };
+
+    // The outside work that is not the scanner's, cleaner's or shelf's, each with a live
+    // default; tests put their own in place.
+    struct Tools {
+        std::function<std::vector<PlainQuery::Hit>(const PlainQuery&, const URL& home, int limit)>
+            search;
+        std::function<std::vector<SimilarPhotos::Group>(const std::vector<URL>& folders,
+                                                        const std::function<void(double)>&)>
+            findPhotos;
+        std::function<std::shared_ptr<const SpaceMap>(
+            const URL& root, const std::set<std::string>& skipping, const SpaceMap::Progress&)>
+            measure;
+        std::function<std::vector<LoginItem>(
+            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>
+            readLoginItems;
+        std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
+        std::function<AdminOutcome(const std::string& command, const std::string& appName)>
+            releaseAsAdmin;
+        std::function<void(const URL&)> reveal;
+        std::function<std::optional<std::string>(bool on)> setSweeper;
+        std::function<bool()> hasFullDiskAccess;
+        // Paths some running process holds open; a move leaves those files alone.
+        std::function<std::unordered_set<std::string>()> openFiles;
+
+        static Tools live();
+    };
+
+    // The window's controller: reads the settings, the disk, the history and the shelf and
+    // starts watching the application folders. It does not scan.
+    AppModel(DiskScanner scanner, Cleaner cleaner, UndoShelf shelf, Tools tools = Tools::live(),
+             QObject* parent = nullptr);
+    // The controller of a snapshot: shows fixed data, reads no saved picks or history,
+    // watches nothing and writes nothing.
+    AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optional<Phase> phase,
+             QObject* parent = nullptr);
+    ~AppModel() override;
+
+    // ---- State the views read ----
+    const Phase& phase() const { return phase_; }
+    const std::optional<double>& forecastDays() const { return forecastDays_; }
+    bool showingReceipt() const { return showingReceipt_; }
+    const std::optional<Notice>& removedAppNotice() const { return removedAppNotice_; }
+    const std::optional<ScanItem>& uninstallTarget() const { return uninstallTarget_; }
+    const std::optional<CleanReport>& uninstallReport() const { return uninstallReport_; }
+    const std::optional<ScanStep>& scanStep() const { return scanStep_; }
+    bool confirmingFreeUp() const { return confirmingFreeUp_; }
+    ViewMode mode() const { return mode_; }
+    const std::optional<JunkKind>& category() const { return category_; }
+    const std::optional<URL>& focusedItem() const { return focusedItem_; }
+    bool showingShelf() const { return showingShelf_; }
+    const std::vector<UndoShelf::Sweep>& sweeps() const { return sweeps_; }
+    const DiskSpace& diskNow() const { return diskNow_; }
+    bool confirmingEmptyShelf() const { return confirmingEmptyShelf_; }
+    const std::optional<std::string>& shelfError() const { return shelfError_; }
+    const PickList& picks() const { return picks_; }
+    bool showingSpaceMap() const { return showingSpaceMap_; }
+    const std::shared_ptr<const SpaceMap>& spaceMap() const { return spaceMap_; }
+    bool measuring() const { return measuring_; }
+    int64_t measuredFiles() const { return measuredFiles_; }
+    const std::optional<URL>& mapFolder() const { return mapFolder_; }
+    const std::optional<URL>& mapSelection() const { return mapSelection_; }
+    bool showingSearch() const { return showingSearch_; }
+    const std::optional<PlainQuery>& searchQuery() const { return searchQuery_; }
+    const std::optional<std::vector<PlainQuery::Hit>>& searchHits() const { return searchHits_; }
+    bool searching() const { return searching_; }
+    const std::unordered_set<URL>& searchPicks() const { return searchPicks_; }
+    bool showingPhotos() const { return showingPhotos_; }
+    const std::optional<std::vector<SimilarPhotos::Group>>& photoGroups() const {
+        return photoGroups_;
+    }
+    bool findingPhotos() const { return findingPhotos_; }
+    double photoProgress() const { return photoProgress_; }
+    const std::unordered_set<URL>& photoPicks() const { return photoPicks_; }
+    bool showingLoginItems() const { return showingLoginItems_; }
+    const std::optional<std::vector<LoginItem>>& loginItems() const { return loginItems_; }
+    const std::optional<std::string>& loginSelection() const { return loginSelection_; }
+    const std::optional<std::string>& loginError() const { return loginError_; }
+    bool checkedOpenAtLogin() const { return checkedOpenAtLogin_; }
+    bool showingWelcome() const { return showingWelcome_; }
+    bool showingSystemDataHelp() const { return showingSystemDataHelp_; }
+
+    bool remembersPicks() const { return remembersPicks_; }
+    const DiskSpace& initialDisk() const { return initialDisk_; }
+    const DiskScanner& scanner() const { return scanner_; }
+    const UndoShelf& shelf() const { return shelf_; }
+    const std::vector<InstalledApp>& installed() const { return installed_; }
+    const std::optional<ScanItem>& removedAppLeftovers() const { return removedAppLeftovers_; }
+
+    // The result on screen: ready and cleaning show theirs, done the one it started from.
+    const ScanResult* result() const;
+    int64_t shelfBytes() const;
+    // The receipt of the finished clean-up, when it got anything back.
+    std::optional<Receipt> receipt() const;
+    // A scan may start: none is running and no clean-up is under way.
+    bool canScan() const;
+    // Files or login items are being changed in the background; quitting now would cut a
+    // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
+    bool isChangingFiles() const { return changesRunning_ > 0; }
+
+    // ---- What the views set directly ----
+    void setShowingReceipt(bool on);
+    void setRemovedAppNotice(std::optional<Notice> notice);
+    void setConfirmingFreeUp(bool on);
+    void setMode(ViewMode mode);
+    void setCategory(std::optional<JunkKind> kind);
+    void setFocusedItem(std::optional<URL> url);
+    void setShowingShelf(bool on);
+    void setConfirmingEmptyShelf(bool on);
+    void setShelfError(std::optional<std::string> text);
+    void setPicks(PickList picks);
+    void setMapFolder(std::optional<URL> url);
+    void setMapSelection(std::optional<URL> url);
+    void setLoginSelection(std::optional<std::string> id);
+    void setShowingWelcome(bool on);
+    void setShowingSystemDataHelp(bool on);
+    void setForecastDays(std::optional<double> days);
+
+    // ---- Start-up, welcome and the file manager ----
+    void finishWelcome();
+    // There is no system-wide privacy list to open here; nothing happens.
+    void openFullDiskAccessSettings();
+    void showInFinder(const ScanItem& item);
+
+    // ---- Scan and clean ----
+    void scan();
+    void freeUp();
+
+    // ---- The shelf and the picks ----
+    void putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep);
+    void putBackAll(const UndoShelf::Sweep& sweep);
+    void emptyShelf();
+    void toggle(const ScanItem& item);
+    void pickAll(JunkKind kind, bool on);
+
+    // ---- Uninstalling ----
+    void prepareUninstall(const URL& app);
+    void reviewRemovedAppLeftovers();
+    void confirmUninstall();
+    void removeWithPassword(const ScanItem& item);
+    void closeUninstall();
+    // How long the watcher waits after the first folder event of a burst.
+    void setWatchDelay(int milliseconds) { watchDelay_ = milliseconds; }
+
+    // ---- Search and similar photos ----
+    void search(const std::string& text);
+    void showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits);
+    void toggleSearchPick(const URL& url);
+    void removePickedSearchHits();
+    void findSimilarPhotos();
+    void togglePhotos(const SimilarPhotos::Group& group);
+    void pickAllPhotos(bool all);
+    void removePickedPhotos();
+
+    // ---- Space map and login items ----
+    void measureSpace(std::optional<URL> root = std::nullopt);
+    void showSpaceMap(std::shared_ptr<const SpaceMap> map);
+    void show(std::optional<JunkKind> category, bool shelf, bool spaceMap, bool loginItems,
+              bool photos, bool search);
+    void loadLoginItems();
+    void checkOpenAtLogin();
+    void setLoginItem(const LoginItem& item, bool on);
+    void removeLeftover(const LoginItem& item);
+    void showLoginItems(std::vector<LoginItem> items);
+
+signals:
+    void changed();
+
+private:
+    template <class T> void assign(T& field, T value) {
+        field = std::move(value);
+        emit changed();
+    }
+    // Runs `work` on a pool thread and hands its value to `done` on the main thread,
+    // unless the controller is gone by then.
+    template <class Work, class Done> void inBackground(Work work, Done done);
+    // Hands one progress value to the main thread; dropped once the controller is gone.
+    // Callable from any thread: the pointer is only read on the main thread.
+    static void onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update);
+
+    void readStartUpState();
+    void noteDisk(int64_t freed, int64_t available);
+    void refreshShelfAndDisk();
+    void clean(std::vector<ScanItem> items, const ScanResult& result);
+    // Hands items to the cleaner on a pool thread, onto a shelf held for the set days.
+    void cleanInBackground(std::vector<ScanItem> items,
+                           std::function<std::string(const ScanItem&)> label,
+                           std::function<void(CleanReport)> done);
+    void uninstall(const ScanItem& item);
+    UndoShelf shelfForCleanUp() const;
+
+    struct Move {
+        std::vector<ScanItem> items;    // handed to the cleaner
+        std::vector<ScanItem> heldBack; // in use or never to be touched
+    };
+    Move screenForMove(std::vector<ScanItem> items) const;
+    void moveToShelf(Move move, std::function<std::string(const ScanItem&)> label,
+                     std::function<void(const Move&, const CleanReport&)> done);
+    void movePhotos(std::vector<ScanItem> items);
+
+    void watchForRemovedApps();
+    void watchApplicationFolders();
+    void appsChanged();
+    void rereadApps();
+
+    // ---- Published ----
+    Phase phase_;
+    std::optional<double> forecastDays_;
+    bool showingReceipt_ = false;
+    std::optional<Notice> removedAppNotice_;
+    std::optional<ScanItem> uninstallTarget_;
+    std::optional<CleanReport> uninstallReport_;
+    std::optional<ScanStep> scanStep_;
+    bool confirmingFreeUp_ = false;
+    ViewMode mode_ = ViewMode::simple;
+    std::optional<JunkKind> category_;
+    std::optional<URL> focusedItem_;
+    bool showingShelf_ = false;
+    std::vector<UndoShelf::Sweep> sweeps_;
+    DiskSpace diskNow_;
+    bool confirmingEmptyShelf_ = false;
+    std::optional<std::string> shelfError_;
+    PickList picks_;
+    bool showingSpaceMap_ = false;
+    std::shared_ptr<const SpaceMap> spaceMap_;
+    bool measuring_ = false;
+    int64_t measuredFiles_ = 0;
+    std::optional<URL> mapFolder_;
+    std::optional<URL> mapSelection_;
+    bool showingSearch_ = false;
+    std::optional<PlainQuery> searchQuery_;
+    std::optional<std::vector<PlainQuery::Hit>> searchHits_;
+    bool searching_ = false;
+    std::unordered_set<URL> searchPicks_;
+    bool showingPhotos_ = false;
+    std::optional<std::vector<SimilarPhotos::Group>> photoGroups_;
+    bool findingPhotos_ = false;
+    double photoProgress_ = 0;
+    std::unordered_set<URL> photoPicks_;
+    bool showingLoginItems_ = false;
+    std::optional<std::vector<LoginItem>> loginItems_;
+    std::optional<std::string> loginSelection_;
+    std::optional<std::string> loginError_;
+    bool checkedOpenAtLogin_ = false;
+    bool showingWelcome_ = false;
+    bool showingSystemDataHelp_ = false;
+
+    // ---- Plain ----
+    std::optional<ScanItem> removedAppLeftovers_;
+    std::vector<InstalledApp> installed_;
+    QFileSystemWatcher* watcher_ = nullptr;
+    bool watchPending_ = false;
+    bool watchDirty_ = false;
+    int watchDelay_ = 2000;
+    bool remembersPicks_ = true;
+    bool scanRunning_ = false;
+    bool uninstallRunning_ = false;
+    int changesRunning_ = 0;
+    uint64_t searchGeneration_ = 0;
+    DiskSpace initialDisk_;
+    DiskScanner scanner_;
+    Cleaner cleaner_;
+    UndoShelf shelf_;
+    Tools tools_;
+};
+
+} // namespace kelvora

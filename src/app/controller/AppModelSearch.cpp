@@ -1,0 +1,221 @@
+#include "controller/AppModel.h"
+
+#include "controller/BackgroundTask.h"
+#include "controller/Prefs.h"
+#include "controller/ShelfLabels.h"
+#include "search/QueryCalendar.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace kelvora {
+
+namespace {
+
+constexpr int kSearchLimit = 300;
+
+bool isWithin(const std::string& path, const std::string& folder) {
+    return path == folder || path.rfind(folder + "/", 0) == 0;
+}
+
+bool touchesAny(const ScanItem& item, const std::vector<std::string>& folders) {
+    for (const auto& target : item.targets) {
+        std::string path = target.standardized().path();
+        for (const auto& folder : folders)
+            if (!folder.empty() && (isWithin(path, folder) || isWithin(folder, path))) return true;
+    }
+    return false;
+}
+
+bool isHeldOpen(const ScanItem& item, const std::unordered_set<std::string>& openFiles) {
+    for (const auto& open : openFiles)
+        for (const auto& target : item.targets)
+            if (isWithin(open, target.path())) return true;
+    return false;
+}
+
+// The items of a move whose every target reached the shelf.
+std::vector<ScanItem> fullyShelved(const std::vector<ScanItem>& items, const CleanReport& report) {
+    std::unordered_map<std::string, size_t> movedFiles;
+    if (report.sweep)
+        for (const auto& entry : report.sweep->entries)
+            movedFiles[entry.location] += entry.files.size();
+    std::vector<ScanItem> shelved;
+    for (const auto& item : items)
+        if (auto it = movedFiles.find(item.location.path());
+            it != movedFiles.end() && it->second >= item.targets.size())
+            shelved.push_back(item);
+    return shelved;
+}
+
+std::string notMovedText(size_t count, const char* what) {
+    return std::to_string(count) + " " + what + " couldn’t be moved.";
+}
+
+} // namespace
+
+// ---- Moving items onto the Undo Shelf ----
+
+AppModel::Move AppModel::screenForMove(std::vector<ScanItem> items) const {
+    std::vector<std::string> neverTouch;
+    for (const auto& path : Prefs::configured(scanner_).neverTouch)
+        neverTouch.push_back(standardizedPath(path));
+    std::unordered_set<std::string> open =
+        tools_.openFiles ? tools_.openFiles() : std::unordered_set<std::string>();
+    Move move;
+    for (auto& item : items) {
+        if (touchesAny(item, neverTouch) || isHeldOpen(item, open))
+            move.heldBack.push_back(std::move(item));
+        else
+            move.items.push_back(std::move(item));
+    }
+    return move;
+}
+
+void AppModel::moveToShelf(Move move, std::function<std::string(const ScanItem&)> label,
+                           std::function<void(const Move&, const CleanReport&)> done) {
+    auto items = move.items;
+    cleanInBackground(std::move(items), std::move(label),
+                      [this, move = std::move(move), done](CleanReport report) {
+                          done(move, report);
+                          assign(sweeps_, shelf_.sweeps());
+                          assign(diskNow_, DiskScanner::diskSpace(scanner_.home));
+                      });
+}
+
+// ---- Search ----
+
+void AppModel::search(const std::string& text) {
+    PlainQuery query = PlainQuery::parse(text, currentDate(), QueryCalendar::gregorian());
+    uint64_t generation = ++searchGeneration_;
+    assign(searchQuery_, query.isEmpty() ? std::nullopt : std::optional<PlainQuery>(query));
+    if (query.isEmpty()) {
+        // Nothing runs for an empty phrase, and no earlier run may bring its hits back.
+        assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>());
+        assign(searching_, false);
+        return;
+    }
+    assign(searching_, true);
+    assign(searchPicks_, std::unordered_set<URL>());
+    auto run = tools_.search;
+    URL home = scanner_.home;
+    inBackground([run, query, home] { return run(query, home, kSearchLimit); },
+                 [this, generation](std::vector<PlainQuery::Hit> hits) {
+                     // Only the newest search may set what is shown.
+                     if (generation != searchGeneration_) return;
+                     assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(hits));
+                     assign(searching_, false);
+                 });
+}
+
+void AppModel::showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits) {
+    assign(searchQuery_, std::optional<PlainQuery>(query));
+    assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(hits)));
+    assign(showingSearch_, true);
+}
+
+void AppModel::toggleSearchPick(const URL& url) {
+    if (!searchPicks_.erase(url)) searchPicks_.insert(url);
+    emit changed();
+}
+
+void AppModel::removePickedSearchHits() {
+    std::vector<PlainQuery::Hit> picked;
+    if (searchHits_)
+        for (const auto& hit : *searchHits_)
+            if (searchPicks_.count(hit.url)) picked.push_back(hit);
+    if (picked.empty()) return;
+    Move move = screenForMove(PlainQuery::items(picked));
+    auto label = [](const ScanItem& item) { return item.location.lastPathComponent(); };
+    moveToShelf(std::move(move), label, [this](const Move& move, const CleanReport& report) {
+        std::unordered_set<URL> shelved;
+        for (const auto& item : fullyShelved(move.items, report))
+            shelved.insert(item.location);
+        if (searchHits_) {
+            std::vector<PlainQuery::Hit> left;
+            for (const auto& hit : *searchHits_)
+                if (!shelved.count(hit.url)) left.push_back(hit);
+            assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(left)));
+        }
+        for (const auto& url : shelved)
+            searchPicks_.erase(url);
+        emit changed();
+        size_t notMoved = report.failures.size() + move.heldBack.size();
+        if (notMoved > 0) setShelfError(notMovedText(notMoved, "files"));
+    });
+}
+
+// ---- Similar photos ----
+
+void AppModel::findSimilarPhotos() {
+    if (findingPhotos_) return;
+    assign(findingPhotos_, true);
+    assign(photoProgress_, 0.0);
+    bool allowed = (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
+                   Prefs::boolean(Prefs::Key::downloadsAsked);
+    const auto& privateNames = DiskScanner::privateFolderNames();
+    std::vector<URL> folders;
+    for (const char* name : {"Pictures", "Desktop", "Downloads", "Documents"}) {
+        bool isPrivate =
+            std::find(privateNames.begin(), privateNames.end(), name) != privateNames.end();
+        if (allowed || !isPrivate) folders.push_back(scanner_.home.appending(name, true));
+    }
+    QPointer<AppModel> self(this);
+    auto progress = [self](double value) {
+        onMainThread(self, [value](AppModel& model) { model.assign(model.photoProgress_, value); });
+    };
+    auto find = tools_.findPhotos;
+    inBackground([find, folders, progress] { return find(folders, progress); },
+                 [this](std::vector<SimilarPhotos::Group> groups) {
+                     assign(photoGroups_,
+                            std::optional<std::vector<SimilarPhotos::Group>>(std::move(groups)));
+                     assign(photoPicks_, std::unordered_set<URL>());
+                     assign(findingPhotos_, false);
+                 });
+}
+
+void AppModel::togglePhotos(const SimilarPhotos::Group& group) {
+    if (!photoPicks_.erase(group.keep)) photoPicks_.insert(group.keep);
+    emit changed();
+}
+
+void AppModel::pickAllPhotos(bool all) {
+    std::unordered_set<URL> picks;
+    if (all && photoGroups_)
+        for (const auto& group : *photoGroups_)
+            picks.insert(group.keep);
+    assign(photoPicks_, std::move(picks));
+}
+
+void AppModel::removePickedPhotos() {
+    std::vector<SimilarPhotos::Group> picked;
+    if (photoGroups_)
+        for (const auto& group : *photoGroups_)
+            if (photoPicks_.count(group.keep)) picked.push_back(group);
+    if (picked.empty()) return;
+    movePhotos(SimilarPhotos::items(picked));
+}
+
+void AppModel::movePhotos(std::vector<ScanItem> items) {
+    Move move = screenForMove(std::move(items));
+    moveToShelf(std::move(move), ShelfLabels::name,
+                [this](const Move& move, const CleanReport& report) {
+                    // A group leaves the list only when all its extras reached the shelf.
+                    std::unordered_set<URL> gone;
+                    for (const auto& item : fullyShelved(move.items, report))
+                        if (item.photo && item.photo->keptPhoto)
+                            gone.insert(*item.photo->keptPhoto);
+                    if (photoGroups_) {
+                        std::vector<SimilarPhotos::Group> left;
+                        for (const auto& group : *photoGroups_)
+                            if (!gone.count(group.keep)) left.push_back(group);
+                        assign(photoGroups_,
+                               std::optional<std::vector<SimilarPhotos::Group>>(std::move(left)));
+                    }
+                    assign(photoPicks_, std::unordered_set<URL>());
+                    size_t notMoved = report.failures.size() + move.heldBack.size();
+                    if (notMoved > 0) setShelfError(notMovedText(notMoved, "photos"));
+                });
+}
+
+} // namespace kelvora

@@ -1,0 +1,153 @@
+#include "controller/AppModel.h"
+
+#include "controller/BackgroundTask.h"
+#include "controller/LoginItemsOrder.h"
+#include "controller/Prefs.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+
+namespace kelvora {
+
+namespace {
+
+ScanItem leftoverItem(const LoginItem& item) {
+    auto info = fileInfo(*item.file);
+    ScanItem scanItem;
+    scanItem.kind = JunkKind::leftovers;
+    scanItem.location = *item.file;
+    scanItem.targets = {*item.file};
+    scanItem.bytes = std::max<int64_t>(info ? info->logicalSize : 1, 1);
+    scanItem.baseVerdict = Verdict::youDecide;
+    scanItem.leftover = ScanItem::LeftoverInfo{
+        ScanItem::LeftoverInfo::Kind::launchAgent, item.label, item.name, {"LaunchAgents"}, {}};
+    return scanItem;
+}
+
+std::optional<std::string> firstInListOrder(const std::vector<LoginItem>& items) {
+    std::vector<LoginItem> sorted = LoginItemsOrder::sorted(items);
+    if (sorted.empty()) return std::nullopt;
+    return sorted.front().id();
+}
+
+} // namespace
+
+// ---- Space map ----
+
+void AppModel::measureSpace(std::optional<URL> root) {
+    if (measuring_) return;
+    URL target = root ? *root : scanner_.home;
+    std::set<std::string> skip = SpaceMap::protectedFolders(scanner_.home);
+    bool allowed = (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
+                   Prefs::boolean(Prefs::Key::downloadsAsked);
+    if (!allowed)
+        for (const auto& name : DiskScanner::privateFolderNames())
+            skip.insert(scanner_.home.appending(name).path());
+    assign(measuring_, true);
+    assign(measuredFiles_, int64_t{0});
+    QPointer<AppModel> self(this);
+    auto progress = [self](int64_t count) {
+        onMainThread(self, [count](AppModel& model) { model.assign(model.measuredFiles_, count); });
+    };
+    auto measure = tools_.measure;
+    inBackground([measure, target, skip, progress] { return measure(target, skip, progress); },
+                 [this](std::shared_ptr<const SpaceMap> map) {
+                     std::optional<URL> folder;
+                     if (map) folder = map->root();
+                     assign(spaceMap_, std::move(map));
+                     assign(mapFolder_, std::move(folder));
+                     assign(mapSelection_, std::optional<URL>());
+                     assign(measuring_, false);
+                 });
+}
+
+void AppModel::showSpaceMap(std::shared_ptr<const SpaceMap> map) {
+    std::optional<URL> folder;
+    if (map) folder = map->root();
+    assign(spaceMap_, std::move(map));
+    assign(mapFolder_, std::move(folder));
+    assign(showingSpaceMap_, true);
+}
+
+void AppModel::show(std::optional<JunkKind> category, bool shelf, bool spaceMap, bool loginItems,
+                    bool photos, bool search) {
+    assign(category_, category);
+    assign(showingShelf_, shelf);
+    assign(showingSpaceMap_, spaceMap);
+    assign(showingLoginItems_, loginItems);
+    assign(showingPhotos_, photos);
+    assign(showingSearch_, search);
+    if (spaceMap && !spaceMap_) measureSpace();
+    if (loginItems) loadLoginItems();
+}
+
+// ---- Login items ----
+
+void AppModel::loadLoginItems() {
+    bool readOpenAtLogin = checkedOpenAtLogin_;
+    std::vector<LoginItemScanner::OpenAtLoginApp> turnedOff = Prefs::turnedOffLoginApps();
+    auto read = tools_.readLoginItems;
+    inBackground([read, readOpenAtLogin, turnedOff] { return read(readOpenAtLogin, turnedOff); },
+                 [this](std::vector<LoginItem> items) {
+                     bool stillListed =
+                         loginSelection_ &&
+                         std::any_of(items.begin(), items.end(), [this](const LoginItem& item) {
+                             return item.id() == *loginSelection_;
+                         });
+                     std::optional<std::string> selection =
+                         stillListed ? loginSelection_ : firstInListOrder(items);
+                     assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)));
+                     assign(loginSelection_, std::move(selection));
+                 });
+}
+
+void AppModel::checkOpenAtLogin() {
+    assign(checkedOpenAtLogin_, true);
+    if (remembersPicks_) Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
+    loadLoginItems();
+}
+
+void AppModel::setLoginItem(const LoginItem& item, bool on) {
+    assign(loginError_, std::optional<std::string>());
+    auto change = tools_.switchLoginItem;
+    ++changesRunning_;
+    inBackground([change, item, on] { return change(item, on); },
+                 [this, item, on](std::optional<std::string> error) {
+                     --changesRunning_;
+                     if (error) {
+                         assign(loginError_, std::move(error));
+                     } else if (item.source == LoginItem::Source::openAtLogin && item.file &&
+                                remembersPicks_) {
+                         std::string path = item.file->path();
+                         auto apps = Prefs::turnedOffLoginApps();
+                         std::erase_if(apps, [&](const auto& app) { return app.path == path; });
+                         if (!on) apps.push_back({item.label, path});
+                         Prefs::setTurnedOffLoginApps(apps);
+                     }
+                     loadLoginItems();
+                 });
+}
+
+void AppModel::removeLeftover(const LoginItem& item) {
+    if (!item.isLeftover() || !item.file) return;
+    assign(loginError_, std::optional<std::string>());
+    std::string label = "Login item: " + item.name;
+    cleanInBackground(
+        {leftoverItem(item)}, [label](const ScanItem&) { return label; },
+        [this](CleanReport report) {
+            if (!report.failures.empty())
+                assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
+                                                               report.failures.front().reason));
+            assign(sweeps_, shelf_.sweeps());
+            loadLoginItems();
+        });
+}
+
+void AppModel::showLoginItems(std::vector<LoginItem> items) {
+    std::optional<std::string> selection = firstInListOrder(items);
+    assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)));
+    assign(loginSelection_, std::move(selection));
+    assign(showingLoginItems_, true);
+}
+
+} // namespace kelvora

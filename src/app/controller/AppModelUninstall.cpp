@@ -1,0 +1,161 @@
+#include "controller/AppModel.h"
+
+#include "clean/AdminUnlock.h"
+#include "controller/BackgroundTask.h"
+#include "controller/Prefs.h"
+#include "controller/ShelfLabels.h"
+#include "model/Format.h"
+#include "platform/FileSystem.h"
+
+#include <QFileSystemWatcher>
+#include <QStringList>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace kelvora {
+
+namespace {
+
+constexpr const char* kOnlyApplications =
+    "Kelvora can only do this for apps in the Applications folder.";
+constexpr const char* kStillLocked =
+    "The app still can’t be moved. Try dragging it to the Trash in Finder.";
+
+std::string refusal(const URL& app) {
+    return app.deletingPathExtension().lastPathComponent() +
+           " is part of macOS (or Kelvora itself), so Kelvora won’t remove it.";
+}
+
+AppModel::Notice noticeFor(const ScanItem& leftovers) {
+    std::string name = leftovers.leftover ? leftovers.leftover->name : "";
+    return {name + " was removed", "It left " + Format::size(leftovers.bytes) +
+                                       " of settings and data behind. Kelvora can move them "
+                                       "onto the Undo Shelf."};
+}
+
+} // namespace
+
+void AppModel::prepareUninstall(const URL& app) {
+    DiskScanner configured = Prefs::configured(scanner_);
+    assign(uninstallReport_, std::optional<CleanReport>());
+    inBackground([configured, app] { return configured.uninstallItem(app); },
+                 [this, app](std::optional<ScanItem> item) {
+                     if (item)
+                         assign(uninstallTarget_, std::move(item));
+                     else
+                         setShelfError(refusal(app));
+                 });
+}
+
+void AppModel::reviewRemovedAppLeftovers() {
+    if (!removedAppLeftovers_) return;
+    assign(uninstallReport_, std::optional<CleanReport>());
+    assign(uninstallTarget_, removedAppLeftovers_);
+}
+
+void AppModel::confirmUninstall() {
+    // A second confirmation while the first runs would hand the same files to the
+    // cleaner twice.
+    if (!uninstallTarget_ || uninstallRunning_) return;
+    uninstall(*uninstallTarget_);
+}
+
+void AppModel::uninstall(const ScanItem& item) {
+    uninstallRunning_ = true;
+    cleanInBackground({item}, ShelfLabels::name, [this, kind = item.kind](CleanReport report) {
+        uninstallRunning_ = false;
+        assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
+        if (kind == JunkKind::leftovers) {
+            removedAppLeftovers_.reset();
+            assign(removedAppNotice_, std::optional<Notice>());
+        }
+        refreshShelfAndDisk();
+    });
+}
+
+void AppModel::removeWithPassword(const ScanItem& item) {
+    if (!item.lockedReason || item.targets.empty()) return setShelfError(kOnlyApplications);
+    const URL& app = item.targets.front();
+    std::optional<std::string> command;
+    if (AdminUnlock::isUnlockable(app)) command = AdminUnlock::command({app}, getuid());
+    if (!command) return setShelfError(kOnlyApplications);
+    std::string appName =
+        item.app ? item.app->name : app.deletingPathExtension().lastPathComponent();
+
+    AdminOutcome outcome = tools_.releaseAsAdmin(*command, appName);
+    if (outcome.kind == AdminOutcome::Kind::cancelled) return;
+    if (outcome.kind == AdminOutcome::Kind::failed)
+        return setShelfError("macOS didn’t hand the app over: " +
+                             (outcome.message.empty() ? "unknown error" : outcome.message));
+
+    std::optional<ScanItem> fresh = Prefs::configured(scanner_).uninstallItem(app);
+    if (!fresh || fresh->lockedReason) return setShelfError(kStillLocked);
+    assign(uninstallReport_, std::optional<CleanReport>());
+    assign(uninstallTarget_, std::move(fresh));
+}
+
+void AppModel::closeUninstall() {
+    assign(uninstallTarget_, std::optional<ScanItem>());
+    assign(uninstallReport_, std::optional<CleanReport>());
+}
+
+// ---- The watcher of the application folders ----
+
+void AppModel::watchForRemovedApps() {
+    if (!remembersPicks_) return;
+    installed_ = scanner_.installedApps();
+    watcher_ = new QFileSystemWatcher(this);
+    watchApplicationFolders();
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { appsChanged(); });
+}
+
+// Folders that do not exist are left out; they are taken in once a re-read finds them.
+void AppModel::watchApplicationFolders() {
+    QStringList watched = watcher_->directories();
+    for (const auto& folder : scanner_.applicationFolders) {
+        QString path = QString::fromStdString(folder.path());
+        auto info = fileInfo(folder);
+        if (info && info->isDirectory() && !watched.contains(path)) watcher_->addPath(path);
+    }
+}
+
+void AppModel::appsChanged() {
+    // Events during a pending re-read are remembered, so a change they alone announce is
+    // read once the current re-read ends instead of being lost.
+    if (watchPending_) {
+        watchDirty_ = true;
+        return;
+    }
+    watchPending_ = true;
+    QTimer::singleShot(watchDelay_, this, [this] { rereadApps(); });
+}
+
+void AppModel::rereadApps() {
+    DiskScanner configured = Prefs::configured(scanner_);
+    std::vector<InstalledApp> before = installed_;
+    inBackground(
+        [configured, before] {
+            std::vector<InstalledApp> now = configured.installedApps();
+            std::optional<ScanItem> found;
+            for (const auto& app : DiskScanner::removed(before, now))
+                if ((found = configured.leftovers(app))) break;
+            return std::make_pair(std::move(now), std::move(found));
+        },
+        [this](std::pair<std::vector<InstalledApp>, std::optional<ScanItem>> value) {
+            installed_ = std::move(value.first);
+            watchPending_ = false;
+            if (value.second) {
+                removedAppLeftovers_ = value.second;
+                assign(removedAppNotice_, std::optional<Notice>(noticeFor(*value.second)));
+            }
+            // A folder that was removed and made again drops out of the watch; take it back.
+            watchApplicationFolders();
+            if (watchDirty_) {
+                watchDirty_ = false;
+                appsChanged();
+            }
+        });
+}
+
+} // namespace kelvora

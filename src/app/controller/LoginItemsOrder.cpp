@@ -1,0 +1,47 @@
+#include "controller/LoginItemsOrder.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kelvora::LoginItemsOrder {
+
+namespace {
+
+int section(LoginItem::Source source) {
+    switch (source) {
+    case LoginItem::Source::appHelper:
+    case LoginItem::Source::openAtLogin:
+        return 0;
+    case LoginItem::Source::userAgent:
+    case LoginItem::Source::globalAgent:
+        return 1;
+    case LoginItem::Source::systemDaemon:
+        break;
+    }
+    return 2;
+}
+
+int stateRank(const LoginItem& item) {
+    if (item.isRunning()) return 0;
+    return item.isOff() ? 2 : 1;
+}
+
+std::string folded(const std::string& text) {
+    std::string out = text;
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+} // namespace
+
+std::vector<LoginItem> sorted(std::vector<LoginItem> items) {
+    std::stable_sort(items.begin(), items.end(), [](const LoginItem& a, const LoginItem& b) {
+        if (section(a.source) != section(b.source)) return section(a.source) < section(b.source);
+        if (stateRank(a) != stateRank(b)) return stateRank(a) < stateRank(b);
+        return folded(a.name) < folded(b.name);
+    });
+    return items;
+}
+
+} // namespace kelvora::LoginItemsOrder

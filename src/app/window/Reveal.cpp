@@ -1,0 +1,36 @@
+#include "window/Reveal.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QStringList>
+#include <QUrl>
+
+#include <cstdlib>
+
+namespace kelvora {
+
+namespace {
+
+bool askFileManager(const URL& url) {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (!address || !*address) return false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return false;
+    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1",
+                                                       "/org/freedesktop/FileManager1",
+                                                       "org.freedesktop.FileManager1", "ShowItems");
+    call << QStringList{QUrl::fromLocalFile(QString::fromStdString(url.path())).toString()}
+         << QString();
+    return bus.call(call, QDBus::Block, 3000).type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+void revealInFileManager(const URL& url) {
+    if (askFileManager(url)) return;
+    URL folder = url.path() == "/" ? url : url.deletingLastPathComponent();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.path())));
+}
+
+} // namespace kelvora

@@ -1,0 +1,196 @@
+#include "app/controller/ControllerFixture.h"
+
+#include "engine/DiskHistory.h"
+
+#include <thread>
+
+namespace kelvora::testing {
+namespace {
+
+class ScanFlowTest : public ControllerTest {
+protected:
+    // A home whose scan finds one app cache, which is picked by default.
+    void writeCache() {
+        write("Library/Caches/com.example.tool/blob.bin", std::string(200'000, 'c'));
+        sync();
+    }
+
+    std::unique_ptr<AppModel> readyModel() {
+        auto model = makeModel();
+        model->scan();
+        EXPECT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+        return model;
+    }
+
+    void shelveExpired(int64_t bytes) {
+        std::string file = write("Downloads/expired.zip", std::string(bytes, 'z'));
+        ScanItem item;
+        item.kind = JunkKind::downloads;
+        item.location = URL::fileURL(file);
+        item.targets = {item.location};
+        item.bytes = bytes;
+        UndoShelf expiring(URL::fileURL(shelfRoot(), true), 0);
+        ASSERT_TRUE(expiring.shelve({{item, "expired.zip"}}, addSeconds(currentDate(), -60)).sweep);
+    }
+};
+
+TEST_F(ScanFlowTest, ReportsElevenStepsThenReadyAfterPurgingExpiredCleanUps) {
+    shelveExpired(5000);
+    auto model = makeModel();
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    std::vector<AppModel::ScanStep> steps;
+    QObject::connect(model.get(), &AppModel::changed, [&] {
+        const auto& step = model->scanStep();
+        if (step && (steps.empty() || steps.back() != *step)) steps.push_back(*step);
+    });
+    model->scan();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+
+    ASSERT_EQ(steps.size(), 11u);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(steps[i].name, DiskScanner::scanSteps()[i]);
+        EXPECT_DOUBLE_EQ(steps[i].fraction, static_cast<double>(i) / 11.0);
+    }
+    EXPECT_FALSE(model->scanStep());
+    EXPECT_TRUE(model->sweeps().empty());
+    DiskHistory history = DiskHistory::load(DiskHistory::defaultFile());
+    EXPECT_EQ(history.freedByKelv, 5000);
+    EXPECT_EQ(history.samples.size(), 1u);
+    EXPECT_EQ(model->diskNow(), model->result()->disk);
+}
+
+TEST_F(ScanFlowTest, AScanWhileScanningIsIgnored) {
+    auto model = makeModel();
+    int firstSteps = 0;
+    QObject::connect(model.get(), &AppModel::changed, [&] {
+        if (model->scanStep() && model->scanStep()->fraction == 0.0) ++firstSteps;
+    });
+    model->scan();
+    EXPECT_FALSE(model->canScan());
+    EXPECT_FALSE(model->isChangingFiles()) << "a scan only reads: quitting need not wait";
+    model->scan();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    settle();
+    EXPECT_EQ(firstSteps, 1);
+    EXPECT_TRUE(model->canScan());
+}
+
+TEST_F(ScanFlowTest, AScanDuringACleanUpIsIgnoredUntilTheCleanUpEnds) {
+    writeCache();
+    auto model = readyModel();
+    ASSERT_FALSE(model->picks().picked(*model->result()).empty());
+    cleanGate = std::make_shared<Gate>();
+    model->freeUp();
+    ASSERT_TRUE(model->phase().is(AppModel::Phase::Kind::cleaning));
+    EXPECT_TRUE(model->isChangingFiles()) << "quitting now waits for the clean-up";
+    EXPECT_FALSE(model->canScan());
+    model->scan();
+    EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::cleaning));
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::done); }));
+    EXPECT_TRUE(model->canScan());
+    EXPECT_FALSE(model->isChangingFiles());
+}
+
+TEST_F(ScanFlowTest, CleanUpEndsDoneWithReportHistoryAndAReceiptStampedOnce) {
+    writeCache();
+    auto model = readyModel();
+    int64_t picked = model->picks().pickedBytes(*model->result());
+    ASSERT_GT(picked, 0);
+    model->freeUp();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::done); }));
+
+    const auto& report = *model->phase().report;
+    EXPECT_EQ(report.freed, picked);
+    EXPECT_FALSE(fileExists(env.home() + "/Library/Caches/com.example.tool/blob.bin"));
+    EXPECT_EQ(model->result()->items.size(), 1u) << "done shows the result it started from";
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, picked);
+
+    auto first = model->receipt();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->total, picked);
+    ASSERT_EQ(first->lines.size(), 1u);
+    EXPECT_EQ(first->lines[0].title, "App caches");
+    EXPECT_EQ(first->holdDays, 7);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(model->receipt()->date, first->date);
+}
+
+TEST_F(ScanFlowTest, FreeUpOnlyActsOnAReadyResultWithPicks) {
+    auto model = makeModel();
+    model->freeUp();
+    EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::scanning));
+    model = readyModel();
+    model->freeUp(); // an empty home: nothing picked
+    EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::ready));
+}
+
+TEST_F(ScanFlowTest, PicksAreSavedOnEveryChangeAndNeverWhileScanning) {
+    writeCache();
+    auto model = readyModel();
+    const ScanItem item = model->result()->items.front();
+    model->toggle(item);
+    EXPECT_FALSE(model->picks().isPicked(item));
+    EXPECT_EQ(Prefs::picks(), model->picks());
+    model->pickAll(item.kind, true);
+    EXPECT_TRUE(model->picks().isPicked(item));
+    EXPECT_EQ(Prefs::picks(), model->picks());
+
+    auto scanning = makeModel();
+    scanning->pickAll(JunkKind::caches, false);
+    EXPECT_EQ(scanning->picks(), model->picks());
+}
+
+TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
+    std::string file = write("Downloads/report.pdf", "pdf");
+    ScanItem item;
+    item.kind = JunkKind::downloads;
+    item.location = URL::fileURL(file);
+    item.targets = {item.location};
+    item.bytes = 3;
+    UndoShelf shelf(URL::fileURL(shelfRoot(), true));
+    shelf.shelve({{item, "report.pdf"}}, currentDate());
+    // The folder it came from is now a file, so nothing can be put back there.
+    removeItem(env.home() + "/Downloads");
+    write("Downloads", "in the way");
+
+    auto model = makeModel();
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    auto sweep = model->sweeps().front();
+    model->putBack(sweep.entries.front(), sweep);
+    ASSERT_TRUE(model->shelfError());
+    EXPECT_EQ(model->shelfError()->rfind("Couldn’t put back report.pdf: ", 0), 0u);
+    model->putBackAll(sweep);
+    EXPECT_EQ(model->shelfError()->rfind("Some items couldn’t be put back: ", 0), 0u);
+    EXPECT_EQ(model->sweeps().size(), 1u);
+
+    model->emptyShelf();
+    EXPECT_TRUE(model->sweeps().empty());
+    EXPECT_EQ(model->shelfBytes(), 0);
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 3);
+}
+
+TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
+    UndoShelf shelf(URL::fileURL(shelfRoot(), true));
+    for (const char* name : {"one.zip", "two.zip"}) {
+        ScanItem item;
+        item.kind = JunkKind::downloads;
+        item.location = URL::fileURL(write(std::string("Downloads/") + name, "12345"));
+        item.targets = {item.location};
+        item.bytes = 5;
+        ASSERT_TRUE(shelf.shelve({{item, name}}, currentDate()).sweep);
+    }
+    auto model = makeModel();
+    ASSERT_EQ(model->sweeps().size(), 2u);
+    // Gone behind the controller's back, as when the helper purged it meanwhile.
+    removeItem(shelfRoot() + "/" + model->sweeps().front().id);
+
+    model->emptyShelf();
+    ASSERT_TRUE(model->shelfError());
+    EXPECT_EQ(model->shelfError()->rfind("Couldn’t empty part of the shelf: ", 0), 0u);
+    EXPECT_TRUE(model->sweeps().empty());
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 5);
+}
+
+} // namespace
+} // namespace kelvora::testing

@@ -1,0 +1,110 @@
+#include "app/controller/ControllerFixture.h"
+
+#include "engine/DiskHistory.h"
+
+namespace kelvora::testing {
+namespace {
+
+using StartUpTest = ControllerTest;
+
+TEST_F(StartUpTest, FirstLaunchShowsWelcomeWithEmptyPicksWrittenBack) {
+    auto model = makeModel();
+    EXPECT_EQ(model->mode(), AppModel::ViewMode::simple);
+    EXPECT_TRUE(model->showingWelcome());
+    EXPECT_FALSE(model->checkedOpenAtLogin());
+    EXPECT_FALSE(model->forecastDays());
+    EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::scanning));
+    EXPECT_EQ(model->picks(), PickList());
+    EXPECT_TRUE(Prefs::store().value(Prefs::Key::picks).has_value());
+    EXPECT_TRUE(model->sweeps().empty());
+    EXPECT_EQ(model->diskNow(), model->initialDisk());
+}
+
+TEST_F(StartUpTest, ReadsStoredSettingsHistoryAndShelf) {
+    Prefs::setString(Prefs::Key::viewMode, "detailed");
+    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+    Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
+    PickList picks;
+    picks.excluded.insert(URL::fileURL("/tmp/cache"));
+    Prefs::setPicks(picks);
+    DiskHistory history;
+    Date now = currentDate();
+    for (int day = 10; day >= 0; day -= 2)
+        history.samples.push_back(
+            {addSeconds(now, -day * 86400.0 - 60), 10'000'000'000 + day * 1'000'000'000LL, 0});
+    history.save(DiskHistory::defaultFile());
+    std::string file = write("Downloads/old.zip", "zip");
+    ScanItem item;
+    item.kind = JunkKind::downloads;
+    item.location = URL::fileURL(file);
+    item.targets = {item.location};
+    item.bytes = 3;
+    UndoShelf(URL::fileURL(shelfRoot(), true)).shelve({{item, "old.zip"}}, currentDate());
+
+    auto model = makeModel();
+    EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
+    EXPECT_FALSE(model->showingWelcome());
+    EXPECT_TRUE(model->checkedOpenAtLogin());
+    EXPECT_EQ(model->picks(), picks);
+    ASSERT_TRUE(model->forecastDays());
+    EXPECT_GT(*model->forecastDays(), 0);
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    EXPECT_EQ(model->shelfBytes(), 3);
+}
+
+TEST_F(StartUpTest, ViewModeIsExactAndEveryAssignmentIsStored) {
+    Prefs::setString(Prefs::Key::viewMode, "Detailed");
+    auto model = makeModel();
+    EXPECT_EQ(model->mode(), AppModel::ViewMode::simple);
+    Prefs::remove(Prefs::Key::viewMode);
+    model->setMode(AppModel::ViewMode::simple);
+    EXPECT_EQ(Prefs::string(Prefs::Key::viewMode), std::optional<std::string>("simple"));
+    model->setMode(AppModel::ViewMode::detailed);
+    EXPECT_EQ(Prefs::string(Prefs::Key::viewMode), std::optional<std::string>("detailed"));
+}
+
+TEST_F(StartUpTest, FinishingTheWelcomeRegistersTheHelperOnceAndScans) {
+    auto model = makeModel();
+    model->finishWelcome();
+    EXPECT_FALSE(model->showingWelcome());
+    EXPECT_TRUE(Prefs::boolean(Prefs::Key::welcomeDone));
+    EXPECT_TRUE(Prefs::boolean(Prefs::Key::shelfHelperDecided));
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    model->finishWelcome();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    EXPECT_EQ(sweeperRegistrations, 1);
+}
+
+TEST_F(StartUpTest, RevealingAMissingItemShowsTheNearestFolderThatExists) {
+    auto model = makeModel();
+    std::string folder = env.dir().mkdir("home/Projects");
+    ScanItem item;
+    item.location = URL::fileURL(folder + "/gone/deeper/file.txt");
+    model->showInFinder(item);
+    item.location = URL::fileURL("/no-such-folder-anywhere/file");
+    model->showInFinder(item);
+    ASSERT_EQ(revealed.size(), 2u);
+    EXPECT_EQ(revealed[0].path(), folder);
+    EXPECT_EQ(revealed[1].path(), "/");
+}
+
+TEST_F(StartUpTest, ALateResultIsDroppedOnceTheControllerIsGone) {
+    auto gate = std::make_shared<Gate>();
+    AppModel::Tools slow = tools();
+    slow.search = [gate](const PlainQuery&, const URL&, int) {
+        gate->wait();
+        return std::vector<PlainQuery::Hit>{{URL::fileURL("/tmp/a"), 1, {}}};
+    };
+    auto model = makeModel(slow);
+    bool changedAfterDeath = false;
+    model->search("videos");
+    ASSERT_TRUE(waitUntil([&] { return gate->waiting() == 1; }));
+    QObject::connect(model.get(), &AppModel::changed, [&] { changedAfterDeath = true; });
+    model.reset();
+    gate->open();
+    settle();
+    EXPECT_FALSE(changedAfterDeath);
+}
+
+} // namespace
+} // namespace kelvora::testing

@@ -1,0 +1,183 @@
+#include "app/controller/ControllerFixture.h"
+
+#include "model/Format.h"
+
+namespace kelvora::testing {
+namespace {
+
+class UninstallTest : public ControllerTest {
+protected:
+    std::string writeLeftovers(const std::string& bundleID) {
+        return write("Library/Application Support/" + bundleID + "/state.db",
+                     std::string(10'000, 's'));
+    }
+};
+
+TEST_F(UninstallTest, RefusesWhatIsNoApplicationBundle) {
+    auto model = makeModel();
+    std::string notes = write("Documents/Notes.txt");
+    model->prepareUninstall(URL::fileURL(notes));
+    ASSERT_TRUE(waitUntil([&] { return model->shelfError().has_value(); }));
+    EXPECT_EQ(*model->shelfError(),
+              "Notes is part of macOS (or Kelvora itself), so Kelvora won’t remove it.");
+    EXPECT_FALSE(model->uninstallTarget());
+}
+
+TEST_F(UninstallTest, MovesTheAppAndItsLeftoversOntoTheShelfOnce) {
+    std::string bundle = writeApp("Sketchpad", "com.example.sketchpad");
+    std::string leftover = writeLeftovers("com.example.sketchpad");
+    auto model = makeModel();
+    model->prepareUninstall(URL::fileURL(bundle));
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+    EXPECT_EQ(model->uninstallTarget()->targets.size(), 2u);
+
+    cleanGate = std::make_shared<Gate>();
+    model->confirmUninstall();
+    model->confirmUninstall(); // a second click while the first runs
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallReport().has_value(); }));
+    settle();
+    EXPECT_TRUE(model->uninstallTarget()) << "the sheet stays open on its report";
+    EXPECT_TRUE(model->uninstallReport()->failures.empty());
+    EXPECT_FALSE(fileExists(bundle));
+    EXPECT_FALSE(fileExists(leftover));
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    EXPECT_EQ(model->sweeps().front().entries.front().label, "Sketchpad");
+
+    model->closeUninstall();
+    EXPECT_FALSE(model->uninstallTarget());
+    EXPECT_FALSE(model->uninstallReport());
+}
+
+TEST_F(UninstallTest, PasswordRouteOnlyForLockedApplications) {
+    auto model = makeModel();
+    ScanItem item;
+    item.kind = JunkKind::apps;
+    item.location = URL::fileURL(writeApp("Free", "com.example.free"));
+    item.targets = {item.location};
+    model->removeWithPassword(item);
+    EXPECT_EQ(model->shelfError(),
+              std::optional<std::string>("Kelvora can only do this for apps in the Applications "
+                                         "folder."));
+    model->setShelfError(std::nullopt);
+    item.lockedReason = "Installed by an administrator";
+    model->removeWithPassword(item); // not in /Applications
+    EXPECT_EQ(model->shelfError(),
+              std::optional<std::string>("Kelvora can only do this for apps in the Applications "
+                                         "folder."));
+    EXPECT_FALSE(model->uninstallTarget());
+}
+
+// The password route only acts in /Applications, so this one test puts a bundle there for
+// its run.
+TEST_F(UninstallTest, PasswordRouteShowsHowTheReleaseEnded) {
+    const std::string folder = "/Applications";
+    bool madeFolder = !fileExists(folder);
+    if (madeFolder && !createDirectories(folder)) GTEST_SKIP() << "cannot create " << folder;
+    const std::string bundle = folder + "/KelvoraReleaseTest" + std::to_string(getpid()) + ".app";
+    createDirectories(bundle + "/Contents");
+    if (!writePlist({{"CFBundleIdentifier", "com.example.locked"}},
+                    bundle + "/Contents/Info.plist")) {
+        removeItem(bundle);
+        if (madeFolder) removeItem(folder);
+        GTEST_SKIP() << "cannot write into " << folder;
+    }
+
+    AppModel::AdminOutcome outcome;
+    AppModel::Tools scripted = tools();
+    scripted.releaseAsAdmin = [&outcome](const std::string& command, const std::string& name) {
+        EXPECT_NE(command.find("chown"), std::string::npos);
+        EXPECT_EQ(name, "Locked");
+        return outcome;
+    };
+    auto model = makeModel(scripted);
+    ScanItem item;
+    item.kind = JunkKind::apps;
+    item.location = URL::fileURL(bundle);
+    item.targets = {item.location};
+    item.lockedReason = "Installed by an administrator";
+    item.app = ScanItem::AppInfo{"Locked", "com.example.locked", {}, 0};
+
+    outcome = {AppModel::AdminOutcome::Kind::cancelled, {}};
+    model->removeWithPassword(item);
+    EXPECT_FALSE(model->shelfError());
+    EXPECT_FALSE(model->uninstallTarget());
+    outcome = {AppModel::AdminOutcome::Kind::failed, "not allowed"};
+    model->removeWithPassword(item);
+    EXPECT_EQ(model->shelfError(),
+              std::optional<std::string>("macOS didn’t hand the app over: not allowed"));
+    outcome = {AppModel::AdminOutcome::Kind::failed, ""};
+    model->removeWithPassword(item);
+    EXPECT_EQ(model->shelfError(),
+              std::optional<std::string>("macOS didn’t hand the app over: unknown error"));
+    outcome = {};
+    model->removeWithPassword(item);
+    ASSERT_TRUE(model->uninstallTarget());
+    EXPECT_FALSE(model->uninstallTarget()->lockedReason);
+    EXPECT_EQ(model->uninstallTarget()->location, URL::fileURL(bundle));
+
+    removeItem(bundle);
+    if (madeFolder) removeItem(folder);
+}
+
+TEST_F(UninstallTest, WatcherAnnouncesARemovedAppWithLeftoversAndReviewOpensThem) {
+    std::string kept = writeApp("Keeper", "com.example.keeper");
+    std::string gone = writeApp("Painter", "com.example.painter");
+    writeLeftovers("com.example.painter");
+    auto model = makeModel();
+    model->setWatchDelay(50);
+    ASSERT_EQ(model->installed().size(), 2u);
+
+    removeApp(gone, "com.example.painter");
+    ASSERT_TRUE(waitUntil([&] { return model->removedAppNotice().has_value(); }));
+    EXPECT_EQ(model->removedAppNotice()->title, "Painter was removed");
+    ASSERT_TRUE(model->removedAppLeftovers());
+    EXPECT_EQ(model->removedAppNotice()->detail,
+              "It left " + Format::size(model->removedAppLeftovers()->bytes) +
+                  " of settings and data behind. Kelvora can move them onto the Undo Shelf.");
+    EXPECT_EQ(model->installed().size(), 1u);
+
+    model->reviewRemovedAppLeftovers();
+    ASSERT_TRUE(model->uninstallTarget());
+    EXPECT_EQ(model->uninstallTarget()->kind, JunkKind::leftovers);
+    model->confirmUninstall();
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallReport().has_value(); }));
+    EXPECT_FALSE(model->removedAppNotice());
+    EXPECT_FALSE(model->removedAppLeftovers());
+    EXPECT_TRUE(fileExists(kept));
+}
+
+TEST_F(UninstallTest, AFolderEventDuringAReReadLeadsToOneMoreReRead) {
+    std::string first = writeApp("Alpha", "com.example.alpha");
+    std::string second = writeApp("Beta", "com.example.beta");
+    writeLeftovers("com.example.alpha");
+    writeLeftovers("com.example.beta");
+    auto model = makeModel();
+    model->setWatchDelay(50);
+    installedGate = std::make_shared<Gate>();
+
+    removeApp(first, "com.example.alpha");
+    // The re-read has listed the applications and is looking at Alpha's leftovers.
+    ASSERT_TRUE(waitUntil([&] { return installedGate->waiting() > 0; }));
+    removeApp(second, "com.example.beta");
+    settle(std::chrono::milliseconds(200));
+    installedGate->open();
+
+    ASSERT_TRUE(waitUntil([&] {
+        return model->removedAppNotice() && model->removedAppNotice()->title == "Beta was removed";
+    }));
+    EXPECT_TRUE(model->installed().empty());
+}
+
+TEST_F(UninstallTest, AnAppThatLeftNothingChangesOnlyTheList) {
+    std::string bare = writeApp("Bare", "com.example.bare");
+    auto model = makeModel();
+    model->setWatchDelay(50);
+    removeApp(bare, "com.example.bare");
+    ASSERT_TRUE(waitUntil([&] { return model->installed().empty(); }));
+    settle();
+    EXPECT_FALSE(model->removedAppNotice());
+}
+
+} // namespace
+} // namespace kelvora::testing

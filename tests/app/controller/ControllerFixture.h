@@ -1,0 +1,148 @@
+#pragma once
+
+#include "app/support/EventLoop.h"
+#include "app/support/IsolatedHome.h"
+#include "controller/AppModel.h"
+#include "controller/Prefs.h"
+#include "platform/Plist.h"
+
+#include <gtest/gtest.h>
+
+#include <QThreadPool>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace kelvora::testing {
+
+// A controller over a home folder of its own: settings, data folder and shelf all under a
+// temporary folder, nothing of the machine's outside world reached.
+class ControllerTest : public ::testing::Test {
+protected:
+    ControllerTest() { eventLoop(); }
+    // Background work still running would outlive the temporary home.
+    ~ControllerTest() override {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+    }
+
+    URL home() const { return URL::fileURL(env.home(), true); }
+    URL appsFolder() const { return home().appending("Applications", true); }
+    std::string shelfRoot() const { return env.data() + "/Kelvora/Undo Shelf"; }
+
+    DiskScanner scanner() const {
+        DiskScanner scanner(
+            home(), URL::fileURL(env.tmp(), true), std::vector<URL>{appsFolder()},
+            [] { return std::vector<RunningApp>(); },
+            [](const URL&) { return std::optional<AppUsage>(); });
+        scanner.simulators = [] { return std::vector<SimulatorDevice>(); };
+        scanner.docker = [] { return std::optional<DockerUsage>(); };
+        scanner.mailAccounts = [] { return MailAccounts(); };
+        scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
+        scanner.localSnapshots = [] { return std::vector<Date>(); };
+        scanner.processPaths = [] { return std::vector<std::string>(); };
+        scanner.ollamaTool.reset();
+        scanner.isInstalled = [this](const std::string& bundleID) {
+            if (installedGate) installedGate->wait();
+            std::lock_guard lock(idsMutex);
+            return installedIDs.count(bundleID) > 0;
+        };
+        return scanner;
+    }
+
+    Cleaner cleaner() {
+        return Cleaner(
+            [this] {
+                if (cleanGate) cleanGate->wait();
+                return std::vector<RunningApp>();
+            },
+            [] { return std::vector<std::string>(); },
+            [](const ScanItem::Action&) { return std::optional<int32_t>(0); });
+    }
+
+    AppModel::Tools tools() {
+        AppModel::Tools tools;
+        tools.search = [](const PlainQuery&, const URL&, int) {
+            return std::vector<PlainQuery::Hit>();
+        };
+        tools.findPhotos = [](const std::vector<URL>&, const std::function<void(double)>&) {
+            return std::vector<SimilarPhotos::Group>();
+        };
+        tools.measure = [](const URL&, const std::set<std::string>&, const SpaceMap::Progress&) {
+            return std::shared_ptr<const SpaceMap>();
+        };
+        tools.readLoginItems = [](bool, const std::vector<LoginItemScanner::OpenAtLoginApp>&) {
+            return std::vector<LoginItem>();
+        };
+        tools.switchLoginItem = [](const LoginItem&, bool) { return std::optional<std::string>(); };
+        tools.releaseAsAdmin = [](const std::string&, const std::string&) {
+            return AppModel::AdminOutcome{};
+        };
+        tools.reveal = [this](const URL& url) { revealed.push_back(url); };
+        tools.setSweeper = [this](bool) {
+            ++sweeperRegistrations;
+            return std::optional<std::string>();
+        };
+        tools.hasFullDiskAccess = [] { return true; };
+        tools.openFiles = [this] {
+            std::lock_guard lock(openMutex);
+            return openPaths;
+        };
+        return tools;
+    }
+
+    std::unique_ptr<AppModel> makeModel() {
+        return std::make_unique<AppModel>(scanner(), cleaner(),
+                                          UndoShelf(URL::fileURL(shelfRoot(), true), 7), tools());
+    }
+    std::unique_ptr<AppModel> makeModel(AppModel::Tools customTools) {
+        return std::make_unique<AppModel>(scanner(), cleaner(),
+                                          UndoShelf(URL::fileURL(shelfRoot(), true), 7),
+                                          std::move(customTools));
+    }
+
+    // An application bundle in the home's application folder.
+    std::string writeApp(const std::string& name, const std::string& bundleID) {
+        std::string bundle = appsFolder().path() + "/" + name + ".app";
+        createDirectories(bundle + "/Contents");
+        writePlist({{"CFBundleIdentifier", bundleID}, {"CFBundleName", name}},
+                   bundle + "/Contents/Info.plist");
+        env.dir().write("home/Applications/" + name + ".app/Contents/MacOS/" + name, "binary");
+        std::lock_guard lock(idsMutex);
+        installedIDs.insert(bundleID);
+        return bundle;
+    }
+
+    std::string write(const std::string& relativeToHome, const std::string& contents = "x") {
+        return env.dir().write("home/" + relativeToHome, contents);
+    }
+
+    void holdOpen(const std::string& path) {
+        std::lock_guard lock(openMutex);
+        openPaths.insert(path);
+    }
+
+    // Takes an application away as another program would: gone from disk and unknown.
+    void removeApp(const std::string& bundle, const std::string& bundleID) {
+        {
+            std::lock_guard lock(idsMutex);
+            installedIDs.erase(bundleID);
+        }
+        removeItem(bundle);
+    }
+
+    IsolatedHome env;
+    mutable std::mutex idsMutex;
+    std::set<std::string> installedIDs;
+    std::shared_ptr<Gate> installedGate;
+    std::shared_ptr<Gate> cleanGate;
+    std::vector<URL> revealed;
+    int sweeperRegistrations = 0;
+    std::mutex openMutex;
+    std::unordered_set<std::string> openPaths;
+};
+
+} // namespace kelvora::testing

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+namespace kelvora::testing {
+
+// The process's Qt application: a plain core application unless one exists already.
+inline QCoreApplication& eventLoop() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "kelvora_app_tests";
+        static char* argv[] = {name, nullptr};
+        new QCoreApplication(argc, argv);
+    }
+    return *QCoreApplication::instance();
+}
+
+// Runs the event loop until the condition holds or the time is up; the condition's value.
+inline bool waitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    eventLoop();
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// Lets whatever is queued for the main thread run for a while.
+inline void settle(std::chrono::milliseconds time = std::chrono::milliseconds(100)) {
+    waitUntil([] { return false; }, time);
+}
+
+// A gate a background task waits at until the test opens it.
+class Gate {
+public:
+    void wait() {
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    int waiting() {
+        std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+    int waiting_ = 0;
+};
+
+} // namespace kelvora::testing

@@ -1,0 +1,71 @@
+#include "app/support/IsolatedHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace kelvora::testing {
+namespace {
+
+bool onPath(const std::string& tool) {
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Starts the executable with no mode on a virtual display, waits for its main window (when
+// the display can be asked), then asks it to quit; the script's status says what happened.
+TEST(ApplicationTest, StartsWithItsWindowOnAVirtualDisplayAndQuitsCleanly) {
+    if (!onPath("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+    IsolatedHome env;
+    const std::string script = R"(
+"$1" & pid=$!
+found=1
+if command -v xwininfo >/dev/null 2>&1; then
+  for i in $(seq 1 200); do
+    if xwininfo -root -tree | grep '"Kelvora": ("kelvora"' | grep -q 1280x820; then found=0; break; fi
+    sleep 0.1
+  done
+else
+  sleep 3; found=0
+fi
+kill -0 $pid 2>/dev/null || exit 3
+kill -TERM $pid
+wait $pid
+status=$?
+[ $found -eq 0 ] || exit 4
+exit $status
+)";
+    std::string scriptFile = env.dir().write("start-and-quit.sh", script);
+    std::string command = "env -u QT_QPA_PLATFORM -u DBUS_SESSION_BUS_ADDRESS xvfb-run -a sh " +
+                          scriptFile + " " KELVORA_EXE " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: it did not keep running; 4: no main window";
+}
+
+// A second start hands what it was given to the copy already running and ends at once.
+TEST(ApplicationTest, ASecondStartHandsItsFilesToTheRunningCopy) {
+    if (!onPath("xvfb-run") || !onPath("dbus-run-session"))
+        GTEST_SKIP() << "xvfb-run or dbus-run-session is not installed";
+    IsolatedHome env;
+    std::string app = env.dir().mkdir("home/Applications/Sketchpad.app");
+    const std::string script = R"(
+"$1" & first=$!
+sleep 2
+timeout 20 "$1" "$2"
+second=$?
+kill -0 $first 2>/dev/null || exit 3
+kill -TERM $first
+wait $first
+[ $second -eq 0 ] || exit 5
+)";
+    std::string scriptFile = env.dir().write("second-start.sh", script);
+    std::string command = "env -u QT_QPA_PLATFORM xvfb-run -a dbus-run-session -- sh " +
+                          scriptFile + " " KELVORA_EXE " " + app + " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: the first copy ended; 5: the second kept running";
+}
+
+} // namespace
+} // namespace kelvora::testing

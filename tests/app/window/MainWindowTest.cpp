@@ -1,0 +1,75 @@
+#include "app/controller/ControllerFixture.h"
+
+#include "controller/Updater.h"
+#include "window/AppEvents.h"
+#include "window/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+
+namespace kelvora::testing {
+namespace {
+
+// Comes first among the bases, so the graphical application exists before the fixture's.
+struct GuiApplication {
+    GuiApplication() {
+        if (QCoreApplication::instance()) return;
+        static int argc = 1;
+        static char name[] = "kelvora_app_tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+};
+
+class MainWindowTest : public GuiApplication, public ControllerTest {
+protected:
+    static bool guiAvailable() {
+        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    }
+};
+
+TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
+    if (!guiAvailable()) GTEST_SKIP() << "this process already runs a non-graphical Qt loop";
+    auto model = makeModel();
+    Updater updater;
+    MainWindow window(*model, updater);
+    EXPECT_EQ(window.objectName(), "main");
+    EXPECT_EQ(window.windowTitle(), "Kelvora");
+    EXPECT_EQ(window.size(), QSize(1280, 820));
+    EXPECT_EQ(window.minimumSize(), QSize(1100, 720));
+    EXPECT_FALSE(window.checkForUpdatesAction()->isEnabled());
+    EXPECT_EQ(window.checkAgainAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    EXPECT_EQ(MainWindow::supportMailURL().toStdString(),
+              "mailto:support@kelvora.app?subject=Kelvora%20help");
+
+    // The welcome shows on a first launch: no scan, and "Check Again" waits for it.
+    window.show();
+    EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::scanning));
+    EXPECT_FALSE(model->canScan() && window.checkAgainAction()->isEnabled());
+    model->finishWelcome();
+    EXPECT_FALSE(window.checkAgainAction()->isEnabled()) << "disabled while the scan runs";
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    EXPECT_TRUE(window.checkAgainAction()->isEnabled());
+
+    window.showWelcomeAction()->trigger();
+    EXPECT_TRUE(model->showingWelcome());
+    EXPECT_FALSE(window.checkAgainAction()->isEnabled());
+    window.systemDataAction()->trigger();
+    EXPECT_TRUE(model->showingSystemDataHelp());
+}
+
+TEST_F(MainWindowTest, OpenedApplicationsReachTheUninstallFlow) {
+    if (!guiAvailable()) GTEST_SKIP() << "this process already runs a non-graphical Qt loop";
+    auto model = makeModel();
+    Updater updater;
+    MainWindow window(*model, updater);
+    std::string notes = write("Documents/notes.txt");
+    std::string app = writeApp("Sketchpad", "com.example.sketchpad");
+    EXPECT_EQ(firstApplication({URL::fileURL(notes), URL::fileURL(app)}), URL::fileURL(app));
+    emit AppEvents::shared().kelvoraOpenApps({URL::fileURL(notes), URL::fileURL(app)});
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+    EXPECT_EQ(model->uninstallTarget()->location, URL::fileURL(app));
+}
+
+} // namespace
+} // namespace kelvora::testing
