@@ -183,8 +183,15 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // What we read lies in folders other programs fill: a pipe there would block the read for
+    // good and a device would never end, so only regular files are read.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     std::string out;
     char buffer[65536];
     while (true) {

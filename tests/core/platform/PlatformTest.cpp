@@ -99,6 +99,12 @@ TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
         EXPECT_TRUE(fileExists(dir / "c"));
     }
 
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    EXPECT_FALSE(readFile(dir / "pipe")) << "a pipe must not block the reader";
+    EXPECT_FALSE(readFile("/dev/zero"));
+    EXPECT_FALSE(readFile(dir.path()));
+    removeItem(dir / "pipe");
+
     EXPECT_TRUE(writeFileAtomically(b, "replaced").ok);
     EXPECT_EQ(readFile(b), "replaced");
     EXPECT_EQ(listFolder(dir.url()).entries.size(), 2u) << "a temporary file was left behind";
