@@ -66,19 +66,33 @@ TEST(FolderListing, PermissionRefusalIsToldApart) {
     TempDir dir;
     std::string locked = dir.mkdir("locked");
     chmod(locked.c_str(), 0);
+    // Its names can be read, but nothing about the entries behind them.
+    std::string unsearchable = dir.mkdir("unsearchable");
+    dir.write("unsearchable/inside", "x");
+    chmod(unsearchable.c_str(), 0444);
+    std::string empty = dir.mkdir("empty");
+    chmod(empty.c_str(), 0444);
+    chmod(dir.path().c_str(), 0755);
     pid_t child = fork();
     if (child == 0) {
         // Root reads everything; the refusal needs an ordinary user.
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        chmod(dir.path().c_str(), 0755);
-        _exit(listFolder(URL::fileURL(locked)).error == ListError::permissionDenied ? 0 : 1);
+        int failed = 0;
+        if (listFolder(URL::fileURL(locked)).error != ListError::permissionDenied) failed |= 4;
+        if (listFolder(URL::fileURL(unsearchable)).error != ListError::permissionDenied)
+            failed |= 8;
+        if (!listFolder(URL::fileURL(empty)).ok()) failed |= 16;
+        _exit(failed);
     }
-    chmod(dir.path().c_str(), 0755);
     int status = 0;
     waitpid(child, &status, 0);
     chmod(locked.c_str(), 0755);
+    chmod(unsearchable.c_str(), 0755);
+    chmod(empty.c_str(), 0755);
     if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot drop privileges here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(WEXITSTATUS(status) & 4, 0) << "an unreadable folder was not a refusal";
+    EXPECT_EQ(WEXITSTATUS(status) & 8, 0) << "a readable but unsearchable folder read as empty";
+    EXPECT_EQ(WEXITSTATUS(status) & 16, 0) << "an empty folder read as a refusal";
 }
 
 TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
