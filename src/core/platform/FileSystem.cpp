@@ -173,8 +173,10 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
         data += n;
         left -= static_cast<size_t>(n);
     }
-    if (fsync(fd) != 0 || close(fd) != 0) {
-        int error = errno;
+    int synced = fsync(fd) == 0 ? 0 : errno;
+    int closed = close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
+        int error = synced != 0 ? synced : closed;
         unlink(name.data());
         return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
     }
