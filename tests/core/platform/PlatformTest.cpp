@@ -4,6 +4,7 @@
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -152,6 +153,14 @@ TEST(Dates, IsoTextAndClampingMonthArithmetic) {
     EXPECT_EQ(parseIso8601("2026-12-06T11:15:13+01:00"), date);
     EXPECT_FALSE(parseIso8601("2026-12-06 10:15:13"));
     EXPECT_FALSE(parseIso8601("yesterday"));
+
+    // Fractional seconds read the same under a locale whose decimal separator is a comma.
+    std::string previous = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    auto fractional = parseIso8601("2026-12-06T10:15:13.25Z");
+    std::setlocale(LC_ALL, previous.c_str());
+    ASSERT_TRUE(fractional);
+    EXPECT_NEAR(secondsBetween(*date, *fractional), 0.25, 1e-6);
 
     setenv("TZ", "UTC", 1);
     tzset();
