@@ -6,8 +6,12 @@
 
 #include <plist/plist.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvora {
 
@@ -134,9 +138,28 @@ std::optional<Json> parsePlist(const std::string& bytes) {
 }
 
 std::optional<Json> readPlist(const std::string& path) {
-    auto bytes = readFile(path);
-    if (!bytes) return std::nullopt;
-    return parsePlist(*bytes);
+    // Property lists come from folders that other programs fill: a pipe there would block the
+    // read for good and a device would never end, so only regular files are read.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    while (true) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            close(fd);
+            if (n < 0) return std::nullopt;
+            break;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    return parsePlist(bytes);
 }
 
 std::string plistText(const Json& value, PlistFormat format) {

@@ -147,6 +147,10 @@ TEST(PropertyLists, ReadXmlAndBinaryAlike) {
 }
 
 TEST(Dates, IsoTextAndClampingMonthArithmetic) {
+    EXPECT_LT(distantPast(), currentDate());
+    EXPECT_GT(distantFuture(), addSeconds(currentDate(), 100.0 * 365 * 86400));
+    EXPECT_EQ(formatIso8601(distantFuture()), "2250-01-01T00:00:00Z");
+
     auto date = parseIso8601("2026-12-06T10:15:13Z");
     ASSERT_TRUE(date);
     EXPECT_EQ(formatIso8601(*date), "2026-12-06T10:15:13Z");
