@@ -144,14 +144,18 @@ std::vector<std::string> contentTypeTree(const std::string& name, bool isDirecto
                     "com.apple.package",
                     "public.directory",
                     "public.item"};
-        if (isPackageName(name)) return {"com.apple.package", "public.directory", "public.item"};
-        return {"public.folder", "public.directory", "public.item"};
+        if (!isPackageName(name)) return {"public.folder", "public.directory", "public.item"};
     }
     auto it = rowsByExtension().find(extension);
-    if (it == rowsByExtension().end()) return {"public.data", "public.item"};
+    // A document saved as a package (Pages, Numbers, Keynote) is typed like the flat file.
+    if (it == rowsByExtension().end()) {
+        if (isDirectory) return {"com.apple.package", "public.directory", "public.item"};
+        return {"public.data", "public.item"};
+    }
     std::vector<std::string> tree = {it->second->type};
     for (const char* type : it->second->conformsTo)
         tree.push_back(type);
+    if (isDirectory) tree.push_back("com.apple.package");
     return tree;
 }
 

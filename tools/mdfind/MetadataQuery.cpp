@@ -352,6 +352,11 @@ bool isUpperLatin(char32_t c) {
 
 char32_t lowercased(char32_t c) {
     if (c >= U'A' && c <= U'Z') return c - U'A' + U'a';
+    // Greek and Cyrillic capitals lie a fixed distance below their small letters.
+    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
+    if (c == 0x3C2) return 0x3C3; // final sigma
+    if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
     if (!isUpperLatin(c)) return c;
     if (c <= 0xDE) return c + 0x20;
     if (c == 0x178) return 0xFF;
@@ -368,6 +373,8 @@ char32_t fold(char32_t c, bool ignoreCase, bool ignoreDiacritics) {
 
 std::u32string folded(const std::string& text, bool ignoreCase, bool ignoreDiacritics) {
     std::u32string out = decodeUTF8(text);
+    // Names written decomposed carry their accents as marks after the letter.
+    if (ignoreDiacritics) std::erase_if(out, [](char32_t c) { return c >= 0x300 && c <= 0x36F; });
     for (char32_t& c : out)
         c = fold(c, ignoreCase, ignoreDiacritics);
     return out;

@@ -44,6 +44,9 @@ void search(const std::string& folder, const MetadataQuery& query,
             if (it->isDirectory() && !it->hidden) pending.push_back(it->url);
         for (const FileInfo& entry : listing.entries) {
             if (entry.hidden || entry.isSymlink()) continue;
+            // One path a line: a name with a line break would read as two paths, the second
+            // of them anywhere on the disk.
+            if (entry.url.path().find('\n') != std::string::npos) continue;
             if (query.matches(FileMetadata(entry)) && printed.insert(entry.url.path()).second)
                 std::cout << entry.url.path() << '\n';
         }

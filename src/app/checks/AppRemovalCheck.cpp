@@ -67,7 +67,7 @@ int64_t bundleBytes(const URL& bundle) {
 
 // The path form: only a test bundle lying directly in one of the two application folders.
 std::optional<ScanItem> namedTestApp(CheckReport& report, const std::string& given) {
-    URL bundle = URL::fileURL(given).standardized();
+    URL bundle = URL::fileURL(AppPaths::absolutePath(given)).standardized();
     std::string parent = bundle.deletingLastPathComponent().path();
     std::optional<std::string> bundleID;
     bool accepted = (parent == userApplications() || parent == "/Applications") &&

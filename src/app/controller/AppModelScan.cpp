@@ -78,12 +78,11 @@ void AppModel::scan() {
 
 void AppModel::noteDisk(int64_t freed, int64_t available) {
     if (!remembersPicks_) return;
-    URL file = DiskHistory::defaultFile();
-    DiskHistory history = DiskHistory::load(file);
-    history.kelv(freed);
     Date now = currentDate();
-    history.record(available, now);
-    history.save(file);
+    DiskHistory history = DiskHistory::update(DiskHistory::defaultFile(), [&](DiskHistory& h) {
+        h.kelv(freed);
+        h.record(available, now);
+    });
     assign(forecastDays_, history.daysUntilFull(now));
 }
 

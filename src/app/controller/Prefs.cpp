@@ -15,17 +15,22 @@ std::optional<json> stored(const std::string& key) {
     return store().value(key);
 }
 
-// A hold, age or interval below one would expire or list everything at once; such a
-// stored value is as good as none.
-int positiveInteger(const std::string& key, int fallback) {
+// Dates reach only some 290 years either side of 1970: a longer hold or age would wrap
+// round into the past, just as one below one day lies there already.
+constexpr int kMaxDays = 36'500;
+constexpr int kMaxMonths = kMaxDays / 30;
+
+// A hold, age or interval outside 1...most would expire or list everything at once; such
+// a stored value is as good as none.
+int positiveInteger(const std::string& key, int fallback, int most) {
     auto value = stored(key);
     if (!value || !value->is_number_integer()) return fallback;
     if (value->is_number_unsigned()) {
         uint64_t n = value->get<uint64_t>();
-        return n >= 1 && n <= INT_MAX ? static_cast<int>(n) : fallback;
+        return n >= 1 && n <= static_cast<uint64_t>(most) ? static_cast<int>(n) : fallback;
     }
     int64_t n = value->get<int64_t>();
-    return n >= 1 && n <= INT_MAX ? static_cast<int>(n) : fallback;
+    return n >= 1 && n <= most ? static_cast<int>(n) : fallback;
 }
 
 // Dates have no JSON form of their own; a tagged object keeps them apart from text.
@@ -73,22 +78,22 @@ SettingsStore store() {
 }
 
 int appMonths() {
-    return positiveInteger(Key::appMonths, 6);
+    return positiveInteger(Key::appMonths, 6, kMaxMonths);
 }
 int projectMonths() {
-    return positiveInteger(Key::projectMonths, 3);
+    return positiveInteger(Key::projectMonths, 3, kMaxMonths);
 }
 int aiSessionDays() {
-    return positiveInteger(Key::aiSessionDays, 30);
+    return positiveInteger(Key::aiSessionDays, 30, kMaxDays);
 }
 int downloadsDays() {
-    return positiveInteger(Key::downloadsDays, 7);
+    return positiveInteger(Key::downloadsDays, 7, kMaxDays);
 }
 int shelfDays() {
-    return positiveInteger(Key::shelfDays, 7);
+    return positiveInteger(Key::shelfDays, 7, kMaxDays);
 }
 int scheduleDays() {
-    return positiveInteger(Key::scheduleDays, 7);
+    return positiveInteger(Key::scheduleDays, 7, kMaxDays);
 }
 
 bool showMenuBar() {

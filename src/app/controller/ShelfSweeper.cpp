@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <unistd.h>
 
 namespace kelvora::ShelfSweeper {
 
@@ -60,6 +61,18 @@ std::string userUnitFolder() {
 
 bool succeeded(const std::optional<ToolOutput>& output) {
     return output && output->status == 0;
+}
+
+// The user manager's state as systemctl reports it: empty when it cannot be reached now.
+std::string managerState(const ServiceManager::Systemctl& systemctl) {
+    auto manager = systemctl({"is-system-running"});
+    return manager ? trimmed(manager->output) : std::string();
+}
+
+// systemctl says "offline" when the system was not started by systemd (or is a chroot):
+// no user manager will ever run the helper there, now or after the next login.
+bool neverRuns(const std::string& state) {
+    return state == "offline";
 }
 
 } // namespace
@@ -122,16 +135,30 @@ std::string ServiceManager::timerUnit() const {
            serviceName() + "\n\n[Install]\nWantedBy=timers.target\n";
 }
 
+std::string ServiceManager::wantsLink() const {
+    return joinPath(unitFolder, "timers.target.wants/" + timerName());
+}
+
 std::optional<std::string> ServiceManager::enable() const {
     if (!systemctl) return std::string(kNoServiceManager);
+    std::string state = managerState(systemctl);
+    if (neverRuns(state)) return std::string(kNoServiceManager);
     if (auto made = createDirectories(unitFolder); !made)
         return "Couldn’t write the helper: " + made.reason;
     for (const auto& [name, text] :
          {std::pair{serviceName(), serviceUnit()}, std::pair{timerName(), timerUnit()}})
         if (auto written = writeFileAtomically(joinPath(unitFolder, name), text); !written)
             return "Couldn’t write the helper: " + written.reason;
-    if (!succeeded(systemctl({"enable", timerName()})))
-        return std::string("systemd didn’t enable the helper.");
+    if (!succeeded(systemctl({"enable", timerName()}))) {
+        // With no user manager to ask, the timer is enabled on disk as systemctl itself
+        // would, and the manager takes it up at the next login.
+        if (!state.empty()) return std::string("systemd didn’t enable the helper.");
+        createDirectories(parentPath(wantsLink()));
+        if (!fileExists(wantsLink()) &&
+            symlink(joinPath(unitFolder, timerName()).c_str(), wantsLink().c_str()) != 0)
+            return std::string("systemd didn’t enable the helper.");
+        return std::nullopt;
+    }
     // Without a running user manager these fail; the timer then starts at the next login.
     systemctl({"daemon-reload"});
     systemctl({"start", timerName()});
@@ -141,12 +168,12 @@ std::optional<std::string> ServiceManager::enable() const {
 std::optional<std::string> ServiceManager::disable() const {
     if (systemctl && fileExists(joinPath(unitFolder, timerName()))) {
         systemctl({"stop", timerName()});
-        if (!succeeded(systemctl({"disable", timerName()})))
+        // With no user manager to ask, removing the files below disables it on disk.
+        if (!succeeded(systemctl({"disable", timerName()})) && !managerState(systemctl).empty())
             return std::string("systemd didn’t disable the helper.");
     }
-    for (const std::string& name :
-         {"timers.target.wants/" + timerName(), timerName(), serviceName()}) {
-        std::string path = joinPath(unitFolder, name);
+    for (const std::string& path :
+         {wantsLink(), joinPath(unitFolder, timerName()), joinPath(unitFolder, serviceName())}) {
         if (!fileExists(path)) continue;
         if (auto removed = removeItem(path); !removed)
             return "Couldn’t remove the helper: " + removed.reason;
@@ -157,15 +184,16 @@ std::optional<std::string> ServiceManager::disable() const {
 
 Status ServiceManager::status() const {
     if (!systemctl) return Status::unavailable(kNoServiceManager);
+    std::string state = managerState(systemctl);
+    if (neverRuns(state)) return Status::unavailable(kNoServiceManager);
     if (!fileExists(joinPath(unitFolder, timerName())) ||
         !fileExists(joinPath(unitFolder, serviceName())))
         return Status::off();
-    auto enabled = systemctl({"is-enabled", timerName()});
-    if (!enabled || trimmed(enabled->output) != "enabled") return Status::off();
-    auto manager = systemctl({"is-system-running"});
-    std::string state = manager ? trimmed(manager->output) : std::string();
-    if (state.empty() || state == "offline" || state == "unknown") return Status::needsApproval();
-    return Status::on();
+    auto answer = systemctl({"is-enabled", timerName()});
+    bool enabled = answer && trimmed(answer->output) == "enabled";
+    if (state.empty() || state == "unknown")
+        return enabled || fileExists(wantsLink()) ? Status::needsApproval() : Status::off();
+    return enabled ? Status::on() : Status::off();
 }
 
 std::optional<std::string> set(bool on) {

@@ -55,6 +55,8 @@ struct ServiceManager {
 
     std::string serviceUnit() const;
     std::string timerUnit() const;
+    // The link that enables the timer at login.
+    std::string wantsLink() const;
 };
 
 // Registers (true) or unregisters (false) the helper; nothing on success, else a reason.

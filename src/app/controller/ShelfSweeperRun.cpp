@@ -11,20 +11,20 @@
 namespace kelvora::ShelfSweeper {
 
 int emptyExpired(const std::optional<std::string>& shelfRoot) {
-    UndoShelf shelf(shelfRoot ? URL::fileURL(*shelfRoot, true) : UndoShelf::defaultRoot());
+    UndoShelf shelf(shelfRoot ? URL::fileURL(AppPaths::absolutePath(*shelfRoot), true)
+                              : UndoShelf::defaultRoot());
     int64_t purged = shelf.purgeExpired(currentDate());
     size_t held = shelf.sweeps().size();
 
     int64_t scheduled = ScheduledClean::runIfDue(currentDate());
 
     // Loaded only now, so that the window's own writes during the clean are not lost.
-    URL historyFile = DiskHistory::defaultFile();
-    DiskHistory history = DiskHistory::load(historyFile);
-    history.kelv(purged);
-    history.kelv(scheduled);
     DiskSpace disk = DiskScanner::diskSpace(URL::fileURL(AppPaths::home(), true));
-    history.record(disk.available, currentDate());
-    history.save(historyFile);
+    DiskHistory::update(DiskHistory::defaultFile(), [&](DiskHistory& history) {
+        history.kelv(purged);
+        history.kelv(scheduled);
+        history.record(disk.available, currentDate());
+    });
 
     if (scheduled >= 1)
         std::printf("Scheduled clean freed %s of caches\n", Format::size(scheduled).c_str());

@@ -32,7 +32,11 @@ std::optional<std::string> stringAt(const Json& object, const char* key) {
 std::optional<Date> dateAt(const Json& object, const char* key) {
     auto text = stringAt(object, key);
     if (!text) return std::nullopt;
-    return parseIso8601(*text);
+    // Only the form the shelf writes: UTC to the whole second, ending in Z. A fraction, an
+    // offset or an impossible day makes the manifest unreadable rather than half-understood.
+    auto date = parseIso8601(*text);
+    if (!date || formatIso8601(*date) != *text) return std::nullopt;
+    return date;
 }
 
 const Json* arrayAt(const Json& object, const char* key) {
@@ -75,6 +79,15 @@ std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
 }
 
 } // namespace
+
+bool isRecordable(const std::string& text) {
+    try {
+        Json(text).dump();
+        return true;
+    } catch (const Json::exception&) {
+        return false;
+    }
+}
 
 bool isSingleComponent(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&

@@ -23,6 +23,10 @@ EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep);
 // or stored name is not a single plain file name (it would reach outside its folder).
 std::optional<UndoShelf::Sweep> decodeManifest(const std::string& text);
 
+// Whether the text can be written into a manifest (valid UTF-8). A path that cannot be
+// recorded could never be put back, so it is never moved onto the shelf.
+bool isRecordable(const std::string& text);
+
 // A name usable as one path component inside the shelf: not empty, no "/", not "." or "..".
 bool isSingleComponent(const std::string& name);
 

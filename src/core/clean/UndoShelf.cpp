@@ -159,7 +159,9 @@ std::string UndoShelf::sweepFolder(const std::string& id) const {
 std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
     std::vector<Sweep> found;
     if (!isAbsoluteFolder(root)) return found;
-    Listing listing = listFolder(root);
+    // The listing never follows a link, but a shelf folder that is one (moved to another
+    // place and linked back) still holds clean-ups that must be listed, put back and purged.
+    Listing listing = listFolder(root.resolvingSymlinks());
     for (const auto& entry : listing.entries)
         if (auto sweep = readManifest(entry.url.path())) found.push_back(std::move(*sweep));
     std::stable_sort(found.begin(), found.end(),
@@ -198,12 +200,18 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
                     0,
                     {}};
         int64_t unmoved = 0;
+        bool recordable = isRecordable(items[i].label) && isRecordable(entry.location);
         for (size_t j = 0; j < item.targets.size(); ++j) {
             const URL& target = item.targets[j];
             std::string stored = storedName(i, j, target.lastPathComponent());
             FileResult moved = FileResult::success();
             if (auto refused = unmovableReason(target, rootPath))
                 moved = FileResult::failure("Could not move " + target.path() + ": " + *refused);
+            else if (!recordable || !isRecordable(target.path()))
+                // Left in place on its own, so one odd name does not undo the whole clean-up.
+                moved = FileResult::failure("Could not move " + target.path() +
+                                            ": its name is not valid text, so the Undo Shelf "
+                                            "could not note where to put it back");
             else
                 moved = moveItem(target.path(), joinPath(itemsFolder, stored));
             if (moved) {
@@ -324,8 +332,14 @@ int64_t UndoShelf::empty(const Sweep& sweep) const {
     if (!isSingleComponent(sweep.id))
         throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
     RootLock lock(root.path());
-    if (auto removed = removeSweepFolder(sweepFolder(sweep.id)); !removed)
-        throw Error(removed.reason);
+    std::string folder = sweepFolder(sweep.id);
+    // Marked as held no longer before anything goes, so an emptying cut short is finished by
+    // the next purge instead of staying listed until its hold would have ended.
+    if (auto stored = readManifest(folder); stored && stored->expires > stored->date) {
+        stored->expires = stored->date;
+        writeManifest(folder, *stored);
+    }
+    if (auto removed = removeSweepFolder(folder); !removed) throw Error(removed.reason);
     return sweep.bytes();
 }
 

@@ -124,12 +124,18 @@ std::optional<double> DiskHistory::daysUntilFull(Date now) const {
 }
 
 void DiskHistory::recordNow(const URL& volume, const URL& file) {
+    update(file, [&](DiskHistory& history) {
+        history.record(DiskScanner::diskSpace(volume).available, currentDate());
+    });
+}
+
+DiskHistory DiskHistory::update(const URL& file, const std::function<void(DiskHistory&)>& change) {
     createDirectories(parentPath(file.path()));
-    // Held across load, record and save so two processes recording at once lose nothing.
     FileLock lock(lockPathFor(file));
     DiskHistory history = load(file);
-    history.record(DiskScanner::diskSpace(volume).available, currentDate());
+    change(history);
     writeFileAtomically(file.path(), encode(history));
+    return history;
 }
 
 } // namespace kelvora

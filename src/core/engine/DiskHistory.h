@@ -4,6 +4,7 @@
 #include "platform/Url.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct DiskHistory {
     void kelv(int64_t freed);
     std::optional<double> daysUntilFull(Date now) const;
     static void recordNow(const URL& volume, const URL& file);
+    // Loads, changes and saves the file under one lock, so the window, the helper and the
+    // menu bar recording at the same moment lose none of each other's readings.
+    static DiskHistory update(const URL& file, const std::function<void(DiskHistory&)>& change);
 
     bool operator==(const DiskHistory&) const = default;
 };

@@ -98,22 +98,16 @@ bool isMountPoint(const std::string& folder) {
     return own.st_dev != parent.st_dev;
 }
 
-// Walks from the volume root down to the program and asks whether a folder on the way
-// should have had a volume mounted on it.
+// Walks from the volume root down to the program and asks whether a volume is mounted on
+// the way. A folder that is absent, or one that is merely a folder (the mount point that an
+// unattached volume leaves behind), means the program's volume is not here now.
 bool liesOnUnmountedVolume(const std::string& path) {
     for (const auto& root : volumeRoots()) {
         if (path.rfind(root + "/", 0) != 0) continue;
-        std::string folder = root;
-        size_t start = root.size() + 1;
-        while (start < path.size()) {
-            size_t end = path.find('/', start);
-            if (end == std::string::npos) return false;
-            folder = path.substr(0, end);
-            struct stat info {};
-            if (stat(folder.c_str(), &info) != 0) return true;
-            if (isMountPoint(folder)) return false;
-            start = end + 1;
-        }
+        for (size_t end = path.find('/', root.size() + 1); end != std::string::npos;
+             end = path.find('/', end + 1))
+            if (isMountPoint(path.substr(0, end))) return false;
+        return true;
     }
     return false;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -153,7 +154,9 @@ void LoginItemScanner::appendOpenAtLogin(std::vector<LoginItem>& items) const {
     }
     for (const auto& app : *apps) {
         URL url = URL::fileURL(app.path);
-        bool exists = !app.path.empty() && fileInfo(app.path).has_value();
+        // A link left to a removed application is gone too, so the link is followed.
+        struct stat info {};
+        bool exists = !app.path.empty() && stat(app.path.c_str(), &info) == 0;
         items.push_back(LoginItem{
             LoginItem::Source::openAtLogin, app.name, url, url, !exists, app.name, app.name,
             exists ? "Opens when you log in." : "Was set to open at login, but the app is gone.",

@@ -58,4 +58,11 @@ std::string executableFolder() {
     return parentPath(executablePath());
 }
 
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char buffer[PATH_MAX];
+    if (!getcwd(buffer, sizeof buffer)) return path;
+    return path.empty() ? std::string(buffer) : joinPath(buffer, path);
+}
+
 } // namespace kelvora::AppPaths

@@ -19,6 +19,8 @@ std::string settingsFile();       // <configFolder>/settings.json
 std::string temporaryDirectory(); // $TMPDIR, else /tmp
 std::string executablePath();     // this process's own executable
 std::string executableFolder();
+// A path given on the command line: a relative one is taken from the working folder.
+std::string absolutePath(const std::string& path);
 
 } // namespace AppPaths
 } // namespace kelvora

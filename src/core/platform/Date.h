@@ -28,12 +28,13 @@ inline double secondsBetween(Date from, Date to) {
     return std::chrono::duration<double>(to - from).count();
 }
 
-// Stand-ins for "no date": far enough that every age test treats them as never old.
+// Stand-ins for "no date", as far out as a nanosecond clock reaches with room to spare:
+// 2250-01-01 and 1700-01-01.
 inline Date distantFuture() {
-    return dateFromEpochSeconds(64092211200.0);
+    return dateFromEpochSeconds(8835955200.0);
 }
 inline Date distantPast() {
-    return dateFromEpochSeconds(-62135769600.0);
+    return dateFromEpochSeconds(-8520336000.0);
 }
 
 } // namespace kelvora

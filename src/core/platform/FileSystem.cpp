@@ -130,13 +130,22 @@ Listing listFolder(const URL& folder) {
         listing.error = ListError::other;
         return listing;
     }
+    bool refused = false;
     while (struct dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
         if (auto info = statAt(dirfd(dir), name, joinPath(path, name)))
             listing.entries.push_back(std::move(*info));
+        else if (errno == EACCES || errno == EPERM)
+            refused = true;
     }
     closedir(dir);
+    // A folder that may be read but not searched gives its names and nothing about them:
+    // that is a refusal, not an empty folder.
+    if (refused && listing.entries.empty()) {
+        listing.error = ListError::permissionDenied;
+        return listing;
+    }
     std::sort(listing.entries.begin(), listing.entries.end(),
               [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
     return listing;
@@ -164,8 +173,10 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
         data += n;
         left -= static_cast<size_t>(n);
     }
-    if (fsync(fd) != 0 || close(fd) != 0) {
-        int error = errno;
+    int synced = fsync(fd) == 0 ? 0 : errno;
+    int closed = close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
+        int error = synced != 0 ? synced : closed;
         unlink(name.data());
         return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
     }
@@ -183,8 +194,15 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // What we read lies in folders other programs fill: a pipe there would block the read for
+    // good and a device would never end, so only regular files are read.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     std::string out;
     char buffer[65536];
     while (true) {

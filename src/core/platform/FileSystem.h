@@ -67,6 +67,7 @@ struct FileResult {
 // Writes through a temporary file in the same folder, synced, then renamed into place,
 // so a reader sees the old contents or the new, never a torn file.
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes);
+// The whole of a regular file; nothing for a missing file, a folder, a pipe or a device.
 std::optional<std::string> readFile(const std::string& path);
 FileResult createDirectories(const std::string& path);
 // Moves an item whole. Never replaces an existing item, and never copies: a move

@@ -31,10 +31,14 @@ std::optional<Date> parseIso8601(const std::string& text) {
     double fraction = 0;
     if (pos < text.size() && text[pos] == '.') {
         size_t start = ++pos;
-        while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])))
+        // Digit by digit: strtod would stop at the point under a locale with a decimal comma.
+        double scale = 0.1;
+        while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
+            fraction += (text[pos] - '0') * scale;
+            scale /= 10;
             ++pos;
+        }
         if (pos == start) return std::nullopt;
-        fraction = std::stod("0." + text.substr(start, pos - start));
     }
     long offset = 0;
     if (pos < text.size() && text[pos] == 'Z') {

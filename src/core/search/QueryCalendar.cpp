@@ -1,6 +1,8 @@
 #include "search/QueryCalendar.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 
 namespace kelvora {
 
@@ -8,6 +10,24 @@ namespace {
 
 // Years this far out are beyond what the calendar produces.
 constexpr int64_t kYearLimit = 200000;
+
+// The instant of a civil time, or none when it lies outside what a Date can hold (about the
+// years 1678 to 2261): "before 2300" must not wrap round to a date in the distant past.
+std::optional<Date> checkedDate(const CivilTime& time, QueryCalendar::Zone zone) {
+    struct tm parts {};
+    parts.tm_year = time.year - 1900;
+    parts.tm_mon = time.month - 1;
+    parts.tm_mday = time.day;
+    parts.tm_hour = time.hour;
+    parts.tm_min = time.minute;
+    parts.tm_sec = time.second;
+    parts.tm_isdst = -1;
+    double seconds =
+        static_cast<double>(zone == QueryCalendar::Zone::utc ? timegm(&parts) : mktime(&parts));
+    double limit = std::chrono::duration<double>(Date::duration::max()).count() - 1;
+    if (!(seconds > -limit && seconds < limit)) return std::nullopt;
+    return dateFromEpochSeconds(seconds);
+}
 
 double fractionOfSecond(Date date) {
     double seconds = epochSeconds(date);
@@ -26,14 +46,16 @@ Date QueryCalendar::date(const CivilTime& time) const {
 
 std::optional<Date> QueryCalendar::januaryFirst(int64_t year) const {
     if (year < -kYearLimit || year > kYearLimit) return std::nullopt;
-    return date({static_cast<int>(year), 1, 1, 0, 0, 0, 0});
+    return checkedDate({static_cast<int>(year), 1, 1, 0, 0, 0, 0}, zone);
 }
 
 std::optional<Date> QueryCalendar::addingDays(Date from, int64_t days) const {
     if (days < -kYearLimit * 366 || days > kYearLimit * 366) return std::nullopt;
     CivilTime time = civil(from);
     time.day += static_cast<int>(days);
-    return addSeconds(date(time), fractionOfSecond(from));
+    std::optional<Date> result = checkedDate(time, zone);
+    if (!result) return std::nullopt;
+    return addSeconds(*result, fractionOfSecond(from));
 }
 
 std::optional<Date> QueryCalendar::addingMonths(Date from, int64_t months) const {
@@ -44,7 +66,9 @@ std::optional<Date> QueryCalendar::addingMonths(Date from, int64_t months) const
     time.year = static_cast<int>(year);
     time.month = static_cast<int>(index - year * 12) + 1;
     time.day = std::min(time.day, Calendar::daysInMonth(time.year, time.month));
-    return addSeconds(date(time), fractionOfSecond(from));
+    std::optional<Date> result = checkedDate(time, zone);
+    if (!result) return std::nullopt;
+    return addSeconds(*result, fractionOfSecond(from));
 }
 
 Date QueryCalendar::startOfMonth(Date from) const {

@@ -57,10 +57,20 @@ std::string byteCountText(int64_t bytes) {
     };
     static const Unit units[] = {{1e3, "KB", 0},  {1e6, "MB", 1},  {1e9, "GB", 2},
                                  {1e12, "TB", 2}, {1e15, "PB", 2}, {1e18, "EB", 2}};
-    const Unit* unit = &units[0];
-    for (const Unit& candidate : units)
-        if (magnitude >= candidate.factor) unit = &candidate;
-    return decimal(static_cast<double>(bytes) / unit->factor, unit->digits) + " " + unit->name;
+    size_t unit = 0;
+    for (size_t i = 0; i < std::size(units); ++i)
+        if (magnitude >= units[i].factor) unit = i;
+    std::string number =
+        decimal(static_cast<double>(bytes) / units[unit].factor, units[unit].digits);
+    // A value that rounds up to 1,000 of its unit reads as 1 of the next: 999,999 bytes is
+    // "1 MB", not "1000 KB".
+    double shown = 0;
+    std::from_chars(number.data(), number.data() + number.size(), shown);
+    if (std::fabs(shown) >= 1000 && unit + 1 < std::size(units)) {
+        ++unit;
+        number = decimal(static_cast<double>(bytes) / units[unit].factor, units[unit].digits);
+    }
+    return number + " " + units[unit].name;
 }
 
 // Bounds of exactly one calendar year from January 1 read as that year.

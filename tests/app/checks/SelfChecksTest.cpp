@@ -107,6 +107,14 @@ TEST_F(SelfChecksTest, AppRemovalByPathTakesOnlyATestBundleInAnApplicationsFolde
     EXPECT_EQ(lines.back(), "RESULT: PASS");
     EXPECT_TRUE(fileExists(app + "/Contents/Info.plist"));
 
+    auto relative = runKelvora({"--debug-app-removal-check", reportPath, "--app",
+                                "../home/Applications/Kelvora Check - Demo.app"},
+                               {}, env.tmp());
+    EXPECT_EQ(relative.status, 0) << "a relative path is taken from the working folder";
+    std::string relativeReport = readFile(reportPath).value_or("");
+    EXPECT_NE(relativeReport.find("\nCopy: " + app + " · "), std::string::npos) << relativeReport;
+    EXPECT_TRUE(relativeReport.ends_with("\nRESULT: PASS\n")) << relativeReport;
+
     std::string other = testApp(env.home() + "/Applications", "Editor.app");
     std::string nested = testApp(env.home() + "/Applications/Sub", "Kelvora Check - Deep.app");
     std::string unnamed =

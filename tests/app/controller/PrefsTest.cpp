@@ -1,6 +1,7 @@
 #include "controller/Prefs.h"
 
 #include "app/support/IsolatedHome.h"
+#include "clean/UndoShelf.h"
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
 
@@ -114,6 +115,31 @@ TEST_F(PrefsTest, HoldsAgesAndIntervalsBelowOneFallBackToTheirDefaults) {
     EXPECT_EQ(Prefs::shelfDays(), 1);
     store("shelfDays", 1LL << 40);
     EXPECT_EQ(Prefs::shelfDays(), 7) << "beyond any sensible hold";
+}
+
+TEST_F(PrefsTest, HoldsAndAgesTooLongToBeDatedFallBackToTheirDefaults) {
+    // 100,000 days from now lie past the last date there is: such an expiry would wrap
+    // round into the past, and the next purge would remove the clean-up at once.
+    store("shelfDays", 100'000);
+    store("appMonths", 5'000);
+    store("aiSessionDays", 2'147'483'647);
+    EXPECT_EQ(Prefs::shelfDays(), 7);
+    EXPECT_EQ(Prefs::appMonths(), 6);
+    EXPECT_EQ(Prefs::aiSessionDays(), 30);
+
+    std::string file = env.dir().write("home/Downloads/report.pdf", "keep me");
+    ScanItem item;
+    item.kind = JunkKind::downloads;
+    item.location = URL::fileURL(file);
+    item.targets = {item.location};
+    item.bytes = 7;
+    UndoShelf shelf(URL::fileURL(env.data() + "/shelf", true), Prefs::shelfDays());
+    ASSERT_TRUE(shelf.shelve({{item, "report.pdf"}}, currentDate()).sweep);
+    EXPECT_EQ(shelf.purgeExpired(currentDate()), 0);
+    EXPECT_EQ(shelf.sweeps().size(), 1u);
+
+    store("shelfDays", 36'500);
+    EXPECT_EQ(Prefs::shelfDays(), 36'500) << "a hundred years is still a hold";
 }
 
 TEST_F(PrefsTest, PicksRoundTripAndUnreadablePicksAreEmpty) {

@@ -84,6 +84,14 @@ TEST_F(ShelfSweeperRunTest, ShelfRootNamesAnotherShelfButTheHistoryStaysInItsPla
     auto missing = runKelvora({"--empty-expired-shelf", "--shelf-root", env.dir() / "none"});
     EXPECT_EQ(missing.out, "Emptied 0 KB of expired cleanups · 0 still held\n");
     EXPECT_EQ(history().samples.size(), 1u) << "a sample within the hour is replaced";
+
+    makeSweep(other, "2026-01-03T10-00-00-FFFFFF", -10, 2'200);
+    makeSweep(other, "2026-01-04T10-00-00-GGGGGG", 86400, 10);
+    auto relative = runKelvora({"--empty-expired-shelf", "--shelf-root", "./other shelf"}, {},
+                               env.dir().path());
+    EXPECT_EQ(relative.out, "Emptied 2 KB of expired cleanups · 1 still held\n")
+        << "a relative root is taken from the working folder";
+    EXPECT_FALSE(fileExists(other + "/2026-01-03T10-00-00-FFFFFF"));
 }
 
 TEST_F(ShelfSweeperRunTest, ADueScheduledCleanThatFreedCachesIsReportedFirst) {

@@ -65,9 +65,9 @@ TEST_F(ShelfSweeperTest, EnableWritesBothUnitsAndEnablesTheTimer) {
     ASSERT_TRUE(timer);
     EXPECT_NE(timer->find("Unit=app.kelvora.Kelvora.shelf.service\n"), std::string::npos);
     EXPECT_NE(timer->find("WantedBy=timers.target"), std::string::npos);
-    ASSERT_GE(systemctl.calls.size(), 1u);
-    EXPECT_EQ(systemctl.calls[0],
-              (std::vector<std::string>{"enable", "app.kelvora.Kelvora.shelf.timer"}));
+    EXPECT_NE(std::find(systemctl.calls.begin(), systemctl.calls.end(),
+                        std::vector<std::string>{"enable", "app.kelvora.Kelvora.shelf.timer"}),
+              systemctl.calls.end());
 }
 
 TEST_F(ShelfSweeperTest, CommandLineCharactersSystemdWouldReadAreEscaped) {
@@ -79,8 +79,26 @@ TEST_F(ShelfSweeperTest, CommandLineCharactersSystemdWouldReadAreEscaped) {
 }
 
 TEST_F(ShelfSweeperTest, FailedEnableIsReportedAsText) {
+    systemctl.answers["is-system-running"] = {0, "running\n"};
     systemctl.answers["enable"] = {1, ""};
     EXPECT_EQ(manager().enable(), "systemd didn’t enable the helper.");
+}
+
+TEST_F(ShelfSweeperTest, WithoutAReachableUserManagerTheTimerIsEnabledOnDiskAndWaits) {
+    for (const char* verb : {"is-system-running", "enable", "is-enabled", "disable"})
+        systemctl.answers[verb] = {1, ""};
+    auto m = manager();
+    EXPECT_EQ(m.enable(), std::nullopt);
+    std::string link = unit("timers.target.wants/" + ShelfSweeper::timerName());
+    char target[4096] = {};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), unit(ShelfSweeper::timerName()));
+    EXPECT_EQ(m.status(), Status::needsApproval());
+
+    EXPECT_EQ(m.disable(), std::nullopt);
+    EXPECT_FALSE(fileExists(link));
+    EXPECT_FALSE(fileExists(unit(ShelfSweeper::timerName())));
+    EXPECT_EQ(m.status(), Status::off());
 }
 
 TEST_F(ShelfSweeperTest, StatusMapsUnitFilesAndTheUserManager) {
@@ -92,10 +110,18 @@ TEST_F(ShelfSweeperTest, StatusMapsUnitFilesAndTheUserManager) {
     EXPECT_EQ(m.status(), Status::on());
     systemctl.answers["is-system-running"] = {1, "degraded\n"};
     EXPECT_EQ(m.status(), Status::on());
-    systemctl.answers["is-system-running"] = {1, "offline\n"};
+    systemctl.answers["is-system-running"] = {1, ""};
     EXPECT_EQ(m.status(), Status::needsApproval()) << "written, but no manager to run it now";
     systemctl.answers["is-enabled"] = {1, "disabled\n"};
     EXPECT_EQ(m.status(), Status::off());
+}
+
+TEST_F(ShelfSweeperTest, ASystemNotStartedBySystemdCanNeverRunTheHelper) {
+    systemctl.answers["is-system-running"] = {1, "offline\n"};
+    auto m = manager();
+    EXPECT_EQ(m.status(), Status::unavailable(ShelfSweeper::kNoServiceManager));
+    EXPECT_EQ(m.enable(), std::string(ShelfSweeper::kNoServiceManager));
+    EXPECT_FALSE(fileExists(unit(ShelfSweeper::timerName()))) << "nothing is written for it";
 }
 
 TEST_F(ShelfSweeperTest, WithoutSystemctlTheHelperIsUnavailable) {

@@ -2,6 +2,8 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kelvora;
 
@@ -91,4 +93,16 @@ TEST(DiskHistoryFile, RoundTripsAndReadsDamageAsEmpty) {
     // The next save replaces the damaged file.
     history.save(file);
     EXPECT_EQ(DiskHistory::load(file), history);
+}
+
+TEST(DiskHistoryFile, WritersInTwoProcessesLoseNothing) {
+    kelvora::testing::TempDir dir;
+    URL file = URL::fileURL(dir / "Kelvora/disk-history.json");
+    pid_t child = fork();
+    for (int i = 0; i < 40; ++i)
+        DiskHistory::update(file, [](DiskHistory& h) { h.kelv(1); });
+    if (child == 0) _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(DiskHistory::load(file).freedByKelv, 80);
 }

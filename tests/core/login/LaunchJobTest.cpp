@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDir;
@@ -72,6 +74,28 @@ TEST(LaunchJob, EmptyOrUnreadableFilesGiveEmptyJobs) {
     EXPECT_EQ(unreadable.label, "junk");
 }
 
+TEST(LaunchJob, PipesAndDevicesReadAsEmptyJobs) {
+    TempDir dir;
+    std::string pipe = dir / "LaunchAgents/com.example.pipe.plist";
+    createDirectories(parentPath(pipe));
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    std::string device = dir / "LaunchAgents/com.example.zero.plist";
+    ASSERT_EQ(symlink("/dev/zero", device.c_str()), 0);
+    // In a child, so that a read that never returns fails the test instead of hanging it.
+    pid_t child = fork();
+    if (child == 0) {
+        alarm(20);
+        LaunchJob fromPipe{URL::fileURL(pipe)};
+        LaunchJob fromDevice{URL::fileURL(device)};
+        bool ok = fromPipe.isEmpty && fromPipe.label == "com.example.pipe" && fromDevice.isEmpty &&
+                  !fromDevice.program;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 TEST(LaunchJob, SingleBundleIdentifierBecomesAList) {
     TempDir dir;
     LaunchJob job(plistFile(dir, "s.plist", {{"AssociatedBundleIdentifiers", "com.example.one"}}));
@@ -120,6 +144,16 @@ TEST(LaunchJob, ProgramOnAnUnmountedVolumeIsNotMissing) {
     EXPECT_FALSE(isProgramMissing(URL::fileURL(dir.write("here/tool"))));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/Volumes/Kelvora Test Disk/bin/tool")));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool")));
+}
+
+TEST(LaunchJob, ProgramInTheMountPointOfADetachedVolumeIsNotMissing) {
+    // A mount point kept as a plain folder while its volume is away, as fstab mounts leave.
+    std::string mountPoint = "/media/kelvora-test-" + std::to_string(getpid());
+    if (mkdir(mountPoint.c_str(), 0755) != 0)
+        GTEST_SKIP() << "cannot make a folder in /media to stand for a mount point";
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/tool")));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/bin/tool")));
+    rmdir(mountPoint.c_str());
 }
 
 TEST(LoginItem, DerivedValues) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 using namespace kelvora;
 using kelvora::testing::TempDir;
@@ -215,11 +216,14 @@ TEST(LoginItemScanner, OpenAtLoginApplications) {
     scanner.openAtLogin = [] { return std::optional<std::vector<App>>(); };
     EXPECT_TRUE(scanner.scan().empty());
 
-    scanner.openAtLogin = [mail] {
-        return std::optional<std::vector<App>>({{"Mail", mail}, {"Gone", "/nowhere/Gone.app"}});
+    std::string link = f.dir / "Applications/Old.app";
+    ASSERT_EQ(symlink((f.dir / "Removed/Old.app").c_str(), link.c_str()), 0);
+    scanner.openAtLogin = [mail, link] {
+        return std::optional<std::vector<App>>(
+            {{"Mail", mail}, {"Gone", "/nowhere/Gone.app"}, {"Old", link}});
     };
     auto items = scanner.scan();
-    ASSERT_EQ(items.size(), 3u);
+    ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[0].label, "Chat");
     EXPECT_EQ(items[0].state, State::off());
     EXPECT_EQ(items[0].purpose, "Kelvora stopped it opening when you log in.");
@@ -230,6 +234,7 @@ TEST(LoginItemScanner, OpenAtLoginApplications) {
     EXPECT_TRUE(items[2].programMissing);
     EXPECT_EQ(items[2].purpose, "Was set to open at login, but the app is gone.");
     EXPECT_EQ(items[2].id(), "openAtLogin:Gone");
+    EXPECT_TRUE(items[3].programMissing) << "a link to a removed app";
 }
 
 TEST(LoginItemScanner, OpenAtLoginOutputIsReadLineByLine) {

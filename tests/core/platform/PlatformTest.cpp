@@ -4,6 +4,7 @@
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -66,19 +67,33 @@ TEST(FolderListing, PermissionRefusalIsToldApart) {
     TempDir dir;
     std::string locked = dir.mkdir("locked");
     chmod(locked.c_str(), 0);
+    // Its names can be read, but nothing about the entries behind them.
+    std::string unsearchable = dir.mkdir("unsearchable");
+    dir.write("unsearchable/inside", "x");
+    chmod(unsearchable.c_str(), 0444);
+    std::string empty = dir.mkdir("empty");
+    chmod(empty.c_str(), 0444);
+    chmod(dir.path().c_str(), 0755);
     pid_t child = fork();
     if (child == 0) {
         // Root reads everything; the refusal needs an ordinary user.
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        chmod(dir.path().c_str(), 0755);
-        _exit(listFolder(URL::fileURL(locked)).error == ListError::permissionDenied ? 0 : 1);
+        int failed = 0;
+        if (listFolder(URL::fileURL(locked)).error != ListError::permissionDenied) failed |= 4;
+        if (listFolder(URL::fileURL(unsearchable)).error != ListError::permissionDenied)
+            failed |= 8;
+        if (!listFolder(URL::fileURL(empty)).ok()) failed |= 16;
+        _exit(failed);
     }
-    chmod(dir.path().c_str(), 0755);
     int status = 0;
     waitpid(child, &status, 0);
     chmod(locked.c_str(), 0755);
+    chmod(unsearchable.c_str(), 0755);
+    chmod(empty.c_str(), 0755);
     if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot drop privileges here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(WEXITSTATUS(status) & 4, 0) << "an unreadable folder was not a refusal";
+    EXPECT_EQ(WEXITSTATUS(status) & 8, 0) << "a readable but unsearchable folder read as empty";
+    EXPECT_EQ(WEXITSTATUS(status) & 16, 0) << "an empty folder read as a refusal";
 }
 
 TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
@@ -98,6 +113,12 @@ TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
         EXPECT_NE(across.reason.find("another disk"), std::string::npos);
         EXPECT_TRUE(fileExists(dir / "c"));
     }
+
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    EXPECT_FALSE(readFile(dir / "pipe")) << "a pipe must not block the reader";
+    EXPECT_FALSE(readFile("/dev/zero"));
+    EXPECT_FALSE(readFile(dir.path()));
+    removeItem(dir / "pipe");
 
     EXPECT_TRUE(writeFileAtomically(b, "replaced").ok);
     EXPECT_EQ(readFile(b), "replaced");
@@ -132,12 +153,24 @@ TEST(PropertyLists, ReadXmlAndBinaryAlike) {
 }
 
 TEST(Dates, IsoTextAndClampingMonthArithmetic) {
+    EXPECT_LT(distantPast(), currentDate());
+    EXPECT_GT(distantFuture(), addSeconds(currentDate(), 100.0 * 365 * 86400));
+    EXPECT_EQ(formatIso8601(distantFuture()), "2250-01-01T00:00:00Z");
+
     auto date = parseIso8601("2026-12-06T10:15:13Z");
     ASSERT_TRUE(date);
     EXPECT_EQ(formatIso8601(*date), "2026-12-06T10:15:13Z");
     EXPECT_EQ(parseIso8601("2026-12-06T11:15:13+01:00"), date);
     EXPECT_FALSE(parseIso8601("2026-12-06 10:15:13"));
     EXPECT_FALSE(parseIso8601("yesterday"));
+
+    // Fractional seconds read the same under a locale whose decimal separator is a comma.
+    std::string previous = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    auto fractional = parseIso8601("2026-12-06T10:15:13.25Z");
+    std::setlocale(LC_ALL, previous.c_str());
+    ASSERT_TRUE(fractional);
+    EXPECT_NEAR(secondsBetween(*date, *fractional), 0.25, 1e-6);
 
     setenv("TZ", "UTC", 1);
     tzset();

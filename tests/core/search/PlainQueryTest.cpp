@@ -131,6 +131,19 @@ TEST(PlainQueryParse, CalendarPhrasesOverwriteRelativeDates) {
               at("2026-11-30T00:00:00Z"));
 }
 
+TEST(PlainQueryParse, DatesBeyondWhatTheClockHoldsAreLeftEmpty) {
+    // Nothing wraps round: each of these would otherwise land in September 1677.
+    for (const char* text :
+         {"big files before 2300", "big files from 1500", "big files older than 400 years",
+          "big files 999999 days ago", "big files not opened in 500 years"}) {
+        PlainQuery query = parsed(text);
+        EXPECT_EQ(query.minBytes, 100'000'000) << text;
+        EXPECT_FALSE(query.changedBefore || query.changedAfter || query.notOpenedSince) << text;
+    }
+    EXPECT_EQ(parsed("before 2200").changedBefore, at("2200-01-01T00:00:00Z"));
+    EXPECT_EQ(parsed("older than 300 years").changedBefore, at("1726-12-06T12:00:00Z"));
+}
+
 TEST(PlainQueryParse, DatesFollowTheCalendarsTimeZone) {
     const char* before = std::getenv("TZ");
     std::string saved = before ? before : "";
@@ -277,6 +290,10 @@ TEST(PlainQueryChips, EchoEveryField) {
                                         "Name has \u201CTax Return\u201D"}));
     EXPECT_EQ(parsed("over 1.5 gb under 250 kb").chips(utc),
               (std::vector<std::string>{"Over 1.5 GB", "Under 250 KB"}));
+    // Sizes that round up to 1,000 of a unit are written in the next unit.
+    EXPECT_EQ(parsed("over 999999 kb under 999.9999 mb").chips(utc),
+              (std::vector<std::string>{"Over 1 GB", "Under 1 GB"}));
+    EXPECT_EQ(parsed("under 999.6 kb").chips(utc), std::vector<std::string>{"Under 1 MB"});
 }
 
 } // namespace

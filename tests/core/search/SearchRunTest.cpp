@@ -100,6 +100,12 @@ TEST_F(SearchFixture, KindsComeFromExtensionsAndNames) {
                                                "Documents/budget.xlsx", "Documents/talk.key"}));
     EXPECT_EQ(found({Kind::audio, Kind::archives}),
               (Names{"Downloads/backup.zip", "Downloads/song.mp3"}));
+
+    // A document saved as a package is a document, and what it holds is not.
+    file("Documents/plan.pages/Index/Document.iwa", 2'000, "2025-02-01T10:00:00Z");
+    EXPECT_EQ(found({Kind::documents}),
+              (Names{"Documents/R\u00E9sum\u00E9 2025.pdf", "Documents/budget.xlsx",
+                     "Documents/plan.pages", "Documents/talk.key"}));
 }
 
 TEST_F(SearchFixture, SizesDatesAndNames) {
@@ -120,6 +126,24 @@ TEST_F(SearchFixture, SizesDatesAndNames) {
     PlainQuery named;
     named.nameContains = "RESUME";
     EXPECT_EQ(found(named), Names{"Documents/R\u00E9sum\u00E9 2025.pdf"});
+}
+
+TEST_F(SearchFixture, NamesMatchRegardlessOfCaseAndAccentsBeyondLatin) {
+    file("Documents/\u041E\u0442\u0447\u0451\u0442 \u039C\u0391\u03A1\u03A4\u0399\u039F\u03A3.txt",
+         100, "2025-01-01T00:00:00Z");
+    // Decomposed, as names copied from some systems are: e followed by a combining accent.
+    file("Documents/Cafe\u0301 menu.txt", 100, "2025-01-01T00:00:00Z");
+    PlainQuery query;
+    for (const char* name : {"\u041E\u0422\u0427\u0401\u0422", "\u043E\u0442\u0447\u0451\u0442",
+                             "\u03BC\u03B1\u03C1\u03C4\u03B9\u03BF\u03C2",
+                             "\u03BC\u03B1\u03C1\u03C4\u03B9\u03BF\u03C3"}) {
+        query.nameContains = name;
+        EXPECT_EQ(found(query).size(), 1u) << name;
+    }
+    for (const char* name : {"caf\u00E9 menu", "CAFE MENU", "Cafe\u0301"}) {
+        query.nameContains = name;
+        EXPECT_EQ(found(query), Names{"Documents/Cafe\u0301 menu.txt"}) << name;
+    }
 }
 
 TEST_F(SearchFixture, AppsNotOpenedSinceIncludeNeverOpened) {
@@ -152,6 +176,18 @@ TEST_F(SearchFixture, FoldersLimitTheWalkAndHitsAreLargestFirst) {
                             "Screenshot 2025-01-02 at 09.00.00.png"}));
     EXPECT_EQ(hits[0].bytes, fileInfo(dir / "home/Downloads/holiday.MP4")->allocatedSize);
     EXPECT_EQ(hits[0].changed, at("2024-06-01T10:00:00Z"));
+}
+
+TEST_F(SearchFixture, ANameWithALineBreakNeverNamesAnotherFile) {
+    // Printed whole, this path would end in a line naming the document outside Downloads.
+    std::string elsewhere = dir / "home/Documents/budget.xlsx";
+    dir.write("home/Downloads/unpacked\n" + elsewhere, std::string(5'000, 'x'));
+    PlainQuery query;
+    query.folders = {"Downloads"};
+    query.nameContains = "budget";
+    EXPECT_TRUE(query.run(home, 300).empty());
+    query.nameContains = "unpacked";
+    EXPECT_TRUE(query.run(home, 300).empty());
 }
 
 TEST_F(SearchFixture, LibraryHiddenAndPackageInsidesAreNeverHits) {
