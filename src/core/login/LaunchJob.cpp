@@ -3,6 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <sys/stat.h>
 
@@ -26,24 +27,12 @@ std::optional<std::string> programText(const Json& dict) {
     return arguments->front().get<std::string>();
 }
 
-std::vector<std::string> splitPath(const std::string& text) {
-    std::vector<std::string> folders;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(':', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) folders.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return folders;
-}
-
 // The job's own PATH first: launchd runs the program with the job's environment.
 std::vector<std::string> searchPath(const Json& dict) {
     std::vector<std::string> folders;
     auto environment = dict.find("EnvironmentVariables");
     if (environment != dict.end() && environment->is_object())
-        if (auto path = plistString(*environment, "PATH")) folders = splitPath(*path);
+        if (auto path = plistString(*environment, "PATH")) folders = splitNonEmpty(*path, ':');
     for (const auto& folder : standardProgramPath())
         folders.push_back(folder);
     return folders;

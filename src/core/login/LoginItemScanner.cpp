@@ -3,6 +3,7 @@
 #include "engine/DiskScanner.h"
 #include "login/LoginItemNames.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
 #include <algorithm>
@@ -57,31 +58,6 @@ std::optional<int32_t> parseInt32(const std::string& text) {
     auto [next, error] = std::from_chars(begin, end, value);
     if (error != std::errc() || next != end || begin == end) return std::nullopt;
     return value;
-}
-
-// Text as UTF-8, with every byte that does not belong to a valid sequence replaced.
-std::string repairedUtf8(const std::string& bytes) {
-    std::string text;
-    size_t i = 0;
-    while (i < bytes.size()) {
-        auto lead = static_cast<unsigned char>(bytes[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        bool valid = length > 0 && i + length <= bytes.size();
-        for (size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(bytes[i + k]) >> 6) == 0x2;
-        if (valid) {
-            text.append(bytes, i, length);
-            i += length;
-        } else {
-            text += "\xEF\xBF\xBD";
-            ++i;
-        }
-    }
-    return text;
 }
 
 const char* kEmptyJobPurpose = "An empty file. It does nothing; its app left it here to stay "

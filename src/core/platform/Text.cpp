@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <locale>
+#include <optional>
+#include <stdexcept>
 
 namespace kelvora {
 
@@ -36,6 +39,62 @@ std::vector<std::string> splitNonEmpty(std::string_view text, char separator) {
         start = end + 1;
     }
     return pieces;
+}
+
+CodePoint codePointAt(std::string_view text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+    if (length == 0 || at + length > text.size()) return {};
+    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return {};
+        value = (value << 6) | (next & 0x3F);
+    }
+    return {value, length, true};
+}
+
+std::string repairedUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        CodePoint c = codePointAt(bytes, i);
+        if (c.valid)
+            text.append(bytes.substr(i, c.length));
+        else
+            text += "\xEF\xBF\xBD";
+        i += c.length;
+    }
+    return text;
+}
+
+namespace {
+const std::optional<std::locale>& unicodeLocale() {
+    static const std::optional<std::locale> unicode = []() -> std::optional<std::locale> {
+        try {
+            return std::locale("C.UTF-8");
+        } catch (const std::runtime_error&) {
+            return std::nullopt;
+        }
+    }();
+    return unicode;
+}
+} // namespace
+
+bool isLetter(char32_t c) {
+    if (c < 0x80) return std::isalpha(static_cast<int>(c)) != 0;
+    if (!unicodeLocale()) return true;
+    return std::isalpha(static_cast<wchar_t>(c), *unicodeLocale());
+}
+
+bool isLetterOrNumber(char32_t c) {
+    if (c < 0x80) return std::isalnum(static_cast<int>(c)) != 0;
+    if (!unicodeLocale()) return true;
+    return std::isalnum(static_cast<wchar_t>(c), *unicodeLocale());
 }
 
 } // namespace kelvora

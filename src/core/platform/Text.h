@@ -15,4 +15,19 @@ std::string trimmed(std::string_view text);
 // The pieces between separators, empty pieces dropped.
 std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
 
+// One character of UTF-8 text: its code point and length in bytes. A broken sequence reads
+// as one byte that is not valid.
+struct CodePoint {
+    char32_t value = 0;
+    size_t length = 1;
+    bool valid = false;
+};
+CodePoint codePointAt(std::string_view text, size_t at);
+// Valid UTF-8, every byte of a broken sequence replaced by U+FFFD.
+std::string repairedUtf8(std::string_view bytes);
+// Letters and numbers of any script; without a Unicode locale every non-ASCII character
+// counts as one.
+bool isLetter(char32_t c);
+bool isLetterOrNumber(char32_t c);
+
 } // namespace kelvora

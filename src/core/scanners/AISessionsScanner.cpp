@@ -33,45 +33,13 @@ std::optional<Date> later(std::optional<Date> a, std::optional<Date> b) {
     return std::max(*a, *b);
 }
 
-// One code point of UTF-8 text at `at`, with its length in bytes; a broken sequence reads
-// as one unknown byte.
-std::pair<char32_t, size_t> codePointAt(const std::string& text, size_t at) {
-    auto byte = static_cast<unsigned char>(text[at]);
-    size_t length = byte < 0x80           ? 1
-                    : (byte >> 5) == 0x6  ? 2
-                    : (byte >> 4) == 0xE  ? 3
-                    : (byte >> 3) == 0x1E ? 4
-                                          : 0;
-    if (length == 0 || at + length > text.size()) return {0xFFFD, 1};
-    char32_t value = length == 1 ? byte : byte & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-        auto next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0) != 0x80) return {0xFFFD, 1};
-        value = (value << 6) | (next & 0x3F);
-    }
-    return {value, length};
-}
-
-bool isLetterOrNumber(char32_t c) {
-    static const std::optional<std::locale> unicode = []() -> std::optional<std::locale> {
-        try {
-            return std::locale("C.UTF-8");
-        } catch (const std::runtime_error&) {
-            return std::nullopt;
-        }
-    }();
-    if (c < 0x80) return std::isalnum(static_cast<int>(c)) != 0;
-    if (!unicode) return true;
-    return std::isalnum(static_cast<wchar_t>(c), *unicode);
-}
-
 // Every character that is neither a letter nor a number stands as one "-" in an encoded
 // project path.
 std::string encodedName(const std::string& name) {
     std::string out;
     for (size_t at = 0; at < name.size();) {
-        auto [c, length] = codePointAt(name, at);
-        out += isLetterOrNumber(c) ? name.substr(at, length) : "-";
+        auto [c, length, valid] = codePointAt(name, at);
+        out += valid && isLetterOrNumber(c) ? name.substr(at, length) : "-";
         at += length;
     }
     return out;

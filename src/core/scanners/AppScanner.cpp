@@ -99,7 +99,8 @@ std::optional<Date> recordedDate(const URL& item, const char* attribute) {
     if (length <= 0) return std::nullopt;
     // Tools that write C strings leave the terminating zero in the value.
     std::string text(buffer, static_cast<size_t>(length));
-    while (!text.empty() && (text.back() == '\0' || text.back() == '\n')) text.pop_back();
+    while (!text.empty() && (text.back() == '\0' || text.back() == '\n'))
+        text.pop_back();
     return parseIso8601(text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <cctype>
 #include <cmath>
@@ -55,33 +56,6 @@ std::vector<std::string> DiskScanner::dockerToolCandidates(const URL& home) {
 }
 
 namespace {
-
-// Invalid UTF-8 sequences become U+FFFD, so one bad byte never loses a whole line.
-std::string repairingUtf8(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    const std::string replacement = "\xEF\xBF\xBD";
-    size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        size_t length = byte < 0x80           ? 1
-                        : (byte >> 5) == 0x6  ? 2
-                        : (byte >> 4) == 0xE  ? 3
-                        : (byte >> 3) == 0x1E ? 4
-                                              : 0;
-        bool valid = length > 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-        if (!valid) {
-            out += replacement;
-            ++i;
-            continue;
-        }
-        out.append(text, i, length);
-        i += length;
-    }
-    return out;
-}
 
 int64_t multiplierFor(char unit) {
     switch (std::toupper(static_cast<unsigned char>(unit))) {
@@ -142,7 +116,7 @@ std::optional<DockerUsage> DiskScanner::parseDockerUsage(const std::string& outp
                                                          const std::string& tool) {
     std::map<std::string, int64_t> reclaimable;
     int64_t total = 0;
-    std::istringstream lines(repairingUtf8(output));
+    std::istringstream lines(repairedUtf8(output));
     for (std::string line; std::getline(lines, line, '\n');) {
         if (line.empty()) continue;
         Json row = Json::parse(line, nullptr, false);

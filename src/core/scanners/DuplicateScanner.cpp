@@ -78,40 +78,6 @@ std::vector<Group> sameSizeGroups(const std::vector<DiskScanner::Candidate>& can
     return result;
 }
 
-// The code point of UTF-8 text at `at` and its length in bytes; a broken
-// sequence reads as one byte that is no letter.
-std::pair<char32_t, size_t> codePointAt(const std::string& text, size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const size_t length = lead < 0x80           ? 1
-                          : (lead >> 5) == 0x6  ? 2
-                          : (lead >> 4) == 0xE  ? 3
-                          : (lead >> 3) == 0x1E ? 4
-                                                : 0;
-    if (length == 0 || at + length > text.size()) return {U'-', 1};
-    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0) != 0x80) return {U'-', 1};
-        value = (value << 6) | (next & 0x3F);
-    }
-    return {value, length};
-}
-
-// Letters of any script, so that an accented letter joins its word rather than
-// splitting it; without a Unicode locale every non-ASCII character counts as one.
-bool isLetter(char32_t c) {
-    static const std::optional<std::locale> unicode = []() -> std::optional<std::locale> {
-        try {
-            return std::locale("C.UTF-8");
-        } catch (const std::runtime_error&) {
-            return std::nullopt;
-        }
-    }();
-    if (c < 0x80) return std::isalpha(static_cast<int>(c)) != 0;
-    if (!unicode) return true;
-    return std::isalpha(static_cast<wchar_t>(c), *unicode);
-}
-
 bool hasCopyName(const URL& url) {
     static const std::regex pattern("( copy( [0-9]+)?| \\([0-9]+\\))$", std::regex::icase);
     return std::regex_search(url.deletingPathExtension().lastPathComponent(), pattern);
@@ -184,8 +150,8 @@ bool DiskScanner::looksLikeBackupFolder(const std::string& name) {
     };
     std::string word;
     for (size_t i = 0; i < lower.size();) {
-        const auto [c, length] = codePointAt(lower, i);
-        if (isLetter(c)) {
+        const auto [c, length, valid] = codePointAt(lower, i);
+        if (valid && isLetter(c)) {
             word.append(lower, i, length);
         } else {
             if (isBackupWord(word)) return true;

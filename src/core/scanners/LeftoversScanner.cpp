@@ -36,20 +36,8 @@ struct Group {
     std::vector<std::pair<URL, std::string>> files;
 };
 
-std::vector<std::string> pieces(const std::string& id) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= id.size()) {
-        size_t end = id.find('.', start);
-        if (end == std::string::npos) end = id.size();
-        if (end > start) parts.push_back(id.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 std::string makerOf(const std::string& id) {
-    auto parts = pieces(id);
+    auto parts = splitNonEmpty(id, '.');
     if (parts.empty()) return {};
     std::string maker = parts.size() == 1 ? parts[0] : parts[0] + "." + parts[1];
     return lowercased(maker);
@@ -74,7 +62,8 @@ std::optional<std::string> identifierOf(const std::string& fileName, const Place
             if (*other.suffix && endsWith(fileName, other.suffix)) return std::nullopt;
         id = fileName;
     }
-    if (pieces(id).size() < 3 || id.find(' ') != std::string::npos || isAppleIdentifier(id))
+    if (splitNonEmpty(id, '.').size() < 3 || id.find(' ') != std::string::npos ||
+        isAppleIdentifier(id))
         return std::nullopt;
     return id;
 }
@@ -133,7 +122,7 @@ const std::map<std::string, DiskScanner::NamedSupportFolder>& DiskScanner::named
 std::string DiskScanner::readableName(const std::string& bundleID) {
     static const std::set<std::string> skipped = {
         "app", "desktop", "mac", "macos", "client", "agent", "osx", "com", "org", "net", "io"};
-    auto parts = pieces(bundleID);
+    auto parts = splitNonEmpty(bundleID, '.');
     std::string word;
     if (parts.size() < 2) {
         word = bundleID;
@@ -179,7 +168,9 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
         if (isInstalled && isInstalled(id)) continue;
         if (makers.count(makerOf(id))) continue;
         if (ownBundleID && id == *ownBundleID) continue;
-        if (running.count(lowercased(id)) || running.count(lowercased(pieces(id).back()))) continue;
+        if (running.count(lowercased(id)) ||
+            running.count(lowercased(splitNonEmpty(id, '.').back())))
+            continue;
         auto named = namedSupportFolders().find(id);
         if (named != namedSupportFolders().end()) {
             for (const auto& folder : named->second.folders) {

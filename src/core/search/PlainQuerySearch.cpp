@@ -59,18 +59,6 @@ std::string withoutQuotesAndBackslashes(std::string text) {
     return text;
 }
 
-std::vector<std::string> splitLines(const std::string& output) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= output.size()) {
-        size_t end = output.find('\n', start);
-        if (end == std::string::npos) end = output.size();
-        if (end > start) lines.push_back(output.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // The user's Library, hidden items, photo-library contents and bundle insides are never hits.
 bool isShown(const std::string& path, const std::string& libraryPrefix) {
     if (path.rfind(libraryPrefix, 0) == 0) return false;
@@ -176,7 +164,7 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
     std::string libraryPrefix = home.path() + "/Library/";
     std::vector<std::string> paths;
     size_t wanted = static_cast<size_t>(std::max(limit, 0)) * 3;
-    for (const auto& line : splitLines(result->output)) {
+    for (const auto& line : splitNonEmpty(result->output, '\n')) {
         if (paths.size() >= wanted) break;
         if (isShown(line, libraryPrefix)) paths.push_back(line);
     }
