@@ -1,7 +1,8 @@
 #include "controller/LoginItemsOrder.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace kelvora::LoginItemsOrder {
 
@@ -26,20 +27,13 @@ int stateRank(const LoginItem& item) {
     return item.isOff() ? 2 : 1;
 }
 
-std::string folded(const std::string& text) {
-    std::string out = text;
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 } // namespace
 
 std::vector<LoginItem> sorted(std::vector<LoginItem> items) {
     std::stable_sort(items.begin(), items.end(), [](const LoginItem& a, const LoginItem& b) {
         if (section(a.source) != section(b.source)) return section(a.source) < section(b.source);
         if (stateRank(a) != stateRank(b)) return stateRank(a) < stateRank(b);
-        return folded(a.name) < folded(b.name);
+        return lowercased(a.name) < lowercased(b.name);
     });
     return items;
 }
