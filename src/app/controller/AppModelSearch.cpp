@@ -69,7 +69,7 @@ std::string notMovedText(size_t count, const char* what) {
 AppModel::Move AppModel::screenForMove(std::vector<ScanItem> items) const {
     // The scan's own rule, so a folder named through a link, or the whole disk, is kept
     // out of a move as it is kept out of a result.
-    NeverTouch neverTouch(Prefs::configured(scanner_).neverTouch);
+    NeverTouch neverTouch(Prefs::stringList(Prefs::Key::neverTouch));
     std::unordered_set<std::string> open =
         tools_.openFiles ? tools_.openFiles() : std::unordered_set<std::string>();
     Move move;
