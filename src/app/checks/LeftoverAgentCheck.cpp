@@ -3,6 +3,8 @@
 #include "checks/CheckReport.h"
 #include "checks/LoginStateText.h"
 #include "clean/UndoShelf.h"
+#include "controller/LoginLeftover.h"
+#include "controller/ShelfLabels.h"
 #include "login/LoginItemScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
@@ -15,23 +17,6 @@ std::string launchdText(const std::string& label) {
     bool loaded =
         LoginItemScanner::liveLaunchctl({"print", currentUserDomain() + "/" + label}).has_value();
     return loaded ? "launchd: loaded" : "launchd: not loaded";
-}
-
-ScanItem leftoverItem(const LoginItem& agent) {
-    URL file = *agent.file;
-    auto info = fileInfo(file);
-    ScanItem item;
-    item.kind = JunkKind::leftovers;
-    item.location = file;
-    item.targets = {file};
-    item.bytes = info ? std::max<int64_t>(info->logicalSize, 1) : 1;
-    item.baseVerdict = Verdict::youDecide;
-    item.leftover = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
-                                           agent.label,
-                                           agent.name,
-                                           {"LaunchAgents"},
-                                           std::nullopt};
-    return item;
 }
 
 } // namespace
@@ -56,9 +41,8 @@ int run(const std::string& reportPath, const std::string& label) {
     report.add("File: " + file);
 
     UndoShelf shelf(URL::fileURL(shelfFolder, true), 7);
-    std::string entryLabel = "Login item: " + agent->name;
-    CleanReport clean = liveCleaner().clean(
-        {leftoverItem(*agent)}, shelf, [&](const ScanItem&) { return entryLabel; }, currentDate());
+    CleanReport clean =
+        liveCleaner().clean({leftoverItem(*agent)}, shelf, ShelfLabels::name, currentDate());
     bool fileGone = !fileExists(file);
     bool stillListed = findLoginItem(label).has_value();
     report.add("Remove: shelved " + std::to_string(clean.shelved) + " bytes · failures " +

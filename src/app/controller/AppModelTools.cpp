@@ -2,27 +2,15 @@
 
 #include "controller/BackgroundTask.h"
 #include "controller/LoginItemsOrder.h"
+#include "controller/LoginLeftover.h"
 #include "controller/Prefs.h"
-#include "platform/FileSystem.h"
+#include "controller/ShelfLabels.h"
 
 #include <algorithm>
 
 namespace kelvora {
 
 namespace {
-
-ScanItem leftoverItem(const LoginItem& item) {
-    auto info = fileInfo(*item.file);
-    ScanItem scanItem;
-    scanItem.kind = JunkKind::leftovers;
-    scanItem.location = *item.file;
-    scanItem.targets = {*item.file};
-    scanItem.bytes = std::max<int64_t>(info ? info->logicalSize : 1, 1);
-    scanItem.baseVerdict = Verdict::youDecide;
-    scanItem.leftover = ScanItem::LeftoverInfo{
-        ScanItem::LeftoverInfo::Kind::launchAgent, item.label, item.name, {"LaunchAgents"}, {}};
-    return scanItem;
-}
 
 std::optional<std::string> firstInListOrder(const std::vector<LoginItem>& items) {
     std::vector<LoginItem> sorted = LoginItemsOrder::sorted(items);
@@ -131,16 +119,13 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
 void AppModel::removeLeftover(const LoginItem& item) {
     if (!item.isLeftover() || !item.file) return;
     assign(loginError_, std::optional<std::string>());
-    std::string label = "Login item: " + item.name;
-    cleanInBackground(
-        {leftoverItem(item)}, [label](const ScanItem&) { return label; },
-        [this](CleanReport report) {
-            if (!report.failures.empty())
-                assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
-                                                               report.failures.front().reason));
-            assign(sweeps_, shelf_.sweeps());
-            loadLoginItems();
-        });
+    cleanInBackground({leftoverItem(item)}, ShelfLabels::name, [this](CleanReport report) {
+        if (!report.failures.empty())
+            assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
+                                                           report.failures.front().reason));
+        assign(sweeps_, shelf_.sweeps());
+        loadLoginItems();
+    });
 }
 
 void AppModel::showLoginItems(std::vector<LoginItem> items) {
