@@ -70,17 +70,7 @@ int run(const std::string& reportPath) {
     bool movedOff = noneExists(item.targets);
     report.add("All targets moved off: " + reportText(movedOff));
 
-    auto sweeps = shelf.sweeps();
-    if (sweeps.empty()) {
-        report.add("Nothing reached the shelf");
-        return report.finish(false);
-    }
-    try {
-        shelf.putBackAll(sweeps.front());
-        report.add("Put back: ok");
-    } catch (const std::exception& error) {
-        report.add(std::string("Put back failed: ") + error.what());
-    }
+    if (!report.putBack(shelf)) return report.finish(false);
     bool back = allExist(item.targets);
     report.add("All targets back: " + reportText(back) + " · shelf now holds " +
                std::to_string(shelf.sweeps().size()) + " sweeps");

@@ -128,17 +128,7 @@ int run(const std::string& reportPath, const std::optional<std::string>& appPath
     bool movedOff = noneExists(item->targets);
     report.add("All targets moved off: " + reportText(movedOff));
 
-    auto sweeps = shelf.sweeps();
-    if (sweeps.empty()) {
-        report.add("Nothing reached the shelf");
-        return fail();
-    }
-    try {
-        shelf.putBackAll(sweeps.front());
-        report.add("Put back: ok");
-    } catch (const std::exception& error) {
-        report.add(std::string("Put back failed: UndoShelf.Error 1: ") + error.what());
-    }
+    if (!report.putBack(shelf, "Put back failed: UndoShelf.Error 1: ")) return fail();
     bool back = allExist(item->targets);
     report.add("All targets back: " + reportText(back) +
                " · restored bundle ID: " + bundleIdentifier(item->location).value_or("none"));

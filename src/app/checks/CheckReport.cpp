@@ -29,6 +29,21 @@ void CheckReport::tidyShelf(const std::string& folder) {
         removeItem(folder);
 }
 
+bool CheckReport::putBack(const UndoShelf& shelf, const std::string& failedPrefix) {
+    auto sweeps = shelf.sweeps();
+    if (sweeps.empty()) {
+        add("Nothing reached the shelf");
+        return false;
+    }
+    try {
+        shelf.putBackAll(sweeps.front());
+        add("Put back: ok");
+    } catch (const std::exception& error) {
+        add(failedPrefix + error.what());
+    }
+    return true;
+}
+
 int CheckReport::finish(bool pass) {
     add(pass ? "RESULT: PASS" : "RESULT: FAIL");
     std::string text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clean/Cleaner.h"
+#include "clean/UndoShelf.h"
 #include "model/CleanReport.h"
 #include "model/ScanItem.h"
 
@@ -24,6 +25,9 @@ public:
     // A check's own shelf is removed once nothing is left on it, and kept and named in the
     // report while a clean-up still is.
     void tidyShelf(const std::string& folder);
+    // Puts the check's clean-up back from its shelf and notes how that went, a failure
+    // after `failedPrefix`. False when nothing reached the shelf.
+    bool putBack(const UndoShelf& shelf, const std::string& failedPrefix = "Put back failed: ");
     // Appends the result, writes the report atomically and returns the exit status: 0 for
     // a pass, 1 for a fail or when the report could not be written.
     int finish(bool pass);

@@ -49,17 +49,7 @@ int run(const std::string& reportPath, const std::string& label) {
                std::to_string(clean.failures.size()) + " · file gone: " + reportText(fileGone) +
                " · still listed: " + reportText(stillListed) + " · " + launchdText(label));
 
-    auto sweeps = shelf.sweeps();
-    if (sweeps.empty()) {
-        report.add("Nothing reached the shelf");
-        return fail();
-    }
-    try {
-        shelf.putBackAll(sweeps.front());
-        report.add("Put back: ok");
-    } catch (const std::exception& error) {
-        report.add(std::string("Put back failed: ") + error.what());
-    }
+    if (!report.putBack(shelf)) return fail();
     bool fileBack = fileExists(file);
     auto again = findLoginItem(label);
     std::string listing =
