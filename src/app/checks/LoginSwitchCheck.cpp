@@ -5,6 +5,7 @@
 #include "login/LoginItemScanner.h"
 #include "login/LoginItemSwitch.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <chrono>
 #include <sstream>
@@ -18,20 +19,13 @@ std::optional<LoginItem> findTestAgent() {
     return findLoginItem(checkAgentLabel(), LoginItem::Source::userAgent);
 }
 
-std::string trimmedBlanks(const std::string& text) {
-    size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return {};
-    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
-}
-
 std::string overrideText(const std::string& label) {
     std::string output =
         LoginItemScanner::liveLaunchctl({"print-disabled", currentUserDomain()}).value_or("");
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line))
-        if (!line.empty() && line.find("\"" + label + "\"") != std::string::npos)
-            return trimmedBlanks(line);
+        if (line.find("\"" + label + "\"") != std::string::npos) return trimmed(line);
     return "no override";
 }
 
