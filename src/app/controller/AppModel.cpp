@@ -57,6 +57,11 @@ void AppModel::readStartUpState() {
     sweeps_ = shelf_.sweeps();
 }
 
+bool AppModel::privateFoldersAllowed() const {
+    return (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
+           Prefs::boolean(Prefs::Key::downloadsAsked);
+}
+
 void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update) {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),

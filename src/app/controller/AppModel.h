@@ -269,6 +269,9 @@ private:
     static void onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update);
 
     void readStartUpState();
+    // Whether the user's private folders may be read: the system lets us, or the user
+    // said so when asked.
+    bool privateFoldersAllowed() const;
     void noteDisk(int64_t freed, int64_t available);
     void refreshShelfAndDisk();
     void clean(std::vector<ScanItem> items, const ScanResult& result);

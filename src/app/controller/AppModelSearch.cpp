@@ -161,8 +161,7 @@ void AppModel::findSimilarPhotos() {
     if (findingPhotos_) return;
     assign(findingPhotos_, true);
     assign(photoProgress_, 0.0);
-    bool allowed = (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
-                   Prefs::boolean(Prefs::Key::downloadsAsked);
+    bool allowed = privateFoldersAllowed();
     const auto& privateNames = DiskScanner::privateFolderNames();
     std::vector<URL> folders;
     for (const char* name : {"Pictures", "Desktop", "Downloads", "Documents"}) {

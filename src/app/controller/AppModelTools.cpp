@@ -26,9 +26,7 @@ void AppModel::measureSpace(std::optional<URL> root) {
     if (measuring_) return;
     URL target = root ? *root : scanner_.home;
     std::set<std::string> skip = SpaceMap::protectedFolders(scanner_.home);
-    bool allowed = (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
-                   Prefs::boolean(Prefs::Key::downloadsAsked);
-    if (!allowed)
+    if (!privateFoldersAllowed())
         for (const auto& name : DiskScanner::privateFolderNames())
             skip.insert(scanner_.home.appending(name).path());
     assign(measuring_, true);
