@@ -11,6 +11,14 @@ namespace {
 
 using nlohmann::json;
 
+// Settings read from one copy of the document, so a pass that needs several of them reads
+// the file once.
+std::optional<json> stored(const json& settings, const std::string& key) {
+    auto it = settings.find(key);
+    if (it == settings.end()) return std::nullopt;
+    return *it;
+}
+
 std::optional<json> stored(const std::string& key) {
     return store().value(key);
 }
@@ -22,8 +30,8 @@ constexpr int kMaxMonths = kMaxDays / 30;
 
 // A hold, age or interval outside 1...most would expire or list everything at once; such
 // a stored value is as good as none.
-int positiveInteger(const std::string& key, int fallback, int most) {
-    auto value = stored(key);
+int positiveInteger(const json& settings, const std::string& key, int fallback, int most) {
+    auto value = stored(settings, key);
     if (!value || !value->is_number_integer()) return fallback;
     if (value->is_number_unsigned()) {
         uint64_t n = value->get<uint64_t>();
@@ -46,6 +54,35 @@ std::optional<Date> dateFrom(const json& value) {
 }
 
 constexpr double kDay = 86400.0;
+
+int appMonthsIn(const json& settings) {
+    return positiveInteger(settings, Key::appMonths, 6, kMaxMonths);
+}
+int projectMonthsIn(const json& settings) {
+    return positiveInteger(settings, Key::projectMonths, 3, kMaxMonths);
+}
+int aiSessionDaysIn(const json& settings) {
+    return positiveInteger(settings, Key::aiSessionDays, 30, kMaxDays);
+}
+int downloadsDaysIn(const json& settings) {
+    return positiveInteger(settings, Key::downloadsDays, 7, kMaxDays);
+}
+
+bool booleanIn(const json& settings, const std::string& key) {
+    auto value = stored(settings, key);
+    return value && value->is_boolean() && value->get<bool>();
+}
+
+std::vector<std::string> stringListIn(const json& settings, const std::string& key) {
+    auto value = stored(settings, key);
+    if (!value || !value->is_array()) return {};
+    std::vector<std::string> list;
+    for (const json& element : *value) {
+        if (!element.is_string()) return {};
+        list.push_back(element.get<std::string>());
+    }
+    return list;
+}
 
 } // namespace
 
@@ -78,22 +115,22 @@ SettingsStore store() {
 }
 
 int appMonths() {
-    return positiveInteger(Key::appMonths, 6, kMaxMonths);
+    return appMonthsIn(store().document());
 }
 int projectMonths() {
-    return positiveInteger(Key::projectMonths, 3, kMaxMonths);
+    return projectMonthsIn(store().document());
 }
 int aiSessionDays() {
-    return positiveInteger(Key::aiSessionDays, 30, kMaxDays);
+    return aiSessionDaysIn(store().document());
 }
 int downloadsDays() {
-    return positiveInteger(Key::downloadsDays, 7, kMaxDays);
+    return downloadsDaysIn(store().document());
 }
 int shelfDays() {
-    return positiveInteger(Key::shelfDays, 7, kMaxDays);
+    return positiveInteger(store().document(), Key::shelfDays, 7, kMaxDays);
 }
 int scheduleDays() {
-    return positiveInteger(Key::scheduleDays, 7, kMaxDays);
+    return positiveInteger(store().document(), Key::scheduleDays, 7, kMaxDays);
 }
 
 bool showMenuBar() {
@@ -177,8 +214,7 @@ void setLastScheduledFreed(int64_t bytes) {
 }
 
 bool boolean(const std::string& key) {
-    auto value = stored(key);
-    return value && value->is_boolean() && value->get<bool>();
+    return booleanIn(store().document(), key);
 }
 
 void setBoolean(const std::string& key, bool value) {
@@ -199,14 +235,7 @@ void setString(const std::string& key, const std::string& value) {
 }
 
 std::vector<std::string> stringList(const std::string& key) {
-    auto value = stored(key);
-    if (!value || !value->is_array()) return {};
-    std::vector<std::string> list;
-    for (const json& element : *value) {
-        if (!element.is_string()) return {};
-        list.push_back(element.get<std::string>());
-    }
-    return list;
+    return stringListIn(store().document(), key);
 }
 
 void setStringList(const std::string& key, const std::vector<std::string>& value) {
@@ -218,14 +247,15 @@ void remove(const std::string& key) {
 }
 
 DiskScanner configured(DiskScanner scanner) {
-    scanner.staleAfter = appMonths() * 30.0 * kDay;
-    scanner.downloadsAge = downloadsDays() * kDay;
-    scanner.neverTouch = stringList(Key::neverTouch);
-    scanner.projectStaleAfter = projectMonths() * 30.0 * kDay;
-    scanner.includeDocker = boolean(Key::includeDocker);
-    scanner.aiSessionAge = aiSessionDays() * kDay;
+    json settings = store().document();
+    scanner.staleAfter = appMonthsIn(settings) * 30.0 * kDay;
+    scanner.downloadsAge = downloadsDaysIn(settings) * kDay;
+    scanner.neverTouch = stringListIn(settings, Key::neverTouch);
+    scanner.projectStaleAfter = projectMonthsIn(settings) * 30.0 * kDay;
+    scanner.includeDocker = booleanIn(settings, Key::includeDocker);
+    scanner.aiSessionAge = aiSessionDaysIn(settings) * kDay;
     scanner.privateFoldersAllowed =
-        Permissions::hasFullDiskAccess() || boolean(Key::downloadsAsked);
+        Permissions::hasFullDiskAccess() || booleanIn(settings, Key::downloadsAsked);
     return scanner;
 }
 
