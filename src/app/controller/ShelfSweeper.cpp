@@ -5,7 +5,6 @@
 #include "platform/Text.h"
 
 #include <cstdlib>
-#include <sstream>
 #include <unistd.h>
 
 namespace kelvora::ShelfSweeper {
@@ -42,10 +41,7 @@ std::string quoted(const std::string& text, bool dollars) {
 std::optional<std::string> findOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     if (!path) return std::nullopt;
-    std::stringstream folders(path);
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        if (folder.empty()) continue;
+    for (const std::string& folder : splitNonEmpty(path, ':')) {
         std::string candidate = joinPath(folder, name);
         if (isExecutableFile(candidate)) return candidate;
     }
