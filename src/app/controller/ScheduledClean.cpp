@@ -51,10 +51,10 @@ int64_t runIfDue(Date now, const Environment& environment) {
                               Prefs::lastScheduledClean(), now))
         return 0;
     std::vector<ScanItem> selected = removableUnattended(environment.scanCaches());
-    if (selected.empty()) return ranAndFreed(now, 0);
-    // From here the run counts as done, so small caches are not retried on every run.
+    // Small caches count as a run too, so they are not retried on every run.
+    if (selected.empty() || totalBytes(selected) < kThreshold) return ranAndFreed(now, 0);
+    // Noted before the clean, so one cut short is not retried on every run either.
     Prefs::setLastScheduledClean(now);
-    if (totalBytes(selected) < kThreshold) return ranAndFreed(now, 0);
     CleanReport report = environment.clean(selected, currentDate());
     return ranAndFreed(now, report.freed);
 }
