@@ -53,6 +53,12 @@ void quitOnTerminate(QApplication& app) {
     sigaction(SIGINT, &action, nullptr);
 }
 
+void bringForward(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 std::vector<URL> urlsOf(const QStringList& paths) {
     std::vector<URL> urls;
     for (const QString& path : paths)
@@ -74,11 +80,7 @@ QWidget* makeSettingsWindow() {
 QSystemTrayIcon* makeTrayIcon(QApplication& app, MainWindow& window) {
     auto* tray = new QSystemTrayIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon), &app);
     auto* menu = new QMenu(&window);
-    menu->addAction("Open Kelvora", &window, [&window] {
-        window.show();
-        window.raise();
-        window.activateWindow();
-    });
+    menu->addAction("Open Kelvora", &window, [&window] { bringForward(window); });
     menu->addAction("Quit Kelvora", &app, &QCoreApplication::quit);
     tray->setContextMenu(menu);
     tray->setToolTip("Kelvora");
@@ -121,11 +123,8 @@ int runApplication(int argc, char** argv) {
         settings->show();
         settings->raise();
     });
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &window, [&window] {
-        window.show();
-        window.raise();
-        window.activateWindow();
-    });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
+                     [&window] { bringForward(window); });
 
     // Closing the last window quits unless the application stays reachable in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
