@@ -5,6 +5,7 @@
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
 #include "platform/Text.h"
+#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <limits>
@@ -53,12 +54,6 @@ ScanItem systemItem(const URL& location, std::vector<URL> targets, int64_t bytes
     item.baseVerdict = verdict;
     item.system = std::move(info);
     return item;
-}
-
-std::optional<std::string> bundleIdentifier(const URL& bundle) {
-    auto info = readPlist(bundle.appending("Contents/Info.plist").path());
-    if (!info) return std::nullopt;
-    return plistString(*info, "CFBundleIdentifier");
 }
 
 // An installer is an upgrade unless the running system is its release or newer.
