@@ -42,12 +42,6 @@ std::vector<std::string> words(const std::string& text) {
     return found;
 }
 
-std::optional<Date> contentModificationDate(const URL& url) {
-    auto info = fileInfo(url);
-    if (!info) return std::nullopt;
-    return info->modified;
-}
-
 } // namespace
 
 std::vector<DiskScanner::InstalledAppKey> DiskScanner::installedAppKeys() const {
@@ -123,9 +117,8 @@ DiskScanner::judgeDownload(const URL& url, const std::string& name,
 
     if (installerExtensions().count(lowercased(url.pathExtension()))) {
         if (auto app = matchingApp(name, installed)) {
-            Date downloaded = usage && usage->added
-                                  ? *usage->added
-                                  : contentModificationDate(url).value_or(distantPast());
+            Date downloaded = usage && usage->added ? *usage->added
+                                                    : modificationDate(url).value_or(distantPast());
             if (downloaded < cutoff)
                 return Info{Info::FileKind::installer, Info::Reason::appInstalled(*app)};
             return std::nullopt;
