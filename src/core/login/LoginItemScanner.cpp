@@ -20,18 +20,6 @@ namespace {
 constexpr double kReadTimeout = 15;
 constexpr double kOpenAtLoginTimeout = 60;
 
-std::vector<std::string> nonEmptyLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // Splits at `separator` into at most `limit` pieces, the last keeping any further
 // separators, and drops empty pieces.
 std::vector<std::string> splitPieces(const std::string& line, char separator, size_t limit) {
@@ -233,7 +221,7 @@ std::optional<std::vector<LoginItemScanner::OpenAtLoginApp>> LoginItemScanner::l
 std::vector<LoginItemScanner::OpenAtLoginApp>
 LoginItemScanner::parseOpenAtLogin(const std::string& output) {
     std::vector<OpenAtLoginApp> apps;
-    for (const auto& line : nonEmptyLines(output)) {
+    for (const auto& line : splitNonEmpty(output, '\n')) {
         auto pieces = splitPieces(line, '\t', 2);
         if (pieces.size() == 2) apps.push_back({pieces[0], pieces[1]});
     }
@@ -250,7 +238,7 @@ std::optional<int32_t> LoginItemScanner::parsePID(const std::string& text) {
 std::unordered_map<std::string, std::optional<int32_t>>
 LoginItemScanner::parseList(const std::string& text) {
     std::unordered_map<std::string, std::optional<int32_t>> listed;
-    auto lines = nonEmptyLines(text);
+    auto lines = splitNonEmpty(text, '\n');
     for (size_t i = 1; i < lines.size(); ++i) {
         auto pieces = splitPieces(lines[i], '\t', 3);
         if (pieces.size() != 3) continue;
