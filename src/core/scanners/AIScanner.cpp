@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -34,13 +35,6 @@ const std::vector<VersionsPlace>& versionsPlaces() {
         {"Library/Application Support/Claude/claude-code", "Claude app\u2019s Claude Code"},
         {".local/share/claude/versions", "Claude Code"}};
     return places;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 bool isDigit(char c) {

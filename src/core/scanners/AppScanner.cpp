@@ -6,9 +6,7 @@
 #include "scanners/AppBundle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
-#include <strings.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -17,13 +15,9 @@ namespace kelvora {
 
 namespace {
 
-bool sameIdentifier(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 bool hasIdentifier(const URL& app, const std::string& bundleID) {
     auto id = bundleIdentifier(app);
-    return id && sameIdentifier(*id, bundleID);
+    return id && equalsIgnoringCase(*id, bundleID);
 }
 
 bool contains(const std::string& text, const std::string& part) {
@@ -79,7 +73,7 @@ bool isListable(const std::string& bundleID, const URL& bundle,
 std::optional<std::string> runningName(const std::vector<RunningApp>& apps,
                                        const std::string& bundleID) {
     for (const auto& app : apps)
-        if (sameIdentifier(app.bundleID, bundleID)) return app.name;
+        if (equalsIgnoringCase(app.bundleID, bundleID)) return app.name;
     return std::nullopt;
 }
 
