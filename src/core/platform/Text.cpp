@@ -48,6 +48,15 @@ std::vector<std::string> splitNonEmpty(std::string_view text, char separator) {
     return pieces;
 }
 
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
+    std::string text;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i) text += separator;
+        text += pieces[i];
+    }
+    return text;
+}
+
 CodePoint codePointAt(std::string_view text, size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     const size_t length = lead < 0x80           ? 1

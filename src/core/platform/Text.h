@@ -16,6 +16,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 std::string trimmed(std::string_view text);
 // The pieces between separators, empty pieces dropped.
 std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
+// The pieces with the separator between each two.
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
 
 // One character of UTF-8 text: its code point and length in bytes. A broken sequence reads
 // as one byte that is not valid.

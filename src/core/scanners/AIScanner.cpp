@@ -69,13 +69,6 @@ int compareNumerically(const std::string& a, const std::string& b) {
     return i == a.size() ? -1 : 1;
 }
 
-std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
-    std::string text;
-    for (size_t i = 0; i < parts.size(); ++i)
-        text += (i ? separator : "") + parts[i];
-    return text;
-}
-
 // The entries of a folder that is really there. A folder that is a symbolic link gives
 // nothing: deleting "its" entries would delete whatever the link points at.
 std::vector<URL> entriesOfRealFolder(const URL& folder) {

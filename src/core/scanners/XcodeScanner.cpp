@@ -15,13 +15,6 @@ using Kind = ScanItem::DeveloperInfo::Kind;
 
 constexpr int64_t kSmallestSimulator = 1'000'000;
 
-std::string joined(const std::vector<std::string>& pieces, const std::string& separator) {
-    std::string text;
-    for (size_t i = 0; i < pieces.size(); ++i)
-        text += (i ? separator : "") + pieces[i];
-    return text;
-}
-
 std::string removingAll(std::string text, const std::string& part) {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
         text.erase(at, part.size());
