@@ -57,6 +57,13 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
     return text;
 }
 
+std::string replacingAll(std::string text, std::string_view from, std::string_view to) {
+    if (from.empty()) return text;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 CodePoint codePointAt(std::string_view text, size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     const size_t length = lead < 0x80           ? 1

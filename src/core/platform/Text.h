@@ -18,6 +18,8 @@ std::string trimmed(std::string_view text);
 std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
 // The pieces with the separator between each two.
 std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
+// Every occurrence replaced, left to right; a replacement is not searched again.
+std::string replacingAll(std::string text, std::string_view from, std::string_view to);
 
 // One character of UTF-8 text: its code point and length in bytes. A broken sequence reads
 // as one byte that is not valid.

@@ -17,12 +17,6 @@ using AIKind = ScanItem::AIInfo::Kind;
 // Models pulled from the public registry are named without its host.
 constexpr const char* kPublicRegistry = "registry.ollama.ai";
 
-std::string replacingAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 struct Manifest {
     URL url;
     std::string name;

@@ -38,12 +38,6 @@ const std::vector<std::string>& updateFolderNames() {
     return names;
 }
 
-std::string removingAll(std::string text, const std::string& part) {
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
-        text.erase(at, part.size());
-    return text;
-}
-
 ScanItem systemItem(const URL& location, std::vector<URL> targets, int64_t bytes, Verdict verdict,
                     ScanItem::SystemInfo info) {
     ScanItem item;
@@ -170,8 +164,8 @@ std::vector<ScanItem> DiskScanner::macOSInstallers(FileCounter& counter) const {
     for (size_t i = 0; i < installers.size(); ++i) {
         if (sizes[i] < 1) continue;
         const URL& installer = installers[i];
-        std::string name =
-            removingAll(installer.deletingPathExtension().lastPathComponent(), "Install macOS ");
+        std::string name = replacingAll(installer.deletingPathExtension().lastPathComponent(),
+                                        "Install macOS ", "");
         bool upgrade = isUpgrade(name, macOSMajorVersion);
         ScanItem item = systemItem(installer, {installer}, sizes[i],
                                    upgrade ? Verdict::youDecide : Verdict::rebuilds,

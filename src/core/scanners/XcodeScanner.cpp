@@ -15,12 +15,6 @@ using Kind = ScanItem::DeveloperInfo::Kind;
 
 constexpr int64_t kSmallestSimulator = 1'000'000;
 
-std::string removingAll(std::string text, const std::string& part) {
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
-        text.erase(at, part.size());
-    return text;
-}
-
 ScanItem developerItem(const URL& location, std::vector<URL> targets, int64_t bytes,
                        Verdict verdict, Kind kind, std::string owner,
                        std::optional<Date> lastActivity) {
@@ -86,7 +80,7 @@ std::vector<ScanItem> DiskScanner::scanDeviceSupport(FileCounter& counter) const
     for (const auto& platformFolder :
          listFolder(home.appending("Library/Developer/Xcode")).entries) {
         if (!endsWith(platformFolder.name, " DeviceSupport")) continue;
-        std::string platform = removingAll(platformFolder.name, " DeviceSupport");
+        std::string platform = replacingAll(platformFolder.name, " DeviceSupport", "");
 
         std::vector<std::pair<FileInfo, Date>> dated;
         for (const auto& entry : listFolder(platformFolder.url).entries)
