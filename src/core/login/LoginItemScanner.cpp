@@ -6,7 +6,6 @@
 #include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
-#include <algorithm>
 #include <charconv>
 #include <regex>
 #include <sys/stat.h>
@@ -150,13 +149,11 @@ LoginItem::State LoginItemScanner::daemonState(const std::string& label,
     return LoginItem::State::waiting();
 }
 
+// In name order, as the listing comes.
 std::vector<URL> LoginItemScanner::plists(const URL& folder) {
     std::vector<URL> files;
     for (const auto& entry : listFolder(folder).entries)
         if (entry.url.pathExtension() == "plist") files.push_back(entry.url);
-    std::stable_sort(files.begin(), files.end(), [](const URL& a, const URL& b) {
-        return a.lastPathComponent() < b.lastPathComponent();
-    });
     return files;
 }
 
