@@ -54,13 +54,6 @@ std::vector<DiskScanner::AppBundleEntry> bundlesInSubfolder(const URL& folder) {
     return entries;
 }
 
-std::string displayName(const URL& bundle) {
-    std::string name = bundle.lastPathComponent();
-    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
-        name.resize(name.size() - 4);
-    return name;
-}
-
 bool isListable(const std::string& bundleID, const URL& bundle,
                 const std::optional<std::string>& ownBundleID) {
     if (ownBundleID && bundleID == *ownBundleID) return false;
@@ -196,7 +189,7 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
         auto reference = usage->lastOpened ? usage->lastOpened : usage->added;
         if (!reference || !(*reference < cutoff)) continue;
 
-        std::string name = displayName(bundle.app);
+        std::string name = bundle.app.deletingPathExtension().lastPathComponent();
         auto leftovers = leftoverFiles(*bundleID, name);
         URL root = bundle.installFolder.value_or(bundle.app);
         std::vector<URL> targets{root};
