@@ -4,10 +4,6 @@
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 
-#include <algorithm>
-#include <array>
-#include <cctype>
-
 namespace kelvora {
 
 namespace {

@@ -3,7 +3,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
-#include <algorithm>
 #include <cctype>
 #include <set>
 
