@@ -198,7 +198,6 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
         ScanItem item;
         item.kind = JunkKind::apps;
         item.location = bundle.app;
-        item.bytes = freedSizes({targets}, counter).front();
         item.targets = std::move(targets);
         item.inUseBy = runningName(apps, *bundleID);
         item.baseVerdict = Verdict::youDecide;
@@ -207,6 +206,13 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
                                      static_cast<int>(leftovers.size())};
         items.push_back(std::move(item));
     }
+    // One walk for all of them, so that the applications are measured side by side.
+    std::vector<std::vector<URL>> groups;
+    for (const auto& item : items)
+        groups.push_back(item.targets);
+    auto sizes = freedSizes(groups, counter);
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i].bytes = sizes[i];
     return items;
 }
 
