@@ -6,6 +6,7 @@
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -92,14 +93,7 @@ std::optional<long long> startTimeOf(pid_t pid) {
     if (!stat) return std::nullopt;
     auto close = stat->rfind(')');
     if (close == std::string::npos) return std::nullopt;
-    std::vector<std::string> fields;
-    size_t start = close + 2;
-    while (start < stat->size()) {
-        size_t end = stat->find(' ', start);
-        if (end == std::string::npos) end = stat->size();
-        fields.push_back(stat->substr(start, end - start));
-        start = end + 1;
-    }
+    auto fields = splitNonEmpty(std::string_view(*stat).substr(close + 1), ' ');
     // fields[0] is the state, fields[19] the start time.
     if (fields.size() < 20 || fields[0] == "Z" || fields[0] == "X") return std::nullopt;
     return std::atoll(fields[19].c_str());

@@ -4,10 +4,6 @@
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 
-#include <algorithm>
-#include <array>
-#include <cctype>
-
 namespace kelvora {
 
 namespace {
@@ -118,16 +114,9 @@ LoginItemNames::Description LoginItemNames::describe(const std::string& label,
 }
 
 std::optional<std::string> LoginItemNames::appName(const URL& containing) {
-    const std::string& path = containing.path();
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        std::string component = path.substr(start, end - start);
+    for (const auto& component : splitNonEmpty(containing.path(), '/'))
         if (component.size() > 4 && endsWith(component, ".app"))
             return component.substr(0, component.size() - 4);
-        start = end + 1;
-    }
     return std::nullopt;
 }
 

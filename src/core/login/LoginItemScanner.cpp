@@ -6,7 +6,6 @@
 #include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
-#include <algorithm>
 #include <charconv>
 #include <regex>
 #include <sys/stat.h>
@@ -19,18 +18,6 @@ namespace {
 
 constexpr double kReadTimeout = 15;
 constexpr double kOpenAtLoginTimeout = 60;
-
-std::vector<std::string> nonEmptyLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 // Splits at `separator` into at most `limit` pieces, the last keeping any further
 // separators, and drops empty pieces.
@@ -162,13 +149,11 @@ LoginItem::State LoginItemScanner::daemonState(const std::string& label,
     return LoginItem::State::waiting();
 }
 
+// In name order, as the listing comes.
 std::vector<URL> LoginItemScanner::plists(const URL& folder) {
     std::vector<URL> files;
     for (const auto& entry : listFolder(folder).entries)
         if (entry.url.pathExtension() == "plist") files.push_back(entry.url);
-    std::stable_sort(files.begin(), files.end(), [](const URL& a, const URL& b) {
-        return a.lastPathComponent() < b.lastPathComponent();
-    });
     return files;
 }
 
@@ -233,7 +218,7 @@ std::optional<std::vector<LoginItemScanner::OpenAtLoginApp>> LoginItemScanner::l
 std::vector<LoginItemScanner::OpenAtLoginApp>
 LoginItemScanner::parseOpenAtLogin(const std::string& output) {
     std::vector<OpenAtLoginApp> apps;
-    for (const auto& line : nonEmptyLines(output)) {
+    for (const auto& line : splitNonEmpty(output, '\n')) {
         auto pieces = splitPieces(line, '\t', 2);
         if (pieces.size() == 2) apps.push_back({pieces[0], pieces[1]});
     }
@@ -250,7 +235,7 @@ std::optional<int32_t> LoginItemScanner::parsePID(const std::string& text) {
 std::unordered_map<std::string, std::optional<int32_t>>
 LoginItemScanner::parseList(const std::string& text) {
     std::unordered_map<std::string, std::optional<int32_t>> listed;
-    auto lines = nonEmptyLines(text);
+    auto lines = splitNonEmpty(text, '\n');
     for (size_t i = 1; i < lines.size(); ++i) {
         auto pieces = splitPieces(lines[i], '\t', 3);
         if (pieces.size() != 3) continue;

@@ -22,6 +22,13 @@ bool endsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 std::string trimmed(std::string_view text) {
     size_t start = text.find_first_not_of(" \t\r\n");
     if (start == std::string_view::npos) return {};
@@ -39,6 +46,22 @@ std::vector<std::string> splitNonEmpty(std::string_view text, char separator) {
         start = end + 1;
     }
     return pieces;
+}
+
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
+    std::string text;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i) text += separator;
+        text += pieces[i];
+    }
+    return text;
+}
+
+std::string replacingAll(std::string text, std::string_view from, std::string_view to) {
+    if (from.empty()) return text;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
 }
 
 CodePoint codePointAt(std::string_view text, size_t at) {

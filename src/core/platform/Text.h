@@ -10,10 +10,16 @@ namespace kelvora {
 std::string lowercased(std::string text);
 bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
+// Equal but for letter case, folded as `lowercased` folds it: how identifiers are matched.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // Without leading and trailing blanks, tabs and line ends.
 std::string trimmed(std::string_view text);
 // The pieces between separators, empty pieces dropped.
 std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
+// The pieces with the separator between each two.
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
+// Every occurrence replaced, left to right; a replacement is not searched again.
+std::string replacingAll(std::string text, std::string_view from, std::string_view to);
 
 // One character of UTF-8 text: its code point and length in bytes. A broken sequence reads
 // as one byte that is not valid.

@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -36,13 +37,6 @@ const std::vector<VersionsPlace>& versionsPlaces() {
     return places;
 }
 
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 bool isDigit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
@@ -73,13 +67,6 @@ int compareNumerically(const std::string& a, const std::string& b) {
     }
     if (i == a.size() && j == b.size()) return 0;
     return i == a.size() ? -1 : 1;
-}
-
-std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
-    std::string text;
-    for (size_t i = 0; i < parts.size(); ++i)
-        text += (i ? separator : "") + parts[i];
-    return text;
 }
 
 // The entries of a folder that is really there. A folder that is a symbolic link gives

@@ -4,22 +4,12 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cctype>
-#include <locale>
-#include <stdexcept>
 
 namespace kelvora {
 
 namespace {
 
 constexpr double kOneDay = 86400;
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 const DiskScanner::AIApp& aiApp(const std::string& name) {
     const auto& apps = DiskScanner::aiApps();

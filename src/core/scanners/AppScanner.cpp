@@ -6,9 +6,7 @@
 #include "scanners/AppBundle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
-#include <strings.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -17,13 +15,9 @@ namespace kelvora {
 
 namespace {
 
-bool sameIdentifier(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 bool hasIdentifier(const URL& app, const std::string& bundleID) {
     auto id = bundleIdentifier(app);
-    return id && sameIdentifier(*id, bundleID);
+    return id && equalsIgnoringCase(*id, bundleID);
 }
 
 bool contains(const std::string& text, const std::string& part) {
@@ -60,13 +54,6 @@ std::vector<DiskScanner::AppBundleEntry> bundlesInSubfolder(const URL& folder) {
     return entries;
 }
 
-std::string displayName(const URL& bundle) {
-    std::string name = bundle.lastPathComponent();
-    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
-        name.resize(name.size() - 4);
-    return name;
-}
-
 bool isListable(const std::string& bundleID, const URL& bundle,
                 const std::optional<std::string>& ownBundleID) {
     if (ownBundleID && bundleID == *ownBundleID) return false;
@@ -79,7 +66,7 @@ bool isListable(const std::string& bundleID, const URL& bundle,
 std::optional<std::string> runningName(const std::vector<RunningApp>& apps,
                                        const std::string& bundleID) {
     for (const auto& app : apps)
-        if (sameIdentifier(app.bundleID, bundleID)) return app.name;
+        if (equalsIgnoringCase(app.bundleID, bundleID)) return app.name;
     return std::nullopt;
 }
 
@@ -202,7 +189,7 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
         auto reference = usage->lastOpened ? usage->lastOpened : usage->added;
         if (!reference || !(*reference < cutoff)) continue;
 
-        std::string name = displayName(bundle.app);
+        std::string name = bundle.app.deletingPathExtension().lastPathComponent();
         auto leftovers = leftoverFiles(*bundleID, name);
         URL root = bundle.installFolder.value_or(bundle.app);
         std::vector<URL> targets{root};
@@ -211,7 +198,6 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
         ScanItem item;
         item.kind = JunkKind::apps;
         item.location = bundle.app;
-        item.bytes = freedSizes({targets}, counter).front();
         item.targets = std::move(targets);
         item.inUseBy = runningName(apps, *bundleID);
         item.baseVerdict = Verdict::youDecide;
@@ -220,6 +206,13 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
                                      static_cast<int>(leftovers.size())};
         items.push_back(std::move(item));
     }
+    // One walk for all of them, so that the applications are measured side by side.
+    std::vector<std::vector<URL>> groups;
+    for (const auto& item : items)
+        groups.push_back(item.targets);
+    auto sizes = freedSizes(groups, counter);
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i].bytes = sizes[i];
     return items;
 }
 

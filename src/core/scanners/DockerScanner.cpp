@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
-#include <sstream>
 
 namespace kelvora {
 
@@ -116,9 +115,7 @@ std::optional<DockerUsage> DiskScanner::parseDockerUsage(const std::string& outp
                                                          const std::string& tool) {
     std::map<std::string, int64_t> reclaimable;
     int64_t total = 0;
-    std::istringstream lines(repairedUtf8(output));
-    for (std::string line; std::getline(lines, line, '\n');) {
-        if (line.empty()) continue;
+    for (const auto& line : splitNonEmpty(repairedUtf8(output), '\n')) {
         Json row = Json::parse(line, nullptr, false);
         auto type = plistString(row, "Type");
         auto bytes = plistString(row, "Reclaimable");

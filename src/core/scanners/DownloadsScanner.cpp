@@ -3,7 +3,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
-#include <algorithm>
 #include <cctype>
 #include <set>
 
@@ -40,12 +39,6 @@ std::vector<std::string> words(const std::string& text) {
     }
     if (!word.empty()) found.push_back(word);
     return found;
-}
-
-std::optional<Date> contentModificationDate(const URL& url) {
-    auto info = fileInfo(url);
-    if (!info) return std::nullopt;
-    return info->modified;
 }
 
 } // namespace
@@ -123,9 +116,8 @@ DiskScanner::judgeDownload(const URL& url, const std::string& name,
 
     if (installerExtensions().count(lowercased(url.pathExtension()))) {
         if (auto app = matchingApp(name, installed)) {
-            Date downloaded = usage && usage->added
-                                  ? *usage->added
-                                  : contentModificationDate(url).value_or(distantPast());
+            Date downloaded = usage && usage->added ? *usage->added
+                                                    : modificationDate(url).value_or(distantPast());
             if (downloaded < cutoff)
                 return Info{Info::FileKind::installer, Info::Reason::appInstalled(*app)};
             return std::nullopt;

@@ -165,12 +165,13 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
 
     std::vector<Group> kept;
     for (auto& [id, group] : candidateGroups(library)) {
-        if (isInstalled && isInstalled(id)) continue;
         if (makers.count(makerOf(id))) continue;
         if (ownBundleID && id == *ownBundleID) continue;
         if (running.count(lowercased(id)) ||
             running.count(lowercased(splitNonEmpty(id, '.').back())))
             continue;
+        // Last, as the live check searches the application folders for every identifier.
+        if (isInstalled && isInstalled(id)) continue;
         auto named = namedSupportFolders().find(id);
         if (named != namedSupportFolders().end()) {
             for (const auto& folder : named->second.folders) {

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,27 +16,6 @@ using AIKind = ScanItem::AIInfo::Kind;
 
 // Models pulled from the public registry are named without its host.
 constexpr const char* kPublicRegistry = "registry.ollama.ai";
-
-std::string replacingAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
-std::vector<std::string> pathComponents(const std::string& path) {
-    std::vector<std::string> components;
-    std::string component;
-    for (char c : path) {
-        if (c != '/') {
-            component += c;
-            continue;
-        }
-        if (!component.empty()) components.push_back(component);
-        component.clear();
-    }
-    if (!component.empty()) components.push_back(component);
-    return components;
-}
 
 struct Manifest {
     URL url;
@@ -163,8 +143,8 @@ std::vector<ScanItem> DiskScanner::ollamaModels() const {
 // manifests/<host>/<namespace>/<model>/<tag> names the model "<model>:<tag>" when pulled
 // from the public library.
 std::string DiskScanner::ollamaName(const URL& manifest, const URL& manifests) {
-    auto parts = pathComponents(manifest.resolvingSymlinks().path());
-    auto base = pathComponents(manifests.resolvingSymlinks().path());
+    auto parts = splitNonEmpty(manifest.resolvingSymlinks().path(), '/');
+    auto base = splitNonEmpty(manifests.resolvingSymlinks().path(), '/');
     std::vector<std::string> relative;
     if (parts.size() > base.size()) relative.assign(parts.begin() + base.size(), parts.end());
     if (relative.size() < 4) return manifest.lastPathComponent();

@@ -174,21 +174,30 @@ std::vector<ScanItem> DiskScanner::scanProjects(const std::vector<std::string>& 
         walkForProjects(folder, std::nullopt, 0, walk);
 
     Date cutoff = addSeconds(now(), -projectStaleAfter);
-    std::vector<ScanItem> items;
+    std::vector<std::pair<const Found*, Date>> stale;
+    std::vector<std::vector<URL>> groups;
     for (const auto& found : walk.found) {
         auto activity = walk.activity.find(found.project.path());
         if (activity == walk.activity.end() || !(activity->second < cutoff)) continue;
-        int64_t bytes = freedSizes({{found.url}}, counter).front();
-        if (bytes < 1) continue;
+        stale.emplace_back(&found, activity->second);
+        groups.push_back({found.url});
+    }
+    // One walk for all of them, so that the folders are measured side by side.
+    auto sizes = freedSizes(groups, counter);
+
+    std::vector<ScanItem> items;
+    for (size_t i = 0; i < stale.size(); ++i) {
+        if (sizes[i] < 1) continue;
+        const auto& [found, lastActivity] = stale[i];
         ScanItem item;
         item.kind = JunkKind::developer;
-        item.location = found.url;
-        item.targets = {found.url};
-        item.bytes = bytes;
-        item.inUseBy = processInside(found.url, processPaths);
+        item.location = found->url;
+        item.targets = {found->url};
+        item.bytes = sizes[i];
+        item.inUseBy = processInside(found->url, processPaths);
         item.baseVerdict = Verdict::rebuilds;
-        item.developer = ScanItem::DeveloperInfo{found.kind, found.project.lastPathComponent(),
-                                                 activity->second};
+        item.developer =
+            ScanItem::DeveloperInfo{found->kind, found->project.lastPathComponent(), lastActivity};
         items.push_back(std::move(item));
     }
     return items;

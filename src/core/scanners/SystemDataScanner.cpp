@@ -5,6 +5,7 @@
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
 #include "platform/Text.h"
+#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <limits>
@@ -37,12 +38,6 @@ const std::vector<std::string>& updateFolderNames() {
     return names;
 }
 
-std::string removingAll(std::string text, const std::string& part) {
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
-        text.erase(at, part.size());
-    return text;
-}
-
 ScanItem systemItem(const URL& location, std::vector<URL> targets, int64_t bytes, Verdict verdict,
                     ScanItem::SystemInfo info) {
     ScanItem item;
@@ -53,12 +48,6 @@ ScanItem systemItem(const URL& location, std::vector<URL> targets, int64_t bytes
     item.baseVerdict = verdict;
     item.system = std::move(info);
     return item;
-}
-
-std::optional<std::string> bundleIdentifier(const URL& bundle) {
-    auto info = readPlist(bundle.appending("Contents/Info.plist").path());
-    if (!info) return std::nullopt;
-    return plistString(*info, "CFBundleIdentifier");
 }
 
 // An installer is an upgrade unless the running system is its release or newer.
@@ -175,8 +164,8 @@ std::vector<ScanItem> DiskScanner::macOSInstallers(FileCounter& counter) const {
     for (size_t i = 0; i < installers.size(); ++i) {
         if (sizes[i] < 1) continue;
         const URL& installer = installers[i];
-        std::string name =
-            removingAll(installer.deletingPathExtension().lastPathComponent(), "Install macOS ");
+        std::string name = replacingAll(installer.deletingPathExtension().lastPathComponent(),
+                                        "Install macOS ", "");
         bool upgrade = isUpgrade(name, macOSMajorVersion);
         ScanItem item = systemItem(installer, {installer}, sizes[i],
                                    upgrade ? Verdict::youDecide : Verdict::rebuilds,

@@ -15,19 +15,6 @@ using Kind = ScanItem::DeveloperInfo::Kind;
 
 constexpr int64_t kSmallestSimulator = 1'000'000;
 
-std::string joined(const std::vector<std::string>& pieces, const std::string& separator) {
-    std::string text;
-    for (size_t i = 0; i < pieces.size(); ++i)
-        text += (i ? separator : "") + pieces[i];
-    return text;
-}
-
-std::string removingAll(std::string text, const std::string& part) {
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
-        text.erase(at, part.size());
-    return text;
-}
-
 ScanItem developerItem(const URL& location, std::vector<URL> targets, int64_t bytes,
                        Verdict verdict, Kind kind, std::string owner,
                        std::optional<Date> lastActivity) {
@@ -39,6 +26,23 @@ ScanItem developerItem(const URL& location, std::vector<URL> targets, int64_t by
     item.baseVerdict = verdict;
     item.developer = ScanItem::DeveloperInfo{kind, std::move(owner), lastActivity};
     return item;
+}
+
+// Every item's targets measured in one walk, side by side; an item that frees nothing is
+// left out.
+std::vector<ScanItem> measured(const DiskScanner& scanner, std::vector<ScanItem> items,
+                               FileCounter& counter) {
+    std::vector<std::vector<URL>> groups;
+    for (const auto& item : items)
+        groups.push_back(item.targets);
+    auto sizes = scanner.freedSizes(groups, counter);
+    std::vector<ScanItem> kept;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (sizes[i] < 1) continue;
+        items[i].bytes = sizes[i];
+        kept.push_back(std::move(items[i]));
+    }
+    return kept;
 }
 
 // A cache folder is named after its project with a hash appended: "MyApp-abcdef".
@@ -75,16 +79,13 @@ std::vector<ScanItem> DiskScanner::scanDerivedData(FileCounter& counter) const {
         if (auto text = plistString(info, "LastAccessedDate")) lastUse = parseIso8601(*text);
         if (!lastUse) lastUse = modificationDate(entry.url);
         if (!gone && !(lastUse.value_or(distantPast()) < cutoff)) continue;
-
-        int64_t bytes = freedSizes({{entry.url}}, counter).front();
-        if (bytes < 1) continue;
         std::string owner = workspace ? workspace->deletingPathExtension().lastPathComponent()
                                       : ownerFromCacheName(entry.name);
-        items.push_back(developerItem(entry.url, {entry.url}, bytes, Verdict::rebuilds,
+        items.push_back(developerItem(entry.url, {entry.url}, 0, Verdict::rebuilds,
                                       Kind::derivedData, std::move(owner),
                                       gone ? std::nullopt : lastUse));
     }
-    return items;
+    return measured(*this, std::move(items), counter);
 }
 
 std::vector<ScanItem> DiskScanner::scanDeviceSupport(FileCounter& counter) const {
@@ -93,7 +94,7 @@ std::vector<ScanItem> DiskScanner::scanDeviceSupport(FileCounter& counter) const
     for (const auto& platformFolder :
          listFolder(home.appending("Library/Developer/Xcode")).entries) {
         if (!endsWith(platformFolder.name, " DeviceSupport")) continue;
-        std::string platform = removingAll(platformFolder.name, " DeviceSupport");
+        std::string platform = replacingAll(platformFolder.name, " DeviceSupport", "");
 
         std::vector<std::pair<FileInfo, Date>> dated;
         for (const auto& entry : listFolder(platformFolder.url).entries)
@@ -106,13 +107,11 @@ std::vector<ScanItem> DiskScanner::scanDeviceSupport(FileCounter& counter) const
         for (size_t i = 1; i < dated.size(); ++i) {
             const auto& [entry, date] = dated[i];
             if (!(date < cutoff)) continue;
-            int64_t bytes = freedSizes({{entry.url}}, counter).front();
-            if (bytes < 1) continue;
-            items.push_back(developerItem(entry.url, {entry.url}, bytes, Verdict::rebuilds,
+            items.push_back(developerItem(entry.url, {entry.url}, 0, Verdict::rebuilds,
                                           Kind::deviceSupport, platform + " " + entry.name, date));
         }
     }
-    return items;
+    return measured(*this, std::move(items), counter);
 }
 
 std::vector<ScanItem> DiskScanner::scanSimulators(FileCounter& counter) const {

@@ -33,4 +33,12 @@ TEST(TextHelpers, SplittingDropsEmptyPiecesAndFoldingIsAsciiOnly) {
     EXPECT_EQ(trimmed(" \t value \r\n"), "value");
     EXPECT_TRUE(startsWith("Screenshot 2024", "Screenshot"));
     EXPECT_FALSE(endsWith("a", "ab"));
+    EXPECT_EQ(joined({"iOS", "17", "2"}, "."), "iOS.17.2");
+    EXPECT_EQ(joined({}, ", "), "");
+    EXPECT_EQ(replacingAll("models--org--name", "--", "/"), "models/org/name");
+    EXPECT_EQ(replacingAll("Install macOS Sonoma", "Install macOS ", ""), "Sonoma");
+    EXPECT_EQ(replacingAll("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_TRUE(equalsIgnoringCase("com.Example.App", "COM.example.app"));
+    EXPECT_FALSE(equalsIgnoringCase("com.example", "com.example.app"));
+    EXPECT_FALSE(equalsIgnoringCase("\xC3\x89", "\xC3\xA9"));
 }
