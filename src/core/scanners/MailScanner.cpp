@@ -170,10 +170,9 @@ std::vector<ScanItem> DiskScanner::messagesItems(bool inUse, FileCounter& counte
     const URL attachments =
         home.appending("Library").appending("Messages").appending("Attachments");
     std::map<int, std::vector<URL>, std::greater<>> byYear;
-    for (const auto& file : regularFiles(attachments, counter)) {
-        const auto info = fileInfo(file);
-        if (!info || info->logicalSize < messagesMinSize) continue;
-        byYear[Calendar::local(info->modified).year].push_back(file);
+    for (const auto& file : regularFileInfos(attachments, counter)) {
+        if (file.logicalSize < messagesMinSize) continue;
+        byYear[Calendar::local(file.modified).year].push_back(file.url);
     }
     std::vector<std::vector<URL>> groups;
     for (const auto& [year, files] : byYear)
