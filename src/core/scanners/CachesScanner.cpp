@@ -3,26 +3,10 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 namespace kelvora {
 namespace {
-
-std::vector<std::string> dotPieces(const std::string& text) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : text) {
-        if (c == '.') {
-            if (!piece.empty()) pieces.push_back(piece);
-            piece.clear();
-        } else {
-            piece += c;
-        }
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
-}
 
 bool neverOffered(const std::string& name, const std::optional<std::string>& ownBundleID) {
     return startsWith(name, "com.apple.") || name == "CloudKit" || name == "FamilyCircle" ||
@@ -53,7 +37,7 @@ std::optional<RunningApp> DiskScanner::appUsing(const std::string& cacheFolder,
     for (const auto& app : apps) {
         const std::string bundle = lowercased(app.bundleID);
         const std::string name = lowercased(app.name);
-        const auto pieces = dotPieces(bundle);
+        const auto pieces = splitNonEmpty(bundle, '.');
         if (folder == bundle || folder == name || startsWith(bundle, folder + ".") ||
             startsWith(folder, bundle + ".") ||
             std::find(pieces.begin(), pieces.end(), folder) != pieces.end()) {

@@ -4,11 +4,8 @@
 #include "scanners/ContentHash.h"
 
 #include <algorithm>
-#include <cctype>
-#include <locale>
 #include <optional>
 #include <regex>
-#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -84,14 +81,8 @@ bool hasCopyName(const URL& url) {
 }
 
 bool liesInBackupFolder(const URL& url) {
-    std::string folder = url.deletingLastPathComponent().path();
-    size_t start = 0;
-    while (start <= folder.size()) {
-        const size_t end = std::min(folder.find('/', start), folder.size());
-        if (DiskScanner::looksLikeBackupFolder(folder.substr(start, end - start))) return true;
-        start = end + 1;
-    }
-    return false;
+    const auto names = splitNonEmpty(url.deletingLastPathComponent().path(), '/');
+    return std::any_of(names.begin(), names.end(), DiskScanner::looksLikeBackupFolder);
 }
 
 // Length of a path in characters (code points), not in UTF-8 bytes, so that
@@ -167,7 +158,7 @@ const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Cand
     const std::string prefix = downloads.resolvingSymlinks().path() + "/";
     const auto score = [&](const Candidate& candidate) {
         int penalty = 0;
-        if (candidate.url.resolvingSymlinks().path().rfind(prefix, 0) == 0) penalty += 100;
+        if (startsWith(candidate.url.resolvingSymlinks().path(), prefix)) penalty += 100;
         if (hasCopyName(candidate.url)) penalty += 50;
         if (liesInBackupFolder(candidate.url)) penalty += 30;
         return penalty;

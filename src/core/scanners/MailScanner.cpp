@@ -22,12 +22,13 @@ bool isRunning(const std::vector<RunningApp>& apps, const std::string& bundleID)
                        [&](const RunningApp& app) { return app.bundleID == bundleID; });
 }
 
-std::vector<std::string> split(const std::string& text, char separator, bool keepEmpty) {
+// The tab-separated fields of a line, empty ones kept so that each stays in its column.
+std::vector<std::string> fields(const std::string& line) {
     std::vector<std::string> pieces;
     size_t start = 0;
-    while (start <= text.size()) {
-        const size_t end = std::min(text.find(separator, start), text.size());
-        if (keepEmpty || end > start) pieces.push_back(text.substr(start, end - start));
+    while (start <= line.size()) {
+        const size_t end = std::min(line.find('\t', start), line.size());
+        pieces.push_back(line.substr(start, end - start));
         start = end + 1;
     }
     return pieces;
@@ -218,10 +219,10 @@ ItemsAndAccess DiskScanner::scanMail(const std::vector<RunningApp>& apps,
 
 MailAccounts DiskScanner::parseMailAccounts(const std::string& output) {
     MailAccounts accounts;
-    for (const auto& line : split(output, '\n', false)) {
-        const auto fields = split(line, '\t', true);
-        if (fields.size() != 3) continue;
-        const std::string type = lowercased(fields[2]);
+    for (const auto& line : splitNonEmpty(output, '\n')) {
+        const auto columns = fields(line);
+        if (columns.size() != 3) continue;
+        const std::string type = lowercased(columns[2]);
         ScanItem::MailInfo::Copy copy;
         if (type.find("pop") != std::string::npos) {
             copy = ScanItem::MailInfo::Copy::onlyHere;
@@ -232,7 +233,7 @@ MailAccounts DiskScanner::parseMailAccounts(const std::string& output) {
         } else {
             continue;
         }
-        accounts[fields[0]] = {fields[1].empty() ? "Mail account" : fields[1], copy};
+        accounts[columns[0]] = {columns[1].empty() ? "Mail account" : columns[1], copy};
     }
     return accounts;
 }
