@@ -4,11 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 
-#include <algorithm>
-#include <cctype>
-#include <dirent.h>
 #include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace kelvora {
 
