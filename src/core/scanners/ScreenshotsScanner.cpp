@@ -88,10 +88,12 @@ std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
             // A link is never taken for the file it points to, and must not claim
             // that file's place either, or the file met later would be passed over.
             if (entry.isSymlink()) continue;
-            if (!seen.insert(entry.url.resolvingSymlinks().path()).second) continue;
             if (!hasScreenshotName(entry.name)) continue;
             if (!screenshotTypes().count(lowercased(entry.url.pathExtension()))) continue;
             if (!entry.isRegularFile() || !(entry.modified < cutoff)) continue;
+            // Resolving a path costs a call per folder in it, so only a file that passed
+            // the tests above claims its place; another path to it passes the same tests.
+            if (!seen.insert(entry.url.resolvingSymlinks().path()).second) continue;
             if (isDataless && isDataless(entry.url.path())) continue;
             ++counter.count;
             const CivilTime time = Calendar::local(entry.modified);
