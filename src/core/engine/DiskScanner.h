@@ -233,7 +233,6 @@ struct DiskScanner {
     std::function<bool(const std::string& path)> isDataless;
     static std::optional<std::string> fingerprint(const URL& url, int64_t size);
     static std::optional<std::string> contentDigest(const URL& url);
-    static std::optional<int64_t> privateSize(const URL& url);
     static bool looksLikeBackupFolder(const std::string& name);
     static const Candidate& bestCopy(const std::vector<const Candidate*>& group,
                                      const URL& downloads);

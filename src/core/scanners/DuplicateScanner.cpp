@@ -125,12 +125,6 @@ std::optional<std::string> DiskScanner::contentDigest(const URL& url) {
     return contentSha256(*reader);
 }
 
-std::optional<int64_t> DiskScanner::privateSize(const URL&) {
-    // Linux file systems report no private size; callers fall back to the
-    // allocated size.
-    return std::nullopt;
-}
-
 bool DiskScanner::looksLikeBackupFolder(const std::string& name) {
     static const std::vector<std::string> words = {"backup",  "backups",  "bak",   "old",
                                                    "archive", "archives", "copies"};
@@ -204,13 +198,14 @@ std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& 
                 const auto& copyLinks = links.at(copy->inode);
                 // Removing some links of a file frees nothing while others remain.
                 if (copyLinks.urls.size() < copyLinks.count) continue;
-                const int64_t bytes = privateSize(copy->url).value_or(copy->allocated);
-                if (bytes < 1) continue;
+                // Removing a copy frees its allocated size; Linux file systems report
+                // no smaller private size for blocks it shares.
+                if (copy->allocated < 1) continue;
                 ScanItem item;
                 item.kind = JunkKind::duplicates;
                 item.location = copy->url;
                 item.targets = copyLinks.urls;
-                item.bytes = bytes;
+                item.bytes = copy->allocated;
                 item.baseVerdict = Verdict::safe;
                 item.duplicate =
                     ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
