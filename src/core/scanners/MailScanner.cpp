@@ -72,11 +72,6 @@ ScanItem mailItem(URL location, std::vector<URL> targets, int64_t bytes, bool in
     return item;
 }
 
-bool isSymlink(const URL& url) {
-    const auto info = fileInfo(url);
-    return info && info->isSymlink();
-}
-
 } // namespace
 
 const std::set<std::string>& DiskScanner::videoTypes() {
@@ -154,7 +149,7 @@ std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& 
 std::vector<ScanItem> DiskScanner::mailDownloadItem(bool inUse, FileCounter& counter) const {
     const URL folder =
         home.appending("Library/Containers/com.apple.mail/Data/Library/Mail Downloads");
-    if (isSymlink(folder)) return {};
+    // listFolder never follows a link, so a linked folder lists as nothing.
     std::vector<URL> entries;
     for (const auto& entry : listFolder(folder).entries)
         entries.push_back(entry.url);
