@@ -13,12 +13,6 @@ bool neverOffered(const std::string& name, const std::optional<std::string>& own
            name == "GeoServices" || (ownBundleID && name == *ownBundleID);
 }
 
-struct CacheCandidate {
-    URL folder;
-    std::string name;
-    std::vector<URL> targets;
-};
-
 } // namespace
 
 const std::set<std::string>& DiskScanner::downloadCaches() {
@@ -51,33 +45,31 @@ std::vector<ScanItem> DiskScanner::scanCaches(const std::vector<RunningApp>& app
                                               FileCounter& counter) const {
     const Listing caches = listFolder(home.appending("Library").appending("Caches"));
     if (!caches.ok()) return {};
-    std::vector<CacheCandidate> candidates;
+    // Each offered cache folder and, at the same index, the entries inside it.
+    std::vector<const FileInfo*> folders;
+    std::vector<std::vector<URL>> groups;
     for (const auto& entry : caches.entries) {
         // A linked cache folder would hand us targets outside the scanned place.
         if (entry.isSymlink() || neverOffered(entry.name, ownBundleID)) continue;
         const Listing contents = listFolder(entry.url);
         if (!contents.ok() || contents.entries.empty()) continue;
-        CacheCandidate candidate{entry.url, entry.name, {}};
+        folders.push_back(&entry);
+        auto& targets = groups.emplace_back();
         for (const auto& inner : contents.entries)
-            candidate.targets.push_back(inner.url);
-        candidates.push_back(std::move(candidate));
+            targets.push_back(inner.url);
     }
-    std::vector<std::vector<URL>> groups;
-    groups.reserve(candidates.size());
-    for (const auto& candidate : candidates)
-        groups.push_back(candidate.targets);
     const auto sizes = freedSizes(groups, counter);
 
     std::vector<ScanItem> items;
-    for (size_t i = 0; i < candidates.size(); ++i) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const FileInfo& folder = *folders[i];
         ScanItem item;
         item.kind = JunkKind::caches;
-        item.location = candidates[i].folder;
-        item.targets = candidates[i].targets;
+        item.location = folder.url;
+        item.targets = std::move(groups[i]);
         item.bytes = sizes[i];
-        if (auto app = appUsing(candidates[i].name, apps)) item.inUseBy = app->name;
-        item.baseVerdict =
-            downloadCaches().count(candidates[i].name) ? Verdict::rebuilds : Verdict::safe;
+        if (auto app = appUsing(folder.name, apps)) item.inUseBy = app->name;
+        item.baseVerdict = downloadCaches().count(folder.name) ? Verdict::rebuilds : Verdict::safe;
         items.push_back(std::move(item));
     }
     return items;
