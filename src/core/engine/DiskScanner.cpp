@@ -4,11 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 
-#include <algorithm>
-#include <cctype>
-#include <dirent.h>
 #include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace kelvora {
 
@@ -91,12 +87,12 @@ bool DiskScanner::mayRead(const URL& url) const {
 
 namespace {
 
-void collectRegularFiles(const URL& folder, std::vector<URL>& out, FileCounter& counter) {
+void collectRegularFiles(const URL& folder, std::vector<FileInfo>& out, FileCounter& counter) {
     Listing listing = listFolder(folder);
-    for (const auto& entry : listing.entries) {
+    for (auto& entry : listing.entries) {
         if (entry.isRegularFile()) {
             ++counter.count;
-            out.push_back(entry.url);
+            out.push_back(std::move(entry));
         } else if (entry.isDirectory()) {
             collectRegularFiles(entry.url, out, counter);
         }
@@ -105,16 +101,24 @@ void collectRegularFiles(const URL& folder, std::vector<URL>& out, FileCounter& 
 
 } // namespace
 
-std::vector<URL> DiskScanner::regularFiles(const URL& url, FileCounter& counter) const {
+std::vector<FileInfo> DiskScanner::regularFileInfos(const URL& url, FileCounter& counter) const {
     auto info = fileInfo(url);
     if (!info || info->isSymlink()) return {};
     if (info->isRegularFile()) {
         ++counter.count;
-        return {url};
+        info->url = url;
+        return {std::move(*info)};
     }
-    std::vector<URL> out;
+    std::vector<FileInfo> out;
     if (info->isDirectory()) collectRegularFiles(url, out, counter);
     return out;
+}
+
+std::vector<URL> DiskScanner::regularFiles(const URL& url, FileCounter& counter) const {
+    std::vector<URL> urls;
+    for (auto& info : regularFileInfos(url, counter))
+        urls.push_back(std::move(info.url));
+    return urls;
 }
 
 std::optional<Date> DiskScanner::modificationDate(const URL& url) const {
@@ -125,8 +129,8 @@ std::optional<Date> DiskScanner::modificationDate(const URL& url) const {
 
 std::optional<Date> DiskScanner::newestChange(const URL& folder, FileCounter& counter) const {
     std::optional<Date> newest = modificationDate(folder);
-    for (const auto& file : regularFiles(folder, counter))
-        if (auto date = modificationDate(file); date && (!newest || *date > *newest)) newest = date;
+    for (const auto& file : regularFileInfos(folder, counter))
+        if (!newest || file.modified > *newest) newest = file.modified;
     return newest;
 }
 

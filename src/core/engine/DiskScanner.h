@@ -3,6 +3,7 @@
 #include "clean/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
+#include "platform/FileSystem.h"
 #include "platform/Hash.h"
 #include "platform/Url.h"
 
@@ -124,6 +125,9 @@ struct DiskScanner {
     static const std::vector<std::string>& privateFolderNames();
     bool mayRead(const URL& url) const;
     std::vector<URL> regularFiles(const URL& url, FileCounter& counter) const;
+    // The same files with the values read while listing them, for callers that would
+    // otherwise read each file's values a second time.
+    std::vector<FileInfo> regularFileInfos(const URL& url, FileCounter& counter) const;
 
     // ---- Tool runner and process helpers ----
     static std::optional<ToolOutput>
@@ -229,7 +233,6 @@ struct DiskScanner {
     std::function<bool(const std::string& path)> isDataless;
     static std::optional<std::string> fingerprint(const URL& url, int64_t size);
     static std::optional<std::string> contentDigest(const URL& url);
-    static std::optional<int64_t> privateSize(const URL& url);
     static bool looksLikeBackupFolder(const std::string& name);
     static const Candidate& bestCopy(const std::vector<const Candidate*>& group,
                                      const URL& downloads);

@@ -22,14 +22,11 @@ std::unordered_set<std::string> reportedPaths(const std::vector<ScanItem>& items
     return paths;
 }
 
+// What the duplicate items offer, and the copies they keep.
 std::unordered_set<std::string> duplicatePaths(const std::vector<ScanItem>& duplicates) {
-    std::unordered_set<std::string> paths;
-    for (const auto& item : duplicates) {
-        paths.insert(item.location.path());
-        for (const auto& target : item.targets)
-            paths.insert(target.path());
+    auto paths = reportedPaths(duplicates);
+    for (const auto& item : duplicates)
         if (item.duplicate) paths.insert(item.duplicate->keptCopy.path());
-    }
     return paths;
 }
 

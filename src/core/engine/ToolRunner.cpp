@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/StandIns.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -168,9 +169,8 @@ std::vector<std::string> DiskScanner::runningProcessPaths() {
         if (n <= 0) continue;
         std::string path(buffer, static_cast<size_t>(n));
         // A replaced executable reads as "path (deleted)".
-        const std::string deleted = " (deleted)";
-        if (path.size() > deleted.size() &&
-            path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+        const std::string_view deleted = " (deleted)";
+        if (path.size() > deleted.size() && endsWith(path, deleted))
             path.erase(path.size() - deleted.size());
         paths.push_back(std::move(path));
     }

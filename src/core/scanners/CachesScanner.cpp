@@ -3,37 +3,15 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 namespace kelvora {
 namespace {
 
-std::vector<std::string> dotPieces(const std::string& text) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : text) {
-        if (c == '.') {
-            if (!piece.empty()) pieces.push_back(piece);
-            piece.clear();
-        } else {
-            piece += c;
-        }
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
-}
-
 bool neverOffered(const std::string& name, const std::optional<std::string>& ownBundleID) {
     return startsWith(name, "com.apple.") || name == "CloudKit" || name == "FamilyCircle" ||
            name == "GeoServices" || (ownBundleID && name == *ownBundleID);
 }
-
-struct CacheCandidate {
-    URL folder;
-    std::string name;
-    std::vector<URL> targets;
-};
 
 } // namespace
 
@@ -53,7 +31,7 @@ std::optional<RunningApp> DiskScanner::appUsing(const std::string& cacheFolder,
     for (const auto& app : apps) {
         const std::string bundle = lowercased(app.bundleID);
         const std::string name = lowercased(app.name);
-        const auto pieces = dotPieces(bundle);
+        const auto pieces = splitNonEmpty(bundle, '.');
         if (folder == bundle || folder == name || startsWith(bundle, folder + ".") ||
             startsWith(folder, bundle + ".") ||
             std::find(pieces.begin(), pieces.end(), folder) != pieces.end()) {
@@ -67,33 +45,31 @@ std::vector<ScanItem> DiskScanner::scanCaches(const std::vector<RunningApp>& app
                                               FileCounter& counter) const {
     const Listing caches = listFolder(home.appending("Library").appending("Caches"));
     if (!caches.ok()) return {};
-    std::vector<CacheCandidate> candidates;
+    // Each offered cache folder and, at the same index, the entries inside it.
+    std::vector<const FileInfo*> folders;
+    std::vector<std::vector<URL>> groups;
     for (const auto& entry : caches.entries) {
         // A linked cache folder would hand us targets outside the scanned place.
         if (entry.isSymlink() || neverOffered(entry.name, ownBundleID)) continue;
         const Listing contents = listFolder(entry.url);
         if (!contents.ok() || contents.entries.empty()) continue;
-        CacheCandidate candidate{entry.url, entry.name, {}};
+        folders.push_back(&entry);
+        auto& targets = groups.emplace_back();
         for (const auto& inner : contents.entries)
-            candidate.targets.push_back(inner.url);
-        candidates.push_back(std::move(candidate));
+            targets.push_back(inner.url);
     }
-    std::vector<std::vector<URL>> groups;
-    groups.reserve(candidates.size());
-    for (const auto& candidate : candidates)
-        groups.push_back(candidate.targets);
     const auto sizes = freedSizes(groups, counter);
 
     std::vector<ScanItem> items;
-    for (size_t i = 0; i < candidates.size(); ++i) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const FileInfo& folder = *folders[i];
         ScanItem item;
         item.kind = JunkKind::caches;
-        item.location = candidates[i].folder;
-        item.targets = candidates[i].targets;
+        item.location = folder.url;
+        item.targets = std::move(groups[i]);
         item.bytes = sizes[i];
-        if (auto app = appUsing(candidates[i].name, apps)) item.inUseBy = app->name;
-        item.baseVerdict =
-            downloadCaches().count(candidates[i].name) ? Verdict::rebuilds : Verdict::safe;
+        if (auto app = appUsing(folder.name, apps)) item.inUseBy = app->name;
+        item.baseVerdict = downloadCaches().count(folder.name) ? Verdict::rebuilds : Verdict::safe;
         items.push_back(std::move(item));
     }
     return items;

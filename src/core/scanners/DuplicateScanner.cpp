@@ -4,11 +4,8 @@
 #include "scanners/ContentHash.h"
 
 #include <algorithm>
-#include <cctype>
-#include <locale>
 #include <optional>
 #include <regex>
-#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -84,14 +81,8 @@ bool hasCopyName(const URL& url) {
 }
 
 bool liesInBackupFolder(const URL& url) {
-    std::string folder = url.deletingLastPathComponent().path();
-    size_t start = 0;
-    while (start <= folder.size()) {
-        const size_t end = std::min(folder.find('/', start), folder.size());
-        if (DiskScanner::looksLikeBackupFolder(folder.substr(start, end - start))) return true;
-        start = end + 1;
-    }
-    return false;
+    const auto names = splitNonEmpty(url.deletingLastPathComponent().path(), '/');
+    return std::any_of(names.begin(), names.end(), DiskScanner::looksLikeBackupFolder);
 }
 
 // Length of a path in characters (code points), not in UTF-8 bytes, so that
@@ -134,12 +125,6 @@ std::optional<std::string> DiskScanner::contentDigest(const URL& url) {
     return contentSha256(*reader);
 }
 
-std::optional<int64_t> DiskScanner::privateSize(const URL&) {
-    // Linux file systems report no private size; callers fall back to the
-    // allocated size.
-    return std::nullopt;
-}
-
 bool DiskScanner::looksLikeBackupFolder(const std::string& name) {
     static const std::vector<std::string> words = {"backup",  "backups",  "bak",   "old",
                                                    "archive", "archives", "copies"};
@@ -167,7 +152,7 @@ const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Cand
     const std::string prefix = downloads.resolvingSymlinks().path() + "/";
     const auto score = [&](const Candidate& candidate) {
         int penalty = 0;
-        if (candidate.url.resolvingSymlinks().path().rfind(prefix, 0) == 0) penalty += 100;
+        if (startsWith(candidate.url.resolvingSymlinks().path(), prefix)) penalty += 100;
         if (hasCopyName(candidate.url)) penalty += 50;
         if (liesInBackupFolder(candidate.url)) penalty += 30;
         return penalty;
@@ -213,13 +198,14 @@ std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& 
                 const auto& copyLinks = links.at(copy->inode);
                 // Removing some links of a file frees nothing while others remain.
                 if (copyLinks.urls.size() < copyLinks.count) continue;
-                const int64_t bytes = privateSize(copy->url).value_or(copy->allocated);
-                if (bytes < 1) continue;
+                // Removing a copy frees its allocated size; Linux file systems report
+                // no smaller private size for blocks it shares.
+                if (copy->allocated < 1) continue;
                 ScanItem item;
                 item.kind = JunkKind::duplicates;
                 item.location = copy->url;
                 item.targets = copyLinks.urls;
-                item.bytes = bytes;
+                item.bytes = copy->allocated;
                 item.baseVerdict = Verdict::safe;
                 item.duplicate =
                     ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};

@@ -38,13 +38,12 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
         }
         const Date lastUse = lastOpened.value_or(candidate.modified);
         if (candidate.size < largeSize && !(lastUse < cutoff)) continue;
-        const int64_t bytes = privateSize(candidate.url).value_or(candidate.allocated);
-        if (bytes < 1) continue;
+        if (candidate.allocated < 1) continue;
         ScanItem item;
         item.kind = JunkKind::largeFiles;
         item.location = candidate.url;
         item.targets = file.links;
-        item.bytes = bytes;
+        item.bytes = candidate.allocated;
         item.baseVerdict = Verdict::youDecide;
         item.largeFile = ScanItem::LargeFileInfo{candidate.size < largeSize
                                                      ? ScanItem::LargeFileInfo::Reason::old

@@ -9,11 +9,10 @@ std::vector<ScanItem> DiskScanner::scanLogs(FileCounter& counter) const {
     if (!logs.ok()) return {};
     std::vector<ScanItem> items;
     for (const auto& entry : logs.entries) {
-        // regularFiles never follows a link, so a linked log folder yields nothing.
+        // regularFileInfos never follows a link, so a linked log folder yields nothing.
         std::vector<URL> old;
-        for (const auto& file : regularFiles(entry.url, counter)) {
-            const auto modified = modificationDate(file);
-            if (modified && *modified < cutoff) old.push_back(file);
+        for (const auto& file : regularFileInfos(entry.url, counter)) {
+            if (file.modified < cutoff) old.push_back(file.url);
         }
         if (old.empty()) continue;
         ScanItem item;

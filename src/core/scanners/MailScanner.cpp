@@ -22,12 +22,13 @@ bool isRunning(const std::vector<RunningApp>& apps, const std::string& bundleID)
                        [&](const RunningApp& app) { return app.bundleID == bundleID; });
 }
 
-std::vector<std::string> split(const std::string& text, char separator, bool keepEmpty) {
+// The tab-separated fields of a line, empty ones kept so that each stays in its column.
+std::vector<std::string> fields(const std::string& line) {
     std::vector<std::string> pieces;
     size_t start = 0;
-    while (start <= text.size()) {
-        const size_t end = std::min(text.find(separator, start), text.size());
-        if (keepEmpty || end > start) pieces.push_back(text.substr(start, end - start));
+    while (start <= line.size()) {
+        const size_t end = std::min(line.find('\t', start), line.size());
+        pieces.push_back(line.substr(start, end - start));
         start = end + 1;
     }
     return pieces;
@@ -69,11 +70,6 @@ ScanItem mailItem(URL location, std::vector<URL> targets, int64_t bytes, bool in
     item.baseVerdict = verdict;
     item.mail = std::move(info);
     return item;
-}
-
-bool isSymlink(const URL& url) {
-    const auto info = fileInfo(url);
-    return info && info->isSymlink();
 }
 
 } // namespace
@@ -153,7 +149,7 @@ std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& 
 std::vector<ScanItem> DiskScanner::mailDownloadItem(bool inUse, FileCounter& counter) const {
     const URL folder =
         home.appending("Library/Containers/com.apple.mail/Data/Library/Mail Downloads");
-    if (isSymlink(folder)) return {};
+    // listFolder never follows a link, so a linked folder lists as nothing.
     std::vector<URL> entries;
     for (const auto& entry : listFolder(folder).entries)
         entries.push_back(entry.url);
@@ -170,10 +166,9 @@ std::vector<ScanItem> DiskScanner::messagesItems(bool inUse, FileCounter& counte
     const URL attachments =
         home.appending("Library").appending("Messages").appending("Attachments");
     std::map<int, std::vector<URL>, std::greater<>> byYear;
-    for (const auto& file : regularFiles(attachments, counter)) {
-        const auto info = fileInfo(file);
-        if (!info || info->logicalSize < messagesMinSize) continue;
-        byYear[Calendar::local(info->modified).year].push_back(file);
+    for (const auto& file : regularFileInfos(attachments, counter)) {
+        if (file.logicalSize < messagesMinSize) continue;
+        byYear[Calendar::local(file.modified).year].push_back(file.url);
     }
     std::vector<std::vector<URL>> groups;
     for (const auto& [year, files] : byYear)
@@ -219,10 +214,10 @@ ItemsAndAccess DiskScanner::scanMail(const std::vector<RunningApp>& apps,
 
 MailAccounts DiskScanner::parseMailAccounts(const std::string& output) {
     MailAccounts accounts;
-    for (const auto& line : split(output, '\n', false)) {
-        const auto fields = split(line, '\t', true);
-        if (fields.size() != 3) continue;
-        const std::string type = lowercased(fields[2]);
+    for (const auto& line : splitNonEmpty(output, '\n')) {
+        const auto columns = fields(line);
+        if (columns.size() != 3) continue;
+        const std::string type = lowercased(columns[2]);
         ScanItem::MailInfo::Copy copy;
         if (type.find("pop") != std::string::npos) {
             copy = ScanItem::MailInfo::Copy::onlyHere;
@@ -233,7 +228,7 @@ MailAccounts DiskScanner::parseMailAccounts(const std::string& output) {
         } else {
             continue;
         }
-        accounts[fields[0]] = {fields[1].empty() ? "Mail account" : fields[1], copy};
+        accounts[columns[0]] = {columns[1].empty() ? "Mail account" : columns[1], copy};
     }
     return accounts;
 }

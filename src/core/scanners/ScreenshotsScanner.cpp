@@ -5,7 +5,6 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <unordered_set>
 
@@ -22,7 +21,7 @@ bool hasScreenshotName(const std::string& name) {
     static const char* prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
                                      "CleanShot ", "Shottr "};
     return std::any_of(std::begin(prefixes), std::end(prefixes),
-                       [&](const char* prefix) { return name.rfind(prefix, 0) == 0; });
+                       [&](const char* prefix) { return startsWith(name, prefix); });
 }
 
 bool isRecording(const URL& url) {
@@ -72,7 +71,7 @@ std::vector<URL> DiskScanner::screenshotFolders() const {
         std::string path = *location;
         if (path[0] == '~') path = home.path() + path.substr(1);
         const URL saved = URL::fileURL(path, true).standardized();
-        const bool insideHome = saved.path().rfind(home.path() + "/", 0) == 0;
+        const bool insideHome = startsWith(saved.path(), home.path() + "/");
         if (insideHome && std::find(folders.begin(), folders.end(), saved) == folders.end())
             folders.push_back(saved);
     }
@@ -89,10 +88,12 @@ std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
             // A link is never taken for the file it points to, and must not claim
             // that file's place either, or the file met later would be passed over.
             if (entry.isSymlink()) continue;
-            if (!seen.insert(entry.url.resolvingSymlinks().path()).second) continue;
             if (!hasScreenshotName(entry.name)) continue;
             if (!screenshotTypes().count(lowercased(entry.url.pathExtension()))) continue;
             if (!entry.isRegularFile() || !(entry.modified < cutoff)) continue;
+            // Resolving a path costs a call per folder in it, so only a file that passed
+            // the tests above claims its place; another path to it passes the same tests.
+            if (!seen.insert(entry.url.resolvingSymlinks().path()).second) continue;
             if (isDataless && isDataless(entry.url.path())) continue;
             ++counter.count;
             const CivilTime time = Calendar::local(entry.modified);

@@ -1,7 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <map>
@@ -33,6 +32,7 @@ std::optional<int32_t> DiskScanner::onnxOwnerPID(const std::string& folderName) 
 std::vector<ScanItem> DiskScanner::scanTempLeftovers(FileCounter& counter) const {
     const Listing temp = listFolder(tempDirectory);
     if (!temp.ok()) return {};
+    // The listing comes sorted by name, so each owner's folders are in name order too.
     std::map<int32_t, std::vector<URL>> byOwner;
     for (const auto& entry : temp.entries) {
         if (auto pid = onnxOwnerPID(entry.name)) byOwner[*pid].push_back(entry.url);
@@ -44,12 +44,9 @@ std::vector<ScanItem> DiskScanner::scanTempLeftovers(FileCounter& counter) const
 
     std::vector<ScanItem> items;
     size_t index = 0;
-    for (auto& [pid, folders] : byOwner) {
+    for (const auto& [pid, folders] : byOwner) {
         const int64_t bytes = sizes[index++];
         if (bytes <= 0) continue;
-        std::sort(folders.begin(), folders.end(), [](const URL& a, const URL& b) {
-            return a.lastPathComponent() < b.lastPathComponent();
-        });
         ScanItem item;
         item.kind = JunkKind::tempFiles;
         item.location = folders.front();
