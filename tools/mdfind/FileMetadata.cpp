@@ -2,6 +2,7 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/Iso8601.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <map>
@@ -102,12 +103,6 @@ const std::map<std::string, const TypeRow*>& rowsByExtension() {
         return byExtension;
     }();
     return table;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 int64_t contentLength(const URL& folder) {
