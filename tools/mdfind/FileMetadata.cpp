@@ -1,12 +1,10 @@
 #include "FileMetadata.h"
 
 #include "engine/DiskScanner.h"
-#include "platform/Iso8601.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <map>
-#include <sys/xattr.h>
 
 namespace kelvora::mdfind {
 
