@@ -1,6 +1,7 @@
 #include "spacemap/FolderGuide.h"
 
 #include "engine/DiskScanner.h"
+#include "platform/Text.h"
 
 #include <vector>
 
@@ -229,24 +230,9 @@ const ParentRule kParentRules[] = {
     {"Library/Containers", "Data for"},
 };
 
-std::vector<std::string> dotSeparatedPieces(const std::string& name) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : name) {
-        if (c != '.') {
-            piece += c;
-        } else if (!piece.empty()) {
-            pieces.push_back(piece);
-            piece.clear();
-        }
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
-}
-
 // Only names shaped like a reverse-domain bundle identifier are looked up.
 std::optional<std::string> appName(const std::string& name, const AppLocator& locateApp) {
-    if (dotSeparatedPieces(name).size() < 3) return std::nullopt;
+    if (splitNonEmpty(name, '.').size() < 3) return std::nullopt;
     std::optional<URL> app = locateApp(name);
     if (!app) return std::nullopt;
     return app->deletingPathExtension().lastPathComponent();
