@@ -3,9 +3,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
 #include "platform/Plist.h"
+#include "platform/Text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 #include <unordered_set>
 
@@ -30,12 +30,6 @@ std::string displayName(const URL& bundle) {
     if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
         name.resize(name.size() - 4);
     return name;
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
 }
 
 // Applications that came with the system may not be removed; one from the App Store may.
@@ -92,7 +86,7 @@ std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     item.targets.push_back(bundle);
     item.targets.insert(item.targets.end(), leftovers.begin(), leftovers.end());
     for (const auto& running : runningApps())
-        if (equalIgnoringCase(running.bundleID, *identifier)) {
+        if (equalsIgnoringCase(running.bundleID, *identifier)) {
             item.inUseBy = running.name;
             break;
         }

@@ -10,6 +10,8 @@ namespace kelvora {
 std::string lowercased(std::string text);
 bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
+// Equal but for letter case, folded as `lowercased` folds it: how identifiers are matched.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // Without leading and trailing blanks, tabs and line ends.
 std::string trimmed(std::string_view text);
 // The pieces between separators, empty pieces dropped.
