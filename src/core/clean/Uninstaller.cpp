@@ -2,8 +2,8 @@
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
-#include "platform/Plist.h"
 #include "platform/Text.h"
+#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <set>
@@ -15,14 +15,11 @@ namespace {
 
 const char* const kLockedReason = "Installed by an administrator";
 
-std::optional<std::string> bundleIdentifier(const URL& bundle) {
+// Only a real folder is a bundle: a link or a file with the extension is not one.
+std::optional<std::string> folderBundleIdentifier(const URL& bundle) {
     auto info = fileInfo(bundle);
     if (!info || !info->isDirectory()) return std::nullopt;
-    auto plist = readPlist(bundle.appending("Contents").appending("Info.plist").path());
-    if (!plist) return std::nullopt;
-    auto identifier = plistString(*plist, "CFBundleIdentifier");
-    if (!identifier || identifier->empty()) return std::nullopt;
-    return identifier;
+    return bundleIdentifier(bundle);
 }
 
 std::string displayName(const URL& bundle) {
@@ -66,14 +63,14 @@ std::optional<InstalledApp> InstalledApp::fromJson(const nlohmann::json& json) {
 std::vector<InstalledApp> DiskScanner::installedApps() const {
     std::vector<InstalledApp> apps;
     for (const auto& entry : appBundles())
-        if (auto identifier = bundleIdentifier(entry.app))
+        if (auto identifier = folderBundleIdentifier(entry.app))
             apps.push_back({*identifier, displayName(entry.app), entry.app.path()});
     return apps;
 }
 
 std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     if (bundle.pathExtension() != "app") return std::nullopt;
-    auto identifier = bundleIdentifier(bundle);
+    auto identifier = folderBundleIdentifier(bundle);
     if (!identifier) return std::nullopt;
     if (ownBundleID && *ownBundleID == *identifier) return std::nullopt;
     if (isSystemApp(bundle, *identifier)) return std::nullopt;
