@@ -156,13 +156,9 @@ std::vector<std::string> contentTypeTree(const std::string& name, bool isDirecto
 bool isScreenCaptureName(const std::string& name) {
     static const char* const prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
                                            "CleanShot ", "Shottr "};
-    static const char* const extensions[] = {"png",  "jpg", "jpeg", "heic",
-                                             "tiff", "gif", "mov",  "mp4"};
     bool named = std::any_of(std::begin(prefixes), std::end(prefixes),
-                             [&](const char* prefix) { return name.rfind(prefix, 0) == 0; });
-    std::string extension = lowercased(extensionOf(name));
-    return named && std::any_of(std::begin(extensions), std::end(extensions),
-                                [&](const char* e) { return extension == e; });
+                             [&](const char* prefix) { return startsWith(name, prefix); });
+    return named && DiskScanner::screenshotTypes().count(lowercased(extensionOf(name))) > 0;
 }
 
 FileMetadata::FileMetadata(FileInfo info)
