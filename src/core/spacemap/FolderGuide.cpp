@@ -300,17 +300,19 @@ std::optional<Answer> explain(const URL& url, const URL& home, const AppLocator&
     std::string homePath = home.resolvingSymlinks().path();
     std::string name = url.lastPathComponent();
 
-    if (path.size() > homePath.size() + 1 && path.compare(0, homePath.size(), homePath) == 0 &&
-        path[homePath.size()] == '/') {
+    bool inHome = path.size() > homePath.size() + 1 &&
+                  path.compare(0, homePath.size(), homePath) == 0 && path[homePath.size()] == '/';
+    // A known place first, then a known name, then what its parent folder says of it.
+    if (inHome)
         if (auto answer = lookUp(places(), path.substr(homePath.size() + 1))) return answer;
-        if (auto answer = lookUp(names(), name)) return answer;
+    if (auto answer = lookUp(names(), name)) return answer;
+    if (inHome) {
         std::string parent = url.deletingLastPathComponent().resolvingSymlinks().path();
         for (const ParentRule& rule : kParentRules) {
             if (parent != homePath + "/" + rule.relativePath) continue;
             return parentRuleAnswer(rule, appName(name, locator).value_or(name));
         }
     }
-    if (auto answer = lookUp(names(), name)) return answer;
     if (url.pathExtension() == "app")
         return Answer{"An app",
                       "Remove apps you don’t use from Kelvora’s Unused apps, or drag them onto "
