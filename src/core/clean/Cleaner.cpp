@@ -49,7 +49,7 @@ bool developerFolderInUse(const ScanItem& item, const LiveState& live) {
     if (live.processPaths.empty()) return true;
     std::string inside = item.location.resolvingSymlinks().path() + "/";
     return std::any_of(live.processPaths.begin(), live.processPaths.end(),
-                       [&](const std::string& path) { return path.rfind(inside, 0) == 0; });
+                       [&](const std::string& path) { return startsWith(path, inside); });
 }
 
 bool aiOwnerRunning(const ScanItem::AIInfo& ai, const LiveState& live) {

@@ -31,7 +31,7 @@ std::string displayName(const URL& bundle) {
 
 // Applications that came with the system may not be removed; one from the App Store may.
 bool isSystemApp(const URL& bundle, const std::string& bundleID) {
-    if (bundleID.rfind("com.apple.", 0) != 0) return false;
+    if (!startsWith(bundleID, "com.apple.")) return false;
     return !fileExists(bundle.appending("Contents").appending("_MASReceipt").path());
 }
 
