@@ -22,13 +22,6 @@ std::optional<std::string> folderBundleIdentifier(const URL& bundle) {
     return bundleIdentifier(bundle);
 }
 
-std::string displayName(const URL& bundle) {
-    std::string name = bundle.lastPathComponent();
-    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
-        name.resize(name.size() - 4);
-    return name;
-}
-
 // Applications that came with the system may not be removed; one from the App Store may.
 bool isSystemApp(const URL& bundle, const std::string& bundleID) {
     if (!startsWith(bundleID, "com.apple.")) return false;
@@ -64,7 +57,8 @@ std::vector<InstalledApp> DiskScanner::installedApps() const {
     std::vector<InstalledApp> apps;
     for (const auto& entry : appBundles())
         if (auto identifier = folderBundleIdentifier(entry.app))
-            apps.push_back({*identifier, displayName(entry.app), entry.app.path()});
+            apps.push_back({*identifier, entry.app.deletingPathExtension().lastPathComponent(),
+                            entry.app.path()});
     return apps;
 }
 
@@ -75,7 +69,7 @@ std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     if (ownBundleID && *ownBundleID == *identifier) return std::nullopt;
     if (isSystemApp(bundle, *identifier)) return std::nullopt;
 
-    std::string name = displayName(bundle);
+    std::string name = bundle.deletingPathExtension().lastPathComponent();
     std::vector<URL> leftovers = leftoverFiles(*identifier, name);
     ScanItem item;
     item.kind = JunkKind::apps;
