@@ -1,11 +1,10 @@
 #include "FileMetadata.h"
 
 #include "engine/DiskScanner.h"
-#include "platform/Iso8601.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <map>
-#include <sys/xattr.h>
 
 namespace kelvora::mdfind {
 
@@ -104,12 +103,6 @@ const std::map<std::string, const TypeRow*>& rowsByExtension() {
     return table;
 }
 
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 int64_t contentLength(const URL& folder) {
     int64_t total = 0;
     std::vector<URL> pending = {folder};
@@ -163,13 +156,9 @@ std::vector<std::string> contentTypeTree(const std::string& name, bool isDirecto
 bool isScreenCaptureName(const std::string& name) {
     static const char* const prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
                                            "CleanShot ", "Shottr "};
-    static const char* const extensions[] = {"png",  "jpg", "jpeg", "heic",
-                                             "tiff", "gif", "mov",  "mp4"};
     bool named = std::any_of(std::begin(prefixes), std::end(prefixes),
-                             [&](const char* prefix) { return name.rfind(prefix, 0) == 0; });
-    std::string extension = lowercased(extensionOf(name));
-    return named && std::any_of(std::begin(extensions), std::end(extensions),
-                                [&](const char* e) { return extension == e; });
+                             [&](const char* prefix) { return startsWith(name, prefix); });
+    return named && DiskScanner::screenshotTypes().count(lowercased(extensionOf(name))) > 0;
 }
 
 FileMetadata::FileMetadata(FileInfo info)

@@ -10,8 +10,6 @@
 
 namespace kelvora::mdfind {
 
-// The extended attribute that records a file's last-used date (ISO-8601).
-
 // What the search can ask of one item, worked out from its name and status; the costlier
 // values are read only when a query asks for them.
 class FileMetadata {

@@ -1,6 +1,7 @@
 #include "MetadataQuery.h"
 
 #include "platform/Iso8601.h"
+#include "platform/Text.h"
 
 #include <cctype>
 #include <charconv>
@@ -312,21 +313,14 @@ bool evaluate(const MetadataQuery::Node& node, const FileMetadata& file) {
 
 // ---- Wildcards over folded characters ----
 
+// A byte of a broken sequence stands for itself, so a name that is not valid text still
+// matches its own bytes.
 std::u32string decodeUTF8(const std::string& text) {
     std::u32string out;
     for (size_t i = 0; i < text.size();) {
-        auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 1;
-        if (i + length > text.size()) length = 1;
-        char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-        for (size_t k = 1; k < length; ++k)
-            cp = (cp << 6) | (text[i + k] & 0x3F);
-        out += cp;
-        i += length;
+        CodePoint c = codePointAt(text, i);
+        out += c.valid ? c.value : static_cast<unsigned char>(text[i]);
+        i += c.length;
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #include "clean/AdminUnlock.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <thread>
 
@@ -17,15 +18,7 @@ constexpr int kNotAuthorized = 127;
 
 // Path components as the URL was written, the root counting as one.
 size_t componentCount(const std::string& path) {
-    size_t count = !path.empty() && path.front() == '/' ? 1 : 0;
-    size_t start = 0;
-    while (start < path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        if (end > start) ++count;
-        start = end + 1;
-    }
-    return count;
+    return splitNonEmpty(path, '/').size() + (startsWith(path, "/") ? 1 : 0);
 }
 
 std::string shellQuoted(const std::string& text) {
@@ -49,7 +42,7 @@ std::string scriptEscaped(const std::string& text) {
 bool isUnlockable(const URL& bundle) {
     if (!bundle.isFileURL() || bundle.pathExtension() != "app") return false;
     std::string path = bundle.standardized().path();
-    if (path.rfind(kApplications, 0) != 0) return false;
+    if (!startsWith(path, kApplications)) return false;
     if (path.find("/../") != std::string::npos) return false;
     // A link would hand its target, wherever that is, to the user.
     auto info = fileInfo(path);

@@ -7,7 +7,6 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -19,10 +18,6 @@ namespace kelvora {
 namespace {
 
 constexpr double kToolTimeout = 600;
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && lowercased(a) == lowercased(b);
-}
 
 // What the re-checks compare against, read once per clean.
 struct LiveState {
@@ -45,7 +40,7 @@ bool tempFolderInUse(const ScanItem& item) {
 
 bool appRunning(const ScanItem::AppInfo& app, const LiveState& live) {
     return std::any_of(live.apps.begin(), live.apps.end(), [&](const RunningApp& running) {
-        return equalIgnoringCase(running.bundleID, app.bundleID);
+        return equalsIgnoringCase(running.bundleID, app.bundleID);
     });
 }
 
@@ -54,14 +49,14 @@ bool developerFolderInUse(const ScanItem& item, const LiveState& live) {
     if (live.processPaths.empty()) return true;
     std::string inside = item.location.resolvingSymlinks().path() + "/";
     return std::any_of(live.processPaths.begin(), live.processPaths.end(),
-                       [&](const std::string& path) { return path.rfind(inside, 0) == 0; });
+                       [&](const std::string& path) { return startsWith(path, inside); });
 }
 
 bool aiOwnerRunning(const ScanItem::AIInfo& ai, const LiveState& live) {
     for (const auto& running : live.apps)
         for (const auto& owner : ai.owners)
-            if (equalIgnoringCase(owner, running.bundleID) ||
-                equalIgnoringCase(owner, running.name))
+            if (equalsIgnoringCase(owner, running.bundleID) ||
+                equalsIgnoringCase(owner, running.name))
                 return true;
     return false;
 }

@@ -6,6 +6,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,8 +108,7 @@ std::optional<std::string> unmovableReason(const URL& target, const std::string&
     if (!target.isFileURL() || target.path().empty() || target.path().front() != '/')
         return "it is not a file or folder on this disk";
     std::string path = target.standardized().path();
-    if (path == "/" || root == path || root.rfind(path + "/", 0) == 0 ||
-        path.rfind(root + "/", 0) == 0)
+    if (path == "/" || root == path || startsWith(root, path + "/") || startsWith(path, root + "/"))
         return "it holds or lies inside the Undo Shelf";
     return std::nullopt;
 }

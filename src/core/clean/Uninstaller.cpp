@@ -2,10 +2,10 @@
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
-#include "platform/Plist.h"
+#include "platform/Text.h"
+#include "scanners/AppBundle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 #include <unordered_set>
 
@@ -15,32 +15,16 @@ namespace {
 
 const char* const kLockedReason = "Installed by an administrator";
 
-std::optional<std::string> bundleIdentifier(const URL& bundle) {
+// Only a real folder is a bundle: a link or a file with the extension is not one.
+std::optional<std::string> folderBundleIdentifier(const URL& bundle) {
     auto info = fileInfo(bundle);
     if (!info || !info->isDirectory()) return std::nullopt;
-    auto plist = readPlist(bundle.appending("Contents").appending("Info.plist").path());
-    if (!plist) return std::nullopt;
-    auto identifier = plistString(*plist, "CFBundleIdentifier");
-    if (!identifier || identifier->empty()) return std::nullopt;
-    return identifier;
-}
-
-std::string displayName(const URL& bundle) {
-    std::string name = bundle.lastPathComponent();
-    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0)
-        name.resize(name.size() - 4);
-    return name;
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
+    return bundleIdentifier(bundle);
 }
 
 // Applications that came with the system may not be removed; one from the App Store may.
 bool isSystemApp(const URL& bundle, const std::string& bundleID) {
-    if (bundleID.rfind("com.apple.", 0) != 0) return false;
+    if (!startsWith(bundleID, "com.apple.")) return false;
     return !fileExists(bundle.appending("Contents").appending("_MASReceipt").path());
 }
 
@@ -72,19 +56,20 @@ std::optional<InstalledApp> InstalledApp::fromJson(const nlohmann::json& json) {
 std::vector<InstalledApp> DiskScanner::installedApps() const {
     std::vector<InstalledApp> apps;
     for (const auto& entry : appBundles())
-        if (auto identifier = bundleIdentifier(entry.app))
-            apps.push_back({*identifier, displayName(entry.app), entry.app.path()});
+        if (auto identifier = folderBundleIdentifier(entry.app))
+            apps.push_back({*identifier, entry.app.deletingPathExtension().lastPathComponent(),
+                            entry.app.path()});
     return apps;
 }
 
 std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     if (bundle.pathExtension() != "app") return std::nullopt;
-    auto identifier = bundleIdentifier(bundle);
+    auto identifier = folderBundleIdentifier(bundle);
     if (!identifier) return std::nullopt;
     if (ownBundleID && *ownBundleID == *identifier) return std::nullopt;
     if (isSystemApp(bundle, *identifier)) return std::nullopt;
 
-    std::string name = displayName(bundle);
+    std::string name = bundle.deletingPathExtension().lastPathComponent();
     std::vector<URL> leftovers = leftoverFiles(*identifier, name);
     ScanItem item;
     item.kind = JunkKind::apps;
@@ -92,7 +77,7 @@ std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     item.targets.push_back(bundle);
     item.targets.insert(item.targets.end(), leftovers.begin(), leftovers.end());
     for (const auto& running : runningApps())
-        if (equalIgnoringCase(running.bundleID, *identifier)) {
+        if (equalsIgnoringCase(running.bundleID, *identifier)) {
             item.inUseBy = running.name;
             break;
         }

@@ -3,6 +3,7 @@
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,12 +25,6 @@ bool isExcludedFolder(const std::string& name) {
     static const std::set<std::string> names = {"node_modules", "venv",  ".venv",
                                                 "Pods",         "build", "DerivedData"};
     return names.count(name) > 0;
-}
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 struct Candidate {

@@ -61,7 +61,7 @@ std::string withoutQuotesAndBackslashes(std::string text) {
 
 // The user's Library, hidden items, photo-library contents and bundle insides are never hits.
 bool isShown(const std::string& path, const std::string& libraryPrefix) {
-    if (path.rfind(libraryPrefix, 0) == 0) return false;
+    if (startsWith(path, libraryPrefix)) return false;
     if (path.find("/.") != std::string::npos) return false;
     if (path.find(".photoslibrary/") != std::string::npos) return false;
     if (path.find(".app/") != std::string::npos && !endsWith(path, ".app")) return false;
@@ -163,7 +163,8 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
 
     std::string libraryPrefix = home.path() + "/Library/";
     std::vector<std::string> paths;
-    size_t wanted = static_cast<size_t>(std::max(limit, 0)) * 3;
+    size_t most = static_cast<size_t>(std::max(limit, 0));
+    size_t wanted = most * 3;
     for (const auto& line : splitNonEmpty(result->output, '\n')) {
         if (paths.size() >= wanted) break;
         if (isShown(line, libraryPrefix)) paths.push_back(line);
@@ -175,7 +176,7 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
         if (auto hit = hitFor(path, measurer)) hits.push_back(*hit);
     std::stable_sort(hits.begin(), hits.end(),
                      [](const Hit& a, const Hit& b) { return a.bytes > b.bytes; });
-    if (hits.size() > wanted / 3) hits.resize(wanted / 3);
+    if (hits.size() > most) hits.resize(most);
     return hits;
 }
 

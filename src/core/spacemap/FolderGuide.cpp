@@ -1,6 +1,7 @@
 #include "spacemap/FolderGuide.h"
 
 #include "engine/DiskScanner.h"
+#include "platform/Text.h"
 
 #include <vector>
 
@@ -229,24 +230,9 @@ const ParentRule kParentRules[] = {
     {"Library/Containers", "Data for"},
 };
 
-std::vector<std::string> dotSeparatedPieces(const std::string& name) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : name) {
-        if (c != '.') {
-            piece += c;
-        } else if (!piece.empty()) {
-            pieces.push_back(piece);
-            piece.clear();
-        }
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
-}
-
 // Only names shaped like a reverse-domain bundle identifier are looked up.
 std::optional<std::string> appName(const std::string& name, const AppLocator& locateApp) {
-    if (dotSeparatedPieces(name).size() < 3) return std::nullopt;
+    if (splitNonEmpty(name, '.').size() < 3) return std::nullopt;
     std::optional<URL> app = locateApp(name);
     if (!app) return std::nullopt;
     return app->deletingPathExtension().lastPathComponent();
@@ -314,17 +300,19 @@ std::optional<Answer> explain(const URL& url, const URL& home, const AppLocator&
     std::string homePath = home.resolvingSymlinks().path();
     std::string name = url.lastPathComponent();
 
-    if (path.size() > homePath.size() + 1 && path.compare(0, homePath.size(), homePath) == 0 &&
-        path[homePath.size()] == '/') {
+    bool inHome = path.size() > homePath.size() + 1 &&
+                  path.compare(0, homePath.size(), homePath) == 0 && path[homePath.size()] == '/';
+    // A known place first, then a known name, then what its parent folder says of it.
+    if (inHome)
         if (auto answer = lookUp(places(), path.substr(homePath.size() + 1))) return answer;
-        if (auto answer = lookUp(names(), name)) return answer;
+    if (auto answer = lookUp(names(), name)) return answer;
+    if (inHome) {
         std::string parent = url.deletingLastPathComponent().resolvingSymlinks().path();
         for (const ParentRule& rule : kParentRules) {
             if (parent != homePath + "/" + rule.relativePath) continue;
             return parentRuleAnswer(rule, appName(name, locator).value_or(name));
         }
     }
-    if (auto answer = lookUp(names(), name)) return answer;
     if (url.pathExtension() == "app")
         return Answer{"An app",
                       "Remove apps you don’t use from Kelvora’s Unused apps, or drag them onto "
