@@ -9,8 +9,9 @@
 namespace kelvora {
 
 std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    // By hand rather than with tolower, which folds bytes of an 8-bit locale too.
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
