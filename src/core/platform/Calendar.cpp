@@ -67,6 +67,24 @@ Date fromUTC(const CivilTime& time) {
     return dateFromEpochSeconds(static_cast<double>(timegm(&parts)));
 }
 
+namespace {
+std::optional<Date> withinRange(double seconds) {
+    double limit = std::chrono::duration<double>(Date::duration::max()).count() - 1;
+    if (!(seconds > -limit && seconds < limit)) return std::nullopt;
+    return dateFromEpochSeconds(seconds);
+}
+} // namespace
+
+std::optional<Date> checkedFromLocal(const CivilTime& time) {
+    struct tm parts = toTm(time);
+    return withinRange(static_cast<double>(mktime(&parts)));
+}
+
+std::optional<Date> checkedFromUTC(const CivilTime& time) {
+    struct tm parts = toTm(time);
+    return withinRange(static_cast<double>(timegm(&parts)));
+}
+
 int daysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;

@@ -2,6 +2,7 @@
 
 #include "platform/Date.h"
 
+#include <optional>
 #include <string>
 
 namespace kelvora {
@@ -26,6 +27,10 @@ CivilTime utc(Date date);
 // Out-of-range fields are normalised (month 13 is January of the next year).
 Date fromLocal(const CivilTime& time);
 Date fromUTC(const CivilTime& time);
+// The same, but nothing for a time outside what a Date can hold (about the years 1678 to
+// 2261), where the unchecked forms would wrap round.
+std::optional<Date> checkedFromLocal(const CivilTime& time);
+std::optional<Date> checkedFromUTC(const CivilTime& time);
 
 int daysInMonth(int year, int month);
 // Month arithmetic that clamps the day: 31 March minus one month is 28 or 29 February.

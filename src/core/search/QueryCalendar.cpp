@@ -11,22 +11,11 @@ namespace {
 // Years this far out are beyond what the calendar produces.
 constexpr int64_t kYearLimit = 200000;
 
-// The instant of a civil time, or none when it lies outside what a Date can hold (about the
-// years 1678 to 2261): "before 2300" must not wrap round to a date in the distant past.
+// The instant of a civil time, or none when it lies outside what a Date can hold:
+// "before 2300" must not wrap round to a date in the distant past.
 std::optional<Date> checkedDate(const CivilTime& time, QueryCalendar::Zone zone) {
-    struct tm parts {};
-    parts.tm_year = time.year - 1900;
-    parts.tm_mon = time.month - 1;
-    parts.tm_mday = time.day;
-    parts.tm_hour = time.hour;
-    parts.tm_min = time.minute;
-    parts.tm_sec = time.second;
-    parts.tm_isdst = -1;
-    double seconds =
-        static_cast<double>(zone == QueryCalendar::Zone::utc ? timegm(&parts) : mktime(&parts));
-    double limit = std::chrono::duration<double>(Date::duration::max()).count() - 1;
-    if (!(seconds > -limit && seconds < limit)) return std::nullopt;
-    return dateFromEpochSeconds(seconds);
+    return zone == QueryCalendar::Zone::utc ? Calendar::checkedFromUTC(time)
+                                            : Calendar::checkedFromLocal(time);
 }
 
 double fractionOfSecond(Date date) {
