@@ -2,6 +2,8 @@
 // JPEG photos, beside decoding the same thumbnails alone, and the ratio of the two.
 #include "PhotoPrinter.h"
 
+#include "Timing.h"
+
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
@@ -15,14 +17,9 @@
 #include <vector>
 
 using namespace kelvora;
+using kelvora::bench::secondsOf;
 
 namespace {
-
-double secondsOf(const auto& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 std::string writePhoto(const std::string& folder, int index) {
     std::mt19937 random(static_cast<unsigned>(index));

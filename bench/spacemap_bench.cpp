@@ -2,20 +2,17 @@
 // tree, both with a warm cache, as seconds and as a ratio.
 #include "spacemap/SpaceMap.h"
 
+#include "Timing.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 using namespace kelvora;
+using kelvora::bench::secondsOf;
 
 namespace {
-
-double secondsOf(const auto& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 std::string quoted(const std::string& text) {
     std::string out = "'";
