@@ -74,16 +74,12 @@ std::optional<ScanItem> DiskScanner::sessionItem(const URL& location,
                                                  int count, std::optional<Date> lastUsed,
                                                  const std::vector<std::string>& owners,
                                                  FileCounter& counter) const {
-    int64_t bytes = freedSizes({targets}, counter).front();
-    if (bytes < 1) return std::nullopt;
-    ScanItem item;
-    item.kind = JunkKind::ai;
-    item.location = location;
-    item.targets = targets;
-    item.bytes = bytes;
-    item.baseVerdict = Verdict::youDecide;
-    item.ai =
-        ScanItem::AIInfo{ScanItem::AIInfo::Kind::sessions, tool, detail, count, lastUsed, owners};
+    // Old chats are the user's to judge, and nothing running holds them.
+    auto item = aiItem(ScanItem::AIInfo::Kind::sessions, location, targets, tool, detail, count,
+                       owners, {}, counter);
+    if (!item) return std::nullopt;
+    item->baseVerdict = Verdict::youDecide;
+    item->ai->lastUsed = lastUsed;
     return item;
 }
 
