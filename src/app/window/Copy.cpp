@@ -1,0 +1,160 @@
+#include "window/Copy.h"
+
+#include "model/Format.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <array>
+#include <chrono>
+
+namespace kelvora::Copy {
+
+namespace {
+
+int64_t plus(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    return __builtin_add_overflow(a, b, &sum) ? (b > 0 ? INT64_MAX : INT64_MIN) : sum;
+}
+
+int64_t sumBytes(const std::vector<ScanItem>& items, bool shelfOnly, bool offShelfOnly) {
+    int64_t total = 0;
+    for (const auto& item : items) {
+        if (shelfOnly && !item.goesOnShelf()) continue;
+        if (offShelfOnly && item.goesOnShelf()) continue;
+        total = plus(total, item.bytes);
+    }
+    return total;
+}
+
+int countShelfItems(const std::vector<ScanItem>& items) {
+    int count = 0;
+    for (const auto& item : items)
+        if (item.goesOnShelf()) ++count;
+    return count;
+}
+
+std::string plural(int count, const char* one, const char* many) {
+    return count == 1 ? one : many;
+}
+
+std::string part(JunkKind kind, int count) {
+    const std::string n = std::to_string(count);
+    switch (kind) {
+    case JunkKind::downloads:
+        return n + " old download" + plural(count, "", "s");
+    case JunkKind::largeFiles:
+        return n + " large or old file" + plural(count, "", "s");
+    case JunkKind::duplicates:
+        return n + " duplicate cop" + plural(count, "y", "ies");
+    case JunkKind::apps:
+        return n + " app" + plural(count, "", "s") + " with " + plural(count, "its", "their") +
+               " leftover files";
+    case JunkKind::ai:
+        return n + " set" + plural(count, "", "s") + " of old AI chats";
+    case JunkKind::mail:
+        return n + " set" + plural(count, "", "s") + " of attachments";
+    case JunkKind::screenshots:
+        return n + " old screenshot" + plural(count, "", "s");
+    case JunkKind::photos:
+        return n + " similar photo" + plural(count, "", "s");
+    case JunkKind::leftovers:
+        return n + " removed app" + plural(count, "’s", "s’") + " leftovers";
+    case JunkKind::systemData:
+        return n + " device backup" + plural(count, "", "s");
+    default:
+        return {};
+    }
+}
+
+std::string joinParts(const std::vector<std::string>& parts) {
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
+        text += parts[i];
+    }
+    return text;
+}
+
+} // namespace
+
+std::string shelfParts(const ScanResult& result, const PickList& picks) {
+    // Screenshots and similar photos go on the shelf too; they get parts of their own so the
+    // sentence never names a size "from" nothing.
+    static constexpr std::array kinds{
+        JunkKind::downloads, JunkKind::largeFiles, JunkKind::duplicates,  JunkKind::apps,
+        JunkKind::ai,        JunkKind::mail,       JunkKind::screenshots, JunkKind::photos,
+        JunkKind::leftovers, JunkKind::systemData};
+    std::vector<std::string> parts;
+    for (JunkKind kind : kinds) {
+        const auto picked = picks.picked(result, kind);
+        const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
+        const int count = shelfOnly ? countShelfItems(picked) : static_cast<int>(picked.size());
+        if (count >= 1) parts.push_back(part(kind, count));
+    }
+    if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
+    return joinParts(parts);
+}
+
+std::string confirmMessage(const ScanResult* result, const PickList& picks, int shelfDays) {
+    if (!result) return {};
+    const auto all = picks.picked(*result);
+    const int64_t shelf = sumBytes(all, true, false);
+    const int64_t removed =
+        plus(picks.pickedBytes(*result, JunkKind::developer),
+             plus(sumBytes(picks.picked(*result, JunkKind::ai), false, true),
+                  sumBytes(picks.picked(*result, JunkKind::systemData), false, true)));
+    const int64_t deleted = picks.pickedBytes(*result) - shelf - removed;
+
+    std::vector<std::string> sentences;
+    if (deleted >= 1)
+        sentences.push_back(Format::size(deleted) +
+                            " of caches, logs and temp files is deleted now. Apps rebuild these "
+                            "on their own.");
+    if (removed >= 1)
+        sentences.push_back(Format::size(removed) +
+                            " of developer, AI and System Data files is removed now: caches "
+                            "rebuild, and builds, models and installers come back when you next "
+                            "build or download them.");
+    if (shelf >= 1)
+        sentences.push_back(Format::size(shelf) + " from " + shelfParts(*result, picks) +
+                            " moves to the Undo Shelf, where you can put anything back for " +
+                            std::to_string(shelfDays) + " days.");
+    std::string message;
+    for (const auto& sentence : sentences)
+        message += (message.empty() ? "" : " ") + sentence;
+    return message;
+}
+
+std::vector<Run> doneHeadline(const CleanReport& report) {
+    const int64_t cleared = plus(report.freed, report.shelved);
+    if (cleared == 0 && (!report.failures.empty() || report.skippedInUse > 0))
+        return {{"Nothing was cleared.", false}};
+    return {{"Cleared ", false}, {Format::size(cleared), true}, {".", false}};
+}
+
+std::string done(const CleanReport& report, const DiskSpace& disk,
+                 const std::optional<UndoShelf::Sweep>& sweep) {
+    std::string text = "Your computer now has " + Format::size(disk.available) + " free.";
+    if (sweep)
+        text += " " + Format::size(sweep->bytes()) + " is on the Undo Shelf until " +
+                releaseDate(*sweep) +
+                ", so you can still put it back. That space frees up then, or now if you empty "
+                "the shelf.";
+    if (report.skippedInUse >= 1)
+        text += " " + std::to_string(report.skippedInUse) +
+                " items were opened by an app during cleaning, so Kelvora left them alone.";
+    if (!report.failures.empty())
+        text += " " + std::to_string(report.failures.size()) +
+                " items couldn’t be moved, usually because macOS protects them.";
+    return text;
+}
+
+std::string releaseDate(const UndoShelf::Sweep& sweep) {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(sweep.expires.time_since_epoch());
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
+    return QLocale().toString(when.date(), "ddd d MMM").toStdString();
+}
+
+} // namespace kelvora::Copy

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "clean/UndoShelf.h"
+#include "model/CleanReport.h"
+#include "model/PickList.h"
+#include "model/ScanResult.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora::Copy {
+
+// One run of a styled line; an accented run is drawn in the signal text colour.
+struct Run {
+    std::string text;
+    bool accent = false;
+    bool operator==(const Run&) const = default;
+};
+
+// What the free-up confirmation says a clean-up of the picks will do; empty without a result.
+std::string confirmMessage(const ScanResult* result, const PickList& picks, int shelfDays);
+
+// The list of what moves to the shelf, by category ("2 old downloads, 3 duplicate copies and
+// the Trash"); empty when nothing of a named kind is picked.
+std::string shelfParts(const ScanResult& result, const PickList& picks);
+
+// "Cleared <size>." — or, when nothing came back because everything was skipped or failed,
+// a headline that does not read like a success.
+std::vector<Run> doneHeadline(const CleanReport& report);
+
+// The paragraph under the headline: free space, the shelf's hold, what was left alone and
+// what failed.
+std::string done(const CleanReport& report, const DiskSpace& disk,
+                 const std::optional<UndoShelf::Sweep>& sweep);
+
+// The day a clean-up leaves the shelf: weekday, day and month, abbreviated.
+std::string releaseDate(const UndoShelf::Sweep& sweep);
+
+} // namespace kelvora::Copy

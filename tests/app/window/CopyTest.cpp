@@ -1,0 +1,104 @@
+#include "window/Copy.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvora {
+namespace {
+
+ScanItem item(JunkKind kind, const std::string& name, int64_t bytes) {
+    ScanItem it;
+    it.kind = kind;
+    it.location = URL::fileURL("/home/u/" + name);
+    it.targets = {it.location};
+    it.bytes = bytes;
+    return it;
+}
+
+ScanItem aiItem(const std::string& name, int64_t bytes, ScanItem::AIInfo::Kind kind) {
+    ScanItem it = item(JunkKind::ai, name, bytes);
+    it.ai = ScanItem::AIInfo{};
+    it.ai->kind = kind;
+    return it;
+}
+
+// Picks every item given: the default-picked kinds pick themselves, the rest are included.
+PickList pickAll(const ScanResult& result) {
+    PickList picks;
+    for (const auto& it : result.items)
+        if (!picks.isPicked(it)) picks.toggle(it);
+    return picks;
+}
+
+TEST(Copy, ConfirmMessageSaysWhatIsDeletedRemovedAndShelved) {
+    using AI = ScanItem::AIInfo::Kind;
+    struct Case {
+        std::vector<ScanItem> items;
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {{}, ""},
+        {{item(JunkKind::caches, "c", 2'000'000)},
+         "2 MB of caches, logs and temp files is deleted now. Apps rebuild these on their own."},
+        {{aiItem("chat", 3'000'000, AI::sessions)},
+         "3 MB from 1 set of old AI chats moves to the Undo Shelf, where you can put anything "
+         "back for 7 days."},
+        {{aiItem("cache", 3'000'000, AI::cache)},
+         "3 MB of developer, AI and System Data files is removed now: caches rebuild, and "
+         "builds, models and installers come back when you next build or download them."},
+        {{item(JunkKind::duplicates, "d1", 1000), item(JunkKind::duplicates, "d2", 1000),
+          item(JunkKind::duplicates, "d3", 1000), item(JunkKind::downloads, "o1", 1000),
+          item(JunkKind::downloads, "o2", 1000), item(JunkKind::trash, "t", 1000)},
+         "6 KB from 2 old downloads, 3 duplicate copies and the Trash moves to the Undo Shelf, "
+         "where you can put anything back for 7 days."},
+        {{item(JunkKind::screenshots, "s", 5000)},
+         "5 KB from 1 old screenshot moves to the Undo Shelf, where you can put anything back "
+         "for 7 days."},
+    };
+    for (const auto& c : cases) {
+        ScanResult result;
+        result.items = c.items;
+        EXPECT_EQ(Copy::confirmMessage(&result, pickAll(result), 7), c.message);
+    }
+    EXPECT_EQ(Copy::confirmMessage(nullptr, {}, 7), "");
+}
+
+TEST(Copy, ShelfPartsNameEachKindInOrderWithItsPlural) {
+    ScanResult result;
+    result.items = {item(JunkKind::apps, "a1", 10),      item(JunkKind::apps, "a2", 10),
+                    item(JunkKind::mail, "m", 10),       item(JunkKind::leftovers, "l", 10),
+                    item(JunkKind::duplicates, "d", 10), item(JunkKind::trash, "empty", 0)};
+    EXPECT_EQ(Copy::shelfParts(result, pickAll(result)),
+              "1 duplicate copy, 2 apps with their leftover files, 1 set of attachments and 1 "
+              "removed app’s leftovers");
+}
+
+TEST(Copy, DoneTextsTellWhatCameBackWhatWasLeftAloneAndWhatFailed) {
+    CleanReport report;
+    report.freed = 1'500'000;
+    report.shelved = 500'000;
+    EXPECT_EQ(Copy::doneHeadline(report),
+              (std::vector<Copy::Run>{{"Cleared ", false}, {"2 MB", true}, {".", false}}));
+    DiskSpace disk{100'000'000'000, 40'000'000'000};
+    EXPECT_EQ(Copy::done(report, disk, std::nullopt), "Your computer now has 40.0 GB free.");
+
+    CleanReport failed;
+    failed.skippedInUse = 1;
+    failed.failures = {{URL::fileURL("/home/u/x"), "protected"}};
+    EXPECT_EQ(Copy::doneHeadline(failed),
+              (std::vector<Copy::Run>{{"Nothing was cleared.", false}}));
+    EXPECT_EQ(Copy::done(failed, disk, std::nullopt),
+              "Your computer now has 40.0 GB free. 1 items were opened by an app during "
+              "cleaning, so Kelvora left them alone. 1 items couldn’t be moved, usually because "
+              "macOS protects them.");
+
+    UndoShelf::Sweep sweep;
+    sweep.entries.resize(1);
+    sweep.entries[0].bytes = 3'000'000;
+    const std::string text = Copy::done(report, disk, sweep);
+    EXPECT_NE(text.find(" 3 MB is on the Undo Shelf until " + Copy::releaseDate(sweep) +
+                        ", so you can still put it back."),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace kelvora
