@@ -1,9 +1,11 @@
 #include "catalog/PlainWords.h"
 #include "catalog/RelativeDate.h"
+#include "model/Format.h"
 #include "platform/Calendar.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 
 using namespace kelvora;
@@ -31,6 +33,7 @@ TEST(PlainWordsCounts, PluralUnlessExactlyOneAndGroupedByTheLocale) {
     EXPECT_EQ(counted(1, "item"), "1 item");
     EXPECT_EQ(counted(2, "log file"), "2 log files");
     EXPECT_EQ(plural("version", -1), "versions");
+    EXPECT_EQ(Format::count(INT64_MIN), "-9223372036854775808");
     std::string previous = std::setlocale(LC_ALL, nullptr);
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
     std::string grouped = counted(1204, "file");
