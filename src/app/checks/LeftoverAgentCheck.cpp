@@ -1,10 +1,10 @@
 #include "checks/LeftoverAgentCheck.h"
 
+#include "catalog/Catalog.h"
 #include "checks/CheckReport.h"
 #include "checks/LoginStateText.h"
 #include "clean/UndoShelf.h"
 #include "controller/LoginLeftover.h"
-#include "controller/ShelfLabels.h"
 #include "login/LoginItemScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
@@ -41,8 +41,9 @@ int run(const std::string& reportPath, const std::string& label) {
     report.add("File: " + file);
 
     UndoShelf shelf(URL::fileURL(shelfFolder, true), 7);
-    CleanReport clean =
-        liveCleaner().clean({leftoverItem(*agent)}, shelf, ShelfLabels::name, currentDate());
+    Catalog catalog;
+    auto name = [&catalog](const ScanItem& item) { return catalog.name(item); };
+    CleanReport clean = liveCleaner().clean({leftoverItem(*agent)}, shelf, name, currentDate());
     bool fileGone = !fileExists(file);
     bool stillListed = findLoginItem(label).has_value();
     report.add("Remove: shelved " + std::to_string(clean.shelved) + " bytes · failures " +

@@ -21,7 +21,8 @@ std::optional<AppModel::ViewMode> AppModel::viewModeFromRawValue(const std::stri
 
 AppModel::AppModel(DiskScanner scanner, Cleaner cleaner, UndoShelf shelf, Tools tools,
                    QObject* parent)
-    : QObject(parent), scanner_(std::move(scanner)), cleaner_(std::move(cleaner)),
+    : QObject(parent), scanner_(std::move(scanner)),
+      catalog_(Prefs::catalog(scanner_.applicationFolders)), cleaner_(std::move(cleaner)),
       shelf_(std::move(shelf)), tools_(std::move(tools)) {
     readStartUpState();
     watchForRemovedApps();
@@ -31,7 +32,11 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
                    QObject* parent)
     : QObject(parent), scanner_(DiskScanner::live()), cleaner_(DiskScanner::liveRunningApps),
       shelf_(std::move(shelf)), tools_(Tools::live()) {
-    // A snapshot must come out the same on every machine: no setting is read.
+    // A snapshot must come out the same on every machine: no setting is read, and its texts
+    // hold for the days of the shelf it was given.
+    int holdDays = shelf_.holdDays;
+    catalog_ = Catalog([holdDays] { return Catalog::Settings{holdDays}; },
+                       AppNames::live(scanner_.applicationFolders));
     initialDisk_ = result.disk;
     diskNow_ = result.disk;
     mode_ = mode;

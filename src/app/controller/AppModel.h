@@ -2,6 +2,7 @@
 
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
+#include "catalog/Catalog.h"
 #include "clean/Cleaner.h"
 #include "clean/InstalledApp.h"
 #include "clean/UndoShelf.h"
@@ -173,6 +174,8 @@ public:
     bool remembersPicks() const { return remembersPicks_; }
     const DiskSpace& initialDisk() const { return initialDisk_; }
     const DiskScanner& scanner() const { return scanner_; }
+    // The plain words of categories and items, with the settings this controller reads.
+    const Catalog& catalog() const { return catalog_; }
     const UndoShelf& shelf() const { return shelf_; }
     const std::vector<InstalledApp>& installed() const { return installed_; }
     const std::optional<ScanItem>& removedAppLeftovers() const { return removedAppLeftovers_; }
@@ -281,6 +284,9 @@ private:
                            std::function<void(CleanReport)> done);
     void uninstall(const ScanItem& item);
     UndoShelf shelfForCleanUp() const;
+    // Names each shelved entry as the window names the item, so the entries of one
+    // clean-up can be told apart.
+    std::function<std::string(const ScanItem&)> itemNames() const;
 
     struct Move {
         std::vector<ScanItem> items;    // handed to the cleaner
@@ -352,6 +358,7 @@ private:
     uint64_t searchGeneration_ = 0;
     DiskSpace initialDisk_;
     DiskScanner scanner_;
+    Catalog catalog_;
     Cleaner cleaner_;
     UndoShelf shelf_;
     Tools tools_;

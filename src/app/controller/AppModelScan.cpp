@@ -2,7 +2,6 @@
 
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
-#include "controller/ShelfLabels.h"
 #include "engine/DiskHistory.h"
 
 #include <exception>
@@ -31,6 +30,10 @@ std::optional<Receipt> AppModel::receipt() const {
 
 bool AppModel::canScan() const {
     return !scanRunning_ && !phase_.is(Phase::Kind::cleaning);
+}
+
+std::function<std::string(const ScanItem&)> AppModel::itemNames() const {
+    return [catalog = catalog_](const ScanItem& item) { return catalog.name(item); };
 }
 
 UndoShelf AppModel::shelfForCleanUp() const {
@@ -115,7 +118,7 @@ void AppModel::cleanInBackground(std::vector<ScanItem> items,
 
 void AppModel::clean(std::vector<ScanItem> items, const ScanResult& result) {
     assign(phase_, Phase::cleaning(result));
-    cleanInBackground(std::move(items), ShelfLabels::name, [this, result](CleanReport report) {
+    cleanInBackground(std::move(items), itemNames(), [this, result](CleanReport report) {
         DiskSpace disk = DiskScanner::diskSpace(scanner_.home);
         int64_t freed = report.freed;
         assign(phase_, Phase::done(result, std::move(report), disk, currentDate()));

@@ -2,7 +2,6 @@
 
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
-#include "controller/ShelfLabels.h"
 #include "engine/PathRules.h"
 #include "search/QueryCalendar.h"
 
@@ -207,24 +206,21 @@ void AppModel::removePickedPhotos() {
 
 void AppModel::movePhotos(std::vector<ScanItem> items) {
     Move move = screenForMove(std::move(items));
-    moveToShelf(std::move(move), ShelfLabels::name,
-                [this](const Move& move, const CleanReport& report) {
-                    // A group leaves the list only when all its extras reached the shelf.
-                    std::unordered_set<URL> gone;
-                    for (const auto& item : fullyShelved(move.items, report))
-                        if (item.photo && item.photo->keptPhoto)
-                            gone.insert(*item.photo->keptPhoto);
-                    if (photoGroups_) {
-                        std::vector<SimilarPhotos::Group> left;
-                        for (const auto& group : *photoGroups_)
-                            if (!gone.count(group.keep)) left.push_back(group);
-                        assign(photoGroups_,
-                               std::optional<std::vector<SimilarPhotos::Group>>(std::move(left)));
-                    }
-                    assign(photoPicks_, std::unordered_set<URL>());
-                    if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
-                        setShelfError(notMovedText(notMoved, "photos"));
-                });
+    moveToShelf(std::move(move), itemNames(), [this](const Move& move, const CleanReport& report) {
+        // A group leaves the list only when all its extras reached the shelf.
+        std::unordered_set<URL> gone;
+        for (const auto& item : fullyShelved(move.items, report))
+            if (item.photo && item.photo->keptPhoto) gone.insert(*item.photo->keptPhoto);
+        if (photoGroups_) {
+            std::vector<SimilarPhotos::Group> left;
+            for (const auto& group : *photoGroups_)
+                if (!gone.count(group.keep)) left.push_back(group);
+            assign(photoGroups_, std::optional<std::vector<SimilarPhotos::Group>>(std::move(left)));
+        }
+        assign(photoPicks_, std::unordered_set<URL>());
+        if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
+            setShelfError(notMovedText(notMoved, "photos"));
+    });
 }
 
 } // namespace kelvora

@@ -4,7 +4,6 @@
 #include "controller/LoginItemsOrder.h"
 #include "controller/LoginLeftover.h"
 #include "controller/Prefs.h"
-#include "controller/ShelfLabels.h"
 
 #include <algorithm>
 
@@ -117,7 +116,7 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
 void AppModel::removeLeftover(const LoginItem& item) {
     if (!item.isLeftover() || !item.file) return;
     assign(loginError_, std::optional<std::string>());
-    cleanInBackground({leftoverItem(item)}, ShelfLabels::name, [this](CleanReport report) {
+    cleanInBackground({leftoverItem(item)}, itemNames(), [this](CleanReport report) {
         if (!report.failures.empty())
             assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
                                                            report.failures.front().reason));

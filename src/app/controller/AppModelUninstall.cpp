@@ -3,7 +3,6 @@
 #include "clean/AdminUnlock.h"
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
-#include "controller/ShelfLabels.h"
 #include "model/Format.h"
 #include "platform/FileSystem.h"
 
@@ -63,7 +62,7 @@ void AppModel::confirmUninstall() {
 
 void AppModel::uninstall(const ScanItem& item) {
     uninstallRunning_ = true;
-    cleanInBackground({item}, ShelfLabels::name, [this, item](CleanReport report) {
+    cleanInBackground({item}, itemNames(), [this, item](CleanReport report) {
         uninstallRunning_ = false;
         // The sheet may have been closed and opened on another application meanwhile; this
         // report must not appear there as if that one had been removed.

@@ -64,6 +64,9 @@ int projectMonthsIn(const json& settings) {
 int aiSessionDaysIn(const json& settings) {
     return positiveInteger(settings, Key::aiSessionDays, 30, kMaxDays);
 }
+int shelfDaysIn(const json& settings) {
+    return positiveInteger(settings, Key::shelfDays, 7, kMaxDays);
+}
 int downloadsDaysIn(const json& settings) {
     return positiveInteger(settings, Key::downloadsDays, 7, kMaxDays);
 }
@@ -127,7 +130,16 @@ int downloadsDays() {
     return downloadsDaysIn(store().document());
 }
 int shelfDays() {
-    return positiveInteger(store().document(), Key::shelfDays, 7, kMaxDays);
+    return shelfDaysIn(store().document());
+}
+
+Catalog::Settings catalogSettings() {
+    json settings = store().document();
+    return {shelfDaysIn(settings), projectMonthsIn(settings), aiSessionDaysIn(settings)};
+}
+
+Catalog catalog(const std::vector<URL>& applicationFolders) {
+    return Catalog(catalogSettings, AppNames::live(applicationFolders));
 }
 int scheduleDays() {
     return positiveInteger(store().document(), Key::scheduleDays, 7, kMaxDays);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/Catalog.h"
 #include "controller/SettingsStore.h"
 #include "engine/DiskScanner.h"
 #include "login/LoginItemScanner.h"
@@ -54,6 +55,11 @@ int aiSessionDays();
 int downloadsDays();
 int shelfDays();
 int scheduleDays();
+// The hold and ages the catalog's texts insert, read together from one copy of the file.
+Catalog::Settings catalogSettings();
+// The catalog of the window: the user's settings read afresh at every text, applications
+// named from these folders and the desktop's entries.
+Catalog catalog(const std::vector<URL>& applicationFolders);
 bool showMenuBar();
 Appearance appearance();
 

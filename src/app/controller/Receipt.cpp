@@ -1,6 +1,6 @@
 #include "controller/Receipt.h"
 
-#include "controller/ShelfLabels.h"
+#include "catalog/Catalog.h"
 
 namespace kelvora {
 
@@ -10,7 +10,7 @@ Receipt Receipt::make(const ScanResult& before, const CleanReport& report, const
     receipt.date = date;
     for (JunkKind kind : JunkKinds::allCases())
         if (auto it = report.byKind.find(kind); it != report.byKind.end())
-            receipt.lines.push_back({ShelfLabels::categoryTitle(kind), it->second});
+            receipt.lines.push_back({Catalog::title(kind), it->second});
     receipt.total = report.freed + report.shelved;
     receipt.shelved = report.shelved;
     receipt.holdDays = holdDays;

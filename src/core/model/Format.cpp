@@ -23,29 +23,31 @@ long long roundHalfAway(double value) {
     return static_cast<long long>(std::llround(value));
 }
 
-std::string groupedByLocale(long long n) {
+} // namespace
+
+std::string count(int64_t n) {
     // The process's locale (the application sets it from the user's) decides the grouping.
     const struct lconv* conv = localeconv();
     std::string separator = conv && conv->thousands_sep ? conv->thousands_sep : "";
     std::string grouping = conv && conv->grouping ? conv->grouping : "";
     bool negative = n < 0;
-    std::string digits = std::to_string(negative ? -n : n);
+    // The magnitude in unsigned arithmetic, which also holds that of the most negative value.
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    std::string digits = std::to_string(magnitude);
     int group = grouping.empty() || grouping[0] <= 0 ? 0 : grouping[0];
     std::string out;
     if (group > 0 && !separator.empty()) {
-        int count = 0;
+        int placed = 0;
         for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-            if (count > 0 && count % group == 0) out.insert(0, separator);
+            if (placed > 0 && placed % group == 0) out.insert(0, separator);
             out.insert(out.begin(), *it);
-            ++count;
+            ++placed;
         }
     } else {
         out = digits;
     }
     return negative ? "-" + out : out;
 }
-
-} // namespace
 
 std::string size(int64_t bytes) {
     double value = static_cast<double>(bytes);
@@ -63,7 +65,7 @@ SizeParts sizeParts(int64_t bytes) {
 std::string photoEquivalent(int64_t bytes) {
     long long n = roundHalfAway(static_cast<double>(bytes) / 4'000'000.0);
     if (n >= 1000) n = n / 100 * 100;
-    return groupedByLocale(n);
+    return count(n);
 }
 
 std::string timeLeft(double days) {

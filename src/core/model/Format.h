@@ -16,5 +16,7 @@ SizeParts sizeParts(int64_t bytes);
 // How many 4 MB photos the space would hold, grouped by the user's locale.
 std::string photoEquivalent(int64_t bytes);
 std::string timeLeft(double days);
+// An integer with the grouping of the user's locale ("1,234" in English).
+std::string count(int64_t n);
 
 } // namespace kelvora::Format

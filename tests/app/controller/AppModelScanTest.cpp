@@ -2,6 +2,7 @@
 
 #include "engine/DiskHistory.h"
 
+#include <set>
 #include <thread>
 
 namespace kelvora::testing {
@@ -114,6 +115,27 @@ TEST_F(ScanFlowTest, CleanUpEndsDoneWithReportHistoryAndAReceiptStampedOnce) {
     EXPECT_EQ(first->holdDays, 7);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(model->receipt()->date, first->date);
+}
+
+TEST_F(ScanFlowTest, ShelvedEntriesOfOneCleanUpAreLabelledWithTheirOwnNames) {
+    write(".Trash/Old report.pdf", std::string(40'000, 'r'));
+    write(".Trash/%1 notes %@.txt", std::string(30'000, 'n'));
+    writeCache();
+    auto model = readyModel();
+    model->freeUp();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::done); }));
+
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    std::multiset<std::string> labels;
+    for (const auto& entry : model->sweeps().front().entries)
+        labels.insert(entry.label);
+    EXPECT_EQ(labels, (std::multiset<std::string>{"%1 notes %@.txt", "Old report.pdf"}));
+    auto receipt = model->receipt();
+    ASSERT_TRUE(receipt);
+    std::vector<std::string> titles;
+    for (const auto& line : receipt->lines)
+        titles.push_back(line.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"App caches", "Trash"}));
 }
 
 TEST_F(ScanFlowTest, FreeUpOnlyActsOnAReadyResultWithPicks) {
