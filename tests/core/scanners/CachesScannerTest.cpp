@@ -165,9 +165,10 @@ TEST(CachesScanner, ARunningApplicationHoldsItsCacheFolderInTheScanAndAtCleanTim
 
 TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
     // Each place, linked to a folder elsewhere that holds what a scan would offer there.
+    const std::string update = "com.anthropic.claudefordesktop.ShipIt/update.zip";
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"Library", {"Caches/app/blob", "Logs/tool/old.log"}},
-        {"Library/Caches", {"app/blob"}},
+        {"Library", {"Caches/app/blob", "Caches/" + update, "Logs/tool/old.log"}},
+        {"Library/Caches", {"app/blob", update}},
         {"Library/Logs", {"tool/old.log"}},
         {".cache", {"app/blob"}}};
     for (const auto& [linked, contents] : cases) {
@@ -181,6 +182,7 @@ TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
         FileCounter counter;
         EXPECT_TRUE(scanner.scanCaches({}, counter).empty()) << linked;
         EXPECT_TRUE(scanner.scanLogs(counter).empty()) << linked;
+        EXPECT_TRUE(scanner.aiUpdateLeftovers({}, counter).empty()) << linked;
         for (const auto& file : contents)
             EXPECT_TRUE(fileExists(elsewhere / file));
     }
