@@ -79,14 +79,23 @@ void collectCacheFolders(const URL& root, const std::optional<std::string>& ownB
 } // namespace
 
 std::vector<URL> DiskScanner::cacheRoots() const {
+    const HomeFolders places(home);
+    // A cache folder set to the home, or around it or our own data, would offer the user's
+    // files and the Undo Shelf as caches.
+    const std::vector<std::string> kept = {home.resolvingSymlinks().path(),
+                                           places.data().resolvingSymlinks().path()};
     std::vector<URL> roots;
-    for (const URL& root : {home.appending("Library/Caches", true), HomeFolders(home).cache()}) {
+    for (const URL& root : {home.appending("Library/Caches", true), places.cache()}) {
         // Through a link the scan would offer, and a clean delete, what lies elsewhere.
         if (reachedThroughLink(home, root)) continue;
-        const bool seen = std::any_of(roots.begin(), roots.end(), [&](const URL& other) {
-            return other.resolvingSymlinks() == root.resolvingSymlinks();
+        const std::string real = root.resolvingSymlinks().path();
+        const bool holdsKept = std::any_of(kept.begin(), kept.end(), [&](const std::string& path) {
+            return isSameOrInside(path, real);
         });
-        if (!seen) roots.push_back(root);
+        const bool seen = std::any_of(roots.begin(), roots.end(), [&](const URL& other) {
+            return other.resolvingSymlinks().path() == real;
+        });
+        if (!holdsKept && !seen) roots.push_back(root);
     }
     return roots;
 }

@@ -172,8 +172,7 @@ TEST(ScanPipeline, UserFoldersThatAreLinksGiveTheSameItemsAsRealOnes) {
         writeAged(home, at + "Documents/old.bin", 8000, daysAgo(400));
         writeAged(home, at + "Desktop/a copy.bin", 6000, daysAgo(400));
         writeAged(home, at + "Desktop/Screenshot 2025-01-05 at 10.00.00.png", 3000, daysAgo(60));
-        createDirectories(home / (at + "Documents"));
-        symlink((outside / "hidden").c_str(), (home / (at + "Documents/shortcut")).c_str());
+        symlink((outside / "hidden").c_str(), (home / (at + "Downloads/shortcut")).c_str());
     };
     const auto scanned = [](const TempDir& home) {
         DiskScanner scanner = fixtureScanner(home);

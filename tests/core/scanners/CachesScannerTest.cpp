@@ -1,3 +1,4 @@
+#include "app/support/IsolatedHome.h"
 #include "clean/Cleaner.h"
 #include "platform/Plist.h"
 #include "support/FixtureScanner.h"
@@ -185,5 +186,21 @@ TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
         EXPECT_TRUE(scanner.aiUpdateLeftovers({}, counter).empty()) << linked;
         for (const auto& file : contents)
             EXPECT_TRUE(fileExists(elsewhere / file));
+    }
+}
+
+TEST(CachesScanner, TheUsersCacheFolderCountsUnlessItHoldsTheHomeOrOurData) {
+    // The places the user's XDG_CACHE_HOME may name, and whether its folders are offered.
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"cache", true}, {"home", false}, {"", false}, {"data/..", false}};
+    for (const auto& [cacheHome, offered] : cases) {
+        IsolatedHome env;
+        env.dir().write("cache/tool/blob", "b");
+        env.dir().write("home/Documents/letter.txt", "l");
+        setenv("XDG_CACHE_HOME", (env.dir() / cacheHome).c_str(), 1);
+        DiskScanner scanner = fixtureScanner(TempDir());
+        scanner.home = URL::fileURL(env.home(), true);
+        FileCounter counter;
+        EXPECT_EQ(scanner.scanCaches({}, counter).size(), offered ? 1u : 0u) << cacheHome;
     }
 }
