@@ -7,7 +7,6 @@
 #include "platform/Text.h"
 #include "scanners/AppBundle.h"
 
-#include <map>
 #include <sys/statvfs.h>
 
 namespace kelvora {
@@ -72,13 +71,11 @@ std::optional<URL> bundleOfExecutable(const std::string& path) {
 // Each application that runs, once, in the order its first process was met.
 std::vector<RunningApp> runningBundles(const std::vector<std::string>& processPaths) {
     std::vector<RunningApp> apps;
-    std::map<std::string, bool> looked; // bundle path -> has an identifier
+    std::set<std::string> looked;
     for (const auto& path : processPaths) {
         auto bundle = bundleOfExecutable(path);
-        if (!bundle || looked.count(bundle->path())) continue;
-        auto identifier = bundleIdentifier(*bundle);
-        looked[bundle->path()] = identifier.has_value();
-        if (identifier)
+        if (!bundle || !looked.insert(bundle->path()).second) continue;
+        if (auto identifier = bundleIdentifier(*bundle))
             apps.push_back({bundle->deletingPathExtension().lastPathComponent(), *identifier});
     }
     return apps;

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
+#include <optional>
 #include <sstream>
 
 namespace kelvora {

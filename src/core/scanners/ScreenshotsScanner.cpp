@@ -74,8 +74,8 @@ std::vector<URL> DiskScanner::screenshotFolders() const {
         if (path[0] == '~') path = home.path() + path.substr(1);
         // Compared where it really is: through a link in the home it may lie outside it.
         const URL saved = URL::fileURL(path, true).resolvingSymlinks();
-        const bool insideHome = isSameOrInside(saved.path(), home.resolvingSymlinks().path()) &&
-                                saved.path() != home.resolvingSymlinks().path();
+        const std::string realHome = home.resolvingSymlinks().path();
+        const bool insideHome = isSameOrInside(saved.path(), realHome) && saved.path() != realHome;
         if (insideHome && std::find(folders.begin(), folders.end(), saved) == folders.end())
             folders.push_back(saved);
     }
