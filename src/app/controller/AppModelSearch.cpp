@@ -166,7 +166,7 @@ void AppModel::findSimilarPhotos() {
     for (const char* name : {"Pictures", "Desktop", "Downloads", "Documents"}) {
         bool isPrivate =
             std::find(privateNames.begin(), privateNames.end(), name) != privateNames.end();
-        if (allowed || !isPrivate) folders.push_back(scanner_.home.appending(name, true));
+        if (allowed || !isPrivate) folders.push_back(scanner_.userFolder(name));
     }
     QPointer<AppModel> self(this);
     auto progress = [self](double value) {

@@ -26,8 +26,8 @@ void AppModel::measureSpace(std::optional<URL> root) {
     URL target = root ? *root : scanner_.home;
     std::set<std::string> skip = SpaceMap::protectedFolders(scanner_.home);
     if (!privateFoldersAllowed())
-        for (const auto& name : DiskScanner::privateFolderNames())
-            skip.insert(scanner_.home.appending(name).path());
+        for (const auto& folder : scanner_.privateFolders())
+            skip.insert(folder.path());
     assign(measuring_, true);
     assign(measuredFiles_, int64_t{0});
     QPointer<AppModel> self(this);

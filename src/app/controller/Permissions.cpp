@@ -2,12 +2,23 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 
 namespace kelvora::Permissions {
 
+namespace {
+
+bool notRefused(const URL& folder) {
+    Listing listing = listFolder(folder);
+    return listing.ok() || listing.error == ListError::notFound;
+}
+
+} // namespace
+
 bool hasFullDiskAccess() {
-    Listing trash = listFolder(URL::fileURL(joinPath(AppPaths::home(), ".Trash"), true));
-    return trash.ok() || trash.error == ListError::notFound;
+    const URL home = URL::fileURL(AppPaths::home(), true);
+    const URL desktopTrash = HomeFolders(home).data().appending("Trash/files", true);
+    return notRefused(home.appending(".Trash", true)) && notRefused(desktopTrash);
 }
 
 } // namespace kelvora::Permissions

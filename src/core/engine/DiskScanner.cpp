@@ -3,6 +3,9 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
+#include "platform/Text.h"
+#include "scanners/AppBundle.h"
 
 #include <sys/statvfs.h>
 
@@ -21,9 +24,10 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
     applicationFolders = folders ? std::move(*folders)
                                  : std::vector<URL>{URL::fileURL("/Applications", true),
                                                     home.appending("Applications", true)};
-    downloadsFolder = home.appending("Downloads", true);
+    const HomeFolders places(home);
+    downloadsFolder = places.user("Downloads");
     for (const char* name : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"})
-        duplicateFolders.push_back(home.appending(name, true));
+        duplicateFolders.push_back(places.user(name));
     // The defaults capture the home given here; a later change of home does not move them.
     URL capturedHome = home;
     simulators = [capturedHome] { return liveSimulators(capturedHome); };
@@ -52,12 +56,46 @@ std::set<std::string> DiskScanner::runningProcessNames() {
     return names;
 }
 
-std::vector<RunningApp> DiskScanner::liveRunningApps() {
-    // This system has no registry of running applications; its processes stand for them,
-    // each under its executable's name.
+namespace {
+
+// The application bundle a process was started from: its executable lies inside
+// "<X>.app/Contents/MacOS/". A helper bundle nested in another answers for itself.
+std::optional<URL> bundleOfExecutable(const std::string& path) {
+    const size_t macOS = path.rfind("/Contents/MacOS/");
+    if (macOS == std::string::npos) return std::nullopt;
+    const std::string bundle = path.substr(0, macOS);
+    if (!endsWith(bundle, ".app")) return std::nullopt;
+    return URL::fileURL(bundle, true);
+}
+
+// Each application that runs, once, in the order its first process was met.
+std::vector<RunningApp> runningBundles(const std::vector<std::string>& processPaths) {
     std::vector<RunningApp> apps;
-    for (const auto& name : runningProcessNames())
-        apps.push_back({name, name});
+    std::set<std::string> looked;
+    for (const auto& path : processPaths) {
+        auto bundle = bundleOfExecutable(path);
+        if (!bundle || !looked.insert(bundle->path()).second) continue;
+        if (auto identifier = bundleIdentifier(*bundle))
+            apps.push_back({bundle->deletingPathExtension().lastPathComponent(), *identifier});
+    }
+    return apps;
+}
+
+} // namespace
+
+std::vector<RunningApp> DiskScanner::liveRunningApps() {
+    // No registry of running applications here: a process started from an application
+    // bundle stands for that application, and every process is listed under its name.
+    const auto paths = runningProcessPaths();
+    std::vector<RunningApp> apps = runningBundles(paths);
+    std::set<std::string> identifiers;
+    for (const auto& app : apps)
+        identifiers.insert(lowercased(app.bundleID));
+    std::set<std::string> names;
+    for (const auto& path : paths)
+        names.insert(lastComponent(path));
+    for (const auto& name : names)
+        if (!identifiers.count(lowercased(name))) apps.push_back({name, name});
     return apps;
 }
 
@@ -73,12 +111,25 @@ const std::vector<std::string>& DiskScanner::privateFolderNames() {
     return names;
 }
 
+URL DiskScanner::userFolder(const std::string& name) const {
+    return HomeFolders(home).user(name);
+}
+
+std::vector<URL> DiskScanner::privateFolders() const {
+    const HomeFolders places(home);
+    std::vector<URL> folders;
+    for (const auto& name : privateFolderNames())
+        folders.push_back(places.user(name));
+    return folders;
+}
+
 bool DiskScanner::mayRead(const URL& url) const {
     if (privateFoldersAllowed) return true;
     // Both the written and the resolved forms count, so a link cannot lead past the rule.
+    const auto folders = privateFolders();
     for (const auto& path : bothForms(url)) {
-        for (const auto& name : privateFolderNames()) {
-            for (const auto& folder : bothForms(home.appending(name)))
+        for (const auto& privateFolder : folders) {
+            for (const auto& folder : bothForms(privateFolder))
                 if (isSameOrInside(path, folder)) return false;
         }
     }

@@ -123,6 +123,11 @@ struct DiskScanner {
     static std::set<std::string> runningProcessNames();
     static DiskSpace diskSpace(const URL& url);
     static const std::vector<std::string>& privateFolderNames();
+    // One of the home's user folders by the name above or "Movies", "Music", "Pictures":
+    // where the system's user-dirs.dirs puts it, else home/name.
+    URL userFolder(const std::string& name) const;
+    // The home's private folders, where they are on this system.
+    std::vector<URL> privateFolders() const;
     bool mayRead(const URL& url) const;
     std::vector<URL> regularFiles(const URL& url, FileCounter& counter) const;
     // The same files with the values read while listing them, for callers that would
@@ -156,6 +161,9 @@ struct DiskScanner {
     static std::optional<int32_t> onnxOwnerPID(const std::string& folderName);
     ItemsAndAccess scanTrash(FileCounter& counter) const;
     // (further cache/log/temp/Trash helpers)
+    // The folders whose sub-folders are the application caches: home/"Library/Caches", then
+    // the cache folder of this system, each only when no link leads into it.
+    std::vector<URL> cacheRoots() const;
     // Cache folders whose contents their tool downloads again when needed.
     static const std::set<std::string>& downloadCaches();
 

@@ -1,6 +1,9 @@
 #include "engine/PathRules.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
+#include <sys/stat.h>
 #include <unordered_set>
 
 namespace kelvora {
@@ -29,6 +32,27 @@ std::vector<std::string> bothForms(const URL& url) {
         if (resolved != forms.front()) forms.push_back(std::move(resolved));
     }
     return forms;
+}
+
+namespace {
+
+bool isLink(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+} // namespace
+
+bool reachedThroughLink(const URL& base, const URL& folder) {
+    const std::string top = base.standardized().path();
+    const std::string target = folder.standardized().path();
+    if (!isSameOrInside(target, top) || target == top) return isLink(target);
+    std::string path = top;
+    for (const auto& name : splitNonEmpty(std::string_view(target).substr(top.size()), '/')) {
+        path = joinPath(path, name);
+        if (isLink(path)) return true;
+    }
+    return false;
 }
 
 NeverTouch::NeverTouch(const std::vector<std::string>& entries) {

@@ -19,6 +19,10 @@ bool walkOrder(const std::string& a, const std::string& b);
 // that a link cannot carry something past a test on either form.
 std::vector<std::string> bothForms(const URL& url);
 
+// Whether a folder is reached from base through a symbolic link: any folder below base
+// down to the folder itself. Outside base only the folder itself is looked at.
+bool reachedThroughLink(const URL& base, const URL& folder);
+
 // The user's never-touch list, matched on both the written and the resolved
 // form of each path.
 class NeverTouch {

@@ -14,6 +14,13 @@ std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value && *value ? std::string(value) : std::string();
 }
+
+// An XDG folder variable counts only when it holds an absolute path.
+std::string xdgFolder(const char* name, const char* fallback) {
+    std::string value = environment(name);
+    if (!value.empty() && value[0] == '/') return value;
+    return joinPath(home(), fallback);
+}
 } // namespace
 
 std::string home() {
@@ -24,9 +31,15 @@ std::string home() {
 }
 
 std::string applicationSupport() {
-    std::string value = environment("XDG_DATA_HOME");
-    if (!value.empty() && value[0] == '/') return value;
-    return joinPath(home(), ".local/share");
+    return xdgFolder("XDG_DATA_HOME", ".local/share");
+}
+
+std::string cacheHome() {
+    return xdgFolder("XDG_CACHE_HOME", ".cache");
+}
+
+std::string configHome() {
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
 std::string appDataFolder() {
@@ -34,9 +47,7 @@ std::string appDataFolder() {
 }
 
 std::string configFolder() {
-    std::string value = environment("XDG_CONFIG_HOME");
-    if (value.empty() || value[0] != '/') value = joinPath(home(), ".config");
-    return joinPath(value, kAppName);
+    return joinPath(configHome(), kAppName);
 }
 
 std::string settingsFile() {

@@ -112,10 +112,12 @@ bool isExecutableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-Listing listFolder(const URL& folder) {
+namespace {
+
+Listing listOpening(const URL& folder, int followFlag) {
     Listing listing;
     const std::string& path = folder.path();
-    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | followFlag | O_CLOEXEC);
     if (fd < 0) {
         int error = errno;
         listing.error = (error == EACCES || error == EPERM)    ? ListError::permissionDenied
@@ -149,6 +151,16 @@ Listing listFolder(const URL& folder) {
     std::sort(listing.entries.begin(), listing.entries.end(),
               [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
     return listing;
+}
+
+} // namespace
+
+Listing listFolder(const URL& folder) {
+    return listOpening(folder, O_NOFOLLOW);
+}
+
+Listing listFolderThroughLink(const URL& folder) {
+    return listOpening(folder, 0);
 }
 
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes) {

@@ -55,6 +55,10 @@ bool isExecutableFile(const std::string& path);
 // Lists the entries directly inside a folder. Never follows symbolic links; an entry
 // whose values cannot be read is left out.
 Listing listFolder(const URL& folder);
+// The same for a folder that may itself be a link to a folder, as the user's own folders
+// often are on this system: the entries keep the path through the link, and links among
+// them are still never followed.
+Listing listFolderThroughLink(const URL& folder);
 
 struct FileResult {
     bool ok = true;

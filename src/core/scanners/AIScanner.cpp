@@ -1,4 +1,5 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -186,10 +187,13 @@ std::vector<ScanItem> DiskScanner::codexCaches(const std::vector<RunningApp>& ap
 std::vector<ScanItem> DiskScanner::aiUpdateLeftovers(const std::vector<RunningApp>& apps,
                                                      FileCounter& counter) const {
     std::vector<ScanItem> items;
+    const URL caches = home.appending("Library/Caches", true);
+    // Through a linked Library the update offered, and deleted, would lie elsewhere.
+    if (reachedThroughLink(home, caches)) return items;
     for (const auto& app : aiApps()) {
         for (const auto& owner : app.owners) {
             if (owner.find('.') == std::string::npos) continue;
-            URL folder = home.appending("Library/Caches", true).appending(owner + ".ShipIt", true);
+            URL folder = caches.appending(owner + ".ShipIt", true);
             if (auto item = aiItem(AIKind::updateLeftover, folder, entriesOfRealFolder(folder),
                                    app.name, "downloaded update", 1, app.owners, apps, counter))
                 items.push_back(std::move(*item));

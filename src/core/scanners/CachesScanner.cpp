@@ -1,19 +1,14 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
+#include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <set>
 
 namespace kelvora {
-namespace {
-
-bool neverOffered(const std::string& name, const std::optional<std::string>& ownBundleID) {
-    return startsWith(name, "com.apple.") || name == "CloudKit" || name == "FamilyCircle" ||
-           name == "GeoServices" || (ownBundleID && name == *ownBundleID);
-}
-
-} // namespace
 
 const std::set<std::string>& DiskScanner::downloadCaches() {
     static const std::set<std::string> names = {
@@ -31,42 +26,97 @@ std::optional<RunningApp> DiskScanner::appUsing(const std::string& cacheFolder,
     for (const auto& app : apps) {
         const std::string bundle = lowercased(app.bundleID);
         const std::string name = lowercased(app.name);
-        const auto pieces = splitNonEmpty(bundle, '.');
-        if (folder == bundle || folder == name || startsWith(bundle, folder + ".") ||
-            startsWith(folder, bundle + ".") ||
-            std::find(pieces.begin(), pieces.end(), folder) != pieces.end()) {
+        // The first part only says where the maker is ("com", "org", "io"): on its own it
+        // names no application, so only the later parts are matched one by one.
+        auto laterParts = splitNonEmpty(bundle, '.');
+        const bool makerOnly = laterParts.size() > 1 && folder == laterParts.front();
+        if (!laterParts.empty()) laterParts.erase(laterParts.begin());
+        if (folder == bundle || folder == name ||
+            (!makerOnly && startsWith(bundle, folder + ".")) || startsWith(folder, bundle + ".") ||
+            std::find(laterParts.begin(), laterParts.end(), folder) != laterParts.end()) {
             return app;
         }
     }
     return std::nullopt;
 }
 
-std::vector<ScanItem> DiskScanner::scanCaches(const std::vector<RunningApp>& apps,
-                                              FileCounter& counter) const {
-    const Listing caches = listFolder(home.appending("Library").appending("Caches"));
-    if (!caches.ok()) return {};
-    // Each offered cache folder and, at the same index, the entries inside it.
-    std::vector<const FileInfo*> folders;
-    std::vector<std::vector<URL>> groups;
+namespace {
+
+// A cache folder and the entries inside it that removing it would take.
+struct CacheFolder {
+    URL url;
+    std::string name;
+    std::vector<URL> targets;
+};
+
+// Folders inside a cache folder that the local-model scan offers on their own, with what
+// they hold; a cache clean must not sweep them away with the rest.
+bool offeredAsModels(const std::string& cacheName, const std::string& entryName) {
+    return (cacheName == "huggingface" && entryName == "hub") ||
+           (cacheName == "lm-studio" && entryName == "models");
+}
+
+bool neverOffered(const std::string& name, const std::optional<std::string>& ownBundleID) {
+    return startsWith(name, "com.apple.") || name == "CloudKit" || name == "FamilyCircle" ||
+           name == "GeoServices" || name == kAppName || (ownBundleID && name == *ownBundleID);
+}
+
+void collectCacheFolders(const URL& root, const std::optional<std::string>& ownBundleID,
+                         std::vector<CacheFolder>& folders) {
+    const Listing caches = listFolder(root);
     for (const auto& entry : caches.entries) {
         // A linked cache folder would hand us targets outside the scanned place.
         if (entry.isSymlink() || neverOffered(entry.name, ownBundleID)) continue;
         const Listing contents = listFolder(entry.url);
-        if (!contents.ok() || contents.entries.empty()) continue;
-        folders.push_back(&entry);
-        auto& targets = groups.emplace_back();
+        if (!contents.ok()) continue;
+        CacheFolder folder{entry.url, entry.name, {}};
         for (const auto& inner : contents.entries)
-            targets.push_back(inner.url);
+            if (!offeredAsModels(entry.name, inner.name)) folder.targets.push_back(inner.url);
+        if (!folder.targets.empty()) folders.push_back(std::move(folder));
     }
+}
+
+} // namespace
+
+std::vector<URL> DiskScanner::cacheRoots() const {
+    const HomeFolders places(home);
+    // A cache folder set to the home, or around it or our own data, would offer the user's
+    // files and the Undo Shelf as caches.
+    const std::vector<std::string> kept = {home.resolvingSymlinks().path(),
+                                           places.data().resolvingSymlinks().path()};
+    std::vector<URL> roots;
+    for (const URL& root : {home.appending("Library/Caches", true), places.cache()}) {
+        // Through a link the scan would offer, and a clean delete, what lies elsewhere.
+        if (reachedThroughLink(home, root)) continue;
+        const std::string real = root.resolvingSymlinks().path();
+        const bool holdsKept = std::any_of(kept.begin(), kept.end(), [&](const std::string& path) {
+            return isSameOrInside(path, real);
+        });
+        const bool seen = std::any_of(roots.begin(), roots.end(), [&](const URL& other) {
+            return other.resolvingSymlinks().path() == real;
+        });
+        if (!holdsKept && !seen) roots.push_back(root);
+    }
+    return roots;
+}
+
+std::vector<ScanItem> DiskScanner::scanCaches(const std::vector<RunningApp>& apps,
+                                              FileCounter& counter) const {
+    std::vector<CacheFolder> folders;
+    for (const auto& root : cacheRoots())
+        collectCacheFolders(root, ownBundleID, folders);
+    std::vector<std::vector<URL>> groups;
+    for (const auto& folder : folders)
+        groups.push_back(folder.targets);
     const auto sizes = freedSizes(groups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < folders.size(); ++i) {
-        const FileInfo& folder = *folders[i];
+        CacheFolder& folder = folders[i];
         ScanItem item;
         item.kind = JunkKind::caches;
         item.location = folder.url;
-        item.targets = std::move(groups[i]);
+        item.targets = std::move(folder.targets);
         item.bytes = sizes[i];
         if (auto app = appUsing(folder.name, apps)) item.inUseBy = app->name;
         item.baseVerdict = downloadCaches().count(folder.name) ? Verdict::rebuilds : Verdict::safe;

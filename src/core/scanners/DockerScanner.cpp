@@ -4,7 +4,9 @@
 #include "platform/Plist.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -48,10 +50,20 @@ const std::vector<PruneRow>& pruneRows() {
 } // namespace
 
 std::vector<std::string> DiskScanner::dockerToolCandidates(const URL& home) {
-    return {"/usr/local/bin/docker", "/opt/homebrew/bin/docker",
-            home.appending(".docker/bin/docker").path(),
-            home.appending(".orbstack/bin/docker").path(),
-            "/Applications/Docker.app/Contents/Resources/bin/docker"};
+    std::vector<std::string> candidates = {
+        "/usr/local/bin/docker", "/opt/homebrew/bin/docker",
+        home.appending(".docker/bin/docker").path(), home.appending(".orbstack/bin/docker").path(),
+        "/Applications/Docker.app/Contents/Resources/bin/docker",
+        // Where this system's packages put it, then wherever the user's PATH finds it.
+        "/usr/bin/docker"};
+    const char* path = std::getenv("PATH");
+    for (const auto& folder : splitNonEmpty(path ? path : "", ':')) {
+        if (folder.front() != '/') continue;
+        std::string tool = joinPath(standardizedPath(folder), "docker");
+        if (std::find(candidates.begin(), candidates.end(), tool) == candidates.end())
+            candidates.push_back(std::move(tool));
+    }
+    return candidates;
 }
 
 namespace {
@@ -73,12 +85,14 @@ int64_t multiplierFor(char unit) {
     }
 }
 
+// Read with a point whatever the process's locale: the engine writes "2.5GB" everywhere.
 std::optional<double> decimalNumber(const std::string& text) {
     if (text.empty() || text == ".") return std::nullopt;
     if (text.find('.') != text.rfind('.')) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size()) return std::nullopt;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc() || stop != end) return std::nullopt;
     return value;
 }
 

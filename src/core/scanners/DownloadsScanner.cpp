@@ -77,7 +77,7 @@ std::optional<std::string> DiskScanner::matchingApp(const std::string& installer
 
 ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
     if (!mayRead(downloadsFolder)) return {{}, FolderAccess::blocked};
-    Listing listing = listFolder(downloadsFolder);
+    Listing listing = listFolderThroughLink(downloadsFolder);
     if (listing.error == ListError::permissionDenied) return {{}, FolderAccess::blocked};
     if (!listing.ok()) return {{}, FolderAccess::ok};
 

@@ -1,11 +1,15 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 #include "platform/FileSystem.h"
 
 namespace kelvora {
 
 std::vector<ScanItem> DiskScanner::scanLogs(FileCounter& counter) const {
     const Date cutoff = addSeconds(now(), -logAge);
-    const Listing logs = listFolder(home.appending("Library").appending("Logs"));
+    const URL folder = home.appending("Library/Logs", true);
+    // Through a linked Library the logs offered, and deleted, would lie elsewhere.
+    if (reachedThroughLink(home, folder)) return {};
+    const Listing logs = listFolder(folder);
     if (!logs.ok()) return {};
     std::vector<ScanItem> items;
     for (const auto& entry : logs.entries) {

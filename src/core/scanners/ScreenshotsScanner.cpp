@@ -1,4 +1,5 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
@@ -36,9 +37,10 @@ std::string monthName(const Month& month) {
     return std::string(names[month.month - 1]) + " " + std::to_string(month.year);
 }
 
-// The folder's entries, then the entries of each of its sub-folders.
+// The folder's entries, then the entries of each of its sub-folders. The folder itself may
+// be a link, as user folders kept on another disk are; links inside it are never followed.
 std::vector<FileInfo> entriesOneLevelDown(const URL& folder) {
-    const Listing listing = listFolder(folder);
+    const Listing listing = listFolderThroughLink(folder);
     std::vector<FileInfo> entries = listing.entries;
     for (const auto& entry : listing.entries) {
         if (!entry.isDirectory() || entry.isPackage) continue;
@@ -66,12 +68,14 @@ std::optional<std::string> DiskScanner::screenshotSaveLocation() const {
 std::vector<URL> DiskScanner::screenshotFolders() const {
     std::vector<URL> folders;
     for (const char* name : {"Desktop", "Downloads", "Documents", "Pictures"})
-        folders.push_back(home.appending(name, true));
+        folders.push_back(userFolder(name));
     if (auto location = screenshotSaveLocation(); location && !location->empty()) {
         std::string path = *location;
         if (path[0] == '~') path = home.path() + path.substr(1);
-        const URL saved = URL::fileURL(path, true).standardized();
-        const bool insideHome = startsWith(saved.path(), home.path() + "/");
+        // Compared where it really is: through a link in the home it may lie outside it.
+        const URL saved = URL::fileURL(path, true).resolvingSymlinks();
+        const std::string realHome = home.resolvingSymlinks().path();
+        const bool insideHome = isSameOrInside(saved.path(), realHome) && saved.path() != realHome;
         if (insideHome && std::find(folders.begin(), folders.end(), saved) == folders.end())
             folders.push_back(saved);
     }

@@ -50,6 +50,13 @@ struct FolderJob {
     bool isRoot = false;
 };
 
+// A folder to walk: its path as the user knows it, and where it really is when it is
+// itself a link (a user folder kept on another disk), since the walk never follows one.
+struct WalkRoot {
+    std::string path;
+    std::string openAt;
+};
+
 struct Found {
     size_t root = 0;
     DiskScanner::Candidate candidate;
@@ -70,11 +77,13 @@ public:
             mediaLibraries_.insert(scanner.home.appending(library).standardized().path());
     }
 
-    std::vector<DiskScanner::Candidate> run(const std::vector<std::string>& roots,
+    std::vector<DiskScanner::Candidate> run(const std::vector<WalkRoot>& roots,
                                             FileCounter& counter) {
         std::vector<FolderJob> jobs;
-        for (size_t root = 0; root < roots.size(); ++root)
-            jobs.push_back({root, roots[root], true});
+        for (size_t root = 0; root < roots.size(); ++root) {
+            jobs.push_back({root, roots[root].path, true});
+            rootsOpenAt_.push_back(roots[root].openAt);
+        }
         const int workers = walkWorkerCount();
         found_.assign(workers, {});
         buffers_.assign(workers, {});
@@ -87,7 +96,7 @@ public:
 
 private:
     void visit(int worker, const FolderJob& job, std::vector<FolderJob>& more) {
-        const OpenFolder folder(job.path);
+        const OpenFolder folder(job.isRoot ? rootsOpenAt_[job.root] : job.path);
         std::vector<std::pair<std::string, unsigned char>> entries;
         folder.forEach(buffers_[worker], [&](const char* name, unsigned char type) {
             entries.emplace_back(name, type);
@@ -163,6 +172,7 @@ private:
     const DiskScanner& scanner_;
     const Reported& reported_;
     std::unordered_set<std::string> mediaLibraries_;
+    std::vector<std::string> rootsOpenAt_;
     std::vector<std::vector<Found>> found_;
     std::vector<std::vector<char>> buffers_;
 };
@@ -173,12 +183,16 @@ std::vector<DiskScanner::Candidate>
 DiskScanner::userFiles(const std::unordered_set<std::string>& excluding,
                        FileCounter& counter) const {
     const Reported reported(excluding);
-    std::vector<std::string> roots;
+    std::vector<WalkRoot> roots;
+    std::unordered_set<std::string> walked;
     for (const auto& folder : duplicateFolders) {
         const std::string root = folder.standardized().path();
-        if (!mayRead(folder) || std::find(roots.begin(), roots.end(), root) != roots.end())
-            continue;
-        roots.push_back(root);
+        const std::string real = folder.resolvingSymlinks().path();
+        if (!mayRead(folder) || walked.count(root) || walked.count(real)) continue;
+        walked.insert(root);
+        walked.insert(real);
+        const auto info = fileInfo(root);
+        roots.push_back({root, info && info->isSymlink() ? real : root});
     }
     return UserFileWalk(*this, reported).run(roots, counter);
 }

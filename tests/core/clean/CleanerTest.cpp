@@ -192,12 +192,16 @@ TEST_F(CleanerTest, CacheAndTempFoldersOfLiveProgramsAreLeftAlone) {
         return itemOf(JunkKind::tempFiles, {tmp.mkdir("T/" + name)}, 10);
     };
 
-    auto report = cleaner().clean(
-        {cache("com.maker.editor"), cache("viewer"), cache("com.other"), temp(live), temp(dead)},
-        shelf, t0);
-    EXPECT_EQ(report.skippedInUse, 3);
+    // A folder named after the maker is held; one named after the identifier's first part
+    // ("com") belongs to no application in particular.
+    auto report = cleaner().clean({cache("com.maker.editor"), cache("viewer"), cache("maker"),
+                                   cache("com"), cache("com.other"), temp(live), temp(dead)},
+                                  shelf, t0);
+    EXPECT_EQ(report.skippedInUse, 4);
     EXPECT_TRUE(fileExists(tmp / "Caches/com.maker.editor"));
     EXPECT_TRUE(fileExists(tmp / "Caches/viewer"));
+    EXPECT_TRUE(fileExists(tmp / "Caches/maker"));
+    EXPECT_FALSE(fileExists(tmp / "Caches/com"));
     EXPECT_FALSE(fileExists(tmp / "Caches/com.other"));
     EXPECT_TRUE(fileExists(tmp / ("T/" + live)));
     EXPECT_FALSE(fileExists(tmp / ("T/" + dead)));

@@ -74,3 +74,45 @@ TEST(ScannerDiskSpace, UnreadableVolumeIsZero) {
     EXPECT_GT(root.total, 0);
     EXPECT_LE(root.available, root.total);
 }
+
+TEST(ScannerSettings, UserDirsDriveDownloadsTheUserFilesWalkAndThePrivateFolders) {
+    TempDir home;
+    home.write(".config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/Téléchargements\"\n"
+                                         "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
+                                         "XDG_PICTURES_DIR=\"$HOME/\"\n");
+    home.write("Téléchargements/Foo.zip", std::string(3000, 'z'));
+    home.mkdir("Téléchargements/Foo");
+    home.write("Dokumente/report.bin", std::string(3000, 'r'));
+    home.write("loose.bin", std::string(3000, 'l'));
+    DiskScanner scanner = fixtureScanner(home);
+    scanner.duplicateMinSize = 1000;
+
+    EXPECT_EQ(scanner.downloadsFolder.path(), home / "Téléchargements");
+    std::vector<std::string> walked;
+    for (const auto& folder : scanner.duplicateFolders)
+        walked.push_back(folder.lastPathComponent());
+    EXPECT_EQ(walked, (std::vector<std::string>{"Desktop", "Dokumente", "Téléchargements", "Movies",
+                                                "Music", "Pictures"}));
+    std::vector<std::string> shots;
+    for (const auto& folder : scanner.screenshotFolders())
+        shots.push_back(folder.lastPathComponent());
+    EXPECT_EQ(shots,
+              (std::vector<std::string>{"Desktop", "Téléchargements", "Dokumente", "Pictures"}));
+
+    FileCounter counter;
+    auto [downloads, access] = scanner.scanDownloads(counter);
+    ASSERT_EQ(downloads.size(), 1u);
+    EXPECT_EQ(downloads[0].location.path(), home / "Téléchargements/Foo.zip");
+    std::vector<std::string> found;
+    for (const auto& candidate : scanner.userFiles({}, counter))
+        found.push_back(candidate.url.path());
+    EXPECT_EQ(found, (std::vector<std::string>{home / "Dokumente/report.bin",
+                                               home / "Téléchargements/Foo.zip"}));
+
+    scanner.privateFoldersAllowed = false;
+    EXPECT_FALSE(scanner.mayRead(URL::fileURL(home / "Dokumente/report.bin")));
+    EXPECT_FALSE(scanner.mayRead(URL::fileURL(home / "Téléchargements")));
+    EXPECT_TRUE(scanner.mayRead(URL::fileURL(home / "Documents/x")));
+    EXPECT_EQ(scanner.scanDownloads(counter).second, FolderAccess::blocked);
+    EXPECT_TRUE(scanner.userFiles({}, counter).empty());
+}

@@ -1,6 +1,7 @@
 #include "engine/PathRules.h"
 #include "support/FixtureScanner.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -157,4 +158,49 @@ TEST(ScanPipeline, AnAIItemStandsInForTheCacheFolderItCovers) {
     removeCachesCoveredBy({itemAt(JunkKind::ai, home / "tool-cache")}, items);
     EXPECT_EQ(locations(items, home),
               (std::vector<std::string>{"Library/Caches/other", "Library/Caches/model-cache"}));
+}
+
+TEST(ScanPipeline, UserFoldersThatAreLinksGiveTheSameItemsAsRealOnes) {
+    // The same user folders twice: in the home, and kept elsewhere with links in the home.
+    // A link inside a user folder is never followed, in either home.
+    TempDir outside;
+    writeAged(outside, "hidden/secret.bin", 6000, daysAgo(400));
+    const auto fill = [&](const TempDir& home, const std::string& at) {
+        writeAged(home, at + "Downloads/Foo.zip", 7000, daysAgo(20));
+        home.mkdir(at + "Downloads/Foo");
+        writeAged(home, at + "Documents/a.bin", 6000, daysAgo(400));
+        writeAged(home, at + "Documents/old.bin", 8000, daysAgo(400));
+        writeAged(home, at + "Desktop/a copy.bin", 6000, daysAgo(400));
+        writeAged(home, at + "Desktop/Screenshot 2025-01-05 at 10.00.00.png", 3000, daysAgo(60));
+        symlink((outside / "hidden").c_str(), (home / (at + "Downloads/shortcut")).c_str());
+    };
+    const auto scanned = [](const TempDir& home) {
+        DiskScanner scanner = fixtureScanner(home);
+        scanner.duplicateMinSize = 1000;
+        scanner.oldSize = 1000;
+        sync();
+        std::vector<std::string> found;
+        for (const auto& item : scanner.scan().items) {
+            std::string line = JunkKinds::rawValue(item.kind) + " " + std::to_string(item.bytes);
+            for (const auto& target : item.targets)
+                line += " " + target.path().substr(home.path().size());
+            found.push_back(line);
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+
+    TempDir real;
+    fill(real, "");
+    TempDir linked;
+    fill(linked, "disk/");
+    for (const char* name : {"Downloads", "Documents", "Desktop"})
+        ASSERT_EQ(
+            symlink((linked / ("disk/" + std::string(name))).c_str(), (linked / name).c_str()), 0);
+
+    const auto expected = scanned(real);
+    EXPECT_EQ(expected.size(), 4u) << "download, duplicate, old file, screenshots";
+    EXPECT_EQ(scanned(linked), expected);
+    for (const auto& line : expected)
+        EXPECT_EQ(line.find("secret"), std::string::npos) << line;
 }

@@ -1,6 +1,12 @@
+#include "app/support/IsolatedHome.h"
+#include "clean/Cleaner.h"
+#include "platform/Plist.h"
 #include "support/FixtureScanner.h"
+#include "support/RunningProgram.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -12,6 +18,14 @@ const ScanItem* itemAt(const std::vector<ScanItem>& items, const std::string& pa
     for (const auto& item : items)
         if (item.location.path() == path) return &item;
     return nullptr;
+}
+
+int64_t allocatedBytes(const std::vector<std::string>& files) {
+    sync();
+    int64_t total = 0;
+    for (const auto& file : files)
+        total += fileInfo(file)->allocatedSize;
+    return total;
 }
 
 } // namespace
@@ -74,7 +88,9 @@ TEST(CachesScanner, RunningApplicationHoldsTheFolderItMatches) {
     EXPECT_EQ(user("example"), "Editor");
     EXPECT_EQ(user("chat"), "Chat");
     EXPECT_EQ(user("org.exam"), "-");
-    EXPECT_EQ(user("com"), "Chat");
+    // The first part names only where the maker is, so it holds no folder of that name.
+    EXPECT_EQ(user("com"), "-");
+    EXPECT_EQ(user("org"), "-");
     EXPECT_EQ(user("unrelated"), "-");
 
     TempDir home;
@@ -84,4 +100,107 @@ TEST(CachesScanner, RunningApplicationHoldsTheFolderItMatches) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].inUseBy, "Chat");
     EXPECT_EQ(items[0].verdict(), Verdict::inUse);
+}
+
+TEST(CachesScanner, TheSystemCacheFolderGivesOneItemPerApplicationWithExactBytes) {
+    TempDir home;
+    const std::string mac =
+        home.write("Library/Caches/org.example.editor/a.db", std::string(7000, 'a'));
+    const std::string pip = home.write(".cache/pip/http/wheel", std::string(30000, 'p'));
+    const std::string tool = home.write(".cache/toolx/data", std::string(9000, 't'));
+    const std::string held = home.write(".cache/kvcachetool/state", std::string(5000, 's'));
+    home.write(".cache/huggingface/hub/models--org--tiny/blob", std::string(80000, 'h'));
+    const std::string xet = home.write(".cache/huggingface/xet/chunk", std::string(2000, 'x'));
+    home.write(".cache/lm-studio/models/m.gguf", std::string(4000, 'm'));
+    home.write(".cache/Kelvora/qmlcache", "q");
+    home.write(".cache/app.kelvora.Kelvora/x", "x");
+    home.mkdir(".cache/empty");
+    RunningProgram running(home / "bin/kvcachetool");
+
+    FileCounter counter;
+    const auto items = fixtureScanner(home).scanCaches(DiskScanner::liveRunningApps(), counter);
+    std::vector<std::string> names;
+    for (const auto& item : items)
+        names.push_back(item.location.path().substr(home.path().size() + 1));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Library/Caches/org.example.editor", ".cache/huggingface",
+                                        ".cache/kvcachetool", ".cache/pip", ".cache/toolx"}));
+    const std::map<std::string, std::vector<std::string>> files = {
+        {"Library/Caches/org.example.editor", {mac}},
+        {".cache/huggingface", {xet}},
+        {".cache/kvcachetool", {held}},
+        {".cache/pip", {pip}},
+        {".cache/toolx", {tool}}};
+    for (const auto& [folder, inside] : files)
+        EXPECT_EQ(itemAt(items, home / folder)->bytes, allocatedBytes(inside)) << folder;
+    // The models beside the cache are offered by the model scan, and stay out of this item.
+    EXPECT_EQ(itemAt(items, home / ".cache/huggingface")->targets,
+              std::vector<URL>{URL::fileURL(home / ".cache/huggingface/xet")});
+    EXPECT_EQ(itemAt(items, home / ".cache/kvcachetool")->inUseBy, "kvcachetool");
+    EXPECT_FALSE(itemAt(items, home / ".cache/toolx")->inUseBy);
+    EXPECT_EQ(itemAt(items, home / ".cache/pip")->baseVerdict, Verdict::rebuilds);
+}
+
+TEST(CachesScanner, ARunningApplicationHoldsItsCacheFolderInTheScanAndAtCleanTime) {
+    TempDir home;
+    home.mkdir("Applications/Spark.app/Contents");
+    writePlist({{"CFBundleIdentifier", "com.readdle.SmartEmail"}},
+               home / "Applications/Spark.app/Contents/Info.plist");
+    RunningProgram running(home / "Applications/Spark.app/Contents/MacOS/Spark");
+    const std::string cache = home.write("Library/Caches/com.readdle.smartemail/db", "d");
+
+    const auto apps = DiskScanner::liveRunningApps();
+    EXPECT_EQ(std::count(apps.begin(), apps.end(), RunningApp{"Spark", "com.readdle.SmartEmail"}),
+              1);
+    FileCounter counter;
+    auto items = fixtureScanner(home).scanCaches(apps, counter);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].inUseBy, "Spark");
+
+    // Started after the scan: the clean finds it running and leaves the folder.
+    items[0].inUseBy.reset();
+    const auto report = Cleaner({}, {}, {}).clean(items, std::nullopt, kFixtureNow);
+    EXPECT_EQ(report.skippedInUse, 1);
+    EXPECT_TRUE(fileExists(cache));
+}
+
+TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
+    // Each place, linked to a folder elsewhere that holds what a scan would offer there.
+    const std::string update = "com.anthropic.claudefordesktop.ShipIt/update.zip";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"Library", {"Caches/app/blob", "Caches/" + update, "Logs/tool/old.log"}},
+        {"Library/Caches", {"app/blob", update}},
+        {"Library/Logs", {"tool/old.log"}},
+        {".cache", {"app/blob"}}};
+    for (const auto& [linked, contents] : cases) {
+        TempDir home;
+        TempDir elsewhere;
+        for (const auto& file : contents)
+            writeAged(elsewhere, file, 4000, daysAgo(30));
+        createDirectories(parentPath(home / linked));
+        ASSERT_EQ(symlink(elsewhere.path().c_str(), (home / linked).c_str()), 0);
+        const DiskScanner scanner = fixtureScanner(home);
+        FileCounter counter;
+        EXPECT_TRUE(scanner.scanCaches({}, counter).empty()) << linked;
+        EXPECT_TRUE(scanner.scanLogs(counter).empty()) << linked;
+        EXPECT_TRUE(scanner.aiUpdateLeftovers({}, counter).empty()) << linked;
+        for (const auto& file : contents)
+            EXPECT_TRUE(fileExists(elsewhere / file));
+    }
+}
+
+TEST(CachesScanner, TheUsersCacheFolderCountsUnlessItHoldsTheHomeOrOurData) {
+    // The places the user's XDG_CACHE_HOME may name, and whether its folders are offered.
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"cache", true}, {"home", false}, {"", false}, {"data/..", false}};
+    for (const auto& [cacheHome, offered] : cases) {
+        IsolatedHome env;
+        env.dir().write("cache/tool/blob", "b");
+        env.dir().write("home/Documents/letter.txt", "l");
+        setenv("XDG_CACHE_HOME", (env.dir() / cacheHome).c_str(), 1);
+        DiskScanner scanner = fixtureScanner(TempDir());
+        scanner.home = URL::fileURL(env.home(), true);
+        FileCounter counter;
+        EXPECT_EQ(scanner.scanCaches({}, counter).size(), offered ? 1u : 0u) << cacheHome;
+    }
 }

@@ -1,5 +1,7 @@
 #include "HomeFixture.h"
 
+#include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -61,17 +63,25 @@ template <typename Body> int withoutSystemDocker(Body body) {
 
 } // namespace
 
-TEST(DockerUsageReport, SizesAreDecimalUnits) {
-    EXPECT_EQ(DiskScanner::dockerBytes("2.5GB (45%)"), 2'500'000'000);
-    EXPECT_EQ(DiskScanner::dockerBytes("512kB"), 512'000);
-    EXPECT_EQ(DiskScanner::dockerBytes("0B"), 0);
-    EXPECT_EQ(DiskScanner::dockerBytes("1.5 GB"), 1'500'000'000);
-    EXPECT_EQ(DiskScanner::dockerBytes("  3.2TB"), 3'200'000'000'000);
-    EXPECT_EQ(DiskScanner::dockerBytes("12"), 0);
-    EXPECT_EQ(DiskScanner::dockerBytes("1.2.3GB"), 0);
-    EXPECT_EQ(DiskScanner::dockerBytes("GB"), 0);
-    EXPECT_EQ(DiskScanner::dockerBytes("1.5GiB"), 0);
-    EXPECT_EQ(DiskScanner::dockerBytes("99999999999PB"), INT64_MAX);
+TEST(DockerUsageReport, SizesAreDecimalUnitsWhateverTheLocale) {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    // A locale writing a decimal comma must not turn "2.5GB" into nothing.
+    for (const char* locale : {"C", "de_DE.UTF-8"}) {
+        if (!std::setlocale(LC_ALL, locale)) continue;
+        EXPECT_EQ(DiskScanner::dockerBytes("2.5GB (45%)"), 2'500'000'000) << locale;
+        EXPECT_EQ(DiskScanner::dockerBytes("512kB"), 512'000);
+        EXPECT_EQ(DiskScanner::dockerBytes("0B"), 0);
+        EXPECT_EQ(DiskScanner::dockerBytes("1.5 GB"), 1'500'000'000) << locale;
+        EXPECT_EQ(DiskScanner::dockerBytes("  3.2TB"), 3'200'000'000'000) << locale;
+        EXPECT_EQ(DiskScanner::dockerBytes("12"), 0);
+        EXPECT_EQ(DiskScanner::dockerBytes("1.2.3GB"), 0);
+        EXPECT_EQ(DiskScanner::dockerBytes("1,5GB"), 0);
+        EXPECT_EQ(DiskScanner::dockerBytes("GB"), 0);
+        EXPECT_EQ(DiskScanner::dockerBytes("1.5GiB"), 0);
+        EXPECT_EQ(DiskScanner::dockerBytes("99999999999PB"), INT64_MAX);
+        EXPECT_EQ(DiskScanner::parseDockerUsage(kReport, "d")->images, 2'500'000'000) << locale;
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST(DockerUsageReport, LinesAreReadByType) {
@@ -135,11 +145,16 @@ TEST(DockerItems, OfferedOnlyWhenIncludedAndReclaimable) {
 
 TEST(DockerTool, LookedForInTheListedPlacesInOrder) {
     TempDir home;
+    const std::string previousPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", "/opt/tools/bin:relative/bin:/usr/bin:/usr/local/bin/:/opt/tools/bin", 1);
     auto candidates = DiskScanner::dockerToolCandidates(home.url());
+    setenv("PATH", previousPath.c_str(), 1);
+    // The places of the other system first, then where this one installs it, then the PATH.
     EXPECT_EQ(candidates,
               (std::vector<std::string>{"/usr/local/bin/docker", "/opt/homebrew/bin/docker",
                                         home / ".docker/bin/docker", home / ".orbstack/bin/docker",
-                                        "/Applications/Docker.app/Contents/Resources/bin/docker"}));
+                                        "/Applications/Docker.app/Contents/Resources/bin/docker",
+                                        "/usr/bin/docker", "/opt/tools/bin/docker"}));
 
     // With the system places empty, the first executable of the home's places answers.
     candidates[0] = home / "missing/docker";

@@ -61,38 +61,3 @@ TEST(TempLeftovers, GroupsFoldersByOwnerAndTellsWhetherTheOwnerRuns) {
     EXPECT_FALSE(gone.inUseBy);
     EXPECT_EQ(gone.kind, JunkKind::tempFiles);
 }
-
-TEST(TrashScanner, OffersEachEntryAndReportsAccess) {
-    TempDir home;
-    home.write(".Trash/.DS_Store", "d");
-    FileCounter counter;
-    auto [none, access] = fixtureScanner(home).scanTrash(counter);
-    EXPECT_TRUE(none.empty());
-    EXPECT_EQ(access, FolderAccess::ok);
-
-    home.write(".Trash/old folder/file", std::string(8000, 't'));
-    home.write(".Trash/note.txt", "n");
-    sync();
-    auto [items, access2] = fixtureScanner(home).scanTrash(counter);
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].location.lastPathComponent(), "note.txt");
-    EXPECT_EQ(items[1].targets, std::vector<URL>{items[1].location});
-    EXPECT_EQ(items[1].baseVerdict, Verdict::youDecide);
-    EXPECT_EQ(access2, FolderAccess::ok);
-
-    TempDir noTrash;
-    EXPECT_EQ(fixtureScanner(noTrash).scanTrash(counter).second, FolderAccess::ok);
-}
-
-TEST(TrashScanner, UnreadableTrashIsBlocked) {
-    TempDir home;
-    chmod(home.path().c_str(), 0755);
-    home.write(".Trash/x", "x");
-    chmod((home / ".Trash").c_str(), 0700);
-    const DiskScanner scanner = fixtureScanner(home);
-    EXPECT_TRUE(asNobody([&] {
-        FileCounter counter;
-        auto [items, access] = scanner.scanTrash(counter);
-        return items.empty() && access == FolderAccess::blocked;
-    }));
-}

@@ -98,6 +98,14 @@ TEST(ScreenshotsScanner, SaveLocationInsideHomeIsSearchedOnceAndOutsideIsIgnored
     TempDir outside;
     saveScreenshotsTo(home, outside.path());
     EXPECT_EQ(fixtureScanner(home).screenshotFolders().size(), 4u);
+
+    // A folder in the home that is a link to one outside it lies outside it.
+    writeAged(outside, "Screenshot elsewhere.png", 100, daysAgo(40));
+    ASSERT_EQ(symlink(outside.path().c_str(), (home / "Shots").c_str()), 0);
+    saveScreenshotsTo(home, "~/Shots");
+    EXPECT_EQ(fixtureScanner(home).screenshotFolders().size(), 4u);
+    EXPECT_EQ(targetNames(screenshots(fixtureScanner(home))),
+              std::vector<std::string>{"Screenshot twice.png"});
 }
 
 TEST(ScreenshotsScanner, PrivateFoldersAndCloudOnlyFilesAreLeftOut) {

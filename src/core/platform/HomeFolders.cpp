@@ -1,0 +1,97 @@
+#include "platform/HomeFolders.h"
+
+#include "platform/AppPaths.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <optional>
+#include <sstream>
+
+namespace kelvora {
+namespace {
+
+bool isOwnHome(const URL& home) {
+    const URL own = URL::fileURL(AppPaths::home(), true);
+    return home.standardized() == own.standardized() ||
+           home.resolvingSymlinks() == own.resolvingSymlinks();
+}
+
+// The value of one line as the shell would read it: quotes dropped, backslashes escaping.
+std::string unquoted(const std::string& value) {
+    if (value.empty() || value.front() != '"') return value;
+    std::string out;
+    for (size_t i = 1; i < value.size() && value[i] != '"'; ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) ++i;
+        out += value[i];
+    }
+    return out;
+}
+
+// A folder of user-dirs.dirs: "$HOME" or "$HOME/..." under the home, or an absolute path.
+// The home folder itself is how some systems switch a folder off, so it names nothing.
+std::optional<std::string> userDirPath(const std::string& value, const URL& home) {
+    std::string path;
+    if (value == "$HOME" || startsWith(value, "$HOME/"))
+        path = home.path() + value.substr(5);
+    else if (startsWith(value, "/"))
+        path = value;
+    else
+        return std::nullopt;
+    path = standardizedPath(path);
+    if (path == home.standardized().path()) return std::nullopt;
+    return path;
+}
+
+std::map<std::string, std::string> readUserDirs(const std::string& file, const URL& home) {
+    std::map<std::string, std::string> dirs;
+    const auto text = readFile(file);
+    if (!text) return dirs;
+    std::istringstream lines(*text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        line = trimmed(line);
+        const size_t equals = line.find('=');
+        if (line.empty() || line.front() == '#' || equals == std::string::npos) continue;
+        if (auto path = userDirPath(unquoted(trimmed(line.substr(equals + 1))), home))
+            dirs[trimmed(line.substr(0, equals))] = *path;
+    }
+    return dirs;
+}
+
+const char* userDirVariable(const std::string& name) {
+    static const std::map<std::string, const char*> variables = {
+        {"Desktop", "XDG_DESKTOP_DIR"},    {"Documents", "XDG_DOCUMENTS_DIR"},
+        {"Downloads", "XDG_DOWNLOAD_DIR"}, {"Movies", "XDG_VIDEOS_DIR"},
+        {"Music", "XDG_MUSIC_DIR"},        {"Pictures", "XDG_PICTURES_DIR"}};
+    auto it = variables.find(name);
+    return it == variables.end() ? nullptr : it->second;
+}
+
+} // namespace
+
+HomeFolders::HomeFolders(const URL& home) : home_(home), own_(isOwnHome(home)) {
+    userDirs_ = readUserDirs(config().appending("user-dirs.dirs").path(), home_);
+}
+
+URL HomeFolders::cache() const {
+    return own_ ? URL::fileURL(AppPaths::cacheHome(), true) : home_.appending(".cache", true);
+}
+
+URL HomeFolders::data() const {
+    return own_ ? URL::fileURL(AppPaths::applicationSupport(), true)
+                : home_.appending(".local/share", true);
+}
+
+URL HomeFolders::config() const {
+    return own_ ? URL::fileURL(AppPaths::configHome(), true) : home_.appending(".config", true);
+}
+
+URL HomeFolders::user(const std::string& name) const {
+    if (const char* variable = userDirVariable(name)) {
+        auto it = userDirs_.find(variable);
+        if (it != userDirs_.end()) return URL::fileURL(it->second, true);
+    }
+    return home_.appending(name, true);
+}
+
+} // namespace kelvora

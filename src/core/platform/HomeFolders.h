@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/Url.h"
+
+#include <map>
+#include <string>
+
+namespace kelvora {
+
+// Where a home keeps its caches, its data and the user's own folders on this system.
+// The XDG variables describe the current user only, so they count only when the home is
+// that user's own; any other home (a fixture, a benchmark tree) is read with the usual
+// places under it and its own user-dirs.dirs.
+class HomeFolders {
+public:
+    explicit HomeFolders(const URL& home);
+
+    URL cache() const;  // $XDG_CACHE_HOME, else home/.cache
+    URL data() const;   // $XDG_DATA_HOME, else home/.local/share
+    URL config() const; // $XDG_CONFIG_HOME, else home/.config
+    // A user folder by the name the scanners give it ("Desktop", "Documents", "Downloads",
+    // "Movies", "Music", "Pictures"): where user-dirs.dirs puts it, else home/name.
+    URL user(const std::string& name) const;
+
+private:
+    URL home_;
+    bool own_ = false;
+    std::map<std::string, std::string> userDirs_; // variable name -> absolute path
+};
+
+} // namespace kelvora
