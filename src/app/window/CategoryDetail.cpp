@@ -63,6 +63,10 @@ CategoryDetail::CategoryDetail(AppModel& model, QWidget* parent)
     refresh();
 }
 
+FullDiskAccessGuide* CategoryDetail::guide() const {
+    return guide_;
+}
+
 bool CategoryDetail::showsEmptyState() const {
     return rows_->kind() && rows_->rowCount() == 0 && !guide_;
 }
@@ -72,9 +76,8 @@ void CategoryDetail::refresh() {
     std::optional<JunkKind> kind = result ? model_.category() : std::nullopt;
     rows_->show(result, kind, &model_.catalog());
     rows_->follow(model_.picks(), model_.focusedItem());
-    header_ = kind ? CategoryHeader::of(model_.catalog(), *kind,
-                                        PickTotals::count(*result, model_.picks()))
-                   : CategoryHeader{};
+    header_ =
+        kind ? CategoryHeader::of(model_.catalog(), *kind, rows_->counts()) : CategoryHeader{};
     setAccessibleName(QString::fromStdString(header_.title));
     inspector_->setItem(rows_->item(rows_->focusedRow()));
     bool empty = kind && rows_->rowCount() == 0;

@@ -39,7 +39,7 @@ public:
     TextLinkButton* pickAllButton() const { return pickAll_; }
     TextLinkButton* pickNoneButton() const { return pickNone_; }
     // The guide shown for a category whose folder macOS keeps private; none otherwise.
-    FullDiskAccessGuide* guide() const { return guide_; }
+    FullDiskAccessGuide* guide() const;
     // Whether the body shows "Nothing here right now.".
     bool showsEmptyState() const;
 

@@ -7,8 +7,8 @@
 
 namespace kelvora {
 
-CategoryHeader CategoryHeader::of(const Catalog& catalog, JunkKind kind, const PickTotals& totals) {
-    const PickTotals::Counts& counts = totals.of(kind);
+CategoryHeader CategoryHeader::of(const Catalog& catalog, JunkKind kind,
+                                  const PickTotals::Counts& counts) {
     return {catalog.info(kind).title,
             PlainWords::fill("%lld of %lld picked · %@",
                              {counts.picked, counts.removable, Format::size(counts.pickedBytes)}),
@@ -79,8 +79,16 @@ void CategoryRows::follow(const PickList& picks, const std::optional<URL>& focus
         first = first < 0 ? row : std::min(first, row);
         last = std::max(last, row);
     };
+    counts_ = {};
+    counts_.items = static_cast<int>(items_.size());
+    counts_.removable = static_cast<int>(removable_);
     for (size_t i = 0; i < items_.size(); ++i) {
         char on = picks.isPicked(items_[i]) ? 1 : 0;
+        if (i < removable_) counts_.reclaimable = addBytes(counts_.reclaimable, items_[i].bytes);
+        if (on) {
+            ++counts_.picked;
+            counts_.pickedBytes = addBytes(counts_.pickedBytes, items_[i].bytes);
+        }
         if (on == picked_[i]) continue;
         picked_[i] = on;
         mark(static_cast<int>(i) + (static_cast<int>(i) >= captionRow_ && captionRow_ >= 0));

@@ -24,7 +24,8 @@ struct CategoryHeader {
     bool pickLinks = false; // "Pick all" and "Pick none" are offered
 
     bool operator==(const CategoryHeader&) const = default;
-    static CategoryHeader of(const Catalog& catalog, JunkKind kind, const PickTotals& totals);
+    static CategoryHeader of(const Catalog& catalog, JunkKind kind,
+                             const PickTotals::Counts& counts);
 };
 
 // The size column of a row: a locked item that frees nothing has no size to speak of.
@@ -69,6 +70,8 @@ public:
     // The nearest item row from `row` in the direction of `step` (±1), or -1.
     int itemRowFrom(int row, int step) const;
     std::optional<JunkKind> kind() const { return kind_; }
+    // The category's totals as the rows stand after the last `follow`.
+    const PickTotals::Counts& counts() const { return counts_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -95,6 +98,7 @@ private:
     int captionRow_ = -1;
     std::vector<char> picked_;
     int focusedRow_ = -1;
+    PickTotals::Counts counts_;
     mutable std::vector<std::optional<QString>> names_;
     mutable std::vector<std::optional<QString>> details_;
 };

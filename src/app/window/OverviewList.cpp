@@ -141,6 +141,10 @@ void OverviewRowButton::paintEvent(QPaintEvent*) {
 OverviewPane::OverviewPane(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model), dial_(new DialView(this)) {
     setObjectName("OverviewPane");
+    // A scroll area asks the policy, not the widget, whether height follows width.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     dial_->setObjectName("overviewDial");
     for (JunkKind kind : JunkKinds::allCases()) {
         auto* button = new OverviewRowButton(this);

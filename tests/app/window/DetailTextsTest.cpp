@@ -71,7 +71,7 @@ TEST(DetailTexts, TalliesRoundTheSumNotTheRows) {
     EXPECT_EQ(FooterContent::of(totals, 7, false).countLine, "3 of 3 items picked · 3.1 GB");
     EXPECT_EQ(Overview::summary(result, totals).number, "3.1");
     Catalog catalog;
-    EXPECT_EQ(CategoryHeader::of(catalog, JunkKind::caches, totals).countLine,
+    EXPECT_EQ(CategoryHeader::of(catalog, JunkKind::caches, totals.of(JunkKind::caches)).countLine,
               "3 of 3 picked · 3.1 GB");
 }
 
@@ -271,8 +271,8 @@ TEST(DetailTexts, CategoryHeaderRowsAndEmptyStates) {
     lockedWithBytes.location = URL::fileURL(kHome + "/Applications/Numbers.app");
     lockedWithBytes.bytes = 800'000'000;
     result.items = {lockedWithBytes, locked};
-    CategoryHeader header =
-        CategoryHeader::of(catalog, JunkKind::apps, PickTotals::count(result, {}));
+    CategoryHeader header = CategoryHeader::of(catalog, JunkKind::apps,
+                                               PickTotals::count(result, {}).of(JunkKind::apps));
     EXPECT_EQ(header.countLine, "0 of 0 picked · 0 KB");
     EXPECT_FALSE(header.pickLinks);
     EXPECT_EQ(rowSize(locked), "—");

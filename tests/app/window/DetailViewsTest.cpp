@@ -13,6 +13,7 @@
 #include "window/OverviewList.h"
 #include "window/PickFooter.h"
 
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -179,6 +180,64 @@ TEST(DetailViews, OverviewDrawsItsCardsAndTheDialsOrangeBand) {
         EXPECT_EQ(pane->rowButton(JunkKind::largeFiles)->row().size, "6.3 GB");
         EXPECT_FALSE(pane->rowButton(JunkKind::systemData));
     }
+}
+
+TEST(DetailViews, InspectorWrapsLongNamesAndPathsAndKeepsThePathSelectable) {
+    for (Appearance appearance : kAppearances) {
+        SCOPED_TRACE(nameOf(appearance));
+        Theme::Scope scope(appearance);
+        ScanItem film = found(JunkKind::largeFiles,
+                              "Movies/Projects/2019/Lake house/Wedding raw footage from the summer "
+                              "at the lake house, all four cameras, never edited.mov",
+                              6'300'000'000, Verdict::youDecide);
+        film.largeFile = ScanItem::LargeFileInfo{{}, std::nullopt, currentDate()};
+        ScanResult result;
+        result.items = {film};
+        DetailModel model(result);
+        Inspector inspector(*model);
+        inspector.setItem(&model->result()->items[0]);
+        QImage image =
+            picture(inspector, {300, 720}, std::string("inspector-") + nameOf(appearance));
+
+        const Inspector::Layout& layout = inspector.layout();
+        EXPECT_GE(layout.name.lineCount(), 3);
+        EXPECT_GT(inspector.whereText()->height(), 40);
+        EXPECT_TRUE(inspector.whereText()->textInteractionFlags() & Qt::TextSelectableByMouse);
+        EXPECT_EQ(inspector.secondButton()->text(), "Pick this");
+        EXPECT_TRUE(near(at(image, 4, 700), token(Token::sidebar, appearance)));
+        EXPECT_TRUE(
+            near(at(image, 150, layout.facts[0].top + 0.25), token(Token::line, appearance)));
+        // The name is set in ink over the fill.
+        EXPECT_GT(countNear(image, QRectF(20, layout.nameTop, 260, layout.name.height()),
+                            token(Token::ink, appearance), 40),
+                  200);
+    }
+}
+
+// In the window a long list scrolls by itself; a picture lays every row out from the top.
+TEST(DetailViews, LongListsScrollInTheWindowAndUnfoldInAPicture) {
+    ScanResult result = marketingLike();
+    for (int i = 0; i < 2000; ++i)
+        result.items.push_back(cache("org.example.app" + std::to_string(i), 1000 + i));
+    DetailModel model(result);
+    Sidebar::openCategory(*model, JunkKind::caches);
+
+    CategoryDetail window(*model);
+    Render::widget(window, {1100, 720});
+    QScrollBar* bar = window.list()->verticalScrollBar();
+    EXPECT_LE(window.list()->height(), 720);
+    EXPECT_GT(bar->maximum(), 2000 * 50);
+    OverviewList overview(*model);
+    Render::widget(overview, {1000, 500});
+    EXPECT_EQ(overview.pane()->height(), overview.pane()->heightForWidth(overview.pane()->width()));
+    EXPECT_GT(overview.pane()->height(), 500);
+
+    CategoryDetail still(*model);
+    picture(still, {1100, 720}, "category-long");
+    EXPECT_EQ(still.list()->height(),
+              2006 * 56 + 1 * 56 +
+                  static_cast<int>(std::ceil(CategoryRowGeometry::captionHeight())));
+    EXPECT_EQ(still.list()->mapTo(&still, QPoint()).y(), CategoryDetail::kHeaderHeight + 1);
 }
 
 // ---- Driving the views with the mouse and the keyboard ----
