@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyle>
+#include <QWidget>
 
 namespace kelvora::Prefs {
 
@@ -48,6 +49,10 @@ void applyAppearance() {
         QApplication::setPalette(darkPalette());
         break;
     }
+    // The views draw with colours looked up at paint time, not from the palette, so a
+    // palette that did not change (or a widget that ignores it) is repainted all the same.
+    for (QWidget* widget : QApplication::allWidgets())
+        widget->update();
 }
 
 } // namespace kelvora::Prefs

@@ -1,5 +1,6 @@
 #include "entry/Modes.h"
 
+#include "artwork/Artwork.h"
 #include "checks/AIShelfCheck.h"
 #include "checks/AppRemovalCheck.h"
 #include "checks/DevRemovalCheck.h"
@@ -15,7 +16,7 @@ namespace kelvora {
 
 namespace {
 
-// The renderers come with the snapshot and artwork code, which this build does not have.
+// The snapshot renderer comes with the window's views, which this build does not have yet.
 int notInThisBuild(const char* what) {
     std::printf("%s is not available in this build.\n", what);
     std::fflush(stdout);
@@ -43,9 +44,9 @@ std::string agentReport(const Arguments& arguments, const std::string& action) {
 }
 
 std::optional<int> runCommandLineMode(const Arguments& arguments) {
-    if (arguments.valueAfter("--render-icon")) return notInThisBuild("Rendering the app icon");
-    if (arguments.valueAfter("--dmg-background"))
-        return notInThisBuild("Rendering the installer background");
+    if (auto folder = arguments.valueAfter("--render-icon")) return Artwork::writeIconSet(*folder);
+    if (auto folder = arguments.valueAfter("--dmg-background"))
+        return Artwork::writeBackground(*folder);
     if (auto action = arguments.valueAfter("--debug-helper"))
         return printAgentReport(arguments, *action);
     if (arguments.contains("--empty-expired-shelf"))

@@ -9,7 +9,7 @@ namespace kelvora {
 
 // Looks for the command-line modes in their fixed order and runs the first one found.
 // Returns its exit status, or nothing when no mode is given and the window should start.
-// None of the modes needs a display except the renderers.
+// None of the modes needs a display: the renderers draw off screen.
 std::optional<int> runCommandLineMode(const Arguments& arguments);
 
 // "--debug-helper <action> [file]": registers, unregisters or only reports the helper and

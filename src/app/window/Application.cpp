@@ -1,8 +1,10 @@
 #include "window/Application.h"
 
+#include "artwork/Artwork.h"
 #include "controller/AppModel.h"
 #include "controller/Prefs.h"
 #include "controller/Updater.h"
+#include "design/Fonts.h"
 #include "platform/AppPaths.h"
 #include "window/AppEvents.h"
 #include "window/MainWindow.h"
@@ -14,7 +16,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSocketNotifier>
-#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
@@ -78,7 +79,7 @@ QWidget* makeSettingsWindow() {
 // Stands where the menu bar extra goes: it keeps the application reachable after its
 // window is closed.
 QSystemTrayIcon* makeTrayIcon(QApplication& app, MainWindow& window) {
-    auto* tray = new QSystemTrayIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon), &app);
+    auto* tray = new QSystemTrayIcon(QApplication::windowIcon(), &app);
     auto* menu = new QMenu(&window);
     menu->addAction("Open Kelvora", &window, [&window] { bringForward(window); });
     menu->addAction("Quit Kelvora", &app, &QCoreApplication::quit);
@@ -113,6 +114,8 @@ int runApplication(int argc, char** argv) {
     SingleInstance instance;
     if (!instance.claimOrForward(paths)) return 0;
 
+    Fonts::registerFonts();
+    QApplication::setWindowIcon(Artwork::appIcon());
     Prefs::applyAppearance();
     AppModel model(DiskScanner::live(), Cleaner(DiskScanner::liveRunningApps),
                    UndoShelf(UndoShelf::defaultRoot(), 7));

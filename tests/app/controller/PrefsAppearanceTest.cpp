@@ -11,6 +11,8 @@ using namespace kelvora;
 namespace {
 
 QApplication& application() {
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return *existing;
     static int argc = 1;
     static char name[] = "kelvora_app_tests";
     static char* argv[] = {name, nullptr};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/Render.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -10,14 +12,10 @@
 
 namespace kelvora::testing {
 
-// The process's Qt application: a plain core application unless one exists already.
+// The process's Qt application. A graphical one (off screen unless a platform is named),
+// so tests that draw can share the process with those that only need an event loop.
 inline QCoreApplication& eventLoop() {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "kelvora_app_tests";
-        static char* argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-    }
+    if (!QCoreApplication::instance()) Render::application();
     return *QCoreApplication::instance();
 }
 

@@ -1,0 +1,92 @@
+#include "design/DialView.h"
+
+#include "design/Accessibility.h"
+#include "design/DialGeometry.h"
+#include "design/Motion.h"
+
+#include <QAccessible>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+namespace kelvora {
+
+DialView::DialView(QWidget* parent) : QWidget(parent) {
+    Accessibility::install();
+    setAccessibleName("Disk dial");
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+void DialView::setValues(double used, double after, int64_t totalBytes) {
+    used_ = used;
+    after_ = after;
+    totalBytes_ = totalBytes;
+    swing(drawnUsed_, used, usedSwing_);
+    swing(drawnAfter_, after, afterSwing_);
+    QAccessibleValueChangeEvent event(this, accessibleValue());
+    QAccessible::updateAccessibility(&event);
+    update();
+}
+
+// Each share swings on a spring of its own, from wherever it is drawn now.
+void DialView::swing(double& drawn, double target, QPointer<QVariantAnimation>& animation) {
+    if (animation) animation->stop();
+    if (!isVisible() || !Motion::animates(this)) {
+        drawn = target;
+        return;
+    }
+    double start = drawn;
+    animation = Motion::animate(this, Dial::kChangeSpring, [this, &drawn, start, target](double t) {
+        drawn = start + (target - start) * t;
+        update();
+    });
+}
+
+QString DialView::accessibleValue() const {
+    return Dial::accessibleValue(used_, after_);
+}
+
+int DialView::heightForWidth(int width) const {
+    return static_cast<int>(
+        std::lround(width * DialGeometry::kDrawnHeight / DialGeometry::kDesignWidth));
+}
+
+QSize DialView::sizeHint() const {
+    return {520, heightForWidth(520)};
+}
+
+void DialView::paintEvent(QPaintEvent*) {
+    double progress = Motion::animates(this) ? shown_ : 1.0;
+    QPainter painter(this);
+    Dial::paint(painter, DialGeometry::fittedBox(rect()), drawnUsed_ * progress,
+                drawnAfter_ * progress, totalBytes_);
+}
+
+void DialView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    drawnUsed_ = used_;
+    drawnAfter_ = after_;
+    if (!Motion::animates(this)) {
+        shown_ = 1;
+        return;
+    }
+    shown_ = 0;
+    appear_ = Motion::animate(
+        this, Dial::kAppearSpring,
+        [this](double t) {
+            shown_ = t;
+            update();
+        },
+        Dial::kAppearDelay);
+}
+
+void DialView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (appear_) appear_->stop();
+    shown_ = 0;
+}
+
+} // namespace kelvora

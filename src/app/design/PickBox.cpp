@@ -1,0 +1,67 @@
+#include "design/PickBox.h"
+
+#include "design/Accessibility.h"
+#include "design/Focus.h"
+#include "design/Shapes.h"
+#include "design/Symbols.h"
+#include "design/Theme.h"
+
+#include <QPainter>
+
+namespace kelvora {
+
+namespace {
+
+constexpr qreal kBox = 16;
+constexpr qreal kRadius = 4;
+constexpr qreal kBorder = 1.2;
+constexpr qreal kDisabledOpacity = 0.35;
+
+} // namespace
+
+PickBox::PickBox(const QString& label, QWidget* parent) : QAbstractButton(parent) {
+    Accessibility::install();
+    setCheckable(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName(label);
+}
+
+QString PickBox::accessibleValue(bool on) {
+    return on ? "picked" : "not picked";
+}
+
+void PickBox::paint(QPainter& painter, const QRectF& square, bool on, bool enabled,
+                    bool focusRing) {
+    painter.save();
+    painter.setOpacity(painter.opacity() * (enabled ? 1.0 : kDisabledOpacity));
+    QRectF box(square.center() - QPointF(kBox / 2, kBox / 2), QSizeF(kBox, kBox));
+    Shapes::fillRounded(painter, box, kRadius, on ? Theme::ink() : Theme::panel(),
+                        on ? Theme::ink() : Theme::faint(), kBorder);
+    if (on) Symbols::paint(painter, "checkmark", box, 9.5, Theme::panel());
+    if (focusRing) Focus::paintRing(painter, box.adjusted(-4, -4, 4, 4), kRadius + 4);
+    painter.restore();
+}
+
+QSize PickBox::sizeHint() const {
+    return QSize(kSide, kSide);
+}
+
+void PickBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QRectF square(QPointF(0, 0), QSizeF(kSide, kSide));
+    square.moveCenter(QRectF(rect()).center());
+    paint(painter, square, isOn(), isEnabled(), keyboardFocus_ && hasFocus());
+}
+
+void PickBox::focusInEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QAbstractButton::focusInEvent(event);
+}
+
+void PickBox::focusOutEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QAbstractButton::focusOutEvent(event);
+}
+
+} // namespace kelvora
