@@ -132,6 +132,75 @@ FileResult moveOnto(const ScanItem& item, const URL& target, const std::string& 
     return place.reached->folder.moveItem(place.reached->name, items, stored);
 }
 
+// A clean-up's folder and its items folder, freshly made and opened once.
+struct NewSweep {
+    std::string id;
+    FolderHandle folder;
+    FolderHandle items;
+    std::string error; // why they could not be made
+};
+
+NewSweep makeSweepFolder(const FolderHandle& root, Date now) {
+    NewSweep made;
+    made.id = UndoShelf::sweepID(now);
+    FileResult created = root.makeFolder(made.id);
+    while (!created && root.contains(made.id)) {
+        made.id = UndoShelf::sweepID(now);
+        created = root.makeFolder(made.id);
+    }
+    if (!created) {
+        made.error = created.reason;
+        return made;
+    }
+    made.folder = root.folder(made.id);
+    FileResult ready = made.folder.makeFolder(kItemsFolderName);
+    made.items = made.folder.folder(kItemsFolderName);
+    if (!ready || !made.items) {
+        made.error = ready ? "Could not open " + made.items.path() : ready.reason;
+        root.removeItem(made.id);
+    }
+    return made;
+}
+
+// Moves every planned target in item and target order into the sweep, bringing its
+// manifest up to date in batches; the failures come back in the same order.
+std::vector<UndoShelf::Failure> moveAll(const std::vector<UndoShelf::LabelledItem>& items,
+                                        const Plan& plan, const NewSweep& made,
+                                        UndoShelf::Sweep& sweep) {
+    const TargetAccess access = TargetAccess::live();
+    std::vector<UndoShelf::Failure> failures;
+    size_t sinceSaved = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const ScanItem& item = items[i].item;
+        const PlannedItem& planned = plan.items[i];
+        UndoShelf::Entry entry =
+            planned.entry ? plan.sweep.entries[*planned.entry] : UndoShelf::Entry{};
+        entry.files.clear();
+        int64_t unmoved = 0;
+        for (size_t j = 0; j < item.targets.size(); ++j) {
+            const URL& target = item.targets[j];
+            const PlannedTarget& how = planned.targets[j];
+            FileResult moved = how.stored ? moveOnto(item, target, *how.stored, access, made.items)
+                                          : FileResult::failure(how.refusal);
+            if (moved) {
+                entry.files.push_back({target.path(), *how.stored});
+            } else {
+                addSaturating(unmoved, Cleaner::freedSize(target));
+                failures.push_back({target, moved.reason});
+            }
+        }
+        sinceSaved += item.targets.size();
+        if (entry.files.empty()) continue;
+        entry.bytes = std::max<int64_t>(saturatingSubtract(item.bytes, unmoved), 0);
+        sweep.entries.push_back(std::move(entry));
+        if (sinceSaved >= filesPerSave(sweep.entries.size())) {
+            writeManifest(made.folder, sweep);
+            sinceSaved = 0;
+        }
+    }
+    return failures;
+}
+
 // ---- Putting back ----
 
 enum class Restore { restored, missing, failed };
@@ -193,6 +262,41 @@ std::string putBackProblem(const std::vector<std::string>& failed,
         parts.push_back(namesOf(missing) +
                         " are no longer on the Undo Shelf, so they can’t be put back");
     return joined(parts, "; ");
+}
+
+// What putting back entries came to: the entries still on the shelf with the files that
+// stayed, why files stayed, and the names of those that were no longer there.
+struct PutBackTally {
+    std::vector<UndoShelf::Entry> kept;
+    std::vector<std::string> failed;
+    std::vector<std::string> missing;
+
+    void putBack(const FolderHandle& items, const UndoShelf::Entry& entry) {
+        UndoShelf::Entry left = entry;
+        left.files.clear();
+        for (const auto& file : entry.files) {
+            FileOutcome outcome = restoreFile(items, file);
+            if (outcome.result == Restore::missing) missing.push_back(outcome.reason);
+            if (outcome.result != Restore::failed) continue;
+            failed.push_back(outcome.reason);
+            left.files.push_back(file);
+        }
+        if (!left.files.empty()) kept.push_back(std::move(left));
+    }
+};
+
+// Puts every moved file back where it was; returns what could not go.
+UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items) {
+    UndoShelf::Sweep kept = sweep;
+    kept.entries.clear();
+    for (const auto& entry : sweep.entries) {
+        UndoShelf::Entry left = entry;
+        left.files.clear();
+        for (const auto& file : entry.files)
+            if (restoreFile(items, file).result == Restore::failed) left.files.push_back(file);
+        if (!left.files.empty()) kept.entries.push_back(std::move(left));
+    }
+    return kept;
 }
 
 // What the rollback after a failed save could not move back stays, listed; its failure
@@ -281,85 +385,32 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
         return {std::nullopt, failEveryTarget(items, "Could not open " + root.path() + ": " +
                                                          describeFileError(rootFolder.error()))};
     ShelfLock lock(rootFolder);
-    std::string id = sweepID(now);
-    FileResult created = rootFolder.makeFolder(id);
-    while (!created && rootFolder.contains(id)) {
-        id = sweepID(now);
-        created = rootFolder.makeFolder(id);
-    }
-    if (!created) return {std::nullopt, failEveryTarget(items, created.reason)};
-    FolderHandle folder = rootFolder.folder(id);
-    FileResult ready = folder.makeFolder(kItemsFolderName);
-    FolderHandle itemsFolder = folder.folder(kItemsFolderName);
-    if (!ready || !itemsFolder) {
-        rootFolder.removeItem(id);
-        return {std::nullopt, failEveryTarget(items, ready ? "Could not open " + itemsFolder.path()
-                                                           : ready.reason)};
-    }
+    NewSweep made = makeSweepFolder(rootFolder, now);
+    if (!made.error.empty()) return {std::nullopt, failEveryTarget(items, made.error)};
 
-    Sweep sweep{id, now, addSeconds(now, holdDays * kSecondsPerDay), {}};
+    Sweep sweep{made.id, now, addSeconds(now, holdDays * kSecondsPerDay), {}};
     Plan plan = planOf(items, root, sweep);
     if (!plan.sweep.entries.empty())
-        if (auto planned = writePlan(folder, plan.sweep); !planned) {
-            rootFolder.removeItem(id);
+        if (auto planned = writePlan(made.folder, plan.sweep); !planned) {
+            rootFolder.removeItem(made.id);
             return {std::nullopt, failEveryTarget(items, kSaveFailed + planned.reason)};
         }
-
-    const TargetAccess access = TargetAccess::live();
-    std::vector<Failure> failures;
-    size_t sinceSaved = 0;
-    for (size_t i = 0; i < items.size(); ++i) {
-        const ScanItem& item = items[i].item;
-        const PlannedItem& planned = plan.items[i];
-        Entry entry = planned.entry ? plan.sweep.entries[*planned.entry] : Entry{};
-        entry.files.clear();
-        int64_t unmoved = 0;
-        for (size_t j = 0; j < item.targets.size(); ++j) {
-            const URL& target = item.targets[j];
-            const PlannedTarget& how = planned.targets[j];
-            FileResult moved = how.stored ? moveOnto(item, target, *how.stored, access, itemsFolder)
-                                          : FileResult::failure(how.refusal);
-            if (moved) {
-                entry.files.push_back({target.path(), *how.stored});
-            } else {
-                addSaturating(unmoved, Cleaner::freedSize(target));
-                failures.push_back({target, moved.reason});
-            }
-        }
-        sinceSaved += item.targets.size();
-        if (entry.files.empty()) continue;
-        entry.bytes = std::max<int64_t>(saturatingSubtract(item.bytes, unmoved), 0);
-        sweep.entries.push_back(std::move(entry));
-        if (sinceSaved >= filesPerSave(sweep.entries.size())) {
-            writeManifest(folder, sweep);
-            sinceSaved = 0;
-        }
-    }
-
+    std::vector<Failure> failures = moveAll(items, plan, made, sweep);
     if (sweep.entries.empty()) {
-        removeSweepFolder(rootFolder, id, folder);
+        removeSweepFolder(rootFolder, made.id, made.folder);
         return {std::nullopt, failures};
     }
-    FileResult saved = settle(folder, sweep);
+    FileResult saved = settle(made.folder, sweep);
     if (saved) return {sweep, failures};
 
     // A clean-up whose manifest could not be saved would be invisible and never purged:
-    // every moved file goes back. What cannot go back stays listed by the plan.
-    Sweep kept = sweep;
-    kept.entries.clear();
-    for (const auto& entry : sweep.entries) {
-        Entry left = entry;
-        left.files.clear();
-        for (const auto& file : entry.files)
-            if (restoreFile(itemsFolder, file).result == Restore::failed)
-                left.files.push_back(file);
-        if (!left.files.empty()) kept.entries.push_back(std::move(left));
-    }
+    // every moved file goes back. What cannot go back stays listed.
+    Sweep kept = withWhatCannotGoBack(sweep, made.items);
     if (kept.entries.empty())
-        removeSweepFolder(rootFolder, id, folder);
+        removeSweepFolder(rootFolder, made.id, made.folder);
     else
-        settle(folder, kept);
-    return {std::nullopt, savingFailures(items, saved.reason, kept, itemsFolder)};
+        settle(made.folder, kept);
+    return {std::nullopt, savingFailures(items, saved.reason, kept, made.items)};
 }
 
 std::optional<UndoShelf::Sweep> UndoShelf::putBack(const Entry& entry, const Sweep& sweep) const {
@@ -389,33 +440,22 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     Sweep current = loaded ? loaded->sweep : sweep;
     FolderHandle items = folder.folder(kItemsFolderName);
 
-    std::vector<Entry> kept;
-    std::vector<std::string> failed;
-    std::vector<std::string> missing;
+    PutBackTally tally;
     bool found = false;
     size_t sinceSaved = 0;
     for (size_t i = 0; i < current.entries.size(); ++i) {
         const Entry& entry = current.entries[i];
         if (only && entry.id != only->id) {
-            kept.push_back(entry);
+            tally.kept.push_back(entry);
             continue;
         }
         found = true;
-        Entry left = entry;
-        left.files.clear();
-        for (const auto& file : entry.files) {
-            FileOutcome outcome = restoreFile(items, file);
-            if (outcome.result == Restore::missing) missing.push_back(outcome.reason);
-            if (outcome.result != Restore::failed) continue;
-            failed.push_back(outcome.reason);
-            left.files.push_back(file);
-        }
-        if (!left.files.empty()) kept.push_back(std::move(left));
+        tally.putBack(items, entry);
         sinceSaved += entry.files.size();
         size_t waiting = current.entries.size() - i - 1;
-        if (!only && waiting > 0 && sinceSaved >= filesPerSave(kept.size() + waiting)) {
+        if (!only && waiting > 0 && sinceSaved >= filesPerSave(tally.kept.size() + waiting)) {
             Sweep progress = current;
-            progress.entries = kept;
+            progress.entries = tally.kept;
             progress.entries.insert(progress.entries.end(), current.entries.begin() + i + 1,
                                     current.entries.end());
             settle(folder, progress);
@@ -424,7 +464,7 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     }
     if (only && !found) throw Error(gone);
 
-    current.entries = std::move(kept);
+    current.entries = std::move(tally.kept);
     std::optional<Sweep> result;
     if (current.entries.empty()) {
         if (auto removed = removeSweepFolder(rootFolder, sweep.id, folder); !removed)
@@ -433,7 +473,8 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
         if (auto saved = settle(folder, current); !saved) throw Error(saved.reason);
         result = current;
     }
-    if (!failed.empty() || !missing.empty()) throw Error(putBackProblem(failed, missing));
+    if (!tally.failed.empty() || !tally.missing.empty())
+        throw Error(putBackProblem(tally.failed, tally.missing));
     return result;
 }
 

@@ -559,7 +559,7 @@ TEST_F(ShelfTest, ItemOnAnotherDiskStaysWhereItIsWithAReason) {
     EXPECT_NE(result.failures[0].reason.find("another disk"), std::string::npos);
 }
 
-// ---- A clean-up cut short, and what the shelf acts on ----
+// ---- What the shelf acts on, and what it puts back ----
 
 namespace {
 
@@ -574,55 +574,6 @@ long long bytesWritten() {
 }
 
 } // namespace
-
-// Winds a finished clean-up back to the moment it was cut short: its plan on disk, the
-// first `moved` files on the shelf and the rest still where they were.
-TEST_F(ShelfTest, ACleanUpCutShortIsReadBackFromItsPlan) {
-    struct Case {
-        const char* name;
-        size_t moved;
-        bool batchSaved; // a manifest of the first entry was written on the way
-    } cases[] = {{"before any move", 0, false},
-                 {"part way", 2, false},
-                 {"part way, after a batch", 2, true},
-                 {"after every move", 3, false}};
-    for (const auto& c : cases) {
-        TempDir place;
-        UndoShelf cut(URL::fileURL(place / "Shelf", true));
-        std::vector<std::string> files;
-        std::vector<UndoShelf::LabelledItem> items;
-        for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
-            files.push_back(place.write(std::string("Downloads/") + name, name));
-            items.push_back({itemOf(JunkKind::downloads, {files.back()}, 10), name});
-        }
-        auto sweep = cut.shelve(items, t0).sweep.value();
-        std::string folder = joinPath(cut.root.path(), sweep.id);
-        writeFileAtomically(folder + "/journal.json", *encodeManifest(sweep, false).text);
-        for (size_t i = c.moved; i < files.size(); ++i)
-            moveItem(folder + "/items/" + sweep.entries[i].files[0].stored, files[i]);
-        UndoShelf::Sweep batch = sweep;
-        batch.entries.resize(1);
-        if (c.batchSaved)
-            writeFileAtomically(folder + "/manifest.json", *encodeManifest(batch).text);
-        else
-            removeItem(folder + "/manifest.json");
-
-        auto listed = cut.sweeps();
-        if (c.moved == 0) {
-            EXPECT_TRUE(listed.empty()) << c.name;
-            EXPECT_EQ(cut.purgeExpired(t0), 0) << c.name;
-            EXPECT_FALSE(fileExists(folder)) << c.name << ": nothing was kept, so nothing stays";
-        } else {
-            ASSERT_EQ(listed.size(), 1u) << c.name;
-            EXPECT_EQ(listed[0].entries.size(), c.moved) << c.name;
-            EXPECT_EQ(listed[0].bytes(), 10 * static_cast<int64_t>(c.moved)) << c.name;
-            cut.putBackAll(listed[0]);
-            EXPECT_TRUE(cut.sweeps().empty()) << c.name;
-        }
-        for (size_t i = 0; i < files.size(); ++i)
-            EXPECT_EQ(contentsOf(files[i]), lastComponent(files[i])) << c.name;
-    }
-}
 
 // Purging reads each clean-up from its own folder and never through a link: a manifest
 // copied under another name, or a link among the clean-ups, makes nothing else go.
