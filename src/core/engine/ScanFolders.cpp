@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
+#include "platform/HomeFolders.h"
 
 #include <map>
 #include <sys/stat.h>
@@ -19,9 +20,12 @@ std::optional<ScanItem::ScanFolder> resolvedNow(const URL& folder) {
 
 std::vector<URL> DiskScanner::scanFolders() const {
     std::vector<URL> folders = {home};
-    for (const char* name : {"Desktop", "Documents", "Downloads", "Pictures", "Movies", "Music",
-                             ".cache", ".config", ".local/share"})
-        folders.push_back(home.appending(name, true));
+    for (const char* name : {"Desktop", "Documents", "Downloads", "Pictures", "Movies", "Music"})
+        folders.push_back(userFolder(name));
+    // The places of this system's own folders, wherever the XDG variables put them.
+    const HomeFolders places(home);
+    for (const URL& folder : {places.cache(), places.config(), places.data()})
+        folders.push_back(folder);
     folders.push_back(downloadsFolder);
     folders.insert(folders.end(), duplicateFolders.begin(), duplicateFolders.end());
     folders.insert(folders.end(), applicationFolders.begin(), applicationFolders.end());
