@@ -11,7 +11,6 @@
 #include "window/CategoryList.h"
 #include "window/ChangeFollower.h"
 #include "window/Inspector.h"
-#include "window/ScrollingContent.h"
 
 #include <QPainter>
 
@@ -41,7 +40,6 @@ CategoryDetail::CategoryDetail(AppModel& model, QWidget* parent)
       pickAll_(new TextLinkButton("Pick all", kLinkSize, this)),
       pickNone_(new TextLinkButton("Pick none", kLinkSize, this)) {
     setObjectName("CategoryDetail");
-    ScrollingContent::seeThrough(list_);
     list_->setObjectName("categoryItems");
     pickAll_->setObjectName("pickAll");
     pickNone_->setObjectName("pickNone");

@@ -12,7 +12,6 @@
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"
 #include "window/ChangeFollower.h"
-#include "window/ScrollingContent.h"
 #include "window/SidebarContent.h"
 
 #include <QPainter>
@@ -320,7 +319,6 @@ OverviewList::OverviewList(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model), pane_(new OverviewPane(model)),
       scrolling_(new Scrolling(pane_, this)) {
     setObjectName("OverviewList");
-    ScrollingContent::seeThrough(pane_);
     new ChangeFollower(model, this, [this] { refresh(); });
     refresh();
 }

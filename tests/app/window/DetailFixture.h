@@ -117,7 +117,7 @@ struct DetailModel {
 };
 
 // Lets the views take in what the controller announced.
-inline void settle() {
+inline void takeInChanges() {
     for (int round = 0; round < 3; ++round)
         QCoreApplication::sendPostedEvents();
 }

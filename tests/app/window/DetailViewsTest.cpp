@@ -35,7 +35,7 @@ QColor token(Token t, Appearance appearance) {
 QImage picture(QWidget& view, QSize size, const std::string& name) {
     Snapshot::setSnapshot(&view, true);
     view.resize(size);
-    settle();
+    takeInChanges();
     QImage image = Render::widget(view, size);
     keepPicture(image, name);
     return image;
@@ -101,7 +101,7 @@ TEST(DetailViews, FooterDrawsTheCleanButtonInTheSignalColourAndDimsItWhenNothing
 
         for (JunkKind kind : JunkKinds::allCases())
             model->pickAll(kind, false);
-        settle();
+        takeInChanges();
         image = Render::widget(footer, {900, 68});
         keepPicture(image, std::string("footer-nothing-") + nameOf(appearance));
         button = footer.button()->geometry();
@@ -250,7 +250,7 @@ struct Shown {
         window.resize(size);
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.show();
-        settle();
+        takeInChanges();
     }
 };
 
@@ -269,18 +269,18 @@ TEST(DetailViews, PickBoxesPickWithoutMovingTheFocusAndRowsTakeTheFocus) {
 
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       centreOf(CategoryRowGeometry::of(list->rowRect(1)).pickBox));
-    settle();
+    takeInChanges();
     EXPECT_FALSE(model->picks().isPicked(homebrew));
     EXPECT_EQ(model->focusedItem(), spotify.location);
     EXPECT_EQ(detail->header().countLine, "5 of 6 picked · 4.5 GB");
 
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       centreOf(CategoryRowGeometry::of(list->rowRect(1)).size));
-    settle();
+    takeInChanges();
     EXPECT_EQ(model->focusedItem(), homebrew.location);
     EXPECT_EQ(detail->inspector()->secondButton()->text(), "Pick this");
     QTest::mouseClick(detail->inspector()->secondButton(), Qt::LeftButton);
-    settle();
+    takeInChanges();
     EXPECT_TRUE(model->picks().isPicked(homebrew));
     EXPECT_EQ(detail->inspector()->secondButton()->text(), "Keep this");
 
@@ -288,21 +288,21 @@ TEST(DetailViews, PickBoxesPickWithoutMovingTheFocusAndRowsTakeTheFocus) {
     list->setFocus();
     for (int i = 0; i < 5; ++i) {
         QTest::keyClick(list, Qt::Key_Down);
-        settle();
+        takeInChanges();
     }
     EXPECT_EQ(model->focusedItem(), detail->rows()->item(7)->location); // Google, in use
     EXPECT_EQ(detail->inspector()->secondButton()->isVisibleTo(detail), false);
     QTest::keyClick(list, Qt::Key_Up);
-    settle();
+    takeInChanges();
     QTest::keyClick(list, Qt::Key_Space);
-    settle();
+    takeInChanges();
     EXPECT_FALSE(model->picks().isPicked(*detail->rows()->item(5)));
 
     QTest::mouseClick(detail->pickNoneButton(), Qt::LeftButton);
-    settle();
+    takeInChanges();
     EXPECT_EQ(detail->header().countLine, "0 of 6 picked · 0 KB");
     QTest::mouseClick(detail->pickAllButton(), Qt::LeftButton);
-    settle();
+    takeInChanges();
     EXPECT_EQ(detail->header().countLine, "6 of 6 picked · 5.7 GB");
 }
 
@@ -315,7 +315,7 @@ TEST(DetailViews, EmptyCategoriesSayNothingIsThereOrShowTheAccessGuide) {
     Shown shown(detail, {1100, 600});
 
     Sidebar::openCategory(*model, JunkKind::duplicates);
-    settle();
+    takeInChanges();
     EXPECT_TRUE(detail->showsEmptyState());
     EXPECT_FALSE(detail->guide());
     EXPECT_FALSE(detail->pickAllButton()->isVisibleTo(detail));
@@ -323,7 +323,7 @@ TEST(DetailViews, EmptyCategoriesSayNothingIsThereOrShowTheAccessGuide) {
     EXPECT_FALSE(detail->inspector()->content());
 
     Sidebar::openCategory(*model, JunkKind::trash);
-    settle();
+    takeInChanges();
     EXPECT_FALSE(detail->showsEmptyState());
     ASSERT_TRUE(detail->guide());
     EXPECT_TRUE(detail->guide()->isVisibleTo(detail));
@@ -337,7 +337,7 @@ TEST(DetailViews, ClicksOpenCategoriesAndAskForTheCleanUp) {
                       Qt::LeftButton);
     EXPECT_EQ(model->category(), JunkKind::trash);
     EXPECT_EQ(model->focusedItem(), model.item(".Trash/Old exports").location);
-    settle();
+    takeInChanges();
     EXPECT_TRUE(sidebar->button(Sidebar::Destination::category, JunkKind::trash)->isChecked());
 
     auto* overview = new OverviewList(*model);
@@ -352,7 +352,7 @@ TEST(DetailViews, ClicksOpenCategoriesAndAskForTheCleanUp) {
     model->setConfirmingFreeUp(false);
     for (JunkKind kind : JunkKinds::allCases())
         model->pickAll(kind, false);
-    settle();
+    takeInChanges();
     QTest::mouseClick(footer->button(), Qt::LeftButton);
     EXPECT_FALSE(model->confirmingFreeUp());
 }
