@@ -153,9 +153,10 @@ SidebarRowButton* DetailSidebar::button(Destination destination,
 }
 
 void DetailSidebar::refresh() {
-    std::vector<Sidebar::Row> rows = Sidebar::rows(model_);
+    PickTotals totals = Sidebar::totals(model_);
+    std::vector<Sidebar::Row> rows = Sidebar::rows(model_, totals);
     std::string label = HomeDisk::label(model_.scanner().home.path(), Snapshot::isSnapshot(this));
-    Sidebar::DiskFooter footer = Sidebar::diskFooter(model_, label);
+    Sidebar::DiskFooter footer = Sidebar::diskFooter(model_, totals, label);
     if (rows == rows_ && footer == footer_) return;
     rows_ = std::move(rows);
     footer_ = std::move(footer);

@@ -45,9 +45,17 @@ Row tool(Destination destination, std::string title, std::string symbol,
 
 } // namespace
 
-std::vector<Row> rows(const AppModel& model) {
+PickTotals totals(const AppModel& model) {
     const ScanResult* result = model.result();
-    PickTotals totals = result ? PickTotals::count(*result, model.picks()) : PickTotals{};
+    return result ? PickTotals::count(*result, model.picks()) : PickTotals{};
+}
+
+std::vector<Row> rows(const AppModel& model) {
+    return rows(model, totals(model));
+}
+
+std::vector<Row> rows(const AppModel& model, const PickTotals& totals) {
+    const ScanResult* result = model.result();
     bool noTool = !showsTool(model);
 
     std::vector<Row> rows;
@@ -113,11 +121,15 @@ void open(AppModel& model, const Row& row) {
 }
 
 DiskFooter diskFooter(const AppModel& model, const std::string& label) {
+    return diskFooter(model, totals(model), label);
+}
+
+DiskFooter diskFooter(const AppModel& model, const PickTotals& totals, const std::string& label) {
     const DiskSpace& disk = model.diskNow();
     double divisor = disk.total < 1 ? 1.0 : static_cast<double>(disk.total);
     int64_t highlighted = model.shelfBytes();
     if (model.phase().is(AppModel::Phase::Kind::ready) && model.result())
-        highlighted = PickTotals::count(*model.result(), model.picks()).all.pickedBytes;
+        highlighted = totals.all.pickedBytes;
     double used = static_cast<double>(disk.used()) / divisor;
     double signal = static_cast<double>(highlighted) / divisor;
     return {label, Format::size(disk.available) + " free", std::max(0.0, used - signal), signal};

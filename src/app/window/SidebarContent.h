@@ -2,6 +2,7 @@
 
 #include "model/JunkKind.h"
 #include "model/ScanResult.h"
+#include "window/PickTotals.h"
 
 #include <optional>
 #include <string>
@@ -28,7 +29,9 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
-// Every row top to bottom: the overview, the listed categories, then the tools.
+// Every row top to bottom: the overview, the listed categories, then the tools; `totals`
+// are the picks of the controller's result, when there is one.
+std::vector<Row> rows(const AppModel& model, const PickTotals& totals);
 std::vector<Row> rows(const AppModel& model);
 
 // The figure of a category's row: "locked" for a folder the scan was refused, else what is
@@ -48,7 +51,11 @@ struct DiskFooter {
     double signalShare = 0; // what the picks would free; outside the ready phase the shelf
     bool operator==(const DiskFooter&) const = default;
 };
+DiskFooter diskFooter(const AppModel& model, const PickTotals& totals, const std::string& label);
 DiskFooter diskFooter(const AppModel& model, const std::string& label);
+
+// The picks of the controller's result; none counted before a result.
+PickTotals totals(const AppModel& model);
 
 } // namespace Sidebar
 } // namespace kelvora

@@ -329,6 +329,18 @@ TEST(DetailViews, EmptyCategoriesSayNothingIsThereOrShowTheAccessGuide) {
     EXPECT_TRUE(detail->guide()->isVisibleTo(detail));
 }
 
+// A page the window put out of sight shows the picks as they are when it comes back.
+TEST(DetailViews, AHiddenViewCatchesUpWhenShownAgain) {
+    DetailModel model;
+    auto* footer = new PickFooter(*model);
+    Shown shown(footer, {900, 68});
+    footer->hide();
+    model->pickAll(JunkKind::caches, false);
+    takeInChanges();
+    footer->show();
+    EXPECT_EQ(footer->content().countLine, "5 of 15 items picked · 6.9 GB");
+}
+
 TEST(DetailViews, ClicksOpenCategoriesAndAskForTheCleanUp) {
     DetailModel model;
     auto* sidebar = new DetailSidebar(*model);
