@@ -10,8 +10,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
-#include <cmath>
-
 namespace kelvora {
 
 namespace {

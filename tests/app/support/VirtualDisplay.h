@@ -31,10 +31,12 @@ inline Display virtualDisplay() {
     }
     TempDir dir;
     std::string log = dir / "display.log";
-    std::string command = "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -s "
-                          "'-screen 0 1600x1000x24' '" +
-                          std::string(self, length) + "' --gtest_filter=" + filter + " >'" + log +
-                          "' 2>&1";
+    // Tests run side by side: each looks for a free display from a number of its own, so two
+    // starting at once do not race for the same one.
+    std::string first = std::to_string(100 + getpid() % 4000);
+    std::string command = "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
+                          first + " -s '-screen 0 1600x1000x24' '" + std::string(self, length) +
+                          "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::ifstream in(log);
