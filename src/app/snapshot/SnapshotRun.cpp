@@ -142,8 +142,9 @@ Environment Environment::live() {
     return environment;
 }
 
-QImage renderWindow(QWidget& root, bool dark) {
+QImage renderWindow(RootView& root, bool dark) {
     Theme::Scope appearance(dark ? Appearance::dark : Appearance::light);
+    root.applyForeground();
     return Render::widget(root, QSize(kWidth, kHeight), kScale);
 }
 

@@ -11,7 +11,9 @@
 #include <optional>
 #include <string>
 
-class QWidget;
+namespace kelvora {
+class RootView;
+}
 
 namespace kelvora::Snapshot {
 
@@ -39,6 +41,6 @@ inline constexpr qreal kScale = 2;
 int run(const SnapshotOptions& options, const Environment& environment = Environment::live());
 
 // The window root drawn at 1280 × 820 at twice the resolution, light or dark.
-QImage renderWindow(QWidget& root, bool dark);
+QImage renderWindow(RootView& root, bool dark);
 
 } // namespace kelvora::Snapshot

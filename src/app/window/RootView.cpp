@@ -1,5 +1,6 @@
 #include "window/RootView.h"
 
+#include "design/Motion.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "onboarding/SystemDataHelp.h"
@@ -14,9 +15,11 @@
 #include "window/SimpleView.h"
 
 #include <QDragEnterEvent>
+#include <QGraphicsOpacityEffect>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -50,6 +53,32 @@ QMessageBox* confirmationBox(QWidget* window, const RootTexts::Confirmation& tex
     return box;
 }
 
+// Fades a layer in or out; one that fades out is deleted at the end. Without motion the
+// change is at once.
+void fade(QWidget* layer, bool in) {
+    if (!Motion::animates(layer)) {
+        if (!in) {
+            layer->hide();
+            layer->deleteLater();
+        }
+        return;
+    }
+    auto* effect = new QGraphicsOpacityEffect(layer);
+    layer->setGraphicsEffect(effect);
+    auto* animation = new QPropertyAnimation(effect, "opacity", layer);
+    animation->setDuration(300);
+    animation->setStartValue(in ? 0.0 : 1.0);
+    animation->setEndValue(in ? 1.0 : 0.0);
+    animation->setEasingCurve(QEasingCurve::OutCubic);
+    QObject::connect(animation, &QAbstractAnimation::finished, layer, [layer, in] {
+        if (in)
+            layer->setGraphicsEffect(nullptr);
+        else
+            layer->deleteLater();
+    });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
 // Takes a box down that the controller no longer asks for, without answering it.
 void closeQuietly(QPointer<QMessageBox>& slot) {
     QMessageBox* box = slot;
@@ -66,6 +95,7 @@ RootView::RootView(AppModel& model, int welcomeStep, QWidget* parent)
     setObjectName("RootView");
     setAcceptDrops(true);
     dropOverlay_->hide();
+    applyForeground();
     connect(&model_, &AppModel::changed, this, &RootView::refresh);
     connect(&AppEvents::shared(), &AppEvents::kelvoraOpenApps, this,
             [this](const std::vector<URL>& urls) {
@@ -92,13 +122,16 @@ void RootView::showWelcomeOrWork() {
         if (!welcome_) {
             welcome_ = new WelcomeView(model_, welcomeStep_, this);
             welcome_->show();
+            fade(welcome_, true);
         }
         if (work_) work_->hide();
         return;
     }
     if (welcome_) {
-        welcome_->hide();
-        welcome_->deleteLater();
+        // It fades over the working window, which takes no keys from it meanwhile.
+        welcome_->setEnabled(false);
+        welcome_->raise();
+        fade(welcome_, false);
         welcome_ = nullptr;
     }
     if (!work_) {
@@ -245,6 +278,19 @@ void RootView::placeLayers() {
 
 void RootView::resizeEvent(QResizeEvent*) {
     placeLayers();
+}
+
+void RootView::applyForeground() {
+    QPalette colours = palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        colours.setColor(role, Theme::ink());
+    setPalette(colours);
+}
+
+void RootView::changeEvent(QEvent* event) {
+    // The appearance follows the application's palette: the ink follows with it.
+    if (event->type() == QEvent::ApplicationPaletteChange) applyForeground();
+    QWidget::changeEvent(event);
 }
 
 void RootView::paintEvent(QPaintEvent*) {

@@ -43,9 +43,13 @@ public:
     QMessageBox* emptyShelfConfirmation() const { return emptyShelfBox_; }
     QMessageBox* shelfAlert() const { return alertBox_; }
     bool dropTargeted() const { return dropTargeted_; }
+    // Texts and symbols inside that draw no colour of their own take the ink of the
+    // appearance in force now.
+    void applyForeground();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;

@@ -84,41 +84,6 @@ TEST(Marketing, ConfirmationReadsAsTheWindowAsksForIt) {
         << "without a result there is no size to name";
 }
 
-TEST(Marketing, SummaryPrintsTheLinesOfTheScan) {
-    const ScanResult result = Marketing::result();
-    const std::string expected =
-        "Fonts: Doto loaded, Geist missing\n"
-        "Scanned 214386 files in 6.4 s\n"
-        "Disk: 61.2 GB free of 494.4 GB\n"
-        "  caches: 5.7 GB\n  logs: 120 MB\n  tempFiles: 1.8 GB\n  downloads: 3.6 GB\n"
-        "  mail: 0 KB\n  screenshots: 0 KB\n  photos: 0 KB\n  duplicates: 0 KB\n"
-        "  largeFiles: 6.3 GB\n  developer: 640 MB\n  ai: 220 MB\n  systemData: 0 KB\n"
-        "  apps: 1.1 GB\n  leftovers: 0 KB\n  trash: 1.4 GB\n"
-        "  trash access: ok\n"
-        "Total: 20.9 GB\n"
-        "Largest items:\n"
-        "  6.3 GB    /Users/you/Movies/Wedding raw footage.mov\n"
-        "  3.4 GB    /Users/you/Downloads/Xcode_16.xip\n"
-        "  2.1 GB    /Users/you/Library/Caches/com.spotify.client\n"
-        "  1.8 GB    /Users/you/Library/Caches/Google  [in use: Google Chrome]\n"
-        "  1.8 GB    /var/folders/xy/T/"
-        "onnxruntime-0B6F2E1A-7C3D-4E5F-8A9B-112233445566-4242-0001.mlmodelc\n"
-        "  1.4 GB    /Users/you/.Trash/Old exports\n"
-        "  1.2 GB    /Users/you/Library/Caches/Homebrew\n"
-        "  1.1 GB    /Users/you/Applications/Blender.app\n"
-        "Developer files (1):\n"
-        "  640 MB    node_modules in portfolio-site · Node packages · project last changed 9 "
-        "months ago\n"
-        "Mail & Messages: 0 items\n"
-        "Leftovers of removed apps (0):\n"
-        "System Data (0):\n"
-        "AI files (1):\n"
-        "  220 MB    Claude Code chats in portfolio-site · 38 sessions untouched for 30 days · "
-        "last used 9 months ago\n"
-        "In use, left alone (1): Google (Google Chrome)\n";
-    EXPECT_EQ(Snapshot::summary(result, Catalog(), {true, false}), expected);
-}
-
 TEST(Marketing, SummaryOfOddResults) {
     ScanResult result;
     result.trashAccess = FolderAccess::blocked;
