@@ -12,7 +12,6 @@
 #include "panes/ReceiptImage.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
-#include "platform/Text.h"
 #include "search/PlainQuery.h"
 #include "snapshot/DemoData.h"
 #include "snapshot/Marketing.h"
@@ -68,9 +67,7 @@ Staged stage(const SnapshotOptions& options, const Environment& environment, Dem
     } else {
         result = environment.scanDisk();
     }
-    const std::string text = summary(result, Catalog(), {Fonts::hasDoto(), Fonts::hasGeist()});
-    for (const std::string& line : splitNonEmpty(text, '\n'))
-        environment.print(line);
+    printSummary(result, environment.print);
 
     const AppModel::ViewMode mode = viewMode(options.mode);
     Staged staged{nullptr, result};

@@ -4,7 +4,6 @@
 #include "model/Format.h"
 
 #include <charconv>
-#include <cstdio>
 #include <functional>
 
 namespace kelvora::Snapshot {
@@ -136,9 +135,12 @@ std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags 
     return out;
 }
 
-void printSummary(const ScanResult& result) {
-    std::fputs(summary(result, Catalog(), {Fonts::hasDoto(), Fonts::hasGeist()}).c_str(), stdout);
-    std::fflush(stdout);
+void printSummary(const ScanResult& result, const std::function<void(const std::string&)>& print) {
+    const std::string text = summary(result, Catalog(), {Fonts::hasDoto(), Fonts::hasGeist()});
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        print(text.substr(start, end - start));
+    }
 }
 
 } // namespace kelvora::Snapshot

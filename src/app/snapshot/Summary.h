@@ -3,6 +3,7 @@
 #include "catalog/Catalog.h"
 #include "model/ScanResult.h"
 
+#include <functional>
 #include <string>
 
 namespace kelvora::Snapshot {
@@ -18,9 +19,9 @@ struct FaceFlags {
 // categories worth a second look. Every line ends with a newline.
 std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags faces);
 
-// The summary with the faces registered in this process and the default texts, on
-// standard output.
-void printSummary(const ScanResult& result);
+// The summary with the faces registered in this process and the default texts, line by
+// line (without newlines) through `print`.
+void printSummary(const ScanResult& result, const std::function<void(const std::string&)>& print);
 
 // A size left-aligned in a field of nine characters: padded, or cut when longer.
 std::string sizeColumn(const std::string& text);

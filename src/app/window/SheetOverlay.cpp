@@ -20,6 +20,8 @@ SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent) : QWidget(parent), s
     setGeometry(parent->rect());
     follow();
     sheet_->show();
+    // Keys go to the sheet, not to the window it covers.
+    sheet_->setFocus(Qt::OtherFocusReason);
 }
 
 QRect SheetOverlay::sheetRect(QSize size, QSize sheetSize) {

@@ -107,10 +107,21 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheWindow) {
     EXPECT_NE(done->paragraph()->text().toStdString().find(Format::size(model->shelfBytes()) +
                                                            " is on the Undo Shelf until "),
               std::string::npos);
-    EXPECT_TRUE(root->header()->shelfButton()->isVisible());
-
     QTest::mouseClick(done->openShelfButton(), Qt::LeftButton);
     EXPECT_EQ(detailed->pane(), DetailedPane::shelf);
+
+    // From the simple view the header's shelf button leads to the same pane.
+    QTest::mouseClick(root->header()->modeSwitch()->segment(AppModel::ViewMode::simple),
+                      Qt::LeftButton);
+    model->show(std::nullopt, false, false, false, false, false);
+    OutlineButton* shelf = root->header()->shelfButton();
+    ASSERT_TRUE(shelf->isVisible());
+    EXPECT_EQ(shelf->text().toStdString(), "Undo Shelf · " + Format::size(model->shelfBytes()));
+    QTest::mouseClick(shelf, Qt::LeftButton);
+    EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
+    auto* reopened = qobject_cast<DetailedView*>(root->mainView());
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->pane(), DetailedPane::shelf);
 }
 
 } // namespace
