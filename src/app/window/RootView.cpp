@@ -53,9 +53,12 @@ QMessageBox* confirmationBox(QWidget* window, const RootTexts::Confirmation& tex
     return box;
 }
 
+constexpr int kWelcomeFade = 400;
+constexpr int kModeFade = 200;
+
 // Fades a layer in or out; one that fades out is deleted at the end. Without motion the
 // change is at once.
-void fade(QWidget* layer, bool in) {
+void fade(QWidget* layer, bool in, int milliseconds) {
     if (!Motion::animates(layer)) {
         if (!in) {
             layer->hide();
@@ -66,7 +69,7 @@ void fade(QWidget* layer, bool in) {
     auto* effect = new QGraphicsOpacityEffect(layer);
     layer->setGraphicsEffect(effect);
     auto* animation = new QPropertyAnimation(effect, "opacity", layer);
-    animation->setDuration(300);
+    animation->setDuration(milliseconds);
     animation->setStartValue(in ? 0.0 : 1.0);
     animation->setEndValue(in ? 1.0 : 0.0);
     animation->setEasingCurve(QEasingCurve::OutCubic);
@@ -122,7 +125,7 @@ void RootView::showWelcomeOrWork() {
         if (!welcome_) {
             welcome_ = new WelcomeView(model_, welcomeStep_, this);
             welcome_->show();
-            fade(welcome_, true);
+            fade(welcome_, true, kWelcomeFade);
         }
         if (work_) work_->hide();
         return;
@@ -131,7 +134,7 @@ void RootView::showWelcomeOrWork() {
         // It fades over the working window, which takes no keys from it meanwhile.
         welcome_->setEnabled(false);
         welcome_->raise();
-        fade(welcome_, false);
+        fade(welcome_, false, kWelcomeFade);
         welcome_ = nullptr;
     }
     if (!work_) {
@@ -160,6 +163,7 @@ void RootView::showMainView() {
         // The old view may be the sender of this change ("See what’s inside").
         mainView_->hide();
         mainView_->deleteLater();
+        fade(view, true, kModeFade);
     } else {
         layout->addWidget(view);
     }

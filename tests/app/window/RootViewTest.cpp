@@ -109,6 +109,7 @@ TEST_F(RootViewTest, HeaderAndModeSwitchDrawAndSwitchTheView) {
     EXPECT_EQ(detailed->objectName(), "DetailedView");
     QTest::mouseClick(modes->segment(AppModel::ViewMode::detailed), Qt::LeftButton);
     EXPECT_EQ(root.mainView(), detailed) << "choosing the shown mode again rebuilds nothing";
+    ASSERT_TRUE(waitUntil([&] { return !detailed->graphicsEffect(); })) << "it fades in";
     const QImage image = Snapshot::renderWindow(root, false);
     keepPicture(image, "root-detailed");
     EXPECT_TRUE(near(at(image, 700, 600), Theme::color(Token::panel, Appearance::light)));
