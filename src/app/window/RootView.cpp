@@ -191,9 +191,10 @@ void RootView::showSheets() {
     });
 
     const auto& target = model_.uninstallTarget();
-    showSheet(uninstall_, target.has_value(), target == uninstallItem_,
+    const bool sameItem = target == uninstallItem_;
+    showSheet(uninstall_, target.has_value(), sameItem,
               [this, &target]() -> QWidget* { return new UninstallSheet(model_, *target); });
-    uninstallItem_ = target;
+    if (!sameItem) uninstallItem_ = target;
 
     const std::optional<Receipt> receipt =
         model_.showingReceipt() ? model_.receipt() : std::optional<Receipt>();
