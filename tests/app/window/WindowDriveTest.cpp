@@ -1,4 +1,5 @@
 #include "app/controller/ControllerFixture.h"
+#include "app/support/VirtualDisplay.h"
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
@@ -19,8 +20,8 @@
 namespace kelvora::testing {
 namespace {
 
-// The real window on a fixture home, driven through its own buttons and keys under a
-// virtual display (the "WindowUnderDisplay" test runs this file under Xvfb).
+// The real window on a fixture home, driven through its own buttons and keys on a virtual
+// display.
 class WindowDriveTest : public ControllerTest {
 protected:
     // Opening a category and picking go through the detailed view's sidebar and lists, and
@@ -44,8 +45,7 @@ protected:
 };
 
 TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheWindow) {
-    if (QGuiApplication::platformName() != "xcb")
-        GTEST_SKIP() << "drives the window under a virtual display only";
+    KELVORA_ON_VIRTUAL_DISPLAY();
     Prefs::setBoolean(Prefs::Key::welcomeDone, true);
     const std::string tool = env.home() + "/Library/Caches/com.example.tool";
     const std::string kept = env.home() + "/Library/Caches/com.example.kept";
