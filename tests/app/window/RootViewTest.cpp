@@ -266,7 +266,8 @@ TEST_F(RootViewTest, DroppedAndOpenedApplicationsPrepareTheirUninstall) {
         if (c.prepared) {
             ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
             EXPECT_EQ(model->uninstallTarget()->location.path(), *c.prepared);
-            EXPECT_TRUE(root.uninstallSheet());
+            ASSERT_TRUE(root.uninstallSheet());
+            keepPicture(Snapshot::renderWindow(root, true), "root-uninstall-dark");
             model->closeUninstall();
             EXPECT_FALSE(root.uninstallSheet());
         } else {
