@@ -7,9 +7,11 @@
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "window/SimpleView.h"
+#include "window/TileView.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,26 +51,19 @@ TEST(SimpleViewTest, EachPhaseDrawsItsDialButtonsAndTilesInBothAppearances) {
         const char* name;
         AppModel::Phase phase;
         int64_t shelved;
-        const char* signalButton; // the one orange button shown, if any
-        std::vector<const char*> links;
+        QStringList shown; // the orange button first
     };
     const Scene scenes[] = {
-        {"scanning", AppModel::Phase::scanning(), 0, nullptr, {}},
+        {"scanning", AppModel::Phase::scanning(), 0, {}},
         {"ready",
          AppModel::Phase::ready(demo),
          0,
-         "cleanUpButton",
-         {"seeInsideLink", "reviewLink"}},
-        {"cleaning", AppModel::Phase::cleaning(demo), 0, "cleanUpButton", {}},
+         {"cleanUpButton", "seeInsideLink", "reviewLink"}},
+        {"cleaning", AppModel::Phase::cleaning(demo), 0, {"cleanUpButton"}},
         {"done",
          AppModel::Phase::done(demo, cleanedDefaults(demo), demo.disk),
          5'014'000'000,
-         "freeNowButton",
-         {"openShelfLink", "shareReceiptLink"}},
-    };
-    const std::vector<const char*> allButtons{
-        "cleanUpButton", "freeNowButton", "seeInsideLink",    "openShelfLink",
-        "reviewLink",    "allowMailLink", "shareReceiptLink",
+         {"freeNowButton", "openShelfLink", "shareReceiptLink"}},
     };
     for (const Scene& scene : scenes) {
         TempDir shelfDir;
@@ -99,21 +94,17 @@ TEST(SimpleViewTest, EachPhaseDrawsItsDialButtonsAndTilesInBothAppearances) {
                       !scene.phase.is(AppModel::Phase::Kind::scanning))
                 << "picks, or after a clean-up the shelf, are pending";
 
-            for (const char* name : allButtons) {
-                bool shown = name == std::string(scene.signalButton ? scene.signalButton : "") ||
-                             std::find_if(scene.links.begin(), scene.links.end(),
-                                          [&](const char* l) { return name == std::string(l); }) !=
-                                 scene.links.end();
-                EXPECT_EQ(child<QWidget>(view, name)->isVisible(), shown) << name;
-            }
-            if (scene.signalButton) {
-                QWidget* button = child<QWidget>(view, scene.signalButton);
+            for (const auto* button : view.findChildren<PaintedButton*>())
+                EXPECT_EQ(button->isVisible(), scene.shown.contains(button->objectName()))
+                    << button->objectName().toStdString();
+            if (!scene.shown.isEmpty()) {
+                QWidget* button = child<QWidget>(view, scene.shown.front().toLatin1());
                 QRectF place(button->pos(), button->size());
                 EXPECT_TRUE(near(at(image, place.left() + 6, place.center().y()), Theme::signal()));
                 EXPECT_GT(countNear(image, place, Theme::onSignal(), 30), 40) << "its title";
             }
             // The accented size of the headline.
-            if (!state.headline.empty() && state.headline.size() > 1) {
+            if (state.headline.size() > 1) {
                 QRectF headline(layout.headlineAt, layout.headline.size());
                 EXPECT_GT(countNear(image, headline, Theme::signalText(), 30), 100);
             }
@@ -124,6 +115,105 @@ TEST(SimpleViewTest, EachPhaseDrawsItsDialButtonsAndTilesInBothAppearances) {
                     near(at(image, tile.center().x(), tile.top() + 0.5), Theme::line(), 24));
             }
         }
+    }
+}
+
+// Shows a view as the active window, as the user would meet it.
+struct Shown {
+    SimpleView view;
+    explicit Shown(AppModel& model) : view(model) {
+        view.resize(kViewSize);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+    }
+    void click(const char* name) { QTest::mouseClick(child<QWidget>(view, name), Qt::LeftButton); }
+    void pressReturn() { QTest::keyClick(&view, Qt::Key_Return); }
+};
+
+TEST(SimpleViewTest, ReturnAndTheLinksActOnTheControllerOnlyWhereTheyAreOffered) {
+    KELVORA_REQUIRE_GUI();
+    TempDir dir;
+    const ScanResult demo = demoResult();
+    {
+        auto model = modelIn(AppModel::Phase::ready(demo), UndoShelf(dir.url(), 7));
+        Shown shown(*model);
+        EXPECT_EQ(child<SignalButton>(shown.view, "cleanUpButton")->text(), "Clean up 12.6 GB");
+        shown.pressReturn();
+        EXPECT_TRUE(model->confirmingFreeUp());
+        model->setConfirmingFreeUp(false);
+
+        // Unpicking everything takes the button away, and Return with it.
+        PickList none;
+        for (const auto& item : PickList().picked(demo))
+            none.toggle(item);
+        model->setPicks(none);
+        EXPECT_FALSE(child<QWidget>(shown.view, "cleanUpButton")->isVisible());
+        shown.pressReturn();
+        EXPECT_FALSE(model->confirmingFreeUp());
+
+        shown.click("reviewLink"); // four categories listed: the overview
+        EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
+        EXPECT_EQ(model->category(), std::nullopt);
+    }
+    {
+        ScanResult one = demo;
+        std::erase_if(one.items, [](const ScanItem& item) {
+            return item.kind == JunkKind::apps || item.kind == JunkKind::ai ||
+                   item.kind == JunkKind::developer;
+        });
+        one.mailAccess = FolderAccess::blocked;
+        one.trashAccess = FolderAccess::blocked;
+        auto model = modelIn(AppModel::Phase::ready(one), UndoShelf(dir.url(), 7));
+        Shown shown(*model);
+        // A tile is one element for assistive technology, its texts joined, its link pressable.
+        auto spoken = [&](const char* tile) {
+            return QAccessible::queryAccessibleInterface(child<TileView>(shown.view, tile));
+        };
+        EXPECT_EQ(spoken("cachesTile")->text(QAccessible::Name),
+                  "App caches, 5.7 GB, Files apps save to load faster. They rebuild on their own.");
+        EXPECT_TRUE(spoken("cachesTile")->actionInterface()->actionNames().isEmpty());
+        EXPECT_EQ(spoken("trashTile")->text(QAccessible::Name),
+                  "Trash, macOS keeps the Trash private., Open Settings");
+        QSignalSpy pressed(child<TileView>(shown.view, "trashTile"), &TileView::linkClicked);
+        spoken("trashTile")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(pressed.count(), 1);
+
+        shown.click("seeInsideLink");
+        EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
+        EXPECT_EQ(model->category(), std::nullopt);
+        shown.click("reviewLink"); // only the large film is listed: its category, film in focus
+        EXPECT_EQ(model->category(), JunkKind::largeFiles);
+        EXPECT_EQ(model->focusedItem(), one.items.front().location);
+        shown.click("allowMailLink");
+        EXPECT_EQ(model->category(), JunkKind::mail);
+        EXPECT_EQ(model->focusedItem(), std::nullopt) << "no mail was found";
+        EXPECT_FALSE(model->showingShelf());
+    }
+    {
+        auto model = modelIn(AppModel::Phase::cleaning(demo), UndoShelf(dir.url(), 7));
+        Shown shown(*model);
+        auto* busy = child<SignalButton>(shown.view, "cleanUpButton");
+        EXPECT_TRUE(busy->busy());
+        shown.pressReturn();
+        QTest::mouseClick(busy, Qt::LeftButton);
+        EXPECT_FALSE(model->confirmingFreeUp()) << "a clean-up under way ignores presses";
+    }
+    {
+        auto model = modelIn(AppModel::Phase::done(demo, cleanedDefaults(demo), demo.disk),
+                             shelfHolding(dir, 5'014'000'000));
+        Shown shown(*model);
+        EXPECT_EQ(child<SignalButton>(shown.view, "freeNowButton")->text(), "Free 5.0 GB now");
+        shown.pressReturn();
+        EXPECT_FALSE(model->confirmingEmptyShelf() || model->confirmingFreeUp())
+            << "Return only ever cleans";
+        shown.click("freeNowButton");
+        EXPECT_TRUE(model->confirmingEmptyShelf());
+        shown.click("shareReceiptLink");
+        EXPECT_TRUE(model->showingReceipt());
+        shown.click("openShelfLink");
+        EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
+        EXPECT_TRUE(model->showingShelf());
     }
 }
 
