@@ -221,8 +221,12 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
         label("arrow.triangle.2.circlepath", SimpleText::kCachesReassurance, sx, y);
     out.reassurance[1] = label("lock.shield", SimpleText::kPrivacyReassurance,
                                out.reassurance[0].textBox.right() + kReassuranceSpacing, y);
+    // In a narrow window the second label goes under the first rather than past the edge.
+    if (out.reassurance[1].textBox.right() > sx + sw)
+        out.reassurance[1] = label("lock.shield", SimpleText::kPrivacyReassurance, sx,
+                                   out.reassurance[0].textBox.bottom() + kSummarySpacing / 2);
     const qreal summaryHeight =
-        std::max(out.reassurance[0].textBox.bottom(), out.reassurance[0].symbolBox.bottom());
+        std::max(out.reassurance[1].textBox.bottom(), out.reassurance[1].symbolBox.bottom());
 
     // The tiles take their tallest one's height; the footnote follows them.
     const qreal firstRow = std::max(dialHeight, summaryHeight);

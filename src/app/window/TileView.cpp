@@ -107,6 +107,7 @@ TileView::TileView(QWidget* parent)
     : QWidget(parent), link_(new TextLinkButton({}, kLinkSize, this)) {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(tileFactory); });
+    link_->setObjectName("openSettingsLink");
     link_->hide();
     connect(link_, &QAbstractButton::clicked, this, &TileView::linkClicked);
 }
