@@ -153,7 +153,9 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
 
     // The summary, from 0 as well.
     const qreal sx = left + kDialWidth + kDialToSummary;
-    const qreal sw = std::max<qreal>(left + width - sx, 1);
+    // Narrower than this, the headline would wrap word by word; the summary runs off the
+    // edge instead.
+    const qreal sw = std::max<qreal>(left + width - sx, 280);
     qreal y = 0;
     QFontMetricsF status(statusFont());
     qreal statusHeight = std::max(status.height(), state.spinning ? kStatusSpinner : 0.0);

@@ -1,3 +1,4 @@
+#include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
 #include "app/window/SimpleFixtures.h"
 
@@ -6,6 +7,7 @@
 #include "design/Fonts.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
+#include "model/Format.h"
 #include "window/SimpleView.h"
 #include "window/TileView.h"
 
@@ -222,6 +224,49 @@ TEST(SimpleViewTest, ReturnAndTheLinksActOnTheControllerOnlyWhereTheyAreOffered)
         EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
         EXPECT_TRUE(model->showingShelf());
     }
+}
+
+// The view on a controller of its own, over a home with one app cache and the leftovers of
+// a removed app, whose check the test holds to catch the scan half-way.
+class SimpleViewFlow : public ControllerTest {};
+
+TEST_F(SimpleViewFlow, FollowsAScanAndACleanUpToWhatTheCleanUpReallyDid) {
+    KELVORA_REQUIRE_GUI();
+    const std::string cache =
+        write("Library/Caches/com.example.tool/blob.bin", std::string(200'000, 'c'));
+    write("Library/Application Support/com.example.gone/state.db", "x");
+    installedGate = std::make_shared<Gate>();
+    auto model = makeModel();
+    Shown shown(*model);
+    const SimpleState& state = shown.view.state();
+
+    model->scan();
+    ASSERT_TRUE(waitUntil([&] { return installedGate->waiting() > 0 && model->scanStep(); }));
+    EXPECT_EQ(state.status, "Checking " + model->scanStep()->name + "…");
+    EXPECT_EQ(state.element, SimpleState::Element::meter);
+    EXPECT_DOUBLE_EQ(state.meterFraction, model->scanStep()->fraction);
+    installedGate->open();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    EXPECT_EQ(state.tiles[0].size, Format::size(model->picks().pickedBytes(*model->result())));
+
+    shown.pressReturn();
+    ASSERT_TRUE(model->confirmingFreeUp());
+    cleanGate = std::make_shared<Gate>();
+    model->freeUp(); // what the window's confirmation does
+    ASSERT_TRUE(waitUntil([&] { return cleanGate->waiting() == 1; }));
+    EXPECT_EQ(state.status, "Cleaning up…");
+    EXPECT_TRUE(child<SignalButton>(shown.view, "cleanUpButton")->busy());
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::done); }));
+
+    EXPECT_FALSE(fileExists(cache));
+    const CleanReport& report = *model->phase().report;
+    EXPECT_EQ(state.headline,
+              (std::vector<Copy::Run>{{"Cleared ", false},
+                                      {Format::size(report.freed + report.shelved), true},
+                                      {".", false}}));
+    EXPECT_EQ(state.tiles[0].size, "Done");
+    EXPECT_EQ(state.tiles[1].size, "0 KB") << "no logs were found, so none were done";
 }
 
 } // namespace
