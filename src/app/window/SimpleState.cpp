@@ -1,6 +1,7 @@
 #include "window/SimpleState.h"
 
 #include "model/Format.h"
+#include "platform/Saturating.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,7 +51,7 @@ std::optional<std::string> tileSize(const AppModel::Phase& phase, const PickList
     case Kind::cleaning: {
         int64_t picked = 0;
         for (JunkKind kind : kinds)
-            picked += picks.pickedBytes(*phase.result, kind);
+            addSaturating(picked, picks.pickedBytes(*phase.result, kind));
         return Format::size(picked);
     }
     case Kind::done:
@@ -181,7 +182,7 @@ SimpleState SimpleState::make(const SimpleInputs& in) {
         pending = in.shelfBytes;
     }
     const int64_t used = disk.used();
-    const int64_t after = std::max<int64_t>(used - pending, 0);
+    const int64_t after = std::max<int64_t>(saturatingSubtract(used, pending), 0);
     const double total = static_cast<double>(std::max<int64_t>(disk.total, 1));
     state.usedFraction = static_cast<double>(used) / total;
     state.afterFraction = static_cast<double>(after) / total;

@@ -118,7 +118,8 @@ void SimpleView::refresh() {
 }
 
 void SimpleView::apply(SimpleState state) {
-    const bool first = stale_ && layout_.content.isNull();
+    const bool first = !applied_;
+    applied_ = true;
     stale_ = false;
     if (!first && state == state_) return;
     if (first || state.usedFraction != state_.usedFraction ||

@@ -59,7 +59,8 @@ private:
     AppModel& model_;
     SimpleState state_;
     SimpleLayout layout_;
-    bool stale_ = true;
+    bool applied_ = false;
+    bool stale_ = false; // the controller changed while the view was hidden
 
     DialView* dial_;
     ForecastLine* forecast_;
