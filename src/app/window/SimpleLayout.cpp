@@ -17,7 +17,6 @@ namespace {
 
 constexpr qreal kDialColumnSpacing = 10;
 constexpr qreal kFreeLineSpacing = 10;
-constexpr qreal kForecastSize = 15;
 constexpr qreal kSummarySpacing = 20;
 constexpr qreal kStatusSpinner = SignalButton::kSpinner;
 constexpr qreal kStatusSpacing = 8;
@@ -84,7 +83,7 @@ SimpleLayout::Note note(const QString& symbol, const std::string& text,
     note.text = Paragraph(qt(text), font, room);
     note.textAt = QPointF(textX, y);
     if (link) {
-        // Same face and size as the text, so the same top puts both on one baseline.
+        // The link's title sits on the text's first baseline.
         note.link = placed(textX + note.text.size().width() + kNoteSpacing,
                            y + note.text.firstBaseline() - metrics.ascent(), linkSize);
     }

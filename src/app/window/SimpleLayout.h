@@ -23,6 +23,7 @@ struct SimpleLayout {
     static constexpr qreal kDialWidth = 520;
     static constexpr qreal kDialHeight = 267.8; // 1.3 times the dial's design box
     static constexpr qreal kDialToSummary = 64;
+    static constexpr qreal kForecastSize = 15;
     static constexpr qreal kTileSpacing = 18;
     static constexpr qreal kButtonHeight = 58;
     static constexpr qreal kButtonFont = 18;

@@ -24,7 +24,6 @@ namespace {
 using Element = SimpleState::Element;
 
 constexpr int kMeterMilliseconds = 300;
-constexpr qreal kForecastSize = 15;
 
 QString qt(const std::string& text) {
     return QString::fromStdString(text);
@@ -62,7 +61,7 @@ SignalButton* signal(const char* name, QWidget* parent) {
 
 SimpleView::SimpleView(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model), dial_(new DialView(this)),
-      forecast_(new ForecastLine(std::nullopt, kForecastSize, this)),
+      forecast_(new ForecastLine(std::nullopt, SimpleLayout::kForecastSize, this)),
       clean_(signal("cleanUpButton", this)),
       seeInside_(link("See what’s inside", SimpleLayout::kLinkSize, "seeInsideLink", this)),
       freeNow_(signal("freeNowButton", this)),

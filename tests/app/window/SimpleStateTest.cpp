@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kelvora::testing {
 namespace {
 
@@ -88,6 +90,8 @@ TEST(SimpleStateTest, SummaryTellsWhatTheAppDoesNowAndWhatItsButtonWillDo) {
 
     const std::pair<Scene, std::string> cases[] = {
         {{AppModel::Phase::scanning()}, "Checking your computer…" + looking},
+        // A phase without the result it should carry is shown as a scan, not read through.
+        {{AppModel::Phase{AppModel::Phase::Kind::done}}, "Checking your computer…" + looking},
         {{AppModel::Phase::scanning(), {}, AppModel::ScanStep{"Mail and Messages", 0.4}},
          "Checking Mail and Messages…" + looking + " | meter 0.4"},
         {{AppModel::Phase::ready(demo)},
@@ -129,7 +133,7 @@ TEST(SimpleStateTest, SummaryTellsWhatTheAppDoesNowAndWhatItsButtonWillDo) {
 TEST(SimpleStateTest, TallyRoundsTheSecondsHalfAwayAndNeverSaysZero) {
     const std::pair<double, std::string> cases[] = {
         {0, "1 second"},    {0.2, "1 second"},  {1.49, "1 second"}, {1.5, "2 seconds"},
-        {2.5, "3 seconds"}, {6.4, "6 seconds"}, {-3, "1 second"},
+        {2.5, "3 seconds"}, {6.4, "6 seconds"}, {-3, "1 second"},   {std::nan(""), "1 second"},
     };
     for (const auto& [duration, seconds] : cases) {
         ScanResult result;
