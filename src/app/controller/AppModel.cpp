@@ -38,7 +38,8 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
     catalog_ = Catalog([holdDays] { return Catalog::Settings{holdDays}; },
                        AppNames::live(scanner_.applicationFolders));
     initialDisk_ = result.disk;
-    diskNow_ = result.disk;
+    // After a clean-up the disk is the one it left behind, so the dial and the words agree.
+    diskNow_ = phase && phase->is(Phase::Kind::done) ? phase->disk : result.disk;
     mode_ = mode;
     phase_ = phase ? std::move(*phase) : Phase::ready(std::move(result));
     remembersPicks_ = false;

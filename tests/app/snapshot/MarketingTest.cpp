@@ -5,6 +5,8 @@
 #include "snapshot/Marketing.h"
 #include "snapshot/Summary.h"
 #include "window/RootTexts.h"
+#include "window/SidebarContent.h"
+#include "window/SimpleState.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +84,33 @@ TEST(Marketing, ConfirmationReadsAsTheWindowAsksForIt) {
                       AppModel::Phase::scanning());
     EXPECT_EQ(RootTexts::freeUp(scanning), (RootTexts::Confirmation{"Clean up", "", "Clean up"}))
         << "without a result there is no size to name";
+}
+
+// A picture of a finished clean-up shows the disk it left behind: on the dial, under it,
+// in the words beside it and at the foot of the sidebar.
+TEST(Marketing, ADoneCleanUpShowsTheDiskAfterItEverywhere) {
+    IsolatedHome env;
+    eventLoop();
+    const ScanResult result = Marketing::result();
+    CleanReport report = Marketing::report(result);
+    DiskSpace after = result.disk;
+    after.available += report.freed;
+    AppModel model(result, AppModel::ViewMode::simple,
+                   UndoShelf(URL::fileURL(env.data() + "/shelf", true), 7),
+                   AppModel::Phase::done(result, report, after));
+    EXPECT_EQ(model.diskNow(), after);
+    EXPECT_EQ(model.initialDisk(), result.disk) << "what the scan found stays as it was";
+
+    const SimpleState state = SimpleState::make(SimpleInputs::of(model));
+    EXPECT_EQ(state.freeSpace, "68.8 GB");
+    EXPECT_EQ(state.body, "Your computer now has 68.8 GB free.");
+    EXPECT_DOUBLE_EQ(state.usedFraction,
+                     double(after.total - after.available) / double(after.total));
+    EXPECT_EQ(Sidebar::diskFooter(model, "Home disk").freeText, "68.8 GB free");
+
+    AppModel ready(result, AppModel::ViewMode::simple,
+                   UndoShelf(URL::fileURL(env.data() + "/shelf", true), 7), std::nullopt);
+    EXPECT_EQ(ready.diskNow(), result.disk) << "before a clean-up the disk is the scan's";
 }
 
 TEST(Marketing, SummaryOfOddResults) {
