@@ -14,15 +14,17 @@ namespace kelvora::testing {
 namespace {
 
 // A check of a rendered window: at least `atLeast` device pixels of the region (logical
-// pixels) carry the token's colour, or, with `atLeast` 0, none does.
+// pixels) carry the token's colour, or, with `atLeast` 0, none does. Flat fills are matched
+// closely, since the ground, the sidebar and the chip lie only a few steps apart.
 struct Region {
     const char* what;
     QRectF rect;
     Token token;
     int atLeast;
 };
+constexpr int kTolerance = 3;
 
-// The regions every state shares. The header's mode switch sits in the middle, its chosen
+// The regions the states share. The header's mode switch sits in the middle, its chosen
 // mode on a panel-coloured pill; "Check again" has a panel fill at the right.
 const QRectF kSwitch(560, 10, 160, 32);
 const QRectF kCheckAgain(1180, 14, 80, 24);
@@ -30,10 +32,16 @@ const QRectF kShelfButton(1000, 14, 150, 24);
 const QRectF kMainColumn(400, 600, 600, 150);
 const QRectF kTopRule(400, 52, 600, 1);
 const QRectF kDoneHeadline(100, 130, 500, 60);
+// The simple view: its left margin is bare ground, the dial fills the left of the first
+// row, its one button stands under the headline on the right.
+const QRectF kSimpleMargin(8, 60, 56, 740);
+const QRectF kDial(72, 52, 520, 310);
+const QRectF kSimpleButton(650, 280, 300, 170);
+// The detailed view: a strip along the sidebar's left edge holds nothing but its fill; the
+// pick footer's button sits at the bottom right.
+const QRectF kSidebarEdge(2, 60, 8, 700);
+const QRectF kFooterButton(1090, 760, 180, 50);
 
-// The dial, the clean-up button and the sidebar are drawn by the simple view and the
-// detailed view's lists; when they land, their signal and sidebar colours join these
-// checks as regions of the cases below.
 struct Case {
     std::vector<std::string> options;
     Appearance appearance;
@@ -118,33 +126,52 @@ TEST_F(SnapshotRunTest, EveryStateDrawsItsOwnWindow) {
     const std::vector<Case> cases{
         {{"--marketing"},
          A::light,
-         {{"ground", QRectF(20, 300, 200, 200), Token::ground, 150'000},
+         {{"ground", kSimpleMargin, Token::ground, 160'000},
+          {"no sidebar", kSimpleMargin, Token::sidebar, 0},
+          {"the picks on the dial", kDial, Token::signal, 1'000},
+          {"clean up button", kSimpleButton, Token::signal, 20'000},
           {"chosen mode", kSwitch, Token::panel, 1'000},
           {"check again", kCheckAgain, Token::panel, 2'000},
           {"no shelf button", kShelfButton, Token::panel, 0}}},
         {{"--marketing", "--dark"},
          A::dark,
-         {{"ground", QRectF(20, 300, 200, 200), Token::ground, 150'000},
+         {{"ground", kSimpleMargin, Token::ground, 160'000},
+          {"the picks on the dial", kDial, Token::signal, 1'000},
+          {"clean up button", kSimpleButton, Token::signal, 20'000},
           {"mode switch plate", kSwitch, Token::chip, 3'000}}},
         {{"--marketing", "--detailed"},
          A::light,
-         {{"main column", kMainColumn, Token::panel, 300'000},
-          {"rule under the header", kTopRule, Token::line, 2'000}}},
+         {{"sidebar", kSidebarEdge, Token::sidebar, 22'000},
+          {"main column", kMainColumn, Token::panel, 300'000},
+          {"rule under the header", kTopRule, Token::line, 2'000},
+          {"footer's clean up button", kFooterButton, Token::signal, 10'000}}},
         {{"--marketing", "--category", "caches", "--dark"},
          A::dark,
-         {{"main column", kMainColumn, Token::panel, 300'000},
-          {"rule under the header", kTopRule, Token::line, 2'000}}},
+         {{"sidebar", kSidebarEdge, Token::sidebar, 22'000},
+          {"main column", kMainColumn, Token::panel, 300'000},
+          {"rule under the header", kTopRule, Token::line, 2'000},
+          {"footer's clean up button", kFooterButton, Token::signal, 10'000}}},
+        {{"--marketing", "--demo-done"},
+         A::light,
+         {{"ground", kSimpleMargin, Token::ground, 160'000},
+          {"free now button", kSimpleButton, Token::signal, 20'000},
+          {"the dial's hub and the shelf's sliver", kDial, Token::signal, 200},
+          {"shelf button", kShelfButton, Token::panel, 2'000}}},
         {{"--marketing", "--demo-done", "--detailed"},
          A::light,
          {{"cleared size", kDoneHeadline, Token::signalText, 1'000},
+          {"sidebar", kSidebarEdge, Token::sidebar, 22'000},
+          {"no footer after a clean-up", kFooterButton, Token::signal, 0},
           {"shelf button", kShelfButton, Token::panel, 2'000}}},
         {{"--marketing", "--demo-shelf"},
          A::light,
          {{"shelf button", kShelfButton, Token::panel, 2'000},
-          {"ground", QRectF(20, 300, 200, 200), Token::ground, 150'000}}},
+          {"clean up button", kSimpleButton, Token::signal, 20'000},
+          {"ground", kSimpleMargin, Token::ground, 160'000}}},
         {{"--demo-downloads", "--dark"},
          A::dark,
-         {{"ground", QRectF(20, 300, 200, 200), Token::ground, 150'000}}},
+         {{"ground", kSimpleMargin, Token::ground, 160'000},
+          {"clean up button", kSimpleButton, Token::signal, 20'000}}},
         {{"--marketing", "--welcome", "2"},
          A::light,
          {{"no header over the welcome", kSwitch, Token::panel, 0}}},
@@ -168,7 +195,7 @@ TEST_F(SnapshotRunTest, EveryStateDrawsItsOwnWindow) {
         keepPicture(image, name);
         for (const Region& region : c.regions) {
             const int count =
-                countNear(image, region.rect, Theme::color(region.token, c.appearance));
+                countNear(image, region.rect, Theme::color(region.token, c.appearance), kTolerance);
             if (region.atLeast == 0)
                 EXPECT_EQ(count, 0) << region.what;
             else
