@@ -1,6 +1,7 @@
 #include "window/RootView.h"
 
 #include "design/Motion.h"
+#include "design/Scrolling.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "onboarding/SystemDataHelp.h"
@@ -152,24 +153,32 @@ void RootView::showWelcomeOrWork() {
 
 // The view is made anew only when the mode changes; each view follows the controller itself.
 void RootView::showMainView() {
-    if (shownMode_ == model_.mode() && mainView_) return;
+    if (shownMode_ == model_.mode() && mainFrame_) return;
     shownMode_ = model_.mode();
-    QWidget* view = model_.mode() == AppModel::ViewMode::simple
-                        ? static_cast<QWidget*>(new SimpleView(model_, work_))
-                        : static_cast<QWidget*>(new DetailedView(model_, work_));
-    auto* layout = static_cast<QVBoxLayout*>(work_->layout());
-    if (mainView_) {
-        layout->replaceWidget(mainView_, view);
-        // The old view may be the sender of this change ("See what’s inside").
-        mainView_->hide();
-        mainView_->deleteLater();
-        fade(view, true, kModeFade);
+    // The simple view is one screen at the window's usual size; in a smaller window it
+    // scrolls rather than losing its last lines. The detailed view scrolls its own panes.
+    QWidget* view = nullptr;
+    QWidget* frame = nullptr;
+    if (model_.mode() == AppModel::ViewMode::simple) {
+        view = new SimpleView(model_);
+        frame = new Scrolling(view, work_);
     } else {
-        layout->addWidget(view);
+        view = frame = new DetailedView(model_, work_);
     }
-    layout->setStretchFactor(view, 1);
+    auto* layout = static_cast<QVBoxLayout*>(work_->layout());
+    if (mainFrame_) {
+        layout->replaceWidget(mainFrame_, frame);
+        // The old view may be the sender of this change ("See what’s inside").
+        mainFrame_->hide();
+        mainFrame_->deleteLater();
+        fade(frame, true, kModeFade);
+    } else {
+        layout->addWidget(frame);
+    }
+    layout->setStretchFactor(frame, 1);
     mainView_ = view;
-    view->show();
+    mainFrame_ = frame;
+    frame->show();
 }
 
 void RootView::showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,

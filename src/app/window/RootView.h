@@ -74,6 +74,9 @@ private:
     QWidget* work_ = nullptr;
     HeaderBar* header_ = nullptr;
     QPointer<QWidget> mainView_;
+    // What holds the main view in the window: the scroll frame of the simple view, or the
+    // detailed view itself.
+    QPointer<QWidget> mainFrame_;
     std::optional<AppModel::ViewMode> shownMode_;
     DropOverlay* dropOverlay_;
     bool dropTargeted_ = false;

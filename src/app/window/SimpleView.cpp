@@ -35,6 +35,10 @@ void place(QWidget* widget, const QRectF& rect) {
         static_cast<int>(std::ceil(rect.width())), static_cast<int>(std::ceil(rect.height())));
 }
 
+int neededHeight(const SimpleLayout& layout) {
+    return static_cast<int>(std::ceil(layout.content.height() + SimpleLayout::kBottomMargin));
+}
+
 QString plainText(const std::vector<Copy::Run>& runs) {
     QString text;
     for (const auto& run : runs)
@@ -97,6 +101,10 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
     connect(allowMail_, &QAbstractButton::clicked, this,
             [this] { openDetailed(JunkKind::mail, false); });
 
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+
     spinnerTimer_->setInterval(80);
     connect(spinnerTimer_, &QTimer::timeout, this, [this] {
         ++spinnerPhase_;
@@ -155,6 +163,10 @@ void SimpleView::apply(SimpleState state) {
 
 void SimpleView::arrange() {
     layout_ = SimpleLayout::make(state_, size());
+    // The height everything needs follows the state and the width, never the height given.
+    const std::pair<int, int> needed{width(), neededHeight(layout_)};
+    const bool grewOrShrank = needed.second != neededHeight_.second;
+    neededHeight_ = needed;
     place(dial_, layout_.dial);
     if (!layout_.forecast.isNull()) place(forecast_, layout_.forecast);
     if (!layout_.cleanButton.isNull()) place(clean_, layout_.cleanButton);
@@ -166,7 +178,13 @@ void SimpleView::arrange() {
     if (layout_.mail) place(allowMail_, layout_.mail->link);
     for (size_t i = 0; i < tiles_.size(); ++i)
         place(tiles_[i], layout_.tiles[i]);
+    if (grewOrShrank) updateGeometry();
     update();
+}
+
+int SimpleView::heightForWidth(int width) const {
+    if (neededHeight_.first == width) return neededHeight_.second;
+    return neededHeight(SimpleLayout::make(state_, QSizeF(width, 0)));
 }
 
 // The meter eases to each new step instead of jumping, unless nothing may move.

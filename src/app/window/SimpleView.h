@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <utility>
 
 class QTimer;
 class QVariantAnimation;
@@ -37,6 +38,10 @@ public:
     const SimpleLayout& currentLayout() const { return layout_; }
 
     QSize sizeHint() const override { return {1280, 768}; }
+    // The height everything needs at a width, with the bottom margin: a shorter frame
+    // scrolls the view instead of cutting its last lines off.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -60,6 +65,8 @@ private:
     SimpleState state_;
     SimpleLayout layout_;
     bool applied_ = false;
+    // The height needed at the width laid out last: a scroll area asks for it often.
+    std::pair<int, int> neededHeight_{-1, 0};
     bool stale_ = false; // the controller changed while the view was hidden
 
     DialView* dial_;

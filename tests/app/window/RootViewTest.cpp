@@ -2,6 +2,7 @@
 #include "app/design/Pictures.h"
 
 #include "design/Buttons.h"
+#include "design/Fonts.h"
 #include "snapshot/Marketing.h"
 #include "snapshot/SnapshotRun.h"
 #include "window/AppEvents.h"
@@ -13,9 +14,12 @@
 #include "window/PickFooter.h"
 #include "window/RootTexts.h"
 #include "window/RootView.h"
+#include "window/SimpleView.h"
 #include "window/StyledText.h"
 
 #include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 namespace kelvora::testing {
@@ -381,6 +385,48 @@ TEST_F(RootViewTest, DoneStateSaysWhatWasLeftAloneAndWhatFailed) {
         EXPECT_TRUE(state->checkAgainButton()->isVisibleTo(state));
         EXPECT_FALSE(view->pickFooter()->isVisibleTo(view));
     }
+}
+
+// At the window's smallest size the simple view is taller than its frame: it scrolls down
+// to its last line instead of losing it; at the usual size it fills the frame and nothing
+// scrolls.
+TEST_F(RootViewTest, SimpleViewScrollsInTheSmallestWindow) {
+    KELVORA_REQUIRE_GUI();
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
+    // The dial stands at its values at once, so the picture shows it whole.
+    qputenv("KELVORA_REDUCE_MOTION", "1");
+    auto model = demoModel();
+    model->setForecastDays(40);
+    RootView root(*model, 0);
+    auto* simple = qobject_cast<SimpleView*>(root.mainView());
+    ASSERT_TRUE(simple);
+    auto* area = qobject_cast<QScrollArea*>(simple->parentWidget()->parentWidget());
+    ASSERT_TRUE(area);
+    root.resize(1100, 720);
+    root.show();
+    settle();
+
+    const SimpleLayout& layout = simple->currentLayout();
+    ASSERT_TRUE(layout.inUse);
+    QScrollBar* bar = area->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(simple->height(), simple->heightForWidth(simple->width()));
+    EXPECT_LT(layout.content.top(), 1) << "laid out from the top, not centred off it";
+    bar->setValue(bar->maximum());
+    const qreal lastLine =
+        simple->mapTo(&root, layout.inUse->textAt).y() + layout.inUse->text.size().height();
+    EXPECT_LE(lastLine, root.height() - SimpleLayout::kBottomMargin + 1);
+    {
+        Theme::Scope light(Appearance::light);
+        keepPicture(Render::widget(root, root.size()), "root-simple-smallest-scrolled");
+    }
+
+    root.resize(1280, 820);
+    settle();
+    EXPECT_EQ(bar->maximum(), 0);
+    EXPECT_EQ(simple->size(), QSize(1280, 768));
+    EXPECT_GT(simple->currentLayout().content.top(), 0) << "centred in the usual window";
+    qunsetenv("KELVORA_REDUCE_MOTION");
 }
 
 TEST(ScanningLine, NamesTheStepOnceOneIsReported) {
