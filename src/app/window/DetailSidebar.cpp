@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/Scrolling.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
 #include "design/Symbols.h"
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <functional>
 
 namespace kelvora {
 
@@ -62,6 +65,34 @@ size_t slot(Destination destination, std::optional<JunkKind> kind) {
 }
 
 } // namespace
+
+// ---- SidebarRows ----
+
+// The rows and their group labels, above the disk footer. In a window too short for all of
+// them they scroll under it instead of running into it.
+class SidebarRows : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    std::vector<std::pair<QRectF, QString>> captions;
+
+    QSize sizeHint() const override { return minimumSize(); }
+
+    // Called when a scroll bar comes or goes and the rows must narrow or widen with it.
+    std::function<void()> resized;
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        if (resized) resized();
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        for (const auto& [rect, text] : captions)
+            Caption::paint(painter, rect, text);
+    }
+};
 
 // ---- SidebarRowButton ----
 
@@ -123,17 +154,20 @@ void SidebarRowButton::paintEvent(QPaintEvent*) {
 
 // ---- DetailSidebar ----
 
-DetailSidebar::DetailSidebar(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+DetailSidebar::DetailSidebar(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), rowsArea_(new SidebarRows),
+      scrolling_(new Scrolling(rowsArea_, this)) {
     setObjectName("DetailSidebar");
     setFixedWidth(kWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     for (size_t i = 0; i < 16 + kTools.size(); ++i) {
-        auto* button = new SidebarRowButton(this);
+        auto* button = new SidebarRowButton(rowsArea_);
         button->hide();
         connect(button, &QAbstractButton::clicked, this,
                 [this, button] { Sidebar::open(model_, button->row()); });
         buttons_.push_back(button);
     }
+    rowsArea_->resized = [this] { relayout(); };
     new ChangeFollower(model, this, [this] { refresh(); });
     refresh();
 }
@@ -179,20 +213,28 @@ void DetailSidebar::resizeEvent(QResizeEvent* event) {
 }
 
 void DetailSidebar::relayout() {
-    captions_.clear();
-    qreal width = kWidth - 2 * kSideInset;
+    rowsArea_->captions.clear();
+    qreal width = std::min(kWidth, rowsArea_->width()) - 2 * kSideInset;
     qreal captionHeight = Caption::idealSize("Found").height();
     qreal y = kTopInset;
     for (const Sidebar::Row& row : rows_) {
         if (row.captionAbove) {
-            captions_.push_back(QRectF(kSideInset + kCaptionInset, y + kCaptionAbove,
-                                       width - 2 * kCaptionInset, captionHeight));
+            rowsArea_->captions.emplace_back(QRectF(kSideInset + kCaptionInset, y + kCaptionAbove,
+                                                    width - 2 * kCaptionInset, captionHeight),
+                                             QString::fromStdString(*row.captionAbove));
             y += kCaptionAbove + captionHeight + kCaptionBelow + kStackGap;
         }
         buttonFor(row)->setGeometry(
             QRectF(kSideInset, y, width, SidebarRowButton::kHeight).toRect());
         y += SidebarRowButton::kHeight + kStackGap;
     }
+    rowsArea_->setMinimumHeight(static_cast<int>(std::ceil(y)));
+    scrolling_->setGeometry(0, 0, kWidth, static_cast<int>(std::floor(footerTop())));
+    rowsArea_->update();
+}
+
+qreal DetailSidebar::footerTop() const {
+    return height() - kBottomInset - footerHeight();
 }
 
 QRectF DetailSidebar::diskBar() const {
@@ -207,17 +249,10 @@ void DetailSidebar::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.fillRect(rect(), Theme::sidebar());
 
-    size_t caption = 0;
-    for (const Sidebar::Row& row : rows_)
-        if (row.captionAbove && caption < captions_.size())
-            Caption::paint(painter, captions_[caption++],
-                           QString::fromStdString(*row.captionAbove));
-
     QRectF bar = diskBar();
-    qreal footerTop = height() - kBottomInset - footerHeight();
-    Shapes::hairline(painter, QRectF(kSideInset, footerTop, kWidth - 2 * kSideInset, 1),
+    Shapes::hairline(painter, QRectF(kSideInset, footerTop(), kWidth - 2 * kSideInset, 1),
                      Qt::Horizontal);
-    qreal lineTop = footerTop + kFooterTop;
+    qreal lineTop = footerTop() + kFooterTop;
     qreal lineHeight = bar.top() - kFooterGap - lineTop;
     painter.setFont(labelFont());
     painter.setPen(Theme::ink());

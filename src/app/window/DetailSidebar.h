@@ -13,6 +13,8 @@
 namespace kelvora {
 
 class AppModel;
+class Scrolling;
+class SidebarRows;
 
 // One row of the sidebar: symbol, title and figure; the whole 32 px strip takes the click.
 class SidebarRowButton : public QAbstractButton {
@@ -67,13 +69,16 @@ protected:
 private:
     void relayout();
     SidebarRowButton* buttonFor(const Sidebar::Row& row) const;
+    // Where the disk footer's hairline runs; the rows end above it.
+    qreal footerTop() const;
 
     AppModel& model_;
     std::vector<Sidebar::Row> rows_;
     Sidebar::DiskFooter footer_;
     // A button for every row there can be: the overview, each category, each tool.
     std::vector<SidebarRowButton*> buttons_;
-    std::vector<QRectF> captions_;
+    SidebarRows* rowsArea_;
+    Scrolling* scrolling_;
 };
 
 } // namespace kelvora

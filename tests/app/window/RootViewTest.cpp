@@ -7,6 +7,7 @@
 #include "snapshot/SnapshotRun.h"
 #include "window/AppEvents.h"
 #include "window/Copy.h"
+#include "window/DetailSidebar.h"
 #include "window/DetailedView.h"
 #include "window/FlowStates.h"
 #include "window/HeaderBar.h"
@@ -427,6 +428,32 @@ TEST_F(RootViewTest, SimpleViewScrollsInTheSmallestWindow) {
     EXPECT_EQ(simple->size(), QSize(1280, 768));
     EXPECT_GT(simple->currentLayout().content.top(), 0) << "centred in the usual window";
     qunsetenv("KELVORA_REDUCE_MOTION");
+}
+
+// In the smallest window the sidebar's rows do not all fit above its disk footer: they
+// scroll in the room above it instead of running into it.
+TEST_F(RootViewTest, SidebarRowsScrollAboveTheDiskFooterInTheSmallestWindow) {
+    KELVORA_REQUIRE_GUI();
+    auto model = demoModel(std::nullopt, AppModel::ViewMode::detailed);
+    RootView root(*model, 0);
+    auto* detailed = qobject_cast<DetailedView*>(root.mainView());
+    ASSERT_TRUE(detailed);
+    auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
+    root.resize(1100, 720);
+    root.show();
+    settle();
+
+    auto* area = sidebar->findChild<QScrollArea*>();
+    ASSERT_TRUE(area);
+    const QRect rows(area->viewport()->mapTo(sidebar, QPoint()), area->viewport()->size());
+    EXPECT_LT(rows.bottom(), sidebar->diskBar().top() - 20) << "the footer keeps its room";
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    SidebarRowButton* last = sidebar->button(Sidebar::Destination::loginItems);
+    ASSERT_TRUE(last);
+    area->ensureWidgetVisible(last, 0, 0);
+    const QRect shown(last->mapTo(sidebar, QPoint()), last->size());
+    EXPECT_TRUE(rows.contains(shown)) << "scrolled into view above the footer";
+    keepPicture(Render::widget(root, root.size()), "root-detailed-smallest");
 }
 
 TEST(ScanningLine, NamesTheStepOnceOneIsReported) {
