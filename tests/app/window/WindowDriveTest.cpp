@@ -162,7 +162,9 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
     EXPECT_EQ(model->focusedItem(), URL::fileURL(files.tool, true));
     auto* detail = qobject_cast<CategoryDetail*>(detailed->paneWidget());
     ASSERT_TRUE(detail);
-    ASSERT_TRUE(waitUntil([&] { return detail->list()->rows()->rowCount() == 2; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return detail->list()->rows()->rowCount() == 2 && !detail->list()->rowRect(1).isEmpty();
+    })) << "the rows are laid out";
     EXPECT_TRUE(detailed->pickFooter()->isVisible());
     EXPECT_EQ(detail->header().countLine,
               "2 of 2 picked · " +
