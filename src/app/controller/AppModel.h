@@ -356,6 +356,11 @@ private:
     bool uninstallRunning_ = false;
     int changesRunning_ = 0;
     uint64_t searchGeneration_ = 0;
+    // Only the newest read of the login items may set the list shown.
+    uint64_t loginGeneration_ = 0;
+    // Login items being switched or removed; a second press on one of them waits its turn
+    // by doing nothing.
+    std::set<std::string> loginItemsBusy_;
     DiskSpace initialDisk_;
     DiskScanner scanner_;
     Catalog catalog_;
