@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,8 +51,8 @@ TEST_F(OnDisplayTest, SaveWritesTheReceiptWhereTheDialogSaysAndReturnCloses) {
     CleanReport report;
     report.freed = 2'000'000'000;
     report.byKind = {{JunkKind::caches, 2'000'000'000}};
-    Receipt receipt = Receipt::make(before, report, {500'000'000'000, 62'000'000'000}, 7,
-                                    currentDate());
+    Receipt receipt =
+        Receipt::make(before, report, {500'000'000'000, 62'000'000'000}, 7, currentDate());
     int closed = 0;
     ReceiptSheet sheet(receipt, [&closed] { ++closed; });
     showWindow(sheet, sheet.sizeHint());
@@ -96,6 +97,9 @@ TEST_F(OnDisplayTest, ALoginItemTurnsOffAndOnThroughItsButton) {
                     {"ProgramArguments", Json::array({"/bin/true"})},
                     {"RunAtLoad", true}},
                write("Library/LaunchAgents/com.example.tidy.plist", ""));
+    writePlist(
+        Json{{"Label", "com.example.after"}, {"ProgramArguments", Json::array({"/bin/true"})}},
+        write("Library/LaunchAgents/com.example.after.plist", ""));
     auto model = makeModel(liveTools());
     LoginItemsView pane(*model);
     showWindow(pane, QSize(1000, 700));
@@ -109,6 +113,17 @@ TEST_F(OnDisplayTest, ALoginItemTurnsOffAndOnThroughItsButton) {
     };
     ASSERT_TRUE(waitUntil([&] { return row() != nullptr; }));
     ASSERT_EQ(row()->action.title, "Turn off");
+
+    // A click anywhere on a row, blank space too, selects it; its file can be shown.
+    ASSERT_NE(model->loginSelection(), id);
+    QPoint blank(static_cast<int>(row()->badge.left()) - 20,
+                 static_cast<int>(row()->rect.center().y()));
+    QTest::mouseClick(pane.list(), Qt::LeftButton, {}, blank);
+    EXPECT_EQ(model->loginSelection(), id);
+    QTest::mouseClick(pane.findChild<QPushButton*>("inspectorReveal"), Qt::LeftButton);
+    ASSERT_EQ(revealed.size(), 1u);
+    EXPECT_EQ(revealed[0].path(), env.home() + "/Library/LaunchAgents/com.example.tidy.plist");
+
     press();
     ASSERT_TRUE(waitUntil([&] { return row() && row()->item.isOff(); }));
     EXPECT_EQ(row()->action.title, "Turn on");
@@ -151,6 +166,20 @@ TEST_F(OnDisplayTest, PickedHitsOfATypedSearchMoveToTheShelfAndComeBack) {
     EXPECT_TRUE(fileExists(clip));
     EXPECT_EQ(pane.findChild<TextBlock*>("searchCount")->text(), "1 found · 0 picked");
     EXPECT_FALSE(model->shelfError());
+
+    // What is left can be shown in the file manager from its row's menu.
+    QTimer::singleShot(100, [] {
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    QRect left = list->visualRect(pane.hits()->index(0));
+    QContextMenuEvent request(QContextMenuEvent::Mouse, left.center(),
+                              list->viewport()->mapToGlobal(left.center()));
+    QApplication::sendEvent(list->viewport(), &request);
+    ASSERT_TRUE(waitUntil([&] { return !revealed.empty(); }));
+    EXPECT_EQ(revealed.back().path(), clip);
 
     UndoShelf::Sweep sweep = model->sweeps().front();
     model->putBackAll(sweep);

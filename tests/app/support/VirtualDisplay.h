@@ -33,8 +33,7 @@ inline DisplayRun runCurrentTestOnVirtualDisplay() {
     if (length <= 0) return run;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string command = std::string("env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ") +
-                          kOnDisplayVariable +
-                          "=1 xvfb-run -a -s '-screen 0 1600x1000x24' '" +
+                          kOnDisplayVariable + "=1 xvfb-run -a -s '-screen 0 1600x1000x24' '" +
                           std::string(self.data(), static_cast<size_t>(length)) +
                           "' --gtest_filter='" + test->test_suite_name() + "." + test->name() +
                           "' 2>&1";
