@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+#include <vector>
+
 class QShortcut;
 class QTimer;
 
@@ -20,6 +22,10 @@ namespace kelvora {
 // geometry and a static `paint` for views that draw a button inside a painted row.
 
 enum class KeyRole { none, confirm, cancel };
+
+// The small indeterminate spinner a busy SignalButton shows, for views that show one beside
+// a status text; `phase` turns it in eighths of a turn (a still picture passes 0).
+void paintSpinner(QPainter& painter, QPointF center, const QColor& color, int phase);
 
 // What the four buttons share: focus ring, key role, size from the subclass's look.
 class PaintedButton : public QPushButton {

@@ -1,61 +1,61 @@
 #pragma once
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
+
 #include <unistd.h>
 
 namespace kelvora::testing {
 
-// Tests that drive widgets with the mouse and keyboard as a user would run on a real X
-// server: the test starts this executable again under xvfb-run, asking it for just that
-// test, and passes when the copy passes. The copy knows it is the one by this variable.
-inline constexpr const char* kOnDisplayVariable = "KELVORA_ON_VIRTUAL_DISPLAY";
+// Where a test that drives real windows runs: here when this process already draws on a
+// virtual display, in a copy of this test binary started under one, or nowhere when the
+// machine has no virtual display to offer.
+enum class Display { here, elsewhere, none };
 
-inline bool onVirtualDisplay() {
-    return std::getenv(kOnDisplayVariable) != nullptr;
-}
-
-struct DisplayRun {
-    bool ran = false;
-    int status = -1;
-    std::string output;
-};
-
-inline DisplayRun runCurrentTestOnVirtualDisplay() {
-    DisplayRun run;
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return run;
-    std::array<char, 4096> self{};
-    ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
-    if (length <= 0) return run;
+inline Display virtualDisplay() {
+    if (std::getenv("KELVORA_ON_VIRTUAL_DISPLAY")) return Display::here;
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return Display::none;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string command = std::string("env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ") +
-                          kOnDisplayVariable + "=1 xvfb-run -a -s '-screen 0 1600x1000x24' '" +
-                          std::string(self.data(), static_cast<size_t>(length)) +
-                          "' --gtest_filter='" + test->test_suite_name() + "." + test->name() +
-                          "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.output.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.ran = true;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    std::string filter = std::string(test->test_suite_name()) + "." + test->name();
+    char self[4096] = {};
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        ADD_FAILURE() << "cannot find this test binary";
+        return Display::elsewhere;
+    }
+    TempDir dir;
+    std::string log = dir / "display.log";
+    // Tests run side by side: each looks for a free display from a number of its own, so two
+    // starting at once do not race for the same one.
+    std::string first = std::to_string(100 + getpid() % 4000);
+    std::string command = "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
+                          first + " -s '-screen 0 1600x1000x24' '" + std::string(self, length) +
+                          "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
+    int status = std::system(command.c_str());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::ifstream in(log);
+        std::stringstream text;
+        text << in.rdbuf();
+        ADD_FAILURE() << "on the virtual display:\n" << text.str();
+    }
+    return Display::elsewhere;
 }
 
-// Put first in a test body: outside the virtual display it hands the test to a copy that
-// runs on one and reports how that went.
+// Runs the rest of the test on a virtual display (in a copy of this binary), or skips it
+// where there is none.
 #define KELVORA_ON_VIRTUAL_DISPLAY()                                                               \
-    if (!kelvora::testing::onVirtualDisplay()) {                                                   \
-        auto run = kelvora::testing::runCurrentTestOnVirtualDisplay();                             \
-        if (!run.ran) GTEST_SKIP() << "xvfb-run is not installed";                                 \
-        EXPECT_EQ(run.status, 0) << run.output;                                                    \
+    switch (kelvora::testing::virtualDisplay()) {                                                  \
+    case kelvora::testing::Display::here:                                                          \
+        break;                                                                                     \
+    case kelvora::testing::Display::none:                                                          \
+        GTEST_SKIP() << "xvfb-run is not installed";                                               \
+    case kelvora::testing::Display::elsewhere:                                                     \
         return;                                                                                    \
     }
 
