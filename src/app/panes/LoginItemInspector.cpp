@@ -8,8 +8,9 @@
 #include "design/Theme.h"
 #include "panes/LoginItemsView.h"
 #include "panes/StateBadge.h"
-#include "panes/TextBlock.h"
+#include "panes/WrappedText.h"
 #include "platform/FileSystem.h"
+#include "window/Inspector.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QTextDocument>
 
 #include <cmath>
+#include <memory>
 
 namespace kelvora {
 
@@ -30,70 +32,15 @@ QFont factFont(QFont::Weight weight) {
     return Fonts::text(12.5, weight);
 }
 
-QFont pathFont() {
-    return Fonts::mono(11.5);
-}
-
-} // namespace
-
-// ---- SelectableText ----
-
-SelectableText::SelectableText(QWidget* parent) : QTextEdit(parent) {
-    setReadOnly(true);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setAcceptRichText(false);
-    setFont(pathFont());
-    document()->setDocumentMargin(0);
-    viewport()->setAutoFillBackground(false);
-    setAutoFillBackground(false);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
-}
-
-void SelectableText::setShownText(const QString& text) {
-    if (text == toPlainText()) return;
-    setPlainText(text);
-    setAccessibleName(text);
-    updateGeometry();
-}
-
-int SelectableText::heightForWidth(int width) const {
-    std::unique_ptr<QTextDocument> copy(document()->clone());
+// The editor lays its text out for its own width when it gets one; the column's width is
+// known now, so the height is measured on a copy laid out for it.
+int heightOf(const SelectableText& text, qreal width) {
+    std::unique_ptr<QTextDocument> copy(text.document()->clone());
     copy->setTextWidth(width);
     return static_cast<int>(std::ceil(copy->size().height()));
 }
 
-QSize SelectableText::sizeHint() const {
-    int width = this->width() > 0 ? this->width() : LoginItemInspector::kWidth - 2 * kPadding;
-    return {width, heightForWidth(width)};
-}
-
-QSize SelectableText::minimumSizeHint() const {
-    return {0, sizeHint().height()};
-}
-
-void SelectableText::resizeEvent(QResizeEvent* event) {
-    QTextEdit::resizeEvent(event);
-    updateGeometry();
-}
-
-// The colours follow the appearance at every paint, as every other text does.
-void SelectableText::paintEvent(QPaintEvent* event) {
-    QPalette colours = palette();
-    if (colours.color(QPalette::Text) != Theme::ink()) {
-        colours.setColor(QPalette::Text, Theme::ink());
-        colours.setColor(QPalette::Base, Qt::transparent);
-        colours.setColor(QPalette::Highlight, Theme::chip());
-        colours.setColor(QPalette::HighlightedText, Theme::ink());
-        setPalette(colours);
-    }
-    QTextEdit::paintEvent(event);
-}
+} // namespace
 
 // ---- LoginFacts ----
 
@@ -160,11 +107,11 @@ LoginItemInspector::LoginItemInspector(AppModel& model, QWidget* parent)
     column->setSpacing(kSpacing);
     column->addWidget(new Caption(LoginItemsText::kSelected, this));
 
-    placeholder_ = new TextBlock(Fonts::text(13), Token::muted, this);
+    placeholder_ = new WrappedText(Fonts::text(13), Token::muted, this);
     placeholder_->setText(LoginItemsText::kNothingSelected);
-    name_ = new TextBlock(Fonts::text(16, QFont::DemiBold), Token::ink, this);
+    name_ = new WrappedText(Fonts::text(16, QFont::DemiBold), Token::ink, this);
     name_->setObjectName("inspectorName");
-    purpose_ = new TextBlock(Fonts::text(13), Token::muted, this);
+    purpose_ = new WrappedText(Fonts::text(13), Token::muted, this);
     purpose_->setLineSpacing(3);
     facts_ = new LoginFacts(this);
     facts_->setObjectName("inspectorFacts");
@@ -182,8 +129,8 @@ LoginItemInspector::LoginItemInspector(AppModel& model, QWidget* parent)
         block->addWidget(blockValues_[i]);
         column->addWidget(blocks_[i]);
     }
-    notLoaded_ = new TextBlock(Fonts::text(12), Token::faint, this);
-    switchNote_ = new TextBlock(Fonts::text(12), Token::faint, this);
+    notLoaded_ = new WrappedText(Fonts::text(12), Token::faint, this);
+    switchNote_ = new WrappedText(Fonts::text(12), Token::faint, this);
     column->addWidget(notLoaded_);
     column->addWidget(switchNote_);
     column->addStretch(1);
@@ -247,7 +194,9 @@ void LoginItemInspector::present(const LoginItem& item) {
         blocks_[i]->setVisible(i < blocks.size());
         if (i >= blocks.size()) continue;
         blockTitles_[i]->setText(blocks[i].title);
-        blockValues_[i]->setShownText(blocks[i].value);
+        blockValues_[i]->setContent(blocks[i].value, kWidth - 2 * kPadding);
+        blockValues_[i]->setAccessibleName(blocks[i].value);
+        blockValues_[i]->setFixedHeight(heightOf(*blockValues_[i], kWidth - 2 * kPadding));
     }
     auto notLoaded = LoginItemsText::notLoadedNote(item);
     notLoaded_->setText(notLoaded.value_or(QString()));

@@ -6,7 +6,6 @@
 #include "panes/LoginItemsText.h"
 #endif
 
-#include <QTextEdit>
 #include <QWidget>
 
 #include <array>
@@ -17,26 +16,8 @@ namespace kelvora {
 class AppModel;
 class Caption;
 class OutlineButton;
-class TextBlock;
-
-// A path or label the user may select and copy, in the monospaced face, wrapping anywhere
-// so a long path never runs out of its column.
-class SelectableText : public QTextEdit {
-    Q_OBJECT
-
-public:
-    explicit SelectableText(QWidget* parent = nullptr);
-
-    void setShownText(const QString& text);
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override;
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-};
+class SelectableText;
+class WrappedText;
 
 // The facts of a login item: "Now" with its state badge, "At login", "Belongs to" and
 // "Kind", one per row under a hairline.
@@ -79,15 +60,15 @@ private:
 
     AppModel& model_;
     std::optional<LoginItem> item_;
-    TextBlock* placeholder_;
-    TextBlock* name_;
-    TextBlock* purpose_;
+    WrappedText* placeholder_;
+    WrappedText* name_;
+    WrappedText* purpose_;
     LoginFacts* facts_;
     std::array<QWidget*, 3> blocks_{};
     std::array<Caption*, 3> blockTitles_{};
     std::array<SelectableText*, 3> blockValues_{};
-    TextBlock* notLoaded_;
-    TextBlock* switchNote_;
+    WrappedText* notLoaded_;
+    WrappedText* switchNote_;
     QWidget* buttons_;
     OutlineButton* reveal_;
     OutlineButton* switch_;

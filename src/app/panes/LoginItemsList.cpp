@@ -10,7 +10,7 @@
 #include "design/Theme.h"
 #include "panes/LoginItemsView.h"
 #include "panes/StateBadge.h"
-#include "panes/TextBlock.h"
+#include "panes/WrappedText.h"
 
 #include <QFileIconProvider>
 #include <QFontMetricsF>

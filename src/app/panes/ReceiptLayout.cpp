@@ -2,7 +2,7 @@
 
 #include "design/Fonts.h"
 #include "model/Format.h"
-#include "panes/TextBlock.h"
+#include "panes/WrappedText.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>

@@ -4,7 +4,7 @@
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "panes/SearchText.h"
-#include "panes/TextBlock.h"
+#include "panes/WrappedText.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>

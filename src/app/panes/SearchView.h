@@ -12,7 +12,7 @@ class AppModel;
 class RowStack;
 class SearchHitsModel;
 class Spinner;
-class TextBlock;
+class WrappedText;
 
 namespace search {
 class ChipRow;
@@ -58,8 +58,8 @@ private:
     RowStack* results_;
     SearchHitsModel* hits_;
     QWidget* footer_;
-    TextBlock* count_;
-    TextBlock* hold_;
+    WrappedText* count_;
+    WrappedText* hold_;
     search::MoveButton* move_;
 };
 

@@ -22,11 +22,11 @@ void paint(QPainter& painter, const QRectF& rect, const QString& text, const QFo
 
 // A block of wrapped text in one font and one colour token, for panes built from layouts.
 // Its height follows its width; an empty block takes no room.
-class TextBlock : public QWidget {
+class WrappedText : public QWidget {
     Q_OBJECT
 
 public:
-    TextBlock(const QFont& font, Token color, QWidget* parent = nullptr);
+    WrappedText(const QFont& font, Token color, QWidget* parent = nullptr);
 
     QString text() const { return text_; }
     void setText(const QString& text);

@@ -1,4 +1,4 @@
-#include "panes/TextBlock.h"
+#include "panes/WrappedText.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -53,14 +53,14 @@ void paint(QPainter& painter, const QRectF& rect, const QString& text, const QFo
 
 } // namespace Wrapped
 
-TextBlock::TextBlock(const QFont& font, Token color, QWidget* parent)
+WrappedText::WrappedText(const QFont& font, Token color, QWidget* parent)
     : QWidget(parent), font_(font), color_(color) {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 }
 
-void TextBlock::setText(const QString& text) {
+void WrappedText::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;
     setAccessibleName(text);
@@ -68,35 +68,35 @@ void TextBlock::setText(const QString& text) {
     update();
 }
 
-void TextBlock::setColor(Token color) {
+void WrappedText::setColor(Token color) {
     color_ = color;
     update();
 }
 
-void TextBlock::setAlignment(Qt::Alignment alignment) {
+void WrappedText::setAlignment(Qt::Alignment alignment) {
     alignment_ = alignment;
     update();
 }
 
-void TextBlock::setLineSpacing(qreal spacing) {
+void WrappedText::setLineSpacing(qreal spacing) {
     lineSpacing_ = spacing;
     updateGeometry();
 }
 
-int TextBlock::heightForWidth(int width) const {
+int WrappedText::heightForWidth(int width) const {
     return static_cast<int>(std::ceil(Wrapped::height(text_, font_, width, lineSpacing_)));
 }
 
-QSize TextBlock::sizeHint() const {
+QSize WrappedText::sizeHint() const {
     qreal width = std::ceil(QFontMetricsF(font_).horizontalAdvance(text_));
     return {static_cast<int>(width), heightForWidth(static_cast<int>(width))};
 }
 
-QSize TextBlock::minimumSizeHint() const {
+QSize WrappedText::minimumSizeHint() const {
     return {0, heightForWidth(width() > 0 ? width() : sizeHint().width())};
 }
 
-void TextBlock::paintEvent(QPaintEvent*) {
+void WrappedText::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
     Wrapped::paint(painter, rect(), text_, font_, Theme::color(color_), alignment_, lineSpacing_);
