@@ -72,7 +72,7 @@ public:
     // The whole picture, margin included.
     QSizeF size() const { return size_; }
     QRectF paper() const { return paper_; }
-    // The baseline of the total's figure, for tests that look for its colour.
+    // Where the total's figure is printed.
     QRectF totalFigure() const { return totalFigure_; }
 
     void paint(QPainter& painter) const;

@@ -8,6 +8,7 @@
 #include "panes/ReceiptImage.h"
 #include "panes/ReceiptLayout.h"
 #include "panes/ReceiptSheet.h"
+#include "panes/ReceiptView.h"
 #include "platform/FileSystem.h"
 
 #include <QClipboard>
@@ -125,14 +126,23 @@ TEST(ReceiptTest, TheImageIsTheFixedLightPaperWhateverTheAppearance) {
         << "the total is printed in the accent";
     EXPECT_GT(countNear(image, paper.adjusted(0, 0, 0, -paper.height() / 2), ReceiptInk::ink(), 30),
               200);
+
+    // The view on screen is the same picture.
+    ReceiptView view(receipt);
+    QImage shown = Render::widget(view);
+    EXPECT_EQ(shown.size(), image.size());
+    QPointF figure = layout.totalFigure().center();
+    EXPECT_EQ(shown.pixelColor(figure.toPoint() * 2), image.pixelColor(figure.toPoint() * 2));
 }
 
 // A sheet over a window holding a temporary folder of its own.
 struct SheetTest : ::testing::Test {
-    SheetTest() {
+    // The application comes before the sheet, which is a widget.
+    bool drawing = [] {
         Render::application();
         Fonts::registerFonts(KELVORA_FONTS_DIR);
-    }
+        return true;
+    }();
     IsolatedHome env;
     Receipt receipt = marketingReceipt();
     int closed = 0;
