@@ -150,4 +150,8 @@ void AppModel::showInFinder(const ScanItem& item) {
     if (tools_.reveal) tools_.reveal(url);
 }
 
+void AppModel::showInFolder(const std::vector<URL>& urls) {
+    if (!urls.empty() && tools_.revealSeveral) tools_.revealSeveral(urls);
+}
+
 } // namespace kelvora

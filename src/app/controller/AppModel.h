@@ -109,6 +109,8 @@ public:
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
             releaseAsAdmin;
         std::function<void(const URL&)> reveal;
+        // Shows several files selected together in the file manager.
+        std::function<void(const std::vector<URL>&)> revealSeveral;
         std::function<std::optional<std::string>(bool on)> setSweeper;
         std::function<bool()> hasFullDiskAccess;
         // Paths some running process holds open; a move leaves those files alone.
@@ -214,6 +216,8 @@ public:
     // There is no system-wide privacy list to open here; nothing happens.
     void openFullDiskAccessSettings();
     void showInFinder(const ScanItem& item);
+    // Shows the files selected together in the file manager (a photo group, a map tile).
+    void showInFolder(const std::vector<URL>& urls);
 
     // ---- Scan and clean ----
     void scan();
