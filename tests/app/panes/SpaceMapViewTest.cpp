@@ -122,6 +122,16 @@ TEST_F(SpaceMapViewTest, AFolderIsListedOnceWhileItIsShown) {
     Render::widget(view, kPane);
     EXPECT_EQ(view.shownFolder().listings(), 2);
     EXPECT_EQ(view.findChild<PaneText*>("selectedName")->text(), "film.mov");
+
+    // Going back up finds the folder's listing kept; a new measurement lists afresh.
+    view.zoom(map->root());
+    Render::widget(view, kPane);
+    EXPECT_EQ(view.shownFolder().listings(), 2);
+    EXPECT_EQ(view.canvas()->tiles().size(), 4u);
+    model->showSpaceMap(SpaceMap::measure(home(), {}));
+    Render::widget(view, kPane);
+    EXPECT_EQ(view.shownFolder().listings(), 3);
+    EXPECT_EQ(view.canvas()->tiles().size(), 5u);
 }
 
 TEST_F(SpaceMapViewTest, InspectorButtonsAndTheSpokenTileOpenAndReveal) {
