@@ -120,22 +120,27 @@ void SpaceMapView::paintEvent(QPaintEvent*) {
 
 void SpaceMapView::refresh() {
     bool hadFolder = !folder_.isEmpty();
-    if (folder_.show(model_.spaceMap(), model_.mapFolder())) canvas_->tilesChanged(hadFolder);
-    canvas_->setSelection(model_.mapSelection());
-
-    std::optional<SpaceMapHeading> heading;
-    if (!folder_.isEmpty()) {
-        const URL& root = folder_.map()->root();
-        const URL& folder = *folder_.folder();
-        std::optional<int64_t> size = folder_.map()->size(folder);
-        heading =
-            SpaceMapHeading{SpaceMapText::showsBack(root, folder), SpaceMapText::backTarget(folder),
-                            SpaceMapText::breadcrumb(root, folder, model_.scanner().home),
-                            size ? std::optional(Format::sizeParts(*size)) : std::nullopt};
+    if (folder_.show(model_.spaceMap(), model_.mapFolder())) {
+        canvas_->tilesChanged(hadFolder);
+        refreshHeader();
     }
-    header_->show(heading);
+    canvas_->setSelection(model_.mapSelection());
     refreshContent();
     refreshInspector();
+}
+
+void SpaceMapView::refreshHeader() {
+    if (folder_.isEmpty()) {
+        header_->show(std::nullopt);
+        return;
+    }
+    const URL& root = folder_.map()->root();
+    const URL& folder = *folder_.folder();
+    std::optional<int64_t> size = folder_.map()->size(folder);
+    header_->show(SpaceMapHeading{SpaceMapText::showsBack(root, folder),
+                                  SpaceMapText::backTarget(folder),
+                                  SpaceMapText::breadcrumb(root, folder, model_.scanner().home),
+                                  size ? std::optional(Format::sizeParts(*size)) : std::nullopt});
 }
 
 void SpaceMapView::refreshContent() {

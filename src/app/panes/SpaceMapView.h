@@ -45,6 +45,7 @@ protected:
 
 private:
     void refresh();
+    void refreshHeader();
     void refreshContent();
     void refreshInspector();
     // The children of the selected item's folder: the folder shown's own listing when the
