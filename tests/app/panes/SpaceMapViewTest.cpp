@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
+#include "app/support/VirtualDisplay.h"
 
 #include "design/Buttons.h"
 #include "design/Fonts.h"
@@ -11,8 +12,6 @@
 
 #include <QAccessible>
 #include <QTest>
-
-#include <cstdlib>
 
 namespace kelvora::testing {
 namespace {
@@ -196,26 +195,10 @@ TEST_F(SpaceMapViewTest, MeasuringShowsTheCountWhileTheFolderIsWalked) {
     EXPECT_EQ(view.canvas()->tiles().size(), 5u); // this walk may enter "Secret"
 }
 
-bool onPath(const std::string& tool) {
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Runs on a virtual display: the test starts itself again under xvfb-run, where the pane is
-// a real window and the double click reaches it as from a mouse.
+// On a virtual display the pane is a real window, and the double click reaches it as from
+// a mouse.
 TEST_F(SpaceMapViewTest, DoubleClickOnAFolderTileZoomsIntoIt) {
-    if (!std::getenv("KELVORA_UNDER_XVFB")) {
-        if (!onPath("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
-        std::string command =
-            "env -u DBUS_SESSION_BUS_ADDRESS xvfb-run -a env KELVORA_UNDER_XVFB=1 "
-            "QT_QPA_PLATFORM=xcb /proc/" +
-            std::to_string(getpid()) +
-            "/exe --gtest_filter=SpaceMapViewTest.DoubleClickOnAFolderTileZoomsIntoIt "
-            ">/dev/null 2>&1";
-        int status = std::system(command.c_str());
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-        return;
-    }
+    KELVORA_ON_VIRTUAL_DISPLAY();
     KELVORA_REQUIRE_GUI();
     ASSERT_EQ(QGuiApplication::platformName(), "xcb");
     SpaceMapView view(*model, 28);
