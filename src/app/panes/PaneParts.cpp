@@ -230,9 +230,9 @@ void SymbolLabel::paintEvent(QPaintEvent*) {
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
-// ---- SelectableText ----
+// ---- PathText ----
 
-SelectableText::SelectableText(const QFont& font, Token colour, QWidget* parent)
+PathText::PathText(const QFont& font, Token colour, QWidget* parent)
     : QTextEdit(parent), colour_(colour) {
     setReadOnly(true);
     setFrameShape(QFrame::NoFrame);
@@ -250,14 +250,14 @@ SelectableText::SelectableText(const QFont& font, Token colour, QWidget* parent)
     setSizePolicy(policy);
 }
 
-void SelectableText::setText(const QString& text) {
+void PathText::setText(const QString& text) {
     if (text == toPlainText()) return;
     setPlainText(text);
     setAccessibleName(text);
     updateGeometry();
 }
 
-int SelectableText::heightForWidth(int width) const {
+int PathText::heightForWidth(int width) const {
     QTextDocument measure;
     measure.setDefaultFont(font());
     measure.setDocumentMargin(0);
@@ -269,21 +269,21 @@ int SelectableText::heightForWidth(int width) const {
     return ceiled(measure.size().height());
 }
 
-QSize SelectableText::sizeHint() const {
+QSize PathText::sizeHint() const {
     return {QTextEdit::sizeHint().width(), heightForWidth(std::max(width(), 1))};
 }
 
-QSize SelectableText::minimumSizeHint() const {
+QSize PathText::minimumSizeHint() const {
     return {0, heightForWidth(std::max(width(), 1))};
 }
 
-void SelectableText::resizeEvent(QResizeEvent* event) {
+void PathText::resizeEvent(QResizeEvent* event) {
     QTextEdit::resizeEvent(event);
     updateGeometry();
 }
 
 // The colours follow the appearance at each paint; setting the same palette again is free.
-void SelectableText::paintEvent(QPaintEvent* event) {
+void PathText::paintEvent(QPaintEvent* event) {
     QPalette colours = palette();
     colours.setColor(QPalette::Text, Theme::color(colour_));
     colours.setColor(QPalette::Base, Qt::transparent);

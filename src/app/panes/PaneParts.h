@@ -116,13 +116,13 @@ private:
     QString text_;
 };
 
-// A text the user may select and copy (a path), wrapping anywhere since a path has no
+// A path the user may select and copy, wrapping anywhere since a path has no
 // spaces to wrap at.
-class SelectableText : public QTextEdit {
+class PathText : public QTextEdit {
     Q_OBJECT
 
 public:
-    SelectableText(const QFont& font, Token colour, QWidget* parent = nullptr);
+    PathText(const QFont& font, Token colour, QWidget* parent = nullptr);
 
     void setText(const QString& text);
     QString text() const { return toPlainText(); }

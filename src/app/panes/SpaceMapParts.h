@@ -104,7 +104,7 @@ private:
     PaneText* name_;
     SizeFigure* size_;
     PaneText* share_;
-    SelectableText* path_;
+    PathText* path_;
     QWidget* guide_;
     PaneText* guideTitle_;
     PaneText* guideText_;
