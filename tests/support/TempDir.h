@@ -4,7 +4,9 @@
 #include "platform/Url.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kelvora::testing {
@@ -37,6 +39,23 @@ public:
         std::string full = joinPath(path_, relative);
         createDirectories(full);
         return full;
+    }
+
+    // A chain of `levels` folders named `name`, each holding a file: far deeper than any
+    // path the kernel takes, so it is built through descriptors. Returns the top folder.
+    std::string deepChain(const std::string& relative, int levels,
+                          const std::string& name = "deeper-level") const {
+        std::string top = mkdir(relative);
+        int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int level = 0; level < levels && fd >= 0; ++level) {
+            close(openat(fd, "file", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+            mkdirat(fd, name.c_str(), 0755);
+            int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            close(fd);
+            fd = next;
+        }
+        if (fd >= 0) close(fd);
+        return top;
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
 #include "engine/DiskHistory.h"
+#include "platform/Saturating.h"
 
 #include <exception>
 
@@ -15,13 +16,13 @@ const ScanResult* AppModel::result() const {
 int64_t AppModel::shelfBytes() const {
     int64_t total = 0;
     for (const auto& sweep : sweeps_)
-        total += sweep.bytes();
+        addSaturating(total, sweep.bytes());
     return total;
 }
 
 std::optional<Receipt> AppModel::receipt() const {
     if (!phase_.is(Phase::Kind::done) || !phase_.report || !phase_.result) return std::nullopt;
-    if (phase_.report->freed + phase_.report->shelved < 1) return std::nullopt;
+    if (saturatingAdd(phase_.report->freed, phase_.report->shelved) < 1) return std::nullopt;
     // Stamped with the end of the clean-up, so every copy of the receipt agrees. A snapshot
     // reads no setting: its receipt holds for the days of the shelf it was given.
     int holdDays = remembersPicks_ ? Prefs::shelfDays() : shelf_.holdDays;
@@ -158,7 +159,7 @@ void AppModel::emptyShelf() {
     for (const auto& sweep : std::vector<UndoShelf::Sweep>(sweeps_)) {
         try {
             shelf_.empty(sweep);
-            freed += sweep.bytes();
+            addSaturating(freed, sweep.bytes());
         } catch (const std::exception& error) {
             setShelfError(std::string("Couldn’t empty part of the shelf: ") + error.what());
         }

@@ -4,6 +4,7 @@
 #include "clean/Cleaner.h"
 #include "controller/Prefs.h"
 #include "engine/DiskScanner.h"
+#include "platform/Saturating.h"
 
 namespace kelvora::ScheduledClean {
 
@@ -19,7 +20,7 @@ std::vector<ScanItem> removableUnattended(const std::vector<ScanItem>& items) {
 int64_t totalBytes(const std::vector<ScanItem>& items) {
     int64_t total = 0;
     for (const ScanItem& item : items)
-        total += item.bytes;
+        addSaturating(total, item.bytes);
     return total;
 }
 

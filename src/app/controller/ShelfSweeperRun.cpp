@@ -13,7 +13,8 @@ namespace kelvora::ShelfSweeper {
 int emptyExpired(const std::optional<std::string>& shelfRoot) {
     UndoShelf shelf(shelfRoot ? URL::fileURL(AppPaths::absolutePath(*shelfRoot), true)
                               : UndoShelf::defaultRoot());
-    int64_t purged = shelf.purgeExpired(currentDate());
+    UndoShelf::Purge purge = shelf.purge(currentDate());
+    int64_t purged = purge.bytes;
     size_t held = shelf.sweeps().size();
 
     int64_t scheduled = ScheduledClean::runIfDue(currentDate());
@@ -28,6 +29,8 @@ int emptyExpired(const std::optional<std::string>& shelfRoot) {
 
     if (scheduled >= 1)
         std::printf("Scheduled clean freed %s of caches\n", Format::size(scheduled).c_str());
+    for (const auto& reason : purge.stillHeld)
+        std::printf("Couldn’t empty an expired cleanup: %s\n", reason.c_str());
     std::printf("Emptied %s of expired cleanups · %zu still held\n", Format::size(purged).c_str(),
                 held);
     std::fflush(stdout);

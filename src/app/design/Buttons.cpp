@@ -104,12 +104,12 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void PaintedButton::focusInEvent(QFocusEvent* event) {
-    keyboardFocus_ = Focus::cameFromKeyboard(event);
+    Focus::track(keyboardFocus_, event);
     QPushButton::focusInEvent(event);
 }
 
 void PaintedButton::focusOutEvent(QFocusEvent* event) {
-    keyboardFocus_ = false;
+    Focus::track(keyboardFocus_, event);
     QPushButton::focusOutEvent(event);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+#include <vector>
+
 class QShortcut;
 class QTimer;
 

@@ -55,12 +55,12 @@ void PickBox::paintEvent(QPaintEvent*) {
 }
 
 void PickBox::focusInEvent(QFocusEvent* event) {
-    keyboardFocus_ = Focus::cameFromKeyboard(event);
+    Focus::track(keyboardFocus_, event);
     QAbstractButton::focusInEvent(event);
 }
 
 void PickBox::focusOutEvent(QFocusEvent* event) {
-    keyboardFocus_ = false;
+    Focus::track(keyboardFocus_, event);
     QAbstractButton::focusOutEvent(event);
 }
 

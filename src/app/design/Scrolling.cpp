@@ -62,6 +62,7 @@ void Scrolling::arrange() {
         }
         if (content_) {
             content_->setParent(this);
+            content_->setAutoFillBackground(false);
             placeForPicture();
             content_->show();
         }
@@ -78,8 +79,9 @@ void Scrolling::arrange() {
     }
     scrollArea_->setGeometry(rect());
     if (content_ && scrollArea_->widget() != content_) {
-        content_->setAutoFillBackground(false);
         scrollArea_->setWidget(content_);
+        // The pane behind shows through, in the window as in a picture.
+        content_->setAutoFillBackground(false);
     }
 }
 

@@ -22,6 +22,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -93,6 +94,15 @@ bool keepsRunningInTray() {
     return Prefs::showMenuBar() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+// Without a display Qt ends the process with an abort; say so in plain words instead.
+bool displayNamed(int argc, char** argv) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(name); value && *value) return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0) return true;
+    return false;
+}
+
 } // namespace
 
 // Made absolute here: a running copy that is handed them has another working folder, and
@@ -106,6 +116,14 @@ QStringList openedPaths(const QStringList& arguments) {
 }
 
 int runApplication(int argc, char** argv) {
+    if (!displayNamed(argc, argv)) {
+        std::fprintf(stderr,
+                     "Kelvora needs a graphical display, and none is set (DISPLAY or "
+                     "WAYLAND_DISPLAY).\nStart it from a desktop session, or under a virtual "
+                     "display: xvfb-run %s\n",
+                     argv[0]);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppName);
     QApplication::setDesktopFileName(kBundleID);

@@ -1,9 +1,11 @@
 #include "clean/Cleaner.h"
 
+#include "clean/TargetAccess.h"
 #include "engine/DiskScanner.h"
 #include "model/JunkKind.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/Saturating.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -74,9 +76,10 @@ bool foundInUse(const ScanItem& item, const LiveState& live) {
     return false;
 }
 
+// The size rule that keeps an item out of the picks is not applied here: an item handed
+// over to be cleaned is cleaned, even one that measured nothing.
 bool leftAloneByScan(const ScanItem& item) {
-    if (item.inUseBy || item.lockedReason) return true;
-    return item.bytes <= 0 && item.kind != JunkKind::trash;
+    return item.inUseBy || item.lockedReason;
 }
 
 void bootOutLaunchAgents(const std::vector<ScanItem>& items, const Cleaner::ToolFunction& run) {
@@ -94,35 +97,33 @@ bool anyTargetFailed(const ScanItem& item, const std::set<std::string>& failedPa
 void runToolAction(const ScanItem& item, const Cleaner::ToolFunction& run, CleanReport& report) {
     std::optional<int32_t> status = run(*item.action);
     if (status && *status == 0) {
-        report.freed += item.bytes;
-        report.byKind[item.kind] += item.bytes;
+        addSaturating(report.freed, item.bytes);
+        addSaturating(report.byKind[item.kind], item.bytes);
         return;
     }
     report.failures.push_back({item.location, item.action->commandLine() + " didn't finish"});
 }
 
-std::optional<std::string> undeletableReason(const URL& target) {
-    if (!target.isFileURL() || target.path().empty() || target.path().front() != '/')
-        return "Could not remove " + target.absoluteString() +
-               ": it is not a file or folder on this disk";
-    return std::nullopt;
+FileResult removeTarget(const ScanItem& item, const URL& target, const TargetAccess& access) {
+    TargetAccess::Result place = access.reach(item, target);
+    if (!place.reached)
+        return FileResult::failure("Could not remove " +
+                                   (target.isFileURL() ? target.path() : target.absoluteString()) +
+                                   ": " + place.reason);
+    return place.reached->folder.removeItem(place.reached->name);
 }
 
-void deleteTargets(const ScanItem& item, CleanReport& report) {
+void deleteTargets(const ScanItem& item, const TargetAccess& access, CleanReport& report) {
     int64_t stillOnDisk = 0;
     for (const auto& target : item.targets) {
-        FileResult removed = FileResult::success();
-        if (auto refused = undeletableReason(target))
-            removed = FileResult::failure(*refused);
-        else
-            removed = removeItem(target.path());
+        FileResult removed = removeTarget(item, target, access);
         if (removed) continue;
-        stillOnDisk += Cleaner::freedSize(target);
+        if (target.isFileURL()) addSaturating(stillOnDisk, Cleaner::freedSize(target));
         report.failures.push_back({target, removed.reason});
     }
-    int64_t freed = std::max<int64_t>(item.bytes - stillOnDisk, 0);
-    report.freed += freed;
-    report.byKind[item.kind] += freed;
+    int64_t freed = std::max<int64_t>(saturatingSubtract(item.bytes, stillOnDisk), 0);
+    addSaturating(report.freed, freed);
+    addSaturating(report.byKind[item.kind], freed);
 }
 
 std::optional<int64_t> sizeOf(const URL& url) {
@@ -245,14 +246,15 @@ CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
         if (shelved.sweep)
             for (const auto& labelled : shelvable)
                 if (!anyTargetFailed(labelled.item, failedPaths))
-                    report.byKind[labelled.item.kind] += labelled.item.bytes;
+                    addSaturating(report.byKind[labelled.item.kind], labelled.item.bytes);
     }
 
+    const TargetAccess access = TargetAccess::live();
     for (const ScanItem* item : direct) {
         if (item->action)
             runToolAction(*item, runTool, report);
         else
-            deleteTargets(*item, report);
+            deleteTargets(*item, access, report);
     }
 
     report.shelved = report.sweep ? report.sweep->bytes() : 0;

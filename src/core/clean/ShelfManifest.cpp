@@ -50,7 +50,6 @@ std::optional<UndoShelf::Entry::File> decodeFile(const Json& json) {
     auto original = stringAt(json, "original");
     auto stored = stringAt(json, "stored");
     if (!original || !stored || !isSingleComponent(*stored)) return std::nullopt;
-    if (original->empty() || original->front() != '/') return std::nullopt;
     return UndoShelf::Entry::File{*original, *stored};
 }
 
@@ -94,7 +93,7 @@ bool isSingleComponent(const std::string& name) {
            name.find('\0') == std::string::npos;
 }
 
-EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep) {
+EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep, bool pretty) {
     Json entries = Json::array();
     for (const auto& entry : sweep.entries)
         entries.push_back(entryJson(entry));
@@ -104,7 +103,7 @@ EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep) {
               {"expires", formatIso8601(sweep.expires)},
               {"entries", entries}};
     try {
-        return {json.dump(2) + "\n", {}};
+        return {pretty ? json.dump(2) + "\n" : json.dump(), {}};
     } catch (const Json::exception& error) {
         return {std::nullopt, "a name in it is not valid text (" + std::string(error.what()) + ")"};
     }

@@ -1,19 +1,21 @@
 #include "clean/UndoShelf.h"
 
 #include "clean/Cleaner.h"
+#include "clean/ShelfFolder.h"
 #include "clean/ShelfManifest.h"
 #include "clean/ShelfNames.h"
+#include "clean/TargetAccess.h"
 #include "platform/AppPaths.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
+#include "platform/Saturating.h"
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <random>
-#include <sys/file.h>
-#include <unistd.h>
+#include <sys/stat.h>
+#include <unordered_map>
 
 namespace kelvora {
 
@@ -21,26 +23,7 @@ namespace {
 
 constexpr double kSecondsPerDay = 86400;
 const std::string kSaveFailed = "Couldn’t save the Undo Shelf: ";
-
-// An exclusive flock on the shelf's root folder itself, held for one operation. Separate
-// open descriptions exclude each other, so this works between threads and processes alike.
-class RootLock {
-public:
-    explicit RootLock(const std::string& root) {
-        fd_ = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~RootLock() {
-        if (fd_ >= 0) close(fd_);
-    }
-    RootLock(const RootLock&) = delete;
-    RootLock& operator=(const RootLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
+const char* const kNoFolder = "the Undo Shelf has no folder";
 
 std::string randomHexDigits(int count) {
     static thread_local std::mt19937 generator(std::random_device{}());
@@ -51,73 +34,19 @@ std::string randomHexDigits(int count) {
     return text;
 }
 
-FileResult writeManifest(const std::string& folder, const UndoShelf::Sweep& sweep) {
-    EncodedManifest encoded = encodeManifest(sweep);
-    if (!encoded.text) return FileResult::failure(encoded.error);
-    return writeFileAtomically(joinPath(folder, kManifestName), *encoded.text);
-}
-
-std::optional<UndoShelf::Sweep> readManifest(const std::string& folder) {
-    auto text = readFile(joinPath(folder, kManifestName));
-    if (!text) return std::nullopt;
-    return decodeManifest(*text);
-}
-
-// Items first and the manifest last: a removal cut short leaves a listed clean-up that the
-// next purge finishes, never an unlisted folder that nothing would remove.
-FileResult removeSweepFolder(const std::string& folder) {
-    std::string items = joinPath(folder, kItemsFolderName);
-    if (fileExists(items))
-        if (auto removed = removeItem(items); !removed) return removed;
-    std::string manifest = joinPath(folder, kManifestName);
-    if (fileExists(manifest))
-        if (auto removed = removeItem(manifest); !removed) return removed;
-    return removeItem(folder);
-}
-
-enum class Restore { restored, missing, failed };
-
-struct FileOutcome {
-    Restore result = Restore::restored;
-    std::string reason;
-};
-
-FileOutcome restoreFile(const std::string& itemsFolder, const UndoShelf::Entry::File& file) {
-    std::string stored = joinPath(itemsFolder, file.stored);
-    if (!fileExists(stored))
-        return {Restore::missing, "“" + lastComponent(file.original) +
-                                      "” is no longer on the Undo Shelf, so it can’t be put back"};
-    if (auto made = createDirectories(parentPath(file.original)); !made)
-        return {Restore::failed, made.reason};
-    URL destination = UndoShelf::freeName(URL::fileURL(file.original));
-    if (auto moved = moveItem(stored, destination.path()); !moved)
-        return {Restore::failed, moved.reason};
-    return {};
-}
-
-// Every record is tried, whatever failed before; the outcomes come back in record order.
-std::vector<FileOutcome> restoreFiles(const std::string& itemsFolder,
-                                      const std::vector<UndoShelf::Entry::File>& files) {
-    std::vector<FileOutcome> outcomes;
-    for (const auto& file : files)
-        outcomes.push_back(restoreFile(itemsFolder, file));
-    return outcomes;
-}
-
-std::optional<std::string> unmovableReason(const URL& target, const std::string& root) {
-    if (!target.isFileURL() || target.path().empty() || target.path().front() != '/')
-        return "it is not a file or folder on this disk";
-    std::string path = target.standardized().path();
-    if (path == "/" || root == path || startsWith(root, path + "/") || startsWith(path, root + "/"))
-        return "it holds or lies inside the Undo Shelf";
-    return std::nullopt;
+std::string quoted(const std::string& text) {
+    return "“" + text + "”";
 }
 
 bool isAbsoluteFolder(const URL& root) {
     return root.isFileURL() && !root.path().empty() && root.path().front() == '/';
 }
 
-const char* const kNoFolder = "the Undo Shelf has no folder";
+std::vector<std::string> sortedNames(const FolderHandle& folder) {
+    std::vector<std::string> names = folder.names();
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 std::vector<UndoShelf::Failure> failEveryTarget(const std::vector<UndoShelf::LabelledItem>& items,
                                                 const std::string& reason) {
@@ -126,6 +55,275 @@ std::vector<UndoShelf::Failure> failEveryTarget(const std::vector<UndoShelf::Lab
         for (const auto& target : labelled.item.targets)
             failures.push_back({target, reason});
     return failures;
+}
+
+// ---- Shelving ----
+
+std::optional<std::string> unmovableReason(const URL& target,
+                                           const std::vector<std::string>& rootForms) {
+    if (!target.isFileURL() || target.path().empty() || target.path().front() != '/')
+        return "it is not a file or folder on this disk";
+    std::string path = target.standardized().path();
+    if (path == "/") return "it holds or lies inside the Undo Shelf";
+    for (const auto& root : rootForms)
+        if (root == path || startsWith(root, path + "/") || startsWith(path, root + "/"))
+            return "it holds or lies inside the Undo Shelf";
+    return std::nullopt;
+}
+
+// Each target of an item either has its stored name, or the reason it is not moved.
+struct PlannedTarget {
+    std::optional<std::string> stored;
+    std::string refusal;
+};
+
+struct PlannedItem {
+    std::vector<PlannedTarget> targets;
+    std::optional<size_t> entry; // its entry in the plan, when anything of it is to move
+};
+
+struct Plan {
+    UndoShelf::Sweep sweep; // every entry with every file about to move
+    std::vector<PlannedItem> items;
+};
+
+Plan planOf(const std::vector<UndoShelf::LabelledItem>& items, const URL& root,
+            UndoShelf::Sweep sweep) {
+    const std::vector<std::string> rootForms = {root.standardized().path(),
+                                                root.resolvingSymlinks().standardized().path()};
+    Plan plan{std::move(sweep), {}};
+    for (size_t i = 0; i < items.size(); ++i) {
+        const ScanItem& item = items[i].item;
+        UndoShelf::Entry entry{std::to_string(i),    items[i].label, JunkKinds::rawValue(item.kind),
+                               item.location.path(), item.bytes,     {}};
+        bool recordable = isRecordable(items[i].label) && isRecordable(entry.location);
+        PlannedItem planned;
+        for (size_t j = 0; j < item.targets.size(); ++j) {
+            const URL& target = item.targets[j];
+            if (auto refused = unmovableReason(target, rootForms)) {
+                planned.targets.push_back(
+                    {std::nullopt, "Could not move " + target.path() + ": " + *refused});
+            } else if (!recordable || !isRecordable(target.path())) {
+                // Left in place on its own, so one odd name does not undo the whole clean-up.
+                planned.targets.push_back(
+                    {std::nullopt, "Could not move " + target.path() +
+                                       ": its name is not valid text, so the Undo Shelf could "
+                                       "not note where to put it back"});
+            } else {
+                std::string stored = storedName(i, j, target.lastPathComponent());
+                entry.files.push_back({target.path(), stored});
+                planned.targets.push_back({stored, {}});
+            }
+        }
+        if (!entry.files.empty()) {
+            planned.entry = plan.sweep.entries.size();
+            plan.sweep.entries.push_back(std::move(entry));
+        }
+        plan.items.push_back(std::move(planned));
+    }
+    return plan;
+}
+
+FileResult moveOnto(const ScanItem& item, const URL& target, const std::string& stored,
+                    const TargetAccess& access, const FolderHandle& items) {
+    TargetAccess::Result place = access.reach(item, target);
+    if (!place.reached)
+        return FileResult::failure("Could not move " + target.path() + ": " + place.reason);
+    return place.reached->folder.moveItem(place.reached->name, items, stored);
+}
+
+// A clean-up's folder and its items folder, freshly made and opened once.
+struct NewSweep {
+    std::string id;
+    FolderHandle folder;
+    FolderHandle items;
+    std::string error; // why they could not be made
+};
+
+NewSweep makeSweepFolder(const FolderHandle& root, Date now) {
+    NewSweep made;
+    made.id = UndoShelf::sweepID(now);
+    FileResult created = root.makeFolder(made.id);
+    while (!created && root.contains(made.id)) {
+        made.id = UndoShelf::sweepID(now);
+        created = root.makeFolder(made.id);
+    }
+    if (!created) {
+        made.error = created.reason;
+        return made;
+    }
+    made.folder = root.folder(made.id);
+    FileResult ready = made.folder.makeFolder(kItemsFolderName);
+    made.items = made.folder.folder(kItemsFolderName);
+    if (!ready || !made.items) {
+        made.error = ready ? "Could not open " + made.items.path() : ready.reason;
+        root.removeItem(made.id);
+    }
+    return made;
+}
+
+// Moves every planned target in item and target order into the sweep, bringing its
+// manifest up to date in batches; the failures come back in the same order.
+std::vector<UndoShelf::Failure> moveAll(const std::vector<UndoShelf::LabelledItem>& items,
+                                        const Plan& plan, const NewSweep& made,
+                                        UndoShelf::Sweep& sweep) {
+    const TargetAccess access = TargetAccess::live();
+    std::vector<UndoShelf::Failure> failures;
+    size_t sinceSaved = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const ScanItem& item = items[i].item;
+        const PlannedItem& planned = plan.items[i];
+        UndoShelf::Entry entry =
+            planned.entry ? plan.sweep.entries[*planned.entry] : UndoShelf::Entry{};
+        entry.files.clear();
+        int64_t unmoved = 0;
+        for (size_t j = 0; j < item.targets.size(); ++j) {
+            const URL& target = item.targets[j];
+            const PlannedTarget& how = planned.targets[j];
+            FileResult moved = how.stored ? moveOnto(item, target, *how.stored, access, made.items)
+                                          : FileResult::failure(how.refusal);
+            if (moved) {
+                entry.files.push_back({target.path(), *how.stored});
+            } else {
+                addSaturating(unmoved, Cleaner::freedSize(target));
+                failures.push_back({target, moved.reason});
+            }
+        }
+        sinceSaved += item.targets.size();
+        if (entry.files.empty()) continue;
+        entry.bytes = std::max<int64_t>(saturatingSubtract(item.bytes, unmoved), 0);
+        sweep.entries.push_back(std::move(entry));
+        if (sinceSaved >= filesPerSave(sweep.entries.size())) {
+            writeManifest(made.folder, sweep);
+            sinceSaved = 0;
+        }
+    }
+    return failures;
+}
+
+// ---- Putting back ----
+
+enum class Restore { restored, missing, failed };
+
+struct FileOutcome {
+    Restore result = Restore::restored;
+    std::string reason; // the file's name when missing, else why it stayed
+};
+
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+FileOutcome restoreFile(const FolderHandle& items, const UndoShelf::Entry::File& file) {
+    std::string name = lastComponent(file.original);
+    // A place written with "..", "." or empty names could lead anywhere; it is not guessed.
+    if (!isPlainAbsolutePath(file.original) || file.original == "/")
+        return {Restore::failed, quoted(name) + " can’t be put back: the place it came from, " +
+                                     quoted(file.original) + ", is not a plain full path"};
+    if (!items.contains(file.stored)) return {Restore::missing, name};
+    std::string folder = parentPath(file.original);
+    if (!isFolder(folder))
+        if (auto made = createDirectories(folder); !made) return {Restore::failed, made.reason};
+    URL destination = UndoShelf::freeName(URL::fileURL(file.original));
+    if (auto moved = items.moveItem(file.stored, destination.path()); !moved)
+        return {Restore::failed, moved.reason};
+    return {};
+}
+
+std::string namesOf(const std::vector<std::string>& names) {
+    constexpr size_t kNamed = 3;
+    std::vector<std::string> shown;
+    for (size_t i = 0; i < names.size() && i < kNamed; ++i)
+        shown.push_back(quoted(names[i]));
+    if (names.size() > kNamed)
+        return joined(shown, ", ") + " and " + std::to_string(names.size() - kNamed) + " others";
+    std::string last = shown.back();
+    shown.pop_back();
+    return shown.empty() ? last : joined(shown, ", ") + " and " + last;
+}
+
+// One message for everything a put back could not do: the first reason a file stayed,
+// and every file that was no longer there.
+std::string putBackProblem(const std::vector<std::string>& failed,
+                           const std::vector<std::string>& missing) {
+    std::vector<std::string> parts;
+    if (!failed.empty()) {
+        std::string first = failed.front();
+        if (failed.size() > 1)
+            first +=
+                " (and " + std::to_string(failed.size() - 1) + " more stayed on the Undo Shelf)";
+        parts.push_back(first);
+    }
+    if (missing.size() == 1)
+        parts.push_back(quoted(missing.front()) +
+                        " is no longer on the Undo Shelf, so it can’t be put back");
+    else if (!missing.empty())
+        parts.push_back(namesOf(missing) +
+                        " are no longer on the Undo Shelf, so they can’t be put back");
+    return joined(parts, "; ");
+}
+
+// What putting back entries came to: the entries still on the shelf with the files that
+// stayed, why files stayed, and the names of those that were no longer there.
+struct PutBackTally {
+    std::vector<UndoShelf::Entry> kept;
+    std::vector<std::string> failed;
+    std::vector<std::string> missing;
+
+    void putBack(const FolderHandle& items, const UndoShelf::Entry& entry) {
+        UndoShelf::Entry left = entry;
+        left.files.clear();
+        for (const auto& file : entry.files) {
+            FileOutcome outcome = restoreFile(items, file);
+            if (outcome.result == Restore::missing) missing.push_back(outcome.reason);
+            if (outcome.result != Restore::failed) continue;
+            failed.push_back(outcome.reason);
+            left.files.push_back(file);
+        }
+        if (!left.files.empty()) kept.push_back(std::move(left));
+    }
+};
+
+// Puts every moved file back where it was; returns what could not go.
+UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items) {
+    UndoShelf::Sweep kept = sweep;
+    kept.entries.clear();
+    for (const auto& entry : sweep.entries) {
+        UndoShelf::Entry left = entry;
+        left.files.clear();
+        for (const auto& file : entry.files)
+            if (restoreFile(items, file).result == Restore::failed) left.files.push_back(file);
+        if (!left.files.empty()) kept.entries.push_back(std::move(left));
+    }
+    return kept;
+}
+
+// What the rollback after a failed save could not move back stays, listed; its failure
+// says where it is kept.
+std::vector<UndoShelf::Failure> savingFailures(const std::vector<UndoShelf::LabelledItem>& items,
+                                               const std::string& reason,
+                                               const UndoShelf::Sweep& kept,
+                                               const FolderHandle& itemsFolder) {
+    std::unordered_map<std::string, std::string> keptAt;
+    for (const auto& entry : kept.entries)
+        for (const auto& file : entry.files)
+            keptAt.emplace(file.original, joinPath(itemsFolder.path(), file.stored));
+    std::vector<UndoShelf::Failure> failures = failEveryTarget(items, kSaveFailed + reason);
+    for (auto& failure : failures)
+        if (auto stored = keptAt.find(failure.url.path()); stored != keptAt.end())
+            failure.reason += ". It could not be moved back and is kept at " + stored->second;
+    return failures;
+}
+
+// A plan that recovered nothing: what is left of its folder goes, unless something is
+// still stored there.
+void dropEmptyPlan(const FolderHandle& root, const std::string& name, const FolderHandle& folder) {
+    folder.removeEmptyFolder(kItemsFolderName);
+    if (folder.contains(kItemsFolderName)) return;
+    folder.removeFile(kJournalName);
+    folder.removeFile(kManifestName);
+    root.removeEmptyFolder(name);
 }
 
 } // namespace
@@ -152,18 +350,20 @@ URL UndoShelf::freeName(const URL& url) {
     }
 }
 
-std::string UndoShelf::sweepFolder(const std::string& id) const {
-    return joinPath(root.path(), id);
-}
-
 std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
     std::vector<Sweep> found;
     if (!isAbsoluteFolder(root)) return found;
-    // The listing never follows a link, but a shelf folder that is one (moved to another
-    // place and linked back) still holds clean-ups that must be listed, put back and purged.
-    Listing listing = listFolder(root.resolvingSymlinks());
-    for (const auto& entry : listing.entries)
-        if (auto sweep = readManifest(entry.url.path())) found.push_back(std::move(*sweep));
+    // A shelf folder that is itself a link (moved to another place and linked back) still
+    // holds clean-ups; below it nothing is followed.
+    FolderHandle rootFolder = FolderHandle::open(root.path());
+    if (!rootFolder) return found;
+    for (const auto& name : sortedNames(rootFolder)) {
+        FolderHandle folder = rootFolder.folder(name);
+        if (!folder) continue;
+        auto loaded = loadSweep(folder, name);
+        if (!loaded || (loaded->fromPlan && loaded->sweep.entries.empty())) continue;
+        found.push_back(std::move(loaded->sweep));
+    }
     std::stable_sort(found.begin(), found.end(),
                      [](const Sweep& a, const Sweep& b) { return a.date > b.date; });
     return found;
@@ -172,186 +372,164 @@ std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
 int64_t UndoShelf::bytes() const {
     int64_t total = 0;
     for (const auto& sweep : sweeps())
-        total += sweep.bytes();
+        addSaturating(total, sweep.bytes());
     return total;
 }
 
 UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items, Date now) const {
     if (!isAbsoluteFolder(root)) return {std::nullopt, failEveryTarget(items, kNoFolder)};
-    FileResult made = createDirectories(root.path());
-    RootLock lock(root.path());
-    std::string id = sweepID(now);
-    while (fileExists(sweepFolder(id)))
-        id = sweepID(now);
-    std::string folder = sweepFolder(id);
-    std::string itemsFolder = joinPath(folder, kItemsFolderName);
-    if (made) made = createDirectories(itemsFolder);
-    if (!made) return {std::nullopt, failEveryTarget(items, made.reason)};
+    if (auto made = createDirectories(root.path()); !made)
+        return {std::nullopt, failEveryTarget(items, made.reason)};
+    FolderHandle rootFolder = FolderHandle::open(root.path());
+    if (!rootFolder)
+        return {std::nullopt, failEveryTarget(items, "Could not open " + root.path() + ": " +
+                                                         describeFileError(rootFolder.error()))};
+    ShelfLock lock(rootFolder);
+    NewSweep made = makeSweepFolder(rootFolder, now);
+    if (!made.error.empty()) return {std::nullopt, failEveryTarget(items, made.error)};
 
-    std::string rootPath = root.standardized().path();
-    std::vector<Failure> failures;
-    std::vector<Entry> entries;
-    for (size_t i = 0; i < items.size(); ++i) {
-        const ScanItem& item = items[i].item;
-        Entry entry{std::to_string(i),
-                    items[i].label,
-                    JunkKinds::rawValue(item.kind),
-                    item.location.path(),
-                    0,
-                    {}};
-        int64_t unmoved = 0;
-        bool recordable = isRecordable(items[i].label) && isRecordable(entry.location);
-        for (size_t j = 0; j < item.targets.size(); ++j) {
-            const URL& target = item.targets[j];
-            std::string stored = storedName(i, j, target.lastPathComponent());
-            FileResult moved = FileResult::success();
-            if (auto refused = unmovableReason(target, rootPath))
-                moved = FileResult::failure("Could not move " + target.path() + ": " + *refused);
-            else if (!recordable || !isRecordable(target.path()))
-                // Left in place on its own, so one odd name does not undo the whole clean-up.
-                moved = FileResult::failure("Could not move " + target.path() +
-                                            ": its name is not valid text, so the Undo Shelf "
-                                            "could not note where to put it back");
-            else
-                moved = moveItem(target.path(), joinPath(itemsFolder, stored));
-            if (moved) {
-                entry.files.push_back({target.path(), stored});
-            } else {
-                unmoved += Cleaner::freedSize(target);
-                failures.push_back({target, moved.reason});
-            }
+    Sweep sweep{made.id, now, addSeconds(now, holdDays * kSecondsPerDay), {}};
+    Plan plan = planOf(items, root, sweep);
+    if (!plan.sweep.entries.empty())
+        if (auto planned = writePlan(made.folder, plan.sweep); !planned) {
+            rootFolder.removeItem(made.id);
+            return {std::nullopt, failEveryTarget(items, kSaveFailed + planned.reason)};
         }
-        if (entry.files.empty()) continue;
-        entry.bytes = std::max<int64_t>(item.bytes - unmoved, 0);
-        entries.push_back(std::move(entry));
-    }
-
-    if (entries.empty()) {
-        removeItem(folder);
+    std::vector<Failure> failures = moveAll(items, plan, made, sweep);
+    if (sweep.entries.empty()) {
+        removeSweepFolder(rootFolder, made.id, made.folder);
         return {std::nullopt, failures};
     }
-    Sweep sweep{id, now, addSeconds(now, holdDays * kSecondsPerDay), std::move(entries)};
-    FileResult saved = writeManifest(folder, sweep);
+    FileResult saved = settle(made.folder, sweep);
     if (saved) return {sweep, failures};
-    return rollBack(sweep, items, saved.reason);
-}
 
-// A clean-up whose manifest could not be saved would be invisible and never purged: every
-// moved file goes back. One that cannot go back stays, listed by a manifest if one can still
-// be written, and its failure names where it is kept.
-UndoShelf::ShelveResult UndoShelf::rollBack(const Sweep& sweep,
-                                            const std::vector<LabelledItem>& items,
-                                            const std::string& reason) const {
-    std::string folder = sweepFolder(sweep.id);
-    std::string itemsFolder = joinPath(folder, kItemsFolderName);
-    Sweep kept = sweep;
-    kept.entries.clear();
-    std::vector<std::pair<std::string, std::string>> keptAt; // original path -> stored path
-    for (const auto& entry : sweep.entries) {
-        Entry left = entry;
-        left.files.clear();
-        auto outcomes = restoreFiles(itemsFolder, entry.files);
-        for (size_t k = 0; k < entry.files.size(); ++k) {
-            if (outcomes[k].result != Restore::failed) continue;
-            left.files.push_back(entry.files[k]);
-            keptAt.emplace_back(entry.files[k].original,
-                                joinPath(itemsFolder, entry.files[k].stored));
-        }
-        if (!left.files.empty()) kept.entries.push_back(std::move(left));
-    }
+    // A clean-up whose manifest could not be saved would be invisible and never purged:
+    // every moved file goes back. What cannot go back stays listed.
+    Sweep kept = withWhatCannotGoBack(sweep, made.items);
     if (kept.entries.empty())
-        removeSweepFolder(folder);
+        removeSweepFolder(rootFolder, made.id, made.folder);
     else
-        writeManifest(folder, kept);
-
-    std::vector<Failure> failures = failEveryTarget(items, kSaveFailed + reason);
-    for (auto& failure : failures)
-        for (const auto& [original, stored] : keptAt)
-            if (failure.url.path() == original)
-                failure.reason += ". It could not be moved back and is kept at " + stored;
-    return {std::nullopt, failures};
+        settle(made.folder, kept);
+    return {std::nullopt, savingFailures(items, saved.reason, kept, made.items)};
 }
 
 std::optional<UndoShelf::Sweep> UndoShelf::putBack(const Entry& entry, const Sweep& sweep) const {
-    if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
-    RootLock lock(root.path());
-    return putBackLocked(entry, sweep);
+    return putBackEntries(sweep, entry);
 }
 
 void UndoShelf::putBackAll(const Sweep& sweep) const {
-    if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
-    RootLock lock(root.path());
-    std::optional<Sweep> current = sweep;
-    for (const auto& entry : sweep.entries) {
-        current = putBackLocked(entry, *current);
-        if (!current) return;
-    }
+    putBackEntries(sweep, std::nullopt);
 }
 
-// Works from the manifest on disk where there is one, so that a put-back never resurrects
-// entries another window already put back; missing stored items are reported, never counted
-// as restored, and dropped from the manifest so a later attempt is not blocked by them.
-std::optional<UndoShelf::Sweep> UndoShelf::putBackLocked(const Entry& entry,
-                                                         const Sweep& sweep) const {
+// Works from the clean-up on disk, so that a put-back never resurrects entries another
+// window already put back. The manifest is brought up to date in batches whose size grows
+// with it, so each entry costs the same however large the clean-up.
+std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
+                                                          const std::optional<Entry>& only) const {
+    if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     if (!isSingleComponent(sweep.id))
-        throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
-    std::string folder = sweepFolder(sweep.id);
-    std::optional<Sweep> current = readManifest(folder);
-    if (!current && fileExists(folder)) current = sweep;
-    auto listed = current ? std::find_if(current->entries.begin(), current->entries.end(),
-                                         [&](const Entry& e) { return e.id == entry.id; })
-                          : std::vector<Entry>::iterator{};
-    if (!current || listed == current->entries.end())
-        throw Error("“" + entry.label + "” is no longer on the Undo Shelf");
+        throw Error(quoted(sweep.id) + " is not a clean-up of this shelf");
+    const std::string gone = only ? quoted(only->label) + " is no longer on the Undo Shelf"
+                                  : std::string("This clean-up is no longer on the Undo Shelf");
+    FolderHandle rootFolder = FolderHandle::open(root.path());
+    if (!rootFolder) throw Error(gone);
+    ShelfLock lock(rootFolder);
+    FolderHandle folder = rootFolder.folder(sweep.id);
+    if (!folder) throw Error(gone);
+    auto loaded = loadSweep(folder, sweep.id);
+    Sweep current = loaded ? loaded->sweep : sweep;
+    FolderHandle items = folder.folder(kItemsFolderName);
 
-    auto outcomes = restoreFiles(joinPath(folder, kItemsFolderName), listed->files);
-    std::optional<std::string> firstError;
-    std::vector<Entry::File> stillStored;
-    for (size_t k = 0; k < outcomes.size(); ++k) {
-        if (outcomes[k].result != Restore::restored && !firstError) firstError = outcomes[k].reason;
-        if (outcomes[k].result == Restore::failed) stillStored.push_back(listed->files[k]);
+    PutBackTally tally;
+    bool found = false;
+    size_t sinceSaved = 0;
+    for (size_t i = 0; i < current.entries.size(); ++i) {
+        const Entry& entry = current.entries[i];
+        if (only && entry.id != only->id) {
+            tally.kept.push_back(entry);
+            continue;
+        }
+        found = true;
+        tally.putBack(items, entry);
+        sinceSaved += entry.files.size();
+        size_t waiting = current.entries.size() - i - 1;
+        if (!only && waiting > 0 && sinceSaved >= filesPerSave(tally.kept.size() + waiting)) {
+            Sweep progress = current;
+            progress.entries = tally.kept;
+            progress.entries.insert(progress.entries.end(), current.entries.begin() + i + 1,
+                                    current.entries.end());
+            settle(folder, progress);
+            sinceSaved = 0;
+        }
     }
-    if (stillStored.empty())
-        current->entries.erase(listed);
-    else
-        listed->files = std::move(stillStored);
+    if (only && !found) throw Error(gone);
 
+    current.entries = std::move(tally.kept);
     std::optional<Sweep> result;
-    if (current->entries.empty()) {
-        if (auto removed = removeSweepFolder(folder); !removed) throw Error(removed.reason);
+    if (current.entries.empty()) {
+        if (auto removed = removeSweepFolder(rootFolder, sweep.id, folder); !removed)
+            throw Error(removed.reason);
     } else {
-        if (auto saved = writeManifest(folder, *current); !saved) throw Error(saved.reason);
+        if (auto saved = settle(folder, current); !saved) throw Error(saved.reason);
         result = current;
     }
-    if (firstError) throw Error(*firstError);
+    if (!tally.failed.empty() || !tally.missing.empty())
+        throw Error(putBackProblem(tally.failed, tally.missing));
     return result;
 }
 
 int64_t UndoShelf::empty(const Sweep& sweep) const {
     if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     if (!isSingleComponent(sweep.id))
-        throw Error("“" + sweep.id + "” is not a clean-up of this shelf");
-    RootLock lock(root.path());
-    std::string folder = sweepFolder(sweep.id);
+        throw Error(quoted(sweep.id) + " is not a clean-up of this shelf");
+    FolderHandle rootFolder = FolderHandle::open(root.path());
+    if (!rootFolder)
+        throw Error("Could not remove " + joinPath(root.path(), sweep.id) + ": " +
+                    describeFileError(rootFolder.error()));
+    ShelfLock lock(rootFolder);
+    FolderHandle folder = rootFolder.folder(sweep.id);
+    if (!folder)
+        throw Error("Could not remove " + folder.path() + ": " + describeFileError(folder.error()));
     // Marked as held no longer before anything goes, so an emptying cut short is finished by
     // the next purge instead of staying listed until its hold would have ended.
-    if (auto stored = readManifest(folder); stored && stored->expires > stored->date) {
-        stored->expires = stored->date;
-        writeManifest(folder, *stored);
+    if (auto loaded = loadSweep(folder, sweep.id);
+        loaded && (loaded->fromPlan || loaded->sweep.expires > loaded->sweep.date)) {
+        loaded->sweep.expires = std::min(loaded->sweep.expires, loaded->sweep.date);
+        settle(folder, loaded->sweep);
     }
-    if (auto removed = removeSweepFolder(folder); !removed) throw Error(removed.reason);
+    if (auto removed = removeSweepFolder(rootFolder, sweep.id, folder); !removed)
+        throw Error(removed.reason);
     return sweep.bytes();
 }
 
 int64_t UndoShelf::purgeExpired(Date now) const {
-    if (!isAbsoluteFolder(root) || !fileExists(root.path())) return 0;
-    RootLock lock(root.path());
-    int64_t total = 0;
-    for (const auto& sweep : sweeps()) {
-        if (sweep.expires > now) continue;
-        if (removeSweepFolder(sweepFolder(sweep.id))) total += sweep.bytes();
+    return purge(now).bytes;
+}
+
+UndoShelf::Purge UndoShelf::purge(Date now) const {
+    Purge result;
+    if (!isAbsoluteFolder(root)) return result;
+    FolderHandle rootFolder = FolderHandle::open(root.path());
+    if (!rootFolder) return result;
+    ShelfLock lock(rootFolder);
+    for (const auto& name : sortedNames(rootFolder)) {
+        FolderHandle folder = rootFolder.folder(name);
+        if (!folder) continue;
+        auto loaded = loadSweep(folder, name);
+        if (!loaded) continue;
+        if (loaded->fromPlan && loaded->sweep.entries.empty()) {
+            dropEmptyPlan(rootFolder, name, folder);
+            continue;
+        }
+        // A clean-up cut short is settled now, while no clean-up can be running.
+        if (loaded->fromPlan) settle(folder, loaded->sweep);
+        if (loaded->sweep.expires > now) continue;
+        if (auto removed = removeSweepFolder(rootFolder, name, folder))
+            addSaturating(result.bytes, loaded->sweep.bytes());
+        else
+            result.stillHeld.push_back(removed.reason);
     }
-    return total;
+    return result;
 }
 
 } // namespace kelvora

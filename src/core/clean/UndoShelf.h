@@ -15,7 +15,8 @@ namespace kelvora {
 // The Undo Shelf: a folder of clean-ups, each of which can be put back until it expires.
 // A plain value; every operation works directly on the folder, and those that change it
 // hold an advisory lock on the root for their whole run, so the window, the sweeper agent
-// and the menu bar can share one shelf.
+// and the menu bar can share one shelf. Nothing below the root is ever followed through a
+// link, and a clean-up is only ever read from, and acted on in, the folder of its own name.
 struct UndoShelf {
     struct Entry {
         struct File {
@@ -38,12 +39,8 @@ struct UndoShelf {
         Date expires{};
         std::vector<Entry> entries;
 
-        int64_t bytes() const {
-            int64_t total = 0;
-            for (const auto& entry : entries)
-                total += entry.bytes;
-            return total;
-        }
+        // The entries' bytes added up, pinned at the largest figure rather than wrapping.
+        int64_t bytes() const;
         // Whole days until expiry, rounded up, never below 1.
         int daysLeft(Date now) const;
         bool operator==(const Sweep&) const = default;
@@ -71,6 +68,12 @@ struct UndoShelf {
         std::vector<Failure> failures;
     };
 
+    struct Purge {
+        int64_t bytes = 0;
+        // Why each clean-up whose hold has ended is still there.
+        std::vector<std::string> stillHeld;
+    };
+
     URL root;
     int holdDays = 7;
 
@@ -91,21 +94,23 @@ struct UndoShelf {
     int64_t bytes() const;
 
     // Moves every target of the items into one new clean-up. Never throws: each target
-    // left where it was is named by a failure.
+    // left where it was is named by a failure. The clean-up's plan is on disk before the
+    // first move, so one cut short by a crash is still listed and can be put back.
     ShelveResult shelve(const std::vector<LabelledItem>& items, Date now) const;
     // Puts one entry back; returns the clean-up as it now stands, or none once it is gone.
+    // Throws when any of its files stayed on the shelf (it is then still listed) or was
+    // missing from it.
     std::optional<Sweep> putBack(const Entry& entry, const Sweep& sweep) const;
+    // Puts back every entry that can go back, then throws one error naming what could not.
     void putBackAll(const Sweep& sweep) const;
     // Removes a clean-up for good and returns its bytes.
     int64_t empty(const Sweep& sweep) const;
     // Removes every clean-up whose hold has ended at `now`; returns the bytes removed.
     int64_t purgeExpired(Date now) const;
+    Purge purge(Date now) const;
 
 private:
-    std::string sweepFolder(const std::string& id) const;
-    std::optional<Sweep> putBackLocked(const Entry& entry, const Sweep& sweep) const;
-    ShelveResult rollBack(const Sweep& sweep, const std::vector<LabelledItem>& items,
-                          const std::string& reason) const;
+    std::optional<Sweep> putBackEntries(const Sweep& sweep, const std::optional<Entry>& only) const;
 };
 
 } // namespace kelvora

@@ -1,11 +1,19 @@
 #include "clean/UndoShelf.h"
 
 #include "platform/Hash.h"
+#include "platform/Saturating.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace kelvora {
+
+int64_t UndoShelf::Sweep::bytes() const {
+    int64_t total = 0;
+    for (const auto& entry : entries)
+        addSaturating(total, entry.bytes);
+    return total;
+}
 
 int UndoShelf::Sweep::daysLeft(Date now) const {
     double days = std::ceil(secondsBetween(now, expires) / 86400.0);

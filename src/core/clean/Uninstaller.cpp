@@ -62,6 +62,12 @@ std::vector<InstalledApp> DiskScanner::installedApps() const {
     return apps;
 }
 
+ScanItem DiskScanner::noted(ScanItem item) const {
+    std::vector<ScanItem> one{std::move(item)};
+    noteScanFolders(one);
+    return std::move(one.front());
+}
+
 std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     if (bundle.pathExtension() != "app") return std::nullopt;
     auto identifier = folderBundleIdentifier(bundle);
@@ -88,7 +94,7 @@ std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     std::optional<Date> lastOpened;
     if (auto usage = appUsage(bundle)) lastOpened = usage->lastOpened;
     item.app = ScanItem::AppInfo{name, *identifier, lastOpened, static_cast<int>(leftovers.size())};
-    return item;
+    return noted(std::move(item));
 }
 
 std::vector<InstalledApp> DiskScanner::removed(const std::vector<InstalledApp>& older,
@@ -122,7 +128,7 @@ std::optional<ScanItem> DiskScanner::leftovers(const InstalledApp& removedApp) c
     item.leftover =
         ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles, removedApp.bundleID,
                                removedApp.name, placesOf(files), lastChanged};
-    return item;
+    return noted(std::move(item));
 }
 
 } // namespace kelvora

@@ -5,6 +5,7 @@
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
+#include "platform/Saturating.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -89,7 +90,7 @@ void DiskHistory::record(int64_t available, Date at) {
 }
 
 void DiskHistory::kelv(int64_t freed) {
-    freedByKelv += std::max<int64_t>(freed, 0);
+    addSaturating(freedByKelv, std::max<int64_t>(freed, 0));
 }
 
 std::optional<double> DiskHistory::daysUntilFull(Date now) const {
@@ -104,8 +105,10 @@ std::optional<double> DiskHistory::daysUntilFull(Date now) const {
     // Free space as it would have been had the app freed nothing since the first sample.
     std::vector<std::pair<double, double>> points;
     for (const auto& s : kept)
-        points.push_back({secondsBetween(first.date, s.date) / 86400.0,
-                          static_cast<double>(s.available - (s.freedByKelv - first.freedByKelv))});
+        points.push_back(
+            {secondsBetween(first.date, s.date) / 86400.0,
+             static_cast<double>(s.available) -
+                 (static_cast<double>(s.freedByKelv) - static_cast<double>(first.freedByKelv))});
     double n = static_cast<double>(points.size());
     double meanX = 0, meanY = 0;
     for (auto [x, y] : points) {

@@ -151,6 +151,17 @@ struct DiskScanner {
     ScanResult scan(const ProgressFunction& progress = {}) const;
     std::vector<ScanItem> scanCachesOnly() const;
 
+    // ---- Folders the scan looks in ----
+    // Where a scan finds what it offers: the home folder, the user's own folders (any of
+    // which may itself be a link, such as a Downloads kept on a data disk), the folders
+    // named in the settings, the application folders and the temporary folder.
+    std::vector<URL> scanFolders() const;
+    // The deepest of the folders that holds the target below it; none outside them all.
+    static std::optional<URL> scanFolderOf(const URL& target, const std::vector<URL>& folders);
+    // Notes in each item the folders its targets were found in, as they resolve now.
+    void noteScanFolders(std::vector<ScanItem>& items) const;
+    ScanItem noted(ScanItem item) const;
+
     // ---- Caches, logs, temp files and the Trash ----
     std::vector<ScanItem> scanCaches(const std::vector<RunningApp>& apps,
                                      FileCounter& counter) const;

@@ -116,6 +116,7 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
         std::erase_if(items,
                       [&](const ScanItem& item) { return protectedPaths.covers(item, true); });
     }
+    noteScanFolders(items);
     std::stable_sort(items.begin(), items.end(),
                      [](const ScanItem& a, const ScanItem& b) { return a.bytes > b.bytes; });
 
@@ -135,6 +136,7 @@ std::vector<ScanItem> DiskScanner::scanCachesOnly() const {
         std::erase_if(items,
                       [&](const ScanItem& item) { return protectedPaths.covers(item, false); });
     }
+    noteScanFolders(items);
     return items;
 }
 

@@ -1,5 +1,7 @@
 #include "model/PickList.h"
 
+#include "platform/Saturating.h"
+
 #include <nlohmann/json.hpp>
 
 namespace kelvora {
@@ -29,7 +31,7 @@ std::vector<ScanItem> PickList::picked(const ScanResult& result,
 int64_t PickList::pickedBytes(const ScanResult& result, std::optional<JunkKind> kind) const {
     int64_t total = 0;
     for (const auto& item : picked(result, kind))
-        total += item.bytes;
+        addSaturating(total, item.bytes);
     return total;
 }
 

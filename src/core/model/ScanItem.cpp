@@ -135,11 +135,15 @@ std::size_t
 std::hash<ScanItem::SystemInfo>::operator()(const ScanItem::SystemInfo& v) const noexcept {
     return hashAll(v.kind, v.name, v.detail, v.date, v.count);
 }
+std::size_t
+std::hash<ScanItem::ScanFolder>::operator()(const ScanItem::ScanFolder& v) const noexcept {
+    return hashAll(v.folder, v.device, v.inode);
+}
 std::size_t std::hash<ScanItem::Action>::operator()(const ScanItem::Action& v) const noexcept {
     return hashAll(v.tool, v.arguments);
 }
 std::size_t std::hash<ScanItem>::operator()(const ScanItem& v) const noexcept {
     return hashAll(v.kind, v.location, v.targets, v.bytes, v.inUseBy, v.baseVerdict, v.lockedReason,
                    v.app, v.download, v.duplicate, v.largeFile, v.developer, v.ai, v.photo, v.mail,
-                   v.leftover, v.system, v.action);
+                   v.leftover, v.system, v.action, v.scannedIn);
 }

@@ -145,6 +145,15 @@ struct ScanItem {
         bool operator==(const Action&) const = default;
     };
 
+    // A folder the scan looked in and what it was then. A removal starts from it and
+    // crosses no link below it, so a link made after the scan cannot redirect the removal.
+    struct ScanFolder {
+        URL folder;
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        bool operator==(const ScanFolder&) const = default;
+    };
+
     JunkKind kind = JunkKind::caches;
     URL location;
     std::vector<URL> targets;
@@ -163,6 +172,8 @@ struct ScanItem {
     std::optional<LeftoverInfo> leftover;
     std::optional<SystemInfo> system;
     std::optional<Action> action;
+    // The folders the targets were found in; empty for items made outside a scan.
+    std::vector<ScanFolder> scannedIn;
 
     const URL& id() const { return location; }
     Verdict verdict() const;
@@ -216,6 +227,9 @@ template <> struct std::hash<kelvora::ScanItem::LeftoverInfo> {
 };
 template <> struct std::hash<kelvora::ScanItem::SystemInfo> {
     std::size_t operator()(const kelvora::ScanItem::SystemInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::ScanFolder> {
+    std::size_t operator()(const kelvora::ScanItem::ScanFolder& v) const noexcept;
 };
 template <> struct std::hash<kelvora::ScanItem::Action> {
     std::size_t operator()(const kelvora::ScanItem::Action& v) const noexcept;

@@ -1,5 +1,7 @@
 #include "model/ScanResult.h"
 
+#include "platform/Saturating.h"
+
 namespace kelvora {
 
 std::vector<ScanItem> ScanResult::itemsOf(JunkKind kind) const {
@@ -12,14 +14,14 @@ std::vector<ScanItem> ScanResult::itemsOf(JunkKind kind) const {
 int64_t ScanResult::reclaimable(JunkKind kind) const {
     int64_t total = 0;
     for (const auto& item : items)
-        if (item.kind == kind && item.isRemovable()) total += item.bytes;
+        if (item.kind == kind && item.isRemovable()) addSaturating(total, item.bytes);
     return total;
 }
 
 int64_t ScanResult::reclaimable() const {
     int64_t total = 0;
     for (JunkKind kind : JunkKinds::allCases())
-        total += reclaimable(kind);
+        addSaturating(total, reclaimable(kind));
     return total;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/FolderHandle.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -7,7 +9,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,7 +53,9 @@ std::optional<FileInfo> statAt(int dirfd, const char* name, const std::string& p
     return info;
 }
 
-std::string describeErrno(int error) {
+} // namespace
+
+std::string describeFileError(int error) {
     switch (error) {
     case EACCES:
     case EPERM:
@@ -76,8 +79,6 @@ std::string describeErrno(int error) {
         return std::strerror(error);
     }
 }
-
-} // namespace
 
 bool isPackageName(const std::string& name) {
     static const std::array<const char*, 24> extensions = {
@@ -169,33 +170,25 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return FileResult::failure("Could not write " + path + ": " + describeErrno(errno));
+    if (fd < 0)
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(errno));
     fchmod(fd, 0644);
-    const char* data = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = write(fd, data, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int error = errno;
-            close(fd);
-            unlink(name.data());
-            return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
-        }
-        data += n;
-        left -= static_cast<size_t>(n);
+    if (int error = writeAll(fd, bytes); error != 0) {
+        close(fd);
+        unlink(name.data());
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
     }
     int synced = fsync(fd) == 0 ? 0 : errno;
     int closed = close(fd) == 0 ? 0 : errno;
     if (synced != 0 || closed != 0) {
         int error = synced != 0 ? synced : closed;
         unlink(name.data());
-        return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
     }
     if (rename(name.data(), path.c_str()) != 0) {
         int error = errno;
         unlink(name.data());
-        return FileResult::failure("Could not write " + path + ": " + describeErrno(error));
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
     }
     int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -205,11 +198,22 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
     return FileResult::success();
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-    // What we read lies in folders other programs fill: a pipe there would block the read for
-    // good and a device would never end, so only regular files are read.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+int writeAll(int fd, std::string_view bytes) {
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = write(fd, data, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+std::optional<std::string> readOpenFile(int fd) {
     struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(fd);
@@ -231,6 +235,14 @@ std::optional<std::string> readFile(const std::string& path) {
     return out;
 }
 
+std::optional<std::string> readFile(const std::string& path) {
+    // What we read lies in folders other programs fill: a pipe there would block the read for
+    // good and a device would never end, so only regular files are read.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    return readOpenFile(fd);
+}
+
 FileResult createDirectories(const std::string& path) {
     std::string normal = standardizedPath(path);
     std::string current;
@@ -241,7 +253,8 @@ FileResult createDirectories(const std::string& path) {
         if (end == std::string::npos) end = normal.size();
         current = joinPath(current, normal.substr(start, end - start));
         if (mkdir(current.c_str(), 0755) != 0 && errno != EEXIST)
-            return FileResult::failure("Could not create " + current + ": " + describeErrno(errno));
+            return FileResult::failure("Could not create " + current + ": " +
+                                       describeFileError(errno));
         start = end + 1;
     }
     struct stat st {};
@@ -257,32 +270,22 @@ FileResult moveItem(const std::string& from, const std::string& to) {
     if (error == EINVAL || error == ENOSYS) {
         // File systems without the no-replace flag: check, then rename (a narrow race).
         if (fileExists(to))
-            return FileResult::failure("Could not move " + from + ": " + describeErrno(EEXIST));
+            return FileResult::failure("Could not move " + from + ": " + describeFileError(EEXIST));
         if (rename(from.c_str(), to.c_str()) == 0) return FileResult::success();
         error = errno;
     }
-    return FileResult::failure("Could not move " + from + ": " + describeErrno(error));
+    return FileResult::failure("Could not move " + from + ": " + describeFileError(error));
 }
-
-namespace {
-int removeEntry(const char* path, const struct stat*, int type, struct FTW*) {
-    int rc = (type == FTW_DP) ? rmdir(path) : unlink(path);
-    return rc == 0 || errno == ENOENT ? 0 : errno;
-}
-} // namespace
 
 FileResult removeItem(const std::string& path) {
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0)
-        return FileResult::failure("Could not remove " + path + ": " + describeErrno(errno));
-    if (!S_ISDIR(st.st_mode)) {
-        if (unlink(path.c_str()) == 0) return FileResult::success();
-        return FileResult::failure("Could not remove " + path + ": " + describeErrno(errno));
-    }
-    int rc = nftw(path.c_str(), removeEntry, 32, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
-    if (rc == 0) return FileResult::success();
-    return FileResult::failure("Could not remove " + path + ": " +
-                               describeErrno(rc > 0 ? rc : errno));
+    std::string name = lastComponent(path);
+    if (path.empty() || name.empty() || name == "/" || name == "." || name == "..")
+        return FileResult::failure("Could not remove " + path + ": " + describeFileError(EINVAL));
+    FolderHandle folder = FolderHandle::open(parentPath(path));
+    if (!folder)
+        return FileResult::failure("Could not remove " + path + ": " +
+                                   describeFileError(folder.error()));
+    return folder.removeItem(name);
 }
 
 FileResult setModificationDate(const std::string& path, Date date) {
@@ -298,7 +301,8 @@ FileResult setModificationDate(const std::string& path, Date date) {
     }
     if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0)
         return FileResult::success();
-    return FileResult::failure("Could not set the date of " + path + ": " + describeErrno(errno));
+    return FileResult::failure("Could not set the date of " + path + ": " +
+                               describeFileError(errno));
 }
 
 } // namespace kelvora

@@ -68,6 +68,13 @@ struct FileResult {
     static FileResult failure(std::string reason) { return {false, std::move(reason)}; }
 };
 
+// Plain words for an errno value, as failure reasons use them.
+std::string describeFileError(int error);
+// Reads an open descriptor to its end and closes it; nothing unless it is a regular file.
+std::optional<std::string> readOpenFile(int fd);
+// Writes every byte, retrying after interruptions; 0 or the errno value that stopped it.
+int writeAll(int fd, std::string_view bytes);
+
 // Writes through a temporary file in the same folder, synced, then renamed into place,
 // so a reader sees the old contents or the new, never a torn file.
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes);
@@ -77,7 +84,8 @@ FileResult createDirectories(const std::string& path);
 // Moves an item whole. Never replaces an existing item, and never copies: a move
 // to another file system fails with a reason.
 FileResult moveItem(const std::string& from, const std::string& to);
-// Removes a file, a link (not its target) or a folder with everything below it.
+// Removes a file, a link (not its target) or a folder with everything below it, at any
+// depth, never going through a link inside it.
 FileResult removeItem(const std::string& path);
 FileResult setModificationDate(const std::string& path, Date date);
 

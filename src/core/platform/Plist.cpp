@@ -6,8 +6,10 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace kelvora {
 
@@ -121,10 +123,152 @@ plist_t fromJson(const Json& value) {
     return dict;
 }
 
+// Real property lists nest a few levels deep. One nested far deeper is damaged or made to
+// harm, and reading it (ours and the library's readers both recurse) would overflow the
+// stack, so it is refused before it is parsed.
+constexpr size_t kMaxNesting = 300;
+
+// Counts open elements; anything inside comments counts too, which errs on the safe side.
+bool xmlWithinNesting(const std::string& text) {
+    size_t depth = 0;
+    for (size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        if (at + 1 >= text.size()) break;
+        char next = text[at + 1];
+        if (next == '?' || next == '!') continue;
+        size_t end = text.find('>', at);
+        if (end == std::string::npos) break;
+        if (next == '/')
+            depth -= depth > 0 ? 1 : 0;
+        else if (text[end - 1] != '/' && ++depth > kMaxNesting)
+            return false;
+        at = end;
+    }
+    return true;
+}
+
+// The object graph of a binary property list: the offset table and the references that
+// arrays, sets and dictionaries hold.
+class BinaryObjects {
+public:
+    explicit BinaryObjects(const std::string& data) : data_(data) {
+        if (data.size() < 8 + 32) return;
+        size_t trailer = data.size() - 32;
+        offsetSize_ = static_cast<unsigned char>(data[trailer + 6]);
+        refSize_ = static_cast<unsigned char>(data[trailer + 7]);
+        count_ = number(trailer + 8, 8).value_or(0);
+        top_ = number(trailer + 16, 8).value_or(UINT64_MAX);
+        table_ = number(trailer + 24, 8).value_or(UINT64_MAX);
+        bool sizesOK = offsetSize_ >= 1 && offsetSize_ <= 8 && refSize_ >= 1 && refSize_ <= 8;
+        valid_ = sizesOK && count_ >= 1 && top_ < count_ && table_ < trailer &&
+                 count_ <= (trailer - table_) / offsetSize_;
+    }
+
+    bool valid() const { return valid_; }
+    uint64_t count() const { return count_; }
+    uint64_t top() const { return top_; }
+
+    // The objects this one refers to; none for a malformed object.
+    std::optional<std::vector<uint64_t>> children(uint64_t object) const {
+        auto at = number(table_ + object * offsetSize_, offsetSize_);
+        if (!at || *at >= table_) return std::nullopt;
+        unsigned char marker = static_cast<unsigned char>(data_[*at]);
+        unsigned kind = marker >> 4;
+        if (kind != 0xA && kind != 0xC && kind != 0xD) return std::vector<uint64_t>{};
+        uint64_t items = marker & 0xF;
+        uint64_t next = *at + 1;
+        if (items == 0xF) {
+            if (next >= table_) return std::nullopt;
+            unsigned char sized = static_cast<unsigned char>(data_[next]);
+            size_t width = size_t{1} << (sized & 0xF);
+            if ((sized >> 4) != 0x1 || width > 8) return std::nullopt;
+            auto counted = number(next + 1, width);
+            if (!counted) return std::nullopt;
+            items = *counted;
+            next += 1 + width;
+        }
+        uint64_t refs = kind == 0xD ? items * 2 : items;
+        if (items > table_ || next > table_ || refs > (table_ - next) / refSize_)
+            return std::nullopt;
+        std::vector<uint64_t> out;
+        for (uint64_t i = 0; i < refs; ++i) {
+            auto ref = number(next + i * refSize_, refSize_);
+            if (!ref || *ref >= count_) return std::nullopt;
+            out.push_back(*ref);
+        }
+        return out;
+    }
+
+private:
+    std::optional<uint64_t> number(uint64_t at, size_t width) const {
+        if (at > data_.size() || width > data_.size() - at) return std::nullopt;
+        uint64_t value = 0;
+        for (size_t i = 0; i < width; ++i)
+            value = (value << 8) | static_cast<unsigned char>(data_[at + i]);
+        return value;
+    }
+
+    const std::string& data_;
+    size_t offsetSize_ = 0;
+    size_t refSize_ = 0;
+    uint64_t count_ = 0;
+    uint64_t top_ = 0;
+    uint64_t table_ = 0;
+    bool valid_ = false;
+};
+
+// Depth-first without recursion, each object's depth worked out once, so shared objects
+// cost nothing twice and a loop of references is refused.
+bool binaryWithinNesting(const std::string& data) {
+    BinaryObjects objects(data);
+    if (!objects.valid()) return false;
+    enum : uint8_t { unseen, open, done };
+    std::vector<uint8_t> state(objects.count(), unseen);
+    std::vector<uint32_t> depth(objects.count(), 1);
+    struct Frame {
+        uint64_t object;
+        std::vector<uint64_t> children;
+        size_t next = 0;
+    };
+    std::vector<Frame> path;
+    auto enter = [&](uint64_t object) {
+        auto children = objects.children(object);
+        if (!children || path.size() >= kMaxNesting) return false;
+        state[object] = open;
+        path.push_back({object, std::move(*children)});
+        return true;
+    };
+    if (!enter(objects.top())) return false;
+    while (!path.empty()) {
+        Frame& frame = path.back();
+        if (frame.next == frame.children.size()) {
+            state[frame.object] = done;
+            uint32_t reached = depth[frame.object];
+            path.pop_back();
+            if (!path.empty())
+                depth[path.back().object] = std::max(depth[path.back().object], reached + 1);
+            continue;
+        }
+        uint64_t child = frame.children[frame.next++];
+        if (state[child] == open) return false;
+        if (state[child] == done) {
+            if (depth[child] + path.size() > kMaxNesting) return false;
+            depth[frame.object] = std::max(depth[frame.object], depth[child] + 1);
+        } else if (!enter(child)) {
+            return false;
+        }
+    }
+    return depth[objects.top()] <= kMaxNesting;
+}
+
+bool withinNesting(const std::string& bytes) {
+    if (bytes.compare(0, 6, "bplist") == 0) return binaryWithinNesting(bytes);
+    return xmlWithinNesting(bytes);
+}
+
 } // namespace
 
 std::optional<Json> parsePlist(const std::string& bytes) {
-    if (bytes.empty()) return std::nullopt;
+    if (bytes.empty() || !withinNesting(bytes)) return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root) return std::nullopt;

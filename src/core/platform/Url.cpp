@@ -1,8 +1,10 @@
 #include "platform/Url.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -121,6 +123,19 @@ std::string parentPath(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return trimmed.substr(0, slash);
+}
+
+bool isPlainAbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos) return false;
+    if (path == "/") return true;
+    size_t start = 1;
+    while (start <= path.size()) {
+        size_t end = std::min(path.find('/', start), path.size());
+        std::string_view component(path.data() + start, end - start);
+        if (component.empty() || component == "." || component == "..") return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 std::string joinPath(const std::string& folder, const std::string& component) {

@@ -60,6 +60,9 @@ std::string lastComponent(const std::string& path);
 std::string extensionOf(const std::string& name);
 std::string parentPath(const std::string& path);
 std::string joinPath(const std::string& folder, const std::string& component);
+// Starts at "/" and has no empty, "." or ".." component on the way: it names one place
+// without any path arithmetic.
+bool isPlainAbsolutePath(const std::string& path);
 
 // Percent-encoding of a path as it appears in a file URL's text.
 std::string percentEncodePath(const std::string& path);

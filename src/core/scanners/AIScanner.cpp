@@ -2,6 +2,7 @@
 #include "engine/PathRules.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Saturating.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -241,7 +242,7 @@ std::vector<ScanItem> DiskScanner::appleIntelligenceModels(FileCounter& counter)
         if (entry.name.rfind("com_apple_MobileAsset_UAF_FM", 0) != 0) continue;
         ++modelFolders;
         for (const auto& file : regularFiles(entry.url, counter))
-            if (auto info = fileInfo(file)) bytes += info->allocatedSize;
+            if (auto info = fileInfo(file)) addSaturating(bytes, info->allocatedSize);
     }
     if (modelFolders == 0 || bytes < 1) return {};
     ScanItem item;

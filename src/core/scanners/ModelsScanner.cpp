@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "platform/Saturating.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -124,7 +125,7 @@ std::vector<ScanItem> DiskScanner::ollamaModels() const {
         for (const auto& digest : manifest.layers) {
             if (uses[digest] != 1) continue;
             URL blob = models.appending("blobs/" + replacingAll(digest, ":", "-"));
-            if (auto info = fileInfo(blob)) bytes += info->logicalSize;
+            if (auto info = fileInfo(blob)) addSaturating(bytes, info->logicalSize);
         }
         if (bytes < 1) continue;
         ScanItem item;

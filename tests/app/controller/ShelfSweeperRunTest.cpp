@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
@@ -92,6 +93,19 @@ TEST_F(ShelfSweeperRunTest, ShelfRootNamesAnotherShelfButTheHistoryStaysInItsPla
     EXPECT_EQ(relative.out, "Emptied 2 KB of expired cleanups · 1 still held\n")
         << "a relative root is taken from the working folder";
     EXPECT_FALSE(fileExists(other + "/2026-01-03T10-00-00-FFFFFF"));
+}
+
+TEST_F(ShelfSweeperRunTest, AnExpiredCleanupThatCannotBeEmptiedSaysWhy) {
+    makeSweep(defaultShelf(), "2026-01-01T10-00-00-HHHHHH", -10, 500);
+    std::string stored = defaultShelf() + "/2026-01-01T10-00-00-HHHHHH/items/0-0-report.pdf";
+    if (std::system(("chattr +i '" + stored + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a file immutable";
+    auto run = runKelvora({"--empty-expired-shelf"});
+    std::system(("chattr -i '" + stored + "'").c_str());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Couldn’t empty an expired cleanup: Could not remove " + defaultShelf() +
+                           "/2026-01-01T10-00-00-HHHHHH/items: permission was refused\n"
+                           "Emptied 0 KB of expired cleanups · 1 still held\n");
 }
 
 TEST_F(ShelfSweeperRunTest, ADueScheduledCleanThatFreedCachesIsReportedFirst) {

@@ -95,6 +95,7 @@ TEST(ContainersTest, RowsScrollAndDrawOnlyWhatIsInViewButAPictureLaysOutEveryRow
     EXPECT_LE(live.rows->height(), 200);
     EXPECT_FALSE(live.delegate.painted.empty());
     EXPECT_LE(*live.delegate.painted.rbegin(), 10) << "only the rows in view are drawn";
+    EXPECT_TRUE(near(at(window, 150, 10), Theme::ground())) << "the pane shows through";
 
     LongPane still(true);
     QImage picture = Render::widget(still.root, QSize(300, 200));
@@ -103,6 +104,7 @@ TEST(ContainersTest, RowsScrollAndDrawOnlyWhatIsInViewButAPictureLaysOutEveryRow
     EXPECT_EQ(still.rows->height(), 500 * 20) << "every row laid out";
     EXPECT_EQ(still.delegate.measured.size(), 500u);
     EXPECT_EQ(still.rows->mapTo(&still.root, QPoint()), QPoint(0, 0)) << "shown from the top";
+    EXPECT_TRUE(near(at(picture, 150, 10), Theme::ground())) << "the pane shows through";
     EXPECT_GT(countNear(picture, QRectF(0, 0, 60, 20), Theme::ink(), 60), 10) << "Row 0";
     EXPECT_GT(countNear(picture, QRectF(0, 180, 60, 20), Theme::ink(), 60), 10) << "Row 9";
 }

@@ -1,17 +1,7 @@
 #include "app/design/Pictures.h"
 #include "support/TempDir.h"
 
-#include "design/Buttons.h"
-#include "design/Caption.h"
-#include "design/DialGeometry.h"
-#include "design/DialView.h"
-#include "design/Fonts.h"
-#include "design/ForecastLine.h"
-#include "design/Meter.h"
-#include "design/PickBox.h"
-#include "design/Snapshot.h"
-#include "design/Theme.h"
-#include "design/VerdictBadge.h"
+#include "design/Design.h"
 
 #include <QAccessible>
 #include <QFontDatabase>
@@ -212,8 +202,10 @@ TEST(ControlsTest, TextIsDrawnWithTheFacesLoadedAndWithTheirFallbacks) {
     for (bool loaded : {false, true}) {
         QFontDatabase::removeAllApplicationFonts();
         Fonts::registerFonts(QString::fromStdString(loaded ? KELVORA_FONTS_DIR : empty.path()));
-        if (loaded && !(Fonts::hasGeist() && Fonts::hasDoto()))
+        if (loaded && !(Fonts::hasGeist() && Fonts::hasDoto())) {
             GTEST_SKIP() << "the faces were not fetched (scripts/setup)";
+        }
+        EXPECT_EQ(Fonts::hasGeist() && Fonts::hasDoto(), loaded);
         EXPECT_EQ(QFontInfo(Fonts::text(13)).family(), loaded ? "Geist" : "DejaVu Sans");
         EXPECT_EQ(QFontInfo(Fonts::number(30)).family(), loaded ? "Doto" : "DejaVu Sans Mono");
 
@@ -325,6 +317,42 @@ TEST(ControlsTest, ReturnAndEscapePressTheButtonsGivenThemAndABusyButtonWaits) {
     cancel->hide();
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(cancelled.count(), 1) << "a hidden button never answers";
+}
+
+TEST(ControlsTest, KeyboardFocusShowsARingThatAClickDoesNot) {
+    KELVORA_REQUIRE_GUI();
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        Theme::Scope scope(appearance);
+        QImage rings = Render::picture(QSize(520, 76), [](QPainter& painter) {
+            painter.fillRect(QRectF(0, 0, 520, 76), Theme::ground());
+            PickBox::paint(painter, QRectF(16, 24, 28, 28), true, true, true);
+            TextLinkButton::paint(painter, QRectF(60, 24, 70, 28), "Pick all", 13, true);
+            SignalButton::paint(painter, QRectF(146, 16, 120, 44), "Clean up", 15, false, 0, true);
+            InkButton::paint(painter, QRectF(282, 14, 110, 48), "Got it", true);
+            OutlineButton::paint(painter, QRectF(408, 20, 96, 36), "Cancel", 13, true);
+        });
+        keepPicture(rings, appearance == Appearance::light ? "focus-light" : "focus-dark");
+        EXPECT_TRUE(near(at(rings, 16 + 14 - 11, 24 + 14), Theme::signal(), 40)) << "pick box";
+        EXPECT_TRUE(near(at(rings, 408.8, 38), Theme::signal(), 40)) << "outline button";
+        EXPECT_TRUE(near(at(rings, 284.8, 38), Theme::signal(), 40)) << "ink button";
+        EXPECT_GT(countNear(rings, QRectF(60, 24, 70, 28), Theme::signalText(), 30), 40)
+            << "a focused link turns to the accent";
+    }
+
+    Ground window;
+    auto* button = new OutlineButton("Cancel", 36, 13, &window);
+    button->move(10, 10);
+    window.resize(140, 60);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto edge = [&] { return at(Render::widget(window, window.size()), 10.8, 28); };
+    button->clearFocus();
+    button->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(near(edge(), Theme::signal(), 40));
+    button->clearFocus();
+    button->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(near(edge(), Theme::panel(), 60)) << "no ring after a click";
 }
 
 TEST(ControlsTest, ButtonAndMeterGeometryFollowTheirSizes) {

@@ -22,8 +22,10 @@ inline bool guiApplication() {
 }
 
 #define KELVORA_REQUIRE_GUI()                                                                      \
-    if (!kelvora::testing::guiApplication())                                                       \
-    GTEST_SKIP() << "this process already runs a non-graphical Qt loop"
+    if (!kelvora::testing::guiApplication()) {                                                     \
+        GTEST_SKIP() << "this process already runs a non-graphical Qt loop";                       \
+    }                                                                                              \
+    static_assert(true)
 
 // Keeps a picture in the build folder, to be looked at.
 inline void keepPicture(const QImage& image, const std::string& name) {

@@ -1,5 +1,6 @@
 #include "window/Application.h"
 #include "app/support/IsolatedHome.h"
+#include "app/support/RunKelvora.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,19 @@ exit $status
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "3: it did not keep running; 4: no main window";
+}
+
+// Started where there is no display, it says so in plain words instead of letting the
+// toolkit abort.
+TEST(ApplicationTest, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    IsolatedHome env;
+    auto run = runKelvora({}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("Kelvora needs a graphical display, and none is set (DISPLAY or "
+                            "WAYLAND_DISPLAY).\n",
+                            0),
+              0u)
+        << run.err;
 }
 
 // A second start hands what it was given to the copy already running and ends at once.

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
@@ -31,6 +32,16 @@ inline int inChild(const std::function<int()>& body) {
     int status = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+// Writes a file without syncing it, for fixtures of thousands of files.
+inline std::string writeUnsynced(const std::string& path, const std::string& contents) {
+    createDirectories(parentPath(path));
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(contents.data(), 1, contents.size(), out);
+        std::fclose(out);
+    }
+    return path;
 }
 
 inline std::string contentsOf(const std::string& path) {

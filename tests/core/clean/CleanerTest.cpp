@@ -2,6 +2,7 @@
 
 #include "CleanFixtures.h"
 #include "platform/FileSystem.h"
+#include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -56,7 +57,7 @@ TEST_F(CleanerTest, EmptyListReadsRunningAppsOnceAndNothingElse) {
     EXPECT_FALSE(fileExists(shelf.root.path()));
 }
 
-TEST_F(CleanerTest, LeavesAloneWhatTheScanMarkedOrWhatFreesNothing) {
+TEST_F(CleanerTest, LeavesAloneOnlyWhatTheScanMarked) {
     auto inUse = itemOf(JunkKind::logs, {tmp.write("in-use.log")});
     inUse.inUseBy = "Editor";
     auto locked = itemOf(JunkKind::downloads, {tmp.write("locked.dmg")});
@@ -68,7 +69,8 @@ TEST_F(CleanerTest, LeavesAloneWhatTheScanMarkedOrWhatFreesNothing) {
     EXPECT_EQ(report.skippedInUse, 0);
     EXPECT_TRUE(fileExists(tmp / "in-use.log"));
     EXPECT_TRUE(fileExists(tmp / "locked.dmg"));
-    EXPECT_TRUE(fileExists(tmp / "empty.log"));
+    // Measuring nothing is no reason to keep what the user chose to clean.
+    EXPECT_FALSE(fileExists(tmp / "empty.log"));
     EXPECT_FALSE(fileExists(tmp / "Trash/old.txt"));
     EXPECT_TRUE(report.failures.empty());
 }
@@ -285,4 +287,89 @@ TEST_F(CleanerTest, PartlyShelvedItemsCountOnlyWhatMoved) {
     EXPECT_EQ(report.shelved, 9100);
     EXPECT_EQ((std::map<JunkKind, int64_t>{{JunkKind::largeFiles, 100}}), report.byKind);
     EXPECT_EQ(report.freed, 0);
+}
+
+// ---- Links that appear between the scan and the clean ----
+
+namespace {
+
+struct ScannedHome {
+    TempDir home;
+    DiskScanner scanner = fixtureScanner(home);
+
+    void replaceWithLink(const std::string& relative, const std::string& to) {
+        ASSERT_EQ(rename((home / relative).c_str(), (home / (relative + "-moved")).c_str()), 0);
+        ASSERT_EQ(symlink((home / to).c_str(), (home / relative).c_str()), 0);
+    }
+    ScanItem scanned(JunkKind kind) {
+        for (const auto& item : scanner.scan().items)
+            if (item.kind == kind) return item;
+        ADD_FAILURE() << "the scan found nothing of kind " << JunkKinds::rawValue(kind);
+        return {};
+    }
+};
+
+} // namespace
+
+// Whatever turns into a link after the scan (the item's own folder, the Trash, the Library
+// above them), the clean-up reaches only what the scan saw: the files a link points at stay.
+TEST_F(CleanerTest, ALinkMadeAfterTheScanRedirectsNothing) {
+    struct Case {
+        const char* name;
+        JunkKind kind;
+        const char* replaced;
+        const char* decoy; // where the link leads: files of the same names
+    } cases[] = {
+        {"cache folder", JunkKind::caches, "Library/Caches/com.tool", "Documents/decoy"},
+        {"Library", JunkKind::caches, "Library", "Documents/decoy-library"},
+        {"Trash", JunkKind::trash, ".Trash", "Documents/decoy-trash"},
+    };
+    for (const auto& c : cases) {
+        ScannedHome fixture;
+        fixture.home.write("Library/Caches/com.tool/data.bin", "cache");
+        fixture.home.write(".Trash/old/notes.txt", "trash");
+        fixture.home.write("Documents/decoy/data.bin", "keep");
+        fixture.home.write("Documents/decoy-library/Caches/com.tool/data.bin", "keep");
+        fixture.home.write("Documents/decoy-trash/old/notes.txt", "keep");
+        ScanItem item = fixture.scanned(c.kind);
+        fixture.replaceWithLink(c.replaced, c.decoy);
+
+        auto report = cleaner().clean({item}, std::nullopt, t0);
+        ASSERT_EQ(report.failures.size(), 1u) << c.name;
+        EXPECT_NE(report.failures[0].reason.find("is a link"), std::string::npos)
+            << c.name << ": " << report.failures[0].reason;
+        EXPECT_EQ(report.freed, 0) << c.name;
+        for (const char* kept :
+             {"Documents/decoy/data.bin", "Documents/decoy-library/Caches/com.tool/data.bin",
+              "Documents/decoy-trash/old/notes.txt"})
+            EXPECT_EQ(contentsOf(fixture.home / kept), "keep") << c.name << ": " << kept;
+    }
+}
+
+// A user folder kept on another disk and linked into the home works as any other, as long
+// as it still leads where it led when the home was scanned.
+TEST_F(CleanerTest, AUserFolderThatIsALinkServesUntilItLeadsElsewhere) {
+    ScannedHome fixture;
+    TempDir dataDisk;
+    dataDisk.write("Downloads/setup.dmg", "one");
+    dataDisk.write("Downloads/tool.zip", "two");
+    std::string victim = fixture.home.write("Documents/tool.zip", "keep");
+    ASSERT_EQ(symlink((dataDisk / "Downloads").c_str(), (fixture.home / "Downloads").c_str()), 0);
+    std::vector<ScanItem> items = {
+        itemOf(JunkKind::downloads, {fixture.home / "Downloads/setup.dmg"}),
+        itemOf(JunkKind::downloads, {fixture.home / "Downloads/tool.zip"})};
+    fixture.scanner.noteScanFolders(items);
+
+    auto moved = cleaner().clean({items[0]}, shelf, t0);
+    EXPECT_TRUE(moved.failures.empty());
+    EXPECT_FALSE(fileExists(dataDisk / "Downloads/setup.dmg"));
+    ASSERT_TRUE(moved.sweep);
+
+    fixture.replaceWithLink("Downloads", "Documents");
+    auto refused = cleaner().clean({items[1]}, shelf, t0);
+    ASSERT_EQ(refused.failures.size(), 1u);
+    EXPECT_NE(refused.failures[0].reason.find("“Downloads” no longer leads"), std::string::npos)
+        << refused.failures[0].reason;
+    EXPECT_EQ(contentsOf(victim), "keep");
+    EXPECT_EQ(contentsOf(dataDisk / "Downloads/tool.zip"), "two");
 }

@@ -2,6 +2,8 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +35,21 @@ TEST(DiskHistoryRecording, ReplacesReadingsWithinAnHourAndForgetsAfterThirtyDays
     history.kelv(-5);
     history.kelv(10);
     EXPECT_EQ(history.freedByKelv, 10);
+}
+
+// A freed figure that would pass the largest size stays there, rather than wrapping round
+// to a negative total that is then saved.
+TEST(DiskHistoryRecording, FreedTotalsPinAtTheLargestFigure) {
+    kelvora::testing::TempDir dir;
+    URL file = URL::fileURL(dir / "history.json");
+    constexpr int64_t most = std::numeric_limits<int64_t>::max();
+    DiskHistory history;
+    history.freedByKelv = most - 10;
+    history.kelv(100);
+    history.record(5'000'000'000, dateFromEpochSeconds(1'800'000'000));
+    history.save(file);
+    EXPECT_EQ(DiskHistory::load(file).freedByKelv, most);
+    EXPECT_EQ(DiskHistory::update(file, [](DiskHistory& h) { h.kelv(most); }).freedByKelv, most);
 }
 
 TEST(DiskHistoryForecast, NeedsFourReadingsOverTwoDaysAndAFastEnoughFall) {

@@ -5,10 +5,12 @@
 #include "support/TempDir.h"
 
 #include <clocale>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace kelvora;
 using kelvora::testing::TempDir;
@@ -150,6 +152,68 @@ TEST(PropertyLists, ReadXmlAndBinaryAlike) {
     std::string withDate = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>When</key>"
                            "<date>2024-03-01T12:00:00Z</date></dict></plist>";
     EXPECT_EQ((*parsePlist(withDate))["When"], "2024-03-01T12:00:00Z");
+}
+
+namespace {
+
+std::string nestedXml(int depth) {
+    std::string text = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i)
+        text += "<array>";
+    for (int i = 0; i < depth; ++i)
+        text += "</array>";
+    return text + "</plist>";
+}
+
+Json nestedArrays(int depth) {
+    Json value = Json::array();
+    for (int i = 1; i < depth; ++i)
+        value = Json::array({std::move(value)});
+    return value;
+}
+
+void appendBigEndian(std::string& bytes, uint64_t value, int width) {
+    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8)
+        bytes += static_cast<char>((value >> shift) & 0xFF);
+}
+
+// bplist00 of arrays each holding the next one; with `loop` the last holds the first.
+std::string binaryChain(uint32_t count, bool loop = false) {
+    std::string bytes = "bplist00";
+    std::vector<uint64_t> offsets;
+    for (uint32_t i = 0; i < count; ++i) {
+        offsets.push_back(bytes.size());
+        bool last = i + 1 == count;
+        if (last && !loop) {
+            bytes += '\xA0';
+            continue;
+        }
+        bytes += '\xA1';
+        appendBigEndian(bytes, last ? 0 : i + 1, 2);
+    }
+    uint64_t table = bytes.size();
+    for (uint64_t offset : offsets)
+        appendBigEndian(bytes, offset, 4);
+    bytes += std::string(6, '\0');
+    bytes += '\x04'; // offset size
+    bytes += '\x02'; // reference size
+    appendBigEndian(bytes, count, 8);
+    appendBigEndian(bytes, 0, 8);
+    appendBigEndian(bytes, table, 8);
+    return bytes;
+}
+
+} // namespace
+
+// A property list nested without end is damaged, or made to harm: it reads as unreadable
+// instead of overflowing the stack and ending the scan.
+TEST(PropertyLists, NestingBeyondAFewHundredLevelsIsUnreadable) {
+    EXPECT_EQ(parsePlist(nestedXml(200)), nestedArrays(200));
+    EXPECT_EQ(parsePlist(plistText(nestedArrays(200), PlistFormat::binary)), nestedArrays(200));
+    EXPECT_EQ(parsePlist(binaryChain(200)), nestedArrays(200));
+    EXPECT_FALSE(parsePlist(nestedXml(45'000)));
+    EXPECT_FALSE(parsePlist(binaryChain(45'000)));
+    EXPECT_FALSE(parsePlist(binaryChain(3, true)));
 }
 
 TEST(Dates, IsoTextAndClampingMonthArithmetic) {

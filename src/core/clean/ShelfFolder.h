@@ -1,0 +1,50 @@
+#pragma once
+
+#include "clean/UndoShelf.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace kelvora {
+
+// An exclusive lock on the shelf's root folder for one operation. Separate open
+// descriptions exclude each other, so this works between threads and processes alike.
+class ShelfLock {
+public:
+    explicit ShelfLock(const FolderHandle& root);
+    ~ShelfLock();
+    ShelfLock(const ShelfLock&) = delete;
+    ShelfLock& operator=(const ShelfLock&) = delete;
+
+private:
+    int fd_;
+};
+
+struct LoadedSweep {
+    UndoShelf::Sweep sweep;
+    bool fromPlan = false; // a clean-up cut short, read back from its plan
+};
+
+// A clean-up's folder as it stands: its manifest, or for a clean-up cut short, its plan
+// checked against what its items folder holds (a planned file that never moved is left
+// out). None when neither describes a clean-up of this folder's own name.
+std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::string& name);
+
+FileResult writeManifest(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
+FileResult writePlan(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
+// Makes the clean-up as it now stands its manifest; a plan is no longer needed after that.
+FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
+
+// Items first and the manifest last: a removal cut short leaves a listed clean-up that the
+// next purge finishes, never an unlisted folder that nothing would remove.
+FileResult removeSweepFolder(const FolderHandle& root, const std::string& name,
+                             const FolderHandle& folder);
+
+// How many more files to handle before the manifest is brought up to date again: the
+// more it lists, the fewer its rewrites, so each file's share of them stays the same.
+std::size_t filesPerSave(std::size_t listed);
+
+} // namespace kelvora

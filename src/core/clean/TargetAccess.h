@@ -1,0 +1,43 @@
+#pragma once
+
+#include "model/ScanItem.h"
+#include "platform/FolderHandle.h"
+#include "platform/Url.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// Reaches a target the way a removal or a move must: from the folder the scan found it
+// in, which must still be the folder it was then, down to the folder holding it without
+// crossing a symbolic link. The target itself is acted on as it is, never followed, so
+// nothing that turned into a link after the scan can redirect the clean-up.
+class TargetAccess {
+public:
+    struct Reached {
+        FolderHandle folder; // holds the target
+        std::string name;    // the target's name in it
+    };
+    struct Result {
+        std::optional<Reached> reached;
+        std::string reason; // plain words, when it could not be reached
+    };
+
+    // Items noted by no scan start from the deepest of these folders that holds them,
+    // else from "/".
+    explicit TargetAccess(std::vector<URL> folders,
+                          FolderHandle::LinkCheck check = FolderHandle::LinkCheck::kernel)
+        : folders_(std::move(folders)), check_(check) {}
+    // The folders a scan of the current user's home looks in.
+    static TargetAccess live();
+
+    Result reach(const ScanItem& item, const URL& target) const;
+
+private:
+    std::vector<URL> folders_;
+    FolderHandle::LinkCheck check_;
+};
+
+} // namespace kelvora
