@@ -1,14 +1,21 @@
 #include "panes/ShelfView.h"
 
-#include <QLabel>
+#include "controller/AppModel.h"
+#include "design/Scrolling.h"
+#include "panes/ShelfPage.h"
+
 #include <QVBoxLayout>
 
 namespace kelvora {
 
-ShelfView::ShelfView(AppModel&, QWidget* parent) : QWidget(parent) {
+ShelfView::ShelfView(AppModel& model, QWidget* parent)
+    : QWidget(parent), page_(new ShelfPage(model)) {
     setObjectName("ShelfView");
+    scrolling_ = new Scrolling(page_, this);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Undo Shelf", this), 0, Qt::AlignCenter);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scrolling_);
+    connect(&model, &AppModel::changed, page_, &ShelfPage::refresh);
 }
 
 } // namespace kelvora

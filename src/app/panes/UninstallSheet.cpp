@@ -1,14 +1,173 @@
 #include "panes/UninstallSheet.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Fonts.h"
+#include "design/Shapes.h"
+#include "design/Symbols.h"
+#include "design/Theme.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
 
 namespace kelvora {
 
-UninstallSheet::UninstallSheet(AppModel&, const ScanItem&, QWidget* parent) : QWidget(parent) {
+namespace {
+
+using Button = UninstallSheetLayout::Button;
+
+PaintedButton* makeButton(Button button, QWidget* parent) {
+    switch (button) {
+    case Button::cancel:
+        return new OutlineButton("Cancel", 32, 13, parent);
+    case Button::move:
+        return new SignalButton({}, 58, 18, parent);
+    case Button::ok:
+        return new InkButton("OK", parent);
+    case Button::done:
+        return new InkButton("Done", parent);
+    case Button::usePassword:
+        break;
+    }
+    return new InkButton("Use password…", parent);
+}
+
+const char* nameOf(Button button) {
+    switch (button) {
+    case Button::cancel:
+        return "cancel";
+    case Button::move:
+        return "move";
+    case Button::ok:
+        return "ok";
+    case Button::done:
+        return "done";
+    case Button::usePassword:
+        break;
+    }
+    return "usePassword";
+}
+
+// Return presses the move and done buttons and Escape cancels, but only where nothing is
+// in the way: in use and administrator-installed, no button has a key.
+KeyRole keyRole(Button button, UninstallText::State state) {
+    if (button == Button::move || button == Button::done) return KeyRole::confirm;
+    if (button == Button::cancel && state == UninstallText::State::ready) return KeyRole::cancel;
+    return KeyRole::none;
+}
+
+QColor toneColor(UninstallSheetLayout::Tone tone) {
+    switch (tone) {
+    case UninstallSheetLayout::Tone::warning:
+        return Theme::signalText();
+    case UninstallSheetLayout::Tone::quiet:
+        return Theme::muted();
+    case UninstallSheetLayout::Tone::plain:
+        break;
+    }
+    return Theme::ink();
+}
+
+} // namespace
+
+UninstallSheet::UninstallSheet(AppModel& model, const ScanItem& item, QWidget* parent)
+    : QWidget(parent), model_(model), item_(item) {
     setObjectName("UninstallSheet");
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Uninstall", this), 0, Qt::AlignCenter);
+    for (Button button :
+         {Button::cancel, Button::move, Button::ok, Button::done, Button::usePassword}) {
+        PaintedButton* widget = makeButton(button, this);
+        widget->setObjectName(nameOf(button));
+        widget->hide();
+        buttons_[button] = widget;
+    }
+    connect(buttons_[Button::cancel], &QPushButton::clicked, this,
+            [this] { model_.closeUninstall(); });
+    connect(buttons_[Button::ok], &QPushButton::clicked, this, [this] { model_.closeUninstall(); });
+    connect(buttons_[Button::done], &QPushButton::clicked, this,
+            [this] { model_.closeUninstall(); });
+    connect(buttons_[Button::move], &QPushButton::clicked, this,
+            [this] { model_.confirmUninstall(); });
+    connect(buttons_[Button::usePassword], &QPushButton::clicked, this, [this] {
+        ScanItem item = item_;
+        model_.removeWithPassword(item);
+    });
+    connect(&model_, &AppModel::changed, this, &UninstallSheet::refresh);
+    refresh();
+}
+
+PaintedButton* UninstallSheet::button(Button button) const {
+    return buttons_.at(button);
+}
+
+QSize UninstallSheet::sizeHint() const {
+    return layout_.size.toSize();
+}
+
+void UninstallSheet::refresh() {
+    // The password route puts a freshly prepared item in place of the locked one.
+    if (const auto& target = model_.uninstallTarget(); target && !(*target == item_))
+        item_ = *target;
+    UninstallSheetLayout next = UninstallSheetLayout::make(UninstallInput::from(model_, item_));
+    bool resized = next.size != layout_.size;
+    layout_ = std::move(next);
+    placeButtons();
+    if (resized) {
+        setFixedSize(sizeHint());
+        updateGeometry();
+    }
+    update();
+}
+
+void UninstallSheet::placeButtons() {
+    for (auto& [kind, widget] : buttons_) {
+        const auto* placed = layout_.find(kind);
+        if (!placed) {
+            widget->setKeyRole(KeyRole::none);
+            widget->hide();
+            continue;
+        }
+        if (widget->text() != placed->title) widget->setText(placed->title);
+        if (widget->keyRole() != keyRole(kind, layout_.state))
+            widget->setKeyRole(keyRole(kind, layout_.state));
+        widget->setGeometry(placed->rect.toAlignedRect());
+        widget->show();
+    }
+}
+
+void UninstallSheet::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    Shapes::fillRounded(painter, rect(), UninstallSheetLayout::kCornerRadius, Theme::ground(),
+                        Theme::line());
+    paintIcon(painter);
+    layout_.title.paint(painter, layout_.titleAt, layout_.title.width, Theme::ink());
+    layout_.subtitle.paint(painter, layout_.subtitleAt, layout_.subtitle.width, Theme::muted());
+
+    Shapes::fillRounded(painter, layout_.list, 10, Theme::panel(), Theme::line());
+    QFont mono = Fonts::mono(11.5);
+    QFontMetricsF metrics(mono);
+    painter.setFont(mono);
+    painter.setPen(Theme::ink());
+    for (size_t i = 0; i < layout_.paths.size(); ++i) {
+        const QRectF& line = layout_.pathRects[i];
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         metrics.elidedText(layout_.paths[i], Qt::ElideMiddle, line.width()));
+    }
+    if (layout_.moreRect) {
+        painter.setFont(Fonts::text(12));
+        painter.setPen(Theme::faint());
+        painter.drawText(*layout_.moreRect, Qt::AlignLeft | Qt::AlignVCenter, layout_.more);
+    }
+    layout_.message.paint(painter, layout_.messageAt, layout_.message.width,
+                          toneColor(layout_.tone));
+}
+
+// There is no icon a file manager shows for an application bundle here, so the sheet draws
+// its own: the apps symbol for an application, a folder for what one left behind.
+void UninstallSheet::paintIcon(QPainter& painter) const {
+    Shapes::fillRounded(painter, layout_.icon, 12, Theme::chip(), Theme::line());
+    Symbols::paint(painter, layout_.iconSymbol, layout_.icon, 26, Theme::ink());
 }
 
 } // namespace kelvora

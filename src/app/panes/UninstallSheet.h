@@ -1,18 +1,50 @@
 #pragma once
 
 #include "model/ScanItem.h"
+#include "panes/UninstallSheetLayout.h"
+
 #include <QWidget>
+
+#include <map>
 
 namespace kelvora {
 
 class AppModel;
+class PaintedButton;
 
-// A plain placeholder for the uninstall sheet until it is drawn.
+// The sheet that confirms removing an application with the files it keeps in the Library,
+// or cleaning up what a removed application left behind. It shows what goes and, by the
+// controller's state, why it can't go yet, the administrator's route, the button that moves
+// it all onto the Undo Shelf, or how the removal ended. Every button calls the controller;
+// the sheet follows the controller's target, so an application released by the password
+// route shows here again, ready to move.
+//
+// A fixed-size card (its size hint) for the window to show centred over itself; the size
+// changes with the state.
 class UninstallSheet : public QWidget {
     Q_OBJECT
 
 public:
     explicit UninstallSheet(AppModel& model, const ScanItem& item, QWidget* parent = nullptr);
+
+    const ScanItem& item() const { return item_; }
+    const UninstallSheetLayout& layout() const { return layout_; }
+    PaintedButton* button(UninstallSheetLayout::Button button) const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+    void placeButtons();
+    void paintIcon(QPainter& painter) const;
+
+    AppModel& model_;
+    ScanItem item_;
+    UninstallSheetLayout layout_;
+    std::map<UninstallSheetLayout::Button, PaintedButton*> buttons_;
 };
 
 } // namespace kelvora

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "clean/UndoShelf.h"
+#include "panes/ShelfText.h"
+#include "panes/TextLines.h"
+#include "platform/Date.h"
+
+#include <QRectF>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+class AppModel;
+
+// What the Undo Shelf pane shows, read from the controller.
+struct ShelfInput {
+    std::vector<UndoShelf::Sweep> sweeps; // newest first
+    int64_t shelfBytes = 0;
+    int shelfDays = 7;
+    std::string home;
+    Date now{};
+
+    // Today is the catalog's today.
+    static ShelfInput from(const AppModel& model);
+    // Whether the pane would show anything different, today's date aside.
+    bool sameContent(const ShelfInput& other) const;
+};
+
+// Where everything of the Undo Shelf pane goes at one width, worked out when the shelf or
+// the width changes. Rows share one height, so a section keeps only its entries and finds a
+// row's place by its index: a clean-up of a hundred thousand files lays out at once.
+struct ShelfLayout {
+    static constexpr qreal kPadding = 28;
+    static constexpr qreal kSpacing = 22;
+    static constexpr qreal kCardRadius = 14;
+    static constexpr qreal kHeaderHeight = 64;
+    static constexpr qreal kRowHeight = 56;
+    static constexpr qreal kRule = 1;
+    static constexpr qreal kSquare = 10;
+    static constexpr qreal kSquareGap = 3;
+    static constexpr qreal kFreeHeight = 40;
+    static constexpr qreal kFreeFont = 14;
+    static constexpr qreal kLinkSize = 13;
+    static constexpr qreal kPutBackHeight = 30;
+    static constexpr qreal kPutBackFont = 12.5;
+    static inline const QString kPutBack = QStringLiteral("Put back");
+    static inline const QString kPutAllBack = QStringLiteral("Put all back");
+
+    struct Summary {
+        QRectF card;
+        QRectF caption;
+        QRectF number; // the number and the unit share the number's baseline
+        QRectF unit;
+        qreal baseline = 0;
+        QString numberText;
+        QString unitText;
+        QPointF explanationAt;
+        TextLines explanation;
+        std::optional<QRectF> freeButton;
+        QString freeTitle;
+    };
+
+    struct Empty {
+        QRectF symbol;
+        QRectF title;
+        QPointF detailAt;
+        qreal detailWidth = 0;
+        QString titleText;
+        TextLines detail;
+    };
+
+    struct Row {
+        QRectF rect;
+        QRectF icon;
+        QRectF label;
+        QRectF place;
+        QRectF size;
+        QRectF button;
+    };
+
+    struct Section {
+        UndoShelf::Sweep sweep;
+        std::vector<UndoShelf::Entry> entries; // largest first
+        QRectF card;
+        QRectF header;
+        QRectF date;
+        QRectF summary;
+        QRectF bar;
+        QRectF daysText;
+        QRectF putAllBack;
+        QString dateText;
+        QString summaryText;
+        QString daysTextText;
+        QString barLabel;
+        ShelfText::DaysLeftCount days;
+        bool lastDay = false;
+        // Where the row of one entry and its parts go.
+        Row row(int index) const;
+        // The rule above a row.
+        QRectF ruleAbove(int index) const;
+        // The first and one-past-last rows that meet a band of the pane.
+        std::pair<int, int> rowsMeeting(qreal top, qreal bottom) const;
+    };
+
+    struct Place {
+        int section = -1;
+        int row = -1;
+        bool operator==(const Place&) const = default;
+    };
+
+    qreal width = 0;
+    qreal height = 0;
+    std::string home; // rows show their places relative to it
+    Summary summary;
+    std::optional<Empty> empty;
+    std::vector<Section> sections;
+
+    static ShelfLayout make(const ShelfInput& input, qreal width);
+    // How wide the days-left bar of a count is.
+    static qreal barWidth(ShelfText::DaysLeftCount count);
+    // The row whose "Put back" button is under a point of the pane, if any.
+    std::optional<Place> putBackAt(QPointF point) const;
+};
+
+} // namespace kelvora

@@ -1,0 +1,230 @@
+#include "panes/ShelfPage.h"
+
+#include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Caption.h"
+#include "design/Fonts.h"
+#include "design/Shapes.h"
+#include "design/Symbols.h"
+#include "design/Theme.h"
+#include "model/Format.h"
+#include "panes/DaysLeft.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace kelvora {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QRect pixels(const QRectF& rect) {
+    return rect.toAlignedRect();
+}
+
+void drawElided(QPainter& painter, const QRectF& rect, const QFont& font, const QColor& color,
+                const QString& text, Qt::Alignment alignment = Qt::AlignLeft) {
+    painter.setFont(font);
+    painter.setPen(color);
+    QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideMiddle, rect.width());
+    painter.drawText(rect, alignment | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+}
+
+} // namespace
+
+ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model),
+      free_(new SignalButton({}, ShelfLayout::kFreeHeight, ShelfLayout::kFreeFont, this)) {
+    setObjectName("ShelfPage");
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setMouseTracking(true);
+    free_->setObjectName("freeShelf");
+    // Emptying is for good, so the button only asks; the window's confirmation empties.
+    connect(free_, &QPushButton::clicked, this, [this] { model_.setConfirmingEmptyShelf(true); });
+    input_ = ShelfInput::from(model_);
+    relayout();
+}
+
+void ShelfPage::refresh() {
+    ShelfInput next = ShelfInput::from(model_);
+    bool daysChanged = false;
+    for (const auto& section : layout_.sections)
+        daysChanged |= ShelfText::daysLeft(section.sweep, next.now) != section.days;
+    if (next.sameContent(input_) && !daysChanged) return;
+    input_ = std::move(next);
+    relayout();
+    update();
+}
+
+void ShelfPage::relayout() {
+    layout_ = ShelfLayout::make(input_, width() > 0 ? width() : sizeHint().width());
+    heightCache_.reset();
+    pressed_.reset();
+    placeControls();
+    updateGeometry();
+    // A still picture sizes this page from its height for width when asked to lay out.
+    QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+}
+
+int ShelfPage::heightForWidth(int width) const {
+    if (width == static_cast<int>(layout_.width)) return static_cast<int>(layout_.height);
+    if (!heightCache_ || heightCache_->first != width)
+        heightCache_ = {width, static_cast<int>(ShelfLayout::make(input_, width).height)};
+    return heightCache_->second;
+}
+
+QSize ShelfPage::sizeHint() const {
+    constexpr int kWidth = 900;
+    return {kWidth, heightForWidth(kWidth)};
+}
+
+void ShelfPage::placeControls() {
+    const auto& summary = layout_.summary;
+    free_->setVisible(summary.freeButton.has_value());
+    if (summary.freeButton) {
+        free_->setText(summary.freeTitle);
+        free_->setGeometry(pixels(*summary.freeButton));
+    }
+    while (controls_.size() > layout_.sections.size()) {
+        delete controls_.back().bar;
+        delete controls_.back().putAllBack;
+        controls_.pop_back();
+    }
+    while (controls_.size() < layout_.sections.size()) {
+        size_t index = controls_.size();
+        auto* link = new TextLinkButton(ShelfLayout::kPutAllBack, ShelfLayout::kLinkSize, this);
+        link->setObjectName("putAllBack");
+        connect(link, &QPushButton::clicked, this, [this, index] { putAllBack(index); });
+        controls_.push_back({new DaysLeft(this), link});
+        controls_.back().bar->show();
+        link->show();
+    }
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        const auto& section = layout_.sections[i];
+        controls_[i].bar->setCount(section.days);
+        controls_[i].bar->setGeometry(pixels(section.bar));
+        controls_[i].putAllBack->setGeometry(pixels(section.putAllBack));
+    }
+}
+
+void ShelfPage::putBack(ShelfLayout::Place place) {
+    // Copies: the controller re-reads the shelf at once and this layout is replaced.
+    const auto& section = layout_.sections.at(place.section);
+    UndoShelf::Entry entry = section.entries.at(place.row);
+    UndoShelf::Sweep sweep = section.sweep;
+    model_.putBack(entry, sweep);
+}
+
+void ShelfPage::putAllBack(size_t section) {
+    if (section >= layout_.sections.size()) return;
+    UndoShelf::Sweep sweep = layout_.sections[section].sweep;
+    model_.putBackAll(sweep);
+}
+
+void ShelfPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (width() != static_cast<int>(layout_.width)) relayout();
+}
+
+void ShelfPage::mousePressEvent(QMouseEvent* event) {
+    pressed_ =
+        event->button() == Qt::LeftButton ? layout_.putBackAt(event->position()) : std::nullopt;
+    if (!pressed_) QWidget::mousePressEvent(event);
+}
+
+void ShelfPage::mouseReleaseEvent(QMouseEvent* event) {
+    std::optional<ShelfLayout::Place> pressed = std::exchange(pressed_, std::nullopt);
+    if (pressed && event->button() == Qt::LeftButton &&
+        layout_.putBackAt(event->position()) == pressed)
+        return putBack(*pressed);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void ShelfPage::mouseMoveEvent(QMouseEvent* event) {
+    setCursor(layout_.putBackAt(event->position()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    QWidget::mouseMoveEvent(event);
+}
+
+// ---- Painting ----
+
+void ShelfPage::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QRectF area = event->rect();
+    painter.fillRect(area, Theme::panel());
+    if (layout_.summary.card.intersects(area)) paintSummary(painter);
+    if (layout_.empty) paintEmpty(painter);
+    for (const auto& section : layout_.sections)
+        if (section.card.intersects(area)) paintSection(painter, section, area);
+}
+
+void ShelfPage::paintSummary(QPainter& painter) const {
+    const auto& summary = layout_.summary;
+    Shapes::fillRounded(painter, summary.card, ShelfLayout::kCardRadius, Theme::sidebar(),
+                        Theme::line());
+    Caption::paint(painter, summary.caption, "On the Undo Shelf");
+    painter.setPen(Theme::ink());
+    painter.setFont(Fonts::number(56));
+    painter.drawText(QPointF(summary.number.left(), summary.baseline), summary.numberText);
+    painter.setFont(Fonts::number(24));
+    painter.drawText(QPointF(summary.unit.left(), summary.baseline), summary.unitText);
+    summary.explanation.paint(painter, summary.explanationAt, summary.explanation.width,
+                              Theme::muted());
+}
+
+void ShelfPage::paintEmpty(QPainter& painter) const {
+    const auto& empty = *layout_.empty;
+    Symbols::paint(painter, "arrow.uturn.backward.circle", empty.symbol, 24, Theme::muted());
+    painter.setFont(Fonts::text(15, QFont::Medium));
+    painter.setPen(Theme::ink());
+    painter.drawText(empty.title, Qt::AlignCenter | Qt::TextSingleLine, empty.titleText);
+    empty.detail.paint(painter, empty.detailAt, empty.detailWidth, Theme::muted(),
+                       Qt::AlignHCenter);
+}
+
+void ShelfPage::paintSection(QPainter& painter, const ShelfLayout::Section& section,
+                             const QRectF& area) const {
+    QPainterPath card = Shapes::continuousRect(section.card, ShelfLayout::kCardRadius);
+    painter.fillPath(card, Theme::panel());
+    if (section.header.intersects(area)) {
+        painter.save();
+        painter.setClipPath(card, Qt::IntersectClip);
+        QColor header = Theme::sidebar();
+        header.setAlphaF(0.6);
+        painter.fillRect(section.header, header);
+        painter.restore();
+        drawElided(painter, section.date, Fonts::text(14, QFont::DemiBold), Theme::ink(),
+                   section.dateText);
+        drawElided(painter, section.summary, Fonts::mono(12), Theme::faint(), section.summaryText);
+        drawElided(painter, section.daysText, Fonts::text(12.5, QFont::Medium),
+                   section.lastDay ? Theme::signalText() : Theme::muted(), section.daysTextText);
+    }
+    auto [first, last] = section.rowsMeeting(area.top(), area.bottom());
+    for (int row = first; row < last; ++row)
+        paintRow(painter, section, row);
+    Shapes::fillRounded(painter, section.card, ShelfLayout::kCardRadius, QColor(), Theme::line());
+}
+
+void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section, int index) const {
+    const UndoShelf::Entry& entry = section.entries[index];
+    ShelfLayout::Row row = section.row(index);
+    Shapes::hairline(painter, section.ruleAbove(index), Qt::Horizontal);
+    Shapes::fillRounded(painter, row.icon, 8, Theme::chip());
+    Symbols::paint(painter, qs(ShelfText::entrySymbol(entry.kind)), row.icon, 14, Theme::ink());
+    drawElided(painter, row.label, Fonts::text(13.5, QFont::Medium), Theme::ink(), qs(entry.label));
+    drawElided(painter, row.place, Fonts::mono(11.5), Theme::faint(),
+               qs(ShelfText::entryPlace(entry.location, layout_.home)));
+    drawElided(painter, row.size, Fonts::mono(13, QFont::Medium), Theme::ink(),
+               qs(Format::size(entry.bytes)), Qt::AlignRight);
+    OutlineButton::paint(painter, row.button, ShelfLayout::kPutBack, ShelfLayout::kPutBackFont);
+}
+
+} // namespace kelvora

@@ -1,0 +1,99 @@
+#include "panes/ShelfText.h"
+
+#include "catalog/Catalog.h"
+#include "catalog/PlainWords.h"
+#include "model/Format.h"
+#include "window/Copy.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kelvora::ShelfText {
+
+std::string explanation(int shelfDays) {
+    return PlainWords::fill("Anything that can’t rebuild itself, like old downloads, duplicates, "
+                            "removed apps and the Trash, waits here for %lld days. Put it back "
+                            "with one click. After %lld days it’s removed for good and the space "
+                            "frees up.",
+                            {shelfDays, shelfDays});
+}
+
+std::optional<std::string> freeTitle(int64_t shelfBytes) {
+    if (shelfBytes < 1) return std::nullopt;
+    return "Free " + Format::size(shelfBytes) + " now";
+}
+
+std::string emptyTitle() {
+    return "The shelf is empty.";
+}
+
+std::string emptyDetail(int shelfDays) {
+    return PlainWords::fill("Old downloads, duplicates, removed apps and the Trash wait here for "
+                            "%lld days after you clean up.",
+                            {shelfDays});
+}
+
+std::string sweepDate(Date date) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch());
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
+    const QLocale locale;
+    // Hours and minutes only, with the am/pm marker where the locale's clock has one.
+    bool twelveHours = locale.timeFormat(QLocale::ShortFormat).contains("ap", Qt::CaseInsensitive);
+    return (locale.toString(when.date(), "dddd d MMMM") + ", " +
+            locale.toString(when.time(), twelveHours ? "h:mm AP" : "HH:mm"))
+        .toStdString();
+}
+
+std::string sweepSummary(const UndoShelf::Sweep& sweep) {
+    return std::to_string(sweep.entries.size()) + " items · " + Format::size(sweep.bytes()) +
+           " · frees up " + Copy::releaseDate(sweep);
+}
+
+int holdDays(const UndoShelf::Sweep& sweep) {
+    double days = std::round(secondsBetween(sweep.date, sweep.expires) / 86400.0);
+    return static_cast<int>(std::clamp(days, 1.0, 3650.0));
+}
+
+DaysLeftCount daysLeft(const UndoShelf::Sweep& sweep, Date now) {
+    int total = holdDays(sweep);
+    return {std::min(sweep.daysLeft(now), total), total};
+}
+
+std::string daysLeftText(int days) {
+    return isLastDay(days) ? "Last day" : std::to_string(days) + " days left";
+}
+
+bool isLastDay(int days) {
+    return days <= 1;
+}
+
+DaysLeftCount squares(const DaysLeftCount& bar, int maxSquares) {
+    if (bar.total <= maxSquares) return bar;
+    int filled = static_cast<int>(std::ceil(double(bar.days) * maxSquares / bar.total));
+    return {std::clamp(filled, 1, maxSquares), maxSquares};
+}
+
+std::string daysLeftLabel(const DaysLeftCount& bar) {
+    return std::to_string(bar.days) + " of " + std::to_string(bar.total) + " days left";
+}
+
+std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep) {
+    std::vector<UndoShelf::Entry> entries = sweep.entries;
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.bytes > b.bytes; });
+    return entries;
+}
+
+std::string entrySymbol(const std::string& kind) {
+    auto category = JunkKinds::fromRawValue(kind);
+    return category ? Catalog::symbol(*category) : "doc";
+}
+
+std::string entryPlace(const std::string& location, const std::string& home) {
+    return PlainWords::homeRelativePath(location, home);
+}
+
+} // namespace kelvora::ShelfText

@@ -1,0 +1,247 @@
+#include "app/controller/ControllerFixture.h"
+#include "app/design/Pictures.h"
+#include "app/support/VirtualDisplay.h"
+
+#include "design/Buttons.h"
+#include "design/Fonts.h"
+#include "design/Snapshot.h"
+#include "design/Theme.h"
+#include "panes/DaysLeft.h"
+#include "panes/ShelfPage.h"
+#include "panes/ShelfText.h"
+#include "panes/ShelfView.h"
+#include "platform/FileSystem.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kelvora::testing {
+namespace {
+
+constexpr double kHour = 3600;
+constexpr double kDay = 86400;
+
+UndoShelf::Sweep heldSweep(int holdDays, double secondsLeft, Date now) {
+    UndoShelf::Sweep sweep;
+    sweep.expires = addSeconds(now, secondsLeft);
+    sweep.date = addSeconds(sweep.expires, -holdDays * kDay);
+    return sweep;
+}
+
+TEST(ShelfTextTest, DaysLeftCountTheCleanUpsOwnHoldAndEndOnTheLastDay) {
+    const Date now = currentDate();
+    struct Case {
+        int hold;
+        double secondsLeft;
+        int days;
+        std::string text;
+        std::string label;
+    } cases[] = {
+        {7, 30 * kHour, 2, "2 days left", "2 of 7 days left"},
+        {7, 3 * kHour, 1, "Last day", "1 of 7 days left"},
+        {7, -1 * kHour, 1, "Last day", "1 of 7 days left"},
+        {7, 7 * kDay, 7, "7 days left", "7 of 7 days left"},
+        // A clean-up made under a longer hold counts its own days, not the default seven.
+        {14, 14 * kDay, 14, "14 days left", "14 of 14 days left"},
+        {30, 10 * kDay, 10, "10 days left", "10 of 30 days left"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto count = ShelfText::daysLeft(heldSweep(c.hold, c.secondsLeft, now), now);
+        EXPECT_EQ(count, (ShelfText::DaysLeftCount{c.days, c.hold}));
+        EXPECT_EQ(ShelfText::daysLeftText(count.days), c.text);
+        EXPECT_EQ(ShelfText::daysLeftLabel(count), c.label);
+    }
+    // Only a hand-edited hold is too long to draw a square a day for; it is drawn to scale.
+    EXPECT_EQ(ShelfText::squares({45, 90}), (ShelfText::DaysLeftCount{15, 30}));
+}
+
+TEST(ShelfTextTest, EntriesShowLargestFirstWithTheirSymbolsAndPlaces) {
+    UndoShelf::Sweep sweep;
+    auto entry = [](std::string id, std::string kind, std::string location, int64_t bytes) {
+        return UndoShelf::Entry{id, id, kind, location, bytes, {}};
+    };
+    sweep.entries = {entry("a", "downloads", "/home/al/Downloads/Notes.zip", 5'000'000),
+                     entry("b", "largeFiles", "/home/al/Movies/Film.mov", 120'000'000),
+                     entry("c", "duplicates", "/home/al/Copy.pdf", 5'000'000)};
+    std::vector<std::string> order;
+    for (const auto& entry : ShelfText::sortedEntries(sweep))
+        order.push_back(entry.id);
+    EXPECT_EQ(order, (std::vector<std::string>{"b", "a", "c"}));
+
+    EXPECT_EQ(ShelfText::entrySymbol("downloads"), Catalog::symbol(JunkKind::downloads));
+    EXPECT_EQ(ShelfText::entrySymbol("somethingElse"), "doc");
+
+    struct Place {
+        std::string location, shown;
+    } places[] = {
+        {"/private/var/folders/x/y", "/var/folders/x/y"},
+        {"/home/al/Downloads/Notes.zip", "~/Downloads/Notes.zip"},
+        {"/home/alice/Notes.zip", "/home/alice/Notes.zip"},
+    };
+    for (const auto& place : places)
+        EXPECT_EQ(ShelfText::entryPlace(place.location, "/home/al"), place.shown);
+}
+
+// A shelf of three clean-ups, made as the cleaner makes them: one just now, one with 30
+// hours left and one on its last day.
+class ShelfViewTest : public ControllerTest {
+protected:
+    ShelfViewTest() { Fonts::registerFonts(KELVORA_FONTS_DIR); }
+
+    UndoShelf shelf(int holdDays = 7) const {
+        return UndoShelf(URL::fileURL(shelfRoot(), true), holdDays);
+    }
+
+    ScanItem fileItem(const std::string& relative, JunkKind kind, const std::string& contents) {
+        ScanItem item;
+        item.kind = kind;
+        item.location = URL::fileURL(write(relative, contents));
+        item.targets = {item.location};
+        item.bytes = static_cast<int64_t>(contents.size());
+        return item;
+    }
+
+    void shelve(std::vector<ScanItem> items, Date made, int holdDays = 7) {
+        std::vector<UndoShelf::LabelledItem> labelled;
+        for (auto& item : items)
+            labelled.push_back({item, item.location.lastPathComponent()});
+        auto result = shelf(holdDays).shelve(labelled, made);
+        ASSERT_TRUE(result.sweep && result.failures.empty());
+    }
+
+    void makeDemoShelf() {
+        const Date now = currentDate();
+        shelve({fileItem("Downloads/Notes.zip", JunkKind::downloads, std::string(5000, 'n')),
+                fileItem("Movies/Film.mov", JunkKind::largeFiles, std::string(120'000, 'f')),
+                fileItem("Documents/Copy.pdf", JunkKind::duplicates, std::string(5000, 'c'))},
+               addSeconds(now, -60));
+        shelve({fileItem("Downloads/Setup.dmg", JunkKind::downloads, std::string(80'000, 's'))},
+               addSeconds(now, 30 * kHour - 7 * kDay));
+        shelve({fileItem(".local/share/Trash/files/old.txt", JunkKind::trash, "old")},
+               addSeconds(now, 3 * kHour - 7 * kDay));
+    }
+
+    std::unique_ptr<AppModel> snapshotModel() {
+        return std::make_unique<AppModel>(ScanResult{}, AppModel::ViewMode::detailed, shelf(),
+                                          std::nullopt);
+    }
+};
+
+TEST_F(ShelfViewTest, DemoShelfDrawsItsCardsSquaresAndButtonsInBothAppearances) {
+    KELVORA_REQUIRE_GUI();
+    makeDemoShelf();
+    auto model = snapshotModel();
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        Theme::Scope scope(appearance);
+        SCOPED_TRACE(appearance == Appearance::light ? "light" : "dark");
+        ShelfView view(*model);
+        Snapshot::setSnapshot(&view, true);
+        QImage image = Render::widget(view, QSize(1000, 900));
+        keepPicture(image, appearance == Appearance::light ? "shelf-light" : "shelf-dark");
+
+        const ShelfLayout& layout = view.page()->layout();
+        ASSERT_EQ(layout.sections.size(), 3u);
+        EXPECT_EQ(layout.summary.freeTitle, "Free 210 KB now");
+        auto* free = view.findChild<SignalButton*>("freeShelf");
+        ASSERT_TRUE(free && free->isVisible());
+        QRectF freeRect(free->mapTo(&view, QPoint(0, 0)), free->size());
+        EXPECT_TRUE(near(at(image, freeRect.left() + 4, freeRect.center().y()), Theme::signal()));
+        EXPECT_TRUE(
+            near(at(image, layout.summary.card.left() + 6, layout.summary.card.center().y()),
+                 Theme::sidebar()));
+
+        const auto& fresh = layout.sections[0];
+        EXPECT_EQ(fresh.daysTextText, "7 days left");
+        EXPECT_EQ(fresh.entries.front().label, "Film.mov");
+        const auto& soon = layout.sections[1];
+        EXPECT_EQ(soon.daysTextText, "2 days left");
+        const auto& last = layout.sections[2];
+        EXPECT_EQ(last.daysTextText, "Last day");
+        auto bars = view.findChildren<DaysLeft*>();
+        ASSERT_EQ(bars.size(), 3);
+        EXPECT_EQ(bars[2]->accessibleName(), "1 of 7 days left");
+
+        auto square = [&](const ShelfLayout::Section& section, int i) {
+            return at(image, section.bar.left() + i * 13 + 5, section.bar.center().y());
+        };
+        EXPECT_TRUE(near(square(last, 0), Theme::signal())) << "the last day's square is orange";
+        EXPECT_FALSE(near(square(last, 1), Theme::signal()));
+        EXPECT_TRUE(near(square(soon, 1), Theme::ink()));
+        EXPECT_FALSE(near(square(soon, 2), Theme::ink()));
+        EXPECT_TRUE(near(square(fresh, 6), Theme::ink()));
+        EXPECT_GT(countNear(image, last.daysText, Theme::signalText(), 40), 15);
+        EXPECT_EQ(countNear(image, soon.daysText, Theme::signalText(), 20), 0);
+        EXPECT_GT(countNear(image, fresh.row(0).button, Theme::ink(), 40), 20) << "Put back";
+    }
+}
+
+TEST_F(ShelfViewTest, AnEmptyShelfOffersNothingToFree) {
+    KELVORA_REQUIRE_GUI();
+    auto model = snapshotModel();
+    Theme::Scope scope(Appearance::light);
+    ShelfView view(*model);
+    Snapshot::setSnapshot(&view, true);
+    QImage image = Render::widget(view, QSize(1000, 500));
+    keepPicture(image, "shelf-empty");
+    const ShelfLayout& layout = view.page()->layout();
+    EXPECT_EQ(layout.summary.numberText + " " + layout.summary.unitText, "0 KB");
+    EXPECT_FALSE(view.findChild<SignalButton*>("freeShelf")->isVisible());
+    ASSERT_TRUE(layout.empty);
+    EXPECT_EQ(layout.empty->titleText, "The shelf is empty.");
+    EXPECT_GT(countNear(image, layout.empty->symbol, Theme::muted(), 30), 20);
+    EXPECT_GT(countNear(image, layout.empty->title, Theme::ink(), 40), 30);
+}
+
+// Bytes of every value, so a copy that dropped or changed any would show.
+std::string binaryContents(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7919) % 256);
+    return bytes;
+}
+
+TEST_F(ShelfViewTest, PutBackThroughTheViewRestoresTheFilesByteForByte) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    const std::string film = binaryContents(300'000);
+    const std::string notes = binaryContents(4'000);
+    ScanItem filmItem = fileItem("Movies/Film.mov", JunkKind::largeFiles, film);
+    ScanItem notesItem = fileItem("Downloads/Notes.zip", JunkKind::downloads, notes);
+    shelve({notesItem, filmItem}, addSeconds(currentDate(), -60));
+    ASSERT_FALSE(fileExists(filmItem.location.path()));
+
+    auto model = makeModel();
+    ShelfView view(*model);
+    view.resize(1000, 700);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const auto& section = view.page()->layout().sections.at(0);
+    ASSERT_EQ(section.entries.front().label, "Film.mov");
+    QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
+
+    EXPECT_EQ(readFile(filmItem.location.path()), film);
+    EXPECT_FALSE(fileExists(notesItem.location.path()));
+    ASSERT_EQ(view.page()->layout().sections.size(), 1u);
+    EXPECT_EQ(view.page()->layout().sections[0].entries.size(), 1u);
+
+    QTest::mouseClick(view.findChild<TextLinkButton*>("putAllBack"), Qt::LeftButton);
+    EXPECT_EQ(readFile(notesItem.location.path()), notes);
+    EXPECT_TRUE(model->sweeps().empty());
+    EXPECT_TRUE(view.page()->layout().empty) << "the empty state follows";
+    EXPECT_FALSE(view.findChild<SignalButton*>("freeShelf")->isVisible());
+}
+
+TEST_F(ShelfViewTest, FreeingAsksFirstAndEmptiesNothingItself) {
+    KELVORA_REQUIRE_GUI();
+    ScanItem item = fileItem("Downloads/Setup.dmg", JunkKind::downloads, "installer");
+    shelve({item}, currentDate());
+    auto model = makeModel();
+    ShelfView view(*model);
+    view.findChild<SignalButton*>("freeShelf")->click();
+    EXPECT_TRUE(model->confirmingEmptyShelf());
+    EXPECT_EQ(model->sweeps().size(), 1u);
+}
+
+} // namespace
+} // namespace kelvora::testing

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace kelvora::testing {
+
+// Where a test that drives real windows runs: here when this process already draws on a
+// virtual display, in a copy of this test binary started under one, or nowhere when the
+// machine has no virtual display to offer.
+enum class Display { here, elsewhere, none };
+
+inline Display virtualDisplay() {
+    if (std::getenv("KELVORA_ON_VIRTUAL_DISPLAY")) return Display::here;
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return Display::none;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string filter = std::string(test->test_suite_name()) + "." + test->name();
+    char self[4096] = {};
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        ADD_FAILURE() << "cannot find this test binary";
+        return Display::elsewhere;
+    }
+    TempDir dir;
+    std::string log = dir / "display.log";
+    // Tests run side by side: each looks for a free display from a number of its own, so two
+    // starting at once do not race for the same one.
+    std::string first = std::to_string(100 + getpid() % 4000);
+    std::string command = "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
+                          first + " -s '-screen 0 1600x1000x24' '" + std::string(self, length) +
+                          "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
+    int status = std::system(command.c_str());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::ifstream in(log);
+        std::stringstream text;
+        text << in.rdbuf();
+        ADD_FAILURE() << "on the virtual display:\n" << text.str();
+    }
+    return Display::elsewhere;
+}
+
+// Runs the rest of the test on a virtual display (in a copy of this binary), or skips it
+// where there is none.
+#define KELVORA_ON_VIRTUAL_DISPLAY()                                                               \
+    switch (kelvora::testing::virtualDisplay()) {                                                  \
+    case kelvora::testing::Display::here:                                                          \
+        break;                                                                                     \
+    case kelvora::testing::Display::none:                                                          \
+        GTEST_SKIP() << "xvfb-run is not installed";                                               \
+    case kelvora::testing::Display::elsewhere:                                                     \
+        return;                                                                                    \
+    }
+
+} // namespace kelvora::testing
