@@ -1,4 +1,5 @@
 #include "app/onboarding/OnboardingFixture.h"
+#include "app/support/RunKelvora.h"
 
 #include "onboarding/Promises.h"
 #include "onboarding/WelcomeSteps.h"
@@ -135,6 +136,37 @@ TEST_F(WelcomeViewTest, EachStepRendersCompletelyInAStillPictureInBothAppearance
                 EXPECT_GT(inkIn("All set. Kelvora can look everywhere."), 40);
                 EXPECT_FALSE(button(view, "openSettings")->isVisible());
             }
+        }
+    }
+}
+
+TEST_F(WelcomeViewTest, TheSnapshotModeDrawsEachStepBelowTheWindowsTopMargin) {
+    constexpr qreal kTop = 52;
+    for (int step = 0; step < 3; ++step) {
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            SCOPED_TRACE("step " + std::to_string(step) + " " + name(appearance));
+            auto token = [appearance](Token t) { return Theme::color(t, appearance); };
+            const std::string output = env.tmp() + "/welcome.png";
+            std::vector<std::string> arguments = {"--snapshot", output, "--marketing", "--welcome",
+                                                  std::to_string(step + 1)};
+            if (appearance == Appearance::dark) arguments.push_back("--dark");
+            RunResult run = runKelvora(arguments, {{"DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+            ASSERT_EQ(run.status, 0) << run.err;
+            QImage image(QString::fromStdString(output));
+            image.setDevicePixelRatio(2);
+
+            Sketch frame = WelcomeView::frame(step, QSizeF(1280, 820 - kTop));
+            frame.translate({0, kTop});
+            EXPECT_GT(countNear(image, QRectF(0, 0, 1280, kTop), token(Token::ground)), 200'000)
+                << "no header over the welcome";
+            EXPECT_TRUE(near(
+                at(image, frame.places["primary"].left() + 8, frame.places["primary"].center().y()),
+                token(Token::ink)));
+            QRectF squares = frame.places["squares"];
+            EXPECT_GE(countNear(image, squares, token(Token::ink)), (step + 1) * 12 * 12 * 4 - 100)
+                << "the squares up to this step filled";
+            EXPECT_GT(countNear(image, frame.places["page"], token(Token::ink), 30), 20'000)
+                << "the step drawn in full";
         }
     }
 }
