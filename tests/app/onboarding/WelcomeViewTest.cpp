@@ -1,9 +1,14 @@
 #include "app/onboarding/OnboardingFixture.h"
 #include "app/support/RunKelvora.h"
+#include "app/support/VirtualDisplay.h"
 
+#include "controller/Updater.h"
 #include "onboarding/Promises.h"
 #include "onboarding/WelcomeSteps.h"
 #include "onboarding/WelcomeView.h"
+#include "window/DetailedView.h"
+#include "window/MainWindow.h"
+#include "window/RootView.h"
 
 #include <QAccessible>
 
@@ -25,33 +30,44 @@ protected:
     static constexpr QSize kRoom{1280, 768}; // the window below the root's top margin
 };
 
-TEST_F(WelcomeViewTest, FooterGoesBackAndOnAndTheLastStepFinishes) {
+TEST_F(WelcomeViewTest, AFirstStartWalksTheWelcomeInTheWindowAndScansInTheChosenMode) {
     using Footer = WelcomeView::Footer;
     EXPECT_EQ(WelcomeView::footer(0), (Footer{"Skip", "Continue", std::nullopt, 1}));
     EXPECT_EQ(WelcomeView::footer(1), (Footer{"Back", "Continue", 0, 2}));
     EXPECT_EQ(WelcomeView::footer(2), (Footer{"Back", "Check my computer", 1, std::nullopt}));
 
+    KELVORA_ON_VIRTUAL_DISPLAY();
     auto model = makeModel();
-    ASSERT_TRUE(model->showingWelcome());
-    WelcomeView view(*model, 0);
-    showActive(view, kRoom);
-    QTest::mouseClick(button(view, "welcomePrimary"), Qt::LeftButton);
-    EXPECT_EQ(view.step(), 1);
-    EXPECT_TRUE(dynamic_cast<Promises*>(view.page()));
-    QTest::keyClick(&view, Qt::Key_Return);
-    EXPECT_EQ(view.step(), 2);
-    EXPECT_TRUE(dynamic_cast<PermissionsStep*>(view.page()));
-    auto* squares = view.findChild<StepSquares*>("stepSquares");
+    Updater updater;
+    MainWindow window(*model, updater);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* view = window.findChild<WelcomeView*>();
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(model->canScan()) << "no scan while the welcome shows";
+
+    QTest::mouseClick(button(*view, "welcomePrimary"), Qt::LeftButton);
+    ASSERT_EQ(view->step(), 1);
+    QTest::mouseClick(view->findChild<ModeCard*>("detailedCard"), Qt::LeftButton);
+    EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
+    QTest::mouseClick(button(*view, "welcomeLeft"), Qt::LeftButton);
+    EXPECT_EQ(view->step(), 0);
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_TRUE(view->findChild<ModeCard*>("detailedCard")->selected())
+        << "the choice outlives the step";
+    QTest::keyClick(&window, Qt::Key_Return);
+    ASSERT_EQ(view->step(), 2);
+    auto* squares = view->findChild<StepSquares*>("stepSquares");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(squares)->text(QAccessible::Name),
               "Step 3 of 3");
-    QTest::mouseClick(button(view, "welcomeLeft"), Qt::LeftButton);
-    EXPECT_EQ(view.step(), 1);
     EXPECT_TRUE(model->showingWelcome()) << "moving between steps finishes nothing";
-    QTest::keyClick(&view, Qt::Key_Return);
-    QTest::keyClick(&view, Qt::Key_Return);
+
+    QTest::keyClick(&window, Qt::Key_Return);
     EXPECT_TRUE(finished(*model)) << "Return on the last step finishes";
-    EXPECT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }))
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }))
         << "and the first scan runs";
+    EXPECT_TRUE(qobject_cast<DetailedView*>(window.root()->mainView()));
 }
 
 TEST_F(WelcomeViewTest, SkipAndEscapeFinishFromTheEarlierSteps) {
