@@ -62,9 +62,12 @@ void AppModel::readStartUpState() {
     sweeps_ = shelf_.sweeps();
 }
 
+bool AppModel::hasFullDiskAccess() const {
+    return tools_.hasFullDiskAccess && tools_.hasFullDiskAccess();
+}
+
 bool AppModel::privateFoldersAllowed() const {
-    return (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
-           Prefs::boolean(Prefs::Key::downloadsAsked);
+    return hasFullDiskAccess() || Prefs::boolean(Prefs::Key::downloadsAsked);
 }
 
 void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update) {

@@ -189,6 +189,9 @@ public:
     std::optional<Receipt> receipt() const;
     // A scan may start: none is running and no clean-up is under way.
     bool canScan() const;
+    // Whether the private folders are open to us now: tested afresh at every call, for the
+    // views that watch the permission live.
+    bool hasFullDiskAccess() const;
     // Files or login items are being changed in the background; quitting now would cut a
     // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
     bool isChangingFiles() const { return changesRunning_ > 0; }
