@@ -17,8 +17,9 @@ inline constexpr const char* kSubtitle =
     "Near-identical shots in Pictures, Desktop, Downloads and Documents. Never the Photos "
     "library.";
 inline constexpr const char* kLookAgain = "Look again";
-inline constexpr const char* kPrivacy = "On this computer, with Apple’s Vision. Nothing is "
-                                        "uploaded.";
+// Photos are compared with a picture print of our own, not a system vision service, so the
+// line names no such service.
+inline constexpr const char* kPrivacy = "On this computer. Nothing is uploaded.";
 inline constexpr const char* kIntroTitle = "Find shots you took more than once";
 inline constexpr const char* kIntroText =
     "Kelvora compares your photos on this computer and keeps the best of each group: the most "
