@@ -47,7 +47,7 @@ TEST(SearchTextTest, AHitSaysWhereItLiesAndWhenItChanged) {
         EXPECT_EQ(SearchText::folderText(URL::fileURL(c.path), home), c.folder) << c.path;
     Date now = currentDate();
     EXPECT_EQ(SearchText::dateText(std::nullopt, now), "");
-    EXPECT_EQ(SearchText::dateText(addSeconds(now, -86400), now), " · changed yesterday");
+    EXPECT_EQ(SearchText::dateText(addSeconds(now, -90000), now), " · changed yesterday");
 }
 
 TEST(SearchTextTest, ExamplesStayOnOneRowWhenTheyFitAndElseBreakAfterTheThird) {
@@ -71,10 +71,10 @@ struct SearchPaneTest : ::testing::Test {
     std::vector<PlainQuery::Hit> hits() {
         Date now = currentDate();
         return {{URL::fileURL(env.home() + "/Movies/Trip to the coast.mov"), 4'200'000'000,
-                 addSeconds(now, -86400)},
+                 addSeconds(now, -90000)},
                 {URL::fileURL(env.home() + "/Recording.mov"), 1'800'000'000, std::nullopt},
                 {URL::fileURL("/private/var/tmp/Screen capture.mov"), 1'100'000'000,
-                 addSeconds(now, -86400 * 21)}};
+                 addSeconds(now, -86400 * 21 - 3600)}};
     }
     PlainQuery query() {
         return PlainQuery::parse("videos over 1 GB", currentDate(), QueryCalendar::gregorian());
