@@ -94,4 +94,9 @@ TEST(RelativeDates, NameTheLargestWholeUnitAtEachBoundary) {
     EXPECT_EQ(relativeDate(addSeconds(now, 3 * 3600 + 5), now), "in 3 hours");
     EXPECT_EQ(relativeDate(Calendar::addingDays(now, 21), now), "in 3 weeks");
     EXPECT_EQ(relativeDate(Calendar::addingMonths(now, 1), now), "next month");
+
+    // A clock that reads between whole seconds: a day back is still exactly a day.
+    const Date ticking = now + std::chrono::nanoseconds(123'456'789);
+    EXPECT_EQ(relativeDate(Calendar::addingDays(ticking, -1), ticking), "yesterday");
+    EXPECT_EQ(relativeDate(Calendar::addingMonths(ticking, -1), ticking), "last month");
 }
