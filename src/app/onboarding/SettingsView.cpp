@@ -298,7 +298,12 @@ void SettingsView::changeEvent(QEvent* event) {
 // SettingsPage
 
 SettingsPage::SettingsPage(const SettingsState& state, QWidget* parent)
-    : QWidget(parent), state_(state), layout_(SettingsLayout::make(state)) {}
+    : QWidget(parent), state_(state), layout_(SettingsLayout::make(state)) {
+    // The scroll area asks the policy, not the widget, whether the height follows the width.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
 
 void SettingsPage::relayout() {
     // Until it is shown the page has whatever size its scroll area gave it; the window's width

@@ -4,12 +4,15 @@
 
 #include "controller/Prefs.h"
 #include "design/Fonts.h"
+#include "design/Scrolling.h"
 #include "design/Snapshot.h"
 #include "onboarding/SettingsControls.h"
 #include "onboarding/SettingsView.h"
 #include "platform/FileSystem.h"
 
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -241,10 +244,10 @@ TEST_F(SettingsViewTest, TheHelperSwitchShowsTheStatusReadAfterEachUse) {
         QImage image = Render::widget(*view);
         const auto* note = c.note.isEmpty() ? nullptr : view->layout().find(c.note);
         EXPECT_EQ(note != nullptr, !c.note.isEmpty());
-        if (note)
-            EXPECT_GT(
-                countNear(image, QRectF(note->at, note->lines.size()), Theme::signalText(), 40),
-                20);
+        if (note) {
+            QRectF words(note->at, note->lines.size());
+            EXPECT_GT(countNear(image, words, Theme::signalText(), 40), 20);
+        }
         auto* link = view->findChild<TextLinkButton*>("openLoginItems");
         EXPECT_EQ(link->isVisible(), c.statuses.front() == Status::needsApproval());
         if (link->isVisible()) {
@@ -318,12 +321,21 @@ TEST_F(SettingsViewTest, ALookChosenAppliesAtOnce) {
     EXPECT_EQ(look->current(), 0);
 }
 
-TEST_F(SettingsViewTest, ShowingTheWelcomeAgainClosesTheWindow) {
+// The column is taller than the window: it scrolls down to the last row, whose button
+// brings the welcome back.
+TEST_F(SettingsViewTest, ScrolledToTheEndTheWelcomeComesBackAndTheWindowCloses) {
     KELVORA_REQUIRE_GUI();
     auto model = snapshotModel();
     auto view = shown(*model);
+    QScrollArea* area = view->scrolling()->scrollArea();
+    ASSERT_TRUE(area);
+    EXPECT_GE(view->page()->height(), std::ceil(view->layout().size.height()));
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    auto* button = view->findChild<OutlineButton*>("showWelcome");
+    area->ensureWidgetVisible(button);
+    EXPECT_EQ(area->verticalScrollBar()->value(), area->verticalScrollBar()->maximum());
     QSignalSpy welcome(view.get(), &SettingsView::welcomeShown);
-    click(view->findChild<OutlineButton*>("showWelcome"));
+    click(button);
     EXPECT_TRUE(model->showingWelcome());
     EXPECT_EQ(welcome.count(), 1);
     EXPECT_FALSE(view->isVisible());
