@@ -22,6 +22,7 @@ struct MenuBarInput {
     std::optional<AppModel::Notice> notice;
 
     static MenuBarInput from(const MenuBarModel& menu, const AppModel& app);
+    bool operator==(const MenuBarInput&) const = default;
 };
 
 namespace MenuBarText {

@@ -85,8 +85,13 @@ void MenuBarView::place(QWidget* widget, const std::optional<QRectF>& rect) {
     widget->show();
 }
 
+// The window's controller announces every step of a scan; only a change of what the popup
+// shows lays it out again.
 void MenuBarView::refresh() {
-    MenuBarLayout next = MenuBarLayout::make(MenuBarInput::from(menu_, app_));
+    MenuBarInput input = MenuBarInput::from(menu_, app_);
+    if (input == input_) return;
+    input_ = input;
+    MenuBarLayout next = MenuBarLayout::make(input);
     bool resized = next.size != layout_.size;
     layout_ = std::move(next);
     const auto& dial = layout_.dialValues;

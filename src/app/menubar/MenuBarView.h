@@ -47,6 +47,7 @@ private:
 
     MenuBarModel& menu_;
     AppModel& app_;
+    std::optional<MenuBarInput> input_;
     MenuBarLayout layout_;
     DialView* dial_;
     SignalButton* signal_;

@@ -87,6 +87,12 @@ protected:
     static SwitchButton* toggle(const SettingsView& view, const char* name) {
         return view.findChild<SwitchButton*>(name);
     }
+    // How many pixels of a shown text are near its colour.
+    static int inked(const QImage& image, const SettingsLayout& layout, const QString& words,
+                     const QColor& color) {
+        const auto* text = layout.find(words);
+        return text ? countNear(image, QRectF(text->at, text->lines.size()), color, 40) : -1;
+    }
     nlohmann::json stored() {
         auto text = readFile(env.settingsFile());
         return text ? nlohmann::json::parse(*text) : nlohmann::json();
@@ -127,6 +133,18 @@ TEST_F(SettingsViewTest, AnEmptyStoreShowsEveryDefaultAndEachPopUpListsItsEntrie
     EXPECT_FALSE(layout.find("Turn on the helper above so this can run while Kelvora is closed."));
     EXPECT_FALSE(layout.openLoginItems);
     EXPECT_FALSE(fileExists(env.settingsFile())) << "reading never writes";
+
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        Theme::Scope scope(appearance);
+        Snapshot::setSnapshot(view.get(), true);
+        QImage image = Render::widget(*view, view->sizeHint());
+        keepPicture(image, appearance == Appearance::dark ? "settings-defaults-dark"
+                                                          : "settings-defaults");
+        EXPECT_EQ(image.size(), QSize(1120, 1400));
+        QRectF off = view->layout().switches.at(Switch::includeDocker);
+        EXPECT_TRUE(near(at(image, off.right() - 5, off.center().y()), Theme::track()));
+        EXPECT_GT(inked(image, view->layout(), "Nothing added yet", Theme::faint()), 20);
+    }
 }
 
 // The store passes on a number below 1 (or of another type) as its default, so the window
@@ -242,11 +260,11 @@ TEST_F(SettingsViewTest, TheHelperSwitchShowsTheStatusReadAfterEachUse) {
         EXPECT_EQ(toggle(*view, "helper")->isOn(), c.on);
         Snapshot::setSnapshot(view.get(), true);
         QImage image = Render::widget(*view);
-        const auto* note = c.note.isEmpty() ? nullptr : view->layout().find(c.note);
-        EXPECT_EQ(note != nullptr, !c.note.isEmpty());
-        if (note) {
-            QRectF words(note->at, note->lines.size());
-            EXPECT_GT(countNear(image, words, Theme::signalText(), 40), 20);
+        // The note, when there is one, comes right after the switch's title and description.
+        const auto& next = view->layout().texts[3];
+        EXPECT_EQ(next.lines.text(), c.note.isEmpty() ? "An app nobody has opened for" : c.note);
+        if (!c.note.isEmpty()) {
+            EXPECT_GT(inked(image, view->layout(), c.note, Theme::signalText()), 20);
         }
         auto* link = view->findChild<TextLinkButton*>("openLoginItems");
         EXPECT_EQ(link->isVisible(), c.statuses.front() == Status::needsApproval());
@@ -350,68 +368,39 @@ TEST_F(SettingsViewTest, TheWindowDrawsEverySectionInBothAppearances) {
                          {env.home() + "/Projects/client-archive", "/private/var/backups"});
     outside.statuses = {Status::needsApproval()};
     auto model = snapshotModel();
-    for (bool populated : {false, true}) {
-        if (!populated) {
-            std::string settings = *readFile(env.settingsFile());
-            removeItem(env.settingsFile());
-            outside.statuses = {Status::off()};
-            auto view = std::make_unique<SettingsView>(*model, outside.services());
-            writeFileAtomically(env.settingsFile(), settings);
-            outside.statuses = {Status::needsApproval()};
-            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-                Theme::Scope scope(appearance);
-                Snapshot::setSnapshot(view.get(), true);
-                QImage image = Render::widget(*view, view->sizeHint());
-                keepPicture(image, appearance == Appearance::dark ? "settings-defaults-dark"
-                                                                  : "settings-defaults");
-                EXPECT_EQ(image.size(), QSize(1120, 1400));
-                EXPECT_TRUE(near(at(image, 3, 3), Theme::ground()));
-                QRectF off = view->layout().switches.at(Switch::includeDocker);
-                EXPECT_TRUE(near(at(image, off.right() - 5, off.center().y()), Theme::track()));
-                const auto* empty = view->layout().find("Nothing added yet");
-                ASSERT_TRUE(empty);
-                EXPECT_GT(
-                    countNear(image, QRectF(empty->at, empty->lines.size()), Theme::faint(), 40),
-                    20);
-            }
-            continue;
-        }
-        SettingsView view(*model, outside.services());
-        const SettingsLayout& layout = view.layout();
-        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-            SCOPED_TRACE(appearance == Appearance::dark ? "dark" : "light");
-            Theme::Scope scope(appearance);
-            Snapshot::setSnapshot(&view, true);
-            QImage image = Render::widget(view, layout.size.toSize());
-            EXPECT_EQ(image.width(), 1120);
-            keepPicture(image, appearance == Appearance::dark ? "settings-dark" : "settings");
-            EXPECT_TRUE(near(at(image, 3, 3), Theme::ground()));
-            QRectF on = layout.switches.at(Switch::helper);
-            EXPECT_TRUE(near(at(image, on.left() + 5, on.center().y()), Theme::signal()))
-                << "waiting for approval, the switch shows on";
-            const auto* ran = layout.find("Last ran yesterday, freeing 1.2 GB.");
-            ASSERT_TRUE(ran);
-            EXPECT_GT(countNear(image, QRectF(ran->at, ran->lines.size()), Theme::faint(), 40), 20);
-            const auto* warning =
-                layout.find("Turn on the helper above so this can run while Kelvora is closed.");
-            ASSERT_TRUE(warning);
-            EXPECT_GT(countNear(image, QRectF(warning->at, warning->lines.size()),
-                                Theme::signalText(), 40),
-                      20);
-            ASSERT_EQ(layout.rows.size(), 2u);
-            EXPECT_EQ(layout.rows[0].shown, "~/Projects/client-archive");
-            EXPECT_EQ(layout.rows[1].shown, "/var/backups");
-            EXPECT_TRUE(near(at(image, layout.listBox.left() + 4, layout.rows[0].rect.center().y()),
-                             Theme::panel()));
-            EXPECT_GT(countNear(image, layout.rows[0].path, Theme::ink(), 40), 30);
-            EXPECT_GT(countNear(image, layout.rows[1].remove, Theme::muted(), 40), 10);
-            QRectF rule(layout.rows[0].rect.left() + 20, layout.rows[0].rect.bottom() - 1, 40, 1);
-            EXPECT_GT(countNear(image, rule, Theme::line(), 6), 40);
-            QRectF chosen = view.findChild<SegmentedControl*>("appearance")->segmentRect(0);
-            chosen.translate(layout.appearance.topLeft());
-            EXPECT_TRUE(near(at(image, chosen.left() + 4, chosen.top() + 3), Theme::panel()));
-            EXPECT_GT(countNear(image, chosen, Theme::ink(), 40), 40) << "Match my computer";
-        }
+    SettingsView view(*model, outside.services());
+    const SettingsLayout& layout = view.layout();
+    ASSERT_EQ(layout.rows.size(), 2u);
+    EXPECT_EQ(layout.rows[0].shown, "~/Projects/client-archive");
+    EXPECT_EQ(layout.rows[1].shown, "/var/backups");
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        SCOPED_TRACE(appearance == Appearance::dark ? "dark" : "light");
+        Theme::Scope scope(appearance);
+        Snapshot::setSnapshot(&view, true);
+        QImage image = Render::widget(view, layout.size.toSize());
+        keepPicture(image, appearance == Appearance::dark ? "settings-dark" : "settings");
+        EXPECT_EQ(image.width(), 1120) << "the whole column at the window's width";
+        EXPECT_TRUE(near(at(image, 3, 3), Theme::ground()));
+        QRectF on = layout.switches.at(Switch::helper);
+        EXPECT_TRUE(near(at(image, on.left() + 5, on.center().y()), Theme::signal()))
+            << "waiting for approval, the switch shows on";
+        EXPECT_GT(inked(image, layout, "Last ran yesterday, freeing 1.2 GB.", Theme::faint()), 20);
+        EXPECT_GT(inked(image, layout,
+                        "Turn on the helper above so this can run while Kelvora is closed.",
+                        Theme::signalText()),
+                  20);
+        QRectF row = layout.rows[0].rect;
+        EXPECT_TRUE(near(at(image, row.left() + 4, row.center().y()), Theme::panel()));
+        EXPECT_GT(countNear(image, layout.rows[0].path, Theme::ink(), 40), 30);
+        EXPECT_GT(countNear(image, layout.rows[1].remove, Theme::muted(), 40), 10);
+        EXPECT_GT(
+            countNear(image, QRectF(row.left() + 20, row.bottom() - 1, 40, 1), Theme::line(), 6),
+            40)
+            << "the rule between the rows";
+        QRectF chosen = view.findChild<SegmentedControl*>("appearance")->segmentRect(0);
+        chosen.translate(layout.appearance.topLeft());
+        EXPECT_TRUE(near(at(image, chosen.left() + 4, chosen.top() + 3), Theme::panel()));
+        EXPECT_GT(countNear(image, chosen, Theme::ink(), 40), 40) << "Match my computer";
     }
 }
 
