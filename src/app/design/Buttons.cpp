@@ -36,6 +36,8 @@ void drawTitle(QPainter& painter, const QRectF& rect, const QFont& font, const Q
     painter.restore();
 }
 
+} // namespace
+
 // Eight spokes fading behind the leading one, like the platform's small spinner.
 void paintSpinner(QPainter& painter, QPointF center, const QColor& color, int phase) {
     constexpr int kSpokes = 8;
@@ -52,8 +54,6 @@ void paintSpinner(QPainter& painter, QPointF center, const QColor& color, int ph
     }
     painter.restore();
 }
-
-} // namespace
 
 // PaintedButton
 

@@ -23,6 +23,10 @@ namespace kelvora {
 
 enum class KeyRole { none, confirm, cancel };
 
+// The small indeterminate spinner a busy SignalButton shows, for views that show one beside
+// a status text; `phase` turns it in eighths of a turn (a still picture passes 0).
+void paintSpinner(QPainter& painter, QPointF center, const QColor& color, int phase);
+
 // What the four buttons share: focus ring, key role, size from the subclass's look.
 class PaintedButton : public QPushButton {
     Q_OBJECT

@@ -62,6 +62,9 @@ QPainterPath arc(double from, double to, const DialGeometry& g) {
     if (from >= to) return path;
     from = std::clamp(from, 0.0, 1.0);
     to = std::clamp(to, 0.0, 1.0);
+    // A sliver under a tenth of a degree is too thin to see, and Qt strokes its nearly empty
+    // arc as a round blob the width of the band.
+    if (DialGeometry::angle(to) - DialGeometry::angle(from) < 0.1) return path;
     QRectF circle(g.center - QPointF(g.radius, g.radius), QSizeF(2 * g.radius, 2 * g.radius));
     // Qt measures angles counter-clockwise on screen, the dial clockwise (y down).
     qreal start = -DialGeometry::angle(from);

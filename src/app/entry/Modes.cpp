@@ -9,19 +9,13 @@
 #include "controller/ShelfSweeper.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "snapshot/SnapshotRun.h"
 
 #include <cstdio>
 
 namespace kelvora {
 
 namespace {
-
-// The snapshot renderer comes with the window's views, which this build does not have yet.
-int notInThisBuild(const char* what) {
-    std::printf("%s is not available in this build.\n", what);
-    std::fflush(stdout);
-    return 2;
-}
 
 int printAgentReport(const Arguments& arguments, const std::string& action) {
     std::printf("%s\n", agentReport(arguments, action).c_str());
@@ -62,7 +56,7 @@ std::optional<int> runCommandLineMode(const Arguments& arguments) {
         return LoginSwitchCheck::run(*report);
     if (auto report = arguments.valueAfter("--debug-dev-removal-check"))
         return DevRemovalCheck::run(*report);
-    if (SnapshotOptions::from(arguments)) return notInThisBuild("Rendering window snapshots");
+    if (auto options = SnapshotOptions::from(arguments)) return Snapshot::run(*options);
     return std::nullopt;
 }
 

@@ -3,16 +3,14 @@
 #include <QMainWindow>
 
 class QAction;
-class QLabel;
-class QPushButton;
 
 namespace kelvora {
 
 class AppModel;
+class RootView;
 class Updater;
 
-// The single main window. Until the window's own views exist it shows the controller's
-// state in plain text; it carries the menu commands and takes dropped applications.
+// The single main window: the window root as its content, and the menu commands.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -25,6 +23,7 @@ public:
     QAction* systemDataAction() const { return systemData_; }
     QAction* contactSupportAction() const { return contactSupport_; }
     QAction* settingsAction() const { return settings_; }
+    RootView* root() const { return root_; }
 
     // The support address the "Contact Support…" command writes to.
     static QString supportMailURL();
@@ -34,8 +33,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
@@ -43,8 +40,7 @@ private:
 
     AppModel& model_;
     Updater& updater_;
-    QLabel* state_ = nullptr;
-    QPushButton* continueButton_ = nullptr;
+    RootView* root_ = nullptr;
     QAction* checkForUpdates_ = nullptr;
     QAction* settings_ = nullptr;
     QAction* checkAgain_ = nullptr;
@@ -52,8 +48,5 @@ private:
     QAction* systemData_ = nullptr;
     QAction* contactSupport_ = nullptr;
 };
-
-// The controller's state in a few plain lines.
-QString describeState(const AppModel& model);
 
 } // namespace kelvora

@@ -1,14 +1,114 @@
 #include "window/PickFooter.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Fonts.h"
+#include "design/Shapes.h"
+#include "design/Theme.h"
+#include "window/ChangeFollower.h"
+
+#include <QPainter>
 
 namespace kelvora {
 
-PickFooter::PickFooter(AppModel&, QWidget* parent) : QWidget(parent) {
+namespace {
+
+constexpr qreal kInset = 24;
+constexpr qreal kSpacing = 16;
+constexpr qreal kLineGap = 2;
+constexpr qreal kButtonHeight = 38;
+constexpr qreal kButtonFont = 13.5;
+constexpr qreal kDisabledOpacity = 0.5;
+
+QFont countFont() {
+    return Fonts::text(13.5, QFont::DemiBold);
+}
+QFont noteFont() {
+    return Fonts::text(12);
+}
+
+// With nothing picked the button stays in place, drawn at half strength.
+class FooterButton : public SignalButton {
+public:
+    explicit FooterButton(QWidget* parent) : SignalButton("", kButtonHeight, kButtonFont, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        if (isEnabled()) return SignalButton::paintEvent(event);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setOpacity(kDisabledOpacity);
+        paint(painter, rect(), text(), kButtonFont, false);
+    }
+};
+
+} // namespace
+
+PickFooter::PickFooter(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), button_(new FooterButton(this)) {
     setObjectName("PickFooter");
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Pick footer", this), 0, Qt::AlignCenter);
+    button_->setObjectName("cleanUp");
+    setFixedHeight(kHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(button_, &QPushButton::clicked, this, [this] {
+        if (content_.enabled && !content_.busy) model_.setConfirmingFreeUp(true);
+    });
+    new ChangeFollower(model, this, [this] { refresh(); });
+    refresh();
+}
+
+QSize PickFooter::sizeHint() const {
+    return {640, kHeight};
+}
+
+void PickFooter::refresh() {
+    const ScanResult* result = model_.result();
+    PickTotals totals = result ? PickTotals::count(*result, model_.picks()) : PickTotals{};
+    FooterContent content = FooterContent::of(totals, model_.catalog().settings().shelfDays,
+                                              model_.phase().is(AppModel::Phase::Kind::cleaning));
+    if (content == content_ && !button_->text().isEmpty()) return;
+    content_ = std::move(content);
+    button_->setText(QString::fromStdString(content_.buttonTitle));
+    button_->setBusy(content_.busy);
+    button_->setEnabled(content_.enabled);
+    button_->setAccessibleName(button_->text());
+    placeButton();
+    update();
+}
+
+void PickFooter::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeButton();
+}
+
+void PickFooter::placeButton() {
+    QSize size = button_->sizeHint();
+    button_->setGeometry(QRectF(width() - kInset - size.width(), (kHeight - kButtonHeight) / 2,
+                                size.width(), kButtonHeight)
+                             .toAlignedRect());
+}
+
+void PickFooter::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(rect(), Theme::sidebar());
+    Shapes::hairline(painter, QRectF(0, 0, width(), 1), Qt::Horizontal);
+
+    QFontMetricsF count(countFont());
+    QFontMetricsF note(noteFont());
+    qreal textWidth = std::max<qreal>(0, button_->x() - kSpacing - kInset);
+    qreal top = (kHeight - count.height() - kLineGap - note.height()) / 2;
+    painter.setFont(countFont());
+    painter.setPen(Theme::ink());
+    painter.drawText(
+        QRectF(kInset, top, textWidth, count.height()), Qt::AlignLeft | Qt::AlignVCenter,
+        count.elidedText(QString::fromStdString(content_.countLine), Qt::ElideRight, textWidth));
+    painter.setFont(noteFont());
+    painter.setPen(Theme::faint());
+    painter.drawText(
+        QRectF(kInset, top + count.height() + kLineGap, textWidth, note.height()),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        note.elidedText(QString::fromStdString(content_.shelfNote), Qt::ElideRight, textWidth));
 }
 
 } // namespace kelvora

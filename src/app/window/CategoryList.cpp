@@ -1,0 +1,175 @@
+#include "window/CategoryList.h"
+
+#include "design/Caption.h"
+#include "design/Fonts.h"
+#include "design/PickBox.h"
+#include "design/Shapes.h"
+#include "design/Theme.h"
+#include "design/VerdictBadge.h"
+#include "window/CategoryRows.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace kelvora {
+
+namespace {
+
+constexpr qreal kLeading = 12;
+constexpr qreal kTrailing = 18;
+constexpr qreal kSpacing = 12;
+constexpr qreal kMinSpacer = 10;
+constexpr qreal kBadgeWidth = 96;
+constexpr qreal kSizeWidth = 70;
+constexpr qreal kLineGap = 3;
+constexpr qreal kCaptionAbove = 18;
+constexpr qreal kCaptionBelow = 8;
+constexpr qreal kCaptionInset = 18;
+constexpr qreal kFocusBar = 3;
+
+QFont nameFont() {
+    return Fonts::text(13.5, QFont::Medium);
+}
+QFont detailFont() {
+    return Fonts::text(12);
+}
+
+} // namespace
+
+CategoryRowGeometry CategoryRowGeometry::of(const QRectF& row) {
+    CategoryRowGeometry g;
+    qreal middle = row.center().y();
+    g.pickBox =
+        QRectF(row.left() + kLeading, middle - PickBox::kSide / 2, PickBox::kSide, PickBox::kSide);
+    g.size = QRectF(row.right() - kTrailing - kSizeWidth, row.top(), kSizeWidth, row.height());
+    g.badge = QRectF(g.size.left() - kSpacing - kBadgeWidth, row.top(), kBadgeWidth, row.height());
+    qreal textLeft = g.pickBox.right() + kSpacing;
+    qreal textRight = g.badge.left() - kSpacing - kMinSpacer - kSpacing;
+    g.text = QRectF(textLeft, row.top(), std::max<qreal>(0, textRight - textLeft), row.height());
+    return g;
+}
+
+qreal CategoryRowGeometry::captionHeight() {
+    return kCaptionAbove + Caption::idealSize(CategoryRows::kCaption).height() + kCaptionBelow;
+}
+
+QSize CategoryRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    bool caption = index.data(CategoryRows::CaptionRole).toBool();
+    qreal height = caption ? CategoryRowGeometry::captionHeight() : CategoryRowGeometry::kHeight;
+    return QSize(option.rect.width(), static_cast<int>(std::ceil(height)));
+}
+
+void CategoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::TextAntialiasing);
+    if (index.data(CategoryRows::CaptionRole).toBool())
+        paintCaption(*painter, option.rect);
+    else
+        paintItem(*painter, option.rect, index);
+    painter->restore();
+}
+
+void CategoryRowDelegate::paintCaption(QPainter& painter, const QRectF& rect) {
+    QRectF label(rect.left() + kCaptionInset, rect.top() + kCaptionAbove,
+                 rect.width() - 2 * kCaptionInset, rect.height() - kCaptionAbove - kCaptionBelow);
+    Caption::paint(painter, label, CategoryRows::kCaption);
+}
+
+void CategoryRowDelegate::paintItem(QPainter& painter, const QRectF& rect,
+                                    const QModelIndex& index) {
+    bool focused = index.data(CategoryRows::FocusedRole).toBool();
+    bool removable = index.data(CategoryRows::RemovableRole).toBool();
+    if (focused) {
+        painter.fillRect(rect, Theme::sidebar());
+        painter.fillRect(QRectF(rect.left(), rect.top(), kFocusBar, rect.height()),
+                         Theme::signal());
+    }
+    Shapes::hairline(painter, QRectF(rect.left(), rect.bottom() - 1, rect.width(), 1),
+                     Qt::Horizontal);
+
+    CategoryRowGeometry g = CategoryRowGeometry::of(rect);
+    PickBox::paint(painter, g.pickBox, index.data(CategoryRows::PickedRole).toBool(), removable);
+
+    QFontMetricsF nameMetrics(nameFont());
+    QFontMetricsF detailMetrics(detailFont());
+    qreal block = nameMetrics.height() + kLineGap + detailMetrics.height();
+    qreal top = g.text.center().y() - block / 2;
+    painter.setFont(nameFont());
+    painter.setPen(Theme::ink());
+    QString name = index.data(Qt::DisplayRole).toString();
+    painter.drawText(QRectF(g.text.left(), top, g.text.width(), nameMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     nameMetrics.elidedText(name, Qt::ElideRight, g.text.width()));
+    painter.setFont(detailFont());
+    painter.setPen(Theme::faint());
+    QString detail = index.data(CategoryRows::DetailRole).toString();
+    painter.drawText(QRectF(g.text.left(), top + nameMetrics.height() + kLineGap, g.text.width(),
+                            detailMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     detailMetrics.elidedText(detail, Qt::ElideRight, g.text.width()));
+
+    auto verdict = static_cast<Verdict>(index.data(CategoryRows::VerdictRole).toInt());
+    QSizeF badge = VerdictBadge::idealSize(verdict);
+    VerdictBadge::paint(painter, QPointF(g.badge.left(), g.badge.center().y() - badge.height() / 2),
+                        verdict);
+
+    painter.setFont(Fonts::mono(13, QFont::Medium));
+    painter.setPen(removable ? Theme::ink() : Theme::muted());
+    painter.drawText(g.size, Qt::AlignRight | Qt::AlignVCenter,
+                     index.data(CategoryRows::SizeRole).toString());
+}
+
+CategoryList::CategoryList(CategoryRows* rows, QWidget* parent) : RowStack(parent), rows_(rows) {
+    setModel(rows);
+    setItemDelegate(new CategoryRowDelegate(this));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(false);
+    setAccessibleName("Items");
+}
+
+void CategoryList::revealFocused() {
+    if (rows_->focusedRow() >= 0) scrollTo(rows_->index(rows_->focusedRow()));
+}
+
+void CategoryList::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid() || rows_->isCaption(index.row())) return;
+    const ScanItem* item = rows_->item(index.row());
+    bool onBox = CategoryRowGeometry::of(visualRect(index)).pickBox.contains(event->position());
+    if (onBox && item && item->isRemovable())
+        emit toggleRequested(index.row());
+    else
+        emit focusRequested(index.row());
+}
+
+// Presses are answered above; the list's own handling would select and drag.
+void CategoryList::mouseReleaseEvent(QMouseEvent*) {}
+void CategoryList::mouseMoveEvent(QMouseEvent*) {}
+void CategoryList::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void CategoryList::keyPressEvent(QKeyEvent* event) {
+    int focused = rows_->focusedRow();
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up: {
+        int step = event->key() == Qt::Key_Down ? 1 : -1;
+        int next = focused < 0 ? rows_->itemRowFrom(-1, 1) : rows_->itemRowFrom(focused, step);
+        if (next >= 0) emit focusRequested(next);
+        return;
+    }
+    case Qt::Key_Space:
+        if (focused >= 0) emit toggleRequested(focused);
+        return;
+    default:
+        RowStack::keyPressEvent(event);
+    }
+}
+
+} // namespace kelvora

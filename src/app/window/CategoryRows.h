@@ -1,0 +1,106 @@
+#pragma once
+
+// The code generator of Qt cannot read every standard header; it needs none of these.
+#ifndef Q_MOC_RUN
+#include "catalog/Catalog.h"
+#include "model/PickList.h"
+#include "model/ScanResult.h"
+#include "window/PickTotals.h"
+#endif
+
+#include <QAbstractListModel>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// The head of one category's list.
+struct CategoryHeader {
+    std::string title;
+    std::string countLine;  // "3 of 12 picked · 1.2 GB"
+    bool pickLinks = false; // "Pick all" and "Pick none" are offered
+
+    bool operator==(const CategoryHeader&) const = default;
+    static CategoryHeader of(const Catalog& catalog, JunkKind kind,
+                             const PickTotals::Counts& counts);
+};
+
+// The size column of a row: a locked item that frees nothing has no size to speak of.
+std::string rowSize(const ScanItem& item);
+
+// What macOS keeps private for a category the scan was refused: the phrase handed to the
+// Full Disk Access guide; none when the category is readable.
+std::optional<std::string> privateFolderPhrase(const ScanResult& result, JunkKind kind);
+
+// The rows of one category's list: its removable items, then, under a "Left alone"
+// caption, the items a clean-up will not touch, both in result order. The rows change only
+// when the category's items do; picks and focus only mark rows as changed, so a list of
+// tens of thousands of rows follows every pick at once. Names and details are made when a
+// row is first drawn, since only the rows in view ever need them.
+class CategoryRows : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        CaptionRole = Qt::UserRole + 1, // bool
+        DetailRole,                     // QString
+        VerdictRole,                    // int (Verdict)
+        SizeRole,                       // QString
+        RemovableRole,                  // bool
+        PickedRole,                     // bool
+        FocusedRole,                    // bool
+    };
+    static constexpr const char* kCaption = "Left alone";
+
+    explicit CategoryRows(QObject* parent = nullptr);
+
+    // Takes the category's items from the result (none: an empty list); resets the list
+    // only when they differ from the rows shown.
+    void show(const ScanResult* result, std::optional<JunkKind> kind, const Catalog* catalog);
+    // Marks the rows whose pick or focus changed.
+    void follow(const PickList& picks, const std::optional<URL>& focused);
+
+    const ScanItem* item(int row) const;
+    bool isCaption(int row) const { return row == captionRow_; }
+    // The row of the focused item; -1 when it is not in this list.
+    int focusedRow() const { return focusedRow_; }
+    // The nearest item row from `row` in the direction of `step` (±1), or -1.
+    int itemRowFrom(int row, int step) const;
+    std::optional<JunkKind> kind() const { return kind_; }
+    // The category's totals as the rows stand after the last `follow`.
+    const PickTotals::Counts& counts() const { return counts_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Checking a row's box asks for its pick to flip, through `onToggle`.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    std::function<void(const ScanItem&)> onToggle;
+
+private:
+    int indexOf(int row) const; // into items_, -1 for the caption
+    const QString& name(int index) const;
+    const QString& detail(int index) const;
+    void markChanged(int first, int last);
+
+    // What identifies the result shown, to tell cheaply that nothing changed.
+    const ScanItem* resultData_ = nullptr;
+    size_t resultSize_ = 0;
+    std::optional<JunkKind> kind_;
+    const Catalog* catalog_ = nullptr;
+
+    std::vector<ScanItem> items_; // removable ones first, then the ones left alone
+    size_t removable_ = 0;
+    int captionRow_ = -1;
+    std::vector<char> picked_;
+    int focusedRow_ = -1;
+    PickTotals::Counts counts_;
+    mutable std::vector<std::optional<QString>> names_;
+    mutable std::vector<std::optional<QString>> details_;
+};
+
+} // namespace kelvora

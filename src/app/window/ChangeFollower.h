@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+namespace kelvora {
+
+class AppModel;
+
+// Calls a view's refresh once after each burst of controller changes. The controller
+// announces every field it sets, and one click often sets several (showing a category sets
+// six), so a view that worked its figures out again at each announcement would do it six
+// times for one picture. A hidden view catches up when it is shown again instead: the
+// controller also announces the progress of long work, which a view out of sight need not
+// follow.
+class ChangeFollower : public QObject {
+    Q_OBJECT
+
+public:
+    ChangeFollower(AppModel& model, QWidget* view, std::function<void()> refresh);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void schedule();
+    void run();
+
+    QWidget* view_;
+    std::function<void()> refresh_;
+    bool pending_ = false;
+    bool missed_ = false;
+};
+
+} // namespace kelvora

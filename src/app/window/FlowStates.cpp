@@ -1,0 +1,176 @@
+#include "window/FlowStates.h"
+
+#include "design/Buttons.h"
+#include "design/Caption.h"
+#include "design/Fonts.h"
+#include "design/Motion.h"
+#include "design/Theme.h"
+#include "window/StyledText.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace kelvora {
+
+namespace {
+
+constexpr int kSpokes = 8;
+
+std::vector<StyledText::Run> styled(const std::vector<Copy::Run>& runs) {
+    std::vector<StyledText::Run> out;
+    for (const auto& run : runs)
+        out.push_back({QString::fromStdString(run.text),
+                       run.accent ? std::optional<Token>(Token::signalText) : std::nullopt});
+    return out;
+}
+
+OutlineButton* doneButton(const QString& title, const char* name, QWidget* parent) {
+    auto* button = new OutlineButton(title, 40, 14, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+std::string scanningLine(const std::optional<AppModel::ScanStep>& step) {
+    return step ? "Checking " + step->name + "…" : "Checking your computer…";
+}
+
+std::optional<DoneContent> doneContent(const AppModel& model) {
+    const AppModel::Phase& phase = model.phase();
+    if (!phase.is(AppModel::Phase::Kind::done) || !phase.report) return std::nullopt;
+    DoneContent content;
+    content.headline = Copy::doneHeadline(*phase.report);
+    content.paragraph = Copy::done(*phase.report, phase.disk, phase.report->sweep);
+    content.openShelf = model.shelfBytes() >= 1;
+    content.shareReceipt = model.receipt().has_value();
+    return content;
+}
+
+// ---- Spinner ----
+
+Spinner::Spinner(qreal side, QWidget* parent)
+    : QWidget(parent), side_(side), timer_(new QTimer(this)) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    timer_->setInterval(1000 / kSpokes);
+    connect(timer_, &QTimer::timeout, this, [this] {
+        phase_ = (phase_ + 1) % kSpokes;
+        update();
+    });
+}
+
+void Spinner::paint(QPainter& painter, const QRectF& rect, int phase) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = std::min(rect.width(), rect.height());
+    const QPointF center = rect.center();
+    QPen pen(Theme::muted(), std::max<qreal>(1.5, side / 11), Qt::SolidLine, Qt::RoundCap);
+    for (int i = 0; i < kSpokes; ++i) {
+        const double angle = 2 * M_PI * i / kSpokes - M_PI / 2;
+        const QPointF direction(std::cos(angle), std::sin(angle));
+        // The spoke at the phase is darkest; the ones behind it fade.
+        const int age = (phase - i + kSpokes) % kSpokes;
+        QColor color = Theme::muted();
+        color.setAlphaF(1.0 - 0.8 * age / kSpokes);
+        pen.setColor(color);
+        painter.setPen(pen);
+        painter.drawLine(center + direction * side * 0.25, center + direction * side * 0.45);
+    }
+    painter.restore();
+}
+
+QSize Spinner::sizeHint() const {
+    int side = static_cast<int>(std::ceil(side_));
+    return {side, side};
+}
+
+void Spinner::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paint(painter, rect(), phase_);
+}
+
+void Spinner::showEvent(QShowEvent*) {
+    if (Motion::animates(this)) timer_->start();
+}
+
+void Spinner::hideEvent(QHideEvent*) {
+    timer_->stop();
+}
+
+// ---- Scanning ----
+
+ScanningState::ScanningState(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), line_(new StyledText(Fonts::text(15), Token::muted, this)) {
+    setObjectName("ScanningState");
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(12);
+    layout->addStretch();
+    layout->addWidget(new Spinner(32, this), 0, Qt::AlignHCenter);
+    layout->addWidget(line_, 0, Qt::AlignHCenter);
+    layout->addStretch();
+    connect(&model_, &AppModel::changed, this, &ScanningState::refresh);
+    refresh();
+}
+
+QString ScanningState::line() const {
+    return line_->text();
+}
+
+void ScanningState::refresh() {
+    line_->setText(QString::fromStdString(scanningLine(model_.scanStep())));
+}
+
+// ---- Done ----
+
+DoneState::DoneState(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model),
+      headline_(new StyledText(Fonts::text(40, QFont::DemiBold), Token::ink, this)),
+      paragraph_(new StyledText(Fonts::text(17), Token::muted, this)),
+      openShelf_(doneButton("Open Undo Shelf", "OpenUndoShelfButton", this)),
+      shareReceipt_(doneButton("Share receipt", "ShareReceiptButton", this)),
+      checkAgain_(doneButton("Check again", "DoneCheckAgainButton", this)) {
+    setObjectName("DoneState");
+    paragraph_->setMaximumTextWidth(560);
+    headline_->setObjectName("DoneHeadline");
+    paragraph_->setObjectName("DoneParagraph");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addWidget(openShelf_);
+    buttons->addWidget(shareReceipt_);
+    buttons->addWidget(checkAgain_);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(48, 48, 48, 48);
+    layout->setSpacing(14);
+    layout->addWidget(new Caption("Done", this), 0, Qt::AlignLeft);
+    layout->addWidget(headline_);
+    layout->addWidget(paragraph_);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->addStretch();
+
+    connect(openShelf_, &QAbstractButton::clicked, &model_,
+            [this] { model_.show(std::nullopt, true, false, false, false, false); });
+    connect(shareReceipt_, &QAbstractButton::clicked, &model_,
+            [this] { model_.setShowingReceipt(true); });
+    connect(checkAgain_, &QAbstractButton::clicked, &model_, [this] { model_.scan(); });
+    connect(&model_, &AppModel::changed, this, &DoneState::refresh);
+    refresh();
+}
+
+void DoneState::refresh() {
+    auto content = doneContent(model_);
+    if (!content) return;
+    headline_->setRuns(styled(content->headline));
+    paragraph_->setText(QString::fromStdString(content->paragraph));
+    openShelf_->setVisible(content->openShelf);
+    shareReceipt_->setVisible(content->shareReceipt);
+}
+
+} // namespace kelvora

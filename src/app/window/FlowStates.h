@@ -1,0 +1,98 @@
+#pragma once
+
+#ifndef Q_MOC_RUN
+#include "controller/AppModel.h"
+#include "window/Copy.h"
+#endif
+
+#include <QWidget>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+namespace kelvora {
+
+class Caption;
+class OutlineButton;
+class StyledText;
+
+// The line under the spinner while a scan runs: the step's name once the scanner reports
+// one, before that "Checking your computer…".
+std::string scanningLine(const std::optional<AppModel::ScanStep>& step);
+
+// What the detailed view's done state shows after a clean-up.
+struct DoneContent {
+    std::vector<Copy::Run> headline;
+    std::string paragraph;
+    bool openShelf = false;    // the shelf still holds something
+    bool shareReceipt = false; // the clean-up got something back
+};
+// Nothing outside the done phase.
+std::optional<DoneContent> doneContent(const AppModel& model);
+
+// The platform's indeterminate spinner, painted: eight spokes fading round; still in a
+// picture or under reduced motion.
+class Spinner : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Spinner(qreal side, QWidget* parent = nullptr);
+
+    static void paint(QPainter& painter, const QRectF& rect, int phase);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    qreal side_;
+    int phase_ = 0;
+    QTimer* timer_;
+};
+
+// The main column while a scan runs: a spinner over the step being checked.
+class ScanningState : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ScanningState(AppModel& model, QWidget* parent = nullptr);
+    QString line() const;
+
+private:
+    void refresh();
+
+    AppModel& model_;
+    StyledText* line_;
+};
+
+// The main column after a clean-up: "Done", what was cleared, what it means for the disk
+// and the shelf, and the ways on.
+class DoneState : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit DoneState(AppModel& model, QWidget* parent = nullptr);
+
+    StyledText* headline() const { return headline_; }
+    StyledText* paragraph() const { return paragraph_; }
+    OutlineButton* openShelfButton() const { return openShelf_; }
+    OutlineButton* shareReceiptButton() const { return shareReceipt_; }
+    OutlineButton* checkAgainButton() const { return checkAgain_; }
+
+private:
+    void refresh();
+
+    AppModel& model_;
+    StyledText* headline_;
+    StyledText* paragraph_;
+    OutlineButton* openShelf_;
+    OutlineButton* shareReceipt_;
+    OutlineButton* checkAgain_;
+};
+
+} // namespace kelvora

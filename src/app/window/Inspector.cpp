@@ -1,0 +1,350 @@
+#include "window/Inspector.h"
+
+#include "clean/AdminUnlock.h"
+#include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Caption.h"
+#include "design/Fonts.h"
+#include "design/Shapes.h"
+#include "design/Theme.h"
+#include "design/VerdictBadge.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextBlock>
+
+#include <algorithm>
+
+namespace kelvora {
+
+namespace {
+
+constexpr qreal kInset = 20;
+constexpr qreal kPlaceholderInset = 22;
+constexpr qreal kGap = 14;
+constexpr qreal kHeadingGap = 6;
+constexpr qreal kNumberUnitGap = 5;
+constexpr qreal kFactInset = 9;
+constexpr qreal kFactSpacing = 8;
+constexpr qreal kStackedGap = 4;
+constexpr qreal kWhereGap = 6;
+constexpr qreal kButtonHeight = 32;
+constexpr qreal kButtonFont = 13;
+constexpr qreal kButtonGap = 8;
+
+QFont nameFont() {
+    return Fonts::text(16, QFont::DemiBold);
+}
+QFont explanationFont() {
+    return Fonts::text(13);
+}
+QFont labelFont() {
+    return Fonts::text(12.5);
+}
+QFont valueFont() {
+    return Fonts::text(12.5, QFont::Medium);
+}
+QFont pathFont() {
+    return Fonts::mono(11.5);
+}
+
+qreal contentWidth(qreal paneWidth) {
+    return std::max<qreal>(0, paneWidth - 2 * kInset);
+}
+
+qreal valueWidth(const Fact& fact, qreal width) {
+    return std::max<qreal>(
+        0, width -
+               QFontMetricsF(labelFont()).horizontalAdvance(QString::fromStdString(fact.label)) -
+               kFactSpacing);
+}
+
+bool sameContent(const InspectorContent& a, const InspectorContent& b) {
+    return a.name == b.name && a.size.number == b.size.number && a.size.unit == b.size.unit &&
+           a.explanation == b.explanation && a.facts == b.facts &&
+           a.whereCaption == b.whereCaption && a.whereText == b.whereText &&
+           a.showInFolder == b.showInFolder && a.second == b.second;
+}
+
+} // namespace
+
+// ---- SelectableText ----
+
+SelectableText::SelectableText(QWidget* parent) : QTextEdit(parent) {
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    document()->setDocumentMargin(0);
+    setFont(pathFont());
+}
+
+void SelectableText::setContent(const QString& text, qreal width) {
+    if (toPlainText() != text) setPlainText(text);
+    document()->setTextWidth(width);
+}
+
+qreal SelectableText::contentHeight() const {
+    return document()->size().height();
+}
+
+// Drawn here rather than by the editor so the ink follows the appearance in force now.
+void SelectableText::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = palette();
+    context.palette.setColor(QPalette::Text, Theme::ink());
+    context.clip = event->rect();
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) {
+        QAbstractTextDocumentLayout::Selection selection;
+        selection.cursor = cursor;
+        selection.format.setBackground(Theme::chip());
+        selection.format.setForeground(Theme::ink());
+        context.selections.append(selection);
+    }
+    document()->documentLayout()->draw(&painter, context);
+}
+
+// ---- Inspector ----
+
+Inspector::Inspector(AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model),
+      showButton_(new OutlineButton("Show in Folder", kButtonHeight, kButtonFont, this)),
+      secondButton_(new OutlineButton("", kButtonHeight, kButtonFont, this)),
+      where_(new SelectableText(this)) {
+    setObjectName("Inspector");
+    setFixedWidth(kWidth);
+    showButton_->setObjectName("showInFolder");
+    secondButton_->setObjectName("inspectorAction");
+    connect(showButton_, &QPushButton::clicked, this, [this] {
+        if (item_) model_.showInFinder(*item_);
+    });
+    connect(secondButton_, &QPushButton::clicked, this, [this] {
+        if (!item_ || !content_) return;
+        ScanItem item = *item_; // the call may replace what this pane shows
+        if (content_->second == InspectorContent::Second::password)
+            model_.removeWithPassword(item);
+        else if (content_->second != InspectorContent::Second::none)
+            model_.toggle(item);
+    });
+    relayout();
+}
+
+void Inspector::setItem(const ScanItem* item) {
+    std::optional<InspectorContent> content;
+    if (item)
+        content = InspectorContent::of(model_.catalog(), model_.picks(), *item,
+                                       AdminUnlock::isUnlockable);
+    item_ = item ? std::optional<ScanItem>(*item) : std::nullopt;
+    bool same = content.has_value() == content_.has_value() &&
+                (!content || sameContent(*content, *content_));
+    if (same) return;
+    content_ = std::move(content);
+    number_.setValue(content_ ? QString::fromStdString(content_->size.number) : QString());
+    setAccessibleName(content_ ? QString::fromStdString(content_->name) : QString());
+    setAccessibleDescription(
+        QString::fromStdString(content_ ? content_->explanation : kInspectorPlaceholder));
+    relayout();
+    update();
+}
+
+void Inspector::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void Inspector::relayout() {
+    layout_ = {};
+    bool details = content_.has_value();
+    showButton_->setVisible(details && content_->showInFolder);
+    secondButton_->setVisible(details && content_->second != InspectorContent::Second::none);
+    where_->setVisible(details && content_->whereCaption.has_value());
+    if (!details) return;
+
+    const InspectorContent& c = *content_;
+    qreal width = contentWidth(this->width());
+    qreal y = kInset;
+    layout_.captionTop = y;
+    y += Caption::idealSize("Selected").height() + kGap;
+
+    layout_.nameTop = y;
+    layout_.name = TextBlock(QString::fromStdString(c.name), nameFont(), width);
+    y += layout_.name.height() + kHeadingGap;
+    layout_.sizeTop = y;
+    layout_.sizeHeight = QFontMetricsF(Fonts::number(38)).height();
+    y += layout_.sizeHeight + kGap;
+
+    layout_.explanationTop = y;
+    layout_.explanation =
+        TextBlock(QString::fromStdString(c.explanation), explanationFont(), width, 3);
+    y += layout_.explanation.height() + kGap;
+
+    qreal labelHeight = QFontMetricsF(labelFont()).height();
+    for (const Fact& fact : c.facts) {
+        Layout::FactRow row;
+        row.top = y;
+        qreal inner = labelHeight;
+        switch (fact.style) {
+        case Fact::Style::badge:
+            inner = std::max(inner, VerdictBadge::idealSize(fact.verdict).height());
+            break;
+        case Fact::Style::text:
+            row.value =
+                TextBlock(QString::fromStdString(fact.text), valueFont(), valueWidth(fact, width));
+            inner = std::max(inner, row.value.height());
+            break;
+        case Fact::Style::oneLine:
+            inner = std::max(inner, QFontMetricsF(valueFont()).height());
+            break;
+        case Fact::Style::middleCut:
+            inner = std::max(inner, QFontMetricsF(pathFont()).height());
+            break;
+        case Fact::Style::stacked:
+            row.value = TextBlock(QString::fromStdString(fact.text), pathFont(), width);
+            inner = labelHeight + kStackedGap + row.value.height();
+            break;
+        }
+        row.height = kFactInset + inner + kFactInset;
+        y += row.height;
+        layout_.facts.push_back(std::move(row));
+    }
+
+    if (c.whereCaption) {
+        y += kGap;
+        layout_.whereTop = y;
+        y += Caption::idealSize(QString::fromStdString(*c.whereCaption)).height() + kWhereGap;
+        layout_.whereTextTop = y;
+        where_->setContent(QString::fromStdString(c.whereText), width);
+        qreal height = std::ceil(where_->contentHeight());
+        where_->setGeometry(QRectF(kInset, y, width, height).toAlignedRect());
+        y += height;
+    }
+    layout_.bottom = y;
+    placeButtons();
+}
+
+void Inspector::placeButtons() {
+    qreal bottomEdge = std::max<qreal>(height() - kInset, layout_.bottom + kGap + kButtonHeight);
+    qreal x = kInset;
+    if (content_->showInFolder) {
+        QSize size = showButton_->sizeHint();
+        showButton_->setGeometry(
+            QRectF(x, bottomEdge - kButtonHeight, size.width(), kButtonHeight).toAlignedRect());
+        x += size.width() + kButtonGap;
+    }
+    if (content_->second != InspectorContent::Second::none) {
+        secondButton_->setText(QString::fromStdString(InspectorContent::title(content_->second)));
+        QSize size = secondButton_->sizeHint();
+        secondButton_->setGeometry(
+            QRectF(x, bottomEdge - kButtonHeight, size.width(), kButtonHeight).toAlignedRect());
+    }
+}
+
+void Inspector::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(rect(), Theme::sidebar());
+    if (!content_) {
+        TextBlock placeholder(kInspectorPlaceholder, explanationFont(),
+                              width() - 2 * kPlaceholderInset);
+        painter.setPen(Theme::muted());
+        placeholder.paint(painter, QPointF(kPlaceholderInset, kPlaceholderInset));
+        return;
+    }
+    const InspectorContent& c = *content_;
+    qreal width = contentWidth(this->width());
+    Caption::paint(
+        painter, QRectF(kInset, layout_.captionTop, width, Caption::idealSize("Selected").height()),
+        "Selected");
+
+    painter.setPen(Theme::ink());
+    layout_.name.paint(painter, QPointF(kInset, layout_.nameTop));
+
+    QFont numberFont = Fonts::number(38);
+    QFont unitFont = Fonts::number(16);
+    QFontMetricsF numberMetrics(numberFont);
+    QFontMetricsF unitMetrics(unitFont);
+    qreal baseline = layout_.sizeTop + numberMetrics.ascent();
+    qreal numberWidth = numberMetrics.horizontalAdvance(number_.value());
+    painter.setFont(numberFont);
+    number_.paint(painter, QRectF(kInset, layout_.sizeTop, width, layout_.sizeHeight),
+                  Qt::AlignLeft | Qt::AlignTop);
+    painter.setFont(unitFont);
+    painter.drawText(QPointF(kInset + numberWidth + kNumberUnitGap, baseline),
+                     QString::fromStdString(c.size.unit));
+
+    painter.setPen(Theme::muted());
+    layout_.explanation.paint(painter, QPointF(kInset, layout_.explanationTop));
+
+    for (size_t i = 0; i < c.facts.size() && i < layout_.facts.size(); ++i)
+        paintFact(painter, c.facts[i], layout_.facts[i]);
+
+    if (c.whereCaption) {
+        QString caption = QString::fromStdString(*c.whereCaption);
+        Caption::paint(
+            painter, QRectF(kInset, layout_.whereTop, width, Caption::idealSize(caption).height()),
+            caption);
+    }
+}
+
+void Inspector::paintFact(QPainter& painter, const Fact& fact, const Layout::FactRow& row) const {
+    qreal width = contentWidth(this->width());
+    QRectF frame(kInset, row.top, width, row.height);
+    Shapes::hairline(painter, QRectF(frame.left(), frame.top(), width, 1), Qt::Horizontal);
+    QRectF inner = frame.adjusted(0, kFactInset, 0, -kFactInset);
+    QString label = QString::fromStdString(fact.label);
+    QString text = QString::fromStdString(fact.text);
+    QFontMetricsF labelMetrics(labelFont());
+
+    painter.setFont(labelFont());
+    painter.setPen(Theme::faint());
+    if (fact.style == Fact::Style::stacked) {
+        painter.drawText(QRectF(inner.left(), inner.top(), width, labelMetrics.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, label);
+        painter.setPen(Theme::ink());
+        row.value.paint(painter,
+                        QPointF(inner.left(), inner.top() + labelMetrics.height() + kStackedGap));
+        return;
+    }
+    painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, label);
+
+    qreal available = valueWidth(fact, width);
+    painter.setPen(Theme::ink());
+    switch (fact.style) {
+    case Fact::Style::badge: {
+        QSizeF badge = VerdictBadge::idealSize(fact.verdict);
+        VerdictBadge::paint(
+            painter,
+            QPointF(inner.right() - badge.width(), inner.center().y() - badge.height() / 2),
+            fact.verdict);
+        break;
+    }
+    case Fact::Style::text: {
+        qreal left = inner.right() - row.value.naturalWidth();
+        painter.setFont(valueFont());
+        row.value.paint(painter, QPointF(left, inner.center().y() - row.value.height() / 2));
+        break;
+    }
+    case Fact::Style::oneLine:
+    case Fact::Style::middleCut: {
+        bool middle = fact.style == Fact::Style::middleCut;
+        QFont font = middle ? pathFont() : valueFont();
+        QFontMetricsF metrics(font);
+        painter.setFont(font);
+        painter.drawText(
+            inner, Qt::AlignRight | Qt::AlignVCenter,
+            metrics.elidedText(text, middle ? Qt::ElideMiddle : Qt::ElideRight, available));
+        break;
+    }
+    case Fact::Style::stacked:
+        break;
+    }
+}
+
+} // namespace kelvora

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+namespace kelvora {
+
+// How a sheet shows in the window: over the whole window, which it dims, with the sheet at
+// its own size in the middle (held inside the window when the window is smaller). It is a
+// child of the window, so a picture of the window shows it too, and it keeps the clicks
+// from the window below. The overlay owns the sheet; deleting it takes the sheet along.
+class SheetOverlay : public QWidget {
+    Q_OBJECT
+
+public:
+    SheetOverlay(QWidget* sheet, QWidget* parent);
+
+    QWidget* sheet() const { return sheet_; }
+
+    static constexpr qreal kMargin = 20;
+    // Black at this opacity over the window.
+    static constexpr int kDimAlpha = 77;
+    // The sheet's place in an overlay of `size`.
+    static QRect sheetRect(QSize size, QSize sheetSize);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void follow();
+
+    QPointer<QWidget> sheet_;
+};
+
+// The frame shown while something is dragged over the window: a dashed accent outline 12 px
+// inside the window's edges around the label "Drop an app to remove it with its leftovers".
+// Clicks pass through it.
+class DropOverlay : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit DropOverlay(QWidget* parent);
+
+    static constexpr qreal kInset = 12;
+    static void paint(QPainter& painter, const QRectF& rect);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace kelvora

@@ -1,0 +1,154 @@
+#include "window/TileView.h"
+
+#include "design/Buttons.h"
+#include "design/Fonts.h"
+#include "design/Shapes.h"
+#include "design/Symbols.h"
+#include "design/Theme.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <mutex>
+
+namespace kelvora {
+
+namespace {
+
+constexpr qreal kLinkSize = 15;
+constexpr qreal kCaptionLineSpacing = 3;
+constexpr qreal kSymbolSize = 19;
+constexpr qreal kChipRadius = 12;
+
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// One element for the whole tile: its texts joined, and its link's press as its action.
+class TileAccessible : public QAccessibleWidget {
+public:
+    explicit TileAccessible(TileView* tile) : QAccessibleWidget(tile, QAccessible::Grouping) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return TileView::accessibleText(tile()->tile());
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QStringList actionNames() const override {
+        return tile()->tile().link ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() && tile()->tile().link) tile()->linkButton()->click();
+    }
+
+private:
+    TileView* tile() const { return static_cast<TileView*>(widget()); }
+};
+
+QAccessibleInterface* tileFactory(const QString& key, QObject* object) {
+    if (key == "kelvora::TileView") return new TileAccessible(static_cast<TileView*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+QFont TileView::titleFont() {
+    return Fonts::text(17, QFont::DemiBold);
+}
+
+QFont TileView::sizeFont() {
+    return Fonts::number(30);
+}
+
+QFont TileView::captionFont() {
+    return Fonts::text(14);
+}
+
+TileView::Layout TileView::layout(const Tile& tile, qreal width) {
+    Layout layout;
+    const qreal inner = std::max<qreal>(width - 2 * kPadding, 1);
+    qreal y = kPadding;
+    layout.chip = QRectF(kPadding, y, kChip, kChip);
+    y += kChip + kSpacing;
+    const qreal titleHeight = QFontMetricsF(titleFont()).height();
+    layout.title = QRectF(kPadding, y, inner, titleHeight);
+    y += titleHeight + kSpacing;
+    if (tile.size) {
+        const qreal sizeHeight = QFontMetricsF(sizeFont()).height();
+        layout.size = QRectF(kPadding, y, inner, sizeHeight);
+        y += sizeHeight + kSpacing;
+    }
+    layout.caption = Paragraph(qt(tile.caption), captionFont(), inner, kCaptionLineSpacing);
+    layout.captionAt = QPointF(kPadding, y);
+    y += layout.caption.size().height();
+    if (tile.link) {
+        y += kSpacing;
+        QSizeF link = TextLinkButton::idealSize(qt(*tile.link), kLinkSize);
+        layout.link = QRectF(QPointF(kPadding, y), link);
+        y += link.height();
+    }
+    layout.height = y + kPadding;
+    return layout;
+}
+
+QString TileView::accessibleText(const Tile& tile) {
+    QStringList parts{qt(tile.title)};
+    if (tile.size) parts << qt(*tile.size);
+    parts << qt(tile.caption);
+    if (tile.link) parts << qt(*tile.link);
+    return parts.join(", ");
+}
+
+TileView::TileView(QWidget* parent)
+    : QWidget(parent), link_(new TextLinkButton({}, kLinkSize, this)) {
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(tileFactory); });
+    link_->setObjectName("openSettingsLink");
+    link_->hide();
+    connect(link_, &QAbstractButton::clicked, this, &TileView::linkClicked);
+}
+
+void TileView::setTile(const Tile& tile) {
+    if (tile == tile_) return;
+    tile_ = tile;
+    size_.setValue(tile.size ? qt(*tile.size) : QString());
+    link_->setText(tile.link ? qt(*tile.link) : QString());
+    link_->setVisible(tile.link.has_value());
+    setAccessibleName(accessibleText(tile));
+    arrange();
+}
+
+void TileView::resizeEvent(QResizeEvent*) {
+    arrange();
+}
+
+void TileView::arrange() {
+    layout_ = layout(tile_, width());
+    if (tile_.link) link_->setGeometry(layout_.link.toAlignedRect());
+    update();
+}
+
+void TileView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    Shapes::fillRounded(painter, QRectF(rect()), kRadius, Theme::panel(), Theme::line());
+    Shapes::fillRounded(painter, layout_.chip, kChipRadius, Theme::chip());
+    Symbols::paint(painter, qt(tile_.symbol), layout_.chip, kSymbolSize, Theme::ink());
+
+    painter.setPen(Theme::ink());
+    painter.setFont(titleFont());
+    painter.drawText(layout_.title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     qt(tile_.title));
+    if (tile_.size) {
+        painter.setFont(sizeFont());
+        size_.paint(painter, layout_.size, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    layout_.caption.paint(painter, layout_.captionAt, Theme::muted());
+}
+
+} // namespace kelvora

@@ -1,0 +1,373 @@
+#include "app/window/DetailFixture.h"
+
+#include "design/Buttons.h"
+#include "design/DialGeometry.h"
+#include "design/DialView.h"
+#include "design/Snapshot.h"
+#include "design/Theme.h"
+#include "onboarding/FullDiskAccessGuide.h"
+#include "window/CategoryDetail.h"
+#include "window/CategoryList.h"
+#include "window/DetailSidebar.h"
+#include "window/Inspector.h"
+#include "window/OverviewList.h"
+#include "window/PickFooter.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kelvora::testing {
+namespace {
+
+const std::array kAppearances{Appearance::light, Appearance::dark};
+
+const char* nameOf(Appearance appearance) {
+    return appearance == Appearance::light ? "light" : "dark";
+}
+
+QColor token(Token t, Appearance appearance) {
+    return Theme::color(t, appearance);
+}
+
+// A view drawn for a still picture at its final size, kept in the build folder.
+QImage picture(QWidget& view, QSize size, const std::string& name) {
+    Snapshot::setSnapshot(&view, true);
+    view.resize(size);
+    takeInChanges();
+    QImage image = Render::widget(view, size);
+    keepPicture(image, name);
+    return image;
+}
+
+QColor blend(const QColor& over, const QColor& under, double opacity) {
+    auto mix = [&](int a, int b) {
+        return static_cast<int>(a * opacity + b * (1 - opacity) + 0.5);
+    };
+    return QColor(mix(over.red(), under.red()), mix(over.green(), under.green()),
+                  mix(over.blue(), under.blue()));
+}
+
+TEST(DetailViews, SidebarDrawsItsFillTheSelectedRowAndTheDiskBar) {
+    for (Appearance appearance : kAppearances) {
+        SCOPED_TRACE(nameOf(appearance));
+        Theme::Scope scope(appearance);
+        DetailModel model;
+        DetailSidebar sidebar(*model);
+        QImage image = picture(sidebar, {232, 800}, std::string("sidebar-") + nameOf(appearance));
+
+        EXPECT_TRUE(near(at(image, 5, 400), token(Token::sidebar, appearance)));
+        // The selected overview row sits on a panel card; the others on the column's fill.
+        SidebarRowButton* overview = sidebar.button(Sidebar::Destination::overview);
+        ASSERT_TRUE(overview && overview->row().selected);
+        QRect row = overview->geometry();
+        EXPECT_TRUE(
+            near(at(image, row.right() - 20, row.center().y()), token(Token::panel, appearance)));
+        QRect caches = sidebar.button(Sidebar::Destination::category, JunkKind::caches)->geometry();
+        EXPECT_TRUE(near(at(image, caches.center().x(), caches.top() + 2),
+                         token(Token::sidebar, appearance)));
+
+        // The bar: what stays used in ink, what the picks free in orange, the rest chip.
+        QRectF bar = sidebar.diskBar();
+        const Sidebar::DiskFooter& footer = sidebar.footer();
+        qreal y = bar.center().y();
+        EXPECT_TRUE(
+            near(at(image, bar.left() + bar.width() * 0.4, y), token(Token::ink, appearance)));
+        qreal orange = bar.left() + bar.width() * (footer.inkShare + footer.signalShare / 2);
+        EXPECT_TRUE(near(at(image, orange, y), token(Token::signal, appearance)));
+        EXPECT_TRUE(near(at(image, bar.right() - 4, y), token(Token::chip, appearance)));
+        EXPECT_EQ(footer.label, "Home disk");
+        EXPECT_EQ(footer.freeText, "61.2 GB free");
+        EXPECT_EQ(sidebar.button(Sidebar::Destination::category, JunkKind::apps)->row().size,
+                  "1.1 GB");
+    }
+}
+
+TEST(DetailViews, FooterDrawsTheCleanButtonInTheSignalColourAndDimsItWhenNothingIsPicked) {
+    for (Appearance appearance : kAppearances) {
+        SCOPED_TRACE(nameOf(appearance));
+        Theme::Scope scope(appearance);
+        DetailModel model;
+        PickFooter footer(*model);
+        QImage image = picture(footer, {900, 68}, std::string("footer-") + nameOf(appearance));
+        EXPECT_TRUE(near(at(image, 6, 34), token(Token::sidebar, appearance)));
+        EXPECT_TRUE(near(at(image, 6, 0.25), token(Token::line, appearance)));
+        QRect button = footer.button()->geometry();
+        EXPECT_TRUE(near(at(image, button.left() + 5, button.center().y()),
+                         token(Token::signal, appearance)));
+        EXPECT_EQ(footer.button()->text(), "Clean up 12.6 GB");
+        EXPECT_EQ(footer.content().countLine, "11 of 15 items picked · 12.6 GB");
+
+        for (JunkKind kind : JunkKinds::allCases())
+            model->pickAll(kind, false);
+        takeInChanges();
+        image = Render::widget(footer, {900, 68});
+        keepPicture(image, std::string("footer-nothing-") + nameOf(appearance));
+        button = footer.button()->geometry();
+        EXPECT_TRUE(
+            near(at(image, button.left() + 5, button.center().y()),
+                 blend(token(Token::signal, appearance), token(Token::sidebar, appearance), 0.5)));
+        EXPECT_EQ(footer.button()->text(), "Clean up 0 KB");
+    }
+}
+
+TEST(DetailViews, CategoryListDrawsTickedBoxesTheFocusedRowAndTheInspector) {
+    for (Appearance appearance : kAppearances) {
+        SCOPED_TRACE(nameOf(appearance));
+        Theme::Scope scope(appearance);
+        DetailModel model;
+        Sidebar::openCategory(*model, JunkKind::caches);
+        CategoryDetail detail(*model);
+        QImage image = picture(detail, {1100, 720}, std::string("category-") + nameOf(appearance));
+
+        EXPECT_EQ(detail.header().title, "App caches");
+        EXPECT_EQ(detail.header().countLine, "6 of 6 picked · 5.7 GB");
+        ASSERT_EQ(detail.rows()->rowCount(), 8); // six to pick, the caption, Google in use
+        EXPECT_TRUE(detail.rows()->isCaption(6));
+
+        QPoint origin = detail.list()->mapTo(&detail, QPoint(0, 0));
+        QRectF first = detail.list()->rowRect(0).translated(origin);
+        CategoryRowGeometry g = CategoryRowGeometry::of(first);
+        QRectF box(g.pickBox.center() - QPointF(8, 8), QSizeF(16, 16));
+        EXPECT_TRUE(near(at(image, box.left() + 3, box.top() + 3), token(Token::ink, appearance)));
+        // The focused row: an orange bar on its edge, on the sidebar's fill.
+        EXPECT_TRUE(near(at(image, first.left() + 1, first.center().y()),
+                         token(Token::signal, appearance)));
+        EXPECT_TRUE(near(at(image, g.badge.left() - 17, first.center().y()),
+                         token(Token::sidebar, appearance)));
+        QRectF second = detail.list()->rowRect(1).translated(origin);
+        EXPECT_TRUE(near(at(image, g.badge.left() - 17, second.center().y()),
+                         token(Token::panel, appearance)));
+
+        // The inspector of the focused, largest cache.
+        Inspector* inspector = detail.inspector();
+        ASSERT_TRUE(inspector->content());
+        EXPECT_EQ(inspector->content()->size.number, "2.1");
+        EXPECT_EQ(inspector->secondButton()->text(), "Keep this");
+        EXPECT_EQ(inspector->showInFolderButton()->text(), "Show in Folder");
+        EXPECT_TRUE(inspector->secondButton()->isVisibleTo(&detail));
+        EXPECT_TRUE(near(at(image, 1100 - 8, 720 - 4), token(Token::sidebar, appearance)));
+    }
+}
+
+TEST(DetailViews, OverviewDrawsItsCardsAndTheDialsOrangeBand) {
+    for (Appearance appearance : kAppearances) {
+        SCOPED_TRACE(nameOf(appearance));
+        Theme::Scope scope(appearance);
+        DetailModel model;
+        model->setForecastDays(20);
+        OverviewList overview(*model);
+        QImage image =
+            picture(overview, {1000, 1100}, std::string("overview-") + nameOf(appearance));
+        OverviewPane* pane = overview.pane();
+
+        EXPECT_TRUE(near(at(image, pane->summaryCard().left() + 10, pane->summaryCard().top() + 90),
+                         token(Token::sidebar, appearance)));
+        EXPECT_TRUE(
+            near(at(image, pane->categoryCard().center().x(), pane->categoryCard().top() + 4),
+                 token(Token::panel, appearance)));
+        EXPECT_TRUE(near(at(image, 6, 6), token(Token::panel, appearance)));
+
+        DialView* dial = pane->dial();
+        QRectF box = DialGeometry::fittedBox(QRectF(dial->geometry()));
+        DialGeometry g = DialGeometry::forSize(box.size());
+        QPointF band = g.point((dial->used() + dial->after()) / 2, g.radius) + box.topLeft();
+        EXPECT_TRUE(near(at(image, band.x(), band.y()), token(Token::signal, appearance), 24));
+
+        EXPECT_EQ(pane->summary().number, "12.6");
+        ASSERT_TRUE(pane->rowButton(JunkKind::largeFiles));
+        EXPECT_EQ(pane->rowButton(JunkKind::largeFiles)->row().size, "6.3 GB");
+        EXPECT_FALSE(pane->rowButton(JunkKind::systemData));
+    }
+}
+
+TEST(DetailViews, InspectorWrapsLongNamesAndPathsAndKeepsThePathSelectable) {
+    for (Appearance appearance : kAppearances) {
+        SCOPED_TRACE(nameOf(appearance));
+        Theme::Scope scope(appearance);
+        ScanItem film = found(JunkKind::largeFiles,
+                              "Movies/Projects/2019/Lake house/Wedding raw footage from the summer "
+                              "at the lake house, all four cameras, never edited.mov",
+                              6'300'000'000, Verdict::youDecide);
+        film.largeFile = ScanItem::LargeFileInfo{{}, std::nullopt, currentDate()};
+        ScanResult result;
+        result.items = {film};
+        DetailModel model(result);
+        Inspector inspector(*model);
+        inspector.setItem(&model->result()->items[0]);
+        QImage image =
+            picture(inspector, {300, 720}, std::string("inspector-") + nameOf(appearance));
+
+        const Inspector::Layout& layout = inspector.layout();
+        EXPECT_GE(layout.name.lineCount(), 3);
+        EXPECT_GT(inspector.whereText()->height(), 40);
+        EXPECT_TRUE(inspector.whereText()->textInteractionFlags() & Qt::TextSelectableByMouse);
+        EXPECT_EQ(inspector.secondButton()->text(), "Pick this");
+        EXPECT_TRUE(near(at(image, 4, 700), token(Token::sidebar, appearance)));
+        EXPECT_TRUE(
+            near(at(image, 150, layout.facts[0].top + 0.25), token(Token::line, appearance)));
+        // The name is set in ink over the fill.
+        EXPECT_GT(countNear(image, QRectF(20, layout.nameTop, 260, layout.name.height()),
+                            token(Token::ink, appearance), 40),
+                  200);
+    }
+}
+
+// In the window a long list scrolls by itself; a picture lays every row out from the top.
+TEST(DetailViews, LongListsScrollInTheWindowAndUnfoldInAPicture) {
+    ScanResult result = marketingLike();
+    for (int i = 0; i < 2000; ++i)
+        result.items.push_back(cache("org.example.app" + std::to_string(i), 1000 + i));
+    DetailModel model(result);
+    Sidebar::openCategory(*model, JunkKind::caches);
+
+    CategoryDetail window(*model);
+    Render::widget(window, {1100, 720});
+    QScrollBar* bar = window.list()->verticalScrollBar();
+    EXPECT_LE(window.list()->height(), 720);
+    EXPECT_GT(bar->maximum(), 2000 * 50);
+    OverviewList overview(*model);
+    Render::widget(overview, {1000, 500});
+    EXPECT_EQ(overview.pane()->height(), overview.pane()->heightForWidth(overview.pane()->width()));
+    EXPECT_GT(overview.pane()->height(), 500);
+
+    CategoryDetail still(*model);
+    picture(still, {1100, 720}, "category-long");
+    EXPECT_EQ(still.list()->height(),
+              2006 * 56 + 1 * 56 +
+                  static_cast<int>(std::ceil(CategoryRowGeometry::captionHeight())));
+    EXPECT_EQ(still.list()->mapTo(&still, QPoint()).y(), CategoryDetail::kHeaderHeight + 1);
+}
+
+// ---- Driving the views with the mouse and the keyboard ----
+
+struct Shown {
+    QWidget window;
+    explicit Shown(QWidget* view, QSize size) {
+        view->setParent(&window);
+        view->resize(size);
+        window.resize(size);
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        window.show();
+        takeInChanges();
+    }
+};
+
+QPoint centreOf(const QRectF& rect) {
+    return rect.center().toPoint();
+}
+
+TEST(DetailViews, PickBoxesPickWithoutMovingTheFocusAndRowsTakeTheFocus) {
+    DetailModel model;
+    Sidebar::openCategory(*model, JunkKind::caches);
+    auto* detail = new CategoryDetail(*model);
+    Shown shown(detail, {1100, 720});
+    CategoryList* list = detail->list();
+    const ScanItem spotify = *detail->rows()->item(0);
+    const ScanItem homebrew = *detail->rows()->item(1);
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      centreOf(CategoryRowGeometry::of(list->rowRect(1)).pickBox));
+    takeInChanges();
+    EXPECT_FALSE(model->picks().isPicked(homebrew));
+    EXPECT_EQ(model->focusedItem(), spotify.location);
+    EXPECT_EQ(detail->header().countLine, "5 of 6 picked · 4.5 GB");
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      centreOf(CategoryRowGeometry::of(list->rowRect(1)).size));
+    takeInChanges();
+    EXPECT_EQ(model->focusedItem(), homebrew.location);
+    EXPECT_EQ(detail->inspector()->secondButton()->text(), "Pick this");
+    QTest::mouseClick(detail->inspector()->secondButton(), Qt::LeftButton);
+    takeInChanges();
+    EXPECT_TRUE(model->picks().isPicked(homebrew));
+    EXPECT_EQ(detail->inspector()->secondButton()->text(), "Keep this");
+
+    // Keys: down moves the focus over the caption into the items left alone; Space picks.
+    list->setFocus();
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(list, Qt::Key_Down);
+        takeInChanges();
+    }
+    EXPECT_EQ(model->focusedItem(), detail->rows()->item(7)->location); // Google, in use
+    EXPECT_EQ(detail->inspector()->secondButton()->isVisibleTo(detail), false);
+    QTest::keyClick(list, Qt::Key_Up);
+    takeInChanges();
+    QTest::keyClick(list, Qt::Key_Space);
+    takeInChanges();
+    EXPECT_FALSE(model->picks().isPicked(*detail->rows()->item(5)));
+
+    QTest::mouseClick(detail->pickNoneButton(), Qt::LeftButton);
+    takeInChanges();
+    EXPECT_EQ(detail->header().countLine, "0 of 6 picked · 0 KB");
+    QTest::mouseClick(detail->pickAllButton(), Qt::LeftButton);
+    takeInChanges();
+    EXPECT_EQ(detail->header().countLine, "6 of 6 picked · 5.7 GB");
+}
+
+TEST(DetailViews, EmptyCategoriesSayNothingIsThereOrShowTheAccessGuide) {
+    ScanResult result = marketingLike();
+    result.trashAccess = FolderAccess::blocked;
+    std::erase_if(result.items, [](const ScanItem& i) { return i.kind == JunkKind::trash; });
+    DetailModel model(result);
+    auto* detail = new CategoryDetail(*model);
+    Shown shown(detail, {1100, 600});
+
+    Sidebar::openCategory(*model, JunkKind::duplicates);
+    takeInChanges();
+    EXPECT_TRUE(detail->showsEmptyState());
+    EXPECT_FALSE(detail->guide());
+    EXPECT_FALSE(detail->pickAllButton()->isVisibleTo(detail));
+    EXPECT_EQ(detail->header().countLine, "0 of 0 picked · 0 KB");
+    EXPECT_FALSE(detail->inspector()->content());
+
+    Sidebar::openCategory(*model, JunkKind::trash);
+    takeInChanges();
+    EXPECT_FALSE(detail->showsEmptyState());
+    ASSERT_TRUE(detail->guide());
+    EXPECT_TRUE(detail->guide()->isVisibleTo(detail));
+}
+
+// A page the window put out of sight shows the picks as they are when it comes back.
+TEST(DetailViews, AHiddenViewCatchesUpWhenShownAgain) {
+    DetailModel model;
+    auto* footer = new PickFooter(*model);
+    Shown shown(footer, {900, 68});
+    footer->hide();
+    model->pickAll(JunkKind::caches, false);
+    takeInChanges();
+    footer->show();
+    EXPECT_EQ(footer->content().countLine, "5 of 15 items picked · 6.9 GB");
+}
+
+TEST(DetailViews, ClicksOpenCategoriesAndAskForTheCleanUp) {
+    DetailModel model;
+    auto* sidebar = new DetailSidebar(*model);
+    Shown sidebarShown(sidebar, {232, 800});
+    QTest::mouseClick(sidebar->button(Sidebar::Destination::category, JunkKind::trash),
+                      Qt::LeftButton);
+    EXPECT_EQ(model->category(), JunkKind::trash);
+    EXPECT_EQ(model->focusedItem(), model.item(".Trash/Old exports").location);
+    takeInChanges();
+    EXPECT_TRUE(sidebar->button(Sidebar::Destination::category, JunkKind::trash)->isChecked());
+
+    auto* overview = new OverviewList(*model);
+    Shown overviewShown(overview, {1000, 900});
+    QTest::mouseClick(overview->pane()->rowButton(JunkKind::largeFiles), Qt::LeftButton);
+    EXPECT_EQ(model->category(), JunkKind::largeFiles);
+
+    auto* footer = new PickFooter(*model);
+    Shown footerShown(footer, {900, 68});
+    QTest::mouseClick(footer->button(), Qt::LeftButton);
+    EXPECT_TRUE(model->confirmingFreeUp());
+    model->setConfirmingFreeUp(false);
+    for (JunkKind kind : JunkKinds::allCases())
+        model->pickAll(kind, false);
+    takeInChanges();
+    QTest::mouseClick(footer->button(), Qt::LeftButton);
+    EXPECT_FALSE(model->confirmingFreeUp());
+}
+
+} // namespace
+} // namespace kelvora::testing
