@@ -108,10 +108,10 @@ qreal layQuickClean(MenuBarLayout& layout, const MenuBarModel::State& state, qre
     layout.section = L::Section::cleaned;
     QFont strong = Fonts::text(14, QFont::DemiBold);
     layout.cleanedLine =
-        StyledText::wrap({{"Cleared ", strong, Token::ink},
-                          {qs(Format::size(state.bytes)), strong, Token::signalText},
-                          {". For everything else, open Kelvora.", Fonts::text(13), Token::muted}},
-                         kInner);
+        MixedText::wrap({{"Cleared ", strong, Token::ink},
+                         {qs(Format::size(state.bytes)), strong, Token::signalText},
+                         {". For everything else, open Kelvora.", Fonts::text(13), Token::muted}},
+                        kInner);
     layout.cleanedAt = at;
     return y + layout.cleanedLine->size.height();
 }
@@ -161,14 +161,14 @@ QString clearTitle(int64_t bytes) {
 
 } // namespace MenuBarText
 
-StyledText StyledText::wrap(const std::vector<Run>& runs, qreal width) {
+MixedText MixedText::wrap(const std::vector<Run>& runs, qreal width) {
     qreal ascent = 0, descent = 0;
     for (const Run& run : runs) {
         QFontMetricsF metrics(run.font);
         ascent = std::max(ascent, metrics.ascent());
         descent = std::max(descent, metrics.descent());
     }
-    StyledText result;
+    MixedText result;
     qreal lineHeight = ascent + descent, x = 0, widest = 0;
     int line = 0;
     for (const Run& run : runs) {
@@ -195,14 +195,14 @@ StyledText StyledText::wrap(const std::vector<Run>& runs, qreal width) {
     return result;
 }
 
-QString StyledText::text() const {
+QString MixedText::text() const {
     QString all;
     for (const Word& word : words)
         all += word.text;
     return all;
 }
 
-void StyledText::paint(QPainter& painter, QPointF topLeft) const {
+void MixedText::paint(QPainter& painter, QPointF topLeft) const {
     painter.save();
     for (const Word& word : words) {
         painter.setFont(word.font);

@@ -41,8 +41,9 @@ QString clearTitle(int64_t bytes);
 
 } // namespace MenuBarText
 
-// A line of text in more than one style, broken into lines at word boundaries.
-struct StyledText {
+// A line of text in runs of more than one font and colour, broken into lines at word
+// boundaries.
+struct MixedText {
     struct Run {
         QString text;
         QFont font;
@@ -57,7 +58,7 @@ struct StyledText {
     std::vector<Word> words;
     QSizeF size;
 
-    static StyledText wrap(const std::vector<Run>& runs, qreal width);
+    static MixedText wrap(const std::vector<Run>& runs, qreal width);
     QString text() const;
     void paint(QPainter& painter, QPointF topLeft) const;
 };
@@ -101,7 +102,7 @@ struct MenuBarLayout {
     std::optional<QRectF> signalButton;
     QString signalTitle;
     bool signalBusy = false;
-    std::optional<StyledText> cleanedLine;
+    std::optional<MixedText> cleanedLine;
     QPointF cleanedAt;
 
     struct Notice {
