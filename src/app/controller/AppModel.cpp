@@ -63,9 +63,12 @@ void AppModel::readStartUpState() {
     sweeps_ = shelf_.sweeps();
 }
 
+bool AppModel::hasFullDiskAccess() const {
+    return tools_.hasFullDiskAccess && tools_.hasFullDiskAccess();
+}
+
 bool AppModel::privateFoldersAllowed() const {
-    return (tools_.hasFullDiskAccess && tools_.hasFullDiskAccess()) ||
-           Prefs::boolean(Prefs::Key::downloadsAsked);
+    return hasFullDiskAccess() || Prefs::boolean(Prefs::Key::downloadsAsked);
 }
 
 void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update) {
@@ -149,6 +152,10 @@ void AppModel::showInFinder(const ScanItem& item) {
     while (!fileExists(url.path()) && url.path() != "/")
         url = url.deletingLastPathComponent();
     if (tools_.reveal) tools_.reveal(url);
+}
+
+void AppModel::showInFolder(const std::vector<URL>& urls) {
+    if (!urls.empty() && tools_.revealSeveral) tools_.revealSeveral(urls);
 }
 
 } // namespace kelvora

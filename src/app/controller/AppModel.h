@@ -109,6 +109,8 @@ public:
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
             releaseAsAdmin;
         std::function<void(const URL&)> reveal;
+        // Shows several files selected together in the file manager.
+        std::function<void(const std::vector<URL>&)> revealSeveral;
         std::function<std::optional<std::string>(bool on)> setSweeper;
         std::function<bool()> hasFullDiskAccess;
         // Paths some running process holds open; a move leaves those files alone.
@@ -187,6 +189,9 @@ public:
     std::optional<Receipt> receipt() const;
     // A scan may start: none is running and no clean-up is under way.
     bool canScan() const;
+    // Whether the private folders are open to us now: tested afresh at every call, for the
+    // views that watch the permission live.
+    bool hasFullDiskAccess() const;
     // Files or login items are being changed in the background; quitting now would cut a
     // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
     bool isChangingFiles() const { return changesRunning_ > 0; }
@@ -214,6 +219,8 @@ public:
     // There is no system-wide privacy list to open here; nothing happens.
     void openFullDiskAccessSettings();
     void showInFinder(const ScanItem& item);
+    // Shows the files selected together in the file manager (a photo group, a map tile).
+    void showInFolder(const std::vector<URL>& urls);
 
     // ---- Scan and clean ----
     void scan();
@@ -356,6 +363,11 @@ private:
     bool uninstallRunning_ = false;
     int changesRunning_ = 0;
     uint64_t searchGeneration_ = 0;
+    // Only the newest read of the login items may set the list shown.
+    uint64_t loginGeneration_ = 0;
+    // Login items being switched or removed; a second press on one of them waits its turn
+    // by doing nothing.
+    std::set<std::string> loginItemsBusy_;
     DiskSpace initialDisk_;
     DiskScanner scanner_;
     Catalog catalog_;

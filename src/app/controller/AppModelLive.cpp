@@ -93,7 +93,8 @@ AppModel::Tools AppModel::Tools::live() {
         return LoginItemSwitch().set(item, on);
     };
     tools.releaseAsAdmin = releaseAsAdministrator;
-    tools.reveal = revealInFileManager;
+    tools.reveal = [](const URL& url) { revealInFileManager(url); };
+    tools.revealSeveral = [](const std::vector<URL>& urls) { revealInFileManager(urls); };
     tools.setSweeper = [](bool on) { return ShelfSweeper::set(on); };
     tools.hasFullDiskAccess = Permissions::hasFullDiskAccess;
     tools.openFiles = liveOpenFiles;

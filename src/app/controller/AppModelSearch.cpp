@@ -182,12 +182,16 @@ void AppModel::findSimilarPhotos() {
                  });
 }
 
+// While a new search runs the groups on screen are about to be replaced: a pick or a move
+// made now would act on groups the search may no longer report.
 void AppModel::togglePhotos(const SimilarPhotos::Group& group) {
+    if (findingPhotos_) return;
     if (!photoPicks_.erase(group.keep)) photoPicks_.insert(group.keep);
     emit changed();
 }
 
 void AppModel::pickAllPhotos(bool all) {
+    if (findingPhotos_) return;
     std::unordered_set<URL> picks;
     if (all && photoGroups_)
         for (const auto& group : *photoGroups_)
@@ -196,6 +200,7 @@ void AppModel::pickAllPhotos(bool all) {
 }
 
 void AppModel::removePickedPhotos() {
+    if (findingPhotos_) return;
     std::vector<SimilarPhotos::Group> picked;
     if (photoGroups_)
         for (const auto& group : *photoGroups_)

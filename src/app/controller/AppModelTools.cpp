@@ -72,8 +72,11 @@ void AppModel::loadLoginItems() {
     bool readOpenAtLogin = checkedOpenAtLogin_;
     std::vector<LoginItemScanner::OpenAtLoginApp> turnedOff = Prefs::turnedOffLoginApps();
     auto read = tools_.readLoginItems;
+    uint64_t generation = ++loginGeneration_;
     inBackground([read, readOpenAtLogin, turnedOff] { return read(readOpenAtLogin, turnedOff); },
-                 [this](std::vector<LoginItem> items) {
+                 [this, generation](std::vector<LoginItem> items) {
+                     // A read that started earlier may end later; it holds older states.
+                     if (generation != loginGeneration_) return;
                      bool stillListed =
                          loginSelection_ &&
                          std::any_of(items.begin(), items.end(), [this](const LoginItem& item) {
@@ -93,12 +96,14 @@ void AppModel::checkOpenAtLogin() {
 }
 
 void AppModel::setLoginItem(const LoginItem& item, bool on) {
+    if (!loginItemsBusy_.insert(item.id()).second) return;
     assign(loginError_, std::optional<std::string>());
     auto change = tools_.switchLoginItem;
     ++changesRunning_;
     inBackground([change, item, on] { return change(item, on); },
                  [this, item, on](std::optional<std::string> error) {
                      --changesRunning_;
+                     loginItemsBusy_.erase(item.id());
                      if (error) {
                          assign(loginError_, std::move(error));
                      } else if (item.source == LoginItem::Source::openAtLogin && item.file &&
@@ -115,17 +120,21 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
 
 void AppModel::removeLeftover(const LoginItem& item) {
     if (!item.isLeftover() || !item.file) return;
+    if (!loginItemsBusy_.insert(item.id()).second) return;
     assign(loginError_, std::optional<std::string>());
-    cleanInBackground({leftoverItem(item)}, itemNames(), [this](CleanReport report) {
-        if (!report.failures.empty())
-            assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
-                                                           report.failures.front().reason));
-        assign(sweeps_, shelf_.sweeps());
-        loadLoginItems();
-    });
+    cleanInBackground(
+        {leftoverItem(item)}, itemNames(), [this, id = item.id()](CleanReport report) {
+            loginItemsBusy_.erase(id);
+            if (!report.failures.empty())
+                assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
+                                                               report.failures.front().reason));
+            assign(sweeps_, shelf_.sweeps());
+            loadLoginItems();
+        });
 }
 
 void AppModel::showLoginItems(std::vector<LoginItem> items) {
+    ++loginGeneration_;
     std::optional<std::string> selection = firstInListOrder(items);
     assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)));
     assign(loginSelection_, std::move(selection));

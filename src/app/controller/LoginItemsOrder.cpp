@@ -6,21 +6,21 @@
 
 namespace kelvora::LoginItemsOrder {
 
-namespace {
-
-int section(LoginItem::Source source) {
+Section section(LoginItem::Source source) {
     switch (source) {
     case LoginItem::Source::appHelper:
     case LoginItem::Source::openAtLogin:
-        return 0;
+        return Section::apps;
     case LoginItem::Source::userAgent:
     case LoginItem::Source::globalAgent:
-        return 1;
+        return Section::background;
     case LoginItem::Source::systemDaemon:
         break;
     }
-    return 2;
+    return Section::everyone;
 }
+
+namespace {
 
 int stateRank(const LoginItem& item) {
     if (item.isRunning()) return 0;

@@ -1,14 +1,364 @@
 #include "onboarding/SettingsView.h"
 
-#include <QLabel>
+#include "controller/AppModel.h"
+#include "controller/Prefs.h"
+#include "design/Buttons.h"
+#include "design/Caption.h"
+#include "design/Fonts.h"
+#include "design/Scrolling.h"
+#include "design/Shapes.h"
+#include "design/Theme.h"
+#include "onboarding/SettingsControls.h"
+#include "platform/AppPaths.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QUrl>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace kelvora {
 
-SettingsView::SettingsView(AppModel&, QWidget* parent) : QWidget(parent) {
+namespace {
+
+using Switch = SettingsLayout::Switch;
+using Choice = SettingsText::Choice;
+
+constexpr Choice kChoices[] = {Choice::shelfDays,     Choice::appMonths,     Choice::downloadsDays,
+                               Choice::aiSessionDays, Choice::projectMonths, Choice::scheduleDays};
+constexpr Switch kSwitches[] = {Switch::helper, Switch::includeDocker, Switch::scheduledClean,
+                                Switch::showMenuBar};
+
+const char* switchKey(Switch which) {
+    switch (which) {
+    case Switch::includeDocker:
+        return Prefs::Key::includeDocker;
+    case Switch::scheduledClean:
+        return Prefs::Key::scheduledClean;
+    case Switch::showMenuBar:
+        return Prefs::Key::showMenuBar;
+    case Switch::helper:
+        break;
+    }
+    return nullptr;
+}
+
+bool switchOn(const SettingsState& state, Switch which) {
+    switch (which) {
+    case Switch::helper:
+        return SettingsText::helperSwitchOn(state.helper);
+    case Switch::includeDocker:
+        return state.values.includeDocker;
+    case Switch::scheduledClean:
+        return state.values.scheduledClean;
+    case Switch::showMenuBar:
+        break;
+    }
+    return state.values.showMenuBar;
+}
+
+// The toolkit's own dialog picks either files or folders; this one takes whatever is
+// selected when the user confirms, folders and files alike.
+class FilesAndFoldersDialog : public QFileDialog {
+public:
+    explicit FilesAndFoldersDialog(QWidget* parent) : QFileDialog(parent) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setFileMode(QFileDialog::ExistingFiles);
+        setLabelText(QFileDialog::Accept, "Never touch");
+        setWindowTitle("Never touch");
+        setDirectory(QString::fromStdString(AppPaths::home()));
+    }
+
+    QStringList chosen;
+
+protected:
+    void accept() override {
+        QStringList paths;
+        for (const QString& path : selectedFiles())
+            if (QFileInfo::exists(path)) paths << QDir::cleanPath(path);
+        if (paths.isEmpty()) return;
+        chosen = paths;
+        QDialog::accept();
+    }
+};
+
+} // namespace
+
+SettingsView::Services SettingsView::Services::live() {
+    Services services;
+    services.helperStatus = [] { return ShelfSweeper::status(); };
+    services.setHelper = [](bool on) { return ShelfSweeper::set(on); };
+    services.chooseFiles = [](QWidget* parent) -> std::optional<QStringList> {
+        FilesAndFoldersDialog dialog(parent);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.chosen;
+    };
+    services.applyAppearance = [] { Prefs::applyAppearance(); };
+    // This desktop keeps its login agents as unit files in a folder of the user's; that
+    // folder is where the helper can be looked at.
+    services.openLoginItems = [] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(
+            QString::fromStdString(ShelfSweeper::ServiceManager::live().unitFolder)));
+    };
+    return services;
+}
+
+SettingsView::SettingsView(AppModel& model, QWidget* parent)
+    : SettingsView(model, Services::live(), parent) {}
+
+SettingsView::SettingsView(AppModel& model, Services services, QWidget* parent)
+    : QWidget(parent), model_(model), services_(std::move(services)) {
     setObjectName("SettingsView");
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Settings", this), 0, Qt::AlignCenter);
+    setWindowTitle("Kelvora Settings");
+    state_.values = SettingsValues::read();
+    state_.neverTouch = Prefs::stringList(Prefs::Key::neverTouch);
+    state_.helper = services_.helperStatus();
+    state_.home = AppPaths::home();
+    state_.now = currentDate();
+    build();
+    apply();
+}
+
+const SettingsLayout& SettingsView::layout() const {
+    return page_->layout();
+}
+
+QSize SettingsView::sizeHint() const {
+    return QSize(static_cast<int>(SettingsLayout::kWidth),
+                 static_cast<int>(SettingsLayout::kHeight));
+}
+
+void SettingsView::build() {
+    page_ = new SettingsPage(state_);
+    page_->setObjectName("settingsPage");
+    for (Choice which : kChoices) {
+        std::vector<ChoiceButton::Entry> entries;
+        for (const auto& entry : SettingsText::entries(which))
+            entries.push_back({entry.value, entry.label});
+        auto* button = new ChoiceButton(SettingsText::title(which), entries, page_);
+        button->setObjectName(SettingsText::key(which));
+        connect(button, &ChoiceButton::chosen, this,
+                [this, which](int value) { choose(which, value); });
+        choices_[which] = button;
+    }
+    for (Switch which : kSwitches) {
+        auto* button = new SwitchButton(SettingsLayout::switchTitle(which), page_);
+        button->setObjectName(which == Switch::helper ? "helper" : switchKey(which));
+        connect(button, &QPushButton::clicked, this, [this, which] { flip(which); });
+        switches_[which] = button;
+    }
+    QStringList looks;
+    for (const auto& [raw, label] : SettingsText::appearances())
+        looks << label;
+    appearance_ = new SegmentedControl("Look", looks, page_);
+    appearance_->setObjectName(Prefs::Key::appearance);
+    connect(appearance_, &SegmentedControl::chosen, this, &SettingsView::chooseAppearance);
+    add_ = new OutlineButton(SettingsLayout::kAdd, SettingsLayout::kButtonHeight,
+                             SettingsLayout::kButtonFont, page_);
+    add_->setObjectName("addNeverTouch");
+    connect(add_, &QPushButton::clicked, this, &SettingsView::add);
+    showWelcome_ = new OutlineButton(SettingsLayout::kShowWelcome, SettingsLayout::kButtonHeight,
+                                     SettingsLayout::kButtonFont, page_);
+    showWelcome_->setObjectName("showWelcome");
+    connect(showWelcome_, &QPushButton::clicked, this, [this] {
+        model_.setShowingWelcome(true);
+        emit welcomeShown();
+        window()->close();
+    });
+    openLoginItems_ = new TextLinkButton(SettingsLayout::kOpenLoginItems, 12, page_);
+    openLoginItems_->setObjectName("openLoginItems");
+    connect(openLoginItems_, &QPushButton::clicked, this, [this] { services_.openLoginItems(); });
+    connect(page_, &SettingsPage::laidOut, this, &SettingsView::placeControls);
+
+    scrolling_ = new Scrolling(page_, this);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(scrolling_);
+    rebuildRemoveButtons();
+}
+
+// The state changed: lay out anew, which places the controls.
+void SettingsView::apply() {
+    page_->relayout();
+}
+
+void SettingsView::placeControls() {
+    const SettingsLayout& layout = page_->layout();
+    for (auto& [which, button] : choices_) {
+        button->setValue(SettingsText::value(state_.values, which));
+        auto place = layout.choices.find(which);
+        button->setVisible(place != layout.choices.end());
+        if (place != layout.choices.end()) button->setGeometry(place->second.toAlignedRect());
+    }
+    for (auto& [which, button] : switches_) {
+        button->setOn(switchOn(state_, which));
+        button->setGeometry(layout.switches.at(which).toAlignedRect());
+    }
+    int look = -1;
+    const auto& appearances = SettingsText::appearances();
+    for (size_t i = 0; i < appearances.size(); ++i)
+        if (appearances[i].first == state_.values.appearance) look = static_cast<int>(i);
+    appearance_->setCurrent(look);
+    appearance_->setGeometry(layout.appearance.toAlignedRect());
+    add_->setGeometry(layout.add.toAlignedRect());
+    showWelcome_->setGeometry(layout.showWelcome.toAlignedRect());
+    openLoginItems_->setVisible(layout.openLoginItems.has_value());
+    if (layout.openLoginItems) openLoginItems_->setGeometry(layout.openLoginItems->toAlignedRect());
+    for (size_t i = 0; i < removeButtons_.size() && i < layout.rows.size(); ++i)
+        removeButtons_[i]->setGeometry(layout.rows[i].remove.toAlignedRect());
+}
+
+// One button per stored path; made again only when the list itself changes.
+void SettingsView::rebuildRemoveButtons() {
+    for (RemoveButton* button : removeButtons_)
+        delete button;
+    removeButtons_.clear();
+    for (const std::string& path : state_.neverTouch) {
+        auto* button = new RemoveButton("Remove " + QString::fromStdString(path), page_);
+        button->setObjectName("removeNeverTouch");
+        connect(button, &QPushButton::clicked, this, [this, path] { remove(path); });
+        button->show();
+        removeButtons_.push_back(button);
+    }
+}
+
+void SettingsView::reread() {
+    SettingsValues values = SettingsValues::read();
+    if (values == state_.values) return;
+    state_.values = values;
+    apply();
+}
+
+void SettingsView::choose(Choice which, int value) {
+    Prefs::setInteger(SettingsText::key(which), value);
+    reread();
+}
+
+void SettingsView::flip(Switch which) {
+    bool on = !switchOn(state_, which);
+    if (which == Switch::helper) {
+        setHelper(on);
+        return;
+    }
+    Prefs::setBoolean(switchKey(which), on);
+    reread();
+    if (which == Switch::showMenuBar) emit showMenuBarChanged(state_.values.showMenuBar);
+}
+
+void SettingsView::chooseAppearance(int index) {
+    const auto& appearances = SettingsText::appearances();
+    if (index < 0 || index >= static_cast<int>(appearances.size())) return;
+    Prefs::setString(Prefs::Key::appearance, appearances[index].first);
+    reread();
+    services_.applyAppearance();
+}
+
+void SettingsView::setHelper(bool on) {
+    // Decided by the user now: finishing the welcome no longer registers it by itself.
+    Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+    state_.helperError = services_.setHelper(on);
+    state_.helper = services_.helperStatus();
+    apply();
+}
+
+void SettingsView::add() {
+    std::optional<QStringList> chosen = services_.chooseFiles(this);
+    if (!chosen) return;
+    std::vector<std::string> next = SettingsText::adding(state_.neverTouch, *chosen);
+    if (next == state_.neverTouch) return;
+    state_.neverTouch = std::move(next);
+    Prefs::setStringList(Prefs::Key::neverTouch, state_.neverTouch);
+    rebuildRemoveButtons();
+    apply();
+}
+
+void SettingsView::remove(const std::string& path) {
+    state_.neverTouch = SettingsText::removing(state_.neverTouch, path);
+    Prefs::setStringList(Prefs::Key::neverTouch, state_.neverTouch);
+    rebuildRemoveButtons();
+    apply();
+}
+
+void SettingsView::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), Theme::ground());
+}
+
+void SettingsView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) reread();
+    if (event->type() == QEvent::PaletteChange) update();
+}
+
+// SettingsPage
+
+SettingsPage::SettingsPage(const SettingsState& state, QWidget* parent)
+    : QWidget(parent), state_(state), layout_(SettingsLayout::make(state)) {
+    // The scroll area asks the policy, not the widget, whether the height follows the width.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+void SettingsPage::relayout() {
+    // Until it is shown the page has whatever size its scroll area gave it; the window's width
+    // is what it will get.
+    qreal width = isVisible() ? this->width() : SettingsLayout::kWidth;
+    SettingsLayout next = SettingsLayout::make(state_, width);
+    bool taller = next.size.height() != layout_.size.height();
+    layout_ = std::move(next);
+    if (taller) updateGeometry();
+    emit laidOut();
+    update();
+}
+
+int SettingsPage::heightForWidth(int width) const {
+    return static_cast<int>(std::ceil(SettingsLayout::make(state_, width).size.height()));
+}
+
+QSize SettingsPage::sizeHint() const {
+    return QSize(static_cast<int>(layout_.size.width()),
+                 static_cast<int>(std::ceil(layout_.size.height())));
+}
+
+void SettingsPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void SettingsPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    relayout();
+}
+
+void SettingsPage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    Shapes::fillRounded(painter, layout_.listBox, 10, Theme::panel(), Theme::line());
+    for (const auto& [rect, title] : layout_.captions)
+        Caption::paint(painter, rect, title);
+    for (const auto& text : layout_.texts)
+        text.lines.paint(painter, text.at, text.lines.width, Theme::color(text.color));
+    QFont mono = Fonts::mono(12);
+    QFontMetricsF metrics(mono);
+    painter.setFont(mono);
+    for (size_t i = 0; i < layout_.rows.size(); ++i) {
+        const auto& row = layout_.rows[i];
+        painter.setPen(Theme::ink());
+        painter.drawText(row.path, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         metrics.elidedText(row.shown, Qt::ElideMiddle, row.path.width()));
+        // The last row's rule would lie on the box's own border and cut its corners.
+        if (i + 1 < layout_.rows.size())
+            Shapes::hairline(painter,
+                             QRectF(row.rect.left(), row.rect.bottom() - 1, row.rect.width(), 1),
+                             Qt::Horizontal);
+    }
 }
 
 } // namespace kelvora

@@ -1,17 +1,127 @@
 #pragma once
 
+#include "onboarding/SettingsLayout.h"
+
+#include <QStringList>
 #include <QWidget>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+class QFileDialog;
 
 namespace kelvora {
 
 class AppModel;
+class ChoiceButton;
+class OutlineButton;
+class RemoveButton;
+class Scrolling;
+class SegmentedControl;
+class SettingsPage;
+class SwitchButton;
+class TextLinkButton;
 
-// A plain placeholder for the settings window's content until it is drawn.
+// The settings window's content: the ages and holds that steer the scan and the Undo Shelf,
+// the helper that empties the shelf while the window is closed, the folders no scan may
+// touch, the scheduled clean, the menu bar extra and the appearance. Every change is
+// written to the settings at once; the appearance, the helper and the menu bar extra also
+// change at once, the rest at the next scan.
 class SettingsView : public QWidget {
     Q_OBJECT
 
 public:
+    // What the window reaches outside the settings file, each with a live default.
+    struct Services {
+        std::function<ShelfSweeper::Status()> helperStatus;
+        // Nothing on success, else the reason.
+        std::function<std::optional<std::string>(bool on)> setHelper;
+        // The paths the user chose, in the order chosen; none when cancelled.
+        std::function<std::optional<QStringList>(QWidget* parent)> chooseFiles;
+        std::function<void()> applyAppearance;
+        std::function<void()> openLoginItems;
+
+        static Services live();
+    };
+
     explicit SettingsView(AppModel& model, QWidget* parent = nullptr);
+    SettingsView(AppModel& model, Services services, QWidget* parent = nullptr);
+
+    const SettingsState& state() const { return state_; }
+    const SettingsLayout& layout() const;
+    SettingsPage* page() const { return page_; }
+    Scrolling* scrolling() const { return scrolling_; }
+
+    QSize sizeHint() const override;
+
+    // Reads the stored settings again, as another process may have changed them.
+    void reread();
+
+signals:
+    void showMenuBarChanged(bool shown);
+    // "Show the welcome again" was pressed: the host closes this window.
+    void welcomeShown();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void build();
+    void apply();
+    void placeControls();
+    void rebuildRemoveButtons();
+
+    void choose(SettingsText::Choice which, int value);
+    void flip(SettingsLayout::Switch which);
+    void chooseAppearance(int index);
+    void setHelper(bool on);
+    void add();
+    void remove(const std::string& path);
+
+    AppModel& model_;
+    Services services_;
+    SettingsState state_;
+    Scrolling* scrolling_;
+    SettingsPage* page_;
+    std::map<SettingsText::Choice, ChoiceButton*> choices_;
+    std::map<SettingsLayout::Switch, SwitchButton*> switches_;
+    SegmentedControl* appearance_;
+    OutlineButton* add_;
+    OutlineButton* showWelcome_;
+    TextLinkButton* openLoginItems_;
+    std::vector<RemoveButton*> removeButtons_;
+};
+
+// The scrolled column of the settings window: paints the texts and the list box of its
+// layout; the controls are its children.
+class SettingsPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SettingsPage(const SettingsState& state, QWidget* parent = nullptr);
+
+    const SettingsLayout& layout() const { return layout_; }
+    // Lays out anew for the state and the current width.
+    void relayout();
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+signals:
+    void laidOut();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    const SettingsState& state_;
+    SettingsLayout layout_;
 };
 
 } // namespace kelvora

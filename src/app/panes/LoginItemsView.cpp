@@ -1,14 +1,138 @@
 #include "panes/LoginItemsView.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Fonts.h"
+#include "design/Scrolling.h"
+#include "design/Theme.h"
+#include "panes/Hairline.h"
+#include "panes/LoginItemInspector.h"
+#include "panes/LoginItemsList.h"
+#include "panes/LoginItemsText.h"
+#include "panes/WrappedText.h"
+#include "window/FlowStates.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QStackedLayout>
 
 namespace kelvora {
 
-LoginItemsView::LoginItemsView(AppModel&, QWidget* parent) : QWidget(parent) {
+namespace {
+
+QWidget* loadingView(QWidget* parent) {
+    auto* view = new Filled(Token::ground, parent);
+    auto* column = new QVBoxLayout(view);
+    column->setSpacing(12);
+    column->addStretch(1);
+    column->addWidget(new Spinner(32, view), 0, Qt::AlignHCenter);
+    auto* text = new WrappedText(Fonts::text(14), Token::muted, view);
+    text->setText(LoginItemsText::kLoading);
+    text->setAlignment(Qt::AlignHCenter);
+    column->addWidget(text, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return view;
+}
+
+} // namespace
+
+LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("LoginItemsView");
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Login items", this), 0, Qt::AlignCenter);
+
+    auto* header = new QWidget(this);
+    header->setFixedHeight(60);
+    auto* headerRow = new QHBoxLayout(header);
+    headerRow->setContentsMargins(18, 0, 18, 0);
+    headerRow->setSpacing(12);
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(3);
+    auto* title = new WrappedText(Fonts::text(16, QFont::DemiBold), Token::ink, header);
+    title->setText(LoginItemsText::kTitle);
+    counts_ = new WrappedText(Fonts::mono(12.5), Token::muted, header);
+    counts_->setObjectName("loginCounts");
+    titles->addStretch(1);
+    titles->addWidget(title);
+    titles->addWidget(counts_);
+    titles->addStretch(1);
+    headerRow->addLayout(titles);
+    headerRow->addStretch(1);
+    auto* settings = new OutlineButton(LoginItemsText::kOpenSettings, 28, 12.5, header);
+    settings->setObjectName("openLoginSettings");
+    auto* reload = new OutlineButton(LoginItemsText::kRefresh, 28, 12.5, header);
+    reload->setObjectName("refreshLoginItems");
+    headerRow->addWidget(settings, 0, Qt::AlignVCenter);
+    headerRow->addWidget(reload, 0, Qt::AlignVCenter);
+    connect(settings, &QPushButton::clicked, this, &LoginItemsView::openSettings);
+    connect(reload, &QPushButton::clicked, this, [this] { model_.loadLoginItems(); });
+
+    loading_ = loadingView(this);
+    list_ = new LoginItemsList(model_);
+    auto* ground = new Filled(Token::ground, this);
+    scrolling_ = new Scrolling(list_, ground);
+    auto* groundLayout = new QVBoxLayout(ground);
+    groundLayout->setContentsMargins(0, 0, 0, 0);
+    groundLayout->addWidget(scrolling_);
+    auto* content = new QWidget(this);
+    content_ = new QStackedLayout(content);
+    content_->addWidget(loading_);
+    content_->addWidget(ground);
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(0);
+    left->addWidget(header);
+    left->addWidget(new Hairline(Qt::Horizontal, this));
+    left->addWidget(content, 1);
+
+    inspector_ = new LoginItemInspector(model_, this);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addLayout(left, 1);
+    row->addWidget(new Hairline(Qt::Vertical, this));
+    row->addWidget(inspector_);
+
+    connect(&model_, &AppModel::changed, this, &LoginItemsView::refresh);
+    refresh();
+}
+
+void LoginItemsView::perform(AppModel& model, const LoginItem& item) {
+    switch (LoginItemsText::action(item, 0).kind) {
+    case LoginItemsText::Action::Kind::remove:
+        model.removeLeftover(item);
+        break;
+    case LoginItemsText::Action::Kind::turnOn:
+        model.setLoginItem(item, true);
+        break;
+    case LoginItemsText::Action::Kind::turnOff:
+        model.setLoginItem(item, false);
+        break;
+    case LoginItemsText::Action::Kind::settings:
+        openSettings();
+        break;
+    }
+}
+
+void LoginItemsView::openSettings() {}
+
+void LoginItemsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refresh();
+}
+
+// The controller announces every change of anything; a pane out of sight catches up when
+// it is shown again.
+void LoginItemsView::refresh() {
+    if (!isVisible()) return;
+    const auto& items = model_.loginItems();
+    counts_->setText(items ? LoginItemsText::countsLine(*items) : QString());
+    counts_->setVisible(items.has_value());
+    content_->setCurrentIndex(items ? 1 : 0);
+    list_->refresh();
+    inspector_->refresh();
+}
+
+void LoginItemsView::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), Theme::panel());
 }
 
 } // namespace kelvora

@@ -1,17 +1,57 @@
 #pragma once
 
+// The code generator of Qt cannot read every standard header; it needs none of these.
+#ifndef Q_MOC_RUN
+#include "login/LoginItem.h"
+#endif
+
 #include <QWidget>
+
+class QStackedLayout;
 
 namespace kelvora {
 
 class AppModel;
+class LoginItemInspector;
+class LoginItemsList;
+class OutlineButton;
+class Scrolling;
+class WrappedText;
 
-// A plain placeholder for the login items pane until it is drawn.
+// The login items pane: a header with the counts, "Open Login Items settings" and
+// "Refresh"; the sections of what starts at login or runs in the background, each row with
+// its state and one button; and the inspector of the selected item on the right. It keeps
+// nothing of its own: the list, the selection and the error are the controller's, which
+// loads the list when the pane opens.
 class LoginItemsView : public QWidget {
     Q_OBJECT
 
 public:
     explicit LoginItemsView(AppModel& model, QWidget* parent = nullptr);
+
+    // Does what the item's one button says: remove a leftover, turn it on or off, or send
+    // the user to the system's settings.
+    static void perform(AppModel& model, const LoginItem& item);
+    // There is no system settings pane for login items here, so nothing opens.
+    static void openSettings();
+
+    LoginItemsList* list() const { return list_; }
+    LoginItemInspector* inspector() const { return inspector_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+
+    AppModel& model_;
+    WrappedText* counts_;
+    QStackedLayout* content_;
+    QWidget* loading_;
+    Scrolling* scrolling_;
+    LoginItemsList* list_;
+    LoginItemInspector* inspector_;
 };
 
 } // namespace kelvora

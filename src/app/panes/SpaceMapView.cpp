@@ -1,14 +1,186 @@
 #include "panes/SpaceMapView.h"
 
-#include <QLabel>
+#include "controller/AppModel.h"
+#include "design/Fonts.h"
+#include "design/Motion.h"
+#include "design/Theme.h"
+#include "panes/PaneParts.h"
+#include "panes/SpaceMapCanvas.h"
+#include "panes/SpaceMapParts.h"
+#include "panes/SpaceMapText.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace kelvora {
 
-SpaceMapView::SpaceMapView(AppModel&, int, QWidget* parent) : QWidget(parent) {
+namespace {
+
+enum Page { measuringPage, emptyPage, mapPage };
+enum MapPage { tilesPage, nothingPage };
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+PaneText* centred(const QString& text, const QFont& font, Token colour, QWidget* parent) {
+    auto* label = new PaneText(font, colour, parent);
+    label->setText(text);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
+    : QWidget(parent), model_(model), folder_(maxTiles), header_(new SpaceMapHeader(this)),
+      content_(new QStackedWidget(this)), spinner_(new BusySpinner(this)),
+      measuringText_(centred({}, Fonts::text(14), Token::muted, this)),
+      mapOrNothing_(new QStackedWidget(this)), canvas_(new SpaceMapCanvas(folder_, this)),
+      privateLine_(new SymbolLabel(12, QFont::Normal, Token::faint, this)),
+      inspector_(new SpaceMapInspector(this)), siblings_(maxTiles) {
     setObjectName("SpaceMapView");
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Space map", this), 0, Qt::AlignCenter);
+
+    auto* measuring = new QWidget(content_);
+    auto* measuringColumn = new QVBoxLayout(measuring);
+    measuringColumn->setSpacing(12);
+    measuringColumn->addStretch(1);
+    measuringColumn->addWidget(spinner_, 0, Qt::AlignHCenter);
+    measuringColumn->addWidget(measuringText_);
+    measuringColumn->addWidget(
+        centred(SpaceMapText::kOnlyReading, Fonts::text(12.5), Token::faint, measuring));
+    measuringColumn->addStretch(1);
+
+    mapOrNothing_->addWidget(canvas_);
+    mapOrNothing_->addWidget(
+        centred(SpaceMapText::kNothingHere, Fonts::text(14), Token::muted, mapOrNothing_));
+    auto* map = new QWidget(content_);
+    auto* mapColumn = new QVBoxLayout(map);
+    mapColumn->setContentsMargins(16, 16, 16, 16);
+    mapColumn->setSpacing(10);
+    mapColumn->addWidget(mapOrNothing_, 1);
+    mapColumn->addWidget(privateLine_);
+
+    content_->addWidget(measuring);
+    content_->addWidget(new QWidget(content_));
+    content_->addWidget(map);
+
+    auto* mainColumn = new QVBoxLayout;
+    mainColumn->setContentsMargins(0, 0, 0, 0);
+    mainColumn->setSpacing(0);
+    mainColumn->addWidget(header_);
+    mainColumn->addWidget(new PaneLine(Qt::Horizontal, this));
+    mainColumn->addWidget(content_, 1);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addLayout(mainColumn, 1);
+    row->addWidget(new PaneLine(Qt::Vertical, this));
+    row->addWidget(inspector_);
+
+    connect(header_, &SpaceMapHeader::zoom, this, &SpaceMapView::zoom);
+    connect(header_, &SpaceMapHeader::chooseFolder, this, &SpaceMapView::chooseFolder);
+    connect(canvas_, &SpaceMapCanvas::opened, this, &SpaceMapView::zoom);
+    connect(canvas_, &SpaceMapCanvas::selected, this,
+            [this](std::optional<URL> url) { model_.setMapSelection(std::move(url)); });
+    connect(inspector_, &SpaceMapInspector::open, this, &SpaceMapView::zoom);
+    connect(inspector_, &SpaceMapInspector::reveal, this,
+            [this](const URL& url) { model_.showInFolder({url}); });
+    connect(&model_, &AppModel::changed, this, &SpaceMapView::refresh);
+    refresh();
+}
+
+void SpaceMapView::zoom(const URL& folder) {
+    model_.setMapFolder(folder);
+    model_.setMapSelection(std::nullopt);
+}
+
+void SpaceMapView::chooseFolder() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::Accept, "Map this folder");
+    dialog.setDirectory(qs(model_.scanner().home.path()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    model_.measureSpace(URL::fileURL(dialog.selectedFiles().front().toStdString(), true));
+}
+
+void SpaceMapView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!model_.spaceMap()) model_.measureSpace();
+}
+
+void SpaceMapView::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), Theme::ground());
+}
+
+void SpaceMapView::refresh() {
+    bool hadFolder = !folder_.isEmpty();
+    if (folder_.show(model_.spaceMap(), model_.mapFolder())) {
+        canvas_->tilesChanged(hadFolder);
+        refreshHeader();
+    }
+    canvas_->setSelection(model_.mapSelection());
+    refreshContent();
+    refreshInspector();
+}
+
+void SpaceMapView::refreshHeader() {
+    if (folder_.isEmpty()) {
+        header_->show(std::nullopt);
+        return;
+    }
+    const URL& root = folder_.map()->root();
+    const URL& folder = *folder_.folder();
+    std::optional<int64_t> size = folder_.map()->size(folder);
+    header_->show(SpaceMapHeading{SpaceMapText::showsBack(root, folder),
+                                  SpaceMapText::backTarget(folder),
+                                  SpaceMapText::breadcrumb(root, folder, model_.scanner().home),
+                                  size ? std::optional(Format::sizeParts(*size)) : std::nullopt});
+}
+
+void SpaceMapView::refreshContent() {
+    if (model_.measuring()) {
+        measuringText_->setText(qs(SpaceMapText::measuringText(model_.measuredFiles())));
+        content_->setCurrentIndex(measuringPage);
+        return;
+    }
+    if (folder_.isEmpty()) {
+        content_->setCurrentIndex(emptyPage);
+        return;
+    }
+    content_->setCurrentIndex(mapPage);
+    mapOrNothing_->setCurrentIndex(folder_.tiles().empty() ? nothingPage : tilesPage);
+    privateLine_->setVisible(folder_.privateLine().has_value());
+    if (folder_.privateLine()) privateLine_->setContent("lock", qs(*folder_.privateLine()));
+}
+
+void SpaceMapView::refreshInspector() {
+    Inspected now{model_.spaceMap(), model_.mapFolder(), model_.mapSelection()};
+    if (inspected_ == now) return;
+    inspected_ = now;
+    std::optional<SpaceMapText::Inspection> inspection;
+    if (now.map && now.selection) {
+        if (auto entry = SpaceMapText::selectedEntry(*now.selection, siblingsOf(*now.selection))) {
+            std::optional<int64_t> folderSize;
+            if (now.folder) folderSize = now.map->size(*now.folder);
+            inspection = SpaceMapText::inspect(*entry, folderSize, model_.scanner().home);
+        }
+    }
+    inspector_->show(inspection);
+}
+
+const std::vector<SpaceMap::Entry>& SpaceMapView::siblingsOf(const URL& selection) {
+    URL parent = selection.deletingLastPathComponent();
+    if (folder_.map() == model_.spaceMap() && folder_.folder() &&
+        folder_.folder()->path() == parent.path())
+        return folder_.children();
+    siblings_.show(model_.spaceMap(), parent);
+    return siblings_.children();
 }
 
 } // namespace kelvora

@@ -5,6 +5,9 @@
 #include "controller/Prefs.h"
 #include "controller/Updater.h"
 #include "design/Fonts.h"
+#include "menubar/MenuBarExtra.h"
+#include "menubar/MenuBarModel.h"
+#include "onboarding/SettingsView.h"
 #include "platform/AppPaths.h"
 #include "window/AppEvents.h"
 #include "window/MainWindow.h"
@@ -13,11 +16,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMenu>
+#include <QPointer>
 #include <QSocketNotifier>
-#include <QSystemTrayIcon>
-#include <QVBoxLayout>
 
 #include <csignal>
 #include <cstdio>
@@ -68,30 +68,20 @@ std::vector<URL> urlsOf(const QStringList& paths) {
     return urls;
 }
 
-QWidget* makeSettingsWindow() {
-    auto* window = new QWidget;
-    window->setWindowTitle("Kelvora Settings");
-    window->resize(520, 360);
-    auto* layout = new QVBoxLayout(window);
-    layout->addWidget(new QLabel("Settings", window), 0, Qt::AlignCenter);
-    return window;
-}
-
-// Stands where the menu bar extra goes: it keeps the application reachable after its
-// window is closed.
-QSystemTrayIcon* makeTrayIcon(QApplication& app, MainWindow& window) {
-    auto* tray = new QSystemTrayIcon(QApplication::windowIcon(), &app);
-    auto* menu = new QMenu(&window);
-    menu->addAction("Open Kelvora", &window, [&window] { bringForward(window); });
-    menu->addAction("Quit Kelvora", &app, &QCoreApplication::quit);
-    tray->setContextMenu(menu);
-    tray->setToolTip("Kelvora");
-    tray->show();
-    return tray;
-}
-
-bool keepsRunningInTray() {
-    return Prefs::showMenuBar() && QSystemTrayIcon::isSystemTrayAvailable();
+// A fresh settings view each time the window opens: it starts from the stored list, a
+// fresh reading of the helper and no error.
+void openSettings(QPointer<SettingsView>& settings, AppModel& model, MenuBarExtra& extra,
+                  MainWindow& window) {
+    if (!settings) {
+        settings = new SettingsView(model);
+        settings->setAttribute(Qt::WA_DeleteOnClose);
+        settings->setFixedSize(settings->sizeHint());
+        QObject::connect(settings, &SettingsView::showMenuBarChanged, &extra,
+                         &MenuBarExtra::follow);
+        QObject::connect(settings, &SettingsView::welcomeShown, &window,
+                         [&window] { bringForward(window); });
+    }
+    bringForward(*settings);
 }
 
 // Without a display Qt ends the process with an abort; say so in plain words instead.
@@ -139,25 +129,21 @@ int runApplication(int argc, char** argv) {
                    UndoShelf(UndoShelf::defaultRoot(), 7));
     Updater updater;
     MainWindow window(model, updater);
-    std::unique_ptr<QWidget> settings(makeSettingsWindow());
-    QObject::connect(&window, &MainWindow::settingsRequested, settings.get(), [&settings] {
-        settings->show();
-        settings->raise();
-    });
+    MenuBarModel menu;
+    MenuBarExtra extra(menu, model, [&window] { bringForward(window); });
+    QPointer<SettingsView> settings;
+    QObject::connect(&window, &MainWindow::settingsRequested, &window,
+                     [&] { openSettings(settings, model, extra, window); });
     QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
                      [&window] { bringForward(window); });
 
-    // Closing the last window quits unless the application stays reachable in the tray.
-    QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, [] {
-        if (!keepsRunningInTray()) QCoreApplication::quit();
-    });
-    if (keepsRunningInTray()) makeTrayIcon(app, window);
+    extra.quitWithLastWindow();
     quitOnTerminate(app);
 
     window.show();
     if (!paths.isEmpty()) emit AppEvents::shared().kelvoraOpenApps(urlsOf(paths));
     int status = QApplication::exec();
+    delete settings;
     // A scan or search still running only reads, so it need not hold up the quit; a
     // clean-up is let finish, so nothing is left half moved.
     if (!model.isChangingFiles()) {

@@ -13,9 +13,11 @@ time_t toTimeT(Date date) {
     return static_cast<time_t>(std::floor(epochSeconds(date)));
 }
 
-double fractionOf(Date date) {
-    double s = epochSeconds(date);
-    return s - std::floor(s);
+// The part of a second past the whole second, kept in the clock's own ticks: a round trip
+// through floating seconds would move the date by a fraction of a microsecond, enough for
+// "exactly a day ago" to read as not quite a day.
+Date::duration fractionOf(Date date) {
+    return date - std::chrono::floor<std::chrono::seconds>(date);
 }
 
 CivilTime fromTm(const struct tm& t) {
@@ -101,13 +103,13 @@ Date addingMonths(Date date, int months) {
         c.year -= 1;
     }
     c.day = std::min(c.day, daysInMonth(c.year, c.month));
-    return addSeconds(fromLocal(c), fractionOf(date));
+    return fromLocal(c) + fractionOf(date);
 }
 
 Date addingDays(Date date, int days) {
     CivilTime c = local(date);
     c.day += days;
-    return addSeconds(fromLocal(c), fractionOf(date));
+    return fromLocal(c) + fractionOf(date);
 }
 
 Date startOfDay(Date date) {

@@ -94,4 +94,11 @@ TEST(RelativeDates, NameTheLargestWholeUnitAtEachBoundary) {
     EXPECT_EQ(relativeDate(addSeconds(now, 3 * 3600 + 5), now), "in 3 hours");
     EXPECT_EQ(relativeDate(Calendar::addingDays(now, 21), now), "in 3 weeks");
     EXPECT_EQ(relativeDate(Calendar::addingMonths(now, 1), now), "next month");
+
+    // A clock that reads between whole seconds: a day back is still exactly a day.
+    const Date midJune = localTime(2024, 6, 15, 12, 0, 0);
+    for (int step = 1; step < 1000; ++step) {
+        const Date ticking = midJune + std::chrono::nanoseconds(step * 999'983);
+        ASSERT_EQ(relativeDate(ticking - std::chrono::hours(24), ticking), "yesterday") << step;
+    }
 }

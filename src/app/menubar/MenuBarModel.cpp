@@ -1,0 +1,118 @@
+#include "menubar/MenuBarModel.h"
+
+#include "clean/Cleaner.h"
+#include "controller/Prefs.h"
+#include "engine/DiskHistory.h"
+#include "engine/DiskScanner.h"
+#include "platform/AppPaths.h"
+#include "platform/Date.h"
+#include "platform/Saturating.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
+
+#include <memory>
+#include <type_traits>
+
+namespace kelvora {
+
+namespace {
+
+// Runs `work` on a pool thread and hands its value to `done` on the main thread, unless
+// the model is gone by then.
+template <class Work, class Done> void inBackground(MenuBarModel* model, Work work, Done done) {
+    QPointer<MenuBarModel> self(model);
+    auto job = std::make_shared<std::pair<Work, Done>>(std::move(work), std::move(done));
+    QThreadPool::globalInstance()->start([self, job] {
+        auto value = std::make_shared<std::invoke_result_t<Work&>>(job->first());
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, job, value] {
+                if (self) job->second(std::move(*value));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+URL homeFolder() {
+    return URL::fileURL(AppPaths::home(), true);
+}
+
+} // namespace
+
+MenuBarModel::Environment MenuBarModel::Environment::live() {
+    Environment environment;
+    environment.diskSpace = [] { return DiskScanner::diskSpace(homeFolder()); };
+    environment.historyFile = [] { return DiskHistory::defaultFile(); };
+    environment.scanCaches = [] { return Prefs::configured(DiskScanner::live()).scanCachesOnly(); };
+    environment.clean = [](const std::vector<ScanItem>& items) {
+        Cleaner cleaner(DiskScanner::liveRunningApps, DiskScanner::runningProcessPaths,
+                        Cleaner::liveRunTool);
+        return cleaner.clean(items, std::nullopt, currentDate());
+    };
+    return environment;
+}
+
+MenuBarModel::MenuBarModel(Environment environment, QObject* parent)
+    : QObject(parent), environment_(std::move(environment)), disk_(environment_.diskSpace()) {}
+
+void MenuBarModel::readForecast() {
+    forecastDays_ = DiskHistory::load(environment_.historyFile()).daysUntilFull(currentDate());
+}
+
+void MenuBarModel::refresh() {
+    disk_ = environment_.diskSpace();
+    readForecast();
+    if (state_.kind == State::Kind::cleaning) {
+        emit changed();
+        return;
+    }
+    state_ = State::checking();
+    emit changed();
+    uint64_t check = ++started_;
+    inBackground(
+        this, [scan = environment_.scanCaches] { return scan(); },
+        [this, check](std::vector<ScanItem> items) { checked(check, std::move(items)); });
+}
+
+void MenuBarModel::checked(uint64_t check, std::vector<ScanItem> items) {
+    // A check that a later check or a quick clean overtook measured caches that may be gone:
+    // showing it would offer to clear them again.
+    if (check <= shown_) return;
+    shown_ = check;
+    caches_.clear();
+    int64_t total = 0;
+    for (ScanItem& item : items) {
+        if (!item.isRemovable()) continue;
+        addSaturating(total, item.bytes);
+        caches_.push_back(std::move(item));
+    }
+    state_ = State::ready(total);
+    emit changed();
+}
+
+void MenuBarModel::quickClean() {
+    if (state_.kind != State::Kind::ready || state_.bytes < 1) return;
+    state_ = State::cleaning();
+    shown_ = ++started_;
+    emit changed();
+    inBackground(
+        this, [clean = environment_.clean, items = caches_] { return clean(items); },
+        [this](CleanReport report) { cleaned(report); });
+}
+
+void MenuBarModel::cleaned(const CleanReport& report) {
+    Date now = currentDate();
+    DiskSpace disk = environment_.diskSpace();
+    DiskHistory history = DiskHistory::update(environment_.historyFile(), [&](DiskHistory& h) {
+        h.kelv(report.freed);
+        h.record(disk.available, now);
+    });
+    disk_ = disk;
+    forecastDays_ = history.daysUntilFull(now);
+    state_ = State::cleaned(report.freed);
+    emit changed();
+}
+
+} // namespace kelvora

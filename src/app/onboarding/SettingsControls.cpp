@@ -1,0 +1,212 @@
+#include "onboarding/SettingsControls.h"
+
+#include "design/Focus.h"
+#include "design/Fonts.h"
+#include "design/Shapes.h"
+#include "design/Symbols.h"
+#include "design/Theme.h"
+
+#include <QActionGroup>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace kelvora {
+
+// SwitchButton
+
+SwitchButton::SwitchButton(const QString& title, QWidget* parent) : PaintedButton(title, parent) {
+    setAccessibleName(title);
+}
+
+void SwitchButton::setOn(bool on) {
+    if (on_ == on) return;
+    on_ = on;
+    setAccessibleDescription(on ? "on" : "off");
+    update();
+}
+
+void SwitchButton::paint(QPainter& painter, const QRectF& rect, bool on, bool focusRing) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRectF track(rect.left(), rect.center().y() - kHeight / 2, kWidth, kHeight);
+    if (on)
+        Shapes::fillRounded(painter, track, kHeight / 2, Theme::signal());
+    else
+        Shapes::fillRounded(painter, track, kHeight / 2, Theme::track(), Theme::line());
+    qreal knob = kHeight - 4;
+    QRectF circle(on ? track.right() - 2 - knob : track.left() + 2, track.top() + 2, knob, knob);
+    // The knob stays light in both appearances, as on any switch.
+    painter.setPen(QPen(Theme::color(Token::line, Appearance::light), 0.5));
+    painter.setBrush(Theme::color(Token::panel, Appearance::light));
+    painter.drawEllipse(circle);
+    if (focusRing) Focus::paintRing(painter, track.adjusted(-3, -3, 3, 3), kHeight / 2 + 3);
+    painter.restore();
+}
+
+void SwitchButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paint(painter, rect(), on_, showsFocusRing());
+}
+
+// ChoiceButton
+
+ChoiceButton::ChoiceButton(const QString& title, std::vector<Entry> entries, QWidget* parent)
+    : PaintedButton({}, parent), entries_(std::move(entries)) {
+    setAccessibleName(title);
+    connect(this, &QPushButton::clicked, this, &ChoiceButton::openMenu);
+}
+
+void ChoiceButton::setValue(int value) {
+    value_ = value;
+    setText(shownLabel());
+    setAccessibleDescription(shownLabel());
+    update();
+}
+
+QString ChoiceButton::shownLabel() const {
+    for (const Entry& entry : entries_)
+        if (entry.value == value_) return entry.label;
+    return {};
+}
+
+void ChoiceButton::openMenu() {
+    delete menu_;
+    menu_ = new QMenu(this);
+    menu_->setFont(Fonts::text(13));
+    auto* group = new QActionGroup(menu_);
+    for (const Entry& entry : entries_) {
+        QAction* action = menu_->addAction(entry.label);
+        action->setCheckable(true);
+        action->setChecked(entry.value == value_);
+        group->addAction(action);
+        int value = entry.value;
+        connect(action, &QAction::triggered, this, [this, value] { emit chosen(value); });
+    }
+    menu_->popup(mapToGlobal(QPoint(0, height())));
+}
+
+void ChoiceButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    Shapes::fillRounded(painter, box, 6, Theme::panel(), Theme::line());
+    QFont font = Fonts::text(13);
+    painter.setFont(font);
+    painter.setPen(Theme::ink());
+    QRectF label = box.adjusted(10, 0, -26, 0);
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     QFontMetricsF(font).elidedText(text(), Qt::ElideRight, label.width()));
+    // Up and down chevrons: a pop-up, not a menu that drops down only.
+    QPointF center(box.right() - 14, box.center().y());
+    QPainterPath chevrons;
+    chevrons.moveTo(center + QPointF(-3.5, -2));
+    chevrons.lineTo(center + QPointF(0, -5.5));
+    chevrons.lineTo(center + QPointF(3.5, -2));
+    chevrons.moveTo(center + QPointF(-3.5, 2));
+    chevrons.lineTo(center + QPointF(0, 5.5));
+    chevrons.lineTo(center + QPointF(3.5, 2));
+    painter.setPen(QPen(Theme::muted(), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(chevrons);
+    if (showsFocusRing()) Focus::paintRing(painter, box, 6);
+}
+
+// SegmentedControl
+
+SegmentedControl::SegmentedControl(const QString& name, const QStringList& segments,
+                                   QWidget* parent)
+    : QWidget(parent), segments_(segments) {
+    setAccessibleName(name);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void SegmentedControl::setCurrent(int index) {
+    if (current_ == index) return;
+    current_ = index;
+    setAccessibleDescription(index >= 0 && index < segments_.size() ? segments_[index] : QString());
+    update();
+}
+
+// Each segment as wide as its label, and the room left over shared out evenly, so a long
+// label is never cut while the control keeps its width.
+QRectF SegmentedControl::segmentRect(int index) const {
+    QFontMetricsF metrics(Fonts::text(12.5, QFont::DemiBold));
+    qreal labels = 0, before = 0;
+    for (int i = 0; i < segments_.size(); ++i) {
+        qreal label = metrics.horizontalAdvance(segments_[i]);
+        labels += label;
+        if (i < index) before += label;
+    }
+    qreal count = std::max<qsizetype>(segments_.size(), 1);
+    qreal spare = std::max<qreal>(0, width() - 4.0 - labels) / count;
+    qreal label = index < segments_.size() ? metrics.horizontalAdvance(segments_[index]) : 0;
+    return QRectF(2 + before + index * spare, 2, label + spare, height() - 4.0);
+}
+
+void SegmentedControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    Shapes::fillRounded(painter, box, 7, Theme::chip(), Theme::line());
+    for (int i = 0; i < segments_.size(); ++i) {
+        QRectF segment = segmentRect(i);
+        bool chosen = i == current_;
+        if (chosen) Shapes::fillRounded(painter, segment, 5.5, Theme::panel(), Theme::line());
+        painter.setFont(Fonts::text(12.5, chosen ? QFont::DemiBold : QFont::Medium));
+        painter.setPen(chosen ? Theme::ink() : Theme::muted());
+        painter.drawText(segment, Qt::AlignCenter | Qt::TextSingleLine, segments_[i]);
+    }
+    if (keyboardFocus_ && hasFocus()) Focus::paintRing(painter, box, 7);
+}
+
+void SegmentedControl::mousePressEvent(QMouseEvent* event) {
+    for (int i = 0; i < segments_.size(); ++i)
+        if (segmentRect(i).contains(event->position())) {
+            if (i != current_) emit chosen(i);
+            return;
+        }
+}
+
+void SegmentedControl::keyPressEvent(QKeyEvent* event) {
+    int step = event->key() == Qt::Key_Left ? -1 : event->key() == Qt::Key_Right ? 1 : 0;
+    int next = std::clamp(current_ + step, 0, static_cast<int>(segments_.size()) - 1);
+    if (step == 0 || next == current_) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit chosen(next);
+}
+
+void SegmentedControl::focusInEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SegmentedControl::focusOutEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+// RemoveButton
+
+RemoveButton::RemoveButton(const QString& accessibleName, QWidget* parent)
+    : PaintedButton({}, parent) {
+    setAccessibleName(accessibleName);
+    setToolTip(accessibleName);
+}
+
+void RemoveButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    Symbols::paint(painter, "minus.circle", rect(), 14, Theme::muted());
+    if (showsFocusRing()) Focus::paintRing(painter, rect(), kSide / 2);
+}
+
+} // namespace kelvora

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "design/Buttons.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QMenu;
+
+namespace kelvora {
+
+// The settings window's own controls, painted like the rest of the design system. None of
+// them changes its value itself: each says what the user chose, and the window writes the
+// setting and hands the stored value back.
+
+// An on-off switch: an accent capsule with the knob at the right when on, a track-coloured
+// one with the knob at the left when off. A click or Space emits `clicked`.
+class SwitchButton : public PaintedButton {
+    Q_OBJECT
+
+public:
+    explicit SwitchButton(const QString& title, QWidget* parent = nullptr);
+
+    bool isOn() const { return on_; }
+    void setOn(bool on);
+
+    static constexpr qreal kWidth = 34;
+    static constexpr qreal kHeight = 20;
+    static void paint(QPainter& painter, const QRectF& rect, bool on, bool focusRing = false);
+
+protected:
+    QSizeF idealSize() const override { return {kWidth, kHeight}; }
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool on_ = false;
+};
+
+// A pop-up button over a few numbered entries: shows the label of the current number and,
+// when pressed, a menu of the entries with the current one checked.
+class ChoiceButton : public PaintedButton {
+    Q_OBJECT
+
+public:
+    struct Entry {
+        int value;
+        QString label;
+    };
+
+    ChoiceButton(const QString& title, std::vector<Entry> entries, QWidget* parent = nullptr);
+
+    int value() const { return value_; }
+    // A number that no entry offers shows an empty button with nothing checked.
+    void setValue(int value);
+    QString shownLabel() const;
+    // The menu of the last press; none before the first.
+    QMenu* menu() const { return menu_; }
+
+    static constexpr qreal kWidth = 130;
+    static constexpr qreal kHeight = 24;
+
+signals:
+    void chosen(int value);
+
+protected:
+    QSizeF idealSize() const override { return {kWidth, kHeight}; }
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void openMenu();
+
+    std::vector<Entry> entries_;
+    int value_ = 0;
+    QMenu* menu_ = nullptr;
+};
+
+// A row of segments, one of which is chosen; a click or the arrow keys choose another.
+class SegmentedControl : public QWidget {
+    Q_OBJECT
+
+public:
+    SegmentedControl(const QString& name, const QStringList& segments, QWidget* parent = nullptr);
+
+    // -1 when none is chosen.
+    int current() const { return current_; }
+    void setCurrent(int index);
+    QRectF segmentRect(int index) const;
+
+    static constexpr qreal kHeight = 24;
+
+signals:
+    void chosen(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    QStringList segments_;
+    int current_ = -1;
+    bool keyboardFocus_ = false;
+};
+
+// The small borderless button that takes a path off the never-touch list.
+class RemoveButton : public PaintedButton {
+    Q_OBJECT
+
+public:
+    explicit RemoveButton(const QString& accessibleName, QWidget* parent = nullptr);
+
+    static constexpr qreal kSide = 22;
+
+protected:
+    QSizeF idealSize() const override { return {kSide, kSide}; }
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace kelvora

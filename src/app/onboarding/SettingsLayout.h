@@ -1,0 +1,80 @@
+#pragma once
+
+#include "controller/ShelfSweeper.h"
+#include "design/Theme.h"
+#include "onboarding/SettingsText.h"
+#include "panes/TextLines.h"
+#include "platform/Date.h"
+
+#include <QRectF>
+#include <QString>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// Everything the settings window shows: the stored settings, the window's own copy of the
+// never-touch list, and the helper as last read.
+struct SettingsState {
+    SettingsValues values;
+    std::vector<std::string> neverTouch;
+    ShelfSweeper::Status helper;
+    std::optional<std::string> helperError;
+    std::string home;
+    Date now{};
+};
+
+// Where everything of the settings window's column goes at one width.
+struct SettingsLayout {
+    static constexpr qreal kWidth = 560;
+    static constexpr qreal kHeight = 700;
+    static constexpr qreal kPadding = 26;
+    static constexpr qreal kSectionGap = 22;
+    static constexpr qreal kRowGap = 10;
+    static constexpr qreal kPathRowHeight = 34;
+    static constexpr qreal kButtonHeight = 32;
+    static constexpr qreal kButtonFont = 13;
+    static constexpr qreal kAppearanceWidth = 300;
+    static inline const QString kAdd = QStringLiteral("Add folder or file…");
+    static inline const QString kShowWelcome = QStringLiteral("Show the welcome again");
+    static inline const QString kOpenLoginItems = QStringLiteral("Open Login Items");
+
+    enum class Switch { helper, includeDocker, scheduledClean, showMenuBar };
+    using Choice = SettingsText::Choice;
+
+    struct Text {
+        QPointF at;
+        TextLines lines;
+        Token color = Token::ink;
+    };
+    struct PathRow {
+        QRectF rect;
+        QRectF path;
+        QString shown;
+        std::string stored;
+        QRectF remove;
+    };
+
+    std::vector<std::pair<QRectF, QString>> captions;
+    std::vector<Text> texts;
+    std::map<Choice, QRectF> choices;
+    std::map<Switch, QRectF> switches;
+    std::optional<QRectF> openLoginItems;
+    QRectF listBox;
+    std::vector<PathRow> rows; // empty: the box says "Nothing added yet"
+    QRectF add;
+    QRectF appearance;
+    QRectF showWelcome;
+    QSizeF size;
+
+    static SettingsLayout make(const SettingsState& state, qreal width = kWidth);
+    // The text shown first with these words, if any.
+    const Text* find(const QString& words) const;
+    static QString switchTitle(Switch which);
+    static QString switchDescription(Switch which);
+};
+
+} // namespace kelvora

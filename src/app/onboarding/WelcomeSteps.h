@@ -1,0 +1,76 @@
+#pragma once
+
+#include "model/ScanResult.h"
+#include "onboarding/SketchView.h"
+
+#include <optional>
+
+namespace kelvora {
+
+class AccessPoll;
+class AppModel;
+class DialView;
+
+// The welcome's first step: the disk on the dial, sweeping up to what is in use, with the
+// free space beside the disk's size.
+class MeetYourDisk : public SketchView {
+    Q_OBJECT
+
+public:
+    explicit MeetYourDisk(DiskSpace disk, QWidget* parent = nullptr);
+
+    static constexpr QSizeF kDialFrame{460, 236.9};
+    // The share of the disk in use; 0 for a disk of no size or more free than its total.
+    static double usedFraction(const DiskSpace& disk);
+    static QString freeNumber(const DiskSpace& disk); // "182.4 GB"
+    static QString ofTotal(const DiskSpace& disk);    // "free of 494.4 GB"
+    static QString paragraph();
+    // The step at a width, its top left at the origin.
+    static Sketch step(const DiskSpace& disk, qreal width);
+
+    DialView* dial() const { return dial_; }
+
+protected:
+    Sketch layout(QSizeF size) const override;
+
+private:
+    DiskSpace disk_;
+    DialView* dial_;
+};
+
+// The welcome's last step: the access Kelvora asks for, watched live, with what happens
+// without it.
+class PermissionsStep : public SketchView {
+    Q_OBJECT
+
+public:
+    explicit PermissionsStep(AppModel& model, QWidget* parent = nullptr);
+
+    struct State {
+        bool fullDisk = false;
+        // What the settings button said, once it was pressed.
+        std::optional<QString> note;
+        bool operator==(const State&) const = default;
+    };
+    static QString paragraph();
+    static QString status(bool fullDisk);
+    // The step at a width, its top left at the origin.
+    static Sketch step(const State& state, qreal width);
+
+    bool fullDisk() const { return state_.fullDisk; }
+    bool isPolling() const;
+
+protected:
+    Sketch layout(QSizeF size) const override;
+
+private:
+    void setFullDisk(bool fullDisk);
+    void explainAccess();
+    QString noteText() const;
+
+    AppModel& model_;
+    State state_;
+    AccessPoll* poll_;
+};
+
+} // namespace kelvora

@@ -1,0 +1,105 @@
+#pragma once
+
+// The code generator of Qt cannot read every standard header; it needs none of these.
+#ifndef Q_MOC_RUN
+#include "login/LoginItem.h"
+#include "panes/LoginItemsText.h"
+#endif
+
+#include <QHash>
+#include <QIcon>
+#include <QRectF>
+#include <QWidget>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+class AppModel;
+
+// Where everything of the login items list goes at one width: the warning, the sections
+// with their cards, the ask card, the rows with their buttons, the footnote.
+struct LoginListLayout {
+    struct Section {
+        LoginItemsOrder::Section kind;
+        QRectF caption;
+        QRectF card;
+        std::optional<QRectF> ask;       // the card asking to read the open-at-login apps
+        std::optional<QRectF> askButton; // its "Check apps"
+        std::optional<QRectF> empty;     // "No apps open at login."
+    };
+    struct Row {
+        LoginItem item;
+        QRectF rect;
+        QRectF badge;
+        QRectF button;
+        LoginItemsText::Action action;
+        std::optional<QRectF> hairline; // above the row
+        size_t section = 0;             // index into `sections`
+    };
+
+    std::optional<QRectF> error;
+    std::vector<Section> sections;
+    std::vector<Row> rows;
+    QRectF footnote;
+    qreal height = 0;
+
+    // `sorted` in the pane's order.
+    static LoginListLayout make(const std::vector<LoginItem>& sorted, bool checkedOpenAtLogin,
+                                const std::optional<std::string>& error, int shelfDays,
+                                qreal width);
+    const Row* rowOf(const std::string& id) const;
+};
+
+// The list of the login items pane: its sections of painted rows. A click on a row selects
+// it, a click on a row's button does what the button says, "Check apps" lets the
+// controller read the applications that open at login. Only the rows in view are painted.
+class LoginItemsList : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit LoginItemsList(AppModel& model, QWidget* parent = nullptr);
+
+    // Takes the controller's list and state again; lays out only when they changed.
+    void refresh();
+    const LoginListLayout& layout() const { return layout_; }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // What a press landed on: a row's button, a row, or the ask card's button.
+    struct Target {
+        enum class Kind { none, row, button, ask };
+        Kind kind = Kind::none;
+        size_t row = 0;
+        bool operator==(const Target&) const = default;
+    };
+    Target targetAt(QPointF point) const;
+    void relayOut();
+    void paintSection(QPainter& painter, const LoginListLayout::Section& section) const;
+    void paintRow(QPainter& painter, const LoginListLayout::Row& row, bool selected);
+    QIcon iconOf(const std::string& bundle);
+
+    AppModel& model_;
+    std::vector<LoginItem> sorted_;
+    bool checked_ = false;
+    std::optional<std::string> error_;
+    std::optional<std::string> selection_;
+    int shelfDays_ = 7;
+    LoginListLayout layout_;
+    Target pressed_;
+    QHash<QString, QIcon> icons_;
+};
+
+} // namespace kelvora

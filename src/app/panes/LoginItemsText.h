@@ -1,0 +1,78 @@
+#pragma once
+
+#include "controller/LoginItemsOrder.h"
+#include "login/LoginItem.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora::LoginItemsText {
+
+using Section = LoginItemsOrder::Section;
+
+inline const QString kTitle = "Login items";
+inline const QString kOpenSettings = "Open Login Items settings";
+inline const QString kRefresh = "Refresh";
+inline const QString kLoading = "Reading what starts at login…";
+inline const QString kFootnote = "Turning something off stops it now and keeps it from starting "
+                                 "at login. Its file stays put, so you can turn it back on here.";
+inline const QString kAskTitle = "See which apps open when you log in";
+inline const QString kAskDetail =
+    "Kelvora asks System Events for the list. macOS will check with you first.";
+inline const QString kAskButton = "Check apps";
+inline const QString kNoApps = "No apps open at login.";
+inline const QString kSelected = "Selected";
+inline const QString kNothingSelected = "Click an item to see what it is and what it runs.";
+inline const QString kShowInFolder = "Show in Folder";
+
+QString sectionTitle(Section section);
+// "3 start when you log in · 2 running now": what is really set to start (not off, not
+// missing its program) and everything running, whether or not it starts at login.
+QString countsLine(const std::vector<LoginItem>& items);
+// The sections the list shows: the applications always, the others when they hold items.
+std::vector<Section> shownSections(const std::vector<LoginItem>& items);
+
+// The one thing an item's button does, with its title and its tooltip (empty for none).
+struct Action {
+    enum class Kind { remove, turnOn, turnOff, settings };
+    Kind kind = Kind::settings;
+    QString title;
+    QString tooltip;
+    bool operator==(const Action&) const = default;
+};
+Action action(const LoginItem& item, int shelfDays);
+
+// What the state badge shows ("RUNNING") and what assistive technology reads for it.
+QString badgeLabel(const LoginItem& item);
+QString badgeSpoken(const LoginItem& item);
+
+// One fact of the inspector; the "Now" fact shows the state badge instead of a text.
+struct Fact {
+    QString label;
+    QString value;
+    bool isBadge = false;
+    bool operator==(const Fact&) const = default;
+};
+std::vector<Fact> facts(const LoginItem& item);
+
+// A titled block of the inspector holding a path or a label.
+struct Block {
+    QString title;
+    QString value;
+    bool operator==(const Block&) const = default;
+};
+// "Where" the file lies and what it "Runs", home shown as "~", and its "Label".
+std::vector<Block> blocks(const LoginItem& item, const std::string& home);
+
+// Why an item did not start this session, and why it can't be switched here.
+std::optional<QString> notLoadedNote(const LoginItem& item);
+std::optional<QString> switchNote(const LoginItem& item);
+
+// The application an item belongs to: the path up to and including the first ".app" of
+// its program (or file), when that exists.
+std::optional<std::string> appBundle(const LoginItem& item);
+
+} // namespace kelvora::LoginItemsText

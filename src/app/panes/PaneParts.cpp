@@ -1,0 +1,361 @@
+#include "panes/PaneParts.h"
+
+#include "design/Fonts.h"
+#include "design/Motion.h"
+#include "design/Shapes.h"
+#include "design/Symbols.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+
+#include <cmath>
+
+namespace kelvora {
+
+namespace {
+
+int ceiled(qreal value) {
+    return static_cast<int>(std::ceil(value));
+}
+
+// Lays the text out in lines of `width`; the height they take.
+qreal layOut(QTextLayout& layout, qreal width, qreal lineSpacing) {
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    bool first = true;
+    while (true) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(width);
+        if (!first) y += lineSpacing;
+        line.setPosition({0, y});
+        y += line.height();
+        first = false;
+    }
+    layout.endLayout();
+    return y;
+}
+
+} // namespace
+
+// ---- PaneText ----
+
+PaneText::PaneText(const QFont& font, Token colour, QWidget* parent)
+    : QWidget(parent), font_(font), colour_(colour) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void PaneText::setText(const QString& text) {
+    if (text == text_) return;
+    text_ = text;
+    setAccessibleName(text);
+    updateGeometry();
+    update();
+}
+
+void PaneText::setWrapping(bool wrapping) {
+    wrapping_ = wrapping;
+    QSizePolicy policy = sizePolicy();
+    policy.setHeightForWidth(wrapping);
+    setSizePolicy(policy);
+    updateGeometry();
+}
+
+void PaneText::setAlignment(Qt::Alignment alignment) {
+    alignment_ = alignment;
+    update();
+}
+
+void PaneText::setLineSpacing(qreal spacing) {
+    lineSpacing_ = spacing;
+    updateGeometry();
+}
+
+void PaneText::setMaximumTextWidth(int width) {
+    maximumTextWidth_ = width;
+    updateGeometry();
+}
+
+qreal PaneText::wrappedHeight(const QString& text, const QFont& font, qreal width,
+                              qreal lineSpacing) {
+    QTextLayout layout(text, font);
+    return layOut(layout, width, lineSpacing);
+}
+
+int PaneText::textWidth(int available) const {
+    return std::min(available, maximumTextWidth_);
+}
+
+int PaneText::heightForWidth(int width) const {
+    if (!wrapping_) return sizeHint().height();
+    return ceiled(wrappedHeight(text_, font_, textWidth(width), lineSpacing_));
+}
+
+QSize PaneText::sizeHint() const {
+    QFontMetricsF metrics(font_);
+    int natural = ceiled(metrics.horizontalAdvance(text_));
+    if (wrapping_) {
+        int width = textWidth(natural);
+        return {width, ceiled(wrappedHeight(text_, font_, width, lineSpacing_))};
+    }
+    return {natural, ceiled(metrics.height())};
+}
+
+QSize PaneText::minimumSizeHint() const {
+    if (wrapping_) return {0, heightForWidth(width())};
+    return {0, sizeHint().height()};
+}
+
+void PaneText::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font_);
+    painter.setPen(Theme::color(colour_));
+    if (!wrapping_) {
+        QString shown = QFontMetricsF(font_).elidedText(text_, Qt::ElideRight, width());
+        painter.drawText(rect(), static_cast<int>(alignment_) | Qt::TextSingleLine, shown);
+        return;
+    }
+    int width = textWidth(this->width());
+    QTextLayout layout(text_, font_);
+    layOut(layout, width, lineSpacing_);
+    qreal left = 0;
+    if (alignment_ & Qt::AlignHCenter) left = (this->width() - width) / 2.0;
+    // Each line is placed by the layout; centred lines are centred within the text width.
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        QTextLine line = layout.lineAt(i);
+        qreal offset = 0;
+        if (alignment_ & Qt::AlignHCenter) offset = (width - line.naturalTextWidth()) / 2;
+        line.draw(&painter, {left + offset, 0});
+    }
+}
+
+// ---- SizeFigure ----
+
+SizeFigure::SizeFigure(qreal numberSize, qreal unitSize, qreal spacing, QWidget* parent)
+    : QWidget(parent), numberSize_(numberSize), unitSize_(unitSize), spacing_(spacing) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void SizeFigure::setParts(const QString& number, const QString& unit) {
+    if (number == number_ && unit == unit_) return;
+    number_ = number;
+    unit_ = unit;
+    setAccessibleName(number + " " + unit);
+    updateGeometry();
+    update();
+}
+
+QSize SizeFigure::sizeHint() const {
+    QFontMetricsF number(Fonts::number(numberSize_)), unit(Fonts::number(unitSize_));
+    qreal width = number.horizontalAdvance(number_) + spacing_ + unit.horizontalAdvance(unit_);
+    return {ceiled(width), ceiled(number.height())};
+}
+
+void SizeFigure::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont numberFont = Fonts::number(numberSize_), unitFont = Fonts::number(unitSize_);
+    QFontMetricsF number(numberFont);
+    qreal baseline = number.ascent();
+    painter.setPen(Theme::ink());
+    painter.setFont(numberFont);
+    painter.drawText(QPointF(0, baseline), number_);
+    painter.setFont(unitFont);
+    painter.drawText(QPointF(number.horizontalAdvance(number_) + spacing_, baseline), unit_);
+}
+
+// ---- SymbolMark ----
+
+SymbolMark::SymbolMark(const QString& symbol, qreal size, Token colour, QWidget* parent)
+    : QWidget(parent), symbol_(symbol), size_(size), colour_(colour) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize SymbolMark::sizeHint() const {
+    int side = ceiled(Symbols::extent(size_));
+    return {side, side};
+}
+
+void SymbolMark::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Symbols::paint(painter, symbol_, rect(), size_, Theme::color(colour_));
+}
+
+// ---- SymbolLabel ----
+
+SymbolLabel::SymbolLabel(qreal size, QFont::Weight weight, Token colour, QWidget* parent)
+    : QWidget(parent), size_(size), font_(Fonts::text(size, weight)), colour_(colour) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void SymbolLabel::setContent(const QString& symbol, const QString& text) {
+    if (symbol == symbol_ && text == text_) return;
+    symbol_ = symbol;
+    text_ = text;
+    setAccessibleName(text);
+    updateGeometry();
+    update();
+}
+
+QSize SymbolLabel::sizeHint() const {
+    QFontMetricsF metrics(font_);
+    qreal symbol = Symbols::extent(size_);
+    return {ceiled(symbol + kSpacing + metrics.horizontalAdvance(text_)),
+            ceiled(std::max(symbol, metrics.height()))};
+}
+
+QSize SymbolLabel::minimumSizeHint() const {
+    return {0, sizeHint().height()};
+}
+
+void SymbolLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFontMetricsF metrics(font_);
+    qreal side = Symbols::extent(size_);
+    QColor colour = Theme::color(colour_);
+    Symbols::paint(painter, symbol_, {0, (height() - side) / 2, side, side}, size_, colour);
+    qreal left = side + kSpacing;
+    painter.setFont(font_);
+    painter.setPen(colour);
+    QString shown = metrics.elidedText(text_, Qt::ElideRight, width() - left);
+    painter.drawText(QRectF(left, 0, width() - left, height()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+}
+
+// ---- PathText ----
+
+PathText::PathText(const QFont& font, Token colour, QWidget* parent)
+    : QTextEdit(parent), colour_(colour) {
+    setReadOnly(true);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFont(font);
+    document()->setDefaultFont(font);
+    document()->setDocumentMargin(0);
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+void PathText::setText(const QString& text) {
+    if (text == toPlainText()) return;
+    setPlainText(text);
+    setAccessibleName(text);
+    updateGeometry();
+}
+
+int PathText::heightForWidth(int width) const {
+    QTextDocument measure;
+    measure.setDefaultFont(font());
+    measure.setDocumentMargin(0);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    measure.setDefaultTextOption(option);
+    measure.setPlainText(toPlainText());
+    measure.setTextWidth(width);
+    return ceiled(measure.size().height());
+}
+
+QSize PathText::sizeHint() const {
+    return {QTextEdit::sizeHint().width(), heightForWidth(std::max(width(), 1))};
+}
+
+QSize PathText::minimumSizeHint() const {
+    return {0, heightForWidth(std::max(width(), 1))};
+}
+
+void PathText::resizeEvent(QResizeEvent* event) {
+    QTextEdit::resizeEvent(event);
+    updateGeometry();
+}
+
+// The colours follow the appearance at each paint; setting the same palette again is free.
+void PathText::paintEvent(QPaintEvent* event) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, Theme::color(colour_));
+    colours.setColor(QPalette::Base, Qt::transparent);
+    colours.setColor(QPalette::Highlight, Theme::chip());
+    colours.setColor(QPalette::HighlightedText, Theme::color(colour_));
+    if (colours != palette()) setPalette(colours);
+    QTextEdit::paintEvent(event);
+}
+
+// ---- PaneLine ----
+
+PaneLine::PaneLine(Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent), orientation_(orientation) {
+    if (orientation == Qt::Horizontal) {
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    } else {
+        setFixedWidth(1);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    }
+}
+
+void PaneLine::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Shapes::hairline(painter, rect(), orientation_);
+}
+
+// ---- PanePanel ----
+
+PanePanel::PanePanel(Token fill, QWidget* parent) : QWidget(parent), fill_(fill) {}
+
+void PanePanel::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), Theme::color(fill_));
+}
+
+// ---- BusySpinner ----
+
+BusySpinner::BusySpinner(QWidget* parent) : QWidget(parent), timer_(new QTimer(this)) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName("In progress");
+    timer_->setInterval(80);
+    connect(timer_, &QTimer::timeout, this, [this] {
+        ++phase_;
+        update();
+    });
+}
+
+void BusySpinner::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (Motion::animates(this)) timer_->start();
+}
+
+void BusySpinner::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    timer_->stop();
+}
+
+void BusySpinner::paintEvent(QPaintEvent*) {
+    constexpr int kSpokes = 12;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPointF center = QRectF(rect()).center();
+    qreal outer = std::min(width(), height()) / 2.0 - 1;
+    for (int i = 0; i < kSpokes; ++i) {
+        int age = ((phase_ - i) % kSpokes + kSpokes) % kSpokes;
+        QColor spoke = Theme::muted();
+        spoke.setAlphaF(1.0 - 0.8 * age / (kSpokes - 1));
+        painter.setPen(QPen(spoke, 2.6, Qt::SolidLine, Qt::RoundCap));
+        double angle = -M_PI / 2 + 2 * M_PI * i / kSpokes;
+        QPointF direction(std::cos(angle), std::sin(angle));
+        painter.drawLine(center + direction * outer * 0.5, center + direction * outer);
+    }
+}
+
+} // namespace kelvora

@@ -1,0 +1,189 @@
+#pragma once
+
+#include "design/Theme.h"
+
+#include <QFont>
+#include <QTextEdit>
+#include <QWidget>
+
+class QTimer;
+
+namespace kelvora {
+
+// A text of a pane, painted in a Theme colour looked up at each paint, so it follows a
+// change of appearance. On one line it is cut short at the end; wrapping, it reports the
+// height it needs for a width.
+class PaneText : public QWidget {
+    Q_OBJECT
+
+public:
+    PaneText(const QFont& font, Token colour, QWidget* parent = nullptr);
+
+    QString text() const { return text_; }
+    void setText(const QString& text);
+    void setWrapping(bool wrapping);
+    void setAlignment(Qt::Alignment alignment);
+    // Extra room between wrapped lines.
+    void setLineSpacing(qreal spacing);
+    // The widest the text is set, also when it is given more room.
+    void setMaximumTextWidth(int width);
+
+    bool hasHeightForWidth() const override { return wrapping_; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Height of the text set in `width`, wrapped at word boundaries.
+    static qreal wrappedHeight(const QString& text, const QFont& font, qreal width,
+                               qreal lineSpacing = 0);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int textWidth(int available) const;
+
+    QString text_;
+    QFont font_;
+    Token colour_;
+    bool wrapping_ = false;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
+    qreal lineSpacing_ = 0;
+    int maximumTextWidth_ = QWIDGETSIZE_MAX;
+};
+
+// A size shown large: its number and unit in the number face, sharing one baseline.
+class SizeFigure : public QWidget {
+    Q_OBJECT
+
+public:
+    SizeFigure(qreal numberSize, qreal unitSize, qreal spacing, QWidget* parent = nullptr);
+
+    void setParts(const QString& number, const QString& unit);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qreal numberSize_;
+    qreal unitSize_;
+    qreal spacing_;
+    QString number_;
+    QString unit_;
+};
+
+// A symbol standing alone, in a Theme colour.
+class SymbolMark : public QWidget {
+    Q_OBJECT
+
+public:
+    SymbolMark(const QString& symbol, qreal size, Token colour, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString symbol_;
+    qreal size_;
+    Token colour_;
+};
+
+// A symbol and a text on one line, the symbol sized like the text; the text is cut short
+// at the end when the line is too narrow.
+class SymbolLabel : public QWidget {
+    Q_OBJECT
+
+public:
+    SymbolLabel(qreal size, QFont::Weight weight, Token colour, QWidget* parent = nullptr);
+
+    void setContent(const QString& symbol, const QString& text);
+    QString text() const { return text_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    static constexpr qreal kSpacing = 6;
+    qreal size_;
+    QFont font_;
+    Token colour_;
+    QString symbol_;
+    QString text_;
+};
+
+// A path the user may select and copy, wrapping anywhere since a path has no
+// spaces to wrap at.
+class PathText : public QTextEdit {
+    Q_OBJECT
+
+public:
+    PathText(const QFont& font, Token colour, QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    QString text() const { return toPlainText(); }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    Token colour_;
+};
+
+// A hairline across (horizontal) or down (vertical) the pane.
+class PaneLine : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PaneLine(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Qt::Orientation orientation_;
+};
+
+// A panel filled with one Theme colour, the backdrop of headers, footers and inspectors.
+class PanePanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PanePanel(Token fill, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Token fill_;
+};
+
+// The indeterminate progress indicator: twelve spokes turning while it is shown, still in
+// a picture or under reduced motion.
+class BusySpinner : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit BusySpinner(QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {32, 32}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QTimer* timer_;
+    int phase_ = 0;
+};
+
+} // namespace kelvora

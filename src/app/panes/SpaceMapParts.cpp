@@ -1,0 +1,209 @@
+#include "panes/SpaceMapParts.h"
+
+#include "design/Buttons.h"
+#include "design/Caption.h"
+#include "design/Fonts.h"
+#include "design/Symbols.h"
+
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace kelvora {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QFont crumbFont(bool current) {
+    return Fonts::text(13.5, current ? QFont::DemiBold : QFont::Normal);
+}
+
+PaneText* wrapped(QFont font, Token colour, QWidget* parent) {
+    auto* text = new PaneText(font, colour, parent);
+    text->setWrapping(true);
+    return text;
+}
+
+} // namespace
+
+// ---- Path bar ----
+
+CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent)
+    : QAbstractButton(parent), crumb_(crumb) {
+    setText(qs(crumb.label));
+    setAccessibleName(qs(crumb.label));
+    setEnabled(!crumb.current);
+    setFocusPolicy(crumb.current ? Qt::NoFocus : Qt::TabFocus);
+    setCursor(crumb.current ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize CrumbButton::sizeHint() const {
+    QFontMetricsF metrics(crumbFont(crumb_.current));
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text()))),
+            static_cast<int>(std::ceil(metrics.height()))};
+}
+
+void CrumbButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(crumbFont(crumb_.current));
+    painter.setPen(crumb_.current ? Theme::ink() : Theme::muted());
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+}
+
+CrumbBar::CrumbBar(QWidget* parent) : QWidget(parent) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+}
+
+void CrumbBar::setCrumbs(const std::vector<SpaceMapText::Crumb>& crumbs) {
+    if (crumbs == crumbs_) return;
+    crumbs_ = crumbs;
+    buttons_.clear();
+    while (QLayoutItem* item = layout()->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (size_t i = 0; i < crumbs.size(); ++i) {
+        if (i > 0) layout()->addWidget(new SymbolMark("chevron.right", 9, Token::faint, this));
+        auto* button = new CrumbButton(crumbs[i], this);
+        button->setObjectName(QString("crumb%1").arg(i));
+        connect(button, &QAbstractButton::clicked, this,
+                [this, url = crumbs[i].url] { emit zoom(url); });
+        buttons_.push_back(button);
+        layout()->addWidget(button);
+    }
+}
+
+// ---- Header ----
+
+SpaceMapHeader::SpaceMapHeader(QWidget* parent)
+    : QWidget(parent), back_(new OutlineButton("Back", 28, 12.5, this)),
+      title_(new PaneText(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
+      crumbs_(new CrumbBar(this)), size_(new SizeFigure(26, 13, 4, this)),
+      choose_(new OutlineButton("Choose folder…", 28, 12.5, this)) {
+    setFixedHeight(60);
+    back_->setObjectName("spaceMapBack");
+    choose_->setObjectName("chooseFolder");
+    title_->setText(SpaceMapText::kTitle);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(18, 0, 18, 0);
+    row->setSpacing(12);
+    row->addWidget(back_);
+    row->addWidget(title_);
+    row->addWidget(crumbs_);
+    row->addStretch(1);
+    row->addWidget(size_);
+    row->addWidget(choose_);
+    connect(back_, &QAbstractButton::clicked, this, [this] { emit zoom(backTarget_); });
+    connect(crumbs_, &CrumbBar::zoom, this, &SpaceMapHeader::zoom);
+    connect(choose_, &QAbstractButton::clicked, this, &SpaceMapHeader::chooseFolder);
+    show(std::nullopt);
+}
+
+void SpaceMapHeader::show(const std::optional<SpaceMapHeading>& heading) {
+    title_->setVisible(!heading);
+    crumbs_->setVisible(heading.has_value());
+    back_->setVisible(heading && heading->showsBack);
+    size_->setVisible(heading && heading->size);
+    if (!heading) return;
+    backTarget_ = heading->back;
+    crumbs_->setCrumbs(heading->crumbs);
+    if (heading->size) size_->setParts(qs(heading->size->number), qs(heading->size->unit));
+}
+
+// ---- Inspector ----
+
+SpaceMapInspector::SpaceMapInspector(QWidget* parent)
+    : PanePanel(Token::sidebar, parent),
+      name_(wrapped(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
+      size_(new SizeFigure(38, 16, 5, this)),
+      share_(new PaneText(Fonts::text(13), Token::muted, this)),
+      path_(new PathText(Fonts::mono(11.5), Token::ink, this)), guide_(new QWidget(this)),
+      guideTitle_(wrapped(Fonts::text(13.5, QFont::DemiBold), Token::ink, guide_)),
+      guideText_(wrapped(Fonts::text(12.5), Token::muted, guide_)),
+      advice_(new SymbolLabel(12, QFont::Medium, Token::ink, guide_)),
+      unknown_(wrapped(Fonts::text(12.5), Token::muted, guide_)), buttons_(new QWidget(this)),
+      open_(new OutlineButton("Open", 32, 13, buttons_)),
+      reveal_(new OutlineButton("Show in Folder", 32, 13, buttons_)),
+      hint_(wrapped(Fonts::text(13), Token::muted, this)) {
+    setObjectName("spaceMapInspector");
+    setFixedWidth(280);
+    name_->setObjectName("selectedName");
+    open_->setObjectName("openSelected");
+    reveal_->setObjectName("revealSelected");
+    guideText_->setLineSpacing(2);
+    unknown_->setText(SpaceMapText::kUnknown);
+    hint_->setText(SpaceMapText::kHint);
+
+    auto* guide = new QVBoxLayout(guide_);
+    guide->setContentsMargins(0, 4, 0, 0);
+    guide->setSpacing(6);
+    guide->addWidget(new Caption("What is this?", guide_));
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{guideTitle_, guideText_, advice_, unknown_})
+        guide->addWidget(part);
+
+    auto* buttons = new QHBoxLayout(buttons_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(8);
+    buttons->addWidget(open_);
+    buttons->addWidget(reveal_);
+    buttons->addStretch(1);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(20, 20, 20, 20);
+    column->setSpacing(14);
+    column->addWidget(new Caption("Selected", this));
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{name_, size_, share_, path_, guide_, hint_})
+        column->addWidget(part);
+    column->addStretch(1);
+    column->addWidget(buttons_);
+
+    connect(open_, &QAbstractButton::clicked, this, [this] {
+        if (shown_) emit open(shown_->entry.url);
+    });
+    connect(reveal_, &QAbstractButton::clicked, this, [this] {
+        if (shown_) emit reveal(shown_->entry.url);
+    });
+    show(std::nullopt);
+}
+
+void SpaceMapInspector::show(const std::optional<SpaceMapText::Inspection>& inspection) {
+    shown_ = inspection;
+    bool found = inspection.has_value();
+    hint_->setVisible(!found);
+    for (QWidget* part : std::initializer_list<QWidget*>{name_, path_, guide_, buttons_})
+        part->setVisible(found);
+    size_->setVisible(found && inspection->size);
+    share_->setVisible(found && inspection->share);
+    if (!found) return;
+    name_->setText(qs(inspection->entry.name));
+    if (inspection->size) size_->setParts(qs(inspection->size->number), qs(inspection->size->unit));
+    if (inspection->share) share_->setText(qs(*inspection->share));
+    path_->setText(qs(inspection->path));
+    const auto& answer = inspection->answer;
+    guideTitle_->setVisible(answer.has_value());
+    guideText_->setVisible(answer.has_value());
+    advice_->setVisible(answer.has_value());
+    unknown_->setVisible(!answer);
+    if (answer) {
+        guideTitle_->setText(qs(answer->title));
+        guideText_->setText(qs(answer->text));
+        SpaceMapText::Advice advice = SpaceMapText::advice(answer->advice);
+        advice_->setContent(qs(advice.symbol), qs(advice.text));
+    }
+    open_->setVisible(inspection->entry.isFolder);
+}
+
+} // namespace kelvora

@@ -1,0 +1,304 @@
+#include "app/design/Pictures.h"
+#include "app/support/EventLoop.h"
+#include "app/support/IsolatedHome.h"
+
+#include "controller/AppModel.h"
+#include "controller/LoginItemsOrder.h"
+#include "design/Fonts.h"
+#include "design/Snapshot.h"
+#include "design/Theme.h"
+#include "panes/LoginItemInspector.h"
+#include "panes/LoginItemsList.h"
+#include "panes/LoginItemsText.h"
+#include "panes/LoginItemsView.h"
+#include "panes/StateBadge.h"
+#include "panes/WrappedText.h"
+
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace kelvora::testing {
+namespace {
+
+using Source = LoginItem::Source;
+using State = LoginItem::State;
+using Kind = LoginItemsText::Action::Kind;
+
+LoginItem item(Source source, const std::string& name, State state = State::waiting()) {
+    LoginItem made;
+    made.source = source;
+    made.label = "com.example." + name;
+    made.name = name;
+    made.purpose = "Keeps " + name + " up to date";
+    made.state = state;
+    made.startsAtLogin = true;
+    return made;
+}
+
+LoginItem missing(LoginItem made) {
+    made.programMissing = true;
+    return made;
+}
+
+std::vector<std::string> names(const std::vector<LoginItem>& items) {
+    std::vector<std::string> shown;
+    for (const auto& one : items)
+        shown.push_back(one.name);
+    return shown;
+}
+
+TEST(LoginItemsTextTest, TheBadgeSaysTheStateAndReadsItAloud) {
+    LoginItem empty = item(Source::userAgent, "empty");
+    empty.isPlaceholder = true;
+    empty.programMissing = true;
+    struct Case {
+        LoginItem item;
+        const char* label;
+        const char* spoken;
+    } cases[] = {
+        {empty, "EMPTY", "An empty file that does nothing"},
+        {missing(item(Source::userAgent, "a", State::off())), "OFF", "Switched off"},
+        {missing(item(Source::globalAgent, "a", State::running(7))), "LEFTOVER",
+         "Left behind by a removed app"},
+        {item(Source::userAgent, "a", State::running(512)), "RUNNING", "Running now, process 512"},
+        {item(Source::userAgent, "a", State::off()), "OFF", "Switched off"},
+        {item(Source::systemDaemon, "a", State::notLoaded()), "NOT RUNNING",
+         "Not running; it may be switched off in System Settings"},
+        {item(Source::openAtLogin, "a"), "ON", "Opens at login"},
+        {item(Source::appHelper, "a"), "WAITING", "Ready, starts when needed"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LoginItemsText::badgeLabel(c.item), c.label);
+        EXPECT_EQ(LoginItemsText::badgeSpoken(c.item), c.spoken);
+    }
+}
+
+TEST(LoginItemsTextTest, RunningItemsComeFirstAndSwitchedOffOnesLastThenByName) {
+    std::vector<LoginItem> listed = {
+        item(Source::userAgent, "beta", State::running(1)),
+        item(Source::userAgent, "aardvark", State::off()),
+        item(Source::userAgent, "zeta", State::waiting()),
+        item(Source::systemDaemon, "daemon", State::running(3)),
+        item(Source::globalAgent, "Alpha", State::running(2)),
+        item(Source::userAgent, "kappa", State::notLoaded()),
+        item(Source::userAgent, "gamma", State::running(4)),
+        item(Source::openAtLogin, "Notes", State::off()),
+    };
+    EXPECT_EQ(names(LoginItemsOrder::sorted(listed)),
+              (std::vector<std::string>{"Notes", "Alpha", "beta", "gamma", "kappa", "zeta",
+                                        "aardvark", "daemon"}));
+}
+
+TEST(LoginItemsTextTest, CountsLeaveOutMissingSwitchedOffAndUnloadedPrograms) {
+    LoginItem onDemand = item(Source::userAgent, "on demand", State::running(9));
+    onDemand.startsAtLogin = false;
+    std::vector<LoginItem> listed = {
+        item(Source::userAgent, "starts"),
+        item(Source::openAtLogin, "running app", State::running(5)),
+        missing(item(Source::userAgent, "gone")),
+        item(Source::userAgent, "off", State::off()),
+        item(Source::globalAgent, "not loaded", State::notLoaded()),
+        onDemand,
+    };
+    EXPECT_EQ(LoginItemsText::countsLine(listed), "2 start when you log in · 2 running now");
+}
+
+TEST(LoginItemsTextTest, EveryItemHasOneButton) {
+    struct Case {
+        LoginItem item;
+        Kind kind;
+        const char* title;
+        const char* tooltip;
+    } cases[] = {
+        {missing(item(Source::userAgent, "leftover", State::off())), Kind::remove, "Remove",
+         "Moves it onto the Undo Shelf for 7 days"},
+        {item(Source::userAgent, "off", State::off()), Kind::turnOn, "Turn on", ""},
+        {item(Source::openAtLogin, "app", State::notLoaded()), Kind::turnOff, "Turn off", ""},
+        {missing(item(Source::globalAgent, "global")), Kind::turnOff, "Turn off", ""},
+        {item(Source::systemDaemon, "daemon"), Kind::settings, "Settings…",
+         "Switch this one in System Settings › General › Login Items"},
+        {item(Source::appHelper, "helper", State::off()), Kind::settings, "Settings…",
+         "Switch this one in System Settings › General › Login Items"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item.name);
+        EXPECT_EQ(LoginItemsText::action(c.item, 7),
+                  (LoginItemsText::Action{c.kind, c.title, c.tooltip}));
+    }
+}
+
+TEST(LoginItemsTextTest, TheInspectorExplainsWhereAnItemLiesAndWhyItCantBeSwitched) {
+    const std::string home = "/home/me";
+    LoginItem agent = item(Source::userAgent, "Sync", State::running(512));
+    agent.file = URL::fileURL(home + "/Library/LaunchAgents/com.example.sync.plist");
+    agent.program = URL::fileURL("/Applications/Sync.app/Contents/MacOS/sync");
+    agent.owner = "Sync";
+    using Fact = LoginItemsText::Fact;
+    using Block = LoginItemsText::Block;
+    EXPECT_EQ(LoginItemsText::facts(agent),
+              (std::vector<Fact>{{"Now", "RUNNING", true},
+                                 {"At login", "Starts", false},
+                                 {"Belongs to", "Sync", false},
+                                 {"Kind", "Launch agent, yours", false}}));
+    EXPECT_EQ(LoginItemsText::blocks(agent, home),
+              (std::vector<Block>{{"Where", "~/Library/LaunchAgents/com.example.sync.plist"},
+                                  {"Runs", "/Applications/Sync.app/Contents/MacOS/sync"},
+                                  {"Label", "com.example.Sync"}}));
+    EXPECT_FALSE(LoginItemsText::notLoadedNote(agent));
+    EXPECT_FALSE(LoginItemsText::switchNote(agent));
+
+    // An application opening at login: no label; a program that is its file: no "Runs".
+    LoginItem app = item(Source::openAtLogin, "Notes");
+    app.file = URL::fileURL("/private/var/apps/Notes.app");
+    app.program = app.file;
+    app.startsAtLogin = false;
+    EXPECT_EQ(LoginItemsText::blocks(app, home),
+              (std::vector<Block>{{"Where", "/var/apps/Notes.app"}}));
+    EXPECT_EQ(LoginItemsText::facts(app)[1].value, "Only when needed");
+
+    LoginItem idle = item(Source::userAgent, "Idle", State::notLoaded());
+    EXPECT_TRUE(LoginItemsText::notLoadedNote(idle)->endsWith(
+        "Login Items. Turning it off here makes sure it stays off."));
+    EXPECT_EQ(LoginItemsText::facts(item(Source::userAgent, "x", State::off()))[1].value,
+              "Doesn’t start");
+
+    LoginItem helper = item(Source::appHelper, "Helper", State::notLoaded());
+    EXPECT_TRUE(LoginItemsText::notLoadedNote(helper)->endsWith("› Login Items."));
+    EXPECT_EQ(*LoginItemsText::switchNote(helper),
+              "Its app manages this helper. Switch it off in the app’s settings, or in System "
+              "Settings › General › Login Items.");
+    helper.owner = "Dropbox";
+    EXPECT_TRUE(LoginItemsText::switchNote(helper)->startsWith("Dropbox manages this helper."));
+    EXPECT_TRUE(LoginItemsText::switchNote(item(Source::systemDaemon, "d"))
+                    ->startsWith("This runs for everyone on the computer"));
+}
+
+TEST(LoginItemsTextTest, AnItemShowsTheApplicationItLivesIn) {
+    IsolatedHome env;
+    std::string app = env.dir().mkdir("Tool.app/Contents/Library/LoginItems/Helper.app");
+    std::string tool = env.dir() / "Tool.app";
+    LoginItem helper = item(Source::appHelper, "helper");
+    helper.file = URL::fileURL(app);
+    EXPECT_EQ(LoginItemsText::appBundle(helper), tool);
+    helper.program = URL::fileURL(env.dir() / "Gone.app/Contents/MacOS/gone");
+    EXPECT_FALSE(LoginItemsText::appBundle(helper)) << "the program decides, and it is gone";
+    EXPECT_FALSE(LoginItemsText::appBundle(item(Source::userAgent, "no file")));
+}
+
+TEST(LoginListLayoutTest, TheAppsSectionAlwaysShowsWithItsAskCardOrItsEmptyNote) {
+    eventLoop();
+    auto unasked = LoginListLayout::make({}, false, std::nullopt, 7, 600);
+    ASSERT_EQ(unasked.sections.size(), 1u);
+    EXPECT_TRUE(unasked.sections[0].ask);
+    EXPECT_FALSE(unasked.sections[0].empty);
+
+    auto asked = LoginListLayout::make({}, true, std::nullopt, 7, 600);
+    ASSERT_EQ(asked.sections.size(), 1u);
+    EXPECT_FALSE(asked.sections[0].ask);
+    EXPECT_TRUE(asked.sections[0].empty);
+
+    // Helpers under the ask card are parted from it by a hairline, the warning comes first.
+    std::vector<LoginItem> listed = LoginItemsOrder::sorted(
+        {item(Source::appHelper, "helper"), item(Source::userAgent, "agent")});
+    auto layout = LoginListLayout::make(listed, false, std::string("It failed."), 7, 600);
+    ASSERT_EQ(layout.sections.size(), 2u);
+    EXPECT_TRUE(layout.rows[0].hairline);
+    EXPECT_FALSE(layout.rows[1].hairline) << "first row of its own card";
+    EXPECT_LT(layout.error->bottom(), layout.sections[0].caption.top());
+}
+
+// A pane over a demo controller holding the login items of a fixture.
+struct LoginPaneTest : ::testing::Test {
+    LoginPaneTest() {
+        Render::application();
+        Fonts::registerFonts(KELVORA_FONTS_DIR);
+    }
+    IsolatedHome env;
+    AppModel model{ScanResult{}, AppModel::ViewMode::detailed,
+                   UndoShelf(URL::fileURL(env.data() + "/shelf", true), 7), std::nullopt};
+
+    std::vector<LoginItem> fixture() {
+        LoginItem helper = item(Source::appHelper, "Dropbox Helper");
+        helper.owner = "Dropbox";
+        LoginItem sync = item(Source::userAgent, "Sketch Sync", State::running(512));
+        sync.file = URL::fileURL(env.home() + "/Library/LaunchAgents/com.sketch.sync.plist");
+        sync.program = URL::fileURL("/Applications/Sketch.app/Contents/MacOS/sync");
+        sync.owner = "Sketch";
+        return {helper,
+                sync,
+                missing(item(Source::userAgent, "Old Updater", State::notLoaded())),
+                item(Source::globalAgent, "Printer Tools"),
+                item(Source::userAgent, "Backup", State::off()),
+                item(Source::systemDaemon, "Disk Helper", State::running(88))};
+    }
+};
+
+TEST_F(LoginPaneTest, PicturesShowSectionsBadgesAndTheSelectedItemInBothAppearances) {
+    KELVORA_REQUIRE_GUI();
+    model.showLoginItems(fixture());
+    model.setLoginSelection("userAgent:com.example.Sketch Sync");
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        Theme::Scope scope(appearance);
+        LoginItemsView pane(model);
+        Snapshot::setSnapshot(&pane, true);
+        QImage image = Render::widget(pane, QSize(1000, 760));
+        bool isLight = appearance == Appearance::light;
+        keepPicture(image, isLight ? "login-items-light" : "login-items-dark");
+        SCOPED_TRACE(isLight ? "light" : "dark");
+
+        auto* counts = pane.findChild<WrappedText*>("loginCounts");
+        EXPECT_EQ(counts->text(), "4 start when you log in · 2 running now");
+        const LoginListLayout& layout = pane.list()->layout();
+        ASSERT_EQ(layout.sections.size(), 3u);
+        QPoint list = pane.list()->mapTo(&pane, QPoint(0, 0));
+        auto inPane = [&](QRectF r) { return r.translated(list); };
+
+        const auto* selected = layout.rowOf("userAgent:com.example.Sketch Sync");
+        ASSERT_TRUE(selected);
+        QRectF row = inPane(selected->rect);
+        EXPECT_TRUE(near(testing::at(image, row.left() + 1.5, row.center().y()), Theme::signal()));
+        EXPECT_TRUE(near(testing::at(image, row.left() + 8, row.top() + 3), Theme::sidebar()));
+        EXPECT_TRUE(near(testing::at(image, inPane(selected->badge).left() + 3,
+                                     inPane(selected->badge).top() + 4),
+                         Theme::ink()))
+            << "a running item's badge is inverted";
+        const auto* off = layout.rowOf("userAgent:com.example.Backup");
+        EXPECT_TRUE(
+            near(testing::at(image, inPane(off->badge).left() + 3, inPane(off->badge).top() + 4),
+                 Theme::chip()));
+        EXPECT_EQ(off->action.title, "Turn on");
+        EXPECT_TRUE(
+            near(testing::at(image, inPane(off->rect).left() + 8, inPane(off->rect).top() + 3),
+                 Theme::panel()));
+
+        auto* inspector = pane.inspector();
+        ASSERT_TRUE(inspector->item());
+        EXPECT_EQ(inspector->item()->name, "Sketch Sync");
+        EXPECT_EQ(pane.findChild<QPushButton*>("inspectorSwitch")->text(), "Turn off");
+        EXPECT_FALSE(pane.findChild<QPushButton*>("inspectorReveal")->isVisible())
+            << "its file is not on this disk";
+        QRect column(inspector->mapTo(&pane, QPoint(0, 0)), inspector->size());
+        EXPECT_TRUE(
+            near(testing::at(image, column.left() + 4, column.bottom() - 4), Theme::sidebar()));
+        EXPECT_GT(countNear(image, QRectF(column).adjusted(20, 40, -20, -400), Theme::ink(), 30),
+                  200)
+            << "the name and facts are written";
+    }
+}
+
+TEST_F(LoginPaneTest, BeforeTheFirstReadOnlyTheLoadingLineShows) {
+    KELVORA_REQUIRE_GUI();
+    Theme::Scope scope(Appearance::light);
+    LoginItemsView pane(model);
+    Snapshot::setSnapshot(&pane, true);
+    QImage image = Render::widget(pane, QSize(1000, 600));
+    keepPicture(image, "login-items-loading");
+    EXPECT_FALSE(pane.findChild<WrappedText*>("loginCounts")->isVisible());
+    EXPECT_FALSE(pane.list()->isVisible());
+    EXPECT_FALSE(pane.inspector()->item());
+    EXPECT_GT(countNear(image, QRectF(250, 280, 300, 60), Theme::muted(), 30), 50);
+}
+
+} // namespace
+} // namespace kelvora::testing
