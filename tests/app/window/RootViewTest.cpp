@@ -123,11 +123,14 @@ TEST_F(RootViewTest, HeaderAndModeSwitchDrawAndSwitchTheView) {
 
 TEST_F(RootViewTest, CheckAgainWaitsDimmedWhileAScanRuns) {
     KELVORA_REQUIRE_GUI();
+    // A leftover of a removed app, whose check holds the scan until the test lets it go.
+    write("Library/Application Support/com.example.gone/state.db", "x");
     auto model = makeModel();
     installedGate = std::make_shared<Gate>();
     RootView root(*model, 0);
     root.show();
     model->scan();
+    ASSERT_TRUE(waitUntil([&] { return installedGate->waiting() > 0; }));
     OutlineButton* checkAgain = root.header()->checkAgainButton();
     EXPECT_FALSE(checkAgain->isEnabled());
     QImage dimmed = Snapshot::renderWindow(root, false);
