@@ -17,20 +17,22 @@ int64_t plus(int64_t a, int64_t b) {
     return __builtin_add_overflow(a, b, &sum) ? (b > 0 ? INT64_MAX : INT64_MIN) : sum;
 }
 
-int64_t sumBytes(const std::vector<ScanItem>& items, bool shelfOnly, bool offShelfOnly) {
+// The bytes of the picks of `kind` (of every kind when none) that go on the shelf, or
+// that don't.
+int64_t pickedBytes(const ScanResult& result, const PickList& picks, std::optional<JunkKind> kind,
+                    bool onShelf) {
     int64_t total = 0;
-    for (const auto& item : items) {
-        if (shelfOnly && !item.goesOnShelf()) continue;
-        if (offShelfOnly && item.goesOnShelf()) continue;
-        total = plus(total, item.bytes);
-    }
+    picks.forEachPicked(result, kind, [&](const ScanItem& item) {
+        if (item.goesOnShelf() == onShelf) total = plus(total, item.bytes);
+    });
     return total;
 }
 
-int countShelfItems(const std::vector<ScanItem>& items) {
+int countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
     int count = 0;
-    for (const auto& item : items)
-        if (item.goesOnShelf()) ++count;
+    picks.forEachPicked(result, kind, [&](const ScanItem& item) {
+        if (!shelfOnly || item.goesOnShelf()) ++count;
+    });
     return count;
 }
 
@@ -87,9 +89,8 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
         JunkKind::leftovers, JunkKind::systemData};
     std::vector<std::string> parts;
     for (JunkKind kind : kinds) {
-        const auto picked = picks.picked(result, kind);
         const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
-        const int count = shelfOnly ? countShelfItems(picked) : static_cast<int>(picked.size());
+        const int count = countPicked(result, picks, kind, shelfOnly);
         if (count >= 1) parts.push_back(part(kind, count));
     }
     if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
@@ -98,12 +99,10 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
 
 std::string confirmMessage(const ScanResult* result, const PickList& picks, int shelfDays) {
     if (!result) return {};
-    const auto all = picks.picked(*result);
-    const int64_t shelf = sumBytes(all, true, false);
-    const int64_t removed =
-        plus(picks.pickedBytes(*result, JunkKind::developer),
-             plus(sumBytes(picks.picked(*result, JunkKind::ai), false, true),
-                  sumBytes(picks.picked(*result, JunkKind::systemData), false, true)));
+    const int64_t shelf = pickedBytes(*result, picks, std::nullopt, true);
+    const int64_t removed = plus(picks.pickedBytes(*result, JunkKind::developer),
+                                 plus(pickedBytes(*result, picks, JunkKind::ai, false),
+                                      pickedBytes(*result, picks, JunkKind::systemData, false)));
     const int64_t deleted = picks.pickedBytes(*result) - shelf - removed;
 
     std::vector<std::string> sentences;

@@ -21,17 +21,13 @@ bool PickList::isPicked(const ScanItem& item) const {
 std::vector<ScanItem> PickList::picked(const ScanResult& result,
                                        std::optional<JunkKind> kind) const {
     std::vector<ScanItem> out;
-    for (const auto& item : result.items) {
-        if (kind && item.kind != *kind) continue;
-        if (isPicked(item)) out.push_back(item);
-    }
+    forEachPicked(result, kind, [&](const ScanItem& item) { out.push_back(item); });
     return out;
 }
 
 int64_t PickList::pickedBytes(const ScanResult& result, std::optional<JunkKind> kind) const {
     int64_t total = 0;
-    for (const auto& item : picked(result, kind))
-        addSaturating(total, item.bytes);
+    forEachPicked(result, kind, [&](const ScanItem& item) { addSaturating(total, item.bytes); });
     return total;
 }
 
