@@ -1,6 +1,7 @@
 #include "menubar/MenuBarModel.h"
 
 #include "clean/Cleaner.h"
+#include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
 #include "engine/DiskHistory.h"
 #include "engine/DiskScanner.h"
@@ -8,32 +9,9 @@
 #include "platform/Date.h"
 #include "platform/Saturating.h"
 
-#include <QCoreApplication>
-#include <QPointer>
-#include <QThreadPool>
-
-#include <memory>
-#include <type_traits>
-
 namespace kelvora {
 
 namespace {
-
-// Runs `work` on a pool thread and hands its value to `done` on the main thread, unless
-// the model is gone by then.
-template <class Work, class Done> void inBackground(MenuBarModel* model, Work work, Done done) {
-    QPointer<MenuBarModel> self(model);
-    auto job = std::make_shared<std::pair<Work, Done>>(std::move(work), std::move(done));
-    QThreadPool::globalInstance()->start([self, job] {
-        auto value = std::make_shared<std::invoke_result_t<Work&>>(job->first());
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, job, value] {
-                if (self) job->second(std::move(*value));
-            },
-            Qt::QueuedConnection);
-    });
-}
 
 URL homeFolder() {
     return URL::fileURL(AppPaths::home(), true);
@@ -71,7 +49,7 @@ void MenuBarModel::refresh() {
     state_ = State::checking();
     emit changed();
     uint64_t check = ++started_;
-    inBackground(
+    runInBackground(
         this, [scan = environment_.scanCaches] { return scan(); },
         [this, check](std::vector<ScanItem> items) { checked(check, std::move(items)); });
 }
@@ -97,7 +75,7 @@ void MenuBarModel::quickClean() {
     state_ = State::cleaning();
     shown_ = ++started_;
     emit changed();
-    inBackground(
+    runInBackground(
         this, [clean = environment_.clean, items = caches_] { return clean(items); },
         [this](CleanReport report) { cleaned(report); });
 }

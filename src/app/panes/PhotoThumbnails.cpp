@@ -1,9 +1,8 @@
 #include "panes/PhotoThumbnails.h"
 
-#include <QCoreApplication>
+#include "controller/BackgroundTask.h"
+
 #include <QImageReader>
-#include <QPointer>
-#include <QThreadPool>
 
 #include <algorithm>
 
@@ -40,18 +39,9 @@ QImage ThumbnailLoader::image(const URL& url, int maxPixels, bool now) {
         finish(key, decodeThumbnail(key.first, maxPixels));
         return slots_[key].image;
     }
-    QPointer<ThumbnailLoader> self(this);
-    QThreadPool::globalInstance()->start(
-        [self, key] {
-            QImage image = decodeThumbnail(key.first, key.second);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, key, image] {
-                    if (self) self->finish(key, image);
-                },
-                Qt::QueuedConnection);
-        },
-        kThumbnailPriority);
+    runInBackground(
+        this, [key] { return decodeThumbnail(key.first, key.second); },
+        [this, key](QImage image) { finish(key, std::move(image)); }, kThumbnailPriority);
     return {};
 }
 
