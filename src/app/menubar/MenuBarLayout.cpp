@@ -33,7 +33,7 @@ double share(int64_t bytes, int64_t total) {
 }
 
 MenuBarLayout::Text text(QPointF at, const QString& words, const QFont& font, Token color) {
-    return {at, TextLines::wrap(words, font, kInner), color};
+    return {at, TextFlow(words, font, kInner, {.fontLineHeight = true}), color};
 }
 
 // The disk's figures beside the dial, and the dial itself, centred on one row.
@@ -46,8 +46,8 @@ qreal layDiskRow(MenuBarLayout& layout, const MenuBarInput& input, qreal y) {
     QFontMetricsF number(Fonts::number(30)), unit(Fonts::number(13));
     QFont freeFont = Fonts::text(12);
     qreal left = L::kPadding + L::kDialWidth + 14;
-    TextLines freeOf =
-        TextLines::wrap(MenuBarText::freeOf(input.disk), freeFont, L::kWidth - L::kPadding - left);
+    TextFlow freeOf = TextFlow(MenuBarText::freeOf(input.disk), freeFont,
+                               L::kWidth - L::kPadding - left, {.fontLineHeight = true});
     qreal column = number.height() + 2 + freeOf.size().height();
     qreal row = std::max(L::kDialHeight, column);
     layout.dial =
@@ -81,7 +81,8 @@ qreal layQuickClean(MenuBarLayout& layout, const MenuBarModel::State& state, qre
         layout.spinner = QRectF(L::kPadding, y + (row - L::kSpinner) / 2, L::kSpinner, L::kSpinner);
         layout.status =
             L::Text{QPointF(L::kPadding + L::kSpinner + 8, y),
-                    TextLines::wrap("Checking app caches…", font, kInner - 22), Token::muted};
+                    TextFlow("Checking app caches…", font, kInner - 22, {.fontLineHeight = true}),
+                    Token::muted};
         layout.status->at.ry() += (row - layout.status->lines.size().height()) / 2;
         return y + row;
     }
@@ -219,8 +220,9 @@ MenuBarLayout MenuBarLayout::make(const MenuBarInput& input) {
         double days = *input.forecastDays;
         qreal symbol = Symbols::extent(12);
         QFont font = ForecastLine::font(days, 12);
-        TextLines words = TextLines::wrap(ForecastLine::title(days), font, kInner - symbol - 6);
-        qreal first = words.lineHeight;
+        TextFlow words = TextFlow(ForecastLine::title(days), font, kInner - symbol - 6,
+                                  {.fontLineHeight = true});
+        qreal first = QFontMetricsF(font).height();
         layout.forecastSymbol =
             QRectF(kPadding, y + std::max<qreal>(0, (first - symbol) / 2), symbol, symbol);
         layout.forecast = Text{{kPadding + symbol + 6, y},

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "controller/AppModel.h"
+#include "design/TextFlow.h"
 #include "design/Theme.h"
 #include "menubar/MenuBarModel.h"
-#include "panes/TextLines.h"
 
 #include <QFont>
 #include <QRectF>
@@ -79,7 +79,7 @@ struct MenuBarLayout {
 
     struct Text {
         QPointF at;
-        TextLines lines;
+        TextFlow lines;
         Token color = Token::ink;
     };
 

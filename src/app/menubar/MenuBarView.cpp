@@ -143,11 +143,11 @@ void MenuBarView::paintEvent(QPaintEvent*) {
     painter.setFont(Fonts::number(13));
     painter.drawText(layout_.unit, Qt::AlignLeft | Qt::AlignTop, layout_.unitText);
     const auto& freeOf = layout_.freeOf;
-    freeOf.lines.paint(painter, freeOf.at, freeOf.lines.width, Theme::color(freeOf.color));
+    freeOf.lines.paint(painter, freeOf.at, Theme::color(freeOf.color));
     if (const auto& forecast = layout_.forecast) {
         QColor color = Theme::color(forecast->color);
         Symbols::paint(painter, "chart.line.downtrend.xyaxis", *layout_.forecastSymbol, 12, color);
-        forecast->lines.paint(painter, forecast->at, forecast->lines.width, color);
+        forecast->lines.paint(painter, forecast->at, color);
     }
     for (const QRectF& separator : layout_.separators)
         Shapes::hairline(painter, separator, Qt::Horizontal);
@@ -156,11 +156,11 @@ void MenuBarView::paintEvent(QPaintEvent*) {
     if (layout_.spinner)
         paintSpinner(painter, *layout_.spinner, Motion::animates(this) ? spinnerPhase_ : 0);
     if (const auto& status = layout_.status)
-        status->lines.paint(painter, status->at, status->lines.width, Theme::color(status->color));
+        status->lines.paint(painter, status->at, Theme::color(status->color));
     if (layout_.cleanedLine) layout_.cleanedLine->paint(painter, layout_.cleanedAt);
     if (const auto& notice = layout_.notice) {
         for (const auto* text : {&notice->title, &notice->detail})
-            text->lines.paint(painter, text->at, text->lines.width, Theme::color(text->color));
+            text->lines.paint(painter, text->at, Theme::color(text->color));
     }
 }
 

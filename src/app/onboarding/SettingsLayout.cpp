@@ -31,7 +31,8 @@ struct Column {
 
     L::Text& text(const QString& words, const QFont& font, Token color, qreal x, qreal y0,
                   qreal wrapWidth) {
-        layout.texts.push_back({{x, y0}, TextLines::wrap(words, font, wrapWidth), color});
+        layout.texts.push_back(
+            {{x, y0}, TextFlow(words, font, wrapWidth, {.fontLineHeight = true}), color});
         return layout.texts.back();
     }
     // A text across the column, moving down past it.
@@ -47,8 +48,8 @@ struct Column {
 
     void choice(Choice which) {
         QFont font = Fonts::text(kTitleSize);
-        TextLines title =
-            TextLines::wrap(SettingsText::title(which), font, width - ChoiceButton::kWidth - 12);
+        TextFlow title = TextFlow(SettingsText::title(which), font,
+                                  width - ChoiceButton::kWidth - 12, {.fontLineHeight = true});
         qreal row = std::max(ChoiceButton::kHeight, title.size().height());
         layout.texts.push_back({{left, y + (row - title.size().height()) / 2}, title, Token::ink});
         layout.choices[which] =
@@ -59,10 +60,10 @@ struct Column {
 
     void toggle(L::Switch which) {
         qreal labelWidth = width - SwitchButton::kWidth - kSwitchGap;
-        TextLines title =
-            TextLines::wrap(L::switchTitle(which), Fonts::text(kTitleSize), labelWidth);
-        TextLines detail =
-            TextLines::wrap(L::switchDescription(which), Fonts::text(12), labelWidth);
+        TextFlow title = TextFlow(L::switchTitle(which), Fonts::text(kTitleSize), labelWidth,
+                                  {.fontLineHeight = true});
+        TextFlow detail = TextFlow(L::switchDescription(which), Fonts::text(12), labelWidth,
+                                   {.fontLineHeight = true});
         qreal column = title.size().height() + 2 + detail.size().height();
         qreal row = std::max(SwitchButton::kHeight, column);
         qreal top = y + (row - column) / 2;
@@ -94,7 +95,8 @@ void helperNote(Column& column, const SettingsState& state) {
     qreal row = std::max(link.height(), text.lines.size().height());
     text.at.ry() += (row - text.lines.size().height()) / 2;
     column.layout.openLoginItems = QRectF(
-        QPointF(column.left + text.lines.width + 10, column.y + (row - link.height()) / 2), link);
+        QPointF(column.left + text.lines.naturalWidth() + 10, column.y + (row - link.height()) / 2),
+        link);
     column.y += row;
 }
 
@@ -154,11 +156,11 @@ void bottomRow(Column& column) {
     QFont font = Fonts::text(12);
     QString note = "Changes apply the next time Kelvora checks your computer.";
     qreal room = column.width - button.width() - 12;
-    TextLines lines = TextLines::wrap(note, font, room);
+    TextFlow lines = TextFlow(note, font, room, {.fontLineHeight = true});
     qreal row = std::max(button.height(), lines.size().height());
     column.layout.showWelcome.moveTop(column.y + (row - button.height()) / 2);
     column.layout.texts.push_back(
-        {{column.right() - lines.width, column.y + (row - lines.size().height()) / 2},
+        {{column.right() - lines.naturalWidth(), column.y + (row - lines.size().height()) / 2},
          lines,
          Token::faint});
     column.y += row;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "controller/ShelfSweeper.h"
+#include "design/TextFlow.h"
 #include "design/Theme.h"
 #include "onboarding/SettingsText.h"
-#include "panes/TextLines.h"
 #include "platform/Date.h"
 
 #include <QRectF>
@@ -47,7 +47,7 @@ struct SettingsLayout {
 
     struct Text {
         QPointF at;
-        TextLines lines;
+        TextFlow lines;
         Token color = Token::ink;
     };
     struct PathRow {

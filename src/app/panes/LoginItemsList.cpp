@@ -7,10 +7,10 @@
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
+#include "design/TextFlow.h"
 #include "design/Theme.h"
 #include "panes/LoginItemsView.h"
 #include "panes/StateBadge.h"
-#include "panes/WrappedText.h"
 
 #include <QFileIconProvider>
 #include <QFontMetricsF>
@@ -99,7 +99,7 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
     if (error) {
         qreal textWidth = w - Symbols::extent(13) - kErrorSymbolGap;
         qreal h = std::max(lineHeight(errorFont()),
-                           Wrapped::height(text(*error), errorFont(), textWidth));
+                           TextFlow::heightOf(text(*error), errorFont(), textWidth));
         layout.error = QRectF(x, y, w, h);
         y += h + kGap;
     }
@@ -151,7 +151,7 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
         layout.sections.push_back(section);
         y += kGap;
     }
-    qreal footnote = Wrapped::height(LoginItemsText::kFootnote, footnoteFont(), w);
+    qreal footnote = TextFlow::heightOf(LoginItemsText::kFootnote, footnoteFont(), w);
     layout.footnote = QRectF(x, y, w, footnote);
     layout.height = y + footnote + kPadding;
     return layout;
@@ -275,8 +275,9 @@ void LoginItemsList::paintEvent(QPaintEvent* event) {
         Symbols::paint(painter, "exclamationmark.triangle",
                        QRectF(error.left(), error.top(), symbol, lineHeight(errorFont())), 13,
                        Theme::signalText());
-        Wrapped::paint(painter, error.adjusted(symbol + kErrorSymbolGap, 0, 0, 0), text(*error_),
-                       errorFont(), Theme::signalText());
+        QRectF words = error.adjusted(symbol + kErrorSymbolGap, 0, 0, 0);
+        TextFlow(text(*error_), errorFont(), words.width())
+            .paint(painter, words.topLeft(), Theme::signalText());
     }
     for (size_t s = 0; s < layout_.sections.size(); ++s) {
         const auto& section = layout_.sections[s];
@@ -291,8 +292,8 @@ void LoginItemsList::paintEvent(QPaintEvent* event) {
         painter.restore();
         Shapes::fillRounded(painter, section.card, kCardRadius, Qt::transparent, Theme::line());
     }
-    Wrapped::paint(painter, layout_.footnote, LoginItemsText::kFootnote, footnoteFont(),
-                   Theme::faint());
+    TextFlow(LoginItemsText::kFootnote, footnoteFont(), layout_.footnote.width())
+        .paint(painter, layout_.footnote.topLeft(), Theme::faint());
 }
 
 void LoginItemsList::paintSection(QPainter& painter,

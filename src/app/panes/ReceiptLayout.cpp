@@ -1,8 +1,8 @@
 #include "panes/ReceiptLayout.h"
 
 #include "design/Fonts.h"
+#include "design/TextFlow.h"
 #include "model/Format.h"
-#include "panes/WrappedText.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -163,7 +163,7 @@ ReceiptLayout::ReceiptLayout(const Receipt& receipt) : date_(ReceiptText::dateLi
     rules_.push_back(y);
     y += 1 + kGap;
 
-    qreal privacyHeight = Wrapped::height(ReceiptText::kPrivacy, privacyFont(), width_);
+    qreal privacyHeight = TextFlow::heightOf(ReceiptText::kPrivacy, privacyFont(), width_);
     privacy_ = QRectF(left_, y, width_, privacyHeight);
     y += privacyHeight + kGap;
     signatureTop_ = y;
@@ -222,8 +222,9 @@ void ReceiptLayout::paint(QPainter& painter) const {
     painter.drawText(QPointF(totalFigure_.right() - unit.horizontalAdvance(totalUnit_), baseline),
                      totalUnit_);
 
-    Wrapped::paint(painter, privacy_, ReceiptText::kPrivacy, privacyFont(), ReceiptInk::faint(),
-                   Qt::AlignHCenter);
+    TextFlow(ReceiptText::kPrivacy, privacyFont(), privacy_.width(),
+             {0, TextFlow::Breaks::anywhere, Qt::AlignHCenter})
+        .paint(painter, privacy_.topLeft(), ReceiptInk::faint());
     paintCentred(painter, ReceiptText::kSignature, signatureFont(), ReceiptInk::ink(),
                  signatureTop_);
     painter.restore();

@@ -3,8 +3,8 @@
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
+#include "design/TextFlow.h"
 #include "panes/SearchText.h"
-#include "panes/WrappedText.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -149,15 +149,16 @@ void Intro::paintEvent(QPaintEvent*) {
         qreal natural = std::ceil(QFontMetricsF(line.font).horizontalAdvance(line.text)) + 1;
         qreal width = std::min({natural, line.maxWidth, qreal(this->width())});
         widths.push_back(width);
-        heights.push_back(Wrapped::height(line.text, line.font, width));
+        heights.push_back(TextFlow::heightOf(line.text, line.font, width));
         total += heights.back();
     }
     total += spacing_ * std::max<qreal>(0, qreal(lines_.size()) - 1);
     qreal y = (height() - total) / 2;
     for (size_t i = 0; i < lines_.size(); ++i) {
         QRectF place((width() - widths[i]) / 2, y, widths[i], heights[i]);
-        Wrapped::paint(painter, place, lines_[i].text, lines_[i].font,
-                       Theme::color(lines_[i].color), Qt::AlignHCenter);
+        TextFlow(lines_[i].text, lines_[i].font, place.width(),
+                 {0, TextFlow::Breaks::anywhere, Qt::AlignHCenter})
+            .paint(painter, place.topLeft(), Theme::color(lines_[i].color));
         y += heights[i] + spacing_;
     }
 }

@@ -68,8 +68,9 @@ ShelfLayout::Summary layoutSummary(const ShelfInput& input, qreal width, qreal t
     qreal taken =
         amountWidth + kCardGap + kCardGap + (button.isEmpty() ? 0 : kCardGap + button.width());
     qreal explanationWidth = std::clamp(inner - taken, 80.0, kExplanationWidth);
-    summary.explanation = TextLines::wrap(qs(ShelfText::explanation(input.shelfDays)),
-                                          Fonts::text(14), explanationWidth, kLineGap);
+    summary.explanation =
+        TextFlow(qs(ShelfText::explanation(input.shelfDays)), Fonts::text(14), explanationWidth,
+                 {.lineSpacing = kLineGap, .fontLineHeight = true});
 
     qreal content = std::max({amountHeight, summary.explanation.size().height(),
                               button.isEmpty() ? 0.0 : button.height()});
@@ -100,15 +101,14 @@ ShelfLayout::Empty layoutEmpty(const ShelfInput& input, qreal width, qreal top) 
     qreal symbol = Symbols::extent(24);
     empty.titleText = qs(ShelfText::emptyTitle());
     QFontMetricsF titleMetrics(Fonts::text(15, QFont::Medium));
-    empty.detail =
-        TextLines::wrap(qs(ShelfText::emptyDetail(input.shelfDays)), Fonts::text(13), inner);
+    empty.detail = TextFlow(qs(ShelfText::emptyDetail(input.shelfDays)), Fonts::text(13), inner,
+                            {.alignment = Qt::AlignHCenter, .fontLineHeight = true});
     qreal y = top + kEmptyMargin;
     empty.symbol = QRectF(width / 2 - symbol / 2, y, symbol, symbol);
     y += symbol + kEmptyGap;
     empty.title = QRectF(ShelfLayout::kPadding, y, inner, titleMetrics.height());
     y += titleMetrics.height() + kEmptyGap;
     empty.detailAt = {ShelfLayout::kPadding, y};
-    empty.detailWidth = inner;
     return empty;
 }
 

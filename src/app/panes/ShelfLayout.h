@@ -1,8 +1,8 @@
 #pragma once
 
 #include "clean/UndoShelf.h"
+#include "design/TextFlow.h"
 #include "panes/ShelfText.h"
-#include "panes/TextLines.h"
 #include "platform/Date.h"
 
 #include <QRectF>
@@ -60,7 +60,7 @@ struct ShelfLayout {
         QString numberText;
         QString unitText;
         QPointF explanationAt;
-        TextLines explanation;
+        TextFlow explanation;
         std::optional<QRectF> freeButton;
         QString freeTitle;
     };
@@ -69,9 +69,8 @@ struct ShelfLayout {
         QRectF symbol;
         QRectF title;
         QPointF detailAt;
-        qreal detailWidth = 0;
         QString titleText;
-        TextLines detail;
+        TextFlow detail;
     };
 
     struct Row {

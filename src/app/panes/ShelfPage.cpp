@@ -176,8 +176,7 @@ void ShelfPage::paintSummary(QPainter& painter) const {
     painter.drawText(QPointF(summary.number.left(), summary.baseline), summary.numberText);
     painter.setFont(Fonts::number(24));
     painter.drawText(QPointF(summary.unit.left(), summary.baseline), summary.unitText);
-    summary.explanation.paint(painter, summary.explanationAt, summary.explanation.width,
-                              Theme::muted());
+    summary.explanation.paint(painter, summary.explanationAt, Theme::muted());
 }
 
 void ShelfPage::paintEmpty(QPainter& painter) const {
@@ -186,8 +185,7 @@ void ShelfPage::paintEmpty(QPainter& painter) const {
     painter.setFont(Fonts::text(15, QFont::Medium));
     painter.setPen(Theme::ink());
     painter.drawText(empty.title, Qt::AlignCenter | Qt::TextSingleLine, empty.titleText);
-    empty.detail.paint(painter, empty.detailAt, empty.detailWidth, Theme::muted(),
-                       Qt::AlignHCenter);
+    empty.detail.paint(painter, empty.detailAt, Theme::muted());
 }
 
 void ShelfPage::paintSection(QPainter& painter, const ShelfLayout::Section& section,

@@ -141,8 +141,8 @@ void UninstallSheet::paintEvent(QPaintEvent*) {
     Shapes::fillRounded(painter, rect(), UninstallSheetLayout::kCornerRadius, Theme::ground(),
                         Theme::line());
     paintIcon(painter);
-    layout_.title.paint(painter, layout_.titleAt, layout_.title.width, Theme::ink());
-    layout_.subtitle.paint(painter, layout_.subtitleAt, layout_.subtitle.width, Theme::muted());
+    layout_.title.paint(painter, layout_.titleAt, Theme::ink());
+    layout_.subtitle.paint(painter, layout_.subtitleAt, Theme::muted());
 
     Shapes::fillRounded(painter, layout_.list, 10, Theme::panel(), Theme::line());
     QFont mono = Fonts::mono(11.5);
@@ -159,8 +159,7 @@ void UninstallSheet::paintEvent(QPaintEvent*) {
         painter.setPen(Theme::faint());
         painter.drawText(*layout_.moreRect, Qt::AlignLeft | Qt::AlignVCenter, layout_.more);
     }
-    layout_.message.paint(painter, layout_.messageAt, layout_.message.width,
-                          toneColor(layout_.tone));
+    layout_.message.paint(painter, layout_.messageAt, toneColor(layout_.tone));
 }
 
 // There is no icon a file manager shows for an application bundle here, so the sheet draws

@@ -91,10 +91,10 @@ UninstallSheetLayout UninstallSheetLayout::make(const UninstallInput& input) {
     // Header: the icon beside the title and the subtitle, centred on each other.
     qreal textLeft = left + kIcon + kHeaderGap;
     qreal textWidth = kWidth - kPadding - textLeft;
-    layout.title = TextLines::wrap(qs(UninstallText::title(item)), Fonts::text(20, QFont::DemiBold),
-                                   textWidth);
-    layout.subtitle =
-        TextLines::wrap(qs(UninstallText::subtitle(item)), Fonts::text(13.5), textWidth);
+    layout.title = TextFlow(qs(UninstallText::title(item)), Fonts::text(20, QFont::DemiBold),
+                            textWidth, {.fontLineHeight = true});
+    layout.subtitle = TextFlow(qs(UninstallText::subtitle(item)), Fonts::text(13.5), textWidth,
+                               {.fontLineHeight = true});
     qreal textHeight = layout.title.size().height() + kTitleGap + layout.subtitle.size().height();
     qreal headerHeight = std::max(kIcon, textHeight);
     qreal centre = kPadding + headerHeight / 2;
@@ -126,9 +126,8 @@ UninstallSheetLayout UninstallSheetLayout::make(const UninstallInput& input) {
     // The message, then the buttons at the right.
     y = layout.list.bottom() + kGap;
     layout.tone = messageTone(layout.state);
-    layout.message =
-        TextLines::wrap(qs(UninstallText::message(item, input.report, input.shelfDays)),
-                        messageFont(layout.state), inner);
+    layout.message = TextFlow(qs(UninstallText::message(item, input.report, input.shelfDays)),
+                              messageFont(layout.state), inner, {.fontLineHeight = true});
     layout.messageAt = {left, y};
     y += layout.message.size().height() + kMessageGap;
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "design/TextFlow.h"
 #include "model/CleanReport.h"
 #include "model/ScanItem.h"
-#include "panes/TextLines.h"
 #include "panes/UninstallText.h"
 
 #include <QRectF>
@@ -47,16 +47,16 @@ struct UninstallSheetLayout {
     QRectF icon;
     QString iconSymbol;
     QPointF titleAt;
-    TextLines title;
+    TextFlow title;
     QPointF subtitleAt;
-    TextLines subtitle;
+    TextFlow subtitle;
     QRectF list;
     std::vector<QRectF> pathRects;
     std::vector<QString> paths;
     std::optional<QRectF> moreRect;
     QString more;
     QPointF messageAt;
-    TextLines message;
+    TextFlow message;
     Tone tone = Tone::plain;
     std::vector<PlacedButton> buttons; // left to right
     QSizeF size;

@@ -80,6 +80,14 @@ std::string joinParts(const std::vector<std::string>& parts) {
 
 } // namespace
 
+std::vector<TextFlow::Run> flowRuns(const std::vector<Run>& runs) {
+    std::vector<TextFlow::Run> out;
+    for (const auto& run : runs)
+        out.push_back({QString::fromStdString(run.text),
+                       run.accent ? std::optional(Token::signalText) : std::nullopt});
+    return out;
+}
+
 std::string shelfParts(const ScanResult& result, const PickList& picks) {
     // Screenshots and similar photos go on the shelf too; they get parts of their own so the
     // sentence never names a size "from" nothing.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clean/UndoShelf.h"
+#include "design/TextFlow.h"
 #include "model/CleanReport.h"
 #include "model/PickList.h"
 #include "model/ScanResult.h"
@@ -17,6 +18,8 @@ struct Run {
     bool accent = false;
     bool operator==(const Run&) const = default;
 };
+// The runs as a TextFlow paints them, the accented ones in the signal text colour.
+std::vector<TextFlow::Run> flowRuns(const std::vector<Run>& runs);
 
 // What the free-up confirmation says a clean-up of the picks will do; empty without a result.
 std::string confirmMessage(const ScanResult* result, const PickList& picks, int shelfDays);

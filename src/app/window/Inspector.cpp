@@ -173,15 +173,16 @@ void Inspector::relayout() {
     y += Caption::idealSize("Selected").height() + kGap;
 
     layout_.nameTop = y;
-    layout_.name = TextBlock(QString::fromStdString(c.name), nameFont(), width);
+    layout_.name =
+        TextFlow(QString::fromStdString(c.name), nameFont(), width, {.fontLineHeight = true});
     y += layout_.name.height() + kHeadingGap;
     layout_.sizeTop = y;
     layout_.sizeHeight = QFontMetricsF(Fonts::number(38)).height();
     y += layout_.sizeHeight + kGap;
 
     layout_.explanationTop = y;
-    layout_.explanation =
-        TextBlock(QString::fromStdString(c.explanation), explanationFont(), width, 3);
+    layout_.explanation = TextFlow(QString::fromStdString(c.explanation), explanationFont(), width,
+                                   {.lineSpacing = 3, .fontLineHeight = true});
     y += layout_.explanation.height() + kGap;
 
     qreal labelHeight = QFontMetricsF(labelFont()).height();
@@ -194,8 +195,8 @@ void Inspector::relayout() {
             inner = std::max(inner, VerdictBadge::idealSize(fact.verdict).height());
             break;
         case Fact::Style::text:
-            row.value =
-                TextBlock(QString::fromStdString(fact.text), valueFont(), valueWidth(fact, width));
+            row.value = TextFlow(QString::fromStdString(fact.text), valueFont(),
+                                 valueWidth(fact, width), {.fontLineHeight = true});
             inner = std::max(inner, row.value.height());
             break;
         case Fact::Style::oneLine:
@@ -205,7 +206,8 @@ void Inspector::relayout() {
             inner = std::max(inner, QFontMetricsF(pathFont()).height());
             break;
         case Fact::Style::stacked:
-            row.value = TextBlock(QString::fromStdString(fact.text), pathFont(), width);
+            row.value = TextFlow(QString::fromStdString(fact.text), pathFont(), width,
+                                 {.fontLineHeight = true});
             inner = labelHeight + kStackedGap + row.value.height();
             break;
         }
@@ -251,10 +253,9 @@ void Inspector::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.fillRect(rect(), Theme::sidebar());
     if (!content_) {
-        TextBlock placeholder(kInspectorPlaceholder, explanationFont(),
-                              width() - 2 * kPlaceholderInset);
-        painter.setPen(Theme::muted());
-        placeholder.paint(painter, QPointF(kPlaceholderInset, kPlaceholderInset));
+        TextFlow placeholder(kInspectorPlaceholder, explanationFont(),
+                             width() - 2 * kPlaceholderInset, {.fontLineHeight = true});
+        placeholder.paint(painter, QPointF(kPlaceholderInset, kPlaceholderInset), Theme::muted());
         return;
     }
     const InspectorContent& c = *content_;
@@ -263,8 +264,7 @@ void Inspector::paintEvent(QPaintEvent*) {
         painter, QRectF(kInset, layout_.captionTop, width, Caption::idealSize("Selected").height()),
         "Selected");
 
-    painter.setPen(Theme::ink());
-    layout_.name.paint(painter, QPointF(kInset, layout_.nameTop));
+    layout_.name.paint(painter, QPointF(kInset, layout_.nameTop), Theme::ink());
 
     QFont numberFont = Fonts::number(38);
     QFont unitFont = Fonts::number(16);
@@ -273,14 +273,14 @@ void Inspector::paintEvent(QPaintEvent*) {
     qreal baseline = layout_.sizeTop + numberMetrics.ascent();
     qreal numberWidth = numberMetrics.horizontalAdvance(number_.value());
     painter.setFont(numberFont);
+    painter.setPen(Theme::ink());
     number_.paint(painter, QRectF(kInset, layout_.sizeTop, width, layout_.sizeHeight),
                   Qt::AlignLeft | Qt::AlignTop);
     painter.setFont(unitFont);
     painter.drawText(QPointF(kInset + numberWidth + kNumberUnitGap, baseline),
                      QString::fromStdString(c.size.unit));
 
-    painter.setPen(Theme::muted());
-    layout_.explanation.paint(painter, QPointF(kInset, layout_.explanationTop));
+    layout_.explanation.paint(painter, QPointF(kInset, layout_.explanationTop), Theme::muted());
 
     for (size_t i = 0; i < c.facts.size() && i < layout_.facts.size(); ++i)
         paintFact(painter, c.facts[i], layout_.facts[i]);
@@ -307,9 +307,9 @@ void Inspector::paintFact(QPainter& painter, const Fact& fact, const Layout::Fac
     if (fact.style == Fact::Style::stacked) {
         painter.drawText(QRectF(inner.left(), inner.top(), width, labelMetrics.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, label);
-        painter.setPen(Theme::ink());
         row.value.paint(painter,
-                        QPointF(inner.left(), inner.top() + labelMetrics.height() + kStackedGap));
+                        QPointF(inner.left(), inner.top() + labelMetrics.height() + kStackedGap),
+                        Theme::ink());
         return;
     }
     painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, label);
@@ -328,7 +328,8 @@ void Inspector::paintFact(QPainter& painter, const Fact& fact, const Layout::Fac
     case Fact::Style::text: {
         qreal left = inner.right() - row.value.naturalWidth();
         painter.setFont(valueFont());
-        row.value.paint(painter, QPointF(left, inner.center().y() - row.value.height() / 2));
+        row.value.paint(painter, QPointF(left, inner.center().y() - row.value.height() / 2),
+                        Theme::ink());
         break;
     }
     case Fact::Style::oneLine:

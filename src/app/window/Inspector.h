@@ -3,8 +3,8 @@
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
 #include "design/RollingNumber.h"
+#include "design/TextFlow.h"
 #include "window/InspectorContent.h"
-#include "window/TextBlock.h"
 #endif
 
 #include <QTextEdit>
@@ -57,14 +57,14 @@ public:
         struct FactRow {
             qreal top = 0;
             qreal height = 0;
-            TextBlock value; // wrapped text values and the kept copy's path
+            TextFlow value; // wrapped text values and the kept copy's path
         };
         qreal captionTop = 0;
-        TextBlock name;
+        TextFlow name;
         qreal nameTop = 0;
         qreal sizeTop = 0;
         qreal sizeHeight = 0;
-        TextBlock explanation;
+        TextFlow explanation;
         qreal explanationTop = 0;
         std::vector<FactRow> facts;
         qreal whereTop = 0;

@@ -193,7 +193,7 @@ OverviewPane::Layout OverviewPane::layoutFor(qreal width) const {
     bool forecast = ForecastLine::isShown(forecastDays_);
     qreal forecastHeight =
         forecast ? ForecastLine::idealSize(*forecastDays_, kForecastSize).height() : 0;
-    l.hint = TextBlock(Overview::kHint, hintFont(), textWidth);
+    l.hint = TextFlow(Overview::kHint, hintFont(), textWidth, {.fontLineHeight = true});
     qreal stack = captionHeight + kTextGap + numberHeight + kTextGap + foundHeight +
                   (forecast ? kTextGap + forecastHeight : 0) + kTextGap + l.hint.height();
     qreal inner = std::max(kDialHeight, stack);
@@ -218,8 +218,9 @@ OverviewPane::Layout OverviewPane::layoutFor(qreal width) const {
     qreal bottom = l.categoryCard.bottom();
     if (notice_) {
         l.noticeTop = bottom + kPaneGap;
-        l.notice = TextBlock(QString::fromStdString(*notice_), noticeFont(),
-                             cardWidth - Symbols::extent(kNoticeSize) - kNoticeGap);
+        l.notice = TextFlow(QString::fromStdString(*notice_), noticeFont(),
+                            cardWidth - Symbols::extent(kNoticeSize) - kNoticeGap,
+                            {.fontLineHeight = true});
         bottom = l.noticeTop + l.notice.height();
     }
     l.height = bottom + kPaneInset;
@@ -289,8 +290,7 @@ void OverviewPane::paintEvent(QPaintEvent*) {
                             QRectF(l.text.left(), l.forecastTop, l.text.width(),
                                    ForecastLine::idealSize(*forecastDays_, kForecastSize).height()),
                             *forecastDays_, kForecastSize);
-    painter.setPen(Theme::faint());
-    l.hint.paint(painter, QPointF(l.text.left(), l.hintTop));
+    l.hint.paint(painter, QPointF(l.text.left(), l.hintTop), Theme::faint());
 
     if (!rows_.empty()) {
         Shapes::fillRounded(painter, l.categoryCard, kCardRadius, Theme::panel(), Theme::line());
@@ -308,8 +308,8 @@ void OverviewPane::paintEvent(QPaintEvent*) {
         qreal icon = Symbols::extent(kNoticeSize);
         Symbols::paint(painter, "lock", QRectF(kPaneInset, l.noticeTop, icon, icon), kNoticeSize,
                        Theme::muted());
-        painter.setPen(Theme::muted());
-        l.notice.paint(painter, QPointF(kPaneInset + icon + kNoticeGap, l.noticeTop));
+        l.notice.paint(painter, QPointF(kPaneInset + icon + kNoticeGap, l.noticeTop),
+                       Theme::muted());
     }
 }
 

@@ -3,8 +3,8 @@
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
 #include "design/RollingNumber.h"
+#include "design/TextFlow.h"
 #include "window/OverviewContent.h"
-#include "window/TextBlock.h"
 #endif
 
 #include <QAbstractButton>
@@ -85,10 +85,10 @@ private:
         qreal foundTop = 0;
         qreal forecastTop = 0;
         qreal hintTop = 0;
-        TextBlock hint;
+        TextFlow hint;
         QRectF categoryCard;
         qreal noticeTop = 0;
-        TextBlock notice;
+        TextFlow notice;
         qreal height = 0;
     };
     Layout layoutFor(qreal width) const;

@@ -80,7 +80,7 @@ SimpleLayout::Note note(const QString& symbol, const std::string& text,
     }
     QSizeF linkSize = link ? TextLinkButton::idealSize(*link, SimpleLayout::kNoteSize) : QSizeF();
     qreal room = x + width - textX - (link ? linkSize.width() + kNoteSpacing : 0);
-    note.text = Paragraph(qt(text), font, room);
+    note.text = TextFlow(qt(text), font, room);
     note.textAt = QPointF(textX, y);
     if (link) {
         // The link's title sits on the text's first baseline.
@@ -166,10 +166,11 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
     out.status = QRectF(statusX, y + (statusHeight - status.height()) / 2,
                         status.horizontalAdvance(qt(state.status)), status.height());
     y += statusHeight + kSummarySpacing;
-    out.headline = Paragraph(state.headline, headlineFont(), sw, kHeadlineLineSpacing);
+    out.headline =
+        TextFlow(Copy::flowRuns(state.headline), headlineFont(), sw, {kHeadlineLineSpacing});
     out.headlineAt = QPointF(sx, y);
     y += out.headline.size().height() + kSummarySpacing;
-    out.body = Paragraph(qt(state.body), bodyFont(), std::min(kBodyWidth, sw), kBodyLineSpacing);
+    out.body = TextFlow(qt(state.body), bodyFont(), std::min(kBodyWidth, sw), {kBodyLineSpacing});
     out.bodyAt = QPointF(sx, y);
     y += out.body.size().height() + kSummarySpacing;
 

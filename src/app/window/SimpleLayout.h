@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Paragraph.h"
+#include "design/TextFlow.h"
 #include "window/SimpleState.h"
 
 #include <QFont>
@@ -43,7 +43,7 @@ struct SimpleLayout {
     struct Note {
         QString symbol; // empty: none
         QRectF symbolBox;
-        Paragraph text;
+        TextFlow text;
         QPointF textAt;
         QRectF link; // empty: none
     };
@@ -57,9 +57,9 @@ struct SimpleLayout {
     // The summary.
     QRectF status;
     QPointF spinnerCenter;
-    Paragraph headline;
+    TextFlow headline;
     QPointF headlineAt;
-    Paragraph body;
+    TextFlow body;
     QPointF bodyAt;
     QRectF meter;
     QRectF cleanButton;

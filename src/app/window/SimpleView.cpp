@@ -273,7 +273,7 @@ void SimpleView::paintSummary(QPainter& painter) const {
     painter.setPen(Theme::muted());
     painter.drawText(layout_.status, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      qt(state_.status));
-    layout_.headline.paint(painter, layout_.headlineAt, Theme::ink(), Theme::signalText());
+    layout_.headline.paint(painter, layout_.headlineAt, Theme::ink());
     layout_.body.paint(painter, layout_.bodyAt, Theme::muted());
     if (state_.element == Element::meter) Meter::paint(painter, layout_.meter, meterShown_);
     painter.setFont(SimpleLayout::reassuranceFont());

@@ -82,7 +82,7 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
         layout.size = QRectF(kPadding, y, inner, sizeHeight);
         y += sizeHeight + kSpacing;
     }
-    layout.caption = Paragraph(qt(tile.caption), captionFont(), inner, kCaptionLineSpacing);
+    layout.caption = TextFlow(qt(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
     layout.captionAt = QPointF(kPadding, y);
     y += layout.caption.size().height();
     if (tile.link) {

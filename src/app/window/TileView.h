@@ -1,7 +1,7 @@
 #pragma once
 
 #include "design/RollingNumber.h"
-#include "window/Paragraph.h"
+#include "design/TextFlow.h"
 
 #include <QRectF>
 #include <QWidget>
@@ -41,7 +41,7 @@ public:
         QRectF chip;
         QRectF title;
         QRectF size; // empty without a size
-        Paragraph caption;
+        TextFlow caption;
         QPointF captionAt;
         QRectF link; // empty without a link
         qreal height = 0;

@@ -138,7 +138,7 @@ TEST_F(MenuBarViewTest, EachStateDrawsItsQuickCleanInBothAppearances) {
             EXPECT_GT(countNear(image, layout.dial, Theme::signal(), 40), 0) << "the needle";
             ASSERT_TRUE(layout.forecast) << "three weeks of falling free space";
             EXPECT_EQ(layout.forecast->lines.text().left(34), "At this rate, your disk is full in");
-            EXPECT_LE(layout.forecast->at.x() + layout.forecast->lines.width, 284)
+            EXPECT_LE(layout.forecast->at.x() + layout.forecast->lines.naturalWidth(), 284)
                 << "the forecast wraps inside the popup";
             EXPECT_EQ(layout.separators.size(), c.notice ? 3u : 2u);
             for (const QRectF& separator : layout.separators)
