@@ -4,11 +4,11 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "panes/LoginItemsView.h"
 #include "panes/StateBadge.h"
-#include "panes/WrappedText.h"
 #include "platform/FileSystem.h"
 #include "window/Inspector.h"
 
@@ -107,11 +107,11 @@ LoginItemInspector::LoginItemInspector(AppModel& model, QWidget* parent)
     column->setSpacing(kSpacing);
     column->addWidget(new Caption(LoginItemsText::kSelected, this));
 
-    placeholder_ = new WrappedText(Fonts::text(13), Token::muted, this);
+    placeholder_ = new PaintedText(Fonts::text(13), Token::muted, this);
     placeholder_->setText(LoginItemsText::kNothingSelected);
-    name_ = new WrappedText(Fonts::text(16, QFont::DemiBold), Token::ink, this);
+    name_ = new PaintedText(Fonts::text(16, QFont::DemiBold), Token::ink, this);
     name_->setObjectName("inspectorName");
-    purpose_ = new WrappedText(Fonts::text(13), Token::muted, this);
+    purpose_ = new PaintedText(Fonts::text(13), Token::muted, this);
     purpose_->setLineSpacing(3);
     facts_ = new LoginFacts(this);
     facts_->setObjectName("inspectorFacts");
@@ -129,8 +129,8 @@ LoginItemInspector::LoginItemInspector(AppModel& model, QWidget* parent)
         block->addWidget(blockValues_[i]);
         column->addWidget(blocks_[i]);
     }
-    notLoaded_ = new WrappedText(Fonts::text(12), Token::faint, this);
-    switchNote_ = new WrappedText(Fonts::text(12), Token::faint, this);
+    notLoaded_ = new PaintedText(Fonts::text(12), Token::faint, this);
+    switchNote_ = new PaintedText(Fonts::text(12), Token::faint, this);
     column->addWidget(notLoaded_);
     column->addWidget(switchNote_);
     column->addStretch(1);

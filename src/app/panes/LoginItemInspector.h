@@ -17,7 +17,7 @@ class AppModel;
 class Caption;
 class OutlineButton;
 class SelectableText;
-class WrappedText;
+class PaintedText;
 
 // The facts of a login item: "Now" with its state badge, "At login", "Belongs to" and
 // "Kind", one per row under a hairline.
@@ -60,15 +60,15 @@ private:
 
     AppModel& model_;
     std::optional<LoginItem> item_;
-    WrappedText* placeholder_;
-    WrappedText* name_;
-    WrappedText* purpose_;
+    PaintedText* placeholder_;
+    PaintedText* name_;
+    PaintedText* purpose_;
     LoginFacts* facts_;
     std::array<QWidget*, 3> blocks_{};
     std::array<Caption*, 3> blockTitles_{};
     std::array<SelectableText*, 3> blockValues_{};
-    WrappedText* notLoaded_;
-    WrappedText* switchNote_;
+    PaintedText* notLoaded_;
+    PaintedText* switchNote_;
     QWidget* buttons_;
     OutlineButton* reveal_;
     OutlineButton* switch_;

@@ -3,13 +3,13 @@
 #include "controller/AppModel.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/Scrolling.h"
 #include "design/Theme.h"
 #include "panes/Hairline.h"
 #include "panes/LoginItemInspector.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
-#include "panes/WrappedText.h"
 #include "window/FlowStates.h"
 
 #include <QHBoxLayout>
@@ -26,7 +26,7 @@ QWidget* loadingView(QWidget* parent) {
     column->setSpacing(12);
     column->addStretch(1);
     column->addWidget(new Spinner(32, view), 0, Qt::AlignHCenter);
-    auto* text = new WrappedText(Fonts::text(14), Token::muted, view);
+    auto* text = new PaintedText(Fonts::text(14), Token::muted, view);
     text->setText(LoginItemsText::kLoading);
     text->setAlignment(Qt::AlignHCenter);
     column->addWidget(text, 0, Qt::AlignHCenter);
@@ -46,9 +46,9 @@ LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(paren
     headerRow->setSpacing(12);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(3);
-    auto* title = new WrappedText(Fonts::text(16, QFont::DemiBold), Token::ink, header);
+    auto* title = new PaintedText(Fonts::text(16, QFont::DemiBold), Token::ink, header);
     title->setText(LoginItemsText::kTitle);
-    counts_ = new WrappedText(Fonts::mono(12.5), Token::muted, header);
+    counts_ = new PaintedText(Fonts::mono(12.5), Token::muted, header);
     counts_->setObjectName("loginCounts");
     titles->addStretch(1);
     titles->addWidget(title);

@@ -16,7 +16,7 @@ class LoginItemInspector;
 class LoginItemsList;
 class OutlineButton;
 class Scrolling;
-class WrappedText;
+class PaintedText;
 
 // The login items pane: a header with the counts, "Open Login Items settings" and
 // "Refresh"; the sections of what starts at login or runs in the background, each row with
@@ -46,7 +46,7 @@ private:
     void refresh();
 
     AppModel& model_;
-    WrappedText* counts_;
+    PaintedText* counts_;
     QStackedLayout* content_;
     QWidget* loading_;
     Scrolling* scrolling_;

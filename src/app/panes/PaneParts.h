@@ -10,48 +10,6 @@ class QTimer;
 
 namespace kelvora {
 
-// A text of a pane, painted in a Theme colour looked up at each paint, so it follows a
-// change of appearance. On one line it is cut short at the end; wrapping, it reports the
-// height it needs for a width.
-class PaneText : public QWidget {
-    Q_OBJECT
-
-public:
-    PaneText(const QFont& font, Token colour, QWidget* parent = nullptr);
-
-    QString text() const { return text_; }
-    void setText(const QString& text);
-    void setWrapping(bool wrapping);
-    void setAlignment(Qt::Alignment alignment);
-    // Extra room between wrapped lines.
-    void setLineSpacing(qreal spacing);
-    // The widest the text is set, also when it is given more room.
-    void setMaximumTextWidth(int width);
-
-    bool hasHeightForWidth() const override { return wrapping_; }
-    int heightForWidth(int width) const override;
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-    // Height of the text set in `width`, wrapped at word boundaries.
-    static qreal wrappedHeight(const QString& text, const QFont& font, qreal width,
-                               qreal lineSpacing = 0);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    int textWidth(int available) const;
-
-    QString text_;
-    QFont font_;
-    Token colour_;
-    bool wrapping_ = false;
-    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
-    qreal lineSpacing_ = 0;
-    int maximumTextWidth_ = QWIDGETSIZE_MAX;
-};
-
 // A size shown large: its number and unit in the number face, sharing one baseline.
 class SizeFigure : public QWidget {
     Q_OBJECT

@@ -3,10 +3,10 @@
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Motion.h"
+#include "design/PaintedText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "panes/ReceiptImage.h"
-#include "panes/WrappedText.h"
 #include "platform/FileSystem.h"
 #include "window/Reveal.h"
 
@@ -92,7 +92,7 @@ ReceiptSheet::ReceiptSheet(const Receipt& receipt, std::function<void()> close, 
     done_ = new InkButton("Done", this);
     done_->setObjectName("done");
     done_->setKeyRole(KeyRole::confirm);
-    error_ = new WrappedText(Fonts::text(12.5), Token::signalText, this);
+    error_ = new PaintedText(Fonts::text(12.5), Token::signalText, this);
     error_->setObjectName("saveError");
     error_->setFixedWidth(static_cast<int>(kWidth - 2 * kPadding));
     error_->hide();

@@ -16,7 +16,7 @@ namespace kelvora {
 
 class OutlineButton;
 class InkButton;
-class WrappedText;
+class PaintedText;
 
 // The sheet that prints the receipt of a finished clean-up: the paper slides out from under
 // a printer slot, and below it "Copy image" (the picture onto the clipboard; it then reads
@@ -70,7 +70,7 @@ private:
     OutlineButton* save_ = nullptr;
     OutlineButton* share_ = nullptr;
     InkButton* done_ = nullptr;
-    WrappedText* error_ = nullptr;
+    PaintedText* error_ = nullptr;
     QPointer<QVariantAnimation> printing_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "controller/AppModel.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/RowStack.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -9,7 +10,6 @@
 #include "panes/SearchParts.h"
 #include "panes/SearchResults.h"
 #include "panes/SearchText.h"
-#include "panes/WrappedText.h"
 #include "search/QueryCalendar.h"
 #include "window/FlowStates.h"
 
@@ -96,9 +96,9 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
     footerRow->setSpacing(12);
     auto* lines = new QVBoxLayout;
     lines->setSpacing(2);
-    count_ = new WrappedText(Fonts::text(14, QFont::DemiBold), Token::ink, footer_);
+    count_ = new PaintedText(Fonts::text(14, QFont::DemiBold), Token::ink, footer_);
     count_->setObjectName("searchCount");
-    hold_ = new WrappedText(Fonts::text(12.5), Token::muted, footer_);
+    hold_ = new PaintedText(Fonts::text(12.5), Token::muted, footer_);
     lines->addStretch(1);
     lines->addWidget(count_);
     lines->addWidget(hold_);

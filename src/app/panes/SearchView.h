@@ -12,7 +12,7 @@ class AppModel;
 class RowStack;
 class SearchHitsModel;
 class Spinner;
-class WrappedText;
+class PaintedText;
 
 namespace search {
 class ChipRow;
@@ -58,8 +58,8 @@ private:
     RowStack* results_;
     SearchHitsModel* hits_;
     QWidget* footer_;
-    WrappedText* count_;
-    WrappedText* hold_;
+    PaintedText* count_;
+    PaintedText* hold_;
     search::MoveButton* move_;
 };
 

@@ -5,6 +5,7 @@
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Meter.h"
+#include "design/PaintedText.h"
 #include "design/RowStack.h"
 #include "design/Scrolling.h"
 #include "design/Theme.h"
@@ -31,13 +32,14 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-PaneText* text(const QString& words, const QFont& font, Token colour, QWidget* parent) {
-    auto* label = new PaneText(font, colour, parent);
+PaintedText* text(const QString& words, const QFont& font, Token colour, QWidget* parent) {
+    auto* label = new PaintedText(font, colour, parent);
+    label->setWrapping(false);
     label->setText(words);
     return label;
 }
 
-PaneText* centred(const QString& words, const QFont& font, Token colour, QWidget* parent) {
+PaintedText* centred(const QString& words, const QFont& font, Token colour, QWidget* parent) {
     auto* label = text(words, font, colour, parent);
     label->setAlignment(Qt::AlignCenter);
     return label;

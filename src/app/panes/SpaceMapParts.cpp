@@ -24,9 +24,9 @@ QFont crumbFont(bool current) {
     return Fonts::text(13.5, current ? QFont::DemiBold : QFont::Normal);
 }
 
-PaneText* wrapped(QFont font, Token colour, QWidget* parent) {
-    auto* text = new PaneText(font, colour, parent);
-    text->setWrapping(true);
+PaintedText* oneLine(QFont font, Token colour, QWidget* parent) {
+    auto* text = new PaintedText(font, colour, parent);
+    text->setWrapping(false);
     return text;
 }
 
@@ -88,7 +88,7 @@ void CrumbBar::setCrumbs(const std::vector<SpaceMapText::Crumb>& crumbs) {
 
 SpaceMapHeader::SpaceMapHeader(QWidget* parent)
     : QWidget(parent), back_(new OutlineButton("Back", 28, 12.5, this)),
-      title_(new PaneText(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
+      title_(oneLine(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
       crumbs_(new CrumbBar(this)), size_(new SizeFigure(26, 13, 4, this)),
       choose_(new OutlineButton("Choose folder…", 28, 12.5, this)) {
     setFixedHeight(60);
@@ -125,17 +125,16 @@ void SpaceMapHeader::show(const std::optional<SpaceMapHeading>& heading) {
 
 SpaceMapInspector::SpaceMapInspector(QWidget* parent)
     : PanePanel(Token::sidebar, parent),
-      name_(wrapped(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
-      size_(new SizeFigure(38, 16, 5, this)),
-      share_(new PaneText(Fonts::text(13), Token::muted, this)),
+      name_(new PaintedText(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
+      size_(new SizeFigure(38, 16, 5, this)), share_(oneLine(Fonts::text(13), Token::muted, this)),
       path_(new PathText(Fonts::mono(11.5), Token::ink, this)), guide_(new QWidget(this)),
-      guideTitle_(wrapped(Fonts::text(13.5, QFont::DemiBold), Token::ink, guide_)),
-      guideText_(wrapped(Fonts::text(12.5), Token::muted, guide_)),
+      guideTitle_(new PaintedText(Fonts::text(13.5, QFont::DemiBold), Token::ink, guide_)),
+      guideText_(new PaintedText(Fonts::text(12.5), Token::muted, guide_)),
       advice_(new SymbolLabel(12, QFont::Medium, Token::ink, guide_)),
-      unknown_(wrapped(Fonts::text(12.5), Token::muted, guide_)), buttons_(new QWidget(this)),
-      open_(new OutlineButton("Open", 32, 13, buttons_)),
+      unknown_(new PaintedText(Fonts::text(12.5), Token::muted, guide_)),
+      buttons_(new QWidget(this)), open_(new OutlineButton("Open", 32, 13, buttons_)),
       reveal_(new OutlineButton("Show in Folder", 32, 13, buttons_)),
-      hint_(wrapped(Fonts::text(13), Token::muted, this)) {
+      hint_(new PaintedText(Fonts::text(13), Token::muted, this)) {
     setObjectName("spaceMapInspector");
     setFixedWidth(280);
     name_->setObjectName("selectedName");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/PaintedText.h"
 #include "panes/PaneParts.h"
 #include "panes/SpaceMapText.h"
 
@@ -76,7 +77,7 @@ signals:
 
 private:
     OutlineButton* back_;
-    PaneText* title_;
+    PaintedText* title_;
     CrumbBar* crumbs_;
     SizeFigure* size_;
     OutlineButton* choose_;
@@ -101,19 +102,19 @@ signals:
 
 private:
     std::optional<SpaceMapText::Inspection> shown_;
-    PaneText* name_;
+    PaintedText* name_;
     SizeFigure* size_;
-    PaneText* share_;
+    PaintedText* share_;
     PathText* path_;
     QWidget* guide_;
-    PaneText* guideTitle_;
-    PaneText* guideText_;
+    PaintedText* guideTitle_;
+    PaintedText* guideText_;
     SymbolLabel* advice_;
-    PaneText* unknown_;
+    PaintedText* unknown_;
     QWidget* buttons_;
     OutlineButton* open_;
     OutlineButton* reveal_;
-    PaneText* hint_;
+    PaintedText* hint_;
 };
 
 } // namespace kelvora

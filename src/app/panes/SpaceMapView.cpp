@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Fonts.h"
 #include "design/Motion.h"
+#include "design/PaintedText.h"
 #include "design/Theme.h"
 #include "panes/PaneParts.h"
 #include "panes/SpaceMapCanvas.h"
@@ -26,8 +27,9 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-PaneText* centred(const QString& text, const QFont& font, Token colour, QWidget* parent) {
-    auto* label = new PaneText(font, colour, parent);
+PaintedText* centred(const QString& text, const QFont& font, Token colour, QWidget* parent) {
+    auto* label = new PaintedText(font, colour, parent);
+    label->setWrapping(false);
     label->setText(text);
     label->setAlignment(Qt::AlignCenter);
     return label;

@@ -13,7 +13,7 @@ namespace kelvora {
 
 class AppModel;
 class BusySpinner;
-class PaneText;
+class PaintedText;
 class SpaceMapCanvas;
 class SpaceMapHeader;
 class SpaceMapInspector;
@@ -57,7 +57,7 @@ private:
     SpaceMapHeader* header_;
     QStackedWidget* content_;
     BusySpinner* spinner_;
-    PaneText* measuringText_;
+    PaintedText* measuringText_;
     QStackedWidget* mapOrNothing_;
     SpaceMapCanvas* canvas_;
     SymbolLabel* privateLine_;

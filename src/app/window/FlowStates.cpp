@@ -4,8 +4,8 @@
 #include "design/Caption.h"
 #include "design/Fonts.h"
 #include "design/Motion.h"
+#include "design/PaintedText.h"
 #include "design/Theme.h"
-#include "window/StyledText.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -19,14 +19,6 @@ namespace kelvora {
 namespace {
 
 constexpr int kSpokes = 8;
-
-std::vector<StyledText::Run> styled(const std::vector<Copy::Run>& runs) {
-    std::vector<StyledText::Run> out;
-    for (const auto& run : runs)
-        out.push_back({QString::fromStdString(run.text),
-                       run.accent ? std::optional<Token>(Token::signalText) : std::nullopt});
-    return out;
-}
 
 OutlineButton* doneButton(const QString& title, const char* name, QWidget* parent) {
     auto* button = new OutlineButton(title, 40, 14, parent);
@@ -104,7 +96,7 @@ void Spinner::hideEvent(QHideEvent*) {
 // ---- Scanning ----
 
 ScanningState::ScanningState(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), line_(new StyledText(Fonts::text(15), Token::muted, this)) {
+    : QWidget(parent), model_(model), line_(new PaintedText(Fonts::text(15), Token::muted, this)) {
     setObjectName("ScanningState");
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(12);
@@ -128,8 +120,8 @@ void ScanningState::refresh() {
 
 DoneState::DoneState(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model),
-      headline_(new StyledText(Fonts::text(40, QFont::DemiBold), Token::ink, this)),
-      paragraph_(new StyledText(Fonts::text(17), Token::muted, this)),
+      headline_(new PaintedText(Fonts::text(40, QFont::DemiBold), Token::ink, this)),
+      paragraph_(new PaintedText(Fonts::text(17), Token::muted, this)),
       openShelf_(doneButton("Open Undo Shelf", "OpenUndoShelfButton", this)),
       shareReceipt_(doneButton("Share receipt", "ShareReceiptButton", this)),
       checkAgain_(doneButton("Check again", "DoneCheckAgainButton", this)) {
@@ -167,7 +159,7 @@ DoneState::DoneState(AppModel& model, QWidget* parent)
 void DoneState::refresh() {
     auto content = doneContent(model_);
     if (!content) return;
-    headline_->setRuns(styled(content->headline));
+    headline_->setRuns(Copy::flowRuns(content->headline));
     paragraph_->setText(QString::fromStdString(content->paragraph));
     openShelf_->setVisible(content->openShelf);
     shareReceipt_->setVisible(content->shareReceipt);

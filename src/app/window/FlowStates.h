@@ -17,7 +17,7 @@ namespace kelvora {
 
 class Caption;
 class OutlineButton;
-class StyledText;
+class PaintedText;
 
 // The line under the spinner while a scan runs: the step's name once the scanner reports
 // one, before that "Checking your computer…".
@@ -67,7 +67,7 @@ private:
     void refresh();
 
     AppModel& model_;
-    StyledText* line_;
+    PaintedText* line_;
 };
 
 // The main column after a clean-up: "Done", what was cleared, what it means for the disk
@@ -78,8 +78,8 @@ class DoneState : public QWidget {
 public:
     explicit DoneState(AppModel& model, QWidget* parent = nullptr);
 
-    StyledText* headline() const { return headline_; }
-    StyledText* paragraph() const { return paragraph_; }
+    PaintedText* headline() const { return headline_; }
+    PaintedText* paragraph() const { return paragraph_; }
     OutlineButton* openShelfButton() const { return openShelf_; }
     OutlineButton* shareReceiptButton() const { return shareReceipt_; }
     OutlineButton* checkAgainButton() const { return checkAgain_; }
@@ -88,8 +88,8 @@ private:
     void refresh();
 
     AppModel& model_;
-    StyledText* headline_;
-    StyledText* paragraph_;
+    PaintedText* headline_;
+    PaintedText* paragraph_;
     OutlineButton* openShelf_;
     OutlineButton* shareReceipt_;
     OutlineButton* checkAgain_;

@@ -5,6 +5,7 @@
 #include "controller/AppModel.h"
 #include "controller/LoginItemsOrder.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "panes/LoginItemInspector.h"
@@ -12,7 +13,6 @@
 #include "panes/LoginItemsText.h"
 #include "panes/LoginItemsView.h"
 #include "panes/StateBadge.h"
-#include "panes/WrappedText.h"
 
 #include <QPushButton>
 
@@ -247,7 +247,7 @@ TEST_F(LoginPaneTest, PicturesShowSectionsBadgesAndTheSelectedItemInBothAppearan
         keepPicture(image, isLight ? "login-items-light" : "login-items-dark");
         SCOPED_TRACE(isLight ? "light" : "dark");
 
-        auto* counts = pane.findChild<WrappedText*>("loginCounts");
+        auto* counts = pane.findChild<PaintedText*>("loginCounts");
         EXPECT_EQ(counts->text(), "4 start when you log in · 2 running now");
         const LoginListLayout& layout = pane.list()->layout();
         ASSERT_EQ(layout.sections.size(), 3u);
@@ -294,7 +294,7 @@ TEST_F(LoginPaneTest, BeforeTheFirstReadOnlyTheLoadingLineShows) {
     Snapshot::setSnapshot(&pane, true);
     QImage image = Render::widget(pane, QSize(1000, 600));
     keepPicture(image, "login-items-loading");
-    EXPECT_FALSE(pane.findChild<WrappedText*>("loginCounts")->isVisible());
+    EXPECT_FALSE(pane.findChild<PaintedText*>("loginCounts")->isVisible());
     EXPECT_FALSE(pane.list()->isVisible());
     EXPECT_FALSE(pane.inspector()->item());
     EXPECT_GT(countNear(image, QRectF(250, 280, 300, 60), Theme::muted(), 30), 50);

@@ -2,6 +2,7 @@
 #include "app/support/VirtualDisplay.h"
 
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/RowStack.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsView.h"
@@ -9,7 +10,6 @@
 #include "panes/SearchParts.h"
 #include "panes/SearchResults.h"
 #include "panes/SearchView.h"
-#include "panes/WrappedText.h"
 #include "platform/FileSystem.h"
 
 #include <QApplication>
@@ -157,14 +157,14 @@ TEST_F(OnDisplayTest, PickedHitsOfATypedSearchMoveToTheShelfAndComeBack) {
     QRect first = list->visualRect(pane.hits()->index(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       SearchHitDelegate::pickBox(first).center().toPoint());
-    EXPECT_EQ(pane.findChild<WrappedText*>("searchCount")->text(), "2 found · 1 picked");
+    EXPECT_EQ(pane.findChild<PaintedText*>("searchCount")->text(), "2 found · 1 picked");
     ASSERT_TRUE(pane.moveButton()->isEnabled());
     QTest::mouseClick(pane.moveButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return !model->sweeps().empty(); }));
     ASSERT_TRUE(waitUntil([&] { return pane.hits()->rowCount() == 1; }));
     EXPECT_FALSE(fileExists(holiday));
     EXPECT_TRUE(fileExists(clip));
-    EXPECT_EQ(pane.findChild<WrappedText*>("searchCount")->text(), "1 found · 0 picked");
+    EXPECT_EQ(pane.findChild<PaintedText*>("searchCount")->text(), "1 found · 0 picked");
     EXPECT_FALSE(model->shelfError());
 
     // What is left can be shown in the file manager from its row's menu.

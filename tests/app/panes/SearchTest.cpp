@@ -4,6 +4,7 @@
 
 #include "controller/AppModel.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/RowStack.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -11,7 +12,6 @@
 #include "panes/SearchResults.h"
 #include "panes/SearchText.h"
 #include "panes/SearchView.h"
-#include "panes/WrappedText.h"
 #include "search/QueryCalendar.h"
 
 #include <QLineEdit>
@@ -126,7 +126,7 @@ TEST_F(SearchPaneTest, HitsShowWithTheirPlacesAndTheFooterCountsThePicks) {
         SCOPED_TRACE(isLight ? "light" : "dark");
         EXPECT_FALSE(pane.chips()->showsExamples());
         EXPECT_EQ(pane.chips()->texts(), (QStringList{"Videos", "Over 1 GB"}));
-        EXPECT_EQ(pane.findChild<WrappedText*>("searchCount")->text(), "3 found · 0 picked");
+        EXPECT_EQ(pane.findChild<PaintedText*>("searchCount")->text(), "3 found · 0 picked");
         EXPECT_FALSE(pane.moveButton()->isEnabled());
         EXPECT_EQ(pane.moveButton()->text(), "Move 0 KB to the Undo Shelf");
         ASSERT_EQ(pane.hits()->rowCount(), 3);
@@ -140,7 +140,7 @@ TEST_F(SearchPaneTest, HitsShowWithTheirPlacesAndTheFooterCountsThePicks) {
 
         model.toggleSearchPick(hits()[1].url);
         QImage picked = render(pane, isLight ? "search-picked-light" : "search-picked-dark");
-        EXPECT_EQ(pane.findChild<WrappedText*>("searchCount")->text(), "3 found · 1 picked");
+        EXPECT_EQ(pane.findChild<PaintedText*>("searchCount")->text(), "3 found · 1 picked");
         EXPECT_TRUE(pane.moveButton()->isEnabled());
         EXPECT_EQ(pane.moveButton()->text(), "Move 1.8 GB to the Undo Shelf");
         RowStack* list = pane.results();

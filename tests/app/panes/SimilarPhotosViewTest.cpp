@@ -3,6 +3,7 @@
 
 #include "design/Buttons.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "design/RowStack.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -119,7 +120,7 @@ QRectF placeOf(QWidget* widget, QWidget* in) {
 }
 
 bool showsText(QWidget& view, const std::string& text) {
-    for (PaneText* label : view.findChildren<PaneText*>())
+    for (PaintedText* label : view.findChildren<PaintedText*>())
         if (label->isVisibleTo(&view) && label->text().toStdString() == text) return true;
     return false;
 }

@@ -91,7 +91,7 @@ TEST_F(SpaceMapViewTest, MapOfAFolderIsDrawnInBothAppearances) {
     SpaceMapView view(*model, 28);
     EXPECT_EQ(crumbLabels(view), std::vector<std::string>{"Home"});
     EXPECT_TRUE(view.header()->back()->isHidden());
-    EXPECT_EQ(view.findChild<PaneText*>("selectedName")->text(), "Library");
+    EXPECT_EQ(view.findChild<PaintedText*>("selectedName")->text(), "Library");
     auto tiles = view.canvas()->tiles();
     ASSERT_EQ(tiles.size(), 5u); // the private folder gets no tile
     EXPECT_EQ(tiles[0].name, "Movies");
@@ -124,7 +124,7 @@ TEST_F(SpaceMapViewTest, AFolderIsListedOnceWhileItIsShown) {
     model->setMapSelection(folder("Movies").appending("film.mov"));
     Render::widget(view, kPane);
     EXPECT_EQ(view.shownFolder().listings(), 2);
-    EXPECT_EQ(view.findChild<PaneText*>("selectedName")->text(), "film.mov");
+    EXPECT_EQ(view.findChild<PaintedText*>("selectedName")->text(), "film.mov");
 
     // Going back up finds the folder's listing kept; a new measurement lists afresh.
     view.zoom(map->root());
@@ -187,8 +187,8 @@ TEST_F(SpaceMapViewTest, MeasuringShowsTheCountWhileTheFolderIsWalked) {
     Snapshot::setSnapshot(&view, true);
     QImage image = Render::widget(view, kPane);
     keepPicture(image, "space-map-measuring");
-    auto texts = view.findChildren<PaneText*>();
-    bool counted = std::any_of(texts.begin(), texts.end(), [](PaneText* text) {
+    auto texts = view.findChildren<PaintedText*>();
+    bool counted = std::any_of(texts.begin(), texts.end(), [](PaintedText* text) {
         return text->isVisibleTo(text->window()) &&
                text->text().toStdString() ==
                    "Measuring… " + Format::count(12'345) + " files so far";

@@ -3,6 +3,7 @@
 
 #include "design/Buttons.h"
 #include "design/Fonts.h"
+#include "design/PaintedText.h"
 #include "snapshot/Marketing.h"
 #include "snapshot/SnapshotRun.h"
 #include "window/AppEvents.h"
@@ -16,7 +17,6 @@
 #include "window/RootTexts.h"
 #include "window/RootView.h"
 #include "window/SimpleView.h"
-#include "window/StyledText.h"
 
 #include <QMimeData>
 #include <QScrollArea>

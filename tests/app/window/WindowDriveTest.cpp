@@ -3,6 +3,7 @@
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
+#include "design/PaintedText.h"
 #include "model/Format.h"
 #include "window/CategoryDetail.h"
 #include "window/CategoryList.h"
@@ -16,7 +17,6 @@
 #include "window/RootTexts.h"
 #include "window/RootView.h"
 #include "window/SimpleView.h"
-#include "window/StyledText.h"
 
 #include <QApplication>
 #include <QMessageBox>
