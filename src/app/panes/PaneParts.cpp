@@ -180,32 +180,6 @@ void PathText::paintEvent(QPaintEvent* event) {
     QTextEdit::paintEvent(event);
 }
 
-// ---- PaneLine ----
-
-PaneLine::PaneLine(Qt::Orientation orientation, QWidget* parent)
-    : QWidget(parent), orientation_(orientation) {
-    if (orientation == Qt::Horizontal) {
-        setFixedHeight(1);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    } else {
-        setFixedWidth(1);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    }
-}
-
-void PaneLine::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    Shapes::hairline(painter, rect(), orientation_);
-}
-
-// ---- PanePanel ----
-
-PanePanel::PanePanel(Token fill, QWidget* parent) : QWidget(parent), fill_(fill) {}
-
-void PanePanel::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(rect(), Theme::color(fill_));
-}
-
 // ---- BusySpinner ----
 
 BusySpinner::BusySpinner(QWidget* parent) : QWidget(parent), timer_(new QTimer(this)) {

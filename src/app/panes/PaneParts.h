@@ -97,34 +97,6 @@ private:
     Token colour_;
 };
 
-// A hairline across (horizontal) or down (vertical) the pane.
-class PaneLine : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit PaneLine(Qt::Orientation orientation, QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    Qt::Orientation orientation_;
-};
-
-// A panel filled with one Theme colour, the backdrop of headers, footers and inspectors.
-class PanePanel : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit PanePanel(Token fill, QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    Token fill_;
-};
-
 // The indeterminate progress indicator: twelve spokes turning while it is shown, still in
 // a picture or under reduced motion.
 class BusySpinner : public QWidget {

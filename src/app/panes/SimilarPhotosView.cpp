@@ -8,6 +8,7 @@
 #include "design/PaintedText.h"
 #include "design/RowStack.h"
 #include "design/Scrolling.h"
+#include "design/Surfaces.h"
 #include "design/Theme.h"
 #include "panes/PaneParts.h"
 #include "panes/PhotoThumbnails.h"
@@ -95,7 +96,7 @@ SimilarPhotosView::SimilarPhotosView(AppModel& model, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(makeHeader());
-    column->addWidget(new PaneLine(Qt::Horizontal, this));
+    column->addWidget(new Hairline(Qt::Horizontal, this));
     column->addWidget(content_, 1);
     column->addWidget(makeFooter());
 
@@ -193,7 +194,7 @@ QWidget* SimilarPhotosView::makeResults() {
 }
 
 QWidget* SimilarPhotosView::makeFooter() {
-    footer_ = new PanePanel(Token::sidebar, this);
+    footer_ = new Filled(Token::sidebar, this);
     footer_->setObjectName("photosFooter");
     summary_ = text({}, Fonts::text(14, QFont::DemiBold), Token::ink, footer_);
     summary_->setObjectName("photosPicked");

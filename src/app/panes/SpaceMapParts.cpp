@@ -3,6 +3,7 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/Surfaces.h"
 #include "design/Symbols.h"
 
 #include <QFontMetricsF>
@@ -124,7 +125,7 @@ void SpaceMapHeader::show(const std::optional<SpaceMapHeading>& heading) {
 // ---- Inspector ----
 
 SpaceMapInspector::SpaceMapInspector(QWidget* parent)
-    : PanePanel(Token::sidebar, parent),
+    : Filled(Token::sidebar, parent),
       name_(new PaintedText(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
       size_(new SizeFigure(38, 16, 5, this)), share_(oneLine(Fonts::text(13), Token::muted, this)),
       path_(new PathText(Fonts::mono(11.5), Token::ink, this)), guide_(new QWidget(this)),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/PaintedText.h"
+#include "design/Surfaces.h"
 #include "panes/PaneParts.h"
 #include "panes/SpaceMapText.h"
 
@@ -86,7 +87,7 @@ private:
 
 // The inspector at the right: what the selected tile is, how much it takes and what it
 // is for; a hint while nothing is selected.
-class SpaceMapInspector : public PanePanel {
+class SpaceMapInspector : public Filled {
     Q_OBJECT
 
 public:

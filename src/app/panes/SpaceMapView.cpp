@@ -4,6 +4,7 @@
 #include "design/Fonts.h"
 #include "design/Motion.h"
 #include "design/PaintedText.h"
+#include "design/Surfaces.h"
 #include "design/Theme.h"
 #include "panes/PaneParts.h"
 #include "panes/SpaceMapCanvas.h"
@@ -74,14 +75,14 @@ SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
     mainColumn->setContentsMargins(0, 0, 0, 0);
     mainColumn->setSpacing(0);
     mainColumn->addWidget(header_);
-    mainColumn->addWidget(new PaneLine(Qt::Horizontal, this));
+    mainColumn->addWidget(new Hairline(Qt::Horizontal, this));
     mainColumn->addWidget(content_, 1);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     row->addLayout(mainColumn, 1);
-    row->addWidget(new PaneLine(Qt::Vertical, this));
+    row->addWidget(new Hairline(Qt::Vertical, this));
     row->addWidget(inspector_);
 
     connect(header_, &SpaceMapHeader::zoom, this, &SpaceMapView::zoom);

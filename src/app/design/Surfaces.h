@@ -7,7 +7,7 @@
 namespace kelvora {
 
 // A 1 px separator in the line colour, across the width (horizontal) or down the height
-// (vertical) it is given.
+// (vertical) it is given, for views built from layouts.
 class Hairline : public QWidget {
     Q_OBJECT
 
@@ -16,21 +16,24 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    Qt::Orientation orientation_;
 };
 
-// A plain area filled with one colour token, for the parts of a pane with a ground of
-// their own.
+// An area filled with one colour token, looked up at each paint: the ground of headers,
+// footers and inspectors.
 class Filled : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Filled(Token token, QWidget* parent = nullptr);
+    explicit Filled(Token fill, QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Token token_;
+    Token fill_;
 };
 
 } // namespace kelvora
