@@ -2,15 +2,14 @@
 
 #include "design/Focus.h"
 #include "design/Fonts.h"
-#include "design/Motion.h"
 #include "design/Shapes.h"
+#include "design/Spinner.h"
 #include "design/Theme.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QShortcut>
-#include <QTimer>
 
 #include <cmath>
 
@@ -37,23 +36,6 @@ void drawTitle(QPainter& painter, const QRectF& rect, const QFont& font, const Q
 }
 
 } // namespace
-
-// Eight spokes fading behind the leading one, like the platform's small spinner.
-void paintSpinner(QPainter& painter, QPointF center, const QColor& color, int phase) {
-    constexpr int kSpokes = 8;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < kSpokes; ++i) {
-        int age = ((phase - i) % kSpokes + kSpokes) % kSpokes;
-        QColor spoke = color;
-        spoke.setAlphaF(1.0 - 0.75 * age / (kSpokes - 1));
-        painter.setPen(QPen(spoke, 1.8, Qt::SolidLine, Qt::RoundCap));
-        double angle = -M_PI / 2 + 2 * M_PI * i / kSpokes;
-        QPointF direction(std::cos(angle), std::sin(angle));
-        painter.drawLine(center + direction * 3.5, center + direction * 7);
-    }
-    painter.restore();
-}
 
 // PaintedButton
 
@@ -143,13 +125,7 @@ void TextLinkButton::paintEvent(QPaintEvent*) {
 
 SignalButton::SignalButton(const QString& title, qreal height, qreal fontSize, QWidget* parent)
     : PaintedButton(title, parent), height_(height), fontSize_(fontSize),
-      spinnerTimer_(new QTimer(this)) {
-    spinnerTimer_->setInterval(80);
-    connect(spinnerTimer_, &QTimer::timeout, this, [this] {
-        ++spinnerPhase_;
-        update();
-    });
-}
+      spinner_(new SpinnerClock(this, 80, [this] { update(); })) {}
 
 QFont SignalButton::font(qreal fontSize) {
     return Fonts::text(fontSize, QFont::DemiBold);
@@ -187,33 +163,14 @@ void SignalButton::setBusy(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;
     if (busy) setDown(false);
-    updateSpinner();
+    spinner_->setWanted(busy);
     updateGeometry();
     update();
 }
 
-void SignalButton::updateSpinner() {
-    bool turning = busy_ && isVisible() && Motion::animates(this);
-    if (turning && !spinnerTimer_->isActive()) spinnerTimer_->start();
-    if (!turning) {
-        spinnerTimer_->stop();
-        spinnerPhase_ = 0;
-    }
-}
-
-void SignalButton::showEvent(QShowEvent* event) {
-    PaintedButton::showEvent(event);
-    updateSpinner();
-}
-
-void SignalButton::hideEvent(QHideEvent* event) {
-    PaintedButton::hideEvent(event);
-    updateSpinner();
-}
-
 void SignalButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paint(painter, rect(), text(), fontSize_, busy_, spinnerPhase_, showsFocusRing());
+    paint(painter, rect(), text(), fontSize_, busy_, spinner_->phase(), showsFocusRing());
 }
 
 // InkButton

@@ -5,9 +5,10 @@
 #include <vector>
 
 class QShortcut;
-class QTimer;
 
 namespace kelvora {
+
+class SpinnerClock;
 
 // The application's buttons. Each paints its whole look itself (no bezel, no hover look)
 // from its title and sizes; connect to `clicked` for the action. They take keyboard focus,
@@ -22,10 +23,6 @@ namespace kelvora {
 // geometry and a static `paint` for views that draw a button inside a painted row.
 
 enum class KeyRole { none, confirm, cancel };
-
-// The small indeterminate spinner a busy SignalButton shows, for views that show one beside
-// a status text; `phase` turns it in eighths of a turn (a still picture passes 0).
-void paintSpinner(QPainter& painter, QPointF center, const QColor& color, int phase);
 
 // What the four buttons share: focus ring, key role, size from the subclass's look.
 class PaintedButton : public QPushButton {
@@ -106,17 +103,12 @@ protected:
     QSizeF idealSize() const override;
     bool ignoresPresses() const override { return busy_; }
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
-    void updateSpinner();
-
     qreal height_;
     qreal fontSize_;
     bool busy_ = false;
-    int spinnerPhase_ = 0;
-    QTimer* spinnerTimer_;
+    SpinnerClock* spinner_;
 };
 
 // The dark confirm button of sheets and guides: 16 px semibold title in `panel` on an ink

@@ -5,14 +5,13 @@
 #include "design/Caption.h"
 #include "design/DialView.h"
 #include "design/Fonts.h"
-#include "design/Motion.h"
 #include "design/Shapes.h"
+#include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "menubar/MenuBarModel.h"
 
 #include <QPainter>
-#include <QTimer>
 
 #include <cmath>
 
@@ -20,21 +19,12 @@ namespace kelvora {
 
 namespace {
 
-// Eight spokes fading behind the leading one, the small spinner of a check under way.
-void paintSpinner(QPainter& painter, const QRectF& box, int phase) {
-    painter.save();
-    painter.translate(box.center());
+// The small spinner of a check under way: eight thin spokes, the leading one a step ahead
+// of the phase.
+void paintCheckSpinner(QPainter& painter, const QRectF& box, int phase) {
     qreal radius = box.width() / 2;
-    for (int i = 0; i < 8; ++i) {
-        QColor color = Theme::muted();
-        color.setAlphaF(0.25 + 0.75 * (((i - phase) % 8 + 8) % 8) / 7.0);
-        painter.save();
-        painter.rotate(i * 45.0);
-        painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(QPointF(0, -radius * 0.45), QPointF(0, -radius));
-        painter.restore();
-    }
-    painter.restore();
+    paintSpinner(painter, box.center(), {8, radius * 0.45, radius, 1.6, 0.25}, Theme::muted(),
+                 phase - 1);
 }
 
 } // namespace
@@ -45,18 +35,15 @@ MenuBarView::MenuBarView(MenuBarModel& menu, AppModel& app, QWidget* parent)
       review_(new OutlineButton("Review leftovers", 26, 12, this)),
       dismiss_(new TextLinkButton("Dismiss", 12, this)),
       open_(new TextLinkButton("Open Kelvora", 13, this)),
-      quit_(new TextLinkButton("Quit", 13, this)), spinnerTimer_(new QTimer(this)) {
+      quit_(new TextLinkButton("Quit", 13, this)), spinner_(new SpinnerClock(this, 80, [this] {
+          if (layout_.spinner) update(layout_.spinner->toAlignedRect());
+      })) {
     setObjectName("MenuBarView");
     signal_->setObjectName("quickClean");
     review_->setObjectName("reviewLeftovers");
     dismiss_->setObjectName("dismiss");
     open_->setObjectName("openKelvora");
     quit_->setObjectName("quit");
-    spinnerTimer_->setInterval(80);
-    connect(spinnerTimer_, &QTimer::timeout, this, [this] {
-        ++spinnerPhase_;
-        if (layout_.spinner) update(layout_.spinner->toAlignedRect());
-    });
     connect(signal_, &QPushButton::clicked, &menu_, &MenuBarModel::quickClean);
     connect(review_, &QPushButton::clicked, this, [this] {
         emit openRequested();
@@ -111,24 +98,8 @@ void MenuBarView::refresh() {
         setFixedSize(sizeHint());
         updateGeometry();
     }
-    updateSpinner();
+    spinner_->setWanted(layout_.spinner.has_value());
     update();
-}
-
-void MenuBarView::updateSpinner() {
-    bool turning = layout_.spinner && isVisible() && Motion::animates(this);
-    if (turning && !spinnerTimer_->isActive()) spinnerTimer_->start();
-    if (!turning) spinnerTimer_->stop();
-}
-
-void MenuBarView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    updateSpinner();
-}
-
-void MenuBarView::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    updateSpinner();
 }
 
 void MenuBarView::paintEvent(QPaintEvent*) {
@@ -153,8 +124,7 @@ void MenuBarView::paintEvent(QPaintEvent*) {
         Shapes::hairline(painter, separator, Qt::Horizontal);
     Caption::paint(painter, layout_.caption, "Quick clean");
 
-    if (layout_.spinner)
-        paintSpinner(painter, *layout_.spinner, Motion::animates(this) ? spinnerPhase_ : 0);
+    if (layout_.spinner) paintCheckSpinner(painter, *layout_.spinner, spinner_->phase());
     if (const auto& status = layout_.status)
         status->lines.paint(painter, status->at, Theme::color(status->color));
     if (layout_.cleanedLine) layout_.cleanedLine->paint(painter, layout_.cleanedAt);

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-class QTimer;
-
 namespace kelvora {
 
 class AppModel;
@@ -13,6 +11,7 @@ class DialView;
 class MenuBarModel;
 class OutlineButton;
 class SignalButton;
+class SpinnerClock;
 class TextLinkButton;
 
 // The menu bar popup's content: how full the disk is and how long until it is full, the
@@ -37,13 +36,10 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void refresh();
     void place(QWidget* widget, const std::optional<QRectF>& rect);
-    void updateSpinner();
 
     MenuBarModel& menu_;
     AppModel& app_;
@@ -55,8 +51,7 @@ private:
     TextLinkButton* dismiss_;
     TextLinkButton* open_;
     TextLinkButton* quit_;
-    QTimer* spinnerTimer_;
-    int spinnerPhase_ = 0;
+    SpinnerClock* spinner_;
 };
 
 } // namespace kelvora

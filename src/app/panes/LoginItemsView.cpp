@@ -5,12 +5,12 @@
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
 #include "design/Scrolling.h"
+#include "design/Spinner.h"
 #include "design/Surfaces.h"
 #include "design/Theme.h"
 #include "panes/LoginItemInspector.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
-#include "window/FlowStates.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

@@ -1,15 +1,11 @@
 #include "panes/PaneParts.h"
 
 #include "design/Fonts.h"
-#include "design/Motion.h"
-#include "design/Shapes.h"
 #include "design/Symbols.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextDocument>
-#include <QTextLayout>
-#include <QTimer>
 
 #include <cmath>
 
@@ -178,45 +174,6 @@ void PathText::paintEvent(QPaintEvent* event) {
     colours.setColor(QPalette::HighlightedText, Theme::color(colour_));
     if (colours != palette()) setPalette(colours);
     QTextEdit::paintEvent(event);
-}
-
-// ---- BusySpinner ----
-
-BusySpinner::BusySpinner(QWidget* parent) : QWidget(parent), timer_(new QTimer(this)) {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAccessibleName("In progress");
-    timer_->setInterval(80);
-    connect(timer_, &QTimer::timeout, this, [this] {
-        ++phase_;
-        update();
-    });
-}
-
-void BusySpinner::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (Motion::animates(this)) timer_->start();
-}
-
-void BusySpinner::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    timer_->stop();
-}
-
-void BusySpinner::paintEvent(QPaintEvent*) {
-    constexpr int kSpokes = 12;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPointF center = QRectF(rect()).center();
-    qreal outer = std::min(width(), height()) / 2.0 - 1;
-    for (int i = 0; i < kSpokes; ++i) {
-        int age = ((phase_ - i) % kSpokes + kSpokes) % kSpokes;
-        QColor spoke = Theme::muted();
-        spoke.setAlphaF(1.0 - 0.8 * age / (kSpokes - 1));
-        painter.setPen(QPen(spoke, 2.6, Qt::SolidLine, Qt::RoundCap));
-        double angle = -M_PI / 2 + 2 * M_PI * i / kSpokes;
-        QPointF direction(std::cos(angle), std::sin(angle));
-        painter.drawLine(center + direction * outer * 0.5, center + direction * outer);
-    }
 }
 
 } // namespace kelvora

@@ -6,8 +6,6 @@
 #include <QTextEdit>
 #include <QWidget>
 
-class QTimer;
-
 namespace kelvora {
 
 // A size shown large: its number and unit in the number face, sharing one baseline.
@@ -95,25 +93,6 @@ protected:
 
 private:
     Token colour_;
-};
-
-// The indeterminate progress indicator: twelve spokes turning while it is shown, still in
-// a picture or under reduced motion.
-class BusySpinner : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit BusySpinner(QWidget* parent = nullptr);
-    QSize sizeHint() const override { return {32, 32}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
-private:
-    QTimer* timer_;
-    int phase_ = 0;
 };
 
 } // namespace kelvora

@@ -4,6 +4,7 @@
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
 #include "design/RowStack.h"
+#include "design/Spinner.h"
 #include "design/Surfaces.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -11,7 +12,6 @@
 #include "panes/SearchResults.h"
 #include "panes/SearchText.h"
 #include "search/QueryCalendar.h"
-#include "window/FlowStates.h"
 
 #include <QHBoxLayout>
 #include <QMenu>

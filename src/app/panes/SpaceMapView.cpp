@@ -4,6 +4,7 @@
 #include "design/Fonts.h"
 #include "design/Motion.h"
 #include "design/PaintedText.h"
+#include "design/Spinner.h"
 #include "design/Surfaces.h"
 #include "design/Theme.h"
 #include "panes/PaneParts.h"
@@ -40,7 +41,8 @@ PaintedText* centred(const QString& text, const QFont& font, Token colour, QWidg
 
 SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
     : QWidget(parent), model_(model), folder_(maxTiles), header_(new SpaceMapHeader(this)),
-      content_(new QStackedWidget(this)), spinner_(new BusySpinner(this)),
+      content_(new QStackedWidget(this)),
+      spinner_(new Spinner(32, {12, 7.5, 15, 2.6, 0.2}, 80, this)),
       measuringText_(centred({}, Fonts::text(14), Token::muted, this)),
       mapOrNothing_(new QStackedWidget(this)), canvas_(new SpaceMapCanvas(folder_, this)),
       privateLine_(new SymbolLabel(12, QFont::Normal, Token::faint, this)),
@@ -51,6 +53,7 @@ SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
     auto* measuringColumn = new QVBoxLayout(measuring);
     measuringColumn->setSpacing(12);
     measuringColumn->addStretch(1);
+    spinner_->setAccessibleName("In progress");
     measuringColumn->addWidget(spinner_, 0, Qt::AlignHCenter);
     measuringColumn->addWidget(measuringText_);
     measuringColumn->addWidget(

@@ -12,7 +12,7 @@ class QStackedWidget;
 namespace kelvora {
 
 class AppModel;
-class BusySpinner;
+class Spinner;
 class PaintedText;
 class SpaceMapCanvas;
 class SpaceMapHeader;
@@ -56,7 +56,7 @@ private:
     SpaceMapFolder folder_;
     SpaceMapHeader* header_;
     QStackedWidget* content_;
-    BusySpinner* spinner_;
+    Spinner* spinner_;
     PaintedText* measuringText_;
     QStackedWidget* mapOrNothing_;
     SpaceMapCanvas* canvas_;

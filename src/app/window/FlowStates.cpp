@@ -3,22 +3,18 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
-#include "design/Motion.h"
 #include "design/PaintedText.h"
+#include "design/Spinner.h"
 #include "design/Theme.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QTimer>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace kelvora {
 
 namespace {
-
-constexpr int kSpokes = 8;
 
 OutlineButton* doneButton(const QString& title, const char* name, QWidget* parent) {
     auto* button = new OutlineButton(title, 40, 14, parent);
@@ -41,56 +37,6 @@ std::optional<DoneContent> doneContent(const AppModel& model) {
     content.openShelf = model.shelfBytes() >= 1;
     content.shareReceipt = model.receipt().has_value();
     return content;
-}
-
-// ---- Spinner ----
-
-Spinner::Spinner(qreal side, QWidget* parent)
-    : QWidget(parent), side_(side), timer_(new QTimer(this)) {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    timer_->setInterval(1000 / kSpokes);
-    connect(timer_, &QTimer::timeout, this, [this] {
-        phase_ = (phase_ + 1) % kSpokes;
-        update();
-    });
-}
-
-void Spinner::paint(QPainter& painter, const QRectF& rect, int phase) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal side = std::min(rect.width(), rect.height());
-    const QPointF center = rect.center();
-    QPen pen(Theme::muted(), std::max<qreal>(1.5, side / 11), Qt::SolidLine, Qt::RoundCap);
-    for (int i = 0; i < kSpokes; ++i) {
-        const double angle = 2 * M_PI * i / kSpokes - M_PI / 2;
-        const QPointF direction(std::cos(angle), std::sin(angle));
-        // The spoke at the phase is darkest; the ones behind it fade.
-        const int age = (phase - i + kSpokes) % kSpokes;
-        QColor color = Theme::muted();
-        color.setAlphaF(1.0 - 0.8 * age / kSpokes);
-        pen.setColor(color);
-        painter.setPen(pen);
-        painter.drawLine(center + direction * side * 0.25, center + direction * side * 0.45);
-    }
-    painter.restore();
-}
-
-QSize Spinner::sizeHint() const {
-    int side = static_cast<int>(std::ceil(side_));
-    return {side, side};
-}
-
-void Spinner::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paint(painter, rect(), phase_);
-}
-
-void Spinner::showEvent(QShowEvent*) {
-    if (Motion::animates(this)) timer_->start();
-}
-
-void Spinner::hideEvent(QHideEvent*) {
-    timer_->stop();
 }
 
 // ---- Scanning ----

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-class QTimer;
-
 namespace kelvora {
 
 class Caption;
@@ -32,28 +30,6 @@ struct DoneContent {
 };
 // Nothing outside the done phase.
 std::optional<DoneContent> doneContent(const AppModel& model);
-
-// The platform's indeterminate spinner, painted: eight spokes fading round; still in a
-// picture or under reduced motion.
-class Spinner : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit Spinner(qreal side, QWidget* parent = nullptr);
-
-    static void paint(QPainter& painter, const QRectF& rect, int phase);
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
-private:
-    qreal side_;
-    int phase_ = 0;
-    QTimer* timer_;
-};
 
 // The main column while a scan runs: a spinner over the step being checked.
 class ScanningState : public QWidget {

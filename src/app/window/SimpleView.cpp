@@ -6,13 +6,13 @@
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
 #include "design/Motion.h"
+#include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "window/TileView.h"
 
 #include <QEasingCurve>
 #include <QPainter>
-#include <QTimer>
 #include <QVariantAnimation>
 
 #include <cmath>
@@ -73,7 +73,9 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
       shareReceipt_(link("Share your receipt", SimpleLayout::kLinkSize, "shareReceiptLink", this)),
       review_(link("Review", SimpleLayout::kNoteSize, "reviewLink", this)),
       allowMail_(link("How to allow it", SimpleLayout::kNoteSize, "allowMailLink", this)),
-      spinnerTimer_(new QTimer(this)) {
+      spinner_(new SpinnerClock(this, 80, [this] {
+          update(QRectF(layout_.spinnerCenter - QPointF(10, 10), QSizeF(20, 20)).toAlignedRect());
+      })) {
     setObjectName("SimpleView");
     setAccessibleName("Simple view");
     static constexpr std::array kTileNames{"cachesTile", "logsTile", "downloadsTile", "trashTile"};
@@ -104,12 +106,6 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-
-    spinnerTimer_->setInterval(80);
-    connect(spinnerTimer_, &QTimer::timeout, this, [this] {
-        ++spinnerPhase_;
-        update(QRectF(layout_.spinnerCenter - QPointF(10, 10), QSizeF(20, 20)).toAlignedRect());
-    });
 
     connect(&model_, &AppModel::changed, this, &SimpleView::refresh);
     apply(SimpleState::make(SimpleInputs::of(model_)));
@@ -157,7 +153,7 @@ void SimpleView::apply(SimpleState state) {
                              qt(state_.body));
 
     followMeter(state_.element == Element::meter ? state_.meterFraction : 0);
-    updateSpinner();
+    spinner_->setWanted(state_.spinning);
     arrange();
 }
 
@@ -207,15 +203,6 @@ void SimpleView::followMeter(double fraction) {
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void SimpleView::updateSpinner() {
-    const bool turning = state_.spinning && isVisible() && Motion::animates(this);
-    if (turning && !spinnerTimer_->isActive()) spinnerTimer_->start();
-    if (!turning) {
-        spinnerTimer_->stop();
-        spinnerPhase_ = 0;
-    }
-}
-
 void SimpleView::openDetailed(std::optional<JunkKind> category, bool shelf) {
     model_.setMode(AppModel::ViewMode::detailed);
     model_.show(category, shelf, false, false, false, false);
@@ -238,12 +225,6 @@ void SimpleView::resizeEvent(QResizeEvent*) {
 void SimpleView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (stale_) apply(SimpleState::make(SimpleInputs::of(model_)));
-    updateSpinner();
-}
-
-void SimpleView::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    updateSpinner();
 }
 
 void SimpleView::paintEvent(QPaintEvent*) {
@@ -268,7 +249,7 @@ void SimpleView::paintDialRegion(QPainter& painter) const {
 
 void SimpleView::paintSummary(QPainter& painter) const {
     if (state_.spinning)
-        paintSpinner(painter, layout_.spinnerCenter, Theme::muted(), spinnerPhase_);
+        paintSpinner(painter, layout_.spinnerCenter, Theme::muted(), spinner_->phase());
     painter.setFont(SimpleLayout::statusFont());
     painter.setPen(Theme::muted());
     painter.drawText(layout_.status, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,

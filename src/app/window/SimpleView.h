@@ -10,7 +10,6 @@
 #include <array>
 #include <utility>
 
-class QTimer;
 class QVariantAnimation;
 
 namespace kelvora {
@@ -19,6 +18,7 @@ class AppModel;
 class DialView;
 class ForecastLine;
 class SignalButton;
+class SpinnerClock;
 class TextLinkButton;
 class TileView;
 
@@ -47,14 +47,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void refresh();
     void apply(SimpleState state);
     void arrange();
     void followMeter(double fraction);
-    void updateSpinner();
     void openDetailed(std::optional<JunkKind> category, bool shelf);
 
     void paintDialRegion(QPainter& painter) const;
@@ -81,8 +79,7 @@ private:
     std::array<TileView*, 4> tiles_{};
     RollingNumber freeSpace_{this};
 
-    QTimer* spinnerTimer_;
-    int spinnerPhase_ = 0;
+    SpinnerClock* spinner_;
     double meterShown_ = 0;
     QPointer<QVariantAnimation> meterAnimation_;
 };
