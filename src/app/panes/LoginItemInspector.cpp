@@ -5,20 +5,18 @@
 #include "design/Caption.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/SelectableText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "panes/LoginItemsView.h"
 #include "panes/StateBadge.h"
 #include "platform/FileSystem.h"
-#include "window/Inspector.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QTextDocument>
 
 #include <cmath>
-#include <memory>
 
 namespace kelvora {
 
@@ -30,14 +28,6 @@ constexpr qreal kFactPadding = 9;
 
 QFont factFont(QFont::Weight weight) {
     return Fonts::text(12.5, weight);
-}
-
-// The editor lays its text out for its own width when it gets one; the column's width is
-// known now, so the height is measured on a copy laid out for it.
-int heightOf(const SelectableText& text, qreal width) {
-    std::unique_ptr<QTextDocument> copy(text.document()->clone());
-    copy->setTextWidth(width);
-    return static_cast<int>(std::ceil(copy->size().height()));
 }
 
 } // namespace
@@ -124,7 +114,7 @@ LoginItemInspector::LoginItemInspector(AppModel& model, QWidget* parent)
         block->setContentsMargins(0, 0, 0, 0);
         block->setSpacing(5);
         blockTitles_[i] = new Caption({}, blocks_[i]);
-        blockValues_[i] = new SelectableText(blocks_[i]);
+        blockValues_[i] = new SelectableText(Fonts::mono(11.5), Token::ink, blocks_[i]);
         block->addWidget(blockTitles_[i]);
         block->addWidget(blockValues_[i]);
         column->addWidget(blocks_[i]);
@@ -194,9 +184,8 @@ void LoginItemInspector::present(const LoginItem& item) {
         blocks_[i]->setVisible(i < blocks.size());
         if (i >= blocks.size()) continue;
         blockTitles_[i]->setText(blocks[i].title);
-        blockValues_[i]->setContent(blocks[i].value, kWidth - 2 * kPadding);
-        blockValues_[i]->setAccessibleName(blocks[i].value);
-        blockValues_[i]->setFixedHeight(heightOf(*blockValues_[i], kWidth - 2 * kPadding));
+        blockValues_[i]->setText(blocks[i].value);
+        blockValues_[i]->setFixedHeight(blockValues_[i]->heightForWidth(kWidth - 2 * kPadding));
     }
     auto notLoaded = LoginItemsText::notLoadedNote(item);
     notLoaded_->setText(notLoaded.value_or(QString()));

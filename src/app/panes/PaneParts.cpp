@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QTextDocument>
 
 #include <cmath>
 
@@ -111,69 +110,6 @@ void SymbolLabel::paintEvent(QPaintEvent*) {
     QString shown = metrics.elidedText(text_, Qt::ElideRight, width() - left);
     painter.drawText(QRectF(left, 0, width() - left, height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-}
-
-// ---- PathText ----
-
-PathText::PathText(const QFont& font, Token colour, QWidget* parent)
-    : QTextEdit(parent), colour_(colour) {
-    setReadOnly(true);
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setFont(font);
-    document()->setDefaultFont(font);
-    document()->setDocumentMargin(0);
-    setAutoFillBackground(false);
-    viewport()->setAutoFillBackground(false);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
-}
-
-void PathText::setText(const QString& text) {
-    if (text == toPlainText()) return;
-    setPlainText(text);
-    setAccessibleName(text);
-    updateGeometry();
-}
-
-int PathText::heightForWidth(int width) const {
-    QTextDocument measure;
-    measure.setDefaultFont(font());
-    measure.setDocumentMargin(0);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    measure.setDefaultTextOption(option);
-    measure.setPlainText(toPlainText());
-    measure.setTextWidth(width);
-    return ceiled(measure.size().height());
-}
-
-QSize PathText::sizeHint() const {
-    return {QTextEdit::sizeHint().width(), heightForWidth(std::max(width(), 1))};
-}
-
-QSize PathText::minimumSizeHint() const {
-    return {0, heightForWidth(std::max(width(), 1))};
-}
-
-void PathText::resizeEvent(QResizeEvent* event) {
-    QTextEdit::resizeEvent(event);
-    updateGeometry();
-}
-
-// The colours follow the appearance at each paint; setting the same palette again is free.
-void PathText::paintEvent(QPaintEvent* event) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Text, Theme::color(colour_));
-    colours.setColor(QPalette::Base, Qt::transparent);
-    colours.setColor(QPalette::Highlight, Theme::chip());
-    colours.setColor(QPalette::HighlightedText, Theme::color(colour_));
-    if (colours != palette()) setPalette(colours);
-    QTextEdit::paintEvent(event);
 }
 
 } // namespace kelvora

@@ -3,7 +3,6 @@
 #include "design/Theme.h"
 
 #include <QFont>
-#include <QTextEdit>
 #include <QWidget>
 
 namespace kelvora {
@@ -70,29 +69,6 @@ private:
     Token colour_;
     QString symbol_;
     QString text_;
-};
-
-// A path the user may select and copy, wrapping anywhere since a path has no
-// spaces to wrap at.
-class PathText : public QTextEdit {
-    Q_OBJECT
-
-public:
-    PathText(const QFont& font, Token colour, QWidget* parent = nullptr);
-
-    void setText(const QString& text);
-    QString text() const { return toPlainText(); }
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override;
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    Token colour_;
 };
 
 } // namespace kelvora

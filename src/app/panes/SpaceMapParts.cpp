@@ -128,7 +128,7 @@ SpaceMapInspector::SpaceMapInspector(QWidget* parent)
     : Filled(Token::sidebar, parent),
       name_(new PaintedText(Fonts::text(16, QFont::DemiBold), Token::ink, this)),
       size_(new SizeFigure(38, 16, 5, this)), share_(oneLine(Fonts::text(13), Token::muted, this)),
-      path_(new PathText(Fonts::mono(11.5), Token::ink, this)), guide_(new QWidget(this)),
+      path_(new SelectableText(Fonts::mono(11.5), Token::ink, this)), guide_(new QWidget(this)),
       guideTitle_(new PaintedText(Fonts::text(13.5, QFont::DemiBold), Token::ink, guide_)),
       guideText_(new PaintedText(Fonts::text(12.5), Token::muted, guide_)),
       advice_(new SymbolLabel(12, QFont::Medium, Token::ink, guide_)),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/PaintedText.h"
+#include "design/SelectableText.h"
 #include "design/Surfaces.h"
 #include "panes/PaneParts.h"
 #include "panes/SpaceMapText.h"
@@ -106,7 +107,7 @@ private:
     PaintedText* name_;
     SizeFigure* size_;
     PaintedText* share_;
-    PathText* path_;
+    SelectableText* path_;
     QWidget* guide_;
     PaintedText* guideTitle_;
     PaintedText* guideText_;

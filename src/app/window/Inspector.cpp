@@ -5,13 +5,12 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/SelectableText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QPainter>
-#include <QTextBlock>
 
 #include <algorithm>
 
@@ -68,55 +67,13 @@ bool sameContent(const InspectorContent& a, const InspectorContent& b) {
 
 } // namespace
 
-// ---- SelectableText ----
-
-SelectableText::SelectableText(QWidget* parent) : QTextEdit(parent) {
-    setReadOnly(true);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    viewport()->setAutoFillBackground(false);
-    setAutoFillBackground(false);
-    document()->setDocumentMargin(0);
-    setFont(pathFont());
-}
-
-void SelectableText::setContent(const QString& text, qreal width) {
-    if (toPlainText() != text) setPlainText(text);
-    document()->setTextWidth(width);
-}
-
-qreal SelectableText::contentHeight() const {
-    return document()->size().height();
-}
-
-// Drawn here rather than by the editor so the ink follows the appearance in force now.
-void SelectableText::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette = palette();
-    context.palette.setColor(QPalette::Text, Theme::ink());
-    context.clip = event->rect();
-    QTextCursor cursor = textCursor();
-    if (cursor.hasSelection()) {
-        QAbstractTextDocumentLayout::Selection selection;
-        selection.cursor = cursor;
-        selection.format.setBackground(Theme::chip());
-        selection.format.setForeground(Theme::ink());
-        context.selections.append(selection);
-    }
-    document()->documentLayout()->draw(&painter, context);
-}
-
 // ---- Inspector ----
 
 Inspector::Inspector(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model),
       showButton_(new OutlineButton("Show in Folder", kButtonHeight, kButtonFont, this)),
       secondButton_(new OutlineButton("", kButtonHeight, kButtonFont, this)),
-      where_(new SelectableText(this)) {
+      where_(new SelectableText(pathFont(), Token::ink, this)) {
     setObjectName("Inspector");
     setFixedWidth(kWidth);
     showButton_->setObjectName("showInFolder");
@@ -221,8 +178,8 @@ void Inspector::relayout() {
         layout_.whereTop = y;
         y += Caption::idealSize(QString::fromStdString(*c.whereCaption)).height() + kWhereGap;
         layout_.whereTextTop = y;
-        where_->setContent(QString::fromStdString(c.whereText), width);
-        qreal height = std::ceil(where_->contentHeight());
+        where_->setText(QString::fromStdString(c.whereText));
+        qreal height = where_->heightForWidth(static_cast<int>(width));
         where_->setGeometry(QRectF(kInset, y, width, height).toAlignedRect());
         y += height;
     }

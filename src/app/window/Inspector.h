@@ -7,7 +7,6 @@
 #include "window/InspectorContent.h"
 #endif
 
-#include <QTextEdit>
 #include <QWidget>
 
 #include <optional>
@@ -17,19 +16,7 @@ namespace kelvora {
 
 class AppModel;
 class OutlineButton;
-
-// A wrapping monospaced text the user can select and copy (a path or a command).
-class SelectableText : public QTextEdit {
-    Q_OBJECT
-
-public:
-    explicit SelectableText(QWidget* parent = nullptr);
-    void setContent(const QString& text, qreal width);
-    qreal contentHeight() const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
+class SelectableText;
 
 // The pane beside a category's list that tells about the one item the user focused: what
 // it is and frees, what removing it does, its facts, where it lies, and what can be done

@@ -3,6 +3,7 @@
 #include "design/Buttons.h"
 #include "design/DialGeometry.h"
 #include "design/DialView.h"
+#include "design/SelectableText.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "onboarding/FullDiskAccessGuide.h"
