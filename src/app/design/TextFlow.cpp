@@ -67,4 +67,8 @@ void TextFlow::paint(QPainter& painter, QPointF topLeft, const QColor& color) co
     painter.restore();
 }
 
+void PlacedText::paint(QPainter& painter) const {
+    lines.paint(painter, at, Theme::color(color));
+}
+
 } // namespace kelvora

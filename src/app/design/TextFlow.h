@@ -77,4 +77,13 @@ private:
     qreal firstBaseline_ = 0;
 };
 
+// A flow where a layout placed it, with the colour it is painted in.
+struct PlacedText {
+    QPointF at;
+    TextFlow lines;
+    Token color = Token::ink;
+
+    void paint(QPainter& painter) const;
+};
+
 } // namespace kelvora

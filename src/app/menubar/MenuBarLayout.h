@@ -77,11 +77,7 @@ struct MenuBarLayout {
     // What the quick clean section holds.
     enum class Section { checking, offer, nothing, cleaning, cleaned };
 
-    struct Text {
-        QPointF at;
-        TextFlow lines;
-        Token color = Token::ink;
-    };
+    using Text = PlacedText;
 
     MenuBarText::DialValues dialValues;
     QRectF dial;

@@ -113,24 +113,22 @@ void MenuBarView::paintEvent(QPaintEvent*) {
     painter.drawText(layout_.number, Qt::AlignLeft | Qt::AlignTop, layout_.numberText);
     painter.setFont(Fonts::number(13));
     painter.drawText(layout_.unit, Qt::AlignLeft | Qt::AlignTop, layout_.unitText);
-    const auto& freeOf = layout_.freeOf;
-    freeOf.lines.paint(painter, freeOf.at, Theme::color(freeOf.color));
+    layout_.freeOf.paint(painter);
     if (const auto& forecast = layout_.forecast) {
-        QColor color = Theme::color(forecast->color);
-        Symbols::paint(painter, "chart.line.downtrend.xyaxis", *layout_.forecastSymbol, 12, color);
-        forecast->lines.paint(painter, forecast->at, color);
+        Symbols::paint(painter, "chart.line.downtrend.xyaxis", *layout_.forecastSymbol, 12,
+                       Theme::color(forecast->color));
+        forecast->paint(painter);
     }
     for (const QRectF& separator : layout_.separators)
         Shapes::hairline(painter, separator, Qt::Horizontal);
     Caption::paint(painter, layout_.caption, "Quick clean");
 
     if (layout_.spinner) paintCheckSpinner(painter, *layout_.spinner, spinner_->phase());
-    if (const auto& status = layout_.status)
-        status->lines.paint(painter, status->at, Theme::color(status->color));
+    if (layout_.status) layout_.status->paint(painter);
     if (layout_.cleanedLine) layout_.cleanedLine->paint(painter, layout_.cleanedAt);
     if (const auto& notice = layout_.notice) {
         for (const auto* text : {&notice->title, &notice->detail})
-            text->lines.paint(painter, text->at, Theme::color(text->color));
+            text->paint(painter);
     }
 }
 

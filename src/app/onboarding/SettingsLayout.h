@@ -45,11 +45,7 @@ struct SettingsLayout {
     enum class Switch { helper, includeDocker, scheduledClean, showMenuBar };
     using Choice = SettingsText::Choice;
 
-    struct Text {
-        QPointF at;
-        TextFlow lines;
-        Token color = Token::ink;
-    };
+    using Text = PlacedText;
     struct PathRow {
         QRectF rect;
         QRectF path;

@@ -344,7 +344,7 @@ void SettingsPage::paintEvent(QPaintEvent*) {
     for (const auto& [rect, title] : layout_.captions)
         Caption::paint(painter, rect, title);
     for (const auto& text : layout_.texts)
-        text.lines.paint(painter, text.at, Theme::color(text.color));
+        text.paint(painter);
     QFont mono = Fonts::mono(12);
     QFontMetricsF metrics(mono);
     painter.setFont(mono);
