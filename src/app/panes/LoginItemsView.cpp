@@ -11,6 +11,7 @@
 #include "panes/LoginItemInspector.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
+#include "window/ChangeFollower.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -91,7 +92,8 @@ LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(paren
     row->addWidget(new Hairline(Qt::Vertical, this));
     row->addWidget(inspector_);
 
-    connect(&model_, &AppModel::changed, this, &LoginItemsView::refresh);
+    new ChangeFollower(
+        model_, this, [this] { refresh(); }, ChangeFollower::Delivery::atOnce);
     refresh();
 }
 
@@ -114,15 +116,7 @@ void LoginItemsView::perform(AppModel& model, const LoginItem& item) {
 
 void LoginItemsView::openSettings() {}
 
-void LoginItemsView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    refresh();
-}
-
-// The controller announces every change of anything; a pane out of sight catches up when
-// it is shown again.
 void LoginItemsView::refresh() {
-    if (!isVisible()) return;
     const auto& items = model_.loginItems();
     counts_->setText(items ? LoginItemsText::countsLine(*items) : QString());
     counts_->setVisible(items.has_value());

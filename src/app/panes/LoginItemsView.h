@@ -40,7 +40,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();

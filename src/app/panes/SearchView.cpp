@@ -12,6 +12,7 @@
 #include "panes/SearchResults.h"
 #include "panes/SearchText.h"
 #include "search/QueryCalendar.h"
+#include "window/ChangeFollower.h"
 
 #include <QHBoxLayout>
 #include <QMenu>
@@ -117,7 +118,8 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
     column->addWidget(area, 1);
     column->addWidget(footer_);
 
-    connect(&model_, &AppModel::changed, this, &SearchView::refresh);
+    new ChangeFollower(
+        model_, this, [this] { refresh(); }, ChangeFollower::Delivery::atOnce);
     refresh();
 }
 
@@ -125,15 +127,7 @@ void SearchView::search(const QString& phrase) {
     model_.search(phrase.toStdString());
 }
 
-void SearchView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    refresh();
-}
-
-// The controller announces every change of anything; a pane out of sight catches up when
-// it is shown again.
 void SearchView::refresh() {
-    if (!isVisible()) return;
     spinner_->setVisible(model_.searching());
     if (const auto& query = model_.searchQuery())
         chips_->showQuery(chipsOf(*query));

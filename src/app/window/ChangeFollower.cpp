@@ -7,13 +7,15 @@
 
 namespace kelvora {
 
-ChangeFollower::ChangeFollower(AppModel& model, QWidget* view, std::function<void()> refresh)
-    : QObject(view), view_(view), refresh_(std::move(refresh)) {
+ChangeFollower::ChangeFollower(AppModel& model, QWidget* view, std::function<void()> refresh,
+                               Delivery delivery)
+    : QObject(view), view_(view), refresh_(std::move(refresh)), delivery_(delivery) {
     connect(&model, &AppModel::changed, this, &ChangeFollower::schedule);
     view->installEventFilter(this);
 }
 
 void ChangeFollower::schedule() {
+    if (delivery_ == Delivery::atOnce) return run();
     if (pending_) return;
     pending_ = true;
     QMetaObject::invokeMethod(this, &ChangeFollower::run, Qt::QueuedConnection);

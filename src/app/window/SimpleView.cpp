@@ -9,6 +9,7 @@
 #include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
+#include "window/ChangeFollower.h"
 #include "window/TileView.h"
 
 #include <QEasingCurve>
@@ -107,23 +108,18 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 
-    connect(&model_, &AppModel::changed, this, &SimpleView::refresh);
-    apply(SimpleState::make(SimpleInputs::of(model_)));
+    new ChangeFollower(
+        model_, this, [this] { refresh(); }, ChangeFollower::Delivery::atOnce);
+    refresh();
 }
 
 void SimpleView::refresh() {
-    // Changes come often (every step of a scan); a hidden view catches up when it is shown.
-    if (!isVisible()) {
-        stale_ = true;
-        return;
-    }
     apply(SimpleState::make(SimpleInputs::of(model_)));
 }
 
 void SimpleView::apply(SimpleState state) {
     const bool first = !applied_;
     applied_ = true;
-    stale_ = false;
     if (!first && state == state_) return;
     if (first || state.usedFraction != state_.usedFraction ||
         state.afterFraction != state_.afterFraction || state.totalBytes != state_.totalBytes)
@@ -220,11 +216,6 @@ void SimpleView::openDetailed(std::optional<JunkKind> category, bool shelf) {
 
 void SimpleView::resizeEvent(QResizeEvent*) {
     arrange();
-}
-
-void SimpleView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (stale_) apply(SimpleState::make(SimpleInputs::of(model_)));
 }
 
 void SimpleView::paintEvent(QPaintEvent*) {

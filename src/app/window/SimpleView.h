@@ -46,7 +46,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
@@ -65,7 +64,6 @@ private:
     bool applied_ = false;
     // The height needed at the width laid out last: a scroll area asks for it often.
     std::pair<int, int> neededHeight_{-1, 0};
-    bool stale_ = false; // the controller changed while the view was hidden
 
     DialView* dial_;
     ForecastLine* forecast_;
