@@ -90,14 +90,6 @@ struct Gallery {
     }
 };
 
-QColor blend(const QColor& over, const QColor& under, double opacity) {
-    auto mix = [&](int a, int b) {
-        return static_cast<int>(a * opacity + b * (1 - opacity) + 0.5);
-    };
-    return QColor(mix(over.red(), under.red()), mix(over.green(), under.green()),
-                  mix(over.blue(), under.blue()));
-}
-
 TEST(ControlsTest, GalleryDrawsEveryControlInTheTokensOfBothAppearances) {
     KELVORA_REQUIRE_GUI();
     Fonts::registerFonts(KELVORA_FONTS_DIR);

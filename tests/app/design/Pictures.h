@@ -59,4 +59,13 @@ inline int countNear(const QImage& image, const QRectF& logical, const QColor& c
     return count;
 }
 
+// What a colour drawn at `opacity` over another comes out as, rounded as the painter does.
+inline QColor blend(const QColor& over, const QColor& under, double opacity) {
+    auto mix = [&](int a, int b) {
+        return static_cast<int>(a * opacity + b * (1 - opacity) + 0.5);
+    };
+    return QColor(mix(over.red(), under.red()), mix(over.green(), under.green()),
+                  mix(over.blue(), under.blue()));
+}
+
 } // namespace kelvora::testing

@@ -46,14 +46,6 @@ QImage solid(QSize size, QColor colour) {
     return image;
 }
 
-QColor blend(const QColor& over, const QColor& under, double opacity) {
-    auto mix = [&](int a, int b) {
-        return static_cast<int>(a * opacity + b * (1 - opacity) + 0.5);
-    };
-    return QColor(mix(over.red(), under.red()), mix(over.green(), under.green()),
-                  mix(over.blue(), under.blue()));
-}
-
 class SimilarPhotosViewTest : public ControllerTest {
 protected:
     SimilarPhotosViewTest() {

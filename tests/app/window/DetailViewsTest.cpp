@@ -42,14 +42,6 @@ QImage picture(QWidget& view, QSize size, const std::string& name) {
     return image;
 }
 
-QColor blend(const QColor& over, const QColor& under, double opacity) {
-    auto mix = [&](int a, int b) {
-        return static_cast<int>(a * opacity + b * (1 - opacity) + 0.5);
-    };
-    return QColor(mix(over.red(), under.red()), mix(over.green(), under.green()),
-                  mix(over.blue(), under.blue()));
-}
-
 TEST(DetailViews, SidebarDrawsItsFillTheSelectedRowAndTheDiskBar) {
     for (Appearance appearance : kAppearances) {
         SCOPED_TRACE(nameOf(appearance));
