@@ -1,6 +1,7 @@
 #include "onboarding/AccessNote.h"
 
 #include "catalog/Catalog.h"
+#include "controller/Permissions.h"
 
 #include <QStringList>
 
@@ -17,6 +18,16 @@ QString text(const std::vector<std::string>& closedFolders, const Catalog& catal
            ". These folders are closed to it now; make sure they belong to you and that "
            "you may open them (ls -ld shows both): " +
            shown.join(", ") + ".";
+}
+
+QString current(const Catalog& catalog) {
+    return text(Permissions::closedFolders(), catalog);
+}
+
+std::optional<QString> follow(const std::optional<QString>& shown, bool granted,
+                              const Catalog& catalog) {
+    if (!shown || granted) return shown;
+    return current(catalog);
 }
 
 } // namespace kelvora::AccessNote

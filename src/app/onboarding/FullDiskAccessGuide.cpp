@@ -1,7 +1,6 @@
 #include "onboarding/FullDiskAccessGuide.h"
 
 #include "controller/AppModel.h"
-#include "controller/Permissions.h"
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
@@ -191,23 +190,18 @@ QSize FullDiskAccessGuide::sizeHint() const {
 void FullDiskAccessGuide::setGranted(bool granted) {
     State next = state_;
     next.granted = granted;
-    // The folders named may have opened or closed since the button was pressed.
-    if (next.note && !granted) next.note = noteText();
+    next.note = AccessNote::follow(next.note, granted, model_.catalog());
     if (next.granted == state_.granted && next.note == state_.note) return;
     state_ = next;
     updateGeometry();
     relayout();
 }
 
-QString FullDiskAccessGuide::noteText() const {
-    return AccessNote::text(Permissions::closedFolders(), model_.catalog());
-}
-
 // There is no privacy list to open here: the button says what to look at instead, and the
 // controller is still told, as the window's one place that knows how settings are opened.
 void FullDiskAccessGuide::explainAccess() {
     model_.openFullDiskAccessSettings();
-    state_.note = noteText();
+    state_.note = AccessNote::current(model_.catalog());
     updateGeometry();
     relayout();
 }

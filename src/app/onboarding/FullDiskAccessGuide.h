@@ -58,7 +58,6 @@ protected:
 private:
     void setGranted(bool granted);
     void explainAccess();
-    QString noteText() const;
 
     AppModel& model_;
     State state_;

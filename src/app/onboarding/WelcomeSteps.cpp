@@ -1,7 +1,6 @@
 #include "onboarding/WelcomeSteps.h"
 
 #include "controller/AppModel.h"
-#include "controller/Permissions.h"
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/DialView.h"
@@ -221,8 +220,7 @@ Sketch PermissionsStep::layout(QSizeF size) const {
 void PermissionsStep::setFullDisk(bool fullDisk) {
     State next = state_;
     next.fullDisk = fullDisk;
-    // The folders named may have opened or closed since the button was pressed.
-    if (next.note && !fullDisk) next.note = noteText();
+    next.note = AccessNote::follow(next.note, fullDisk, model_.catalog());
     if (next == state_) return;
     state_ = next;
     relayout();
@@ -232,12 +230,8 @@ void PermissionsStep::setFullDisk(bool fullDisk) {
 // controller is still told, as the window's one place that knows how settings are opened.
 void PermissionsStep::explainAccess() {
     model_.openFullDiskAccessSettings();
-    state_.note = noteText();
+    state_.note = AccessNote::current(model_.catalog());
     relayout();
-}
-
-QString PermissionsStep::noteText() const {
-    return AccessNote::text(Permissions::closedFolders(), model_.catalog());
 }
 
 } // namespace kelvora

@@ -66,7 +66,6 @@ protected:
 private:
     void setFullDisk(bool fullDisk);
     void explainAccess();
-    QString noteText() const;
 
     AppModel& model_;
     State state_;
