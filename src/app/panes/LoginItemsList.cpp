@@ -5,6 +5,7 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/TextFlow.h"
@@ -360,20 +361,9 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
 
     qreal textLeft = icon.right() + kSpacing;
     qreal textWidth = std::max(0.0, row.badge.left() - kSpacing - kMinSpacer - kSpacing - textLeft);
-    qreal nameHeight = lineHeight(nameFont());
-    qreal top = rect.center().y() - (nameHeight + 2 + lineHeight(purposeFont())) / 2;
-    painter.setFont(nameFont());
-    painter.setPen(item.isOff() ? Theme::muted() : Theme::ink());
-    painter.drawText(
-        QRectF(textLeft, top, textWidth, nameHeight),
-        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-        QFontMetricsF(nameFont()).elidedText(text(item.name), Qt::ElideRight, textWidth));
-    painter.setFont(purposeFont());
-    painter.setPen(Theme::muted());
-    painter.drawText(
-        QRectF(textLeft, top + nameHeight + 2, textWidth, lineHeight(purposeFont())),
-        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-        QFontMetricsF(purposeFont()).elidedText(text(item.purpose), Qt::ElideRight, textWidth));
+    paintTitleAndDetail(painter, QRectF(textLeft, rect.top(), textWidth, rect.height()),
+                        {text(item.name), nameFont(), item.isOff() ? Theme::muted() : Theme::ink()},
+                        {text(item.purpose), purposeFont(), Theme::muted()}, 2);
     StateBadge::paint(painter, row.badge.topLeft(), item);
     OutlineButton::paint(painter, row.button, row.action.title, kButtonFont);
 }

@@ -2,6 +2,7 @@
 
 #include "design/Fonts.h"
 #include "design/PickBox.h"
+#include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -132,17 +133,9 @@ void SearchHitDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
     qreal textLeft = icon.right() + kSpacing;
     qreal textWidth = std::max(0.0, sizeLeft - kSpacing - kMinSpacer - kSpacing - textLeft);
-    QFontMetricsF name(nameFont()), place(placeFont());
-    qreal top = rect.center().y() - (name.height() + 2 + place.height()) / 2;
-    painter->setFont(nameFont());
-    painter->drawText(QRectF(textLeft, top, textWidth, name.height()),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      name.elidedText(row.name, Qt::ElideMiddle, textWidth));
-    painter->setFont(placeFont());
-    painter->setPen(Theme::muted());
-    painter->drawText(QRectF(textLeft, top + name.height() + 2, textWidth, place.height()),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      place.elidedText(row.place, Qt::ElideMiddle, textWidth));
+    paintTitleAndDetail(*painter, QRectF(textLeft, rect.top(), textWidth, rect.height()),
+                        {row.name, nameFont(), Theme::ink(), Qt::ElideMiddle},
+                        {row.place, placeFont(), Theme::muted(), Qt::ElideMiddle}, 2);
     painter->restore();
 }
 

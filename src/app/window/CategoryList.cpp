@@ -3,6 +3,7 @@
 #include "design/Caption.h"
 #include "design/Fonts.h"
 #include "design/PickBox.h"
+#include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"
@@ -94,23 +95,9 @@ void CategoryRowDelegate::paintItem(QPainter& painter, const QRectF& rect,
     CategoryRowGeometry g = CategoryRowGeometry::of(rect);
     PickBox::paint(painter, g.pickBox, index.data(CategoryRows::PickedRole).toBool(), removable);
 
-    QFontMetricsF nameMetrics(nameFont());
-    QFontMetricsF detailMetrics(detailFont());
-    qreal block = nameMetrics.height() + kLineGap + detailMetrics.height();
-    qreal top = g.text.center().y() - block / 2;
-    painter.setFont(nameFont());
-    painter.setPen(Theme::ink());
-    QString name = index.data(Qt::DisplayRole).toString();
-    painter.drawText(QRectF(g.text.left(), top, g.text.width(), nameMetrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(name, Qt::ElideRight, g.text.width()));
-    painter.setFont(detailFont());
-    painter.setPen(Theme::faint());
-    QString detail = index.data(CategoryRows::DetailRole).toString();
-    painter.drawText(QRectF(g.text.left(), top + nameMetrics.height() + kLineGap, g.text.width(),
-                            detailMetrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     detailMetrics.elidedText(detail, Qt::ElideRight, g.text.width()));
+    paintTitleAndDetail(
+        painter, g.text, {index.data(Qt::DisplayRole).toString(), nameFont(), Theme::ink()},
+        {index.data(CategoryRows::DetailRole).toString(), detailFont(), Theme::faint()}, kLineGap);
 
     auto verdict = static_cast<Verdict>(index.data(CategoryRows::VerdictRole).toInt());
     QSizeF badge = VerdictBadge::idealSize(verdict);

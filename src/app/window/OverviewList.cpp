@@ -6,6 +6,7 @@
 #include "design/Fonts.h"
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
+#include "design/RowText.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
@@ -98,25 +99,10 @@ void OverviewRowButton::paint(QPainter& painter, const QRectF& rect, const Overv
     Shapes::fillRounded(painter, g.tile, kTileRadius, Theme::chip());
     Symbols::paint(painter, QString::fromStdString(row.symbol), g.tile, kTileSymbol, Theme::ink());
 
-    QFont title = Fonts::text(14, QFont::Medium);
-    QFont subtitle = Fonts::text(12.5);
-    QFontMetricsF titleMetrics(title);
-    QFontMetricsF subtitleMetrics(subtitle);
-    qreal top =
-        g.text.center().y() - (titleMetrics.height() + kLineGap + subtitleMetrics.height()) / 2;
-    painter.setFont(title);
-    painter.setPen(Theme::ink());
-    painter.drawText(
-        QRectF(g.text.left(), top, g.text.width(), titleMetrics.height()),
-        Qt::AlignLeft | Qt::AlignVCenter,
-        titleMetrics.elidedText(QString::fromStdString(row.title), Qt::ElideRight, g.text.width()));
-    painter.setFont(subtitle);
-    painter.setPen(Theme::faint());
-    painter.drawText(QRectF(g.text.left(), top + titleMetrics.height() + kLineGap, g.text.width(),
-                            subtitleMetrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     subtitleMetrics.elidedText(QString::fromStdString(row.subtitle),
-                                                Qt::ElideRight, g.text.width()));
+    paintTitleAndDetail(
+        painter, g.text,
+        {QString::fromStdString(row.title), Fonts::text(14, QFont::Medium), Theme::ink()},
+        {QString::fromStdString(row.subtitle), Fonts::text(12.5), Theme::faint()}, kLineGap);
 
     QSizeF badge = VerdictBadge::idealSize(row.verdict);
     VerdictBadge::paint(painter, QPointF(g.badge.left(), g.badge.center().y() - badge.height() / 2),

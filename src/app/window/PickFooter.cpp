@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
+#include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "window/ChangeFollower.h"
@@ -94,21 +95,11 @@ void PickFooter::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Theme::sidebar());
     Shapes::hairline(painter, QRectF(0, 0, width(), 1), Qt::Horizontal);
 
-    QFontMetricsF count(countFont());
-    QFontMetricsF note(noteFont());
     qreal textWidth = std::max<qreal>(0, button_->x() - kSpacing - kInset);
-    qreal top = (kHeight - count.height() - kLineGap - note.height()) / 2;
-    painter.setFont(countFont());
-    painter.setPen(Theme::ink());
-    painter.drawText(
-        QRectF(kInset, top, textWidth, count.height()), Qt::AlignLeft | Qt::AlignVCenter,
-        count.elidedText(QString::fromStdString(content_.countLine), Qt::ElideRight, textWidth));
-    painter.setFont(noteFont());
-    painter.setPen(Theme::faint());
-    painter.drawText(
-        QRectF(kInset, top + count.height() + kLineGap, textWidth, note.height()),
-        Qt::AlignLeft | Qt::AlignVCenter,
-        note.elidedText(QString::fromStdString(content_.shelfNote), Qt::ElideRight, textWidth));
+    paintTitleAndDetail(painter, QRectF(kInset, 0, textWidth, kHeight),
+                        {QString::fromStdString(content_.countLine), countFont(), Theme::ink()},
+                        {QString::fromStdString(content_.shelfNote), noteFont(), Theme::faint()},
+                        kLineGap);
 }
 
 } // namespace kelvora
