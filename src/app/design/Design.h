@@ -16,6 +16,14 @@
 //               OutlineButton: widgets with keyboard focus and accessible names, each also
 //               offering a static paint() for rows a delegate paints. Buttons emit
 //               `clicked`; setKeyRole(KeyRole::confirm / cancel) gives them Return / Escape.
+//   Text        TextFlow: a paragraph broken into lines once, for layouts to keep and paint
+//               (runs may carry colour tokens; PlacedText adds where and in what colour).
+//               PaintedText: the wrapped (or one-line, cut short) text widget of views built
+//               from layouts. SelectableText: a path or command the user may select and copy.
+//               paintTitleAndDetail: the two cut-short lines of a list row.
+//   Surfaces    Hairline (a 1 px separator widget) and Filled (a ground of one token).
+//   Progress    Spinner (standing alone); paintSpinner and SpinnerClock for a spinner a view
+//               paints itself, turning only while shown and allowed to animate.
 //   Containers  Scrolling (a pane's scroll area), RowStack (long lists: a model and a
 //               delegate), Caption, ForecastLine, RollingNumber.
 //   The dial    DialView; its numbers (ticks, arcs, needles, the spoken value) in
@@ -32,13 +40,19 @@
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
 #include "design/Motion.h"
+#include "design/PaintedText.h"
 #include "design/PickBox.h"
 #include "design/Render.h"
 #include "design/RollingNumber.h"
 #include "design/RowStack.h"
+#include "design/RowText.h"
 #include "design/Scrolling.h"
+#include "design/SelectableText.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
+#include "design/Spinner.h"
+#include "design/Surfaces.h"
 #include "design/Symbols.h"
+#include "design/TextFlow.h"
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"

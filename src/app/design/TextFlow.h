@@ -73,7 +73,7 @@ private:
     QString text_;
     std::vector<std::pair<std::pair<int, int>, Token>> colored_; // start and length, colour
     std::shared_ptr<QTextLayout> layout_;
-    QSizeF size_;
+    QSizeF size_{0, 0};
     qreal firstBaseline_ = 0;
 };
 
