@@ -77,7 +77,7 @@ qreal PaintedText::textWidth(qreal available) const {
 TextFlow PaintedText::flow(qreal width) const {
     return TextFlow(
         runs_, font_, width,
-        {lineSpacing_, TextFlow::Breaks::anywhere, alignment_ & Qt::AlignHorizontal_Mask});
+        {.lineSpacing = lineSpacing_, .alignment = alignment_ & Qt::AlignHorizontal_Mask});
 }
 
 int PaintedText::heightForWidth(int width) const {

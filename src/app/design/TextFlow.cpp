@@ -20,8 +20,7 @@ TextFlow::TextFlow(const std::vector<Run>& runs, const QFont& font, qreal width,
     if (text_.isEmpty()) return;
     layout_ = std::make_shared<QTextLayout>(text_, font);
     QTextOption option;
-    option.setWrapMode(options.breaks == Breaks::words ? QTextOption::WordWrap
-                                                       : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setAlignment(options.alignment);
     layout_->setTextOption(option);
     layout_->setCacheEnabled(true);

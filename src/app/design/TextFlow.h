@@ -17,13 +17,8 @@ class QTextLayout;
 
 namespace kelvora {
 
-// Where a line may end: only between words, or also inside a word too long for the width
-// (paths, long names), so nothing runs past its frame.
-enum class TextBreaks { words, anywhere };
-
 struct TextFlowOptions {
     qreal lineSpacing = 0; // extra room between two lines
-    TextBreaks breaks = TextBreaks::anywhere;
     // Each line within the width the flow was broken for.
     Qt::Alignment alignment = Qt::AlignLeft;
     // Every line exactly the font's height, fractions kept, rather than each line's own
@@ -33,7 +28,9 @@ struct TextFlowOptions {
 };
 
 // A paragraph broken into lines for one width when it is made, so painting only draws. It
-// is a plain value: layouts keep it and paint it as often as they need.
+// is a plain value: layouts keep it and paint it as often as they need. Lines break between
+// words, and inside a word too long for the width (paths, long names), so nothing runs
+// past its frame.
 class TextFlow {
 public:
     // A stretch of the text in a colour of its own; none: the colour the flow is painted in.
@@ -43,7 +40,6 @@ public:
         bool operator==(const Run&) const = default;
     };
 
-    using Breaks = TextBreaks;
     using Options = TextFlowOptions;
 
     TextFlow() = default;

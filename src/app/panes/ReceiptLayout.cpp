@@ -223,7 +223,7 @@ void ReceiptLayout::paint(QPainter& painter) const {
                      totalUnit_);
 
     TextFlow(ReceiptText::kPrivacy, privacyFont(), privacy_.width(),
-             {0, TextFlow::Breaks::anywhere, Qt::AlignHCenter})
+             {.alignment = Qt::AlignHCenter})
         .paint(painter, privacy_.topLeft(), ReceiptInk::faint());
     paintCentred(painter, ReceiptText::kSignature, signatureFont(), ReceiptInk::ink(),
                  signatureTop_);

@@ -156,8 +156,7 @@ void Intro::paintEvent(QPaintEvent*) {
     qreal y = (height() - total) / 2;
     for (size_t i = 0; i < lines_.size(); ++i) {
         QRectF place((width() - widths[i]) / 2, y, widths[i], heights[i]);
-        TextFlow(lines_[i].text, lines_[i].font, place.width(),
-                 {0, TextFlow::Breaks::anywhere, Qt::AlignHCenter})
+        TextFlow(lines_[i].text, lines_[i].font, place.width(), {.alignment = Qt::AlignHCenter})
             .paint(painter, place.topLeft(), Theme::color(lines_[i].color));
         y += heights[i] + spacing_;
     }
