@@ -1,10 +1,18 @@
 #!/usr/bin/env python3
-"""Makes a reproducible home folder for kelvora_bench: 200,000 small files in
-the caches of twenty applications (with some hard links), a few old logs, and
-large files in Documents among which some are duplicates."""
+"""Makes a reproducible home folder for kelvora_bench.
+
+Two layouts of about 200,000 small cache files (with some hard links), a few
+old logs, and large files in the user's folders among which some are
+duplicates:
+
+  one-big-folder      100,000 files in one browser cache folder, 93,000 more
+                      in folders of 200 (the shape of a real home, where the
+                      biggest folder is most of the walk)
+  many-small-folders  200,000 files in 500 folders of 400
+"""
+import argparse
 import os
 import random
-import sys
 
 
 def write(path, size, rng, fill=None):
@@ -12,22 +20,38 @@ def write(path, size, rng, fill=None):
         out.write(fill if fill is not None else rng.randbytes(size))
 
 
-def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: make_tree.py DIR")
-    root = sys.argv[1]
-    rng = random.Random(7)
+def small_files(folder, count, rng, link_every=97):
+    os.makedirs(folder, exist_ok=True)
+    for index in range(count):
+        path = os.path.join(folder, f"f{index:06}.dat")
+        write(path, rng.choice([0, 120, 900, 3000, 5000, 12000]), rng)
+        if index % link_every == 0:
+            os.link(path, os.path.join(folder, f"f{index:06}.link"))
+    return count
+
+
+def caches(root, layout, rng):
+    caches_folder = os.path.join(root, "Library", "Caches")
     files = 0
-    for top in range(20):
-        for middle in range(25):
-            folder = os.path.join(root, "Library", "Caches", f"app{top:02}", f"m{middle:02}", "leaf")
-            os.makedirs(folder, exist_ok=True)
-            for index in range(400):
-                path = os.path.join(folder, f"f{index:03}.dat")
-                write(path, rng.choice([0, 120, 900, 3000, 5000, 12000]), rng)
-                files += 1
-                if index % 97 == 0:
-                    os.link(path, os.path.join(folder, f"f{index:03}.link"))
+    if layout == "one-big-folder":
+        browser = os.path.join(caches_folder, "Browser", "Default", "Cache", "Cache_Data")
+        files += small_files(browser, 100_000, rng)
+        for app in range(15):
+            for folder in range(31):
+                path = os.path.join(caches_folder, f"app{app:02}", f"m{folder:02}")
+                files += small_files(path, 200, rng)
+    else:
+        for app in range(20):
+            for folder in range(25):
+                path = os.path.join(caches_folder, f"app{app:02}", f"m{folder:02}", "leaf")
+                files += small_files(path, 400, rng)
+    return files
+
+
+def large_files(root, rng):
+    """150 files of 1 to 4 MB in Documents (50 copied, 15 edited in the middle
+    only), and two groups of large identical files spread over the user's
+    folders, whose full hashes dominate the duplicate finder's time."""
     big = os.path.join(root, "Documents", "big")
     os.makedirs(os.path.join(big, "copies"), exist_ok=True)
     for index in range(150):
@@ -41,13 +65,39 @@ def main():
             changed = bytearray(data)
             changed[size // 2] ^= 0xFF
             write(os.path.join(big, "copies", f"b{index:03}-edited.bin"), size, rng, bytes(changed))
-    logs = os.path.join(root, "Library", "Logs", "tool")
-    os.makedirs(logs, exist_ok=True)
+    groups = [
+        (256_000_000, ["Movies/Holiday.mov", "Downloads/Holiday.mov", "Desktop/Holiday copy.mov"]),
+        (128_000_000, ["Music/Live set.wav", "Documents/Backups/Live set.wav"]),
+    ]
+    for size, places in groups:
+        data = rng.randbytes(size)
+        for place in places:
+            path = os.path.join(root, place)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            write(path, size, rng, data)
+    os.makedirs(os.path.join(root, "Pictures"), exist_ok=True)
+
+
+def logs(root, rng):
+    folder = os.path.join(root, "Library", "Logs", "tool")
+    os.makedirs(folder, exist_ok=True)
     for index in range(20):
-        path = os.path.join(logs, f"run{index:02}.log")
+        path = os.path.join(folder, f"run{index:02}.log")
         write(path, 20000, rng)
         os.utime(path, (1_700_000_000, 1_700_000_000))
-    print(f"{files} small files and the large ones under {root}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--layout", choices=["one-big-folder", "many-small-folders"],
+                        default="one-big-folder")
+    parser.add_argument("root")
+    args = parser.parse_args()
+    rng = random.Random(7)
+    files = caches(args.root, args.layout, rng)
+    large_files(args.root, rng)
+    logs(args.root, rng)
+    print(f"{files} small files ({args.layout}) and the large ones under {args.root}")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,139 @@
+#include "engine/FolderWalk.h"
+#include "engine/ParallelWalk.h"
+#include "platform/Url.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <memory>
+#include <sched.h>
+#include <variant>
+
+namespace kelvora {
+namespace {
+
+// A folder together with the handle that keeps it open and the count of jobs
+// still reading it: its listing and each batch of its names.
+struct OpenWalkFolder : WalkFolder {
+    explicit OpenWalkFolder(const std::string& folderPath) : handle(folderPath) {
+        path = folderPath;
+        fd = handle.fd();
+    }
+    OpenFolder handle;
+    std::atomic<int> unfinished{1};
+};
+
+struct ListJob {
+    std::string path;
+    size_t root = 0;
+    std::optional<uint64_t> parentDevice;
+};
+
+// Names of one folder, each ended by a zero byte.
+struct StatJob {
+    std::shared_ptr<OpenWalkFolder> folder;
+    std::string names;
+};
+
+using WalkJob = std::variant<ListJob, StatJob>;
+
+constexpr int kStatusFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
+
+class Walk {
+public:
+    Walk(FolderVisitor& visitor, int workers)
+        : visitor_(visitor), pool_(workers), buffers_(pool_.workers()),
+          mask_(visitor.statusMask() | STATX_TYPE) {}
+
+    void run(const std::vector<std::string>& roots) {
+        // The first root is the newest job of worker 0, so it is read first.
+        for (size_t root = roots.size(); root-- > 0;)
+            pool_.push(0, ListJob{roots[root], root, std::nullopt});
+        pool_.run([this](int worker, WalkJob& job) {
+            if (auto* list = std::get_if<ListJob>(&job)) {
+                read(worker, *list);
+            } else {
+                auto& batch = std::get<StatJob>(job);
+                statNames(worker, *batch.folder, batch.names);
+                finish(worker, *batch.folder);
+            }
+        });
+    }
+
+private:
+    void read(int worker, const ListJob& job) {
+        auto folder = std::make_shared<OpenWalkFolder>(job.path);
+        folder->root = job.root;
+        folder->parentDevice = job.parentDevice;
+        if (!folder->handle.isOpen()) {
+            visitor_.unopened(worker, job.path, job.root);
+            return;
+        }
+        if (!visitor_.opened(worker, *folder)) return;
+        std::string names;
+        size_t count = 0;
+        folder->handle.forEach(buffers_[worker], [&](const char* name, unsigned char type) {
+            if (type == DT_DIR) {
+                enter(worker, *folder, name);
+                return;
+            }
+            if (type == DT_LNK || (type != DT_UNKNOWN && !visitor_.wantsFile(type))) return;
+            names.append(name).push_back('\0');
+            if (++count < FolderWalk::kBatch) return;
+            folder->unfinished.fetch_add(1);
+            pool_.push(worker, StatJob{folder, std::move(names)}, WorkPool<WalkJob>::Lane::soon);
+            names.clear();
+            count = 0;
+        });
+        // The last, partial batch is not worth handing over.
+        statNames(worker, *folder, names);
+        finish(worker, *folder);
+    }
+
+    void enter(int worker, const WalkFolder& parent, const char* name) {
+        std::string path = joinPath(parent.path, name);
+        if (!visitor_.shouldEnter(worker, parent, path, name)) return;
+        pool_.push(worker, ListJob{std::move(path), parent.root, parent.device});
+    }
+
+    void statNames(int worker, OpenWalkFolder& folder, const std::string& names) {
+        if (names.empty()) return;
+        for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+            const char* name = names.c_str() + at;
+            struct statx status {};
+            if (statx(folder.fd, name, kStatusFlags, mask_, &status) != 0) continue;
+            const unsigned char type = IFTODT(status.stx_mode);
+            if (type == DT_DIR) {
+                enter(worker, folder, name);
+            } else if (type != DT_LNK && visitor_.wantsFile(type)) {
+                visitor_.file(worker, folder, name, status);
+            }
+        }
+        visitor_.batchDone(worker, folder);
+    }
+
+    void finish(int worker, OpenWalkFolder& folder) {
+        if (folder.unfinished.fetch_sub(1) == 1) visitor_.folderDone(worker, folder);
+    }
+
+    FolderVisitor& visitor_;
+    WorkPool<WalkJob> pool_;
+    std::vector<std::vector<char>> buffers_;
+    const unsigned mask_;
+};
+
+} // namespace
+
+int walkWorkerCount() {
+    int processors = 0;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) processors = CPU_COUNT(&set);
+    if (processors < 1) processors = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(processors, 1, 8);
+}
+
+void FolderWalk::run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers) {
+    Walk(visitor, workers).run(roots);
+}
+
+} // namespace kelvora
