@@ -19,7 +19,37 @@ struct OpenWalkFolder : WalkFolder {
         fd = handle.fd();
     }
     OpenFolder handle;
+    uint64_t serial = 0;
     std::atomic<int> unfinished{1};
+};
+
+// A worker's own handle on the folder whose names it is looking up. Status
+// calls through one handle shared by many threads all count references on it,
+// and those counts then bounce between processors. "." of an open folder is
+// that very folder, wherever it has since moved.
+class OwnHandle {
+public:
+    OwnHandle() = default;
+    OwnHandle(const OwnHandle&) = delete;
+    OwnHandle& operator=(const OwnHandle&) = delete;
+    ~OwnHandle() { reset(); }
+
+    int fdFor(const OpenWalkFolder& folder) {
+        if (serial_ != folder.serial) {
+            reset();
+            fd_ = openat(folder.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            serial_ = folder.serial;
+        }
+        return fd_ >= 0 ? fd_ : folder.fd;
+    }
+
+private:
+    void reset() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+    uint64_t serial_ = 0;
+    int fd_ = -1;
 };
 
 struct ListJob {
@@ -41,7 +71,7 @@ constexpr int kStatusFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DO
 class Walk {
 public:
     Walk(FolderVisitor& visitor, int workers)
-        : visitor_(visitor), pool_(workers), buffers_(pool_.workers()),
+        : visitor_(visitor), pool_(workers), buffers_(pool_.workers()), handles_(pool_.workers()),
           mask_(visitor.statusMask() | STATX_TYPE) {}
 
     void run(const std::vector<std::string>& roots) {
@@ -53,7 +83,8 @@ public:
                 read(worker, *list);
             } else {
                 auto& batch = std::get<StatJob>(job);
-                statNames(worker, *batch.folder, batch.names);
+                const int fd = handles_[worker].fdFor(*batch.folder);
+                statNames(worker, *batch.folder, fd, batch.names);
                 finish(worker, *batch.folder);
             }
         });
@@ -64,6 +95,7 @@ private:
         auto folder = std::make_shared<OpenWalkFolder>(job.path);
         folder->root = job.root;
         folder->parentDevice = job.parentDevice;
+        folder->serial = nextSerial_.fetch_add(1);
         if (!folder->handle.isOpen()) {
             visitor_.unopened(worker, job.path, job.root);
             return;
@@ -85,7 +117,7 @@ private:
             count = 0;
         });
         // The last, partial batch is not worth handing over.
-        statNames(worker, *folder, names);
+        statNames(worker, *folder, folder->fd, names);
         finish(worker, *folder);
     }
 
@@ -95,12 +127,12 @@ private:
         pool_.push(worker, ListJob{std::move(path), parent.root, parent.device});
     }
 
-    void statNames(int worker, OpenWalkFolder& folder, const std::string& names) {
+    void statNames(int worker, OpenWalkFolder& folder, int fd, const std::string& names) {
         if (names.empty()) return;
         for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
             const char* name = names.c_str() + at;
             struct statx status {};
-            if (statx(folder.fd, name, kStatusFlags, mask_, &status) != 0) continue;
+            if (statx(fd, name, kStatusFlags, mask_, &status) != 0) continue;
             const unsigned char type = IFTODT(status.stx_mode);
             if (type == DT_DIR) {
                 enter(worker, folder, name);
@@ -118,7 +150,9 @@ private:
     FolderVisitor& visitor_;
     WorkPool<WalkJob> pool_;
     std::vector<std::vector<char>> buffers_;
+    std::vector<OwnHandle> handles_;
     const unsigned mask_;
+    std::atomic<uint64_t> nextSerial_{1};
 };
 
 } // namespace
