@@ -102,12 +102,18 @@ int scan(const std::string& home, const std::optional<Date>& now) {
         folderURL(home), URL::fileURL(AppPaths::temporaryDirectory(), true), std::nullopt, {}, {},
         now ? std::function<Date()>([now] { return *now; }) : std::function<Date()>());
     const Stopwatch clock;
-    const ScanResult result = scanner.scan();
+    std::vector<std::pair<std::string, double>> steps;
+    const ScanResult result = scanner.scan(
+        [&](const std::string& step, int) { steps.emplace_back(step, clock.seconds()); });
     const double seconds = clock.seconds();
     for (const auto& item : result.items) {
         std::printf("%s %lld %s %s\n", JunkKinds::rawValue(item.kind).c_str(),
                     static_cast<long long>(item.bytes), Verdicts::rawValue(item.verdict()).c_str(),
                     item.location.absoluteString().c_str());
+    }
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const double end = i + 1 < steps.size() ? steps[i + 1].second : seconds;
+        std::printf("step %.3f %s\n", end - steps[i].second, steps[i].first.c_str());
     }
     std::printf("files %lld\n", static_cast<long long>(result.filesLookedAt));
     std::printf("seconds %.3f\n", seconds);

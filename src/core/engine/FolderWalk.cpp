@@ -20,6 +20,7 @@ struct OpenWalkFolder : WalkFolder {
     }
     OpenFolder handle;
     uint64_t serial = 0;
+    int lister = 0; // the worker reading its entries
     std::atomic<int> unfinished{1};
 };
 
@@ -83,7 +84,9 @@ public:
                 read(worker, *list);
             } else {
                 auto& batch = std::get<StatJob>(job);
-                const int fd = handles_[worker].fdFor(*batch.folder);
+                const int fd = worker == batch.folder->lister
+                                   ? batch.folder->fd
+                                   : handles_[worker].fdFor(*batch.folder);
                 statNames(worker, *batch.folder, fd, batch.names);
                 finish(worker, *batch.folder);
             }
@@ -96,6 +99,7 @@ private:
         folder->root = job.root;
         folder->parentDevice = job.parentDevice;
         folder->serial = nextSerial_.fetch_add(1);
+        folder->lister = worker;
         if (!folder->handle.isOpen()) {
             visitor_.unopened(worker, job.path, job.root);
             return;
