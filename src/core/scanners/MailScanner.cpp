@@ -96,6 +96,7 @@ private:
 };
 
 std::vector<std::vector<URL>> attachmentFoldersOf(const std::vector<URL>& accountFolders) {
+    if (accountFolders.empty()) return {};
     std::vector<std::string> roots;
     for (const auto& folder : accountFolders)
         roots.push_back(folder.path());

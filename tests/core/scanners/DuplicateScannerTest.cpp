@@ -160,7 +160,9 @@ TEST(DuplicateScanner, GroupsOfLargeFilesHashedTogetherReadOnlyWhatTheStagesAllo
     const auto whole = [](const std::string& content) {
         return static_cast<int64_t>(content.size());
     };
-    EXPECT_EQ(read, 8 * edges + 3 * whole(film) + 2 * whole(song) + 2 * whole(scan));
+    // The C library may read a byte of its own settings meanwhile; a file read where
+    // the stages allow none would cost at least 64 KiB.
+    EXPECT_NEAR(read, 8 * edges + 3 * whole(film) + 2 * whole(song) + 2 * whole(scan), 16);
 }
 
 TEST(DuplicateScanner, TiesGoToTheOlderThenTheShorterPath) {
