@@ -8,7 +8,7 @@ duplicates:
   one-big-folder      100,000 files in one browser cache folder, 93,000 more
                       in folders of 200 (the shape of a real home, where the
                       biggest folder is most of the walk)
-  many-small-folders  200,000 files in 500 folders of 400
+  many-small-folders  200,000 files in 10,000 folders of 20
 """
 import argparse
 import os
@@ -25,7 +25,7 @@ def small_files(folder, count, rng, link_every=97):
     for index in range(count):
         path = os.path.join(folder, f"f{index:06}.dat")
         write(path, rng.choice([0, 120, 900, 3000, 5000, 12000]), rng)
-        if index % link_every == 0:
+        if link_every and index % link_every == 0:
             os.link(path, os.path.join(folder, f"f{index:06}.link"))
     return count
 
@@ -42,9 +42,11 @@ def caches(root, layout, rng):
                 files += small_files(path, 200, rng)
     else:
         for app in range(20):
-            for folder in range(25):
-                path = os.path.join(caches_folder, f"app{app:02}", f"m{folder:02}", "leaf")
-                files += small_files(path, 400, rng)
+            for middle in range(25):
+                for leaf in range(20):
+                    path = os.path.join(caches_folder, f"app{app:02}", f"m{middle:02}", f"l{leaf:02}")
+                    # One file in a hundred gets a second link, as in the other layout.
+                    files += small_files(path, 20, rng, link_every=20 if leaf % 5 == 0 else None)
     return files
 
 
