@@ -3,8 +3,10 @@
 # warm cache. Each comparison runs the two commands in turn, PAIRS times, and
 # reports the median of each command's times and the median of the per-pair
 # ratios (peer time divided by ours, so above 1 means faster), which a burst of
-# load on a shared machine moves far less than a best or a mean.
-# Usage: bench/compare.sh BUILD_DIR HOME_TREE [PAIRS]
+# load on a shared machine moves far less than a best or a mean. On a shared
+# machine each pair waits (at most 20 s) until at least IDLE percent of the
+# cores have been idle for 0.3 s.
+# Usage: [IDLE=90] [TWO_CORES=0,1] bench/compare.sh BUILD_DIR HOME_TREE [PAIRS]
 set -euo pipefail
 bench="$1/bench/kelvora_bench"
 home="$2"
@@ -14,7 +16,19 @@ folders=()
 for name in Desktop Documents Downloads Movies Music Pictures; do
   [ -d "$home/$name" ] && folders+=("$home/$name")
 done
-two=(taskset -c 0,1)
+two=(taskset -c "${TWO_CORES:-0,1}") # the pair of cores for the two-core runs
+
+idle_percent() { # share of all cores idle over the next 0.3 s
+  local a b
+  a=($(head -1 /proc/stat)); sleep 0.3; b=($(head -1 /proc/stat))
+  local total=0 i
+  for i in 1 2 3 4 5 6 7 8; do total=$((total + b[i] - a[i])); done
+  echo $(( total > 0 ? 100 * (b[4] - a[4] + b[5] - a[5]) / total : 100 ))
+}
+wait_idle() { # on a shared machine, start a pair only once the others pause (at most 20 s)
+  local tries=0
+  while [ "$(idle_percent)" -lt "${IDLE:-90}" ] && [ $tries -lt 60 ]; do tries=$((tries + 1)); done
+}
 
 seconds() { # wall seconds of one run, output discarded
   local start=$EPOCHREALTIME
@@ -32,6 +46,7 @@ compare() {
   local our_times="" peer_times="" ratios=""
   for _ in $(seq "$pairs"); do
     local a b
+    wait_idle
     a=$(seconds "${ours[@]}"); b=$(seconds "${theirs[@]}")
     our_times+="$a"$'\n'; peer_times+="$b"$'\n'
     ratios+="$(echo "$b / $a" | bc -l)"$'\n'
@@ -45,7 +60,7 @@ peak_kib() { # median peak resident size of five runs, KiB
   for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; done | median
 }
 
-echo "tree: $home ($(find "$home" -type f | wc -l) files), $pairs pairs each, load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "tree: $home ($(find "$home" -type f | wc -l) files), $pairs pairs each, idle at least ${IDLE:-90}% before each pair, load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 # Warm the cache: every file the commands below list or read.
 du -s "$home" >/dev/null; "$bench" duplicates --home "$home" >/dev/null
 
