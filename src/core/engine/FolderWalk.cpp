@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <memory>
-#include <sched.h>
 #include <variant>
 
 namespace kelvora {
@@ -160,15 +159,6 @@ private:
 };
 
 } // namespace
-
-int walkWorkerCount() {
-    int processors = 0;
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) processors = CPU_COUNT(&set);
-    if (processors < 1) processors = static_cast<int>(std::thread::hardware_concurrency());
-    return std::clamp(processors, 1, 8);
-}
 
 void FolderWalk::run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers) {
     Walk(visitor, workers).run(roots);
