@@ -1,9 +1,10 @@
-// kelvora_bench: plain-line measurements of the size walk, the duplicate finder
-// and a whole scan, for comparison with other tools on the same tree.
+// kelvora_bench: plain-line measurements of the size walk, the duplicate finder,
+// the space map and a whole scan, for comparison with other tools on the same tree.
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/Iso8601.h"
 #include "scanners/ContentHash.h"
+#include "spacemap/SpaceMap.h"
 
 #include <chrono>
 #include <cstdio>
@@ -41,7 +42,8 @@ URL folderURL(const std::string& path) {
 
 int usage() {
     std::fprintf(stderr, "usage: kelvora_bench walk DIR\n"
-                         "       kelvora_bench duplicates DIR...\n"
+                         "       kelvora_bench duplicates --home HOME [FOLDER...]\n"
+                         "       kelvora_bench spacemap DIR\n"
                          "       kelvora_bench scan HOME [--now ISO-8601]\n");
     return 2;
 }
@@ -57,11 +59,15 @@ int walk(const std::string& folder) {
     return 0;
 }
 
-int duplicates(const std::vector<std::string>& folders) {
-    DiskScanner scanner = DiskScanner::live();
-    scanner.duplicateFolders.clear();
-    for (const auto& folder : folders)
-        scanner.duplicateFolders.push_back(folderURL(folder));
+// The duplicate finder of a scan of HOME: its six user folders unless others are
+// given, and its Downloads folder for choosing which copy to keep.
+int duplicates(const std::string& home, const std::vector<std::string>& folders) {
+    DiskScanner scanner(folderURL(home), URL::fileURL(AppPaths::temporaryDirectory(), true));
+    if (!folders.empty()) {
+        scanner.duplicateFolders.clear();
+        for (const auto& folder : folders)
+            scanner.duplicateFolders.push_back(folderURL(folder));
+    }
     // The hash library reads its configuration on first use; that is not file content.
     contentSha256([](char*, size_t, int64_t) -> int64_t { return 0; });
     const long long probe = bytesRead();
@@ -81,17 +87,33 @@ int duplicates(const std::vector<std::string>& folders) {
     return 0;
 }
 
+int spacemap(const std::string& folder) {
+    const Stopwatch clock;
+    const auto map = SpaceMap::measure(folderURL(folder), {});
+    const double seconds = clock.seconds();
+    std::printf("bytes %lld\n", static_cast<long long>(map->size(map->root()).value_or(0)));
+    std::printf("files %lld\n", static_cast<long long>(map->filesMeasured()));
+    std::printf("seconds %.3f\n", seconds);
+    return 0;
+}
+
 int scan(const std::string& home, const std::optional<Date>& now) {
     const DiskScanner scanner(
         folderURL(home), URL::fileURL(AppPaths::temporaryDirectory(), true), std::nullopt, {}, {},
         now ? std::function<Date()>([now] { return *now; }) : std::function<Date()>());
     const Stopwatch clock;
-    const ScanResult result = scanner.scan();
+    std::vector<std::pair<std::string, double>> steps;
+    const ScanResult result = scanner.scan(
+        [&](const std::string& step, int) { steps.emplace_back(step, clock.seconds()); });
     const double seconds = clock.seconds();
     for (const auto& item : result.items) {
         std::printf("%s %lld %s %s\n", JunkKinds::rawValue(item.kind).c_str(),
                     static_cast<long long>(item.bytes), Verdicts::rawValue(item.verdict()).c_str(),
                     item.location.absoluteString().c_str());
+    }
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const double end = i + 1 < steps.size() ? steps[i + 1].second : seconds;
+        std::printf("step %.3f %s\n", end - steps[i].second, steps[i].first.c_str());
     }
     std::printf("files %lld\n", static_cast<long long>(result.filesLookedAt));
     std::printf("seconds %.3f\n", seconds);
@@ -103,8 +125,9 @@ int scan(const std::string& home, const std::optional<Date>& now) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "walk") return walk(args[1]);
-    if (args.size() >= 2 && args[0] == "duplicates")
-        return duplicates({args.begin() + 1, args.end()});
+    if (args.size() >= 3 && args[0] == "duplicates" && args[1] == "--home")
+        return duplicates(args[2], {args.begin() + 3, args.end()});
+    if (args.size() == 2 && args[0] == "spacemap") return spacemap(args[1]);
     if ((args.size() == 2 || args.size() == 4) && args[0] == "scan") {
         std::optional<Date> now;
         if (args.size() == 4) {

@@ -1,19 +1,86 @@
 #!/usr/bin/env python3
-"""Makes a reproducible home folder for kelvora_bench: 200,000 small files in
-the caches of twenty applications (with some hard links), a few old logs, and
-large files in Documents among which some are duplicates.
+"""Makes a reproducible home folder for kelvora_bench.
+
+Two layouts of about 200,000 small cache files (with some hard links), a few
+old logs, and large files in the user's folders among which some are
+duplicates:
+
+  one-big-folder      100,000 files in one browser cache folder, 93,000 more
+                      in folders of 200 (the shape of a real home, where the
+                      biggest folder is most of the walk)
+  many-small-folders  200,000 files in 10,000 folders of 20
 
 With --linux the same home is laid out the way a Linux desktop keeps it: the
 caches in .cache, the documents in the folder that .config/user-dirs.dirs names
 (Dokumente), and a desktop Trash of thrown files, each with its record."""
+import argparse
 import os
 import random
-import sys
 
 
 def write(path, size, rng, fill=None):
     with open(path, "wb") as out:
         out.write(fill if fill is not None else rng.randbytes(size))
+
+
+def small_files(folder, count, rng, link_every=97):
+    os.makedirs(folder, exist_ok=True)
+    for index in range(count):
+        path = os.path.join(folder, f"f{index:06}.dat")
+        write(path, rng.choice([0, 120, 900, 3000, 5000, 12000]), rng)
+        if link_every and index % link_every == 0:
+            os.link(path, os.path.join(folder, f"f{index:06}.link"))
+    return count
+
+
+def caches(root, layout, rng, linux):
+    caches_folder = os.path.join(root, ".cache") if linux else os.path.join(root, "Library", "Caches")
+    files = 0
+    if layout == "one-big-folder":
+        browser = os.path.join(caches_folder, "Browser", "Default", "Cache", "Cache_Data")
+        files += small_files(browser, 100_000, rng)
+        for app in range(15):
+            for folder in range(31):
+                path = os.path.join(caches_folder, f"app{app:02}", f"m{folder:02}")
+                files += small_files(path, 200, rng)
+    else:
+        for app in range(20):
+            for middle in range(25):
+                for leaf in range(20):
+                    path = os.path.join(caches_folder, f"app{app:02}", f"m{middle:02}", f"l{leaf:02}")
+                    # One file in a hundred gets a second link, as in the other layout.
+                    files += small_files(path, 20, rng, link_every=20 if leaf % 5 == 0 else None)
+    return files
+
+
+def large_files(root, rng, documents):
+    """150 files of 1 to 4 MB in Documents (50 copied, 15 edited in the middle
+    only), and two groups of large identical files spread over the user's
+    folders, whose full hashes dominate the duplicate finder's time."""
+    big = os.path.join(root, documents, "big")
+    os.makedirs(os.path.join(big, "copies"), exist_ok=True)
+    for index in range(150):
+        size = 1_000_000 + rng.randrange(3_000_000)
+        data = rng.randbytes(size)
+        write(os.path.join(big, f"b{index:03}.bin"), size, rng, data)
+        if index % 3 == 0:
+            write(os.path.join(big, "copies", f"b{index:03} copy.bin"), size, rng, data)
+        if index % 10 == 0:
+            # Same size and same ends, different middle: only the full hash tells them apart.
+            changed = bytearray(data)
+            changed[size // 2] ^= 0xFF
+            write(os.path.join(big, "copies", f"b{index:03}-edited.bin"), size, rng, bytes(changed))
+    groups = [
+        (256_000_000, ["Movies/Holiday.mov", "Downloads/Holiday.mov", "Desktop/Holiday copy.mov"]),
+        (128_000_000, ["Music/Live set.wav", f"{documents}/Backups/Live set.wav"]),
+    ]
+    for size, places in groups:
+        data = rng.randbytes(size)
+        for place in places:
+            path = os.path.join(root, place)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            write(path, size, rng, data)
+    os.makedirs(os.path.join(root, "Pictures"), exist_ok=True)
 
 
 def trash(root, rng):
@@ -29,53 +96,39 @@ def trash(root, rng):
         sizes.write("")
 
 
+def linux_places(root, rng, documents):
+    os.makedirs(os.path.join(root, ".config"), exist_ok=True)
+    with open(os.path.join(root, ".config", "user-dirs.dirs"), "w") as dirs:
+        dirs.write(f'XDG_DOCUMENTS_DIR="$HOME/{documents}"\n')
+    trash(root, rng)
+
+
+def logs(root, rng):
+    folder = os.path.join(root, "Library", "Logs", "tool")
+    os.makedirs(folder, exist_ok=True)
+    for index in range(20):
+        path = os.path.join(folder, f"run{index:02}.log")
+        write(path, 20000, rng)
+        os.utime(path, (1_700_000_000, 1_700_000_000))
+
+
 def main():
-    args = sys.argv[1:]
-    linux = "--linux" in args
-    args = [arg for arg in args if arg != "--linux"]
-    if len(args) != 1:
-        sys.exit("usage: make_tree.py [--linux] DIR")
-    root = args[0]
-    caches = os.path.join(root, ".cache") if linux else os.path.join(root, "Library", "Caches")
-    documents = "Dokumente" if linux else "Documents"
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--layout", choices=["one-big-folder", "many-small-folders"],
+                        default="one-big-folder")
+    parser.add_argument("--linux", action="store_true",
+                        help="lay the home out the way a Linux desktop keeps it")
+    parser.add_argument("root")
+    args = parser.parse_args()
     rng = random.Random(7)
-    files = 0
-    for top in range(20):
-        for middle in range(25):
-            folder = os.path.join(caches, f"app{top:02}", f"m{middle:02}", "leaf")
-            os.makedirs(folder, exist_ok=True)
-            for index in range(400):
-                path = os.path.join(folder, f"f{index:03}.dat")
-                write(path, rng.choice([0, 120, 900, 3000, 5000, 12000]), rng)
-                files += 1
-                if index % 97 == 0:
-                    os.link(path, os.path.join(folder, f"f{index:03}.link"))
-    big = os.path.join(root, documents, "big")
-    os.makedirs(os.path.join(big, "copies"), exist_ok=True)
-    for index in range(150):
-        size = 1_000_000 + rng.randrange(3_000_000)
-        data = rng.randbytes(size)
-        write(os.path.join(big, f"b{index:03}.bin"), size, rng, data)
-        if index % 3 == 0:
-            write(os.path.join(big, "copies", f"b{index:03} copy.bin"), size, rng, data)
-        if index % 10 == 0:
-            # Same size and same ends, different middle: only the full hash tells them apart.
-            changed = bytearray(data)
-            changed[size // 2] ^= 0xFF
-            write(os.path.join(big, "copies", f"b{index:03}-edited.bin"), size, rng, bytes(changed))
-    if linux:
-        os.makedirs(os.path.join(root, ".config"), exist_ok=True)
-        with open(os.path.join(root, ".config", "user-dirs.dirs"), "w") as dirs:
-            dirs.write(f'XDG_DOCUMENTS_DIR="$HOME/{documents}"\n')
-        trash(root, rng)
+    documents = "Dokumente" if args.linux else "Documents"
+    files = caches(args.root, args.layout, rng, args.linux)
+    large_files(args.root, rng, documents)
+    if args.linux:
+        linux_places(args.root, rng, documents)
     else:
-        logs = os.path.join(root, "Library", "Logs", "tool")
-        os.makedirs(logs, exist_ok=True)
-        for index in range(20):
-            path = os.path.join(logs, f"run{index:02}.log")
-            write(path, 20000, rng)
-            os.utime(path, (1_700_000_000, 1_700_000_000))
-    print(f"{files} small files and the large ones under {root}")
+        logs(args.root, rng)
+    print(f"{files} small files ({args.layout}) and the large ones under {args.root}")
 
 
 if __name__ == "__main__":

@@ -145,6 +145,13 @@ struct DiskScanner {
     // What removing each group of URLs frees, measured in one parallel walk.
     std::vector<int64_t> freedSizes(const std::vector<std::vector<URL>>& groups,
                                     FileCounter& counter) const;
+    struct Measured {
+        int64_t bytes = 0; // what removing the group frees
+        int64_t files = 0; // regular files met
+    };
+    // The same walk, keeping how many files each group holds.
+    std::vector<Measured> measure(const std::vector<std::vector<URL>>& groups,
+                                  FileCounter& counter) const;
 
     // ---- Scan pipeline ----
     static const std::vector<std::string>& scanSteps();

@@ -1,25 +1,15 @@
 #include "engine/FastSize.h"
+#include "engine/FolderWalk.h"
 #include "engine/ParallelWalk.h"
 
-#include <algorithm>
-#include <sched.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <thread>
-#include <unistd.h>
 #include <utility>
 
 namespace kelvora {
 namespace {
 
-// One statx per regular file, asking only for what the totals need and
-// never waiting on a remote file system to settle its attributes.
-std::optional<FastSize::Entry> statEntry(int folder, const char* name) {
-    struct statx status {};
-    const unsigned mask = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS;
-    if (statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, mask, &status) != 0) {
-        return std::nullopt;
-    }
+FastSize::Entry entryOf(const struct statx& status) {
     FastSize::Entry entry;
     if (S_ISREG(status.stx_mode)) {
         entry.type = FastSize::kRegularFile;
@@ -36,6 +26,17 @@ std::optional<FastSize::Entry> statEntry(int folder, const char* name) {
     entry.allocated =
         (status.stx_mask & STATX_BLOCKS) ? static_cast<int64_t>(status.stx_blocks) * 512 : 0;
     return entry;
+}
+
+// One statx per regular file, asking only for what the totals need and
+// never waiting on a remote file system to settle its attributes.
+std::optional<FastSize::Entry> statEntry(int folder, const char* name) {
+    struct statx status {};
+    const unsigned mask = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS;
+    if (statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, mask, &status) != 0) {
+        return std::nullopt;
+    }
+    return entryOf(status);
 }
 
 // Calls visit(name, entry) for every direct entry of the folder. Directories
@@ -112,41 +113,51 @@ std::optional<std::vector<FastSize::Entry>> FastSize::read(const std::string& fo
     return entries;
 }
 
-int walkWorkerCount() {
-    int processors = 0;
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) processors = CPU_COUNT(&set);
-    if (processors < 1) processors = static_cast<int>(std::thread::hardware_concurrency());
-    return std::clamp(processors, 1, 8);
-}
+namespace {
+
+// Adds every regular file to the total of the group its root belongs to, each
+// worker into totals of its own.
+class SizeVisitor final : public FolderVisitor {
+public:
+    SizeVisitor(std::vector<size_t> rootGroups, size_t groups, int workers)
+        : rootGroups_(std::move(rootGroups)),
+          totals_(workers, std::vector<FastSize::Total>(groups)) {}
+
+    unsigned statusMask() const override { return STATX_INO | STATX_NLINK | STATX_BLOCKS; }
+    bool wantsFile(unsigned char type) const override { return type == DT_REG; }
+    void file(int worker, const WalkFolder& folder, const char*,
+              const struct statx& status) override {
+        totals_[worker][rootGroups_[folder.root]].add(entryOf(status));
+    }
+
+    std::vector<FastSize::Total> merged() const {
+        std::vector<FastSize::Total> result(totals_.empty() ? 0 : totals_.front().size());
+        for (size_t group = 0; group < result.size(); ++group)
+            for (const auto& workerTotals : totals_)
+                result[group].merge(workerTotals[group]);
+        return result;
+    }
+
+private:
+    std::vector<size_t> rootGroups_;
+    std::vector<std::vector<FastSize::Total>> totals_;
+};
+
+} // namespace
 
 std::vector<FastSize::Total> FastSize::walk(const std::vector<std::vector<std::string>>& groups) {
-    using Job = std::pair<size_t, std::string>;
-    std::vector<Job> jobs;
-    for (size_t group = 0; group < groups.size(); ++group)
-        for (const auto& path : groups[group])
-            jobs.emplace_back(group, path);
+    std::vector<std::string> roots;
+    std::vector<size_t> rootGroups;
+    for (size_t group = 0; group < groups.size(); ++group) {
+        for (const auto& path : groups[group]) {
+            roots.push_back(path);
+            rootGroups.push_back(group);
+        }
+    }
     const int workers = walkWorkerCount();
-    // Each worker counts into totals of its own; they are merged once all have stopped.
-    std::vector<std::vector<Total>> totals(workers, std::vector<Total>(groups.size()));
-    std::vector<std::vector<char>> buffers(workers);
-    runInParallel(
-        std::move(jobs), workers, [&](int worker, const Job& job, std::vector<Job>& found) {
-            const auto& [group, path] = job;
-            forEachEntry(path, buffers[worker], [&](const char* name, const Entry& entry) {
-                if (entry.type == kRegularFile) {
-                    totals[worker][group].add(entry);
-                } else if (entry.type == kDirectory) {
-                    found.emplace_back(group, path + "/" + name);
-                }
-            });
-        });
-    std::vector<Total> merged(groups.size());
-    for (size_t group = 0; group < groups.size(); ++group)
-        for (const auto& workerTotals : totals)
-            merged[group].merge(workerTotals[group]);
-    return merged;
+    SizeVisitor visitor(std::move(rootGroups), groups.size(), workers);
+    FolderWalk::run(roots, visitor, workers);
+    return visitor.merged();
 }
 
 } // namespace kelvora

@@ -66,8 +66,8 @@ FastSize::Entry fileEntry(const URL& url, const struct stat& status) {
 
 } // namespace
 
-std::vector<int64_t> DiskScanner::freedSizes(const std::vector<std::vector<URL>>& groups,
-                                             FileCounter& counter) const {
+std::vector<DiskScanner::Measured> DiskScanner::measure(const std::vector<std::vector<URL>>& groups,
+                                                        FileCounter& counter) const {
     std::vector<FastSize::Total> fileTotals(groups.size());
     std::vector<std::vector<std::string>> folders(groups.size());
     bool anyFolder = false;
@@ -87,14 +87,23 @@ std::vector<int64_t> DiskScanner::freedSizes(const std::vector<std::vector<URL>>
     }
     const auto walked =
         anyFolder ? FastSize::walk(folders) : std::vector<FastSize::Total>(groups.size());
-    std::vector<int64_t> sizes;
-    sizes.reserve(groups.size());
+    std::vector<Measured> measured;
+    measured.reserve(groups.size());
     for (size_t group = 0; group < groups.size(); ++group) {
         FastSize::Total total = fileTotals[group];
         total.merge(walked[group]);
         counter.count += total.files;
-        sizes.push_back(total.freed());
+        measured.push_back({total.freed(), total.files});
     }
+    return measured;
+}
+
+std::vector<int64_t> DiskScanner::freedSizes(const std::vector<std::vector<URL>>& groups,
+                                             FileCounter& counter) const {
+    std::vector<int64_t> sizes;
+    sizes.reserve(groups.size());
+    for (const auto& group : measure(groups, counter))
+        sizes.push_back(group.bytes);
     return sizes;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +19,15 @@ namespace kelvora {
 // Workers this machine should walk with: the processors this process may
 // run on, at least 1 and at most 8.
 int walkWorkerCount();
+
+// The processors this process may run on, the calling thread's own first.
+std::vector<int> workerProcessors();
+
+// Moves the calling thread onto the processor, then lets it run on any it may
+// again. A new thread starts beside the one that made it, and the scheduler
+// can take tens of milliseconds to move busy threads apart; starting each
+// worker on a processor of its own spares the walk that wait.
+void startOn(int processor);
 
 // A folder opened for reading its entries, never through a final link.
 class OpenFolder {
@@ -59,44 +71,131 @@ private:
     int fd_;
 };
 
-// Runs jobs on up to `workers` threads, the caller's among them, taking the
-// newest pending job first. work(worker, job, found) handles one job and
-// appends the jobs it uncovers. Returns when nothing is pending and no worker
-// is busy, since a busy worker may still uncover more.
+// Jobs shared among worker threads, the caller's among them. Every worker
+// keeps the jobs it uncovers in a queue of its own and takes its newest first;
+// only a worker that has run dry takes from another, the oldest job there, so
+// workers seldom meet on a lock. A job in the `soon` lane is taken before any
+// in the `later` lane, by its owner and by others alike.
+template <class Job> class WorkPool {
+public:
+    enum class Lane { soon, later };
+
+    explicit WorkPool(int workers)
+        : workers_(workers < 1 ? 1 : workers), queues_(new Queue[workers_]) {}
+
+    int workers() const { return workers_; }
+
+    // Queues a job with the given worker, from inside a job or before run().
+    void push(int worker, Job job, Lane lane = Lane::later) {
+        unfinished_.fetch_add(1);
+        {
+            std::lock_guard guard(queues_[worker].lock);
+            queues_[worker].lanes[laneIndex(lane)].push_back(std::move(job));
+        }
+        if (sleeping_.load() > 0) {
+            std::lock_guard guard(idleLock_);
+            wake_.notify_one();
+        }
+    }
+
+    // Runs work(worker, job) for every job, including those pushed meanwhile,
+    // and returns once all are done: a busy worker may still push more, so an
+    // idle one sleeps until there is a job to take or nothing is left at all.
+    template <class Work> void run(Work&& work) {
+        auto loop = [&](int worker) {
+            for (;;) {
+                if (std::optional<Job> job = take(worker)) {
+                    work(worker, *job);
+                    job.reset();
+                    if (unfinished_.fetch_sub(1) == 1) {
+                        std::lock_guard guard(idleLock_);
+                        wake_.notify_all();
+                    }
+                    continue;
+                }
+                std::unique_lock guard(idleLock_);
+                sleeping_.fetch_add(1);
+                wake_.wait(guard, [&] { return unfinished_.load() == 0 || anyQueued(); });
+                sleeping_.fetch_sub(1);
+                if (unfinished_.load() == 0) return;
+            }
+        };
+        const std::vector<int> processors = workerProcessors();
+        std::vector<std::thread> threads;
+        for (int worker = 1; worker < workers_; ++worker) {
+            threads.emplace_back([&, worker] {
+                if (processors.size() > 1)
+                    startOn(processors[static_cast<size_t>(worker) % processors.size()]);
+                loop(worker);
+            });
+        }
+        loop(0);
+        for (auto& thread : threads)
+            thread.join();
+    }
+
+private:
+    struct alignas(64) Queue {
+        std::mutex lock;
+        std::deque<Job> lanes[2];
+    };
+
+    static int laneIndex(Lane lane) { return lane == Lane::soon ? 0 : 1; }
+
+    std::optional<Job> take(int worker) {
+        {
+            Queue& own = queues_[worker];
+            std::lock_guard guard(own.lock);
+            for (auto& lane : own.lanes) {
+                if (lane.empty()) continue;
+                Job job = std::move(lane.back());
+                lane.pop_back();
+                return job;
+            }
+        }
+        for (int lane = 0; lane < 2; ++lane) {
+            for (int step = 1; step < workers_; ++step) {
+                Queue& other = queues_[(worker + step) % workers_];
+                std::lock_guard guard(other.lock);
+                if (other.lanes[lane].empty()) continue;
+                Job job = std::move(other.lanes[lane].front());
+                other.lanes[lane].pop_front();
+                return job;
+            }
+        }
+        return std::nullopt;
+    }
+
+    bool anyQueued() {
+        for (int worker = 0; worker < workers_; ++worker) {
+            std::lock_guard guard(queues_[worker].lock);
+            if (!queues_[worker].lanes[0].empty() || !queues_[worker].lanes[1].empty()) return true;
+        }
+        return false;
+    }
+
+    const int workers_;
+    std::unique_ptr<Queue[]> queues_;
+    std::atomic<int64_t> unfinished_{0};
+    std::atomic<int> sleeping_{0};
+    std::mutex idleLock_;
+    std::condition_variable wake_;
+};
+
+// Runs jobs on up to `workers` threads, the caller's among them, the last of
+// `jobs` first. work(worker, job, found) handles one job and appends the jobs
+// it uncovers, which go to the same worker's queue.
 template <class Job, class Work>
 void runInParallel(std::vector<Job> jobs, int workers, Work&& work) {
-    std::mutex lock;
-    std::condition_variable condition;
-    int busy = 0;
-    auto worker = [&](int index) {
+    WorkPool<Job> pool(workers);
+    for (auto& job : jobs)
+        pool.push(0, std::move(job));
+    pool.run([&](int worker, Job& job) {
         std::vector<Job> found;
-        for (;;) {
-            std::optional<Job> job;
-            {
-                std::unique_lock guard(lock);
-                condition.wait(guard, [&] { return !jobs.empty() || busy == 0; });
-                if (jobs.empty()) return;
-                job = std::move(jobs.back());
-                jobs.pop_back();
-                ++busy;
-            }
-            found.clear();
-            work(index, *job, found);
-            {
-                std::lock_guard guard(lock);
-                for (auto& more : found)
-                    jobs.push_back(std::move(more));
-                --busy;
-            }
-            condition.notify_all();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int index = 1; index < workers; ++index)
-        threads.emplace_back(worker, index);
-    worker(0);
-    for (auto& thread : threads)
-        thread.join();
+        work(worker, job, found);
+        for (auto& more : found)
+            pool.push(worker, std::move(more));
+    });
 }
 
 } // namespace kelvora

@@ -4,6 +4,8 @@
 #include "scanners/ContentHash.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <unordered_map>
@@ -13,46 +15,110 @@ namespace kelvora {
 namespace {
 
 using Group = std::vector<const DiskScanner::Candidate*>;
-
-using Keys = std::unordered_map<const DiskScanner::Candidate*, std::optional<std::string>>;
+using Key = std::optional<std::string>;
+using Members = std::vector<size_t>;
 
 // Subgroups of at least two members with equal keys, in order of first
 // appearance; members without a key drop out.
-std::vector<Group> regroup(const Group& group, const Keys& keys) {
+std::vector<Members> regroup(const Members& members, const std::vector<Key>& keys) {
     std::vector<std::string> order;
-    std::unordered_map<std::string, Group> byKey;
-    for (const auto* candidate : group) {
-        const auto& value = keys.at(candidate);
+    std::unordered_map<std::string, Members> byKey;
+    for (size_t member : members) {
+        const auto& value = keys[member];
         if (!value) continue;
         auto [position, inserted] = byKey.try_emplace(*value);
         if (inserted) order.push_back(*value);
-        position->second.push_back(candidate);
+        position->second.push_back(member);
     }
-    std::vector<Group> result;
+    std::vector<Members> result;
     for (const auto& value : order) {
         if (byKey[value].size() >= 2) result.push_back(std::move(byKey[value]));
     }
     return result;
 }
 
-// The key of every member of the groups, files read on several threads at once.
-template <class Key> Keys keysInParallel(const std::vector<Group>& groups, Key&& key) {
-    std::vector<const DiskScanner::Candidate*> members;
-    for (const auto& group : groups)
-        members.insert(members.end(), group.begin(), group.end());
-    std::vector<std::optional<std::string>> values(members.size());
-    std::vector<size_t> jobs(members.size());
-    for (size_t i = 0; i < jobs.size(); ++i)
-        jobs[i] = jobs.size() - 1 - i;
-    const int workers = static_cast<int>(std::clamp<size_t>(members.size(), 1, walkWorkerCount()));
-    runInParallel(std::move(jobs), workers, [&](int, size_t index, std::vector<size_t>&) {
-        values[index] = key(*members[index]);
-    });
-    Keys keys;
-    for (size_t i = 0; i < members.size(); ++i)
-        keys.emplace(members[i], std::move(values[i]));
-    return keys;
-}
+// Hashes same-size groups on every worker at once. Each member's fingerprint
+// is one job; once the last fingerprint of a group is in, the members whose
+// fingerprint another member shares get a full digest each, as jobs of their
+// own taken before any further fingerprint. So digests of one group run side
+// by side and overlap the fingerprints of others, and a group of large files
+// costs about the time of its largest member.
+class Hashing {
+public:
+    explicit Hashing(const std::vector<Group>& sameSize)
+        : left_(std::make_unique<std::atomic<size_t>[]>(sameSize.size())) {
+        for (size_t group = 0; group < sameSize.size(); ++group) {
+            Members members;
+            for (const auto* candidate : sameSize[group]) {
+                members.push_back(candidates_.size());
+                groupOf_.push_back(group);
+                candidates_.push_back(candidate);
+            }
+            left_[group] = members.size();
+            groups_.push_back(std::move(members));
+        }
+        fingerprints_.resize(candidates_.size());
+        digests_.resize(candidates_.size());
+    }
+
+    void run() {
+        WorkPool<Job> pool(
+            static_cast<int>(std::clamp<size_t>(candidates_.size(), 1, walkWorkerCount())));
+        // Larger files first, spread over the workers; each takes its newest job first.
+        Members bySize(candidates_.size());
+        for (size_t i = 0; i < bySize.size(); ++i)
+            bySize[i] = i;
+        std::stable_sort(bySize.begin(), bySize.end(), [&](size_t a, size_t b) {
+            return candidates_[a]->size < candidates_[b]->size;
+        });
+        for (size_t i = 0; i < bySize.size(); ++i)
+            pool.push(static_cast<int>((bySize.size() - 1 - i) % pool.workers()),
+                      {bySize[i], false});
+        pool.run([&](int worker, const Job& job) {
+            const auto& candidate = *candidates_[job.member];
+            if (job.digest) {
+                digests_[job.member] = DiskScanner::contentDigest(candidate.url);
+                return;
+            }
+            fingerprints_[job.member] = DiskScanner::fingerprint(candidate.url, candidate.size);
+            const size_t group = groupOf_[job.member];
+            if (left_[group].fetch_sub(1) != 1) return;
+            for (const auto& similar : regroup(groups_[group], fingerprints_))
+                for (size_t member : similar)
+                    pool.push(worker, {member, true}, WorkPool<Job>::Lane::soon);
+        });
+    }
+
+    // Groups of identical files (same size, fingerprint and digest), in the
+    // order of the same-size groups.
+    std::vector<Group> identical() const {
+        std::vector<Group> result;
+        for (const auto& members : groups_) {
+            for (const auto& similar : regroup(members, fingerprints_)) {
+                for (const auto& same : regroup(similar, digests_)) {
+                    Group group;
+                    for (size_t member : same)
+                        group.push_back(candidates_[member]);
+                    result.push_back(std::move(group));
+                }
+            }
+        }
+        return result;
+    }
+
+private:
+    struct Job {
+        size_t member;
+        bool digest;
+    };
+
+    std::vector<const DiskScanner::Candidate*> candidates_;
+    std::vector<size_t> groupOf_;
+    std::vector<Members> groups_;
+    std::vector<Key> fingerprints_;
+    std::vector<Key> digests_;
+    std::unique_ptr<std::atomic<size_t>[]> left_;
+};
 
 // Same-size groups holding at least two distinct files (one member per inode).
 std::vector<Group> sameSizeGroups(const std::vector<DiskScanner::Candidate>& candidates) {
@@ -179,38 +245,28 @@ const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Cand
 std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& candidates) const {
     const auto links = linksByInode(candidates);
     const auto sameSize = sameSizeGroups(candidates);
-    const auto fingerprints = keysInParallel(sameSize, [](const Candidate& candidate) {
-        return fingerprint(candidate.url, candidate.size);
-    });
-    std::vector<Group> similar;
-    for (const auto& group : sameSize)
-        for (auto& subgroup : regroup(group, fingerprints))
-            similar.push_back(std::move(subgroup));
-    const auto digests = keysInParallel(
-        similar, [](const Candidate& candidate) { return contentDigest(candidate.url); });
+    Hashing hashing(sameSize);
+    hashing.run();
 
     std::vector<ScanItem> items;
-    for (const auto& group : similar) {
-        for (const auto& identical : regroup(group, digests)) {
-            const Candidate& kept = bestCopy(identical, downloadsFolder);
-            for (const auto* copy : identical) {
-                if (copy == &kept) continue;
-                const auto& copyLinks = links.at(copy->inode);
-                // Removing some links of a file frees nothing while others remain.
-                if (copyLinks.urls.size() < copyLinks.count) continue;
-                // Removing a copy frees its allocated size; Linux file systems report
-                // no smaller private size for blocks it shares.
-                if (copy->allocated < 1) continue;
-                ScanItem item;
-                item.kind = JunkKind::duplicates;
-                item.location = copy->url;
-                item.targets = copyLinks.urls;
-                item.bytes = copy->allocated;
-                item.baseVerdict = Verdict::safe;
-                item.duplicate =
-                    ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
-                items.push_back(std::move(item));
-            }
+    for (const auto& identical : hashing.identical()) {
+        const Candidate& kept = bestCopy(identical, downloadsFolder);
+        for (const auto* copy : identical) {
+            if (copy == &kept) continue;
+            const auto& copyLinks = links.at(copy->inode);
+            // Removing some links of a file frees nothing while others remain.
+            if (copyLinks.urls.size() < copyLinks.count) continue;
+            // Removing a copy frees its allocated size; Linux file systems report
+            // no smaller private size for blocks it shares.
+            if (copy->allocated < 1) continue;
+            ScanItem item;
+            item.kind = JunkKind::duplicates;
+            item.location = copy->url;
+            item.targets = copyLinks.urls;
+            item.bytes = copy->allocated;
+            item.baseVerdict = Verdict::safe;
+            item.duplicate = ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
+            items.push_back(std::move(item));
         }
     }
     return items;

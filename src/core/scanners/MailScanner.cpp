@@ -1,4 +1,7 @@
 #include "engine/DiskScanner.h"
+#include "engine/FolderWalk.h"
+#include "engine/ParallelWalk.h"
+#include "engine/PathRules.h"
 #include "platform/AppPaths.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
@@ -6,6 +9,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstring>
 #include <map>
 #include <unistd.h>
 
@@ -48,15 +53,114 @@ long long storeNumber(const std::string& name) {
     }
 }
 
-void collectAttachmentFolders(const URL& folder, std::vector<URL>& found) {
-    for (const auto& entry : listFolder(folder).entries) {
-        if (!entry.isDirectory()) continue;
-        if (entry.name == "Attachments") {
-            found.push_back(entry.url);
-        } else if (!entry.isPackage) {
-            collectAttachmentFolders(entry.url, found);
+Date dateOf(const struct statx_timestamp& time) {
+    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(time.tv_sec) +
+                                                           std::chrono::nanoseconds(time.tv_nsec)));
+}
+
+void sortInWalkOrder(std::vector<URL>& urls) {
+    std::sort(urls.begin(), urls.end(),
+              [](const URL& a, const URL& b) { return walkOrder(a.path(), b.path()); });
+}
+
+// Finds the "Attachments" folders below account folders, all accounts at once on
+// every worker. Only folder names are read, and a found folder is not entered.
+class AttachmentSearch final : public FolderVisitor {
+public:
+    explicit AttachmentSearch(int workers) : found_(workers) {}
+
+    unsigned statusMask() const override { return 0; }
+    bool wantsFile(unsigned char) const override { return false; }
+    bool shouldEnter(int worker, const WalkFolder& parent, const std::string& path,
+                     const char* name) override {
+        if (std::strcmp(name, "Attachments") == 0) {
+            found_[worker].emplace_back(parent.root, URL::fileURL(path, true));
+            return false;
         }
+        return !isPackageName(name);
     }
+    void file(int, const WalkFolder&, const char*, const struct statx&) override {}
+
+    std::vector<std::vector<URL>> byRoot(size_t roots) const {
+        std::vector<std::vector<URL>> folders(roots);
+        for (const auto& worker : found_)
+            for (const auto& [root, url] : worker)
+                folders[root].push_back(url);
+        for (auto& list : folders)
+            sortInWalkOrder(list);
+        return folders;
+    }
+
+private:
+    std::vector<std::vector<std::pair<size_t, URL>>> found_;
+};
+
+std::vector<std::vector<URL>> attachmentFoldersOf(const std::vector<URL>& accountFolders) {
+    if (accountFolders.empty()) return {};
+    std::vector<std::string> roots;
+    for (const auto& folder : accountFolders)
+        roots.push_back(folder.path());
+    const int workers = walkWorkerCount();
+    AttachmentSearch search(workers);
+    FolderWalk::run(roots, search, workers);
+    return search.byRoot(roots.size());
+}
+
+struct DatedFile {
+    URL url;
+    Date modified;
+};
+
+// Regular files of at least minSize bytes below a folder with their dates, in walk
+// order; every regular file met is counted.
+class LargeFileSearch final : public FolderVisitor {
+public:
+    LargeFileSearch(int64_t minSize, int workers) : minSize_(minSize), workers_(workers) {}
+
+    unsigned statusMask() const override { return STATX_SIZE | STATX_MTIME; }
+    bool wantsFile(unsigned char type) const override { return type == DT_REG; }
+    void file(int worker, const WalkFolder& folder, const char* name,
+              const struct statx& status) override {
+        auto& mine = workers_[worker];
+        ++mine.count;
+        if (static_cast<int64_t>(status.stx_size) < minSize_) return;
+        mine.files.push_back({URL::fileURL(joinPath(folder.path, name)), dateOf(status.stx_mtime)});
+    }
+
+    std::vector<DatedFile> files(FileCounter& counter) const {
+        std::vector<DatedFile> all;
+        for (const auto& worker : workers_) {
+            counter.count += worker.count;
+            all.insert(all.end(), worker.files.begin(), worker.files.end());
+        }
+        std::sort(all.begin(), all.end(), [](const DatedFile& a, const DatedFile& b) {
+            return walkOrder(a.url.path(), b.url.path());
+        });
+        return all;
+    }
+
+private:
+    struct alignas(64) Worker {
+        int64_t count = 0;
+        std::vector<DatedFile> files;
+    };
+    int64_t minSize_;
+    std::vector<Worker> workers_;
+};
+
+std::vector<DatedFile> largeFilesBelow(const URL& url, int64_t minSize, FileCounter& counter) {
+    const auto info = fileInfo(url);
+    if (!info || info->isSymlink()) return {};
+    if (info->isRegularFile()) {
+        ++counter.count;
+        if (info->logicalSize < minSize) return {};
+        return {{url, info->modified}};
+    }
+    if (!info->isDirectory()) return {};
+    const int workers = walkWorkerCount();
+    LargeFileSearch search(minSize, workers);
+    FolderWalk::run({url.path()}, search, workers);
+    return search.files(counter);
 }
 
 ScanItem mailItem(URL location, std::vector<URL> targets, int64_t bytes, bool inUse,
@@ -101,31 +205,35 @@ std::optional<URL> DiskScanner::mailStore() const {
 }
 
 std::vector<URL> DiskScanner::attachmentFolders(const URL& accountFolder) {
-    std::vector<URL> found;
-    collectAttachmentFolders(accountFolder, found);
-    return found;
+    return attachmentFoldersOf({accountFolder}).front();
 }
 
 std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& counter) const {
     const auto store = mailStore();
     if (!store) return {};
     const MailAccounts accounts = mailAccounts ? mailAccounts() : MailAccounts{};
-    std::vector<std::pair<FileInfo, std::vector<URL>>> pairs;
+    std::vector<FileInfo> accountFolders;
+    std::vector<URL> accountURLs;
     for (const auto& entry : listFolder(*store).entries) {
         // A linked account folder would lead the clean outside the Mail store.
         if (!entry.isDirectory()) continue;
         if (entry.name.size() != 36 && entry.name != "Mailboxes") continue;
-        auto folders = attachmentFolders(entry.url);
-        if (!folders.empty()) pairs.emplace_back(entry, std::move(folders));
+        accountFolders.push_back(entry);
+        accountURLs.push_back(entry.url);
+    }
+    std::vector<std::pair<FileInfo, std::vector<URL>>> pairs;
+    auto found = attachmentFoldersOf(accountURLs);
+    for (size_t i = 0; i < accountFolders.size(); ++i) {
+        if (!found[i].empty()) pairs.emplace_back(accountFolders[i], std::move(found[i]));
     }
     std::vector<std::vector<URL>> groups;
     for (const auto& pair : pairs)
         groups.push_back(pair.second);
-    const auto sizes = freedSizes(groups, counter);
+    const auto measured = measure(groups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < pairs.size(); ++i) {
-        if (sizes[i] < 1) continue;
+        if (measured[i].bytes < 1) continue;
         const auto& [account, folders] = pairs[i];
         MailAccount owner{"A Mail account", ScanItem::MailInfo::Copy::unknown};
         if (account.name == "Mailboxes") {
@@ -133,15 +241,16 @@ std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& 
         } else if (auto known = accounts.find(account.name); known != accounts.end()) {
             owner = known->second;
         }
-        int files = 0;
-        for (const auto& folder : folders)
-            files += static_cast<int>(regularFiles(folder, counter).size());
+        // The files are counted as looked at once more, as they were when listed apart
+        // from the measuring.
+        const int64_t files = measured[i].files;
+        counter.count += files;
         const Verdict verdict = owner.copy == ScanItem::MailInfo::Copy::onServer
                                     ? Verdict::rebuilds
                                     : Verdict::youDecide;
-        items.push_back(mailItem(
-            account.url, folders, sizes[i], inUse, "Mail", verdict,
-            {ScanItem::MailInfo::Kind::mailAttachments, owner.name, owner.copy, files, 0, 0}));
+        items.push_back(mailItem(account.url, folders, measured[i].bytes, inUse, "Mail", verdict,
+                                 {ScanItem::MailInfo::Kind::mailAttachments, owner.name, owner.copy,
+                                  static_cast<int>(files), 0, 0}));
     }
     return items;
 }
@@ -166,10 +275,8 @@ std::vector<ScanItem> DiskScanner::messagesItems(bool inUse, FileCounter& counte
     const URL attachments =
         home.appending("Library").appending("Messages").appending("Attachments");
     std::map<int, std::vector<URL>, std::greater<>> byYear;
-    for (const auto& file : regularFileInfos(attachments, counter)) {
-        if (file.logicalSize < messagesMinSize) continue;
+    for (const auto& file : largeFilesBelow(attachments, messagesMinSize, counter))
         byYear[Calendar::local(file.modified).year].push_back(file.url);
-    }
     std::vector<std::vector<URL>> groups;
     for (const auto& [year, files] : byYear)
         groups.push_back(files);

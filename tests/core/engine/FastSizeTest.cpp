@@ -1,4 +1,5 @@
 #include "engine/FastSize.h"
+#include "engine/FolderWalk.h"
 #include "support/FixtureScanner.h"
 
 #include <gtest/gtest.h>
@@ -186,4 +187,44 @@ TEST(FastSizeWalk, ManyFoldersAcrossGroupsMatchASerialCount) {
     EXPECT_EQ(totals[1].freed(), expected[1]);
     EXPECT_EQ(totals[0].files, 150);
     EXPECT_EQ(totals[1].files, 150);
+}
+
+// One folder of several batches whose hard-linked pairs land, in the order the
+// folder lists them, on either side of batch boundaries; some have their second
+// link in another folder. Every worker may stat some of them, and each pair must
+// still count once, only in a group that holds both links.
+TEST(FastSizeWalk, BatchesOfOneLargeFolderCountSplitHardLinksOnce) {
+    TempDir dir;
+    int64_t singles = 0;
+    int64_t pairs = 0;
+    int64_t sharedWithOther = 0;
+    const size_t entries = 3 * FolderWalk::kBatch + 17;
+    size_t made = 0;
+    for (int i = 0; made < entries; ++i) {
+        const std::string name = "big/" + std::to_string(i);
+        const auto path = dir.write(name, std::string(700 * (i % 9 + 1), 'h'));
+        if (i % 3 == 0) {
+            singles += allocatedSize(path);
+            made += 1;
+        } else if (i % 3 == 1) {
+            ASSERT_EQ(link(path.c_str(), (path + "-again").c_str()), 0);
+            pairs += allocatedSize(path);
+            made += 2;
+        } else {
+            dir.mkdir("other");
+            ASSERT_EQ(link(path.c_str(), (dir / ("other/" + std::to_string(i))).c_str()), 0);
+            sharedWithOther += allocatedSize(path);
+            made += 1;
+        }
+    }
+    sync();
+    const std::string big = dir / "big";
+    const std::string other = dir / "other";
+    const auto totals = FastSize::walk({{big}, {big, other}, {other}});
+    ASSERT_EQ(totals.size(), 3u);
+    EXPECT_EQ(totals[0].freed(), singles + pairs);
+    EXPECT_EQ(totals[1].freed(), singles + pairs + sharedWithOther);
+    EXPECT_EQ(totals[2].freed(), 0);
+    EXPECT_EQ(totals[0].files, static_cast<int64_t>(made));
+    EXPECT_EQ(totals[1].files - totals[0].files, totals[2].files);
 }

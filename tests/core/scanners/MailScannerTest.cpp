@@ -120,6 +120,39 @@ TEST(MailScanner, OpenedAttachmentsAndMessagesByYear) {
     EXPECT_EQ(items[2].mail->count, 1);
 }
 
+// Found on several workers at once, attachment folders and Messages files still
+// come in the order a walk over name-sorted folders meets them.
+TEST(MailScanner, FoldersReadInParallelComeInWalkOrder) {
+    const std::vector<std::string> inWalkOrder = {"0",   "B", "a",   "a b", "a-b",
+                                                  "a.b", "b", "c/d", "c d", "\u00e9"};
+    TempDir home;
+    const std::string account = "Library/Mail/V10/" + kAccount + "/";
+    const std::string messages = "Library/Messages/Attachments/";
+    const Date day = Calendar::fromLocal({2025, 5, 1, 12});
+    for (auto name = inWalkOrder.rbegin(); name != inWalkOrder.rend(); ++name) {
+        home.write(account + *name + "/Attachments/a.pdf", std::string(3000, 'a'));
+        writeAged(home, messages + *name + "/f.jpg", 2000, day);
+    }
+    sync();
+    auto [items, access] = scanMail(mailScanner(home));
+    ASSERT_EQ(items.size(), 2u);
+    std::vector<std::string> attachmentFolders, messageFiles;
+    for (const auto& name : inWalkOrder) {
+        attachmentFolders.push_back(home / (account + name + "/Attachments"));
+        messageFiles.push_back(home / (messages + name + "/f.jpg"));
+    }
+    const auto paths = [](const std::vector<URL>& urls) {
+        std::vector<std::string> result;
+        for (const auto& url : urls)
+            result.push_back(url.path());
+        return result;
+    };
+    EXPECT_EQ(paths(items[0].targets), attachmentFolders);
+    EXPECT_EQ(items[0].mail->count, 10);
+    EXPECT_EQ(paths(items[1].targets), messageFiles);
+    EXPECT_EQ(items[1].mail->count, 10);
+}
+
 TEST(MailScanner, UnreadableMessagesFolderBlocksTheWholeCategory) {
     TempDir home;
     chmod(home.path().c_str(), 0755);

@@ -1,5 +1,6 @@
 #include "spacemap/SpaceMap.h"
 
+#include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
@@ -146,6 +147,30 @@ TEST(SpaceMap, UnreadableFoldersArePrivateAndListedLast) {
     if (WIFEXITED(status) && WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot drop privileges";
     ASSERT_GT(n, 0);
     EXPECT_EQ(std::string(buffer), "open:sized:folder tiny:sized:item closed:none:item 2");
+}
+
+// A folder that may be listed but not searched shows names and nothing about them:
+// a refusal, unless it has no names at all.
+TEST(SpaceMap, ListableButUnsearchableFolderIsPrivateUnlessEmpty) {
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    dir.write("root/open/file", std::string(10'000, 'o'));
+    dir.write("root/names-only/secret", std::string(90'000, 's'));
+    dir.mkdir("root/names-only-empty");
+    chmod((dir / "root").c_str(), 0755);
+    chmod((dir / "root/open").c_str(), 0755);
+    chmod((dir / "root/names-only").c_str(), 0744);
+    chmod((dir / "root/names-only-empty").c_str(), 0744);
+    const URL root = URL::fileURL(dir / "root", true);
+    EXPECT_TRUE(testing::asNobody([&] {
+        auto map = SpaceMap::measure(root, {});
+        auto children = map->children(root);
+        const auto* namesOnly = find(children, "names-only");
+        const auto* empty = find(children, "names-only-empty");
+        return map->filesMeasured() == 1 && namesOnly && !namesOnly->bytes &&
+               !namesOnly->isFolder && empty && empty->bytes == 0 && empty->isFolder &&
+               map->size(root) == allocated(dir / "root/open/file");
+    }));
 }
 
 TEST(SpaceMap, ReportsProgressEvery5000Files) {
