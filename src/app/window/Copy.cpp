@@ -1,6 +1,7 @@
 #include "window/Copy.h"
 
 #include "model/Format.h"
+#include "platform/Saturating.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -12,18 +13,13 @@ namespace kelvora::Copy {
 
 namespace {
 
-int64_t plus(int64_t a, int64_t b) {
-    int64_t sum = 0;
-    return __builtin_add_overflow(a, b, &sum) ? (b > 0 ? INT64_MAX : INT64_MIN) : sum;
-}
-
 // The bytes of the picks of `kind` (of every kind when none) that go on the shelf, or
 // that don't.
 int64_t pickedBytes(const ScanResult& result, const PickList& picks, std::optional<JunkKind> kind,
                     bool onShelf) {
     int64_t total = 0;
     picks.forEachPicked(result, kind, [&](const ScanItem& item) {
-        if (item.goesOnShelf() == onShelf) total = plus(total, item.bytes);
+        if (item.goesOnShelf() == onShelf) total = saturatingAdd(total, item.bytes);
     });
     return total;
 }
@@ -108,9 +104,10 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
 std::string confirmMessage(const ScanResult* result, const PickList& picks, int shelfDays) {
     if (!result) return {};
     const int64_t shelf = pickedBytes(*result, picks, std::nullopt, true);
-    const int64_t removed = plus(picks.pickedBytes(*result, JunkKind::developer),
-                                 plus(pickedBytes(*result, picks, JunkKind::ai, false),
-                                      pickedBytes(*result, picks, JunkKind::systemData, false)));
+    const int64_t removed =
+        saturatingAdd(picks.pickedBytes(*result, JunkKind::developer),
+                      saturatingAdd(pickedBytes(*result, picks, JunkKind::ai, false),
+                                    pickedBytes(*result, picks, JunkKind::systemData, false)));
     const int64_t deleted = picks.pickedBytes(*result) - shelf - removed;
 
     std::vector<std::string> sentences;
@@ -134,7 +131,7 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
 }
 
 std::vector<Run> doneHeadline(const CleanReport& report) {
-    const int64_t cleared = plus(report.freed, report.shelved);
+    const int64_t cleared = saturatingAdd(report.freed, report.shelved);
     if (cleared == 0 && (!report.failures.empty() || report.skippedInUse > 0))
         return {{"Nothing was cleared.", false}};
     return {{"Cleared ", false}, {Format::size(cleared), true}, {".", false}};

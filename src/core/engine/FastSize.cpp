@@ -1,6 +1,7 @@
 #include "engine/FastSize.h"
 #include "engine/FolderWalk.h"
 #include "engine/ParallelWalk.h"
+#include "platform/Saturating.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -69,7 +70,7 @@ void FastSize::Total::add(const Entry& entry) {
     files += 1;
     const int64_t size = entry.privateSize.value_or(entry.allocated);
     if (entry.links < 2) {
-        bytes += size;
+        addSaturating(bytes, size);
         return;
     }
     auto [position, inserted] =
@@ -80,7 +81,7 @@ void FastSize::Total::add(const Entry& entry) {
 }
 
 void FastSize::Total::merge(const Total& other) {
-    bytes += other.bytes;
+    addSaturating(bytes, other.bytes);
     files += other.files;
     for (const auto& [key, triple] : other.linked) {
         auto [position, inserted] = linked.try_emplace(key, triple);
@@ -94,7 +95,7 @@ int64_t FastSize::Total::freed() const {
     int64_t result = bytes;
     for (const auto& [key, triple] : linked) {
         if (triple.seen >= triple.links) {
-            result += triple.bytes;
+            addSaturating(result, triple.bytes);
         }
     }
     return result;

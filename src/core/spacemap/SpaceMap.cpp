@@ -1,4 +1,5 @@
 #include "spacemap/SpaceMap.h"
+#include "platform/Saturating.h"
 
 #include "engine/FolderWalk.h"
 #include "engine/ParallelWalk.h"
@@ -73,7 +74,7 @@ public:
 
     void file(int worker, const WalkFolder&, const char*, const struct statx& status) override {
         auto& mine = workers_[worker];
-        mine.bytes += static_cast<int64_t>(status.stx_blocks) * 512;
+        addSaturating(mine.bytes, static_cast<int64_t>(status.stx_blocks) * 512);
         ++mine.files;
     }
 
@@ -102,7 +103,8 @@ public:
         // Deepest first, so a folder is complete by the time it is added to its parent.
         for (const auto& [path, direct] : all) {
             auto parent = sizes.find(parentPath(path));
-            if (parent != sizes.end() && parent->first != path) parent->second += sizes[path];
+            if (parent != sizes.end() && parent->first != path)
+                addSaturating(parent->second, sizes[path]);
         }
         return sizes;
     }

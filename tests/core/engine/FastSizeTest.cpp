@@ -3,6 +3,8 @@
 #include "support/FixtureScanner.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +48,19 @@ TEST(FastSizeTotal, HardLinkCountsOnceAllLinksAreSeenAcrossMerges) {
     first.merge(second);
     EXPECT_EQ(first.freed(), 8192);
     EXPECT_EQ(first.files, 2);
+}
+
+TEST(FastSizeTotal, HugeSizesPinAtTheLargestFigureInsteadOfWrapping) {
+    constexpr int64_t kHuge = std::numeric_limits<int64_t>::max();
+    FastSize::Total first;
+    first.add(regularEntry(1, 1, 4096, kHuge));
+    first.add(regularEntry(2, 1, 4096, kHuge));
+    first.add(regularEntry(3, 2, kHuge));
+    FastSize::Total second;
+    second.add(regularEntry(4, 1, 4096, kHuge));
+    second.add(regularEntry(3, 2, kHuge));
+    first.merge(second);
+    EXPECT_EQ(first.freed(), kHuge);
 }
 
 TEST(FastSizeRead, ListsDirectEntriesWithTypesAndNeverFollowsLinks) {
