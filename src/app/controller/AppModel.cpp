@@ -48,6 +48,11 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
 
 AppModel::~AppModel() = default;
 
+void AppModel::setApplicationNames(AppNames::Lookup lookup) {
+    catalog_.applicationName = std::move(lookup);
+    emit changed();
+}
+
 void AppModel::readStartUpState() {
     checkedOpenAtLogin_ = Prefs::boolean(Prefs::Key::openAtLoginChecked);
     initialDisk_ = DiskScanner::diskSpace(scanner_.home);

@@ -178,6 +178,8 @@ public:
     const DiskScanner& scanner() const { return scanner_; }
     // The plain words of categories and items, with the settings this controller reads.
     const Catalog& catalog() const { return catalog_; }
+    // Where the catalog learns which application a folder belongs to.
+    void setApplicationNames(AppNames::Lookup lookup);
     const UndoShelf& shelf() const { return shelf_; }
     const std::vector<InstalledApp>& installed() const { return installed_; }
     const std::optional<ScanItem>& removedAppLeftovers() const { return removedAppLeftovers_; }

@@ -56,6 +56,16 @@ struct Staged {
     ScanResult result;
 };
 
+// The marketing result is an imaginary computer: naming its caches after the applications
+// installed here would make the pictures differ from machine to machine.
+bool namesNoApplications(const SnapshotOptions& options) {
+    return options.marketing && options.demo != SnapshotOptions::Demo::downloads;
+}
+
+AppNames::Lookup noApplications() {
+    return [](const std::string&) { return std::optional<std::string>(); };
+}
+
 Staged stage(const SnapshotOptions& options, const Environment& environment, DemoFolder& demo) {
     ScanResult result;
     if (options.demo == SnapshotOptions::Demo::downloads) {
@@ -92,6 +102,7 @@ Staged stage(const SnapshotOptions& options, const Environment& environment, Dem
         staged.model = std::make_unique<AppModel>(
             result, mode, UndoShelf(UndoShelf::defaultRoot(), 7), std::nullopt);
     }
+    if (namesNoApplications(options)) staged.model->setApplicationNames(noApplications());
     return staged;
 }
 

@@ -244,6 +244,22 @@ TEST_F(SnapshotRunTest, TheReceiptStandsInForTheWindowOnlyAfterACleanUp) {
     }
 }
 
+TEST_F(SnapshotRunTest, MarketingCachesAreNamedTheSameWhateverIsInstalledHere) {
+    // The first cache row: its name and detail line, its badge and its size.
+    const QRect firstRow(2 * 250, 2 * 126, 2 * 798, 2 * 58);
+    auto row = [&](const std::string& name) {
+        const std::string output = env.dir() / name;
+        const RunResult run = snapshot(output, {"--marketing", "--category", "caches"});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        return QImage(QString::fromStdString(output)).copy(firstRow);
+    };
+    const QImage asShipped = row("plain.png");
+    createDirectories(env.data() + "/applications");
+    ASSERT_TRUE(writeFileAtomically(env.data() + "/applications/com.spotify.client.desktop",
+                                    "[Desktop Entry]\nType=Application\nName=Spotify\n"));
+    EXPECT_EQ(row("installed.png"), asShipped) << "an application installed here shows through";
+}
+
 TEST_F(SnapshotRunTest, DemoDownloadsShowOnlyTheDemoHome) {
     const RunResult run = snapshot(env.dir() / "downloads.png", {"--demo-downloads"});
     ASSERT_EQ(run.status, 0) << run.err;
