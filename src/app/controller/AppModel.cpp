@@ -7,6 +7,9 @@
 
 #include <QFileSystemWatcher>
 
+#include <iterator>
+#include <utility>
+
 namespace kelvora {
 
 std::string AppModel::rawValue(ViewMode mode) {
@@ -50,7 +53,24 @@ AppModel::~AppModel() = default;
 
 void AppModel::setApplicationNames(AppNames::Lookup lookup) {
     catalog_.applicationName = std::move(lookup);
-    emit changed();
+    changed(Area::settings);
+}
+
+void AppModel::changed(Area area) {
+    pendingAreas_ |= 1u << static_cast<unsigned>(area);
+    if (changeDepth_ == 0) announce();
+}
+
+void AppModel::announce() {
+    using Signal = void (AppModel::*)();
+    static constexpr Signal kSignals[] = {
+        &AppModel::navigationChanged, &AppModel::scanChanged,       &AppModel::shelfChanged,
+        &AppModel::diskChanged,       &AppModel::spaceMapChanged,   &AppModel::searchChanged,
+        &AppModel::photosChanged,     &AppModel::loginItemsChanged, &AppModel::uninstallChanged,
+        &AppModel::settingsChanged};
+    unsigned areas = std::exchange(pendingAreas_, 0);
+    for (unsigned i = 0; i < std::size(kSignals); ++i)
+        if (areas & (1u << i)) (this->*kSignals[i])();
 }
 
 void AppModel::readStartUpState() {
@@ -80,7 +100,9 @@ void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [self, update = std::move(update)] {
-            if (self) update(*self);
+            if (!self) return;
+            Changes changes(*self);
+            update(*self);
         },
         Qt::QueuedConnection);
 }
@@ -88,59 +110,60 @@ void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel
 // ---- Setters ----
 
 void AppModel::setShowingReceipt(bool on) {
-    assign(showingReceipt_, on);
+    assign(showingReceipt_, on, Area::navigation);
 }
 void AppModel::setRemovedAppNotice(std::optional<Notice> notice) {
-    assign(removedAppNotice_, std::move(notice));
+    assign(removedAppNotice_, std::move(notice), Area::uninstall);
 }
 void AppModel::setConfirmingFreeUp(bool on) {
-    assign(confirmingFreeUp_, on);
+    assign(confirmingFreeUp_, on, Area::navigation);
 }
 void AppModel::setMode(ViewMode mode) {
-    assign(mode_, mode);
+    assign(mode_, mode, Area::navigation);
     if (remembersPicks_) Prefs::setString(Prefs::Key::viewMode, rawValue(mode));
 }
 void AppModel::setCategory(std::optional<JunkKind> kind) {
-    assign(category_, kind);
+    assign(category_, kind, Area::navigation);
 }
 void AppModel::setFocusedItem(std::optional<URL> url) {
-    assign(focusedItem_, std::move(url));
+    assign(focusedItem_, std::move(url), Area::navigation);
 }
 void AppModel::setShowingShelf(bool on) {
-    assign(showingShelf_, on);
+    assign(showingShelf_, on, Area::navigation);
 }
 void AppModel::setConfirmingEmptyShelf(bool on) {
-    assign(confirmingEmptyShelf_, on);
+    assign(confirmingEmptyShelf_, on, Area::navigation);
 }
 void AppModel::setShelfError(std::optional<std::string> text) {
-    assign(shelfError_, std::move(text));
+    assign(shelfError_, std::move(text), Area::shelf);
 }
 void AppModel::setPicks(PickList picks) {
-    assign(picks_, std::move(picks));
+    assign(picks_, std::move(picks), Area::scan);
     if (remembersPicks_) Prefs::setPicks(picks_);
 }
 void AppModel::setMapFolder(std::optional<URL> url) {
-    assign(mapFolder_, std::move(url));
+    assign(mapFolder_, std::move(url), Area::spaceMap);
 }
 void AppModel::setMapSelection(std::optional<URL> url) {
-    assign(mapSelection_, std::move(url));
+    assign(mapSelection_, std::move(url), Area::spaceMap);
 }
 void AppModel::setLoginSelection(std::optional<std::string> id) {
-    assign(loginSelection_, std::move(id));
+    assign(loginSelection_, std::move(id), Area::loginItems);
 }
 void AppModel::setShowingWelcome(bool on) {
-    assign(showingWelcome_, on);
+    assign(showingWelcome_, on, Area::navigation);
 }
 void AppModel::setShowingSystemDataHelp(bool on) {
-    assign(showingSystemDataHelp_, on);
+    assign(showingSystemDataHelp_, on, Area::navigation);
 }
 void AppModel::setForecastDays(std::optional<double> days) {
-    assign(forecastDays_, days);
+    assign(forecastDays_, days, Area::disk);
 }
 
 // ---- Welcome and the file manager ----
 
 void AppModel::finishWelcome() {
+    Changes changes(*this);
     if (remembersPicks_) Prefs::setBoolean(Prefs::Key::welcomeDone, true);
     if (remembersPicks_ && !Prefs::boolean(Prefs::Key::shelfHelperDecided)) {
         Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <set>
@@ -37,7 +38,30 @@ namespace kelvora {
 
 // The one controller of the window. Lives on the main thread; long work runs on pool
 // threads and its results are set back on the main thread, never after the controller is
-// gone. Every change of what the views show is announced by `changed()`.
+// gone.
+//
+// What changed is told per area, so that a view hears only about what it shows. Each
+// signal below is emitted on the main thread once the operation that changed its area has
+// set all its fields, and once per operation however many of the area's fields it set; a
+// view reads the fields it shows again when it hears it. The areas and what each holds:
+//
+//   navigationChanged   what the window shows: mode, category, focusedItem, showingShelf,
+//                       showingSpaceMap, showingSearch, showingPhotos, showingLoginItems,
+//                       showingWelcome, showingSystemDataHelp, showingReceipt,
+//                       confirmingFreeUp, confirmingEmptyShelf
+//   scanChanged         the scan and the picks: phase (and so result and receipt),
+//                       scanStep, picks, canScan
+//   shelfChanged        the Undo Shelf: sweeps (and so shelfBytes), shelfBusy, shelfError
+//   diskChanged         the disk: diskNow, forecastDays
+//   spaceMapChanged     spaceMap, measuring, measuredFiles, mapFolder, mapSelection
+//   searchChanged       searchQuery, searchHits, searching, searchPicks
+//   photosChanged       photoGroups, findingPhotos, photoProgress, photoPicks
+//   loginItemsChanged   loginItems, loginSelection, loginError, checkedOpenAtLogin
+//   uninstallChanged    uninstallTarget, uninstallReport, removedAppNotice
+//   settingsChanged     the settings and the words read with them: catalog
+//
+// One user action may change several areas (the end of a scan tells scanChanged,
+// diskChanged and shelfChanged); a view that shows several of them hears each.
 class AppModel : public QObject {
     Q_OBJECT
 
@@ -197,6 +221,9 @@ public:
     // Files or login items are being changed in the background; quitting now would cut a
     // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
     bool isChangingFiles() const { return changesRunning_ > 0; }
+    // The shelf is putting back or emptying in the background; another shelf operation
+    // asked for meanwhile is refused, and the shelf's buttons show they are busy.
+    bool shelfBusy() const { return shelfBusy_; }
 
     // ---- What the views set directly ----
     void setShowingReceipt(bool on);
@@ -265,13 +292,62 @@ public:
     void removeLeftover(const LoginItem& item);
     void showLoginItems(std::vector<LoginItem> items);
 
+    using AreaSignal = void (AppModel::*)();
+    // Calls `refresh` of `receiver` whenever one of the given areas changes:
+    //
+    //     model.follow({&AppModel::scanChanged, &AppModel::diskChanged}, this, &View::refresh);
+    template <class Receiver, class Slot>
+    void follow(std::initializer_list<AreaSignal> areas, Receiver* receiver, Slot refresh) {
+        for (AreaSignal area : areas)
+            connect(this, area, receiver, refresh);
+    }
+
 signals:
-    void changed();
+    void navigationChanged();
+    void scanChanged();
+    void shelfChanged();
+    void diskChanged();
+    void spaceMapChanged();
+    void searchChanged();
+    void photosChanged();
+    void loginItemsChanged();
+    void uninstallChanged();
+    void settingsChanged();
 
 private:
-    template <class T> void assign(T& field, T value) {
+    // The areas, in the order their signals are emitted.
+    enum class Area {
+        navigation,
+        scan,
+        shelf,
+        disk,
+        spaceMap,
+        search,
+        photos,
+        loginItems,
+        uninstall,
+        settings
+    };
+    // Holds back the signals of the areas changed while it lives and emits each once when
+    // the outermost such scope ends, so views never read an operation half done.
+    class Changes {
+    public:
+        explicit Changes(AppModel& model) : model_(model) { ++model_.changeDepth_; }
+        ~Changes() {
+            if (--model_.changeDepth_ == 0) model_.announce();
+        }
+        Changes(const Changes&) = delete;
+        Changes& operator=(const Changes&) = delete;
+
+    private:
+        AppModel& model_;
+    };
+    // Marks an area changed; outside a `Changes` scope it is told at once.
+    void changed(Area area);
+    void announce();
+    template <class T> void assign(T& field, T value, Area area) {
         field = std::move(value);
-        emit changed();
+        changed(area);
     }
     // Runs `work` on a pool thread and hands its value to `done` on the main thread,
     // unless the controller is gone by then.
@@ -285,12 +361,33 @@ private:
     // said so when asked.
     bool privateFoldersAllowed() const;
     void noteDisk(int64_t freed, int64_t available);
-    void refreshShelfAndDisk();
+    // What a shelf operation left: its error text, the bytes it removed for good, and the
+    // shelf and the disk read again after it.
+    struct ShelfOutcome {
+        std::optional<std::string> error;
+        int64_t freed = 0;
+        std::vector<UndoShelf::Sweep> sweeps;
+        DiskSpace disk;
+    };
+    // Runs one shelf operation on a pool thread and applies its outcome here; refused while
+    // another runs.
+    void onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed);
+    struct ScanEnd {
+        int64_t purged = 0;
+        ScanResult result;
+        std::vector<UndoShelf::Sweep> sweeps;
+    };
+    // A clean's report, with the shelf and the disk read again after it.
+    struct CleanEnd {
+        CleanReport report;
+        std::vector<UndoShelf::Sweep> sweeps;
+        DiskSpace disk;
+    };
     void clean(std::vector<ScanItem> items, const ScanResult& result);
     // Hands items to the cleaner on a pool thread, onto a shelf held for the set days.
     void cleanInBackground(std::vector<ScanItem> items,
                            std::function<std::string(const ScanItem&)> label,
-                           std::function<void(CleanReport)> done);
+                           std::function<void(CleanEnd)> done);
     void uninstall(const ScanItem& item);
     UndoShelf shelfForCleanUp() const;
     // Names each shelved entry as the window names the item, so the entries of one
@@ -364,6 +461,9 @@ private:
     bool scanRunning_ = false;
     bool uninstallRunning_ = false;
     int changesRunning_ = 0;
+    bool shelfBusy_ = false;
+    int changeDepth_ = 0;
+    unsigned pendingAreas_ = 0;
     uint64_t searchGeneration_ = 0;
     // Only the newest read of the login items may set the list shown.
     uint64_t loginGeneration_ = 0;

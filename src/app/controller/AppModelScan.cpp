@@ -49,10 +49,11 @@ void AppModel::scan() {
     // A scan during another, or during a clean-up, would show a stale result and let the
     // user pick items that are being moved.
     if (!canScan()) return;
+    Changes changes(*this);
     scanRunning_ = true;
-    assign(phase_, Phase::scanning());
-    assign(scanStep_, std::optional<ScanStep>());
-    assign(focusedItem_, std::optional<URL>());
+    assign(phase_, Phase::scanning(), Area::scan);
+    assign(scanStep_, std::optional<ScanStep>(), Area::scan);
+    assign(focusedItem_, std::optional<URL>(), Area::navigation);
 
     DiskScanner configured = Prefs::configured(scanner_);
     UndoShelf shelf = shelf_;
@@ -60,23 +61,23 @@ void AppModel::scan() {
     QPointer<AppModel> self(this);
     auto progress = [self, stepCount](const std::string& name, int index) {
         onMainThread(self, [step = ScanStep{name, index / stepCount}](AppModel& model) {
-            model.assign(model.scanStep_, std::optional<ScanStep>(step));
+            model.assign(model.scanStep_, std::optional<ScanStep>(step), Area::scan);
         });
     };
     inBackground(
         [configured, shelf, progress] {
             int64_t purged = shelf.purgeExpired(currentDate());
-            return std::make_pair(purged, configured.scan(progress));
+            ScanResult result = configured.scan(progress);
+            return ScanEnd{purged, std::move(result), shelf.sweeps()};
         },
-        [this](std::pair<int64_t, ScanResult> value) {
-            auto& [purged, result] = value;
+        [this](ScanEnd end) {
             scanRunning_ = false;
-            assign(scanStep_, std::optional<ScanStep>());
-            noteDisk(purged, result.disk.available);
-            DiskSpace disk = result.disk;
-            assign(phase_, Phase::ready(std::move(result)));
-            assign(diskNow_, disk);
-            assign(sweeps_, shelf_.sweeps());
+            assign(scanStep_, std::optional<ScanStep>(), Area::scan);
+            noteDisk(end.purged, end.result.disk.available);
+            DiskSpace disk = end.result.disk;
+            assign(phase_, Phase::ready(std::move(end.result)), Area::scan);
+            assign(diskNow_, disk, Area::disk);
+            assign(sweeps_, std::move(end.sweeps), Area::shelf);
         });
 }
 
@@ -87,7 +88,7 @@ void AppModel::noteDisk(int64_t freed, int64_t available) {
         h.kelv(freed);
         h.record(available, now);
     });
-    assign(forecastDays_, history.daysUntilFull(now));
+    assign(forecastDays_, history.daysUntilFull(now), Area::disk);
 }
 
 // ---- Clean ----
@@ -102,70 +103,109 @@ void AppModel::freeUp() {
 
 void AppModel::cleanInBackground(std::vector<ScanItem> items,
                                  std::function<std::string(const ScanItem&)> label,
-                                 std::function<void(CleanReport)> done) {
+                                 std::function<void(CleanEnd)> done) {
     ++changesRunning_;
     UndoShelf shelf = shelfForCleanUp();
     Cleaner cleaner = cleaner_;
+    URL home = scanner_.home;
     inBackground(
-        [items = std::move(items), shelf, cleaner, label] {
-            if (items.empty()) return CleanReport{};
-            return cleaner.clean(items, shelf, label, currentDate());
+        [items = std::move(items), shelf, cleaner, label, home] {
+            CleanEnd end;
+            if (!items.empty()) end.report = cleaner.clean(items, shelf, label, currentDate());
+            end.sweeps = shelf.sweeps();
+            end.disk = DiskScanner::diskSpace(home);
+            return end;
         },
-        [this, done](CleanReport report) {
+        [this, done](CleanEnd end) {
             --changesRunning_;
-            done(std::move(report));
+            done(std::move(end));
         });
 }
 
 void AppModel::clean(std::vector<ScanItem> items, const ScanResult& result) {
-    assign(phase_, Phase::cleaning(result));
-    cleanInBackground(std::move(items), itemNames(), [this, result](CleanReport report) {
-        DiskSpace disk = DiskScanner::diskSpace(scanner_.home);
-        int64_t freed = report.freed;
-        assign(phase_, Phase::done(result, std::move(report), disk, currentDate()));
-        assign(diskNow_, disk);
-        noteDisk(freed, disk.available);
-        assign(sweeps_, shelf_.sweeps());
+    assign(phase_, Phase::cleaning(result), Area::scan);
+    cleanInBackground(std::move(items), itemNames(), [this, result](CleanEnd end) {
+        int64_t freed = end.report.freed;
+        assign(phase_, Phase::done(result, std::move(end.report), end.disk, currentDate()),
+               Area::scan);
+        assign(diskNow_, end.disk, Area::disk);
+        noteDisk(freed, end.disk.available);
+        assign(sweeps_, std::move(end.sweeps), Area::shelf);
     });
 }
 
 // ---- Shelf ----
 
-void AppModel::refreshShelfAndDisk() {
-    assign(sweeps_, shelf_.sweeps());
-    assign(diskNow_, DiskScanner::diskSpace(scanner_.home));
+void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed) {
+    // Two operations on one clean-up at once would each work from a listing the other is
+    // changing; the second waits for the user to ask again once the first has landed.
+    if (shelfBusy_) return;
+    ++changesRunning_;
+    assign(shelfBusy_, true, Area::shelf);
+    UndoShelf shelf = shelf_;
+    URL home = scanner_.home;
+    inBackground(
+        [work = std::move(work), shelf, home] {
+            ShelfOutcome outcome = work(shelf);
+            outcome.sweeps = shelf.sweeps();
+            outcome.disk = DiskScanner::diskSpace(home);
+            return outcome;
+        },
+        [this, recordsFreed](ShelfOutcome outcome) {
+            --changesRunning_;
+            assign(shelfBusy_, false, Area::shelf);
+            if (outcome.error) assign(shelfError_, std::move(outcome.error), Area::shelf);
+            assign(sweeps_, std::move(outcome.sweeps), Area::shelf);
+            assign(diskNow_, outcome.disk, Area::disk);
+            if (recordsFreed) noteDisk(outcome.freed, outcome.disk.available);
+        });
 }
 
 void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep) {
-    try {
-        shelf_.putBack(entry, sweep);
-    } catch (const std::exception& error) {
-        setShelfError("Couldn’t put back " + entry.label + ": " + error.what());
-    }
-    refreshShelfAndDisk();
+    onShelf(
+        [entry, sweep](const UndoShelf& shelf) {
+            ShelfOutcome outcome;
+            try {
+                shelf.putBack(entry, sweep);
+            } catch (const std::exception& error) {
+                outcome.error = "Couldn’t put back " + entry.label + ": " + error.what();
+            }
+            return outcome;
+        },
+        false);
 }
 
 void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
-    try {
-        shelf_.putBackAll(sweep);
-    } catch (const std::exception& error) {
-        setShelfError(std::string("Some items couldn’t be put back: ") + error.what());
-    }
-    refreshShelfAndDisk();
+    onShelf(
+        [sweep](const UndoShelf& shelf) {
+            ShelfOutcome outcome;
+            try {
+                shelf.putBackAll(sweep);
+            } catch (const std::exception& error) {
+                outcome.error = std::string("Some items couldn’t be put back: ") + error.what();
+            }
+            return outcome;
+        },
+        false);
 }
 
+// Empties the clean-ups listed when the user asked, not those shelved meanwhile.
 void AppModel::emptyShelf() {
-    int64_t freed = 0;
-    for (const auto& sweep : std::vector<UndoShelf::Sweep>(sweeps_)) {
-        try {
-            shelf_.empty(sweep);
-            addSaturating(freed, sweep.bytes());
-        } catch (const std::exception& error) {
-            setShelfError(std::string("Couldn’t empty part of the shelf: ") + error.what());
-        }
-    }
-    refreshShelfAndDisk();
-    noteDisk(freed, diskNow_.available);
+    onShelf(
+        [listed = sweeps_](const UndoShelf& shelf) {
+            ShelfOutcome outcome;
+            for (const auto& sweep : listed) {
+                try {
+                    shelf.empty(sweep);
+                    addSaturating(outcome.freed, sweep.bytes());
+                } catch (const std::exception& error) {
+                    outcome.error =
+                        std::string("Couldn’t empty part of the shelf: ") + error.what();
+                }
+            }
+            return outcome;
+        },
+        true);
 }
 
 // ---- Picks ----

@@ -85,10 +85,10 @@ void AppModel::moveToShelf(Move move, std::function<std::string(const ScanItem&)
                            std::function<void(const Move&, const CleanReport&)> done) {
     auto items = move.items;
     cleanInBackground(std::move(items), std::move(label),
-                      [this, move = std::move(move), done](CleanReport report) {
-                          done(move, report);
-                          assign(sweeps_, shelf_.sweeps());
-                          assign(diskNow_, DiskScanner::diskSpace(scanner_.home));
+                      [this, move = std::move(move), done](CleanEnd end) {
+                          done(move, end.report);
+                          assign(sweeps_, std::move(end.sweeps), Area::shelf);
+                          assign(diskNow_, end.disk, Area::disk);
                       });
 }
 
@@ -96,36 +96,40 @@ void AppModel::moveToShelf(Move move, std::function<std::string(const ScanItem&)
 
 void AppModel::search(const std::string& text) {
     PlainQuery query = PlainQuery::parse(text, currentDate(), QueryCalendar::gregorian());
+    Changes changes(*this);
     uint64_t generation = ++searchGeneration_;
-    assign(searchQuery_, query.isEmpty() ? std::nullopt : std::optional<PlainQuery>(query));
+    assign(searchQuery_, query.isEmpty() ? std::nullopt : std::optional<PlainQuery>(query),
+           Area::search);
     if (query.isEmpty()) {
         // Nothing runs for an empty phrase, and no earlier run may bring its hits back.
-        assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>());
-        assign(searching_, false);
+        assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(), Area::search);
+        assign(searching_, false, Area::search);
         return;
     }
-    assign(searching_, true);
-    assign(searchPicks_, std::unordered_set<URL>());
+    assign(searching_, true, Area::search);
+    assign(searchPicks_, std::unordered_set<URL>(), Area::search);
     auto run = tools_.search;
     URL home = scanner_.home;
     inBackground([run, query, home] { return run(query, home, kSearchLimit); },
                  [this, generation](std::vector<PlainQuery::Hit> hits) {
                      // Only the newest search may set what is shown.
                      if (generation != searchGeneration_) return;
-                     assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(hits));
-                     assign(searching_, false);
+                     assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(hits),
+                            Area::search);
+                     assign(searching_, false, Area::search);
                  });
 }
 
 void AppModel::showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits) {
-    assign(searchQuery_, std::optional<PlainQuery>(query));
-    assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(hits)));
-    assign(showingSearch_, true);
+    Changes changes(*this);
+    assign(searchQuery_, std::optional<PlainQuery>(query), Area::search);
+    assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(hits)), Area::search);
+    assign(showingSearch_, true, Area::navigation);
 }
 
 void AppModel::toggleSearchPick(const URL& url) {
     if (!searchPicks_.erase(url)) searchPicks_.insert(url);
-    emit changed();
+    changed(Area::search);
 }
 
 void AppModel::removePickedSearchHits() {
@@ -144,11 +148,12 @@ void AppModel::removePickedSearchHits() {
             std::vector<PlainQuery::Hit> left;
             for (const auto& hit : *searchHits_)
                 if (!shelved.count(hit.url)) left.push_back(hit);
-            assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(left)));
+            assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(left)),
+                   Area::search);
         }
         for (const auto& url : shelved)
             searchPicks_.erase(url);
-        emit changed();
+        changed(Area::search);
         if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
             setShelfError(notMovedText(notMoved, "files"));
     });
@@ -158,8 +163,9 @@ void AppModel::removePickedSearchHits() {
 
 void AppModel::findSimilarPhotos() {
     if (findingPhotos_) return;
-    assign(findingPhotos_, true);
-    assign(photoProgress_, 0.0);
+    Changes changes(*this);
+    assign(findingPhotos_, true, Area::photos);
+    assign(photoProgress_, 0.0, Area::photos);
     bool allowed = privateFoldersAllowed();
     const auto& privateNames = DiskScanner::privateFolderNames();
     std::vector<URL> folders;
@@ -170,15 +176,18 @@ void AppModel::findSimilarPhotos() {
     }
     QPointer<AppModel> self(this);
     auto progress = [self](double value) {
-        onMainThread(self, [value](AppModel& model) { model.assign(model.photoProgress_, value); });
+        onMainThread(self, [value](AppModel& model) {
+            model.assign(model.photoProgress_, value, Area::photos);
+        });
     };
     auto find = tools_.findPhotos;
     inBackground([find, folders, progress] { return find(folders, progress); },
                  [this](std::vector<SimilarPhotos::Group> groups) {
                      assign(photoGroups_,
-                            std::optional<std::vector<SimilarPhotos::Group>>(std::move(groups)));
-                     assign(photoPicks_, std::unordered_set<URL>());
-                     assign(findingPhotos_, false);
+                            std::optional<std::vector<SimilarPhotos::Group>>(std::move(groups)),
+                            Area::photos);
+                     assign(photoPicks_, std::unordered_set<URL>(), Area::photos);
+                     assign(findingPhotos_, false, Area::photos);
                  });
 }
 
@@ -187,7 +196,7 @@ void AppModel::findSimilarPhotos() {
 void AppModel::togglePhotos(const SimilarPhotos::Group& group) {
     if (findingPhotos_) return;
     if (!photoPicks_.erase(group.keep)) photoPicks_.insert(group.keep);
-    emit changed();
+    changed(Area::photos);
 }
 
 void AppModel::pickAllPhotos(bool all) {
@@ -196,7 +205,7 @@ void AppModel::pickAllPhotos(bool all) {
     if (all && photoGroups_)
         for (const auto& group : *photoGroups_)
             picks.insert(group.keep);
-    assign(photoPicks_, std::move(picks));
+    assign(photoPicks_, std::move(picks), Area::photos);
 }
 
 void AppModel::removePickedPhotos() {
@@ -220,9 +229,10 @@ void AppModel::movePhotos(std::vector<ScanItem> items) {
             std::vector<SimilarPhotos::Group> left;
             for (const auto& group : *photoGroups_)
                 if (!gone.count(group.keep)) left.push_back(group);
-            assign(photoGroups_, std::optional<std::vector<SimilarPhotos::Group>>(std::move(left)));
+            assign(photoGroups_, std::optional<std::vector<SimilarPhotos::Group>>(std::move(left)),
+                   Area::photos);
         }
-        assign(photoPicks_, std::unordered_set<URL>());
+        assign(photoPicks_, std::unordered_set<URL>(), Area::photos);
         if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
             setShelfError(notMovedText(notMoved, "photos"));
     });

@@ -28,40 +28,45 @@ void AppModel::measureSpace(std::optional<URL> root) {
     if (!privateFoldersAllowed())
         for (const auto& folder : scanner_.privateFolders())
             skip.insert(folder.path());
-    assign(measuring_, true);
-    assign(measuredFiles_, int64_t{0});
+    Changes changes(*this);
+    assign(measuring_, true, Area::spaceMap);
+    assign(measuredFiles_, int64_t{0}, Area::spaceMap);
     QPointer<AppModel> self(this);
     auto progress = [self](int64_t count) {
-        onMainThread(self, [count](AppModel& model) { model.assign(model.measuredFiles_, count); });
+        onMainThread(self, [count](AppModel& model) {
+            model.assign(model.measuredFiles_, count, Area::spaceMap);
+        });
     };
     auto measure = tools_.measure;
     inBackground([measure, target, skip, progress] { return measure(target, skip, progress); },
                  [this](std::shared_ptr<const SpaceMap> map) {
                      std::optional<URL> folder;
                      if (map) folder = map->root();
-                     assign(spaceMap_, std::move(map));
-                     assign(mapFolder_, std::move(folder));
-                     assign(mapSelection_, std::optional<URL>());
-                     assign(measuring_, false);
+                     assign(spaceMap_, std::move(map), Area::spaceMap);
+                     assign(mapFolder_, std::move(folder), Area::spaceMap);
+                     assign(mapSelection_, std::optional<URL>(), Area::spaceMap);
+                     assign(measuring_, false, Area::spaceMap);
                  });
 }
 
 void AppModel::showSpaceMap(std::shared_ptr<const SpaceMap> map) {
+    Changes changes(*this);
     std::optional<URL> folder;
     if (map) folder = map->root();
-    assign(spaceMap_, std::move(map));
-    assign(mapFolder_, std::move(folder));
-    assign(showingSpaceMap_, true);
+    assign(spaceMap_, std::move(map), Area::spaceMap);
+    assign(mapFolder_, std::move(folder), Area::spaceMap);
+    assign(showingSpaceMap_, true, Area::navigation);
 }
 
 void AppModel::show(std::optional<JunkKind> category, bool shelf, bool spaceMap, bool loginItems,
                     bool photos, bool search) {
-    assign(category_, category);
-    assign(showingShelf_, shelf);
-    assign(showingSpaceMap_, spaceMap);
-    assign(showingLoginItems_, loginItems);
-    assign(showingPhotos_, photos);
-    assign(showingSearch_, search);
+    Changes changes(*this);
+    assign(category_, category, Area::navigation);
+    assign(showingShelf_, shelf, Area::navigation);
+    assign(showingSpaceMap_, spaceMap, Area::navigation);
+    assign(showingLoginItems_, loginItems, Area::navigation);
+    assign(showingPhotos_, photos, Area::navigation);
+    assign(showingSearch_, search, Area::navigation);
     if (spaceMap && !spaceMap_) measureSpace();
     if (loginItems) loadLoginItems();
 }
@@ -84,20 +89,22 @@ void AppModel::loadLoginItems() {
                          });
                      std::optional<std::string> selection =
                          stillListed ? loginSelection_ : firstInListOrder(items);
-                     assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)));
-                     assign(loginSelection_, std::move(selection));
+                     assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)),
+                            Area::loginItems);
+                     assign(loginSelection_, std::move(selection), Area::loginItems);
                  });
 }
 
 void AppModel::checkOpenAtLogin() {
-    assign(checkedOpenAtLogin_, true);
+    Changes changes(*this);
+    assign(checkedOpenAtLogin_, true, Area::loginItems);
     if (remembersPicks_) Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
     loadLoginItems();
 }
 
 void AppModel::setLoginItem(const LoginItem& item, bool on) {
     if (!loginItemsBusy_.insert(item.id()).second) return;
-    assign(loginError_, std::optional<std::string>());
+    assign(loginError_, std::optional<std::string>(), Area::loginItems);
     auto change = tools_.switchLoginItem;
     ++changesRunning_;
     inBackground([change, item, on] { return change(item, on); },
@@ -105,7 +112,7 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
                      --changesRunning_;
                      loginItemsBusy_.erase(item.id());
                      if (error) {
-                         assign(loginError_, std::move(error));
+                         assign(loginError_, std::move(error), Area::loginItems);
                      } else if (item.source == LoginItem::Source::openAtLogin && item.file &&
                                 remembersPicks_) {
                          std::string path = item.file->path();
@@ -121,24 +128,26 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
 void AppModel::removeLeftover(const LoginItem& item) {
     if (!item.isLeftover() || !item.file) return;
     if (!loginItemsBusy_.insert(item.id()).second) return;
-    assign(loginError_, std::optional<std::string>());
-    cleanInBackground(
-        {leftoverItem(item)}, itemNames(), [this, id = item.id()](CleanReport report) {
-            loginItemsBusy_.erase(id);
-            if (!report.failures.empty())
-                assign(loginError_, std::optional<std::string>("Couldn’t move it: " +
-                                                               report.failures.front().reason));
-            assign(sweeps_, shelf_.sweeps());
-            loadLoginItems();
-        });
+    assign(loginError_, std::optional<std::string>(), Area::loginItems);
+    cleanInBackground({leftoverItem(item)}, itemNames(), [this, id = item.id()](CleanEnd end) {
+        loginItemsBusy_.erase(id);
+        if (!end.report.failures.empty())
+            assign(loginError_,
+                   std::optional<std::string>("Couldn’t move it: " +
+                                              end.report.failures.front().reason),
+                   Area::loginItems);
+        assign(sweeps_, std::move(end.sweeps), Area::shelf);
+        loadLoginItems();
+    });
 }
 
 void AppModel::showLoginItems(std::vector<LoginItem> items) {
+    Changes changes(*this);
     ++loginGeneration_;
     std::optional<std::string> selection = firstInListOrder(items);
-    assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)));
-    assign(loginSelection_, std::move(selection));
-    assign(showingLoginItems_, true);
+    assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)), Area::loginItems);
+    assign(loginSelection_, std::move(selection), Area::loginItems);
+    assign(showingLoginItems_, true, Area::navigation);
 }
 
 } // namespace kelvora

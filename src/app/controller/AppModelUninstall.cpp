@@ -37,11 +37,11 @@ AppModel::Notice noticeFor(const ScanItem& leftovers) {
 
 void AppModel::prepareUninstall(const URL& app) {
     DiskScanner configured = Prefs::configured(scanner_);
-    assign(uninstallReport_, std::optional<CleanReport>());
+    assign(uninstallReport_, std::optional<CleanReport>(), Area::uninstall);
     inBackground([configured, app] { return configured.uninstallItem(app); },
                  [this, app](std::optional<ScanItem> item) {
                      if (item)
-                         assign(uninstallTarget_, std::move(item));
+                         assign(uninstallTarget_, std::move(item), Area::uninstall);
                      else
                          setShelfError(refusal(app));
                  });
@@ -49,8 +49,9 @@ void AppModel::prepareUninstall(const URL& app) {
 
 void AppModel::reviewRemovedAppLeftovers() {
     if (!removedAppLeftovers_) return;
-    assign(uninstallReport_, std::optional<CleanReport>());
-    assign(uninstallTarget_, removedAppLeftovers_);
+    Changes changes(*this);
+    assign(uninstallReport_, std::optional<CleanReport>(), Area::uninstall);
+    assign(uninstallTarget_, removedAppLeftovers_, Area::uninstall);
 }
 
 void AppModel::confirmUninstall() {
@@ -62,19 +63,22 @@ void AppModel::confirmUninstall() {
 
 void AppModel::uninstall(const ScanItem& item) {
     uninstallRunning_ = true;
-    cleanInBackground({item}, itemNames(), [this, item](CleanReport report) {
+    cleanInBackground({item}, itemNames(), [this, item](CleanEnd end) {
         uninstallRunning_ = false;
+        CleanReport& report = end.report;
         // The sheet may have been closed and opened on another application meanwhile; this
         // report must not appear there as if that one had been removed.
         if (uninstallTarget_ && uninstallTarget_->location == item.location)
-            assign(uninstallReport_, std::optional<CleanReport>(std::move(report)));
+            assign(uninstallReport_, std::optional<CleanReport>(std::move(report)),
+                   Area::uninstall);
         // A removal the watcher noticed while this ran keeps its notice.
         if (item.kind == JunkKind::leftovers &&
             (!removedAppLeftovers_ || removedAppLeftovers_->location == item.location)) {
             removedAppLeftovers_.reset();
-            assign(removedAppNotice_, std::optional<Notice>());
+            assign(removedAppNotice_, std::optional<Notice>(), Area::uninstall);
         }
-        refreshShelfAndDisk();
+        assign(sweeps_, std::move(end.sweeps), Area::shelf);
+        assign(diskNow_, end.disk, Area::disk);
     });
 }
 
@@ -95,13 +99,15 @@ void AppModel::removeWithPassword(const ScanItem& item) {
 
     std::optional<ScanItem> fresh = Prefs::configured(scanner_).uninstallItem(app);
     if (!fresh || fresh->lockedReason) return setShelfError(kStillLocked);
-    assign(uninstallReport_, std::optional<CleanReport>());
-    assign(uninstallTarget_, std::move(fresh));
+    Changes changes(*this);
+    assign(uninstallReport_, std::optional<CleanReport>(), Area::uninstall);
+    assign(uninstallTarget_, std::move(fresh), Area::uninstall);
 }
 
 void AppModel::closeUninstall() {
-    assign(uninstallTarget_, std::optional<ScanItem>());
-    assign(uninstallReport_, std::optional<CleanReport>());
+    Changes changes(*this);
+    assign(uninstallTarget_, std::optional<ScanItem>(), Area::uninstall);
+    assign(uninstallReport_, std::optional<CleanReport>(), Area::uninstall);
 }
 
 // ---- The watcher of the application folders ----
@@ -151,7 +157,8 @@ void AppModel::rereadApps() {
             watchPending_ = false;
             if (value.second) {
                 removedAppLeftovers_ = value.second;
-                assign(removedAppNotice_, std::optional<Notice>(noticeFor(*value.second)));
+                assign(removedAppNotice_, std::optional<Notice>(noticeFor(*value.second)),
+                       Area::uninstall);
             }
             // A folder that was removed and made again drops out of the watch; take it back.
             watchApplicationFolders();

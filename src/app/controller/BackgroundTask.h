@@ -34,8 +34,12 @@ void runInBackground(QObject* owner, Work work, Done done, int priority = 0) {
         priority);
 }
 
+// What the work hands back is applied as one change: views hear of it once it is all set.
 template <class Work, class Done> void AppModel::inBackground(Work work, Done done) {
-    runInBackground(this, std::move(work), std::move(done));
+    runInBackground(this, std::move(work), [this, done = std::move(done)](auto value) mutable {
+        Changes changes(*this);
+        done(std::move(value));
+    });
 }
 
 } // namespace kelvora

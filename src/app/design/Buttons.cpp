@@ -116,8 +116,16 @@ void TextLinkButton::paint(QPainter& painter, const QRectF& rect, const QString&
     drawTitle(painter, rect, font(size), focusRing ? Theme::signalText() : Theme::ink(), title);
 }
 
+void TextLinkButton::setBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy) setDown(false);
+    update();
+}
+
 void TextLinkButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (busy_) painter.setOpacity(kBusyOpacity);
     paint(painter, rect(), text(), size_, showsFocusRing());
 }
 

@@ -57,12 +57,16 @@ private:
 };
 
 // An underlined text in the text face, semibold, ink; the text's own rectangle is the
-// whole hit area.
+// whole hit area. While busy it is drawn at half strength and ignores presses.
 class TextLinkButton : public PaintedButton {
     Q_OBJECT
 
 public:
     TextLinkButton(const QString& title, qreal size, QWidget* parent = nullptr);
+
+    static constexpr qreal kBusyOpacity = 0.5;
+    bool busy() const { return busy_; }
+    void setBusy(bool busy);
 
     static QFont font(qreal size);
     static QSizeF idealSize(const QString& title, qreal size);
@@ -71,10 +75,12 @@ public:
 
 protected:
     QSizeF idealSize() const override { return idealSize(text(), size_); }
+    bool ignoresPresses() const override { return busy_; }
     void paintEvent(QPaintEvent* event) override;
 
 private:
     qreal size_;
+    bool busy_ = false;
 };
 
 // The primary action: title in `onSignal` on an orange rounded rectangle whose corner radius

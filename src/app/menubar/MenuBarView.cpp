@@ -54,7 +54,7 @@ MenuBarView::MenuBarView(MenuBarModel& menu, AppModel& app, QWidget* parent)
     connect(open_, &QPushButton::clicked, this, &MenuBarView::openRequested);
     connect(quit_, &QPushButton::clicked, this, &MenuBarView::quitRequested);
     connect(&menu_, &MenuBarModel::changed, this, &MenuBarView::refresh);
-    connect(&app_, &AppModel::changed, this, &MenuBarView::refresh);
+    app_.follow({&AppModel::uninstallChanged}, this, &MenuBarView::refresh);
     refresh();
 }
 

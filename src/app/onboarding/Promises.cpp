@@ -154,7 +154,8 @@ Promises::Promises(AppModel& model, QWidget* parent) : SketchView(parent), model
         place(card.title, widget);
         cards_.push_back(widget);
     }
-    connect(&model_, &AppModel::changed, this, &Promises::refresh);
+    model_.follow({&AppModel::navigationChanged, &AppModel::settingsChanged}, this,
+                  &Promises::refresh);
     refresh();
 }
 

@@ -11,7 +11,6 @@
 #include "panes/LoginItemInspector.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
-#include "window/ChangeFollower.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -92,8 +91,8 @@ LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(paren
     row->addWidget(new Hairline(Qt::Vertical, this));
     row->addWidget(inspector_);
 
-    new ChangeFollower(
-        model_, this, [this] { refresh(); }, ChangeFollower::Delivery::atOnce);
+    model_.follow({&AppModel::loginItemsChanged, &AppModel::settingsChanged}, this,
+                  &LoginItemsView::refresh);
     refresh();
 }
 

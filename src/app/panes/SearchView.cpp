@@ -12,7 +12,6 @@
 #include "panes/SearchResults.h"
 #include "panes/SearchText.h"
 #include "search/QueryCalendar.h"
-#include "window/ChangeFollower.h"
 
 #include <QHBoxLayout>
 #include <QMenu>
@@ -118,8 +117,8 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
     column->addWidget(area, 1);
     column->addWidget(footer_);
 
-    new ChangeFollower(
-        model_, this, [this] { refresh(); }, ChangeFollower::Delivery::atOnce);
+    model_.follow({&AppModel::searchChanged, &AppModel::settingsChanged}, this,
+                  &SearchView::refresh);
     refresh();
 }
 

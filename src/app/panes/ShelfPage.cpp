@@ -50,9 +50,11 @@ ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
     connect(free_, &QPushButton::clicked, this, [this] { model_.setConfirmingEmptyShelf(true); });
     input_ = ShelfInput::from(model_);
     relayout();
+    showBusy(model_.shelfBusy());
 }
 
 void ShelfPage::refresh() {
+    showBusy(model_.shelfBusy());
     ShelfInput next = ShelfInput::from(model_);
     bool daysChanged = false;
     for (const auto& section : layout_.sections)
@@ -60,6 +62,16 @@ void ShelfPage::refresh() {
     if (next.sameContent(input_) && !daysChanged) return;
     input_ = std::move(next);
     relayout();
+    update();
+}
+
+void ShelfPage::showBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    pressed_.reset();
+    free_->setBusy(busy);
+    for (const auto& controls : controls_)
+        controls.putAllBack->setBusy(busy);
     update();
 }
 
@@ -101,6 +113,7 @@ void ShelfPage::placeControls() {
         size_t index = controls_.size();
         auto* link = new TextLinkButton(ShelfLayout::kPutAllBack, ShelfLayout::kLinkSize, this);
         link->setObjectName("putAllBack");
+        link->setBusy(busy_);
         connect(link, &QPushButton::clicked, this, [this, index] { putAllBack(index); });
         controls_.push_back({new DaysLeft(this), link});
         controls_.back().bar->show();
@@ -134,8 +147,8 @@ void ShelfPage::resizeEvent(QResizeEvent* event) {
 }
 
 void ShelfPage::mousePressEvent(QMouseEvent* event) {
-    pressed_ =
-        event->button() == Qt::LeftButton ? layout_.putBackAt(event->position()) : std::nullopt;
+    pressed_ = event->button() == Qt::LeftButton && !busy_ ? layout_.putBackAt(event->position())
+                                                           : std::nullopt;
     if (!pressed_) QWidget::mousePressEvent(event);
 }
 
@@ -148,7 +161,8 @@ void ShelfPage::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ShelfPage::mouseMoveEvent(QMouseEvent* event) {
-    setCursor(layout_.putBackAt(event->position()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setCursor(!busy_ && layout_.putBackAt(event->position()) ? Qt::PointingHandCursor
+                                                             : Qt::ArrowCursor);
     QWidget::mouseMoveEvent(event);
 }
 
@@ -222,7 +236,10 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
                qs(ShelfText::entryPlace(entry.location, layout_.home)));
     drawElided(painter, row.size, Fonts::mono(13, QFont::Medium), Theme::ink(),
                qs(Format::size(entry.bytes)), Qt::AlignRight);
+    painter.save();
+    if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
     OutlineButton::paint(painter, row.button, ShelfLayout::kPutBack, ShelfLayout::kPutBackFont);
+    painter.restore();
 }
 
 } // namespace kelvora

@@ -47,6 +47,8 @@ private:
 
     void relayout();
     void placeControls();
+    // While the shelf works in the background its buttons say so and take no presses.
+    void showBusy(bool busy);
     void putBack(ShelfLayout::Place place);
     void putAllBack(size_t section);
     void paintSummary(QPainter& painter) const;
@@ -61,6 +63,7 @@ private:
     SignalButton* free_;
     std::vector<SectionControls> controls_;
     std::optional<ShelfLayout::Place> pressed_;
+    bool busy_ = false;
     mutable std::optional<std::pair<int, int>> heightCache_; // width, height
 };
 

@@ -15,7 +15,7 @@ ShelfView::ShelfView(AppModel& model, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scrolling_);
-    connect(&model, &AppModel::changed, page_, &ShelfPage::refresh);
+    model.follow({&AppModel::shelfChanged, &AppModel::settingsChanged}, page_, &ShelfPage::refresh);
 }
 
 } // namespace kelvora

@@ -104,7 +104,8 @@ SimilarPhotosView::SimilarPhotosView(AppModel& model, QWidget* parent)
             [this](int row) { model_.togglePhotos(groups_->group(row)); });
     connect(thumbnails_, &ThumbnailLoader::loaded, rows_->viewport(),
             qOverload<>(&QWidget::update));
-    connect(&model_, &AppModel::changed, this, &SimilarPhotosView::refresh);
+    model_.follow({&AppModel::photosChanged, &AppModel::settingsChanged}, this,
+                  &SimilarPhotosView::refresh);
     refresh();
     refreshFooter();
 }

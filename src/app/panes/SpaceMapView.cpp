@@ -96,7 +96,7 @@ SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
     connect(inspector_, &SpaceMapInspector::open, this, &SpaceMapView::zoom);
     connect(inspector_, &SpaceMapInspector::reveal, this,
             [this](const URL& url) { model_.showInFolder({url}); });
-    connect(&model_, &AppModel::changed, this, &SpaceMapView::refresh);
+    model_.follow({&AppModel::spaceMapChanged}, this, &SpaceMapView::refresh);
     refresh();
 }
 

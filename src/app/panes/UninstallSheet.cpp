@@ -91,7 +91,8 @@ UninstallSheet::UninstallSheet(AppModel& model, const ScanItem& item, QWidget* p
         ScanItem item = item_;
         model_.removeWithPassword(item);
     });
-    connect(&model_, &AppModel::changed, this, &UninstallSheet::refresh);
+    model_.follow({&AppModel::uninstallChanged, &AppModel::settingsChanged}, this,
+                  &UninstallSheet::refresh);
     refresh();
 }
 

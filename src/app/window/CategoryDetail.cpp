@@ -9,7 +9,6 @@
 #include "design/Theme.h"
 #include "onboarding/FullDiskAccessGuide.h"
 #include "window/CategoryList.h"
-#include "window/ChangeFollower.h"
 #include "window/Inspector.h"
 
 #include <QPainter>
@@ -57,7 +56,8 @@ CategoryDetail::CategoryDetail(AppModel& model, QWidget* parent)
     connect(pickNone_, &QPushButton::clicked, this, [this] {
         if (rows_->kind()) model_.pickAll(*rows_->kind(), false);
     });
-    new ChangeFollower(model, this, [this] { refresh(); });
+    model.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::settingsChanged},
+                 this, &CategoryDetail::refresh);
     refresh();
 }
 

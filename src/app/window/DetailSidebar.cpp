@@ -8,7 +8,6 @@
 #include "design/Snapshot.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
-#include "window/ChangeFollower.h"
 #include "window/HomeDisk.h"
 
 #include <QPainter>
@@ -168,7 +167,9 @@ DetailSidebar::DetailSidebar(AppModel& model, QWidget* parent)
         buttons_.push_back(button);
     }
     rowsArea_->resized = [this] { relayout(); };
-    new ChangeFollower(model, this, [this] { refresh(); });
+    model.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::shelfChanged,
+                  &AppModel::diskChanged, &AppModel::photosChanged, &AppModel::loginItemsChanged},
+                 this, &DetailSidebar::refresh);
     refresh();
 }
 

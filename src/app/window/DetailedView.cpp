@@ -81,7 +81,8 @@ DetailedView::DetailedView(AppModel& model, QWidget* parent)
     row->addWidget(rule);
     row->addWidget(column_, 1);
 
-    connect(&model_, &AppModel::changed, this, &DetailedView::refresh);
+    model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged}, this,
+                  &DetailedView::refresh);
     pane_ = detailedPane(model_);
     paneWidget_ = makePane(pane_);
     columnLayout->insertWidget(0, paneWidget_, 1);

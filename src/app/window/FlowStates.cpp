@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-
 namespace kelvora {
 
 namespace {
@@ -50,7 +49,7 @@ ScanningState::ScanningState(AppModel& model, QWidget* parent)
     layout->addWidget(new Spinner(32, this), 0, Qt::AlignHCenter);
     layout->addWidget(line_, 0, Qt::AlignHCenter);
     layout->addStretch();
-    connect(&model_, &AppModel::changed, this, &ScanningState::refresh);
+    model_.follow({&AppModel::scanChanged}, this, &ScanningState::refresh);
     refresh();
 }
 
@@ -98,7 +97,8 @@ DoneState::DoneState(AppModel& model, QWidget* parent)
     connect(shareReceipt_, &QAbstractButton::clicked, &model_,
             [this] { model_.setShowingReceipt(true); });
     connect(checkAgain_, &QAbstractButton::clicked, &model_, [this] { model_.scan(); });
-    connect(&model_, &AppModel::changed, this, &DoneState::refresh);
+    model_.follow({&AppModel::scanChanged, &AppModel::shelfChanged, &AppModel::settingsChanged},
+                  this, &DoneState::refresh);
     refresh();
 }
 

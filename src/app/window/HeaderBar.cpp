@@ -44,7 +44,8 @@ HeaderBar::HeaderBar(AppModel& model, QWidget* parent)
         model_.show(std::nullopt, true, false, false, false, false);
     });
     connect(checkAgain_, &QAbstractButton::clicked, &model_, [this] { model_.scan(); });
-    connect(&model_, &AppModel::changed, this, &HeaderBar::refresh);
+    model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::shelfChanged},
+                  this, &HeaderBar::refresh);
     refresh();
 }
 

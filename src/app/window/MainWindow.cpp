@@ -26,7 +26,8 @@ MainWindow::MainWindow(AppModel& model, Updater& updater, QWidget* parent)
     root_ = new RootView(model_, 0, this);
     setCentralWidget(root_);
     buildMenus();
-    connect(&model_, &AppModel::changed, this, &MainWindow::refresh);
+    model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged}, this,
+                  &MainWindow::refresh);
     refresh();
 }
 

@@ -12,7 +12,6 @@
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"
-#include "window/ChangeFollower.h"
 #include "window/SidebarContent.h"
 
 #include <QPainter>
@@ -305,7 +304,8 @@ OverviewList::OverviewList(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model), pane_(new OverviewPane(model)),
       scrolling_(new Scrolling(pane_, this)) {
     setObjectName("OverviewList");
-    new ChangeFollower(model, this, [this] { refresh(); });
+    model.follow({&AppModel::scanChanged, &AppModel::diskChanged, &AppModel::settingsChanged}, this,
+                 &OverviewList::refresh);
     refresh();
 }
 

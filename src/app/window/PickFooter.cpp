@@ -6,7 +6,6 @@
 #include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
-#include "window/ChangeFollower.h"
 
 #include <QPainter>
 
@@ -54,7 +53,7 @@ PickFooter::PickFooter(AppModel& model, QWidget* parent)
     connect(button_, &QPushButton::clicked, this, [this] {
         if (content_.enabled && !content_.busy) model_.setConfirmingFreeUp(true);
     });
-    new ChangeFollower(model, this, [this] { refresh(); });
+    model.follow({&AppModel::scanChanged, &AppModel::settingsChanged}, this, &PickFooter::refresh);
     refresh();
 }
 

@@ -100,7 +100,9 @@ RootView::RootView(AppModel& model, int welcomeStep, QWidget* parent)
     setAcceptDrops(true);
     dropOverlay_->hide();
     applyForeground();
-    connect(&model_, &AppModel::changed, this, &RootView::refresh);
+    model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::shelfChanged,
+                   &AppModel::uninstallChanged},
+                  this, &RootView::refresh);
     connect(&AppEvents::shared(), &AppEvents::kelvoraOpenApps, this,
             [this](const std::vector<URL>& urls) {
                 if (auto app = firstApplication(urls)) model_.prepareUninstall(*app);

@@ -85,7 +85,8 @@ SimpleInputs SimpleInputs::of(const AppModel& model) {
             model.shelfBytes(),
             model.receipt().has_value(),
             model.forecastDays(),
-            model.catalog().settings().shelfDays};
+            model.catalog().settings().shelfDays,
+            model.shelfBusy()};
 }
 
 namespace SimpleText {
@@ -240,6 +241,7 @@ SimpleState SimpleState::make(const SimpleInputs& in) {
                                        : Copy::done(report, phase.disk, report.sweep);
         state.element = Element::doneRow;
         if (in.shelfBytes >= 1) state.freeNowTitle = "Free " + Format::size(in.shelfBytes) + " now";
+        state.freeNowBusy = in.shelfBusy;
         state.shareReceipt = in.hasReceipt;
         break;
     }

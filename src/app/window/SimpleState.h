@@ -23,6 +23,7 @@ struct SimpleInputs {
     bool hasReceipt = false;
     std::optional<double> forecastDays;
     int shelfDays = 7;
+    bool shelfBusy = false;
 
     static SimpleInputs of(const AppModel& model);
 };
@@ -60,6 +61,7 @@ struct SimpleState {
     double meterFraction = 0;
     std::string cleanTitle;                  // ready row and cleaning button
     std::optional<std::string> freeNowTitle; // done row, when the shelf holds something
+    bool freeNowBusy = false;                // the shelf is working in the background
     bool shareReceipt = false;               // done row
 
     std::array<Tile, 4> tiles;

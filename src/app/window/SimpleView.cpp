@@ -9,7 +9,6 @@
 #include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
-#include "window/ChangeFollower.h"
 #include "window/TileView.h"
 
 #include <QEasingCurve>
@@ -108,8 +107,9 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 
-    new ChangeFollower(
-        model_, this, [this] { refresh(); }, ChangeFollower::Delivery::atOnce);
+    model_.follow({&AppModel::scanChanged, &AppModel::shelfChanged, &AppModel::diskChanged,
+                   &AppModel::settingsChanged},
+                  this, &SimpleView::refresh);
     refresh();
 }
 
@@ -139,6 +139,7 @@ void SimpleView::apply(SimpleState state) {
     seeInside_->setVisible(ready);
     freeNow_->setText(qt(state_.freeNowTitle.value_or("")));
     freeNow_->setVisible(state_.freeNowTitle.has_value());
+    freeNow_->setBusy(state_.freeNowBusy);
     openShelf_->setVisible(state_.freeNowTitle.has_value());
     shareReceipt_->setVisible(state_.shareReceipt);
     review_->setVisible(state_.optIn.has_value());

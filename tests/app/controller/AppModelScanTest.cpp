@@ -33,6 +33,11 @@ protected:
         UndoShelf expiring(URL::fileURL(shelfRoot(), true), 0);
         ASSERT_TRUE(expiring.shelve({{item, "expired.zip"}}, addSeconds(currentDate(), -60)).sweep);
     }
+
+    // Waits for a shelf operation's outcome to reach the controller.
+    static void landed(AppModel& model) {
+        ASSERT_TRUE(waitUntil([&] { return !model.shelfBusy(); }));
+    }
 };
 
 TEST_F(ScanFlowTest, ReportsElevenStepsThenReadyAfterPurgingExpiredCleanUps) {
@@ -40,7 +45,7 @@ TEST_F(ScanFlowTest, ReportsElevenStepsThenReadyAfterPurgingExpiredCleanUps) {
     auto model = makeModel();
     ASSERT_EQ(model->sweeps().size(), 1u);
     std::vector<AppModel::ScanStep> steps;
-    QObject::connect(model.get(), &AppModel::changed, [&] {
+    QObject::connect(model.get(), &AppModel::scanChanged, [&] {
         const auto& step = model->scanStep();
         if (step && (steps.empty() || steps.back() != *step)) steps.push_back(*step);
     });
@@ -63,7 +68,7 @@ TEST_F(ScanFlowTest, ReportsElevenStepsThenReadyAfterPurgingExpiredCleanUps) {
 TEST_F(ScanFlowTest, AScanWhileScanningIsIgnored) {
     auto model = makeModel();
     int firstSteps = 0;
-    QObject::connect(model.get(), &AppModel::changed, [&] {
+    QObject::connect(model.get(), &AppModel::scanChanged, [&] {
         if (model->scanStep() && model->scanStep()->fraction == 0.0) ++firstSteps;
     });
     model->scan();
@@ -180,13 +185,16 @@ TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
     ASSERT_EQ(model->sweeps().size(), 1u);
     auto sweep = model->sweeps().front();
     model->putBack(sweep.entries.front(), sweep);
+    landed(*model);
     ASSERT_TRUE(model->shelfError());
     EXPECT_EQ(model->shelfError()->rfind("Couldn’t put back report.pdf: ", 0), 0u);
     model->putBackAll(sweep);
+    landed(*model);
     EXPECT_EQ(model->shelfError()->rfind("Some items couldn’t be put back: ", 0), 0u);
     EXPECT_EQ(model->sweeps().size(), 1u);
 
     model->emptyShelf();
+    landed(*model);
     EXPECT_TRUE(model->sweeps().empty());
     EXPECT_EQ(model->shelfBytes(), 0);
     EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 3);
@@ -208,6 +216,7 @@ TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
     removeItem(shelfRoot() + "/" + model->sweeps().front().id);
 
     model->emptyShelf();
+    landed(*model);
     ASSERT_TRUE(model->shelfError());
     EXPECT_EQ(model->shelfError()->rfind("Couldn’t empty part of the shelf: ", 0), 0u);
     EXPECT_TRUE(model->sweeps().empty());

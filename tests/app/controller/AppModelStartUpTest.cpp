@@ -99,7 +99,7 @@ TEST_F(StartUpTest, ALateResultIsDroppedOnceTheControllerIsGone) {
     bool changedAfterDeath = false;
     model->search("videos");
     ASSERT_TRUE(waitUntil([&] { return gate->waiting() == 1; }));
-    QObject::connect(model.get(), &AppModel::changed, [&] { changedAfterDeath = true; });
+    QObject::connect(model.get(), &AppModel::searchChanged, [&] { changedAfterDeath = true; });
     model.reset();
     gate->open();
     settle();

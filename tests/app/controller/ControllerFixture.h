@@ -10,13 +10,53 @@
 
 #include <QThreadPool>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace kelvora::testing {
+
+// Holds the shelf's lock, as another process working on the shelf would, so that shelf
+// work started meanwhile waits. Let go when asked, or after a while at most, so that work
+// wrongly done on this thread cannot hang the test.
+class HeldShelf {
+public:
+    explicit HeldShelf(const std::string& root)
+        : fd_(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        EXPECT_EQ(flock(fd_, LOCK_EX), 0);
+        watchdog_ = std::thread([this] {
+            std::unique_lock lock(mutex_);
+            released_.wait_for(lock, std::chrono::seconds(10), [this] { return letGo_; });
+            flock(fd_, LOCK_UN);
+        });
+    }
+    ~HeldShelf() {
+        letGo();
+        close(fd_);
+    }
+    void letGo() {
+        {
+            std::lock_guard lock(mutex_);
+            letGo_ = true;
+        }
+        released_.notify_all();
+        if (watchdog_.joinable()) watchdog_.join();
+    }
+
+private:
+    int fd_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool letGo_ = false;
+    std::thread watchdog_;
+};
 
 // A controller over a home folder of its own: settings, data folder and shelf all under a
 // temporary folder, nothing of the machine's outside world reached.

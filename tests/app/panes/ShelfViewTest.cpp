@@ -177,6 +177,41 @@ TEST_F(ShelfViewTest, DemoShelfDrawsItsCardsSquaresAndButtonsInBothAppearances) 
     }
 }
 
+// While a put back runs, the summary's button turns its spinner and every Put back and Put
+// all back is drawn at half strength.
+TEST_F(ShelfViewTest, WhileTheShelfWorksItsButtonsSayTheyAreBusy) {
+    KELVORA_REQUIRE_GUI();
+    makeDemoShelf();
+    auto model = snapshotModel();
+    Theme::Scope scope(Appearance::light);
+    ShelfView view(*model);
+    Snapshot::setSnapshot(&view, true);
+    const QSize size(1000, 900);
+    QImage idle = Render::widget(view, size);
+    const ShelfLayout::Section fresh = view.page()->layout().sections.at(0);
+    auto* free = view.findChild<SignalButton*>("freeShelf");
+    auto* putAllBack = view.findChild<TextLinkButton*>("putAllBack");
+    QRectF link(putAllBack->mapTo(&view, QPoint(0, 0)), putAllBack->size());
+
+    HeldShelf held(shelfRoot());
+    model->putBack(fresh.entries.front(), fresh.sweep);
+    QImage busy = Render::widget(view, size);
+    keepPicture(busy, "shelf-busy");
+    EXPECT_TRUE(free->busy());
+    EXPECT_EQ(view.page()->layout().summary.freeTitle, "Free 210 KB now");
+    for (const QRectF& button : {fresh.row(1).button, link}) {
+        EXPECT_GT(countNear(idle, button, Theme::ink(), 40), 20);
+        EXPECT_EQ(countNear(busy, button, Theme::ink(), 40), 0) << "half strength";
+    }
+    const QColor halfInk = blend(Theme::ink(), Theme::panel(), TextLinkButton::kBusyOpacity);
+    EXPECT_GT(countNear(busy, fresh.row(1).button, halfInk, 40), 20);
+
+    held.letGo();
+    ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
+    EXPECT_FALSE(free->busy());
+    EXPECT_FALSE(putAllBack->busy());
+}
+
 TEST_F(ShelfViewTest, AnEmptyShelfOffersNothingToFree) {
     KELVORA_REQUIRE_GUI();
     auto model = snapshotModel();
@@ -220,12 +255,22 @@ TEST_F(ShelfViewTest, PutBackThroughTheViewRestoresTheFilesByteForByte) {
     ASSERT_EQ(section.entries.front().label, "Film.mov");
     QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
 
+    // The files move in the background; meanwhile every button of the shelf says it is busy
+    // and takes no press.
+    auto* free = view.findChild<SignalButton*>("freeShelf");
+    auto* putAllBack = view.findChild<TextLinkButton*>("putAllBack");
+    EXPECT_TRUE(free->busy());
+    EXPECT_TRUE(putAllBack->busy());
+    QTest::mouseClick(putAllBack, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
+    EXPECT_FALSE(free->busy());
     EXPECT_EQ(readFile(filmItem.location.path()), film);
     EXPECT_FALSE(fileExists(notesItem.location.path()));
     ASSERT_EQ(view.page()->layout().sections.size(), 1u);
     EXPECT_EQ(view.page()->layout().sections[0].entries.size(), 1u);
 
     QTest::mouseClick(view.findChild<TextLinkButton*>("putAllBack"), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
     EXPECT_EQ(readFile(notesItem.location.path()), notes);
     EXPECT_TRUE(model->sweeps().empty());
     EXPECT_TRUE(view.page()->layout().empty) << "the empty state follows";

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace kelvora::testing {
 namespace {
 
@@ -332,6 +334,68 @@ TEST(DetailViews, AHiddenViewCatchesUpWhenShownAgain) {
     takeInChanges();
     footer->show();
     EXPECT_EQ(footer->content().countLine, "5 of 15 items picked · 6.9 GB");
+}
+
+// Counts the paints of some views and everything inside them. These views paint again at
+// every refresh, so their paints count their refreshes.
+class Paints : public QObject {
+public:
+    explicit Paints(std::vector<QWidget*> views) : views_(std::move(views)) {
+        qApp->installEventFilter(this);
+    }
+    ~Paints() override { qApp->removeEventFilter(this); }
+    int of(QWidget* view) const { return counts_.count(view) ? counts_.at(view) : 0; }
+    void reset() { counts_.clear(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            for (QWidget* view : views_)
+                if (watched == view || view->isAncestorOf(qobject_cast<QWidget*>(watched)))
+                    ++counts_[view];
+        return false;
+    }
+
+private:
+    std::vector<QWidget*> views_;
+    std::map<QWidget*, int> counts_;
+};
+
+// The overview and a category's list show the scan and its picks: what the tools change
+// (a search, the space map, the login items, similar photos, an uninstall notice, the
+// shelf's message) does not make them work their long lists out again.
+TEST(DetailViews, ScanViewsAreRefreshedOnlyByTheAreasTheyShow) {
+    KELVORA_REQUIRE_GUI();
+    DetailModel model;
+    Sidebar::openCategory(*model, JunkKind::caches);
+    QWidget window;
+    Snapshot::setSnapshot(&window, true); // still: nothing moves by itself
+    auto* detail = new CategoryDetail(*model, &window);
+    auto* overview = new OverviewList(*model, &window);
+    detail->setGeometry(0, 0, 1100, 720);
+    overview->setGeometry(0, 720, 900, 720);
+    window.resize(1100, 1440);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    Paints paints({detail, overview});
+    QTest::qWait(50);
+    paints.reset();
+
+    const URL elsewhere = URL::fileURL("/tmp/elsewhere");
+    model->toggleSearchPick(elsewhere);
+    model->setMapSelection(elsewhere);
+    model->setLoginSelection("agent");
+    model->pickAllPhotos(true);
+    model->setRemovedAppNotice(AppModel::Notice{"Sketchpad was removed", "It left 1 MB."});
+    model->setShelfError("Couldn’t put back notes");
+    QTest::qWait(50);
+    EXPECT_EQ(paints.of(detail), 0);
+    EXPECT_EQ(paints.of(overview), 0);
+
+    model->toggle(model.item("Library/Caches/com.spotify.client"));
+    QTest::qWait(50);
+    EXPECT_GT(paints.of(detail), 0) << "a pick is theirs to show";
+    EXPECT_GT(paints.of(overview), 0);
 }
 
 TEST(DetailViews, ClicksOpenCategoriesAndAskForTheCleanUp) {

@@ -191,7 +191,7 @@ TEST_F(RootViewTest, ConfirmationsAskFirstAndCancelChangesNothing) {
     EXPECT_EQ(empty->defaultButton()->objectName(), "CancelButton");
     QTest::mouseClick(free, Qt::LeftButton);
     EXPECT_FALSE(model->confirmingEmptyShelf());
-    EXPECT_EQ(model->shelfBytes(), 0);
+    EXPECT_TRUE(waitUntil([&] { return model->shelfBytes() == 0; }));
 }
 
 TEST_F(RootViewTest, ShelfAlertShowsTheErrorUntilDismissed) {
