@@ -62,12 +62,13 @@ void AppModel::changed(Area area) {
 }
 
 void AppModel::announce() {
-    using Signal = void (AppModel::*)();
-    static constexpr Signal kSignals[] = {
+    // In the order of `Area`.
+    static constexpr AreaSignal kSignals[] = {
         &AppModel::navigationChanged, &AppModel::scanChanged,       &AppModel::shelfChanged,
         &AppModel::diskChanged,       &AppModel::spaceMapChanged,   &AppModel::searchChanged,
         &AppModel::photosChanged,     &AppModel::loginItemsChanged, &AppModel::uninstallChanged,
         &AppModel::settingsChanged};
+    static_assert(std::size(kSignals) == static_cast<size_t>(Area::settings) + 1);
     unsigned areas = std::exchange(pendingAreas_, 0);
     for (unsigned i = 0; i < std::size(kSignals); ++i)
         if (areas & (1u << i)) (this->*kSignals[i])();

@@ -72,8 +72,7 @@ void MenuBarView::place(QWidget* widget, const std::optional<QRectF>& rect) {
     widget->show();
 }
 
-// The window's controller announces every step of a scan; only a change of what the popup
-// shows lays it out again.
+// Only a change of what the popup shows lays it out again.
 void MenuBarView::refresh() {
     MenuBarInput input = MenuBarInput::from(menu_, app_);
     if (input == input_) return;

@@ -23,10 +23,11 @@ struct Scene {
     int64_t shelfBytes = 0;
     bool receipt = false;
     int shelfDays = 7;
+    bool shelfBusy = false;
 
     SimpleState state() const {
         return SimpleState::make({phase, picks, step, initialDisk, diskNow, shelfBytes, receipt,
-                                  std::nullopt, shelfDays});
+                                  std::nullopt, shelfDays, shelfBusy});
     }
 };
 
@@ -51,7 +52,9 @@ std::string summary(const SimpleState& state) {
         break;
     case Element::doneRow:
         text += " |";
-        if (state.freeNowTitle) text += " <" + *state.freeNowTitle + "> Open Undo Shelf";
+        if (state.freeNowTitle)
+            text +=
+                " <" + *state.freeNowTitle + (state.freeNowBusy ? " ~" : "") + "> Open Undo Shelf";
         if (state.shareReceipt) text += " Share your receipt";
         break;
     }
@@ -120,6 +123,21 @@ TEST(SimpleStateTest, SummaryTellsWhatTheAppDoesNowAndWhatItsButtonWillDo) {
              Copy::releaseDate(sweep) +
              ", so you can still put it back. That space frees up then, or now if you empty the "
              "shelf. | <Free 5.0 GB now> Open Undo Shelf Share your receipt"},
+        // While the shelf works in the background its button says so.
+        {{AppModel::Phase::done(demo, shelved, after),
+          {},
+          {},
+          {},
+          {},
+          5'014'000'000,
+          false,
+          7,
+          true},
+         "Done | Cleared [12.6 GB]. | Your computer now has 73.8 GB free. 5.0 GB is on the Undo "
+         "Shelf until " +
+             Copy::releaseDate(sweep) +
+             ", so you can still put it back. That space frees up then, or now if you empty the "
+             "shelf. | <Free 5.0 GB now ~> Open Undo Shelf"},
         // Nothing came back: the headline must not read like a success, and the body says why.
         {{AppModel::Phase::done(demo, failed, demo.disk), {}, {}, {}, demo.disk},
          "Done | Nothing was cleared. | Your computer now has 61.2 GB free. 1 items were opened "
