@@ -20,7 +20,7 @@ inline Date daysAgo(double days) {
 }
 
 // A scanner of a fixture home with a fixed clock and an outside world that
-// holds nothing: no running apps, no usage dates, no accounts, no tools.
+// holds nothing: no running apps, no usage dates, no accounts, no tools, no desktop entries.
 inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> apps = {}) {
     DiskScanner scanner(
         home.url(), URL::fileURL(home / "tmp", true), std::vector<URL>{}, [apps] { return apps; },
@@ -32,6 +32,7 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
     scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
     scanner.localSnapshots = [] { return std::vector<Date>{}; };
     scanner.isInstalled = [](const std::string&) { return true; };
+    scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>{}; };
     scanner.ollamaTool.reset();
     return scanner;
 }
