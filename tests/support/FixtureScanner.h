@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
@@ -37,10 +39,16 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
     return scanner;
 }
 
+// A file last written, and last read, at `modified`: untouched since.
 inline std::string writeAged(const TempDir& dir, const std::string& relative, size_t bytes,
                              Date modified) {
     const std::string path = dir.write(relative, std::string(bytes, 'k'));
-    setModificationDate(path, modified);
+    const auto ns =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+    const timespec at{static_cast<time_t>(ns / 1'000'000'000),
+                      static_cast<long>(ns % 1'000'000'000)};
+    const timespec times[2] = {at, at};
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
     return path;
 }
 

@@ -281,22 +281,27 @@ TEST_F(WelcomeViewTest, PermissionStepsClosedLookRendersInBothAppearances) {
     granted = false;
     auto model = makeModel();
     closed = {model->catalog().home + "/.local/share/Trash/files"};
-    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-        SCOPED_TRACE(name(appearance));
-        auto token = [appearance](Token t) { return Theme::color(t, appearance); };
-        WelcomeView view(*model, 2);
-        QImage image = picture(view, kRoom, appearance);
-        keepPicture(image, std::string("welcome-3-closed-") + name(appearance));
-        Sketch page = pageSketch(view);
-        QPointF origin = placeOf(view.page(), &view).topLeft();
-        auto inkIn = [&](const QString& text, Token color) {
-            auto item = page.text(text);
-            return item ? countNear(image, item->rect.translated(origin), token(color), 30) : -1;
-        };
-        EXPECT_GT(inkIn("Closed", Token::ink), 40);
-        EXPECT_GT(inkIn("Closed to Kelvora now: ~/.local/share/Trash/files.", Token::muted), 100);
-        EXPECT_GT(inkIn(PermissionsStep::status(false), Token::faint), 100);
-    }
+    // The default window and the smallest, below the window's top margin.
+    for (QSize room : {kRoom, QSize(1100, 668)})
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            SCOPED_TRACE(std::to_string(room.width()) + " " + name(appearance));
+            auto token = [appearance](Token t) { return Theme::color(t, appearance); };
+            WelcomeView view(*model, 2);
+            QImage image = picture(view, room, appearance);
+            keepPicture(image, "welcome-3-closed-" + std::to_string(room.width()) + "-" +
+                                   name(appearance));
+            Sketch page = pageSketch(view);
+            QPointF origin = placeOf(view.page(), &view).topLeft();
+            auto inkIn = [&](const QString& text, Token color) {
+                auto item = page.text(text);
+                return item ? countNear(image, item->rect.translated(origin), token(color), 30)
+                            : -1;
+            };
+            EXPECT_GT(inkIn("Closed", Token::ink), 40);
+            EXPECT_GT(inkIn("Closed to Kelvora now: ~/.local/share/Trash/files.", Token::muted),
+                      100);
+            EXPECT_GT(inkIn(PermissionsStep::status(false), Token::faint), 100);
+        }
 }
 
 } // namespace
