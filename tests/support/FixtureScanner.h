@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
@@ -20,7 +22,7 @@ inline Date daysAgo(double days) {
 }
 
 // A scanner of a fixture home with a fixed clock and an outside world that
-// holds nothing: no running apps, no usage dates, no accounts, no tools.
+// holds nothing: no running apps, no usage dates, no accounts, no tools, no desktop entries.
 inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> apps = {}) {
     DiskScanner scanner(
         home.url(), URL::fileURL(home / "tmp", true), std::vector<URL>{}, [apps] { return apps; },
@@ -32,14 +34,21 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
     scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
     scanner.localSnapshots = [] { return std::vector<Date>{}; };
     scanner.isInstalled = [](const std::string&) { return true; };
+    scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>{}; };
     scanner.ollamaTool.reset();
     return scanner;
 }
 
+// A file last written, and last read, at `modified`: untouched since.
 inline std::string writeAged(const TempDir& dir, const std::string& relative, size_t bytes,
                              Date modified) {
     const std::string path = dir.write(relative, std::string(bytes, 'k'));
-    setModificationDate(path, modified);
+    const auto ns =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+    const timespec at{static_cast<time_t>(ns / 1'000'000'000),
+                      static_cast<long>(ns % 1'000'000'000)};
+    const timespec times[2] = {at, at};
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
     return path;
 }
 

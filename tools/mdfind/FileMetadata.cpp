@@ -1,6 +1,7 @@
 #include "FileMetadata.h"
 
 #include "engine/DiskScanner.h"
+#include "platform/AppPaths.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -120,9 +121,16 @@ int64_t contentLength(const URL& folder) {
 }
 
 // The same recorded date the scanners read.
-std::optional<Date> lastUsedDate(const URL& url) {
+std::optional<Date> recordedLastUse(const URL& url) {
     std::optional<AppUsage> usage = DiskScanner::spotlightUsage(url);
     return usage ? usage->lastOpened : std::nullopt;
+}
+
+// Where the desktop's screenshot tool of the searching user saves.
+const std::string& screenshotsFolder() {
+    static const std::string folder =
+        DiskScanner::screenshotsFolder(URL::fileURL(AppPaths::home(), true)).path();
+    return folder;
 }
 
 } // namespace
@@ -152,20 +160,20 @@ std::vector<std::string> contentTypeTree(const std::string& name, bool isDirecto
     return tree;
 }
 
-// The names screenshot tools give their files, as the screenshot scanner reads them.
-bool isScreenCaptureName(const std::string& name) {
-    static const char* const prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
-                                           "CleanShot ", "Shottr "};
-    bool named = std::any_of(std::begin(prefixes), std::end(prefixes),
-                             [&](const char* prefix) { return startsWith(name, prefix); });
-    return named && DiskScanner::screenshotTypes().count(lowercased(extensionOf(name))) > 0;
+// As the screenshot scanner tells them: by the names screenshot tools give their files, or
+// by the folder the desktop's tool saves in.
+bool isScreenCapture(const URL& url) {
+    const std::string name = url.lastPathComponent();
+    const bool shot =
+        DiskScanner::hasScreenshotName(name) || parentPath(url.path()) == screenshotsFolder();
+    return shot && DiskScanner::screenshotTypes().count(lowercased(extensionOf(name))) > 0;
 }
 
 FileMetadata::FileMetadata(FileInfo info)
     : info_(std::move(info)), tree_(mdfind::contentTypeTree(info_.name, info_.isDirectory())) {}
 
 bool FileMetadata::isScreenCapture() const {
-    return !info_.isDirectory() && isScreenCaptureName(info_.name);
+    return !info_.isDirectory() && mdfind::isScreenCapture(info_.url);
 }
 
 std::optional<int64_t> FileMetadata::size() const {
@@ -181,7 +189,15 @@ std::optional<int64_t> FileMetadata::size() const {
 }
 
 std::optional<Date> FileMetadata::lastUsed() const {
-    if (!lastUsed_) lastUsed_ = lastUsedDate(info_.url);
+    if (!lastUsed_) {
+        const std::optional<Date> recorded = recordedLastUse(info_.url);
+        // An application's own times are not its use: opening it reads what is inside.
+        if (contentType() == "com.apple.application-bundle")
+            lastUsed_ = recorded;
+        else
+            lastUsed_ = DiskScanner::lastOpenedDate(recorded, info_.accessed, info_.modified)
+                            .value_or(info_.modified);
+    }
     return *lastUsed_;
 }
 

@@ -24,6 +24,8 @@ public:
     // A file's length; a package's is the length of everything in it; a folder has none.
     std::optional<int64_t> size() const;
     Date contentChanged() const { return info_.modified; }
+    // The recorded last use; without one, a file's is the later of its access and
+    // modification times, and an application has none.
     std::optional<Date> lastUsed() const;
 
 private:
@@ -34,6 +36,6 @@ private:
 };
 
 std::vector<std::string> contentTypeTree(const std::string& name, bool isDirectory);
-bool isScreenCaptureName(const std::string& name);
+bool isScreenCapture(const URL& url);
 
 } // namespace kelvora::mdfind

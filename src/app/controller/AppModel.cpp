@@ -93,6 +93,10 @@ bool AppModel::hasFullDiskAccess() const {
     return tools_.hasFullDiskAccess && tools_.hasFullDiskAccess();
 }
 
+std::vector<std::string> AppModel::closedFolders() const {
+    return tools_.closedFolders ? tools_.closedFolders() : std::vector<std::string>{};
+}
+
 bool AppModel::privateFoldersAllowed() const {
     return hasFullDiskAccess() || Prefs::boolean(Prefs::Key::downloadsAsked);
 }
@@ -177,7 +181,7 @@ void AppModel::finishWelcome() {
 void AppModel::openFullDiskAccessSettings() {}
 
 void AppModel::showInFinder(const ScanItem& item) {
-    URL url = item.location;
+    URL url = Catalog::place(item);
     while (!fileExists(url.path()) && url.path() != "/")
         url = url.deletingLastPathComponent();
     if (tools_.reveal) tools_.reveal(url);

@@ -137,6 +137,8 @@ public:
         std::function<void(const std::vector<URL>&)> revealSeveral;
         std::function<std::optional<std::string>(bool on)> setSweeper;
         std::function<bool()> hasFullDiskAccess;
+        // The folders the access test reads that refuse to be listed now.
+        std::function<std::vector<std::string>()> closedFolders;
         // Paths some running process holds open; a move leaves those files alone.
         std::function<std::unordered_set<std::string>()> openFiles;
 
@@ -218,6 +220,7 @@ public:
     // Whether the private folders are open to us now: tested afresh at every call, for the
     // views that watch the permission live.
     bool hasFullDiskAccess() const;
+    std::vector<std::string> closedFolders() const;
     // Files or login items are being changed in the background; quitting now would cut a
     // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
     bool isChangingFiles() const { return changesRunning_ > 0; }

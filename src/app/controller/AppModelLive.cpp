@@ -97,6 +97,7 @@ AppModel::Tools AppModel::Tools::live() {
     tools.revealSeveral = [](const std::vector<URL>& urls) { revealInFileManager(urls); };
     tools.setSweeper = [](bool on) { return ShelfSweeper::set(on); };
     tools.hasFullDiskAccess = Permissions::hasFullDiskAccess;
+    tools.closedFolders = Permissions::closedFolders;
     tools.openFiles = liveOpenFiles;
     return tools;
 }

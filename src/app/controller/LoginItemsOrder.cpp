@@ -1,8 +1,9 @@
 #include "controller/LoginItemsOrder.h"
 
-#include "platform/Text.h"
+#include <QCollator>
 
 #include <algorithm>
+#include <numeric>
 
 namespace kelvora::LoginItemsOrder {
 
@@ -27,15 +28,40 @@ int stateRank(const LoginItem& item) {
     return item.isOff() ? 2 : 1;
 }
 
+// The C locale orders by code, which puts every accented name after "z"; a user who chose
+// no language gets the common order of names instead.
+QLocale collationLocale(const QLocale& locale) {
+    return locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                           : locale;
+}
+
 } // namespace
 
 std::vector<LoginItem> sorted(std::vector<LoginItem> items) {
-    std::stable_sort(items.begin(), items.end(), [](const LoginItem& a, const LoginItem& b) {
+    return sorted(std::move(items), QLocale());
+}
+
+std::vector<LoginItem> sorted(std::vector<LoginItem> items, const QLocale& locale) {
+    QCollator collator(collationLocale(locale));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(items.size());
+    for (const LoginItem& item : items)
+        keys.push_back(collator.sortKey(QString::fromStdString(item.name)));
+    std::vector<size_t> order(items.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t i, size_t j) {
+        const LoginItem& a = items[i];
+        const LoginItem& b = items[j];
         if (section(a.source) != section(b.source)) return section(a.source) < section(b.source);
         if (stateRank(a) != stateRank(b)) return stateRank(a) < stateRank(b);
-        return lowercased(a.name) < lowercased(b.name);
+        return keys[i].compare(keys[j]) < 0;
     });
-    return items;
+    std::vector<LoginItem> result;
+    result.reserve(items.size());
+    for (size_t index : order)
+        result.push_back(std::move(items[index]));
+    return result;
 }
 
 } // namespace kelvora::LoginItemsOrder

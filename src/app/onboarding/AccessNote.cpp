@@ -1,33 +1,27 @@
 #include "onboarding/AccessNote.h"
 
 #include "catalog/Catalog.h"
-#include "controller/Permissions.h"
+#include "controller/AppModel.h"
 
 #include <QStringList>
 
 namespace kelvora::AccessNote {
 
-QString text(const std::vector<std::string>& closedFolders, const Catalog& catalog) {
-    const QString lead = "This computer has no Full Disk Access list to switch: Kelvora reads "
-                         "what your account may open";
-    if (closedFolders.empty()) return lead + ", and every folder it looks in is open to it now.";
+QString closed(const std::vector<std::string>& closedFolders, const Catalog& catalog) {
+    if (closedFolders.empty()) return "Every folder Kelvora looks in is open to it now.";
     QStringList shown;
     for (const auto& folder : closedFolders)
         shown << QString::fromStdString(catalog.homeRelativePath(folder));
-    return lead +
-           ". These folders are closed to it now; make sure they belong to you and that "
-           "you may open them (ls -ld shows both): " +
-           shown.join(", ") + ".";
+    return "Closed to Kelvora now: " + shown.join(", ") + ".";
 }
 
-QString current(const Catalog& catalog) {
-    return text(Permissions::closedFolders(), catalog);
+QString current(const AppModel& model) {
+    return closed(model.closedFolders(), model.catalog());
 }
 
-std::optional<QString> follow(const std::optional<QString>& shown, bool granted,
-                              const Catalog& catalog) {
-    if (!shown || granted) return shown;
-    return current(catalog);
+QString check() {
+    return "Make sure each belongs to you and that you may open it: ls -ld shows both, and "
+           "chown or chmod u+rwx puts them right.";
 }
 
 } // namespace kelvora::AccessNote

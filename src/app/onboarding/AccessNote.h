@@ -2,26 +2,26 @@
 
 #include <QString>
 
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace kelvora {
 
+class AppModel;
 struct Catalog;
 
-// What the button that would open the system's privacy list says instead on a system that
-// has none: access is the folders' own permissions, and these are the ones to look at.
+// The words of the welcome's access step and of the access guide. This system keeps no
+// privacy list to switch: Kelvora reads what the user's account may open, so what closes a
+// folder to it is the folder's own owner and permissions.
 namespace AccessNote {
 
-// `closedFolders` are full paths; they are shown from the home folder ("~/.Trash").
-QString text(const std::vector<std::string>& closedFolders, const Catalog& catalog);
-// The note for the folders closed right now.
-QString current(const Catalog& catalog);
-// What a note shown since the button was pressed becomes at a new answer of the watch: read
-// again while access is still off, since the folders it names may have opened or closed.
-std::optional<QString> follow(const std::optional<QString>& shown, bool granted,
-                              const Catalog& catalog);
+// Which folders are closed to Kelvora, shown from the home folder ("~/.Trash"), or that
+// none is. `closedFolders` are full paths.
+QString closed(const std::vector<std::string>& closedFolders, const Catalog& catalog);
+// The same for the folders closed right now.
+QString current(const AppModel& model);
+// What to check of a closed folder.
+QString check();
 
 } // namespace AccessNote
 } // namespace kelvora

@@ -19,7 +19,6 @@ constexpr qreal kSpacing = 18;
 constexpr qreal kTile = 40;
 constexpr qreal kNumberBox = 18;
 constexpr qreal kStepSpacing = 12;
-const QString kOpenSettings = "Open Full Disk Access";
 
 // The header: the lock in its tile, the title over the subtitle.
 qreal addHeader(Sketch& sketch, const FullDiskAccessGuide::State& state, qreal width) {
@@ -43,10 +42,8 @@ qreal addHeader(Sketch& sketch, const FullDiskAccessGuide::State& state, qreal w
     return height;
 }
 
-// One step: its number beside the first line of its text, and under the text its button
-// and, once pressed, what the button had to say.
-qreal addStep(Sketch& sketch, int number, const FullDiskAccessGuide::Step& step,
-              const std::optional<QString>& note, qreal top, qreal width) {
+// One step: its number beside the first line of its text.
+qreal addStep(Sketch& sketch, int number, const QString& text, qreal top, qreal width) {
     const qreal textLeft = kNumberBox + 12;
     const qreal textWidth = width - textLeft;
     QFont textFont = Type::font(14);
@@ -56,19 +53,7 @@ qreal addStep(Sketch& sketch, int number, const FullDiskAccessGuide::Step& step,
         Sketch::Text{QString::number(number),
                      QRectF(0, numberTop, kNumberBox, Type::measure("0", numberFont).height()),
                      numberFont, Token::ink, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine});
-    qreal y =
-        top + sketch.addText(step.text, {textLeft, top}, textFont, Token::ink, textWidth).height();
-    if (!step.button.isEmpty()) {
-        QSizeF button = OutlineButton::idealSize(step.button, 30, 12.5);
-        sketch.places["openSettings"] = QRectF(QPointF(textLeft, y + 8), button);
-        y += 8 + button.height();
-        if (note) {
-            QRectF said =
-                sketch.addText(*note, {textLeft, y + 8}, Type::font(13), Token::muted, textWidth);
-            y = said.bottom();
-        }
-    }
-    return y - top;
+    return sketch.addText(text, {textLeft, top}, textFont, Token::ink, textWidth).height();
 }
 
 qreal addPromises(Sketch& sketch, qreal top, qreal width) {
@@ -94,11 +79,8 @@ FullDiskAccessGuide::FullDiskAccessGuide(AppModel& model, const QString& unlocks
         this, [this] { return model_.hasFullDiskAccess(); },
         [this](bool granted) { setGranted(granted); });
     state_.granted = poll_->granted();
+    if (!state_.granted) state_.closed = AccessNote::current(model_);
 
-    auto* open = new OutlineButton(kOpenSettings, 30, 12.5);
-    open->setObjectName("openFullDiskAccess");
-    connect(open, &QPushButton::clicked, this, &FullDiskAccessGuide::explainAccess);
-    place("openSettings", open);
     auto* checkAgain = new InkButton("Check again");
     checkAgain->setObjectName("checkAgain");
     connect(checkAgain, &QPushButton::clicked, this, [this] { model_.scan(); });
@@ -108,39 +90,34 @@ FullDiskAccessGuide::FullDiskAccessGuide(AppModel& model, const QString& unlocks
 }
 
 QString FullDiskAccessGuide::title(const State& state) {
-    return state.granted ? "Full Disk Access is on." : "macOS keeps " + state.unlocks + " private.";
+    return state.granted ? "Kelvora can read " + state.unlocks + " now."
+                         : "Kelvora can’t read " + state.unlocks + ".";
 }
 
 QString FullDiskAccessGuide::subtitle(bool granted) {
     return granted ? "Check again to see what’s here."
-                   : "Kelvora needs Full Disk Access to see them. It’s one switch in System "
-                     "Settings.";
+                   : "The folders’ own permissions keep it out. Here’s what to check.";
 }
 
 QString FullDiskAccessGuide::symbol(bool granted) {
     return granted ? "lock.open" : "lock";
 }
 
-const std::vector<FullDiskAccessGuide::Step>& FullDiskAccessGuide::steps() {
-    static const std::vector<Step> steps = {
-        {"Open Privacy & Security › Full Disk Access.", kOpenSettings},
-        {"Turn on Kelvora. If it isn’t in the list, click + and choose Kelvora in Applications.",
-         {}},
-        {"macOS asks to quit and reopen Kelvora. Say yes; Kelvora checks again when it opens.", {}},
-    };
-    return steps;
+QStringList FullDiskAccessGuide::steps(const State& state) {
+    return {state.closed, AccessNote::check(),
+            "Kelvora looks again every few seconds. Once they open, check again to see what’s "
+            "here."};
 }
 
 QString FullDiskAccessGuide::promiseCaption() {
-    return "What Kelvora does with it";
+    return "What Kelvora does with what it reads";
 }
 
 const QStringList& FullDiskAccessGuide::promises() {
     static const QStringList promises = {
         "Reads only names, sizes and dates. Never what’s inside your files, emails or messages.",
         "Removes only what you tick, onto the Undo Shelf first.",
-        "Nothing leaves your computer. One switch covers Desktop, Documents, Downloads, the "
-        "Trash, and Mail and Messages.",
+        "Nothing leaves your computer.",
     };
     return promises;
 }
@@ -155,10 +132,10 @@ Sketch FullDiskAccessGuide::card(const State& state, qreal width) {
         content.places["checkAgain"] = QRectF(QPointF(0, y), button);
         y += button.height();
     } else {
-        for (size_t i = 0; i < steps().size(); ++i) {
+        const QStringList texts = steps(state);
+        for (int i = 0; i < texts.size(); ++i) {
             if (i > 0) y += kStepSpacing;
-            y += addStep(content, static_cast<int>(i) + 1, steps()[i],
-                         i == 0 ? state.note : std::nullopt, y, inner);
+            y += addStep(content, i + 1, texts[i], y, inner);
         }
     }
     y += kSpacing;
@@ -187,21 +164,14 @@ QSize FullDiskAccessGuide::sizeHint() const {
     return {static_cast<int>(kMaxWidth), heightForWidth(static_cast<int>(kMaxWidth))};
 }
 
+// Each tick reads the closed folders again while access is off: they may open or close
+// one by one.
 void FullDiskAccessGuide::setGranted(bool granted) {
     State next = state_;
     next.granted = granted;
-    next.note = AccessNote::follow(next.note, granted, model_.catalog());
-    if (next.granted == state_.granted && next.note == state_.note) return;
+    next.closed = granted ? QString() : AccessNote::current(model_);
+    if (next.granted == state_.granted && next.closed == state_.closed) return;
     state_ = next;
-    updateGeometry();
-    relayout();
-}
-
-// There is no privacy list to open here: the button says what to look at instead, and the
-// controller is still told, as the window's one place that knows how settings are opened.
-void FullDiskAccessGuide::explainAccess() {
-    model_.openFullDiskAccessSettings();
-    state_.note = AccessNote::current(model_.catalog());
     updateGeometry();
     relayout();
 }

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace kelvora {
 
 class AccessPoll;
@@ -15,8 +13,8 @@ class InkButton;
 class OutlineButton;
 
 // The card a category shows in place of its items when the scan found its folder closed:
-// what is missing, the three steps that open it, and what Kelvora does with the access. It
-// watches the permission live and, once it is on, offers a new scan instead of the steps.
+// which folders Kelvora cannot read, what to check of them, and what Kelvora does with what
+// it reads. It watches the folders live and, once they open, offers a new scan instead.
 class FullDiskAccessGuide : public SketchView {
     Q_OBJECT
 
@@ -25,21 +23,18 @@ public:
                                  QWidget* parent = nullptr);
 
     struct State {
-        QString unlocks; // what the access would reveal: "the Trash"
+        QString unlocks; // what the scan could not read: "the Trash"
         bool granted = false;
-        // What the settings button said, once it was pressed.
-        std::optional<QString> note;
+        // The folders closed right now, in words; only while not granted.
+        QString closed;
     };
 
     static constexpr qreal kMaxWidth = 520;
     static QString title(const State& state);
     static QString subtitle(bool granted);
     static QString symbol(bool granted);
-    struct Step {
-        QString text;
-        QString button; // empty: none
-    };
-    static const std::vector<Step>& steps();
+    // The three steps of the closed look: the closed folders, what to check, the watch.
+    static QStringList steps(const State& state);
     static QString promiseCaption();
     static const QStringList& promises();
     // The card at a width (it takes at most 520), its top left at the origin.
@@ -57,7 +52,6 @@ protected:
 
 private:
     void setGranted(bool granted);
-    void explainAccess();
 
     AppModel& model_;
     State state_;

@@ -1,7 +1,6 @@
 #include "onboarding/WelcomeSteps.h"
 
 #include "controller/AppModel.h"
-#include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/DialView.h"
 #include "design/Fonts.h"
@@ -19,7 +18,6 @@ namespace {
 
 constexpr qreal kStepSpacing = 26;
 constexpr qreal kParagraphWidth = 520;
-const QString kOpenSettings = "Open Settings";
 
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
@@ -114,47 +112,47 @@ PermissionsStep::PermissionsStep(AppModel& model, QWidget* parent)
         this, [this] { return model_.hasFullDiskAccess(); },
         [this](bool granted) { setFullDisk(granted); });
     state_.fullDisk = poll_->granted();
-    auto* open = new OutlineButton(kOpenSettings, 34, 13.5);
-    open->setObjectName("openSettings");
-    connect(open, &QPushButton::clicked, this, &PermissionsStep::explainAccess);
-    place("openSettings", open);
+    if (!state_.fullDisk) state_.closed = AccessNote::current(model_);
     relayout();
 }
 
 QString PermissionsStep::paragraph() {
-    return "One switch, asked once. macOS keeps some folders private; Kelvora only reads them to "
-           "find space, and nothing ever leaves your computer.";
+    return "Kelvora reads your folders with your account’s own permissions, only to find space, "
+           "and nothing ever leaves your computer.";
+}
+
+QString PermissionsStep::rowTitle() {
+    return "Your folders";
+}
+
+QString PermissionsStep::rowDetail() {
+    return "Desktop, Documents, Downloads and the Trash, read as your account may read them.";
 }
 
 QString PermissionsStep::status(bool fullDisk) {
     return fullDisk ? "All set. Kelvora can look everywhere."
-                    : "In Settings, switch on Kelvora (or click + and pick it in Applications). "
-                      "It’s optional: without it, Kelvora still finds caches, logs, temp files "
-                      "and unused apps, and never makes macOS ask folder by folder.";
+                    : AccessNote::check() +
+                          " It’s optional: without them, Kelvora still finds caches, logs, temp "
+                          "files and unused apps.";
 }
 
 namespace {
 
-// The card's one row: the shield, what the access covers, and the button or "Allowed".
+// The card's one row: the shield, what the access covers, and whether it is open.
 Sketch accessRow(bool fullDisk, qreal width) {
     constexpr qreal kSide = 20, kTop = 16, kTile = 42, kSpacing = 16, kSpacerMin = 12;
     Sketch row;
-    QSizeF right;
-    QFont allowedFont = Type::font(14, QFont::DemiBold);
+    QFont stateFont = Type::font(14, QFont::DemiBold);
+    const QString stateText = fullDisk ? "Allowed" : "Closed";
     const qreal icon = Symbols::extent(14);
-    if (fullDisk) {
-        QSizeF text = Type::measure("Allowed", allowedFont);
-        right = QSizeF(icon + 6 + text.width(), std::max(icon, text.height()));
-    } else {
-        right = OutlineButton::idealSize(kOpenSettings, 34, 13.5);
-    }
+    const QSizeF stateSize = Type::measure(stateText, stateFont);
+    const QSizeF right(icon + 6 + stateSize.width(), std::max(icon, stateSize.height()));
     const qreal textLeft = kSide + kTile + kSpacing;
     const qreal textWidth =
         width - textLeft - kSpacing - kSpacerMin - kSpacing - right.width() - kSide;
     QFont titleFont = Type::font(16, QFont::DemiBold), detailFont = Type::font(14);
-    const QString title = "Full Disk Access";
-    const QString detail =
-        "Covers Desktop, Documents, Downloads, the Trash, and Mail and Messages attachments.";
+    const QString title = PermissionsStep::rowTitle();
+    const QString detail = PermissionsStep::rowDetail();
     qreal titleHeight = Type::measure(title, titleFont, textWidth).height();
     qreal columnHeight = titleHeight + 4 + Type::measure(detail, detailFont, textWidth).height();
     qreal inner = std::max({kTile, columnHeight, right.height()});
@@ -167,17 +165,11 @@ Sketch accessRow(bool fullDisk, qreal width) {
     row.addText(detail, {textLeft, middle(columnHeight) + titleHeight + 4}, detailFont,
                 Token::muted, textWidth);
     QPointF rightTop(width - kSide - right.width(), middle(right.height()));
-    if (fullDisk) {
-        row.addSymbol("checkmark.circle.fill", QRectF(rightTop, QSizeF(icon, right.height())), 14,
-                      Token::ink);
-        row.addText(
-            "Allowed",
-            {rightTop.x() + icon + 6,
-             rightTop.y() + (right.height() - Type::measure("Allowed", allowedFont).height()) / 2},
-            allowedFont, Token::ink);
-    } else {
-        row.places["openSettings"] = QRectF(rightTop, right);
-    }
+    row.addSymbol(fullDisk ? "checkmark.circle.fill" : "lock",
+                  QRectF(rightTop, QSizeF(icon, right.height())), 14, Token::ink);
+    row.addText(stateText,
+                {rightTop.x() + icon + 6, rightTop.y() + (right.height() - stateSize.height()) / 2},
+                stateFont, Token::ink);
     row.size = QSizeF(width, inner + 2 * kTop);
     return row;
 }
@@ -200,8 +192,8 @@ Sketch PermissionsStep::step(const State& state, qreal width) {
     y += row.size.height() + kStepSpacing;
 
     const qreal lineWidth = std::min<qreal>(640, width);
-    if (state.note && !state.fullDisk)
-        y = page.addText(*state.note, {0, y}, Type::font(13), Token::muted, lineWidth).bottom() +
+    if (!state.fullDisk && !state.closed.isEmpty())
+        y = page.addText(state.closed, {0, y}, Type::font(13), Token::muted, lineWidth).bottom() +
             kStepSpacing;
     y = page.addText(status(state.fullDisk), {0, y}, Type::font(13.5), Token::faint, lineWidth)
             .bottom();
@@ -217,20 +209,14 @@ Sketch PermissionsStep::layout(QSizeF size) const {
     return WelcomePage::centred(step(state_, size.width()), size);
 }
 
+// Each tick reads the closed folders again while access is off: they may open or close
+// one by one.
 void PermissionsStep::setFullDisk(bool fullDisk) {
     State next = state_;
     next.fullDisk = fullDisk;
-    next.note = AccessNote::follow(next.note, fullDisk, model_.catalog());
+    next.closed = fullDisk ? QString() : AccessNote::current(model_);
     if (next == state_) return;
     state_ = next;
-    relayout();
-}
-
-// There is no privacy list to open here: the button says what to look at instead, and the
-// controller is still told, as the window's one place that knows how settings are opened.
-void PermissionsStep::explainAccess() {
-    model_.openFullDiskAccessSettings();
-    state_.note = AccessNote::current(model_.catalog());
     relayout();
 }
 

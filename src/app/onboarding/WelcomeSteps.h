@@ -3,8 +3,6 @@
 #include "model/ScanResult.h"
 #include "onboarding/SketchView.h"
 
-#include <optional>
-
 namespace kelvora {
 
 class AccessPoll;
@@ -48,11 +46,13 @@ public:
 
     struct State {
         bool fullDisk = false;
-        // What the settings button said, once it was pressed.
-        std::optional<QString> note;
+        // The folders closed right now, in words; only while they are.
+        QString closed;
         bool operator==(const State&) const = default;
     };
     static QString paragraph();
+    static QString rowTitle();
+    static QString rowDetail();
     static QString status(bool fullDisk);
     // The step at a width, its top left at the origin.
     static Sketch step(const State& state, qreal width);
@@ -65,7 +65,6 @@ protected:
 
 private:
     void setFullDisk(bool fullDisk);
-    void explainAccess();
 
     AppModel& model_;
     State state_;

@@ -2,6 +2,7 @@
 
 #include "catalog/PlainWords.h"
 #include "model/Format.h"
+#include "window/Copy.h"
 
 namespace kelvora::UninstallText {
 
@@ -51,9 +52,7 @@ FileList files(const ScanItem& item, const std::string& home) {
 std::string message(const ScanItem& item, const std::optional<CleanReport>& report, int shelfDays) {
     switch (state(item, report)) {
     case State::report:
-        if (!report->failures.empty())
-            return std::to_string(report->failures.size()) +
-                   " items couldn’t be moved, usually because macOS protects them.";
+        if (!report->failures.empty()) return Copy::notMoved(report->failures);
         // The cleaner leaves an application alone that was opened after the sheet came up;
         // then nothing moved, and saying "Moved 0 KB" would read like a success.
         if (report->skippedInUse > 0 && report->shelved == 0)

@@ -56,6 +56,8 @@ DiskScanner demoScanner(const URL& folder,
     scanner.processPaths = [] { return std::vector<std::string>(); };
     scanner.ollamaTool.reset();
     scanner.appleModelsFolder = folder.appending("models", true);
+    // Only the demo's own applications: a snapshot comes out the same on every machine.
+    scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
     return scanner;
 }
 

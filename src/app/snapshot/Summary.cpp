@@ -78,7 +78,7 @@ std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags 
     for (JunkKind kind : JunkKinds::allCases())
         out += "  " + JunkKinds::rawValue(kind) + ": " + size(result.reclaimable(kind)) + "\n";
     out += result.trashAccess == FolderAccess::ok ? "  trash access: ok\n"
-                                                  : "  trash access: needs Full Disk Access\n";
+                                                  : "  trash access: closed to Kelvora\n";
     out += "Total: " + size(result.reclaimable()) + "\n";
 
     out += "Largest items:\n";
@@ -100,7 +100,7 @@ std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags 
 
     const auto mail = result.itemsOf(JunkKind::mail);
     out += result.mailAccess == FolderAccess::blocked
-               ? std::string("Mail & Messages: needs Full Disk Access\n")
+               ? std::string("Mail & Messages: closed to Kelvora\n")
                : "Mail & Messages: " + std::to_string(mail.size()) + " items\n";
     itemLines(
         out, mail, catalog, detail,

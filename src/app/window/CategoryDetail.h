@@ -38,7 +38,7 @@ public:
     Inspector* inspector() const { return inspector_; }
     TextLinkButton* pickAllButton() const { return pickAll_; }
     TextLinkButton* pickNoneButton() const { return pickNone_; }
-    // The guide shown for a category whose folder macOS keeps private; none otherwise.
+    // The guide shown for a category whose folder the scan could not read; none otherwise.
     FullDiskAccessGuide* guide() const;
     // Whether the body shows "Nothing here right now.".
     bool showsEmptyState() const;

@@ -31,8 +31,8 @@ struct CategoryHeader {
 // The size column of a row: a locked item that frees nothing has no size to speak of.
 std::string rowSize(const ScanItem& item);
 
-// What macOS keeps private for a category the scan was refused: the phrase handed to the
-// Full Disk Access guide; none when the category is readable.
+// What the scan could not read of a category whose folder was closed to it: the phrase
+// handed to the access guide; none when the category is readable.
 std::optional<std::string> privateFolderPhrase(const ScanResult& result, JunkKind kind);
 
 // The rows of one category's list: its removable items, then, under a "Left alone"

@@ -148,10 +148,17 @@ std::string done(const CleanReport& report, const DiskSpace& disk,
     if (report.skippedInUse >= 1)
         text += " " + std::to_string(report.skippedInUse) +
                 " items were opened by an app during cleaning, so Kelvora left them alone.";
-    if (!report.failures.empty())
-        text += " " + std::to_string(report.failures.size()) +
-                " items couldn’t be moved, usually because macOS protects them.";
+    if (!report.failures.empty()) text += " " + notMoved(report.failures);
     return text;
+}
+
+std::string notMoved(const std::vector<CleanReport::Failure>& failures) {
+    if (failures.empty()) return {};
+    std::string reason = failures.front().reason;
+    if (!reason.empty() && reason.front() >= 'a' && reason.front() <= 'z')
+        reason.front() = static_cast<char>(reason.front() - 'a' + 'A');
+    if (!reason.empty() && reason.back() != '.') reason += '.';
+    return std::to_string(failures.size()) + " items couldn’t be moved. " + reason;
 }
 
 std::string releaseDate(const UndoShelf::Sweep& sweep) {

@@ -37,6 +37,10 @@ std::vector<Run> doneHeadline(const CleanReport& report);
 std::string done(const CleanReport& report, const DiskSpace& disk,
                  const std::optional<UndoShelf::Sweep>& sweep);
 
+// What a clean-up could not move, with the reason the system gave for the first: "2 items
+// couldn’t be moved. Could not move …: permission was refused." Empty when all moved.
+std::string notMoved(const std::vector<CleanReport::Failure>& failures);
+
 // The day a clean-up leaves the shelf: weekday, day and month, abbreviated.
 std::string releaseDate(const UndoShelf::Sweep& sweep);
 

@@ -79,10 +79,8 @@ void developerFacts(const Catalog& catalog, const ScanItem::DeveloperInfo& devel
         text(used ? "Last used" : "Last changed", catalog.relativeDate(*developer.lastActivity)));
 }
 
-// An application's path is the bundle it removes, which is not always where it was found.
 std::string shownPath(const Catalog& catalog, const ScanItem& item) {
-    const URL& url = item.app && !item.targets.empty() ? item.targets.front() : item.location;
-    return catalog.homeRelativePath(url.path());
+    return catalog.homeRelativePath(Catalog::place(item).path());
 }
 
 } // namespace

@@ -12,11 +12,11 @@ namespace {
 std::string privateLine(JunkKind kind) {
     switch (kind) {
     case JunkKind::mail:
-        return "macOS keeps Mail and Messages private.";
+        return "Kelvora can’t read Mail and Messages.";
     case JunkKind::downloads:
-        return "macOS keeps Downloads private.";
+        return "Kelvora can’t read Downloads.";
     default:
-        return "macOS keeps the Trash private.";
+        return "Kelvora can’t read the Trash.";
     }
 }
 

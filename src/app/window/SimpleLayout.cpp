@@ -250,8 +250,8 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
         if (state.optIn)
             add(out.optIn, note("tray.full", state.optIn->text, "Review", left, noteY, width));
         if (state.mailNote)
-            add(out.mail,
-                note("envelope", SimpleText::kMailNote, "How to allow it", left, noteY, width));
+            add(out.mail, note("envelope", SimpleText::kMailNote, SimpleText::kWhatToCheck, left,
+                               noteY, width));
         if (state.inUseNote)
             add(out.inUse, note({}, *state.inUseNote, std::nullopt, left, noteY, width));
     }

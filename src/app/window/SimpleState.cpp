@@ -70,7 +70,7 @@ std::optional<std::string> tileSize(const AppModel::Phase& phase, const PickList
 Tile privacyNotice(Tile tile, const char* caption) {
     tile.size.reset();
     tile.caption = caption;
-    tile.link = "Open Settings";
+    tile.link = SimpleText::kWhatToCheck;
     return tile;
 }
 
@@ -147,9 +147,9 @@ std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, i
     };
     if (const auto& result = phase.result) {
         if (result->downloadsAccess == FolderAccess::blocked)
-            tiles[2] = privacyNotice(tiles[2], "macOS keeps Downloads private.");
+            tiles[2] = privacyNotice(tiles[2], "Kelvora can’t read Downloads.");
         if (result->trashAccess == FolderAccess::blocked)
-            tiles[3] = privacyNotice(tiles[3], "macOS keeps the Trash private.");
+            tiles[3] = privacyNotice(tiles[3], "Kelvora can’t read the Trash.");
     }
     return tiles;
 }

@@ -79,8 +79,9 @@ struct SimpleState {
 
 namespace SimpleText {
 
-inline constexpr const char* kMailNote =
-    "Mail and Messages attachments are private until Kelvora has Full Disk Access.";
+inline constexpr const char* kMailNote = "Kelvora can’t read your Mail and Messages attachments.";
+// The link of a folder the scan could not read, to the guide of its category.
+inline constexpr const char* kWhatToCheck = "What to check";
 inline constexpr const char* kCachesReassurance = "Caches rebuild on their own";
 inline constexpr const char* kPrivacyReassurance = "Nothing leaves your computer";
 

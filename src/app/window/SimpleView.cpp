@@ -72,18 +72,22 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
       openShelf_(link("Open Undo Shelf", SimpleLayout::kLinkSize, "openShelfLink", this)),
       shareReceipt_(link("Share your receipt", SimpleLayout::kLinkSize, "shareReceiptLink", this)),
       review_(link("Review", SimpleLayout::kNoteSize, "reviewLink", this)),
-      allowMail_(link("How to allow it", SimpleLayout::kNoteSize, "allowMailLink", this)),
+      allowMail_(link(SimpleText::kWhatToCheck, SimpleLayout::kNoteSize, "allowMailLink", this)),
       spinner_(new SpinnerClock(this, 80, [this] {
           update(QRectF(layout_.spinnerCenter - QPointF(10, 10), QSizeF(20, 20)).toAlignedRect());
       })) {
     setObjectName("SimpleView");
     setAccessibleName("Simple view");
     static constexpr std::array kTileNames{"cachesTile", "logsTile", "downloadsTile", "trashTile"};
+    // Only a tile whose folder the scan could not read has a link: to its category, where the
+    // guide says what to check.
+    static constexpr std::array kTileKinds{JunkKind::caches, JunkKind::logs, JunkKind::downloads,
+                                           JunkKind::trash};
     for (size_t i = 0; i < tiles_.size(); ++i) {
         tiles_[i] = new TileView(this);
         tiles_[i]->setObjectName(kTileNames[i]);
         connect(tiles_[i], &TileView::linkClicked, this,
-                [this] { model_.openFullDiskAccessSettings(); });
+                [this, kind = kTileKinds[i]] { openDetailed(kind, false); });
     }
 
     connect(clean_, &QAbstractButton::clicked, this, [this] {

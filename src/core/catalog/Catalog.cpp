@@ -2,6 +2,7 @@
 
 #include "catalog/PlainWords.h"
 #include "catalog/RelativeDate.h"
+#include "engine/PathRules.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 
@@ -25,6 +26,16 @@ std::string Catalog::relativeDate(Date date) const {
 
 std::string Catalog::homeRelativePath(const std::string& path) const {
     return PlainWords::homeRelativePath(path, home);
+}
+
+URL Catalog::place(const ScanItem& item) {
+    if (item.app && !item.targets.empty()) return item.targets.front();
+    if (item.kind != JunkKind::screenshots || item.targets.empty()) return item.location;
+    URL folder = item.targets.front().deletingLastPathComponent();
+    for (const URL& target : item.targets)
+        while (!isSameOrInside(target.path(), folder.path()))
+            folder = folder.deletingLastPathComponent();
+    return folder;
 }
 
 std::optional<std::string> Catalog::appName(const std::string& folderName) const {

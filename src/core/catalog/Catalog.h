@@ -80,6 +80,11 @@ struct Catalog {
     std::string aiExplanation(const ScanItem::AIInfo& info) const;
     std::string systemExplanation(const ScanItem& item, const ScanItem::SystemInfo& info) const;
 
+    // Where an item is on the disk, as the inspector shows it and the file manager opens it:
+    // an application's removal root, the folder that holds all of a month's screenshots
+    // (their location only names the month), else the item's location.
+    static URL place(const ScanItem& item);
+
     // ---- Shared formats with this catalog's clock and home ----
     std::string relativeDate(Date date) const;
     std::string homeRelativePath(const std::string& path) const;

@@ -1,6 +1,7 @@
 #include "catalog/Catalog.h"
 
 #include "catalog/PlainWords.h"
+#include "engine/DiskScanner.h"
 #include "model/Format.h"
 
 namespace kelvora {
@@ -69,6 +70,12 @@ constexpr const char* kLockedSentence =
     "password: macOS asks in its own window, Kelvora never sees the password, and the app "
     "still goes onto the Undo Shelf.";
 
+// A cache its tool makes again from sources on this computer: nothing is downloaded.
+bool isBuiltHere(const ScanItem& item) {
+    return item.kind == JunkKind::caches &&
+           DiskScanner::isBuiltHere(item.location.lastPathComponent());
+}
+
 std::string stateExplanation(const ScanItem& item, int holdDays) {
     if (item.inUseBy) return inUseSentence(*item.inUseBy);
     if (item.lockedReason) return kLockedSentence;
@@ -76,6 +83,9 @@ std::string stateExplanation(const ScanItem& item, int holdDays) {
     case Verdict::safe:
         return "Removing this loses nothing. If the app needs it again, it makes a fresh copy.";
     case Verdict::rebuilds:
+        if (isBuiltHere(item))
+            return "Safe to remove, but the tool builds it again on this computer the next time "
+                   "it needs it, which takes a while.";
         return "Safe to remove, but it downloads again the next time the tool needs it.";
     case Verdict::youDecide:
         return fill("This doesn’t come back on its own. It waits on the Undo Shelf for %lld "
@@ -350,7 +360,7 @@ std::string Catalog::comesBack(const ScanItem& item) {
     case Verdict::safe:
         return "Yes, on its own";
     case Verdict::rebuilds:
-        return "Yes, downloads again";
+        return isBuiltHere(item) ? "Yes, when you build again" : "Yes, downloads again";
     case Verdict::youDecide:
         return "Only from the Undo Shelf";
     case Verdict::inUse:

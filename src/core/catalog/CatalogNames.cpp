@@ -66,7 +66,9 @@ std::string aiSessionsName(const ScanItem::AIInfo& ai) {
 std::string Catalog::cachesName(const ScanItem& item) const {
     std::string folder = folderName(item);
     if (auto known = knownCaches().find(folder); known != knownCaches().end()) return known->second;
-    return appName(folder).value_or(folder);
+    // On this system a cache folder is often named like its application's desktop entry
+    // ("spotify"), not after a bundle identifier: any name is looked up.
+    return applicationName(folder).value_or(folder);
 }
 
 std::string Catalog::name(const ScanItem& item) const {

@@ -38,6 +38,9 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
     isInstalled = [lookIn](const std::string& bundleID) {
         return applicationURL(bundleID, lookIn).has_value();
     };
+    desktopApplications = [dataHome = places.data().path()] {
+        return DesktopEntries::applications(DesktopEntries::folders(dataHome));
+    };
     mailAccounts = liveMailAccounts;
     purgeableSpace = livePurgeable;
     localSnapshots = liveSnapshots;

@@ -3,6 +3,7 @@
 #include "clean/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
+#include "platform/DesktopEntries.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
 #include "platform/Url.h"
@@ -182,8 +183,12 @@ struct DiskScanner {
     // The folders whose sub-folders are the application caches: home/"Library/Caches", then
     // the cache folder of this system, each only when no link leads into it.
     std::vector<URL> cacheRoots() const;
-    // Cache folders whose contents their tool downloads again when needed.
+    // Cache folders whose contents their tool downloads again, or builds again, when needed.
     static const std::set<std::string>& downloadCaches();
+    // A cache folder of that table, its name in any letter case.
+    static bool isDownloadCache(const std::string& folderName);
+    // Of those, the caches a tool builds again on this computer rather than downloads.
+    static bool isBuiltHere(const std::string& folderName);
 
     // ---- Applications, leftovers, downloads ----
     // An application bundle and, when it sits in a folder of its own, that folder.
@@ -220,7 +225,7 @@ struct DiskScanner {
     static std::optional<std::string> matchingApp(const std::string& installerName,
                                                   const std::vector<InstalledAppKey>& installed);
     std::optional<ScanItem::DownloadInfo>
-    judgeDownload(const URL& url, const std::string& name, const std::set<std::string>& names,
+    judgeDownload(const FileInfo& entry, const std::set<std::string>& names,
                   const std::vector<InstalledAppKey>& installed, Date cutoff) const;
     // (further application, leftover and download helpers)
 
@@ -244,6 +249,7 @@ struct DiskScanner {
         Date created{};
         Date modified{};
         uint64_t links = 1; // hard links of the file, wherever they lie
+        Date accessed{};
     };
     std::vector<Candidate> userFiles(const std::unordered_set<std::string>& excluding,
                                      FileCounter& counter) const;
@@ -257,6 +263,14 @@ struct DiskScanner {
     // Whether a file's contents live only in cloud storage; unset means never,
     // as no file here is a cloud placeholder.
     std::function<bool(const std::string& path)> isDataless;
+    // The applications the desktop lists, for telling which downloaded installers have
+    // done their job; by default those of the home's data folder and the system's.
+    std::function<std::vector<DesktopEntries::Application>()> desktopApplications;
+    // When a file was last opened: the date recorded for it, else, as this system records
+    // none, its access time where that is later than its modification (it was read since
+    // it was written). Nothing says it was last used when it was modified.
+    static std::optional<Date> lastOpenedDate(std::optional<Date> recorded, Date accessed,
+                                              Date modified);
     static std::optional<std::string> fingerprint(const URL& url, int64_t size);
     static std::optional<std::string> contentDigest(const URL& url);
     static bool looksLikeBackupFolder(const std::string& name);
@@ -271,6 +285,10 @@ struct DiskScanner {
     static const std::set<std::string>& videoTypes();
     static const std::set<std::string>& photoTypes();
     static const std::set<std::string>& screenshotTypes();
+    // Named as screenshot tools name their files, in English.
+    static bool hasScreenshotName(const std::string& name);
+    // The Pictures folder's "Screenshots" of a home: every picture in it is a screenshot.
+    static URL screenshotsFolder(const URL& home);
     std::vector<URL> screenshotFolders() const;
     std::optional<std::string> screenshotSaveLocation() const;
 

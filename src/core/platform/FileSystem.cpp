@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,7 +116,9 @@ bool isExecutableFile(const std::string& path) {
 
 namespace {
 
-Listing listOpening(const URL& folder, int followFlag) {
+// At most `most` entries are looked at: enough to tell whether the folder may be listed.
+Listing listOpening(const URL& folder, int followFlag,
+                    size_t most = std::numeric_limits<size_t>::max()) {
     Listing listing;
     const std::string& path = folder.path();
     int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | followFlag | O_CLOEXEC);
@@ -134,9 +137,13 @@ Listing listOpening(const URL& folder, int followFlag) {
         return listing;
     }
     bool refused = false;
-    while (struct dirent* entry = readdir(dir)) {
+    size_t seen = 0;
+    while (seen < most) {
+        struct dirent* entry = readdir(dir);
+        if (!entry) break;
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        ++seen;
         if (auto info = statAt(dirfd(dir), name, joinPath(path, name)))
             listing.entries.push_back(std::move(*info));
         else if (errno == EACCES || errno == EPERM)
@@ -162,6 +169,10 @@ Listing listFolder(const URL& folder) {
 
 Listing listFolderThroughLink(const URL& folder) {
     return listOpening(folder, 0);
+}
+
+ListError listingError(const URL& folder, bool throughLink) {
+    return listOpening(folder, throughLink ? 0 : O_NOFOLLOW, 1).error;
 }
 
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes) {

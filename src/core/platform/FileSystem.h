@@ -59,6 +59,9 @@ Listing listFolder(const URL& folder);
 // often are on this system: the entries keep the path through the link, and links among
 // them are still never followed.
 Listing listFolderThroughLink(const URL& folder);
+// What listing the folder would fail with, read from its first entry only: cheap enough to
+// ask again and again of a folder that holds thousands.
+ListError listingError(const URL& folder, bool throughLink);
 
 struct FileResult {
     bool ok = true;

@@ -159,6 +159,13 @@ std::optional<AppUsage> DiskScanner::spotlightUsage(const URL& url) {
     return usage;
 }
 
+std::optional<Date> DiskScanner::lastOpenedDate(std::optional<Date> recorded, Date accessed,
+                                                Date modified) {
+    if (recorded) return recorded;
+    if (modified < accessed) return accessed;
+    return std::nullopt;
+}
+
 // Letter case aside, as the system matches identifiers; one folder below as well.
 std::optional<URL> DiskScanner::applicationURL(const std::string& bundleID,
                                                const std::vector<URL>& folders) {

@@ -20,6 +20,18 @@ const std::set<std::string>& DiskScanner::downloadCaches() {
     return names;
 }
 
+// The same tool names its cache "Yarn" on one system and "yarn" on another.
+bool DiskScanner::isDownloadCache(const std::string& folderName) {
+    return std::any_of(
+        downloadCaches().begin(), downloadCaches().end(),
+        [&](const std::string& name) { return equalsIgnoringCase(name, folderName); });
+}
+
+bool DiskScanner::isBuiltHere(const std::string& folderName) {
+    return equalsIgnoringCase(folderName, "go-build") ||
+           equalsIgnoringCase(folderName, "JetBrains");
+}
+
 std::optional<RunningApp> DiskScanner::appUsing(const std::string& cacheFolder,
                                                 const std::vector<RunningApp>& apps) {
     const std::string folder = lowercased(cacheFolder);
@@ -119,7 +131,7 @@ std::vector<ScanItem> DiskScanner::scanCaches(const std::vector<RunningApp>& app
         item.targets = std::move(folder.targets);
         item.bytes = sizes[i];
         if (auto app = appUsing(folder.name, apps)) item.inUseBy = app->name;
-        item.baseVerdict = downloadCaches().count(folder.name) ? Verdict::rebuilds : Verdict::safe;
+        item.baseVerdict = isDownloadCache(folder.name) ? Verdict::rebuilds : Verdict::safe;
         items.push_back(std::move(item));
     }
     return items;

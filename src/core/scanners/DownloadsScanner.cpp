@@ -10,9 +10,18 @@ namespace kelvora {
 
 namespace {
 
+// Disk images and packages, and the packages and bundles of this system's installers.
 const std::set<std::string>& installerExtensions() {
-    static const std::set<std::string> extensions = {"dmg", "pkg", "mpkg", "xip"};
+    static const std::set<std::string> extensions = {
+        "dmg", "pkg", "mpkg", "xip", "deb", "rpm", "appimage", "flatpak", "flatpakref", "snap"};
     return extensions;
+}
+
+// Words that begin installer names without naming the application: "Install Spotify.dmg",
+// and the reverse domain of a Flatpak reference ("org.gimp.GIMP.flatpakref").
+bool namesNoApplication(const std::string& word) {
+    static const std::set<std::string> words = {"install", "setup", "org", "com", "net"};
+    return words.count(word) > 0;
 }
 
 const std::vector<std::string>& archiveSuffixes() {
@@ -41,17 +50,36 @@ std::vector<std::string> words(const std::string& text) {
     return found;
 }
 
+std::string keyOf(const std::string& name) {
+    std::string key;
+    for (unsigned char c : lowercased(name))
+        if (isAlphanumeric(c)) key += static_cast<char>(c);
+    return key;
+}
+
+// A desktop entry's identifier without its reverse domain: "org.mozilla.firefox" is known
+// as firefox, "google-chrome" as itself.
+std::string entryKey(const std::string& id) {
+    const auto pieces = splitNonEmpty(id, '.');
+    return keyOf(pieces.size() >= 3 ? pieces.back() : id);
+}
+
 } // namespace
 
 std::vector<DiskScanner::InstalledAppKey> DiskScanner::installedAppKeys() const {
     std::vector<InstalledAppKey> keys;
     for (const auto& bundle : appBundles()) {
         std::string name = bundle.app.deletingPathExtension().lastPathComponent();
-        std::string key;
-        for (unsigned char c : lowercased(name))
-            if (isAlphanumeric(c)) key += static_cast<char>(c);
-        keys.push_back({key, name});
+        keys.push_back({keyOf(name), name});
     }
+    // An application of this system is known by its entry's file name ("code") and by the
+    // name it shows ("Visual Studio Code").
+    if (desktopApplications)
+        for (const auto& app : desktopApplications()) {
+            keys.push_back({entryKey(app.id), app.name});
+            keys.push_back({keyOf(app.name), app.name});
+        }
+    std::erase_if(keys, [](const InstalledAppKey& key) { return key.key.empty(); });
     return keys;
 }
 
@@ -65,7 +93,7 @@ std::optional<std::string> DiskScanner::matchingApp(const std::string& installer
         if (candidates.size() < 2) candidates.push_back(lowercased(word));
     }
     for (const auto& candidate : candidates) {
-        if (candidate == "install" || candidate == "setup") continue;
+        if (namesNoApplication(candidate)) continue;
         for (const auto& app : installed) {
             if (startsWith(app.key, candidate) ||
                 (startsWith(candidate, app.key) && app.key.size() > 3))
@@ -89,7 +117,7 @@ ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
 
     std::vector<ScanItem> items;
     for (const auto& entry : listing.entries) {
-        auto download = judgeDownload(entry.url, entry.name, names, installed, cutoff);
+        auto download = judgeDownload(entry, names, installed, cutoff);
         if (!download) continue;
         ScanItem item;
         item.kind = JunkKind::downloads;
@@ -104,15 +132,17 @@ ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
 }
 
 std::optional<ScanItem::DownloadInfo>
-DiskScanner::judgeDownload(const URL& url, const std::string& name,
-                           const std::set<std::string>& names,
+DiskScanner::judgeDownload(const FileInfo& entry, const std::set<std::string>& names,
                            const std::vector<InstalledAppKey>& installed, Date cutoff) const {
     using Info = ScanItem::DownloadInfo;
+    const URL& url = entry.url;
+    const std::string& name = entry.name;
     std::string lower = lowercased(name);
     auto usage = appUsage ? appUsage(url) : std::nullopt;
+    const std::optional<Date> lastOpened =
+        lastOpenedDate(usage ? usage->lastOpened : std::nullopt, entry.accessed, entry.modified);
     std::optional<Date> openedLongAgo;
-    if (usage && usage->lastOpened && *usage->lastOpened < cutoff)
-        openedLongAgo = usage->lastOpened;
+    if (lastOpened && *lastOpened < cutoff) openedLongAgo = lastOpened;
 
     if (installerExtensions().count(lowercased(url.pathExtension()))) {
         if (auto app = matchingApp(name, installed)) {

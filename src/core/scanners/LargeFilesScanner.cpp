@@ -32,10 +32,12 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
         if (candidate.size < oldSize) continue;
         // Removing some links of a file frees nothing while others remain.
         if (file.links.size() < candidate.links) continue;
-        std::optional<Date> lastOpened;
+        std::optional<Date> recorded;
         if (appUsage) {
-            if (auto usage = appUsage(candidate.url)) lastOpened = usage->lastOpened;
+            if (auto usage = appUsage(candidate.url)) recorded = usage->lastOpened;
         }
+        const std::optional<Date> lastOpened =
+            lastOpenedDate(recorded, candidate.accessed, candidate.modified);
         const Date lastUse = lastOpened.value_or(candidate.modified);
         if (candidate.size < largeSize && !(lastUse < cutoff)) continue;
         if (candidate.allocated < 1) continue;

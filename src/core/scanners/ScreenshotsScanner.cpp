@@ -2,6 +2,7 @@
 #include "engine/PathRules.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 #include "platform/Plist.h"
 #include "platform/Text.h"
 
@@ -18,11 +19,8 @@ struct Month {
     auto operator<=>(const Month&) const = default;
 };
 
-bool hasScreenshotName(const std::string& name) {
-    static const char* prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
-                                     "CleanShot ", "Shottr "};
-    return std::any_of(std::begin(prefixes), std::end(prefixes),
-                       [&](const char* prefix) { return startsWith(name, prefix); });
+bool isDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool isRecording(const URL& url) {
@@ -51,6 +49,23 @@ std::vector<FileInfo> entriesOneLevelDown(const URL& folder) {
 }
 
 } // namespace
+
+bool DiskScanner::hasScreenshotName(const std::string& name) {
+    static const char* prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
+                                     "CleanShot ", "Shottr "};
+    if (std::any_of(std::begin(prefixes), std::end(prefixes),
+                    [&](const char* prefix) { return startsWith(name, prefix); }))
+        return true;
+    // The KDE tool's own: "Screenshot_20240301_101010", the date and time it was taken.
+    constexpr std::string_view kde = "Screenshot_";
+    const std::string_view rest = std::string_view(name).substr(std::min(name.size(), kde.size()));
+    return startsWith(name, kde) && rest.size() >= 15 && isDigits(rest.substr(0, 8)) &&
+           rest[8] == '_' && isDigits(rest.substr(9, 6));
+}
+
+URL DiskScanner::screenshotsFolder(const URL& home) {
+    return HomeFolders(home).user("Pictures").appending("Screenshots", true);
+}
 
 const std::set<std::string>& DiskScanner::screenshotTypes() {
     static const std::set<std::string> types = {"png",  "jpg", "jpeg", "heic",
@@ -87,12 +102,15 @@ std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
     const Date cutoff = addSeconds(now(), -screenshotAge);
     std::map<Month, std::vector<URL>, std::greater<>> byMonth;
     std::unordered_set<std::string> seen;
+    // Where the desktop's own screenshot tool saves, under names of the user's language.
+    const std::string shotsFolder = screenshotsFolder(home).path();
     for (const auto& folder : screenshotFolders()) {
         for (const auto& entry : entriesOneLevelDown(folder)) {
             // A link is never taken for the file it points to, and must not claim
             // that file's place either, or the file met later would be passed over.
             if (entry.isSymlink()) continue;
-            if (!hasScreenshotName(entry.name)) continue;
+            if (!hasScreenshotName(entry.name) && parentPath(entry.url.path()) != shotsFolder)
+                continue;
             if (!screenshotTypes().count(lowercased(entry.url.pathExtension()))) continue;
             if (!entry.isRegularFile() || !(entry.modified < cutoff)) continue;
             // Resolving a path costs a call per folder in it, so only a file that passed

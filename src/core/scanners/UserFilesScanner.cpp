@@ -125,7 +125,7 @@ private:
                   const std::string& path, std::vector<FolderJob>& more) {
         struct statx status {};
         const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_INO | STATX_NLINK |
-                              STATX_MTIME | STATX_BTIME;
+                              STATX_MTIME | STATX_ATIME | STATX_BTIME;
         if (statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW, mask, &status) != 0) return;
         if (S_ISDIR(status.stx_mode)) {
             if (shouldEnter(name, path)) more.push_back({job.root, path, false});
@@ -146,6 +146,7 @@ private:
         candidate.created =
             (status.stx_mask & STATX_BTIME) ? dateOf(status.stx_btime) : distantFuture();
         candidate.modified = dateOf(status.stx_mtime);
+        candidate.accessed = dateOf(status.stx_atime);
         found_[worker].push_back({job.root, std::move(candidate)});
     }
 

@@ -292,12 +292,21 @@ void readCalendarPhrases(const std::string& s, Date now, const QueryCalendar& ca
 }
 
 void readFolders(const std::string& s, PlainQuery& query) {
-    for (const char* folder : {"Downloads", "Desktop", "Documents", "Pictures", "Movies", "Music"})
-        if (contains(s, " " + lowercasedASCII(folder) + " ")) query.folders.push_back(folder);
-    // These names are also kind words; only "in pictures" and the like name the folder.
-    for (const char* folder : {"Pictures", "Movies", "Music"})
-        if (!contains(s, " in " + lowercasedASCII(folder) + " "))
-            std::erase(query.folders, std::string(folder));
+    struct FolderWords {
+        const char* folder;
+        std::vector<const char*> words;
+        bool kindWord; // also names a kind: only "in pictures" and the like name the folder
+    };
+    // The Movies folder is called Videos on this system, so "in videos" names it too.
+    static const std::vector<FolderWords> table = {
+        {"Downloads", {"downloads"}, false},    {"Desktop", {"desktop"}, false},
+        {"Documents", {"documents"}, false},    {"Pictures", {"pictures"}, true},
+        {"Movies", {"movies", "videos"}, true}, {"Music", {"music"}, true}};
+    for (const auto& [folder, words, kindWord] : table)
+        if (std::any_of(words.begin(), words.end(), [&](const char* word) {
+                return contains(s, (kindWord ? " in " : " ") + std::string(word) + " ");
+            }))
+            query.folders.push_back(folder);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
+#include "platform/HomeFolders.h"
 #include "platform/Iso8601.h"
 #include "platform/Text.h"
 
@@ -150,8 +151,11 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
     std::vector<std::string> arguments;
     std::vector<URL> roots;
     if (folders.empty()) roots.push_back(home);
+    // The folder words mean the user's folders where user-dirs.dirs puts them, as the scan
+    // reads them: "Downloads" may be ~/Téléchargements.
+    const HomeFolders places(home);
     for (const auto& folder : folders)
-        roots.push_back(home.appending(folder, true));
+        roots.push_back(places.user(folder));
     for (const URL& root : roots) {
         arguments.push_back("-onlyin");
         arguments.push_back(root.path());

@@ -8,42 +8,51 @@ namespace {
 
 class FullDiskAccessGuideTest : public OnboardingTest {};
 
-TEST_F(FullDiskAccessGuideTest, ClosedLookGivesTheStepsAndTheOpenLookAScanBothWithThePromises) {
+TEST_F(FullDiskAccessGuideTest, ClosedLookSaysWhatToCheckAndTheOpenLookOffersAScan) {
     struct Case {
         bool granted;
         QString title;
         QString subtitle;
+        QStringList steps;
         QStringList places;
     };
+    const QString closed = "Closed to Kelvora now: ~/Downloads.";
     const std::vector<Case> cases = {
         {false,
-         "macOS keeps Downloads, Desktop and Documents private.",
-         "Kelvora needs Full Disk Access to see them. It’s one switch in System Settings.",
-         {"openSettings"}},
-        {true, "Full Disk Access is on.", "Check again to see what’s here.", {"checkAgain"}},
+         "Kelvora can’t read Downloads, Desktop and Documents.",
+         "The folders’ own permissions keep it out. Here’s what to check.",
+         {closed,
+          "Make sure each belongs to you and that you may open it: ls -ld shows both, and chown "
+          "or chmod u+rwx puts them right.",
+          "Kelvora looks again every few seconds. Once they open, check again to see what’s "
+          "here."},
+         {}},
+        {true,
+         "Kelvora can read Downloads, Desktop and Documents now.",
+         "Check again to see what’s here.",
+         {},
+         {"checkAgain"}},
     };
     for (const Case& test : cases) {
-        Sketch card =
-            FullDiskAccessGuide::card({"Downloads, Desktop and Documents", test.granted}, 600);
+        Sketch card = FullDiskAccessGuide::card(
+            {"Downloads, Desktop and Documents", test.granted, test.granted ? "" : closed}, 600);
         EXPECT_EQ(card.size.width(), 520) << "never wider than 520";
         QStringList expected = {test.title, test.subtitle};
-        if (!test.granted)
-            for (int i = 0; i < 3; ++i)
-                expected << QString::number(i + 1) << FullDiskAccessGuide::steps()[i].text;
-        expected << "What Kelvora does with it" << FullDiskAccessGuide::promises();
+        for (int i = 0; i < test.steps.size(); ++i)
+            expected << QString::number(i + 1) << test.steps[i];
+        expected << "What Kelvora does with what it reads" << FullDiskAccessGuide::promises();
         EXPECT_EQ(card.texts(), expected);
         QStringList places;
         for (const auto& [name, rect] : card.places)
             places << name;
-        EXPECT_EQ(places, test.places) << "only the first step has a button";
+        EXPECT_EQ(places, test.places) << "no settings to open here";
     }
-    EXPECT_EQ(FullDiskAccessGuide::promises()[2],
-              "Nothing leaves your computer. One switch covers Desktop, Documents, Downloads, "
-              "the Trash, and Mail and Messages.");
+    EXPECT_EQ(FullDiskAccessGuide::promises()[2], "Nothing leaves your computer.");
 }
 
 TEST_F(FullDiskAccessGuideTest, RendersBothLooksInBothAppearances) {
     auto model = makeModel();
+    closed = {model->catalog().home + "/.Trash"};
     for (bool access : {false, true}) {
         granted = access;
         for (Appearance appearance : {Appearance::light, Appearance::dark}) {
@@ -65,40 +74,50 @@ TEST_F(FullDiskAccessGuideTest, RendersBothLooksInBothAppearances) {
             EXPECT_TRUE(near(at(image, 24 + 3, middle), token(Token::chip)));
             EXPECT_GT(countNear(image, QRectF(32, middle - 12, 24, 24), token(Token::ink), 40), 60)
                 << "the lock";
-            auto* open = guide.findChild<QWidget*>("openFullDiskAccess");
             auto* checkAgain = guide.findChild<QWidget*>("checkAgain");
-            EXPECT_EQ(open->isVisible(), !access);
             EXPECT_EQ(checkAgain->isVisible(), access);
-            QRectF button = placeOf(access ? checkAgain : open, &guide);
-            EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()),
-                             token(access ? Token::ink : Token::panel)));
-            if (!access) {
+            if (access) {
+                QRectF button = placeOf(checkAgain, &guide);
+                EXPECT_TRUE(
+                    near(at(image, button.left() + 6, button.center().y()), token(Token::ink)));
+            } else {
                 QRectF number = guide.sketch().text("2")->rect;
                 EXPECT_GT(countNear(image, number, token(Token::ink), 30), 20) << "step numbers";
+                auto folders = guide.sketch().text("Closed to Kelvora now: ~/.Trash.");
+                ASSERT_TRUE(folders);
+                EXPECT_GT(countNear(image, folders->rect, token(Token::ink), 40), 100)
+                    << "the closed folders, first of the steps";
             }
         }
     }
 }
 
-TEST_F(FullDiskAccessGuideTest, FollowsTheAccessLiveExplainsTheFoldersAndScansOnceOpen) {
+TEST_F(FullDiskAccessGuideTest, FollowsTheFoldersLiveAndScansOnceOpen) {
     granted = false;
     auto model = makeModel();
+    const std::string home = model->catalog().home;
+    closed = {home + "/.Trash", home + "/Documents"};
     FullDiskAccessGuide guide(*model, "the Trash");
     showActive(guide, QSize(520, guide.heightForWidth(520)));
     EXPECT_TRUE(guide.isPolling());
-    QTest::mouseClick(guide.findChild<QWidget*>("openFullDiskAccess"), Qt::LeftButton);
-    EXPECT_EQ(guide.sketch().texts()[4], AccessNote::text({}, model->catalog()))
-        << "what the button said, under the first step";
+    EXPECT_EQ(guide.sketch().texts()[0], "Kelvora can’t read the Trash.");
+    EXPECT_EQ(guide.sketch().texts()[3], "Closed to Kelvora now: ~/.Trash, ~/Documents.");
+    closed.clear();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return guide.sketch().texts()[3] == "Every folder Kelvora looks in is open to it now.";
+        },
+        std::chrono::seconds(3)));
 
     granted = true;
     ASSERT_TRUE(waitUntil([&] { return guide.granted(); }, std::chrono::seconds(3)));
-    EXPECT_EQ(guide.sketch().texts()[0], "Full Disk Access is on.");
+    EXPECT_EQ(guide.sketch().texts()[0], "Kelvora can read the Trash now.");
     EXPECT_TRUE(guide.isPolling()) << "the watch goes on once access is on";
     QTest::mouseClick(guide.findChild<QWidget*>("checkAgain"), Qt::LeftButton);
     EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::scanning));
     granted = false;
     ASSERT_TRUE(waitUntil([&] { return !guide.granted(); }, std::chrono::seconds(3)));
-    EXPECT_TRUE(guide.findChild<QWidget*>("openFullDiskAccess")->isVisible());
+    EXPECT_FALSE(guide.findChild<QWidget*>("checkAgain")->isVisible());
     guide.hide();
     EXPECT_FALSE(guide.isPolling());
     waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); });
@@ -106,10 +125,10 @@ TEST_F(FullDiskAccessGuideTest, FollowsTheAccessLiveExplainsTheFoldersAndScansOn
 
 TEST(AccessNoteTest, NamesTheClosedFoldersFromTheHome) {
     Catalog catalog({}, {}, {}, "/home/ann");
-    EXPECT_EQ(AccessNote::text({"/home/ann/.Trash", "/home/ann/Documents"}, catalog),
-              "This computer has no Full Disk Access list to switch: Kelvora reads what your "
-              "account may open. These folders are closed to it now; make sure they belong to "
-              "you and that you may open them (ls -ld shows both): ~/.Trash, ~/Documents.");
+    EXPECT_EQ(
+        AccessNote::closed({"/home/ann/.Trash", "/home/ann/Documents", "/srv/Downloads"}, catalog),
+        "Closed to Kelvora now: ~/.Trash, ~/Documents, /srv/Downloads.");
+    EXPECT_EQ(AccessNote::closed({}, catalog), "Every folder Kelvora looks in is open to it now.");
 }
 
 } // namespace

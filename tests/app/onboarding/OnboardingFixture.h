@@ -11,8 +11,8 @@
 
 namespace kelvora::testing {
 
-// A controller over a fixture home whose access test answers what the test says, for the
-// views that watch the permission.
+// A controller over a fixture home whose access test answers what the test says, and names
+// the folders the test says are closed, for the views that watch the permission.
 class OnboardingTest : public ControllerTest {
 protected:
     OnboardingTest() { Fonts::registerFonts(KELVORA_FONTS_DIR); }
@@ -20,6 +20,7 @@ protected:
     std::unique_ptr<AppModel> makeModel() {
         AppModel::Tools custom = tools();
         custom.hasFullDiskAccess = [this] { return granted.load(); };
+        custom.closedFolders = [this] { return closed; };
         return ControllerTest::makeModel(std::move(custom));
     }
 
@@ -47,6 +48,8 @@ protected:
     }
 
     std::atomic<bool> granted{true};
+    // What the access test finds closed; read on the main thread only.
+    std::vector<std::string> closed;
 };
 
 } // namespace kelvora::testing

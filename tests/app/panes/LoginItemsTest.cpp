@@ -90,6 +90,33 @@ TEST(LoginItemsTextTest, RunningItemsComeFirstAndSwitchedOffOnesLastThenByName) 
                                         "aardvark", "daemon"}));
 }
 
+TEST(LoginItemsTextTest, NamesSortAsTheUsersLanguageOrdersThemLetterCaseAside) {
+    struct Case {
+        QLocale locale;
+        std::vector<std::string> names;
+        std::vector<std::string> sorted;
+    };
+    const std::vector<std::string> accented = {"zeta", "\u00C9mile", "alpha", "Beta",
+                                               "\u00E9clair"};
+    const std::vector<std::string> common = {"alpha", "Beta", "\u00E9clair", "\u00C9mile", "zeta"};
+    const std::vector<Case> cases = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), accented, common},
+        {QLocale(QLocale::French, QLocale::France), accented, common},
+        {QLocale::c(), accented, common},
+        // Swedish puts its own letters after z.
+        {QLocale(QLocale::Swedish, QLocale::Sweden),
+         {"\u00C4pple", "zeta", "apa"},
+         {"apa", "zeta", "\u00C4pple"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<LoginItem> listed;
+        for (const auto& name : c.names)
+            listed.push_back(item(Source::userAgent, name));
+        EXPECT_EQ(names(LoginItemsOrder::sorted(listed, c.locale)), c.sorted)
+            << c.locale.name().toStdString();
+    }
+}
+
 TEST(LoginItemsTextTest, CountsLeaveOutMissingSwitchedOffAndUnloadedPrograms) {
     LoginItem onDemand = item(Source::userAgent, "on demand", State::running(9));
     onDemand.startsAtLogin = false;

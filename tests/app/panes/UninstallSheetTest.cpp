@@ -102,7 +102,8 @@ TEST(UninstallTextTest, EachStateSaysWhatWillHappenOrWhatHappened) {
     CleanReport moved;
     moved.shelved = 120'000'000;
     CleanReport failed = moved;
-    failed.failures = {{URL::fileURL("/a"), "denied"}, {URL::fileURL("/b"), "denied"}};
+    failed.failures = {{URL::fileURL("/a"), "Could not move /a: permission was refused"},
+                       {URL::fileURL("/b"), "Could not move /b: permission was refused"}};
     CleanReport empty;
     CleanReport skipped;
     skipped.skippedInUse = 1;
@@ -128,7 +129,7 @@ TEST(UninstallTextTest, EachStateSaysWhatWillHappenOrWhatHappened) {
         {ready, empty, State::report,
          "Moved 0 KB onto the Undo Shelf. You can put it back for 14 days."},
         {ready, failed, State::report,
-         "2 items couldn’t be moved, usually because macOS protects them."},
+         "2 items couldn’t be moved. Could not move /a: permission was refused."},
         // Opened after the sheet came up: the cleaner left it alone, and the sheet says so.
         {ready, skipped, State::report,
          "Sketchpad is open, so nothing was moved. Quit it, then try again."},

@@ -129,8 +129,8 @@ TEST(Marketing, SummaryOfOddResults) {
     result.items = {chats, mail};
     const std::string text = Snapshot::summary(result, Catalog(), {false, false});
     for (const char* line :
-         {"Fonts: Doto missing, Geist missing\n", "  trash access: needs Full Disk Access\n",
-          "Mail & Messages: needs Full Disk Access\n  —         Mail · ",
+         {"Fonts: Doto missing, Geist missing\n", "  trash access: closed to Kelvora\n",
+          "Mail & Messages: closed to Kelvora\n  —         Mail · ",
           "  1234567.9 /h/chats  [in use: Editor]\n", " [in use]\n",
           "In use, left alone (1): chats (Editor)\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;

@@ -72,6 +72,28 @@ TEST(Copy, ShelfPartsNameEachKindInOrderWithItsPlural) {
               "removed app’s leftovers");
 }
 
+TEST(Copy, ARefusedMoveNamesTheReasonTheSystemGaveForTheFirst) {
+    using Failure = CleanReport::Failure;
+    struct Case {
+        std::vector<Failure> failures;
+        std::string text;
+    };
+    const URL a = URL::fileURL("/home/u/a"), b = URL::fileURL("/media/u/b");
+    const std::vector<Case> cases = {
+        {{}, ""},
+        {{{a, "Could not move /home/u/a: permission was refused"}},
+         "1 items couldn’t be moved. Could not move /home/u/a: permission was refused."},
+        {{{b, "it is on another disk, and Kelvora moves files only within one disk"},
+          {a, "Could not move /home/u/a: the disk is read-only"}},
+         "2 items couldn’t be moved. It is on another disk, and Kelvora moves files only within "
+         "one disk."},
+        {{{a, "“a” stays: a folder on the way to it is a link."}},
+         "1 items couldn’t be moved. “a” stays: a folder on the way to it is a link."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Copy::notMoved(c.failures), c.text);
+}
+
 TEST(Copy, DoneTextsTellWhatCameBackWhatWasLeftAloneAndWhatFailed) {
     CleanReport report;
     report.freed = 1'500'000;
@@ -83,13 +105,14 @@ TEST(Copy, DoneTextsTellWhatCameBackWhatWasLeftAloneAndWhatFailed) {
 
     CleanReport failed;
     failed.skippedInUse = 1;
-    failed.failures = {{URL::fileURL("/home/u/x"), "protected"}};
+    failed.failures = {{URL::fileURL("/home/u/x"), "Could not move /home/u/x: permission was "
+                                                   "refused"}};
     EXPECT_EQ(Copy::doneHeadline(failed),
               (std::vector<Copy::Run>{{"Nothing was cleared.", false}}));
     EXPECT_EQ(Copy::done(failed, disk, std::nullopt),
               "Your computer now has 40.0 GB free. 1 items were opened by an app during "
-              "cleaning, so Kelvora left them alone. 1 items couldn’t be moved, usually because "
-              "macOS protects them.");
+              "cleaning, so Kelvora left them alone. 1 items couldn’t be moved. Could not move "
+              "/home/u/x: permission was refused.");
 
     UndoShelf::Sweep sweep;
     sweep.entries.resize(1);

@@ -240,10 +240,10 @@ TEST(DetailTexts, OverviewOfPrivateFoldersNothingFoundAndSeveralItemsInUse) {
     std::map<JunkKind, Overview::Row> byKind;
     for (const auto& row : Overview::rows(catalog, result, totals))
         byKind[row.kind] = row;
-    EXPECT_EQ(byKind[JunkKind::mail].subtitle, "macOS keeps Mail and Messages private.");
+    EXPECT_EQ(byKind[JunkKind::mail].subtitle, "Kelvora can’t read Mail and Messages.");
     EXPECT_EQ(byKind[JunkKind::mail].size, "—");
     EXPECT_TRUE(byKind[JunkKind::mail].faintSize);
-    EXPECT_EQ(byKind[JunkKind::trash].subtitle, "macOS keeps the Trash private.");
+    EXPECT_EQ(byKind[JunkKind::trash].subtitle, "Kelvora can’t read the Trash.");
     EXPECT_EQ(byKind[JunkKind::trash].size, "—");
     EXPECT_FALSE(byKind[JunkKind::trash].faintSize);
     EXPECT_EQ(Overview::inUseNotice(result),

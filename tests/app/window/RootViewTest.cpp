@@ -363,8 +363,7 @@ TEST_F(RootViewTest, DoneStateSaysWhatWasLeftAloneAndWhatFailed) {
     const std::vector<Case> cases{
         {failed, "Nothing was cleared.",
          "Your computer now has 61.2 GB free. 2 items were opened by an app during cleaning, so "
-         "Kelvora left them alone. 3 items couldn’t be moved, usually because macOS protects "
-         "them.",
+         "Kelvora left them alone. 3 items couldn’t be moved. Locked.",
          false, false},
         {Marketing::report(result), "Cleared 12.6 GB.", "Your computer now has 61.2 GB free.", true,
          true},

@@ -141,8 +141,8 @@ TEST(SimpleStateTest, SummaryTellsWhatTheAppDoesNowAndWhatItsButtonWillDo) {
         // Nothing came back: the headline must not read like a success, and the body says why.
         {{AppModel::Phase::done(demo, failed, demo.disk), {}, {}, {}, demo.disk},
          "Done | Nothing was cleared. | Your computer now has 61.2 GB free. 1 items were opened "
-         "by an app during cleaning, so Kelvora left them alone. 2 items couldn’t be moved, "
-         "usually because macOS protects them. |"},
+         "by an app during cleaning, so Kelvora left them alone. 2 items couldn’t be moved. "
+         "Protected. |"},
     };
     for (const auto& [scene, expected] : cases)
         EXPECT_EQ(summary(scene.state()), expected);
@@ -228,9 +228,9 @@ TEST(SimpleStateTest, TilesSumThePicksSayDoneOnlyForWhatWasClearedAndNoticeRefus
           AppModel::Phase::done(demo, cleanedDefaults(demo), demo.disk)}) {
         tiles = Scene{phase}.state().tiles;
         EXPECT_EQ(tiles[2], (Tile{"arrow.down.circle", "Old downloads", std::nullopt,
-                                  "macOS keeps Downloads private.", "Open Settings"}));
-        EXPECT_EQ(tiles[3], (Tile{"trash", "Trash", std::nullopt, "macOS keeps the Trash private.",
-                                  "Open Settings"}));
+                                  "Kelvora can’t read Downloads.", "What to check"}));
+        EXPECT_EQ(tiles[3], (Tile{"trash", "Trash", std::nullopt, "Kelvora can’t read the Trash.",
+                                  "What to check"}));
     }
 }
 

@@ -100,3 +100,42 @@ TEST(AppNames, AnInstalledBundleOrDesktopApplicationKeepsItsCacheFromLookingOrph
     EXPECT_EQ(catalog.name(cache), "org.example.Gone");
     EXPECT_EQ(catalog.detail(cache), "From an app that’s no longer installed");
 }
+
+TEST(AppNames, ACacheFolderIsNamedByTheDesktopEntryOfItsNameInAnyLetterCase) {
+    TempDir dir;
+    Environment env;
+    env.set("XDG_DATA_HOME", (dir / "user").c_str());
+    env.set("XDG_DATA_DIRS", (dir / "system").c_str());
+    dir.write("system/applications/spotify.desktop", "[Desktop Entry]\nName=Spotify\n");
+    dir.write("system/applications/google-chrome.desktop", "[Desktop Entry]\nName=Google Chrome\n");
+    dir.write("user/applications/com.Example.Notes.desktop", "[Desktop Entry]\nName=Notes\n");
+    dir.write("user/applications/Gone.desktop", "[Desktop Entry]\nHidden=true\n");
+    dir.write("system/applications/gone.desktop", "[Desktop Entry]\nName=Gone\n");
+
+    Catalog catalog({}, AppNames::live({}), {}, "/home/ann");
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* detail;
+    };
+    const std::vector<Case> cases = {
+        {"spotify", "Spotify", "2 items inside"},
+        {"Spotify", "Spotify", "2 items inside"},
+        {"google-chrome", "Google Chrome", "2 items inside"},
+        {"GOOGLE-CHROME", "Google Chrome", "2 items inside"},
+        {"com.example.notes", "Notes", "2 items inside"},
+        {"com.example.gone", "com.example.gone", "From an app that’s no longer installed"},
+        {"Gone", "Gone", "2 items inside"}, // the user deleted this one
+        {"gone", "Gone", "2 items inside"}, // an entry of the exact name comes first
+        {"spotify-launcher", "spotify-launcher", "2 items inside"},
+        {"mesa_shader_cache", "mesa_shader_cache", "2 items inside"},
+    };
+    for (const Case& c : cases) {
+        ScanItem cache;
+        cache.kind = JunkKind::caches;
+        cache.targets = {URL::fileURL("/x"), URL::fileURL("/y")};
+        cache.location = URL::fileURL(std::string("/home/ann/.cache/") + c.folder);
+        EXPECT_EQ(catalog.name(cache), c.name) << c.folder;
+        EXPECT_EQ(catalog.detail(cache), c.detail) << c.folder;
+    }
+}

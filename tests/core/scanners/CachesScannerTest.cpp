@@ -1,4 +1,5 @@
 #include "app/support/IsolatedHome.h"
+#include "catalog/Catalog.h"
 #include "clean/Cleaner.h"
 #include "platform/Plist.h"
 #include "support/FixtureScanner.h"
@@ -59,9 +60,47 @@ TEST(CachesScanner, OffersEachNonEmptyCacheFolderWithItsEntriesAsTargets) {
     EXPECT_GT(editor->bytes, 12000);
     EXPECT_EQ(editor->baseVerdict, Verdict::safe);
     EXPECT_EQ(itemAt(items, home / "Library/Caches/Yarn")->baseVerdict, Verdict::rebuilds);
-    EXPECT_EQ(itemAt(items, home / "Library/Caches/yarn")->baseVerdict, Verdict::safe);
+    // The same tool names its cache "yarn" on this system.
+    EXPECT_EQ(itemAt(items, home / "Library/Caches/yarn")->baseVerdict, Verdict::rebuilds);
     EXPECT_EQ(itemAt(items, home / "Library/Caches/zero")->bytes, 0);
     EXPECT_EQ(counter.count, 5);
+}
+
+TEST(CachesScanner, ToolCachesComeBackByDownloadOrByABuildHereAndSaySo) {
+    struct Case {
+        const char* folder;
+        Verdict verdict;
+        const char* comesBack;
+        const char* explanation;
+    };
+    const char* downloads =
+        "Safe to remove, but it downloads again the next time the tool needs it.";
+    const char* builds = "Safe to remove, but the tool builds it again on this computer the next "
+                         "time it needs it, which takes a while.";
+    const std::vector<Case> cases = {
+        {"yarn", Verdict::rebuilds, "Yes, downloads again", downloads},
+        {"PIP", Verdict::rebuilds, "Yes, downloads again", downloads},
+        {"go-build", Verdict::rebuilds, "Yes, when you build again", builds},
+        {"JetBrains", Verdict::rebuilds, "Yes, when you build again", builds},
+        {"jetbrains", Verdict::rebuilds, "Yes, when you build again", builds},
+        {"mesa_shader_cache", Verdict::safe, "Yes, on its own",
+         "Removing this loses nothing. If the app needs it again, it makes a fresh copy."},
+    };
+    TempDir home;
+    for (const Case& c : cases)
+        home.write(std::string(".cache/") + c.folder + "/entry", "x");
+    sync();
+    FileCounter counter;
+    const auto items = fixtureScanner(home).scanCaches({}, counter);
+    const Catalog catalog({}, [](const std::string&) { return std::nullopt; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const ScanItem* item = itemAt(items, home / (std::string(".cache/") + c.folder));
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->baseVerdict, c.verdict);
+        EXPECT_EQ(Catalog::comesBack(*item), c.comesBack);
+        EXPECT_EQ(catalog.explanation(*item), c.explanation);
+    }
 }
 
 TEST(CachesScanner, LinkedCacheFolderYieldsNoItem) {

@@ -31,11 +31,12 @@ struct Fixture {
         usage[name].lastOpened = addSeconds(now, -daysAgo * kDay);
     }
     void installed(const std::string& name) const { dir.mkdir("Applications/" + name + ".app"); }
+    std::vector<DesktopEntries::Application> desktop; // what the desktop lists
 
     DiskScanner scanner() const {
         auto known = usage;
         auto fixedNow = now;
-        return DiskScanner(
+        DiskScanner scanner(
             URL::fileURL(dir / "home", true), dir.url(),
             std::vector<URL>{URL::fileURL(dir / "Applications", true)},
             [] { return std::vector<RunningApp>{}; },
@@ -45,6 +46,8 @@ struct Fixture {
                 return it->second;
             },
             [fixedNow] { return fixedNow; });
+        scanner.desktopApplications = [listed = desktop] { return listed; };
+        return scanner;
     }
 
     std::map<std::string, Info> scan(FolderAccess expected = FolderAccess::ok) const {
@@ -100,6 +103,50 @@ TEST(ScanDownloads, OpenedLongAgoWithoutOtherSign) {
               (Info{Info::FileKind::installer,
                     Info::Reason::opened(f.usage["Tool.pkg"].lastOpened.value())}));
     EXPECT_EQ(found.at("Photos.zip").fileKind, Info::FileKind::archive);
+}
+
+TEST(ScanDownloads, LinuxPackagesAreInstallersOfTheApplicationsTheDesktopLists) {
+    Fixture f;
+    f.desktop = {{"google-chrome", "Google Chrome"},
+                 {"code", "Visual Studio Code"},
+                 {"org.gimp.GIMP", "GNU Image Manipulation Program"},
+                 {"org.example.Organizer", "Organizer"},
+                 {"spotify", "Spotify"}};
+    struct Case {
+        const char* name;
+        double addedDaysAgo;  // 0: no date added
+        double openedDaysAgo; // 0: never opened
+        std::optional<Info::Reason> reason;
+    };
+    const Date opened = addSeconds(f.now, -10 * kDay);
+    const std::vector<Case> cases = {
+        {"google-chrome-stable_current_amd64.deb", 8, 0,
+         Info::Reason::appInstalled("Google Chrome")},
+        {"code_1.85.1-1702462158_amd64.deb", 8, 0,
+         Info::Reason::appInstalled("Visual Studio Code")},
+        {"org.gimp.GIMP.flatpakref", 8, 0,
+         Info::Reason::appInstalled("GNU Image Manipulation Program")},
+        {"org.gnome.Boxes.flatpakref", 8, 0, std::nullopt}, // its domain names no application
+        {"spotify_1.2.31.snap", 3, 0, std::nullopt},        // downloaded this week
+        {"Obsidian-1.5.3.AppImage", 0, 10, Info::Reason::opened(opened)},
+        {"Tool.flatpak", 0, 10, Info::Reason::opened(opened)},
+        {"discord-0.0.40.x86_64.rpm", 0, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        f.download(c.name);
+        if (c.addedDaysAgo > 0) f.added(c.name, c.addedDaysAgo);
+        if (c.openedDaysAgo > 0) f.opened(c.name, c.openedDaysAgo);
+    }
+    auto found = f.scan();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.reason) {
+            EXPECT_FALSE(found.count(c.name));
+            continue;
+        }
+        ASSERT_TRUE(found.count(c.name));
+        EXPECT_EQ(found.at(c.name), (Info{Info::FileKind::installer, *c.reason}));
+    }
 }
 
 TEST(ScanDownloads, ArchivesUnpackedBesideThemselves) {

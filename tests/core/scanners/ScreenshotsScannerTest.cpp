@@ -1,3 +1,4 @@
+#include "catalog/Catalog.h"
 #include "platform/Calendar.h"
 #include "platform/Plist.h"
 #include "support/FixtureScanner.h"
@@ -138,4 +139,43 @@ TEST(ScreenshotsScanner, ALinkMetBeforeItsFileDoesNotHideTheFile) {
     auto items = screenshots(fixtureScanner(home), &counted);
     EXPECT_EQ(targetNames(items), std::vector<std::string>{"Screenshot real.png"});
     EXPECT_EQ(counted, 1 + 1);
+}
+
+TEST(ScreenshotsScanner, KDENamesAndEveryPictureInThePicturesScreenshotsFolderInTheirFolders) {
+    TempDir home;
+    home.write(".config/user-dirs.dirs",
+               "XDG_PICTURES_DIR=\"$HOME/Images\"\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+    struct Case {
+        const char* path;
+        bool found;
+    };
+    const std::vector<Case> cases = {
+        {"Images/Screenshots/Capture d’écran du 2024-03-01 10-10-10.png", true},
+        {"Images/Screenshots/Bildschirmfoto vom 2024-03-01 10-10-10.png", true},
+        {"Images/Screenshot_20240301_101010.png", true},
+        {"Bureau/Screenshot_20240302_090000-1.jpg", true},
+        {"Images/Screenshots/notes.txt", false},
+        {"Images/Capture d’écran du 2024-03-01 10-10-10.png", false},
+        {"Bureau/Screenshots/Capture d’écran du 2024-03-01 10-10-10.png", false},
+        {"Images/Screenshot_2024.png", false},
+        {"Images/Screenshot_20240301-101010.png", false},
+    };
+    for (const Case& c : cases)
+        writeAged(home, c.path, 100, daysAgo(40));
+    writeAged(home, "Images/Screenshots/Capture d’écran du 2023-12-01 08-00-00.png", 100,
+              daysAgo(120));
+    sync();
+    auto items = screenshots(fixtureScanner(home));
+    ASSERT_EQ(items.size(), 2u);
+    for (const Case& c : cases) {
+        const URL url = URL::fileURL(home / c.path);
+        EXPECT_EQ(std::count(items[0].targets.begin(), items[0].targets.end(), url), c.found)
+            << c.path;
+    }
+    // What the inspector shows and the file manager opens is a folder holding the month's
+    // files, never the month's name for it.
+    EXPECT_EQ(Catalog::place(items[0]).path(), home.path());
+    EXPECT_EQ(Catalog::place(items[1]).path(), home / "Images/Screenshots");
+    for (const ScanItem& item : items)
+        EXPECT_TRUE(fileInfo(Catalog::place(item))->isDirectory());
 }

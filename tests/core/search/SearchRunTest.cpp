@@ -178,6 +178,42 @@ TEST_F(SearchFixture, FoldersLimitTheWalkAndHitsAreLargestFirst) {
     EXPECT_EQ(hits[0].changed, at("2024-06-01T10:00:00Z"));
 }
 
+TEST(SearchFolders, FolderWordsMeanTheFoldersUserDirsNames) {
+    TempDir dir;
+    const URL home = URL::fileURL(dir / "home", true);
+    dir.write("home/.config/user-dirs.dirs",
+              "XDG_DOWNLOAD_DIR=\"$HOME/T\u00E9l\u00E9chargements\"\n"
+              "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n"
+              "XDG_VIDEOS_DIR=\"$HOME/Vid\u00E9os\"\nXDG_PICTURES_DIR=\"$HOME/Images\"\n"
+              "XDG_MUSIC_DIR=\"$HOME/Musique\"\n");
+    for (const char* file :
+         {"T\u00E9l\u00E9chargements/guide.pdf", "Bureau/note.pdf", "Docs/report.pdf",
+          "Vid\u00E9os/film.mp4", "Images/beach.png", "Musique/song.mp3",
+          // English names the user's folders do not have.
+          "Downloads/stray.pdf", "Movies/stray.mp4", "Pictures/stray.png"})
+        dir.write(std::string("home/") + file, std::string(5000, 'k'));
+    struct Case {
+        const char* phrase;
+        std::vector<std::string> found;
+    };
+    const std::vector<Case> cases = {
+        {"pdf in Downloads", {"T\u00E9l\u00E9chargements/guide.pdf"}},
+        {"pdfs on my desktop", {"Bureau/note.pdf"}},
+        {"pdf in documents", {"Docs/report.pdf"}},
+        {"videos in videos", {"Vid\u00E9os/film.mp4"}},
+        {"movies in movies", {"Vid\u00E9os/film.mp4"}},
+        {"photos in pictures", {"Images/beach.png"}},
+        {"music in music", {"Musique/song.mp3"}},
+    };
+    for (const Case& c : cases) {
+        PlainQuery query = PlainQuery::parse(c.phrase, currentDate(), QueryCalendar::utc());
+        std::vector<std::string> names;
+        for (const auto& hit : query.run(home, 300))
+            names.push_back(hit.url.path().substr(home.path().size() + 1));
+        EXPECT_EQ(names, c.found) << c.phrase;
+    }
+}
+
 TEST_F(SearchFixture, ANameWithALineBreakNeverNamesAnotherFile) {
     // Printed whole, this path would end in a line naming the document outside Downloads.
     std::string elsewhere = dir / "home/Documents/budget.xlsx";
