@@ -115,6 +115,28 @@ bool isExecutableFile(const std::string& path) {
 
 namespace {
 
+thread_local ListingWatch* innermostWatch = nullptr;
+
+} // namespace
+
+ListingWatch::ListingWatch(Watcher watcher) : watcher_(std::move(watcher)), outer_(innermostWatch) {
+    innermostWatch = this;
+}
+
+ListingWatch::~ListingWatch() {
+    innermostWatch = outer_;
+}
+
+ListingWatch::Watcher ListingWatch::current() {
+    return innermostWatch ? innermostWatch->watcher_ : Watcher{};
+}
+
+void ListingWatch::tell(const std::string& path, int fd) {
+    if (innermostWatch && innermostWatch->watcher_) innermostWatch->watcher_(path, fd);
+}
+
+namespace {
+
 Listing listOpening(const URL& folder, int followFlag) {
     Listing listing;
     const std::string& path = folder.path();
@@ -127,6 +149,7 @@ Listing listOpening(const URL& folder, int followFlag) {
                                                                : ListError::other;
         return listing;
     }
+    ListingWatch::tell(path, fd);
     DIR* dir = fdopendir(fd);
     if (!dir) {
         close(fd);
