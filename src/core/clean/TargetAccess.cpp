@@ -2,8 +2,11 @@
 
 #include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
+#include "platform/Mounts.h"
 
 #include <cerrno>
+#include <climits>
+#include <unistd.h>
 
 namespace kelvora {
 
@@ -28,7 +31,20 @@ std::string relativeBelow(const std::string& path, const std::string& folder) {
     return path.substr(folder == "/" ? 1 : folder.size() + 1);
 }
 
+// Where an open folder is in this process's view of the file system, as the mount table
+// writes its paths.
+std::optional<std::string> realPathOf(const FolderHandle& folder) {
+    char buffer[PATH_MAX];
+    ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(folder.fd())).c_str(), buffer, sizeof buffer);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return std::nullopt;
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
 } // namespace
+
+TargetAccess::TargetAccess(std::vector<URL> folders, FolderHandle::LinkCheck check)
+    : folders_(std::move(folders)), check_(check), mountInfo_(liveMountInfo()) {}
 
 TargetAccess TargetAccess::live() {
     return TargetAccess(DiskScanner::live().scanFolders());
@@ -42,9 +58,9 @@ TargetAccess::Result TargetAccess::reach(const ScanItem& item, const URL& target
         return refused("its path goes up or round about (“.”, “..” or an empty name)");
 
     const ScanItem::ScanFolder* noted = notedFolderOf(item, path);
-    URL start = noted
-                    ? noted->folder
-                    : DiskScanner::scanFolderOf(target, folders_).value_or(URL::fileURL("/", true));
+    std::optional<URL> scanFolder =
+        noted ? noted->folder : DiskScanner::scanFolderOf(target, folders_);
+    URL start = scanFolder.value_or(URL::fileURL("/", true));
     FolderHandle top = FolderHandle::open(start.path());
     if (!top) return refused(describeFileError(top.error()));
     if (noted && top.identity() != FolderIdentity{noted->device, noted->inode})
@@ -55,7 +71,31 @@ TargetAccess::Result TargetAccess::reach(const ScanItem& item, const URL& target
     if (!holder)
         return refused(holder.error() == ELOOP ? "a folder on the way to it is a link"
                                                : describeFileError(holder.error()));
-    return {Reached{std::move(holder), lastComponent(path)}, {}};
+    const std::string name = lastComponent(path);
+    // Compared with the folder the scan looked in rather than with the target's own folder,
+    // so that a folder that is itself a mount point is not emptied either.
+    auto holderPlace = mountPlaceOf(holder.fd());
+    auto reference = scanFolder ? mountPlaceOf(top.fd()) : holderPlace;
+    auto place = mountPlaceAt(holder.fd(), name);
+    if (reference && place && *place != *reference) {
+        if (holderPlace && *holderPlace == *reference)
+            return refused("a file system is mounted there, and Kelvora leaves mounted file "
+                           "systems whole");
+        return refused("it lies on a file system mounted inside “" + start.lastPathComponent() +
+                       "”, and Kelvora leaves mounted file systems whole");
+    }
+    return {Reached{std::move(holder), name}, {}};
+}
+
+TargetAccess::Result TargetAccess::reachToMove(const ScanItem& item, const URL& target) const {
+    Result result = reach(item, target);
+    if (!result.reached) return result;
+    auto folder = realPathOf(result.reached->folder);
+    if (!folder) return result;
+    auto inside = mountPointsBelow(joinPath(*folder, result.reached->name), mountInfo_);
+    if (inside.empty()) return result;
+    return refused("a file system is mounted at " + inside.front() +
+                   " inside it, and Kelvora moves nothing with a mounted file system in it");
 }
 
 } // namespace kelvora

@@ -126,7 +126,7 @@ Plan planOf(const std::vector<UndoShelf::LabelledItem>& items, const URL& root,
 
 FileResult moveOnto(const ScanItem& item, const URL& target, const std::string& stored,
                     const TargetAccess& access, const FolderHandle& items) {
-    TargetAccess::Result place = access.reach(item, target);
+    TargetAccess::Result place = access.reachToMove(item, target);
     if (!place.reached)
         return FileResult::failure("Could not move " + target.path() + ": " + place.reason);
     return place.reached->folder.moveItem(place.reached->name, items, stored);

@@ -20,6 +20,8 @@
 
 namespace kelvora {
 
+class ScanFolderLog;
+
 // The running count of files one scan looked at; every lister and sizer adds to it.
 struct FileCounter {
     int64_t count = 0;
@@ -166,8 +168,13 @@ struct DiskScanner {
     std::vector<URL> scanFolders() const;
     // The deepest of the folders that holds the target below it; none outside them all.
     static std::optional<URL> scanFolderOf(const URL& target, const std::vector<URL>& folders);
-    // Notes in each item the folders its targets were found in, as they resolve now.
-    void noteScanFolders(std::vector<ScanItem>& items) const;
+    // Notes in each item the folders its targets were found in: as the scan's listings saw
+    // them where a log of those is given and reached them, else as they resolve now.
+    void noteScanFolders(std::vector<ScanItem>& items, const ScanFolderLog* listed = nullptr) const;
+    // Drops every item that is, or lies on, a file system mounted inside the folder it was
+    // found in (a bind mount of the same disk included), since a clean-up never crosses into
+    // one; outside those folders, every item that is itself a mount point.
+    static void dropMountedItems(std::vector<ScanItem>& items);
     ScanItem noted(ScanItem item) const;
 
     // ---- Caches, logs, temp files and the Trash ----

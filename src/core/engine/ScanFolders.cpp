@@ -1,19 +1,49 @@
 #include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
+#include "engine/ScanFolderLog.h"
+#include "platform/FolderHandle.h"
 #include "platform/HomeFolders.h"
+#include "platform/Mounts.h"
 
 #include <map>
-#include <sys/stat.h>
 
 namespace kelvora {
 
 namespace {
 
-std::optional<ScanItem::ScanFolder> resolvedNow(const URL& folder) {
-    struct stat status {};
-    if (stat(folder.path().c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
-    return ScanItem::ScanFolder{folder, static_cast<uint64_t>(status.st_dev),
-                                static_cast<uint64_t>(status.st_ino)};
+// As the scan's first listing of the folder saw it, else as it resolves now. A folder seen
+// as two different ones during the scan is noted as none, which no folder matches.
+std::optional<ScanItem::ScanFolder> asScanned(const URL& folder, const ScanFolderLog* listed) {
+    auto seen = listed ? listed->seen(folder) : std::nullopt;
+    if (seen && seen->changed) return ScanItem::ScanFolder{folder, 0, 0};
+    auto identity = seen ? std::optional(seen->identity) : folderIdentityAt(folder.path());
+    if (!identity) return std::nullopt;
+    return ScanItem::ScanFolder{folder, identity->device, identity->inode};
+}
+
+std::optional<MountPlace> folderPlace(const std::string& path) {
+    FolderHandle folder = FolderHandle::open(path);
+    return folder ? mountPlaceOf(folder.fd()) : std::nullopt;
+}
+
+// The mount a file or folder must share: that of the deepest folder the scan found it in,
+// else its parent's, so that it is no mount point itself. None for such a folder itself,
+// which may well be a mount of its own.
+std::optional<MountPlace> expectedPlace(const std::string& path, const ScanItem& item,
+                                        std::map<std::string, std::optional<MountPlace>>& known) {
+    std::string reference = parentPath(path);
+    size_t deepest = 0;
+    for (const auto& noted : item.scannedIn) {
+        const std::string& folder = noted.folder.path();
+        if (path == folder) return std::nullopt;
+        if (isSameOrInside(path, folder) && folder.size() >= deepest) {
+            reference = folder;
+            deepest = folder.size();
+        }
+    }
+    auto [at, fresh] = known.try_emplace(reference);
+    if (fresh) at->second = folderPlace(reference);
+    return at->second;
 }
 
 } // namespace
@@ -53,7 +83,7 @@ std::optional<URL> DiskScanner::scanFolderOf(const URL& target, const std::vecto
     return deepest;
 }
 
-void DiskScanner::noteScanFolders(std::vector<ScanItem>& items) const {
+void DiskScanner::noteScanFolders(std::vector<ScanItem>& items, const ScanFolderLog* listed) const {
     const std::vector<URL> folders = scanFolders();
     std::map<std::string, std::optional<ScanItem::ScanFolder>> resolved;
     for (auto& item : items) {
@@ -63,13 +93,29 @@ void DiskScanner::noteScanFolders(std::vector<ScanItem>& items) const {
             auto folder = scanFolderOf(target, folders);
             if (!folder) continue;
             auto [at, fresh] = resolved.try_emplace(folder->path());
-            if (fresh) at->second = resolvedNow(*folder);
+            if (fresh) at->second = asScanned(*folder, listed);
             if (!at->second) continue;
             if (std::find(item.scannedIn.begin(), item.scannedIn.end(), *at->second) ==
                 item.scannedIn.end())
                 item.scannedIn.push_back(*at->second);
         }
     }
+}
+
+void DiskScanner::dropMountedItems(std::vector<ScanItem>& items) {
+    std::map<std::string, std::optional<MountPlace>> known;
+    std::erase_if(items, [&](const ScanItem& item) {
+        std::vector<const URL*> urls = {&item.location};
+        for (const auto& target : item.targets)
+            urls.push_back(&target);
+        return std::any_of(urls.begin(), urls.end(), [&](const URL* url) {
+            if (!url->isFileURL() || !isPlainAbsolutePath(url->path()) || url->path() == "/")
+                return false;
+            auto place = mountPlaceAt(url->path());
+            auto expected = expectedPlace(url->path(), item, known);
+            return place && expected && *place != *expected;
+        });
+    });
 }
 
 } // namespace kelvora

@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
+#include "engine/ScanFolderLog.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -46,6 +47,7 @@ const std::vector<std::string>& DiskScanner::scanSteps() {
 
 ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
     const Date start = currentDate();
+    ScanFolderLog listed(scanFolders());
     FileCounter counter;
     const auto apps = runningApps();
     ScanResult result;
@@ -116,7 +118,8 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
         std::erase_if(items,
                       [&](const ScanItem& item) { return protectedPaths.covers(item, true); });
     }
-    noteScanFolders(items);
+    noteScanFolders(items, &listed);
+    dropMountedItems(items);
     std::stable_sort(items.begin(), items.end(),
                      [](const ScanItem& a, const ScanItem& b) { return a.bytes > b.bytes; });
 
@@ -130,13 +133,15 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
 std::vector<ScanItem> DiskScanner::scanCachesOnly() const {
     const NeverTouch protectedPaths(neverTouch);
     const auto apps = runningApps();
+    ScanFolderLog listed(scanFolders());
     FileCounter counter;
     auto items = scanCaches(apps, counter);
     if (!protectedPaths.empty()) {
         std::erase_if(items,
                       [&](const ScanItem& item) { return protectedPaths.covers(item, false); });
     }
-    noteScanFolders(items);
+    noteScanFolders(items, &listed);
+    dropMountedItems(items);
     return items;
 }
 

@@ -145,8 +145,9 @@ struct ScanItem {
         bool operator==(const Action&) const = default;
     };
 
-    // A folder the scan looked in and what it was then. A removal starts from it and
-    // crosses no link below it, so a link made after the scan cannot redirect the removal.
+    // A folder the scan looked in and what it was when the scan listed it (device and inode
+    // 0 when it was swapped during the scan). A removal starts from it and crosses no link
+    // below it, so a link made after the scan cannot redirect the removal.
     struct ScanFolder {
         URL folder;
         uint64_t device = 0;

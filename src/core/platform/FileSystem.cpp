@@ -116,6 +116,28 @@ bool isExecutableFile(const std::string& path) {
 
 namespace {
 
+thread_local ListingWatch* innermostWatch = nullptr;
+
+} // namespace
+
+ListingWatch::ListingWatch(Watcher watcher) : watcher_(std::move(watcher)), outer_(innermostWatch) {
+    innermostWatch = this;
+}
+
+ListingWatch::~ListingWatch() {
+    innermostWatch = outer_;
+}
+
+ListingWatch::Watcher ListingWatch::current() {
+    return innermostWatch ? innermostWatch->watcher_ : Watcher{};
+}
+
+void ListingWatch::tell(const std::string& path, int fd) {
+    if (innermostWatch && innermostWatch->watcher_) innermostWatch->watcher_(path, fd);
+}
+
+namespace {
+
 // At most `most` entries are looked at: enough to tell whether the folder may be listed.
 Listing listOpening(const URL& folder, int followFlag,
                     size_t most = std::numeric_limits<size_t>::max()) {
@@ -130,6 +152,7 @@ Listing listOpening(const URL& folder, int followFlag,
                                                                : ListError::other;
         return listing;
     }
+    ListingWatch::tell(path, fd);
     DIR* dir = fdopendir(fd);
     if (!dir) {
         close(fd);

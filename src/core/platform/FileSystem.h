@@ -4,6 +4,7 @@
 #include "platform/Url.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,26 @@ std::optional<FileInfo> fileInfo(const URL& url);
 std::optional<FileInfo> fileInfo(const std::string& path);
 bool fileExists(const std::string& path); // without following a final link
 bool isExecutableFile(const std::string& path);
+// Lets whoever runs a scan learn, from the descriptor a listing reads through, what each
+// folder listed on the calling thread was at that moment; nested watches stack.
+class ListingWatch {
+public:
+    using Watcher = std::function<void(const std::string& path, int fd)>;
+    explicit ListingWatch(Watcher watcher);
+    ~ListingWatch();
+    ListingWatch(const ListingWatch&) = delete;
+    ListingWatch& operator=(const ListingWatch&) = delete;
+
+    // The calling thread's watcher, to hand on to work done on other threads; empty if none.
+    static Watcher current();
+    // Tells the calling thread's watcher, if any, of a folder opened for listing.
+    static void tell(const std::string& path, int fd);
+
+private:
+    Watcher watcher_;
+    ListingWatch* outer_;
+};
+
 // Lists the entries directly inside a folder. Never follows symbolic links; an entry
 // whose values cannot be read is left out.
 Listing listFolder(const URL& folder);

@@ -1,5 +1,6 @@
 #include "platform/FolderHandle.h"
 
+#include "platform/Mounts.h"
 #include "platform/Text.h"
 
 #include <cerrno>
@@ -113,6 +114,8 @@ std::optional<std::vector<Entry>> entriesOf(int fd) {
 // Removes a folder tree through descriptors alone, so its depth is not bounded by the
 // longest path the kernel takes. Ancestors beyond the deepest few are closed and reopened
 // through ".." on the way back up, each checked to be the folder it was.
+FileResult mountedThere(const std::string& shown);
+
 class TreeRemoval {
 public:
     TreeRemoval(int parent, std::string name, std::string shownPath)
@@ -121,10 +124,17 @@ public:
     FileResult run() {
         int top = openFolderAt(parent_, name_.c_str());
         if (top < 0) return failure("remove", shown_, errno);
-        struct stat status {};
-        fstat(top, &status);
-        device_ = status.st_dev;
-        enter(top, name_);
+        auto above = mountPlaceOf(parent_);
+        if (!above) {
+            int error = errno;
+            close(top);
+            return failure("remove", shown_, error);
+        }
+        if (Entered entered = enter(top, name_, *above); entered != Entered::yes) {
+            close(top);
+            return entered == Entered::otherMount ? mountedThere(shown_)
+                                                  : failure("remove", shown_, error_);
+        }
         while (!levels_.empty() && step()) {
         }
         return finish();
@@ -135,7 +145,7 @@ private:
 
     struct Level {
         int fd = -1;
-        dev_t device = 0;
+        MountPlace place;
         ino_t inode = 0;
         std::string name;
         std::vector<std::string> folders;
@@ -146,11 +156,18 @@ private:
         if (error_ == 0 && error != ENOENT) error_ = error;
     }
 
-    // Takes the folder's files away and remembers its subfolders.
-    void enter(int fd, const std::string& name) {
+    // Takes the folder's files away and remembers its subfolders; refuses a folder that is
+    // not on the mount of the one above it, whatever its disk (a bind mount keeps the disk).
+    enum class Entered { yes, otherMount, unreadable };
+    Entered enter(int fd, const std::string& name, const MountPlace& above) {
         struct stat status {};
-        fstat(fd, &status);
-        Level level{fd, status.st_dev, status.st_ino, name, {}, 0};
+        auto place = mountPlaceOf(fd);
+        if (!place || fstat(fd, &status) != 0) {
+            note(errno && errno != ENOENT ? errno : EIO);
+            return Entered::unreadable;
+        }
+        if (*place != above) return Entered::otherMount;
+        Level level{fd, *place, status.st_ino, name, {}, 0};
         auto entries = entriesOf(fd);
         if (!entries) note(errno ? errno : EIO);
         for (const auto& entry : entries.value_or(std::vector<Entry>{})) {
@@ -165,6 +182,7 @@ private:
             close(far.fd);
             far.fd = -1;
         }
+        return Entered::yes;
     }
 
     // One move of the walk: down into the next subfolder, or up once a folder is done.
@@ -177,15 +195,12 @@ private:
                 note(errno);
                 return true;
             }
-            struct stat status {};
-            fstat(child, &status);
-            if (status.st_dev != device_) {
-                // Another disk mounted here: its contents are not part of this item.
-                close(child);
-                note(EBUSY);
-                return true;
-            }
-            enter(child, name);
+            const MountPlace above = current.place;
+            Entered entered = enter(child, name, above);
+            if (entered != Entered::yes) close(child);
+            // Another file system is mounted here: its contents are not part of this item.
+            if (entered == Entered::otherMount && mountedAt_.empty())
+                mountedAt_ = shownPathOf(name);
             return true;
         }
         return leave();
@@ -212,7 +227,8 @@ private:
     bool reopen(Level& level, int child) {
         int fd = openat(child, "..", kFolderFlags | O_NOFOLLOW);
         struct stat status {};
-        if (fd < 0 || fstat(fd, &status) != 0 || status.st_dev != level.device ||
+        auto place = fd < 0 ? std::nullopt : mountPlaceOf(fd);
+        if (!place || fstat(fd, &status) != 0 || *place != level.place ||
             status.st_ino != level.inode) {
             // Moved while we worked in it: stop rather than remove in a stranger's folder.
             if (fd >= 0) close(fd);
@@ -227,20 +243,37 @@ private:
         for (auto& level : levels_)
             if (level.fd >= 0) close(level.fd);
         levels_.clear();
-        if (error_ == 0) return FileResult::success();
+        if (error_ == 0 && mountedAt_.empty()) return FileResult::success();
         if (error_ == ESTALE)
             return FileResult::failure("Could not remove " + shown_ +
                                        ": a folder in it was moved while it was being removed");
+        if (!mountedAt_.empty())
+            return FileResult::failure("Could not remove " + shown_ +
+                                       " completely: a file system is mounted at " + mountedAt_ +
+                                       ", and Kelvora leaves mounted file systems whole");
         return failure("remove", shown_, error_);
+    }
+
+    std::string shownPathOf(const std::string& name) const {
+        std::string path = shown_;
+        for (size_t i = 1; i < levels_.size(); ++i)
+            path = joinPath(path, levels_[i].name);
+        return joinPath(path, name);
     }
 
     int parent_;
     std::string name_;
     std::string shown_;
-    dev_t device_ = 0;
     std::vector<Level> levels_;
     int error_ = 0;
+    std::string mountedAt_; // the first mount met inside, left whole
 };
+
+FileResult mountedThere(const std::string& shown) {
+    return FileResult::failure("Could not remove " + shown +
+                               ": a file system is mounted there, and Kelvora leaves mounted "
+                               "file systems whole");
+}
 
 } // namespace
 
@@ -270,11 +303,22 @@ FolderHandle FolderHandle::open(const std::string& path) {
     return {fd, 0, path};
 }
 
-std::optional<FolderIdentity> FolderHandle::identity() const {
+std::optional<FolderIdentity> folderIdentityOf(int fd) {
     struct stat status {};
-    if (fd_ < 0 || fstat(fd_, &status) != 0) return std::nullopt;
+    if (fd < 0 || fstat(fd, &status) != 0) return std::nullopt;
     return FolderIdentity{static_cast<uint64_t>(status.st_dev),
                           static_cast<uint64_t>(status.st_ino)};
+}
+
+std::optional<FolderIdentity> folderIdentityAt(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
+    return FolderIdentity{static_cast<uint64_t>(status.st_dev),
+                          static_cast<uint64_t>(status.st_ino)};
+}
+
+std::optional<FolderIdentity> FolderHandle::identity() const {
+    return folderIdentityOf(fd_);
 }
 
 FolderHandle FolderHandle::folder(const std::string& name) const {
@@ -375,6 +419,9 @@ FileResult FolderHandle::removeItem(const std::string& name) const {
     struct stat status {};
     if (fstatat(fd_, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return failure("remove", shown, errno);
+    auto here = mountPlaceOf(fd_);
+    auto there = mountPlaceAt(fd_, name);
+    if (here && there && *here != *there) return mountedThere(shown);
     if (!S_ISDIR(status.st_mode)) {
         if (unlinkat(fd_, name.c_str(), 0) == 0) return FileResult::success();
         return failure("remove", shown, errno);

@@ -17,6 +17,10 @@ struct FolderIdentity {
     bool operator==(const FolderIdentity&) const = default;
 };
 
+std::optional<FolderIdentity> folderIdentityOf(int fd);
+// Of the folder a path leads to now, links followed; none when it leads to no folder.
+std::optional<FolderIdentity> folderIdentityAt(const std::string& path);
+
 // An open folder. Its operations take names directly inside it and never follow a final
 // symbolic link, so a folder renamed, or a name replaced by a link, after it was opened
 // cannot send them anywhere else. Paths are kept only to word messages.

@@ -72,7 +72,7 @@ Date dateOf(const struct statx_timestamp& time) {
 class UserFileWalk {
 public:
     UserFileWalk(const DiskScanner& scanner, const Reported& reported)
-        : scanner_(scanner), reported_(reported) {
+        : scanner_(scanner), reported_(reported), watcher_(ListingWatch::current()) {
         for (const char* library : {"Music/Music", "Music/iTunes", "Movies/TV"})
             mediaLibraries_.insert(scanner.home.appending(library).standardized().path());
     }
@@ -97,6 +97,8 @@ public:
 private:
     void visit(int worker, const FolderJob& job, std::vector<FolderJob>& more) {
         const OpenFolder folder(job.isRoot ? rootsOpenAt_[job.root] : job.path);
+        // The workers are not the scan's thread: the folders the scan looks in are told here.
+        if (job.isRoot && folder.isOpen() && watcher_) watcher_(job.path, folder.fd());
         std::vector<std::pair<std::string, unsigned char>> entries;
         folder.forEach(buffers_[worker], [&](const char* name, unsigned char type) {
             entries.emplace_back(name, type);
@@ -172,6 +174,7 @@ private:
 
     const DiskScanner& scanner_;
     const Reported& reported_;
+    const ListingWatch::Watcher watcher_;
     std::unordered_set<std::string> mediaLibraries_;
     std::vector<std::string> rootsOpenAt_;
     std::vector<std::vector<Found>> found_;

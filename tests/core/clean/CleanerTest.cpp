@@ -299,7 +299,8 @@ struct ScannedHome {
 
     void replaceWithLink(const std::string& relative, const std::string& to) {
         ASSERT_EQ(rename((home / relative).c_str(), (home / (relative + "-moved")).c_str()), 0);
-        ASSERT_EQ(symlink((home / to).c_str(), (home / relative).c_str()), 0);
+        const std::string target = to[0] == '/' ? to : home / to;
+        ASSERT_EQ(symlink(target.c_str(), (home / relative).c_str()), 0);
     }
     ScanItem scanned(JunkKind kind) {
         for (const auto& item : scanner.scan().items)
@@ -372,4 +373,32 @@ TEST_F(CleanerTest, AUserFolderThatIsALinkServesUntilItLeadsElsewhere) {
         << refused.failures[0].reason;
     EXPECT_EQ(contentsOf(victim), "keep");
     EXPECT_EQ(contentsOf(dataDisk / "Downloads/tool.zip"), "two");
+}
+
+// The folders the scan looked in are taken as the scan listed them: one swapped for a link
+// to somewhere else while the scan still runs leads the clean-up nowhere.
+TEST_F(CleanerTest, AFolderSwappedForALinkDuringTheScanLeadsNowhere) {
+    for (auto [folder, kind, file] : {std::tuple{".cache", JunkKind::caches, "tool/data.bin"},
+                                      std::tuple{"Downloads", JunkKind::downloads, "Setup.dmg"}}) {
+        ScannedHome fixture;
+        TempDir outside;
+        fixture.scanner.appUsage = [](const URL&) {
+            return std::optional(AppUsage{daysAgo(400), daysAgo(400)});
+        };
+        fixture.home.write(std::string(folder) + "/" + file, "scanned");
+        const std::string decoy = outside.write(file, "keep");
+        auto scanned = fixture.scanner.scan([&](const std::string&, int step) {
+            if (step == 4) fixture.replaceWithLink(folder, outside.path());
+        });
+        std::vector<ScanItem> found;
+        std::copy_if(scanned.items.begin(), scanned.items.end(), std::back_inserter(found),
+                     [&](const ScanItem& item) { return item.kind == kind; });
+
+        auto report = cleaner().clean(found, std::nullopt, t0);
+        EXPECT_EQ(contentsOf(decoy), "keep") << folder;
+        ASSERT_EQ(report.failures.size(), 1u) << folder;
+        EXPECT_NE(report.failures[0].reason.find("no longer leads to the folder the scan looked"),
+                  std::string::npos)
+            << report.failures[0].reason;
+    }
 }

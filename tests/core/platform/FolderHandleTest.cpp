@@ -1,5 +1,6 @@
 #include "platform/FolderHandle.h"
 
+#include "support/MountNamespace.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -7,6 +8,9 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using kelvora::testing::inMountNamespace;
+using kelvora::testing::kNoMountNamespace;
+using kelvora::testing::mountAt;
 using kelvora::testing::TempDir;
 
 TEST(FolderHandles, RemovalReachesAnyDepthAndNeverLeavesThroughALink) {
@@ -43,4 +47,34 @@ TEST(FolderHandles, BeneathCrossesNoLinkWhicheverWayItChecks) {
             EXPECT_EQ(opened.valid(), c.error == 0) << c.relative;
             EXPECT_EQ(opened.error(), c.error) << c.relative;
         }
+}
+
+// A file system mounted at or inside what is removed stays whole with its files, whether it
+// is another disk or a bind mount of the same one (which keeps the disk's device number),
+// and the removal says why it stopped.
+TEST(FolderHandles, RemovalLeavesEveryMountedFileSystemWhole) {
+    for (const char* at : {"item/sub/mounted", "item"}) {
+        for (bool bind : {false, true}) {
+            TempDir dir;
+            dir.write("item/sub/plain.txt");
+            dir.mkdir(at);
+            const std::string bound = dir.mkdir("bound");
+            auto report = inMountNamespace([&]() -> std::string {
+                if (!mountAt(dir / at, bind ? bound : "")) return "could not mount\n";
+                dir.write(std::string(at) + "/keep.txt", "seed");
+                FileResult removed = removeItem(dir / "item");
+                const bool inside = at != std::string("item");
+                const char* said = inside ? "is mounted at" : "is mounted there";
+                std::string problems;
+                if (removed.ok || removed.reason.find(said) == std::string::npos)
+                    problems += "removal said: " + (removed.ok ? "done" : removed.reason) + "\n";
+                if (readFile(dir / at + "/keep.txt") != "seed") problems += "emptied the mount\n";
+                if (inside && fileExists(dir / "item/sub/plain.txt"))
+                    problems += "what lay beside the mount was not removed\n";
+                return problems;
+            });
+            if (report == kNoMountNamespace) GTEST_SKIP() << "no mount namespace here";
+            EXPECT_EQ(report, 0) << at << (bind ? " (bind mount)" : "");
+        }
+    }
 }

@@ -1,0 +1,98 @@
+#include "platform/Mounts.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace kelvora {
+
+namespace {
+
+// Kernels before 5.8 give no mount id through statx; the descriptor's entry in
+// /proc/self/fdinfo gives the same number.
+std::optional<uint64_t> mountIdFromFdinfo(int fd) {
+    auto text = readFile("/proc/self/fdinfo/" + std::to_string(fd));
+    if (!text) return std::nullopt;
+    std::istringstream lines(*text);
+    for (std::string line; std::getline(lines, line);)
+        if (startsWith(line, "mnt_id:")) {
+            const std::string digits = trimmed(line.substr(7));
+            if (digits.empty() || digits.size() > 19 ||
+                digits.find_first_not_of("0123456789") != std::string::npos)
+                return std::nullopt;
+            return std::stoull(digits);
+        }
+    return std::nullopt;
+}
+
+std::optional<MountPlace> placeAt(int folder, const char* name, int flags) {
+    struct statx status {};
+    if (statx(folder, name, flags | AT_NO_AUTOMOUNT, STATX_INO | STATX_MNT_ID, &status) != 0)
+        return std::nullopt;
+    MountPlace place{makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_mnt_id};
+    if (status.stx_mask & STATX_MNT_ID) return place;
+    int fd = (flags & AT_EMPTY_PATH) ? fcntl(folder, F_DUPFD_CLOEXEC, 0)
+                                     : openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    auto mount = mountIdFromFdinfo(fd);
+    close(fd);
+    if (!mount) return std::nullopt;
+    place.mount = *mount;
+    return place;
+}
+
+// Mount tables write blanks, tabs, line ends and backslashes in a path as octal escapes.
+std::string unescaped(const std::string& field) {
+    std::string path;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string digits = field.substr(i + 1, 3);
+            if (digits.find_first_not_of("01234567") == std::string::npos) {
+                path += static_cast<char>(std::stoi(digits, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        path += field[i];
+    }
+    return path;
+}
+
+} // namespace
+
+std::optional<MountPlace> mountPlaceOf(int fd) {
+    return placeAt(fd, "", AT_EMPTY_PATH);
+}
+
+std::optional<MountPlace> mountPlaceAt(int folder, const std::string& name) {
+    return placeAt(folder, name.c_str(), AT_SYMLINK_NOFOLLOW);
+}
+
+std::optional<MountPlace> mountPlaceAt(const std::string& path) {
+    return placeAt(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW);
+}
+
+std::vector<std::string> mountPointsBelow(const std::string& folder, const std::string& mountInfo) {
+    const std::string prefix = folder == "/" ? "/" : folder + "/";
+    std::vector<std::string> found;
+    std::istringstream lines(mountInfo);
+    for (std::string line; std::getline(lines, line);) {
+        // Mount id, parent id, device, root, then the mount point.
+        const auto fields = splitNonEmpty(line, ' ');
+        if (fields.size() < 5) continue;
+        std::string point = unescaped(fields[4]);
+        if (point.size() > prefix.size() && startsWith(point, prefix)) found.push_back(point);
+    }
+    return found;
+}
+
+std::string liveMountInfo() {
+    return readFile("/proc/self/mountinfo").value_or("");
+}
+
+} // namespace kelvora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// Where a file-system object lies: its disk and the mount it was reached through. A bind
+// mount keeps the disk of what it shows but is a mount of its own, so only both together
+// tell whether two folders are on one mount.
+struct MountPlace {
+    uint64_t device = 0; // as st_dev
+    uint64_t mount = 0;  // the id /proc/self/mountinfo lists the mount under
+    bool operator==(const MountPlace&) const = default;
+};
+
+std::optional<MountPlace> mountPlaceOf(int fd);
+// Of a name inside an open folder, or of a path; a final link is never followed.
+std::optional<MountPlace> mountPlaceAt(int folder, const std::string& name);
+std::optional<MountPlace> mountPlaceAt(const std::string& path);
+
+// The mount points a mount table (in the form of /proc/self/mountinfo) lists strictly
+// below a folder.
+std::vector<std::string> mountPointsBelow(const std::string& folder, const std::string& mountInfo);
+// This process's mount table; empty when it cannot be read.
+std::string liveMountInfo();
+
+} // namespace kelvora
