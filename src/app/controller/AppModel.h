@@ -113,8 +113,8 @@ public:
         std::function<void(const std::vector<URL>&)> revealSeveral;
         std::function<std::optional<std::string>(bool on)> setSweeper;
         std::function<bool()> hasFullDiskAccess;
-        // Paths some running process holds open; a move leaves those files alone.
-        std::function<std::unordered_set<std::string>()> openFiles;
+        // The running processes with the files they hold; a move leaves those files alone.
+        OpenFilesFunction openFiles;
 
         static Tools live();
     };

@@ -110,6 +110,7 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
         return offeredOrKept.count(candidate.url.path()) > 0;
     });
     append(items, scanLargeAndOld(candidates, addSeconds(now(), -oldAge)));
+    markHeldOpen(items, openFiles);
 
     const NeverTouch protectedPaths(neverTouch);
     if (!protectedPaths.empty()) {
@@ -132,6 +133,7 @@ std::vector<ScanItem> DiskScanner::scanCachesOnly() const {
     const auto apps = runningApps();
     FileCounter counter;
     auto items = scanCaches(apps, counter);
+    markHeldOpen(items, openFiles);
     if (!protectedPaths.empty()) {
         std::erase_if(items,
                       [&](const ScanItem& item) { return protectedPaths.covers(item, false); });

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -89,7 +90,10 @@ protected:
         tools.hasFullDiskAccess = [] { return true; };
         tools.openFiles = [this] {
             std::lock_guard lock(openMutex);
-            return openPaths;
+            RunningProcess holder{
+                4242, "/usr/bin/viewer", "viewer", {openPaths.begin(), openPaths.end()}};
+            std::sort(holder.openFiles.begin(), holder.openFiles.end());
+            return std::vector<RunningProcess>{holder};
         };
         return tools;
     }
