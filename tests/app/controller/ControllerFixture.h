@@ -45,6 +45,7 @@ protected:
         scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
         scanner.localSnapshots = [] { return std::vector<Date>(); };
         scanner.processPaths = [] { return std::vector<std::string>(); };
+        scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
         scanner.ollamaTool.reset();
         scanner.isInstalled = [this](const std::string& bundleID) {
             if (installedGate) installedGate->wait();
