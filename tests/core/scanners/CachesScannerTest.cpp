@@ -5,6 +5,7 @@
 #include "support/RunningProgram.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <unistd.h>
@@ -277,23 +278,30 @@ TEST(CachesScanner, ACacheAProgramHoldsOpenIsInUseByItsDesktopEntryInTheScanAndA
                     "[Desktop Entry]\nType=Application\nName=Holder Studio\n");
     const std::string held = env.dir().write("cache/holdercache/index/db", "d");
     const std::string loose = env.dir().write("cache/loosecache/blob", "b");
-    RunningProgram program(env.dir() / "bin/kvholder", held);
+    // The program holds one cache's file open and runs from another, which maps it.
+    RunningProgram program(env.cache() + "/programcache/kvholder", held);
+    // What Kelvora itself holds open is no other program's use.
+    const int own = open(loose.c_str(), O_RDONLY | O_CLOEXEC);
     DiskScanner scanner = fixtureScanner(TempDir());
     scanner.home = URL::fileURL(env.home(), true);
     scanner.openFiles = DiskScanner::liveOpenFiles;
 
     auto items = scanner.scanCachesOnly();
-    ASSERT_EQ(items.size(), 2u);
-    const ScanItem* holder = itemAt(items, env.cache() + "/holdercache");
-    ASSERT_TRUE(holder);
-    EXPECT_EQ(holder->inUseBy, "Holder Studio");
-    EXPECT_FALSE(itemAt(items, env.cache() + "/loosecache")->inUseBy);
+    std::map<std::string, std::optional<std::string>> found;
+    for (const auto& item : items)
+        found[item.location.lastPathComponent()] = item.inUseBy;
+    EXPECT_EQ(found, (std::map<std::string, std::optional<std::string>>{
+                         {"holdercache", "Holder Studio"},
+                         {"loosecache", std::nullopt},
+                         {"programcache", "Holder Studio"}}));
 
-    // Opened after the scan: the clean finds it held and leaves the folder.
+    // Opened after the scan: the clean finds them held and leaves them.
     for (auto& item : items)
         item.inUseBy.reset();
     const auto report = Cleaner({}, {}, {}).clean(items, std::nullopt, kFixtureNow);
-    EXPECT_EQ(report.skippedInUse, 1);
+    EXPECT_EQ(report.skippedInUse, 2);
     EXPECT_TRUE(fileExists(held));
+    EXPECT_TRUE(fileExists(env.cache() + "/programcache/kvholder"));
     EXPECT_FALSE(fileExists(loose));
+    close(own);
 }
