@@ -145,8 +145,6 @@ struct DiskScanner {
     // The live processes holding files, each named by its application's desktop entry
     // where one is named like its executable, else by the executable.
     static std::vector<RunningProcess> liveOpenFiles();
-    static std::string applicationName(const RunningProcess& process,
-                                       const std::vector<std::string>& desktopEntryFolders);
     std::optional<Date> modificationDate(const URL& url) const;
     std::optional<Date> newestChange(const URL& folder, FileCounter& counter) const;
 

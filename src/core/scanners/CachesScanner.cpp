@@ -89,7 +89,8 @@ void collectCacheFolders(const URL& root, const std::optional<std::string>& ownB
 }
 
 // Every entry of a cache folder is offered as rebuilding itself, so a folder that holds the
-// user's own files, our own data or the settings of every program must never be one.
+// user's own files, the settings of every program or what they keep (the Undo Shelf among
+// it) must never be one.
 std::optional<std::string> whyNotCaches(const URL& home, const URL& root,
                                         const HomeFolders& places) {
     // Through a link the scan would offer, and a clean delete, what lies elsewhere.
@@ -100,7 +101,7 @@ std::optional<std::string> whyNotCaches(const URL& home, const URL& root,
     };
     std::vector<Kept> kept = {{home, "the home folder"},
                               {places.config(), "the config folder"},
-                              {places.data(), "the data folder, which holds the Undo Shelf"}};
+                              {places.data(), "the data folder"}};
     for (const URL& folder : places.userFolders())
         kept.push_back({folder, "the user folder"});
     for (const auto& [folder, what] : kept) {
