@@ -6,6 +6,7 @@
 #include "controller/ShelfSweeper.h"
 #include "login/LoginItemSwitch.h"
 #include "platform/AppPaths.h"
+#include "platform/HomeFolders.h"
 #include "platform/ProcessTable.h"
 #include "window/Reveal.h"
 
@@ -44,7 +45,8 @@ AppModel::Tools AppModel::Tools::live() {
     };
     tools.findPhotos = [](const std::vector<URL>& folders,
                           const std::function<void(double)>& progress) {
-        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit);
+        const URL ownData = HomeFolders(URL::fileURL(AppPaths::home(), true)).ownData();
+        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit, {ownData});
         return SimilarPhotos::find(photos, PhotoPrinter::live(), progress);
     };
     tools.measure = [](const URL& root, const std::set<std::string>& skipping,
