@@ -31,6 +31,7 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
     scanner.simulators = [] { return std::vector<SimulatorDevice>{}; };
     scanner.docker = [] { return std::optional<DockerUsage>(); };
     scanner.processPaths = [] { return std::vector<std::string>{}; };
+    scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
     scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
     scanner.localSnapshots = [] { return std::vector<Date>{}; };
     scanner.isInstalled = [](const std::string&) { return true; };

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,15 +14,17 @@
 namespace kelvora::testing {
 
 // A copy of sleep started from a path of the test's choosing, so that the process table
-// lists a program under that name and path; stopped when the test ends.
+// lists a program under that name and path, holding a file open when one is named;
+// stopped when the test ends.
 class RunningProgram {
 public:
-    explicit RunningProgram(const std::string& path) {
+    explicit RunningProgram(const std::string& path, const std::string& holding = "") {
         createDirectories(parentPath(path));
         writeFileAtomically(path, readFile("/bin/sleep").value_or(""));
         chmod(path.c_str(), 0755);
         pid_ = fork();
         if (pid_ == 0) {
+            if (!holding.empty() && open(holding.c_str(), O_RDONLY) < 0) _exit(126);
             execl(path.c_str(), path.c_str(), "60", static_cast<char*>(nullptr));
             _exit(127);
         }

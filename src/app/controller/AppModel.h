@@ -139,8 +139,8 @@ public:
         std::function<bool()> hasFullDiskAccess;
         // The folders the access test reads that refuse to be listed now.
         std::function<std::vector<std::string>()> closedFolders;
-        // Paths some running process holds open; a move leaves those files alone.
-        std::function<std::unordered_set<std::string>()> openFiles;
+        // The running processes with the files they hold; a move leaves those files alone.
+        OpenFilesFunction openFiles;
 
         static Tools live();
     };

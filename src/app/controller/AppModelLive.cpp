@@ -6,12 +6,9 @@
 #include "controller/ShelfSweeper.h"
 #include "login/LoginItemSwitch.h"
 #include "platform/AppPaths.h"
+#include "platform/HomeFolders.h"
+#include "platform/ProcessTable.h"
 #include "window/Reveal.h"
-
-#include <dirent.h>
-#include <unistd.h>
-
-#include <cctype>
 
 namespace kelvora {
 
@@ -27,39 +24,6 @@ AppModel::AdminOutcome releaseAsAdministrator(const std::string& command, const 
     if (outcome.errorNumber == AdminUnlock::kCancelled)
         return {AppModel::AdminOutcome::Kind::cancelled, {}};
     return {AppModel::AdminOutcome::Kind::failed, outcome.message};
-}
-
-bool isNumber(const char* name) {
-    for (; *name; ++name)
-        if (!std::isdigit(static_cast<unsigned char>(*name))) return false;
-    return true;
-}
-
-std::optional<std::string> linkTarget(const std::string& path) {
-    char buffer[4096];
-    ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
-    if (length <= 0) return std::nullopt;
-    return std::string(buffer, static_cast<size_t>(length));
-}
-
-// What every process we may look at holds open, from its descriptors under /proc.
-std::unordered_set<std::string> liveOpenFiles() {
-    std::unordered_set<std::string> paths;
-    DIR* proc = opendir("/proc");
-    if (!proc) return paths;
-    while (dirent* process = readdir(proc)) {
-        if (!isNumber(process->d_name)) continue;
-        std::string fdFolder = std::string("/proc/") + process->d_name + "/fd";
-        DIR* fds = opendir(fdFolder.c_str());
-        if (!fds) continue;
-        while (dirent* fd = readdir(fds))
-            if (auto target = linkTarget(fdFolder + "/" + fd->d_name);
-                target && target->front() == '/')
-                paths.insert(*target);
-        closedir(fds);
-    }
-    closedir(proc);
-    return paths;
 }
 
 std::vector<LoginItem>
@@ -81,7 +45,8 @@ AppModel::Tools AppModel::Tools::live() {
     };
     tools.findPhotos = [](const std::vector<URL>& folders,
                           const std::function<void(double)>& progress) {
-        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit);
+        const URL ownData = HomeFolders(URL::fileURL(AppPaths::home(), true)).ownData();
+        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit, {ownData});
         return SimilarPhotos::find(photos, PhotoPrinter::live(), progress);
     };
     tools.measure = [](const URL& root, const std::set<std::string>& skipping,
@@ -98,7 +63,7 @@ AppModel::Tools AppModel::Tools::live() {
     tools.setSweeper = [](bool on) { return ShelfSweeper::set(on); };
     tools.hasFullDiskAccess = Permissions::hasFullDiskAccess;
     tools.closedFolders = Permissions::closedFolders;
-    tools.openFiles = liveOpenFiles;
+    tools.openFiles = ProcessTable::holdingFiles;
     return tools;
 }
 

@@ -14,20 +14,6 @@ namespace {
 
 constexpr int kSearchLimit = 300;
 
-bool isWithin(const std::string& path, const std::string& folder) {
-    return path == folder || path.rfind(folder + "/", 0) == 0;
-}
-
-// The open files are named by their resolved paths, so a target reached through a link is
-// compared in that form too.
-bool isHeldOpen(const ScanItem& item, const std::unordered_set<std::string>& openFiles) {
-    for (const auto& target : item.targets)
-        for (const auto& place : bothForms(target))
-            for (const auto& open : openFiles)
-                if (isWithin(open, place)) return true;
-    return false;
-}
-
 // The items of a move whose every target reached the shelf.
 std::vector<ScanItem> fullyShelved(const std::vector<ScanItem>& items, const CleanReport& report) {
     std::unordered_map<std::string, size_t> movedFiles;
@@ -69,11 +55,10 @@ AppModel::Move AppModel::screenForMove(std::vector<ScanItem> items) const {
     // The scan's own rule, so a folder named through a link, or the whole disk, is kept
     // out of a move as it is kept out of a result.
     NeverTouch neverTouch(Prefs::stringList(Prefs::Key::neverTouch));
-    std::unordered_set<std::string> open =
-        tools_.openFiles ? tools_.openFiles() : std::unordered_set<std::string>();
+    const HeldFiles held(tools_.openFiles ? tools_.openFiles() : std::vector<RunningProcess>());
     Move move;
     for (auto& item : items) {
-        if (neverTouch.covers(item, true) || isHeldOpen(item, open))
+        if (neverTouch.covers(item, true) || held.holderOf(item))
             move.heldBack.push_back(std::move(item));
         else
             move.items.push_back(std::move(item));

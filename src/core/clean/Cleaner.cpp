@@ -25,6 +25,7 @@ constexpr double kToolTimeout = 600;
 struct LiveState {
     std::vector<RunningApp> apps;
     std::vector<std::string> processPaths;
+    HeldFiles held{{}};
 };
 
 bool processAlive(int32_t pid) {
@@ -73,7 +74,7 @@ bool foundInUse(const ScanItem& item, const LiveState& live) {
     if (item.ai && !live.apps.empty() && aiOwnerRunning(*item.ai, live)) return true;
     if (item.duplicate && !Cleaner::stillMatches(item.duplicate->keptCopy, item.location))
         return true;
-    return false;
+    return isCheckedForUse(item) && live.held.holderOf(item);
 }
 
 // The size rule that keeps an item out of the picks is not applied here: an item handed
@@ -168,11 +169,13 @@ bool sameContents(const std::string& a, const std::string& b) {
 
 } // namespace
 
-Cleaner::Cleaner(RunningAppsFunction apps, ProcessPathsFunction paths, ToolFunction tool)
+Cleaner::Cleaner(RunningAppsFunction apps, ProcessPathsFunction paths, ToolFunction tool,
+                 OpenFilesFunction held)
     : runningApps(apps ? std::move(apps) : RunningAppsFunction(DiskScanner::liveRunningApps)),
       processPaths(paths ? std::move(paths)
                          : ProcessPathsFunction(DiskScanner::runningProcessPaths)),
-      runTool(tool ? std::move(tool) : ToolFunction(liveRunTool)) {}
+      runTool(tool ? std::move(tool) : ToolFunction(liveRunTool)),
+      openFiles(held ? std::move(held) : OpenFilesFunction(ProcessTable::holdingFiles)) {}
 
 std::optional<int32_t> Cleaner::liveRunTool(const ScanItem::Action& action) {
     auto output = DiskScanner::runTool(action.tool, action.arguments, kToolTimeout);
@@ -214,6 +217,10 @@ CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
         return item.kind == JunkKind::developer;
     });
     if (anyDeveloper) live.processPaths = processPaths();
+    if (std::any_of(items.begin(), items.end(), [](const ScanItem& item) {
+            return !leftAloneByScan(item) && isCheckedForUse(item) && !item.targets.empty();
+        }))
+        live.held = HeldFiles(openFiles());
 
     std::vector<ScanItem> toClean;
     for (const auto& item : items) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clean/UndoShelf.h"
+#include "engine/HeldOpen.h"
 #include "model/CleanReport.h"
 #include "model/ScanItem.h"
 #include "model/ScanResult.h"
@@ -29,10 +30,13 @@ struct Cleaner {
     RunningAppsFunction runningApps;
     ProcessPathsFunction processPaths;
     ToolFunction runTool;
+    // This user's processes with the files they hold, asked once per clean when an item
+    // whose use is checked is to be removed.
+    OpenFilesFunction openFiles;
 
     // Empty functions take the live sources.
     explicit Cleaner(RunningAppsFunction runningApps, ProcessPathsFunction processPaths = {},
-                     ToolFunction runTool = {});
+                     ToolFunction runTool = {}, OpenFilesFunction openFiles = {});
 
     // Without a shelf nothing is moved: every item is deleted. The label names an item on
     // the shelf; by default the last path component of its location.

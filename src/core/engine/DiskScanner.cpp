@@ -45,6 +45,7 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
     purgeableSpace = livePurgeable;
     localSnapshots = liveSnapshots;
     processPaths = runningProcessPaths;
+    openFiles = liveOpenFiles;
 }
 
 DiskScanner DiskScanner::live() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clean/InstalledApp.h"
+#include "engine/HeldOpen.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
 #include "platform/DesktopEntries.h"
@@ -110,6 +111,9 @@ struct DiskScanner {
     std::function<std::vector<Date>()> localSnapshots;
     int macOSMajorVersion = 0;
     std::function<std::vector<std::string>()> processPaths;
+    // This user's running processes with the files they hold: an item checked for use
+    // that holds one of those files is in use by that process.
+    OpenFilesFunction openFiles;
 
     // Empty functions take the live sources; no application folders means the default two.
     DiskScanner(URL home, URL tempDirectory,
@@ -141,6 +145,9 @@ struct DiskScanner {
     static std::optional<ToolOutput>
     runTool(const std::string& tool, const std::vector<std::string>& arguments, double timeout);
     static std::vector<std::string> runningProcessPaths();
+    // The live processes holding files, each named by its application's desktop entry
+    // where one is named like its executable, else by the executable.
+    static std::vector<RunningProcess> liveOpenFiles();
     std::optional<Date> modificationDate(const URL& url) const;
     std::optional<Date> newestChange(const URL& folder, FileCounter& counter) const;
 

@@ -8,12 +8,6 @@
 
 namespace kelvora {
 
-bool isSameOrInside(const std::string& path, const std::string& folder) {
-    if (folder == "/") return !path.empty() && path[0] == '/';
-    return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           (path.size() == folder.size() || path[folder.size()] == '/');
-}
-
 bool walkOrder(const std::string& a, const std::string& b) {
     const size_t common = std::min(a.size(), b.size());
     for (size_t i = 0; i < common; ++i) {

@@ -8,9 +8,6 @@
 
 namespace kelvora {
 
-// True when path is folder itself or lies below it; every path lies below "/".
-bool isSameOrInside(const std::string& path, const std::string& folder);
-
 // Orders paths as a depth-first walk over name-sorted folders meets them: a
 // folder comes right before everything inside it.
 bool walkOrder(const std::string& a, const std::string& b);

@@ -112,6 +112,7 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
         return offeredOrKept.count(candidate.url.path()) > 0;
     });
     append(items, scanLargeAndOld(candidates, addSeconds(now(), -oldAge)));
+    markHeldOpen(items, openFiles);
 
     const NeverTouch protectedPaths(neverTouch);
     if (!protectedPaths.empty()) {
@@ -136,6 +137,7 @@ std::vector<ScanItem> DiskScanner::scanCachesOnly() const {
     ScanFolderLog listed(scanFolders());
     FileCounter counter;
     auto items = scanCaches(apps, counter);
+    markHeldOpen(items, openFiles);
     if (!protectedPaths.empty()) {
         std::erase_if(items,
                       [&](const ScanItem& item) { return protectedPaths.covers(item, false); });

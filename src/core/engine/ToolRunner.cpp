@@ -1,15 +1,13 @@
 #include "engine/DiskScanner.h"
 
 #include "platform/FileSystem.h"
+#include "platform/ProcessTable.h"
 #include "platform/StandIns.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -156,26 +154,7 @@ std::optional<ToolOutput> DiskScanner::runTool(const std::string& tool,
 }
 
 std::vector<std::string> DiskScanner::runningProcessPaths() {
-    std::vector<std::string> paths;
-    DIR* proc = opendir("/proc");
-    if (!proc) return paths;
-    while (struct dirent* entry = readdir(proc)) {
-        char* end = nullptr;
-        long pid = std::strtol(entry->d_name, &end, 10);
-        if (pid < 1 || *end != '\0') continue;
-        char buffer[4096];
-        std::string link = std::string("/proc/") + entry->d_name + "/exe";
-        ssize_t n = readlink(link.c_str(), buffer, sizeof buffer - 1);
-        if (n <= 0) continue;
-        std::string path(buffer, static_cast<size_t>(n));
-        // A replaced executable reads as "path (deleted)".
-        const std::string_view deleted = " (deleted)";
-        if (path.size() > deleted.size() && endsWith(path, deleted))
-            path.erase(path.size() - deleted.size());
-        paths.push_back(std::move(path));
-    }
-    closedir(proc);
-    return paths;
+    return ProcessTable::executablePaths();
 }
 
 } // namespace kelvora

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <numeric>
+#include <set>
 #include <thread>
 #include <tuple>
 #include <unordered_set>
@@ -40,9 +41,17 @@ struct Frame {
 
 using FileIdentity = std::pair<uint64_t, uint64_t>;
 
+// Where a folder really is, wherever a link to it was named.
+std::optional<FileIdentity> identityOf(const URL& folder) {
+    auto info = fileInfo(folder.resolvingSymlinks());
+    if (!info) return std::nullopt;
+    return FileIdentity{info->device, info->inode};
+}
+
 // Overlapping folders reach the same file twice; it is one photo, never its own copy.
-void collect(const URL& folder, int64_t minSize, std::vector<Candidate>& found,
-             std::set<FileIdentity>& seen) {
+void collect(const URL& folder, int64_t minSize, const std::set<FileIdentity>& neverEntered,
+             std::vector<Candidate>& found, std::set<FileIdentity>& seen) {
+    if (auto root = identityOf(folder); root && neverEntered.count(*root)) return;
     std::vector<Frame> stack;
     stack.push_back({listFolder(folder).entries, 0});
     while (!stack.empty()) {
@@ -54,7 +63,8 @@ void collect(const URL& folder, int64_t minSize, std::vector<Candidate>& found,
         const FileInfo entry = top.entries[top.next++];
         if (entry.hidden) continue;
         if (entry.isDirectory()) {
-            if (!entry.isPackage && !isExcludedFolder(entry.name))
+            if (!entry.isPackage && !isExcludedFolder(entry.name) &&
+                !neverEntered.count({entry.device, entry.inode}))
                 stack.push_back({listFolder(entry.url).entries, 0});
             continue;
         }
@@ -175,11 +185,15 @@ const std::set<std::string>& types() {
     return extensions;
 }
 
-std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit) {
+std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit,
+                        const std::vector<URL>& neverEntered) {
+    std::set<FileIdentity> skipped;
+    for (const URL& folder : neverEntered)
+        if (auto identity = identityOf(folder)) skipped.insert(*identity);
     std::vector<Candidate> found;
     std::set<FileIdentity> seen;
     for (const URL& folder : folders)
-        collect(folder, minSize, found, seen);
+        collect(folder, minSize, skipped, found, seen);
     std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
         return a.modified > b.modified;
     });

@@ -47,8 +47,10 @@ inline float threshold = 0.3f;
 inline constexpr int kWindow = 24;
 
 // Candidate photos under the folders, newest first, at most `limit`: hidden items, package
-// contents and build folders are not searched, links are not followed.
-std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit);
+// contents, build folders and the folders never to enter (our own data folder, which holds
+// the Undo Shelf's copies) are not searched, links are not followed.
+std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit,
+                        const std::vector<URL>& neverEntered = {});
 // Groups of similar photos among `urls` (in the order given, usually newest first), largest
 // saving first. Progress arrives from worker threads every 50 prints and once with 1.0.
 std::vector<Group> find(const std::vector<URL>& urls, const Printer& printer,

@@ -2,8 +2,10 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/Log.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 
@@ -42,7 +44,25 @@ std::optional<std::string> userDirPath(const std::string& value, const URL& home
     return path;
 }
 
-std::map<std::string, std::string> readUserDirs(const std::string& file, const URL& home) {
+// Why a folder of user-dirs.dirs may not be walked as a user folder, or none: walking one
+// that holds the home would offer the whole home or the whole disk as the user's files,
+// and one in our own data folder would offer the Undo Shelf's copies.
+std::optional<std::string> whyNotUserFolder(const std::string& path, const URL& home,
+                                            const URL& ownData) {
+    const URL folder = URL::fileURL(path, true);
+    for (const std::string& form : {folder.path(), folder.resolvingSymlinks().path()}) {
+        for (const URL& place : {home, home.resolvingSymlinks()})
+            if (isSameOrInside(place.standardized().path(), form))
+                return "it holds the home folder";
+        for (const URL& place : {ownData, ownData.resolvingSymlinks()})
+            if (isSameOrInside(form, place.standardized().path()))
+                return "it lies in Kelvora's own data folder, which holds the Undo Shelf";
+    }
+    return std::nullopt;
+}
+
+std::map<std::string, std::string> readUserDirs(const std::string& file, const URL& home,
+                                                const URL& ownData) {
     std::map<std::string, std::string> dirs;
     const auto text = readFile(file);
     if (!text) return dirs;
@@ -52,8 +72,15 @@ std::map<std::string, std::string> readUserDirs(const std::string& file, const U
         line = trimmed(line);
         const size_t equals = line.find('=');
         if (line.empty() || line.front() == '#' || equals == std::string::npos) continue;
-        if (auto path = userDirPath(unquoted(trimmed(line.substr(equals + 1))), home))
-            dirs[trimmed(line.substr(0, equals))] = *path;
+        const std::string variable = trimmed(line.substr(0, equals));
+        auto path = userDirPath(unquoted(trimmed(line.substr(equals + 1))), home);
+        if (!path) continue;
+        if (auto reason = whyNotUserFolder(*path, home, ownData)) {
+            logOnce("The user folder " + variable + "=" + *path + " in " + file +
+                    " is ignored: " + *reason + ".");
+            continue;
+        }
+        dirs[variable] = *path;
     }
     return dirs;
 }
@@ -70,7 +97,7 @@ const char* userDirVariable(const std::string& name) {
 } // namespace
 
 HomeFolders::HomeFolders(const URL& home) : home_(home), own_(isOwnHome(home)) {
-    userDirs_ = readUserDirs(config().appending("user-dirs.dirs").path(), home_);
+    userDirs_ = readUserDirs(config().appending("user-dirs.dirs").path(), home_, ownData());
 }
 
 URL HomeFolders::cache() const {
@@ -86,12 +113,28 @@ URL HomeFolders::config() const {
     return own_ ? URL::fileURL(AppPaths::configHome(), true) : home_.appending(".config", true);
 }
 
+URL HomeFolders::ownData() const {
+    return data().appending(kAppName, true);
+}
+
 URL HomeFolders::user(const std::string& name) const {
     if (const char* variable = userDirVariable(name)) {
         auto it = userDirs_.find(variable);
         if (it != userDirs_.end()) return URL::fileURL(it->second, true);
     }
     return home_.appending(name, true);
+}
+
+std::vector<URL> HomeFolders::userFolders() const {
+    std::vector<URL> folders;
+    for (const char* name : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures"})
+        folders.push_back(user(name));
+    for (const auto& [variable, path] : userDirs_) {
+        const URL folder = URL::fileURL(path, true);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    return folders;
 }
 
 } // namespace kelvora

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kelvora {
 
@@ -18,9 +19,15 @@ public:
     URL cache() const;  // $XDG_CACHE_HOME, else home/.cache
     URL data() const;   // $XDG_DATA_HOME, else home/.local/share
     URL config() const; // $XDG_CONFIG_HOME, else home/.config
+    // Kelvora's own folder in the data folder, which holds the Undo Shelf.
+    URL ownData() const;
     // A user folder by the name the scanners give it ("Desktop", "Documents", "Downloads",
-    // "Movies", "Music", "Pictures"): where user-dirs.dirs puts it, else home/name.
+    // "Movies", "Music", "Pictures"): where user-dirs.dirs puts it, else home/name. A folder
+    // there that holds the home (the home's parent, "/") or lies in our own data folder is
+    // ignored, and the reason logged.
     URL user(const std::string& name) const;
+    // Every user folder: those above, then any other that user-dirs.dirs names.
+    std::vector<URL> userFolders() const;
 
 private:
     URL home_;

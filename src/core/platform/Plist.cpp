@@ -33,7 +33,16 @@ std::string base64(const char* data, uint64_t size) {
     return out;
 }
 
-Json toJson(plist_t node) {
+// Real property lists hold a few thousand values at most. Shared references let a small
+// binary list stand for far more (each level naming the next twice doubles it), so the
+// values are counted and a list past this many is refused as unreadable.
+constexpr uint64_t kMaxNodes = 100'000;
+// Far above any real property list; a larger file is not read.
+constexpr int64_t kMaxFileSize = 4 * 1024 * 1024;
+
+// Counts the values it converts, and stops converting once past the bound.
+Json toJson(plist_t node, uint64_t& converted) {
+    if (++converted > kMaxNodes) return Json();
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
@@ -79,20 +88,20 @@ Json toJson(plist_t node) {
     case PLIST_ARRAY: {
         Json out = Json::array();
         uint32_t count = plist_array_get_size(node);
-        for (uint32_t i = 0; i < count; ++i)
-            out.push_back(toJson(plist_array_get_item(node, i)));
+        for (uint32_t i = 0; i < count && converted <= kMaxNodes; ++i)
+            out.push_back(toJson(plist_array_get_item(node, i), converted));
         return out;
     }
     case PLIST_DICT: {
         Json out = Json::object();
         plist_dict_iter iter = nullptr;
         plist_dict_new_iter(node, &iter);
-        while (true) {
+        while (converted <= kMaxNodes) {
             char* key = nullptr;
             plist_t value = nullptr;
             plist_dict_next_item(node, iter, &key, &value);
             if (!key) break;
-            out[key] = toJson(value);
+            out[key] = toJson(value, converted);
             free(key);
         }
         free(iter);
@@ -216,14 +225,20 @@ private:
     bool valid_ = false;
 };
 
-// Depth-first without recursion, each object's depth worked out once, so shared objects
-// cost nothing twice and a loop of references is refused.
-bool binaryWithinNesting(const std::string& data) {
+// Depth-first without recursion, each object's depth and the values it expands to (the
+// parser copies a shared object wherever it is referred to) worked out once, so shared
+// objects cost nothing twice here and a loop of references is refused.
+bool binaryWithinBounds(const std::string& data) {
     BinaryObjects objects(data);
     if (!objects.valid()) return false;
     enum : uint8_t { unseen, open, done };
     std::vector<uint8_t> state(objects.count(), unseen);
     std::vector<uint32_t> depth(objects.count(), 1);
+    std::vector<uint64_t> expanded(objects.count(), 1);
+    auto addExpanded = [&](uint64_t parent, uint64_t child) {
+        expanded[parent] = std::min(expanded[parent] + expanded[child], kMaxNodes + 1);
+        return expanded[parent] <= kMaxNodes;
+    };
     struct Frame {
         uint64_t object;
         std::vector<uint64_t> children;
@@ -244,8 +259,9 @@ bool binaryWithinNesting(const std::string& data) {
             state[frame.object] = done;
             uint32_t reached = depth[frame.object];
             path.pop_back();
-            if (!path.empty())
-                depth[path.back().object] = std::max(depth[path.back().object], reached + 1);
+            if (path.empty()) continue;
+            depth[path.back().object] = std::max(depth[path.back().object], reached + 1);
+            if (!addExpanded(path.back().object, frame.object)) return false;
             continue;
         }
         uint64_t child = frame.children[frame.next++];
@@ -253,6 +269,7 @@ bool binaryWithinNesting(const std::string& data) {
         if (state[child] == done) {
             if (depth[child] + path.size() > kMaxNesting) return false;
             depth[frame.object] = std::max(depth[frame.object], depth[child] + 1);
+            if (!addExpanded(frame.object, child)) return false;
         } else if (!enter(child)) {
             return false;
         }
@@ -260,24 +277,28 @@ bool binaryWithinNesting(const std::string& data) {
     return depth[objects.top()] <= kMaxNesting;
 }
 
-bool withinNesting(const std::string& bytes) {
-    if (bytes.compare(0, 6, "bplist") == 0) return binaryWithinNesting(bytes);
+bool withinBounds(const std::string& bytes) {
+    if (bytes.size() > static_cast<uint64_t>(kMaxFileSize)) return false;
+    if (bytes.compare(0, 6, "bplist") == 0) return binaryWithinBounds(bytes);
     return xmlWithinNesting(bytes);
 }
 
 } // namespace
 
 std::optional<Json> parsePlist(const std::string& bytes) {
-    if (bytes.empty() || !withinNesting(bytes)) return std::nullopt;
+    if (bytes.empty() || !withinBounds(bytes)) return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root) return std::nullopt;
-    Json out = toJson(root);
+    uint64_t converted = 0;
+    Json out = toJson(root, converted);
     plist_free(root);
+    if (converted > kMaxNodes) return std::nullopt;
     return out;
 }
 
 std::optional<Json> readPlist(const std::string& path) {
+    if (auto info = fileInfo(path); !info || info->logicalSize > kMaxFileSize) return std::nullopt;
     auto bytes = readFile(path);
     if (!bytes) return std::nullopt;
     return parsePlist(*bytes);

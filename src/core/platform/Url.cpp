@@ -117,6 +117,12 @@ std::string extensionOf(const std::string& name) {
     return name.substr(dot + 1);
 }
 
+bool isSameOrInside(const std::string& path, const std::string& folder) {
+    if (folder == "/") return !path.empty() && path[0] == '/';
+    return path.size() >= folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
 std::string parentPath(const std::string& path) {
     std::string trimmed = trimTrailingSlashes(path);
     auto slash = trimmed.rfind('/');

@@ -60,6 +60,8 @@ std::string lastComponent(const std::string& path);
 std::string extensionOf(const std::string& name);
 std::string parentPath(const std::string& path);
 std::string joinPath(const std::string& folder, const std::string& component);
+// True when path is folder itself or lies below it; every path lies below "/".
+bool isSameOrInside(const std::string& path, const std::string& folder);
 // Starts at "/" and has no empty, "." or ".." component on the way: it names one place
 // without any path arithmetic.
 bool isPlainAbsolutePath(const std::string& path);

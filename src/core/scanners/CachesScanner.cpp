@@ -3,6 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
+#include "platform/Log.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -68,9 +69,20 @@ bool offeredAsModels(const std::string& cacheName, const std::string& entryName)
            (cacheName == "lm-studio" && entryName == "models");
 }
 
+// Folders of the system's cache folder that hold what nothing makes again.
+const std::set<std::string>& keptLinuxCaches() {
+    static const std::set<std::string> names = {
+        "doc",   // the document portal mounts the files it shares with sandboxed apps here
+        "ibus",  // the input method's learned words and phrases (libpinyin's user_bigram.db)
+        "obexd", // files received over Bluetooth are saved here
+    };
+    return names;
+}
+
 bool neverOffered(const std::string& name, const std::optional<std::string>& ownBundleID) {
     return startsWith(name, "com.apple.") || name == "CloudKit" || name == "FamilyCircle" ||
-           name == "GeoServices" || name == kAppName || (ownBundleID && name == *ownBundleID);
+           name == "GeoServices" || name == kAppName || (ownBundleID && name == *ownBundleID) ||
+           keptLinuxCaches().count(name);
 }
 
 void collectCacheFolders(const URL& root, const std::optional<std::string>& ownBundleID,
@@ -88,26 +100,52 @@ void collectCacheFolders(const URL& root, const std::optional<std::string>& ownB
     }
 }
 
+// Every entry of a cache folder is offered as rebuilding itself, so a folder that holds the
+// user's own files, the settings of every program or what they keep (the Undo Shelf among
+// it) must never be one.
+std::optional<std::string> whyNotCaches(const URL& home, const URL& root,
+                                        const HomeFolders& places) {
+    // Through a link the scan would offer, and a clean delete, what lies elsewhere.
+    if (reachedThroughLink(home, root)) return "a link leads to it";
+    struct Kept {
+        URL folder;
+        std::string what;
+    };
+    std::vector<Kept> kept = {{home, "the home folder"},
+                              {places.config(), "the config folder"},
+                              {places.data(), "the data folder"}};
+    for (const URL& folder : places.userFolders())
+        kept.push_back({folder, "the user folder"});
+    for (const auto& [folder, what] : kept) {
+        for (const auto& rootForm : bothForms(root)) {
+            for (const auto& keptForm : bothForms(folder)) {
+                const std::string named = what + " " + folder.path();
+                if (rootForm == keptForm) return "it is " + named;
+                if (isSameOrInside(keptForm, rootForm)) return "it holds " + named;
+                // The home holds every usual cache folder.
+                if (folder != home && isSameOrInside(rootForm, keptForm))
+                    return "it lies inside " + named;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::vector<URL> DiskScanner::cacheRoots() const {
     const HomeFolders places(home);
-    // A cache folder set to the home, or around it or our own data, would offer the user's
-    // files and the Undo Shelf as caches.
-    const std::vector<std::string> kept = {home.resolvingSymlinks().path(),
-                                           places.data().resolvingSymlinks().path()};
     std::vector<URL> roots;
     for (const URL& root : {home.appending("Library/Caches", true), places.cache()}) {
-        // Through a link the scan would offer, and a clean delete, what lies elsewhere.
-        if (reachedThroughLink(home, root)) continue;
         const std::string real = root.resolvingSymlinks().path();
-        const bool holdsKept = std::any_of(kept.begin(), kept.end(), [&](const std::string& path) {
-            return isSameOrInside(path, real);
-        });
-        const bool seen = std::any_of(roots.begin(), roots.end(), [&](const URL& other) {
-            return other.resolvingSymlinks().path() == real;
-        });
-        if (!holdsKept && !seen) roots.push_back(root);
+        if (std::any_of(roots.begin(), roots.end(),
+                        [&](const URL& other) { return other.resolvingSymlinks().path() == real; }))
+            continue;
+        if (auto reason = whyNotCaches(home, root, places)) {
+            logOnce("The cache folder " + root.path() + " is ignored: " + *reason + ".");
+            continue;
+        }
+        roots.push_back(root);
     }
     return roots;
 }

@@ -2,6 +2,7 @@
 #include "engine/ParallelWalk.h"
 #include "engine/PathRules.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 
 #include <algorithm>
 #include <chrono>
@@ -57,6 +58,19 @@ struct WalkRoot {
     std::string openAt;
 };
 
+// Where our own data folder lies in a walk root, by the paths the walk meets (the root
+// itself when the root lies in it): the Undo Shelf keeps copies of the user's files, and a
+// walk that met them would keep the shelved copy of a duplicate and offer the live one.
+std::optional<std::string> ownDataInside(const WalkRoot& root, const URL& ownData) {
+    for (const auto& form : bothForms(ownData)) {
+        for (const auto& top : {root.path, root.openAt}) {
+            if (isSameOrInside(top, form)) return root.path;
+            if (isSameOrInside(form, top)) return root.path + form.substr(top.size());
+        }
+    }
+    return std::nullopt;
+}
+
 struct Found {
     size_t root = 0;
     DiskScanner::Candidate candidate;
@@ -71,8 +85,10 @@ Date dateOf(const struct statx_timestamp& time) {
 // worker keeps what it finds and the results are put in walk order at the end.
 class UserFileWalk {
 public:
-    UserFileWalk(const DiskScanner& scanner, const Reported& reported)
-        : scanner_(scanner), reported_(reported), watcher_(ListingWatch::current()) {
+    UserFileWalk(const DiskScanner& scanner, const Reported& reported,
+                 std::unordered_set<std::string> neverEntered)
+        : scanner_(scanner), reported_(reported), watcher_(ListingWatch::current()),
+          neverEntered_(std::move(neverEntered)) {
         for (const char* library : {"Music/Music", "Music/iTunes", "Movies/TV"})
             mediaLibraries_.insert(scanner.home.appending(library).standardized().path());
     }
@@ -120,7 +136,7 @@ private:
 
     bool shouldEnter(const std::string& name, const std::string& path) const {
         return !isPackageName(name) && !isSkippedFolderName(name) && !mediaLibraries_.count(path) &&
-               !reported_.covers(path);
+               !neverEntered_.count(path) && !reported_.covers(path);
     }
 
     void consider(int worker, int folder, const FolderJob& job, const std::string& name,
@@ -175,6 +191,7 @@ private:
     const DiskScanner& scanner_;
     const Reported& reported_;
     const ListingWatch::Watcher watcher_;
+    std::unordered_set<std::string> neverEntered_;
     std::unordered_set<std::string> mediaLibraries_;
     std::vector<std::string> rootsOpenAt_;
     std::vector<std::vector<Found>> found_;
@@ -187,8 +204,9 @@ std::vector<DiskScanner::Candidate>
 DiskScanner::userFiles(const std::unordered_set<std::string>& excluding,
                        FileCounter& counter) const {
     const Reported reported(excluding);
+    const URL ownData = HomeFolders(home).ownData();
     std::vector<WalkRoot> roots;
-    std::unordered_set<std::string> walked;
+    std::unordered_set<std::string> walked, neverEntered;
     for (const auto& folder : duplicateFolders) {
         const std::string root = folder.standardized().path();
         const std::string real = folder.resolvingSymlinks().path();
@@ -196,9 +214,14 @@ DiskScanner::userFiles(const std::unordered_set<std::string>& excluding,
         walked.insert(root);
         walked.insert(real);
         const auto info = fileInfo(root);
-        roots.push_back({root, info && info->isSymlink() ? real : root});
+        const WalkRoot walkRoot{root, info && info->isSymlink() ? real : root};
+        if (auto inside = ownDataInside(walkRoot, ownData)) {
+            if (*inside == root) continue;
+            neverEntered.insert(*inside);
+        }
+        roots.push_back(walkRoot);
     }
-    return UserFileWalk(*this, reported).run(roots, counter);
+    return UserFileWalk(*this, reported, std::move(neverEntered)).run(roots, counter);
 }
 
 } // namespace kelvora

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -84,6 +85,7 @@ protected:
         scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
         scanner.localSnapshots = [] { return std::vector<Date>(); };
         scanner.processPaths = [] { return std::vector<std::string>(); };
+        scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
         scanner.ollamaTool.reset();
         scanner.isInstalled = [this](const std::string& bundleID) {
             if (installedGate) installedGate->wait();
@@ -129,7 +131,10 @@ protected:
         tools.hasFullDiskAccess = [] { return true; };
         tools.openFiles = [this] {
             std::lock_guard lock(openMutex);
-            return openPaths;
+            RunningProcess holder{
+                4242, "/usr/bin/viewer", "viewer", {openPaths.begin(), openPaths.end()}};
+            std::sort(holder.openFiles.begin(), holder.openFiles.end());
+            return std::vector<RunningProcess>{holder};
         };
         return tools;
     }

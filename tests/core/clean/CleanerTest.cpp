@@ -22,8 +22,10 @@ struct CleanerTest : ::testing::Test {
     std::vector<std::string> paths{"/usr/bin/something"};
     std::vector<ScanItem::Action> toolRuns;
     std::optional<int32_t> toolStatus = 0;
+    std::vector<RunningProcess> holders;
     int appCalls = 0;
     int pathCalls = 0;
+    int holderCalls = 0;
 
     Cleaner cleaner() {
         return Cleaner(
@@ -38,6 +40,10 @@ struct CleanerTest : ::testing::Test {
             [this](const ScanItem::Action& action) {
                 toolRuns.push_back(action);
                 return toolStatus;
+            },
+            [this] {
+                ++holderCalls;
+                return holders;
             });
     }
 };
@@ -54,6 +60,7 @@ TEST_F(CleanerTest, EmptyListReadsRunningAppsOnceAndNothingElse) {
     EXPECT_TRUE(report.byKind.empty());
     EXPECT_EQ(appCalls, 1);
     EXPECT_EQ(pathCalls, 0);
+    EXPECT_EQ(holderCalls, 0);
     EXPECT_FALSE(fileExists(shelf.root.path()));
 }
 
@@ -228,6 +235,31 @@ TEST_F(CleanerTest, DeveloperFoldersAreLeftAloneUnlessTheProcessListClearsThem) 
     auto unverified = cleaner().clean({itemOf(JunkKind::developer, {third}, 10)}, shelf, t0);
     EXPECT_EQ(unverified.skippedInUse, 1);
     EXPECT_TRUE(fileExists(third));
+}
+
+TEST_F(CleanerTest, ItemsWhoseUseIsCheckedStayWhileAProcessHoldsAFileInThem) {
+    auto cache = itemOf(JunkKind::caches, {tmp.mkdir("Caches/browser/Cache")}, 10);
+    auto idle = itemOf(JunkKind::caches, {tmp.mkdir("Caches/idle/Cache")}, 10);
+    auto developer = itemOf(JunkKind::developer, {tmp.mkdir("code/app/node_modules")}, 10);
+    auto ai = itemOf(JunkKind::ai, {tmp.mkdir("ai/cache")}, 10);
+    ai.ai = ScanItem::AIInfo{};
+    // A download is no program's to use: held open or not, it moves to the shelf.
+    auto download = itemOf(JunkKind::downloads, {tmp.write("Downloads/film.mkv")}, 10);
+    holders = {{7,
+                "/usr/bin/browser",
+                "Browser",
+                {tmp / "Caches/browser/Cache/data_1", tmp / "Downloads/film.mkv",
+                 tmp / "ai/cache/index.db", tmp / "code/app/node_modules/.vite/deps.json"}}};
+    paths = {"/usr/bin/bash"};
+
+    auto report = cleaner().clean({cache, idle, developer, ai, download}, shelf, t0);
+    EXPECT_EQ(holderCalls, 1);
+    EXPECT_EQ(report.skippedInUse, 3);
+    EXPECT_TRUE(fileExists(tmp / "Caches/browser/Cache"));
+    EXPECT_FALSE(fileExists(tmp / "Caches/idle/Cache"));
+    EXPECT_TRUE(fileExists(tmp / "code/app/node_modules"));
+    EXPECT_TRUE(fileExists(tmp / "ai/cache"));
+    EXPECT_FALSE(fileExists(tmp / "Downloads/film.mkv"));
 }
 
 TEST_F(CleanerTest, DuplicatesMustStillMatchTheKeptCopyByContents) {

@@ -207,6 +207,20 @@ TEST(SimilarPhotos, ListsCandidatePhotosNewestFirst) {
               (std::vector<std::string>{"b.heic", "exact.png"}));
 }
 
+// A data folder set inside Pictures puts the Undo Shelf there: a shelved photo is the
+// user's put aside, and grouped with its original it could be kept while the original goes.
+TEST(SimilarPhotos, OurOwnDataFolderIsNeverWalked) {
+    TempDir dir;
+    dir.write("Pictures/beach.jpg", std::string(2000, 'b'));
+    dir.write("Pictures/app data/Kelvora/Undo Shelf/c/items/1-1-beach.jpg", std::string(2000, 'b'));
+    ASSERT_EQ(symlink((dir / "Pictures/app data").c_str(), (dir / "data").c_str()), 0);
+    const URL ownData = URL::fileURL(dir / "data/Kelvora", true); // named through a link
+    EXPECT_EQ(
+        names(SimilarPhotos::photos({URL::fileURL(dir / "Pictures", true)}, 1000, 5000, {ownData})),
+        std::vector<std::string>{"beach.jpg"});
+    EXPECT_TRUE(SimilarPhotos::photos({ownData}, 1000, 5000, {ownData}).empty());
+}
+
 TEST(SimilarPhotos, ItemsNeverShelveEveryCopy) {
     TempDir dir;
     URL keep = URL::fileURL(dir.write("keep.jpg"));

@@ -1,9 +1,11 @@
 #include "platform/HomeFolders.h"
+#include "platform/Text.h"
 
 #include "app/support/IsolatedHome.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;
@@ -45,4 +47,30 @@ TEST(HomeFolders, XdgVariablesCountOnlyForTheUsersOwnHome) {
     EXPECT_EQ(theirs.cache().path(), other / ".cache");
     EXPECT_EQ(theirs.data().path(), other / ".local/share");
     EXPECT_EQ(theirs.user("Downloads").path(), other / "Theirs");
+}
+
+TEST(HomeFolders, AUserFolderThatHoldsTheHomeOrLiesInOurDataIsIgnored) {
+    IsolatedHome own;
+    const TempDir& dir = own.dir();
+    ASSERT_EQ(symlink(dir.path().c_str(), (dir / "up").c_str()), 0);
+    const std::vector<std::string> lines = {
+        "XDG_DESKTOP_DIR=\"/\"", "XDG_DOCUMENTS_DIR=\"$HOME/..\"",
+        "XDG_MUSIC_DIR=\"" + dir / "up" + "\"", // a link to the home's parent
+        "XDG_PICTURES_DIR=\"" + own.data() + "/Kelvora/Undo Shelf\"",
+        "XDG_DOWNLOAD_DIR=\"$HOME/Téléchargements\""};
+    const std::string file = dir.write("config/user-dirs.dirs", joined(lines, "\n"));
+    ::testing::internal::CaptureStderr();
+    const HomeFolders folders(URL::fileURL(own.home(), true));
+    const std::string logged = ::testing::internal::GetCapturedStderr();
+    for (const char* name : {"Desktop", "Documents", "Music", "Pictures"})
+        EXPECT_EQ(folders.user(name).path(), own.home() + "/" + name) << name;
+    EXPECT_EQ(folders.user("Downloads").path(), own.home() + "/Téléchargements");
+    EXPECT_NE(logged.find("The user folder XDG_DESKTOP_DIR=/ in " + file +
+                          " is ignored: it holds the home folder.\n"),
+              std::string::npos)
+        << logged;
+    EXPECT_NE(logged.find("XDG_PICTURES_DIR=" + own.data() + "/Kelvora/Undo Shelf in " + file +
+                          " is ignored: it lies in Kelvora's own data folder"),
+              std::string::npos)
+        << logged;
 }

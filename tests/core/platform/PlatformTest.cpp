@@ -6,7 +6,9 @@
 
 #include <clocale>
 #include <cstdint>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -177,8 +179,9 @@ void appendBigEndian(std::string& bytes, uint64_t value, int width) {
         bytes += static_cast<char>((value >> shift) & 0xFF);
 }
 
-// bplist00 of arrays each holding the next one; with `loop` the last holds the first.
-std::string binaryChain(uint32_t count, bool loop = false) {
+// bplist00 of arrays each holding the next one `refs` times; with `loop` the last holds the
+// first.
+std::string binaryChain(uint32_t count, bool loop = false, int refs = 1) {
     std::string bytes = "bplist00";
     std::vector<uint64_t> offsets;
     for (uint32_t i = 0; i < count; ++i) {
@@ -188,8 +191,9 @@ std::string binaryChain(uint32_t count, bool loop = false) {
             bytes += '\xA0';
             continue;
         }
-        bytes += '\xA1';
-        appendBigEndian(bytes, last ? 0 : i + 1, 2);
+        bytes += static_cast<char>(0xA0 | refs);
+        for (int ref = 0; ref < refs; ++ref)
+            appendBigEndian(bytes, last ? 0 : i + 1, 2);
     }
     uint64_t table = bytes.size();
     for (uint64_t offset : offsets)
@@ -214,6 +218,54 @@ TEST(PropertyLists, NestingBeyondAFewHundredLevelsIsUnreadable) {
     EXPECT_FALSE(parsePlist(nestedXml(45'000)));
     EXPECT_FALSE(parsePlist(binaryChain(45'000)));
     EXPECT_FALSE(parsePlist(binaryChain(3, true)));
+}
+
+namespace {
+
+Json doubledArrays(int depth) {
+    Json value = Json::array();
+    for (int i = 1; i < depth; ++i)
+        value = Json::array({value, value});
+    return value;
+}
+
+std::string manyValuesXml(int count) {
+    std::string text = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>";
+    for (int i = 0; i < count; ++i)
+        text += "<true/>";
+    return text + "</array></plist>";
+}
+
+} // namespace
+
+// Shared references let a few hundred bytes stand for billions of values once the parser
+// copies them out; such a list, and one too large to be real, reads as unreadable. Run in a
+// child with little memory, so that a list that does expand ends there and not the machine.
+TEST(PropertyLists, AListThatExpandsPastItsBoundOrIsTooLargeIsUnreadable) {
+    TempDir dir;
+    const std::string large =
+        dir.write("large.plist", plistText(Json{{"Padding", std::string(5 * 1024 * 1024, 'p')}}));
+    const std::vector<std::function<bool()>> checks = {
+        [] { return !parsePlist(binaryChain(41, false, 2)); },
+        [] { return !parsePlist(binaryChain(18, false, 2)); }, // 262,143 values
+        [] { return !parsePlist(manyValuesXml(150'000)); },
+        [&] { return !readPlist(large) && !parsePlist(*readFile(large)); },
+        // Sharing within the bound still reads.
+        [] { return parsePlist(binaryChain(12, false, 2)) == doubledArrays(12); },
+        [] { return parsePlist(manyValuesXml(20'000)).has_value(); }};
+    for (size_t i = 0; i < checks.size(); ++i) {
+        const pid_t child = fork();
+        if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+            const rlimit memory{size_t{1} << 30, size_t{1} << 30};
+            setrlimit(RLIMIT_AS, &memory);
+#endif
+            _exit(checks[i]() ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "case " << i;
+    }
 }
 
 TEST(Dates, IsoTextAndClampingMonthArithmetic) {

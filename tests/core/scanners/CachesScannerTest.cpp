@@ -6,6 +6,7 @@
 #include "support/RunningProgram.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <unistd.h>
@@ -228,18 +229,118 @@ TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
     }
 }
 
-TEST(CachesScanner, TheUsersCacheFolderCountsUnlessItHoldsTheHomeOrOurData) {
+TEST(CachesScanner, TheUsersCacheFolderCountsUnlessItHoldsOrLiesInTheHomesOwnPlaces) {
     // The places the user's XDG_CACHE_HOME may name, and whether its folders are offered.
     const std::vector<std::pair<std::string, bool>> cases = {
-        {"cache", true}, {"home", false}, {"", false}, {"data/..", false}};
+        {"cache", true},
+        {"home", false},
+        {"", false},
+        {"data/..", false},
+        {"home/Documents", false},           // a user folder by its usual name
+        {"home/Bureau", false},              // one that user-dirs.dirs names
+        {"home/Bureau/cache", false},        // inside one
+        {"media", false},                    // holding one
+        {"config", false},                   // every program's settings
+        {"config/cache", false},             // inside it
+        {"data", false},                     // what programs keep
+        {"data/Kelvora/Undo Shelf", false}}; // what the user put aside
     for (const auto& [cacheHome, offered] : cases) {
         IsolatedHome env;
-        env.dir().write("cache/tool/blob", "b");
+        env.dir().write("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n"
+                                                 "XDG_MUSIC_DIR=\"" +
+                                                     env.dir() / "media/Music" + "\"\n");
+        env.dir().write(cacheHome + "/tool/blob", "b");
         env.dir().write("home/Documents/letter.txt", "l");
         setenv("XDG_CACHE_HOME", (env.dir() / cacheHome).c_str(), 1);
         DiskScanner scanner = fixtureScanner(TempDir());
         scanner.home = URL::fileURL(env.home(), true);
         FileCounter counter;
-        EXPECT_EQ(scanner.scanCaches({}, counter).size(), offered ? 1u : 0u) << cacheHome;
+        ::testing::internal::CaptureStderr();
+        const size_t found = scanner.scanCaches({}, counter).size();
+        const std::string logged = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(found, offered ? 1u : 0u) << cacheHome;
+        if (cacheHome == "home/Documents")
+            EXPECT_EQ(logged, "Kelvora: The cache folder " + env.home() +
+                                  "/Documents is ignored: it is the user folder " + env.home() +
+                                  "/Documents.\n");
     }
+}
+
+TEST(CachesScanner, UserDataTheSystemCacheFolderHoldsIsNeverOffered) {
+    TempDir home;
+    home.write(".cache/doc/by-app/letter.odt", "shared document");
+    home.write(".cache/ibus/libpinyin/user_bigram.db", "learned phrases");
+    home.write(".cache/obexd/photo.jpg", "received over Bluetooth");
+    home.write(".cache/thumbnails/normal/a.png", "t");
+    FileCounter counter;
+    const auto items = fixtureScanner(home).scanCaches({}, counter);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].location.lastPathComponent(), "thumbnails");
+}
+
+TEST(CachesScanner, AFolderAProcessHoldsAFileInIsInUseByItsApplication) {
+    TempDir home;
+    const std::string profile = home / ".cache/mozilla/firefox/x.default";
+    home.write(".cache/mozilla/firefox/x.default/cache2/entries/AB12", "e");
+    home.write(".cache/google-chrome/Default/Cache/data_1", "c");
+    home.write(".cache/vscode-cpptools/ipch/x.ipch", "i");
+    home.write(".cache/thumbnails/normal/a.png", "t");
+    home.write("Library/Caches/com.chat/blob", "b");
+    DiskScanner scanner = fixtureScanner(home, {{"Chat", "com.chat"}});
+    scanner.openFiles = [&] {
+        return std::vector<RunningProcess>{
+            {11, "/usr/lib/firefox/firefox", "Firefox", {profile + "/cache2/entries/AB12"}},
+            {12, "/opt/google/chrome/chrome", "chrome", {home / ".cache/google-chrome/Default"}},
+            {13,
+             "/usr/share/code/code",
+             "Visual Studio Code",
+             {home / ".cache/vscode-cpptools/ipch/x.ipch", home / ".cache/thumbnails-old"}}};
+    };
+    const std::map<std::string, std::optional<std::string>> expected = {
+        {"mozilla", "Firefox"},
+        {"google-chrome", "chrome"}, // the folder it holds open, not a file
+        {"vscode-cpptools", "Visual Studio Code"},
+        {"thumbnails", std::nullopt}, // a sibling whose name merely begins the same
+        {"com.chat", "Chat"}};        // the name rule still holds
+    for (const auto& items : {scanner.scanCachesOnly(), scanner.scan().items}) {
+        std::map<std::string, std::optional<std::string>> found;
+        for (const auto& item : items)
+            if (item.kind == JunkKind::caches)
+                found[item.location.lastPathComponent()] = item.inUseBy;
+        EXPECT_EQ(found, expected);
+    }
+}
+
+TEST(CachesScanner, ACacheAProgramHoldsOpenIsInUseByItsDesktopEntryInTheScanAndAtCleanTime) {
+    IsolatedHome env;
+    env.dir().write("data/applications/kvholder.desktop",
+                    "[Desktop Entry]\nType=Application\nName=Holder Studio\n");
+    const std::string held = env.dir().write("cache/holdercache/index/db", "d");
+    const std::string loose = env.dir().write("cache/loosecache/blob", "b");
+    // The program holds one cache's file open and runs from another, which maps it.
+    RunningProgram program(env.cache() + "/programcache/kvholder", held);
+    // What Kelvora itself holds open is no other program's use.
+    const int own = open(loose.c_str(), O_RDONLY | O_CLOEXEC);
+    DiskScanner scanner = fixtureScanner(TempDir());
+    scanner.home = URL::fileURL(env.home(), true);
+    scanner.openFiles = DiskScanner::liveOpenFiles;
+
+    auto items = scanner.scanCachesOnly();
+    std::map<std::string, std::optional<std::string>> found;
+    for (const auto& item : items)
+        found[item.location.lastPathComponent()] = item.inUseBy;
+    EXPECT_EQ(found, (std::map<std::string, std::optional<std::string>>{
+                         {"holdercache", "Holder Studio"},
+                         {"loosecache", std::nullopt},
+                         {"programcache", "Holder Studio"}}));
+
+    // Opened after the scan: the clean finds them held and leaves them.
+    for (auto& item : items)
+        item.inUseBy.reset();
+    const auto report = Cleaner({}, {}, {}).clean(items, std::nullopt, kFixtureNow);
+    EXPECT_EQ(report.skippedInUse, 2);
+    EXPECT_TRUE(fileExists(held));
+    EXPECT_TRUE(fileExists(env.cache() + "/programcache/kvholder"));
+    EXPECT_FALSE(fileExists(loose));
+    close(own);
 }

@@ -1,3 +1,4 @@
+#include "app/support/IsolatedHome.h"
 #include "scanners/ContentHash.h"
 #include "support/FixtureScanner.h"
 
@@ -48,6 +49,28 @@ int64_t bytesRead() {
 }
 
 } // namespace
+
+// A data folder set inside Documents puts the Undo Shelf there. What it holds is the user's
+// files put aside: a walk that met them would keep the shelved copy and offer the live one.
+TEST(DuplicateScanner, TheUndoShelfIsNeverWalkedFromAUserFolder) {
+    IsolatedHome env;
+    const std::string documents = env.home() + "/Documents";
+    setenv("XDG_DATA_HOME", (documents + "/app data").c_str(), 1);
+    const std::string content = payload(3000, 'r');
+    env.dir().write("home/Documents/report.pdf", content);
+    env.dir().write("home/Documents/app data/Kelvora/Undo Shelf/2024-03-01T10-00-00-A1B2C3/"
+                    "items/1-1-report.pdf",
+                    content);
+    DiskScanner scanner = fixtureScanner(TempDir());
+    scanner.home = URL::fileURL(env.home(), true);
+    scanner.duplicateFolders = {URL::fileURL(documents, true)};
+    scanner.duplicateMinSize = 1000;
+    FileCounter counter;
+    const auto candidates = scanner.userFiles({}, counter);
+    ASSERT_EQ(candidates.size(), 1u);
+    EXPECT_EQ(candidates[0].url.path(), documents + "/report.pdf");
+    EXPECT_TRUE(scanner.scanDuplicates(candidates).empty());
+}
 
 TEST(DuplicateScanner, KeepsTheBestPlacedCopyAndOffersTheOthers) {
     TempDir home;

@@ -29,6 +29,7 @@ public:
         scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
         scanner.localSnapshots = [] { return std::vector<Date>{}; };
         scanner.processPaths = [] { return std::vector<std::string>{}; };
+        scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
         scanner.mailAccounts = [] { return MailAccounts{}; };
         scanner.isInstalled = [](const std::string&) { return true; };
     }

@@ -1,0 +1,79 @@
+#include "engine/HeldOpen.h"
+
+#include "engine/PathRules.h"
+#include "model/JunkKind.h"
+
+#include <algorithm>
+
+namespace kelvora {
+
+HeldFiles::HeldFiles(std::vector<RunningProcess> processes) : processes_(std::move(processes)) {
+    for (size_t i = 0; i < processes_.size(); ++i)
+        for (const auto& file : processes_[i].openFiles)
+            files_.emplace_back(file, i);
+    std::sort(files_.begin(), files_.end());
+}
+
+const RunningProcess* HeldFiles::holderOfPath(const std::string& path) const {
+    const auto holder = [&](auto at) { return &processes_[at->second]; };
+    auto at = std::lower_bound(files_.begin(), files_.end(), std::make_pair(path, size_t{0}));
+    if (at != files_.end() && at->first == path) return holder(at);
+    // Everything inside the folder sorts together, right after its path and a slash.
+    const std::string inside = path == "/" ? path : path + "/";
+    at = std::lower_bound(files_.begin(), files_.end(), std::make_pair(inside, size_t{0}));
+    if (at != files_.end() && isSameOrInside(at->first, path)) return holder(at);
+    return nullptr;
+}
+
+const RunningProcess* HeldFiles::holderOf(const URL& place) const {
+    RealFolders realFolders;
+    return holderOf(place, realFolders);
+}
+
+const RunningProcess* HeldFiles::holderOf(const URL& place, RealFolders& realFolders) const {
+    if (files_.empty() || !place.isFileURL()) return nullptr;
+    const std::string written = place.standardized().path();
+    if (auto* holder = holderOfPath(written)) return holder;
+    // The place itself stays unresolved: what a link leads to is not what removing it takes.
+    const std::string parent = parentPath(written);
+    if (parent == written) return nullptr;
+    auto [known, fresh] = realFolders.try_emplace(parent);
+    if (fresh) known->second = URL::fileURL(parent, true).resolvingSymlinks().path();
+    const std::string real = joinPath(known->second, lastComponent(written));
+    return real == written ? nullptr : holderOfPath(real);
+}
+
+const RunningProcess* HeldFiles::holderOf(const ScanItem& item) const {
+    // The targets of one item mostly share their folder: it is resolved once.
+    RealFolders realFolders;
+    for (const auto& target : item.targets)
+        if (auto* holder = holderOf(target, realFolders)) return holder;
+    return nullptr;
+}
+
+bool isCheckedForUse(const ScanItem& item) {
+    switch (item.kind) {
+    case JunkKind::caches:
+    case JunkKind::tempFiles:
+    case JunkKind::apps:
+    case JunkKind::mail:
+    case JunkKind::developer:
+    case JunkKind::ai:
+        return true;
+    default:
+        return item.app || item.ai;
+    }
+}
+
+void markHeldOpen(std::vector<ScanItem>& items, const OpenFilesFunction& openFiles) {
+    const auto unheld = [](const ScanItem& item) {
+        return !item.inUseBy && isCheckedForUse(item) && !item.targets.empty();
+    };
+    if (!openFiles || std::none_of(items.begin(), items.end(), unheld)) return;
+    const HeldFiles held(openFiles());
+    for (auto& item : items)
+        if (unheld(item))
+            if (auto* holder = held.holderOf(item)) item.inUseBy = holder->name;
+}
+
+} // namespace kelvora
