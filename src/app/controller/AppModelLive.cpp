@@ -98,6 +98,7 @@ AppModel::Tools AppModel::Tools::live() {
     tools.setSweeper = [](bool on) { return ShelfSweeper::set(on); };
     tools.hasFullDiskAccess = Permissions::hasFullDiskAccess;
     tools.openFiles = liveOpenFiles;
+    tools.readSettings = [] { return SettingsStore::standard().read(); };
     return tools;
 }
 
