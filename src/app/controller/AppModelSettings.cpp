@@ -1,5 +1,6 @@
 #include "controller/AppModel.h"
 
+#include "controller/Prefs.h"
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
 
@@ -34,6 +35,22 @@ std::optional<std::string> settingsNotice(const Reading& reading,
     return std::nullopt;
 }
 
+// The picks have state of their own in the controller; a read that brings only new picks
+// (after each pick saved) changes nothing the views show from the settings.
+bool sameApartFromPicks(const Reading& a, const Reading& b) {
+    if (a.state != b.state || a.reason != b.reason) return false;
+    auto others = [](const nlohmann::json& settings) {
+        return settings.size() - settings.count(Prefs::Key::picks);
+    };
+    if (others(a.document) != others(b.document)) return false;
+    for (const auto& [key, value] : a.document.items()) {
+        if (key == Prefs::Key::picks) continue;
+        auto it = b.document.find(key);
+        if (it == b.document.end() || *it != value) return false;
+    }
+    return true;
+}
+
 QString settingsFolder() {
     return QString::fromStdString(parentPath(SettingsStore::standard().file()));
 }
@@ -41,10 +58,12 @@ QString settingsFolder() {
 } // namespace
 
 void AppModel::rereadSettings() {
+    Reading before = std::move(settings_);
+    std::optional<std::string> said = settingsError_;
     settings_ = tools_.readSettings ? tools_.readSettings() : SettingsStore::standard().read();
     watchSettingsFolder();
     updateSettingsError();
-    emit changed();
+    if (!sameApartFromPicks(before, settings_) || said != settingsError_) emit changed();
 }
 
 void AppModel::updateSettingsError() {

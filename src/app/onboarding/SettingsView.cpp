@@ -226,8 +226,12 @@ void SettingsView::placeControls() {
 
 // One button per stored path; made again only when the list itself changes.
 void SettingsView::rebuildRemoveButtons() {
-    for (RemoveButton* button : removeButtons_)
-        delete button;
+    // The button pressed may be among them, still inside its own click: it goes later.
+    for (RemoveButton* button : removeButtons_) {
+        button->hide();
+        button->setParent(nullptr);
+        button->deleteLater();
+    }
     removeButtons_.clear();
     for (const std::string& path : state_.neverTouch) {
         auto* button = new RemoveButton("Remove " + QString::fromStdString(path), page_);

@@ -116,7 +116,8 @@ TEST(ItemTexts, NamesAndDetailLines) {
 }
 
 TEST(ItemTexts, DockerDiskDetailNeedsAWholePositiveNumber) {
-    Catalog catalog = CatalogFixture().catalog();
+    CatalogFixture fixture;
+    Catalog catalog = fixture.catalog();
     using Sys = ScanItem::SystemInfo;
     auto detail = [&](const char* text) {
         return catalog.detail(makeItem(K::systemData, "/docker/disk", &ScanItem::system,
@@ -129,7 +130,8 @@ TEST(ItemTexts, DockerDiskDetailNeedsAWholePositiveNumber) {
 
 TEST(ItemTexts, AnInstalledApplicationIsLookedUpOnlyForIdentifierLikeNames) {
     std::vector<std::string> asked;
-    Catalog catalog = CatalogFixture().catalog();
+    CatalogFixture fixture;
+    Catalog catalog = fixture.catalog();
     catalog.applicationName = [&](const std::string& id) -> std::optional<std::string> {
         asked.push_back(id);
         return std::nullopt;
