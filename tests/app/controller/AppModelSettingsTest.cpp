@@ -66,5 +66,19 @@ TEST_F(SettingsCacheTest, ADamagedFileIsSaidAndTheCopyKeptAsideIsNamed) {
     EXPECT_TRUE(model->settingsError()) << "still said after a later change is saved";
 }
 
+// Settings that cannot be read now may read fine later (a folder put in the file's place, a
+// permission changed back): no change of this process writes over them.
+TEST_F(SettingsCacheTest, AnUnreadableFileIsSaidAndNeverWrittenOver) {
+    env.dir().mkdir("config/Kelvora/settings.json");
+    auto model = makeModel();
+    const std::string said = "Kelvora can’t read its settings file " + env.settingsFile() +
+                             " (it is not a file), so every setting shows its default and no "
+                             "change can be saved.";
+    EXPECT_EQ(model->settingsError(), said);
+    model->setMode(AppModel::ViewMode::detailed);
+    EXPECT_EQ(model->settingsError(), said) << "the cause, rather than each refused change";
+    EXPECT_TRUE(fileInfo(env.settingsFile())->isDirectory());
+}
+
 } // namespace
 } // namespace kelvora::testing

@@ -490,6 +490,13 @@ TEST_F(SettingsViewTest, ADamagedSettingsFileIsSaidInTheWindow) {
               "The damaged file is kept as " +
                   env.settingsFile() + ".damaged.");
     EXPECT_EQ(popUp(*view, "shelfDays")->shownLabel(), "7 days");
+    Snapshot::setSnapshot(view.get(), true);
+    QImage image = Render::widget(*view, view->sizeHint());
+    keepPicture(image, "settings-damaged");
+    const SettingsBanner& banner = *view->noticeBar()->banner();
+    EXPECT_GT(
+        countNear(image, QRectF(banner.text.at, banner.text.lines.size()), Theme::signalText(), 40),
+        200);
 }
 
 } // namespace
