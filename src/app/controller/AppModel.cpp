@@ -25,10 +25,13 @@ std::optional<AppModel::ViewMode> AppModel::viewModeFromRawValue(const std::stri
 AppModel::AppModel(DiskScanner scanner, Cleaner cleaner, UndoShelf shelf, Tools tools,
                    QObject* parent)
     : QObject(parent), scanner_(std::move(scanner)),
-      catalog_(Prefs::catalog(scanner_.applicationFolders)), cleaner_(std::move(cleaner)),
-      shelf_(std::move(shelf)), tools_(std::move(tools)) {
+      catalog_([this] { return Prefs::catalogSettings(settings_.document); },
+               AppNames::live(scanner_.applicationFolders)),
+      cleaner_(std::move(cleaner)), shelf_(std::move(shelf)), tools_(std::move(tools)) {
+    rereadSettings();
     readStartUpState();
     watchForRemovedApps();
+    watchSettingsFolder();
 }
 
 AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optional<Phase> phase,
@@ -75,16 +78,18 @@ void AppModel::announce() {
 }
 
 void AppModel::readStartUpState() {
-    checkedOpenAtLogin_ = Prefs::boolean(Prefs::Key::openAtLoginChecked);
+    const Prefs::Settings& stored = settings_.document;
+    checkedOpenAtLogin_ = Prefs::boolean(stored, Prefs::Key::openAtLoginChecked);
     initialDisk_ = DiskScanner::diskSpace(scanner_.home);
     diskNow_ = initialDisk_;
-    mode_ = Prefs::string(Prefs::Key::viewMode) == std::optional<std::string>("detailed")
+    mode_ = Prefs::string(stored, Prefs::Key::viewMode) == std::optional<std::string>("detailed")
                 ? ViewMode::detailed
                 : ViewMode::simple;
     remembersPicks_ = true;
+    bool welcomeDone = Prefs::boolean(stored, Prefs::Key::welcomeDone);
     // Written straight back, so stored picks that no longer read are replaced.
-    setPicks(Prefs::picks());
-    showingWelcome_ = !Prefs::boolean(Prefs::Key::welcomeDone);
+    setPicks(Prefs::picks(stored));
+    showingWelcome_ = !welcomeDone;
     forecastDays_ = DiskHistory::load(DiskHistory::defaultFile()).daysUntilFull(currentDate());
     sweeps_ = shelf_.sweeps();
 }
@@ -98,7 +103,7 @@ std::vector<std::string> AppModel::closedFolders() const {
 }
 
 bool AppModel::privateFoldersAllowed() const {
-    return hasFullDiskAccess() || Prefs::boolean(Prefs::Key::downloadsAsked);
+    return hasFullDiskAccess() || Prefs::boolean(settings_.document, Prefs::Key::downloadsAsked);
 }
 
 void AppModel::onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update) {
@@ -125,7 +130,7 @@ void AppModel::setConfirmingFreeUp(bool on) {
 }
 void AppModel::setMode(ViewMode mode) {
     assign(mode_, mode, Area::navigation);
-    if (remembersPicks_) Prefs::setString(Prefs::Key::viewMode, rawValue(mode));
+    if (remembersPicks_) noteSettingsWrite(Prefs::setString(Prefs::Key::viewMode, rawValue(mode)));
 }
 void AppModel::setCategory(std::optional<JunkKind> kind) {
     assign(category_, kind, Area::navigation);
@@ -144,7 +149,7 @@ void AppModel::setShelfError(std::optional<std::string> text) {
 }
 void AppModel::setPicks(PickList picks) {
     assign(picks_, std::move(picks), Area::scan);
-    if (remembersPicks_) Prefs::setPicks(picks_);
+    if (remembersPicks_) noteSettingsWrite(Prefs::setPicks(picks_));
 }
 void AppModel::setMapFolder(std::optional<URL> url) {
     assign(mapFolder_, std::move(url), Area::spaceMap);
@@ -169,9 +174,9 @@ void AppModel::setForecastDays(std::optional<double> days) {
 
 void AppModel::finishWelcome() {
     Changes changes(*this);
-    if (remembersPicks_) Prefs::setBoolean(Prefs::Key::welcomeDone, true);
-    if (remembersPicks_ && !Prefs::boolean(Prefs::Key::shelfHelperDecided)) {
-        Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+    if (remembersPicks_) noteSettingsWrite(Prefs::setBoolean(Prefs::Key::welcomeDone, true));
+    if (remembersPicks_ && !Prefs::boolean(settings_.document, Prefs::Key::shelfHelperDecided)) {
+        noteSettingsWrite(Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true));
         if (tools_.setSweeper) tools_.setSweeper(true);
     }
     setShowingWelcome(false);

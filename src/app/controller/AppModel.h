@@ -7,6 +7,7 @@
 #include "clean/InstalledApp.h"
 #include "clean/UndoShelf.h"
 #include "controller/Receipt.h"
+#include "controller/SettingsStore.h"
 #include "engine/DiskScanner.h"
 #include "login/LoginItem.h"
 #include "login/LoginItemScanner.h"
@@ -141,6 +142,8 @@ public:
         std::function<std::vector<std::string>()> closedFolders;
         // The running processes with the files they hold; a move leaves those files alone.
         OpenFilesFunction openFiles;
+        // Reads the settings file whole.
+        std::function<SettingsStore::Reading()> readSettings;
 
         static Tools live();
     };
@@ -198,6 +201,12 @@ public:
     bool checkedOpenAtLogin() const { return checkedOpenAtLogin_; }
     bool showingWelcome() const { return showingWelcome_; }
     bool showingSystemDataHelp() const { return showingSystemDataHelp_; }
+    // The settings as last read: at start-up, when the file changes, and after each write
+    // of this process. Views read them here, never from the file.
+    const SettingsStore::Reading& settings() const { return settings_; }
+    // What the settings window says about the file: a change that was not saved, or a
+    // settings file that could not be read.
+    const std::optional<std::string>& settingsError() const { return settingsError_; }
 
     bool remembersPicks() const { return remembersPicks_; }
     const DiskSpace& initialDisk() const { return initialDisk_; }
@@ -245,6 +254,9 @@ public:
     void setShowingWelcome(bool on);
     void setShowingSystemDataHelp(bool on);
     void setForecastDays(std::optional<double> days);
+    // A change of this process to the settings file, saved or not: what the file holds now
+    // is read again, and a change that was not saved is said. True when it was saved.
+    bool noteSettingsWrite(const SettingsStore::Write& write);
 
     // ---- Start-up, welcome and the file manager ----
     void finishWelcome();
@@ -360,6 +372,12 @@ private:
     static void onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update);
 
     void readStartUpState();
+    void rereadSettings();
+    // One watcher serves the application folders and the settings' folder.
+    void folderChanged(const QString& folder);
+    void settingsFolderChanged();
+    void watchSettingsFolder();
+    void updateSettingsError();
     // Whether the user's private folders may be read: the system lets us, or the user
     // said so when asked.
     bool privateFoldersAllowed() const;
@@ -452,6 +470,8 @@ private:
     bool checkedOpenAtLogin_ = false;
     bool showingWelcome_ = false;
     bool showingSystemDataHelp_ = false;
+    SettingsStore::Reading settings_;
+    std::optional<std::string> settingsError_;
 
     // ---- Plain ----
     std::optional<ScanItem> removedAppLeftovers_;
@@ -460,6 +480,10 @@ private:
     bool watchPending_ = false;
     bool watchDirty_ = false;
     int watchDelay_ = 2000;
+    // The last change of this process that was not saved, and a damaged settings file kept
+    // aside: both stay said until a later read or write settles them.
+    std::optional<std::string> settingsWriteError_;
+    std::optional<std::string> damagedSettingsCopy_;
     bool remembersPicks_ = true;
     bool scanRunning_ = false;
     bool uninstallRunning_ = false;

@@ -64,6 +64,7 @@ AppModel::Tools AppModel::Tools::live() {
     tools.hasFullDiskAccess = Permissions::hasFullDiskAccess;
     tools.closedFolders = Permissions::closedFolders;
     tools.openFiles = ProcessTable::holdingFiles;
+    tools.readSettings = [] { return SettingsStore::standard().read(); };
     return tools;
 }
 

@@ -25,7 +25,7 @@ std::optional<Receipt> AppModel::receipt() const {
     if (saturatingAdd(phase_.report->freed, phase_.report->shelved) < 1) return std::nullopt;
     // Stamped with the end of the clean-up, so every copy of the receipt agrees. A snapshot
     // reads no setting: its receipt holds for the days of the shelf it was given.
-    int holdDays = remembersPicks_ ? Prefs::shelfDays() : shelf_.holdDays;
+    int holdDays = remembersPicks_ ? Prefs::shelfDays(settings_.document) : shelf_.holdDays;
     return Receipt::make(*phase_.result, *phase_.report, phase_.disk, holdDays, phase_.finished);
 }
 
@@ -34,12 +34,15 @@ bool AppModel::canScan() const {
 }
 
 std::function<std::string(const ScanItem&)> AppModel::itemNames() const {
-    return [catalog = catalog_](const ScanItem& item) { return catalog.name(item); };
+    // Called on a pool thread: the copy holds the settings of now, not the controller's.
+    Catalog catalog = catalog_;
+    catalog.settings = [settings = catalog_.settings()] { return settings; };
+    return [catalog](const ScanItem& item) { return catalog.name(item); };
 }
 
 UndoShelf AppModel::shelfForCleanUp() const {
     UndoShelf copy = shelf_;
-    copy.holdDays = Prefs::shelfDays();
+    copy.holdDays = Prefs::shelfDays(settings_.document);
     return copy;
 }
 

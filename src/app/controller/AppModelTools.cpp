@@ -98,7 +98,7 @@ void AppModel::loadLoginItems() {
 void AppModel::checkOpenAtLogin() {
     Changes changes(*this);
     assign(checkedOpenAtLogin_, true, Area::loginItems);
-    if (remembersPicks_) Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
+    if (remembersPicks_) noteSettingsWrite(Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true));
     loadLoginItems();
 }
 
@@ -119,7 +119,7 @@ void AppModel::setLoginItem(const LoginItem& item, bool on) {
                          auto apps = Prefs::turnedOffLoginApps();
                          std::erase_if(apps, [&](const auto& app) { return app.path == path; });
                          if (!on) apps.push_back({item.label, path});
-                         Prefs::setTurnedOffLoginApps(apps);
+                         noteSettingsWrite(Prefs::setTurnedOffLoginApps(apps));
                      }
                      loadLoginItems();
                  });

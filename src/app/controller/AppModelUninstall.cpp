@@ -117,7 +117,8 @@ void AppModel::watchForRemovedApps() {
     installed_ = scanner_.installedApps();
     watcher_ = new QFileSystemWatcher(this);
     watchApplicationFolders();
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { appsChanged(); });
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+            [this](const QString& folder) { folderChanged(folder); });
 }
 
 // Folders that do not exist are left out; they are taken in once a re-read finds them.

@@ -11,16 +11,10 @@ namespace {
 
 using nlohmann::json;
 
-// Settings read from one copy of the document, so a pass that needs several of them reads
-// the file once.
 std::optional<json> stored(const json& settings, const std::string& key) {
     auto it = settings.find(key);
     if (it == settings.end()) return std::nullopt;
     return *it;
-}
-
-std::optional<json> stored(const std::string& key) {
-    return store().value(key);
 }
 
 // Dates reach only some 290 years either side of 1970: a longer hold or age would wrap
@@ -55,38 +49,6 @@ std::optional<Date> dateFrom(const json& value) {
 
 constexpr double kDay = 86400.0;
 
-int appMonthsIn(const json& settings) {
-    return positiveInteger(settings, Key::appMonths, 6, kMaxMonths);
-}
-int projectMonthsIn(const json& settings) {
-    return positiveInteger(settings, Key::projectMonths, 3, kMaxMonths);
-}
-int aiSessionDaysIn(const json& settings) {
-    return positiveInteger(settings, Key::aiSessionDays, 30, kMaxDays);
-}
-int shelfDaysIn(const json& settings) {
-    return positiveInteger(settings, Key::shelfDays, 7, kMaxDays);
-}
-int downloadsDaysIn(const json& settings) {
-    return positiveInteger(settings, Key::downloadsDays, 7, kMaxDays);
-}
-
-bool booleanIn(const json& settings, const std::string& key) {
-    auto value = stored(settings, key);
-    return value && value->is_boolean() && value->get<bool>();
-}
-
-std::vector<std::string> stringListIn(const json& settings, const std::string& key) {
-    auto value = stored(settings, key);
-    if (!value || !value->is_array()) return {};
-    std::vector<std::string> list;
-    for (const json& element : *value) {
-        if (!element.is_string()) return {};
-        list.push_back(element.get<std::string>());
-    }
-    return list;
-}
-
 } // namespace
 
 std::string rawValue(Appearance appearance) {
@@ -118,35 +80,51 @@ SettingsStore store() {
 }
 
 int appMonths() {
-    return appMonthsIn(store().document());
+    return appMonths(store().document());
+}
+int appMonths(const Settings& settings) {
+    return positiveInteger(settings, Key::appMonths, 6, kMaxMonths);
 }
 int projectMonths() {
-    return projectMonthsIn(store().document());
+    return projectMonths(store().document());
+}
+int projectMonths(const Settings& settings) {
+    return positiveInteger(settings, Key::projectMonths, 3, kMaxMonths);
 }
 int aiSessionDays() {
-    return aiSessionDaysIn(store().document());
+    return aiSessionDays(store().document());
+}
+int aiSessionDays(const Settings& settings) {
+    return positiveInteger(settings, Key::aiSessionDays, 30, kMaxDays);
 }
 int downloadsDays() {
-    return downloadsDaysIn(store().document());
+    return downloadsDays(store().document());
+}
+int downloadsDays(const Settings& settings) {
+    return positiveInteger(settings, Key::downloadsDays, 7, kMaxDays);
 }
 int shelfDays() {
-    return shelfDaysIn(store().document());
+    return shelfDays(store().document());
 }
-
-Catalog::Settings catalogSettings() {
-    json settings = store().document();
-    return {shelfDaysIn(settings), projectMonthsIn(settings), aiSessionDaysIn(settings)};
-}
-
-Catalog catalog(const std::vector<URL>& applicationFolders) {
-    return Catalog(catalogSettings, AppNames::live(applicationFolders));
+int shelfDays(const Settings& settings) {
+    return positiveInteger(settings, Key::shelfDays, 7, kMaxDays);
 }
 int scheduleDays() {
-    return positiveInteger(store().document(), Key::scheduleDays, 7, kMaxDays);
+    return scheduleDays(store().document());
+}
+int scheduleDays(const Settings& settings) {
+    return positiveInteger(settings, Key::scheduleDays, 7, kMaxDays);
+}
+
+Catalog::Settings catalogSettings(const Settings& settings) {
+    return {shelfDays(settings), projectMonths(settings), aiSessionDays(settings)};
 }
 
 bool showMenuBar() {
-    auto value = stored(Key::showMenuBar);
+    return showMenuBar(store().document());
+}
+bool showMenuBar(const Settings& settings) {
+    auto value = stored(settings, Key::showMenuBar);
     return value && value->is_boolean() ? value->get<bool>() : true;
 }
 
@@ -156,21 +134,22 @@ Appearance appearance() {
 }
 
 PickList picks() {
-    auto value = stored(Key::picks);
+    return picks(store().document());
+}
+PickList picks(const Settings& settings) {
+    auto value = stored(settings, Key::picks);
     if (!value || !value->is_object()) return {};
     return PickList::fromJson(value->dump()).value_or(PickList{});
 }
 
-void setPicks(const PickList& picks) {
+SettingsStore::Write setPicks(const PickList& picks) {
     auto encoded = json::parse(picks.toJson(), nullptr, false);
-    if (encoded.is_discarded())
-        store().remove(Key::picks);
-    else
-        store().set(Key::picks, encoded);
+    if (encoded.is_discarded()) return store().remove(Key::picks);
+    return store().set(Key::picks, encoded);
 }
 
 std::vector<LoginItemScanner::OpenAtLoginApp> turnedOffLoginApps() {
-    auto value = stored(Key::turnedOffLoginApps);
+    auto value = stored(store().document(), Key::turnedOffLoginApps);
     if (!value || !value->is_array()) return {};
     for (const json& element : *value) {
         if (!element.is_object()) return {};
@@ -188,27 +167,32 @@ std::vector<LoginItemScanner::OpenAtLoginApp> turnedOffLoginApps() {
     return apps;
 }
 
-void setTurnedOffLoginApps(const std::vector<LoginItemScanner::OpenAtLoginApp>& apps) {
+SettingsStore::Write
+setTurnedOffLoginApps(const std::vector<LoginItemScanner::OpenAtLoginApp>& apps) {
     json list = json::array();
     for (const auto& app : apps)
         list.push_back({{"name", app.name}, {"path", app.path}});
-    store().set(Key::turnedOffLoginApps, list);
+    return store().set(Key::turnedOffLoginApps, list);
 }
 
 std::optional<Date> lastScheduledClean() {
-    auto value = stored(Key::lastScheduledClean);
+    return lastScheduledClean(store().document());
+}
+std::optional<Date> lastScheduledClean(const Settings& settings) {
+    auto value = stored(settings, Key::lastScheduledClean);
     return value ? dateFrom(*value) : std::nullopt;
 }
 
-void setLastScheduledClean(std::optional<Date> date) {
-    if (date)
-        store().set(Key::lastScheduledClean, dateValue(*date));
-    else
-        store().remove(Key::lastScheduledClean);
+SettingsStore::Write setLastScheduledClean(std::optional<Date> date) {
+    if (date) return store().set(Key::lastScheduledClean, dateValue(*date));
+    return store().remove(Key::lastScheduledClean);
 }
 
 int64_t lastScheduledFreed() {
-    auto value = stored(Key::lastScheduledFreed);
+    return lastScheduledFreed(store().document());
+}
+int64_t lastScheduledFreed(const Settings& settings) {
+    auto value = stored(settings, Key::lastScheduledFreed);
     if (!value || !value->is_number()) return 0;
     if (value->is_number_float()) {
         double number = value->get<double>();
@@ -221,53 +205,70 @@ int64_t lastScheduledFreed() {
     return value->get<int64_t>();
 }
 
-void setLastScheduledFreed(int64_t bytes) {
-    store().set(Key::lastScheduledFreed, bytes);
+SettingsStore::Write setLastScheduledFreed(int64_t bytes) {
+    return store().set(Key::lastScheduledFreed, bytes);
 }
 
 bool boolean(const std::string& key) {
-    return booleanIn(store().document(), key);
+    return boolean(store().document(), key);
+}
+bool boolean(const Settings& settings, const std::string& key) {
+    auto value = stored(settings, key);
+    return value && value->is_boolean() && value->get<bool>();
 }
 
-void setBoolean(const std::string& key, bool value) {
-    store().set(key, value);
+SettingsStore::Write setBoolean(const std::string& key, bool value) {
+    return store().set(key, value);
 }
-void setInteger(const std::string& key, int64_t value) {
-    store().set(key, value);
+SettingsStore::Write setInteger(const std::string& key, int64_t value) {
+    return store().set(key, value);
 }
 
 std::optional<std::string> string(const std::string& key) {
-    auto value = stored(key);
+    return string(store().document(), key);
+}
+std::optional<std::string> string(const Settings& settings, const std::string& key) {
+    auto value = stored(settings, key);
     if (!value || !value->is_string()) return std::nullopt;
     return value->get<std::string>();
 }
 
-void setString(const std::string& key, const std::string& value) {
-    store().set(key, value);
+SettingsStore::Write setString(const std::string& key, const std::string& value) {
+    return store().set(key, value);
 }
 
 std::vector<std::string> stringList(const std::string& key) {
-    return stringListIn(store().document(), key);
+    return stringList(store().document(), key);
+}
+std::vector<std::string> stringList(const Settings& settings, const std::string& key) {
+    auto value = stored(settings, key);
+    if (!value || !value->is_array()) return {};
+    std::vector<std::string> list;
+    for (const json& element : *value) {
+        if (!element.is_string()) return {};
+        list.push_back(element.get<std::string>());
+    }
+    return list;
 }
 
-void setStringList(const std::string& key, const std::vector<std::string>& value) {
-    store().set(key, json(value));
+SettingsStore::Write setStringList(const std::string& key, const std::vector<std::string>& value) {
+    return store().set(key, json(value));
 }
 
-void remove(const std::string& key) {
-    store().remove(key);
+SettingsStore::Write remove(const std::string& key) {
+    return store().remove(key);
 }
 
 DiskScanner configured(DiskScanner scanner) {
     json settings = store().document();
-    scanner.staleAfter = appMonthsIn(settings) * 30.0 * kDay;
-    scanner.downloadsAge = downloadsDaysIn(settings) * kDay;
-    scanner.neverTouch = stringListIn(settings, Key::neverTouch);
-    scanner.projectStaleAfter = projectMonthsIn(settings) * 30.0 * kDay;
-    scanner.includeDocker = booleanIn(settings, Key::includeDocker);
-    scanner.aiSessionAge = aiSessionDaysIn(settings) * kDay;
+    scanner.staleAfter = appMonths(settings) * 30.0 * kDay;
+    scanner.downloadsAge = downloadsDays(settings) * kDay;
+    scanner.neverTouch = stringList(settings, Key::neverTouch);
+    scanner.projectStaleAfter = projectMonths(settings) * 30.0 * kDay;
+    scanner.includeDocker = boolean(settings, Key::includeDocker);
+    scanner.aiSessionAge = aiSessionDays(settings) * kDay;
     scanner.privateFoldersAllowed =
-        Permissions::hasFullDiskAccess() || booleanIn(settings, Key::downloadsAsked);
+        Permissions::hasFullDiskAccess() || boolean(settings, Key::downloadsAsked);
     return scanner;
 }
 

@@ -49,41 +49,57 @@ const std::vector<Appearance>& allAppearances();
 // The user's settings file, looked up afresh on each use.
 SettingsStore store();
 
+// Each read comes in two forms: from the file as it is now, and from one copy of the
+// document, so that a reader holding the settings (the controller) reads the file once.
+using Settings = nlohmann::json;
+
 int appMonths();
+int appMonths(const Settings& settings);
 int projectMonths();
+int projectMonths(const Settings& settings);
 int aiSessionDays();
+int aiSessionDays(const Settings& settings);
 int downloadsDays();
+int downloadsDays(const Settings& settings);
 int shelfDays();
+int shelfDays(const Settings& settings);
 int scheduleDays();
-// The hold and ages the catalog's texts insert, read together from one copy of the file.
-Catalog::Settings catalogSettings();
-// The catalog of the window: the user's settings read afresh at every text, applications
-// named from these folders and the desktop's entries.
-Catalog catalog(const std::vector<URL>& applicationFolders);
+int scheduleDays(const Settings& settings);
+// The hold and ages the catalog's texts insert.
+Catalog::Settings catalogSettings(const Settings& settings);
 bool showMenuBar();
+bool showMenuBar(const Settings& settings);
 Appearance appearance();
 
 PickList picks();
-void setPicks(const PickList& picks);
+PickList picks(const Settings& settings);
+// Every write says whether it was saved, and why not.
+SettingsStore::Write setPicks(const PickList& picks);
 // Empty when any element is not a dictionary of texts; an entry lacking "name" or "path"
 // is skipped.
 std::vector<LoginItemScanner::OpenAtLoginApp> turnedOffLoginApps();
-void setTurnedOffLoginApps(const std::vector<LoginItemScanner::OpenAtLoginApp>& apps);
+SettingsStore::Write
+setTurnedOffLoginApps(const std::vector<LoginItemScanner::OpenAtLoginApp>& apps);
 std::optional<Date> lastScheduledClean();
-void setLastScheduledClean(std::optional<Date> date);
+std::optional<Date> lastScheduledClean(const Settings& settings);
+SettingsStore::Write setLastScheduledClean(std::optional<Date> date);
 int64_t lastScheduledFreed();
-void setLastScheduledFreed(int64_t bytes);
+int64_t lastScheduledFreed(const Settings& settings);
+SettingsStore::Write setLastScheduledFreed(int64_t bytes);
 
 // Plain reads and writes for the keys without a typed accessor. A missing key or a value
 // of another type reads as false, nothing or an empty list.
 bool boolean(const std::string& key);
-void setBoolean(const std::string& key, bool value);
-void setInteger(const std::string& key, int64_t value);
+bool boolean(const Settings& settings, const std::string& key);
+SettingsStore::Write setBoolean(const std::string& key, bool value);
+SettingsStore::Write setInteger(const std::string& key, int64_t value);
 std::optional<std::string> string(const std::string& key);
-void setString(const std::string& key, const std::string& value);
+std::optional<std::string> string(const Settings& settings, const std::string& key);
+SettingsStore::Write setString(const std::string& key, const std::string& value);
 std::vector<std::string> stringList(const std::string& key);
-void setStringList(const std::string& key, const std::vector<std::string>& value);
-void remove(const std::string& key);
+std::vector<std::string> stringList(const Settings& settings, const std::string& key);
+SettingsStore::Write setStringList(const std::string& key, const std::vector<std::string>& value);
+SettingsStore::Write remove(const std::string& key);
 
 // A copy of the scanner with the user's ages, never-touch list, container switch and
 // private-folder permission applied.

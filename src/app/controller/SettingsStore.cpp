@@ -1,20 +1,44 @@
 #include "controller/SettingsStore.h"
 
 #include "platform/AppPaths.h"
+#include "platform/BoundedRead.h"
 #include "platform/FileLock.h"
-#include "platform/FileSystem.h"
-
-#include <cstdio>
 
 namespace kelvora {
 
 namespace {
 
-std::optional<nlohmann::json> parsedDocument(const std::optional<std::string>& text) {
-    if (!text) return nlohmann::json::object();
-    auto parsed = nlohmann::json::parse(*text, nullptr, false);
-    if (parsed.is_discarded() || !parsed.is_object()) return std::nullopt;
-    return parsed;
+using Reading = SettingsStore::Reading;
+
+Reading damaged(std::string reason) {
+    Reading reading;
+    reading.state = Reading::State::damaged;
+    reading.reason = std::move(reason);
+    return reading;
+}
+
+Reading readingOf(const BoundedRead& bytes) {
+    switch (bytes.outcome) {
+    case BoundedRead::Outcome::missing:
+        return {};
+    case BoundedRead::Outcome::tooLarge:
+        return damaged("it is far larger than any settings file");
+    case BoundedRead::Outcome::unreadable: {
+        Reading reading;
+        reading.state = Reading::State::unreadable;
+        reading.reason = bytes.reason;
+        return reading;
+    }
+    case BoundedRead::Outcome::read:
+        break;
+    }
+    auto parsed = nlohmann::json::parse(bytes.bytes, nullptr, false);
+    if (parsed.is_discarded() || !parsed.is_object())
+        return damaged("what it holds are not settings Kelvora can read");
+    Reading reading;
+    reading.state = Reading::State::fine;
+    reading.document = std::move(parsed);
+    return reading;
 }
 
 } // namespace
@@ -29,10 +53,24 @@ std::string SettingsStore::lockFile() const {
     return file_ + ".lock";
 }
 
-nlohmann::json SettingsStore::document() const {
-    if (!fileExists(file_)) return nlohmann::json::object();
+std::optional<SettingsStore::Stamp> SettingsStore::stamp() const {
+    auto info = fileInfo(file_);
+    if (!info) return std::nullopt;
+    return Stamp{info->device, info->inode, info->logicalSize, info->modified};
+}
+
+SettingsStore::Reading SettingsStore::read() const {
+    if (!fileExists(file_)) return {};
     FileLock lock(lockFile(), false);
-    return parsedDocument(readFile(file_)).value_or(nlohmann::json::object());
+    // Taken before the read: a write after it shows as another stamp, so it is read again.
+    std::optional<Stamp> before = stamp();
+    Reading reading = readingOf(readFileAtMost(file_, kMaxBytes));
+    reading.stamp = before;
+    return reading;
+}
+
+nlohmann::json SettingsStore::document() const {
+    return read().document;
 }
 
 std::optional<nlohmann::json> SettingsStore::value(const std::string& key) const {
@@ -42,31 +80,56 @@ std::optional<nlohmann::json> SettingsStore::value(const std::string& key) const
     return *it;
 }
 
-bool SettingsStore::set(const std::string& key, const nlohmann::json& value) {
+SettingsStore::Write SettingsStore::set(const std::string& key, const nlohmann::json& value) {
     return change(key, value);
 }
 
-bool SettingsStore::remove(const std::string& key) {
+SettingsStore::Write SettingsStore::remove(const std::string& key) {
     return change(key, std::nullopt);
 }
 
-bool SettingsStore::change(const std::string& key, const std::optional<nlohmann::json>& value) {
-    if (!createDirectories(parentPath(file_))) return false;
+// Every damaged file keeps a name of its own, so a second damage never replaces the first.
+FileResult SettingsStore::keepAside(std::string& copy) const {
+    for (int n = 1; n <= 1000; ++n) {
+        copy = file_ + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        if (fileExists(copy)) continue;
+        FileResult moved = moveItem(file_, copy);
+        if (!moved)
+            return FileResult::failure("Could not keep the damaged " + file_ +
+                                       " aside: " + moved.reason);
+        return moved;
+    }
+    return FileResult::failure("Could not keep the damaged " + file_ +
+                               " aside: too many damaged copies are kept beside it");
+}
+
+SettingsStore::Write SettingsStore::change(const std::string& key,
+                                           const std::optional<nlohmann::json>& value) {
+    if (FileResult made = createDirectories(parentPath(file_)); !made) return {made, {}};
     FileLock lock(lockFile(), true);
-    if (!lock.locked()) return false;
-    auto text = readFile(file_);
-    if (!text && fileExists(file_)) return false;
-    auto existing = parsedDocument(text);
-    // A damaged document is kept beside the new one rather than written over.
-    if (!existing) std::rename(file_.c_str(), (file_ + ".damaged").c_str());
-    nlohmann::json doc = existing.value_or(nlohmann::json::object());
+    if (!lock.locked())
+        return {FileResult::failure("Could not write " + file_ + ": " +
+                                    describeFileError(lock.error())),
+                {}};
+    Reading existing = readingOf(readFileAtMost(file_, kMaxBytes));
+    // Settings that cannot be read now may be fine later: never write over them.
+    if (existing.state == Reading::State::unreadable)
+        return {FileResult::failure("Could not read " + file_ + ": " + existing.reason), {}};
+    Write write;
+    if (existing.state == Reading::State::damaged) {
+        std::string copy;
+        if (FileResult kept = keepAside(copy); !kept) return {kept, {}};
+        write.damagedCopy = copy;
+    }
+    nlohmann::json doc = std::move(existing.document);
     if (value)
         doc[key] = *value;
     else if (!doc.contains(key))
-        return true;
+        return write;
     else
         doc.erase(key);
-    return bool(writeFileAtomically(file_, doc.dump(2) + "\n"));
+    write.result = writeFileAtomically(file_, doc.dump(2) + "\n");
+    return write;
 }
 
 } // namespace kelvora

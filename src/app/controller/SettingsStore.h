@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/Date.h"
+#include "platform/FileSystem.h"
+
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,21 +16,54 @@ namespace kelvora {
 // read-modify-write under an advisory lock, written atomically.
 class SettingsStore {
 public:
+    // Far above any real settings file; a larger one reads as damaged.
+    static constexpr int64_t kMaxBytes = 32 << 20;
+
+    // Which file a read saw: a write by anyone puts a new file in its place.
+    struct Stamp {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        int64_t size = 0;
+        Date modified{};
+        bool operator==(const Stamp&) const = default;
+    };
+
+    // The file as one read found it.
+    struct Reading {
+        enum class State { fine, missing, damaged, unreadable };
+        State state = State::missing;
+        // Fine: the stored object. Otherwise empty, so every setting reads as its default.
+        nlohmann::json document = nlohmann::json::object();
+        std::string reason;         // damaged or unreadable: why, in plain words
+        std::optional<Stamp> stamp; // none while there is no file
+    };
+
+    // One change written, or why not.
+    struct Write {
+        FileResult result;
+        // A damaged file found on the way, kept aside under this path before the new one
+        // was written.
+        std::optional<std::string> damagedCopy;
+    };
+
     explicit SettingsStore(std::string file);
     // The user's own settings file, looked up afresh on each use.
     static SettingsStore standard();
 
     const std::string& file() const { return file_; }
 
-    // The whole document; an empty object when the file is missing or is not a JSON object.
+    Reading read() const;
+    // Which file is there now, without reading it.
+    std::optional<Stamp> stamp() const;
+    // The whole document; an empty object when the file is missing, damaged or unreadable.
     nlohmann::json document() const;
     std::optional<nlohmann::json> value(const std::string& key) const;
-    // False when the document could not be written.
-    bool set(const std::string& key, const nlohmann::json& value);
-    bool remove(const std::string& key);
+    Write set(const std::string& key, const nlohmann::json& value);
+    Write remove(const std::string& key);
 
 private:
-    bool change(const std::string& key, const std::optional<nlohmann::json>& value);
+    Write change(const std::string& key, const std::optional<nlohmann::json>& value);
+    FileResult keepAside(std::string& copy) const;
     std::string lockFile() const;
 
     std::string file_;

@@ -3,11 +3,13 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/Symbols.h"
 #include "onboarding/SettingsControls.h"
 
 #include <QFontMetricsF>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace kelvora {
@@ -237,6 +239,23 @@ SettingsLayout SettingsLayout::make(const SettingsState& state, qreal width) {
     bottomRow(column);
     layout.size = QSizeF(width, column.y + kPadding);
     return layout;
+}
+
+std::optional<SettingsBanner> SettingsBanner::make(const SettingsState& state, qreal width) {
+    if (!state.notice) return std::nullopt;
+    SettingsBanner banner;
+    qreal left = SettingsLayout::kPadding;
+    qreal symbolSide = Symbols::extent(kSymbolSize);
+    qreal textLeft = left + symbolSide + 8;
+    qreal textWidth = std::max<qreal>(width - SettingsLayout::kPadding - textLeft, 1);
+    TextFlow lines(QString::fromStdString(*state.notice), Fonts::text(kTextSize), textWidth,
+                   {.fontLineHeight = true});
+    qreal firstLine = QFontMetricsF(Fonts::text(kTextSize)).height();
+    banner.symbol = QRectF(left, kPaddingY + (firstLine - symbolSide) / 2, symbolSide, symbolSide);
+    banner.text = {{textLeft, kPaddingY}, lines, Token::signalText};
+    banner.size = QSizeF(width, std::ceil(kPaddingY + lines.height() + kPaddingY));
+    banner.rule = QRectF(0, banner.size.height() - 1, width, 1);
+    return banner;
 }
 
 const SettingsLayout::Text* SettingsLayout::find(const QString& words) const {

@@ -16,11 +16,12 @@
 
 namespace kelvora {
 
-// Everything the settings window shows: the stored settings, the window's own copy of the
-// never-touch list, and the helper as last read.
+// Everything the settings window shows: the stored settings with the never-touch list, what
+// the controller says about the settings file, and the helper as last read.
 struct SettingsState {
     SettingsValues values;
     std::vector<std::string> neverTouch;
+    std::optional<std::string> notice;
     ShelfSweeper::Status helper;
     std::optional<std::string> helperError;
     std::string home;
@@ -71,6 +72,24 @@ struct SettingsLayout {
     const Text* find(const QString& words) const;
     static QString switchTitle(Switch which);
     static QString switchDescription(Switch which);
+};
+
+// The strip above the scrolled column that says what went wrong with the settings file: a
+// change that was not saved, or a file that could not be read. It stays in sight however far
+// the column is scrolled.
+struct SettingsBanner {
+    static constexpr qreal kPaddingY = 12;
+    static constexpr qreal kSymbolSize = 15;
+    static constexpr qreal kTextSize = 12.5;
+
+    QRectF symbol;
+    PlacedText text;
+    QRectF rule; // along the bottom edge
+    QSizeF size;
+
+    // None while there is nothing to say.
+    static std::optional<SettingsBanner> make(const SettingsState& state,
+                                              qreal width = SettingsLayout::kWidth);
 };
 
 } // namespace kelvora

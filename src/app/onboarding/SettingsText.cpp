@@ -10,20 +10,20 @@
 
 namespace kelvora {
 
-SettingsValues SettingsValues::read() {
+SettingsValues SettingsValues::from(const nlohmann::json& settings) {
     SettingsValues values;
-    values.shelfDays = Prefs::shelfDays();
-    values.appMonths = Prefs::appMonths();
-    values.downloadsDays = Prefs::downloadsDays();
-    values.projectMonths = Prefs::projectMonths();
-    values.includeDocker = Prefs::boolean(Prefs::Key::includeDocker);
-    values.aiSessionDays = Prefs::aiSessionDays();
-    values.showMenuBar = Prefs::showMenuBar();
-    values.scheduledClean = Prefs::boolean(Prefs::Key::scheduledClean);
-    values.scheduleDays = Prefs::scheduleDays();
-    values.appearance = Prefs::string(Prefs::Key::appearance).value_or("system");
-    values.lastScheduledClean = Prefs::lastScheduledClean();
-    values.lastScheduledFreed = Prefs::lastScheduledFreed();
+    values.shelfDays = Prefs::shelfDays(settings);
+    values.appMonths = Prefs::appMonths(settings);
+    values.downloadsDays = Prefs::downloadsDays(settings);
+    values.projectMonths = Prefs::projectMonths(settings);
+    values.includeDocker = Prefs::boolean(settings, Prefs::Key::includeDocker);
+    values.aiSessionDays = Prefs::aiSessionDays(settings);
+    values.showMenuBar = Prefs::showMenuBar(settings);
+    values.scheduledClean = Prefs::boolean(settings, Prefs::Key::scheduledClean);
+    values.scheduleDays = Prefs::scheduleDays(settings);
+    values.appearance = Prefs::string(settings, Prefs::Key::appearance).value_or("system");
+    values.lastScheduledClean = Prefs::lastScheduledClean(settings);
+    values.lastScheduledFreed = Prefs::lastScheduledFreed(settings);
     return values;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +17,7 @@ namespace kelvora {
 
 // The settings the settings window shows, as the rest of the application reads them: a
 // missing key, a value of another type, or a number of days or months the store would not
-// use reads as the default.
+// use reads as the default. Taken from the settings the controller holds.
 struct SettingsValues {
     int shelfDays = 7;
     int appMonths = 6;
@@ -30,7 +32,7 @@ struct SettingsValues {
     std::optional<Date> lastScheduledClean;
     int64_t lastScheduledFreed = 0;
 
-    static SettingsValues read();
+    static SettingsValues from(const nlohmann::json& settings);
     bool operator==(const SettingsValues&) const = default;
 };
 

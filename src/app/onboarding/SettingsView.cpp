@@ -7,6 +7,7 @@
 #include "design/Fonts.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
+#include "design/Symbols.h"
 #include "design/Theme.h"
 #include "onboarding/SettingsControls.h"
 #include "platform/AppPaths.h"
@@ -116,13 +117,17 @@ SettingsView::SettingsView(AppModel& model, Services services, QWidget* parent)
     : QWidget(parent), model_(model), services_(std::move(services)) {
     setObjectName("SettingsView");
     setWindowTitle("Kelvora Settings");
-    state_.values = SettingsValues::read();
-    state_.neverTouch = Prefs::stringList(Prefs::Key::neverTouch);
+    const Prefs::Settings& stored = model_.settings().document;
+    state_.values = SettingsValues::from(stored);
+    state_.neverTouch = Prefs::stringList(stored, Prefs::Key::neverTouch);
+    state_.notice = model_.settingsError();
     state_.helper = services_.helperStatus();
     state_.home = AppPaths::home();
     state_.now = currentDate();
     build();
     apply();
+    // The file may change behind the window (another process, the controller's own writes).
+    connect(&model_, &AppModel::settingsChanged, this, &SettingsView::reread);
 }
 
 const SettingsLayout& SettingsView::layout() const {
@@ -176,15 +181,20 @@ void SettingsView::build() {
     connect(openLoginItems_, &QPushButton::clicked, this, [this] { services_.openLoginItems(); });
     connect(page_, &SettingsPage::laidOut, this, &SettingsView::placeControls);
 
+    notice_ = new SettingsNoticeBar(state_, this);
+    notice_->setObjectName("settingsNotice");
     scrolling_ = new Scrolling(page_, this);
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(scrolling_);
+    box->setSpacing(0);
+    box->addWidget(notice_);
+    box->addWidget(scrolling_, 1);
     rebuildRemoveButtons();
 }
 
 // The state changed: lay out anew, which places the controls.
 void SettingsView::apply() {
+    notice_->relayout();
     page_->relayout();
 }
 
@@ -216,8 +226,12 @@ void SettingsView::placeControls() {
 
 // One button per stored path; made again only when the list itself changes.
 void SettingsView::rebuildRemoveButtons() {
-    for (RemoveButton* button : removeButtons_)
-        delete button;
+    // The button pressed may be among them, still inside its own click: it goes later.
+    for (RemoveButton* button : removeButtons_) {
+        button->hide();
+        button->setParent(nullptr);
+        button->deleteLater();
+    }
     removeButtons_.clear();
     for (const std::string& path : state_.neverTouch) {
         auto* button = new RemoveButton("Remove " + QString::fromStdString(path), page_);
@@ -229,15 +243,29 @@ void SettingsView::rebuildRemoveButtons() {
 }
 
 void SettingsView::reread() {
-    SettingsValues values = SettingsValues::read();
-    if (values == state_.values) return;
-    state_.values = values;
+    const Prefs::Settings& stored = model_.settings().document;
+    SettingsValues values = SettingsValues::from(stored);
+    std::vector<std::string> neverTouch = Prefs::stringList(stored, Prefs::Key::neverTouch);
+    std::optional<std::string> notice = model_.settingsError();
+    if (values == state_.values && neverTouch == state_.neverTouch && notice == state_.notice)
+        return;
+    state_.values = std::move(values);
+    state_.notice = std::move(notice);
+    if (neverTouch != state_.neverTouch) {
+        state_.neverTouch = std::move(neverTouch);
+        rebuildRemoveButtons();
+    }
     apply();
 }
 
-void SettingsView::choose(Choice which, int value) {
-    Prefs::setInteger(SettingsText::key(which), value);
+bool SettingsView::saved(const SettingsStore::Write& write) {
+    bool ok = model_.noteSettingsWrite(write);
     reread();
+    return ok;
+}
+
+void SettingsView::choose(Choice which, int value) {
+    saved(Prefs::setInteger(SettingsText::key(which), value));
 }
 
 void SettingsView::flip(Switch which) {
@@ -246,43 +274,37 @@ void SettingsView::flip(Switch which) {
         setHelper(on);
         return;
     }
-    Prefs::setBoolean(switchKey(which), on);
-    reread();
-    if (which == Switch::showMenuBar) emit showMenuBarChanged(state_.values.showMenuBar);
+    if (saved(Prefs::setBoolean(switchKey(which), on)) && which == Switch::showMenuBar)
+        emit showMenuBarChanged(state_.values.showMenuBar);
 }
 
 void SettingsView::chooseAppearance(int index) {
     const auto& appearances = SettingsText::appearances();
     if (index < 0 || index >= static_cast<int>(appearances.size())) return;
-    Prefs::setString(Prefs::Key::appearance, appearances[index].first);
-    reread();
-    services_.applyAppearance();
+    if (saved(Prefs::setString(Prefs::Key::appearance, appearances[index].first)))
+        services_.applyAppearance();
 }
 
 void SettingsView::setHelper(bool on) {
     // Decided by the user now: finishing the welcome no longer registers it by itself.
-    Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+    saved(Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true));
     state_.helperError = services_.setHelper(on);
     state_.helper = services_.helperStatus();
     apply();
 }
 
+// The list shown is the one stored: a path that could not be saved does not show.
 void SettingsView::add() {
     std::optional<QStringList> chosen = services_.chooseFiles(this);
     if (!chosen) return;
     std::vector<std::string> next = SettingsText::adding(state_.neverTouch, *chosen);
     if (next == state_.neverTouch) return;
-    state_.neverTouch = std::move(next);
-    Prefs::setStringList(Prefs::Key::neverTouch, state_.neverTouch);
-    rebuildRemoveButtons();
-    apply();
+    saved(Prefs::setStringList(Prefs::Key::neverTouch, next));
 }
 
 void SettingsView::remove(const std::string& path) {
-    state_.neverTouch = SettingsText::removing(state_.neverTouch, path);
-    Prefs::setStringList(Prefs::Key::neverTouch, state_.neverTouch);
-    rebuildRemoveButtons();
-    apply();
+    saved(Prefs::setStringList(Prefs::Key::neverTouch,
+                               SettingsText::removing(state_.neverTouch, path)));
 }
 
 void SettingsView::paintEvent(QPaintEvent*) {
@@ -293,6 +315,54 @@ void SettingsView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) reread();
     if (event->type() == QEvent::PaletteChange) update();
+}
+
+// SettingsNoticeBar
+
+SettingsNoticeBar::SettingsNoticeBar(const SettingsState& state, QWidget* parent)
+    : QWidget(parent), state_(state) {
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    relayout();
+}
+
+void SettingsNoticeBar::relayout() {
+    qreal width = isVisible() ? this->width() : SettingsLayout::kWidth;
+    banner_ = SettingsBanner::make(state_, width);
+    setAccessibleName(state_.notice ? QString::fromStdString(*state_.notice) : QString());
+    setVisible(banner_.has_value());
+    updateGeometry();
+    update();
+}
+
+int SettingsNoticeBar::heightForWidth(int width) const {
+    auto banner = SettingsBanner::make(state_, width);
+    return banner ? static_cast<int>(banner->size.height()) : 0;
+}
+
+QSize SettingsNoticeBar::sizeHint() const {
+    return banner_ ? banner_->size.toSize() : QSize(0, 0);
+}
+
+void SettingsNoticeBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!banner_ || banner_->size.width() == width()) return;
+    qreal height = banner_->size.height();
+    banner_ = SettingsBanner::make(state_, width());
+    if (banner_->size.height() != height) updateGeometry();
+}
+
+void SettingsNoticeBar::paintEvent(QPaintEvent*) {
+    if (!banner_) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(rect(), Theme::panel());
+    Symbols::paint(painter, "exclamationmark.triangle", banner_->symbol,
+                   SettingsBanner::kSymbolSize, Theme::signalText());
+    banner_->text.paint(painter);
+    Shapes::hairline(painter, banner_->rule, Qt::Horizontal);
 }
 
 // SettingsPage

@@ -1,6 +1,10 @@
 #pragma once
 
+// The code generator of Qt cannot read every standard header; it needs none of these.
+#ifndef Q_MOC_RUN
+#include "controller/SettingsStore.h"
 #include "onboarding/SettingsLayout.h"
+#endif
 
 #include <QStringList>
 #include <QWidget>
@@ -20,6 +24,7 @@ class OutlineButton;
 class RemoveButton;
 class Scrolling;
 class SegmentedControl;
+class SettingsNoticeBar;
 class SettingsPage;
 class SwitchButton;
 class TextLinkButton;
@@ -28,7 +33,8 @@ class TextLinkButton;
 // the helper that empties the shelf while the window is closed, the folders no scan may
 // touch, the scheduled clean, the menu bar extra and the appearance. Every change is
 // written to the settings at once; the appearance, the helper and the menu bar extra also
-// change at once, the rest at the next scan.
+// change at once, the rest at the next scan. Every control shows what the file holds, as
+// the controller read it back: a change that was not saved shows as it was, and says why.
 class SettingsView : public QWidget {
     Q_OBJECT
 
@@ -52,11 +58,13 @@ public:
     const SettingsState& state() const { return state_; }
     const SettingsLayout& layout() const;
     SettingsPage* page() const { return page_; }
+    // Above the column; hidden while there is nothing to say about the settings file.
+    SettingsNoticeBar* noticeBar() const { return notice_; }
     Scrolling* scrolling() const { return scrolling_; }
 
     QSize sizeHint() const override;
 
-    // Reads the stored settings again, as another process may have changed them.
+    // Shows the settings as the controller holds them now.
     void reread();
 
 signals:
@@ -74,6 +82,8 @@ private:
     void placeControls();
     void rebuildRemoveButtons();
 
+    // Hands a write to the controller, which reads the file back; false when not saved.
+    bool saved(const SettingsStore::Write& write);
     void choose(SettingsText::Choice which, int value);
     void flip(SettingsLayout::Switch which);
     void chooseAppearance(int index);
@@ -85,6 +95,7 @@ private:
     Services services_;
     SettingsState state_;
     Scrolling* scrolling_;
+    SettingsNoticeBar* notice_;
     SettingsPage* page_;
     std::map<SettingsText::Choice, ChoiceButton*> choices_;
     std::map<SettingsLayout::Switch, SwitchButton*> switches_;
@@ -93,6 +104,30 @@ private:
     OutlineButton* showWelcome_;
     TextLinkButton* openLoginItems_;
     std::vector<RemoveButton*> removeButtons_;
+};
+
+// Says what went wrong with the settings file, above the column.
+class SettingsNoticeBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SettingsNoticeBar(const SettingsState& state, QWidget* parent = nullptr);
+
+    const std::optional<SettingsBanner>& banner() const { return banner_; }
+    // Lays out anew for the state and the current width, and shows itself only with a notice.
+    void relayout();
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    const SettingsState& state_;
+    std::optional<SettingsBanner> banner_;
 };
 
 // The scrolled column of the settings window: paints the texts and the list box of its

@@ -1,7 +1,6 @@
 #include "panes/SimilarPhotosView.h"
 
 #include "controller/AppModel.h"
-#include "controller/Prefs.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Meter.h"
@@ -207,7 +206,8 @@ QWidget* SimilarPhotosView::makeFooter() {
     connect(pick_, &QAbstractButton::clicked, this, [this] {
         const auto& groups = model_.photoGroups();
         if (!groups) return;
-        auto footer = SimilarPhotosText::footer(*groups, model_.photoPicks(), Prefs::shelfDays(),
+        auto footer = SimilarPhotosText::footer(*groups, model_.photoPicks(),
+                                                model_.catalog().settings().shelfDays,
                                                 model_.findingPhotos());
         model_.pickAllPhotos(footer.picksAll);
     });
@@ -268,8 +268,9 @@ void SimilarPhotosView::showEvent(QShowEvent* event) {
 void SimilarPhotosView::refreshFooter() {
     const auto& groups = model_.photoGroups();
     static const std::vector<SimilarPhotos::Group> none;
-    auto footer = SimilarPhotosText::footer(groups ? *groups : none, model_.photoPicks(),
-                                            Prefs::shelfDays(), model_.findingPhotos());
+    auto footer =
+        SimilarPhotosText::footer(groups ? *groups : none, model_.photoPicks(),
+                                  model_.catalog().settings().shelfDays, model_.findingPhotos());
     summary_->setText(qs(footer.summary));
     hold_->setText(qs(footer.hold));
     pick_->setText(qs(footer.pickTitle));

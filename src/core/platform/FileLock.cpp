@@ -12,12 +12,16 @@ namespace kelvora {
 FileLock::FileLock(const std::string& lockPath, bool exclusive) {
     createDirectories(parentPath(lockPath));
     fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+        error_ = errno;
+        return;
+    }
     int rc;
     do {
         rc = flock(fd_, exclusive ? LOCK_EX : LOCK_SH);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
+        error_ = errno;
         close(fd_);
         fd_ = -1;
     }

@@ -13,9 +13,12 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
     bool locked() const { return fd_ >= 0; }
+    // Why the lock could not be taken: the errno value, 0 while locked.
+    int error() const { return error_; }
 
 private:
     int fd_ = -1;
+    int error_ = 0;
 };
 
 } // namespace kelvora

@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvora::testing {
 namespace {
@@ -53,11 +55,9 @@ class SettingsViewTest : public ControllerTest {
 protected:
     SettingsViewTest() { Fonts::registerFonts(KELVORA_FONTS_DIR); }
 
-    std::unique_ptr<AppModel> snapshotModel() {
-        return std::make_unique<AppModel>(ScanResult{}, AppModel::ViewMode::simple,
-                                          UndoShelf(URL::fileURL(shelfRoot(), true), 7),
-                                          std::nullopt);
-    }
+    // The window's own controller over the isolated home: it reads the settings once and
+    // writes the picks back at start-up.
+    std::unique_ptr<AppModel> model() { return makeModel(); }
     std::unique_ptr<SettingsView> shown(AppModel& model) {
         auto view = std::make_unique<SettingsView>(model, outside.services());
         view->resize(view->sizeHint());
@@ -101,9 +101,24 @@ protected:
     Outside outside;
 };
 
+// The window's process as the unprivileged user for a while (tests run as root, whom no
+// permission stops); root again when it ends.
+class AsNobody {
+public:
+    AsNobody() { ok_ = seteuid(65534) == 0; }
+    ~AsNobody() {
+        if (ok_) EXPECT_EQ(seteuid(0), 0);
+    }
+    explicit operator bool() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
 TEST_F(SettingsViewTest, AnEmptyStoreShowsEveryDefaultAndEachPopUpListsItsEntriesInOrder) {
     KELVORA_REQUIRE_GUI();
-    auto model = snapshotModel();
+    auto model = this->model();
+    auto before = readFile(env.settingsFile());
     auto view = shown(*model);
     struct Case {
         const char* key;
@@ -132,7 +147,7 @@ TEST_F(SettingsViewTest, AnEmptyStoreShowsEveryDefaultAndEachPopUpListsItsEntrie
     EXPECT_TRUE(layout.rows.empty());
     EXPECT_FALSE(layout.find("Turn on the helper above so this can run while Kelvora is closed."));
     EXPECT_FALSE(layout.openLoginItems);
-    EXPECT_FALSE(fileExists(env.settingsFile())) << "reading never writes";
+    EXPECT_EQ(readFile(env.settingsFile()), before) << "the window's reading never writes";
 
     for (Appearance appearance : {Appearance::light, Appearance::dark}) {
         Theme::Scope scope(appearance);
@@ -155,7 +170,8 @@ TEST_F(SettingsViewTest, AStoredNumberTheStoreWouldNotUseShowsItsDefault) {
     std::string settings = R"({"shelfDays": 0, "appMonths": -3, "aiSessionDays": "90",
         "downloadsDays": 14, "projectMonths": 5, "scheduledClean": true, "scheduleDays": 0})";
     env.dir().write("config/Kelvora/settings.json", settings);
-    auto model = snapshotModel();
+    auto model = this->model();
+    auto before = readFile(env.settingsFile());
     auto view = shown(*model);
     struct Case {
         const char* key;
@@ -169,12 +185,12 @@ TEST_F(SettingsViewTest, AStoredNumberTheStoreWouldNotUseShowsItsDefault) {
     }
     EXPECT_EQ(entriesOf(popUp(*view, "projectMonths")),
               (QStringList{"1 month", "3 months", "6 months"}));
-    EXPECT_EQ(readFile(env.settingsFile()), settings);
+    EXPECT_EQ(readFile(env.settingsFile()), before);
 }
 
 TEST_F(SettingsViewTest, ChangesAreWrittenAtOnceAndReadByAnotherProcess) {
     KELVORA_REQUIRE_GUI();
-    auto model = snapshotModel();
+    auto model = this->model();
     auto view = shown(*model);
     QSignalSpy menuBar(view.get(), &SettingsView::showMenuBarChanged);
 
@@ -203,6 +219,9 @@ TEST_F(SettingsViewTest, ChangesAreWrittenAtOnceAndReadByAnotherProcess) {
     EXPECT_EQ(run.out, "Emptied 0 KB of expired cleanups · 0 still held\n");
     auto ran = Prefs::lastScheduledClean();
     ASSERT_TRUE(ran) << "the other process ran the scheduled clean";
+    ASSERT_TRUE(waitUntil([&] {
+        return Prefs::lastScheduledClean(model->settings().document).has_value();
+    })) << "the controller reads the file again once another process changed it";
 
     SettingsView again(*model, outside.services());
     EXPECT_EQ(popUp(again, "shelfDays")->shownLabel(), "14 days");
@@ -245,7 +264,7 @@ TEST_F(SettingsViewTest, TheHelperSwitchShowsTheStatusReadAfterEachUse) {
          false,
          QString::fromStdString(missing)},
     };
-    auto model = snapshotModel();
+    auto model = this->model();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Prefs::remove(Prefs::Key::shelfHelperDecided);
@@ -281,7 +300,7 @@ TEST_F(SettingsViewTest, TheNeverTouchListAppendsNewPathsInOrderAndRemovesThem) 
     outside.choices = {QStringList{QString::fromStdString(projects), "/private/var/tmp/build"},
                        std::nullopt,
                        QStringList{QString::fromStdString(projects), "/srv/b", "/srv/a"}};
-    auto model = snapshotModel();
+    auto model = this->model();
     auto view = shown(*model);
     auto* add = view->findChild<OutlineButton*>("addNeverTouch");
     auto list = [&] { return stored()["neverTouch"].get<std::vector<std::string>>(); };
@@ -321,7 +340,7 @@ TEST_F(SettingsViewTest, TheNeverTouchListAppendsNewPathsInOrderAndRemovesThem) 
 
 TEST_F(SettingsViewTest, ALookChosenAppliesAtOnce) {
     KELVORA_REQUIRE_GUI();
-    auto model = snapshotModel();
+    auto model = this->model();
     auto view = shown(*model);
     auto* look = view->findChild<SegmentedControl*>("appearance");
     auto pick = [&](int segment) {
@@ -343,7 +362,7 @@ TEST_F(SettingsViewTest, ALookChosenAppliesAtOnce) {
 // brings the welcome back.
 TEST_F(SettingsViewTest, ScrolledToTheEndTheWelcomeComesBackAndTheWindowCloses) {
     KELVORA_REQUIRE_GUI();
-    auto model = snapshotModel();
+    auto model = this->model();
     auto view = shown(*model);
     QScrollArea* area = view->scrolling()->scrollArea();
     ASSERT_TRUE(area);
@@ -367,7 +386,7 @@ TEST_F(SettingsViewTest, TheWindowDrawsEverySectionInBothAppearances) {
     Prefs::setStringList(Prefs::Key::neverTouch,
                          {env.home() + "/Projects/client-archive", "/private/var/backups"});
     outside.statuses = {Status::needsApproval()};
-    auto model = snapshotModel();
+    auto model = this->model();
     SettingsView view(*model, outside.services());
     const SettingsLayout& layout = view.layout();
     ASSERT_EQ(layout.rows.size(), 2u);
@@ -402,6 +421,82 @@ TEST_F(SettingsViewTest, TheWindowDrawsEverySectionInBothAppearances) {
         EXPECT_TRUE(near(at(image, chosen.left() + 4, chosen.top() + 3), Theme::panel()));
         EXPECT_GT(countNear(image, chosen, Theme::ink(), 40), 40) << "Match my computer";
     }
+}
+
+// The settings folder the user can no longer write to: a change is shown as it was saved
+// before, and the window says why, above the column wherever it is scrolled.
+TEST_F(SettingsViewTest, AChangeThatCannotBeSavedSaysWhyAndEveryControlShowsWhatIsStored) {
+    KELVORA_REQUIRE_GUI();
+    Prefs::setInteger(Prefs::Key::shelfDays, 14);
+    outside.choices = {QStringList{"/srv/keep"}};
+    auto model = this->model();
+    auto view = shown(*model);
+    std::string folder = parentPath(env.settingsFile());
+    for (const std::string& open : {env.dir().path(), env.config()})
+        chmod(open.c_str(), 0755);
+    const std::string said = "Kelvora couldn’t save the last change, so it is not in effect. "
+                             "Could not write " +
+                             env.settingsFile() + ": permission was refused.";
+    {
+        AsNobody nobody;
+        ASSERT_TRUE(nobody);
+        choose(popUp(*view, "shelfDays"), "30 days");
+        click(view->findChild<OutlineButton*>("addNeverTouch"));
+    }
+    EXPECT_EQ(stored()["shelfDays"], 14);
+    EXPECT_FALSE(stored().contains("neverTouch"));
+    EXPECT_EQ(popUp(*view, "shelfDays")->shownLabel(), "14 days");
+    EXPECT_TRUE(view->layout().rows.empty()) << "the path that was not saved is not listed";
+    EXPECT_TRUE(view->layout().find("Nothing added yet"));
+    ASSERT_TRUE(view->noticeBar()->isVisible());
+    ASSERT_TRUE(view->noticeBar()->banner());
+    const SettingsBanner& banner = *view->noticeBar()->banner();
+    EXPECT_EQ(banner.text.lines.text().toStdString(), said);
+    EXPECT_EQ(view->noticeBar()->accessibleName().toStdString(), said);
+    EXPECT_EQ(view->noticeBar()->height(), static_cast<int>(banner.size.height()));
+    EXPECT_EQ(view->scrolling()->y(), view->noticeBar()->height()) << "the column starts below";
+
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        SCOPED_TRACE(appearance == Appearance::dark ? "dark" : "light");
+        Theme::Scope scope(appearance);
+        Snapshot::setSnapshot(view.get(), true);
+        QImage image = Render::widget(*view, view->sizeHint());
+        keepPicture(image, appearance == Appearance::dark ? "settings-not-saved-dark"
+                                                          : "settings-not-saved");
+        EXPECT_TRUE(near(at(image, banner.size.width() - 4, 4), Theme::panel()));
+        EXPECT_GT(countNear(image, banner.symbol, Theme::signalText(), 40), 20);
+        EXPECT_GT(countNear(image, QRectF(banner.text.at, banner.text.lines.size()),
+                            Theme::signalText(), 40),
+                  200);
+        EXPECT_TRUE(near(at(image, 40, banner.rule.top() + 0.5), Theme::line(), 12));
+    }
+
+    // Once a change is saved again, the window stops saying so.
+    choose(popUp(*view, "shelfDays"), "30 days");
+    EXPECT_EQ(stored()["shelfDays"], 30);
+    EXPECT_EQ(popUp(*view, "shelfDays")->shownLabel(), "30 days");
+    EXPECT_FALSE(view->noticeBar()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return view->scrolling()->y() == 0; }));
+}
+
+TEST_F(SettingsViewTest, ADamagedSettingsFileIsSaidInTheWindow) {
+    KELVORA_REQUIRE_GUI();
+    env.dir().write("config/Kelvora/settings.json", "{\"shelfDays\": 14,");
+    auto model = this->model();
+    auto view = shown(*model);
+    ASSERT_TRUE(view->noticeBar()->banner());
+    EXPECT_EQ(view->noticeBar()->banner()->text.lines.text().toStdString(),
+              "Kelvora’s settings file was damaged, so every setting went back to its default. "
+              "The damaged file is kept as " +
+                  env.settingsFile() + ".damaged.");
+    EXPECT_EQ(popUp(*view, "shelfDays")->shownLabel(), "7 days");
+    Snapshot::setSnapshot(view.get(), true);
+    QImage image = Render::widget(*view, view->sizeHint());
+    keepPicture(image, "settings-damaged");
+    const SettingsBanner& banner = *view->noticeBar()->banner();
+    EXPECT_GT(
+        countNear(image, QRectF(banner.text.at, banner.text.lines.size()), Theme::signalText(), 40),
+        200);
 }
 
 } // namespace

@@ -16,13 +16,16 @@ struct CatalogFixture {
     std::map<std::string, std::string> installed = {{"com.example.sketchpad", "Sketchpad"}};
     Date now = Calendar::fromLocal({2024, 3, 31, 12, 0, 0});
 
-    Catalog catalog() const {
+    // The catalog reads the fixture's fields as they are at each call, so it must not outlive
+    // the fixture: a temporary fixture cannot give one.
+    Catalog catalog() const& {
         auto lookup = [this](const std::string& id) -> std::optional<std::string> {
             auto it = installed.find(id);
             return it == installed.end() ? std::nullopt : std::optional(it->second);
         };
         return Catalog([this] { return settings; }, lookup, [this] { return now; }, "/home/ann");
     }
+    Catalog catalog() const&& = delete;
     Date daysAgo(int days) const { return Calendar::addingDays(now, -days); }
 };
 

@@ -51,7 +51,8 @@ TEST(CategoryTable, BlurbsInsertTheSettingsReadAtEveryCall) {
 }
 
 TEST(CategoryTable, EveryCategoryHasItsOwnTitleAndSymbol) {
-    Catalog catalog = CatalogFixture().catalog();
+    CatalogFixture fixture;
+    Catalog catalog = fixture.catalog();
     std::set<std::string> titles, symbols;
     for (JunkKind kind : JunkKinds::allCases()) {
         auto info = catalog.info(kind);

@@ -116,7 +116,8 @@ TEST(ItemTexts, NamesAndDetailLines) {
 }
 
 TEST(ItemTexts, DockerDiskDetailNeedsAWholePositiveNumber) {
-    Catalog catalog = CatalogFixture().catalog();
+    CatalogFixture fixture;
+    Catalog catalog = fixture.catalog();
     using Sys = ScanItem::SystemInfo;
     auto detail = [&](const char* text) {
         return catalog.detail(makeItem(K::systemData, "/docker/disk", &ScanItem::system,
@@ -132,7 +133,8 @@ TEST(ItemTexts, DockerDiskDetailNeedsAWholePositiveNumber) {
 // "no longer installed", so the detail asks for those alone.
 TEST(ItemTexts, CacheNamesTheTableLacksAreLookedUpAndDetailsAskOnlyForIdentifiers) {
     std::vector<std::string> asked;
-    Catalog catalog = CatalogFixture().catalog();
+    CatalogFixture fixture;
+    Catalog catalog = fixture.catalog();
     catalog.applicationName = [&](const std::string& id) -> std::optional<std::string> {
         asked.push_back(id);
         return std::nullopt;
