@@ -88,17 +88,23 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
 void PaintedButton::focusInEvent(QFocusEvent* event) {
     Focus::track(keyboardFocus_, event);
     QPushButton::focusInEvent(event);
+    focusRingChanged();
 }
 
 void PaintedButton::focusOutEvent(QFocusEvent* event) {
     Focus::track(keyboardFocus_, event);
     QPushButton::focusOutEvent(event);
+    focusRingChanged();
 }
 
 // TextLinkButton
 
 TextLinkButton::TextLinkButton(const QString& title, qreal size, QWidget* parent)
     : PaintedButton(title, parent), size_(size) {}
+
+TextLinkButton::~TextLinkButton() {
+    delete halo_;
+}
 
 QFont TextLinkButton::font(qreal size) {
     QFont font = Fonts::text(size, QFont::DemiBold);
@@ -110,10 +116,20 @@ QSizeF TextLinkButton::idealSize(const QString& title, qreal size) {
     return textSize(font(size), title);
 }
 
+QRectF TextLinkButton::ringRect(const QRectF& rect) {
+    return rect.marginsAdded(QMarginsF(kRingOutset));
+}
+
 void TextLinkButton::paint(QPainter& painter, const QRectF& rect, const QString& title, qreal size,
                            bool focusRing) {
-    // Focus turns the text and its underline to the accent colour: there is no shape to ring.
-    drawTitle(painter, rect, font(size), focusRing ? Theme::signalText() : Theme::ink(), title);
+    drawTitle(painter, rect, font(size), Theme::ink(), title);
+    if (focusRing) Focus::paintRing(painter, ringRect(rect), kRingRadius);
+}
+
+void TextLinkButton::focusRingChanged() {
+    if (!halo_ && showsFocusRing() && parentWidget())
+        halo_ = new Focus::Halo(this, kRingOutset, kRingRadius);
+    if (halo_) halo_->setLit(showsFocusRing());
 }
 
 void TextLinkButton::setBusy(bool busy) {
@@ -126,7 +142,8 @@ void TextLinkButton::setBusy(bool busy) {
 void TextLinkButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (busy_) painter.setOpacity(kBusyOpacity);
-    paint(painter, rect(), text(), size_, showsFocusRing());
+    // The ring lies outside the text, beyond this widget: the halo draws it.
+    paint(painter, rect(), text(), size_);
 }
 
 // SignalButton

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMargins>
+#include <QPointer>
 #include <QPushButton>
 
 #include <vector>
@@ -9,6 +11,10 @@ class QShortcut;
 namespace kelvora {
 
 class SpinnerClock;
+
+namespace Focus {
+class Halo;
+}
 
 // The application's buttons. Each paints its whole look itself (no bezel, no hover look)
 // from its title and sizes; connect to `clicked` for the action. They take keyboard focus,
@@ -40,6 +46,8 @@ protected:
 
     virtual QSizeF idealSize() const = 0;
     bool showsFocusRing() const { return keyboardFocus_ && hasFocus(); }
+    // Called whenever the focus comes or goes, once `showsFocusRing` tells the new state.
+    virtual void focusRingChanged() {}
     // A press that arrives while the button must not act (a busy SignalButton).
     virtual bool ignoresPresses() const { return false; }
 
@@ -57,30 +65,40 @@ private:
 };
 
 // An underlined text in the text face, semibold, ink; the text's own rectangle is the
-// whole hit area. While busy it is drawn at half strength and ignores presses.
+// whole hit area. While busy it is drawn at half strength and ignores presses. Keyboard
+// focus rings it like every other control, the ring standing clear of the text; the text
+// keeps its colour.
 class TextLinkButton : public PaintedButton {
     Q_OBJECT
 
 public:
     TextLinkButton(const QString& title, qreal size, QWidget* parent = nullptr);
+    ~TextLinkButton() override;
 
     static constexpr qreal kBusyOpacity = 0.5;
+    static constexpr QMargins kRingOutset{6, 4, 6, 4};
+    static constexpr qreal kRingRadius = 6;
     bool busy() const { return busy_; }
     void setBusy(bool busy);
 
     static QFont font(qreal size);
     static QSizeF idealSize(const QString& title, qreal size);
+    // Where the focus ring of a link whose text fills `rect` goes: outside it.
+    static QRectF ringRect(const QRectF& rect);
     static void paint(QPainter& painter, const QRectF& rect, const QString& title, qreal size,
                       bool focusRing = false);
 
 protected:
     QSizeF idealSize() const override { return idealSize(text(), size_); }
     bool ignoresPresses() const override { return busy_; }
+    void focusRingChanged() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     qreal size_;
     bool busy_ = false;
+    // Made on the first keyboard focus: a link's own rectangle is only its text.
+    QPointer<Focus::Halo> halo_;
 };
 
 // The primary action: title in `onSignal` on an orange rounded rectangle whose corner radius

@@ -181,6 +181,41 @@ TEST_F(MenuBarViewTest, EachStateDrawsItsQuickCleanInBothAppearances) {
     }
 }
 
+TEST_F(MenuBarViewTest, TheKeyboardRingsOpenKelvoraLikeEveryOtherControl) {
+    KELVORA_REQUIRE_GUI();
+    auto held = gate();
+    auto menu = makeMenu();
+    driveTo(*menu, Section::nothing, held);
+    auto app = appModel();
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        SCOPED_TRACE(appearance == Appearance::light ? "light" : "dark");
+        Theme::Scope scope(appearance);
+        MenuBarView view(*menu, *app);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+        ASSERT_TRUE(settledIn(*menu, Kind::ready));
+        // Opening the popup may already put the focus there; the keyboard brings it back.
+        auto* open = view.findChild<QPushButton*>("openKelvora");
+        int tabs = 0;
+        do
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &view,
+                            Qt::Key_Tab);
+        while (!open->hasFocus() && ++tabs < 8);
+        ASSERT_TRUE(open->hasFocus());
+        QImage image = Render::widget(view, view.size());
+        keepPicture(image, std::string("menubar-open-focused-") +
+                               (appearance == Appearance::light ? "light" : "dark"));
+        const QRectF text(open->geometry());
+        LinkFocusLook look = linkFocusLook(image, text, TextLinkButton::ringRect(text),
+                                           Theme::signal(), Theme::signalText());
+        EXPECT_GT(look.ring, 200) << "a ring around Open Kelvora";
+        EXPECT_EQ(look.accentText, 0) << "its words keep their colour";
+        EXPECT_GT(countNear(image, text, Theme::ink(), 40), 60);
+    }
+    held->open();
+}
+
 TEST_F(MenuBarViewTest, ItsButtonsCleanOnceDismissTheNoticeAndAskForTheWindowOrToQuit) {
     KELVORA_REQUIRE_GUI();
     auto held = gate();
