@@ -3,6 +3,8 @@
 #include "app/support/VirtualDisplay.h"
 
 #include "controller/Updater.h"
+#include "design/Buttons.h"
+#include "design/DialView.h"
 #include "onboarding/Promises.h"
 #include "onboarding/WelcomeSteps.h"
 #include "onboarding/WelcomeView.h"
@@ -185,6 +187,113 @@ TEST_F(WelcomeViewTest, TheSnapshotModeDrawsEachStepBelowTheWindowsTopMargin) {
                 << "the step drawn in full";
         }
     }
+}
+
+TEST_F(WelcomeViewTest, TheKeyboardRingsSkipLikeEveryOtherControlAndLeavesItsWordsInInk) {
+    qputenv("KELVORA_REDUCE_MOTION", "1"); // the dial in the picture stands at its value
+    auto model = makeModel();
+    // The default window and the smallest, below the window's top margin.
+    for (QSize room : {kRoom, QSize(1100, 668)})
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            SCOPED_TRACE(std::to_string(room.width()) + " " + name(appearance));
+            auto token = [appearance](Token t) { return Theme::color(t, appearance); };
+            Theme::Scope scope(appearance);
+            WelcomeView view(*model, 0);
+            showActive(view, room);
+            // The window's first focus may already be there; the keyboard brings it back.
+            QWidget* skip = button(view, "welcomeLeft");
+            int tabs = 0;
+            do
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &view,
+                                Qt::Key_Tab);
+            while (!skip->hasFocus() && ++tabs < 8);
+            ASSERT_TRUE(skip->hasFocus());
+            QImage image = Render::widget(view, room);
+            keepPicture(image, "welcome-skip-focused-" + std::to_string(room.width()) + "-" +
+                                   name(appearance));
+            const QRectF text = placeOf(skip, &view);
+            LinkFocusLook look = linkFocusLook(image, text, TextLinkButton::ringRect(text),
+                                               token(Token::signal), token(Token::signalText));
+            EXPECT_GT(look.ring, 200) << "a ring around Skip";
+            EXPECT_EQ(look.accentText, 0) << "Skip keeps its colour";
+            EXPECT_GT(countNear(image, text, token(Token::ink), 40), 60);
+        }
+    qunsetenv("KELVORA_REDUCE_MOTION");
+}
+
+TEST(WelcomeMotion, TheDialSweepsWithAnEaseOutThatNeverPassesTheShareInUse) {
+    // Nothing for 0.2 s, then quick at first and slowing into the share in use at 1.6 s.
+    const std::pair<double, double> shown[] = {{-1, 0},      {0, 0},   {0.2, 0}, {0.55, 0.578125},
+                                               {0.9, 0.875}, {1.6, 1}, {5, 1}};
+    for (const auto& [seconds, share] : shown)
+        EXPECT_NEAR(MeetYourDisk::sweep(seconds), share, 1e-9) << seconds << " s";
+    double before = 0, highest = 0;
+    for (int ms = 0; ms <= 3000; ++ms) {
+        double now = MeetYourDisk::sweep(ms / 1000.0);
+        EXPECT_GE(now, before) << ms << " ms";
+        before = now;
+        highest = std::max(highest, now);
+    }
+    EXPECT_EQ(highest, 1) << "never past the share in use";
+}
+
+TEST(WelcomeMotion, AStepChangeFadesTheOutgoingStepOutAsTheIncomingOneFadesIn) {
+    using Fade = WelcomeView::Fade;
+    const std::pair<double, Fade> fades[] = {
+        {0, {1, 0}}, {0.15, {0.125, 0.875}}, {0.3, {0, 1}}, {1, {0, 1}}};
+    for (const auto& [seconds, fade] : fades) {
+        EXPECT_NEAR(WelcomeView::crossFade(seconds).outgoing, fade.outgoing, 1e-9) << seconds;
+        EXPECT_NEAR(WelcomeView::crossFade(seconds).incoming, fade.incoming, 1e-9) << seconds;
+    }
+}
+
+TEST_F(WelcomeViewTest, TheDiskStepsDialComesToTheShareInUseWithoutOvershootingIt) {
+    unsetenv("KELVORA_REDUCE_MOTION");
+    MeetYourDisk step({1'000'000'000'000, 370'000'000'000});
+    showActive(step, kRoom);
+    DialView* dial = step.dial();
+    double highest = 0;
+    bool between = false;
+    waitUntil(
+        [&] {
+            highest = std::max(highest, dial->needle());
+            between = between || (dial->needle() > 0.05 && dial->needle() < 0.6);
+            return false;
+        },
+        std::chrono::milliseconds(2200));
+    EXPECT_TRUE(between) << "it swept";
+    EXPECT_LE(highest, 0.63 + 1e-9);
+    EXPECT_DOUBLE_EQ(dial->needle(), 0.63);
+}
+
+TEST_F(WelcomeViewTest, AStepChangeCrossFadesBothStepsUnlessMotionIsReduced) {
+    unsetenv("KELVORA_REDUCE_MOTION");
+    auto model = makeModel();
+    WelcomeView view(*model, 0);
+    showActive(view, kRoom);
+    view.go(1);
+    std::optional<WelcomeView::Fade> first = view.fading();
+    ASSERT_TRUE(first) << "both steps on screen at once";
+    EXPECT_GT(first->outgoing, 0.9);
+    EXPECT_LT(first->incoming, 0.1);
+    WelcomeView::Fade last = *first;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            std::optional<WelcomeView::Fade> now = view.fading();
+            if (!now) return true;
+            EXPECT_LE(now->outgoing, last.outgoing + 1e-9);
+            EXPECT_GE(now->incoming, last.incoming - 1e-9);
+            EXPECT_NEAR(now->outgoing + now->incoming, 1, 1e-6);
+            last = *now;
+            return false;
+        },
+        std::chrono::seconds(2)));
+    EXPECT_FALSE(view.page()->graphicsEffect()) << "the new step drawn plainly once in";
+
+    qputenv("KELVORA_REDUCE_MOTION", "1");
+    view.go(2);
+    EXPECT_FALSE(view.fading()) << "at once";
+    qunsetenv("KELVORA_REDUCE_MOTION");
 }
 
 TEST_F(WelcomeViewTest, DiskStepShowsTheShareInUseAndTheFreeSpace) {
