@@ -183,8 +183,6 @@ void AppModel::finishWelcome() {
     scan();
 }
 
-void AppModel::openFullDiskAccessSettings() {}
-
 void AppModel::showInFinder(const ScanItem& item) {
     URL url = Catalog::place(item);
     while (!fileExists(url.path()) && url.path() != "/")

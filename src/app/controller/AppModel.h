@@ -260,8 +260,6 @@ public:
 
     // ---- Start-up, welcome and the file manager ----
     void finishWelcome();
-    // There is no system-wide privacy list to open here; nothing happens.
-    void openFullDiskAccessSettings();
     void showInFinder(const ScanItem& item);
     // Shows the files selected together in the file manager (a photo group, a map tile).
     void showInFolder(const std::vector<URL>& urls);

@@ -11,7 +11,10 @@
 #include "window/CategoryList.h"
 #include "window/Inspector.h"
 
+#include <QEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace kelvora {
 
@@ -99,9 +102,26 @@ QRectF CategoryDetail::listColumn() const {
     return QRectF(0, 0, std::max<qreal>(0, width() - 1 - Inspector::kWidth), height());
 }
 
+// The card in the middle of the room below the header, at most its own width; a card taller
+// than the room starts at its top.
+QRectF CategoryDetail::guidePlace(const QRectF& body, const QWidget& guide) {
+    const qreal width = std::min<qreal>(FullDiskAccessGuide::kMaxWidth, body.width());
+    const qreal height = guide.heightForWidth(static_cast<int>(std::floor(width)));
+    QRectF place(0, 0, width, height);
+    place.moveCenter(body.center());
+    if (place.top() < body.top()) place.moveTop(body.top());
+    return place;
+}
+
 QRectF CategoryDetail::body() const {
     QRectF column = listColumn();
     return column.adjusted(0, kHeaderHeight + 1, 0, 0);
+}
+
+// The guide grows or shrinks when the folders open or close; it stays in the middle.
+bool CategoryDetail::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) relayout();
+    return QWidget::event(event);
 }
 
 void CategoryDetail::resizeEvent(QResizeEvent* event) {
@@ -115,7 +135,7 @@ void CategoryDetail::relayout() {
     bool rowsShown = rows_->rowCount() > 0;
     scrolling_->setVisible(rowsShown);
     if (rowsShown) scrolling_->setGeometry(body().toRect());
-    if (guide_) guide_->setGeometry(body().toRect());
+    if (guide_) guide_->setGeometry(guidePlace(body(), *guide_).toRect());
 
     pickAll_->setVisible(header_.pickLinks);
     pickNone_->setVisible(header_.pickLinks);

@@ -68,6 +68,10 @@ QFont TileView::captionFont() {
     return Fonts::text(14);
 }
 
+QFont TileView::noteFont() {
+    return Fonts::text(13);
+}
+
 TileView::Layout TileView::layout(const Tile& tile, qreal width) {
     Layout layout;
     const qreal inner = std::max<qreal>(width - 2 * kPadding, 1);
@@ -85,6 +89,12 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
     layout.caption = TextFlow(qt(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
     layout.captionAt = QPointF(kPadding, y);
     y += layout.caption.size().height();
+    if (tile.note) {
+        y += kSpacing;
+        layout.note = TextFlow(qt(*tile.note), noteFont(), inner, {kCaptionLineSpacing});
+        layout.noteAt = QPointF(kPadding, y);
+        y += layout.note.size().height();
+    }
     if (tile.link) {
         y += kSpacing;
         QSizeF link = TextLinkButton::idealSize(qt(*tile.link), kLinkSize);
@@ -99,6 +109,7 @@ QString TileView::accessibleText(const Tile& tile) {
     QStringList parts{qt(tile.title)};
     if (tile.size) parts << qt(*tile.size);
     parts << qt(tile.caption);
+    if (tile.note) parts << qt(*tile.note);
     if (tile.link) parts << qt(*tile.link);
     return parts.join(", ");
 }
@@ -149,6 +160,7 @@ void TileView::paintEvent(QPaintEvent*) {
         size_.paint(painter, layout_.size, Qt::AlignLeft | Qt::AlignVCenter);
     }
     layout_.caption.paint(painter, layout_.captionAt, Theme::muted());
+    layout_.note.paint(painter, layout_.noteAt, Theme::ink());
 }
 
 } // namespace kelvora

@@ -14,12 +14,13 @@ namespace kelvora {
 class TextLinkButton;
 
 // One tile under the simple view's dial: a symbol on a chip, a title, an optional size, a
-// caption, and an optional text link at the bottom.
+// caption, an optional note under it, and an optional text link at the bottom.
 struct Tile {
     std::string symbol;
     std::string title;
     std::optional<std::string> size;
     std::string caption;
+    std::optional<std::string> note;
     std::optional<std::string> link;
     bool operator==(const Tile&) const = default;
 };
@@ -43,6 +44,8 @@ public:
         QRectF size; // empty without a size
         TextFlow caption;
         QPointF captionAt;
+        TextFlow note; // empty without a note
+        QPointF noteAt;
         QRectF link; // empty without a link
         qreal height = 0;
     };
@@ -50,6 +53,7 @@ public:
     static QFont titleFont();
     static QFont sizeFont();
     static QFont captionFont();
+    static QFont noteFont();
     // The texts a screen reader hears for the tile, joined.
     static QString accessibleText(const Tile& tile);
 
