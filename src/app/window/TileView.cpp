@@ -1,6 +1,5 @@
 #include "window/TileView.h"
 
-#include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
@@ -17,7 +16,6 @@ namespace kelvora {
 
 namespace {
 
-constexpr qreal kLinkSize = 15;
 constexpr qreal kCaptionLineSpacing = 3;
 constexpr qreal kSymbolSize = 19;
 constexpr qreal kChipRadius = 12;
@@ -26,7 +24,7 @@ QString qt(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// One element for the whole tile: its texts joined, and its link's press as its action.
+// One element for the whole tile: its texts joined.
 class TileAccessible : public QAccessibleWidget {
 public:
     explicit TileAccessible(TileView* tile) : QAccessibleWidget(tile, QAccessible::Grouping) {}
@@ -38,12 +36,6 @@ public:
     int childCount() const override { return 0; }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QStringList actionNames() const override {
-        return tile()->tile().link ? QStringList{pressAction()} : QStringList{};
-    }
-    void doAction(const QString& action) override {
-        if (action == pressAction() && tile()->tile().link) tile()->linkButton()->click();
-    }
 
 private:
     TileView* tile() const { return static_cast<TileView*>(widget()); }
@@ -95,12 +87,6 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
         layout.noteAt = QPointF(kPadding, y);
         y += layout.note.size().height();
     }
-    if (tile.link) {
-        y += kSpacing;
-        QSizeF link = TextLinkButton::idealSize(qt(*tile.link), kLinkSize);
-        layout.link = QRectF(QPointF(kPadding, y), link);
-        y += link.height();
-    }
     layout.height = y + kPadding;
     return layout;
 }
@@ -110,25 +96,18 @@ QString TileView::accessibleText(const Tile& tile) {
     if (tile.size) parts << qt(*tile.size);
     parts << qt(tile.caption);
     if (tile.note) parts << qt(*tile.note);
-    if (tile.link) parts << qt(*tile.link);
     return parts.join(", ");
 }
 
-TileView::TileView(QWidget* parent)
-    : QWidget(parent), link_(new TextLinkButton({}, kLinkSize, this)) {
+TileView::TileView(QWidget* parent) : QWidget(parent) {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(tileFactory); });
-    link_->setObjectName("openSettingsLink");
-    link_->hide();
-    connect(link_, &QAbstractButton::clicked, this, &TileView::linkClicked);
 }
 
 void TileView::setTile(const Tile& tile) {
     if (tile == tile_) return;
     tile_ = tile;
     size_.setValue(tile.size ? qt(*tile.size) : QString());
-    link_->setText(tile.link ? qt(*tile.link) : QString());
-    link_->setVisible(tile.link.has_value());
     setAccessibleName(accessibleText(tile));
     arrange();
 }
@@ -139,7 +118,6 @@ void TileView::resizeEvent(QResizeEvent*) {
 
 void TileView::arrange() {
     layout_ = layout(tile_, width());
-    if (tile_.link) link_->setGeometry(layout_.link.toAlignedRect());
     update();
 }
 
