@@ -1,4 +1,5 @@
 #include "app/onboarding/OnboardingFixture.h"
+#include "app/support/Keys.h"
 #include "app/support/RunKelvora.h"
 #include "app/support/VirtualDisplay.h"
 
@@ -200,14 +201,8 @@ TEST_F(WelcomeViewTest, TheKeyboardRingsSkipLikeEveryOtherControlAndLeavesItsWor
             Theme::Scope scope(appearance);
             WelcomeView view(*model, 0);
             showActive(view, room);
-            // The window's first focus may already be there; the keyboard brings it back.
             QWidget* skip = button(view, "welcomeLeft");
-            int tabs = 0;
-            do
-                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &view,
-                                Qt::Key_Tab);
-            while (!skip->hasFocus() && ++tabs < 8);
-            ASSERT_TRUE(skip->hasFocus());
+            ASSERT_TRUE(tabTo(view, *skip));
             QImage image = Render::widget(view, room);
             keepPicture(image, "welcome-skip-focused-" + std::to_string(room.width()) + "-" +
                                    name(appearance));
