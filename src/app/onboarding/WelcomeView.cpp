@@ -176,11 +176,6 @@ void WelcomeView::go(int step) {
     showStep();
 }
 
-WelcomeView::Fade WelcomeView::crossFade(double seconds) {
-    const double shown = kStepChange.value(seconds);
-    return {1 - shown, shown};
-}
-
 std::optional<WelcomeView::Fade> WelcomeView::fading() const {
     auto* picture = static_cast<FadingPicture*>(outgoing_.data());
     auto* effect = page_ ? qobject_cast<QGraphicsOpacityEffect*>(page_->graphicsEffect()) : nullptr;

@@ -75,10 +75,7 @@ public:
     struct Fade {
         double outgoing;
         double incoming;
-        bool operator==(const Fade&) const = default;
     };
-    // The steps' opacities `seconds` into a step change.
-    static Fade crossFade(double seconds);
 
     int step() const { return step_; }
     // Moves to a step, cross-fading unless motion is reduced or the welcome is drawn for a

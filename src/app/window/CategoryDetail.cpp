@@ -34,6 +34,17 @@ QFont countFont() {
     return Fonts::mono(12);
 }
 
+// The card in the middle of the room below the header, at most its own width; a card taller
+// than the room starts at its top.
+QRectF guidePlace(const QRectF& body, const QWidget& guide) {
+    const qreal width = std::min<qreal>(FullDiskAccessGuide::kMaxWidth, body.width());
+    const qreal height = guide.heightForWidth(static_cast<int>(std::floor(width)));
+    QRectF place(0, 0, width, height);
+    place.moveCenter(body.center());
+    if (place.top() < body.top()) place.moveTop(body.top());
+    return place;
+}
+
 } // namespace
 
 CategoryDetail::CategoryDetail(AppModel& model, QWidget* parent)
@@ -100,17 +111,6 @@ void CategoryDetail::showGuide(const std::optional<std::string>& phrase) {
 
 QRectF CategoryDetail::listColumn() const {
     return QRectF(0, 0, std::max<qreal>(0, width() - 1 - Inspector::kWidth), height());
-}
-
-// The card in the middle of the room below the header, at most its own width; a card taller
-// than the room starts at its top.
-QRectF CategoryDetail::guidePlace(const QRectF& body, const QWidget& guide) {
-    const qreal width = std::min<qreal>(FullDiskAccessGuide::kMaxWidth, body.width());
-    const qreal height = guide.heightForWidth(static_cast<int>(std::floor(width)));
-    QRectF place(0, 0, width, height);
-    place.moveCenter(body.center());
-    if (place.top() < body.top()) place.moveTop(body.top());
-    return place;
 }
 
 QRectF CategoryDetail::body() const {

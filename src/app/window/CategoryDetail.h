@@ -46,9 +46,6 @@ public:
     // Works everything out again from the controller; changes call it by themselves.
     void refresh();
 
-    // Where the access guide goes in the body below the header.
-    static QRectF guidePlace(const QRectF& body, const QWidget& guide);
-
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -234,16 +234,6 @@ TEST(WelcomeMotion, TheDialSweepsWithAnEaseOutThatNeverPassesTheShareInUse) {
     EXPECT_EQ(highest, 1) << "never past the share in use";
 }
 
-TEST(WelcomeMotion, AStepChangeFadesTheOutgoingStepOutAsTheIncomingOneFadesIn) {
-    using Fade = WelcomeView::Fade;
-    const std::pair<double, Fade> fades[] = {
-        {0, {1, 0}}, {0.15, {0.125, 0.875}}, {0.3, {0, 1}}, {1, {0, 1}}};
-    for (const auto& [seconds, fade] : fades) {
-        EXPECT_NEAR(WelcomeView::crossFade(seconds).outgoing, fade.outgoing, 1e-9) << seconds;
-        EXPECT_NEAR(WelcomeView::crossFade(seconds).incoming, fade.incoming, 1e-9) << seconds;
-    }
-}
-
 TEST_F(WelcomeViewTest, TheDiskStepsDialComesToTheShareInUseWithoutOvershootingIt) {
     unsetenv("KELVORA_REDUCE_MOTION");
     MeetYourDisk step({1'000'000'000'000, 370'000'000'000});
