@@ -25,6 +25,13 @@ uint64_t deviceOf(const struct statx& status) {
     return (static_cast<uint64_t>(status.stx_dev_major) << 32) | status.stx_dev_minor;
 }
 
+// The blocks of an open folder, which needs no right to search it.
+int64_t ownBlocks(int fd) {
+    struct statx status {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BLOCKS, &status) != 0) return 0;
+    return static_cast<int64_t>(status.stx_blocks) * 512;
+}
+
 size_t depthOf(const std::string& path) {
     return static_cast<size_t>(std::count(path.begin(), path.end(), '/'));
 }
@@ -47,13 +54,14 @@ public:
         return false;
     }
 
+    // A folder's own blocks count with what it holds, as removing it frees them too.
     bool opened(int worker, WalkFolder& folder) override {
         struct statx status {};
         // Looking up "." needs the right to search the folder, as every status call inside does.
-        if (statx(folder.fd, ".", AT_SYMLINK_NOFOLLOW, STATX_TYPE, &status) != 0) {
+        if (statx(folder.fd, ".", AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_BLOCKS, &status) != 0) {
             // Names without anything about them are a refusal, unless there are no names.
             if (listFolder(URL::fileURL(folder.path, true)).ok()) {
-                workers_[worker].folders.emplace_back(folder.path, 0);
+                workers_[worker].folders.emplace_back(folder.path, ownBlocks(folder.fd));
             } else {
                 workers_[worker].privateFolders.push_back(folder.path);
             }
@@ -61,10 +69,11 @@ public:
         }
         folder.device = deviceOf(status);
         // A folder on another device than its parent may be a pseudo file system's mount point.
-        if (folder.device != folder.parentDevice && isKernelFileSystem(folder.path)) {
+        if (folder.device != folder.parentDevice && isKernelFileSystem(folder.fd)) {
             workers_[worker].privateFolders.push_back(folder.path);
             return false;
         }
+        folder.bytes += static_cast<int64_t>(status.stx_blocks) * 512;
         return true;
     }
 
