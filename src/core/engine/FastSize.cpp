@@ -137,12 +137,8 @@ public:
 
     unsigned statusMask() const override { return STATX_INO | STATX_NLINK | STATX_BLOCKS; }
     bool wantsFile(unsigned char type) const override { return type == DT_REG; }
-    // The descriptor the folder is listed with tells its size without another lookup.
     bool opened(int worker, WalkFolder& folder) override {
-        struct statx status {};
-        if (statx(folder.fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BLOCKS, &status) == 0)
-            totals_[worker][rootGroups_[folder.root]].addFolder(
-                static_cast<int64_t>(status.stx_blocks) * 512);
+        totals_[worker][rootGroups_[folder.root]].addFolder(ownBlocks(folder.fd));
         return true;
     }
     void file(int worker, const WalkFolder& folder, const char*,

@@ -25,13 +25,6 @@ uint64_t deviceOf(const struct statx& status) {
     return (static_cast<uint64_t>(status.stx_dev_major) << 32) | status.stx_dev_minor;
 }
 
-// The blocks of an open folder, which needs no right to search it.
-int64_t ownBlocks(int fd) {
-    struct statx status {};
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_BLOCKS, &status) != 0) return 0;
-    return static_cast<int64_t>(status.stx_blocks) * 512;
-}
-
 size_t depthOf(const std::string& path) {
     return static_cast<size_t>(std::count(path.begin(), path.end(), '/'));
 }
