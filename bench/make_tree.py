@@ -15,8 +15,8 @@ caches in .cache, the documents in the folder that .config/user-dirs.dirs names
 (Dokumente), a desktop Trash of thrown files, each with its record, and what a
 Linux home grows besides: nested folders (a Go build cache of 256 folders, a
 project whose node_modules nests packages four deep), installers downloaded
-long ago (.deb packages and an AppImage) and a GNOME Screenshots folder in
-Pictures with English and localised names."""
+long ago (.deb packages of applications installed since and an AppImage) and a
+GNOME Screenshots folder in Pictures with English and localised names."""
 import argparse
 import os
 import random
@@ -133,12 +133,20 @@ def nested_folders(root, rng):
 
 
 def linux_downloads(root, rng):
-    """Installers fetched long ago: two Debian packages and an AppImage."""
+    """Installers fetched long ago: two Debian packages of applications installed since
+    (each with its desktop entry) and an AppImage last run a month after it came."""
     downloads = os.path.join(root, "Downloads")
     for name, size in (("code_1.85.1-1702462158_amd64.deb", 30_000_000),
                        ("slack-desktop-4.36.140-amd64.deb", 20_000_000),
                        ("Obsidian-1.4.16.AppImage", 90_000_000)):
         aged(os.path.join(downloads, name), size, rng)
+    os.utime(os.path.join(downloads, "Obsidian-1.4.16.AppImage"),
+             (LONG_AGO + 31 * 86400, LONG_AGO))
+    applications = os.path.join(root, ".local", "share", "applications")
+    os.makedirs(applications, exist_ok=True)
+    for entry, name in (("code", "Visual Studio Code"), ("slack", "Slack")):
+        with open(os.path.join(applications, entry + ".desktop"), "w") as desktop:
+            desktop.write(f"[Desktop Entry]\nType=Application\nName={name}\nExec={entry}\n")
 
 
 def gnome_screenshots(root, rng):
