@@ -17,7 +17,7 @@ constexpr std::size_t kMinimumFilesPerSave = 1000;
 
 std::optional<UndoShelf::Sweep> decodeIn(const FolderHandle& folder, const char* file,
                                          const std::string& name) {
-    auto text = folder.readFile(file);
+    auto text = folder.readFile(file, kMaxManifestBytes).bytes;
     if (!text) return std::nullopt;
     auto sweep = decodeManifest(*text);
     // A manifest copied or renamed into another folder would have every operation act on
@@ -30,6 +30,9 @@ FileResult write(const FolderHandle& folder, const char* file, const UndoShelf::
                  bool pretty) {
     EncodedManifest encoded = encodeManifest(sweep, pretty);
     if (!encoded.text) return FileResult::failure(encoded.error);
+    // Never written larger than it may be read back, or the clean-up would vanish from view.
+    if (encoded.text->size() > kMaxManifestBytes)
+        return FileResult::failure("the clean-up is too large to note on the Undo Shelf");
     return folder.writeFileAtomically(file, *encoded.text);
 }
 

@@ -4,6 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <limits>
+
 namespace kelvora {
 
 namespace {
@@ -39,6 +42,14 @@ std::optional<Date> dateAt(const Json& object, const char* key) {
     return date;
 }
 
+// A hand-edited size is never negative, and one beyond the largest figure is pinned there.
+int64_t byteCount(const Json& number) {
+    if (number.is_number_unsigned())
+        return static_cast<int64_t>(
+            std::min<uint64_t>(number.get<uint64_t>(), std::numeric_limits<int64_t>::max()));
+    return std::max<int64_t>(number.get<int64_t>(), 0);
+}
+
 const Json* arrayAt(const Json& object, const char* key) {
     auto it = object.find(key);
     if (it == object.end() || !it->is_array()) return nullptr;
@@ -68,7 +79,7 @@ std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
     entry.label = *label;
     entry.kind = *kind;
     entry.location = *location;
-    entry.bytes = bytes->get<int64_t>();
+    entry.bytes = byteCount(*bytes);
     for (const auto& file : *files) {
         auto decoded = decodeFile(file);
         if (!decoded) return std::nullopt;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -213,11 +214,19 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-std::optional<std::string> readOpenFile(int fd) {
+BoundedRead readOpenFileAtMost(int fd, std::size_t maxBytes) {
+    BoundedRead result;
     struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(fd);
-        return std::nullopt;
+        return result;
+    }
+    // A sparse or hostile file can claim any size: it is judged before a byte is read, and
+    // again while reading in case it grows.
+    if (static_cast<uint64_t>(status.st_size) > maxBytes) {
+        close(fd);
+        result.tooLarge = true;
+        return result;
     }
     std::string out;
     char buffer[65536];
@@ -226,21 +235,35 @@ std::optional<std::string> readOpenFile(int fd) {
         if (n < 0) {
             if (errno == EINTR) continue;
             close(fd);
-            return std::nullopt;
+            return result;
         }
         if (n == 0) break;
+        if (static_cast<std::size_t>(n) > maxBytes - out.size()) {
+            close(fd);
+            result.tooLarge = true;
+            return result;
+        }
         out.append(buffer, static_cast<size_t>(n));
     }
     close(fd);
-    return out;
+    result.bytes = std::move(out);
+    return result;
+}
+
+std::optional<std::string> readOpenFile(int fd) {
+    return readOpenFileAtMost(fd, std::numeric_limits<std::size_t>::max()).bytes;
 }
 
 std::optional<std::string> readFile(const std::string& path) {
+    return readFileAtMost(path, std::numeric_limits<std::size_t>::max()).bytes;
+}
+
+BoundedRead readFileAtMost(const std::string& path, std::size_t maxBytes) {
     // What we read lies in folders other programs fill: a pipe there would block the read for
     // good and a device would never end, so only regular files are read.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    return readOpenFile(fd);
+    if (fd < 0) return {};
+    return readOpenFileAtMost(fd, maxBytes);
 }
 
 FileResult createDirectories(const std::string& path) {

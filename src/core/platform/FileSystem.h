@@ -3,6 +3,7 @@
 #include "platform/Date.h"
 #include "platform/Url.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -72,6 +73,15 @@ struct FileResult {
 std::string describeFileError(int error);
 // Reads an open descriptor to its end and closes it; nothing unless it is a regular file.
 std::optional<std::string> readOpenFile(int fd);
+
+// A read of a file that is only trusted up to a size: one larger is not read at all and is
+// told apart from one that is missing or unreadable, so a caller can call it damaged.
+struct BoundedRead {
+    std::optional<std::string> bytes; // the whole file, when it could be read and fits
+    bool tooLarge = false;
+};
+BoundedRead readOpenFileAtMost(int fd, std::size_t maxBytes);
+BoundedRead readFileAtMost(const std::string& path, std::size_t maxBytes);
 // Writes every byte, retrying after interruptions; 0 or the errno value that stopped it.
 int writeAll(int fd, std::string_view bytes);
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <linux/openat2.h>
 #include <random>
 #include <sys/stat.h>
@@ -318,10 +319,14 @@ std::vector<std::string> FolderHandle::names() const {
 }
 
 std::optional<std::string> FolderHandle::readFile(const std::string& name) const {
-    if (fd_ < 0) return std::nullopt;
+    return readFile(name, std::numeric_limits<std::size_t>::max()).bytes;
+}
+
+BoundedRead FolderHandle::readFile(const std::string& name, std::size_t maxBytes) const {
+    if (fd_ < 0) return {};
     int fd = openat(fd_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    return readOpenFile(fd);
+    if (fd < 0) return {};
+    return readOpenFileAtMost(fd, maxBytes);
 }
 
 FileResult FolderHandle::writeFileAtomically(const std::string& name,

@@ -55,6 +55,8 @@ public:
     std::vector<std::string> names() const;
     // The whole of a regular file; nothing for a link, a folder or a device.
     std::optional<std::string> readFile(const std::string& name) const;
+    // The same for a file trusted only up to a size (see readFileAtMost).
+    BoundedRead readFile(const std::string& name, std::size_t maxBytes) const;
     // Through a temporary file in this folder, synced, then renamed over the name.
     FileResult writeFileAtomically(const std::string& name, std::string_view bytes) const;
     FileResult makeFolder(const std::string& name) const;
