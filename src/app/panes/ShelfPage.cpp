@@ -111,6 +111,7 @@ void ShelfPage::placeControls() {
         controls_[i].bar->setCount(section.days);
         controls_[i].bar->setGeometry(pixels(section.bar));
         controls_[i].putAllBack->setGeometry(pixels(section.putAllBack));
+        controls_[i].putAllBack->setVisible(section.anyGoesBack);
     }
 }
 
@@ -119,6 +120,12 @@ void ShelfPage::putBack(ShelfLayout::Place place) {
     const auto& section = layout_.sections.at(place.section);
     UndoShelf::Entry entry = section.entries.at(place.row);
     UndoShelf::Sweep sweep = section.sweep;
+    if (!entry.canGoBack()) {
+        std::vector<URL> stored;
+        for (const auto& file : entry.files)
+            stored.push_back(model_.shelf().storedURL(sweep, file));
+        return model_.showInFolder(stored);
+    }
     model_.putBack(entry, sweep);
 }
 
@@ -222,7 +229,7 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
                qs(ShelfText::entryPlace(entry.location, layout_.home)));
     drawElided(painter, row.size, Fonts::mono(13, QFont::Medium), Theme::ink(),
                qs(Format::size(entry.bytes)), Qt::AlignRight);
-    OutlineButton::paint(painter, row.button, ShelfLayout::kPutBack, ShelfLayout::kPutBackFont);
+    OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);
 }
 
 } // namespace kelvora

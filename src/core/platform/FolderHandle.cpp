@@ -116,8 +116,9 @@ std::optional<std::vector<Entry>> entriesOf(int fd) {
 // through ".." on the way back up, each checked to be the folder it was.
 class TreeRemoval {
 public:
-    TreeRemoval(int parent, std::string name, std::string shownPath)
-        : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)) {}
+    TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable)
+        : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)),
+          makeWritable_(makeWritable) {}
 
     FileResult run() {
         int top = openFolderAt(parent_, name_.c_str());
@@ -151,6 +152,7 @@ private:
     void enter(int fd, const std::string& name) {
         struct stat status {};
         fstat(fd, &status);
+        if (makeWritable_) unlock(fd, status);
         Level level{fd, status.st_dev, status.st_ino, name, {}, 0};
         auto entries = entriesOf(fd);
         if (!entries) note(errno ? errno : EIO);
@@ -166,6 +168,14 @@ private:
             close(far.fd);
             far.fd = -1;
         }
+    }
+
+    // Its contents can only go once its owner may write in it and enter it. Only the
+    // owner's bits change; a folder of another user stays as it is.
+    static void unlock(int fd, const struct stat& status) {
+        constexpr mode_t kOwnerNeeds = S_IWUSR | S_IXUSR;
+        if ((status.st_mode & kOwnerNeeds) != kOwnerNeeds)
+            fchmod(fd, (status.st_mode & 07777) | kOwnerNeeds);
     }
 
     // One move of the walk: down into the next subfolder, or up once a folder is done.
@@ -238,6 +248,7 @@ private:
     int parent_;
     std::string name_;
     std::string shown_;
+    bool makeWritable_ = false;
     dev_t device_ = 0;
     std::vector<Level> levels_;
     int error_ = 0;
@@ -374,7 +385,7 @@ FileResult FolderHandle::moveItem(const std::string& name, const std::string& to
     return failure("move", pathOf(name), errno);
 }
 
-FileResult FolderHandle::removeItem(const std::string& name) const {
+FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly) const {
     std::string shown = pathOf(name);
     if (fd_ < 0) return failure("remove", shown, EBADF);
     struct stat status {};
@@ -384,7 +395,7 @@ FileResult FolderHandle::removeItem(const std::string& name) const {
         if (unlinkat(fd_, name.c_str(), 0) == 0) return FileResult::success();
         return failure("remove", shown, errno);
     }
-    return TreeRemoval(fd_, name, shown).run();
+    return TreeRemoval(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable).run();
 }
 
 void FolderHandle::removeFile(const std::string& name) const {
