@@ -104,8 +104,9 @@ std::optional<Date> dateOfSweepID(const std::string& name) {
     return Calendar::checkedFromLocal(time);
 }
 
+// Whether anything is stored; only a folder that is not there at all holds nothing for sure.
 bool holdsAnything(const FolderHandle& folder) {
-    if (!folder) return false;
+    if (!folder) return folder.error() != ENOENT;
     int copy = fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
     DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
     if (!dir) {

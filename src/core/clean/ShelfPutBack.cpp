@@ -1,7 +1,6 @@
 #include "clean/ShelfPutBack.h"
 
 #include "clean/ShelfNames.h"
-#include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
 #include "platform/Text.h"
 
@@ -44,17 +43,19 @@ std::string inQuotes(const std::string& text) {
     return "“" + text + "”";
 }
 
-// The folders an entry's files may go back below: those noted when it was shelved, else the
-// folder a scan looks in that holds its location; each only while a scan still looks in it,
-// so a hand-edited place cannot send a file anywhere a clean-up never takes one from.
+// The folders an entry's files may go back below: those noted when it was shelved, each
+// only while a scan still looks in it, so a hand-edited place cannot send a file anywhere a
+// clean-up never takes one from. A clean-up shelved before they were noted came from the
+// folders a scan looks in.
 std::vector<std::string> placesOf(const UndoShelf::Entry& entry,
                                   const std::vector<URL>& scanFolders) {
-    std::vector<std::string> noted = entry.scannedIn;
-    if (noted.empty() && isPlainAbsolutePath(entry.location))
-        if (auto folder = DiskScanner::scanFolderOf(URL::fileURL(entry.location), scanFolders))
-            noted.push_back(folder->path());
     std::vector<std::string> places;
-    for (const auto& place : noted)
+    if (entry.scannedIn.empty()) {
+        for (const auto& folder : scanFolders)
+            places.push_back(folder.path());
+        return places;
+    }
+    for (const auto& place : entry.scannedIn)
         if (isPlainAbsolutePath(place) &&
             std::any_of(scanFolders.begin(), scanFolders.end(),
                         [&](const URL& folder) { return isSameOrInside(place, folder.path()); }))

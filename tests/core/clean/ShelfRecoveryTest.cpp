@@ -333,3 +333,35 @@ TEST_F(ShelfRecoveryTest, AnExpiredCleanUpOfReadOnlyFoldersIsPurgedByAnOrdinaryU
     EXPECT_EQ(contentsOf(outside), "kept");
     EXPECT_EQ(fileInfo(tmp / "outside")->mode & 07777, 0555u);
 }
+
+// A clean-up shelved before the folders and identities were noted still reads and puts
+// back: each file goes back below whichever folder a scan looks in holds it, an application
+// and its leftovers in other folders alike.
+TEST_F(ShelfRecoveryTest, ACleanUpFromBeforeItsFoldersWereNotedStillPutsEverythingBack) {
+    std::string home = tmp.mkdir("home");
+    std::string app = tmp.write("home/Applications/Editor.app/Contents/Info.plist", "plist");
+    std::string settings = tmp.write("home/.config/editor/settings.json", "{}");
+    int status = inChild([&] {
+        setenv("HOME", home.c_str(), 1);
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            unsetenv(name);
+        ScanItem item = itemOf(JunkKind::apps, {parentPath(parentPath(app)), parentPath(settings)});
+        auto sweep = shelf.shelve({{item, "Editor"}}, t0).sweep;
+        if (!sweep) return 1;
+        editManifest(sweep->id, [](nlohmann::json& json) {
+            json["entries"][0].erase("scannedIn");
+            for (auto& file : json["entries"][0]["files"])
+                for (const char* key : {"size", "device", "inode"})
+                    file.erase(key);
+        });
+        auto listed = shelf.sweeps();
+        if (listed.size() != 1 || !listed[0].entries[0].scannedIn.empty()) return 2;
+        try {
+            shelf.putBackAll(listed[0]);
+        } catch (const UndoShelf::Error&) {
+            return 3;
+        }
+        return contentsOf(app) == "plist" && contentsOf(settings) == "{}" ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0);
+}
