@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
+#include "app/support/VirtualDisplay.h"
 #include "app/window/DetailFixture.h"
 
 #include "design/Buttons.h"
@@ -22,9 +23,11 @@
 #include "window/SimpleView.h"
 
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace kelvora::testing {
 namespace {
@@ -588,13 +591,16 @@ TEST_F(RootViewTest, SidebarRowsScrollUnderAThinScrollerInTheSmallestWindow) {
     }
 }
 
-// Whatever the window shows, at its usual and its smallest size, its lists and panes
-// scroll under the thin scroller: no classic scroll bar is drawn anywhere.
+// Whatever the window shows, on a display at its usual and its smallest size, its lists
+// and panes scroll under the thin scroller: no classic scroll bar is drawn anywhere.
 TEST_F(RootViewTest, NoPaneOfTheWindowDrawsAClassicScrollBar) {
-    KELVORA_REQUIRE_GUI();
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
     auto model = everyCategoryModel();
     RootView root(*model, 0);
+    root.resize(1100, 720);
     root.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&root));
     struct Pane {
         const char* name;
         std::function<void()> open;
@@ -619,6 +625,22 @@ TEST_F(RootViewTest, NoPaneOfTheWindowDrawsAClassicScrollBar) {
                                     std::string(pane.name) + " at " + std::to_string(size.width()));
         }
     }
+
+    // The window as the display shows it, its sidebar wheeled to the end.
+    root.resize(1100, 720);
+    model->setMode(AppModel::ViewMode::detailed);
+    model->show(std::nullopt, false, false, false, false, false);
+    settle(std::chrono::milliseconds(100));
+    auto* sidebar = qobject_cast<DetailedView*>(root.mainView())->sidebar();
+    auto* area = sidebar->findChild<QScrollArea*>();
+    QTest::mouseMove(area->viewport(), QPoint(100, 300));
+    QWheelEvent wheel(QPointF(100, 300), area->viewport()->mapToGlobal(QPointF(100, 300)), {},
+                      QPoint(0, -360), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(area->viewport(), &wheel);
+    settle(std::chrono::milliseconds(50));
+    EXPECT_EQ(area->verticalScrollBar()->value(), area->verticalScrollBar()->maximum());
+    EXPECT_TRUE(ThinScroller::of(area)->isShowing());
+    keepPicture(root.screen()->grabWindow(root.winId()).toImage(), "window-smallest-on-display");
 }
 
 TEST(ScanningLine, NamesTheStepOnceOneIsReported) {
