@@ -79,6 +79,63 @@ TEST(DetailViews, SidebarDrawsItsFillTheSelectedRowAndTheDiskBar) {
     }
 }
 
+// The column is 768 px high in the usual window and 668 px in the smallest. Its rows keep
+// their full 32 px and 2 px gaps where they fit, close up just enough where they do not,
+// and scroll only when even their tightest spacing does not fit above the disk footer.
+TEST(DetailViews, SidebarRowsCloseUpToFitBeforeTheyScroll) {
+    struct Case {
+        const char* what;
+        ScanResult result;
+        int height;
+        bool scrolls;
+        int rowHeight; // of the first row; 0: between the tight and the full height
+    };
+    const std::vector<Case> cases{
+        {"eleven categories, usual window", marketingLike(), 768, false, 32},
+        {"fourteen categories, usual window", everyCategory(), 768, false, 0},
+        {"eleven categories, smallest window", marketingLike(), 668, false, 0},
+        {"fourteen categories, smallest window", everyCategory(), 668, true, 28},
+    };
+    for (const Case& c : cases) {
+        DetailModel model(c.result);
+        const std::vector<Sidebar::Row> rows = Sidebar::rows(*model);
+        const DetailSidebar::Layout layout = DetailSidebar::layout(rows, c.height);
+        ASSERT_EQ(layout.rows.size(), rows.size()) << c.what;
+        EXPECT_EQ(layout.scrolls(), c.scrolls) << c.what;
+        const QRect& first = layout.rows.front();
+        if (c.rowHeight) {
+            EXPECT_EQ(first.height(), c.rowHeight) << c.what;
+        } else {
+            EXPECT_GT(first.height(), SidebarRowButton::kTightHeight) << c.what;
+            EXPECT_LT(first.height(), SidebarRowButton::kHeight) << c.what;
+        }
+        if (c.rowHeight == SidebarRowButton::kHeight)
+            EXPECT_EQ(layout.rows[2].top() - layout.rows[1].top(), 34) << "the full 2 px gap";
+        if (!c.scrolls) EXPECT_LE(layout.rows.back().bottom(), layout.footerTop) << c.what;
+        for (size_t i = 1; i < layout.rows.size(); ++i)
+            EXPECT_GE(layout.rows[i].top(), layout.rows[i - 1].bottom() + 1) << c.what << i;
+    }
+}
+
+// The space between a row's title and its figure gives way before the title: every short
+// title stays whole beside the widest figure a category shows below a terabyte.
+TEST(DetailViews, SidebarTitlesStayWholeBesideTheirFigures) {
+    DetailModel model(everyCategory());
+    const int width = DetailSidebar::kWidth - 24;
+    for (Sidebar::Row row : Sidebar::rows(*model)) {
+        EXPECT_EQ(SidebarRowButton::shownTitle(row, width).toStdString(), row.title);
+        for (bool selected : {false, true}) {
+            row.selected = selected;
+            row.size = "123.4 GB";
+            EXPECT_EQ(SidebarRowButton::shownTitle(row, width).toStdString(), row.title)
+                << "beside 123.4 GB";
+        }
+    }
+    Sidebar::Row longer{Sidebar::Destination::search, {}, "Search through everything", "", "1 on"};
+    EXPECT_TRUE(SidebarRowButton::shownTitle(longer, width).endsWith(QChar(0x2026)))
+        << "a title that cannot fit is cut with an ellipsis";
+}
+
 TEST(DetailViews, FooterDrawsTheCleanButtonInTheSignalColourAndDimsItWhenNothingIsPicked) {
     for (Appearance appearance : kAppearances) {
         SCOPED_TRACE(nameOf(appearance));
