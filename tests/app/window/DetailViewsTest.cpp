@@ -319,6 +319,7 @@ TEST(DetailViews, InspectorButtonsStayInReachWhateverTheFactsTake) {
     QRect whereShown(where->mapTo(area->viewport(), QPoint()), where->size());
     EXPECT_TRUE(area->viewport()->rect().contains(whereShown));
     EXPECT_TRUE(where->text().endsWith("uncompressed master copy.tiff"));
+    keepPicture(Render::widget(*root, root->size()), "inspector-duplicate-scrolled");
     QTest::mouseClick(inspector->secondButton(), Qt::LeftButton);
     takeInChanges();
     EXPECT_TRUE(model->picks().isPicked(model.item(kLongDuplicate)));
