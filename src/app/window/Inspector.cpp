@@ -163,7 +163,7 @@ void Inspector::setItem(const ScanItem* item) {
     }
     arrange();
     relayout();
-    static_cast<InspectorBody*>(body_)->heightChanged();
+    body_->heightChanged();
     body_->update();
     update();
 }
@@ -200,11 +200,10 @@ void Inspector::arrange() {
 
 void Inspector::relayout() {
     layout_ = content_ ? layOut(body_->width()) : Layout{};
-    if (content_ && content_->whereCaption)
-        where_->setGeometry(
-            QRectF(kInset, layout_.whereTextTop, contentWidth(body_->width()),
-                   where_->heightForWidth(static_cast<int>(contentWidth(body_->width()))))
-                .toAlignedRect());
+    if (!content_ || !content_->whereCaption) return;
+    int width = static_cast<int>(contentWidth(body_->width()));
+    where_->setGeometry(static_cast<int>(kInset), static_cast<int>(layout_.whereTextTop), width,
+                        where_->heightForWidth(width));
 }
 
 Inspector::Layout Inspector::layOut(qreal paneWidth) const {

@@ -15,6 +15,7 @@
 namespace kelvora {
 
 class AppModel;
+class InspectorBody;
 class OutlineButton;
 class Scrolling;
 class SelectableText;
@@ -84,7 +85,7 @@ private:
     std::optional<ScanItem> item_;
     std::optional<InspectorContent> content_;
     Layout layout_;
-    QWidget* body_;
+    InspectorBody* body_;
     Scrolling* scrolling_;
     RollingNumber number_;
     OutlineButton* showButton_;
