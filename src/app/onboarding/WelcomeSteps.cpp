@@ -39,10 +39,6 @@ MeetYourDisk::MeetYourDisk(DiskSpace disk, QWidget* parent)
     relayout();
 }
 
-double MeetYourDisk::sweep(double seconds) {
-    return kSweep.value(seconds - kSweepDelay);
-}
-
 double MeetYourDisk::usedFraction(const DiskSpace& disk) {
     if (disk.total <= 0) return 0;
     double used = static_cast<double>(disk.used()) / static_cast<double>(disk.total);

@@ -22,8 +22,6 @@ public:
     // The dial sweeps from empty to the share in use: an ease-out, never past it.
     static constexpr Motion::EaseOut kSweep{1.4};
     static constexpr double kSweepDelay = 0.2;
-    // How much of the share in use the dial shows `seconds` after the step appears.
-    static double sweep(double seconds);
     // The share of the disk in use; 0 for a disk of no size or more free than its total.
     static double usedFraction(const DiskSpace& disk);
     static QString freeNumber(const DiskSpace& disk); // "182.4 GB"
