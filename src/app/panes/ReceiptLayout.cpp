@@ -1,12 +1,11 @@
 #include "panes/ReceiptLayout.h"
 
 #include "design/Fonts.h"
+#include "design/LocaleDates.h"
 #include "design/TextFlow.h"
 #include "model/Format.h"
 
-#include <QDateTime>
 #include <QFontMetricsF>
-#include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
@@ -78,24 +77,14 @@ QString upper(const std::string& text) {
     return QString::fromStdString(text).toUpper();
 }
 
-// The locale's short time without seconds: "14:05" or "2:05 PM".
-QString timeFormat(const QLocale& locale) {
-    QString format = locale.timeFormat(QLocale::ShortFormat);
-    for (const QString& seconds : {QString(":ss"), QString(".ss")})
-        format.remove(seconds);
-    return format;
-}
-
 } // namespace
 
 namespace ReceiptText {
 
-QString dateLine(Date date) {
-    QLocale locale;
-    QDateTime local = QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch()).count());
-    return locale.toString(local.date(), "d MMM yyyy") + ", " +
-           locale.toString(local.time(), timeFormat(locale));
+QString dateLine(Date date, const QLocale& locale) {
+    const QDateTime when = LocaleDates::local(date);
+    return LocaleDates::withTime(LocaleDates::dayMonthYear(when.date(), locale), when.time(),
+                                 locale);
 }
 
 std::vector<Row> categoryRows(const Receipt& receipt) {

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 #include <QPainterPath>
 #include <QRectF>
 #include <QString>
@@ -46,8 +47,8 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
-// Day, short month, year, hour and minute in the user's language.
-QString dateLine(Date date);
+// Day, short month, year, hour and minute, as the locale writes them.
+QString dateLine(Date date, const QLocale& locale = QLocale());
 std::vector<Row> categoryRows(const Receipt& receipt);
 // Free before, free after and, when anything went there, what waits on the Undo Shelf.
 std::vector<Row> diskRows(const Receipt& receipt);
