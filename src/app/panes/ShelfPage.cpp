@@ -121,7 +121,7 @@ void ShelfPage::placeControls() {
     }
     for (size_t i = 0; i < controls_.size(); ++i) {
         const auto& section = layout_.sections[i];
-        controls_[i].bar->setCount(section.days);
+        controls_[i].bar->setCount(section.days, section.barColumns);
         controls_[i].bar->setGeometry(pixels(section.bar));
         controls_[i].putAllBack->setGeometry(pixels(section.putAllBack));
     }
@@ -215,7 +215,7 @@ void ShelfPage::paintSection(QPainter& painter, const ShelfLayout::Section& sect
         painter.restore();
         drawElided(painter, section.date, Fonts::text(14, QFont::DemiBold), Theme::ink(),
                    section.dateText);
-        drawElided(painter, section.summary, Fonts::mono(12), Theme::faint(), section.summaryText);
+        section.summaryLines.paint(painter, section.summary.topLeft(), Theme::faint());
         drawElided(painter, section.daysText, Fonts::text(12.5, QFont::Medium),
                    section.lastDay ? Theme::signalText() : Theme::muted(), section.daysTextText);
     }

@@ -1,3 +1,5 @@
+#include "app/support/LocalClock.h"
+
 #include "design/LocaleDates.h"
 #include "panes/ReceiptLayout.h"
 #include "panes/ShelfText.h"
@@ -5,30 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace kelvora::testing {
 namespace {
-
-// The local time zone as UTC while it lives, so a date reads the same on every machine.
-class UtcClock {
-public:
-    UtcClock() {
-        if (const char* value = std::getenv("TZ")) saved_ = value;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    ~UtcClock() {
-        if (saved_)
-            setenv("TZ", saved_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 Date utc(const char* isoDate) {
     return dateFromEpochSeconds(
@@ -69,7 +49,7 @@ TEST(LocaleDatesTest, EachLocaleWritesTheFieldsInItsOwnOrderAndPunctuation) {
 // The shelf's section header, the end of a clean-up and the receipt all read their dates
 // in the locale they are given.
 TEST(LocaleDatesTest, ShelfCleanUpAndReceiptDatesFollowTheLocale) {
-    UtcClock clock;
+    TimeZoneScope utcClock("UTC");
     UndoShelf::Sweep sweep;
     sweep.date = utc("2026-12-07T17:47:00Z");
     sweep.expires = utc("2026-12-14T17:47:00Z");
