@@ -93,7 +93,9 @@ TEST_F(ShelfHeaderTest, ALongHoldWrapsItsSquaresSoTheDateAndSummaryStayWhole) {
             EXPECT_GE(section.bar.left(), section.summary.left() + summaryWidth + 28 - 0.5);
             const qreal pitch = ShelfLayout::kSquare + ShelfLayout::kSquareGap;
             const int columns = static_cast<int>(std::lround((section.bar.width() + 3) / pitch));
-            if (size.width() == 1100) EXPECT_LT(columns, 30) << "the squares wrap";
+            if (size.width() == 1100) {
+                EXPECT_LT(columns, 30) << "the squares wrap";
+            }
 
             // The summary is written out to its last letter, not cut short with an ellipsis.
             const QColor faint = Theme::faint();
