@@ -90,6 +90,78 @@ TEST(ReceiptTest, TheFileCarriesTheDayInUtcAndThePaperTheLocalDay) {
     EXPECT_TRUE(line.contains("23:30") || line.contains("11:30")) << line.toStdString();
 }
 
+// Every dot leader ends on a whole dot, and its last dot stands as far from its figure on
+// every line; a title too long for any dot keeps its figure whole.
+TEST(ReceiptTest, DotLeadersEndOnAWholeDotTheSameSpacingFromEveryFigure) {
+    KELVORA_REQUIRE_GUI();
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
+    Receipt receipt = marketingReceipt();
+    receipt.lines.push_back({"Leftovers of an application with a very long name indeed", 4096});
+    ReceiptLayout layout(receipt);
+    QImage image = Render::picture(layout.size().toSize(), [&](QPainter& p) { layout.paint(p); });
+    keepPicture(image, "receipt-leaders");
+
+    const QColor dot = blend(ReceiptInk::faint(), ReceiptInk::paper(), 0.6);
+    const int scale = static_cast<int>(image.devicePixelRatio());
+    struct Run {
+        int first = 0, last = 0; // device columns
+        double ink = 0;          // how much darker than the paper, edges included
+    };
+    auto inkOf = [&](int x, int top, int bottom) {
+        double ink = 0;
+        for (int y = top; y <= bottom; ++y)
+            ink +=
+                std::max(0, ReceiptInk::paper().lightness() - image.pixelColor(x, y).lightness());
+        return ink;
+    };
+    // The leader's dots as printed, left to right: the columns each one inks, and how much
+    // ink it took, which antialiasing spreads but does not change.
+    auto dotRuns = [&](const ReceiptLayout::Line& line) {
+        std::vector<Run> runs;
+        const int top = static_cast<int>((line.baseline - 3) * scale);
+        const int bottom = static_cast<int>(line.baseline * scale) + 1;
+        for (int x = static_cast<int>(line.titleRight * scale);
+             x < static_cast<int>(line.valueLeft * scale); ++x) {
+            bool inked = false;
+            for (int y = top; y <= bottom && !inked; ++y)
+                inked = near(image.pixelColor(x, y), dot, 40);
+            if (!inked) continue;
+            if (!runs.empty() && runs.back().last == x - 1)
+                runs.back().last = x;
+            else
+                runs.push_back({x, x, 0});
+        }
+        for (Run& run : runs)
+            for (int x = run.first - 1; x <= run.last + 1; ++x)
+                run.ink += inkOf(x, top - 1, bottom + 1);
+        return runs;
+    };
+
+    const auto& lines = layout.lines();
+    ASSERT_EQ(lines.size(), 9u); // six categories, then the three disk lines
+    std::optional<int> gap;
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.row.title.toStdString());
+        auto runs = dotRuns(line);
+        if (line.leader.isEmpty()) {
+            EXPECT_TRUE(runs.empty());
+            EXPECT_EQ(line.valueLeft + QFontMetricsF(Fonts::mono(12, QFont::DemiBold))
+                                           .horizontalAdvance(line.row.value),
+                      layout.paper().right() - 26)
+                << "the figure stays whole at the paper's edge";
+            continue;
+        }
+        ASSERT_EQ(static_cast<int>(runs.size()), line.leader.size()) << "every dot printed";
+        EXPECT_NEAR(runs.back().ink, runs.front().ink, runs.front().ink * 0.15)
+            << "the last dot is whole";
+        const int lineGap = static_cast<int>(line.valueLeft * scale) - runs.back().last;
+        if (!gap) gap = lineGap;
+        EXPECT_NEAR(lineGap, *gap, 1) << "the same spacing before every figure";
+        EXPECT_GE(lineGap, 6 * scale);
+        EXPECT_GE(runs.front().first, static_cast<int>((line.titleRight + 6) * scale));
+    }
+}
+
 TEST(ReceiptTest, TheImageIsTheFixedLightPaperWhateverTheAppearance) {
     KELVORA_REQUIRE_GUI();
     Fonts::registerFonts(KELVORA_FONTS_DIR);
