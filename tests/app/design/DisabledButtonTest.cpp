@@ -1,6 +1,7 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
 
+#include "app/window/WindowPictures.h"
 #include "design/Buttons.h"
 #include "design/Contrast.h"
 #include "design/Fonts.h"
@@ -9,7 +10,6 @@
 #include "panes/SearchView.h"
 #include "search/PlainQuery.h"
 #include "snapshot/Marketing.h"
-#include "window/RootView.h"
 
 #include <gtest/gtest.h>
 
@@ -78,17 +78,9 @@ protected:
     }
 
     void expectReadable(AppModel& model, const char* name, const QString& title) {
-        for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
-            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-                const bool dark = appearance == Appearance::dark;
-                SCOPED_TRACE(std::to_string(size.width()) + (dark ? " dark" : " light"));
-                Theme::Scope scope(appearance);
-                RootView root(model, 0);
-                Snapshot::setSnapshot(&root, true);
-                root.applyForeground();
-                QImage image = Render::widget(root, size);
-                keepPicture(image, std::string("disabled-") + name + "-" +
-                                       std::to_string(size.width()) + (dark ? "-dark" : "-light"));
+        forEachWindowPicture(
+            model, std::string("disabled-") + name,
+            [&](RootView& root, const QImage& image, QSize) {
                 auto* button = root.findChild<SignalButton*>(name);
                 ASSERT_TRUE(button && button->isVisible());
                 EXPECT_FALSE(button->isEnabled());
@@ -99,8 +91,7 @@ protected:
                                  blend(Theme::signal(), under, kDisabledOpacity)))
                     << "the fill is drawn at half strength";
                 EXPECT_GE(titleContrast(image, place), 4.5) << "the title reads on its fill";
-            }
-        }
+            });
     }
 };
 

@@ -1,6 +1,7 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
 
+#include "app/window/WindowPictures.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
@@ -11,7 +12,6 @@
 #include "panes/LoginItemsText.h"
 #include "panes/LoginItemsView.h"
 #include "snapshot/Marketing.h"
-#include "window/RootView.h"
 
 #include <QFontMetricsF>
 
@@ -59,18 +59,8 @@ TEST_F(LoginItemsHeaderTest, HeaderAndAskCardFitTheSmallestWindowWithNothingCut)
 
     const QFont countsFont = Fonts::mono(12.5);
     const QFont detailFont = Fonts::text(12);
-    for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
-        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-            const bool dark = appearance == Appearance::dark;
-            SCOPED_TRACE(std::to_string(size.width()) + (dark ? " dark" : " light"));
-            Theme::Scope scope(appearance);
-            RootView root(*model, 0);
-            Snapshot::setSnapshot(&root, true);
-            root.applyForeground();
-            QImage image = Render::widget(root, size);
-            keepPicture(image, "login-items-" + std::to_string(size.width()) +
-                                   (dark ? "-dark" : "-light"));
-
+    forEachWindowPicture(
+        *model, "login-items", [&](RootView& root, const QImage& image, QSize size) {
             auto* counts = root.findChild<PaintedText*>("loginCounts");
             ASSERT_TRUE(counts);
             EXPECT_EQ(counts->text(), "12 start when you log in · 12 running now");
@@ -117,8 +107,7 @@ TEST_F(LoginItemsHeaderTest, HeaderAndAskCardFitTheSmallestWindowWithNothingCut)
                 EXPECT_GT(countNear(image, second.translated(origin), Theme::muted(), 60), 10)
                     << "the second line of the sentence";
             }
-        }
-    }
+        });
 }
 
 // The header's layout as a plain function: one row while the counts fit beside the buttons,

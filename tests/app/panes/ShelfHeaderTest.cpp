@@ -2,6 +2,7 @@
 #include "app/design/Pictures.h"
 #include "app/support/LocalClock.h"
 
+#include "app/window/WindowPictures.h"
 #include "design/Fonts.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -9,7 +10,6 @@
 #include "panes/ShelfPage.h"
 #include "panes/ShelfView.h"
 #include "snapshot/Marketing.h"
-#include "window/RootView.h"
 
 #include <QFontMetricsF>
 
@@ -65,18 +65,8 @@ TEST_F(ShelfHeaderTest, ALongHoldWrapsItsSquaresSoTheDateAndSummaryStayWhole) {
     KELVORA_REQUIRE_GUI();
     Prefs::setInteger(Prefs::Key::shelfDays, 30);
     auto model = shelfModel(30, addSeconds(currentDate(), -3 * kDay - 60));
-    for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
-        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-            const bool dark = appearance == Appearance::dark;
-            SCOPED_TRACE(std::to_string(size.width()) + (dark ? " dark" : " light"));
-            Theme::Scope scope(appearance);
-            RootView root(*model, 0);
-            Snapshot::setSnapshot(&root, true);
-            root.applyForeground();
-            QImage image = Render::widget(root, size);
-            keepPicture(image, "shelf-30-days-" + std::to_string(size.width()) +
-                                   (dark ? "-dark" : "-light"));
-
+    forEachWindowPicture(
+        *model, "shelf-30-days", [&](RootView& root, const QImage& image, QSize size) {
             auto* view = root.findChild<ShelfView*>();
             ASSERT_TRUE(view);
             const ShelfLayout::Section& section = view->page()->layout().sections.at(0);
@@ -114,8 +104,7 @@ TEST_F(ShelfHeaderTest, ALongHoldWrapsItsSquaresSoTheDateAndSummaryStayWhole) {
             auto* squares = root.findChild<DaysLeft*>();
             ASSERT_TRUE(squares);
             EXPECT_EQ(squares->accessibleName(), "27 of 30 days left");
-        }
-    }
+        });
 }
 
 // Narrower still, the squares take up to three rows and then the summary a second line;
