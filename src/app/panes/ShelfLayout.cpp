@@ -141,7 +141,7 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
                               centre - daysHeight / 2, kDaysTextBox, daysHeight);
 
     // The date and the summary keep their whole width: a long hold's squares wrap onto more
-    // rows first, and only when that is not enough does the summary take a second line.
+    // rows instead.
     const QFont dateFont = Fonts::text(14, QFont::DemiBold);
     const QFont summaryFont = Fonts::mono(12);
     qreal left = section.header.left() + kSideInset;
@@ -160,11 +160,8 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
     section.bar = QRectF(section.daysText.left() - kHeaderGap - bar.width(),
                          centre - bar.height() / 2, bar.width(), bar.height());
 
-    qreal column = columnWidth(bar);
-    section.summaryLines =
-        TextFlow(section.summaryText, summaryFont, column, {.fontLineHeight = true});
-    auto [date, line] = stacked(left, column, centre, QFontMetricsF(dateFont).height(),
-                                section.summaryLines.height());
+    auto [date, line] = stacked(left, columnWidth(bar), centre, QFontMetricsF(dateFont).height(),
+                                QFontMetricsF(summaryFont).height());
     section.date = date;
     section.summary = line;
     return section;

@@ -91,8 +91,7 @@ struct ShelfLayout {
         QRectF card;
         QRectF header;
         QRectF date;
-        QRectF summary; // one line, or two when even the wrapped squares leave too little room
-        TextFlow summaryLines;
+        QRectF summary;
         QRectF bar;
         int barColumns = 1; // squares in a row of the bar
         QRectF daysText;

@@ -215,7 +215,7 @@ void ShelfPage::paintSection(QPainter& painter, const ShelfLayout::Section& sect
         painter.restore();
         drawElided(painter, section.date, Fonts::text(14, QFont::DemiBold), Theme::ink(),
                    section.dateText);
-        section.summaryLines.paint(painter, section.summary.topLeft(), Theme::faint());
+        drawElided(painter, section.summary, Fonts::mono(12), Theme::faint(), section.summaryText);
         drawElided(painter, section.daysText, Fonts::text(12.5, QFont::Medium),
                    section.lastDay ? Theme::signalText() : Theme::muted(), section.daysTextText);
     }
