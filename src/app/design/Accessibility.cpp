@@ -153,6 +153,14 @@ public:
         return !actions.isEmpty() && actions.first() == action ? QStringList{"Space", "Return"}
                                                                : QStringList();
     }
+    QString localizedActionDescription(const QString& action) const override {
+        if (!isValid()) return {};
+        PaintedRow row = rows_->paintedRow(row_);
+        if (!row.actions.isEmpty() && row.actions.first() == action &&
+            !row.firstActionHelp.isEmpty())
+            return row.firstActionHelp;
+        return QAccessibleActionInterface::localizedActionDescription(action);
+    }
     void doAction(const QString& action) override {
         if (actionNames().contains(action)) rows_->actOnRow(row_, action);
     }

@@ -19,10 +19,40 @@ constexpr qreal kRingRadius = 8;
 
 } // namespace
 
-PaintedRows::PaintedRows(QWidget& widget) : widget_(widget) {
+// Sees the widget's keys and focus before the widget does. While the rows have the
+// keyboard, the keys they use are theirs, even where the window gives one to a button.
+class PaintedRows::Events : public QObject {
+public:
+    explicit Events(PaintedRows& rows) : rows_(rows) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            if (!claims(static_cast<QKeyEvent*>(event))) return false;
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+            return rows_.keyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            rows_.focusChange(static_cast<QFocusEvent*>(event));
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    PaintedRows& rows_;
+};
+
+PaintedRows::PaintedRows(QWidget& widget) : widget_(widget), events_(new Events(*this)) {
     Accessibility::install();
     widget_.setFocusPolicy(Qt::StrongFocus);
+    widget_.installEventFilter(events_.get());
 }
+
+PaintedRows::~PaintedRows() = default;
 
 bool PaintedRows::offers(int row) const {
     return row >= 0 && row < paintedRowCount() && !paintedRow(row).actions.isEmpty();
@@ -65,10 +95,29 @@ bool PaintedRows::showsFocusOn(int row) const {
     return row == current_ && keyboard_ && widget_.hasFocus();
 }
 
-bool PaintedRows::rowKeyPress(QKeyEvent* event) {
+bool PaintedRows::claims(const QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PaintedRows::keyPress(QKeyEvent* event) {
+    if (!claims(event)) return false;
     int rows = paintedRowCount();
+    if (rows == 0) return true;
     int target = -1;
     switch (event->key()) {
     case Qt::Key_Down:
@@ -106,15 +155,13 @@ bool PaintedRows::rowKeyPress(QKeyEvent* event) {
         repaintRow(current_);
         if (offers(current_)) actOnRow(current_, paintedRow(current_).actions.first());
         return true;
-    default:
-        return false;
     }
     keyboard_ = true;
     if (target >= 0) move(target, true);
     return true;
 }
 
-void PaintedRows::rowFocusChange(QFocusEvent* event) {
+void PaintedRows::focusChange(QFocusEvent* event) {
     Focus::track(keyboard_, event);
     if (event->gotFocus() && current_ < 0 && event->reason() != Qt::MouseFocusReason) {
         int first = event->reason() == Qt::BacktabFocusReason ? nextOffering(paintedRowCount(), -1)

@@ -6,10 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QFocusEvent;
 class QKeyEvent;
+class QObject;
 class QPainter;
 class QRectF;
 class QWidget;
@@ -29,6 +31,8 @@ struct PaintedRow {
     // What the row offers, in the words a user reads (the first is what Space and Return
     // do); a row that offers nothing is text the arrows pass over.
     QStringList actions;
+    // What the first offer does, where its name alone does not say it (a button's tooltip).
+    QString firstActionHelp;
 };
 
 // A widget that paints its rows itself, so that neither the keyboard nor assistive
@@ -38,13 +42,12 @@ struct PaintedRow {
 // Return do the row's first offer, and the row is ringed while the keyboard is there.
 // Assistive technology hears one child per row (see Accessibility::install).
 //
-// The widget forwards its key presses, focus changes and row changes, and paints the ring:
-//
-//     void keyPressEvent(QKeyEvent* e) override { if (!rowKeyPress(e)) QWidget::keyPressEvent(e); }
+// The keys and the focus reach it before the widget's own handlers; the widget tells when
+// its rows changed and paints the ring with paintRowFocus.
 class PaintedRows {
 public:
     explicit PaintedRows(QWidget& widget);
-    virtual ~PaintedRows() = default;
+    virtual ~PaintedRows();
 
     virtual int paintedRowCount() const = 0;
     virtual PaintedRow paintedRow(int row) const = 0;
@@ -63,9 +66,6 @@ public:
     bool showsFocusOn(int row) const;
 
 protected:
-    // True when the key was the rows' business.
-    bool rowKeyPress(QKeyEvent* event);
-    void rowFocusChange(QFocusEvent* event);
     // After the rows changed: keeps the keyboard on a row that is still there.
     void rowsChanged();
     // The design system's focus ring inside a row, when it shows there.
@@ -77,12 +77,19 @@ protected:
     virtual void repaintRow(int row);
 
 private:
+    class Events;
+
+    // True when the key is the rows' business.
+    static bool claims(const QKeyEvent* event);
+    bool keyPress(QKeyEvent* event);
+    void focusChange(QFocusEvent* event);
     bool offers(int row) const;
     int nextOffering(int from, int step) const;
     void move(int row, bool entered);
     void tellFocus() const;
 
     QWidget& widget_;
+    std::unique_ptr<QObject> events_;
     int current_ = -1;
     bool keyboard_ = false;
 };

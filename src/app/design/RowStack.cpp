@@ -125,20 +125,6 @@ void RowStack::paintEvent(QPaintEvent* event) {
     paintRowFocus(painter, row, visualRect(rowIndex(row)));
 }
 
-void RowStack::keyPressEvent(QKeyEvent* event) {
-    if (!rowKeyPress(event)) QListView::keyPressEvent(event);
-}
-
-void RowStack::focusInEvent(QFocusEvent* event) {
-    QListView::focusInEvent(event);
-    rowFocusChange(event);
-}
-
-void RowStack::focusOutEvent(QFocusEvent* event) {
-    QListView::focusOutEvent(event);
-    rowFocusChange(event);
-}
-
 // A click puts the keyboard where it landed, so the arrows go on from there.
 void RowStack::mousePressEvent(QMouseEvent* event) {
     QListView::mousePressEvent(event);

@@ -56,9 +56,6 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void onRowEntered(int row) override { emit rowEntered(row); }
     void revealRow(int row) override;

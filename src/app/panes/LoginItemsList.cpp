@@ -167,6 +167,7 @@ const LoginListLayout::Row* LoginListLayout::rowOf(const std::string& id) const 
 LoginItemsList::LoginItemsList(AppModel& model, QWidget* parent)
     : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model) {
     setObjectName("loginItemsList");
+    setAccessibleName(LoginItemsText::kTitle);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);

@@ -4,9 +4,6 @@
 #include "controller/AppModel.h"
 #include "panes/LoginItemsView.h"
 
-#include <QFocusEvent>
-#include <QKeyEvent>
-
 namespace kelvora {
 
 std::optional<LoginItemsList::KeyboardPlace> LoginItemsList::keyboardPlace() const {
@@ -83,6 +80,7 @@ PaintedRow LoginItemsList::paintedRow(int row) const {
                               LoginItemsText::badgeSpoken(shown.item);
         painted.selected = selection_ == shown.item.id();
         painted.actions = {shown.action.title, PaintedRow::kShowDetails};
+        painted.firstActionHelp = shown.action.tooltip;
         break;
     }
     case Entry::Kind::noApps:
@@ -130,20 +128,6 @@ void LoginItemsList::onRowEntered(int row) {
     const Entry& entry = entries_.at(static_cast<size_t>(row));
     if (entry.kind == Entry::Kind::row)
         model_.setLoginSelection(layout_.rows[entry.index].item.id());
-}
-
-void LoginItemsList::keyPressEvent(QKeyEvent* event) {
-    if (!rowKeyPress(event)) QWidget::keyPressEvent(event);
-}
-
-void LoginItemsList::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    rowFocusChange(event);
-}
-
-void LoginItemsList::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    rowFocusChange(event);
 }
 
 } // namespace kelvora

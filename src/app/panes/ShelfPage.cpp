@@ -41,6 +41,7 @@ ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
     : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model),
       free_(new SignalButton({}, ShelfLayout::kFreeHeight, ShelfLayout::kFreeFont, this)) {
     setObjectName("ShelfPage");
+    setAccessibleName("Undo Shelf");
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);

@@ -109,18 +109,4 @@ void ShelfPage::actOnRow(int row, const QString& action) {
     putBack(place.place);
 }
 
-void ShelfPage::keyPressEvent(QKeyEvent* event) {
-    if (!rowKeyPress(event)) QWidget::keyPressEvent(event);
-}
-
-void ShelfPage::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    rowFocusChange(event);
-}
-
-void ShelfPage::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    rowFocusChange(event);
-}
-
 } // namespace kelvora

@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
+#include "app/panes/LoginItemFixture.h"
 
 #include "design/Fonts.h"
 #include "design/RowStack.h"
@@ -84,20 +85,9 @@ protected:
     // A running agent, one switched off and an application's helper, read as the pane opens;
     // what is switched is recorded.
     std::unique_ptr<AppModel> loginItemsRead() {
-        auto agent = [](const std::string& name, State state) {
-            LoginItem made;
-            made.source = Source::userAgent;
-            made.label = "com.example." + name;
-            made.name = name;
-            made.purpose = "Keeps " + name + " up to date";
-            made.state = state;
-            made.startsAtLogin = true;
-            return made;
-        };
-        LoginItem helper = agent("Dropbox Helper", State::waiting());
-        helper.source = Source::appHelper;
-        std::vector<LoginItem> items = {agent("Sketch Sync", State::running(512)),
-                                        agent("Backup", State::off()), helper};
+        std::vector<LoginItem> items = {item(Source::userAgent, "Sketch Sync", State::running(512)),
+                                        item(Source::userAgent, "Backup", State::off()),
+                                        item(Source::appHelper, "Dropbox Helper")};
         AppModel::Tools fake = tools();
         fake.readLoginItems = [items](bool, const std::vector<LoginItemScanner::OpenAtLoginApp>&) {
             return items;
@@ -208,8 +198,10 @@ TEST_F(PaintedRowsTest, LoginRowsAreHeardWithTheirStateAndTheirButton) {
     EXPECT_EQ(actionsOf(sync), (QStringList{"Turn off", "Show details"}));
     EXPECT_TRUE(sync->state().selectable);
     EXPECT_EQ(actionsOf(childNamed(list, "Backup")), (QStringList{"Turn on", "Show details"}));
-    EXPECT_EQ(actionsOf(childNamed(list, "Dropbox Helper")),
-              (QStringList{"Settings…", "Show details"}));
+    QAccessibleInterface* helper = childNamed(list, "Dropbox Helper");
+    EXPECT_EQ(helper->actionInterface()->localizedActionDescription("Settings…").toStdString(),
+              "Switch this one in System Settings › General › Login Items");
+    EXPECT_EQ(actionsOf(helper), (QStringList{"Settings…", "Show details"}));
 
     model->setLoginSelection("userAgent:com.example.Backup");
     EXPECT_FALSE(sync->state().selected);

@@ -45,28 +45,34 @@ protected:
 
     static void press(Qt::Key key) { QTest::keyClick(focused(), key); }
 
-    void showAndScan(MainWindow& window, AppModel& model) {
+    // Shows the window, waits for the scan that showing it starts, and opens a tool of the
+    // sidebar: into the detailed view through the mode switch, then the tool's row.
+    template <class Pane>
+    static Pane* openWithKeys(MainWindow& window, AppModel& model, Sidebar::Destination tool,
+                              DetailedPane shown) {
         window.resize(1280, 820);
         window.show();
         window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        ASSERT_TRUE(waitUntil([&] { return model.phase().is(Kind::ready); }));
-    }
-
-    // Into the detailed view through the mode switch, then to a tool of the sidebar.
-    DetailedView* openTool(MainWindow& window, AppModel& model, Sidebar::Destination tool) {
-        RootView* root = window.root();
-        if (model.mode() != AppModel::ViewMode::detailed) {
-            tabTo(window, root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed));
-            press(Qt::Key_Space);
+        if (!QTest::qWaitForWindowActive(&window) ||
+            !waitUntil([&] { return model.phase().is(Kind::ready); })) {
+            ADD_FAILURE() << "the window shows and scans";
+            return nullptr;
         }
-        EXPECT_EQ(model.mode(), AppModel::ViewMode::detailed);
-        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
-        if (!detailed) return nullptr;
-        auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-        tabTo(window, sidebar->button(tool));
+        RootView* root = window.root();
+        tabTo(window, root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed));
         press(Qt::Key_Space);
-        return detailed;
+        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
+        if (!detailed) {
+            ADD_FAILURE() << "Space on the switch shows the detailed view";
+            return nullptr;
+        }
+        tabTo(window, qobject_cast<DetailSidebar*>(detailed->sidebar())->button(tool));
+        press(Qt::Key_Space);
+        if (!waitUntil([&] { return detailed->pane() == shown; })) {
+            ADD_FAILURE() << "Space on the sidebar's row opens its pane";
+            return nullptr;
+        }
+        return qobject_cast<Pane*>(detailed->paneWidget());
     }
 
     std::unique_ptr<AppModel> liveLoginModel() {
@@ -101,11 +107,8 @@ TEST_F(KeyboardDriveTest, ReturnOnAShelfRowPutsItsFilesBack) {
     auto model = makeModel();
     Updater updater;
     MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
-    DetailedView* detailed = openTool(window, *model, Sidebar::Destination::shelf);
-    ASSERT_TRUE(detailed);
-    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::shelf; }));
-    auto* shelf = qobject_cast<ShelfView*>(detailed->paneWidget());
+    auto* shelf =
+        openWithKeys<ShelfView>(window, *model, Sidebar::Destination::shelf, DetailedPane::shelf);
     ASSERT_TRUE(shelf);
 
     // Tab lands on the largest entry; Down moves to the notes, Return puts them back.
@@ -138,11 +141,8 @@ TEST_F(KeyboardDriveTest, SpaceOnAPhotoRowFlipsItsPick) {
     auto model = makeModel(fake);
     Updater updater;
     MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
-    DetailedView* detailed = openTool(window, *model, Sidebar::Destination::photos);
-    ASSERT_TRUE(detailed);
-    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::photos; }));
-    auto* photos = qobject_cast<SimilarPhotosView*>(detailed->paneWidget());
+    auto* photos = openWithKeys<SimilarPhotosView>(window, *model, Sidebar::Destination::photos,
+                                                   DetailedPane::photos);
     ASSERT_TRUE(photos);
 
     ASSERT_NO_FATAL_FAILURE(tabTo(window, photos->findChild<InkButton*>("findPhotos")));
@@ -168,11 +168,8 @@ TEST_F(KeyboardDriveTest, ReturnOnALoginItemTurnsItOff) {
     auto model = liveLoginModel();
     Updater updater;
     MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
-    DetailedView* detailed = openTool(window, *model, Sidebar::Destination::loginItems);
-    ASSERT_TRUE(detailed);
-    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::loginItems; }));
-    auto* pane = qobject_cast<LoginItemsView*>(detailed->paneWidget());
+    auto* pane = openWithKeys<LoginItemsView>(window, *model, Sidebar::Destination::loginItems,
+                                              DetailedPane::loginItems);
     ASSERT_TRUE(pane);
     const std::string tidy = "userAgent:com.example.tidy";
     ASSERT_TRUE(waitUntil([&] { return pane->list()->layout().rowOf(tidy) != nullptr; }));
