@@ -3,6 +3,7 @@
 #include "app/support/IsolatedHome.h"
 
 #include "controller/AppModel.h"
+#include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
 #include "design/RowStack.h"
@@ -18,6 +19,7 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -165,6 +167,10 @@ TEST_F(SearchPaneTest, HitsArePickedFromTheKeyboardAndHeardWithTheirPick) {
     KELVORA_REQUIRE_GUI();
     model.showSearch(query(), hits());
     SearchView pane(model);
+    // A button that Return presses anywhere in the window, unless the list keeps the key.
+    auto* confirm = new SignalButton("Go", 36, 13, &pane);
+    confirm->setKeyRole(KeyRole::confirm);
+    QSignalSpy confirmed(confirm, &QPushButton::clicked);
     pane.resize(900, 640);
     pane.show();
     QApplication::setActiveWindow(&pane);
@@ -174,6 +180,12 @@ TEST_F(SearchPaneTest, HitsArePickedFromTheKeyboardAndHeardWithTheirPick) {
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(model.searchPicks(), std::unordered_set<URL>{hits()[1].url});
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(model.searchPicks(), (std::unordered_set<URL>{hits()[1].url, hits()[2].url}));
+    EXPECT_EQ(confirmed.count(), 0);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Up);
 
     QAccessibleInterface* row = QAccessible::queryAccessibleInterface(list)->child(1);
     ASSERT_TRUE(row && row->actionInterface());
