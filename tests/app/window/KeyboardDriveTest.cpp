@@ -1,9 +1,12 @@
 #include "app/controller/ControllerFixture.h"
+#include "app/design/Pictures.h"
 #include "app/support/VirtualDisplay.h"
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
+#include "design/PaintedRows.h"
 #include "design/RowStack.h"
+#include "design/Theme.h"
 #include "engine/DiskScanner.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsView.h"
@@ -45,6 +48,37 @@ protected:
 
     static void press(Qt::Key key) { QTest::keyClick(focused(), key); }
 
+    // The row the keyboard is on wears the accent ring as the window draws it, at the default
+    // and the smallest size, light and dark; the pictures are kept.
+    static void expectKeyboardsRowRinged(MainWindow& window, QWidget& list, const PaintedRows& rows,
+                                         const std::string& name) {
+        ASSERT_GE(rows.currentRow(), 0);
+        for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
+            window.resize(size);
+            settle(std::chrono::milliseconds(50));
+            QRect row = rows.paintedRowRect(rows.currentRow())
+                            .translated(list.mapTo(&window, QPoint(0, 0)));
+            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+                bool light = appearance == Appearance::light;
+                SCOPED_TRACE(std::to_string(size.width()) + (light ? " light" : " dark"));
+                Theme::Scope scope(appearance);
+                window.root()->applyForeground();
+                // At ratio 2, as the snapshots are, so the 2 px ring lands on whole pixels.
+                QImage image(window.size() * 2, QImage::Format_ARGB32_Premultiplied);
+                image.setDevicePixelRatio(2);
+                image.fill(Qt::transparent);
+                window.render(&image);
+                keepPicture(image, "keyboard-" + name + "-" + std::to_string(size.width()) +
+                                       (light ? "-light" : "-dark"));
+                EXPECT_TRUE(near(at(image, row.left() + 5, row.center().y()), Theme::signal(), 40));
+                EXPECT_TRUE(
+                    near(at(image, row.right() - 5, row.center().y()), Theme::signal(), 40));
+            }
+        }
+        window.root()->applyForeground();
+        window.resize(1280, 820);
+    }
+
     // Shows the window, waits for the scan that showing it starts, and opens a tool of the
     // sidebar: into the detailed view through the mode switch, then the tool's row.
     template <class Pane>
@@ -66,6 +100,8 @@ protected:
             ADD_FAILURE() << "Space on the switch shows the detailed view";
             return nullptr;
         }
+        // Pictures of the window are taken once the view has faded in.
+        waitUntil([&] { return !detailed->graphicsEffect(); });
         tabTo(window, qobject_cast<DetailSidebar*>(detailed->sidebar())->button(tool));
         press(Qt::Key_Space);
         if (!waitUntil([&] { return detailed->pane() == shown; })) {
@@ -114,6 +150,8 @@ TEST_F(KeyboardDriveTest, ReturnOnAShelfRowPutsItsFilesBack) {
     // Tab lands on the largest entry; Down moves to the notes, Return puts them back.
     ASSERT_NO_FATAL_FAILURE(tabTo(window, shelf->page()));
     press(Qt::Key_Down);
+    ASSERT_NO_FATAL_FAILURE(
+        expectKeyboardsRowRinged(window, *shelf->page(), *shelf->page(), "shelf"));
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return fileExists(notes) && !model->shelfBusy(); }));
     EXPECT_FALSE(fileExists(film)) << "only the row the keyboard was on";
@@ -152,6 +190,8 @@ TEST_F(KeyboardDriveTest, SpaceOnAPhotoRowFlipsItsPick) {
     press(Qt::Key_Space);
     EXPECT_EQ(model->photoPicks(), std::unordered_set<URL>{beach.keep});
     press(Qt::Key_Down);
+    ASSERT_NO_FATAL_FAILURE(
+        expectKeyboardsRowRinged(window, *photos->rows(), *photos->rows(), "photos"));
     press(Qt::Key_Space);
     EXPECT_EQ(model->photoPicks(), (std::unordered_set<URL>{beach.keep, dog.keep}));
     press(Qt::Key_Up);
@@ -180,6 +220,8 @@ TEST_F(KeyboardDriveTest, ReturnOnALoginItemTurnsItOff) {
         press(Qt::Key_Down);
     ASSERT_EQ(model->loginSelection(), tidy);
     ASSERT_EQ(pane->list()->layout().rowOf(tidy)->action.title, "Turn off");
+    ASSERT_NO_FATAL_FAILURE(
+        expectKeyboardsRowRinged(window, *pane->list(), *pane->list(), "login-items"));
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] {
         const auto* row = pane->list()->layout().rowOf(tidy);
