@@ -130,6 +130,7 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
     section.barLabel = qs(ShelfText::daysLeftLabel(section.days));
     section.dateText = qs(ShelfText::sweepDate(sweep.date));
     section.summaryText = qs(ShelfText::sweepSummary(sweep));
+    section.anyGoesBack = ShelfText::anyGoesBack(sweep);
 
     qreal centre = section.header.center().y();
     qreal right = section.header.right() - kSideInset;
@@ -202,7 +203,8 @@ ShelfLayout::Row ShelfLayout::Section::row(int index) const {
     qreal centre = row.rect.center().y();
     qreal left = row.rect.left() + kSideInset;
     qreal right = row.rect.right() - kSideInset;
-    QSizeF button = OutlineButton::idealSize(kPutBack, kPutBackHeight, kPutBackFont);
+    row.action = qs(ShelfText::entryAction(entries[index]));
+    QSizeF button = OutlineButton::idealSize(row.action, kPutBackHeight, kPutBackFont);
     row.button = QRectF(right - button.width(), centre - button.height() / 2, button.width(),
                         button.height());
     row.size =

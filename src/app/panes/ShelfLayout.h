@@ -48,7 +48,6 @@ struct ShelfLayout {
     static constexpr qreal kLinkSize = 13;
     static constexpr qreal kPutBackHeight = 30;
     static constexpr qreal kPutBackFont = 12.5;
-    static inline const QString kPutBack = QStringLiteral("Put back");
     static inline const QString kPutAllBack = QStringLiteral("Put all back");
 
     struct Summary {
@@ -80,6 +79,7 @@ struct ShelfLayout {
         QRectF place;
         QRectF size;
         QRectF button;
+        QString action; // "Put back", or "Show in Folder" for what has no place to go back to
     };
 
     struct Section {
@@ -98,6 +98,7 @@ struct ShelfLayout {
         QString barLabel;
         ShelfText::DaysLeftCount days;
         bool lastDay = false;
+        bool anyGoesBack = true; // "Put all back" shows only then
         // Where the row of one entry and its parts go.
         Row row(int index) const;
         // The rule above a row.
@@ -122,7 +123,7 @@ struct ShelfLayout {
     static ShelfLayout make(const ShelfInput& input, qreal width);
     // How wide the days-left bar of a count is.
     static qreal barWidth(ShelfText::DaysLeftCount count);
-    // The row whose "Put back" button is under a point of the pane, if any.
+    // The row whose button ("Put back" or "Show in Folder") is under a point of the pane.
     std::optional<Place> putBackAt(QPointF point) const;
 };
 

@@ -2,6 +2,7 @@
 #include "panes/ShelfPage.h"
 
 #include "model/Format.h"
+#include "panes/ShelfText.h"
 
 #include <algorithm>
 
@@ -61,7 +62,8 @@ PaintedRow ShelfPage::paintedRow(int row) const {
         painted.name = QString::fromStdString(entry.label);
         painted.description = QString::fromStdString(
             ShelfText::entryPlace(entry.location, layout_.home) + ", " + Format::size(entry.bytes));
-        painted.actions = {ShelfLayout::kPutBack};
+        // What the row's button says: "Put back", or "Show in Folder" with no place to go to.
+        painted.actions = {QString::fromStdString(ShelfText::entryAction(entry))};
         break;
     }
     }
@@ -105,7 +107,8 @@ int ShelfPage::paintedRowAt(const QPoint& point) const {
 void ShelfPage::actOnRow(int row, const QString& action) {
     RowPlace place = placeOf(row);
     // While the shelf works its buttons take no presses, from the keyboard neither.
-    if (busy_ || place.kind != RowPlace::Kind::entry || action != ShelfLayout::kPutBack) return;
+    if (busy_ || place.kind != RowPlace::Kind::entry || !paintedRow(row).actions.contains(action))
+        return;
     putBack(place.place);
 }
 

@@ -96,4 +96,13 @@ std::string entryPlace(const std::string& location, const std::string& home) {
     return PlainWords::homeRelativePath(location, home);
 }
 
+std::string entryAction(const UndoShelf::Entry& entry) {
+    return entry.canGoBack() ? "Put back" : "Show in Folder";
+}
+
+bool anyGoesBack(const UndoShelf::Sweep& sweep) {
+    return std::any_of(sweep.entries.begin(), sweep.entries.end(),
+                       [](const UndoShelf::Entry& entry) { return entry.canGoBack(); });
+}
+
 } // namespace kelvora::ShelfText

@@ -50,5 +50,11 @@ std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep);
 std::string entrySymbol(const std::string& kind);
 // Where the entry came from, as the user reads it ("/var/…", "~/…").
 std::string entryPlace(const std::string& location, const std::string& home);
+// The row's button: "Put back", or for an entry with no known place to go back to (a
+// clean-up recovered from its stored items alone) "Show in Folder", which shows it where
+// the shelf keeps it.
+std::string entryAction(const UndoShelf::Entry& entry);
+// Whether "Put all back" has anything to put back.
+bool anyGoesBack(const UndoShelf::Sweep& sweep);
 
 } // namespace kelvora::ShelfText
