@@ -42,7 +42,10 @@ struct ShelfLayout {
     static constexpr qreal kRowHeight = 56;
     static constexpr qreal kRule = 1;
     static constexpr qreal kSquare = 10;
-    static constexpr qreal kSquareGap = 3;
+    static constexpr qreal kSquareGap = 3; // between squares and between their rows
+    // A long hold's squares wrap onto up to this many rows before the texts beside them
+    // would be cut.
+    static constexpr int kMaxBarRows = 3;
     static constexpr qreal kFreeHeight = 40;
     static constexpr qreal kFreeFont = 14;
     static constexpr qreal kLinkSize = 13;
@@ -90,6 +93,7 @@ struct ShelfLayout {
         QRectF date;
         QRectF summary;
         QRectF bar;
+        int barColumns = 1; // squares in a row of the bar
         QRectF daysText;
         QRectF putAllBack;
         QString dateText;
@@ -121,8 +125,10 @@ struct ShelfLayout {
     std::vector<Section> sections;
 
     static ShelfLayout make(const ShelfInput& input, qreal width);
-    // How wide the days-left bar of a count is.
-    static qreal barWidth(ShelfText::DaysLeftCount count);
+    // The days-left bar of a count with `columns` squares in a row.
+    static QSizeF barSize(ShelfText::DaysLeftCount count, int columns);
+    // How many squares go in a row when the bar is wrapped onto `rows` rows.
+    static int barColumns(ShelfText::DaysLeftCount count, int rows);
     // The row whose button ("Put back" or "Show in Folder") is under a point of the pane.
     std::optional<Place> putBackAt(QPointF point) const;
 };

@@ -123,7 +123,7 @@ void ShelfPage::placeControls() {
     }
     for (size_t i = 0; i < controls_.size(); ++i) {
         const auto& section = layout_.sections[i];
-        controls_[i].bar->setCount(section.days);
+        controls_[i].bar->setCount(section.days, section.barColumns);
         controls_[i].bar->setGeometry(pixels(section.bar));
         controls_[i].putAllBack->setGeometry(pixels(section.putAllBack));
         controls_[i].putAllBack->setVisible(section.anyGoesBack);
