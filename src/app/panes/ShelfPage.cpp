@@ -38,9 +38,10 @@ void drawElided(QPainter& painter, const QRectF& rect, const QFont& font, const 
 } // namespace
 
 ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model),
+    : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model),
       free_(new SignalButton({}, ShelfLayout::kFreeHeight, ShelfLayout::kFreeFont, this)) {
     setObjectName("ShelfPage");
+    setAccessibleName("Undo Shelf");
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -79,6 +80,7 @@ void ShelfPage::relayout() {
     layout_ = ShelfLayout::make(input_, width() > 0 ? width() : sizeHint().width());
     heightCache_.reset();
     pressed_.reset();
+    countRows();
     placeControls();
     updateGeometry();
     // A still picture sizes this page from its height for width when asked to lay out.
@@ -162,8 +164,10 @@ void ShelfPage::mousePressEvent(QMouseEvent* event) {
 void ShelfPage::mouseReleaseEvent(QMouseEvent* event) {
     std::optional<ShelfLayout::Place> pressed = std::exchange(pressed_, std::nullopt);
     if (pressed && event->button() == Qt::LeftButton &&
-        layout_.putBackAt(event->position()) == pressed)
+        layout_.putBackAt(event->position()) == pressed) {
+        followRow(rowOf(*pressed));
         return putBack(*pressed);
+    }
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -247,6 +251,8 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
     if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
     OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);
     painter.restore();
+    int sectionIndex = static_cast<int>(&section - layout_.sections.data());
+    paintRowFocus(painter, rowOf({sectionIndex, index}), row.rect);
 }
 
 } // namespace kelvora

@@ -1,4 +1,5 @@
 #include "app/design/Pictures.h"
+#include "app/panes/LoginItemFixture.h"
 #include "app/support/EventLoop.h"
 #include "app/support/IsolatedHome.h"
 
@@ -24,17 +25,6 @@ namespace {
 using Source = LoginItem::Source;
 using State = LoginItem::State;
 using Kind = LoginItemsText::Action::Kind;
-
-LoginItem item(Source source, const std::string& name, State state = State::waiting()) {
-    LoginItem made;
-    made.source = source;
-    made.label = "com.example." + name;
-    made.name = name;
-    made.purpose = "Keeps " + name + " up to date";
-    made.state = state;
-    made.startsAtLogin = true;
-    return made;
-}
 
 LoginItem missing(LoginItem made) {
     made.programMissing = true;

@@ -12,6 +12,8 @@
 #include "panes/ShelfView.h"
 #include "platform/FileSystem.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -310,6 +312,18 @@ TEST_F(ShelfViewTest, RecoveredEntriesOfferToShowTheirFileInsteadOfPuttingItBack
     QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
     EXPECT_EQ(shown, std::vector<URL>{URL::fileURL(stored)});
     EXPECT_EQ(readFile(stored), std::string(5000, 'n'));
+    EXPECT_EQ(model->sweeps().size(), 1u);
+
+    // The keyboard and assistive technology are offered what the button says, and do it.
+    shown.clear();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view.page());
+    QAccessibleInterface* row = list ? list->child(2) : nullptr;
+    ASSERT_TRUE(row && row->actionInterface());
+    EXPECT_EQ(row->text(QAccessible::Name).toStdString(), "0-0-Notes.zip");
+    EXPECT_EQ(row->actionInterface()->actionNames(), QStringList{"Show in Folder"});
+    view.page()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(view.page(), Qt::Key_Return);
+    EXPECT_EQ(shown, std::vector<URL>{URL::fileURL(stored)});
     EXPECT_EQ(model->sweeps().size(), 1u);
 }
 
