@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -55,7 +56,7 @@ namespace kelvora {
 //   shelfChanged        the Undo Shelf: sweeps (and so shelfBytes), shelfBusy, shelfError
 //   diskChanged         the disk: diskNow, forecastDays
 //   spaceMapChanged     spaceMap, measuring, measuredFiles, mapFolder, mapSelection
-//   searchChanged       searchQuery, searchHits, searching, searchPicks
+//   searchChanged       searchQuery, searchHits, searching, searchPicks, searchFolderNames
 //   photosChanged       photoGroups, findingPhotos, photoProgress, photoPicks
 //   loginItemsChanged   loginItems, loginSelection, loginError, checkedOpenAtLogin
 //   uninstallChanged    uninstallTarget, uninstallReport, removedAppNotice
@@ -187,6 +188,10 @@ public:
     const std::optional<std::vector<PlainQuery::Hit>>& searchHits() const { return searchHits_; }
     bool searching() const { return searching_; }
     const std::unordered_set<URL>& searchPicks() const { return searchPicks_; }
+    // The names on this computer of the user folders the query names, by the query's word.
+    const std::map<std::string, std::string>& searchFolderNames() const {
+        return searchFolderNames_;
+    }
     bool showingPhotos() const { return showingPhotos_; }
     const std::optional<std::vector<SimilarPhotos::Group>>& photoGroups() const {
         return photoGroups_;
@@ -379,6 +384,7 @@ private:
     // Whether the user's private folders may be read: the system lets us, or the user
     // said so when asked.
     bool privateFoldersAllowed() const;
+    std::map<std::string, std::string> folderNames(const PlainQuery& query) const;
     void noteDisk(int64_t freed, int64_t available);
     // What a shelf operation left: its error text, the bytes it removed for good, and the
     // shelf and the disk read again after it.
@@ -456,6 +462,7 @@ private:
     std::optional<std::vector<PlainQuery::Hit>> searchHits_;
     bool searching_ = false;
     std::unordered_set<URL> searchPicks_;
+    std::map<std::string, std::string> searchFolderNames_;
     bool showingPhotos_ = false;
     std::optional<std::vector<SimilarPhotos::Group>> photoGroups_;
     bool findingPhotos_ = false;

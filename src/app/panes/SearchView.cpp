@@ -29,9 +29,9 @@ constexpr int kQueryPadding = 18;
 constexpr int kFooterSide = 24;
 constexpr int kFooterTop = 14;
 
-QStringList chipsOf(const PlainQuery& query) {
+QStringList chipsOf(const PlainQuery& query, const std::map<std::string, std::string>& folders) {
     QStringList chips;
-    for (const auto& chip : query.chips(QueryCalendar::gregorian()))
+    for (const auto& chip : query.chips(QueryCalendar::gregorian(), folders))
         chips << QString::fromStdString(chip);
     return chips;
 }
@@ -135,7 +135,7 @@ void SearchView::search(const QString& phrase) {
 void SearchView::refresh() {
     spinner_->setVisible(model_.searching());
     if (const auto& query = model_.searchQuery())
-        chips_->showQuery(chipsOf(*query));
+        chips_->showQuery(chipsOf(*query, model_.searchFolderNames()));
     else
         chips_->showExamples(examples_);
 
