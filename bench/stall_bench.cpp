@@ -12,6 +12,7 @@
 #include "design/Render.h"
 #include "panes/ShelfPage.h"
 #include "platform/FileSystem.h"
+#include "snapshot/DemoData.h"
 #include "window/MainWindow.h"
 #include "window/SidebarContent.h"
 
@@ -155,26 +156,7 @@ std::string mapTree(long count) {
     return root + "/tree";
 }
 
-// The live controller, but with nothing of the machine outside the home reached: no running
-// applications, containers, snapshots or mail accounts, and no helper registered.
-DiskScanner quietScanner(const std::string& home, const std::string& tmp) {
-    URL homeURL = URL::fileURL(home, true);
-    DiskScanner scanner(
-        homeURL, URL::fileURL(tmp, true), std::vector<URL>{homeURL.appending("Applications", true)},
-        [] { return std::vector<RunningApp>(); },
-        [](const URL&) { return std::optional<AppUsage>(); });
-    scanner.simulators = [] { return std::vector<SimulatorDevice>(); };
-    scanner.docker = [] { return std::optional<DockerUsage>(); };
-    scanner.mailAccounts = [] { return MailAccounts(); };
-    scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
-    scanner.localSnapshots = [] { return std::vector<Date>(); };
-    scanner.processPaths = [] { return std::vector<std::string>(); };
-    scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
-    scanner.ollamaTool.reset();
-    scanner.isInstalled = [](const std::string&) { return false; };
-    return scanner;
-}
-
+// The live tools, but nothing outside the home reached and no helper registered.
 AppModel::Tools quietTools() {
     AppModel::Tools tools = AppModel::Tools::live();
     tools.reveal = [](const URL&) {};
@@ -294,7 +276,8 @@ int run(const std::string& root, const Sizes& sizes) {
     Prefs::setString(Prefs::Key::viewMode, "detailed");
 
     Fonts::registerFonts();
-    AppModel model(quietScanner(home, root + "/tmp"),
+    AppModel model(Snapshot::demoScanner(URL::fileURL(root, true),
+                                         [](const URL&) { return std::optional<AppUsage>(); }),
                    Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools());
     Updater updater;
     MainWindow window(model, updater);

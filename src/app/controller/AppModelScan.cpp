@@ -6,6 +6,7 @@
 #include "platform/Saturating.h"
 
 #include <exception>
+#include <functional>
 
 namespace kelvora {
 
@@ -163,7 +164,8 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool 
 
 std::shared_ptr<const UndoShelf::Sweep> AppModel::sharedSweep(const UndoShelf::Sweep& sweep) const {
     const auto& listed = sweeps_->sweeps;
-    if (!listed.empty() && &sweep >= listed.data() && &sweep < listed.data() + listed.size())
+    std::less<const UndoShelf::Sweep*> before;
+    if (!before(&sweep, listed.data()) && before(&sweep, listed.data() + listed.size()))
         return std::shared_ptr<const UndoShelf::Sweep>(sweeps_, &sweep);
     return std::make_shared<const UndoShelf::Sweep>(sweep);
 }

@@ -233,7 +233,9 @@ TEST_F(ShelfViewTest, RowsShowTheControllersEntriesInPlaceLargestFirst) {
             ASSERT_EQ(sections[s].entries.size(), listed.size());
             for (size_t row = 0; row < listed.size(); ++row) {
                 const UndoShelf::Entry* shown = &sections[s].entries[row];
-                EXPECT_TRUE(shown >= listed.data() && shown < listed.data() + listed.size())
+                std::less<const UndoShelf::Entry*> before;
+                EXPECT_TRUE(!before(shown, listed.data()) &&
+                            before(shown, listed.data() + listed.size()))
                     << "section " << s << " row " << row << " is a copy";
                 if (row > 0) EXPECT_GE(sections[s].entries[row - 1].bytes, shown->bytes);
             }
