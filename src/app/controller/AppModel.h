@@ -8,6 +8,7 @@
 #include "clean/UndoShelf.h"
 #include "controller/Receipt.h"
 #include "controller/SettingsStore.h"
+#include "controller/ShelfListing.h"
 #include "engine/DiskScanner.h"
 #include "login/LoginItem.h"
 #include "login/LoginItemScanner.h"
@@ -172,7 +173,9 @@ public:
     const std::optional<JunkKind>& category() const { return category_; }
     const std::optional<URL>& focusedItem() const { return focusedItem_; }
     bool showingShelf() const { return showingShelf_; }
-    const std::vector<UndoShelf::Sweep>& sweeps() const { return sweeps_; }
+    const std::vector<UndoShelf::Sweep>& sweeps() const { return sweeps_->sweeps; }
+    // The same clean-ups, shared: views hold on to them without copying.
+    const std::shared_ptr<const ShelfListing>& shelfListing() const { return sweeps_; }
     const DiskSpace& diskNow() const { return diskNow_; }
     bool confirmingEmptyShelf() const { return confirmingEmptyShelf_; }
     const std::optional<std::string>& shelfError() const { return shelfError_; }
@@ -391,21 +394,23 @@ private:
     struct ShelfOutcome {
         std::optional<std::string> error;
         int64_t freed = 0;
-        std::vector<UndoShelf::Sweep> sweeps;
+        std::shared_ptr<const ShelfListing> sweeps;
         DiskSpace disk;
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
     // another runs.
     void onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed);
+    // A clean-up to hand to a pool thread: the listed one itself when it is listed.
+    std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
     struct ScanEnd {
         int64_t purged = 0;
         ScanResult result;
-        std::vector<UndoShelf::Sweep> sweeps;
+        std::shared_ptr<const ShelfListing> sweeps;
     };
     // A clean's report, with the shelf and the disk read again after it.
     struct CleanEnd {
         CleanReport report;
-        std::vector<UndoShelf::Sweep> sweeps;
+        std::shared_ptr<const ShelfListing> sweeps;
         DiskSpace disk;
     };
     void clean(std::vector<ScanItem> items, const ScanResult& result);
@@ -446,7 +451,7 @@ private:
     std::optional<JunkKind> category_;
     std::optional<URL> focusedItem_;
     bool showingShelf_ = false;
-    std::vector<UndoShelf::Sweep> sweeps_;
+    std::shared_ptr<const ShelfListing> sweeps_ = ShelfListing::of({});
     DiskSpace diskNow_;
     bool confirmingEmptyShelf_ = false;
     std::optional<std::string> shelfError_;

@@ -59,7 +59,7 @@ void ShelfPage::refresh() {
     ShelfInput next = ShelfInput::from(model_);
     bool daysChanged = false;
     for (const auto& section : layout_.sections)
-        daysChanged |= ShelfText::daysLeft(section.sweep, next.now) != section.days;
+        daysChanged |= ShelfText::daysLeft(*section.sweep, next.now) != section.days;
     if (next.sameContent(input_) && !daysChanged) return;
     input_ = std::move(next);
     relayout();
@@ -131,10 +131,11 @@ void ShelfPage::placeControls() {
 }
 
 void ShelfPage::putBack(ShelfLayout::Place place) {
-    // Copies: the controller re-reads the shelf at once and this layout is replaced.
+    // Held: the controller replaces its listing meanwhile, and this layout with it.
     const auto& section = layout_.sections.at(place.section);
-    UndoShelf::Entry entry = section.entries.at(place.row);
-    UndoShelf::Sweep sweep = section.sweep;
+    std::shared_ptr<const UndoShelf::Sweep> held = section.sweep;
+    const UndoShelf::Entry& entry = section.entries.at(place.row);
+    const UndoShelf::Sweep& sweep = *held;
     if (!entry.canGoBack()) {
         std::vector<URL> stored;
         for (const auto& file : entry.files)
@@ -146,8 +147,8 @@ void ShelfPage::putBack(ShelfLayout::Place place) {
 
 void ShelfPage::putAllBack(size_t section) {
     if (section >= layout_.sections.size()) return;
-    UndoShelf::Sweep sweep = layout_.sections[section].sweep;
-    model_.putBackAll(sweep);
+    std::shared_ptr<const UndoShelf::Sweep> sweep = layout_.sections[section].sweep;
+    model_.putBackAll(*sweep);
 }
 
 void ShelfPage::resizeEvent(QResizeEvent* event) {

@@ -200,7 +200,7 @@ TEST_F(PaintedRowsTest, LoginRowsAreHeardWithTheirStateAndTheirButton) {
     EXPECT_EQ(actionsOf(childNamed(list, "Backup")), (QStringList{"Turn on", "Show details"}));
     QAccessibleInterface* helper = childNamed(list, "Dropbox Helper");
     EXPECT_EQ(helper->actionInterface()->localizedActionDescription("Settings…").toStdString(),
-              "Switch this one in System Settings › General › Login Items");
+              "Switch this one in its app’s settings");
     EXPECT_EQ(actionsOf(helper), (QStringList{"Settings…", "Show details"}));
 
     model->setLoginSelection("userAgent:com.example.Backup");
