@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clean/InstalledApp.h"
 #include "engine/HeldOpen.h"
+#include "model/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
 #include "platform/DesktopEntries.h"
