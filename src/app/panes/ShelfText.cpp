@@ -3,7 +3,7 @@
 #include "catalog/Catalog.h"
 #include "catalog/PlainWords.h"
 #include "model/Format.h"
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 #include <QDateTime>
 #include <QLocale>

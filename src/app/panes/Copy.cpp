@@ -1,4 +1,4 @@
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 #include "model/Format.h"
 #include "platform/Saturating.h"
