@@ -2,6 +2,7 @@
 
 #include "design/Fonts.h"
 #include "design/PickBox.h"
+#include "design/QtString.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -24,10 +25,6 @@ constexpr qreal kSpacing = 14;
 constexpr qreal kMinimumGap = 8;
 constexpr qreal kFigureSpacing = 3;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QFont sizeFont() {
     return Fonts::mono(13, QFont::DemiBold);
 }
@@ -43,7 +40,7 @@ QFont badgeFont() {
 }
 
 qreal widthOf(const QFont& font, const std::string& text) {
-    return QFontMetricsF(font).horizontalAdvance(qs(text));
+    return QFontMetricsF(font).horizontalAdvance(toQString(text));
 }
 
 } // namespace
@@ -75,7 +72,7 @@ PhotoRowLayout layout(const QRectF& row, const SimilarPhotos::Group& group) {
         QFontMetricsF metrics(countFont());
         x += kSpacing;
         parts.overflow = QRectF(x, middle - metrics.height() / 2,
-                                metrics.horizontalAdvance(qs(*more)), metrics.height());
+                                metrics.horizontalAdvance(toQString(*more)), metrics.height());
         x = parts.overflow.right();
     }
     qreal width = std::max(widthOf(sizeFont(), Format::size(group.bytes)),
@@ -138,7 +135,7 @@ int PhotoGroupRows::rowCount(const QModelIndex& parent) const {
 QVariant PhotoGroupRows::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return qs(groups_[index.row()].keep.lastPathComponent());
+        return toQString(groups_[index.row()].keep.lastPathComponent());
     return {};
 }
 
@@ -185,7 +182,7 @@ void PhotoGroupDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     if (auto more = SimilarPhotosText::overflow(group.extras.size())) {
         p.setFont(countFont());
         p.setPen(Theme::muted());
-        p.drawText(parts.overflow, Qt::AlignLeft | Qt::AlignVCenter, qs(*more));
+        p.drawText(parts.overflow, Qt::AlignLeft | Qt::AlignVCenter, toQString(*more));
     }
 
     QFontMetricsF sizeMetrics(sizeFont());
@@ -193,13 +190,13 @@ void PhotoGroupDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                     sizeMetrics.height());
     p.setFont(sizeFont());
     p.setPen(Theme::ink());
-    p.drawText(sizeLine, Qt::AlignRight | Qt::AlignVCenter, qs(Format::size(group.bytes)));
+    p.drawText(sizeLine, Qt::AlignRight | Qt::AlignVCenter, toQString(Format::size(group.bytes)));
     p.setFont(countFont());
     p.setPen(Theme::muted());
     p.drawText(QRectF(parts.figures.left(), sizeLine.bottom() + kFigureSpacing,
                       parts.figures.width(), parts.figures.bottom() - sizeLine.bottom()),
                Qt::AlignRight | Qt::AlignVCenter,
-               qs(SimilarPhotosText::extras(group.extras.size())));
+               toQString(SimilarPhotosText::extras(group.extras.size())));
 
     Shapes::hairline(p, QRectF(row.left(), row.bottom() - 1, row.width(), 1), Qt::Horizontal);
     p.restore();

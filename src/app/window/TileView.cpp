@@ -2,6 +2,7 @@
 
 #include "design/Buttons.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -21,10 +22,6 @@ constexpr qreal kLinkSize = 15;
 constexpr qreal kCaptionLineSpacing = 3;
 constexpr qreal kSymbolSize = 19;
 constexpr qreal kChipRadius = 12;
-
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // One element for the whole tile: its texts joined, and its link's press as its action.
 class TileAccessible : public QAccessibleWidget {
@@ -82,12 +79,12 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
         layout.size = QRectF(kPadding, y, inner, sizeHeight);
         y += sizeHeight + kSpacing;
     }
-    layout.caption = TextFlow(qt(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
+    layout.caption = TextFlow(toQString(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
     layout.captionAt = QPointF(kPadding, y);
     y += layout.caption.size().height();
     if (tile.link) {
         y += kSpacing;
-        QSizeF link = TextLinkButton::idealSize(qt(*tile.link), kLinkSize);
+        QSizeF link = TextLinkButton::idealSize(toQString(*tile.link), kLinkSize);
         layout.link = QRectF(QPointF(kPadding, y), link);
         y += link.height();
     }
@@ -96,10 +93,10 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
 }
 
 QString TileView::accessibleText(const Tile& tile) {
-    QStringList parts{qt(tile.title)};
-    if (tile.size) parts << qt(*tile.size);
-    parts << qt(tile.caption);
-    if (tile.link) parts << qt(*tile.link);
+    QStringList parts{toQString(tile.title)};
+    if (tile.size) parts << toQString(*tile.size);
+    parts << toQString(tile.caption);
+    if (tile.link) parts << toQString(*tile.link);
     return parts.join(", ");
 }
 
@@ -115,8 +112,8 @@ TileView::TileView(QWidget* parent)
 void TileView::setTile(const Tile& tile) {
     if (tile == tile_) return;
     tile_ = tile;
-    size_.setValue(tile.size ? qt(*tile.size) : QString());
-    link_->setText(tile.link ? qt(*tile.link) : QString());
+    size_.setValue(tile.size ? toQString(*tile.size) : QString());
+    link_->setText(tile.link ? toQString(*tile.link) : QString());
     link_->setVisible(tile.link.has_value());
     setAccessibleName(accessibleText(tile));
     arrange();
@@ -138,12 +135,12 @@ void TileView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     Shapes::fillRounded(painter, QRectF(rect()), kRadius, Theme::panel(), Theme::line());
     Shapes::fillRounded(painter, layout_.chip, kChipRadius, Theme::chip());
-    Symbols::paint(painter, qt(tile_.symbol), layout_.chip, kSymbolSize, Theme::ink());
+    Symbols::paint(painter, toQString(tile_.symbol), layout_.chip, kSymbolSize, Theme::ink());
 
     painter.setPen(Theme::ink());
     painter.setFont(titleFont());
     painter.drawText(layout_.title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     qt(tile_.title));
+                     toQString(tile_.title));
     if (tile_.size) {
         painter.setFont(sizeFont());
         size_.paint(painter, layout_.size, Qt::AlignLeft | Qt::AlignVCenter);
