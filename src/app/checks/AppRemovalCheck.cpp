@@ -3,9 +3,9 @@
 #include "checks/CheckReport.h"
 #include "clean/UndoShelf.h"
 #include "engine/DiskScanner.h"
+#include "platform/AppBundle.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
-#include "scanners/AppBundle.h"
 
 #include <random>
 

@@ -4,7 +4,6 @@
 #ifndef Q_MOC_RUN
 #include "catalog/Catalog.h"
 #include "clean/Cleaner.h"
-#include "clean/InstalledApp.h"
 #include "clean/UndoShelf.h"
 #include "controller/Receipt.h"
 #include "controller/SettingsStore.h"
@@ -13,6 +12,7 @@
 #include "login/LoginItem.h"
 #include "login/LoginItemScanner.h"
 #include "model/CleanReport.h"
+#include "model/InstalledApp.h"
 #include "model/PickList.h"
 #include "model/ScanResult.h"
 #include "photos/SimilarPhotos.h"

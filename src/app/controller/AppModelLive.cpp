@@ -3,12 +3,12 @@
 #include "PhotoPrinter.h"
 #include "clean/AdminUnlock.h"
 #include "controller/Permissions.h"
+#include "controller/Reveal.h"
 #include "controller/ShelfSweeper.h"
 #include "login/LoginItemSwitch.h"
 #include "platform/AppPaths.h"
 #include "platform/HomeFolders.h"
 #include "platform/ProcessTable.h"
-#include "window/Reveal.h"
 
 namespace kelvora {
 

@@ -86,7 +86,7 @@ void AppModel::noteDisk(int64_t freed, int64_t available) {
     if (!remembersPicks_) return;
     Date now = currentDate();
     DiskHistory history = DiskHistory::update(DiskHistory::defaultFile(), [&](DiskHistory& h) {
-        h.kelv(freed);
+        h.recordFreed(freed);
         h.record(available, now);
     });
     assign(forecastDays_, history.daysUntilFull(now), Area::disk);

@@ -22,8 +22,8 @@ int emptyExpired(const std::optional<std::string>& shelfRoot) {
     // Loaded only now, so that the window's own writes during the clean are not lost.
     DiskSpace disk = DiskScanner::diskSpace(URL::fileURL(AppPaths::home(), true));
     DiskHistory::update(DiskHistory::defaultFile(), [&](DiskHistory& history) {
-        history.kelv(purged);
-        history.kelv(scheduled);
+        history.recordFreed(purged);
+        history.recordFreed(scheduled);
         history.record(disk.available, currentDate());
     });
 

@@ -72,7 +72,9 @@ std::optional<double> forecastDays(std::string_view text) {
     return value;
 }
 
-std::optional<SnapshotOptions> SnapshotOptions::from(const Arguments& arguments) {
+std::optional<SnapshotOptions> snapshotOptions(const Arguments& arguments) {
+    using Mode = SnapshotOptions::Mode;
+    using Demo = SnapshotOptions::Demo;
     auto output = arguments.valueAfter("--snapshot");
     if (!output) return std::nullopt;
     SnapshotOptions options;

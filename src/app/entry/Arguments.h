@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/JunkKind.h"
+#include "snapshot/SnapshotOptions.h"
 
 #include <optional>
 #include <string>
@@ -26,36 +26,9 @@ private:
     std::vector<std::string> list_;
 };
 
-// The size of the window a snapshot draws, in points.
-struct WindowSize {
-    int width = 1280;
-    int height = 820;
-    bool operator==(const WindowSize&) const = default;
-};
-
-// The options of a window snapshot, read from the whole command line.
-struct SnapshotOptions {
-    enum class Mode { simple, detailed };
-    enum class Demo { none, shelf, done, downloads };
-
-    std::string output;
-    bool dark = false;
-    Mode mode = Mode::simple;
-    std::optional<JunkKind> category;
-    Demo demo = Demo::none;
-    std::optional<int> welcomeStep;
-    std::optional<std::string> spaceMap;
-    bool loginItems = false;
-    bool receipt = false;
-    std::optional<double> forecastDays;
-    bool marketing = false;
-    std::optional<std::string> search;
-    WindowSize size;
-
-    // Nothing when "--snapshot" has no value.
-    static std::optional<SnapshotOptions> from(const Arguments& arguments);
-    bool operator==(const SnapshotOptions&) const = default;
-};
+// The options of a window snapshot, read from the whole command line; nothing when
+// "--snapshot" has no value.
+std::optional<SnapshotOptions> snapshotOptions(const Arguments& arguments);
 
 // "--welcome n": step n - 1 held to 0...2; nothing unless the text is a decimal integer
 // within 64 bits (an optional sign, then digits only).

@@ -56,7 +56,7 @@ std::optional<int> runCommandLineMode(const Arguments& arguments) {
         return LoginSwitchCheck::run(*report);
     if (auto report = arguments.valueAfter("--debug-dev-removal-check"))
         return DevRemovalCheck::run(*report);
-    if (auto options = SnapshotOptions::from(arguments)) return Snapshot::run(*options);
+    if (auto options = snapshotOptions(arguments)) return Snapshot::run(*options);
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 #include "design/Caption.h"
 #include "design/Fonts.h"
 #include "design/ForecastLine.h"
+#include "design/QtString.h"
 #include "design/Symbols.h"
 #include "model/Format.h"
 #include "platform/Saturating.h"
@@ -23,10 +24,6 @@ using Kind = MenuBarModel::State::Kind;
 constexpr qreal kInner = MenuBarLayout::kWidth - 2 * MenuBarLayout::kPadding;
 constexpr qreal kLinkGap = 8;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 double share(int64_t bytes, int64_t total) {
     return std::clamp(static_cast<double>(bytes) / static_cast<double>(std::max<int64_t>(total, 1)),
                       0.0, 1.0);
@@ -41,8 +38,8 @@ qreal layDiskRow(MenuBarLayout& layout, const MenuBarInput& input, qreal y) {
     using L = MenuBarLayout;
     layout.dialValues = MenuBarText::dial(input.disk, input.state);
     Format::SizeParts parts = Format::sizeParts(input.disk.available);
-    layout.numberText = qs(parts.number);
-    layout.unitText = qs(parts.unit);
+    layout.numberText = toQString(parts.number);
+    layout.unitText = toQString(parts.unit);
     QFontMetricsF number(Fonts::number(30)), unit(Fonts::number(13));
     QFont freeFont = Fonts::text(12);
     qreal left = L::kPadding + L::kDialWidth + 14;
@@ -110,7 +107,7 @@ qreal layQuickClean(MenuBarLayout& layout, const MenuBarModel::State& state, qre
     QFont strong = Fonts::text(14, QFont::DemiBold);
     layout.cleanedLine =
         MixedText::wrap({{"Cleared ", strong, Token::ink},
-                         {qs(Format::size(state.bytes)), strong, Token::signalText},
+                         {toQString(Format::size(state.bytes)), strong, Token::signalText},
                          {". For everything else, open Kelvora.", Fonts::text(13), Token::muted}},
                         kInner);
     layout.cleanedAt = at;
@@ -121,9 +118,9 @@ qreal layNotice(MenuBarLayout& layout, const AppModel::Notice& notice, qreal y) 
     using L = MenuBarLayout;
     L::Notice placed;
     placed.title =
-        text({L::kPadding, y}, qs(notice.title), Fonts::text(13, QFont::Medium), Token::ink);
+        text({L::kPadding, y}, toQString(notice.title), Fonts::text(13, QFont::Medium), Token::ink);
     y += placed.title.lines.size().height() + 6;
-    placed.detail = text({L::kPadding, y}, qs(notice.detail), Fonts::text(12), Token::muted);
+    placed.detail = text({L::kPadding, y}, toQString(notice.detail), Fonts::text(12), Token::muted);
     y += placed.detail.lines.size().height() + 6;
     QSizeF review = OutlineButton::idealSize("Review leftovers", 26, 12);
     QSizeF dismiss = TextLinkButton::idealSize("Dismiss", 12);
@@ -153,11 +150,11 @@ DialValues dial(const DiskSpace& disk, const MenuBarModel::State& state) {
 }
 
 QString freeOf(const DiskSpace& disk) {
-    return "free of " + qs(Format::size(disk.total));
+    return "free of " + toQString(Format::size(disk.total));
 }
 
 QString clearTitle(int64_t bytes) {
-    return "Clear " + qs(Format::size(bytes)) + " of caches";
+    return "Clear " + toQString(Format::size(bytes)) + " of caches";
 }
 
 } // namespace MenuBarText

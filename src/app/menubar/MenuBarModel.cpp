@@ -84,7 +84,7 @@ void MenuBarModel::cleaned(const CleanReport& report) {
     Date now = currentDate();
     DiskSpace disk = environment_.diskSpace();
     DiskHistory history = DiskHistory::update(environment_.historyFile(), [&](DiskHistory& h) {
-        h.kelv(report.freed);
+        h.recordFreed(report.freed);
         h.record(disk.available, now);
     });
     disk_ = disk;

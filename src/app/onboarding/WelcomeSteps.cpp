@@ -4,6 +4,7 @@
 #include "design/Caption.h"
 #include "design/DialView.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/Symbols.h"
 #include "model/Format.h"
 #include "onboarding/AccessNote.h"
@@ -18,10 +19,6 @@ namespace {
 
 constexpr qreal kStepSpacing = 26;
 constexpr qreal kParagraphWidth = 520;
-
-QString fromStd(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 } // namespace
 
@@ -47,11 +44,11 @@ double MeetYourDisk::usedFraction(const DiskSpace& disk) {
 
 QString MeetYourDisk::freeNumber(const DiskSpace& disk) {
     Format::SizeParts parts = Format::sizeParts(disk.available);
-    return fromStd(parts.number + " " + parts.unit);
+    return toQString(parts.number + " " + parts.unit);
 }
 
 QString MeetYourDisk::ofTotal(const DiskSpace& disk) {
-    return "free of " + fromStd(Format::size(disk.total));
+    return "free of " + toQString(Format::size(disk.total));
 }
 
 QString MeetYourDisk::paragraph() {

@@ -5,6 +5,7 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
@@ -106,10 +107,6 @@ void layOutAsk(LoginListLayout::Section& section, const QRectF& card) {
                          Token::muted};
 }
 
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
-
 } // namespace
 
 LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool checkedOpenAtLogin,
@@ -122,7 +119,7 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
     if (error) {
         qreal textWidth = w - Symbols::extent(13) - kErrorSymbolGap;
         qreal h = std::max(lineHeight(errorFont()),
-                           TextFlow::heightOf(text(*error), errorFont(), textWidth));
+                           TextFlow::heightOf(toQString(*error), errorFont(), textWidth));
         layout.error = QRectF(x, y, w, h);
         y += h + kGap;
     }
@@ -300,7 +297,7 @@ void LoginItemsList::paintEvent(QPaintEvent* event) {
                        QRectF(error.left(), error.top(), symbol, lineHeight(errorFont())), 13,
                        Theme::signalText());
         QRectF words = error.adjusted(symbol + kErrorSymbolGap, 0, 0, 0);
-        TextFlow(text(*error_), errorFont(), words.width())
+        TextFlow(toQString(*error_), errorFont(), words.width())
             .paint(painter, words.topLeft(), Theme::signalText());
     }
     for (size_t s = 0; s < layout_.sections.size(); ++s) {
@@ -366,9 +363,10 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
 
     qreal textLeft = icon.right() + kSpacing;
     qreal textWidth = std::max(0.0, row.badge.left() - kSpacing - kMinSpacer - kSpacing - textLeft);
-    paintTitleAndDetail(painter, QRectF(textLeft, rect.top(), textWidth, rect.height()),
-                        {text(item.name), nameFont(), item.isOff() ? Theme::muted() : Theme::ink()},
-                        {text(item.purpose), purposeFont(), Theme::muted()}, 2);
+    paintTitleAndDetail(
+        painter, QRectF(textLeft, rect.top(), textWidth, rect.height()),
+        {toQString(item.name), nameFont(), item.isOff() ? Theme::muted() : Theme::ink()},
+        {toQString(item.purpose), purposeFont(), Theme::muted()}, 2);
     StateBadge::paint(painter, row.badge.topLeft(), item);
     OutlineButton::paint(painter, row.button, row.action.title, kButtonFont);
     auto index = static_cast<size_t>(&row - layout_.rows.data());
@@ -376,7 +374,7 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
 }
 
 QIcon LoginItemsList::iconOf(const std::string& bundle) {
-    QString path = text(bundle);
+    QString path = toQString(bundle);
     auto found = icons_.find(path);
     if (found != icons_.end()) return *found;
     QIcon icon = QFileIconProvider().icon(QFileInfo(path));

@@ -1,6 +1,7 @@
 #include "panes/LoginItemsText.h"
 
 #include "catalog/PlainWords.h"
+#include "design/QtString.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -8,10 +9,6 @@
 namespace kelvora::LoginItemsText {
 
 namespace {
-
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
 
 using Kind = LoginItem::State::Kind;
 
@@ -34,8 +31,9 @@ QString countsLine(const std::vector<LoginItem>& items) {
                                   [](const LoginItem& item) { return item.isActiveAtLogin(); });
     auto running = std::count_if(items.begin(), items.end(),
                                  [](const LoginItem& item) { return item.isRunning(); });
-    return text(PlainWords::fill("%lld start when you log in · %lld running now",
-                                 {static_cast<int64_t>(starting), static_cast<int64_t>(running)}));
+    return toQString(
+        PlainWords::fill("%lld start when you log in · %lld running now",
+                         {static_cast<int64_t>(starting), static_cast<int64_t>(running)}));
 }
 
 std::vector<Section> shownSections(const std::vector<LoginItem>& items) {
@@ -50,8 +48,9 @@ std::vector<Section> shownSections(const std::vector<LoginItem>& items) {
 
 Action action(const LoginItem& item, int shelfDays) {
     if (item.isLeftover())
-        return {Action::Kind::remove, "Remove",
-                text(PlainWords::fill("Moves it onto the Undo Shelf for %lld days", {shelfDays}))};
+        return {
+            Action::Kind::remove, "Remove",
+            toQString(PlainWords::fill("Moves it onto the Undo Shelf for %lld days", {shelfDays}))};
     if (item.canSwitchHere())
         return item.isOff() ? Action{Action::Kind::turnOn, "Turn on", {}}
                             : Action{Action::Kind::turnOff, "Turn off", {}};
@@ -101,7 +100,7 @@ std::vector<Fact> facts(const LoginItem& item) {
                       : !item.startsAtLogin ? "Only when needed"
                                             : "Starts";
     shown.push_back({"At login", atLogin, false});
-    if (item.owner) shown.push_back({"Belongs to", text(*item.owner), false});
+    if (item.owner) shown.push_back({"Belongs to", toQString(*item.owner), false});
     QString kind;
     switch (item.source) {
     case LoginItem::Source::userAgent:
@@ -127,16 +126,19 @@ std::vector<Fact> facts(const LoginItem& item) {
 std::vector<Block> blocks(const LoginItem& item, const std::string& home) {
     std::vector<Block> shown;
     if (item.file)
-        shown.push_back({"Where", text(PlainWords::homeRelativePath(item.file->path(), home))});
+        shown.push_back(
+            {"Where", toQString(PlainWords::homeRelativePath(item.file->path(), home))});
     if (item.program && (!item.file || item.program->path() != item.file->path()))
-        shown.push_back({"Runs", text(PlainWords::homeRelativePath(item.program->path(), home))});
-    if (item.source != LoginItem::Source::openAtLogin) shown.push_back({"Label", text(item.label)});
+        shown.push_back(
+            {"Runs", toQString(PlainWords::homeRelativePath(item.program->path(), home))});
+    if (item.source != LoginItem::Source::openAtLogin)
+        shown.push_back({"Label", toQString(item.label)});
     return shown;
 }
 
 std::optional<QString> notLoadedNote(const LoginItem& item) {
     if (item.state.kind != Kind::notLoaded || item.programMissing) return std::nullopt;
-    return text(PlainWords::fill(
+    return toQString(PlainWords::fill(
         "Nothing has started it this session: this computer doesn’t start launch agents at "
         "login.%@",
         {item.canSwitchHere() ? " Turning it off here makes sure it stays off." : ""}));
@@ -147,8 +149,9 @@ std::optional<QString> switchNote(const LoginItem& item) {
     if (item.source == LoginItem::Source::systemDaemon)
         return "This runs for everyone on the computer, so only an administrator can switch it "
                "off, and Kelvora leaves it as it is.";
-    return text(PlainWords::fill("%@ manages this helper. Switch it off in the app’s settings.",
-                                 {item.owner.value_or("Its app")}));
+    return toQString(
+        PlainWords::fill("%@ manages this helper. Switch it off in the app’s settings.",
+                         {item.owner.value_or("Its app")}));
 }
 
 std::optional<std::string> appBundle(const LoginItem& item) {

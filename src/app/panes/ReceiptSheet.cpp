@@ -1,5 +1,6 @@
 #include "panes/ReceiptSheet.h"
 
+#include "controller/Reveal.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Motion.h"
@@ -8,7 +9,6 @@
 #include "design/Theme.h"
 #include "panes/ReceiptImage.h"
 #include "platform/FileSystem.h"
-#include "window/Reveal.h"
 
 #include <QClipboard>
 #include <QDir>

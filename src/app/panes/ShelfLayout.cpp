@@ -4,6 +4,7 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/Symbols.h"
 #include "model/Format.h"
 
@@ -31,10 +32,6 @@ constexpr qreal kDaysTextBox = 84;
 constexpr qreal kMinFlexible = 10;
 constexpr qreal kLineGap = 3;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // Two lines of text stacked 3 px apart, centred on `centreY`: where each line goes.
 std::pair<QRectF, QRectF> stacked(qreal left, qreal width, qreal centreY, qreal first,
                                   qreal second) {
@@ -45,8 +42,8 @@ std::pair<QRectF, QRectF> stacked(qreal left, qreal width, qreal centreY, qreal 
 ShelfLayout::Summary layoutSummary(const ShelfInput& input, qreal width, qreal top) {
     ShelfLayout::Summary summary;
     Format::SizeParts parts = Format::sizeParts(input.shelfBytes);
-    summary.numberText = qs(parts.number);
-    summary.unitText = qs(parts.unit);
+    summary.numberText = toQString(parts.number);
+    summary.unitText = toQString(parts.unit);
     QFontMetricsF numberMetrics(Fonts::number(56));
     QFontMetricsF unitMetrics(Fonts::number(24));
     QSizeF caption = Caption::idealSize("On the Undo Shelf");
@@ -59,7 +56,7 @@ ShelfLayout::Summary layoutSummary(const ShelfInput& input, qreal width, qreal t
     qreal inner = card.width() - 2 * kCardInset;
     QSizeF button;
     if (auto title = ShelfText::freeTitle(input.shelfBytes)) {
-        summary.freeTitle = qs(*title);
+        summary.freeTitle = toQString(*title);
         button = SignalButton::idealSize(summary.freeTitle, ShelfLayout::kFreeHeight,
                                          ShelfLayout::kFreeFont, false);
     }
@@ -69,8 +66,8 @@ ShelfLayout::Summary layoutSummary(const ShelfInput& input, qreal width, qreal t
         amountWidth + kCardGap + kCardGap + (button.isEmpty() ? 0 : kCardGap + button.width());
     qreal explanationWidth = std::clamp(inner - taken, 80.0, kExplanationWidth);
     summary.explanation =
-        TextFlow(qs(ShelfText::explanation(input.shelfDays)), Fonts::text(14), explanationWidth,
-                 {.lineSpacing = kLineGap, .fontLineHeight = true});
+        TextFlow(toQString(ShelfText::explanation(input.shelfDays)), Fonts::text(14),
+                 explanationWidth, {.lineSpacing = kLineGap, .fontLineHeight = true});
 
     qreal content = std::max({amountHeight, summary.explanation.size().height(),
                               button.isEmpty() ? 0.0 : button.height()});
@@ -99,10 +96,10 @@ ShelfLayout::Empty layoutEmpty(const ShelfInput& input, qreal width, qreal top) 
     ShelfLayout::Empty empty;
     qreal inner = width - 2 * ShelfLayout::kPadding;
     qreal symbol = Symbols::extent(24);
-    empty.titleText = qs(ShelfText::emptyTitle());
+    empty.titleText = toQString(ShelfText::emptyTitle());
     QFontMetricsF titleMetrics(Fonts::text(15, QFont::Medium));
-    empty.detail = TextFlow(qs(ShelfText::emptyDetail(input.shelfDays)), Fonts::text(13), inner,
-                            {.alignment = Qt::AlignHCenter, .fontLineHeight = true});
+    empty.detail = TextFlow(toQString(ShelfText::emptyDetail(input.shelfDays)), Fonts::text(13),
+                            inner, {.alignment = Qt::AlignHCenter, .fontLineHeight = true});
     qreal y = top + kEmptyMargin;
     empty.symbol = QRectF(width / 2 - symbol / 2, y, symbol, symbol);
     y += symbol + kEmptyGap;
@@ -126,10 +123,10 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, size_t index, qreal 
 
     section.days = ShelfText::daysLeft(sweep, input.now);
     section.lastDay = ShelfText::isLastDay(section.days.days);
-    section.daysTextText = qs(ShelfText::daysLeftText(section.days.days));
-    section.barLabel = qs(ShelfText::daysLeftLabel(section.days));
-    section.dateText = qs(ShelfText::sweepDate(sweep.date));
-    section.summaryText = qs(ShelfText::sweepSummary(sweep));
+    section.daysTextText = toQString(ShelfText::daysLeftText(section.days.days));
+    section.barLabel = toQString(ShelfText::daysLeftLabel(section.days));
+    section.dateText = toQString(ShelfText::sweepDate(sweep.date));
+    section.summaryText = toQString(ShelfText::sweepSummary(sweep));
     section.anyGoesBack = ShelfText::anyGoesBack(sweep);
 
     qreal centre = section.header.center().y();
@@ -228,7 +225,7 @@ ShelfLayout::Row ShelfLayout::Section::row(int index) const {
     qreal centre = row.rect.center().y();
     qreal left = row.rect.left() + kSideInset;
     qreal right = row.rect.right() - kSideInset;
-    row.action = qs(ShelfText::entryAction(entries[index]));
+    row.action = toQString(ShelfText::entryAction(entries[index]));
     QSizeF button = OutlineButton::idealSize(row.action, kPutBackHeight, kPutBackFont);
     row.button = QRectF(right - button.width(), centre - button.height() / 2, button.width(),
                         button.height());

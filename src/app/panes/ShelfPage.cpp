@@ -4,6 +4,7 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -18,10 +19,6 @@
 namespace kelvora {
 
 namespace {
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QRect pixels(const QRectF& rect) {
     return rect.toAlignedRect();
@@ -242,12 +239,14 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
     ShelfLayout::Row row = section.row(index);
     Shapes::hairline(painter, section.ruleAbove(index), Qt::Horizontal);
     Shapes::fillRounded(painter, row.icon, 8, Theme::chip());
-    Symbols::paint(painter, qs(ShelfText::entrySymbol(entry.kind)), row.icon, 14, Theme::ink());
-    drawElided(painter, row.label, Fonts::text(13.5, QFont::Medium), Theme::ink(), qs(entry.label));
+    Symbols::paint(painter, toQString(ShelfText::entrySymbol(entry.kind)), row.icon, 14,
+                   Theme::ink());
+    drawElided(painter, row.label, Fonts::text(13.5, QFont::Medium), Theme::ink(),
+               toQString(entry.label));
     drawElided(painter, row.place, Fonts::mono(11.5), Theme::faint(),
-               qs(ShelfText::entryPlace(entry.location, layout_.home)));
+               toQString(ShelfText::entryPlace(entry.location, layout_.home)));
     drawElided(painter, row.size, Fonts::mono(13, QFont::Medium), Theme::ink(),
-               qs(Format::size(entry.bytes)), Qt::AlignRight);
+               toQString(Format::size(entry.bytes)), Qt::AlignRight);
     painter.save();
     if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
     OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);

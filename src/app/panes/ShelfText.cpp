@@ -5,7 +5,7 @@
 #include "controller/ShelfListing.h"
 #include "design/LocaleDates.h"
 #include "model/Format.h"
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,6 +2,7 @@
 
 #include "design/Fonts.h"
 #include "design/PickBox.h"
+#include "design/QtString.h"
 #include "design/RowStack.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
@@ -26,10 +27,6 @@ constexpr qreal kSpacing = 14;
 constexpr qreal kMinimumGap = 8;
 constexpr qreal kFigureSpacing = 3;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QFont sizeFont() {
     return Fonts::mono(13, QFont::DemiBold);
 }
@@ -45,7 +42,7 @@ QFont badgeFont() {
 }
 
 qreal widthOf(const QFont& font, const std::string& text) {
-    return QFontMetricsF(font).horizontalAdvance(qs(text));
+    return QFontMetricsF(font).horizontalAdvance(toQString(text));
 }
 
 } // namespace
@@ -77,7 +74,7 @@ PhotoRowLayout layout(const QRectF& row, const SimilarPhotos::Group& group) {
         QFontMetricsF metrics(countFont());
         x += kSpacing;
         parts.overflow = QRectF(x, middle - metrics.height() / 2,
-                                metrics.horizontalAdvance(qs(*more)), metrics.height());
+                                metrics.horizontalAdvance(toQString(*more)), metrics.height());
         x = parts.overflow.right();
     }
     qreal width = std::max(widthOf(sizeFont(), Format::size(group.bytes)),
@@ -143,10 +140,10 @@ QVariant PhotoGroupRows::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return qs(group.keep.lastPathComponent());
+        return toQString(group.keep.lastPathComponent());
     case Qt::AccessibleDescriptionRole:
-        return qs(Format::size(group.bytes) + ", " +
-                  SimilarPhotosText::extras(group.extras.size()));
+        return toQString(Format::size(group.bytes) + ", " +
+                         SimilarPhotosText::extras(group.extras.size()));
     case Qt::CheckStateRole:
         return isPicked(index.row()) ? Qt::Checked : Qt::Unchecked;
     case RowStack::ActionsRole:
@@ -201,7 +198,7 @@ void PhotoGroupDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     if (auto more = SimilarPhotosText::overflow(group.extras.size())) {
         p.setFont(countFont());
         p.setPen(Theme::muted());
-        p.drawText(parts.overflow, Qt::AlignLeft | Qt::AlignVCenter, qs(*more));
+        p.drawText(parts.overflow, Qt::AlignLeft | Qt::AlignVCenter, toQString(*more));
     }
 
     QFontMetricsF sizeMetrics(sizeFont());
@@ -209,13 +206,13 @@ void PhotoGroupDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                     sizeMetrics.height());
     p.setFont(sizeFont());
     p.setPen(Theme::ink());
-    p.drawText(sizeLine, Qt::AlignRight | Qt::AlignVCenter, qs(Format::size(group.bytes)));
+    p.drawText(sizeLine, Qt::AlignRight | Qt::AlignVCenter, toQString(Format::size(group.bytes)));
     p.setFont(countFont());
     p.setPen(Theme::muted());
     p.drawText(QRectF(parts.figures.left(), sizeLine.bottom() + kFigureSpacing,
                       parts.figures.width(), parts.figures.bottom() - sizeLine.bottom()),
                Qt::AlignRight | Qt::AlignVCenter,
-               qs(SimilarPhotosText::extras(group.extras.size())));
+               toQString(SimilarPhotosText::extras(group.extras.size())));
 
     Shapes::hairline(p, QRectF(row.left(), row.bottom() - 1, row.width(), 1), Qt::Horizontal);
     p.restore();

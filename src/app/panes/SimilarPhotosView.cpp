@@ -5,6 +5,7 @@
 #include "design/Fonts.h"
 #include "design/Meter.h"
 #include "design/PaintedText.h"
+#include "design/QtString.h"
 #include "design/RowStack.h"
 #include "design/Scrolling.h"
 #include "design/Surfaces.h"
@@ -25,10 +26,6 @@ namespace kelvora {
 namespace {
 
 using SimilarPhotosText::Content;
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 PaintedText* text(const QString& words, const QFont& font, Token colour, QWidget* parent) {
     auto* label = new PaintedText(font, colour, parent);
@@ -235,7 +232,7 @@ void SimilarPhotosView::refresh() {
     bool finding = model_.findingPhotos();
     lookAgain_->setVisible(SimilarPhotosText::showsLookAgain(finding, groups));
     content_->setCurrentIndex(static_cast<int>(SimilarPhotosText::content(finding, groups)));
-    progress_->setText(qs(SimilarPhotosText::progress(model_.photoProgress())));
+    progress_->setText(toQString(SimilarPhotosText::progress(model_.photoProgress())));
     meter_->setFraction(model_.photoProgress());
 
     static const std::vector<SimilarPhotos::Group> none;
@@ -264,11 +261,11 @@ void SimilarPhotosView::refreshFooter() {
     auto footer =
         SimilarPhotosText::footer(groups ? *groups : none, model_.photoPicks(),
                                   model_.catalog().settings().shelfDays, model_.findingPhotos());
-    summary_->setText(qs(footer.summary));
-    hold_->setText(qs(footer.hold));
-    pick_->setText(qs(footer.pickTitle));
+    summary_->setText(toQString(footer.summary));
+    hold_->setText(toQString(footer.hold));
+    pick_->setText(toQString(footer.pickTitle));
     pick_->setEnabled(footer.canPick);
-    move_->setText(qs(footer.moveTitle));
+    move_->setText(toQString(footer.moveTitle));
     move_->setEnabled(footer.canMove);
 }
 

@@ -3,6 +3,7 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/Surfaces.h"
 #include "design/Symbols.h"
 
@@ -16,10 +17,6 @@
 namespace kelvora {
 
 namespace {
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QFont crumbFont(bool current) {
     return Fonts::text(13.5, current ? QFont::DemiBold : QFont::Normal);
@@ -43,8 +40,8 @@ CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent)
 
 void CrumbButton::setCrumb(const SpaceMapText::Crumb& crumb) {
     crumb_ = crumb;
-    setText(qs(crumb.label));
-    setAccessibleName(qs(crumb.label));
+    setText(toQString(crumb.label));
+    setAccessibleName(toQString(crumb.label));
     setEnabled(!crumb.current);
     setFocusPolicy(crumb.current ? Qt::NoFocus : Qt::TabFocus);
     setCursor(crumb.current ? Qt::ArrowCursor : Qt::PointingHandCursor);
@@ -139,7 +136,7 @@ void CrumbBar::relayout() {
             // "…" opens the lowest of the folders it stands for, and names them all.
             QStringList names;
             for (size_t folded : layout_.folded)
-                names << qs(crumbs_[folded].label);
+                names << toQString(crumbs_[folded].label);
             ellipsis_->setCrumb(
                 {crumbs_[layout_.folded.back()].url, SpaceMapCrumbs::kEllipsis, false});
             ellipsis_->setAccessibleName(names.join("/"));
@@ -194,7 +191,8 @@ void SpaceMapHeader::show(const std::optional<SpaceMapHeading>& heading) {
     if (!heading) return;
     backTarget_ = heading->back;
     crumbs_->setCrumbs(heading->crumbs);
-    if (heading->size) size_->setParts(qs(heading->size->number), qs(heading->size->unit));
+    if (heading->size)
+        size_->setParts(toQString(heading->size->number), toQString(heading->size->unit));
 }
 
 // ---- Inspector ----
@@ -265,20 +263,21 @@ void SpaceMapInspector::show(const std::optional<SpaceMapText::Inspection>& insp
     size_->setVisible(found && inspection->size);
     share_->setVisible(found && inspection->share);
     if (!found) return;
-    name_->setText(qs(inspection->entry.name));
-    if (inspection->size) size_->setParts(qs(inspection->size->number), qs(inspection->size->unit));
-    if (inspection->share) share_->setText(qs(*inspection->share));
-    path_->setText(qs(inspection->path));
+    name_->setText(toQString(inspection->entry.name));
+    if (inspection->size)
+        size_->setParts(toQString(inspection->size->number), toQString(inspection->size->unit));
+    if (inspection->share) share_->setText(toQString(*inspection->share));
+    path_->setText(toQString(inspection->path));
     const auto& answer = inspection->answer;
     guideTitle_->setVisible(answer.has_value());
     guideText_->setVisible(answer.has_value());
     advice_->setVisible(answer.has_value());
     unknown_->setVisible(!answer);
     if (answer) {
-        guideTitle_->setText(qs(answer->title));
-        guideText_->setText(qs(answer->text));
+        guideTitle_->setText(toQString(answer->title));
+        guideText_->setText(toQString(answer->text));
         SpaceMapText::Advice advice = SpaceMapText::advice(answer->advice);
-        advice_->setContent(qs(advice.symbol), qs(advice.text));
+        advice_->setContent(toQString(advice.symbol), toQString(advice.text));
     }
     open_->setVisible(inspection->entry.isFolder);
 }

@@ -4,6 +4,7 @@
 #include "design/Fonts.h"
 #include "design/Motion.h"
 #include "design/PaintedText.h"
+#include "design/QtString.h"
 #include "design/Spinner.h"
 #include "design/Surfaces.h"
 #include "design/Theme.h"
@@ -24,10 +25,6 @@ namespace {
 
 enum Page { measuringPage, emptyPage, mapPage };
 enum MapPage { tilesPage, nothingPage };
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 PaintedText* centred(const QString& text, const QFont& font, Token colour, QWidget* parent) {
     auto* label = new PaintedText(font, colour, parent);
@@ -110,7 +107,7 @@ void SpaceMapView::chooseFolder() {
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, "Map this folder");
-    dialog.setDirectory(qs(model_.scanner().home.path()));
+    dialog.setDirectory(toQString(model_.scanner().home.path()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     model_.measureSpace(URL::fileURL(dialog.selectedFiles().front().toStdString(), true));
 }
@@ -151,7 +148,7 @@ void SpaceMapView::refreshHeader() {
 
 void SpaceMapView::refreshContent() {
     if (model_.measuring()) {
-        measuringText_->setText(qs(SpaceMapText::measuringText(model_.measuredFiles())));
+        measuringText_->setText(toQString(SpaceMapText::measuringText(model_.measuredFiles())));
         content_->setCurrentIndex(measuringPage);
         return;
     }
@@ -162,7 +159,7 @@ void SpaceMapView::refreshContent() {
     content_->setCurrentIndex(mapPage);
     mapOrNothing_->setCurrentIndex(folder_.tiles().empty() ? nothingPage : tilesPage);
     privateLine_->setVisible(folder_.privateLine().has_value());
-    if (folder_.privateLine()) privateLine_->setContent("lock", qs(*folder_.privateLine()));
+    if (folder_.privateLine()) privateLine_->setContent("lock", toQString(*folder_.privateLine()));
 }
 
 void SpaceMapView::refreshInspector() {

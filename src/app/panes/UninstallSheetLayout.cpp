@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
+#include "design/QtString.h"
 
 #include <QFontMetricsF>
 
@@ -26,10 +27,6 @@ constexpr qreal kCancelHeight = 32;
 constexpr qreal kCancelFont = 13;
 constexpr qreal kMoveHeight = 58;
 constexpr qreal kMoveFont = 18;
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QFont messageFont(State state) {
     switch (state) {
@@ -68,7 +65,7 @@ std::vector<Layout::PlacedButton> buttonsFor(State state, const ScanItem& item) 
     case State::ready:
         break;
     }
-    QString move = qs(UninstallText::moveTitle(item));
+    QString move = toQString(UninstallText::moveTitle(item));
     return {cancel(),
             {Layout::Button::move, move,
              QRectF({0, 0}, SignalButton::idealSize(move, kMoveHeight, kMoveFont, false))}};
@@ -91,10 +88,10 @@ UninstallSheetLayout UninstallSheetLayout::make(const UninstallInput& input) {
     // Header: the icon beside the title and the subtitle, centred on each other.
     qreal textLeft = left + kIcon + kHeaderGap;
     qreal textWidth = kWidth - kPadding - textLeft;
-    layout.title = TextFlow(qs(UninstallText::title(item)), Fonts::text(20, QFont::DemiBold),
+    layout.title = TextFlow(toQString(UninstallText::title(item)), Fonts::text(20, QFont::DemiBold),
                             textWidth, {.fontLineHeight = true});
-    layout.subtitle = TextFlow(qs(UninstallText::subtitle(item)), Fonts::text(13.5), textWidth,
-                               {.fontLineHeight = true});
+    layout.subtitle = TextFlow(toQString(UninstallText::subtitle(item)), Fonts::text(13.5),
+                               textWidth, {.fontLineHeight = true});
     qreal textHeight = layout.title.size().height() + kTitleGap + layout.subtitle.size().height();
     qreal headerHeight = std::max(kIcon, textHeight);
     qreal centre = kPadding + headerHeight / 2;
@@ -109,13 +106,13 @@ UninstallSheetLayout UninstallSheetLayout::make(const UninstallInput& input) {
     qreal lineHeight = QFontMetricsF(Fonts::mono(11.5)).height();
     qreal lineY = y + kListInset;
     for (const auto& path : files.paths) {
-        layout.paths.push_back(qs(path));
+        layout.paths.push_back(toQString(path));
         layout.pathRects.push_back(
             QRectF(left + kListInset, lineY, inner - 2 * kListInset, lineHeight));
         lineY += lineHeight + kListGap;
     }
     if (files.more) {
-        layout.more = qs(*files.more);
+        layout.more = toQString(*files.more);
         qreal moreHeight = QFontMetricsF(Fonts::text(12)).height();
         layout.moreRect = QRectF(left + kListInset, lineY, inner - 2 * kListInset, moreHeight);
         lineY += moreHeight + kListGap;
@@ -126,8 +123,9 @@ UninstallSheetLayout UninstallSheetLayout::make(const UninstallInput& input) {
     // The message, then the buttons at the right.
     y = layout.list.bottom() + kGap;
     layout.tone = messageTone(layout.state);
-    layout.message = TextFlow(qs(UninstallText::message(item, input.report, input.shelfDays)),
-                              messageFont(layout.state), inner, {.fontLineHeight = true});
+    layout.message =
+        TextFlow(toQString(UninstallText::message(item, input.report, input.shelfDays)),
+                 messageFont(layout.state), inner, {.fontLineHeight = true});
     layout.messageAt = {left, y};
     y += layout.message.size().height() + kMessageGap;
 

@@ -2,7 +2,7 @@
 
 #include "catalog/PlainWords.h"
 #include "model/Format.h"
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 namespace kelvora::UninstallText {
 

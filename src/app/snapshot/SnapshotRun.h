@@ -1,8 +1,8 @@
 #pragma once
 
 #include "controller/Receipt.h"
-#include "entry/Arguments.h"
 #include "model/ScanResult.h"
+#include "snapshot/SnapshotOptions.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -2,7 +2,7 @@
 
 #ifndef Q_MOC_RUN
 #include "controller/AppModel.h"
-#include "window/Copy.h"
+#include "panes/Copy.h"
 #endif
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "window/RootTexts.h"
 
 #include "model/Format.h"
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 namespace kelvora::RootTexts {
 

@@ -1,6 +1,7 @@
 #include "window/RootView.h"
 
 #include "design/Motion.h"
+#include "design/QtString.h"
 #include "design/Scrolling.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -28,10 +29,6 @@ namespace kelvora {
 
 namespace {
 
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // A confirmation in the window's own modal box: the title says what happens, the message
 // explains it, Cancel answers Escape and is the default, so Return never confirms by
 // accident.
@@ -42,10 +39,10 @@ QMessageBox* confirmationBox(QWidget* window, const RootTexts::Confirmation& tex
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->setIcon(QMessageBox::NoIcon);
-    box->setWindowTitle(qt(text.title));
-    box->setText(qt(text.title));
-    if (!text.message.empty()) box->setInformativeText(qt(text.message));
-    QPushButton* confirm = box->addButton(qt(text.confirm), confirmRole);
+    box->setWindowTitle(toQString(text.title));
+    box->setText(toQString(text.title));
+    if (!text.message.empty()) box->setInformativeText(toQString(text.message));
+    QPushButton* confirm = box->addButton(toQString(text.confirm), confirmRole);
     confirm->setObjectName("ConfirmButton");
     QPushButton* cancel = box->addButton("Cancel", QMessageBox::RejectRole);
     cancel->setObjectName("CancelButton");
@@ -274,7 +271,7 @@ void RootView::showDialogs() {
     }
     if (alertBox_) {
         if (error)
-            alertBox_->setText(qt(*error));
+            alertBox_->setText(toQString(*error));
         else
             closeQuietly(alertBox_);
     }

@@ -5,6 +5,7 @@
 #include "design/Fonts.h"
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
+#include "design/QtString.h"
 #include "design/Symbols.h"
 
 #include <QFontMetricsF>
@@ -30,10 +31,6 @@ constexpr qreal kReassuranceGap = 6;
 constexpr qreal kReassuranceExtra = 6;
 constexpr qreal kNoteSpacing = 10;
 constexpr qreal kFootnoteRaise = 10;
-
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QRectF placed(qreal x, qreal y, QSizeF size) {
     return QRectF(QPointF(x, y), size);
@@ -80,7 +77,7 @@ SimpleLayout::Note note(const QString& symbol, const std::string& text,
     }
     QSizeF linkSize = link ? TextLinkButton::idealSize(*link, SimpleLayout::kNoteSize) : QSizeF();
     qreal room = x + width - textX - (link ? linkSize.width() + kNoteSpacing : 0);
-    note.text = TextFlow(qt(text), font, room);
+    note.text = TextFlow(toQString(text), font, room);
     note.textAt = QPointF(textX, y);
     if (link) {
         // The link's title sits on the text's first baseline.
@@ -132,8 +129,8 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
     dialY += kDialHeight + kDialColumnSpacing;
     QFontMetricsF number(freeSpaceFont());
     QFontMetricsF text(freeOfFont());
-    const QString free = qt(state.freeSpace);
-    const QString freeOf = qt(state.freeOf);
+    const QString free = toQString(state.freeSpace);
+    const QString freeOf = toQString(state.freeOf);
     const qreal numberWidth = number.horizontalAdvance(free);
     const qreal freeWidth = numberWidth + kFreeLineSpacing + text.horizontalAdvance(freeOf);
     const qreal baseline = dialY + std::max(number.ascent(), text.ascent());
@@ -164,13 +161,14 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
         statusX += kStatusSpinner + kStatusSpacing;
     }
     out.status = QRectF(statusX, y + (statusHeight - status.height()) / 2,
-                        status.horizontalAdvance(qt(state.status)), status.height());
+                        status.horizontalAdvance(toQString(state.status)), status.height());
     y += statusHeight + kSummarySpacing;
     out.headline =
         TextFlow(Copy::flowRuns(state.headline), headlineFont(), sw, {kHeadlineLineSpacing});
     out.headlineAt = QPointF(sx, y);
     y += out.headline.size().height() + kSummarySpacing;
-    out.body = TextFlow(qt(state.body), bodyFont(), std::min(kBodyWidth, sw), {kBodyLineSpacing});
+    out.body =
+        TextFlow(toQString(state.body), bodyFont(), std::min(kBodyWidth, sw), {kBodyLineSpacing});
     out.bodyAt = QPointF(sx, y);
     y += out.body.size().height() + kSummarySpacing;
 
@@ -183,24 +181,25 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
         rowHeight = Meter::kHeight;
         break;
     case SimpleState::Element::readyRow: {
-        auto row = centredRow(
-            sx, y,
-            {SignalButton::idealSize(qt(state.cleanTitle), kButtonHeight, kButtonFont, false),
-             TextLinkButton::idealSize("See what’s inside", kLinkSize)},
-            kRowButtonSpacing, &rowHeight);
+        auto row = centredRow(sx, y,
+                              {SignalButton::idealSize(toQString(state.cleanTitle), kButtonHeight,
+                                                       kButtonFont, false),
+                               TextLinkButton::idealSize("See what’s inside", kLinkSize)},
+                              kRowButtonSpacing, &rowHeight);
         out.cleanButton = row[0];
         out.seeInside = row[1];
         break;
     }
     case SimpleState::Element::cleaningButton:
         out.cleanButton = placed(
-            sx, y, SignalButton::idealSize(qt(state.cleanTitle), kButtonHeight, kButtonFont, true));
+            sx, y,
+            SignalButton::idealSize(toQString(state.cleanTitle), kButtonHeight, kButtonFont, true));
         rowHeight = kButtonHeight;
         break;
     case SimpleState::Element::doneRow: {
         std::vector<QSizeF> sizes;
         if (state.freeNowTitle) {
-            sizes.push_back(SignalButton::idealSize(qt(*state.freeNowTitle), kButtonHeight,
+            sizes.push_back(SignalButton::idealSize(toQString(*state.freeNowTitle), kButtonHeight,
                                                     kButtonFont, false));
             sizes.push_back(TextLinkButton::idealSize("Open Undo Shelf", kLinkSize));
         }

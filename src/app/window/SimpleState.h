@@ -1,7 +1,7 @@
 #pragma once
 
 #include "controller/AppModel.h"
-#include "window/Copy.h"
+#include "panes/Copy.h"
 #include "window/TileView.h"
 
 #include <array>

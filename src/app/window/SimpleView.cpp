@@ -6,6 +6,7 @@
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
 #include "design/Motion.h"
+#include "design/QtString.h"
 #include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -27,10 +28,6 @@ using Element = SimpleState::Element;
 
 constexpr int kMeterMilliseconds = 300;
 
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 void place(QWidget* widget, const QRectF& rect) {
     widget->setGeometry(
         static_cast<int>(std::lround(rect.x())), static_cast<int>(std::lround(rect.y())),
@@ -44,7 +41,7 @@ int neededHeight(const SimpleLayout& layout) {
 QString plainText(const std::vector<Copy::Run>& runs) {
     QString text;
     for (const auto& run : runs)
-        text += qt(run.text);
+        text += toQString(run.text);
     return text;
 }
 
@@ -154,17 +151,17 @@ void SimpleView::apply(SimpleState state) {
     if (first || state.forecastDays != state_.forecastDays) forecast_->setDays(state.forecastDays);
     state_ = std::move(state);
 
-    freeSpace_.setValue(qt(state_.freeSpace));
+    freeSpace_.setValue(toQString(state_.freeSpace));
     const bool ready = state_.element == Element::readyRow;
     const bool cleaning = state_.element == Element::cleaningButton;
-    clean_->setText(qt(state_.cleanTitle));
+    clean_->setText(toQString(state_.cleanTitle));
     clean_->setBusy(cleaning);
     // Return cleans only while something is picked and ready; otherwise it does nothing here.
     if (clean_->keyRole() != (ready ? KeyRole::confirm : KeyRole::none))
         clean_->setKeyRole(ready ? KeyRole::confirm : KeyRole::none);
     clean_->setVisible(ready || cleaning);
     seeInside_->setVisible(ready);
-    freeNow_->setText(qt(state_.freeNowTitle.value_or("")));
+    freeNow_->setText(toQString(state_.freeNowTitle.value_or("")));
     freeNow_->setVisible(state_.freeNowTitle.has_value());
     freeNow_->setBusy(state_.freeNowBusy);
     openShelf_->setVisible(state_.freeNowTitle.has_value());
@@ -173,8 +170,8 @@ void SimpleView::apply(SimpleState state) {
     allowMail_->setVisible(state_.mailNote);
     for (size_t i = 0; i < tiles_.size(); ++i)
         tiles_[i]->setTile(state_.tiles[i]);
-    setAccessibleDescription(qt(state_.status) + ". " + plainText(state_.headline) + " " +
-                             qt(state_.body));
+    setAccessibleDescription(toQString(state_.status) + ". " + plainText(state_.headline) + " " +
+                             toQString(state_.body));
 
     followMeter(state_.element == Element::meter ? state_.meterFraction : 0);
     spinner_->setWanted(state_.spinning);
@@ -263,7 +260,7 @@ void SimpleView::paintDialRegion(QPainter& painter) const {
     painter.setFont(SimpleLayout::freeOfFont());
     painter.setPen(Theme::muted());
     painter.drawText(layout_.freeOf, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     qt(state_.freeOf));
+                     toQString(state_.freeOf));
 }
 
 void SimpleView::paintSummary(QPainter& painter) const {
@@ -272,7 +269,7 @@ void SimpleView::paintSummary(QPainter& painter) const {
     painter.setFont(SimpleLayout::statusFont());
     painter.setPen(Theme::muted());
     painter.drawText(layout_.status, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     qt(state_.status));
+                     toQString(state_.status));
     layout_.headline.paint(painter, layout_.headlineAt, Theme::ink());
     layout_.body.paint(painter, layout_.bodyAt, Theme::muted());
     if (state_.element == Element::meter) Meter::paint(painter, layout_.meter, meterShown_);

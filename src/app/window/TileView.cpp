@@ -1,6 +1,7 @@
 #include "window/TileView.h"
 
 #include "design/Fonts.h"
+#include "design/QtString.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr qreal kCaptionLineSpacing = 3;
 constexpr qreal kSymbolSize = 19;
 constexpr qreal kChipRadius = 12;
-
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // One element for the whole tile: its texts joined.
 class TileAccessible : public QAccessibleWidget {
@@ -78,12 +75,12 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
         layout.size = QRectF(kPadding, y, inner, sizeHeight);
         y += sizeHeight + kSpacing;
     }
-    layout.caption = TextFlow(qt(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
+    layout.caption = TextFlow(toQString(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
     layout.captionAt = QPointF(kPadding, y);
     y += layout.caption.size().height();
     if (tile.note) {
         y += kSpacing;
-        layout.note = TextFlow(qt(*tile.note), noteFont(), inner, {kCaptionLineSpacing});
+        layout.note = TextFlow(toQString(*tile.note), noteFont(), inner, {kCaptionLineSpacing});
         layout.noteAt = QPointF(kPadding, y);
         y += layout.note.size().height();
     }
@@ -92,10 +89,10 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
 }
 
 QString TileView::accessibleText(const Tile& tile) {
-    QStringList parts{qt(tile.title)};
-    if (tile.size) parts << qt(*tile.size);
-    parts << qt(tile.caption);
-    if (tile.note) parts << qt(*tile.note);
+    QStringList parts{toQString(tile.title)};
+    if (tile.size) parts << toQString(*tile.size);
+    parts << toQString(tile.caption);
+    if (tile.note) parts << toQString(*tile.note);
     return parts.join(", ");
 }
 
@@ -107,7 +104,7 @@ TileView::TileView(QWidget* parent) : QWidget(parent) {
 void TileView::setTile(const Tile& tile) {
     if (tile == tile_) return;
     tile_ = tile;
-    size_.setValue(tile.size ? qt(*tile.size) : QString());
+    size_.setValue(tile.size ? toQString(*tile.size) : QString());
     setAccessibleName(accessibleText(tile));
     arrange();
 }
@@ -127,12 +124,12 @@ void TileView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     Shapes::fillRounded(painter, QRectF(rect()), kRadius, Theme::panel(), Theme::line());
     Shapes::fillRounded(painter, layout_.chip, kChipRadius, Theme::chip());
-    Symbols::paint(painter, qt(tile_.symbol), layout_.chip, kSymbolSize, Theme::ink());
+    Symbols::paint(painter, toQString(tile_.symbol), layout_.chip, kSymbolSize, Theme::ink());
 
     painter.setPen(Theme::ink());
     painter.setFont(titleFont());
     painter.drawText(layout_.title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     qt(tile_.title));
+                     toQString(tile_.title));
     if (tile_.size) {
         painter.setFont(sizeFont());
         size_.paint(painter, layout_.size, Qt::AlignLeft | Qt::AlignVCenter);

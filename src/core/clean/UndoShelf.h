@@ -1,6 +1,8 @@
 #pragma once
 
+#include "model/CleanReport.h"
 #include "model/ScanItem.h"
+#include "model/ShelfSweep.h"
 #include "platform/Date.h"
 #include "platform/Url.h"
 
@@ -18,58 +20,11 @@ namespace kelvora {
 // and the menu bar can share one shelf. Nothing below the root is ever followed through a
 // link, and a clean-up is only ever read from, and acted on in, the folder of its own name.
 struct UndoShelf {
-    struct Entry {
-        struct File {
-            // What was moved, as it stood on the shelf. Moving keeps it, so a file of the same
-            // identity at the original place (or under a restored name beside it) is this one,
-            // already back.
-            struct Identity {
-                int64_t size = 0;
-                uint64_t device = 0;
-                uint64_t inode = 0;
-                bool operator==(const Identity&) const = default;
-            };
-            std::string original; // POSIX path the target had; where it is put back; empty
-                                  // when not known (a clean-up recovered from its items alone)
-            std::string stored;   // its name inside the clean-up's "items" folder
-            std::optional<Identity> identity; // absent in clean-ups shelved before it was noted
-            bool operator==(const File&) const = default;
-        };
-        std::string id;
-        std::string label;
-        std::string kind;
-        std::string location;
-        int64_t bytes = 0;
-        std::vector<File> files;
-        // The folders the scan found its targets in: put back reaches each file from the one
-        // holding it, without crossing a link, and takes it nowhere else. Empty in clean-ups
-        // shelved before they were noted.
-        std::vector<std::string> scannedIn;
-
-        // Whether anything of it has a known place to go back to.
-        bool canGoBack() const;
-        bool operator==(const Entry&) const = default;
-    };
-
-    struct Sweep {
-        std::string id;
-        Date date{};
-        Date expires{};
-        std::vector<Entry> entries;
-
-        // The entries' bytes added up, pinned at the largest figure rather than wrapping.
-        int64_t bytes() const;
-        // Whole days until expiry, rounded up, never below 1.
-        int daysLeft(Date now) const;
-        bool operator==(const Sweep&) const = default;
-    };
-
+    // Its records are plain values of the model, which a clean report carries too.
+    using Entry = ShelfEntry;
+    using Sweep = ShelfSweep;
     // A target that stayed where it was, and why.
-    struct Failure {
-        URL url;
-        std::string reason; // plain words for the user
-        bool operator==(const Failure&) const = default;
-    };
+    using Failure = CleanReport::Failure;
 
     // What put back and emptying throw: the description of the file or manifest error.
     struct Error : std::runtime_error {
@@ -136,16 +91,3 @@ private:
 };
 
 } // namespace kelvora
-
-template <> struct std::hash<kelvora::UndoShelf::Entry::File::Identity> {
-    std::size_t operator()(const kelvora::UndoShelf::Entry::File::Identity& v) const noexcept;
-};
-template <> struct std::hash<kelvora::UndoShelf::Entry::File> {
-    std::size_t operator()(const kelvora::UndoShelf::Entry::File& v) const noexcept;
-};
-template <> struct std::hash<kelvora::UndoShelf::Entry> {
-    std::size_t operator()(const kelvora::UndoShelf::Entry& v) const noexcept;
-};
-template <> struct std::hash<kelvora::UndoShelf::Sweep> {
-    std::size_t operator()(const kelvora::UndoShelf::Sweep& v) const noexcept;
-};

@@ -1,9 +1,7 @@
-#include "clean/InstalledApp.h"
 #include "engine/DiskScanner.h"
+#include "platform/AppBundle.h"
 #include "platform/FileSystem.h"
-#include "platform/Hash.h"
 #include "platform/Text.h"
-#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <set>
@@ -36,22 +34,6 @@ std::vector<std::string> placesOf(const std::vector<URL>& files) {
 }
 
 } // namespace
-
-nlohmann::json InstalledApp::json() const {
-    return {{"bundleID", bundleID}, {"name", name}, {"path", path}};
-}
-
-std::optional<InstalledApp> InstalledApp::fromJson(const nlohmann::json& json) {
-    if (!json.is_object()) return std::nullopt;
-    InstalledApp app;
-    for (auto [key, field] : {std::pair{"bundleID", &app.bundleID}, std::pair{"name", &app.name},
-                              std::pair{"path", &app.path}}) {
-        auto it = json.find(key);
-        if (it == json.end() || !it->is_string()) return std::nullopt;
-        *field = it->get<std::string>();
-    }
-    return app;
-}
 
 std::vector<InstalledApp> DiskScanner::installedApps() const {
     std::vector<InstalledApp> apps;
@@ -139,8 +121,3 @@ std::optional<ScanItem> DiskScanner::leftovers(const InstalledApp& removedApp) c
 }
 
 } // namespace kelvora
-
-std::size_t
-std::hash<kelvora::InstalledApp>::operator()(const kelvora::InstalledApp& v) const noexcept {
-    return kelvora::hashAll(v.bundleID, v.name, v.path);
-}

@@ -32,7 +32,7 @@ std::optional<DiskHistory> decode(const std::string& text) {
         !freed->is_number_integer())
         return std::nullopt;
     DiskHistory history;
-    history.freedByKelv = freed->get<int64_t>();
+    history.freedByCleaning = freed->get<int64_t>();
     for (const auto& entry : *samples) {
         if (!entry.is_object()) return std::nullopt;
         auto date = entry.find("date");
@@ -55,10 +55,10 @@ std::string encode(const DiskHistory& history) {
     for (const auto& sample : history.samples)
         samples.push_back(nlohmann::ordered_json{{"date", formatIso8601(sample.date)},
                                                  {"available", sample.available},
-                                                 {"freedByKelv", sample.freedByKelv}});
+                                                 {"freedByKelv", sample.freedByCleaning}});
     nlohmann::ordered_json doc;
     doc["samples"] = samples;
-    doc["freedByKelv"] = history.freedByKelv;
+    doc["freedByKelv"] = history.freedByCleaning;
     return doc.dump();
 }
 
@@ -81,7 +81,7 @@ void DiskHistory::save(const URL& file) const {
 }
 
 void DiskHistory::record(int64_t available, Date at) {
-    Sample sample{at, available, freedByKelv};
+    Sample sample{at, available, freedByCleaning};
     if (!samples.empty() && secondsBetween(samples.back().date, at) < kReplaceWithin)
         samples.back() = sample;
     else
@@ -89,8 +89,8 @@ void DiskHistory::record(int64_t available, Date at) {
     std::erase_if(samples, [&](const Sample& s) { return secondsBetween(s.date, at) > kWindow; });
 }
 
-void DiskHistory::kelv(int64_t freed) {
-    addSaturating(freedByKelv, std::max<int64_t>(freed, 0));
+void DiskHistory::recordFreed(int64_t bytes) {
+    addSaturating(freedByCleaning, std::max<int64_t>(bytes, 0));
 }
 
 std::optional<double> DiskHistory::daysUntilFull(Date now) const {
@@ -107,8 +107,8 @@ std::optional<double> DiskHistory::daysUntilFull(Date now) const {
     for (const auto& s : kept)
         points.push_back(
             {secondsBetween(first.date, s.date) / 86400.0,
-             static_cast<double>(s.available) -
-                 (static_cast<double>(s.freedByKelv) - static_cast<double>(first.freedByKelv))});
+             static_cast<double>(s.available) - (static_cast<double>(s.freedByCleaning) -
+                                                 static_cast<double>(first.freedByCleaning))});
     double n = static_cast<double>(points.size());
     double meanX = 0, meanY = 0;
     for (auto [x, y] : points) {

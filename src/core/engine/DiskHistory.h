@@ -15,12 +15,15 @@ struct DiskHistory {
     struct Sample {
         Date date{};
         int64_t available = 0;
-        int64_t freedByKelv = 0;
+        int64_t freedByCleaning = 0; // the history's total when the reading was taken
         bool operator==(const Sample&) const = default;
     };
 
     std::vector<Sample> samples;
-    int64_t freedByKelv = 0;
+    // The bytes this application's own clean-ups freed since the history began, taken out
+    // of the trend so that cleaning does not look like the disk filling more slowly. Stored
+    // under the key "freedByKelv".
+    int64_t freedByCleaning = 0;
 
     static URL defaultFile();
     // Never fails: a missing or damaged file reads as an empty history.
@@ -28,7 +31,8 @@ struct DiskHistory {
     // Never fails outward; written atomically under an advisory lock.
     void save(const URL& file) const;
     void record(int64_t available, Date at);
-    void kelv(int64_t freed);
+    // Adds to freedByCleaning; a negative amount counts as 0.
+    void recordFreed(int64_t bytes);
     std::optional<double> daysUntilFull(Date now) const;
     static void recordNow(const URL& volume, const URL& file);
     // Loads, changes and saves the file under one lock, so the window, the helper and the

@@ -1,11 +1,11 @@
 #include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
 
+#include "platform/AppBundle.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
 #include "platform/Text.h"
-#include "scanners/AppBundle.h"
 
 #include <sys/statvfs.h>
 

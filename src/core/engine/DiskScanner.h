@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clean/InstalledApp.h"
 #include "engine/HeldOpen.h"
+#include "model/InstalledApp.h"
 #include "model/ScanResult.h"
 #include "platform/Date.h"
 #include "platform/DesktopEntries.h"
@@ -74,12 +74,10 @@ using ProgressFunction = std::function<void(const std::string& step, int index)>
 // The settings of a scan and its outside world as replaceable functions; every category
 // scanner is a method of it. A plain value: copy it, change settings, scan.
 struct DiskScanner {
-    // 1-4
     URL home;
     URL tempDirectory;
     std::function<std::vector<RunningApp>()> runningApps;
     std::function<Date()> now;
-    // 5-19
     double logAge = 604800;
     std::optional<std::string> ownBundleID;
     std::vector<URL> applicationFolders;
@@ -95,7 +93,6 @@ struct DiskScanner {
     double oldAge = 31536000;
     double staleAfter = 15552000;
     double projectStaleAfter = 7776000;
-    // 20-34
     std::function<std::vector<SimulatorDevice>()> simulators;
     bool includeDocker = false;
     std::function<std::optional<DockerUsage>()> docker;
@@ -196,7 +193,6 @@ struct DiskScanner {
     std::vector<ScanItem> scanTempLeftovers(FileCounter& counter) const;
     static std::optional<int32_t> onnxOwnerPID(const std::string& folderName);
     ItemsAndAccess scanTrash(FileCounter& counter) const;
-    // (further cache/log/temp/Trash helpers)
     // The folders whose sub-folders are the application caches: home/"Library/Caches", then
     // the cache folder of this system, each only when no link leads into it.
     std::vector<URL> cacheRoots() const;
@@ -244,7 +240,6 @@ struct DiskScanner {
     std::optional<ScanItem::DownloadInfo>
     judgeDownload(const FileInfo& entry, const std::set<std::string>& names,
                   const std::vector<InstalledAppKey>& installed, Date cutoff) const;
-    // (further application, leftover and download helpers)
 
     // ---- Installed applications and uninstalling ----
     std::vector<InstalledApp> installedApps() const;
@@ -281,7 +276,6 @@ struct DiskScanner {
     ItemsAndAccess scanMail(const std::vector<RunningApp>& apps, FileCounter& counter) const;
     static MailAccounts liveMailAccounts();
     std::vector<ScanItem> scanScreenshots(FileCounter& counter) const;
-    // (further user-file, duplicate, mail and screenshot helpers)
     // Whether a file's contents live only in cloud storage; unset means never,
     // as no file here is a cloud placeholder.
     std::function<bool(const std::string& path)> isDataless;
@@ -323,7 +317,6 @@ struct DiskScanner {
     static std::vector<SimulatorDevice> liveSimulators(const URL& home);
     static std::optional<DockerUsage> liveDocker(const URL& home);
     std::vector<ScanItem> scanDocker(const std::optional<DockerUsage>& usage) const;
-    // (further developer helpers)
     static std::vector<SimulatorDevice> parseSimulators(const std::string& output,
                                                         const URL& devicesFolder);
     static std::string runtimeName(const std::string& identifier);
@@ -338,7 +331,6 @@ struct DiskScanner {
     // ---- AI files and local models ----
     std::vector<ScanItem> scanAI(const std::vector<RunningApp>& apps, FileCounter& counter) const;
     static std::optional<std::string> findOllama();
-    // (further AI helpers)
     struct AIApp {
         std::string name;
         std::vector<std::string> owners; // bundle identifiers and process names
@@ -397,7 +389,6 @@ struct DiskScanner {
     std::vector<ScanItem> dockerDiskItem(const std::optional<DockerUsage>& usage) const;
     static int64_t livePurgeable(const URL& url);
     static std::vector<Date> liveSnapshots();
-    // (further System Data helpers)
     static std::vector<Date> parseSnapshots(const std::string& output);
 };
 

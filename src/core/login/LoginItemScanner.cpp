@@ -2,9 +2,9 @@
 
 #include "engine/DiskScanner.h"
 #include "login/LoginItemNames.h"
+#include "platform/AppBundle.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "scanners/AppBundle.h"
 
 #include <charconv>
 #include <regex>

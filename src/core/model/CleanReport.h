@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clean/UndoShelf.h"
 #include "model/JunkKind.h"
+#include "model/ShelfSweep.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -13,11 +13,16 @@
 namespace kelvora {
 
 struct CleanReport {
-    using Failure = UndoShelf::Failure;
+    // What a clean could not remove or move, and why.
+    struct Failure {
+        URL url;
+        std::string reason; // plain words for the user
+        bool operator==(const Failure&) const = default;
+    };
 
     int64_t freed = 0;
     int64_t shelved = 0;
-    std::optional<UndoShelf::Sweep> sweep;
+    std::optional<ShelfSweep> sweep;
     int skippedInUse = 0;
     std::vector<Failure> failures;
     std::map<JunkKind, int64_t> byKind; // only categories that freed 1 byte or more

@@ -1,9 +1,9 @@
 #include "engine/DiskScanner.h"
 
+#include "platform/AppBundle.h"
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
 #include "platform/Text.h"
-#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <set>

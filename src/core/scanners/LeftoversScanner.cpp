@@ -2,9 +2,9 @@
 
 #include "login/LaunchJob.h"
 #include "login/LoginItemNames.h"
+#include "platform/AppBundle.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
 #include "engine/DiskScanner.h"
 
+#include "platform/AppBundle.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
 #include "platform/Text.h"
-#include "scanners/AppBundle.h"
 
 #include <algorithm>
 #include <limits>

@@ -60,7 +60,7 @@ TEST_F(ScanFlowTest, ReportsElevenStepsThenReadyAfterPurgingExpiredCleanUps) {
     EXPECT_FALSE(model->scanStep());
     EXPECT_TRUE(model->sweeps().empty());
     DiskHistory history = DiskHistory::load(DiskHistory::defaultFile());
-    EXPECT_EQ(history.freedByKelv, 5000);
+    EXPECT_EQ(history.freedByCleaning, 5000);
     EXPECT_EQ(history.samples.size(), 1u);
     EXPECT_EQ(model->diskNow(), model->result()->disk);
 }
@@ -110,7 +110,7 @@ TEST_F(ScanFlowTest, CleanUpEndsDoneWithReportHistoryAndAReceiptStampedOnce) {
     EXPECT_EQ(report.freed, picked);
     EXPECT_FALSE(fileExists(env.home() + "/Library/Caches/com.example.tool/blob.bin"));
     EXPECT_EQ(model->result()->items.size(), 1u) << "done shows the result it started from";
-    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, picked);
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByCleaning, picked);
 
     auto first = model->receipt();
     ASSERT_TRUE(first);
@@ -197,7 +197,7 @@ TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
     landed(*model);
     EXPECT_TRUE(model->sweeps().empty());
     EXPECT_EQ(model->shelfBytes(), 0);
-    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 3);
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByCleaning, 3);
 }
 
 TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
@@ -220,7 +220,7 @@ TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
     ASSERT_TRUE(model->shelfError());
     EXPECT_EQ(model->shelfError()->rfind("Couldn’t empty part of the shelf: ", 0), 0u);
     EXPECT_TRUE(model->sweeps().empty());
-    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByKelv, 5);
+    EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByCleaning, 5);
 }
 
 } // namespace

@@ -65,7 +65,7 @@ TEST_F(ShelfSweeperRunTest, EmptiesExpiredCleanupsOfTheDefaultShelf) {
         << "a clean-up that cannot be read is never purged";
 
     DiskHistory recorded = history();
-    EXPECT_EQ(recorded.freedByKelv, 3'000'000);
+    EXPECT_EQ(recorded.freedByCleaning, 3'000'000);
     ASSERT_EQ(recorded.samples.size(), 1u);
     EXPECT_GT(recorded.samples.front().available, 0);
 }
@@ -80,7 +80,7 @@ TEST_F(ShelfSweeperRunTest, ShelfRootNamesAnotherShelfButTheHistoryStaysInItsPla
     EXPECT_EQ(run.out, "Emptied 2 KB of expired cleanups · 0 still held\n");
     EXPECT_FALSE(fileExists(other + "/2026-01-01T10-00-00-CCCCCC"));
     EXPECT_TRUE(fileExists(defaultShelf() + "/2026-01-01T10-00-00-DDDDDD"));
-    EXPECT_EQ(history().freedByKelv, 1'500);
+    EXPECT_EQ(history().freedByCleaning, 1'500);
 
     auto missing = runKelvora({"--empty-expired-shelf", "--shelf-root", env.dir() / "none"});
     EXPECT_EQ(missing.out, "Emptied 0 KB of expired cleanups · 0 still held\n");
@@ -129,7 +129,7 @@ TEST_F(ShelfSweeperRunTest, ADueScheduledCleanThatFreedCachesIsReportedFirst) {
     EXPECT_FALSE(fileExists(blob));
     EXPECT_GE(Prefs::lastScheduledFreed(), 1'200'000'000);
     EXPECT_TRUE(Prefs::lastScheduledClean().has_value());
-    EXPECT_GE(history().freedByKelv, 1'200'000'000);
+    EXPECT_GE(history().freedByCleaning, 1'200'000'000);
 
     auto again = runKelvora({"--empty-expired-shelf"});
     EXPECT_EQ(again.out, "Emptied 0 KB of expired cleanups · 1 still held\n")

@@ -1,7 +1,7 @@
 #include "design/LocaleDates.h"
+#include "panes/Copy.h"
 #include "panes/ReceiptLayout.h"
 #include "panes/ShelfText.h"
-#include "window/Copy.h"
 
 #include <gtest/gtest.h>
 

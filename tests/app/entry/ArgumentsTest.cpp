@@ -54,32 +54,31 @@ TEST(ArgumentsTest, WindowSizeIsTwoNumbersAndNeverBelowTheSmallestWindow) {
 }
 
 TEST(ArgumentsTest, SnapshotOptionsFollowTheirRules) {
-    EXPECT_EQ(SnapshotOptions::from(args({"--snapshot"})), std::nullopt);
+    EXPECT_EQ(snapshotOptions(args({"--snapshot"})), std::nullopt);
 
-    auto caches = SnapshotOptions::from(args({"--snapshot", "out.png", "--category", "caches"}));
+    auto caches = snapshotOptions(args({"--snapshot", "out.png", "--category", "caches"}));
     ASSERT_TRUE(caches);
     EXPECT_EQ(caches->output, "out.png");
     EXPECT_EQ(caches->category, JunkKind::caches);
     EXPECT_EQ(caches->mode, SnapshotOptions::Mode::detailed) << "a category means detailed";
 
-    auto nonsense = SnapshotOptions::from(
+    auto nonsense = snapshotOptions(
         args({"--snapshot", "o.png", "--category", "nonsense", "--detailed", "--dark"}));
     EXPECT_EQ(nonsense->category, std::nullopt);
     EXPECT_EQ(nonsense->mode, SnapshotOptions::Mode::detailed);
     EXPECT_TRUE(nonsense->dark);
 
-    auto plain = SnapshotOptions::from(args({"--snapshot", "o.png", "--category"}));
+    auto plain = snapshotOptions(args({"--snapshot", "o.png", "--category"}));
     EXPECT_EQ(plain->mode, SnapshotOptions::Mode::simple);
     EXPECT_EQ(plain->demo, SnapshotOptions::Demo::none);
 
-    EXPECT_EQ(SnapshotOptions::from(args({"--snapshot", "o", "--demo-done", "--demo-shelf"}))->demo,
+    EXPECT_EQ(snapshotOptions(args({"--snapshot", "o", "--demo-done", "--demo-shelf"}))->demo,
               SnapshotOptions::Demo::shelf)
         << "the order of the test decides, not of the arguments";
-    EXPECT_EQ(
-        SnapshotOptions::from(args({"--snapshot", "o", "--demo-downloads", "--demo-done"}))->demo,
-        SnapshotOptions::Demo::done);
+    EXPECT_EQ(snapshotOptions(args({"--snapshot", "o", "--demo-downloads", "--demo-done"}))->demo,
+              SnapshotOptions::Demo::done);
 
-    auto rest = SnapshotOptions::from(
+    auto rest = snapshotOptions(
         args({"--snapshot", "o", "--welcome", "3", "--forecast", "12days", "--space-map", "/srv",
               "--search", "big videos", "--receipt", "--login-items", "--marketing"}));
     EXPECT_EQ(rest->welcomeStep, 2);
@@ -88,9 +87,9 @@ TEST(ArgumentsTest, SnapshotOptionsFollowTheirRules) {
     EXPECT_EQ(rest->search, "big videos");
     EXPECT_TRUE(rest->receipt && rest->loginItems && rest->marketing);
     EXPECT_EQ(rest->size, (WindowSize{1280, 820}));
-    EXPECT_EQ(SnapshotOptions::from(args({"--snapshot", "o", "--size", "1100x720"}))->size,
+    EXPECT_EQ(snapshotOptions(args({"--snapshot", "o", "--size", "1100x720"}))->size,
               (WindowSize{1100, 720}));
-    EXPECT_EQ(SnapshotOptions::from(args({"--snapshot", "o", "--size", "small"}))->size,
+    EXPECT_EQ(snapshotOptions(args({"--snapshot", "o", "--size", "small"}))->size,
               (WindowSize{1280, 820}));
 }
 

@@ -51,8 +51,8 @@ TEST_F(MenuBarTest, QuickCleanDeletesTheCheckedCachesWithoutTheShelfAndNotesWhat
 
     DiskHistory history = DiskHistory::load(DiskHistory::defaultFile());
     ASSERT_EQ(history.samples.size(), 1u);
-    EXPECT_EQ(history.freedByKelv, total);
-    EXPECT_EQ(history.samples.back().freedByKelv, total);
+    EXPECT_EQ(history.freedByCleaning, total);
+    EXPECT_EQ(history.samples.back().freedByCleaning, total);
     EXPECT_EQ(history.samples.back().available, menu.disk().available);
 
     menu.refresh();

@@ -32,9 +32,9 @@ TEST(DiskHistoryRecording, ReplacesReadingsWithinAnHourAndForgetsAfterThirtyDays
     ASSERT_EQ(history.samples.size(), 1u);
     EXPECT_EQ(history.samples[0].available, 70);
 
-    history.kelv(-5);
-    history.kelv(10);
-    EXPECT_EQ(history.freedByKelv, 10);
+    history.recordFreed(-5);
+    history.recordFreed(10);
+    EXPECT_EQ(history.freedByCleaning, 10);
 }
 
 // A freed figure that would pass the largest size stays there, rather than wrapping round
@@ -44,12 +44,14 @@ TEST(DiskHistoryRecording, FreedTotalsPinAtTheLargestFigure) {
     URL file = URL::fileURL(dir / "history.json");
     constexpr int64_t most = std::numeric_limits<int64_t>::max();
     DiskHistory history;
-    history.freedByKelv = most - 10;
-    history.kelv(100);
+    history.freedByCleaning = most - 10;
+    history.recordFreed(100);
     history.record(5'000'000'000, dateFromEpochSeconds(1'800'000'000));
     history.save(file);
-    EXPECT_EQ(DiskHistory::load(file).freedByKelv, most);
-    EXPECT_EQ(DiskHistory::update(file, [](DiskHistory& h) { h.kelv(most); }).freedByKelv, most);
+    EXPECT_EQ(DiskHistory::load(file).freedByCleaning, most);
+    EXPECT_EQ(
+        DiskHistory::update(file, [](DiskHistory& h) { h.recordFreed(most); }).freedByCleaning,
+        most);
 }
 
 TEST(DiskHistoryForecast, NeedsFourReadingsOverTwoDaysAndAFastEnoughFall) {
@@ -80,7 +82,7 @@ TEST(DiskHistoryForecast, LeavesOutWhatTheAppFreedItself) {
     DiskHistory history;
     history.record(10'000'000'000, at(0));
     history.record(9'900'000'000, at(day));
-    history.kelv(1'000'000'000);
+    history.recordFreed(1'000'000'000);
     history.record(10'800'000'000, at(2 * day));
     history.record(10'700'000'000, at(3 * day));
     auto days = history.daysUntilFull(at(3 * day));
@@ -92,13 +94,14 @@ TEST(DiskHistoryFile, RoundTripsAndReadsDamageAsEmpty) {
     kelvora::testing::TempDir dir;
     URL file = URL::fileURL(dir / "Kelvora/disk-history.json");
     DiskHistory history;
-    history.kelv(42);
+    history.recordFreed(42);
     history.record(123, dateFromEpochSeconds(1'765'016'113));
     history.save(file);
     EXPECT_EQ(DiskHistory::load(file), history);
     auto text = readFile(file.path());
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("\"date\":\"2025-12-06T10:15:13Z\""), std::string::npos);
+    EXPECT_NE(text->find("\"freedByKelv\":42"), std::string::npos) << "the stored key stays";
 
     EXPECT_EQ(DiskHistory::load(URL::fileURL(dir / "missing.json")), DiskHistory());
     writeFileAtomically(file.path(), "{\"samples\": [{\"date\": \"2025-12-06T10:15:13Z\", "
@@ -117,11 +120,11 @@ TEST(DiskHistoryFile, WritersInTwoProcessesLoseNothing) {
     URL file = URL::fileURL(dir / "Kelvora/disk-history.json");
     pid_t child = fork();
     for (int i = 0; i < 40; ++i)
-        DiskHistory::update(file, [](DiskHistory& h) { h.kelv(1); });
+        DiskHistory::update(file, [](DiskHistory& h) { h.recordFreed(1); });
     if (child == 0) _exit(0);
     int status = 0;
     waitpid(child, &status, 0);
-    EXPECT_EQ(DiskHistory::load(file).freedByKelv, 80);
+    EXPECT_EQ(DiskHistory::load(file).freedByCleaning, 80);
 }
 
 // Readings dated centuries back, as a hand-edited file may hold, are simply old: the date

@@ -1,4 +1,4 @@
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 #include "design/LocaleDates.h"
 #include "model/Format.h"

@@ -1,4 +1,4 @@
-#include "scanners/AppBundle.h"
+#include "platform/AppBundle.h"
 
 #include "platform/FileSystem.h"
 

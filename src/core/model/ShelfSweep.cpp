@@ -1,4 +1,4 @@
-#include "clean/UndoShelf.h"
+#include "model/ShelfSweep.h"
 
 #include "platform/Hash.h"
 #include "platform/Saturating.h"
@@ -8,19 +8,19 @@
 
 namespace kelvora {
 
-int64_t UndoShelf::Sweep::bytes() const {
+int64_t ShelfSweep::bytes() const {
     int64_t total = 0;
     for (const auto& entry : entries)
         addSaturating(total, entry.bytes);
     return total;
 }
 
-bool UndoShelf::Entry::canGoBack() const {
+bool ShelfEntry::canGoBack() const {
     return std::any_of(files.begin(), files.end(),
                        [](const File& file) { return !file.original.empty(); });
 }
 
-int UndoShelf::Sweep::daysLeft(Date now) const {
+int ShelfSweep::daysLeft(Date now) const {
     double days = std::ceil(secondsBetween(now, expires) / 86400.0);
     return static_cast<int>(std::max(1.0, days));
 }
@@ -29,17 +29,16 @@ int UndoShelf::Sweep::daysLeft(Date now) const {
 
 using namespace kelvora;
 
-std::size_t std::hash<UndoShelf::Entry::File::Identity>::operator()(
-    const UndoShelf::Entry::File::Identity& v) const noexcept {
+std::size_t std::hash<ShelfEntry::File::Identity>::operator()(
+    const ShelfEntry::File::Identity& v) const noexcept {
     return hashAll(v.size, v.device, v.inode);
 }
-std::size_t
-std::hash<UndoShelf::Entry::File>::operator()(const UndoShelf::Entry::File& v) const noexcept {
+std::size_t std::hash<ShelfEntry::File>::operator()(const ShelfEntry::File& v) const noexcept {
     return hashAll(v.original, v.stored, v.identity);
 }
-std::size_t std::hash<UndoShelf::Entry>::operator()(const UndoShelf::Entry& v) const noexcept {
+std::size_t std::hash<ShelfEntry>::operator()(const ShelfEntry& v) const noexcept {
     return hashAll(v.id, v.label, v.kind, v.location, v.bytes, v.files, v.scannedIn);
 }
-std::size_t std::hash<UndoShelf::Sweep>::operator()(const UndoShelf::Sweep& v) const noexcept {
+std::size_t std::hash<ShelfSweep>::operator()(const ShelfSweep& v) const noexcept {
     return hashAll(v.id, v.date, v.expires, v.entries);
 }

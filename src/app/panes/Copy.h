@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+// The words of a clean-up, before and after, that the window and the panes share.
 namespace kelvora::Copy {
 
 // One run of a styled line; an accented run is drawn in the signal text colour.

@@ -1,4 +1,4 @@
-#include "window/Reveal.h"
+#include "controller/Reveal.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "window/Copy.h"
+#include "panes/Copy.h"
 
 #include <gtest/gtest.h>
 
