@@ -25,7 +25,7 @@ TEST_F(ToolsTest, MeasuringSkipsProtectedAndPrivateFoldersAndReportsProgress) {
     AppModel::Tools fake = tools();
     fake.hasFullDiskAccess = [] { return false; };
     fake.measure = [&, gate](const URL& root, const std::set<std::string>& skip,
-                             const SpaceMap::Progress& progress) {
+                             const SpaceMap::Progress& progress, const StopToken&) {
         ++walks;
         measured = root;
         skipped = skip;
@@ -38,7 +38,6 @@ TEST_F(ToolsTest, MeasuringSkipsProtectedAndPrivateFoldersAndReportsProgress) {
     EXPECT_TRUE(model->showingSpaceMap());
     EXPECT_TRUE(model->measuring());
     ASSERT_TRUE(waitUntil([&] { return model->measuredFiles() == 5000; }));
-    model->measureSpace(URL::fileURL("/tmp")); // ignored while measuring
     gate->open();
     ASSERT_TRUE(waitUntil([&] { return !model->measuring(); }));
 
@@ -53,6 +52,44 @@ TEST_F(ToolsTest, MeasuringSkipsProtectedAndPrivateFoldersAndReportsProgress) {
     model->show(std::nullopt, false, true, false, false, false); // a map exists: no new walk
     EXPECT_FALSE(model->measuring());
     EXPECT_EQ(walks, 1);
+}
+
+TEST_F(ToolsTest, ANewerMapRequestStopsTheRunningOneAndOnlyItsFolderIsShown) {
+    write("Movies/trip.mov", "movie");
+    write("Music/a.mp3", "a");
+    write("Music/b.mp3", "b");
+    const URL first = home().appending("Movies", true);
+    const URL second = home().appending("Music", true);
+    std::atomic<bool> firstStarted{false};
+    std::atomic<bool> firstStopped{false};
+    std::atomic<bool> landLate{false};
+    AppModel::Tools fake = tools();
+    fake.measure = [&](const URL& root, const std::set<std::string>& skip,
+                       const SpaceMap::Progress& progress, const StopToken& stop) {
+        if (root != first) return SpaceMap::measure(root, skip, progress, stop);
+        // Walks until stopped, then reports and lands only once the newer map is shown.
+        firstStarted = true;
+        firstStopped = holdUntil([&] { return stop.stopped(); });
+        progress(777);
+        holdUntil([&] { return landLate.load(); });
+        return SpaceMap::measure(root, skip);
+    };
+    auto model = makeModel(fake);
+    model->measureSpace(first);
+    ASSERT_TRUE(waitUntil([&] { return firstStarted.load(); }));
+    model->measureSpace(second);
+    ASSERT_TRUE(waitUntil([&] { return !model->measuring(); }));
+    EXPECT_TRUE(firstStopped);
+    ASSERT_TRUE(model->spaceMap());
+    EXPECT_EQ(model->mapFolder(), second.resolvingSymlinks());
+
+    landLate = true;
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
+    EXPECT_EQ(model->spaceMap()->root(), second.resolvingSymlinks());
+    EXPECT_EQ(model->mapFolder(), second.resolvingSymlinks());
+    EXPECT_EQ(model->measuredFiles(), 2) << "the stopped walk's count is not shown";
+    EXPECT_FALSE(model->measuring());
 }
 
 TEST_F(ToolsTest, LoginItemsKeepASelectionThatIsStillListed) {
