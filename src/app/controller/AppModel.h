@@ -308,6 +308,9 @@ public:
     // A request while another measurement runs stops that one: the newest folder asked
     // for is the one shown.
     void measureSpace(std::optional<URL> root = std::nullopt);
+    // Measures the home folder when no map is shown nor being made; opening the space map
+    // again while a folder is measured leaves that measurement running.
+    void measureHomeUnlessMapped();
     void showSpaceMap(std::shared_ptr<const SpaceMap> map);
     void show(std::optional<JunkKind> category, bool shelf, bool spaceMap, bool loginItems,
               bool photos, bool search);

@@ -54,6 +54,10 @@ void AppModel::measureSpace(std::optional<URL> root) {
         });
 }
 
+void AppModel::measureHomeUnlessMapped() {
+    if (!spaceMap_ && !measuring_) measureSpace();
+}
+
 void AppModel::showSpaceMap(std::shared_ptr<const SpaceMap> map) {
     Changes changes(*this);
     std::optional<URL> folder;
@@ -72,7 +76,7 @@ void AppModel::show(std::optional<JunkKind> category, bool shelf, bool spaceMap,
     assign(showingLoginItems_, loginItems, Area::navigation);
     assign(showingPhotos_, photos, Area::navigation);
     assign(showingSearch_, search, Area::navigation);
-    if (spaceMap && !spaceMap_) measureSpace();
+    if (spaceMap) measureHomeUnlessMapped();
     if (loginItems) loadLoginItems();
 }
 

@@ -92,6 +92,97 @@ TEST_F(ToolsTest, ANewerMapRequestStopsTheRunningOneAndOnlyItsFolderIsShown) {
     EXPECT_FALSE(model->measuring());
 }
 
+// Opening the map, by the sidebar or by its pane appearing, only asks for a map when none
+// is shown nor being made: it never stops the folder the user chose.
+TEST_F(ToolsTest, OpeningTheMapWhileAFolderIsMeasuredLeavesThatMeasurementRunning) {
+    write("Music/a.mp3", "a");
+    const URL chosen = home().appending("Music", true);
+    auto gate = std::make_shared<Gate>();
+    std::vector<URL> walked;
+    AppModel::Tools fake = tools();
+    fake.measure = [&, gate](const URL& root, const std::set<std::string>& skip,
+                             const SpaceMap::Progress&, const StopToken&) {
+        walked.push_back(root);
+        gate->wait();
+        return SpaceMap::measure(root, skip);
+    };
+    auto model = makeModel(fake);
+    model->measureSpace(chosen);
+    ASSERT_TRUE(waitUntil([&] { return gate->waiting() == 1; }));
+    model->show(std::nullopt, false, true, false, false, false);
+    model->measureHomeUnlessMapped();
+    gate->open();
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
+    EXPECT_EQ(walked, std::vector<URL>{chosen});
+    ASSERT_TRUE(model->spaceMap());
+    EXPECT_EQ(model->mapFolder(), chosen.resolvingSymlinks());
+    EXPECT_FALSE(model->measuring());
+}
+
+// Quitting stops each search and measurement where it is; what one returns after that is
+// never shown.
+TEST_F(ToolsTest, StoppingWorkStopsEverySearchAndMeasurementAndShowsNothingTheyReturn) {
+    using Hold = std::function<void(const StopToken&)>;
+    struct Kind {
+        const char* name;
+        std::function<void(AppModel::Tools&, Hold)> install;
+        std::function<void(AppModel&)> start;
+        std::function<bool(const AppModel&)> showsAResult;
+    };
+    const URL photo = URL::fileURL("/tmp/a.jpg");
+    const Kind kinds[] = {
+        {"plain-words search",
+         [&](AppModel::Tools& fake, Hold hold) {
+             fake.search = [=](const PlainQuery&, const URL&, int, const StopToken& stop) {
+                 hold(stop);
+                 return std::vector<PlainQuery::Hit>{{photo, 1, {}}};
+             };
+         },
+         [](AppModel& model) { model.search("videos"); },
+         [](const AppModel& model) { return model.searchHits().has_value(); }},
+        {"similar photos",
+         [&](AppModel::Tools& fake, Hold hold) {
+             fake.findPhotos = [=](const std::vector<URL>&, const std::function<void(double)>&,
+                                   const StopToken& stop) {
+                 hold(stop);
+                 return std::vector<SimilarPhotos::Group>{{photo, {photo}, 1}};
+             };
+         },
+         [](AppModel& model) { model.findSimilarPhotos(); },
+         [](const AppModel& model) { return model.photoGroups().has_value(); }},
+        {"space map",
+         [](AppModel::Tools& fake, Hold hold) {
+             fake.measure = [=](const URL& root, const std::set<std::string>& skip,
+                                const SpaceMap::Progress&, const StopToken& stop) {
+                 hold(stop);
+                 return SpaceMap::measure(root, skip);
+             };
+         },
+         [this](AppModel& model) { model.measureSpace(home()); },
+         [](const AppModel& model) { return model.spaceMap() != nullptr; }},
+    };
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        // Shared, as a run never stopped is let go only once the test has ended.
+        auto started = std::make_shared<std::atomic<bool>>(false);
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        AppModel::Tools fake = tools();
+        kind.install(fake, [this, started, stopped](const StopToken& stop) {
+            *started = true;
+            *stopped = holdUntil([&] { return stop.stopped(); });
+        });
+        auto model = makeModel(fake);
+        kind.start(*model);
+        ASSERT_TRUE(waitUntil([&] { return started->load(); }));
+        model->stopWork();
+        ASSERT_TRUE(waitUntil([&] { return stopped->load(); }));
+        QThreadPool::globalInstance()->waitForDone();
+        settle();
+        EXPECT_FALSE(kind.showsAResult(*model));
+    }
+}
+
 TEST_F(ToolsTest, LoginItemsKeepASelectionThatIsStillListed) {
     std::vector<LoginItem> listed = {
         loginItem(LoginItem::Source::systemDaemon, "org.example.daemon", "Daemon"),
