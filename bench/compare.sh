@@ -6,14 +6,18 @@
 # load on a shared machine moves far less than a best or a mean. On a shared
 # machine each pair waits (at most 20 s) until at least IDLE percent of the
 # cores have been idle for 0.3 s.
-# Usage: [IDLE=90] [TWO_CORES=0,1] bench/compare.sh BUILD_DIR HOME_TREE [PAIRS]
+# ONLY names the comparisons to run by the start of their label ("walk" runs the walk's);
+# a peer that is not installed is skipped with a note.
+# Usage: [IDLE=90] [TWO_CORES=0,1] [ONLY=walk] bench/compare.sh BUILD_DIR HOME_TREE [PAIRS]
 set -euo pipefail
 bench="$1/bench/kelvora_bench"
 home="$2"
 pairs="${3:-11}"
 here="$(cd "$(dirname "$0")" && pwd)"
 folders=()
-for name in Desktop Documents Downloads Movies Music Pictures; do
+# A Linux-style home may keep its documents in a folder of another name.
+documents=$(sed -n 's/^XDG_DOCUMENTS_DIR="\$HOME\/\(.*\)"$/\1/p' "$home/.config/user-dirs.dirs" 2>/dev/null)
+for name in Desktop Documents ${documents:+"$documents"} Downloads Movies Music Pictures; do
   [ -d "$home/$name" ] && folders+=("$home/$name")
 done
 two=(taskset -c "${TWO_CORES:-0,1}") # the pair of cores for the two-core runs
@@ -43,6 +47,11 @@ compare() {
   local ours=() theirs=()
   while [ "$1" != "--" ]; do ours+=("$1"); shift; done; shift
   theirs=("$@")
+  case "$label" in "${ONLY:-}"*) ;; *) return 0 ;; esac
+  if ! command -v "${peer%% *}" >/dev/null; then
+    printf '%-24s %s is not installed, skipped\n' "$label" "${peer%% *}"
+    return 0
+  fi
   local our_times="" peer_times="" ratios=""
   for _ in $(seq "$pairs"); do
     local a b
@@ -83,10 +92,12 @@ compare "full scan, 2 cores" "du -s" -- "${two[@]}" "$bench" scan "$home" --now 
   "${two[@]}" du -s "$home"
 
 echo "walk peak memory: $(peak_kib "$bench" walk "$home") KiB all cores, $(peak_kib "${two[@]}" "$bench" walk "$home") KiB on 2"
+# The walk frees what du counts: every folder's own blocks and every file once per inode
+# (the tree's hard links all lie inside it). The space map counts a file once per link.
 echo "walk bytes: kelvora $("$bench" walk "$home" | sed -n 's/^bytes //p')," \
-  "regular files counted once per inode $(find "$home" -type f -printf '%i %b\n' | sort -u | awk '{s += $2 * 512} END {printf "%.0f", s}')"
+  "du -s -B1 $(du -s -B1 "$home" | cut -f1)"
 echo "space map bytes: kelvora $("$bench" spacemap "$home" | sed -n 's/^bytes //p')," \
-  "every regular file's link $(find "$home" -type f -printf '%b\n' | awk '{s += $1 * 512} END {printf "%.0f", s}')"
+  "every folder and every regular file's link $(find "$home" \( -type f -o -type d \) -printf '%b\n' | awk '{s += $1 * 512} END {printf "%.0f", s}')"
 echo "duplicate read: kelvora $("$bench" duplicates --home "$home" | sed -n 's/^bytes read //p')," \
   "allowed $(python3 "$here/read_bound.py" "${folders[@]}")"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -12,7 +12,11 @@ duplicates:
 
 With --linux the same home is laid out the way a Linux desktop keeps it: the
 caches in .cache, the documents in the folder that .config/user-dirs.dirs names
-(Dokumente), and a desktop Trash of thrown files, each with its record."""
+(Dokumente), a desktop Trash of thrown files, each with its record, and what a
+Linux home grows besides: nested folders (a Go build cache of 256 folders, a
+project whose node_modules nests packages four deep), installers downloaded
+long ago (.deb packages of applications installed since and an AppImage) and a
+GNOME Screenshots folder in Pictures with English and localised names."""
 import argparse
 import os
 import random
@@ -96,11 +100,77 @@ def trash(root, rng):
         sizes.write("")
 
 
+LONG_AGO = 1_735_732_800  # 2025-01-01 12:00 UTC
+
+
+def aged(path, size, rng, when=LONG_AGO):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    write(path, size, rng)
+    os.utime(path, (when, when))
+
+
+def nested_folders(root, rng):
+    """A Go build cache (256 folders named by two hex digits) and a project
+    untouched for a year whose node_modules nests packages four deep: folders
+    whose own blocks are a good part of what they take."""
+    go_build = os.path.join(root, ".cache", "go-build")
+    for index in range(256):
+        folder = os.path.join(go_build, f"{index:02x}")
+        os.makedirs(folder, exist_ok=True)
+        for item in range(index % 5):
+            write(os.path.join(folder, f"{index:02x}{item:062x}-d"), rng.choice([200, 1500, 9000]), rng)
+    with open(os.path.join(go_build, "README"), "w") as readme:
+        readme.write("This directory holds cached build artifacts from the Go build system.\n")
+    project = os.path.join(root, "Projekte", "web")
+    aged(os.path.join(project, "package.json"), 400, rng)
+    for top in range(40):
+        for nested in range(3):
+            package = os.path.join(project, "node_modules", f"pkg{top:02}", "node_modules",
+                                   f"dep{nested}", "node_modules", f"leaf{nested}")
+            for part in ("lib", "dist"):
+                aged(os.path.join(package, part, "index.js"), rng.choice([300, 2500, 7000]), rng)
+            aged(os.path.join(package, "package.json"), 500, rng)
+
+
+def linux_downloads(root, rng):
+    """Installers fetched long ago: two Debian packages of applications installed since
+    (each with its desktop entry) and an AppImage last run a month after it came."""
+    downloads = os.path.join(root, "Downloads")
+    for name, size in (("code_1.85.1-1702462158_amd64.deb", 30_000_000),
+                       ("slack-desktop-4.36.140-amd64.deb", 20_000_000),
+                       ("Obsidian-1.4.16.AppImage", 90_000_000)):
+        aged(os.path.join(downloads, name), size, rng)
+    os.utime(os.path.join(downloads, "Obsidian-1.4.16.AppImage"),
+             (LONG_AGO + 31 * 86400, LONG_AGO))
+    applications = os.path.join(root, ".local", "share", "applications")
+    os.makedirs(applications, exist_ok=True)
+    for entry, name in (("code", "Visual Studio Code"), ("slack", "Slack")):
+        with open(os.path.join(applications, entry + ".desktop"), "w") as desktop:
+            desktop.write(f"[Desktop Entry]\nType=Application\nName={name}\nExec={entry}\n")
+
+
+def gnome_screenshots(root, rng):
+    """Pictures/Screenshots as GNOME fills it, in English, French and German."""
+    folder = os.path.join(root, "Pictures", "Screenshots")
+    names = []
+    for day in range(1, 5):
+        names.append(f"Screenshot from 2024-03-0{day} 10-10-1{day}.png")
+        names.append(f"Capture d’écran du 2024-04-0{day} 11-11-1{day}.png")
+        names.append(f"Bildschirmfoto vom 2024-05-0{day} 12-12-1{day}.png")
+    for index, name in enumerate(names):
+        aged(os.path.join(folder, name), 300_000 + 50_000 * index, rng)
+
+
 def linux_places(root, rng, documents):
     os.makedirs(os.path.join(root, ".config"), exist_ok=True)
     with open(os.path.join(root, ".config", "user-dirs.dirs"), "w") as dirs:
-        dirs.write(f'XDG_DOCUMENTS_DIR="$HOME/{documents}"\n')
+        dirs.write(f'XDG_DOCUMENTS_DIR="$HOME/{documents}"\n'
+                   'XDG_DOWNLOAD_DIR="$HOME/Downloads"\n'
+                   'XDG_PICTURES_DIR="$HOME/Pictures"\n')
     trash(root, rng)
+    nested_folders(root, rng)
+    linux_downloads(root, rng)
+    gnome_screenshots(root, rng)
 
 
 def logs(root, rng):

@@ -1,5 +1,8 @@
 // kelvora_shelf_bench COUNT [DIR]: one clean-up of COUNT files moved onto the Undo Shelf and
 // put back whole, each step timed, so that the cost per entry can be compared across sizes.
+// kelvora_shelf_bench --interrupted COUNT [DIR]: the same clean-up as one cut short half way
+// (its plan whole, its manifest holding the first half), read back and settled.
+#include "clean/ShelfFolder.h"
 #include "clean/UndoShelf.h"
 #include "platform/FileSystem.h"
 
@@ -7,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,32 +40,69 @@ std::vector<UndoShelf::LabelledItem> makeItems(const std::string& folder, long c
     return items;
 }
 
-} // namespace
+// What a clean-up killed half way leaves: the plan of every entry, a manifest of the first half.
+bool cutShort(const UndoShelf& shelf, const UndoShelf::Sweep& sweep) {
+    FolderHandle folder = FolderHandle::open(joinPath(shelf.root.path(), sweep.id));
+    UndoShelf::Sweep half = sweep;
+    half.entries.resize(sweep.entries.size() / 2);
+    return folder && writePlan(folder, sweep) && writeManifest(folder, half);
+}
 
-int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3 || std::atol(argv[1]) < 1) {
-        std::fprintf(stderr, "usage: kelvora_shelf_bench COUNT [DIR]\n");
-        return 2;
-    }
-    long count = std::atol(argv[1]);
-    std::string pattern = std::string(argc == 3 ? argv[2] : "/tmp") + "/kelvora-shelf-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "cannot make a folder in %s\n", argc == 3 ? argv[2] : "/tmp");
-        return 1;
-    }
-    auto items = makeItems(pattern, count);
-    UndoShelf shelf(URL::fileURL(pattern + "/Shelf", true));
+int run(long count, const std::string& folder, bool interrupted) {
+    auto items = makeItems(folder, count);
+    UndoShelf shelf(URL::fileURL(folder + "/Shelf", true));
     UndoShelf::ShelveResult shelved;
     double shelving = secondsOf([&] { shelved = shelf.shelve(items, currentDate()); });
     if (!shelved.sweep || !shelved.failures.empty()) {
         std::fprintf(stderr, "shelving failed\n");
         return 1;
     }
-    double puttingBack = secondsOf([&] { shelf.putBackAll(*shelved.sweep); });
     std::printf("entries %ld\n", count);
     std::printf("shelve seconds %.3f (%.1f us per entry)\n", shelving, 1e6 * shelving / count);
+    auto manifest =
+        fileInfo(joinPath(joinPath(shelf.root.path(), shelved.sweep->id), "manifest.json"));
+    std::printf("manifest bytes %lld\n",
+                manifest ? static_cast<long long>(manifest->logicalSize) : 0LL);
+    if (interrupted) {
+        if (!cutShort(shelf, *shelved.sweep)) {
+            std::fprintf(stderr, "could not cut the clean-up short\n");
+            return 1;
+        }
+        std::vector<UndoShelf::Sweep> listed;
+        double reading = secondsOf([&] { listed = shelf.sweeps(); });
+        if (listed.size() != 1 || listed[0].entries.size() != static_cast<size_t>(count)) {
+            std::fprintf(stderr, "the interrupted clean-up did not read back whole\n");
+            return 1;
+        }
+        double settling = secondsOf([&] { shelf.purge(currentDate()); });
+        std::printf("read back interrupted seconds %.3f (%.1f us per entry)\n", reading,
+                    1e6 * reading / count);
+        std::printf("purge (settles it) seconds %.3f\n", settling);
+        return 0;
+    }
+    double puttingBack = secondsOf([&] { shelf.putBackAll(*shelved.sweep); });
     std::printf("put back seconds %.3f (%.1f us per entry)\n", puttingBack,
                 1e6 * puttingBack / count);
-    removeItem(pattern);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool interrupted = argc > 1 && std::strcmp(argv[1], "--interrupted") == 0;
+    int first = interrupted ? 2 : 1;
+    if (argc < first + 1 || argc > first + 2 || std::atol(argv[first]) < 1) {
+        std::fprintf(stderr, "usage: kelvora_shelf_bench [--interrupted] COUNT [DIR]\n");
+        return 2;
+    }
+    long count = std::atol(argv[first]);
+    const char* base = argc == first + 2 ? argv[first + 1] : "/tmp";
+    std::string pattern = std::string(base) + "/kelvora-shelf-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        std::fprintf(stderr, "cannot make a folder in %s\n", base);
+        return 1;
+    }
+    int status = run(count, pattern, interrupted);
+    removeItem(pattern);
+    return status;
 }

@@ -1,7 +1,7 @@
 #include "controller/SettingsStore.h"
 
 #include "platform/AppPaths.h"
-#include "platform/BoundedRead.h"
+#include "platform/FileSystem.h"
 #include "platform/FileLock.h"
 
 namespace kelvora {

@@ -167,6 +167,16 @@ void SignalButton::paint(QPainter& painter, const QRectF& rect, const QString& t
         Focus::paintRing(painter, rect.adjusted(2, 2, -2, -2), radius - 2, Theme::onSignal());
 }
 
+void SignalButton::paintDisabled(QPainter& painter, const QRectF& rect, const QString& title,
+                                 qreal fontSize) {
+    painter.save();
+    painter.setOpacity(painter.opacity() * kDisabledOpacity);
+    Shapes::fillRounded(painter, rect, cornerRadius(rect.height()), Theme::signal());
+    painter.restore();
+    QRectF label = rect.adjusted(sidePadding(rect.height()), 0, -sidePadding(rect.height()), 0);
+    drawTitle(painter, label, font(fontSize), Theme::color(kDisabledTitle), title);
+}
+
 void SignalButton::setBusy(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;
@@ -178,6 +188,7 @@ void SignalButton::setBusy(bool busy) {
 
 void SignalButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (!isEnabled()) return paintDisabled(painter, rect(), text(), fontSize_);
     paint(painter, rect(), text(), fontSize_, busy_, spinner_->phase(), showsFocusRing());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/Theme.h"
+
 #include <QPushButton>
 
 #include <vector>
@@ -23,6 +25,10 @@ class SpinnerClock;
 // geometry and a static `paint` for views that draw a button inside a painted row.
 
 enum class KeyRole { none, confirm, cancel };
+
+// How strongly a disabled button is drawn: half strength keeps its words at 3:1 or more
+// against what they stand on, in both appearances.
+inline constexpr qreal kDisabledOpacity = 0.5;
 
 // What the four buttons share: focus ring, key role, size from the subclass's look.
 class PaintedButton : public QPushButton {
@@ -85,7 +91,9 @@ private:
 
 // The primary action: title in `onSignal` on an orange rounded rectangle whose corner radius
 // is 0.24 of its height, padded by half its height either side. While busy it shows a small
-// spinner left of the title and ignores presses; it does not dim itself.
+// spinner left of the title and ignores presses; it does not dim itself. Disabled, its fill
+// is drawn at half strength and its title in `ink` at full strength, which stays readable on
+// the dimmed fill in both appearances where a dimmed `onSignal` does not.
 class SignalButton : public PaintedButton {
     Q_OBJECT
 
@@ -97,6 +105,7 @@ public:
 
     static constexpr qreal kSpinner = 16;
     static constexpr qreal kSpacing = 10;
+    static constexpr Token kDisabledTitle = Token::ink;
     static qreal cornerRadius(qreal height) { return height * 0.24; }
     static qreal sidePadding(qreal height) { return height / 2; }
     static QFont font(qreal fontSize);
@@ -104,6 +113,8 @@ public:
     // `spinnerPhase` turns the spinner in eighths of a turn; a still picture passes 0.
     static void paint(QPainter& painter, const QRectF& rect, const QString& title, qreal fontSize,
                       bool busy, int spinnerPhase = 0, bool focusRing = false);
+    static void paintDisabled(QPainter& painter, const QRectF& rect, const QString& title,
+                              qreal fontSize);
 
 protected:
     QSizeF idealSize() const override;

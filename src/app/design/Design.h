@@ -25,7 +25,8 @@
 //   Progress    Spinner (standing alone); paintSpinner and SpinnerClock for a spinner a view
 //               paints itself, turning only while shown and allowed to animate.
 //   Containers  Scrolling (a pane's scroll area), RowStack (long lists: a model and a
-//               delegate), Caption, ForecastLine, RollingNumber.
+//               delegate), Caption, ForecastLine, RollingNumber. Both scroll under a
+//               ThinScroller; any other scroll area calls ThinScroller::attach(area).
 //   The dial    DialView; its numbers (ticks, arcs, needles, the spoken value) in
 //               DialGeometry and Dial::.
 //   Pictures    Snapshot::setSnapshot(root, true), then Render::widget(root, size) for a

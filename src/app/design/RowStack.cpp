@@ -1,5 +1,6 @@
 #include "design/RowStack.h"
 
+#include "design/Scrolling.h"
 #include "design/Snapshot.h"
 
 #include <QEvent>
@@ -11,8 +12,7 @@ RowStack::RowStack(QWidget* parent) : QListView(parent) {
     setSpacing(0);
     setSelectionMode(QAbstractItemView::NoSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ThinScroller::attach(this);
     setResizeMode(QListView::Adjust);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
@@ -46,7 +46,6 @@ void RowStack::arrange() {
     bool picture = Snapshot::isSnapshot(this);
     if (picture == picture_) return;
     picture_ = picture;
-    setVerticalScrollBarPolicy(picture ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     if (picture) scrollToTop();
     updateGeometry();
 }

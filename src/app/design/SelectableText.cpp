@@ -1,5 +1,7 @@
 #include "design/SelectableText.h"
 
+#include "design/Scrolling.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextDocument>
@@ -14,8 +16,8 @@ SelectableText::SelectableText(const QFont& font, Token color, QWidget* parent)
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Sized to its text; were it ever held shorter, the rest scrolls as everywhere else.
+    ThinScroller::attach(this);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);

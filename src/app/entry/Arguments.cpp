@@ -43,6 +43,23 @@ std::optional<int> welcomeStep(std::string_view text) {
     return static_cast<int>(std::min<int64_t>(number - 1, 2));
 }
 
+std::optional<WindowSize> windowSize(std::string_view text) {
+    size_t cross = text.find('x');
+    if (cross == std::string_view::npos) return std::nullopt;
+    auto number = [](std::string_view digits) -> std::optional<int> {
+        if (digits.empty() || digits.size() > 5 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        int value = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return value;
+    };
+    auto width = number(text.substr(0, cross));
+    auto height = number(text.substr(cross + 1));
+    if (!width || !height) return std::nullopt;
+    return WindowSize{std::max(*width, 1100), std::max(*height, 720)};
+}
+
 std::optional<double> forecastDays(std::string_view text) {
     if (text.empty()) return std::nullopt;
     std::string copy(text);
@@ -80,6 +97,8 @@ std::optional<SnapshotOptions> SnapshotOptions::from(const Arguments& arguments)
         options.forecastDays = kelvora::forecastDays(*days);
     options.marketing = arguments.contains("--marketing");
     options.search = arguments.valueAfter("--search");
+    if (auto size = arguments.valueAfter("--size"))
+        options.size = kelvora::windowSize(*size).value_or(WindowSize{});
     return options;
 }
 

@@ -26,6 +26,13 @@ private:
     std::vector<std::string> list_;
 };
 
+// The size of the window a snapshot draws, in points.
+struct WindowSize {
+    int width = 1280;
+    int height = 820;
+    bool operator==(const WindowSize&) const = default;
+};
+
 // The options of a window snapshot, read from the whole command line.
 struct SnapshotOptions {
     enum class Mode { simple, detailed };
@@ -43,6 +50,7 @@ struct SnapshotOptions {
     std::optional<double> forecastDays;
     bool marketing = false;
     std::optional<std::string> search;
+    WindowSize size;
 
     // Nothing when "--snapshot" has no value.
     static std::optional<SnapshotOptions> from(const Arguments& arguments);
@@ -52,6 +60,9 @@ struct SnapshotOptions {
 // "--welcome n": step n - 1 held to 0...2; nothing unless the text is a decimal integer
 // within 64 bits (an optional sign, then digits only).
 std::optional<int> welcomeStep(std::string_view text);
+// "--size WxH": two decimal numbers of at most five digits; a window is never smaller than
+// 1100 x 720, so smaller numbers give that.
+std::optional<WindowSize> windowSize(std::string_view text);
 // "--forecast x": a C-locale floating-point number that takes up the whole text.
 std::optional<double> forecastDays(std::string_view text);
 

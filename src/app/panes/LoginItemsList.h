@@ -2,6 +2,7 @@
 
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
+#include "design/TextFlow.h"
 #include "login/LoginItem.h"
 #include "panes/LoginItemsText.h"
 #endif
@@ -23,12 +24,16 @@ class AppModel;
 // with their cards, the ask card, the rows with their buttons, the footnote.
 struct LoginListLayout {
     struct Section {
-        LoginItemsOrder::Section kind;
+        LoginItemsOrder::Section kind = LoginItemsOrder::Section::apps;
         QRectF caption;
         QRectF card;
         std::optional<QRectF> ask;       // the card asking to read the open-at-login apps
         std::optional<QRectF> askButton; // its "Check apps"
         std::optional<QRectF> empty;     // "No apps open at login."
+        // The ask card's symbol and its two texts, each wrapped to the room beside the button.
+        QRectF askSymbol;
+        PlacedText askTitle;
+        PlacedText askDetail;
     };
     struct Row {
         LoginItem item;

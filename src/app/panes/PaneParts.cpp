@@ -82,19 +82,54 @@ void SymbolLabel::setContent(const QString& symbol, const QString& text) {
     symbol_ = symbol;
     text_ = text;
     setAccessibleName(text);
+    changed();
+}
+
+void SymbolLabel::setWrapping(bool wrapping) {
+    wrapping_ = wrapping;
+    QSizePolicy policy = sizePolicy();
+    policy.setHeightForWidth(wrapping);
+    setSizePolicy(policy);
+    changed();
+}
+
+void SymbolLabel::changed() {
+    if (wrapping_) lines_ = flow(width());
     updateGeometry();
     update();
 }
 
+void SymbolLabel::resizeEvent(QResizeEvent*) {
+    if (wrapping_) lines_ = flow(width());
+}
+
+qreal SymbolLabel::textLeft() const {
+    return Symbols::extent(size_) + kSpacing;
+}
+
+qreal SymbolLabel::rowHeight() const {
+    return std::max(Symbols::extent(size_), QFontMetricsF(font_).height());
+}
+
+TextFlow SymbolLabel::flow(qreal width) const {
+    return TextFlow(text_, font_, std::max<qreal>(0, width - textLeft()), {.fontLineHeight = true});
+}
+
+int SymbolLabel::heightForWidth(int width) const {
+    if (!wrapping_) return sizeHint().height();
+    qreal lineHeight = QFontMetricsF(font_).height();
+    return ceiled(rowHeight() - lineHeight + std::max(lineHeight, flow(width).height()));
+}
+
 QSize SymbolLabel::sizeHint() const {
     QFontMetricsF metrics(font_);
-    qreal symbol = Symbols::extent(size_);
-    return {ceiled(symbol + kSpacing + metrics.horizontalAdvance(text_)),
-            ceiled(std::max(symbol, metrics.height()))};
+    int width = ceiled(textLeft() + metrics.horizontalAdvance(text_));
+    return {width, wrapping_ ? heightForWidth(width) : ceiled(rowHeight())};
 }
 
 QSize SymbolLabel::minimumSizeHint() const {
-    return {0, sizeHint().height()};
+    if (!wrapping_) return {0, sizeHint().height()};
+    return {0, heightForWidth(width() > 0 ? width() : sizeHint().width())};
 }
 
 void SymbolLabel::paintEvent(QPaintEvent*) {
@@ -102,9 +137,14 @@ void SymbolLabel::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     QFontMetricsF metrics(font_);
     qreal side = Symbols::extent(size_);
+    qreal row = wrapping_ ? rowHeight() : height();
     QColor colour = Theme::color(colour_);
-    Symbols::paint(painter, symbol_, {0, (height() - side) / 2, side, side}, size_, colour);
-    qreal left = side + kSpacing;
+    Symbols::paint(painter, symbol_, {0, (row - side) / 2, side, side}, size_, colour);
+    qreal left = textLeft();
+    if (wrapping_) {
+        lines_.paint(painter, {left, (row - metrics.height()) / 2}, colour);
+        return;
+    }
     painter.setFont(font_);
     painter.setPen(colour);
     QString shown = metrics.elidedText(text_, Qt::ElideRight, width() - left);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/TextFlow.h"
 #include "design/Theme.h"
 
 #include <QFont>
@@ -46,8 +47,9 @@ private:
     Token colour_;
 };
 
-// A symbol and a text on one line, the symbol sized like the text; the text is cut short
-// at the end when the line is too narrow.
+// A symbol and a text, the symbol sized like the text and level with its first line. On one
+// line the text is cut short at the end when the line is too narrow; wrapping, it takes
+// the lines it needs beside the symbol.
 class SymbolLabel : public QWidget {
     Q_OBJECT
 
@@ -56,19 +58,33 @@ public:
 
     void setContent(const QString& symbol, const QString& text);
     QString text() const { return text_; }
+    void setWrapping(bool wrapping);
+    // The text's lines at the current width (wrapping only).
+    const TextFlow& lines() const { return lines_; }
+
+    bool hasHeightForWidth() const override { return wrapping_; }
+    int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     static constexpr qreal kSpacing = 6;
+    qreal textLeft() const;
+    qreal rowHeight() const; // of the first line, with the symbol beside it
+    TextFlow flow(qreal width) const;
+    void changed();
+
     qreal size_;
     QFont font_;
     Token colour_;
     QString symbol_;
     QString text_;
+    bool wrapping_ = false;
+    TextFlow lines_;
 };
 
 } // namespace kelvora

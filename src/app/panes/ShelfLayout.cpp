@@ -130,6 +130,7 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
     section.barLabel = qs(ShelfText::daysLeftLabel(section.days));
     section.dateText = qs(ShelfText::sweepDate(sweep.date));
     section.summaryText = qs(ShelfText::sweepSummary(sweep));
+    section.anyGoesBack = ShelfText::anyGoesBack(sweep);
 
     qreal centre = section.header.center().y();
     qreal right = section.header.right() - kSideInset;
@@ -139,15 +140,29 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
     qreal daysHeight = QFontMetricsF(Fonts::text(12.5, QFont::Medium)).height();
     section.daysText = QRectF(section.putAllBack.left() - kHeaderGap - kDaysTextBox,
                               centre - daysHeight / 2, kDaysTextBox, daysHeight);
-    qreal bar = ShelfLayout::barWidth(section.days);
-    section.bar = QRectF(section.daysText.left() - kHeaderGap - bar,
-                         centre - ShelfLayout::kSquare / 2, bar, ShelfLayout::kSquare);
 
+    // The date and the summary keep their whole width: a long hold's squares wrap onto more
+    // rows instead.
+    const QFont dateFont = Fonts::text(14, QFont::DemiBold);
+    const QFont summaryFont = Fonts::mono(12);
     qreal left = section.header.left() + kSideInset;
-    qreal columnWidth = std::max(0.0, section.bar.left() - 2 * kHeaderGap - left);
-    auto [date, line] =
-        stacked(left, columnWidth, centre, QFontMetricsF(Fonts::text(14, QFont::DemiBold)).height(),
-                QFontMetricsF(Fonts::mono(12)).height());
+    qreal needed = std::max(QFontMetricsF(dateFont).horizontalAdvance(section.dateText),
+                            QFontMetricsF(summaryFont).horizontalAdvance(section.summaryText));
+    auto columnWidth = [&](QSizeF bar) {
+        return std::max(0.0,
+                        section.daysText.left() - kHeaderGap - bar.width() - 2 * kHeaderGap - left);
+    };
+    QSizeF bar;
+    for (int rows = 1; rows <= ShelfLayout::kMaxBarRows; ++rows) {
+        section.barColumns = ShelfLayout::barColumns(section.days, rows);
+        bar = ShelfLayout::barSize(section.days, section.barColumns);
+        if (columnWidth(bar) >= needed) break;
+    }
+    section.bar = QRectF(section.daysText.left() - kHeaderGap - bar.width(),
+                         centre - bar.height() / 2, bar.width(), bar.height());
+
+    auto [date, line] = stacked(left, columnWidth(bar), centre, QFontMetricsF(dateFont).height(),
+                                QFontMetricsF(summaryFont).height());
     section.date = date;
     section.summary = line;
     return section;
@@ -186,9 +201,17 @@ ShelfLayout ShelfLayout::make(const ShelfInput& input, qreal width) {
     return layout;
 }
 
-qreal ShelfLayout::barWidth(ShelfText::DaysLeftCount count) {
+int ShelfLayout::barColumns(ShelfText::DaysLeftCount count, int rows) {
     int squares = ShelfText::squares(count).total;
-    return squares * kSquare + std::max(0, squares - 1) * kSquareGap;
+    return std::max(1, (squares + rows - 1) / std::max(1, rows));
+}
+
+QSizeF ShelfLayout::barSize(ShelfText::DaysLeftCount count, int columns) {
+    int squares = ShelfText::squares(count).total;
+    columns = std::clamp(columns, 1, std::max(1, squares));
+    int rows = (squares + columns - 1) / columns;
+    auto extent = [](int n) { return n * kSquare + std::max(0, n - 1) * kSquareGap; };
+    return {extent(std::min(columns, squares)), extent(std::max(1, rows))};
 }
 
 QRectF ShelfLayout::Section::ruleAbove(int index) const {
@@ -202,7 +225,8 @@ ShelfLayout::Row ShelfLayout::Section::row(int index) const {
     qreal centre = row.rect.center().y();
     qreal left = row.rect.left() + kSideInset;
     qreal right = row.rect.right() - kSideInset;
-    QSizeF button = OutlineButton::idealSize(kPutBack, kPutBackHeight, kPutBackFont);
+    row.action = qs(ShelfText::entryAction(entries[index]));
+    QSizeF button = OutlineButton::idealSize(row.action, kPutBackHeight, kPutBackFont);
     row.button = QRectF(right - button.width(), centre - button.height() / 2, button.width(),
                         button.height());
     row.size =

@@ -42,13 +42,15 @@ struct ShelfLayout {
     static constexpr qreal kRowHeight = 56;
     static constexpr qreal kRule = 1;
     static constexpr qreal kSquare = 10;
-    static constexpr qreal kSquareGap = 3;
+    static constexpr qreal kSquareGap = 3; // between squares and between their rows
+    // A long hold's squares wrap onto up to this many rows before the texts beside them
+    // would be cut.
+    static constexpr int kMaxBarRows = 3;
     static constexpr qreal kFreeHeight = 40;
     static constexpr qreal kFreeFont = 14;
     static constexpr qreal kLinkSize = 13;
     static constexpr qreal kPutBackHeight = 30;
     static constexpr qreal kPutBackFont = 12.5;
-    static inline const QString kPutBack = QStringLiteral("Put back");
     static inline const QString kPutAllBack = QStringLiteral("Put all back");
 
     struct Summary {
@@ -80,6 +82,7 @@ struct ShelfLayout {
         QRectF place;
         QRectF size;
         QRectF button;
+        QString action; // "Put back", or "Show in Folder" for what has no place to go back to
     };
 
     struct Section {
@@ -90,6 +93,7 @@ struct ShelfLayout {
         QRectF date;
         QRectF summary;
         QRectF bar;
+        int barColumns = 1; // squares in a row of the bar
         QRectF daysText;
         QRectF putAllBack;
         QString dateText;
@@ -98,6 +102,7 @@ struct ShelfLayout {
         QString barLabel;
         ShelfText::DaysLeftCount days;
         bool lastDay = false;
+        bool anyGoesBack = true; // "Put all back" shows only then
         // Where the row of one entry and its parts go.
         Row row(int index) const;
         // The rule above a row.
@@ -120,9 +125,11 @@ struct ShelfLayout {
     std::vector<Section> sections;
 
     static ShelfLayout make(const ShelfInput& input, qreal width);
-    // How wide the days-left bar of a count is.
-    static qreal barWidth(ShelfText::DaysLeftCount count);
-    // The row whose "Put back" button is under a point of the pane, if any.
+    // The days-left bar of a count with `columns` squares in a row.
+    static QSizeF barSize(ShelfText::DaysLeftCount count, int columns);
+    // How many squares go in a row when the bar is wrapped onto `rows` rows.
+    static int barColumns(ShelfText::DaysLeftCount count, int rows);
+    // The row whose button ("Put back" or "Show in Folder") is under a point of the pane.
     std::optional<Place> putBackAt(QPointF point) const;
 };
 

@@ -121,9 +121,10 @@ void ShelfPage::placeControls() {
     }
     for (size_t i = 0; i < controls_.size(); ++i) {
         const auto& section = layout_.sections[i];
-        controls_[i].bar->setCount(section.days);
+        controls_[i].bar->setCount(section.days, section.barColumns);
         controls_[i].bar->setGeometry(pixels(section.bar));
         controls_[i].putAllBack->setGeometry(pixels(section.putAllBack));
+        controls_[i].putAllBack->setVisible(section.anyGoesBack);
     }
 }
 
@@ -132,6 +133,12 @@ void ShelfPage::putBack(ShelfLayout::Place place) {
     const auto& section = layout_.sections.at(place.section);
     UndoShelf::Entry entry = section.entries.at(place.row);
     UndoShelf::Sweep sweep = section.sweep;
+    if (!entry.canGoBack()) {
+        std::vector<URL> stored;
+        for (const auto& file : entry.files)
+            stored.push_back(model_.shelf().storedURL(sweep, file));
+        return model_.showInFolder(stored);
+    }
     model_.putBack(entry, sweep);
 }
 
@@ -238,7 +245,7 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
                qs(Format::size(entry.bytes)), Qt::AlignRight);
     painter.save();
     if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
-    OutlineButton::paint(painter, row.button, ShelfLayout::kPutBack, ShelfLayout::kPutBackFont);
+    OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);
     painter.restore();
 }
 

@@ -2,11 +2,9 @@
 
 #include "catalog/Catalog.h"
 #include "catalog/PlainWords.h"
+#include "design/LocaleDates.h"
 #include "model/Format.h"
 #include "window/Copy.h"
-
-#include <QDateTime>
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -36,20 +34,17 @@ std::string emptyDetail(int shelfDays) {
                             {shelfDays});
 }
 
-std::string sweepDate(Date date) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch());
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
-    const QLocale locale;
-    // Hours and minutes only, with the am/pm marker where the locale's clock has one.
-    bool twelveHours = locale.timeFormat(QLocale::ShortFormat).contains("ap", Qt::CaseInsensitive);
-    return (locale.toString(when.date(), "dddd d MMMM") + ", " +
-            locale.toString(when.time(), twelveHours ? "h:mm AP" : "HH:mm"))
+std::string sweepDate(Date date, const QLocale& locale) {
+    const QDateTime when = LocaleDates::local(date);
+    return LocaleDates::withTime(
+               LocaleDates::weekdayDayMonth(when.date(), locale, LocaleDates::Names::full),
+               when.time(), locale)
         .toStdString();
 }
 
-std::string sweepSummary(const UndoShelf::Sweep& sweep) {
+std::string sweepSummary(const UndoShelf::Sweep& sweep, const QLocale& locale) {
     return std::to_string(sweep.entries.size()) + " items · " + Format::size(sweep.bytes()) +
-           " · frees up " + Copy::releaseDate(sweep);
+           " · frees up " + Copy::releaseDate(sweep, locale);
 }
 
 int holdDays(const UndoShelf::Sweep& sweep) {
@@ -94,6 +89,15 @@ std::string entrySymbol(const std::string& kind) {
 
 std::string entryPlace(const std::string& location, const std::string& home) {
     return PlainWords::homeRelativePath(location, home);
+}
+
+std::string entryAction(const UndoShelf::Entry& entry) {
+    return entry.canGoBack() ? "Put back" : "Show in Folder";
+}
+
+bool anyGoesBack(const UndoShelf::Sweep& sweep) {
+    return std::any_of(sweep.entries.begin(), sweep.entries.end(),
+                       [](const UndoShelf::Entry& entry) { return entry.canGoBack(); });
 }
 
 } // namespace kelvora::ShelfText

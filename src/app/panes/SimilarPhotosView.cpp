@@ -26,8 +26,6 @@ namespace {
 
 using SimilarPhotosText::Content;
 
-constexpr double kDisabledOpacity = 0.4;
-
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -64,18 +62,6 @@ protected:
         QPainter painter(this);
         painter.setOpacity(isEnabled() ? 1.0 : kDisabledOpacity);
         paint(painter, rect(), text(), 13, showsFocusRing());
-    }
-};
-
-class MoveButton : public SignalButton {
-public:
-    MoveButton(QWidget* parent) : SignalButton({}, 58, 18, parent) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setOpacity(isEnabled() ? 1.0 : kDisabledOpacity);
-        paint(painter, rect(), text(), 18, false, 0, showsFocusRing());
     }
 };
 
@@ -201,7 +187,7 @@ QWidget* SimilarPhotosView::makeFooter() {
     hold_ = text({}, Fonts::text(12.5), Token::muted, footer_);
     pick_ = new FooterLink({}, 13, footer_);
     pick_->setObjectName("pickAllPhotos");
-    move_ = new MoveButton(footer_);
+    move_ = new SignalButton({}, 58, 18, footer_);
     move_->setObjectName("movePhotos");
     connect(pick_, &QAbstractButton::clicked, this, [this] {
         const auto& groups = model_.photoGroups();

@@ -36,18 +36,31 @@ PaintedText* oneLine(QFont font, Token colour, QWidget* parent) {
 // ---- Path bar ----
 
 CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent)
-    : QAbstractButton(parent), crumb_(crumb) {
+    : QAbstractButton(parent) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setCrumb(crumb);
+}
+
+void CrumbButton::setCrumb(const SpaceMapText::Crumb& crumb) {
+    crumb_ = crumb;
     setText(qs(crumb.label));
     setAccessibleName(qs(crumb.label));
     setEnabled(!crumb.current);
     setFocusPolicy(crumb.current ? Qt::NoFocus : Qt::TabFocus);
     setCursor(crumb.current ? Qt::ArrowCursor : Qt::PointingHandCursor);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setShown(text());
+}
+
+void CrumbButton::setShown(const QString& label) {
+    if (label == shown_) return;
+    shown_ = label;
+    setToolTip(label == text() ? QString() : text());
+    update();
 }
 
 QSize CrumbButton::sizeHint() const {
     QFontMetricsF metrics(crumbFont(crumb_.current));
-    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text()))),
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(shown_))),
             static_cast<int>(std::ceil(metrics.height()))};
 }
 
@@ -56,33 +69,95 @@ void CrumbButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(crumbFont(crumb_.current));
     painter.setPen(crumb_.current ? Theme::ink() : Theme::muted());
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown_);
 }
 
-CrumbBar::CrumbBar(QWidget* parent) : QWidget(parent) {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
+CrumbBar::CrumbBar(QWidget* parent)
+    : QWidget(parent), style_(SpaceMapCrumbs::Style::standard()),
+      ellipsis_(new CrumbButton({URL(), SpaceMapCrumbs::kEllipsis, false}, this)) {
+    ellipsis_->setObjectName("crumbsFolded");
+    ellipsis_->hide();
+    connect(ellipsis_, &QAbstractButton::clicked, this,
+            [this] { emit zoom(ellipsis_->crumb().url); });
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 }
 
 void CrumbBar::setCrumbs(const std::vector<SpaceMapText::Crumb>& crumbs) {
     if (crumbs == crumbs_) return;
     crumbs_ = crumbs;
-    buttons_.clear();
-    while (QLayoutItem* item = layout()->takeAt(0)) {
-        delete item->widget();
-        delete item;
+    // A click on a step is what changes the crumbs: its button goes once the click is done.
+    for (CrumbButton* button : buttons_) {
+        button->hide();
+        button->deleteLater();
     }
+    buttons_.clear();
     for (size_t i = 0; i < crumbs.size(); ++i) {
-        if (i > 0) layout()->addWidget(new SymbolMark("chevron.right", 9, Token::faint, this));
         auto* button = new CrumbButton(crumbs[i], this);
         button->setObjectName(QString("crumb%1").arg(i));
         connect(button, &QAbstractButton::clicked, this,
                 [this, url = crumbs[i].url] { emit zoom(url); });
         buttons_.push_back(button);
-        layout()->addWidget(button);
     }
+    // The keyboard goes along the bar as it reads: the first folder, "…", the rest.
+    QWidget* previous = nullptr;
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        if (previous) setTabOrder(previous, buttons_[i]);
+        previous = buttons_[i];
+        if (i == 0) {
+            setTabOrder(previous, ellipsis_);
+            previous = ellipsis_;
+        }
+    }
+    updateGeometry();
+    relayout();
+}
+
+QSize CrumbBar::sizeHint() const {
+    return {SpaceMapCrumbs::naturalWidth(crumbs_, style_), minimumSizeHint().height()};
+}
+
+QSize CrumbBar::minimumSizeHint() const {
+    qreal text =
+        std::max(QFontMetricsF(style_.folder).height(), QFontMetricsF(style_.current).height());
+    return {0, static_cast<int>(std::ceil(std::max<qreal>(text, style_.chevron)))};
+}
+
+void CrumbBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void CrumbBar::relayout() {
+    layout_ = SpaceMapCrumbs::layOut(crumbs_, width(), style_);
+    for (CrumbButton* button : buttons_)
+        button->hide();
+    ellipsis_->hide();
+    for (const SpaceMapCrumbs::Step& step : layout_.steps) {
+        CrumbButton* button = step.crumb ? buttons_[*step.crumb] : ellipsis_;
+        button->setShown(step.label);
+        if (!step.crumb) {
+            // "…" opens the lowest of the folders it stands for, and names them all.
+            QStringList names;
+            for (size_t folded : layout_.folded)
+                names << qs(crumbs_[folded].label);
+            ellipsis_->setCrumb(
+                {crumbs_[layout_.folded.back()].url, SpaceMapCrumbs::kEllipsis, false});
+            ellipsis_->setAccessibleName(names.join("/"));
+            ellipsis_->setToolTip(names.join("/"));
+        }
+        button->setGeometry(step.left, 0, step.width, height());
+        button->show();
+    }
+    update();
+}
+
+void CrumbBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QColor faint = Theme::faint();
+    for (const SpaceMapCrumbs::Step& step : layout_.steps)
+        if (step.chevronLeft)
+            Symbols::paint(painter, "chevron.right",
+                           QRectF(*step.chevronLeft, 0, style_.chevron, height()), 9, faint);
 }
 
 // ---- Header ----
@@ -102,7 +177,7 @@ SpaceMapHeader::SpaceMapHeader(QWidget* parent)
     row->addWidget(back_);
     row->addWidget(title_);
     row->addWidget(crumbs_);
-    row->addStretch(1);
+    row->addSpacerItem(new QSpacerItem(10, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     row->addWidget(size_);
     row->addWidget(choose_);
     connect(back_, &QAbstractButton::clicked, this, [this] { emit zoom(backTarget_); });
@@ -142,6 +217,8 @@ SpaceMapInspector::SpaceMapInspector(QWidget* parent)
     open_->setObjectName("openSelected");
     reveal_->setObjectName("revealSelected");
     guideText_->setLineSpacing(2);
+    advice_->setWrapping(true);
+    advice_->setObjectName("selectedAdvice");
     unknown_->setText(SpaceMapText::kUnknown);
     hint_->setText(SpaceMapText::kHint);
 

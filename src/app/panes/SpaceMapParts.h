@@ -4,6 +4,7 @@
 #include "design/SelectableText.h"
 #include "design/Surfaces.h"
 #include "panes/PaneParts.h"
+#include "panes/SpaceMapCrumbs.h"
 #include "panes/SpaceMapText.h"
 
 #include <QAbstractButton>
@@ -18,13 +19,17 @@ class Caption;
 class OutlineButton;
 
 // One step of the path bar: its name, semibold ink for the folder shown (which goes
-// nowhere) and muted for the folders above it.
+// nowhere) and muted for the folders above it; or "…" for the folders folded away.
 class CrumbButton : public QAbstractButton {
     Q_OBJECT
 
 public:
     CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent = nullptr);
     const SpaceMapText::Crumb& crumb() const { return crumb_; }
+    void setCrumb(const SpaceMapText::Crumb& crumb);
+    // What is drawn: the name, or the name cut short when the bar is short.
+    QString shown() const { return shown_; }
+    void setShown(const QString& label);
     QSize sizeHint() const override;
 
 protected:
@@ -32,24 +37,41 @@ protected:
 
 private:
     SpaceMapText::Crumb crumb_;
+    QString shown_;
 };
 
-// The path bar: the crumbs with a chevron before each but the first. Its buttons are
-// made again only when the crumbs change.
+// The path bar: the crumbs with a chevron before each but the first, fitted to the width
+// it is given (SpaceMapCrumbs). Asks for the whole path but takes any width, so a deep
+// folder never widens the pane. Its buttons are made again only when the crumbs change.
 class CrumbBar : public QWidget {
     Q_OBJECT
 
 public:
     explicit CrumbBar(QWidget* parent = nullptr);
     void setCrumbs(const std::vector<SpaceMapText::Crumb>& crumbs);
+    // One per crumb, shown or not.
     const std::vector<CrumbButton*>& buttons() const { return buttons_; }
+    CrumbButton* ellipsis() const { return ellipsis_; }
+    const SpaceMapCrumbs::Layout& layout() const { return layout_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void zoom(URL folder);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void relayout();
+
+    SpaceMapCrumbs::Style style_;
     std::vector<SpaceMapText::Crumb> crumbs_;
     std::vector<CrumbButton*> buttons_;
+    CrumbButton* ellipsis_;
+    SpaceMapCrumbs::Layout layout_;
 };
 
 // What the header shows of the folder on the map.
@@ -72,6 +94,7 @@ public:
     OutlineButton* back() const { return back_; }
     OutlineButton* choose() const { return choose_; }
     CrumbBar* crumbs() const { return crumbs_; }
+    SizeFigure* sizeFigure() const { return size_; }
 
 signals:
     void zoom(URL folder);
@@ -97,6 +120,7 @@ public:
 
     OutlineButton* openButton() const { return open_; }
     OutlineButton* revealButton() const { return reveal_; }
+    SymbolLabel* advice() const { return advice_; }
 
 signals:
     void open(URL folder);

@@ -150,10 +150,10 @@ Environment Environment::live() {
     return environment;
 }
 
-QImage renderWindow(RootView& root, bool dark) {
+QImage renderWindow(RootView& root, bool dark, WindowSize size) {
     Theme::Scope appearance(dark ? Appearance::dark : Appearance::light);
     root.applyForeground();
-    return Render::widget(root, QSize(kWidth, kHeight), kScale);
+    return Render::widget(root, QSize(size.width, size.height), kScale);
 }
 
 int run(const SnapshotOptions& options, const Environment& environment) {
@@ -192,7 +192,7 @@ int run(const SnapshotOptions& options, const Environment& environment) {
 
     RootView root(model, options.welcomeStep.value_or(0));
     Snapshot::setSnapshot(&root, true);
-    const QImage image = renderWindow(root, options.dark);
+    const QImage image = renderWindow(root, options.dark, options.size);
     if (image.isNull()) {
         environment.print("Could not render the snapshot.");
         return 1;

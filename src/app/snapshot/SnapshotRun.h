@@ -29,8 +29,6 @@ struct Environment {
     static Environment live();
 };
 
-inline constexpr int kWidth = 1280;
-inline constexpr int kHeight = 820;
 inline constexpr qreal kScale = 2;
 
 // Makes a still picture of the main window (or the receipt) on a scan of the disk, the
@@ -40,7 +38,8 @@ inline constexpr qreal kScale = 2;
 // written, else 0.
 int run(const SnapshotOptions& options, const Environment& environment = Environment::live());
 
-// The window root drawn at 1280 × 820 at twice the resolution, light or dark.
-QImage renderWindow(RootView& root, bool dark);
+// The window root drawn at its size (1280 × 820 unless asked otherwise) at twice the
+// resolution, light or dark.
+QImage renderWindow(RootView& root, bool dark, WindowSize size = {});
 
 } // namespace kelvora::Snapshot

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
 
 namespace kelvora {
 
@@ -26,15 +25,11 @@ using Destination = Sidebar::Destination;
 constexpr qreal kSideInset = 12;
 constexpr qreal kTopInset = 16;
 constexpr qreal kBottomInset = 16;
-constexpr qreal kStackGap = 2;
 constexpr qreal kCaptionInset = 10;
-constexpr qreal kCaptionAbove = 18;
-constexpr qreal kCaptionBelow = 6;
 constexpr qreal kRowInset = 10;
 constexpr qreal kRowGap = 10;
 constexpr qreal kSymbolSize = 13;
 constexpr qreal kSymbolFrame = 18;
-constexpr qreal kMinSpacer = 6;
 constexpr qreal kFooterInset = 10;
 constexpr qreal kFooterTop = 14;
 constexpr qreal kFooterGap = 8;
@@ -50,9 +45,39 @@ QFont freeFont() {
     return Fonts::mono(11.5);
 }
 
-qreal footerHeight() {
+// Where the disk footer's hairline lies in a column of `height`.
+qreal footerTopIn(int height) {
     qreal line = std::max(QFontMetricsF(labelFont()).height(), QFontMetricsF(freeFont()).height());
-    return kFooterTop + line + kFooterGap + kBarHeight;
+    return height - kBottomInset - (kFooterTop + line + kFooterGap + kBarHeight);
+}
+
+// The vertical spaces of the rows: the roomy ones wherever they fit, the tight ones where even
+// those scroll, and in between whatever fills the column exactly.
+struct Spacing {
+    qreal row, gap, captionAbove, captionBelow;
+
+    static Spacing between(const Spacing& roomy, const Spacing& tight, qreal t) {
+        auto mix = [t](qreal a, qreal b) { return a + (b - a) * t; };
+        return {mix(roomy.row, tight.row), mix(roomy.gap, tight.gap),
+                mix(roomy.captionAbove, tight.captionAbove),
+                mix(roomy.captionBelow, tight.captionBelow)};
+    }
+};
+constexpr Spacing kRoomy{SidebarRowButton::kHeight, 2, 18, 6};
+constexpr Spacing kTight{SidebarRowButton::kTightHeight, 0, 10, 4};
+
+qreal captionHeight() {
+    return Caption::idealSize("Found").height();
+}
+
+qreal contentHeight(const std::vector<Sidebar::Row>& rows, const Spacing& spacing) {
+    qreal height = kTopInset;
+    for (const Sidebar::Row& row : rows) {
+        if (row.captionAbove)
+            height += spacing.captionAbove + captionHeight() + spacing.captionBelow + spacing.gap;
+        height += spacing.row + spacing.gap;
+    }
+    return height;
 }
 
 // The slot of a row among the buttons: the overview, then the 15 categories, then the tools.
@@ -77,14 +102,7 @@ public:
 
     QSize sizeHint() const override { return minimumSize(); }
 
-    // Called when a scroll bar comes or goes and the rows must narrow or widen with it.
-    std::function<void()> resized;
-
 protected:
-    void resizeEvent(QResizeEvent*) override {
-        if (resized) resized();
-    }
-
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::TextAntialiasing);
@@ -114,35 +132,54 @@ QSize SidebarRowButton::sizeHint() const {
     return {DetailSidebar::kWidth - 2 * static_cast<int>(kSideInset), kHeight};
 }
 
+namespace {
+
+QFont titleFont(const Sidebar::Row& row) {
+    return Fonts::text(13, row.selected ? QFont::Medium : QFont::Normal);
+}
+QFont figureFont() {
+    return Fonts::mono(11);
+}
+qreal figureWidth(const Sidebar::Row& row) {
+    return row.size
+               ? QFontMetricsF(figureFont()).horizontalAdvance(QString::fromStdString(*row.size))
+               : 0;
+}
+
+} // namespace
+
+// The flexible space between title and figure gives way before the title does: a long
+// title next to a wide figure keeps one stack gap from it rather than being cut.
+QString SidebarRowButton::shownTitle(const Sidebar::Row& row, qreal width) {
+    qreal room = width - 2 * kRowInset - kSymbolFrame - kRowGap;
+    if (row.size) room -= figureWidth(row) + kRowGap;
+    return QFontMetricsF(titleFont(row))
+        .elidedText(QString::fromStdString(row.title), Qt::ElideRight, std::max<qreal>(0, room));
+}
+
 void SidebarRowButton::paint(QPainter& painter, const QRectF& rect, const Sidebar::Row& row) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     if (row.selected) Shapes::fillRounded(painter, rect, 7, Theme::panel(), Theme::line());
     QColor color = row.selected ? Theme::ink() : Theme::muted();
-    qreal x = rect.left() + kRowInset;
     Symbols::paint(painter, QString::fromStdString(row.symbol),
-                   QRectF(x, rect.top(), kSymbolFrame, rect.height()), kSymbolSize, color);
-    x += kSymbolFrame + kRowGap;
+                   QRectF(rect.left() + kRowInset, rect.top(), kSymbolFrame, rect.height()),
+                   kSymbolSize, color);
 
     qreal right = rect.right() - kRowInset;
     if (row.size) {
-        QFont font = Fonts::mono(11);
-        QString size = QString::fromStdString(*row.size);
-        qreal width = QFontMetricsF(font).horizontalAdvance(size);
-        painter.setFont(font);
+        qreal width = figureWidth(row);
+        painter.setFont(figureFont());
         painter.setPen(Theme::faint());
         painter.drawText(QRectF(right - width, rect.top(), width, rect.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, size);
-        right -= width + kRowGap + kMinSpacer + kRowGap;
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(*row.size));
     }
-    QFont font = Fonts::text(13, row.selected ? QFont::Medium : QFont::Normal);
-    QFontMetricsF metrics(font);
-    painter.setFont(font);
+    qreal x = rect.left() + kRowInset + kSymbolFrame + kRowGap;
+    painter.setFont(titleFont(row));
     painter.setPen(color);
-    qreal width = std::max<qreal>(0, right - x);
-    painter.drawText(QRectF(x, rect.top(), width, rect.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     metrics.elidedText(QString::fromStdString(row.title), Qt::ElideRight, width));
+    painter.drawText(QRectF(x, rect.top(), std::max<qreal>(0, right - x), rect.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, shownTitle(row, rect.width()));
     painter.restore();
 }
 
@@ -166,7 +203,6 @@ DetailSidebar::DetailSidebar(AppModel& model, QWidget* parent)
                 [this, button] { Sidebar::open(model_, button->row()); });
         buttons_.push_back(button);
     }
-    rowsArea_->resized = [this] { relayout(); };
     model.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::shelfChanged,
                   &AppModel::diskChanged, &AppModel::photosChanged, &AppModel::loginItemsChanged},
                  this, &DetailSidebar::refresh);
@@ -213,29 +249,51 @@ void DetailSidebar::resizeEvent(QResizeEvent* event) {
     relayout();
 }
 
-void DetailSidebar::relayout() {
-    rowsArea_->captions.clear();
-    qreal width = std::min(kWidth, rowsArea_->width()) - 2 * kSideInset;
-    qreal captionHeight = Caption::idealSize("Found").height();
+DetailSidebar::Layout DetailSidebar::layout(const std::vector<Sidebar::Row>& rows, int height) {
+    Layout layout;
+    layout.footerTop = footerTopIn(height);
+    const qreal room = std::floor(layout.footerTop);
+    const qreal roomy = contentHeight(rows, kRoomy);
+    const qreal tight = contentHeight(rows, kTight);
+    qreal t = 0;
+    if (roomy > room) t = tight < room ? (roomy - room) / (roomy - tight) : 1;
+    const Spacing spacing = Spacing::between(kRoomy, kTight, t);
+
+    const qreal width = kWidth - 2 * kSideInset;
+    const qreal caption = captionHeight();
     qreal y = kTopInset;
-    for (const Sidebar::Row& row : rows_) {
+    for (const Sidebar::Row& row : rows) {
         if (row.captionAbove) {
-            rowsArea_->captions.emplace_back(QRectF(kSideInset + kCaptionInset, y + kCaptionAbove,
-                                                    width - 2 * kCaptionInset, captionHeight),
-                                             QString::fromStdString(*row.captionAbove));
-            y += kCaptionAbove + captionHeight + kCaptionBelow + kStackGap;
+            layout.captions.emplace_back(QRectF(kSideInset + kCaptionInset,
+                                                y + spacing.captionAbove, width - 2 * kCaptionInset,
+                                                caption),
+                                         QString::fromStdString(*row.captionAbove));
+            y += spacing.captionAbove + caption + spacing.captionBelow + spacing.gap;
         }
-        buttonFor(row)->setGeometry(
-            QRectF(kSideInset, y, width, SidebarRowButton::kHeight).toRect());
-        y += SidebarRowButton::kHeight + kStackGap;
+        // Rounded at both edges, so rows of a fractional height still meet without a seam.
+        int top = static_cast<int>(std::lround(y));
+        int bottom = static_cast<int>(std::lround(y + spacing.row));
+        layout.rows.emplace_back(static_cast<int>(kSideInset), top, static_cast<int>(width),
+                                 bottom - top);
+        y += spacing.row + spacing.gap;
     }
-    rowsArea_->setMinimumHeight(static_cast<int>(std::ceil(y)));
-    scrolling_->setGeometry(0, 0, kWidth, static_cast<int>(std::floor(footerTop())));
+    layout.contentHeight = static_cast<int>(std::ceil(y - 1e-6));
+    layout.rowsHeight = static_cast<int>(room);
+    return layout;
+}
+
+void DetailSidebar::relayout() {
+    Layout placed = layout(rows_, height());
+    for (size_t i = 0; i < rows_.size(); ++i)
+        buttonFor(rows_[i])->setGeometry(placed.rows[i]);
+    rowsArea_->captions = std::move(placed.captions);
+    rowsArea_->setMinimumHeight(placed.contentHeight);
+    scrolling_->setGeometry(0, 0, kWidth, placed.rowsHeight);
     rowsArea_->update();
 }
 
 qreal DetailSidebar::footerTop() const {
-    return height() - kBottomInset - footerHeight();
+    return footerTopIn(height());
 }
 
 QRectF DetailSidebar::diskBar() const {

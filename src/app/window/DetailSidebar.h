@@ -6,8 +6,11 @@
 #endif
 
 #include <QAbstractButton>
+#include <QRect>
+#include <QString>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 namespace kelvora {
@@ -22,6 +25,8 @@ class SidebarRowButton : public QAbstractButton {
 
 public:
     static constexpr int kHeight = 32;
+    // The least a row gives way to in a column too short for every row at full height.
+    static constexpr int kTightHeight = 28;
 
     explicit SidebarRowButton(QWidget* parent = nullptr);
 
@@ -29,6 +34,9 @@ public:
     void setRow(Sidebar::Row row);
 
     static void paint(QPainter& painter, const QRectF& rect, const Sidebar::Row& row);
+    // The title as a row of `width` shows it: whole, unless even beside its figure with only
+    // a stack gap between them it does not fit, then cut short with an ellipsis.
+    static QString shownTitle(const Sidebar::Row& row, qreal width);
 
     QSize sizeHint() const override;
 
@@ -49,6 +57,21 @@ public:
     explicit DetailSidebar(AppModel& model, QWidget* parent = nullptr);
 
     static constexpr int kWidth = 232;
+
+    // Where the rows and their group labels sit in a column of a given height. The rows
+    // keep their full height and spacing where they fit above the disk footer; in a shorter
+    // column their spacing and height give way together, down to a tight least, before
+    // they scroll.
+    struct Layout {
+        std::vector<QRect> rows; // one per row, in the scrolled rows area
+        std::vector<std::pair<QRectF, QString>> captions;
+        int contentHeight = 0; // of everything the rows area holds
+        int rowsHeight = 0;    // of the room above the footer that shows it
+        qreal footerTop = 0;   // where the footer's hairline lies
+
+        bool scrolls() const { return contentHeight > rowsHeight; }
+    };
+    static Layout layout(const std::vector<Sidebar::Row>& rows, int height);
 
     const std::vector<Sidebar::Row>& rows() const { return rows_; }
     const Sidebar::DiskFooter& footer() const { return footer_; }

@@ -5,14 +5,17 @@
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
+#include "design/Scrolling.h"
 #include "design/SelectableText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kelvora {
 
@@ -67,13 +70,61 @@ bool sameContent(const InspectorContent& a, const InspectorContent& b) {
 
 } // namespace
 
+// What scrolls: everything above the buttons, as tall as its blocks are at its width.
+class InspectorBody : public QWidget {
+public:
+    explicit InspectorBody(Inspector& pane) : pane_(pane) {
+        setObjectName("inspectorBody");
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        if (!pane_.content_) return 0;
+        qreal below = pane_.hasButtons() ? kGap : kInset;
+        return static_cast<int>(std::ceil(pane_.layOut(width).bottom + below));
+    }
+    QSize sizeHint() const override {
+        int width = this->width() > 0 ? this->width() : Inspector::kWidth;
+        return {width, heightForWidth(width)};
+    }
+
+    // The Scrolling around takes in a new height from the content's own layout request, in
+    // a picture as in the window.
+    void heightChanged() {
+        updateGeometry();
+        QEvent request(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(this, &request);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!pane_.content_) return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        pane_.paintDetails(painter, width());
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        pane_.relayout();
+        pane_.update(); // its rule shows whether this runs on under the buttons
+    }
+
+private:
+    Inspector& pane_;
+};
+
 // ---- Inspector ----
 
 Inspector::Inspector(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model),
+    : QWidget(parent), model_(model), body_(new InspectorBody(*this)),
+      scrolling_(new Scrolling(body_, this)), number_(body_),
       showButton_(new OutlineButton("Show in Folder", kButtonHeight, kButtonFont, this)),
       secondButton_(new OutlineButton("", kButtonHeight, kButtonFont, this)),
-      where_(new SelectableText(pathFont(), Token::ink, this)) {
+      where_(new SelectableText(pathFont(), Token::ink, body_)) {
     setObjectName("Inspector");
     setFixedWidth(kWidth);
     showButton_->setObjectName("showInFolder");
@@ -89,7 +140,7 @@ Inspector::Inspector(AppModel& model, QWidget* parent)
         else if (content_->second != InspectorContent::Second::none)
             model_.toggle(item);
     });
-    relayout();
+    arrange();
 }
 
 void Inspector::setItem(const ScanItem* item) {
@@ -106,41 +157,75 @@ void Inspector::setItem(const ScanItem* item) {
     setAccessibleName(content_ ? QString::fromStdString(content_->name) : QString());
     setAccessibleDescription(
         QString::fromStdString(content_ ? content_->explanation : kInspectorPlaceholder));
+    if (content_) {
+        where_->setText(QString::fromStdString(content_->whereText));
+        secondButton_->setText(QString::fromStdString(InspectorContent::title(content_->second)));
+    }
+    arrange();
     relayout();
+    body_->heightChanged();
+    body_->update();
     update();
+}
+
+bool Inspector::hasButtons() const {
+    return content_ &&
+           (content_->showInFolder || content_->second != InspectorContent::Second::none);
 }
 
 void Inspector::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    relayout();
+    arrange();
 }
 
-void Inspector::relayout() {
-    layout_ = {};
+// The buttons keep the foot of the pane; what is told scrolls in the room above them.
+void Inspector::arrange() {
     bool details = content_.has_value();
     showButton_->setVisible(details && content_->showInFolder);
     secondButton_->setVisible(details && content_->second != InspectorContent::Second::none);
     where_->setVisible(details && content_->whereCaption.has_value());
+    scrolling_->setVisible(details);
     if (!details) return;
+    qreal buttonsTop = height() - kInset - kButtonHeight;
+    qreal scrollBottom = hasButtons() ? std::max<qreal>(0, buttonsTop - kGap) : height();
+    scrolling_->setGeometry(QRectF(0, 0, width(), scrollBottom).toAlignedRect());
+    qreal x = kInset;
+    for (OutlineButton* button : {showButton_, secondButton_}) {
+        if (button->isHidden()) continue;
+        QSize size = button->sizeHint();
+        button->setGeometry(QRectF(x, buttonsTop, size.width(), kButtonHeight).toAlignedRect());
+        x += size.width() + kButtonGap;
+    }
+}
 
+void Inspector::relayout() {
+    layout_ = content_ ? layOut(body_->width()) : Layout{};
+    if (!content_ || !content_->whereCaption) return;
+    int width = static_cast<int>(contentWidth(body_->width()));
+    where_->setGeometry(static_cast<int>(kInset), static_cast<int>(layout_.whereTextTop), width,
+                        where_->heightForWidth(width));
+}
+
+Inspector::Layout Inspector::layOut(qreal paneWidth) const {
+    Layout layout;
     const InspectorContent& c = *content_;
-    qreal width = contentWidth(this->width());
+    qreal width = contentWidth(paneWidth);
     qreal y = kInset;
-    layout_.captionTop = y;
+    layout.captionTop = y;
     y += Caption::idealSize("Selected").height() + kGap;
 
-    layout_.nameTop = y;
-    layout_.name =
+    layout.nameTop = y;
+    layout.name =
         TextFlow(QString::fromStdString(c.name), nameFont(), width, {.fontLineHeight = true});
-    y += layout_.name.height() + kHeadingGap;
-    layout_.sizeTop = y;
-    layout_.sizeHeight = QFontMetricsF(Fonts::number(38)).height();
-    y += layout_.sizeHeight + kGap;
+    y += layout.name.height() + kHeadingGap;
+    layout.sizeTop = y;
+    layout.sizeHeight = QFontMetricsF(Fonts::number(38)).height();
+    y += layout.sizeHeight + kGap;
 
-    layout_.explanationTop = y;
-    layout_.explanation = TextFlow(QString::fromStdString(c.explanation), explanationFont(), width,
-                                   {.lineSpacing = 3, .fontLineHeight = true});
-    y += layout_.explanation.height() + kGap;
+    layout.explanationTop = y;
+    layout.explanation = TextFlow(QString::fromStdString(c.explanation), explanationFont(), width,
+                                  {.lineSpacing = 3, .fontLineHeight = true});
+    y += layout.explanation.height() + kGap;
 
     qreal labelHeight = QFontMetricsF(labelFont()).height();
     for (const Fact& fact : c.facts) {
@@ -170,53 +255,39 @@ void Inspector::relayout() {
         }
         row.height = kFactInset + inner + kFactInset;
         y += row.height;
-        layout_.facts.push_back(std::move(row));
+        layout.facts.push_back(std::move(row));
     }
 
     if (c.whereCaption) {
         y += kGap;
-        layout_.whereTop = y;
+        layout.whereTop = y;
         y += Caption::idealSize(QString::fromStdString(*c.whereCaption)).height() + kWhereGap;
-        layout_.whereTextTop = y;
-        where_->setText(QString::fromStdString(c.whereText));
-        qreal height = where_->heightForWidth(static_cast<int>(width));
-        where_->setGeometry(QRectF(kInset, y, width, height).toAlignedRect());
-        y += height;
+        layout.whereTextTop = y;
+        y += where_->heightForWidth(static_cast<int>(width));
     }
-    layout_.bottom = y;
-    placeButtons();
-}
-
-void Inspector::placeButtons() {
-    qreal bottomEdge = std::max<qreal>(height() - kInset, layout_.bottom + kGap + kButtonHeight);
-    qreal x = kInset;
-    if (content_->showInFolder) {
-        QSize size = showButton_->sizeHint();
-        showButton_->setGeometry(
-            QRectF(x, bottomEdge - kButtonHeight, size.width(), kButtonHeight).toAlignedRect());
-        x += size.width() + kButtonGap;
-    }
-    if (content_->second != InspectorContent::Second::none) {
-        secondButton_->setText(QString::fromStdString(InspectorContent::title(content_->second)));
-        QSize size = secondButton_->sizeHint();
-        secondButton_->setGeometry(
-            QRectF(x, bottomEdge - kButtonHeight, size.width(), kButtonHeight).toAlignedRect());
-    }
+    layout.bottom = y;
+    return layout;
 }
 
 void Inspector::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.fillRect(rect(), Theme::sidebar());
-    if (!content_) {
-        TextFlow placeholder(kInspectorPlaceholder, explanationFont(),
-                             width() - 2 * kPlaceholderInset, {.fontLineHeight = true});
-        placeholder.paint(painter, QPointF(kPlaceholderInset, kPlaceholderInset), Theme::muted());
+    if (content_) {
+        // A rule where the facts run on under the buttons.
+        qreal room = scrolling_->y() + scrolling_->height();
+        if (hasButtons() && body_->height() > scrolling_->height())
+            Shapes::hairline(painter, QRectF(0, room, width(), 1), Qt::Horizontal);
         return;
     }
+    TextFlow placeholder(kInspectorPlaceholder, explanationFont(), width() - 2 * kPlaceholderInset,
+                         {.fontLineHeight = true});
+    placeholder.paint(painter, QPointF(kPlaceholderInset, kPlaceholderInset), Theme::muted());
+}
+
+void Inspector::paintDetails(QPainter& painter, qreal paneWidth) const {
     const InspectorContent& c = *content_;
-    qreal width = contentWidth(this->width());
+    qreal width = contentWidth(paneWidth);
     Caption::paint(
         painter, QRectF(kInset, layout_.captionTop, width, Caption::idealSize("Selected").height()),
         "Selected");
@@ -226,7 +297,6 @@ void Inspector::paintEvent(QPaintEvent*) {
     QFont numberFont = Fonts::number(38);
     QFont unitFont = Fonts::number(16);
     QFontMetricsF numberMetrics(numberFont);
-    QFontMetricsF unitMetrics(unitFont);
     qreal baseline = layout_.sizeTop + numberMetrics.ascent();
     qreal numberWidth = numberMetrics.horizontalAdvance(number_.value());
     painter.setFont(numberFont);
@@ -240,7 +310,7 @@ void Inspector::paintEvent(QPaintEvent*) {
     layout_.explanation.paint(painter, QPointF(kInset, layout_.explanationTop), Theme::muted());
 
     for (size_t i = 0; i < c.facts.size() && i < layout_.facts.size(); ++i)
-        paintFact(painter, c.facts[i], layout_.facts[i]);
+        paintFact(painter, c.facts[i], layout_.facts[i], width);
 
     if (c.whereCaption) {
         QString caption = QString::fromStdString(*c.whereCaption);
@@ -250,8 +320,8 @@ void Inspector::paintEvent(QPaintEvent*) {
     }
 }
 
-void Inspector::paintFact(QPainter& painter, const Fact& fact, const Layout::FactRow& row) const {
-    qreal width = contentWidth(this->width());
+void Inspector::paintFact(QPainter& painter, const Fact& fact, const Layout::FactRow& row,
+                          qreal width) const {
     QRectF frame(kInset, row.top, width, row.height);
     Shapes::hairline(painter, QRectF(frame.left(), frame.top(), width, 1), Qt::Horizontal);
     QRectF inner = frame.adjusted(0, kFactInset, 0, -kFactInset);

@@ -15,12 +15,15 @@
 namespace kelvora {
 
 class AppModel;
+class InspectorBody;
 class OutlineButton;
+class Scrolling;
 class SelectableText;
 
 // The pane beside a category's list that tells about the one item the user focused: what
 // it is and frees, what removing it does, its facts, where it lies, and what can be done
-// with it. Without an item it says how to get one.
+// with it. Without an item it says how to get one. What it tells scrolls when the pane is
+// too short for it; the buttons stay at the foot of the pane, always in reach.
 class Inspector : public QWidget {
     Q_OBJECT
 
@@ -36,6 +39,8 @@ public:
     OutlineButton* showInFolderButton() const { return showButton_; }
     OutlineButton* secondButton() const { return secondButton_; }
     SelectableText* whereText() const { return where_; }
+    // Holds everything above the buttons.
+    Scrolling* scrolling() const { return scrolling_; }
 
     QSize sizeHint() const override { return {kWidth, 400}; }
 
@@ -58,6 +63,7 @@ public:
         qreal whereTextTop = 0;
         qreal bottom = 0; // of the last block
     };
+    // In the coordinates of what scrolls, which starts at the top of the pane.
     const Layout& layout() const { return layout_; }
 
 protected:
@@ -65,15 +71,23 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class InspectorBody;
+
+    bool hasButtons() const;
+    Layout layOut(qreal width) const;
+    void arrange();
     void relayout();
-    void placeButtons();
-    void paintFact(QPainter& painter, const Fact& fact, const Layout::FactRow& row) const;
+    void paintDetails(QPainter& painter, qreal width) const;
+    void paintFact(QPainter& painter, const Fact& fact, const Layout::FactRow& row,
+                   qreal width) const;
 
     AppModel& model_;
     std::optional<ScanItem> item_;
     std::optional<InspectorContent> content_;
     Layout layout_;
-    RollingNumber number_{this};
+    InspectorBody* body_;
+    Scrolling* scrolling_;
+    RollingNumber number_;
     OutlineButton* showButton_;
     OutlineButton* secondButton_;
     SelectableText* where_;

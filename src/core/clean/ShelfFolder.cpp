@@ -2,11 +2,17 @@
 
 #include "clean/Cleaner.h"
 #include "clean/ShelfManifest.h"
+#include "platform/Calendar.h"
 #include "platform/Saturating.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string_view>
 #include <sys/file.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace kelvora {
@@ -14,12 +20,14 @@ namespace kelvora {
 namespace {
 
 constexpr std::size_t kMinimumFilesPerSave = 1000;
+// The hold a clean-up cut before its plan is given: the default one, from its own date.
+constexpr double kRecoveredHoldSeconds = 7 * 86400.0;
 
 std::optional<UndoShelf::Sweep> decodeIn(const FolderHandle& folder, const char* file,
                                          const std::string& name) {
-    auto text = folder.readFile(file);
-    if (!text) return std::nullopt;
-    auto sweep = decodeManifest(*text);
+    BoundedRead read = folder.readFile(file, kMaxManifestBytes);
+    if (!read.ok()) return std::nullopt;
+    auto sweep = decodeManifest(read.bytes);
     // A manifest copied or renamed into another folder would have every operation act on
     // a folder it was not read from.
     if (!sweep || sweep->id != name) return std::nullopt;
@@ -30,6 +38,9 @@ FileResult write(const FolderHandle& folder, const char* file, const UndoShelf::
                  bool pretty) {
     EncodedManifest encoded = encodeManifest(sweep, pretty);
     if (!encoded.text) return FileResult::failure(encoded.error);
+    // Never written larger than it may be read back, or the clean-up would vanish from view.
+    if (encoded.text->size() > kMaxManifestBytes)
+        return FileResult::failure("the clean-up is too large to note on the Undo Shelf");
     return folder.writeFileAtomically(file, *encoded.text);
 }
 
@@ -42,22 +53,22 @@ int64_t measuredBytes(const FolderHandle& items, const UndoShelf::Entry& entry, 
 }
 
 // Entries already in a manifest were whole when it was written; the others are listed with
-// the stored items that are there.
+// the stored items that are there. The manifest is indexed once: a clean-up of a hundred
+// thousand entries is read back in one pass, not one search of the manifest per entry.
 UndoShelf::Sweep recovered(const UndoShelf::Sweep& plan,
                            const std::optional<UndoShelf::Sweep>& manifest,
                            const FolderHandle& folder) {
+    std::unordered_map<std::string_view, const UndoShelf::Entry*> saved;
+    if (manifest)
+        for (const auto& entry : manifest->entries)
+            saved.emplace(entry.id, &entry);
     FolderHandle items = folder.folder(kItemsFolderName);
     UndoShelf::Sweep sweep = plan;
     sweep.entries.clear();
     for (const auto& planned : plan.entries) {
-        if (manifest) {
-            auto saved =
-                std::find_if(manifest->entries.begin(), manifest->entries.end(),
-                             [&](const UndoShelf::Entry& entry) { return entry.id == planned.id; });
-            if (saved != manifest->entries.end()) {
-                sweep.entries.push_back(*saved);
-                continue;
-            }
+        if (auto whole = saved.find(planned.id); whole != saved.end()) {
+            sweep.entries.push_back(*whole->second);
+            continue;
         }
         UndoShelf::Entry entry = planned;
         entry.files.clear();
@@ -69,6 +80,50 @@ UndoShelf::Sweep recovered(const UndoShelf::Sweep& plan,
         sweep.entries.push_back(std::move(entry));
     }
     return sweep;
+}
+
+// The date a clean-up's name was made from ("yyyy-MM-ddTHH-mm-ss" in local time, "-", six
+// upper-case hexadecimal digits); none for any other name.
+std::optional<Date> dateOfSweepID(const std::string& name) {
+    static const std::string kForm = "0000-00-00T00-00-00-XXXXXX";
+    if (name.size() != kForm.size()) return std::nullopt;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        bool fits = kForm[i] == '0'   ? c >= '0' && c <= '9'
+                    : kForm[i] == 'X' ? (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')
+                                      : c == kForm[i];
+        if (!fits) return std::nullopt;
+    }
+    auto number = [&](size_t at, size_t length) { return std::stoi(name.substr(at, length)); };
+    CivilTime time{number(0, 4),  number(5, 2),  number(8, 2),
+                   number(11, 2), number(14, 2), number(17, 2)};
+    if (time.month < 1 || time.month > 12 || time.day < 1 ||
+        time.day > Calendar::daysInMonth(time.year, time.month) || time.hour > 23 ||
+        time.minute > 59 || time.second > 59)
+        return std::nullopt;
+    return Calendar::checkedFromLocal(time);
+}
+
+// Whether anything is stored; only a folder that is not there at all holds nothing for sure.
+bool holdsAnything(const FolderHandle& folder) {
+    if (!folder) return folder.error() != ENOENT;
+    int copy = fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0) close(copy);
+        return true; // unreadable: taken as holding something, so nothing is removed
+    }
+    rewinddir(dir);
+    bool any = false;
+    while (struct dirent* entry = readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            any = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return any;
 }
 
 } // namespace
@@ -85,9 +140,46 @@ ShelfLock::~ShelfLock() {
 std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::string& name) {
     auto manifest = decodeIn(folder, kManifestName, name);
     auto plan = decodeIn(folder, kJournalName, name);
-    if (plan) return LoadedSweep{recovered(*plan, manifest, folder), true};
-    if (manifest) return LoadedSweep{std::move(*manifest), false};
-    return std::nullopt;
+    if (plan) return LoadedSweep{recovered(*plan, manifest, folder), true, false};
+    if (manifest) {
+        bool finished =
+            !folder.contains(kJournalName) && !holdsAnything(folder.folder(kItemsFolderName));
+        return LoadedSweep{std::move(*manifest), false, finished};
+    }
+    // A damaged manifest or plan is left as it is; a folder with neither is a clean-up only
+    // by its name.
+    if (folder.contains(kManifestName) || folder.contains(kJournalName)) return std::nullopt;
+    auto date = dateOfSweepID(name);
+    if (!date) return std::nullopt;
+    UndoShelf::Sweep sweep{name, *date, addSeconds(*date, kRecoveredHoldSeconds),
+                           unlistedEntries(folder.folder(kItemsFolderName))};
+    return LoadedSweep{std::move(sweep), true, false};
+}
+
+std::vector<UndoShelf::Entry> unlistedEntries(const FolderHandle& items) {
+    std::vector<UndoShelf::Entry> entries;
+    if (!items) return entries;
+    std::vector<std::string> names = items.names();
+    std::sort(names.begin(), names.end());
+    for (const auto& name : names) {
+        // A name the manifest cannot hold stays stored, and keeps its folder, unlisted.
+        if (!isRecordable(name)) continue;
+        std::string path = joinPath(items.path(), name);
+        entries.push_back({name,
+                           name,
+                           "",
+                           path,
+                           Cleaner::freedSize(URL::fileURL(path)),
+                           {{"", name, std::nullopt}},
+                           {}});
+    }
+    return entries;
+}
+
+void removeStaleTemporaries(const FolderHandle& folder) {
+    for (const auto& name : folder.names())
+        for (const char* file : {kManifestName, kJournalName})
+            if (startsWith(name, "." + std::string(file) + ".")) folder.removeFile(name);
 }
 
 FileResult writeManifest(const FolderHandle& folder, const UndoShelf::Sweep& sweep) {
@@ -106,10 +198,13 @@ FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep) {
 
 FileResult removeSweepFolder(const FolderHandle& root, const std::string& name,
                              const FolderHandle& folder) {
+    // What a tool made read-only (a module cache, say) is on the shelf now, and only ever
+    // unlocked here, inside it.
+    constexpr auto kUnlock = FolderHandle::ReadOnlyFolders::makeWritable;
     for (const char* part : {kItemsFolderName, kJournalName, kManifestName})
         if (folder.contains(part))
-            if (auto removed = folder.removeItem(part); !removed) return removed;
-    return root.removeItem(name);
+            if (auto removed = folder.removeItem(part, kUnlock); !removed) return removed;
+    return root.removeItem(name, kUnlock);
 }
 
 std::size_t filesPerSave(std::size_t listed) {

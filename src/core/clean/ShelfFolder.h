@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvora {
 
@@ -25,13 +26,26 @@ private:
 
 struct LoadedSweep {
     UndoShelf::Sweep sweep;
-    bool fromPlan = false; // a clean-up cut short, read back from its plan
+    // A clean-up cut short: read back from its plan, or from its stored items alone when it
+    // was cut before its plan was written.
+    bool cutShort = false;
+    // A manifest with nothing left stored: every file went back or was taken away, and only
+    // the folder's removal was cut short.
+    bool finished = false;
 };
 
 // A clean-up's folder as it stands: its manifest, or for a clean-up cut short, its plan
 // checked against what its items folder holds (a planned file that never moved is left
-// out). None when neither describes a clean-up of this folder's own name.
+// out), or with neither, its stored items. None when no manifest or plan describes a
+// clean-up of this folder's own name, or, with neither, the name is not one a clean-up takes.
 std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::string& name);
+
+// Every stored item of a clean-up, each as an entry of its own that shows its stored name and
+// has no known place to go back to: what is left when no manifest lists it.
+std::vector<UndoShelf::Entry> unlistedEntries(const FolderHandle& items);
+
+// Half-written copies of a manifest or plan, left by a write that was cut short.
+void removeStaleTemporaries(const FolderHandle& folder);
 
 FileResult writeManifest(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
 FileResult writePlan(const FolderHandle& folder, const UndoShelf::Sweep& sweep);

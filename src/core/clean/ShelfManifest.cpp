@@ -4,6 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <limits>
+
 namespace kelvora {
 
 namespace {
@@ -11,16 +14,24 @@ namespace {
 using Json = nlohmann::json;
 
 Json fileJson(const UndoShelf::Entry::File& file) {
-    return Json{{"original", file.original}, {"stored", file.stored}};
+    Json json{{"original", file.original}, {"stored", file.stored}};
+    if (file.identity) {
+        json["size"] = file.identity->size;
+        json["device"] = file.identity->device;
+        json["inode"] = file.identity->inode;
+    }
+    return json;
 }
 
 Json entryJson(const UndoShelf::Entry& entry) {
     Json files = Json::array();
     for (const auto& file : entry.files)
         files.push_back(fileJson(file));
-    return Json{{"id", entry.id},       {"label", entry.label},
-                {"kind", entry.kind},   {"location", entry.location},
-                {"bytes", entry.bytes}, {"files", files}};
+    Json json{{"id", entry.id},       {"label", entry.label},
+              {"kind", entry.kind},   {"location", entry.location},
+              {"bytes", entry.bytes}, {"files", files}};
+    if (!entry.scannedIn.empty()) json["scannedIn"] = entry.scannedIn;
+    return json;
 }
 
 std::optional<std::string> stringAt(const Json& object, const char* key) {
@@ -39,10 +50,43 @@ std::optional<Date> dateAt(const Json& object, const char* key) {
     return date;
 }
 
+// A hand-edited size is never negative, and one beyond the largest figure is pinned there.
+int64_t byteCount(const Json& number) {
+    if (number.is_number_unsigned())
+        return static_cast<int64_t>(
+            std::min<uint64_t>(number.get<uint64_t>(), std::numeric_limits<int64_t>::max()));
+    return std::max<int64_t>(number.get<int64_t>(), 0);
+}
+
 const Json* arrayAt(const Json& object, const char* key) {
     auto it = object.find(key);
     if (it == object.end() || !it->is_array()) return nullptr;
     return &*it;
+}
+
+std::optional<uint64_t> unsignedAt(const Json& object, const char* key) {
+    auto it = object.find(key);
+    if (it == object.end() || !it->is_number_unsigned()) return std::nullopt;
+    return it->get<uint64_t>();
+}
+
+// Noted since a later version, so optional: what is missing or mistyped is as if not noted.
+std::optional<UndoShelf::Entry::File::Identity> identityIn(const Json& json) {
+    auto size = unsignedAt(json, "size");
+    auto device = unsignedAt(json, "device");
+    auto inode = unsignedAt(json, "inode");
+    if (!size || !device || !inode || *size > uint64_t(std::numeric_limits<int64_t>::max()))
+        return std::nullopt;
+    return UndoShelf::Entry::File::Identity{static_cast<int64_t>(*size), *device, *inode};
+}
+
+std::vector<std::string> foldersIn(const Json& json) {
+    std::vector<std::string> folders;
+    auto it = json.find("scannedIn");
+    if (it == json.end() || !it->is_array()) return folders;
+    for (const auto& folder : *it)
+        if (folder.is_string()) folders.push_back(folder.get<std::string>());
+    return folders;
 }
 
 std::optional<UndoShelf::Entry::File> decodeFile(const Json& json) {
@@ -50,7 +94,7 @@ std::optional<UndoShelf::Entry::File> decodeFile(const Json& json) {
     auto original = stringAt(json, "original");
     auto stored = stringAt(json, "stored");
     if (!original || !stored || !isSingleComponent(*stored)) return std::nullopt;
-    return UndoShelf::Entry::File{*original, *stored};
+    return UndoShelf::Entry::File{*original, *stored, identityIn(json)};
 }
 
 std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
@@ -68,7 +112,8 @@ std::optional<UndoShelf::Entry> decodeEntry(const Json& json) {
     entry.label = *label;
     entry.kind = *kind;
     entry.location = *location;
-    entry.bytes = bytes->get<int64_t>();
+    entry.bytes = byteCount(*bytes);
+    entry.scannedIn = foldersIn(json);
     for (const auto& file : *files) {
         auto decoded = decodeFile(file);
         if (!decoded) return std::nullopt;

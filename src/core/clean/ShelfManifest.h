@@ -2,6 +2,7 @@
 
 #include "clean/UndoShelf.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,9 @@ inline constexpr const char* kItemsFolderName = "items";
 // whole: every entry with every file it is about to move. A clean-up cut short is read
 // back from it and from what its items folder holds.
 inline constexpr const char* kJournalName = "journal.json";
+// The most a manifest or plan may hold: hundreds of thousands of entries fit many times over.
+// A larger file is damaged (or hostile, such as a sparse file of gigabytes) and is not read.
+inline constexpr std::size_t kMaxManifestBytes = std::size_t{256} << 20;
 
 // Pretty-printed JSON with sorted keys and ISO-8601 dates in UTC to the second.
 // Fails (with the reason) when a text is not valid UTF-8 and so cannot be written.

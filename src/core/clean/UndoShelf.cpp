@@ -4,7 +4,10 @@
 #include "clean/ShelfFolder.h"
 #include "clean/ShelfManifest.h"
 #include "clean/ShelfNames.h"
+#include "clean/ShelfPutBack.h"
 #include "clean/TargetAccess.h"
+#include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 #include "platform/AppPaths.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
@@ -14,7 +17,6 @@
 
 #include <algorithm>
 #include <random>
-#include <sys/stat.h>
 #include <unordered_map>
 
 namespace kelvora {
@@ -87,15 +89,41 @@ struct Plan {
     std::vector<PlannedItem> items;
 };
 
+// The folder a removal or a move of the target starts from: the deepest the scan noted for
+// the item, else the deepest a scan looks in.
+std::optional<std::string> scanFolderOf(const ScanItem& item, const URL& target,
+                                        const std::vector<URL>& scanFolders) {
+    const ScanItem::ScanFolder* deepest = nullptr;
+    for (const auto& noted : item.scannedIn) {
+        const std::string& folder = noted.folder.path();
+        if (target.path() == folder || !isSameOrInside(target.path(), folder)) continue;
+        if (!deepest || folder.size() > deepest->folder.path().size()) deepest = &noted;
+    }
+    if (deepest) return deepest->folder.path();
+    if (auto folder = DiskScanner::scanFolderOf(target, scanFolders)) return folder->path();
+    return std::nullopt;
+}
+
+void noteScanFolder(UndoShelf::Entry& entry, const std::optional<std::string>& folder) {
+    if (folder &&
+        std::find(entry.scannedIn.begin(), entry.scannedIn.end(), *folder) == entry.scannedIn.end())
+        entry.scannedIn.push_back(*folder);
+}
+
 Plan planOf(const std::vector<UndoShelf::LabelledItem>& items, const URL& root,
-            UndoShelf::Sweep sweep) {
+            const std::vector<URL>& scanFolders, UndoShelf::Sweep sweep) {
     const std::vector<std::string> rootForms = {root.standardized().path(),
                                                 root.resolvingSymlinks().standardized().path()};
     Plan plan{std::move(sweep), {}};
     for (size_t i = 0; i < items.size(); ++i) {
         const ScanItem& item = items[i].item;
-        UndoShelf::Entry entry{std::to_string(i),    items[i].label, JunkKinds::rawValue(item.kind),
-                               item.location.path(), item.bytes,     {}};
+        UndoShelf::Entry entry{std::to_string(i),
+                               items[i].label,
+                               JunkKinds::rawValue(item.kind),
+                               item.location.path(),
+                               item.bytes,
+                               {},
+                               {}};
         bool recordable = isRecordable(items[i].label) && isRecordable(entry.location);
         PlannedItem planned;
         for (size_t j = 0; j < item.targets.size(); ++j) {
@@ -111,7 +139,8 @@ Plan planOf(const std::vector<UndoShelf::LabelledItem>& items, const URL& root,
                                        "not note where to put it back"});
             } else {
                 std::string stored = storedName(i, j, target.lastPathComponent());
-                entry.files.push_back({target.path(), stored});
+                entry.files.push_back({target.path(), stored, std::nullopt});
+                noteScanFolder(entry, scanFolderOf(item, target, scanFolders));
                 planned.targets.push_back({stored, {}});
             }
         }
@@ -166,8 +195,9 @@ NewSweep makeSweepFolder(const FolderHandle& root, Date now) {
 // manifest up to date in batches; the failures come back in the same order.
 std::vector<UndoShelf::Failure> moveAll(const std::vector<UndoShelf::LabelledItem>& items,
                                         const Plan& plan, const NewSweep& made,
+                                        const std::vector<URL>& scanFolders,
                                         UndoShelf::Sweep& sweep, const StopToken& stop) {
-    const TargetAccess access = TargetAccess::live();
+    const TargetAccess access(scanFolders);
     std::vector<UndoShelf::Failure> failures;
     size_t sinceSaved = 0;
     for (size_t i = 0; i < items.size() && !stop.stopped(); ++i) {
@@ -183,7 +213,8 @@ std::vector<UndoShelf::Failure> moveAll(const std::vector<UndoShelf::LabelledIte
             FileResult moved = how.stored ? moveOnto(item, target, *how.stored, access, made.items)
                                           : FileResult::failure(how.refusal);
             if (moved) {
-                entry.files.push_back({target.path(), *how.stored});
+                entry.files.push_back(
+                    {target.path(), *how.stored, identityAt(made.items, *how.stored)});
             } else {
                 addSaturating(unmoved, Cleaner::freedSize(target));
                 failures.push_back({target, moved.reason});
@@ -202,34 +233,6 @@ std::vector<UndoShelf::Failure> moveAll(const std::vector<UndoShelf::LabelledIte
 }
 
 // ---- Putting back ----
-
-enum class Restore { restored, missing, failed };
-
-struct FileOutcome {
-    Restore result = Restore::restored;
-    std::string reason; // the file's name when missing, else why it stayed
-};
-
-bool isFolder(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-FileOutcome restoreFile(const FolderHandle& items, const UndoShelf::Entry::File& file) {
-    std::string name = lastComponent(file.original);
-    // A place written with "..", "." or empty names could lead anywhere; it is not guessed.
-    if (!isPlainAbsolutePath(file.original) || file.original == "/")
-        return {Restore::failed, quoted(name) + " can’t be put back: the place it came from, " +
-                                     quoted(file.original) + ", is not a plain full path"};
-    if (!items.contains(file.stored)) return {Restore::missing, name};
-    std::string folder = parentPath(file.original);
-    if (!isFolder(folder))
-        if (auto made = createDirectories(folder); !made) return {Restore::failed, made.reason};
-    URL destination = UndoShelf::freeName(URL::fileURL(file.original));
-    if (auto moved = items.moveItem(file.stored, destination.path()); !moved)
-        return {Restore::failed, moved.reason};
-    return {};
-}
 
 std::string namesOf(const std::vector<std::string>& names) {
     constexpr size_t kNamed = 3;
@@ -271,31 +274,26 @@ struct PutBackTally {
     std::vector<std::string> failed;
     std::vector<std::string> missing;
 
-    void putBack(const FolderHandle& items, const UndoShelf::Entry& entry) {
+    void putBack(const FolderHandle& items, const UndoShelf::Entry& entry,
+                 const std::vector<URL>& scanFolders) {
+        EntryReturn back = returnEntry(items, entry, scanFolders);
+        failed.insert(failed.end(), back.failed.begin(), back.failed.end());
+        missing.insert(missing.end(), back.missing.begin(), back.missing.end());
+        if (back.stayed.empty()) return;
         UndoShelf::Entry left = entry;
-        left.files.clear();
-        for (const auto& file : entry.files) {
-            FileOutcome outcome = restoreFile(items, file);
-            if (outcome.result == Restore::missing) missing.push_back(outcome.reason);
-            if (outcome.result != Restore::failed) continue;
-            failed.push_back(outcome.reason);
-            left.files.push_back(file);
-        }
-        if (!left.files.empty()) kept.push_back(std::move(left));
+        left.files = std::move(back.stayed);
+        kept.push_back(std::move(left));
     }
 };
 
 // Puts every moved file back where it was; returns what could not go.
-UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items) {
+UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items,
+                                      const std::vector<URL>& scanFolders) {
+    PutBackTally tally;
+    for (const auto& entry : sweep.entries)
+        tally.putBack(items, entry, scanFolders);
     UndoShelf::Sweep kept = sweep;
-    kept.entries.clear();
-    for (const auto& entry : sweep.entries) {
-        UndoShelf::Entry left = entry;
-        left.files.clear();
-        for (const auto& file : entry.files)
-            if (restoreFile(items, file).result == Restore::failed) left.files.push_back(file);
-        if (!left.files.empty()) kept.entries.push_back(std::move(left));
-    }
+    kept.entries = std::move(tally.kept);
     return kept;
 }
 
@@ -339,13 +337,9 @@ std::string UndoShelf::sweepID(Date date) {
 URL UndoShelf::freeName(const URL& url) {
     if (!fileExists(url.path())) return url;
     std::string name = url.lastPathComponent();
-    std::string extension = extensionOf(name);
-    std::string base =
-        extension.empty() ? name : name.substr(0, name.size() - extension.size() - 1);
     URL folder = url.deletingLastPathComponent();
     for (long n = 1;; ++n) {
-        std::string marker = n == 1 ? " (restored)" : " (restored " + std::to_string(n) + ")";
-        URL candidate = folder.appending(nameWithin(base, marker, extension));
+        URL candidate = folder.appending(restoredName(name, n));
         if (!fileExists(candidate.path())) return candidate;
     }
 }
@@ -361,12 +355,18 @@ std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
         FolderHandle folder = rootFolder.folder(name);
         if (!folder) continue;
         auto loaded = loadSweep(folder, name);
-        if (!loaded || (loaded->fromPlan && loaded->sweep.entries.empty())) continue;
+        if (!loaded || loaded->finished || (loaded->cutShort && loaded->sweep.entries.empty()))
+            continue;
         found.push_back(std::move(loaded->sweep));
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const Sweep& a, const Sweep& b) { return a.date > b.date; });
     return found;
+}
+
+URL UndoShelf::storedURL(const Sweep& sweep, const Entry::File& file) const {
+    return URL::fileURL(
+        joinPath(joinPath(joinPath(root.path(), sweep.id), kItemsFolderName), file.stored));
 }
 
 int64_t UndoShelf::bytes() const {
@@ -389,14 +389,15 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
     NewSweep made = makeSweepFolder(rootFolder, now);
     if (!made.error.empty()) return {std::nullopt, failEveryTarget(items, made.error)};
 
+    const std::vector<URL> scanFolders = DiskScanner::live().scanFolders();
     Sweep sweep{made.id, now, addSeconds(now, holdDays * kSecondsPerDay), {}};
-    Plan plan = planOf(items, root, sweep);
+    Plan plan = planOf(items, root, scanFolders, sweep);
     if (!plan.sweep.entries.empty())
         if (auto planned = writePlan(made.folder, plan.sweep); !planned) {
             rootFolder.removeItem(made.id);
             return {std::nullopt, failEveryTarget(items, kSaveFailed + planned.reason)};
         }
-    std::vector<Failure> failures = moveAll(items, plan, made, sweep, stop);
+    std::vector<Failure> failures = moveAll(items, plan, made, scanFolders, sweep, stop);
     if (sweep.entries.empty()) {
         removeSweepFolder(rootFolder, made.id, made.folder);
         return {std::nullopt, failures};
@@ -406,7 +407,7 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
 
     // A clean-up whose manifest could not be saved would be invisible and never purged:
     // every moved file goes back. What cannot go back stays listed.
-    Sweep kept = withWhatCannotGoBack(sweep, made.items);
+    Sweep kept = withWhatCannotGoBack(sweep, made.items, scanFolders);
     if (kept.entries.empty())
         removeSweepFolder(rootFolder, made.id, made.folder);
     else
@@ -438,8 +439,14 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     FolderHandle folder = rootFolder.folder(sweep.id);
     if (!folder) throw Error(gone);
     auto loaded = loadSweep(folder, sweep.id);
+    // Everything of it is back already (a put back cut short before the folder went).
+    if (loaded && loaded->finished) {
+        removeSweepFolder(rootFolder, sweep.id, folder);
+        return std::nullopt;
+    }
     Sweep current = loaded ? loaded->sweep : sweep;
     FolderHandle items = folder.folder(kItemsFolderName);
+    const std::vector<URL> scanFolders = DiskScanner::live().scanFolders();
 
     PutBackTally tally;
     bool found = false;
@@ -451,7 +458,7 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
             continue;
         }
         found = true;
-        tally.putBack(items, entry);
+        tally.putBack(items, entry, scanFolders);
         sinceSaved += entry.files.size();
         size_t waiting = current.entries.size() - i - 1;
         if (!only && waiting > 0 && sinceSaved >= filesPerSave(tally.kept.size() + waiting)) {
@@ -466,6 +473,8 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     if (only && !found) throw Error(gone);
 
     current.entries = std::move(tally.kept);
+    // What the manifest never listed is still stored: the clean-up stays, showing it.
+    if (current.entries.empty()) current.entries = unlistedEntries(items);
     std::optional<Sweep> result;
     if (current.entries.empty()) {
         if (auto removed = removeSweepFolder(rootFolder, sweep.id, folder); !removed)
@@ -494,7 +503,7 @@ int64_t UndoShelf::empty(const Sweep& sweep) const {
     // Marked as held no longer before anything goes, so an emptying cut short is finished by
     // the next purge instead of staying listed until its hold would have ended.
     if (auto loaded = loadSweep(folder, sweep.id);
-        loaded && (loaded->fromPlan || loaded->sweep.expires > loaded->sweep.date)) {
+        loaded && (loaded->cutShort || loaded->sweep.expires > loaded->sweep.date)) {
         loaded->sweep.expires = std::min(loaded->sweep.expires, loaded->sweep.date);
         settle(folder, loaded->sweep);
     }
@@ -518,12 +527,19 @@ UndoShelf::Purge UndoShelf::purge(Date now) const {
         if (!folder) continue;
         auto loaded = loadSweep(folder, name);
         if (!loaded) continue;
-        if (loaded->fromPlan && loaded->sweep.entries.empty()) {
+        // Nothing else writes on the shelf while the lock is held: what a write left behind
+        // half done is stale.
+        removeStaleTemporaries(folder);
+        if (loaded->finished) {
+            removeSweepFolder(rootFolder, name, folder);
+            continue;
+        }
+        if (loaded->cutShort && loaded->sweep.entries.empty()) {
             dropEmptyPlan(rootFolder, name, folder);
             continue;
         }
         // A clean-up cut short is settled now, while no clean-up can be running.
-        if (loaded->fromPlan) settle(folder, loaded->sweep);
+        if (loaded->cutShort) settle(folder, loaded->sweep);
         if (loaded->sweep.expires > now) continue;
         if (auto removed = removeSweepFolder(rootFolder, name, folder))
             addSaturating(result.bytes, loaded->sweep.bytes());

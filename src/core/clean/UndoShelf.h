@@ -21,8 +21,19 @@ namespace kelvora {
 struct UndoShelf {
     struct Entry {
         struct File {
-            std::string original; // POSIX path the target had; where it is put back
+            // What was moved, as it stood on the shelf. Moving keeps it, so a file of the same
+            // identity at the original place (or under a restored name beside it) is this one,
+            // already back.
+            struct Identity {
+                int64_t size = 0;
+                uint64_t device = 0;
+                uint64_t inode = 0;
+                bool operator==(const Identity&) const = default;
+            };
+            std::string original; // POSIX path the target had; where it is put back; empty
+                                  // when not known (a clean-up recovered from its items alone)
             std::string stored;   // its name inside the clean-up's "items" folder
+            std::optional<Identity> identity; // absent in clean-ups shelved before it was noted
             bool operator==(const File&) const = default;
         };
         std::string id;
@@ -31,6 +42,13 @@ struct UndoShelf {
         std::string location;
         int64_t bytes = 0;
         std::vector<File> files;
+        // The folders the scan found its targets in: put back reaches each file from the one
+        // holding it, without crossing a link, and takes it nowhere else. Empty in clean-ups
+        // shelved before they were noted.
+        std::vector<std::string> scannedIn;
+
+        // Whether anything of it has a known place to go back to.
+        bool canGoBack() const;
         bool operator==(const Entry&) const = default;
     };
 
@@ -90,8 +108,12 @@ struct UndoShelf {
     // "name (restored 2).ext" and so on.
     static URL freeName(const URL& url);
 
-    // The clean-ups on the shelf, newest first; unreadable manifests are skipped.
+    // The clean-ups on the shelf, newest first; unreadable manifests are skipped. A clean-up
+    // cut short is read back from its plan, or, cut before its plan was written, from its
+    // stored items alone.
     std::vector<Sweep> sweeps() const;
+    // Where a file of a clean-up is kept, to be shown in the file manager.
+    URL storedURL(const Sweep& sweep, const Entry::File& file) const;
     int64_t bytes() const;
 
     // Moves every target of the items into one new clean-up. Never throws: each target
@@ -118,6 +140,9 @@ private:
 
 } // namespace kelvora
 
+template <> struct std::hash<kelvora::UndoShelf::Entry::File::Identity> {
+    std::size_t operator()(const kelvora::UndoShelf::Entry::File::Identity& v) const noexcept;
+};
 template <> struct std::hash<kelvora::UndoShelf::Entry::File> {
     std::size_t operator()(const kelvora::UndoShelf::Entry::File& v) const noexcept;
 };

@@ -163,8 +163,11 @@ struct DiskScanner {
     std::vector<int64_t> freedSizes(const std::vector<std::vector<URL>>& groups,
                                     FileCounter& counter) const;
     struct Measured {
-        int64_t bytes = 0; // what removing the group frees
-        int64_t files = 0; // regular files met
+        int64_t bytes = 0;     // what removing the group frees, its folders' own blocks too
+        int64_t files = 0;     // regular files met
+        int64_t fileBytes = 0; // what its files alone free
+        // Folders holding nothing, or files that free nothing: no item worth offering.
+        bool freesNothing() const { return fileBytes < 1; }
     };
     // The same walk, keeping how many files each group holds.
     std::vector<Measured> measure(const std::vector<std::vector<URL>>& groups,

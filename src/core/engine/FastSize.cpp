@@ -80,8 +80,13 @@ void FastSize::Total::add(const Entry& entry) {
     }
 }
 
+void FastSize::Total::addFolder(int64_t allocated) {
+    addSaturating(folders, allocated);
+}
+
 void FastSize::Total::merge(const Total& other) {
     addSaturating(bytes, other.bytes);
+    addSaturating(folders, other.folders);
     files += other.files;
     for (const auto& [key, triple] : other.linked) {
         auto [position, inserted] = linked.try_emplace(key, triple);
@@ -92,6 +97,12 @@ void FastSize::Total::merge(const Total& other) {
 }
 
 int64_t FastSize::Total::freed() const {
+    int64_t result = freedByFiles();
+    addSaturating(result, folders);
+    return result;
+}
+
+int64_t FastSize::Total::freedByFiles() const {
     int64_t result = bytes;
     for (const auto& [key, triple] : linked) {
         if (triple.seen >= triple.links) {
@@ -116,8 +127,8 @@ std::optional<std::vector<FastSize::Entry>> FastSize::read(const std::string& fo
 
 namespace {
 
-// Adds every regular file to the total of the group its root belongs to, each
-// worker into totals of its own.
+// Adds every folder's own blocks and every regular file to the total of the group its
+// root belongs to, each worker into totals of its own.
 class SizeVisitor final : public FolderVisitor {
 public:
     SizeVisitor(std::vector<size_t> rootGroups, size_t groups, int workers)
@@ -126,6 +137,10 @@ public:
 
     unsigned statusMask() const override { return STATX_INO | STATX_NLINK | STATX_BLOCKS; }
     bool wantsFile(unsigned char type) const override { return type == DT_REG; }
+    bool opened(int worker, WalkFolder& folder) override {
+        totals_[worker][rootGroups_[folder.root]].addFolder(ownBlocks(folder.fd));
+        return true;
+    }
     void file(int worker, const WalkFolder& folder, const char*,
               const struct statx& status) override {
         totals_[worker][rootGroups_[folder.root]].add(entryOf(status));

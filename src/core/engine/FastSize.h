@@ -10,8 +10,9 @@
 
 namespace kelvora {
 
-// Parallel folder walker that measures what removing files would free.
-// Hard-linked files count only when every one of their links was met.
+// Parallel folder walker that measures what removing files and folders would free:
+// the files' blocks and each folder's own. Hard-linked files count only when every one
+// of their links was met.
 struct FastSize {
     struct Entry {
         std::string name;
@@ -41,10 +42,15 @@ struct FastSize {
         int64_t bytes = 0;
         int64_t files = 0;
         std::unordered_map<std::string, Linked> linked;
+        int64_t folders = 0; // the folders' own blocks
 
         void add(const Entry& entry);
+        // A folder's own blocks; a folder is never hard-linked and is not a file.
+        void addFolder(int64_t allocated);
         void merge(const Total& other);
         int64_t freed() const;
+        // What the files alone free, the folders holding them left out.
+        int64_t freedByFiles() const;
     };
 
     // Once `stop` is set the totals hold only what was counted so far.

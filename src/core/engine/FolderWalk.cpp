@@ -161,6 +161,12 @@ private:
 
 } // namespace
 
+int64_t ownBlocks(int folder) {
+    struct statx status {};
+    if (statx(folder, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BLOCKS, &status) != 0) return 0;
+    return static_cast<int64_t>(status.stx_blocks) * 512;
+}
+
 void FolderWalk::run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers,
                      const StopToken& stop) {
     Walk(visitor, workers, stop).run(roots);

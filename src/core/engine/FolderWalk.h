@@ -23,6 +23,10 @@ struct WalkFolder {
     std::atomic<int64_t> bytes{0}; // a sum a visitor may keep for the folder
 };
 
+// The bytes an open folder's own entry takes, read from its descriptor: no lookup, and no
+// right to search the folder needed. 0 when it cannot be read.
+int64_t ownBlocks(int folder);
+
 // What one walk does with what it finds. Calls come from every worker at
 // once; `worker` (0 to workers - 1) lets a visitor keep state per worker
 // without locks.

@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "engine/FastSize.h"
+#include "engine/LongPath.h"
 #include "engine/PathRules.h"
 
 #include <algorithm>
@@ -53,14 +54,14 @@ std::vector<URL> outermost(const std::vector<URL>& group, PlaceResolver& resolve
     return result;
 }
 
-FastSize::Entry fileEntry(const URL& url, const struct stat& status) {
+FastSize::Entry fileEntry(const URL& url, const struct statx& status) {
     FastSize::Entry entry;
     entry.name = url.lastPathComponent();
     entry.type = FastSize::kRegularFile;
-    entry.device = static_cast<int32_t>(status.st_dev);
-    entry.fileID = status.st_ino;
-    entry.links = static_cast<uint32_t>(status.st_nlink);
-    entry.allocated = static_cast<int64_t>(status.st_blocks) * 512;
+    entry.device = static_cast<int32_t>(makedev(status.stx_dev_major, status.stx_dev_minor));
+    entry.fileID = status.stx_ino;
+    entry.links = status.stx_nlink;
+    entry.allocated = static_cast<int64_t>(status.stx_blocks) * 512;
     return entry;
 }
 
@@ -75,12 +76,13 @@ std::vector<DiskScanner::Measured> DiskScanner::measure(const std::vector<std::v
     for (size_t group = 0; group < groups.size(); ++group) {
         for (const auto& url : outermost(groups[group], resolver)) {
             if (!url.isFileURL()) continue;
-            struct stat status {};
-            if (lstat(url.path().c_str(), &status) != 0) continue;
-            if (S_ISDIR(status.st_mode)) {
+            struct statx status {};
+            const unsigned mask = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS;
+            if (!statLongPath(url.path(), mask, status)) continue;
+            if (S_ISDIR(status.stx_mode)) {
                 folders[group].push_back(url.path());
                 anyFolder = true;
-            } else if (S_ISREG(status.st_mode)) {
+            } else if (S_ISREG(status.stx_mode)) {
                 fileTotals[group].add(fileEntry(url, status));
             }
         }
@@ -93,7 +95,7 @@ std::vector<DiskScanner::Measured> DiskScanner::measure(const std::vector<std::v
         FastSize::Total total = fileTotals[group];
         total.merge(walked[group]);
         counter.count += total.files;
-        measured.push_back({total.freed(), total.files});
+        measured.push_back({total.freed(), total.files, total.freedByFiles()});
     }
     return measured;
 }

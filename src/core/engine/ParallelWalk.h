@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LongPath.h"
 #include "platform/StopToken.h"
 
 #include <atomic>
@@ -31,11 +32,11 @@ std::vector<int> workerProcessors();
 // worker on a processor of its own spares the walk that wait.
 void startOn(int processor);
 
-// A folder opened for reading its entries, never through a final link.
+// A folder opened for reading its entries, never through a final link, however deep.
 class OpenFolder {
 public:
     explicit OpenFolder(const std::string& path)
-        : fd_(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC)) {}
+        : fd_(openLongPath(path, O_RDONLY | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC)) {}
     ~OpenFolder() {
         if (fd_ >= 0) close(fd_);
     }

@@ -247,34 +247,74 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-std::optional<std::string> readOpenFile(int fd) {
+namespace {
+
+BoundedRead unreadableRead(std::string reason) {
+    return {BoundedRead::Outcome::unreadable, {}, std::move(reason)};
+}
+
+} // namespace
+
+BoundedRead readOpenFileAtMost(int fd, std::size_t maxBytes) {
     struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(fd);
-        return std::nullopt;
+        return unreadableRead("it is not a file");
     }
-    std::string out;
+    // A sparse or hostile file can claim any size: it is judged before a byte is read, and
+    // again while reading in case it grows.
+    BoundedRead tooLarge{BoundedRead::Outcome::tooLarge, {}, {}};
+    if (static_cast<uint64_t>(status.st_size) > maxBytes) {
+        close(fd);
+        return tooLarge;
+    }
+    BoundedRead result{BoundedRead::Outcome::read, {}, {}};
     char buffer[65536];
     while (true) {
         ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
+            int error = errno;
             close(fd);
-            return std::nullopt;
+            return unreadableRead(describeFileError(error));
         }
         if (n == 0) break;
-        out.append(buffer, static_cast<size_t>(n));
+        if (static_cast<std::size_t>(n) > maxBytes - result.bytes.size()) {
+            close(fd);
+            return tooLarge;
+        }
+        result.bytes.append(buffer, static_cast<size_t>(n));
     }
     close(fd);
-    return out;
+    return result;
+}
+
+namespace {
+
+std::optional<std::string> bytesOf(BoundedRead read) {
+    if (!read.ok()) return std::nullopt;
+    return std::move(read.bytes);
+}
+
+} // namespace
+
+std::optional<std::string> readOpenFile(int fd) {
+    return bytesOf(readOpenFileAtMost(fd, std::numeric_limits<std::size_t>::max()));
 }
 
 std::optional<std::string> readFile(const std::string& path) {
+    return bytesOf(readFileAtMost(path, std::numeric_limits<std::size_t>::max()));
+}
+
+BoundedRead readFileAtMost(const std::string& path, std::size_t maxBytes) {
     // What we read lies in folders other programs fill: a pipe there would block the read for
     // good and a device would never end, so only regular files are read.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    return readOpenFile(fd);
+    if (fd < 0) {
+        if (errno == ENOENT) return {};
+        return unreadableRead(describeFileError(errno));
+    }
+    return readOpenFileAtMost(fd, maxBytes);
 }
 
 FileResult createDirectories(const std::string& path) {

@@ -3,6 +3,7 @@
 #include "platform/Date.h"
 #include "platform/Url.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -96,6 +97,22 @@ struct FileResult {
 std::string describeFileError(int error);
 // Reads an open descriptor to its end and closes it; nothing unless it is a regular file.
 std::optional<std::string> readOpenFile(int fd);
+
+// A file read whole only while it stays within a limit. What the application reads back of
+// its own (settings, manifests, plans) lies where other programs can write too: a huge or
+// sparse file there must not cost its size in memory, and a caller can call it damaged.
+struct BoundedRead {
+    enum class Outcome { read, missing, tooLarge, unreadable };
+    Outcome outcome = Outcome::missing;
+    std::string bytes;  // read only
+    std::string reason; // unreadable: why, in plain words
+
+    bool ok() const { return outcome == Outcome::read; }
+};
+// Reads a regular file of at most `maxBytes` and closes the descriptor. A folder, pipe or
+// device is unreadable, and a file that grows past the limit while it is read is too large.
+BoundedRead readOpenFileAtMost(int fd, std::size_t maxBytes);
+BoundedRead readFileAtMost(const std::string& path, std::size_t maxBytes);
 // Writes every byte, retrying after interruptions; 0 or the errno value that stopped it.
 int writeAll(int fd, std::string_view bytes);
 

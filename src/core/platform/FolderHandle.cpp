@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <linux/openat2.h>
 #include <random>
 #include <sys/stat.h>
@@ -118,8 +119,9 @@ FileResult mountedThere(const std::string& shown);
 
 class TreeRemoval {
 public:
-    TreeRemoval(int parent, std::string name, std::string shownPath)
-        : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)) {}
+    TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable)
+        : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)),
+          makeWritable_(makeWritable) {}
 
     FileResult run() {
         int top = openFolderAt(parent_, name_.c_str());
@@ -167,6 +169,7 @@ private:
             return Entered::unreadable;
         }
         if (*place != above) return Entered::otherMount;
+        if (makeWritable_) unlock(fd, status);
         Level level{fd, *place, status.st_ino, name, {}, 0};
         auto entries = entriesOf(fd);
         if (!entries) note(errno ? errno : EIO);
@@ -183,6 +186,14 @@ private:
             far.fd = -1;
         }
         return Entered::yes;
+    }
+
+    // Its contents can only go once its owner may write in it and enter it. Only the
+    // owner's bits change; a folder of another user stays as it is.
+    static void unlock(int fd, const struct stat& status) {
+        constexpr mode_t kOwnerNeeds = S_IWUSR | S_IXUSR;
+        if ((status.st_mode & kOwnerNeeds) != kOwnerNeeds)
+            fchmod(fd, (status.st_mode & 07777) | kOwnerNeeds);
     }
 
     // One move of the walk: down into the next subfolder, or up once a folder is done.
@@ -264,6 +275,7 @@ private:
     int parent_;
     std::string name_;
     std::string shown_;
+    bool makeWritable_ = false;
     std::vector<Level> levels_;
     int error_ = 0;
     std::string mountedAt_; // the first mount met inside, left whole
@@ -362,10 +374,19 @@ std::vector<std::string> FolderHandle::names() const {
 }
 
 std::optional<std::string> FolderHandle::readFile(const std::string& name) const {
-    if (fd_ < 0) return std::nullopt;
+    BoundedRead read = readFile(name, std::numeric_limits<std::size_t>::max());
+    if (!read.ok()) return std::nullopt;
+    return std::move(read.bytes);
+}
+
+BoundedRead FolderHandle::readFile(const std::string& name, std::size_t maxBytes) const {
+    if (fd_ < 0) return {BoundedRead::Outcome::unreadable, {}, describeFileError(EBADF)};
     int fd = openat(fd_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    return readOpenFile(fd);
+    if (fd < 0) {
+        if (errno == ENOENT) return {};
+        return {BoundedRead::Outcome::unreadable, {}, describeFileError(errno)};
+    }
+    return readOpenFileAtMost(fd, maxBytes);
 }
 
 FileResult FolderHandle::writeFileAtomically(const std::string& name,
@@ -413,7 +434,7 @@ FileResult FolderHandle::moveItem(const std::string& name, const std::string& to
     return failure("move", pathOf(name), errno);
 }
 
-FileResult FolderHandle::removeItem(const std::string& name) const {
+FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly) const {
     std::string shown = pathOf(name);
     if (fd_ < 0) return failure("remove", shown, EBADF);
     struct stat status {};
@@ -426,7 +447,7 @@ FileResult FolderHandle::removeItem(const std::string& name) const {
         if (unlinkat(fd_, name.c_str(), 0) == 0) return FileResult::success();
         return failure("remove", shown, errno);
     }
-    return TreeRemoval(fd_, name, shown).run();
+    return TreeRemoval(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable).run();
 }
 
 void FolderHandle::removeFile(const std::string& name) const {

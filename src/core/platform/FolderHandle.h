@@ -59,6 +59,8 @@ public:
     std::vector<std::string> names() const;
     // The whole of a regular file; nothing for a link, a folder or a device.
     std::optional<std::string> readFile(const std::string& name) const;
+    // The same for a file trusted only up to a size (see readFileAtMost).
+    BoundedRead readFile(const std::string& name, std::size_t maxBytes) const;
     // Through a temporary file in this folder, synced, then renamed over the name.
     FileResult writeFileAtomically(const std::string& name, std::string_view bytes) const;
     FileResult makeFolder(const std::string& name) const;
@@ -66,9 +68,14 @@ public:
     FileResult moveItem(const std::string& name, const FolderHandle& to,
                         const std::string& toName) const;
     FileResult moveItem(const std::string& name, const std::string& toPath) const;
+    // What a removal does with a folder its owner may not write in (as some tools leave
+    // their caches): stop there, or first give the owner write permission on it, through the
+    // folder's own descriptor, so never through a link.
+    enum class ReadOnlyFolders { stop, makeWritable };
     // A file, a link (not what it points to) or a folder with everything in it, at any
     // depth, without ever going through a link or onto another mounted disk.
-    FileResult removeItem(const std::string& name) const;
+    FileResult removeItem(const std::string& name,
+                          ReadOnlyFolders readOnly = ReadOnlyFolders::stop) const;
     // Errors are ignored: for leftovers that a later pass may take away.
     void removeFile(const std::string& name) const;
     void removeEmptyFolder(const std::string& name) const;

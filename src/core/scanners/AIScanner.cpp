@@ -142,8 +142,9 @@ std::optional<ScanItem> DiskScanner::aiItem(AIKind kind, const URL& location,
                                             const std::vector<RunningApp>& apps,
                                             FileCounter& counter) const {
     if (targets.empty()) return std::nullopt;
-    int64_t bytes = freedSizes({targets}, counter).front();
-    if (bytes < 1) return std::nullopt;
+    const Measured measured = measure({targets}, counter).front();
+    if (measured.freesNothing()) return std::nullopt;
+    const int64_t bytes = measured.bytes;
     ScanItem item;
     item.kind = JunkKind::ai;
     item.location = location;

@@ -29,7 +29,9 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
     std::vector<ScanItem> items;
     for (const auto& file : filesOf(candidates)) {
         const Candidate& candidate = *file.first;
-        if (candidate.size < oldSize) continue;
+        // Judged by the blocks the file takes, so a sparse file is as small as it is.
+        const int64_t occupied = candidate.allocated;
+        if (occupied < oldSize || occupied < 1) continue;
         // Removing some links of a file frees nothing while others remain.
         if (file.links.size() < candidate.links) continue;
         std::optional<Date> recorded;
@@ -39,18 +41,17 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
         const std::optional<Date> lastOpened =
             lastOpenedDate(recorded, candidate.accessed, candidate.modified);
         const Date lastUse = lastOpened.value_or(candidate.modified);
-        if (candidate.size < largeSize && !(lastUse < cutoff)) continue;
-        if (candidate.allocated < 1) continue;
+        if (occupied < largeSize && !(lastUse < cutoff)) continue;
         ScanItem item;
         item.kind = JunkKind::largeFiles;
         item.location = candidate.url;
         item.targets = file.links;
-        item.bytes = candidate.allocated;
+        item.bytes = occupied;
         item.baseVerdict = Verdict::youDecide;
-        item.largeFile = ScanItem::LargeFileInfo{candidate.size < largeSize
-                                                     ? ScanItem::LargeFileInfo::Reason::old
-                                                     : ScanItem::LargeFileInfo::Reason::large,
-                                                 lastOpened, candidate.modified};
+        item.largeFile =
+            ScanItem::LargeFileInfo{occupied < largeSize ? ScanItem::LargeFileInfo::Reason::old
+                                                         : ScanItem::LargeFileInfo::Reason::large,
+                                    lastOpened, candidate.modified};
         items.push_back(std::move(item));
     }
     return items;

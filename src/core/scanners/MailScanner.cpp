@@ -235,7 +235,7 @@ std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& 
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < pairs.size(); ++i) {
-        if (measured[i].bytes < 1) continue;
+        if (measured[i].freesNothing()) continue;
         const auto& [account, folders] = pairs[i];
         MailAccount owner{"A Mail account", ScanItem::MailInfo::Copy::unknown};
         if (account.name == "Mailboxes") {
@@ -265,8 +265,9 @@ std::vector<ScanItem> DiskScanner::mailDownloadItem(bool inUse, FileCounter& cou
     for (const auto& entry : listFolder(folder).entries)
         entries.push_back(entry.url);
     if (entries.empty()) return {};
-    const int64_t bytes = freedSizes({entries}, counter).front();
-    if (bytes <= 0) return {};
+    const Measured measured = measure({entries}, counter).front();
+    if (measured.freesNothing()) return {};
+    const int64_t bytes = measured.bytes;
     const int count = static_cast<int>(entries.size());
     return {mailItem(folder, std::move(entries), bytes, inUse, "Mail", Verdict::safe,
                      {ScanItem::MailInfo::Kind::mailDownloads, "Opened attachments",

@@ -69,8 +69,9 @@ std::optional<ScanItem> DiskScanner::modelItem(const URL& folder, const std::str
                                                FileCounter& counter) const {
     auto info = fileInfo(folder);
     if (!info || !info->isDirectory()) return std::nullopt;
-    int64_t bytes = freedSizes({{folder}}, counter).front();
-    if (bytes < 1) return std::nullopt;
+    const Measured measured = measure({{folder}}, counter).front();
+    if (measured.freesNothing()) return std::nullopt;
+    const int64_t bytes = measured.bytes;
     ScanItem item;
     item.kind = JunkKind::ai;
     item.location = folder;

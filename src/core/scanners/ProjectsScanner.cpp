@@ -184,17 +184,17 @@ std::vector<ScanItem> DiskScanner::scanProjects(const std::vector<std::string>& 
         groups.push_back({found.url});
     }
     // One walk for all of them, so that the folders are measured side by side.
-    auto sizes = freedSizes(groups, counter);
+    const auto sizes = measure(groups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < stale.size(); ++i) {
-        if (sizes[i] < 1) continue;
+        if (sizes[i].freesNothing()) continue;
         const auto& [found, lastActivity] = stale[i];
         ScanItem item;
         item.kind = JunkKind::developer;
         item.location = found->url;
         item.targets = {found->url};
-        item.bytes = sizes[i];
+        item.bytes = sizes[i].bytes;
         item.inUseBy = processInside(found->url, processPaths);
         item.baseVerdict = Verdict::rebuilds;
         item.developer =

@@ -158,16 +158,16 @@ std::vector<ScanItem> DiskScanner::macOSInstallers(FileCounter& counter) const {
     std::vector<std::vector<URL>> groups;
     for (const auto& installer : installers)
         groups.push_back({installer});
-    auto sizes = freedSizes(groups, counter);
+    const auto sizes = measure(groups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < installers.size(); ++i) {
-        if (sizes[i] < 1) continue;
+        if (sizes[i].freesNothing()) continue;
         const URL& installer = installers[i];
         std::string name = replacingAll(installer.deletingPathExtension().lastPathComponent(),
                                         "Install macOS ", "");
         bool upgrade = isUpgrade(name, macOSMajorVersion);
-        ScanItem item = systemItem(installer, {installer}, sizes[i],
+        ScanItem item = systemItem(installer, {installer}, sizes[i].bytes,
                                    upgrade ? Verdict::youDecide : Verdict::rebuilds,
                                    {Kind::macOSInstaller, name, upgrade ? "upgrade" : "installed",
                                     modificationDate(installer), 0});
@@ -197,13 +197,13 @@ std::vector<ScanItem> DiskScanner::deviceBackups(FileCounter& counter) const {
     std::vector<std::vector<URL>> groups;
     for (const auto& backup : backups)
         groups.push_back({backup.url});
-    auto sizes = freedSizes(groups, counter);
+    const auto sizes = measure(groups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < backups.size(); ++i) {
-        if (sizes[i] < 1) continue;
+        if (sizes[i].freesNothing()) continue;
         const Backup& backup = backups[i];
-        items.push_back(systemItem(backup.url, {backup.url}, sizes[i], Verdict::youDecide,
+        items.push_back(systemItem(backup.url, {backup.url}, sizes[i].bytes, Verdict::youDecide,
                                    {Kind::deviceBackup, backup.device, backupDetail(backup),
                                     backup.date, newest.count(i) ? 1 : 0}));
     }
@@ -220,13 +220,13 @@ std::vector<ScanItem> DiskScanner::deviceUpdates(FileCounter& counter) const {
     std::vector<std::vector<URL>> groups;
     for (const auto& file : files)
         groups.push_back({file});
-    auto sizes = freedSizes(groups, counter);
+    const auto sizes = measure(groups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < files.size(); ++i) {
-        if (sizes[i] < 1) continue;
+        if (sizes[i].freesNothing()) continue;
         const URL& file = files[i];
-        items.push_back(systemItem(file, {file}, sizes[i], Verdict::rebuilds,
+        items.push_back(systemItem(file, {file}, sizes[i].bytes, Verdict::rebuilds,
                                    {Kind::deviceUpdate, file.lastPathComponent(),
                                     file.deletingLastPathComponent().lastPathComponent(),
                                     modificationDate(file), 0}));

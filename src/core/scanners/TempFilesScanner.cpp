@@ -40,13 +40,14 @@ std::vector<ScanItem> DiskScanner::scanTempLeftovers(FileCounter& counter) const
     std::vector<std::vector<URL>> groups;
     for (const auto& [pid, folders] : byOwner)
         groups.push_back(folders);
-    const auto sizes = freedSizes(groups, counter);
+    const auto sizes = measure(groups, counter);
 
     std::vector<ScanItem> items;
     size_t index = 0;
     for (const auto& [pid, folders] : byOwner) {
-        const int64_t bytes = sizes[index++];
-        if (bytes <= 0) continue;
+        const Measured& measured = sizes[index++];
+        if (measured.freesNothing()) continue;
+        const int64_t bytes = measured.bytes;
         ScanItem item;
         item.kind = JunkKind::tempFiles;
         item.location = folders.front();

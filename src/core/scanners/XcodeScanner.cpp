@@ -35,11 +35,11 @@ std::vector<ScanItem> measured(const DiskScanner& scanner, std::vector<ScanItem>
     std::vector<std::vector<URL>> groups;
     for (const auto& item : items)
         groups.push_back(item.targets);
-    auto sizes = scanner.freedSizes(groups, counter);
+    const auto sizes = scanner.measure(groups, counter);
     std::vector<ScanItem> kept;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (sizes[i] < 1) continue;
-        items[i].bytes = sizes[i];
+        if (sizes[i].freesNothing()) continue;
+        items[i].bytes = sizes[i].bytes;
         kept.push_back(std::move(items[i]));
     }
     return kept;

@@ -5,9 +5,9 @@
 
 namespace kelvora {
 
-bool isKernelFileSystem(const std::string& path) {
-    struct statfs info {};
-    if (statfs(path.c_str(), &info) != 0) return false;
+namespace {
+
+bool isKernelType(const struct statfs& info) {
     switch (static_cast<unsigned long>(info.f_type)) {
     case PROC_SUPER_MAGIC:
     case SYSFS_MAGIC:
@@ -32,6 +32,18 @@ bool isKernelFileSystem(const std::string& path) {
     default:
         return false;
     }
+}
+
+} // namespace
+
+bool isKernelFileSystem(const std::string& path) {
+    struct statfs info {};
+    return statfs(path.c_str(), &info) == 0 && isKernelType(info);
+}
+
+bool isKernelFileSystem(int folder) {
+    struct statfs info {};
+    return fstatfs(folder, &info) == 0 && isKernelType(info);
 }
 
 } // namespace kelvora

@@ -47,13 +47,14 @@ public:
         return false;
     }
 
+    // A folder's own blocks count with what it holds, as removing it frees them too.
     bool opened(int worker, WalkFolder& folder) override {
         struct statx status {};
         // Looking up "." needs the right to search the folder, as every status call inside does.
-        if (statx(folder.fd, ".", AT_SYMLINK_NOFOLLOW, STATX_TYPE, &status) != 0) {
+        if (statx(folder.fd, ".", AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_BLOCKS, &status) != 0) {
             // Names without anything about them are a refusal, unless there are no names.
             if (listFolder(URL::fileURL(folder.path, true)).ok()) {
-                workers_[worker].folders.emplace_back(folder.path, 0);
+                workers_[worker].folders.emplace_back(folder.path, ownBlocks(folder.fd));
             } else {
                 workers_[worker].privateFolders.push_back(folder.path);
             }
@@ -61,10 +62,11 @@ public:
         }
         folder.device = deviceOf(status);
         // A folder on another device than its parent may be a pseudo file system's mount point.
-        if (folder.device != folder.parentDevice && isKernelFileSystem(folder.path)) {
+        if (folder.device != folder.parentDevice && isKernelFileSystem(folder.fd)) {
             workers_[worker].privateFolders.push_back(folder.path);
             return false;
         }
+        folder.bytes += static_cast<int64_t>(status.stx_blocks) * 512;
         return true;
     }
 

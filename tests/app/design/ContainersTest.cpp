@@ -13,9 +13,12 @@
 #include <QFont>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
+#include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +110,58 @@ TEST(ContainersTest, RowsScrollAndDrawOnlyWhatIsInViewButAPictureLaysOutEveryRow
     EXPECT_TRUE(near(at(picture, 150, 10), Theme::ground())) << "the pane shows through";
     EXPECT_GT(countNear(picture, QRectF(0, 0, 60, 20), Theme::ink(), 60), 10) << "Row 0";
     EXPECT_GT(countNear(picture, QRectF(0, 180, 60, 20), Theme::ink(), 60), 10) << "Row 9";
+}
+
+// A tall page in a short pane scrolls under the thin scroller: the page keeps the pane's
+// whole width, the scroller shows while the page moves and goes when it rests, and the
+// page follows the wheel, a drag of the thumb and a click beside it.
+TEST(ContainersTest, AThinScrollerShowsWhileThePageMovesAndScrollsByTheMouse) {
+    KELVORA_REQUIRE_GUI();
+    qputenv("KELVORA_REDUCE_MOTION", "1");
+    Ground root;
+    auto* page = new QWidget;
+    page->setMinimumHeight(1030);
+    (new QVBoxLayout(&root))->addWidget(new Scrolling(page));
+    root.layout()->setContentsMargins(0, 0, 0, 0);
+    root.resize(300, 206);
+    root.setAttribute(Qt::WA_DontShowOnScreen);
+    root.show();
+    settle(std::chrono::milliseconds(20));
+
+    auto* area = root.findChild<QScrollArea*>();
+    ThinScroller* scroller = ThinScroller::of(area);
+    ASSERT_TRUE(scroller);
+    QScrollBar* bar = area->verticalScrollBar();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(page->width(), 300) << "no scroll bar takes width";
+    EXPECT_EQ(bar->maximum(), 824);
+    EXPECT_TRUE(scroller->isShowing()) << "shown with the pane, to say it scrolls";
+    EXPECT_EQ(scroller->geometry(), QRect(288, 0, 12, 206));
+    const QRectF thumb = ThinScroller::thumb(QRectF(scroller->rect()), 0, 824, 206, 0, false);
+    EXPECT_EQ(thumb, QRectF(3, 3, 6, 40)) << "as long as the page is to the content";
+    ASSERT_TRUE(waitUntil([&] { return !scroller->isShowing(); }, std::chrono::seconds(3)))
+        << "and gone once the page rests";
+
+    QWheelEvent wheel(QPointF(100, 100), QPointF(100, 100), {}, QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(area->viewport(), &wheel);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_TRUE(scroller->isShowing());
+
+    bar->setValue(0);
+    const QPoint grip = thumb.center().toPoint();
+    QTest::mousePress(scroller, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(scroller, grip + QPoint(0, 40));
+    QTest::mouseRelease(scroller, Qt::LeftButton, {}, grip + QPoint(0, 40));
+    EXPECT_EQ(bar->value(), 824 * 40 / 160) << "the page follows the thumb";
+    const int before = bar->value();
+    QTest::mouseClick(scroller, Qt::LeftButton, {}, QPoint(8, 200));
+    EXPECT_EQ(bar->value(), before + bar->pageStep()) << "a click below the thumb pages down";
+
+    page->setMinimumHeight(100);
+    settle(std::chrono::milliseconds(20));
+    EXPECT_FALSE(scroller->isShowing()) << "nothing to scroll, nothing shown";
+    qunsetenv("KELVORA_REDUCE_MOTION");
 }
 
 TEST(ContainersTest, ForecastLineWarnsOnlyOfANearlyFullDisk) {

@@ -44,6 +44,15 @@ TEST(ArgumentsTest, ForecastMustBeAWholeCLocaleNumber) {
         EXPECT_EQ(forecastDays(bad), std::nullopt) << bad;
 }
 
+TEST(ArgumentsTest, WindowSizeIsTwoNumbersAndNeverBelowTheSmallestWindow) {
+    EXPECT_EQ(windowSize("1100x720"), (WindowSize{1100, 720}));
+    EXPECT_EQ(windowSize("1600x1000"), (WindowSize{1600, 1000}));
+    EXPECT_EQ(windowSize("800x600"), (WindowSize{1100, 720}));
+    for (const char* bad : {"", "1100", "1100x", "x720", "1100×720", "+1100x720", "1100x720px",
+                            "999999x720", "1100 x 720"})
+        EXPECT_EQ(windowSize(bad), std::nullopt) << bad;
+}
+
 TEST(ArgumentsTest, SnapshotOptionsFollowTheirRules) {
     EXPECT_EQ(SnapshotOptions::from(args({"--snapshot"})), std::nullopt);
 
@@ -78,6 +87,11 @@ TEST(ArgumentsTest, SnapshotOptionsFollowTheirRules) {
     EXPECT_EQ(rest->spaceMap, "/srv");
     EXPECT_EQ(rest->search, "big videos");
     EXPECT_TRUE(rest->receipt && rest->loginItems && rest->marketing);
+    EXPECT_EQ(rest->size, (WindowSize{1280, 820}));
+    EXPECT_EQ(SnapshotOptions::from(args({"--snapshot", "o", "--size", "1100x720"}))->size,
+              (WindowSize{1100, 720}));
+    EXPECT_EQ(SnapshotOptions::from(args({"--snapshot", "o", "--size", "small"}))->size,
+              (WindowSize{1280, 820}));
 }
 
 } // namespace

@@ -358,8 +358,8 @@ TEST_F(SettingsViewTest, ALookChosenAppliesAtOnce) {
     EXPECT_EQ(look->current(), 0);
 }
 
-// The column is taller than the window: it scrolls down to the last row, whose button
-// brings the welcome back.
+// The column is taller than the window: it scrolls, under the thin scroller rather than a
+// classic scroll bar, down to the last row, whose button brings the welcome back.
 TEST_F(SettingsViewTest, ScrolledToTheEndTheWelcomeComesBackAndTheWindowCloses) {
     KELVORA_REQUIRE_GUI();
     auto model = this->model();
@@ -368,6 +368,9 @@ TEST_F(SettingsViewTest, ScrolledToTheEndTheWelcomeComesBackAndTheWindowCloses) 
     ASSERT_TRUE(area);
     EXPECT_GE(view->page()->height(), std::ceil(view->layout().size.height()));
     EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(ThinScroller::of(area));
+    for (QScrollBar* bar : view->findChildren<QScrollBar*>())
+        EXPECT_FALSE(bar->isVisible());
     auto* button = view->findChild<OutlineButton*>("showWelcome");
     area->ensureWidgetVisible(button);
     EXPECT_EQ(area->verticalScrollBar()->value(), area->verticalScrollBar()->maximum());

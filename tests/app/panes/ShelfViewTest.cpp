@@ -55,6 +55,10 @@ TEST(ShelfTextTest, DaysLeftCountTheCleanUpsOwnHoldAndEndOnTheLastDay) {
     }
     // Only a hand-edited hold is too long to draw a square a day for; it is drawn to scale.
     EXPECT_EQ(ShelfText::squares({45, 90}), (ShelfText::DaysLeftCount{15, 30}));
+    // A count that does not divide evenly rounds up, so a day left is never drawn as none.
+    EXPECT_EQ(ShelfText::squares({44, 90}), (ShelfText::DaysLeftCount{15, 30}));
+    EXPECT_EQ(ShelfText::squares({1, 90}), (ShelfText::DaysLeftCount{1, 30}));
+    EXPECT_EQ(ShelfText::daysLeftLabel({44, 90}), "44 of 90 days left");
 }
 
 TEST(ShelfTextTest, EntriesShowLargestFirstWithTheirSymbolsAndPlaces) {
@@ -267,6 +271,46 @@ TEST_F(ShelfViewTest, PutBackThroughTheViewRestoresTheFilesByteForByte) {
     EXPECT_TRUE(model->sweeps().empty());
     EXPECT_TRUE(view.page()->layout().empty) << "the empty state follows";
     EXPECT_FALSE(view.findChild<SignalButton*>("freeShelf")->isVisible());
+}
+
+// A clean-up cut short before its plan was written has no place to put its files back to:
+// each row offers to show its file where the shelf keeps it, and nothing offers to put all
+// of it back.
+TEST_F(ShelfViewTest, RecoveredEntriesOfferToShowTheirFileInsteadOfPuttingItBack) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    const std::string id = UndoShelf::sweepID(addSeconds(currentDate(), -3600));
+    const std::string stored = shelfRoot() + "/" + id + "/items/0-0-Notes.zip";
+    ASSERT_TRUE(createDirectories(parentPath(stored)));
+    ASSERT_TRUE(writeFileAtomically(stored, std::string(5000, 'n')));
+    std::vector<URL> shown;
+    AppModel::Tools tools = this->tools();
+    tools.revealSeveral = [&](const std::vector<URL>& urls) { shown = urls; };
+    auto model = makeModel(tools);
+    ShelfView view(*model);
+    view.resize(1000, 500);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    const auto& section = view.page()->layout().sections.at(0);
+    ASSERT_EQ(section.entries.size(), 1u);
+    EXPECT_EQ(section.entries[0].label, "0-0-Notes.zip");
+    EXPECT_EQ(section.row(0).action, "Show in Folder");
+    EXPECT_FALSE(section.anyGoesBack);
+    EXPECT_FALSE(view.findChild<TextLinkButton*>("putAllBack")->isVisible());
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        Theme::Scope scope(appearance);
+        QImage image = Render::widget(view, QSize(1000, 500));
+        keepPicture(image, appearance == Appearance::light ? "shelf-recovered-light"
+                                                           : "shelf-recovered-dark");
+        EXPECT_GT(countNear(image, section.row(0).button, Theme::ink(), 40), 30)
+            << "the row's button title";
+        EXPECT_EQ(countNear(image, section.putAllBack, Theme::ink(), 40), 0) << "no Put all back";
+    }
+
+    QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
+    EXPECT_EQ(shown, std::vector<URL>{URL::fileURL(stored)});
+    EXPECT_EQ(readFile(stored), std::string(5000, 'n'));
+    EXPECT_EQ(model->sweeps().size(), 1u);
 }
 
 TEST_F(ShelfViewTest, FreeingAsksFirstAndEmptiesNothingItself) {

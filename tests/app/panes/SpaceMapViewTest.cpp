@@ -2,6 +2,7 @@
 #include "app/design/Pictures.h"
 #include "app/support/VirtualDisplay.h"
 
+#include "controller/Updater.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Snapshot.h"
@@ -9,6 +10,8 @@
 #include "panes/SpaceMapCanvas.h"
 #include "panes/SpaceMapParts.h"
 #include "panes/SpaceMapView.h"
+#include "window/MainWindow.h"
+#include "window/RootView.h"
 
 #include <QAccessible>
 #include <QTest>
@@ -47,6 +50,23 @@ protected:
                     .translated(canvas->mapTo(&view, QPoint(0, 0)));
         ADD_FAILURE() << "no tile " << name;
         return {};
+    }
+
+    // A deep folder with a long name, the only one on its way down from "Projects", mapped
+    // and shown in the window's detailed view with its node_modules folder selected.
+    URL mapDeepFolder() {
+        const std::string deep = "Projects/clients/northwind/2023/annual-report/final/"
+                                 "Photography selects from the spring shoot at the lake house";
+        write(deep + "/node_modules/left-pad/index.js", std::string(300'000, 'j'));
+        write(deep + "/cover.tiff", std::string(100'000, 't'));
+        map = SpaceMap::measure(home(), {});
+        model->showSpaceMap(map);
+        model->setMode(AppModel::ViewMode::detailed);
+        model->setShowingWelcome(false);
+        URL folder = map->root().appending(deep, true);
+        model->setMapFolder(folder);
+        model->setMapSelection(folder.appending("node_modules", true));
+        return folder;
     }
 
     std::unique_ptr<AppModel> model;
@@ -168,6 +188,121 @@ TEST_F(SpaceMapViewTest, InspectorButtonsAndTheSpokenTileOpenAndReveal) {
     QTest::mouseClick(view.inspector()->openButton(), Qt::LeftButton);
     EXPECT_EQ(model->mapFolder(), folder("Music"));
     EXPECT_FALSE(model->mapSelection());
+}
+
+// The pane in the window at the smallest size and the usual one, in both appearances,
+// zoomed into a deep folder with a long name and showing what a node_modules folder is.
+// The path bar folds and cuts its names to the room it has: the window keeps its width and
+// nothing is drawn over the folder's size; the advice under "What is this?" wraps whole.
+TEST_F(SpaceMapViewTest, DeepFolderAndLongAdviceFitTheSmallestWindow) {
+    KELVORA_REQUIRE_GUI();
+    const URL folder = mapDeepFolder();
+    // Every folder on the way holds the same bytes, so only the path differs.
+    model->setMapFolder(map->root().appending("Projects", true));
+    const int minimumOneDown = SpaceMapView(*model, 28).minimumSizeHint().width();
+    model->setMapFolder(folder);
+    model->setMapSelection(folder.appending("node_modules", true));
+
+    for (QSize size : {QSize(1100, 720), QSize(1280, 820)})
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            std::string name = "space-map-deep-" + std::to_string(size.width()) +
+                               (appearance == Appearance::light ? "-light" : "-dark");
+            SCOPED_TRACE(name);
+            Theme::Scope scope(appearance);
+            RootView root(*model, 0);
+            Snapshot::setSnapshot(&root, true);
+            EXPECT_LE(root.minimumSizeHint().width(), 1100);
+            QImage image = Render::widget(root, size);
+            keepPicture(image, name);
+            auto* view = root.findChild<SpaceMapView*>();
+            ASSERT_TRUE(view && view->isVisibleTo(&root));
+            EXPECT_EQ(view->minimumSizeHint().width(), minimumOneDown);
+            EXPECT_LE(view->inspector()->mapTo(&root, QPoint()).x() + view->inspector()->width(),
+                      size.width());
+
+            // The bar ends at least 10 pt before the size, and only the header's ground lies
+            // between them.
+            CrumbBar* bar = view->header()->crumbs();
+            QRect barRect(bar->mapTo(&root, QPoint()), bar->size());
+            QWidget* figure = view->header()->sizeFigure();
+            ASSERT_TRUE(figure->isVisibleTo(&root));
+            QRect figureRect(figure->mapTo(&root, QPoint()), figure->size());
+            EXPECT_LE(barRect.left() + bar->layout().width + 10, figureRect.left());
+            QRectF between(barRect.left() + bar->layout().width + 1, barRect.top(),
+                           figureRect.left() - barRect.left() - bar->layout().width - 2,
+                           barRect.height());
+            EXPECT_EQ(countNear(image, between, Theme::ink(), 60), 0);
+            EXPECT_EQ(countNear(image, between, Theme::muted(), 30), 0);
+            const auto& buttons = bar->buttons();
+            EXPECT_EQ(buttons.front()->shown(), "Home");
+            EXPECT_TRUE(buttons.front()->isVisibleTo(&root));
+            EXPECT_TRUE(bar->ellipsis()->isVisibleTo(&root));
+            EXPECT_TRUE(buttons.back()->shown().startsWith("Photography"));
+            EXPECT_EQ(buttons.back()->text().toStdString(), folder.lastPathComponent());
+            QRect last(buttons.back()->mapTo(&root, QPoint()), buttons.back()->size());
+            EXPECT_GT(countNear(image, last, Theme::ink(), 60), 30) << "the folder shown, in ink";
+
+            // The advice takes two lines and both are drawn.
+            SymbolLabel* advice = view->inspector()->advice();
+            EXPECT_EQ(advice->text(), "Kelvora can clear this, and it comes back");
+            ASSERT_EQ(advice->lines().lineCount(), 2);
+            EXPECT_GE(advice->height(), advice->lines().height());
+            QRect adviceRect(advice->mapTo(&root, QPoint()), advice->size());
+            QRectF secondLine(adviceRect.left() + 20, adviceRect.center().y() + 2,
+                              adviceRect.width() - 20, adviceRect.height() / 2.0 - 2);
+            EXPECT_GT(countNear(image, secondLine, Theme::ink(), 60), 20);
+        }
+
+    // "…" opens the lowest folder it stands for.
+    RootView root(*model, 0);
+    root.resize(1100, 720);
+    Render::widget(root, root.size());
+    CrumbBar* bar = root.findChild<SpaceMapView*>()->header()->crumbs();
+    ASSERT_TRUE(bar->ellipsis()->isVisibleTo(&root));
+    URL opened = bar->ellipsis()->crumb().url;
+    QTest::mouseClick(bar->ellipsis(), Qt::LeftButton);
+    EXPECT_EQ(model->mapFolder(), opened);
+    EXPECT_EQ(opened.path(), folder.deletingLastPathComponent().path());
+    QTest::mouseClick(bar->buttons().front(), Qt::LeftButton);
+    EXPECT_EQ(model->mapFolder()->path(), map->root().path());
+    EXPECT_EQ(bar->buttons().size(), 1u);
+}
+
+// On a virtual display, as a person sees it: the smallest window opened on the deep folder
+// stays the smallest window, and every step of the path bar reads whole or cut with "…".
+TEST_F(SpaceMapViewTest, TheSmallestWindowKeepsItsWidthInADeepFolder) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    KELVORA_REQUIRE_GUI();
+    mapDeepFolder();
+    Updater updater;
+    MainWindow window(*model, updater);
+    window.resize(1100, 720);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(200);
+    keepPicture(window.grab().toImage(), "space-map-deep-window");
+    EXPECT_EQ(window.size(), QSize(1100, 720));
+    auto* view = window.findChild<SpaceMapView*>();
+    ASSERT_TRUE(view && view->isVisible());
+    // The inspector and "Choose folder…" keep their places at the window's right.
+    for (QWidget* part : {static_cast<QWidget*>(view->inspector()),
+                          static_cast<QWidget*>(view->header()->choose())})
+        EXPECT_LE(part->mapTo(&window, QPoint()).x() + part->width(), window.width());
+    CrumbBar* bar = view->header()->crumbs();
+    std::vector<CrumbButton*> shown;
+    for (CrumbButton* button : bar->findChildren<CrumbButton*>())
+        if (button->isVisible()) shown.push_back(button);
+    ASSERT_GE(shown.size(), 2u);
+    for (CrumbButton* button : shown) {
+        QFontMetricsF metrics(
+            Fonts::text(13.5, button->isEnabled() ? QFont::Normal : QFont::DemiBold));
+        EXPECT_LE(metrics.horizontalAdvance(button->shown()), button->width() + 0.01)
+            << button->shown().toStdString();
+        EXPECT_TRUE(button->shown() == button->text() || button->shown().endsWith("…"))
+            << button->shown().toStdString();
+    }
+    EXPECT_LE(bar->mapTo(&window, QPoint()).x() + bar->layout().width + 10,
+              view->header()->sizeFigure()->mapTo(&window, QPoint()).x());
 }
 
 TEST_F(SpaceMapViewTest, MeasuringShowsTheCountWhileTheFolderIsWalked) {

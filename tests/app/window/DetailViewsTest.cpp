@@ -3,6 +3,7 @@
 #include "design/Buttons.h"
 #include "design/DialGeometry.h"
 #include "design/DialView.h"
+#include "design/Scrolling.h"
 #include "design/SelectableText.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -13,7 +14,9 @@
 #include "window/Inspector.h"
 #include "window/OverviewList.h"
 #include "window/PickFooter.h"
+#include "window/RootView.h"
 
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 
@@ -77,6 +80,63 @@ TEST(DetailViews, SidebarDrawsItsFillTheSelectedRowAndTheDiskBar) {
         EXPECT_EQ(sidebar.button(Sidebar::Destination::category, JunkKind::apps)->row().size,
                   "1.1 GB");
     }
+}
+
+// The column is 768 px high in the usual window and 668 px in the smallest. Its rows keep
+// their full 32 px and 2 px gaps where they fit, close up just enough where they do not,
+// and scroll only when even their tightest spacing does not fit above the disk footer.
+TEST(DetailViews, SidebarRowsCloseUpToFitBeforeTheyScroll) {
+    struct Case {
+        const char* what;
+        ScanResult result;
+        int height;
+        bool scrolls;
+        int rowHeight; // of the first row; 0: between the tight and the full height
+    };
+    const std::vector<Case> cases{
+        {"eleven categories, usual window", marketingLike(), 768, false, 32},
+        {"fourteen categories, usual window", everyCategory(), 768, false, 0},
+        {"eleven categories, smallest window", marketingLike(), 668, false, 0},
+        {"fourteen categories, smallest window", everyCategory(), 668, true, 28},
+    };
+    for (const Case& c : cases) {
+        DetailModel model(c.result);
+        const std::vector<Sidebar::Row> rows = Sidebar::rows(*model);
+        const DetailSidebar::Layout layout = DetailSidebar::layout(rows, c.height);
+        ASSERT_EQ(layout.rows.size(), rows.size()) << c.what;
+        EXPECT_EQ(layout.scrolls(), c.scrolls) << c.what;
+        const QRect& first = layout.rows.front();
+        if (c.rowHeight) {
+            EXPECT_EQ(first.height(), c.rowHeight) << c.what;
+        } else {
+            EXPECT_GT(first.height(), SidebarRowButton::kTightHeight) << c.what;
+            EXPECT_LT(first.height(), SidebarRowButton::kHeight) << c.what;
+        }
+        if (c.rowHeight == SidebarRowButton::kHeight)
+            EXPECT_EQ(layout.rows[2].top() - layout.rows[1].top(), 34) << "the full 2 px gap";
+        if (!c.scrolls) EXPECT_LE(layout.rows.back().bottom(), layout.footerTop) << c.what;
+        for (size_t i = 1; i < layout.rows.size(); ++i)
+            EXPECT_GE(layout.rows[i].top(), layout.rows[i - 1].bottom() + 1) << c.what << i;
+    }
+}
+
+// The space between a row's title and its figure gives way before the title: every short
+// title stays whole beside the widest figure a category shows below a terabyte.
+TEST(DetailViews, SidebarTitlesStayWholeBesideTheirFigures) {
+    DetailModel model(everyCategory());
+    const int width = DetailSidebar::kWidth - 24;
+    for (Sidebar::Row row : Sidebar::rows(*model)) {
+        EXPECT_EQ(SidebarRowButton::shownTitle(row, width).toStdString(), row.title);
+        for (bool selected : {false, true}) {
+            row.selected = selected;
+            row.size = "123.4 GB";
+            EXPECT_EQ(SidebarRowButton::shownTitle(row, width).toStdString(), row.title)
+                << "beside 123.4 GB";
+        }
+    }
+    Sidebar::Row longer{Sidebar::Destination::search, {}, "Search through everything", "", "1 on"};
+    EXPECT_TRUE(SidebarRowButton::shownTitle(longer, width).endsWith(QChar(0x2026)))
+        << "a title that cannot fit is cut with an ellipsis";
 }
 
 TEST(DetailViews, FooterDrawsTheCleanButtonInTheSignalColourAndDimsItWhenNothingIsPicked) {
@@ -251,6 +311,75 @@ struct Shown {
 
 QPoint centreOf(const QRectF& rect) {
     return rect.center().toPoint();
+}
+
+const std::string kLongDuplicate =
+    "Documents/Client projects 2023/Northwind Traders annual report/Final deliverables for print "
+    "and web/Cover photograph, high resolution, uncompressed master copy.tiff";
+
+// A duplicate kept deep in an archive: its explanation and kept copy run long.
+ScanResult withLongDuplicate() {
+    const std::string archive = "Documents/Archive of everything before the move/Old laptop "
+                                "backup from the summer of 2021/Client projects 2023/Northwind "
+                                "Traders annual report/";
+    ScanItem copy = found(JunkKind::duplicates, kLongDuplicate, 3'000'000);
+    copy.duplicate =
+        ScanItem::DuplicateInfo{URL::fileURL(kHome + "/" + archive +
+                                             "Cover photograph, high resolution, uncompressed "
+                                             "master copy (copy from old laptop).tiff"),
+                                2};
+    ScanResult result = marketingLike();
+    result.items.push_back(copy);
+    return result;
+}
+
+// In the smallest window the inspector's facts scroll above its buttons, which stay at the
+// foot of the pane in the window and in a picture; scrolled down, the Where text shows whole.
+TEST(DetailViews, InspectorButtonsStayInReachWhateverTheFactsTake) {
+    for (QSize size : {QSize(1100, 720), QSize(1280, 820)})
+        for (Appearance appearance : kAppearances) {
+            std::string name =
+                "inspector-duplicate-" + std::to_string(size.width()) + "-" + nameOf(appearance);
+            SCOPED_TRACE(name);
+            Theme::Scope scope(appearance);
+            DetailModel model(withLongDuplicate());
+            Sidebar::openCategory(*model, JunkKind::duplicates);
+            RootView root(*model, 0);
+            QImage image = picture(root, size, name);
+            auto* inspector = root.findChild<Inspector*>();
+            ASSERT_TRUE(inspector && inspector->content());
+            QRect pane(inspector->mapTo(&root, QPoint()), inspector->size());
+            EXPECT_LE(pane.bottom(), root.findChild<PickFooter*>()->mapTo(&root, QPoint()).y());
+            for (OutlineButton* button :
+                 {inspector->showInFolderButton(), inspector->secondButton()}) {
+                QRect shown(button->mapTo(&root, QPoint()), button->size());
+                EXPECT_TRUE(button->isVisibleTo(&root));
+                EXPECT_TRUE(pane.contains(shown)) << button->text().toStdString();
+                // The button's card and its title in ink.
+                EXPECT_TRUE(near(at(image, shown.left() + 6, shown.top() + 6),
+                                 token(Token::panel, appearance)));
+                EXPECT_GT(countNear(image, shown, token(Token::ink, appearance), 60), 40);
+            }
+            EXPECT_EQ(inspector->secondButton()->text(), "Pick this");
+        }
+
+    DetailModel model(withLongDuplicate());
+    Sidebar::openCategory(*model, JunkKind::duplicates);
+    auto* root = new RootView(*model, 0);
+    Shown shown(root, {1100, 720});
+    auto* inspector = root->findChild<Inspector*>();
+    QScrollArea* area = inspector->scrolling()->scrollArea();
+    ASSERT_TRUE(area);
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0) << "the facts are taller than the room";
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    SelectableText* where = inspector->whereText();
+    QRect whereShown(where->mapTo(area->viewport(), QPoint()), where->size());
+    EXPECT_TRUE(area->viewport()->rect().contains(whereShown));
+    EXPECT_TRUE(where->text().endsWith("uncompressed master copy.tiff"));
+    keepPicture(Render::widget(*root, root->size()), "inspector-duplicate-scrolled");
+    QTest::mouseClick(inspector->secondButton(), Qt::LeftButton);
+    takeInChanges();
+    EXPECT_TRUE(model->picks().isPicked(model.item(kLongDuplicate)));
 }
 
 TEST(DetailViews, PickBoxesPickWithoutMovingTheFocusAndRowsTakeTheFocus) {

@@ -1,9 +1,13 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
+#include "app/support/VirtualDisplay.h"
+#include "app/window/DetailFixture.h"
 
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/Scrolling.h"
+#include "design/Snapshot.h"
 #include "snapshot/Marketing.h"
 #include "snapshot/SnapshotRun.h"
 #include "window/AppEvents.h"
@@ -51,6 +55,13 @@ protected:
         model->scan();
         EXPECT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
         return model;
+    }
+
+    // A controller on a finding with something in every category, in the detailed view.
+    std::unique_ptr<AppModel> everyCategoryModel() {
+        return std::make_unique<AppModel>(everyCategory(), AppModel::ViewMode::detailed,
+                                          UndoShelf(URL::fileURL(shelfRoot(), true), 7),
+                                          std::nullopt);
     }
 
     static void drop(RootView& root, const QList<QUrl>& urls, bool* accepted = nullptr) {
@@ -432,30 +443,110 @@ TEST_F(RootViewTest, SimpleViewScrollsInTheSmallestWindow) {
     qunsetenv("KELVORA_REDUCE_MOTION");
 }
 
-// In the smallest window the sidebar's rows do not all fit above its disk footer: they
-// scroll in the room above it instead of running into it.
-TEST_F(RootViewTest, SidebarRowsScrollAboveTheDiskFooterInTheSmallestWindow) {
-    KELVORA_REQUIRE_GUI();
-    auto model = demoModel(std::nullopt, AppModel::ViewMode::detailed);
-    RootView root(*model, 0);
-    auto* detailed = qobject_cast<DetailedView*>(root.mainView());
-    ASSERT_TRUE(detailed);
-    auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-    root.resize(1100, 720);
-    root.show();
-    settle();
+// Every scroll area under `root` scrolls under the thin scroller; no classic bar shows.
+void expectOnlyThinScrollers(QWidget& root, const std::string& where) {
+    const auto areas = root.findChildren<QAbstractScrollArea*>();
+    EXPECT_FALSE(areas.empty()) << where;
+    for (QAbstractScrollArea* area : areas)
+        EXPECT_TRUE(ThinScroller::of(area)) << where << ": " << area->metaObject()->className();
+    for (QScrollBar* bar : root.findChildren<QScrollBar*>())
+        EXPECT_FALSE(bar->isVisible()) << where << ": a classic scroll bar";
+}
 
+// With something in every category, the usual window shows every sidebar row whole above
+// the disk footer. In the smallest they do not fit even closed up: they scroll there, in the
+// room above the footer, under the thin scroller.
+TEST_F(RootViewTest, SidebarFitsTheUsualWindowAndScrollsThinlyInTheSmallest) {
+    KELVORA_REQUIRE_GUI();
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
+    auto model = everyCategoryModel();
+    RootView root(*model, 0);
+    auto* sidebar =
+        qobject_cast<DetailSidebar*>(qobject_cast<DetailedView*>(root.mainView())->sidebar());
     auto* area = sidebar->findChild<QScrollArea*>();
     ASSERT_TRUE(area);
-    const QRect rows(area->viewport()->mapTo(sidebar, QPoint()), area->viewport()->size());
-    EXPECT_LT(rows.bottom(), sidebar->diskBar().top() - 20) << "the footer keeps its room";
-    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
-    SidebarRowButton* last = sidebar->button(Sidebar::Destination::loginItems);
-    ASSERT_TRUE(last);
-    area->ensureWidgetVisible(last, 0, 0);
-    const QRect shown(last->mapTo(sidebar, QPoint()), last->size());
-    EXPECT_TRUE(rows.contains(shown)) << "scrolled into view above the footer";
-    keepPicture(Render::widget(root, root.size()), "root-detailed-smallest");
+    QScrollBar* bar = area->verticalScrollBar();
+    for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
+        const bool usual = size.width() == 1280;
+        root.resize(size);
+        root.show();
+        settle();
+        ASSERT_EQ(sidebar->rows().size(), 1u + 14 + 5);
+        const QRect rows(area->viewport()->mapTo(sidebar, QPoint()), area->viewport()->size());
+        EXPECT_LT(rows.bottom(), sidebar->diskBar().top() - 20) << "the footer keeps its room";
+        EXPECT_EQ(bar->maximum() > 0, !usual);
+        for (const Sidebar::Row& row : sidebar->rows()) {
+            SidebarRowButton* button = sidebar->button(row.destination, row.kind);
+            area->ensureWidgetVisible(button, 0, 0);
+            EXPECT_TRUE(rows.contains(QRect(button->mapTo(sidebar, QPoint()), button->size())))
+                << row.title << " in view above the footer";
+            EXPECT_EQ(SidebarRowButton::shownTitle(row, button->width()).toStdString(), row.title);
+        }
+        expectOnlyThinScrollers(root, std::to_string(size.width()));
+        ThinScroller* scroller = ThinScroller::of(area);
+        EXPECT_EQ(scroller->isShowing(), !usual) << "shown while the rows move";
+
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            Theme::Scope scope(appearance);
+            const QImage image = Render::widget(root, size);
+            keepPicture(image, "root-every-category-" + std::to_string(size.width()) + "-" +
+                                   (appearance == Appearance::dark ? "dark" : "light"));
+            const QPoint origin = sidebar->mapTo(&root, QPoint());
+            const QRectF loginRow(
+                origin +
+                    sidebar->button(Sidebar::Destination::loginItems)->mapTo(sidebar, QPoint()),
+                QSizeF(200, 28));
+            EXPECT_GT(countNear(image, loginRow, Theme::color(Token::muted, appearance), 40), 150)
+                << "the last row is drawn";
+            EXPECT_GT(countNear(image, sidebar->diskBar().translated(origin),
+                                Theme::color(Token::ink, appearance), 30),
+                      500)
+                << "so is the disk bar";
+            if (usual) continue;
+            // The thumb at the end of its strip: thin, a blend of ink into the sidebar.
+            const QRectF thumb =
+                ThinScroller::thumb(QRectF(scroller->geometry()), bar->minimum(), bar->maximum(),
+                                    bar->pageStep(), bar->value(), false)
+                    .translated(origin);
+            const QColor ink = blend(Theme::color(Token::ink, appearance),
+                                     Theme::color(Token::sidebar, appearance), 0.38);
+            EXPECT_GT(countNear(image, thumb.adjusted(1, 4, -1, -4), ink, 6),
+                      0.8 * 4 * (thumb.width() - 2) * (thumb.height() - 8));
+            EXPECT_EQ(countNear(image, thumb.translated(-7, 0), ink, 6), 0) << "and thin";
+        }
+    }
+}
+
+// Whatever the window shows, on a display at its usual and its smallest size, its lists
+// and panes scroll under the thin scroller: no classic scroll bar is drawn anywhere.
+TEST_F(RootViewTest, NoPaneOfTheWindowDrawsAClassicScrollBar) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
+    auto model = everyCategoryModel();
+    RootView root(*model, 0);
+    root.resize(1100, 720);
+    root.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&root));
+    const std::vector<std::pair<const char*, std::function<void()>>> panes{
+        {"overview", [&] { model->show(std::nullopt, false, false, false, false, false); }},
+        {"category and inspector", [&] { Sidebar::openCategory(*model, JunkKind::caches); }},
+        {"undo shelf", [&] { model->show(std::nullopt, true, false, false, false, false); }},
+        {"space map", [&] { model->showSpaceMap(nullptr); }},
+        {"search", [&] { model->showSearch(PlainQuery{}, {}); }},
+        {"similar photos", [&] { model->show(std::nullopt, false, false, false, true, false); }},
+        {"login items", [&] { model->showLoginItems({}); }},
+        {"simple view", [&] { model->setMode(AppModel::ViewMode::simple); }},
+    };
+    for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
+        root.resize(size);
+        model->setMode(AppModel::ViewMode::detailed);
+        for (const auto& [name, open] : panes) {
+            open();
+            settle(std::chrono::milliseconds(30));
+            expectOnlyThinScrollers(root,
+                                    std::string(name) + " at " + std::to_string(size.width()));
+        }
+    }
 }
 
 TEST(ScanningLine, NamesTheStepOnceOneIsReported) {

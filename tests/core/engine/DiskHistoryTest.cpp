@@ -123,3 +123,17 @@ TEST(DiskHistoryFile, WritersInTwoProcessesLoseNothing) {
     waitpid(child, &status, 0);
     EXPECT_EQ(DiskHistory::load(file).freedByKelv, 80);
 }
+
+// Readings dated centuries back, as a hand-edited file may hold, are simply old: the date
+// arithmetic pins instead of wrapping round to make them look recent.
+TEST(DiskHistoryForecast, ReadingsFromCenturiesAgoAreOldNotRecent) {
+    const Date longAgo = dateFromEpochSeconds(-8'800'000'000); // the year 1691
+    DiskHistory history;
+    for (int i = 0; i < 4; ++i)
+        history.samples.push_back(
+            {addSeconds(longAgo, i * day), 10'000'000'000 - i * 1'000'000'000LL, 0});
+    EXPECT_FALSE(history.daysUntilFull(t0));
+    history.record(5'000'000'000, t0);
+    ASSERT_EQ(history.samples.size(), 1u);
+    EXPECT_EQ(history.samples[0].date, t0);
+}

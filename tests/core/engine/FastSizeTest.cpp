@@ -1,9 +1,12 @@
 #include "engine/FastSize.h"
 #include "engine/FolderWalk.h"
+#include "support/DiskUsage.h"
 #include "support/FixtureScanner.h"
+#include "support/NestedTree.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,11 +98,66 @@ TEST(FreedSizes, WalksFoldersAndFilesOfEachGroupAndCountsFilesLookedAt) {
     FileCounter counter;
     auto sizes = scanner.freedSizes({{fileURL(dir / "a")}, {fileURL(c)}, {}}, counter);
     ASSERT_EQ(sizes.size(), 3u);
-    EXPECT_EQ(sizes[0], allocatedSize(a) + allocatedSize(b));
+    EXPECT_EQ(sizes[0], allocatedSize(a) + allocatedSize(b) + ownBlocks(dir / "a") +
+                            ownBlocks(dir / "a/deep") + ownBlocks(dir / "a/deep/er"));
     EXPECT_EQ(sizes[1], allocatedSize(c));
     EXPECT_EQ(sizes[2], 0);
     EXPECT_EQ(counter.count, 3);
     EXPECT_TRUE(scanner.freedSizes({}, counter).empty());
+}
+
+// A folder's figure is what du says it takes, its own blocks and those of every folder
+// below included, less only the files also linked from outside it, which removing it does
+// not free. Names beginning with two dots are ordinary names.
+TEST(FreedSizes, FolderFiguresEqualDuOnANestedTree) {
+    TempDir dir;
+    const NestedTree tree = makeNestedTree(dir);
+    ASSERT_GT(ownBlocks(tree.root + "/big"), 4 * 4096) << "the big folder's entry takes blocks";
+    struct Row {
+        std::string folder;
+        int64_t linkedFromOutside;
+        bool holdsNothing;
+    };
+    const std::vector<Row> rows = {
+        {"", 0, false},
+        {"small", 0, false},
+        {"big", 0, false},
+        {"inside", 0, false},
+        {"inside/x", tree.insideLinked, true},
+        {"outside", tree.outsideLinked, false},
+        {"empty", 0, true},
+        {"empty/a/b/c", 0, true},
+        {"dots", 0, false},
+        {"dots/..data", 0, false},
+    };
+    std::vector<std::vector<URL>> groups;
+    for (const auto& row : rows)
+        groups.push_back(
+            {URL::fileURL(row.folder.empty() ? tree.root : tree.root + "/" + row.folder, true)});
+    FileCounter counter;
+    const auto measured = fixtureScanner(dir).measure(groups, counter);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::string path = groups[i].front().path();
+        EXPECT_EQ(measured[i].bytes, duBytes(path) - rows[i].linkedFromOutside) << rows[i].folder;
+        EXPECT_EQ(measured[i].freesNothing(), rows[i].holdsNothing) << rows[i].folder;
+    }
+}
+
+// Deeper than the longest path the kernel takes in one call, every level is measured, from
+// the top and from a folder whose own path is too long for one call.
+TEST(FreedSizes, TreesDeeperThanTheLongestPathMeasureInFull) {
+    TempDir dir;
+    const DeepTree tree = makeDeepTree(dir, 240);
+    ASSERT_EQ(tree.below.size(), 241u);
+    const size_t deepLevel = 230;
+    ASSERT_GT(tree.pathTo(deepLevel).size(), size_t{PATH_MAX});
+    ASSERT_EQ(tree.below[0], duBytes(tree.top));
+    FileCounter counter;
+    const auto sizes = fixtureScanner(dir).freedSizes(
+        {{URL::fileURL(tree.top, true)}, {URL::fileURL(tree.pathTo(deepLevel), true)}}, counter);
+    EXPECT_EQ(sizes[0], tree.below[0]);
+    EXPECT_EQ(sizes[1], tree.below[deepLevel]);
+    EXPECT_EQ(counter.count, 241 + 11);
 }
 
 TEST(FreedSizes, HardLinkedFileFreesSpaceOnlyWhenEveryLinkIsInTheGroup) {
@@ -109,6 +167,8 @@ TEST(FreedSizes, HardLinkedFileFreesSpaceOnlyWhenEveryLinkIsInTheGroup) {
     ASSERT_EQ(link(file.c_str(), (dir / "y/data").c_str()), 0);
     sync();
     const int64_t size = allocatedSize(file);
+    const int64_t x = ownBlocks(dir / "x");
+    const int64_t y = ownBlocks(dir / "y");
     DiskScanner scanner = fixtureScanner(dir);
 
     FileCounter counter;
@@ -117,10 +177,10 @@ TEST(FreedSizes, HardLinkedFileFreesSpaceOnlyWhenEveryLinkIsInTheGroup) {
                                      {fileURL(dir / "y/data")},
                                      {fileURL(dir / "x"), fileURL(dir / "y/data")}},
                                     counter);
-    EXPECT_EQ(sizes[0], size);
-    EXPECT_EQ(sizes[1], 0);
+    EXPECT_EQ(sizes[0], size + x + y);
+    EXPECT_EQ(sizes[1], x);
     EXPECT_EQ(sizes[2], 0);
-    EXPECT_EQ(sizes[3], size);
+    EXPECT_EQ(sizes[3], size + x);
     EXPECT_EQ(counter.count, 6);
 }
 
@@ -134,7 +194,7 @@ TEST(FreedSizes, SymbolicLinksAreNeitherFollowedNorCounted) {
     FileCounter counter;
     auto sizes =
         scanner.freedSizes({{fileURL(dir / "walked")}, {fileURL(dir / "file-link")}}, counter);
-    EXPECT_EQ(sizes, (std::vector<int64_t>{0, 0}));
+    EXPECT_EQ(sizes, (std::vector<int64_t>{ownBlocks(dir / "walked"), 0}));
     EXPECT_EQ(counter.count, 0);
 }
 
@@ -145,7 +205,8 @@ TEST(FreedSizes, OverlappingURLsInOneGroupCountOnce) {
     const auto sibling = dir.write("top-b", std::string(5000, 's'));
     ASSERT_EQ(symlink((dir / "top").c_str(), (dir / "alias").c_str()), 0);
     sync();
-    const int64_t whole = allocatedSize(inner) + allocatedSize(other);
+    const int64_t whole = allocatedSize(inner) + allocatedSize(other) + ownBlocks(dir / "top") +
+                          ownBlocks(dir / "top/inner");
     DiskScanner scanner = fixtureScanner(dir);
     FileCounter counter;
     auto sizes = scanner.freedSizes({{fileURL(dir / "top/inner/file"), fileURL(dir / "top"),
@@ -166,7 +227,8 @@ TEST(FreedSizes, UnreadableFolderAddsNothingForWhatItHides) {
     dir.write("tree/closed/secret", std::string(6000, 's'));
     chmod((dir / "tree/closed").c_str(), 0700);
     sync();
-    const int64_t expected = allocatedSize(open);
+    // Its own blocks count: removing the folder frees them, though not what it hides.
+    const int64_t expected = allocatedSize(open) + ownBlocks(dir / "tree");
     DiskScanner scanner = fixtureScanner(dir);
     EXPECT_TRUE(asNobody([&] {
         FileCounter counter;
@@ -190,12 +252,8 @@ TEST(FastSizeWalk, ManyFoldersAcrossGroupsMatchASerialCount) {
         }
     }
     sync();
-    for (int group = 0; group < 2; ++group) {
-        FileCounter serial;
-        for (const auto& file : fixtureScanner(dir).regularFiles(
-                 URL::fileURL(dir / ("g" + std::to_string(group))), serial))
-            expected[group] += allocatedSize(file.path());
-    }
+    for (int group = 0; group < 2; ++group)
+        expected[group] = duBytes(dir / ("g" + std::to_string(group)));
     auto totals = FastSize::walk({{dir / "g0"}, {dir / "g1"}});
     ASSERT_EQ(totals.size(), 2u);
     EXPECT_EQ(totals[0].freed(), expected[0]);
@@ -237,9 +295,10 @@ TEST(FastSizeWalk, BatchesOfOneLargeFolderCountSplitHardLinksOnce) {
     const std::string other = dir / "other";
     const auto totals = FastSize::walk({{big}, {big, other}, {other}});
     ASSERT_EQ(totals.size(), 3u);
-    EXPECT_EQ(totals[0].freed(), singles + pairs);
-    EXPECT_EQ(totals[1].freed(), singles + pairs + sharedWithOther);
-    EXPECT_EQ(totals[2].freed(), 0);
+    EXPECT_EQ(totals[0].freed(), singles + pairs + ownBlocks(big));
+    EXPECT_EQ(totals[1].freed(),
+              singles + pairs + sharedWithOther + ownBlocks(big) + ownBlocks(other));
+    EXPECT_EQ(totals[2].freed(), ownBlocks(other));
     EXPECT_EQ(totals[0].files, static_cast<int64_t>(made));
     EXPECT_EQ(totals[1].files - totals[0].files, totals[2].files);
 }

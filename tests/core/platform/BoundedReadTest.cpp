@@ -1,4 +1,4 @@
-#include "platform/BoundedRead.h"
+#include "platform/FileSystem.h"
 
 #include "support/TempDir.h"
 

@@ -2,6 +2,7 @@
 #include "catalog/Catalog.h"
 #include "clean/Cleaner.h"
 #include "platform/Plist.h"
+#include "support/DiskUsage.h"
 #include "support/FixtureScanner.h"
 #include "support/RunningProgram.h"
 
@@ -20,14 +21,6 @@ const ScanItem* itemAt(const std::vector<ScanItem>& items, const std::string& pa
     for (const auto& item : items)
         if (item.location.path() == path) return &item;
     return nullptr;
-}
-
-int64_t allocatedBytes(const std::vector<std::string>& files) {
-    sync();
-    int64_t total = 0;
-    for (const auto& file : files)
-        total += fileInfo(file)->allocatedSize;
-    return total;
 }
 
 } // namespace
@@ -165,14 +158,15 @@ TEST(CachesScanner, TheSystemCacheFolderGivesOneItemPerApplicationWithExactBytes
     EXPECT_EQ(names,
               (std::vector<std::string>{"Library/Caches/org.example.editor", ".cache/huggingface",
                                         ".cache/kvcachetool", ".cache/pip", ".cache/toolx"}));
-    const std::map<std::string, std::vector<std::string>> files = {
-        {"Library/Caches/org.example.editor", {mac}},
-        {".cache/huggingface", {xet}},
-        {".cache/kvcachetool", {held}},
-        {".cache/pip", {pip}},
-        {".cache/toolx", {tool}}};
-    for (const auto& [folder, inside] : files)
-        EXPECT_EQ(itemAt(items, home / folder)->bytes, allocatedBytes(inside)) << folder;
+    // What a removal takes: the cache folder's entries with the folders among them.
+    const std::map<std::string, std::string> taken = {{"Library/Caches/org.example.editor", mac},
+                                                      {".cache/huggingface", parentPath(xet)},
+                                                      {".cache/kvcachetool", held},
+                                                      {".cache/pip", parentPath(pip)},
+                                                      {".cache/toolx", tool}};
+    sync();
+    for (const auto& [folder, inside] : taken)
+        EXPECT_EQ(itemAt(items, home / folder)->bytes, duBytes(inside)) << folder;
     // The models beside the cache are offered by the model scan, and stay out of this item.
     EXPECT_EQ(itemAt(items, home / ".cache/huggingface")->targets,
               std::vector<URL>{URL::fileURL(home / ".cache/huggingface/xet")});

@@ -1,15 +1,18 @@
 #include "support/FixtureScanner.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kelvora;
 using namespace kelvora::testing;
 
 namespace {
 
+// A file whose blocks hold all of it, as most files' do.
 DiskScanner::Candidate candidate(const std::string& path, int64_t size, Date modified,
                                  std::string inode = "", uint64_t links = 1) {
-    return {URL::fileURL(path), size,     4096, inode.empty() ? path : inode,
+    return {URL::fileURL(path), size,     size, inode.empty() ? path : inode,
             modified,           modified, links};
 }
 
@@ -42,7 +45,7 @@ TEST(LargeFiles, LargeAlwaysOldOnlyWhenUnusedSinceStrictlyBeforeTheCutoff) {
     EXPECT_EQ(items[1].largeFile->modified, daysAgo(730));
     EXPECT_EQ(items[2].location.path(), "/u/floor");
     EXPECT_EQ(items[0].baseVerdict, Verdict::youDecide);
-    EXPECT_EQ(items[0].bytes, 4096);
+    EXPECT_EQ(items[0].bytes, 1'000'000'000);
 }
 
 TEST(LargeFiles, ARecentOpeningOutweighsAnOldModification) {
@@ -59,7 +62,7 @@ TEST(LargeFiles, HardLinkedFileIsOneItemAndOnlyWhenEveryLinkIsACandidate) {
     ASSERT_EQ(both.size(), 1u);
     EXPECT_EQ(both[0].targets,
               (std::vector<URL>{URL::fileURL("/u/a/film"), URL::fileURL("/u/b/film")}));
-    EXPECT_EQ(both[0].bytes, 4096);
+    EXPECT_EQ(both[0].bytes, 2'000'000'000);
 
     EXPECT_TRUE(largeAndOld({candidate("/u/a/film", 2'000'000'000, daysAgo(1), "7:1", 2)}).empty());
 }
@@ -68,4 +71,57 @@ TEST(LargeFiles, NothingToFreeIsNotOffered) {
     auto sparse = candidate("/u/sparse", 2'000'000'000, daysAgo(1));
     sparse.allocated = 0;
     EXPECT_TRUE(largeAndOld({sparse}).empty());
+}
+
+// A file is as large as the blocks it takes: a sparse file of 2 GiB that holds 4 KB is not
+// large, and a file whose blocks go past its length is judged by its blocks.
+TEST(LargeFiles, FilesAreJudgedByTheBlocksTheyTake) {
+    using Reason = ScanItem::LargeFileInfo::Reason;
+    struct Row {
+        const char* name;
+        int64_t size;
+        int64_t allocated;
+        double daysUnused;
+        std::optional<Reason> offered;
+    };
+    const int64_t kGiB = 1'073'741'824;
+    const std::vector<Row> rows = {
+        {"sparse", 2 * kGiB, 4096, 800, std::nullopt},
+        {"sparse-large-length", 2 * kGiB, 300'000'000, 800, Reason::old},
+        {"sparse-recent", 2 * kGiB, 300'000'000, 10, std::nullopt},
+        {"dense", 2 * kGiB, 2 * kGiB, 10, Reason::large},
+        {"preallocated", 150'000'000, 1'100'000'000, 10, Reason::large},
+        {"preallocated-old", 150'000'000, 250'000'000, 800, Reason::old},
+    };
+    std::vector<DiskScanner::Candidate> candidates;
+    for (const auto& row : rows) {
+        candidates.push_back(
+            candidate(std::string("/u/") + row.name, row.size, daysAgo(row.daysUnused)));
+        candidates.back().allocated = row.allocated;
+    }
+    const auto items = largeAndOld(candidates);
+    for (const auto& row : rows) {
+        const auto item = std::find_if(items.begin(), items.end(), [&](const ScanItem& found) {
+            return found.location.lastPathComponent() == row.name;
+        });
+        if (!row.offered) {
+            EXPECT_EQ(item, items.end()) << row.name;
+            continue;
+        }
+        ASSERT_NE(item, items.end()) << row.name;
+        EXPECT_EQ(item->largeFile->reason, *row.offered) << row.name;
+        EXPECT_EQ(item->bytes, row.allocated) << row.name;
+    }
+
+    // The same from the disk: a sparse file of 2 GiB with 4 KB written.
+    TempDir home;
+    const std::string path = home.write("Documents/disk.img", std::string(4096, 's'));
+    ASSERT_EQ(truncate(path.c_str(), 2 * kGiB), 0);
+    sync();
+    DiskScanner scanner = fixtureScanner(home);
+    FileCounter counter;
+    const auto found = scanner.userFiles({}, counter);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].size, 2 * kGiB);
+    EXPECT_TRUE(scanner.scanLargeAndOld(found, kFixtureNow).empty());
 }

@@ -1,8 +1,10 @@
 #include "spacemap/SpaceMap.h"
 
 #include "support/FixtureScanner.h"
+#include "support/NestedTree.h"
 #include "support/TempDir.h"
 
+#include <climits>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,6 +14,9 @@
 namespace kelvora {
 namespace {
 
+using testing::duBytes;
+using testing::makeNestedTree;
+using testing::NestedTree;
 using testing::TempDir;
 
 int64_t allocated(const std::string& path) {
@@ -47,13 +52,16 @@ TEST(SpaceMap, SumsFilesAndListsChildrenLargestFirst) {
     sync();
 
     auto map = SpaceMap::measure(URL::fileURL(dir / "root", true), {});
-    int64_t movies =
-        allocated(dir / "root/Movies/film.mov") + allocated(dir / "root/Movies/.hidden-clip");
-    int64_t app = allocated(dir / "root/Tool.app/Contents/MacOS/tool");
+    // Each folder's own blocks count with what it holds.
+    int64_t movies = allocated(dir / "root/Movies") + allocated(dir / "root/Movies/film.mov") +
+                     allocated(dir / "root/Movies/.hidden-clip");
+    int64_t app = allocated(dir / "root/Tool.app") + allocated(dir / "root/Tool.app/Contents") +
+                  allocated(dir / "root/Tool.app/Contents/MacOS") +
+                  allocated(dir / "root/Tool.app/Contents/MacOS/tool");
     EXPECT_EQ(map->filesMeasured(), 4);
     EXPECT_EQ(map->size(URL::fileURL(dir / "root/Movies", true)), movies);
     EXPECT_EQ(map->size(URL::fileURL(dir / "root", true)),
-              movies + app + allocated(dir / "root/notes.txt"));
+              allocated(dir / "root") + movies + app + allocated(dir / "root/notes.txt"));
 
     auto children = map->children(URL::fileURL(dir / "root", true));
     EXPECT_EQ(namesOf(children), (std::vector<std::string>{"Movies", "Tool.app", "notes.txt"}));
@@ -67,6 +75,52 @@ TEST(SpaceMap, SumsFilesAndListsChildrenLargestFirst) {
     EXPECT_FALSE(map->size(URL::fileURL(dir / "root/notes.txt")));
     EXPECT_FALSE(map->size(URL::fileURL(dir / "elsewhere", true)));
     EXPECT_FALSE(map->size(URL::fileURL(dir / "root/link", true)));
+}
+
+// Every folder's figure is what du says it takes, its own blocks and its folders' included;
+// only a file with several links in the tree counts once for each. Names beginning with two
+// dots are ordinary names.
+TEST(SpaceMap, FolderFiguresEqualDuOnANestedTree) {
+    TempDir dir;
+    const NestedTree tree = makeNestedTree(dir);
+    auto map = SpaceMap::measure(URL::fileURL(tree.root, true), {});
+    struct Row {
+        std::string folder;
+        int64_t countedAgain;
+    };
+    const std::vector<Row> rows = {
+        {"", tree.insideLinked + tree.outsideLinked},
+        {"small", 0},
+        {"big", 0},
+        {"inside", tree.insideLinked},
+        {"outside", 0},
+        {"empty", 0},
+        {"empty/a/b/c", 0},
+        {"dots", 0},
+        {"dots/..data", 0},
+        {"dots/..2024_01_01_10_10_10.1", 0},
+    };
+    for (const auto& row : rows) {
+        const std::string path = row.folder.empty() ? tree.root : tree.root + "/" + row.folder;
+        EXPECT_EQ(map->size(URL::fileURL(path, true)), duBytes(path) + row.countedAgain)
+            << row.folder;
+    }
+    auto dots = namesOf(map->children(URL::fileURL(tree.root + "/dots", true)));
+    std::sort(dots.begin(), dots.end());
+    EXPECT_EQ(dots,
+              (std::vector<std::string>{"...", "..2024_01_01_10_10_10.1", "..data", ".hidden"}));
+}
+
+TEST(SpaceMap, TreesDeeperThanTheLongestPathMeasureInFull) {
+    TempDir dir;
+    const testing::DeepTree tree = testing::makeDeepTree(dir, 240);
+    const size_t deepLevel = 230;
+    ASSERT_GT(tree.pathTo(deepLevel).size(), size_t{PATH_MAX});
+    auto map = SpaceMap::measure(URL::fileURL(tree.top, true), {});
+    EXPECT_EQ(map->filesMeasured(), 241);
+    EXPECT_EQ(map->size(URL::fileURL(tree.top, true)), duBytes(tree.top));
+    EXPECT_EQ(map->size(URL::fileURL(tree.top, true)), tree.below[0]);
+    EXPECT_EQ(map->size(URL::fileURL(tree.pathTo(deepLevel), true)), tree.below[deepLevel]);
 }
 
 TEST(SpaceMap, EqualSizesKeepListingOrderAndNewFoldersShowZero) {
@@ -162,14 +216,17 @@ TEST(SpaceMap, ListableButUnsearchableFolderIsPrivateUnlessEmpty) {
     chmod((dir / "root/names-only").c_str(), 0744);
     chmod((dir / "root/names-only-empty").c_str(), 0744);
     const URL root = URL::fileURL(dir / "root", true);
+    const int64_t emptyBytes = allocated(dir / "root/names-only-empty");
+    const int64_t rootBytes = allocated(dir / "root") + allocated(dir / "root/open") +
+                              allocated(dir / "root/open/file") + emptyBytes;
     EXPECT_TRUE(testing::asNobody([&] {
         auto map = SpaceMap::measure(root, {});
         auto children = map->children(root);
         const auto* namesOnly = find(children, "names-only");
         const auto* empty = find(children, "names-only-empty");
         return map->filesMeasured() == 1 && namesOnly && !namesOnly->bytes &&
-               !namesOnly->isFolder && empty && empty->bytes == 0 && empty->isFolder &&
-               map->size(root) == allocated(dir / "root/open/file");
+               !namesOnly->isFolder && empty && empty->bytes == emptyBytes && empty->isFolder &&
+               map->size(root) == rootBytes;
     }));
 }
 

@@ -1,0 +1,367 @@
+// The Undo Shelf against hand-edited, damaged and half-finished clean-ups: what it reads back,
+// what it puts back, and what it removes.
+#include "CleanFixtures.h"
+#include "clean/ShelfManifest.h"
+#include "clean/UndoShelf.h"
+#include "model/Format.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
+#include "support/TempDir.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <limits>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using namespace kelvora::testing;
+
+namespace {
+
+const Date t0 = dateFromEpochSeconds(1'800'000'000);
+constexpr double day = 86400;
+
+struct ShelfRecoveryTest : ::testing::Test {
+    TempDir tmp;
+    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+
+    std::string folderOf(const std::string& id) const { return joinPath(shelf.root.path(), id); }
+    std::string manifestOf(const std::string& id) const {
+        return joinPath(folderOf(id), "manifest.json");
+    }
+    UndoShelf::Sweep shelveOne(const std::vector<std::string>& paths, int64_t bytes = 100) {
+        auto result = shelf.shelve({{itemOf(JunkKind::downloads, paths, bytes), "Label"}}, t0);
+        EXPECT_TRUE(result.failures.empty());
+        return result.sweep.value_or(UndoShelf::Sweep{});
+    }
+    // Rewrites a clean-up's manifest as a person with an editor might.
+    void editManifest(const std::string& id, const std::function<void(nlohmann::json&)>& change) {
+        auto json = nlohmann::json::parse(contentsOf(manifestOf(id)));
+        change(json);
+        ASSERT_TRUE(writeFileAtomically(manifestOf(id), json.dump(2)));
+    }
+};
+
+// A file that claims a size without taking the space.
+void makeSparse(const std::string& path, off_t size) {
+    int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    close(fd);
+}
+
+// Lets the process use only a little more memory than it holds now.
+void limitMemoryTo(long long extraBytes) {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long long kib = 0;
+    while (status >> key)
+        if (key == "VmSize:" && status >> kib) break;
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(kib * 1024 + extraBytes);
+    setrlimit(RLIMIT_AS, &limit);
+}
+
+} // namespace
+
+// A manifest or plan far larger than any clean-up writes (a sparse file of a gigabyte here) is
+// damaged: it is refused by its size, never read into memory.
+TEST_F(ShelfRecoveryTest, AManifestOrPlanLargerThanAnyCleanUpWritesIsDamagedNotRead) {
+    auto kept = shelveOne({tmp.write("kept.txt")});
+    auto withHugePlan = shelveOne({tmp.write("planned.txt")});
+    makeSparse(joinPath(folderOf(withHugePlan.id), "journal.json"), off_t{1} << 30);
+    tmp.write("Shelf/2027-01-15T09-00-00-AAAAAA/items/0-0-x.txt");
+    makeSparse(tmp / "Shelf/2027-01-15T09-00-00-AAAAAA/manifest.json", off_t{1} << 30);
+
+    int status = inChild([&] {
+        limitMemoryTo(std::int64_t{400} << 20);
+        auto listed = shelf.sweeps();
+        shelf.purge(t0);
+        return listed.size() == 2 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    // The damaged manifest's folder is left as it is, like any other unreadable one.
+    EXPECT_TRUE(fileExists(tmp / "Shelf/2027-01-15T09-00-00-AAAAAA/items/0-0-x.txt"));
+}
+
+// Figures and dates anyone can write into a manifest: a negative size reads as nothing, a
+// size past the largest figure is pinned there, and an expiry centuries ago is simply over.
+TEST_F(ShelfRecoveryTest, NegativeSizesReadAsNothingAndAncientExpiriesAreOver) {
+    auto sweep = shelveOne({tmp.write("a.txt"), tmp.write("b.txt")});
+    auto second = shelveOne({tmp.write("c.txt")});
+    editManifest(sweep.id, [](nlohmann::json& json) {
+        json["entries"][0]["bytes"] = std::numeric_limits<int64_t>::min() + 1;
+    });
+    editManifest(second.id, [](nlohmann::json& json) {
+        json["entries"][0]["bytes"] = std::numeric_limits<uint64_t>::max();
+        json["date"] = "1690-01-01T00:00:00Z";
+        json["expires"] = "1690-01-08T00:00:00Z";
+    });
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].id, sweep.id);
+    EXPECT_EQ(listed[0].bytes(), 0);
+    EXPECT_EQ(Format::size(listed[0].bytes()).front(), '0');
+    EXPECT_EQ(listed[1].bytes(), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(listed[1].daysLeft(t0), 1);
+    EXPECT_EQ(UndoShelf::Sweep({"x", t0, dateFromEpochSeconds(-9e18), {}}).daysLeft(t0), 1);
+    EXPECT_EQ(shelf.purgeExpired(t0), std::numeric_limits<int64_t>::max());
+}
+
+// A manifest that lists fewer items than its clean-up stores (edited, or damaged): putting
+// back the last listed entry leaves the rest stored and listed under their stored names,
+// where they can be freed or shown, never put back to a guessed place.
+TEST_F(ShelfRecoveryTest, PuttingBackTheLastListedEntryKeepsWhatTheManifestNeverListed) {
+    std::string a = tmp.write("a.txt", "a");
+    std::string b = tmp.write("b.txt", "b");
+    auto sweep = shelf
+                     .shelve({{itemOf(JunkKind::downloads, {a}), "A"},
+                              {itemOf(JunkKind::downloads, {b}), "B"}},
+                             t0)
+                     .sweep.value();
+    editManifest(sweep.id, [](nlohmann::json& json) { json["entries"].erase(1); });
+    auto listed = shelf.sweeps().at(0);
+    ASSERT_EQ(listed.entries.size(), 1u);
+
+    auto left = shelf.putBack(listed.entries[0], listed);
+    EXPECT_EQ(contentsOf(a), "a");
+    ASSERT_TRUE(left) << "the clean-up went with a file it still held";
+    ASSERT_EQ(left->entries.size(), 1u);
+    const auto& rest = left->entries[0];
+    EXPECT_EQ(rest.label, "1-0-b.txt");
+    EXPECT_FALSE(rest.canGoBack());
+    std::string stored = shelf.storedURL(*left, rest.files[0]).path();
+    EXPECT_EQ(contentsOf(stored), "b");
+    ASSERT_EQ(shelf.sweeps().size(), 1u);
+    EXPECT_EQ(shelf.sweeps()[0].entries, left->entries);
+
+    try {
+        shelf.putBackAll(*left);
+        FAIL() << "a file with no known place was put back somewhere";
+    } catch (const UndoShelf::Error& error) {
+        EXPECT_NE(std::string(error.what()).find("where it came from is not known"),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_EQ(contentsOf(stored), "b");
+    EXPECT_FALSE(fileExists(b));
+    shelf.empty(*left);
+    EXPECT_TRUE(shelf.sweeps().empty());
+}
+
+// kill -9 during a put back leaves files that are back still listed. Each is known by the
+// identity noted when it was shelved, at its place or under the restored name it took, and
+// is dropped quietly; a file of the same name but another identity is still missed.
+TEST_F(ShelfRecoveryTest, FilesAlreadyBackFromAPutBackCutShortAreDroppedQuietly) {
+    std::vector<UndoShelf::LabelledItem> items;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        items.push_back({itemOf(JunkKind::downloads, {tmp.write(name, name)}), name});
+    auto sweep = shelf.shelve(items, t0).sweep.value();
+    auto stored = [&](int i) { return shelf.storedURL(sweep, sweep.entries[i].files[0]).path(); };
+    // What the put back had done when it was killed: a.txt back, b.txt back beside a new b.txt;
+    // c.txt gone from the shelf, and a different c.txt in its place.
+    ASSERT_TRUE(moveItem(stored(0), tmp / "a.txt"));
+    tmp.write("b.txt", "new b");
+    ASSERT_TRUE(moveItem(stored(1), tmp / "b (restored).txt"));
+    removeItem(stored(2));
+    tmp.write("c.txt", "another c");
+
+    try {
+        shelf.putBackAll(shelf.sweeps().at(0));
+        FAIL() << "the missing c.txt went unreported";
+    } catch (const UndoShelf::Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "“c.txt” is no longer on the Undo Shelf, so it can’t be put back");
+    }
+    EXPECT_EQ(contentsOf(tmp / "a.txt"), "a.txt");
+    EXPECT_EQ(contentsOf(tmp / "b (restored).txt"), "b.txt");
+    EXPECT_EQ(contentsOf(tmp / "d.txt"), "d.txt");
+    EXPECT_FALSE(fileExists(tmp / "b (restored 2).txt"));
+    EXPECT_TRUE(shelf.sweeps().empty());
+}
+
+// A clean-up whose items all went back, cut short before its folder went, holds only its
+// manifest (here one written before identities were noted): it is finished, not listed.
+TEST_F(ShelfRecoveryTest, ACleanUpHoldingOnlyItsManifestIsFinishedQuietly) {
+    auto viaPutBack = shelveOne({tmp.write("a.txt", "a")});
+    auto viaPurge = shelveOne({tmp.write("b.txt", "b")});
+    for (const auto& sweep : {viaPutBack, viaPurge}) {
+        editManifest(sweep.id, [](nlohmann::json& json) {
+            for (const char* key : {"size", "device", "inode"})
+                json["entries"][0]["files"][0].erase(key);
+        });
+        const auto& file = sweep.entries[0].files[0];
+        ASSERT_TRUE(moveItem(shelf.storedURL(sweep, file).path(), file.original));
+    }
+    removeItem(joinPath(folderOf(viaPurge.id), "items"));
+    EXPECT_TRUE(shelf.sweeps().empty());
+
+    EXPECT_NO_THROW(EXPECT_FALSE(shelf.putBack(viaPutBack.entries[0], viaPutBack)));
+    EXPECT_FALSE(fileExists(folderOf(viaPutBack.id)));
+    EXPECT_EQ(shelf.purgeExpired(t0), 0);
+    EXPECT_FALSE(fileExists(folderOf(viaPurge.id)));
+    EXPECT_EQ(contentsOf(tmp / "a.txt"), "a");
+    EXPECT_EQ(contentsOf(tmp / "b.txt"), "b");
+}
+
+// Put back goes only below the folder the scan found the item in, enters it one name at a
+// time without crossing a link, and makes what is missing the same way; a hand-edited place
+// outside the places the clean-up came from is refused with a reason.
+TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeFrom) {
+    std::string downloads = tmp.mkdir("home/Downloads");
+    std::string elsewhere = tmp.mkdir("Elsewhere");
+    auto scannedInDownloads = [&](const std::string& path) {
+        ScanItem item = itemOf(JunkKind::downloads, {path});
+        auto noted = FolderHandle::open(downloads).identity().value();
+        item.scannedIn = {{URL::fileURL(downloads, true), noted.device, noted.inode}};
+        return item;
+    };
+    const std::string outside = "/var/tmp/kelvora-put-back-" + lastComponent(tmp.path());
+    auto sweep = shelf
+                     .shelve({{scannedInDownloads(tmp.write("home/Downloads/Sub/Deep/x.txt")), "X"},
+                              {scannedInDownloads(tmp.write("home/Downloads/y.txt")), "Y"},
+                              {scannedInDownloads(tmp.write("home/Downloads/z.txt")), "Z"}},
+                             t0)
+                     .sweep.value_or(UndoShelf::Sweep{});
+    ASSERT_EQ(sweep.entries.size(), 3u);
+    ASSERT_EQ(sweep.entries[0].scannedIn, std::vector<std::string>{downloads});
+    removeItem(tmp / "home/Downloads/Sub");
+    ASSERT_EQ(symlink(elsewhere.c_str(), (tmp / "home/Downloads/Sub").c_str()), 0);
+    editManifest(sweep.id, [&](nlohmann::json& json) {
+        json["entries"][1]["files"][0]["original"] = tmp / "home/Documents/y.txt";
+        json["entries"][2]["files"][0]["original"] = outside + "/z.txt";
+    });
+
+    try {
+        shelf.putBackAll(shelf.sweeps().at(0));
+        FAIL() << "a put back through a link or to another place went unreported";
+    } catch (const UndoShelf::Error& error) {
+        std::string text = error.what();
+        EXPECT_NE(text.find("“" + downloads +
+                            "/Sub” is a link, and nothing is put back through "
+                            "one (and 2 more stayed on the Undo Shelf)"),
+                  std::string::npos)
+            << text;
+    }
+    EXPECT_TRUE(listFolder(URL::fileURL(elsewhere, true)).entries.empty());
+    EXPECT_FALSE(fileExists(tmp / "home/Documents"));
+    EXPECT_FALSE(fileExists(outside));
+    auto listed = shelf.sweeps().at(0);
+    ASSERT_EQ(listed.entries.size(), 3u);
+    try {
+        shelf.putBack(listed.entries[2], listed);
+        FAIL();
+    } catch (const UndoShelf::Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "“z.txt” can’t be put back: the place it came from, “" + outside +
+                      "/z.txt”, is outside the places this clean-up came from");
+    }
+
+    // Once the link is gone, the missing folders are made again, and the file goes back.
+    removeItem(tmp / "home/Downloads/Sub");
+    shelf.putBack(listed.entries[0], listed);
+    EXPECT_EQ(contentsOf(tmp / "home/Downloads/Sub/Deep/x.txt"), "x");
+}
+
+// A clean-up cut short before its plan was written holds only its items (and perhaps a
+// half-written plan): it is listed by its stored names, cannot be put back to a place nobody
+// noted, and expires like any other, its stale half-written file removed.
+TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires) {
+    const std::string id = UndoShelf::sweepID(t0);
+    tmp.write("Shelf/" + id + "/items/0-0-report.pdf", std::string(5000, 'r'));
+    tmp.write("Shelf/" + id + "/items/1-0-Folder/inner.txt", "inner");
+    std::string partial = tmp.write("Shelf/" + id + "/.journal.json.ab12cd34", "{\"date\":");
+    std::string stranger = tmp.write("Shelf/not-a-clean-up/items/0-0-x.txt");
+    std::string damaged = tmp.write("Shelf/2027-01-15T09-00-00-BBBBBB/journal.json", "{");
+    tmp.write("Shelf/2027-01-15T09-00-00-BBBBBB/items/0-0-y.txt");
+
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    const auto& sweep = listed[0];
+    EXPECT_EQ(sweep.id, id);
+    EXPECT_EQ(sweep.date, t0);
+    EXPECT_EQ(secondsBetween(sweep.date, sweep.expires), 7 * day);
+    std::vector<std::string> labels;
+    for (const auto& entry : sweep.entries) {
+        labels.push_back(entry.label);
+        EXPECT_FALSE(entry.canGoBack());
+        EXPECT_GT(entry.bytes, 0);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"0-0-report.pdf", "1-0-Folder"}));
+    EXPECT_THROW(shelf.putBack(sweep.entries[0], sweep), UndoShelf::Error);
+    EXPECT_EQ(contentsOf(shelf.storedURL(sweep, sweep.entries[0].files[0]).path()),
+              std::string(5000, 'r'));
+
+    EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, day)), 0);
+    EXPECT_FALSE(fileExists(partial));
+    EXPECT_EQ(shelf.sweeps().at(0).entries, sweep.entries);
+    EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 7 * day)), sweep.bytes());
+    EXPECT_FALSE(fileExists(folderOf(id)));
+    // What is not a clean-up, or is a damaged one, is left as it is.
+    EXPECT_TRUE(fileExists(stranger));
+    EXPECT_TRUE(fileExists(damaged));
+}
+
+// Some tools keep their caches read-only even to their owner (a Go module cache does). Once
+// such folders are on the shelf, an ordinary user's purge still removes the expired
+// clean-up; nothing outside the shelf is unlocked, not even through a link inside it.
+TEST_F(ShelfRecoveryTest, AnExpiredCleanUpOfReadOnlyFoldersIsPurgedByAnOrdinaryUser) {
+    shelf.holdDays = 0;
+    std::string module = tmp / "home/go/pkg/mod/example.com/lib@v1";
+    tmp.write("home/go/pkg/mod/example.com/lib@v1/inner/lib.go", "package lib");
+    std::string outside = tmp.write("outside/kept.txt", "kept");
+    ASSERT_EQ(symlink((tmp / "outside").c_str(), (module + "/link").c_str()), 0);
+    for (const std::string& folder :
+         {module + "/inner", module, parentPath(module), tmp / "home/go/pkg/mod", tmp / "outside"})
+        ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    auto sweep = shelveOne({tmp / "home/go/pkg/mod"}, 40);
+    ASSERT_EQ(std::system(("chown -R 65534:65534 '" + tmp.path() + "'").c_str()), 0);
+
+    int status = inChild([&] {
+        if (setgid(65534) != 0 || setuid(65534) != 0) return 3;
+        auto purge = shelf.purge(t0);
+        if (!purge.stillHeld.empty()) return 1;
+        return purge.bytes == 40 ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(fileExists(folderOf(sweep.id)));
+    EXPECT_EQ(contentsOf(outside), "kept");
+    EXPECT_EQ(fileInfo(tmp / "outside")->mode & 07777, 0555u);
+}
+
+// A clean-up shelved before the folders and identities were noted still reads and puts
+// back: each file goes back below whichever folder a scan looks in holds it, an application
+// and its leftovers in other folders alike.
+TEST_F(ShelfRecoveryTest, ACleanUpFromBeforeItsFoldersWereNotedStillPutsEverythingBack) {
+    std::string home = tmp.mkdir("home");
+    std::string app = tmp.write("home/Applications/Editor.app/Contents/Info.plist", "plist");
+    std::string settings = tmp.write("home/.config/editor/settings.json", "{}");
+    int status = inChild([&] {
+        setenv("HOME", home.c_str(), 1);
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            unsetenv(name);
+        ScanItem item = itemOf(JunkKind::apps, {parentPath(parentPath(app)), parentPath(settings)});
+        auto sweep = shelf.shelve({{item, "Editor"}}, t0).sweep;
+        if (!sweep) return 1;
+        editManifest(sweep->id, [](nlohmann::json& json) {
+            json["entries"][0].erase("scannedIn");
+            for (auto& file : json["entries"][0]["files"])
+                for (const char* key : {"size", "device", "inode"})
+                    file.erase(key);
+        });
+        auto listed = shelf.sweeps();
+        if (listed.size() != 1 || !listed[0].entries[0].scannedIn.empty()) return 2;
+        try {
+            shelf.putBackAll(listed[0]);
+        } catch (const UndoShelf::Error&) {
+            return 3;
+        }
+        return contentsOf(app) == "plist" && contentsOf(settings) == "{}" ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0);
+}
