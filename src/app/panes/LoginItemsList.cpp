@@ -182,8 +182,10 @@ const LoginListLayout::Row* LoginListLayout::rowOf(const std::string& id) const 
     return nullptr;
 }
 
-LoginItemsList::LoginItemsList(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+LoginItemsList::LoginItemsList(AppModel& model, QWidget* parent)
+    : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model) {
     setObjectName("loginItemsList");
+    setAccessibleName(LoginItemsText::kTitle);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -206,12 +208,15 @@ void LoginItemsList::refresh() {
     }
     if (model_.loginSelection() != selection_) {
         selection_ = model_.loginSelection();
+        followRow(selectedEntry());
         update();
     }
 }
 
 void LoginItemsList::relayOut() {
+    auto keep = keyboardPlace();
     layout_ = LoginListLayout::make(sorted_, checked_, error_, shelfDays_, width());
+    listEntries(keep);
     updateGeometry();
     update();
 }
@@ -308,6 +313,7 @@ void LoginItemsList::paintEvent(QPaintEvent* event) {
             if (row.section != s || !row.rect.adjusted(0, -1, 0, 0).intersects(exposed)) continue;
             paintRow(painter, row, selection_ == row.item.id());
         }
+        if (section.ask) paintRowFocus(painter, entryOf({Entry::Kind::ask, s}), *section.ask);
         painter.restore();
         Shapes::fillRounded(painter, section.card, kCardRadius, Qt::transparent, Theme::line());
     }
@@ -365,6 +371,8 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
                         {text(item.purpose), purposeFont(), Theme::muted()}, 2);
     StateBadge::paint(painter, row.badge.topLeft(), item);
     OutlineButton::paint(painter, row.button, row.action.title, kButtonFont);
+    auto index = static_cast<size_t>(&row - layout_.rows.data());
+    paintRowFocus(painter, entryOf({Entry::Kind::row, index}), rect);
 }
 
 QIcon LoginItemsList::iconOf(const std::string& bundle) {

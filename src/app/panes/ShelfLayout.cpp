@@ -112,11 +112,11 @@ ShelfLayout::Empty layoutEmpty(const ShelfInput& input, qreal width, qreal top) 
     return empty;
 }
 
-ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Sweep& sweep,
-                                   qreal width, qreal top) {
+ShelfLayout::Section layoutSection(const ShelfInput& input, size_t index, qreal width, qreal top) {
     ShelfLayout::Section section;
-    section.sweep = sweep;
-    section.entries = ShelfText::sortedEntries(sweep);
+    const UndoShelf::Sweep& sweep = input.listing->sweeps[index];
+    section.sweep = std::shared_ptr<const UndoShelf::Sweep>(input.listing, &sweep);
+    section.entries = ShelfEntries(input.listing, index);
     section.card =
         QRectF(ShelfLayout::kPadding, top, width - 2 * ShelfLayout::kPadding,
                ShelfLayout::kHeaderHeight +
@@ -170,15 +170,18 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
 
 } // namespace
 
+ShelfEntries::ShelfEntries(std::shared_ptr<const ShelfListing> listing, size_t sweep)
+    : sweep_(listing, &listing->sweeps.at(sweep)), order_(&listing->largestFirst.at(sweep)) {}
+
 ShelfInput ShelfInput::from(const AppModel& model) {
     const Catalog& catalog = model.catalog();
-    return {model.sweeps(), model.shelfBytes(), catalog.settings().shelfDays, catalog.home,
+    return {model.shelfListing(), model.shelfBytes(), catalog.settings().shelfDays, catalog.home,
             catalog.now()};
 }
 
 bool ShelfInput::sameContent(const ShelfInput& other) const {
     return shelfBytes == other.shelfBytes && shelfDays == other.shelfDays && home == other.home &&
-           sweeps == other.sweeps;
+           listing == other.listing;
 }
 
 ShelfLayout ShelfLayout::make(const ShelfInput& input, qreal width) {
@@ -187,12 +190,12 @@ ShelfLayout ShelfLayout::make(const ShelfInput& input, qreal width) {
     layout.home = input.home;
     layout.summary = layoutSummary(input, width, kPadding);
     qreal y = layout.summary.card.bottom() + kSpacing;
-    if (input.sweeps.empty()) {
+    if (input.listing->sweeps.empty()) {
         layout.empty = layoutEmpty(input, width, y);
         y = layout.empty->detailAt.y() + layout.empty->detail.size().height() + kEmptyMargin;
     } else {
-        for (const auto& sweep : input.sweeps) {
-            layout.sections.push_back(layoutSection(input, sweep, width, y));
+        for (size_t i = 0; i < input.listing->sweeps.size(); ++i) {
+            layout.sections.push_back(layoutSection(input, i, width, y));
             y = layout.sections.back().card.bottom() + kSpacing;
         }
         y -= kSpacing;

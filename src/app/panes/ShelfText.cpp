@@ -2,6 +2,7 @@
 
 #include "catalog/Catalog.h"
 #include "catalog/PlainWords.h"
+#include "controller/ShelfListing.h"
 #include "design/LocaleDates.h"
 #include "model/Format.h"
 #include "window/Copy.h"
@@ -76,9 +77,9 @@ std::string daysLeftLabel(const DaysLeftCount& bar) {
 }
 
 std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep) {
-    std::vector<UndoShelf::Entry> entries = sweep.entries;
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.bytes > b.bytes; });
+    std::vector<UndoShelf::Entry> entries;
+    for (uint32_t index : ShelfListing::orderLargestFirst(sweep))
+        entries.push_back(sweep.entries[index]);
     return entries;
 }
 

@@ -87,6 +87,12 @@ SimilarPhotosView::SimilarPhotosView(AppModel& model, QWidget* parent)
 
     connect(delegate_, &PhotoGroupDelegate::toggled, this,
             [this](int row) { model_.togglePhotos(groups_->group(row)); });
+    connect(rows_, &RowStack::rowAction, this, [this](int row, const QString& action) {
+        if (action == SimilarPhotosText::kShowInFolder)
+            showInFolder(row);
+        else
+            model_.togglePhotos(groups_->group(row));
+    });
     connect(thumbnails_, &ThumbnailLoader::loaded, rows_->viewport(),
             qOverload<>(&QWidget::update));
     model_.follow({&AppModel::photosChanged, &AppModel::settingsChanged}, this,
@@ -164,6 +170,7 @@ QWidget* SimilarPhotosView::makeNothingFound() {
 QWidget* SimilarPhotosView::makeResults() {
     rows_ = new RowStack;
     rows_->setObjectName("photoGroups");
+    rows_->setAccessibleName(SimilarPhotosText::kTitle);
     rows_->setModel(groups_);
     rows_->setItemDelegate(delegate_);
     rows_->setUniformItemSizes(true);
@@ -173,7 +180,7 @@ QWidget* SimilarPhotosView::makeResults() {
         if (!index.isValid()) return;
         QMenu menu(this);
         int row = index.row();
-        menu.addAction("Show in Folder", this, [this, row] { showInFolder(row); });
+        menu.addAction(SimilarPhotosText::kShowInFolder, this, [this, row] { showInFolder(row); });
         menu.exec(rows_->viewport()->mapToGlobal(point));
     });
     return new Scrolling(rows_, this);

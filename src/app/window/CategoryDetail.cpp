@@ -74,6 +74,7 @@ void CategoryDetail::refresh() {
     std::optional<JunkKind> kind = result ? model_.category() : std::nullopt;
     rows_->show(result, kind, &model_.catalog());
     rows_->follow(model_.picks(), model_.focusedItem());
+    list_->followRow(rows_->focusedRow());
     header_ =
         kind ? CategoryHeader::of(model_.catalog(), *kind, rows_->counts()) : CategoryHeader{};
     setAccessibleName(QString::fromStdString(header_.title));
