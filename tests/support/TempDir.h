@@ -11,11 +11,12 @@
 
 namespace kelvora::testing {
 
-// A fresh folder under /tmp, removed with everything in it when the test ends.
+// A fresh folder under /tmp (or another folder), removed with everything in it when the
+// test ends.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = "/tmp/kelvora-test-XXXXXX";
+    explicit TempDir(const std::string& under = "/tmp") {
+        std::string pattern = under + "/kelvora-test-XXXXXX";
         path_ = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempDir() {

@@ -52,7 +52,15 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
     sweeps_ = ShelfListing::of(shelf_.sweeps());
 }
 
-AppModel::~AppModel() = default;
+AppModel::~AppModel() {
+    stopWork();
+}
+
+void AppModel::stopWork() {
+    for (const StopSource* source :
+         {&scanStop_, &mapStop_, &searchStop_, &photosStop_, &changeStop_})
+        source->stop();
+}
 
 void AppModel::setApplicationNames(AppNames::Lookup lookup) {
     catalog_.applicationName = std::move(lookup);

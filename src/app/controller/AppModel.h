@@ -16,6 +16,7 @@
 #include "model/PickList.h"
 #include "model/ScanResult.h"
 #include "photos/SimilarPhotos.h"
+#include "platform/StopToken.h"
 #include "search/PlainQuery.h"
 #include "spacemap/SpaceMap.h"
 #endif
@@ -119,15 +120,18 @@ public:
     };
 
     // The outside work that is not the scanner's, cleaner's or shelf's, each with a live
-    // default; tests put their own in place.
+    // default; tests put their own in place. The search, the photo search and the
+    // measurement end early once their token is set, and what they return then is dropped.
     struct Tools {
-        std::function<std::vector<PlainQuery::Hit>(const PlainQuery&, const URL& home, int limit)>
+        std::function<std::vector<PlainQuery::Hit>(const PlainQuery&, const URL& home, int limit,
+                                                   const StopToken&)>
             search;
-        std::function<std::vector<SimilarPhotos::Group>(const std::vector<URL>& folders,
-                                                        const std::function<void(double)>&)>
+        std::function<std::vector<SimilarPhotos::Group>(
+            const std::vector<URL>& folders, const std::function<void(double)>&, const StopToken&)>
             findPhotos;
-        std::function<std::shared_ptr<const SpaceMap>(
-            const URL& root, const std::set<std::string>& skipping, const SpaceMap::Progress&)>
+        std::function<std::shared_ptr<const SpaceMap>(const URL& root,
+                                                      const std::set<std::string>& skipping,
+                                                      const SpaceMap::Progress&, const StopToken&)>
             measure;
         std::function<std::vector<LoginItem>(
             bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>
@@ -241,6 +245,10 @@ public:
     // Files or login items are being changed in the background; quitting now would cut a
     // clean-up short. Reading (a scan, a search, a measurement) may be abandoned.
     bool isChangingFiles() const { return changesRunning_ > 0; }
+    // For quitting: every scan, search, photo search and measurement stops where it is and
+    // sets nothing; a clean-up or a move finishes the item in hand and leaves the rest
+    // where it is. Work that changes files still counts in isChangingFiles() until it ends.
+    void stopWork();
     // The shelf is putting back or emptying in the background; another shelf operation
     // asked for meanwhile is refused, and the shelf's buttons show they are busy.
     bool shelfBusy() const { return shelfBusy_; }
@@ -303,7 +311,12 @@ public:
     void removePickedPhotos();
 
     // ---- Space map and login items ----
+    // A request while another measurement runs stops that one: the newest folder asked
+    // for is the one shown.
     void measureSpace(std::optional<URL> root = std::nullopt);
+    // Measures the home folder when no map is shown nor being made; opening the space map
+    // again while a folder is measured leaves that measurement running.
+    void measureHomeUnlessMapped();
     void showSpaceMap(std::shared_ptr<const SpaceMap> map);
     void show(std::optional<JunkKind> category, bool shelf, bool spaceMap, bool loginItems,
               bool photos, bool search);
@@ -501,7 +514,14 @@ private:
     bool shelfBusy_ = false;
     int changeDepth_ = 0;
     unsigned pendingAreas_ = 0;
-    uint64_t searchGeneration_ = 0;
+    // The running scan, measurement, search and photo search, each stopped by a newer
+    // request of its kind or by stopWork(); a run whose token is set sets nothing. The
+    // clean-ups and moves share one, which only stopWork() sets.
+    StopSource scanStop_;
+    StopSource mapStop_;
+    StopSource searchStop_;
+    StopSource photosStop_;
+    StopSource changeStop_;
     // Only the newest read of the login items may set the list shown.
     uint64_t loginGeneration_ = 0;
     // Login items being switched or removed; a second press on one of them waits its turn

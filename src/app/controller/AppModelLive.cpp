@@ -40,18 +40,18 @@ readLiveLoginItems(bool readOpenAtLogin,
 
 AppModel::Tools AppModel::Tools::live() {
     Tools tools;
-    tools.search = [](const PlainQuery& query, const URL& home, int limit) {
-        return query.run(home, limit);
+    tools.search = [](const PlainQuery& query, const URL& home, int limit, const StopToken& stop) {
+        return query.run(home, limit, stop);
     };
     tools.findPhotos = [](const std::vector<URL>& folders,
-                          const std::function<void(double)>& progress) {
+                          const std::function<void(double)>& progress, const StopToken& stop) {
         const URL ownData = HomeFolders(URL::fileURL(AppPaths::home(), true)).ownData();
-        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit, {ownData});
-        return SimilarPhotos::find(photos, PhotoPrinter::live(), progress);
+        auto photos = SimilarPhotos::photos(folders, kPhotoMinSize, kPhotoLimit, {ownData}, stop);
+        return SimilarPhotos::find(photos, PhotoPrinter::live(), progress, stop);
     };
     tools.measure = [](const URL& root, const std::set<std::string>& skipping,
-                       const SpaceMap::Progress& progress) {
-        return SpaceMap::measure(root, skipping, progress);
+                       const SpaceMap::Progress& progress, const StopToken& stop) {
+        return SpaceMap::measure(root, skipping, progress, stop);
     };
     tools.readLoginItems = readLiveLoginItems;
     tools.switchLoginItem = [](const LoginItem& item, bool on) {

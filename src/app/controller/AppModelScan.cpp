@@ -57,6 +57,8 @@ void AppModel::scan() {
     assign(focusedItem_, std::optional<URL>(), Area::navigation);
 
     DiskScanner configured = Prefs::configured(scanner_);
+    scanStop_ = StopSource();
+    configured.stop = scanStop_.token();
     UndoShelf shelf = shelf_;
     double stepCount = static_cast<double>(DiskScanner::scanSteps().size());
     QPointer<AppModel> self(this);
@@ -71,8 +73,9 @@ void AppModel::scan() {
             ScanResult result = configured.scan(progress);
             return ScanEnd{purged, std::move(result), ShelfListing::of(shelf.sweeps())};
         },
-        [this](ScanEnd end) {
+        [this, stop = configured.stop](ScanEnd end) {
             scanRunning_ = false;
+            if (stop.stopped()) return;
             assign(scanStep_, std::optional<ScanStep>(), Area::scan);
             noteDisk(end.purged, end.result.disk.available);
             DiskSpace disk = end.result.disk;
@@ -110,9 +113,10 @@ void AppModel::cleanInBackground(std::vector<ScanItem> items,
     Cleaner cleaner = cleaner_;
     URL home = scanner_.home;
     inBackground(
-        [items = std::move(items), shelf, cleaner, label, home] {
+        [items = std::move(items), shelf, cleaner, label, home, stop = changeStop_.token()] {
             CleanEnd end;
-            if (!items.empty()) end.report = cleaner.clean(items, shelf, label, currentDate());
+            if (!items.empty())
+                end.report = cleaner.clean(items, shelf, label, currentDate(), stop);
             end.sweeps = ShelfListing::of(shelf.sweeps());
             end.disk = DiskScanner::diskSpace(home);
             return end;

@@ -89,7 +89,10 @@ std::map<std::string, std::string> AppModel::folderNames(const PlainQuery& query
 void AppModel::search(const std::string& text) {
     PlainQuery query = PlainQuery::parse(text, currentDate(), QueryCalendar::gregorian());
     Changes changes(*this);
-    uint64_t generation = ++searchGeneration_;
+    // Only the newest search may set what is shown: the one running stops.
+    searchStop_.stop();
+    searchStop_ = StopSource();
+    const StopToken stop = searchStop_.token();
     assign(searchQuery_, query.isEmpty() ? std::nullopt : std::optional<PlainQuery>(query),
            Area::search);
     if (query.isEmpty()) {
@@ -103,10 +106,9 @@ void AppModel::search(const std::string& text) {
     assign(searchFolderNames_, folderNames(query), Area::search);
     auto run = tools_.search;
     URL home = scanner_.home;
-    inBackground([run, query, home] { return run(query, home, kSearchLimit); },
-                 [this, generation](std::vector<PlainQuery::Hit> hits) {
-                     // Only the newest search may set what is shown.
-                     if (generation != searchGeneration_) return;
+    inBackground([run, query, home, stop] { return run(query, home, kSearchLimit, stop); },
+                 [this, stop](std::vector<PlainQuery::Hit> hits) {
+                     if (stop.stopped()) return;
                      assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(hits),
                             Area::search);
                      assign(searching_, false, Area::search);
@@ -175,8 +177,11 @@ void AppModel::findSimilarPhotos() {
         });
     };
     auto find = tools_.findPhotos;
-    inBackground([find, folders, progress] { return find(folders, progress); },
-                 [this](std::vector<SimilarPhotos::Group> groups) {
+    photosStop_ = StopSource();
+    const StopToken stop = photosStop_.token();
+    inBackground([find, folders, progress, stop] { return find(folders, progress, stop); },
+                 [this, stop](std::vector<SimilarPhotos::Group> groups) {
+                     if (stop.stopped()) return;
                      assign(photoGroups_,
                             std::optional<std::vector<SimilarPhotos::Group>>(std::move(groups)),
                             Area::photos);

@@ -22,7 +22,10 @@ std::optional<std::string> firstInListOrder(const std::vector<LoginItem>& items)
 // ---- Space map ----
 
 void AppModel::measureSpace(std::optional<URL> root) {
-    if (measuring_) return;
+    // The newest request wins: the measurement running stops and its map is never shown.
+    mapStop_.stop();
+    mapStop_ = StopSource();
+    const StopToken stop = mapStop_.token();
     URL target = root ? *root : scanner_.home;
     std::set<std::string> skip = SpaceMap::protectedFolders(scanner_.home);
     if (!privateFoldersAllowed())
@@ -32,21 +35,27 @@ void AppModel::measureSpace(std::optional<URL> root) {
     assign(measuring_, true, Area::spaceMap);
     assign(measuredFiles_, int64_t{0}, Area::spaceMap);
     QPointer<AppModel> self(this);
-    auto progress = [self](int64_t count) {
-        onMainThread(self, [count](AppModel& model) {
-            model.assign(model.measuredFiles_, count, Area::spaceMap);
+    auto progress = [self, stop](int64_t count) {
+        onMainThread(self, [count, stop](AppModel& model) {
+            if (!stop.stopped()) model.assign(model.measuredFiles_, count, Area::spaceMap);
         });
     };
     auto measure = tools_.measure;
-    inBackground([measure, target, skip, progress] { return measure(target, skip, progress); },
-                 [this](std::shared_ptr<const SpaceMap> map) {
-                     std::optional<URL> folder;
-                     if (map) folder = map->root();
-                     assign(spaceMap_, std::move(map), Area::spaceMap);
-                     assign(mapFolder_, std::move(folder), Area::spaceMap);
-                     assign(mapSelection_, std::optional<URL>(), Area::spaceMap);
-                     assign(measuring_, false, Area::spaceMap);
-                 });
+    inBackground(
+        [measure, target, skip, progress, stop] { return measure(target, skip, progress, stop); },
+        [this, stop](std::shared_ptr<const SpaceMap> map) {
+            if (stop.stopped()) return;
+            std::optional<URL> folder;
+            if (map) folder = map->root();
+            assign(spaceMap_, std::move(map), Area::spaceMap);
+            assign(mapFolder_, std::move(folder), Area::spaceMap);
+            assign(mapSelection_, std::optional<URL>(), Area::spaceMap);
+            assign(measuring_, false, Area::spaceMap);
+        });
+}
+
+void AppModel::measureHomeUnlessMapped() {
+    if (!spaceMap_ && !measuring_) measureSpace();
 }
 
 void AppModel::showSpaceMap(std::shared_ptr<const SpaceMap> map) {
@@ -67,7 +76,7 @@ void AppModel::show(std::optional<JunkKind> category, bool shelf, bool spaceMap,
     assign(showingLoginItems_, loginItems, Area::navigation);
     assign(showingPhotos_, photos, Area::navigation);
     assign(showingSearch_, search, Area::navigation);
-    if (spaceMap && !spaceMap_) measureSpace();
+    if (spaceMap) measureHomeUnlessMapped();
     if (loginItems) loadLoginItems();
 }
 

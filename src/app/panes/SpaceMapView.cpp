@@ -114,7 +114,7 @@ void SpaceMapView::chooseFolder() {
 
 void SpaceMapView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!model_.spaceMap()) model_.measureSpace();
+    model_.measureHomeUnlessMapped();
 }
 
 void SpaceMapView::paintEvent(QPaintEvent*) {

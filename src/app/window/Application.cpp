@@ -144,8 +144,10 @@ int runApplication(int argc, char** argv) {
     if (!paths.isEmpty()) emit AppEvents::shared().kelvoraOpenApps(urlsOf(paths));
     int status = QApplication::exec();
     delete settings;
-    // A scan or search still running only reads, so it need not hold up the quit; a
-    // clean-up is let finish, so nothing is left half moved.
+    // Scans, searches and measurements only read: they stop where they are and need not
+    // hold up the quit. A clean-up finishes the item in hand, so nothing is left half
+    // moved, and is waited for; the shelf's own records cover what it had not reached.
+    model.stopWork();
     if (!model.isChangingFiles()) {
         std::fflush(nullptr);
         std::_Exit(status);

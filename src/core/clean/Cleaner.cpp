@@ -209,7 +209,7 @@ CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
 
 CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
                            const std::optional<UndoShelf>& shelf, const LabelFunction& label,
-                           Date now) const {
+                           Date now, const StopToken& stop) const {
     CleanReport report;
     LiveState live;
     live.apps = runningApps();
@@ -244,20 +244,26 @@ CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
     }
 
     if (!shelvable.empty()) {
-        UndoShelf::ShelveResult shelved = shelf->shelve(shelvable, now);
+        UndoShelf::ShelveResult shelved = shelf->shelve(shelvable, now, stop);
         report.sweep = shelved.sweep;
         report.failures = shelved.failures;
         std::set<std::string> failedPaths;
         for (const auto& failure : shelved.failures)
             failedPaths.insert(failure.url.path());
+        // A stopped clean-up leaves the items it did not reach: only those on the shelf count.
+        std::set<std::string> shelvedPlaces;
         if (shelved.sweep)
-            for (const auto& labelled : shelvable)
-                if (!anyTargetFailed(labelled.item, failedPaths))
-                    addSaturating(report.byKind[labelled.item.kind], labelled.item.bytes);
+            for (const auto& entry : shelved.sweep->entries)
+                shelvedPlaces.insert(entry.location);
+        for (const auto& labelled : shelvable)
+            if (shelvedPlaces.count(labelled.item.location.path()) &&
+                !anyTargetFailed(labelled.item, failedPaths))
+                addSaturating(report.byKind[labelled.item.kind], labelled.item.bytes);
     }
 
     const TargetAccess access = TargetAccess::live();
     for (const ScanItem* item : direct) {
+        if (stop.stopped()) break;
         if (item->action)
             runToolAction(*item, runTool, report);
         else

@@ -39,9 +39,11 @@ struct Cleaner {
                      ToolFunction runTool = {}, OpenFilesFunction openFiles = {});
 
     // Without a shelf nothing is moved: every item is deleted. The label names an item on
-    // the shelf; by default the last path component of its location.
+    // the shelf; by default the last path component of its location. Once `stop` is set
+    // the item in hand is finished and the rest are left alone; the report tells only of
+    // what was done.
     CleanReport clean(const std::vector<ScanItem>& items, const std::optional<UndoShelf>& shelf,
-                      const LabelFunction& label, Date now) const;
+                      const LabelFunction& label, Date now, const StopToken& stop = {}) const;
     CleanReport clean(const std::vector<ScanItem>& items, const std::optional<UndoShelf>& shelf,
                       Date now) const;
 

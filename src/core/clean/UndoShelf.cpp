@@ -196,11 +196,11 @@ NewSweep makeSweepFolder(const FolderHandle& root, Date now) {
 std::vector<UndoShelf::Failure> moveAll(const std::vector<UndoShelf::LabelledItem>& items,
                                         const Plan& plan, const NewSweep& made,
                                         const std::vector<URL>& scanFolders,
-                                        UndoShelf::Sweep& sweep) {
+                                        UndoShelf::Sweep& sweep, const StopToken& stop) {
     const TargetAccess access(scanFolders);
     std::vector<UndoShelf::Failure> failures;
     size_t sinceSaved = 0;
-    for (size_t i = 0; i < items.size(); ++i) {
+    for (size_t i = 0; i < items.size() && !stop.stopped(); ++i) {
         const ScanItem& item = items[i].item;
         const PlannedItem& planned = plan.items[i];
         UndoShelf::Entry entry =
@@ -376,7 +376,8 @@ int64_t UndoShelf::bytes() const {
     return total;
 }
 
-UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items, Date now) const {
+UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items, Date now,
+                                          const StopToken& stop) const {
     if (!isAbsoluteFolder(root)) return {std::nullopt, failEveryTarget(items, kNoFolder)};
     if (auto made = createDirectories(root.path()); !made)
         return {std::nullopt, failEveryTarget(items, made.reason)};
@@ -396,7 +397,7 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
             rootFolder.removeItem(made.id);
             return {std::nullopt, failEveryTarget(items, kSaveFailed + planned.reason)};
         }
-    std::vector<Failure> failures = moveAll(items, plan, made, scanFolders, sweep);
+    std::vector<Failure> failures = moveAll(items, plan, made, scanFolders, sweep, stop);
     if (sweep.entries.empty()) {
         removeSweepFolder(rootFolder, made.id, made.folder);
         return {std::nullopt, failures};

@@ -4,6 +4,7 @@
 #include "model/ScanItem.h"
 #include "model/ShelfSweep.h"
 #include "platform/Date.h"
+#include "platform/StopToken.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -72,8 +73,10 @@ struct UndoShelf {
 
     // Moves every target of the items into one new clean-up. Never throws: each target
     // left where it was is named by a failure. The clean-up's plan is on disk before the
-    // first move, so one cut short by a crash is still listed and can be put back.
-    ShelveResult shelve(const std::vector<LabelledItem>& items, Date now) const;
+    // first move, so one cut short by a crash is still listed and can be put back. Once
+    // `stop` is set the item in hand is finished and the rest stay where they are, unnamed.
+    ShelveResult shelve(const std::vector<LabelledItem>& items, Date now,
+                        const StopToken& stop = {}) const;
     // Puts one entry back; returns the clean-up as it now stands, or none once it is gone.
     // Throws when any of its files stayed on the shelf (it is then still listed) or was
     // missing from it.

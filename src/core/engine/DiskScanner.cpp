@@ -142,14 +142,16 @@ bool DiskScanner::mayRead(const URL& url) const {
 
 namespace {
 
-void collectRegularFiles(const URL& folder, std::vector<FileInfo>& out, FileCounter& counter) {
+void collectRegularFiles(const URL& folder, std::vector<FileInfo>& out, FileCounter& counter,
+                         const StopToken& stop) {
+    if (stop.stopped()) return;
     Listing listing = listFolder(folder);
     for (auto& entry : listing.entries) {
         if (entry.isRegularFile()) {
             ++counter.count;
             out.push_back(std::move(entry));
         } else if (entry.isDirectory()) {
-            collectRegularFiles(entry.url, out, counter);
+            collectRegularFiles(entry.url, out, counter, stop);
         }
     }
 }
@@ -165,7 +167,7 @@ std::vector<FileInfo> DiskScanner::regularFileInfos(const URL& url, FileCounter&
         return {std::move(*info)};
     }
     std::vector<FileInfo> out;
-    if (info->isDirectory()) collectRegularFiles(url, out, counter);
+    if (info->isDirectory()) collectRegularFiles(url, out, counter, stop);
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/DesktopEntries.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
+#include "platform/StopToken.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -111,6 +112,9 @@ struct DiskScanner {
     // This user's running processes with the files they hold: an item checked for use
     // that holds one of those files is in use by that process.
     OpenFilesFunction openFiles;
+    // Once set, a scan takes no further step and every walk of this scanner ends at the
+    // next folder or file; what it returns then is incomplete and meant to be dropped.
+    StopToken stop;
 
     // Empty functions take the live sources; no application folders means the default two.
     DiskScanner(URL home, URL tempDirectory,
@@ -139,8 +143,11 @@ struct DiskScanner {
     std::vector<FileInfo> regularFileInfos(const URL& url, FileCounter& counter) const;
 
     // ---- Tool runner and process helpers ----
-    static std::optional<ToolOutput>
-    runTool(const std::string& tool, const std::vector<std::string>& arguments, double timeout);
+    // Runs a tool to its end; none when it cannot start, runs out of time or is stopped,
+    // and then the tool and everything it started are ended.
+    static std::optional<ToolOutput> runTool(const std::string& tool,
+                                             const std::vector<std::string>& arguments,
+                                             double timeout, const StopToken& stop = {});
     static std::vector<std::string> runningProcessPaths();
     // The live processes holding files, each named by its application's desktop entry
     // where one is named like its executable, else by the executable.

@@ -161,7 +161,8 @@ private:
 
 } // namespace
 
-std::vector<FastSize::Total> FastSize::walk(const std::vector<std::vector<std::string>>& groups) {
+std::vector<FastSize::Total> FastSize::walk(const std::vector<std::vector<std::string>>& groups,
+                                            const StopToken& stop) {
     std::vector<std::string> roots;
     std::vector<size_t> rootGroups;
     for (size_t group = 0; group < groups.size(); ++group) {
@@ -172,7 +173,7 @@ std::vector<FastSize::Total> FastSize::walk(const std::vector<std::vector<std::s
     }
     const int workers = walkWorkerCount();
     SizeVisitor visitor(std::move(rootGroups), groups.size(), workers);
-    FolderWalk::run(roots, visitor, workers);
+    FolderWalk::run(roots, visitor, workers, stop);
     return visitor.merged();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StopToken.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,7 +53,9 @@ struct FastSize {
         int64_t freedByFiles() const;
     };
 
-    static std::vector<Total> walk(const std::vector<std::vector<std::string>>& groups);
+    // Once `stop` is set the totals hold only what was counted so far.
+    static std::vector<Total> walk(const std::vector<std::vector<std::string>>& groups,
+                                   const StopToken& stop = {});
     static std::optional<std::vector<Entry>> read(const std::string& folder);
 };
 

@@ -70,9 +70,9 @@ constexpr int kStatusFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DO
 
 class Walk {
 public:
-    Walk(FolderVisitor& visitor, int workers)
-        : visitor_(visitor), pool_(workers), buffers_(pool_.workers()), handles_(pool_.workers()),
-          mask_(visitor.statusMask() | STATX_TYPE) {}
+    Walk(FolderVisitor& visitor, int workers, const StopToken& stop)
+        : visitor_(visitor), stop_(stop), pool_(workers, stop), buffers_(pool_.workers()),
+          handles_(pool_.workers()), mask_(visitor.statusMask() | STATX_TYPE) {}
 
     void run(const std::vector<std::string>& roots) {
         // The first root is the newest job of worker 0, so it is read first.
@@ -106,7 +106,7 @@ private:
         if (!visitor_.opened(worker, *folder)) return;
         std::string names;
         size_t count = 0;
-        folder->handle.forEach(buffers_[worker], [&](const char* name, unsigned char type) {
+        folder->handle.forEach(buffers_[worker], stop_, [&](const char* name, unsigned char type) {
             if (type == DT_DIR) {
                 enter(worker, *folder, name);
                 return;
@@ -132,7 +132,7 @@ private:
 
     void statNames(int worker, OpenWalkFolder& folder, int fd, const std::string& names) {
         if (names.empty()) return;
-        for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+        for (size_t at = 0; at < names.size() && !stop_.stopped(); at = names.find('\0', at) + 1) {
             const char* name = names.c_str() + at;
             struct statx status {};
             if (statx(fd, name, kStatusFlags, mask_, &status) != 0) continue;
@@ -151,6 +151,7 @@ private:
     }
 
     FolderVisitor& visitor_;
+    const StopToken stop_;
     WorkPool<WalkJob> pool_;
     std::vector<std::vector<char>> buffers_;
     std::vector<OwnHandle> handles_;
@@ -166,8 +167,9 @@ int64_t ownBlocks(int folder) {
     return static_cast<int64_t>(status.stx_blocks) * 512;
 }
 
-void FolderWalk::run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers) {
-    Walk(visitor, workers).run(roots);
+void FolderWalk::run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers,
+                     const StopToken& stop) {
+    Walk(visitor, workers, stop).run(roots);
 }
 
 } // namespace kelvora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StopToken.h"
+
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -61,8 +63,10 @@ struct FolderWalk {
     static constexpr size_t kBatch = 256;
 
     // Walks every root (reported to the visitor as root index i) on `workers`
-    // threads, the caller's among them; returns once everything is read.
-    static void run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers);
+    // threads, the caller's among them; returns once everything is read, or soon after
+    // `stop` is set, with the folders and names not yet reached left unread.
+    static void run(const std::vector<std::string>& roots, FolderVisitor& visitor, int workers,
+                    const StopToken& stop = {});
 };
 
 } // namespace kelvora

@@ -88,7 +88,7 @@ std::vector<DiskScanner::Measured> DiskScanner::measure(const std::vector<std::v
         }
     }
     const auto walked =
-        anyFolder ? FastSize::walk(folders) : std::vector<FastSize::Total>(groups.size());
+        anyFolder ? FastSize::walk(folders, stop) : std::vector<FastSize::Total>(groups.size());
     std::vector<Measured> measured;
     measured.reserve(groups.size());
     for (size_t group = 0; group < groups.size(); ++group) {

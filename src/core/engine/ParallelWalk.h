@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LongPath.h"
+#include "platform/StopToken.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -46,13 +47,17 @@ public:
     int fd() const { return fd_; }
 
     // Calls visit(name, type) with the directory-entry type of every entry but
-    // "." and "..", reading with getdents64 into buffer (reused by the caller).
-    // False when nothing could be read.
+    // "." and "..", reading with getdents64 into buffer (reused by the caller), until
+    // the folder is read or `stop` is set. False when nothing could be read.
     template <class Visit> bool forEach(std::vector<char>& buffer, Visit&& visit) const {
+        return forEach(buffer, StopToken(), std::forward<Visit>(visit));
+    }
+    template <class Visit>
+    bool forEach(std::vector<char>& buffer, const StopToken& stop, Visit&& visit) const {
         if (fd_ < 0) return false;
         buffer.resize(kBufferSize);
         bool readAny = false;
-        for (;;) {
+        while (!stop.stopped()) {
             const ssize_t length = getdents64(fd_, buffer.data(), buffer.size());
             if (length <= 0) break;
             readAny = true;
@@ -77,15 +82,18 @@ private:
 // keeps the jobs it uncovers in a queue of its own and takes its newest first;
 // only a worker that has run dry takes from another, the oldest job there, so
 // workers seldom meet on a lock. A job in the `soon` lane is taken before any
-// in the `later` lane, by its owner and by others alike.
+// in the `later` lane, by its owner and by others alike. Once `stop` is set the jobs
+// still queued are dropped unrun.
 template <class Job> class WorkPool {
 public:
     enum class Lane { soon, later };
 
-    explicit WorkPool(int workers)
-        : workers_(workers < 1 ? 1 : workers), queues_(new Queue[workers_]) {}
+    explicit WorkPool(int workers, StopToken stop = {})
+        : workers_(workers < 1 ? 1 : workers), queues_(new Queue[workers_]),
+          stop_(std::move(stop)) {}
 
     int workers() const { return workers_; }
+    bool stopped() const { return stop_.stopped(); }
 
     // Queues a job with the given worker, from inside a job or before run().
     void push(int worker, Job job, Lane lane = Lane::later) {
@@ -107,7 +115,7 @@ public:
         auto loop = [&](int worker) {
             for (;;) {
                 if (std::optional<Job> job = take(worker)) {
-                    work(worker, *job);
+                    if (!stop_.stopped()) work(worker, *job);
                     job.reset();
                     if (unfinished_.fetch_sub(1) == 1) {
                         std::lock_guard guard(idleLock_);
@@ -178,6 +186,7 @@ private:
 
     const int workers_;
     std::unique_ptr<Queue[]> queues_;
+    const StopToken stop_;
     std::atomic<int64_t> unfinished_{0};
     std::atomic<int> sleeping_{0};
     std::mutex idleLock_;
@@ -186,10 +195,10 @@ private:
 
 // Runs jobs on up to `workers` threads, the caller's among them, the last of
 // `jobs` first. work(worker, job, found) handles one job and appends the jobs
-// it uncovers, which go to the same worker's queue.
+// it uncovers, which go to the same worker's queue. Stops taking jobs once `stop` is set.
 template <class Job, class Work>
-void runInParallel(std::vector<Job> jobs, int workers, Work&& work) {
-    WorkPool<Job> pool(workers);
+void runInParallel(std::vector<Job> jobs, int workers, Work&& work, const StopToken& stop = {}) {
+    WorkPool<Job> pool(workers, stop);
     for (auto& job : jobs)
         pool.push(0, std::move(job));
     pool.run([&](int worker, Job& job) {

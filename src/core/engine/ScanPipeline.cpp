@@ -52,19 +52,25 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
     const auto apps = runningApps();
     ScanResult result;
     std::vector<ScanItem> items;
+    // Reports a step about to begin; false once the scan is stopped.
+    auto begin = [&](int index) {
+        if (stop.stopped()) return false;
+        progressTo(progress, index);
+        return true;
+    };
 
-    progressTo(progress, 0);
+    if (!begin(0)) return {};
     append(items, scanCaches(apps, counter));
 
-    progressTo(progress, 1);
+    if (!begin(1)) return {};
     append(items, scanLogs(counter));
     append(items, scanTempLeftovers(counter));
 
-    progressTo(progress, 2);
+    if (!begin(2)) return {};
     append(items, scanApps(apps, counter));
     append(items, scanLeftovers(apps, counter));
 
-    progressTo(progress, 3);
+    if (!begin(3)) return {};
     auto [downloads, downloadsAccess] = scanDownloads(counter);
     append(items, std::move(downloads));
     result.downloadsAccess = downloadsAccess;
@@ -73,12 +79,12 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
     result.trashAccess = trashAccess;
     append(items, scanScreenshots(counter));
 
-    progressTo(progress, 4);
+    if (!begin(4)) return {};
     auto [mail, mailAccess] = scanMail(apps, counter);
     append(items, std::move(mail));
     result.mailAccess = mailAccess;
 
-    progressTo(progress, 5);
+    if (!begin(5)) return {};
     append(items, scanProjects(processPaths(), counter));
     append(items, scanDerivedData(counter));
     append(items, scanDeviceSupport(counter));
@@ -86,12 +92,12 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
     const auto dockerUsage = docker();
     append(items, scanDocker(dockerUsage));
 
-    progressTo(progress, 6);
+    if (!begin(6)) return {};
     auto ai = scanAI(apps, counter);
     removeCachesCoveredBy(ai, items);
     append(items, std::move(ai));
 
-    progressTo(progress, 7);
+    if (!begin(7)) return {};
     append(items, purgeableItem());
     append(items, macOSInstallers(counter));
     append(items, deviceBackups(counter));
@@ -99,19 +105,20 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
     append(items, dockerDiskItem(dockerUsage));
 
     const auto reported = reportedPaths(items);
-    progressTo(progress, 8);
+    if (!begin(8)) return {};
     auto candidates = userFiles(reported, counter);
 
-    progressTo(progress, 9);
+    if (!begin(9)) return {};
     auto duplicates = scanDuplicates(candidates);
     const auto offeredOrKept = duplicatePaths(duplicates);
     append(items, std::move(duplicates));
 
-    progressTo(progress, 10);
+    if (!begin(10)) return {};
     std::erase_if(candidates, [&](const Candidate& candidate) {
         return offeredOrKept.count(candidate.url.path()) > 0;
     });
     append(items, scanLargeAndOld(candidates, addSeconds(now(), -oldAge)));
+    if (stop.stopped()) return {};
     markHeldOpen(items, openFiles);
 
     const NeverTouch protectedPaths(neverTouch);

@@ -105,7 +105,7 @@ int32_t exitStatusOf(int status) {
 
 std::optional<ToolOutput> DiskScanner::runTool(const std::string& tool,
                                                const std::vector<std::string>& arguments,
-                                               double timeout) {
+                                               double timeout, const StopToken& stop) {
     auto executable = executableFor(tool);
     if (!executable) return std::nullopt;
 
@@ -125,7 +125,7 @@ std::optional<ToolOutput> DiskScanner::runTool(const std::string& tool,
     bool endOfOutput = false;
     char buffer[65536];
     // Drain standard output while the tool runs, so a chatty tool never blocks on a full pipe.
-    while (!(endOfOutput && status)) {
+    while (!(endOfOutput && status) && !stop.stopped()) {
         if (!status) status = reapIfExited(*pid);
         if (endOfOutput && !status) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -134,7 +134,8 @@ std::optional<ToolOutput> DiskScanner::runTool(const std::string& tool,
         if (left.count() <= 0) break;
         if (endOfOutput) continue;
         struct pollfd pfd = {fds[0], POLLIN, 0};
-        int wait = static_cast<int>(std::min<long long>(left.count(), status ? left.count() : 50));
+        // Short waits, so a stop is seen soon.
+        int wait = static_cast<int>(std::min<long long>(left.count(), 50));
         int ready = poll(&pfd, 1, wait);
         if (ready < 0 && errno != EINTR) break;
         if (ready <= 0) continue;
@@ -147,9 +148,9 @@ std::optional<ToolOutput> DiskScanner::runTool(const std::string& tool,
     close(fds[0]);
 
     if (status && endOfOutput) return ToolOutput{exitStatusOf(*status), std::move(output)};
-    // Out of time: the tool, or something it left holding its output, is still there.
+    // Out of time or stopped: the tool, or something it left holding its output, is still there.
     endGroup(*pid, status.has_value());
-    if (status) return ToolOutput{exitStatusOf(*status), std::move(output)};
+    if (status && !stop.stopped()) return ToolOutput{exitStatusOf(*status), std::move(output)};
     return std::nullopt;
 }
 

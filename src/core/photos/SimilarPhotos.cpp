@@ -50,11 +50,11 @@ std::optional<FileIdentity> identityOf(const URL& folder) {
 
 // Overlapping folders reach the same file twice; it is one photo, never its own copy.
 void collect(const URL& folder, int64_t minSize, const std::set<FileIdentity>& neverEntered,
-             std::vector<Candidate>& found, std::set<FileIdentity>& seen) {
+             std::vector<Candidate>& found, std::set<FileIdentity>& seen, const StopToken& stop) {
     if (auto root = identityOf(folder); root && neverEntered.count(*root)) return;
     std::vector<Frame> stack;
     stack.push_back({listFolder(folder).entries, 0});
-    while (!stack.empty()) {
+    while (!stack.empty() && !stop.stopped()) {
         Frame& top = stack.back();
         if (top.next == top.entries.size()) {
             stack.pop_back();
@@ -84,10 +84,10 @@ struct Prints {
 };
 
 void makePrints(const std::vector<URL>& urls, const Printer& printer, const Progress& progress,
-                Prints& prints) {
+                Prints& prints, const StopToken& stop) {
     std::atomic<size_t> nextIndex{0};
     auto work = [&] {
-        for (size_t i = nextIndex++; i < urls.size(); i = nextIndex++) {
+        for (size_t i = nextIndex++; i < urls.size() && !stop.stopped(); i = nextIndex++) {
             std::optional<FeaturePrint> print =
                 printer.print ? printer.print(urls[i]) : std::nullopt;
             size_t done = 0;
@@ -186,14 +186,14 @@ const std::set<std::string>& types() {
 }
 
 std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit,
-                        const std::vector<URL>& neverEntered) {
+                        const std::vector<URL>& neverEntered, const StopToken& stop) {
     std::set<FileIdentity> skipped;
     for (const URL& folder : neverEntered)
         if (auto identity = identityOf(folder)) skipped.insert(*identity);
     std::vector<Candidate> found;
     std::set<FileIdentity> seen;
     for (const URL& folder : folders)
-        collect(folder, minSize, skipped, found, seen);
+        collect(folder, minSize, skipped, found, seen, stop);
     std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
         return a.modified > b.modified;
     });
@@ -206,7 +206,7 @@ std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_
 }
 
 std::vector<Group> find(const std::vector<URL>& given, const Printer& printer,
-                        const Progress& progress) {
+                        const Progress& progress, const StopToken& stop) {
     // A photo listed twice would otherwise be grouped with itself and shelved as its own copy.
     std::vector<URL> urls;
     std::unordered_set<URL> listed;
@@ -215,7 +215,8 @@ std::vector<Group> find(const std::vector<URL>& given, const Printer& printer,
 
     Prints prints;
     prints.values.resize(urls.size());
-    makePrints(urls, printer, progress, prints);
+    makePrints(urls, printer, progress, prints, stop);
+    if (stop.stopped()) return {};
 
     std::vector<Group> groups;
     for (const auto& set : similarSets(prints.values)) {
@@ -230,7 +231,10 @@ std::vector<Group> find(const std::vector<URL>& given, const Printer& printer,
     for (const Group& group : groups)
         extras.push_back(group.extras);
     FileCounter counter;
-    std::vector<int64_t> bytes = DiskScanner::live().freedSizes(extras, counter);
+    DiskScanner measurer = DiskScanner::live();
+    measurer.stop = stop;
+    std::vector<int64_t> bytes = measurer.freedSizes(extras, counter);
+    if (stop.stopped()) return {};
     for (size_t i = 0; i < groups.size(); ++i)
         groups[i].bytes = bytes[i];
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ScanItem.h"
+#include "platform/StopToken.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -48,13 +49,15 @@ inline constexpr int kWindow = 24;
 
 // Candidate photos under the folders, newest first, at most `limit`: hidden items, package
 // contents, build folders and the folders never to enter (our own data folder, which holds
-// the Undo Shelf's copies) are not searched, links are not followed.
+// the Undo Shelf's copies) are not searched, links are not followed. Once `stop` is set the
+// walk ends at the next entry and the list is incomplete.
 std::vector<URL> photos(const std::vector<URL>& folders, int64_t minSize, int64_t limit,
-                        const std::vector<URL>& neverEntered = {});
+                        const std::vector<URL>& neverEntered = {}, const StopToken& stop = {});
 // Groups of similar photos among `urls` (in the order given, usually newest first), largest
-// saving first. Progress arrives from worker threads every 50 prints and once with 1.0.
+// saving first. Progress arrives from worker threads every 50 prints and once with 1.0. Once
+// `stop` is set no further print is made and no group is returned.
 std::vector<Group> find(const std::vector<URL>& urls, const Printer& printer,
-                        const Progress& progress = {});
+                        const Progress& progress = {}, const StopToken& stop = {});
 // One photos item per group, ready for the cleaner. Groups without extras, or whose kept
 // photo is gone, give none: removing them could leave no copy at all.
 std::vector<ScanItem> items(const std::vector<Group>& groups);

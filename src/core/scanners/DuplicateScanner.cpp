@@ -45,8 +45,8 @@ std::vector<Members> regroup(const Members& members, const std::vector<Key>& key
 // costs about the time of its largest member.
 class Hashing {
 public:
-    explicit Hashing(const std::vector<Group>& sameSize)
-        : left_(std::make_unique<std::atomic<size_t>[]>(sameSize.size())) {
+    Hashing(const std::vector<Group>& sameSize, StopToken stop)
+        : stop_(std::move(stop)), left_(std::make_unique<std::atomic<size_t>[]>(sameSize.size())) {
         for (size_t group = 0; group < sameSize.size(); ++group) {
             Members members;
             for (const auto* candidate : sameSize[group]) {
@@ -63,7 +63,7 @@ public:
 
     void run() {
         WorkPool<Job> pool(
-            static_cast<int>(std::clamp<size_t>(candidates_.size(), 1, walkWorkerCount())));
+            static_cast<int>(std::clamp<size_t>(candidates_.size(), 1, walkWorkerCount())), stop_);
         // Larger files first, spread over the workers; each takes its newest job first.
         Members bySize(candidates_.size());
         for (size_t i = 0; i < bySize.size(); ++i)
@@ -117,6 +117,7 @@ private:
     std::vector<Members> groups_;
     std::vector<Key> fingerprints_;
     std::vector<Key> digests_;
+    StopToken stop_;
     std::unique_ptr<std::atomic<size_t>[]> left_;
 };
 
@@ -245,7 +246,7 @@ const DiskScanner::Candidate& DiskScanner::bestCopy(const std::vector<const Cand
 std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& candidates) const {
     const auto links = linksByInode(candidates);
     const auto sameSize = sameSizeGroups(candidates);
-    Hashing hashing(sameSize);
+    Hashing hashing(sameSize, stop);
     hashing.run();
 
     std::vector<ScanItem> items;

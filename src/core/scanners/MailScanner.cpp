@@ -95,14 +95,15 @@ private:
     std::vector<std::vector<std::pair<size_t, URL>>> found_;
 };
 
-std::vector<std::vector<URL>> attachmentFoldersOf(const std::vector<URL>& accountFolders) {
+std::vector<std::vector<URL>> attachmentFoldersOf(const std::vector<URL>& accountFolders,
+                                                  const StopToken& stop = {}) {
     if (accountFolders.empty()) return {};
     std::vector<std::string> roots;
     for (const auto& folder : accountFolders)
         roots.push_back(folder.path());
     const int workers = walkWorkerCount();
     AttachmentSearch search(workers);
-    FolderWalk::run(roots, search, workers);
+    FolderWalk::run(roots, search, workers, stop);
     return search.byRoot(roots.size());
 }
 
@@ -148,7 +149,8 @@ private:
     std::vector<Worker> workers_;
 };
 
-std::vector<DatedFile> largeFilesBelow(const URL& url, int64_t minSize, FileCounter& counter) {
+std::vector<DatedFile> largeFilesBelow(const URL& url, int64_t minSize, FileCounter& counter,
+                                       const StopToken& stop) {
     const auto info = fileInfo(url);
     if (!info || info->isSymlink()) return {};
     if (info->isRegularFile()) {
@@ -159,7 +161,7 @@ std::vector<DatedFile> largeFilesBelow(const URL& url, int64_t minSize, FileCoun
     if (!info->isDirectory()) return {};
     const int workers = walkWorkerCount();
     LargeFileSearch search(minSize, workers);
-    FolderWalk::run({url.path()}, search, workers);
+    FolderWalk::run({url.path()}, search, workers, stop);
     return search.files(counter);
 }
 
@@ -222,7 +224,7 @@ std::vector<ScanItem> DiskScanner::mailAttachmentItems(bool inUse, FileCounter& 
         accountURLs.push_back(entry.url);
     }
     std::vector<std::pair<FileInfo, std::vector<URL>>> pairs;
-    auto found = attachmentFoldersOf(accountURLs);
+    auto found = attachmentFoldersOf(accountURLs, stop);
     for (size_t i = 0; i < accountFolders.size(); ++i) {
         if (!found[i].empty()) pairs.emplace_back(accountFolders[i], std::move(found[i]));
     }
@@ -276,7 +278,7 @@ std::vector<ScanItem> DiskScanner::messagesItems(bool inUse, FileCounter& counte
     const URL attachments =
         home.appending("Library").appending("Messages").appending("Attachments");
     std::map<int, std::vector<URL>, std::greater<>> byYear;
-    for (const auto& file : largeFilesBelow(attachments, messagesMinSize, counter))
+    for (const auto& file : largeFilesBelow(attachments, messagesMinSize, counter, stop))
         byYear[Calendar::local(file.modified).year].push_back(file.url);
     std::vector<std::vector<URL>> groups;
     for (const auto& [year, files] : byYear)

@@ -94,6 +94,7 @@ struct ProjectWalk {
     std::vector<Found> found;
     std::map<std::string, Date> activity; // project root path -> newest change seen
     FileCounter& counter;
+    const StopToken& stop;
 
     void noteActivity(const URL& project, Date date) {
         auto [it, inserted] = activity.emplace(project.path(), date);
@@ -115,7 +116,7 @@ void noteGitActivity(const URL& gitFolder, const URL& project, ProjectWalk& walk
 
 void walkForProjects(const URL& folder, const std::optional<URL>& callerProject, int depth,
                      ProjectWalk& walk) {
-    if (depth > kDeepestLevel) return;
+    if (depth > kDeepestLevel || walk.stop.stopped()) return;
     Listing listing = listFolder(folder);
     if (!listing.ok()) return;
     std::set<std::string> names;
@@ -169,7 +170,7 @@ std::optional<std::string> processInside(const URL& folder,
 
 std::vector<ScanItem> DiskScanner::scanProjects(const std::vector<std::string>& processPaths,
                                                 FileCounter& counter) const {
-    ProjectWalk walk{{}, {}, counter};
+    ProjectWalk walk{{}, {}, counter, stop};
     for (const auto& folder : projectFolders(*this))
         walkForProjects(folder, std::nullopt, 0, walk);
 

@@ -103,10 +103,12 @@ public:
         const int workers = walkWorkerCount();
         found_.assign(workers, {});
         buffers_.assign(workers, {});
-        runInParallel(std::move(jobs), workers,
-                      [this](int worker, const FolderJob& job, std::vector<FolderJob>& more) {
-                          visit(worker, job, more);
-                      });
+        runInParallel(
+            std::move(jobs), workers,
+            [this](int worker, const FolderJob& job, std::vector<FolderJob>& more) {
+                visit(worker, job, more);
+            },
+            scanner_.stop);
         return inWalkOrder(counter);
     }
 
@@ -116,7 +118,7 @@ private:
         // The workers are not the scan's thread: the folders the scan looks in are told here.
         if (job.isRoot && folder.isOpen() && watcher_) watcher_(job.path, folder.fd());
         std::vector<std::pair<std::string, unsigned char>> entries;
-        folder.forEach(buffers_[worker], [&](const char* name, unsigned char type) {
+        folder.forEach(buffers_[worker], scanner_.stop, [&](const char* name, unsigned char type) {
             entries.emplace_back(name, type);
         });
         // A source repository belongs to its tools, not to the user's loose files.
@@ -124,6 +126,7 @@ private:
                                        [](const auto& entry) { return entry.first == ".git"; }))
             return;
         for (const auto& [name, type] : entries) {
+            if (scanner_.stop.stopped()) return;
             if (name[0] == '.') continue;
             const std::string path = job.path + "/" + name;
             if (type == DT_DIR) {

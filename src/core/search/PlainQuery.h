@@ -2,6 +2,7 @@
 
 #include "model/ScanItem.h"
 #include "platform/Date.h"
+#include "platform/StopToken.h"
 #include "platform/Url.h"
 #include "search/QueryCalendar.h"
 
@@ -59,8 +60,9 @@ struct PlainQuery {
     // The metadata query text the search tool understands.
     std::string spotlightQuery() const;
     // Runs the search tool over the home folder (or the chosen folders in it) and returns
-    // at most `limit` hits, largest first. Failures give fewer or no hits.
-    std::vector<Hit> run(const URL& home, int limit) const;
+    // at most `limit` hits, largest first. Failures give fewer or no hits; once `stop` is
+    // set the tool is ended and what is returned is incomplete.
+    std::vector<Hit> run(const URL& home, int limit, const StopToken& stop = {}) const;
     // One large-file item per hit, for the cleaner.
     static std::vector<ScanItem> items(const std::vector<Hit>& hits, Date now = currentDate());
 

@@ -147,7 +147,8 @@ std::string PlainQuery::spotlightQuery() const {
     return join(clauses, " && ");
 }
 
-std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
+std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit,
+                                             const StopToken& stop) const {
     std::vector<std::string> arguments;
     std::vector<URL> roots;
     if (folders.empty()) roots.push_back(home);
@@ -162,7 +163,8 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
     }
     arguments.push_back(spotlightQuery());
 
-    std::optional<ToolOutput> result = DiskScanner::runTool(kSearchTool, arguments, kToolTimeout);
+    std::optional<ToolOutput> result =
+        DiskScanner::runTool(kSearchTool, arguments, kToolTimeout, stop);
     if (!result || result->status != 0) return {};
 
     std::string libraryPrefix = home.path() + "/Library/";
@@ -175,9 +177,12 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit) const {
     }
 
     DiskScanner measurer = DiskScanner::live();
+    measurer.stop = stop;
     std::vector<Hit> hits;
-    for (const auto& path : paths)
+    for (const auto& path : paths) {
+        if (stop.stopped()) return {};
         if (auto hit = hitFor(path, measurer)) hits.push_back(*hit);
+    }
     std::stable_sort(hits.begin(), hits.end(),
                      [](const Hit& a, const Hit& b) { return a.bytes > b.bytes; });
     if (hits.size() > most) hits.resize(most);

@@ -168,14 +168,14 @@ SpaceMap::SpaceMap(URL root, const std::set<std::string>& skipped)
 
 std::shared_ptr<const SpaceMap> SpaceMap::measure(const URL& root,
                                                   const std::set<std::string>& skipping,
-                                                  const Progress& progress) {
+                                                  const Progress& progress, const StopToken& stop) {
     std::shared_ptr<SpaceMap> map(new SpaceMap(root, skipping));
-    map->walk(progress);
+    map->walk(progress, stop);
     if (progress) progress(map->filesMeasured_);
     return map;
 }
 
-void SpaceMap::walk(const Progress& progress) {
+void SpaceMap::walk(const Progress& progress, const StopToken& stop) {
     const std::string& rootPath = root_.path();
     if (skipped_.count(rootPath)) {
         privateFolders_.insert(rootPath);
@@ -183,7 +183,7 @@ void SpaceMap::walk(const Progress& progress) {
     }
     const int workers = walkWorkerCount();
     MapVisitor visitor(skipped_, workers, progress);
-    FolderWalk::run({rootPath}, visitor, workers);
+    FolderWalk::run({rootPath}, visitor, workers, stop);
     filesMeasured_ = visitor.filesMeasured();
     folderSizes_ = visitor.folderSizes();
     for (auto& path : visitor.unmeasured())

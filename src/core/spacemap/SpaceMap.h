@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/StopToken.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -33,9 +34,12 @@ public:
     // Places the system keeps private to the user's data, never entered.
     static std::set<std::string> protectedFolders(const URL& home);
     // Walks the tree under `root` (symbolic links never followed, pseudo file systems never
-    // entered), reporting the file count every 5,000 files and once at the end.
-    static std::shared_ptr<const SpaceMap>
-    measure(const URL& root, const std::set<std::string>& skipping, const Progress& progress = {});
+    // entered), reporting the file count every 5,000 files and once at the end. Once `stop`
+    // is set the walk ends at the next folder or file, leaving a map that is incomplete.
+    static std::shared_ptr<const SpaceMap> measure(const URL& root,
+                                                   const std::set<std::string>& skipping,
+                                                   const Progress& progress = {},
+                                                   const StopToken& stop = {});
 
     const URL& root() const { return root_; }
     int64_t filesMeasured() const { return filesMeasured_; }
@@ -46,7 +50,7 @@ public:
 
 private:
     SpaceMap(URL root, const std::set<std::string>& skipped);
-    void walk(const Progress& progress);
+    void walk(const Progress& progress, const StopToken& stop);
 
     URL root_;
     int64_t filesMeasured_ = 0;

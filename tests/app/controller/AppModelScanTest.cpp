@@ -81,6 +81,50 @@ TEST_F(ScanFlowTest, AScanWhileScanningIsIgnored) {
     EXPECT_TRUE(model->canScan());
 }
 
+// Quitting stops the scan at its next step; its threads end and nothing it found is shown.
+TEST_F(ScanFlowTest, StoppingWorkEndsARunningScanAtItsNextStep) {
+    writeCache();
+    auto gate = std::make_shared<Gate>();
+    std::atomic<int> laterSteps{0};
+    DiskScanner gated = scanner();
+    gated.runningApps = [gate] {
+        gate->wait();
+        return std::vector<RunningApp>();
+    };
+    gated.processPaths = [&laterSteps] {
+        ++laterSteps;
+        return std::vector<std::string>();
+    };
+    auto model = std::make_unique<AppModel>(gated, cleaner(),
+                                            UndoShelf(URL::fileURL(shelfRoot(), true), 7), tools());
+    model->scan();
+    ASSERT_TRUE(waitUntil([&] { return gate->waiting() == 1; }));
+    model->stopWork();
+    gate->open();
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
+    EXPECT_EQ(laterSteps, 0);
+    EXPECT_TRUE(model->phase().is(AppModel::Phase::Kind::scanning));
+    EXPECT_FALSE(model->result());
+    EXPECT_FALSE(model->scanStep());
+}
+
+// What a quit finds under way is left as it stands once the item in hand is done.
+TEST_F(ScanFlowTest, StoppingWorkLeavesWhatACleanUpHasNotReached) {
+    writeCache();
+    auto model = readyModel();
+    ASSERT_FALSE(model->picks().picked(*model->result()).empty());
+    cleanGate = std::make_shared<Gate>();
+    model->freeUp();
+    ASSERT_TRUE(waitUntil([&] { return cleanGate->waiting() == 1; }));
+    model->stopWork();
+    EXPECT_TRUE(model->isChangingFiles()) << "quitting still waits for it";
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return !model->isChangingFiles(); }));
+    EXPECT_TRUE(fileExists(env.home() + "/Library/Caches/com.example.tool/blob.bin"));
+    EXPECT_TRUE(UndoShelf(URL::fileURL(shelfRoot(), true)).sweeps().empty());
+}
+
 TEST_F(ScanFlowTest, AScanDuringACleanUpIsIgnoredUntilTheCleanUpEnds) {
     writeCache();
     auto model = readyModel();

@@ -15,7 +15,7 @@ protected:
 TEST_F(SearchTest, AnEmptyPhraseClearsTheResultsAndRunsNothing) {
     int runs = 0;
     AppModel::Tools counting = tools();
-    counting.search = [&runs](const PlainQuery&, const URL&, int) {
+    counting.search = [&runs](const PlainQuery&, const URL&, int, const StopToken&) {
         ++runs;
         return std::vector<PlainQuery::Hit>();
     };
@@ -31,23 +31,28 @@ TEST_F(SearchTest, AnEmptyPhraseClearsTheResultsAndRunsNothing) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST_F(SearchTest, OnlyTheNewestSearchSetsTheHits) {
-    auto slowGate = std::make_shared<Gate>();
+TEST_F(SearchTest, ANewerSearchStopsTheRunningOneAndOnlyItsHitsAreShown) {
+    std::atomic<bool> firstStarted{false};
+    std::atomic<bool> firstStopped{false};
     AppModel::Tools scripted = tools();
-    scripted.search = [slowGate](const PlainQuery& query, const URL&, int limit) {
+    scripted.search = [&](const PlainQuery& query, const URL&, int limit, const StopToken& stop) {
         EXPECT_EQ(limit, 300);
         bool slow = !query.kinds.empty() && query.kinds.front() == PlainQuery::Kind::videos;
-        if (slow) slowGate->wait();
+        if (slow) {
+            firstStarted = true;
+            firstStopped = holdUntil([&] { return stop.stopped(); });
+        }
         return std::vector<PlainQuery::Hit>{
             {URL::fileURL(slow ? "/tmp/old-video.mov" : "/tmp/new.pdf"), 1, {}}};
     };
     auto model = makeModel(scripted);
     model->search("videos");
-    ASSERT_TRUE(waitUntil([&] { return slowGate->waiting() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return firstStarted.load(); }));
     model->search("pdfs");
+    ASSERT_TRUE(waitUntil([&] { return firstStopped.load(); }));
     ASSERT_TRUE(waitUntil([&] { return model->searchHits().has_value(); }));
     EXPECT_FALSE(model->searching());
-    slowGate->open();
+    QThreadPool::globalInstance()->waitForDone();
     settle();
     ASSERT_EQ(model->searchHits()->size(), 1u);
     EXPECT_EQ(model->searchHits()->front().url.path(), "/tmp/new.pdf");
@@ -122,7 +127,7 @@ TEST_F(SearchTest, PhotoSearchLooksInPrivateFoldersOnlyWhenAllowed) {
     AppModel::Tools recording = tools();
     recording.hasFullDiskAccess = [&access] { return access; };
     recording.findPhotos = [&seen](const std::vector<URL>& folders,
-                                   const std::function<void(double)>& progress) {
+                                   const std::function<void(double)>& progress, const StopToken&) {
         std::vector<std::string> names;
         for (const auto& folder : folders)
             names.push_back(folder.lastPathComponent());
@@ -155,7 +160,8 @@ TEST_F(SearchTest, MovingPhotosKeepsGroupsWhoseExtrasStayed) {
     SimilarPhotos::Group second{
         URL::fileURL(photos["b1"]), {URL::fileURL(photos["b2"]), URL::fileURL(photos["b3"])}, 4000};
     AppModel::Tools found = tools();
-    found.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&) {
+    found.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&,
+                           const StopToken&) {
         return std::vector<SimilarPhotos::Group>{first, second};
     };
     auto model = makeModel(found);

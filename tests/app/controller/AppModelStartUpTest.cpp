@@ -91,7 +91,7 @@ TEST_F(StartUpTest, RevealingAMissingItemShowsTheNearestFolderThatExists) {
 TEST_F(StartUpTest, ALateResultIsDroppedOnceTheControllerIsGone) {
     auto gate = std::make_shared<Gate>();
     AppModel::Tools slow = tools();
-    slow.search = [gate](const PlainQuery&, const URL&, int) {
+    slow.search = [gate](const PlainQuery&, const URL&, int, const StopToken&) {
         gate->wait();
         return std::vector<PlainQuery::Hit>{{URL::fileURL("/tmp/a"), 1, {}}};
     };

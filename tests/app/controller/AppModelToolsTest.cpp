@@ -25,7 +25,7 @@ TEST_F(ToolsTest, MeasuringSkipsProtectedAndPrivateFoldersAndReportsProgress) {
     AppModel::Tools fake = tools();
     fake.hasFullDiskAccess = [] { return false; };
     fake.measure = [&, gate](const URL& root, const std::set<std::string>& skip,
-                             const SpaceMap::Progress& progress) {
+                             const SpaceMap::Progress& progress, const StopToken&) {
         ++walks;
         measured = root;
         skipped = skip;
@@ -38,7 +38,6 @@ TEST_F(ToolsTest, MeasuringSkipsProtectedAndPrivateFoldersAndReportsProgress) {
     EXPECT_TRUE(model->showingSpaceMap());
     EXPECT_TRUE(model->measuring());
     ASSERT_TRUE(waitUntil([&] { return model->measuredFiles() == 5000; }));
-    model->measureSpace(URL::fileURL("/tmp")); // ignored while measuring
     gate->open();
     ASSERT_TRUE(waitUntil([&] { return !model->measuring(); }));
 
@@ -53,6 +52,135 @@ TEST_F(ToolsTest, MeasuringSkipsProtectedAndPrivateFoldersAndReportsProgress) {
     model->show(std::nullopt, false, true, false, false, false); // a map exists: no new walk
     EXPECT_FALSE(model->measuring());
     EXPECT_EQ(walks, 1);
+}
+
+TEST_F(ToolsTest, ANewerMapRequestStopsTheRunningOneAndOnlyItsFolderIsShown) {
+    write("Movies/trip.mov", "movie");
+    write("Music/a.mp3", "a");
+    write("Music/b.mp3", "b");
+    const URL first = home().appending("Movies", true);
+    const URL second = home().appending("Music", true);
+    std::atomic<bool> firstStarted{false};
+    std::atomic<bool> firstStopped{false};
+    std::atomic<bool> landLate{false};
+    AppModel::Tools fake = tools();
+    fake.measure = [&](const URL& root, const std::set<std::string>& skip,
+                       const SpaceMap::Progress& progress, const StopToken& stop) {
+        if (root != first) return SpaceMap::measure(root, skip, progress, stop);
+        // Walks until stopped, then reports and lands only once the newer map is shown.
+        firstStarted = true;
+        firstStopped = holdUntil([&] { return stop.stopped(); });
+        progress(777);
+        holdUntil([&] { return landLate.load(); });
+        return SpaceMap::measure(root, skip);
+    };
+    auto model = makeModel(fake);
+    model->measureSpace(first);
+    ASSERT_TRUE(waitUntil([&] { return firstStarted.load(); }));
+    model->measureSpace(second);
+    ASSERT_TRUE(waitUntil([&] { return !model->measuring(); }));
+    EXPECT_TRUE(firstStopped);
+    ASSERT_TRUE(model->spaceMap());
+    EXPECT_EQ(model->mapFolder(), second.resolvingSymlinks());
+
+    landLate = true;
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
+    EXPECT_EQ(model->spaceMap()->root(), second.resolvingSymlinks());
+    EXPECT_EQ(model->mapFolder(), second.resolvingSymlinks());
+    EXPECT_EQ(model->measuredFiles(), 2) << "the stopped walk's count is not shown";
+    EXPECT_FALSE(model->measuring());
+}
+
+// Opening the map, by the sidebar or by its pane appearing, only asks for a map when none
+// is shown nor being made: it never stops the folder the user chose.
+TEST_F(ToolsTest, OpeningTheMapWhileAFolderIsMeasuredLeavesThatMeasurementRunning) {
+    write("Music/a.mp3", "a");
+    const URL chosen = home().appending("Music", true);
+    auto gate = std::make_shared<Gate>();
+    std::vector<URL> walked;
+    AppModel::Tools fake = tools();
+    fake.measure = [&, gate](const URL& root, const std::set<std::string>& skip,
+                             const SpaceMap::Progress&, const StopToken&) {
+        walked.push_back(root);
+        gate->wait();
+        return SpaceMap::measure(root, skip);
+    };
+    auto model = makeModel(fake);
+    model->measureSpace(chosen);
+    ASSERT_TRUE(waitUntil([&] { return gate->waiting() == 1; }));
+    model->show(std::nullopt, false, true, false, false, false);
+    model->measureHomeUnlessMapped();
+    gate->open();
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
+    EXPECT_EQ(walked, std::vector<URL>{chosen});
+    ASSERT_TRUE(model->spaceMap());
+    EXPECT_EQ(model->mapFolder(), chosen.resolvingSymlinks());
+    EXPECT_FALSE(model->measuring());
+}
+
+// Quitting stops each search and measurement where it is; what one returns after that is
+// never shown.
+TEST_F(ToolsTest, StoppingWorkStopsEverySearchAndMeasurementAndShowsNothingTheyReturn) {
+    using Hold = std::function<void(const StopToken&)>;
+    struct Kind {
+        const char* name;
+        std::function<void(AppModel::Tools&, Hold)> install;
+        std::function<void(AppModel&)> start;
+        std::function<bool(const AppModel&)> showsAResult;
+    };
+    const URL photo = URL::fileURL("/tmp/a.jpg");
+    const Kind kinds[] = {
+        {"plain-words search",
+         [&](AppModel::Tools& fake, Hold hold) {
+             fake.search = [=](const PlainQuery&, const URL&, int, const StopToken& stop) {
+                 hold(stop);
+                 return std::vector<PlainQuery::Hit>{{photo, 1, {}}};
+             };
+         },
+         [](AppModel& model) { model.search("videos"); },
+         [](const AppModel& model) { return model.searchHits().has_value(); }},
+        {"similar photos",
+         [&](AppModel::Tools& fake, Hold hold) {
+             fake.findPhotos = [=](const std::vector<URL>&, const std::function<void(double)>&,
+                                   const StopToken& stop) {
+                 hold(stop);
+                 return std::vector<SimilarPhotos::Group>{{photo, {photo}, 1}};
+             };
+         },
+         [](AppModel& model) { model.findSimilarPhotos(); },
+         [](const AppModel& model) { return model.photoGroups().has_value(); }},
+        {"space map",
+         [](AppModel::Tools& fake, Hold hold) {
+             fake.measure = [=](const URL& root, const std::set<std::string>& skip,
+                                const SpaceMap::Progress&, const StopToken& stop) {
+                 hold(stop);
+                 return SpaceMap::measure(root, skip);
+             };
+         },
+         [this](AppModel& model) { model.measureSpace(home()); },
+         [](const AppModel& model) { return model.spaceMap() != nullptr; }},
+    };
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        // Shared, as a run never stopped is let go only once the test has ended.
+        auto started = std::make_shared<std::atomic<bool>>(false);
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        AppModel::Tools fake = tools();
+        kind.install(fake, [this, started, stopped](const StopToken& stop) {
+            *started = true;
+            *stopped = holdUntil([&] { return stop.stopped(); });
+        });
+        auto model = makeModel(fake);
+        kind.start(*model);
+        ASSERT_TRUE(waitUntil([&] { return started->load(); }));
+        model->stopWork();
+        ASSERT_TRUE(waitUntil([&] { return stopped->load(); }));
+        QThreadPool::globalInstance()->waitForDone();
+        settle();
+        EXPECT_FALSE(kind.showsAResult(*model));
+    }
 }
 
 TEST_F(ToolsTest, LoginItemsKeepASelectionThatIsStillListed) {

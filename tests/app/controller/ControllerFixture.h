@@ -67,8 +67,20 @@ protected:
     ControllerTest() { eventLoop(); }
     // Background work still running would outlive the temporary home.
     ~ControllerTest() override {
+        testOver_ = true;
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
+    }
+
+    // Holds a fake's background run until the condition holds, as a long walk runs until
+    // it is stopped; let go when the test ends, so that a run nothing releases cannot hang
+    // it. Whether the condition held.
+    bool holdUntil(const std::function<bool()>& condition) const {
+        while (!condition()) {
+            if (testOver_) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
     }
 
     URL home() const { return URL::fileURL(env.home(), true); }
@@ -99,15 +111,13 @@ protected:
 
     AppModel::Tools tools() {
         AppModel::Tools tools;
-        tools.search = [](const PlainQuery&, const URL&, int) {
+        tools.search = [](const PlainQuery&, const URL&, int, const StopToken&) {
             return std::vector<PlainQuery::Hit>();
         };
-        tools.findPhotos = [](const std::vector<URL>&, const std::function<void(double)>&) {
-            return std::vector<SimilarPhotos::Group>();
-        };
-        tools.measure = [](const URL&, const std::set<std::string>&, const SpaceMap::Progress&) {
-            return std::shared_ptr<const SpaceMap>();
-        };
+        tools.findPhotos = [](const std::vector<URL>&, const std::function<void(double)>&,
+                              const StopToken&) { return std::vector<SimilarPhotos::Group>(); };
+        tools.measure = [](const URL&, const std::set<std::string>&, const SpaceMap::Progress&,
+                           const StopToken&) { return std::shared_ptr<const SpaceMap>(); };
         tools.readLoginItems = [](bool, const std::vector<LoginItemScanner::OpenAtLoginApp>&) {
             return std::vector<LoginItem>();
         };
@@ -180,6 +190,9 @@ protected:
     int sweeperRegistrations = 0;
     std::mutex openMutex;
     std::unordered_set<std::string> openPaths;
+
+private:
+    std::atomic<bool> testOver_{false};
 };
 
 } // namespace kelvora::testing

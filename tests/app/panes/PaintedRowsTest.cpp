@@ -71,7 +71,8 @@ protected:
         dog.extras = {URL::fileURL(env.home() + "/Pictures/dog-2.jpg")};
         dog.bytes = 800'000;
         AppModel::Tools fake = tools();
-        fake.findPhotos = [this](const std::vector<URL>&, const std::function<void(double)>&) {
+        fake.findPhotos = [this](const std::vector<URL>&, const std::function<void(double)>&,
+                                 const StopToken&) {
             return std::vector<SimilarPhotos::Group>{beach, dog};
         };
         fake.revealSeveral = [this](const std::vector<URL>& urls) { revealedTogether = urls; };

@@ -69,7 +69,8 @@ protected:
     std::unique_ptr<AppModel> modelFinding(std::vector<SimilarPhotos::Group> groups) {
         AppModel::Tools fake = tools();
         fake.findPhotos = [this, groups](const std::vector<URL>&,
-                                         const std::function<void(double)>& progress) {
+                                         const std::function<void(double)>& progress,
+                                         const StopToken&) {
             progress(0.42);
             if (auto wait = gate) wait->wait();
             return groups;

@@ -310,7 +310,7 @@ TEST_F(SpaceMapViewTest, MeasuringShowsTheCountWhileTheFolderIsWalked) {
     auto gate = std::make_shared<Gate>();
     AppModel::Tools slow = tools();
     slow.measure = [gate](const URL& root, const std::set<std::string>& skip,
-                          const SpaceMap::Progress& progress) {
+                          const SpaceMap::Progress& progress, const StopToken&) {
         progress(12'345);
         gate->wait();
         return SpaceMap::measure(root, skip);

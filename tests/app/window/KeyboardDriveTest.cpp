@@ -173,7 +173,8 @@ TEST_F(KeyboardDriveTest, SpaceOnAPhotoRowFlipsItsPick) {
     SimilarPhotos::Group dog{
         URL::fileURL(write("Pictures/dog.jpg")), {URL::fileURL(write("Pictures/dog-2.jpg"))}, 1};
     AppModel::Tools fake = tools();
-    fake.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&) {
+    fake.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&,
+                          const StopToken&) {
         return std::vector<SimilarPhotos::Group>{beach, dog};
     };
     auto model = makeModel(fake);
