@@ -49,7 +49,7 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
     mode_ = mode;
     phase_ = phase ? std::move(*phase) : Phase::ready(std::move(result));
     remembersPicks_ = false;
-    sweeps_ = shelf_.sweeps();
+    sweeps_ = ShelfListing::of(shelf_.sweeps());
 }
 
 AppModel::~AppModel() = default;
@@ -91,7 +91,7 @@ void AppModel::readStartUpState() {
     setPicks(Prefs::picks(stored));
     showingWelcome_ = !welcomeDone;
     forecastDays_ = DiskHistory::load(DiskHistory::defaultFile()).daysUntilFull(currentDate());
-    sweeps_ = shelf_.sweeps();
+    sweeps_ = ShelfListing::of(shelf_.sweeps());
 }
 
 bool AppModel::hasFullDiskAccess() const {
@@ -182,8 +182,6 @@ void AppModel::finishWelcome() {
     setShowingWelcome(false);
     scan();
 }
-
-void AppModel::openFullDiskAccessSettings() {}
 
 void AppModel::showInFinder(const ScanItem& item) {
     URL url = Catalog::place(item);

@@ -8,6 +8,7 @@
 #include "clean/UndoShelf.h"
 #include "controller/Receipt.h"
 #include "controller/SettingsStore.h"
+#include "controller/ShelfListing.h"
 #include "engine/DiskScanner.h"
 #include "login/LoginItem.h"
 #include "login/LoginItemScanner.h"
@@ -26,6 +27,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -56,7 +58,7 @@ namespace kelvora {
 //   shelfChanged        the Undo Shelf: sweeps (and so shelfBytes), shelfBusy, shelfError
 //   diskChanged         the disk: diskNow, forecastDays
 //   spaceMapChanged     spaceMap, measuring, measuredFiles, mapFolder, mapSelection
-//   searchChanged       searchQuery, searchHits, searching, searchPicks
+//   searchChanged       searchQuery, searchHits, searching, searchPicks, searchFolderNames
 //   photosChanged       photoGroups, findingPhotos, photoProgress, photoPicks
 //   loginItemsChanged   loginItems, loginSelection, loginError, checkedOpenAtLogin
 //   uninstallChanged    uninstallTarget, uninstallReport, removedAppNotice
@@ -173,7 +175,9 @@ public:
     const std::optional<JunkKind>& category() const { return category_; }
     const std::optional<URL>& focusedItem() const { return focusedItem_; }
     bool showingShelf() const { return showingShelf_; }
-    const std::vector<UndoShelf::Sweep>& sweeps() const { return sweeps_; }
+    const std::vector<UndoShelf::Sweep>& sweeps() const { return sweeps_->sweeps; }
+    // The same clean-ups, shared: views hold on to them without copying.
+    const std::shared_ptr<const ShelfListing>& shelfListing() const { return sweeps_; }
     const DiskSpace& diskNow() const { return diskNow_; }
     bool confirmingEmptyShelf() const { return confirmingEmptyShelf_; }
     const std::optional<std::string>& shelfError() const { return shelfError_; }
@@ -189,6 +193,10 @@ public:
     const std::optional<std::vector<PlainQuery::Hit>>& searchHits() const { return searchHits_; }
     bool searching() const { return searching_; }
     const std::unordered_set<URL>& searchPicks() const { return searchPicks_; }
+    // The names on this computer of the user folders the query names, by the query's word.
+    const std::map<std::string, std::string>& searchFolderNames() const {
+        return searchFolderNames_;
+    }
     bool showingPhotos() const { return showingPhotos_; }
     const std::optional<std::vector<SimilarPhotos::Group>>& photoGroups() const {
         return photoGroups_;
@@ -265,8 +273,6 @@ public:
 
     // ---- Start-up, welcome and the file manager ----
     void finishWelcome();
-    // There is no system-wide privacy list to open here; nothing happens.
-    void openFullDiskAccessSettings();
     void showInFinder(const ScanItem& item);
     // Shows the files selected together in the file manager (a photo group, a map tile).
     void showInFolder(const std::vector<URL>& urls);
@@ -386,27 +392,30 @@ private:
     // Whether the user's private folders may be read: the system lets us, or the user
     // said so when asked.
     bool privateFoldersAllowed() const;
+    std::map<std::string, std::string> folderNames(const PlainQuery& query) const;
     void noteDisk(int64_t freed, int64_t available);
     // What a shelf operation left: its error text, the bytes it removed for good, and the
     // shelf and the disk read again after it.
     struct ShelfOutcome {
         std::optional<std::string> error;
         int64_t freed = 0;
-        std::vector<UndoShelf::Sweep> sweeps;
+        std::shared_ptr<const ShelfListing> sweeps;
         DiskSpace disk;
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
     // another runs.
     void onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed);
+    // A clean-up to hand to a pool thread: the listed one itself when it is listed.
+    std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
     struct ScanEnd {
         int64_t purged = 0;
         SharedResult result;
-        std::vector<UndoShelf::Sweep> sweeps;
+        std::shared_ptr<const ShelfListing> sweeps;
     };
     // A clean's report, with the shelf and the disk read again after it.
     struct CleanEnd {
         CleanReport report;
-        std::vector<UndoShelf::Sweep> sweeps;
+        std::shared_ptr<const ShelfListing> sweeps;
         DiskSpace disk;
     };
     void clean(PickList picks, SharedResult result);
@@ -451,7 +460,7 @@ private:
     std::optional<JunkKind> category_;
     std::optional<URL> focusedItem_;
     bool showingShelf_ = false;
-    std::vector<UndoShelf::Sweep> sweeps_;
+    std::shared_ptr<const ShelfListing> sweeps_ = ShelfListing::of({});
     DiskSpace diskNow_;
     bool confirmingEmptyShelf_ = false;
     std::optional<std::string> shelfError_;
@@ -467,6 +476,7 @@ private:
     std::optional<std::vector<PlainQuery::Hit>> searchHits_;
     bool searching_ = false;
     std::unordered_set<URL> searchPicks_;
+    std::map<std::string, std::string> searchFolderNames_;
     bool showingPhotos_ = false;
     std::optional<std::vector<SimilarPhotos::Group>> photoGroups_;
     bool findingPhotos_ = false;

@@ -6,6 +6,7 @@
 #include "platform/Saturating.h"
 
 #include <exception>
+#include <functional>
 
 namespace kelvora {
 
@@ -19,10 +20,7 @@ const SharedResult& AppModel::sharedResult() const {
 }
 
 int64_t AppModel::shelfBytes() const {
-    int64_t total = 0;
-    for (const auto& sweep : sweeps_)
-        addSaturating(total, sweep.bytes());
-    return total;
+    return sweeps_->bytes;
 }
 
 std::optional<Receipt> AppModel::receipt() const {
@@ -76,7 +74,7 @@ void AppModel::scan() {
         [configured, shelf, progress] {
             int64_t purged = shelf.purgeExpired(currentDate());
             SharedResult result = configured.scan(progress);
-            return ScanEnd{purged, std::move(result), shelf.sweeps()};
+            return ScanEnd{purged, std::move(result), ShelfListing::of(shelf.sweeps())};
         },
         [this](ScanEnd end) {
             scanRunning_ = false;
@@ -128,7 +126,7 @@ void AppModel::cleanInBackground(std::function<std::vector<ScanItem>()> items,
             CleanEnd end;
             std::vector<ScanItem> toClean = items();
             if (!toClean.empty()) end.report = cleaner.clean(toClean, shelf, label, currentDate());
-            end.sweeps = shelf.sweeps();
+            end.sweeps = ShelfListing::of(shelf.sweeps());
             end.disk = DiskScanner::diskSpace(home);
             return end;
         },
@@ -166,7 +164,7 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool 
     inBackground(
         [work = std::move(work), shelf, home] {
             ShelfOutcome outcome = work(shelf);
-            outcome.sweeps = shelf.sweeps();
+            outcome.sweeps = ShelfListing::of(shelf.sweeps());
             outcome.disk = DiskScanner::diskSpace(home);
             return outcome;
         },
@@ -180,12 +178,20 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool 
         });
 }
 
+std::shared_ptr<const UndoShelf::Sweep> AppModel::sharedSweep(const UndoShelf::Sweep& sweep) const {
+    const auto& listed = sweeps_->sweeps;
+    std::less<const UndoShelf::Sweep*> before;
+    if (!before(&sweep, listed.data()) && before(&sweep, listed.data() + listed.size()))
+        return std::shared_ptr<const UndoShelf::Sweep>(sweeps_, &sweep);
+    return std::make_shared<const UndoShelf::Sweep>(sweep);
+}
+
 void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep) {
     onShelf(
-        [entry, sweep](const UndoShelf& shelf) {
+        [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
             ShelfOutcome outcome;
             try {
-                shelf.putBack(entry, sweep);
+                shelf.putBack(entry, *sweep);
             } catch (const std::exception& error) {
                 outcome.error = "Couldn’t put back " + entry.label + ": " + error.what();
             }
@@ -196,10 +202,10 @@ void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sw
 
 void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
     onShelf(
-        [sweep](const UndoShelf& shelf) {
+        [sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
             ShelfOutcome outcome;
             try {
-                shelf.putBackAll(sweep);
+                shelf.putBackAll(*sweep);
             } catch (const std::exception& error) {
                 outcome.error = std::string("Some items couldn’t be put back: ") + error.what();
             }
@@ -213,7 +219,7 @@ void AppModel::emptyShelf() {
     onShelf(
         [listed = sweeps_](const UndoShelf& shelf) {
             ShelfOutcome outcome;
-            for (const auto& sweep : listed) {
+            for (const auto& sweep : listed->sweeps) {
                 try {
                     shelf.empty(sweep);
                     addSaturating(outcome.freed, sweep.bytes());

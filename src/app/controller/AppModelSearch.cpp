@@ -79,6 +79,13 @@ void AppModel::moveToShelf(Move move, std::function<std::string(const ScanItem&)
 
 // ---- Search ----
 
+std::map<std::string, std::string> AppModel::folderNames(const PlainQuery& query) const {
+    std::map<std::string, std::string> names;
+    for (const auto& folder : query.folders)
+        names[folder] = scanner_.userFolder(folder).lastPathComponent();
+    return names;
+}
+
 void AppModel::search(const std::string& text) {
     PlainQuery query = PlainQuery::parse(text, currentDate(), QueryCalendar::gregorian());
     Changes changes(*this);
@@ -93,6 +100,7 @@ void AppModel::search(const std::string& text) {
     }
     assign(searching_, true, Area::search);
     assign(searchPicks_, std::unordered_set<URL>(), Area::search);
+    assign(searchFolderNames_, folderNames(query), Area::search);
     auto run = tools_.search;
     URL home = scanner_.home;
     inBackground([run, query, home] { return run(query, home, kSearchLimit); },
@@ -108,6 +116,7 @@ void AppModel::search(const std::string& text) {
 void AppModel::showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits) {
     Changes changes(*this);
     assign(searchQuery_, std::optional<PlainQuery>(query), Area::search);
+    assign(searchFolderNames_, folderNames(query), Area::search);
     assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(hits)), Area::search);
     assign(showingSearch_, true, Area::navigation);
 }

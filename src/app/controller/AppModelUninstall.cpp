@@ -19,11 +19,19 @@ namespace {
 constexpr const char* kOnlyApplications =
     "Kelvora can only do this for apps in the Applications folder.";
 constexpr const char* kStillLocked =
-    "The app still can’t be moved. Try dragging it to the Trash in Finder.";
+    "The app still can’t be moved. Try moving it to the Trash in your file manager.";
 
-std::string refusal(const URL& app) {
-    return app.deletingPathExtension().lastPathComponent() +
-           " is part of macOS (or Kelvora itself), so Kelvora won’t remove it.";
+std::string refusal(const URL& app, DiskScanner::AppRefusal why) {
+    const std::string name = app.deletingPathExtension().lastPathComponent();
+    switch (why) {
+    case DiskScanner::AppRefusal::notAnApp:
+        return name + " isn’t an app Kelvora can read, so Kelvora won’t remove it.";
+    case DiskScanner::AppRefusal::kelvora:
+        return name + " is Kelvora itself, so Kelvora won’t remove it.";
+    case DiskScanner::AppRefusal::system:
+        break;
+    }
+    return name + " is part of macOS (or Kelvora itself), so Kelvora won’t remove it.";
 }
 
 AppModel::Notice noticeFor(const ScanItem& leftovers) {
@@ -38,13 +46,20 @@ AppModel::Notice noticeFor(const ScanItem& leftovers) {
 void AppModel::prepareUninstall(const URL& app) {
     DiskScanner configured = Prefs::configured(scanner_);
     assign(uninstallReport_, std::optional<CleanReport>(), Area::uninstall);
-    inBackground([configured, app] { return configured.uninstallItem(app); },
-                 [this, app](std::optional<ScanItem> item) {
-                     if (item)
-                         assign(uninstallTarget_, std::move(item), Area::uninstall);
-                     else
-                         setShelfError(refusal(app));
-                 });
+    using Prepared = std::pair<std::optional<ScanItem>, DiskScanner::AppRefusal>;
+    inBackground(
+        [configured, app] {
+            Prepared prepared{configured.uninstallItem(app), DiskScanner::AppRefusal::notAnApp};
+            if (!prepared.first)
+                prepared.second = configured.appRefusal(app).value_or(prepared.second);
+            return prepared;
+        },
+        [this, app](Prepared prepared) {
+            if (prepared.first)
+                assign(uninstallTarget_, std::move(prepared.first), Area::uninstall);
+            else
+                setShelfError(refusal(app, prepared.second));
+        });
 }
 
 void AppModel::reviewRemovedAppLeftovers() {
@@ -94,7 +109,7 @@ void AppModel::removeWithPassword(const ScanItem& item) {
     AdminOutcome outcome = tools_.releaseAsAdmin(*command, appName);
     if (outcome.kind == AdminOutcome::Kind::cancelled) return;
     if (outcome.kind == AdminOutcome::Kind::failed)
-        return setShelfError("macOS didn’t hand the app over: " +
+        return setShelfError("The system didn’t hand the app over: " +
                              (outcome.message.empty() ? "unknown error" : outcome.message));
 
     std::optional<ScanItem> fresh = Prefs::configured(scanner_).uninstallItem(app);

@@ -1,11 +1,19 @@
 #pragma once
 
+class QWidget;
+
 namespace kelvora::Accessibility {
 
 // Teaches assistive technology what the painted controls are: a pick box is a check box
 // with the value "picked" or "not picked", the dial reports its percentages, a verdict badge
-// is a sentence, a meter is left out. The controls call it themselves; doing it again
-// does nothing.
+// is a sentence, a meter is left out, and a widget painting rows (PaintedRows) is a list
+// whose children are its rows, each with its name, description, pick and selection, and
+// its offers as actions. The controls call it themselves; doing it again does nothing.
 void install();
+
+// Tell assistive technology, when it listens, that a painted list's rows changed, or that
+// the keyboard is on one of them.
+void rowsChanged(QWidget& widget);
+void rowFocused(QWidget& widget, int row);
 
 } // namespace kelvora::Accessibility

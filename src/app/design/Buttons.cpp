@@ -88,17 +88,23 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
 void PaintedButton::focusInEvent(QFocusEvent* event) {
     Focus::track(keyboardFocus_, event);
     QPushButton::focusInEvent(event);
+    focusRingChanged();
 }
 
 void PaintedButton::focusOutEvent(QFocusEvent* event) {
     Focus::track(keyboardFocus_, event);
     QPushButton::focusOutEvent(event);
+    focusRingChanged();
 }
 
 // TextLinkButton
 
 TextLinkButton::TextLinkButton(const QString& title, qreal size, QWidget* parent)
     : PaintedButton(title, parent), size_(size) {}
+
+TextLinkButton::~TextLinkButton() {
+    delete halo_;
+}
 
 QFont TextLinkButton::font(qreal size) {
     QFont font = Fonts::text(size, QFont::DemiBold);
@@ -110,10 +116,20 @@ QSizeF TextLinkButton::idealSize(const QString& title, qreal size) {
     return textSize(font(size), title);
 }
 
+QRectF TextLinkButton::ringRect(const QRectF& rect) {
+    return rect.marginsAdded(QMarginsF(kRingOutset));
+}
+
 void TextLinkButton::paint(QPainter& painter, const QRectF& rect, const QString& title, qreal size,
                            bool focusRing) {
-    // Focus turns the text and its underline to the accent colour: there is no shape to ring.
-    drawTitle(painter, rect, font(size), focusRing ? Theme::signalText() : Theme::ink(), title);
+    drawTitle(painter, rect, font(size), Theme::ink(), title);
+    if (focusRing) Focus::paintRing(painter, ringRect(rect), kRingRadius);
+}
+
+void TextLinkButton::focusRingChanged() {
+    if (!halo_ && showsFocusRing() && parentWidget())
+        halo_ = new Focus::Halo(this, kRingOutset, kRingRadius);
+    if (halo_) halo_->setLit(showsFocusRing());
 }
 
 void TextLinkButton::setBusy(bool busy) {
@@ -126,7 +142,8 @@ void TextLinkButton::setBusy(bool busy) {
 void TextLinkButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (busy_) painter.setOpacity(kBusyOpacity);
-    paint(painter, rect(), text(), size_, showsFocusRing());
+    // The ring lies outside the text, beyond this widget: the halo draws it.
+    paint(painter, rect(), text(), size_);
 }
 
 // SignalButton
@@ -167,6 +184,16 @@ void SignalButton::paint(QPainter& painter, const QRectF& rect, const QString& t
         Focus::paintRing(painter, rect.adjusted(2, 2, -2, -2), radius - 2, Theme::onSignal());
 }
 
+void SignalButton::paintDisabled(QPainter& painter, const QRectF& rect, const QString& title,
+                                 qreal fontSize) {
+    painter.save();
+    painter.setOpacity(painter.opacity() * kDisabledOpacity);
+    Shapes::fillRounded(painter, rect, cornerRadius(rect.height()), Theme::signal());
+    painter.restore();
+    QRectF label = rect.adjusted(sidePadding(rect.height()), 0, -sidePadding(rect.height()), 0);
+    drawTitle(painter, label, font(fontSize), Theme::color(kDisabledTitle), title);
+}
+
 void SignalButton::setBusy(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;
@@ -178,6 +205,7 @@ void SignalButton::setBusy(bool busy) {
 
 void SignalButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (!isEnabled()) return paintDisabled(painter, rect(), text(), fontSize_);
     paint(painter, rect(), text(), fontSize_, busy_, spinner_->phase(), showsFocusRing());
 }
 

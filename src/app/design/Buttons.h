@@ -1,5 +1,9 @@
 #pragma once
 
+#include "design/Theme.h"
+
+#include <QMargins>
+#include <QPointer>
 #include <QPushButton>
 
 #include <vector>
@@ -9,6 +13,10 @@ class QShortcut;
 namespace kelvora {
 
 class SpinnerClock;
+
+namespace Focus {
+class Halo;
+}
 
 // The application's buttons. Each paints its whole look itself (no bezel, no hover look)
 // from its title and sizes; connect to `clicked` for the action. They take keyboard focus,
@@ -23,6 +31,10 @@ class SpinnerClock;
 // geometry and a static `paint` for views that draw a button inside a painted row.
 
 enum class KeyRole { none, confirm, cancel };
+
+// How strongly a disabled button is drawn: half strength keeps its words at 3:1 or more
+// against what they stand on, in both appearances.
+inline constexpr qreal kDisabledOpacity = 0.5;
 
 // What the four buttons share: focus ring, key role, size from the subclass's look.
 class PaintedButton : public QPushButton {
@@ -40,6 +52,8 @@ protected:
 
     virtual QSizeF idealSize() const = 0;
     bool showsFocusRing() const { return keyboardFocus_ && hasFocus(); }
+    // Called whenever the focus comes or goes, once `showsFocusRing` tells the new state.
+    virtual void focusRingChanged() {}
     // A press that arrives while the button must not act (a busy SignalButton).
     virtual bool ignoresPresses() const { return false; }
 
@@ -57,35 +71,47 @@ private:
 };
 
 // An underlined text in the text face, semibold, ink; the text's own rectangle is the
-// whole hit area. While busy it is drawn at half strength and ignores presses.
+// whole hit area. While busy it is drawn at half strength and ignores presses. Keyboard
+// focus rings it like every other control, the ring standing clear of the text; the text
+// keeps its colour.
 class TextLinkButton : public PaintedButton {
     Q_OBJECT
 
 public:
     TextLinkButton(const QString& title, qreal size, QWidget* parent = nullptr);
+    ~TextLinkButton() override;
 
     static constexpr qreal kBusyOpacity = 0.5;
+    static constexpr QMargins kRingOutset{6, 4, 6, 4};
+    static constexpr qreal kRingRadius = 6;
     bool busy() const { return busy_; }
     void setBusy(bool busy);
 
     static QFont font(qreal size);
     static QSizeF idealSize(const QString& title, qreal size);
+    // Where the focus ring of a link whose text fills `rect` goes: outside it.
+    static QRectF ringRect(const QRectF& rect);
     static void paint(QPainter& painter, const QRectF& rect, const QString& title, qreal size,
                       bool focusRing = false);
 
 protected:
     QSizeF idealSize() const override { return idealSize(text(), size_); }
     bool ignoresPresses() const override { return busy_; }
+    void focusRingChanged() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     qreal size_;
     bool busy_ = false;
+    // Made on the first keyboard focus: a link's own rectangle is only its text.
+    QPointer<Focus::Halo> halo_;
 };
 
 // The primary action: title in `onSignal` on an orange rounded rectangle whose corner radius
 // is 0.24 of its height, padded by half its height either side. While busy it shows a small
-// spinner left of the title and ignores presses; it does not dim itself.
+// spinner left of the title and ignores presses; it does not dim itself. Disabled, its fill
+// is drawn at half strength and its title in `ink` at full strength, which stays readable on
+// the dimmed fill in both appearances where a dimmed `onSignal` does not.
 class SignalButton : public PaintedButton {
     Q_OBJECT
 
@@ -97,6 +123,7 @@ public:
 
     static constexpr qreal kSpinner = 16;
     static constexpr qreal kSpacing = 10;
+    static constexpr Token kDisabledTitle = Token::ink;
     static qreal cornerRadius(qreal height) { return height * 0.24; }
     static qreal sidePadding(qreal height) { return height / 2; }
     static QFont font(qreal fontSize);
@@ -104,6 +131,8 @@ public:
     // `spinnerPhase` turns the spinner in eighths of a turn; a still picture passes 0.
     static void paint(QPainter& painter, const QRectF& rect, const QString& title, qreal fontSize,
                       bool busy, int spinnerPhase = 0, bool focusRing = false);
+    static void paintDisabled(QPainter& painter, const QRectF& rect, const QString& title,
+                              qreal fontSize);
 
 protected:
     QSizeF idealSize() const override;

@@ -27,6 +27,9 @@
 //   Containers  Scrolling (a pane's scroll area), RowStack (long lists: a model and a
 //               delegate), Caption, ForecastLine, RollingNumber. Both scroll under a
 //               ThinScroller; any other scroll area calls ThinScroller::attach(area).
+//               PaintedRows: what a widget painting its own rows tells so that the
+//               keyboard (Tab in, arrows, Space and Return, the focus ring) and assistive
+//               technology reach them; RowStack already does it from its model's roles.
 //   The dial    DialView; its numbers (ticks, arcs, needles, the spoken value) in
 //               DialGeometry and Dial::.
 //   Pictures    Snapshot::setSnapshot(root, true), then Render::widget(root, size) for a
@@ -41,6 +44,7 @@
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
 #include "design/Motion.h"
+#include "design/PaintedRows.h"
 #include "design/PaintedText.h"
 #include "design/PickBox.h"
 #include "design/Render.h"

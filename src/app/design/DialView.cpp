@@ -58,11 +58,23 @@ QSize DialView::sizeHint() const {
     return {520, heightForWidth(520)};
 }
 
+void DialView::setAppear(Motion::Curve curve, double delaySeconds) {
+    appearCurve_ = curve;
+    appearDelay_ = delaySeconds;
+}
+
+double DialView::needle() const {
+    return drawnUsed_ * progress();
+}
+
+double DialView::progress() const {
+    return Motion::animates(this) ? shown_ : 1.0;
+}
+
 void DialView::paintEvent(QPaintEvent*) {
-    double progress = Motion::animates(this) ? shown_ : 1.0;
     QPainter painter(this);
-    Dial::paint(painter, DialGeometry::fittedBox(rect()), drawnUsed_ * progress,
-                drawnAfter_ * progress, totalBytes_);
+    Dial::paint(painter, DialGeometry::fittedBox(rect()), drawnUsed_ * progress(),
+                drawnAfter_ * progress(), totalBytes_);
 }
 
 void DialView::showEvent(QShowEvent* event) {
@@ -75,12 +87,12 @@ void DialView::showEvent(QShowEvent* event) {
     }
     shown_ = 0;
     appear_ = Motion::animate(
-        this, Dial::kAppearSpring,
+        this, appearCurve_,
         [this](double t) {
             shown_ = t;
             update();
         },
-        Dial::kAppearDelay);
+        appearDelay_);
 }
 
 void DialView::hideEvent(QHideEvent* event) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "design/DialGeometry.h"
+#include "design/Motion.h"
+
 #include <QPointer>
+#include <QVariantAnimation>
 #include <QWidget>
 
 #include <cstdint>
-
-#include <QVariantAnimation>
 
 namespace kelvora {
 
@@ -28,6 +30,10 @@ public:
     double after() const { return after_; }
     int64_t totalBytes() const { return totalBytes_; }
     QString accessibleValue() const;
+    // How the dial sweeps up each time it appears; a spring after a short pause unless told.
+    void setAppear(Motion::Curve curve, double delaySeconds);
+    // The share the needle points at this moment, on its way or at rest.
+    double needle() const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -39,6 +45,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    double progress() const;
     void swing(double& drawn, double target, QPointer<QVariantAnimation>& animation);
 
     double used_ = 0;
@@ -46,6 +53,8 @@ private:
     int64_t totalBytes_ = 0;
     // What is drawn now: the appear progress and the two shares on their way to the values.
     double shown_ = 0;
+    Motion::Curve appearCurve_ = Dial::kAppearSpring;
+    double appearDelay_ = Dial::kAppearDelay;
     double drawnUsed_ = 0;
     double drawnAfter_ = 0;
     QPointer<QVariantAnimation> appear_;

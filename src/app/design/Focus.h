@@ -2,7 +2,10 @@
 
 #include <QColor>
 #include <QFocusEvent>
+#include <QMargins>
+#include <QPointer>
 #include <QRectF>
+#include <QWidget>
 
 class QPainter;
 
@@ -21,5 +24,28 @@ inline void track(bool& keyboardFocus, const QFocusEvent* event) {
 
 // A 2 px ring drawn just inside `rect`'s rounded edge, by default in the accent colour.
 void paintRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color = {});
+
+// The ring of a control with no shape of its own to draw it in, such as a text link: a
+// sibling laid over the control's place grown by `outset`, drawing only the ring, so the
+// ring stands clear of the control's text. It follows the control and takes no clicks.
+class Halo : public QWidget {
+public:
+    Halo(QWidget* control, QMargins outset, qreal radius);
+
+    // Shows the ring around the control, or takes it away.
+    void setLit(bool lit);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void follow();
+
+    QPointer<QWidget> control_;
+    QMargins outset_;
+    qreal radius_;
+    bool lit_ = false;
+};
 
 } // namespace kelvora::Focus

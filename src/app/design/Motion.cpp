@@ -50,16 +50,31 @@ double Spring::settleTime() const {
     return std::log(amplitude / kSettled) / (zeta * omega);
 }
 
-QVariantAnimation* animate(QObject* owner, Spring spring, std::function<void(double)> step,
+double EaseOut::value(double seconds) const {
+    if (seconds <= 0) return 0;
+    if (seconds >= duration) return 1;
+    double left = 1 - seconds / duration;
+    return 1 - left * left * left;
+}
+
+double value(const Curve& curve, double seconds) {
+    return std::visit([seconds](const auto& c) { return c.value(seconds); }, curve);
+}
+
+double settleTime(const Curve& curve) {
+    return std::visit([](const auto& c) { return c.settleTime(); }, curve);
+}
+
+QVariantAnimation* animate(QObject* owner, Curve curve, std::function<void(double)> step,
                            double delaySeconds) {
     auto* animation = new QVariantAnimation(owner);
-    double total = delaySeconds + spring.settleTime();
+    double total = delaySeconds + settleTime(curve);
     animation->setStartValue(0.0);
     animation->setEndValue(total);
     animation->setDuration(static_cast<int>(std::ceil(total * 1000)));
     QObject::connect(animation, &QVariantAnimation::valueChanged, owner,
-                     [spring, step, delaySeconds](const QVariant& value) {
-                         step(spring.value(value.toDouble() - delaySeconds));
+                     [curve, step, delaySeconds](const QVariant& seconds) {
+                         step(value(curve, seconds.toDouble() - delaySeconds));
                      });
     QObject::connect(animation, &QVariantAnimation::finished, owner, [step] { step(1); });
     animation->start(QAbstractAnimation::DeleteWhenStopped);

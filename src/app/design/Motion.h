@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <variant>
 
 class QObject;
 class QVariantAnimation;
@@ -29,10 +30,25 @@ struct Spring {
     double settleTime() const;
 };
 
-// Drives `step` with the spring's progress, after `delaySeconds`, on the main thread's
+// An ease-out over a fixed time: quick at first, slowing into its end (cubic, as every
+// ease-out of the window), never past it.
+struct EaseOut {
+    double duration = 0.3;
+
+    // Progress at `seconds` after the start: 0 before it, 1 from `duration` on.
+    double value(double seconds) const;
+    double settleTime() const { return duration; }
+};
+
+// How a change travels from 0 to 1.
+using Curve = std::variant<Spring, EaseOut>;
+double value(const Curve& curve, double seconds);
+double settleTime(const Curve& curve);
+
+// Drives `step` with the curve's progress, after `delaySeconds`, on the main thread's
 // timer; `step(1)` is always the last call. The animation belongs to `owner` and ends with
 // it; stop it (QAbstractAnimation::stop) to cut it short.
-QVariantAnimation* animate(QObject* owner, Spring spring, std::function<void(double)> step,
+QVariantAnimation* animate(QObject* owner, Curve curve, std::function<void(double)> step,
                            double delaySeconds = 0);
 
 } // namespace Motion

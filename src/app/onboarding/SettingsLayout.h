@@ -41,7 +41,7 @@ struct SettingsLayout {
     static constexpr qreal kAppearanceWidth = 300;
     static inline const QString kAdd = QStringLiteral("Add folder or file…");
     static inline const QString kShowWelcome = QStringLiteral("Show the welcome again");
-    static inline const QString kOpenLoginItems = QStringLiteral("Open Login Items");
+    static inline const QString kOpenLoginItems = QStringLiteral("Open its folder");
 
     enum class Switch { helper, includeDocker, scheduledClean, showMenuBar };
     using Choice = SettingsText::Choice;

@@ -124,7 +124,7 @@ HelperNote helperNote(const ShelfSweeper::Status& helper, const std::optional<st
     using Case = ShelfSweeper::Status::Case;
     if (error) return {HelperNote::Kind::error, QString::fromStdString(*error)};
     if (helper.which == Case::needsApproval)
-        return {HelperNote::Kind::needsApproval, "macOS has it switched off in Login Items."};
+        return {HelperNote::Kind::needsApproval, "It starts with your next login."};
     if (helper.which == Case::unavailable)
         return {HelperNote::Kind::unavailable, QString::fromStdString(helper.reason)};
     return {};

@@ -33,6 +33,7 @@ MeetYourDisk::MeetYourDisk(DiskSpace disk, QWidget* parent)
     double used = usedFraction(disk);
     // The dial sweeps up from empty as it comes on screen, unless motion is reduced or the
     // step is drawn for a still picture.
+    dial_->setAppear(kSweep, kSweepDelay);
     dial_->setValues(used, used, disk.total);
     place("dial", dial_);
     relayout();

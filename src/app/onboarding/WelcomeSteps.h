@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/Motion.h"
 #include "model/ScanResult.h"
 #include "onboarding/SketchView.h"
 
@@ -18,6 +19,9 @@ public:
     explicit MeetYourDisk(DiskSpace disk, QWidget* parent = nullptr);
 
     static constexpr QSizeF kDialFrame{460, 236.9};
+    // The dial sweeps from empty to the share in use: an ease-out, never past it.
+    static constexpr Motion::EaseOut kSweep{1.4};
+    static constexpr double kSweepDelay = 0.2;
     // The share of the disk in use; 0 for a disk of no size or more free than its total.
     static double usedFraction(const DiskSpace& disk);
     static QString freeNumber(const DiskSpace& disk); // "182.4 GB"

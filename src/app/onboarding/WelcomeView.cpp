@@ -7,6 +7,7 @@
 #include "onboarding/Promises.h"
 #include "onboarding/WelcomeSteps.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QShortcut>
 #include <QVariantAnimation>
@@ -22,7 +23,6 @@ constexpr qreal kSquareSide = 12;
 constexpr qreal kCurrentWidth = 22;
 constexpr qreal kSquareSpacing = 6;
 constexpr qreal kFooterSpacing = 8;
-constexpr int kFadeMs = 300;
 
 QSize ceiled(QSizeF size) {
     return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
@@ -34,6 +34,7 @@ public:
     FadingPicture(const QPixmap& picture, QWidget* parent) : QWidget(parent), picture_(picture) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
+    double opacity() const { return opacity_; }
     void setOpacity(double opacity) {
         opacity_ = opacity;
         update();
@@ -175,10 +176,24 @@ void WelcomeView::go(int step) {
     showStep();
 }
 
+std::optional<WelcomeView::Fade> WelcomeView::fading() const {
+    auto* picture = static_cast<FadingPicture*>(outgoing_.data());
+    auto* effect = page_ ? qobject_cast<QGraphicsOpacityEffect*>(page_->graphicsEffect()) : nullptr;
+    if (!picture || !effect) return std::nullopt;
+    return Fade{picture->opacity(), effect->opacity()};
+}
+
 // Each step is made anew when it comes: the dial sweeps again, the access is probed again.
 void WelcomeView::showStep() {
+    endFade();
+    const bool fades = page_ && isVisible() && Motion::animates(this);
+    QPixmap outgoing;
+    QRect outgoingPlace;
     if (page_) {
-        if (isVisible() && Motion::animates(this)) fadeOut(page_);
+        if (fades) {
+            outgoing = page_->grab();
+            outgoingPlace = page_->geometry();
+        }
         page_->hide();
         page_->deleteLater();
     }
@@ -196,24 +211,37 @@ void WelcomeView::showStep() {
     primary_->setText(words.primary);
     squares_->setCurrent(step_);
     relayout();
-    // The fading picture of the step before stays on top while it lasts.
-    for (QObject* child : children())
-        if (auto* fading = dynamic_cast<FadingPicture*>(child)) fading->raise();
+    if (fades) crossFadeFrom(outgoing, outgoingPlace);
 }
 
-void WelcomeView::fadeOut(QWidget* page) {
-    auto* picture = new FadingPicture(page->grab(), this);
-    picture->setGeometry(page->geometry());
+void WelcomeView::crossFadeFrom(const QPixmap& outgoing, const QRect& place) {
+    auto* picture = new FadingPicture(outgoing, this);
+    picture->setGeometry(place);
     picture->show();
-    auto* fade = new QVariantAnimation(picture);
-    fade->setStartValue(1.0);
-    fade->setEndValue(0.0);
-    fade->setDuration(kFadeMs);
-    fade->setEasingCurve(QEasingCurve::OutCubic);
-    connect(fade, &QVariantAnimation::valueChanged, picture,
-            [picture](const QVariant& value) { picture->setOpacity(value.toDouble()); });
-    connect(fade, &QVariantAnimation::finished, picture, &QObject::deleteLater);
-    fade->start(QAbstractAnimation::DeleteWhenStopped);
+    picture->raise();
+    outgoing_ = picture;
+    auto* effect = new QGraphicsOpacityEffect(page_);
+    effect->setOpacity(0);
+    page_->setGraphicsEffect(effect);
+    fade_ = Motion::animate(this, kStepChange, [this](double shown) {
+        if (auto* picture = static_cast<FadingPicture*>(outgoing_.data()))
+            picture->setOpacity(1 - shown);
+        if (auto* effect =
+                page_ ? qobject_cast<QGraphicsOpacityEffect*>(page_->graphicsEffect()) : nullptr)
+            effect->setOpacity(shown);
+        if (shown >= 1) clearFade();
+    });
+}
+
+// A change that comes while the last one still fades cuts it short.
+void WelcomeView::endFade() {
+    if (fade_) fade_->stop();
+    clearFade();
+}
+
+void WelcomeView::clearFade() {
+    delete outgoing_;
+    if (page_) page_->setGraphicsEffect(nullptr);
 }
 
 } // namespace kelvora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/Motion.h"
 #include "onboarding/SketchView.h"
 
 #include <QPointer>
@@ -68,11 +69,21 @@ public:
     // footer's "left" button, "squares" and "primary" button.
     static Sketch frame(int step, QSizeF size);
 
+    // A step change cross-fades the two steps: the outgoing one fades out as the incoming
+    // one fades in.
+    static constexpr Motion::EaseOut kStepChange{0.3};
+    struct Fade {
+        double outgoing;
+        double incoming;
+    };
+
     int step() const { return step_; }
-    // Moves to a step: the outgoing step fades out over the new one, unless motion is
-    // reduced or the welcome is drawn for a still picture.
+    // Moves to a step, cross-fading unless motion is reduced or the welcome is drawn for a
+    // still picture.
     void go(int step);
     QWidget* page() const { return page_; }
+    // The opacities drawn now while a step change fades; none once it is over.
+    std::optional<Fade> fading() const;
 
 protected:
     Sketch layout(QSizeF size) const override;
@@ -80,11 +91,16 @@ protected:
 private:
     void showStep();
     void follow(const std::optional<int>& step);
-    void fadeOut(QWidget* page);
+    void crossFadeFrom(const QPixmap& outgoing, const QRect& place);
+    void endFade();
+    void clearFade();
 
     AppModel& model_;
     int step_;
     QPointer<QWidget> page_;
+    // The outgoing step, frozen as a picture, while it fades.
+    QPointer<QWidget> outgoing_;
+    QPointer<QVariantAnimation> fade_;
     TextLinkButton* left_;
     InkButton* primary_;
     StepSquares* squares_;

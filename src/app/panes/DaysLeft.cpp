@@ -6,7 +6,7 @@
 
 #include <QPainter>
 
-#include <cmath>
+#include <algorithm>
 
 namespace kelvora {
 
@@ -15,21 +15,29 @@ DaysLeft::DaysLeft(QWidget* parent) : QWidget(parent) {
     setCount({});
 }
 
-void DaysLeft::setCount(ShelfText::DaysLeftCount count) {
+void DaysLeft::setCount(ShelfText::DaysLeftCount count, std::optional<int> columns) {
     count_ = count;
+    columns_ = columns;
     setAccessibleName(QString::fromStdString(ShelfText::daysLeftLabel(count)));
     updateGeometry();
     update();
 }
 
-void DaysLeft::paint(QPainter& painter, QPointF topLeft, ShelfText::DaysLeftCount count) {
+int DaysLeft::columns() const {
+    return columns_.value_or(ShelfText::squares(count_).total);
+}
+
+void DaysLeft::paint(QPainter& painter, QPointF topLeft, ShelfText::DaysLeftCount count,
+                     int columns) {
     ShelfText::DaysLeftCount shown = ShelfText::squares(count);
     QColor fill = ShelfText::isLastDay(count.days) ? Theme::signal() : Theme::ink();
+    const qreal pitch = ShelfLayout::kSquare + ShelfLayout::kSquareGap;
+    columns = std::max(1, columns);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < shown.total; ++i) {
-        QRectF square(topLeft.x() + i * (ShelfLayout::kSquare + ShelfLayout::kSquareGap),
-                      topLeft.y(), ShelfLayout::kSquare, ShelfLayout::kSquare);
+        QRectF square(topLeft.x() + (i % columns) * pitch, topLeft.y() + (i / columns) * pitch,
+                      ShelfLayout::kSquare, ShelfLayout::kSquare);
         if (i < shown.days)
             Shapes::fillRounded(painter, square, 2, fill);
         else
@@ -39,13 +47,12 @@ void DaysLeft::paint(QPainter& painter, QPointF topLeft, ShelfText::DaysLeftCoun
 }
 
 QSize DaysLeft::sizeHint() const {
-    return {static_cast<int>(std::ceil(ShelfLayout::barWidth(count_))),
-            static_cast<int>(ShelfLayout::kSquare)};
+    return ShelfLayout::barSize(count_, columns()).toSize();
 }
 
 void DaysLeft::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paint(painter, {0, 0}, count_);
+    paint(painter, {0, 0}, count_, columns());
 }
 
 } // namespace kelvora

@@ -44,6 +44,7 @@ constexpr qreal kAskPadding = 14;
 constexpr qreal kAskButtonHeight = 28;
 constexpr qreal kAskButtonFont = 12.5;
 constexpr qreal kAskSymbol = 18;
+constexpr qreal kAskLineGap = 2;
 constexpr qreal kErrorSymbolGap = 6;
 constexpr qreal kSelectionBar = 3;
 constexpr qreal kFadedIcon = 0.45;
@@ -79,9 +80,30 @@ qreal rowHeight() {
     return std::max({kIcon, text, qreal(22), kButtonHeight}) + 2 * kRowTop;
 }
 
-qreal askHeight() {
-    qreal text = lineHeight(askTitleFont()) + 2 + lineHeight(askDetailFont());
-    return std::max({Symbols::extent(kAskSymbol), text, kAskButtonHeight}) + 2 * kAskPadding;
+// The ask card across `card`: its texts wrap in the room between the symbol and the
+// button, and the card grows to hold them.
+void layOutAsk(LoginListLayout::Section& section, const QRectF& card) {
+    const qreal symbol = Symbols::extent(kAskSymbol);
+    const QSizeF button =
+        OutlineButton::idealSize(LoginItemsText::kAskButton, kAskButtonHeight, kAskButtonFont);
+    const qreal textLeft = card.left() + kAskPadding + symbol + kSpacing;
+    const qreal textWidth =
+        std::max(0.0, card.right() - kAskPadding - button.width() - kSpacing - textLeft);
+    const TextFlow::Options lines{.fontLineHeight = true};
+    TextFlow title(LoginItemsText::kAskTitle, askTitleFont(), textWidth, lines);
+    TextFlow detail(LoginItemsText::kAskDetail, askDetailFont(), textWidth, lines);
+    const qreal text = title.height() + kAskLineGap + detail.height();
+    const qreal height = std::max({symbol, text, kAskButtonHeight}) + 2 * kAskPadding;
+    const qreal middle = card.top() + height / 2;
+
+    section.ask = QRectF(card.left(), card.top(), card.width(), height);
+    section.askButton = QRectF(
+        QPointF(card.right() - kAskPadding - button.width(), middle - button.height() / 2), button);
+    section.askSymbol = QRectF(card.left() + kAskPadding, middle - symbol / 2, symbol, symbol);
+    const qreal top = middle - text / 2;
+    section.askTitle = {QPointF(textLeft, top), title, Token::ink};
+    section.askDetail = {QPointF(textLeft, top + title.height() + kAskLineGap), detail,
+                         Token::muted};
 }
 
 QString text(const std::string& value) {
@@ -105,19 +127,15 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
         y += h + kGap;
     }
     for (auto kind : LoginItemsText::shownSections(sorted)) {
-        Section section{kind, {}, {}, {}, {}, {}};
+        Section section;
+        section.kind = kind;
         qreal captionHeight = Caption::idealSize(LoginItemsText::sectionTitle(kind)).height();
         section.caption = QRectF(x, y, w, captionHeight);
         y += captionHeight + kCaptionGap;
         qreal cardTop = y;
         bool asking = kind == LoginItemsOrder::Section::apps && !checkedOpenAtLogin;
         if (asking) {
-            section.ask = QRectF(x, y, w, askHeight());
-            QSizeF button = OutlineButton::idealSize(LoginItemsText::kAskButton, kAskButtonHeight,
-                                                     kAskButtonFont);
-            section.askButton = QRectF(x + w - kAskPadding - button.width(),
-                                       section.ask->center().y() - button.height() / 2,
-                                       button.width(), button.height());
+            layOutAsk(section, QRectF(x, y, w, 0));
             y += section.ask->height();
         }
         bool any = false;
@@ -164,8 +182,10 @@ const LoginListLayout::Row* LoginListLayout::rowOf(const std::string& id) const 
     return nullptr;
 }
 
-LoginItemsList::LoginItemsList(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+LoginItemsList::LoginItemsList(AppModel& model, QWidget* parent)
+    : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model) {
     setObjectName("loginItemsList");
+    setAccessibleName(LoginItemsText::kTitle);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -188,12 +208,15 @@ void LoginItemsList::refresh() {
     }
     if (model_.loginSelection() != selection_) {
         selection_ = model_.loginSelection();
+        followRow(selectedEntry());
         update();
     }
 }
 
 void LoginItemsList::relayOut() {
+    auto keep = keyboardPlace();
     layout_ = LoginListLayout::make(sorted_, checked_, error_, shelfDays_, width());
+    listEntries(keep);
     updateGeometry();
     update();
 }
@@ -290,6 +313,7 @@ void LoginItemsList::paintEvent(QPaintEvent* event) {
             if (row.section != s || !row.rect.adjusted(0, -1, 0, 0).intersects(exposed)) continue;
             paintRow(painter, row, selection_ == row.item.id());
         }
+        if (section.ask) paintRowFocus(painter, entryOf({Entry::Kind::ask, s}), *section.ask);
         painter.restore();
         Shapes::fillRounded(painter, section.card, kCardRadius, Qt::transparent, Theme::line());
     }
@@ -302,29 +326,10 @@ void LoginItemsList::paintSection(QPainter& painter,
     Caption::paint(painter, section.caption, LoginItemsText::sectionTitle(section.kind));
     Shapes::fillRounded(painter, section.card, kCardRadius, Theme::panel());
     if (section.ask) {
-        QRectF ask = *section.ask;
-        qreal symbol = Symbols::extent(kAskSymbol);
-        Symbols::paint(
-            painter, "macwindow.badge.plus",
-            QRectF(ask.left() + kAskPadding, ask.center().y() - symbol / 2, symbol, symbol),
-            kAskSymbol, Theme::ink());
-        qreal textLeft = ask.left() + kAskPadding + symbol + kSpacing;
-        qreal textWidth = section.askButton->left() - kSpacing - textLeft;
-        qreal titleHeight = lineHeight(askTitleFont());
-        qreal top = ask.center().y() - (titleHeight + 2 + lineHeight(askDetailFont())) / 2;
-        painter.setFont(askTitleFont());
-        painter.setPen(Theme::ink());
-        painter.drawText(QRectF(textLeft, top, textWidth, titleHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QFontMetricsF(askTitleFont())
-                             .elidedText(LoginItemsText::kAskTitle, Qt::ElideRight, textWidth));
-        painter.setFont(askDetailFont());
-        painter.setPen(Theme::muted());
-        painter.drawText(
-            QRectF(textLeft, top + titleHeight + 2, textWidth, lineHeight(askDetailFont())),
-            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-            QFontMetricsF(askDetailFont())
-                .elidedText(LoginItemsText::kAskDetail, Qt::ElideRight, textWidth));
+        Symbols::paint(painter, "macwindow.badge.plus", section.askSymbol, kAskSymbol,
+                       Theme::ink());
+        section.askTitle.paint(painter);
+        section.askDetail.paint(painter);
         OutlineButton::paint(painter, *section.askButton, LoginItemsText::kAskButton,
                              kAskButtonFont);
     }
@@ -366,6 +371,8 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
                         {text(item.purpose), purposeFont(), Theme::muted()}, 2);
     StateBadge::paint(painter, row.badge.topLeft(), item);
     OutlineButton::paint(painter, row.button, row.action.title, kButtonFont);
+    auto index = static_cast<size_t>(&row - layout_.rows.data());
+    paintRowFocus(painter, entryOf({Entry::Kind::row, index}), rect);
 }
 
 QIcon LoginItemsList::iconOf(const std::string& bundle) {

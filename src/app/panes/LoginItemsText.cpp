@@ -56,7 +56,9 @@ Action action(const LoginItem& item, int shelfDays) {
         return item.isOff() ? Action{Action::Kind::turnOn, "Turn on", {}}
                             : Action{Action::Kind::turnOff, "Turn off", {}};
     return {Action::Kind::settings, "Settings…",
-            "Switch this one in System Settings › General › Login Items"};
+            item.source == LoginItem::Source::systemDaemon
+                ? "Only an administrator can switch this one"
+                : "Switch this one in its app’s settings"};
 }
 
 QString badgeLabel(const LoginItem& item) {
@@ -84,7 +86,7 @@ QString badgeSpoken(const LoginItem& item) {
     case Kind::off:
         return "Switched off";
     case Kind::notLoaded:
-        return "Not running; it may be switched off in System Settings";
+        return "Not running; nothing has started it this session";
     case Kind::waiting:
         break;
     }
@@ -135,18 +137,17 @@ std::vector<Block> blocks(const LoginItem& item, const std::string& home) {
 std::optional<QString> notLoadedNote(const LoginItem& item) {
     if (item.state.kind != Kind::notLoaded || item.programMissing) return std::nullopt;
     return text(PlainWords::fill(
-        "macOS hasn’t started it this session. Usually that means it’s switched off under Allow "
-        "in the Background in System Settings › General › Login Items.%@",
+        "Nothing has started it this session: this computer doesn’t start launch agents at "
+        "login.%@",
         {item.canSwitchHere() ? " Turning it off here makes sure it stays off." : ""}));
 }
 
 std::optional<QString> switchNote(const LoginItem& item) {
     if (item.canSwitchHere()) return std::nullopt;
     if (item.source == LoginItem::Source::systemDaemon)
-        return "This runs for everyone on the computer, so macOS needs an administrator to "
-               "switch it off. Use System Settings › General › Login Items.";
-    return text(PlainWords::fill("%@ manages this helper. Switch it off in the app’s settings, or "
-                                 "in System Settings › General › Login Items.",
+        return "This runs for everyone on the computer, so only an administrator can switch it "
+               "off, and Kelvora leaves it as it is.";
+    return text(PlainWords::fill("%@ manages this helper. Switch it off in the app’s settings.",
                                  {item.owner.value_or("Its app")}));
 }
 

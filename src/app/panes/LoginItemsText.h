@@ -20,8 +20,7 @@ inline const QString kLoading = "Reading what starts at login…";
 inline const QString kFootnote = "Turning something off stops it now and keeps it from starting "
                                  "at login. Its file stays put, so you can turn it back on here.";
 inline const QString kAskTitle = "See which apps open when you log in";
-inline const QString kAskDetail =
-    "Kelvora asks System Events for the list. macOS will check with you first.";
+inline const QString kAskDetail = "Kelvora reads the list it keeps in its own data folder.";
 inline const QString kAskButton = "Check apps";
 inline const QString kNoApps = "No apps open at login.";
 inline const QString kSelected = "Selected";

@@ -9,6 +9,7 @@
 #include "design/Surfaces.h"
 #include "design/Theme.h"
 #include "panes/LoginItemInspector.h"
+#include "panes/LoginItemsHeader.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
 
@@ -39,31 +40,10 @@ QWidget* loadingView(QWidget* parent) {
 LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("LoginItemsView");
 
-    auto* header = new QWidget(this);
-    header->setFixedHeight(60);
-    auto* headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(18, 0, 18, 0);
-    headerRow->setSpacing(12);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(3);
-    auto* title = new PaintedText(Fonts::text(16, QFont::DemiBold), Token::ink, header);
-    title->setText(LoginItemsText::kTitle);
-    counts_ = new PaintedText(Fonts::mono(12.5), Token::muted, header);
-    counts_->setObjectName("loginCounts");
-    titles->addStretch(1);
-    titles->addWidget(title);
-    titles->addWidget(counts_);
-    titles->addStretch(1);
-    headerRow->addLayout(titles);
-    headerRow->addStretch(1);
-    auto* settings = new OutlineButton(LoginItemsText::kOpenSettings, 28, 12.5, header);
-    settings->setObjectName("openLoginSettings");
-    auto* reload = new OutlineButton(LoginItemsText::kRefresh, 28, 12.5, header);
-    reload->setObjectName("refreshLoginItems");
-    headerRow->addWidget(settings, 0, Qt::AlignVCenter);
-    headerRow->addWidget(reload, 0, Qt::AlignVCenter);
-    connect(settings, &QPushButton::clicked, this, &LoginItemsView::openSettings);
-    connect(reload, &QPushButton::clicked, this, [this] { model_.loadLoginItems(); });
+    header_ = new LoginItemsHeader(this);
+    connect(header_->settingsButton(), &QPushButton::clicked, this, &LoginItemsView::openSettings);
+    connect(header_->refreshButton(), &QPushButton::clicked, this,
+            [this] { model_.loadLoginItems(); });
 
     loading_ = loadingView(this);
     list_ = new LoginItemsList(model_);
@@ -79,7 +59,7 @@ LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(paren
 
     auto* left = new QVBoxLayout;
     left->setSpacing(0);
-    left->addWidget(header);
+    left->addWidget(header_);
     left->addWidget(new Hairline(Qt::Horizontal, this));
     left->addWidget(content, 1);
 
@@ -117,8 +97,7 @@ void LoginItemsView::openSettings() {}
 
 void LoginItemsView::refresh() {
     const auto& items = model_.loginItems();
-    counts_->setText(items ? LoginItemsText::countsLine(*items) : QString());
-    counts_->setVisible(items.has_value());
+    header_->setCounts(items ? LoginItemsText::countsLine(*items) : QString());
     content_->setCurrentIndex(items ? 1 : 0);
     list_->refresh();
     inspector_->refresh();

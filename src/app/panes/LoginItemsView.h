@@ -13,10 +13,9 @@ namespace kelvora {
 
 class AppModel;
 class LoginItemInspector;
+class LoginItemsHeader;
 class LoginItemsList;
-class OutlineButton;
 class Scrolling;
-class PaintedText;
 
 // The login items pane: a header with the counts, "Open Login Items settings" and
 // "Refresh"; the sections of what starts at login or runs in the background, each row with
@@ -45,7 +44,7 @@ private:
     void refresh();
 
     AppModel& model_;
-    PaintedText* counts_;
+    LoginItemsHeader* header_;
     QStackedLayout* content_;
     QWidget* loading_;
     Scrolling* scrolling_;

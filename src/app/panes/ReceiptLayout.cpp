@@ -1,12 +1,11 @@
 #include "panes/ReceiptLayout.h"
 
 #include "design/Fonts.h"
+#include "design/LocaleDates.h"
 #include "design/TextFlow.h"
 #include "model/Format.h"
 
-#include <QDateTime>
 #include <QFontMetricsF>
-#include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
@@ -25,7 +24,7 @@ constexpr qreal kDiskGap = 6;     // between disk lines
 constexpr qreal kRowSpacing = 6;  // title, leader and value
 constexpr qreal kFigureSpacing = 4;
 constexpr qreal kTotalSpacing = 8; // the platform's spacing in a row
-const QString kLeader = QString(60, QChar('.'));
+constexpr int kLeaderDots = 60;    // the most a leader prints
 
 QFont tracked(QFont font, qreal tracking) {
     font.setLetterSpacing(QFont::AbsoluteSpacing, tracking);
@@ -78,24 +77,14 @@ QString upper(const std::string& text) {
     return QString::fromStdString(text).toUpper();
 }
 
-// The locale's short time without seconds: "14:05" or "2:05 PM".
-QString timeFormat(const QLocale& locale) {
-    QString format = locale.timeFormat(QLocale::ShortFormat);
-    for (const QString& seconds : {QString(":ss"), QString(".ss")})
-        format.remove(seconds);
-    return format;
-}
-
 } // namespace
 
 namespace ReceiptText {
 
-QString dateLine(Date date) {
-    QLocale locale;
-    QDateTime local = QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch()).count());
-    return locale.toString(local.date(), "d MMM yyyy") + ", " +
-           locale.toString(local.time(), timeFormat(locale));
+QString dateLine(Date date, const QLocale& locale) {
+    const QDateTime when = LocaleDates::local(date);
+    return LocaleDates::withTime(LocaleDates::dayMonthYear(when.date(), locale), when.time(),
+                                 locale);
 }
 
 std::vector<Row> categoryRows(const Receipt& receipt) {
@@ -136,7 +125,7 @@ ReceiptLayout::ReceiptLayout(const Receipt& receipt) : date_(ReceiptText::dateLi
     auto category = ReceiptText::categoryRows(receipt);
     for (size_t i = 0; i < category.size(); ++i) {
         if (i > 0) y += kCategoryGap;
-        lines_.push_back({category[i], y});
+        lines_.push_back(placeRow(category[i], y));
         y += rowHeight(false);
     }
     y += kGap;
@@ -156,7 +145,7 @@ ReceiptLayout::ReceiptLayout(const Receipt& receipt) : date_(ReceiptText::dateLi
     auto disk = ReceiptText::diskRows(receipt);
     for (size_t i = 0; i < disk.size(); ++i) {
         if (i > 0) y += kDiskGap;
-        lines_.push_back({disk[i], y});
+        lines_.push_back(placeRow(disk[i], y));
         y += rowHeight(true);
     }
     y += kGap;
@@ -208,7 +197,7 @@ void ReceiptLayout::paint(QPainter& painter) const {
     for (qreal rule : rules_)
         paintRule(painter, rule);
     for (const auto& line : lines_)
-        paintRow(painter, line.row, line.top);
+        paintRow(painter, line);
 
     QFontMetricsF unit(totalUnitFont());
     qreal baseline = totalFigure_.bottom();
@@ -230,36 +219,43 @@ void ReceiptLayout::paint(QPainter& painter) const {
     painter.restore();
 }
 
-void ReceiptLayout::paintRow(QPainter& painter, const ReceiptText::Row& row, qreal top) const {
-    QFont titleFont = rowTitleFont(row.muted);
-    QFontMetricsF title(titleFont), leader(leaderFont()), value(valueFont());
-    qreal baseline = top + std::max({title.ascent(), leader.ascent(), value.ascent()});
-    QColor color = row.muted ? ReceiptInk::faint() : ReceiptInk::ink();
-    qreal valueWidth = value.horizontalAdvance(row.value);
-    qreal right = left_ + width_;
+ReceiptLayout::Line ReceiptLayout::placeRow(const ReceiptText::Row& row, qreal top) const {
+    QFontMetricsF title(rowTitleFont(row.muted)), leader(leaderFont()), value(valueFont());
+    Line line;
+    line.row = row;
+    line.top = top;
+    line.baseline = top + std::max({title.ascent(), leader.ascent(), value.ascent()});
+    const qreal right = left_ + width_;
+    line.valueLeft = right - value.horizontalAdvance(row.value);
     // The value stays whole and the leader gives way first; only then is the title cut.
-    qreal titleRoom = std::max(0.0, width_ - valueWidth - 2 * kRowSpacing);
-    QString shownTitle = title.elidedText(row.title, Qt::ElideRight, titleRoom);
-    qreal titleEnd = left_ + std::min(title.horizontalAdvance(shownTitle), titleRoom);
+    const qreal titleRoom = std::max(0.0, width_ - (right - line.valueLeft) - 2 * kRowSpacing);
+    line.title = title.elidedText(row.title, Qt::ElideRight, titleRoom);
+    line.titleRight = left_ + std::min(title.horizontalAdvance(line.title), titleRoom);
+    // As many whole dots as fit, set against the value: every row's last dot stands the
+    // same spacing from its figure, and any slack falls after the title.
+    const qreal leaderRight = line.valueLeft - kRowSpacing;
+    const qreal room = leaderRight - (line.titleRight + kRowSpacing);
+    const qreal dot = leader.horizontalAdvance(QChar('.'));
+    const int dots = room > 0 ? std::min(kLeaderDots, static_cast<int>(room / dot + 1e-6)) : 0;
+    line.leader = QString(dots, QChar('.'));
+    const qreal width = leader.horizontalAdvance(line.leader);
+    line.leaderBox =
+        QRectF(leaderRight - width, top, width, line.baseline - top + leader.descent());
+    return line;
+}
 
-    painter.setPen(color);
-    painter.setFont(titleFont);
-    painter.drawText(QPointF(left_, baseline), shownTitle);
+void ReceiptLayout::paintRow(QPainter& painter, const Line& line) const {
+    painter.setPen(line.row.muted ? ReceiptInk::faint() : ReceiptInk::ink());
+    painter.setFont(rowTitleFont(line.row.muted));
+    painter.drawText(QPointF(left_, line.baseline), line.title);
     painter.setFont(valueFont());
-    painter.drawText(QPointF(right - valueWidth, baseline), row.value);
-
-    QRectF leaderRoom(titleEnd + kRowSpacing, top,
-                      right - valueWidth - kRowSpacing - (titleEnd + kRowSpacing),
-                      baseline - top + leader.descent());
-    if (leaderRoom.width() <= 0) return;
-    painter.save();
-    painter.setClipRect(leaderRoom);
+    painter.drawText(QPointF(line.valueLeft, line.baseline), line.row.value);
+    if (line.leader.isEmpty()) return;
     QColor dots = ReceiptInk::faint();
     dots.setAlphaF(0.6);
     painter.setPen(dots);
     painter.setFont(leaderFont());
-    painter.drawText(QPointF(leaderRoom.left(), baseline), kLeader);
-    painter.restore();
+    painter.drawText(QPointF(line.leaderBox.left(), line.baseline), line.leader);
 }
 
 void ReceiptLayout::paintRule(QPainter& painter, qreal top) const {

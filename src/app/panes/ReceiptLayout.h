@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 #include <QPainterPath>
 #include <QRectF>
 #include <QString>
@@ -46,8 +47,8 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
-// Day, short month, year, hour and minute in the user's language.
-QString dateLine(Date date);
+// Day, short month, year, hour and minute, as the locale writes them.
+QString dateLine(Date date, const QLocale& locale = QLocale());
 std::vector<Row> categoryRows(const Receipt& receipt);
 // Free before, free after and, when anything went there, what waits on the Undo Shelf.
 std::vector<Row> diskRows(const Receipt& receipt);
@@ -75,6 +76,21 @@ public:
     // Where the total's figure is printed.
     QRectF totalFigure() const { return totalFigure_; }
 
+    // One printed line, placed: its title (cut only when the value leaves it no room), a
+    // leader of whole dots ending one row spacing before the value, and the value.
+    struct Line {
+        ReceiptText::Row row;
+        qreal top = 0;
+        qreal baseline = 0;
+        QString title;
+        qreal titleRight = 0;
+        QString leader;
+        QRectF leaderBox; // the dots' advance, from the top of the line to below the baseline
+        qreal valueLeft = 0;
+    };
+    // The category lines, then the disk lines.
+    const std::vector<Line>& lines() const { return lines_; }
+
     void paint(QPainter& painter) const;
 
     // The paper's outline in a rectangle at the origin: straight top and sides, and a
@@ -82,12 +98,9 @@ public:
     static QPainterPath tornEdge(qreal width, qreal height);
 
 private:
-    struct Line {
-        ReceiptText::Row row;
-        qreal top = 0;
-    };
     qreal rowHeight(bool muted) const;
-    void paintRow(QPainter& painter, const ReceiptText::Row& row, qreal top) const;
+    Line placeRow(const ReceiptText::Row& row, qreal top) const;
+    void paintRow(QPainter& painter, const Line& line) const;
     void paintRule(QPainter& painter, qreal top) const;
     void paintCentred(QPainter& painter, const QString& text, const QFont& font,
                       const QColor& color, qreal top) const;

@@ -24,7 +24,6 @@ constexpr qreal kExamplePadding = 10;
 constexpr qreal kFieldRadius = 12;
 constexpr qreal kMoveHeight = 58;
 constexpr qreal kMoveFont = 18;
-constexpr qreal kDisabledOpacity = 0.4;
 
 QFont queryFont() {
     return Fonts::mono(11.5, QFont::Medium);
@@ -166,12 +165,6 @@ void Intro::paintEvent(QPaintEvent*) {
 
 MoveButton::MoveButton(QWidget* parent) : SignalButton({}, kMoveHeight, kMoveFont, parent) {
     setObjectName("moveToShelf");
-}
-
-void MoveButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setOpacity(isEnabled() ? 1.0 : kDisabledOpacity);
-    SignalButton::paint(painter, rect(), text(), kMoveFont, false, 0, showsFocusRing());
 }
 
 // ---- FieldEdit ----

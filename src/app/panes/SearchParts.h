@@ -71,9 +71,6 @@ private:
 class MoveButton : public SignalButton {
 public:
     MoveButton(QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // The text field, its colours following the appearance.

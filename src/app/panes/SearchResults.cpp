@@ -2,12 +2,15 @@
 
 #include "design/Fonts.h"
 #include "design/PickBox.h"
+#include "design/RowStack.h"
 #include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "model/Format.h"
+#include "panes/SearchText.h"
 
+#include <QAccessibleActionInterface>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -81,6 +84,8 @@ QVariant SearchHitsModel::data(const QModelIndex& index, int role) const {
         return row.place + " · " + row.size + " · " + PickBox::accessibleValue(row.picked);
     case Qt::CheckStateRole:
         return row.picked ? Qt::Checked : Qt::Unchecked;
+    case RowStack::ActionsRole:
+        return QStringList{QAccessibleActionInterface::toggleAction(), SearchText::kShowInFolder};
     default:
         return {};
     }

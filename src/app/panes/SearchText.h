@@ -16,8 +16,8 @@ namespace kelvora::SearchText {
 inline const QString kPlaceholder = "Try “videos over 1 GB from last year”";
 inline const QString kIntroTitle = "Search your files in plain words";
 inline const QString kIntroBody =
-    "Kelvora turns what you type into filters and asks Spotlight, on this computer. Your own "
-    "folders only, never the Library or the Photos library.";
+    "Kelvora turns what you type into filters and looks through your folders, on this "
+    "computer. Your own folders only, never the Library or the Photos library.";
 inline const QString kLooking = "Looking…";
 inline const QString kNothing = "Nothing matches. Try fewer words.";
 inline const QString kShowInFolder = "Show in Folder";

@@ -29,9 +29,9 @@ constexpr int kQueryPadding = 18;
 constexpr int kFooterSide = 24;
 constexpr int kFooterTop = 14;
 
-QStringList chipsOf(const PlainQuery& query) {
+QStringList chipsOf(const PlainQuery& query, const std::map<std::string, std::string>& folders) {
     QStringList chips;
-    for (const auto& chip : query.chips(QueryCalendar::gregorian()))
+    for (const auto& chip : query.chips(QueryCalendar::gregorian(), folders))
         chips << QString::fromStdString(chip);
     return chips;
 }
@@ -83,6 +83,12 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
     results_->setContextMenuPolicy(Qt::CustomContextMenu);
     results_->viewport()->installEventFilter(this);
     connect(results_, &QWidget::customContextMenuRequested, this, &SearchView::showContextMenu);
+    connect(results_, &RowStack::rowAction, this, [this](int row, const QString& action) {
+        if (action == SearchText::kShowInFolder)
+            reveal(row);
+        else
+            model_.toggleSearchPick(hits_->row(row).hit.url);
+    });
     auto* area = new QWidget(this);
     resultsArea_ = new QStackedLayout(area);
     resultsArea_->addWidget(intro_);
@@ -129,7 +135,7 @@ void SearchView::search(const QString& phrase) {
 void SearchView::refresh() {
     spinner_->setVisible(model_.searching());
     if (const auto& query = model_.searchQuery())
-        chips_->showQuery(chipsOf(*query));
+        chips_->showQuery(chipsOf(*query, model_.searchFolderNames()));
     else
         chips_->showExamples(examples_);
 
@@ -181,12 +187,14 @@ bool SearchView::eventFilter(QObject* watched, QEvent* event) {
 void SearchView::showContextMenu(const QPoint& position) {
     QModelIndex index = results_->indexAt(position);
     if (!index.isValid()) return;
-    URL url = hits_->row(index.row()).hit.url;
     QMenu menu(this);
-    QAction* reveal = menu.addAction(SearchText::kShowInFolder);
-    if (menu.exec(results_->viewport()->mapToGlobal(position)) != reveal) return;
+    QAction* show = menu.addAction(SearchText::kShowInFolder);
+    if (menu.exec(results_->viewport()->mapToGlobal(position)) == show) reveal(index.row());
+}
+
+void SearchView::reveal(int row) {
     ScanItem place;
-    place.location = url;
+    place.location = hits_->row(row).hit.url;
     model_.showInFinder(place);
 }
 

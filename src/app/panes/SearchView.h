@@ -45,6 +45,7 @@ private:
     void refresh();
     void search(const QString& phrase);
     void showContextMenu(const QPoint& position);
+    void reveal(int row);
 
     AppModel& model_;
     QStringList examples_;

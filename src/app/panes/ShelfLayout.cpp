@@ -112,11 +112,11 @@ ShelfLayout::Empty layoutEmpty(const ShelfInput& input, qreal width, qreal top) 
     return empty;
 }
 
-ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Sweep& sweep,
-                                   qreal width, qreal top) {
+ShelfLayout::Section layoutSection(const ShelfInput& input, size_t index, qreal width, qreal top) {
     ShelfLayout::Section section;
-    section.sweep = sweep;
-    section.entries = ShelfText::sortedEntries(sweep);
+    const UndoShelf::Sweep& sweep = input.listing->sweeps[index];
+    section.sweep = std::shared_ptr<const UndoShelf::Sweep>(input.listing, &sweep);
+    section.entries = ShelfEntries(input.listing, index);
     section.card =
         QRectF(ShelfLayout::kPadding, top, width - 2 * ShelfLayout::kPadding,
                ShelfLayout::kHeaderHeight +
@@ -140,15 +140,29 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
     qreal daysHeight = QFontMetricsF(Fonts::text(12.5, QFont::Medium)).height();
     section.daysText = QRectF(section.putAllBack.left() - kHeaderGap - kDaysTextBox,
                               centre - daysHeight / 2, kDaysTextBox, daysHeight);
-    qreal bar = ShelfLayout::barWidth(section.days);
-    section.bar = QRectF(section.daysText.left() - kHeaderGap - bar,
-                         centre - ShelfLayout::kSquare / 2, bar, ShelfLayout::kSquare);
 
+    // The date and the summary keep their whole width: a long hold's squares wrap onto more
+    // rows instead.
+    const QFont dateFont = Fonts::text(14, QFont::DemiBold);
+    const QFont summaryFont = Fonts::mono(12);
     qreal left = section.header.left() + kSideInset;
-    qreal columnWidth = std::max(0.0, section.bar.left() - 2 * kHeaderGap - left);
-    auto [date, line] =
-        stacked(left, columnWidth, centre, QFontMetricsF(Fonts::text(14, QFont::DemiBold)).height(),
-                QFontMetricsF(Fonts::mono(12)).height());
+    qreal needed = std::max(QFontMetricsF(dateFont).horizontalAdvance(section.dateText),
+                            QFontMetricsF(summaryFont).horizontalAdvance(section.summaryText));
+    auto columnWidth = [&](QSizeF bar) {
+        return std::max(0.0,
+                        section.daysText.left() - kHeaderGap - bar.width() - 2 * kHeaderGap - left);
+    };
+    QSizeF bar;
+    for (int rows = 1; rows <= ShelfLayout::kMaxBarRows; ++rows) {
+        section.barColumns = ShelfLayout::barColumns(section.days, rows);
+        bar = ShelfLayout::barSize(section.days, section.barColumns);
+        if (columnWidth(bar) >= needed) break;
+    }
+    section.bar = QRectF(section.daysText.left() - kHeaderGap - bar.width(),
+                         centre - bar.height() / 2, bar.width(), bar.height());
+
+    auto [date, line] = stacked(left, columnWidth(bar), centre, QFontMetricsF(dateFont).height(),
+                                QFontMetricsF(summaryFont).height());
     section.date = date;
     section.summary = line;
     return section;
@@ -156,15 +170,18 @@ ShelfLayout::Section layoutSection(const ShelfInput& input, const UndoShelf::Swe
 
 } // namespace
 
+ShelfEntries::ShelfEntries(std::shared_ptr<const ShelfListing> listing, size_t sweep)
+    : sweep_(listing, &listing->sweeps.at(sweep)), order_(&listing->largestFirst.at(sweep)) {}
+
 ShelfInput ShelfInput::from(const AppModel& model) {
     const Catalog& catalog = model.catalog();
-    return {model.sweeps(), model.shelfBytes(), catalog.settings().shelfDays, catalog.home,
+    return {model.shelfListing(), model.shelfBytes(), catalog.settings().shelfDays, catalog.home,
             catalog.now()};
 }
 
 bool ShelfInput::sameContent(const ShelfInput& other) const {
     return shelfBytes == other.shelfBytes && shelfDays == other.shelfDays && home == other.home &&
-           sweeps == other.sweeps;
+           listing == other.listing;
 }
 
 ShelfLayout ShelfLayout::make(const ShelfInput& input, qreal width) {
@@ -173,12 +190,12 @@ ShelfLayout ShelfLayout::make(const ShelfInput& input, qreal width) {
     layout.home = input.home;
     layout.summary = layoutSummary(input, width, kPadding);
     qreal y = layout.summary.card.bottom() + kSpacing;
-    if (input.sweeps.empty()) {
+    if (input.listing->sweeps.empty()) {
         layout.empty = layoutEmpty(input, width, y);
         y = layout.empty->detailAt.y() + layout.empty->detail.size().height() + kEmptyMargin;
     } else {
-        for (const auto& sweep : input.sweeps) {
-            layout.sections.push_back(layoutSection(input, sweep, width, y));
+        for (size_t i = 0; i < input.listing->sweeps.size(); ++i) {
+            layout.sections.push_back(layoutSection(input, i, width, y));
             y = layout.sections.back().card.bottom() + kSpacing;
         }
         y -= kSpacing;
@@ -187,9 +204,17 @@ ShelfLayout ShelfLayout::make(const ShelfInput& input, qreal width) {
     return layout;
 }
 
-qreal ShelfLayout::barWidth(ShelfText::DaysLeftCount count) {
+int ShelfLayout::barColumns(ShelfText::DaysLeftCount count, int rows) {
     int squares = ShelfText::squares(count).total;
-    return squares * kSquare + std::max(0, squares - 1) * kSquareGap;
+    return std::max(1, (squares + rows - 1) / std::max(1, rows));
+}
+
+QSizeF ShelfLayout::barSize(ShelfText::DaysLeftCount count, int columns) {
+    int squares = ShelfText::squares(count).total;
+    columns = std::clamp(columns, 1, std::max(1, squares));
+    int rows = (squares + columns - 1) / columns;
+    auto extent = [](int n) { return n * kSquare + std::max(0, n - 1) * kSquareGap; };
+    return {extent(std::min(columns, squares)), extent(std::max(1, rows))};
 }
 
 QRectF ShelfLayout::Section::ruleAbove(int index) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clean/UndoShelf.h"
+#include "controller/ShelfListing.h"
 #include "design/TextFlow.h"
 #include "panes/ShelfText.h"
 #include "platform/Date.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ class AppModel;
 
 // What the Undo Shelf pane shows, read from the controller.
 struct ShelfInput {
-    std::vector<UndoShelf::Sweep> sweeps; // newest first
+    std::shared_ptr<const ShelfListing> listing; // the controller's own, never empty
     int64_t shelfBytes = 0;
     int shelfDays = 7;
     std::string home;
@@ -27,8 +29,29 @@ struct ShelfInput {
 
     // Today is the catalog's today.
     static ShelfInput from(const AppModel& model);
-    // Whether the pane would show anything different, today's date aside.
+    // Whether the pane would show anything different, today's date aside. A listing read
+    // anew counts as different: comparing a large shelf entry by entry takes longer than
+    // laying it out again.
     bool sameContent(const ShelfInput& other) const;
+};
+
+// The entries of one clean-up of a listing, largest first, read where the listing holds them.
+class ShelfEntries {
+public:
+    ShelfEntries() = default;
+    ShelfEntries(std::shared_ptr<const ShelfListing> listing, size_t sweep);
+
+    size_t size() const { return order_ ? order_->size() : 0; }
+    bool empty() const { return size() == 0; }
+    const UndoShelf::Entry& operator[](size_t index) const {
+        return sweep_->entries[(*order_)[index]];
+    }
+    const UndoShelf::Entry& at(size_t index) const { return sweep_->entries.at(order_->at(index)); }
+    const UndoShelf::Entry& front() const { return at(0); }
+
+private:
+    std::shared_ptr<const UndoShelf::Sweep> sweep_; // keeps the whole listing
+    const std::vector<uint32_t>* order_ = nullptr;
 };
 
 // Where everything of the Undo Shelf pane goes at one width, worked out when the shelf or
@@ -42,7 +65,10 @@ struct ShelfLayout {
     static constexpr qreal kRowHeight = 56;
     static constexpr qreal kRule = 1;
     static constexpr qreal kSquare = 10;
-    static constexpr qreal kSquareGap = 3;
+    static constexpr qreal kSquareGap = 3; // between squares and between their rows
+    // A long hold's squares wrap onto up to this many rows before the texts beside them
+    // would be cut.
+    static constexpr int kMaxBarRows = 3;
     static constexpr qreal kFreeHeight = 40;
     static constexpr qreal kFreeFont = 14;
     static constexpr qreal kLinkSize = 13;
@@ -83,13 +109,15 @@ struct ShelfLayout {
     };
 
     struct Section {
-        UndoShelf::Sweep sweep;
-        std::vector<UndoShelf::Entry> entries; // largest first
+        // Into the listing, which the section keeps.
+        std::shared_ptr<const UndoShelf::Sweep> sweep;
+        ShelfEntries entries;
         QRectF card;
         QRectF header;
         QRectF date;
         QRectF summary;
         QRectF bar;
+        int barColumns = 1; // squares in a row of the bar
         QRectF daysText;
         QRectF putAllBack;
         QString dateText;
@@ -121,8 +149,10 @@ struct ShelfLayout {
     std::vector<Section> sections;
 
     static ShelfLayout make(const ShelfInput& input, qreal width);
-    // How wide the days-left bar of a count is.
-    static qreal barWidth(ShelfText::DaysLeftCount count);
+    // The days-left bar of a count with `columns` squares in a row.
+    static QSizeF barSize(ShelfText::DaysLeftCount count, int columns);
+    // How many squares go in a row when the bar is wrapped onto `rows` rows.
+    static int barColumns(ShelfText::DaysLeftCount count, int rows);
     // The row whose button ("Put back" or "Show in Folder") is under a point of the pane.
     std::optional<Place> putBackAt(QPointF point) const;
 };

@@ -38,9 +38,10 @@ void drawElided(QPainter& painter, const QRectF& rect, const QFont& font, const 
 } // namespace
 
 ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model),
+    : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model),
       free_(new SignalButton({}, ShelfLayout::kFreeHeight, ShelfLayout::kFreeFont, this)) {
     setObjectName("ShelfPage");
+    setAccessibleName("Undo Shelf");
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -58,7 +59,7 @@ void ShelfPage::refresh() {
     ShelfInput next = ShelfInput::from(model_);
     bool daysChanged = false;
     for (const auto& section : layout_.sections)
-        daysChanged |= ShelfText::daysLeft(section.sweep, next.now) != section.days;
+        daysChanged |= ShelfText::daysLeft(*section.sweep, next.now) != section.days;
     if (next.sameContent(input_) && !daysChanged) return;
     input_ = std::move(next);
     relayout();
@@ -79,6 +80,7 @@ void ShelfPage::relayout() {
     layout_ = ShelfLayout::make(input_, width() > 0 ? width() : sizeHint().width());
     heightCache_.reset();
     pressed_.reset();
+    countRows();
     placeControls();
     updateGeometry();
     // A still picture sizes this page from its height for width when asked to lay out.
@@ -121,7 +123,7 @@ void ShelfPage::placeControls() {
     }
     for (size_t i = 0; i < controls_.size(); ++i) {
         const auto& section = layout_.sections[i];
-        controls_[i].bar->setCount(section.days);
+        controls_[i].bar->setCount(section.days, section.barColumns);
         controls_[i].bar->setGeometry(pixels(section.bar));
         controls_[i].putAllBack->setGeometry(pixels(section.putAllBack));
         controls_[i].putAllBack->setVisible(section.anyGoesBack);
@@ -129,10 +131,11 @@ void ShelfPage::placeControls() {
 }
 
 void ShelfPage::putBack(ShelfLayout::Place place) {
-    // Copies: the controller re-reads the shelf at once and this layout is replaced.
+    // Held: the controller replaces its listing meanwhile, and this layout with it.
     const auto& section = layout_.sections.at(place.section);
-    UndoShelf::Entry entry = section.entries.at(place.row);
-    UndoShelf::Sweep sweep = section.sweep;
+    std::shared_ptr<const UndoShelf::Sweep> held = section.sweep;
+    const UndoShelf::Entry& entry = section.entries.at(place.row);
+    const UndoShelf::Sweep& sweep = *held;
     if (!entry.canGoBack()) {
         std::vector<URL> stored;
         for (const auto& file : entry.files)
@@ -144,8 +147,8 @@ void ShelfPage::putBack(ShelfLayout::Place place) {
 
 void ShelfPage::putAllBack(size_t section) {
     if (section >= layout_.sections.size()) return;
-    UndoShelf::Sweep sweep = layout_.sections[section].sweep;
-    model_.putBackAll(sweep);
+    std::shared_ptr<const UndoShelf::Sweep> sweep = layout_.sections[section].sweep;
+    model_.putBackAll(*sweep);
 }
 
 void ShelfPage::resizeEvent(QResizeEvent* event) {
@@ -162,8 +165,10 @@ void ShelfPage::mousePressEvent(QMouseEvent* event) {
 void ShelfPage::mouseReleaseEvent(QMouseEvent* event) {
     std::optional<ShelfLayout::Place> pressed = std::exchange(pressed_, std::nullopt);
     if (pressed && event->button() == Qt::LeftButton &&
-        layout_.putBackAt(event->position()) == pressed)
+        layout_.putBackAt(event->position()) == pressed) {
+        followRow(rowOf(*pressed));
         return putBack(*pressed);
+    }
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -247,6 +252,8 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
     if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
     OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);
     painter.restore();
+    int sectionIndex = static_cast<int>(&section - layout_.sections.data());
+    paintRowFocus(painter, rowOf({sectionIndex, index}), row.rect);
 }
 
 } // namespace kelvora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/PaintedRows.h"
 #include "panes/ShelfLayout.h"
 
 #include <QWidget>
@@ -16,9 +17,11 @@ class TextLinkButton;
 
 // The content of the Undo Shelf pane, at its full height: the summary card, then the empty
 // state or one card per clean-up. It paints from its layout and only the rows in view; the
-// entries' "Put back" buttons are painted and answer clicks on their place, while the few
-// controls of the summary and the section headers are real buttons.
-class ShelfPage : public QWidget {
+// entries' "Put back" buttons are painted and answer clicks on their place (and, on the row
+// the keyboard is on, Space and Return), while the few controls of the summary and the
+// section headers are real buttons. To assistive technology its painted parts are rows:
+// the summary, the empty state, each clean-up's header and each entry with its "Put back".
+class ShelfPage : public QWidget, public PaintedRows {
     Q_OBJECT
 
 public:
@@ -32,6 +35,12 @@ public:
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
 
+    int paintedRowCount() const override { return rowCount_; }
+    PaintedRow paintedRow(int row) const override;
+    QRect paintedRowRect(int row) const override;
+    int paintedRowAt(const QPoint& point) const override;
+    void actOnRow(int row, const QString& action) override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -44,6 +53,15 @@ private:
         DaysLeft* bar;
         TextLinkButton* putAllBack;
     };
+    // What a painted row is: the summary, the empty state, a clean-up's header or an entry.
+    struct RowPlace {
+        enum class Kind { summary, empty, header, entry };
+        Kind kind = Kind::summary;
+        ShelfLayout::Place place; // the section, and the entry of an entry's row
+    };
+    RowPlace placeOf(int row) const;
+    int rowOf(ShelfLayout::Place place) const;
+    void countRows();
 
     void relayout();
     void placeControls();
@@ -64,6 +82,8 @@ private:
     std::vector<SectionControls> controls_;
     std::optional<ShelfLayout::Place> pressed_;
     bool busy_ = false;
+    std::vector<int> headerRows_; // the painted row of each clean-up's header
+    int rowCount_ = 0;
     mutable std::optional<std::pair<int, int>> heightCache_; // width, height
 };
 

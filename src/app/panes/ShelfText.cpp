@@ -2,11 +2,10 @@
 
 #include "catalog/Catalog.h"
 #include "catalog/PlainWords.h"
+#include "controller/ShelfListing.h"
+#include "design/LocaleDates.h"
 #include "model/Format.h"
 #include "window/Copy.h"
-
-#include <QDateTime>
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -36,20 +35,17 @@ std::string emptyDetail(int shelfDays) {
                             {shelfDays});
 }
 
-std::string sweepDate(Date date) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch());
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
-    const QLocale locale;
-    // Hours and minutes only, with the am/pm marker where the locale's clock has one.
-    bool twelveHours = locale.timeFormat(QLocale::ShortFormat).contains("ap", Qt::CaseInsensitive);
-    return (locale.toString(when.date(), "dddd d MMMM") + ", " +
-            locale.toString(when.time(), twelveHours ? "h:mm AP" : "HH:mm"))
+std::string sweepDate(Date date, const QLocale& locale) {
+    const QDateTime when = LocaleDates::local(date);
+    return LocaleDates::withTime(
+               LocaleDates::weekdayDayMonth(when.date(), locale, LocaleDates::Names::full),
+               when.time(), locale)
         .toStdString();
 }
 
-std::string sweepSummary(const UndoShelf::Sweep& sweep) {
+std::string sweepSummary(const UndoShelf::Sweep& sweep, const QLocale& locale) {
     return std::to_string(sweep.entries.size()) + " items · " + Format::size(sweep.bytes()) +
-           " · frees up " + Copy::releaseDate(sweep);
+           " · frees up " + Copy::releaseDate(sweep, locale);
 }
 
 int holdDays(const UndoShelf::Sweep& sweep) {
@@ -81,9 +77,9 @@ std::string daysLeftLabel(const DaysLeftCount& bar) {
 }
 
 std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep) {
-    std::vector<UndoShelf::Entry> entries = sweep.entries;
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.bytes > b.bytes; });
+    std::vector<UndoShelf::Entry> entries;
+    for (uint32_t index : ShelfListing::orderLargestFirst(sweep))
+        entries.push_back(sweep.entries[index]);
     return entries;
 }
 

@@ -3,6 +3,8 @@
 #include "clean/UndoShelf.h"
 #include "platform/Date.h"
 
+#include <QLocale>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,10 +26,10 @@ std::optional<std::string> freeTitle(int64_t shelfBytes);
 std::string emptyTitle();
 std::string emptyDetail(int shelfDays);
 
-// When the clean-up ran: full weekday, day, full month, then the time as the locale writes it.
-std::string sweepDate(Date date);
+// When the clean-up ran: full weekday, day, full month and the time, as the locale writes them.
+std::string sweepDate(Date date, const QLocale& locale = QLocale());
 // "<count> items · <size> · frees up <release date>".
-std::string sweepSummary(const UndoShelf::Sweep& sweep);
+std::string sweepSummary(const UndoShelf::Sweep& sweep, const QLocale& locale = QLocale());
 
 // The hold a clean-up was made with, in whole days: a clean-up made under a 14-day hold
 // keeps its 14 days even after the setting goes back to 7.

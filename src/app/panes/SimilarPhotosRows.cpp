@@ -2,6 +2,7 @@
 
 #include "design/Fonts.h"
 #include "design/PickBox.h"
+#include "design/RowStack.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
@@ -9,6 +10,7 @@
 #include "panes/PhotoThumbnails.h"
 #include "panes/SimilarPhotosText.h"
 
+#include <QAccessibleActionInterface>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -137,9 +139,23 @@ int PhotoGroupRows::rowCount(const QModelIndex& parent) const {
 
 QVariant PhotoGroupRows::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return qs(groups_[index.row()].keep.lastPathComponent());
-    return {};
+    const SimilarPhotos::Group& group = groups_[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return qs(group.keep.lastPathComponent());
+    case Qt::AccessibleDescriptionRole:
+        return qs(Format::size(group.bytes) + ", " +
+                  SimilarPhotosText::extras(group.extras.size()));
+    case Qt::CheckStateRole:
+        return isPicked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    case RowStack::ActionsRole:
+        if (!canPick_) return QStringList{SimilarPhotosText::kShowInFolder};
+        return QStringList{QAccessibleActionInterface::toggleAction(),
+                           SimilarPhotosText::kShowInFolder};
+    default:
+        return {};
+    }
 }
 
 // ---- Delegate ----

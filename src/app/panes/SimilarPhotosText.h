@@ -27,6 +27,7 @@ inline constexpr const char* kIntroText =
 inline constexpr const char* kFind = "Find similar photos";
 inline constexpr const char* kNothingFound = "No similar photos found.";
 inline constexpr const char* kKeep = "KEEP";
+inline constexpr const char* kShowInFolder = "Show in Folder";
 
 // A row shows the kept shot and at most this many extras; the rest are only counted.
 inline constexpr size_t kShownExtras = 5;

@@ -26,8 +26,6 @@ namespace {
 
 using SimilarPhotosText::Content;
 
-constexpr double kDisabledOpacity = 0.4;
-
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -67,18 +65,6 @@ protected:
     }
 };
 
-class MoveButton : public SignalButton {
-public:
-    MoveButton(QWidget* parent) : SignalButton({}, 58, 18, parent) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setOpacity(isEnabled() ? 1.0 : kDisabledOpacity);
-        paint(painter, rect(), text(), 18, false, 0, showsFocusRing());
-    }
-};
-
 } // namespace
 
 SimilarPhotosView::SimilarPhotosView(AppModel& model, QWidget* parent)
@@ -101,6 +87,12 @@ SimilarPhotosView::SimilarPhotosView(AppModel& model, QWidget* parent)
 
     connect(delegate_, &PhotoGroupDelegate::toggled, this,
             [this](int row) { model_.togglePhotos(groups_->group(row)); });
+    connect(rows_, &RowStack::rowAction, this, [this](int row, const QString& action) {
+        if (action == SimilarPhotosText::kShowInFolder)
+            showInFolder(row);
+        else
+            model_.togglePhotos(groups_->group(row));
+    });
     connect(thumbnails_, &ThumbnailLoader::loaded, rows_->viewport(),
             qOverload<>(&QWidget::update));
     model_.follow({&AppModel::photosChanged, &AppModel::settingsChanged}, this,
@@ -178,6 +170,7 @@ QWidget* SimilarPhotosView::makeNothingFound() {
 QWidget* SimilarPhotosView::makeResults() {
     rows_ = new RowStack;
     rows_->setObjectName("photoGroups");
+    rows_->setAccessibleName(SimilarPhotosText::kTitle);
     rows_->setModel(groups_);
     rows_->setItemDelegate(delegate_);
     rows_->setUniformItemSizes(true);
@@ -187,7 +180,7 @@ QWidget* SimilarPhotosView::makeResults() {
         if (!index.isValid()) return;
         QMenu menu(this);
         int row = index.row();
-        menu.addAction("Show in Folder", this, [this, row] { showInFolder(row); });
+        menu.addAction(SimilarPhotosText::kShowInFolder, this, [this, row] { showInFolder(row); });
         menu.exec(rows_->viewport()->mapToGlobal(point));
     });
     return new Scrolling(rows_, this);
@@ -201,7 +194,7 @@ QWidget* SimilarPhotosView::makeFooter() {
     hold_ = text({}, Fonts::text(12.5), Token::muted, footer_);
     pick_ = new FooterLink({}, 13, footer_);
     pick_->setObjectName("pickAllPhotos");
-    move_ = new MoveButton(footer_);
+    move_ = new SignalButton({}, 58, 18, footer_);
     move_->setObjectName("movePhotos");
     connect(pick_, &QAbstractButton::clicked, this, [this] {
         const auto& groups = model_.photoGroups();

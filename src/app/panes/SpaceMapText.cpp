@@ -64,7 +64,7 @@ std::optional<std::string> privateLine(const std::vector<SpaceMap::Entry>& child
     for (const auto& child : children)
         if (!child.bytes) names.push_back(child.name);
     if (names.empty()) return std::nullopt;
-    std::string line = "Private to macOS, not measured: ";
+    std::string line = "Closed to Kelvora, not measured: ";
     for (size_t i = 0; i < names.size() && i < 6; ++i)
         line += (i ? ", " : "") + names[i];
     if (names.size() > 6) line += " and " + std::to_string(names.size() - 6) + " more";

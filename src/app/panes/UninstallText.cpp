@@ -62,8 +62,9 @@ std::string message(const ScanItem& item, const std::optional<CleanReport>& repo
     case State::inUse:
         return *item.inUseBy + " is open. Quit it, then try again.";
     case State::adminInstalled:
-        return "An administrator installed this, so macOS needs a password to remove it. macOS "
-               "asks in its own window; Kelvora never sees the password.";
+        return "An administrator installed this, so removing it takes an administrator’s "
+               "password. Your desktop asks for it in its own window; Kelvora never sees the "
+               "password.";
     case State::ready:
         break;
     }

@@ -40,27 +40,6 @@ void writeDemoFiles(const URL& home, std::initializer_list<DemoFile> files) {
     }
 }
 
-// A scanner that sees the demo home only: nothing running, no tools, no accounts, no
-// system places, so the picture is the same on every machine.
-DiskScanner demoScanner(const URL& folder,
-                        std::function<std::optional<AppUsage>(const URL&)> usage) {
-    const URL home = folder.appending("home", true);
-    DiskScanner scanner(
-        home, folder.appending("tmp", true), std::vector<URL>{home.appending("Applications", true)},
-        [] { return std::vector<RunningApp>(); }, std::move(usage));
-    scanner.simulators = [] { return std::vector<SimulatorDevice>(); };
-    scanner.docker = [] { return std::optional<DockerUsage>(); };
-    scanner.mailAccounts = [] { return MailAccounts(); };
-    scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
-    scanner.localSnapshots = [] { return std::vector<Date>(); };
-    scanner.processPaths = [] { return std::vector<std::string>(); };
-    scanner.ollamaTool.reset();
-    scanner.appleModelsFolder = folder.appending("models", true);
-    // Only the demo's own applications: a snapshot comes out the same on every machine.
-    scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
-    return scanner;
-}
-
 void writeApplications(const URL& home) {
     for (const char* name : {"Figma", "Google Chrome", "Zoom"}) {
         std::string plist = std::string("Applications/") + name + ".app/Contents/Info.plist";
@@ -107,6 +86,25 @@ std::string scaledBytes(const std::string& digits) {
 }
 
 } // namespace
+
+DiskScanner demoScanner(const URL& folder,
+                        std::function<std::optional<AppUsage>(const URL&)> usage) {
+    const URL home = folder.appending("home", true);
+    DiskScanner scanner(
+        home, folder.appending("tmp", true), std::vector<URL>{home.appending("Applications", true)},
+        [] { return std::vector<RunningApp>(); }, std::move(usage));
+    scanner.simulators = [] { return std::vector<SimulatorDevice>(); };
+    scanner.docker = [] { return std::optional<DockerUsage>(); };
+    scanner.mailAccounts = [] { return MailAccounts(); };
+    scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
+    scanner.localSnapshots = [] { return std::vector<Date>(); };
+    scanner.processPaths = [] { return std::vector<std::string>(); };
+    scanner.ollamaTool.reset();
+    scanner.appleModelsFolder = folder.appending("models", true);
+    // Only the demo's own applications: a snapshot comes out the same on every machine.
+    scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
+    return scanner;
+}
 
 std::vector<ScanItem> itemsInside(const std::vector<ScanItem>& items, const URL& folder) {
     const std::vector<std::string> forms = {folder.path(), folder.resolvingSymlinks().path()};

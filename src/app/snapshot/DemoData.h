@@ -1,10 +1,13 @@
 #pragma once
 
 #include "clean/UndoShelf.h"
+#include "engine/DiskScanner.h"
 #include "model/CleanReport.h"
 #include "model/ScanResult.h"
 #include "platform/Url.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,12 @@ struct DemoShelf {
     UndoShelf shelf;
     CleanReport report; // of the second, newest clean-up
 };
+
+// A scanner that sees only the home in `folder`/home (its temporary folder `folder`/tmp):
+// nothing running, no tools, no accounts, no system places, so that what it finds is the
+// same on every machine.
+DiskScanner demoScanner(const URL& folder,
+                        std::function<std::optional<AppUsage>(const URL&)> usage);
 
 // A demo home with three applications and seven downloads, scanned; only the driver
 // installer counts as opened, every other file and application as added 40 days ago.

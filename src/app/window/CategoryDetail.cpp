@@ -11,7 +11,10 @@
 #include "window/CategoryList.h"
 #include "window/Inspector.h"
 
+#include <QEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace kelvora {
 
@@ -29,6 +32,17 @@ QFont titleFont() {
 }
 QFont countFont() {
     return Fonts::mono(12);
+}
+
+// The card in the middle of the room below the header, at most its own width; a card taller
+// than the room starts at its top.
+QRectF guidePlace(const QRectF& body, const QWidget& guide) {
+    const qreal width = std::min<qreal>(FullDiskAccessGuide::kMaxWidth, body.width());
+    const qreal height = guide.heightForWidth(static_cast<int>(std::floor(width)));
+    QRectF place(0, 0, width, height);
+    place.moveCenter(body.center());
+    if (place.top() < body.top()) place.moveTop(body.top());
+    return place;
 }
 
 } // namespace
@@ -74,6 +88,7 @@ void CategoryDetail::refresh() {
     std::optional<JunkKind> kind = result ? model_.category() : std::nullopt;
     rows_->show(result, kind, &model_.catalog());
     rows_->follow(model_.picks(), model_.focusedItem());
+    list_->followRow(rows_->focusedRow());
     header_ =
         kind ? CategoryHeader::of(model_.catalog(), *kind, rows_->counts()) : CategoryHeader{};
     setAccessibleName(QString::fromStdString(header_.title));
@@ -104,6 +119,12 @@ QRectF CategoryDetail::body() const {
     return column.adjusted(0, kHeaderHeight + 1, 0, 0);
 }
 
+// The guide grows or shrinks when the folders open or close; it stays in the middle.
+bool CategoryDetail::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) relayout();
+    return QWidget::event(event);
+}
+
 void CategoryDetail::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     relayout();
@@ -115,7 +136,7 @@ void CategoryDetail::relayout() {
     bool rowsShown = rows_->rowCount() > 0;
     scrolling_->setVisible(rowsShown);
     if (rowsShown) scrolling_->setGeometry(body().toRect());
-    if (guide_) guide_->setGeometry(body().toRect());
+    if (guide_) guide_->setGeometry(guidePlace(body(), *guide_).toRect());
 
     pickAll_->setVisible(header_.pickLinks);
     pickNone_->setVisible(header_.pickLinks);

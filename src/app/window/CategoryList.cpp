@@ -9,7 +9,6 @@
 #include "design/VerdictBadge.h"
 #include "window/CategoryRows.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -113,9 +112,15 @@ void CategoryRowDelegate::paintItem(QPainter& painter, const QRectF& rect,
 CategoryList::CategoryList(CategoryRows* rows, QWidget* parent) : RowStack(parent), rows_(rows) {
     setModel(rows);
     setItemDelegate(new CategoryRowDelegate(this));
-    setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     setAccessibleName("Items");
+    connect(this, &RowStack::rowEntered, this, &CategoryList::focusRequested);
+    connect(this, &RowStack::rowAction, this, [this](int row, const QString& action) {
+        if (action == PaintedRow::kShowDetails)
+            emit focusRequested(row);
+        else
+            emit toggleRequested(row);
+    });
 }
 
 void CategoryList::revealFocused() {
@@ -139,24 +144,6 @@ void CategoryList::mouseReleaseEvent(QMouseEvent*) {}
 void CategoryList::mouseMoveEvent(QMouseEvent*) {}
 void CategoryList::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
-}
-
-void CategoryList::keyPressEvent(QKeyEvent* event) {
-    int focused = rows_->focusedRow();
-    switch (event->key()) {
-    case Qt::Key_Down:
-    case Qt::Key_Up: {
-        int step = event->key() == Qt::Key_Down ? 1 : -1;
-        int next = focused < 0 ? rows_->itemRowFrom(-1, 1) : rows_->itemRowFrom(focused, step);
-        if (next >= 0) emit focusRequested(next);
-        return;
-    }
-    case Qt::Key_Space:
-        if (focused >= 0) emit toggleRequested(focused);
-        return;
-    default:
-        RowStack::keyPressEvent(event);
-    }
 }
 
 } // namespace kelvora

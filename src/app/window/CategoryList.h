@@ -44,7 +44,8 @@ public:
 
 // The list of a category's rows. A click on a pick box flips that item's pick and leaves
 // the focus where it is; a click anywhere else on a row focuses its item. With the
-// keyboard, the arrows move the focus from row to row and Space flips the focused pick.
+// keyboard, the arrows move the focus from row to row and Space or Return flips the
+// focused pick; assistive technology also has each row's "Show details".
 class CategoryList : public RowStack {
     Q_OBJECT
 
@@ -66,7 +67,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CategoryRows* rows_;

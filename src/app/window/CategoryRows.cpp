@@ -1,7 +1,11 @@
 #include "window/CategoryRows.h"
 
 #include "catalog/PlainWords.h"
+#include "design/RowStack.h"
+#include "design/VerdictBadge.h"
 #include "model/Format.h"
+
+#include <QAccessibleActionInterface>
 
 #include <algorithm>
 
@@ -120,12 +124,6 @@ const ScanItem* CategoryRows::item(int row) const {
     return i < 0 ? nullptr : &at(i);
 }
 
-int CategoryRows::itemRowFrom(int row, int step) const {
-    for (int next = row + step; next >= 0 && next < rowCount(); next += step)
-        if (next != captionRow_) return next;
-    return -1;
-}
-
 int CategoryRows::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
     return static_cast<int>(order_.size()) + (captionRow_ >= 0 ? 1 : 0);
@@ -163,7 +161,8 @@ QVariant CategoryRows::data(const QModelIndex& index, int role) const {
     case DetailRole:
         return detail(i);
     case Qt::AccessibleDescriptionRole:
-        return detail(i) + ", " + QString::fromStdString(rowSize(it));
+        return detail(i) + ", " + VerdictBadge::look(it.verdict()).accessibleLabel + ", " +
+               QString::fromStdString(rowSize(it));
     case VerdictRole:
         return static_cast<int>(it.verdict());
     case SizeRole:
@@ -175,7 +174,12 @@ QVariant CategoryRows::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         return picked ? Qt::Checked : Qt::Unchecked;
     case FocusedRole:
+    case RowStack::SelectedRole:
         return row == focusedRow_;
+    case RowStack::ActionsRole:
+        return it.isRemovable() ? QStringList{QAccessibleActionInterface::toggleAction(),
+                                              PaintedRow::kShowDetails}
+                                : QStringList{PaintedRow::kShowDetails};
     default:
         return {};
     }

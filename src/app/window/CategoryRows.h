@@ -69,8 +69,6 @@ public:
     bool isCaption(int row) const { return row == captionRow_; }
     // The row of the focused item; -1 when it is not in this list.
     int focusedRow() const { return focusedRow_; }
-    // The nearest item row from `row` in the direction of `step` (±1), or -1.
-    int itemRowFrom(int row, int step) const;
     std::optional<JunkKind> kind() const { return kind_; }
     // The category's totals as the rows stand after the last `follow`.
     const PickTotals::Counts& counts() const { return counts_; }

@@ -1,13 +1,10 @@
 #include "window/Copy.h"
 
+#include "design/LocaleDates.h"
 #include "model/Format.h"
 #include "platform/Saturating.h"
 
-#include <QDateTime>
-#include <QLocale>
-
 #include <array>
-#include <chrono>
 
 namespace kelvora::Copy {
 
@@ -161,11 +158,10 @@ std::string notMoved(const std::vector<CleanReport::Failure>& failures) {
     return std::to_string(failures.size()) + " items couldn’t be moved. " + reason;
 }
 
-std::string releaseDate(const UndoShelf::Sweep& sweep) {
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(sweep.expires.time_since_epoch());
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(ms.count()).toLocalTime();
-    return QLocale().toString(when.date(), "ddd d MMM").toStdString();
+std::string releaseDate(const UndoShelf::Sweep& sweep, const QLocale& locale) {
+    return LocaleDates::weekdayDayMonth(LocaleDates::local(sweep.expires).date(), locale,
+                                        LocaleDates::Names::abbreviated)
+        .toStdString();
 }
 
 } // namespace kelvora::Copy

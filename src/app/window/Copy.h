@@ -6,6 +6,8 @@
 #include "model/PickList.h"
 #include "model/ScanResult.h"
 
+#include <QLocale>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,7 +43,8 @@ std::string done(const CleanReport& report, const DiskSpace& disk,
 // couldn’t be moved. Could not move …: permission was refused." Empty when all moved.
 std::string notMoved(const std::vector<CleanReport::Failure>& failures);
 
-// The day a clean-up leaves the shelf: weekday, day and month, abbreviated.
-std::string releaseDate(const UndoShelf::Sweep& sweep);
+// The day a clean-up leaves the shelf: weekday, day and month, abbreviated, as the locale
+// writes them.
+std::string releaseDate(const UndoShelf::Sweep& sweep, const QLocale& locale = QLocale());
 
 } // namespace kelvora::Copy

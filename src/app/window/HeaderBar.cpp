@@ -23,7 +23,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setOpacity(isEnabled() ? 1.0 : 0.5);
+        painter.setOpacity(isEnabled() ? 1.0 : kDisabledOpacity);
         paint(painter, rect(), text(), HeaderBar::kButtonFont, showsFocusRing());
     }
 };

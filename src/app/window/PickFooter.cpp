@@ -18,7 +18,6 @@ constexpr qreal kSpacing = 16;
 constexpr qreal kLineGap = 2;
 constexpr qreal kButtonHeight = 38;
 constexpr qreal kButtonFont = 13.5;
-constexpr qreal kDisabledOpacity = 0.5;
 
 QFont countFont() {
     return Fonts::text(13.5, QFont::DemiBold);
@@ -27,25 +26,11 @@ QFont noteFont() {
     return Fonts::text(12);
 }
 
-// With nothing picked the button stays in place, drawn at half strength.
-class FooterButton : public SignalButton {
-public:
-    explicit FooterButton(QWidget* parent) : SignalButton("", kButtonHeight, kButtonFont, parent) {}
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        if (isEnabled()) return SignalButton::paintEvent(event);
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setOpacity(kDisabledOpacity);
-        paint(painter, rect(), text(), kButtonFont, false);
-    }
-};
-
 } // namespace
 
 PickFooter::PickFooter(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), button_(new FooterButton(this)) {
+    : QWidget(parent), model_(model),
+      button_(new SignalButton({}, kButtonHeight, kButtonFont, this)) {
     setObjectName("PickFooter");
     button_->setObjectName("cleanUp");
     setFixedHeight(kHeight);

@@ -66,11 +66,12 @@ std::optional<std::string> tileSize(const AppModel::Phase& phase, const PickList
     return std::nullopt;
 }
 
-// A tile whose folder the scan was refused says so and offers the settings instead.
-Tile privacyNotice(Tile tile, const char* caption) {
+// A tile whose folder the scan was refused says so, which folders are closed and what to
+// check of them, as the welcome and the access guide do.
+Tile privacyNotice(Tile tile, const char* caption, const std::string& note) {
     tile.size.reset();
     tile.caption = caption;
-    tile.link = SimpleText::kWhatToCheck;
+    tile.note = note.empty() ? std::nullopt : std::optional(note);
     return tile;
 }
 
@@ -132,7 +133,13 @@ std::optional<std::string> inUseNote(const ScanResult& result) {
            " and check again to include " + pick(one, "it", "them") + ".";
 }
 
-std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, int shelfDays) {
+bool showsAccessNote(const AppModel::Phase& phase) {
+    return phase.result && (phase.result->downloadsAccess == FolderAccess::blocked ||
+                            phase.result->trashAccess == FolderAccess::blocked);
+}
+
+std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, int shelfDays,
+                          const std::string& accessNote) {
     const std::string days = std::to_string(shelfDays);
     std::array<Tile, 4> tiles{
         Tile{"square.stack.3d.up", "App caches", tileSize(phase, picks, {JunkKind::caches}),
@@ -150,9 +157,9 @@ std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, i
     };
     if (const auto& result = phase.result) {
         if (result->downloadsAccess == FolderAccess::blocked)
-            tiles[2] = privacyNotice(tiles[2], "Kelvora can’t read Downloads.");
+            tiles[2] = privacyNotice(tiles[2], "Kelvora can’t read Downloads.", accessNote);
         if (result->trashAccess == FolderAccess::blocked)
-            tiles[3] = privacyNotice(tiles[3], "Kelvora can’t read the Trash.");
+            tiles[3] = privacyNotice(tiles[3], "Kelvora can’t read the Trash.", accessNote);
     }
     return tiles;
 }
@@ -250,7 +257,7 @@ SimpleState SimpleState::make(const SimpleInputs& in) {
     }
     }
 
-    state.tiles = SimpleText::tiles(phase, in.picks, in.shelfDays);
+    state.tiles = SimpleText::tiles(phase, in.picks, in.shelfDays, in.accessNote);
     if (result) {
         if (phase.is(Kind::ready)) {
             state.optIn = SimpleText::optInSummary(*result, in.picks);

@@ -24,6 +24,9 @@ struct SimpleInputs {
     std::optional<double> forecastDays;
     int shelfDays = 7;
     bool shelfBusy = false;
+    // What a tile whose folder the scan could not read says of the closed folders and what
+    // to check of them; read by the view only while such a tile shows.
+    std::string accessNote;
 
     static SimpleInputs of(const AppModel& model);
 };
@@ -95,10 +98,15 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
 // What was left alone because an app has it open; none when nothing was.
 std::optional<std::string> inUseNote(const ScanResult& result);
 
+// Whether a tile turns into a privacy notice: the scan of `phase` was refused Downloads or
+// the Trash.
+bool showsAccessNote(const AppModel::Phase& phase);
+
 // The four tiles under the dial: app caches, logs and temp files, old downloads and the
 // Trash, with what is picked of each, "Done" after a clean-up that cleared something of
-// them, or a privacy notice where the scan was refused a folder.
-std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, int shelfDays);
+// them, or a privacy notice where the scan was refused a folder, with `accessNote` under it.
+std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, int shelfDays,
+                          const std::string& accessNote);
 
 } // namespace SimpleText
 } // namespace kelvora

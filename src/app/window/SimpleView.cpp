@@ -9,6 +9,8 @@
 #include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
+#include "onboarding/AccessNote.h"
+#include "onboarding/AccessPoll.h"
 #include "window/TileView.h"
 
 #include <QEasingCurve>
@@ -79,15 +81,9 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
     setObjectName("SimpleView");
     setAccessibleName("Simple view");
     static constexpr std::array kTileNames{"cachesTile", "logsTile", "downloadsTile", "trashTile"};
-    // Only a tile whose folder the scan could not read has a link: to its category, where the
-    // guide says what to check.
-    static constexpr std::array kTileKinds{JunkKind::caches, JunkKind::logs, JunkKind::downloads,
-                                           JunkKind::trash};
     for (size_t i = 0; i < tiles_.size(); ++i) {
         tiles_[i] = new TileView(this);
         tiles_[i]->setObjectName(kTileNames[i]);
-        connect(tiles_[i], &TileView::linkClicked, this,
-                [this, kind = kTileKinds[i]] { openDetailed(kind, false); });
     }
 
     connect(clean_, &QAbstractButton::clicked, this, [this] {
@@ -118,7 +114,34 @@ SimpleView::SimpleView(AppModel& model, QWidget* parent)
 }
 
 void SimpleView::refresh() {
-    apply(SimpleState::make(SimpleInputs::of(model_)));
+    SimpleInputs inputs = SimpleInputs::of(model_);
+    watchAccess(SimpleText::showsAccessNote(inputs.phase));
+    inputs.accessNote = accessNote_;
+    apply(SimpleState::make(inputs));
+}
+
+// While a tile says a folder is closed, its note follows the folders as the welcome and the
+// access guide do: read again every 1.5 seconds.
+void SimpleView::watchAccess(bool wanted) {
+    if (!wanted) {
+        delete accessPoll_;
+        accessNote_.clear();
+        return;
+    }
+    if (accessPoll_) return;
+    accessNote_ = readAccessNote();
+    accessPoll_ = new AccessPoll(
+        this, [this] { return model_.hasFullDiskAccess(); },
+        [this](bool) {
+            std::string note = readAccessNote();
+            if (note == accessNote_) return;
+            accessNote_ = std::move(note);
+            refresh();
+        });
+}
+
+std::string SimpleView::readAccessNote() const {
+    return (AccessNote::current(model_) + " " + AccessNote::check()).toStdString();
 }
 
 void SimpleView::apply(SimpleState state) {

@@ -14,6 +14,7 @@ class QVariantAnimation;
 
 namespace kelvora {
 
+class AccessPoll;
 class AppModel;
 class DialView;
 class ForecastLine;
@@ -49,6 +50,8 @@ protected:
 
 private:
     void refresh();
+    void watchAccess(bool wanted);
+    std::string readAccessNote() const;
     void apply(SimpleState state);
     void arrange();
     void followMeter(double fraction);
@@ -76,6 +79,9 @@ private:
     TextLinkButton* allowMail_;
     std::array<TileView*, 4> tiles_{};
     RollingNumber freeSpace_{this};
+
+    QPointer<AccessPoll> accessPoll_;
+    std::string accessNote_;
 
     SpinnerClock* spinner_;
     double meterShown_ = 0;

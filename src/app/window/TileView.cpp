@@ -1,6 +1,5 @@
 #include "window/TileView.h"
 
-#include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
@@ -17,7 +16,6 @@ namespace kelvora {
 
 namespace {
 
-constexpr qreal kLinkSize = 15;
 constexpr qreal kCaptionLineSpacing = 3;
 constexpr qreal kSymbolSize = 19;
 constexpr qreal kChipRadius = 12;
@@ -26,7 +24,7 @@ QString qt(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// One element for the whole tile: its texts joined, and its link's press as its action.
+// One element for the whole tile: its texts joined.
 class TileAccessible : public QAccessibleWidget {
 public:
     explicit TileAccessible(TileView* tile) : QAccessibleWidget(tile, QAccessible::Grouping) {}
@@ -38,12 +36,6 @@ public:
     int childCount() const override { return 0; }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QStringList actionNames() const override {
-        return tile()->tile().link ? QStringList{pressAction()} : QStringList{};
-    }
-    void doAction(const QString& action) override {
-        if (action == pressAction() && tile()->tile().link) tile()->linkButton()->click();
-    }
 
 private:
     TileView* tile() const { return static_cast<TileView*>(widget()); }
@@ -68,6 +60,10 @@ QFont TileView::captionFont() {
     return Fonts::text(14);
 }
 
+QFont TileView::noteFont() {
+    return Fonts::text(13);
+}
+
 TileView::Layout TileView::layout(const Tile& tile, qreal width) {
     Layout layout;
     const qreal inner = std::max<qreal>(width - 2 * kPadding, 1);
@@ -85,11 +81,11 @@ TileView::Layout TileView::layout(const Tile& tile, qreal width) {
     layout.caption = TextFlow(qt(tile.caption), captionFont(), inner, {kCaptionLineSpacing});
     layout.captionAt = QPointF(kPadding, y);
     y += layout.caption.size().height();
-    if (tile.link) {
+    if (tile.note) {
         y += kSpacing;
-        QSizeF link = TextLinkButton::idealSize(qt(*tile.link), kLinkSize);
-        layout.link = QRectF(QPointF(kPadding, y), link);
-        y += link.height();
+        layout.note = TextFlow(qt(*tile.note), noteFont(), inner, {kCaptionLineSpacing});
+        layout.noteAt = QPointF(kPadding, y);
+        y += layout.note.size().height();
     }
     layout.height = y + kPadding;
     return layout;
@@ -99,25 +95,19 @@ QString TileView::accessibleText(const Tile& tile) {
     QStringList parts{qt(tile.title)};
     if (tile.size) parts << qt(*tile.size);
     parts << qt(tile.caption);
-    if (tile.link) parts << qt(*tile.link);
+    if (tile.note) parts << qt(*tile.note);
     return parts.join(", ");
 }
 
-TileView::TileView(QWidget* parent)
-    : QWidget(parent), link_(new TextLinkButton({}, kLinkSize, this)) {
+TileView::TileView(QWidget* parent) : QWidget(parent) {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(tileFactory); });
-    link_->setObjectName("openSettingsLink");
-    link_->hide();
-    connect(link_, &QAbstractButton::clicked, this, &TileView::linkClicked);
 }
 
 void TileView::setTile(const Tile& tile) {
     if (tile == tile_) return;
     tile_ = tile;
     size_.setValue(tile.size ? qt(*tile.size) : QString());
-    link_->setText(tile.link ? qt(*tile.link) : QString());
-    link_->setVisible(tile.link.has_value());
     setAccessibleName(accessibleText(tile));
     arrange();
 }
@@ -128,7 +118,6 @@ void TileView::resizeEvent(QResizeEvent*) {
 
 void TileView::arrange() {
     layout_ = layout(tile_, width());
-    if (tile_.link) link_->setGeometry(layout_.link.toAlignedRect());
     update();
 }
 
@@ -149,6 +138,7 @@ void TileView::paintEvent(QPaintEvent*) {
         size_.paint(painter, layout_.size, Qt::AlignLeft | Qt::AlignVCenter);
     }
     layout_.caption.paint(painter, layout_.captionAt, Theme::muted());
+    layout_.note.paint(painter, layout_.noteAt, Theme::ink());
 }
 
 } // namespace kelvora

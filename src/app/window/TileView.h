@@ -11,22 +11,20 @@
 
 namespace kelvora {
 
-class TextLinkButton;
-
 // One tile under the simple view's dial: a symbol on a chip, a title, an optional size, a
-// caption, and an optional text link at the bottom.
+// caption, and an optional note under it.
 struct Tile {
     std::string symbol;
     std::string title;
     std::optional<std::string> size;
     std::string caption;
-    std::optional<std::string> link;
+    std::optional<std::string> note;
     bool operator==(const Tile&) const = default;
 };
 
 // Draws a tile on a panel card that fills whatever it is given, content from the top left.
 // The size rolls when it changes. Assistive technology reads the tile as one element, its
-// texts joined, and can press its link through it.
+// texts joined.
 class TileView : public QWidget {
     Q_OBJECT
 
@@ -43,13 +41,15 @@ public:
         QRectF size; // empty without a size
         TextFlow caption;
         QPointF captionAt;
-        QRectF link; // empty without a link
+        TextFlow note; // empty without a note
+        QPointF noteAt;
         qreal height = 0;
     };
     static Layout layout(const Tile& tile, qreal width);
     static QFont titleFont();
     static QFont sizeFont();
     static QFont captionFont();
+    static QFont noteFont();
     // The texts a screen reader hears for the tile, joined.
     static QString accessibleText(const Tile& tile);
 
@@ -57,10 +57,6 @@ public:
 
     const Tile& tile() const { return tile_; }
     void setTile(const Tile& tile);
-    TextLinkButton* linkButton() const { return link_; }
-
-signals:
-    void linkClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -72,7 +68,6 @@ private:
     Tile tile_;
     Layout layout_;
     RollingNumber size_{this};
-    TextLinkButton* link_;
 };
 
 } // namespace kelvora

@@ -66,9 +66,9 @@ std::string inUseSentence(const std::string& user) {
 }
 
 constexpr const char* kLockedSentence =
-    "An administrator installed this, so macOS needs a password to remove it. Use Remove with "
-    "password: macOS asks in its own window, Kelvora never sees the password, and the app "
-    "still goes onto the Undo Shelf.";
+    "An administrator installed this, so removing it takes an administrator’s password. Use "
+    "Remove with password: your desktop asks for it in its own window, Kelvora never sees the "
+    "password, and the app still goes onto the Undo Shelf.";
 
 // A cache its tool makes again from sources on this computer: nothing is downloaded.
 bool isBuiltHere(const ScanItem& item) {

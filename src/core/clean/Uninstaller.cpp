@@ -68,12 +68,19 @@ ScanItem DiskScanner::noted(ScanItem item) const {
     return std::move(one.front());
 }
 
+std::optional<DiskScanner::AppRefusal> DiskScanner::appRefusal(const URL& bundle) const {
+    if (bundle.pathExtension() != "app") return AppRefusal::notAnApp;
+    auto identifier = folderBundleIdentifier(bundle);
+    if (!identifier) return AppRefusal::notAnApp;
+    if (ownBundleID && *ownBundleID == *identifier) return AppRefusal::kelvora;
+    if (isSystemApp(bundle, *identifier)) return AppRefusal::system;
+    return std::nullopt;
+}
+
 std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
-    if (bundle.pathExtension() != "app") return std::nullopt;
+    if (appRefusal(bundle)) return std::nullopt;
     auto identifier = folderBundleIdentifier(bundle);
     if (!identifier) return std::nullopt;
-    if (ownBundleID && *ownBundleID == *identifier) return std::nullopt;
-    if (isSystemApp(bundle, *identifier)) return std::nullopt;
 
     std::string name = bundle.deletingPathExtension().lastPathComponent();
     std::vector<URL> leftovers = leftoverFiles(*identifier, name);

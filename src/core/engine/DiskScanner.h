@@ -251,6 +251,11 @@ struct DiskScanner {
     // The removal item of one application bundle with its leftovers, or none when the
     // application may not be removed.
     std::optional<ScanItem> uninstallItem(const URL& bundle) const;
+    // Why an application may not be removed: it is no bundle with an identifier that can be
+    // read, or it is Kelvora itself or an application that came with the system. None when
+    // it may.
+    enum class AppRefusal { notAnApp, kelvora, system };
+    std::optional<AppRefusal> appRefusal(const URL& bundle) const;
     // The applications of the older list whose identifier the newer list no longer has.
     static std::vector<InstalledApp> removed(const std::vector<InstalledApp>& older,
                                              const std::vector<InstalledApp>& newer);

@@ -30,7 +30,7 @@ const std::vector<KnownAgent>& knownAgents() {
         {"com.adobe.ccxprocess", "Adobe Creative Cloud helper",
          "Runs Creative Cloud’s background features, like tutorials and syncing."},
         {"com.adobe.GC", "Adobe Genuine Software check",
-         "Checks that Adobe apps on this Mac are licensed."},
+         "Checks that Adobe apps on this computer are licensed."},
         {"com.docker.vmnetd", "Docker networking",
          "Lets Docker containers reach the network. Docker Desktop installed it for every "
          "user."},

@@ -28,13 +28,12 @@ struct LoginItemSwitch {
     static Runner defaultRunner();
     static std::string escapeForAppleScript(const std::string& text);
 
-    static constexpr const char* kCouldNotSwitchOn = "macOS didn’t let Kelvora switch it on.";
-    static constexpr const char* kCouldNotSwitchOff = "macOS didn’t let Kelvora switch it off.";
+    static constexpr const char* kCouldNotSwitchOn = "Kelvora couldn’t switch it on.";
+    static constexpr const char* kCouldNotSwitchOff = "Kelvora couldn’t switch it off.";
     static constexpr const char* kSystemEventsRefused =
-        "System Events didn’t make the change. Check Kelvora is allowed under Privacy & "
-        "Security › Automation.";
+        "Kelvora couldn’t change its list of apps that open at login.";
     static constexpr const char* kSwitchInSettings =
-        "Switch this one in System Settings › General › Login Items.";
+        "Kelvora doesn’t switch this one; its app or an administrator does.";
 
 private:
     std::optional<std::string> setAgent(const LoginItem& item, bool on) const;

@@ -6,6 +6,7 @@
 #include "search/QueryCalendar.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -64,7 +65,11 @@ struct PlainQuery {
     static std::vector<ScanItem> items(const std::vector<Hit>& hits, Date now = currentDate());
 
     // Short labels that echo what the phrase was understood to mean.
-    std::vector<std::string> chips(const QueryCalendar& calendar) const;
+    // A folder is named by its name in `folderNames` where it has one ("Movies" may be the
+    // Videos folder here).
+    std::vector<std::string>
+    chips(const QueryCalendar& calendar,
+          const std::map<std::string, std::string>& folderNames = {}) const;
 };
 
 std::string rawValue(PlainQuery::Kind kind);

@@ -84,7 +84,9 @@ std::optional<int> wholeYear(Date after, Date before, const QueryCalendar& calen
 
 } // namespace
 
-std::vector<std::string> PlainQuery::chips(const QueryCalendar& calendar) const {
+std::vector<std::string>
+PlainQuery::chips(const QueryCalendar& calendar,
+                  const std::map<std::string, std::string>& folderNames) const {
     std::vector<std::string> chips;
     for (Kind kind : kinds)
         chips.push_back(chipOf(kind));
@@ -100,8 +102,10 @@ std::vector<std::string> PlainQuery::chips(const QueryCalendar& calendar) const 
         if (changedBefore) chips.push_back("Changed before " + calendar.shortDate(*changedBefore));
     }
     if (notOpenedSince) chips.push_back("Not opened since " + calendar.shortDate(*notOpenedSince));
-    for (const auto& folder : folders)
-        chips.push_back("In " + folder);
+    for (const auto& folder : folders) {
+        auto named = folderNames.find(folder);
+        chips.push_back("In " + (named == folderNames.end() ? folder : named->second));
+    }
     if (nameContains) chips.push_back("Name has \u201C" + *nameContains + "\u201D");
     return chips;
 }

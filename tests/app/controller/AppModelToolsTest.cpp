@@ -113,7 +113,7 @@ TEST_F(ToolsTest, SwitchingOpenAtLoginAppsIsRememberedOncePerPath) {
     settled();
     EXPECT_EQ(Prefs::turnedOffLoginApps().size(), 1u);
 
-    failure = "macOS didn’t let Kelvora switch it on.";
+    failure = "Kelvora couldn’t switch it on.";
     model->setLoginItem(app, true);
     settled();
     EXPECT_EQ(model->loginError(), failure);

@@ -19,7 +19,7 @@ TEST_F(UninstallTest, RefusesWhatIsNoApplicationBundle) {
     model->prepareUninstall(URL::fileURL(notes));
     ASSERT_TRUE(waitUntil([&] { return model->shelfError().has_value(); }));
     EXPECT_EQ(*model->shelfError(),
-              "Notes is part of macOS (or Kelvora itself), so Kelvora won’t remove it.");
+              "Notes isn’t an app Kelvora can read, so Kelvora won’t remove it.");
     EXPECT_FALSE(model->uninstallTarget());
 }
 
@@ -127,11 +127,11 @@ TEST_F(UninstallTest, PasswordRouteShowsHowTheReleaseEnded) {
     outcome = {AppModel::AdminOutcome::Kind::failed, "not allowed"};
     model->removeWithPassword(item);
     EXPECT_EQ(model->shelfError(),
-              std::optional<std::string>("macOS didn’t hand the app over: not allowed"));
+              std::optional<std::string>("The system didn’t hand the app over: not allowed"));
     outcome = {AppModel::AdminOutcome::Kind::failed, ""};
     model->removeWithPassword(item);
     EXPECT_EQ(model->shelfError(),
-              std::optional<std::string>("macOS didn’t hand the app over: unknown error"));
+              std::optional<std::string>("The system didn’t hand the app over: unknown error"));
     outcome = {};
     model->removeWithPassword(item);
     ASSERT_TRUE(model->uninstallTarget());

@@ -5,6 +5,7 @@
 #include "controller/AppModel.h"
 #include "controller/Prefs.h"
 #include "platform/Plist.h"
+#include "snapshot/DemoData.h"
 
 #include <gtest/gtest.h>
 
@@ -75,18 +76,9 @@ protected:
     std::string shelfRoot() const { return env.data() + "/Kelvora/Undo Shelf"; }
 
     DiskScanner scanner() const {
-        DiskScanner scanner(
-            home(), URL::fileURL(env.tmp(), true), std::vector<URL>{appsFolder()},
-            [] { return std::vector<RunningApp>(); },
-            [](const URL&) { return std::optional<AppUsage>(); });
-        scanner.simulators = [] { return std::vector<SimulatorDevice>(); };
-        scanner.docker = [] { return std::optional<DockerUsage>(); };
-        scanner.mailAccounts = [] { return MailAccounts(); };
-        scanner.purgeableSpace = [](const URL&) { return int64_t{0}; };
-        scanner.localSnapshots = [] { return std::vector<Date>(); };
-        scanner.processPaths = [] { return std::vector<std::string>(); };
+        DiskScanner scanner = Snapshot::demoScanner(
+            env.dir().url(), [](const URL&) { return std::optional<AppUsage>(); });
         scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
-        scanner.ollamaTool.reset();
         scanner.isInstalled = [this](const std::string& bundleID) {
             if (installedGate) installedGate->wait();
             std::lock_guard lock(idsMutex);

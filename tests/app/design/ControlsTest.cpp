@@ -327,14 +327,21 @@ TEST(ControlsTest, KeyboardFocusShowsARingThatAClickDoesNot) {
         EXPECT_TRUE(near(at(rings, 16 + 14 - 11, 24 + 14), Theme::signal(), 40)) << "pick box";
         EXPECT_TRUE(near(at(rings, 408.8, 38), Theme::signal(), 40)) << "outline button";
         EXPECT_TRUE(near(at(rings, 284.8, 38), Theme::signal(), 40)) << "ink button";
-        EXPECT_GT(countNear(rings, QRectF(60, 24, 70, 28), Theme::signalText(), 30), 40)
-            << "a focused link turns to the accent";
+        // A link is rung like the others, clear of its words, which keep their colour.
+        const QRectF link(60, 24, 70, 28);
+        LinkFocusLook look = linkFocusLook(rings, link, TextLinkButton::ringRect(link),
+                                           Theme::signal(), Theme::signalText());
+        EXPECT_GT(look.ring, 200) << "link";
+        EXPECT_EQ(look.accentText, 0);
+        EXPECT_GT(countNear(rings, link, Theme::ink(), 40), 40);
     }
 
     Ground window;
     auto* button = new OutlineButton("Cancel", 36, 13, &window);
     button->move(10, 10);
-    window.resize(140, 60);
+    auto* link = new TextLinkButton("Open Kelvora", 13, &window);
+    link->move(170, 18);
+    window.resize(280, 60);
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -345,6 +352,30 @@ TEST(ControlsTest, KeyboardFocusShowsARingThatAClickDoesNot) {
     button->clearFocus();
     button->setFocus(Qt::MouseFocusReason);
     EXPECT_TRUE(near(edge(), Theme::panel(), 60)) << "no ring after a click";
+
+    // The link's own rectangle is its text: its ring is drawn around it, beyond it.
+    const QRectF text(link->geometry());
+    auto linkLook = [&] {
+        return linkFocusLook(Render::widget(window, window.size()), text,
+                             TextLinkButton::ringRect(text), Theme::signal(), Theme::signalText());
+    };
+    QTest::keyClick(&window, Qt::Key_Tab);
+    ASSERT_TRUE(link->hasFocus());
+    EXPECT_GT(linkLook().ring, 200);
+    EXPECT_EQ(linkLook().accentText, 0);
+    link->move(150, 14);
+    EXPECT_GT(linkFocusLook(Render::widget(window, window.size()), QRectF(link->geometry()),
+                            TextLinkButton::ringRect(QRectF(link->geometry())), Theme::signal(),
+                            Theme::signalText())
+                  .ring,
+              200)
+        << "the ring follows the link";
+    link->move(170, 18);
+    QTest::keyClick(&window, Qt::Key_Tab);
+    EXPECT_FALSE(link->hasFocus());
+    EXPECT_EQ(linkLook().ring, 0) << "gone with the focus";
+    link->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(linkLook().ring, 0) << "no ring after a click";
 }
 
 TEST(ControlsTest, ButtonAndMeterGeometryFollowTheirSizes) {

@@ -59,6 +59,20 @@ inline int countNear(const QImage& image, const QRectF& logical, const QColor& c
     return count;
 }
 
+// How a focused text link whose text fills `text` looks: the accent pixels of the ring
+// around it (`ring`: the ring's outer edge) and the accent-text pixels of its words.
+struct LinkFocusLook {
+    int ring = 0;
+    int accentText = 0;
+};
+inline LinkFocusLook linkFocusLook(const QImage& image, const QRectF& text, const QRectF& ring,
+                                   const QColor& accent, const QColor& accentText) {
+    LinkFocusLook look;
+    look.ring = countNear(image, ring, accent, 40) - countNear(image, text, accent, 40);
+    look.accentText = countNear(image, text, accentText, 30);
+    return look;
+}
+
 // What a colour drawn at `opacity` over another comes out as, rounded as the painter does.
 inline QColor blend(const QColor& over, const QColor& under, double opacity) {
     auto mix = [&](int a, int b) {

@@ -1,5 +1,6 @@
 #include "app/design/Pictures.h"
 #include "app/menubar/MenuBarFixture.h"
+#include "app/support/Keys.h"
 #include "app/support/VirtualDisplay.h"
 
 #include "controller/AppModel.h"
@@ -179,6 +180,35 @@ TEST_F(MenuBarViewTest, EachStateDrawsItsQuickCleanInBothAppearances) {
         }
         held->open();
     }
+}
+
+TEST_F(MenuBarViewTest, TheKeyboardRingsOpenKelvoraLikeEveryOtherControl) {
+    KELVORA_REQUIRE_GUI();
+    auto held = gate();
+    auto menu = makeMenu();
+    driveTo(*menu, Section::nothing, held);
+    auto app = appModel();
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        SCOPED_TRACE(appearance == Appearance::light ? "light" : "dark");
+        Theme::Scope scope(appearance);
+        MenuBarView view(*menu, *app);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+        ASSERT_TRUE(settledIn(*menu, Kind::ready));
+        auto* open = view.findChild<QPushButton*>("openKelvora");
+        ASSERT_TRUE(tabTo(view, *open));
+        QImage image = Render::widget(view, view.size());
+        keepPicture(image, std::string("menubar-open-focused-") +
+                               (appearance == Appearance::light ? "light" : "dark"));
+        const QRectF text(open->geometry());
+        LinkFocusLook look = linkFocusLook(image, text, TextLinkButton::ringRect(text),
+                                           Theme::signal(), Theme::signalText());
+        EXPECT_GT(look.ring, 200) << "a ring around Open Kelvora";
+        EXPECT_EQ(look.accentText, 0) << "its words keep their colour";
+        EXPECT_GT(countNear(image, text, Theme::ink(), 40), 60);
+    }
+    held->open();
 }
 
 TEST_F(MenuBarViewTest, ItsButtonsCleanOnceDismissTheNoticeAndAskForTheWindowOrToQuit) {

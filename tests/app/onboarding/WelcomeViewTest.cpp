@@ -1,8 +1,11 @@
 #include "app/onboarding/OnboardingFixture.h"
+#include "app/support/Keys.h"
 #include "app/support/RunKelvora.h"
 #include "app/support/VirtualDisplay.h"
 
 #include "controller/Updater.h"
+#include "design/Buttons.h"
+#include "design/DialView.h"
 #include "onboarding/Promises.h"
 #include "onboarding/WelcomeSteps.h"
 #include "onboarding/WelcomeView.h"
@@ -185,6 +188,81 @@ TEST_F(WelcomeViewTest, TheSnapshotModeDrawsEachStepBelowTheWindowsTopMargin) {
                 << "the step drawn in full";
         }
     }
+}
+
+TEST_F(WelcomeViewTest, TheKeyboardRingsSkipLikeEveryOtherControlAndLeavesItsWordsInInk) {
+    qputenv("KELVORA_REDUCE_MOTION", "1"); // the dial in the picture stands at its value
+    auto model = makeModel();
+    // The default window and the smallest, below the window's top margin.
+    for (QSize room : {kRoom, QSize(1100, 668)})
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            SCOPED_TRACE(std::to_string(room.width()) + " " + name(appearance));
+            auto token = [appearance](Token t) { return Theme::color(t, appearance); };
+            Theme::Scope scope(appearance);
+            WelcomeView view(*model, 0);
+            showActive(view, room);
+            QWidget* skip = button(view, "welcomeLeft");
+            ASSERT_TRUE(tabTo(view, *skip));
+            QImage image = Render::widget(view, room);
+            keepPicture(image, "welcome-skip-focused-" + std::to_string(room.width()) + "-" +
+                                   name(appearance));
+            const QRectF text = placeOf(skip, &view);
+            LinkFocusLook look = linkFocusLook(image, text, TextLinkButton::ringRect(text),
+                                               token(Token::signal), token(Token::signalText));
+            EXPECT_GT(look.ring, 200) << "a ring around Skip";
+            EXPECT_EQ(look.accentText, 0) << "Skip keeps its colour";
+            EXPECT_GT(countNear(image, text, token(Token::ink), 40), 60);
+        }
+    qunsetenv("KELVORA_REDUCE_MOTION");
+}
+
+TEST_F(WelcomeViewTest, TheDiskStepsDialComesToTheShareInUseWithoutOvershootingIt) {
+    unsetenv("KELVORA_REDUCE_MOTION");
+    MeetYourDisk step({1'000'000'000'000, 370'000'000'000});
+    showActive(step, kRoom);
+    DialView* dial = step.dial();
+    double highest = 0;
+    bool between = false;
+    waitUntil(
+        [&] {
+            highest = std::max(highest, dial->needle());
+            between = between || (dial->needle() > 0.05 && dial->needle() < 0.6);
+            return false;
+        },
+        std::chrono::milliseconds(2200));
+    EXPECT_TRUE(between) << "it swept";
+    EXPECT_LE(highest, 0.63 + 1e-9);
+    EXPECT_DOUBLE_EQ(dial->needle(), 0.63);
+}
+
+TEST_F(WelcomeViewTest, AStepChangeCrossFadesBothStepsUnlessMotionIsReduced) {
+    unsetenv("KELVORA_REDUCE_MOTION");
+    auto model = makeModel();
+    WelcomeView view(*model, 0);
+    showActive(view, kRoom);
+    view.go(1);
+    std::optional<WelcomeView::Fade> first = view.fading();
+    ASSERT_TRUE(first) << "both steps on screen at once";
+    EXPECT_GT(first->outgoing, 0.9);
+    EXPECT_LT(first->incoming, 0.1);
+    WelcomeView::Fade last = *first;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            std::optional<WelcomeView::Fade> now = view.fading();
+            if (!now) return true;
+            EXPECT_LE(now->outgoing, last.outgoing + 1e-9);
+            EXPECT_GE(now->incoming, last.incoming - 1e-9);
+            EXPECT_NEAR(now->outgoing + now->incoming, 1, 1e-6);
+            last = *now;
+            return false;
+        },
+        std::chrono::seconds(2)));
+    EXPECT_FALSE(view.page()->graphicsEffect()) << "the new step drawn plainly once in";
+
+    qputenv("KELVORA_REDUCE_MOTION", "1");
+    view.go(2);
+    EXPECT_FALSE(view.fading()) << "at once";
+    qunsetenv("KELVORA_REDUCE_MOTION");
 }
 
 TEST_F(WelcomeViewTest, DiskStepShowsTheShareInUseAndTheFreeSpace) {

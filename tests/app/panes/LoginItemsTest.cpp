@@ -1,4 +1,5 @@
 #include "app/design/Pictures.h"
+#include "app/panes/LoginItemFixture.h"
 #include "app/support/EventLoop.h"
 #include "app/support/IsolatedHome.h"
 
@@ -24,17 +25,6 @@ namespace {
 using Source = LoginItem::Source;
 using State = LoginItem::State;
 using Kind = LoginItemsText::Action::Kind;
-
-LoginItem item(Source source, const std::string& name, State state = State::waiting()) {
-    LoginItem made;
-    made.source = source;
-    made.label = "com.example." + name;
-    made.name = name;
-    made.purpose = "Keeps " + name + " up to date";
-    made.state = state;
-    made.startsAtLogin = true;
-    return made;
-}
 
 LoginItem missing(LoginItem made) {
     made.programMissing = true;
@@ -64,7 +54,7 @@ TEST(LoginItemsTextTest, TheBadgeSaysTheStateAndReadsItAloud) {
         {item(Source::userAgent, "a", State::running(512)), "RUNNING", "Running now, process 512"},
         {item(Source::userAgent, "a", State::off()), "OFF", "Switched off"},
         {item(Source::systemDaemon, "a", State::notLoaded()), "NOT RUNNING",
-         "Not running; it may be switched off in System Settings"},
+         "Not running; nothing has started it this session"},
         {item(Source::openAtLogin, "a"), "ON", "Opens at login"},
         {item(Source::appHelper, "a"), "WAITING", "Ready, starts when needed"},
     };
@@ -144,9 +134,9 @@ TEST(LoginItemsTextTest, EveryItemHasOneButton) {
         {item(Source::openAtLogin, "app", State::notLoaded()), Kind::turnOff, "Turn off", ""},
         {missing(item(Source::globalAgent, "global")), Kind::turnOff, "Turn off", ""},
         {item(Source::systemDaemon, "daemon"), Kind::settings, "Settings…",
-         "Switch this one in System Settings › General › Login Items"},
+         "Only an administrator can switch this one"},
         {item(Source::appHelper, "helper", State::off()), Kind::settings, "Settings…",
-         "Switch this one in System Settings › General › Login Items"},
+         "Switch this one in its app’s settings"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item.name);
@@ -186,15 +176,14 @@ TEST(LoginItemsTextTest, TheInspectorExplainsWhereAnItemLiesAndWhyItCantBeSwitch
 
     LoginItem idle = item(Source::userAgent, "Idle", State::notLoaded());
     EXPECT_TRUE(LoginItemsText::notLoadedNote(idle)->endsWith(
-        "Login Items. Turning it off here makes sure it stays off."));
+        "at login. Turning it off here makes sure it stays off."));
     EXPECT_EQ(LoginItemsText::facts(item(Source::userAgent, "x", State::off()))[1].value,
               "Doesn’t start");
 
     LoginItem helper = item(Source::appHelper, "Helper", State::notLoaded());
-    EXPECT_TRUE(LoginItemsText::notLoadedNote(helper)->endsWith("› Login Items."));
+    EXPECT_TRUE(LoginItemsText::notLoadedNote(helper)->endsWith("launch agents at login."));
     EXPECT_EQ(*LoginItemsText::switchNote(helper),
-              "Its app manages this helper. Switch it off in the app’s settings, or in System "
-              "Settings › General › Login Items.");
+              "Its app manages this helper. Switch it off in the app’s settings.");
     helper.owner = "Dropbox";
     EXPECT_TRUE(LoginItemsText::switchNote(helper)->startsWith("Dropbox manages this helper."));
     EXPECT_TRUE(LoginItemsText::switchNote(item(Source::systemDaemon, "d"))

@@ -90,6 +90,48 @@ TEST(ReceiptTest, TheFileCarriesTheDayInUtcAndThePaperTheLocalDay) {
     EXPECT_TRUE(line.contains("23:30") || line.contains("11:30")) << line.toStdString();
 }
 
+// Every dot leader ends on a whole dot, as far from its figure on every line; a title too
+// long for any dot keeps its figure whole.
+TEST(ReceiptTest, DotLeadersEndOnAWholeDotTheSameSpacingFromEveryFigure) {
+    KELVORA_REQUIRE_GUI();
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
+    Receipt receipt = marketingReceipt();
+    receipt.lines.push_back({"Leftovers of an application with a very long name indeed", 4096});
+    ReceiptLayout layout(receipt);
+    QImage image = Render::picture(layout.size().toSize(), [&](QPainter& p) { layout.paint(p); });
+    keepPicture(image, "receipt-leaders");
+
+    // The printed dots of each line, as runs of device columns: a dot cut short would show
+    // as one run more than the whole dots the line holds.
+    const QColor dotColour = blend(ReceiptInk::faint(), ReceiptInk::paper(), 0.6);
+    std::optional<int> gap;
+    for (const auto& line : layout.lines()) {
+        SCOPED_TRACE(line.row.title.toStdString());
+        const int top = static_cast<int>(line.baseline - 3) * 2;
+        std::vector<std::pair<int, int>> dots;
+        for (int x = static_cast<int>(line.titleRight * 2); x < line.valueLeft * 2; ++x) {
+            bool inked = false;
+            for (int y = top; y <= top + 8; ++y)
+                inked |= near(image.pixelColor(x, y), dotColour, 40);
+            if (inked && !dots.empty() && dots.back().second == x - 1)
+                dots.back().second = x;
+            else if (inked)
+                dots.push_back({x, x});
+        }
+        ASSERT_EQ(static_cast<int>(dots.size()), line.leader.size()) << "only whole dots";
+        if (dots.empty()) {
+            EXPECT_EQ(line.valueLeft + QFontMetricsF(Fonts::mono(12, QFont::DemiBold))
+                                           .horizontalAdvance(line.row.value),
+                      layout.paper().right() - 26);
+            continue;
+        }
+        const int lineGap = static_cast<int>(line.valueLeft * 2) - dots.back().second;
+        EXPECT_NEAR(lineGap, gap.value_or(lineGap), 1) << "the same spacing before every figure";
+        EXPECT_GE(lineGap, 12);
+        gap = lineGap;
+    }
+}
+
 TEST(ReceiptTest, TheImageIsTheFixedLightPaperWhateverTheAppearance) {
     KELVORA_REQUIRE_GUI();
     Fonts::registerFonts(KELVORA_FONTS_DIR);

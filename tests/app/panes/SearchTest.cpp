@@ -3,6 +3,7 @@
 #include "app/support/IsolatedHome.h"
 
 #include "controller/AppModel.h"
+#include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
 #include "design/RowStack.h"
@@ -14,7 +15,12 @@
 #include "panes/SearchView.h"
 #include "search/QueryCalendar.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +160,42 @@ TEST_F(SearchPaneTest, HitsShowWithTheirPlacesAndTheFooterCountsThePicks) {
         EXPECT_TRUE(near(testing::at(picked, box.x() - 5, box.y() - 5), Theme::panel()));
         model.toggleSearchPick(hits()[1].url);
     }
+}
+
+// The hits' pick boxes are painted, yet the keyboard and assistive technology reach them.
+TEST_F(SearchPaneTest, HitsArePickedFromTheKeyboardAndHeardWithTheirPick) {
+    KELVORA_REQUIRE_GUI();
+    model.showSearch(query(), hits());
+    SearchView pane(model);
+    // A button that Return presses anywhere in the window, unless the list keeps the key.
+    auto* confirm = new SignalButton("Go", 36, 13, &pane);
+    confirm->setKeyRole(KeyRole::confirm);
+    QSignalSpy confirmed(confirm, &QPushButton::clicked);
+    pane.resize(900, 640);
+    pane.show();
+    QApplication::setActiveWindow(&pane);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&pane));
+    RowStack* list = pane.results();
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(model.searchPicks(), std::unordered_set<URL>{hits()[1].url});
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(model.searchPicks(), (std::unordered_set<URL>{hits()[1].url, hits()[2].url}));
+    EXPECT_EQ(confirmed.count(), 0);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Up);
+
+    QAccessibleInterface* row = QAccessible::queryAccessibleInterface(list)->child(1);
+    ASSERT_TRUE(row && row->actionInterface());
+    EXPECT_EQ(row->text(QAccessible::Name).toStdString(), "Recording.mov");
+    EXPECT_TRUE(row->state().checked);
+    EXPECT_TRUE(row->state().focused);
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    EXPECT_EQ(row->actionInterface()->actionNames(), (QStringList{toggle, "Show in Folder"}));
+    row->actionInterface()->doAction(toggle);
+    EXPECT_TRUE(model.searchPicks().empty());
 }
 
 TEST_F(SearchPaneTest, ASearchThatFindsNothingSaysSo) {

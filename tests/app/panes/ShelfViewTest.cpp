@@ -12,6 +12,8 @@
 #include "panes/ShelfView.h"
 #include "platform/FileSystem.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -198,7 +200,7 @@ TEST_F(ShelfViewTest, WhileTheShelfWorksItsButtonsSayTheyAreBusy) {
     QRectF link(putAllBack->mapTo(&view, QPoint(0, 0)), putAllBack->size());
 
     HeldShelf held(shelfRoot());
-    model->putBack(fresh.entries.front(), fresh.sweep);
+    model->putBack(fresh.entries.front(), *fresh.sweep);
     QImage busy = Render::widget(view, size);
     keepPicture(busy, "shelf-busy");
     EXPECT_TRUE(free->busy());
@@ -214,6 +216,39 @@ TEST_F(ShelfViewTest, WhileTheShelfWorksItsButtonsSayTheyAreBusy) {
     ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
     EXPECT_FALSE(free->busy());
     EXPECT_FALSE(putAllBack->busy());
+}
+
+// A shelf of a hundred thousand entries takes longer to copy than a frame: every row the
+// pane lays out is the controller's own entry, largest first, before and after the shelf
+// changes.
+TEST_F(ShelfViewTest, RowsShowTheControllersEntriesInPlaceLargestFirst) {
+    KELVORA_REQUIRE_GUI();
+    makeDemoShelf();
+    auto model = makeModel();
+    ShelfView view(*model);
+    auto rowsAreTheListed = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const auto& sections = view.page()->layout().sections;
+        ASSERT_EQ(sections.size(), model->sweeps().size());
+        for (size_t s = 0; s < sections.size(); ++s) {
+            const auto& listed = model->sweeps()[s].entries;
+            ASSERT_EQ(sections[s].entries.size(), listed.size());
+            for (size_t row = 0; row < listed.size(); ++row) {
+                const UndoShelf::Entry* shown = &sections[s].entries[row];
+                std::less<const UndoShelf::Entry*> before;
+                EXPECT_TRUE(!before(shown, listed.data()) &&
+                            before(shown, listed.data() + listed.size()))
+                    << "section " << s << " row " << row << " is a copy";
+                if (row > 0) EXPECT_GE(sections[s].entries[row - 1].bytes, shown->bytes);
+            }
+        }
+    };
+    rowsAreTheListed("as first shown");
+    const auto& fresh = view.page()->layout().sections.at(0);
+    model->putBack(fresh.entries[1], model->sweeps()[0]);
+    ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
+    ASSERT_EQ(model->sweeps()[0].entries.size(), 2u);
+    rowsAreTheListed("after a put back");
 }
 
 TEST_F(ShelfViewTest, AnEmptyShelfOffersNothingToFree) {
@@ -310,6 +345,18 @@ TEST_F(ShelfViewTest, RecoveredEntriesOfferToShowTheirFileInsteadOfPuttingItBack
     QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
     EXPECT_EQ(shown, std::vector<URL>{URL::fileURL(stored)});
     EXPECT_EQ(readFile(stored), std::string(5000, 'n'));
+    EXPECT_EQ(model->sweeps().size(), 1u);
+
+    // The keyboard and assistive technology are offered what the button says, and do it.
+    shown.clear();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view.page());
+    QAccessibleInterface* row = list ? list->child(2) : nullptr;
+    ASSERT_TRUE(row && row->actionInterface());
+    EXPECT_EQ(row->text(QAccessible::Name).toStdString(), "0-0-Notes.zip");
+    EXPECT_EQ(row->actionInterface()->actionNames(), QStringList{"Show in Folder"});
+    view.page()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(view.page(), Qt::Key_Return);
+    EXPECT_EQ(shown, std::vector<URL>{URL::fileURL(stored)});
     EXPECT_EQ(model->sweeps().size(), 1u);
 }
 

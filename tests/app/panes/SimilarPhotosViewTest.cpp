@@ -182,7 +182,7 @@ TEST_F(SimilarPhotosViewTest, PaneIsDrawnInEachState) {
     renderBoth(view, "look-again", [&](const QImage& image) {
         QRectF button = placeOf(move, &view);
         EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()),
-                         blend(Theme::signal(), Theme::sidebar(), 0.4)))
+                         blend(Theme::signal(), Theme::sidebar(), kDisabledOpacity)))
             << "the move is off while the search runs, and looks it";
     });
     EXPECT_TRUE(showsText(view, "Comparing photos… 42%"));

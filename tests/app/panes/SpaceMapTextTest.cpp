@@ -65,9 +65,9 @@ TEST(SpaceMapTextTest, PrivateChildrenAreNamedSixAtMost) {
     };
     const Case cases[] = {
         {0, std::nullopt},
-        {1, "Private to macOS, not measured: p0"},
-        {6, "Private to macOS, not measured: p0, p1, p2, p3, p4, p5"},
-        {8, "Private to macOS, not measured: p0, p1, p2, p3, p4, p5 and 2 more"},
+        {1, "Closed to Kelvora, not measured: p0"},
+        {6, "Closed to Kelvora, not measured: p0, p1, p2, p3, p4, p5"},
+        {8, "Closed to Kelvora, not measured: p0, p1, p2, p3, p4, p5 and 2 more"},
     };
     for (const Case& c : cases) {
         std::vector<SpaceMap::Entry> children{entry("measured", 10), entry("empty", 0)};

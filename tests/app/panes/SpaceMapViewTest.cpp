@@ -121,7 +121,7 @@ TEST_F(SpaceMapViewTest, MapOfAFolderIsDrawnInBothAppearances) {
             return line->isVisibleTo(&view) && line->text() == text;
         });
     };
-    EXPECT_TRUE(shows("Private to macOS, not measured: Secret"));
+    EXPECT_TRUE(shows("Closed to Kelvora, not measured: Secret"));
     EXPECT_TRUE(shows("Best left alone")); // what the folder guide says of the Library
 }
 

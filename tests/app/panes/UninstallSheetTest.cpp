@@ -121,8 +121,8 @@ TEST(UninstallTextTest, EachStateSaysWhatWillHappenOrWhatHappened) {
         {locked,
          {},
          State::adminInstalled,
-         "An administrator installed this, so macOS needs a password to remove it. macOS asks in "
-         "its own window; Kelvora never sees the password."},
+         "An administrator installed this, so removing it takes an administrator’s password. Your "
+         "desktop asks for it in its own window; Kelvora never sees the password."},
         {open, {}, State::inUse, "Sketchpad is open. Quit it, then try again."},
         {ready, moved, State::report,
          "Moved 120 MB onto the Undo Shelf. You can put it back for 14 days."},

@@ -16,6 +16,8 @@
 #include "window/PickFooter.h"
 #include "window/RootView.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -428,6 +430,45 @@ TEST(DetailViews, PickBoxesPickWithoutMovingTheFocusAndRowsTakeTheFocus) {
     QTest::mouseClick(detail->pickAllButton(), Qt::LeftButton);
     takeInChanges();
     EXPECT_EQ(detail->header().countLine, "6 of 6 picked · 5.7 GB");
+}
+
+// Assistive technology hears a child per row with the row's words, pick and focus, and can
+// pick it or show its details as a click does.
+TEST(DetailViews, CategoryRowsAreHeardAndOfferShowDetails) {
+    DetailModel model;
+    Sidebar::openCategory(*model, JunkKind::caches);
+    auto* detail = new CategoryDetail(*model);
+    Shown shown(detail, {1100, 720});
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(detail->list());
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->childCount(), detail->rows()->rowCount());
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+
+    QAccessibleInterface* homebrew = list->child(1);
+    ASSERT_TRUE(homebrew && homebrew->actionInterface());
+    EXPECT_EQ(homebrew->text(QAccessible::Name).toStdString(), "Homebrew downloads");
+    EXPECT_TRUE(homebrew->text(QAccessible::Description).contains("Comes back by downloading"));
+    EXPECT_EQ(homebrew->actionInterface()->actionNames(), (QStringList{toggle, "Show details"}));
+    EXPECT_TRUE(homebrew->state().checkable && homebrew->state().checked);
+    EXPECT_FALSE(homebrew->state().selected);
+
+    homebrew->actionInterface()->doAction("Show details");
+    takeInChanges();
+    EXPECT_EQ(model->focusedItem(), detail->rows()->item(1)->location);
+    EXPECT_TRUE(homebrew->state().selected);
+    homebrew->actionInterface()->doAction(toggle);
+    takeInChanges();
+    EXPECT_FALSE(model->picks().isPicked(*detail->rows()->item(1)));
+    EXPECT_FALSE(homebrew->state().checked);
+
+    QAccessibleInterface* caption = list->child(6);
+    EXPECT_EQ(caption->text(QAccessible::Name).toStdString(), "Left alone");
+    EXPECT_EQ(caption->role(), QAccessible::StaticText);
+    QAccessibleInterface* google = list->child(7);
+    EXPECT_EQ(google->text(QAccessible::Name).toStdString(), "Google apps");
+    EXPECT_EQ(google->actionInterface()->actionNames(), QStringList{"Show details"})
+        << "an item in use is left alone: it shows its details but cannot be picked";
+    EXPECT_EQ(list->indexOfChild(google), 7);
 }
 
 TEST(DetailViews, EmptyCategoriesSayNothingIsThereOrShowTheAccessGuide) {

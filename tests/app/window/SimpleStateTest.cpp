@@ -24,10 +24,11 @@ struct Scene {
     bool receipt = false;
     int shelfDays = 7;
     bool shelfBusy = false;
+    std::string accessNote;
 
     SimpleState state() const {
         return SimpleState::make({phase, picks, step, initialDisk, diskNow, shelfBytes, receipt,
-                                  std::nullopt, shelfDays, shelfBusy});
+                                  std::nullopt, shelfDays, shelfBusy, accessNote});
     }
 };
 
@@ -195,7 +196,7 @@ TEST(SimpleStateTest, TilesSumThePicksSayDoneOnlyForWhatWasClearedAndNoticeRefus
     auto sizes = [](const Scene& scene) {
         std::string out;
         for (const Tile& tile : scene.state().tiles)
-            out += tile.size.value_or("-") + (tile.link ? " (" + *tile.link + ")" : "") + "; ";
+            out += tile.size.value_or("-") + "; ";
         return out;
     };
     EXPECT_EQ(sizes({AppModel::Phase::ready(demo)}), "5.7 GB; 1.9 GB; 3.6 GB; 1.4 GB; ");
@@ -221,17 +222,25 @@ TEST(SimpleStateTest, TilesSumThePicksSayDoneOnlyForWhatWasClearedAndNoticeRefus
     EXPECT_EQ(tiles[3].caption,
               "Already in the Trash. It waits 10 days on the Undo Shelf before it’s gone.");
 
+    // A refused folder's tile says which folders are closed and what to check of them, in
+    // every phase with a result, with nothing to press: there is no settings pane to open.
+    EXPECT_FALSE(SimpleText::showsAccessNote(AppModel::Phase::ready(demo)));
     demo.trashAccess = FolderAccess::blocked;
     demo.downloadsAccess = FolderAccess::blocked;
+    const std::string note = "Closed to Kelvora now: ~/.Trash. Make sure each belongs to you.";
     for (const AppModel::Phase& phase :
          {AppModel::Phase::ready(demo), AppModel::Phase::cleaning(demo),
           AppModel::Phase::done(demo, cleanedDefaults(demo), demo.disk)}) {
-        tiles = Scene{phase}.state().tiles;
+        EXPECT_TRUE(SimpleText::showsAccessNote(phase));
+        Scene closed{phase};
+        closed.accessNote = note;
+        tiles = closed.state().tiles;
         EXPECT_EQ(tiles[2], (Tile{"arrow.down.circle", "Old downloads", std::nullopt,
-                                  "Kelvora can’t read Downloads.", "What to check"}));
-        EXPECT_EQ(tiles[3], (Tile{"trash", "Trash", std::nullopt, "Kelvora can’t read the Trash.",
-                                  "What to check"}));
+                                  "Kelvora can’t read Downloads.", note}));
+        EXPECT_EQ(tiles[3],
+                  (Tile{"trash", "Trash", std::nullopt, "Kelvora can’t read the Trash.", note}));
     }
+    EXPECT_FALSE(SimpleText::showsAccessNote(AppModel::Phase::scanning()));
 }
 
 TEST(SimpleStateTest, OptInLineListsWhatIsFoundButNotPickedAndReviewGoesThere) {

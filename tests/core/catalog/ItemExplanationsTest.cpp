@@ -19,9 +19,9 @@ struct Row {
 };
 
 const std::string kLocked =
-    "An administrator installed this, so macOS needs a password to remove it. Use Remove with "
-    "password: macOS asks in its own window, Kelvora never sees the password, and the app still "
-    "goes onto the Undo Shelf.";
+    "An administrator installed this, so removing it takes an administrator’s password. Use Remove "
+    "with password: your desktop asks for it in its own window, Kelvora never sees the password, "
+    "and the app still goes onto the Undo Shelf.";
 const std::string kInUse = " is using this right now, so Kelvora leaves it alone. Quit it and "
                            "check again to include it.";
 const std::string kNoComingBack = "This doesn’t come back on its own. It waits on the Undo Shelf "

@@ -74,12 +74,12 @@ TEST(LoginItemSwitch, FailuresGiveTheirMessages) {
         Recorder on;
         on.status = status;
         EXPECT_EQ(on.makeSwitch().set(agent(LoginItem::State::off()), true),
-                  "macOS didn’t let Kelvora switch it on.");
+                  "Kelvora couldn’t switch it on.");
         EXPECT_EQ(on.calls.size(), 1u);
         Recorder off;
         off.status = status;
         EXPECT_EQ(off.makeSwitch().set(agent(LoginItem::State::running(3)), false),
-                  "macOS didn’t let Kelvora switch it off.");
+                  "Kelvora couldn’t switch it off.");
         EXPECT_EQ(off.calls.size(), 1u);
     }
     for (auto source : {LoginItem::Source::systemDaemon, LoginItem::Source::appHelper}) {
@@ -87,9 +87,9 @@ TEST(LoginItemSwitch, FailuresGiveTheirMessages) {
         auto item = agent(LoginItem::State::waiting());
         item.source = source;
         EXPECT_EQ(r.makeSwitch().set(item, false),
-                  "Switch this one in System Settings › General › Login Items.");
+                  "Kelvora doesn’t switch this one; its app or an administrator does.");
         EXPECT_EQ(r.makeSwitch().set(item, true),
-                  "Switch this one in System Settings › General › Login Items.");
+                  "Kelvora doesn’t switch this one; its app or an administrator does.");
         EXPECT_TRUE(r.calls.empty());
     }
 }
@@ -116,7 +116,6 @@ TEST(LoginItemSwitch, OpenAtLoginScriptsAreEscaped) {
     refused.status = 1;
     app.file.reset();
     EXPECT_EQ(refused.makeSwitch().set(app, true),
-              "System Events didn’t make the change. Check Kelvora is allowed under Privacy & "
-              "Security › Automation.");
+              "Kelvora couldn’t change its list of apps that open at login.");
     EXPECT_NE(refused.calls[0][2].find("{path:\"\", hidden:false}"), std::string::npos);
 }

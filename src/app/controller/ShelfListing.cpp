@@ -1,0 +1,43 @@
+#include "controller/ShelfListing.h"
+
+#include "platform/Saturating.h"
+
+#include <QThreadPool>
+
+#include <algorithm>
+#include <utility>
+
+namespace kelvora {
+
+std::shared_ptr<const ShelfListing> ShelfListing::of(std::vector<UndoShelf::Sweep> sweeps) {
+    auto* listing = new ShelfListing{std::move(sweeps), {}, 0};
+    for (const auto& sweep : listing->sweeps) {
+        listing->largestFirst.push_back(orderLargestFirst(sweep));
+        addSaturating(listing->bytes, sweep.bytes());
+    }
+    // The last holder is usually on the main thread; the entries' strings are freed elsewhere.
+    return std::shared_ptr<const ShelfListing>(listing, [](const ShelfListing* gone) {
+        if (QThreadPool* pool = QThreadPool::globalInstance())
+            pool->start([gone] { delete gone; });
+        else
+            delete gone; // the process is ending
+    });
+}
+
+std::vector<uint32_t> ShelfListing::orderLargestFirst(const UndoShelf::Sweep& sweep) {
+    // Sorting the sizes beside their places reads each entry once, not at every comparison.
+    std::vector<std::pair<int64_t, uint32_t>> keys;
+    keys.reserve(sweep.entries.size());
+    for (uint32_t i = 0; i < sweep.entries.size(); ++i)
+        keys.emplace_back(sweep.entries[i].bytes, i);
+    std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    std::vector<uint32_t> order;
+    order.reserve(keys.size());
+    for (const auto& key : keys)
+        order.push_back(key.second);
+    return order;
+}
+
+} // namespace kelvora

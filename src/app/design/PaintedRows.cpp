@@ -1,0 +1,221 @@
+#include "design/PaintedRows.h"
+
+#include "design/Accessibility.h"
+#include "design/Focus.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QScrollArea>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace kelvora {
+
+namespace {
+
+constexpr qreal kRingInset = 4;
+constexpr qreal kRingRadius = 8;
+
+} // namespace
+
+// Sees the widget's keys and focus before the widget does. While the rows have the
+// keyboard, the keys they use are theirs, even where the window gives one to a button.
+class PaintedRows::Events : public QObject {
+public:
+    explicit Events(PaintedRows& rows) : rows_(rows) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            if (!claims(static_cast<QKeyEvent*>(event))) return false;
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+            return rows_.keyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            rows_.focusChange(static_cast<QFocusEvent*>(event));
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    PaintedRows& rows_;
+};
+
+PaintedRows::PaintedRows(QWidget& widget) : widget_(widget), events_(new Events(*this)) {
+    Accessibility::install();
+    widget_.setFocusPolicy(Qt::StrongFocus);
+    widget_.installEventFilter(events_.get());
+}
+
+PaintedRows::~PaintedRows() = default;
+
+bool PaintedRows::offers(int row) const {
+    return row >= 0 && row < paintedRowCount() && !paintedRow(row).actions.isEmpty();
+}
+
+int PaintedRows::nextOffering(int from, int step) const {
+    for (int row = from + step; row >= 0 && row < paintedRowCount(); row += step)
+        if (offers(row)) return row;
+    return -1;
+}
+
+void PaintedRows::followRow(int row) {
+    if (row == current_ || (row != -1 && !offers(row))) return;
+    move(row, false);
+}
+
+void PaintedRows::move(int row, bool entered) {
+    int before = current_;
+    current_ = row;
+    if (before >= 0 && before < paintedRowCount()) repaintRow(before);
+    if (row >= 0) {
+        repaintRow(row);
+        revealRow(row);
+    }
+    tellFocus();
+    if (entered && row >= 0) onRowEntered(row);
+}
+
+int PaintedRows::paintedRowAt(const QPoint& point) const {
+    for (int row = 0; row < paintedRowCount(); ++row)
+        if (paintedRowRect(row).contains(point)) return row;
+    return -1;
+}
+
+void PaintedRows::repaintRow(int row) {
+    widget_.update(paintedRowRect(row));
+}
+
+bool PaintedRows::showsFocusOn(int row) const {
+    return row == current_ && keyboard_ && widget_.hasFocus();
+}
+
+bool PaintedRows::claims(const QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PaintedRows::keyPress(QKeyEvent* event) {
+    if (!claims(event)) return false;
+    int rows = paintedRowCount();
+    if (rows == 0) return true;
+    int target = -1;
+    switch (event->key()) {
+    case Qt::Key_Down:
+        target = current_ < 0 ? nextOffering(-1, 1) : nextOffering(current_, 1);
+        break;
+    case Qt::Key_Up:
+        target = current_ < 0 ? nextOffering(rows, -1) : nextOffering(current_, -1);
+        break;
+    case Qt::Key_Home:
+        target = nextOffering(-1, 1);
+        break;
+    case Qt::Key_End:
+        target = nextOffering(rows, -1);
+        break;
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp: {
+        int step = event->key() == Qt::Key_PageDown ? 1 : -1;
+        int from = std::max(current_, 0);
+        int rowHeight = std::max(1, paintedRowRect(from).height());
+        int page = std::max(1, widget_.visibleRegion().boundingRect().height() / rowHeight);
+        int landing = std::clamp(from + step * page, 0, std::max(rows - 1, 0));
+        target = offers(landing) ? landing : nextOffering(landing, step);
+        if (target < 0) target = nextOffering(landing, -step);
+        break;
+    }
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        keyboard_ = true;
+        // With no row yet, the first press only shows where the keyboard is.
+        if (current_ < 0) {
+            target = nextOffering(-1, 1);
+            break;
+        }
+        repaintRow(current_);
+        if (offers(current_)) actOnRow(current_, paintedRow(current_).actions.first());
+        return true;
+    }
+    keyboard_ = true;
+    if (target >= 0) move(target, true);
+    return true;
+}
+
+void PaintedRows::focusChange(QFocusEvent* event) {
+    Focus::track(keyboard_, event);
+    if (event->gotFocus() && current_ < 0 && event->reason() != Qt::MouseFocusReason) {
+        int first = event->reason() == Qt::BacktabFocusReason ? nextOffering(paintedRowCount(), -1)
+                                                              : nextOffering(-1, 1);
+        if (first >= 0) move(first, true);
+    }
+    if (current_ >= 0 && current_ < paintedRowCount()) {
+        repaintRow(current_);
+        // A scroll area shows a widget that takes the focus from its middle; the row the
+        // keyboard is on matters more, so it is shown after.
+        if (event->gotFocus())
+            QMetaObject::invokeMethod(
+                &widget_,
+                [this] {
+                    if (current_ >= 0 && current_ < paintedRowCount()) revealRow(current_);
+                },
+                Qt::QueuedConnection);
+    }
+    if (event->gotFocus()) tellFocus();
+}
+
+void PaintedRows::rowsChanged() {
+    int rows = paintedRowCount();
+    if (current_ >= rows) current_ = rows - 1;
+    if (current_ >= 0 && !offers(current_)) {
+        int next = nextOffering(current_, 1);
+        current_ = next >= 0 ? next : nextOffering(current_, -1);
+    }
+    // Rows that arrive while the keyboard waits in an empty list take it at once.
+    if (current_ < 0 && widget_.hasFocus()) current_ = nextOffering(-1, 1);
+    Accessibility::rowsChanged(widget_);
+    tellFocus();
+}
+
+void PaintedRows::paintRowFocus(QPainter& painter, int row, const QRectF& rect) const {
+    if (!showsFocusOn(row)) return;
+    Focus::paintRing(painter, rect.adjusted(kRingInset, kRingInset, -kRingInset, -kRingInset),
+                     kRingRadius);
+}
+
+void PaintedRows::revealRow(int row) {
+    QRect rect = paintedRowRect(row);
+    for (QWidget* parent = widget_.parentWidget(); parent; parent = parent->parentWidget()) {
+        auto* area = qobject_cast<QScrollArea*>(parent);
+        QWidget* content = area ? area->widget() : nullptr;
+        if (!content || !(content == &widget_ || content->isAncestorOf(&widget_))) continue;
+        QPoint centre = widget_.mapTo(content, rect.center());
+        area->ensureVisible(centre.x(), centre.y(), rect.width() / 2, rect.height() / 2);
+        return;
+    }
+}
+
+void PaintedRows::tellFocus() const {
+    if (widget_.hasFocus() && current_ >= 0) Accessibility::rowFocused(widget_, current_);
+}
+
+} // namespace kelvora
