@@ -79,7 +79,7 @@ int duplicates(const std::string& home, const std::vector<std::string>& folders)
     const double seconds = clock.seconds();
     for (const auto& item : items) {
         std::printf("copy %lld %s kept %s\n", static_cast<long long>(item.bytes),
-                    item.location.path().c_str(), item.duplicate->keptCopy.path().c_str());
+                    item.location.path().c_str(), item.duplicate()->keptCopy.path().c_str());
     }
     std::printf("candidates %lld\n", static_cast<long long>(counter.count));
     std::printf("bytes read %lld\n", bytesRead() - readBefore - probeCost);

@@ -45,16 +45,16 @@ int run(const std::string& reportPath) {
     std::string prefix = resolvedPrefix(home.path());
     std::vector<ScanItem> found;
     for (const ScanItem& item : fixtureScanner(checkFolder, home).scan().items)
-        if (item.kind == JunkKind::ai && item.ai &&
-            item.ai->kind == ScanItem::AIInfo::Kind::sessions && isInside(item.location, prefix))
+        if (item.kind == JunkKind::ai && item.ai() &&
+            item.ai()->kind == ScanItem::AIInfo::Kind::sessions && isInside(item.location, prefix))
             found.push_back(item);
     if (found.size() != 1) {
         report.add("Expected one set of old chats, found " + std::to_string(found.size()));
         return report.finish(false);
     }
     const ScanItem& item = found.front();
-    report.add("Found: " + item.ai->tool + " " + item.ai->detail + " · " +
-               std::to_string(item.ai->count) + " sessions · " + std::to_string(item.bytes) +
+    report.add("Found: " + item.ai()->tool + " " + item.ai()->detail + " · " +
+               std::to_string(item.ai()->count) + " sessions · " + std::to_string(item.bytes) +
                " bytes · " + effectiveVerdictText(item) +
                " · shelf: " + reportText(item.goesOnShelf()));
     for (const URL& target : item.targets)

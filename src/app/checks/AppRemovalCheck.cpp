@@ -43,7 +43,7 @@ std::optional<ScanItem> scannedTestApp(CheckReport& report) {
                         DiskScanner::spotlightUsage, [later] { return later; });
     std::vector<ScanItem> found;
     for (const ScanItem& item : scanner.scan().items)
-        if (item.kind == JunkKind::apps && item.app && item.app->bundleID == checkAppBundleID())
+        if (item.kind == JunkKind::apps && item.app() && item.app()->bundleID == checkAppBundleID())
             found.push_back(item);
     if (found.size() == 1 && found.front().location.path().starts_with(apps.path() + "/"))
         return found.front();
@@ -85,8 +85,8 @@ std::optional<ScanItem> namedTestApp(CheckReport& report, const std::string& giv
     item.targets = {bundle};
     item.bytes = bundleBytes(bundle);
     item.baseVerdict = Verdict::youDecide;
-    item.app = ScanItem::AppInfo{bundle.deletingPathExtension().lastPathComponent(), *bundleID,
-                                 std::nullopt, 0};
+    item.record = ScanItem::AppInfo{bundle.deletingPathExtension().lastPathComponent(), *bundleID,
+                                    std::nullopt, 0};
     report.add("Copy: " + bundle.path() + " · bundle ID " + *bundleID +
                " · bundle only, no leftovers");
     return item;
@@ -118,7 +118,7 @@ int run(const std::string& reportPath, const std::optional<std::string>& appPath
     }
 
     UndoShelf shelf(URL::fileURL(shelfFolder, true), 7);
-    std::string label = item->app ? item->app->name : std::string();
+    std::string label = item->app() ? item->app()->name : std::string();
     CleanReport clean = liveCleaner().clean(
         {*item}, shelf, [&](const ScanItem&) { return label; }, currentDate());
     report.add("Remove: shelved " + std::to_string(clean.shelved) + " bytes · skipped " +

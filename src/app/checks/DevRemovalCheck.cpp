@@ -38,7 +38,7 @@ int run(const std::string& reportPath) {
     for (const ScanItem& item : found) {
         report.add("Found: " + item.location.path() + " · " + effectiveVerdictText(item) + " · " +
                    std::to_string(item.bytes) + " bytes · " +
-                   (item.developer ? rawValue(item.developer->kind) : std::string("?")));
+                   (item.developer() ? rawValue(item.developer()->kind) : std::string("?")));
         removable = removable && item.isRemovable();
         if (item.inUseBy) inUse += (inUse.empty() ? "" : ", ") + *item.inUseBy;
     }

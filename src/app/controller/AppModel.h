@@ -15,6 +15,7 @@
 #include "model/InstalledApp.h"
 #include "model/PickList.h"
 #include "model/ScanResult.h"
+#include "model/SharedResult.h"
 #include "photos/SimilarPhotos.h"
 #include "platform/StopToken.h"
 #include "search/PlainQuery.h"
@@ -74,19 +75,20 @@ public:
         enum class Kind { scanning, ready, cleaning, done };
         Kind kind = Kind::scanning;
         // ready and cleaning: the result shown; done: the result the clean-up started from.
-        std::optional<ScanResult> result;
+        // One result passes through all three without being copied.
+        SharedResult result;
         std::optional<CleanReport> report; // done only
         DiskSpace disk;                    // done only: the disk after the clean-up
         Date finished{};                   // done only: when the clean-up ended
 
         static Phase scanning() { return {}; }
-        static Phase ready(ScanResult result) {
+        static Phase ready(SharedResult result) {
             return {Kind::ready, std::move(result), {}, {}, {}};
         }
-        static Phase cleaning(ScanResult result) {
+        static Phase cleaning(SharedResult result) {
             return {Kind::cleaning, std::move(result), {}, {}, {}};
         }
-        static Phase done(ScanResult before, CleanReport report, DiskSpace disk,
+        static Phase done(SharedResult before, CleanReport report, DiskSpace disk,
                           Date finished = currentDate()) {
             return {Kind::done, std::move(before), std::move(report), disk, finished};
         }
@@ -233,6 +235,9 @@ public:
 
     // The result on screen: ready and cleaning show theirs, done the one it started from.
     const ScanResult* result() const;
+    // The same, shared: views that keep a result between refreshes hold this one, and tell
+    // a new result by its generation.
+    const SharedResult& sharedResult() const;
     int64_t shelfBytes() const;
     // The receipt of the finished clean-up, when it got anything back.
     std::optional<Receipt> receipt() const;
@@ -417,7 +422,7 @@ private:
     std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
     struct ScanEnd {
         int64_t purged = 0;
-        ScanResult result;
+        SharedResult result;
         std::shared_ptr<const ShelfListing> sweeps;
     };
     // A clean's report, with the shelf and the disk read again after it.
@@ -426,9 +431,13 @@ private:
         std::shared_ptr<const ShelfListing> sweeps;
         DiskSpace disk;
     };
-    void clean(std::vector<ScanItem> items, const ScanResult& result);
+    void clean(PickList picks, SharedResult result);
     // Hands items to the cleaner on a pool thread, onto a shelf held for the set days.
     void cleanInBackground(std::vector<ScanItem> items,
+                           std::function<std::string(const ScanItem&)> label,
+                           std::function<void(CleanEnd)> done);
+    // The same, with the items made on the pool thread.
+    void cleanInBackground(std::function<std::vector<ScanItem>()> items,
                            std::function<std::string(const ScanItem&)> label,
                            std::function<void(CleanEnd)> done);
     void uninstall(const ScanItem& item);

@@ -11,7 +11,12 @@
 namespace kelvora {
 
 const ScanResult* AppModel::result() const {
-    return phase_.is(Phase::Kind::scanning) || !phase_.result ? nullptr : &*phase_.result;
+    return sharedResult().get();
+}
+
+const SharedResult& AppModel::sharedResult() const {
+    static const SharedResult none;
+    return phase_.is(Phase::Kind::scanning) ? none : phase_.result;
 }
 
 int64_t AppModel::shelfBytes() const {
@@ -70,15 +75,15 @@ void AppModel::scan() {
     inBackground(
         [configured, shelf, progress] {
             int64_t purged = shelf.purgeExpired(currentDate());
-            ScanResult result = configured.scan(progress);
+            SharedResult result = configured.scan(progress);
             return ScanEnd{purged, std::move(result), ShelfListing::of(shelf.sweeps())};
         },
         [this, stop = configured.stop](ScanEnd end) {
             scanRunning_ = false;
             if (stop.stopped()) return;
             assign(scanStep_, std::optional<ScanStep>(), Area::scan);
-            noteDisk(end.purged, end.result.disk.available);
-            DiskSpace disk = end.result.disk;
+            noteDisk(end.purged, end.result->disk.available);
+            DiskSpace disk = end.result->disk;
             assign(phase_, Phase::ready(std::move(end.result)), Area::scan);
             assign(diskNow_, disk, Area::disk);
             assign(sweeps_, std::move(end.sweeps), Area::shelf);
@@ -99,13 +104,20 @@ void AppModel::noteDisk(int64_t freed, int64_t available) {
 
 void AppModel::freeUp() {
     if (!phase_.is(Phase::Kind::ready) || !phase_.result) return;
-    std::vector<ScanItem> items = picks_.picked(*phase_.result);
-    if (items.empty()) return;
-    ScanResult result = *phase_.result;
-    clean(std::move(items), result);
+    bool anyPicked = false;
+    picks_.forEachPicked(*phase_.result, std::nullopt, [&](const ScanItem&) { anyPicked = true; });
+    if (!anyPicked) return;
+    clean(picks_, phase_.result);
 }
 
 void AppModel::cleanInBackground(std::vector<ScanItem> items,
+                                 std::function<std::string(const ScanItem&)> label,
+                                 std::function<void(CleanEnd)> done) {
+    cleanInBackground([items = std::move(items)] { return items; }, std::move(label),
+                      std::move(done));
+}
+
+void AppModel::cleanInBackground(std::function<std::vector<ScanItem>()> items,
                                  std::function<std::string(const ScanItem&)> label,
                                  std::function<void(CleanEnd)> done) {
     ++changesRunning_;
@@ -115,8 +127,9 @@ void AppModel::cleanInBackground(std::vector<ScanItem> items,
     inBackground(
         [items = std::move(items), shelf, cleaner, label, home, stop = changeStop_.token()] {
             CleanEnd end;
-            if (!items.empty())
-                end.report = cleaner.clean(items, shelf, label, currentDate(), stop);
+            std::vector<ScanItem> toClean = items();
+            if (!toClean.empty())
+                end.report = cleaner.clean(toClean, shelf, label, currentDate(), stop);
             end.sweeps = ShelfListing::of(shelf.sweeps());
             end.disk = DiskScanner::diskSpace(home);
             return end;
@@ -127,9 +140,12 @@ void AppModel::cleanInBackground(std::vector<ScanItem> items,
         });
 }
 
-void AppModel::clean(std::vector<ScanItem> items, const ScanResult& result) {
+void AppModel::clean(PickList picks, SharedResult result) {
     assign(phase_, Phase::cleaning(result), Area::scan);
-    cleanInBackground(std::move(items), itemNames(), [this, result](CleanEnd end) {
+    // A result of tens of thousands of items: the picked ones are copied out for the cleaner
+    // on the pool thread, never here.
+    auto picked = [picks = std::move(picks), result] { return picks.picked(*result); };
+    cleanInBackground(std::move(picked), itemNames(), [this, result](CleanEnd end) {
         int64_t freed = end.report.freed;
         assign(phase_, Phase::done(result, std::move(end.report), end.disk, currentDate()),
                Area::scan);

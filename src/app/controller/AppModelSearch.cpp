@@ -223,7 +223,7 @@ void AppModel::movePhotos(std::vector<ScanItem> items) {
         // A group leaves the list only when all its extras reached the shelf.
         std::unordered_set<URL> gone;
         for (const auto& item : fullyShelved(move.items, report))
-            if (item.photo && item.photo->keptPhoto) gone.insert(*item.photo->keptPhoto);
+            if (item.photo() && item.photo()->keptPhoto) gone.insert(*item.photo()->keptPhoto);
         if (photoGroups_) {
             std::vector<SimilarPhotos::Group> left;
             for (const auto& group : *photoGroups_)

@@ -35,7 +35,7 @@ std::string refusal(const URL& app, DiskScanner::AppRefusal why) {
 }
 
 AppModel::Notice noticeFor(const ScanItem& leftovers) {
-    std::string name = leftovers.leftover ? leftovers.leftover->name : "";
+    std::string name = leftovers.leftover() ? leftovers.leftover()->name : "";
     return {name + " was removed", "It left " + Format::size(leftovers.bytes) +
                                        " of settings and data behind. Kelvora can move them "
                                        "onto the Undo Shelf."};
@@ -104,7 +104,7 @@ void AppModel::removeWithPassword(const ScanItem& item) {
     if (AdminUnlock::isUnlockable(app)) command = AdminUnlock::command({app}, getuid());
     if (!command) return setShelfError(kOnlyApplications);
     std::string appName =
-        item.app ? item.app->name : app.deletingPathExtension().lastPathComponent();
+        item.app() ? item.app()->name : app.deletingPathExtension().lastPathComponent();
 
     AdminOutcome outcome = tools_.releaseAsAdmin(*command, appName);
     if (outcome.kind == AdminOutcome::Kind::cancelled) return;

@@ -14,7 +14,7 @@ ScanItem leftoverItem(const LoginItem& item) {
     scanItem.targets = {*item.file};
     scanItem.bytes = std::max<int64_t>(info ? info->logicalSize : 1, 1);
     scanItem.baseVerdict = Verdict::youDecide;
-    scanItem.leftover = ScanItem::LeftoverInfo{
+    scanItem.record = ScanItem::LeftoverInfo{
         ScanItem::LeftoverInfo::Kind::launchAgent, item.label, item.name, {"LaunchAgents"}, {}};
     return scanItem;
 }

@@ -20,8 +20,8 @@ State state(const ScanItem& item, const std::optional<CleanReport>& report) {
 }
 
 std::string displayName(const ScanItem& item) {
-    if (item.app) return item.app->name;
-    if (item.leftover) return item.leftover->name;
+    if (item.app()) return item.app()->name;
+    if (item.leftover()) return item.leftover()->name;
     return item.location.lastPathComponent();
 }
 
@@ -31,7 +31,7 @@ std::string title(const ScanItem& item) {
 
 std::string subtitle(const ScanItem& item) {
     if (item.kind == JunkKind::apps) {
-        int count = item.app ? item.app->leftoverCount : 0;
+        int count = item.app() ? item.app()->leftoverCount : 0;
         return PlainWords::fill("The app, plus %lld %@ it keeps in your Library.",
                                 {count, PlainWords::plural("file", count)});
     }

@@ -67,36 +67,35 @@ std::vector<ScanItem> items(Date d) {
 
     ScanItem figma = plain(JunkKind::downloads, you.appending("Downloads/Figma-124.3.dmg"),
                            214'000'000, Verdict::youDecide);
-    figma.download =
-        Download{Download::FileKind::installer, Download::Reason::appInstalled("Figma")};
+    figma.record = Download{Download::FileKind::installer, Download::Reason::appInstalled("Figma")};
     list.push_back(figma);
     ScanItem xcode = plain(JunkKind::downloads, you.appending("Downloads/Xcode_16.xip"),
                            3'420'000'000, Verdict::youDecide);
-    xcode.download = Download{Download::FileKind::archive, Download::Reason::unpacked("Xcode")};
+    xcode.record = Download{Download::FileKind::archive, Download::Reason::unpacked("Xcode")};
     list.push_back(xcode);
 
     ScanItem blender = plain(JunkKind::apps, you.appending("Applications/Blender.app", true),
                              1'120'000'000, Verdict::youDecide);
-    blender.app = ScanItem::AppInfo{"Blender", "org.blenderfoundation.blender", d, 4};
+    blender.record = ScanItem::AppInfo{"Blender", "org.blenderfoundation.blender", d, 4};
     list.push_back(blender);
 
     ScanItem modules =
         plain(JunkKind::developer, you.appending("Code/portfolio-site/node_modules", true),
               640'000'000, Verdict::rebuilds);
-    modules.developer =
+    modules.record =
         ScanItem::DeveloperInfo{ScanItem::DeveloperInfo::Kind::nodeModules, "portfolio-site", d};
     list.push_back(modules);
 
     ScanItem chats =
         plain(JunkKind::ai, you.appending(".claude/projects/-Users-you-Code-portfolio-site", true),
               220'000'000, Verdict::youDecide, you.appending(".claude/projects/x.jsonl"));
-    chats.ai = ScanItem::AIInfo{
+    chats.record = ScanItem::AIInfo{
         ScanItem::AIInfo::Kind::sessions, "Claude Code", "portfolio-site", 38, d, {}};
     list.push_back(chats);
 
     ScanItem footage = plain(JunkKind::largeFiles, you.appending("Movies/Wedding raw footage.mov"),
                              6'300'000'000, Verdict::youDecide);
-    footage.largeFile = ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, d, d};
+    footage.record = ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, d, d};
     list.push_back(footage);
 
     list.push_back(plain(JunkKind::trash, you.appending(".Trash/Old exports", true), 1'380'000'000,

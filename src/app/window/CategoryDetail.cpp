@@ -84,7 +84,7 @@ bool CategoryDetail::showsEmptyState() const {
 }
 
 void CategoryDetail::refresh() {
-    const ScanResult* result = model_.result();
+    const SharedResult& result = model_.sharedResult();
     std::optional<JunkKind> kind = result ? model_.category() : std::nullopt;
     rows_->show(result, kind, &model_.catalog());
     rows_->follow(model_.picks(), model_.focusedItem());

@@ -38,40 +38,33 @@ std::optional<std::string> privateFolderPhrase(const ScanResult& result, JunkKin
 
 CategoryRows::CategoryRows(QObject* parent) : QAbstractListModel(parent) {}
 
-void CategoryRows::show(const ScanResult* result, std::optional<JunkKind> kind,
+void CategoryRows::show(const SharedResult& result, std::optional<JunkKind> kind,
                         const Catalog* catalog) {
     if (!result) kind.reset();
-    const ScanItem* data = result ? result->items.data() : nullptr;
-    size_t size = result ? result->items.size() : 0;
-    if (data == resultData_ && size == resultSize_ && kind == kind_ && catalog == catalog_) return;
-    resultData_ = data;
-    resultSize_ = size;
-    catalog_ = catalog;
-
-    std::vector<ScanItem> removable;
-    std::vector<ScanItem> leftAlone;
+    if (result.generation() == result_.generation() && kind == kind_ && catalog == catalog_) return;
+    std::vector<uint32_t> order;
+    std::vector<uint32_t> leftAlone;
     if (kind) {
-        for (const ScanItem& item : result->items) {
-            if (item.kind != *kind) continue;
-            (item.isRemovable() ? removable : leftAlone).push_back(item);
+        const std::vector<ScanItem>& items = result->items;
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].kind != *kind) continue;
+            (items[i].isRemovable() ? order : leftAlone).push_back(static_cast<uint32_t>(i));
         }
     }
-    size_t count = removable.size();
-    removable.insert(removable.end(), std::make_move_iterator(leftAlone.begin()),
-                     std::make_move_iterator(leftAlone.end()));
-    // A result handed over again (a clean-up starting) keeps its rows and where the user
-    // scrolled to.
-    if (kind == kind_ && removable == items_) return;
+    size_t count = order.size();
+    order.insert(order.end(), leftAlone.begin(), leftAlone.end());
 
     beginResetModel();
+    result_ = result;
     kind_ = kind;
-    items_ = std::move(removable);
+    catalog_ = catalog;
+    order_ = std::move(order);
     removable_ = count;
-    captionRow_ = items_.size() > removable_ ? static_cast<int>(removable_) : -1;
-    picked_.assign(items_.size(), 0);
+    captionRow_ = order_.size() > removable_ ? static_cast<int>(removable_) : -1;
+    picked_.assign(order_.size(), 0);
     focusedRow_ = -1;
-    names_.assign(items_.size(), std::nullopt);
-    details_.assign(items_.size(), std::nullopt);
+    names_.assign(order_.size(), std::nullopt);
+    details_.assign(order_.size(), std::nullopt);
     endResetModel();
 }
 
@@ -84,14 +77,15 @@ void CategoryRows::follow(const PickList& picks, const std::optional<URL>& focus
         last = std::max(last, row);
     };
     counts_ = {};
-    counts_.items = static_cast<int>(items_.size());
+    counts_.items = static_cast<int>(order_.size());
     counts_.removable = static_cast<int>(removable_);
-    for (size_t i = 0; i < items_.size(); ++i) {
-        char on = picks.isPicked(items_[i]) ? 1 : 0;
-        if (i < removable_) counts_.reclaimable = addBytes(counts_.reclaimable, items_[i].bytes);
+    for (size_t i = 0; i < order_.size(); ++i) {
+        const ScanItem& item = at(static_cast<int>(i));
+        char on = picks.isPicked(item) ? 1 : 0;
+        if (i < removable_) counts_.reclaimable = addBytes(counts_.reclaimable, item.bytes);
         if (on) {
             ++counts_.picked;
-            counts_.pickedBytes = addBytes(counts_.pickedBytes, items_[i].bytes);
+            counts_.pickedBytes = addBytes(counts_.pickedBytes, item.bytes);
         }
         if (on == picked_[i]) continue;
         picked_[i] = on;
@@ -127,23 +121,23 @@ int CategoryRows::indexOf(int row) const {
 
 const ScanItem* CategoryRows::item(int row) const {
     int i = indexOf(row);
-    return i < 0 ? nullptr : &items_[static_cast<size_t>(i)];
+    return i < 0 ? nullptr : &at(i);
 }
 
 int CategoryRows::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    return static_cast<int>(items_.size()) + (captionRow_ >= 0 ? 1 : 0);
+    return static_cast<int>(order_.size()) + (captionRow_ >= 0 ? 1 : 0);
 }
 
 const QString& CategoryRows::name(int i) const {
     auto& cached = names_[static_cast<size_t>(i)];
-    if (!cached) cached = QString::fromStdString(catalog_->name(items_[static_cast<size_t>(i)]));
+    if (!cached) cached = QString::fromStdString(catalog_->name(at(i)));
     return *cached;
 }
 
 const QString& CategoryRows::detail(int i) const {
     auto& cached = details_[static_cast<size_t>(i)];
-    if (!cached) cached = QString::fromStdString(catalog_->detail(items_[static_cast<size_t>(i)]));
+    if (!cached) cached = QString::fromStdString(catalog_->detail(at(i)));
     return *cached;
 }
 
@@ -156,7 +150,7 @@ QVariant CategoryRows::data(const QModelIndex& index, int role) const {
     }
     int i = indexOf(row);
     if (i < 0) return {};
-    const ScanItem& it = items_[static_cast<size_t>(i)];
+    const ScanItem& it = at(i);
     bool picked = picked_[static_cast<size_t>(i)] != 0;
     switch (role) {
     case CaptionRole:

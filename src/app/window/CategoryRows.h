@@ -5,6 +5,7 @@
 #include "catalog/Catalog.h"
 #include "model/PickList.h"
 #include "model/ScanResult.h"
+#include "model/SharedResult.h"
 #include "window/PickTotals.h"
 #endif
 
@@ -36,8 +37,9 @@ std::string rowSize(const ScanItem& item);
 std::optional<std::string> privateFolderPhrase(const ScanResult& result, JunkKind kind);
 
 // The rows of one category's list: its removable items, then, under a "Left alone"
-// caption, the items a clean-up will not touch, both in result order. The rows change only
-// when the category's items do; picks and focus only mark rows as changed, so a list of
+// caption, the items a clean-up will not touch, both in result order. The rows are indices
+// into the shared result, which they hold, and change only when the result or the category
+// does; picks and focus only mark rows as changed, so a list of
 // tens of thousands of rows follows every pick at once. Names and details are made when a
 // row is first drawn, since only the rows in view ever need them.
 class CategoryRows : public QAbstractListModel {
@@ -57,9 +59,9 @@ public:
 
     explicit CategoryRows(QObject* parent = nullptr);
 
-    // Takes the category's items from the result (none: an empty list); resets the list
-    // only when they differ from the rows shown.
-    void show(const ScanResult* result, std::optional<JunkKind> kind, const Catalog* catalog);
+    // Shows the category's items of the result (none: an empty list); resets the list only
+    // for another result, category or catalog.
+    void show(const SharedResult& result, std::optional<JunkKind> kind, const Catalog* catalog);
     // Marks the rows whose pick or focus changed.
     void follow(const PickList& picks, const std::optional<URL>& focused);
 
@@ -80,18 +82,18 @@ public:
     std::function<void(const ScanItem&)> onToggle;
 
 private:
-    int indexOf(int row) const; // into items_, -1 for the caption
+    int indexOf(int row) const; // into order_, -1 for the caption
+    const ScanItem& at(int i) const { return result_->items[order_[static_cast<size_t>(i)]]; }
     const QString& name(int index) const;
     const QString& detail(int index) const;
     void markChanged(int first, int last);
 
-    // What identifies the result shown, to tell cheaply that nothing changed.
-    const ScanItem* resultData_ = nullptr;
-    size_t resultSize_ = 0;
+    SharedResult result_;
     std::optional<JunkKind> kind_;
     const Catalog* catalog_ = nullptr;
 
-    std::vector<ScanItem> items_; // removable ones first, then the ones left alone
+    // Indices into the result's items: removable ones first, then the ones left alone.
+    std::vector<uint32_t> order_;
     size_t removable_ = 0;
     int captionRow_ = -1;
     std::vector<char> picked_;

@@ -89,26 +89,25 @@ std::vector<Fact> InspectorContent::factsOf(const Catalog& catalog, const ScanIt
     std::vector<Fact> facts;
     facts.push_back({"Verdict", Style::badge, {}, item.verdict()});
     facts.push_back(text("Comes back?", Catalog::comesBack(item)));
-    // Only the first record counts, in this order, should an item carry two.
-    if (item.app)
-        appFacts(catalog, *item.app, facts);
-    else if (item.largeFile)
-        largeFileFacts(catalog, *item.largeFile, facts);
-    else if (item.duplicate)
-        duplicateFacts(catalog, *item.duplicate, facts);
-    else if (item.mail)
-        mailFacts(*item.mail, facts);
-    else if (item.leftover)
-        leftoverFacts(item, *item.leftover, facts);
-    else if (item.system)
-        systemFacts(catalog, *item.system, facts);
-    else if (item.ai)
-        aiFacts(catalog, *item.ai, facts);
-    else if (item.developer)
-        developerFacts(catalog, *item.developer, facts);
-    else if (item.download)
+    if (item.app())
+        appFacts(catalog, *item.app(), facts);
+    else if (item.largeFile())
+        largeFileFacts(catalog, *item.largeFile(), facts);
+    else if (item.duplicate())
+        duplicateFacts(catalog, *item.duplicate(), facts);
+    else if (item.mail())
+        mailFacts(*item.mail(), facts);
+    else if (item.leftover())
+        leftoverFacts(item, *item.leftover(), facts);
+    else if (item.system())
+        systemFacts(catalog, *item.system(), facts);
+    else if (item.ai())
+        aiFacts(catalog, *item.ai(), facts);
+    else if (item.developer())
+        developerFacts(catalog, *item.developer(), facts);
+    else if (item.download())
         facts.push_back(
-            text("Type", item.download->fileKind == ScanItem::DownloadInfo::FileKind::installer
+            text("Type", item.download()->fileKind == ScanItem::DownloadInfo::FileKind::installer
                              ? "Installer"
                              : "Archive"));
     else
@@ -122,7 +121,8 @@ InspectorContent::Second InspectorContent::secondOf(const ScanItem& item, const 
     // An application that is running cannot be handed over and moved; it is left alone
     // like any other item in use until it is quit.
     if (!item.lockedReason || item.inUseBy || item.targets.empty()) return Second::none;
-    bool installer = item.system && item.system->kind == ScanItem::SystemInfo::Kind::macOSInstaller;
+    bool installer =
+        item.system() && item.system()->kind == ScanItem::SystemInfo::Kind::macOSInstaller;
     if (item.kind != JunkKind::apps && !installer) return Second::none;
     return unlockable(item.targets.front()) ? Second::password : Second::none;
 }

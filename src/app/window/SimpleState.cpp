@@ -121,11 +121,14 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
 }
 
 std::optional<std::string> inUseNote(const ScanResult& result) {
-    const auto items = result.inUseItems();
-    if (items.empty()) return std::nullopt;
-    const bool one = items.size() == 1;
-    return std::to_string(items.size()) + " " + pick(one, "item is", "items are") +
-           " open in apps right now, like " + *items.front().inUseBy + ". Kelvora leaves " +
+    const ScanItem* first = nullptr;
+    size_t count = 0;
+    for (const ScanItem& item : result.items)
+        if (item.inUseBy && count++ == 0) first = &item;
+    if (!first) return std::nullopt;
+    const bool one = count == 1;
+    return std::to_string(count) + " " + pick(one, "item is", "items are") +
+           " open in apps right now, like " + *first->inUseBy + ". Kelvora leaves " +
            pick(one, "it", "them") + " alone. Quit " + pick(one, "that app", "those apps") +
            " and check again to include " + pick(one, "it", "them") + ".";
 }

@@ -29,7 +29,7 @@ std::string Catalog::homeRelativePath(const std::string& path) const {
 }
 
 URL Catalog::place(const ScanItem& item) {
-    if (item.app && !item.targets.empty()) return item.targets.front();
+    if (item.app() && !item.targets.empty()) return item.targets.front();
     if (item.kind != JunkKind::screenshots || item.targets.empty()) return item.location;
     URL folder = item.targets.front().deletingLastPathComponent();
     for (const URL& target : item.targets)

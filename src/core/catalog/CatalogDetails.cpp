@@ -35,8 +35,8 @@ std::string joinedParts(const std::vector<std::pair<int64_t, const char*>>& part
 }
 
 std::string mailDetail(const ScanItem& item) {
-    if (!item.mail) return "Attachments";
-    const auto& mail = *item.mail;
+    if (!item.mail()) return "Attachments";
+    const auto& mail = *item.mail();
     switch (mail.kind) {
     case ScanItem::MailInfo::Kind::mailAttachments: {
         const char* where =
@@ -58,18 +58,19 @@ std::string mailDetail(const ScanItem& item) {
 }
 
 std::string screenshotsDetail(const ScanItem& item) {
-    if (!item.photo) return "Old screenshots";
-    int64_t shots = static_cast<int64_t>(item.photo->count) - item.photo->recordings;
-    return joinedParts({{shots, "screenshot"}, {item.photo->recordings, "screen recording"}}, ", ");
+    if (!item.photo()) return "Old screenshots";
+    int64_t shots = static_cast<int64_t>(item.photo()->count) - item.photo()->recordings;
+    return joinedParts({{shots, "screenshot"}, {item.photo()->recordings, "screen recording"}},
+                       ", ");
 }
 
 std::string photosDetail(const ScanItem& item) {
-    int64_t shots = item.photo ? item.photo->count : targetCount(item);
+    int64_t shots = item.photo() ? item.photo()->count : targetCount(item);
     return counted(shots, "near-identical shot") + " · the best one stays";
 }
 
 std::string developerLabel(const ScanItem& item) {
-    switch (item.developer->kind) {
+    switch (item.developer()->kind) {
     case DevKind::nodeModules:
         return "Node packages";
     case DevKind::pythonEnv:
@@ -169,23 +170,23 @@ std::string Catalog::tempFilesDetail(const ScanItem& item) const {
 }
 
 std::string Catalog::duplicateDetail(const ScanItem& item) const {
-    if (!item.duplicate) return "A copy of another file";
-    std::string text = "Same as " + homeRelativePath(item.duplicate->keptCopy.path());
-    int extra = item.duplicate->copies - 1;
+    if (!item.duplicate()) return "A copy of another file";
+    std::string text = "Same as " + homeRelativePath(item.duplicate()->keptCopy.path());
+    int extra = item.duplicate()->copies - 1;
     if (extra >= 2) text += fill(" · %lld extra copies", {extra});
     return text;
 }
 
 std::string Catalog::appsDetail(const ScanItem& item) const {
     std::string text = lastOpened(item);
-    if (item.app && item.app->leftoverCount >= 1)
-        text += " · plus " + counted(item.app->leftoverCount, "leftover item");
+    if (item.app() && item.app()->leftoverCount >= 1)
+        text += " · plus " + counted(item.app()->leftoverCount, "leftover item");
     return text;
 }
 
 std::string Catalog::leftoverDetail(const ScanItem& item) const {
-    if (!item.leftover) return "Left by a removed app";
-    const auto& leftover = *item.leftover;
+    if (!item.leftover()) return "Left by a removed app";
+    const auto& leftover = *item.leftover();
     if (leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent)
         return "Starts a program that’s gone · in LaunchAgents";
     std::string text = "App not installed · in " + joined(leftover.places, ", ");
@@ -195,8 +196,8 @@ std::string Catalog::leftoverDetail(const ScanItem& item) const {
 }
 
 std::string Catalog::downloadReason(const ScanItem& item) const {
-    if (!item.download) return "In Downloads";
-    const auto& reason = item.download->reason;
+    if (!item.download()) return "In Downloads";
+    const auto& reason = item.download()->reason;
     using Case = ScanItem::DownloadInfo::Reason::Case;
     switch (reason.which) {
     case Case::appInstalled:
@@ -210,23 +211,23 @@ std::string Catalog::downloadReason(const ScanItem& item) const {
 }
 
 std::string Catalog::largeFileDetail(const ScanItem& item) const {
-    if (!item.largeFile) return "In your files";
+    if (!item.largeFile()) return "In your files";
     std::string folder = homeRelativePath(item.location.deletingLastPathComponent().path());
-    if (item.largeFile->lastOpened)
-        return fill("Opened %@ · in %@", {relativeDate(*item.largeFile->lastOpened), folder});
+    if (item.largeFile()->lastOpened)
+        return fill("Opened %@ · in %@", {relativeDate(*item.largeFile()->lastOpened), folder});
     return fill("Not opened since %@ · in %@",
-                {PlainWords::longMonthDate(item.largeFile->modified), folder});
+                {PlainWords::longMonthDate(item.largeFile()->modified), folder});
 }
 
 std::string Catalog::lastOpened(const ScanItem& item) const {
-    if (item.app && item.app->lastOpened)
-        return "Last opened " + relativeDate(*item.app->lastOpened);
+    if (item.app() && item.app()->lastOpened)
+        return "Last opened " + relativeDate(*item.app()->lastOpened);
     return "Never opened";
 }
 
 std::string Catalog::developerDetail(const ScanItem& item) const {
-    if (!item.developer) return "Developer files";
-    const auto& dev = *item.developer;
+    if (!item.developer()) return "Developer files";
+    const auto& dev = *item.developer();
     std::string label = developerLabel(item);
     if (dev.kind == DevKind::derivedData && !dev.lastActivity)
         return label + " · the project is gone";
@@ -240,8 +241,8 @@ std::string Catalog::developerDetail(const ScanItem& item) const {
 }
 
 std::string Catalog::aiDetail(const ScanItem& item) const {
-    if (!item.ai) return "AI files";
-    const auto& ai = *item.ai;
+    if (!item.ai()) return "AI files";
+    const auto& ai = *item.ai();
     std::string lastUsed = ai.lastUsed ? " · last used " + relativeDate(*ai.lastUsed) : "";
     switch (ai.kind) {
     case AIKind::sessions: {
@@ -267,8 +268,8 @@ std::string Catalog::aiDetail(const ScanItem& item) const {
 }
 
 std::string Catalog::systemDetail(const ScanItem& item) const {
-    if (!item.system) return "System Data";
-    const auto& system = *item.system;
+    if (!item.system()) return "System Data";
+    const auto& system = *item.system();
     std::optional<std::string> date;
     if (system.date) date = relativeDate(*system.date);
     switch (system.kind) {

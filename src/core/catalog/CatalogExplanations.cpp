@@ -106,33 +106,33 @@ std::string Catalog::explanation(const ScanItem& item) const {
     const Verdict verdict = item.verdict();
     const bool removable = item.isRemovable();
 
-    if (item.duplicate && verdict == Verdict::safe)
+    if (item.duplicate() && verdict == Verdict::safe)
         return fill("An identical copy stays at %@, so removing this one loses nothing. It waits "
                     "on the Undo Shelf for %lld days, so you can put it back.",
-                    {homeRelativePath(item.duplicate->keptCopy.path()), hold});
-    if (item.largeFile && verdict == Verdict::youDecide)
+                    {homeRelativePath(item.duplicate()->keptCopy.path()), hold});
+    if (item.largeFile() && verdict == Verdict::youDecide)
         return fill("%@. Only you know if you still need it. If you remove it, it waits on the "
                     "Undo Shelf for %lld days first.",
                     {largeFileDetail(item), hold});
-    if (item.download && verdict == Verdict::youDecide)
-        return downloadExplanation(*item.download, hold);
-    if (item.developer && removable) return developerExplanation(*item.developer);
-    if (item.ai && (removable || item.ai->kind == AIKind::appleIntelligence))
-        return aiExplanation(*item.ai);
+    if (item.download() && verdict == Verdict::youDecide)
+        return downloadExplanation(*item.download(), hold);
+    if (item.developer() && removable) return developerExplanation(*item.developer());
+    if (item.ai() && (removable || item.ai()->kind == AIKind::appleIntelligence))
+        return aiExplanation(*item.ai());
     if (item.kind == JunkKind::screenshots && removable)
         return fill("Screenshots and recordings you took over a month ago and left where they "
                     "landed. Only you know if you still need them; they wait on the Undo Shelf "
                     "for %lld days first.",
                     {hold});
-    if (item.photo && item.photo->keptPhoto && removable)
+    if (item.photo() && item.photo()->keptPhoto && removable)
         return fill("Shots that look the same as %@, which has the most detail and stays. They "
                     "wait on the Undo Shelf for %lld days first.",
-                    {item.photo->keptPhoto->lastPathComponent(), hold});
-    if (item.mail && removable) return mailExplanation(*item.mail, hold);
-    if (item.leftover && removable) return leftoverExplanation(*item.leftover, hold);
-    if (item.system && (item.system->kind != SystemKind::macOSInstaller || removable))
-        return systemExplanation(item, *item.system);
-    if (item.app && verdict == Verdict::youDecide) return appExplanation(*item.app, hold);
+                    {item.photo()->keptPhoto->lastPathComponent(), hold});
+    if (item.mail() && removable) return mailExplanation(*item.mail(), hold);
+    if (item.leftover() && removable) return leftoverExplanation(*item.leftover(), hold);
+    if (item.system() && (item.system()->kind != SystemKind::macOSInstaller || removable))
+        return systemExplanation(item, *item.system());
+    if (item.app() && verdict == Verdict::youDecide) return appExplanation(*item.app(), hold);
     return stateExplanation(item, hold);
 }
 
@@ -307,9 +307,9 @@ std::string Catalog::systemExplanation(const ScanItem& item,
 
 std::string Catalog::comesBack(const ScanItem& item) {
     const bool removable = item.isRemovable();
-    if (item.duplicate && removable) return "You keep the other copy";
-    if (item.developer && removable) {
-        switch (item.developer->kind) {
+    if (item.duplicate() && removable) return "You keep the other copy";
+    if (item.developer() && removable) {
+        switch (item.developer()->kind) {
         case DevKind::nodeModules:
         case DevKind::pythonEnv:
         case DevKind::pods:
@@ -327,8 +327,8 @@ std::string Catalog::comesBack(const ScanItem& item) {
             return "Yes, when you build again";
         }
     }
-    if (item.ai && removable) {
-        switch (item.ai->kind) {
+    if (item.ai() && removable) {
+        switch (item.ai()->kind) {
         case AIKind::sessions:
             return "Only from the Undo Shelf";
         case AIKind::cache:
@@ -342,8 +342,8 @@ std::string Catalog::comesBack(const ScanItem& item) {
             return "Not removed";
         }
     }
-    if (item.system && removable) {
-        switch (item.system->kind) {
+    if (item.system() && removable) {
+        switch (item.system()->kind) {
         case SystemKind::macOSInstaller:
             return "Download it again";
         case SystemKind::deviceBackup:

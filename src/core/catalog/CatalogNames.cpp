@@ -31,23 +31,23 @@ const std::map<std::string, std::string>& knownCaches() {
 }
 
 std::string mailName(const ScanItem& item) {
-    if (!item.mail) return folderName(item);
-    switch (item.mail->kind) {
+    if (!item.mail()) return folderName(item);
+    switch (item.mail()->kind) {
     case ScanItem::MailInfo::Kind::mailAttachments:
-        return "Mail attachments: " + item.mail->name;
+        return "Mail attachments: " + item.mail()->name;
     case ScanItem::MailInfo::Kind::mailDownloads:
         return "Attachments you opened from Mail";
     case ScanItem::MailInfo::Kind::messages:
-        return "Messages attachments from " + item.mail->name;
+        return "Messages attachments from " + item.mail()->name;
     }
     return folderName(item);
 }
 
 std::string leftoverName(const ScanItem& item) {
-    if (!item.leftover) return folderName(item);
-    if (item.leftover->kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-        return "Login item: " + item.leftover->name;
-    return item.leftover->name;
+    if (!item.leftover()) return folderName(item);
+    if (item.leftover()->kind == ScanItem::LeftoverInfo::Kind::launchAgent)
+        return "Login item: " + item.leftover()->name;
+    return item.leftover()->name;
 }
 
 std::string aiSessionsName(const ScanItem::AIInfo& ai) {
@@ -83,9 +83,9 @@ std::string Catalog::name(const ScanItem& item) const {
     case JunkKind::mail:
         return mailName(item);
     case JunkKind::screenshots:
-        return "Screenshots from " + (item.photo ? item.photo->name : "a month ago");
+        return "Screenshots from " + (item.photo() ? item.photo()->name : "a month ago");
     case JunkKind::photos:
-        return "Extras of " + (item.photo ? item.photo->name : folderName(item));
+        return "Extras of " + (item.photo() ? item.photo()->name : folderName(item));
     case JunkKind::developer:
         return developerName(item);
     case JunkKind::ai:
@@ -93,7 +93,7 @@ std::string Catalog::name(const ScanItem& item) const {
     case JunkKind::systemData:
         return systemName(item);
     case JunkKind::apps:
-        return item.app ? item.app->name : folderName(item);
+        return item.app() ? item.app()->name : folderName(item);
     case JunkKind::leftovers:
         return leftoverName(item);
     case JunkKind::downloads:
@@ -106,8 +106,8 @@ std::string Catalog::name(const ScanItem& item) const {
 }
 
 std::string Catalog::developerName(const ScanItem& item) {
-    if (!item.developer) return folderName(item);
-    const auto& dev = *item.developer;
+    if (!item.developer()) return folderName(item);
+    const auto& dev = *item.developer();
     switch (dev.kind) {
     case DevKind::derivedData:
         return "Xcode build data for " + dev.owner;
@@ -127,8 +127,8 @@ std::string Catalog::developerName(const ScanItem& item) {
 }
 
 std::string Catalog::aiName(const ScanItem& item) {
-    if (!item.ai) return folderName(item);
-    const auto& ai = *item.ai;
+    if (!item.ai()) return folderName(item);
+    const auto& ai = *item.ai();
     switch (ai.kind) {
     case AIKind::sessions:
         return aiSessionsName(ai);
@@ -147,8 +147,8 @@ std::string Catalog::aiName(const ScanItem& item) {
 }
 
 std::string Catalog::systemName(const ScanItem& item) {
-    if (!item.system) return folderName(item);
-    const auto& system = *item.system;
+    if (!item.system()) return folderName(item);
+    const auto& system = *item.system();
     switch (system.kind) {
     case SystemKind::macOSInstaller:
         return "macOS " + system.name + " installer";

@@ -68,11 +68,11 @@ bool aiOwnerRunning(const ScanItem::AIInfo& ai, const LiveState& live) {
 bool foundInUse(const ScanItem& item, const LiveState& live) {
     if (item.kind == JunkKind::caches && cacheInUse(item, live)) return true;
     if (item.kind == JunkKind::tempFiles && tempFolderInUse(item)) return true;
-    if (item.app && appRunning(*item.app, live)) return true;
+    if (item.app() && appRunning(*item.app(), live)) return true;
     if (item.kind == JunkKind::developer && !item.action && developerFolderInUse(item, live))
         return true;
-    if (item.ai && !live.apps.empty() && aiOwnerRunning(*item.ai, live)) return true;
-    if (item.duplicate && !Cleaner::stillMatches(item.duplicate->keptCopy, item.location))
+    if (item.ai() && !live.apps.empty() && aiOwnerRunning(*item.ai(), live)) return true;
+    if (item.duplicate() && !Cleaner::stillMatches(item.duplicate()->keptCopy, item.location))
         return true;
     return isCheckedForUse(item) && live.held.holderOf(item);
 }
@@ -86,8 +86,8 @@ bool leftAloneByScan(const ScanItem& item) {
 void bootOutLaunchAgents(const std::vector<ScanItem>& items, const Cleaner::ToolFunction& run) {
     std::string domain = "gui/" + std::to_string(getuid()) + "/";
     for (const auto& item : items)
-        if (item.leftover && item.leftover->kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-            run(ScanItem::Action{"/bin/launchctl", {"bootout", domain + item.leftover->id}});
+        if (item.leftover() && item.leftover()->kind == ScanItem::LeftoverInfo::Kind::launchAgent)
+            run(ScanItem::Action{"/bin/launchctl", {"bootout", domain + item.leftover()->id}});
 }
 
 bool anyTargetFailed(const ScanItem& item, const std::set<std::string>& failedPaths) {

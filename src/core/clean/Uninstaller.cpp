@@ -82,7 +82,8 @@ std::optional<ScanItem> DiskScanner::uninstallItem(const URL& bundle) const {
     if (!canMove(bundle)) item.lockedReason = kLockedReason;
     std::optional<Date> lastOpened;
     if (auto usage = appUsage(bundle)) lastOpened = usage->lastOpened;
-    item.app = ScanItem::AppInfo{name, *identifier, lastOpened, static_cast<int>(leftovers.size())};
+    item.record =
+        ScanItem::AppInfo{name, *identifier, lastOpened, static_cast<int>(leftovers.size())};
     return noted(std::move(item));
 }
 
@@ -114,7 +115,7 @@ std::optional<ScanItem> DiskScanner::leftovers(const InstalledApp& removedApp) c
     item.targets = files;
     item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
     item.baseVerdict = Verdict::youDecide;
-    item.leftover =
+    item.record =
         ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles, removedApp.bundleID,
                                removedApp.name, placesOf(files), lastChanged};
     return noted(std::move(item));

@@ -61,7 +61,7 @@ bool isCheckedForUse(const ScanItem& item) {
     case JunkKind::ai:
         return true;
     default:
-        return item.app || item.ai;
+        return item.app() || item.ai();
     }
 }
 

@@ -27,7 +27,7 @@ std::unordered_set<std::string> reportedPaths(const std::vector<ScanItem>& items
 std::unordered_set<std::string> duplicatePaths(const std::vector<ScanItem>& duplicates) {
     auto paths = reportedPaths(duplicates);
     for (const auto& item : duplicates)
-        if (item.duplicate) paths.insert(item.duplicate->keptCopy.path());
+        if (item.duplicate()) paths.insert(item.duplicate()->keptCopy.path());
     return paths;
 }
 

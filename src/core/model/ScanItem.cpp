@@ -19,8 +19,8 @@ bool ScanItem::isRemovable() const {
 }
 
 bool ScanItem::goesOnShelf() const {
-    if (ai) return ai->kind == AIInfo::Kind::sessions;
-    if (system) return system->kind == SystemInfo::Kind::deviceBackup;
+    if (const AIInfo* record = ai()) return record->kind == AIInfo::Kind::sessions;
+    if (const SystemInfo* record = system()) return record->kind == SystemInfo::Kind::deviceBackup;
     return JunkKinds::goesOnShelf(kind);
 }
 
@@ -144,6 +144,5 @@ std::size_t std::hash<ScanItem::Action>::operator()(const ScanItem::Action& v) c
 }
 std::size_t std::hash<ScanItem>::operator()(const ScanItem& v) const noexcept {
     return hashAll(v.kind, v.location, v.targets, v.bytes, v.inUseBy, v.baseVerdict, v.lockedReason,
-                   v.app, v.download, v.duplicate, v.largeFile, v.developer, v.ai, v.photo, v.mail,
-                   v.leftover, v.system, v.action, v.scannedIn);
+                   v.record, v.action, v.scannedIn);
 }

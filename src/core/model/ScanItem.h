@@ -7,12 +7,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace kelvora {
 
 // One found item: where it is, what removing it touches and frees, and why it may
-// not be removed now. At most one per-category record is set.
+// not be removed now, with at most one per-category record.
 struct ScanItem {
     struct AppInfo {
         std::string name;
@@ -162,19 +163,38 @@ struct ScanItem {
     std::optional<std::string> inUseBy;
     Verdict baseVerdict = Verdict::safe;
     std::optional<std::string> lockedReason;
-    std::optional<AppInfo> app;
-    std::optional<DownloadInfo> download;
-    std::optional<DuplicateInfo> duplicate;
-    std::optional<LargeFileInfo> largeFile;
-    std::optional<DeveloperInfo> developer;
-    std::optional<AIInfo> ai;
-    std::optional<PhotoInfo> photo;
-    std::optional<MailInfo> mail;
-    std::optional<LeftoverInfo> leftover;
-    std::optional<SystemInfo> system;
+    // The facts of the item's category; none for caches, logs, temp files and the Trash.
+    // One record at a time keeps an item as small as its largest record, so a result of
+    // many thousands of items stays cheap to hold.
+    using Record =
+        std::variant<std::monostate, AppInfo, DownloadInfo, DuplicateInfo, LargeFileInfo,
+                     DeveloperInfo, AIInfo, PhotoInfo, MailInfo, LeftoverInfo, SystemInfo>;
+    Record record;
     std::optional<Action> action;
     // The folders the targets were found in; empty for items made outside a scan.
     std::vector<ScanFolder> scannedIn;
+
+    // The record of each kind, or null when the item carries another or none.
+    const AppInfo* app() const { return std::get_if<AppInfo>(&record); }
+    AppInfo* app() { return std::get_if<AppInfo>(&record); }
+    const DownloadInfo* download() const { return std::get_if<DownloadInfo>(&record); }
+    DownloadInfo* download() { return std::get_if<DownloadInfo>(&record); }
+    const DuplicateInfo* duplicate() const { return std::get_if<DuplicateInfo>(&record); }
+    DuplicateInfo* duplicate() { return std::get_if<DuplicateInfo>(&record); }
+    const LargeFileInfo* largeFile() const { return std::get_if<LargeFileInfo>(&record); }
+    LargeFileInfo* largeFile() { return std::get_if<LargeFileInfo>(&record); }
+    const DeveloperInfo* developer() const { return std::get_if<DeveloperInfo>(&record); }
+    DeveloperInfo* developer() { return std::get_if<DeveloperInfo>(&record); }
+    const AIInfo* ai() const { return std::get_if<AIInfo>(&record); }
+    AIInfo* ai() { return std::get_if<AIInfo>(&record); }
+    const PhotoInfo* photo() const { return std::get_if<PhotoInfo>(&record); }
+    PhotoInfo* photo() { return std::get_if<PhotoInfo>(&record); }
+    const MailInfo* mail() const { return std::get_if<MailInfo>(&record); }
+    MailInfo* mail() { return std::get_if<MailInfo>(&record); }
+    const LeftoverInfo* leftover() const { return std::get_if<LeftoverInfo>(&record); }
+    LeftoverInfo* leftover() { return std::get_if<LeftoverInfo>(&record); }
+    const SystemInfo* system() const { return std::get_if<SystemInfo>(&record); }
+    SystemInfo* system() { return std::get_if<SystemInfo>(&record); }
 
     const URL& id() const { return location; }
     Verdict verdict() const;

@@ -256,8 +256,8 @@ std::vector<ScanItem> items(const std::vector<Group>& groups) {
         item.targets = extras;
         item.bytes = group.bytes;
         item.baseVerdict = Verdict::youDecide;
-        item.photo = ScanItem::PhotoInfo{group.keep.lastPathComponent(),
-                                         static_cast<int>(extras.size()), 0, group.keep};
+        item.record = ScanItem::PhotoInfo{group.keep.lastPathComponent(),
+                                          static_cast<int>(extras.size()), 0, group.keep};
         items.push_back(std::move(item));
     }
     return items;

@@ -152,7 +152,7 @@ std::optional<ScanItem> DiskScanner::aiItem(AIKind kind, const URL& location,
     item.bytes = bytes;
     item.inUseBy = runningOwner(owners, apps);
     item.baseVerdict = Verdict::safe;
-    item.ai = ScanItem::AIInfo{kind, tool, detail, count, std::nullopt, owners};
+    item.record = ScanItem::AIInfo{kind, tool, detail, count, std::nullopt, owners};
     return item;
 }
 
@@ -252,12 +252,12 @@ std::vector<ScanItem> DiskScanner::appleIntelligenceModels(FileCounter& counter)
     item.bytes = bytes;
     item.baseVerdict = Verdict::youDecide;
     item.lockedReason = "macOS manages these models";
-    item.ai = ScanItem::AIInfo{AIKind::appleIntelligence,
-                               "Apple Intelligence",
-                               "on-device models",
-                               modelFolders,
-                               std::nullopt,
-                               {}};
+    item.record = ScanItem::AIInfo{AIKind::appleIntelligence,
+                                   "Apple Intelligence",
+                                   "on-device models",
+                                   modelFolders,
+                                   std::nullopt,
+                                   {}};
     return {item};
 }
 

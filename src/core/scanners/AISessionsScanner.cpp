@@ -79,7 +79,7 @@ std::optional<ScanItem> DiskScanner::sessionItem(const URL& location,
                        owners, {}, counter);
     if (!item) return std::nullopt;
     item->baseVerdict = Verdict::youDecide;
-    item->ai->lastUsed = lastUsed;
+    item->ai()->lastUsed = lastUsed;
     return item;
 }
 

@@ -209,8 +209,8 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
         item.inUseBy = runningName(apps, *bundleID);
         item.baseVerdict = Verdict::youDecide;
         if (!canMove(root)) item.lockedReason = "Installed by an administrator";
-        item.app = ScanItem::AppInfo{name, *bundleID, usage->lastOpened,
-                                     static_cast<int>(leftovers.size())};
+        item.record = ScanItem::AppInfo{name, *bundleID, usage->lastOpened,
+                                        static_cast<int>(leftovers.size())};
         items.push_back(std::move(item));
     }
     // One walk for all of them, so that the applications are measured side by side.

@@ -182,7 +182,7 @@ std::vector<ScanItem> DiskScanner::scanDocker(const std::optional<DockerUsage>& 
         item.location = *location;
         item.bytes = bytes;
         item.baseVerdict = row.verdict;
-        item.developer = ScanItem::DeveloperInfo{row.kind, "Docker", std::nullopt};
+        item.record = ScanItem::DeveloperInfo{row.kind, "Docker", std::nullopt};
         item.action = ScanItem::Action{usage->tool, row.arguments};
         items.push_back(std::move(item));
     }

@@ -125,7 +125,7 @@ ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
         item.targets = {entry.url};
         item.bytes = freedSizes({{entry.url}}, counter).front();
         item.baseVerdict = Verdict::youDecide;
-        item.download = std::move(download);
+        item.record = std::move(*download);
         items.push_back(std::move(item));
     }
     return {std::move(items), FolderAccess::ok};

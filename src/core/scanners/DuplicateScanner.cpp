@@ -266,7 +266,7 @@ std::vector<ScanItem> DiskScanner::scanDuplicates(const std::vector<Candidate>& 
             item.targets = copyLinks.urls;
             item.bytes = copy->allocated;
             item.baseVerdict = Verdict::safe;
-            item.duplicate = ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
+            item.record = ScanItem::DuplicateInfo{kept.url, static_cast<int>(identical.size())};
             items.push_back(std::move(item));
         }
     }

@@ -48,7 +48,7 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
         item.targets = file.links;
         item.bytes = occupied;
         item.baseVerdict = Verdict::youDecide;
-        item.largeFile =
+        item.record =
             ScanItem::LargeFileInfo{occupied < largeSize ? ScanItem::LargeFileInfo::Reason::old
                                                          : ScanItem::LargeFileInfo::Reason::large,
                                     lastOpened, candidate.modified};

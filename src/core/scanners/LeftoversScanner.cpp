@@ -218,7 +218,7 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
         item.targets = urlGroups[i];
         item.bytes = std::max<int64_t>(sizes[i], 1);
         item.baseVerdict = Verdict::youDecide;
-        item.leftover = ScanItem::LeftoverInfo{
+        item.record = ScanItem::LeftoverInfo{
             ScanItem::LeftoverInfo::Kind::appFiles, group.id, group.name,
             std::vector<std::string>(places.begin(), places.end()), lastChanged};
         items.push_back(std::move(item));
@@ -244,11 +244,11 @@ std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) co
         item.targets = {entry.url};
         item.bytes = std::max<int64_t>(freedSizes({{entry.url}}, counter).front(), 1);
         item.baseVerdict = Verdict::youDecide;
-        item.leftover = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
-                                               job.label,
-                                               name,
-                                               {"LaunchAgents"},
-                                               modificationDate(entry.url)};
+        item.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
+                                             job.label,
+                                             name,
+                                             {"LaunchAgents"},
+                                             modificationDate(entry.url)};
         items.push_back(std::move(item));
     }
     return items;

@@ -174,7 +174,7 @@ ScanItem mailItem(URL location, std::vector<URL> targets, int64_t bytes, bool in
     item.bytes = bytes;
     if (inUse) item.inUseBy = inUseName;
     item.baseVerdict = verdict;
-    item.mail = std::move(info);
+    item.record = std::move(info);
     return item;
 }
 

@@ -78,7 +78,7 @@ std::optional<ScanItem> DiskScanner::modelItem(const URL& folder, const std::str
     item.targets = {folder};
     item.bytes = bytes;
     item.baseVerdict = Verdict::youDecide;
-    item.ai = ScanItem::AIInfo{AIKind::model, tool, name, 1, newestChange(folder, counter), {}};
+    item.record = ScanItem::AIInfo{AIKind::model, tool, name, 1, newestChange(folder, counter), {}};
     return item;
 }
 
@@ -134,7 +134,7 @@ std::vector<ScanItem> DiskScanner::ollamaModels() const {
         item.location = manifest.url;
         item.bytes = bytes;
         item.baseVerdict = Verdict::youDecide;
-        item.ai = ScanItem::AIInfo{
+        item.record = ScanItem::AIInfo{
             AIKind::model, "Ollama", manifest.name, 1, modificationDate(manifest.url), {}};
         item.action = ScanItem::Action{*ollamaTool, {"rm", manifest.name}};
         items.push_back(std::move(item));

@@ -197,7 +197,7 @@ std::vector<ScanItem> DiskScanner::scanProjects(const std::vector<std::string>& 
         item.bytes = sizes[i].bytes;
         item.inUseBy = processInside(found->url, processPaths);
         item.baseVerdict = Verdict::rebuilds;
-        item.developer =
+        item.record =
             ScanItem::DeveloperInfo{found->kind, found->project.lastPathComponent(), lastActivity};
         items.push_back(std::move(item));
     }

@@ -144,8 +144,8 @@ std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
                 .appending(std::to_string(month.year) + "-" + std::to_string(month.month));
         item.bytes = bytes;
         item.baseVerdict = Verdict::youDecide;
-        item.photo = ScanItem::PhotoInfo{monthName(month), static_cast<int>(files.size()),
-                                         recordings, std::nullopt};
+        item.record = ScanItem::PhotoInfo{monthName(month), static_cast<int>(files.size()),
+                                          recordings, std::nullopt};
         item.targets = std::move(files);
         items.push_back(std::move(item));
     }

@@ -46,7 +46,7 @@ ScanItem systemItem(const URL& location, std::vector<URL> targets, int64_t bytes
     item.targets = std::move(targets);
     item.bytes = bytes;
     item.baseVerdict = verdict;
-    item.system = std::move(info);
+    item.record = std::move(info);
     return item;
 }
 

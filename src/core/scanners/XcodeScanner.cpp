@@ -24,7 +24,7 @@ ScanItem developerItem(const URL& location, std::vector<URL> targets, int64_t by
     item.targets = std::move(targets);
     item.bytes = bytes;
     item.baseVerdict = verdict;
-    item.developer = ScanItem::DeveloperInfo{kind, std::move(owner), lastActivity};
+    item.record = ScanItem::DeveloperInfo{kind, std::move(owner), lastActivity};
     return item;
 }
 

@@ -199,8 +199,8 @@ std::vector<ScanItem> PlainQuery::items(const std::vector<Hit>& hits, Date now) 
         item.targets = {hit.url};
         item.bytes = hit.bytes;
         item.baseVerdict = Verdict::youDecide;
-        item.largeFile = ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large,
-                                                 std::nullopt, hit.changed.value_or(now)};
+        item.record = ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, std::nullopt,
+                                              hit.changed.value_or(now)};
         items.push_back(std::move(item));
     }
     return items;

@@ -142,6 +142,28 @@ TEST_F(ScanFlowTest, AScanDuringACleanUpIsIgnoredUntilTheCleanUpEnds) {
     EXPECT_FALSE(model->isChangingFiles());
 }
 
+TEST_F(ScanFlowTest, ACleanUpSharesTheResultShownAndEachScanMakesANewOne) {
+    writeCache();
+    auto model = readyModel();
+    const ScanResult* shown = model->result();
+    const uint64_t generation = model->sharedResult().generation();
+    ASSERT_NE(generation, 0u);
+    cleanGate = std::make_shared<Gate>();
+    model->freeUp();
+    ASSERT_TRUE(model->phase().is(AppModel::Phase::Kind::cleaning));
+    EXPECT_EQ(model->result(), shown) << "starting a clean-up copies no result";
+    EXPECT_EQ(model->sharedResult().generation(), generation);
+    cleanGate->open();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::done); }));
+    EXPECT_EQ(model->result(), shown);
+    EXPECT_EQ(model->sharedResult().generation(), generation);
+    EXPECT_GT(model->phase().report->freed, 0) << "the picked items reached the cleaner";
+
+    model->scan();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    EXPECT_NE(model->sharedResult().generation(), generation);
+}
+
 TEST_F(ScanFlowTest, CleanUpEndsDoneWithReportHistoryAndAReceiptStampedOnce) {
     writeCache();
     auto model = readyModel();

@@ -118,7 +118,7 @@ TEST_F(UninstallTest, PasswordRouteShowsHowTheReleaseEnded) {
     item.location = URL::fileURL(bundle);
     item.targets = {item.location};
     item.lockedReason = "Installed by an administrator";
-    item.app = ScanItem::AppInfo{"Locked", "com.example.locked", {}, 0};
+    item.record = ScanItem::AppInfo{"Locked", "com.example.locked", {}, 0};
 
     outcome = {AppModel::AdminOutcome::Kind::cancelled, {}};
     model->removeWithPassword(item);
@@ -190,7 +190,7 @@ TEST_F(UninstallTest, ARemovalNoticedWhileLeftoversAreMovedKeepsItsNotice) {
     ASSERT_TRUE(model->removedAppNotice());
     EXPECT_EQ(model->removedAppNotice()->title, "Beta was removed");
     ASSERT_TRUE(model->removedAppLeftovers());
-    EXPECT_EQ(model->removedAppLeftovers()->leftover->name, "Beta");
+    EXPECT_EQ(model->removedAppLeftovers()->leftover()->name, "Beta");
 }
 
 TEST_F(UninstallTest, AFolderEventDuringAReReadLeadsToOneMoreReRead) {

@@ -16,8 +16,8 @@ ScanItem item(JunkKind kind, const std::string& name, int64_t bytes) {
 
 ScanItem aiItem(const std::string& name, int64_t bytes, ScanItem::AIInfo::Kind kind) {
     ScanItem it = item(JunkKind::ai, name, bytes);
-    it.ai = ScanItem::AIInfo{};
-    it.ai->kind = kind;
+    it.record = ScanItem::AIInfo{};
+    it.ai()->kind = kind;
     return it;
 }
 

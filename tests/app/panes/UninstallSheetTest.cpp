@@ -26,7 +26,7 @@ ScanItem appItem(const std::string& name, std::optional<int> leftoverCount) {
     item.location = URL::fileURL("/home/al/Applications/" + name + ".app", true);
     item.targets = {item.location};
     item.bytes = 120'000'000;
-    if (leftoverCount) item.app = ScanItem::AppInfo{name, "com.example.app", {}, *leftoverCount};
+    if (leftoverCount) item.record = ScanItem::AppInfo{name, "com.example.app", {}, *leftoverCount};
     return item;
 }
 
@@ -37,8 +37,8 @@ ScanItem leftoversItem(const std::string& name, int targets) {
     for (int i = 0; i < targets; ++i)
         item.targets.push_back(URL::fileURL("/home/al/Library/Caches/" + name + std::to_string(i)));
     item.bytes = 4'000'000;
-    item.leftover = ScanItem::LeftoverInfo{};
-    item.leftover->name = name;
+    item.record = ScanItem::LeftoverInfo{};
+    item.leftover()->name = name;
     return item;
 }
 

@@ -66,18 +66,16 @@ inline ScanResult marketingLike(Date seen = currentDate()) {
         found(JunkKind::largeFiles, "Movies/Wedding raw footage.mov", 6'300'000'000, V::youDecide),
         found(JunkKind::trash, ".Trash/Old exports", 1'380'000'000, V::youDecide)};
     items[8].targets = {URL::fileURL("/var/folders/xy/T/a")};
-    items[9].download =
-        ScanItem::DownloadInfo{ScanItem::DownloadInfo::FileKind::installer,
-                               ScanItem::DownloadInfo::Reason::appInstalled("Figma")};
-    items[10].download = ScanItem::DownloadInfo{ScanItem::DownloadInfo::FileKind::archive,
-                                                ScanItem::DownloadInfo::Reason::unpacked("Xcode")};
-    items[11].app = ScanItem::AppInfo{"Blender", "org.blenderfoundation.blender", seen, 4};
-    items[12].developer =
+    items[9].record = ScanItem::DownloadInfo{ScanItem::DownloadInfo::FileKind::installer,
+                                             ScanItem::DownloadInfo::Reason::appInstalled("Figma")};
+    items[10].record = ScanItem::DownloadInfo{ScanItem::DownloadInfo::FileKind::archive,
+                                              ScanItem::DownloadInfo::Reason::unpacked("Xcode")};
+    items[11].record = ScanItem::AppInfo{"Blender", "org.blenderfoundation.blender", seen, 4};
+    items[12].record =
         ScanItem::DeveloperInfo{ScanItem::DeveloperInfo::Kind::nodeModules, "portfolio-site", seen};
-    items[13].ai = ScanItem::AIInfo{
+    items[13].record = ScanItem::AIInfo{
         ScanItem::AIInfo::Kind::sessions, "Claude Code", "portfolio-site", 38, seen, {}};
-    items[14].largeFile =
-        ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, seen, seen};
+    items[14].record = ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, seen, seen};
     std::stable_sort(items.begin(), items.end(),
                      [](const ScanItem& a, const ScanItem& b) { return a.bytes > b.bytes; });
     result.disk = {494'380'000'000, 61'200'000'000};

@@ -247,7 +247,7 @@ TEST(DetailViews, InspectorWrapsLongNamesAndPathsAndKeepsThePathSelectable) {
                               "Movies/Projects/2019/Lake house/Wedding raw footage from the summer "
                               "at the lake house, all four cameras, never edited.mov",
                               6'300'000'000, Verdict::youDecide);
-        film.largeFile = ScanItem::LargeFileInfo{{}, std::nullopt, currentDate()};
+        film.record = ScanItem::LargeFileInfo{{}, std::nullopt, currentDate()};
         ScanResult result;
         result.items = {film};
         DetailModel model(result);
@@ -325,7 +325,7 @@ ScanResult withLongDuplicate() {
                                 "backup from the summer of 2021/Client projects 2023/Northwind "
                                 "Traders annual report/";
     ScanItem copy = found(JunkKind::duplicates, kLongDuplicate, 3'000'000);
-    copy.duplicate =
+    copy.record =
         ScanItem::DuplicateInfo{URL::fileURL(kHome + "/" + archive +
                                              "Cover photograph, high resolution, uncompressed "
                                              "master copy (copy from old laptop).tiff"),

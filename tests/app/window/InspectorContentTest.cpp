@@ -76,112 +76,113 @@ TEST(InspectorContent, FactsComeFromTheFirstRecordOnly) {
         {"an application never opened",
          with(JunkKind::apps,
               [](ScanItem& i) {
-                  i.app = ScanItem::AppInfo{"Blender", "", {}, 4};
+                  i.record = ScanItem::AppInfo{"Blender", "", {}, 4};
               }),
          {{"Last opened", "Never"}, {"Leftover files", "4"}}},
         {"a large file never opened",
          with(JunkKind::largeFiles,
               [&](ScanItem& i) {
-                  i.largeFile = ScanItem::LargeFileInfo{{}, std::nullopt, march};
+                  i.record = ScanItem::LargeFileInfo{{}, std::nullopt, march};
               }),
          {{"Last opened", "Not since " + PlainWords::shortMonthDate(march)}}},
         {"a duplicate and the copy that stays",
          with(JunkKind::duplicates,
               [](ScanItem& i) {
-                  i.duplicate = ScanItem::DuplicateInfo{URL::fileURL(kHome + "/Pictures/a.jpg"), 3};
+                  i.record = ScanItem::DuplicateInfo{URL::fileURL(kHome + "/Pictures/a.jpg"), 3};
               }),
          {{"Copies", "3"}, {"Kept copy", "~/Pictures/a.jpg"}}},
         {"a year of Messages",
          with(JunkKind::mail,
               [](ScanItem& i) {
-                  i.mail = ScanItem::MailInfo{MailKind::messages, "2023", {}, 12};
+                  i.record = ScanItem::MailInfo{MailKind::messages, "2023", {}, 12};
               }),
          {{"Year", "2023"}, {"Files", "12"}}},
         {"Mail attachments",
          with(JunkKind::mail,
               [](ScanItem& i) {
-                  i.mail = ScanItem::MailInfo{MailKind::mailAttachments, "iCloud", {}, 7};
+                  i.record = ScanItem::MailInfo{MailKind::mailAttachments, "iCloud", {}, 7};
               }),
          {{"From", "iCloud"}, {"Files", "7"}}},
         {"a leftover launch agent",
          with(JunkKind::leftovers,
               [](ScanItem& i) {
-                  i.leftover = {ScanItem::LeftoverInfo::Kind::launchAgent, "com.old.agent"};
+                  i.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
+                                                    "com.old.agent"};
                   i.targets.push_back(URL::fileURL("/b"));
               }),
          {{"Label", "com.old.agent"}, {"Files", "2"}}},
         {"leftover application files",
-         with(JunkKind::leftovers,
-              [](ScanItem& i) {
-                  i.leftover = {ScanItem::LeftoverInfo::Kind::appFiles, "org.x"};
-              }),
+         with(
+             JunkKind::leftovers,
+             [](ScanItem& i) {
+                 i.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles, "org.x"};
+             }),
          {{"Bundle ID", "org.x"}, {"Files", "1"}}},
         {"a private device backup with a date",
          with(JunkKind::systemData,
               [&](ScanItem& i) {
-                  i.system = {SysKind::deviceBackup, "iPhone", "private", lastYear};
+                  i.record =
+                      ScanItem::SystemInfo{SysKind::deviceBackup, "iPhone", "private", lastYear};
               }),
          {{"Backed up", ago}}},
         {"a device backup with no detail",
          with(JunkKind::systemData,
               [](ScanItem& i) {
-                  i.system = {SysKind::deviceBackup, "Ana’s iPad", ""};
+                  i.record = ScanItem::SystemInfo{SysKind::deviceBackup, "Ana’s iPad", ""};
               }),
          {{"Device", "Ana’s iPad"}}},
         {"purgeable space",
          with(JunkKind::systemData,
               [&](ScanItem& i) {
-                  i.system = {SysKind::purgeable, "", "", lastYear};
+                  i.record = ScanItem::SystemInfo{SysKind::purgeable, "", "", lastYear};
               }),
          {{"Newest snapshot", ago}}},
         {"an installer",
          with(JunkKind::systemData,
               [&](ScanItem& i) {
-                  i.system = {SysKind::macOSInstaller, "", ""};
+                  i.record = ScanItem::SystemInfo{SysKind::macOSInstaller, "", ""};
               }),
          {}},
         {"an AI cache",
          with(JunkKind::ai,
               [](ScanItem& i) {
-                  i.ai = {AIKind::cache, "Ollama", "", 5};
+                  i.record = ScanItem::AIInfo{AIKind::cache, "Ollama", "", 5};
               }),
          {{"Tool", "Ollama"}}},
         {"old AI chats",
          with(JunkKind::ai,
               [&](ScanItem& i) {
-                  i.ai = {AIKind::sessions, "Claude Code", "", 38, lastYear};
+                  i.record = ScanItem::AIInfo{AIKind::sessions, "Claude Code", "", 38, lastYear};
               }),
          {{"Tool", "Claude Code"}, {"Chats", "38"}, {"Last used", ago}}},
         {"derived data",
          with(JunkKind::developer,
               [&](ScanItem& i) {
-                  i.developer = {DevKind::derivedData, "App", lastYear};
+                  i.record = ScanItem::DeveloperInfo{DevKind::derivedData, "App", lastYear};
               }),
          {{"Belongs to", "App"}, {"Last used", ago}}},
         {"a project's packages",
          with(JunkKind::developer,
               [&](ScanItem& i) {
-                  i.developer = {DevKind::nodeModules, "site", lastYear};
+                  i.record = ScanItem::DeveloperInfo{DevKind::nodeModules, "site", lastYear};
               }),
          {{"Belongs to", "site"}, {"Last changed", ago}}},
         {"an archive download",
-         with(
-             JunkKind::downloads,
-             [](ScanItem& i) {
-                 i.download = ScanItem::DownloadInfo{ScanItem::DownloadInfo::FileKind::archive, {}};
-             }),
+         with(JunkKind::downloads,
+              [](ScanItem& i) {
+                  i.record = ScanItem::DownloadInfo{ScanItem::DownloadInfo::FileKind::archive, {}};
+              }),
          {{"Type", "Archive"}}},
-        {"an application that is also a duplicate",
+        {"an application opened last year",
          with(JunkKind::apps,
               [&](ScanItem& i) {
-                  i.app = ScanItem::AppInfo{"Pages", "", lastYear, 0};
-                  i.duplicate = ScanItem::DuplicateInfo{URL::fileURL("/x"), 2};
+                  i.record = ScanItem::AppInfo{"Pages", "", lastYear, 0};
               }),
          {{"Last opened", ago}, {"Leftover files", "0"}}},
         {"photos only",
          with(JunkKind::photos,
               [](ScanItem& i) {
-                  i.photo = ScanItem::PhotoInfo{"Beach", 3};
+                  i.record = ScanItem::PhotoInfo{"Beach", 3};
               }),
          {{"Items inside", "1"}}},
     };
@@ -211,7 +212,7 @@ TEST(InspectorContent, TheSecondButtonPicksKeepsOrReleasesAnAdministratorsApplic
         return app;
     };
     ScanItem installer = found(JunkKind::systemData, "/Applications/Install macOS.app", 1);
-    installer.system = ScanItem::SystemInfo{ScanItem::SystemInfo::Kind::macOSInstaller};
+    installer.record = ScanItem::SystemInfo{ScanItem::SystemInfo::Kind::macOSInstaller};
     installer.lockedReason = "installed by an administrator";
     ScanItem lockedCache = cache("com.apple.x", 5000);
     lockedCache.lockedReason = "managed by macOS";
@@ -247,13 +248,13 @@ TEST(InspectorContent, TheSecondButtonPicksKeepsOrReleasesAnAdministratorsApplic
 
 TEST(InspectorContent, WhereTellsThePathTheBundleOrTheCommand) {
     ScanItem images = found(JunkKind::developer, "Library/Containers/docker", 5000);
-    images.developer = ScanItem::DeveloperInfo{ScanItem::DeveloperInfo::Kind::dockerImages, "x"};
+    images.record = ScanItem::DeveloperInfo{ScanItem::DeveloperInfo::Kind::dockerImages, "x"};
     images.action = ScanItem::Action{"/usr/local/bin/docker", {"image", "prune", "-a", "-f"}};
     ScanItem purgeable = found(JunkKind::systemData, "/", 5000);
     purgeable.location = *URL::parse("kelvora-system:purgeable");
     ScanItem temp = found(JunkKind::tempFiles, "/private/var/folders/xy/T/a", 5000);
     ScanItem app = found(JunkKind::apps, "Applications/Blender.app", 5000);
-    app.app = ScanItem::AppInfo{"Blender"};
+    app.record = ScanItem::AppInfo{"Blender"};
     app.targets = {URL::fileURL("/Applications/Blender.app"), app.location};
 
     struct Case {

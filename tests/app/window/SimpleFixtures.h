@@ -32,7 +32,7 @@ inline ScanResult demoResult() {
     chrome.inUseBy = "Google Chrome";
     ScanItem chats = foundItem(JunkKind::ai, "/Users/you/.claude/projects/portfolio", 220'000'000,
                                Verdict::youDecide);
-    chats.ai = ScanItem::AIInfo{};
+    chats.record = ScanItem::AIInfo{};
     result.items = {
         foundItem(JunkKind::largeFiles, "/Users/you/Movies/Wedding raw footage.mov", 6'300'000'000,
                   Verdict::youDecide),

@@ -106,7 +106,7 @@ TEST(SimpleStateTest, SummaryTellsWhatTheAppDoesNowAndWhatItsButtonWillDo) {
         {{AppModel::Phase::ready(demo), nothingPicked(demo)},
          tally + " | Your computer is already tidy. | Everything Kelvora found is unpicked. Open "
                  "Detailed view to choose what goes."},
-        {{AppModel::Phase::ready({})},
+        {{AppModel::Phase::ready(ScanResult{})},
          "Kelvora checked 0 files in 1 second | Your computer is already tidy. | There’s no junk "
          "worth removing right now. Kelvora will be here when there is."},
         {{AppModel::Phase::ready(resultOf({foundItem(JunkKind::caches, "/c", 1)}))},
@@ -181,7 +181,7 @@ TEST(SimpleStateTest, DialShowsThePicksAsPendingAndKeepsBothSharesInRange) {
         {{readyOn({0, 0}, 50)}, "0 → 0, 0 KB free of 0 KB"},
         {{readyOn({GB, 900'000'000}, 300'000'000)}, "0.1 → 0, 900 MB free of 1.0 GB"},
         // After a clean-up, the disk now, with what the shelf holds still pending.
-        {{AppModel::Phase::done({}, {}, {}), {}, {}, {}, {GB, 400'000'000}, 100'000'000},
+        {{AppModel::Phase::done(ScanResult{}, {}, {}), {}, {}, {}, {GB, 400'000'000}, 100'000'000},
          "0.6 → 0.5, 400 MB free of 1.0 GB"},
         // While scanning, the disk read at start, with nothing pending.
         {{AppModel::Phase::scanning(), {}, {}, {GB, 250'000'000}},

@@ -165,6 +165,13 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
     ASSERT_TRUE(waitUntil([&] {
         return detail->list()->rows()->rowCount() == 2 && !detail->list()->rowRect(1).isEmpty();
     })) << "the rows are laid out";
+    const std::vector<ScanItem>& shown = model->result()->items;
+    for (int row = 0; row < 2; ++row) {
+        const ScanItem* item = detail->list()->rows()->item(row);
+        EXPECT_TRUE(std::less_equal<>()(shown.data(), item) &&
+                    std::less<>()(item, shown.data() + shown.size()))
+            << "row " << row << " shows the result's own item, not a copy";
+    }
     EXPECT_TRUE(detailed->pickFooter()->isVisible());
     EXPECT_EQ(detail->header().countLine,
               "2 of 2 picked · " +

@@ -42,10 +42,10 @@ inline ScanItem makeItem(JunkKind kind, const std::string& path,
 }
 
 template <class Record>
-ScanItem makeItem(JunkKind kind, const std::string& path, std::optional<Record> ScanItem::*field,
-                  Record record, Verdict verdict = Verdict::youDecide) {
+ScanItem makeItem(JunkKind kind, const std::string& path, Record record,
+                  Verdict verdict = Verdict::youDecide) {
     ScanItem item = makeItem(kind, path, verdict);
-    item.*field = std::move(record);
+    item.record = std::move(record);
     return item;
 }
 

@@ -35,28 +35,27 @@ TEST(ItemExplanations, TheFirstRuleThatHoldsExplainsTheItem) {
     f.settings = {14, 3, 90};
     const URL kept = URL::fileURL("/home/ann/Documents/a.pdf");
     const std::vector<Row> rows = {
-        {makeItem(K::duplicates, "/home/ann/a.pdf", &ScanItem::duplicate,
-                  ScanItem::DuplicateInfo{kept, 2}, Verdict::safe),
+        {makeItem(K::duplicates, "/home/ann/a.pdf", ScanItem::DuplicateInfo{kept, 2},
+                  Verdict::safe),
          "An identical copy stays at ~/Documents/a.pdf, so removing this one loses nothing. It "
          "waits on the Undo Shelf for 14 days, so you can put it back.",
          "You keep the other copy"},
         // Not safe: the copy rule is skipped and the base verdict explains it.
-        {makeItem(K::duplicates, "/home/ann/a.pdf", &ScanItem::duplicate,
-                  ScanItem::DuplicateInfo{kept, 2}),
+        {makeItem(K::duplicates, "/home/ann/a.pdf", ScanItem::DuplicateInfo{kept, 2}),
          kNoComingBack, "You keep the other copy"},
-        {makeItem(K::downloads, "/home/ann/Downloads/x.zip", &ScanItem::download,
+        {makeItem(K::downloads, "/home/ann/Downloads/x.zip",
                   ScanItem::DownloadInfo{{}, ScanItem::DownloadInfo::Reason::unpacked("%@ %1")}),
          "Its contents are already unpacked next to it, in “%@ %1”. It waits on the Undo Shelf "
          "for 14 days, so you can put it back.",
          "Only from the Undo Shelf"},
-        {makeItem(K::ai, "Cursor/workspaceStorage", &ScanItem::ai,
+        {makeItem(K::ai, "Cursor/workspaceStorage",
                   AI{AI::Kind::sessions, "Cursor", "project chats", 4}),
          "Cursor’s AI chats and editor state (open tabs, layout) for projects you haven’t opened "
          "in over 90 days. The projects’ own files aren’t touched. It waits on the Undo Shelf for "
          "14 days first.",
          "Only from the Undo Shelf"},
         // Explained whatever its state, and never removed.
-        {changed(makeItem(K::ai, "/System/Library/AssetsV2/x", &ScanItem::ai,
+        {changed(makeItem(K::ai, "/System/Library/AssetsV2/x",
                           AI{AI::Kind::appleIntelligence, "Apple"}),
                  [](ScanItem& i) { i.lockedReason = "Managed by macOS"; }),
          "Apple’s on-device models for Writing Tools, summaries and Image Playground. macOS "
@@ -64,22 +63,21 @@ TEST(ItemExplanations, TheFirstRuleThatHoldsExplainsTheItem) {
          "space, turn off Apple Intelligence in System Settings › Apple Intelligence & Siri; macOS "
          "may keep some models for a while after.",
          "Not removed"},
-        {makeItem(K::mail, "Mail/V10/A", &ScanItem::mail,
-                  Mail{{}, "On My Mac", Mail::Copy::onlyHere}),
+        {makeItem(K::mail, "Mail/V10/A", Mail{{}, "On My Mac", Mail::Copy::onlyHere}),
          "Attachments from mailboxes stored On My Mac. This computer may hold the only copy, so "
          "only remove them if you’re sure. They wait on the Undo Shelf for 14 days first.",
          "Only from the Undo Shelf"},
-        {makeItem(K::mail, "Mail/V10/B", &ScanItem::mail, Mail{{}, "Home", Mail::Copy::onlyHere}),
+        {makeItem(K::mail, "Mail/V10/B", Mail{{}, "Home", Mail::Copy::onlyHere}),
          "Attachments from Home, a POP account. This computer may hold the only copy, so only "
          "remove them if you’re sure. They wait on the Undo Shelf for 14 days first.",
          "Only from the Undo Shelf"},
         // An installer that may not be removed is explained by its lock; the space macOS frees
         // by itself is explained even though it frees nothing here.
-        {changed(makeItem(K::systemData, "/Applications/Install macOS.app", &ScanItem::system,
+        {changed(makeItem(K::systemData, "/Applications/Install macOS.app",
                           Sys{Sys::Kind::macOSInstaller, "Ventura", "old"}),
                  [](ScanItem& i) { i.lockedReason = "Installed by an administrator"; }),
          kLocked, "Not removed"},
-        {changed(makeItem(K::systemData, "/purgeable", &ScanItem::system,
+        {changed(makeItem(K::systemData, "/purgeable",
                           Sys{Sys::Kind::purgeable, "Space macOS frees by itself"}),
                  [](ScanItem& i) {
                      i.lockedReason = "macOS frees this by itself";
@@ -89,11 +87,11 @@ TEST(ItemExplanations, TheFirstRuleThatHoldsExplainsTheItem) {
          "Time Machine snapshots (kept about a day), iCloud files it can download again, and "
          "caches it manages. You never need to clear it, so Kelvora leaves it to macOS.",
          "Not removed"},
-        {makeItem(K::apps, "/Applications/Tile.app", &ScanItem::app, ScanItem::AppInfo{"Tile"}),
+        {makeItem(K::apps, "/Applications/Tile.app", ScanItem::AppInfo{"Tile"}),
          "You’ve never opened Tile. It waits on the Undo Shelf for 14 days, so you can put it back "
          "exactly as it was.",
          "Only from the Undo Shelf"},
-        {makeItem(K::apps, "/Applications/Pad.app", &ScanItem::app,
+        {makeItem(K::apps, "/Applications/Pad.app",
                   ScanItem::AppInfo{"Pad", "", f.daysAgo(400), 1}),
          "You last opened Pad last year. Removing it also clears the 1 file it keeps in your "
          "Library. It waits on the Undo Shelf for 14 days, so you can put it back exactly as it "

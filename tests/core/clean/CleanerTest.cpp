@@ -175,12 +175,13 @@ TEST_F(CleanerTest, TargetAlreadyGoneIsReportedButCountsAsFreed) {
 TEST_F(CleanerTest, RecheckFindsRunningAppsAndTheirData) {
     apps = {{"Editor", "com.Maker.Editor"}, {"chat", "chat"}};
     auto app = itemOf(JunkKind::apps, {tmp.mkdir("Applications/Editor.app")}, 10);
-    app.app = ScanItem::AppInfo{"Editor", "com.maker.editor", std::nullopt, 0};
+    app.record = ScanItem::AppInfo{"Editor", "com.maker.editor", std::nullopt, 0};
     auto ai = itemOf(JunkKind::ai, {tmp.mkdir("ai/cache")}, 10);
-    ai.ai = ScanItem::AIInfo{ScanItem::AIInfo::Kind::cache, "Chat", "", 0, std::nullopt, {"CHAT"}};
+    ai.record =
+        ScanItem::AIInfo{ScanItem::AIInfo::Kind::cache, "Chat", "", 0, std::nullopt, {"CHAT"}};
     auto otherAI = itemOf(JunkKind::ai, {tmp.mkdir("ai/other")}, 10);
-    otherAI.ai = ScanItem::AIInfo{};
-    otherAI.ai->owners = {"com.other.tool"};
+    otherAI.record = ScanItem::AIInfo{};
+    otherAI.ai()->owners = {"com.other.tool"};
 
     auto report = cleaner().clean({app, ai, otherAI}, shelf, t0);
     EXPECT_EQ(report.skippedInUse, 2);
@@ -242,7 +243,7 @@ TEST_F(CleanerTest, ItemsWhoseUseIsCheckedStayWhileAProcessHoldsAFileInThem) {
     auto idle = itemOf(JunkKind::caches, {tmp.mkdir("Caches/idle/Cache")}, 10);
     auto developer = itemOf(JunkKind::developer, {tmp.mkdir("code/app/node_modules")}, 10);
     auto ai = itemOf(JunkKind::ai, {tmp.mkdir("ai/cache")}, 10);
-    ai.ai = ScanItem::AIInfo{};
+    ai.record = ScanItem::AIInfo{};
     // A download is no program's to use: held open or not, it moves to the shelf.
     auto download = itemOf(JunkKind::downloads, {tmp.write("Downloads/film.mkv")}, 10);
     holders = {{7,
@@ -266,7 +267,7 @@ TEST_F(CleanerTest, DuplicatesMustStillMatchTheKeptCopyByContents) {
     std::string kept = tmp.write("Docs/photo.jpg", "same-bytes");
     auto duplicate = [&](const std::string& name, const std::string& contents) {
         auto item = itemOf(JunkKind::duplicates, {tmp.write("Docs/" + name, contents)}, 10);
-        item.duplicate = ScanItem::DuplicateInfo{URL::fileURL(kept), 2};
+        item.record = ScanItem::DuplicateInfo{URL::fileURL(kept), 2};
         return item;
     };
     auto same = duplicate("copy.jpg", "same-bytes");
@@ -288,7 +289,7 @@ TEST_F(CleanerTest, DuplicatesMustStillMatchTheKeptCopyByContents) {
 TEST_F(CleanerTest, LaunchAgentsAreBootedOutBeforeTheirFilesMove) {
     std::string plist = tmp.write("LaunchAgents/com.gone.helper.plist", "plist");
     auto agent = itemOf(JunkKind::leftovers, {plist}, 10);
-    agent.leftover = ScanItem::LeftoverInfo{
+    agent.record = ScanItem::LeftoverInfo{
         ScanItem::LeftoverInfo::Kind::launchAgent, "com.gone.helper", "Helper", {}, std::nullopt};
     bool presentAtBootout = false;
     Cleaner watching([] { return std::vector<RunningApp>{}; }, {},

@@ -57,11 +57,11 @@ TEST_F(UninstallerTest, BuildsTheRemovalItemOfAnApplication) {
     EXPECT_EQ(item->targets.front(), editor);
     EXPECT_EQ(item->inUseBy, "Editor Helper");
     EXPECT_EQ(item->baseVerdict, Verdict::youDecide);
-    ASSERT_TRUE(item->app);
-    EXPECT_EQ(item->app->name, "Editor");
-    EXPECT_EQ(item->app->bundleID, "com.maker.Editor");
-    EXPECT_EQ(item->app->lastOpened, dateFromEpochSeconds(1'700'000'000));
-    EXPECT_EQ(item->app->leftoverCount, static_cast<int>(item->targets.size()) - 1);
+    ASSERT_TRUE(item->app());
+    EXPECT_EQ(item->app()->name, "Editor");
+    EXPECT_EQ(item->app()->bundleID, "com.maker.Editor");
+    EXPECT_EQ(item->app()->lastOpened, dateFromEpochSeconds(1'700'000'000));
+    EXPECT_EQ(item->app()->leftoverCount, static_cast<int>(item->targets.size()) - 1);
     FileCounter counter;
     EXPECT_EQ(item->bytes, scanner.freedSizes({item->targets}, counter).front());
     EXPECT_GT(item->bytes, 0);
@@ -69,7 +69,7 @@ TEST_F(UninstallerTest, BuildsTheRemovalItemOfAnApplication) {
     if (item->lockedReason) {
         EXPECT_EQ(*item->lockedReason, "Installed by an administrator");
     }
-    EXPECT_FALSE(item->leftover);
+    EXPECT_FALSE(item->leftover());
     EXPECT_FALSE(item->action);
 }
 
@@ -128,7 +128,7 @@ TEST_F(UninstallerTest, RemovalItemCarriesTheLeftoversAfterTheBundle) {
     ASSERT_TRUE(item);
     EXPECT_EQ(item->targets,
               (std::vector<URL>{editor, URL::fileURL(parentPath(support)), URL::fileURL(prefs)}));
-    EXPECT_EQ(item->app->leftoverCount, 2);
+    EXPECT_EQ(item->app()->leftoverCount, 2);
 }
 
 TEST_F(UninstallerTest, BundleTheUserCannotMoveIsLockedButStillOffered) {
@@ -157,14 +157,14 @@ TEST_F(UninstallerTest, GathersWhatARemovedApplicationLeftBehind) {
     EXPECT_EQ(item->location, item->targets.front());
     EXPECT_GE(item->bytes, 1);
     EXPECT_EQ(item->baseVerdict, Verdict::youDecide);
-    ASSERT_TRUE(item->leftover);
-    EXPECT_EQ(item->leftover->kind, ScanItem::LeftoverInfo::Kind::appFiles);
-    EXPECT_EQ(item->leftover->id, "com.gone.App");
-    EXPECT_EQ(item->leftover->name, "Gone");
-    EXPECT_EQ(item->leftover->places,
+    ASSERT_TRUE(item->leftover());
+    EXPECT_EQ(item->leftover()->kind, ScanItem::LeftoverInfo::Kind::appFiles);
+    EXPECT_EQ(item->leftover()->id, "com.gone.App");
+    EXPECT_EQ(item->leftover()->name, "Gone");
+    EXPECT_EQ(item->leftover()->places,
               (std::vector<std::string>{"Application Support", "Preferences"}));
-    EXPECT_EQ(item->leftover->lastChanged, dateFromEpochSeconds(1'650'000'000));
-    EXPECT_FALSE(item->app);
+    EXPECT_EQ(item->leftover()->lastChanged, dateFromEpochSeconds(1'650'000'000));
+    EXPECT_FALSE(item->app());
 
     removeItem(support);
     auto empty = scanner.leftovers(gone);

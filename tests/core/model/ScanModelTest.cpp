@@ -39,15 +39,15 @@ TEST(ScanItemRules, OnlyTheTrashIsRemovableAtZeroBytes) {
 
 TEST(ScanItemRules, RecordsOverrideTheCategoryShelfRule) {
     ScanItem chat = item(JunkKind::ai, "/a", 1);
-    chat.ai = ScanItem::AIInfo{ScanItem::AIInfo::Kind::sessions, "Tool", "", 3, {}, {}};
+    chat.record = ScanItem::AIInfo{ScanItem::AIInfo::Kind::sessions, "Tool", "", 3, {}, {}};
     EXPECT_TRUE(chat.goesOnShelf());
-    chat.ai->kind = ScanItem::AIInfo::Kind::cache;
+    chat.ai()->kind = ScanItem::AIInfo::Kind::cache;
     EXPECT_FALSE(chat.goesOnShelf());
 
     ScanItem backup = item(JunkKind::systemData, "/b", 1);
-    backup.system = ScanItem::SystemInfo{ScanItem::SystemInfo::Kind::deviceBackup, "", "", {}, 1};
+    backup.record = ScanItem::SystemInfo{ScanItem::SystemInfo::Kind::deviceBackup, "", "", {}, 1};
     EXPECT_TRUE(backup.goesOnShelf());
-    backup.system->kind = ScanItem::SystemInfo::Kind::purgeable;
+    backup.system()->kind = ScanItem::SystemInfo::Kind::purgeable;
     EXPECT_FALSE(backup.goesOnShelf());
 
     EXPECT_TRUE(item(JunkKind::trash, "/t", 1).goesOnShelf());

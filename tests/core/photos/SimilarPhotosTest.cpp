@@ -238,8 +238,8 @@ TEST(SimilarPhotos, ItemsNeverShelveEveryCopy) {
     EXPECT_EQ(item.targets, (std::vector<URL>{a, b}));
     EXPECT_EQ(item.bytes, 8192);
     EXPECT_EQ(item.baseVerdict, Verdict::youDecide);
-    EXPECT_EQ(item.photo, (ScanItem::PhotoInfo{"keep.jpg", 2, 0, keep}));
-    EXPECT_FALSE(item.inUseBy || item.lockedReason || item.action || item.largeFile);
+    EXPECT_EQ(*item.photo(), (ScanItem::PhotoInfo{"keep.jpg", 2, 0, keep}));
+    EXPECT_FALSE(item.inUseBy || item.lockedReason || item.action || item.largeFile());
 }
 
 } // namespace

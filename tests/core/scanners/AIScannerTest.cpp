@@ -35,9 +35,9 @@ TEST(AIChats, NothingChangedWithinADayIsOffered) {
         ASSERT_EQ(items.size(), 1u) << setting;
         EXPECT_EQ(paths(items[0].targets),
                   std::vector<std::string>{f.home / ".gemini/tmp/a-day-ago"});
-        EXPECT_EQ(items[0].ai->tool, "Gemini CLI");
-        EXPECT_EQ(items[0].ai->detail, "project chats");
-        EXPECT_EQ(items[0].ai->lastUsed, f.daysAgo(25.0 / 24));
+        EXPECT_EQ(items[0].ai()->tool, "Gemini CLI");
+        EXPECT_EQ(items[0].ai()->detail, "project chats");
+        EXPECT_EQ(items[0].ai()->lastUsed, f.daysAgo(25.0 / 24));
     }
     f.scanner.aiSessionAge = 2 * 86400;
     EXPECT_TRUE(f.scanner.geminiCLISessions(counter).empty());
@@ -67,12 +67,12 @@ TEST(AIChats, ClaudeCodeSessionsGoWithTheirCompanionFolders) {
     EXPECT_EQ(paths(item.targets), (std::vector<std::string>{f.home / (project + "/lone.jsonl"),
                                                              f.home / (project + "/old"),
                                                              f.home / (project + "/old.jsonl")}));
-    EXPECT_EQ(item.ai->kind, AIKind::sessions);
-    EXPECT_EQ(item.ai->tool, "Claude Code");
-    EXPECT_EQ(item.ai->detail, "my_app");
-    EXPECT_EQ(item.ai->count, 2);
-    EXPECT_EQ(item.ai->lastUsed, f.daysAgo(35));
-    EXPECT_EQ(item.ai->owners, std::vector<std::string>{"claude"});
+    EXPECT_EQ(item.ai()->kind, AIKind::sessions);
+    EXPECT_EQ(item.ai()->tool, "Claude Code");
+    EXPECT_EQ(item.ai()->detail, "my_app");
+    EXPECT_EQ(item.ai()->count, 2);
+    EXPECT_EQ(item.ai()->lastUsed, f.daysAgo(35));
+    EXPECT_EQ(item.ai()->owners, std::vector<std::string>{"claude"});
     EXPECT_EQ(item.baseVerdict, Verdict::youDecide);
     EXPECT_TRUE(item.goesOnShelf());
     EXPECT_GT(item.bytes, 0);
@@ -135,28 +135,28 @@ TEST(AIChats, CodexAntigravityAndScratchFolders) {
     auto codex = f.scanner.codexSessions(counter);
     ASSERT_EQ(codex.size(), 2u);
     EXPECT_EQ(codex[0].location.path(), f.home / ".codex/sessions");
-    EXPECT_EQ(codex[0].ai->detail, "sessions");
-    EXPECT_EQ(codex[0].ai->count, 2);
-    EXPECT_EQ(codex[0].ai->lastUsed, f.daysAgo(50));
+    EXPECT_EQ(codex[0].ai()->detail, "sessions");
+    EXPECT_EQ(codex[0].ai()->count, 2);
+    EXPECT_EQ(codex[0].ai()->lastUsed, f.daysAgo(50));
     EXPECT_EQ(paths(codex[0].targets),
               (std::vector<std::string>{f.home / ".codex/sessions/2026/01/02/rollout-a.jsonl",
                                         f.home / ".codex/sessions/2026/01/02/rollout-b.jsonl"}));
-    EXPECT_EQ(codex[1].ai->detail, "archived sessions");
+    EXPECT_EQ(codex[1].ai()->detail, "archived sessions");
 
     auto antigravity = f.scanner.antigravitySessions(counter);
     ASSERT_EQ(antigravity.size(), 1u);
     EXPECT_EQ(antigravity[0].location.path(), f.home / ".gemini/antigravity/conversations");
-    EXPECT_EQ(antigravity[0].ai->detail, "agent");
+    EXPECT_EQ(antigravity[0].ai()->detail, "agent");
     EXPECT_EQ(paths(antigravity[0].targets),
               (std::vector<std::string>{f.home / ".gemini/antigravity/brain/c1",
                                         f.home / ".gemini/antigravity/conversations/c1.pb"}));
-    EXPECT_EQ(antigravity[0].ai->owners, DiskScanner::aiApps()[3].owners);
+    EXPECT_EQ(antigravity[0].ai()->owners, DiskScanner::aiApps()[3].owners);
 
     auto tasks = f.scanner.claudeScratchWorkspaces(counter);
     ASSERT_EQ(tasks.size(), 1u);
     EXPECT_EQ(paths(tasks[0].targets), std::vector<std::string>{f.home / (scratch + "task-1")});
-    EXPECT_EQ(tasks[0].ai->detail, "task scratch folders");
-    EXPECT_EQ(tasks[0].ai->tool, "Claude");
+    EXPECT_EQ(tasks[0].ai()->detail, "task scratch folders");
+    EXPECT_EQ(tasks[0].ai()->tool, "Claude");
 }
 
 TEST(AIInUse, EditorHistoryByBundleIdentifierCachesByEitherName) {
@@ -175,13 +175,13 @@ TEST(AIInUse, EditorHistoryByBundleIdentifierCachesByEitherName) {
     FileCounter counter;
     auto history = f.scanner.editorWorkspaceHistory(apps, counter);
     ASSERT_EQ(history.size(), 2u);
-    EXPECT_EQ(history[0].ai->tool, "Cursor");
-    EXPECT_EQ(history[0].ai->count, 1);
+    EXPECT_EQ(history[0].ai()->tool, "Cursor");
+    EXPECT_EQ(history[0].ai()->count, 1);
     EXPECT_EQ(paths(history[0].targets),
               std::vector<std::string>{
                   f.home / "Library/Application Support/Cursor/User/workspaceStorage/ws1"});
     EXPECT_EQ(history[0].inUseBy, std::optional<std::string>("cursor"));
-    EXPECT_EQ(history[1].ai->tool, "Windsurf");
+    EXPECT_EQ(history[1].ai()->tool, "Windsurf");
     EXPECT_FALSE(history[1].inUseBy) << "a matching name alone leaves the history free";
 
     auto caches = f.scanner.aiAppCaches(apps, counter);
@@ -218,9 +218,9 @@ TEST(AICaches, TargetsAreTheContentsOfRealCacheFolders) {
               (std::vector<std::string>{f.home / (claude + "Cache/Cache_Data"),
                                         f.home / (claude + "GPUCache/data_0"),
                                         f.home / (claude + "GPUCache/index")}));
-    EXPECT_EQ(caches[0].ai->kind, AIKind::cache);
-    EXPECT_EQ(caches[0].ai->detail, "caches");
-    EXPECT_EQ(caches[0].ai->count, 1);
+    EXPECT_EQ(caches[0].ai()->kind, AIKind::cache);
+    EXPECT_EQ(caches[0].ai()->detail, "caches");
+    EXPECT_EQ(caches[0].ai()->count, 1);
     EXPECT_FALSE(caches[0].goesOnShelf());
 
     auto codex = f.scanner.codexCaches({}, counter);
@@ -247,9 +247,9 @@ TEST(AICaches, UpdateLeftoversOfEachBundleIdentifier) {
     EXPECT_EQ(items[0].location.path(), f.home / "Library/Caches/com.google.antigravity.ShipIt");
     EXPECT_EQ(items[1].location.path(),
               f.home / "Library/Caches/com.google.antigravity-ide.ShipIt");
-    EXPECT_EQ(items[1].ai->kind, AIKind::updateLeftover);
-    EXPECT_EQ(items[1].ai->tool, "Antigravity");
-    EXPECT_EQ(items[1].ai->detail, "downloaded update");
+    EXPECT_EQ(items[1].ai()->kind, AIKind::updateLeftover);
+    EXPECT_EQ(items[1].ai()->tool, "Antigravity");
+    EXPECT_EQ(items[1].ai()->detail, "downloaded update");
     EXPECT_EQ(items[1].inUseBy, std::optional<std::string>("Antigravity"));
 }
 
@@ -267,18 +267,18 @@ TEST(AIVersions, SupersededVersionsExceptTheOneInUse) {
     auto items = f.scanner.oldAIVersions(counter);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].location.path(), f.home / ".local/share/claude/versions");
-    EXPECT_EQ(items[0].ai->detail, "1.0.10, 1.0.1");
-    EXPECT_EQ(items[0].ai->count, 2);
-    EXPECT_EQ(items[0].ai->tool, "Claude Code");
-    EXPECT_EQ(items[0].ai->kind, AIKind::oldVersion);
-    EXPECT_TRUE(items[0].ai->owners.empty());
+    EXPECT_EQ(items[0].ai()->detail, "1.0.10, 1.0.1");
+    EXPECT_EQ(items[0].ai()->count, 2);
+    EXPECT_EQ(items[0].ai()->tool, "Claude Code");
+    EXPECT_EQ(items[0].ai()->kind, AIKind::oldVersion);
+    EXPECT_TRUE(items[0].ai()->owners.empty());
 
     // A version whose path leads the command's target is kept too.
     removeItem(command);
     ASSERT_EQ(symlink((f.home / (versions + "1.0.10")).c_str(), command.c_str()), 0);
     items = f.scanner.oldAIVersions(counter);
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].ai->detail, "1.0.9");
+    EXPECT_EQ(items[0].ai()->detail, "1.0.9");
 
     HomeFixture single;
     single.file("Library/Application Support/Claude/claude-code/2.1.0/claude", 10);
@@ -298,7 +298,7 @@ TEST(AIAppleModels, OneLockedItemForTheModelFolders) {
     EXPECT_EQ(items[0].location, f.scanner.appleModelsFolder);
     EXPECT_TRUE(items[0].targets.empty());
     EXPECT_EQ(items[0].bytes, allocated(a) + allocated(b));
-    EXPECT_EQ(items[0].ai->count, 2);
+    EXPECT_EQ(items[0].ai()->count, 2);
     EXPECT_EQ(items[0].lockedReason, std::optional<std::string>("macOS manages these models"));
     EXPECT_EQ(items[0].verdict(), Verdict::locked);
     EXPECT_FALSE(items[0].isRemovable());

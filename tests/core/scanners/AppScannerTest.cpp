@@ -1,15 +1,15 @@
 #include "engine/DiskScanner.h"
-#include "platform/Iso8601.h"
 #include "platform/AppPaths.h"
+#include "platform/Iso8601.h"
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/xattr.h>
 #include <map>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -188,12 +188,12 @@ TEST(ScanApps, ListsApplicationsNotOpenedSinceTheCutOff) {
     const auto& first = items[0];
     EXPECT_EQ(first.kind, JunkKind::apps);
     EXPECT_EQ(first.location, URL::fileURL(addedOnly));
-    EXPECT_FALSE(first.app->lastOpened);
+    EXPECT_FALSE(first.app()->lastOpened);
     const auto& second = items[1];
     EXPECT_EQ(second.location, URL::fileURL(old));
-    EXPECT_EQ(second.app->name, "Old");
-    EXPECT_EQ(second.app->bundleID, "com.example.old");
-    EXPECT_EQ(second.app->leftoverCount, 1);
+    EXPECT_EQ(second.app()->name, "Old");
+    EXPECT_EQ(second.app()->bundleID, "com.example.old");
+    EXPECT_EQ(second.app()->leftoverCount, 1);
     EXPECT_EQ(second.targets.size(), 2u);
     EXPECT_EQ(second.baseVerdict, Verdict::youDecide);
     EXPECT_GT(second.bytes, 5000);
@@ -213,7 +213,7 @@ TEST(ScanApps, SkipsItselfAndSystemApplications) {
     FileCounter counter;
     auto items = f.scanner().scanApps({}, counter);
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].app->name, "Pages");
+    EXPECT_EQ(items[0].app()->name, "Pages");
 }
 
 TEST(ScanApps, InUseByARunningApplicationAnyLetterCase) {

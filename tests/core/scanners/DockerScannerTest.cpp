@@ -114,7 +114,7 @@ TEST(DockerUsageReport, SizesBeyondTheByteRangeNeverWrapAround) {
     auto disk = f.scanner.dockerDiskItem(usage);
     ASSERT_EQ(disk.size(), 1u);
     EXPECT_EQ(disk[0].bytes, INT64_MAX);
-    EXPECT_EQ(disk[0].system->detail, std::to_string(INT64_MAX));
+    EXPECT_EQ(disk[0].system()->detail, std::to_string(INT64_MAX));
 }
 
 TEST(DockerItems, OfferedOnlyWhenIncludedAndReclaimable) {
@@ -127,7 +127,7 @@ TEST(DockerItems, OfferedOnlyWhenIncludedAndReclaimable) {
     auto items = f.scanner.scanDocker(usage);
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].location.absoluteString(), "docker:build-cache");
-    EXPECT_EQ(items[0].developer->kind, Kind::dockerBuildCache);
+    EXPECT_EQ(items[0].developer()->kind, Kind::dockerBuildCache);
     EXPECT_EQ(items[0].baseVerdict, Verdict::rebuilds);
     EXPECT_EQ(items[0].action->arguments,
               (std::vector<std::string>{"builder", "prune", "--all", "--force"}));
@@ -138,7 +138,7 @@ TEST(DockerItems, OfferedOnlyWhenIncludedAndReclaimable) {
     EXPECT_EQ(stopped.bytes, 3'000'000);
     EXPECT_EQ(stopped.baseVerdict, Verdict::youDecide);
     EXPECT_TRUE(stopped.targets.empty());
-    EXPECT_EQ(stopped.developer->owner, "Docker");
+    EXPECT_EQ(stopped.developer()->owner, "Docker");
     EXPECT_EQ(stopped.action->tool, usage.tool);
     EXPECT_EQ(stopped.action->commandLine(), "docker container prune --force");
 }

@@ -59,7 +59,7 @@ struct Fixture {
             EXPECT_EQ(item.kind, JunkKind::downloads);
             EXPECT_EQ(item.targets, std::vector<URL>{item.location});
             EXPECT_EQ(item.baseVerdict, Verdict::youDecide);
-            found[item.location.lastPathComponent()] = *item.download;
+            found[item.location.lastPathComponent()] = *item.download();
         }
         return found;
     }

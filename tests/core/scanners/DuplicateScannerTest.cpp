@@ -84,9 +84,9 @@ TEST(DuplicateScanner, KeepsTheBestPlacedCopyAndOffersTheOthers) {
     ASSERT_EQ(items.size(), 2u);
     for (const auto& item : items) {
         EXPECT_EQ(item.kind, JunkKind::duplicates);
-        ASSERT_TRUE(item.duplicate);
-        EXPECT_EQ(item.duplicate->keptCopy.path(), home / "Documents/a.pdf");
-        EXPECT_EQ(item.duplicate->copies, 3);
+        ASSERT_TRUE(item.duplicate());
+        EXPECT_EQ(item.duplicate()->keptCopy.path(), home / "Documents/a.pdf");
+        EXPECT_EQ(item.duplicate()->copies, 3);
         EXPECT_EQ(item.targets, std::vector<URL>{item.location});
         EXPECT_EQ(item.baseVerdict, Verdict::safe);
         EXPECT_GT(item.bytes, 0);
@@ -106,7 +106,7 @@ TEST(DuplicateScanner, BackupFolderCopyLosesAndEqualEdgesAreToldApartByTheFullHa
     auto items = duplicatesIn(home);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].location.path(), home / "Documents/Backup/x.mov");
-    EXPECT_EQ(items[0].duplicate->keptCopy.path(), home / "Documents/x.mov");
+    EXPECT_EQ(items[0].duplicate()->keptCopy.path(), home / "Documents/x.mov");
 }
 
 TEST(DuplicateScanner, HardLinksAreOneFileAndOnlyWhollyInsideLinksAreOffered) {
@@ -135,8 +135,8 @@ TEST(DuplicateScanner, HardLinksAreOneFileAndOnlyWhollyInsideLinksAreOffered) {
     auto items = duplicatesIn(second);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].targets.size(), 2u);
-    EXPECT_EQ(items[0].duplicate->keptCopy.path(), second / "Documents/song.bin");
-    EXPECT_EQ(items[0].duplicate->copies, 2);
+    EXPECT_EQ(items[0].duplicate()->keptCopy.path(), second / "Documents/song.bin");
+    EXPECT_EQ(items[0].duplicate()->copies, 2);
 }
 
 // Several groups of large files hashed on every worker at once: every identical
@@ -175,7 +175,7 @@ TEST(DuplicateScanner, GroupsOfLargeFilesHashedTogetherReadOnlyWhatTheStagesAllo
 
     std::map<std::string, std::string> keptFor;
     for (const auto& item : items)
-        keptFor[item.location.path()] = item.duplicate->keptCopy.path();
+        keptFor[item.location.path()] = item.duplicate()->keptCopy.path();
     EXPECT_EQ(keptFor, (std::map<std::string, std::string>{
                            {home / "Downloads/film.mov", home / "Movies/film.mov"},
                            {home / "Desktop/film copy.mov", home / "Movies/film.mov"},

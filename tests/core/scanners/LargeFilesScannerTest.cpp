@@ -38,11 +38,11 @@ TEST(LargeFiles, LargeAlwaysOldOnlyWhenUnusedSinceStrictlyBeforeTheCutoff) {
                               candidate("/u/edge", 300'000'000, daysAgo(365))});
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[0].location.path(), "/u/huge");
-    EXPECT_EQ(items[0].largeFile->reason, ScanItem::LargeFileInfo::Reason::large);
+    EXPECT_EQ(items[0].largeFile()->reason, ScanItem::LargeFileInfo::Reason::large);
     EXPECT_EQ(items[1].location.path(), "/u/almost");
-    EXPECT_EQ(items[1].largeFile->reason, ScanItem::LargeFileInfo::Reason::old);
-    EXPECT_FALSE(items[1].largeFile->lastOpened);
-    EXPECT_EQ(items[1].largeFile->modified, daysAgo(730));
+    EXPECT_EQ(items[1].largeFile()->reason, ScanItem::LargeFileInfo::Reason::old);
+    EXPECT_FALSE(items[1].largeFile()->lastOpened);
+    EXPECT_EQ(items[1].largeFile()->modified, daysAgo(730));
     EXPECT_EQ(items[2].location.path(), "/u/floor");
     EXPECT_EQ(items[0].baseVerdict, Verdict::youDecide);
     EXPECT_EQ(items[0].bytes, 1'000'000'000);
@@ -53,7 +53,7 @@ TEST(LargeFiles, ARecentOpeningOutweighsAnOldModification) {
     EXPECT_TRUE(items.empty());
     items = largeAndOld({candidate("/u/movie", 500'000'000, daysAgo(1))}, daysAgo(700));
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].largeFile->lastOpened, daysAgo(700));
+    EXPECT_EQ(items[0].largeFile()->lastOpened, daysAgo(700));
 }
 
 TEST(LargeFiles, HardLinkedFileIsOneItemAndOnlyWhenEveryLinkIsACandidate) {
@@ -109,7 +109,7 @@ TEST(LargeFiles, FilesAreJudgedByTheBlocksTheyTake) {
             continue;
         }
         ASSERT_NE(item, items.end()) << row.name;
-        EXPECT_EQ(item->largeFile->reason, *row.offered) << row.name;
+        EXPECT_EQ(item->largeFile()->reason, *row.offered) << row.name;
         EXPECT_EQ(item->bytes, row.allocated) << row.name;
     }
 

@@ -70,10 +70,10 @@ TEST(LastOpened, WithoutARecordedDateTheLaterOfAccessAndModificationCounts) {
         });
         ASSERT_EQ(item != items.end(), c.offered);
         if (!c.offered) continue;
-        EXPECT_EQ(item->largeFile->lastOpened, c.lastOpenedDaysAgo > 0
-                                                   ? std::optional(daysAgo(c.lastOpenedDaysAgo))
-                                                   : std::nullopt);
-        EXPECT_EQ(item->largeFile->modified, daysAgo(c.use.modifiedDaysAgo));
+        EXPECT_EQ(item->largeFile()->lastOpened, c.lastOpenedDaysAgo > 0
+                                                     ? std::optional(daysAgo(c.lastOpenedDaysAgo))
+                                                     : std::nullopt);
+        EXPECT_EQ(item->largeFile()->modified, daysAgo(c.use.modifiedDaysAgo));
     }
 }
 
@@ -100,7 +100,7 @@ TEST(LastOpened, ADownloadReadSinceItCameIsOpenedThen) {
         });
         ASSERT_EQ(item != items.end(), c.openedDaysAgo > 0);
         if (c.openedDaysAgo > 0)
-            EXPECT_EQ(item->download->reason,
+            EXPECT_EQ(item->download()->reason,
                       ScanItem::DownloadInfo::Reason::opened(daysAgo(c.openedDaysAgo)));
     }
 }

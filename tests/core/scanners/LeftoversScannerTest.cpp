@@ -63,7 +63,7 @@ struct Fixture {
 std::vector<std::string> ids(const std::vector<ScanItem>& items) {
     std::vector<std::string> out;
     for (const auto& item : items)
-        out.push_back(item.leftover->id);
+        out.push_back(item.leftover()->id);
     return out;
 }
 
@@ -84,7 +84,7 @@ TEST(ScanLeftovers, GroupsTheFilesOfARemovedApplication) {
     EXPECT_EQ(item.targets, (std::vector<URL>{URL::fileURL(support), URL::fileURL(prefs)}));
     EXPECT_EQ(item.baseVerdict, Verdict::youDecide);
     EXPECT_GE(item.bytes, 4000);
-    const auto& info = *item.leftover;
+    const auto& info = *item.leftover();
     EXPECT_EQ(info.kind, ScanItem::LeftoverInfo::Kind::appFiles);
     EXPECT_EQ(info.id, "com.example.tool");
     EXPECT_EQ(info.name, "Tool");
@@ -133,7 +133,7 @@ TEST(ScanLeftovers, OnlyIdentifierShapedNamesInTheirPlaces) {
     auto items = f.scan();
     EXPECT_EQ(ids(items), (std::vector<std::string>{"com.example.Case", "com.example.case",
                                                     "com.example.web"}));
-    EXPECT_EQ(items[2].leftover->places, (std::vector<std::string>{"HTTPStorages", "WebKit"}));
+    EXPECT_EQ(items[2].leftover()->places, (std::vector<std::string>{"HTTPStorages", "WebKit"}));
 }
 
 TEST(ScanLeftovers, NamedSupportFoldersJoinTheirGroup) {
@@ -143,9 +143,9 @@ TEST(ScanLeftovers, NamedSupportFoldersJoinTheirGroup) {
     f.folder("Application Support/Slack"); // its identifier has no file: nothing
     auto items = f.scan();
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].leftover->name, "Visual Studio Code");
+    EXPECT_EQ(items[0].leftover()->name, "Visual Studio Code");
     EXPECT_EQ(items[0].targets.back(), URL::fileURL(code));
-    EXPECT_EQ(items[0].leftover->places,
+    EXPECT_EQ(items[0].leftover()->places,
               (std::vector<std::string>{"Application Support", "Preferences"}));
     EXPECT_EQ(DiskScanner::namedSupportFolders().size(), 25u);
 }
@@ -157,9 +157,9 @@ TEST(ScanLeftovers, EmptyGroupsCountOneByteAndSortByName) {
     f.folder("WebKit/com.example.Beta");
     auto items = f.scan();
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].leftover->name, "Alpha");
-    EXPECT_EQ(items[1].leftover->name, "Beta");
-    EXPECT_EQ(items[2].leftover->name, "Zeta");
+    EXPECT_EQ(items[0].leftover()->name, "Alpha");
+    EXPECT_EQ(items[1].leftover()->name, "Beta");
+    EXPECT_EQ(items[2].leftover()->name, "Zeta");
     for (const auto& item : items)
         EXPECT_GE(item.bytes, 1);
 }
@@ -199,9 +199,9 @@ TEST(LeftoverLaunchAgents, OnlyAgentsWhoseProgramIsGone) {
     EXPECT_EQ(item.location, URL::fileURL(gone));
     EXPECT_EQ(item.targets, std::vector<URL>{URL::fileURL(gone)});
     EXPECT_GE(item.bytes, 1);
-    EXPECT_EQ(item.leftover->kind, ScanItem::LeftoverInfo::Kind::launchAgent);
-    EXPECT_EQ(item.leftover->id, "com.example.gone");
-    EXPECT_EQ(item.leftover->name, "tool");
-    EXPECT_EQ(item.leftover->places, std::vector<std::string>{"LaunchAgents"});
-    EXPECT_TRUE(item.leftover->lastChanged);
+    EXPECT_EQ(item.leftover()->kind, ScanItem::LeftoverInfo::Kind::launchAgent);
+    EXPECT_EQ(item.leftover()->id, "com.example.gone");
+    EXPECT_EQ(item.leftover()->name, "tool");
+    EXPECT_EQ(item.leftover()->places, std::vector<std::string>{"LaunchAgents"});
+    EXPECT_TRUE(item.leftover()->lastChanged);
 }

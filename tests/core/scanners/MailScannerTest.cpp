@@ -58,19 +58,19 @@ TEST(MailScanner, OneItemPerAccountWithItsAttachmentFolders) {
     const ScanItem& work = items[0];
     EXPECT_EQ(work.location.lastPathComponent(), kAccount);
     EXPECT_EQ(work.targets.size(), 2u);
-    EXPECT_EQ(work.mail->name, "work@example.org");
-    EXPECT_EQ(work.mail->copy, Copy::onServer);
-    EXPECT_EQ(work.mail->count, 2 + 1);
+    EXPECT_EQ(work.mail()->name, "work@example.org");
+    EXPECT_EQ(work.mail()->copy, Copy::onServer);
+    EXPECT_EQ(work.mail()->count, 2 + 1);
     EXPECT_EQ(work.baseVerdict, Verdict::rebuilds);
     EXPECT_EQ(work.inUseBy, "Mail");
 
-    EXPECT_EQ(items[1].mail->name, "A Mail account");
-    EXPECT_EQ(items[1].mail->copy, Copy::unknown);
+    EXPECT_EQ(items[1].mail()->name, "A Mail account");
+    EXPECT_EQ(items[1].mail()->copy, Copy::unknown);
     EXPECT_EQ(items[1].baseVerdict, Verdict::youDecide);
 
     EXPECT_EQ(items[2].location.lastPathComponent(), "Mailboxes");
-    EXPECT_EQ(items[2].mail->name, "On My Mac");
-    EXPECT_EQ(items[2].mail->copy, Copy::onlyHere);
+    EXPECT_EQ(items[2].mail()->name, "On My Mac");
+    EXPECT_EQ(items[2].mail()->copy, Copy::onlyHere);
 }
 
 TEST(MailScanner, LinkedAccountOrDownloadsFolderYieldsNoItem) {
@@ -105,19 +105,19 @@ TEST(MailScanner, OpenedAttachmentsAndMessagesByYear) {
     sync();
     auto [items, access] = scanMail(mailScanner(home), {{"Messages", "com.apple.MobileSMS"}});
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].mail->kind, ScanItem::MailInfo::Kind::mailDownloads);
-    EXPECT_EQ(items[0].mail->count, 2);
+    EXPECT_EQ(items[0].mail()->kind, ScanItem::MailInfo::Kind::mailDownloads);
+    EXPECT_EQ(items[0].mail()->count, 2);
     EXPECT_EQ(items[0].baseVerdict, Verdict::safe);
     EXPECT_FALSE(items[0].inUseBy);
 
     EXPECT_EQ(items[1].location.path(), home / (attachments + "2026"));
-    EXPECT_EQ(items[1].mail->name, "2026");
-    EXPECT_EQ(items[1].mail->count, 2);
-    EXPECT_EQ(items[1].mail->videos, 1);
-    EXPECT_EQ(items[1].mail->photos, 1);
+    EXPECT_EQ(items[1].mail()->name, "2026");
+    EXPECT_EQ(items[1].mail()->count, 2);
+    EXPECT_EQ(items[1].mail()->videos, 1);
+    EXPECT_EQ(items[1].mail()->photos, 1);
     EXPECT_EQ(items[1].inUseBy, "Messages");
-    EXPECT_EQ(items[2].mail->name, "2024");
-    EXPECT_EQ(items[2].mail->count, 1);
+    EXPECT_EQ(items[2].mail()->name, "2024");
+    EXPECT_EQ(items[2].mail()->count, 1);
 }
 
 // Found on several workers at once, attachment folders and Messages files still
@@ -148,9 +148,9 @@ TEST(MailScanner, FoldersReadInParallelComeInWalkOrder) {
         return result;
     };
     EXPECT_EQ(paths(items[0].targets), attachmentFolders);
-    EXPECT_EQ(items[0].mail->count, 10);
+    EXPECT_EQ(items[0].mail()->count, 10);
     EXPECT_EQ(paths(items[1].targets), messageFiles);
-    EXPECT_EQ(items[1].mail->count, 10);
+    EXPECT_EQ(items[1].mail()->count, 10);
 }
 
 TEST(MailScanner, UnreadableMessagesFolderBlocksTheWholeCategory) {

@@ -45,12 +45,12 @@ TEST(LocalModels, HuggingFaceAndLMStudioFolders) {
     FileCounter counter;
     auto hub = f.scanner.huggingFaceModels(counter);
     ASSERT_EQ(hub.size(), 2u);
-    EXPECT_EQ(hub[0].ai->detail, "");
-    EXPECT_EQ(hub[1].ai->detail, "org/model-7b");
-    EXPECT_EQ(hub[1].ai->tool, "Hugging Face");
-    EXPECT_EQ(hub[1].ai->kind, AIKind::model);
-    EXPECT_EQ(hub[1].ai->count, 1);
-    EXPECT_EQ(hub[1].ai->lastUsed, f.daysAgo(20)) << "the model file is the newest change";
+    EXPECT_EQ(hub[0].ai()->detail, "");
+    EXPECT_EQ(hub[1].ai()->detail, "org/model-7b");
+    EXPECT_EQ(hub[1].ai()->tool, "Hugging Face");
+    EXPECT_EQ(hub[1].ai()->kind, AIKind::model);
+    EXPECT_EQ(hub[1].ai()->count, 1);
+    EXPECT_EQ(hub[1].ai()->lastUsed, f.daysAgo(20)) << "the model file is the newest change";
     EXPECT_EQ(hub[1].targets, std::vector<URL>{hub[1].location});
     EXPECT_EQ(hub[1].baseVerdict, Verdict::youDecide);
     EXPECT_FALSE(hub[1].goesOnShelf());
@@ -58,7 +58,7 @@ TEST(LocalModels, HuggingFaceAndLMStudioFolders) {
     auto studio = f.scanner.lmStudioModels(counter);
     std::vector<std::string> names;
     for (const auto& item : studio)
-        names.push_back(item.ai->detail);
+        names.push_back(item.ai()->detail);
     EXPECT_EQ(names, (std::vector<std::string>{"lmstudio-community/Qwen-GGUF", "ann/tiny"}));
 }
 
@@ -88,18 +88,18 @@ TEST(LocalModels, OllamaCountsOnlyTheBlobsNoOtherModelUses) {
     ASSERT_EQ(items.size(), 2u);
 
     const ScanItem& mine = items[0];
-    EXPECT_EQ(mine.ai->detail, "ann/mymodel:q4");
+    EXPECT_EQ(mine.ai()->detail, "ann/mymodel:q4");
     EXPECT_EQ(mine.bytes, 7000);
-    EXPECT_EQ(mine.ai->lastUsed, f.daysAgo(12));
+    EXPECT_EQ(mine.ai()->lastUsed, f.daysAgo(12));
     EXPECT_TRUE(mine.targets.empty());
     EXPECT_EQ(mine.action->commandLine(), "ollama rm ann/mymodel:q4");
 
     const ScanItem& llama = items[1];
     EXPECT_EQ(llama.location.path(), f.home / manifestPath(kRegistry + "/library/llama3/latest"));
-    EXPECT_EQ(llama.ai->detail, "llama3:latest");
+    EXPECT_EQ(llama.ai()->detail, "llama3:latest");
     EXPECT_EQ(llama.bytes, 12000 + 500);
     EXPECT_EQ(llama.action->tool, "/opt/ollama/bin/ollama");
-    EXPECT_EQ(llama.ai->tool, "Ollama");
+    EXPECT_EQ(llama.ai()->tool, "Ollama");
     EXPECT_EQ(llama.baseVerdict, Verdict::youDecide);
 }
 

@@ -12,7 +12,7 @@ namespace {
 std::map<std::string, Kind> kindsByPath(const std::vector<ScanItem>& items) {
     std::map<std::string, Kind> kinds;
     for (const auto& item : items)
-        kinds[item.location.path()] = item.developer->kind;
+        kinds[item.location.path()] = item.developer()->kind;
     return kinds;
 }
 
@@ -71,7 +71,7 @@ TEST(ProjectBuildFolders, EachMarkerGivesItsKind) {
     EXPECT_EQ(target->kind, JunkKind::developer);
     EXPECT_EQ(target->targets, std::vector<URL>{target->location});
     EXPECT_EQ(target->baseVerdict, Verdict::rebuilds);
-    EXPECT_EQ(target->developer->owner, "rs");
+    EXPECT_EQ(target->developer()->owner, "rs");
     EXPECT_GE(target->bytes, allocated(f.home / "code/rs/target/debug/rs"));
     EXPECT_FALSE(target->inUseBy);
     EXPECT_FALSE(target->action);
@@ -88,8 +88,8 @@ TEST(ProjectBuildFolders, BelongToTheOutermostProjectAndItsNewestChange) {
     auto items = scanProjects(f);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].location.path(), f.home / "work/repo/app/node_modules");
-    EXPECT_EQ(items[0].developer->owner, "repo");
-    EXPECT_EQ(items[0].developer->lastActivity, f.daysAgo(95));
+    EXPECT_EQ(items[0].developer()->owner, "repo");
+    EXPECT_EQ(items[0].developer()->lastActivity, f.daysAgo(95));
 
     // Any ordinary file touched lately anywhere in the repository keeps every build folder.
     f.file("work/repo/docs/deep/notes.txt", 3);
@@ -106,7 +106,7 @@ TEST(ProjectBuildFolders, NinetyDayRuleCountsTheGitFiles) {
 
     auto items = scanProjects(f);
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].developer->lastActivity, f.daysAgo(91));
+    EXPECT_EQ(items[0].developer()->lastActivity, f.daysAgo(91));
 
     f.age("p/site/.git/logs/HEAD", 89);
     EXPECT_TRUE(scanProjects(f).empty());

@@ -56,8 +56,8 @@ TEST(ScreenshotsScanner, FindsOldScreenshotsByNameTypeAndAge) {
     EXPECT_EQ(targetNames(items),
               (std::vector<std::string>{"CleanShot one.jpg", "Screen Recording 2024.MOV",
                                         "Screenshot 2024-01-05 at 10.00.00.png"}));
-    EXPECT_EQ(items[0].photo->count, 3);
-    EXPECT_EQ(items[0].photo->recordings, 1);
+    EXPECT_EQ(items[0].photo()->count, 3);
+    EXPECT_EQ(items[0].photo()->recordings, 1);
     EXPECT_EQ(items[0].baseVerdict, Verdict::youDecide);
     EXPECT_EQ(counted, 3 + 3);
 }
@@ -73,11 +73,11 @@ TEST(ScreenshotsScanner, OneItemPerMonthNewestFirst) {
     auto items = screenshots(fixtureScanner(home));
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].location.path(), home / "Screenshots/2025-1");
-    EXPECT_EQ(items[0].photo->name, "January 2025");
+    EXPECT_EQ(items[0].photo()->name, "January 2025");
     EXPECT_EQ(targetNames({items[0]}),
               (std::vector<std::string>{"Screenshot a.png", "Screenshot b.png"}));
     EXPECT_EQ(items[1].location.path(), home / "Screenshots/2024-12");
-    EXPECT_EQ(items[1].photo->name, "December 2024");
+    EXPECT_EQ(items[1].photo()->name, "December 2024");
     EXPECT_GT(items[1].bytes, 0);
 }
 

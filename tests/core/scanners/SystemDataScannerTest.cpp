@@ -45,8 +45,8 @@ TEST(SystemDataPurgeable, OfferedFromHalfAGigabyteOrWithAnySnapshot) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].location.absoluteString(), "kelvora-system:purgeable");
     EXPECT_EQ(items[0].bytes, 500'000'000);
-    EXPECT_EQ(items[0].system->detail, "");
-    EXPECT_EQ(items[0].system->count, 0);
+    EXPECT_EQ(items[0].system()->detail, "");
+    EXPECT_EQ(items[0].system()->count, 0);
     EXPECT_EQ(items[0].lockedReason, std::optional<std::string>("macOS frees this by itself"));
     EXPECT_EQ(items[0].baseVerdict, Verdict::safe);
 
@@ -55,10 +55,10 @@ TEST(SystemDataPurgeable, OfferedFromHalfAGigabyteOrWithAnySnapshot) {
     items = f.scanner.purgeableItem();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].bytes, 0);
-    EXPECT_EQ(items[0].system->detail, "2");
-    EXPECT_EQ(items[0].system->count, 2);
-    EXPECT_EQ(items[0].system->date, f.daysAgo(1));
-    EXPECT_EQ(items[0].system->name, "Space macOS frees by itself");
+    EXPECT_EQ(items[0].system()->detail, "2");
+    EXPECT_EQ(items[0].system()->count, 2);
+    EXPECT_EQ(items[0].system()->date, f.daysAgo(1));
+    EXPECT_EQ(items[0].system()->name, "Space macOS frees by itself");
 
     EXPECT_EQ(DiskScanner::livePurgeable(f.home.url()), 0);
     EXPECT_EQ(DiskScanner::livePurgeable(URL::fileURL("/no/such/volume")), 0);
@@ -91,14 +91,14 @@ TEST(SystemDataInstallers, JudgedAgainstTheRunningMajorVersion) {
     auto items = f.scanner.macOSInstallers(counter);
     ASSERT_EQ(items.size(), 2u);
     const ScanItem& fancy = items[0];
-    EXPECT_EQ(fancy.system->name, "Fancy");
-    EXPECT_EQ(fancy.system->detail, "upgrade") << "an unknown release counts as an upgrade";
+    EXPECT_EQ(fancy.system()->name, "Fancy");
+    EXPECT_EQ(fancy.system()->detail, "upgrade") << "an unknown release counts as an upgrade";
     const ScanItem& sonoma = items[1];
     EXPECT_EQ(sonoma.location.path(), f.home / "Applications/Install macOS Sonoma.app");
     EXPECT_EQ(sonoma.targets, std::vector<URL>{sonoma.location});
-    EXPECT_EQ(sonoma.system->kind, Kind::macOSInstaller);
-    EXPECT_EQ(sonoma.system->name, "Sonoma");
-    EXPECT_EQ(sonoma.system->detail, "installed");
+    EXPECT_EQ(sonoma.system()->kind, Kind::macOSInstaller);
+    EXPECT_EQ(sonoma.system()->name, "Sonoma");
+    EXPECT_EQ(sonoma.system()->detail, "installed");
     EXPECT_EQ(sonoma.baseVerdict, Verdict::rebuilds);
     EXPECT_EQ(sonoma.lockedReason.has_value(), !f.scanner.canMove(sonoma.location));
     EXPECT_GT(sonoma.bytes, 30000);
@@ -106,7 +106,7 @@ TEST(SystemDataInstallers, JudgedAgainstTheRunningMajorVersion) {
     f.scanner.macOSMajorVersion = 13;
     items = f.scanner.macOSInstallers(counter);
     ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[1].system->detail, "upgrade");
+    EXPECT_EQ(items[1].system()->detail, "upgrade");
     EXPECT_EQ(items[1].baseVerdict, Verdict::youDecide);
 }
 
@@ -135,18 +135,18 @@ TEST(SystemDataBackups, EveryBackupWithTheNewestOfEachDeviceMarked) {
     FileCounter counter;
     auto items = f.scanner.deviceBackups(counter);
     ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items[0].system->name, "Ann's iPhone");
-    EXPECT_EQ(items[0].system->detail, "iPhone 15 \u00B7 iOS 17.4");
-    EXPECT_EQ(items[0].system->count, 0);
-    EXPECT_EQ(items[0].system->date, f.daysAgo(40));
-    EXPECT_EQ(items[1].system->count, 1);
-    EXPECT_EQ(items[2].system->name, "Tablet");
-    EXPECT_EQ(items[2].system->detail, "iPad13,1 \u00B7 iPadOS 17.1");
-    EXPECT_EQ(items[2].system->count, 1);
-    EXPECT_EQ(items[3].system->name, "A device");
-    EXPECT_EQ(items[3].system->detail, "");
-    EXPECT_EQ(items[3].system->count, 1);
-    EXPECT_EQ(items[1].system->kind, Kind::deviceBackup);
+    EXPECT_EQ(items[0].system()->name, "Ann's iPhone");
+    EXPECT_EQ(items[0].system()->detail, "iPhone 15 \u00B7 iOS 17.4");
+    EXPECT_EQ(items[0].system()->count, 0);
+    EXPECT_EQ(items[0].system()->date, f.daysAgo(40));
+    EXPECT_EQ(items[1].system()->count, 1);
+    EXPECT_EQ(items[2].system()->name, "Tablet");
+    EXPECT_EQ(items[2].system()->detail, "iPad13,1 \u00B7 iPadOS 17.1");
+    EXPECT_EQ(items[2].system()->count, 1);
+    EXPECT_EQ(items[3].system()->name, "A device");
+    EXPECT_EQ(items[3].system()->detail, "");
+    EXPECT_EQ(items[3].system()->count, 1);
+    EXPECT_EQ(items[1].system()->kind, Kind::deviceBackup);
     EXPECT_EQ(items[1].baseVerdict, Verdict::youDecide);
     EXPECT_TRUE(items[1].goesOnShelf());
     EXPECT_FALSE(items[1].lockedReason);
@@ -176,7 +176,7 @@ TEST(SystemDataBackups, UnreadableFolderBecomesOneLockedNote) {
         auto items = f.scanner.deviceBackups(counter);
         std::string report;
         for (const auto& item : items)
-            report += item.system->name + "|" + item.system->detail + "|" +
+            report += item.system()->name + "|" + item.system()->detail + "|" +
                       item.lockedReason.value_or("") + "|" + std::to_string(item.bytes) + "|" +
                       item.location.path() + "\n";
         (void)!write(pipeFds[1], report.data(), report.size());
@@ -205,13 +205,13 @@ TEST(SystemDataUpdates, DeviceSoftwareFilesInAnyCase) {
     FileCounter counter;
     auto items = f.scanner.deviceUpdates(counter);
     ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].system->name, "iPhone15,2_17.4_Restore.IPSW");
-    EXPECT_EQ(items[0].system->detail, "iPhone Software Updates");
-    EXPECT_EQ(items[0].system->date, f.daysAgo(9));
+    EXPECT_EQ(items[0].system()->name, "iPhone15,2_17.4_Restore.IPSW");
+    EXPECT_EQ(items[0].system()->detail, "iPhone Software Updates");
+    EXPECT_EQ(items[0].system()->date, f.daysAgo(9));
     EXPECT_EQ(items[0].baseVerdict, Verdict::rebuilds);
     EXPECT_EQ(items[0].targets, std::vector<URL>{items[0].location});
     EXPECT_FALSE(items[0].goesOnShelf());
-    EXPECT_EQ(items[1].system->detail, "iPad Software Updates");
+    EXPECT_EQ(items[1].system()->detail, "iPad Software Updates");
 }
 
 TEST(SystemDataDocker, DiskImageShownWhateverIncludeDockerSays) {
@@ -224,8 +224,8 @@ TEST(SystemDataDocker, DiskImageShownWhateverIncludeDockerSays) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].location.absoluteString(), "kelvora-system:docker");
     EXPECT_EQ(items[0].bytes, 9'000'000);
-    EXPECT_EQ(items[0].system->detail, "2345");
-    EXPECT_EQ(items[0].system->name, "Docker\u2019s disk image");
+    EXPECT_EQ(items[0].system()->detail, "2345");
+    EXPECT_EQ(items[0].system()->name, "Docker\u2019s disk image");
     EXPECT_EQ(items[0].lockedReason,
               std::optional<std::string>("Freed with Docker\u2019s own tools"));
     EXPECT_EQ(items[0].verdict(), Verdict::locked);

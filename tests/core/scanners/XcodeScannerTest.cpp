@@ -51,23 +51,23 @@ TEST(XcodeDerivedData, GoneWorkspacesAndStaleCachesAreOffered) {
 
     const ScanItem* gone = itemAt(items, f.home / (kDerived + "Gone-abc"));
     ASSERT_TRUE(gone);
-    EXPECT_EQ(gone->developer->kind, Kind::derivedData);
-    EXPECT_EQ(gone->developer->owner, "Gone");
-    EXPECT_FALSE(gone->developer->lastActivity);
+    EXPECT_EQ(gone->developer()->kind, Kind::derivedData);
+    EXPECT_EQ(gone->developer()->owner, "Gone");
+    EXPECT_FALSE(gone->developer()->lastActivity);
     EXPECT_EQ(gone->baseVerdict, Verdict::rebuilds);
     EXPECT_EQ(gone->targets, std::vector<URL>{gone->location});
 
     const ScanItem* stale = itemAt(items, f.home / (kDerived + "Live-def"));
     ASSERT_TRUE(stale);
-    EXPECT_EQ(stale->developer->owner, "Live");
-    EXPECT_EQ(stale->developer->lastActivity, f.daysAgo(100));
+    EXPECT_EQ(stale->developer()->owner, "Live");
+    EXPECT_EQ(stale->developer()->lastActivity, f.daysAgo(100));
 
     const ScanItem* named = itemAt(items, f.home / (kDerived + "My-App-xyz"));
     ASSERT_TRUE(named);
-    EXPECT_EQ(named->developer->owner, "My-App");
+    EXPECT_EQ(named->developer()->owner, "My-App");
     const ScanItem* unnamed = itemAt(items, f.home / (kDerived + "nohash"));
     ASSERT_TRUE(unnamed);
-    EXPECT_EQ(unnamed->developer->owner, "");
+    EXPECT_EQ(unnamed->developer()->owner, "");
 }
 
 TEST(XcodeDeviceSupport, KeepsTheNewestEntryOfEachPlatform) {
@@ -90,14 +90,14 @@ TEST(XcodeDeviceSupport, KeepsTheNewestEntryOfEachPlatform) {
     auto items = f.scanner.scanDeviceSupport(counter);
     std::vector<std::string> owners;
     for (const auto& item : items)
-        owners.push_back(item.developer->owner);
+        owners.push_back(item.developer()->owner);
     std::sort(owners.begin(), owners.end());
     EXPECT_EQ(owners,
               (std::vector<std::string>{"iOS 16.2 (20C1)", "iOS 17.0 (21A1)", "watchOS 9.0"}));
     const ScanItem* old = itemAt(items, f.home / (ios + "16.2 (20C1)"));
     ASSERT_TRUE(old);
-    EXPECT_EQ(old->developer->kind, Kind::deviceSupport);
-    EXPECT_EQ(old->developer->lastActivity, f.daysAgo(400));
+    EXPECT_EQ(old->developer()->kind, Kind::deviceSupport);
+    EXPECT_EQ(old->developer()->lastActivity, f.daysAgo(400));
 
     // Entries used within the 90 days stay even when they are not the newest.
     f.age(ios + "16.2 (20C1)", 30);
@@ -180,11 +180,11 @@ TEST(XcodeSimulators, StaleOrUnavailableDevicesOfAMegabyteAreOffered) {
     EXPECT_EQ(found, (std::vector<std::string>{"OLD", "GONE", "BOOTED"}));
 
     EXPECT_EQ(items[0].baseVerdict, Verdict::rebuilds);
-    EXPECT_EQ(items[0].developer->owner, "OLD phone (iOS 17.2)");
+    EXPECT_EQ(items[0].developer()->owner, "OLD phone (iOS 17.2)");
     EXPECT_TRUE(items[0].targets.empty());
     EXPECT_EQ(items[0].action->commandLine(), "xcrun simctl delete OLD");
     EXPECT_EQ(items[1].baseVerdict, Verdict::safe);
     EXPECT_EQ(items[2].inUseBy, std::optional<std::string>("Simulator"));
-    EXPECT_EQ(items[2].developer->lastActivity, f.daysAgo(200))
+    EXPECT_EQ(items[2].developer()->lastActivity, f.daysAgo(200))
         << "falls back to the folder's date";
 }

@@ -356,11 +356,12 @@ TEST(PlainQueryItems, HitsBecomeLargeFileItems) {
     EXPECT_EQ(items[0].targets, std::vector<URL>{hits[0].url});
     EXPECT_EQ(items[0].bytes, 5'000);
     EXPECT_EQ(items[0].baseVerdict, Verdict::youDecide);
-    EXPECT_EQ(items[0].largeFile,
+    ASSERT_TRUE(items[0].largeFile());
+    EXPECT_EQ(*items[0].largeFile(),
               (ScanItem::LargeFileInfo{ScanItem::LargeFileInfo::Reason::large, std::nullopt,
                                        at("2025-01-01T00:00:00Z")}));
-    EXPECT_EQ(items[1].largeFile->modified, now);
-    EXPECT_FALSE(items[1].inUseBy || items[1].lockedReason || items[1].action || items[1].photo);
+    EXPECT_EQ(items[1].largeFile()->modified, now);
+    EXPECT_FALSE(items[1].inUseBy || items[1].lockedReason || items[1].action || items[1].photo());
 }
 
 } // namespace
