@@ -16,16 +16,6 @@ TargetAccess::Result refused(std::string reason) {
     return {std::nullopt, std::move(reason)};
 }
 
-const ScanItem::ScanFolder* notedFolderOf(const ScanItem& item, const std::string& path) {
-    const ScanItem::ScanFolder* deepest = nullptr;
-    for (const auto& noted : item.scannedIn) {
-        const std::string& folder = noted.folder.path();
-        if (path == folder || !isSameOrInside(path, folder)) continue;
-        if (!deepest || folder.size() > deepest->folder.path().size()) deepest = &noted;
-    }
-    return deepest;
-}
-
 std::string relativeBelow(const std::string& path, const std::string& folder) {
     if (path == folder) return "";
     return path.substr(folder == "/" ? 1 : folder.size() + 1);
@@ -48,6 +38,17 @@ TargetAccess::TargetAccess(std::vector<URL> folders, FolderHandle::LinkCheck che
 
 TargetAccess TargetAccess::live() {
     return TargetAccess(DiskScanner::live().scanFolders());
+}
+
+const ScanItem::ScanFolder* TargetAccess::notedFolderOf(const ScanItem& item,
+                                                        const std::string& path) {
+    const ScanItem::ScanFolder* deepest = nullptr;
+    for (const auto& noted : item.scannedIn) {
+        const std::string& folder = noted.folder.path();
+        if (path == folder || !isSameOrInside(path, folder)) continue;
+        if (!deepest || folder.size() > deepest->folder.path().size()) deepest = &noted;
+    }
+    return deepest;
 }
 
 TargetAccess::Result TargetAccess::reach(const ScanItem& item, const URL& target) const {

@@ -33,6 +33,9 @@ public:
                           FolderHandle::LinkCheck check = FolderHandle::LinkCheck::kernel);
     // The folders a scan of the current user's home looks in.
     static TargetAccess live();
+    // The deepest folder the scan noted for the item that holds `path` below it; null when
+    // it noted none.
+    static const ScanItem::ScanFolder* notedFolderOf(const ScanItem& item, const std::string& path);
 
     Result reach(const ScanItem& item, const URL& target) const;
     // The same for a move, which would carry along any file system mounted inside the

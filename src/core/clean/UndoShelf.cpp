@@ -93,13 +93,8 @@ struct Plan {
 // the item, else the deepest a scan looks in.
 std::optional<std::string> scanFolderOf(const ScanItem& item, const URL& target,
                                         const std::vector<URL>& scanFolders) {
-    const ScanItem::ScanFolder* deepest = nullptr;
-    for (const auto& noted : item.scannedIn) {
-        const std::string& folder = noted.folder.path();
-        if (target.path() == folder || !isSameOrInside(target.path(), folder)) continue;
-        if (!deepest || folder.size() > deepest->folder.path().size()) deepest = &noted;
-    }
-    if (deepest) return deepest->folder.path();
+    if (const auto* noted = TargetAccess::notedFolderOf(item, target.path()))
+        return noted->folder.path();
     if (auto folder = DiskScanner::scanFolderOf(target, scanFolders)) return folder->path();
     return std::nullopt;
 }
