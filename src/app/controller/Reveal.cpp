@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QStringList>
 #include <QUrl>
@@ -12,6 +13,13 @@ namespace kelvora {
 
 namespace {
 
+void openFolderOf(const URL& url) {
+    URL folder = url.path() == "/" ? url : url.deletingLastPathComponent();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.path())));
+}
+
+// The file manager is asked without waiting for its answer: a slow or stuck one must never
+// hold the window. Only a refusal falls back to opening the folder.
 bool askFileManager(const std::vector<URL>& urls) {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     if (!address || !*address) return false;
@@ -24,7 +32,12 @@ bool askFileManager(const std::vector<URL>& urls) {
     for (const URL& url : urls)
         items << QUrl::fromLocalFile(QString::fromStdString(url.path())).toString();
     call << items << QString();
-    return bus.call(call, QDBus::Block, 3000).type() == QDBusMessage::ReplyMessage;
+    auto* answer = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000));
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, [answer, first = urls.front()] {
+        if (answer->isError()) openFolderOf(first);
+        answer->deleteLater();
+    });
+    return true;
 }
 
 } // namespace
@@ -34,10 +47,7 @@ void revealInFileManager(const URL& url) {
 }
 
 void revealInFileManager(const std::vector<URL>& urls) {
-    if (urls.empty() || askFileManager(urls)) return;
-    const URL& url = urls.front();
-    URL folder = url.path() == "/" ? url : url.deletingLastPathComponent();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.path())));
+    if (!urls.empty() && !askFileManager(urls)) openFolderOf(urls.front());
 }
 
 } // namespace kelvora
