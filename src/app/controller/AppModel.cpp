@@ -50,6 +50,7 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
     phase_ = phase ? std::move(*phase) : Phase::ready(std::move(result));
     remembersPicks_ = false;
     sweeps_ = ShelfListing::of(shelf_.sweeps());
+    shelfRead_ = true;
 }
 
 AppModel::~AppModel() {
@@ -99,7 +100,17 @@ void AppModel::readStartUpState() {
     setPicks(Prefs::picks(stored));
     showingWelcome_ = !welcomeDone;
     forecastDays_ = DiskHistory::load(DiskHistory::defaultFile()).daysUntilFull(currentDate());
-    sweeps_ = ShelfListing::of(shelf_.sweeps());
+    readShelfInBackground();
+}
+
+// A shelf of many thousands of entries takes a second or more to read: the window shows
+// meanwhile, and a listing read since (by a scan or a shelf change) is never replaced by it.
+void AppModel::readShelfInBackground() {
+    inBackground([shelf = shelf_] { return ShelfListing::of(shelf.sweeps()); },
+                 [this, before = sweeps_](std::shared_ptr<const ShelfListing> read) {
+                     if (sweeps_ == before) assign(sweeps_, std::move(read), Area::shelf);
+                     assign(shelfRead_, true, Area::shelf);
+                 });
 }
 
 bool AppModel::hasFullDiskAccess() const {

@@ -182,6 +182,8 @@ public:
     const std::vector<UndoShelf::Sweep>& sweeps() const { return sweeps_->sweeps; }
     // The same clean-ups, shared: views hold on to them without copying.
     const std::shared_ptr<const ShelfListing>& shelfListing() const { return sweeps_; }
+    // False until the shelf has been read once since the start.
+    bool shelfRead() const { return shelfRead_; }
     const DiskSpace& diskNow() const { return diskNow_; }
     bool confirmingEmptyShelf() const { return confirmingEmptyShelf_; }
     const std::optional<std::string>& shelfError() const { return shelfError_; }
@@ -396,6 +398,7 @@ private:
     static void onMainThread(QPointer<AppModel> self, std::function<void(AppModel&)> update);
 
     void readStartUpState();
+    void readShelfInBackground();
     void rereadSettings();
     // One watcher serves the application folders and the settings' folder.
     void folderChanged(const QString& folder);
@@ -474,6 +477,7 @@ private:
     std::optional<URL> focusedItem_;
     bool showingShelf_ = false;
     std::shared_ptr<const ShelfListing> sweeps_ = ShelfListing::of({});
+    bool shelfRead_ = false;
     DiskSpace diskNow_;
     bool confirmingEmptyShelf_ = false;
     std::optional<std::string> shelfError_;

@@ -41,7 +41,12 @@ TEST_F(StartUpTest, ReadsStoredSettingsHistoryAndShelf) {
     item.bytes = 3;
     UndoShelf(URL::fileURL(shelfRoot(), true)).shelve({{item, "old.zip"}}, currentDate());
 
-    auto model = makeModel();
+    // The shelf is read off the window's thread and shows once read.
+    auto model = std::make_unique<AppModel>(scanner(), cleaner(),
+                                            UndoShelf(URL::fileURL(shelfRoot(), true), 7), tools());
+    EXPECT_FALSE(model->shelfRead());
+    EXPECT_TRUE(model->sweeps().empty());
+    ASSERT_TRUE(waitUntil([&] { return model->shelfRead(); }));
     EXPECT_EQ(model->mode(), AppModel::ViewMode::detailed);
     EXPECT_FALSE(model->showingWelcome());
     EXPECT_TRUE(model->checkedOpenAtLogin());

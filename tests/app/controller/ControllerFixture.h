@@ -141,14 +141,14 @@ protected:
         return tools;
     }
 
-    std::unique_ptr<AppModel> makeModel() {
-        return std::make_unique<AppModel>(scanner(), cleaner(),
-                                          UndoShelf(URL::fileURL(shelfRoot(), true), 7), tools());
-    }
+    std::unique_ptr<AppModel> makeModel() { return makeModel(tools()); }
+    // Once it has read the shelf, which it does in the background at the start.
     std::unique_ptr<AppModel> makeModel(AppModel::Tools customTools) {
-        return std::make_unique<AppModel>(scanner(), cleaner(),
-                                          UndoShelf(URL::fileURL(shelfRoot(), true), 7),
-                                          std::move(customTools));
+        auto model = std::make_unique<AppModel>(scanner(), cleaner(),
+                                                UndoShelf(URL::fileURL(shelfRoot(), true), 7),
+                                                std::move(customTools));
+        waitUntil([&] { return model->shelfRead(); });
+        return model;
     }
 
     // An application bundle in the home's application folder.
