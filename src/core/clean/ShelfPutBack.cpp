@@ -65,12 +65,9 @@ std::vector<std::string> placesOf(const UndoShelf::Entry& entry,
 
 std::optional<std::string> placeOf(const std::string& original,
                                    const std::vector<std::string>& places) {
-    std::optional<std::string> deepest;
-    for (const auto& place : places)
-        if (original != place && isSameOrInside(original, place) &&
-            (!deepest || place.size() > deepest->size()))
-            deepest = place;
-    return deepest;
+    const std::string* deepest = deepestHolding(
+        original, places, [](const std::string& place) -> const std::string& { return place; });
+    return deepest ? std::optional<std::string>(*deepest) : std::nullopt;
 }
 
 // The folder at `path`, entered from `place` one name at a time without crossing a link, and

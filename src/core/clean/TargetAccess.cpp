@@ -42,13 +42,10 @@ TargetAccess TargetAccess::live() {
 
 const ScanItem::ScanFolder* TargetAccess::notedFolderOf(const ScanItem& item,
                                                         const std::string& path) {
-    const ScanItem::ScanFolder* deepest = nullptr;
-    for (const auto& noted : item.scannedIn) {
-        const std::string& folder = noted.folder.path();
-        if (path == folder || !isSameOrInside(path, folder)) continue;
-        if (!deepest || folder.size() > deepest->folder.path().size()) deepest = &noted;
-    }
-    return deepest;
+    return deepestHolding(path, item.scannedIn,
+                          [](const ScanItem::ScanFolder& noted) -> const std::string& {
+                              return noted.folder.path();
+                          });
 }
 
 TargetAccess::Result TargetAccess::reach(const ScanItem& item, const URL& target) const {

@@ -74,13 +74,10 @@ std::vector<URL> DiskScanner::scanFolders() const {
 }
 
 std::optional<URL> DiskScanner::scanFolderOf(const URL& target, const std::vector<URL>& folders) {
-    std::optional<URL> deepest;
-    const std::string path = target.standardized().path();
-    for (const auto& folder : folders) {
-        if (path == folder.path() || !isSameOrInside(path, folder.path())) continue;
-        if (!deepest || folder.path().size() > deepest->path().size()) deepest = folder;
-    }
-    return deepest;
+    const URL* deepest =
+        deepestHolding(target.standardized().path(), folders,
+                       [](const URL& folder) -> const std::string& { return folder.path(); });
+    return deepest ? std::optional<URL>(*deepest) : std::nullopt;
 }
 
 void DiskScanner::noteScanFolders(std::vector<ScanItem>& items, const ScanFolderLog* listed) const {

@@ -3,6 +3,7 @@
 #include <compare>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -62,6 +63,19 @@ std::string parentPath(const std::string& path);
 std::string joinPath(const std::string& folder, const std::string& component);
 // True when path is folder itself or lies below it; every path lies below "/".
 bool isSameOrInside(const std::string& path, const std::string& folder);
+// The deepest of `folders` that holds `path` below it (never `path` itself), each folder's
+// path given by `pathOf`; null when none does.
+template <class Folders, class PathOf>
+auto deepestHolding(const std::string& path, const Folders& folders, PathOf pathOf)
+    -> decltype(&*std::begin(folders)) {
+    decltype(&*std::begin(folders)) deepest = nullptr;
+    for (const auto& folder : folders) {
+        const std::string& place = pathOf(folder);
+        if (path == place || !isSameOrInside(path, place)) continue;
+        if (!deepest || place.size() > pathOf(*deepest).size()) deepest = &folder;
+    }
+    return deepest;
+}
 // Starts at "/" and has no empty, "." or ".." component on the way: it names one place
 // without any path arithmetic.
 bool isPlainAbsolutePath(const std::string& path);
