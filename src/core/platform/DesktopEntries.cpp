@@ -1,5 +1,6 @@
 #include "platform/DesktopEntries.h"
 
+#include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/Url.h"
@@ -14,68 +15,10 @@ namespace {
 
 constexpr std::string_view kSuffix = ".desktop";
 
-// A desktop entry's value with its escapes read: \s, \n, \t, \r and \\.
-std::string unescaped(std::string_view value) {
-    std::string out;
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            out += value[i];
-            continue;
-        }
-        switch (char next = value[++i]) {
-        case 's':
-            out += ' ';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        default:
-            out += next;
-            break;
-        }
-    }
-    return out;
-}
-
-struct Entry {
-    std::optional<std::string> name;
-    bool hidden = false;
-};
-
-// Only the keys of the [Desktop Entry] group count; the actions' groups have names too.
-Entry readEntry(const std::string& text) {
-    Entry entry;
-    bool inMainGroup = false;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = trimmed(std::string_view(text).substr(start, end - start));
-        start = end + 1;
-        if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '[') {
-            inMainGroup = line == "[Desktop Entry]";
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (!inMainGroup || equals == std::string::npos) continue;
-        std::string key = trimmed(std::string_view(line).substr(0, equals));
-        std::string value = trimmed(std::string_view(line).substr(equals + 1));
-        if (key == "Name" && !entry.name) entry.name = unescaped(value);
-        if (key == "Hidden") entry.hidden = value == "true";
-    }
-    return entry;
-}
-
 // An entry without a name still says the application is installed.
-std::string shownName(const Entry& entry, const std::string& id) {
-    return entry.name && !entry.name->empty() ? *entry.name : id;
+std::string shownName(const DesktopEntry& entry, const std::string& id) {
+    auto name = entry.localized("Name", messagesLocale());
+    return name && !name->empty() ? *name : id;
 }
 
 // The file of `name` in one folder, its letter case as given or, `ignoringCase`, any.
@@ -122,13 +65,12 @@ std::optional<std::string> nameOf(const std::string& name,
     for (bool ignoringCase : {false, true}) {
         for (const auto& folder : folders) {
             auto file = entryFile(folder, name, ignoringCase);
-            auto text = file ? readFile(*file) : std::nullopt;
-            if (!text) continue;
+            auto entry = file ? DesktopEntry::read(*file) : std::nullopt;
+            if (!entry) continue;
             // The first entry of a name hides those of later folders, also when it is hidden
             // itself: that is how a user deletes a system-wide entry.
-            Entry entry = readEntry(*text);
-            if (entry.hidden) return std::nullopt;
-            return shownName(entry, name);
+            if (entry->flag("Hidden")) return std::nullopt;
+            return shownName(*entry, name);
         }
     }
     return std::nullopt;
@@ -142,11 +84,13 @@ std::vector<Application> applications(const std::vector<std::string>& folders) {
             if (!endsWith(file.name, kSuffix) || file.isDirectory()) continue;
             std::string id = file.name.substr(0, file.name.size() - kSuffix.size());
             if (id.empty() || seen.count(id)) continue;
-            auto text = readFile(file.url.path());
-            if (!text) continue;
+            auto entry = DesktopEntry::read(file.url.path());
+            if (!entry) continue;
             seen.insert(id);
-            Entry entry = readEntry(*text);
-            if (!entry.hidden) found.push_back({id, shownName(entry, id)});
+            if (entry->flag("Hidden")) continue;
+            found.push_back({id, shownName(*entry, id), file.url.path(),
+                             entry->program().value_or(""),
+                             entry->value("StartupWMClass").value_or("")});
         }
     }
     return found;

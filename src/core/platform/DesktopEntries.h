@@ -8,8 +8,11 @@ namespace kelvora::DesktopEntries {
 
 // One installed application as the desktop lists it.
 struct Application {
-    std::string id;   // the entry's file name without ".desktop"
-    std::string name; // its Name, or the id when it has none
+    std::string id;             // the entry's file name without ".desktop"
+    std::string name;           // its Name in the user's language, or the id when it has none
+    std::string path;           // the entry file
+    std::string program;        // what its Exec runs (see DesktopEntry::program), or empty
+    std::string startupWMClass; // its StartupWMClass, or empty
     bool operator==(const Application&) const = default;
 };
 
@@ -19,10 +22,10 @@ struct Application {
 // installations where those are not listed already.
 std::vector<std::string> folders(const std::string& dataHome);
 
-// The Name of the first entry "<name>.desktop" in the folders, its file name compared
-// without regard to letter case where no entry has exactly that name (the name itself when
-// the entry has none). An entry marked Hidden has been deleted by the user and names
-// nothing, also for the folders after it.
+// The Name (in the user's language) of the first entry "<name>.desktop" in the folders, its file
+// name compared without regard to letter case where no entry has exactly that name (the name itself
+// when the entry has none). An entry marked Hidden has been deleted by the user and names nothing,
+// also for the folders after it.
 std::optional<std::string> nameOf(const std::string& name, const std::vector<std::string>& folders);
 
 // Every application with an entry in the folders, each identifier once as the first folder

@@ -16,6 +16,13 @@ namespace {
 
 constexpr double kDay = 86400;
 
+DesktopEntries::Application desktopApp(std::string id, std::string name) {
+    DesktopEntries::Application app;
+    app.id = std::move(id);
+    app.name = std::move(name);
+    return app;
+}
+
 struct Fixture {
     TempDir dir;
     Date now = dateFromEpochSeconds(1'800'000'000);
@@ -107,11 +114,10 @@ TEST(ScanDownloads, OpenedLongAgoWithoutOtherSign) {
 
 TEST(ScanDownloads, LinuxPackagesAreInstallersOfTheApplicationsTheDesktopLists) {
     Fixture f;
-    f.desktop = {{"google-chrome", "Google Chrome"},
-                 {"code", "Visual Studio Code"},
-                 {"org.gimp.GIMP", "GNU Image Manipulation Program"},
-                 {"org.example.Organizer", "Organizer"},
-                 {"spotify", "Spotify"}};
+    f.desktop = {
+        desktopApp("google-chrome", "Google Chrome"), desktopApp("code", "Visual Studio Code"),
+        desktopApp("org.gimp.GIMP", "GNU Image Manipulation Program"),
+        desktopApp("org.example.Organizer", "Organizer"), desktopApp("spotify", "Spotify")};
     struct Case {
         const char* name;
         double addedDaysAgo;  // 0: no date added

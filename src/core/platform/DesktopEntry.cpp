@@ -1,0 +1,273 @@
+#include "platform/DesktopEntry.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kelvora {
+
+namespace {
+
+constexpr std::string_view kMainGroup = "[Desktop Entry]";
+
+std::string unescaped(std::string_view value) {
+    std::string out;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        switch (char next = value[++i]) {
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            // Not an escape of the string rules: Exec's quoting reads it later.
+            out += '\\';
+            out += next;
+            break;
+        }
+    }
+    return out;
+}
+
+// Each line of a text with where it starts; a last line without a line end counts.
+struct Line {
+    size_t start = 0;
+    size_t end = 0; // one past the line's last character, before its '\n'
+};
+
+std::vector<Line> linesOf(std::string_view text) {
+    std::vector<Line> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back({start, end});
+        start = end + 1;
+    }
+    return lines;
+}
+
+struct KeyLine {
+    std::string key;
+    std::string value;
+};
+
+std::optional<KeyLine> keyLine(std::string_view line) {
+    const std::string text = trimmed(line);
+    if (text.empty() || text[0] == '#' || text[0] == '[') return std::nullopt;
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    return KeyLine{trimmed(std::string_view(text).substr(0, equals)),
+                   trimmed(std::string_view(text).substr(equals + 1))};
+}
+
+bool isGroupHeader(std::string_view line) {
+    const std::string text = trimmed(line);
+    return !text.empty() && text[0] == '[';
+}
+
+// Exec's quoting: words split at blanks; inside double quotes a backslash keeps the next
+// character. Field codes are dropped and "%%" reads as "%".
+std::vector<std::string> execWordsOf(std::string_view exec) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    auto finish = [&] {
+        if (!inWord) return;
+        const bool fieldCode = word.size() == 2 && word[0] == '%' && word[1] != '%';
+        if (!fieldCode) words.push_back(replacingAll(word, "%%", "%"));
+        word.clear();
+        inWord = false;
+    };
+    for (size_t i = 0; i < exec.size(); ++i) {
+        const char c = exec[i];
+        if (quoted) {
+            if (c == '"') {
+                quoted = false;
+            } else if (c == '\\' && i + 1 < exec.size()) {
+                word += exec[++i];
+            } else {
+                word += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+            inWord = true;
+        } else if (c == ' ' || c == '\t') {
+            finish();
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    finish();
+    return words;
+}
+
+bool isAssignment(const std::string& word) {
+    const size_t equals = word.find('=');
+    return equals != std::string::npos && equals > 0 && word[0] != '-' && word.find('/') > equals;
+}
+
+bool namesAny(const std::vector<std::string>& names, const std::vector<std::string>& desktops) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return std::any_of(desktops.begin(), desktops.end(), [&](const std::string& desktop) {
+            return equalsIgnoringCase(name, desktop);
+        });
+    });
+}
+
+} // namespace
+
+std::optional<DesktopEntry> DesktopEntry::read(const std::string& path) {
+    BoundedRead read = readFileAtMost(path, kMaxBytes);
+    if (!read.ok()) return std::nullopt;
+    return parse(std::move(read.bytes));
+}
+
+DesktopEntry DesktopEntry::parse(std::string text) {
+    DesktopEntry entry;
+    entry.text_ = std::move(text);
+    bool inMainGroup = false;
+    const std::string_view all = entry.text_;
+    for (const Line& line : linesOf(all)) {
+        const std::string_view content = all.substr(line.start, line.end - line.start);
+        if (isGroupHeader(content)) {
+            inMainGroup = trimmed(content) == kMainGroup;
+            continue;
+        }
+        if (!inMainGroup) continue;
+        if (auto found = keyLine(content)) entry.keys_.push_back({found->key, found->value});
+    }
+    return entry;
+}
+
+std::optional<std::string> DesktopEntry::value(std::string_view key) const {
+    for (const Key& each : keys_)
+        if (each.key == key) return unescaped(each.rawValue);
+    return std::nullopt;
+}
+
+std::optional<std::string> DesktopEntry::localized(std::string_view key,
+                                                   std::string_view locale) const {
+    // lang_COUNTRY.ENCODING@MODIFIER: the encoding never takes part in the match.
+    std::string name(locale);
+    std::string modifier;
+    if (size_t at = name.find('@'); at != std::string::npos) {
+        modifier = name.substr(at);
+        name.erase(at);
+    }
+    if (size_t dot = name.find('.'); dot != std::string::npos) name.erase(dot);
+    std::string language = name.substr(0, name.find('_'));
+
+    std::vector<std::string> tried;
+    if (!modifier.empty()) tried.push_back(name + modifier);
+    tried.push_back(name);
+    if (language != name) {
+        if (!modifier.empty()) tried.push_back(language + modifier);
+        tried.push_back(language);
+    }
+    if (language != "C" && language != "POSIX" && !language.empty()) {
+        for (const auto& each : tried)
+            if (auto found = value(std::string(key) + "[" + each + "]")) return found;
+    }
+    return value(key);
+}
+
+bool DesktopEntry::flag(std::string_view key) const {
+    return value(key) == "true";
+}
+
+std::vector<std::string> DesktopEntry::list(std::string_view key) const {
+    std::vector<std::string> items;
+    for (const auto& item : splitNonEmpty(value(key).value_or(""), ';')) {
+        std::string each = trimmed(item);
+        if (!each.empty()) items.push_back(each);
+    }
+    return items;
+}
+
+std::vector<std::string> DesktopEntry::execWords() const {
+    return execWordsOf(value("Exec").value_or(""));
+}
+
+std::optional<std::string> DesktopEntry::program() const {
+    const std::vector<std::string> words = execWords();
+    auto word = words.begin();
+    if (word != words.end() && (*word == "env" || endsWith(*word, "/env"))) {
+        ++word;
+        while (word != words.end() && (isAssignment(*word) || startsWith(*word, "-")))
+            ++word;
+    }
+    if (word == words.end() || word->empty()) return std::nullopt;
+    return *word;
+}
+
+bool DesktopEntry::showsIn(const std::vector<std::string>& desktops) const {
+    const std::vector<std::string> only = list("OnlyShowIn");
+    if (!only.empty() && !namesAny(only, desktops)) return false;
+    return !namesAny(list("NotShowIn"), desktops);
+}
+
+std::string DesktopEntry::withValue(std::string_view key, std::string_view value) const {
+    const std::string newLine = std::string(key) + "=" + std::string(value);
+    const std::string_view all = text_;
+    bool inMainGroup = false;
+    std::optional<size_t> afterLastKey;
+    std::optional<size_t> afterHeader;
+    for (const Line& line : linesOf(all)) {
+        const std::string_view content = all.substr(line.start, line.end - line.start);
+        if (isGroupHeader(content)) {
+            inMainGroup = trimmed(content) == kMainGroup;
+            if (inMainGroup && !afterHeader) afterHeader = line.end;
+            continue;
+        }
+        if (!inMainGroup) continue;
+        auto found = keyLine(content);
+        if (!found) continue;
+        if (found->key == key) {
+            std::string out = text_;
+            out.replace(line.start, line.end - line.start, newLine);
+            return out;
+        }
+        afterLastKey = line.end;
+    }
+    std::string out = text_;
+    if (auto at = afterLastKey ? afterLastKey : afterHeader) {
+        out.insert(*at, "\n" + newLine);
+        return out;
+    }
+    if (!out.empty() && out.back() != '\n') out += '\n';
+    return out + std::string(kMainGroup) + "\n" + newLine + "\n";
+}
+
+std::string messagesLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return value;
+    }
+    return "C";
+}
+
+std::vector<std::string> currentDesktops() {
+    const char* value = std::getenv("XDG_CURRENT_DESKTOP");
+    return splitNonEmpty(value ? value : "", ':');
+}
+
+} // namespace kelvora

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvora {
+
+// One desktop entry file (an application's menu entry, an autostart entry) as the freedesktop
+// rules read it: only the keys of its [Desktop Entry] group count, values have their escapes
+// read, and localised keys ("Name[fr]") are chosen by the user's language.
+class DesktopEntry {
+public:
+    // Entries are a few kilobytes; anything near this is not one.
+    static constexpr std::size_t kMaxBytes = 1 << 20;
+
+    // None for a missing, unreadable or larger file.
+    static std::optional<DesktopEntry> read(const std::string& path);
+    static DesktopEntry parse(std::string text);
+
+    // The value of `key` with its escapes read (\s, \n, \t, \r, \\); none when absent. The
+    // first of two lines with one key counts.
+    std::optional<std::string> value(std::string_view key) const;
+    // `key` in the language of `locale` ("fr_CH.UTF-8@euro"): key[fr_CH@euro], key[fr_CH],
+    // key[fr@euro], key[fr], then key itself.
+    std::optional<std::string> localized(std::string_view key, std::string_view locale) const;
+    // True only for the value "true".
+    bool flag(std::string_view key) const;
+    // A list value ("GNOME;KDE;"), its empty pieces dropped.
+    std::vector<std::string> list(std::string_view key) const;
+
+    // The words of Exec with its quoting read and its field codes (%f, %U…) left out.
+    std::vector<std::string> execWords() const;
+    // The program Exec runs: its first word after `env` and any VAR=value words.
+    std::optional<std::string> program() const;
+    // Whether a desktop among `desktops` (XDG_CURRENT_DESKTOP's parts) shows the entry under
+    // OnlyShowIn and NotShowIn. Without a desktop named, only an OnlyShowIn entry hides.
+    bool showsIn(const std::vector<std::string>& desktops) const;
+
+    // The entry's text with `key` set to `value` in its [Desktop Entry] group, replacing the
+    // key's line or adding one after the group's last key; every other line stays as it was.
+    std::string withValue(std::string_view key, std::string_view value) const;
+    const std::string& text() const { return text_; }
+
+private:
+    struct Key {
+        std::string key;
+        std::string rawValue;
+    };
+    std::string text_;
+    std::vector<Key> keys_; // the [Desktop Entry] group's, in file order
+};
+
+// The user's language for localised keys: LC_ALL, then LC_MESSAGES, then LANG ("C" when
+// none is set).
+std::string messagesLocale();
+
+// The current desktop's names from XDG_CURRENT_DESKTOP ("ubuntu:GNOME" has two).
+std::vector<std::string> currentDesktops();
+
+} // namespace kelvora

@@ -1,0 +1,74 @@
+#include "platform/DesktopEntry.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvora;
+
+TEST(DesktopEntry, KeysOfTheMainGroupInTheUsersLanguage) {
+    auto entry = DesktopEntry::parse("# comment\n[Desktop Entry]\nName = Text\\sEditor\n"
+                                     "Name[fr]=Éditeur\nName[fr_CH]=Éditeur suisse\n"
+                                     "Comment[de]=Schreiben\nHidden=true\nOnlyShowIn=GNOME;;KDE;\n"
+                                     "[Desktop Action new]\nName=New Window\nExec=other\n");
+    EXPECT_EQ(entry.value("Name"), "Text Editor");
+    EXPECT_EQ(entry.value("Exec"), std::nullopt) << "an action's keys are not the entry's";
+    struct Case {
+        std::string locale;
+        std::string name;
+    };
+    for (const Case& c : std::vector<Case>{{"fr_CH.UTF-8@euro", "Éditeur suisse"},
+                                           {"fr_BE.UTF-8", "Éditeur"},
+                                           {"de_DE.UTF-8", "Text Editor"},
+                                           {"C", "Text Editor"}})
+        EXPECT_EQ(entry.localized("Name", c.locale), c.name) << c.locale;
+    EXPECT_EQ(entry.localized("Comment", "de_AT"), "Schreiben");
+    EXPECT_TRUE(entry.flag("Hidden"));
+    EXPECT_EQ(entry.list("OnlyShowIn"), (std::vector<std::string>{"GNOME", "KDE"}));
+    EXPECT_TRUE(entry.showsIn({"ubuntu", "GNOME"}));
+    EXPECT_FALSE(entry.showsIn({"XFCE"}));
+    EXPECT_FALSE(entry.showsIn({}));
+    EXPECT_FALSE(DesktopEntry::parse("[Desktop Entry]\nNotShowIn=kde\n").showsIn({"KDE"}));
+}
+
+TEST(DesktopEntry, ExecNamesItsProgramThroughQuotesFieldCodesAndEnv) {
+    struct Case {
+        std::string exec;
+        std::vector<std::string> words;
+        std::optional<std::string> program;
+    };
+    const std::vector<Case> cases = {
+        {"code --unity-launch %F", {"code", "--unity-launch"}, "code"},
+        {R"("/home/ann/My Apps/Obsidian.AppImage" --no-sandbox %U)",
+         {"/home/ann/My Apps/Obsidian.AppImage", "--no-sandbox"},
+         "/home/ann/My Apps/Obsidian.AppImage"},
+        {R"(env GDK_BACKEND=x11 LANG=C /opt/app/run "a \"quoted\" word" 100%%)",
+         {"env", "GDK_BACKEND=x11", "LANG=C", "/opt/app/run", "a \"quoted\" word", "100%"},
+         "/opt/app/run"},
+        {"/usr/bin/flatpak run --branch=stable org.gimp.GIMP @@u %U @@",
+         {"/usr/bin/flatpak", "run", "--branch=stable", "org.gimp.GIMP", "@@u", "@@"},
+         "/usr/bin/flatpak"},
+        {"env", {"env"}, std::nullopt},
+        {"", {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        auto entry = DesktopEntry::parse("[Desktop Entry]\nExec=" + c.exec + "\n");
+        EXPECT_EQ(entry.execWords(), c.words) << c.exec;
+        EXPECT_EQ(entry.program(), c.program) << c.exec;
+    }
+}
+
+TEST(DesktopEntry, SettingAKeyKeepsEveryOtherLine) {
+    const std::string text = "# keep me\n[Desktop Entry]\nName=Sync\nExec=sync --daemon\n\n"
+                             "[Desktop Action quit]\nHidden=false\n";
+    auto entry = DesktopEntry::parse(text);
+    EXPECT_EQ(entry.withValue("Hidden", "true"),
+              "# keep me\n[Desktop Entry]\nName=Sync\nExec=sync --daemon\nHidden=true\n\n"
+              "[Desktop Action quit]\nHidden=false\n");
+    auto hidden = DesktopEntry::parse(entry.withValue("Hidden", "true"));
+    EXPECT_EQ(hidden.withValue("Hidden", "false"),
+              "# keep me\n[Desktop Entry]\nName=Sync\nExec=sync --daemon\nHidden=false\n\n"
+              "[Desktop Action quit]\nHidden=false\n");
+    EXPECT_EQ(DesktopEntry::parse("[Desktop Entry]").withValue("Hidden", "true"),
+              "[Desktop Entry]\nHidden=true");
+    EXPECT_EQ(DesktopEntry::parse("# nothing").withValue("Hidden", "true"),
+              "# nothing\n[Desktop Entry]\nHidden=true\n");
+}
