@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <csignal>
@@ -20,7 +21,7 @@ class RunningProgram {
 public:
     explicit RunningProgram(const std::string& path, const std::string& holding = "") {
         createDirectories(parentPath(path));
-        writeFileAtomically(path, readFile("/bin/sleep").value_or(""));
+        writeFileAtomically(path, fileText("/bin/sleep").value_or(""));
         chmod(path.c_str(), 0755);
         pid_ = fork();
         if (pid_ == 0) {

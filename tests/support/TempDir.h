@@ -3,11 +3,22 @@
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace kelvora {
+
+// The whole of a file a test wrote or looks at, as large as any test makes one.
+inline std::optional<std::string> fileText(const std::string& path) {
+    return readFile(path, std::size_t{1} << 30);
+}
+
+} // namespace kelvora
 
 namespace kelvora::testing {
 

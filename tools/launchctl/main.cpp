@@ -42,8 +42,13 @@ std::string lockPath() {
     return joinPath(stateFolder(), "launchctl-state.lock");
 }
 
+// The switched jobs of one user: a few kilobytes; a larger file counts as damaged.
+constexpr size_t kMaxStateBytes = 16 << 20;
+// One line of a few hundred bytes.
+constexpr size_t kMaxProcessStatusBytes = 64 << 10;
+
 Json loadState() {
-    auto text = readFile(statePath());
+    auto text = readFile(statePath(), kMaxStateBytes);
     if (!text) return Json::object();
     auto state = Json::parse(*text, nullptr, false);
     return state.is_object() ? state : Json::object();
@@ -89,7 +94,7 @@ std::optional<Service> parseService(const std::string& target) {
 // The start time of a process in clock ticks since boot, so that a reused pid is not taken
 // for the job's own process.
 std::optional<long long> startTimeOf(pid_t pid) {
-    auto stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    auto stat = readFile("/proc/" + std::to_string(pid) + "/stat", kMaxProcessStatusBytes);
     if (!stat) return std::nullopt;
     auto close = stat->rfind(')');
     if (close == std::string::npos) return std::nullopt;

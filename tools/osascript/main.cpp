@@ -26,8 +26,11 @@ std::string lockPath() {
     return joinPath(AppPaths::appDataFolder(), "login-items.lock");
 }
 
+// The login items of one user: a few kilobytes; a larger file counts as damaged.
+constexpr size_t kMaxStateBytes = 16 << 20;
+
 Json loadItems() {
-    auto text = readFile(statePath());
+    auto text = readFile(statePath(), kMaxStateBytes);
     if (!text) return Json::array();
     auto items = Json::parse(*text, nullptr, false);
     return items.is_array() ? items : Json::array();

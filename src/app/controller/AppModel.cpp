@@ -94,10 +94,12 @@ void AppModel::readStartUpState() {
     mode_ = Prefs::string(stored, Prefs::Key::viewMode) == std::optional<std::string>("detailed")
                 ? ViewMode::detailed
                 : ViewMode::simple;
-    remembersPicks_ = true;
     bool welcomeDone = Prefs::boolean(stored, Prefs::Key::welcomeDone);
-    // Written straight back, so stored picks that no longer read are replaced.
+    // Written straight back, so stored picks that no longer read are replaced; none stored,
+    // nothing is written, as the user changed nothing.
+    remembersPicks_ = stored.contains(Prefs::Key::picks);
     setPicks(Prefs::picks(stored));
+    remembersPicks_ = true;
     showingWelcome_ = !welcomeDone;
     forecastDays_ = DiskHistory::load(DiskHistory::defaultFile()).daysUntilFull(currentDate());
     readShelfInBackground();

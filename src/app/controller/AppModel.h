@@ -403,6 +403,7 @@ private:
     // One watcher serves the application folders and the settings' folder.
     void folderChanged(const QString& folder);
     void settingsFolderChanged();
+    void settingsFileChanged(const QString& file);
     void watchSettingsFolder();
     void updateSettingsError();
     // Whether the user's private folders may be read: the system lets us, or the user

@@ -90,20 +90,34 @@ void AppModel::folderChanged(const QString& folder) {
         appsChanged();
 }
 
-// The folder is watched, not the file: every write puts a new file in the old one's place.
-// Writes of this process, temporary files and the lock change the folder too; only another
-// file in the settings' place is read.
+// The folder is watched for a new file put in the old one's place, as every write does, and
+// the file for a change in place (an editor's, or "echo >"). Writes of this process,
+// temporary files and the lock change the folder too; only another file, or the same file
+// changed, is read.
 void AppModel::settingsFolderChanged() {
     if (SettingsStore::standard().stamp() != settings_.stamp) rereadSettings();
     watchSettingsFolder();
 }
 
-// A folder made only after start-up (by the first setting saved) is taken in then.
+// A watch on the file ends with the file a write replaces: it is taken up again on the new.
+void AppModel::settingsFileChanged(const QString& file) {
+    if (watcher_) watcher_->removePath(file);
+    settingsFolderChanged();
+}
+
+// A folder made only after start-up (by the first setting saved) is taken in then; so is
+// the file, once there is one.
 void AppModel::watchSettingsFolder() {
     if (!watcher_) return;
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &AppModel::settingsFileChanged,
+            Qt::UniqueConnection);
     QString folder = settingsFolder();
     if (!watcher_->directories().contains(folder) && fileExists(folder.toStdString()))
         watcher_->addPath(folder);
+    const std::string file = SettingsStore::standard().file();
+    QString shown = QString::fromStdString(file);
+    if (!watcher_->files().contains(shown) && fileInfo(SettingsStore::standard().writtenFile()))
+        watcher_->addPath(shown);
 }
 
 } // namespace kelvora

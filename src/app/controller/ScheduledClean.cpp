@@ -13,7 +13,7 @@ namespace {
 std::vector<ScanItem> removableUnattended(const std::vector<ScanItem>& items) {
     std::vector<ScanItem> selected;
     for (const ScanItem& item : items)
-        if (item.isRemovable()) selected.push_back(item);
+        if (item.isRemovableWithoutShelf()) selected.push_back(item);
     return selected;
 }
 

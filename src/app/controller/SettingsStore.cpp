@@ -1,8 +1,11 @@
 #include "controller/SettingsStore.h"
 
 #include "platform/AppPaths.h"
-#include "platform/FileSystem.h"
 #include "platform/FileLock.h"
+#include "platform/FileSystem.h"
+#include "platform/Url.h"
+
+#include <unistd.h>
 
 namespace kelvora {
 
@@ -53,8 +56,21 @@ std::string SettingsStore::lockFile() const {
     return file_ + ".lock";
 }
 
+std::string SettingsStore::writtenFile() const {
+    std::string path = file_;
+    // As many links as the kernel itself follows.
+    for (int hop = 0; hop < 40; ++hop) {
+        char target[4096];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<size_t>(length) == sizeof target) break;
+        const std::string next(target, static_cast<size_t>(length));
+        path = standardizedPath(next.front() == '/' ? next : joinPath(parentPath(path), next));
+    }
+    return path;
+}
+
 std::optional<SettingsStore::Stamp> SettingsStore::stamp() const {
-    auto info = fileInfo(file_);
+    auto info = fileInfo(writtenFile());
     if (!info) return std::nullopt;
     return Stamp{info->device, info->inode, info->logicalSize, info->modified};
 }
@@ -89,11 +105,11 @@ SettingsStore::Write SettingsStore::remove(const std::string& key) {
 }
 
 // Every damaged file keeps a name of its own, so a second damage never replaces the first.
-FileResult SettingsStore::keepAside(std::string& copy) const {
+FileResult SettingsStore::keepAside(const std::string& written, std::string& copy) const {
     for (int n = 1; n <= 1000; ++n) {
-        copy = file_ + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        copy = written + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
         if (fileExists(copy)) continue;
-        FileResult moved = moveItem(file_, copy);
+        FileResult moved = moveItem(written, copy);
         if (!moved)
             return FileResult::failure("Could not keep the damaged " + file_ +
                                        " aside: " + moved.reason);
@@ -103,22 +119,39 @@ FileResult SettingsStore::keepAside(std::string& copy) const {
                                " aside: too many damaged copies are kept beside it");
 }
 
+namespace {
+
+bool changes(const Reading& reading, const std::string& key,
+             const std::optional<nlohmann::json>& value) {
+    if (reading.state == Reading::State::missing) return value.has_value();
+    if (reading.state != Reading::State::fine) return true;
+    auto it = reading.document.find(key);
+    if (!value) return it != reading.document.end();
+    return it == reading.document.end() || *it != *value;
+}
+
+} // namespace
+
 SettingsStore::Write SettingsStore::change(const std::string& key,
                                            const std::optional<nlohmann::json>& value) {
-    if (FileResult made = createDirectories(parentPath(file_)); !made) return {made, {}};
+    // A change to what is stored already writes nothing, so settings in a folder that
+    // cannot be written say so only when something really changes.
+    const std::string written = writtenFile();
+    if (!changes(readingOf(readFileAtMost(written, kMaxBytes)), key, value)) return {};
+    if (FileResult made = createDirectories(parentPath(written)); !made) return {made, {}};
     FileLock lock(lockFile(), true);
     if (!lock.locked())
         return {FileResult::failure("Could not write " + file_ + ": " +
                                     describeFileError(lock.error())),
                 {}};
-    Reading existing = readingOf(readFileAtMost(file_, kMaxBytes));
+    Reading existing = readingOf(readFileAtMost(written, kMaxBytes));
     // Settings that cannot be read now may be fine later: never write over them.
     if (existing.state == Reading::State::unreadable)
         return {FileResult::failure("Could not read " + file_ + ": " + existing.reason), {}};
     Write write;
     if (existing.state == Reading::State::damaged) {
         std::string copy;
-        if (FileResult kept = keepAside(copy); !kept) return {kept, {}};
+        if (FileResult kept = keepAside(written, copy); !kept) return {kept, {}};
         write.damagedCopy = copy;
     }
     nlohmann::json doc = std::move(existing.document);
@@ -128,7 +161,7 @@ SettingsStore::Write SettingsStore::change(const std::string& key,
         return write;
     else
         doc.erase(key);
-    write.result = writeFileAtomically(file_, doc.dump(2) + "\n");
+    write.result = writeFileAtomically(written, doc.dump(2) + "\n");
     return write;
 }
 

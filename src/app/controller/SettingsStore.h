@@ -51,6 +51,9 @@ public:
     static SettingsStore standard();
 
     const std::string& file() const { return file_; }
+    // Where the settings are written: the file, or where the link in its place leads (a
+    // settings file kept with the user's dotfiles), so that the link stays.
+    std::string writtenFile() const;
 
     Reading read() const;
     // Which file is there now, without reading it.
@@ -63,7 +66,7 @@ public:
 
 private:
     Write change(const std::string& key, const std::optional<nlohmann::json>& value);
-    FileResult keepAside(std::string& copy) const;
+    FileResult keepAside(const std::string& written, std::string& copy) const;
     std::string lockFile() const;
 
     std::string file_;

@@ -62,7 +62,7 @@ void MenuBarModel::checked(uint64_t check, std::vector<ScanItem> items) {
     caches_.clear();
     int64_t total = 0;
     for (ScanItem& item : items) {
-        if (!item.isRemovable()) continue;
+        if (!item.isRemovableWithoutShelf()) continue;
         addSaturating(total, item.bytes);
         caches_.push_back(std::move(item));
     }

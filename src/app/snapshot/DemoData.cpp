@@ -1,5 +1,7 @@
 #include "snapshot/DemoData.h"
 
+#include "clean/ShelfManifest.h"
+
 #include "catalog/Catalog.h"
 #include "clean/Cleaner.h"
 #include "engine/DiskScanner.h"
@@ -179,7 +181,7 @@ void dressForWebsite(const UndoShelf& shelf, const URL& demoHome) {
                                             demoHome.resolvingSymlinks().path(), demoHome.path()};
     for (const auto& entry : listing.entries) {
         const std::string manifest = entry.url.appending("manifest.json").path();
-        auto text = readFile(manifest);
+        auto text = readFile(manifest, kMaxManifestBytes);
         if (!text) continue;
         writeFileAtomically(manifest, dressedManifest(std::move(*text), forms));
     }

@@ -90,6 +90,12 @@ void bootOutLaunchAgents(const std::vector<ScanItem>& items, const Cleaner::Tool
             run(ScanItem::Action{"/bin/launchctl", {"bootout", domain + item.leftover()->id}});
 }
 
+std::string keptOffShelfReason(const ScanItem& item) {
+    return "Left " + item.location.path() +
+           " where it is: it lies in a cache folder other than the usual one, so it may "
+           "hold more than caches and goes only onto the Undo Shelf";
+}
+
 bool anyTargetFailed(const ScanItem& item, const std::set<std::string>& failedPaths) {
     return std::any_of(item.targets.begin(), item.targets.end(),
                        [&](const URL& target) { return failedPaths.count(target.path()) > 0; });
@@ -105,24 +111,30 @@ void runToolAction(const ScanItem& item, const Cleaner::ToolFunction& run, Clean
     report.failures.push_back({item.location, item.action->commandLine() + " didn't finish"});
 }
 
-FileResult removeTarget(const ScanItem& item, const URL& target, const TargetAccess& access) {
+FileResult removeTarget(const ScanItem& item, const URL& target, const TargetAccess& access,
+                        int64_t& freed) {
     TargetAccess::Result place = access.reach(item, target);
     if (!place.reached)
         return FileResult::failure("Could not remove " +
                                    (target.isFileURL() ? target.path() : target.absoluteString()) +
                                    ": " + place.reason);
-    return place.reached->folder.removeItem(place.reached->name);
+    return place.reached->folder.removeItem(place.reached->name,
+                                            FolderHandle::ReadOnlyFolders::stop, &freed);
 }
 
+// An item removed whole frees what the scan measured. One that was not (a target gone
+// before, hidden under a mount since, or refused) frees only what this removal took away,
+// as it counted it, never more than the scan measured.
 void deleteTargets(const ScanItem& item, const TargetAccess& access, CleanReport& report) {
-    int64_t stillOnDisk = 0;
+    int64_t removed = 0;
+    bool whole = true;
     for (const auto& target : item.targets) {
-        FileResult removed = removeTarget(item, target, access);
-        if (removed) continue;
-        if (target.isFileURL()) addSaturating(stillOnDisk, Cleaner::freedSize(target));
-        report.failures.push_back({target, removed.reason});
+        FileResult result = removeTarget(item, target, access, removed);
+        if (result) continue;
+        whole = false;
+        report.failures.push_back({target, result.reason});
     }
-    int64_t freed = std::max<int64_t>(saturatingSubtract(item.bytes, stillOnDisk), 0);
+    const int64_t freed = whole ? item.bytes : std::max<int64_t>(std::min(removed, item.bytes), 0);
     addSaturating(report.freed, freed);
     addSaturating(report.byKind[item.kind], freed);
 }
@@ -236,9 +248,12 @@ CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
 
     std::vector<UndoShelf::LabelledItem> shelvable;
     std::vector<const ScanItem*> direct;
+    std::vector<CleanReport::Failure> keptOffShelf;
     for (const auto& item : toClean) {
         if (shelf && item.goesOnShelf())
             shelvable.push_back({item, label ? label(item) : item.location.lastPathComponent()});
+        else if (item.shelfOnly)
+            keptOffShelf.push_back({item.location, keptOffShelfReason(item)});
         else
             direct.push_back(&item);
     }
@@ -261,6 +276,7 @@ CleanReport Cleaner::clean(const std::vector<ScanItem>& items,
                 addSaturating(report.byKind[labelled.item.kind], labelled.item.bytes);
     }
 
+    report.failures.insert(report.failures.end(), keptOffShelf.begin(), keptOffShelf.end());
     const TargetAccess access = TargetAccess::live();
     for (const ScanItem* item : direct) {
         if (stop.stopped()) break;

@@ -69,7 +69,7 @@ URL DiskHistory::defaultFile() {
 }
 
 DiskHistory DiskHistory::load(const URL& file) {
-    auto text = readFile(file.path());
+    auto text = readFile(file.path(), kMaxFileBytes);
     if (!text) return {};
     return decode(*text).value_or(DiskHistory{});
 }

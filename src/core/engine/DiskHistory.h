@@ -3,6 +3,7 @@
 #include "platform/Date.h"
 #include "platform/Url.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,6 +25,9 @@ struct DiskHistory {
     // of the trend so that cleaning does not look like the disk filling more slowly. Stored
     // under the key "freedByKelv".
     int64_t freedByCleaning = 0;
+
+    // A month of hourly readings takes some 60 KB; a larger file counts as damaged.
+    static constexpr std::size_t kMaxFileBytes = 16 << 20;
 
     static URL defaultFile();
     // Never fails: a missing or damaged file reads as an empty history.

@@ -200,9 +200,15 @@ struct DiskScanner {
     std::vector<ScanItem> scanTempLeftovers(FileCounter& counter) const;
     static std::optional<int32_t> onnxOwnerPID(const std::string& folderName);
     ItemsAndAccess scanTrash(FileCounter& counter) const;
-    // The folders whose sub-folders are the application caches: home/"Library/Caches", then
-    // the cache folder of this system, each only when no link leads into it.
-    std::vector<URL> cacheRoots() const;
+    // A folder whose sub-folders are the application caches. Anywhere but its usual place
+    // in the home it may hold what is no cache: what it offers goes only onto the shelf.
+    struct CacheRoot {
+        URL folder;
+        bool shelfOnly = false;
+    };
+    // home/"Library/Caches", then the cache folder of this system, each only when no link
+    // leads into it and it neither is, holds nor lies in a folder of the user's own.
+    std::vector<CacheRoot> cacheRoots() const;
     // Cache folders whose contents their tool downloads again, or builds again, when needed.
     static const std::set<std::string>& downloadCaches();
     // A cache folder of that table, its name in any letter case.

@@ -1,5 +1,6 @@
 #include "engine/HeldOpen.h"
 
+#include "engine/DiskScanner.h"
 #include "engine/PathRules.h"
 #include "model/JunkKind.h"
 
@@ -8,10 +9,14 @@
 namespace kelvora {
 
 HeldFiles::HeldFiles(std::vector<RunningProcess> processes) : processes_(std::move(processes)) {
-    for (size_t i = 0; i < processes_.size(); ++i)
+    for (size_t i = 0; i < processes_.size(); ++i) {
         for (const auto& file : processes_[i].openFiles)
             files_.emplace_back(file, i);
+        for (const auto& place : processes_[i].heldPlaces)
+            places_.emplace_back(place, i);
+    }
     std::sort(files_.begin(), files_.end());
+    std::sort(places_.begin(), places_.end());
 }
 
 const RunningProcess* HeldFiles::holderOfPath(const std::string& path) const {
@@ -31,8 +36,16 @@ const RunningProcess* HeldFiles::holderOf(const URL& place) const {
 }
 
 const RunningProcess* HeldFiles::holderOf(const URL& place, RealFolders& realFolders) const {
-    if (files_.empty() || !place.isFileURL()) return nullptr;
+    if (!place.isFileURL()) return nullptr;
     const std::string written = place.standardized().path();
+    if (!places_.empty()) {
+        if (auto identity = identityAt(written)) {
+            auto at = std::lower_bound(places_.begin(), places_.end(),
+                                       std::make_pair(*identity, size_t{0}));
+            if (at != places_.end() && at->first == *identity) return &processes_[at->second];
+        }
+    }
+    if (files_.empty()) return nullptr;
     if (auto* holder = holderOfPath(written)) return holder;
     // The place itself stays unresolved: what a link leads to is not what removing it takes.
     const std::string parent = parentPath(written);
@@ -43,12 +56,27 @@ const RunningProcess* HeldFiles::holderOf(const URL& place, RealFolders& realFol
     return real == written ? nullptr : holderOfPath(real);
 }
 
+// A program whose files cannot be read keeps the older rule: a folder named after it is
+// its own.
+const RunningProcess* HeldFiles::holderByName(const ScanItem& item) const {
+    const std::string folder = item.location.lastPathComponent();
+    for (const auto& process : processes_)
+        if (process.judgedByName &&
+            DiskScanner::appUsing(folder, {{process.name, process.name}}).has_value())
+            return &process;
+    return nullptr;
+}
+
 const RunningProcess* HeldFiles::holderOf(const ScanItem& item) const {
     // The targets of one item mostly share their folder: it is resolved once.
     RealFolders realFolders;
     for (const auto& target : item.targets)
         if (auto* holder = holderOf(target, realFolders)) return holder;
-    return nullptr;
+    // A cache's own folder stays, but a program working in it or holding it open is using
+    // what the clean-up would empty out of it.
+    if (item.kind == JunkKind::caches)
+        if (auto* holder = holderOf(item.location, realFolders)) return holder;
+    return holderByName(item);
 }
 
 bool isCheckedForUse(const ScanItem& item) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ScanItem.h"
+#include "platform/FileIdentity.h"
 #include "platform/ProcessTable.h"
 #include "platform/Url.h"
 
@@ -14,24 +15,29 @@ namespace kelvora {
 
 using OpenFilesFunction = std::function<std::vector<RunningProcess>()>;
 
-// The files that running processes hold, asked which process holds one at or below a place.
+// What running processes hold, asked which process holds something at or below a place.
 class HeldFiles {
 public:
     explicit HeldFiles(std::vector<RunningProcess> processes);
 
-    // The process holding a file at or below the place, reached as written or through the
-    // links of the folders above it (the kernel names held files by their real paths).
+    // The process holding the place or something below it: by identity, so a process
+    // working there, holding the folder open, or reaching it through a link or from another
+    // mount namespace is found; and by the path the kernel names its files by, reached as
+    // written or through the links of the folders above it.
     const RunningProcess* holderOf(const URL& place) const;
-    // The process holding a file at or below any of the item's targets.
+    // The process holding something at or below any of the item's targets or, for a process
+    // whose files cannot be read, the one the item's folder is named after.
     const RunningProcess* holderOf(const ScanItem& item) const;
 
 private:
     using RealFolders = std::map<std::string, std::string>; // folder -> with links resolved
     const RunningProcess* holderOf(const URL& place, RealFolders& realFolders) const;
     const RunningProcess* holderOfPath(const std::string& path) const;
+    const RunningProcess* holderByName(const ScanItem& item) const;
 
     std::vector<RunningProcess> processes_;
-    std::vector<std::pair<std::string, size_t>> files_; // path and holder, sorted by path
+    std::vector<std::pair<std::string, size_t>> files_;   // path and holder, by path
+    std::vector<std::pair<FileIdentity, size_t>> places_; // identity and holder, sorted
 };
 
 // The items whose use is checked before they are offered and again before they are

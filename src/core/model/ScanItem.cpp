@@ -19,9 +19,14 @@ bool ScanItem::isRemovable() const {
 }
 
 bool ScanItem::goesOnShelf() const {
+    if (shelfOnly) return true;
     if (const AIInfo* record = ai()) return record->kind == AIInfo::Kind::sessions;
     if (const SystemInfo* record = system()) return record->kind == SystemInfo::Kind::deviceBackup;
     return JunkKinds::goesOnShelf(kind);
+}
+
+bool ScanItem::isRemovableWithoutShelf() const {
+    return isRemovable() && !shelfOnly;
 }
 
 std::string ScanItem::Action::commandLine() const {
@@ -144,5 +149,5 @@ std::size_t std::hash<ScanItem::Action>::operator()(const ScanItem::Action& v) c
 }
 std::size_t std::hash<ScanItem>::operator()(const ScanItem& v) const noexcept {
     return hashAll(v.kind, v.location, v.targets, v.bytes, v.inUseBy, v.baseVerdict, v.lockedReason,
-                   v.record, v.action, v.scannedIn);
+                   v.record, v.action, v.scannedIn, v.shelfOnly);
 }

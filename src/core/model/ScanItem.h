@@ -173,6 +173,9 @@ struct ScanItem {
     std::optional<Action> action;
     // The folders the targets were found in; empty for items made outside a scan.
     std::vector<ScanFolder> scannedIn;
+    // Found where it only may be what it seems (a cache folder other than the usual one):
+    // removed only onto the Undo Shelf, from where it can be put back.
+    bool shelfOnly = false;
 
     // The record of each kind, or null when the item carries another or none.
     const AppInfo* app() const { return std::get_if<AppInfo>(&record); }
@@ -200,6 +203,9 @@ struct ScanItem {
     Verdict verdict() const;
     bool isRemovable() const;
     bool goesOnShelf() const;
+    // Whether a clean-up without the Undo Shelf may remove it: removable, and not kept for
+    // the shelf alone.
+    bool isRemovableWithoutShelf() const;
 
     bool operator==(const ScanItem&) const = default;
 };

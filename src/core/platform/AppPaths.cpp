@@ -42,6 +42,10 @@ std::string configHome() {
     return xdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
+std::string stateHome() {
+    return xdgFolder("XDG_STATE_HOME", ".local/state");
+}
+
 std::string appDataFolder() {
     return joinPath(applicationSupport(), kAppName);
 }

@@ -15,6 +15,7 @@ std::string home();               // $HOME, else the password database
 std::string applicationSupport(); // $XDG_DATA_HOME, else ~/.local/share
 std::string cacheHome();          // $XDG_CACHE_HOME, else ~/.cache
 std::string configHome();         // $XDG_CONFIG_HOME, else ~/.config
+std::string stateHome();          // $XDG_STATE_HOME, else ~/.local/state
 std::string appDataFolder();      // <applicationSupport>/Kelvora
 std::string configFolder();       // $XDG_CONFIG_HOME/Kelvora, else ~/.config/Kelvora
 std::string settingsFile();       // <configFolder>/settings.json

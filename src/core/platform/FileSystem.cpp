@@ -298,12 +298,8 @@ std::optional<std::string> bytesOf(BoundedRead read) {
 
 } // namespace
 
-std::optional<std::string> readOpenFile(int fd) {
-    return bytesOf(readOpenFileAtMost(fd, std::numeric_limits<std::size_t>::max()));
-}
-
-std::optional<std::string> readFile(const std::string& path) {
-    return bytesOf(readFileAtMost(path, std::numeric_limits<std::size_t>::max()));
+std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) {
+    return bytesOf(readFileAtMost(path, maxBytes));
 }
 
 BoundedRead readFileAtMost(const std::string& path, std::size_t maxBytes) {

@@ -95,9 +95,6 @@ struct FileResult {
 
 // Plain words for an errno value, as failure reasons use them.
 std::string describeFileError(int error);
-// Reads an open descriptor to its end and closes it; nothing unless it is a regular file.
-std::optional<std::string> readOpenFile(int fd);
-
 // A file read whole only while it stays within a limit. What the application reads back of
 // its own (settings, manifests, plans) lies where other programs can write too: a huge or
 // sparse file there must not cost its size in memory, and a caller can call it damaged.
@@ -119,8 +116,9 @@ int writeAll(int fd, std::string_view bytes);
 // Writes through a temporary file in the same folder, synced, then renamed into place,
 // so a reader sees the old contents or the new, never a torn file.
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes);
-// The whole of a regular file; nothing for a missing file, a folder, a pipe or a device.
-std::optional<std::string> readFile(const std::string& path);
+// The whole of a regular file of at most `maxBytes`, a limit fitting its kind; nothing for a
+// missing, larger or unreadable file, a folder, a pipe or a device.
+std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes);
 FileResult createDirectories(const std::string& path);
 // Moves an item whole. Never replaces an existing item, and never copies: a move
 // to another file system fails with a reason.

@@ -117,11 +117,29 @@ std::optional<std::vector<Entry>> entriesOf(int fd) {
 // through ".." on the way back up, each checked to be the folder it was.
 FileResult mountedThere(const std::string& shown);
 
+// The blocks removing one link frees: none while another link keeps the file.
+int64_t freedByUnlinking(const struct stat& status) {
+    if (!S_ISDIR(status.st_mode) && status.st_nlink > 1) return 0;
+    return static_cast<int64_t>(status.st_blocks) * 512;
+}
+
+// Unlinks a file, adding what that freed.
+int unlinkCounting(int folder, const char* name, int64_t& freed) {
+    struct stat status {};
+    const bool known = fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+    if (unlinkat(folder, name, 0) != 0) return errno;
+    if (known) freed += freedByUnlinking(status);
+    return 0;
+}
+
 class TreeRemoval {
 public:
     TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable)
         : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)),
           makeWritable_(makeWritable) {}
+
+    // What the removal freed so far.
+    int64_t freed() const { return freed_; }
 
     FileResult run() {
         int top = openFolderAt(parent_, name_.c_str());
@@ -149,6 +167,7 @@ private:
         int fd = -1;
         MountPlace place;
         ino_t inode = 0;
+        int64_t blocks = 0; // what the folder's own entry takes
         std::string name;
         std::vector<std::string> folders;
         size_t next = 0;
@@ -170,14 +189,15 @@ private:
         }
         if (*place != above) return Entered::otherMount;
         if (makeWritable_) unlock(fd, status);
-        Level level{fd, *place, status.st_ino, name, {}, 0};
+        Level level{fd, *place, status.st_ino, static_cast<int64_t>(status.st_blocks) * 512, name,
+                    {}, 0};
         auto entries = entriesOf(fd);
         if (!entries) note(errno ? errno : EIO);
         for (const auto& entry : entries.value_or(std::vector<Entry>{})) {
             if (entry.folder)
                 level.folders.push_back(entry.name);
-            else if (unlinkat(fd, entry.name.c_str(), 0) != 0)
-                note(errno);
+            else if (int error = unlinkCounting(fd, entry.name.c_str(), freed_))
+                note(error);
         }
         levels_.push_back(std::move(level));
         if (levels_.size() > kOpenLevels) {
@@ -222,7 +242,7 @@ private:
         levels_.pop_back();
         if (levels_.empty()) {
             close(done.fd);
-            if (unlinkat(parent_, name_.c_str(), AT_REMOVEDIR) != 0) note(errno);
+            removeFolder(parent_, name_, done.blocks);
             return false;
         }
         Level& parent = levels_.back();
@@ -231,8 +251,15 @@ private:
             return false;
         }
         close(done.fd);
-        if (unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) != 0) note(errno);
+        removeFolder(parent.fd, done.name, done.blocks);
         return true;
+    }
+
+    void removeFolder(int parent, const std::string& name, int64_t blocks) {
+        if (unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0)
+            freed_ += blocks;
+        else
+            note(errno);
     }
 
     bool reopen(Level& level, int child) {
@@ -278,6 +305,7 @@ private:
     bool makeWritable_ = false;
     std::vector<Level> levels_;
     int error_ = 0;
+    int64_t freed_ = 0;
     std::string mountedAt_; // the first mount met inside, left whole
 };
 
@@ -316,10 +344,7 @@ FolderHandle FolderHandle::open(const std::string& path) {
 }
 
 std::optional<FolderIdentity> folderIdentityOf(int fd) {
-    struct stat status {};
-    if (fd < 0 || fstat(fd, &status) != 0) return std::nullopt;
-    return FolderIdentity{static_cast<uint64_t>(status.st_dev),
-                          static_cast<uint64_t>(status.st_ino)};
+    return identityOf(fd);
 }
 
 std::optional<FolderIdentity> folderIdentityAt(const std::string& path) {
@@ -371,12 +396,6 @@ std::vector<std::string> FolderHandle::names() const {
     for (auto& entry : entriesOf(fd_).value_or(std::vector<Entry>{}))
         names.push_back(std::move(entry.name));
     return names;
-}
-
-std::optional<std::string> FolderHandle::readFile(const std::string& name) const {
-    BoundedRead read = readFile(name, std::numeric_limits<std::size_t>::max());
-    if (!read.ok()) return std::nullopt;
-    return std::move(read.bytes);
 }
 
 BoundedRead FolderHandle::readFile(const std::string& name, std::size_t maxBytes) const {
@@ -434,8 +453,11 @@ FileResult FolderHandle::moveItem(const std::string& name, const std::string& to
     return failure("move", pathOf(name), errno);
 }
 
-FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly) const {
+FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly,
+                                    int64_t* freed) const {
     std::string shown = pathOf(name);
+    int64_t ignored = 0;
+    int64_t& counted = freed ? *freed : ignored;
     if (fd_ < 0) return failure("remove", shown, EBADF);
     struct stat status {};
     if (fstatat(fd_, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
@@ -444,10 +466,14 @@ FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders rea
     auto there = mountPlaceAt(fd_, name);
     if (here && there && *here != *there) return mountedThere(shown);
     if (!S_ISDIR(status.st_mode)) {
-        if (unlinkat(fd_, name.c_str(), 0) == 0) return FileResult::success();
-        return failure("remove", shown, errno);
+        if (unlinkat(fd_, name.c_str(), 0) != 0) return failure("remove", shown, errno);
+        counted += freedByUnlinking(status);
+        return FileResult::success();
     }
-    return TreeRemoval(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable).run();
+    TreeRemoval removal(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable);
+    FileResult result = removal.run();
+    counted += removal.freed();
+    return result;
 }
 
 void FolderHandle::removeFile(const std::string& name) const {

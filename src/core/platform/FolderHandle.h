@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
@@ -11,11 +12,7 @@
 namespace kelvora {
 
 // The device and inode of an open folder: what it is, whatever path led to it.
-struct FolderIdentity {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    bool operator==(const FolderIdentity&) const = default;
-};
+using FolderIdentity = FileIdentity;
 
 std::optional<FolderIdentity> folderIdentityOf(int fd);
 // Of the folder a path leads to now, links followed; none when it leads to no folder.
@@ -57,9 +54,8 @@ public:
     // Whether anything (a link included) has this name here.
     bool contains(const std::string& name) const;
     std::vector<std::string> names() const;
-    // The whole of a regular file; nothing for a link, a folder or a device.
-    std::optional<std::string> readFile(const std::string& name) const;
-    // The same for a file trusted only up to a size (see readFileAtMost).
+    // The whole of a regular file trusted only up to a size (see readFileAtMost); never a
+    // link, a folder or a device.
     BoundedRead readFile(const std::string& name, std::size_t maxBytes) const;
     // Through a temporary file in this folder, synced, then renamed over the name.
     FileResult writeFileAtomically(const std::string& name, std::string_view bytes) const;
@@ -73,9 +69,11 @@ public:
     // folder's own descriptor, so never through a link.
     enum class ReadOnlyFolders { stop, makeWritable };
     // A file, a link (not what it points to) or a folder with everything in it, at any
-    // depth, without ever going through a link or onto another mounted disk.
-    FileResult removeItem(const std::string& name,
-                          ReadOnlyFolders readOnly = ReadOnlyFolders::stop) const;
+    // depth, without ever going through a link or onto another mounted disk. What the
+    // removal freed is added to `freed` where one is given: the blocks of every file whose
+    // last link it took and of every folder it removed, even when it stopped part way.
+    FileResult removeItem(const std::string& name, ReadOnlyFolders readOnly = ReadOnlyFolders::stop,
+                          int64_t* freed = nullptr) const;
     // Errors are ignored: for leftovers that a later pass may take away.
     void removeFile(const std::string& name) const;
     void removeEmptyFolder(const std::string& name) const;

@@ -64,9 +64,13 @@ std::optional<std::string> whyNotUserFolder(const std::string& path, const URL& 
 std::map<std::string, std::string> readUserDirs(const std::string& file, const URL& home,
                                                 const URL& ownData) {
     std::map<std::string, std::string> dirs;
-    const auto text = readFile(file);
-    if (!text) return dirs;
-    std::istringstream lines(*text);
+    const BoundedRead text = readFileAtMost(file, HomeFolders::kMaxUserDirsBytes);
+    if (text.outcome == BoundedRead::Outcome::tooLarge)
+        logOnce("The user folders in " + file +
+                " are ignored: the file is far larger than any "
+                "list of user folders, so it is taken as damaged.");
+    if (!text.ok()) return dirs;
+    std::istringstream lines(text.bytes);
     std::string line;
     while (std::getline(lines, line)) {
         line = trimmed(line);
@@ -101,7 +105,7 @@ HomeFolders::HomeFolders(const URL& home) : home_(home), own_(isOwnHome(home)) {
 }
 
 URL HomeFolders::cache() const {
-    return own_ ? URL::fileURL(AppPaths::cacheHome(), true) : home_.appending(".cache", true);
+    return own_ ? URL::fileURL(AppPaths::cacheHome(), true) : usualCache();
 }
 
 URL HomeFolders::data() const {
@@ -111,6 +115,14 @@ URL HomeFolders::data() const {
 
 URL HomeFolders::config() const {
     return own_ ? URL::fileURL(AppPaths::configHome(), true) : home_.appending(".config", true);
+}
+
+URL HomeFolders::state() const {
+    return own_ ? URL::fileURL(AppPaths::stateHome(), true) : home_.appending(".local/state", true);
+}
+
+URL HomeFolders::usualCache() const {
+    return home_.appending(".cache", true);
 }
 
 URL HomeFolders::ownData() const {

@@ -2,6 +2,7 @@
 
 #include "platform/Url.h"
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,11 +15,17 @@ namespace kelvora {
 // places under it and its own user-dirs.dirs.
 class HomeFolders {
 public:
+    // A handful of lines; a larger user-dirs.dirs counts as damaged and names no folder.
+    static constexpr std::size_t kMaxUserDirsBytes = 64 << 10;
+
     explicit HomeFolders(const URL& home);
 
     URL cache() const;  // $XDG_CACHE_HOME, else home/.cache
     URL data() const;   // $XDG_DATA_HOME, else home/.local/share
     URL config() const; // $XDG_CONFIG_HOME, else home/.config
+    URL state() const;  // $XDG_STATE_HOME, else home/.local/state
+    // Where the cache folder is when no XDG variable moves it: home/.cache.
+    URL usualCache() const;
     // Kelvora's own folder in the data folder, which holds the Undo Shelf.
     URL ownData() const;
     // A user folder by the name the scanners give it ("Desktop", "Documents", "Downloads",

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "platform/Url.h"
 
 #include <fcntl.h>
 #include <sstream>
@@ -13,12 +14,15 @@ namespace kelvora {
 
 namespace {
 
+// What the kernel says of one descriptor: a few lines.
+constexpr size_t kMaxFdInfoBytes = 1 << 20;
+
 // Kernels before 5.8 give no mount id through statx; the descriptor's entry in
 // /proc/self/fdinfo gives the same number.
 std::optional<uint64_t> mountIdFromFdinfo(int fd) {
-    auto text = readFile("/proc/self/fdinfo/" + std::to_string(fd));
-    if (!text) return std::nullopt;
-    std::istringstream lines(*text);
+    BoundedRead text = readFileAtMost("/proc/self/fdinfo/" + std::to_string(fd), kMaxFdInfoBytes);
+    if (!text.ok()) return std::nullopt;
+    std::istringstream lines(text.bytes);
     for (std::string line; std::getline(lines, line);)
         if (startsWith(line, "mnt_id:")) {
             const std::string digits = trimmed(line.substr(7));
@@ -91,8 +95,30 @@ std::vector<std::string> mountPointsBelow(const std::string& folder, const std::
     return found;
 }
 
+std::optional<FileSystemPath> fileSystemPathOf(const std::string& realPath,
+                                               const std::string& mountInfo) {
+    std::optional<FileSystemPath> found;
+    size_t deepest = 0;
+    std::istringstream lines(mountInfo);
+    for (std::string line; std::getline(lines, line);) {
+        const auto fields = splitNonEmpty(line, ' ');
+        if (fields.size() < 5) continue;
+        const std::string point = unescaped(fields[4]);
+        // The last of the mounts at one place hides those before it.
+        if (!isSameOrInside(realPath, point) || (found && point.size() < deepest)) continue;
+        const std::string below = realPath.substr(point == "/" ? 1 : point.size());
+        std::string inside = unescaped(fields[3]);
+        if (!below.empty() && below != "/")
+            inside = joinPath(inside, below.front() == '/' ? below.substr(1) : below);
+        found = FileSystemPath{fields[2], standardizedPath(inside)};
+        deepest = point.size();
+    }
+    return found;
+}
+
 std::string liveMountInfo() {
-    return readFile("/proc/self/mountinfo").value_or("");
+    BoundedRead table = readFileAtMost("/proc/self/mountinfo", kMaxMountInfoBytes);
+    return table.ok() ? std::move(table.bytes) : std::string();
 }
 
 } // namespace kelvora

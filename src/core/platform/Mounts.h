@@ -24,6 +24,20 @@ std::optional<MountPlace> mountPlaceAt(const std::string& path);
 // The mount points a mount table (in the form of /proc/self/mountinfo) lists strictly
 // below a folder.
 std::vector<std::string> mountPointsBelow(const std::string& folder, const std::string& mountInfo);
+// Where a path (links resolved) lies within its file system, as a mount table (in the form
+// of /proc/self/mountinfo) tells: the device, and the path from that file system's own
+// root, whichever mount shows it. A bind mount shows a folder again elsewhere; by these two
+// it is still the same folder. None when no mount of the table holds the path.
+struct FileSystemPath {
+    std::string device; // "major:minor"
+    std::string path;
+    bool operator==(const FileSystemPath&) const = default;
+};
+std::optional<FileSystemPath> fileSystemPathOf(const std::string& realPath,
+                                               const std::string& mountInfo);
+
+// Far above any real mount table; a larger one counts as unreadable.
+inline constexpr size_t kMaxMountInfoBytes = 64 << 20;
 // This process's mount table; empty when it cannot be read.
 std::string liveMountInfo();
 

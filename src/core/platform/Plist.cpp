@@ -34,11 +34,13 @@ std::string base64(const char* data, uint64_t size) {
 }
 
 // Real property lists hold a few thousand values at most. Shared references let a small
-// binary list stand for far more (each level naming the next twice doubles it), so the
-// values are counted and a list past this many is refused as unreadable.
+// binary list stand for far more (each level naming the next twice doubles it, one large
+// value named a thousand times is a thousand copies), so both the values and the bytes they
+// expand to are counted, and a list past either bound is refused as unreadable.
 constexpr uint64_t kMaxNodes = 100'000;
+constexpr uint64_t kMaxExpandedBytes = 32 << 20;
 // Far above any real property list; a larger file is not read.
-constexpr int64_t kMaxFileSize = 4 * 1024 * 1024;
+constexpr size_t kMaxFileSize = 4 * 1024 * 1024;
 
 // Counts the values it converts, and stops converting once past the bound.
 Json toJson(plist_t node, uint64_t& converted) {
@@ -178,36 +180,66 @@ public:
 
     // The objects this one refers to; none for a malformed object.
     std::optional<std::vector<uint64_t>> children(uint64_t object) const {
-        auto at = number(table_ + object * offsetSize_, offsetSize_);
-        if (!at || *at >= table_) return std::nullopt;
-        unsigned char marker = static_cast<unsigned char>(data_[*at]);
-        unsigned kind = marker >> 4;
-        if (kind != 0xA && kind != 0xC && kind != 0xD) return std::vector<uint64_t>{};
-        uint64_t items = marker & 0xF;
-        uint64_t next = *at + 1;
-        if (items == 0xF) {
-            if (next >= table_) return std::nullopt;
-            unsigned char sized = static_cast<unsigned char>(data_[next]);
-            size_t width = size_t{1} << (sized & 0xF);
-            if ((sized >> 4) != 0x1 || width > 8) return std::nullopt;
-            auto counted = number(next + 1, width);
-            if (!counted) return std::nullopt;
-            items = *counted;
-            next += 1 + width;
-        }
-        uint64_t refs = kind == 0xD ? items * 2 : items;
-        if (items > table_ || next > table_ || refs > (table_ - next) / refSize_)
+        auto head = headerOf(object);
+        if (!head) return std::nullopt;
+        if (head->kind != 0xA && head->kind != 0xC && head->kind != 0xD)
+            return std::vector<uint64_t>{};
+        uint64_t refs = head->kind == 0xD ? head->count * 2 : head->count;
+        if (head->count > table_ || head->next > table_ || refs > (table_ - head->next) / refSize_)
             return std::nullopt;
         std::vector<uint64_t> out;
         for (uint64_t i = 0; i < refs; ++i) {
-            auto ref = number(next + i * refSize_, refSize_);
+            auto ref = number(head->next + i * refSize_, refSize_);
             if (!ref || *ref >= count_) return std::nullopt;
             out.push_back(*ref);
         }
         return out;
     }
 
+    // The bytes the object's own value takes once read, apart from what it refers to: a
+    // string's or a data value's length, a few for any other.
+    uint64_t ownBytes(uint64_t object) const {
+        constexpr uint64_t kSmall = 16;
+        auto head = headerOf(object);
+        if (!head) return kSmall;
+        switch (head->kind) {
+        case 0x4:
+        case 0x5:
+            return kSmall + head->count;
+        case 0x6:
+            return kSmall + 2 * std::min<uint64_t>(head->count, UINT64_MAX / 4);
+        default:
+            return kSmall;
+        }
+    }
+
 private:
+    // An object's kind, its count of items (bytes, characters or references) and where
+    // what follows its marker begins.
+    struct Header {
+        unsigned kind = 0;
+        uint64_t count = 0;
+        uint64_t next = 0;
+    };
+    std::optional<Header> headerOf(uint64_t object) const {
+        auto at = number(table_ + object * offsetSize_, offsetSize_);
+        if (!at || *at >= table_) return std::nullopt;
+        unsigned char marker = static_cast<unsigned char>(data_[*at]);
+        Header head{static_cast<unsigned>(marker >> 4), static_cast<uint64_t>(marker & 0xF),
+                    *at + 1};
+        if (head.count == 0xF && head.kind >= 0x4 && head.kind != 0x8) {
+            if (head.next >= table_) return std::nullopt;
+            unsigned char sized = static_cast<unsigned char>(data_[head.next]);
+            size_t width = size_t{1} << (sized & 0xF);
+            if ((sized >> 4) != 0x1 || width > 8) return std::nullopt;
+            auto counted = number(head.next + 1, width);
+            if (!counted) return std::nullopt;
+            head.count = *counted;
+            head.next += 1 + width;
+        }
+        return head;
+    }
+
     std::optional<uint64_t> number(uint64_t at, size_t width) const {
         if (at > data_.size() || width > data_.size() - at) return std::nullopt;
         uint64_t value = 0;
@@ -235,9 +267,13 @@ bool binaryWithinBounds(const std::string& data) {
     std::vector<uint8_t> state(objects.count(), unseen);
     std::vector<uint32_t> depth(objects.count(), 1);
     std::vector<uint64_t> expanded(objects.count(), 1);
+    std::vector<uint64_t> bytes(objects.count(), 0);
+    for (uint64_t object = 0; object < objects.count(); ++object)
+        bytes[object] = std::min(objects.ownBytes(object), kMaxExpandedBytes + 1);
     auto addExpanded = [&](uint64_t parent, uint64_t child) {
         expanded[parent] = std::min(expanded[parent] + expanded[child], kMaxNodes + 1);
-        return expanded[parent] <= kMaxNodes;
+        bytes[parent] = std::min(bytes[parent] + bytes[child], kMaxExpandedBytes + 1);
+        return expanded[parent] <= kMaxNodes && bytes[parent] <= kMaxExpandedBytes;
     };
     struct Frame {
         uint64_t object;
@@ -274,11 +310,11 @@ bool binaryWithinBounds(const std::string& data) {
             return false;
         }
     }
-    return depth[objects.top()] <= kMaxNesting;
+    return depth[objects.top()] <= kMaxNesting && bytes[objects.top()] <= kMaxExpandedBytes;
 }
 
 bool withinBounds(const std::string& bytes) {
-    if (bytes.size() > static_cast<uint64_t>(kMaxFileSize)) return false;
+    if (bytes.size() > kMaxFileSize) return false;
     if (bytes.compare(0, 6, "bplist") == 0) return binaryWithinBounds(bytes);
     return xmlWithinNesting(bytes);
 }
@@ -298,8 +334,7 @@ std::optional<Json> parsePlist(const std::string& bytes) {
 }
 
 std::optional<Json> readPlist(const std::string& path) {
-    if (auto info = fileInfo(path); !info || info->logicalSize > kMaxFileSize) return std::nullopt;
-    auto bytes = readFile(path);
+    auto bytes = readFile(path, kMaxFileSize);
     if (!bytes) return std::nullopt;
     return parsePlist(*bytes);
 }

@@ -5,14 +5,20 @@
 #include "platform/Url.h"
 
 #include <cctype>
+#include <cerrno>
+#include <charconv>
 #include <dirent.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace kelvora::ProcessTable {
 
 namespace {
+
+constexpr size_t kMaxNameBytes = 4096;
 
 bool isNumber(const char* name) {
     if (!*name) return false;
@@ -35,11 +41,12 @@ std::string folderOf(int32_t pid) {
     return "/proc/" + std::to_string(pid);
 }
 
+constexpr std::string_view kDeleted = " (deleted)";
+
 // A file replaced or removed while held reads as "path (deleted)".
 std::string withoutDeletedMark(std::string path) {
-    constexpr std::string_view deleted = " (deleted)";
-    if (path.size() > deleted.size() && endsWith(path, deleted))
-        path.erase(path.size() - deleted.size());
+    if (path.size() > kDeleted.size() && endsWith(path, kDeleted))
+        path.erase(path.size() - kDeleted.size());
     return path;
 }
 
@@ -48,6 +55,13 @@ std::optional<std::string> linkTarget(const std::string& link) {
     const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
     if (n <= 0 || static_cast<size_t>(n) == sizeof buffer) return std::nullopt;
     return std::string(buffer, static_cast<size_t>(n));
+}
+
+// What a link of /proc leads to, followed: the held file itself, in whatever namespace.
+std::optional<FileIdentity> followedIdentity(const std::string& link) {
+    struct stat status {};
+    if (stat(link.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
 std::optional<std::string> executableOf(int32_t pid) {
@@ -61,35 +75,132 @@ bool ownedByThisUser(int32_t pid) {
     return stat(folderOf(pid).c_str(), &status) == 0 && status.st_uid == getuid();
 }
 
-// Descriptors name sockets, pipes and the like too; only files have a path.
-void addDescriptorFiles(const std::string& folder, std::set<std::string>& files) {
-    const std::string fds = folder + "/fd";
-    DIR* dir = opendir(fds.c_str());
-    if (!dir) return;
-    while (dirent* fd = readdir(dir))
-        if (auto target = linkTarget(fds + "/" + fd->d_name); target && target->front() == '/')
-            files.insert(withoutDeletedMark(std::move(*target)));
-    closedir(dir);
+// One thing a process holds: its path as the kernel names it, and what it is.
+struct Held {
+    std::string path;
+    std::optional<FileIdentity> identity;
+    bool deleted = false;
+};
+
+Held heldThrough(const std::string& link, std::string target) {
+    Held held;
+    held.deleted = target.size() > kDeleted.size() && endsWith(target, kDeleted);
+    held.path = withoutDeletedMark(std::move(target));
+    held.identity = followedIdentity(link);
+    return held;
 }
 
-void addMappedFiles(const std::string& folder, std::set<std::string>& files) {
-    const auto maps = readFile(folder + "/maps");
-    if (!maps) return;
-    size_t start = 0;
-    while (start < maps->size()) {
-        size_t end = maps->find('\n', start);
-        if (end == std::string::npos) end = maps->size();
-        if (auto file = mappedFile(std::string_view(*maps).substr(start, end - start)))
-            files.insert(std::move(*file));
-        start = end + 1;
+// Descriptors name sockets, pipes and the like too; only files and folders have a path.
+// False when the folder of descriptors cannot be read.
+bool addDescriptors(const std::string& folder, std::vector<Held>& held) {
+    const std::string fds = folder + "/fd";
+    DIR* dir = opendir(fds.c_str());
+    if (!dir) return false;
+    while (dirent* fd = readdir(dir)) {
+        if (!isNumber(fd->d_name)) continue;
+        const std::string link = fds + "/" + fd->d_name;
+        if (auto target = linkTarget(link); target && target->front() == '/')
+            held.push_back(heldThrough(link, std::move(*target)));
     }
+    closedir(dir);
+    return true;
+}
+
+// The working folder and the root folder a process sees everything from.
+bool addFolders(const std::string& folder, std::vector<Held>& held) {
+    bool read = true;
+    for (const char* name : {"/cwd", "/root"}) {
+        const std::string link = folder + name;
+        auto target = linkTarget(link);
+        if (target && target->front() == '/')
+            held.push_back(heldThrough(link, std::move(*target)));
+        else
+            read = false;
+    }
+    return read;
+}
+
+bool addMappedFiles(const std::string& folder, std::vector<Held>& held) {
+    const BoundedRead maps = readFileAtMost(folder + "/maps", kMaxMapsBytes);
+    if (!maps.ok()) return false;
+    std::string_view text = maps.bytes;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        if (end == std::string_view::npos) end = text.size();
+        if (auto file = mappedFile(text.substr(0, end))) {
+            const bool deleted = endsWith(text.substr(0, end), kDeleted);
+            held.push_back({std::move(file->path), file->identity, deleted});
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return true;
 }
 
 // Without a readable executable (a program that dropped it), the kernel's short name.
 std::string nameOf(int32_t pid, const std::string& executable) {
     if (!executable.empty()) return lastComponent(executable);
-    return trimmed(readFile(folderOf(pid) + "/comm").value_or(""));
+    const BoundedRead comm = readFileAtMost(folderOf(pid) + "/comm", kMaxNameBytes);
+    return comm.ok() ? trimmed(comm.bytes) : std::string();
 }
+
+// How the paths a process holds are reached from here: through its own root, which keeps
+// its mount namespace and its root folder, or as they are, when it shares both with us.
+struct View {
+    std::string prefix;
+    std::string key; // one per namespace and root, so that what is found once serves all
+};
+
+std::string keyOf(const std::string& namespaceLink, const std::string& root) {
+    auto space = followedIdentity(namespaceLink);
+    auto top = followedIdentity(root);
+    if (!space || !top) return {};
+    return std::to_string(space->device) + ":" + std::to_string(space->inode) + "/" +
+           std::to_string(top->device) + ":" + std::to_string(top->inode);
+}
+
+// The identities of the places processes hold and of the folders above them, each looked
+// up once for all the processes that see it the same way.
+class Places {
+public:
+    Places() : own_{"", keyOf("/proc/self/ns/mnt", "/")} {}
+
+    void add(int32_t pid, const std::vector<Held>& held, std::set<FileIdentity>& places) {
+        const std::string folder = folderOf(pid);
+        View theirs{folder + "/root", keyOf(folder + "/ns/mnt", folder + "/root")};
+        std::vector<const View*> views = {&own_};
+        if (theirs.key.empty() || theirs.key != own_.key) views.insert(views.begin(), &theirs);
+        for (const Held& one : held) {
+            if (!one.identity) continue;
+            places.insert(*one.identity);
+            if (one.deleted || one.path.empty() || one.path.front() != '/') continue;
+            // The path is trusted to lead where the process is only where it leads to the
+            // very file it holds.
+            for (const View* view : views) {
+                if (view->key.empty() || at(*view, one.path) != one.identity) continue;
+                addFoldersAbove(*view, one.path, places);
+                break;
+            }
+        }
+    }
+
+private:
+    std::optional<FileIdentity> at(const View& view, const std::string& path) {
+        auto [known, fresh] = known_.try_emplace({view.key, path});
+        // "/" of their root is where the link of /proc leads, so it is followed.
+        if (fresh) known->second = identityAt(view.prefix + (path == "/" ? "/." : path));
+        return known->second;
+    }
+
+    void addFoldersAbove(const View& view, std::string path, std::set<FileIdentity>& places) {
+        while (path != "/") {
+            path = parentPath(path);
+            if (auto folder = at(view, path)) places.insert(*folder);
+        }
+    }
+
+    View own_;
+    std::map<std::pair<std::string, std::string>, std::optional<FileIdentity>> known_;
+};
 
 } // namespace
 
@@ -102,35 +213,61 @@ std::vector<std::string> executablePaths() {
 
 std::vector<RunningProcess> holdingFiles() {
     std::vector<RunningProcess> processes;
+    Places places;
     const auto self = static_cast<int32_t>(getpid());
     for (int32_t pid : processIDs()) {
         if (pid == self || !ownedByThisUser(pid)) continue;
         const std::string folder = folderOf(pid);
-        std::set<std::string> files;
-        addDescriptorFiles(folder, files);
-        addMappedFiles(folder, files);
-        if (files.empty()) continue;
+        std::vector<Held> held;
+        bool allRead = addDescriptors(folder, held);
+        allRead = addFolders(folder, held) && allRead;
+        allRead = addMappedFiles(folder, held) && allRead;
+        if (held.empty() && allRead) continue;
         RunningProcess process;
         process.pid = pid;
         process.executable = executableOf(pid).value_or("");
         process.name = nameOf(pid, process.executable);
+        // Gone meanwhile: nothing it held is held any more.
+        if (process.name.empty()) continue;
+        process.judgedByName = !allRead;
+        std::set<std::string> files;
+        for (const Held& one : held)
+            files.insert(one.path);
         process.openFiles.assign(files.begin(), files.end());
+        std::set<FileIdentity> identities;
+        places.add(pid, held, identities);
+        process.heldPlaces.assign(identities.begin(), identities.end());
         processes.push_back(std::move(process));
     }
     return processes;
 }
 
-std::optional<std::string> mappedFile(std::string_view line) {
-    // address, permissions, offset, device and inode come before the path.
+std::optional<MappedFile> mappedFile(std::string_view line) {
+    // Address, permissions, offset, device and inode come before the path.
+    std::string_view fields[5];
     size_t at = 0;
-    for (int field = 0; field < 5; ++field) {
+    for (auto& field : fields) {
+        const size_t start = at;
         while (at < line.size() && line[at] != ' ')
             ++at;
+        field = line.substr(start, at - start);
         while (at < line.size() && line[at] == ' ')
             ++at;
     }
     if (at >= line.size() || line[at] != '/') return std::nullopt;
-    return withoutDeletedMark(std::string(line.substr(at)));
+    MappedFile file{withoutDeletedMark(std::string(line.substr(at))), std::nullopt};
+    const std::string_view device = fields[3], inode = fields[4];
+    const size_t colon = device.find(':');
+    unsigned major = 0, minor = 0;
+    uint64_t number = 0;
+    const auto parse = [](std::string_view text, auto& value, int base) {
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+        return error == std::errc() && end == text.data() + text.size() && !text.empty();
+    };
+    if (colon != std::string_view::npos && parse(device.substr(0, colon), major, 16) &&
+        parse(device.substr(colon + 1), minor, 16) && parse(inode, number, 10) && number != 0)
+        file.identity = FileIdentity{static_cast<uint64_t>(makedev(major, minor)), number};
+    return file;
 }
 
 } // namespace kelvora::ProcessTable

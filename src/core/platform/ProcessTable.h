@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,24 +15,42 @@ struct RunningProcess {
     int32_t pid = 0;
     std::string executable; // with links resolved; empty when it cannot be read
     std::string name;       // what the user knows it by
-    // The files it holds open or has mapped into memory, sorted, each once.
+    // The files it holds open or has mapped into memory, as the kernel names them, sorted,
+    // each once. A process in another mount namespace names them by paths of its own.
     std::vector<std::string> openFiles;
+    // What it holds (open files and folders, its working and root folders, mapped files)
+    // and every folder above each of them as the process itself sees them, sorted: a place
+    // with one of these identities is, or holds, something it uses.
+    std::vector<FileIdentity> heldPlaces;
+    // Some of what it holds could not be read (a program that made itself undumpable, as
+    // agents that keep keys do): it is judged by its name as well.
+    bool judgedByName = false;
     bool operator==(const RunningProcess&) const = default;
 };
 
 // The one reader of /proc: which programs run, and which files they hold.
 namespace ProcessTable {
 
+// Far above what any process maps; a larger list counts as unreadable.
+inline constexpr size_t kMaxMapsBytes = 64 << 20;
+
 // The executable of every running process whose executable can be read; a program that
 // runs several times is listed as often.
 std::vector<std::string> executablePaths();
 
-// This user's running processes other than this one, with the files they hold open
-// (descriptors) or have mapped, each named by its executable.
+// This user's running processes other than this one, with what they hold open or have
+// mapped, each named by its executable; those whose files cannot be read are listed too,
+// by name.
 std::vector<RunningProcess> holdingFiles();
 
-// The file one line of /proc/PID/maps maps; none for memory of no file.
-std::optional<std::string> mappedFile(std::string_view line);
+// What one line of /proc/PID/maps maps: the file's path and identity; none for memory of
+// no file.
+struct MappedFile {
+    std::string path;
+    std::optional<FileIdentity> identity; // none when the line gives no inode
+    bool operator==(const MappedFile&) const = default;
+};
+std::optional<MappedFile> mappedFile(std::string_view line);
 
 } // namespace ProcessTable
 } // namespace kelvora

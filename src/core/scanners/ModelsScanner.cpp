@@ -24,8 +24,11 @@ struct Manifest {
     std::set<std::string> layers;
 };
 
+// A model's manifest names its few layers; a larger file counts as damaged.
+constexpr size_t kMaxManifestBytes = 1 << 20;
+
 std::optional<std::set<std::string>> manifestDigests(const std::string& path) {
-    auto text = readFile(path);
+    auto text = readFile(path, kMaxManifestBytes);
     if (!text) return std::nullopt;
     Json root = Json::parse(*text, nullptr, false);
     if (!root.is_object()) return std::nullopt;

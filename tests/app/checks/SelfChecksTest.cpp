@@ -35,7 +35,7 @@ protected:
         EXPECT_EQ(run.status, expected);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "");
-        auto text = readFile(reportPath);
+        auto text = fileText(reportPath);
         EXPECT_TRUE(text && !text->empty() && text->back() == '\n');
         std::vector<std::string> lines;
         std::string line;
@@ -111,7 +111,7 @@ TEST_F(SelfChecksTest, AppRemovalByPathTakesOnlyATestBundleInAnApplicationsFolde
                                 "../home/Applications/Kelvora Check - Demo.app"},
                                {}, env.tmp());
     EXPECT_EQ(relative.status, 0) << "a relative path is taken from the working folder";
-    std::string relativeReport = readFile(reportPath).value_or("");
+    std::string relativeReport = fileText(reportPath).value_or("");
     EXPECT_NE(relativeReport.find("\nCopy: " + app + " · "), std::string::npos) << relativeReport;
     EXPECT_TRUE(relativeReport.ends_with("\nRESULT: PASS\n")) << relativeReport;
 

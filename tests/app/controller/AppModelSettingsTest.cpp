@@ -2,6 +2,9 @@
 
 #include "model/JunkKind.h"
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace kelvora::testing {
 namespace {
 
@@ -55,14 +58,19 @@ TEST_F(SettingsCacheTest, SettingsAreReadOnceAndAgainOnlyWhenTheFileChanges) {
 TEST_F(SettingsCacheTest, ADamagedFileIsSaidAndTheCopyKeptAsideIsNamed) {
     env.dir().write("config/Kelvora/settings.json", "{\"shelfDays\": 14,");
     auto model = makeModel();
-    // Start-up writes the picks back, which sets the damaged file aside.
+    // Start-up changes nothing: the file stays as it is until a change is made.
+    EXPECT_EQ(model->settingsError(),
+              "Kelvora’s settings file is damaged (what it holds are not settings Kelvora can "
+              "read), so every setting shows its default. The file will be kept aside, not "
+              "written over.");
+    model->setMode(AppModel::ViewMode::detailed);
     ASSERT_TRUE(model->settingsError());
     EXPECT_EQ(*model->settingsError(),
               "Kelvora’s settings file was damaged, so every setting went back to its default. "
               "The damaged file is kept as " +
                   env.settingsFile() + ".damaged.");
-    EXPECT_EQ(readFile(env.settingsFile() + ".damaged"), "{\"shelfDays\": 14,");
-    model->setMode(AppModel::ViewMode::detailed);
+    EXPECT_EQ(fileText(env.settingsFile() + ".damaged"), "{\"shelfDays\": 14,");
+    model->setMode(AppModel::ViewMode::simple);
     EXPECT_TRUE(model->settingsError()) << "still said after a later change is saved";
 }
 
@@ -78,6 +86,55 @@ TEST_F(SettingsCacheTest, AnUnreadableFileIsSaidAndNeverWrittenOver) {
     model->setMode(AppModel::ViewMode::detailed);
     EXPECT_EQ(model->settingsError(), said) << "the cause, rather than each refused change";
     EXPECT_TRUE(fileInfo(env.settingsFile())->isDirectory());
+}
+
+// An editor, or "echo >", changes the file where it is: the same file, new contents. The
+// running window takes them in, and so its next clean-up holds for the days set there.
+TEST_F(SettingsCacheTest, AChangeMadeInPlaceByAnotherProgramIsTakenIn) {
+    Prefs::setInteger(Prefs::Key::shelfDays, 14);
+    auto model = countingModel();
+    const auto before = fileInfo(env.settingsFile());
+    {
+        std::FILE* file = std::fopen(env.settingsFile().c_str(), "r+");
+        ASSERT_TRUE(file);
+        std::fputs("{\"shelfDays\": 30}", file);
+        ASSERT_EQ(ftruncate(fileno(file), 16), 0);
+        std::fclose(file);
+    }
+    ASSERT_EQ(fileInfo(env.settingsFile())->inode, before->inode) << "changed in place";
+    EXPECT_TRUE(waitUntil([&] { return Prefs::shelfDays(model->settings().document) == 30; }));
+}
+
+// A folder the user cannot write (a read-only home, settings restored as root) is no news
+// while nothing changes: it is said when a change cannot be saved.
+TEST_F(SettingsCacheTest, AFolderThatCannotBeWrittenIsSaidOnlyWhenAChangeIsMade) {
+    struct Case {
+        const char* story;
+        bool immutable; // else the config folder lies below a file
+    } cases[] = {{"settings in a folder nobody may change", true},
+                 {"no settings, where no folder can be made", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.story);
+        IsolatedHome own;
+        const std::string folder = parentPath(own.settingsFile());
+        if (c.immutable) {
+            Prefs::setInteger(Prefs::Key::shelfDays, 14);
+            Prefs::setPicks(PickList{});
+            if (system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0) {
+                std::printf("no immutable folders here\n");
+                continue;
+            }
+        } else {
+            own.dir().write("file-not-folder", "x");
+            setenv("XDG_CONFIG_HOME", (own.dir() / "file-not-folder/config").c_str(), 1);
+        }
+        auto model = makeModel();
+        EXPECT_EQ(model->settingsError(), std::nullopt);
+        model->setMode(AppModel::ViewMode::detailed);
+        EXPECT_TRUE(model->settingsError());
+        model.reset();
+        if (c.immutable) system(("chattr -i '" + folder + "'").c_str());
+    }
 }
 
 } // namespace

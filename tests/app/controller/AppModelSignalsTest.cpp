@@ -119,7 +119,7 @@ TEST_F(AreaTest, ShelfWorkRunsInTheBackgroundAndRefusesASecondUntilItLands) {
 
     held.letGo();
     ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
-    EXPECT_EQ(readFile(env.home() + "/Downloads/first.zip"), "first");
+    EXPECT_EQ(fileText(env.home() + "/Downloads/first.zip"), "first");
     EXPECT_FALSE(fileExists(env.home() + "/Downloads/second.zip"))
         << "the refused put back did not run";
     ASSERT_EQ(model->sweeps().size(), 1u) << "the refused emptying did not run";

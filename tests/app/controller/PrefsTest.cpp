@@ -20,7 +20,7 @@ protected:
     kelvora::testing::IsolatedHome env;
 
     void store(const std::string& key, const json& value) { Prefs::store().set(key, value); }
-    json document() { return json::parse(*readFile(env.settingsFile())); }
+    json document() { return json::parse(*fileText(env.settingsFile())); }
     DiskScanner scanner() {
         return DiskScanner(URL::fileURL(env.home(), true), URL::fileURL(env.tmp(), true));
     }
@@ -204,7 +204,7 @@ TEST_F(PrefsTest, DamagedDocumentReadsAsDefaultsAndIsKeptAsideOnWrite) {
     EXPECT_EQ(Prefs::shelfDays(), 7);
     Prefs::setBoolean("welcomeDone", true);
     EXPECT_TRUE(Prefs::boolean("welcomeDone"));
-    EXPECT_EQ(readFile(env.settingsFile() + ".damaged"), "{\"shelfDays\": 14,");
+    EXPECT_EQ(fileText(env.settingsFile() + ".damaged"), "{\"shelfDays\": 14,");
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST(SettingsStore, AChangeThatCannotBeWrittenIsRefusedWithItsReasonAndNothingCh
                    never.result.reason == expected && !hold.damagedCopy;
         }));
         chmod(folder.c_str(), 0755);
-        EXPECT_EQ(readFile(file), kStored);
+        EXPECT_EQ(fileText(file), kStored);
         EXPECT_EQ(listFolder(URL::fileURL(folder, true)).entries.size(), c.lockFileThere ? 2u : 1u)
             << "no temporary file is left behind";
     }
@@ -86,7 +86,7 @@ TEST(SettingsStore, EveryDamagedFileIsKeptUnderItsOwnName) {
                                                 env.settingsFile() + ".damaged-2",
                                                 env.settingsFile() + ".damaged-3"}));
     for (size_t i = 0; i < copies.size(); ++i)
-        EXPECT_EQ(readFile(copies[i]), damage[i]) << "no damaged copy is written over";
+        EXPECT_EQ(fileText(copies[i]), damage[i]) << "no damaged copy is written over";
 }
 
 // Valid settings padded far past any real size: read whole, they would cost their size in
@@ -102,6 +102,24 @@ TEST(SettingsStore, AFileFarLargerThanAnySettingsReadsAsDamagedAndIsKeptAside) {
     EXPECT_EQ(Prefs::shelfDays(), 30);
     ASSERT_TRUE(write.damagedCopy);
     EXPECT_EQ(fileInfo(*write.damagedCopy)->logicalSize, static_cast<int64_t>(huge.size()));
+}
+
+// Settings kept with the user's dotfiles are a link to a file in their repository: a change
+// is written there, and the link stays.
+TEST(SettingsStore, AChangeIsWrittenThroughALinkAndTheLinkStays) {
+    for (const bool relative : {false, true}) {
+        SCOPED_TRACE(relative ? "a relative link" : "an absolute link");
+        IsolatedHome env;
+        const std::string kept = env.dir().write("dotfiles/kelvora/settings.json", kStored);
+        createDirectories(parentPath(env.settingsFile()));
+        const std::string target = relative ? "../../dotfiles/kelvora/settings.json" : kept;
+        ASSERT_EQ(symlink(target.c_str(), env.settingsFile().c_str()), 0);
+        EXPECT_EQ(Prefs::shelfDays(), 14);
+        ASSERT_TRUE(Prefs::setInteger(Prefs::Key::shelfDays, 30).result);
+        EXPECT_TRUE(fileInfo(env.settingsFile())->isSymlink());
+        EXPECT_EQ(Prefs::shelfDays(), 30);
+        EXPECT_EQ(nlohmann::json::parse(*fileText(kept)), (nlohmann::json{{"shelfDays", 30}}));
+    }
 }
 
 } // namespace

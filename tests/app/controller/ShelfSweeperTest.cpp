@@ -54,14 +54,14 @@ TEST_F(ShelfSweeperTest, EnableWritesBothUnitsAndEnablesTheTimer) {
     auto m = manager();
     m.environment = {{"XDG_DATA_HOME", "/home/u/100%data"}};
     EXPECT_EQ(m.enable(), std::nullopt);
-    auto service = readFile(unit(ShelfSweeper::serviceName()));
+    auto service = fileText(unit(ShelfSweeper::serviceName()));
     ASSERT_TRUE(service);
     EXPECT_NE(service->find("ExecStart=\"/opt/Kelvora 2/kelvora\" --empty-expired-shelf\n"),
               std::string::npos)
         << *service;
     EXPECT_NE(service->find("Environment=\"XDG_DATA_HOME=/home/u/100%%data\"\n"),
               std::string::npos);
-    auto timer = readFile(unit(ShelfSweeper::timerName()));
+    auto timer = fileText(unit(ShelfSweeper::timerName()));
     ASSERT_TRUE(timer);
     EXPECT_NE(timer->find("Unit=app.kelvora.Kelvora.shelf.service\n"), std::string::npos);
     EXPECT_NE(timer->find("WantedBy=timers.target"), std::string::npos);

@@ -95,7 +95,7 @@ TEST(ThemeTest, AChangeOfAppearanceRepaintsEveryWindow) {
 TEST(FontsTest, RegistersOnlyTheFontFilesDirectlyInTheFolderWhateverTheirCase) {
     KELVORA_REQUIRE_GUI();
     TempDir folder;
-    auto face = readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    auto face = fileText("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
     ASSERT_TRUE(face) << "fonts-dejavu-core is needed";
     for (const char* name :
          {"Upper.TTF", "Mixed.OtF", "plain.ttf", "Collection.ttc", "Web.woff", "sub/Nested.ttf"})

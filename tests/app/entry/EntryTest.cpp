@@ -54,8 +54,8 @@ TEST_F(EntryTest, HelperReportRegistersUnregistersAndOnlyReportsOtherwise) {
     auto registered = run({"--debug-helper", "register", file});
     std::string line = "register: ok · status: on · app at " + exeFolder;
     EXPECT_EQ(registered.out, line + "\n");
-    EXPECT_EQ(readFile(file), line + "\n");
-    auto service = readFile(unit("service"));
+    EXPECT_EQ(fileText(file), line + "\n");
+    auto service = fileText(unit("service"));
     ASSERT_TRUE(service);
     EXPECT_NE(service->find(std::string("ExecStart=\"") + KELVORA_EXE + "\" --empty-expired-shelf"),
               std::string::npos);
@@ -81,7 +81,7 @@ TEST_F(EntryTest, HelperWithoutSystemdIsUnavailableAndRegisteringSaysWhy) {
 TEST_F(EntryTest, ModesAreTakenInTheirFixedOrder) {
     auto helperFirst = run({"--debug-helper", "status", "--empty-expired-shelf"});
     EXPECT_EQ(helperFirst.out, "status: off · app at " + exeFolder + "\n");
-    EXPECT_EQ(readFile(env.tmp() + "/--empty-expired-shelf"), helperFirst.out)
+    EXPECT_EQ(fileText(env.tmp() + "/--empty-expired-shelf"), helperFirst.out)
         << "the argument after the action word names the report file, whatever it looks like";
 
     auto iconLast = run({"--empty-expired-shelf", "--render-icon"});
@@ -103,7 +103,7 @@ TEST_F(EntryTest, ModesAreTakenInTheirFixedOrder) {
                         aiReport, "--label"});
     EXPECT_EQ(noLabel.status, 1);
     EXPECT_FALSE(fileExists(leftoverReport)) << "without a label that check is not taken";
-    auto ai = readFile(aiReport);
+    auto ai = fileText(aiReport);
     ASSERT_TRUE(ai);
     EXPECT_NE(ai->find("No test home at "), std::string::npos);
     EXPECT_TRUE(noLabel.out.empty() && noLabel.err.empty()) << "a check prints nothing";

@@ -94,7 +94,7 @@ protected:
         return text ? countNear(image, QRectF(text->at, text->lines.size()), color, 40) : -1;
     }
     nlohmann::json stored() {
-        auto text = readFile(env.settingsFile());
+        auto text = fileText(env.settingsFile());
         return text ? nlohmann::json::parse(*text) : nlohmann::json();
     }
 
@@ -118,7 +118,7 @@ private:
 TEST_F(SettingsViewTest, AnEmptyStoreShowsEveryDefaultAndEachPopUpListsItsEntriesInOrder) {
     KELVORA_REQUIRE_GUI();
     auto model = this->model();
-    auto before = readFile(env.settingsFile());
+    auto before = fileText(env.settingsFile());
     auto view = shown(*model);
     struct Case {
         const char* key;
@@ -147,7 +147,7 @@ TEST_F(SettingsViewTest, AnEmptyStoreShowsEveryDefaultAndEachPopUpListsItsEntrie
     EXPECT_TRUE(layout.rows.empty());
     EXPECT_FALSE(layout.find("Turn on the helper above so this can run while Kelvora is closed."));
     EXPECT_FALSE(layout.openLoginItems);
-    EXPECT_EQ(readFile(env.settingsFile()), before) << "the window's reading never writes";
+    EXPECT_EQ(fileText(env.settingsFile()), before) << "the window's reading never writes";
 
     for (Appearance appearance : {Appearance::light, Appearance::dark}) {
         Theme::Scope scope(appearance);
@@ -171,7 +171,7 @@ TEST_F(SettingsViewTest, AStoredNumberTheStoreWouldNotUseShowsItsDefault) {
         "downloadsDays": 14, "projectMonths": 5, "scheduledClean": true, "scheduleDays": 0})";
     env.dir().write("config/Kelvora/settings.json", settings);
     auto model = this->model();
-    auto before = readFile(env.settingsFile());
+    auto before = fileText(env.settingsFile());
     auto view = shown(*model);
     struct Case {
         const char* key;
@@ -185,7 +185,7 @@ TEST_F(SettingsViewTest, AStoredNumberTheStoreWouldNotUseShowsItsDefault) {
     }
     EXPECT_EQ(entriesOf(popUp(*view, "projectMonths")),
               (QStringList{"1 month", "3 months", "6 months"}));
-    EXPECT_EQ(readFile(env.settingsFile()), before);
+    EXPECT_EQ(fileText(env.settingsFile()), before);
 }
 
 TEST_F(SettingsViewTest, ChangesAreWrittenAtOnceAndReadByAnotherProcess) {

@@ -295,14 +295,14 @@ TEST_F(ShelfViewTest, PutBackThroughTheViewRestoresTheFilesByteForByte) {
     QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
 
     ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
-    EXPECT_EQ(readFile(filmItem.location.path()), film);
+    EXPECT_EQ(fileText(filmItem.location.path()), film);
     EXPECT_FALSE(fileExists(notesItem.location.path()));
     ASSERT_EQ(view.page()->layout().sections.size(), 1u);
     EXPECT_EQ(view.page()->layout().sections[0].entries.size(), 1u);
 
     QTest::mouseClick(view.findChild<TextLinkButton*>("putAllBack"), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
-    EXPECT_EQ(readFile(notesItem.location.path()), notes);
+    EXPECT_EQ(fileText(notesItem.location.path()), notes);
     EXPECT_TRUE(model->sweeps().empty());
     EXPECT_TRUE(view.page()->layout().empty) << "the empty state follows";
     EXPECT_FALSE(view.findChild<SignalButton*>("freeShelf")->isVisible());
@@ -344,7 +344,7 @@ TEST_F(ShelfViewTest, RecoveredEntriesOfferToShowTheirFileInsteadOfPuttingItBack
 
     QTest::mouseClick(view.page(), Qt::LeftButton, {}, section.row(0).button.center().toPoint());
     EXPECT_EQ(shown, std::vector<URL>{URL::fileURL(stored)});
-    EXPECT_EQ(readFile(stored), std::string(5000, 'n'));
+    EXPECT_EQ(fileText(stored), std::string(5000, 'n'));
     EXPECT_EQ(model->sweeps().size(), 1u);
 
     // The keyboard and assistive technology are offered what the button says, and do it.

@@ -99,7 +99,7 @@ TEST(DemoData, ReceiptRunReportsFailureAndClearsUp) {
         EXPECT_EQ(status, draws ? 0 : 1);
         EXPECT_EQ(lines.back(),
                   draws ? "Wrote " + options.output : "Could not render the receipt.");
-        EXPECT_EQ(readFile(options.output),
+        EXPECT_EQ(fileText(options.output),
                   draws ? std::optional<std::string>("12624000000") : std::nullopt)
             << "only the receipt is written, never the window";
         const auto left = listFolder(URL::fileURL(env.tmp(), true)).entries;

@@ -273,14 +273,14 @@ TEST_F(SnapshotRunTest, ShowingAToolWritesNoSetting) {
     createDirectories(parentPath(env.settingsFile()));
     ASSERT_TRUE(
         writeFileAtomically(env.settingsFile(), R"({"viewMode": "simple", "shelfDays": 9})"));
-    const std::string before = *readFile(env.settingsFile());
+    const std::string before = *fileText(env.settingsFile());
     const RunResult run =
         snapshot(env.dir() / "tools.png",
                  {"--marketing", "--search", "videos over 1 GB", "--space-map", env.home()});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("Measured "), std::string::npos);
     EXPECT_NE(run.out.find(" files under " + env.home() + "\n"), std::string::npos);
-    EXPECT_EQ(readFile(env.settingsFile()), before);
+    EXPECT_EQ(fileText(env.settingsFile()), before);
 }
 
 TEST_F(SnapshotRunTest, AnUnwritableOutputFailsWithItsReason) {

@@ -15,20 +15,21 @@ namespace kelvora::testing {
 class IsolatedHome {
 public:
     IsolatedHome() {
-        for (const char* name :
-             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                 "XDG_STATE_HOME", "TMPDIR"}) {
             const char* value = std::getenv(name);
             saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
         }
         dir_.mkdir("home");
         dir_.mkdir("config");
         dir_.mkdir("data");
-        dir_.mkdir("cache");
+        dir_.mkdir("home/.cache");
         dir_.mkdir("tmp");
         setenv("HOME", home().c_str(), 1);
         setenv("XDG_CONFIG_HOME", config().c_str(), 1);
         setenv("XDG_DATA_HOME", data().c_str(), 1);
         setenv("XDG_CACHE_HOME", cache().c_str(), 1);
+        unsetenv("XDG_STATE_HOME");
         setenv("TMPDIR", tmp().c_str(), 1);
     }
     ~IsolatedHome() {
@@ -46,7 +47,8 @@ public:
     std::string home() const { return dir_ / "home"; }
     std::string config() const { return dir_ / "config"; }
     std::string data() const { return dir_ / "data"; }
-    std::string cache() const { return dir_ / "cache"; }
+    // Where caches usually are: one elsewhere offers only onto the Undo Shelf.
+    std::string cache() const { return dir_ / "home/.cache"; }
     std::string tmp() const { return dir_ / "tmp"; }
     std::string settingsFile() const { return config() + "/Kelvora/settings.json"; }
 

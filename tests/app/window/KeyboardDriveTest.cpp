@@ -132,7 +132,7 @@ TEST_F(KeyboardDriveTest, ReturnOnAShelfRowPutsItsFilesBack) {
         item.kind = JunkKind::downloads;
         item.location = URL::fileURL(path);
         item.targets = {item.location};
-        item.bytes = static_cast<int64_t>(readFile(path)->size());
+        item.bytes = static_cast<int64_t>(fileText(path)->size());
         items.push_back({item, item.location.lastPathComponent()});
     }
     ASSERT_TRUE(UndoShelf(URL::fileURL(shelfRoot(), true), 7)

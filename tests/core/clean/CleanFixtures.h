@@ -3,6 +3,7 @@
 #include "model/ScanItem.h"
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
+#include "support/TempDir.h"
 
 #include <cstdio>
 #include <functional>
@@ -45,7 +46,7 @@ inline std::string writeUnsynced(const std::string& path, const std::string& con
 }
 
 inline std::string contentsOf(const std::string& path) {
-    return readFile(path).value_or("<missing>");
+    return fileText(path).value_or("<missing>");
 }
 
 } // namespace kelvora::testing

@@ -3,9 +3,11 @@
 #include "CleanFixtures.h"
 #include "platform/FileSystem.h"
 #include "support/FixtureScanner.h"
+#include "support/MountNamespace.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -134,19 +136,19 @@ TEST_F(CleanerTest, ToolItemsFreeOnlyWhenTheToolSucceeds) {
     EXPECT_EQ(Cleaner::liveRunTool({"/bin/sh", {"-c", "exit 3"}}), 3);
 }
 
-TEST_F(CleanerTest, FailedDeletionLeavesWhatStaysOutOfFreed) {
+TEST_F(CleanerTest, FailedDeletionCountsOnlyWhatWasRemoved) {
     std::string first = tmp.write("Logs/a.log", std::string(10000, 'a'));
     std::string second = tmp.write("Logs/b.log", std::string(10000, 'b'));
     if (system(("chattr +i '" + second + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system cannot make a file immutable";
     sync();
-    int64_t left = Cleaner::freedSize(URL::fileURL(second));
+    int64_t removed = Cleaner::freedSize(URL::fileURL(first));
     auto item = itemOf(JunkKind::logs, {first, second}, 30000);
     auto report = cleaner().clean({item}, std::nullopt, t0);
     system(("chattr -i '" + second + "'").c_str());
 
-    EXPECT_GT(left, 0);
-    EXPECT_EQ(report.freed, 30000 - left);
+    EXPECT_GT(removed, 0);
+    EXPECT_EQ(report.freed, removed);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].url.path(), second);
     EXPECT_FALSE(fileExists(first));
@@ -159,10 +161,13 @@ TEST_F(CleanerTest, FailedDeletionLeavesWhatStaysOutOfFreed) {
     EXPECT_TRUE(never.byKind.empty());
 }
 
-TEST_F(CleanerTest, TargetAlreadyGoneIsReportedButCountsAsFreed) {
+// Removed by someone else, or hidden under a mount since the scan: this clean-up freed none
+// of it.
+TEST_F(CleanerTest, TargetAlreadyGoneIsReportedAndCountsNothing) {
     auto item = itemOf(JunkKind::tempFiles, {tmp / "vanished"}, 40);
     auto report = cleaner().clean({item}, std::nullopt, t0);
-    EXPECT_EQ(report.freed, 40);
+    EXPECT_EQ(report.freed, 0);
+    EXPECT_TRUE(report.byKind.empty());
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_NE(report.failures[0].reason.find("no longer exists"), std::string::npos);
 
@@ -170,6 +175,81 @@ TEST_F(CleanerTest, TargetAlreadyGoneIsReportedButCountsAsFreed) {
     odd.targets = {URL::parse("kelvora-system:purgeable").value()};
     auto refused = cleaner().clean({odd}, std::nullopt, t0);
     ASSERT_EQ(refused.failures.size(), 1u);
+}
+
+// A mount made since the scan hides the target: the clean-up takes nothing and frees nothing.
+TEST_F(CleanerTest, ATargetHiddenUnderAMountMadeSinceTheScanCountsNothing) {
+    TempDir home;
+    home.write(".cache/tool/blob", std::string(20000, 'b'));
+    DiskScanner scanner = fixtureScanner(home);
+    std::vector<ScanItem> items = scanner.scanCachesOnly();
+    ASSERT_EQ(items.size(), 1u);
+    const int status = inMountNamespace([&]() -> std::string {
+        if (!mountAt(home / ".cache/tool")) return "no mount\n";
+        const CleanReport report = cleaner().clean(items, std::nullopt, t0);
+        std::string problems;
+        if (report.freed != 0) problems += "counted " + std::to_string(report.freed) + "\n";
+        if (report.failures.size() != 1) problems += "said nothing of the target\n";
+        return problems;
+    });
+    if (status == kNoMountNamespace) GTEST_SKIP() << "no mount namespace here";
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fileExists(home / ".cache/tool/blob"));
+}
+
+// Folders a tool keeps read-only are made writable only inside the shelf, whose clean-ups
+// are Kelvora's own: deleting directly leaves such a folder, and the folder around a target,
+// as they were, and counts only what it could take. Run as an ordinary user, whom the
+// permissions stop (the tests run as root).
+TEST_F(CleanerTest, DeletingDirectlyNeverMakesAReadOnlyFolderWritable) {
+    const std::string cache = tmp.mkdir("home/.cache");
+    const std::string locked =
+        tmp.write("home/.cache/go/mod/pkg@v1/file.go", std::string(9000, 'g'));
+    const std::string loose = tmp.write("home/.cache/go/loose.txt", std::string(9000, 'l'));
+    tmp.write("home/.cache/sealed/inside/blob", "b");
+    for (const std::string& path : {tmp.path(), tmp / "home", cache})
+        chmod(path.c_str(), 0755);
+    ASSERT_EQ(system(("chown -R 65534:65534 '" + tmp / "home" + "'").c_str()), 0);
+    chmod((tmp / "home/.cache/go/mod/pkg@v1").c_str(), 0555);
+    chmod((tmp / "home/.cache/sealed").c_str(), 0555);
+    const std::vector<ScanItem> items = {
+        itemOf(JunkKind::caches, {tmp / "home/.cache/go/mod", loose}, 1'000'000),
+        itemOf(JunkKind::caches, {tmp / "home/.cache/sealed/inside"}, 1'000'000)};
+    sync();
+    const int64_t looseBytes = Cleaner::freedSize(URL::fileURL(loose));
+    EXPECT_TRUE(asNobody([&] {
+        const CleanReport report = Cleaner([] { return std::vector<RunningApp>{}; },
+                                           [] { return std::vector<std::string>{}; }, {},
+                                           [] { return std::vector<RunningProcess>{}; })
+                                       .clean(items, std::nullopt, t0);
+        return report.failures.size() == 2 && report.freed > looseBytes &&
+               report.freed < 2 * looseBytes + 5 * 4096;
+    }));
+    EXPECT_EQ(fileInfo(tmp / "home/.cache/go/mod/pkg@v1")->mode & 07777, 0555u);
+    EXPECT_EQ(fileInfo(tmp / "home/.cache/sealed")->mode & 07777, 0555u);
+    EXPECT_TRUE(fileExists(locked));
+    EXPECT_TRUE(fileExists(tmp / "home/.cache/sealed/inside"));
+    EXPECT_FALSE(fileExists(tmp / "home/.cache/sealed/inside/blob"));
+    EXPECT_FALSE(fileExists(loose));
+}
+
+// What a cache folder other than the usual one offers may be more than caches: it goes onto
+// the Undo Shelf, from where it can be put back, and a clean-up without the shelf leaves it.
+TEST_F(CleanerTest, WhatOnlyTheShelfMayTakeIsShelvedOrLeftNeverDeleted) {
+    ScanItem odd = itemOf(JunkKind::caches, {tmp.write("elsewhere/tool/blob", "b")}, 10);
+    odd.shelfOnly = true;
+    const CleanReport unshelved = cleaner().clean({odd}, std::nullopt, t0);
+    EXPECT_TRUE(fileExists(tmp / "elsewhere/tool/blob"));
+    EXPECT_EQ(unshelved.freed, 0);
+    ASSERT_EQ(unshelved.failures.size(), 1u);
+    EXPECT_NE(unshelved.failures[0].reason.find("goes only onto the Undo Shelf"),
+              std::string::npos);
+
+    const CleanReport shelved = cleaner().clean({odd}, shelf, t0);
+    EXPECT_FALSE(fileExists(tmp / "elsewhere/tool/blob"));
+    EXPECT_EQ(shelved.freed, 0);
+    EXPECT_EQ(shelved.shelved, 10);
+    EXPECT_TRUE(shelved.failures.empty());
 }
 
 TEST_F(CleanerTest, RecheckFindsRunningAppsAndTheirData) {

@@ -98,7 +98,7 @@ TEST(DiskHistoryFile, RoundTripsAndReadsDamageAsEmpty) {
     history.record(123, dateFromEpochSeconds(1'765'016'113));
     history.save(file);
     EXPECT_EQ(DiskHistory::load(file), history);
-    auto text = readFile(file.path());
+    auto text = fileText(file.path());
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("\"date\":\"2025-12-06T10:15:13Z\""), std::string::npos);
     EXPECT_NE(text->find("\"freedByKelv\":42"), std::string::npos) << "the stored key stays";

@@ -106,7 +106,7 @@ size_t hitsFound(const TempDir& dir, const StopToken& stop, const std::function<
     chmod(tool.c_str(), 0755);
     setenv("KELVORA_TOOLS_DIR", (dir / "tools").c_str(), 1);
     std::thread watcher([&] {
-        while (!fileExists(started) || readFile(started).value_or("").empty())
+        while (!fileExists(started) || fileText(started).value_or("").empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         midway();
     });
@@ -115,7 +115,7 @@ size_t hitsFound(const TempDir& dir, const StopToken& stop, const std::function<
     const auto hits = query.run(URL::fileURL(dir / "home", true), 300, stop);
     watcher.join();
     unsetenv("KELVORA_TOOLS_DIR");
-    const pid_t toolPid = std::atoi(readFile(started).value_or("0").c_str());
+    const pid_t toolPid = std::atoi(fileText(started).value_or("0").c_str());
     EXPECT_GT(toolPid, 0);
     EXPECT_NE(kill(toolPid, 0), 0) << "the search tool is ended";
     return hits.size();

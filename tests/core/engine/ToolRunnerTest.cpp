@@ -19,7 +19,7 @@ double secondsSince(Clock::time_point start) {
 // A killed process whose parent was not us stays a zombie until init reaps it; that is gone.
 bool processAlive(pid_t pid) {
     if (pid <= 0 || kill(pid, 0) != 0) return false;
-    auto stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    auto stat = fileText("/proc/" + std::to_string(pid) + "/stat");
     if (!stat) return false;
     auto close = stat->rfind(')');
     return close == std::string::npos || close + 2 >= stat->size() || (*stat)[close + 2] != 'Z';
@@ -27,7 +27,7 @@ bool processAlive(pid_t pid) {
 
 pid_t readPid(const std::string& path) {
     for (int i = 0; i < 50; ++i) {
-        if (auto text = readFile(path); text && !text->empty()) return std::stoi(*text);
+        if (auto text = fileText(path); text && !text->empty()) return std::stoi(*text);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return -1;

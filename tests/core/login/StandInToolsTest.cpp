@@ -65,7 +65,7 @@ protected:
 
 // Running and not merely waiting to be reaped by whoever adopted it.
 bool alive(int32_t pid) {
-    auto stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    auto stat = fileText("/proc/" + std::to_string(pid) + "/stat");
     if (!stat) return false;
     auto close = stat->rfind(')');
     return close != std::string::npos && close + 2 < stat->size() && (*stat)[close + 2] != 'Z';

@@ -24,7 +24,7 @@ TEST(FolderHandles, RemovalReachesAnyDepthAndNeverLeavesThroughALink) {
     FileResult removed = removeItem(deep);
     EXPECT_TRUE(removed.ok) << removed.reason;
     EXPECT_FALSE(fileExists(deep));
-    EXPECT_EQ(readFile(outside), "keep");
+    EXPECT_EQ(fileText(outside), "keep");
 }
 
 TEST(FolderHandles, BeneathCrossesNoLinkWhicheverWayItChecks) {
@@ -68,7 +68,7 @@ TEST(FolderHandles, RemovalLeavesEveryMountedFileSystemWhole) {
                 std::string problems;
                 if (removed.ok || removed.reason.find(said) == std::string::npos)
                     problems += "removal said: " + (removed.ok ? "done" : removed.reason) + "\n";
-                if (readFile(dir / at + "/keep.txt") != "seed") problems += "emptied the mount\n";
+                if (fileText(dir / at + "/keep.txt") != "seed") problems += "emptied the mount\n";
                 if (inside && fileExists(dir / "item/sub/plain.txt"))
                     problems += "what lay beside the mount was not removed\n";
                 return problems;

@@ -106,7 +106,7 @@ TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
     FileResult refused = moveItem(a, b);
     EXPECT_FALSE(refused.ok);
     EXPECT_NE(refused.reason.find("already there"), std::string::npos);
-    EXPECT_EQ(readFile(b), "second");
+    EXPECT_EQ(fileText(b), "second");
     EXPECT_TRUE(moveItem(a, dir / "c").ok);
     EXPECT_FALSE(fileExists(a));
 
@@ -119,13 +119,13 @@ TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
     }
 
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
-    EXPECT_FALSE(readFile(dir / "pipe")) << "a pipe must not block the reader";
-    EXPECT_FALSE(readFile("/dev/zero"));
-    EXPECT_FALSE(readFile(dir.path()));
+    EXPECT_FALSE(fileText(dir / "pipe")) << "a pipe must not block the reader";
+    EXPECT_FALSE(fileText("/dev/zero"));
+    EXPECT_FALSE(fileText(dir.path()));
     removeItem(dir / "pipe");
 
     EXPECT_TRUE(writeFileAtomically(b, "replaced").ok);
-    EXPECT_EQ(readFile(b), "replaced");
+    EXPECT_EQ(fileText(b), "replaced");
     EXPECT_EQ(listFolder(dir.url()).entries.size(), 2u) << "a temporary file was left behind";
 
     dir.write("tree/x/y/z", "deep");
@@ -207,6 +207,32 @@ std::string binaryChain(uint32_t count, bool loop = false, int refs = 1) {
     return bytes;
 }
 
+// bplist00 of one array naming one data value of `size` bytes `refs` times.
+std::string sharedBlob(uint32_t refs, uint32_t size) {
+    std::string bytes = "bplist00";
+    const uint64_t array = bytes.size();
+    bytes += '\xAF';
+    bytes += '\x12';
+    appendBigEndian(bytes, refs, 4);
+    for (uint32_t ref = 0; ref < refs; ++ref)
+        appendBigEndian(bytes, 1, 2);
+    const uint64_t data = bytes.size();
+    bytes += '\x4F';
+    bytes += '\x12';
+    appendBigEndian(bytes, size, 4);
+    bytes += std::string(size, 'd');
+    const uint64_t table = bytes.size();
+    appendBigEndian(bytes, array, 4);
+    appendBigEndian(bytes, data, 4);
+    bytes += std::string(6, '\0');
+    bytes += '\x04'; // offset size
+    bytes += '\x02'; // reference size
+    appendBigEndian(bytes, 2, 8);
+    appendBigEndian(bytes, 0, 8);
+    appendBigEndian(bytes, table, 8);
+    return bytes;
+}
+
 } // namespace
 
 // A property list nested without end is damaged, or made to harm: it reads as unreadable
@@ -248,10 +274,16 @@ TEST(PropertyLists, AListThatExpandsPastItsBoundOrIsTooLargeIsUnreadable) {
     const std::vector<std::function<bool()>> checks = {
         [] { return !parsePlist(binaryChain(41, false, 2)); },
         [] { return !parsePlist(binaryChain(18, false, 2)); }, // 262,143 values
+        // A thousand values, but a thousand copies of one megabyte.
+        [] { return !parsePlist(sharedBlob(1000, 1 << 20)); },
         [] { return !parsePlist(manyValuesXml(150'000)); },
-        [&] { return !readPlist(large) && !parsePlist(*readFile(large)); },
+        [&] { return !readPlist(large) && !parsePlist(*fileText(large)); },
         // Sharing within the bound still reads.
         [] { return parsePlist(binaryChain(12, false, 2)) == doubledArrays(12); },
+        [] {
+            auto twice = parsePlist(sharedBlob(2, 1 << 20));
+            return twice && twice->size() == 2 && (*twice)[1] == (*twice)[0];
+        },
         [] { return parsePlist(manyValuesXml(20'000)).has_value(); }};
     for (size_t i = 0; i < checks.size(); ++i) {
         const pid_t child = fork();

@@ -4,6 +4,7 @@
 #include "platform/Plist.h"
 #include "support/DiskUsage.h"
 #include "support/FixtureScanner.h"
+#include "support/MountNamespace.h"
 #include "support/RunningProgram.h"
 
 #include <algorithm>
@@ -223,53 +224,143 @@ TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
     }
 }
 
-TEST(CachesScanner, TheUsersCacheFolderCountsUnlessItHoldsOrLiesInTheHomesOwnPlaces) {
-    // The places the user's XDG_CACHE_HOME may name, and whether its folders are offered.
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"cache", true},
-        {"home", false},
-        {"", false},
-        {"data/..", false},
-        {"home/Documents", false},           // a user folder by its usual name
-        {"home/Bureau", false},              // one that user-dirs.dirs names
-        {"home/Bureau/cache", false},        // inside one
-        {"media", false},                    // holding one
-        {"config", false},                   // every program's settings
-        {"config/cache", false},             // inside it
-        {"data", false},                     // what programs keep
-        {"data/Kelvora/Undo Shelf", false}}; // what the user put aside
+namespace {
+
+enum class Offered { no, deleted, shelved };
+
+// What a scan of the user's caches offers from a cache folder set by XDG_CACHE_HOME, with
+// what it said of it on standard error.
+std::pair<Offered, std::string> offeredFrom(const IsolatedHome& env, const std::string& cache) {
+    setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    DiskScanner scanner = fixtureScanner(TempDir());
+    scanner.home = URL::fileURL(env.home(), true);
+    FileCounter counter;
+    ::testing::internal::CaptureStderr();
+    const auto items = scanner.scanCaches({}, counter);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    if (items.empty()) return {Offered::no, said};
+    return {items.front().shelfOnly ? Offered::shelved : Offered::deleted, said};
+}
+
+} // namespace
+
+// Every entry of a cache folder is offered as rebuilding itself: a folder of the user's own
+// named as the cache folder must offer nothing, and one away from its usual place offers
+// only onto the Undo Shelf, since what it holds may not be caches.
+TEST(CachesScanner, TheUsersCacheFolderCountsOnlyWhereNoFilesOfTheUsersOwnAre) {
+    const std::vector<std::pair<std::string, Offered>> cases = {
+        {"home/.cache", Offered::deleted}, // its usual place
+        {"cache", Offered::shelved},       // elsewhere, outside the home
+        {"home", Offered::no},
+        {"", Offered::no},
+        {"data/..", Offered::no},
+        {"home/.cache/more", Offered::no}, // any other folder of the home
+        {"home/.ssh", Offered::no},
+        {"home/src", Offered::no},
+        {"home/.local", Offered::no},
+        {"home/.local/state", Offered::no},        // what programs keep between runs
+        {"state", Offered::no},                    // the same, where XDG_STATE_HOME says
+        {"home/Documents", Offered::no},           // a user folder by its usual name
+        {"home/Bureau", Offered::no},              // one that user-dirs.dirs names
+        {"home/Bureau/cache", Offered::no},        // inside one
+        {"media", Offered::no},                    // holding one
+        {"config", Offered::no},                   // every program's settings
+        {"config/cache", Offered::no},             // inside it
+        {"data", Offered::no},                     // what programs keep
+        {"data/Kelvora/Undo Shelf", Offered::no}}; // what the user put aside
     for (const auto& [cacheHome, offered] : cases) {
+        SCOPED_TRACE(cacheHome);
         IsolatedHome env;
+        setenv("XDG_STATE_HOME", (env.dir() / "state").c_str(), 1);
         env.dir().write("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n"
                                                  "XDG_MUSIC_DIR=\"" +
                                                      env.dir() / "media/Music" + "\"\n");
         env.dir().write(cacheHome + "/tool/blob", "b");
         env.dir().write("home/Documents/letter.txt", "l");
-        setenv("XDG_CACHE_HOME", (env.dir() / cacheHome).c_str(), 1);
-        DiskScanner scanner = fixtureScanner(TempDir());
-        scanner.home = URL::fileURL(env.home(), true);
-        FileCounter counter;
-        ::testing::internal::CaptureStderr();
-        const size_t found = scanner.scanCaches({}, counter).size();
-        const std::string logged = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(found, offered ? 1u : 0u) << cacheHome;
+        const auto [found, said] = offeredFrom(env, env.dir() / cacheHome);
+        EXPECT_EQ(found, offered);
+        EXPECT_EQ(said.empty(), offered != Offered::no) << said;
         if (cacheHome == "home/Documents")
-            EXPECT_EQ(logged, "Kelvora: The cache folder " + env.home() +
-                                  "/Documents is ignored: it is the user folder " + env.home() +
-                                  "/Documents.\n");
+            EXPECT_EQ(said, "Kelvora: The cache folder " + env.home() +
+                                "/Documents is ignored: it is the user folder " + env.home() +
+                                "/Documents.\n");
+        if (cacheHome == "home/src")
+            EXPECT_EQ(said, "Kelvora: The cache folder " + env.home() +
+                                "/src is ignored: it lies inside the home folder " + env.home() +
+                                ", where only " + env.home() +
+                                "/.cache is taken for a cache "
+                                "folder.\n");
     }
 }
 
-TEST(CachesScanner, UserDataTheSystemCacheFolderHoldsIsNeverOffered) {
+// A bind mount shows a folder again under another name; compared by path alone, the user's
+// documents mounted as the cache folder were deleted as caches.
+TEST(CachesScanner, AFolderOfTheUsersShownAsTheCacheFolderByABindMountOffersNothing) {
+    struct Case {
+        const char* story;
+        const char* shown; // the folder mounted again
+        const char* at;    // where
+        Offered offered;
+    } cases[] = {
+        {"the documents as ~/.cache", "home/Documents", "home/.cache", Offered::no},
+        {"a folder inside the documents as ~/.cache", "home/Documents/old", "home/.cache",
+         Offered::no},
+        {"another folder of the home as ~/.cache", "home/src", "home/.cache", Offered::no},
+        {"a folder of the home as a cache folder outside it", "home/src", "outside", Offered::no},
+        {"a disk of its own at ~/.cache", "", "home/.cache", Offered::deleted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.story);
+        IsolatedHome env;
+        env.dir().write("home/Documents/old/tool/letter.txt", "keep");
+        env.dir().write("home/Documents/tool/letter.txt", "keep");
+        env.dir().write("home/src/tool/main.c", "keep");
+        env.dir().mkdir(c.at);
+        const int status = inMountNamespace([&]() -> std::string {
+            if (!mountAt(env.dir() / c.at, *c.shown ? env.dir() / c.shown : ""))
+                return "no mount\n";
+            if (!*c.shown) env.dir().write(std::string(c.at) + "/tool/blob", "b");
+            const Offered found = offeredFrom(env, env.dir() / c.at).first;
+            return found == c.offered ? "" : "offered otherwise than expected\n";
+        });
+        if (status == kNoMountNamespace) GTEST_SKIP() << "no mount namespace here";
+        EXPECT_EQ(status, 0);
+    }
+}
+
+// Some programs keep in the cache folder what nothing makes again: it is never offered, and
+// removing the cache around it leaves it.
+TEST(CachesScanner, UserDataTheSystemCacheFolderHoldsIsNeverOfferedNorRemoved) {
     TempDir home;
-    home.write(".cache/doc/by-app/letter.odt", "shared document");
-    home.write(".cache/ibus/libpinyin/user_bigram.db", "learned phrases");
-    home.write(".cache/obexd/photo.jpg", "received over Bluetooth");
+    const std::vector<std::string> kept = {
+        home.write(".cache/doc/by-app/letter.odt", "shared document"),
+        home.write(".cache/ibus/libpinyin/user_bigram.db", "learned phrases"),
+        home.write(".cache/obexd/photo.jpg", "received over Bluetooth"),
+        home.write(".cache/kioexec/krun/1_0/report.odt", "edited remote file"),
+        home.write(".cache/vim/swap/%home%u%notes.txt.swp", "unsaved edits"),
+        home.write(".cache/vim/undo/%home%u%notes.txt", "undo history"),
+        home.write(".cache/JetBrains/IntelliJIdea2024.1/LocalHistory/changes.storageData", "h"),
+        home.write(".cache/JetBrains/PyCharm2023.3/localhistory/changes.storageData", "h")};
+    const std::string index = home.write(".cache/JetBrains/IntelliJIdea2024.1/index/x", "i");
+    const std::string log = home.write(".cache/JetBrains/PyCharm2023.3/log/idea.log", "l");
+    const std::string loose = home.write(".cache/JetBrains/loose.txt", "l");
     home.write(".cache/thumbnails/normal/a.png", "t");
     FileCounter counter;
     const auto items = fixtureScanner(home).scanCaches({}, counter);
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].location.lastPathComponent(), "thumbnails");
+    std::vector<std::string> names;
+    for (const auto& item : items)
+        names.push_back(item.location.lastPathComponent());
+    EXPECT_EQ(names, (std::vector<std::string>{"JetBrains", "thumbnails"}));
+
+    const Cleaner cleaner([] { return std::vector<RunningApp>{}; },
+                          [] { return std::vector<std::string>{}; }, {},
+                          [] { return std::vector<RunningProcess>{}; });
+    const auto report = cleaner.clean(items, std::nullopt, kFixtureNow);
+    EXPECT_TRUE(report.failures.empty());
+    for (const auto& removed : {index, log, loose})
+        EXPECT_FALSE(fileExists(removed)) << removed;
+    for (const auto& file : kept)
+        EXPECT_TRUE(fileExists(file)) << file;
 }
 
 TEST(CachesScanner, AFolderAProcessHoldsAFileInIsInUseByItsApplication) {
@@ -309,8 +400,8 @@ TEST(CachesScanner, ACacheAProgramHoldsOpenIsInUseByItsDesktopEntryInTheScanAndA
     IsolatedHome env;
     env.dir().write("data/applications/kvholder.desktop",
                     "[Desktop Entry]\nType=Application\nName=Holder Studio\n");
-    const std::string held = env.dir().write("cache/holdercache/index/db", "d");
-    const std::string loose = env.dir().write("cache/loosecache/blob", "b");
+    const std::string held = env.dir().write("home/.cache/holdercache/index/db", "d");
+    const std::string loose = env.dir().write("home/.cache/loosecache/blob", "b");
     // The program holds one cache's file open and runs from another, which maps it.
     RunningProgram program(env.cache() + "/programcache/kvholder", held);
     // What Kelvora itself holds open is no other program's use.

@@ -22,7 +22,7 @@ std::map<std::string, std::string> contentsUnder(const TempDir& dir) {
     std::map<std::string, std::string> contents;
     FileCounter counter;
     for (const auto& file : fixtureScanner(dir).regularFiles(dir.url(), counter))
-        contents[file.path()] = readFile(file.path()).value_or("");
+        contents[file.path()] = fileText(file.path()).value_or("");
     return contents;
 }
 

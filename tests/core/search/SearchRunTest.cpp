@@ -336,7 +336,7 @@ TEST_F(ScriptedTool, RunFiltersLinesAndPassesFolders) {
     for (const auto& hit : hits)
         names.push_back(hit.url.lastPathComponent());
     EXPECT_EQ(names, (Names{"beach.jpeg", "Viewer.app"}));
-    EXPECT_EQ(*readFile(dir / "tools/arguments.txt"),
+    EXPECT_EQ(*fileText(dir / "tools/arguments.txt"),
               "-onlyin " + home.path() + "/Downloads -onlyin " + home.path() +
                   "/Desktop kMDItemContentType != \"public.folder\"\n");
 
