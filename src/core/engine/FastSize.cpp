@@ -1,6 +1,7 @@
 #include "engine/FastSize.h"
 #include "engine/FolderWalk.h"
 #include "engine/ParallelWalk.h"
+#include "platform/Mounts.h"
 #include "platform/Saturating.h"
 
 #include <sys/stat.h>
@@ -137,7 +138,13 @@ public:
 
     unsigned statusMask() const override { return STATX_INO | STATX_NLINK | STATX_BLOCKS; }
     bool wantsFile(unsigned char type) const override { return type == DT_REG; }
+    // A file system mounted inside what is measured is not removed with it (a clean-up
+    // leaves it whole), so none of it is counted. The mount, not the disk, is compared, as
+    // a bind mount shows the same disk.
     bool opened(int worker, WalkFolder& folder) override {
+        const auto place = mountPlaceOf(folder.fd);
+        folder.device = place ? place->mount : 0;
+        if (folder.parentDevice && folder.device != *folder.parentDevice) return false;
         totals_[worker][rootGroups_[folder.root]].addFolder(ownBlocks(folder.fd));
         return true;
     }

@@ -116,9 +116,13 @@ std::optional<FileSystemPath> fileSystemPathOf(const std::string& realPath,
     return found;
 }
 
-std::string liveMountInfo() {
-    BoundedRead table = readFileAtMost("/proc/self/mountinfo", kMaxMountInfoBytes);
+std::string readMountTable(const std::string& file) {
+    BoundedRead table = readFileAtMost(file, kMaxMountInfoBytes);
     return table.ok() ? std::move(table.bytes) : std::string();
+}
+
+std::string liveMountInfo() {
+    return readMountTable("/proc/self/mountinfo");
 }
 
 } // namespace kelvora

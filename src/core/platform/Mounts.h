@@ -38,6 +38,8 @@ std::optional<FileSystemPath> fileSystemPathOf(const std::string& realPath,
 
 // Far above any real mount table; a larger one counts as unreadable.
 inline constexpr size_t kMaxMountInfoBytes = 64 << 20;
+// A mount table read from a file; empty when it cannot be read or is larger than any real one.
+std::string readMountTable(const std::string& file);
 // This process's mount table; empty when it cannot be read.
 std::string liveMountInfo();
 

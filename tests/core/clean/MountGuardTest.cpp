@@ -59,6 +59,46 @@ TEST(MountGuard, AMountPointInAScannedFolderIsNeverOfferedNorEmptied) {
     }
 }
 
+// A disk (or a folder of the home mounted again) below a folder the scan looks in is not part
+// of what removing that folder frees: nothing on it is offered, and none of it is counted in
+// the sizes of what is.
+TEST(MountGuard, FilesOnAFileSystemMountedBelowAScanFolderAreNeitherOfferedNorCounted) {
+    for (bool bind : {false, true}) {
+        SCOPED_TRACE(bind ? "a bind mount" : "a disk of its own");
+        TempDir home;
+        home.write(".cache/tool/own/blob", std::string(20000, 'o'));
+        const std::string cacheMount = home.mkdir(".cache/tool/data/disk");
+        const std::string documentsMount = home.mkdir("Documents/disk");
+        home.write("Documents/notes.txt", std::string(3'000'000, 'n'));
+        const std::string bound = home.mkdir("elsewhere");
+        auto report = inMountNamespace([&]() -> std::string {
+            for (const std::string& at : {cacheMount, documentsMount})
+                if (!mountAt(at, bind ? bound : "")) return "could not mount\n";
+            // The same large file twice on the mount, and once more beside it.
+            home.write("Documents/disk/film.mov", std::string(3'000'000, 'n'));
+            home.write("Documents/disk/copy.mov", std::string(3'000'000, 'n'));
+            home.write(".cache/tool/data/disk/blob", std::string(900'000, 'd'));
+            sync();
+            DiskScanner scanner = fixtureScanner(home);
+            scanner.largeSize = 1'000'000;
+            scanner.duplicateMinSize = 1'000;
+            std::string problems;
+            for (const auto& item : scanner.scan().items) {
+                for (const auto& target : item.targets)
+                    for (const std::string& mount : {cacheMount, documentsMount})
+                        if (isSameOrInside(target.path(), mount))
+                            problems += "offered " + target.path() + "\n";
+                // Its own files take some 30 KB; the file on the mount 900 KB.
+                if (item.location.lastPathComponent() == "tool" && item.bytes >= 900'000)
+                    problems += "counted the mount in the cache\n";
+            }
+            return problems;
+        });
+        if (report == kNoMountNamespace) GTEST_SKIP() << "no mount namespace here";
+        EXPECT_EQ(report, 0);
+    }
+}
+
 // A bind mount keeps the device number of what it shows: a Trash item with one inside stays
 // in the Trash rather than carry it onto the Undo Shelf, and a clean-up on the shelf that
 // holds one is purged around it.
