@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <ratio>
+#include <type_traits>
 
 namespace kelvora {
 
@@ -33,12 +37,30 @@ inline Date dateFromEpochSeconds(double seconds) {
     return Date(Date::duration(detail::ticksOf(seconds)));
 }
 
+// A time as a file system keeps it, in whole seconds and nanoseconds since 1970: a file can
+// be dated far beyond what a Date holds, and is pinned at the nearest end as above.
+inline Date dateFromTimestamp(int64_t seconds, int64_t nanoseconds) {
+    static_assert(std::is_same_v<Date::period, std::nano>);
+    constexpr int64_t kLastSecond = detail::kLastTick / 1'000'000'000 - 1;
+    if (seconds > kLastSecond) return Date(Date::duration(detail::kLastTick));
+    if (seconds < -kLastSecond) return Date(Date::duration(-detail::kLastTick));
+    return Date(Date::duration(seconds * 1'000'000'000 + nanoseconds));
+}
+
+// A step beyond either end pins the date there, whatever date it started from.
 inline Date addSeconds(Date date, double seconds) {
-    Date::rep step = detail::ticksOf(seconds);
-    Date::rep sum = 0;
-    if (__builtin_add_overflow(date.time_since_epoch().count(), step, &sum))
-        sum = step > 0 ? detail::kLastTick : -detail::kLastTick;
-    return Date(Date::duration(std::clamp(sum, -detail::kLastTick, detail::kLastTick)));
+    const double ticks =
+        std::chrono::duration<double, Date::period>(std::chrono::duration<double>(seconds)).count();
+    const Date::rep from = date.time_since_epoch().count();
+    const double sum = static_cast<double>(from) + ticks;
+    if (!(sum > -double(detail::kLastTick))) return Date(Date::duration(-detail::kLastTick));
+    if (sum >= double(detail::kLastTick)) return Date(Date::duration(detail::kLastTick));
+    // Within reach, stepped in whole ticks, so a date's fraction of a second stays exact.
+    Date::rep stepped = 0;
+    if (std::abs(ticks) < double(detail::kLastTick) &&
+        !__builtin_add_overflow(from, static_cast<Date::rep>(ticks), &stepped))
+        return Date(Date::duration(std::clamp(stepped, -detail::kLastTick, detail::kLastTick)));
+    return Date(Date::duration(static_cast<Date::rep>(sum)));
 }
 
 // Seconds from `from` to `to` (negative when `to` is earlier); exact to the tick unless the

@@ -19,8 +19,7 @@ namespace kelvora {
 namespace {
 
 Date fromTimestamp(const struct statx_timestamp& ts) {
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(ts.tv_sec) +
-                                                           std::chrono::nanoseconds(ts.tv_nsec)));
+    return dateFromTimestamp(ts.tv_sec, ts.tv_nsec);
 }
 
 FileType typeOf(uint32_t mode) {

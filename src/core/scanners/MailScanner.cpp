@@ -54,8 +54,7 @@ long long storeNumber(const std::string& name) {
 }
 
 Date dateOf(const struct statx_timestamp& time) {
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(time.tv_sec) +
-                                                           std::chrono::nanoseconds(time.tv_nsec)));
+    return dateFromTimestamp(time.tv_sec, time.tv_nsec);
 }
 
 void sortInWalkOrder(std::vector<URL>& urls) {

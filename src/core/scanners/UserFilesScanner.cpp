@@ -77,8 +77,7 @@ struct Found {
 };
 
 Date dateOf(const struct statx_timestamp& time) {
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(time.tv_sec) +
-                                                           std::chrono::nanoseconds(time.tv_nsec)));
+    return dateFromTimestamp(time.tv_sec, time.tv_nsec);
 }
 
 // Walks the user's folders on several threads, one folder per job; each

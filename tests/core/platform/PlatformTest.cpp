@@ -6,8 +6,10 @@
 
 #include <clocale>
 #include <cstdint>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -298,6 +300,43 @@ TEST(PropertyLists, AListThatExpandsPastItsBoundOrIsTooLargeIsUnreadable) {
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "case " << i;
     }
+}
+
+// Dates come from files anyone can write. The values are read from a file, since the
+// compiler would work a literal out before the code under test ever ran.
+TEST(Dates, DatesReadFromFilesSaturateAtBothEnds) {
+    TempDir dir;
+    const std::string values = dir.write("values", "1e300 -1e300 9300000000 -9300000000\n"
+                                                   "9999-12-31T23:59:59Z 0001-01-01T00:00:00Z\n");
+    std::istringstream in(*fileText(values));
+    double huge = 0, tiny = 0;
+    int64_t late = 0, early = 0;
+    std::string latest, earliest;
+    in >> huge >> tiny >> late >> early >> latest >> earliest;
+    const Date last = dateFromEpochSeconds(huge), first = dateFromEpochSeconds(tiny);
+    EXPECT_GT(last, distantFuture());
+    EXPECT_LT(first, distantPast());
+    const Date now = currentDate();
+    EXPECT_EQ(addSeconds(now, huge), last);
+    EXPECT_EQ(addSeconds(now, tiny), first);
+    EXPECT_EQ(addSeconds(last, huge), last);
+    EXPECT_EQ(addSeconds(first, tiny), first);
+    EXPECT_EQ(dateFromEpochSeconds(static_cast<double>(late)), last);
+    EXPECT_EQ(dateFromTimestamp(late, 999'999'999), last);
+    EXPECT_EQ(dateFromTimestamp(early, 0), first);
+    EXPECT_EQ(parseIso8601(latest), last);
+    EXPECT_EQ(parseIso8601(earliest), first);
+    EXPECT_GT(secondsBetween(first, last), 0);
+
+    // A file dated later than a Date reaches (this file system keeps dates up to 2446) reads
+    // as late, not as long ago.
+    const std::string file = dir.write("from-the-future");
+    const timespec times[2] = {{late, 0}, {late, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    struct stat status {};
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    if (status.st_mtim.tv_sec < 9'300'000'000) GTEST_SKIP() << "no such dates here";
+    EXPECT_EQ(fileInfo(file)->modified, last);
 }
 
 TEST(Dates, IsoTextAndClampingMonthArithmetic) {
