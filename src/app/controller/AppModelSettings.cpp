@@ -38,7 +38,11 @@ std::optional<std::string> settingsNotice(const Reading& reading,
 // The picks have state of their own in the controller; a read that brings only new picks
 // (after each pick saved) changes nothing the views show from the settings.
 bool sameApartFromPicks(const Reading& a, const Reading& b) {
-    if (a.state != b.state || a.reason != b.reason) return false;
+    // No file reads as one that holds nothing, as the first picks saved may make it.
+    const auto state = [](const Reading& reading) {
+        return reading.state == Reading::State::missing ? Reading::State::fine : reading.state;
+    };
+    if (state(a) != state(b) || a.reason != b.reason) return false;
     auto others = [](const nlohmann::json& settings) {
         return settings.size() - settings.count(Prefs::Key::picks);
     };

@@ -121,18 +121,10 @@ bool addFolders(const std::string& folder, std::vector<Held>& held) {
 }
 
 bool addMappedFiles(const std::string& folder, std::vector<Held>& held) {
-    const BoundedRead maps = readFileAtMost(folder + "/maps", kMaxMapsBytes);
-    if (!maps.ok()) return false;
-    std::string_view text = maps.bytes;
-    while (!text.empty()) {
-        size_t end = text.find('\n');
-        if (end == std::string_view::npos) end = text.size();
-        if (auto file = mappedFile(text.substr(0, end))) {
-            const bool deleted = endsWith(text.substr(0, end), kDeleted);
-            held.push_back({std::move(file->path), file->identity, deleted});
-        }
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
+    auto files = mappedFiles(folder + "/maps");
+    if (!files) return false;
+    for (auto& file : *files)
+        held.push_back({std::move(file.path), file.identity, file.deleted});
     return true;
 }
 
@@ -255,7 +247,9 @@ std::optional<MappedFile> mappedFile(std::string_view line) {
             ++at;
     }
     if (at >= line.size() || line[at] != '/') return std::nullopt;
-    MappedFile file{withoutDeletedMark(std::string(line.substr(at))), std::nullopt};
+    const std::string_view path = line.substr(at);
+    MappedFile file{withoutDeletedMark(std::string(path)), std::nullopt,
+                    path.size() > kDeleted.size() && endsWith(path, kDeleted)};
     const std::string_view device = fields[3], inode = fields[4];
     const size_t colon = device.find(':');
     unsigned major = 0, minor = 0;
@@ -268,6 +262,20 @@ std::optional<MappedFile> mappedFile(std::string_view line) {
         parse(device.substr(colon + 1), minor, 16) && parse(inode, number, 10) && number != 0)
         file.identity = FileIdentity{static_cast<uint64_t>(makedev(major, minor)), number};
     return file;
+}
+
+std::optional<std::vector<MappedFile>> mappedFiles(const std::string& mapsFile) {
+    const BoundedRead maps = readFileAtMost(mapsFile, kMaxMapsBytes);
+    if (!maps.ok()) return std::nullopt;
+    std::vector<MappedFile> files;
+    std::string_view text = maps.bytes;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        if (end == std::string_view::npos) end = text.size();
+        if (auto file = mappedFile(text.substr(0, end))) files.push_back(std::move(*file));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return files;
 }
 
 } // namespace kelvora::ProcessTable

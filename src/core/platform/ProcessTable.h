@@ -48,9 +48,13 @@ std::vector<RunningProcess> holdingFiles();
 struct MappedFile {
     std::string path;
     std::optional<FileIdentity> identity; // none when the line gives no inode
+    bool deleted = false;                 // removed or replaced since it was mapped
     bool operator==(const MappedFile&) const = default;
 };
 std::optional<MappedFile> mappedFile(std::string_view line);
+// Every file a maps list (as /proc/PID/maps) maps, with each line that maps one; none when
+// the list cannot be read or is larger than any real one.
+std::optional<std::vector<MappedFile>> mappedFiles(const std::string& mapsFile);
 
 } // namespace ProcessTable
 } // namespace kelvora

@@ -2,6 +2,7 @@
 
 #include "app/support/IsolatedHome.h"
 #include "controller/Prefs.h"
+#include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,30 @@ TEST_F(ScheduledCleanTest, AStoredIntervalBelowOneDayUsesTheWeeklyDefault) {
     caches = {cache("a", 2'000'000'000)};
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(scans, 0);
+}
+
+// With XDG_CACHE_HOME at ~/.local/state, the scheduled clean emptied it unattended; a cache
+// folder elsewhere may hold more than caches too. Neither is ever cleaned unattended.
+TEST_F(ScheduledCleanTest, AnOddCacheFolderIsNeverCleanedUnattended) {
+    Prefs::setBoolean(Prefs::Key::scheduledClean, true);
+    const ScheduledClean::Environment live = ScheduledClean::Environment::live();
+    for (const std::string& folder : {env.home() + "/.local/state", env.dir() / "elsewhere"}) {
+        SCOPED_TRACE(folder);
+        Prefs::setLastScheduledClean(std::nullopt);
+        const std::string kept = env.dir().write(
+            folder.substr(env.dir().path().size() + 1) + "/tool/history.db", "user data");
+        setenv("XDG_CACHE_HOME", folder.c_str(), 1);
+        ScheduledClean::Environment scheduled = environment();
+        scheduled.scanCaches = [&] {
+            auto items = live.scanCaches();
+            for (auto& item : items)
+                item.bytes = 2'000'000'000;
+            return items;
+        };
+        EXPECT_EQ(ScheduledClean::runIfDue(now, scheduled), 0);
+        EXPECT_TRUE(cleaned.empty());
+        EXPECT_TRUE(fileExists(kept));
+    }
 }
 
 } // namespace

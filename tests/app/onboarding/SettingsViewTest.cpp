@@ -484,9 +484,9 @@ TEST_F(SettingsViewTest, ADamagedSettingsFileIsSaidInTheWindow) {
     auto view = shown(*model);
     ASSERT_TRUE(view->noticeBar()->banner());
     EXPECT_EQ(view->noticeBar()->banner()->text.lines.text().toStdString(),
-              "Kelvora’s settings file was damaged, so every setting went back to its default. "
-              "The damaged file is kept as " +
-                  env.settingsFile() + ".damaged.");
+              "Kelvora’s settings file is damaged (what it holds are not settings Kelvora can "
+              "read), so every setting shows its default. The file will be kept aside, not "
+              "written over.");
     EXPECT_EQ(popUp(*view, "shelfDays")->shownLabel(), "7 days");
     Snapshot::setSnapshot(view.get(), true);
     QImage image = Render::widget(*view, view->sizeHint());

@@ -23,7 +23,6 @@ public:
         dir_.mkdir("home");
         dir_.mkdir("config");
         dir_.mkdir("data");
-        dir_.mkdir("home/.cache");
         dir_.mkdir("tmp");
         setenv("HOME", home().c_str(), 1);
         setenv("XDG_CONFIG_HOME", config().c_str(), 1);

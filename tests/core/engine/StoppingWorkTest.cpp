@@ -1,4 +1,5 @@
 #include "engine/DiskScanner.h"
+#include "engine/FolderWalk.h"
 #include "photos/SimilarPhotos.h"
 #include "platform/StopToken.h"
 #include "search/PlainQuery.h"
@@ -10,8 +11,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -96,24 +99,29 @@ size_t printsMade(const TempDir&, const StopToken& stop, const std::function<voi
 }
 
 // The search tool stands in as a script that prints its one hit and says it started, then
-// takes a while (within the search's time-out) to end; stopped meanwhile, it is ended.
+// would run on past the search's time-out; stopped meanwhile, it is ended within a few
+// seconds, where its time-out would have taken half a minute.
 size_t hitsFound(const TempDir& dir, const StopToken& stop, const std::function<void()>& midway) {
     const std::string hit = dir.write("home/Movies/trip.mov", std::string(10'000, 'm'));
     const std::string started = dir / "started";
     const std::string tool =
         dir.write("tools/mdfind/mdfind",
-                  "#!/bin/sh\necho " + hit + "\necho $$ > " + started + "\nsleep 20\n");
+                  "#!/bin/sh\necho " + hit + "\necho $$ > " + started + "\nsleep 120\n");
     chmod(tool.c_str(), 0755);
     setenv("KELVORA_TOOLS_DIR", (dir / "tools").c_str(), 1);
+    std::chrono::steady_clock::time_point stoppedAt;
     std::thread watcher([&] {
         while (!fileExists(started) || fileText(started).value_or("").empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stoppedAt = std::chrono::steady_clock::now();
         midway();
     });
     PlainQuery query;
     query.kinds = {PlainQuery::Kind::videos};
     const auto hits = query.run(URL::fileURL(dir / "home", true), 300, stop);
     watcher.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - stoppedAt, std::chrono::seconds(10))
+        << "the stop ended the search, not its time-out";
     unsetenv("KELVORA_TOOLS_DIR");
     const pid_t toolPid = std::atoi(fileText(started).value_or("0").c_str());
     EXPECT_GT(toolPid, 0);
@@ -137,6 +145,30 @@ TEST(StoppingWork, EachKindOfWorkEndsSoonAfterItsTokenIsSet) {
         EXPECT_TRUE(source.stopped()) << "the work reached the point where it is stopped";
         EXPECT_LT(done, work.whole);
     }
+}
+
+// Sees every file it is given, and sets the stop at the tenth.
+struct StoppingVisitor : FolderVisitor {
+    explicit StoppingVisitor(const StopSource& source) : source(source) {}
+    unsigned statusMask() const override { return STATX_SIZE; }
+    bool wantsFile(unsigned char type) const override { return type == DT_REG; }
+    void file(int, const WalkFolder&, const char*, const struct statx&) override {
+        if (++seen == 10) source.stop();
+    }
+    const StopSource& source;
+    std::atomic<size_t> seen{0};
+};
+
+// One folder of thousands of files is read in batches of names: a stop is seen at the next
+// file, not only at the next folder or batch.
+TEST(StoppingWork, AStopIsSeenBetweenTheFilesOfOneLargeFolder) {
+    const TempDir memory(fileExists("/dev/shm") ? "/dev/shm" : "/tmp");
+    emptyFiles(memory, "tree", 1, 2000);
+    StopSource source;
+    StoppingVisitor visitor(source);
+    FolderWalk::run({memory / "tree/0"}, visitor, 1, source.token());
+    EXPECT_TRUE(source.stopped());
+    EXPECT_LT(visitor.seen.load(), 20u);
 }
 
 } // namespace

@@ -16,7 +16,7 @@ TEST(ProcessTable, MapsLinesNameTheirFileAsItIsOnDiskWithItsIdentity) {
         {"7f1c2a000000-7f1c2a021000 r--s 00000000 fd:1a 77   /home/u/.cache/my app/db file",
          Mapped{"/home/u/.cache/my app/db file", id(0xfd, 0x1a, 77)}},
         {"7f1c2a000000-7f1c2a021000 rw-s 00000000 00:01 9    /home/u/.cache/x/gone (deleted)",
-         Mapped{"/home/u/.cache/x/gone", id(0, 1, 9)}},
+         Mapped{"/home/u/.cache/x/gone", id(0, 1, 9), true}},
         {"7f1c2a000000-7f1c2a021000 rw-s 00000000 0g:01 9    /home/u/odd",
          Mapped{"/home/u/odd", {}}},
         {"55d0c8a5e000-55d0c8a7f000 rw-p 00000000 00:00 0    [heap]", std::nullopt},
