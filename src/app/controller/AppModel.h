@@ -139,6 +139,8 @@ public:
             bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>
             readLoginItems;
         std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
+        // Opens the desktop's settings of what starts at login, or the autostart folder.
+        std::function<void()> openLoginSettings;
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
             releaseAsAdmin;
         std::function<void(const URL&)> reveal;
@@ -332,6 +334,7 @@ public:
     void setLoginItem(const LoginItem& item, bool on);
     void removeLeftover(const LoginItem& item);
     void showLoginItems(std::vector<LoginItem> items);
+    void openLoginSettings();
 
     using AreaSignal = void (AppModel::*)();
     // Calls `refresh` of `receiver` whenever one of the given areas changes:

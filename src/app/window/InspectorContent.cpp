@@ -44,7 +44,7 @@ void mailFacts(const ScanItem::MailInfo& mail, std::vector<Fact>& facts) {
 
 void leftoverFacts(const ScanItem& item, const ScanItem::LeftoverInfo& leftover,
                    std::vector<Fact>& facts) {
-    bool agent = leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent;
+    bool agent = leftover.isLoginItem();
     facts.push_back(text(agent ? "Label" : "Bundle ID", leftover.id, Style::middleCut));
     facts.push_back(text("Files", count(static_cast<int64_t>(item.targets.size()))));
 }

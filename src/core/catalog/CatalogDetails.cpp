@@ -187,8 +187,8 @@ std::string Catalog::appsDetail(const ScanItem& item) const {
 std::string Catalog::leftoverDetail(const ScanItem& item) const {
     if (!item.leftover()) return "Left by a removed app";
     const auto& leftover = *item.leftover();
-    if (leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-        return "Starts a program that’s gone · in LaunchAgents";
+    if (leftover.isLoginItem())
+        return "Starts a program that’s gone · in " + joined(leftover.places, ", ");
     std::string text = "App not installed · in " + joined(leftover.places, ", ");
     if (leftover.lastChanged)
         text += " · untouched since " + PlainWords::shortMonthDate(*leftover.lastChanged);

@@ -48,11 +48,15 @@ std::string mailExplanation(const ScanItem::MailInfo& mail, int holdDays) {
 }
 
 std::string leftoverExplanation(const ScanItem::LeftoverInfo& leftover, int holdDays) {
-    if (leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent)
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    if (leftover.isLoginItem())
         return fill("A login item whose program is gone, usually because its app was removed. "
-                    "It does nothing but launchd still tries to start it. If you remove it, it "
+                    "It does nothing but %@ still tries to start it. If you remove it, it "
                     "waits on the Undo Shelf for %lld days first.",
-                    {holdDays});
+                    {leftover.kind == Kind::launchAgent      ? "launchd"
+                     : leftover.kind == Kind::autostartEntry ? "your desktop"
+                                                             : "systemd",
+                     holdDays});
     return fill("%@ (%@) isn’t installed, and nothing from its maker is. These are its settings "
                 "and data from when it was. If you install it again, you’d start fresh. They "
                 "wait on the Undo Shelf for %lld days first, so you can put them back.",

@@ -118,13 +118,16 @@ struct ScanItem {
     };
 
     struct LeftoverInfo {
-        enum class Kind { appFiles, launchAgent };
+        // An app's files, or something set to start at login whose program is gone: a
+        // launchd job, a desktop autostart entry or a systemd user unit.
+        enum class Kind { appFiles, launchAgent, autostartEntry, userUnit };
         Kind kind = Kind::appFiles;
         std::string id;
         std::string name;
         std::vector<std::string> places;
         std::optional<Date> lastChanged;
         bool operator==(const LeftoverInfo&) const = default;
+        bool isLoginItem() const { return kind != Kind::appFiles; }
     };
 
     struct SystemInfo {

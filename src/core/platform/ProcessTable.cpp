@@ -85,6 +85,17 @@ void addMappedFiles(const std::string& folder, std::set<std::string>& files) {
     }
 }
 
+std::optional<FileIdentity> scriptOf(int32_t pid) {
+    const auto cmdline = readFile(folderOf(pid) + "/cmdline");
+    if (!cmdline) return std::nullopt;
+    const size_t first = cmdline->find('\0');
+    if (first == std::string::npos || first + 1 >= cmdline->size()) return std::nullopt;
+    const std::string argument =
+        cmdline->substr(first + 1, cmdline->find('\0', first + 1) - first - 1);
+    if (argument.empty() || argument[0] != '/') return std::nullopt;
+    return fileIdentityOf(argument);
+}
+
 // Without a readable executable (a program that dropped it), the kernel's short name.
 std::string nameOf(int32_t pid, const std::string& executable) {
     if (!executable.empty()) return lastComponent(executable);
@@ -120,6 +131,18 @@ std::vector<RunningProcess> holdingFiles() {
     return processes;
 }
 
+std::vector<ProgramRun> programRuns() {
+    std::vector<ProgramRun> runs;
+    for (int32_t pid : processIDs()) {
+        if (!ownedByThisUser(pid)) continue;
+        // The kernel's link leads to the executable even where its path no longer does.
+        auto executable = fileIdentityOf(folderOf(pid) + "/exe");
+        if (!executable) continue;
+        runs.push_back({pid, *executable, scriptOf(pid)});
+    }
+    return runs;
+}
+
 std::optional<std::string> mappedFile(std::string_view line) {
     // address, permissions, offset, device and inode come before the path.
     size_t at = 0;
@@ -134,3 +157,13 @@ std::optional<std::string> mappedFile(std::string_view line) {
 }
 
 } // namespace kelvora::ProcessTable
+
+namespace kelvora {
+
+std::optional<FileIdentity> fileIdentityOf(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+} // namespace kelvora

@@ -1,5 +1,6 @@
 #include "login/LoginItemScanner.h"
 #include "platform/Plist.h"
+#include "support/LoginRoots.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,7 @@ struct Fixture {
         scanner.uid = 501;
         scanner.globalAgents = URL::fileURL(dir / "global");
         scanner.systemDaemons = URL::fileURL(dir / "daemons");
+        kelvora::testing::isolateLinuxRoots(scanner, dir);
         return scanner;
     }
 };
