@@ -135,9 +135,9 @@ public:
                                                       const std::set<std::string>& skipping,
                                                       const SpaceMap::Progress&, const StopToken&)>
             measure;
-        std::function<std::vector<LoginItem>(
-            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>
-            readLoginItems;
+        using ReadLoginItems = std::function<std::vector<LoginItem>(
+            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>;
+        ReadLoginItems readLoginItems;
         std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
         // Opens the desktop's settings of what starts at login, or the autostart folder.
         std::function<void()> openLoginSettings;
@@ -156,6 +156,8 @@ public:
         std::function<SettingsStore::Reading()> readSettings;
 
         static Tools live();
+        // The live reading of login items, each read with a scanner `makeScanner` makes.
+        static ReadLoginItems loginReader(std::function<LoginItemScanner()> makeScanner);
     };
 
     // The window's controller: reads the settings, the disk, the history and the shelf and

@@ -34,16 +34,6 @@ AppModel::AdminOutcome releaseAsAdministrator(const std::string& command, const 
     return {AppModel::AdminOutcome::Kind::failed, outcome.message};
 }
 
-std::vector<LoginItem>
-readLiveLoginItems(bool readOpenAtLogin,
-                   const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff) {
-    LoginItemScanner scanner(URL::fileURL(AppPaths::home(), true), std::nullopt,
-                             LoginItemScanner::liveLaunchctl);
-    if (readOpenAtLogin) scanner.openAtLogin = LoginItemScanner::liveOpenAtLogin;
-    scanner.turnedOffApps = turnedOff;
-    return scanner.scan();
-}
-
 // The desktop's own settings where they are installed; otherwise, or when they do not start,
 // the autostart folder, made first so that there is always something to open.
 void openLiveLoginSettings() {
@@ -62,6 +52,17 @@ void openLiveLoginSettings() {
 
 } // namespace
 
+AppModel::Tools::ReadLoginItems
+AppModel::Tools::loginReader(std::function<LoginItemScanner()> makeScanner) {
+    return [makeScanner](bool readOpenAtLogin,
+                         const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff) {
+        LoginItemScanner scanner = makeScanner();
+        if (readOpenAtLogin) scanner.openAtLogin = LoginItemScanner::liveOpenAtLogin;
+        scanner.turnedOffApps = turnedOff;
+        return scanner.scan();
+    };
+}
+
 AppModel::Tools AppModel::Tools::live() {
     Tools tools;
     tools.search = [](const PlainQuery& query, const URL& home, int limit, const StopToken& stop) {
@@ -77,7 +78,7 @@ AppModel::Tools AppModel::Tools::live() {
                        const SpaceMap::Progress& progress, const StopToken& stop) {
         return SpaceMap::measure(root, skipping, progress, stop);
     };
-    tools.readLoginItems = readLiveLoginItems;
+    tools.readLoginItems = loginReader(LoginItemScanner::live);
     tools.switchLoginItem = [](const LoginItem& item, bool on) {
         return LoginItemSwitch().set(item, on);
     };

@@ -44,7 +44,7 @@ bool LoginItem::canSwitchHere() const {
 }
 
 bool LoginItem::isActiveAtLogin() const {
-    return startsAtLogin && !programMissing &&
+    return startsAtLogin && !programMissing && !desktopNote &&
            (state.kind == State::Kind::running || state.kind == State::Kind::waiting);
 }
 

@@ -63,6 +63,10 @@ LoginItemScanner::LoginItemScanner(URL home, std::optional<std::vector<URL>> fol
       desktops(currentDesktops()), locale(messagesLocale()), systemctl(liveSystemctl),
       programRuns(ProcessTable::programRuns) {}
 
+LoginItemScanner LoginItemScanner::live() {
+    return LoginItemScanner(URL::fileURL(AppPaths::home(), true), std::nullopt, liveLaunchctl);
+}
+
 std::vector<LoginItem> LoginItemScanner::scan() const {
     auto ask = [this](std::vector<std::string> arguments) {
         return launchctl ? launchctl(arguments).value_or("") : std::string();

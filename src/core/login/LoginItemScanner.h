@@ -48,6 +48,9 @@ struct LoginItemScanner {
     LoginItemScanner(URL home, std::optional<std::vector<URL>> applicationFolders,
                      Launchctl launchctl);
 
+    // The current user's: their home folder, the default application folders and launchctl.
+    static LoginItemScanner live();
+
     std::vector<LoginItem> scan() const;
 
     static std::optional<std::string> liveLaunchctl(const std::vector<std::string>& arguments);

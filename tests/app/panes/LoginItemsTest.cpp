@@ -7,6 +7,7 @@
 #include "controller/LoginItemsOrder.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/QtString.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "panes/LoginItemInspector.h"
@@ -119,6 +120,79 @@ TEST(LoginItemsTextTest, CountsLeaveOutMissingSwitchedOffAndUnloadedPrograms) {
         onDemand,
     };
     EXPECT_EQ(LoginItemsText::countsLine(listed), "2 start when you log in · 2 running now");
+}
+
+// Every combination a row can be in: "At login" says "Starts" exactly for the items the
+// header counts, so the two never tell different stories.
+TEST(LoginItemsTextTest, AtLoginSaysStartsExactlyForWhatTheHeaderCounts) {
+    using Mechanism = LoginItem::Mechanism;
+    std::vector<LoginItem> listed;
+    for (auto [source, mechanism] :
+         std::vector<std::pair<Source, Mechanism>>{{Source::userAgent, Mechanism::launchd},
+                                                   {Source::openAtLogin, Mechanism::autostart},
+                                                   {Source::globalAgent, Mechanism::autostart},
+                                                   {Source::userAgent, Mechanism::systemdUnit}})
+        for (State state : {State::running(4), State::waiting(), State::off(), State::notLoaded()})
+            for (bool starts : {true, false})
+                for (bool gone : {false, true})
+                    for (bool otherDesktop : {false, true}) {
+                        LoginItem made = item(source, "x", state);
+                        made.mechanism = mechanism;
+                        made.startsAtLogin = starts;
+                        made.programMissing = gone;
+                        if (otherDesktop) made.desktopNote = "Only on KDE.";
+                        listed.push_back(made);
+                    }
+    int64_t starting = 0;
+    for (const LoginItem& one : listed) {
+        bool says = LoginItemsText::atLogin(one) == "Starts";
+        EXPECT_EQ(says, one.isActiveAtLogin())
+            << rawValue(one.source) << " " << static_cast<int>(one.state.kind) << " starts "
+            << one.startsAtLogin << " gone " << one.programMissing;
+        starting += says;
+    }
+    EXPECT_TRUE(
+        LoginItemsText::countsLine(listed).startsWith(QString::number(starting) + " start"));
+    LoginItem elsewhere = item(Source::globalAgent, "x", State::notLoaded());
+    elsewhere.desktopNote = "It is set to start only on KDE, so GNOME doesn’t start it.";
+    EXPECT_EQ(LoginItemsText::atLogin(elsewhere), "Not on this desktop");
+    EXPECT_EQ(*LoginItemsText::notLoadedNote(elsewhere), toQString(*elsewhere.desktopNote));
+}
+
+// What each Linux item is, and what switching it will do, said before it is done.
+TEST(LoginItemsTextTest, LinuxItemsSayWhatTheyAreAndWhatSwitchingDoes) {
+    using Mechanism = LoginItem::Mechanism;
+    struct Case {
+        Source source;
+        Mechanism mechanism;
+        std::string label;
+        const char* kind;
+        const char* badge;
+        const char* effectStart; // empty: no note
+    } cases[] = {
+        {Source::openAtLogin, Mechanism::autostart, "notes", "Opens at login", "ON",
+         "Turning it off writes Hidden=true into its entry"},
+        {Source::globalAgent, Mechanism::autostart, "tracker", "Autostart entry, all users", "ON",
+         "It is installed for everyone. Turning it off writes a copy"},
+        {Source::userAgent, Mechanism::systemdUnit, "sync.service", "Background service, yours",
+         "WAITING", "Turning it off runs systemctl --user disable --now"},
+        {Source::userAgent, Mechanism::systemdUnit, "backup.timer", "Timer, yours", "WAITING",
+         "Turning it off runs systemctl --user disable --now"},
+        {Source::systemDaemon, Mechanism::systemdUnit, "db.service", "System service", "WAITING",
+         "This runs for everyone on the computer"},
+        {Source::userAgent, Mechanism::launchd, "agent", "Launch agent, yours", "WAITING", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        LoginItem made = item(c.source, c.label);
+        made.label = c.label;
+        made.mechanism = c.mechanism;
+        EXPECT_EQ(LoginItemsText::facts(made).back().value, c.kind);
+        EXPECT_EQ(LoginItemsText::badgeLabel(made), c.badge);
+        auto note = LoginItemsText::switchNote(made);
+        EXPECT_EQ(note.has_value(), *c.effectStart != 0);
+        if (note) EXPECT_TRUE(note->startsWith(c.effectStart)) << note->toStdString();
+    }
 }
 
 TEST(LoginItemsTextTest, EveryItemHasOneButton) {
