@@ -40,6 +40,50 @@ std::string serviceOf(const std::string& timer) {
     return timer.substr(0, timer.size() - std::string(".timer").size()) + ".service";
 }
 
+// systemd's specifiers that a Description or ExecStart's program may hold, for one unit:
+// %i and %I its instance ("tty1" of getty@tty1.service), %n and %N its name with and
+// without its type, %p and %P the name before its instance, %h the home folder.
+std::string expandSpecifiers(const std::string& text, const std::string& unit,
+                             const std::string& home) {
+    const std::string name = unit.substr(0, unit.rfind('.'));
+    const size_t at = name.find('@');
+    const std::string prefix = name.substr(0, at);
+    const std::string instance = at == std::string::npos ? "" : name.substr(at + 1);
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        switch (const char code = text[++i]) {
+        case 'i':
+        case 'I':
+            out += instance;
+            break;
+        case 'n':
+            out += unit;
+            break;
+        case 'N':
+            out += name;
+            break;
+        case 'p':
+        case 'P':
+            out += prefix;
+            break;
+        case 'h':
+            out += home;
+            break;
+        case '%':
+            out += '%';
+            break;
+        default:
+            out += '%';
+            out += code;
+        }
+    }
+    return out;
+}
+
 struct UnitFile {
     std::optional<std::string> description;
     std::optional<std::string> program;  // ExecStart's program
@@ -52,13 +96,14 @@ std::optional<UnitFile> readUnit(const std::string& path, const std::string& nam
     BoundedRead read = readFileAtMost(path, DesktopEntry::kMaxBytes);
     if (!read.ok()) return std::nullopt;
     UnitFile unit;
-    unit.description = DesktopEntry::parse(read.bytes, "[Unit]").value("Description");
+    if (auto description = DesktopEntry::parse(read.bytes, "[Unit]").value("Description"))
+        unit.description = expandSpecifiers(*description, name, home);
     if (isTimer(name))
         unit.triggers =
             DesktopEntry::parse(read.bytes, "[Timer]").value("Unit").value_or(serviceOf(name));
     else if (auto word =
                  DesktopEntry::parse(read.bytes, "[Service]").program("ExecStart", kExecMarks))
-        unit.program = replacingAll(*word, "%h", home);
+        unit.program = expandSpecifiers(*word, name, home);
     DesktopEntry install = DesktopEntry::parse(std::move(read.bytes), "[Install]");
     unit.installable = install.value("WantedBy") || install.value("RequiredBy");
     return unit;
@@ -189,9 +234,14 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
         if (auto word = programOf(unit)) item.program = resolvedProgram(*word);
         item.programMissing = !file || isProgramMissing(item.program);
         item.startsAtLogin = unit.enabled || (file && file->installable);
-        auto texts = LoginItemNames::describeNamed(
-            item.label, item.program, file ? file->description : std::nullopt, std::nullopt,
-            item.startsAtLogin && !isTimer(unit.name), item.programMissing);
+        bool atStart = item.startsAtLogin && !isTimer(unit.name);
+        // The system's services start with the computer, not when someone logs in.
+        std::optional<std::string> purpose;
+        if (source == LoginItem::Source::systemDaemon && atStart && item.program)
+            purpose = "Runs “" + item.program->lastPathComponent() + "” when the computer starts.";
+        auto texts = LoginItemNames::describeNamed(item.label, item.program,
+                                                   file ? file->description : std::nullopt, purpose,
+                                                   atStart, item.programMissing);
         item.name = texts.name;
         item.purpose = texts.purpose;
         if (!answers.empty()) {

@@ -81,8 +81,9 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     home.unit(user + "idle.service", "[Service]\nExecStart=/bin/true\n[Install]\n"
                                      "WantedBy=default.target\n");
     home.unit(user + "static.service", "[Service]\nExecStart=/bin/true\n");
-    home.unit(user + "sync@.service", "[Service]\nExecStart=/bin/true %i\n[Install]\n"
-                                      "WantedBy=default.target\n");
+    home.unit(user + "sync@.service",
+              "[Unit]\nDescription=Sync of %I\n[Service]\n"
+              "ExecStart=/bin/true %i\n[Install]\nWantedBy=default.target\n");
     home.link(home.dir / (user + "sync@.service"), user + "default.target.wants/sync@docs.service");
     home.link("/dev/null", user + "masked.service");
     home.unit("lib/pkg.service", "[Unit]\nDescription=Package daemon\n[Service]\n"
@@ -131,8 +132,8 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
          user + "idle.service", true, false},
         {"userAgent:static.service", State::waiting(), State::waiting(), "true", "/bin/true",
          user + "static.service", false, false},
-        {"userAgent:sync@docs.service", State::running(77), State::waiting(), "true", "/bin/true",
-         user + "default.target.wants/sync@docs.service", true, false},
+        {"userAgent:sync@docs.service", State::running(77), State::waiting(), "Sync of docs",
+         "/bin/true", user + "default.target.wants/sync@docs.service", true, false},
         {"userAgent:pkg.service", State::waiting(), State::waiting(), "Package daemon", "lib/pkgd",
          user + "default.target.wants/pkg.service", true, false},
         {"userAgent:removed.service", State::notLoaded(), State::waiting(), "removed.service", "",
@@ -171,8 +172,12 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
                   "pkg.service", "removed.service", "sync@docs.service"}));
     EXPECT_EQ(home.asked[1][0], "--system");
 
-    // A leftover goes with the links that enable it, so that putting it back restores both.
     auto items = home.scanner(false).scan();
+    EXPECT_EQ(byID(items, "systemDaemon:db.service")->purpose,
+              "Runs “dbd” when the computer starts.");
+    EXPECT_EQ(byID(items, "userAgent:pkg.service")->purpose, "Runs “pkgd” when you log in.");
+
+    // A leftover goes with the links that enable it, so that putting it back restores both.
     EXPECT_EQ(
         SystemdUnits::leftoverTargets(*byID(items, "userAgent:old.service")),
         (std::vector<URL>{URL::fileURL(home.dir / (user + "old.service")),
