@@ -2,7 +2,7 @@
 #include "login/LoginItemNames.h"
 #include "login/LoginItemScanner.h"
 #include "login/LoginItemSwitch.h"
-#include "support/LoginRoots.h"
+#include "support/LoginFixtures.h"
 #include "support/RunningProgram.h"
 #include "support/TempDir.h"
 
@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using kelvora::testing::byID;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -47,26 +48,6 @@ struct AutostartHome {
     }
 };
 
-const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
-    for (const auto& item : items)
-        if (item.id() == id) return &item;
-    return nullptr;
-}
-
-std::string stateText(const State& state) {
-    switch (state.kind) {
-    case State::Kind::running:
-        return "running";
-    case State::Kind::waiting:
-        return "waiting";
-    case State::Kind::off:
-        return "off";
-    case State::Kind::notLoaded:
-        break;
-    }
-    return "notLoaded";
-}
-
 } // namespace
 
 // The user's entries and those for everyone, read as GNOME (in French) and KDE read them.
@@ -99,24 +80,25 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     home.dir.write("xdg/autostart/link.desktop",
                    "[Desktop Entry]\nType=Link\nURL=https://example.com\n");
 
+    const State runs = State::running(running.pid());
     struct Row {
         std::string id;
-        std::string gnome; // state on GNOME
-        std::string kde;   // state on KDE
+        State gnome;
+        State kde;
         std::string frenchName;
         bool leftover;
     };
     const std::vector<Row> rows = {
-        {"openAtLogin:notes", "running", "running", "Bloc-notes", false},
-        {"openAtLogin:chat", "off", "off", "Chat", false},
-        {"openAtLogin:mail", "off", "off", "Mail", false},
-        {"openAtLogin:gone", "waiting", "waiting", "Gone", true},
-        {"openAtLogin:try", "waiting", "waiting", "Try", true},
-        {"openAtLogin:com.dropbox.Client", "waiting", "waiting", "Dropbox", false},
-        {"openAtLogin:old", "waiting", "waiting", "old", true},
-        {"globalAgent:tracker", "off", "off", "Tracker", false},
-        {"globalAgent:gnome-only", "waiting", "notLoaded", "Shell helper", false},
-        {"globalAgent:not-kde", "waiting", "notLoaded", "Panel", false},
+        {"openAtLogin:notes", runs, runs, "Bloc-notes", false},
+        {"openAtLogin:chat", State::off(), State::off(), "Chat", false},
+        {"openAtLogin:mail", State::off(), State::off(), "Mail", false},
+        {"openAtLogin:gone", State::waiting(), State::waiting(), "Gone", true},
+        {"openAtLogin:try", State::waiting(), State::waiting(), "Try", true},
+        {"openAtLogin:com.dropbox.Client", State::waiting(), State::waiting(), "Dropbox", false},
+        {"openAtLogin:old", State::waiting(), State::waiting(), "old", true},
+        {"globalAgent:tracker", State::off(), State::off(), "Tracker", false},
+        {"globalAgent:gnome-only", State::waiting(), State::notLoaded(), "Shell helper", false},
+        {"globalAgent:not-kde", State::waiting(), State::notLoaded(), "Panel", false},
     };
     for (bool gnome : {true, false}) {
         SCOPED_TRACE(gnome ? "GNOME" : "KDE");
@@ -127,7 +109,7 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
             const LoginItem* item = byID(items, row.id);
             ASSERT_TRUE(item);
             EXPECT_EQ(item->mechanism, LoginItem::Mechanism::autostart);
-            EXPECT_EQ(stateText(item->state), gnome ? row.gnome : row.kde);
+            EXPECT_EQ(item->state, gnome ? row.gnome : row.kde);
             EXPECT_EQ(item->isLeftover(), row.leftover);
             EXPECT_EQ(item->desktopNote.has_value(), item->state == State::notLoaded());
             if (gnome) EXPECT_EQ(item->name, row.frenchName);

@@ -1,6 +1,6 @@
 #include "login/LoginItemScanner.h"
 #include "platform/Plist.h"
-#include "support/LoginRoots.h"
+#include "support/LoginFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using kelvora::testing::byID;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -58,12 +59,6 @@ struct Fixture {
         return scanner;
     }
 };
-
-const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
-    for (const auto& item : items)
-        if (item.id() == id) return &item;
-    return nullptr;
-}
 
 } // namespace
 

@@ -4,7 +4,7 @@
 #include "platform/Plist.h"
 #include "platform/StandIns.h"
 #include "platform/Text.h"
-#include "support/LoginRoots.h"
+#include "support/LoginFixtures.h"
 #include "support/TempDir.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "login/SystemdUnits.h"
 #include "login/LoginItemScanner.h"
 #include "login/LoginItemSwitch.h"
-#include "support/LoginRoots.h"
+#include "support/LoginFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using kelvora::testing::byID;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -53,12 +54,6 @@ std::string show(const std::string& load, const std::string& active, const std::
     // systemctl prints the properties in its own order, not the order asked for.
     return "MainPID=" + std::to_string(pid) + "\nLoadState=" + load + "\nActiveState=" + active +
            "\nUnitFileState=" + file + "\n";
-}
-
-const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
-    for (const auto& item : items)
-        if (item.id() == id) return &item;
-    return nullptr;
 }
 
 } // namespace

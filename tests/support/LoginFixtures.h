@@ -18,4 +18,11 @@ inline void isolateLinuxRoots(LoginItemScanner& scanner, const TempDir& dir) {
     scanner.locale = "C";
 }
 
+// The listed item of that identifier ("userAgent:label"), or null.
+inline const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
+    for (const auto& item : items)
+        if (item.id() == id) return &item;
+    return nullptr;
+}
+
 } // namespace kelvora::testing
