@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
 
 namespace kelvora::testing {
 namespace {
@@ -35,7 +36,8 @@ TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
     MainWindow window(*model, updater);
     EXPECT_EQ(window.objectName(), "main");
     EXPECT_EQ(window.windowTitle(), "Kelvora");
-    EXPECT_EQ(window.size(), QSize(1280, 820));
+    EXPECT_EQ(window.size(),
+              MainWindow::firstSize(QGuiApplication::primaryScreen()->availableGeometry().size()));
     EXPECT_EQ(window.minimumSize(), QSize(1100, 720));
     EXPECT_FALSE(window.checkForUpdatesAction()->isEnabled());
     EXPECT_EQ(window.checkAgainAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -56,6 +58,19 @@ TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
     EXPECT_FALSE(window.checkAgainAction()->isEnabled());
     window.systemDataAction()->trigger();
     EXPECT_TRUE(model->showingSystemDataHelp());
+}
+
+TEST(MainWindowSizeTest, OpensAtTheDefaultSizeHeldInsideTheScreenNeverBelowTheSmallest) {
+    struct Case {
+        QSize available;
+        QSize opens;
+    } cases[] = {
+        {{1920, 1080}, {1280, 820}}, {{1280, 820}, {1280, 820}}, {{1366, 740}, {1280, 740}},
+        {{1100, 720}, {1100, 720}},  {{1200, 700}, {1200, 720}}, {{800, 600}, {1100, 720}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MainWindow::firstSize(c.available), c.opens)
+            << c.available.width() << "x" << c.available.height();
 }
 
 TEST_F(MainWindowTest, OpenedApplicationsReachTheUninstallFlow) {
