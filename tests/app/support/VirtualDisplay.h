@@ -48,19 +48,8 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
     return Display::elsewhere;
 }
 
-// Runs the rest of the test on a virtual display (in a copy of this binary), or skips it
-// where there is none.
-#define KELVORA_ON_VIRTUAL_DISPLAY()                                                               \
-    switch (kelvora::testing::virtualDisplay()) {                                                  \
-    case kelvora::testing::Display::here:                                                          \
-        break;                                                                                     \
-    case kelvora::testing::Display::none:                                                          \
-        GTEST_SKIP() << "xvfb-run is not installed";                                               \
-    case kelvora::testing::Display::elsewhere:                                                     \
-        return;                                                                                    \
-    }
-
-// The same on a virtual screen of the given size ("1100x720x24").
+// Runs the rest of the test on a virtual screen of the given size ("1100x720x24"), in a
+// copy of this binary, or skips it where there is none.
 #define KELVORA_ON_VIRTUAL_SCREEN(screen)                                                          \
     switch (kelvora::testing::virtualDisplay(screen)) {                                            \
     case kelvora::testing::Display::here:                                                          \
@@ -70,5 +59,8 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
     case kelvora::testing::Display::elsewhere:                                                     \
         return;                                                                                    \
     }
+
+// The same on the usual large screen.
+#define KELVORA_ON_VIRTUAL_DISPLAY() KELVORA_ON_VIRTUAL_SCREEN("1600x1000x24")
 
 } // namespace kelvora::testing

@@ -1,4 +1,5 @@
 #include "app/controller/ControllerFixture.h"
+#include "app/support/VirtualDisplay.h"
 
 #include "controller/Updater.h"
 #include "window/AppEvents.h"
@@ -7,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
+#include <QTest>
 
 namespace kelvora::testing {
 namespace {
@@ -71,6 +73,20 @@ TEST(MainWindowSizeTest, OpensAtTheDefaultSizeHeldInsideTheScreenNeverBelowTheSm
     for (const Case& c : cases)
         EXPECT_EQ(MainWindow::firstSize(c.available), c.opens)
             << c.available.width() << "x" << c.available.height();
+}
+
+// On a screen of the smallest window's size the window opens wholly on it, not at the
+// default size running past its edges.
+TEST_F(MainWindowTest, OnAScreenOfTheSmallestSizeItOpensWhollyOnIt) {
+    KELVORA_ON_VIRTUAL_SCREEN("1100x720x24");
+    auto model = makeModel();
+    Updater updater;
+    MainWindow window(*model, updater);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(window.size(), QSize(1100, 720));
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
 }
 
 TEST_F(MainWindowTest, OpenedApplicationsReachTheUninstallFlow) {
