@@ -315,11 +315,16 @@ struct LoginPaneTest : ::testing::Test {
         sync.file = URL::fileURL(env.home() + "/Library/LaunchAgents/com.sketch.sync.plist");
         sync.program = URL::fileURL("/Applications/Sketch.app/Contents/MacOS/sync");
         sync.owner = "Sketch";
+        // Linux's own kinds among them: an entry for everyone and a user's service.
+        LoginItem printer = item(Source::globalAgent, "Printer Tools");
+        printer.mechanism = LoginItem::Mechanism::autostart;
+        LoginItem backup = item(Source::userAgent, "Backup", State::off());
+        backup.mechanism = LoginItem::Mechanism::systemdUnit;
         return {helper,
                 sync,
                 missing(item(Source::userAgent, "Old Updater", State::notLoaded())),
-                item(Source::globalAgent, "Printer Tools"),
-                item(Source::userAgent, "Backup", State::off()),
+                printer,
+                backup,
                 item(Source::systemDaemon, "Disk Helper", State::running(88))};
     }
 };
