@@ -159,42 +159,6 @@ TEST(LoginItemsTextTest, AtLoginSaysStartsExactlyForWhatTheHeaderCounts) {
     EXPECT_EQ(*LoginItemsText::notLoadedNote(elsewhere), toQString(*elsewhere.desktopNote));
 }
 
-// What each Linux item is, and what switching it will do, said before it is done.
-TEST(LoginItemsTextTest, LinuxItemsSayWhatTheyAreAndWhatSwitchingDoes) {
-    using Mechanism = LoginItem::Mechanism;
-    struct Case {
-        Source source;
-        Mechanism mechanism;
-        std::string label;
-        const char* kind;
-        const char* badge;
-        const char* effectStart; // empty: no note
-    } cases[] = {
-        {Source::openAtLogin, Mechanism::autostart, "notes", "Opens at login", "ON",
-         "Turning it off writes Hidden=true into its entry"},
-        {Source::globalAgent, Mechanism::autostart, "tracker", "Autostart entry, all users", "ON",
-         "It is installed for everyone. Turning it off writes a copy"},
-        {Source::userAgent, Mechanism::systemdUnit, "sync.service", "Background service, yours",
-         "WAITING", "Turning it off runs systemctl --user disable --now"},
-        {Source::userAgent, Mechanism::systemdUnit, "backup.timer", "Timer, yours", "WAITING",
-         "Turning it off runs systemctl --user disable --now"},
-        {Source::systemDaemon, Mechanism::systemdUnit, "db.service", "System service", "WAITING",
-         "This runs for everyone on the computer"},
-        {Source::userAgent, Mechanism::launchd, "agent", "Launch agent, yours", "WAITING", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        LoginItem made = item(c.source, c.label);
-        made.label = c.label;
-        made.mechanism = c.mechanism;
-        EXPECT_EQ(LoginItemsText::facts(made).back().value, c.kind);
-        EXPECT_EQ(LoginItemsText::badgeLabel(made), c.badge);
-        auto note = LoginItemsText::switchNote(made);
-        EXPECT_EQ(note.has_value(), *c.effectStart != 0);
-        if (note) EXPECT_TRUE(note->startsWith(c.effectStart)) << note->toStdString();
-    }
-}
-
 TEST(LoginItemsTextTest, EveryItemHasOneButton) {
     struct Case {
         LoginItem item;

@@ -3,14 +3,11 @@
 #include "login/LoginItemSwitch.h"
 #include "platform/Plist.h"
 #include "platform/StandIns.h"
-#include "platform/Text.h"
 #include "support/LoginFixtures.h"
 #include "support/TempDir.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <map>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -24,18 +21,14 @@ protected:
     void SetUp() override {
         if (!standInFor("/bin/launchctl") || !standInFor("/usr/bin/osascript"))
             GTEST_SKIP() << "stand-in tools are not built";
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            if (const char* old = std::getenv(name)) saved[name] = old;
+        if (const char* old = std::getenv("XDG_DATA_HOME")) savedDataHome = old;
         setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     }
     void TearDown() override {
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            if (saved.count(name))
-                setenv(name, saved[name].c_str(), 1);
-            else
-                unsetenv(name);
-        }
+        if (savedDataHome)
+            setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
     }
 
     std::optional<ToolOutput> launchctl(const std::vector<std::string>& arguments) {
@@ -69,7 +62,7 @@ protected:
     std::string domain() { return "gui/" + std::to_string(getuid()); }
 
     TempDir dir;
-    std::map<std::string, std::string> saved;
+    std::optional<std::string> savedDataHome;
 };
 
 // Running and not merely waiting to be reaped by whoever adopted it.
@@ -193,46 +186,4 @@ TEST_F(StandInTools, OsascriptKeepsTheOpenAtLoginList) {
     EXPECT_EQ(toggle.set(item, false), LoginItemSwitch::kSystemEventsRefused);
     item.file.reset();
     EXPECT_EQ(toggle.set(item, true), LoginItemSwitch::kSystemEventsRefused);
-}
-
-TEST_F(StandInTools, SystemctlEnablesStartsAndStopsTheUsersUnitsAndNotesEveryCall) {
-    const std::string systemctl = std::string(KELVORA_TOOLS_BUILD_DIR) + "/systemctl/systemctl";
-    if (!isExecutableFile(systemctl)) GTEST_SKIP() << "the systemctl stand-in is not built";
-    std::string program = dir.write("bin/notesd", readFile("/bin/sleep").value_or(""));
-    chmod(program.c_str(), 0755);
-    dir.write("config/systemd/user/notes.service",
-              "[Service]\nExecStart=" + program + " 120\n[Install]\nWantedBy=default.target\n");
-    std::string link = dir / "config/systemd/user/default.target.wants/notes.service";
-    auto reader = scanner();
-    reader.systemctl = [&](const std::vector<std::string>& arguments) {
-        return DiskScanner::runTool(systemctl, arguments, 15);
-    };
-    auto unit = [&] {
-        for (const auto& item : reader.scan())
-            if (item.id() == "userAgent:notes.service") return item;
-        ADD_FAILURE() << "the unit is not listed";
-        return LoginItem();
-    };
-    LoginItemSwitch toggle;
-    toggle.systemctl = systemctl;
-    ASSERT_EQ(unit().state, LoginItem::State::off());
-
-    ASSERT_EQ(toggle.set(unit(), true), std::nullopt);
-    EXPECT_TRUE(fileExists(link));
-    LoginItem on = unit();
-    ASSERT_TRUE(on.isRunning());
-    EXPECT_TRUE(alive(on.state.pid));
-
-    ASSERT_EQ(toggle.set(on, false), std::nullopt);
-    EXPECT_FALSE(fileExists(link));
-    EXPECT_EQ(unit().state, LoginItem::State::off());
-    EXPECT_TRUE(endsSoon(on.state.pid));
-    EXPECT_NE(DiskScanner::runTool(systemctl, {"show", "notes.service"}, 15)->status, 0)
-        << "the system's manager is never reached";
-    auto calls =
-        splitNonEmpty(readFile(dir / "data/Kelvora/systemctl-calls.log").value_or(""), '\n');
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "--user enable --now notes.service"),
-              calls.end());
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "--user disable --now notes.service"),
-              calls.end());
 }

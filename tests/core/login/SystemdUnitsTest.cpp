@@ -182,33 +182,6 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
                   URL::fileURL(home.dir / (user + "default.target.wants/removed.service"))}));
 }
 
-TEST(SystemdUnits, StatesAsSystemdReportsThem) {
-    auto answers =
-        SystemdUnits::parseShow("LoadState=loaded\nActiveState=active\nMainPID=12\n"
-                                "UnitFileState=enabled\n\nLoadState=masked\n"
-                                "ActiveState=inactive\nMainPID=0\nUnitFileState=masked\n");
-    ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers[0], (SystemdUnits::Answer{"loaded", "active", "enabled", 12}));
-    struct Case {
-        SystemdUnits::Answer answer;
-        State state;
-    };
-    const std::vector<Case> cases = {
-        {{"loaded", "active", "enabled", 12}, State::running(12)},
-        {{"loaded", "reloading", "static", 5}, State::running(5)},
-        {{"loaded", "active", "enabled", 0}, State::waiting()},
-        {{"loaded", "failed", "enabled", 0}, State::waiting()},
-        {{"loaded", "active", "disabled", 9}, State::off()},
-        {{"masked", "inactive", "masked", 0}, State::off()},
-        {{"loaded", "inactive", "masked-runtime", 0}, State::off()},
-        {{"not-found", "inactive", "", 0}, State::notLoaded()},
-        {{"bad-setting", "inactive", "enabled", 0}, State::notLoaded()},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SystemdUnits::state(c.answer), c.state)
-            << c.answer.loadState << " " << c.answer.unitFileState;
-}
-
 TEST(SystemdUnits, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
     std::vector<std::vector<std::string>> calls;
     std::optional<int32_t> status = 0;
