@@ -85,13 +85,17 @@ void addMappedFiles(const std::string& folder, std::set<std::string>& files) {
     }
 }
 
+// Only the first two words are wanted; a longer command line than this says nothing more.
+constexpr size_t kMaxCommandLine = 256 * 1024;
+
 std::optional<FileIdentity> scriptOf(int32_t pid) {
-    const auto cmdline = readFile(folderOf(pid) + "/cmdline");
-    if (!cmdline) return std::nullopt;
-    const size_t first = cmdline->find('\0');
-    if (first == std::string::npos || first + 1 >= cmdline->size()) return std::nullopt;
+    BoundedRead read = readFileAtMost(folderOf(pid) + "/cmdline", kMaxCommandLine);
+    if (!read.ok()) return std::nullopt;
+    const std::string& cmdline = read.bytes;
+    const size_t first = cmdline.find('\0');
+    if (first == std::string::npos || first + 1 >= cmdline.size()) return std::nullopt;
     const std::string argument =
-        cmdline->substr(first + 1, cmdline->find('\0', first + 1) - first - 1);
+        cmdline.substr(first + 1, cmdline.find('\0', first + 1) - first - 1);
     if (argument.empty() || argument[0] != '/') return std::nullopt;
     return fileIdentityOf(argument);
 }
