@@ -35,11 +35,7 @@ struct AutostartHome {
         return path;
     }
     LoginItemScanner scanner(std::vector<std::string> desktops, std::string locale) const {
-        LoginItemScanner scanner(URL::fileURL(dir / "home"), std::vector<URL>{},
-                                 [](const std::vector<std::string>&) { return std::nullopt; });
-        scanner.globalAgents = URL::fileURL(dir / "global");
-        scanner.systemDaemons = URL::fileURL(dir / "daemons");
-        kelvora::testing::isolateLinuxRoots(scanner, dir);
+        LoginItemScanner scanner = kelvora::testing::isolatedScanner(dir);
         scanner.configDirs = {URL::fileURL(dir / "xdg", true), URL::fileURL(dir / "xdg2", true)};
         scanner.programRuns = ProcessTable::programRuns;
         scanner.desktops = std::move(desktops);

@@ -50,12 +50,9 @@ struct Fixture {
             if (it == answers.end()) return std::nullopt;
             return it->second;
         };
-        LoginItemScanner scanner(URL::fileURL(home()),
-                                 std::vector<URL>{URL::fileURL(dir / "Applications")}, launchctl);
+        LoginItemScanner scanner =
+            kelvora::testing::isolatedScanner(dir, launchctl, {URL::fileURL(dir / "Applications")});
         scanner.uid = 501;
-        scanner.globalAgents = URL::fileURL(dir / "global");
-        scanner.systemDaemons = URL::fileURL(dir / "daemons");
-        kelvora::testing::isolateLinuxRoots(scanner, dir);
         return scanner;
     }
 };

@@ -45,12 +45,7 @@ protected:
     }
 
     LoginItemScanner scanner() {
-        LoginItemScanner scanner(URL::fileURL(dir / "home"), std::vector<URL>{},
-                                 LoginItemScanner::liveLaunchctl);
-        scanner.globalAgents = URL::fileURL(dir / "global");
-        scanner.systemDaemons = URL::fileURL(dir / "daemons");
-        kelvora::testing::isolateLinuxRoots(scanner, dir);
-        return scanner;
+        return kelvora::testing::isolatedScanner(dir, LoginItemScanner::liveLaunchctl);
     }
 
     std::optional<LoginItem> find(const std::string& label) {

@@ -31,11 +31,7 @@ struct UnitHome {
     }
 
     LoginItemScanner scanner(bool systemdAnswers) {
-        LoginItemScanner scanner(URL::fileURL(dir / "home"), std::vector<URL>{},
-                                 [](const std::vector<std::string>&) { return std::nullopt; });
-        scanner.globalAgents = URL::fileURL(dir / "global");
-        scanner.systemDaemons = URL::fileURL(dir / "daemons");
-        kelvora::testing::isolateLinuxRoots(scanner, dir);
+        LoginItemScanner scanner = kelvora::testing::isolatedScanner(dir);
         if (systemdAnswers)
             scanner.systemctl = [this](const std::vector<std::string>& arguments) {
                 asked.push_back(arguments);
