@@ -44,8 +44,13 @@ void mailFacts(const ScanItem::MailInfo& mail, std::vector<Fact>& facts) {
 
 void leftoverFacts(const ScanItem& item, const ScanItem::LeftoverInfo& leftover,
                    std::vector<Fact>& facts) {
-    bool agent = leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent;
-    facts.push_back(text(agent ? "Label" : "Bundle ID", leftover.id, Style::middleCut));
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    const char* label = leftover.kind == Kind::launchAgent   ? "Label"
+                        : leftover.kind == Kind::appImage    ? "AppImage"
+                        : leftover.kind == Kind::flatpakData ? "App ID"
+                        : leftover.kind == Kind::snapData    ? "Snap"
+                                                             : "Bundle ID";
+    facts.push_back(text(label, leftover.id, Style::middleCut));
     facts.push_back(text("Files", count(static_cast<int64_t>(item.targets.size()))));
 }
 

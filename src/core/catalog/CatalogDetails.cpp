@@ -187,9 +187,13 @@ std::string Catalog::appsDetail(const ScanItem& item) const {
 std::string Catalog::leftoverDetail(const ScanItem& item) const {
     if (!item.leftover()) return "Left by a removed app";
     const auto& leftover = *item.leftover();
-    if (leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-        return "Starts a program that’s gone · in LaunchAgents";
-    std::string text = "App not installed · in " + joined(leftover.places, ", ");
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    if (leftover.kind == Kind::launchAgent) return "Starts a program that’s gone · in LaunchAgents";
+    std::string text = leftover.kind == Kind::appImage      ? "AppImage gone · in "
+                       : leftover.kind == Kind::flatpakData ? "Flatpak app not installed · in "
+                       : leftover.kind == Kind::snapData    ? "Snap not installed · in "
+                                                            : "App not installed · in ";
+    text += joined(leftover.places, ", ");
     if (leftover.lastChanged)
         text += " · untouched since " + PlainWords::shortMonthDate(*leftover.lastChanged);
     return text;
