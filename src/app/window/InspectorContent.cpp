@@ -1,6 +1,7 @@
 #include "window/InspectorContent.h"
 
 #include "catalog/PlainWords.h"
+#include "platform/AppImages.h"
 
 namespace kelvora {
 
@@ -19,7 +20,9 @@ std::string count(int64_t n) {
 void appFacts(const Catalog& catalog, const ScanItem::AppInfo& app, std::vector<Fact>& facts) {
     facts.push_back(
         text("Last opened", app.lastOpened ? catalog.relativeDate(*app.lastOpened) : "Never"));
-    facts.push_back(text("Leftover files", count(app.leftoverCount)));
+    // An AppImage's menu entry and icon are no leftovers: they go with it.
+    const bool appImage = AppImages::hasAppImageName(app.bundleID);
+    facts.push_back(text(appImage ? "Files with it" : "Leftover files", count(app.leftoverCount)));
 }
 
 void largeFileFacts(const Catalog& catalog, const ScanItem::LargeFileInfo& file,

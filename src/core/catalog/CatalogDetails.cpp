@@ -3,6 +3,7 @@
 #include "catalog/PlainWords.h"
 #include "engine/DiskScanner.h"
 #include "model/Format.h"
+#include "platform/AppImages.h"
 #include "platform/Text.h"
 
 #include <charconv>
@@ -179,9 +180,11 @@ std::string Catalog::duplicateDetail(const ScanItem& item) const {
 
 std::string Catalog::appsDetail(const ScanItem& item) const {
     std::string text = lastOpened(item);
-    if (item.app() && item.app()->leftoverCount >= 1)
-        text += " · plus " + counted(item.app()->leftoverCount, "leftover item");
-    return text;
+    if (!item.app() || item.app()->leftoverCount < 1) return text;
+    const bool appImage = AppImages::hasAppImageName(item.app()->bundleID);
+    return text + " · plus " +
+           counted(item.app()->leftoverCount, appImage ? "file" : "leftover item") +
+           (appImage ? " with it" : "");
 }
 
 std::string Catalog::leftoverDetail(const ScanItem& item) const {
