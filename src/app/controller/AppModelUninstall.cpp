@@ -46,6 +46,11 @@ std::string refusal(const std::string& name, DiskScanner::AppRefusal why) {
 
 AppModel::Notice noticeFor(const ScanItem& leftovers) {
     std::string name = leftovers.leftover() ? leftovers.leftover()->name : "";
+    if (leftovers.leftover() &&
+        leftovers.leftover()->kind == ScanItem::LeftoverInfo::Kind::appImage)
+        return {name + " was removed", "Its menu entry and icon stayed behind (" +
+                                           Format::size(leftovers.bytes) +
+                                           "). Kelvora can move them onto the Undo Shelf."};
     return {name + " was removed", "It left " + Format::size(leftovers.bytes) +
                                        " of settings and data behind. Kelvora can move them "
                                        "onto the Undo Shelf."};

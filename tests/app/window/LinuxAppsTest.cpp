@@ -43,6 +43,10 @@ struct Desktop {
     std::string entryLines;     // its entry's further lines
 };
 
+void PrintTo(const Desktop& desktop, std::ostream* out) {
+    *out << desktop.name;
+}
+
 const Desktop kGnome{"gnome",
                      "ubuntu:GNOME",
                      "fr_FR.UTF-8",
