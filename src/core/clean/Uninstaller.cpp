@@ -175,51 +175,39 @@ std::vector<InstalledApp> DiskScanner::removed(const std::vector<InstalledApp>& 
     return gone;
 }
 
+ScanItem DiskScanner::removedAppItem(ScanItem::LeftoverInfo::Kind kind, const std::string& id,
+                                     const std::string& name, const std::vector<URL>& files) const {
+    FileCounter counter;
+    std::optional<Date> lastChanged;
+    for (const auto& file : files)
+        if (auto changed = modificationDate(file);
+            changed && (!lastChanged || *changed > *lastChanged))
+            lastChanged = changed;
+    ScanItem item;
+    item.kind = JunkKind::leftovers;
+    item.location = files.front();
+    item.targets = files;
+    item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
+    item.baseVerdict = Verdict::youDecide;
+    item.record = ScanItem::LeftoverInfo{kind, id, name, placesOf(files), lastChanged};
+    return noted(std::move(item));
+}
+
 std::optional<ScanItem> DiskScanner::leftovers(const InstalledApp& removedApp) const {
     if (AppImages::hasAppImageName(removedApp.path)) return appImageLeftovers(removedApp);
     if (auto sandboxed = sandboxAppAt(removedApp)) return sandboxLeftover(*sandboxed);
     if (isInstalled(removedApp.bundleID)) return std::nullopt;
     std::vector<URL> files = leftoverFiles(removedApp.bundleID, removedApp.name);
     if (files.empty()) return std::nullopt;
-
-    FileCounter counter;
-    std::optional<Date> lastChanged;
-    for (const auto& file : files)
-        if (auto changed = modificationDate(file);
-            changed && (!lastChanged || *changed > *lastChanged))
-            lastChanged = changed;
-    ScanItem item;
-    item.kind = JunkKind::leftovers;
-    item.location = files.front();
-    item.targets = files;
-    item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
-    item.baseVerdict = Verdict::youDecide;
-    item.record =
-        ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles, removedApp.bundleID,
-                               removedApp.name, placesOf(files), lastChanged};
-    return noted(std::move(item));
+    return removedAppItem(ScanItem::LeftoverInfo::Kind::appFiles, removedApp.bundleID,
+                          removedApp.name, files);
 }
 
 std::optional<ScanItem> DiskScanner::appImageLeftovers(const InstalledApp& removedApp) const {
     auto gone = goneAppImage(removedApp);
     if (!gone) return std::nullopt;
-    std::vector<URL> files = gone->companions();
-    FileCounter counter;
-    std::optional<Date> lastChanged;
-    for (const auto& file : files)
-        if (auto changed = modificationDate(file);
-            changed && (!lastChanged || *changed > *lastChanged))
-            lastChanged = changed;
-    ScanItem item;
-    item.kind = JunkKind::leftovers;
-    item.location = files.front();
-    item.targets = files;
-    item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
-    item.baseVerdict = Verdict::youDecide;
-    item.record =
-        ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appImage, removedApp.bundleID,
-                               gone->name, placesOf(files), lastChanged};
-    return noted(std::move(item));
+    return removedAppItem(ScanItem::LeftoverInfo::Kind::appImage, removedApp.bundleID, gone->name,
+                          gone->companions());
 }
 
 } // namespace kelvora

@@ -315,6 +315,9 @@ struct DiskScanner {
     // a Flatpak app or a snap, in the home; none when nothing.
     std::optional<ScanItem> leftovers(const InstalledApp& removedApp) const;
     std::optional<ScanItem> appImageLeftovers(const InstalledApp& removedApp) const;
+    // The leftovers item of files an application removed elsewhere left, at least 1 byte.
+    ScanItem removedAppItem(ScanItem::LeftoverInfo::Kind kind, const std::string& id,
+                            const std::string& name, const std::vector<URL>& files) const;
     // The Flatpak app or snap an entry of a list of applications stands for, by where it was.
     std::optional<SandboxApp> sandboxAppAt(const InstalledApp& app) const;
     // The data a Flatpak app or snap keeps in the home, once it is installed nowhere; none
