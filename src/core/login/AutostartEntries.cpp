@@ -27,7 +27,7 @@ std::map<std::string, Found> entriesIn(const URL& folder) {
         if (info.url.pathExtension() != AutostartEntries::kExtension || info.isDirectory())
             continue;
         auto entry = DesktopEntry::read(info.url.path());
-        bool dangling = info.isSymlink() && !fileIdentityOf(info.url.path());
+        bool dangling = info.isSymlink() && !identityOf(info.url.path());
         if (!entry && !dangling) continue;
         auto type = entry ? entry->value("Type") : std::nullopt;
         if (type && *type != "Application") continue;

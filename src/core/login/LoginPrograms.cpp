@@ -38,7 +38,7 @@ URL resolvedProgram(const std::string& word) {
 
 std::optional<int32_t> runningPid(const URL& program, const std::vector<ProgramRun>& runs) {
     if (isLauncher(program.lastPathComponent())) return std::nullopt;
-    auto identity = fileIdentityOf(program.path());
+    auto identity = identityOf(program.path());
     if (!identity) return std::nullopt;
     for (const ProgramRun& run : runs)
         if (run.executable == *identity || run.script == identity) return run.pid;

@@ -97,7 +97,7 @@ std::optional<FileIdentity> scriptOf(int32_t pid) {
     const std::string argument =
         cmdline.substr(first + 1, cmdline.find('\0', first + 1) - first - 1);
     if (argument.empty() || argument[0] != '/') return std::nullopt;
-    return fileIdentityOf(argument);
+    return identityOf(argument);
 }
 
 // Without a readable executable (a program that dropped it), the kernel's short name.
@@ -140,7 +140,7 @@ std::vector<ProgramRun> programRuns() {
     for (int32_t pid : processIDs()) {
         if (!ownedByThisUser(pid)) continue;
         // The kernel's link leads to the executable even where its path no longer does.
-        auto executable = fileIdentityOf(folderOf(pid) + "/exe");
+        auto executable = identityOf(folderOf(pid) + "/exe");
         if (!executable) continue;
         runs.push_back({pid, *executable, scriptOf(pid)});
     }
@@ -161,13 +161,3 @@ std::optional<std::string> mappedFile(std::string_view line) {
 }
 
 } // namespace kelvora::ProcessTable
-
-namespace kelvora {
-
-std::optional<FileIdentity> fileIdentityOf(const std::string& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) return std::nullopt;
-    return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
-}
-
-} // namespace kelvora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,16 +19,6 @@ struct RunningProcess {
     std::vector<std::string> openFiles;
     bool operator==(const RunningProcess&) const = default;
 };
-
-// What a file is, whatever path leads to it.
-struct FileIdentity {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-// Of the file a path leads to now, links followed; none when it leads nowhere.
-std::optional<FileIdentity> fileIdentityOf(const std::string& path);
 
 // One of this user's processes by what it runs: its executable and, for a script started
 // through its interpreter, the file named as the interpreter's first argument.
