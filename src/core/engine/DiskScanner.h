@@ -308,10 +308,20 @@ struct DiskScanner {
     static const std::set<std::string>& videoTypes();
     static const std::set<std::string>& photoTypes();
     static const std::set<std::string>& screenshotTypes();
-    // Named as screenshot tools name their files, in English.
+    // What the desktop's screenshot tool calls its folder in the Pictures folder and its
+    // files ("Screenshot from %s"), as one language translates them.
+    struct ScreenshotWords {
+        const char* language;
+        const char* folder;
+        std::vector<const char*> prefixes; // each followed by the date the shot was taken
+    };
+    static const std::vector<ScreenshotWords>& screenshotWords();
+    // Named as screenshot tools name their files: in English, or as the desktop's tool does
+    // in any language of screenshotWords.
     static bool hasScreenshotName(const std::string& name);
-    // The Pictures folder's "Screenshots" of a home: every picture in it is a screenshot.
-    static URL screenshotsFolder(const URL& home);
+    // Whether a file lies in the Pictures folder's Screenshots folder, under the name of any
+    // language: every picture there is a screenshot.
+    static bool inScreenshotsFolder(const URL& file, const URL& pictures);
     std::vector<URL> screenshotFolders() const;
     std::optional<std::string> screenshotSaveLocation() const;
 
