@@ -161,7 +161,7 @@ QVariant CategoryRows::data(const QModelIndex& index, int role) const {
     case DetailRole:
         return detail(i);
     case Qt::AccessibleDescriptionRole:
-        return detail(i) + ", " + VerdictBadge::look(it.verdict()).accessibleLabel + ", " +
+        return detail(i) + ", " + QString::fromStdString(Catalog::spokenVerdict(it)) + ", " +
                QString::fromStdString(rowSize(it));
     case VerdictRole:
         return static_cast<int>(it.verdict());

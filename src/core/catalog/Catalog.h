@@ -76,6 +76,11 @@ struct Catalog {
     std::string explanation(const ScanItem& item) const;
     // A few words: whether the item comes back after it is removed.
     static std::string comesBack(const ScanItem& item);
+    // The verdict as a screen reader says it. A rebuilding item says how it comes back in
+    // the words of comesBack, so what is read out and what the inspector shows agree.
+    static std::string spokenVerdict(const ScanItem& item);
+    // The same of a verdict alone, a category's.
+    static std::string spokenVerdict(Verdict verdict);
     static std::string developerExplanation(const ScanItem::DeveloperInfo& info);
     std::string aiExplanation(const ScanItem::AIInfo& info) const;
     std::string systemExplanation(const ScanItem& item, const ScanItem::SystemInfo& info) const;

@@ -149,9 +149,11 @@ struct DiskScanner {
                                              const std::vector<std::string>& arguments,
                                              double timeout, const StopToken& stop = {});
     static std::vector<std::string> runningProcessPaths();
-    // The live processes holding files, each named by its application's desktop entry
-    // where one is named like its executable, else by the executable.
+    // The live processes holding files, each named as programNames names it.
     static std::vector<RunningProcess> liveOpenFiles();
+    // What the user knows each running program (an executable's name) by: the name of the
+    // desktop entry it belongs to (AppNames::entryFor), else the program's own.
+    static std::map<std::string, std::string> programNames(const std::set<std::string>& programs);
     std::optional<Date> modificationDate(const URL& url) const;
     std::optional<Date> newestChange(const URL& folder, FileCounter& counter) const;
 
