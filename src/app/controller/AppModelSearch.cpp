@@ -3,6 +3,7 @@
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
 #include "engine/PathRules.h"
+#include "model/Format.h"
 #include "search/QueryCalendar.h"
 
 #include <algorithm>
@@ -44,7 +45,7 @@ size_t filesLeft(const std::vector<ScanItem>& moving, const std::vector<ScanItem
 }
 
 std::string notMovedText(size_t count, const char* what) {
-    return std::to_string(count) + " " + what + " couldn’t be moved.";
+    return Format::count(static_cast<int64_t>(count)) + " " + what + " couldn’t be moved.";
 }
 
 } // namespace

@@ -34,7 +34,7 @@ std::string plural(int count, const char* one, const char* many) {
 }
 
 std::string part(JunkKind kind, int count) {
-    const std::string n = std::to_string(count);
+    const std::string n = Format::count(count);
     switch (kind) {
     case JunkKind::downloads:
         return n + " old download" + plural(count, "", "s");
@@ -143,7 +143,7 @@ std::string done(const CleanReport& report, const DiskSpace& disk,
                 ", so you can still put it back. That space frees up then, or now if you empty "
                 "the shelf.";
     if (report.skippedInUse >= 1)
-        text += " " + std::to_string(report.skippedInUse) +
+        text += " " + Format::count(report.skippedInUse) +
                 " items were opened by an app during cleaning, so Kelvora left them alone.";
     if (!report.failures.empty()) text += " " + notMoved(report.failures);
     return text;
@@ -155,7 +155,8 @@ std::string notMoved(const std::vector<CleanReport::Failure>& failures) {
     if (!reason.empty() && reason.front() >= 'a' && reason.front() <= 'z')
         reason.front() = static_cast<char>(reason.front() - 'a' + 'A');
     if (!reason.empty() && reason.back() != '.') reason += '.';
-    return std::to_string(failures.size()) + " items couldn’t be moved. " + reason;
+    return Format::count(static_cast<int64_t>(failures.size())) + " items couldn’t be moved. " +
+           reason;
 }
 
 std::string releaseDate(const UndoShelf::Sweep& sweep, const QLocale& locale) {

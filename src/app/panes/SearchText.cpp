@@ -27,7 +27,8 @@ QString dateText(const std::optional<Date>& changed, Date now) {
 
 QString countLine(size_t found, size_t picked) {
     return QString::fromStdString(PlainWords::fill(
-        "%lld found · %lld picked", {static_cast<int64_t>(found), static_cast<int64_t>(picked)}));
+        "%lld found · %lld picked",
+        {Format::count(static_cast<int64_t>(found)), Format::count(static_cast<int64_t>(picked))}));
 }
 
 QString holdLine(int shelfDays) {

@@ -27,12 +27,12 @@ std::string progress(double fraction) {
 }
 
 std::string extras(size_t count) {
-    return std::to_string(count) + (count == 1 ? " extra" : " extras");
+    return Format::count(static_cast<int64_t>(count)) + (count == 1 ? " extra" : " extras");
 }
 
 std::optional<std::string> overflow(size_t extras) {
     if (extras <= kShownExtras) return std::nullopt;
-    return "+" + std::to_string(extras - kShownExtras);
+    return "+" + Format::count(static_cast<int64_t>(extras - kShownExtras));
 }
 
 std::vector<URL> revealed(const SimilarPhotos::Group& group) {
@@ -50,8 +50,8 @@ Footer footer(const std::vector<SimilarPhotos::Group>& groups, const std::unorde
             ++footer.picked;
             footer.total += group.bytes;
         }
-    footer.summary =
-        std::to_string(footer.picked) + " of " + std::to_string(footer.groups) + " groups picked";
+    footer.summary = Format::count(static_cast<int64_t>(footer.picked)) + " of " +
+                     Format::count(static_cast<int64_t>(footer.groups)) + " groups picked";
     footer.hold = "Extras wait on the Undo Shelf for " + std::to_string(shelfDays) +
                   " days. The kept shot never moves.";
     footer.picksAll = footer.picked != footer.groups;

@@ -29,7 +29,7 @@ std::vector<SpaceMapTile> tiles(const std::vector<SpaceMap::Entry>& measured, in
         rest.bytes += measured[i].bytes.value_or(0);
         ++rest.count;
     }
-    rest.name = std::to_string(rest.count) + " more items";
+    rest.name = Format::count(static_cast<int64_t>(rest.count)) + " more items";
     list.push_back(std::move(rest));
     std::stable_sort(list.begin(), list.end(), [](const SpaceMapTile& a, const SpaceMapTile& b) {
         return a.bytes > b.bytes;

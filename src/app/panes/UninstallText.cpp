@@ -33,11 +33,12 @@ std::string subtitle(const ScanItem& item) {
     if (item.kind == JunkKind::apps) {
         int count = item.app() ? item.app()->leftoverCount : 0;
         return PlainWords::fill("The app, plus %lld %@ it keeps in your Library.",
-                                {count, PlainWords::plural("file", count)});
+                                {Format::count(count), PlainWords::plural("file", count)});
     }
     int64_t count = static_cast<int64_t>(item.targets.size());
-    return PlainWords::fill("%@ is gone, but left %lld %@ in your Library.",
-                            {displayName(item), count, PlainWords::plural("item", count)});
+    return PlainWords::fill(
+        "%@ is gone, but left %lld %@ in your Library.",
+        {displayName(item), Format::count(count), PlainWords::plural("item", count)});
 }
 
 FileList files(const ScanItem& item, const std::string& home) {
@@ -45,7 +46,8 @@ FileList files(const ScanItem& item, const std::string& home) {
     for (size_t i = 0; i < item.targets.size() && i < kListed; ++i)
         list.paths.push_back(PlainWords::homeRelativePath(item.targets[i].path(), home));
     if (item.targets.size() > kListed)
-        list.more = "and " + std::to_string(item.targets.size() - kListed) + " more";
+        list.more =
+            "and " + Format::count(static_cast<int64_t>(item.targets.size() - kListed)) + " more";
     return list;
 }
 

@@ -15,7 +15,8 @@ CategoryHeader CategoryHeader::of(const Catalog& catalog, JunkKind kind,
                                   const PickTotals::Counts& counts) {
     return {catalog.info(kind).title,
             PlainWords::fill("%lld of %lld picked · %@",
-                             {counts.picked, counts.removable, Format::size(counts.pickedBytes)}),
+                             {Format::count(counts.picked), Format::count(counts.removable),
+                              Format::size(counts.pickedBytes)}),
             counts.removable > 0};
 }
 
