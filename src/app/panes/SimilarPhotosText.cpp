@@ -26,6 +26,11 @@ std::string progress(double fraction) {
            "%";
 }
 
+std::string subtitle(const MacPlaces& places) {
+    return std::string("Near-identical shots in Pictures, Desktop, Downloads and Documents.") +
+           (places.photosLibrary ? " Never the Photos library." : "");
+}
+
 std::string extras(size_t count) {
     return Format::count(static_cast<int64_t>(count)) + (count == 1 ? " extra" : " extras");
 }

@@ -110,9 +110,10 @@ std::optional<std::string> shareText(int64_t bytes, std::optional<int64_t> folde
 }
 
 Inspection inspect(const SpaceMap::Entry& entry, std::optional<int64_t> folderSize, const URL& home,
-                   const FolderGuide::AppLocator& locateApp) {
+                   const FolderGuide::AppLocator& locateApp,
+                   const FolderGuide::CacheRules& caches) {
     Inspection inspection{entry, std::nullopt, std::nullopt, displayPath(entry.url, home),
-                          FolderGuide::explain(entry.url, home, locateApp)};
+                          FolderGuide::explain(entry.url, home, locateApp, caches)};
     if (entry.bytes) {
         inspection.size = Format::sizeParts(*entry.bytes);
         inspection.share = shareText(*entry.bytes, folderSize);

@@ -211,6 +211,8 @@ struct DiskScanner {
     static bool isDownloadCache(const std::string& folderName);
     // Of those, the caches a tool builds again on this computer rather than downloads.
     static bool isBuiltHere(const std::string& folderName);
+    // Folders of the system's cache folder that hold what nothing makes again, never offered.
+    static bool isKeptCache(const std::string& folderName);
 
     // ---- Applications, leftovers, downloads ----
     // An application bundle and, when it sits in a folder of its own, that folder.
@@ -326,6 +328,9 @@ struct DiskScanner {
     static bool inScreenshotsFolder(const URL& file, const URL& pictures);
     std::vector<URL> screenshotFolders() const;
     std::optional<std::string> screenshotSaveLocation() const;
+
+    // Which of the Mac's own apps and places the home holds.
+    MacPlaces macPlaces() const;
 
     // ---- Developer files ----
     std::vector<ScanItem> scanProjects(const std::vector<std::string>& processPaths,
