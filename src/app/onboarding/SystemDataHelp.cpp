@@ -75,8 +75,11 @@ std::optional<SystemDataHelp::Words> SystemDataHelp::words(const ScanResult* res
     if (words.points.empty()) return std::nullopt;
     words.intro = "Kelvora puts under “System Data” what takes space on this computer but is "
                   "neither an app nor a file of yours. Here it counts:";
-    words.closing = "Detailed › System Data shows these parts on your computer, in plain "
-                    "words, before anything moves.";
+    words.closing = words.points.size() == 1
+                        ? "Detailed › System Data shows it on your computer, in plain words, "
+                          "before anything moves."
+                        : "Detailed › System Data shows these parts on your computer, in plain "
+                          "words, before anything moves.";
     return words;
 }
 

@@ -276,15 +276,14 @@ Answer cacheAnswer(const std::string& folder, const std::string& app) {
     const std::string title = "Cache for " + app;
     if (DiskScanner::isBuiltHere(folder))
         return {title,
-                "What " + app +
-                    " built on this computer, kept to save time. It builds it again when needed, "
-                    "which takes a while; Kelvora’s App caches category can clear it.",
+                "What was built on this computer, kept to save building it again. It builds "
+                "again when needed, which takes a while; Kelvora’s App caches category can "
+                "clear it.",
                 Advice::clearable};
     if (DiskScanner::isDownloadCache(folder))
         return {title,
-                "Downloads " + app +
-                    " keeps so it need not fetch them again. It downloads them again when "
-                    "needed; Kelvora’s App caches category can clear them.",
+                "Downloads kept so they need not be fetched again. They download again when "
+                "needed; Kelvora’s App caches category can clear them.",
                 Advice::clearable};
     return {title,
             app +
@@ -410,19 +409,19 @@ std::optional<Answer> explain(const URL& url, const URL& home, const AppLocator&
 
     bool inHome = path.size() > homePath.size() + 1 &&
                   path.compare(0, homePath.size(), homePath) == 0 && path[homePath.size()] == '/';
-    if (inHome) {
-        // A cache folder of the category, a known place, what a category makes of it, a known
-        // name, then what its parent folder says of it.
-        const HomeFolders homeFolders(home);
-        std::vector<URL> cacheRoots = caches.roots;
-        if (cacheRoots.empty())
-            cacheRoots = {home.appending("Library/Caches", true), homeFolders.cache()};
-        for (const URL& root : cacheRoots)
-            if (samePlace(path, root)) return lookUp(places(), "Library/Caches");
+    // A cache folder of the category, a known place, what a category makes of it (the cache
+    // folder, the Trash and the user folders may lie outside the home), a known name, then
+    // what its parent folder says of it.
+    const HomeFolders homeFolders(home);
+    std::vector<URL> cacheRoots = caches.roots;
+    if (cacheRoots.empty())
+        cacheRoots = {home.appending("Library/Caches", true), homeFolders.cache()};
+    for (const URL& root : cacheRoots)
+        if (samePlace(path, root)) return lookUp(places(), "Library/Caches");
+    if (inHome)
         if (auto answer = lookUp(places(), path.substr(homePath.size() + 1))) return answer;
-        if (auto answer = categoryAnswer(path, url, homeFolders, cacheRoots, locator, caches))
-            return answer;
-    }
+    if (auto answer = categoryAnswer(path, url, homeFolders, cacheRoots, locator, caches))
+        return answer;
     if (auto answer = lookUp(names(), name)) return answer;
     if (inHome) {
         std::string parent = url.deletingLastPathComponent().resolvingSymlinks().path();

@@ -81,8 +81,8 @@ TEST(SystemDataHelpTest, RendersItsRowsInOrderWithTheirTilesAtTheTitles) {
             EXPECT_TRUE(near(at(image, tile.x(), tile.y() - 4), token(Token::ground)));
             EXPECT_GT(countNear(image, title, token(Token::ink), 30), 30);
         }
-        EXPECT_EQ(texts.last(), "Detailed › System Data shows these parts on your computer, in "
-                                "plain words, before anything moves.");
+        EXPECT_EQ(texts.last(), "Detailed › System Data shows it on your computer, in plain "
+                                "words, before anything moves.");
         QRectF button(sheet.findChild<QWidget*>("gotIt")->geometry());
         EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()), token(Token::ink)));
         EXPECT_TRUE(near(at(image, button.right() + 8, button.center().y()), token(Token::ground)));
