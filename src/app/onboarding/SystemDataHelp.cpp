@@ -1,6 +1,9 @@
 #include "onboarding/SystemDataHelp.h"
 
 #include "design/Buttons.h"
+#include "onboarding/SketchView.h"
+
+#include <QHBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -14,20 +17,45 @@ constexpr qreal kPadding = 30;
 constexpr qreal kSpacing = 18;
 constexpr qreal kTile = 32;
 
+// The sheet's words, drawn as one sketch.
+class HelpWords : public SketchView {
+public:
+    explicit HelpWords(SystemDataHelp::Words words) : words_(std::move(words)) {
+        setObjectName("systemDataWords");
+        relayout();
+        QSizeF size = sketch().size;
+        setFixedSize(static_cast<int>(size.width()), static_cast<int>(std::ceil(size.height())));
+    }
+
+protected:
+    Sketch layout(QSizeF) const override { return SystemDataHelp::drawn(words_); }
+
+private:
+    SystemDataHelp::Words words_;
+};
+
 } // namespace
 
 SystemDataHelp::SystemDataHelp(Words words, std::function<void()> close, QWidget* parent)
-    : SketchView(parent), words_(std::move(words)) {
+    : SheetFrame(parent) {
     setObjectName("SystemDataHelp");
-    auto* gotIt = new InkButton("Got it");
+    auto* foot = new QWidget;
+    foot->setObjectName("systemDataFoot");
+    auto* gotIt = new InkButton("Got it", foot);
     gotIt->setObjectName("gotIt");
     gotIt->setKeyRole(KeyRole::confirm);
     connect(gotIt, &QPushButton::clicked, this, [close = std::move(close)] {
         if (close) close();
     });
-    place("gotIt", gotIt);
-    setFixedSize(sizeHint());
-    relayout();
+    auto* row = new QHBoxLayout(foot);
+    row->setContentsMargins(kPadding, 0, kPadding, kPadding);
+    row->addStretch(1);
+    row->addWidget(gotIt);
+    setParts(new HelpWords(std::move(words)), foot);
+}
+
+const Sketch& SystemDataHelp::sketch() const {
+    return static_cast<const HelpWords*>(body())->sketch();
 }
 
 namespace {
@@ -96,7 +124,7 @@ Sketch SystemDataHelp::point(const Point& point, qreal width) {
     return row;
 }
 
-Sketch SystemDataHelp::sheet(const Words& words) {
+Sketch SystemDataHelp::drawn(const Words& words) {
     const qreal inner = kWidth - 2 * kPadding;
     Sketch content;
     qreal y = content.addCaption("Help", {0, 0}).bottom() + kSpacing;
@@ -116,24 +144,11 @@ Sketch SystemDataHelp::sheet(const Words& words) {
     y = content.addText(words.closing, {0, y}, Type::font(14.5, QFont::Medium), Token::ink, inner)
             .bottom() +
         kSpacing;
-    QSizeF button = InkButton::idealSize("Got it");
-    content.places["gotIt"] = QRectF(QPointF(inner - button.width(), y), button);
-    y += button.height();
 
     Sketch sheet;
-    sheet.size = QSizeF(kWidth, y + 2 * kPadding);
-    sheet.addCard(QRectF(QPointF(0, 0), sheet.size), 14, Token::ground, Token::line);
+    sheet.size = QSizeF(kWidth, kPadding + y);
     sheet.append(content, {kPadding, kPadding});
     return sheet;
-}
-
-QSize SystemDataHelp::sizeHint() const {
-    QSizeF size = sheet(words_).size;
-    return {static_cast<int>(size.width()), static_cast<int>(std::ceil(size.height()))};
-}
-
-Sketch SystemDataHelp::layout(QSizeF) const {
-    return sheet(words_);
 }
 
 } // namespace kelvora

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "onboarding/SketchView.h"
-
+#include "design/SheetFrame.h"
 #include "model/ScanResult.h"
+#include "onboarding/Sketch.h"
 
 #include <functional>
 #include <optional>
@@ -12,8 +12,9 @@ namespace kelvora {
 
 // The sheet that explains what Kelvora's System Data category counts on this computer, part
 // by part. There is no system storage setting here that names "System Data", so the sheet
-// says only what the scan found; its one button, or Return, calls `close`.
-class SystemDataHelp : public SketchView {
+// says only what the scan found; its one button, or Return, calls `close`. In a short window
+// its words scroll and "Got it" stays in view.
+class SystemDataHelp : public SheetFrame {
     Q_OBJECT
 
 public:
@@ -38,16 +39,10 @@ public:
     static constexpr qreal kWidth = 520;
     // One explanation row at a width, its top left at the origin.
     static Sketch point(const Point& point, qreal width);
-    // The whole sheet, 520 wide.
-    static Sketch sheet(const Words& words);
-
-    QSize sizeHint() const override;
-
-protected:
-    Sketch layout(QSizeF size) const override;
-
-private:
-    Words words_;
+    // The words of the sheet, 520 wide, from its top to the room above "Got it".
+    static Sketch drawn(const Words& words);
+    // What the sheet shows above its button.
+    const Sketch& sketch() const;
 };
 
 } // namespace kelvora

@@ -32,8 +32,9 @@ QString countsLine(const std::vector<LoginItem>& items) {
                                   [](const LoginItem& item) { return item.isActiveAtLogin(); });
     auto running = std::count_if(items.begin(), items.end(),
                                  [](const LoginItem& item) { return item.isRunning(); });
-    return toQString(PlainWords::fill("%lld start when you log in · %lld running now",
+    return toQString(PlainWords::fill("%lld %@ when you log in · %lld running now",
                                       {Format::count(static_cast<int64_t>(starting)),
+                                       starting == 1 ? "starts" : "start",
                                        Format::count(static_cast<int64_t>(running))}));
 }
 

@@ -44,7 +44,7 @@ std::string sweepDate(Date date, const QLocale& locale) {
 }
 
 std::string sweepSummary(const UndoShelf::Sweep& sweep, const QLocale& locale) {
-    return Format::count(static_cast<int64_t>(sweep.entries.size())) + " items · " +
+    return PlainWords::counted(static_cast<int64_t>(sweep.entries.size()), "item") + " · " +
            Format::size(sweep.bytes()) + " · frees up " + Copy::releaseDate(sweep, locale);
 }
 

@@ -1,5 +1,6 @@
 #include "panes/SimilarPhotosText.h"
 
+#include "catalog/PlainWords.h"
 #include "model/Format.h"
 
 #include <cmath>
@@ -56,7 +57,7 @@ Footer footer(const std::vector<SimilarPhotos::Group>& groups, const std::unorde
             footer.total += group.bytes;
         }
     footer.summary = Format::count(static_cast<int64_t>(footer.picked)) + " of " +
-                     Format::count(static_cast<int64_t>(footer.groups)) + " groups picked";
+                     PlainWords::counted(static_cast<int64_t>(footer.groups), "group") + " picked";
     footer.hold = "Extras wait on the Undo Shelf for " + std::to_string(shelfDays) +
                   " days. The kept shot never moves.";
     footer.picksAll = footer.picked != footer.groups;

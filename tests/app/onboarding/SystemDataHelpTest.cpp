@@ -61,7 +61,7 @@ TEST(SystemDataHelpTest, RendersItsRowsInOrderWithTheirTilesAtTheTitles) {
         const SystemDataHelp::Words words = dockerWords();
         SystemDataHelp sheet(words, [] {});
         Snapshot::setSnapshot(&sheet, true);
-        QImage image = Render::widget(sheet);
+        QImage image = Render::widget(sheet, sheet.sizeHint());
         keepPicture(image, std::string("system-data-") +
                                (appearance == Appearance::light ? "light" : "dark"));
         EXPECT_EQ(sheet.width(), 520);
@@ -83,7 +83,8 @@ TEST(SystemDataHelpTest, RendersItsRowsInOrderWithTheirTilesAtTheTitles) {
         }
         EXPECT_EQ(texts.last(), "Detailed › System Data shows it on your computer, in plain "
                                 "words, before anything moves.");
-        QRectF button(sheet.findChild<QWidget*>("gotIt")->geometry());
+        QWidget* gotIt = sheet.findChild<QWidget*>("gotIt");
+        QRectF button(gotIt->mapTo(&sheet, QPoint()), gotIt->size());
         EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()), token(Token::ink)));
         EXPECT_TRUE(near(at(image, button.right() + 8, button.center().y()), token(Token::ground)));
     }
