@@ -16,6 +16,8 @@ public:
         : process_([holding] { return holding.empty() || open(holding.c_str(), O_RDONLY) >= 0; },
                    path) {}
 
+    pid_t pid() const { return process_.pid(); }
+
 private:
     HoldingProcess process_;
 };

@@ -1,27 +1,29 @@
 #include "platform/FileIdentity.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace kelvora {
 
 namespace {
 
-FileIdentity identityFrom(const struct stat& status) {
-    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+// The device is numbered as FileInfo numbers it, so that the two compare.
+std::optional<FileIdentity> identityBy(const std::string& path, int flags) {
+    struct statx info {};
+    if (path.empty() || statx(AT_FDCWD, path.c_str(), flags, STATX_INO, &info) != 0)
+        return std::nullopt;
+    return FileIdentity{(static_cast<uint64_t>(info.stx_dev_major) << 32) | info.stx_dev_minor,
+                        info.stx_ino};
 }
 
 } // namespace
 
-std::optional<FileIdentity> identityAt(const std::string& path) {
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0) return std::nullopt;
-    return identityFrom(status);
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    return identityBy(path, 0);
 }
 
-std::optional<FileIdentity> identityOf(int fd) {
-    struct stat status {};
-    if (fd < 0 || fstat(fd, &status) != 0) return std::nullopt;
-    return identityFrom(status);
+std::optional<FileIdentity> identityAt(const std::string& path) {
+    return identityBy(path, AT_SYMLINK_NOFOLLOW);
 }
 
 } // namespace kelvora

@@ -344,7 +344,10 @@ FolderHandle FolderHandle::open(const std::string& path) {
 }
 
 std::optional<FolderIdentity> folderIdentityOf(int fd) {
-    return identityOf(fd);
+    struct stat status {};
+    if (fd < 0 || fstat(fd, &status) != 0) return std::nullopt;
+    return FolderIdentity{static_cast<uint64_t>(status.st_dev),
+                          static_cast<uint64_t>(status.st_ino)};
 }
 
 std::optional<FolderIdentity> folderIdentityAt(const std::string& path) {

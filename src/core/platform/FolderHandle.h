@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
@@ -12,7 +11,11 @@
 namespace kelvora {
 
 // The device and inode of an open folder: what it is, whatever path led to it.
-using FolderIdentity = FileIdentity;
+struct FolderIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FolderIdentity&) const = default;
+};
 
 std::optional<FolderIdentity> folderIdentityOf(int fd);
 // Of the folder a path leads to now, links followed; none when it leads to no folder.

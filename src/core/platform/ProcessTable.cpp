@@ -11,7 +11,6 @@
 #include <map>
 #include <set>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace kelvora::ProcessTable {
@@ -57,13 +56,6 @@ std::optional<std::string> linkTarget(const std::string& link) {
     return std::string(buffer, static_cast<size_t>(n));
 }
 
-// What a link of /proc leads to, followed: the held file itself, in whatever namespace.
-std::optional<FileIdentity> followedIdentity(const std::string& link) {
-    struct stat status {};
-    if (stat(link.c_str(), &status) != 0) return std::nullopt;
-    return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
-}
-
 std::optional<std::string> executableOf(int32_t pid) {
     auto path = linkTarget(folderOf(pid) + "/exe");
     if (!path) return std::nullopt;
@@ -86,7 +78,8 @@ Held heldThrough(const std::string& link, std::string target) {
     Held held;
     held.deleted = target.size() > kDeleted.size() && endsWith(target, kDeleted);
     held.path = withoutDeletedMark(std::move(target));
-    held.identity = followedIdentity(link);
+    // Followed, the link leads to the held file itself, in whatever namespace.
+    held.identity = identityOf(link);
     return held;
 }
 
@@ -128,6 +121,21 @@ bool addMappedFiles(const std::string& folder, std::vector<Held>& held) {
     return true;
 }
 
+// Only the first two words are wanted; a longer command line than this says nothing more.
+constexpr size_t kMaxCommandLine = 256 * 1024;
+
+std::optional<FileIdentity> scriptOf(int32_t pid) {
+    BoundedRead read = readFileAtMost(folderOf(pid) + "/cmdline", kMaxCommandLine);
+    if (!read.ok()) return std::nullopt;
+    const std::string& cmdline = read.bytes;
+    const size_t first = cmdline.find('\0');
+    if (first == std::string::npos || first + 1 >= cmdline.size()) return std::nullopt;
+    const std::string argument =
+        cmdline.substr(first + 1, cmdline.find('\0', first + 1) - first - 1);
+    if (argument.empty() || argument[0] != '/') return std::nullopt;
+    return identityOf(argument);
+}
+
 // Without a readable executable (a program that dropped it), the kernel's short name.
 std::string nameOf(int32_t pid, const std::string& executable) {
     if (!executable.empty()) return lastComponent(executable);
@@ -143,8 +151,8 @@ struct View {
 };
 
 std::string keyOf(const std::string& namespaceLink, const std::string& root) {
-    auto space = followedIdentity(namespaceLink);
-    auto top = followedIdentity(root);
+    auto space = identityOf(namespaceLink);
+    auto top = identityOf(root);
     if (!space || !top) return {};
     return std::to_string(space->device) + ":" + std::to_string(space->inode) + "/" +
            std::to_string(top->device) + ":" + std::to_string(top->inode);
@@ -234,6 +242,18 @@ std::vector<RunningProcess> holdingFiles() {
     return processes;
 }
 
+std::vector<ProgramRun> programRuns() {
+    std::vector<ProgramRun> runs;
+    for (int32_t pid : processIDs()) {
+        if (!ownedByThisUser(pid)) continue;
+        // The kernel's link leads to the executable even where its path no longer does.
+        auto executable = identityOf(folderOf(pid) + "/exe");
+        if (!executable) continue;
+        runs.push_back({pid, *executable, scriptOf(pid)});
+    }
+    return runs;
+}
+
 std::optional<MappedFile> mappedFile(std::string_view line) {
     // Address, permissions, offset, device and inode come before the path.
     std::string_view fields[5];
@@ -260,7 +280,7 @@ std::optional<MappedFile> mappedFile(std::string_view line) {
     };
     if (colon != std::string_view::npos && parse(device.substr(0, colon), major, 16) &&
         parse(device.substr(colon + 1), minor, 16) && parse(inode, number, 10) && number != 0)
-        file.identity = FileIdentity{static_cast<uint64_t>(makedev(major, minor)), number};
+        file.identity = FileIdentity{(static_cast<uint64_t>(major) << 32) | minor, number};
     return file;
 }
 

@@ -28,6 +28,15 @@ struct RunningProcess {
     bool operator==(const RunningProcess&) const = default;
 };
 
+// One of this user's processes by what it runs: its executable and, for a script started
+// through its interpreter, the file named as the interpreter's first argument.
+struct ProgramRun {
+    int32_t pid = 0;
+    FileIdentity executable;
+    std::optional<FileIdentity> script;
+    bool operator==(const ProgramRun&) const = default;
+};
+
 // The one reader of /proc: which programs run, and which files they hold.
 namespace ProcessTable {
 
@@ -42,6 +51,9 @@ std::vector<std::string> executablePaths();
 // mapped, each named by its executable; those whose files cannot be read are listed too,
 // by name.
 std::vector<RunningProcess> holdingFiles();
+
+// This user's running processes by the identity of what they run.
+std::vector<ProgramRun> programRuns();
 
 // What one line of /proc/PID/maps maps: the file's path and identity; none for memory of
 // no file.

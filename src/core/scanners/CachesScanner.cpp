@@ -142,7 +142,7 @@ struct ComparedFolder {
 };
 
 ComparedFolder compared(const URL& folder, const std::string& mountInfo) {
-    ComparedFolder out{bothForms(folder), folderIdentityAt(folder.path()), std::nullopt};
+    ComparedFolder out{bothForms(folder), identityOf(folder.path()), std::nullopt};
     if (out.identity)
         out.inFileSystem = fileSystemPathOf(folder.resolvingSymlinks().path(), mountInfo);
     return out;
@@ -234,6 +234,10 @@ std::optional<std::string> whyNotCaches(const URL& home, const URL& root, const 
 
 } // namespace
 
+bool DiskScanner::isKeptCache(const std::string& folderName) {
+    return keptLinuxCaches().count(folderName) > 0;
+}
+
 std::vector<DiskScanner::CacheRoot> DiskScanner::cacheRoots() const {
     const HomeFolders places(home);
     std::vector<CacheRoot> roots;
@@ -254,6 +258,13 @@ std::vector<DiskScanner::CacheRoot> DiskScanner::cacheRoots() const {
         roots.push_back({root, !isUsual});
     }
     return roots;
+}
+
+std::vector<URL> DiskScanner::cacheRootFolders() const {
+    std::vector<URL> folders;
+    for (auto& root : cacheRoots())
+        folders.push_back(std::move(root.folder));
+    return folders;
 }
 
 std::vector<ScanItem> DiskScanner::scanCaches(const std::vector<RunningApp>& apps,

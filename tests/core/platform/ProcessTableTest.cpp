@@ -1,14 +1,13 @@
 #include "platform/ProcessTable.h"
 
 #include <gtest/gtest.h>
-#include <sys/sysmacros.h>
 
 using namespace kelvora;
 
 TEST(ProcessTable, MapsLinesNameTheirFileAsItIsOnDiskWithItsIdentity) {
     using Mapped = ProcessTable::MappedFile;
     const auto id = [](unsigned major, unsigned minor, uint64_t inode) {
-        return FileIdentity{static_cast<uint64_t>(makedev(major, minor)), inode};
+        return FileIdentity{(static_cast<uint64_t>(major) << 32) | minor, inode};
     };
     const std::vector<std::pair<std::string, std::optional<Mapped>>> cases = {
         {"7f1c2a000000-7f1c2a021000 r--p 00000000 08:01 1311 /usr/lib/libc.so.6",
