@@ -2,8 +2,8 @@
 
 #include "controller/BackgroundTask.h"
 #include "controller/LoginItemsOrder.h"
-#include "controller/LoginLeftover.h"
 #include "controller/Prefs.h"
+#include "login/LoginLeftover.h"
 
 #include <algorithm>
 
