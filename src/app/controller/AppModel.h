@@ -139,6 +139,10 @@ public:
             bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>;
         ReadLoginItems readLoginItems;
         std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
+        // Whether this computer has System Events, where the list of apps that open at login
+        // is asked for. Elsewhere those apps are the desktop's autostart entries, read
+        // without asking. Empty: it has none.
+        std::function<bool()> hasSystemEvents;
         // Opens the desktop's settings of what starts at login, or the autostart folder.
         std::function<void()> openLoginSettings;
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
@@ -221,6 +225,9 @@ public:
     const std::optional<std::string>& loginSelection() const { return loginSelection_; }
     const std::optional<std::string>& loginError() const { return loginError_; }
     bool checkedOpenAtLogin() const { return checkedOpenAtLogin_; }
+    // Whether the login items ask before System Events is asked for the apps that open at
+    // login: only where it exists, until the user agrees.
+    bool asksForOpenAtLogin() const { return systemEvents_ && !checkedOpenAtLogin_; }
     bool showingWelcome() const { return showingWelcome_; }
     bool showingSystemDataHelp() const { return showingSystemDataHelp_; }
     // The settings as last read: at start-up, when the file changes, and after each write
@@ -521,6 +528,7 @@ private:
     std::optional<std::string> loginSelection_;
     std::optional<std::string> loginError_;
     bool checkedOpenAtLogin_ = false;
+    bool systemEvents_ = false;
     bool showingWelcome_ = false;
     bool showingSystemDataHelp_ = false;
     SettingsStore::Reading settings_;

@@ -8,6 +8,7 @@
 #include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramSearch.h"
+#include "platform/StandIns.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -24,6 +25,7 @@ namespace {
 
 constexpr double kReadTimeout = 15;
 constexpr double kOpenAtLoginTimeout = 60;
+constexpr const char* kOsascript = "/usr/bin/osascript";
 
 // Splits at `separator` into at most `limit` pieces, the last keeping any further
 // separators, and drops empty pieces.
@@ -258,10 +260,14 @@ const std::string& LoginItemScanner::openAtLoginScript() {
 }
 
 std::optional<std::vector<LoginItemScanner::OpenAtLoginApp>> LoginItemScanner::liveOpenAtLogin() {
-    auto result = DiskScanner::runTool("/usr/bin/osascript", {"-e", openAtLoginScript()},
-                                       kOpenAtLoginTimeout);
+    auto result =
+        DiskScanner::runTool(kOsascript, {"-e", openAtLoginScript()}, kOpenAtLoginTimeout);
     if (!result || result->status != 0) return std::nullopt;
     return parseOpenAtLogin(repairedUtf8(result->output));
+}
+
+bool LoginItemScanner::hasSystemEvents() {
+    return isSystemTool(kOsascript) && fileExists("/System/Library/CoreServices/System Events.app");
 }
 
 std::vector<LoginItemScanner::OpenAtLoginApp>

@@ -59,6 +59,9 @@ struct LoginItemScanner {
     static std::optional<std::string> liveLaunchctl(const std::vector<std::string>& arguments);
     static std::optional<ToolOutput> liveSystemctl(const std::vector<std::string>& arguments);
     static std::optional<std::vector<OpenAtLoginApp>> liveOpenAtLogin();
+    // Whether the list liveOpenAtLogin reads is there to be read: the Mac's System Events
+    // and a real osascript to ask it. A Linux desktop has neither.
+    static bool hasSystemEvents();
     static const std::string& openAtLoginScript();
     static std::vector<OpenAtLoginApp> parseOpenAtLogin(const std::string& output);
 
