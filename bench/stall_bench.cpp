@@ -4,6 +4,9 @@
 // the longest time the event loop went without turning (a timer beats every millisecond)
 // from the action until its result is applied and drawn. --small runs the same on a tenth
 // or less, for a quick check.
+// kelvora_stall_bench --idle-memory [ENTRIES]: the window left idle over an Undo Shelf of
+// ENTRIES entries (100,000 by default), its resident memory once the shelf is read and again
+// with the shelf's pane open.
 #include "controller/AppModel.h"
 #include "controller/Prefs.h"
 #include "controller/Updater.h"
@@ -29,6 +32,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -37,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -373,12 +378,82 @@ int run(const std::string& root, const Sizes& sizes) {
     return 0;
 }
 
+// ---- Memory ----
+
+// The resident and peak resident kilobytes of this process.
+std::pair<long, long> residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    long rss = 0, peak = 0;
+    while (std::getline(status, line)) {
+        std::sscanf(line.c_str(), "VmRSS: %ld", &rss);
+        std::sscanf(line.c_str(), "VmHWM: %ld", &peak);
+    }
+    return {rss, peak};
+}
+
+void printResident(const char* when) {
+    auto [rss, peak] = residentKiB();
+    std::printf("%-44s resident %7.1f MB (peak so far %7.1f MB)\n", when, rss / 1024.0,
+                peak / 1024.0);
+    std::fflush(stdout);
+}
+
+void idleFor(double seconds) {
+    waitFor([start = Clock::now(), seconds] {
+        return millisecondsBetween(start, Clock::now()) > seconds * 1000;
+    });
+}
+
+// The shelf is filled in a child process, so that none of the shelving's memory is counted.
+int idleMemory(const std::string& root, long entries) {
+    const UndoShelf shelf(UndoShelf::defaultRoot(), 7);
+    Clock::time_point start = Clock::now();
+    if (entries > 0) {
+        pid_t child = fork();
+        if (child == 0) {
+            fillShelf(shelf, root + "/shelved", entries);
+            _exit(0);
+        }
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status)) {
+            std::fprintf(stderr, "filling the shelf failed\n");
+            return 1;
+        }
+    }
+    std::printf("a shelf of %ld entries made in %.1f s\n", entries,
+                millisecondsBetween(start, Clock::now()) / 1000);
+    start = Clock::now();
+    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+    Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+    Prefs::setString(Prefs::Key::viewMode, "detailed");
+    Fonts::registerFonts();
+    AppModel model(Snapshot::demoScanner(URL::fileURL(root, true),
+                                         [](const URL&) { return std::optional<AppUsage>(); }),
+                   Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools());
+    Updater updater;
+    MainWindow window(model, updater);
+    window.resize(1280, 820);
+    window.show();
+    waitFor([&] { return model.shelfRead() && model.phase().is(AppModel::Phase::Kind::ready); });
+    std::printf("the shelf read and a scan shown after %.1f s\n",
+                millisecondsBetween(start, Clock::now()) / 1000);
+    idleFor(3);
+    printResident("idle, the shelf read and a scan shown");
+    model.show(std::nullopt, true, false, false, false, false);
+    idleFor(3);
+    printResident("idle, the Undo Shelf's pane open");
+    QThreadPool::globalInstance()->waitForDone();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bool small = argc > 1 && std::strcmp(argv[1], "--small") == 0;
-    if (argc > 2 || (argc == 2 && !small)) {
-        std::fprintf(stderr, "usage: kelvora_stall_bench [--small]\n");
+    bool memory = argc > 1 && std::strcmp(argv[1], "--idle-memory") == 0;
+    if (argc > (memory ? 3 : 2) || (argc == 2 && !small && !memory)) {
+        std::fprintf(stderr, "usage: kelvora_stall_bench [--small | --idle-memory [ENTRIES]]\n");
         return 2;
     }
     std::string pattern = "/tmp/kelvora-stall-XXXXXX";
@@ -388,7 +463,8 @@ int main(int argc, char** argv) {
     }
     isolate(pattern);
     Render::application();
-    int status = run(pattern, small ? kSmall : kFull);
+    int status = memory ? idleMemory(pattern, argc == 3 ? std::atol(argv[2]) : kFull.shelf)
+                        : run(pattern, small ? kSmall : kFull);
     removeItem(pattern);
     return status;
 }
