@@ -111,7 +111,8 @@ void makeHome(const std::string& home, const Sizes& sizes) {
         writeFile(home + "/Documents/Report " + std::to_string(i) + ".pdf", 2000);
 }
 
-// Files spread over folders of 1,000 outside the home, moved onto the shelf as one clean-up.
+// Files spread over folders of 1,000 in the temporary folder (one a scan looks in, so that
+// they can go back), moved onto the shelf as one clean-up.
 void fillShelf(const UndoShelf& shelf, const std::string& folder, long count) {
     std::vector<UndoShelf::LabelledItem> items;
     items.reserve(count);
@@ -272,7 +273,7 @@ int run(const std::string& root, const Sizes& sizes) {
     const std::string tree = mapTree(sizes.mapFiles);
     double making = secondsOf([&] {
         makeHome(home, sizes);
-        fillShelf(shelf, root + "/shelved", sizes.shelf);
+        fillShelf(shelf, root + "/tmp/shelved", sizes.shelf);
     });
     std::printf("fixture made in %.1f s: %d caches, a shelf of %ld entries, %ld files to map\n",
                 making, sizes.category, sizes.shelf, sizes.mapFiles);
@@ -327,7 +328,7 @@ int run(const std::string& root, const Sizes& sizes) {
         [&] { return !model.shelfBusy(); });
 
     double refilling = secondsOf([&] {
-        fillShelf(shelf, root + "/shelved-again", sizes.shelf);
+        fillShelf(shelf, root + "/tmp/shelved-again", sizes.shelf);
         // A scan reads the shelf again.
         model.scan();
         waitFor([&] { return model.phase().is(AppModel::Phase::Kind::ready); });
@@ -412,7 +413,7 @@ int idleMemory(const std::string& root, long entries) {
     if (entries > 0) {
         pid_t child = fork();
         if (child == 0) {
-            fillShelf(shelf, root + "/shelved", entries);
+            fillShelf(shelf, root + "/tmp/shelved", entries);
             _exit(0);
         }
         int status = 0;

@@ -254,7 +254,8 @@ public:
     bool isChangingFiles() const { return changesRunning_ > 0; }
     // For quitting: every scan, search, photo search and measurement stops where it is and
     // sets nothing; a clean-up or a move finishes the item in hand and leaves the rest
-    // where it is. Work that changes files still counts in isChangingFiles() until it ends.
+    // where it is, and a put back or an emptying of the shelf stops at the file in hand.
+    // Work that changes files still counts in isChangingFiles() until it ends.
     void stopWork();
     // The shelf is putting back or emptying in the background; another shelf operation
     // asked for meanwhile is refused, and the shelf's buttons show they are busy.
@@ -419,8 +420,9 @@ private:
         DiskSpace disk;
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
-    // another runs.
-    void onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed);
+    // another runs. A quit stops it at the file in hand.
+    void onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
+                 bool recordsFreed);
     // A clean-up to hand to a pool thread: the listed one itself when it is listed.
     std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
     struct ScanEnd {
@@ -529,7 +531,7 @@ private:
     unsigned pendingAreas_ = 0;
     // The running scan, measurement, search and photo search, each stopped by a newer
     // request of its kind or by stopWork(); a run whose token is set sets nothing. The
-    // clean-ups and moves share one, which only stopWork() sets.
+    // clean-ups, moves and shelf operations share one, which only stopWork() sets.
     StopSource scanStop_;
     StopSource mapStop_;
     StopSource searchStop_;

@@ -157,7 +157,8 @@ void AppModel::clean(PickList picks, SharedResult result) {
 
 // ---- Shelf ----
 
-void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed) {
+void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
+                       bool recordsFreed) {
     // Two operations on one clean-up at once would each work from a listing the other is
     // changing; the second waits for the user to ask again once the first has landed.
     if (shelfBusy_) return;
@@ -166,8 +167,8 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool 
     UndoShelf shelf = shelf_;
     URL home = scanner_.home;
     inBackground(
-        [work = std::move(work), shelf, home] {
-            ShelfOutcome outcome = work(shelf);
+        [work = std::move(work), shelf, home, stop = changeStop_.token()] {
+            ShelfOutcome outcome = work(shelf, stop);
             outcome.sweeps = ShelfListing::of(shelf.sweeps());
             outcome.disk = DiskScanner::diskSpace(home);
             return outcome;
@@ -192,10 +193,10 @@ std::shared_ptr<const UndoShelf::Sweep> AppModel::sharedSweep(const UndoShelf::S
 
 void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep) {
     onShelf(
-        [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
+        [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             try {
-                shelf.putBack(entry, *sweep);
+                shelf.putBack(entry, *sweep, stop);
             } catch (const std::exception& error) {
                 outcome.error = "Couldn’t put back " + entry.label + ": " + error.what();
             }
@@ -206,10 +207,10 @@ void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sw
 
 void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
     onShelf(
-        [sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
+        [sweep = sharedSweep(sweep)](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             try {
-                shelf.putBackAll(*sweep);
+                shelf.putBackAll(*sweep, stop);
             } catch (const std::exception& error) {
                 outcome.error = std::string("Some items couldn’t be put back: ") + error.what();
             }
@@ -221,12 +222,12 @@ void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
 // Empties the clean-ups listed when the user asked, not those shelved meanwhile.
 void AppModel::emptyShelf() {
     onShelf(
-        [listed = sweeps_](const UndoShelf& shelf) {
+        [listed = sweeps_](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             for (const auto& sweep : listed->sweeps) {
+                if (stop.stopped()) break;
                 try {
-                    shelf.empty(sweep);
-                    addSaturating(outcome.freed, sweep.bytes());
+                    addSaturating(outcome.freed, shelf.empty(sweep, stop));
                 } catch (const std::exception& error) {
                     outcome.error =
                         std::string("Couldn’t empty part of the shelf: ") + error.what();

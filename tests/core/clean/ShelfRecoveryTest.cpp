@@ -215,9 +215,9 @@ TEST_F(ShelfRecoveryTest, ACleanUpHoldingOnlyItsManifestIsFinishedQuietly) {
 TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeFrom) {
     std::string downloads = tmp.mkdir("home/Downloads");
     std::string elsewhere = tmp.mkdir("Elsewhere");
+    auto noted = FolderHandle::open(downloads).identity().value();
     auto scannedInDownloads = [&](const std::string& path) {
         ScanItem item = itemOf(JunkKind::downloads, {path});
-        auto noted = FolderHandle::open(downloads).identity().value();
         item.scannedIn = {{URL::fileURL(downloads, true), noted.device, noted.inode}};
         return item;
     };
@@ -229,7 +229,8 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
                              t0)
                      .sweep.value_or(UndoShelf::Sweep{});
     ASSERT_EQ(sweep.entries.size(), 3u);
-    ASSERT_EQ(sweep.entries[0].scannedIn, std::vector<std::string>{downloads});
+    ASSERT_EQ(sweep.entries[0].scannedIn,
+              (std::vector<UndoShelf::Entry::Folder>{{downloads, {{noted.device, noted.inode}}}}));
     removeItem(tmp / "home/Downloads/Sub");
     ASSERT_EQ(symlink(elsewhere.c_str(), (tmp / "home/Downloads/Sub").c_str()), 0);
     editManifest(sweep.id, [&](nlohmann::json& json) {
@@ -270,8 +271,9 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
 
 // A clean-up cut short before its plan was written holds only its items (and perhaps a
 // half-written plan): it is listed by its stored names, cannot be put back to a place nobody
-// noted, and expires like any other, its stale half-written file removed.
-TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires) {
+// noted, and so outlives its hold, saying why, until the user frees it; its stale
+// half-written file is removed.
+TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndStaysUntilFreed) {
     const std::string id = UndoShelf::sweepID(t0);
     tmp.write("Shelf/" + id + "/items/0-0-report.pdf", std::string(5000, 'r'));
     tmp.write("Shelf/" + id + "/items/1-0-Folder/inner.txt", "inner");
@@ -290,6 +292,7 @@ TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires
     for (const auto& entry : sweep.entries) {
         labels.push_back(entry.label);
         EXPECT_FALSE(entry.canGoBack());
+        EXPECT_NE(entry.whyItStays.find("where it came from is not known"), std::string::npos);
         EXPECT_GT(entry.bytes, 0);
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"0-0-report.pdf", "1-0-Folder"}));
@@ -300,7 +303,13 @@ TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires
     EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, day)), 0);
     EXPECT_FALSE(fileExists(partial));
     EXPECT_EQ(shelf.sweeps().at(0).entries, sweep.entries);
-    EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 7 * day)), sweep.bytes());
+    auto purge = shelf.purge(addSeconds(t0, 30 * day));
+    EXPECT_EQ(purge.bytes, 0);
+    ASSERT_EQ(purge.stillHeld.size(), 1u);
+    EXPECT_NE(purge.stillHeld[0].find("until you free it (and 1 more item)"), std::string::npos)
+        << purge.stillHeld[0];
+    EXPECT_EQ(shelf.sweeps().at(0).entries, sweep.entries);
+    EXPECT_EQ(shelf.empty(sweep), sweep.bytes());
     EXPECT_FALSE(fileExists(folderOf(id)));
     // What is not a clean-up, or is a damaged one, is left as it is.
     EXPECT_TRUE(fileExists(stranger));
