@@ -212,8 +212,7 @@ const ReturnPlaces::Judged& ReturnPlaces::judged(const UndoShelf::Entry::Folder&
 }
 
 ReturnPlaces::Place ReturnPlaces::placeOf(const UndoShelf::Entry& entry, const File& file) {
-    if (file.original.empty())
-        return {{}, "where it came from is not known. Show it in the file manager, or free it"};
+    if (file.original.empty()) return {{}, "where it came from is not known"};
     // A place written with "..", "." or empty names could lead anywhere; it is not guessed.
     if (!isPlainAbsolutePath(file.original) || file.original == "/")
         return {{},
@@ -245,8 +244,10 @@ ReturnPlaces::Place ReturnPlaces::placeOf(const UndoShelf::Entry& entry, const F
 }
 
 std::string ReturnPlaces::refusal(const File& file, const std::string& why) {
-    return inQuotes(file.original.empty() ? file.stored : lastComponent(file.original)) +
-           " can’t be put back: " + why;
+    if (file.original.empty())
+        return inQuotes(file.stored) + " can’t be put back: " + why +
+               ". Show it in the file manager, or free it";
+    return inQuotes(lastComponent(file.original)) + " can’t be put back: " + why;
 }
 
 void ReturnPlaces::judge(UndoShelf::Entry& entry) {
