@@ -68,7 +68,7 @@ protected:
     // Background work still running would outlive the temporary home.
     ~ControllerTest() override {
         testOver_ = true;
-        QThreadPool::globalInstance()->waitForDone();
+        waitForPoolWork();
         QCoreApplication::processEvents();
     }
 
