@@ -173,6 +173,34 @@ AppModel::Tools quietTools() {
     return tools;
 }
 
+// The settings of a user who has finished the welcome and works in the detailed view, set
+// before the controller reads them.
+struct BenchSettings {
+    BenchSettings() {
+        Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+        Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+        Prefs::setString(Prefs::Key::viewMode, "detailed");
+        Fonts::registerFonts();
+    }
+};
+
+// The whole window over the bench's home, shown at its default size.
+struct BenchWindow {
+    BenchSettings settings;
+    AppModel model;
+    Updater updater;
+    MainWindow window;
+
+    BenchWindow(const std::string& root, const UndoShelf& shelf)
+        : model(Snapshot::demoScanner(URL::fileURL(root, true),
+                                      [](const URL&) { return std::optional<AppUsage>(); }),
+                Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools()),
+          window(model, updater) {
+        window.resize(1280, 820);
+        window.show();
+    }
+};
+
 // ---- Measuring ----
 
 struct Stall {
@@ -277,18 +305,9 @@ int run(const std::string& root, const Sizes& sizes) {
     });
     std::printf("fixture made in %.1f s: %d caches, a shelf of %ld entries, %ld files to map\n",
                 making, sizes.category, sizes.shelf, sizes.mapFiles);
-    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
-    Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
-    Prefs::setString(Prefs::Key::viewMode, "detailed");
-
-    Fonts::registerFonts();
-    AppModel model(Snapshot::demoScanner(URL::fileURL(root, true),
-                                         [](const URL&) { return std::optional<AppUsage>(); }),
-                   Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools());
-    Updater updater;
-    MainWindow window(model, updater);
-    window.resize(1280, 820);
-    window.show();
+    BenchWindow bench(root, shelf);
+    AppModel& model = bench.model;
+    MainWindow& window = bench.window;
     waitFor([start = Clock::now()] { return millisecondsBetween(start, Clock::now()) > 500; });
     printLoad();
 
@@ -425,17 +444,8 @@ int idleMemory(const std::string& root, long entries) {
     std::printf("a shelf of %ld entries made in %.1f s\n", entries,
                 millisecondsBetween(start, Clock::now()) / 1000);
     start = Clock::now();
-    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
-    Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
-    Prefs::setString(Prefs::Key::viewMode, "detailed");
-    Fonts::registerFonts();
-    AppModel model(Snapshot::demoScanner(URL::fileURL(root, true),
-                                         [](const URL&) { return std::optional<AppUsage>(); }),
-                   Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools());
-    Updater updater;
-    MainWindow window(model, updater);
-    window.resize(1280, 820);
-    window.show();
+    BenchWindow bench(root, shelf);
+    AppModel& model = bench.model;
     waitFor([&] { return model.shelfRead() && model.phase().is(AppModel::Phase::Kind::ready); });
     std::printf("the shelf read and a scan shown after %.1f s\n",
                 millisecondsBetween(start, Clock::now()) / 1000);

@@ -235,14 +235,8 @@ TEST_F(ScanFlowTest, PicksAreSavedOnEveryChangeAndNeverWhileScanning) {
 }
 
 TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
-    std::string file = write("Downloads/report.pdf", "pdf");
-    ScanItem item;
-    item.kind = JunkKind::downloads;
-    item.location = URL::fileURL(file);
-    item.targets = {item.location};
-    item.bytes = 3;
     UndoShelf shelf(URL::fileURL(shelfRoot(), true));
-    shelf.shelve({{item, "report.pdf"}}, currentDate());
+    shelf.shelve({{download("Downloads/report.pdf", "pdf"), "report.pdf"}}, currentDate());
     // The folder it came from is now a file, so nothing can be put back there.
     removeItem(env.home() + "/Downloads");
     write("Downloads", "in the way");
@@ -310,14 +304,11 @@ TEST_F(ScanFlowTest, QuittingStopsShelfWorkAtTheFileInHand) {
 
 TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
     UndoShelf shelf(URL::fileURL(shelfRoot(), true));
-    for (const char* name : {"one.zip", "two.zip"}) {
-        ScanItem item;
-        item.kind = JunkKind::downloads;
-        item.location = URL::fileURL(write(std::string("Downloads/") + name, "12345"));
-        item.targets = {item.location};
-        item.bytes = 5;
-        ASSERT_TRUE(shelf.shelve({{item, name}}, currentDate()).sweep);
-    }
+    for (const char* name : {"one.zip", "two.zip"})
+        ASSERT_TRUE(shelf
+                        .shelve({{download(std::string("Downloads/") + name, "12345"), name}},
+                                currentDate())
+                        .sweep);
     auto model = makeModel();
     ASSERT_EQ(model->sweeps().size(), 2u);
     // Gone behind the controller's back, as when the helper purged it meanwhile.

@@ -37,13 +37,8 @@ TEST_F(StartUpTest, ReadsStoredSettingsHistoryAndShelf) {
         history.samples.push_back(
             {addSeconds(now, -day * 86400.0 - 60), 10'000'000'000 + day * 1'000'000'000LL, 0});
     history.save(DiskHistory::defaultFile());
-    std::string file = write("Downloads/old.zip", "zip");
-    ScanItem item;
-    item.kind = JunkKind::downloads;
-    item.location = URL::fileURL(file);
-    item.targets = {item.location};
-    item.bytes = 3;
-    UndoShelf(URL::fileURL(shelfRoot(), true)).shelve({{item, "old.zip"}}, currentDate());
+    UndoShelf(URL::fileURL(shelfRoot(), true))
+        .shelve({{download("Downloads/old.zip", "zip"), "old.zip"}}, currentDate());
 
     // The shelf is read off the window's thread and shows once read.
     auto model = std::make_unique<AppModel>(scanner(), cleaner(),
@@ -99,14 +94,8 @@ TEST_F(StartUpTest, TheShelfReadAtStartUpNeverReplacesANewerListing) {
                                             UndoShelf(URL::fileURL(shelfRoot(), true), 7), tools());
     ASSERT_TRUE(waitUntil([&] { return holdsOpen(shelfRoot()) || model->shelfRead(); }));
     ASSERT_TRUE(moveItem(shelfRoot(), shelfRoot() + " before"));
-    std::string file = write("Downloads/new.zip", "zip");
-    ScanItem item;
-    item.kind = JunkKind::downloads;
-    item.location = URL::fileURL(file);
-    item.targets = {item.location};
-    item.bytes = 3;
-    auto newer =
-        UndoShelf(URL::fileURL(shelfRoot(), true)).shelve({{item, "new.zip"}}, currentDate());
+    auto newer = UndoShelf(URL::fileURL(shelfRoot(), true))
+                     .shelve({{download("Downloads/new.zip", "zip"), "new.zip"}}, currentDate());
     ASSERT_TRUE(newer.sweep);
 
     model->emptyShelf(); // with nothing listed yet it empties nothing, then reads the shelf

@@ -167,6 +167,16 @@ protected:
         return env.dir().write("home/" + relativeToHome, contents);
     }
 
+    // A download written into the home, as an item whose removal frees its size.
+    ScanItem download(const std::string& relativeToHome, const std::string& contents) {
+        ScanItem item;
+        item.kind = JunkKind::downloads;
+        item.location = URL::fileURL(write(relativeToHome, contents));
+        item.targets = {item.location};
+        item.bytes = static_cast<int64_t>(contents.size());
+        return item;
+    }
+
     void holdOpen(const std::string& path) {
         std::lock_guard lock(openMutex);
         openPaths.insert(path);

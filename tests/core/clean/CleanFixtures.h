@@ -1,10 +1,12 @@
 #pragma once
 
+#include "clean/UndoShelf.h"
 #include "model/ScanItem.h"
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
 
 #include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 #include <cstdio>
 #include <functional>
@@ -33,6 +35,12 @@ inline int inChild(const std::function<int()>& body) {
     if (pid == 0) _exit(body());
     return waitForChild(pid, "the child process");
 }
+
+// An Undo Shelf in a temporary folder of its own.
+struct ShelfFixture : ::testing::Test {
+    TempDir tmp;
+    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+};
 
 // Writes a file without syncing it, for fixtures of thousands of files.
 inline std::string writeUnsynced(const std::string& path, const std::string& contents) {

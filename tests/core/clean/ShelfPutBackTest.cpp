@@ -20,11 +20,8 @@ using namespace kelvora::testing;
 namespace {
 
 const Date t0 = dateFromEpochSeconds(1'800'000'000);
-constexpr double day = 86400;
 
-struct ShelfPutBackTest : ::testing::Test {
-    TempDir tmp;
-    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+struct ShelfPutBackTest : ShelfFixture {
 
     // `count` files in folders of `perFolder`, each holding its own name.
     std::vector<std::string> writeFiles(const std::string& folder, size_t count,
@@ -285,7 +282,7 @@ TEST_F(ShelfPutBackTest, AFileGoesBackToTheFolderItCameFromWhileThatFolderIsTheS
         if (listed[0].entries[0].whyItStays !=
             "“" + downloads + "” is no longer the folder it was taken from")
             return 6;
-        auto purge = shelf.purge(addSeconds(t0, 30 * day));
+        auto purge = shelf.purge(addSeconds(t0, 30 * 86400.0));
         if (purge.bytes != 0 || purge.stillHeld.size() != 1) return 7;
         if (purge.stillHeld[0].find("until you free it") == std::string::npos) return 8;
         if (shelf.sweeps().size() != 1 ||

@@ -29,9 +29,7 @@ namespace {
 const Date t0 = dateFromEpochSeconds(1'800'000'000);
 constexpr double day = 86400;
 
-struct ShelfRecoveryTest : ::testing::Test {
-    TempDir tmp;
-    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+struct ShelfRecoveryTest : ShelfFixture {
 
     std::string folderOf(const std::string& id) const { return joinPath(shelf.root.path(), id); }
     std::string manifestOf(const std::string& id) const {
