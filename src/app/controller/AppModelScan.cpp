@@ -169,6 +169,8 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopTo
     inBackground(
         [work = std::move(work), shelf, home, stop = changeStop_.token()] {
             ShelfOutcome outcome = work(shelf, stop);
+            // Stopped for a quit: the process ends without reading the shelf again.
+            if (stop.stopped()) return outcome;
             outcome.sweeps = ShelfListing::of(shelf.sweeps());
             outcome.disk = DiskScanner::diskSpace(home);
             return outcome;
@@ -176,6 +178,7 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopTo
         [this, recordsFreed](ShelfOutcome outcome) {
             --changesRunning_;
             assign(shelfBusy_, false, Area::shelf);
+            if (!outcome.sweeps) return;
             if (outcome.error) assign(shelfError_, std::move(outcome.error), Area::shelf);
             assign(sweeps_, std::move(outcome.sweeps), Area::shelf);
             assign(diskNow_, outcome.disk, Area::disk);

@@ -507,6 +507,8 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     if (loaded && loaded->finished && removeFinishedSweepFolder(rootFolder, sweep.id, folder))
         return std::nullopt;
     Sweep current = loaded ? loaded->sweep : sweep;
+    // Stopped while it waited for the shelf: nothing is touched.
+    if (stop.stopped()) return current;
     FolderHandle items = folder.folder(kItemsFolderName);
     ReturnPlaces places(DiskScanner::live().scanFolders());
 
@@ -575,6 +577,7 @@ int64_t UndoShelf::empty(const Sweep& sweep, const StopToken& stop) const {
     FolderHandle folder = rootFolder.folder(sweep.id);
     if (!folder)
         throw Error("Could not remove " + folder.path() + ": " + describeFileError(folder.error()));
+    if (stop.stopped()) return 0;
     // Marked as held no longer before anything goes, so an emptying cut short is finished by
     // the next purge instead of staying listed until its hold would have ended.
     auto loaded = loadSweep(folder, sweep.id);
