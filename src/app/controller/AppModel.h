@@ -135,10 +135,12 @@ public:
                                                       const std::set<std::string>& skipping,
                                                       const SpaceMap::Progress&, const StopToken&)>
             measure;
-        std::function<std::vector<LoginItem>(
-            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>
-            readLoginItems;
+        using ReadLoginItems = std::function<std::vector<LoginItem>(
+            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>;
+        ReadLoginItems readLoginItems;
         std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
+        // Opens the desktop's settings of what starts at login, or the autostart folder.
+        std::function<void()> openLoginSettings;
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
             releaseAsAdmin;
         std::function<void(const URL&)> reveal;
@@ -154,6 +156,8 @@ public:
         std::function<SettingsStore::Reading()> readSettings;
 
         static Tools live();
+        // The live reading of login items, each read with a scanner `makeScanner` makes.
+        static ReadLoginItems loginReader(std::function<LoginItemScanner()> makeScanner);
     };
 
     // The window's controller: reads the settings, the disk, the history and the shelf and
@@ -196,6 +200,8 @@ public:
     const std::optional<URL>& mapSelection() const { return mapSelection_; }
     bool showingSearch() const { return showingSearch_; }
     const std::optional<PlainQuery>& searchQuery() const { return searchQuery_; }
+    // The words of the last search as the user typed them.
+    const std::string& searchPhrase() const { return searchPhrase_; }
     const std::optional<std::vector<PlainQuery::Hit>>& searchHits() const { return searchHits_; }
     bool searching() const { return searching_; }
     const std::unordered_set<URL>& searchPicks() const { return searchPicks_; }
@@ -257,9 +263,13 @@ public:
     // where it is, and a put back or an emptying of the shelf stops at the file in hand.
     // Work that changes files still counts in isChangingFiles() until it ends.
     void stopWork();
-    // The shelf is putting back or emptying in the background; another shelf operation
-    // asked for meanwhile is refused, and the shelf's buttons show they are busy.
-    bool shelfBusy() const { return shelfBusy_; }
+    // What the shelf is doing in the background. Another shelf operation asked for meanwhile
+    // is refused and says so (in shelfError); the button of the running work shows it busy.
+    enum class ShelfWork { none, puttingBack, emptying };
+    ShelfWork shelfWork() const { return shelfWork_; }
+    bool shelfBusy() const { return shelfWork_ != ShelfWork::none; }
+    // What a refused shelf operation says while other shelf work runs.
+    static std::string shelfRefusal(ShelfWork asked, ShelfWork running);
 
     // ---- What the views set directly ----
     void setShowingReceipt(bool on);
@@ -276,7 +286,10 @@ public:
     void setMapSelection(std::optional<URL> url);
     void setLoginSelection(std::optional<std::string> id);
     void setShowingWelcome(bool on);
+    // Shown only while the System Data category shows: it explains what that category
+    // counts here.
     void setShowingSystemDataHelp(bool on);
+    bool canShowSystemDataHelp() const;
     void setForecastDays(std::optional<double> days);
     // A change of this process to the settings file, saved or not: what the file holds now
     // is read again, and a change that was not saved is said. True when it was saved.
@@ -310,7 +323,8 @@ public:
 
     // ---- Search and similar photos ----
     void search(const std::string& text);
-    void showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits);
+    void showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits,
+                    std::string phrase = {});
     void toggleSearchPick(const URL& url);
     void removePickedSearchHits();
     void findSimilarPhotos();
@@ -333,6 +347,7 @@ public:
     void setLoginItem(const LoginItem& item, bool on);
     void removeLeftover(const LoginItem& item);
     void showLoginItems(std::vector<LoginItem> items);
+    void openLoginSettings();
 
     using AreaSignal = void (AppModel::*)();
     // Calls `refresh` of `receiver` whenever one of the given areas changes:
@@ -421,7 +436,8 @@ private:
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
     // another runs. A quit stops it at the file in hand.
-    void onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
+    void onShelf(ShelfWork kind,
+                 std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
                  bool recordsFreed);
     // A clean-up to hand to a pool thread: the listed one itself when it is listed.
     std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
@@ -492,6 +508,7 @@ private:
     std::optional<URL> mapSelection_;
     bool showingSearch_ = false;
     std::optional<PlainQuery> searchQuery_;
+    std::string searchPhrase_;
     std::optional<std::vector<PlainQuery::Hit>> searchHits_;
     bool searching_ = false;
     std::unordered_set<URL> searchPicks_;
@@ -526,7 +543,7 @@ private:
     bool scanRunning_ = false;
     bool uninstallRunning_ = false;
     int changesRunning_ = 0;
-    bool shelfBusy_ = false;
+    ShelfWork shelfWork_ = ShelfWork::none;
     int changeDepth_ = 0;
     unsigned pendingAreas_ = 0;
     // The running scan, measurement, search and photo search, each stopped by a newer
@@ -543,6 +560,8 @@ private:
     // by doing nothing.
     std::set<std::string> loginItemsBusy_;
     DiskSpace initialDisk_;
+    // What the last scan found of the Mac's own apps and places, which some texts name.
+    MacPlaces macPlaces_;
     DiskScanner scanner_;
     Catalog catalog_;
     Cleaner cleaner_;

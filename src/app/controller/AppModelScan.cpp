@@ -84,6 +84,7 @@ void AppModel::scan() {
             assign(scanStep_, std::optional<ScanStep>(), Area::scan);
             noteDisk(end.purged, end.result->disk.available);
             DiskSpace disk = end.result->disk;
+            macPlaces_ = end.result->macPlaces;
             assign(phase_, Phase::ready(std::move(end.result)), Area::scan);
             assign(diskNow_, disk, Area::disk);
             assign(sweeps_, std::move(end.sweeps), Area::shelf);
@@ -157,13 +158,26 @@ void AppModel::clean(PickList picks, SharedResult result) {
 
 // ---- Shelf ----
 
-void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
+std::string AppModel::shelfRefusal(ShelfWork asked, ShelfWork running) {
+    const char* refused =
+        asked == ShelfWork::emptying ? "Nothing was freed" : "Nothing was put back";
+    const char* doing =
+        running == ShelfWork::emptying ? "still freeing its space" : "still putting things back";
+    return std::string(refused) + ": the Undo Shelf is " + doing + ". Try again when it’s done.";
+}
+
+void AppModel::onShelf(ShelfWork kind,
+                       std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
                        bool recordsFreed) {
     // Two operations on one clean-up at once would each work from a listing the other is
     // changing; the second waits for the user to ask again once the first has landed.
-    if (shelfBusy_) return;
+    if (shelfWork_ != ShelfWork::none) {
+        assign(shelfError_, std::optional<std::string>(shelfRefusal(kind, shelfWork_)),
+               Area::shelf);
+        return;
+    }
     ++changesRunning_;
-    assign(shelfBusy_, true, Area::shelf);
+    assign(shelfWork_, kind, Area::shelf);
     UndoShelf shelf = shelf_;
     URL home = scanner_.home;
     inBackground(
@@ -177,7 +191,7 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&, const StopTo
         },
         [this, recordsFreed](ShelfOutcome outcome) {
             --changesRunning_;
-            assign(shelfBusy_, false, Area::shelf);
+            assign(shelfWork_, ShelfWork::none, Area::shelf);
             if (!outcome.sweeps) return;
             if (outcome.error) assign(shelfError_, std::move(outcome.error), Area::shelf);
             assign(sweeps_, std::move(outcome.sweeps), Area::shelf);
@@ -196,6 +210,7 @@ std::shared_ptr<const UndoShelf::Sweep> AppModel::sharedSweep(const UndoShelf::S
 
 void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep) {
     onShelf(
+        ShelfWork::puttingBack,
         [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             try {
@@ -210,6 +225,7 @@ void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sw
 
 void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
     onShelf(
+        ShelfWork::puttingBack,
         [sweep = sharedSweep(sweep)](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             try {
@@ -225,6 +241,7 @@ void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
 // Empties the clean-ups listed when the user asked, not those shelved meanwhile.
 void AppModel::emptyShelf() {
     onShelf(
+        ShelfWork::emptying,
         [listed = sweeps_](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             for (const auto& sweep : listed->sweeps) {

@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/QtString.h"
 #include "design/RowStack.h"
 #include "design/Spinner.h"
 #include "design/Surfaces.h"
@@ -52,6 +53,9 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
     spinner_->hide();
     boxRow->addWidget(field_, 1);
     boxRow->addWidget(spinner_);
+    // A pane made again (another pane was shown meanwhile, or a picture is drawn) shows the
+    // words its results were found for, not the empty field's placeholder.
+    field_->setText(toQString(model_.searchPhrase()));
     connect(field_, &QLineEdit::returnPressed, this, [this] { search(field_->text()); });
 
     chips_ = new search::ChipRow(
@@ -69,7 +73,8 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
 
     intro_ = new search::Intro(
         {{SearchText::kIntroTitle, Fonts::text(17, QFont::DemiBold), Token::ink, 10000},
-         {SearchText::kIntroBody, Fonts::text(13.5), Token::muted, 440}},
+         {SearchText::introBody(model_.catalog().macPlaces()), Fonts::text(13.5), Token::muted,
+          440}},
         8, this);
     intro_->setObjectName("searchIntro");
     message_ = new search::Intro({{{}, Fonts::text(14), Token::muted, 10000}}, 0, this);

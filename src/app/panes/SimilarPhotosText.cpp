@@ -1,5 +1,6 @@
 #include "panes/SimilarPhotosText.h"
 
+#include "catalog/PlainWords.h"
 #include "model/Format.h"
 
 #include <cmath>
@@ -26,13 +27,18 @@ std::string progress(double fraction) {
            "%";
 }
 
+std::string subtitle(const MacPlaces& places) {
+    return std::string("Near-identical shots in Pictures, Desktop, Downloads and Documents.") +
+           (places.photosLibrary ? " Never the Photos library." : "");
+}
+
 std::string extras(size_t count) {
-    return std::to_string(count) + (count == 1 ? " extra" : " extras");
+    return Format::count(static_cast<int64_t>(count)) + (count == 1 ? " extra" : " extras");
 }
 
 std::optional<std::string> overflow(size_t extras) {
     if (extras <= kShownExtras) return std::nullopt;
-    return "+" + std::to_string(extras - kShownExtras);
+    return "+" + Format::count(static_cast<int64_t>(extras - kShownExtras));
 }
 
 std::vector<URL> revealed(const SimilarPhotos::Group& group) {
@@ -50,8 +56,8 @@ Footer footer(const std::vector<SimilarPhotos::Group>& groups, const std::unorde
             ++footer.picked;
             footer.total += group.bytes;
         }
-    footer.summary =
-        std::to_string(footer.picked) + " of " + std::to_string(footer.groups) + " groups picked";
+    footer.summary = Format::count(static_cast<int64_t>(footer.picked)) + " of " +
+                     PlainWords::counted(static_cast<int64_t>(footer.groups), "group") + " picked";
     footer.hold = "Extras wait on the Undo Shelf for " + std::to_string(shelfDays) +
                   " days. The kept shot never moves.";
     footer.picksAll = footer.picked != footer.groups;

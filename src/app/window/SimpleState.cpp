@@ -1,5 +1,6 @@
 #include "window/SimpleState.h"
 
+#include "catalog/PlainWords.h"
 #include "model/Format.h"
 #include "platform/Saturating.h"
 
@@ -87,7 +88,7 @@ SimpleInputs SimpleInputs::of(const AppModel& model) {
             model.receipt().has_value(),
             model.forecastDays(),
             model.catalog().settings().shelfDays,
-            model.shelfBusy()};
+            model.shelfWork() == AppModel::ShelfWork::emptying};
 }
 
 namespace SimpleText {
@@ -95,8 +96,8 @@ namespace SimpleText {
 std::string scanStatus(const ScanResult& result) {
     const double duration = std::isfinite(result.duration) ? result.duration : 0;
     const long long seconds = std::llround(std::clamp(duration, -1e15, 1e15));
-    return "Kelvora checked " + Format::count(result.filesLookedAt) + " files in " +
-           std::to_string(std::max(seconds, 1LL)) + " second" + (seconds < 2 ? "" : "s");
+    return "Kelvora checked " + PlainWords::counted(result.filesLookedAt, "file") + " in " +
+           Format::count(std::max(seconds, 1LL)) + " second" + (seconds < 2 ? "" : "s");
 }
 
 std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& picks) {
@@ -108,7 +109,7 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
                 return item.kind == row.kind && pickable(item);
             });
         if (count == 0 || picks.pickedBytes(result, row.kind) != 0) continue;
-        parts.push_back(std::to_string(count) + " " + pick(count == 1, row.one, row.many) + " (" +
+        parts.push_back(Format::count(count) + " " + pick(count == 1, row.one, row.many) + " (" +
                         Format::size(result.reclaimable(row.kind)) + ")");
         listed.push_back(row.kind);
     }
@@ -127,7 +128,7 @@ std::optional<std::string> inUseNote(const ScanResult& result) {
         if (item.inUseBy && count++ == 0) first = &item;
     if (!first) return std::nullopt;
     const bool one = count == 1;
-    return std::to_string(count) + " " + pick(one, "item is", "items are") +
+    return Format::count(static_cast<int64_t>(count)) + " " + pick(one, "item is", "items are") +
            " open in apps right now, like " + *first->inUseBy + ". Kelvora leaves " +
            pick(one, "it", "them") + " alone. Quit " + pick(one, "that app", "those apps") +
            " and check again to include " + pick(one, "it", "them") + ".";
@@ -251,7 +252,7 @@ SimpleState SimpleState::make(const SimpleInputs& in) {
                                        : Copy::done(report, phase.disk, report.sweep);
         state.element = Element::doneRow;
         if (in.shelfBytes >= 1) state.freeNowTitle = "Free " + Format::size(in.shelfBytes) + " now";
-        state.freeNowBusy = in.shelfBusy;
+        state.freeNowBusy = in.shelfEmptying;
         state.shareReceipt = in.hasReceipt;
         break;
     }

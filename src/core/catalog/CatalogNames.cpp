@@ -45,8 +45,7 @@ std::string mailName(const ScanItem& item) {
 
 std::string leftoverName(const ScanItem& item) {
     if (!item.leftover()) return folderName(item);
-    if (item.leftover()->kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-        return "Login item: " + item.leftover()->name;
+    if (item.leftover()->isLoginItem()) return "Login item: " + item.leftover()->name;
     return item.leftover()->name;
 }
 
@@ -64,7 +63,10 @@ std::string aiSessionsName(const ScanItem::AIInfo& ai) {
 } // namespace
 
 std::string Catalog::cachesName(const ScanItem& item) const {
-    std::string folder = folderName(item);
+    return cacheName(folderName(item));
+}
+
+std::string Catalog::cacheName(const std::string& folder) const {
     if (auto known = knownCaches().find(folder); known != knownCaches().end()) return known->second;
     // On this system a cache folder is often named like its application's desktop entry
     // ("spotify"), not after a bundle identifier: any name is looked up.

@@ -7,6 +7,7 @@
 #include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
+#include <cstdlib>
 #include <sys/statvfs.h>
 
 namespace kelvora {
@@ -41,6 +42,9 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
     desktopApplications = [dataHome = places.data().path()] {
         return DesktopEntries::applications(DesktopEntries::folders(dataHome));
     };
+    sandboxRoots = SandboxRoots::live(places.data());
+    const char* path = std::getenv("PATH");
+    programSearchPath = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
     mailAccounts = liveMailAccounts;
     purgeableSpace = livePurgeable;
     localSnapshots = liveSnapshots;
@@ -95,11 +99,12 @@ std::vector<RunningApp> DiskScanner::liveRunningApps() {
     std::set<std::string> identifiers;
     for (const auto& app : apps)
         identifiers.insert(lowercased(app.bundleID));
-    std::set<std::string> names;
+    std::set<std::string> programs;
     for (const auto& path : paths)
-        names.insert(lastComponent(path));
-    for (const auto& name : names)
-        if (!identifiers.count(lowercased(name))) apps.push_back({name, name});
+        programs.insert(lastComponent(path));
+    // Known by its program's name; shown by its application's ("evolution" is Evolution).
+    for (const auto& [program, shown] : programNames(programs))
+        if (!identifiers.count(lowercased(program))) apps.push_back({shown, program});
     return apps;
 }
 

@@ -118,13 +118,29 @@ struct ScanItem {
     };
 
     struct LeftoverInfo {
-        enum class Kind { appFiles, launchAgent };
+        // What an application left: its files in the Library, a launch agent whose program is
+        // gone, the menu entries and icons of an AppImage that is gone, the data folder in the
+        // home of a Flatpak app or a snap that is no longer installed, or a desktop autostart
+        // entry or systemd user unit whose program is gone.
+        enum class Kind {
+            appFiles,
+            launchAgent,
+            appImage,
+            flatpakData,
+            snapData,
+            autostartEntry,
+            userUnit
+        };
         Kind kind = Kind::appFiles;
         std::string id;
         std::string name;
         std::vector<std::string> places;
         std::optional<Date> lastChanged;
         bool operator==(const LeftoverInfo&) const = default;
+        bool isLoginItem() const {
+            return kind == Kind::launchAgent || kind == Kind::autostartEntry ||
+                   kind == Kind::userUnit;
+        }
     };
 
     struct SystemInfo {
@@ -135,6 +151,12 @@ struct ScanItem {
         std::optional<Date> date;
         int count = 0;
         bool operator==(const SystemInfo&) const = default;
+    };
+
+    // What one thing thrown in the Trash holds: the files of a trashed folder, 1 for a file.
+    struct TrashInfo {
+        int64_t files = 0;
+        bool operator==(const TrashInfo&) const = default;
     };
 
     // A command that removes the item instead of deleting its targets.
@@ -163,12 +185,12 @@ struct ScanItem {
     std::optional<std::string> inUseBy;
     Verdict baseVerdict = Verdict::safe;
     std::optional<std::string> lockedReason;
-    // The facts of the item's category; none for caches, logs, temp files and the Trash.
+    // The facts of the item's category; none for caches, logs and temp files.
     // One record at a time keeps an item as small as its largest record, so a result of
     // many thousands of items stays cheap to hold.
-    using Record =
-        std::variant<std::monostate, AppInfo, DownloadInfo, DuplicateInfo, LargeFileInfo,
-                     DeveloperInfo, AIInfo, PhotoInfo, MailInfo, LeftoverInfo, SystemInfo>;
+    using Record = std::variant<std::monostate, AppInfo, DownloadInfo, DuplicateInfo, LargeFileInfo,
+                                DeveloperInfo, AIInfo, PhotoInfo, MailInfo, LeftoverInfo,
+                                SystemInfo, TrashInfo>;
     Record record;
     std::optional<Action> action;
     // The folders the targets were found in; empty for items made outside a scan.
@@ -195,6 +217,7 @@ struct ScanItem {
     LeftoverInfo* leftover() { return std::get_if<LeftoverInfo>(&record); }
     const SystemInfo* system() const { return std::get_if<SystemInfo>(&record); }
     SystemInfo* system() { return std::get_if<SystemInfo>(&record); }
+    const TrashInfo* trash() const { return std::get_if<TrashInfo>(&record); }
 
     const URL& id() const { return location; }
     Verdict verdict() const;
@@ -248,6 +271,11 @@ template <> struct std::hash<kelvora::ScanItem::LeftoverInfo> {
 };
 template <> struct std::hash<kelvora::ScanItem::SystemInfo> {
     std::size_t operator()(const kelvora::ScanItem::SystemInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::TrashInfo> {
+    std::size_t operator()(const kelvora::ScanItem::TrashInfo& v) const noexcept {
+        return std::hash<int64_t>()(v.files);
+    }
 };
 template <> struct std::hash<kelvora::ScanItem::ScanFolder> {
     std::size_t operator()(const kelvora::ScanItem::ScanFolder& v) const noexcept;

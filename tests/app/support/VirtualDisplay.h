@@ -19,7 +19,8 @@ namespace kelvora::testing {
 // machine has no virtual display to offer.
 enum class Display { here, elsewhere, none };
 
-inline Display virtualDisplay() {
+// `screen` is the virtual screen's width x height x depth.
+inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
     if (std::getenv("KELVORA_ON_VIRTUAL_DISPLAY")) return Display::here;
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return Display::none;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -39,7 +40,7 @@ inline Display virtualDisplay() {
     const std::string deadline = std::to_string(kGenerousDeadline.count());
     std::string command = "timeout -k 10 " + deadline +
                           " env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
-                          first + " -s '-screen 0 1600x1000x24' '" + std::string(self, length) +
+                          first + " -s '-screen 0 " + screen + "' '" + std::string(self, length) +
                           "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -55,10 +56,10 @@ inline Display virtualDisplay() {
     return Display::elsewhere;
 }
 
-// Runs the rest of the test on a virtual display (in a copy of this binary), or skips it
-// where there is none.
-#define KELVORA_ON_VIRTUAL_DISPLAY()                                                               \
-    switch (kelvora::testing::virtualDisplay()) {                                                  \
+// Runs the rest of the test on a virtual screen of the given size ("1100x720x24"), in a
+// copy of this binary, or skips it where there is none.
+#define KELVORA_ON_VIRTUAL_SCREEN(screen)                                                          \
+    switch (kelvora::testing::virtualDisplay(screen)) {                                            \
     case kelvora::testing::Display::here:                                                          \
         break;                                                                                     \
     case kelvora::testing::Display::none:                                                          \
@@ -66,5 +67,8 @@ inline Display virtualDisplay() {
     case kelvora::testing::Display::elsewhere:                                                     \
         return;                                                                                    \
     }
+
+// The same on the usual large screen.
+#define KELVORA_ON_VIRTUAL_DISPLAY() KELVORA_ON_VIRTUAL_SCREEN("1600x1000x24")
 
 } // namespace kelvora::testing
