@@ -396,6 +396,10 @@ TEST_F(ShelfRecoveryTest, AStoredNameThatIsNotTextIsKeptListedAndFreedOnlyByTheU
     EXPECT_EQ(kept.files.at(0).stored, odd);
     EXPECT_FALSE(kept.canGoBack());
     EXPECT_EQ(shelf.storedURL(listed[0], kept.files[0]).path(), stray);
+    // An older reader finds the readable name where it always looked; the bytes sit beside it.
+    auto written = nlohmann::json::parse(contentsOf(manifestOf(sweep.id)));
+    EXPECT_EQ(written["entries"][0]["files"][0]["stored"], "caf\uFFFD-\uFFFD.bin");
+    EXPECT_EQ(written["entries"][0]["files"][0]["storedHex"], hexText(odd));
 
     EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 30 * day)), 0);
     EXPECT_EQ(contentsOf(stray), "kept");
