@@ -267,7 +267,8 @@ public:
     bool isChangingFiles() const { return changesRunning_ > 0; }
     // For quitting: every scan, search, photo search and measurement stops where it is and
     // sets nothing; a clean-up or a move finishes the item in hand and leaves the rest
-    // where it is. Work that changes files still counts in isChangingFiles() until it ends.
+    // where it is, and a put back or an emptying of the shelf stops at the file in hand.
+    // Work that changes files still counts in isChangingFiles() until it ends.
     void stopWork();
     // What the shelf is doing in the background. Another shelf operation asked for meanwhile
     // is refused and says so (in shelfError); the button of the running work shows it busy.
@@ -441,8 +442,9 @@ private:
         DiskSpace disk;
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
-    // another runs.
-    void onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShelf&)> work,
+    // another runs. A quit stops it at the file in hand.
+    void onShelf(ShelfWork kind,
+                 std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
                  bool recordsFreed);
     // A clean-up to hand to a pool thread: the listed one itself when it is listed.
     std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
@@ -554,7 +556,7 @@ private:
     unsigned pendingAreas_ = 0;
     // The running scan, measurement, search and photo search, each stopped by a newer
     // request of its kind or by stopWork(); a run whose token is set sets nothing. The
-    // clean-ups and moves share one, which only stopWork() sets.
+    // clean-ups, moves and shelf operations share one, which only stopWork() sets.
     StopSource scanStop_;
     StopSource mapStop_;
     StopSource searchStop_;

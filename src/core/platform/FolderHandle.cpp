@@ -119,9 +119,10 @@ FileResult mountedThere(const std::string& shown);
 
 class TreeRemoval {
 public:
-    TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable)
+    TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable,
+                const StopToken& stop)
         : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)),
-          makeWritable_(makeWritable) {}
+          makeWritable_(makeWritable), stop_(stop) {}
 
     FileResult run() {
         int top = openFolderAt(parent_, name_.c_str());
@@ -137,7 +138,7 @@ public:
             return entered == Entered::otherMount ? mountedThere(shown_)
                                                   : failure("remove", shown_, error_);
         }
-        while (!levels_.empty() && step()) {
+        while (!levels_.empty() && !stopped() && step()) {
         }
         return finish();
     }
@@ -176,7 +177,7 @@ private:
         for (const auto& entry : entries.value_or(std::vector<Entry>{})) {
             if (entry.folder)
                 level.folders.push_back(entry.name);
-            else if (unlinkat(fd, entry.name.c_str(), 0) != 0)
+            else if (!stopped() && unlinkat(fd, entry.name.c_str(), 0) != 0)
                 note(errno);
         }
         levels_.push_back(std::move(level));
@@ -250,10 +251,18 @@ private:
         return true;
     }
 
+    bool stopped() {
+        if (!stop_.stopped()) return false;
+        stoppedShort_ = true;
+        return true;
+    }
+
     FileResult finish() {
         for (auto& level : levels_)
             if (level.fd >= 0) close(level.fd);
         levels_.clear();
+        if (stoppedShort_)
+            return FileResult::failure("Could not remove all of " + shown_ + ": it was stopped");
         if (error_ == 0 && mountedAt_.empty()) return FileResult::success();
         if (error_ == ESTALE)
             return FileResult::failure("Could not remove " + shown_ +
@@ -276,6 +285,8 @@ private:
     std::string name_;
     std::string shown_;
     bool makeWritable_ = false;
+    StopToken stop_;
+    bool stoppedShort_ = false;
     std::vector<Level> levels_;
     int error_ = 0;
     std::string mountedAt_; // the first mount met inside, left whole
@@ -434,7 +445,8 @@ FileResult FolderHandle::moveItem(const std::string& name, const std::string& to
     return failure("move", pathOf(name), errno);
 }
 
-FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly) const {
+FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly,
+                                    const StopToken& stop) const {
     std::string shown = pathOf(name);
     if (fd_ < 0) return failure("remove", shown, EBADF);
     struct stat status {};
@@ -447,7 +459,7 @@ FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders rea
         if (unlinkat(fd_, name.c_str(), 0) == 0) return FileResult::success();
         return failure("remove", shown, errno);
     }
-    return TreeRemoval(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable).run();
+    return TreeRemoval(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable, stop).run();
 }
 
 void FolderHandle::removeFile(const std::string& name) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,10 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
     // Tests run side by side: each looks for a free display from a number of its own, so two
     // starting at once do not race for the same one.
     std::string first = std::to_string(100 + getpid() % 4000);
-    std::string command = "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
+    // A copy that hangs is ended after a generous deadline and fails the test saying so.
+    const std::string deadline = std::to_string(kGenerousDeadline.count());
+    std::string command = "timeout -k 10 " + deadline +
+                          " env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
                           first + " -s '-screen 0 " + screen + "' '" + std::string(self, length) +
                           "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
@@ -43,7 +47,11 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
         std::ifstream in(log);
         std::stringstream text;
         text << in.rdbuf();
-        ADD_FAILURE() << "on the virtual display:\n" << text.str();
+        bool hung = WIFEXITED(status) && (WEXITSTATUS(status) == 124 || WEXITSTATUS(status) == 137);
+        ADD_FAILURE() << (hung ? "the test on the virtual display did not end within " + deadline +
+                                     " s:\n"
+                               : std::string("on the virtual display:\n"))
+                      << text.str();
     }
     return Display::elsewhere;
 }
