@@ -60,6 +60,8 @@ public:
 
     // The row the keyboard is on, -1 for none.
     int currentRow() const { return current_; }
+    // Whether any row offers something, so the keyboard has a row to stop on.
+    bool offersAnything() const { return nextOffering(-1, 1) >= 0; }
     // Puts the keyboard on a row quietly, as when a click or the controller chose it.
     void followRow(int row);
     // Whether the ring shows on the row: the widget has the focus and the keyboard moved.

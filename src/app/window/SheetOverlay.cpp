@@ -13,7 +13,8 @@
 
 namespace kelvora {
 
-SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent) : QWidget(parent), sheet_(sheet) {
+SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener)
+    : QWidget(parent), sheet_(sheet), opener_(opener) {
     setObjectName("SheetOverlay");
     sheet_->setParent(this);
     sheet_->installEventFilter(this);

@@ -8,14 +8,16 @@ namespace kelvora {
 // How a sheet shows in the window: over the whole window, which it dims, with the sheet at
 // its own size in the middle (held inside the window when the window is smaller). It is a
 // child of the window, so a picture of the window shows it too, and it keeps the clicks
-// from the window below. The overlay owns the sheet; deleting it takes the sheet along.
+// from the window below. The overlay owns the sheet; deleting it takes the sheet along. It
+// takes the keyboard from `opener`, the control that had it, to give it back at the end.
 class SheetOverlay : public QWidget {
     Q_OBJECT
 
 public:
-    SheetOverlay(QWidget* sheet, QWidget* parent);
+    SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener = nullptr);
 
     QWidget* sheet() const { return sheet_; }
+    QWidget* opener() const { return opener_; }
 
     static constexpr qreal kMargin = 20;
     // Black at this opacity over the window.
@@ -32,6 +34,7 @@ private:
     void follow();
 
     QPointer<QWidget> sheet_;
+    QPointer<QWidget> opener_;
 };
 
 // The frame shown while something is dragged over the window: a dashed accent outline 12 px
