@@ -535,6 +535,16 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         EXPECT_EQ(focused(), list) << "the window keeps its keyboard where it was";
+
+        // "Check again" stops taking presses while it checks: the keyboard goes to the
+        // switch beside it, which stays, rather than to whatever comes next.
+        QWidget* checkAgain = root->header()->checkAgainButton();
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(checkAgain));
+        press(Qt::Key_Return);
+        EXPECT_TRUE(model->phase().is(Kind::scanning));
+        EXPECT_EQ(focused(), detailedSegment);
+        ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
+        EXPECT_EQ(focused(), detailedSegment);
     }
 }
 
