@@ -196,6 +196,8 @@ public:
     const std::optional<URL>& mapSelection() const { return mapSelection_; }
     bool showingSearch() const { return showingSearch_; }
     const std::optional<PlainQuery>& searchQuery() const { return searchQuery_; }
+    // The words of the last search as the user typed them.
+    const std::string& searchPhrase() const { return searchPhrase_; }
     const std::optional<std::vector<PlainQuery::Hit>>& searchHits() const { return searchHits_; }
     bool searching() const { return searching_; }
     const std::unordered_set<URL>& searchPicks() const { return searchPicks_; }
@@ -256,9 +258,13 @@ public:
     // sets nothing; a clean-up or a move finishes the item in hand and leaves the rest
     // where it is. Work that changes files still counts in isChangingFiles() until it ends.
     void stopWork();
-    // The shelf is putting back or emptying in the background; another shelf operation
-    // asked for meanwhile is refused, and the shelf's buttons show they are busy.
-    bool shelfBusy() const { return shelfBusy_; }
+    // What the shelf is doing in the background. Another shelf operation asked for meanwhile
+    // is refused and says so (in shelfError); the button of the running work shows it busy.
+    enum class ShelfWork { none, puttingBack, emptying };
+    ShelfWork shelfWork() const { return shelfWork_; }
+    bool shelfBusy() const { return shelfWork_ != ShelfWork::none; }
+    // What a refused shelf operation says while other shelf work runs.
+    static std::string shelfRefusal(ShelfWork asked, ShelfWork running);
 
     // ---- What the views set directly ----
     void setShowingReceipt(bool on);
@@ -309,7 +315,8 @@ public:
 
     // ---- Search and similar photos ----
     void search(const std::string& text);
-    void showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits);
+    void showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits,
+                    std::string phrase = {});
     void toggleSearchPick(const URL& url);
     void removePickedSearchHits();
     void findSimilarPhotos();
@@ -420,7 +427,8 @@ private:
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
     // another runs.
-    void onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed);
+    void onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShelf&)> work,
+                 bool recordsFreed);
     // A clean-up to hand to a pool thread: the listed one itself when it is listed.
     std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
     struct ScanEnd {
@@ -490,6 +498,7 @@ private:
     std::optional<URL> mapSelection_;
     bool showingSearch_ = false;
     std::optional<PlainQuery> searchQuery_;
+    std::string searchPhrase_;
     std::optional<std::vector<PlainQuery::Hit>> searchHits_;
     bool searching_ = false;
     std::unordered_set<URL> searchPicks_;
@@ -524,7 +533,7 @@ private:
     bool scanRunning_ = false;
     bool uninstallRunning_ = false;
     int changesRunning_ = 0;
-    bool shelfBusy_ = false;
+    ShelfWork shelfWork_ = ShelfWork::none;
     int changeDepth_ = 0;
     unsigned pendingAreas_ = 0;
     // The running scan, measurement, search and photo search, each stopped by a newer

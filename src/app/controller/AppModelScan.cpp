@@ -157,12 +157,25 @@ void AppModel::clean(PickList picks, SharedResult result) {
 
 // ---- Shelf ----
 
-void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool recordsFreed) {
+std::string AppModel::shelfRefusal(ShelfWork asked, ShelfWork running) {
+    const char* refused =
+        asked == ShelfWork::emptying ? "Nothing was freed" : "Nothing was put back";
+    const char* doing =
+        running == ShelfWork::emptying ? "still freeing its space" : "still putting things back";
+    return std::string(refused) + ": the Undo Shelf is " + doing + ". Try again when it’s done.";
+}
+
+void AppModel::onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShelf&)> work,
+                       bool recordsFreed) {
     // Two operations on one clean-up at once would each work from a listing the other is
     // changing; the second waits for the user to ask again once the first has landed.
-    if (shelfBusy_) return;
+    if (shelfWork_ != ShelfWork::none) {
+        assign(shelfError_, std::optional<std::string>(shelfRefusal(kind, shelfWork_)),
+               Area::shelf);
+        return;
+    }
     ++changesRunning_;
-    assign(shelfBusy_, true, Area::shelf);
+    assign(shelfWork_, kind, Area::shelf);
     UndoShelf shelf = shelf_;
     URL home = scanner_.home;
     inBackground(
@@ -174,7 +187,7 @@ void AppModel::onShelf(std::function<ShelfOutcome(const UndoShelf&)> work, bool 
         },
         [this, recordsFreed](ShelfOutcome outcome) {
             --changesRunning_;
-            assign(shelfBusy_, false, Area::shelf);
+            assign(shelfWork_, ShelfWork::none, Area::shelf);
             if (outcome.error) assign(shelfError_, std::move(outcome.error), Area::shelf);
             assign(sweeps_, std::move(outcome.sweeps), Area::shelf);
             assign(diskNow_, outcome.disk, Area::disk);
@@ -192,6 +205,7 @@ std::shared_ptr<const UndoShelf::Sweep> AppModel::sharedSweep(const UndoShelf::S
 
 void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep) {
     onShelf(
+        ShelfWork::puttingBack,
         [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
             ShelfOutcome outcome;
             try {
@@ -206,6 +220,7 @@ void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sw
 
 void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
     onShelf(
+        ShelfWork::puttingBack,
         [sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
             ShelfOutcome outcome;
             try {
@@ -221,6 +236,7 @@ void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
 // Empties the clean-ups listed when the user asked, not those shelved meanwhile.
 void AppModel::emptyShelf() {
     onShelf(
+        ShelfWork::emptying,
         [listed = sweeps_](const UndoShelf& shelf) {
             ShelfOutcome outcome;
             for (const auto& sweep : listed->sweeps) {

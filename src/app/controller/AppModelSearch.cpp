@@ -1,5 +1,6 @@
 #include "controller/AppModel.h"
 
+#include "catalog/PlainWords.h"
 #include "controller/BackgroundTask.h"
 #include "controller/Prefs.h"
 #include "engine/PathRules.h"
@@ -44,7 +45,7 @@ size_t filesLeft(const std::vector<ScanItem>& moving, const std::vector<ScanItem
 }
 
 std::string notMovedText(size_t count, const char* what) {
-    return std::to_string(count) + " " + what + " couldn’t be moved.";
+    return PlainWords::counted(static_cast<int64_t>(count), what) + " couldn’t be moved.";
 }
 
 } // namespace
@@ -93,6 +94,7 @@ void AppModel::search(const std::string& text) {
     searchStop_.stop();
     searchStop_ = StopSource();
     const StopToken stop = searchStop_.token();
+    assign(searchPhrase_, text, Area::search);
     assign(searchQuery_, query.isEmpty() ? std::nullopt : std::optional<PlainQuery>(query),
            Area::search);
     if (query.isEmpty()) {
@@ -115,8 +117,10 @@ void AppModel::search(const std::string& text) {
                  });
 }
 
-void AppModel::showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits) {
+void AppModel::showSearch(const PlainQuery& query, std::vector<PlainQuery::Hit> hits,
+                          std::string phrase) {
     Changes changes(*this);
+    assign(searchPhrase_, std::move(phrase), Area::search);
     assign(searchQuery_, std::optional<PlainQuery>(query), Area::search);
     assign(searchFolderNames_, folderNames(query), Area::search);
     assign(searchHits_, std::optional<std::vector<PlainQuery::Hit>>(std::move(hits)), Area::search);
@@ -151,7 +155,7 @@ void AppModel::removePickedSearchHits() {
             searchPicks_.erase(url);
         changed(Area::search);
         if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
-            setShelfError(notMovedText(notMoved, "files"));
+            setShelfError(notMovedText(notMoved, "file"));
     });
 }
 
@@ -233,7 +237,7 @@ void AppModel::movePhotos(std::vector<ScanItem> items) {
         }
         assign(photoPicks_, std::unordered_set<URL>(), Area::photos);
         if (size_t notMoved = filesLeft(move.items, move.heldBack, report))
-            setShelfError(notMovedText(notMoved, "photos"));
+            setShelfError(notMovedText(notMoved, "photo"));
     });
 }
 

@@ -105,7 +105,9 @@ SettingsStore::Write remove(const std::string& key);
 // private-folder permission applied.
 DiskScanner configured(DiskScanner scanner);
 
-// Sets the running application's appearance from the setting; needs the Qt application.
+// Sets the running application's appearance from the setting: the design's palette for it
+// and its text face (made with the design, in design/ThemePalette.cpp); needs the Qt
+// application.
 void applyAppearance();
 
 } // namespace Prefs

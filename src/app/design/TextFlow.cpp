@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -18,7 +19,7 @@ TextFlow::TextFlow(const std::vector<Run>& runs, const QFont& font, qreal width,
         text_ += run.text;
     }
     if (text_.isEmpty()) return;
-    layout_ = std::make_shared<QTextLayout>(text_, font);
+    layout_ = std::make_shared<QTextLayout>(unbrokenSizes(text_), font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setAlignment(options.alignment);
@@ -64,6 +65,15 @@ void TextFlow::paint(QPainter& painter, QPointF topLeft, const QColor& color) co
     painter.setPen(color);
     layout_->draw(&painter, topLeft, colours);
     painter.restore();
+}
+
+QString unbrokenSizes(const QString& text) {
+    static const QRegularExpression blank("(?<=\\d) (?=[KMGT]B\\b)");
+    QString out = text;
+    auto matches = blank.globalMatch(text);
+    while (matches.hasNext())
+        out[matches.next().capturedStart()] = QChar(0x00A0);
+    return out;
 }
 
 void PlacedText::paint(QPainter& painter) const {

@@ -30,7 +30,7 @@ struct TextFlowOptions {
 // A paragraph broken into lines for one width when it is made, so painting only draws. It
 // is a plain value: layouts keep it and paint it as often as they need. Lines break between
 // words, and inside a word too long for the width (paths, long names), so nothing runs
-// past its frame.
+// past its frame. A size never breaks between its figure and its unit.
 class TextFlow {
 public:
     // A stretch of the text in a colour of its own; none: the colour the flow is painted in.
@@ -72,6 +72,10 @@ private:
     QSizeF size_{0, 0};
     qreal firstBaseline_ = 0;
 };
+
+// `text` with each blank between a figure and its unit ("27 MB", "12.6 GB") made a no-break
+// space, so a wrapped line never ends between the two. Same length, same places.
+QString unbrokenSizes(const QString& text);
 
 // A flow where a layout placed it, with the colour it is painted in.
 struct PlacedText {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 namespace kelvora {
 
@@ -73,6 +74,12 @@ inline QColor signalText() {
 inline QColor onSignal() {
     return color(Token::onSignal);
 }
+
+// The application's palette in one appearance, from the tokens: windows in `ground`, fields
+// and menus in `panel`, text in `ink`, and what is selected or hovered (a menu's item, a
+// list's row, a field's selection) in the `signal` accent with `onSignal` on it. The
+// appearance setting applies it (Prefs::applyAppearance).
+QPalette palette(Appearance appearance);
 
 // Forces one appearance while it lives, whatever the palette says: pictures that must come
 // out the same on every desktop (artwork, snapshots) draw inside one. Scopes nest; use them

@@ -72,6 +72,15 @@ std::optional<double> forecastDays(std::string_view text) {
     return value;
 }
 
+std::optional<std::string> snapshotProblem(const Arguments& arguments) {
+    auto category = arguments.valueAfter("--category");
+    if (!category || JunkKinds::fromRawValue(*category)) return std::nullopt;
+    std::string names;
+    for (JunkKind kind : JunkKinds::allCases())
+        names += (names.empty() ? "" : ", ") + JunkKinds::rawValue(kind);
+    return "There is no category \"" + *category + "\". The categories are: " + names + ".";
+}
+
 std::optional<SnapshotOptions> snapshotOptions(const Arguments& arguments) {
     using Mode = SnapshotOptions::Mode;
     using Demo = SnapshotOptions::Demo;

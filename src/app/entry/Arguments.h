@@ -29,6 +29,9 @@ private:
 // The options of a window snapshot, read from the whole command line; nothing when
 // "--snapshot" has no value.
 std::optional<SnapshotOptions> snapshotOptions(const Arguments& arguments);
+// What is wrong with a snapshot's command line that would otherwise draw a picture nobody
+// asked for: a "--category" word that names no category. The message lists the names.
+std::optional<std::string> snapshotProblem(const Arguments& arguments);
 
 // "--welcome n": step n - 1 held to 0...2; nothing unless the text is a decimal integer
 // within 64 bits (an optional sign, then digits only).

@@ -56,7 +56,13 @@ std::optional<int> runCommandLineMode(const Arguments& arguments) {
         return LoginSwitchCheck::run(*report);
     if (auto report = arguments.valueAfter("--debug-dev-removal-check"))
         return DevRemovalCheck::run(*report);
-    if (auto options = snapshotOptions(arguments)) return Snapshot::run(*options);
+    if (auto options = snapshotOptions(arguments)) {
+        if (auto problem = snapshotProblem(arguments)) {
+            std::fprintf(stderr, "%s\n", problem->c_str());
+            return 2;
+        }
+        return Snapshot::run(*options);
+    }
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -49,6 +50,9 @@ MenuBarExtra::MenuBarExtra(MenuBarModel& menu, AppModel& app, std::function<void
     popup_->setWindowFlags(Qt::Popup);
     popup_->setAttribute(Qt::WA_QuitOnClose, false);
     popup_->setAccessibleName("Kelvora");
+    // The popup grows once its check ends (the offer and its button): placed again then, it
+    // stays on screen.
+    popup_->installEventFilter(this);
     connect(icon_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) {
                 if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::Context) openPopup();
@@ -94,21 +98,32 @@ void MenuBarExtra::openPopup() {
     popup_->activateWindow();
 }
 
-// Below the icon when the tray is along the top of the screen, above it otherwise, and
-// always inside the screen; at the pointer when the tray does not say where its icon is.
+QRect MenuBarExtra::popupPlace(const QRect& anchor, const QRect& area, const QSize& size) {
+    constexpr int kGap = 4;
+    int x = anchor.center().x() - size.width() / 2;
+    int y = anchor.center().y() < area.center().y() ? anchor.bottom() + 1 + kGap
+                                                    : anchor.top() - kGap - size.height();
+    // The last place that keeps the right and bottom edges inside; the top left wins when
+    // the popup is larger than the area.
+    x = std::max(area.left(), std::min(x, area.left() + area.width() - size.width()));
+    y = std::max(area.top(), std::min(y, area.top() + area.height() - size.height()));
+    return QRect(QPoint(x, y), size);
+}
+
+bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == popup_ && event->type() == QEvent::Resize && popup_->isVisible()) place();
+    return QObject::eventFilter(watched, event);
+}
+
+// At the pointer when the tray does not say where its icon is.
 void MenuBarExtra::place() {
     QRect anchor = icon_->geometry();
     if (!anchor.isValid()) anchor = QRect(QCursor::pos(), QSize(1, 1));
     QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen) screen = QGuiApplication::primaryScreen();
     QRect area = screen ? screen->availableGeometry() : QRect(anchor.topLeft(), QSize(1, 1));
-    QSize size = popup_->size();
-    int x = anchor.center().x() - size.width() / 2;
-    int y = anchor.center().y() < area.center().y() ? anchor.bottom() + 4
-                                                    : anchor.top() - 4 - size.height();
-    x = std::clamp(x, area.left(), std::max(area.left(), area.right() - size.width()));
-    y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() - size.height()));
-    popup_->move(x, y);
+    QRect placed = popupPlace(anchor, area, popup_->frameGeometry().size());
+    popup_->move(placed.topLeft());
 }
 
 } // namespace kelvora

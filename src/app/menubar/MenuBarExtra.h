@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 
 #include <functional>
 
@@ -35,8 +36,17 @@ public:
     // Refreshes the model and drops the popup down beside the icon.
     void openPopup();
 
+    // Where a popup of `size` goes for an icon at `anchor` on a screen whose free area is
+    // `area`: below the icon when it sits in the upper half, above it otherwise, centred on
+    // it, and moved in to lie wholly inside the area on every edge (from its top left
+    // corner when it is larger than the area).
+    static QRect popupPlace(const QRect& anchor, const QRect& area, const QSize& size);
+
     QSystemTrayIcon* icon() const { return icon_; }
     MenuBarView* popup() const { return popup_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place();

@@ -171,10 +171,12 @@ MixedText MixedText::wrap(const std::vector<Run>& runs, qreal width) {
     int line = 0;
     for (const Run& run : runs) {
         QFontMetricsF metrics(run.font);
-        // Each word keeps the blanks after it, so the runs join up as they were written.
+        // Each word keeps the blanks after it, so the runs join up as they were written; a
+        // size's figure and unit are one word.
+        const QString glued = unbrokenSizes(run.text);
         qsizetype start = 0;
         while (start < run.text.size()) {
-            qsizetype end = run.text.indexOf(' ', start);
+            qsizetype end = glued.indexOf(' ', start);
             end = end < 0 ? run.text.size() : run.text.indexOf(QRegularExpression("[^ ]"), end);
             if (end < 0) end = run.text.size();
             QString word = run.text.mid(start, end - start);

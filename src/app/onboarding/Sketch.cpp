@@ -4,6 +4,7 @@
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
+#include "design/TextFlow.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -44,8 +45,8 @@ QFont font(qreal size, QFont::Weight weight, qreal tracking) {
 QSizeF measure(const QString& text, const QFont& font, std::optional<qreal> wrapWidth) {
     QFontMetricsF metrics(font);
     QRectF bounds(0, 0, wrapWidth.value_or(kUnbounded), kUnbounded);
-    QRectF used =
-        metrics.boundingRect(bounds, textFlags(wrapWidth.has_value(), Qt::AlignLeft), text);
+    QRectF used = metrics.boundingRect(bounds, textFlags(wrapWidth.has_value(), Qt::AlignLeft),
+                                       unbrokenSizes(text));
     return {used.width(), std::max(used.height(), metrics.height())};
 }
 
@@ -104,7 +105,7 @@ void Sketch::paint(QPainter& painter) const {
         if (auto* text = std::get_if<Text>(&item)) {
             painter.setFont(text->font);
             painter.setPen(Theme::color(text->color));
-            painter.drawText(text->rect, text->flags, text->text);
+            painter.drawText(text->rect, text->flags, unbrokenSizes(text->text));
         } else if (auto* caption = std::get_if<Caption>(&item)) {
             kelvora::Caption::paint(painter, caption->rect, caption->text);
         } else if (auto* shape = std::get_if<Shape>(&item)) {

@@ -1,6 +1,9 @@
 #include "onboarding/SystemDataHelp.h"
 
 #include "design/Buttons.h"
+#include "onboarding/SketchView.h"
+
+#include <QHBoxLayout>
 
 #include <cmath>
 
@@ -12,19 +15,41 @@ constexpr qreal kPadding = 30;
 constexpr qreal kSpacing = 18;
 constexpr qreal kTile = 32;
 
+// The sheet's words, drawn as one sketch.
+class HelpWords : public SketchView {
+public:
+    HelpWords() {
+        setObjectName("systemDataWords");
+        relayout();
+        QSizeF size = sketch().size;
+        setFixedSize(static_cast<int>(size.width()), static_cast<int>(std::ceil(size.height())));
+    }
+
+protected:
+    Sketch layout(QSizeF) const override { return SystemDataHelp::words(); }
+};
+
 } // namespace
 
-SystemDataHelp::SystemDataHelp(std::function<void()> close, QWidget* parent) : SketchView(parent) {
+SystemDataHelp::SystemDataHelp(std::function<void()> close, QWidget* parent) : SheetFrame(parent) {
     setObjectName("SystemDataHelp");
-    auto* gotIt = new InkButton("Got it");
+    auto* foot = new QWidget;
+    foot->setObjectName("systemDataFoot");
+    auto* gotIt = new InkButton("Got it", foot);
     gotIt->setObjectName("gotIt");
     gotIt->setKeyRole(KeyRole::confirm);
     connect(gotIt, &QPushButton::clicked, this, [close = std::move(close)] {
         if (close) close();
     });
-    place("gotIt", gotIt);
-    setFixedSize(sizeHint());
-    relayout();
+    auto* row = new QHBoxLayout(foot);
+    row->setContentsMargins(kPadding, 0, kPadding, kPadding);
+    row->addStretch(1);
+    row->addWidget(gotIt);
+    setParts(new HelpWords, foot);
+}
+
+const Sketch& SystemDataHelp::sketch() const {
+    return static_cast<const HelpWords*>(body())->sketch();
 }
 
 const std::vector<SystemDataHelp::Point>& SystemDataHelp::points() {
@@ -60,7 +85,7 @@ Sketch SystemDataHelp::point(const Point& point, qreal width) {
     return row;
 }
 
-Sketch SystemDataHelp::sheet() {
+Sketch SystemDataHelp::words() {
     const qreal inner = kWidth - 2 * kPadding;
     Sketch content;
     qreal y = content.addCaption("Help", {0, 0}).bottom() + kSpacing;
@@ -88,24 +113,11 @@ Sketch SystemDataHelp::sheet() {
                      {0, y}, Type::font(14.5, QFont::Medium), Token::ink, inner)
             .bottom() +
         kSpacing;
-    QSizeF button = InkButton::idealSize("Got it");
-    content.places["gotIt"] = QRectF(QPointF(inner - button.width(), y), button);
-    y += button.height();
 
-    Sketch sheet;
-    sheet.size = QSizeF(kWidth, y + 2 * kPadding);
-    sheet.addCard(QRectF(QPointF(0, 0), sheet.size), 14, Token::ground, Token::line);
-    sheet.append(content, {kPadding, kPadding});
-    return sheet;
-}
-
-QSize SystemDataHelp::sizeHint() const {
-    QSizeF size = sheet().size;
-    return {static_cast<int>(size.width()), static_cast<int>(std::ceil(size.height()))};
-}
-
-Sketch SystemDataHelp::layout(QSizeF) const {
-    return sheet();
+    Sketch words;
+    words.size = QSizeF(kWidth, kPadding + y);
+    words.append(content, {kPadding, kPadding});
+    return words;
 }
 
 } // namespace kelvora

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "onboarding/SketchView.h"
+#include "design/SheetFrame.h"
+#include "onboarding/Sketch.h"
 
 #include <functional>
 #include <vector>
@@ -9,7 +10,8 @@ namespace kelvora {
 
 // The sheet that explains what the system's storage settings call "System Data" and which
 // of its parts Kelvora lists. Every text is fixed; its one button, or Return, calls `close`.
-class SystemDataHelp : public SketchView {
+// In a short window its words scroll and "Got it" stays in view.
+class SystemDataHelp : public SheetFrame {
     Q_OBJECT
 
 public:
@@ -24,13 +26,10 @@ public:
     static const std::vector<Point>& points();
     // One explanation row at a width, its top left at the origin.
     static Sketch point(const Point& point, qreal width);
-    // The whole sheet, 520 wide.
-    static Sketch sheet();
-
-    QSize sizeHint() const override;
-
-protected:
-    Sketch layout(QSizeF size) const override;
+    // The words of the sheet, 520 wide, from its top to the room above "Got it".
+    static Sketch words();
+    // What the sheet shows above its button.
+    const Sketch& sketch() const;
 };
 
 } // namespace kelvora

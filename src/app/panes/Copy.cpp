@@ -1,5 +1,6 @@
 #include "panes/Copy.h"
 
+#include "catalog/PlainWords.h"
 #include "design/LocaleDates.h"
 #include "model/Format.h"
 #include "platform/Saturating.h"
@@ -142,9 +143,12 @@ std::string done(const CleanReport& report, const DiskSpace& disk,
                 releaseDate(*sweep) +
                 ", so you can still put it back. That space frees up then, or now if you empty "
                 "the shelf.";
-    if (report.skippedInUse >= 1)
-        text += " " + std::to_string(report.skippedInUse) +
-                " items were opened by an app during cleaning, so Kelvora left them alone.";
+    if (report.skippedInUse >= 1) {
+        const bool one = report.skippedInUse == 1;
+        text += " " + PlainWords::counted(report.skippedInUse, "item") + (one ? " was" : " were") +
+                " opened by an app during cleaning, so Kelvora left " + (one ? "it" : "them") +
+                " alone.";
+    }
     if (!report.failures.empty()) text += " " + notMoved(report.failures);
     return text;
 }
@@ -155,7 +159,8 @@ std::string notMoved(const std::vector<CleanReport::Failure>& failures) {
     if (!reason.empty() && reason.front() >= 'a' && reason.front() <= 'z')
         reason.front() = static_cast<char>(reason.front() - 'a' + 'A');
     if (!reason.empty() && reason.back() != '.') reason += '.';
-    return std::to_string(failures.size()) + " items couldn’t be moved. " + reason;
+    return PlainWords::counted(static_cast<int64_t>(failures.size()), "item") +
+           " couldn’t be moved. " + reason;
 }
 
 std::string releaseDate(const UndoShelf::Sweep& sweep, const QLocale& locale) {

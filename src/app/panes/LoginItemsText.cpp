@@ -32,8 +32,9 @@ QString countsLine(const std::vector<LoginItem>& items) {
     auto running = std::count_if(items.begin(), items.end(),
                                  [](const LoginItem& item) { return item.isRunning(); });
     return toQString(
-        PlainWords::fill("%lld start when you log in · %lld running now",
-                         {static_cast<int64_t>(starting), static_cast<int64_t>(running)}));
+        PlainWords::fill("%lld %@ when you log in · %lld running now",
+                         {static_cast<int64_t>(starting), starting == 1 ? "starts" : "start",
+                          static_cast<int64_t>(running)}));
 }
 
 std::vector<Section> shownSections(const std::vector<LoginItem>& items) {

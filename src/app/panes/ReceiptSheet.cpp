@@ -32,7 +32,6 @@ constexpr qreal kSpacing = 18;
 constexpr qreal kSlotHeight = 8;
 constexpr qreal kSlotInset = 30;
 constexpr qreal kPaperRadius = 12;
-constexpr qreal kCardRadius = 14;
 
 // The printer: a dark slot across the top with the paper coming out from under it. The
 // part of the paper still inside the printer is not drawn.
@@ -78,7 +77,7 @@ QEasingCurve printingCurve() {
 } // namespace
 
 ReceiptSheet::ReceiptSheet(const Receipt& receipt, std::function<void()> close, QWidget* parent)
-    : QWidget(parent), receipt_(receipt), close_(std::move(close)), layout_(receipt) {
+    : SheetFrame(parent), receipt_(receipt), close_(std::move(close)), layout_(receipt) {
     setObjectName("ReceiptSheet");
     setAccessibleName("Receipt");
     printer_ = new Printer(layout_, printed_, this);
@@ -97,6 +96,16 @@ ReceiptSheet::ReceiptSheet(const Receipt& receipt, std::function<void()> close, 
     error_->setFixedWidth(static_cast<int>(kWidth - 2 * kPadding));
     error_->hide();
 
+    // The paper scrolls in a short window; the buttons stay below it.
+    auto* paper = new QWidget;
+    paper->setObjectName("receiptPaper");
+    auto* printing = new QVBoxLayout(paper);
+    printing->setContentsMargins(kPadding, kPadding, kPadding, kSpacing);
+    printing->addWidget(printer_, 0, Qt::AlignHCenter);
+    printing->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto* foot = new QWidget;
+    foot->setObjectName("receiptButtons");
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     buttons->addWidget(copy_, 0, Qt::AlignVCenter);
@@ -104,15 +113,13 @@ ReceiptSheet::ReceiptSheet(const Receipt& receipt, std::function<void()> close, 
     buttons->addWidget(share_, 0, Qt::AlignVCenter);
     buttons->addStretch(1);
     buttons->addWidget(done_, 0, Qt::AlignVCenter);
-
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    auto* column = new QVBoxLayout(foot);
+    column->setContentsMargins(kPadding, 0, kPadding, kPadding);
     column->setSpacing(kSpacing);
-    column->addWidget(printer_, 0, Qt::AlignHCenter);
     column->addLayout(buttons);
+    // A save error grows the foot by its line.
     column->addWidget(error_);
-    // The sheet's height follows its content, so a save error grows it by its line.
-    column->setSizeConstraint(QLayout::SetFixedSize);
+    setParts(paper, foot);
 
     connect(copy_, &QPushButton::clicked, this, &ReceiptSheet::copyImage);
     connect(save_, &QPushButton::clicked, this, &ReceiptSheet::save);
@@ -132,7 +139,7 @@ QString ReceiptSheet::error() const {
 }
 
 void ReceiptSheet::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    SheetFrame::showEvent(event);
     file_ = ReceiptImage::file(receipt_);
     share_->setVisible(file_.has_value());
     if (printing_) printing_->stop();
@@ -207,12 +214,6 @@ void ReceiptSheet::showError(const QString& text) {
 void ReceiptSheet::share() {
     file_ = ReceiptImage::file(receipt_);
     if (file_) revealInFileManager(URL::fileURL(*file_));
-}
-
-void ReceiptSheet::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    Shapes::fillRounded(painter, QRectF(rect()), kCardRadius, Theme::ground(), Theme::line());
 }
 
 } // namespace kelvora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/Receipt.h"
+#include "design/SheetFrame.h"
 #include "panes/ReceiptLayout.h"
 
 #include <QPointer>
@@ -22,8 +23,9 @@ class PaintedText;
 // a printer slot, and below it "Copy image" (the picture onto the clipboard; it then reads
 // "Copied"), "Save…" (a PNG wherever the user says), "Share…" (the PNG of the temporary
 // folder shown in the file manager, ready to be sent on) and "Done" (Return), which calls
-// `close`. A save that fails says why under the buttons.
-class ReceiptSheet : public QWidget {
+// `close`. A save that fails says why under the buttons. In a short window the paper scrolls
+// and the buttons stay in view.
+class ReceiptSheet : public SheetFrame {
     Q_OBJECT
 
 public:
@@ -49,7 +51,6 @@ public:
     QString error() const;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/QtString.h"
 #include "design/RowStack.h"
 #include "design/Spinner.h"
 #include "design/Surfaces.h"
@@ -52,6 +53,9 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
     spinner_->hide();
     boxRow->addWidget(field_, 1);
     boxRow->addWidget(spinner_);
+    // A pane made again (another pane was shown meanwhile, or a picture is drawn) shows the
+    // words its results were found for, not the empty field's placeholder.
+    field_->setText(toQString(model_.searchPhrase()));
     connect(field_, &QLineEdit::returnPressed, this, [this] { search(field_->text()); });
 
     chips_ = new search::ChipRow(

@@ -6,6 +6,7 @@
 #include "design/Fonts.h"
 #include "design/QtString.h"
 #include "design/Shapes.h"
+#include "design/Spinner.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "model/Format.h"
@@ -36,7 +37,8 @@ void drawElided(QPainter& painter, const QRectF& rect, const QFont& font, const 
 
 ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
     : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)), model_(model),
-      free_(new SignalButton({}, ShelfLayout::kFreeHeight, ShelfLayout::kFreeFont, this)) {
+      free_(new SignalButton({}, ShelfLayout::kFreeHeight, ShelfLayout::kFreeFont, this)),
+      spinner_(new SpinnerClock(this, 80, [this] { update(); })) {
     setObjectName("ShelfPage");
     setAccessibleName("Undo Shelf");
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -48,11 +50,11 @@ ShelfPage::ShelfPage(AppModel& model, QWidget* parent)
     connect(free_, &QPushButton::clicked, this, [this] { model_.setConfirmingEmptyShelf(true); });
     input_ = ShelfInput::from(model_);
     relayout();
-    showBusy(model_.shelfBusy());
+    showBusy(model_.shelfWork());
 }
 
 void ShelfPage::refresh() {
-    showBusy(model_.shelfBusy());
+    showBusy(model_.shelfWork());
     ShelfInput next = ShelfInput::from(model_);
     bool daysChanged = false;
     for (const auto& section : layout_.sections)
@@ -63,14 +65,23 @@ void ShelfPage::refresh() {
     update();
 }
 
-void ShelfPage::showBusy(bool busy) {
-    if (busy == busy_) return;
-    busy_ = busy;
+void ShelfPage::showBusy(AppModel::ShelfWork work) {
+    if (work == work_) return;
+    using Work = AppModel::ShelfWork;
+    work_ = work;
+    busy_ = work != Work::none;
+    if (work != Work::puttingBack) puttingBack_.reset();
     pressed_.reset();
-    free_->setBusy(busy);
+    free_->setBusy(work == Work::emptying);
     for (const auto& controls : controls_)
-        controls.putAllBack->setBusy(busy);
+        controls.putAllBack->setBusy(busy_);
+    spinner_->setWanted(puttingBack_.has_value());
     update();
+}
+
+bool ShelfPage::spinsOn(const std::string& sweep, const std::string* entry) const {
+    if (!puttingBack_ || puttingBack_->sweep != sweep) return false;
+    return entry ? puttingBack_->entry == *entry : !puttingBack_->entry;
 }
 
 void ShelfPage::relayout() {
@@ -139,12 +150,14 @@ void ShelfPage::putBack(ShelfLayout::Place place) {
             stored.push_back(model_.shelf().storedURL(sweep, file));
         return model_.showInFolder(stored);
     }
+    if (!busy_) puttingBack_ = PuttingBack{sweep.id, entry.id};
     model_.putBack(entry, sweep);
 }
 
 void ShelfPage::putAllBack(size_t section) {
     if (section >= layout_.sections.size()) return;
     std::shared_ptr<const UndoShelf::Sweep> sweep = layout_.sections[section].sweep;
+    if (!busy_) puttingBack_ = PuttingBack{sweep->id, std::nullopt};
     model_.putBackAll(*sweep);
 }
 
@@ -227,6 +240,14 @@ void ShelfPage::paintSection(QPainter& painter, const ShelfLayout::Section& sect
         drawElided(painter, section.summary, Fonts::mono(12), Theme::faint(), section.summaryText);
         drawElided(painter, section.daysText, Fonts::text(12.5, QFont::Medium),
                    section.lastDay ? Theme::signalText() : Theme::muted(), section.daysTextText);
+        if (spinsOn(section.sweep->id, nullptr)) {
+            // In the gap before the link, where the days-left words never reach.
+            const qreal radius = SignalButton::kSpinner / 2;
+            paintSpinner(
+                painter,
+                QPointF(section.putAllBack.left() - radius - 4, section.putAllBack.center().y()),
+                Theme::ink(), spinner_->phase());
+        }
     }
     auto [first, last] = section.rowsMeeting(area.top(), area.bottom());
     for (int row = first; row < last; ++row)
@@ -248,8 +269,14 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
     drawElided(painter, row.size, Fonts::mono(13, QFont::Medium), Theme::ink(),
                toQString(Format::size(entry.bytes)), Qt::AlignRight);
     painter.save();
-    if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
-    OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);
+    if (spinsOn(section.sweep->id, &entry.id)) {
+        // The entry going back: its button turns in place of its words.
+        OutlineButton::paint(painter, row.button, QString(), ShelfLayout::kPutBackFont);
+        paintSpinner(painter, row.button.center(), Theme::ink(), spinner_->phase());
+    } else {
+        if (busy_) painter.setOpacity(TextLinkButton::kBusyOpacity);
+        OutlineButton::paint(painter, row.button, row.action, ShelfLayout::kPutBackFont);
+    }
     painter.restore();
     int sectionIndex = static_cast<int>(&section - layout_.sections.data());
     paintRowFocus(painter, rowOf({sectionIndex, index}), row.rect);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controller/AppModel.h"
 #include "design/PaintedRows.h"
 #include "panes/ShelfLayout.h"
 
@@ -13,6 +14,7 @@ namespace kelvora {
 class AppModel;
 class DaysLeft;
 class SignalButton;
+class SpinnerClock;
 class TextLinkButton;
 
 // The content of the Undo Shelf pane, at its full height: the summary card, then the empty
@@ -65,8 +67,11 @@ private:
 
     void relayout();
     void placeControls();
-    // While the shelf works in the background its buttons say so and take no presses.
-    void showBusy(bool busy);
+    // While the shelf works in the background its buttons take no presses, and the one of
+    // the running work turns its spinner: "Free … now" while emptying, the "Put back" or
+    // "Put all back" that was pressed while putting back.
+    void showBusy(AppModel::ShelfWork work);
+    bool spinsOn(const std::string& sweep, const std::string* entry) const;
     void putBack(ShelfLayout::Place place);
     void putAllBack(size_t section);
     void paintSummary(QPainter& painter) const;
@@ -82,6 +87,14 @@ private:
     std::vector<SectionControls> controls_;
     std::optional<ShelfLayout::Place> pressed_;
     bool busy_ = false;
+    AppModel::ShelfWork work_ = AppModel::ShelfWork::none;
+    // The clean-up, and its entry unless all of it goes, that this page asked to put back.
+    struct PuttingBack {
+        std::string sweep;
+        std::optional<std::string> entry;
+    };
+    std::optional<PuttingBack> puttingBack_;
+    SpinnerClock* spinner_;
     std::vector<int> headerRows_; // the painted row of each clean-up's header
     int rowCount_ = 0;
     mutable std::optional<std::pair<int, int>> heightCache_; // width, height

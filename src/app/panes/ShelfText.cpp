@@ -44,8 +44,8 @@ std::string sweepDate(Date date, const QLocale& locale) {
 }
 
 std::string sweepSummary(const UndoShelf::Sweep& sweep, const QLocale& locale) {
-    return std::to_string(sweep.entries.size()) + " items · " + Format::size(sweep.bytes()) +
-           " · frees up " + Copy::releaseDate(sweep, locale);
+    return PlainWords::counted(static_cast<int64_t>(sweep.entries.size()), "item") + " · " +
+           Format::size(sweep.bytes()) + " · frees up " + Copy::releaseDate(sweep, locale);
 }
 
 int holdDays(const UndoShelf::Sweep& sweep) {

@@ -1,5 +1,6 @@
 #include "panes/SimilarPhotosText.h"
 
+#include "catalog/PlainWords.h"
 #include "model/Format.h"
 
 #include <cmath>
@@ -50,8 +51,8 @@ Footer footer(const std::vector<SimilarPhotos::Group>& groups, const std::unorde
             ++footer.picked;
             footer.total += group.bytes;
         }
-    footer.summary =
-        std::to_string(footer.picked) + " of " + std::to_string(footer.groups) + " groups picked";
+    footer.summary = std::to_string(footer.picked) + " of " +
+                     PlainWords::counted(static_cast<int64_t>(footer.groups), "group") + " picked";
     footer.hold = "Extras wait on the Undo Shelf for " + std::to_string(shelfDays) +
                   " days. The kept shot never moves.";
     footer.picksAll = footer.picked != footer.groups;

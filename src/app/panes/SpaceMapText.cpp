@@ -56,7 +56,7 @@ URL backTarget(const URL& folder) {
 }
 
 std::string measuringText(int64_t files) {
-    return "Measuring… " + Format::count(files) + " files so far";
+    return "Measuring… " + PlainWords::counted(files, "file") + " so far";
 }
 
 std::optional<std::string> privateLine(const std::vector<SpaceMap::Entry>& children) {

@@ -1,5 +1,6 @@
 #include "panes/SpaceMapTiles.h"
 
+#include "catalog/PlainWords.h"
 #include "model/Format.h"
 #include "spacemap/Treemap.h"
 
@@ -31,7 +32,7 @@ std::vector<SpaceMapTile> tiles(const std::vector<SpaceMap::Entry>& measured, in
         rest.bytes += measured[i].bytes.value_or(0);
         ++rest.count;
     }
-    rest.name = std::to_string(rest.count) + " more items";
+    rest.name = PlainWords::counted(rest.count, "more item");
     list.push_back(std::move(rest));
     std::stable_sort(list.begin(), list.end(), [](const SpaceMapTile& a, const SpaceMapTile& b) {
         return a.bytes > b.bytes;

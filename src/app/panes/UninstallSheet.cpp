@@ -10,6 +10,9 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <cmath>
+#include <functional>
+
 namespace kelvora {
 
 namespace {
@@ -68,14 +71,44 @@ QColor toneColor(UninstallSheetLayout::Tone tone) {
     return Theme::ink();
 }
 
+// Where the row of buttons starts: the foot that stays in view in a short window.
+int footTop(const UninstallSheetLayout& layout) {
+    qreal top = layout.size.height() - UninstallSheetLayout::kPadding;
+    for (const auto& placed : layout.buttons)
+        top = std::min(top, placed.rect.top());
+    return static_cast<int>(std::floor(top));
+}
+
+// Everything of the sheet above its buttons, painted by the sheet.
+class UninstallBody : public QWidget {
+public:
+    explicit UninstallBody(std::function<void(QPainter&)> paint) : paint_(std::move(paint)) {
+        setObjectName("uninstallBody");
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        paint_(painter);
+    }
+
+private:
+    std::function<void(QPainter&)> paint_;
+};
+
 } // namespace
 
 UninstallSheet::UninstallSheet(AppModel& model, const ScanItem& item, QWidget* parent)
-    : QWidget(parent), model_(model), item_(item) {
+    : SheetFrame(parent), model_(model), item_(item) {
     setObjectName("UninstallSheet");
+    auto* foot = new QWidget;
+    foot->setObjectName("uninstallButtons");
+    setParts(new UninstallBody([this](QPainter& painter) { paintBody(painter); }), foot);
     for (Button button :
          {Button::cancel, Button::move, Button::ok, Button::done, Button::usePassword}) {
-        PaintedButton* widget = makeButton(button, this);
+        PaintedButton* widget = makeButton(button, foot);
         widget->setObjectName(nameOf(button));
         widget->hide();
         buttons_[button] = widget;
@@ -100,23 +133,21 @@ PaintedButton* UninstallSheet::button(Button button) const {
     return buttons_.at(button);
 }
 
-QSize UninstallSheet::sizeHint() const {
-    return layout_.size.toSize();
-}
-
 void UninstallSheet::refresh() {
     // The password route puts a freshly prepared item in place of the locked one.
     if (const auto& target = model_.uninstallTarget(); target && !(*target == item_))
         item_ = *target;
     UninstallSheetLayout next = UninstallSheetLayout::make(UninstallInput::from(model_, item_));
-    bool resized = next.size != layout_.size;
+    bool resized = next.size != layout_.size || footTop(next) != footTop(layout_);
     layout_ = std::move(next);
     placeButtons();
     if (resized) {
-        setFixedSize(sizeHint());
-        updateGeometry();
+        const int top = footTop(layout_);
+        const QSize size = layout_.size.toSize();
+        body()->setFixedSize(size.width(), top);
+        foot()->setFixedSize(size.width(), size.height() - top);
     }
-    update();
+    body()->update();
 }
 
 void UninstallSheet::placeButtons() {
@@ -130,17 +161,12 @@ void UninstallSheet::placeButtons() {
         if (widget->text() != placed->title) widget->setText(placed->title);
         if (widget->keyRole() != keyRole(kind, layout_.state))
             widget->setKeyRole(keyRole(kind, layout_.state));
-        widget->setGeometry(placed->rect.toAlignedRect());
+        widget->setGeometry(placed->rect.toAlignedRect().translated(0, -footTop(layout_)));
         widget->show();
     }
 }
 
-void UninstallSheet::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    Shapes::fillRounded(painter, rect(), UninstallSheetLayout::kCornerRadius, Theme::ground(),
-                        Theme::line());
+void UninstallSheet::paintBody(QPainter& painter) const {
     paintIcon(painter);
     layout_.title.paint(painter, layout_.titleAt, Theme::ink());
     layout_.subtitle.paint(painter, layout_.subtitleAt, Theme::muted());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/SheetFrame.h"
 #include "model/ScanItem.h"
 #include "panes/UninstallSheetLayout.h"
 
@@ -19,9 +20,9 @@ class PaintedButton;
 // the sheet follows the controller's target, so an application released by the password
 // route shows here again, ready to move.
 //
-// A fixed-size card (its size hint) for the window to show centred over itself; the size
-// changes with the state.
-class UninstallSheet : public QWidget {
+// A card as tall as its state needs, for the window to show centred over itself; in a short
+// window what goes scrolls and the buttons stay in view.
+class UninstallSheet : public SheetFrame {
     Q_OBJECT
 
 public:
@@ -31,14 +32,10 @@ public:
     const UninstallSheetLayout& layout() const { return layout_; }
     PaintedButton* button(UninstallSheetLayout::Button button) const;
 
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
     void refresh();
     void placeButtons();
+    void paintBody(QPainter& painter) const;
     void paintIcon(QPainter& painter) const;
 
     AppModel& model_;

@@ -1,5 +1,6 @@
 #include "snapshot/SnapshotRun.h"
 
+#include "catalog/PlainWords.h"
 #include "checks/LoginStateText.h"
 #include "controller/AppModel.h"
 #include "controller/LoginItemsOrder.h"
@@ -110,8 +111,8 @@ void showTools(AppModel& model, const SnapshotOptions& options, const Environmen
     if (options.spaceMap) {
         auto map = SpaceMap::measure(URL::fileURL(*options.spaceMap, true),
                                      SpaceMap::protectedFolders(homeFolder()));
-        environment.print("Measured " + std::to_string(map->filesMeasured()) + " files under " +
-                          *options.spaceMap);
+        environment.print("Measured " + PlainWords::counted(map->filesMeasured(), "file") +
+                          " under " + *options.spaceMap);
         model.setMode(AppModel::ViewMode::detailed);
         auto children = map->children(map->root());
         model.showSpaceMap(map);
@@ -123,7 +124,7 @@ void showTools(AppModel& model, const SnapshotOptions& options, const Environmen
         PlainQuery query =
             PlainQuery::parse(*options.search, currentDate(), QueryCalendar::gregorian());
         model.setMode(AppModel::ViewMode::detailed);
-        model.showSearch(query, query.run(homeFolder(), kSearchLimit));
+        model.showSearch(query, query.run(homeFolder(), kSearchLimit), *options.search);
     }
 }
 

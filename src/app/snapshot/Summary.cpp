@@ -1,5 +1,6 @@
 #include "snapshot/Summary.h"
 
+#include "catalog/PlainWords.h"
 #include "design/Fonts.h"
 #include "model/Format.h"
 
@@ -72,7 +73,7 @@ std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags 
     std::string out;
     out +=
         std::string("Fonts: Doto ") + loaded(faces.doto) + ", Geist " + loaded(faces.geist) + "\n";
-    out += "Scanned " + std::to_string(result.filesLookedAt) + " files in " +
+    out += "Scanned " + PlainWords::counted(result.filesLookedAt, "file") + " in " +
            tenths(result.duration) + " s\n";
     out += "Disk: " + size(result.disk.available) + " free of " + size(result.disk.total) + "\n";
     for (JunkKind kind : JunkKinds::allCases())
@@ -99,9 +100,11 @@ std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags 
         [&](const ScanItem& item) { return catalog.developerDetail(item); }, sizeOf, none);
 
     const auto mail = result.itemsOf(JunkKind::mail);
-    out += result.mailAccess == FolderAccess::blocked
-               ? std::string("Mail & Messages: closed to Kelvora\n")
-               : "Mail & Messages: " + std::to_string(mail.size()) + " items\n";
+    out +=
+        result.mailAccess == FolderAccess::blocked
+            ? std::string("Mail & Messages: closed to Kelvora\n")
+            : "Mail & Messages: " + PlainWords::counted(static_cast<int64_t>(mail.size()), "item") +
+                  "\n";
     itemLines(
         out, mail, catalog, detail,
         [](const ScanItem& item) {

@@ -7,9 +7,13 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QShowEvent>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace kelvora {
 
@@ -21,14 +25,32 @@ MainWindow::MainWindow(AppModel& model, Updater& updater, QWidget* parent)
     : QMainWindow(parent), model_(model), updater_(updater) {
     setObjectName("main");
     setWindowTitle("Kelvora");
-    resize(1280, 820);
-    setMinimumSize(1100, 720);
+    setMinimumSize(kSmallestSize);
+    openOnScreen();
     root_ = new RootView(model_, 0, this);
     setCentralWidget(root_);
     buildMenus();
     model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged}, this,
                   &MainWindow::refresh);
     refresh();
+}
+
+QSize MainWindow::firstSize(const QSize& available) {
+    return kDefaultSize.boundedTo(available).expandedTo(kSmallestSize);
+}
+
+// A window larger than the screen would hide its own foot and buttons: it opens within the
+// screen's free area, centred on it.
+void MainWindow::openOnScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(kDefaultSize);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    resize(firstSize(area.size()));
+    move(area.topLeft() + QPoint(std::max(0, (area.width() - width()) / 2),
+                                 std::max(0, (area.height() - height()) / 2)));
 }
 
 void MainWindow::buildMenus() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
 
 class QAction;
 
@@ -28,6 +29,12 @@ public:
     // The support address the "Contact Support…" command writes to.
     static QString supportMailURL();
 
+    static constexpr QSize kDefaultSize{1280, 820};
+    static constexpr QSize kSmallestSize{1100, 720};
+    // The size the window opens at on a screen whose free area (less panels and docks) is
+    // `available`: the default size held inside it, never below the smallest window.
+    static QSize firstSize(const QSize& available);
+
 signals:
     void settingsRequested();
 
@@ -35,6 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void openOnScreen();
     void buildMenus();
     void refresh();
 

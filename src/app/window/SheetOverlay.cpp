@@ -41,6 +41,12 @@ void SheetOverlay::resizeEvent(QResizeEvent*) {
     follow();
 }
 
+// A sheet that asks for another size says so to its parent, this overlay.
+bool SheetOverlay::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) follow();
+    return QWidget::event(event);
+}
+
 bool SheetOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sheet_ && event->type() == QEvent::LayoutRequest) follow();
     return QWidget::eventFilter(watched, event);

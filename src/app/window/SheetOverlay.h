@@ -6,7 +6,8 @@
 namespace kelvora {
 
 // How a sheet shows in the window: over the whole window, which it dims, with the sheet at
-// its own size in the middle (held inside the window when the window is smaller). It is a
+// its own size in the middle, held inside the window when the window is smaller (a sheet
+// frame then scrolls its body and keeps its buttons in view). It is a
 // child of the window, so a picture of the window shows it too, and it keeps the clicks
 // from the window below. The overlay owns the sheet; deleting it takes the sheet along. It
 // takes the keyboard from `opener`, the control that had it, to give it back at the end.
@@ -26,6 +27,7 @@ public:
     static QRect sheetRect(QSize size, QSize sheetSize);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

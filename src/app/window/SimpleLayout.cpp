@@ -203,15 +203,25 @@ SimpleLayout SimpleLayout::make(const SimpleState& state, QSizeF size) {
                                                     kButtonFont, false));
             sizes.push_back(TextLinkButton::idealSize("Open Undo Shelf", kLinkSize));
         }
-        if (state.shareReceipt)
-            sizes.push_back(TextLinkButton::idealSize("Share your receipt", kLinkSize));
+        // The receipt's link follows the shelf's two on their line while it fits the
+        // summary, and goes under them in a narrower window rather than past its edge.
+        const QSizeF share = TextLinkButton::idealSize("Share your receipt", kLinkSize);
+        qreal width = share.width();
+        for (QSizeF size : sizes)
+            width += size.width() + kRowButtonSpacing;
+        const bool shareOnRow = state.shareReceipt && (sizes.empty() || width <= sw);
+        if (shareOnRow) sizes.push_back(share);
         auto row = centredRow(sx, y, sizes, kRowButtonSpacing, &rowHeight);
-        size_t i = 0;
         if (state.freeNowTitle) {
-            out.freeNow = row[i++];
-            out.openShelf = row[i++];
+            out.freeNow = row[0];
+            out.openShelf = row[1];
         }
-        if (state.shareReceipt) out.shareReceipt = row[i];
+        if (shareOnRow) {
+            out.shareReceipt = row.back();
+        } else if (state.shareReceipt) {
+            out.shareReceipt = placed(sx, y + rowHeight + kSummarySpacing / 2, share);
+            rowHeight += kSummarySpacing / 2 + share.height();
+        }
         break;
     }
     }

@@ -1,5 +1,6 @@
 #include "window/SimpleState.h"
 
+#include "catalog/PlainWords.h"
 #include "model/Format.h"
 #include "platform/Saturating.h"
 
@@ -87,7 +88,7 @@ SimpleInputs SimpleInputs::of(const AppModel& model) {
             model.receipt().has_value(),
             model.forecastDays(),
             model.catalog().settings().shelfDays,
-            model.shelfBusy()};
+            model.shelfWork() == AppModel::ShelfWork::emptying};
 }
 
 namespace SimpleText {
@@ -95,7 +96,7 @@ namespace SimpleText {
 std::string scanStatus(const ScanResult& result) {
     const double duration = std::isfinite(result.duration) ? result.duration : 0;
     const long long seconds = std::llround(std::clamp(duration, -1e15, 1e15));
-    return "Kelvora checked " + Format::count(result.filesLookedAt) + " files in " +
+    return "Kelvora checked " + PlainWords::counted(result.filesLookedAt, "file") + " in " +
            std::to_string(std::max(seconds, 1LL)) + " second" + (seconds < 2 ? "" : "s");
 }
 
@@ -251,7 +252,7 @@ SimpleState SimpleState::make(const SimpleInputs& in) {
                                        : Copy::done(report, phase.disk, report.sweep);
         state.element = Element::doneRow;
         if (in.shelfBytes >= 1) state.freeNowTitle = "Free " + Format::size(in.shelfBytes) + " now";
-        state.freeNowBusy = in.shelfBusy;
+        state.freeNowBusy = in.shelfEmptying;
         state.shareReceipt = in.hasReceipt;
         break;
     }

@@ -23,7 +23,7 @@ struct SimpleInputs {
     bool hasReceipt = false;
     std::optional<double> forecastDays;
     int shelfDays = 7;
-    bool shelfBusy = false;
+    bool shelfEmptying = false; // "Free … now" is the work under way, not a put back
     // What a tile whose folder the scan could not read says of the closed folders and what
     // to check of them; read by the view only while such a tile shows.
     std::string accessNote;
@@ -64,7 +64,7 @@ struct SimpleState {
     double meterFraction = 0;
     std::string cleanTitle;                  // ready row and cleaning button
     std::optional<std::string> freeNowTitle; // done row, when the shelf holds something
-    bool freeNowBusy = false;                // the shelf is working in the background
+    bool freeNowBusy = false;                // the shelf is being emptied
     bool shareReceipt = false;               // done row
 
     std::array<Tile, 4> tiles;

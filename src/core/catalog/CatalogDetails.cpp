@@ -165,7 +165,7 @@ std::string Catalog::tempFilesDetail(const ScanItem& item) const {
     std::string owner = pid ? std::to_string(*pid) : "?";
     std::string text = item.inUseBy ? fill("Process %@ is still running", {owner})
                                     : fill("Made by process %@, which has ended", {owner});
-    if (item.targets.size() >= 2) text += " · " + Format::count(targetCount(item)) + " files";
+    if (item.targets.size() >= 2) text += " · " + counted(targetCount(item), "file");
     return text;
 }
 

@@ -118,7 +118,7 @@ TEST_F(SearchTest, AFileHeldOpenStaysWhenTheHitReachesItThroughALink) {
     model->removePickedSearchHits();
     ASSERT_TRUE(waitUntil([&] { return model->shelfError().has_value(); }));
     EXPECT_TRUE(fileExists(real));
-    EXPECT_EQ(*model->shelfError(), "1 files couldn’t be moved.");
+    EXPECT_EQ(*model->shelfError(), "1 file couldn’t be moved.");
 }
 
 TEST_F(SearchTest, PhotoSearchLooksInPrivateFoldersOnlyWhenAllowed) {

@@ -98,8 +98,8 @@ TEST_F(AreaTest, EachChangeIsToldOnceToItsOwnAreaOnly) {
 }
 
 // Put back, put all back and emptying move files on a pool thread: the window goes on at
-// once with the shelf busy, a second shelf operation meanwhile is refused, and the outcome
-// is applied here when the work ends.
+// once with the shelf busy, a second shelf operation meanwhile is refused and says why, and
+// the outcome is applied here when the work ends.
 TEST_F(AreaTest, ShelfWorkRunsInTheBackgroundAndRefusesASecondUntilItLands) {
     UndoShelf::Sweep first = shelveFile("first.zip", "first");
     UndoShelf::Sweep second = shelveFile("second.zip", "second");
@@ -113,7 +113,12 @@ TEST_F(AreaTest, ShelfWorkRunsInTheBackgroundAndRefusesASecondUntilItLands) {
     EXPECT_TRUE(model->isChangingFiles()) << "quitting now waits for the files";
     EXPECT_EQ(spies.counts(), (std::map<std::string, int>{{"shelf", 1}}));
     model->emptyShelf();
+    EXPECT_EQ(model->shelfError(), AppModel::shelfRefusal(AppModel::ShelfWork::emptying,
+                                                          AppModel::ShelfWork::puttingBack));
     model->putBackAll(second);
+    EXPECT_EQ(model->shelfError(), "Nothing was put back: the Undo Shelf is still putting things "
+                                   "back. Try again when it’s done.");
+    EXPECT_EQ(model->shelfWork(), AppModel::ShelfWork::puttingBack);
     EXPECT_EQ(model->sweeps().size(), 2u);
     EXPECT_FALSE(fileExists(env.home() + "/Downloads/first.zip"));
 
@@ -124,10 +129,9 @@ TEST_F(AreaTest, ShelfWorkRunsInTheBackgroundAndRefusesASecondUntilItLands) {
         << "the refused put back did not run";
     ASSERT_EQ(model->sweeps().size(), 1u) << "the refused emptying did not run";
     EXPECT_EQ(model->sweeps().front().id, second.id);
-    EXPECT_FALSE(model->shelfError());
     EXPECT_FALSE(model->isChangingFiles());
-    EXPECT_EQ(spies.counts(), (std::map<std::string, int>{{"shelf", 2}, {"disk", 1}}))
-        << "the outcome is told once, all of it set";
+    EXPECT_EQ(spies.counts(), (std::map<std::string, int>{{"shelf", 4}, {"disk", 1}}))
+        << "each refusal told once, and the outcome once, all of it set";
 
     model->emptyShelf();
     ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));

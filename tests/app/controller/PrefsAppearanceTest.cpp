@@ -1,4 +1,5 @@
 #include "controller/Prefs.h"
+#include "design/Theme.h"
 
 #include "app/support/IsolatedHome.h"
 
@@ -24,7 +25,7 @@ QApplication& application() {
 TEST(PrefsAppearanceTest, DarkDarkensTheWindowAndOtherTextsFollowTheSystem) {
     kelvora::testing::IsolatedHome env;
     application();
-    QColor systemWindow = QApplication::palette().color(QPalette::Window);
+    const bool systemIsDark = QApplication::palette().color(QPalette::Window).lightness() < 128;
 
     Prefs::setString(Prefs::Key::appearance, "dark");
     Prefs::applyAppearance();
@@ -32,7 +33,10 @@ TEST(PrefsAppearanceTest, DarkDarkensTheWindowAndOtherTextsFollowTheSystem) {
 
     Prefs::setString(Prefs::Key::appearance, "sepia");
     Prefs::applyAppearance();
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), systemWindow);
+    EXPECT_EQ(
+        QApplication::palette().color(QPalette::Window),
+        Theme::palette(systemIsDark ? Appearance::dark : Appearance::light).color(QPalette::Window))
+        << "the desktop's shade, in the application's own colours";
 
     Prefs::setString(Prefs::Key::appearance, "light");
     Prefs::applyAppearance();

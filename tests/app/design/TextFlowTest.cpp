@@ -34,6 +34,28 @@ TEST(TextFlow, BreaksAndMeasuresAsItsOptionsSay) {
     EXPECT_EQ(even.text(), "one two three");
 }
 
+// "Cleared 27 / MB." at the smallest window: a size's figure and unit stay on one line, in
+// the window's wrapped texts, its sheets' sketches and the popup's mixed line alike.
+TEST(TextFlow, ASizeNeverBreaksBetweenItsFigureAndItsUnit) {
+    KELVORA_REQUIRE_GUI();
+    EXPECT_EQ(unbrokenSizes("Cleared 27 MB, 12.6 GB and 900 KB."),
+              QString("Cleared 27\u00a0MB, 12.6\u00a0GB and 900\u00a0KB."));
+    EXPECT_EQ(unbrokenSizes("3 items in 2 MBs of 4 Macs"), "3 items in 2 MBs of 4 Macs");
+
+    const QFont font = Fonts::text(40, QFont::DemiBold);
+    const QFontMetricsF metrics(font);
+    for (const QString& headline : {QString("Cleared 27 MB."), QString("Cleared 12.6 GB.")}) {
+        SCOPED_TRACE(headline.toStdString());
+        const QString figure = headline.section(' ', 0, 1);
+        // Room for "Cleared" and its figure, not for the unit too.
+        TextFlow flow(headline, font, metrics.horizontalAdvance(figure) + 4);
+        EXPECT_EQ(flow.text(), headline) << "the text is kept as given";
+        EXPECT_EQ(flow.lineCount(), 2);
+        EXPECT_LT(flow.naturalWidth(), metrics.horizontalAdvance(figure) - 10)
+            << "the figure went down with its unit";
+    }
+}
+
 TEST(TextFlow, ARunIsPaintedInItsOwnTokenInEitherAppearance) {
     KELVORA_REQUIRE_GUI();
     for (Appearance appearance : {Appearance::light, Appearance::dark}) {

@@ -10,6 +10,7 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QMenu>
 #include <QPainter>
 #include <QPalette>
 #include <QRawFont>
@@ -88,6 +89,37 @@ TEST(ThemeTest, AChangeOfAppearanceRepaintsEveryWindow) {
     Prefs::applyAppearance();
     EXPECT_TRUE(waitUntil(
         [&] { return first.painted == QColor(0x121211) && second.painted == QColor(0x121211); }));
+    Prefs::setString(Prefs::Key::appearance, "light");
+    Prefs::applyAppearance();
+}
+
+// The toolkit's own menus (the window's menus, the settings' choices, context menus) mark the
+// item under the pointer in the accent, not the toolkit's blue, and set it in the text face.
+TEST(ThemeTest, MenusHighlightInTheAccentAndSetTheirItemsInTheTextFace) {
+    KELVORA_REQUIRE_GUI();
+    IsolatedHome env;
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
+    for (Appearance shade : {Appearance::light, Appearance::dark}) {
+        const std::string name = shade == Appearance::dark ? "dark" : "light";
+        SCOPED_TRACE(name);
+        Prefs::setString(Prefs::Key::appearance, name);
+        Prefs::applyAppearance();
+        QMenu menu;
+        QAction* first = menu.addAction("Check Again");
+        menu.addAction("What Is System Data?");
+        menu.show();
+        menu.setActiveAction(first);
+        QImage image = menu.grab().toImage();
+        keepPicture(image, "menu-" + name);
+        const QRect item = menu.actionGeometry(first);
+        const QColor accent = Theme::color(Token::signal, shade);
+        EXPECT_GT(countNear(image, item, accent, 12), item.width() * item.height() / 2)
+            << "the item under the pointer";
+        for (QColor blue : {QColor(0x308CC6), QColor(0x3D8BFD)})
+            EXPECT_EQ(countNear(image, QRectF(image.rect()), blue, 12), 0);
+        EXPECT_EQ(QFontInfo(menu.font()).family(), QFontInfo(Fonts::text(13)).family());
+        EXPECT_EQ(menu.palette().color(QPalette::Window), Theme::color(Token::ground, shade));
+    }
     Prefs::setString(Prefs::Key::appearance, "light");
     Prefs::applyAppearance();
 }

@@ -109,4 +109,16 @@ TEST_F(EntryTest, ModesAreTakenInTheirFixedOrder) {
     EXPECT_TRUE(noLabel.out.empty() && noLabel.err.empty()) << "a check prints nothing";
 }
 
+// A snapshot of a category nobody has would be the simple view, drawn without a word.
+TEST_F(EntryTest, AnUnknownSnapshotCategoryNamesTheCategoriesAndEndsWithStatusTwo) {
+    std::string picture = env.tmp() + "/s.png";
+    auto unknown = run({"--snapshot", picture, "--category", "cache"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "There is no category \"cache\". The categories are: caches, logs, "
+                           "tempFiles, downloads, mail, screenshots, photos, duplicates, "
+                           "largeFiles, developer, ai, systemData, apps, leftovers, trash.\n");
+    EXPECT_TRUE(unknown.out.empty());
+    EXPECT_FALSE(fileExists(picture));
+}
+
 } // namespace

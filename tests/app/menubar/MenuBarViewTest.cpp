@@ -14,6 +14,8 @@
 #include "menubar/MenuBarView.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -341,6 +343,86 @@ TEST_F(MenuBarViewTest, WithATrayTheIconOpensItsPopupAndClosingTheWindowKeepsItR
     extra.follow();
     EXPECT_TRUE(waitUntil([] { return trayIconWidget() == nullptr; })) << "the icon goes at once";
     EXPECT_EQ(statusAfterClosing(window), 0) << "with the extra off, closing the window quits";
+}
+
+TEST(MenuBarPlacementTest, ThePopupLiesInsideTheScreensFreeAreaOnEveryEdge) {
+    const QSize popup(300, 400);
+    const QRect withPanelBelow(0, 0, 1100, 696), withPanelAbove(0, 24, 1100, 696);
+    struct Case {
+        const char* what;
+        QRect anchor;
+        QRect area;
+        QSize size;
+        QRect placed;
+    } cases[] = {
+        {"a tray in the bottom right corner",
+         {1076, 700, 22, 20},
+         withPanelBelow,
+         popup,
+         {800, 296, 300, 400}},
+        {"a tray in the top right corner",
+         {1076, 2, 22, 20},
+         withPanelAbove,
+         popup,
+         {800, 26, 300, 400}},
+        {"a tray at the left of a bottom panel",
+         {2, 700, 22, 20},
+         withPanelBelow,
+         popup,
+         {0, 296, 300, 400}},
+        {"a pointer near the bottom of the area",
+         {600, 690, 1, 1},
+         withPanelBelow,
+         popup,
+         {450, 286, 300, 400}},
+        {"a pointer just above the middle",
+         {600, 340, 1, 1},
+         withPanelBelow,
+         popup,
+         {450, 296, 300, 400}},
+        {"a popup taller than the area",
+         {600, 690, 1, 1},
+         withPanelBelow,
+         {300, 900},
+         {450, 0, 300, 900}},
+    };
+    for (const Case& c : cases) {
+        QRect placed = MenuBarExtra::popupPlace(c.anchor, c.area, c.size);
+        EXPECT_EQ(placed, c.placed) << c.what;
+        if (c.size.height() <= c.area.height()) EXPECT_TRUE(c.area.contains(placed)) << c.what;
+    }
+}
+
+// On a 720-high screen the popup opens while it checks, then grows by the offer and its
+// button: it is placed again, so "Open Kelvora" and "Quit" stay on the screen.
+TEST_F(MenuBarViewTest, OnAShortScreenThePopupStaysWholeOnceItsOfferArrives) {
+    KELVORA_ON_VIRTUAL_SCREEN("1100x720x24");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_EQ(screen->geometry().size(), QSize(1100, 720));
+    const QRect area = screen->availableGeometry();
+    auto held = std::make_shared<Gate>();
+    world.onCheck(0, {cacheItem("Inkwell", 3'000'000)}, held);
+    auto menu = makeMenu();
+    auto app = appModel();
+    MenuBarExtra extra(*menu, *app, [] {});
+    QCursor::setPos(area.right() - 12, area.bottom() - 4);
+    extra.openPopup();
+    ASSERT_TRUE(waitUntil([&] { return extra.popup()->isVisible(); }));
+    const int checking = extra.popup()->height();
+    held->open();
+    ASSERT_TRUE(settledIn(*menu, Kind::ready));
+    ASSERT_TRUE(waitUntil([&] { return extra.popup()->height() > checking; }));
+    QTest::qWait(50);
+    EXPECT_TRUE(area.contains(extra.popup()->frameGeometry()))
+        << "the popup at " << extra.popup()->y() << ", " << extra.popup()->height() << " high";
+    for (const char* name : {"openKelvora", "quit", "quickClean"}) {
+        auto* button = extra.popup()->findChild<QWidget*>(name);
+        QRect global(button->mapToGlobal(QPoint(0, 0)), button->size());
+        EXPECT_TRUE(area.contains(global)) << name;
+    }
+    QImage picture = screen->grabWindow(0).toImage();
+    keepPicture(picture, "tray-popup-on-1100x720-screen");
+    EXPECT_EQ(picture.size(), QSize(1100, 720));
 }
 
 TEST_F(MenuBarViewTest, WithoutATrayClosingTheWindowQuits) {

@@ -14,7 +14,7 @@ TEST(SystemDataHelpTest, RendersItsRowsInOrderWithTheirTilesAtTheTitles) {
         Theme::Scope scope(appearance);
         SystemDataHelp sheet([] {});
         Snapshot::setSnapshot(&sheet, true);
-        QImage image = Render::widget(sheet);
+        QImage image = Render::widget(sheet, sheet.sizeHint());
         keepPicture(image, std::string("system-data-") +
                                (appearance == Appearance::light ? "light" : "dark"));
         EXPECT_EQ(sheet.width(), 520);
@@ -36,7 +36,8 @@ TEST(SystemDataHelpTest, RendersItsRowsInOrderWithTheirTilesAtTheTitles) {
         }
         EXPECT_EQ(texts.last(), "Detailed › System Data shows these parts on your computer, in "
                                 "plain words, before anything moves.");
-        QRectF button(sheet.findChild<QWidget*>("gotIt")->geometry());
+        QWidget* gotIt = sheet.findChild<QWidget*>("gotIt");
+        QRectF button(gotIt->mapTo(&sheet, QPoint()), gotIt->size());
         EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()), token(Token::ink)));
         EXPECT_TRUE(near(at(image, button.right() + 8, button.center().y()), token(Token::ground)));
     }

@@ -82,13 +82,13 @@ TEST(Copy, ARefusedMoveNamesTheReasonTheSystemGaveForTheFirst) {
     const std::vector<Case> cases = {
         {{}, ""},
         {{{a, "Could not move /home/u/a: permission was refused"}},
-         "1 items couldn’t be moved. Could not move /home/u/a: permission was refused."},
+         "1 item couldn’t be moved. Could not move /home/u/a: permission was refused."},
         {{{b, "it is on another disk, and Kelvora moves files only within one disk"},
           {a, "Could not move /home/u/a: the disk is read-only"}},
          "2 items couldn’t be moved. It is on another disk, and Kelvora moves files only within "
          "one disk."},
         {{{a, "“a” stays: a folder on the way to it is a link."}},
-         "1 items couldn’t be moved. “a” stays: a folder on the way to it is a link."},
+         "1 item couldn’t be moved. “a” stays: a folder on the way to it is a link."},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Copy::notMoved(c.failures), c.text);
@@ -110,8 +110,8 @@ TEST(Copy, DoneTextsTellWhatCameBackWhatWasLeftAloneAndWhatFailed) {
     EXPECT_EQ(Copy::doneHeadline(failed),
               (std::vector<Copy::Run>{{"Nothing was cleared.", false}}));
     EXPECT_EQ(Copy::done(failed, disk, std::nullopt),
-              "Your computer now has 40.0 GB free. 1 items were opened by an app during "
-              "cleaning, so Kelvora left them alone. 1 items couldn’t be moved. Could not move "
+              "Your computer now has 40.0 GB free. 1 item was opened by an app during "
+              "cleaning, so Kelvora left it alone. 1 item couldn’t be moved. Could not move "
               "/home/u/x: permission was refused.");
 
     UndoShelf::Sweep sweep;

@@ -208,5 +208,19 @@ TEST_F(SearchPaneTest, ASearchThatFindsNothingSaysSo) {
     EXPECT_GT(countNear(image, QRectF(250, 300, 400, 80), Theme::muted(), 30), 60);
 }
 
+// A pane made anew, as when another pane was shown meanwhile or a picture is drawn, shows
+// the words its hits were found for rather than the empty field's invitation.
+TEST_F(SearchPaneTest, APaneMadeAgainShowsTheWordsItsHitsWereFoundFor) {
+    KELVORA_REQUIRE_GUI();
+    model.showSearch(query(), hits(), "videos over 1 GB");
+    {
+        SearchView pane(model);
+        EXPECT_EQ(pane.field()->text(), "videos over 1 GB");
+    }
+    model.search("pdfs bigger than 50 MB");
+    SearchView again(model);
+    EXPECT_EQ(again.field()->text(), "pdfs bigger than 50 MB");
+}
+
 } // namespace
 } // namespace kelvora::testing

@@ -185,6 +185,8 @@ TEST_F(ShelfViewTest, DemoShelfDrawsItsCardsSquaresAndButtonsInBothAppearances) 
 
 // While a put back runs, the summary's button turns its spinner and every Put back and Put
 // all back is drawn at half strength.
+// The spinner turns on the button of the work under way, and a "Free … now" confirmed during
+// a put back says why nothing was freed.
 TEST_F(ShelfViewTest, WhileTheShelfWorksItsButtonsSayTheyAreBusy) {
     KELVORA_REQUIRE_GUI();
     makeDemoShelf();
@@ -198,24 +200,40 @@ TEST_F(ShelfViewTest, WhileTheShelfWorksItsButtonsSayTheyAreBusy) {
     auto* free = view.findChild<SignalButton*>("freeShelf");
     auto* putAllBack = view.findChild<TextLinkButton*>("putAllBack");
     QRectF link(putAllBack->mapTo(&view, QPoint(0, 0)), putAllBack->size());
+    const int64_t held = model->shelfBytes();
 
-    HeldShelf held(shelfRoot());
-    model->putBack(fresh.entries.front(), *fresh.sweep);
+    std::optional<HeldShelf> hold(shelfRoot());
+    // Summary, the fresh clean-up's header, then its entries: the second entry's row.
+    view.page()->actOnRow(3, QString::fromStdString(ShelfText::entryAction(fresh.entries[1])));
+    ASSERT_EQ(model->shelfWork(), AppModel::ShelfWork::puttingBack);
     QImage busy = Render::widget(view, size);
     keepPicture(busy, "shelf-busy");
-    EXPECT_TRUE(free->busy());
+    EXPECT_FALSE(free->busy()) << "a put back, not freeing, is under way";
     EXPECT_EQ(view.page()->layout().summary.freeTitle, "Free 210 KB now");
-    for (const QRectF& button : {fresh.row(1).button, link}) {
+    for (const QRectF& button : {fresh.row(0).button, link}) {
         EXPECT_GT(countNear(idle, button, Theme::ink(), 40), 20);
         EXPECT_EQ(countNear(busy, button, Theme::ink(), 40), 0) << "half strength";
     }
     const QColor halfInk = blend(Theme::ink(), Theme::panel(), TextLinkButton::kBusyOpacity);
-    EXPECT_GT(countNear(busy, fresh.row(1).button, halfInk, 40), 20);
+    EXPECT_GT(countNear(busy, fresh.row(0).button, halfInk, 40), 20);
+    EXPECT_GT(countNear(busy, fresh.row(1).button, Theme::ink(), 40), 10)
+        << "the pressed entry's button turns its spinner";
 
-    held.letGo();
+    model->emptyShelf();
+    EXPECT_EQ(model->shelfError(), "Nothing was freed: the Undo Shelf is still putting things "
+                                   "back. Try again when it’s done.");
+    hold.reset();
     ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
-    EXPECT_FALSE(free->busy());
     EXPECT_FALSE(putAllBack->busy());
+    EXPECT_EQ(model->shelfBytes(), held - fresh.entries[1].bytes) << "only the put back ran";
+
+    hold.emplace(shelfRoot());
+    model->emptyShelf();
+    EXPECT_TRUE(free->busy()) << "freeing turns the spinner of its own button";
+    EXPECT_TRUE(putAllBack->busy());
+    hold.reset();
+    ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
+    EXPECT_TRUE(free->isHidden()) << "nothing is left to free";
 }
 
 // A shelf of a hundred thousand entries takes longer to copy than a frame: every row the

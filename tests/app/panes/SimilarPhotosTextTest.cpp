@@ -100,7 +100,7 @@ TEST(SimilarPhotosTextTest, FooterFollowsThePicksAndTheSearch) {
         EXPECT_EQ(footer.canMove, c.canMove);
     }
     auto one = SimilarPhotosText::footer({group("c", 1, 10)}, {URL::fileURL("/p/c.jpg")}, 7, false);
-    EXPECT_EQ(one.summary, "1 of 1 groups picked");
+    EXPECT_EQ(one.summary, "1 of 1 group picked");
 }
 
 TEST(SimilarPhotosTextTest, ContentFollowsTheSearchAndItsResult) {

@@ -36,13 +36,13 @@ TEST(SpaceMapTilesTest, ChildrenPastTheLimitFoldIntoOneTilePlacedBySize) {
     EXPECT_EQ(own[1].count, 1);
     ASSERT_TRUE(own[1].entry);
 
-    // 29 children: 28 tiles and "1 more items" holding the last child's bytes.
+    // 29 children: 28 tiles and "1 more item" holding the last child's bytes.
     std::vector<int64_t> sizes(29);
     for (int i = 0; i < 29; ++i)
         sizes[i] = 1000 - i;
     auto folded = SpaceMapTiles::tiles(children(sizes), 28);
     ASSERT_EQ(folded.size(), 29u);
-    EXPECT_EQ(folded.back().name, "1 more items");
+    EXPECT_EQ(folded.back().name, "1 more item");
     EXPECT_EQ(folded.back().id, "rest");
     EXPECT_EQ(folded.back().count, 1);
     EXPECT_EQ(folded.back().bytes, 972);

@@ -18,10 +18,12 @@ namespace kelvora::testing {
 // machine has no virtual display to offer.
 enum class Display { here, elsewhere, none };
 
-// With `screenReaderBus`, the copy also runs in a D-Bus session of its own with the
-// toolkit's accessibility bridge on, so assistive technology can read its windows over
-// AT-SPI; a machine without the session tools or the accessibility bus has no such display.
-inline Display virtualDisplay(bool screenReaderBus = false) {
+// `screen` is the virtual screen's width x height x depth. With `screenReaderBus`, the copy
+// also runs in a D-Bus session of its own with the toolkit's accessibility bridge on, so
+// assistive technology can read its windows over AT-SPI; a machine without the session
+// tools or the accessibility bus has no such display.
+inline Display virtualDisplay(const std::string& screen = "1600x1000x24",
+                              bool screenReaderBus = false) {
     if (std::getenv("KELVORA_ON_VIRTUAL_DISPLAY")) return Display::here;
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return Display::none;
     if (screenReaderBus &&
@@ -44,7 +46,7 @@ inline Display virtualDisplay(bool screenReaderBus = false) {
     std::string command =
         "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 " +
         std::string(screenReaderBus ? "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 " : "") +
-        "xvfb-run -a -n " + first + " -s '-screen 0 1600x1000x24' " +
+        "xvfb-run -a -n " + first + " -s '-screen 0 " + screen + "' " +
         (screenReaderBus ? "dbus-run-session -- " : "") + "'" + std::string(self, length) +
         "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
@@ -57,10 +59,10 @@ inline Display virtualDisplay(bool screenReaderBus = false) {
     return Display::elsewhere;
 }
 
-// Runs the rest of the test on a virtual display (in a copy of this binary), or skips it
-// where there is none.
-#define KELVORA_ON_VIRTUAL_DISPLAY()                                                               \
-    switch (kelvora::testing::virtualDisplay()) {                                                  \
+// Runs the rest of the test on a virtual screen of the given size ("1100x720x24"), in a
+// copy of this binary, or skips it where there is none.
+#define KELVORA_ON_VIRTUAL_SCREEN(screen)                                                          \
+    switch (kelvora::testing::virtualDisplay(screen)) {                                            \
     case kelvora::testing::Display::here:                                                          \
         break;                                                                                     \
     case kelvora::testing::Display::none:                                                          \
@@ -69,9 +71,12 @@ inline Display virtualDisplay(bool screenReaderBus = false) {
         return;                                                                                    \
     }
 
+// The same on the usual large screen.
+#define KELVORA_ON_VIRTUAL_DISPLAY() KELVORA_ON_VIRTUAL_SCREEN("1600x1000x24")
+
 // The same, in a D-Bus session where a screen reader can read the windows over AT-SPI.
 #define KELVORA_ON_VIRTUAL_DISPLAY_WITH_SCREEN_READER_BUS()                                        \
-    switch (kelvora::testing::virtualDisplay(true)) {                                              \
+    switch (kelvora::testing::virtualDisplay("1600x1000x24", true)) {                              \
     case kelvora::testing::Display::here:                                                          \
         break;                                                                                     \
     case kelvora::testing::Display::none:                                                          \

@@ -55,7 +55,7 @@ TEST(DetailTexts, FooterSumsThePicksOfTheWholeResult) {
     ScanResult trash;
     trash.items = {found(JunkKind::trash, ".Trash/empty", 0)};
     content = footer(trash, {});
-    EXPECT_EQ(content.countLine, "1 of 1 items picked · 0 KB");
+    EXPECT_EQ(content.countLine, "1 of 1 item picked · 0 KB");
     EXPECT_TRUE(content.enabled);
     EXPECT_TRUE(FooterContent::of(PickTotals::count(trash, {}), 7, true).busy);
 }

@@ -1,4 +1,5 @@
 #include "app/controller/ControllerFixture.h"
+#include "app/support/VirtualDisplay.h"
 
 #include "controller/Updater.h"
 #include "window/AppEvents.h"
@@ -6,6 +7,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
+#include <QTest>
 
 namespace kelvora::testing {
 namespace {
@@ -35,7 +38,8 @@ TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
     MainWindow window(*model, updater);
     EXPECT_EQ(window.objectName(), "main");
     EXPECT_EQ(window.windowTitle(), "Kelvora");
-    EXPECT_EQ(window.size(), QSize(1280, 820));
+    EXPECT_EQ(window.size(),
+              MainWindow::firstSize(QGuiApplication::primaryScreen()->availableGeometry().size()));
     EXPECT_EQ(window.minimumSize(), QSize(1100, 720));
     EXPECT_FALSE(window.checkForUpdatesAction()->isEnabled());
     EXPECT_EQ(window.checkAgainAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -56,6 +60,33 @@ TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
     EXPECT_FALSE(window.checkAgainAction()->isEnabled());
     window.systemDataAction()->trigger();
     EXPECT_TRUE(model->showingSystemDataHelp());
+}
+
+TEST(MainWindowSizeTest, OpensAtTheDefaultSizeHeldInsideTheScreenNeverBelowTheSmallest) {
+    struct Case {
+        QSize available;
+        QSize opens;
+    } cases[] = {
+        {{1920, 1080}, {1280, 820}}, {{1280, 820}, {1280, 820}}, {{1366, 740}, {1280, 740}},
+        {{1100, 720}, {1100, 720}},  {{1200, 700}, {1200, 720}}, {{800, 600}, {1100, 720}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MainWindow::firstSize(c.available), c.opens)
+            << c.available.width() << "x" << c.available.height();
+}
+
+// On a screen of the smallest window's size the window opens wholly on it, not at the
+// default size running past its edges.
+TEST_F(MainWindowTest, OnAScreenOfTheSmallestSizeItOpensWhollyOnIt) {
+    KELVORA_ON_VIRTUAL_SCREEN("1100x720x24");
+    auto model = makeModel();
+    Updater updater;
+    MainWindow window(*model, updater);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(window.size(), QSize(1100, 720));
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
 }
 
 TEST_F(MainWindowTest, OpenedApplicationsReachTheUninstallFlow) {

@@ -141,8 +141,8 @@ TEST(SimpleStateTest, SummaryTellsWhatTheAppDoesNowAndWhatItsButtonWillDo) {
              "shelf. | <Free 5.0 GB now ~> Open Undo Shelf"},
         // Nothing came back: the headline must not read like a success, and the body says why.
         {{AppModel::Phase::done(demo, failed, demo.disk), {}, {}, {}, demo.disk},
-         "Done | Nothing was cleared. | Your computer now has 61.2 GB free. 1 items were opened "
-         "by an app during cleaning, so Kelvora left them alone. 2 items couldn’t be moved. "
+         "Done | Nothing was cleared. | Your computer now has 61.2 GB free. 1 item was opened "
+         "by an app during cleaning, so Kelvora left it alone. 2 items couldn’t be moved. "
          "Protected. |"},
     };
     for (const auto& [scene, expected] : cases)

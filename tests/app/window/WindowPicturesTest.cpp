@@ -5,14 +5,17 @@
 #include "design/Contrast.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/SheetFrame.h"
 #include "design/Snapshot.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
 #include "panes/ShelfPage.h"
 #include "panes/ShelfView.h"
 #include "search/PlainQuery.h"
+#include "snapshot/DemoData.h"
 #include "snapshot/Marketing.h"
 #include "window/RootView.h"
+#include "window/SheetOverlay.h"
 
 #include <QFontMetricsF>
 #include <QRegularExpression>
@@ -100,7 +103,7 @@ TEST_F(WindowPicturesTest, ShelfHeaderWrapsALongHoldsSquaresAndKeepsItsTextsWhol
         EXPECT_TRUE(german(R"(^\w+, \d+\. \w+, \d\d:\d\d$)", section.dateText))
             << section.dateText.toStdString();
         EXPECT_TRUE(
-            german(R"(^1 items · 9 KB · frees up \w\w\., \d+\. \w+\.?$)", section.summaryText))
+            german(R"(^1 item · 9 KB · frees up \w\w\., \d+\. \w+\.?$)", section.summaryText))
             << section.summaryText.toStdString();
         const QPointF origin = page->mapTo(&root, QPoint(0, 0));
         expectWhole(image, section.date.translated(origin), section.dateText,
@@ -216,6 +219,52 @@ TEST_F(WindowPicturesTest, DisabledButtonsKeepTheirWordsReadable) {
         PlainQuery::parse("videos over 1 GB", currentDate(), QueryCalendar::gregorian()),
         {{URL::fileURL(env.home() + "/Movies/Trip.mov"), 4'200'000'000, std::nullopt}});
     expectReadable("moveToShelf", "Move 0 KB to the Undo Shelf");
+}
+
+// After a clean-up that shelved something, the done screen offers "Free … now", "Open Undo
+// Shelf" and "Share your receipt", and the System Data sheet is taller than 720: both stay
+// whole at the smallest window, the link inside the window and the sheet's button in view.
+TEST_F(WindowPicturesTest, TheDoneScreenAndTheSystemDataSheetStayWholeAtTheSmallestWindow) {
+    KELVORA_REQUIRE_GUI();
+    Snapshot::DemoShelf demo = Snapshot::demoShelf();
+    Snapshot::dressForWebsite(demo.shelf, demo.folder.appending("home", true));
+    const ScanResult result = Marketing::result();
+    CleanReport report = Marketing::report(result);
+    DiskSpace disk = result.disk;
+    disk.available += report.freed;
+    AppModel model(result, AppModel::ViewMode::simple, demo.shelf,
+                   AppModel::Phase::done(result, std::move(report), disk));
+    ASSERT_TRUE(model.receipt());
+    ASSERT_GE(model.shelfBytes(), 1);
+
+    forEachPicture(model, "done", [&](RootView& root, const QImage& image, QSize size) {
+        for (const char* name : {"freeNowButton", "openShelfLink", "shareReceiptLink"}) {
+            auto* control = root.findChild<QWidget*>(name);
+            ASSERT_TRUE(control && control->isVisibleTo(&root)) << name;
+            EXPECT_TRUE(QRectF(QPointF(), size).contains(placeIn(control, &root))) << name;
+        }
+        auto* link = root.findChild<QWidget*>("shareReceiptLink");
+        expectWhole(image, placeIn(link, &root), "Share your receipt", TextLinkButton::font(16),
+                    Theme::ink());
+    });
+
+    model.setShowingSystemDataHelp(true);
+    forEachPicture(model, "system-data", [&](RootView& root, const QImage& image, QSize size) {
+        ASSERT_TRUE(root.systemDataSheet());
+        auto* sheet = qobject_cast<SheetFrame*>(root.systemDataSheet()->sheet());
+        ASSERT_TRUE(sheet);
+        const QRectF card = placeIn(sheet, &root);
+        EXPECT_TRUE(QRectF(QPointF(), size).contains(card));
+        const QRectF button = placeIn(root.findChild<QWidget*>("gotIt"), &root);
+        EXPECT_TRUE(card.contains(button)) << "Got it stays on the card";
+        EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()), Theme::ink()));
+        EXPECT_TRUE(near(at(image, card.center().x(), card.bottom() - 8), Theme::ground()))
+            << "the card's foot";
+        if (size.height() == 720)
+            EXPECT_GT(sheet->sizeHint().height(), card.height()) << "the words scroll";
+        EXPECT_EQ(placeIn(sheet->body(), &root).top(), card.top()) << "the words from their top";
+    });
+    removeItem(demo.folder.path());
 }
 
 } // namespace
