@@ -10,7 +10,8 @@ namespace kelvora {
 // frame then scrolls its body and keeps its buttons in view). It is a
 // child of the window, so a picture of the window shows it too, and it keeps the clicks
 // from the window below. The overlay owns the sheet; deleting it takes the sheet along. It
-// takes the keyboard from `opener`, the control that had it, to give it back at the end.
+// takes the keyboard from `opener`, the control that had it, to give it back at the end;
+// the arrows and Page Up and Down that nothing in the sheet takes scroll its body.
 class SheetOverlay : public QWidget {
     Q_OBJECT
 
@@ -30,6 +31,7 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
