@@ -22,35 +22,6 @@ namespace kelvora::Accessibility {
 
 namespace {
 
-class PickBoxAccessible : public QAccessibleWidget {
-public:
-    explicit PickBoxAccessible(PickBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return PickBox::accessibleValue(box()->isOn());
-        return QAccessibleWidget::text(t);
-    }
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.checkable = true;
-        s.checked = box()->isOn();
-        return s;
-    }
-    QStringList actionNames() const override {
-        return box()->isEnabled() ? QStringList{toggleAction(), pressAction()} : QStringList{};
-    }
-    void doAction(const QString& action) override {
-        if (box()->isEnabled() && (action == toggleAction() || action == pressAction()))
-            box()->click();
-    }
-
-private:
-    PickBox* box() const { return static_cast<PickBox*>(widget()); }
-};
-
-// A progress bar at the share of the disk in use, in whole percents, whose value in words
-// also says what cleaning the picks leaves; the words are its description too, where a
-// screen reader reads no value text.
 class DialAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit DialAccessible(DialView* dial) : QAccessibleWidget(dial, QAccessible::ProgressBar) {}
@@ -80,8 +51,9 @@ private:
     DialView* dial() const { return static_cast<DialView*>(widget()); }
 };
 
-// A painted button showing a state its owner sets after each press (a switch, a segment):
-// its role and whether it is on, and Toggle and Press both press it, so the owner decides.
+// A painted button showing a state its owner sets after each press (a switch, a segment, a
+// pick box): its role and whether it is on, and Toggle and Press both press it, so the
+// owner decides.
 class ToggleAccessible : public QAccessibleWidget {
 public:
     ToggleAccessible(QAbstractButton* button, QAccessible::Role role)
@@ -90,7 +62,7 @@ public:
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         s.checkable = true;
-        s.checked = button()->isChecked();
+        s.checked = on();
         return s;
     }
     QStringList actionNames() const override {
@@ -101,8 +73,22 @@ public:
             button()->click();
     }
 
-private:
+protected:
+    virtual bool on() const { return button()->isChecked(); }
     QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+class PickBoxAccessible : public ToggleAccessible {
+public:
+    explicit PickBoxAccessible(PickBox* box) : ToggleAccessible(box, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return PickBox::accessibleValue(on());
+        return ToggleAccessible::text(t);
+    }
+
+protected:
+    bool on() const override { return static_cast<PickBox*>(widget())->isOn(); }
 };
 
 constexpr const char* kToggleRole = "kelvoraToggleRole";

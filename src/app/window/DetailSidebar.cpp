@@ -124,20 +124,13 @@ void SidebarList::actOnRow(int row, const QString& action) {
 }
 
 void SidebarList::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton ? paintedRowAt(event->position().toPoint()) : -1;
-    if (pressed_ < 0) QWidget::mousePressEvent(event);
+    if (!pressRow(event)) QWidget::mousePressEvent(event);
 }
 
-// Like a button, a row opens when the press ends where it began.
 void SidebarList::mouseReleaseEvent(QMouseEvent* event) {
-    const int pressed = std::exchange(pressed_, -1);
-    if (pressed >= 0 && event->button() == Qt::LeftButton &&
-        paintedRowAt(event->position().toPoint()) == pressed) {
-        followRow(pressed);
-        emit opened(pressed);
-        return;
-    }
-    QWidget::mouseReleaseEvent(event);
+    const int pressed = releaseRow(event);
+    if (pressed < 0) return QWidget::mouseReleaseEvent(event);
+    emit opened(pressed);
 }
 
 void SidebarList::paintEvent(QPaintEvent* event) {

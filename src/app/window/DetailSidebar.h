@@ -64,7 +64,6 @@ private:
     std::vector<Sidebar::Row> rows_;
     std::vector<QRect> places_;
     std::vector<std::pair<QRectF, QString>> captions_;
-    int pressed_ = -1;
 };
 
 // The detailed view's left column: the overview, every listed category and the tools, each

@@ -125,20 +125,13 @@ void OverviewRows::actOnRow(int row, const QString& action) {
 }
 
 void OverviewRows::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton ? paintedRowAt(event->position().toPoint()) : -1;
-    if (pressed_ < 0) QWidget::mousePressEvent(event);
+    if (!pressRow(event)) QWidget::mousePressEvent(event);
 }
 
-// Like a button, a row opens when the press ends where it began.
 void OverviewRows::mouseReleaseEvent(QMouseEvent* event) {
-    const int pressed = std::exchange(pressed_, -1);
-    if (pressed >= 0 && event->button() == Qt::LeftButton &&
-        paintedRowAt(event->position().toPoint()) == pressed) {
-        followRow(pressed);
-        actOnRow(pressed, PaintedRow::kShowDetails);
-        return;
-    }
-    QWidget::mouseReleaseEvent(event);
+    const int pressed = releaseRow(event);
+    if (pressed < 0) return QWidget::mouseReleaseEvent(event);
+    actOnRow(pressed, PaintedRow::kShowDetails);
 }
 
 void OverviewRows::paintEvent(QPaintEvent* event) {

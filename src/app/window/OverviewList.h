@@ -68,7 +68,6 @@ protected:
 private:
     std::vector<Overview::Row> rows_;
     std::vector<QRect> places_;
-    int pressed_ = -1;
 };
 
 // What the overview pane holds, laid out for its width: the summary card with the dial,
