@@ -36,6 +36,8 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
     scanner.localSnapshots = [] { return std::vector<Date>{}; };
     scanner.isInstalled = [](const std::string&) { return true; };
     scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>{}; };
+    scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(home / "system", true),
+                                               home.url().appending(".local/share"));
     scanner.ollamaTool.reset();
     return scanner;
 }

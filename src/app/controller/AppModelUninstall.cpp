@@ -21,13 +21,23 @@ constexpr const char* kOnlyApplications =
 constexpr const char* kStillLocked =
     "The app still can’t be moved. Try moving it to the Trash in your file manager.";
 
-std::string refusal(const URL& app, DiskScanner::AppRefusal why) {
-    const std::string name = app.deletingPathExtension().lastPathComponent();
+std::string refusal(const std::string& name, DiskScanner::AppRefusal why) {
     switch (why) {
     case DiskScanner::AppRefusal::notAnApp:
         return name + " isn’t an app Kelvora can read, so Kelvora won’t remove it.";
     case DiskScanner::AppRefusal::kelvora:
         return name + " is Kelvora itself, so Kelvora won’t remove it.";
+    case DiskScanner::AppRefusal::flatpak:
+        return name + " is a Flatpak app, so Kelvora won’t remove it. Remove it in your software "
+                      "manager (or with flatpak uninstall); Kelvora then offers the data it "
+                      "leaves in ~/.var/app.";
+    case DiskScanner::AppRefusal::snap:
+        return name + " is a snap, so Kelvora won’t remove it. Remove it in your software "
+                      "manager (or with snap remove); Kelvora then offers the data it leaves in "
+                      "~/snap.";
+    case DiskScanner::AppRefusal::packageManager:
+        return name + " came with a package of the system’s package manager, so Kelvora won’t "
+                      "remove it. Remove it in your software manager.";
     case DiskScanner::AppRefusal::system:
         break;
     }
@@ -36,6 +46,11 @@ std::string refusal(const URL& app, DiskScanner::AppRefusal why) {
 
 AppModel::Notice noticeFor(const ScanItem& leftovers) {
     std::string name = leftovers.leftover() ? leftovers.leftover()->name : "";
+    if (leftovers.leftover() &&
+        leftovers.leftover()->kind == ScanItem::LeftoverInfo::Kind::appImage)
+        return {name + " was removed", "Its menu entry and icon stayed behind (" +
+                                           Format::size(leftovers.bytes) +
+                                           "). Kelvora can move them onto the Undo Shelf."};
     return {name + " was removed", "It left " + Format::size(leftovers.bytes) +
                                        " of settings and data behind. Kelvora can move them "
                                        "onto the Undo Shelf."};
@@ -46,19 +61,21 @@ AppModel::Notice noticeFor(const ScanItem& leftovers) {
 void AppModel::prepareUninstall(const URL& app) {
     DiskScanner configured = Prefs::configured(scanner_);
     assign(uninstallReport_, std::optional<CleanReport>(), Area::uninstall);
-    using Prepared = std::pair<std::optional<ScanItem>, DiskScanner::AppRefusal>;
+    using Prepared = std::pair<std::optional<ScanItem>, std::string>;
     inBackground(
         [configured, app] {
-            Prepared prepared{configured.uninstallItem(app), DiskScanner::AppRefusal::notAnApp};
+            Prepared prepared{configured.uninstallItem(app), {}};
             if (!prepared.first)
-                prepared.second = configured.appRefusal(app).value_or(prepared.second);
+                prepared.second =
+                    refusal(DiskScanner::appDisplayName(app),
+                            configured.appRefusal(app).value_or(DiskScanner::AppRefusal::notAnApp));
             return prepared;
         },
-        [this, app](Prepared prepared) {
+        [this](Prepared prepared) {
             if (prepared.first)
                 assign(uninstallTarget_, std::move(prepared.first), Area::uninstall);
             else
-                setShelfError(refusal(app, prepared.second));
+                setShelfError(prepared.second);
         });
 }
 
@@ -139,7 +156,7 @@ void AppModel::watchForRemovedApps() {
 // Folders that do not exist are left out; they are taken in once a re-read finds them.
 void AppModel::watchApplicationFolders() {
     QStringList watched = watcher_->directories();
-    for (const auto& folder : scanner_.applicationFolders) {
+    for (const auto& folder : scanner_.installedAppFolders()) {
         QString path = QString::fromStdString(folder.path());
         auto info = fileInfo(folder);
         if (info && info->isDirectory() && !watched.contains(path)) watcher_->addPath(path);

@@ -3,6 +3,7 @@
 #include "catalog/PlainWords.h"
 #include "model/Format.h"
 #include "panes/Copy.h"
+#include "platform/AppImages.h"
 
 namespace kelvora::UninstallText {
 
@@ -32,11 +33,19 @@ std::string title(const ScanItem& item) {
 std::string subtitle(const ScanItem& item) {
     if (item.kind == JunkKind::apps) {
         int count = item.app() ? item.app()->leftoverCount : 0;
+        // An AppImage keeps nothing in a Library: its menu entry and icon go with it.
+        if (item.app() && AppImages::hasAppImageName(item.app()->bundleID))
+            return PlainWords::fill("The app, plus %lld %@ that go with it.",
+                                    {count, PlainWords::plural("file", count)});
         return PlainWords::fill("The app, plus %lld %@ it keeps in your Library.",
                                 {count, PlainWords::plural("file", count)});
     }
     int64_t count = static_cast<int64_t>(item.targets.size());
-    return PlainWords::fill("%@ is gone, but left %lld %@ in your Library.",
+    const bool inLibrary = !item.leftover() ||
+                           item.leftover()->kind == ScanItem::LeftoverInfo::Kind::appFiles ||
+                           item.leftover()->kind == ScanItem::LeftoverInfo::Kind::launchAgent;
+    return PlainWords::fill(inLibrary ? "%@ is gone, but left %lld %@ in your Library."
+                                      : "%@ is gone, but left %lld %@ in your home folder.",
                             {displayName(item), count, PlainWords::plural("item", count)});
 }
 

@@ -6,6 +6,7 @@
 #include "engine/PathRules.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 
 #include <QUuid>
 
@@ -103,6 +104,8 @@ DiskScanner demoScanner(const URL& folder,
     scanner.appleModelsFolder = folder.appending("models", true);
     // Only the demo's own applications: a snapshot comes out the same on every machine.
     scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
+    scanner.sandboxRoots =
+        SandboxRoots::under(folder.appending("system", true), HomeFolders(home).data());
     return scanner;
 }
 

@@ -1,5 +1,7 @@
 #include "window/AppEvents.h"
 
+#include "platform/AppImages.h"
+
 namespace kelvora {
 
 AppEvents& AppEvents::shared() {
@@ -7,9 +9,14 @@ AppEvents& AppEvents::shared() {
     return *events;
 }
 
+bool isApplicationFile(const URL& url) {
+    return url.pathExtension() == "app" || url.pathExtension() == "desktop" ||
+           AppImages::hasAppImageName(url.lastPathComponent());
+}
+
 std::optional<URL> firstApplication(const std::vector<URL>& urls) {
     for (const auto& url : urls)
-        if (url.pathExtension() == "app") return url;
+        if (isApplicationFile(url)) return url;
     return std::nullopt;
 }
 

@@ -24,7 +24,9 @@ signals:
     void kelvoraOpenApps(const std::vector<kelvora::URL>& urls);
 };
 
-// The first opened item that is an application bundle.
+// An application as a file manager hands it over: a bundle, an AppImage or a menu entry.
+bool isApplicationFile(const URL& url);
+// The first opened item that is an application.
 std::optional<URL> firstApplication(const std::vector<URL>& urls);
 
 } // namespace kelvora

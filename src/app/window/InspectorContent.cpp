@@ -1,6 +1,7 @@
 #include "window/InspectorContent.h"
 
 #include "catalog/PlainWords.h"
+#include "platform/AppImages.h"
 
 namespace kelvora {
 
@@ -19,7 +20,9 @@ std::string count(int64_t n) {
 void appFacts(const Catalog& catalog, const ScanItem::AppInfo& app, std::vector<Fact>& facts) {
     facts.push_back(
         text("Last opened", app.lastOpened ? catalog.relativeDate(*app.lastOpened) : "Never"));
-    facts.push_back(text("Leftover files", count(app.leftoverCount)));
+    // An AppImage's menu entry and icon are no leftovers: they go with it.
+    const bool appImage = AppImages::hasAppImageName(app.bundleID);
+    facts.push_back(text(appImage ? "Files with it" : "Leftover files", count(app.leftoverCount)));
 }
 
 void largeFileFacts(const Catalog& catalog, const ScanItem::LargeFileInfo& file,
@@ -44,8 +47,13 @@ void mailFacts(const ScanItem::MailInfo& mail, std::vector<Fact>& facts) {
 
 void leftoverFacts(const ScanItem& item, const ScanItem::LeftoverInfo& leftover,
                    std::vector<Fact>& facts) {
-    bool agent = leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent;
-    facts.push_back(text(agent ? "Label" : "Bundle ID", leftover.id, Style::middleCut));
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    const char* label = leftover.kind == Kind::launchAgent   ? "Label"
+                        : leftover.kind == Kind::appImage    ? "AppImage"
+                        : leftover.kind == Kind::flatpakData ? "App ID"
+                        : leftover.kind == Kind::snapData    ? "Snap"
+                                                             : "Bundle ID";
+    facts.push_back(text(label, leftover.id, Style::middleCut));
     facts.push_back(text("Files", count(static_cast<int64_t>(item.targets.size()))));
 }
 

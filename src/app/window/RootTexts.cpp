@@ -2,6 +2,7 @@
 
 #include "model/Format.h"
 #include "panes/Copy.h"
+#include "window/AppEvents.h"
 
 namespace kelvora::RootTexts {
 
@@ -39,7 +40,7 @@ bool canCheckAgain(const AppModel& model) {
 
 std::optional<URL> droppedApplication(const std::vector<URL>& dropped) {
     if (dropped.empty() || !dropped.front().isFileURL()) return std::nullopt;
-    if (dropped.front().pathExtension() != "app") return std::nullopt;
+    if (!isApplicationFile(dropped.front())) return std::nullopt;
     return dropped.front();
 }
 

@@ -33,8 +33,8 @@ std::string shelfButtonTitle(int64_t shelfBytes);
 // "Check again" waits while a scan or a clean-up runs.
 bool canCheckAgain(const AppModel& model);
 
-// The application bundle a drop asks to remove: only the first dropped item counts, and
-// only when its extension is exactly "app".
+// The application a drop asks to remove: only the first dropped item counts, and only an
+// application bundle (extension exactly "app"), an AppImage or a menu entry (".desktop").
 std::optional<URL> droppedApplication(const std::vector<URL>& dropped);
 inline constexpr const char* kDropLabel = "Drop an app to remove it with its leftovers";
 

@@ -3,6 +3,7 @@
 #include "catalog/PlainWords.h"
 #include "engine/DiskScanner.h"
 #include "model/Format.h"
+#include "platform/AppImages.h"
 #include "platform/Text.h"
 
 #include <charconv>
@@ -179,17 +180,23 @@ std::string Catalog::duplicateDetail(const ScanItem& item) const {
 
 std::string Catalog::appsDetail(const ScanItem& item) const {
     std::string text = lastOpened(item);
-    if (item.app() && item.app()->leftoverCount >= 1)
-        text += " · plus " + counted(item.app()->leftoverCount, "leftover item");
-    return text;
+    if (!item.app() || item.app()->leftoverCount < 1) return text;
+    const bool appImage = AppImages::hasAppImageName(item.app()->bundleID);
+    return text + " · plus " +
+           counted(item.app()->leftoverCount, appImage ? "file" : "leftover item") +
+           (appImage ? " with it" : "");
 }
 
 std::string Catalog::leftoverDetail(const ScanItem& item) const {
     if (!item.leftover()) return "Left by a removed app";
     const auto& leftover = *item.leftover();
-    if (leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-        return "Starts a program that’s gone · in LaunchAgents";
-    std::string text = "App not installed · in " + joined(leftover.places, ", ");
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    if (leftover.kind == Kind::launchAgent) return "Starts a program that’s gone · in LaunchAgents";
+    std::string text = leftover.kind == Kind::appImage      ? "AppImage gone · in "
+                       : leftover.kind == Kind::flatpakData ? "Flatpak app not installed · in "
+                       : leftover.kind == Kind::snapData    ? "Snap not installed · in "
+                                                            : "App not installed · in ";
+    text += joined(leftover.places, ", ");
     if (leftover.lastChanged)
         text += " · untouched since " + PlainWords::shortMonthDate(*leftover.lastChanged);
     return text;

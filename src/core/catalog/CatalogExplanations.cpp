@@ -3,6 +3,7 @@
 #include "catalog/PlainWords.h"
 #include "engine/DiskScanner.h"
 #include "model/Format.h"
+#include "platform/AppImages.h"
 
 namespace kelvora {
 
@@ -48,11 +49,33 @@ std::string mailExplanation(const ScanItem::MailInfo& mail, int holdDays) {
 }
 
 std::string leftoverExplanation(const ScanItem::LeftoverInfo& leftover, int holdDays) {
-    if (leftover.kind == ScanItem::LeftoverInfo::Kind::launchAgent)
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    switch (leftover.kind) {
+    case Kind::launchAgent:
         return fill("A login item whose program is gone, usually because its app was removed. "
                     "It does nothing but launchd still tries to start it. If you remove it, it "
                     "waits on the Undo Shelf for %lld days first.",
                     {holdDays});
+    case Kind::appImage:
+        return fill("The AppImage %@ is gone, but its menu entry and icon stayed, and the menu "
+                    "still lists an app that no longer starts. They wait on the Undo Shelf for "
+                    "%lld days first, so you can put them back.",
+                    {leftover.id, holdDays});
+    case Kind::flatpakData:
+        return fill("%@ isn’t installed in any of this computer’s Flatpak installations. This is "
+                    "the data it kept in your home folder; uninstalling a Flatpak app leaves it "
+                    "unless you ask for its data to be deleted. If you install it again, you’d "
+                    "start fresh. It waits on the Undo Shelf for %lld days first, so you can put "
+                    "it back.",
+                    {leftover.id, holdDays});
+    case Kind::snapData:
+        return fill("The snap %@ isn’t installed anymore. This is the data it kept in your home "
+                    "folder. If you install it again, you’d start fresh. It waits on the Undo "
+                    "Shelf for %lld days first, so you can put it back.",
+                    {leftover.id, holdDays});
+    case Kind::appFiles:
+        break;
+    }
     return fill("%@ (%@) isn’t installed, and nothing from its maker is. These are its settings "
                 "and data from when it was. If you install it again, you’d start fresh. They "
                 "wait on the Undo Shelf for %lld days first, so you can put them back.",
@@ -160,7 +183,11 @@ std::string Catalog::appExplanation(const ScanItem::AppInfo& info, int holdDays)
     std::string text = info.lastOpened ? fill("You last opened %@ %@.",
                                               {info.name, relativeDate(*info.lastOpened)})
                                        : fill("You’ve never opened %@.", {info.name});
-    if (info.leftoverCount >= 1)
+    if (info.leftoverCount >= 1 && AppImages::hasAppImageName(info.bundleID))
+        text += fill(" Removing it also takes along %@ that belong to it, such as its menu "
+                     "entry and icon.",
+                     {PlainWords::counted(info.leftoverCount, "file")});
+    else if (info.leftoverCount >= 1)
         text += fill(" Removing it also clears the %@ it keeps in your Library.",
                      {PlainWords::counted(info.leftoverCount, "file")});
     return text + fill(" It waits on the Undo Shelf for %lld days, so you can put it back exactly "

@@ -7,6 +7,7 @@
 #include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
+#include <cstdlib>
 #include <sys/statvfs.h>
 
 namespace kelvora {
@@ -41,6 +42,9 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
     desktopApplications = [dataHome = places.data().path()] {
         return DesktopEntries::applications(DesktopEntries::folders(dataHome));
     };
+    sandboxRoots = SandboxRoots::live(places.data());
+    const char* path = std::getenv("PATH");
+    programSearchPath = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
     mailAccounts = liveMailAccounts;
     purgeableSpace = livePurgeable;
     localSnapshots = liveSnapshots;

@@ -3,10 +3,12 @@
 #include "engine/HeldOpen.h"
 #include "model/InstalledApp.h"
 #include "model/ScanResult.h"
+#include "platform/AppImages.h"
 #include "platform/Date.h"
 #include "platform/DesktopEntries.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
+#include "platform/SandboxApps.h"
 #include "platform/StopToken.h"
 #include "platform/Url.h"
 
@@ -220,6 +222,21 @@ struct DiskScanner {
     struct InstalledAppKey {
         std::string key; // the name lower-cased, letters and digits only
         std::string name;
+        // An application bundle's key, which a disk image or installer package may also
+        // match by its first words; any other matches only a whole package name.
+        bool bundle = true;
+    };
+    // An AppImage application and what goes with it. Only what lies in the user's own
+    // folders goes along when it is removed.
+    struct AppImageApp {
+        URL file;
+        std::string name;         // the Name of a menu entry that runs it, else its package's
+        std::vector<URL> entries; // the user's menu and autostart entries that run it
+        std::vector<URL> links;   // links to it in the AppImage folders
+        std::vector<URL> icons;   // the entries' icons in the user's icons, named by no other entry
+        std::vector<URL> data;    // its portable-mode folders beside it
+        // Everything but the file itself, in the order above.
+        std::vector<URL> companions() const;
     };
     struct NamedSupportFolder {
         std::string name;
@@ -231,6 +248,26 @@ struct DiskScanner {
     std::vector<URL> leftoverFiles(const std::string& bundleID, const std::string& name) const;
     static bool canMove(const URL& url);
     static std::optional<AppUsage> spotlightUsage(const URL& url);
+    // Every AppImage of the AppImage folders or run by a desktop entry, once each.
+    std::vector<AppImageApp> appImages() const;
+    // The AppImage at `file`; none when it is no AppImage.
+    std::optional<AppImageApp> appImage(const URL& file) const;
+    // What the AppImage of a list of applications left now that its file is gone; none when
+    // it is still there or left nothing.
+    std::optional<AppImageApp> goneAppImage(const InstalledApp& app) const;
+    // The item of an AppImage, unmeasured: the file, then what goes with it.
+    ScanItem appImageItem(const AppImageApp& app, std::optional<Date> lastOpened,
+                          const std::vector<RunningApp>& apps) const;
+    // When the AppImage at `file` was last opened, by the rule below.
+    std::optional<Date> appImageUsage(const URL& file) const;
+    // When an AppImage was last opened: the later of the date recorded for it and of its
+    // access and modification times, or none when nothing says it was ever run (it was not
+    // read since it was written, and no date was recorded).
+    static std::optional<Date> appImageLastOpened(std::optional<Date> recorded, Date accessed,
+                                                  Date modified);
+    // The folders whose entries are installed applications: the application folders, the
+    // AppImage folders and the application folders of Flatpak and Snap.
+    std::vector<URL> installedAppFolders() const;
     // The installed application with this bundle identifier, searched in the given folders.
     static std::optional<URL> applicationURL(const std::string& bundleID,
                                              const std::vector<URL>& folders);
@@ -238,12 +275,18 @@ struct DiskScanner {
                                         FileCounter& counter) const;
     std::set<std::string> installedMakers() const;
     std::vector<ScanItem> leftoverLaunchAgents(FileCounter& counter) const;
+    // The data folders in the home of Flatpak apps and snaps that are no longer installed.
+    std::vector<ScanItem> sandboxLeftovers(const std::vector<RunningApp>& apps,
+                                           FileCounter& counter) const;
     static std::string readableName(const std::string& bundleID);
     static const std::map<std::string, NamedSupportFolder>& namedSupportFolders();
     ItemsAndAccess scanDownloads(FileCounter& counter) const;
     std::vector<InstalledAppKey> installedAppKeys() const;
     static std::optional<std::string> matchingApp(const std::string& installerName,
                                                   const std::vector<InstalledAppKey>& installed);
+    // The AppImages that are installed applications: those a desktop entry runs and those
+    // running now.
+    std::set<FileIdentity> appImagesInUse() const;
     std::optional<ScanItem::DownloadInfo>
     judgeDownload(const FileInfo& entry, const std::set<std::string>& names,
                   const std::vector<InstalledAppKey>& installed, Date cutoff) const;
@@ -256,13 +299,33 @@ struct DiskScanner {
     // Why an application may not be removed: it is no bundle with an identifier that can be
     // read, or it is Kelvora itself or an application that came with the system. None when
     // it may.
-    enum class AppRefusal { notAnApp, kelvora, system };
+    // Flatpak apps, snaps and what the system's package manager installed are removed by
+    // those tools, never here.
+    enum class AppRefusal { notAnApp, kelvora, system, flatpak, snap, packageManager };
     std::optional<AppRefusal> appRefusal(const URL& bundle) const;
+    // The name an application is shown by: a desktop entry's Name, else the file's name
+    // without its extension.
+    static std::string appDisplayName(const URL& app);
+    // The AppImage a dropped file stands for: itself, or the one a desktop entry runs.
+    std::optional<URL> appImageBehind(const URL& app) const;
     // The applications of the older list whose identifier the newer list no longer has.
     static std::vector<InstalledApp> removed(const std::vector<InstalledApp>& older,
                                              const std::vector<InstalledApp>& newer);
-    // What an application removed elsewhere left in the user's Library, or none.
+    // What an application removed elsewhere left in the user's Library, or, for an AppImage,
+    // a Flatpak app or a snap, in the home; none when nothing.
     std::optional<ScanItem> leftovers(const InstalledApp& removedApp) const;
+    std::optional<ScanItem> appImageLeftovers(const InstalledApp& removedApp) const;
+    // The leftovers item of files an application removed elsewhere left, at least 1 byte.
+    ScanItem removedAppItem(ScanItem::LeftoverInfo::Kind kind, const std::string& id,
+                            const std::string& name, const std::vector<URL>& files) const;
+    // The Flatpak app or snap an entry of a list of applications stands for, by where it was.
+    std::optional<SandboxApp> sandboxAppAt(const InstalledApp& app) const;
+    // The data a Flatpak app or snap keeps in the home, once it is installed nowhere; none
+    // while it is, or when it kept nothing.
+    std::optional<ScanItem> sandboxLeftover(const SandboxApp& app) const;
+    // The ids that Flatpak's installations, or snapd, hold now; none when the tool is not on
+    // this computer, so that nothing says which of its apps are gone.
+    std::optional<std::set<std::string>> sandboxInstalled(SandboxApp::Kind kind) const;
 
     // ---- User files, duplicates, large and old files, Mail, screenshots ----
     struct Candidate {
@@ -289,6 +352,10 @@ struct DiskScanner {
     // The applications the desktop lists, for telling which downloaded installers have
     // done their job; by default those of the home's data folder and the system's.
     std::function<std::vector<DesktopEntries::Application>()> desktopApplications;
+    // Where Flatpak and Snap keep their applications; by default this computer's places.
+    SandboxRoots sandboxRoots;
+    // The folders a desktop entry's program is looked up in (PATH's form).
+    std::string programSearchPath;
     // When a file was last opened: the date recorded for it, else, as this system records
     // none, its access time where that is later than its modification (it was read since
     // it was written). Nothing says it was last used when it was modified.

@@ -72,7 +72,8 @@ std::string rawValue(ScanItem::MailInfo::Copy value) {
     return nameOf(value, kMailCopies);
 }
 std::string rawValue(ScanItem::LeftoverInfo::Kind value) {
-    return nameOf(value, std::array<const char*, 2>{"appFiles", "launchAgent"});
+    return nameOf(value, std::array<const char*, 5>{"appFiles", "launchAgent", "appImage",
+                                                    "flatpakData", "snapData"});
 }
 std::string rawValue(ScanItem::SystemInfo::Kind value) {
     return nameOf(value, std::array<const char*, 5>{"purgeable", "macOSInstaller", "deviceBackup",

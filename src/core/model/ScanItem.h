@@ -118,7 +118,10 @@ struct ScanItem {
     };
 
     struct LeftoverInfo {
-        enum class Kind { appFiles, launchAgent };
+        // What an application left: its files in the Library, a launch agent whose program is
+        // gone, the menu entries and icons of an AppImage that is gone, or the data folder in
+        // the home of a Flatpak app or a snap that is no longer installed.
+        enum class Kind { appFiles, launchAgent, appImage, flatpakData, snapData };
         Kind kind = Kind::appFiles;
         std::string id;
         std::string name;

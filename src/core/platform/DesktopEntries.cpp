@@ -88,9 +88,9 @@ std::vector<Application> applications(const std::vector<std::string>& folders) {
             if (!entry) continue;
             seen.insert(id);
             if (entry->flag("Hidden")) continue;
-            found.push_back({id, shownName(*entry, id), file.url.path(),
-                             entry->program().value_or(""),
-                             entry->value("StartupWMClass").value_or("")});
+            found.push_back(
+                {id, shownName(*entry, id), file.url.path(), entry->program().value_or(""),
+                 entry->value("StartupWMClass").value_or(""), entry->value("Icon").value_or("")});
         }
     }
     return found;

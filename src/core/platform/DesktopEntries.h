@@ -13,6 +13,7 @@ struct Application {
     std::string path;           // the entry file
     std::string program;        // what its Exec runs (see DesktopEntry::program), or empty
     std::string startupWMClass; // its StartupWMClass, or empty
+    std::string icon;           // its Icon: a theme's icon name or a file, or empty
     bool operator==(const Application&) const = default;
 };
 

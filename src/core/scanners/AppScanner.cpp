@@ -213,6 +213,12 @@ std::vector<ScanItem> DiskScanner::scanApps(const std::vector<RunningApp>& apps,
                                         static_cast<int>(leftovers.size())};
         items.push_back(std::move(item));
     }
+    // An AppImage records no use of its own: only its file's dates say when it last ran.
+    for (const auto& appImage : appImages()) {
+        auto lastOpened = appImageUsage(appImage.file);
+        if (lastOpened && *lastOpened < cutoff)
+            items.push_back(appImageItem(appImage, lastOpened, apps));
+    }
     // One walk for all of them, so that the applications are measured side by side.
     std::vector<std::vector<URL>> groups;
     for (const auto& item : items)

@@ -1,9 +1,12 @@
 #include "engine/DiskScanner.h"
 
+#include "platform/AppImages.h"
 #include "platform/FileSystem.h"
+#include "platform/PackageName.h"
 #include "platform/Text.h"
 
 #include <cctype>
+#include <map>
 #include <set>
 
 namespace kelvora {
@@ -17,10 +20,9 @@ const std::set<std::string>& installerExtensions() {
     return extensions;
 }
 
-// Words that begin installer names without naming the application: "Install Spotify.dmg",
-// and the reverse domain of a Flatpak reference ("org.gimp.GIMP.flatpakref").
+// Words that begin installer names without naming the application: "Install Spotify.dmg".
 bool namesNoApplication(const std::string& word) {
-    static const std::set<std::string> words = {"install", "setup", "org", "com", "net"};
+    static const std::set<std::string> words = {"install", "setup"};
     return words.count(word) > 0;
 }
 
@@ -28,10 +30,6 @@ const std::vector<std::string>& archiveSuffixes() {
     static const std::vector<std::string> suffixes = {".tar.gz", ".tar.bz2", ".tar.xz", ".tgz",
                                                       ".zip",    ".tar",     ".rar",    ".7z"};
     return suffixes;
-}
-
-bool isAlphanumeric(unsigned char c) {
-    return std::isalnum(c) || c >= 0x80;
 }
 
 // Words of letters only; digits, blanks and punctuation all separate.
@@ -50,43 +48,33 @@ std::vector<std::string> words(const std::string& text) {
     return found;
 }
 
-std::string keyOf(const std::string& name) {
-    std::string key;
-    for (unsigned char c : lowercased(name))
-        if (isAlphanumeric(c)) key += static_cast<char>(c);
-    return key;
+// Disk images and installer packages, which name their application in their first words.
+bool isBundleInstaller(const std::string& extension) {
+    static const std::set<std::string> extensions = {"dmg", "pkg", "mpkg", "xip"};
+    return extensions.count(extension) > 0;
 }
 
-// A desktop entry's identifier without its reverse domain: "org.mozilla.firefox" is known
-// as firefox, "google-chrome" as itself.
-std::string entryKey(const std::string& id) {
-    const auto pieces = splitNonEmpty(id, '.');
-    return keyOf(pieces.size() >= 3 ? pieces.back() : id);
-}
-
-} // namespace
-
-std::vector<DiskScanner::InstalledAppKey> DiskScanner::installedAppKeys() const {
-    std::vector<InstalledAppKey> keys;
-    for (const auto& bundle : appBundles()) {
-        std::string name = bundle.app.deletingPathExtension().lastPathComponent();
-        keys.push_back({keyOf(name), name});
+// The keys a desktop entry is known by: its file name, and without its reverse domain
+// ("org.gimp.GIMP" as gimp); the program its Exec runs ("google-chrome-stable"), an AppImage's
+// by its package name; and the name it shows.
+std::vector<std::string> entryKeys(const DesktopEntries::Application& app) {
+    std::vector<std::string> keys = {comparableName(app.id)};
+    const auto pieces = splitNonEmpty(app.id, '.');
+    if (pieces.size() >= 3) keys.push_back(comparableName(pieces.back()));
+    const std::string program = lastComponent(app.program);
+    // Flatpak's entries all run flatpak itself, which names none of them.
+    if (!program.empty() && program != "flatpak") {
+        keys.push_back(
+            comparableName(AppImages::hasAppImageName(program) ? packageName(program) : program));
     }
-    // An application of this system is known by its entry's file name ("code") and by the
-    // name it shows ("Visual Studio Code").
-    if (desktopApplications)
-        for (const auto& app : desktopApplications()) {
-            keys.push_back({entryKey(app.id), app.name});
-            keys.push_back({keyOf(app.name), app.name});
-        }
-    std::erase_if(keys, [](const InstalledAppKey& key) { return key.key.empty(); });
+    keys.push_back(comparableName(app.name));
     return keys;
 }
 
-std::optional<std::string> DiskScanner::matchingApp(const std::string& installerName,
-                                                    const std::vector<InstalledAppKey>& installed) {
-    std::string stem =
-        URL::fileURL("/" + installerName).deletingPathExtension().lastPathComponent();
+// The first words of a disk image's or installer package's name ("Install Spotify.dmg",
+// "Firefox 121.0.dmg") against the application bundles.
+std::optional<std::string> bundleMatch(const std::string& stem,
+                                       const std::vector<DiskScanner::InstalledAppKey>& installed) {
     std::vector<std::string> candidates;
     for (const auto& word : words(stem)) {
         if (word.size() < 3) continue;
@@ -95,12 +83,81 @@ std::optional<std::string> DiskScanner::matchingApp(const std::string& installer
     for (const auto& candidate : candidates) {
         if (namesNoApplication(candidate)) continue;
         for (const auto& app : installed) {
+            if (!app.bundle) continue;
             if (startsWith(app.key, candidate) ||
                 (startsWith(candidate, app.key) && app.key.size() > 3))
                 return app.name;
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::vector<DiskScanner::InstalledAppKey> DiskScanner::installedAppKeys() const {
+    std::vector<InstalledAppKey> keys;
+    for (const auto& bundle : appBundles()) {
+        std::string name = bundle.app.deletingPathExtension().lastPathComponent();
+        keys.push_back({comparableName(name), name});
+    }
+    auto add = [&](const std::string& key, const std::string& name) {
+        keys.push_back({key, name, false});
+    };
+    std::map<std::string, std::string> entryNames; // by the entry's file name
+    if (desktopApplications)
+        for (const auto& app : desktopApplications()) {
+            entryNames[app.id] = app.name;
+            for (const auto& key : entryKeys(app))
+                add(key, app.name);
+        }
+    // Applications without a menu entry are installed too.
+    for (const URL& folder : AppImages::folders(home))
+        for (const auto& entry : listFolder(folder).entries)
+            if (entry.isRegularFile() && AppImages::hasAppImageName(entry.name)) {
+                const std::string name = packageName(entry.name);
+                add(comparableName(name), name);
+            }
+    for (const auto& app : SandboxApps::flatpakApps(sandboxRoots)) {
+        auto named = entryNames.find(app.id);
+        const std::string name = named != entryNames.end() ? named->second : app.id;
+        add(comparableName(app.id), name);
+        add(comparableName(splitNonEmpty(app.id, '.').back()), name);
+    }
+    for (const auto& snap : SandboxApps::snaps(sandboxRoots))
+        add(comparableName(snap.id), snap.id);
+    std::erase_if(keys, [](const InstalledAppKey& key) { return key.key.empty(); });
+    return keys;
+}
+
+std::optional<std::string> DiskScanner::matchingApp(const std::string& installerName,
+                                                    const std::vector<InstalledAppKey>& installed) {
+    const URL file = URL::fileURL("/" + installerName);
+    if (isBundleInstaller(lowercased(file.pathExtension())))
+        if (auto app = bundleMatch(file.deletingPathExtension().lastPathComponent(), installed))
+            return app;
+    // A package matches only the application of its whole name: codeblocks is not code.
+    const std::string key = comparableName(packageName(installerName));
+    if (key.empty()) return std::nullopt;
+    for (const auto& app : installed)
+        if (app.key == key) return app.name;
+    return std::nullopt;
+}
+
+std::set<FileIdentity> DiskScanner::appImagesInUse() const {
+    std::set<FileIdentity> inUse;
+    auto add = [&](const std::optional<std::string>& file) {
+        if (!file) return;
+        if (auto identity = identityOf(*file)) inUse.insert(*identity);
+    };
+    for (const auto& app : appImages())
+        if (!app.entries.empty()) add(app.file.path());
+    if (desktopApplications)
+        for (const auto& app : desktopApplications())
+            add(AppImages::programFile(app.program, programSearchPath));
+    if (processPaths)
+        for (const auto& path : processPaths())
+            add(path);
+    return inUse;
 }
 
 ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
@@ -114,9 +171,16 @@ ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
     for (const auto& entry : listing.entries)
         names.insert(entry.name);
     auto installed = installedAppKeys();
+    // An AppImage kept in Downloads and run from the menu, or running now, is the installed
+    // application itself, however its name matches.
+    std::optional<std::set<FileIdentity>> inUse;
 
     std::vector<ScanItem> items;
     for (const auto& entry : listing.entries) {
+        if (AppImages::hasAppImageName(entry.name) && entry.isRegularFile()) {
+            if (!inUse) inUse = appImagesInUse();
+            if (inUse->count({entry.device, entry.inode})) continue;
+        }
         auto download = judgeDownload(entry, names, installed, cutoff);
         if (!download) continue;
         ScanItem item;

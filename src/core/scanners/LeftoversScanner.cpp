@@ -225,6 +225,8 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
     }
     auto agents = leftoverLaunchAgents(counter);
     items.insert(items.end(), agents.begin(), agents.end());
+    auto sandboxed = sandboxLeftovers(apps, counter);
+    items.insert(items.end(), sandboxed.begin(), sandboxed.end());
     return items;
 }
 

@@ -1,6 +1,7 @@
 #include "app/controller/ControllerFixture.h"
 
 #include "model/Format.h"
+#include "support/DesktopFiles.h"
 
 namespace kelvora::testing {
 namespace {
@@ -167,6 +168,41 @@ TEST_F(UninstallTest, WatcherAnnouncesARemovedAppWithLeftoversAndReviewOpensThem
     EXPECT_FALSE(model->removedAppNotice());
     EXPECT_FALSE(model->removedAppLeftovers());
     EXPECT_TRUE(fileExists(kept));
+}
+
+// Deleted in the file manager or uninstalled with flatpak: the watcher sees the AppImage's
+// and Flatpak's folders too, and offers the menu entry left of the one, the data of the other.
+TEST_F(UninstallTest, WatcherAnnouncesAnAppImageOrAFlatpakAppRemovedElsewhere) {
+    const std::string painter = writeAppImage(env.home() + "/.local/bin/Painter.AppImage");
+    writeDesktopEntry(env.data() + "/applications/painter.desktop", "Painter", painter, "painter");
+    const std::string icon = writeAt(env.data() + "/icons/hicolor/64x64/apps/painter.png");
+    const std::string krita = env.dir() / "system/var/lib/flatpak/app/org.kde.krita";
+    createDirectories(krita + "/current");
+    const std::string data = write(".var/app/org.kde.krita/config/kritarc", "[General]");
+    auto model = makeModel();
+    model->setWatchDelay(50);
+    ASSERT_EQ(model->installed().size(), 2u);
+
+    removeItem(painter);
+    ASSERT_TRUE(waitUntil([&] { return model->removedAppNotice().has_value(); }));
+    EXPECT_EQ(model->removedAppNotice()->title, "Painter was removed");
+    EXPECT_EQ(model->removedAppNotice()->detail,
+              "Its menu entry and icon stayed behind (" +
+                  Format::size(model->removedAppLeftovers()->bytes) +
+                  "). Kelvora can move them onto the Undo Shelf.");
+    EXPECT_EQ(model->removedAppLeftovers()->targets,
+              (std::vector<URL>{URL::fileURL(env.data() + "/applications/painter.desktop"),
+                                URL::fileURL(icon)}));
+
+    removeItem(krita);
+    ASSERT_TRUE(waitUntil([&] {
+        return model->removedAppNotice() &&
+               model->removedAppNotice()->title != "Painter was removed";
+    }));
+    EXPECT_EQ(model->removedAppNotice()->title, "org.kde.krita was removed");
+    EXPECT_EQ(model->removedAppLeftovers()->targets,
+              std::vector<URL>{URL::fileURL(parentPath(parentPath(data)))});
+    EXPECT_TRUE(model->installed().empty());
 }
 
 TEST_F(UninstallTest, ARemovalNoticedWhileLeftoversAreMovedKeepsItsNotice) {

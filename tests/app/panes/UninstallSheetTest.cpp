@@ -42,6 +42,33 @@ ScanItem leftoversItem(const std::string& name, int targets) {
     return item;
 }
 
+ScanItem appImageItem() {
+    ScanItem item;
+    item.kind = JunkKind::apps;
+    item.location = URL::fileURL("/home/al/Applications/Obsidian-1.5.3.AppImage");
+    item.targets = {item.location,
+                    URL::fileURL("/home/al/.local/share/applications/obsidian.desktop"),
+                    URL::fileURL("/home/al/.local/share/icons/hicolor/256x256/apps/obsidian.png"),
+                    URL::fileURL("/home/al/.local/bin/obsidian")};
+    item.bytes = 120'000'000;
+    item.record = ScanItem::AppInfo{"Obsidian", "Obsidian-1.5.3.AppImage", {}, 3};
+    return item;
+}
+
+ScanItem flatpakLeftovers() {
+    ScanItem item;
+    item.kind = JunkKind::leftovers;
+    item.location = URL::fileURL("/home/al/.var/app/org.kde.krita", true);
+    item.targets = {item.location};
+    item.bytes = 4'000'000;
+    item.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::flatpakData,
+                                         "org.kde.krita",
+                                         "org.kde.krita",
+                                         {"~/.var/app"},
+                                         {}};
+    return item;
+}
+
 TEST(UninstallTextTest, TitlesSubtitlesAndFileListsCountInTheirNumber) {
     struct Case {
         ScanItem item;
@@ -77,6 +104,13 @@ TEST(UninstallTextTest, TitlesSubtitlesAndFileListsCountInTheirNumber) {
          {}},
         {leftoversItem("Inkwell", 12), "Clean up after Inkwell?",
          "Inkwell is gone, but left 12 items in your Library.", 7, "and 5 more"},
+        // An AppImage keeps nothing in a Library, and neither does a Flatpak app.
+        {appImageItem(), "Remove Obsidian?", "The app, plus 3 files that go with it.", 4, {}},
+        {flatpakLeftovers(),
+         "Clean up after org.kde.krita?",
+         "org.kde.krita is gone, but left 1 item in your home folder.",
+         1,
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.subtitle);

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Plist.h"
+#include "support/DesktopFiles.h"
 #include "support/TempDir.h"
 
 #include "CleanFixtures.h"
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using namespace kelvora::testing;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -30,6 +32,21 @@ struct UninstallerTest : ::testing::Test {
         };
         scanner.isInstalled = [this](const std::string& id) { return installedIDs.count(id) > 0; };
         scanner.ownBundleID = "app.kelvora.Kelvora";
+        scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
+        scanner.sandboxRoots =
+            SandboxRoots::under(URL::fileURL(tmp / "system", true), URL::fileURL(data(), true));
+    }
+
+    std::string home() const { return tmp / "home"; }
+    std::string data() const { return tmp / "home/.local/share"; }
+
+    // An AppImage in ~/Applications with its menu entry and the entry's icon.
+    std::string sketch() {
+        std::string file = writeAppImage(home() + "/Applications/Sketch-1.0.AppImage");
+        writeDesktopEntry(data() + "/applications/sketch.desktop", "Sketch", file + " %F",
+                          "sketch");
+        writeAt(data() + "/icons/hicolor/128x128/apps/sketch.png");
+        return file;
     }
 
     URL makeBundle(const std::string& relative, const std::string& bundleID) {
@@ -170,6 +187,105 @@ TEST_F(UninstallerTest, GathersWhatARemovedApplicationLeftBehind) {
     auto empty = scanner.leftovers(gone);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->bytes, 1); // an empty file frees nothing but still shows
+}
+
+// A user hands over an AppImage, or the menu entry that runs it: both stand for the app, and
+// its entry and icon go with it.
+TEST_F(UninstallerTest, AnAppImageOrTheMenuEntryRunningItGivesOneRemovalItem) {
+    const std::string file = sketch();
+    const std::string entry = data() + "/applications/sketch.desktop";
+    const Date recorded = dateFromEpochSeconds(1'700'000'000); // the scanner's usage date
+    setTimes(file, addSeconds(recorded, -60), addSeconds(recorded, -60));
+    auto item = scanner.uninstallItem(URL::fileURL(file));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->kind, JunkKind::apps);
+    EXPECT_EQ(item->targets,
+              (std::vector<URL>{URL::fileURL(file), URL::fileURL(entry),
+                                URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}));
+    EXPECT_EQ(*item->app(), (ScanItem::AppInfo{"Sketch", "Sketch-1.0.AppImage", recorded, 2}));
+    EXPECT_GT(item->bytes, 8192);
+    EXPECT_EQ(scanner.uninstallItem(URL::fileURL(entry)), item);
+    EXPECT_EQ(DiskScanner::appDisplayName(URL::fileURL(entry)), "Sketch");
+
+    running = {{"Sketch-1.0.AppImage", "Sketch-1.0.AppImage"}};
+    EXPECT_EQ(scanner.uninstallItem(URL::fileURL(file))->inUseBy, "Sketch");
+    chmod(file.c_str(), 0644);
+    EXPECT_EQ(scanner.appRefusal(URL::fileURL(file)), DiskScanner::AppRefusal::notAnApp)
+        << "a download never made runnable is no installed app";
+}
+
+TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
+    using Refusal = DiskScanner::AppRefusal;
+    const std::string system = writeAppImage(tmp / "system/usr/bin/vlc");
+    const std::string own = writeAppImage(home() + "/bin/tool");
+    struct Case {
+        std::string exec;
+        std::string more;
+        Refusal refusal;
+    } cases[] = {
+        {"/usr/bin/flatpak run --branch=stable --command=gimp-2.10 org.gimp.GIMP @@u %U @@",
+         "X-Flatpak=org.gimp.GIMP\n", Refusal::flatpak},
+        {"/snap/bin/firefox %u", "X-SnapInstanceName=firefox\n", Refusal::snap},
+        {system + " --started-from-file %U", "", Refusal::packageManager},
+        {own, "", Refusal::notAnApp},
+        {"/nowhere/tool", "", Refusal::notAnApp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exec);
+        URL entry = URL::fileURL(writeDesktopEntry(
+            tmp / "system/usr/share/applications/app.desktop", "App", c.exec, {}, c.more));
+        EXPECT_EQ(scanner.appRefusal(entry), c.refusal);
+        EXPECT_FALSE(scanner.uninstallItem(entry));
+    }
+}
+
+// What the watcher of the application folders sees go: an AppImage deleted in the file
+// manager leaves its menu entry and icon, a Flatpak app or a snap its data in the home.
+TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFilesToClean) {
+    const std::string file = sketch();
+    const std::string maps = tmp.mkdir("system/var/lib/flatpak/app/org.gnome.Maps/current");
+    const std::string firefox = tmp.mkdir("system/snap/firefox/current");
+    tmp.mkdir("system/var/lib/snapd/snaps");
+    const std::string mapsData = tmp.write("home/.var/app/org.gnome.Maps/config/places", "p");
+    const std::string firefoxData = tmp.write("home/snap/firefox/common/profile", "f");
+    const auto before = scanner.installedApps();
+    EXPECT_EQ(before,
+              (std::vector<InstalledApp>{{"Sketch-1.0.AppImage", "Sketch", file},
+                                         {"org.gnome.Maps", "org.gnome.Maps", parentPath(maps)},
+                                         {"firefox", "firefox", parentPath(firefox)}}));
+    EXPECT_FALSE(scanner.leftovers(before[1])) << "still installed";
+
+    removeItem(file);
+    removeItem(parentPath(maps));
+    removeItem(parentPath(firefox));
+    const auto gone = DiskScanner::removed(before, scanner.installedApps());
+    ASSERT_EQ(gone, before);
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    struct Expected {
+        Kind kind;
+        std::string name;
+        std::vector<URL> targets;
+    } expected[] = {
+        {Kind::appImage,
+         "Sketch",
+         {URL::fileURL(data() + "/applications/sketch.desktop"),
+          URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}},
+        {Kind::flatpakData, "org.gnome.Maps", {URL::fileURL(home() + "/.var/app/org.gnome.Maps")}},
+        {Kind::snapData, "firefox", {URL::fileURL(home() + "/snap/firefox")}},
+    };
+    for (size_t i = 0; i < gone.size(); ++i) {
+        SCOPED_TRACE(gone[i].name);
+        auto item = scanner.leftovers(gone[i]);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->kind, JunkKind::leftovers);
+        EXPECT_EQ(item->leftover()->kind, expected[i].kind);
+        EXPECT_EQ(item->leftover()->name, expected[i].name);
+        EXPECT_EQ(item->targets, expected[i].targets);
+        EXPECT_GE(item->bytes, 1);
+    }
+    // Installed again for this user alone: its data is in use again.
+    tmp.mkdir("home/.local/share/flatpak/app/org.gnome.Maps/current");
+    EXPECT_FALSE(scanner.leftovers(gone[1]));
 }
 
 TEST(InstalledAppJson, ReadsExactlyTheThreeTextKeys) {

@@ -2,6 +2,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
+#include "support/DesktopFiles.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using namespace kelvora::testing;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -247,6 +249,88 @@ TEST(ScanApps, SuiteFolderIsRemovedWholeAndLockedWhenNotWritable) {
         auto found = f.scanner().scanApps({}, c);
         return found.size() == 1 && found[0].lockedReason == "Installed by an administrator";
     }));
+}
+
+// AppImages are found where users keep them and wherever a menu entry runs one. One is
+// unused only when its dates say it last ran long ago; without a sign that it ever ran, it
+// is never offered.
+TEST(ScanApps, AppImagesLastRunLongAgoGoWithTheirEntriesLinksIconsAndData) {
+    AppFixture f;
+    const std::string home = f.home().path();
+    auto daysAgo = [&](double days) { return addSeconds(f.now, -days * kDay); };
+    auto appImage = [&](const std::string& relative, double readDaysAgo, double writtenDaysAgo) {
+        std::string path = writeAppImage(joinPath(home, relative));
+        setTimes(path, daysAgo(readDaysAgo), daysAgo(writtenDaysAgo));
+        return path;
+    };
+    const std::string old = appImage("Applications/Old-2.0.AppImage", 200, 300);
+    const std::string menu =
+        writeDesktopEntry(home + "/.local/share/applications/appimagekit_1c-Old.desktop",
+                          "Old Tool", old + " %U", "appimagekit_1c_old");
+    const std::string login = writeDesktopEntry(home + "/.config/autostart/old-tray.desktop",
+                                                "Old Tool tray", "\"" + old + "\" --tray");
+    const std::string png =
+        writeAt(home + "/.local/share/icons/hicolor/256x256/apps/appimagekit_1c_old.png");
+    const std::string svg =
+        writeAt(home + "/.local/share/icons/hicolor/scalable/apps/appimagekit_1c_old.svg");
+    createDirectories(home + "/.local/bin");
+    const std::string link = home + "/.local/bin/old";
+    symlink("../../Applications/Old-2.0.AppImage", link.c_str());
+    const std::string data = f.dir.mkdir("home/Applications/Old-2.0.AppImage.config");
+
+    appImage("Applications/Fresh.AppImage", 2, 300);
+    appImage("Apps/NeverRun.AppImage", 400, 400);
+    const std::string recorded = appImage("AppImages/Recorded.AppImage", 400, 400);
+    f.lastOpened(recorded, 250);
+    const std::string plain = appImage("AppImages/Plain.AppImage", 200, 300);
+    chmod(plain.c_str(), 0644);
+    // Outside the usual folders, run from the menu; its icon is one the desktop's own
+    // terminal entry names too, so it stays.
+    const std::string tool = appImage("Downloads/Tool.AppImage", 190, 300);
+    writeDesktopEntry(home + "/.local/share/applications/tool.desktop", "Tool", tool,
+                      "utilities-terminal");
+    const std::string shared =
+        writeAt(home + "/.local/share/icons/hicolor/48x48/apps/utilities-terminal.png");
+    sync(); // allocated sizes settle late
+
+    DiskScanner scanner = f.scanner();
+    DesktopEntries::Application terminal;
+    terminal.id = "org.gnome.Terminal";
+    terminal.path = "/usr/share/applications/org.gnome.Terminal.desktop";
+    terminal.icon = "utilities-terminal";
+    scanner.desktopApplications = [terminal] { return std::vector{terminal}; };
+    FileCounter counter;
+    std::map<std::string, ScanItem> found;
+    for (auto& item : scanner.scanApps({{"Tool.AppImage", "Tool.AppImage"}}, counter))
+        found[item.location.path()] = item;
+
+    ASSERT_EQ(found.size(), 3u);
+    const ScanItem& item = found.at(old);
+    EXPECT_EQ(paths(item.targets),
+              (std::vector<std::string>{old, menu, login, link, png, svg, data}));
+    EXPECT_EQ(*item.app(), (ScanItem::AppInfo{"Old Tool", "Old-2.0.AppImage", daysAgo(200), 6}));
+    EXPECT_FALSE(item.inUseBy);
+    EXPECT_GT(item.bytes, 8192);
+    EXPECT_EQ(found.at(recorded).app()->lastOpened, daysAgo(250)) << "the later date";
+    EXPECT_EQ(found.at(recorded).app()->name, "Recorded");
+    const ScanItem& running = found.at(tool);
+    EXPECT_EQ(paths(running.targets),
+              (std::vector<std::string>{tool, home + "/.local/share/applications/tool.desktop"}));
+    EXPECT_EQ(running.inUseBy, "Tool");
+    EXPECT_TRUE(fileExists(shared));
+}
+
+TEST(AppImageLastOpened, TheLaterDateOnceSomethingSaysItRan) {
+    const Date written = dateFromEpochSeconds(1'700'000'000);
+    const Date read = addSeconds(written, 3600);
+    const Date recorded = addSeconds(written, 7200);
+    EXPECT_EQ(DiskScanner::appImageLastOpened(std::nullopt, read, written), read);
+    EXPECT_EQ(DiskScanner::appImageLastOpened(std::nullopt, written, written), std::nullopt)
+        << "never read since it was written";
+    EXPECT_EQ(DiskScanner::appImageLastOpened(std::nullopt, written, read), std::nullopt);
+    EXPECT_EQ(DiskScanner::appImageLastOpened(recorded, read, written), recorded);
+    EXPECT_EQ(DiskScanner::appImageLastOpened(written, written, written), written);
+    EXPECT_EQ(DiskScanner::appImageLastOpened(written, recorded, written), recorded);
 }
 
 TEST(SpotlightUsage, DatesComeFromTheRecordedAttributesOnly) {

@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 #include "platform/Plist.h"
+#include "support/DesktopFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using namespace kelvora::testing;
 using kelvora::testing::TempDir;
 using Info = ScanItem::DownloadInfo;
 
@@ -16,10 +18,11 @@ namespace {
 
 constexpr double kDay = 86400;
 
-DesktopEntries::Application desktopApp(std::string id, std::string name) {
+DesktopEntries::Application desktopApp(std::string id, std::string name, std::string program = {}) {
     DesktopEntries::Application app;
     app.id = std::move(id);
     app.name = std::move(name);
+    app.program = std::move(program);
     return app;
 }
 
@@ -39,6 +42,7 @@ struct Fixture {
     }
     void installed(const std::string& name) const { dir.mkdir("Applications/" + name + ".app"); }
     std::vector<DesktopEntries::Application> desktop; // what the desktop lists
+    std::vector<std::string> running;                 // the executables of running processes
 
     DiskScanner scanner() const {
         auto known = usage;
@@ -54,6 +58,10 @@ struct Fixture {
             },
             [fixedNow] { return fixedNow; });
         scanner.desktopApplications = [listed = desktop] { return listed; };
+        scanner.processPaths = [paths = running] { return paths; };
+        scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(dir / "system", true),
+                                                   URL::fileURL(dir / "home/.local/share", true));
+        scanner.programSearchPath = dir / "home/.local/bin";
         return scanner;
     }
 
@@ -112,12 +120,55 @@ TEST(ScanDownloads, OpenedLongAgoWithoutOtherSign) {
     EXPECT_EQ(found.at("Photos.zip").fileKind, Info::FileKind::archive);
 }
 
-TEST(ScanDownloads, LinuxPackagesAreInstallersOfTheApplicationsTheDesktopLists) {
+// Real package and entry names: a package belongs to the application of its whole name,
+// up to its version and architecture, never to one whose name merely begins like it.
+TEST(MatchingApp, APackageMatchesAnInstalledAppByItsWholeName) {
     Fixture f;
     f.desktop = {
-        desktopApp("google-chrome", "Google Chrome"), desktopApp("code", "Visual Studio Code"),
-        desktopApp("org.gimp.GIMP", "GNU Image Manipulation Program"),
-        desktopApp("org.example.Organizer", "Organizer"), desktopApp("spotify", "Spotify")};
+        desktopApp("google-chrome", "Google Chrome", "/usr/bin/google-chrome-stable"),
+        desktopApp("code", "Visual Studio Code", "/usr/share/code/code"),
+        desktopApp("firefox-esr", "Firefox ESR", "/usr/lib/firefox-esr/firefox-esr"),
+        desktopApp("libreoffice-writer", "LibreOffice Writer", "libreoffice"),
+        desktopApp("org.gimp.GIMP", "GNU Image Manipulation Program", "/usr/bin/flatpak"),
+        desktopApp("obsidian", "Obsidian", "/home/al/Applications/Obsidian-1.5.3.AppImage"),
+        desktopApp("appimagekit_5c2d-Joplin", "Joplin",
+                   "/home/al/Applications/Joplin-2.13.13.AppImage")};
+    // Installed without an entry of their own: an AppImage, a Flatpak app, a snap.
+    writeAppImage(f.dir / "home/Applications/Bitwarden-2024.1.0-x86_64.AppImage");
+    f.dir.mkdir("system/var/lib/flatpak/app/com.discordapp.Discord/current");
+    f.dir.mkdir("system/snap/spotify/current");
+    const auto installed = f.scanner().installedAppKeys();
+
+    const std::vector<std::pair<const char*, std::optional<std::string>>> cases = {
+        {"google-earth-pro-stable_7.3.6_amd64.deb", std::nullopt},
+        {"codeblocks_20.03-3_amd64.deb", std::nullopt},
+        {"code_1.85.1-1702462158_amd64.deb", "Visual Studio Code"},
+        {"google-chrome-stable_current_amd64.deb", "Google Chrome"},
+        {"google-chrome-stable-120.0.6099.109-1.x86_64.rpm", "Google Chrome"},
+        {"code-1.85.1-1702462158.el7.x86_64.rpm", "Visual Studio Code"},
+        {"firefox-esr_115.6.0esr-1~deb12u1_amd64.deb", "Firefox ESR"},
+        {"firefox_121.0_amd64.deb", std::nullopt},
+        {"libreoffice_7.6.4.1_amd64.deb", "LibreOffice Writer"},
+        {"flatpak_1.14.4-1_amd64.deb", std::nullopt},
+        {"Obsidian-1.5.3.AppImage", "Obsidian"},
+        {"Obsidian-1.6.0-arm64.AppImage", "Obsidian"},
+        {"Joplin-2.14.17.AppImage", "Joplin"},
+        {"Bitwarden-2024.2.0-x86_64.AppImage", "Bitwarden"},
+        {"org.gimp.GIMP.flatpakref", "GNU Image Manipulation Program"},
+        {"org.gnome.Boxes.flatpakref", std::nullopt},
+        {"discord-0.0.40.x86_64.rpm", "com.discordapp.Discord"},
+        {"spotify_1.2.31.snap", "spotify"},
+        {"signal-desktop_6.42.0_amd64.deb", std::nullopt},
+    };
+    for (const auto& [name, app] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(DiskScanner::matchingApp(name, installed), app);
+    }
+}
+
+TEST(ScanDownloads, LinuxPackagesOfInstalledAppsWaitAWeekOthersUntilOpenedLongAgo) {
+    Fixture f;
+    f.desktop = {desktopApp("code", "Visual Studio Code", "/usr/share/code/code")};
     struct Case {
         const char* name;
         double addedDaysAgo;  // 0: no date added
@@ -126,17 +177,11 @@ TEST(ScanDownloads, LinuxPackagesAreInstallersOfTheApplicationsTheDesktopLists) 
     };
     const Date opened = addSeconds(f.now, -10 * kDay);
     const std::vector<Case> cases = {
-        {"google-chrome-stable_current_amd64.deb", 8, 0,
-         Info::Reason::appInstalled("Google Chrome")},
         {"code_1.85.1-1702462158_amd64.deb", 8, 0,
          Info::Reason::appInstalled("Visual Studio Code")},
-        {"org.gimp.GIMP.flatpakref", 8, 0,
-         Info::Reason::appInstalled("GNU Image Manipulation Program")},
-        {"org.gnome.Boxes.flatpakref", 8, 0, std::nullopt}, // its domain names no application
-        {"spotify_1.2.31.snap", 3, 0, std::nullopt},        // downloaded this week
-        {"Obsidian-1.5.3.AppImage", 0, 10, Info::Reason::opened(opened)},
+        {"code_1.86.0-1706698139_amd64.deb", 3, 0, std::nullopt}, // downloaded this week
+        {"codeblocks_20.03-3_amd64.deb", 8, 0, std::nullopt},
         {"Tool.flatpak", 0, 10, Info::Reason::opened(opened)},
-        {"discord-0.0.40.x86_64.rpm", 0, 0, std::nullopt},
     };
     for (const Case& c : cases) {
         f.download(c.name);
@@ -153,6 +198,34 @@ TEST(ScanDownloads, LinuxPackagesAreInstallersOfTheApplicationsTheDesktopLists) 
         ASSERT_TRUE(found.count(c.name));
         EXPECT_EQ(found.at(c.name), (Info{Info::FileKind::installer, *c.reason}));
     }
+}
+
+// An AppImage the menu runs (through a link on PATH here) or that runs now is the installed
+// application, kept in Downloads: it is never its own installer, whatever its dates say.
+TEST(ScanDownloads, AnAppImageThatIsTheInstalledAppIsNeverOfferedAsAnInstaller) {
+    Fixture f;
+    const std::string launched = writeAppImage(f.dir / "home/Downloads/Obsidian.AppImage");
+    createDirectories(f.dir / "home/.local/bin");
+    symlink(launched.c_str(), (f.dir / "home/.local/bin/obsidian").c_str());
+    writeDesktopEntry(f.dir / "home/.local/share/applications/obsidian.desktop", "Obsidian",
+                      "obsidian %U");
+    f.desktop = {desktopApp("obsidian", "Obsidian", "obsidian")};
+    const std::string running = writeAppImage(f.dir / "home/Downloads/Logseq-0.10.9.AppImage");
+    // The process knows the file by another of its names.
+    link(running.c_str(), (f.dir / "run-logseq").c_str());
+    f.running = {f.dir / "run-logseq"};
+    writeAppImage(f.dir / "home/Downloads/Obsidian-1.4.16.AppImage");
+    for (const char* name :
+         {"Obsidian.AppImage", "Logseq-0.10.9.AppImage", "Obsidian-1.4.16.AppImage"}) {
+        f.added(name, 30);
+        f.opened(name, 30);
+    }
+
+    auto found = f.scan();
+    EXPECT_FALSE(found.count("Obsidian.AppImage")) << "the menu runs it";
+    EXPECT_FALSE(found.count("Logseq-0.10.9.AppImage")) << "it is running";
+    ASSERT_TRUE(found.count("Obsidian-1.4.16.AppImage")) << "an older copy nothing runs";
+    EXPECT_EQ(found.at("Obsidian-1.4.16.AppImage").reason, Info::Reason::appInstalled("Obsidian"));
 }
 
 TEST(ScanDownloads, ArchivesUnpackedBesideThemselves) {

@@ -17,6 +17,7 @@ struct Fixture {
     TempDir dir;
     Date now = currentDate();
     std::set<std::string> installedIDs;
+    std::vector<DesktopEntries::Application> desktop;
 
     std::string library() const { return dir / "home/Library"; }
 
@@ -51,6 +52,9 @@ struct Fixture {
             [] { return std::vector<RunningApp>{}; },
             [](const URL&) { return std::optional<AppUsage>(); }, [fixedNow] { return fixedNow; });
         scanner.isInstalled = [ids](const std::string& id) { return ids.count(id) > 0; };
+        scanner.desktopApplications = [listed = desktop] { return listed; };
+        scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(dir / "system", true),
+                                                   URL::fileURL(dir / "home/.local/share", true));
         return scanner;
     }
 
@@ -204,4 +208,53 @@ TEST(LeftoverLaunchAgents, OnlyAgentsWhoseProgramIsGone) {
     EXPECT_EQ(item.leftover()->name, "tool");
     EXPECT_EQ(item.leftover()->places, std::vector<std::string>{"LaunchAgents"});
     EXPECT_TRUE(item.leftover()->lastChanged);
+}
+
+// What `flatpak uninstall` and `snap remove` leave in the home is offered under the app's id,
+// once every installation that could hold the app says it is gone and the data has rested;
+// a bare folder name elsewhere (~/.config/krita) says nothing.
+TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
+    Fixture f;
+    auto data = [&](const std::string& relative, double daysAgo) {
+        std::string file = f.dir.write("home/" + relative + "/data", "d");
+        f.age(file, daysAgo);
+        f.age(parentPath(file), daysAgo);
+        return parentPath(file);
+    };
+    for (const char* installed : {"system/var/lib/flatpak/app/org.gimp.GIMP",
+                                  "home/.local/share/flatpak/app/org.gnome.Maps",
+                                  "extra/app/com.example.Extra", "system/snap/firefox"})
+        f.dir.mkdir(installed);
+    f.dir.write("system/etc/flatpak/installations.d/extra.conf",
+                "[Installation \"extra\"]\nPath=" + f.dir / "extra" + "\nDisplayName=Extra\n");
+    f.dir.write("system/var/lib/snapd/snaps/spotify_75.snap");
+    f.desktop = {DesktopEntries::Application{"com.example.Exported", "Exported", "", "", "", ""}};
+    for (const char* id : {"org.gimp.GIMP", "org.gnome.Maps", "com.example.Extra",
+                           "com.example.Exported", "org.example.Player", "notes"})
+        data(".var/app/" + std::string(id), 30);
+    const std::string krita = data(".var/app/org.kde.krita", 30);
+    data(".var/app/io.github.Recent", 3);
+    for (const char* name : {"firefox", "spotify"})
+        data("snap/" + std::string(name), 30);
+    const std::string telegram = data("snap/telegram-desktop", 30);
+    data(".config/krita", 30);
+
+    auto items = f.scan({{"player", "player"}});
+    ASSERT_EQ(ids(items), (std::vector<std::string>{"org.kde.krita", "telegram-desktop"}));
+    using Kind = ScanItem::LeftoverInfo::Kind;
+    EXPECT_EQ(*items[0].leftover(), (ScanItem::LeftoverInfo{Kind::flatpakData,
+                                                            "org.kde.krita",
+                                                            "org.kde.krita",
+                                                            {"~/.var/app"},
+                                                            addSeconds(f.now, -30 * kDay)}));
+    EXPECT_EQ(items[0].targets, std::vector<URL>{URL::fileURL(krita, true)});
+    EXPECT_EQ(items[1].leftover()->kind, Kind::snapData);
+    EXPECT_EQ(items[1].leftover()->places, std::vector<std::string>{"~/snap"});
+    EXPECT_EQ(items[1].location, URL::fileURL(telegram, true));
+    EXPECT_GE(items[1].bytes, 1);
+
+    // Without Flatpak or snapd on this computer nothing says an app is gone.
+    removeItem(f.dir / "system");
+    removeItem(f.dir / "home/.local/share/flatpak");
+    EXPECT_TRUE(f.scan().empty());
 }
