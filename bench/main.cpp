@@ -44,7 +44,7 @@ int usage() {
     std::fprintf(stderr, "usage: kelvora_bench walk DIR\n"
                          "       kelvora_bench duplicates --home HOME [FOLDER...]\n"
                          "       kelvora_bench spacemap DIR\n"
-                         "       kelvora_bench scan HOME [--now ISO-8601]\n");
+                         "       kelvora_bench scan HOME [--now ISO-8601] [--targets]\n");
     return 2;
 }
 
@@ -97,7 +97,7 @@ int spacemap(const std::string& folder) {
     return 0;
 }
 
-int scan(const std::string& home, const std::optional<Date>& now) {
+int scan(const std::string& home, const std::optional<Date>& now, bool targets) {
     const DiskScanner scanner(
         folderURL(home), URL::fileURL(AppPaths::temporaryDirectory(), true), std::nullopt, {}, {},
         now ? std::function<Date()>([now] { return *now; }) : std::function<Date()>());
@@ -110,6 +110,10 @@ int scan(const std::string& home, const std::optional<Date>& now) {
         std::printf("%s %lld %s %s\n", JunkKinds::rawValue(item.kind).c_str(),
                     static_cast<long long>(item.bytes), Verdicts::rawValue(item.verdict()).c_str(),
                     item.location.absoluteString().c_str());
+        // What removing the item takes, one path a line, for checking its figure with du.
+        if (targets)
+            for (const URL& target : item.targets)
+                std::printf("  target %s\n", target.path().c_str());
     }
     for (size_t i = 0; i < steps.size(); ++i) {
         const double end = i + 1 < steps.size() ? steps[i + 1].second : seconds;
@@ -128,16 +132,20 @@ int main(int argc, char** argv) {
     if (args.size() >= 3 && args[0] == "duplicates" && args[1] == "--home")
         return duplicates(args[2], {args.begin() + 3, args.end()});
     if (args.size() == 2 && args[0] == "spacemap") return spacemap(args[1]);
-    if ((args.size() == 2 || args.size() == 4) && args[0] == "scan") {
+    if (args.size() >= 2 && args[0] == "scan") {
         std::optional<Date> now;
-        if (args.size() == 4) {
-            if (args[2] != "--now" || !(now = parseIso8601(args[3]))) {
+        bool targets = false;
+        for (size_t i = 2; i < args.size(); ++i) {
+            if (args[i] == "--targets") {
+                targets = true;
+            } else if (args[i] != "--now" || i + 1 == args.size() ||
+                       !(now = parseIso8601(args[++i]))) {
                 std::fprintf(stderr, "kelvora_bench: --now needs a date such as "
                                      "2026-12-07T09:00:00Z\n");
                 return 2;
             }
         }
-        return scan(args[1], now);
+        return scan(args[1], now, targets);
     }
     return usage();
 }

@@ -16,7 +16,11 @@ caches in .cache, the documents in the folder that .config/user-dirs.dirs names
 Linux home grows besides: nested folders (a Go build cache of 256 folders, a
 project whose node_modules nests packages four deep), installers downloaded
 long ago (.deb packages of applications installed since and an AppImage) and a
-GNOME Screenshots folder in Pictures with English and localised names."""
+GNOME Screenshots folder in Pictures with English and localised names.
+
+With --desktop gnome-fr or kde-en a small home is made instead, as a French GNOME or an
+English KDE desktop leaves it (see desktop_home), for checking every figure of a scan
+against du."""
 import argparse
 import os
 import random
@@ -173,6 +177,98 @@ def linux_places(root, rng, documents):
     gnome_screenshots(root, rng)
 
 
+# The user folders of a desktop in its language, as xdg-user-dirs names them.
+DESKTOP_FOLDERS = {
+    "gnome-fr": {"DESKTOP": "Bureau", "DOWNLOAD": "Téléchargements", "DOCUMENTS": "Documents",
+                 "PICTURES": "Images", "VIDEOS": "Vidéos", "MUSIC": "Musique"},
+    "kde-en": {"DESKTOP": "Desktop", "DOWNLOAD": "Downloads", "DOCUMENTS": "Documents",
+               "PICTURES": "Pictures", "VIDEOS": "Videos", "MUSIC": "Music"},
+}
+
+
+def files_in(folder, count, size, rng):
+    os.makedirs(folder, exist_ok=True)
+    for index in range(count):
+        write(os.path.join(folder, f"{index:03}.bin"), size + 37 * index, rng)
+
+
+def desktop_home(root, desktop, rng):
+    """A small home as a French GNOME or an English KDE desktop leaves it: its user folders
+    under their own names, the caches of its programs, a desktop Trash holding a folder of
+    twelve files, an installer of an installed program, screenshots of the desktop's own tool,
+    a large old video beside a sparse disk image, two copies of a document and a project
+    untouched for a year."""
+    names = DESKTOP_FOLDERS[desktop]
+    os.makedirs(os.path.join(root, ".config"), exist_ok=True)
+    with open(os.path.join(root, ".config", "user-dirs.dirs"), "w") as dirs:
+        for key, name in names.items():
+            dirs.write(f'XDG_{key}_DIR="$HOME/{name}"\n')
+    cache = os.path.join(root, ".cache")
+    programs = ["mozilla/firefox/x1y2z3.default-esr/cache2/entries", "thumbnails/large",
+                "fontconfig", "go-build/3f", "go-build/a0", "ms-playwright/chromium-1091/chrome-linux"]
+    programs += (["evolution/mail", "keepassxc", "tracker3/files", "gnome-software/odrs"]
+                 if desktop == "gnome-fr" else
+                 ["plasmashell/qmlcache", "kwin/qmlcache", "org.kde.dolphin", "spotify/Data/ab"])
+    for index, folder in enumerate(programs):
+        files_in(os.path.join(cache, folder), 3 + index % 4, 1500 + 900 * index, rng)
+    applications = os.path.join(root, ".local", "share", "applications")
+    os.makedirs(applications, exist_ok=True)
+    entries = [("firefox-esr", "Firefox ESR", "/usr/lib/firefox-esr/firefox-esr %u", ""),
+               ("code", "Visual Studio Code", "/usr/share/code/code %F", "Code")]
+    entries += ([("org.gnome.Evolution", "Evolution", "evolution %U", ""),
+                 ("org.keepassxc.KeePassXC", "KeePassXC", "keepassxc %f", "")]
+                if desktop == "gnome-fr" else
+                [("org.kde.dolphin", "Dolphin", "dolphin %u", ""),
+                 ("spotify", "Spotify", "spotify %U", "spotify")])
+    for entry, name, command, window in entries:
+        with open(os.path.join(applications, entry + ".desktop"), "w") as out:
+            out.write(f"[Desktop Entry]\nType=Application\nName={name}\nExec={command}\n")
+            if window:
+                out.write(f"StartupWMClass={window}\n")
+
+    trash_root = os.path.join(root, ".local", "share", "Trash")
+    files_in(os.path.join(trash_root, "files", "vieux projet" if desktop == "gnome-fr"
+                          else "old project"), 12, 4000, rng)
+    aged(os.path.join(trash_root, "files", "notes.txt"), 900, rng)
+    os.makedirs(os.path.join(trash_root, "info"), exist_ok=True)
+    for thrown in os.listdir(os.path.join(trash_root, "files")):
+        with open(os.path.join(trash_root, "info", thrown + ".trashinfo"), "w") as record:
+            record.write(f"[Trash Info]\nPath={root}/{thrown}\nDeletionDate=2026-11-01T10:00:00\n")
+
+    downloads = os.path.join(root, names["DOWNLOAD"])
+    aged(os.path.join(downloads, "code_1.85.1-1702462158_amd64.deb"), 3_000_000, rng)
+
+    pictures = os.path.join(root, names["PICTURES"])
+    if desktop == "gnome-fr":
+        shots = [os.path.join("Captures d’écran", f"Capture d’écran du 2024-03-0{day} 10-10-1{day}.png")
+                 for day in range(1, 5)]
+    else:
+        shots = [f"Screenshot_2024030{day}_10101{day}.png" for day in range(1, 5)]
+    for index, shot in enumerate(shots):
+        aged(os.path.join(pictures, shot), 200_000 + 30_000 * index, rng)
+
+    videos = os.path.join(root, names["VIDEOS"])
+    aged(os.path.join(videos, "vacances.mkv" if desktop == "gnome-fr" else "holiday.mkv"),
+         210_000_000, rng, when=LONG_AGO - 400 * 86400)
+    disk = os.path.join(root, names["DOCUMENTS"], "disk.img")
+    os.makedirs(os.path.dirname(disk), exist_ok=True)
+    with open(disk, "wb") as image:
+        image.write(b"x" * 4096)
+        image.truncate(2 * 1024 ** 3)
+    os.utime(disk, (LONG_AGO - 400 * 86400, LONG_AGO - 400 * 86400))
+    report = rng.randbytes(1_500_000)
+    for place in ("rapport.pdf", "copies/rapport (copie).pdf"):
+        path = os.path.join(root, names["DOCUMENTS"], place)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        write(path, 0, rng, report)
+
+    project = os.path.join(root, "Projets" if desktop == "gnome-fr" else "Projects", "site")
+    aged(os.path.join(project, "package.json"), 400, rng)
+    for package in range(6):
+        aged(os.path.join(project, "node_modules", f"pkg{package}", "lib", "index.js"),
+             2500 + 300 * package, rng)
+
+
 def logs(root, rng):
     folder = os.path.join(root, "Library", "Logs", "tool")
     os.makedirs(folder, exist_ok=True)
@@ -188,9 +284,15 @@ def main():
                         default="one-big-folder")
     parser.add_argument("--linux", action="store_true",
                         help="lay the home out the way a Linux desktop keeps it")
+    parser.add_argument("--desktop", choices=sorted(DESKTOP_FOLDERS),
+                        help="a small home of a French GNOME or an English KDE desktop instead")
     parser.add_argument("root")
     args = parser.parse_args()
     rng = random.Random(7)
+    if args.desktop:
+        desktop_home(args.root, args.desktop, rng)
+        print(f"a {args.desktop} home under {args.root}")
+        return
     documents = "Dokumente" if args.linux else "Documents"
     files = caches(args.root, args.layout, rng, args.linux)
     large_files(args.root, rng, documents)

@@ -2,6 +2,7 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
+#include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -126,10 +127,9 @@ std::optional<Date> recordedLastUse(const URL& url) {
     return usage ? usage->lastOpened : std::nullopt;
 }
 
-// Where the desktop's screenshot tool of the searching user saves.
-const std::string& screenshotsFolder() {
-    static const std::string folder =
-        DiskScanner::screenshotsFolder(URL::fileURL(AppPaths::home(), true)).path();
+// The Pictures folder of the searching user, whose Screenshots folder the desktop's tool saves in.
+const URL& picturesFolder() {
+    static const URL folder = HomeFolders(URL::fileURL(AppPaths::home(), true)).user("Pictures");
     return folder;
 }
 
@@ -164,8 +164,8 @@ std::vector<std::string> contentTypeTree(const std::string& name, bool isDirecto
 // by the folder the desktop's tool saves in.
 bool isScreenCapture(const URL& url) {
     const std::string name = url.lastPathComponent();
-    const bool shot =
-        DiskScanner::hasScreenshotName(name) || parentPath(url.path()) == screenshotsFolder();
+    const bool shot = DiskScanner::hasScreenshotName(name) ||
+                      DiskScanner::inScreenshotsFolder(url, picturesFolder());
     return shot && DiskScanner::screenshotTypes().count(lowercased(extensionOf(name))) > 0;
 }
 

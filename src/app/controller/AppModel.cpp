@@ -28,6 +28,7 @@ AppModel::AppModel(DiskScanner scanner, Cleaner cleaner, UndoShelf shelf, Tools 
       catalog_([this] { return Prefs::catalogSettings(settings_.document); },
                AppNames::live(scanner_.applicationFolders)),
       cleaner_(std::move(cleaner)), shelf_(std::move(shelf)), tools_(std::move(tools)) {
+    catalog_.macPlaces = [this] { return macPlaces_; };
     rereadSettings();
     readStartUpState();
     watchForRemovedApps();
@@ -43,6 +44,8 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
     int holdDays = shelf_.holdDays;
     catalog_ = Catalog([holdDays] { return Catalog::Settings{holdDays}; },
                        AppNames::live(scanner_.applicationFolders));
+    macPlaces_ = result.macPlaces;
+    catalog_.macPlaces = [this] { return macPlaces_; };
     initialDisk_ = result.disk;
     // After a clean-up the disk is the one it left behind, so the dial and the words agree.
     diskNow_ = phase && phase->is(Phase::Kind::done) ? phase->disk : result.disk;
@@ -183,7 +186,11 @@ void AppModel::setShowingWelcome(bool on) {
     assign(showingWelcome_, on, Area::navigation);
 }
 void AppModel::setShowingSystemDataHelp(bool on) {
-    assign(showingSystemDataHelp_, on, Area::navigation);
+    assign(showingSystemDataHelp_, on && canShowSystemDataHelp(), Area::navigation);
+}
+bool AppModel::canShowSystemDataHelp() const {
+    const auto kinds = Catalog::visibleKinds(result());
+    return std::find(kinds.begin(), kinds.end(), JunkKind::systemData) != kinds.end();
 }
 void AppModel::setForecastDays(std::optional<double> days) {
     assign(forecastDays_, days, Area::disk);

@@ -281,7 +281,10 @@ public:
     void setMapSelection(std::optional<URL> url);
     void setLoginSelection(std::optional<std::string> id);
     void setShowingWelcome(bool on);
+    // Shown only while the System Data category shows: it explains what that category
+    // counts here.
     void setShowingSystemDataHelp(bool on);
+    bool canShowSystemDataHelp() const;
     void setForecastDays(std::optional<double> days);
     // A change of this process to the settings file, saved or not: what the file holds now
     // is read again, and a change that was not saved is said. True when it was saved.
@@ -550,6 +553,8 @@ private:
     // by doing nothing.
     std::set<std::string> loginItemsBusy_;
     DiskSpace initialDisk_;
+    // What the last scan found of the Mac's own apps and places, which some texts name.
+    MacPlaces macPlaces_;
     DiskScanner scanner_;
     Catalog catalog_;
     Cleaner cleaner_;

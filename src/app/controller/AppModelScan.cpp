@@ -84,6 +84,7 @@ void AppModel::scan() {
             assign(scanStep_, std::optional<ScanStep>(), Area::scan);
             noteDisk(end.purged, end.result->disk.available);
             DiskSpace disk = end.result->disk;
+            macPlaces_ = end.result->macPlaces;
             assign(phase_, Phase::ready(std::move(end.result)), Area::scan);
             assign(diskNow_, disk, Area::disk);
             assign(sweeps_, std::move(end.sweeps), Area::shelf);

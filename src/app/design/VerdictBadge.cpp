@@ -1,5 +1,7 @@
 #include "design/VerdictBadge.h"
 
+#include "catalog/Catalog.h"
+
 #include "design/Accessibility.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
@@ -20,22 +22,18 @@ constexpr qreal kRadius = 5;
 } // namespace
 
 VerdictBadge::Look VerdictBadge::look(Verdict verdict) {
+    const QString spoken = QString::fromStdString(Catalog::spokenVerdict(verdict));
     switch (verdict) {
     case Verdict::safe:
-        return {"SAFE", Token::ink, Token::chip, std::nullopt, "Safe to remove"};
+        return {"SAFE", Token::ink, Token::chip, std::nullopt, spoken};
     case Verdict::rebuilds:
-        return {"REBUILDS", Token::muted, std::nullopt, Token::line,
-                "Comes back by downloading again"};
+        return {"REBUILDS", Token::muted, std::nullopt, Token::line, spoken};
     case Verdict::youDecide:
-        // Whatever is cleaned waits on the Undo Shelf, so "can't be brought back" would
-        // be untrue; what the verdict means is that nothing recreates it by itself.
-        return {"YOU DECIDE", Token::signalText, std::nullopt, Token::signal,
-                "Doesn’t come back on its own"};
+        return {"YOU DECIDE", Token::signalText, std::nullopt, Token::signal, spoken};
     case Verdict::inUse:
-        return {"IN USE", Token::panel, Token::ink, std::nullopt, "In use, left alone"};
+        return {"IN USE", Token::panel, Token::ink, std::nullopt, spoken};
     case Verdict::locked:
-        return {"LOCKED", Token::panel, Token::ink, std::nullopt,
-                "Locked, needs an administrator to remove"};
+        return {"LOCKED", Token::panel, Token::ink, std::nullopt, spoken};
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "catalog/Catalog.h"
 #include "controller/AppModel.h"
+#include "platform/Url.h"
 
 #include <QStringList>
 
@@ -17,6 +18,23 @@ QString closed(const std::vector<std::string>& closedFolders, const Catalog& cat
 
 QString current(const AppModel& model) {
     return closed(model.closedFolders(), model.catalog());
+}
+
+QString named(const std::vector<std::string>& closedFolders, const std::string& home) {
+    QStringList names;
+    for (const auto& folder : closedFolders) {
+        const std::string name = lastComponent(folder);
+        const bool trash =
+            name == ".Trash" || (name == "files" && lastComponent(parentPath(folder)) == "Trash");
+        const QString shown = trash ? QString("the Trash")
+                              : standardizedPath(folder) == standardizedPath(home)
+                                  ? QString("your home folder")
+                                  : QString::fromStdString(name);
+        if (!names.contains(shown)) names << shown;
+    }
+    if (names.size() < 2) return names.join("");
+    const QString last = names.takeLast();
+    return names.join(", ") + " and " + last;
 }
 
 QString check() {

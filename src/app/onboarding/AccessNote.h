@@ -20,6 +20,10 @@ namespace AccessNote {
 QString closed(const std::vector<std::string>& closedFolders, const Catalog& catalog);
 // The same for the folders closed right now.
 QString current(const AppModel& model);
+// The closed folders in words, each once: "the Trash" for either Trash, "your home folder",
+// and a user folder by its own name ("Téléchargements"), joined as a sentence lists them
+// ("Downloads and the Trash"); empty when none is closed.
+QString named(const std::vector<std::string>& closedFolders, const std::string& home);
 // What to check of a closed folder.
 QString check();
 

@@ -72,14 +72,11 @@ qreal addPromises(Sketch& sketch, qreal top, qreal width) {
 } // namespace
 
 FullDiskAccessGuide::FullDiskAccessGuide(AppModel& model, const QString& unlocks, QWidget* parent)
-    : SketchView(parent), model_(model) {
+    : SketchView(parent), model_(model), unlocks_(unlocks) {
     setObjectName("FullDiskAccessGuide");
-    state_.unlocks = unlocks;
     poll_ = new AccessPoll(
-        this, [this] { return model_.hasFullDiskAccess(); },
-        [this](bool granted) { setGranted(granted); });
-    state_.granted = poll_->granted();
-    if (!state_.granted) state_.closed = AccessNote::current(model_);
+        this, [this] { return open(); }, [this](bool granted) { setGranted(granted); });
+    state_ = stateNow(poll_->granted());
 
     auto* checkAgain = new InkButton("Check again");
     checkAgain->setObjectName("checkAgain");
@@ -164,13 +161,29 @@ QSize FullDiskAccessGuide::sizeHint() const {
     return {static_cast<int>(kMaxWidth), heightForWidth(static_cast<int>(kMaxWidth))};
 }
 
+bool FullDiskAccessGuide::open() const {
+    return model_.hasFullDiskAccess() && model_.closedFolders().empty();
+}
+
+// The heading and the first step name the folders closed at this moment, no more.
+FullDiskAccessGuide::State FullDiskAccessGuide::stateNow(bool granted) const {
+    State state;
+    state.granted = granted;
+    const QString closed = AccessNote::named(model_.closedFolders(), model_.catalog().home);
+    state.unlocks = closed.isEmpty() ? unlocks_ : closed;
+    if (!granted) state.closed = AccessNote::current(model_);
+    return state;
+}
+
 // Each tick reads the closed folders again while access is off: they may open or close
 // one by one.
 void FullDiskAccessGuide::setGranted(bool granted) {
-    State next = state_;
-    next.granted = granted;
-    next.closed = granted ? QString() : AccessNote::current(model_);
-    if (next.granted == state_.granted && next.closed == state_.closed) return;
+    State next = stateNow(granted);
+    // Once open, the heading keeps what it could not read, now readable.
+    if (granted) next.unlocks = state_.unlocks;
+    if (next.granted == state_.granted && next.closed == state_.closed &&
+        next.unlocks == state_.unlocks)
+        return;
     state_ = next;
     updateGeometry();
     relayout();

@@ -19,11 +19,13 @@ class FullDiskAccessGuide : public SketchView {
     Q_OBJECT
 
 public:
+    // `unlocks` names what the scan could not read where no folder it watches is closed
+    // (Mail and Messages attachments).
     explicit FullDiskAccessGuide(AppModel& model, const QString& unlocks,
                                  QWidget* parent = nullptr);
 
     struct State {
-        QString unlocks; // what the scan could not read: "the Trash"
+        QString unlocks; // what Kelvora cannot read: exactly the closed folders, "the Trash"
         bool granted = false;
         // The folders closed right now, in words; only while not granted.
         QString closed;
@@ -52,8 +54,12 @@ protected:
 
 private:
     void setGranted(bool granted);
+    // Granted once nothing it watches is closed: the Trash's probe and every folder.
+    bool open() const;
+    State stateNow(bool granted) const;
 
     AppModel& model_;
+    QString unlocks_;
     State state_;
     AccessPoll* poll_;
 };

@@ -181,7 +181,8 @@ QString SettingsLayout::switchTitle(Switch which) {
     case Switch::showMenuBar:
         break;
     }
-    return "Show Kelvora in the menu bar";
+    // A desktop shows it as an icon in its system tray; there is no menu bar of the Mac's.
+    return "Show Kelvora in the system tray";
 }
 
 QString SettingsLayout::switchDescription(Switch which) {
@@ -230,7 +231,7 @@ SettingsLayout SettingsLayout::make(const SettingsState& state, qreal width) {
     });
     section("Never touch", [&] { neverTouch(column, state); });
     section("Scheduled clean", [&] { scheduledClean(column, state); });
-    section("Menu bar", [&] { column.toggle(Switch::showMenuBar); });
+    section("System tray", [&] { column.toggle(Switch::showMenuBar); });
     section("Appearance", [&] {
         layout.appearance = QRectF(column.left, column.y, std::min(kAppearanceWidth, column.width),
                                    SegmentedControl::kHeight);

@@ -5,7 +5,9 @@
 
 #include <QHBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace kelvora {
 
@@ -18,7 +20,7 @@ constexpr qreal kTile = 32;
 // The sheet's words, drawn as one sketch.
 class HelpWords : public SketchView {
 public:
-    HelpWords() {
+    explicit HelpWords(SystemDataHelp::Words words) : words_(std::move(words)) {
         setObjectName("systemDataWords");
         relayout();
         QSizeF size = sketch().size;
@@ -26,12 +28,16 @@ public:
     }
 
 protected:
-    Sketch layout(QSizeF) const override { return SystemDataHelp::words(); }
+    Sketch layout(QSizeF) const override { return SystemDataHelp::drawn(words_); }
+
+private:
+    SystemDataHelp::Words words_;
 };
 
 } // namespace
 
-SystemDataHelp::SystemDataHelp(std::function<void()> close, QWidget* parent) : SheetFrame(parent) {
+SystemDataHelp::SystemDataHelp(Words words, std::function<void()> close, QWidget* parent)
+    : SheetFrame(parent) {
     setObjectName("SystemDataHelp");
     auto* foot = new QWidget;
     foot->setObjectName("systemDataFoot");
@@ -45,31 +51,64 @@ SystemDataHelp::SystemDataHelp(std::function<void()> close, QWidget* parent) : S
     row->setContentsMargins(kPadding, 0, kPadding, kPadding);
     row->addStretch(1);
     row->addWidget(gotIt);
-    setParts(new HelpWords, foot);
+    setParts(new HelpWords(std::move(words)), foot);
 }
 
 const Sketch& SystemDataHelp::sketch() const {
     return static_cast<const HelpWords*>(body())->sketch();
 }
 
-const std::vector<SystemDataHelp::Point>& SystemDataHelp::points() {
-    static const std::vector<Point> points = {
-        {"square.stack.3d.up", "App caches",
-         "Files apps keep to load faster. Kelvora can clear these, and they rebuild."},
-        {"doc.text.magnifyingglass", "Logs and temp files",
-         "Records and scratch files apps leave behind. Old ones are safe to remove."},
-        {"cpu", "AI models and tool caches",
-         "Compiled models and package downloads, often several GB."},
-        {"clock.arrow.circlepath", "Purgeable space and snapshots",
-         "Local Time Machine snapshots and iCloud files macOS frees by itself when it needs "
-         "room. Kelvora shows how much, and leaves it to macOS."},
-        {"iphone", "Installers and device backups",
-         "Old macOS installers, iPhone and iPad backups and update files. Kelvora lists each "
-         "with what it’s for."},
-        {"gearshape.2", "macOS itself",
-         "Parts of the system that must stay. Kelvora never touches them."},
+namespace {
+
+using Point = SystemDataHelp::Point;
+using Kind = ScanItem::SystemInfo::Kind;
+
+// The parts of System Data, in the order the sheet names them, each with the kinds of item
+// it stands for.
+struct Part {
+    Point point;
+    std::vector<Kind> kinds;
+};
+
+const std::vector<Part>& parts() {
+    static const std::vector<Part> parts = {
+        {{"clock.arrow.circlepath", "Space the system frees by itself",
+          "Snapshots and files the system removes by itself when it needs room. Kelvora shows "
+          "how much, and leaves it to the system."},
+         {Kind::purgeable}},
+        {{"iphone", "Installers and device backups",
+          "Old system installers, iPhone and iPad backups and update files. Kelvora lists each "
+          "with what it’s for."},
+         {Kind::macOSInstaller, Kind::deviceBackup, Kind::deviceUpdate}},
+        {{"internaldrive", "Docker’s images and containers",
+          "Everything Docker keeps: images, containers, volumes and build cache. Kelvora shows "
+          "how much, and Docker’s own commands free it."},
+         {Kind::dockerDisk}},
     };
-    return points;
+    return parts;
+}
+
+} // namespace
+
+std::optional<SystemDataHelp::Words> SystemDataHelp::words(const ScanResult* result) {
+    if (!result) return std::nullopt;
+    std::set<Kind> found;
+    for (const ScanItem& item : result->items)
+        if (item.system()) found.insert(item.system()->kind);
+    Words words;
+    for (const Part& part : parts())
+        if (std::any_of(part.kinds.begin(), part.kinds.end(),
+                        [&](Kind kind) { return found.count(kind) > 0; }))
+            words.points.push_back(part.point);
+    if (words.points.empty()) return std::nullopt;
+    words.intro = "Kelvora puts under “System Data” what takes space on this computer but is "
+                  "neither an app nor a file of yours. Here it counts:";
+    words.closing = words.points.size() == 1
+                        ? "Detailed › System Data shows it on your computer, in plain words, "
+                          "before anything moves."
+                        : "Detailed › System Data shows these parts on your computer, in plain "
+                          "words, before anything moves.";
+    return words;
 }
 
 Sketch SystemDataHelp::point(const Point& point, qreal width) {
@@ -85,7 +124,7 @@ Sketch SystemDataHelp::point(const Point& point, qreal width) {
     return row;
 }
 
-Sketch SystemDataHelp::words() {
+Sketch SystemDataHelp::drawn(const Words& words) {
     const qreal inner = kWidth - 2 * kPadding;
     Sketch content;
     qreal y = content.addCaption("Help", {0, 0}).bottom() + kSpacing;
@@ -93,31 +132,23 @@ Sketch SystemDataHelp::words() {
             .addText("What is “System Data”?", {0, y}, Type::font(26, QFont::DemiBold), Token::ink)
             .bottom() +
         kSpacing;
-    y = content
-            .addText("In System Settings › General › Storage, macOS puts everything it can’t "
-                     "sort into a neat group under “System Data”. On a busy computer it can be "
-                     "tens of gigabytes.",
-                     {0, y}, Type::font(14.5), Token::muted, inner)
-            .bottom() +
+    y = content.addText(words.intro, {0, y}, Type::font(14.5), Token::muted, inner).bottom() +
         kSpacing;
-    for (size_t i = 0; i < points().size(); ++i) {
+    for (size_t i = 0; i < words.points.size(); ++i) {
         if (i > 0) y += 12;
-        Sketch row = point(points()[i], inner);
+        Sketch row = point(words.points[i], inner);
         content.append(row, {0, y});
         y += row.size.height();
     }
     y += kSpacing;
-    y = content
-            .addText("Detailed › System Data shows these parts on your computer, in plain "
-                     "words, before anything moves.",
-                     {0, y}, Type::font(14.5, QFont::Medium), Token::ink, inner)
+    y = content.addText(words.closing, {0, y}, Type::font(14.5, QFont::Medium), Token::ink, inner)
             .bottom() +
         kSpacing;
 
-    Sketch words;
-    words.size = QSizeF(kWidth, kPadding + y);
-    words.append(content, {kPadding, kPadding});
-    return words;
+    Sketch sheet;
+    sheet.size = QSizeF(kWidth, kPadding + y);
+    sheet.append(content, {kPadding, kPadding});
+    return sheet;
 }
 
 } // namespace kelvora

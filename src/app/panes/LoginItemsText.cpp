@@ -2,6 +2,7 @@
 
 #include "catalog/PlainWords.h"
 #include "design/QtString.h"
+#include "model/Format.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -31,10 +32,10 @@ QString countsLine(const std::vector<LoginItem>& items) {
                                   [](const LoginItem& item) { return item.isActiveAtLogin(); });
     auto running = std::count_if(items.begin(), items.end(),
                                  [](const LoginItem& item) { return item.isRunning(); });
-    return toQString(
-        PlainWords::fill("%lld %@ when you log in · %lld running now",
-                         {static_cast<int64_t>(starting), starting == 1 ? "starts" : "start",
-                          static_cast<int64_t>(running)}));
+    return toQString(PlainWords::fill("%lld %@ when you log in · %lld running now",
+                                      {Format::count(static_cast<int64_t>(starting)),
+                                       starting == 1 ? "starts" : "start",
+                                       Format::count(static_cast<int64_t>(running))}));
 }
 
 std::vector<Section> shownSections(const std::vector<LoginItem>& items) {

@@ -25,9 +25,22 @@ QString dateText(const std::optional<Date>& changed, Date now) {
     return QString::fromStdString(" · changed " + PlainWords::relativeDate(*changed, now));
 }
 
+QString introBody(const MacPlaces& places) {
+    const QString start = "Kelvora turns what you type into filters and looks through your "
+                          "folders, on this computer. Your own folders only, never ";
+    if (places.library && places.photosLibrary) return start + "the Library or the Photos library.";
+    // Hidden folders are where programs keep their own files; the search never enters them.
+    QStringList never = {"hidden ones"};
+    if (places.library) never << "the Library";
+    if (places.photosLibrary) never << "the Photos library";
+    const QString last = never.takeLast();
+    return start + (never.isEmpty() ? last : never.join(", ") + " or " + last) + ".";
+}
+
 QString countLine(size_t found, size_t picked) {
     return QString::fromStdString(PlainWords::fill(
-        "%lld found · %lld picked", {static_cast<int64_t>(found), static_cast<int64_t>(picked)}));
+        "%lld found · %lld picked",
+        {Format::count(static_cast<int64_t>(found)), Format::count(static_cast<int64_t>(picked))}));
 }
 
 QString holdLine(int shelfDays) {

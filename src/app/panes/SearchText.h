@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ScanResult.h"
 #include "platform/Date.h"
 #include "platform/Url.h"
 
@@ -15,9 +16,9 @@ namespace kelvora::SearchText {
 
 inline const QString kPlaceholder = "Try “videos over 1 GB from last year”";
 inline const QString kIntroTitle = "Search your files in plain words";
-inline const QString kIntroBody =
-    "Kelvora turns what you type into filters and looks through your folders, on this "
-    "computer. Your own folders only, never the Library or the Photos library.";
+// What the search looks through; the Library and the Photos library are named only where
+// this computer has them.
+QString introBody(const MacPlaces& places);
 inline const QString kLooking = "Looking…";
 inline const QString kNothing = "Nothing matches. Try fewer words.";
 inline const QString kShowInFolder = "Show in Folder";

@@ -73,7 +73,8 @@ SearchView::SearchView(AppModel& model, QWidget* parent)
 
     intro_ = new search::Intro(
         {{SearchText::kIntroTitle, Fonts::text(17, QFont::DemiBold), Token::ink, 10000},
-         {SearchText::kIntroBody, Fonts::text(13.5), Token::muted, 440}},
+         {SearchText::introBody(model_.catalog().macPlaces()), Fonts::text(13.5), Token::muted,
+          440}},
         8, this);
     intro_->setObjectName("searchIntro");
     message_ = new search::Intro({{{}, Fonts::text(14), Token::muted, 10000}}, 0, this);

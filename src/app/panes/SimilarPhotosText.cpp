@@ -27,13 +27,18 @@ std::string progress(double fraction) {
            "%";
 }
 
+std::string subtitle(const MacPlaces& places) {
+    return std::string("Near-identical shots in Pictures, Desktop, Downloads and Documents.") +
+           (places.photosLibrary ? " Never the Photos library." : "");
+}
+
 std::string extras(size_t count) {
-    return std::to_string(count) + (count == 1 ? " extra" : " extras");
+    return Format::count(static_cast<int64_t>(count)) + (count == 1 ? " extra" : " extras");
 }
 
 std::optional<std::string> overflow(size_t extras) {
     if (extras <= kShownExtras) return std::nullopt;
-    return "+" + std::to_string(extras - kShownExtras);
+    return "+" + Format::count(static_cast<int64_t>(extras - kShownExtras));
 }
 
 std::vector<URL> revealed(const SimilarPhotos::Group& group) {
@@ -51,7 +56,7 @@ Footer footer(const std::vector<SimilarPhotos::Group>& groups, const std::unorde
             ++footer.picked;
             footer.total += group.bytes;
         }
-    footer.summary = std::to_string(footer.picked) + " of " +
+    footer.summary = Format::count(static_cast<int64_t>(footer.picked)) + " of " +
                      PlainWords::counted(static_cast<int64_t>(footer.groups), "group") + " picked";
     footer.hold = "Extras wait on the Undo Shelf for " + std::to_string(shelfDays) +
                   " days. The kept shot never moves.";

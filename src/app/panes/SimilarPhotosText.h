@@ -1,6 +1,7 @@
 #pragma once
 
 #ifndef Q_MOC_RUN
+#include "model/ScanResult.h"
 #include "photos/SimilarPhotos.h"
 #endif
 
@@ -13,9 +14,8 @@
 namespace kelvora::SimilarPhotosText {
 
 inline constexpr const char* kTitle = "Similar photos";
-inline constexpr const char* kSubtitle =
-    "Near-identical shots in Pictures, Desktop, Downloads and Documents. Never the Photos "
-    "library.";
+// Where it looks; the Photos library is named only where this computer has one.
+std::string subtitle(const MacPlaces& places);
 inline constexpr const char* kLookAgain = "Look again";
 // Photos are compared with a picture print of our own, not a system vision service, so the
 // line names no such service.

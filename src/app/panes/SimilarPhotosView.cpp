@@ -106,7 +106,9 @@ QWidget* SimilarPhotosView::makeHeader() {
     titles->addStretch(1);
     titles->addWidget(
         text(SimilarPhotosText::kTitle, Fonts::text(16, QFont::DemiBold), Token::ink, header));
-    titles->addWidget(text(SimilarPhotosText::kSubtitle, Fonts::text(12.5), Token::muted, header));
+    titles->addWidget(
+        text(QString::fromStdString(SimilarPhotosText::subtitle(model_.catalog().macPlaces())),
+             Fonts::text(12.5), Token::muted, header));
     titles->addStretch(1);
     lookAgain_ = new OutlineButton(SimilarPhotosText::kLookAgain, 28, 12.5, header);
     lookAgain_->setObjectName("lookAgain");

@@ -1,6 +1,7 @@
 #include "panes/SpaceMapText.h"
 
 #include "catalog/PlainWords.h"
+#include "model/Format.h"
 
 #include <cmath>
 
@@ -67,7 +68,8 @@ std::optional<std::string> privateLine(const std::vector<SpaceMap::Entry>& child
     std::string line = "Closed to Kelvora, not measured: ";
     for (size_t i = 0; i < names.size() && i < 6; ++i)
         line += (i ? ", " : "") + names[i];
-    if (names.size() > 6) line += " and " + std::to_string(names.size() - 6) + " more";
+    if (names.size() > 6)
+        line += " and " + Format::count(static_cast<int64_t>(names.size() - 6)) + " more";
     return line;
 }
 
@@ -108,9 +110,10 @@ std::optional<std::string> shareText(int64_t bytes, std::optional<int64_t> folde
 }
 
 Inspection inspect(const SpaceMap::Entry& entry, std::optional<int64_t> folderSize, const URL& home,
-                   const FolderGuide::AppLocator& locateApp) {
+                   const FolderGuide::AppLocator& locateApp,
+                   const FolderGuide::CacheRules& caches) {
     Inspection inspection{entry, std::nullopt, std::nullopt, displayPath(entry.url, home),
-                          FolderGuide::explain(entry.url, home, locateApp)};
+                          FolderGuide::explain(entry.url, home, locateApp, caches)};
     if (entry.bytes) {
         inspection.size = Format::sizeParts(*entry.bytes);
         inspection.share = shareText(*entry.bytes, folderSize);

@@ -69,6 +69,7 @@ std::optional<SpaceMap::Entry> selectedEntry(const URL& selection,
 // least one byte.
 std::optional<std::string> shareText(int64_t bytes, std::optional<int64_t> folderSize);
 Inspection inspect(const SpaceMap::Entry& entry, std::optional<int64_t> folderSize, const URL& home,
-                   const FolderGuide::AppLocator& locateApp = {});
+                   const FolderGuide::AppLocator& locateApp = {},
+                   const FolderGuide::CacheRules& caches = {});
 
 } // namespace kelvora::SpaceMapText

@@ -206,7 +206,13 @@ void SpaceMapView::refreshInspector() {
         if (auto entry = SpaceMapText::selectedEntry(*now.selection, siblingsOf(*now.selection))) {
             std::optional<int64_t> folderSize;
             if (now.folder) folderSize = now.map->size(*now.folder);
-            inspection = SpaceMapText::inspect(*entry, folderSize, model_.scanner().home);
+            // The guide answers of a cache as the App caches category does.
+            FolderGuide::CacheRules caches{
+                model_.scanner().cacheRoots(), [this](const std::string& folder) {
+                    return std::optional<std::string>(model_.catalog().cacheName(folder));
+                }};
+            inspection =
+                SpaceMapText::inspect(*entry, folderSize, model_.scanner().home, {}, caches);
         }
     }
     inspector_->show(inspection);

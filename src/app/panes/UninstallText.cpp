@@ -36,9 +36,9 @@ std::string subtitle(const ScanItem& item) {
         // An AppImage keeps nothing in a Library: its menu entry and icon go with it.
         if (item.app() && AppImages::hasAppImageName(item.app()->bundleID))
             return PlainWords::fill("The app, plus %lld %@ that go with it.",
-                                    {count, PlainWords::plural("file", count)});
+                                    {Format::count(count), PlainWords::plural("file", count)});
         return PlainWords::fill("The app, plus %lld %@ it keeps in your Library.",
-                                {count, PlainWords::plural("file", count)});
+                                {Format::count(count), PlainWords::plural("file", count)});
     }
     int64_t count = static_cast<int64_t>(item.targets.size());
     const bool inLibrary = !item.leftover() ||
@@ -46,7 +46,7 @@ std::string subtitle(const ScanItem& item) {
                            item.leftover()->kind == ScanItem::LeftoverInfo::Kind::launchAgent;
     return PlainWords::fill(inLibrary ? "%@ is gone, but left %lld %@ in your Library."
                                       : "%@ is gone, but left %lld %@ in your home folder.",
-                            {displayName(item), count, PlainWords::plural("item", count)});
+                            {displayName(item), Format::count(count), PlainWords::plural("item", count)});
 }
 
 FileList files(const ScanItem& item, const std::string& home) {
@@ -54,7 +54,8 @@ FileList files(const ScanItem& item, const std::string& home) {
     for (size_t i = 0; i < item.targets.size() && i < kListed; ++i)
         list.paths.push_back(PlainWords::homeRelativePath(item.targets[i].path(), home));
     if (item.targets.size() > kListed)
-        list.more = "and " + std::to_string(item.targets.size() - kListed) + " more";
+        list.more =
+            "and " + Format::count(static_cast<int64_t>(item.targets.size() - kListed)) + " more";
     return list;
 }
 

@@ -73,8 +73,10 @@ std::string summary(const ScanResult& result, const Catalog& catalog, FaceFlags 
     std::string out;
     out +=
         std::string("Fonts: Doto ") + loaded(faces.doto) + ", Geist " + loaded(faces.geist) + "\n";
-    out += "Scanned " + PlainWords::counted(result.filesLookedAt, "file") + " in " +
-           tenths(result.duration) + " s\n";
+    // A printed summary is read by scripts too: the count in plain digits, whatever the locale.
+    out += "Scanned " + std::to_string(result.filesLookedAt) + " " +
+           PlainWords::plural("file", result.filesLookedAt) + " in " + tenths(result.duration) +
+           " s\n";
     out += "Disk: " + size(result.disk.available) + " free of " + size(result.disk.total) + "\n";
     for (JunkKind kind : JunkKinds::allCases())
         out += "  " + JunkKinds::rawValue(kind) + ": " + size(result.reclaimable(kind)) + "\n";

@@ -15,7 +15,8 @@ CategoryHeader CategoryHeader::of(const Catalog& catalog, JunkKind kind,
                                   const PickTotals::Counts& counts) {
     return {catalog.info(kind).title,
             PlainWords::fill("%lld of %lld picked · %@",
-                             {counts.picked, counts.removable, Format::size(counts.pickedBytes)}),
+                             {Format::count(counts.picked), Format::count(counts.removable),
+                              Format::size(counts.pickedBytes)}),
             counts.removable > 0};
 }
 
@@ -161,7 +162,7 @@ QVariant CategoryRows::data(const QModelIndex& index, int role) const {
     case DetailRole:
         return detail(i);
     case Qt::AccessibleDescriptionRole:
-        return detail(i) + ", " + VerdictBadge::look(it.verdict()).accessibleLabel + ", " +
+        return detail(i) + ", " + QString::fromStdString(Catalog::spokenVerdict(it)) + ", " +
                QString::fromStdString(rowSize(it));
     case VerdictRole:
         return static_cast<int>(it.verdict());

@@ -119,7 +119,9 @@ std::vector<Fact> InspectorContent::factsOf(const Catalog& catalog, const ScanIt
                              ? "Installer"
                              : "Archive"));
     else
-        facts.push_back(text("Items inside", count(static_cast<int64_t>(item.targets.size()))));
+        facts.push_back(text(
+            "Items inside",
+            count(item.trash() ? item.trash()->files : static_cast<int64_t>(item.targets.size()))));
     return facts;
 }
 

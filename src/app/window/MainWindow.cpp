@@ -83,6 +83,8 @@ void MainWindow::buildMenus() {
 void MainWindow::refresh() {
     checkAgain_->setEnabled(!model_.showingWelcome() && model_.canScan());
     checkForUpdates_->setEnabled(updater_.canCheck());
+    // The question has an answer here only while the category shows.
+    systemData_->setVisible(model_.canShowSystemDataHelp());
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -63,7 +63,7 @@ std::optional<std::string> inUseNotice(const ScanResult& result) {
     if (!first) return std::nullopt;
     bool one = count == 1;
     return PlainWords::fill("%lld %@ open in apps right now, like %@. Kelvora leaves %@ alone.",
-                            {count, one ? "item is" : "items are",
+                            {Format::count(count), one ? "item is" : "items are",
                              first->inUseBy->empty() ? "an app" : *first->inUseBy,
                              one ? "it" : "them"});
 }

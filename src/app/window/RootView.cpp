@@ -215,9 +215,13 @@ void RootView::handFocusBack() {
 }
 
 void RootView::showSheets() {
-    showSheet(systemData_, model_.showingSystemDataHelp(), true, [this]() -> QWidget* {
-        return new SystemDataHelp([this] { model_.setShowingSystemDataHelp(false); });
-    });
+    // The sheet tells what the category holds; while a new check runs there is nothing to tell.
+    auto words = SystemDataHelp::words(model_.result());
+    showSheet(systemData_, model_.showingSystemDataHelp() && words, true,
+              [this, &words]() -> QWidget* {
+                  return new SystemDataHelp(std::move(*words),
+                                            [this] { model_.setShowingSystemDataHelp(false); });
+              });
 
     const auto& target = model_.uninstallTarget();
     const bool sameItem = target == uninstallItem_;

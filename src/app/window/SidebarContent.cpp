@@ -16,9 +16,21 @@ bool showsTool(const AppModel& model) {
            model.showingPhotos() || model.showingLoginItems();
 }
 
-std::optional<std::string> size(const ScanResult* result, const PickTotals& totals, JunkKind kind) {
+// After a clean-up the result is the one it started from: a category then shows what of it
+// is still there to free, not what was picked before.
+int64_t leftAfter(const CleanReport& report, const PickTotals& totals, JunkKind kind) {
+    const auto cleaned = report.byKind.find(kind);
+    const int64_t gone = cleaned == report.byKind.end() ? 0 : cleaned->second;
+    return std::max<int64_t>(totals.of(kind).reclaimable - gone, 0);
+}
+
+std::optional<std::string> size(const AppModel& model, const PickTotals& totals, JunkKind kind) {
+    const ScanResult* result = model.result();
     if (!result) return std::nullopt;
     if (isPrivate(*result, kind)) return "locked";
+    const AppModel::Phase& phase = model.phase();
+    if (phase.is(AppModel::Phase::Kind::done) && phase.report)
+        return Format::size(leftAfter(*phase.report, totals, kind));
     return Format::size(categoryFigure(totals, kind).bytes);
 }
 
@@ -63,7 +75,7 @@ std::vector<Row> rows(const AppModel& model, const PickTotals& totals) {
                         std::nullopt, noTool && !model.category()));
     for (JunkKind kind : Catalog::visibleKinds(result)) {
         rows.push_back({Destination::category, kind, Catalog::shortTitle(kind),
-                        Catalog::symbol(kind), size(result, totals, kind),
+                        Catalog::symbol(kind), size(model, totals, kind),
                         noTool && model.category() == kind, std::nullopt});
     }
     // The catalog always lists some categories, even before the first scan.
@@ -86,7 +98,7 @@ std::vector<Row> rows(const AppModel& model, const PickTotals& totals) {
 std::optional<std::string> size(const AppModel& model, JunkKind kind) {
     const ScanResult* result = model.result();
     if (!result) return std::nullopt;
-    return size(result, PickTotals::count(*result, model.picks()), kind);
+    return size(model, PickTotals::count(*result, model.picks()), kind);
 }
 
 void openCategory(AppModel& model, JunkKind kind) {

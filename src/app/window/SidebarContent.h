@@ -35,7 +35,8 @@ std::vector<Row> rows(const AppModel& model, const PickTotals& totals);
 std::vector<Row> rows(const AppModel& model);
 
 // The figure of a category's row: "locked" for a folder the scan was refused, else what is
-// picked (or could be freed, see categoryFigure); none before a result.
+// picked (or could be freed, see categoryFigure); after a clean-up, what is left to free of
+// it; none before a result.
 std::optional<std::string> size(const AppModel& model, JunkKind kind);
 
 // Shows what a row stands for, as a click on it does.

@@ -97,7 +97,7 @@ std::string scanStatus(const ScanResult& result) {
     const double duration = std::isfinite(result.duration) ? result.duration : 0;
     const long long seconds = std::llround(std::clamp(duration, -1e15, 1e15));
     return "Kelvora checked " + PlainWords::counted(result.filesLookedAt, "file") + " in " +
-           std::to_string(std::max(seconds, 1LL)) + " second" + (seconds < 2 ? "" : "s");
+           Format::count(std::max(seconds, 1LL)) + " second" + (seconds < 2 ? "" : "s");
 }
 
 std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& picks) {
@@ -109,7 +109,7 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
                 return item.kind == row.kind && pickable(item);
             });
         if (count == 0 || picks.pickedBytes(result, row.kind) != 0) continue;
-        parts.push_back(std::to_string(count) + " " + pick(count == 1, row.one, row.many) + " (" +
+        parts.push_back(Format::count(count) + " " + pick(count == 1, row.one, row.many) + " (" +
                         Format::size(result.reclaimable(row.kind)) + ")");
         listed.push_back(row.kind);
     }
@@ -128,7 +128,7 @@ std::optional<std::string> inUseNote(const ScanResult& result) {
         if (item.inUseBy && count++ == 0) first = &item;
     if (!first) return std::nullopt;
     const bool one = count == 1;
-    return std::to_string(count) + " " + pick(one, "item is", "items are") +
+    return Format::count(static_cast<int64_t>(count)) + " " + pick(one, "item is", "items are") +
            " open in apps right now, like " + *first->inUseBy + ". Kelvora leaves " +
            pick(one, "it", "them") + " alone. Quit " + pick(one, "that app", "those apps") +
            " and check again to include " + pick(one, "it", "them") + ".";

@@ -13,7 +13,8 @@ Catalog::Catalog(std::function<Settings()> settingsSource, AppNames::Lookup look
     : settings(settingsSource ? std::move(settingsSource)
                               : std::function<Settings()>([] { return Settings{}; })),
       now(clock ? std::move(clock) : std::function<Date()>(currentDate)),
-      home(homeFolder.empty() ? AppPaths::home() : std::move(homeFolder)) {
+      home(homeFolder.empty() ? AppPaths::home() : std::move(homeFolder)),
+      macPlaces([] { return MacPlaces{}; }) {
     applicationName =
         lookup ? std::move(lookup)
                : AppNames::live({URL::fileURL("/Applications", true),

@@ -39,6 +39,9 @@ struct Catalog {
     AppNames::Lookup applicationName;
     std::function<Date()> now;
     std::string home; // the path of the user's home folder, shown as "~"
+    // The Mac's own apps and places this computer has, which some texts name; by default
+    // none, and then they read what is true on this system.
+    std::function<MacPlaces()> macPlaces;
 
     // What is not given is live: the default settings, the application bundles of
     // /Applications and ~/Applications with the desktop's entries, the clock and the home
@@ -55,11 +58,14 @@ struct Catalog {
     static std::string shortTitle(JunkKind kind);
     // The categories the window lists, in their order: similar photos never (they have a
     // tool of their own), developer, AI, System Data, leftovers and screenshots only when the
-    // result holds some, the others always, also before the first scan (no result).
+    // result holds some, Mail and Messages only where the result found either app (or its
+    // folder closed), the others always, also before the first scan (no result).
     static std::vector<JunkKind> visibleKinds(const ScanResult* result);
 
     // ---- Item names and detail lines ----
     std::string name(const ScanItem& item) const;
+    // The name a cache folder goes by: a known tool's, else its application's, else its own.
+    std::string cacheName(const std::string& folderName) const;
     std::string detail(const ScanItem& item) const;
     static std::string developerName(const ScanItem& item);
     static std::string aiName(const ScanItem& item);
@@ -76,6 +82,11 @@ struct Catalog {
     std::string explanation(const ScanItem& item) const;
     // A few words: whether the item comes back after it is removed.
     static std::string comesBack(const ScanItem& item);
+    // The verdict as a screen reader says it. A rebuilding item says how it comes back in
+    // the words of comesBack, so what is read out and what the inspector shows agree.
+    static std::string spokenVerdict(const ScanItem& item);
+    // The same of a verdict alone, a category's.
+    static std::string spokenVerdict(Verdict verdict);
     static std::string developerExplanation(const ScanItem::DeveloperInfo& info);
     std::string aiExplanation(const ScanItem::AIInfo& info) const;
     std::string systemExplanation(const ScanItem& item, const ScanItem::SystemInfo& info) const;

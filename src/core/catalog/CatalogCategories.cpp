@@ -38,7 +38,7 @@ const CategoryRow& row(JunkKind kind) {
     return kCategories[static_cast<size_t>(kind)];
 }
 
-std::string blurb(JunkKind kind, const Catalog::Settings& settings) {
+std::string blurb(JunkKind kind, const Catalog::Settings& settings, const MacPlaces& places) {
     using PlainWords::fill;
     switch (kind) {
     case JunkKind::caches:
@@ -61,17 +61,25 @@ std::string blurb(JunkKind kind, const Catalog::Settings& settings) {
                "Downloads, Documents and Pictures. One line per month. They wait on the Undo "
                "Shelf. None is picked until you tick it.";
     case JunkKind::photos:
-        return "Near-identical shots outside the Photos library. The best of each group stays.";
+        if (places.photosLibrary)
+            return "Near-identical shots outside the Photos library. The best of each group "
+                   "stays.";
+        return "Near-identical shots in your own folders. The best of each group stays.";
     case JunkKind::duplicates:
-        return "Files you have more than once, outside the Photos library. The best copy stays. "
-               "None is picked until you tick it.";
+        return std::string("Files you have more than once") +
+               (places.photosLibrary ? ", outside the Photos library" : " in your own folders") +
+               ". The best copy stays. None is picked until you tick it.";
     case JunkKind::largeFiles:
         return "Files over 1 GB, and files over 200 MB nobody has opened in a year. None is "
                "picked until you tick it.";
     case JunkKind::developer:
-        return fill("Packages and build folders in projects untouched for %lld months, plus old "
-                    "Xcode data. They come back when you next install or build. None is picked "
-                    "until you tick it.",
+        return fill(places.xcode
+                        ? "Packages and build folders in projects untouched for %lld months, plus "
+                          "old Xcode data. They come back when you next install or build. None is "
+                          "picked until you tick it."
+                        : "Packages and build folders in projects untouched for %lld months. They "
+                          "come back when you next install or build. None is picked until you "
+                          "tick it.",
                     {settings.projectMonths});
     case JunkKind::ai:
         return fill("Old chats from AI tools (untouched for %lld days), their caches and "
@@ -98,6 +106,13 @@ std::string blurb(JunkKind kind, const Catalog::Settings& settings) {
     return {};
 }
 
+// Mail and Messages are the Mac's own apps: their category shows where either is, or where
+// the scan was refused their folder.
+bool hasMailOrMessages(const ScanResult& result) {
+    return result.macPlaces.mail || result.macPlaces.messages ||
+           result.mailAccess == FolderAccess::blocked;
+}
+
 // Listed only when the scan found some: most people have none of these.
 bool listedOnlyWhenFound(JunkKind kind) {
     switch (kind) {
@@ -106,6 +121,7 @@ bool listedOnlyWhenFound(JunkKind kind) {
     case JunkKind::systemData:
     case JunkKind::leftovers:
     case JunkKind::screenshots:
+    case JunkKind::mail:
         return true;
     default:
         return false;
@@ -115,7 +131,7 @@ bool listedOnlyWhenFound(JunkKind kind) {
 } // namespace
 
 Catalog::CategoryInfo Catalog::info(JunkKind kind) const {
-    return {title(kind), symbol(kind), blurb(kind, settings()), verdict(kind)};
+    return {title(kind), symbol(kind), blurb(kind, settings(), macPlaces()), verdict(kind)};
 }
 
 std::string Catalog::title(JunkKind kind) {
@@ -140,8 +156,8 @@ std::vector<JunkKind> Catalog::visibleKinds(const ScanResult* result) {
     for (JunkKind kind : JunkKinds::allCases()) {
         if (kind == JunkKind::photos) continue;
         if (listedOnlyWhenFound(kind)) {
-            bool found = false;
-            if (result)
+            bool found = kind == JunkKind::mail && result && hasMailOrMessages(*result);
+            if (result && !found)
                 for (const auto& item : result->items)
                     if (item.kind == kind) {
                         found = true;

@@ -397,4 +397,30 @@ std::string Catalog::comesBack(const ScanItem& item) {
     return "Not removed";
 }
 
+std::string Catalog::spokenVerdict(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::safe:
+        return "Safe to remove";
+    case Verdict::rebuilds:
+        return "Comes back when it’s needed";
+    case Verdict::youDecide:
+        // Whatever is cleaned waits on the Undo Shelf, so "can't be brought back" would be
+        // untrue; what the verdict means is that nothing recreates it by itself.
+        return "Doesn’t come back on its own";
+    case Verdict::inUse:
+        return "In use, left alone";
+    case Verdict::locked:
+        break;
+    }
+    return "Locked, needs an administrator to remove";
+}
+
+std::string Catalog::spokenVerdict(const ScanItem& item) {
+    if (item.verdict() != Verdict::rebuilds) return spokenVerdict(item.verdict());
+    std::string answer = comesBack(item);
+    if (!answer.empty() && answer.front() >= 'A' && answer.front() <= 'Z')
+        answer.front() = static_cast<char>(answer.front() - 'A' + 'a');
+    return "Comes back: " + answer;
+}
+
 } // namespace kelvora

@@ -64,7 +64,10 @@ std::string aiSessionsName(const ScanItem::AIInfo& ai) {
 } // namespace
 
 std::string Catalog::cachesName(const ScanItem& item) const {
-    std::string folder = folderName(item);
+    return cacheName(folderName(item));
+}
+
+std::string Catalog::cacheName(const std::string& folder) const {
     if (auto known = knownCaches().find(folder); known != knownCaches().end()) return known->second;
     // On this system a cache folder is often named like its application's desktop entry
     // ("spotify"), not after a bundle identifier: any name is looked up.

@@ -99,11 +99,12 @@ std::vector<RunningApp> DiskScanner::liveRunningApps() {
     std::set<std::string> identifiers;
     for (const auto& app : apps)
         identifiers.insert(lowercased(app.bundleID));
-    std::set<std::string> names;
+    std::set<std::string> programs;
     for (const auto& path : paths)
-        names.insert(lastComponent(path));
-    for (const auto& name : names)
-        if (!identifiers.count(lowercased(name))) apps.push_back({name, name});
+        programs.insert(lastComponent(path));
+    // Known by its program's name; shown by its application's ("evolution" is Evolution).
+    for (const auto& [program, shown] : programNames(programs))
+        if (!identifiers.count(lowercased(program))) apps.push_back({shown, program});
     return apps;
 }
 

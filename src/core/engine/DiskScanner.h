@@ -151,9 +151,11 @@ struct DiskScanner {
                                              const std::vector<std::string>& arguments,
                                              double timeout, const StopToken& stop = {});
     static std::vector<std::string> runningProcessPaths();
-    // The live processes holding files, each named by its application's desktop entry
-    // where one is named like its executable, else by the executable.
+    // The live processes holding files, each named as programNames names it.
     static std::vector<RunningProcess> liveOpenFiles();
+    // What the user knows each running program (an executable's name) by: the name of the
+    // desktop entry it belongs to (AppNames::entryFor), else the program's own.
+    static std::map<std::string, std::string> programNames(const std::set<std::string>& programs);
     std::optional<Date> modificationDate(const URL& url) const;
     std::optional<Date> newestChange(const URL& folder, FileCounter& counter) const;
 
@@ -211,6 +213,8 @@ struct DiskScanner {
     static bool isDownloadCache(const std::string& folderName);
     // Of those, the caches a tool builds again on this computer rather than downloads.
     static bool isBuiltHere(const std::string& folderName);
+    // Folders of the system's cache folder that hold what nothing makes again, never offered.
+    static bool isKeptCache(const std::string& folderName);
 
     // ---- Applications, leftovers, downloads ----
     // An application bundle and, when it sits in a folder of its own, that folder.
@@ -375,12 +379,25 @@ struct DiskScanner {
     static const std::set<std::string>& videoTypes();
     static const std::set<std::string>& photoTypes();
     static const std::set<std::string>& screenshotTypes();
-    // Named as screenshot tools name their files, in English.
+    // What the desktop's screenshot tool calls its folder in the Pictures folder and its
+    // files ("Screenshot from %s"), as one language translates them.
+    struct ScreenshotWords {
+        const char* language;
+        const char* folder;
+        std::vector<const char*> prefixes; // each followed by the date the shot was taken
+    };
+    static const std::vector<ScreenshotWords>& screenshotWords();
+    // Named as screenshot tools name their files: in English, or as the desktop's tool does
+    // in any language of screenshotWords.
     static bool hasScreenshotName(const std::string& name);
-    // The Pictures folder's "Screenshots" of a home: every picture in it is a screenshot.
-    static URL screenshotsFolder(const URL& home);
+    // Whether a file lies in the Pictures folder's Screenshots folder, under the name of any
+    // language: every picture there is a screenshot.
+    static bool inScreenshotsFolder(const URL& file, const URL& pictures);
     std::vector<URL> screenshotFolders() const;
     std::optional<std::string> screenshotSaveLocation() const;
+
+    // Which of the Mac's own apps and places the home holds.
+    MacPlaces macPlaces() const;
 
     // ---- Developer files ----
     std::vector<ScanItem> scanProjects(const std::vector<std::string>& processPaths,

@@ -134,6 +134,7 @@ ScanResult DiskScanner::scan(const ProgressFunction& progress) const {
     result.items = std::move(items);
     result.disk = diskSpace(home);
     result.filesLookedAt = counter.count;
+    result.macPlaces = macPlaces();
     result.duration = secondsBetween(start, currentDate());
     return result;
 }

@@ -23,10 +23,13 @@ long long roundHalfAway(double value) {
     return static_cast<long long>(std::llround(value));
 }
 
-} // namespace
+std::function<std::string(int64_t)>& countStyle() {
+    static std::function<std::string(int64_t)> style;
+    return style;
+}
 
-std::string count(int64_t n) {
-    // The process's locale (the application sets it from the user's) decides the grouping.
+// The digits grouped as the C library's locale of the process says.
+std::string countInCLocale(int64_t n) {
     const struct lconv* conv = localeconv();
     std::string separator = conv && conv->thousands_sep ? conv->thousands_sep : "";
     std::string grouping = conv && conv->grouping ? conv->grouping : "";
@@ -47,6 +50,17 @@ std::string count(int64_t n) {
         out = digits;
     }
     return negative ? "-" + out : out;
+}
+
+} // namespace
+
+std::string count(int64_t n) {
+    const auto& style = countStyle();
+    return style ? style(n) : countInCLocale(n);
+}
+
+void useCountStyle(std::function<std::string(int64_t)> style) {
+    countStyle() = std::move(style);
 }
 
 std::string size(int64_t bytes) {

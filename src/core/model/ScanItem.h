@@ -140,6 +140,12 @@ struct ScanItem {
         bool operator==(const SystemInfo&) const = default;
     };
 
+    // What one thing thrown in the Trash holds: the files of a trashed folder, 1 for a file.
+    struct TrashInfo {
+        int64_t files = 0;
+        bool operator==(const TrashInfo&) const = default;
+    };
+
     // A command that removes the item instead of deleting its targets.
     struct Action {
         std::string tool;
@@ -166,12 +172,12 @@ struct ScanItem {
     std::optional<std::string> inUseBy;
     Verdict baseVerdict = Verdict::safe;
     std::optional<std::string> lockedReason;
-    // The facts of the item's category; none for caches, logs, temp files and the Trash.
+    // The facts of the item's category; none for caches, logs and temp files.
     // One record at a time keeps an item as small as its largest record, so a result of
     // many thousands of items stays cheap to hold.
-    using Record =
-        std::variant<std::monostate, AppInfo, DownloadInfo, DuplicateInfo, LargeFileInfo,
-                     DeveloperInfo, AIInfo, PhotoInfo, MailInfo, LeftoverInfo, SystemInfo>;
+    using Record = std::variant<std::monostate, AppInfo, DownloadInfo, DuplicateInfo, LargeFileInfo,
+                                DeveloperInfo, AIInfo, PhotoInfo, MailInfo, LeftoverInfo,
+                                SystemInfo, TrashInfo>;
     Record record;
     std::optional<Action> action;
     // The folders the targets were found in; empty for items made outside a scan.
@@ -198,6 +204,7 @@ struct ScanItem {
     LeftoverInfo* leftover() { return std::get_if<LeftoverInfo>(&record); }
     const SystemInfo* system() const { return std::get_if<SystemInfo>(&record); }
     SystemInfo* system() { return std::get_if<SystemInfo>(&record); }
+    const TrashInfo* trash() const { return std::get_if<TrashInfo>(&record); }
 
     const URL& id() const { return location; }
     Verdict verdict() const;
@@ -251,6 +258,11 @@ template <> struct std::hash<kelvora::ScanItem::LeftoverInfo> {
 };
 template <> struct std::hash<kelvora::ScanItem::SystemInfo> {
     std::size_t operator()(const kelvora::ScanItem::SystemInfo& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ScanItem::TrashInfo> {
+    std::size_t operator()(const kelvora::ScanItem::TrashInfo& v) const noexcept {
+        return std::hash<int64_t>()(v.files);
+    }
 };
 template <> struct std::hash<kelvora::ScanItem::ScanFolder> {
     std::size_t operator()(const kelvora::ScanItem::ScanFolder& v) const noexcept;

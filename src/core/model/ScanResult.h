@@ -21,6 +21,17 @@ struct RunningApp {
     bool operator==(const RunningApp&) const = default;
 };
 
+// The Mac's own apps and places that the scan met under the home folder: a text names one
+// only where it is.
+struct MacPlaces {
+    bool library = false;       // the home's Library folder
+    bool mail = false;          // Library/Mail
+    bool messages = false;      // Library/Messages
+    bool xcode = false;         // Xcode's data in Library/Developer
+    bool photosLibrary = false; // a Photos library in the Pictures folder
+    bool operator==(const MacPlaces&) const = default;
+};
+
 struct ScanResult {
     std::vector<ScanItem> items; // largest first
     FolderAccess trashAccess = FolderAccess::ok;
@@ -29,6 +40,7 @@ struct ScanResult {
     DiskSpace disk;
     int64_t filesLookedAt = 0;
     double duration = 0;
+    MacPlaces macPlaces;
 
     std::vector<ScanItem> itemsOf(JunkKind kind) const;
     // What the category can free: the removable items' bytes.

@@ -133,6 +133,10 @@ std::optional<std::string> whyNotCaches(const URL& home, const URL& root,
 
 } // namespace
 
+bool DiskScanner::isKeptCache(const std::string& folderName) {
+    return keptLinuxCaches().count(folderName) > 0;
+}
+
 std::vector<URL> DiskScanner::cacheRoots() const {
     const HomeFolders places(home);
     std::vector<URL> roots;

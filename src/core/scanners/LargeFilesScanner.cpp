@@ -1,5 +1,6 @@
 #include "engine/DiskScanner.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace kelvora {
@@ -29,9 +30,12 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
     std::vector<ScanItem> items;
     for (const auto& file : filesOf(candidates)) {
         const Candidate& candidate = *file.first;
-        // Judged by the blocks the file takes, so a sparse file is as small as it is.
+        // A file is as large as both its length and the blocks it takes: a sparse file is as
+        // small as what it holds, and a file one byte short of a size never reaches it
+        // through the rounding of its last block.
         const int64_t occupied = candidate.allocated;
-        if (occupied < oldSize || occupied < 1) continue;
+        const int64_t judged = std::min(candidate.size, occupied);
+        if (judged < oldSize || occupied < 1) continue;
         // Removing some links of a file frees nothing while others remain.
         if (file.links.size() < candidate.links) continue;
         std::optional<Date> recorded;
@@ -41,7 +45,7 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
         const std::optional<Date> lastOpened =
             lastOpenedDate(recorded, candidate.accessed, candidate.modified);
         const Date lastUse = lastOpened.value_or(candidate.modified);
-        if (occupied < largeSize && !(lastUse < cutoff)) continue;
+        if (judged < largeSize && !(lastUse < cutoff)) continue;
         ScanItem item;
         item.kind = JunkKind::largeFiles;
         item.location = candidate.url;
@@ -49,8 +53,8 @@ std::vector<ScanItem> DiskScanner::scanLargeAndOld(const std::vector<Candidate>&
         item.bytes = occupied;
         item.baseVerdict = Verdict::youDecide;
         item.record =
-            ScanItem::LargeFileInfo{occupied < largeSize ? ScanItem::LargeFileInfo::Reason::old
-                                                         : ScanItem::LargeFileInfo::Reason::large,
+            ScanItem::LargeFileInfo{judged < largeSize ? ScanItem::LargeFileInfo::Reason::old
+                                                       : ScanItem::LargeFileInfo::Reason::large,
                                     lastOpened, candidate.modified};
         items.push_back(std::move(item));
     }

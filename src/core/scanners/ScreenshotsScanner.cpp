@@ -50,12 +50,60 @@ std::vector<FileInfo> entriesOneLevelDown(const URL& folder) {
 
 } // namespace
 
+const std::vector<DiskScanner::ScreenshotWords>& DiskScanner::screenshotWords() {
+    // GNOME's own translations of "Screenshots" and "Screenshot from %s"; older releases of its
+    // tool wrote "de" where the newer write "du" in French.
+    static const std::vector<ScreenshotWords> words = {
+        {"en", "Screenshots", {"Screenshot from "}},
+        {"fr", "Captures d’écran", {"Capture d’écran du ", "Capture d’écran de "}},
+        {"de", "Bildschirmfotos", {"Bildschirmfoto vom "}},
+        {"es", "Capturas de pantalla", {"Captura de pantalla de "}},
+        {"it", "Schermate", {"Schermata del "}},
+        {"pt", "Capturas de ecrã", {"Captura de ecrã de "}},
+        {"pt_BR", "Capturas de tela", {"Captura de tela de "}},
+        {"nl", "Schermafdrukken", {"Schermafdruk van "}},
+        {"pl", "Zrzuty ekranu", {"Zrzut ekranu z "}},
+        {"ru", "Снимки экрана", {"Снимок экрана от "}},
+        {"ja", "スクリーンショット", {"スクリーンショット "}},
+        {"zh_CN", "截图", {"截图 "}},
+        {"zh_TW", "螢幕擷圖", {"螢幕擷圖 "}},
+    };
+    return words;
+}
+
+namespace {
+
+// A name typed with a straight apostrophe is the same name.
+std::string typographic(const std::string& text) {
+    return replacingAll(text, "'", "’");
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "Capture d’écran du 2024-03-01 10-10-10.png": the translated words, then the date.
+bool hasDesktopToolName(const std::string& name) {
+    const std::string shown = typographic(name);
+    for (const auto& language : DiskScanner::screenshotWords())
+        for (const char* prefix : language.prefixes) {
+            const std::string_view words(prefix);
+            if (startsWith(shown, words) && shown.size() > words.size() &&
+                isDigit(shown[words.size()]))
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
 bool DiskScanner::hasScreenshotName(const std::string& name) {
     static const char* prefixes[] = {"Screenshot ", "Screen Shot ", "Screen Recording ",
                                      "CleanShot ", "Shottr "};
     if (std::any_of(std::begin(prefixes), std::end(prefixes),
                     [&](const char* prefix) { return startsWith(name, prefix); }))
         return true;
+    if (hasDesktopToolName(name)) return true;
     // The KDE tool's own: "Screenshot_20240301_101010", the date and time it was taken.
     constexpr std::string_view kde = "Screenshot_";
     const std::string_view rest = std::string_view(name).substr(std::min(name.size(), kde.size()));
@@ -63,8 +111,12 @@ bool DiskScanner::hasScreenshotName(const std::string& name) {
            rest[8] == '_' && isDigits(rest.substr(9, 6));
 }
 
-URL DiskScanner::screenshotsFolder(const URL& home) {
-    return HomeFolders(home).user("Pictures").appending("Screenshots", true);
+bool DiskScanner::inScreenshotsFolder(const URL& file, const URL& pictures) {
+    const std::string folder = parentPath(file.path());
+    if (parentPath(folder) != pictures.path()) return false;
+    const std::string name = typographic(lastComponent(folder));
+    return std::any_of(screenshotWords().begin(), screenshotWords().end(),
+                       [&](const ScreenshotWords& words) { return name == words.folder; });
 }
 
 const std::set<std::string>& DiskScanner::screenshotTypes() {
@@ -103,13 +155,13 @@ std::vector<ScanItem> DiskScanner::scanScreenshots(FileCounter& counter) const {
     std::map<Month, std::vector<URL>, std::greater<>> byMonth;
     std::unordered_set<std::string> seen;
     // Where the desktop's own screenshot tool saves, under names of the user's language.
-    const std::string shotsFolder = screenshotsFolder(home).path();
+    const URL pictures = userFolder("Pictures");
     for (const auto& folder : screenshotFolders()) {
         for (const auto& entry : entriesOneLevelDown(folder)) {
             // A link is never taken for the file it points to, and must not claim
             // that file's place either, or the file met later would be passed over.
             if (entry.isSymlink()) continue;
-            if (!hasScreenshotName(entry.name) && parentPath(entry.url.path()) != shotsFolder)
+            if (!hasScreenshotName(entry.name) && !inScreenshotsFolder(entry.url, pictures))
                 continue;
             if (!screenshotTypes().count(lowercased(entry.url.pathExtension()))) continue;
             if (!entry.isRegularFile() || !(entry.modified < cutoff)) continue;

@@ -3,6 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
 
+#include <algorithm>
+
 namespace kelvora {
 namespace {
 
@@ -47,15 +49,18 @@ ItemsAndAccess DiskScanner::scanTrash(FileCounter& counter) const {
     addEntries(listFolder(home.appending(".Trash")), found);
     addDesktopTrash(home, HomeFolders(home).data().appending("Trash", true), found);
     // All entries measured in a single walk rather than a walk each.
-    const auto sizes = freedSizes(found.groups, counter);
+    const auto sizes = measure(found.groups, counter);
     std::vector<ScanItem> items;
     for (size_t i = 0; i < found.groups.size(); ++i) {
         ScanItem item;
         item.kind = JunkKind::trash;
         item.location = found.groups[i].front();
         item.targets = std::move(found.groups[i]);
-        item.bytes = sizes[i];
+        item.bytes = sizes[i].bytes;
         item.baseVerdict = Verdict::youDecide;
+        // The desktop's record of where an item came from is not one of its files.
+        const int64_t records = item.targets.size() > 1 ? 1 : 0;
+        item.record = ScanItem::TrashInfo{std::max<int64_t>(sizes[i].files - records, 0)};
         items.push_back(std::move(item));
     }
     return {std::move(items), found.access};

@@ -49,6 +49,10 @@ struct PlainQuery {
     std::optional<std::string> nameContains;
 
     bool isEmpty() const { return *this == PlainQuery{}; }
+    // Whether a size lies within minBytes and maxBytes, both included.
+    bool withinBounds(int64_t bytes) const {
+        return (!minBytes || bytes >= *minBytes) && (!maxBytes || bytes <= *maxBytes);
+    }
     bool operator==(const PlainQuery&) const = default;
 
     static const std::vector<Kind>& allKinds();

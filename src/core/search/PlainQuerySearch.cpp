@@ -181,7 +181,10 @@ std::vector<PlainQuery::Hit> PlainQuery::run(const URL& home, int limit,
     std::vector<Hit> hits;
     for (const auto& path : paths) {
         if (stop.stopped()) return {};
-        if (auto hit = hitFor(path, measurer)) hits.push_back(*hit);
+        auto hit = hitFor(path, measurer);
+        // The tool compares lengths; a row shows the blocks, which the bounds hold to as
+        // well, so a sparse file of 2 GB holding 4 KB is not "over 1 GB".
+        if (hit && withinBounds(hit->bytes)) hits.push_back(*hit);
     }
     std::stable_sort(hits.begin(), hits.end(),
                      [](const Hit& a, const Hit& b) { return a.bytes > b.bytes; });

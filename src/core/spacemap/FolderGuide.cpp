@@ -1,6 +1,7 @@
 #include "spacemap/FolderGuide.h"
 
 #include "engine/DiskScanner.h"
+#include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
 #include <vector>
@@ -224,8 +225,8 @@ struct ParentRule {
     const char* titleStart;
 };
 
+// A cache folder's own rule is the App caches category's (cacheAnswer).
 const ParentRule kParentRules[] = {
-    {"Library/Caches", "Cache for"},
     {"Library/Application Support", "Data for"},
     {"Library/Containers", "Data for"},
 };
@@ -240,17 +241,87 @@ std::optional<std::string> appName(const std::string& name, const AppLocator& lo
 
 Answer parentRuleAnswer(const ParentRule& rule, const std::string& app) {
     std::string title = std::string(rule.titleStart) + " " + app;
-    if (std::string(rule.relativePath) == "Library/Caches")
-        return {title,
-                app +
-                    " keeps these to load faster and makes them again as needed. Kelvora’s App "
-                    "caches category can clear them while " +
-                    app + " is closed.",
-                Advice::clearable};
     return {title,
             app + " keeps its data here. Removing it resets the app; if " + app +
                 " is gone, Kelvora lists this under Removed apps.",
             Advice::leaveIt};
+}
+
+// The cache folders the App caches category never offers, and why.
+const std::map<std::string, Answer>& keptCaches() {
+    static const std::map<std::string, Answer> table = {
+        {"doc",
+         {"Files shared with sandboxed apps",
+          "Where the desktop shows sandboxed apps the files you share with them. They are your "
+          "own files, not a cache, so Kelvora never offers them.",
+          Advice::yours}},
+        {"ibus",
+         {"Your input method’s learned words",
+          "The words and phrases your input method learned from you. Nothing makes them again, "
+          "so Kelvora never offers them.",
+          Advice::leaveIt}},
+        {"obexd",
+         {"Files received over Bluetooth",
+          "Files sent to this computer over Bluetooth. They are yours, so Kelvora never offers "
+          "them.",
+          Advice::yours}},
+    };
+    return table;
+}
+
+// A cache folder as the App caches category sees it: kept, downloaded again, built again
+// here, or made again by its app.
+Answer cacheAnswer(const std::string& folder, const std::string& app) {
+    if (auto kept = keptCaches().find(folder); kept != keptCaches().end()) return kept->second;
+    const std::string title = "Cache for " + app;
+    if (DiskScanner::isBuiltHere(folder))
+        return {title,
+                "What was built on this computer, kept to save building it again. It builds "
+                "again when needed, which takes a while; Kelvora’s App caches category can "
+                "clear it.",
+                Advice::clearable};
+    if (DiskScanner::isDownloadCache(folder))
+        return {title,
+                "Downloads kept so they need not be fetched again. They download again when "
+                "needed; Kelvora’s App caches category can clear them.",
+                Advice::clearable};
+    return {title,
+            app +
+                " keeps these to load faster and makes them again as needed. Kelvora’s App "
+                "caches category can clear them while " +
+                app + " is closed.",
+            Advice::clearable};
+}
+
+// The user folders by the names the scanners give them, with what each is.
+struct UserFolder {
+    const char* role;
+    const char* title;
+    const char* text;
+};
+
+const std::vector<UserFolder>& userFolders() {
+    static const std::vector<UserFolder> folders = {
+        {"Downloads", "Downloads",
+         "Everything you’ve downloaded. Kelvora’s Old downloads category lists installers and "
+         "zips you’ve already used."},
+        {"Desktop", "Desktop",
+         "Files on your desktop. Yours to sort; Kelvora lists old screenshots and duplicates "
+         "here."},
+        {"Documents", "Documents",
+         "Your documents. Kelvora only lists duplicates and large old files here, and never "
+         "picks them for you."},
+        {"Pictures", "Pictures",
+         "Your pictures. Kelvora lists old screenshots, similar photos and duplicates here, and "
+         "never picks them for you."},
+        {"Movies", "Videos",
+         "Your videos. Kelvora only lists duplicates and large old files here, and never picks "
+         "them for you."},
+        {"Music", "Music",
+         "Your music. Kelvora only lists duplicates and large old files here, and never picks "
+         "them for you."},
+    };
+    return folders;
 }
 
 std::optional<Answer> lookUp(const std::map<std::string, Answer>& table, const std::string& key) {
@@ -294,7 +365,43 @@ const std::map<std::string, Answer>& names() {
     return table;
 }
 
-std::optional<Answer> explain(const URL& url, const URL& home, const AppLocator& locateApp) {
+namespace {
+
+bool samePlace(const std::string& path, const URL& folder) {
+    return path == folder.resolvingSymlinks().path();
+}
+
+// Where the categories look, answered as they would: what is in a cache folder, the
+// desktop's Trash, the user folders under their real names.
+std::optional<Answer> categoryAnswer(const std::string& path, const URL& url,
+                                     const HomeFolders& homeFolders,
+                                     const std::vector<URL>& cacheRoots, const AppLocator& locator,
+                                     const CacheRules& caches) {
+    const std::string parent = url.deletingLastPathComponent().resolvingSymlinks().path();
+    for (const URL& root : cacheRoots) {
+        if (!samePlace(parent, root)) continue;
+        const std::string name = url.lastPathComponent();
+        std::optional<std::string> app = caches.name ? caches.name(name) : std::nullopt;
+        if (!app) app = appName(name, locator);
+        return cacheAnswer(name, app.value_or(name));
+    }
+    const URL trash = homeFolders.data().appending("Trash", true);
+    if (samePlace(path, trash) || samePlace(path, trash.appending("files", true)))
+        return lookUp(places(), ".Trash");
+    for (const UserFolder& folder : userFolders()) {
+        const URL shown = homeFolders.user(folder.role);
+        if (!samePlace(path, shown)) continue;
+        // A Mac home's "Movies" is the same place under its own name.
+        const bool movies = shown.lastPathComponent() == "Movies";
+        return Answer{movies ? "Movies" : folder.title, folder.text, Advice::yours};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Answer> explain(const URL& url, const URL& home, const AppLocator& locateApp,
+                              const CacheRules& caches) {
     const AppLocator& locator = locateApp ? locateApp : AppLocator(liveAppLocator);
     std::string path = url.resolvingSymlinks().path();
     std::string homePath = home.resolvingSymlinks().path();
@@ -302,9 +409,19 @@ std::optional<Answer> explain(const URL& url, const URL& home, const AppLocator&
 
     bool inHome = path.size() > homePath.size() + 1 &&
                   path.compare(0, homePath.size(), homePath) == 0 && path[homePath.size()] == '/';
-    // A known place first, then a known name, then what its parent folder says of it.
+    // A cache folder of the category, a known place, what a category makes of it (the cache
+    // folder, the Trash and the user folders may lie outside the home), a known name, then
+    // what its parent folder says of it.
+    const HomeFolders homeFolders(home);
+    std::vector<URL> cacheRoots = caches.roots;
+    if (cacheRoots.empty())
+        cacheRoots = {home.appending("Library/Caches", true), homeFolders.cache()};
+    for (const URL& root : cacheRoots)
+        if (samePlace(path, root)) return lookUp(places(), "Library/Caches");
     if (inHome)
         if (auto answer = lookUp(places(), path.substr(homePath.size() + 1))) return answer;
+    if (auto answer = categoryAnswer(path, url, homeFolders, cacheRoots, locator, caches))
+        return answer;
     if (auto answer = lookUp(names(), name)) return answer;
     if (inHome) {
         std::string parent = url.deletingLastPathComponent().resolvingSymlinks().path();

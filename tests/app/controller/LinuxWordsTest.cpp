@@ -5,8 +5,11 @@
 #include "onboarding/SettingsText.h"
 #include "panes/LoginItemsText.h"
 #include "panes/SearchText.h"
+#include "panes/SimilarPhotosText.h"
 #include "panes/SpaceMapText.h"
 #include "panes/UninstallText.h"
+#include "spacemap/FolderGuide.h"
+#include "support/TempDir.h"
 
 namespace kelvora::testing {
 namespace {
@@ -65,7 +68,7 @@ TEST_F(LinuxWordsTest, WhatShowsOnThisComputerSpeaksOfThisComputer) {
         {"chip of the videos folder",
          model->searchQuery()->chips(QueryCalendar::gregorian(), model->searchFolderNames()).back(),
          "In Videos"},
-        {"search's introduction", SearchText::kIntroBody.toStdString(), "looks through"},
+        {"search's introduction", SearchText::introBody({}).toStdString(), "looks through"},
         {"space map's unread folders",
          SpaceMapText::privateLine({{URL::fileURL("/root/", true), "root", {}, true}}).value_or(""),
          "Closed to Kelvora"},
@@ -98,6 +101,82 @@ TEST_F(LinuxWordsTest, WhatShowsOnThisComputerSpeaksOfThisComputer) {
         for (const char* word : kMacOnly)
             EXPECT_EQ(c.text.find(word), std::string::npos) << c.text;
         EXPECT_NE(c.text.find(c.says), std::string::npos) << c.text;
+    }
+}
+
+// Texts that name the Mac's own apps and places (Mail, Messages, the Photos library, Xcode,
+// the Library folder, the menu bar) show only where this computer has them; elsewhere they
+// read what is true here.
+TEST_F(LinuxWordsTest, TextsNamingTheMacsOwnThingsReadWhatIsTrueHere) {
+    const MacPlaces none;
+    const MacPlaces mac{true, true, true, true, true};
+    auto catalogOf = [](MacPlaces places) {
+        Catalog catalog;
+        catalog.macPlaces = [places] { return places; };
+        return catalog;
+    };
+    auto listed = [](MacPlaces places) {
+        ScanResult result;
+        result.macPlaces = places;
+        std::string titles;
+        for (JunkKind kind : Catalog::visibleKinds(&result))
+            titles += Catalog::title(kind) + "; ";
+        return titles;
+    };
+    // A home laid out as a Linux desktop keeps it, its caches in .cache.
+    TempDir other;
+    other.write(".cache/tool/blob", "b");
+    auto guide = [&](const std::string& relative) {
+        auto answer =
+            FolderGuide::explain(URL::fileURL(other / relative, true), other.url(), {}, {});
+        return answer ? answer->title + ": " + answer->text : std::string();
+    };
+
+    struct Row {
+        const char* where;
+        std::string here;     // on a home without the Mac's own things
+        std::string reading;  // what it must read there
+        std::string mac;      // where they are
+        const char* macWords; // what it names there
+    } rows[] = {
+        {"overview's categories", listed(none),
+         "App caches; Old logs; Leftover temp files; Old downloads; Duplicates; Large & old "
+         "files; Apps you don’t use; Trash; ",
+         listed(mac), "Mail & Messages attachments"},
+        {"duplicates", catalogOf(none).info(JunkKind::duplicates).blurb,
+         "Files you have more than once in your own folders. The best copy stays. None is "
+         "picked until you tick it.",
+         catalogOf(mac).info(JunkKind::duplicates).blurb, "outside the Photos library"},
+        {"similar photos' category", catalogOf(none).info(JunkKind::photos).blurb,
+         "Near-identical shots in your own folders. The best of each group stays.",
+         catalogOf(mac).info(JunkKind::photos).blurb, "outside the Photos library"},
+        {"developer files", catalogOf(none).info(JunkKind::developer).blurb,
+         "Packages and build folders in projects untouched for 3 months. They come back when "
+         "you next install or build. None is picked until you tick it.",
+         catalogOf(mac).info(JunkKind::developer).blurb, "plus old Xcode data"},
+        {"search's introduction", SearchText::introBody(none).toStdString(),
+         "Kelvora turns what you type into filters and looks through your folders, on this "
+         "computer. Your own folders only, never hidden ones.",
+         SearchText::introBody(mac).toStdString(), "never the Library or the Photos library"},
+        {"similar photos' pane", SimilarPhotosText::subtitle(none),
+         "Near-identical shots in Pictures, Desktop, Downloads and Documents.",
+         SimilarPhotosText::subtitle(mac), "Never the Photos library"},
+        {"settings' switch",
+         SettingsLayout::switchTitle(SettingsLayout::Switch::showMenuBar).toStdString(),
+         "Show Kelvora in the system tray", "", ""},
+        {"space map's guide of .cache", guide(".cache"),
+         "App caches: Files apps keep so they open and load faster. They make them again as "
+         "needed. Kelvora’s App caches category clears these, leaving caches of open apps "
+         "alone.",
+         "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.where);
+        EXPECT_EQ(row.here, row.reading);
+        for (const char* word :
+             {"Mail", "Messages", "Photos library", "Xcode", "Library", "menu bar", "command-line"})
+            EXPECT_EQ(row.here.find(word), std::string::npos) << word;
+        if (*row.macWords) EXPECT_NE(row.mac.find(row.macWords), std::string::npos) << row.mac;
     }
 }
 

@@ -225,7 +225,7 @@ TEST(ControlsTest, BadgesReadAsSentencesAndSayThatYouDecideDoesNotComeBackByItse
     KELVORA_REQUIRE_GUI();
     const std::pair<Verdict, QString> cases[] = {
         {Verdict::safe, "Safe to remove"},
-        {Verdict::rebuilds, "Comes back by downloading again"},
+        {Verdict::rebuilds, "Comes back when it’s needed"},
         {Verdict::youDecide, "Doesn’t come back on its own"},
         {Verdict::inUse, "In use, left alone"},
         {Verdict::locked, "Locked, needs an administrator to remove"},

@@ -52,9 +52,10 @@ TEST_F(FullDiskAccessGuideTest, ClosedLookSaysWhatToCheckAndTheOpenLookOffersASc
 
 TEST_F(FullDiskAccessGuideTest, RendersBothLooksInBothAppearances) {
     auto model = makeModel();
-    closed = {model->catalog().home + "/.Trash"};
     for (bool access : {false, true}) {
         granted = access;
+        closed = access ? std::vector<std::string>{}
+                        : std::vector<std::string>{model->catalog().home + "/.Trash"};
         for (Appearance appearance : {Appearance::light, Appearance::dark}) {
             SCOPED_TRACE(std::string(access ? "granted " : "closed ") + name(appearance));
             auto token = [appearance](Token t) { return Theme::color(t, appearance); };
@@ -100,8 +101,13 @@ TEST_F(FullDiskAccessGuideTest, FollowsTheFoldersLiveAndScansOnceOpen) {
     FullDiskAccessGuide guide(*model, "the Trash");
     showActive(guide, QSize(520, guide.heightForWidth(520)));
     EXPECT_TRUE(guide.isPolling());
-    EXPECT_EQ(guide.sketch().texts()[0], "Kelvora can’t read the Trash.");
+    // The heading names the folders closed now, no more and no fewer.
+    EXPECT_EQ(guide.sketch().texts()[0], "Kelvora can’t read the Trash and Documents.");
     EXPECT_EQ(guide.sketch().texts()[3], "Closed to Kelvora now: ~/.Trash, ~/Documents.");
+    closed = {home + "/.Trash"};
+    ASSERT_TRUE(
+        waitUntil([&] { return guide.sketch().texts()[0] == "Kelvora can’t read the Trash."; },
+                  std::chrono::seconds(3)));
     closed.clear();
     ASSERT_TRUE(waitUntil(
         [&] {
@@ -121,6 +127,23 @@ TEST_F(FullDiskAccessGuideTest, FollowsTheFoldersLiveAndScansOnceOpen) {
     guide.hide();
     EXPECT_FALSE(guide.isPolling());
     waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); });
+}
+
+// Only Downloads and the Trash closed: the Downloads guide says so, not "Downloads, Desktop
+// and Documents".
+TEST_F(FullDiskAccessGuideTest, TheHeadingNamesExactlyTheClosedFolders) {
+    granted = false;
+    auto model = makeModel();
+    const std::string home = model->catalog().home;
+    closed = {home + "/Downloads", home + "/.local/share/Trash/files"};
+    FullDiskAccessGuide guide(*model, "Downloads, Desktop and Documents");
+    EXPECT_EQ(guide.sketch().texts()[0], "Kelvora can’t read Downloads and the Trash.");
+    EXPECT_FALSE(guide.granted());
+    EXPECT_EQ(AccessNote::named({home, home + "/.Trash", home + "/.local/share/Trash/files",
+                                 home + "/Téléchargements", home + "/Bureau"},
+                                home),
+              "your home folder, the Trash, Téléchargements and Bureau");
+    EXPECT_EQ(AccessNote::named({}, home), "");
 }
 
 TEST(AccessNoteTest, NamesTheClosedFoldersFromTheHome) {

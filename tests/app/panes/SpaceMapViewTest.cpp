@@ -125,6 +125,45 @@ TEST_F(SpaceMapViewTest, MapOfAFolderIsDrawnInBothAppearances) {
     EXPECT_TRUE(shows("Best left alone")); // what the folder guide says of the Library
 }
 
+// The guide knows the system's cache folder and each cache in it as the App caches category
+// does, wherever the cache folder lies.
+TEST_F(SpaceMapViewTest, TheGuideAnswersOfCachesAsTheirCategoryDoes) {
+    KELVORA_REQUIRE_GUI();
+    env.dir().write("cache/ms-playwright/chromium-1091/chrome", std::string(600'000, 'p'));
+    env.dir().write("cache/go-build/3f/3f01-d", std::string(200'000, 'g'));
+    struct Case {
+        const char* mapped;
+        const char* selected;
+        const char* title;
+        const char* picture;
+    } cases[] = {
+        {"", "cache", "App caches", "space-map-cache"},
+        {"cache", "ms-playwright", "Cache for Playwright browsers", "space-map-playwright"},
+    };
+    for (const Case& c : cases) {
+        map = SpaceMap::measure(URL::fileURL(env.dir() / c.mapped, true), {});
+        model->showSpaceMap(map);
+        model->setMapSelection(map->root().appending(c.selected, true));
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            SCOPED_TRACE(std::string(c.selected) +
+                         (appearance == Appearance::light ? " light" : " dark"));
+            Theme::Scope scope(appearance);
+            SpaceMapView view(*model, 28);
+            Snapshot::setSnapshot(&view, true);
+            keepPicture(Render::widget(view, kPane),
+                        std::string(c.picture) +
+                            (appearance == Appearance::light ? "-light" : "-dark"));
+            auto texts = view.findChildren<PaintedText*>();
+            EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](PaintedText* text) {
+                return text->isVisibleTo(&view) && text->text() == c.title;
+            })) << c.title;
+            EXPECT_FALSE(std::any_of(texts.begin(), texts.end(), [&](PaintedText* text) {
+                return text->text().contains("command-line");
+            }));
+        }
+    }
+}
+
 // Listing a folder reads the disk; it happens when another folder is shown, never because
 // the pane was drawn again or something else changed.
 TEST_F(SpaceMapViewTest, AFolderIsListedOnceWhileItIsShown) {

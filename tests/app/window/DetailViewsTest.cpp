@@ -12,6 +12,7 @@
 #include "window/CategoryList.h"
 #include "window/DetailSidebar.h"
 #include "window/Inspector.h"
+#include "window/InspectorContent.h"
 #include "window/OverviewList.h"
 #include "window/PickFooter.h"
 #include "window/RootView.h"
@@ -430,6 +431,37 @@ TEST(DetailViews, PickBoxesPickWithoutMovingTheFocusAndRowsTakeTheFocus) {
     EXPECT_EQ(detail->header().countLine, "6 of 6 picked · 5.7 GB");
 }
 
+// What a screen reader hears of a row's verdict is what the inspector shows of it: a Go build
+// cache is built again here, a Homebrew cache downloaded again, packages installed again.
+TEST(DetailViews, ARowIsReadOutInTheInspectorsWords) {
+    ScanResult result;
+    result.items = {cache("go-build", 3'000'000, Verdict::rebuilds),
+                    cache("Homebrew", 2'000'000, Verdict::rebuilds),
+                    found(JunkKind::caches, "Library/Caches/fonts", 1'000'000)};
+    DetailModel model(result);
+    Sidebar::openCategory(*model, JunkKind::caches);
+    auto* detail = new CategoryDetail(*model);
+    Shown shown(detail, {1100, 720});
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(detail->list());
+    ASSERT_TRUE(list);
+    const std::vector<std::string> heard = {"Comes back: yes, when you build again",
+                                            "Comes back: yes, downloads again", "Safe to remove"};
+    for (int row = 0; row < 3; ++row) {
+        const ScanItem& item = *detail->rows()->item(row);
+        SCOPED_TRACE(item.location.path());
+        const std::string description =
+            list->child(row)->text(QAccessible::Description).toStdString();
+        EXPECT_NE(description.find(heard[static_cast<size_t>(row)]), std::string::npos)
+            << description;
+        const std::string inspector = InspectorContent::factsOf(model->catalog(), item)[1].text;
+        if (item.baseVerdict == Verdict::rebuilds)
+            EXPECT_EQ(
+                "Comes back: " + std::string(1, static_cast<char>(std::tolower(inspector[0]))) +
+                    inspector.substr(1),
+                heard[static_cast<size_t>(row)]);
+    }
+}
+
 // Assistive technology hears a child per row with the row's words, pick and focus, and can
 // pick it or show its details as a click does.
 TEST(DetailViews, CategoryRowsAreHeardAndOfferShowDetails) {
@@ -445,7 +477,8 @@ TEST(DetailViews, CategoryRowsAreHeardAndOfferShowDetails) {
     QAccessibleInterface* homebrew = list->child(1);
     ASSERT_TRUE(homebrew && homebrew->actionInterface());
     EXPECT_EQ(homebrew->text(QAccessible::Name).toStdString(), "Homebrew downloads");
-    EXPECT_TRUE(homebrew->text(QAccessible::Description).contains("Comes back by downloading"));
+    EXPECT_TRUE(
+        homebrew->text(QAccessible::Description).contains("Comes back: yes, downloads again"));
     EXPECT_EQ(homebrew->actionInterface()->actionNames(), (QStringList{toggle, "Show details"}));
     EXPECT_TRUE(homebrew->state().checkable && homebrew->state().checked);
     EXPECT_FALSE(homebrew->state().selected);

@@ -1,6 +1,7 @@
 #include "app/window/DetailFixture.h"
 
 #include "catalog/PlainWords.h"
+#include "support/FixtureScanner.h"
 #include "window/InspectorContent.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,8 @@ Catalog catalog() {
 bool never(const URL&) {
     return false;
 }
+
+using Facts = std::vector<std::pair<std::string, std::string>>;
 
 // The facts after "Verdict" and "Comes back?", as label and text.
 std::vector<std::pair<std::string, std::string>> recordFacts(const ScanItem& item) {
@@ -57,7 +60,6 @@ TEST(InspectorContent, FactsComeFromTheFirstRecordOnly) {
     using SysKind = ScanItem::SystemInfo::Kind;
     using AIKind = ScanItem::AIInfo::Kind;
     using MailKind = ScanItem::MailInfo::Kind;
-    using Facts = std::vector<std::pair<std::string, std::string>>;
     Date lastYear = addSeconds(kNow, -400 * 86400.0);
     std::string ago = catalog().relativeDate(lastYear);
     Date march = dateFromEpochSeconds(1'710'000'000); // March 2024
@@ -200,6 +202,23 @@ TEST(InspectorContent, FactsComeFromTheFirstRecordOnly) {
     EXPECT_EQ(recordFacts(big), (Facts{{"Items inside", Format::count(1234)}}));
     EXPECT_EQ(InspectorContent::factsOf(catalog(), cases[5].item)[2].style, Style::middleCut);
     EXPECT_EQ(InspectorContent::factsOf(catalog(), cases[2].item)[3].style, Style::stacked);
+}
+
+// The desktop's Trash keeps a record beside each thrown item; the record is not one of the
+// item's files.
+TEST(InspectorContent, ATrashedFolderCountsTheFilesItHolds) {
+    TempDir home;
+    for (int i = 0; i < 12; ++i)
+        home.write(".local/share/Trash/files/photos/" + std::to_string(i) + ".jpg", "j");
+    home.write(".local/share/Trash/files/notes.txt", "n");
+    for (const char* name : {"photos", "notes.txt"})
+        home.write(std::string(".local/share/Trash/info/") + name + ".trashinfo",
+                   "[Trash Info]\nPath=/home/user/x\n");
+    FileCounter counter;
+    auto [items, access] = fixtureScanner(home).scanTrash(counter);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(recordFacts(items[0]), (Facts{{"Items inside", "1"}}));
+    EXPECT_EQ(recordFacts(items[1]), (Facts{{"Items inside", "12"}}));
 }
 
 TEST(InspectorContent, TheSecondButtonPicksKeepsOrReleasesAnAdministratorsApplication) {

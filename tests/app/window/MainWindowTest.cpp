@@ -58,6 +58,15 @@ TEST_F(MainWindowTest, IsTheMainWindowWithItsCommandsEnabledAsTheFlowAllows) {
     window.showWelcomeAction()->trigger();
     EXPECT_TRUE(model->showingWelcome());
     EXPECT_FALSE(window.checkAgainAction()->isEnabled());
+    // A home with no System Data has nothing to explain of it: the question is not asked.
+    EXPECT_FALSE(window.systemDataAction()->isVisible());
+    window.systemDataAction()->trigger();
+    EXPECT_FALSE(model->showingSystemDataHelp());
+    write("Library/iTunes/iPhone Software Updates/iPhone.ipsw", std::string(50'000, 'u'));
+    model->setShowingWelcome(false);
+    model->scan();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    EXPECT_TRUE(window.systemDataAction()->isVisible());
     window.systemDataAction()->trigger();
     EXPECT_TRUE(model->showingSystemDataHelp());
 }

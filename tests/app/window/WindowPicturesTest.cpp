@@ -248,22 +248,38 @@ TEST_F(WindowPicturesTest, TheDoneScreenAndTheSystemDataSheetStayWholeAtTheSmall
                     Theme::ink());
     });
 
-    model.setShowingSystemDataHelp(true);
-    forEachPicture(model, "system-data", [&](RootView& root, const QImage& image, QSize size) {
-        ASSERT_TRUE(root.systemDataSheet());
-        auto* sheet = qobject_cast<SheetFrame*>(root.systemDataSheet()->sheet());
-        ASSERT_TRUE(sheet);
-        const QRectF card = placeIn(sheet, &root);
-        EXPECT_TRUE(QRectF(QPointF(), size).contains(card));
-        const QRectF button = placeIn(root.findChild<QWidget*>("gotIt"), &root);
-        EXPECT_TRUE(card.contains(button)) << "Got it stays on the card";
-        EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()), Theme::ink()));
-        EXPECT_TRUE(near(at(image, card.center().x(), card.bottom() - 8), Theme::ground()))
-            << "the card's foot";
-        if (size.height() == 720)
-            EXPECT_GT(sheet->sizeHint().height(), card.height()) << "the words scroll";
-        EXPECT_EQ(placeIn(sheet->body(), &root).top(), card.top()) << "the words from their top";
-    });
+    // The sheet explains the System Data a scan found: here all its parts.
+    ScanResult withSystemData = result;
+    using SystemKind = ScanItem::SystemInfo::Kind;
+    for (SystemKind kind :
+         {SystemKind::purgeable, SystemKind::deviceBackup, SystemKind::dockerDisk}) {
+        ScanItem part;
+        part.kind = JunkKind::systemData;
+        part.location = URL::fileURL("/system/" + rawValue(kind));
+        part.bytes = 2'000'000'000;
+        part.baseVerdict = Verdict::youDecide;
+        part.record = ScanItem::SystemInfo{kind, "part"};
+        withSystemData.items.push_back(part);
+    }
+    AppModel systemModel(withSystemData, AppModel::ViewMode::detailed, demo.shelf, std::nullopt);
+    systemModel.setShowingSystemDataHelp(true);
+    forEachPicture(
+        systemModel, "system-data", [&](RootView& root, const QImage& image, QSize size) {
+            ASSERT_TRUE(root.systemDataSheet());
+            auto* sheet = qobject_cast<SheetFrame*>(root.systemDataSheet()->sheet());
+            ASSERT_TRUE(sheet);
+            const QRectF card = placeIn(sheet, &root);
+            EXPECT_TRUE(QRectF(QPointF(), size).contains(card));
+            const QRectF button = placeIn(root.findChild<QWidget*>("gotIt"), &root);
+            EXPECT_TRUE(card.contains(button)) << "Got it stays on the card";
+            EXPECT_TRUE(near(at(image, button.left() + 6, button.center().y()), Theme::ink()));
+            EXPECT_TRUE(near(at(image, card.center().x(), card.bottom() - 8), Theme::ground()))
+                << "the card's foot";
+            if (sheet->sizeHint().height() > size.height())
+                EXPECT_GT(sheet->sizeHint().height(), card.height()) << "the words scroll";
+            EXPECT_EQ(placeIn(sheet->body(), &root).top(), card.top())
+                << "the words from their top";
+        });
     removeItem(demo.folder.path());
 }
 

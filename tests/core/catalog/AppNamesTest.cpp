@@ -1,5 +1,6 @@
 #include "catalog/AppNames.h"
 #include "catalog/Catalog.h"
+#include "engine/DiskScanner.h"
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
@@ -138,4 +139,55 @@ TEST(AppNames, ACacheFolderIsNamedByTheDesktopEntryOfItsNameInAnyLetterCase) {
         EXPECT_EQ(catalog.name(cache), c.name) << c.folder;
         EXPECT_EQ(catalog.detail(cache), c.detail) << c.folder;
     }
+}
+
+// A desktop names its entries after itself ("org.gnome.Evolution") while caches and programs
+// go by the program's name ("evolution"): both are matched to the entry by its id, the id's
+// last part, its Exec program and its StartupWMClass.
+TEST(AppNames, CachesAndRunningProgramsAreNamedByTheEntryTheyBelongTo) {
+    TempDir dir;
+    Environment env;
+    env.set("XDG_DATA_HOME", (dir / "user").c_str());
+    env.set("XDG_DATA_DIRS", (dir / "system").c_str());
+    dir.write("system/applications/firefox-esr.desktop",
+              "[Desktop Entry]\nName=Firefox ESR\nExec=/usr/lib/firefox-esr/firefox-esr %u\n");
+    dir.write("system/applications/org.gnome.Evolution.desktop",
+              "[Desktop Entry]\nName=Evolution\nExec=evolution %U\n");
+    dir.write("system/applications/org.keepassxc.KeePassXC.desktop",
+              "[Desktop Entry]\nName=KeePassXC\nExec=keepassxc %f\n");
+    dir.write("system/applications/org.gnome.Software.desktop",
+              "[Desktop Entry]\nName=Software\nExec=gnome-software %U\n");
+    dir.write("user/flatpak/exports/share/applications/com.spotify.Client.desktop",
+              "[Desktop Entry]\nName=Spotify\nExec=/usr/bin/flatpak run --branch=stable "
+              "--command=spotify com.spotify.Client @@u %U @@\nStartupWMClass=Spotify\n");
+
+    Catalog catalog({}, AppNames::live({}), {}, "/home/ann");
+    const std::vector<std::pair<std::string, std::string>> folders = {
+        {"mozilla", "Firefox ESR"},     {"evolution", "Evolution"},   {"keepassxc", "KeePassXC"},
+        {"gnome-software", "Software"}, {"spotify", "Spotify"},       {"Spotify", "Spotify"},
+        {"flatpak", "flatpak"},         {"thumbnails", "thumbnails"},
+    };
+    for (const auto& [folder, name] : folders) {
+        ScanItem cache;
+        cache.kind = JunkKind::caches;
+        cache.location = URL::fileURL("/home/ann/.cache/" + folder, true);
+        EXPECT_EQ(catalog.name(cache), name) << folder;
+    }
+    EXPECT_EQ(DiskScanner::programNames(
+                  {"evolution", "spotify", "firefox-esr", "keepassxc", "Xorg", "flatpak"}),
+              (std::map<std::string, std::string>{{"Xorg", "Xorg"},
+                                                  {"evolution", "Evolution"},
+                                                  {"firefox-esr", "Firefox ESR"},
+                                                  {"flatpak", "flatpak"},
+                                                  {"keepassxc", "KeePassXC"},
+                                                  {"spotify", "Spotify"}}));
+
+    // Where Firefox is not installed, the Mozilla folder is Thunderbird's.
+    ASSERT_EQ(unlink((dir / "system/applications/firefox-esr.desktop").c_str()), 0);
+    dir.write("system/applications/net.thunderbird.Thunderbird.desktop",
+              "[Desktop Entry]\nName=Thunderbird\nExec=thunderbird %u\n");
+    ScanItem mozilla;
+    mozilla.kind = JunkKind::caches;
+    mozilla.location = URL::fileURL("/home/ann/.cache/mozilla", true);
+    EXPECT_EQ(catalog.name(mozilla), "Thunderbird");
 }

@@ -15,18 +15,30 @@ TEST(CategoryTable, VisibleKindsListTheRareCategoriesOnlyWhenFoundAndPhotosNever
             result.items.push_back(makeItem(kind, "/home/ann/x"));
         return result;
     };
-    const std::vector<K> always = {K::caches,     K::logs, K::tempFiles,
-                                   K::downloads,  K::mail, K::duplicates,
-                                   K::largeFiles, K::apps, K::trash};
+    const std::vector<K> always = {K::caches,     K::logs,       K::tempFiles, K::downloads,
+                                   K::duplicates, K::largeFiles, K::apps,      K::trash};
     EXPECT_EQ(Catalog::visibleKinds(nullptr), always);
     ScanResult photos = resultWith({K::photos, K::photos});
     EXPECT_EQ(Catalog::visibleKinds(&photos), always);
     ScanResult found =
-        resultWith({K::screenshots, K::leftovers, K::developer, K::systemData, K::ai});
+        resultWith({K::screenshots, K::leftovers, K::developer, K::systemData, K::ai, K::mail});
     EXPECT_EQ(Catalog::visibleKinds(&found),
               (std::vector<K>{K::caches, K::logs, K::tempFiles, K::downloads, K::mail,
                               K::screenshots, K::duplicates, K::largeFiles, K::developer, K::ai,
                               K::systemData, K::apps, K::leftovers, K::trash}));
+    // Mail and Messages show where the computer has either, found or not, or where the scan
+    // was refused their folder.
+    const std::vector<K> withMail = {K::caches,     K::logs, K::tempFiles,
+                                     K::downloads,  K::mail, K::duplicates,
+                                     K::largeFiles, K::apps, K::trash};
+    for (auto mac : {MacPlaces{false, true}, MacPlaces{false, false, true}}) {
+        ScanResult result;
+        result.macPlaces = mac;
+        EXPECT_EQ(Catalog::visibleKinds(&result), withMail);
+    }
+    ScanResult refused;
+    refused.mailAccess = FolderAccess::blocked;
+    EXPECT_EQ(Catalog::visibleKinds(&refused), withMail);
 }
 
 TEST(CategoryTable, BlurbsInsertTheSettingsReadAtEveryCall) {
@@ -47,7 +59,7 @@ TEST(CategoryTable, BlurbsInsertTheSettingsReadAtEveryCall) {
         << "a setting is written without grouping";
     EXPECT_TRUE(catalog.info(JunkKind::developer)
                     .blurb.starts_with(
-                        "Packages and build folders in projects untouched for 6 months, plus"));
+                        "Packages and build folders in projects untouched for 6 months. They"));
 }
 
 TEST(CategoryTable, EveryCategoryHasItsOwnTitleAndSymbol) {

@@ -73,9 +73,10 @@ TEST(LargeFiles, NothingToFreeIsNotOffered) {
     EXPECT_TRUE(largeAndOld({sparse}).empty());
 }
 
-// A file is as large as the blocks it takes: a sparse file of 2 GiB that holds 4 KB is not
-// large, and a file whose blocks go past its length is judged by its blocks.
-TEST(LargeFiles, FilesAreJudgedByTheBlocksTheyTake) {
+// A file is as large as both its length and the blocks it takes: a sparse file of 2 GiB that
+// holds 4 KB is not large, and neither is a file whose last block carries it over a size its
+// length stays under.
+TEST(LargeFiles, FilesAreJudgedByTheirLengthAndTheBlocksTheyTake) {
     using Reason = ScanItem::LargeFileInfo::Reason;
     struct Row {
         const char* name;
@@ -90,8 +91,11 @@ TEST(LargeFiles, FilesAreJudgedByTheBlocksTheyTake) {
         {"sparse-large-length", 2 * kGiB, 300'000'000, 800, Reason::old},
         {"sparse-recent", 2 * kGiB, 300'000'000, 10, std::nullopt},
         {"dense", 2 * kGiB, 2 * kGiB, 10, Reason::large},
-        {"preallocated", 150'000'000, 1'100'000'000, 10, Reason::large},
-        {"preallocated-old", 150'000'000, 250'000'000, 800, Reason::old},
+        {"preallocated", 150'000'000, 1'100'000'000, 10, std::nullopt},
+        {"preallocated-old", 150'000'000, 250'000'000, 800, std::nullopt},
+        {"byte-short", 199'999'999, 200'003'584, 800, std::nullopt},
+        {"at-the-size", 200'000'000, 200'003'584, 800, Reason::old},
+        {"byte-short-of-large", 999'999'999, 1'000'001'536, 10, std::nullopt},
     };
     std::vector<DiskScanner::Candidate> candidates;
     for (const auto& row : rows) {

@@ -1,6 +1,7 @@
 #include "catalog/Catalog.h"
 #include "platform/Calendar.h"
 #include "platform/Plist.h"
+#include "search/PlainQuery.h"
 #include "support/FixtureScanner.h"
 
 #include <gtest/gtest.h>
@@ -155,10 +156,10 @@ TEST(ScreenshotsScanner, KDENamesAndEveryPictureInThePicturesScreenshotsFolderIn
         {"Images/Screenshot_20240301_101010.png", true},
         {"Bureau/Screenshot_20240302_090000-1.jpg", true},
         {"Images/Screenshots/notes.txt", false},
-        {"Images/Capture d’écran du 2024-03-01 10-10-10.png", false},
-        {"Bureau/Screenshots/Capture d’écran du 2024-03-01 10-10-10.png", false},
+        {"Bureau/Screenshots/Bild 2024.png", false},
         {"Images/Screenshot_2024.png", false},
         {"Images/Screenshot_20240301-101010.png", false},
+        {"Images/Screenshots/Old/Capture d’écran du 2024-03-01 10-10-10.png", false},
     };
     for (const Case& c : cases)
         writeAged(home, c.path, 100, daysAgo(40));
@@ -179,3 +180,79 @@ TEST(ScreenshotsScanner, KDENamesAndEveryPictureInThePicturesScreenshotsFolderIn
     for (const ScanItem& item : items)
         EXPECT_TRUE(fileInfo(Catalog::place(item))->isDirectory());
 }
+
+namespace {
+
+// One variable of the environment set, or unset, for as long as it lives.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (saved_)
+            setenv(name_, saved_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+std::vector<std::string> searchedScreenshots(const TempDir& home) {
+    // The search's stand-in tool finds the Pictures folder of the searching user.
+    ScopedVariable searchingHome("HOME", home.path().c_str());
+    ScopedVariable ownConfig("XDG_CONFIG_HOME", nullptr);
+    PlainQuery query;
+    query.kinds = {PlainQuery::Kind::screenshots};
+    std::vector<std::string> names;
+    for (const auto& hit : query.run(home.url(), 300))
+        names.push_back(hit.url.lastPathComponent());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class DesktopScreenshotLanguage : public ::testing::TestWithParam<DiskScanner::ScreenshotWords> {};
+
+} // namespace
+
+// A French (or any) desktop translates the folder as well as the name: its tool's shots are
+// found in its own Screenshots folder, and under its file name wherever they were moved.
+TEST_P(DesktopScreenshotLanguage, ShotsOfTheDesktopsToolAreFoundByScanAndSearch) {
+    const DiskScanner::ScreenshotWords& words = GetParam();
+    TempDir home;
+    home.write(".config/user-dirs.dirs",
+               "XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_DESKTOP_DIR=\"$HOME/Escritorio\"\n");
+    const std::string inFolder = std::string("Bilder/") + words.folder + "/shot.png";
+    std::vector<std::string> expected = {"shot.png"};
+    writeAged(home, inFolder, 4096, daysAgo(40));
+    for (size_t i = 0; i < words.prefixes.size(); ++i) {
+        const std::string name =
+            std::string(words.prefixes[i]) + "2024-03-0" + std::to_string(i + 1) + " 10-10-10.png";
+        writeAged(home, "Escritorio/" + name, 4096, daysAgo(40));
+        expected.push_back(name);
+    }
+    // Only a date after the words makes the name the tool's; English names need none.
+    if (std::string(words.language) != "en")
+        writeAged(home, std::string("Escritorio/") + words.prefixes.front() + "notes.png", 4096,
+                  daysAgo(40));
+    std::sort(expected.begin(), expected.end());
+    sync();
+
+    auto found = targetNames(screenshots(fixtureScanner(home)));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(searchedScreenshots(home), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, DesktopScreenshotLanguage,
+                         ::testing::ValuesIn(DiskScanner::screenshotWords()),
+                         [](const ::testing::TestParamInfo<DiskScanner::ScreenshotWords>& info) {
+                             return std::string(info.param.language);
+                         });

@@ -112,10 +112,11 @@ TEST_F(SearchFixture, SizesDatesAndNames) {
     PlainQuery sized;
     sized.minBytes = 60'000;
     sized.maxBytes = 300'000;
-    // Packages are sized by what they hold, so bundles and libraries count too.
+    // Packages are sized by what they hold, so bundles and libraries count too. The bounds
+    // hold to the blocks a row shows: the 300,000 bytes of setup.dmg take 303,104.
     EXPECT_EQ(found(sized),
               (Names{"Applications/Editor.app", "Desktop/Screenshot 2025-01-02 at 09.00.00.png",
-                     "Desktop/beach.jpeg", "Downloads/setup.dmg", "Pictures/Lib.photoslibrary"}));
+                     "Desktop/beach.jpeg", "Pictures/Lib.photoslibrary"}));
 
     PlainQuery dated;
     dated.changedAfter = at("2025-02-01T10:00:00Z");
@@ -126,6 +127,27 @@ TEST_F(SearchFixture, SizesDatesAndNames) {
     PlainQuery named;
     named.nameContains = "RESUME";
     EXPECT_EQ(found(named), Names{"Documents/R\u00E9sum\u00E9 2025.pdf"});
+}
+
+// A sparse file is as large as what it holds, as the row beside it says.
+TEST_F(SearchFixture, SparseFilesAreAsSmallAsTheBlocksTheyTake) {
+    const std::string movie = dir.write("home/Movies/empty.mkv", "");
+    ASSERT_EQ(truncate(movie.c_str(), 2'000'000'000), 0);
+    const std::string image = dir.write("home/Documents/disk.img", std::string(4096, 'i'));
+    ASSERT_EQ(truncate(image.c_str(), 500'000'000), 0);
+    // Neither read nor written since 2020.
+    const timespec old{at("2020-01-01T00:00:00Z").time_since_epoch() / std::chrono::seconds(1), 0};
+    const timespec times[2] = {old, old};
+    ASSERT_EQ(utimensat(AT_FDCWD, image.c_str(), times, 0), 0);
+    sync();
+    PlainQuery videos;
+    videos.kinds = {Kind::videos};
+    videos.minBytes = 1'000'000'000;
+    EXPECT_EQ(found(videos), Names{});
+    PlainQuery large;
+    large.minBytes = 100'000'000;
+    large.notOpenedSince = at("2025-01-01T00:00:00Z");
+    EXPECT_EQ(found(large), Names{});
 }
 
 TEST_F(SearchFixture, NamesMatchRegardlessOfCaseAndAccentsBeyondLatin) {

@@ -108,5 +108,58 @@ TEST_F(Guide, HomeBoundariesAndLinks) {
     EXPECT_EQ(throughLink->title, "Logs");
 }
 
+// On a Linux home the guide knows what the categories know: the system's cache folder and
+// each cache in it as the App caches category treats it, the desktop's Trash, and the user
+// folders wherever user-dirs.dirs puts them.
+TEST_F(Guide, AnswersFromTheRulesOfTheCategories) {
+    dir.write("alex/.config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/Téléchargements\"\n"
+                                             "XDG_VIDEOS_DIR=\"$HOME/Videos\"\n"
+                                             "XDG_PICTURES_DIR=\"$HOME/Images\"\n");
+    const FolderGuide::CacheRules caches{
+        {}, [](const std::string& folder) {
+            return folder == "ms-playwright" ? std::optional<std::string>("Playwright browsers")
+                                             : std::nullopt;
+        }};
+    struct Row {
+        const char* relative;
+        const char* title;
+        Advice advice;
+        const char* says;
+    };
+    const std::vector<Row> rows = {
+        {".cache", "App caches", Advice::clearable, "Files apps keep"},
+        {".cache/ms-playwright", "Cache for Playwright browsers", Advice::clearable,
+         "download again"},
+        {".cache/go-build", "Cache for go-build", Advice::clearable, "built on this computer"},
+        {".cache/spotify", "Cache for spotify", Advice::clearable, "while spotify is closed"},
+        {".cache/ibus", "Your input method’s learned words", Advice::leaveIt, "never offers"},
+        {".cache/huggingface", "Hugging Face models", Advice::yours, "AI files"},
+        {".local/share/Trash", "Trash", Advice::clearable, "deleted"},
+        {".local/share/Trash/files", "Trash", Advice::clearable, "deleted"},
+        {"Téléchargements", "Downloads", Advice::yours, "Old downloads"},
+        {"Videos", "Videos", Advice::yours, "large old files"},
+        {"Images", "Pictures", Advice::yours, "screenshots"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.relative);
+        auto answer =
+            FolderGuide::explain(URL::fileURL(inHome(row.relative), true), home, locator, caches);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->title, row.title);
+        EXPECT_EQ(answer->advice, row.advice);
+        EXPECT_NE(answer->text.find(row.says), std::string::npos) << answer->text;
+        EXPECT_EQ(answer->text.find("command-line"), std::string::npos) << answer->text;
+    }
+    // Where the system keeps its caches elsewhere, the folder is only what it is called.
+    const FolderGuide::CacheRules elsewhere{{URL::fileURL(dir / "cache", true)}, {}};
+    EXPECT_EQ(
+        FolderGuide::explain(URL::fileURL(inHome(".cache"), true), home, locator, elsewhere)->title,
+        "Tool caches");
+    auto tool =
+        FolderGuide::explain(URL::fileURL(dir / "cache/tool", true), home, locator, elsewhere);
+    ASSERT_TRUE(tool) << "a cache folder outside the home is still one";
+    EXPECT_EQ(tool->title, "Cache for tool");
+}
+
 } // namespace
 } // namespace kelvora
