@@ -34,8 +34,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -85,11 +83,11 @@ protected:
     // The window as it draws now, light and dark at ratio 2 (so the 2 px ring lands on whole
     // pixels), wears the accent ring along the left and right edges of `ring` (given in the
     // widget's own coordinates); the pictures are kept.
-    static void expectRinged(MainWindow& window, const QWidget& widget, const QRect& ring,
+    static void expectRinged(MainWindow& window, const QWidget& widget, const QRectF& ring,
                              const std::string& name) {
         // What the last key set off is laid out first.
         settle(std::chrono::milliseconds(50));
-        const QRect place = ring.translated(widget.mapTo(&window, QPoint(0, 0)));
+        const QRectF place = ring.translated(widget.mapTo(&window, QPoint(0, 0)));
         for (Appearance appearance : {Appearance::light, Appearance::dark}) {
             bool light = appearance == Appearance::light;
             SCOPED_TRACE(name + (light ? " light" : " dark"));
@@ -324,6 +322,7 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
     write("Library/Caches/com.example.kept/blob.bin", std::string(300'000, 'k'));
     write("Documents/notes/today.txt", std::string(90'000, 'n'));
     write(".Trash/old draft.txt", std::string(50'000, 't'));
+    const std::string bundle = writeApp("Sketchpad", "com.example.sketchpad");
     AppModel::Tools tools = this->tools();
     tools.measure = AppModel::Tools::live().measure;
     for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
@@ -461,7 +460,7 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         EXPECT_EQ(model->mapSelection(), tiles->tiles()[order[1]].entry->url);
         ASSERT_NO_FATAL_FAILURE(expectRinged(
             window, *tiles,
-            SpaceMapTiles::drawn(tiles->tileRect(tiles->current())).toRect().adjusted(5, 5, -5, -5),
+            SpaceMapTiles::drawn(tiles->tileRect(tiles->current())).adjusted(5, 5, -5, -5),
             "space-map"));
         press(Qt::Key_Left);
         const URL library = URL::fileURL(env.home() + "/Library", true);
@@ -512,24 +511,15 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         ASSERT_TRUE(waitUntil([&] { return model->photoGroups() && !model->findingPhotos(); }))
             << "Return looks for similar photos";
 
-        // A sheet takes the keyboard and gives it back to what had it: Return presses the
-        // System Data sheet's "Got it", and the sidebar has the keyboard again.
+        // A sheet takes the keyboard and gives it back to what had it: the uninstall sheet
+        // an app dropped on the window opens closes with Escape, and the sidebar has the
+        // keyboard again.
         ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
-        model->setShowingSystemDataHelp(true);
-        ASSERT_TRUE(root->systemDataSheet());
-        EXPECT_TRUE(root->systemDataSheet()->isAncestorOf(focused()));
-        // Where its body scrolls (the smallest window's is too short for it), Page Down
-        // scrolls it.
-        auto* body = root->systemDataSheet()->findChild<QScrollArea*>();
-        ASSERT_TRUE(body);
-        settle(std::chrono::milliseconds(50));
-        if (size.height() == 720) EXPECT_GT(body->verticalScrollBar()->maximum(), 0);
-        if (body->verticalScrollBar()->maximum() > 0) {
-            press(Qt::Key_PageDown);
-            EXPECT_GT(body->verticalScrollBar()->value(), 0);
-        }
-        press(Qt::Key_Return);
-        EXPECT_FALSE(model->showingSystemDataHelp());
+        model->prepareUninstall(URL::fileURL(bundle));
+        ASSERT_TRUE(waitUntil([&] { return root->uninstallSheet() != nullptr; }));
+        EXPECT_TRUE(root->uninstallSheet()->isAncestorOf(focused()));
+        press(Qt::Key_Escape);
+        ASSERT_TRUE(waitUntil([&] { return !model->uninstallTarget(); }));
         EXPECT_EQ(focused(), list);
 
         // The settings close with Escape, and again with Ctrl+W.
