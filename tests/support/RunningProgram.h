@@ -40,6 +40,8 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
+    pid_t pid() const { return pid_; }
+
 private:
     static std::string linkTarget(const std::string& link) {
         char buffer[4096];

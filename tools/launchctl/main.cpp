@@ -1,6 +1,7 @@
 // Stands in for launchctl: keeps launchd's loaded jobs and switched-off overrides per domain
 // in a state file, starts a job's program when it is loaded and asks to run at load, and
 // answers in the forms launchctl prints.
+#include "Jobs.h"
 #include "login/LaunchJob.h"
 #include "platform/AppPaths.h"
 #include "platform/FileLock.h"
@@ -86,27 +87,6 @@ std::optional<Service> parseService(const std::string& target) {
     return service;
 }
 
-// The start time of a process in clock ticks since boot, so that a reused pid is not taken
-// for the job's own process.
-std::optional<long long> startTimeOf(pid_t pid) {
-    auto stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    if (!stat) return std::nullopt;
-    auto close = stat->rfind(')');
-    if (close == std::string::npos) return std::nullopt;
-    auto fields = splitNonEmpty(std::string_view(*stat).substr(close + 1), ' ');
-    // fields[0] is the state, fields[19] the start time.
-    if (fields.size() < 20 || fields[0] == "Z" || fields[0] == "X") return std::nullopt;
-    return std::atoll(fields[19].c_str());
-}
-
-std::optional<pid_t> livePid(const Json& job) {
-    if (!job.contains("pid") || !job["pid"].is_number_integer()) return std::nullopt;
-    pid_t pid = job["pid"].get<pid_t>();
-    auto started = startTimeOf(pid);
-    if (!started || *started != job.value("started", -1LL)) return std::nullopt;
-    return pid;
-}
-
 std::vector<std::string> argumentsOf(const Json& dict, const std::string& program) {
     std::vector<std::string> arguments;
     auto list = dict.find("ProgramArguments");
@@ -117,68 +97,17 @@ std::vector<std::string> argumentsOf(const Json& dict, const std::string& progra
     return arguments;
 }
 
-void enterJobEnvironment(const Json& dict) {
+// Runs the program detached from us, as launchd's own child would be, and gives its pid.
+std::optional<pid_t> spawn(const std::string& program, const Json& dict) {
+    jobs::Launch launch{program,
+                        argumentsOf(dict, program),
+                        {},
+                        plistString(dict, "WorkingDirectory").value_or("/")};
     auto environment = dict.find("EnvironmentVariables");
     if (environment != dict.end() && environment->is_object())
         for (const auto& [key, value] : environment->items())
-            if (value.is_string()) setenv(key.c_str(), value.get<std::string>().c_str(), 1);
-    int null = open("/dev/null", O_RDWR);
-    if (null >= 0) {
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-    }
-    // Nothing of ours (the state lock, the caller's pipe) may stay open in the job.
-    for (int fd = 3; fd < 1024; ++fd)
-        ::close(fd);
-    std::string folder = plistString(dict, "WorkingDirectory").value_or("/");
-    if (chdir(folder.c_str()) != 0 && chdir("/") != 0) _exit(78);
-}
-
-// Runs the program detached from us, as launchd's own child would be, and gives its pid.
-std::optional<pid_t> spawn(const std::string& program, const Json& dict) {
-    auto arguments = argumentsOf(dict, program);
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return std::nullopt;
-    pid_t child = fork();
-    if (child < 0) return std::nullopt;
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        setsid();
-        pid_t grandchild = fork();
-        if (grandchild == 0) {
-            // A group of its own, so that stopping the job also stops what it started.
-            setpgid(0, 0);
-            enterJobEnvironment(dict);
-            std::vector<char*> argv;
-            for (auto& argument : arguments)
-                argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(78);
-        }
-        ssize_t written = write(pipeEnds[1], &grandchild, sizeof grandchild);
-        _exit(written == sizeof grandchild && grandchild > 0 ? 0 : 1);
-    }
-    ::close(pipeEnds[1]);
-    pid_t grandchild = -1;
-    ssize_t got = read(pipeEnds[0], &grandchild, sizeof grandchild);
-    ::close(pipeEnds[0]);
-    waitpid(child, nullptr, 0);
-    if (got != sizeof grandchild || grandchild <= 0) return std::nullopt;
-    return grandchild;
-}
-
-void stop(pid_t pid) {
-    kill(-pid, SIGTERM);
-    kill(pid, SIGTERM);
-    auto started = startTimeOf(pid);
-    for (int i = 0; i < 40 && started && startTimeOf(pid) == started; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (started && startTimeOf(pid) == started) {
-        kill(-pid, SIGKILL);
-        kill(pid, SIGKILL);
-    }
+            if (value.is_string()) launch.environment.emplace_back(key, value.get<std::string>());
+    return jobs::start(launch);
 }
 
 int fail(int status, const std::string& message) {
@@ -195,10 +124,10 @@ std::string uidDomain() {
 }
 
 int list(Json& state) {
-    const Json& jobs = domainOf(state, uidDomain())["jobs"];
+    const Json& loaded = domainOf(state, uidDomain())["jobs"];
     std::cout << "PID\tStatus\tLabel\n";
-    for (const auto& [label, job] : jobs.items()) {
-        auto pid = livePid(job);
+    for (const auto& [label, job] : loaded.items()) {
+        auto pid = jobs::livePid(job);
         std::cout << (pid ? std::to_string(*pid) : "-") << "\t" << job.value("status", 0) << "\t"
                   << label << "\n";
     }
@@ -218,12 +147,12 @@ int printDisabled(Json& state, const std::string& domain) {
 int print(Json& state, const std::string& target) {
     auto service = parseService(target);
     if (!service) return usage();
-    const Json& jobs = domainOf(state, service->domain)["jobs"];
-    if (!jobs.contains(service->label))
+    const Json& loaded = domainOf(state, service->domain)["jobs"];
+    if (!loaded.contains(service->label))
         return fail(kServiceNotFound, "Could not find service \"" + service->label +
                                           "\" in domain for " + service->domain);
-    const Json& job = jobs[service->label];
-    auto pid = livePid(job);
+    const Json& job = loaded[service->label];
+    auto pid = jobs::livePid(job);
     std::cout << target << " = {\n"
               << "\tactive count = " << (pid ? 1 : 0) << "\n"
               << "\tpath = " << job.value("plist", "") << "\n"
@@ -259,8 +188,7 @@ int bootstrap(Json& state, const std::string& domainName, const std::string& pli
         std::optional<pid_t> pid;
         if (isExecutableFile(program)) pid = spawn(program, *dict);
         if (pid) {
-            entry["pid"] = *pid;
-            entry["started"] = startTimeOf(*pid).value_or(-1);
+            jobs::notePid(entry, *pid);
         } else {
             entry["status"] = 78; // launchd's "configuration error" for a program it cannot run
         }
@@ -272,11 +200,11 @@ int bootstrap(Json& state, const std::string& domainName, const std::string& pli
 int bootout(Json& state, const std::string& target) {
     auto service = parseService(target);
     if (!service) return usage();
-    Json& jobs = domainOf(state, service->domain)["jobs"];
-    if (!jobs.contains(service->label))
+    Json& loaded = domainOf(state, service->domain)["jobs"];
+    if (!loaded.contains(service->label))
         return fail(kNoSuchProcess, "Boot-out failed: 3: No such process");
-    if (auto pid = livePid(jobs[service->label])) stop(*pid);
-    jobs.erase(service->label);
+    if (auto pid = jobs::livePid(loaded[service->label])) jobs::stop(*pid);
+    loaded.erase(service->label);
     return saveState(state) ? 0 : fail(kIoError, "Boot-out failed: 5: Input/output error");
 }
 

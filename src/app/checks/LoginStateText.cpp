@@ -1,7 +1,6 @@
 #include "checks/LoginStateText.h"
 
 #include "login/LoginItemScanner.h"
-#include "platform/AppPaths.h"
 
 #include <unistd.h>
 
@@ -23,9 +22,7 @@ std::string loginStateText(const LoginItem::State& state) {
 
 std::optional<LoginItem> findLoginItem(const std::string& label,
                                        std::optional<LoginItem::Source> source) {
-    LoginItemScanner scanner(URL::fileURL(AppPaths::home(), true), std::nullopt,
-                             LoginItemScanner::liveLaunchctl);
-    for (const LoginItem& item : scanner.scan())
+    for (const LoginItem& item : LoginItemScanner::live().scan())
         if (item.label == label && (!source || item.source == *source)) return item;
     return std::nullopt;
 }

@@ -135,10 +135,12 @@ public:
                                                       const std::set<std::string>& skipping,
                                                       const SpaceMap::Progress&, const StopToken&)>
             measure;
-        std::function<std::vector<LoginItem>(
-            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>
-            readLoginItems;
+        using ReadLoginItems = std::function<std::vector<LoginItem>(
+            bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>;
+        ReadLoginItems readLoginItems;
         std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
+        // Opens the desktop's settings of what starts at login, or the autostart folder.
+        std::function<void()> openLoginSettings;
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
             releaseAsAdmin;
         std::function<void(const URL&)> reveal;
@@ -154,6 +156,8 @@ public:
         std::function<SettingsStore::Reading()> readSettings;
 
         static Tools live();
+        // The live reading of login items, each read with a scanner `makeScanner` makes.
+        static ReadLoginItems loginReader(std::function<LoginItemScanner()> makeScanner);
     };
 
     // The window's controller: reads the settings, the disk, the history and the shelf and
@@ -342,6 +346,7 @@ public:
     void setLoginItem(const LoginItem& item, bool on);
     void removeLeftover(const LoginItem& item);
     void showLoginItems(std::vector<LoginItem> items);
+    void openLoginSettings();
 
     using AreaSignal = void (AppModel::*)();
     // Calls `refresh` of `receiver` whenever one of the given areas changes:

@@ -6,9 +6,17 @@
 #include "controller/Reveal.h"
 #include "controller/ShelfSweeper.h"
 #include "login/LoginItemSwitch.h"
+#include "login/LoginSettings.h"
 #include "platform/AppPaths.h"
+#include "platform/DesktopEntry.h"
+#include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
 #include "platform/ProcessTable.h"
+#include "platform/ProgramSearch.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
 
 namespace kelvora {
 
@@ -26,17 +34,34 @@ AppModel::AdminOutcome releaseAsAdministrator(const std::string& command, const 
     return {AppModel::AdminOutcome::Kind::failed, outcome.message};
 }
 
-std::vector<LoginItem>
-readLiveLoginItems(bool readOpenAtLogin,
-                   const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff) {
-    LoginItemScanner scanner(URL::fileURL(AppPaths::home(), true), std::nullopt,
-                             LoginItemScanner::liveLaunchctl);
-    if (readOpenAtLogin) scanner.openAtLogin = LoginItemScanner::liveOpenAtLogin;
-    scanner.turnedOffApps = turnedOff;
-    return scanner.scan();
+// The desktop's own settings where they are installed; otherwise, or when they do not start,
+// the autostart folder, made first so that there is always something to open.
+void openLiveLoginSettings() {
+    LoginSettings settings = LoginSettings::find(currentDesktops(), findOnPath,
+                                                 joinPath(AppPaths::configHome(), "autostart"));
+    if (!settings.command.empty()) {
+        QStringList arguments;
+        for (size_t i = 1; i < settings.command.size(); ++i)
+            arguments << QString::fromStdString(settings.command[i]);
+        if (QProcess::startDetached(QString::fromStdString(settings.command.front()), arguments))
+            return;
+    }
+    createDirectories(settings.folder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(settings.folder)));
 }
 
 } // namespace
+
+AppModel::Tools::ReadLoginItems
+AppModel::Tools::loginReader(std::function<LoginItemScanner()> makeScanner) {
+    return [makeScanner](bool readOpenAtLogin,
+                         const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff) {
+        LoginItemScanner scanner = makeScanner();
+        if (readOpenAtLogin) scanner.openAtLogin = LoginItemScanner::liveOpenAtLogin;
+        scanner.turnedOffApps = turnedOff;
+        return scanner.scan();
+    };
+}
 
 AppModel::Tools AppModel::Tools::live() {
     Tools tools;
@@ -53,10 +78,11 @@ AppModel::Tools AppModel::Tools::live() {
                        const SpaceMap::Progress& progress, const StopToken& stop) {
         return SpaceMap::measure(root, skipping, progress, stop);
     };
-    tools.readLoginItems = readLiveLoginItems;
+    tools.readLoginItems = loginReader(LoginItemScanner::live);
     tools.switchLoginItem = [](const LoginItem& item, bool on) {
         return LoginItemSwitch().set(item, on);
     };
+    tools.openLoginSettings = openLiveLoginSettings;
     tools.releaseAsAdmin = releaseAsAdministrator;
     tools.reveal = [](const URL& url) { revealInFileManager(url); };
     tools.revealSeveral = [](const std::vector<URL>& urls) { revealInFileManager(urls); };

@@ -150,6 +150,10 @@ void AppModel::removeLeftover(const LoginItem& item) {
     });
 }
 
+void AppModel::openLoginSettings() {
+    if (tools_.openLoginSettings) tools_.openLoginSettings();
+}
+
 void AppModel::showLoginItems(std::vector<LoginItem> items) {
     Changes changes(*this);
     ++loginGeneration_;

@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramSearch.h"
 #include "platform/Text.h"
 
 #include <cstdlib>
@@ -36,16 +37,6 @@ std::string unitEscaped(const std::string& text, bool dollars) {
 
 std::string quoted(const std::string& text, bool dollars) {
     return "\"" + unitEscaped(text, dollars) + "\"";
-}
-
-std::optional<std::string> findOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    if (!path) return std::nullopt;
-    for (const std::string& folder : splitNonEmpty(path, ':')) {
-        std::string candidate = joinPath(folder, name);
-        if (isExecutableFile(candidate)) return candidate;
-    }
-    return std::nullopt;
 }
 
 std::string userUnitFolder() {

@@ -4,6 +4,7 @@
 #include "design/QtString.h"
 #include "model/Format.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 
@@ -12,6 +13,33 @@ namespace kelvora::LoginItemsText {
 namespace {
 
 using Kind = LoginItem::State::Kind;
+using Mechanism = LoginItem::Mechanism;
+
+bool isAutostart(const LoginItem& item) {
+    return item.mechanism == Mechanism::autostart;
+}
+
+bool isUnit(const LoginItem& item) {
+    return item.mechanism == Mechanism::systemdUnit;
+}
+
+QString kindOf(const LoginItem& item) {
+    switch (item.source) {
+    case LoginItem::Source::userAgent:
+        if (isUnit(item))
+            return endsWith(item.label, ".timer") ? "Timer, yours" : "Background service, yours";
+        return "Launch agent, yours";
+    case LoginItem::Source::globalAgent:
+        return isAutostart(item) ? "Autostart entry, all users" : "Launch agent, all users";
+    case LoginItem::Source::systemDaemon:
+        return "System service";
+    case LoginItem::Source::appHelper:
+        return "App’s login helper";
+    case LoginItem::Source::openAtLogin:
+        break;
+    }
+    return "Opens at login";
+}
 
 } // namespace
 
@@ -75,7 +103,7 @@ QString badgeLabel(const LoginItem& item) {
     case Kind::waiting:
         break;
     }
-    return item.source == LoginItem::Source::openAtLogin ? "ON" : "WAITING";
+    return item.source == LoginItem::Source::openAtLogin || isAutostart(item) ? "ON" : "WAITING";
 }
 
 QString badgeSpoken(const LoginItem& item) {
@@ -87,41 +115,29 @@ QString badgeSpoken(const LoginItem& item) {
     case Kind::off:
         return "Switched off";
     case Kind::notLoaded:
-        return "Not running; nothing has started it this session";
+        return item.desktopNote ? "Not started on this desktop"
+                                : "Not running; nothing has started it this session";
     case Kind::waiting:
         break;
     }
-    return item.source == LoginItem::Source::openAtLogin ? "Opens at login"
-                                                         : "Ready, starts when needed";
+    if (item.source == LoginItem::Source::openAtLogin) return "Opens at login";
+    return isAutostart(item) ? "Starts when you log in" : "Ready, starts when needed";
+}
+
+QString atLogin(const LoginItem& item) {
+    if (item.isOff()) return "Doesn’t start";
+    if (item.desktopNote) return "Not on this desktop";
+    if (item.programMissing || item.state.kind == Kind::notLoaded) return "Doesn’t start";
+    if (!item.startsAtLogin) return "Only when needed";
+    return "Starts";
 }
 
 std::vector<Fact> facts(const LoginItem& item) {
     std::vector<Fact> shown;
     shown.push_back({"Now", badgeLabel(item), true});
-    QString atLogin = item.isOff()          ? "Doesn’t start"
-                      : !item.startsAtLogin ? "Only when needed"
-                                            : "Starts";
-    shown.push_back({"At login", atLogin, false});
+    shown.push_back({"At login", atLogin(item), false});
     if (item.owner) shown.push_back({"Belongs to", toQString(*item.owner), false});
-    QString kind;
-    switch (item.source) {
-    case LoginItem::Source::userAgent:
-        kind = "Launch agent, yours";
-        break;
-    case LoginItem::Source::globalAgent:
-        kind = "Launch agent, all users";
-        break;
-    case LoginItem::Source::systemDaemon:
-        kind = "System service";
-        break;
-    case LoginItem::Source::appHelper:
-        kind = "App’s login helper";
-        break;
-    case LoginItem::Source::openAtLogin:
-        kind = "Opens at login";
-        break;
-    }
-    shown.push_back({"Kind", kind, false});
+    shown.push_back({"Kind", kindOf(item), false});
     return shown;
 }
 
@@ -140,20 +156,38 @@ std::vector<Block> blocks(const LoginItem& item, const std::string& home) {
 
 std::optional<QString> notLoadedNote(const LoginItem& item) {
     if (item.state.kind != Kind::notLoaded || item.programMissing) return std::nullopt;
+    if (item.desktopNote) return toQString(*item.desktopNote);
+    const char* why = isUnit(item)
+                          ? "systemd doesn’t know this unit, so nothing starts it: its file may "
+                            "hold a mistake, or systemd hasn’t read it since it was added.%@"
+                          : "Nothing has started it this session: this computer doesn’t start "
+                            "launch agents at login.%@";
     return toQString(PlainWords::fill(
-        "Nothing has started it this session: this computer doesn’t start launch agents at "
-        "login.%@",
-        {item.canSwitchHere() ? " Turning it off here makes sure it stays off." : ""}));
+        why, {item.canSwitchHere() ? " Turning it off here makes sure it stays off." : ""}));
 }
 
 std::optional<QString> switchNote(const LoginItem& item) {
-    if (item.canSwitchHere()) return std::nullopt;
+    if (item.canSwitchHere()) return switchEffect(item);
     if (item.source == LoginItem::Source::systemDaemon)
         return "This runs for everyone on the computer, so only an administrator can switch it "
                "off, and Kelvora leaves it as it is.";
     return toQString(
         PlainWords::fill("%@ manages this helper. Switch it off in the app’s settings.",
                          {item.owner.value_or("Its app")}));
+}
+
+std::optional<QString> switchEffect(const LoginItem& item) {
+    if (item.isLeftover()) return std::nullopt;
+    if (isUnit(item))
+        return "Turning it off runs systemctl --user disable --now: it stops now and no longer "
+               "starts when you log in.";
+    if (!isAutostart(item)) return std::nullopt;
+    if (item.source == LoginItem::Source::globalAgent)
+        return "It is installed for everyone. Turning it off writes a copy of it into your "
+               "autostart folder that says Hidden=true, so it no longer starts for you; turning "
+               "it on removes that copy.";
+    return "Turning it off writes Hidden=true into its entry and leaves the rest of the file as "
+           "it is. If it is running, it keeps running until you quit it or log out.";
 }
 
 std::optional<std::string> appBundle(const LoginItem& item) {

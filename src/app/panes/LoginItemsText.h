@@ -17,8 +17,9 @@ inline const QString kTitle = "Login items";
 inline const QString kOpenSettings = "Open Login Items settings";
 inline const QString kRefresh = "Refresh";
 inline const QString kLoading = "Reading what starts at login…";
-inline const QString kFootnote = "Turning something off stops it now and keeps it from starting "
-                                 "at login. Its file stays put, so you can turn it back on here.";
+inline const QString kFootnote = "Turning something off keeps it from starting at login, and a "
+                                 "background service also stops now. Its file stays put, so you "
+                                 "can turn it back on here.";
 inline const QString kAskTitle = "See which apps open when you log in";
 inline const QString kAskDetail = "Kelvora reads the list it keeps in its own data folder.";
 inline const QString kAskButton = "Check apps";
@@ -55,6 +56,8 @@ struct Fact {
     bool isBadge = false;
     bool operator==(const Fact&) const = default;
 };
+// "Starts" exactly for the items the header counts as starting when you log in.
+QString atLogin(const LoginItem& item);
 std::vector<Fact> facts(const LoginItem& item);
 
 // A titled block of the inspector holding a path or a label.
@@ -66,9 +69,11 @@ struct Block {
 // "Where" the file lies and what it "Runs", home shown as "~", and its "Label".
 std::vector<Block> blocks(const LoginItem& item, const std::string& home);
 
-// Why an item did not start this session, and why it can't be switched here.
+// Why an item did not start this session; why it can't be switched here, or else what
+// switching it does where that writes a file or stops it.
 std::optional<QString> notLoadedNote(const LoginItem& item);
 std::optional<QString> switchNote(const LoginItem& item);
+std::optional<QString> switchEffect(const LoginItem& item);
 
 // The application an item belongs to: the path up to and including the first ".app" of
 // its program (or file), when that exists.

@@ -41,7 +41,8 @@ LoginItemsView::LoginItemsView(AppModel& model, QWidget* parent) : QWidget(paren
     setObjectName("LoginItemsView");
 
     header_ = new LoginItemsHeader(this);
-    connect(header_->settingsButton(), &QPushButton::clicked, this, &LoginItemsView::openSettings);
+    connect(header_->settingsButton(), &QPushButton::clicked, this,
+            [this] { openSettings(model_); });
     connect(header_->refreshButton(), &QPushButton::clicked, this,
             [this] { model_.loadLoginItems(); });
 
@@ -88,12 +89,14 @@ void LoginItemsView::perform(AppModel& model, const LoginItem& item) {
         model.setLoginItem(item, false);
         break;
     case LoginItemsText::Action::Kind::settings:
-        openSettings();
+        openSettings(model);
         break;
     }
 }
 
-void LoginItemsView::openSettings() {}
+void LoginItemsView::openSettings(AppModel& model) {
+    model.openLoginSettings();
+}
 
 void LoginItemsView::refresh() {
     const auto& items = model_.loginItems();

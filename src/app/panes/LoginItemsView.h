@@ -31,8 +31,8 @@ public:
     // Does what the item's one button says: remove a leftover, turn it on or off, or send
     // the user to the system's settings.
     static void perform(AppModel& model, const LoginItem& item);
-    // There is no system settings pane for login items here, so nothing opens.
-    static void openSettings();
+    // Opens the desktop's settings of what starts at login, or the autostart folder.
+    static void openSettings(AppModel& model);
 
     LoginItemsList* list() const { return list_; }
     LoginItemInspector* inspector() const { return inspector_; }

@@ -48,7 +48,7 @@ void mailFacts(const ScanItem::MailInfo& mail, std::vector<Fact>& facts) {
 void leftoverFacts(const ScanItem& item, const ScanItem::LeftoverInfo& leftover,
                    std::vector<Fact>& facts) {
     using Kind = ScanItem::LeftoverInfo::Kind;
-    const char* label = leftover.kind == Kind::launchAgent   ? "Label"
+    const char* label = leftover.isLoginItem()               ? "Label"
                         : leftover.kind == Kind::appImage    ? "AppImage"
                         : leftover.kind == Kind::flatpakData ? "App ID"
                         : leftover.kind == Kind::snapData    ? "Snap"

@@ -191,7 +191,8 @@ std::string Catalog::leftoverDetail(const ScanItem& item) const {
     if (!item.leftover()) return "Left by a removed app";
     const auto& leftover = *item.leftover();
     using Kind = ScanItem::LeftoverInfo::Kind;
-    if (leftover.kind == Kind::launchAgent) return "Starts a program that’s gone · in LaunchAgents";
+    if (leftover.isLoginItem())
+        return "Starts a program that’s gone · in " + joined(leftover.places, ", ");
     std::string text = leftover.kind == Kind::appImage      ? "AppImage gone · in "
                        : leftover.kind == Kind::flatpakData ? "Flatpak app not installed · in "
                        : leftover.kind == Kind::snapData    ? "Snap not installed · in "

@@ -52,10 +52,15 @@ std::string leftoverExplanation(const ScanItem::LeftoverInfo& leftover, int hold
     using Kind = ScanItem::LeftoverInfo::Kind;
     switch (leftover.kind) {
     case Kind::launchAgent:
+    case Kind::autostartEntry:
+    case Kind::userUnit:
         return fill("A login item whose program is gone, usually because its app was removed. "
-                    "It does nothing but launchd still tries to start it. If you remove it, it "
+                    "It does nothing but %@ still tries to start it. If you remove it, it "
                     "waits on the Undo Shelf for %lld days first.",
-                    {holdDays});
+                    {leftover.kind == Kind::launchAgent      ? "launchd"
+                     : leftover.kind == Kind::autostartEntry ? "your desktop"
+                                                             : "systemd",
+                     holdDays});
     case Kind::appImage:
         return fill("The AppImage %@ is gone, but its menu entry and icon stayed, and the menu "
                     "still lists an app that no longer starts. They wait on the Undo Shelf for "

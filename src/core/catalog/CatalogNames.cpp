@@ -45,8 +45,7 @@ std::string mailName(const ScanItem& item) {
 
 std::string leftoverName(const ScanItem& item) {
     if (!item.leftover()) return folderName(item);
-    if (item.leftover()->kind == ScanItem::LeftoverInfo::Kind::launchAgent)
-        return "Login item: " + item.leftover()->name;
+    if (item.leftover()->isLoginItem()) return "Login item: " + item.leftover()->name;
     return item.leftover()->name;
 }
 

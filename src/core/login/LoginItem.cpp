@@ -33,7 +33,9 @@ std::string LoginItem::id() const {
 }
 
 bool LoginItem::isLeftover() const {
-    return source == Source::userAgent && programMissing && !isPlaceholder;
+    bool usersOwn = source == Source::userAgent ||
+                    (source == Source::openAtLogin && mechanism == Mechanism::autostart);
+    return usersOwn && programMissing && !isPlaceholder;
 }
 
 bool LoginItem::canSwitchHere() const {
@@ -42,7 +44,7 @@ bool LoginItem::canSwitchHere() const {
 }
 
 bool LoginItem::isActiveAtLogin() const {
-    return startsAtLogin && !programMissing &&
+    return startsAtLogin && !programMissing && !desktopNote &&
            (state.kind == State::Kind::running || state.kind == State::Kind::waiting);
 }
 
@@ -65,5 +67,8 @@ std::hash<kelvora::LoginItem>::operator()(const kelvora::LoginItem& item) const 
     mix(std::hash<kelvora::LoginItem::State>()(item.state));
     mix(item.startsAtLogin);
     mix(item.isPlaceholder);
+    mix(std::hash<int>()(static_cast<int>(item.mechanism)));
+    mix(item.userCopy ? std::hash<kelvora::URL>()(*item.userCopy) : 0);
+    mix(item.desktopNote ? std::hash<std::string>()(*item.desktopNote) : 0);
     return seed;
 }

@@ -12,6 +12,9 @@ namespace kelvora {
 // One row of the login items tool: something that starts by itself.
 struct LoginItem {
     enum class Source { userAgent, globalAgent, systemDaemon, appHelper, openAtLogin };
+    // What starts it, which decides how it is read and switched: a launchd job, the list of
+    // apps that open at login, a desktop autostart entry or a systemd unit.
+    enum class Mechanism { launchd, systemEvents, autostart, systemdUnit };
 
     struct State {
         enum class Kind { running, waiting, off, notLoaded };
@@ -36,6 +39,12 @@ struct LoginItem {
     State state;
     bool startsAtLogin = false;
     bool isPlaceholder = false;
+    Mechanism mechanism = Mechanism::launchd;
+    // For an autostart entry installed for everyone: the user's entry of the same name,
+    // which stands in its place for this user.
+    std::optional<URL> userCopy;
+    // Why this desktop does not start it, when its OnlyShowIn or NotShowIn leave it out.
+    std::optional<std::string> desktopNote;
 
     bool operator==(const LoginItem&) const = default;
 

@@ -105,12 +105,30 @@ LoginItemNames::Description LoginItemNames::describe(const std::string& label,
                                                      const std::optional<URL>& program,
                                                      const std::optional<std::string>& owner,
                                                      bool startsAtLogin) {
-    for (const auto& row : knownAgents())
-        if (startsWith(label, row.prefix)) return {row.name, row.purpose};
-    if (auto brew = homebrewService(label)) return *brew;
+    if (auto texts = known(label)) return *texts;
     std::string searchText = lowercased(label + " " + (program ? program->path() : ""));
     if (owner) return ownedItem(searchText, program, *owner, startsAtLogin);
     return unownedItem(label, program, startsAtLogin);
+}
+
+std::optional<LoginItemNames::Description> LoginItemNames::known(const std::string& label) {
+    for (const auto& row : knownAgents())
+        if (startsWith(label, row.prefix)) return Description{row.name, row.purpose};
+    return homebrewService(label);
+}
+
+LoginItemNames::Description
+LoginItemNames::describeNamed(const std::string& label, const std::optional<URL>& program,
+                              const std::optional<std::string>& ownName,
+                              const std::optional<std::string>& ownPurpose, bool startsAtLogin,
+                              bool programMissing) {
+    Description texts = describe(label, program, std::nullopt, startsAtLogin);
+    if (!known(label)) {
+        if (ownName && !ownName->empty()) texts.name = *ownName;
+        if (ownPurpose && !ownPurpose->empty()) texts.purpose = *ownPurpose;
+    }
+    if (programMissing) texts.purpose = kLeftBehindPurpose;
+    return texts;
 }
 
 std::optional<std::string> LoginItemNames::appName(const URL& containing) {

@@ -1,9 +1,13 @@
 #include "login/LoginItemScanner.h"
 
 #include "engine/DiskScanner.h"
+#include "login/AutostartEntries.h"
 #include "login/LoginItemNames.h"
 #include "platform/AppBundle.h"
+#include "platform/AppPaths.h"
+#include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramSearch.h"
 #include "platform/Text.h"
 
 #include <charconv>
@@ -47,11 +51,6 @@ std::optional<int32_t> parseInt32(const std::string& text) {
     return value;
 }
 
-const char* kEmptyJobPurpose = "An empty file. It does nothing; its app left it here to stay "
-                               "switched off.";
-const char* kLeftBehindPurpose = "Left behind: the program it starts is gone, usually because its "
-                                 "app was removed. It does nothing now.";
-
 } // namespace
 
 LoginItemScanner::LoginItemScanner(URL home, std::optional<std::vector<URL>> folders,
@@ -59,7 +58,14 @@ LoginItemScanner::LoginItemScanner(URL home, std::optional<std::vector<URL>> fol
     : home(home), applicationFolders(folders ? *folders
                                              : std::vector<URL>{URL::fileURL("/Applications"),
                                                                 home.appending("Applications")}),
-      uid(static_cast<uint32_t>(getuid())), launchctl(std::move(launchctl)) {}
+      uid(static_cast<uint32_t>(getuid())), launchctl(std::move(launchctl)),
+      configHome(URL::fileURL(AppPaths::configHome(), true)), configDirs(kelvora::configDirs()),
+      desktops(currentDesktops()), locale(messagesLocale()), systemctl(liveSystemctl),
+      programRuns(ProcessTable::programRuns) {}
+
+LoginItemScanner LoginItemScanner::live() {
+    return LoginItemScanner(URL::fileURL(AppPaths::home(), true), std::nullopt, liveLaunchctl);
+}
 
 std::vector<LoginItem> LoginItemScanner::scan() const {
     auto ask = [this](std::vector<std::string> arguments) {
@@ -87,6 +93,7 @@ std::vector<LoginItem> LoginItemScanner::scan() const {
             items.push_back(item(job, source, state));
         }
     }
+    appendLinuxItems(items);
     for (const auto& helper : appHelpers()) {
         if (seen.count(helper.label)) continue;
         if (!snapshot.listed.count(helper.label) && !snapshot.userDisabled.count(helper.label))
@@ -101,6 +108,17 @@ std::vector<LoginItem> LoginItemScanner::scan() const {
     return items;
 }
 
+void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items) const {
+    std::vector<ProgramRun> runs = programRuns ? programRuns() : std::vector<ProgramRun>();
+    AutostartEntries autostart{configHome.appending("autostart", true), {}, desktops, locale, runs};
+    for (const URL& folder : configDirs)
+        autostart.systemFolders.push_back(folder.appending("autostart", true));
+    SystemdUnits units{home, configHome.appending("systemd", true).appending("user", true),
+                       systemUnits, systemctl, runs};
+    for (auto&& found : {autostart.items(), units.userItems(), units.systemItems()})
+        items.insert(items.end(), found.begin(), found.end());
+}
+
 void LoginItemScanner::appendOpenAtLogin(std::vector<LoginItem>& items) const {
     if (!openAtLogin) return;
     auto apps = openAtLogin();
@@ -113,7 +131,8 @@ void LoginItemScanner::appendOpenAtLogin(std::vector<LoginItem>& items) const {
         URL url = URL::fileURL(app.path);
         items.push_back(LoginItem{LoginItem::Source::openAtLogin, app.name, url, url, false,
                                   app.name, app.name, "Kelvora stopped it opening when you log in.",
-                                  LoginItem::State::off(), true, false});
+                                  LoginItem::State::off(), true, false,
+                                  LoginItem::Mechanism::systemEvents});
     }
     for (const auto& app : *apps) {
         URL url = URL::fileURL(app.path);
@@ -123,7 +142,7 @@ void LoginItemScanner::appendOpenAtLogin(std::vector<LoginItem>& items) const {
         items.push_back(LoginItem{
             LoginItem::Source::openAtLogin, app.name, url, url, !exists, app.name, app.name,
             exists ? "Opens when you log in." : "Was set to open at login, but the app is gone.",
-            LoginItem::State::waiting(), true, false});
+            LoginItem::State::waiting(), true, false, LoginItem::Mechanism::systemEvents});
     }
 }
 
@@ -166,9 +185,9 @@ LoginItem LoginItemScanner::item(const LaunchJob& job, LoginItem::Source source,
         owner = LoginItemNames::appName(job.associatedBundleIDs[i], applicationFolders);
     auto texts = LoginItemNames::describe(job.label, job.program, owner, job.startsAtLogin);
     if (job.isEmpty)
-        texts.purpose = kEmptyJobPurpose;
+        texts.purpose = LoginItemNames::kEmptyJobPurpose;
     else if (missing)
-        texts.purpose = kLeftBehindPurpose;
+        texts.purpose = LoginItemNames::kLeftBehindPurpose;
     return LoginItem{source,     job.label,     job.plist, job.program,       missing,    owner,
                      texts.name, texts.purpose, state,     job.startsAtLogin, job.isEmpty};
 }
@@ -194,6 +213,13 @@ LoginItemScanner::liveLaunchctl(const std::vector<std::string>& arguments) {
     auto result = DiskScanner::runTool("/bin/launchctl", arguments, kReadTimeout);
     if (!result || result->status != 0) return std::nullopt;
     return repairedUtf8(result->output);
+}
+
+std::optional<ToolOutput>
+LoginItemScanner::liveSystemctl(const std::vector<std::string>& arguments) {
+    auto tool = findOnPath("systemctl");
+    if (!tool) return std::nullopt;
+    return DiskScanner::runTool(*tool, arguments, kReadTimeout);
 }
 
 const std::string& LoginItemScanner::openAtLoginScript() {

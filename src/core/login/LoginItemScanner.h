@@ -2,6 +2,8 @@
 
 #include "login/LaunchJob.h"
 #include "login/LoginItem.h"
+#include "login/SystemdUnits.h"
+#include "platform/ProcessTable.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -13,7 +15,8 @@
 
 namespace kelvora {
 
-// Lists everything that starts by itself for the current user, with its state.
+// Lists everything that starts by itself for the current user, with its state: launchd
+// jobs of the Library folders, the desktop's autostart entries and systemd's units.
 struct LoginItemScanner {
     struct OpenAtLoginApp {
         std::string name;
@@ -32,13 +35,26 @@ struct LoginItemScanner {
     Launchctl launchctl;
     OpenAtLoginReader openAtLogin; // empty: the open-at-login list is not read
     std::vector<OpenAtLoginApp> turnedOffApps;
+    // Where this system keeps what starts at login: the user's autostart entries and units
+    // under configHome, those for everyone under each of configDirs and systemUnits.
+    URL configHome;
+    std::vector<URL> configDirs;
+    URL systemUnits = URL::fileURL("/etc/systemd/system", true);
+    std::vector<std::string> desktops; // XDG_CURRENT_DESKTOP's names
+    std::string locale;                // the user's language for names
+    SystemdUnits::Systemctl systemctl; // empty: no systemd to ask
+    std::function<std::vector<ProgramRun>()> programRuns;
 
     LoginItemScanner(URL home, std::optional<std::vector<URL>> applicationFolders,
                      Launchctl launchctl);
 
+    // The current user's: their home folder, the default application folders and launchctl.
+    static LoginItemScanner live();
+
     std::vector<LoginItem> scan() const;
 
     static std::optional<std::string> liveLaunchctl(const std::vector<std::string>& arguments);
+    static std::optional<ToolOutput> liveSystemctl(const std::vector<std::string>& arguments);
     static std::optional<std::vector<OpenAtLoginApp>> liveOpenAtLogin();
     static const std::string& openAtLoginScript();
     static std::vector<OpenAtLoginApp> parseOpenAtLogin(const std::string& output);
@@ -65,6 +81,7 @@ private:
     std::vector<Helper> appHelpers() const;
     LoginItem::State agentState(const std::string& label, const Snapshot& snapshot) const;
     LoginItem::State daemonState(const std::string& label, const Snapshot& snapshot) const;
+    void appendLinuxItems(std::vector<LoginItem>& items) const;
     void appendOpenAtLogin(std::vector<LoginItem>& items) const;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/LoginItem.h"
+#include "platform/Url.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,7 +11,9 @@
 
 namespace kelvora {
 
-// Turns one login item on or off for the current user with the system's own tools.
+// Turns one login item on or off for the current user, without an administrator: launchd
+// jobs and the open-at-login list with their tools, autostart entries by writing the user's
+// own entries, and the user's systemd units with systemctl.
 struct LoginItemSwitch {
     // Tool path and arguments in; the exit status, or nothing when the tool did not run to
     // its end.
@@ -19,6 +22,8 @@ struct LoginItemSwitch {
 
     uint32_t uid;
     Runner run;
+    URL userAutostart;     // where the user's autostart entries go
+    std::string systemctl; // its path; empty when this system has none
 
     explicit LoginItemSwitch(Runner run = defaultRunner());
 
@@ -34,10 +39,17 @@ struct LoginItemSwitch {
         "Kelvora couldn’t change its list of apps that open at login.";
     static constexpr const char* kSwitchInSettings =
         "Kelvora doesn’t switch this one; its app or an administrator does.";
+    static constexpr const char* kNoSystemctl =
+        "This computer has no systemctl, so Kelvora can’t switch services.";
+    static constexpr const char* kUnitRefusedOn = "systemd didn’t let Kelvora switch it on.";
+    static constexpr const char* kUnitRefusedOff = "systemd didn’t let Kelvora switch it off.";
 
 private:
     std::optional<std::string> setAgent(const LoginItem& item, bool on) const;
     std::optional<std::string> setOpenAtLogin(const LoginItem& item, bool on) const;
+    std::optional<std::string> setAutostart(const LoginItem& item, bool on) const;
+    std::optional<std::string> setSystemEntry(const LoginItem& item, bool on) const;
+    std::optional<std::string> setUnit(const LoginItem& item, bool on) const;
     bool succeeds(const std::string& tool, const std::vector<std::string>& arguments) const;
 };
 

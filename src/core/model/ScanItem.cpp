@@ -72,8 +72,9 @@ std::string rawValue(ScanItem::MailInfo::Copy value) {
     return nameOf(value, kMailCopies);
 }
 std::string rawValue(ScanItem::LeftoverInfo::Kind value) {
-    return nameOf(value, std::array<const char*, 5>{"appFiles", "launchAgent", "appImage",
-                                                    "flatpakData", "snapData"});
+    return nameOf(value,
+                  std::array<const char*, 7>{"appFiles", "launchAgent", "appImage", "flatpakData",
+                                             "snapData", "autostartEntry", "userUnit"});
 }
 std::string rawValue(ScanItem::SystemInfo::Kind value) {
     return nameOf(value, std::array<const char*, 5>{"purgeable", "macOSInstaller", "deviceBackup",

@@ -119,15 +119,28 @@ struct ScanItem {
 
     struct LeftoverInfo {
         // What an application left: its files in the Library, a launch agent whose program is
-        // gone, the menu entries and icons of an AppImage that is gone, or the data folder in
-        // the home of a Flatpak app or a snap that is no longer installed.
-        enum class Kind { appFiles, launchAgent, appImage, flatpakData, snapData };
+        // gone, the menu entries and icons of an AppImage that is gone, the data folder in the
+        // home of a Flatpak app or a snap that is no longer installed, or a desktop autostart
+        // entry or systemd user unit whose program is gone.
+        enum class Kind {
+            appFiles,
+            launchAgent,
+            appImage,
+            flatpakData,
+            snapData,
+            autostartEntry,
+            userUnit
+        };
         Kind kind = Kind::appFiles;
         std::string id;
         std::string name;
         std::vector<std::string> places;
         std::optional<Date> lastChanged;
         bool operator==(const LeftoverInfo&) const = default;
+        bool isLoginItem() const {
+            return kind == Kind::launchAgent || kind == Kind::autostartEntry ||
+                   kind == Kind::userUnit;
+        }
     };
 
     struct SystemInfo {

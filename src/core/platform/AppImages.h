@@ -1,24 +1,14 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
 #include "platform/Url.h"
 
-#include <compare>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kelvora {
-
-// What a file is, whichever path or link leads to it.
-struct FileIdentity {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    auto operator<=>(const FileIdentity&) const = default;
-};
-// Of the file a path leads to, links followed; none when nothing is there.
-std::optional<FileIdentity> identityOf(const std::string& path);
 
 // An AppImage is one executable file that carries its application inside.
 namespace AppImages {

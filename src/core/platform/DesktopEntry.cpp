@@ -10,8 +10,6 @@ namespace kelvora {
 
 namespace {
 
-constexpr std::string_view kMainGroup = "[Desktop Entry]";
-
 std::string unescaped(std::string_view value) {
     std::string out;
     for (size_t i = 0; i < value.size(); ++i) {
@@ -135,21 +133,22 @@ bool namesAny(const std::vector<std::string>& names, const std::vector<std::stri
 
 } // namespace
 
-std::optional<DesktopEntry> DesktopEntry::read(const std::string& path) {
+std::optional<DesktopEntry> DesktopEntry::read(const std::string& path, std::string_view group) {
     BoundedRead read = readFileAtMost(path, kMaxBytes);
     if (!read.ok()) return std::nullopt;
-    return parse(std::move(read.bytes));
+    return parse(std::move(read.bytes), group);
 }
 
-DesktopEntry DesktopEntry::parse(std::string text) {
+DesktopEntry DesktopEntry::parse(std::string text, std::string_view group) {
     DesktopEntry entry;
     entry.text_ = std::move(text);
+    entry.group_ = group;
     bool inMainGroup = false;
     const std::string_view all = entry.text_;
     for (const Line& line : linesOf(all)) {
         const std::string_view content = all.substr(line.start, line.end - line.start);
         if (isGroupHeader(content)) {
-            inMainGroup = trimmed(content) == kMainGroup;
+            inMainGroup = trimmed(content) == group;
             continue;
         }
         if (!inMainGroup) continue;
@@ -203,12 +202,22 @@ std::vector<std::string> DesktopEntry::list(std::string_view key) const {
     return items;
 }
 
-std::vector<std::string> DesktopEntry::execWords() const {
-    return execWordsOf(value("Exec").value_or(""));
+std::vector<std::string> DesktopEntry::keys() const {
+    std::vector<std::string> names;
+    for (const Key& each : keys_)
+        if (std::find(names.begin(), names.end(), each.key) == names.end())
+            names.push_back(each.key);
+    return names;
 }
 
-std::optional<std::string> DesktopEntry::program() const {
-    const std::vector<std::string> words = execWords();
+std::vector<std::string> DesktopEntry::execWords(std::string_view key) const {
+    return execWordsOf(value(key).value_or(""));
+}
+
+std::optional<std::string> DesktopEntry::program(std::string_view key,
+                                                 std::string_view marks) const {
+    std::vector<std::string> words = execWords(key);
+    if (!words.empty()) words.front().erase(0, words.front().find_first_not_of(marks));
     auto word = words.begin();
     if (word != words.end() && (*word == "env" || endsWith(*word, "/env"))) {
         ++word;
@@ -234,7 +243,7 @@ std::string DesktopEntry::withValue(std::string_view key, std::string_view value
     for (const Line& line : linesOf(all)) {
         const std::string_view content = all.substr(line.start, line.end - line.start);
         if (isGroupHeader(content)) {
-            inMainGroup = trimmed(content) == kMainGroup;
+            inMainGroup = trimmed(content) == group_;
             if (inMainGroup && !afterHeader) afterHeader = line.end;
             continue;
         }
@@ -254,7 +263,7 @@ std::string DesktopEntry::withValue(std::string_view key, std::string_view value
         return out;
     }
     if (!out.empty() && out.back() != '\n') out += '\n';
-    return out + std::string(kMainGroup) + "\n" + newLine + "\n";
+    return out + group_ + "\n" + newLine + "\n";
 }
 
 std::string messagesLocale() {

@@ -10,15 +10,18 @@ namespace kelvora {
 
 // One desktop entry file (an application's menu entry, an autostart entry) as the freedesktop
 // rules read it: only the keys of its [Desktop Entry] group count, values have their escapes
-// read, and localised keys ("Name[fr]") are chosen by the user's language.
+// read, and localised keys ("Name[fr]") are chosen by the user's language. Files of the same
+// form with other groups (a systemd unit's [Service]) are read one group at a time.
 class DesktopEntry {
 public:
     // Entries are a few kilobytes; anything near this is not one.
     static constexpr std::size_t kMaxBytes = 1 << 20;
+    static constexpr std::string_view kMainGroup = "[Desktop Entry]";
 
     // None for a missing, unreadable or larger file.
-    static std::optional<DesktopEntry> read(const std::string& path);
-    static DesktopEntry parse(std::string text);
+    static std::optional<DesktopEntry> read(const std::string& path,
+                                            std::string_view group = kMainGroup);
+    static DesktopEntry parse(std::string text, std::string_view group = kMainGroup);
 
     // The value of `key` with its escapes read (\s, \n, \t, \r, \\); none when absent. The
     // first of two lines with one key counts.
@@ -31,16 +34,22 @@ public:
     // A list value ("GNOME;KDE;"), its empty pieces dropped.
     std::vector<std::string> list(std::string_view key) const;
 
-    // The words of Exec with its quoting read and its field codes (%f, %U…) left out.
-    std::vector<std::string> execWords() const;
-    // The program Exec runs: its first word after `env` and any VAR=value words.
-    std::optional<std::string> program() const;
+    // Every key of the group, in file order, each once.
+    std::vector<std::string> keys() const;
+
+    // The words of Exec (or of another key of the same form) with its quoting read and its
+    // field codes (%f, %U…) left out.
+    std::vector<std::string> execWords(std::string_view key = "Exec") const;
+    // The program Exec runs: its first word after `env` and any VAR=value words. Characters
+    // of `marks` leading the first word (systemd's "-@:+!") are not part of it.
+    std::optional<std::string> program(std::string_view key = "Exec",
+                                       std::string_view marks = "") const;
     // Whether a desktop among `desktops` (XDG_CURRENT_DESKTOP's parts) shows the entry under
     // OnlyShowIn and NotShowIn. Without a desktop named, only an OnlyShowIn entry hides.
     bool showsIn(const std::vector<std::string>& desktops) const;
 
-    // The entry's text with `key` set to `value` in its [Desktop Entry] group, replacing the
-    // key's line or adding one after the group's last key; every other line stays as it was.
+    // The entry's text with `key` set to `value` in its group, replacing the key's line or
+    // adding one after the group's last key; every other line stays as it was.
     std::string withValue(std::string_view key, std::string_view value) const;
     const std::string& text() const { return text_; }
 
@@ -50,7 +59,8 @@ private:
         std::string rawValue;
     };
     std::string text_;
-    std::vector<Key> keys_; // the [Desktop Entry] group's, in file order
+    std::string group_;
+    std::vector<Key> keys_; // the group's, in file order
 };
 
 // The user's language for localised keys: LC_ALL, then LC_MESSAGES, then LANG ("C" when

@@ -85,6 +85,21 @@ void addMappedFiles(const std::string& folder, std::set<std::string>& files) {
     }
 }
 
+// Only the first two words are wanted; a longer command line than this says nothing more.
+constexpr size_t kMaxCommandLine = 256 * 1024;
+
+std::optional<FileIdentity> scriptOf(int32_t pid) {
+    BoundedRead read = readFileAtMost(folderOf(pid) + "/cmdline", kMaxCommandLine);
+    if (!read.ok()) return std::nullopt;
+    const std::string& cmdline = read.bytes;
+    const size_t first = cmdline.find('\0');
+    if (first == std::string::npos || first + 1 >= cmdline.size()) return std::nullopt;
+    const std::string argument =
+        cmdline.substr(first + 1, cmdline.find('\0', first + 1) - first - 1);
+    if (argument.empty() || argument[0] != '/') return std::nullopt;
+    return identityOf(argument);
+}
+
 // Without a readable executable (a program that dropped it), the kernel's short name.
 std::string nameOf(int32_t pid, const std::string& executable) {
     if (!executable.empty()) return lastComponent(executable);
@@ -118,6 +133,18 @@ std::vector<RunningProcess> holdingFiles() {
         processes.push_back(std::move(process));
     }
     return processes;
+}
+
+std::vector<ProgramRun> programRuns() {
+    std::vector<ProgramRun> runs;
+    for (int32_t pid : processIDs()) {
+        if (!ownedByThisUser(pid)) continue;
+        // The kernel's link leads to the executable even where its path no longer does.
+        auto executable = identityOf(folderOf(pid) + "/exe");
+        if (!executable) continue;
+        runs.push_back({pid, *executable, scriptOf(pid)});
+    }
+    return runs;
 }
 
 std::optional<std::string> mappedFile(std::string_view line) {

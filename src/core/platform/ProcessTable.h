@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,15 @@ struct RunningProcess {
     bool operator==(const RunningProcess&) const = default;
 };
 
+// One of this user's processes by what it runs: its executable and, for a script started
+// through its interpreter, the file named as the interpreter's first argument.
+struct ProgramRun {
+    int32_t pid = 0;
+    FileIdentity executable;
+    std::optional<FileIdentity> script;
+    bool operator==(const ProgramRun&) const = default;
+};
+
 // The one reader of /proc: which programs run, and which files they hold.
 namespace ProcessTable {
 
@@ -28,6 +39,9 @@ std::vector<std::string> executablePaths();
 // This user's running processes other than this one, with the files they hold open
 // (descriptors) or have mapped, each named by its executable.
 std::vector<RunningProcess> holdingFiles();
+
+// This user's running processes by the identity of what they run.
+std::vector<ProgramRun> programRuns();
 
 // The file one line of /proc/PID/maps maps; none for memory of no file.
 std::optional<std::string> mappedFile(std::string_view line);

@@ -7,6 +7,7 @@
 #include "controller/LoginItemsOrder.h"
 #include "design/Fonts.h"
 #include "design/PaintedText.h"
+#include "design/QtString.h"
 #include "design/Snapshot.h"
 #include "design/Theme.h"
 #include "panes/LoginItemInspector.h"
@@ -119,6 +120,43 @@ TEST(LoginItemsTextTest, CountsLeaveOutMissingSwitchedOffAndUnloadedPrograms) {
         onDemand,
     };
     EXPECT_EQ(LoginItemsText::countsLine(listed), "2 start when you log in · 2 running now");
+}
+
+// Every combination a row can be in: "At login" says "Starts" exactly for the items the
+// header counts, so the two never tell different stories.
+TEST(LoginItemsTextTest, AtLoginSaysStartsExactlyForWhatTheHeaderCounts) {
+    using Mechanism = LoginItem::Mechanism;
+    std::vector<LoginItem> listed;
+    for (auto [source, mechanism] :
+         std::vector<std::pair<Source, Mechanism>>{{Source::userAgent, Mechanism::launchd},
+                                                   {Source::openAtLogin, Mechanism::autostart},
+                                                   {Source::globalAgent, Mechanism::autostart},
+                                                   {Source::userAgent, Mechanism::systemdUnit}})
+        for (State state : {State::running(4), State::waiting(), State::off(), State::notLoaded()})
+            for (bool starts : {true, false})
+                for (bool gone : {false, true})
+                    for (bool otherDesktop : {false, true}) {
+                        LoginItem made = item(source, "x", state);
+                        made.mechanism = mechanism;
+                        made.startsAtLogin = starts;
+                        made.programMissing = gone;
+                        if (otherDesktop) made.desktopNote = "Only on KDE.";
+                        listed.push_back(made);
+                    }
+    int64_t starting = 0;
+    for (const LoginItem& one : listed) {
+        bool says = LoginItemsText::atLogin(one) == "Starts";
+        EXPECT_EQ(says, one.isActiveAtLogin())
+            << rawValue(one.source) << " " << static_cast<int>(one.state.kind) << " starts "
+            << one.startsAtLogin << " gone " << one.programMissing;
+        starting += says;
+    }
+    EXPECT_TRUE(
+        LoginItemsText::countsLine(listed).startsWith(QString::number(starting) + " start"));
+    LoginItem elsewhere = item(Source::globalAgent, "x", State::notLoaded());
+    elsewhere.desktopNote = "It is set to start only on KDE, so GNOME doesn’t start it.";
+    EXPECT_EQ(LoginItemsText::atLogin(elsewhere), "Not on this desktop");
+    EXPECT_EQ(*LoginItemsText::notLoadedNote(elsewhere), toQString(*elsewhere.desktopNote));
 }
 
 TEST(LoginItemsTextTest, EveryItemHasOneButton) {
@@ -241,11 +279,16 @@ struct LoginPaneTest : ::testing::Test {
         sync.file = URL::fileURL(env.home() + "/Library/LaunchAgents/com.sketch.sync.plist");
         sync.program = URL::fileURL("/Applications/Sketch.app/Contents/MacOS/sync");
         sync.owner = "Sketch";
+        // Linux's own kinds among them: an entry for everyone and a user's service.
+        LoginItem printer = item(Source::globalAgent, "Printer Tools");
+        printer.mechanism = LoginItem::Mechanism::autostart;
+        LoginItem backup = item(Source::userAgent, "Backup", State::off());
+        backup.mechanism = LoginItem::Mechanism::systemdUnit;
         return {helper,
                 sync,
                 missing(item(Source::userAgent, "Old Updater", State::notLoaded())),
-                item(Source::globalAgent, "Printer Tools"),
-                item(Source::userAgent, "Backup", State::off()),
+                printer,
+                backup,
                 item(Source::systemDaemon, "Disk Helper", State::running(88))};
     }
 };

@@ -10,13 +10,15 @@
 
 namespace kelvora::testing {
 
-// Points HOME and the XDG folders at a fresh temporary folder for one test, and puts the
-// previous values back afterwards.
+// Points HOME and the XDG folders (the system's configuration folders too) at a fresh
+// temporary folder for one test, and puts the previous values back afterwards. The stand-in
+// systemctl comes first on PATH, so that nothing the test starts asks the real service
+// manager.
 class IsolatedHome {
 public:
     IsolatedHome() {
-        for (const char* name :
-             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                 "XDG_CONFIG_DIRS", "TMPDIR", "PATH"}) {
             const char* value = std::getenv(name);
             saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
         }
@@ -25,11 +27,16 @@ public:
         dir_.mkdir("data");
         dir_.mkdir("cache");
         dir_.mkdir("tmp");
+        dir_.mkdir("xdg");
         setenv("HOME", home().c_str(), 1);
         setenv("XDG_CONFIG_HOME", config().c_str(), 1);
         setenv("XDG_DATA_HOME", data().c_str(), 1);
         setenv("XDG_CACHE_HOME", cache().c_str(), 1);
         setenv("TMPDIR", tmp().c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", configDirs().c_str(), 1);
+        const char* path = std::getenv("PATH");
+        std::string standIns = std::string(KELVORA_TOOLS_BUILD_DIR) + "/systemctl";
+        setenv("PATH", (standIns + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
     }
     ~IsolatedHome() {
         for (const auto& [name, value] : saved_) {
@@ -48,6 +55,7 @@ public:
     std::string data() const { return dir_ / "data"; }
     std::string cache() const { return dir_ / "cache"; }
     std::string tmp() const { return dir_ / "tmp"; }
+    std::string configDirs() const { return dir_ / "xdg"; }
     std::string settingsFile() const { return config() + "/Kelvora/settings.json"; }
 
 private:

@@ -1,5 +1,6 @@
 #include "login/LoginItemScanner.h"
 #include "platform/Plist.h"
+#include "support/LoginFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using kelvora::testing::byID;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -48,20 +50,12 @@ struct Fixture {
             if (it == answers.end()) return std::nullopt;
             return it->second;
         };
-        LoginItemScanner scanner(URL::fileURL(home()),
-                                 std::vector<URL>{URL::fileURL(dir / "Applications")}, launchctl);
+        LoginItemScanner scanner =
+            kelvora::testing::isolatedScanner(dir, launchctl, {URL::fileURL(dir / "Applications")});
         scanner.uid = 501;
-        scanner.globalAgents = URL::fileURL(dir / "global");
-        scanner.systemDaemons = URL::fileURL(dir / "daemons");
         return scanner;
     }
 };
-
-const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
-    for (const auto& item : items)
-        if (item.id() == id) return &item;
-    return nullptr;
-}
 
 } // namespace
 

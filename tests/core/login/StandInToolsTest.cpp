@@ -3,6 +3,7 @@
 #include "login/LoginItemSwitch.h"
 #include "platform/Plist.h"
 #include "platform/StandIns.h"
+#include "support/LoginFixtures.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
@@ -44,11 +45,7 @@ protected:
     }
 
     LoginItemScanner scanner() {
-        LoginItemScanner scanner(URL::fileURL(dir / "home"), std::vector<URL>{},
-                                 LoginItemScanner::liveLaunchctl);
-        scanner.globalAgents = URL::fileURL(dir / "global");
-        scanner.systemDaemons = URL::fileURL(dir / "daemons");
-        return scanner;
+        return kelvora::testing::isolatedScanner(dir, LoginItemScanner::liveLaunchctl);
     }
 
     std::optional<LoginItem> find(const std::string& label) {

@@ -1,4 +1,5 @@
 #include "platform/DesktopEntry.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -71,4 +72,19 @@ TEST(DesktopEntry, SettingAKeyKeepsEveryOtherLine) {
               "[Desktop Entry]\nHidden=true");
     EXPECT_EQ(DesktopEntry::parse("# nothing").withValue("Hidden", "true"),
               "# nothing\n[Desktop Entry]\nHidden=true\n");
+}
+
+TEST(DesktopEntry, AUnitFileReadsOneGroupAtATime) {
+    const std::string text = "[Unit]\nDescription=Sync\n\n[Service]\nExecStart=-/usr/bin/env "
+                             "LANG=C /opt/sync/bin/syncd --quiet\nExecStart=/bin/second\n"
+                             "Restart=always\n\n[Install]\nWantedBy=default.target\n";
+    auto service = DesktopEntry::parse(text, "[Service]");
+    EXPECT_EQ(service.keys(), (std::vector<std::string>{"ExecStart", "Restart"}));
+    EXPECT_EQ(service.program("ExecStart", "-@:+!"), "/opt/sync/bin/syncd");
+    EXPECT_EQ(DesktopEntry::parse(text, "[Unit]").value("Description"), "Sync");
+    EXPECT_EQ(DesktopEntry::parse(text, "[Unit]").value("Restart"), std::nullopt);
+    EXPECT_EQ(DesktopEntry::parse(text, "[Install]").withValue("WantedBy", "timers.target"),
+              replacingAll(text, "WantedBy=default.target", "WantedBy=timers.target"));
+    EXPECT_EQ(DesktopEntry::parse("[Unit]\n", "[Service]").withValue("ExecStart", "/bin/x"),
+              "[Unit]\n[Service]\nExecStart=/bin/x\n");
 }

@@ -1,0 +1,133 @@
+#include "login/AutostartEntries.h"
+
+#include "login/LaunchJob.h"
+#include "login/LoginItemNames.h"
+#include "login/LoginPrograms.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+namespace kelvora {
+
+namespace {
+
+struct Found {
+    URL file;
+    std::optional<DesktopEntry> entry; // none when it cannot be read
+};
+
+// The entries of a folder by file name. An entry that cannot be read is kept only when it is
+// a link that leads nowhere: what it linked to was removed.
+std::map<std::string, Found> entriesIn(const URL& folder) {
+    std::map<std::string, Found> found;
+    for (const FileInfo& info : listFolderThroughLink(folder).entries) {
+        if (info.url.pathExtension() != AutostartEntries::kExtension || info.isDirectory())
+            continue;
+        auto entry = DesktopEntry::read(info.url.path());
+        bool dangling = info.isSymlink() && !identityOf(info.url.path());
+        if (!entry && !dangling) continue;
+        auto type = entry ? entry->value("Type") : std::nullopt;
+        if (type && *type != "Application") continue;
+        found.emplace(info.name, Found{info.url, std::move(entry)});
+    }
+    return found;
+}
+
+bool isMissing(const DesktopEntry& entry, const std::optional<URL>& program) {
+    if (isProgramMissing(program)) return true;
+    auto tryExec = entry.value("TryExec");
+    return tryExec && isProgramMissing(resolvedProgram(*tryExec));
+}
+
+std::string spokenList(const std::vector<std::string>& names) {
+    return joined(names, " or ");
+}
+
+} // namespace
+
+bool AutostartEntries::isSwitchedOff(const DesktopEntry& entry) {
+    return entry.flag("Hidden") || entry.value("X-GNOME-Autostart-enabled") == "false";
+}
+
+std::optional<std::string> AutostartEntries::desktopNote(const DesktopEntry& entry,
+                                                         const std::vector<std::string>& desktops) {
+    if (entry.showsIn(desktops)) return std::nullopt;
+    std::vector<std::string> only = entry.list("OnlyShowIn");
+    std::string here = desktops.empty() ? "this desktop" : joined(desktops, " / ");
+    bool excludedByOnly = !only.empty() && std::none_of(only.begin(), only.end(), [&](auto& name) {
+        return std::any_of(desktops.begin(), desktops.end(),
+                           [&](auto& desktop) { return equalsIgnoringCase(name, desktop); });
+    });
+    if (excludedByOnly)
+        return "It is set to start only on " + spokenList(only) + ", so " + here +
+               " doesn’t start it.";
+    return "It is set not to start on " + here + ", so it doesn’t start here.";
+}
+
+std::vector<LoginItem> AutostartEntries::items() const {
+    std::map<std::string, Found> user = entriesIn(userFolder);
+    std::map<std::string, Found> system;
+    for (const URL& folder : systemFolders)
+        for (auto& [name, found] : entriesIn(folder))
+            system.emplace(name, std::move(found));
+
+    auto make = [this](LoginItem::Source source, const std::string& fileName, const Found& own,
+                       const Found* copy) {
+        LoginItem item;
+        item.source = source;
+        item.mechanism = LoginItem::Mechanism::autostart;
+        item.label = fileName.substr(0, fileName.size() - std::string(".desktop").size());
+        item.file = own.file;
+        if (copy) item.userCopy = copy->file;
+        item.startsAtLogin = true;
+        // The user's entry of the same name is what the session reads in the system's place;
+        // one that only switches it off may say nothing of what it runs.
+        const DesktopEntry none = DesktopEntry::parse("");
+        const DesktopEntry& switching =
+            copy ? copy->entry.value_or(none) : own.entry.value_or(none);
+        const Found& described = copy && copy->entry && copy->entry->value("Exec") ? *copy : own;
+        const DesktopEntry& entry = described.entry ? *described.entry : none;
+        if (auto word = entry.program()) item.program = resolvedProgram(*word);
+        item.programMissing = !described.entry || isMissing(entry, item.program);
+        auto texts = LoginItemNames::describeNamed(
+            item.label, item.program, entry.localized("Name", locale),
+            entry.localized("Comment", locale), true, item.programMissing);
+        item.name = texts.name;
+        item.purpose = texts.purpose;
+        item.desktopNote = desktopNote(entry, desktops);
+        if (isSwitchedOff(switching))
+            item.state = LoginItem::State::off();
+        else if (item.desktopNote)
+            item.state = LoginItem::State::notLoaded();
+        else if (auto pid = item.program ? runningPid(*item.program, runs) : std::nullopt)
+            item.state = LoginItem::State::running(*pid);
+        else
+            item.state = LoginItem::State::waiting();
+        return item;
+    };
+
+    std::vector<LoginItem> items;
+    for (const auto& [name, found] : user)
+        if (!system.count(name))
+            items.push_back(make(LoginItem::Source::openAtLogin, name, found, nullptr));
+    for (const auto& [name, found] : system) {
+        auto copy = user.find(name);
+        items.push_back(make(LoginItem::Source::globalAgent, name, found,
+                             copy == user.end() ? nullptr : &copy->second));
+    }
+    return items;
+}
+
+std::vector<URL> configDirs() {
+    const char* value = std::getenv("XDG_CONFIG_DIRS");
+    std::vector<URL> folders;
+    for (const auto& folder : splitNonEmpty(value ? value : "", ':'))
+        if (folder.front() == '/') folders.push_back(URL::fileURL(folder, true));
+    if (folders.empty()) folders.push_back(URL::fileURL("/etc/xdg", true));
+    return folders;
+}
+
+} // namespace kelvora

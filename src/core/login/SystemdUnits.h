@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/DiskScanner.h"
+#include "login/LoginItem.h"
+#include "platform/ProcessTable.h"
+#include "platform/Url.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// The systemd units that start by themselves: the user's own services and timers and those
+// enabled for the user (userAgent), and the system's services enabled in its *.wants
+// folders (systemDaemon). Their state comes from systemctl where it answers, else from the
+// files alone.
+struct SystemdUnits {
+    // systemctl with its whole arguments ("--user" or "--system" first); its output, or
+    // nothing when it cannot run.
+    using Systemctl =
+        std::function<std::optional<ToolOutput>(const std::vector<std::string>& arguments)>;
+
+    URL home;         // for %h in ExecStart
+    URL userFolder;   // <config home>/systemd/user
+    URL systemFolder; // /etc/systemd/system
+    Systemctl systemctl;
+    std::vector<ProgramRun> runs;
+
+    std::vector<LoginItem> userItems() const;
+    std::vector<LoginItem> systemItems() const;
+
+    // What systemctl show says of one unit.
+    struct Answer {
+        std::string loadState;
+        std::string activeState;
+        std::string unitFileState;
+        int32_t mainPID = 0;
+        bool operator==(const Answer&) const = default;
+    };
+    // The blocks of `systemctl show` for the units asked about, in their order.
+    static std::vector<Answer> parseShow(const std::string& output);
+    static std::vector<std::string> showArguments(const std::string& manager,
+                                                  const std::vector<std::string>& units);
+    // The state of a unit systemd answered for.
+    static LoginItem::State state(const Answer& answer);
+
+    // What removing a leftover unit moves: its file in the user's folder and the links there
+    // that enable it, so that putting it back restores it as it was.
+    static std::vector<URL> leftoverTargets(const LoginItem& item);
+
+    static bool isUnitName(const std::string& name);
+
+    // One unit as its folders show it.
+    struct Unit;
+
+private:
+    std::vector<LoginItem> itemsOf(const std::vector<Unit>& units, LoginItem::Source source,
+                                   const std::string& manager) const;
+};
+
+} // namespace kelvora

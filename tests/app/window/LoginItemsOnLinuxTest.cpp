@@ -1,0 +1,278 @@
+#include "app/controller/ControllerFixture.h"
+#include "app/support/VirtualDisplay.h"
+#include "support/RunningProgram.h"
+
+#include "controller/Updater.h"
+#include "design/PaintedText.h"
+#include "login/LoginItemScanner.h"
+#include "panes/LoginItemsList.h"
+#include "panes/LoginItemsText.h"
+#include "panes/LoginItemsView.h"
+#include "panes/ShelfPage.h"
+#include "panes/ShelfView.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "window/DetailSidebar.h"
+#include "window/DetailedView.h"
+#include "window/HeaderBar.h"
+#include "window/MainWindow.h"
+#include "window/ModeSwitch.h"
+#include "window/RootView.h"
+
+#include "platform/DesktopEntry.h"
+#include <QPushButton>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvora::testing {
+namespace {
+
+using Kind = AppModel::Phase::Kind;
+
+// A desktop as a new user meets it: its name, the language of the session and the names its
+// entries show in that language.
+struct Desktop {
+    const char* name;
+    const char* lang;
+    struct Row {
+        const char* id;
+        const char* name;
+        const char* badge;
+    };
+    std::vector<Row> rows;
+    const char* counts;
+};
+
+std::ostream& operator<<(std::ostream& out, const Desktop& desktop) {
+    return out << desktop.name;
+}
+
+const std::vector<Desktop> kDesktops = {
+    {"GNOME",
+     "fr_FR.UTF-8",
+     {{"openAtLogin:notes", "Bloc-notes", "RUNNING"},
+      {"openAtLogin:chat", "Discussion", "ON"},
+      {"openAtLogin:oldsync", "Ancienne synchro", "LEFTOVER"},
+      {"globalAgent:indexer", "Indexeur", "OFF"},
+      {"userAgent:photo-backup.service", "Photo backup", "WAITING"}},
+     "3 start when you log in · 1 running now"},
+    {"KDE",
+     "en_GB.UTF-8",
+     {{"openAtLogin:notes", "Notes", "RUNNING"},
+      {"openAtLogin:chat", "Chat", "NOT RUNNING"},
+      {"openAtLogin:oldsync", "Old sync", "LEFTOVER"},
+      {"globalAgent:indexer", "Indexer", "OFF"},
+      {"userAgent:photo-backup.service", "Photo backup", "WAITING"}},
+     "2 start when you log in · 1 running now"},
+};
+
+// The real window on a home holding what a Linux desktop starts at login: two autostart
+// entries of the user's (one only for GNOME), one installed for everyone that the user
+// turned off, one systemd user unit, and an entry whose program was removed. Everything is
+// read and switched by the live code, with the stand-in systemctl in place of systemd's.
+class LoginItemsOnLinuxTest : public ControllerTest, public ::testing::WithParamInterface<Desktop> {
+protected:
+    void SetUp() override {
+        Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "LANG", "LC_ALL", "LC_MESSAGES"})
+            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+        unsetenv("LC_ALL");
+        unsetenv("LC_MESSAGES");
+        setenv("XDG_CURRENT_DESKTOP", GetParam().name, 1);
+        setenv("LANG", GetParam().lang, 1);
+    }
+    void TearDown() override {
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "LANG", "LC_ALL", "LC_MESSAGES"})
+            unsetenv(name);
+        for (const auto& [name, value] : saved_)
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    std::string autostart() const { return env.config() + "/autostart"; }
+    std::string units() const { return env.config() + "/systemd/user"; }
+    std::string program(const std::string& name, const std::string& text = "#!/bin/sh\n") {
+        std::string path = write("bin/" + name, text);
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+    static void entry(const std::string& path, const std::string& keys) {
+        createDirectories(parentPath(path));
+        writeFileAtomically(path, "[Desktop Entry]\nType=Application\n" + keys);
+    }
+
+    void writeHome(const std::string& notesProgram) {
+        entry(autostart() + "/notes.desktop", "Name=Notes\nName[fr]=Bloc-notes\n"
+                                              "Comment[fr]=Garde vos notes\nExec=" +
+                                                  notesProgram + " --tray\n");
+        entry(autostart() + "/chat.desktop", "Name=Chat\nName[fr]=Discussion\nExec=" +
+                                                 program("chat") + " %U\nOnlyShowIn=GNOME;\n");
+        entry(autostart() + "/oldsync.desktop",
+              "Name=Old sync\nName[fr]=Ancienne synchro\nExec=/opt/removed/bin/oldsync\n");
+        entry(env.configDirs() + "/autostart/indexer.desktop",
+              "Name=Indexer\nName[fr]=Indexeur\nExec=" + program("indexer") + "\n");
+        entry(autostart() + "/indexer.desktop",
+              "Name=Indexer\nName[fr]=Indexeur\nExec=" + program("indexer") + "\nHidden=true\n");
+        env.dir().write("config/systemd/user/photo-backup.service",
+                        "[Unit]\nDescription=Photo backup\n[Service]\nExecStart=" +
+                            program("backupd", "#!/bin/sh\nexit 0\n") +
+                            "\n[Install]\nWantedBy=default.target\n");
+        createDirectories(units() + "/default.target.wants");
+        symlink((units() + "/photo-backup.service").c_str(),
+                (units() + "/default.target.wants/photo-backup.service").c_str());
+    }
+
+    std::unique_ptr<AppModel> liveModel() {
+        AppModel::Tools tools = this->tools();
+        AppModel::Tools live = AppModel::Tools::live();
+        // The live reading, but not of this machine's own system services.
+        tools.readLoginItems = AppModel::Tools::loginReader([this] {
+            LoginItemScanner scanner = LoginItemScanner::live();
+            scanner.systemUnits = URL::fileURL(env.dir() / "system", true);
+            return scanner;
+        });
+        tools.switchLoginItem = live.switchLoginItem;
+        tools.openLoginSettings = [this] { ++settingsOpened; };
+        return makeModel(tools);
+    }
+
+    static LoginItemsView* openPane(MainWindow& window, AppModel& model) {
+        window.resize(1280, 820);
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window) ||
+            !waitUntil([&] { return model.phase().is(Kind::ready); }))
+            return nullptr;
+        RootView* root = window.root();
+        QTest::mouseClick(root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed),
+                          Qt::LeftButton);
+        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
+        if (!detailed) return nullptr;
+        auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
+        QTest::mouseClick(sidebar->button(Sidebar::Destination::loginItems), Qt::LeftButton);
+        if (!waitUntil([&] { return detailed->pane() == DetailedPane::loginItems; }))
+            return nullptr;
+        return qobject_cast<LoginItemsView*>(detailed->paneWidget());
+    }
+
+    static void openTool(MainWindow& window, Sidebar::Destination tool) {
+        auto* detailed = qobject_cast<DetailedView*>(window.root()->mainView());
+        QTest::mouseClick(qobject_cast<DetailSidebar*>(detailed->sidebar())->button(tool),
+                          Qt::LeftButton);
+    }
+
+    static const LoginListLayout::Row* row(LoginItemsView& pane, const std::string& id) {
+        return pane.list()->layout().rowOf(id);
+    }
+    // Presses the row's one button and waits until the list read again after it shows the
+    // row as `done` says.
+    static void press(LoginItemsView& pane, AppModel& model, const std::string& id,
+                      const QString& title,
+                      const std::function<bool(const LoginListLayout::Row*)>& done) {
+        const auto* found = row(pane, id);
+        ASSERT_TRUE(found) << id;
+        ASSERT_EQ(found->action.title, title) << id;
+        QTest::mouseClick(pane.list(), Qt::LeftButton, {}, found->button.center().toPoint());
+        ASSERT_TRUE(waitUntil([&] { return !model.isChangingFiles() && done(row(pane, id)); }))
+            << id << " after " << title.toStdString();
+        ASSERT_FALSE(model.loginError()) << *model.loginError();
+    }
+    static bool isOff(const LoginListLayout::Row* shown) { return shown && shown->item.isOff(); }
+    static bool isOn(const LoginListLayout::Row* shown) { return shown && !shown->item.isOff(); }
+
+    std::string systemctlCalls() const {
+        return readFile(env.data() + "/Kelvora/systemctl-calls.log").value_or("");
+    }
+
+    int settingsOpened = 0;
+
+private:
+    std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    const Desktop& desktop = GetParam();
+    const std::string notes = env.home() + "/bin/notes-daemon";
+    RunningProgram running(notes);
+    writeHome(notes);
+    auto model = liveModel();
+    Updater updater;
+    MainWindow window(*model, updater);
+    LoginItemsView* pane = openPane(window, *model);
+    ASSERT_TRUE(pane);
+    ASSERT_TRUE(waitUntil([&] { return model->loginItems().has_value(); }));
+
+    // Exactly what starts, with the names of the session's language and the right states;
+    // the header counts what "At login" says starts.
+    ASSERT_EQ(pane->list()->layout().rows.size(), desktop.rows.size());
+    for (const auto& expected : desktop.rows) {
+        SCOPED_TRACE(expected.id);
+        const auto* shown = row(*pane, expected.id);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->item.name, expected.name);
+        EXPECT_EQ(LoginItemsText::badgeLabel(shown->item), expected.badge);
+    }
+    EXPECT_EQ(pane->findChild<PaintedText*>("loginCounts")->text().toStdString(), desktop.counts);
+    int starting = 0;
+    for (const LoginItem& item : *model->loginItems())
+        starting += LoginItemsText::atLogin(item) == "Starts";
+    EXPECT_TRUE(QString(desktop.counts).startsWith(QString::number(starting) + " start"));
+    EXPECT_EQ(row(*pane, "openAtLogin:notes")->item.state.pid, running.pid());
+
+    // The entry installed for everyone: on removes the user's hiding copy, off writes it.
+    const std::string copy = autostart() + "/indexer.desktop";
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, "globalAgent:indexer", "Turn on", isOn));
+    EXPECT_FALSE(fileExists(copy));
+    EXPECT_EQ(row(*pane, "globalAgent:indexer")->item.state, LoginItem::State::waiting());
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, "globalAgent:indexer", "Turn off", isOff));
+    EXPECT_TRUE(DesktopEntry::read(copy)->flag("Hidden"));
+    EXPECT_TRUE(fileExists(env.configDirs() + "/autostart/indexer.desktop"));
+
+    // The unit, through systemctl (the stand-in): off removes its link, on makes it again.
+    const std::string link = units() + "/default.target.wants/photo-backup.service";
+    const std::string unit = "userAgent:photo-backup.service";
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, unit, "Turn off", isOff));
+    EXPECT_FALSE(fileExists(link));
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, unit, "Turn on", isOn));
+    EXPECT_TRUE(fileExists(link));
+    EXPECT_NE(systemctlCalls().find("--user disable --now photo-backup.service\n"
+                                    "--user show --property="),
+              std::string::npos)
+        << systemctlCalls();
+    EXPECT_NE(systemctlCalls().find("--user enable --now photo-backup.service\n"),
+              std::string::npos);
+
+    // The leftover entry goes onto the Undo Shelf and comes back from it.
+    const std::string leftover = autostart() + "/oldsync.desktop";
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, "openAtLogin:oldsync", "Remove",
+                                  [](const LoginListLayout::Row* shown) { return !shown; }));
+    EXPECT_FALSE(fileExists(leftover));
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    openTool(window, Sidebar::Destination::shelf);
+    auto* detailed = qobject_cast<DetailedView*>(window.root()->mainView());
+    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::shelf; }));
+    auto* shelf = qobject_cast<ShelfView*>(detailed->paneWidget());
+    ASSERT_TRUE(waitUntil([&] { return shelf->page()->layout().sections.size() == 1u; }));
+    const QRectF putBack = shelf->page()->layout().sections[0].row(0).button;
+    QTest::mouseClick(shelf->page(), Qt::LeftButton, {}, putBack.center().toPoint());
+    ASSERT_TRUE(waitUntil([&] { return fileExists(leftover) && !model->shelfBusy(); }));
+    openTool(window, Sidebar::Destination::loginItems);
+    ASSERT_TRUE(waitUntil([&] {
+        auto* again = qobject_cast<LoginItemsView*>(detailed->paneWidget());
+        return again && again->list()->layout().rowOf("openAtLogin:oldsync");
+    }));
+    pane = qobject_cast<LoginItemsView*>(detailed->paneWidget());
+    EXPECT_EQ(row(*pane, "openAtLogin:oldsync")->item.name, desktop.rows[2].name);
+
+    // No button does nothing: the header's opens the desktop's settings.
+    QTest::mouseClick(pane->findChild<QPushButton*>("openLoginSettings"), Qt::LeftButton);
+    EXPECT_EQ(settingsOpened, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, LoginItemsOnLinuxTest, ::testing::ValuesIn(kDesktops),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace kelvora::testing

@@ -1,0 +1,173 @@
+#include "login/AutostartEntries.h"
+#include "login/LoginItemNames.h"
+#include "login/LoginItemScanner.h"
+#include "login/LoginItemSwitch.h"
+#include "support/LoginFixtures.h"
+#include "support/RunningProgram.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace kelvora;
+using kelvora::testing::byID;
+using kelvora::testing::TempDir;
+
+namespace {
+
+using State = LoginItem::State;
+using Source = LoginItem::Source;
+
+struct AutostartHome {
+    TempDir dir;
+    std::string user() const { return dir / "config/autostart"; }
+    std::string system() const { return dir / "xdg/autostart"; }
+    std::string program(const std::string& name) const {
+        std::string path = dir.write("bin/" + name, "#!/bin/sh\n");
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+    std::string entry(const std::string& folder, const std::string& name,
+                      const std::string& keys) const {
+        std::string path = joinPath(folder, name + ".desktop");
+        createDirectories(folder);
+        writeFileAtomically(path, "[Desktop Entry]\nType=Application\n" + keys);
+        return path;
+    }
+    LoginItemScanner scanner(std::vector<std::string> desktops, std::string locale) const {
+        LoginItemScanner scanner = kelvora::testing::isolatedScanner(dir);
+        scanner.configDirs = {URL::fileURL(dir / "xdg", true), URL::fileURL(dir / "xdg2", true)};
+        scanner.programRuns = ProcessTable::programRuns;
+        scanner.desktops = std::move(desktops);
+        scanner.locale = std::move(locale);
+        return scanner;
+    }
+};
+
+} // namespace
+
+// The user's entries and those for everyone, read as GNOME (in French) and KDE read them.
+TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
+    AutostartHome home;
+    std::string notes = home.dir / "bin/notes-daemon";
+    kelvora::testing::RunningProgram running(notes);
+    home.entry(home.user(), "notes",
+               "Name=Notes\nName[fr]=Bloc-notes\nComment=Keeps notes\n"
+               "Comment[fr]=Garde vos notes\nExec=" +
+                   notes + " --tray %U\n");
+    home.entry(home.user(), "chat",
+               "Name=Chat\nExec=" + home.program("chat") + "\nX-GNOME-Autostart-enabled=false\n");
+    home.entry(home.user(), "mail", "Name=Mail\nExec=" + home.program("mail") + "\nHidden=true\n");
+    home.entry(home.user(), "gone", "Name=Gone\nExec=/opt/removed/bin/gone\n");
+    home.entry(home.user(), "try", "Name=Try\nExec=/bin/sh\nTryExec=/opt/removed/try\n");
+    home.entry(home.user(), "com.dropbox.Client",
+               "Name=Mine\nExec=" + home.program("dropbox") + "\n");
+    createDirectories(home.user());
+    symlink((home.dir / "removed/old.desktop").c_str(), (home.user() + "/old.desktop").c_str());
+    // For everyone: one turned off for this user by a copy, one of another desktop, a link.
+    home.entry(home.system(), "tracker", "Name=Tracker\nExec=" + home.program("tracker") + "\n");
+    home.entry(home.dir / "xdg2/autostart", "tracker", "Name=Second\nExec=/bin/true\n");
+    home.entry(home.user(), "tracker",
+               "Name=Tracker\nExec=" + home.program("tracker") + "\nHidden=true\n");
+    home.entry(home.system(), "gnome-only",
+               "Name=Shell helper\nExec=" + home.program("helper") + "\nOnlyShowIn=GNOME;\n");
+    home.entry(home.system(), "not-kde",
+               "Name=Panel\nExec=" + home.program("panel") + "\nNotShowIn=KDE;\n");
+    home.dir.write("xdg/autostart/link.desktop",
+                   "[Desktop Entry]\nType=Link\nURL=https://example.com\n");
+
+    const State runs = State::running(running.pid());
+    struct Row {
+        std::string id;
+        State gnome;
+        State kde;
+        std::string frenchName;
+        bool leftover;
+    };
+    const std::vector<Row> rows = {
+        {"openAtLogin:notes", runs, runs, "Bloc-notes", false},
+        {"openAtLogin:chat", State::off(), State::off(), "Chat", false},
+        {"openAtLogin:mail", State::off(), State::off(), "Mail", false},
+        {"openAtLogin:gone", State::waiting(), State::waiting(), "Gone", true},
+        {"openAtLogin:try", State::waiting(), State::waiting(), "Try", true},
+        {"openAtLogin:com.dropbox.Client", State::waiting(), State::waiting(), "Dropbox", false},
+        {"openAtLogin:old", State::waiting(), State::waiting(), "old", true},
+        {"globalAgent:tracker", State::off(), State::off(), "Tracker", false},
+        {"globalAgent:gnome-only", State::waiting(), State::notLoaded(), "Shell helper", false},
+        {"globalAgent:not-kde", State::waiting(), State::notLoaded(), "Panel", false},
+    };
+    for (bool gnome : {true, false}) {
+        SCOPED_TRACE(gnome ? "GNOME" : "KDE");
+        auto items = home.scanner({gnome ? "GNOME" : "KDE"}, gnome ? "fr_FR.UTF-8" : "C").scan();
+        ASSERT_EQ(items.size(), rows.size());
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.id);
+            const LoginItem* item = byID(items, row.id);
+            ASSERT_TRUE(item);
+            EXPECT_EQ(item->mechanism, LoginItem::Mechanism::autostart);
+            EXPECT_EQ(item->state, gnome ? row.gnome : row.kde);
+            EXPECT_EQ(item->isLeftover(), row.leftover);
+            EXPECT_EQ(item->desktopNote.has_value(), item->state == State::notLoaded());
+            if (gnome) EXPECT_EQ(item->name, row.frenchName);
+        }
+    }
+    auto french = home.scanner({"GNOME"}, "fr_FR.UTF-8").scan();
+    EXPECT_EQ(byID(french, "openAtLogin:notes")->purpose, "Garde vos notes");
+    EXPECT_EQ(byID(french, "openAtLogin:notes")->program->path(), notes);
+    EXPECT_EQ(byID(french, "openAtLogin:gone")->purpose, LoginItemNames::kLeftBehindPurpose);
+    const LoginItem* tracker = byID(french, "globalAgent:tracker");
+    EXPECT_EQ(tracker->file->path(), home.system() + "/tracker.desktop") << "the first folder wins";
+    EXPECT_EQ(tracker->userCopy->path(), home.user() + "/tracker.desktop");
+    auto kde = home.scanner({"KDE"}, "C").scan();
+    EXPECT_EQ(*byID(kde, "globalAgent:gnome-only")->desktopNote,
+              "It is set to start only on GNOME, so KDE doesn’t start it.");
+    EXPECT_EQ(*byID(kde, "globalAgent:not-kde")->desktopNote,
+              "It is set not to start on KDE, so it doesn’t start here.");
+}
+
+// Switching writes only the user's own entries, keeping every other line, and a system
+// entry's copy comes and goes.
+TEST(AutostartEntries, SwitchingWritesTheUsersEntriesAndNothingElse) {
+    AutostartHome home;
+    const std::string own = "Name=Notes\n# the user's note\nExec=/bin/true\nX-Custom=kept\n";
+    std::string user = home.entry(home.user(), "notes", own);
+    std::string system = home.entry(home.system(), "tracker", "Name=Tracker\nExec=/bin/true\n");
+    const std::string systemText = readFile(system).value();
+    LoginItemSwitch toggle([](const std::string&, const std::vector<std::string>&) {
+        ADD_FAILURE() << "no tool runs for an autostart entry";
+        return std::optional<int32_t>(0);
+    });
+    toggle.userAutostart = URL::fileURL(home.user(), true);
+    auto scan = [&] { return home.scanner({"GNOME"}, "C").scan(); };
+    auto find = [&](const std::string& id) { return *byID(scan(), id); };
+
+    ASSERT_EQ(toggle.set(find("openAtLogin:notes"), false), std::nullopt);
+    EXPECT_EQ(readFile(user), "[Desktop Entry]\nType=Application\n" + own + "Hidden=true\n");
+    EXPECT_TRUE(find("openAtLogin:notes").isOff());
+    ASSERT_EQ(toggle.set(find("openAtLogin:notes"), true), std::nullopt);
+    EXPECT_EQ(readFile(user), "[Desktop Entry]\nType=Application\n" + own + "Hidden=false\n");
+    EXPECT_FALSE(find("openAtLogin:notes").isOff());
+
+    std::string copy = home.user() + "/tracker.desktop";
+    ASSERT_EQ(toggle.set(find("globalAgent:tracker"), false), std::nullopt);
+    EXPECT_EQ(readFile(copy), systemText + "Hidden=true\n");
+    EXPECT_TRUE(find("globalAgent:tracker").isOff());
+    ASSERT_EQ(toggle.set(find("globalAgent:tracker"), true), std::nullopt);
+    EXPECT_FALSE(fileExists(copy)) << "the copy only switched it off";
+    EXPECT_EQ(find("globalAgent:tracker").state, State::waiting());
+    EXPECT_EQ(readFile(system), systemText);
+
+    // A copy the user made their own is switched on, not removed.
+    writeFileAtomically(copy, systemText + "Hidden=true\nX-GNOME-Autostart-Delay=30\n");
+    ASSERT_EQ(toggle.set(find("globalAgent:tracker"), true), std::nullopt);
+    EXPECT_EQ(readFile(copy), systemText + "Hidden=false\nX-GNOME-Autostart-Delay=30\n");
+
+    // Nowhere to write: said in plain words, nothing changed.
+    removeItem(copy);
+    writeFileAtomically(home.dir / "blocked", "a file");
+    toggle.userAutostart = URL::fileURL(home.dir / "blocked/autostart", true);
+    auto refused = toggle.set(find("globalAgent:tracker"), false);
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(refused->starts_with("Kelvora couldn’t switch it off. Could not ")) << *refused;
+    EXPECT_EQ(readFile(system), systemText);
+}

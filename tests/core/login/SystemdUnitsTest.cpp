@@ -1,0 +1,211 @@
+#include "login/SystemdUnits.h"
+#include "login/LoginItemScanner.h"
+#include "login/LoginItemSwitch.h"
+#include "support/LoginFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <unistd.h>
+
+using namespace kelvora;
+using kelvora::testing::byID;
+using kelvora::testing::TempDir;
+
+namespace {
+
+using State = LoginItem::State;
+
+struct UnitHome {
+    TempDir dir;
+    std::map<std::string, std::string> answers; // unit -> its block of systemctl show
+    std::vector<std::vector<std::string>> asked;
+
+    std::string userFolder() const { return dir / "config/systemd/user"; }
+    std::string unit(const std::string& path, const std::string& text) const {
+        return dir.write(path, text);
+    }
+    void link(const std::string& target, const std::string& at) const {
+        createDirectories(parentPath(dir / at));
+        symlink(target.c_str(), (dir / at).c_str());
+    }
+
+    LoginItemScanner scanner(bool systemdAnswers) {
+        LoginItemScanner scanner = kelvora::testing::isolatedScanner(dir);
+        if (systemdAnswers)
+            scanner.systemctl = [this](const std::vector<std::string>& arguments) {
+                asked.push_back(arguments);
+                if (arguments[0] != "--user") return std::optional<ToolOutput>();
+                std::string out;
+                for (size_t i = 3; i < arguments.size(); ++i)
+                    out += (i > 3 ? "\n" : "") + answers.at(arguments[i]);
+                return std::optional<ToolOutput>(ToolOutput{0, out});
+            };
+        return scanner;
+    }
+};
+
+std::string show(const std::string& load, const std::string& active, const std::string& file,
+                 int pid = 0) {
+    // systemctl prints the properties in its own order, not the order asked for.
+    return "MainPID=" + std::to_string(pid) + "\nLoadState=" + load + "\nActiveState=" + active +
+           "\nUnitFileState=" + file + "\n";
+}
+
+} // namespace
+
+// The user's own units and those enabled for them, and the system's enabled services: what
+// each runs, whether it starts at login, and its state from systemd or, without it, from
+// the files alone.
+TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
+    UnitHome home;
+    const std::string user = "config/systemd/user/";
+    home.unit(user + "notes.service", "[Unit]\nDescription=Notes sync\n[Service]\n"
+                                      "ExecStart=-%h/bin/notes --flag\n[Install]\n"
+                                      "WantedBy=default.target\n");
+    home.dir.write("home/bin/notes", "x");
+    home.link(home.dir / (user + "notes.service"), user + "default.target.wants/notes.service");
+    home.unit(user + "backup.timer",
+              "[Timer]\nOnCalendar=daily\n[Install]\nWantedBy=timers.target\n");
+    home.unit(user + "backup.service", "[Service]\nExecStart=/bin/true\n");
+    home.link(home.dir / (user + "backup.timer"), user + "timers.target.wants/backup.timer");
+    home.unit(user + "idle.service", "[Service]\nExecStart=/bin/true\n[Install]\n"
+                                     "WantedBy=default.target\n");
+    home.unit(user + "static.service", "[Service]\nExecStart=/bin/true\n");
+    home.unit(user + "sync@.service",
+              "[Unit]\nDescription=Sync of %I\n[Service]\n"
+              "ExecStart=/bin/true %i\n[Install]\nWantedBy=default.target\n");
+    home.link(home.dir / (user + "sync@.service"), user + "default.target.wants/sync@docs.service");
+    home.link("/dev/null", user + "masked.service");
+    home.unit("lib/pkg.service", "[Unit]\nDescription=Package daemon\n[Service]\n"
+                                 "ExecStart=" +
+                                     home.dir / "lib/pkgd" + " --serve\n");
+    home.dir.write("lib/pkgd");
+    home.link(home.dir / "lib/pkg.service", user + "default.target.wants/pkg.service");
+    home.link(home.dir / "lib/removed.service", user + "default.target.wants/removed.service");
+    home.unit(user + "old.service", "[Service]\nExecStart=/opt/gone/old\n[Install]\n"
+                                    "WantedBy=default.target\n");
+    home.link(home.dir / (user + "old.service"), user + "default.target.wants/old.service");
+    home.unit("lib/db.service",
+              "[Unit]\nDescription=Database\n[Service]\nExecStart=" + home.dir / "lib/dbd" + "\n");
+    home.dir.write("lib/dbd");
+    home.link(home.dir / "lib/db.service", "system/multi-user.target.wants/db.service");
+    home.unit("lib/clean.timer", "[Timer]\nOnCalendar=weekly\n");
+    home.unit("lib/clean.service", "[Service]\nExecStart=/bin/true\n");
+    home.link(home.dir / "lib/clean.timer", "system/timers.target.wants/clean.timer");
+
+    home.answers = {
+        {"notes.service", show("loaded", "active", "enabled", 4242)},
+        {"backup.timer", show("loaded", "active", "enabled")},
+        {"idle.service", show("loaded", "inactive", "disabled")},
+        {"old.service", show("loaded", "failed", "enabled")},
+        {"static.service", show("loaded", "inactive", "static")},
+        {"pkg.service", show("loaded", "inactive", "enabled")},
+        {"removed.service", show("not-found", "inactive", "")},
+        {"sync@docs.service", show("loaded", "activating", "enabled", 77)},
+    };
+    struct Row {
+        std::string id;
+        State answered;
+        State alone; // without systemd to ask
+        std::string name;
+        std::string runs; // relative to the test folder, or absolute
+        std::string file;
+        bool startsAtLogin;
+        bool leftover;
+    };
+    const std::vector<Row> rows = {
+        {"userAgent:notes.service", State::running(4242), State::waiting(), "Notes sync",
+         "home/bin/notes", user + "notes.service", true, false},
+        {"userAgent:backup.timer", State::waiting(), State::waiting(), "true", "/bin/true",
+         user + "backup.timer", true, false},
+        {"userAgent:idle.service", State::off(), State::off(), "true", "/bin/true",
+         user + "idle.service", true, false},
+        {"userAgent:static.service", State::waiting(), State::waiting(), "true", "/bin/true",
+         user + "static.service", false, false},
+        {"userAgent:sync@docs.service", State::running(77), State::waiting(), "Sync of docs",
+         "/bin/true", user + "default.target.wants/sync@docs.service", true, false},
+        {"userAgent:pkg.service", State::waiting(), State::waiting(), "Package daemon", "lib/pkgd",
+         user + "default.target.wants/pkg.service", true, false},
+        {"userAgent:removed.service", State::notLoaded(), State::waiting(), "removed.service", "",
+         user + "default.target.wants/removed.service", true, true},
+        {"userAgent:old.service", State::waiting(), State::waiting(), "old", "/opt/gone/old",
+         user + "old.service", true, true},
+        {"systemDaemon:db.service", State::waiting(), State::waiting(), "Database", "lib/dbd",
+         "lib/db.service", true, false},
+        {"systemDaemon:clean.timer", State::waiting(), State::waiting(), "true", "/bin/true",
+         "lib/clean.timer", true, false},
+    };
+    for (bool answered : {true, false}) {
+        SCOPED_TRACE(answered ? "systemd answers" : "no systemd");
+        auto items = home.scanner(answered).scan();
+        ASSERT_EQ(items.size(), rows.size());
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.id);
+            const LoginItem* item = byID(items, row.id);
+            ASSERT_TRUE(item);
+            EXPECT_EQ(item->mechanism, LoginItem::Mechanism::systemdUnit);
+            EXPECT_EQ(item->state, answered ? row.answered : row.alone);
+            EXPECT_EQ(item->name, row.name);
+            std::string runs =
+                row.runs.empty() || row.runs[0] == '/' ? row.runs : home.dir / row.runs;
+            EXPECT_EQ(item->program ? item->program->path() : "", runs);
+            EXPECT_EQ(item->file->path(), home.dir / row.file);
+            EXPECT_EQ(item->startsAtLogin, row.startsAtLogin);
+            EXPECT_EQ(item->isLeftover(), row.leftover);
+        }
+    }
+    ASSERT_EQ(home.asked.size(), 2u) << "one question to each manager";
+    EXPECT_EQ(home.asked[0],
+              (std::vector<std::string>{
+                  "--user", "show", "--property=LoadState,ActiveState,UnitFileState,MainPID",
+                  "backup.timer", "idle.service", "notes.service", "old.service", "static.service",
+                  "pkg.service", "removed.service", "sync@docs.service"}));
+    EXPECT_EQ(home.asked[1][0], "--system");
+
+    auto items = home.scanner(false).scan();
+    EXPECT_EQ(byID(items, "systemDaemon:db.service")->purpose,
+              "Runs “dbd” when the computer starts.");
+    EXPECT_EQ(byID(items, "userAgent:pkg.service")->purpose, "Runs “pkgd” when you log in.");
+
+    // A leftover goes with the links that enable it, so that putting it back restores both.
+    EXPECT_EQ(
+        SystemdUnits::leftoverTargets(*byID(items, "userAgent:old.service")),
+        (std::vector<URL>{URL::fileURL(home.dir / (user + "old.service")),
+                          URL::fileURL(home.dir / (user + "default.target.wants/old.service"))}));
+    EXPECT_EQ(SystemdUnits::leftoverTargets(*byID(items, "userAgent:removed.service")),
+              (std::vector<URL>{
+                  URL::fileURL(home.dir / (user + "default.target.wants/removed.service"))}));
+}
+
+TEST(SystemdUnits, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
+    std::vector<std::vector<std::string>> calls;
+    std::optional<int32_t> status = 0;
+    LoginItemSwitch toggle([&](const std::string& tool, const std::vector<std::string>& args) {
+        std::vector<std::string> call{tool};
+        call.insert(call.end(), args.begin(), args.end());
+        calls.push_back(call);
+        return status;
+    });
+    toggle.systemctl = "/stand-in/systemctl";
+    LoginItem unit;
+    unit.source = LoginItem::Source::userAgent;
+    unit.mechanism = LoginItem::Mechanism::systemdUnit;
+    unit.label = "notes.service";
+    EXPECT_EQ(toggle.set(unit, false), std::nullopt);
+    EXPECT_EQ(toggle.set(unit, true), std::nullopt);
+    EXPECT_EQ(calls, (std::vector<std::vector<std::string>>{
+                         {"/stand-in/systemctl", "--user", "disable", "--now", "notes.service"},
+                         {"/stand-in/systemctl", "--user", "enable", "--now", "notes.service"}}));
+    status = 1;
+    EXPECT_EQ(toggle.set(unit, false), LoginItemSwitch::kUnitRefusedOff);
+    status = std::nullopt;
+    EXPECT_EQ(toggle.set(unit, true), LoginItemSwitch::kUnitRefusedOn);
+    calls.clear();
+    LoginItem daemon = unit;
+    daemon.source = LoginItem::Source::systemDaemon;
+    EXPECT_EQ(toggle.set(daemon, false), LoginItemSwitch::kSwitchInSettings);
+    toggle.systemctl.clear();
+    EXPECT_EQ(toggle.set(unit, false), LoginItemSwitch::kNoSystemctl);
+    EXPECT_TRUE(calls.empty());
+}
