@@ -4,6 +4,9 @@
 // the longest time the event loop went without turning (a timer beats every millisecond)
 // from the action until its result is applied and drawn. --small runs the same on a tenth
 // or less, for a quick check.
+// kelvora_stall_bench --idle-memory [ENTRIES]: the window left idle over an Undo Shelf of
+// ENTRIES entries (100,000 by default), its resident memory once the shelf is read and again
+// with the shelf's pane open.
 #include "controller/AppModel.h"
 #include "controller/Prefs.h"
 #include "controller/Updater.h"
@@ -29,6 +32,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -37,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -106,7 +111,8 @@ void makeHome(const std::string& home, const Sizes& sizes) {
         writeFile(home + "/Documents/Report " + std::to_string(i) + ".pdf", 2000);
 }
 
-// Files spread over folders of 1,000 outside the home, moved onto the shelf as one clean-up.
+// Files spread over folders of 1,000 in the temporary folder (one a scan looks in, so that
+// they can go back), moved onto the shelf as one clean-up.
 void fillShelf(const UndoShelf& shelf, const std::string& folder, long count) {
     std::vector<UndoShelf::LabelledItem> items;
     items.reserve(count);
@@ -166,6 +172,34 @@ AppModel::Tools quietTools() {
     tools.openFiles = [] { return std::vector<RunningProcess>{}; };
     return tools;
 }
+
+// The settings of a user who has finished the welcome and works in the detailed view, set
+// before the controller reads them.
+struct BenchSettings {
+    BenchSettings() {
+        Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+        Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
+        Prefs::setString(Prefs::Key::viewMode, "detailed");
+        Fonts::registerFonts();
+    }
+};
+
+// The whole window over the bench's home, shown at its default size.
+struct BenchWindow {
+    BenchSettings settings;
+    AppModel model;
+    Updater updater;
+    MainWindow window;
+
+    BenchWindow(const std::string& root, const UndoShelf& shelf)
+        : model(Snapshot::demoScanner(URL::fileURL(root, true),
+                                      [](const URL&) { return std::optional<AppUsage>(); }),
+                Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools()),
+          window(model, updater) {
+        window.resize(1280, 820);
+        window.show();
+    }
+};
 
 // ---- Measuring ----
 
@@ -267,22 +301,13 @@ int run(const std::string& root, const Sizes& sizes) {
     const std::string tree = mapTree(sizes.mapFiles);
     double making = secondsOf([&] {
         makeHome(home, sizes);
-        fillShelf(shelf, root + "/shelved", sizes.shelf);
+        fillShelf(shelf, root + "/tmp/shelved", sizes.shelf);
     });
     std::printf("fixture made in %.1f s: %d caches, a shelf of %ld entries, %ld files to map\n",
                 making, sizes.category, sizes.shelf, sizes.mapFiles);
-    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
-    Prefs::setBoolean(Prefs::Key::shelfHelperDecided, true);
-    Prefs::setString(Prefs::Key::viewMode, "detailed");
-
-    Fonts::registerFonts();
-    AppModel model(Snapshot::demoScanner(URL::fileURL(root, true),
-                                         [](const URL&) { return std::optional<AppUsage>(); }),
-                   Cleaner([] { return std::vector<RunningApp>(); }), shelf, quietTools());
-    Updater updater;
-    MainWindow window(model, updater);
-    window.resize(1280, 820);
-    window.show();
+    BenchWindow bench(root, shelf);
+    AppModel& model = bench.model;
+    MainWindow& window = bench.window;
     waitFor([start = Clock::now()] { return millisecondsBetween(start, Clock::now()) > 500; });
     printLoad();
 
@@ -322,7 +347,7 @@ int run(const std::string& root, const Sizes& sizes) {
         [&] { return !model.shelfBusy(); });
 
     double refilling = secondsOf([&] {
-        fillShelf(shelf, root + "/shelved-again", sizes.shelf);
+        fillShelf(shelf, root + "/tmp/shelved-again", sizes.shelf);
         // A scan reads the shelf again.
         model.scan();
         waitFor([&] { return model.phase().is(AppModel::Phase::Kind::ready); });
@@ -373,12 +398,73 @@ int run(const std::string& root, const Sizes& sizes) {
     return 0;
 }
 
+// ---- Memory ----
+
+// The resident and peak resident kilobytes of this process.
+std::pair<long, long> residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    long rss = 0, peak = 0;
+    while (std::getline(status, line)) {
+        std::sscanf(line.c_str(), "VmRSS: %ld", &rss);
+        std::sscanf(line.c_str(), "VmHWM: %ld", &peak);
+    }
+    return {rss, peak};
+}
+
+void printResident(const char* when) {
+    auto [rss, peak] = residentKiB();
+    std::printf("%-44s resident %7.1f MB (peak so far %7.1f MB)\n", when, rss / 1024.0,
+                peak / 1024.0);
+    std::fflush(stdout);
+}
+
+void idleFor(double seconds) {
+    waitFor([start = Clock::now(), seconds] {
+        return millisecondsBetween(start, Clock::now()) > seconds * 1000;
+    });
+}
+
+// The shelf is filled in a child process, so that none of the shelving's memory is counted.
+int idleMemory(const std::string& root, long entries) {
+    const UndoShelf shelf(UndoShelf::defaultRoot(), 7);
+    Clock::time_point start = Clock::now();
+    if (entries > 0) {
+        pid_t child = fork();
+        if (child == 0) {
+            fillShelf(shelf, root + "/tmp/shelved", entries);
+            _exit(0);
+        }
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status)) {
+            std::fprintf(stderr, "filling the shelf failed\n");
+            return 1;
+        }
+    }
+    std::printf("a shelf of %ld entries made in %.1f s\n", entries,
+                millisecondsBetween(start, Clock::now()) / 1000);
+    start = Clock::now();
+    BenchWindow bench(root, shelf);
+    AppModel& model = bench.model;
+    waitFor([&] { return model.shelfRead() && model.phase().is(AppModel::Phase::Kind::ready); });
+    std::printf("the shelf read and a scan shown after %.1f s\n",
+                millisecondsBetween(start, Clock::now()) / 1000);
+    idleFor(3);
+    printResident("idle, the shelf read and a scan shown");
+    model.show(std::nullopt, true, false, false, false, false);
+    idleFor(3);
+    printResident("idle, the Undo Shelf's pane open");
+    QThreadPool::globalInstance()->waitForDone();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bool small = argc > 1 && std::strcmp(argv[1], "--small") == 0;
-    if (argc > 2 || (argc == 2 && !small)) {
-        std::fprintf(stderr, "usage: kelvora_stall_bench [--small]\n");
+    bool memory = argc > 1 && std::strcmp(argv[1], "--idle-memory") == 0;
+    if (argc > (memory ? 3 : 2) || (argc == 2 && !small && !memory)) {
+        std::fprintf(stderr, "usage: kelvora_stall_bench [--small | --idle-memory [ENTRIES]]\n");
         return 2;
     }
     std::string pattern = "/tmp/kelvora-stall-XXXXXX";
@@ -388,7 +474,8 @@ int main(int argc, char** argv) {
     }
     isolate(pattern);
     Render::application();
-    int status = run(pattern, small ? kSmall : kFull);
+    int status = memory ? idleMemory(pattern, argc == 3 ? std::atol(argv[2]) : kFull.shelf)
+                        : run(pattern, small ? kSmall : kFull);
     removeItem(pattern);
     return status;
 }

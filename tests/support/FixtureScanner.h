@@ -2,6 +2,7 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 #include <chrono>
@@ -63,9 +64,7 @@ inline bool asNobody(const std::function<bool()>& check) {
         const bool ok = setgid(65534) == 0 && setuid(65534) == 0 && check();
         _exit(ok ? 0 : 1);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return waitForChild(child, "the check run as an ordinary user") == 0;
 }
 
 } // namespace kelvora::testing

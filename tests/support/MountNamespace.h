@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ChildProcess.h"
+
 #include <cstdio>
 #include <string>
 #include <sys/mount.h>
@@ -23,9 +25,7 @@ template <typename Body> int inMountNamespace(Body body) {
         std::fputs(problems.c_str(), stderr);
         _exit(problems.empty() ? 0 : 1);
     }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return waitForChild(pid, "the child process in a mount namespace of its own");
 }
 
 // Mounts a fresh tmpfs at a folder, or the folder bindFrom again.

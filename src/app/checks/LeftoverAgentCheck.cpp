@@ -4,8 +4,8 @@
 #include "checks/CheckReport.h"
 #include "checks/LoginStateText.h"
 #include "clean/UndoShelf.h"
-#include "controller/LoginLeftover.h"
 #include "login/LoginItemScanner.h"
+#include "login/LoginLeftover.h"
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 

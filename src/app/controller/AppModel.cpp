@@ -29,6 +29,7 @@ AppModel::AppModel(DiskScanner scanner, Cleaner cleaner, UndoShelf shelf, Tools 
                AppNames::live(scanner_.applicationFolders)),
       cleaner_(std::move(cleaner)), shelf_(std::move(shelf)), tools_(std::move(tools)) {
     catalog_.macPlaces = [this] { return macPlaces_; };
+    systemEvents_ = tools_.hasSystemEvents && tools_.hasSystemEvents();
     rereadSettings();
     readStartUpState();
     watchForRemovedApps();
@@ -46,6 +47,7 @@ AppModel::AppModel(ScanResult result, ViewMode mode, UndoShelf shelf, std::optio
                        AppNames::live(scanner_.applicationFolders));
     macPlaces_ = result.macPlaces;
     catalog_.macPlaces = [this] { return macPlaces_; };
+    systemEvents_ = tools_.hasSystemEvents();
     initialDisk_ = result.disk;
     // After a clean-up the disk is the one it left behind, so the dial and the words agree.
     diskNow_ = phase && phase->is(Phase::Kind::done) ? phase->disk : result.disk;

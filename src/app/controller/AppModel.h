@@ -139,6 +139,10 @@ public:
             bool readOpenAtLogin, const std::vector<LoginItemScanner::OpenAtLoginApp>& turnedOff)>;
         ReadLoginItems readLoginItems;
         std::function<std::optional<std::string>(const LoginItem&, bool on)> switchLoginItem;
+        // Whether this computer has System Events, where the list of apps that open at login
+        // is asked for. Elsewhere those apps are the desktop's autostart entries, read
+        // without asking. Empty: it has none.
+        std::function<bool()> hasSystemEvents;
         // Opens the desktop's settings of what starts at login, or the autostart folder.
         std::function<void()> openLoginSettings;
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
@@ -221,6 +225,9 @@ public:
     const std::optional<std::string>& loginSelection() const { return loginSelection_; }
     const std::optional<std::string>& loginError() const { return loginError_; }
     bool checkedOpenAtLogin() const { return checkedOpenAtLogin_; }
+    // Whether the login items ask before System Events is asked for the apps that open at
+    // login: only where it exists, until the user agrees.
+    bool asksForOpenAtLogin() const { return systemEvents_ && !checkedOpenAtLogin_; }
     bool showingWelcome() const { return showingWelcome_; }
     bool showingSystemDataHelp() const { return showingSystemDataHelp_; }
     // The settings as last read: at start-up, when the file changes, and after each write
@@ -260,7 +267,8 @@ public:
     bool isChangingFiles() const { return changesRunning_ > 0; }
     // For quitting: every scan, search, photo search and measurement stops where it is and
     // sets nothing; a clean-up or a move finishes the item in hand and leaves the rest
-    // where it is. Work that changes files still counts in isChangingFiles() until it ends.
+    // where it is, and a put back or an emptying of the shelf stops at the file in hand.
+    // Work that changes files still counts in isChangingFiles() until it ends.
     void stopWork();
     // What the shelf is doing in the background. Another shelf operation asked for meanwhile
     // is refused and says so (in shelfError); the button of the running work shows it busy.
@@ -435,8 +443,9 @@ private:
         DiskSpace disk;
     };
     // Runs one shelf operation on a pool thread and applies its outcome here; refused while
-    // another runs.
-    void onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShelf&)> work,
+    // another runs. A quit stops it at the file in hand.
+    void onShelf(ShelfWork kind,
+                 std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
                  bool recordsFreed);
     // A clean-up to hand to a pool thread: the listed one itself when it is listed.
     std::shared_ptr<const UndoShelf::Sweep> sharedSweep(const UndoShelf::Sweep& sweep) const;
@@ -522,6 +531,7 @@ private:
     std::optional<std::string> loginSelection_;
     std::optional<std::string> loginError_;
     bool checkedOpenAtLogin_ = false;
+    bool systemEvents_ = false;
     bool showingWelcome_ = false;
     bool showingSystemDataHelp_ = false;
     SettingsStore::Reading settings_;
@@ -547,7 +557,7 @@ private:
     unsigned pendingAreas_ = 0;
     // The running scan, measurement, search and photo search, each stopped by a newer
     // request of its kind or by stopWork(); a run whose token is set sets nothing. The
-    // clean-ups and moves share one, which only stopWork() sets.
+    // clean-ups, moves and shelf operations share one, which only stopWork() sets.
     StopSource scanStop_;
     StopSource mapStop_;
     StopSource searchStop_;

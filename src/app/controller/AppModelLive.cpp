@@ -83,6 +83,7 @@ AppModel::Tools AppModel::Tools::live() {
         return LoginItemSwitch().set(item, on);
     };
     tools.openLoginSettings = openLiveLoginSettings;
+    tools.hasSystemEvents = LoginItemScanner::hasSystemEvents;
     tools.releaseAsAdmin = releaseAsAdministrator;
     tools.reveal = [](const URL& url) { revealInFileManager(url); };
     tools.revealSeveral = [](const std::vector<URL>& urls) { revealInFileManager(urls); };

@@ -166,7 +166,8 @@ std::string AppModel::shelfRefusal(ShelfWork asked, ShelfWork running) {
     return std::string(refused) + ": the Undo Shelf is " + doing + ". Try again when it’s done.";
 }
 
-void AppModel::onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShelf&)> work,
+void AppModel::onShelf(ShelfWork kind,
+                       std::function<ShelfOutcome(const UndoShelf&, const StopToken&)> work,
                        bool recordsFreed) {
     // Two operations on one clean-up at once would each work from a listing the other is
     // changing; the second waits for the user to ask again once the first has landed.
@@ -180,8 +181,10 @@ void AppModel::onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShel
     UndoShelf shelf = shelf_;
     URL home = scanner_.home;
     inBackground(
-        [work = std::move(work), shelf, home] {
-            ShelfOutcome outcome = work(shelf);
+        [work = std::move(work), shelf, home, stop = changeStop_.token()] {
+            ShelfOutcome outcome = work(shelf, stop);
+            // Stopped for a quit: the process ends without reading the shelf again.
+            if (stop.stopped()) return outcome;
             outcome.sweeps = ShelfListing::of(shelf.sweeps());
             outcome.disk = DiskScanner::diskSpace(home);
             return outcome;
@@ -189,6 +192,7 @@ void AppModel::onShelf(ShelfWork kind, std::function<ShelfOutcome(const UndoShel
         [this, recordsFreed](ShelfOutcome outcome) {
             --changesRunning_;
             assign(shelfWork_, ShelfWork::none, Area::shelf);
+            if (!outcome.sweeps) return;
             if (outcome.error) assign(shelfError_, std::move(outcome.error), Area::shelf);
             assign(sweeps_, std::move(outcome.sweeps), Area::shelf);
             assign(diskNow_, outcome.disk, Area::disk);
@@ -207,10 +211,10 @@ std::shared_ptr<const UndoShelf::Sweep> AppModel::sharedSweep(const UndoShelf::S
 void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sweep) {
     onShelf(
         ShelfWork::puttingBack,
-        [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
+        [entry, sweep = sharedSweep(sweep)](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             try {
-                shelf.putBack(entry, *sweep);
+                shelf.putBack(entry, *sweep, stop);
             } catch (const std::exception& error) {
                 outcome.error = "Couldn’t put back " + entry.label + ": " + error.what();
             }
@@ -222,10 +226,10 @@ void AppModel::putBack(const UndoShelf::Entry& entry, const UndoShelf::Sweep& sw
 void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
     onShelf(
         ShelfWork::puttingBack,
-        [sweep = sharedSweep(sweep)](const UndoShelf& shelf) {
+        [sweep = sharedSweep(sweep)](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             try {
-                shelf.putBackAll(*sweep);
+                shelf.putBackAll(*sweep, stop);
             } catch (const std::exception& error) {
                 outcome.error = std::string("Some items couldn’t be put back: ") + error.what();
             }
@@ -238,12 +242,12 @@ void AppModel::putBackAll(const UndoShelf::Sweep& sweep) {
 void AppModel::emptyShelf() {
     onShelf(
         ShelfWork::emptying,
-        [listed = sweeps_](const UndoShelf& shelf) {
+        [listed = sweeps_](const UndoShelf& shelf, const StopToken& stop) {
             ShelfOutcome outcome;
             for (const auto& sweep : listed->sweeps) {
+                if (stop.stopped()) break;
                 try {
-                    shelf.empty(sweep);
-                    addSaturating(outcome.freed, sweep.bytes());
+                    addSaturating(outcome.freed, shelf.empty(sweep, stop));
                 } catch (const std::exception& error) {
                     outcome.error =
                         std::string("Couldn’t empty part of the shelf: ") + error.what();

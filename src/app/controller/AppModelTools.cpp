@@ -2,8 +2,8 @@
 
 #include "controller/BackgroundTask.h"
 #include "controller/LoginItemsOrder.h"
-#include "controller/LoginLeftover.h"
 #include "controller/Prefs.h"
+#include "login/LoginLeftover.h"
 
 #include <algorithm>
 
@@ -83,7 +83,7 @@ void AppModel::show(std::optional<JunkKind> category, bool shelf, bool spaceMap,
 // ---- Login items ----
 
 void AppModel::loadLoginItems() {
-    bool readOpenAtLogin = checkedOpenAtLogin_;
+    bool readOpenAtLogin = systemEvents_ && checkedOpenAtLogin_;
     std::vector<LoginItemScanner::OpenAtLoginApp> turnedOff = Prefs::turnedOffLoginApps();
     auto read = tools_.readLoginItems;
     uint64_t generation = ++loginGeneration_;
@@ -105,6 +105,7 @@ void AppModel::loadLoginItems() {
 }
 
 void AppModel::checkOpenAtLogin() {
+    if (!systemEvents_) return;
     Changes changes(*this);
     assign(checkedOpenAtLogin_, true, Area::loginItems);
     if (remembersPicks_) noteSettingsWrite(Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true));

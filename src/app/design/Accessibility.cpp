@@ -1,17 +1,20 @@
 #include "design/Accessibility.h"
 
+#include "design/DialGeometry.h"
 #include "design/DialView.h"
 #include "design/Meter.h"
 #include "design/PaintedRows.h"
 #include "design/PickBox.h"
 #include "design/VerdictBadge.h"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAccessibleWidget>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
@@ -19,44 +22,76 @@ namespace kelvora::Accessibility {
 
 namespace {
 
-class PickBoxAccessible : public QAccessibleWidget {
+class DialAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-    explicit PickBoxAccessible(PickBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
+    explicit DialAccessible(DialView* dial) : QAccessibleWidget(dial, QAccessible::ProgressBar) {}
 
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return PickBox::accessibleValue(box()->isOn());
+        if (t == QAccessible::Value || t == QAccessible::Description)
+            return dial()->accessibleValue();
         return QAccessibleWidget::text(t);
     }
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.checkable = true;
-        s.checked = box()->isOn();
-        return s;
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
     }
-    QStringList actionNames() const override {
-        return box()->isEnabled() ? QStringList{toggleAction(), pressAction()} : QStringList{};
+    QVariant currentValue() const override {
+        return std::clamp<long long>(Dial::wholePercent(dial()->used()), 0, 100);
     }
-    void doAction(const QString& action) override {
-        if (box()->isEnabled() && (action == toggleAction() || action == pressAction()))
-            box()->click();
-    }
-
-private:
-    PickBox* box() const { return static_cast<PickBox*>(widget()); }
-};
-
-class DialAccessible : public QAccessibleWidget {
-public:
-    explicit DialAccessible(DialView* dial) : QAccessibleWidget(dial, QAccessible::Indicator) {}
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return static_cast<DialView*>(widget())->accessibleValue();
-        return QAccessibleWidget::text(t);
-    }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
     // One element: whatever it might hold is not read separately.
     int childCount() const override { return 0; }
     QAccessibleInterface* child(int) const override { return nullptr; }
+
+private:
+    DialView* dial() const { return static_cast<DialView*>(widget()); }
 };
+
+// A painted button showing a state its owner sets after each press (a switch, a segment, a
+// pick box): its role and whether it is on, and Toggle and Press both press it, so the
+// owner decides.
+class ToggleAccessible : public QAccessibleWidget {
+public:
+    ToggleAccessible(QAbstractButton* button, QAccessible::Role role)
+        : QAccessibleWidget(button, role) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = on();
+        return s;
+    }
+    QStringList actionNames() const override {
+        return button()->isEnabled() ? QStringList{toggleAction(), pressAction()} : QStringList{};
+    }
+    void doAction(const QString& action) override {
+        if (button()->isEnabled() && (action == toggleAction() || action == pressAction()))
+            button()->click();
+    }
+
+protected:
+    virtual bool on() const { return button()->isChecked(); }
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+class PickBoxAccessible : public ToggleAccessible {
+public:
+    explicit PickBoxAccessible(PickBox* box) : ToggleAccessible(box, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return PickBox::accessibleValue(on());
+        return ToggleAccessible::text(t);
+    }
+
+protected:
+    bool on() const override { return static_cast<PickBox*>(widget())->isOn(); }
+};
+
+constexpr const char* kToggleRole = "kelvoraToggleRole";
 
 class BadgeAccessible : public QAccessibleWidget {
 public:
@@ -231,6 +266,9 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
     if (auto* rows = dynamic_cast<PaintedRows*>(object))
         return new PaintedListAccessible(static_cast<QWidget*>(object), rows);
     if (key == "kelvora::PickBox") return new PickBoxAccessible(static_cast<PickBox*>(object));
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        if (QVariant role = button->property(kToggleRole); role.isValid())
+            return new ToggleAccessible(button, static_cast<QAccessible::Role>(role.toInt()));
     if (key == "kelvora::DialView") return new DialAccessible(static_cast<DialView*>(object));
     if (key == "kelvora::VerdictBadge") return new BadgeAccessible(static_cast<QWidget*>(object));
     if (key == "kelvora::Meter") return new HiddenAccessible(static_cast<QWidget*>(object));
@@ -242,6 +280,16 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
 void install() {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(factory); });
+}
+
+void markToggle(QAbstractButton& button, QAccessible::Role role) {
+    install();
+    button.setProperty(kToggleRole, static_cast<int>(role));
+    // Asked about already (naming the button asks), it may have the toolkit's interface.
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&button);
+    if (known && !dynamic_cast<ToggleAccessible*>(known))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
 }
 
 void rowsChanged(QWidget& widget) {

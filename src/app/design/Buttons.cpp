@@ -44,6 +44,7 @@ PaintedButton::PaintedButton(const QString& title, QWidget* parent) : QPushButto
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    Focus::pressOnReturn(*this, [this] { pressFromKey(); });
 }
 
 void PaintedButton::setKeyRole(KeyRole role) {

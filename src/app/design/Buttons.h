@@ -20,7 +20,8 @@ class Halo;
 
 // The application's buttons. Each paints its whole look itself (no bezel, no hover look)
 // from its title and sizes; connect to `clicked` for the action. They take keyboard focus,
-// answer Space when focused, and can answer Return or Escape for their whole window:
+// answer Space and Return when focused (whatever button holds the window's Return), and can
+// answer Return or Escape for their whole window:
 //
 //     auto* free = new SignalButton("Clean up", 44, 15);
 //     free->setKeyRole(KeyRole::confirm);        // Return or Enter presses it

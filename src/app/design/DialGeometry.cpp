@@ -79,14 +79,15 @@ QPainterPath needle(double value, const DialGeometry& g) {
     return path;
 }
 
-QString accessibleValue(double used, double after) {
+long long wholePercent(double share) {
     // A hair over the product keeps 0.29 × 100 = 28.999… from reading as 28.
-    auto percent = [](double share) {
-        return static_cast<long long>(std::floor(share * 100 + 1e-9));
-    };
+    return static_cast<long long>(std::floor(share * 100 + 1e-9));
+}
+
+QString accessibleValue(double used, double after) {
     return QString("%1 percent used now, %2 percent after cleaning")
-        .arg(percent(used))
-        .arg(percent(after));
+        .arg(wholePercent(used))
+        .arg(wholePercent(after));
 }
 
 void paint(QPainter& painter, const QRectF& box, double used, double after, int64_t totalBytes) {

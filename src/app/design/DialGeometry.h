@@ -66,6 +66,8 @@ QPainterPath arc(double from, double to, const DialGeometry& geometry);
 // From the centre out to 0.88 of the radius at `value`.
 QPainterPath needle(double value, const DialGeometry& geometry);
 
+// A share as a whole percent, the fraction dropped.
+long long wholePercent(double share);
 // "87 percent used now, 85 percent after cleaning": whole percents, fractions dropped.
 QString accessibleValue(double used, double after);
 

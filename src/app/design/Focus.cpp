@@ -1,12 +1,144 @@
 #include "design/Focus.h"
 
+#include "design/PaintedRows.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace kelvora::Focus {
+
+namespace {
+
+// Notes what kind of input the application is handling; the note lasts until the event
+// loop comes round again, so what a key press sets off at once counts as the keyboard's.
+class InputWatch : public QObject {
+public:
+    Input now = Input::none;
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            note(Input::keyboard);
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            note(Input::pointer);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void note(Input input) {
+        now = input;
+        if (pending_) return;
+        pending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            now = Input::none;
+            pending_ = false;
+        });
+    }
+
+    bool pending_ = false;
+};
+
+InputWatch* watch() {
+    static QPointer<InputWatch> made;
+    if (!made && QCoreApplication::instance()) {
+        made = new InputWatch;
+        made->moveToThread(QCoreApplication::instance()->thread());
+        made->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(made);
+    }
+    return made;
+}
+
+bool takesTab(const QWidget& widget) {
+    return (widget.focusPolicy() & Qt::TabFocus) && widget.isVisible() && widget.isEnabled();
+}
+
+class ReturnPresses : public QObject {
+public:
+    ReturnPresses(QAbstractButton& button, std::function<void()> press)
+        : QObject(&button), button_(button), press_(std::move(press)) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) || !button_.isEnabled())
+            return false;
+        event->accept();
+        if (event->type() == QEvent::KeyPress && !key->isAutoRepeat()) {
+            if (press_)
+                press_();
+            else
+                button_.click();
+        }
+        return true;
+    }
+
+private:
+    QAbstractButton& button_;
+    std::function<void()> press_;
+};
+
+} // namespace
+
+Input inputNow() {
+    InputWatch* known = watch();
+    return known ? known->now : Input::none;
+}
+
+void watchInput() {
+    watch();
+}
+
+void give(QWidget& target) {
+    give(target, inputNow());
+}
+
+void give(QWidget& target, Input how) {
+    target.setFocus(how == Input::keyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
+}
+
+QWidget* entryOf(QWidget& pane) {
+    QWidget* control = nullptr;
+    // The chain runs through the whole window; the pane's own part of it is what counts.
+    QWidget* widget = pane.nextInFocusChain();
+    for (int steps = 0; widget && widget != &pane && steps < 2000;
+         widget = widget->nextInFocusChain(), ++steps) {
+        if (!pane.isAncestorOf(widget) || !takesTab(*widget)) continue;
+        auto* rows = dynamic_cast<PaintedRows*>(widget);
+        if (rows && rows->offersAnything()) return widget;
+        if (!control && !rows) control = widget;
+    }
+    return control;
+}
+
+void placeAfter(QWidget& group, QWidget& widget) {
+    QWidget* last = nullptr;
+    QWidget* next = group.nextInFocusChain();
+    for (int steps = 0; next && next != &group && steps < 2000;
+         next = next->nextInFocusChain(), ++steps)
+        if (group.isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus)) last = next;
+    if (last && last != &widget) QWidget::setTabOrder(last, &widget);
+}
+
+void pressOnReturn(QAbstractButton& button, std::function<void()> press) {
+    button.installEventFilter(new ReturnPresses(button, std::move(press)));
+}
 
 void paintRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color) {
     Shapes::fillRounded(painter, rect, radius, {}, color.isValid() ? color : Theme::signal(), 2);

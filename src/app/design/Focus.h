@@ -7,6 +7,9 @@
 #include <QRectF>
 #include <QWidget>
 
+#include <functional>
+
+class QAbstractButton;
 class QPainter;
 
 namespace kelvora::Focus {
@@ -21,6 +24,28 @@ inline void track(bool& keyboardFocus, const QFocusEvent* event) {
         event->gotFocus() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
                               reason == Qt::ShortcutFocusReason);
 }
+
+// How the input being handled at this moment came: by a key, by the pointer, or by nothing
+// the user did just now (a task that finished, a timer). Known once watchInput ran.
+enum class Input { keyboard, pointer, none };
+Input inputNow();
+// Starts following the user's input for the whole application; doing it again does nothing.
+void watchInput();
+
+// Puts the focus on `target`, ringed when the keyboard is what moved it.
+void give(QWidget& target);
+void give(QWidget& target, Input how);
+// Where the keyboard goes in a pane it opens: the first list in Tab order with a row that
+// offers something, else the first control; none when the pane shows neither.
+QWidget* entryOf(QWidget& pane);
+
+// Moves `widget` in the order of Tab to right after the last control of `group`, so a
+// part laid out below a pane made later still comes after it.
+void placeAfter(QWidget& group, QWidget& widget);
+
+// Return and Enter press the focused button as Space does, before a window's shortcut
+// gives them to its default button. `press` does the press; by default the button's click.
+void pressOnReturn(QAbstractButton& button, std::function<void()> press = {});
 
 // A 2 px ring drawn just inside `rect`'s rounded edge, by default in the accent colour.
 void paintRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color = {});

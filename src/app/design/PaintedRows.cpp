@@ -5,10 +5,12 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace kelvora {
 
@@ -194,6 +196,20 @@ void PaintedRows::rowsChanged() {
     if (current_ < 0 && widget_.hasFocus()) current_ = nextOffering(-1, 1);
     Accessibility::rowsChanged(widget_);
     tellFocus();
+}
+
+bool PaintedRows::pressRow(const QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton ? paintedRowAt(event->position().toPoint()) : -1;
+    return pressed_ >= 0;
+}
+
+int PaintedRows::releaseRow(const QMouseEvent* event) {
+    const int pressed = std::exchange(pressed_, -1);
+    if (pressed < 0 || event->button() != Qt::LeftButton ||
+        paintedRowAt(event->position().toPoint()) != pressed)
+        return -1;
+    followRow(pressed);
+    return pressed;
 }
 
 void PaintedRows::paintRowFocus(QPainter& painter, int row, const QRectF& rect) const {

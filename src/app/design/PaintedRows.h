@@ -11,6 +11,7 @@
 
 class QFocusEvent;
 class QKeyEvent;
+class QMouseEvent;
 class QObject;
 class QPainter;
 class QRectF;
@@ -60,6 +61,8 @@ public:
 
     // The row the keyboard is on, -1 for none.
     int currentRow() const { return current_; }
+    // Whether any row offers something, so the keyboard has a row to stop on.
+    bool offersAnything() const { return nextOffering(-1, 1) >= 0; }
     // Puts the keyboard on a row quietly, as when a click or the controller chose it.
     void followRow(int row);
     // Whether the ring shows on the row: the widget has the focus and the keyboard moved.
@@ -68,6 +71,11 @@ public:
 protected:
     // After the rows changed: keeps the keyboard on a row that is still there.
     void rowsChanged();
+    // A click on a row, taken as a button takes one: call from the widget's mouse press
+    // (whether it pressed a row) and release (the row clicked, where the press began and
+    // the release ended; -1 for none).
+    bool pressRow(const QMouseEvent* event);
+    int releaseRow(const QMouseEvent* event);
     // The design system's focus ring inside a row, when it shows there.
     void paintRowFocus(QPainter& painter, int row, const QRectF& rect) const;
     // A move by the keyboard reached a row; lists that select as they move do it here.
@@ -92,6 +100,7 @@ private:
     std::unique_ptr<QObject> events_;
     int current_ = -1;
     bool keyboard_ = false;
+    int pressed_ = -1;
 };
 
 } // namespace kelvora

@@ -81,6 +81,9 @@ void Scrolling::arrange() {
         scrollArea_->setFrameShape(QFrame::NoFrame);
         scrollArea_->setWidgetResizable(true);
         scrollArea_->viewport()->setAutoFillBackground(false);
+        // Not a stop of Tab: it would be one without a name or a ring. The keyboard reaches
+        // what it holds, and the area scrolls to show whatever has the focus.
+        scrollArea_->setFocusPolicy(Qt::NoFocus);
         ThinScroller::attach(scrollArea_);
         scrollArea_->show();
     }

@@ -1,5 +1,6 @@
 #include "onboarding/Promises.h"
 
+#include "design/Accessibility.h"
 #include "design/DialGeometry.h"
 #include "design/Focus.h"
 #include "design/Shapes.h"
@@ -49,6 +50,8 @@ ModeCard::ModeCard(const QString& title, const QString& detail, Preview preview,
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(title);
     setAccessibleDescription(detail);
+    Focus::pressOnReturn(*this);
+    Accessibility::markToggle(*this, QAccessible::RadioButton);
 }
 
 qreal ModeCard::height(const QString& title, const QString& detail, qreal width) {

@@ -1,11 +1,13 @@
 #include "onboarding/SettingsControls.h"
 
+#include "design/Accessibility.h"
 #include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 
+#include <QAccessibleWidget>
 #include <QActionGroup>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -13,6 +15,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+
+#include <mutex>
 
 namespace kelvora {
 
@@ -20,12 +25,20 @@ namespace kelvora {
 
 SwitchButton::SwitchButton(const QString& title, QWidget* parent) : PaintedButton(title, parent) {
     setAccessibleName(title);
+    // Checked as the setting is, never by a press of its own: the window sets it.
+    setCheckable(true);
+    Accessibility::markToggle(*this, QAccessible::CheckBox);
 }
 
 void SwitchButton::setOn(bool on) {
     if (on_ == on) return;
     on_ = on;
+    setChecked(on);
     setAccessibleDescription(on ? "on" : "off");
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
     update();
 }
 
@@ -117,9 +130,99 @@ void ChoiceButton::paintEvent(QPaintEvent*) {
 
 // SegmentedControl
 
+namespace {
+
+// One segment to assistive technology: a tab, selected while chosen, whose press chooses it.
+class SegmentAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    SegmentAccessible(SegmentedControl* control, int index) : control_(control), index_(index) {}
+
+    int index() const { return index_; }
+    bool isValid() const override { return control_ && index_ < control_->segments().size(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override {
+        return control_ ? control_->window()->windowHandle() : nullptr;
+    }
+    QAccessibleInterface* parent() const override {
+        return control_ ? QAccessible::queryAccessibleInterface(control_.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return isValid() && t == QAccessible::Name ? control_->segments()[index_] : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) return {};
+        QRect local = control_->segmentRect(index_).toAlignedRect();
+        return {control_->mapToGlobal(local.topLeft()), local.size()};
+    }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.selectable = true;
+        state.selected = isValid() && control_->current() == index_;
+        state.invisible = !isValid() || !control_->isVisible();
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    void doAction(const QString& action) override {
+        if (isValid() && action == pressAction()) control_->choose(index_);
+    }
+
+private:
+    QPointer<SegmentedControl> control_;
+    int index_;
+};
+
+// The control is a row of tabs, named as the control is.
+class SegmentedAccessible : public QAccessibleWidget {
+public:
+    explicit SegmentedAccessible(SegmentedControl* control)
+        : QAccessibleWidget(control, QAccessible::PageTabList) {}
+    ~SegmentedAccessible() override {
+        for (QAccessible::Id id : children_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return static_cast<int>(control()->segments().size()); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) return nullptr;
+        while (static_cast<int>(children_.size()) <= index)
+            children_.push_back(QAccessible::registerAccessibleInterface(
+                new SegmentAccessible(control(), static_cast<int>(children_.size()))));
+        return QAccessible::accessibleInterface(children_[static_cast<size_t>(index)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        auto* segment = dynamic_cast<const SegmentAccessible*>(child);
+        return segment && segment->index() < childCount() ? segment->index() : -1;
+    }
+
+private:
+    SegmentedControl* control() const { return static_cast<SegmentedControl*>(widget()); }
+    mutable std::vector<QAccessible::Id> children_;
+};
+
+QAccessibleInterface* segmentedFactory(const QString& key, QObject* object) {
+    if (key == "kelvora::SegmentedControl")
+        return new SegmentedAccessible(static_cast<SegmentedControl*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 SegmentedControl::SegmentedControl(const QString& name, const QStringList& segments,
                                    QWidget* parent)
     : QWidget(parent), segments_(segments) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(segmentedFactory); });
     setAccessibleName(name);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -164,12 +267,13 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
     if (keyboardFocus_ && hasFocus()) Focus::paintRing(painter, box, 7);
 }
 
+void SegmentedControl::choose(int index) {
+    if (index >= 0 && index < segments_.size() && index != current_) emit chosen(index);
+}
+
 void SegmentedControl::mousePressEvent(QMouseEvent* event) {
     for (int i = 0; i < segments_.size(); ++i)
-        if (segmentRect(i).contains(event->position())) {
-            if (i != current_) emit chosen(i);
-            return;
-        }
+        if (segmentRect(i).contains(event->position())) return choose(i);
 }
 
 void SegmentedControl::keyPressEvent(QKeyEvent* event) {

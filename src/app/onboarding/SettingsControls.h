@@ -15,7 +15,8 @@ namespace kelvora {
 // setting and hands the stored value back.
 
 // An on-off switch: an accent capsule with the knob at the right when on, a track-coloured
-// one with the knob at the left when off. A click or Space emits `clicked`.
+// one with the knob at the left when off. A click, Space or Return emits `clicked`.
+// Assistive technology hears a check box, checked while on.
 class SwitchButton : public PaintedButton {
     Q_OBJECT
 
@@ -31,6 +32,7 @@ public:
 
 protected:
     QSizeF idealSize() const override { return {kWidth, kHeight}; }
+    void nextCheckState() override {}
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -76,6 +78,8 @@ private:
 };
 
 // A row of segments, one of which is chosen; a click or the arrow keys choose another.
+// Assistive technology hears a row of tabs under the control's name, the chosen one
+// selected.
 class SegmentedControl : public QWidget {
     Q_OBJECT
 
@@ -85,6 +89,9 @@ public:
     // -1 when none is chosen.
     int current() const { return current_; }
     void setCurrent(int index);
+    const QStringList& segments() const { return segments_; }
+    // As a click on the segment: says it was chosen, unless it is already.
+    void choose(int index);
     QRectF segmentRect(int index) const;
 
     static constexpr qreal kHeight = 24;

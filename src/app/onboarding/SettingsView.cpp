@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -126,6 +127,11 @@ SettingsView::SettingsView(AppModel& model, Services services, QWidget* parent)
     state_.now = currentDate();
     build();
     apply();
+    // Closed as a sheet closes, or as a window closes.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this] { window()->close(); });
     // The file may change behind the window (another process, the controller's own writes).
     connect(&model_, &AppModel::settingsChanged, this, &SettingsView::reread);
 }

@@ -35,6 +35,7 @@ class TextLinkButton;
 // written to the settings at once; the appearance, the helper and the menu bar extra also
 // change at once, the rest at the next scan. Every control shows what the file holds, as
 // the controller read it back: a change that was not saved shows as it was, and says why.
+// Escape and Ctrl+W close the window.
 class SettingsView : public QWidget {
     Q_OBJECT
 

@@ -109,7 +109,7 @@ void layOutAsk(LoginListLayout::Section& section, const QRectF& card) {
 
 } // namespace
 
-LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool checkedOpenAtLogin,
+LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool askForApps,
                                       const std::optional<std::string>& error, int shelfDays,
                                       qreal width) {
     LoginListLayout layout;
@@ -130,7 +130,7 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
         section.caption = QRectF(x, y, w, captionHeight);
         y += captionHeight + kCaptionGap;
         qreal cardTop = y;
-        bool asking = kind == LoginItemsOrder::Section::apps && !checkedOpenAtLogin;
+        bool asking = kind == LoginItemsOrder::Section::apps && askForApps;
         if (asking) {
             layOutAsk(section, QRectF(x, y, w, 0));
             y += section.ask->height();
@@ -159,7 +159,7 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
             layout.rows.push_back(row);
             y += row.rect.height();
         }
-        if (!any && checkedOpenAtLogin) {
+        if (!any && !askForApps) {
             section.empty = QRectF(x, y, w, lineHeight(noAppsFont()) + 2 * kAskPadding);
             y += section.empty->height();
         }
@@ -194,11 +194,11 @@ void LoginItemsList::refresh() {
     std::vector<LoginItem> sorted;
     if (model_.loginItems()) sorted = LoginItemsOrder::sorted(*model_.loginItems());
     int shelfDays = model_.catalog().settings().shelfDays;
-    bool changed = sorted != sorted_ || model_.checkedOpenAtLogin() != checked_ ||
+    bool changed = sorted != sorted_ || model_.asksForOpenAtLogin() != asking_ ||
                    model_.loginError() != error_ || shelfDays != shelfDays_;
     if (changed) {
         sorted_ = std::move(sorted);
-        checked_ = model_.checkedOpenAtLogin();
+        asking_ = model_.asksForOpenAtLogin();
         error_ = model_.loginError();
         shelfDays_ = shelfDays;
         relayOut();
@@ -212,7 +212,7 @@ void LoginItemsList::refresh() {
 
 void LoginItemsList::relayOut() {
     auto keep = keyboardPlace();
-    layout_ = LoginListLayout::make(sorted_, checked_, error_, shelfDays_, width());
+    layout_ = LoginListLayout::make(sorted_, asking_, error_, shelfDays_, width());
     listEntries(keep);
     updateGeometry();
     update();
@@ -220,7 +220,7 @@ void LoginItemsList::relayOut() {
 
 int LoginItemsList::heightForWidth(int width) const {
     if (width == this->width()) return static_cast<int>(std::ceil(layout_.height));
-    auto layout = LoginListLayout::make(sorted_, checked_, error_, shelfDays_, width);
+    auto layout = LoginListLayout::make(sorted_, asking_, error_, shelfDays_, width);
     return static_cast<int>(std::ceil(layout.height));
 }
 

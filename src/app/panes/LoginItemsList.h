@@ -52,8 +52,10 @@ struct LoginListLayout {
     QRectF footnote;
     qreal height = 0;
 
-    // `sorted` in the pane's order.
-    static LoginListLayout make(const std::vector<LoginItem>& sorted, bool checkedOpenAtLogin,
+    // `sorted` in the pane's order. `askForApps`: the apps section asks before the apps that
+    // open at login are read (AppModel::asksForOpenAtLogin); else it lists them, or says
+    // there are none.
+    static LoginListLayout make(const std::vector<LoginItem>& sorted, bool askForApps,
                                 const std::optional<std::string>& error, int shelfDays,
                                 qreal width);
     const Row* rowOf(const std::string& id) const;
@@ -126,7 +128,7 @@ private:
 
     AppModel& model_;
     std::vector<LoginItem> sorted_;
-    bool checked_ = false;
+    bool asking_ = false;
     std::optional<std::string> error_;
     std::optional<std::string> selection_;
     int shelfDays_ = 7;

@@ -21,7 +21,9 @@ inline const QString kFootnote = "Turning something off keeps it from starting a
                                  "background service also stops now. Its file stays put, so you "
                                  "can turn it back on here.";
 inline const QString kAskTitle = "See which apps open when you log in";
-inline const QString kAskDetail = "Kelvora reads the list it keeps in its own data folder.";
+// Shown only where System Events exists (AppModel::asksForOpenAtLogin).
+inline const QString kAskDetail =
+    "Kelvora asks System Events for the list. macOS will check with you first.";
 inline const QString kAskButton = "Check apps";
 inline const QString kNoApps = "No apps open at login.";
 inline const QString kSelected = "Selected";

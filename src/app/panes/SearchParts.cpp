@@ -1,5 +1,6 @@
 #include "panes/SearchParts.h"
 
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
@@ -174,8 +175,20 @@ FieldEdit::FieldEdit(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     setFont(Fonts::text(17));
     setPlaceholderText(SearchText::kPlaceholder);
+    setAccessibleName("Search");
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setAutoFillBackground(false);
+}
+
+// The box around draws the ring.
+void FieldEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (parentWidget()) parentWidget()->update();
+}
+
+void FieldEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (parentWidget()) parentWidget()->update();
 }
 
 // The colours follow the appearance at every paint, as every other text does.
@@ -206,6 +219,9 @@ void FieldBox::paintEvent(QPaintEvent*) {
     qreal symbol = Symbols::extent(17);
     Symbols::paint(painter, "magnifyingglass", QRectF(14, (height() - symbol) / 2, symbol, symbol),
                    17, Theme::muted());
+    // A field shows where typing goes however it got the keyboard.
+    if (auto* field = findChild<FieldEdit*>(); field && field->hasFocus())
+        Focus::paintRing(painter, QRectF(rect()), kFieldRadius);
 }
 
 } // namespace kelvora::search

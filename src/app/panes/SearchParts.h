@@ -73,16 +73,19 @@ public:
     MoveButton(QWidget* parent = nullptr);
 };
 
-// The text field, its colours following the appearance.
+// The text field, its colours following the appearance; named "Search" for assistive
+// technology.
 class FieldEdit : public QLineEdit {
 public:
     explicit FieldEdit(QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
-// The rounded box around the field.
+// The rounded box around the field, ringed while the field has the keyboard.
 class FieldBox : public QWidget {
 public:
     explicit FieldBox(QWidget* parent = nullptr);

@@ -264,8 +264,9 @@ void ShelfPage::paintRow(QPainter& painter, const ShelfLayout::Section& section,
                    Theme::ink());
     drawElided(painter, row.label, Fonts::text(13.5, QFont::Medium), Theme::ink(),
                toQString(entry.label));
-    drawElided(painter, row.place, Fonts::mono(11.5), Theme::faint(),
-               toQString(ShelfText::entryPlace(entry.location, layout_.home)));
+    drawElided(painter, row.place, Fonts::mono(11.5),
+               ShelfText::entryStays(entry) ? Theme::signalText() : Theme::faint(),
+               toQString(ShelfText::entryDetail(entry, layout_.home)));
     drawElided(painter, row.size, Fonts::mono(13, QFont::Medium), Theme::ink(),
                toQString(Format::size(entry.bytes)), Qt::AlignRight);
     painter.save();

@@ -60,8 +60,8 @@ PaintedRow ShelfPage::paintedRow(int row) const {
         const UndoShelf::Entry& entry = section.entries[static_cast<size_t>(place.place.row)];
         painted.role = QAccessible::ListItem;
         painted.name = QString::fromStdString(entry.label);
-        painted.description = QString::fromStdString(
-            ShelfText::entryPlace(entry.location, layout_.home) + ", " + Format::size(entry.bytes));
+        painted.description = QString::fromStdString(ShelfText::entryDetail(entry, layout_.home) +
+                                                     ", " + Format::size(entry.bytes));
         // What the row's button says: "Put back", or "Show in Folder" with no place to go to.
         painted.actions = {QString::fromStdString(ShelfText::entryAction(entry))};
         break;

@@ -92,6 +92,15 @@ std::string entryPlace(const std::string& location, const std::string& home) {
     return PlainWords::homeRelativePath(location, home);
 }
 
+std::string entryDetail(const UndoShelf::Entry& entry, const std::string& home) {
+    if (entryStays(entry)) return "Can’t be put back: " + entry.whyItStays;
+    return entryPlace(entry.location, home);
+}
+
+bool entryStays(const UndoShelf::Entry& entry) {
+    return !entry.whyItStays.empty();
+}
+
 std::string entryAction(const UndoShelf::Entry& entry) {
     return entry.canGoBack() ? "Put back" : "Show in Folder";
 }

@@ -52,6 +52,10 @@ std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep);
 std::string entrySymbol(const std::string& kind);
 // Where the entry came from, as the user reads it ("/var/…", "~/…").
 std::string entryPlace(const std::string& location, const std::string& home);
+// The line under an entry's name: where it came from, or, for one that cannot go back now
+// (it then stays past its hold until freed), why.
+std::string entryDetail(const UndoShelf::Entry& entry, const std::string& home);
+bool entryStays(const UndoShelf::Entry& entry);
 // The row's button: "Put back", or for an entry with no known place to go back to (a
 // clean-up recovered from its stored items alone) "Show in Folder", which shows it where
 // the shelf keeps it.

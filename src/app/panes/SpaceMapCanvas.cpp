@@ -1,5 +1,6 @@
 #include "panes/SpaceMapCanvas.h"
 
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Motion.h"
 #include "design/Shapes.h"
@@ -12,6 +13,7 @@
 #include <QEasingCurve>
 #include <QFontMetricsF>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -19,7 +21,9 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace kelvora {
 
@@ -28,6 +32,7 @@ namespace {
 constexpr qreal kRadius = 6;
 constexpr qreal kPadding = 8;
 constexpr qreal kSelectionWidth = 3;
+constexpr qreal kRingInset = 5;
 constexpr int kZoomMilliseconds = 250;
 
 QRectF between(const QRectF& from, const QRectF& to, double t) {
@@ -75,7 +80,13 @@ public:
     QAccessible::Role role() const override { return QAccessible::Button; }
     QAccessible::State state() const override {
         QAccessible::State state;
-        state.selected = isValid() && canvas_->isSelected(index_);
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        state.selectable = canvas_->tiles()[index_].entry.has_value();
+        state.selected = canvas_->isSelected(index_);
+        state.focused = canvas_->hasFocus() && canvas_->current() == index_;
         return state;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -118,6 +129,10 @@ public:
         int index = canvas()->tileAt(canvas()->mapFromGlobal(QPoint(x, y)));
         return index >= 0 ? child(index) : nullptr;
     }
+    QAccessibleInterface* focusChild() const override {
+        return canvas()->hasFocus() && canvas()->current() >= 0 ? child(canvas()->current())
+                                                                : nullptr;
+    }
 
 private:
     SpaceMapCanvas* canvas() const { return static_cast<SpaceMapCanvas*>(widget()); }
@@ -139,6 +154,7 @@ SpaceMapCanvas::SpaceMapCanvas(SpaceMapFolder& folder, QWidget* parent)
     std::call_once(installed, [] { QAccessible::installFactory(canvasFactory); });
     setObjectName("spaceMapTiles");
     setAccessibleName("Space map");
+    setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     animation_->setDuration(kZoomMilliseconds);
     animation_->setEasingCurve(QEasingCurve::OutCubic);
@@ -161,7 +177,9 @@ void SpaceMapCanvas::tilesChanged(bool animate) {
             before[ids_[i]] = shown_[i];
     animation_->stop();
     previous_ = std::move(before);
+    const std::vector<std::string> ids = ids_;
     layOut();
+    keepCurrent(ids);
     if (moving) {
         step(0);
         animation_->start();
@@ -197,6 +215,41 @@ bool SpaceMapCanvas::isSelected(int index) const {
     return entry && entry->url == *selection_;
 }
 
+bool SpaceMapCanvas::showsFocusOn(int index) const {
+    return index == current_ && keyboardFocus_ && hasFocus();
+}
+
+void SpaceMapCanvas::moveTo(int index) {
+    if (index < 0 || index >= static_cast<int>(tiles().size())) return;
+    current_ = index;
+    const auto& entry = tiles()[index].entry;
+    emit selected(entry ? std::optional<URL>(entry->url) : std::nullopt);
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(index);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void SpaceMapCanvas::keepCurrent(const std::vector<std::string>& before) {
+    const std::optional<URL> cameFrom = std::exchange(cameUpFrom_, std::nullopt);
+    const std::string was = current_ >= 0 && current_ < static_cast<int>(before.size())
+                                ? before[static_cast<size_t>(current_)]
+                                : std::string();
+    current_ = -1;
+    for (int i = 0; i < static_cast<int>(tiles().size()); ++i) {
+        const auto& entry = tiles()[i].entry;
+        if ((cameFrom && entry && entry->url == *cameFrom) || (!cameFrom && tiles()[i].id == was))
+            current_ = i;
+    }
+    if (!hasFocus()) return;
+    if (current_ < 0 && !target_.empty()) current_ = SpaceMapTiles::readingOrder(target_).front();
+    // A folder the keyboard opened or left shows with its tile chosen, so the inspector
+    // says where the keyboard is.
+    if (current_ >= 0) moveTo(current_);
+}
+
 void SpaceMapCanvas::layOut() {
     target_ = folder_.rectangles(size());
     ids_.clear();
@@ -219,6 +272,21 @@ void SpaceMapCanvas::step(double progress) {
 }
 
 bool SpaceMapCanvas::event(QEvent* event) {
+    // The keys the tiles use are theirs while they have the keyboard, even where the window
+    // gives one to a button.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+        case Qt::Key_Backspace:
+            event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         int index = tileAt(help->pos());
@@ -246,8 +314,65 @@ void SpaceMapCanvas::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     int index = tileAt(event->position());
     if (index < 0) return;
+    current_ = index;
     const auto& entry = tiles()[index].entry;
     emit selected(entry ? std::optional<URL>(entry->url) : std::nullopt);
+}
+
+void SpaceMapCanvas::keyPressEvent(QKeyEvent* event) {
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    if (event->key() == Qt::Key_Backspace || (alt && event->key() == Qt::Key_Up)) {
+        cameUpFrom_ = folder_.folder();
+        emit up();
+        cameUpFrom_.reset();
+        return;
+    }
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return QWidget::keyPressEvent(event);
+    const std::vector<int> order = SpaceMapTiles::readingOrder(target_);
+    if (order.empty()) return QWidget::keyPressEvent(event);
+    const auto at = std::find(order.begin(), order.end(), current_);
+    const int place = at == order.end() ? -1 : static_cast<int>(at - order.begin());
+    const int last = static_cast<int>(order.size()) - 1;
+    keyboardFocus_ = true;
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        return moveTo(order[static_cast<size_t>(std::min(place + 1, last))]);
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        return moveTo(order[static_cast<size_t>(place < 0 ? last : std::max(place - 1, 0))]);
+    case Qt::Key_Home:
+        return moveTo(order.front());
+    case Qt::Key_End:
+        return moveTo(order.back());
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return current_ >= 0 ? open(current_) : moveTo(order.front());
+    case Qt::Key_Space:
+        return moveTo(current_ >= 0 ? current_ : order.front());
+    default:
+        return QWidget::keyPressEvent(event);
+    }
+}
+
+void SpaceMapCanvas::focusInEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QWidget::focusInEvent(event);
+    if (event->reason() == Qt::MouseFocusReason || target_.empty()) return update();
+    if (current_ < 0) {
+        // The keyboard starts on the chosen tile, else on the first.
+        for (int i = 0; i < static_cast<int>(tiles().size()); ++i)
+            if (isSelected(i)) current_ = i;
+        if (current_ < 0) current_ = SpaceMapTiles::readingOrder(target_).front();
+    }
+    moveTo(current_);
+}
+
+void SpaceMapCanvas::focusOutEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void SpaceMapCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -275,6 +400,11 @@ void SpaceMapCanvas::paintTile(QPainter& painter, int index) const {
     if (isSelected(index))
         Shapes::fillRounded(painter, area, kRadius, Qt::transparent, Theme::signal(),
                             kSelectionWidth);
+    // Inside the selection's border, a ring of its own, so the keyboard's tile stands out
+    // from one chosen with the pointer.
+    if (showsFocusOn(index))
+        Focus::paintRing(painter, area.adjusted(kRingInset, kRingInset, -kRingInset, -kRingInset),
+                         std::max<qreal>(kRadius - kRingInset, 2));
     if (SpaceMapTiles::showsLabel(full.size())) {
         painter.setClipRect(area);
         painter.setPen(shade.text);

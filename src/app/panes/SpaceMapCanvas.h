@@ -15,8 +15,10 @@ namespace kelvora {
 
 // The treemap of the folder shown: one painted tile per tile of the folder, shaded by rank,
 // labelled where the label fits. A click selects a tile's item, a double click opens a
-// folder tile. The tiles are laid out when the folder or the size changes; a paint only
-// draws them.
+// folder tile. To the keyboard the tiles are one stop of Tab: the arrows walk them in
+// reading order and select as they go, Return opens a folder, Backspace or Alt+Up goes up a
+// level, and the tile the keyboard is on wears the ring. The tiles are laid out when the
+// folder or the size changes; a paint only draws them.
 class SpaceMapCanvas : public QWidget {
     Q_OBJECT
 
@@ -37,10 +39,15 @@ public:
     // What a double click on the tile does: opens it when it is a folder.
     void open(int index);
     bool isSelected(int index) const;
+    // The tile the keyboard is on, -1 for none.
+    int current() const { return current_; }
+    bool showsFocusOn(int index) const;
 
 signals:
     void selected(std::optional<URL> url);
     void opened(URL folder);
+    // Backspace or Alt+Up: the folder above, please.
+    void up();
 
 protected:
     bool event(QEvent* event) override;
@@ -48,10 +55,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     friend class SpaceMapCanvasAccessible;
 
+    // Puts the keyboard on a tile and selects what it stands for.
+    void moveTo(int index);
+    // After the tiles changed: the keyboard stays on the same tile, or on the folder it came
+    // up from, or, while it is here, on the first.
+    void keepCurrent(const std::vector<std::string>& before);
     void layOut();
     void step(double progress);
     void paintTile(QPainter& painter, int index) const;
@@ -64,6 +79,9 @@ private:
     std::map<std::string, QRectF> previous_; // where each tile was before a change
     QVariantAnimation* animation_;
     std::optional<URL> selection_;
+    int current_ = -1;
+    bool keyboardFocus_ = false;
+    std::optional<URL> cameUpFrom_;
     mutable std::vector<unsigned> accessibleTiles_; // ids of the tiles' interfaces
 };
 

@@ -2,6 +2,7 @@
 
 #include "design/Buttons.h"
 #include "design/Caption.h"
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/QtString.h"
 #include "design/Surfaces.h"
@@ -35,7 +36,27 @@ PaintedText* oneLine(QFont font, Token colour, QWidget* parent) {
 CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent)
     : QAbstractButton(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    Focus::pressOnReturn(*this);
     setCrumb(crumb);
+}
+
+void CrumbButton::focusInEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QAbstractButton::focusInEvent(event);
+    lightRing();
+}
+
+void CrumbButton::focusOutEvent(QFocusEvent* event) {
+    Focus::track(keyboardFocus_, event);
+    QAbstractButton::focusOutEvent(event);
+    lightRing();
+}
+
+void CrumbButton::lightRing() {
+    const bool lit = keyboardFocus_ && hasFocus();
+    if (!halo_ && lit && parentWidget())
+        halo_ = new Focus::Halo(this, TextLinkButton::kRingOutset, TextLinkButton::kRingRadius);
+    if (halo_) halo_->setLit(lit);
 }
 
 void CrumbButton::setCrumb(const SpaceMapText::Crumb& crumb) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/Focus.h"
 #include "design/PaintedText.h"
 #include "design/SelectableText.h"
 #include "design/Surfaces.h"
@@ -8,6 +9,7 @@
 #include "panes/SpaceMapText.h"
 
 #include <QAbstractButton>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -19,7 +21,8 @@ class Caption;
 class OutlineButton;
 
 // One step of the path bar: its name, semibold ink for the folder shown (which goes
-// nowhere) and muted for the folders above it; or "…" for the folders folded away.
+// nowhere) and muted for the folders above it; or "…" for the folders folded away. Space or
+// Return press it; the keyboard's ring stands clear of its text.
 class CrumbButton : public QAbstractButton {
     Q_OBJECT
 
@@ -34,10 +37,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void lightRing();
+
     SpaceMapText::Crumb crumb_;
     QString shown_;
+    bool keyboardFocus_ = false;
+    // Made on the first keyboard focus: the crumb's own rectangle is only its text.
+    QPointer<Focus::Halo> halo_;
 };
 
 // The path bar: the crumbs with a chevron before each but the first, fitted to the width

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <numeric>
 
 namespace kelvora::SpaceMapTiles {
 
@@ -62,6 +64,19 @@ std::vector<QRectF> rectangles(const std::vector<SpaceMapTile>& tiles, QSizeF ar
 QRectF drawn(const QRectF& rectangle) {
     return {rectangle.topLeft(), QSizeF(std::max(rectangle.width() - kGap, 0.0),
                                         std::max(rectangle.height() - kGap, 0.0))};
+}
+
+std::vector<int> readingOrder(const std::vector<QRectF>& rectangles) {
+    std::vector<int> order(rectangles.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Tops are compared whole, so tiles a rounding apart still count as one line.
+    auto line = [&](int i) { return std::lround(rectangles[static_cast<size_t>(i)].top()); };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        if (line(a) != line(b)) return line(a) < line(b);
+        return rectangles[static_cast<size_t>(a)].left() <
+               rectangles[static_cast<size_t>(b)].left();
+    });
+    return order;
 }
 
 TileShade shade(size_t rank) {

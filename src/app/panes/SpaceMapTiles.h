@@ -49,6 +49,10 @@ std::vector<QRectF> rectangles(const std::vector<SpaceMapTile>& tiles, QSizeF ar
 // The part of a tile's rectangle that is drawn: the gap taken off, never below zero.
 QRectF drawn(const QRectF& rectangle);
 
+// The tiles' indices as a reader meets them: line by line from the top, each line from the
+// left; the keyboard's arrows walk the tiles in this order.
+std::vector<int> readingOrder(const std::vector<QRectF>& rectangles);
+
 // The shade of the tile at `rank` in the list: the larger, the darker.
 TileShade shade(size_t rank);
 // Whether a tile drawn at this size has room for its name and size.

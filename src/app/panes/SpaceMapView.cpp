@@ -1,6 +1,8 @@
 #include "panes/SpaceMapView.h"
 
 #include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Motion.h"
 #include "design/PaintedText.h"
@@ -13,9 +15,11 @@
 #include "panes/SpaceMapParts.h"
 #include "panes/SpaceMapText.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -88,6 +92,12 @@ SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
     connect(header_, &SpaceMapHeader::zoom, this, &SpaceMapView::zoom);
     connect(header_, &SpaceMapHeader::chooseFolder, this, &SpaceMapView::chooseFolder);
     connect(canvas_, &SpaceMapCanvas::opened, this, &SpaceMapView::zoom);
+    connect(canvas_, &SpaceMapCanvas::up, this, [this] {
+        if (folder_.isEmpty()) return;
+        const URL& folder = *folder_.folder();
+        if (SpaceMapText::showsBack(folder_.map()->root(), folder))
+            zoom(SpaceMapText::backTarget(folder));
+    });
     connect(canvas_, &SpaceMapCanvas::selected, this,
             [this](std::optional<URL> url) { model_.setMapSelection(std::move(url)); });
     connect(inspector_, &SpaceMapInspector::open, this, &SpaceMapView::zoom);
@@ -97,18 +107,26 @@ SpaceMapView::SpaceMapView(AppModel& model, int maxTiles, QWidget* parent)
     refresh();
 }
 
+// The selection goes first, so the tiles of the new folder may choose one for the keyboard.
 void SpaceMapView::zoom(const URL& folder) {
-    model_.setMapFolder(folder);
     model_.setMapSelection(std::nullopt);
+    model_.setMapFolder(folder);
 }
 
 void SpaceMapView::chooseFolder() {
+    const Focus::Input asked = Focus::inputNow();
+    QPointer<QWidget> had = QApplication::focusWidget();
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, "Map this folder");
     dialog.setDirectory(toQString(model_.scanner().home.path()));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    // Back in the window, the keyboard is where it was, whatever the dialog left active.
+    window()->activateWindow();
+    if (had && had->isVisible()) Focus::give(*had, asked);
+    if (!chosen) return;
+    tilesAfterMeasuring_ = asked == Focus::Input::keyboard;
     model_.measureSpace(URL::fileURL(dialog.selectedFiles().front().toStdString(), true));
 }
 
@@ -130,6 +148,23 @@ void SpaceMapView::refresh() {
     canvas_->setSelection(model_.mapSelection());
     refreshContent();
     refreshInspector();
+    goOnToTiles();
+}
+
+// Once the folder the keyboard chose is measured, the keyboard goes on to its tiles; not
+// before the window is active again, which the dialog may leave it not yet.
+void SpaceMapView::goOnToTiles() {
+    if (!tilesAfterMeasuring_ || model_.measuring() || !window()->isActiveWindow()) return;
+    tilesAfterMeasuring_ = false;
+    if (QApplication::focusWidget() == header_->choose() && canvas_->isVisible())
+        Focus::give(*canvas_, Focus::Input::keyboard);
+}
+
+bool SpaceMapView::event(QEvent* event) {
+    // The window gives its focus back only after it says it is active.
+    if (event->type() == QEvent::WindowActivate)
+        QMetaObject::invokeMethod(this, &SpaceMapView::goOnToTiles, Qt::QueuedConnection);
+    return QWidget::event(event);
 }
 
 void SpaceMapView::refreshHeader() {

@@ -42,12 +42,14 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void refresh();
     void refreshHeader();
     void refreshContent();
     void refreshInspector();
+    void goOnToTiles();
     // The children of the selected item's folder: the folder shown's own listing when the
     // item lies there, else one listing kept for that folder.
     const std::vector<SpaceMap::Entry>& siblingsOf(const URL& selection);
@@ -73,6 +75,7 @@ private:
     };
     std::optional<Inspected> inspected_;
     SpaceMapFolder siblings_;
+    bool tilesAfterMeasuring_ = false;
 };
 
 } // namespace kelvora

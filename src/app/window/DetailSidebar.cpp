@@ -2,6 +2,7 @@
 
 #include "controller/AppModel.h"
 #include "design/Caption.h"
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
@@ -10,17 +11,16 @@
 #include "design/Theme.h"
 #include "window/HomeDisk.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <utility>
 
 namespace kelvora {
 
 namespace {
-
-using Destination = Sidebar::Destination;
 
 constexpr qreal kSideInset = 12;
 constexpr qreal kTopInset = 16;
@@ -34,9 +34,7 @@ constexpr qreal kFooterInset = 10;
 constexpr qreal kFooterTop = 14;
 constexpr qreal kFooterGap = 8;
 constexpr qreal kBarHeight = 6;
-
-constexpr std::array kTools{Destination::shelf, Destination::spaceMap, Destination::search,
-                            Destination::photos, Destination::loginItems};
+constexpr qreal kRowCorner = 7;
 
 QFont labelFont() {
     return Fonts::text(12, QFont::Medium);
@@ -63,8 +61,8 @@ struct Spacing {
                 mix(roomy.captionBelow, tight.captionBelow)};
     }
 };
-constexpr Spacing kRoomy{SidebarRowButton::kHeight, 2, 18, 6};
-constexpr Spacing kTight{SidebarRowButton::kTightHeight, 0, 10, 4};
+constexpr Spacing kRoomy{SidebarList::kRowHeight, 2, 18, 6};
+constexpr Spacing kTight{SidebarList::kTightRowHeight, 0, 10, 4};
 
 qreal captionHeight() {
     return Caption::idealSize("Found").height();
@@ -80,56 +78,74 @@ qreal contentHeight(const std::vector<Sidebar::Row>& rows, const Spacing& spacin
     return height;
 }
 
-// The slot of a row among the buttons: the overview, then the 15 categories, then the tools.
-size_t slot(Destination destination, std::optional<JunkKind> kind) {
-    if (destination == Destination::overview) return 0;
-    if (destination == Destination::category) return 1 + static_cast<size_t>(kind.value());
-    auto tool = std::find(kTools.begin(), kTools.end(), destination);
-    return 16 + static_cast<size_t>(tool - kTools.begin());
-}
-
 } // namespace
 
-// ---- SidebarRows ----
+// ---- SidebarList ----
 
-// The rows and their group labels, above the disk footer. In a window too short for all of
-// them they scroll under it instead of running into it.
-class SidebarRows : public QWidget {
-public:
-    using QWidget::QWidget;
-
-    std::vector<std::pair<QRectF, QString>> captions;
-
-    QSize sizeHint() const override { return minimumSize(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        for (const auto& [rect, text] : captions)
-            Caption::paint(painter, rect, text);
-    }
-};
-
-// ---- SidebarRowButton ----
-
-SidebarRowButton::SidebarRowButton(QWidget* parent) : QAbstractButton(parent) {
-    setCheckable(true);
-    setFocusPolicy(Qt::TabFocus);
+SidebarList::SidebarList(QWidget* parent)
+    : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)) {
+    setObjectName("sidebarList");
+    setAccessibleName("Sidebar");
 }
 
-void SidebarRowButton::setRow(Sidebar::Row row) {
-    if (row == row_) return;
-    row_ = std::move(row);
-    setText(QString::fromStdString(row_.title));
-    setChecked(row_.selected);
-    setAccessibleName(QString::fromStdString(row_.title));
-    setAccessibleDescription(row_.size ? QString::fromStdString(*row_.size) : QString());
+void SidebarList::setRows(std::vector<Sidebar::Row> rows, std::vector<QRect> places,
+                          std::vector<std::pair<QRectF, QString>> captions) {
+    const bool same = rows == rows_;
+    rows_ = std::move(rows);
+    places_ = std::move(places);
+    captions_ = std::move(captions);
+    if (!same) rowsChanged();
     update();
 }
 
-QSize SidebarRowButton::sizeHint() const {
-    return {DetailSidebar::kWidth - 2 * static_cast<int>(kSideInset), kHeight};
+QRect SidebarList::rowRect(Sidebar::Destination destination, std::optional<JunkKind> kind) const {
+    for (size_t i = 0; i < rows_.size() && i < places_.size(); ++i)
+        if (rows_[i].destination == destination && rows_[i].kind == kind) return places_[i];
+    return {};
+}
+
+PaintedRow SidebarList::paintedRow(int index) const {
+    const Sidebar::Row& row = rows_[static_cast<size_t>(index)];
+    PaintedRow painted;
+    painted.name = QString::fromStdString(row.title);
+    if (row.size) painted.description = QString::fromStdString(*row.size);
+    painted.selected = row.selected;
+    painted.actions = {kOpen};
+    return painted;
+}
+
+QRect SidebarList::paintedRowRect(int row) const {
+    return row >= 0 && row < static_cast<int>(places_.size()) ? places_[static_cast<size_t>(row)]
+                                                              : QRect();
+}
+
+void SidebarList::actOnRow(int row, const QString& action) {
+    if (action == kOpen && row >= 0 && row < paintedRowCount()) emit opened(row);
+}
+
+void SidebarList::mousePressEvent(QMouseEvent* event) {
+    if (!pressRow(event)) QWidget::mousePressEvent(event);
+}
+
+void SidebarList::mouseReleaseEvent(QMouseEvent* event) {
+    const int pressed = releaseRow(event);
+    if (pressed < 0) return QWidget::mouseReleaseEvent(event);
+    emit opened(pressed);
+}
+
+void SidebarList::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const auto& [rect, text] : captions_)
+        Caption::paint(painter, rect, text);
+    for (int i = 0; i < paintedRowCount() && i < static_cast<int>(places_.size()); ++i) {
+        const QRectF rect = places_[static_cast<size_t>(i)];
+        if (!rect.intersects(event->rect())) continue;
+        paintRow(painter, rect, rows_[static_cast<size_t>(i)]);
+        // The ring follows the row's own rounded shape.
+        if (showsFocusOn(i)) Focus::paintRing(painter, rect, kRowCorner);
+    }
 }
 
 namespace {
@@ -150,18 +166,18 @@ qreal figureWidth(const Sidebar::Row& row) {
 
 // The flexible space between title and figure gives way before the title does: a long
 // title next to a wide figure keeps one stack gap from it rather than being cut.
-QString SidebarRowButton::shownTitle(const Sidebar::Row& row, qreal width) {
+QString SidebarList::shownTitle(const Sidebar::Row& row, qreal width) {
     qreal room = width - 2 * kRowInset - kSymbolFrame - kRowGap;
     if (row.size) room -= figureWidth(row) + kRowGap;
     return QFontMetricsF(titleFont(row))
         .elidedText(QString::fromStdString(row.title), Qt::ElideRight, std::max<qreal>(0, room));
 }
 
-void SidebarRowButton::paint(QPainter& painter, const QRectF& rect, const Sidebar::Row& row) {
+void SidebarList::paintRow(QPainter& painter, const QRectF& rect, const Sidebar::Row& row) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    if (row.selected) Shapes::fillRounded(painter, rect, 7, Theme::panel(), Theme::line());
+    if (row.selected) Shapes::fillRounded(painter, rect, kRowCorner, Theme::panel(), Theme::line());
     QColor color = row.selected ? Theme::ink() : Theme::muted();
     Symbols::paint(painter, QString::fromStdString(row.symbol),
                    QRectF(rect.left() + kRowInset, rect.top(), kSymbolFrame, rect.height()),
@@ -183,26 +199,15 @@ void SidebarRowButton::paint(QPainter& painter, const QRectF& rect, const Sideba
     painter.restore();
 }
 
-void SidebarRowButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paint(painter, rect(), row_);
-}
-
 // ---- DetailSidebar ----
 
 DetailSidebar::DetailSidebar(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), rowsArea_(new SidebarRows),
-      scrolling_(new Scrolling(rowsArea_, this)) {
+    : QWidget(parent), model_(model), list_(new SidebarList),
+      scrolling_(new Scrolling(list_, this)) {
     setObjectName("DetailSidebar");
     setFixedWidth(kWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    for (size_t i = 0; i < 16 + kTools.size(); ++i) {
-        auto* button = new SidebarRowButton(rowsArea_);
-        button->hide();
-        connect(button, &QAbstractButton::clicked, this,
-                [this, button] { Sidebar::open(model_, button->row()); });
-        buttons_.push_back(button);
-    }
+    connect(list_, &SidebarList::opened, this, &DetailSidebar::open);
     model.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::shelfChanged,
                   &AppModel::diskChanged, &AppModel::photosChanged, &AppModel::loginItemsChanged},
                  this, &DetailSidebar::refresh);
@@ -213,14 +218,11 @@ QSize DetailSidebar::sizeHint() const {
     return {kWidth, 720};
 }
 
-SidebarRowButton* DetailSidebar::buttonFor(const Sidebar::Row& row) const {
-    return buttons_[slot(row.destination, row.kind)];
-}
-
-SidebarRowButton* DetailSidebar::button(Destination destination,
-                                        std::optional<JunkKind> kind) const {
-    SidebarRowButton* found = buttons_[slot(destination, kind)];
-    return found->isHidden() ? nullptr : found;
+void DetailSidebar::open(int row) {
+    // A copy: opening changes the rows.
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    Sidebar::open(model_, Sidebar::Row(rows_[static_cast<size_t>(row)]));
+    emit opened();
 }
 
 void DetailSidebar::refresh() {
@@ -229,19 +231,20 @@ void DetailSidebar::refresh() {
     std::string label = HomeDisk::label(model_.scanner().home.path(), Snapshot::isSnapshot(this));
     Sidebar::DiskFooter footer = Sidebar::diskFooter(model_, totals, label);
     if (rows == rows_ && footer == footer_) return;
+    const int selectedBefore = selectedRow();
     rows_ = std::move(rows);
     footer_ = std::move(footer);
-    for (SidebarRowButton* button : buttons_)
-        button->hide();
-    for (const Sidebar::Row& row : rows_) {
-        SidebarRowButton* button = buttonFor(row);
-        button->setRow(row);
-        button->setObjectName(QString::fromStdString(
-            "sidebar." + (row.kind ? JunkKinds::rawValue(*row.kind) : row.title)));
-        button->show();
-    }
     relayout();
+    // The keyboard goes with the selection when something else moved it, so Tab comes back
+    // to the row that is open.
+    if (const int selected = selectedRow(); selected != selectedBefore) list_->followRow(selected);
     update();
+}
+
+int DetailSidebar::selectedRow() const {
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].selected) return static_cast<int>(i);
+    return -1;
 }
 
 void DetailSidebar::resizeEvent(QResizeEvent* event) {
@@ -284,12 +287,9 @@ DetailSidebar::Layout DetailSidebar::layout(const std::vector<Sidebar::Row>& row
 
 void DetailSidebar::relayout() {
     Layout placed = layout(rows_, height());
-    for (size_t i = 0; i < rows_.size(); ++i)
-        buttonFor(rows_[i])->setGeometry(placed.rows[i]);
-    rowsArea_->captions = std::move(placed.captions);
-    rowsArea_->setMinimumHeight(placed.contentHeight);
+    list_->setMinimumHeight(placed.contentHeight);
+    list_->setRows(rows_, std::move(placed.rows), std::move(placed.captions));
     scrolling_->setGeometry(0, 0, kWidth, placed.rowsHeight);
-    rowsArea_->update();
 }
 
 qreal DetailSidebar::footerTop() const {

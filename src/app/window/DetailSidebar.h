@@ -2,10 +2,10 @@
 
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
+#include "design/PaintedRows.h"
 #include "window/SidebarContent.h"
 #endif
 
-#include <QAbstractButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -17,34 +17,53 @@ namespace kelvora {
 
 class AppModel;
 class Scrolling;
-class SidebarRows;
 
-// One row of the sidebar: symbol, title and figure; the whole 32 px strip takes the click.
-class SidebarRowButton : public QAbstractButton {
+// The sidebar's rows and their group labels, painted. To the keyboard it is one stop of
+// Tab: the arrows (Home and End too) move between the rows, Return or Space opens the row
+// as a click does, and the row the keyboard is on wears the ring. Assistive technology
+// hears a list of items, each with its figure, whether it is selected, and "Open".
+class SidebarList : public QWidget, public PaintedRows {
     Q_OBJECT
 
 public:
-    static constexpr int kHeight = 32;
+    static constexpr int kRowHeight = 32;
     // The least a row gives way to in a column too short for every row at full height.
-    static constexpr int kTightHeight = 28;
+    static constexpr int kTightRowHeight = 28;
+    static inline const QString kOpen = QStringLiteral("Open");
 
-    explicit SidebarRowButton(QWidget* parent = nullptr);
+    explicit SidebarList(QWidget* parent = nullptr);
 
-    const Sidebar::Row& row() const { return row_; }
-    void setRow(Sidebar::Row row);
+    const std::vector<Sidebar::Row>& rows() const { return rows_; }
+    void setRows(std::vector<Sidebar::Row> rows, std::vector<QRect> places,
+                 std::vector<std::pair<QRectF, QString>> captions);
+    // Where a row lies in this list; empty for one not listed.
+    QRect rowRect(Sidebar::Destination destination,
+                  std::optional<JunkKind> kind = std::nullopt) const;
 
-    static void paint(QPainter& painter, const QRectF& rect, const Sidebar::Row& row);
+    static void paintRow(QPainter& painter, const QRectF& rect, const Sidebar::Row& row);
     // The title as a row of `width` shows it: whole, unless even beside its figure with only
     // a stack gap between them it does not fit, then cut short with an ellipsis.
     static QString shownTitle(const Sidebar::Row& row, qreal width);
 
-    QSize sizeHint() const override;
+    int paintedRowCount() const override { return static_cast<int>(rows_.size()); }
+    PaintedRow paintedRow(int row) const override;
+    QRect paintedRowRect(int row) const override;
+    void actOnRow(int row, const QString& action) override;
+
+    QSize sizeHint() const override { return minimumSize(); }
+
+signals:
+    void opened(int row);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    Sidebar::Row row_;
+    std::vector<Sidebar::Row> rows_;
+    std::vector<QRect> places_;
+    std::vector<std::pair<QRectF, QString>> captions_;
 };
 
 // The detailed view's left column: the overview, every listed category and the tools, each
@@ -75,9 +94,7 @@ public:
 
     const std::vector<Sidebar::Row>& rows() const { return rows_; }
     const Sidebar::DiskFooter& footer() const { return footer_; }
-    // The button of a row as it is listed now; none when it is not.
-    SidebarRowButton* button(Sidebar::Destination destination,
-                             std::optional<JunkKind> kind = std::nullopt) const;
+    SidebarList* list() const { return list_; }
     // The rectangle of the disk bar.
     QRectF diskBar() const;
 
@@ -85,22 +102,25 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // A row was opened, whether or not it was open already.
+    void opened();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void relayout();
-    SidebarRowButton* buttonFor(const Sidebar::Row& row) const;
+    void open(int row);
+    int selectedRow() const;
     // Where the disk footer's hairline runs; the rows end above it.
     qreal footerTop() const;
 
     AppModel& model_;
     std::vector<Sidebar::Row> rows_;
     Sidebar::DiskFooter footer_;
-    // A button for every row there can be: the overview, each category, each tool.
-    std::vector<SidebarRowButton*> buttons_;
-    SidebarRows* rowsArea_;
+    SidebarList* list_;
     Scrolling* scrolling_;
 };
 

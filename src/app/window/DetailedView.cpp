@@ -1,6 +1,8 @@
 #include "window/DetailedView.h"
 
 #include "controller/AppModel.h"
+#include "design/Buttons.h"
+#include "design/Focus.h"
 #include "design/Theme.h"
 #include "panes/LoginItemsView.h"
 #include "panes/SearchView.h"
@@ -13,6 +15,7 @@
 #include "window/OverviewList.h"
 #include "window/PickFooter.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -83,9 +86,14 @@ DetailedView::DetailedView(AppModel& model, QWidget* parent)
 
     model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged}, this,
                   &DetailedView::refresh);
+    // Return on the row of the pane already open takes the keyboard there too.
+    connect(static_cast<DetailSidebar*>(sidebar_), &DetailSidebar::opened, this, [this] {
+        if (Focus::inputNow() == Focus::Input::keyboard) enterPane();
+    });
     pane_ = detailedPane(model_);
     paneWidget_ = makePane(pane_);
     columnLayout->insertWidget(0, paneWidget_, 1);
+    Focus::placeAfter(*paneWidget_, *footer_->button());
     refresh();
 }
 
@@ -120,6 +128,11 @@ void DetailedView::refresh() {
     if (wanted != pane_) {
         auto* layout = static_cast<QVBoxLayout*>(column_->layout());
         QWidget* old = paneWidget_;
+        QWidget* focused = QApplication::focusWidget();
+        // A pane the keyboard opens takes the keyboard; one that takes the place of the pane
+        // holding the focus does too, so the focus is never lost with it.
+        const bool enter = Focus::inputNow() == Focus::Input::keyboard ||
+                           (focused && (focused == old || old->isAncestorOf(focused)));
         pane_ = wanted;
         paneWidget_ = makePane(wanted);
         layout->replaceWidget(old, paneWidget_);
@@ -128,9 +141,20 @@ void DetailedView::refresh() {
         old->hide();
         old->deleteLater();
         paneWidget_->show();
+        // Tab follows the column down: the pane, then the footer's button.
+        Focus::placeAfter(*paneWidget_, *footer_->button());
+        if (enter) enterPane();
     }
     footer_->setVisible(showsPickFooter(model_));
     topRule_->raise();
+}
+
+// Into the pane's first list or control; a pane with neither (the scanning state) leaves the
+// keyboard in the sidebar.
+void DetailedView::enterPane() {
+    QWidget* entry = Focus::entryOf(*paneWidget_);
+    if (!entry) entry = Focus::entryOf(*sidebar_);
+    if (entry) Focus::give(*entry);
 }
 
 void DetailedView::resizeEvent(QResizeEvent*) {

@@ -27,7 +27,8 @@ bool showsPickFooter(const AppModel& model);
 
 // The second mode of the window: the sidebar, a hairline, and the main column with the
 // pane the controller asks for and the pick footer under it; a hairline along the top
-// parts it from the header.
+// parts it from the header. A pane the keyboard opens takes the keyboard into its first
+// list or control.
 class DetailedView : public QWidget {
     Q_OBJECT
 
@@ -48,6 +49,7 @@ protected:
 private:
     void refresh();
     QWidget* makePane(DetailedPane pane);
+    void enterPane();
 
     AppModel& model_;
     QWidget* sidebar_;

@@ -2,6 +2,7 @@
 
 #include "controller/AppModel.h"
 #include "design/Buttons.h"
+#include "design/Focus.h"
 #include "window/ModeSwitch.h"
 #include "window/RootTexts.h"
 
@@ -78,6 +79,11 @@ void HeaderBar::refresh() {
         return;
     shown_ = Shown{showsShelf, shelfTitle, enabled};
     shelfButton_->setText(shelfTitle);
+    // A button that goes away or stops taking presses while it has the keyboard would drop
+    // it on whatever comes next in the window; it goes to the switch, which stays.
+    for (OutlineButton* button : {shelfButton_, checkAgain_})
+        if (button->hasFocus() && !(button == shelfButton_ ? showsShelf : enabled))
+            Focus::give(*modeSwitch_->segment(model_.mode()));
     shelfButton_->setVisible(showsShelf);
     checkAgain_->setEnabled(enabled);
     place();

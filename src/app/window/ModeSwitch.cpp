@@ -1,5 +1,7 @@
 #include "window/ModeSwitch.h"
 
+#include "design/Accessibility.h"
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
@@ -14,15 +16,17 @@ namespace kelvora {
 namespace {
 
 // One segment: a plain button that paints its title, and its pill when chosen; its whole
-// rectangle takes the click.
+// rectangle takes the click, Space or Return.
 class Segment : public QAbstractButton {
 public:
-    Segment(AppModel::ViewMode mode, QWidget* parent) : QAbstractButton(parent), mode_(mode) {
+    Segment(AppModel::ViewMode mode, QWidget* parent) : QAbstractButton(parent) {
         setText(ModeSwitch::title(mode));
         setObjectName(ModeSwitch::title(mode));
         setCheckable(true);
         setAccessibleName(text());
         setFocusPolicy(Qt::TabFocus);
+        Focus::pressOnReturn(*this);
+        Accessibility::markToggle(*this, QAccessible::RadioButton);
     }
 
 protected:
@@ -30,11 +34,20 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        ModeSwitch::paintSegment(painter, rect(), text(), isChecked());
+        ModeSwitch::paintSegment(painter, rect(), text(), isChecked(),
+                                 keyboardFocus_ && hasFocus());
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        Focus::track(keyboardFocus_, event);
+        QAbstractButton::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        Focus::track(keyboardFocus_, event);
+        QAbstractButton::focusOutEvent(event);
     }
 
 private:
-    AppModel::ViewMode mode_;
+    bool keyboardFocus_ = false;
 };
 
 qreal segmentWidth(AppModel::ViewMode mode) {
@@ -76,7 +89,7 @@ ModeSwitch::Geometry ModeSwitch::geometry() {
 }
 
 void ModeSwitch::paintSegment(QPainter& painter, const QRectF& rect, const QString& title,
-                              bool selected) {
+                              bool selected, bool focusRing) {
     if (selected) {
         // A soft shadow one pixel below the pill lifts it off the plate.
         Shapes::fillRounded(painter, rect.translated(0, 1).adjusted(-0.5, -0.5, 0.5, 0.5), 7,
@@ -87,6 +100,7 @@ void ModeSwitch::paintSegment(QPainter& painter, const QRectF& rect, const QStri
     painter.setFont(font());
     painter.setPen(selected ? Theme::ink() : Theme::muted());
     painter.drawText(rect, Qt::AlignCenter, title);
+    if (focusRing) Focus::paintRing(painter, rect, 7);
 }
 
 void ModeSwitch::setMode(AppModel::ViewMode mode) {

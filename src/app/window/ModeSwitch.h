@@ -12,8 +12,9 @@ namespace kelvora {
 // The switch between the simple and the detailed view: two segments on a chip-coloured
 // rounded plate, the chosen one lifted onto a panel-coloured pill. It shows the mode it is
 // given and reports a click with `chosen`, also for the segment already chosen; the owner
-// sets the mode. Assistive technology finds one "View" group holding two buttons, the
-// chosen one checked.
+// sets the mode. The keyboard reaches each segment with Tab, presses it with Space or
+// Return, and rings it. Assistive technology finds one "View" group holding two buttons,
+// the chosen one checked.
 class ModeSwitch : public QWidget {
     Q_OBJECT
 
@@ -38,7 +39,7 @@ public:
     };
     static Geometry geometry();
     static void paintSegment(QPainter& painter, const QRectF& rect, const QString& title,
-                             bool selected);
+                             bool selected, bool focusRing = false);
 
     QSize sizeHint() const override;
 

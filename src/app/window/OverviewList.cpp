@@ -14,7 +14,10 @@
 #include "design/VerdictBadge.h"
 #include "window/SidebarContent.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+
+#include <utility>
 
 namespace kelvora {
 
@@ -58,22 +61,90 @@ QFont noticeFont() {
 
 } // namespace
 
-// ---- OverviewRowButton ----
+// ---- OverviewRows ----
 
-OverviewRowButton::OverviewRowButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::TabFocus);
+OverviewRows::OverviewRows(QWidget* parent)
+    : QWidget(parent), PaintedRows(static_cast<QWidget&>(*this)) {
+    setObjectName("overviewRows");
+    setAccessibleName("Categories");
 }
 
-void OverviewRowButton::setRow(Overview::Row row) {
-    if (row == row_) return;
-    row_ = std::move(row);
-    setText(QString::fromStdString(row_.title));
-    setAccessibleName(QString::fromStdString(row_.title));
-    setAccessibleDescription(QString::fromStdString(row_.subtitle + ", " + row_.size));
+qreal OverviewRows::height(const std::vector<Overview::Row>& rows) {
+    qreal height = 0;
+    for (const Overview::Row& row : rows)
+        height += kRowHeight + (row.divider ? 1 : 0);
+    return height;
+}
+
+void OverviewRows::setRows(std::vector<Overview::Row> rows) {
+    if (rows == rows_) return;
+    rows_ = std::move(rows);
+    places_.clear();
+    int y = 0;
+    for (const Overview::Row& row : rows_) {
+        places_.emplace_back(0, y, width(), kRowHeight);
+        y += kRowHeight + (row.divider ? 1 : 0);
+    }
+    rowsChanged();
     update();
 }
 
-OverviewRowButton::Geometry OverviewRowButton::geometry(const QRectF& rect) {
+const Overview::Row* OverviewRows::row(JunkKind kind) const {
+    for (const Overview::Row& row : rows_)
+        if (row.kind == kind) return &row;
+    return nullptr;
+}
+
+QRect OverviewRows::rowRect(JunkKind kind) const {
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].kind == kind) return paintedRowRect(static_cast<int>(i));
+    return {};
+}
+
+PaintedRow OverviewRows::paintedRow(int index) const {
+    const Overview::Row& row = rows_[static_cast<size_t>(index)];
+    PaintedRow painted;
+    painted.name = QString::fromStdString(row.title);
+    painted.description = QString::fromStdString(row.subtitle) + ", " +
+                          VerdictBadge::look(row.verdict).accessibleLabel + ", " +
+                          QString::fromStdString(row.size);
+    painted.actions = {PaintedRow::kShowDetails};
+    return painted;
+}
+
+QRect OverviewRows::paintedRowRect(int row) const {
+    if (row < 0 || row >= static_cast<int>(places_.size())) return {};
+    QRect place = places_[static_cast<size_t>(row)];
+    place.setWidth(width());
+    return place;
+}
+
+void OverviewRows::actOnRow(int row, const QString& action) {
+    if (action == PaintedRow::kShowDetails && row >= 0 && row < paintedRowCount())
+        emit opened(rows_[static_cast<size_t>(row)].kind);
+}
+
+void OverviewRows::mousePressEvent(QMouseEvent* event) {
+    if (!pressRow(event)) QWidget::mousePressEvent(event);
+}
+
+void OverviewRows::mouseReleaseEvent(QMouseEvent* event) {
+    const int pressed = releaseRow(event);
+    if (pressed < 0) return QWidget::mouseReleaseEvent(event);
+    actOnRow(pressed, PaintedRow::kShowDetails);
+}
+
+void OverviewRows::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    for (int i = 0; i < paintedRowCount(); ++i) {
+        const QRect rect = paintedRowRect(i);
+        if (!rect.intersects(event->rect())) continue;
+        paint(painter, rect, rows_[static_cast<size_t>(i)]);
+        paintRowFocus(painter, i, rect);
+    }
+}
+
+OverviewRows::Geometry OverviewRows::geometry(const QRectF& rect) {
     Geometry g;
     qreal middle = rect.center().y();
     g.tile = QRectF(rect.left() + kRowInset, middle - kTile / 2, kTile, kTile);
@@ -90,7 +161,7 @@ OverviewRowButton::Geometry OverviewRowButton::geometry(const QRectF& rect) {
     return g;
 }
 
-void OverviewRowButton::paint(QPainter& painter, const QRectF& rect, const Overview::Row& row) {
+void OverviewRows::paint(QPainter& painter, const QRectF& rect, const Overview::Row& row) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -115,34 +186,18 @@ void OverviewRowButton::paint(QPainter& painter, const QRectF& rect, const Overv
     painter.restore();
 }
 
-void OverviewRowButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paint(painter, rect(), row_);
-}
-
 // ---- OverviewPane ----
 
 OverviewPane::OverviewPane(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), dial_(new DialView(this)) {
+    : QWidget(parent), model_(model), dial_(new DialView(this)), list_(new OverviewRows(this)) {
     setObjectName("OverviewPane");
     // A scroll area asks the policy, not the widget, whether height follows width.
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     dial_->setObjectName("overviewDial");
-    for (JunkKind kind : JunkKinds::allCases()) {
-        auto* button = new OverviewRowButton(this);
-        button->setObjectName(QString::fromStdString("overview." + JunkKinds::rawValue(kind)));
-        button->hide();
-        connect(button, &QAbstractButton::clicked, this,
-                [this, kind] { Sidebar::openCategory(model_, kind); });
-        buttons_.push_back(button);
-    }
-}
-
-OverviewRowButton* OverviewPane::rowButton(JunkKind kind) const {
-    OverviewRowButton* button = buttons_[static_cast<size_t>(kind)];
-    return button->isHidden() ? nullptr : button;
+    connect(list_, &OverviewRows::opened, this,
+            [this](JunkKind kind) { Sidebar::openCategory(model_, kind); });
 }
 
 void OverviewPane::setContent(const Overview::Summary& summary, std::optional<double> forecastDays,
@@ -152,14 +207,7 @@ void OverviewPane::setContent(const Overview::Summary& summary, std::optional<do
     summary_ = summary;
     forecastDays_ = forecastDays;
     notice_ = std::move(notice);
-    for (OverviewRowButton* button : buttons_)
-        button->hide();
     rows_ = std::move(rows);
-    for (const Overview::Row& row : rows_) {
-        OverviewRowButton* button = buttons_[static_cast<size_t>(row.kind)];
-        button->setRow(row);
-        button->show();
-    }
     dial_->setValues(summary_.used, summary_.after, summary_.totalBytes);
     number_.setValue(QString::fromStdString(summary_.number));
     if (!sameShape) updateGeometry();
@@ -196,9 +244,7 @@ OverviewPane::Layout OverviewPane::layoutFor(qreal width) const {
     l.hintTop = l.forecastTop + (forecast ? forecastHeight + kTextGap : 0);
 
     qreal cardTop = l.summaryCard.bottom() + kPaneGap;
-    qreal cardHeight = 0;
-    for (const Overview::Row& row : rows_)
-        cardHeight += OverviewRowButton::kHeight + (row.divider ? 1 : 0);
+    const qreal cardHeight = OverviewRows::height(rows_);
     l.categoryCard = QRectF(kPaneInset, cardTop, cardWidth, cardHeight);
     qreal bottom = l.categoryCard.bottom();
     if (notice_) {
@@ -231,14 +277,9 @@ void OverviewPane::relayout() {
     summaryCard_ = layout_.summaryCard;
     categoryCard_ = layout_.categoryCard;
     dial_->setGeometry(layout_.dial.toRect());
-    qreal y = layout_.categoryCard.top();
-    for (const Overview::Row& row : rows_) {
-        buttons_[static_cast<size_t>(row.kind)]->setGeometry(QRectF(layout_.categoryCard.left(), y,
-                                                                    layout_.categoryCard.width(),
-                                                                    OverviewRowButton::kHeight)
-                                                                 .toRect());
-        y += OverviewRowButton::kHeight + (row.divider ? 1 : 0);
-    }
+    list_->setGeometry(layout_.categoryCard.toAlignedRect());
+    list_->setRows(rows_);
+    list_->setVisible(!rows_.empty());
 }
 
 void OverviewPane::paintEvent(QPaintEvent*) {
@@ -281,7 +322,7 @@ void OverviewPane::paintEvent(QPaintEvent*) {
         Shapes::fillRounded(painter, l.categoryCard, kCardRadius, Theme::panel(), Theme::line());
         qreal y = l.categoryCard.top();
         for (const Overview::Row& row : rows_) {
-            y += OverviewRowButton::kHeight;
+            y += OverviewRows::kRowHeight;
             if (!row.divider) continue;
             Shapes::hairline(painter, QRectF(l.categoryCard.left(), y, l.categoryCard.width(), 1),
                              Qt::Horizontal);

@@ -2,12 +2,12 @@
 
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
+#include "design/PaintedRows.h"
 #include "design/RollingNumber.h"
 #include "design/TextFlow.h"
 #include "window/OverviewContent.h"
 #endif
 
-#include <QAbstractButton>
 #include <QWidget>
 
 #include <optional>
@@ -19,17 +19,24 @@ class AppModel;
 class DialView;
 class Scrolling;
 
-// One category of the overview's card; the whole 64 px strip opens the category.
-class OverviewRowButton : public QAbstractButton {
+// The overview's card of categories, painted. To the keyboard it is one stop of Tab: the
+// arrows move from category to category, Return or Space opens the one it is on as a
+// click does, and that row wears the ring. Assistive technology hears a list of items,
+// each with the category's figure and "Show details".
+class OverviewRows : public QWidget, public PaintedRows {
     Q_OBJECT
 
 public:
-    static constexpr int kHeight = 64;
+    static constexpr int kRowHeight = 64;
 
-    explicit OverviewRowButton(QWidget* parent = nullptr);
+    explicit OverviewRows(QWidget* parent = nullptr);
 
-    const Overview::Row& row() const { return row_; }
-    void setRow(Overview::Row row);
+    const std::vector<Overview::Row>& rows() const { return rows_; }
+    void setRows(std::vector<Overview::Row> rows);
+    // The row of a category as listed now; none when it is not.
+    const Overview::Row* row(JunkKind kind) const;
+    // Where a category's row lies in this list; empty for one not listed.
+    QRect rowRect(JunkKind kind) const;
 
     static void paint(QPainter& painter, const QRectF& rect, const Overview::Row& row);
     // Where the row's parts go: the icon tile, the meter's track, the size's frame.
@@ -42,12 +49,25 @@ public:
         QRectF chevron;
     };
     static Geometry geometry(const QRectF& rect);
+    // The rows' height with the hairlines between them.
+    static qreal height(const std::vector<Overview::Row>& rows);
+
+    int paintedRowCount() const override { return static_cast<int>(rows_.size()); }
+    PaintedRow paintedRow(int row) const override;
+    QRect paintedRowRect(int row) const override;
+    void actOnRow(int row, const QString& action) override;
+
+signals:
+    void opened(kelvora::JunkKind kind);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    Overview::Row row_;
+    std::vector<Overview::Row> rows_;
+    std::vector<QRect> places_;
 };
 
 // What the overview pane holds, laid out for its width: the summary card with the dial,
@@ -64,7 +84,7 @@ public:
     const Overview::Summary& summary() const { return summary_; }
     const std::vector<Overview::Row>& rows() const { return rows_; }
     DialView* dial() const { return dial_; }
-    OverviewRowButton* rowButton(JunkKind kind) const;
+    OverviewRows* list() const { return list_; }
     QRectF summaryCard() const { return summaryCard_; }
     QRectF categoryCard() const { return categoryCard_; }
 
@@ -104,8 +124,7 @@ private:
     QRectF categoryCard_;
     DialView* dial_;
     RollingNumber number_{this};
-    // A button for each category there can be, shown when the category is listed.
-    std::vector<OverviewRowButton*> buttons_;
+    OverviewRows* list_;
 };
 
 // The detailed view's overview: how much the picks free against the disk, and every listed

@@ -1,5 +1,6 @@
 #include "window/RootView.h"
 
+#include "design/Focus.h"
 #include "design/Motion.h"
 #include "design/QtString.h"
 #include "design/Scrolling.h"
@@ -12,10 +13,12 @@
 #include "window/AppEvents.h"
 #include "window/DetailedView.h"
 #include "window/HeaderBar.h"
+#include "window/ModeSwitch.h"
 #include "window/RootTexts.h"
 #include "window/SheetOverlay.h"
 #include "window/SimpleView.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QGraphicsOpacityEffect>
 #include <QMessageBox>
@@ -24,6 +27,8 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace kelvora {
 
@@ -95,6 +100,7 @@ RootView::RootView(AppModel& model, int welcomeStep, QWidget* parent)
       dropOverlay_(new DropOverlay(this)) {
     setObjectName("RootView");
     setAcceptDrops(true);
+    Focus::watchInput();
     dropOverlay_->hide();
     applyForeground();
     model_.follow({&AppModel::navigationChanged, &AppModel::scanChanged, &AppModel::shelfChanged,
@@ -183,14 +189,29 @@ void RootView::showMainView() {
 void RootView::showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
                          const std::function<QWidget*()>& make) {
     if (slot && (!wanted || !same)) {
+        sheetClosed_ = true;
+        if (!handBackTo_) handBackTo_ = slot->opener();
         slot->hide();
         slot->deleteLater();
         slot = nullptr;
     }
     if (wanted && !slot) {
-        slot = new SheetOverlay(make(), this);
+        // A sheet that takes the place of another gives the keyboard back where that one would.
+        QWidget* opener = handBackTo_ ? handBackTo_.data() : QApplication::focusWidget();
+        handBackTo_ = nullptr;
+        sheetClosed_ = false;
+        slot = new SheetOverlay(make(), this, opener);
         slot->show();
     }
+}
+
+void RootView::handFocusBack() {
+    QWidget* target = std::exchange(handBackTo_, nullptr);
+    if (!target || !target->isVisible() || !target->isEnabled() ||
+        !(target->focusPolicy() & Qt::TabFocus))
+        target = mainView_ ? Focus::entryOf(*mainView_) : nullptr;
+    if (!target && header_) target = header_->modeSwitch()->segment(model_.mode());
+    if (target) Focus::give(*target);
 }
 
 void RootView::showSheets() {
@@ -218,7 +239,10 @@ void RootView::showSheets() {
 
     // While a sheet is up the window under it takes no keys: its Return and Escape belong
     // to the sheet.
-    if (work_) work_->setEnabled(!systemData_ && !uninstall_ && !receipt_);
+    const bool sheetUp = systemData_ || uninstall_ || receipt_;
+    if (work_) work_->setEnabled(!sheetUp);
+    // Once the window takes keys again, the control that opened the sheet has them back.
+    if (!sheetUp && std::exchange(sheetClosed_, false)) handFocusBack();
 }
 
 void RootView::showDialogs() {

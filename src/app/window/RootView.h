@@ -67,6 +67,8 @@ private:
     // sheet up now still shows what the controller asks for.
     void showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
                    const std::function<QWidget*()>& make);
+    // To the control that opened the closed sheet, else into the main view.
+    void handFocusBack();
 
     AppModel& model_;
     int welcomeStep_;
@@ -86,6 +88,8 @@ private:
     std::optional<ScanItem> uninstallItem_;
     QPointer<SheetOverlay> receipt_;
     std::optional<Receipt> receiptShown_;
+    bool sheetClosed_ = false;
+    QPointer<QWidget> handBackTo_;
 
     QPointer<QMessageBox> freeUpBox_;
     QPointer<QMessageBox> emptyShelfBox_;

@@ -7,13 +7,18 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
+#include <optional>
 
 namespace kelvora {
 
-SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent) : QWidget(parent), sheet_(sheet) {
+SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener)
+    : QWidget(parent), sheet_(sheet), opener_(opener) {
     setObjectName("SheetOverlay");
     sheet_->setParent(this);
     sheet_->installEventFilter(this);
@@ -49,6 +54,29 @@ bool SheetOverlay::event(QEvent* event) {
 bool SheetOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sheet_ && event->type() == QEvent::LayoutRequest) follow();
     return QWidget::eventFilter(watched, event);
+}
+
+void SheetOverlay::keyPressEvent(QKeyEvent* event) {
+    auto* body = sheet_ ? sheet_->findChild<QScrollArea*>() : nullptr;
+    std::optional<QAbstractSlider::SliderAction> step;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        step = QAbstractSlider::SliderSingleStepSub;
+        break;
+    case Qt::Key_Down:
+        step = QAbstractSlider::SliderSingleStepAdd;
+        break;
+    case Qt::Key_PageUp:
+        step = QAbstractSlider::SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        step = QAbstractSlider::SliderPageStepAdd;
+        break;
+    default:
+        break;
+    }
+    if (!body || !body->isVisible() || !step) return QWidget::keyPressEvent(event);
+    body->verticalScrollBar()->triggerAction(*step);
 }
 
 void SheetOverlay::paintEvent(QPaintEvent*) {

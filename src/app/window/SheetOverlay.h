@@ -9,14 +9,17 @@ namespace kelvora {
 // its own size in the middle, held inside the window when the window is smaller (a sheet
 // frame then scrolls its body and keeps its buttons in view). It is a
 // child of the window, so a picture of the window shows it too, and it keeps the clicks
-// from the window below. The overlay owns the sheet; deleting it takes the sheet along.
+// from the window below. The overlay owns the sheet; deleting it takes the sheet along. It
+// takes the keyboard from `opener`, the control that had it, to give it back at the end;
+// the arrows and Page Up and Down that nothing in the sheet takes scroll its body.
 class SheetOverlay : public QWidget {
     Q_OBJECT
 
 public:
-    SheetOverlay(QWidget* sheet, QWidget* parent);
+    SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener = nullptr);
 
     QWidget* sheet() const { return sheet_; }
+    QWidget* opener() const { return opener_; }
 
     static constexpr qreal kMargin = 20;
     // Black at this opacity over the window.
@@ -28,12 +31,14 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void follow();
 
     QPointer<QWidget> sheet_;
+    QPointer<QWidget> opener_;
 };
 
 // The frame shown while something is dragged over the window: a dashed accent outline 12 px

@@ -119,7 +119,7 @@ FileResult removeTarget(const ScanItem& item, const URL& target, const TargetAcc
                                    (target.isFileURL() ? target.path() : target.absoluteString()) +
                                    ": " + place.reason);
     return place.reached->folder.removeItem(place.reached->name,
-                                            FolderHandle::ReadOnlyFolders::stop, &freed);
+                                            FolderHandle::ReadOnlyFolders::stop, {}, &freed);
 }
 
 // An item removed whole frees what the scan measured. One that was not (a target gone
@@ -196,13 +196,17 @@ std::optional<int32_t> Cleaner::liveRunTool(const ScanItem::Action& action) {
 }
 
 int64_t Cleaner::freedSize(const URL& url) {
+    auto sizes = freedSizes({{url}});
+    return sizes.empty() ? 0 : sizes.front();
+}
+
+std::vector<int64_t> Cleaner::freedSizes(const std::vector<std::vector<URL>>& groups) {
     DiskScanner measuring(
         URL::fileURL(AppPaths::home(), true), URL::fileURL(AppPaths::temporaryDirectory(), true),
         std::nullopt, [] { return std::vector<RunningApp>{}; },
         [](const URL&) { return std::optional<AppUsage>{}; });
     FileCounter counter;
-    auto sizes = measuring.freedSizes({{url}}, counter);
-    return sizes.empty() ? 0 : sizes.front();
+    return measuring.freedSizes(groups, counter);
 }
 
 bool Cleaner::stillMatches(const URL& keptCopy, const URL& copy) {

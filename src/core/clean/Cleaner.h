@@ -49,6 +49,8 @@ struct Cleaner {
 
     // What removing this one URL would free now, measured the way a scan measures items.
     static int64_t freedSize(const URL& url);
+    // The same for each group of URLs removed together, in one walk.
+    static std::vector<int64_t> freedSizes(const std::vector<std::vector<URL>>& groups);
     // Whether a duplicate still is one: both files readable, same size, same contents.
     static bool stillMatches(const URL& keptCopy, const URL& copy);
     // The default tool runner: the action's tool with its arguments, ten minutes at most.

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace kelvora {
 
@@ -23,15 +24,15 @@ constexpr std::size_t kMinimumFilesPerSave = 1000;
 // The hold a clean-up cut before its plan is given: the default one, from its own date.
 constexpr double kRecoveredHoldSeconds = 7 * 86400.0;
 
-std::optional<UndoShelf::Sweep> decodeIn(const FolderHandle& folder, const char* file,
-                                         const std::string& name) {
+std::optional<DecodedManifest> decodeIn(const FolderHandle& folder, const char* file,
+                                        const std::string& name) {
     BoundedRead read = folder.readFile(file, kMaxManifestBytes);
     if (!read.ok()) return std::nullopt;
-    auto sweep = decodeManifest(read.bytes);
+    auto decoded = decodeManifest(read.bytes);
     // A manifest copied or renamed into another folder would have every operation act on
     // a folder it was not read from.
-    if (!sweep || sweep->id != name) return std::nullopt;
-    return sweep;
+    if (!decoded || decoded->sweep.id != name) return std::nullopt;
+    return decoded;
 }
 
 FileResult write(const FolderHandle& folder, const char* file, const UndoShelf::Sweep& sweep,
@@ -44,27 +45,17 @@ FileResult write(const FolderHandle& folder, const char* file, const UndoShelf::
     return folder.writeFileAtomically(file, *encoded.text);
 }
 
-// What the stored items of a part-moved entry hold, never more than the entry was worth.
-int64_t measuredBytes(const FolderHandle& items, const UndoShelf::Entry& entry, int64_t planned) {
-    int64_t total = 0;
-    for (const auto& file : entry.files)
-        addSaturating(total, Cleaner::freedSize(URL::fileURL(joinPath(items.path(), file.stored))));
-    return std::clamp<int64_t>(total, 0, std::max<int64_t>(planned, 0));
-}
-
 // Entries already in a manifest were whole when it was written; the others are listed with
 // the stored items that are there. The manifest is indexed once: a clean-up of a hundred
 // thousand entries is read back in one pass, not one search of the manifest per entry.
 UndoShelf::Sweep recovered(const UndoShelf::Sweep& plan,
                            const std::optional<UndoShelf::Sweep>& manifest,
-                           const FolderHandle& folder) {
+                           const FolderHandle& items) {
     std::unordered_map<std::string_view, const UndoShelf::Entry*> saved;
     if (manifest)
         for (const auto& entry : manifest->entries)
             saved.emplace(entry.id, &entry);
-    FolderHandle items = folder.folder(kItemsFolderName);
-    UndoShelf::Sweep sweep = plan;
-    sweep.entries.clear();
+    UndoShelf::Sweep sweep{plan.id, plan.date, plan.expires, {}};
     for (const auto& planned : plan.entries) {
         if (auto whole = saved.find(planned.id); whole != saved.end()) {
             sweep.entries.push_back(*whole->second);
@@ -76,10 +67,22 @@ UndoShelf::Sweep recovered(const UndoShelf::Sweep& plan,
             if (items.contains(file.stored)) entry.files.push_back(file);
         if (entry.files.empty()) continue;
         if (entry.files.size() < planned.files.size())
-            entry.bytes = measuredBytes(items, entry, planned.bytes);
+            entry.bytes = storedBytes(items, entry.files, planned.bytes);
         sweep.entries.push_back(std::move(entry));
     }
     return sweep;
+}
+
+// What an entry that could not be read stored is listed on its own: every stored item no
+// entry names.
+void listWhatNoEntryNames(UndoShelf::Sweep& sweep, const FolderHandle& items) {
+    std::unordered_set<std::string_view> named;
+    for (const auto& entry : sweep.entries)
+        for (const auto& file : entry.files)
+            named.insert(file.stored);
+    std::vector<UndoShelf::Entry> unnamed = unlistedEntries(items, named);
+    sweep.entries.insert(sweep.entries.end(), std::make_move_iterator(unnamed.begin()),
+                         std::make_move_iterator(unnamed.end()));
 }
 
 // The date a clean-up's name was made from ("yyyy-MM-ddTHH-mm-ss" in local time, "-", six
@@ -140,11 +143,19 @@ ShelfLock::~ShelfLock() {
 std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::string& name) {
     auto manifest = decodeIn(folder, kManifestName, name);
     auto plan = decodeIn(folder, kJournalName, name);
-    if (plan) return LoadedSweep{recovered(*plan, manifest, folder), true, false};
+    FolderHandle items = folder.folder(kItemsFolderName);
+    if (plan) {
+        UndoShelf::Sweep sweep =
+            recovered(plan->sweep,
+                      manifest ? std::optional(std::move(manifest->sweep)) : std::nullopt, items);
+        if (plan->unreadableEntries > 0 || (manifest && manifest->unreadableEntries > 0))
+            listWhatNoEntryNames(sweep, items);
+        return LoadedSweep{std::move(sweep), true, false};
+    }
     if (manifest) {
-        bool finished =
-            !folder.contains(kJournalName) && !holdsAnything(folder.folder(kItemsFolderName));
-        return LoadedSweep{std::move(*manifest), false, finished};
+        if (manifest->unreadableEntries > 0) listWhatNoEntryNames(manifest->sweep, items);
+        bool finished = !folder.contains(kJournalName) && !holdsAnything(items);
+        return LoadedSweep{std::move(manifest->sweep), false, finished};
     }
     // A damaged manifest or plan is left as it is; a folder with neither is a clean-up only
     // by its name.
@@ -152,24 +163,26 @@ std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::stri
     auto date = dateOfSweepID(name);
     if (!date) return std::nullopt;
     UndoShelf::Sweep sweep{name, *date, addSeconds(*date, kRecoveredHoldSeconds),
-                           unlistedEntries(folder.folder(kItemsFolderName))};
+                           unlistedEntries(items)};
     return LoadedSweep{std::move(sweep), true, false};
 }
 
-std::vector<UndoShelf::Entry> unlistedEntries(const FolderHandle& items) {
+std::vector<UndoShelf::Entry> unlistedEntries(const FolderHandle& items,
+                                              const std::unordered_set<std::string_view>& except) {
     std::vector<UndoShelf::Entry> entries;
     if (!items) return entries;
     std::vector<std::string> names = items.names();
     std::sort(names.begin(), names.end());
     for (const auto& name : names) {
-        // A name the manifest cannot hold stays stored, and keeps its folder, unlisted.
-        if (!isRecordable(name)) continue;
-        std::string path = joinPath(items.path(), name);
-        entries.push_back({name,
-                           name,
+        if (except.count(name)) continue;
+        // A name that is not text is shown readable and kept by its bytes.
+        std::string shown = repairedUtf8(name);
+        std::string path = joinPath(items.path(), shown);
+        entries.push_back({shown == name ? name : "stored-" + hexText(name),
+                           shown,
                            "",
                            path,
-                           Cleaner::freedSize(URL::fileURL(path)),
+                           Cleaner::freedSize(URL::fileURL(joinPath(items.path(), name))),
                            {{"", name, std::nullopt}},
                            {}});
     }
@@ -197,14 +210,61 @@ FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep) {
 }
 
 FileResult removeSweepFolder(const FolderHandle& root, const std::string& name,
-                             const FolderHandle& folder) {
+                             const FolderHandle& folder, const StopToken& stop) {
     // What a tool made read-only (a module cache, say) is on the shelf now, and only ever
     // unlocked here, inside it.
     constexpr auto kUnlock = FolderHandle::ReadOnlyFolders::makeWritable;
     for (const char* part : {kItemsFolderName, kJournalName, kManifestName})
         if (folder.contains(part))
-            if (auto removed = folder.removeItem(part, kUnlock); !removed) return removed;
+            if (auto removed = folder.removeItem(part, kUnlock, stop); !removed) return removed;
     return root.removeItem(name, kUnlock);
+}
+
+FileResult removeFinishedSweepFolder(const FolderHandle& root, const std::string& name,
+                                     const FolderHandle& folder) {
+    folder.removeEmptyFolder(kItemsFolderName);
+    if (folder.contains(kItemsFolderName))
+        return FileResult::failure("Could not remove " + joinPath(folder.path(), kItemsFolderName) +
+                                   ": something is still stored in it");
+    removeStaleTemporaries(folder);
+    folder.removeFile(kJournalName);
+    folder.removeFile(kManifestName);
+    root.removeEmptyFolder(name);
+    return FileResult::success();
+}
+
+int64_t storedBytes(const FolderHandle& items, const std::vector<UndoShelf::Entry::File>& files,
+                    int64_t atMost) {
+    std::vector<URL> stored;
+    stored.reserve(files.size());
+    for (const auto& file : files)
+        stored.push_back(URL::fileURL(joinPath(items.path(), file.stored)));
+    auto sizes = Cleaner::freedSizes({stored});
+    int64_t total = sizes.empty() ? 0 : sizes.front();
+    return std::clamp<int64_t>(total, 0, std::max<int64_t>(atMost, 0));
+}
+
+UndoShelf::Sweep stillStored(const UndoShelf::Sweep& sweep, const FolderHandle& items) {
+    UndoShelf::Sweep left{sweep.id, sweep.date, sweep.expires, {}};
+    std::vector<std::vector<URL>> groups;
+    for (const auto& entry : sweep.entries) {
+        UndoShelf::Entry kept = entry;
+        kept.files.clear();
+        std::vector<URL> stored;
+        for (const auto& file : entry.files)
+            if (items.contains(file.stored)) {
+                kept.files.push_back(file);
+                stored.push_back(URL::fileURL(joinPath(items.path(), file.stored)));
+            }
+        if (kept.files.empty()) continue;
+        left.entries.push_back(std::move(kept));
+        groups.push_back(std::move(stored));
+    }
+    // A folder whose removal was cut short may hold only part of what it did.
+    std::vector<int64_t> sizes = Cleaner::freedSizes(groups);
+    for (size_t i = 0; i < left.entries.size() && i < sizes.size(); ++i)
+        left.entries[i].bytes = std::clamp<int64_t>(sizes[i], 0, left.entries[i].bytes);
+    return left;
 }
 
 std::size_t filesPerSave(std::size_t listed) {

@@ -3,10 +3,14 @@
 #include "clean/UndoShelf.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
+#include "platform/StopToken.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace kelvora {
@@ -40,9 +44,11 @@ struct LoadedSweep {
 // clean-up of this folder's own name, or, with neither, the name is not one a clean-up takes.
 std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::string& name);
 
-// Every stored item of a clean-up, each as an entry of its own that shows its stored name and
-// has no known place to go back to: what is left when no manifest lists it.
-std::vector<UndoShelf::Entry> unlistedEntries(const FolderHandle& items);
+// Every stored item of a clean-up but those named, each as an entry of its own that shows
+// its stored name (made readable when it is not text) and has no known place to go back to:
+// what is left when no manifest lists it.
+std::vector<UndoShelf::Entry>
+unlistedEntries(const FolderHandle& items, const std::unordered_set<std::string_view>& except = {});
 
 // Half-written copies of a manifest or plan, left by a write that was cut short.
 void removeStaleTemporaries(const FolderHandle& folder);
@@ -52,10 +58,22 @@ FileResult writePlan(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
 // Makes the clean-up as it now stands its manifest; a plan is no longer needed after that.
 FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
 
-// Items first and the manifest last: a removal cut short leaves a listed clean-up that the
-// next purge finishes, never an unlisted folder that nothing would remove.
+// Items first and the manifest last: a removal cut short (by a crash, or once `stop` is set,
+// at the file in hand) leaves a listed clean-up that the next purge finishes, never an
+// unlisted folder that nothing would remove.
 FileResult removeSweepFolder(const FolderHandle& root, const std::string& name,
-                             const FolderHandle& folder);
+                             const FolderHandle& folder, const StopToken& stop = {});
+// The folder of a clean-up whose every file went back: removed only while its items folder
+// is empty, so that nothing stored, listed or not, goes with it.
+FileResult removeFinishedSweepFolder(const FolderHandle& root, const std::string& name,
+                                     const FolderHandle& folder);
+
+// What the stored files hold, measured as a removal frees it, never more than `atMost`.
+int64_t storedBytes(const FolderHandle& items, const std::vector<UndoShelf::Entry::File>& files,
+                    int64_t atMost);
+// The clean-up as its items folder holds it now: each entry with the files still stored and
+// the size of what is left of it; an entry with none is gone.
+UndoShelf::Sweep stillStored(const UndoShelf::Sweep& sweep, const FolderHandle& items);
 
 // How many more files to handle before the manifest is brought up to date again: the
 // more it lists, the fewer its rewrites, so each file's share of them stays the same.

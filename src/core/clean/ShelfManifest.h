@@ -20,7 +20,8 @@ inline constexpr const char* kJournalName = "journal.json";
 inline constexpr std::size_t kMaxManifestBytes = std::size_t{256} << 20;
 
 // Pretty-printed JSON with sorted keys and ISO-8601 dates in UTC to the second.
-// Fails (with the reason) when a text is not valid UTF-8 and so cannot be written.
+// Fails (with the reason) when a text other than a stored name is not valid UTF-8 and so
+// cannot be written. A stored name that is not is written readable, beside its bytes.
 struct EncodedManifest {
     std::optional<std::string> text;
     std::string error;
@@ -28,14 +29,26 @@ struct EncodedManifest {
 // The plan is written compactly: it is never meant to be read by a person.
 EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep, bool pretty = true);
 
-// None when the text is not JSON, a key is missing or of the wrong type, or an identifier
-// or stored name is not a single plain file name (it would reach outside its folder). An
-// original path is taken as written; putting back judges it.
-std::optional<UndoShelf::Sweep> decodeManifest(const std::string& text);
+struct DecodedManifest {
+    UndoShelf::Sweep sweep; // the entries that could be read
+    // Entries left out because something of them could not be read (a stored name that is
+    // not a single plain file name, or not text, a missing key, a value of the wrong type):
+    // what they stored is still in the items folder.
+    std::size_t unreadableEntries = 0;
+};
+
+// None when the text is not JSON, or the clean-up's own keys are missing, of the wrong type,
+// or its identifier is not a single plain file name (it would reach outside its folder). An
+// original path is taken as written; putting back judges it. The entries are read one at a
+// time, so no tree of the whole file is ever held.
+std::optional<DecodedManifest> decodeManifest(const std::string& text);
 
 // Whether the text can be written into a manifest (valid UTF-8). A path that cannot be
 // recorded could never be put back, so it is never moved onto the shelf.
 bool isRecordable(const std::string& text);
+
+// Two lower-case hexadecimal digits per byte.
+std::string hexText(const std::string& bytes);
 
 // A name usable as one path component inside the shelf: not empty, no "/", not "." or "..".
 bool isSingleComponent(const std::string& name);

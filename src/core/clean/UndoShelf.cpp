@@ -89,20 +89,28 @@ struct Plan {
     std::vector<PlannedItem> items;
 };
 
-// The folder a removal or a move of the target starts from: the deepest the scan noted for
-// the item, else the deepest a scan looks in.
-std::optional<std::string> scanFolderOf(const ScanItem& item, const URL& target,
-                                        const std::vector<URL>& scanFolders) {
-    if (const auto* noted = TargetAccess::notedFolderOf(item, target.path()))
-        return noted->folder.path();
-    if (auto folder = DiskScanner::scanFolderOf(target, scanFolders)) return folder->path();
-    return std::nullopt;
+// The folder a removal or a move of the target starts from, as it is: the deepest the scan
+// noted for the item, else the deepest a scan looks in.
+std::optional<UndoShelf::Entry::Folder> scanFolderOf(const ScanItem& item, const URL& target,
+                                                     const std::vector<URL>& scanFolders) {
+    using Identity = UndoShelf::Entry::Folder::Identity;
+    if (const auto* noted = TargetAccess::notedFolderOf(item, target.path())) {
+        std::optional<Identity> identity;
+        if (noted->device != 0 || noted->inode != 0)
+            identity = Identity{noted->device, noted->inode};
+        return UndoShelf::Entry::Folder{noted->folder.path(), identity};
+    }
+    auto folder = DiskScanner::scanFolderOf(target, scanFolders);
+    if (!folder) return std::nullopt;
+    auto now = folderIdentityAt(folder->path());
+    return UndoShelf::Entry::Folder{
+        folder->path(), now ? std::optional(Identity{now->device, now->inode}) : std::nullopt};
 }
 
-void noteScanFolder(UndoShelf::Entry& entry, const std::optional<std::string>& folder) {
+void noteScanFolder(UndoShelf::Entry& entry, std::optional<UndoShelf::Entry::Folder> folder) {
     if (folder &&
         std::find(entry.scannedIn.begin(), entry.scannedIn.end(), *folder) == entry.scannedIn.end())
-        entry.scannedIn.push_back(*folder);
+        entry.scannedIn.push_back(std::move(*folder));
 }
 
 Plan planOf(const std::vector<UndoShelf::LabelledItem>& items, const URL& root,
@@ -262,33 +270,19 @@ std::string putBackProblem(const std::vector<std::string>& failed,
     return joined(parts, "; ");
 }
 
-// What putting back entries came to: the entries still on the shelf with the files that
-// stayed, why files stayed, and the names of those that were no longer there.
-struct PutBackTally {
-    std::vector<UndoShelf::Entry> kept;
-    std::vector<std::string> failed;
-    std::vector<std::string> missing;
-
-    void putBack(const FolderHandle& items, const UndoShelf::Entry& entry,
-                 const std::vector<URL>& scanFolders) {
-        EntryReturn back = returnEntry(items, entry, scanFolders);
-        failed.insert(failed.end(), back.failed.begin(), back.failed.end());
-        missing.insert(missing.end(), back.missing.begin(), back.missing.end());
-        if (back.stayed.empty()) return;
-        UndoShelf::Entry left = entry;
-        left.files = std::move(back.stayed);
-        kept.push_back(std::move(left));
-    }
-};
-
 // Puts every moved file back where it was; returns what could not go.
 UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items,
                                       const std::vector<URL>& scanFolders) {
-    PutBackTally tally;
-    for (const auto& entry : sweep.entries)
-        tally.putBack(items, entry, scanFolders);
-    UndoShelf::Sweep kept = sweep;
-    kept.entries = std::move(tally.kept);
+    ReturnPlaces places(scanFolders);
+    UndoShelf::Sweep kept{sweep.id, sweep.date, sweep.expires, {}};
+    for (const auto& entry : sweep.entries) {
+        EntryPutBack going(items, entry, places);
+        while (going.next() > 0) {
+        }
+        UndoShelf::Entry left = entry;
+        left.files = going.stillStored();
+        if (!left.files.empty()) kept.entries.push_back(std::move(left));
+    }
     return kept;
 }
 
@@ -309,14 +303,83 @@ std::vector<UndoShelf::Failure> savingFailures(const std::vector<UndoShelf::Labe
     return failures;
 }
 
-// A plan that recovered nothing: what is left of its folder goes, unless something is
-// still stored there.
-void dropEmptyPlan(const FolderHandle& root, const std::string& name, const FolderHandle& folder) {
-    folder.removeEmptyFolder(kItemsFolderName);
-    if (folder.contains(kItemsFolderName)) return;
-    folder.removeFile(kJournalName);
-    folder.removeFile(kManifestName);
-    root.removeEmptyFolder(name);
+std::size_t filesIn(const UndoShelf::Sweep& sweep) {
+    std::size_t files = 0;
+    for (const auto& entry : sweep.entries)
+        files += entry.files.size();
+    return files;
+}
+
+// The entry with only the files still stored, and the size of what they hold when some went;
+// none when none is left.
+std::optional<UndoShelf::Entry> leftOf(const UndoShelf::Entry& entry,
+                                       std::vector<UndoShelf::Entry::File> stored,
+                                       const FolderHandle& items) {
+    if (stored.empty()) return std::nullopt;
+    UndoShelf::Entry left = entry;
+    if (stored.size() < entry.files.size()) left.bytes = storedBytes(items, stored, entry.bytes);
+    left.files = std::move(stored);
+    return left;
+}
+
+// A clean-up whose expiry is not after its date was freed by the user (emptying marks it so
+// before anything goes): nothing of it is kept any longer.
+bool freedByTheUser(const UndoShelf::Sweep& sweep) {
+    return sweep.expires <= sweep.date;
+}
+
+std::string keptPastItsHold(const std::vector<UndoShelf::Entry>& staying) {
+    const UndoShelf::Entry& first = staying.front();
+    std::string text = quoted(first.label) + " can’t be put back: " + first.whyItStays +
+                       "; it stays on the Undo Shelf until you free it";
+    if (size_t more = staying.size() - 1; more > 0)
+        text += " (and " + std::to_string(more) + (more == 1 ? " more item)" : " more items)");
+    return text;
+}
+
+// An expired clean-up goes, but for the entries that cannot go back now: the user never had
+// the chance to put those back, so they stay, saying why, until the user frees them.
+void purgeOne(const FolderHandle& root, const std::string& name, const FolderHandle& folder,
+              UndoShelf::Sweep sweep, ReturnPlaces& places, UndoShelf::Purge& purge) {
+    std::vector<UndoShelf::Entry> staying;
+    if (!freedByTheUser(sweep))
+        for (auto& entry : sweep.entries) {
+            places.judge(entry);
+            if (!entry.whyItStays.empty()) staying.push_back(entry);
+        }
+    if (staying.empty()) {
+        if (auto removed = removeSweepFolder(root, name, folder))
+            addSaturating(purge.bytes, sweep.bytes());
+        else
+            purge.stillHeld.push_back(removed.reason);
+        return;
+    }
+    FolderHandle items = folder.folder(kItemsFolderName);
+    std::vector<UndoShelf::Entry> left;
+    std::string failure;
+    for (auto& entry : sweep.entries) {
+        if (!entry.whyItStays.empty()) {
+            left.push_back(std::move(entry));
+            continue;
+        }
+        std::vector<UndoShelf::Entry::File> stayed;
+        for (const auto& file : entry.files)
+            if (items.contains(file.stored))
+                if (auto removed =
+                        items.removeItem(file.stored, FolderHandle::ReadOnlyFolders::makeWritable);
+                    !removed) {
+                    stayed.push_back(file);
+                    if (failure.empty()) failure = removed.reason;
+                }
+        if (auto rest = leftOf(entry, std::move(stayed), items))
+            left.push_back(std::move(*rest));
+        else
+            addSaturating(purge.bytes, entry.bytes);
+    }
+    sweep.entries = std::move(left);
+    settle(folder, sweep);
+    if (!failure.empty()) purge.stillHeld.push_back(failure);
+    purge.stillHeld.push_back(keptPastItsHold(staying));
 }
 
 } // namespace
@@ -346,12 +409,15 @@ std::vector<UndoShelf::Sweep> UndoShelf::sweeps() const {
     // holds clean-ups; below it nothing is followed.
     FolderHandle rootFolder = FolderHandle::open(root.path());
     if (!rootFolder) return found;
+    ReturnPlaces places(DiskScanner::live().scanFolders());
     for (const auto& name : sortedNames(rootFolder)) {
         FolderHandle folder = rootFolder.folder(name);
         if (!folder) continue;
         auto loaded = loadSweep(folder, name);
         if (!loaded || loaded->finished || (loaded->cutShort && loaded->sweep.entries.empty()))
             continue;
+        for (auto& entry : loaded->sweep.entries)
+            places.judge(entry);
         found.push_back(std::move(loaded->sweep));
     }
     std::stable_sort(found.begin(), found.end(),
@@ -410,19 +476,22 @@ UndoShelf::ShelveResult UndoShelf::shelve(const std::vector<LabelledItem>& items
     return {std::nullopt, savingFailures(items, saved.reason, kept, made.items)};
 }
 
-std::optional<UndoShelf::Sweep> UndoShelf::putBack(const Entry& entry, const Sweep& sweep) const {
-    return putBackEntries(sweep, entry);
+std::optional<UndoShelf::Sweep> UndoShelf::putBack(const Entry& entry, const Sweep& sweep,
+                                                   const StopToken& stop) const {
+    return putBackEntries(sweep, entry, stop);
 }
 
-void UndoShelf::putBackAll(const Sweep& sweep) const {
-    putBackEntries(sweep, std::nullopt);
+void UndoShelf::putBackAll(const Sweep& sweep, const StopToken& stop) const {
+    putBackEntries(sweep, std::nullopt, stop);
 }
 
 // Works from the clean-up on disk, so that a put-back never resurrects entries another
 // window already put back. The manifest is brought up to date in batches whose size grows
-// with it, so each entry costs the same however large the clean-up.
+// with the clean-up, within an entry too, so each file costs the same however large the
+// clean-up and one killed part way lists only what is still stored.
 std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
-                                                          const std::optional<Entry>& only) const {
+                                                          const std::optional<Entry>& only,
+                                                          const StopToken& stop) const {
     if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     if (!isSingleComponent(sweep.id))
         throw Error(quoted(sweep.id) + " is not a clean-up of this shelf");
@@ -435,55 +504,68 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     if (!folder) throw Error(gone);
     auto loaded = loadSweep(folder, sweep.id);
     // Everything of it is back already (a put back cut short before the folder went).
-    if (loaded && loaded->finished) {
-        removeSweepFolder(rootFolder, sweep.id, folder);
+    if (loaded && loaded->finished && removeFinishedSweepFolder(rootFolder, sweep.id, folder))
         return std::nullopt;
-    }
     Sweep current = loaded ? loaded->sweep : sweep;
+    // Stopped while it waited for the shelf: nothing is touched.
+    if (stop.stopped()) return current;
     FolderHandle items = folder.folder(kItemsFolderName);
-    const std::vector<URL> scanFolders = DiskScanner::live().scanFolders();
+    ReturnPlaces places(DiskScanner::live().scanFolders());
 
-    PutBackTally tally;
+    std::vector<Entry> kept;
+    std::vector<std::string> failed;
+    std::vector<std::string> missing;
     bool found = false;
-    size_t sinceSaved = 0;
+    const std::size_t every = filesPerSave(filesIn(current));
+    std::size_t sinceSaved = 0;
     for (size_t i = 0; i < current.entries.size(); ++i) {
         const Entry& entry = current.entries[i];
         if (only && entry.id != only->id) {
-            tally.kept.push_back(entry);
+            kept.push_back(entry);
             continue;
         }
         found = true;
-        tally.putBack(items, entry, scanFolders);
-        sinceSaved += entry.files.size();
-        size_t waiting = current.entries.size() - i - 1;
-        if (!only && waiting > 0 && sinceSaved >= filesPerSave(tally.kept.size() + waiting)) {
-            Sweep progress = current;
-            progress.entries = tally.kept;
+        if (stop.stopped()) {
+            kept.push_back(entry);
+            continue;
+        }
+        EntryPutBack going(items, entry, places);
+        while (!stop.stopped()) {
+            std::size_t handled = going.next();
+            if (handled == 0) break;
+            if ((sinceSaved += handled) < every) continue;
+            Sweep progress{current.id, current.date, current.expires, kept};
+            if (auto inHand = leftOf(entry, going.stillStored(), items))
+                progress.entries.push_back(std::move(*inHand));
             progress.entries.insert(progress.entries.end(), current.entries.begin() + i + 1,
                                     current.entries.end());
             settle(folder, progress);
             sinceSaved = 0;
         }
+        EntryReturn back = going.result();
+        failed.insert(failed.end(), back.failed.begin(), back.failed.end());
+        missing.insert(missing.end(), back.missing.begin(), back.missing.end());
+        if (auto left = leftOf(entry, std::move(back.stayed), items)) kept.push_back(*left);
     }
     if (only && !found) throw Error(gone);
 
-    current.entries = std::move(tally.kept);
+    current.entries = std::move(kept);
     // What the manifest never listed is still stored: the clean-up stays, showing it.
     if (current.entries.empty()) current.entries = unlistedEntries(items);
+    if (current.entries.empty() && !removeFinishedSweepFolder(rootFolder, sweep.id, folder))
+        current.entries = unlistedEntries(items);
     std::optional<Sweep> result;
-    if (current.entries.empty()) {
-        if (auto removed = removeSweepFolder(rootFolder, sweep.id, folder); !removed)
-            throw Error(removed.reason);
-    } else {
+    if (!current.entries.empty()) {
         if (auto saved = settle(folder, current); !saved) throw Error(saved.reason);
-        result = current;
+        for (auto& entry : current.entries)
+            places.judge(entry);
+        result = std::move(current);
     }
-    if (!tally.failed.empty() || !tally.missing.empty())
-        throw Error(putBackProblem(tally.failed, tally.missing));
+    if (!failed.empty() || !missing.empty()) throw Error(putBackProblem(failed, missing));
     return result;
 }
 
-int64_t UndoShelf::empty(const Sweep& sweep) const {
+int64_t UndoShelf::empty(const Sweep& sweep, const StopToken& stop) const {
     if (!isAbsoluteFolder(root)) throw Error(kNoFolder);
     if (!isSingleComponent(sweep.id))
         throw Error(quoted(sweep.id) + " is not a clean-up of this shelf");
@@ -495,15 +577,25 @@ int64_t UndoShelf::empty(const Sweep& sweep) const {
     FolderHandle folder = rootFolder.folder(sweep.id);
     if (!folder)
         throw Error("Could not remove " + folder.path() + ": " + describeFileError(folder.error()));
+    if (stop.stopped()) return 0;
     // Marked as held no longer before anything goes, so an emptying cut short is finished by
     // the next purge instead of staying listed until its hold would have ended.
-    if (auto loaded = loadSweep(folder, sweep.id);
-        loaded && (loaded->cutShort || loaded->sweep.expires > loaded->sweep.date)) {
+    auto loaded = loadSweep(folder, sweep.id);
+    if (loaded && (loaded->cutShort || !freedByTheUser(loaded->sweep))) {
         loaded->sweep.expires = std::min(loaded->sweep.expires, loaded->sweep.date);
         settle(folder, loaded->sweep);
     }
-    if (auto removed = removeSweepFolder(rootFolder, sweep.id, folder); !removed)
-        throw Error(removed.reason);
+    FileResult removed = removeSweepFolder(rootFolder, sweep.id, folder, stop);
+    if (!removed && stop.stopped() && loaded) {
+        // Stopped at the file in hand: what is left stays listed as it now is.
+        Sweep left = stillStored(loaded->sweep, folder.folder(kItemsFolderName));
+        if (!left.entries.empty())
+            settle(folder, left);
+        else
+            removeFinishedSweepFolder(rootFolder, sweep.id, folder);
+        return std::max<int64_t>(saturatingSubtract(sweep.bytes(), left.bytes()), 0);
+    }
+    if (!removed) throw Error(removed.reason);
     return sweep.bytes();
 }
 
@@ -517,6 +609,7 @@ UndoShelf::Purge UndoShelf::purge(Date now) const {
     FolderHandle rootFolder = FolderHandle::open(root.path());
     if (!rootFolder) return result;
     ShelfLock lock(rootFolder);
+    ReturnPlaces places(DiskScanner::live().scanFolders());
     for (const auto& name : sortedNames(rootFolder)) {
         FolderHandle folder = rootFolder.folder(name);
         if (!folder) continue;
@@ -525,21 +618,14 @@ UndoShelf::Purge UndoShelf::purge(Date now) const {
         // Nothing else writes on the shelf while the lock is held: what a write left behind
         // half done is stale.
         removeStaleTemporaries(folder);
-        if (loaded->finished) {
-            removeSweepFolder(rootFolder, name, folder);
-            continue;
-        }
-        if (loaded->cutShort && loaded->sweep.entries.empty()) {
-            dropEmptyPlan(rootFolder, name, folder);
+        if (loaded->finished || (loaded->cutShort && loaded->sweep.entries.empty())) {
+            removeFinishedSweepFolder(rootFolder, name, folder);
             continue;
         }
         // A clean-up cut short is settled now, while no clean-up can be running.
         if (loaded->cutShort) settle(folder, loaded->sweep);
         if (loaded->sweep.expires > now) continue;
-        if (auto removed = removeSweepFolder(rootFolder, name, folder))
-            addSaturating(result.bytes, loaded->sweep.bytes());
-        else
-            result.stillHeld.push_back(removed.reason);
+        purgeOne(rootFolder, name, folder, std::move(loaded->sweep), places, result);
     }
     return result;
 }

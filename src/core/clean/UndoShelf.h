@@ -44,7 +44,7 @@ struct UndoShelf {
 
     struct Purge {
         int64_t bytes = 0;
-        // Why each clean-up whose hold has ended is still there.
+        // Why each clean-up whose hold has ended is still there, or part of it.
         std::vector<std::string> stillHeld;
     };
 
@@ -63,9 +63,10 @@ struct UndoShelf {
     // "name (restored 2).ext" and so on.
     static URL freeName(const URL& url);
 
-    // The clean-ups on the shelf, newest first; unreadable manifests are skipped. A clean-up
-    // cut short is read back from its plan, or, cut before its plan was written, from its
-    // stored items alone.
+    // The clean-ups on the shelf, newest first; unreadable manifests are skipped, and an
+    // entry that cannot be read is listed by what it stored. A clean-up cut short is read
+    // back from its plan, or, cut before its plan was written, from its stored items alone.
+    // Each entry says why anything of it cannot go back now.
     std::vector<Sweep> sweeps() const;
     // Where a file of a clean-up is kept, to be shown in the file manager.
     URL storedURL(const Sweep& sweep, const Entry::File& file) const;
@@ -79,18 +80,24 @@ struct UndoShelf {
                         const StopToken& stop = {}) const;
     // Puts one entry back; returns the clean-up as it now stands, or none once it is gone.
     // Throws when any of its files stayed on the shelf (it is then still listed) or was
-    // missing from it.
-    std::optional<Sweep> putBack(const Entry& entry, const Sweep& sweep) const;
+    // missing from it. Once `stop` is set it ends at the file in hand, what is left listed
+    // as it then stands.
+    std::optional<Sweep> putBack(const Entry& entry, const Sweep& sweep,
+                                 const StopToken& stop = {}) const;
     // Puts back every entry that can go back, then throws one error naming what could not.
-    void putBackAll(const Sweep& sweep) const;
-    // Removes a clean-up for good and returns its bytes.
-    int64_t empty(const Sweep& sweep) const;
-    // Removes every clean-up whose hold has ended at `now`; returns the bytes removed.
+    void putBackAll(const Sweep& sweep, const StopToken& stop = {}) const;
+    // Removes a clean-up for good and returns its bytes; once `stop` is set it ends at the
+    // file in hand, returns what it removed, and what is left stays listed, to be finished by
+    // the next purge.
+    int64_t empty(const Sweep& sweep, const StopToken& stop = {}) const;
+    // Removes every clean-up whose hold has ended at `now`, but for the entries that cannot
+    // go back now, which stay until the user frees them; returns the bytes removed.
     int64_t purgeExpired(Date now) const;
     Purge purge(Date now) const;
 
 private:
-    std::optional<Sweep> putBackEntries(const Sweep& sweep, const std::optional<Entry>& only) const;
+    std::optional<Sweep> putBackEntries(const Sweep& sweep, const std::optional<Entry>& only,
+                                        const StopToken& stop) const;
 };
 
 } // namespace kelvora

@@ -287,6 +287,9 @@ struct DiskScanner {
                                         FileCounter& counter) const;
     std::set<std::string> installedMakers() const;
     std::vector<ScanItem> leftoverLaunchAgents(FileCounter& counter) const;
+    // The user's autostart entries and systemd units whose program is gone, as the login
+    // items list offers them: a unit with the links that enable it.
+    std::vector<ScanItem> leftoverLoginItems(FileCounter& counter) const;
     // The data folders in the home of Flatpak apps and snaps that are no longer installed.
     std::vector<ScanItem> sandboxLeftovers(const std::vector<RunningApp>& apps,
                                            FileCounter& counter) const;

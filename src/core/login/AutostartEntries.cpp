@@ -1,6 +1,5 @@
 #include "login/AutostartEntries.h"
 
-#include "login/LaunchJob.h"
 #include "login/LoginItemNames.h"
 #include "login/LoginPrograms.h"
 #include "platform/FileSystem.h"
@@ -36,10 +35,9 @@ std::map<std::string, Found> entriesIn(const URL& folder) {
     return found;
 }
 
-bool isMissing(const DesktopEntry& entry, const std::optional<URL>& program) {
-    if (isProgramMissing(program)) return true;
-    auto tryExec = entry.value("TryExec");
-    return tryExec && isProgramMissing(resolvedProgram(*tryExec));
+// The session skips an entry whose TryExec is not there.
+bool startsNothing(const DesktopEntry& entry) {
+    return isProgramGone(entry.program()) || isProgramGone(entry.value("TryExec"));
 }
 
 std::string spokenList(const std::vector<std::string>& names) {
@@ -90,11 +88,15 @@ std::vector<LoginItem> AutostartEntries::items() const {
             copy ? copy->entry.value_or(none) : own.entry.value_or(none);
         const Found& described = copy && copy->entry && copy->entry->value("Exec") ? *copy : own;
         const DesktopEntry& entry = described.entry ? *described.entry : none;
-        if (auto word = entry.program()) item.program = resolvedProgram(*word);
-        item.programMissing = !described.entry || isMissing(entry, item.program);
+        const auto word = entry.program();
+        if (word) item.program = resolvedProgram(*word);
+        // An entry that names no program runs nothing, as a copy that only hides one.
+        item.isPlaceholder = described.entry && !word;
+        item.programMissing = !described.entry || !word || startsNothing(entry);
         auto texts = LoginItemNames::describeNamed(
             item.label, item.program, entry.localized("Name", locale),
             entry.localized("Comment", locale), true, item.programMissing);
+        if (item.isPlaceholder) texts.purpose = LoginItemNames::kEmptyJobPurpose;
         item.name = texts.name;
         item.purpose = texts.purpose;
         item.desktopNote = desktopNote(entry, desktops);

@@ -5,6 +5,7 @@
 #include "platform/Plist.h"
 #include "platform/Text.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace kelvora {
@@ -125,6 +126,8 @@ bool isProgramMissing(const std::optional<URL>& program) {
     if (path.empty() || path[0] != '/') return true;
     struct stat info {};
     if (stat(path.c_str(), &info) == 0) return false;
+    // A folder on the way that this user may not search hides the program; it is not gone.
+    if (errno != ENOENT && errno != ENOTDIR) return false;
     return !liesOnUnmountedVolume(path);
 }
 

@@ -27,8 +27,8 @@ struct LaunchJob {
 // The folders a bare program name is looked up in, as launchd would run it.
 const std::vector<std::string>& standardProgramPath();
 
-// No program, or none at its path. A program on a volume that is not mounted cannot be
-// judged, so it does not count as missing.
+// No program, or none at its path. A program on a volume that is not mounted, or behind a
+// folder this user may not search, cannot be judged, so it does not count as missing.
 bool isProgramMissing(const std::optional<URL>& program);
 
 } // namespace kelvora

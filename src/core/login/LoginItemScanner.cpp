@@ -8,9 +8,12 @@
 #include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramSearch.h"
+#include "platform/StandIns.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +25,7 @@ namespace {
 
 constexpr double kReadTimeout = 15;
 constexpr double kOpenAtLoginTimeout = 60;
+constexpr const char* kOsascript = "/usr/bin/osascript";
 
 // Splits at `separator` into at most `limit` pieces, the last keeping any further
 // separators, and drops empty pieces.
@@ -108,15 +112,36 @@ std::vector<LoginItem> LoginItemScanner::scan() const {
     return items;
 }
 
-void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items) const {
-    std::vector<ProgramRun> runs = programRuns ? programRuns() : std::vector<ProgramRun>();
+struct LoginItemScanner::LinuxPlaces {
+    AutostartEntries autostart;
+    SystemdUnits units;
+};
+
+LoginItemScanner::LinuxPlaces LoginItemScanner::linuxPlaces(std::vector<ProgramRun> runs) const {
     AutostartEntries autostart{configHome.appending("autostart", true), {}, desktops, locale, runs};
     for (const URL& folder : configDirs)
         autostart.systemFolders.push_back(folder.appending("autostart", true));
     SystemdUnits units{home, configHome.appending("systemd", true).appending("user", true),
-                       systemUnits, systemctl, runs};
-    for (auto&& found : {autostart.items(), units.userItems(), units.systemItems()})
+                       systemUnits, systemctl, std::move(runs)};
+    return {std::move(autostart), std::move(units)};
+}
+
+void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items) const {
+    LinuxPlaces places = linuxPlaces(programRuns ? programRuns() : std::vector<ProgramRun>());
+    for (auto&& found :
+         {places.autostart.items(), places.units.userItems(), places.units.systemItems()})
         items.insert(items.end(), found.begin(), found.end());
+}
+
+std::vector<LoginItem> LoginItemScanner::linuxLeftovers() const {
+    LinuxPlaces places = linuxPlaces({});
+    // What systemd says of a unit decides its state, never whether its program is there.
+    places.units.systemctl = nullptr;
+    std::vector<LoginItem> leftovers;
+    for (auto&& found : {places.autostart.items(), places.units.userItems()})
+        std::copy_if(found.begin(), found.end(), std::back_inserter(leftovers),
+                     [](const LoginItem& item) { return item.isLeftover(); });
+    return leftovers;
 }
 
 void LoginItemScanner::appendOpenAtLogin(std::vector<LoginItem>& items) const {
@@ -235,10 +260,14 @@ const std::string& LoginItemScanner::openAtLoginScript() {
 }
 
 std::optional<std::vector<LoginItemScanner::OpenAtLoginApp>> LoginItemScanner::liveOpenAtLogin() {
-    auto result = DiskScanner::runTool("/usr/bin/osascript", {"-e", openAtLoginScript()},
-                                       kOpenAtLoginTimeout);
+    auto result =
+        DiskScanner::runTool(kOsascript, {"-e", openAtLoginScript()}, kOpenAtLoginTimeout);
     if (!result || result->status != 0) return std::nullopt;
     return parseOpenAtLogin(repairedUtf8(result->output));
+}
+
+bool LoginItemScanner::hasSystemEvents() {
+    return isSystemTool(kOsascript) && fileExists("/System/Library/CoreServices/System Events.app");
 }
 
 std::vector<LoginItemScanner::OpenAtLoginApp>

@@ -52,10 +52,16 @@ struct LoginItemScanner {
     static LoginItemScanner live();
 
     std::vector<LoginItem> scan() const;
+    // The user's own autostart entries and systemd units that the list offers to remove
+    // because their program is gone (LoginItem::isLeftover), read from the files alone.
+    std::vector<LoginItem> linuxLeftovers() const;
 
     static std::optional<std::string> liveLaunchctl(const std::vector<std::string>& arguments);
     static std::optional<ToolOutput> liveSystemctl(const std::vector<std::string>& arguments);
     static std::optional<std::vector<OpenAtLoginApp>> liveOpenAtLogin();
+    // Whether the list liveOpenAtLogin reads is there to be read: the Mac's System Events
+    // and a real osascript to ask it. A Linux desktop has neither.
+    static bool hasSystemEvents();
     static const std::string& openAtLoginScript();
     static std::vector<OpenAtLoginApp> parseOpenAtLogin(const std::string& output);
 
@@ -81,6 +87,8 @@ private:
     std::vector<Helper> appHelpers() const;
     LoginItem::State agentState(const std::string& label, const Snapshot& snapshot) const;
     LoginItem::State daemonState(const std::string& label, const Snapshot& snapshot) const;
+    struct LinuxPlaces;
+    LinuxPlaces linuxPlaces(std::vector<ProgramRun> runs) const;
     void appendLinuxItems(std::vector<LoginItem>& items) const;
     void appendOpenAtLogin(std::vector<LoginItem>& items) const;
 };

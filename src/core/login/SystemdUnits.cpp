@@ -1,6 +1,5 @@
 #include "login/SystemdUnits.h"
 
-#include "login/LaunchJob.h"
 #include "login/LoginItemNames.h"
 #include "login/LoginPrograms.h"
 #include "platform/DesktopEntry.h"
@@ -231,8 +230,11 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
         item.mechanism = LoginItem::Mechanism::systemdUnit;
         item.label = unit.name;
         item.file = unit.shown;
-        if (auto word = programOf(unit)) item.program = resolvedProgram(*word);
-        item.programMissing = !file || isProgramMissing(item.program);
+        const auto word = programOf(unit);
+        if (word) item.program = resolvedProgram(*word);
+        // A link that leads nowhere, or a program surely gone; a unit whose file cannot be
+        // read, or that names its program elsewhere (a drop-in), is not judged.
+        item.programMissing = !unit.readFrom || (file && isProgramGone(word));
         item.startsAtLogin = unit.enabled || (file && file->installable);
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
         // The system's services start with the computer, not when someone logs in.

@@ -16,8 +16,8 @@ int64_t ShelfSweep::bytes() const {
 }
 
 bool ShelfEntry::canGoBack() const {
-    return std::any_of(files.begin(), files.end(),
-                       [](const File& file) { return !file.original.empty(); });
+    return anyGoesBack && std::any_of(files.begin(), files.end(),
+                                      [](const File& file) { return !file.original.empty(); });
 }
 
 int ShelfSweep::daysLeft(Date now) const {
@@ -33,11 +33,19 @@ std::size_t std::hash<ShelfEntry::File::Identity>::operator()(
     const ShelfEntry::File::Identity& v) const noexcept {
     return hashAll(v.size, v.device, v.inode);
 }
+std::size_t std::hash<ShelfEntry::Folder::Identity>::operator()(
+    const ShelfEntry::Folder::Identity& v) const noexcept {
+    return hashAll(v.device, v.inode);
+}
+std::size_t std::hash<ShelfEntry::Folder>::operator()(const ShelfEntry::Folder& v) const noexcept {
+    return hashAll(v.path, v.identity);
+}
 std::size_t std::hash<ShelfEntry::File>::operator()(const ShelfEntry::File& v) const noexcept {
     return hashAll(v.original, v.stored, v.identity);
 }
 std::size_t std::hash<ShelfEntry>::operator()(const ShelfEntry& v) const noexcept {
-    return hashAll(v.id, v.label, v.kind, v.location, v.bytes, v.files, v.scannedIn);
+    return hashAll(v.id, v.label, v.kind, v.location, v.bytes, v.files, v.scannedIn, v.whyItStays,
+                   v.anyGoesBack);
 }
 std::size_t std::hash<ShelfSweep>::operator()(const ShelfSweep& v) const noexcept {
     return hashAll(v.id, v.date, v.expires, v.entries);

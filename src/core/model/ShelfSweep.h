@@ -27,18 +27,34 @@ struct ShelfEntry {
         std::optional<Identity> identity; // absent in clean-ups shelved before it was noted
         bool operator==(const File&) const = default;
     };
+    // A folder the scan found its targets in, and what it was (its device and inode) when
+    // the item was shelved.
+    struct Folder {
+        struct Identity {
+            uint64_t device = 0;
+            uint64_t inode = 0;
+            bool operator==(const Identity&) const = default;
+        };
+        std::string path;
+        std::optional<Identity> identity; // absent in clean-ups shelved before it was noted
+        bool operator==(const Folder&) const = default;
+    };
     std::string id;
     std::string label;
     std::string kind;
     std::string location;
     int64_t bytes = 0;
     std::vector<File> files;
-    // The folders the scan found its targets in: put back reaches each file from the one
-    // holding it, without crossing a link, and takes it nowhere else. Empty in clean-ups
-    // shelved before they were noted.
-    std::vector<std::string> scannedIn;
+    // Put back reaches each file from the folder holding it, without crossing a link, and
+    // takes it nowhere else. Empty in clean-ups shelved before they were noted.
+    std::vector<Folder> scannedIn;
+    // As the shelf was last read: why a file of it cannot go back now (the first such one, in
+    // words that follow "can’t be put back: "), empty when every file can, and whether any
+    // can. Never stored; such an entry outlives its hold until the user frees it.
+    std::string whyItStays;
+    bool anyGoesBack = true;
 
-    // Whether anything of it has a known place to go back to.
+    // Whether anything of it has a known place to go back to, and can go back now.
     bool canGoBack() const;
     bool operator==(const ShelfEntry&) const = default;
 };
@@ -61,6 +77,12 @@ struct ShelfSweep {
 
 template <> struct std::hash<kelvora::ShelfEntry::File::Identity> {
     std::size_t operator()(const kelvora::ShelfEntry::File::Identity& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ShelfEntry::Folder::Identity> {
+    std::size_t operator()(const kelvora::ShelfEntry::Folder::Identity& v) const noexcept;
+};
+template <> struct std::hash<kelvora::ShelfEntry::Folder> {
+    std::size_t operator()(const kelvora::ShelfEntry::Folder& v) const noexcept;
 };
 template <> struct std::hash<kelvora::ShelfEntry::File> {
     std::size_t operator()(const kelvora::ShelfEntry::File& v) const noexcept;

@@ -268,6 +268,9 @@ BoundedRead readOpenFileAtMost(int fd, std::size_t maxBytes) {
         return tooLarge;
     }
     BoundedRead result{BoundedRead::Outcome::read, {}, {}};
+    // Read into room made once: grown as it fills, a large file would briefly take three times
+    // its size.
+    result.bytes.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     while (true) {
         ssize_t n = read(fd, buffer, sizeof buffer);

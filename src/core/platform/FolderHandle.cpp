@@ -134,9 +134,10 @@ int unlinkCounting(int folder, const char* name, int64_t& freed) {
 
 class TreeRemoval {
 public:
-    TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable)
+    TreeRemoval(int parent, std::string name, std::string shownPath, bool makeWritable,
+                const StopToken& stop)
         : parent_(parent), name_(std::move(name)), shown_(std::move(shownPath)),
-          makeWritable_(makeWritable) {}
+          makeWritable_(makeWritable), stop_(stop) {}
 
     // What the removal freed so far.
     int64_t freed() const { return freed_; }
@@ -155,7 +156,7 @@ public:
             return entered == Entered::otherMount ? mountedThere(shown_)
                                                   : failure("remove", shown_, error_);
         }
-        while (!levels_.empty() && step()) {
+        while (!levels_.empty() && !stopped() && step()) {
         }
         return finish();
     }
@@ -196,8 +197,8 @@ private:
         for (const auto& entry : entries.value_or(std::vector<Entry>{})) {
             if (entry.folder)
                 level.folders.push_back(entry.name);
-            else if (int error = unlinkCounting(fd, entry.name.c_str(), freed_))
-                note(error);
+            else if (!stopped())
+                if (int error = unlinkCounting(fd, entry.name.c_str(), freed_)) note(error);
         }
         levels_.push_back(std::move(level));
         if (levels_.size() > kOpenLevels) {
@@ -277,10 +278,18 @@ private:
         return true;
     }
 
+    bool stopped() {
+        if (!stop_.stopped()) return false;
+        stoppedShort_ = true;
+        return true;
+    }
+
     FileResult finish() {
         for (auto& level : levels_)
             if (level.fd >= 0) close(level.fd);
         levels_.clear();
+        if (stoppedShort_)
+            return FileResult::failure("Could not remove all of " + shown_ + ": it was stopped");
         if (error_ == 0 && mountedAt_.empty()) return FileResult::success();
         if (error_ == ESTALE)
             return FileResult::failure("Could not remove " + shown_ +
@@ -303,6 +312,8 @@ private:
     std::string name_;
     std::string shown_;
     bool makeWritable_ = false;
+    StopToken stop_;
+    bool stoppedShort_ = false;
     std::vector<Level> levels_;
     int error_ = 0;
     int64_t freed_ = 0;
@@ -457,7 +468,7 @@ FileResult FolderHandle::moveItem(const std::string& name, const std::string& to
 }
 
 FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly,
-                                    int64_t* freed) const {
+                                    const StopToken& stop, int64_t* freed) const {
     std::string shown = pathOf(name);
     int64_t ignored = 0;
     int64_t& counted = freed ? *freed : ignored;
@@ -473,7 +484,7 @@ FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders rea
         counted += freedByUnlinking(status);
         return FileResult::success();
     }
-    TreeRemoval removal(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable);
+    TreeRemoval removal(fd_, name, shown, readOnly == ReadOnlyFolders::makeWritable, stop);
     FileResult result = removal.run();
     counted += removal.freed();
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/StopToken.h"
 
 #include <cstdint>
 #include <optional>
@@ -72,11 +73,12 @@ public:
     // folder's own descriptor, so never through a link.
     enum class ReadOnlyFolders { stop, makeWritable };
     // A file, a link (not what it points to) or a folder with everything in it, at any
-    // depth, without ever going through a link or onto another mounted disk. What the
-    // removal freed is added to `freed` where one is given: the blocks of every file whose
+    // depth, without ever going through a link or onto another mounted disk. Once `stop` is
+    // set, a folder's removal ends at the file in hand and fails, what is left staying. What
+    // the removal freed is added to `freed` where one is given: the blocks of every file whose
     // last link it took and of every folder it removed, even when it stopped part way.
     FileResult removeItem(const std::string& name, ReadOnlyFolders readOnly = ReadOnlyFolders::stop,
-                          int64_t* freed = nullptr) const;
+                          const StopToken& stop = {}, int64_t* freed = nullptr) const;
     // Errors are ignored: for leftovers that a later pass may take away.
     void removeFile(const std::string& name) const;
     void removeEmptyFolder(const std::string& name) const;

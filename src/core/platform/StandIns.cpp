@@ -1,6 +1,7 @@
 #include "platform/StandIns.h"
 
 #include "platform/AppPaths.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 
 #include <cstdlib>
@@ -41,6 +42,12 @@ std::optional<std::string> standInFor(const std::string& toolPath) {
          {joinPath(joinPath(folder, it->second), it->second), joinPath(folder, it->second)})
         if (isExecutableFile(candidate)) return candidate;
     return std::nullopt;
+}
+
+bool isSystemTool(const std::string& toolPath) {
+    if (!isExecutableFile(toolPath)) return false;
+    auto standIn = standInFor(toolPath);
+    return !standIn || identityOf(toolPath) != identityOf(*standIn);
 }
 
 } // namespace kelvora

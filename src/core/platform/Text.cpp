@@ -79,7 +79,21 @@ CodePoint codePointAt(std::string_view text, size_t at) {
         if ((next & 0xC0) != 0x80) return {};
         value = (value << 6) | (next & 0x3F);
     }
+    // A character written longer than it needs, a surrogate half or one past the last code
+    // point is not UTF-8, and a JSON writer refuses it.
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return {};
     return {value, length, true};
+}
+
+bool isValidUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        CodePoint c = codePointAt(text, i);
+        if (!c.valid) return false;
+        i += c.length;
+    }
+    return true;
 }
 
 std::string repairedUtf8(std::string_view bytes) {

@@ -29,6 +29,7 @@ struct CodePoint {
     bool valid = false;
 };
 CodePoint codePointAt(std::string_view text, size_t at);
+bool isValidUtf8(std::string_view text);
 // Valid UTF-8, every byte of a broken sequence replaced by U+FFFD.
 std::string repairedUtf8(std::string_view bytes);
 // Letters and numbers of any script; without a Unicode locale every non-ASCII character

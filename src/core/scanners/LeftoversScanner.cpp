@@ -2,8 +2,11 @@
 
 #include "login/LaunchJob.h"
 #include "login/LoginItemNames.h"
+#include "login/LoginItemScanner.h"
+#include "login/LoginLeftover.h"
 #include "platform/AppBundle.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -223,8 +226,8 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
             std::vector<std::string>(places.begin(), places.end()), lastChanged};
         items.push_back(std::move(item));
     }
-    auto agents = leftoverLaunchAgents(counter);
-    items.insert(items.end(), agents.begin(), agents.end());
+    for (auto&& found : {leftoverLaunchAgents(counter), leftoverLoginItems(counter)})
+        items.insert(items.end(), found.begin(), found.end());
     auto sandboxed = sandboxLeftovers(apps, counter);
     items.insert(items.end(), sandboxed.begin(), sandboxed.end());
     return items;
@@ -253,6 +256,23 @@ std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) co
                                              modificationDate(entry.url)};
         items.push_back(std::move(item));
     }
+    return items;
+}
+
+std::vector<ScanItem> DiskScanner::leftoverLoginItems(FileCounter& counter) const {
+    LoginItemScanner reader(home, std::vector<URL>{}, nullptr);
+    reader.configHome = HomeFolders(home).config();
+    std::vector<ScanItem> items;
+    std::vector<std::vector<URL>> groups;
+    for (const LoginItem& leftover : reader.linuxLeftovers()) {
+        ScanItem item = leftoverItem(leftover);
+        item.leftover()->lastChanged = modificationDate(item.location);
+        groups.push_back(item.targets);
+        items.push_back(std::move(item));
+    }
+    auto sizes = freedSizes(groups, counter);
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i].bytes = std::max<int64_t>(sizes[i], 1);
     return items;
 }
 

@@ -235,14 +235,8 @@ TEST_F(ScanFlowTest, PicksAreSavedOnEveryChangeAndNeverWhileScanning) {
 }
 
 TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
-    std::string file = write("Downloads/report.pdf", "pdf");
-    ScanItem item;
-    item.kind = JunkKind::downloads;
-    item.location = URL::fileURL(file);
-    item.targets = {item.location};
-    item.bytes = 3;
     UndoShelf shelf(URL::fileURL(shelfRoot(), true));
-    shelf.shelve({{item, "report.pdf"}}, currentDate());
+    shelf.shelve({{download("Downloads/report.pdf", "pdf"), "report.pdf"}}, currentDate());
     // The folder it came from is now a file, so nothing can be put back there.
     removeItem(env.home() + "/Downloads");
     write("Downloads", "in the way");
@@ -266,16 +260,55 @@ TEST_F(ScanFlowTest, ShelfOperationsReportFailuresAndRefresh) {
     EXPECT_EQ(DiskHistory::load(DiskHistory::defaultFile()).freedByCleaning, 3);
 }
 
+// Quitting during a put back, a put all back or an emptying stops it at the file in hand: the
+// work ends at once (so a new start does not wait for the shelf), and what it had not reached
+// stays on the shelf, listed as it was. Here the work waits for the shelf, held elsewhere,
+// until after the quit, so it had reached nothing.
+TEST_F(ScanFlowTest, QuittingStopsShelfWorkAtTheFileInHand) {
+    const std::function<void(AppModel&)> actions[] = {
+        [](AppModel& model) { model.putBack(model.sweeps()[0].entries[0], model.sweeps()[0]); },
+        [](AppModel& model) { model.putBackAll(model.sweeps()[0]); },
+        [](AppModel& model) { model.emptyShelf(); },
+    };
+    for (size_t i = 0; i < std::size(actions); ++i) {
+        SCOPED_TRACE(i);
+        std::vector<ScanItem> items(1);
+        items[0].kind = JunkKind::screenshots;
+        for (int n = 0; n < 40; ++n) {
+            std::string name = "Pictures/Shots " + std::to_string(i) + "/" + std::to_string(n);
+            items[0].targets.push_back(URL::fileURL(write(name + ".png")));
+        }
+        items[0].location = items[0].targets[0];
+        items[0].bytes = 40 * 4096;
+        UndoShelf shelf(URL::fileURL(shelfRoot(), true));
+        auto sweep = shelf.shelve({{items[0], "Shots"}}, currentDate()).sweep;
+        ASSERT_TRUE(sweep);
+
+        auto model = makeModel();
+        ASSERT_EQ(model->sweeps().size(), 1u);
+        {
+            HeldShelf held(shelfRoot());
+            actions[i](*model);
+            model->stopWork();
+        }
+        ASSERT_TRUE(waitUntil([&] { return !model->isChangingFiles(); }))
+            << "the stopped work did not end";
+        auto listed = shelf.sweeps();
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(listed[0].entries, sweep->entries);
+        for (const auto& file : sweep->entries[0].files)
+            EXPECT_TRUE(fileExists(shelf.storedURL(*sweep, file).path())) << file.stored;
+        shelf.empty(listed[0]);
+    }
+}
+
 TEST_F(ScanFlowTest, EmptyingGoesOnPastAFailureAndCountsOnlyWhatWent) {
     UndoShelf shelf(URL::fileURL(shelfRoot(), true));
-    for (const char* name : {"one.zip", "two.zip"}) {
-        ScanItem item;
-        item.kind = JunkKind::downloads;
-        item.location = URL::fileURL(write(std::string("Downloads/") + name, "12345"));
-        item.targets = {item.location};
-        item.bytes = 5;
-        ASSERT_TRUE(shelf.shelve({{item, name}}, currentDate()).sweep);
-    }
+    for (const char* name : {"one.zip", "two.zip"})
+        ASSERT_TRUE(shelf
+                        .shelve({{download(std::string("Downloads/") + name, "12345"), name}},
+                                currentDate())
+                        .sweep);
     auto model = makeModel();
     ASSERT_EQ(model->sweeps().size(), 2u);
     // Gone behind the controller's back, as when the helper purged it meanwhile.

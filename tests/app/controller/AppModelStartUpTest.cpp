@@ -1,6 +1,10 @@
 #include "app/controller/ControllerFixture.h"
 
+#include "clean/ShelfFolder.h"
 #include "engine/DiskHistory.h"
+#include "platform/FolderHandle.h"
+
+#include <unistd.h>
 
 namespace kelvora::testing {
 namespace {
@@ -36,13 +40,8 @@ TEST_F(StartUpTest, ReadsStoredSettingsHistoryAndShelf) {
         history.samples.push_back(
             {addSeconds(now, -day * 86400.0 - 60), 10'000'000'000 + day * 1'000'000'000LL, 0});
     history.save(DiskHistory::defaultFile());
-    std::string file = write("Downloads/old.zip", "zip");
-    ScanItem item;
-    item.kind = JunkKind::downloads;
-    item.location = URL::fileURL(file);
-    item.targets = {item.location};
-    item.bytes = 3;
-    UndoShelf(URL::fileURL(shelfRoot(), true)).shelve({{item, "old.zip"}}, currentDate());
+    UndoShelf(URL::fileURL(shelfRoot(), true))
+        .shelve({{download("Downloads/old.zip", "zip"), "old.zip"}}, currentDate());
 
     // The shelf is read off the window's thread and shows once read.
     auto model = std::make_unique<AppModel>(scanner(), cleaner(),
@@ -58,6 +57,57 @@ TEST_F(StartUpTest, ReadsStoredSettingsHistoryAndShelf) {
     EXPECT_GT(*model->forecastDays(), 0);
     ASSERT_EQ(model->sweeps().size(), 1u);
     EXPECT_EQ(model->shelfBytes(), 3);
+}
+
+// Whether this process holds a folder open, as the start-up read does while it reads the shelf.
+bool holdsOpen(const std::string& folder) {
+    for (const auto& fd : listFolder(URL::fileURL("/proc/self/fd", true)).entries) {
+        char target[4096];
+        ssize_t length = readlink(fd.url.path().c_str(), target, sizeof target);
+        if (length > 0 && std::string(target, static_cast<size_t>(length)) == folder) return true;
+    }
+    return false;
+}
+
+// The shelf is read in the background at the start. A shelf change that lands first (here
+// "Free now" after the shelf was replaced as another window would) shows the newer listing,
+// and the start-up read, older and slower, never replaces it.
+TEST_F(StartUpTest, TheShelfReadAtStartUpNeverReplacesANewerListing) {
+    // A clean-up of 40,000 entries takes a while to read.
+    UndoShelf::Sweep large{UndoShelf::sweepID(currentDate()),
+                           currentDate(),
+                           addSeconds(currentDate(), 7 * 86400.0),
+                           {}};
+    for (int i = 0; i < 40'000; ++i) {
+        std::string name = "Screenshot " + std::to_string(i) + ".png";
+        large.entries.push_back({std::to_string(i),
+                                 name,
+                                 "screenshots",
+                                 env.home() + "/Pictures/" + name,
+                                 4096,
+                                 {{env.home() + "/Pictures/" + name, "0-0-" + name, std::nullopt}},
+                                 {}});
+    }
+    createDirectories(shelfRoot() + "/" + large.id + "/items");
+    env.dir().write("data/Kelvora/Undo Shelf/" + large.id + "/items/0-0-Screenshot 0.png");
+    ASSERT_TRUE(writeManifest(FolderHandle::open(shelfRoot() + "/" + large.id), large));
+    large = {};
+
+    auto model = std::make_unique<AppModel>(scanner(), cleaner(),
+                                            UndoShelf(URL::fileURL(shelfRoot(), true), 7), tools());
+    ASSERT_TRUE(waitUntil([&] { return holdsOpen(shelfRoot()) || model->shelfRead(); }));
+    ASSERT_TRUE(moveItem(shelfRoot(), shelfRoot() + " before"));
+    auto newer = UndoShelf(URL::fileURL(shelfRoot(), true))
+                     .shelve({{download("Downloads/new.zip", "zip"), "new.zip"}}, currentDate());
+    ASSERT_TRUE(newer.sweep);
+
+    model->emptyShelf(); // with nothing listed yet it empties nothing, then reads the shelf
+    ASSERT_TRUE(waitUntil([&] { return !model->shelfBusy(); }));
+    ASSERT_FALSE(model->shelfRead()) << "the start-up read ended too soon to show anything";
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    ASSERT_TRUE(waitUntil([&] { return model->shelfRead(); }));
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    EXPECT_EQ(model->sweeps()[0].id, newer.sweep->id);
 }
 
 TEST_F(StartUpTest, ViewModeIsExactAndEveryAssignmentIsStored) {

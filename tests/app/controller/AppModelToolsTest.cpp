@@ -1,6 +1,10 @@
 #include "app/controller/ControllerFixture.h"
 
 #include "engine/DiskHistory.h"
+#include "panes/LoginItemsList.h"
+#include "panes/LoginItemsText.h"
+
+#include <atomic>
 
 namespace kelvora::testing {
 namespace {
@@ -191,6 +195,7 @@ TEST_F(ToolsTest, LoginItemsKeepASelectionThatIsStillListed) {
     };
     bool readOpenAtLogin = false;
     AppModel::Tools fake = tools();
+    fake.hasSystemEvents = [] { return true; };
     fake.readLoginItems = [&](bool openAtLogin,
                               const std::vector<LoginItemScanner::OpenAtLoginApp>&) {
         readOpenAtLogin = openAtLogin;
@@ -201,6 +206,7 @@ TEST_F(ToolsTest, LoginItemsKeepASelectionThatIsStillListed) {
     model->show(std::nullopt, false, false, true, false, false);
     ASSERT_TRUE(waitUntil([&] { return model->loginItems().has_value(); }));
     EXPECT_EQ(model->loginSelection(), std::optional<std::string>("userAgent:com.example.able"));
+    EXPECT_TRUE(model->asksForOpenAtLogin());
 
     model->setLoginSelection("systemDaemon:org.example.daemon");
     model->checkOpenAtLogin();
@@ -214,6 +220,52 @@ TEST_F(ToolsTest, LoginItemsKeepASelectionThatIsStillListed) {
     model->loadLoginItems();
     ASSERT_TRUE(waitUntil([&] { return model->loginItems()->empty(); }));
     EXPECT_FALSE(model->loginSelection());
+}
+
+// Without System Events the user's autostart entries are the apps that open at login: the
+// apps section lists them, or says there are none, and asks nothing. Nothing asks System
+// Events for its list, even where an earlier run stored that the user let Kelvora do so.
+TEST_F(ToolsTest, WithoutSystemEventsTheAppsSectionListsTheAutostartEntriesWithoutAsking) {
+    Prefs::setBoolean(Prefs::Key::openAtLoginChecked, true);
+    LoginItem notes = loginItem(LoginItem::Source::openAtLogin, "notes", "Notes");
+    notes.mechanism = LoginItem::Mechanism::autostart;
+    std::vector<LoginItem> listed = {notes};
+    std::atomic<int> reads = 0;
+    std::atomic<int> systemEventsReads = 0;
+    AppModel::Tools fake = tools();
+    fake.readLoginItems = [&](bool openAtLogin,
+                              const std::vector<LoginItemScanner::OpenAtLoginApp>&) {
+        systemEventsReads += openAtLogin;
+        ++reads;
+        return listed;
+    };
+    auto model = makeModel(fake);
+    EXPECT_TRUE(model->checkedOpenAtLogin()) << "the stored setting is still read";
+    model->show(std::nullopt, false, false, true, false, false);
+    ASSERT_TRUE(waitUntil([&] { return model->loginItems().has_value(); }));
+    EXPECT_FALSE(model->asksForOpenAtLogin());
+
+    LoginItemsList list(*model);
+    list.resize(700, 400);
+    const LoginListLayout::Section& apps = list.layout().sections.at(0);
+    EXPECT_EQ(apps.kind, LoginItemsOrder::Section::apps);
+    EXPECT_FALSE(apps.ask);
+    EXPECT_FALSE(apps.empty);
+    ASSERT_EQ(list.layout().rows.size(), 1u);
+    EXPECT_EQ(list.layout().rows[0].item.name, "Notes");
+    EXPECT_FALSE(list.layout().rows[0].hairline);
+
+    model->checkOpenAtLogin();
+    listed.clear();
+    model->loadLoginItems();
+    ASSERT_TRUE(waitUntil([&] { return model->loginItems()->empty(); }));
+    list.refresh();
+    ASSERT_EQ(list.layout().sections.size(), 1u);
+    EXPECT_FALSE(list.layout().sections[0].ask);
+    EXPECT_TRUE(list.layout().sections[0].empty);
+    EXPECT_EQ(LoginItemsText::kNoApps, "No apps open at login.");
+    EXPECT_GE(reads, 2);
+    EXPECT_EQ(systemEventsReads, 0);
 }
 
 TEST_F(ToolsTest, SwitchingOpenAtLoginAppsIsRememberedOncePerPath) {

@@ -68,7 +68,7 @@ protected:
     // Background work still running would outlive the temporary home.
     ~ControllerTest() override {
         testOver_ = true;
-        QThreadPool::globalInstance()->waitForDone();
+        waitForPoolWork();
         QCoreApplication::processEvents();
     }
 
@@ -165,6 +165,16 @@ protected:
 
     std::string write(const std::string& relativeToHome, const std::string& contents = "x") {
         return env.dir().write("home/" + relativeToHome, contents);
+    }
+
+    // A download written into the home, as an item whose removal frees its size.
+    ScanItem download(const std::string& relativeToHome, const std::string& contents) {
+        ScanItem item;
+        item.kind = JunkKind::downloads;
+        item.location = URL::fileURL(write(relativeToHome, contents));
+        item.targets = {item.location};
+        item.bytes = static_cast<int64_t>(contents.size());
+        return item;
     }
 
     void holdOpen(const std::string& path) {

@@ -72,7 +72,6 @@ TEST_F(LinuxWordsTest, WhatShowsOnThisComputerSpeaksOfThisComputer) {
         {"space map's unread folders",
          SpaceMapText::privateLine({{URL::fileURL("/root/", true), "root", {}, true}}).value_or(""),
          "Closed to Kelvora"},
-        {"ask card", LoginItemsText::kAskDetail.toStdString(), "its own data folder"},
         {"daemon's button",
          LoginItemsText::action(loginItem(Source::systemDaemon), 7).tooltip.toStdString(),
          "administrator"},

@@ -99,7 +99,7 @@ protected:
     ~MenuBarTest() override {
         for (const auto& gate : gates_)
             gate->open();
-        QThreadPool::globalInstance()->waitForDone();
+        waitForPoolWork();
         QCoreApplication::processEvents();
     }
 

@@ -242,20 +242,20 @@ TEST(LoginItemsTextTest, AnItemShowsTheApplicationItLivesIn) {
 
 TEST(LoginListLayoutTest, TheAppsSectionAlwaysShowsWithItsAskCardOrItsEmptyNote) {
     eventLoop();
-    auto unasked = LoginListLayout::make({}, false, std::nullopt, 7, 600);
-    ASSERT_EQ(unasked.sections.size(), 1u);
-    EXPECT_TRUE(unasked.sections[0].ask);
-    EXPECT_FALSE(unasked.sections[0].empty);
+    auto asking = LoginListLayout::make({}, true, std::nullopt, 7, 600);
+    ASSERT_EQ(asking.sections.size(), 1u);
+    EXPECT_TRUE(asking.sections[0].ask);
+    EXPECT_FALSE(asking.sections[0].empty);
 
-    auto asked = LoginListLayout::make({}, true, std::nullopt, 7, 600);
-    ASSERT_EQ(asked.sections.size(), 1u);
-    EXPECT_FALSE(asked.sections[0].ask);
-    EXPECT_TRUE(asked.sections[0].empty);
+    auto listed = LoginListLayout::make({}, false, std::nullopt, 7, 600);
+    ASSERT_EQ(listed.sections.size(), 1u);
+    EXPECT_FALSE(listed.sections[0].ask);
+    EXPECT_TRUE(listed.sections[0].empty);
 
     // Helpers under the ask card are parted from it by a hairline, the warning comes first.
-    std::vector<LoginItem> listed = LoginItemsOrder::sorted(
+    std::vector<LoginItem> items = LoginItemsOrder::sorted(
         {item(Source::appHelper, "helper"), item(Source::userAgent, "agent")});
-    auto layout = LoginListLayout::make(listed, false, std::string("It failed."), 7, 600);
+    auto layout = LoginListLayout::make(items, true, std::string("It failed."), 7, 600);
     ASSERT_EQ(layout.sections.size(), 2u);
     EXPECT_TRUE(layout.rows[0].hairline);
     EXPECT_FALSE(layout.rows[1].hairline) << "first row of its own card";

@@ -90,6 +90,8 @@ protected:
                                         item(Source::userAgent, "Backup", State::off()),
                                         item(Source::appHelper, "Dropbox Helper")};
         AppModel::Tools fake = tools();
+        // As on a computer with System Events: the apps that open at login are asked for.
+        fake.hasSystemEvents = [] { return true; };
         fake.readLoginItems = [items](bool, const std::vector<LoginItemScanner::OpenAtLoginApp>&) {
             return items;
         };

@@ -88,6 +88,16 @@ TEST(ShelfTextTest, EntriesShowLargestFirstWithTheirSymbolsAndPlaces) {
     };
     for (const auto& place : places)
         EXPECT_EQ(ShelfText::entryPlace(place.location, "/home/al"), place.shown);
+
+    // An entry that cannot go back now says why where its place would be.
+    UndoShelf::Entry stays = sweep.entries[0];
+    stays.files = {{"/mnt/old/Downloads/Notes.zip", "0-0-Notes.zip", std::nullopt}};
+    stays.whyItStays = "the folder it was taken from, “/mnt/old/Downloads”, is gone";
+    stays.anyGoesBack = false;
+    EXPECT_EQ(ShelfText::entryDetail(stays, "/home/al"),
+              "Can’t be put back: the folder it was taken from, “/mnt/old/Downloads”, is gone");
+    EXPECT_EQ(ShelfText::entryAction(stays), "Show in Folder");
+    EXPECT_EQ(ShelfText::entryDetail(sweep.entries[0], "/home/al"), "~/Downloads/Notes.zip");
 }
 
 // A shelf of three clean-ups, made as the cleaner makes them: one just now, one with 30
@@ -371,6 +381,10 @@ TEST_F(ShelfViewTest, RecoveredEntriesOfferToShowTheirFileInsteadOfPuttingItBack
     QAccessibleInterface* row = list ? list->child(2) : nullptr;
     ASSERT_TRUE(row && row->actionInterface());
     EXPECT_EQ(row->text(QAccessible::Name).toStdString(), "0-0-Notes.zip");
+    EXPECT_EQ(row->text(QAccessible::Description)
+                  .toStdString()
+                  .rfind("Can’t be put back: where it came from is not known", 0),
+              0u);
     EXPECT_EQ(row->actionInterface()->actionNames(), QStringList{"Show in Folder"});
     view.page()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(view.page(), Qt::Key_Return);

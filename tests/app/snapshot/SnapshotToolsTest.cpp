@@ -18,8 +18,8 @@ namespace {
 // under the fourth row.
 const QRectF kLargestTile(300, 250, 400, 450);
 const QRectF kHitRowRule(400, 222, 600, 4);
-const QRectF kSelectedAgent(250, 265, 8, 50);
-const QRectF kFourthAgentRule(400, 481, 500, 4);
+const QRectF kSelectedAgent(250, 246, 8, 46);
+const QRectF kFourthAgentRule(400, 462, 500, 4);
 
 // A run of the snapshot with its tools pointed at a small fixture: a folder to map, a home
 // with two videos to search, and four launch agents in the states the stand-in launchctl

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "design/Render.h"
+#include "support/ChildProcess.h"
+
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QThreadPool>
 
 #include <chrono>
 #include <condition_variable>
@@ -17,6 +21,14 @@ namespace kelvora::testing {
 inline QCoreApplication& eventLoop() {
     if (!QCoreApplication::instance()) Render::application();
     return *QCoreApplication::instance();
+}
+
+// Waits for the work still running on the pool, at most a generous deadline, failing the
+// test when it has not ended by then.
+inline void waitForPoolWork(const char* what = "background work") {
+    if (!QThreadPool::globalInstance()->waitForDone(
+            static_cast<int>(std::chrono::milliseconds(kGenerousDeadline).count())))
+        ADD_FAILURE() << what << " still ran after " << kGenerousDeadline.count() << " s";
 }
 
 // Runs the event loop until the condition holds or the time is up; the condition's value.
@@ -37,14 +49,17 @@ inline void settle(std::chrono::milliseconds time = std::chrono::milliseconds(10
     waitUntil([] { return false; }, time);
 }
 
-// A gate a background task waits at until the test opens it.
+// A gate a background task waits at until the test opens it. A test that never opens it
+// fails after a generous deadline instead of hanging, and the task goes on.
 class Gate {
 public:
     void wait() {
         std::unique_lock lock(mutex_);
         ++waiting_;
         changed_.notify_all();
-        changed_.wait(lock, [this] { return open_; });
+        if (!changed_.wait_for(lock, kGenerousDeadline, [this] { return open_; }))
+            ADD_FAILURE() << "a gate a background task waited at was not opened within "
+                          << kGenerousDeadline.count() << " s";
     }
     void open() {
         std::lock_guard lock(mutex_);

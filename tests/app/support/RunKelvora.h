@@ -1,5 +1,9 @@
 #pragma once
 
+#include "support/ChildProcess.h"
+
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
@@ -76,8 +80,18 @@ inline RunResult runKelvora(const std::vector<std::string>& arguments,
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     char buffer[4096];
+    const auto giveUp = std::chrono::steady_clock::now() + kGenerousDeadline;
     while (open > 0) {
-        if (poll(fds, 2, -1) < 0) break;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            giveUp - std::chrono::steady_clock::now());
+        int ready = left.count() > 0 ? poll(fds, 2, static_cast<int>(left.count())) : 0;
+        if (ready == 0) {
+            ADD_FAILURE() << "kelvora did not end within " << kGenerousDeadline.count()
+                          << " s and was killed";
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (ready < 0) break;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
             ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
@@ -90,9 +104,9 @@ inline RunResult runKelvora(const std::vector<std::string>& arguments,
             }
         }
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    for (const auto& fd : fds)
+        if (fd.fd >= 0) close(fd.fd);
+    result.status = waitForChild(pid, "kelvora started with its arguments");
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +19,18 @@ namespace kelvora::testing {
 // machine has no virtual display to offer.
 enum class Display { here, elsewhere, none };
 
-// `screen` is the virtual screen's width x height x depth.
-inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
+// `screen` is the virtual screen's width x height x depth. With `screenReaderBus`, the copy
+// also runs in a D-Bus session of its own with the toolkit's accessibility bridge on, so
+// assistive technology can read its windows over AT-SPI; a machine without the session
+// tools or the accessibility bus has no such display.
+inline Display virtualDisplay(const std::string& screen = "1600x1000x24",
+                              bool screenReaderBus = false) {
     if (std::getenv("KELVORA_ON_VIRTUAL_DISPLAY")) return Display::here;
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return Display::none;
+    if (screenReaderBus &&
+        (std::system("command -v dbus-run-session >/dev/null 2>&1") != 0 ||
+         std::system("test -e /usr/share/dbus-1/services/org.a11y.Bus.service") != 0))
+        return Display::none;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string filter = std::string(test->test_suite_name()) + "." + test->name();
     char self[4096] = {};
@@ -35,15 +44,24 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
     // Tests run side by side: each looks for a free display from a number of its own, so two
     // starting at once do not race for the same one.
     std::string first = std::to_string(100 + getpid() % 4000);
-    std::string command = "env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 xvfb-run -a -n " +
-                          first + " -s '-screen 0 " + screen + "' '" + std::string(self, length) +
-                          "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
+    // A copy that hangs is ended after a generous deadline and fails the test saying so.
+    const std::string deadline = std::to_string(kGenerousDeadline.count());
+    std::string command =
+        "timeout -k 10 " + deadline + " env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 " +
+        std::string(screenReaderBus ? "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 " : "") +
+        "xvfb-run -a -n " + first + " -s '-screen 0 " + screen + "' " +
+        (screenReaderBus ? "dbus-run-session -- " : "") + "'" + std::string(self, length) +
+        "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::ifstream in(log);
         std::stringstream text;
         text << in.rdbuf();
-        ADD_FAILURE() << "on the virtual display:\n" << text.str();
+        bool hung = WIFEXITED(status) && (WEXITSTATUS(status) == 124 || WEXITSTATUS(status) == 137);
+        ADD_FAILURE() << (hung ? "the test on the virtual display did not end within " + deadline +
+                                     " s:\n"
+                               : std::string("on the virtual display:\n"))
+                      << text.str();
     }
     return Display::elsewhere;
 }
@@ -62,5 +80,16 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24") {
 
 // The same on the usual large screen.
 #define KELVORA_ON_VIRTUAL_DISPLAY() KELVORA_ON_VIRTUAL_SCREEN("1600x1000x24")
+
+// The same, in a D-Bus session where a screen reader can read the windows over AT-SPI.
+#define KELVORA_ON_VIRTUAL_DISPLAY_WITH_SCREEN_READER_BUS()                                        \
+    switch (kelvora::testing::virtualDisplay("1600x1000x24", true)) {                              \
+    case kelvora::testing::Display::here:                                                          \
+        break;                                                                                     \
+    case kelvora::testing::Display::none:                                                          \
+        GTEST_SKIP() << "xvfb-run, dbus-run-session or the accessibility bus is not installed";    \
+    case kelvora::testing::Display::elsewhere:                                                     \
+        return;                                                                                    \
+    }
 
 } // namespace kelvora::testing

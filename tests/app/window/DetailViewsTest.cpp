@@ -60,12 +60,11 @@ TEST(DetailViews, SidebarDrawsItsFillTheSelectedRowAndTheDiskBar) {
 
         EXPECT_TRUE(near(at(image, 5, 400), token(Token::sidebar, appearance)));
         // The selected overview row sits on a panel card; the others on the column's fill.
-        SidebarRowButton* overview = sidebar.button(Sidebar::Destination::overview);
-        ASSERT_TRUE(overview && overview->row().selected);
-        QRect row = overview->geometry();
+        ASSERT_TRUE(sidebar.rows().front().selected);
+        QRect row = sidebar.list()->rowRect(Sidebar::Destination::overview);
         EXPECT_TRUE(
             near(at(image, row.right() - 20, row.center().y()), token(Token::panel, appearance)));
-        QRect caches = sidebar.button(Sidebar::Destination::category, JunkKind::caches)->geometry();
+        QRect caches = sidebar.list()->rowRect(Sidebar::Destination::category, JunkKind::caches);
         EXPECT_TRUE(near(at(image, caches.center().x(), caches.top() + 2),
                          token(Token::sidebar, appearance)));
 
@@ -80,8 +79,7 @@ TEST(DetailViews, SidebarDrawsItsFillTheSelectedRowAndTheDiskBar) {
         EXPECT_TRUE(near(at(image, bar.right() - 4, y), token(Token::chip, appearance)));
         EXPECT_EQ(footer.label, "Home disk");
         EXPECT_EQ(footer.freeText, "61.2 GB free");
-        EXPECT_EQ(sidebar.button(Sidebar::Destination::category, JunkKind::apps)->row().size,
-                  "1.1 GB");
+        EXPECT_EQ(Sidebar::size(*model, JunkKind::apps), "1.1 GB");
     }
 }
 
@@ -112,10 +110,10 @@ TEST(DetailViews, SidebarRowsCloseUpToFitBeforeTheyScroll) {
         if (c.rowHeight) {
             EXPECT_EQ(first.height(), c.rowHeight) << c.what;
         } else {
-            EXPECT_GT(first.height(), SidebarRowButton::kTightHeight) << c.what;
-            EXPECT_LT(first.height(), SidebarRowButton::kHeight) << c.what;
+            EXPECT_GT(first.height(), SidebarList::kTightRowHeight) << c.what;
+            EXPECT_LT(first.height(), SidebarList::kRowHeight) << c.what;
         }
-        if (c.rowHeight == SidebarRowButton::kHeight)
+        if (c.rowHeight == SidebarList::kRowHeight)
             EXPECT_EQ(layout.rows[2].top() - layout.rows[1].top(), 34) << "the full 2 px gap";
         if (!c.scrolls) EXPECT_LE(layout.rows.back().bottom(), layout.footerTop) << c.what;
         for (size_t i = 1; i < layout.rows.size(); ++i)
@@ -129,16 +127,16 @@ TEST(DetailViews, SidebarTitlesStayWholeBesideTheirFigures) {
     DetailModel model(everyCategory());
     const int width = DetailSidebar::kWidth - 24;
     for (Sidebar::Row row : Sidebar::rows(*model)) {
-        EXPECT_EQ(SidebarRowButton::shownTitle(row, width).toStdString(), row.title);
+        EXPECT_EQ(SidebarList::shownTitle(row, width).toStdString(), row.title);
         for (bool selected : {false, true}) {
             row.selected = selected;
             row.size = "123.4 GB";
-            EXPECT_EQ(SidebarRowButton::shownTitle(row, width).toStdString(), row.title)
+            EXPECT_EQ(SidebarList::shownTitle(row, width).toStdString(), row.title)
                 << "beside 123.4 GB";
         }
     }
     Sidebar::Row longer{Sidebar::Destination::search, {}, "Search through everything", "", "1 on"};
-    EXPECT_TRUE(SidebarRowButton::shownTitle(longer, width).endsWith(QChar(0x2026)))
+    EXPECT_TRUE(SidebarList::shownTitle(longer, width).endsWith(QChar(0x2026)))
         << "a title that cannot fit is cut with an ellipsis";
 }
 
@@ -234,9 +232,9 @@ TEST(DetailViews, OverviewDrawsItsCardsAndTheDialsOrangeBand) {
         EXPECT_TRUE(near(at(image, band.x(), band.y()), token(Token::signal, appearance), 24));
 
         EXPECT_EQ(pane->summary().number, "12.6");
-        ASSERT_TRUE(pane->rowButton(JunkKind::largeFiles));
-        EXPECT_EQ(pane->rowButton(JunkKind::largeFiles)->row().size, "6.3 GB");
-        EXPECT_FALSE(pane->rowButton(JunkKind::systemData));
+        ASSERT_TRUE(pane->list()->row(JunkKind::largeFiles));
+        EXPECT_EQ(pane->list()->row(JunkKind::largeFiles)->size, "6.3 GB");
+        EXPECT_FALSE(pane->list()->row(JunkKind::systemData));
     }
 }
 
@@ -605,16 +603,19 @@ TEST(DetailViews, ClicksOpenCategoriesAndAskForTheCleanUp) {
     DetailModel model;
     auto* sidebar = new DetailSidebar(*model);
     Shown sidebarShown(sidebar, {232, 800});
-    QTest::mouseClick(sidebar->button(Sidebar::Destination::category, JunkKind::trash),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        sidebar->list(), Qt::LeftButton, {},
+        sidebar->list()->rowRect(Sidebar::Destination::category, JunkKind::trash).center());
     EXPECT_EQ(model->category(), JunkKind::trash);
     EXPECT_EQ(model->focusedItem(), model.item(".Trash/Old exports").location);
     takeInChanges();
-    EXPECT_TRUE(sidebar->button(Sidebar::Destination::category, JunkKind::trash)->isChecked());
+    for (const Sidebar::Row& row : sidebar->rows())
+        EXPECT_EQ(row.selected, row.kind == JunkKind::trash) << row.title;
 
     auto* overview = new OverviewList(*model);
     Shown overviewShown(overview, {1000, 900});
-    QTest::mouseClick(overview->pane()->rowButton(JunkKind::largeFiles), Qt::LeftButton);
+    OverviewRows* rows = overview->pane()->list();
+    QTest::mouseClick(rows, Qt::LeftButton, {}, rows->rowRect(JunkKind::largeFiles).center());
     EXPECT_EQ(model->category(), JunkKind::largeFiles);
 
     auto* footer = new PickFooter(*model);

@@ -4,25 +4,38 @@
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
+#include "design/Focus.h"
 #include "design/PaintedRows.h"
 #include "design/RowStack.h"
 #include "design/Theme.h"
 #include "engine/DiskScanner.h"
+#include "onboarding/SettingsView.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsView.h"
+#include "panes/SearchView.h"
 #include "panes/ShelfPage.h"
 #include "panes/ShelfView.h"
 #include "panes/SimilarPhotosView.h"
+#include "panes/SpaceMapCanvas.h"
+#include "panes/SpaceMapParts.h"
+#include "panes/SpaceMapTiles.h"
+#include "panes/SpaceMapView.h"
 #include "platform/FileSystem.h"
+#include "window/CategoryDetail.h"
+#include "window/CategoryList.h"
 #include "window/DetailSidebar.h"
 #include "window/DetailedView.h"
 #include "window/HeaderBar.h"
 #include "window/MainWindow.h"
 #include "window/ModeSwitch.h"
+#include "window/OverviewList.h"
 #include "window/RootView.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -46,37 +59,74 @@ protected:
         ASSERT_EQ(focused(), target) << "Tab never reached " << target->metaObject()->className();
     }
 
-    static void press(Qt::Key key) { QTest::keyClick(focused(), key); }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(focused(), key, modifiers);
+    }
 
-    // The row the keyboard is on wears the accent ring as the window draws it, at the default
-    // and the smallest size, light and dark; the pictures are kept.
+    // Moves the sidebar's keyboard to a row with the arrows, and opens it with Return.
+    static void openFromSidebar(DetailSidebar& sidebar, Sidebar::Destination destination,
+                                std::optional<JunkKind> kind = std::nullopt) {
+        SidebarList* list = sidebar.list();
+        ASSERT_EQ(focused(), list) << "the keyboard is in the sidebar";
+        const auto& rows = sidebar.rows();
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const Sidebar::Row& row) {
+            return row.destination == destination && row.kind == kind;
+        });
+        ASSERT_NE(row, rows.end());
+        const int wanted = static_cast<int>(row - rows.begin());
+        for (int presses = 0; presses < 40 && list->currentRow() != wanted; ++presses)
+            press(list->currentRow() < wanted ? Qt::Key_Down : Qt::Key_Up);
+        ASSERT_EQ(list->currentRow(), wanted);
+        press(Qt::Key_Return);
+    }
+
+    // The window as it draws now, light and dark at ratio 2 (so the 2 px ring lands on whole
+    // pixels), wears the accent ring along the left and right edges of `ring` (given in the
+    // widget's own coordinates); the pictures are kept.
+    static void expectRinged(MainWindow& window, const QWidget& widget, const QRectF& ring,
+                             const std::string& name) {
+        // What the last key set off is laid out first.
+        settle(std::chrono::milliseconds(50));
+        const QRectF place = ring.translated(widget.mapTo(&window, QPoint(0, 0)));
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            bool light = appearance == Appearance::light;
+            SCOPED_TRACE(name + (light ? " light" : " dark"));
+            Theme::Scope scope(appearance);
+            window.root()->applyForeground();
+            QImage image(window.size() * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2);
+            image.fill(Qt::transparent);
+            window.render(&image);
+            keepPicture(image, "keyboard-" + name + "-" + std::to_string(window.width()) +
+                                   (light ? "-light" : "-dark"));
+            EXPECT_TRUE(near(at(image, place.left() + 1, place.center().y()), Theme::signal(), 40));
+            EXPECT_TRUE(
+                near(at(image, place.right() - 1, place.center().y()), Theme::signal(), 40));
+        }
+        window.root()->applyForeground();
+    }
+
+    // The row the keyboard is on wears the ring, at the default and the smallest size.
     static void expectKeyboardsRowRinged(MainWindow& window, QWidget& list, const PaintedRows& rows,
                                          const std::string& name) {
         ASSERT_GE(rows.currentRow(), 0);
         for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
             window.resize(size);
             settle(std::chrono::milliseconds(50));
-            QRect row = rows.paintedRowRect(rows.currentRow())
-                            .translated(list.mapTo(&window, QPoint(0, 0)));
-            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-                bool light = appearance == Appearance::light;
-                SCOPED_TRACE(std::to_string(size.width()) + (light ? " light" : " dark"));
-                Theme::Scope scope(appearance);
-                window.root()->applyForeground();
-                // At ratio 2, as the snapshots are, so the 2 px ring lands on whole pixels.
-                QImage image(window.size() * 2, QImage::Format_ARGB32_Premultiplied);
-                image.setDevicePixelRatio(2);
-                image.fill(Qt::transparent);
-                window.render(&image);
-                keepPicture(image, "keyboard-" + name + "-" + std::to_string(size.width()) +
-                                       (light ? "-light" : "-dark"));
-                EXPECT_TRUE(near(at(image, row.left() + 5, row.center().y()), Theme::signal(), 40));
-                EXPECT_TRUE(
-                    near(at(image, row.right() - 5, row.center().y()), Theme::signal(), 40));
-            }
+            // A list's ring lies 4 px inside its row.
+            expectRinged(window, list,
+                         rows.paintedRowRect(rows.currentRow()).adjusted(4, 4, -4, -4), name);
         }
-        window.root()->applyForeground();
         window.resize(1280, 820);
+    }
+
+    // Presses Shift+Tab until the widget has the keyboard.
+    static void tabBackTo(QWidget* target) {
+        ASSERT_TRUE(target);
+        for (int presses = 0; presses < 60 && focused() != target; ++presses)
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+        ASSERT_EQ(focused(), target)
+            << "Shift+Tab never reached " << target->metaObject()->className();
     }
 
     // Shows the window, waits for the scan that showing it starts, and opens a tool of the
@@ -102,10 +152,11 @@ protected:
         }
         // Pictures of the window are taken once the view has faded in.
         waitUntil([&] { return !detailed->graphicsEffect(); });
-        tabTo(window, qobject_cast<DetailSidebar*>(detailed->sidebar())->button(tool));
-        press(Qt::Key_Space);
+        auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
+        tabTo(window, sidebar->list());
+        openFromSidebar(*sidebar, tool);
         if (!waitUntil([&] { return detailed->pane() == shown; })) {
-            ADD_FAILURE() << "Space on the sidebar's row opens its pane";
+            ADD_FAILURE() << "Return on the sidebar's row opens its pane";
             return nullptr;
         }
         return qobject_cast<Pane*>(detailed->paneWidget());
@@ -236,6 +287,267 @@ TEST_F(KeyboardDriveTest, ReturnOnALoginItemTurnsItOff) {
         << disabled->output;
     EXPECT_EQ(disabled->output.find("\"com.example.after\" => disabled"), std::string::npos);
     EXPECT_EQ(model->loginSelection(), tidy) << "the keyboard stays on what it turned off";
+}
+
+DetailedPane paneOf(Sidebar::Destination destination) {
+    switch (destination) {
+    case Sidebar::Destination::overview:
+        return DetailedPane::overview;
+    case Sidebar::Destination::category:
+        return DetailedPane::category;
+    case Sidebar::Destination::shelf:
+        return DetailedPane::shelf;
+    case Sidebar::Destination::spaceMap:
+        return DetailedPane::spaceMap;
+    case Sidebar::Destination::search:
+        return DetailedPane::search;
+    case Sidebar::Destination::photos:
+        return DetailedPane::photos;
+    case Sidebar::Destination::loginItems:
+        return DetailedPane::loginItems;
+    }
+    return DetailedPane::overview;
+}
+
+// The keyboard alone, at the smallest and the usual size. The switch and the sidebar wear
+// the ring; every row of the sidebar opens its pane with the arrows and Return, and the
+// pane takes the keyboard into its first list or control; the overview opens a category
+// with Return; the space map's tiles walk in reading order, open with Return and go up with
+// Backspace; Return presses a focused button; a sheet gives the keyboard back to what
+// opened it; Escape and Ctrl+W close the settings. After each step the keyboard is where
+// the user looks next.
+TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
+    write("Library/Caches/com.example.kept/blob.bin", std::string(300'000, 'k'));
+    write("Documents/notes/today.txt", std::string(90'000, 'n'));
+    write(".Trash/old draft.txt", std::string(50'000, 't'));
+    const std::string bundle = writeApp("Sketchpad", "com.example.sketchpad");
+    AppModel::Tools tools = this->tools();
+    tools.measure = AppModel::Tools::live().measure;
+    for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + " wide");
+        const std::string wide = std::to_string(size.width());
+        auto model = makeModel(tools);
+        model->setMode(AppModel::ViewMode::simple);
+        Updater updater;
+        MainWindow window(*model, updater);
+        window.resize(size);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
+        RootView* root = window.root();
+
+        // The switch: Tab reaches it ringed, Return presses it, and it keeps the keyboard.
+        QWidget* detailedSegment =
+            root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed);
+        ASSERT_NO_FATAL_FAILURE(tabTo(window, detailedSegment));
+        ASSERT_NO_FATAL_FAILURE(
+            expectRinged(window, *detailedSegment, detailedSegment->rect(), "mode-switch"));
+        press(Qt::Key_Return);
+        ASSERT_EQ(model->mode(), AppModel::ViewMode::detailed);
+        EXPECT_EQ(focused(), detailedSegment);
+        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
+        ASSERT_TRUE(detailed);
+        waitUntil([&] { return !detailed->graphicsEffect(); });
+        auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
+        SidebarList* list = sidebar->list();
+
+        // The sidebar is one stop of Tab, right after the header's buttons; the keyboard
+        // starts on the open row, ringed, and the next Tab goes on to the pane.
+        int tabs = 0;
+        for (; tabs < 5 && focused() != list; ++tabs)
+            press(Qt::Key_Tab);
+        ASSERT_EQ(focused(), list);
+        EXPECT_LE(tabs, 2) << "Check again, then the sidebar";
+        EXPECT_EQ(list->currentRow(), 0) << "on the overview, which is open";
+        ASSERT_NO_FATAL_FAILURE(expectRinged(window, *list, list->paintedRowRect(0), "sidebar"));
+        press(Qt::Key_Tab);
+        auto* overview = qobject_cast<OverviewList*>(detailed->paneWidget());
+        ASSERT_TRUE(overview);
+        EXPECT_EQ(focused(), overview->pane()->list()) << "the sidebar takes one Tab";
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
+        press(Qt::Key_End);
+        EXPECT_EQ(list->currentRow(), list->paintedRowCount() - 1);
+        press(Qt::Key_Home);
+        EXPECT_EQ(list->currentRow(), 0);
+
+        // Every row opens its pane with the arrows and Return; the pane has the keyboard.
+        const std::vector<Sidebar::Row> rows = sidebar->rows();
+        for (const Sidebar::Row& row : rows) {
+            SCOPED_TRACE(row.title);
+            ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
+            ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, row.destination, row.kind));
+            ASSERT_TRUE(waitUntil([&] { return detailed->pane() == paneOf(row.destination); }));
+            QWidget* pane = detailed->paneWidget();
+            QWidget* expected = nullptr;
+            switch (row.destination) {
+            case Sidebar::Destination::overview:
+                expected = qobject_cast<OverviewList*>(pane)->pane()->list();
+                break;
+            case Sidebar::Destination::category:
+                // A category with nothing found offers nothing to reach.
+                expected = model->result()->itemsOf(*row.kind).empty()
+                               ? static_cast<QWidget*>(list)
+                               : qobject_cast<CategoryDetail*>(pane)->list();
+                break;
+            case Sidebar::Destination::search:
+                expected = qobject_cast<SearchView*>(pane)->field();
+                break;
+            case Sidebar::Destination::photos:
+                expected = pane->findChild<InkButton*>("findPhotos");
+                break;
+            case Sidebar::Destination::spaceMap:
+                // Measuring leaves only the button that maps another folder.
+                expected = qobject_cast<SpaceMapView*>(pane)->header()->choose();
+                break;
+            case Sidebar::Destination::loginItems:
+                // None to list: the header's first button.
+                expected = pane->findChild<OutlineButton*>("openLoginSettings");
+                break;
+            case Sidebar::Destination::shelf:
+                // An empty shelf offers nothing to reach: the keyboard stays on its row.
+                expected = list;
+                break;
+            }
+            EXPECT_EQ(focused(), expected)
+                << (focused() ? focused()->metaObject()->className() : "nothing");
+            if (auto* rows = dynamic_cast<PaintedRows*>(focused())) {
+                EXPECT_TRUE(rows->showsFocusOn(rows->currentRow())) << "ringed";
+            }
+            if (row.destination == Sidebar::Destination::spaceMap)
+                ASSERT_TRUE(waitUntil([&] { return model->spaceMap() && !model->measuring(); }));
+        }
+
+        // The overview's rows take Return: the category opens with the keyboard in its list.
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
+        ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, Sidebar::Destination::overview));
+        OverviewRows* categories =
+            qobject_cast<OverviewList*>(detailed->paneWidget())->pane()->list();
+        ASSERT_EQ(focused(), categories);
+        press(Qt::Key_Down);
+        EXPECT_EQ(categories->currentRow(), 1);
+        press(Qt::Key_End);
+        ASSERT_NO_FATAL_FAILURE(expectRinged(
+            window, *categories,
+            categories->paintedRowRect(categories->currentRow()).adjusted(4, 4, -4, -4),
+            "overview"));
+        ASSERT_EQ(categories->rows().back().kind, JunkKind::trash);
+        press(Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
+        EXPECT_EQ(model->category(), JunkKind::trash);
+        EXPECT_EQ(focused(), qobject_cast<CategoryDetail*>(detailed->paneWidget())->list());
+
+        // The space map: Tab reaches the tiles, which walk in reading order and select as
+        // they go; Return opens a folder, Backspace comes back up onto it.
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
+        ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, Sidebar::Destination::spaceMap));
+        auto* map = qobject_cast<SpaceMapView*>(detailed->paneWidget());
+        ASSERT_TRUE(map);
+        SpaceMapCanvas* tiles = map->canvas();
+        ASSERT_NO_FATAL_FAILURE(tabTo(window, tiles));
+        std::vector<QRectF> places;
+        for (int i = 0; i < static_cast<int>(tiles->tiles().size()); ++i)
+            places.push_back(tiles->tileRect(i));
+        const std::vector<int> order = SpaceMapTiles::readingOrder(places);
+        ASSERT_GE(order.size(), 3u);
+        EXPECT_EQ(tiles->current(), order[0]) << "the first tile in reading order";
+        ASSERT_TRUE(model->mapSelection());
+        EXPECT_EQ(model->mapSelection(), tiles->tiles()[order[0]].entry->url);
+        press(Qt::Key_Right);
+        EXPECT_EQ(tiles->current(), order[1]);
+        EXPECT_EQ(model->mapSelection(), tiles->tiles()[order[1]].entry->url);
+        ASSERT_NO_FATAL_FAILURE(expectRinged(
+            window, *tiles,
+            SpaceMapTiles::drawn(tiles->tileRect(tiles->current())).adjusted(5, 5, -5, -5),
+            "space-map"));
+        press(Qt::Key_Left);
+        const URL library = URL::fileURL(env.home() + "/Library", true);
+        for (int presses = 0; presses < 10 && model->mapSelection() != library; ++presses)
+            press(Qt::Key_Right);
+        ASSERT_EQ(model->mapSelection(), library);
+        press(Qt::Key_Return);
+        ASSERT_EQ(model->mapFolder(), library);
+        EXPECT_EQ(focused(), tiles) << "the keyboard stays on the tiles";
+        EXPECT_TRUE(model->mapSelection()) << "on the first tile of the folder opened";
+        press(Qt::Key_Backspace);
+        EXPECT_EQ(model->mapFolder(), model->spaceMap()->root());
+        EXPECT_EQ(model->mapSelection(), library) << "back on the folder left";
+        press(Qt::Key_Up, Qt::AltModifier);
+        EXPECT_EQ(model->mapFolder(), model->spaceMap()->root()) << "nothing above the root";
+
+        // "Choose folder…" maps another folder; the keyboard comes back to the window and
+        // goes on to the new folder's tiles.
+        OutlineButton* choose = map->header()->choose();
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(choose));
+        QTimer answer;
+        answer.setInterval(20);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            answer.stop();
+            // The folder the dialog is in is the one it maps.
+            dialog->setDirectory(QString::fromStdString(env.home() + "/Documents"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        answer.start();
+        press(Qt::Key_Return);
+        // As the desktop does once a dialog closes; a virtual display has no one to do it.
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(waitUntil([&] {
+            return !model->measuring() && model->spaceMap() &&
+                   model->spaceMap()->root().lastPathComponent() == "Documents";
+        }));
+        ASSERT_TRUE(waitUntil([&] { return focused() == tiles; }));
+        EXPECT_TRUE(tiles->showsFocusOn(tiles->current()));
+
+        // Return presses the button the keyboard is on.
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
+        ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, Sidebar::Destination::photos));
+        ASSERT_EQ(focused(), detailed->paneWidget()->findChild<InkButton*>("findPhotos"));
+        press(Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return model->photoGroups() && !model->findingPhotos(); }))
+            << "Return looks for similar photos";
+
+        // A sheet takes the keyboard and gives it back to what had it: the uninstall sheet
+        // an app dropped on the window opens closes with Escape, and the sidebar has the
+        // keyboard again.
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
+        model->prepareUninstall(URL::fileURL(bundle));
+        ASSERT_TRUE(waitUntil([&] { return root->uninstallSheet() != nullptr; }));
+        EXPECT_TRUE(root->uninstallSheet()->isAncestorOf(focused()));
+        press(Qt::Key_Escape);
+        ASSERT_TRUE(waitUntil([&] { return !model->uninstallTarget(); }));
+        EXPECT_EQ(focused(), list);
+
+        // The settings close with Escape, and again with Ctrl+W.
+        SettingsView settings(*model);
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::NoModifier},
+                                             std::pair{Qt::Key_W, Qt::ControlModifier}}) {
+            settings.show();
+            settings.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+            QTest::keyClick(&settings, Qt::Key_Tab);
+            ASSERT_TRUE(settings.isAncestorOf(focused()));
+            press(key, modifiers);
+            EXPECT_FALSE(settings.isVisible());
+        }
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_EQ(focused(), list) << "the window keeps its keyboard where it was";
+
+        // "Check again" stops taking presses while it checks: the keyboard goes to the
+        // switch beside it, which stays, rather than to whatever comes next.
+        QWidget* checkAgain = root->header()->checkAgainButton();
+        ASSERT_NO_FATAL_FAILURE(tabBackTo(checkAgain));
+        press(Qt::Key_Return);
+        EXPECT_TRUE(model->phase().is(Kind::scanning));
+        EXPECT_EQ(focused(), detailedSegment);
+        ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
+        EXPECT_EQ(focused(), detailedSegment);
+    }
 }
 
 } // namespace

@@ -190,8 +190,9 @@ TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLauncha
     auto* detailed = qobject_cast<DetailedView*>(root->mainView());
     ASSERT_TRUE(detailed);
     auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-    QTest::mouseClick(sidebar->button(Sidebar::Destination::category, JunkKind::leftovers),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        sidebar->list(), Qt::LeftButton, {},
+        sidebar->list()->rowRect(Sidebar::Destination::category, JunkKind::leftovers).center());
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
     auto* list = detailed->paneWidget()->findChild<CategoryList*>();
     ASSERT_TRUE(list);

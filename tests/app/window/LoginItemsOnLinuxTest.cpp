@@ -150,7 +150,8 @@ protected:
         auto* detailed = qobject_cast<DetailedView*>(root->mainView());
         if (!detailed) return nullptr;
         auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-        QTest::mouseClick(sidebar->button(Sidebar::Destination::loginItems), Qt::LeftButton);
+        QTest::mouseClick(sidebar->list(), Qt::LeftButton, {},
+                          sidebar->list()->rowRect(Sidebar::Destination::loginItems).center());
         if (!waitUntil([&] { return detailed->pane() == DetailedPane::loginItems; }))
             return nullptr;
         return qobject_cast<LoginItemsView*>(detailed->paneWidget());
@@ -158,8 +159,8 @@ protected:
 
     static void openTool(MainWindow& window, Sidebar::Destination tool) {
         auto* detailed = qobject_cast<DetailedView*>(window.root()->mainView());
-        QTest::mouseClick(qobject_cast<DetailSidebar*>(detailed->sidebar())->button(tool),
-                          Qt::LeftButton);
+        SidebarList* list = qobject_cast<DetailSidebar*>(detailed->sidebar())->list();
+        QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(tool).center());
     }
 
     static const LoginListLayout::Row* row(LoginItemsView& pane, const std::string& id) {

@@ -478,12 +478,13 @@ TEST_F(RootViewTest, SidebarFitsTheUsualWindowAndScrollsThinlyInTheSmallest) {
         const QRect rows(area->viewport()->mapTo(sidebar, QPoint()), area->viewport()->size());
         EXPECT_LT(rows.bottom(), sidebar->diskBar().top() - 20) << "the footer keeps its room";
         EXPECT_EQ(bar->maximum() > 0, !usual);
+        SidebarList* list = sidebar->list();
         for (const Sidebar::Row& row : sidebar->rows()) {
-            SidebarRowButton* button = sidebar->button(row.destination, row.kind);
-            area->ensureWidgetVisible(button, 0, 0);
-            EXPECT_TRUE(rows.contains(QRect(button->mapTo(sidebar, QPoint()), button->size())))
+            const QRect place = list->rowRect(row.destination, row.kind);
+            area->ensureVisible(place.center().x(), place.center().y(), 0, place.height() / 2 + 1);
+            EXPECT_TRUE(rows.contains(QRect(list->mapTo(sidebar, place.topLeft()), place.size())))
                 << row.title << " in view above the footer";
-            EXPECT_EQ(SidebarRowButton::shownTitle(row, button->width()).toStdString(), row.title);
+            EXPECT_EQ(SidebarList::shownTitle(row, place.width()).toStdString(), row.title);
         }
         expectOnlyThinScrollers(root, std::to_string(size.width()));
         ThinScroller* scroller = ThinScroller::of(area);
@@ -496,8 +497,9 @@ TEST_F(RootViewTest, SidebarFitsTheUsualWindowAndScrollsThinlyInTheSmallest) {
                                    (appearance == Appearance::dark ? "dark" : "light"));
             const QPoint origin = sidebar->mapTo(&root, QPoint());
             const QRectF loginRow(
-                origin +
-                    sidebar->button(Sidebar::Destination::loginItems)->mapTo(sidebar, QPoint()),
+                origin + sidebar->list()->mapTo(
+                             sidebar,
+                             sidebar->list()->rowRect(Sidebar::Destination::loginItems).topLeft()),
                 QSizeF(200, 28));
             EXPECT_GT(countNear(image, loginRow, Theme::color(Token::muted, appearance), 40), 150)
                 << "the last row is drawn";

@@ -155,8 +155,9 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
     ASSERT_TRUE(sidebar);
 
     // The sidebar's row opens the category with its largest item in the inspector.
-    QTest::mouseClick(sidebar->button(Sidebar::Destination::category, JunkKind::caches),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        sidebar->list(), Qt::LeftButton, {},
+        sidebar->list()->rowRect(Sidebar::Destination::category, JunkKind::caches).center());
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
     EXPECT_EQ(model->category(), JunkKind::caches);
     EXPECT_EQ(model->focusedItem(), URL::fileURL(files.tool, true));
@@ -218,7 +219,8 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
 
     // Back to the overview through the sidebar, then from the simple view the header's
     // shelf button leads to the same pane.
-    QTest::mouseClick(sidebar->button(Sidebar::Destination::overview), Qt::LeftButton);
+    QTest::mouseClick(sidebar->list(), Qt::LeftButton, {},
+                      sidebar->list()->rowRect(Sidebar::Destination::overview).center());
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::done; }));
     QTest::mouseClick(root->header()->modeSwitch()->segment(AppModel::ViewMode::simple),
                       Qt::LeftButton);

@@ -126,11 +126,15 @@ TEST_F(WindowPicturesTest, ShelfHeaderWrapsALongHoldsSquaresAndKeepsItsTextsWhol
     QLocale::setDefault(previous);
 }
 
-// The login items header keeps its counts on one line clear of its buttons, and the ask
-// card's second sentence wraps inside a taller card instead of being cut.
+// The login items header keeps its counts on one line clear of its buttons, and, on a
+// computer with System Events, the ask card's second sentence wraps inside a taller card
+// instead of being cut.
 TEST_F(WindowPicturesTest, LoginItemsHeaderAndAskCardKeepEveryWord) {
     KELVORA_REQUIRE_GUI();
-    auto model = demoModel();
+    AppModel::Tools withSystemEvents = tools();
+    withSystemEvents.hasSystemEvents = [] { return true; };
+    auto model = makeModel(withSystemEvents);
+    model->setMode(AppModel::ViewMode::detailed);
     std::vector<LoginItem> items(12);
     for (int i = 0; i < 12; ++i) {
         items[i].source = LoginItem::Source::userAgent;

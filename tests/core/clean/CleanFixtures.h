@@ -1,8 +1,12 @@
 #pragma once
 
+#include "clean/UndoShelf.h"
 #include "model/ScanItem.h"
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
+#include "support/TempDir.h"
+
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -25,15 +29,19 @@ inline ScanItem itemOf(JunkKind kind, const std::vector<std::string>& paths, int
     return item;
 }
 
-// Runs the body in a forked child and returns its exit status (or -1 when it crashed), so a
-// test can change limits or drop privileges without touching the test process.
+// Runs the body in a forked child and returns its exit status (or -1 when it crashed or
+// hung), so a test can change limits or drop privileges without touching the test process.
 inline int inChild(const std::function<int()>& body) {
     pid_t pid = fork();
     if (pid == 0) _exit(body());
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return waitForChild(pid, "the child process");
 }
+
+// An Undo Shelf in a temporary folder of its own.
+struct ShelfFixture : ::testing::Test {
+    TempDir tmp;
+    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+};
 
 // Writes a file without syncing it, for fixtures of thousands of files.
 inline std::string writeUnsynced(const std::string& path, const std::string& contents) {

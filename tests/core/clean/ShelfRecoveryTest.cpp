@@ -1,11 +1,14 @@
 // The Undo Shelf against hand-edited, damaged and half-finished clean-ups: what it reads back,
 // what it puts back, and what it removes.
 #include "CleanFixtures.h"
+#include "clean/ShelfFolder.h"
 #include "clean/ShelfManifest.h"
 #include "clean/UndoShelf.h"
 #include "model/Format.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
+#include "platform/Text.h"
+#include "support/DiskUsage.h"
 #include "support/TempDir.h"
 
 #include <nlohmann/json.hpp>
@@ -26,9 +29,7 @@ namespace {
 const Date t0 = dateFromEpochSeconds(1'800'000'000);
 constexpr double day = 86400;
 
-struct ShelfRecoveryTest : ::testing::Test {
-    TempDir tmp;
-    UndoShelf shelf{URL::fileURL(tmp / "Shelf", true)};
+struct ShelfRecoveryTest : ShelfFixture {
 
     std::string folderOf(const std::string& id) const { return joinPath(shelf.root.path(), id); }
     std::string manifestOf(const std::string& id) const {
@@ -215,9 +216,9 @@ TEST_F(ShelfRecoveryTest, ACleanUpHoldingOnlyItsManifestIsFinishedQuietly) {
 TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeFrom) {
     std::string downloads = tmp.mkdir("home/Downloads");
     std::string elsewhere = tmp.mkdir("Elsewhere");
+    auto noted = FolderHandle::open(downloads).identity().value();
     auto scannedInDownloads = [&](const std::string& path) {
         ScanItem item = itemOf(JunkKind::downloads, {path});
-        auto noted = FolderHandle::open(downloads).identity().value();
         item.scannedIn = {{URL::fileURL(downloads, true), noted.device, noted.inode}};
         return item;
     };
@@ -229,7 +230,8 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
                              t0)
                      .sweep.value_or(UndoShelf::Sweep{});
     ASSERT_EQ(sweep.entries.size(), 3u);
-    ASSERT_EQ(sweep.entries[0].scannedIn, std::vector<std::string>{downloads});
+    ASSERT_EQ(sweep.entries[0].scannedIn,
+              (std::vector<UndoShelf::Entry::Folder>{{downloads, {{noted.device, noted.inode}}}}));
     removeItem(tmp / "home/Downloads/Sub");
     ASSERT_EQ(symlink(elsewhere.c_str(), (tmp / "home/Downloads/Sub").c_str()), 0);
     editManifest(sweep.id, [&](nlohmann::json& json) {
@@ -270,8 +272,9 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
 
 // A clean-up cut short before its plan was written holds only its items (and perhaps a
 // half-written plan): it is listed by its stored names, cannot be put back to a place nobody
-// noted, and expires like any other, its stale half-written file removed.
-TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires) {
+// noted, and so outlives its hold, saying why, until the user frees it; its stale
+// half-written file is removed.
+TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndStaysUntilFreed) {
     const std::string id = UndoShelf::sweepID(t0);
     tmp.write("Shelf/" + id + "/items/0-0-report.pdf", std::string(5000, 'r'));
     tmp.write("Shelf/" + id + "/items/1-0-Folder/inner.txt", "inner");
@@ -290,6 +293,7 @@ TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires
     for (const auto& entry : sweep.entries) {
         labels.push_back(entry.label);
         EXPECT_FALSE(entry.canGoBack());
+        EXPECT_NE(entry.whyItStays.find("where it came from is not known"), std::string::npos);
         EXPECT_GT(entry.bytes, 0);
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"0-0-report.pdf", "1-0-Folder"}));
@@ -300,7 +304,13 @@ TEST_F(ShelfRecoveryTest, ACleanUpCutBeforeItsPlanIsListedFromItsItemsAndExpires
     EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, day)), 0);
     EXPECT_FALSE(fileExists(partial));
     EXPECT_EQ(shelf.sweeps().at(0).entries, sweep.entries);
-    EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 7 * day)), sweep.bytes());
+    auto purge = shelf.purge(addSeconds(t0, 30 * day));
+    EXPECT_EQ(purge.bytes, 0);
+    ASSERT_EQ(purge.stillHeld.size(), 1u);
+    EXPECT_NE(purge.stillHeld[0].find("until you free it (and 1 more item)"), std::string::npos)
+        << purge.stillHeld[0];
+    EXPECT_EQ(shelf.sweeps().at(0).entries, sweep.entries);
+    EXPECT_EQ(shelf.empty(sweep), sweep.bytes());
     EXPECT_FALSE(fileExists(folderOf(id)));
     // What is not a clean-up, or is a damaged one, is left as it is.
     EXPECT_TRUE(fileExists(stranger));
@@ -362,6 +372,200 @@ TEST_F(ShelfRecoveryTest, ACleanUpFromBeforeItsFoldersWereNotedStillPutsEverythi
             return 3;
         }
         return contentsOf(app) == "plist" && contentsOf(settings) == "{}" ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// A stored item whose name is not text (left by another program, or by hand) is kept: once
+// the last listed entry is back, the clean-up stays, listing it readably, and its manifest,
+// which keeps the name's bytes, reads back. Only the user frees it.
+TEST_F(ShelfRecoveryTest, AStoredNameThatIsNotTextIsKeptListedAndFreedOnlyByTheUser) {
+    auto sweep = shelveOne({tmp.write("a.txt", "a")});
+    const std::string odd = "caf\xE9-\xFF.bin";
+    std::string stray = tmp.write("Shelf/" + sweep.id + "/items/" + odd, "kept");
+
+    auto left = shelf.putBack(sweep.entries[0], sweep);
+    EXPECT_EQ(contentsOf(tmp / "a.txt"), "a");
+    ASSERT_TRUE(left) << "the clean-up went with a file it still held";
+    EXPECT_EQ(contentsOf(stray), "kept");
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed[0].entries.size(), 1u);
+    const auto& kept = listed[0].entries[0];
+    EXPECT_EQ(kept.label, "caf\uFFFD-\uFFFD.bin");
+    EXPECT_EQ(kept.files.at(0).stored, odd);
+    EXPECT_FALSE(kept.canGoBack());
+    EXPECT_EQ(shelf.storedURL(listed[0], kept.files[0]).path(), stray);
+    // An older reader finds the readable name where it always looked; the bytes sit beside it.
+    auto written = nlohmann::json::parse(contentsOf(manifestOf(sweep.id)));
+    EXPECT_EQ(written["entries"][0]["files"][0]["stored"], "caf\uFFFD-\uFFFD.bin");
+    EXPECT_EQ(written["entries"][0]["files"][0]["storedHex"], hexText(odd));
+
+    EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 30 * day)), 0);
+    EXPECT_EQ(contentsOf(stray), "kept");
+    EXPECT_EQ(shelf.empty(listed[0]), kept.bytes);
+    EXPECT_FALSE(fileExists(folderOf(sweep.id)));
+}
+
+// One entry that cannot be read (a stored name that is not text, or that would climb out of
+// its folder) no longer hides its whole clean-up: the other entries stay listed and can go
+// back, and what the unreadable one stored is listed on its own, to be shown or freed.
+TEST_F(ShelfRecoveryTest, OneUnreadableStoredNameLeavesTheOtherEntriesListed) {
+    struct Case {
+        const char* name;
+        std::function<std::string(std::string manifest, const std::string& stored)> damage;
+    } cases[] = {
+        {"not text",
+         [](std::string manifest, const std::string& stored) {
+             return replacingAll(manifest, "\"" + stored + "\"", "\"1-0-b\xFF.txt\"");
+         }},
+        {"climbs out",
+         [](std::string manifest, const std::string& stored) {
+             return replacingAll(manifest, "\"" + stored + "\"", "\"../../b.txt\"");
+         }},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::string a = tmp.write(std::string(test.name) + "/a.txt", "a");
+        std::string b = tmp.write(std::string(test.name) + "/b.txt", "b");
+        auto sweep = shelf
+                         .shelve({{itemOf(JunkKind::downloads, {a}), "A"},
+                                  {itemOf(JunkKind::downloads, {b}), "B"}},
+                                 t0)
+                         .sweep.value();
+        std::string stored = sweep.entries[1].files[0].stored;
+        ASSERT_TRUE(writeFileAtomically(manifestOf(sweep.id),
+                                        test.damage(contentsOf(manifestOf(sweep.id)), stored)));
+
+        auto listed = shelf.sweeps();
+        ASSERT_EQ(listed.size(), 1u);
+        ASSERT_EQ(listed[0].entries.size(), 2u);
+        EXPECT_EQ(listed[0].entries[0].label, "A");
+        EXPECT_TRUE(listed[0].entries[0].canGoBack());
+        EXPECT_EQ(listed[0].entries[1].label, stored);
+        EXPECT_FALSE(listed[0].entries[1].canGoBack());
+
+        auto left = shelf.putBack(listed[0].entries[0], listed[0]);
+        EXPECT_EQ(contentsOf(a), "a");
+        ASSERT_TRUE(left);
+        EXPECT_EQ(contentsOf(shelf.storedURL(*left, left->entries.at(0).files.at(0)).path()), "b");
+        shelf.empty(*left);
+        EXPECT_TRUE(shelf.sweeps().empty());
+    }
+}
+
+// A record edited by hand to say an item was found in another folder, outside the home (one
+// that is missing, or one that holds other things): put back neither makes that folder nor
+// writes into it.
+TEST_F(ShelfRecoveryTest, PutBackNeverMakesOrWritesIntoAFolderAnEditedRecordNames) {
+    std::string downloads = tmp.mkdir("home/Downloads");
+    std::string elsewhere = tmp.mkdir("Elsewhere");
+    auto noted = FolderHandle::open(downloads).identity().value();
+    std::vector<UndoShelf::LabelledItem> items;
+    for (const char* name : {"x.txt", "y.txt"}) {
+        ScanItem item =
+            itemOf(JunkKind::downloads, {tmp.write("home/Downloads/" + std::string(name))});
+        item.scannedIn = {{URL::fileURL(downloads, true), noted.device, noted.inode}};
+        items.push_back({item, name});
+    }
+    auto sweep = shelf.shelve(items, t0).sweep.value();
+    const std::string missing = tmp / "Outside/New";
+    editManifest(sweep.id, [&](nlohmann::json& json) {
+        json["entries"][0]["scannedIn"][0] = missing;
+        json["entries"][0]["files"][0]["original"] = missing + "/x.txt";
+        json["entries"][1]["scannedIn"][0] = elsewhere;
+        json["entries"][1]["files"][0]["original"] = elsewhere + "/y.txt";
+    });
+
+    EXPECT_THROW(shelf.putBackAll(shelf.sweeps().at(0)), UndoShelf::Error);
+    EXPECT_FALSE(fileExists(tmp / "Outside"));
+    EXPECT_TRUE(listFolder(URL::fileURL(elsewhere, true)).entries.empty());
+    EXPECT_EQ(shelf.sweeps().at(0).entries.size(), 2u);
+}
+
+// A purge by an ordinary user that meets read-only folders inside a clean-up gives their owner
+// only the bits a removal needs (write and enter), never every bit to everyone.
+TEST_F(ShelfRecoveryTest, ThePurgeGivesAReadOnlyFolderOnlyItsOwnersWriteBit) {
+    shelf.holdDays = 0;
+    const std::pair<const char*, mode_t> modes[] = {{"a", 0555}, {"b", 0500}, {"c", 0444}};
+    std::vector<std::string> tools;
+    for (const auto& [name, mode] : modes)
+        tools.push_back(tmp.write(std::string("home/tools/") + name + "/lib.go", "package lib"));
+    ScanItem item = itemOf(JunkKind::developer, {tmp / "home/tools"}, 40);
+    auto sweep = shelf.shelve({{item, "tools"}}, t0).sweep.value();
+    std::string stored = shelf.storedURL(sweep, sweep.entries[0].files[0]).path();
+    ASSERT_EQ(std::system(("chown -R 65534:65534 '" + tmp.path() + "'").c_str()), 0);
+    // A folder of another user inside each: the removal stops there, and the folders it
+    // unlocked on the way stay to be looked at.
+    for (const auto& [name, mode] : modes) {
+        tmp.write("Shelf/" + sweep.id + "/items/" + lastComponent(stored) + "/" + name +
+                  "/root-owned/file");
+        ASSERT_EQ(chown((stored + "/" + name + "/root-owned").c_str(), 0, 0), 0);
+        ASSERT_EQ(chown((stored + "/" + name + "/root-owned/file").c_str(), 0, 0), 0);
+        ASSERT_EQ(chmod((stored + "/" + name).c_str(), mode), 0);
+    }
+
+    int status = inChild([&] {
+        if (setgid(65534) != 0 || setuid(65534) != 0) return 3;
+        return shelf.purge(t0).stillHeld.empty() ? 1 : 0;
+    });
+    EXPECT_EQ(status, 0);
+    for (const auto& [name, mode] : modes)
+        EXPECT_EQ(fileInfo(stored + "/" + name)->mode & 07777, mode | 0300u) << name;
+}
+
+// A clean-up cut short after moving part of an entry lists the size of what it stored, not
+// the size planned for the whole entry.
+TEST_F(ShelfRecoveryTest, ACleanUpCutShortInsideAnEntryListsTheSizeItStored) {
+    std::vector<std::string> paths = {tmp.write("shots/a.png", std::string(30'000, 'a')),
+                                      tmp.write("shots/b.png", std::string(60'000, 'b')),
+                                      tmp.write("shots/c.png", std::string(9'000, 'c'))};
+    auto sweep = shelveOne(paths, 5'000'000);
+    // As left by a kill after the first move: the plan of the whole entry, no manifest yet.
+    FolderHandle folder = FolderHandle::open(folderOf(sweep.id));
+    ASSERT_TRUE(writePlan(folder, sweep));
+    removeItem(manifestOf(sweep.id));
+    for (size_t i = 1; i < paths.size(); ++i)
+        ASSERT_TRUE(moveItem(shelf.storedURL(sweep, sweep.entries[0].files[i]).path(), paths[i]));
+
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed[0].entries.at(0).files.size(), 1u);
+    EXPECT_EQ(listed[0].bytes(), duBytes(shelf.storedURL(sweep, sweep.entries[0].files[0]).path()));
+}
+
+// Reading a shelf of many entries never builds a tree of its whole manifest: a clean-up of
+// 60,000 entries (a manifest of 37 MB) is read within little more memory than its records
+// and the file's text take.
+TEST_F(ShelfRecoveryTest, ReadingALargeShelfNeverHoldsItsManifestAsAWholeTree) {
+    constexpr int kEntries = 60'000;
+    const std::string id = UndoShelf::sweepID(t0);
+    // Written by another process, so that the memory writing it took is not the reader's.
+    ASSERT_EQ(inChild([&] {
+                  UndoShelf::Sweep sweep{id, t0, addSeconds(t0, 7 * day), {}};
+                  for (int i = 0; i < kEntries; ++i) {
+                      std::string name = "Screenshot " + std::to_string(i) + ".png";
+                      std::string original = tmp / ("home/Pictures/" + name);
+                      sweep.entries.push_back(
+                          {std::to_string(i),
+                           name,
+                           "screenshots",
+                           original,
+                           4096,
+                           {{original, std::to_string(i) + "-0-" + name, {{7, 8, 9}}}},
+                           {{tmp / "home", {{1, 2}}}}});
+                  }
+                  tmp.write("Shelf/" + id + "/items/0-0-" + sweep.entries[0].label);
+                  return writeManifest(FolderHandle::open(folderOf(id)), sweep) ? 0 : 1;
+              }),
+              0);
+
+    int status = inChild([&] {
+        // The records and the file's text take about 75 MB; a tree of the whole file took
+        // more than 185 MB besides.
+        limitMemoryTo(std::int64_t{130} << 20);
+        auto listed = shelf.sweeps();
+        return listed.size() == 1 && listed[0].entries.size() == kEntries ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
 }

@@ -3,9 +3,11 @@
 #include "CleanFixtures.h"
 #include "clean/Cleaner.h"
 #include "clean/ShelfManifest.h"
+#include "engine/DiskScanner.h"
 #include "model/Format.h"
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
 #include "support/TempDir.h"
 
 #include <nlohmann/json.hpp>
@@ -449,6 +451,11 @@ TEST_F(ShelfTest, FileThatCannotGoBackAfterAFailedSaveStaysListedAndNamed) {
                              t0,
                              addSeconds(t0, 7 * day),
                              {{"0", "Kept", "downloads", kept, 100, {{kept, "0-0-kept.txt"}}}}};
+    auto scanFolder =
+        DiskScanner::scanFolderOf(URL::fileURL(kept), DiskScanner::live().scanFolders());
+    ASSERT_TRUE(scanFolder);
+    auto identity = folderIdentityAt(scanFolder->path()).value();
+    planned.entries[0].scannedIn = {{scanFolder->path(), {{identity.device, identity.inode}}}};
     size_t planSize = encodeManifest(planned, false).text->size();
     size_t manifestSize = encodeManifest(planned).text->size();
     ASSERT_LT(planSize + 8, manifestSize);

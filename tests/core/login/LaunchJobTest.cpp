@@ -1,6 +1,7 @@
 #include "login/LaunchJob.h"
 #include "login/LoginItem.h"
 #include "platform/Plist.h"
+#include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -137,13 +138,22 @@ TEST(LaunchJob, BareProgramNamesAreLookedUpOnThePath) {
     EXPECT_TRUE(isProgramMissing(unknown.program));
 }
 
-TEST(LaunchJob, ProgramOnAnUnmountedVolumeIsNotMissing) {
+TEST(LaunchJob, ProgramOnAnUnmountedVolumeOrBehindAClosedFolderIsNotMissing) {
     TempDir dir;
     EXPECT_TRUE(isProgramMissing(std::nullopt));
     EXPECT_TRUE(isProgramMissing(URL::fileURL(dir / "gone/tool")));
     EXPECT_FALSE(isProgramMissing(URL::fileURL(dir.write("here/tool"))));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/Volumes/Kelvora Test Disk/bin/tool")));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool")));
+
+    // Behind a folder this user may not search, a program is hidden, not gone.
+    chmod(dir.path().c_str(), 0755);
+    std::string closed = parentPath(dir.write("closed/tool"));
+    chmod(closed.c_str(), 0700);
+    EXPECT_TRUE(kelvora::testing::asNobody([&] {
+        return !isProgramMissing(URL::fileURL(closed + "/tool")) &&
+               isProgramMissing(URL::fileURL(dir / "gone/tool"));
+    }));
 }
 
 TEST(LaunchJob, ProgramInTheMountPointOfADetachedVolumeIsNotMissing) {

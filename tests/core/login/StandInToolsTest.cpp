@@ -156,6 +156,9 @@ TEST_F(StandInTools, SwitchTurnsAnAgentOffAndOnThroughTheToolRunner) {
 }
 
 TEST_F(StandInTools, OsascriptKeepsTheOpenAtLoginList) {
+    // The stand-in answers in place of osascript, but it is no System Events.
+    ASSERT_TRUE(standInFor("/usr/bin/osascript"));
+    EXPECT_FALSE(LoginItemScanner::hasSystemEvents());
     std::string app = dir.mkdir("Applications/Say \"Hi\".app");
     LoginItemSwitch toggle;
     LoginItem item;

@@ -1,9 +1,11 @@
+#include "clean/Cleaner.h"
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/Plist.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -208,6 +210,76 @@ TEST(LeftoverLaunchAgents, OnlyAgentsWhoseProgramIsGone) {
     EXPECT_EQ(item.leftover()->name, "tool");
     EXPECT_EQ(item.leftover()->places, std::vector<std::string>{"LaunchAgents"});
     EXPECT_TRUE(item.leftover()->lastChanged);
+}
+
+// An autostart entry or a user unit whose program is gone is offered beside the launch
+// agents, by the rule the login items list offers it by: what only starts another program
+// (a shell, flatpak, an interpreter), a bare name on $PATH and a unit that names its program
+// elsewhere are never taken for gone. Cleaned, they wait on the shelf and come back as they
+// were, the unit with the link that enables it.
+TEST(LeftoverLoginItems, EntriesAndUnitsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
+    Fixture f;
+    const std::string autostart = f.dir / "home/.config/autostart";
+    const std::string units = f.dir / "home/.config/systemd/user";
+    auto entry = [&](const std::string& name, const std::string& keys) {
+        return f.dir.write("home/.config/autostart/" + name + ".desktop",
+                           "[Desktop Entry]\nType=Application\nName=" + name + "\n" + keys);
+    };
+    auto unit = [&](const std::string& name, const std::string& service) {
+        return f.dir.write("home/.config/systemd/user/" + name,
+                           "[Unit]\nDescription=" + name + "\n[Service]\n" + service +
+                               "[Install]\nWantedBy=default.target\n");
+    };
+    const std::string script = f.dir.write("home/bin/tool.py", "print('hi')\n");
+    const std::string goneEntry = entry("oldsync", "Exec=/opt/removed/bin/oldsync --tray\n");
+    entry("onpath", "Exec=true --quiet\n");
+    entry("flatpak", "Exec=flatpak run org.removed.App\n");
+    entry("script", "Exec=python3.99 " + script + "\n");
+    entry("shell", "Exec=sh -c \"/opt/removed/bin/x --y\"\n");
+    entry("hiding", "Hidden=true\n");
+    entry("elsewhere", "Exec=~/Apps/tool\n");
+    const std::string goneUnit = unit("old.service", "ExecStart=/opt/removed/bin/old\n");
+    unit("fine.service", "ExecStart=/bin/true\n");
+    unit("shell.service", "ExecStart=/bin/sh -c 'exec /opt/removed/bin/x'\n");
+    unit("dropin.service", "");
+    createDirectories(units + "/default.target.wants");
+    const std::string link = units + "/default.target.wants/old.service";
+    ASSERT_EQ(symlink(goneUnit.c_str(), link.c_str()), 0);
+
+    std::vector<ScanItem> offered;
+    for (const ScanItem& item : f.scan())
+        if (item.leftover()->kind != ScanItem::LeftoverInfo::Kind::launchAgent &&
+            item.leftover()->isLoginItem())
+            offered.push_back(item);
+    ASSERT_EQ(ids(offered), (std::vector<std::string>{"oldsync", "old.service"}));
+    EXPECT_EQ(offered[0].targets, std::vector<URL>{URL::fileURL(goneEntry)});
+    EXPECT_EQ(offered[1].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link)}));
+    for (const ScanItem& item : offered) {
+        EXPECT_GE(item.bytes, 1);
+        EXPECT_TRUE(item.leftover()->lastChanged);
+    }
+
+    const std::string entryText = fileText(goneEntry).value();
+    const std::string unitText = fileText(goneUnit).value();
+    UndoShelf shelf(URL::fileURL(f.dir / "Shelf", true));
+    Cleaner cleaner([] { return std::vector<RunningApp>{}; },
+                    [] { return std::vector<std::string>{"/usr/bin/something"}; },
+                    [](const ScanItem::Action&) { return std::optional<int32_t>(0); },
+                    [] { return std::vector<RunningProcess>{}; });
+    CleanReport report = cleaner.clean(offered, shelf, f.now);
+    EXPECT_TRUE(report.failures.empty());
+    ASSERT_TRUE(report.sweep);
+    for (const std::string& path : {goneEntry, goneUnit, link})
+        EXPECT_FALSE(fileExists(path)) << path;
+    shelf.putBackAll(*report.sweep);
+    EXPECT_EQ(fileText(goneEntry), entryText);
+    EXPECT_EQ(fileText(goneUnit), unitText);
+    struct stat info {};
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the enabling link comes back as a link";
+    char target[4096] = {};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), goneUnit);
 }
 
 // What `flatpak uninstall` and `snap remove` leave in the home is offered under the app's id,

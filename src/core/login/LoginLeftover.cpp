@@ -1,4 +1,4 @@
-#include "controller/LoginLeftover.h"
+#include "login/LoginLeftover.h"
 
 #include "login/SystemdUnits.h"
 #include "platform/FileSystem.h"

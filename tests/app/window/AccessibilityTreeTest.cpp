@@ -1,0 +1,178 @@
+#include "app/controller/ControllerFixture.h"
+#include "app/support/AtSpi.h"
+#include "app/support/VirtualDisplay.h"
+
+#include "controller/Updater.h"
+#include "design/DialGeometry.h"
+#include "onboarding/SettingsLayout.h"
+#include "onboarding/SettingsView.h"
+#include "window/MainWindow.h"
+#include "window/RootView.h"
+#include "window/SidebarContent.h"
+
+#include <QTest>
+
+#include <regex>
+
+namespace kelvora::testing {
+namespace {
+
+using Kind = AppModel::Phase::Kind;
+
+// The windows as a screen reader reads them over AT-SPI, in a D-Bus session of their own:
+// the main window with each pane, the simple view, the uninstall and receipt sheets and the
+// settings window.
+class AccessibilityTreeTest : public ControllerTest {
+protected:
+    void SetUp() override { Prefs::setBoolean(Prefs::Key::welcomeDone, true); }
+
+    // The window's object, read afresh; fails the test when the bus gives none.
+    static AtSpiObject window(const std::string& title) {
+        std::string error;
+        std::optional<AtSpiObject> application = AtSpiReader::application(error);
+        if (!application) {
+            ADD_FAILURE() << "the accessibility bus: " << error;
+            return {};
+        }
+        for (const AtSpiObject& window : application->children)
+            if (window.name == title && window.has("showing")) return window;
+        ADD_FAILURE() << "no window “" << title << "” on the accessibility bus";
+        return {};
+    }
+
+    // Every object on screen that the keyboard can reach has a name and a role that a
+    // screen reader can say; how many there are.
+    static int expectEveryStopNamed(const AtSpiObject& window, const std::string& what) {
+        static const std::set<std::string> silent{"",        "filler",  "panel",
+                                                  "unknown", "invalid", "redundant object"};
+        int stops = 0;
+        window.walkShowing([&](const AtSpiObject& object) {
+            if (!object.has("focusable")) return;
+            ++stops;
+            EXPECT_FALSE(object.name.empty()) << what << ": " << object.where;
+            EXPECT_FALSE(silent.count(object.role)) << what << ": " << object.where;
+        });
+        EXPECT_GT(stops, 2) << what;
+        return stops;
+    }
+
+    static const AtSpiObject* named(const AtSpiObject& root, const std::string& role,
+                                    const std::string& name) {
+        return root.find(
+            [&](const AtSpiObject& object) { return object.role == role && object.name == name; });
+    }
+
+    // The dial says where the needle stands, as a number and in words.
+    static void expectDial(const AtSpiObject& window, const AppModel& model) {
+        const AtSpiObject* dial = named(window, "progress bar", "Disk dial");
+        ASSERT_TRUE(dial) << "the dial is a progress bar";
+        const DiskSpace& disk = model.result()->disk;
+        const double used = static_cast<double>(disk.total - disk.available) /
+                            static_cast<double>(std::max<int64_t>(disk.total, 1));
+        ASSERT_TRUE(dial->value);
+        EXPECT_EQ(*dial->value, static_cast<double>(Dial::wholePercent(used)));
+        EXPECT_TRUE(
+            std::regex_match(dial->description,
+                             std::regex("[0-9]+ percent used now, [0-9]+ percent after cleaning")))
+            << dial->description;
+    }
+};
+
+TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndState) {
+    KELVORA_ON_VIRTUAL_DISPLAY_WITH_SCREEN_READER_BUS();
+    write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
+    write(".Trash/old draft.txt", std::string(50'000, 't'));
+    const std::string bundle = writeApp("Sketchpad", "com.example.sketchpad");
+    AppModel::Tools tools = this->tools();
+    tools.measure = AppModel::Tools::live().measure;
+    auto model = makeModel(tools);
+    model->setMode(AppModel::ViewMode::detailed);
+    Updater updater;
+    MainWindow main(*model, updater);
+    main.resize(1280, 820);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
+
+    // The sidebar and the overview: lists of items with their figures, the dial a gauge.
+    AtSpiObject overview = window("Kelvora");
+    expectEveryStopNamed(overview, "overview");
+    const AtSpiObject* sidebar = named(overview, "list", "Sidebar");
+    ASSERT_TRUE(sidebar);
+    const std::vector<Sidebar::Row> rows = Sidebar::rows(*model);
+    ASSERT_EQ(sidebar->children.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const AtSpiObject& item = sidebar->children[i];
+        EXPECT_EQ(item.role, "list item") << item.where;
+        EXPECT_EQ(item.name, rows[i].title);
+        EXPECT_EQ(item.description, rows[i].size.value_or(""));
+        EXPECT_EQ(item.has("selected"), rows[i].selected) << item.where;
+        EXPECT_EQ(item.actions, std::vector<std::string>{"Open"}) << item.where;
+    }
+    const AtSpiObject* categories = named(overview, "list", "Categories");
+    ASSERT_TRUE(categories);
+    const AtSpiObject* caches = named(*categories, "list item", "App caches");
+    ASSERT_TRUE(caches);
+    EXPECT_TRUE(caches->description.ends_with(", Safe to remove, " +
+                                              *Sidebar::size(*model, JunkKind::caches)))
+        << caches->description;
+    EXPECT_EQ(caches->actions, std::vector<std::string>{"Show details"});
+    expectDial(overview, *model);
+
+    // Every other pane the sidebar opens.
+    for (const Sidebar::Row& row : rows) {
+        if (row.destination == Sidebar::Destination::overview) continue;
+        SCOPED_TRACE(row.title);
+        Sidebar::open(*model, row);
+        settle();
+        ASSERT_TRUE(waitUntil([&] { return !model->measuring() && !model->findingPhotos(); }));
+        expectEveryStopNamed(window("Kelvora"), row.title);
+    }
+
+    // The simple view.
+    model->setMode(AppModel::ViewMode::simple);
+    settle();
+    AtSpiObject simple = window("Kelvora");
+    expectEveryStopNamed(simple, "simple view");
+    expectDial(simple, *model);
+
+    // Each sheet over the window.
+    model->prepareUninstall(URL::fileURL(bundle));
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+    settle();
+    expectEveryStopNamed(window("Kelvora"), "the uninstall sheet");
+    model->closeUninstall();
+    model->freeUp();
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::done) && model->receipt(); }));
+    model->setShowingReceipt(true);
+    settle();
+    expectEveryStopNamed(window("Kelvora"), "the receipt sheet");
+    model->setShowingReceipt(false);
+
+    // The settings window: its switches are check boxes, checked as the settings are.
+    SettingsView::Services services = SettingsView::Services::live();
+    services.helperStatus = [] { return ShelfSweeper::Status::off(); };
+    SettingsView settings(*model, services);
+    settings.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&settings));
+    AtSpiObject shown = window("Kelvora Settings");
+    expectEveryStopNamed(shown, "settings");
+    int switches = 0;
+    shown.walkShowing([&](const AtSpiObject& object) {
+        if (object.role != "check box") return;
+        ++switches;
+        const bool on =
+            object.name ==
+            SettingsLayout::switchTitle(SettingsLayout::Switch::showMenuBar).toStdString();
+        EXPECT_EQ(object.has("checked"), on) << object.where;
+    });
+    EXPECT_EQ(switches, 4) << "the helper, Docker, the scheduled clean and the menu bar";
+    const AtSpiObject* look = named(shown, "page tab list", "Look");
+    ASSERT_TRUE(look) << "the appearance is a row of tabs";
+    ASSERT_EQ(look->children.size(), 3u);
+    EXPECT_TRUE(look->children[0].has("selected")) << "Match my computer, chosen by default";
+}
+
+} // namespace
+} // namespace kelvora::testing
