@@ -4,8 +4,6 @@
 #include "model/ScanItem.h"
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
-#include "support/TempDir.h"
-
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 

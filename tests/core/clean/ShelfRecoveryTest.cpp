@@ -212,7 +212,9 @@ TEST_F(ShelfRecoveryTest, ACleanUpHoldingOnlyItsManifestIsFinishedQuietly) {
 
 // Put back goes only below the folder the scan found the item in, enters it one name at a
 // time without crossing a link, and makes what is missing the same way; a hand-edited place
-// outside the places the clean-up came from is refused with a reason.
+// outside the places the clean-up came from is refused with a reason, and a record edited to
+// say an item was found in another folder outside the home (one that is missing, or one that
+// holds other things) neither makes that folder nor gets written into.
 TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeFrom) {
     std::string downloads = tmp.mkdir("home/Downloads");
     std::string elsewhere = tmp.mkdir("Elsewhere");
@@ -223,13 +225,16 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
         return item;
     };
     const std::string outside = "/var/tmp/kelvora-put-back-" + lastComponent(tmp.path());
+    const std::string missing = tmp / "Outside/New";
     auto sweep = shelf
                      .shelve({{scannedInDownloads(tmp.write("home/Downloads/Sub/Deep/x.txt")), "X"},
                               {scannedInDownloads(tmp.write("home/Downloads/y.txt")), "Y"},
-                              {scannedInDownloads(tmp.write("home/Downloads/z.txt")), "Z"}},
+                              {scannedInDownloads(tmp.write("home/Downloads/z.txt")), "Z"},
+                              {scannedInDownloads(tmp.write("home/Downloads/w.txt")), "W"},
+                              {scannedInDownloads(tmp.write("home/Downloads/v.txt")), "V"}},
                              t0)
                      .sweep.value_or(UndoShelf::Sweep{});
-    ASSERT_EQ(sweep.entries.size(), 3u);
+    ASSERT_EQ(sweep.entries.size(), 5u);
     ASSERT_EQ(sweep.entries[0].scannedIn,
               (std::vector<UndoShelf::Entry::Folder>{{downloads, {{noted.device, noted.inode}}}}));
     removeItem(tmp / "home/Downloads/Sub");
@@ -237,6 +242,10 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
     editManifest(sweep.id, [&](nlohmann::json& json) {
         json["entries"][1]["files"][0]["original"] = tmp / "home/Documents/y.txt";
         json["entries"][2]["files"][0]["original"] = outside + "/z.txt";
+        json["entries"][3]["scannedIn"][0] = missing;
+        json["entries"][3]["files"][0]["original"] = missing + "/w.txt";
+        json["entries"][4]["scannedIn"][0] = elsewhere;
+        json["entries"][4]["files"][0]["original"] = elsewhere + "/v.txt";
     });
 
     try {
@@ -246,15 +255,16 @@ TEST_F(ShelfRecoveryTest, PutBackEntersNoLinkAndGoesNowhereTheCleanUpDidNotComeF
         std::string text = error.what();
         EXPECT_NE(text.find("“" + downloads +
                             "/Sub” is a link, and nothing is put back through "
-                            "one (and 2 more stayed on the Undo Shelf)"),
+                            "one (and 4 more stayed on the Undo Shelf)"),
                   std::string::npos)
             << text;
     }
     EXPECT_TRUE(listFolder(URL::fileURL(elsewhere, true)).entries.empty());
     EXPECT_FALSE(fileExists(tmp / "home/Documents"));
     EXPECT_FALSE(fileExists(outside));
+    EXPECT_FALSE(fileExists(tmp / "Outside"));
     auto listed = shelf.sweeps().at(0);
-    ASSERT_EQ(listed.entries.size(), 3u);
+    ASSERT_EQ(listed.entries.size(), 5u);
     try {
         shelf.putBack(listed.entries[2], listed);
         FAIL();
@@ -413,17 +423,8 @@ TEST_F(ShelfRecoveryTest, AStoredNameThatIsNotTextIsKeptListedAndFreedOnlyByTheU
 TEST_F(ShelfRecoveryTest, OneUnreadableStoredNameLeavesTheOtherEntriesListed) {
     struct Case {
         const char* name;
-        std::function<std::string(std::string manifest, const std::string& stored)> damage;
-    } cases[] = {
-        {"not text",
-         [](std::string manifest, const std::string& stored) {
-             return replacingAll(manifest, "\"" + stored + "\"", "\"1-0-b\xFF.txt\"");
-         }},
-        {"climbs out",
-         [](std::string manifest, const std::string& stored) {
-             return replacingAll(manifest, "\"" + stored + "\"", "\"../../b.txt\"");
-         }},
-    };
+        std::string storedAs;
+    } cases[] = {{"not text", "1-0-b\xFF.txt"}, {"climbs out", "../../b.txt"}};
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         std::string a = tmp.write(std::string(test.name) + "/a.txt", "a");
@@ -434,8 +435,9 @@ TEST_F(ShelfRecoveryTest, OneUnreadableStoredNameLeavesTheOtherEntriesListed) {
                                  t0)
                          .sweep.value();
         std::string stored = sweep.entries[1].files[0].stored;
-        ASSERT_TRUE(writeFileAtomically(manifestOf(sweep.id),
-                                        test.damage(contentsOf(manifestOf(sweep.id)), stored)));
+        ASSERT_TRUE(writeFileAtomically(
+            manifestOf(sweep.id), replacingAll(contentsOf(manifestOf(sweep.id)),
+                                               "\"" + stored + "\"", "\"" + test.storedAs + "\"")));
 
         auto listed = shelf.sweeps();
         ASSERT_EQ(listed.size(), 1u);
@@ -452,35 +454,6 @@ TEST_F(ShelfRecoveryTest, OneUnreadableStoredNameLeavesTheOtherEntriesListed) {
         shelf.empty(*left);
         EXPECT_TRUE(shelf.sweeps().empty());
     }
-}
-
-// A record edited by hand to say an item was found in another folder, outside the home (one
-// that is missing, or one that holds other things): put back neither makes that folder nor
-// writes into it.
-TEST_F(ShelfRecoveryTest, PutBackNeverMakesOrWritesIntoAFolderAnEditedRecordNames) {
-    std::string downloads = tmp.mkdir("home/Downloads");
-    std::string elsewhere = tmp.mkdir("Elsewhere");
-    auto noted = FolderHandle::open(downloads).identity().value();
-    std::vector<UndoShelf::LabelledItem> items;
-    for (const char* name : {"x.txt", "y.txt"}) {
-        ScanItem item =
-            itemOf(JunkKind::downloads, {tmp.write("home/Downloads/" + std::string(name))});
-        item.scannedIn = {{URL::fileURL(downloads, true), noted.device, noted.inode}};
-        items.push_back({item, name});
-    }
-    auto sweep = shelf.shelve(items, t0).sweep.value();
-    const std::string missing = tmp / "Outside/New";
-    editManifest(sweep.id, [&](nlohmann::json& json) {
-        json["entries"][0]["scannedIn"][0] = missing;
-        json["entries"][0]["files"][0]["original"] = missing + "/x.txt";
-        json["entries"][1]["scannedIn"][0] = elsewhere;
-        json["entries"][1]["files"][0]["original"] = elsewhere + "/y.txt";
-    });
-
-    EXPECT_THROW(shelf.putBackAll(shelf.sweeps().at(0)), UndoShelf::Error);
-    EXPECT_FALSE(fileExists(tmp / "Outside"));
-    EXPECT_TRUE(listFolder(URL::fileURL(elsewhere, true)).entries.empty());
-    EXPECT_EQ(shelf.sweeps().at(0).entries.size(), 2u);
 }
 
 // A purge by an ordinary user that meets read-only folders inside a clean-up gives their owner
@@ -514,24 +487,41 @@ TEST_F(ShelfRecoveryTest, ThePurgeGivesAReadOnlyFolderOnlyItsOwnersWriteBit) {
         EXPECT_EQ(fileInfo(stored + "/" + name)->mode & 07777, mode | 0300u) << name;
 }
 
-// A clean-up cut short after moving part of an entry lists the size of what it stored, not
-// the size planned for the whole entry.
-TEST_F(ShelfRecoveryTest, ACleanUpCutShortInsideAnEntryListsTheSizeItStored) {
+// What stays of an entry shows the size of what is still stored, not the size planned for it:
+// after a put back that left part of it, or a clean-up cut short inside it.
+TEST_F(ShelfRecoveryTest, AnEntryLeftPartStoredShowsTheSizeOfWhatIsStillStored) {
+    auto expectSizeOfWhatIsStored = [&](size_t files) {
+        auto listed = shelf.sweeps();
+        ASSERT_EQ(listed.size(), 1u);
+        ASSERT_EQ(listed[0].entries.at(0).files.size(), files);
+        std::vector<std::string> stored;
+        for (const auto& file : listed[0].entries[0].files)
+            stored.push_back(shelf.storedURL(listed[0], file).path());
+        EXPECT_EQ(listed[0].entries[0].bytes, duBytes(stored));
+        EXPECT_EQ(listed[0].bytes(), duBytes(stored));
+        shelf.empty(listed[0]);
+    };
+    // The folder of two of four became a link: nothing goes back through one.
+    auto sweep = shelveOne({tmp.write("home/Pictures/A/a.png", std::string(20'000, 'a')),
+                            tmp.write("home/Pictures/A/b.png", std::string(20'000, 'b')),
+                            tmp.write("home/Pictures/B/c.png", std::string(90'000, 'c')),
+                            tmp.write("home/Pictures/B/d.png", std::string(40'000, 'd'))},
+                           5'000'000);
+    removeItem(tmp / "home/Pictures/B");
+    ASSERT_EQ(symlink(tmp.mkdir("Elsewhere").c_str(), (tmp / "home/Pictures/B").c_str()), 0);
+    EXPECT_THROW(shelf.putBack(sweep.entries[0], sweep), UndoShelf::Error);
+    expectSizeOfWhatIsStored(2);
+
+    // As left by a kill after the first move: the plan of the whole entry, no manifest yet.
     std::vector<std::string> paths = {tmp.write("shots/a.png", std::string(30'000, 'a')),
                                       tmp.write("shots/b.png", std::string(60'000, 'b')),
                                       tmp.write("shots/c.png", std::string(9'000, 'c'))};
-    auto sweep = shelveOne(paths, 5'000'000);
-    // As left by a kill after the first move: the plan of the whole entry, no manifest yet.
-    FolderHandle folder = FolderHandle::open(folderOf(sweep.id));
-    ASSERT_TRUE(writePlan(folder, sweep));
+    sweep = shelveOne(paths, 5'000'000);
+    ASSERT_TRUE(writePlan(FolderHandle::open(folderOf(sweep.id)), sweep));
     removeItem(manifestOf(sweep.id));
     for (size_t i = 1; i < paths.size(); ++i)
         ASSERT_TRUE(moveItem(shelf.storedURL(sweep, sweep.entries[0].files[i]).path(), paths[i]));
-
-    auto listed = shelf.sweeps();
-    ASSERT_EQ(listed.size(), 1u);
-    ASSERT_EQ(listed[0].entries.at(0).files.size(), 1u);
-    EXPECT_EQ(listed[0].bytes(), duBytes(shelf.storedURL(sweep, sweep.entries[0].files[0]).path()));
+    expectSizeOfWhatIsStored(1);
 }
 
 // Reading a shelf of many entries never builds a tree of its whole manifest: a clean-up of
