@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/Url.h"
 
 #include <chrono>
 #include <csignal>
@@ -43,8 +44,9 @@ public:
         held_ = read(ready[0], &byte, 1) == 1;
         close(ready[0]);
         // The process table shows the new program only once exec has taken place.
-        const std::string exe = "/proc/" + std::to_string(pid_) + "/exe";
-        for (int tries = 0; held_ && !program.empty() && tries < 500 && linkTarget(exe) != program;
+        const URL exe = URL::fileURL("/proc/" + std::to_string(pid_) + "/exe");
+        for (int tries = 0;
+             held_ && !program.empty() && tries < 500 && exe.resolvingSymlinks().path() != program;
              ++tries)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -61,12 +63,6 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
-    static std::string linkTarget(const std::string& link) {
-        char buffer[4096];
-        const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
-        return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-    }
-
     pid_t pid_ = -1;
     bool held_ = false;
 };

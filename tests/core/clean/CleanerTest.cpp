@@ -175,10 +175,8 @@ TEST_F(CleanerTest, TargetAlreadyGoneIsReportedAndCountsNothing) {
     odd.targets = {URL::parse("kelvora-system:purgeable").value()};
     auto refused = cleaner().clean({odd}, std::nullopt, t0);
     ASSERT_EQ(refused.failures.size(), 1u);
-}
 
-// A mount made since the scan hides the target: the clean-up takes nothing and frees nothing.
-TEST_F(CleanerTest, ATargetHiddenUnderAMountMadeSinceTheScanCountsNothing) {
+    // Hidden under a mount made since the scan: the clean-up takes nothing.
     TempDir home;
     home.write(".cache/tool/blob", std::string(20000, 'b'));
     DiskScanner scanner = fixtureScanner(home);
@@ -186,10 +184,10 @@ TEST_F(CleanerTest, ATargetHiddenUnderAMountMadeSinceTheScanCountsNothing) {
     ASSERT_EQ(items.size(), 1u);
     const int status = inMountNamespace([&]() -> std::string {
         if (!mountAt(home / ".cache/tool")) return "no mount\n";
-        const CleanReport report = cleaner().clean(items, std::nullopt, t0);
+        const CleanReport hidden = cleaner().clean(items, std::nullopt, t0);
         std::string problems;
-        if (report.freed != 0) problems += "counted " + std::to_string(report.freed) + "\n";
-        if (report.failures.size() != 1) problems += "said nothing of the target\n";
+        if (hidden.freed != 0) problems += "counted " + std::to_string(hidden.freed) + "\n";
+        if (hidden.failures.size() != 1) problems += "said nothing of the target\n";
         return problems;
     });
     if (status == kNoMountNamespace) GTEST_SKIP() << "no mount namespace here";
