@@ -102,18 +102,31 @@ TEST(AppNames, AnInstalledBundleOrDesktopApplicationKeepsItsCacheFromLookingOrph
     EXPECT_EQ(catalog.detail(cache), "From an app that’s no longer installed");
 }
 
-TEST(AppNames, ACacheFolderIsNamedByTheDesktopEntryOfItsNameInAnyLetterCase) {
+// A cache folder is named by the desktop entry of its name, in any letter case. A desktop
+// names its entries after itself ("org.gnome.Evolution") while caches and programs go by the
+// program's name ("evolution"): both are matched to the entry by its id, the id's last part,
+// its Exec program and its StartupWMClass.
+TEST(AppNames, CachesAndRunningProgramsAreNamedByTheDesktopEntryTheyBelongTo) {
     TempDir dir;
     Environment env;
     env.set("XDG_DATA_HOME", (dir / "user").c_str());
     env.set("XDG_DATA_DIRS", (dir / "system").c_str());
-    dir.write("system/applications/spotify.desktop", "[Desktop Entry]\nName=Spotify\n");
-    dir.write("system/applications/google-chrome.desktop", "[Desktop Entry]\nName=Google Chrome\n");
-    dir.write("user/applications/com.Example.Notes.desktop", "[Desktop Entry]\nName=Notes\n");
-    dir.write("user/applications/Gone.desktop", "[Desktop Entry]\nHidden=true\n");
-    dir.write("system/applications/gone.desktop", "[Desktop Entry]\nName=Gone\n");
-
+    auto entry = [&](const std::string& path, const std::string& lines) {
+        dir.write(path, "[Desktop Entry]\n" + lines + "\n");
+    };
+    entry("system/applications/spotify.desktop", "Name=Spotify");
+    entry("system/applications/google-chrome.desktop", "Name=Google Chrome");
+    entry("user/applications/com.Example.Notes.desktop", "Name=Notes");
+    entry("user/applications/Gone.desktop", "Hidden=true");
+    entry("system/applications/gone.desktop", "Name=Gone");
     Catalog catalog({}, AppNames::live({}), {}, "/home/ann");
+    auto cacheNamed = [](const std::string& folder) {
+        ScanItem cache;
+        cache.kind = JunkKind::caches;
+        cache.targets = {URL::fileURL("/x"), URL::fileURL("/y")};
+        cache.location = URL::fileURL("/home/ann/.cache/" + folder, true);
+        return cache;
+    };
     struct Case {
         const char* folder;
         const char* name;
@@ -132,47 +145,29 @@ TEST(AppNames, ACacheFolderIsNamedByTheDesktopEntryOfItsNameInAnyLetterCase) {
         {"mesa_shader_cache", "mesa_shader_cache", "2 items inside"},
     };
     for (const Case& c : cases) {
-        ScanItem cache;
-        cache.kind = JunkKind::caches;
-        cache.targets = {URL::fileURL("/x"), URL::fileURL("/y")};
-        cache.location = URL::fileURL(std::string("/home/ann/.cache/") + c.folder);
-        EXPECT_EQ(catalog.name(cache), c.name) << c.folder;
-        EXPECT_EQ(catalog.detail(cache), c.detail) << c.folder;
+        EXPECT_EQ(catalog.name(cacheNamed(c.folder)), c.name) << c.folder;
+        EXPECT_EQ(catalog.detail(cacheNamed(c.folder)), c.detail) << c.folder;
     }
-}
 
-// A desktop names its entries after itself ("org.gnome.Evolution") while caches and programs
-// go by the program's name ("evolution"): both are matched to the entry by its id, the id's
-// last part, its Exec program and its StartupWMClass.
-TEST(AppNames, CachesAndRunningProgramsAreNamedByTheEntryTheyBelongTo) {
-    TempDir dir;
-    Environment env;
-    env.set("XDG_DATA_HOME", (dir / "user").c_str());
-    env.set("XDG_DATA_DIRS", (dir / "system").c_str());
-    dir.write("system/applications/firefox-esr.desktop",
-              "[Desktop Entry]\nName=Firefox ESR\nExec=/usr/lib/firefox-esr/firefox-esr %u\n");
-    dir.write("system/applications/org.gnome.Evolution.desktop",
-              "[Desktop Entry]\nName=Evolution\nExec=evolution %U\n");
-    dir.write("system/applications/org.keepassxc.KeePassXC.desktop",
-              "[Desktop Entry]\nName=KeePassXC\nExec=keepassxc %f\n");
-    dir.write("system/applications/org.gnome.Software.desktop",
-              "[Desktop Entry]\nName=Software\nExec=gnome-software %U\n");
-    dir.write("user/flatpak/exports/share/applications/com.spotify.Client.desktop",
-              "[Desktop Entry]\nName=Spotify\nExec=/usr/bin/flatpak run --branch=stable "
-              "--command=spotify com.spotify.Client @@u %U @@\nStartupWMClass=Spotify\n");
-
-    Catalog catalog({}, AppNames::live({}), {}, "/home/ann");
+    // Entries named after the desktop; Spotify only as a Flatpak app.
+    ASSERT_EQ(unlink((dir / "system/applications/spotify.desktop").c_str()), 0);
+    entry("system/applications/firefox-esr.desktop",
+          "Name=Firefox ESR\nExec=/usr/lib/firefox-esr/firefox-esr %u");
+    entry("system/applications/org.gnome.Evolution.desktop", "Name=Evolution\nExec=evolution %U");
+    entry("system/applications/org.keepassxc.KeePassXC.desktop",
+          "Name=KeePassXC\nExec=keepassxc %f");
+    entry("system/applications/org.gnome.Software.desktop",
+          "Name=Software\nExec=gnome-software %U");
+    entry("user/flatpak/exports/share/applications/com.spotify.Client.desktop",
+          "Name=Spotify\nExec=/usr/bin/flatpak run --branch=stable --command=spotify "
+          "com.spotify.Client @@u %U @@\nStartupWMClass=Spotify");
     const std::vector<std::pair<std::string, std::string>> folders = {
         {"mozilla", "Firefox ESR"},     {"evolution", "Evolution"},   {"keepassxc", "KeePassXC"},
         {"gnome-software", "Software"}, {"spotify", "Spotify"},       {"Spotify", "Spotify"},
         {"flatpak", "flatpak"},         {"thumbnails", "thumbnails"},
     };
-    for (const auto& [folder, name] : folders) {
-        ScanItem cache;
-        cache.kind = JunkKind::caches;
-        cache.location = URL::fileURL("/home/ann/.cache/" + folder, true);
-        EXPECT_EQ(catalog.name(cache), name) << folder;
-    }
+    for (const auto& [folder, name] : folders)
+        EXPECT_EQ(catalog.name(cacheNamed(folder)), name) << folder;
     EXPECT_EQ(DiskScanner::programNames(
                   {"evolution", "spotify", "firefox-esr", "keepassxc", "Xorg", "flatpak"}),
               (std::map<std::string, std::string>{{"Xorg", "Xorg"},
@@ -184,10 +179,7 @@ TEST(AppNames, CachesAndRunningProgramsAreNamedByTheEntryTheyBelongTo) {
 
     // Where Firefox is not installed, the Mozilla folder is Thunderbird's.
     ASSERT_EQ(unlink((dir / "system/applications/firefox-esr.desktop").c_str()), 0);
-    dir.write("system/applications/net.thunderbird.Thunderbird.desktop",
-              "[Desktop Entry]\nName=Thunderbird\nExec=thunderbird %u\n");
-    ScanItem mozilla;
-    mozilla.kind = JunkKind::caches;
-    mozilla.location = URL::fileURL("/home/ann/.cache/mozilla", true);
-    EXPECT_EQ(catalog.name(mozilla), "Thunderbird");
+    entry("system/applications/net.thunderbird.Thunderbird.desktop",
+          "Name=Thunderbird\nExec=thunderbird %u");
+    EXPECT_EQ(catalog.name(cacheNamed("mozilla")), "Thunderbird");
 }

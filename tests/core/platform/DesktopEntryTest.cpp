@@ -12,15 +12,12 @@ TEST(DesktopEntry, KeysOfTheMainGroupInTheUsersLanguage) {
                                      "[Desktop Action new]\nName=New Window\nExec=other\n");
     EXPECT_EQ(entry.value("Name"), "Text Editor");
     EXPECT_EQ(entry.value("Exec"), std::nullopt) << "an action's keys are not the entry's";
-    struct Case {
-        std::string locale;
-        std::string name;
-    };
-    for (const Case& c : std::vector<Case>{{"fr_CH.UTF-8@euro", "Éditeur suisse"},
-                                           {"fr_BE.UTF-8", "Éditeur"},
-                                           {"de_DE.UTF-8", "Text Editor"},
-                                           {"C", "Text Editor"}})
-        EXPECT_EQ(entry.localized("Name", c.locale), c.name) << c.locale;
+    for (const auto& [locale, name] :
+         std::vector<std::pair<std::string, std::string>>{{"fr_CH.UTF-8@euro", "Éditeur suisse"},
+                                                          {"fr_BE.UTF-8", "Éditeur"},
+                                                          {"de_DE.UTF-8", "Text Editor"},
+                                                          {"C", "Text Editor"}})
+        EXPECT_EQ(entry.localized("Name", locale), name) << locale;
     EXPECT_EQ(entry.localized("Comment", "de_AT"), "Schreiben");
     EXPECT_TRUE(entry.flag("Hidden"));
     EXPECT_EQ(entry.list("OnlyShowIn"), (std::vector<std::string>{"GNOME", "KDE"}));

@@ -181,6 +181,21 @@ void appendBigEndian(std::string& bytes, uint64_t value, int width) {
         bytes += static_cast<char>((value >> shift) & 0xFF);
 }
 
+// Ends a bplist00 whose objects start at `offsets` (the first the top) with its offset table
+// and trailer: offsets of 4 bytes, references of 2.
+std::string withTrailer(std::string bytes, const std::vector<uint64_t>& offsets) {
+    const uint64_t table = bytes.size();
+    for (uint64_t offset : offsets)
+        appendBigEndian(bytes, offset, 4);
+    bytes += std::string(6, '\0');
+    bytes += '\x04'; // offset size
+    bytes += '\x02'; // reference size
+    appendBigEndian(bytes, offsets.size(), 8);
+    appendBigEndian(bytes, 0, 8);
+    appendBigEndian(bytes, table, 8);
+    return bytes;
+}
+
 // bplist00 of arrays each holding the next one `refs` times; with `loop` the last holds the
 // first.
 std::string binaryChain(uint32_t count, bool loop = false, int refs = 1) {
@@ -197,42 +212,20 @@ std::string binaryChain(uint32_t count, bool loop = false, int refs = 1) {
         for (int ref = 0; ref < refs; ++ref)
             appendBigEndian(bytes, last ? 0 : i + 1, 2);
     }
-    uint64_t table = bytes.size();
-    for (uint64_t offset : offsets)
-        appendBigEndian(bytes, offset, 4);
-    bytes += std::string(6, '\0');
-    bytes += '\x04'; // offset size
-    bytes += '\x02'; // reference size
-    appendBigEndian(bytes, count, 8);
-    appendBigEndian(bytes, 0, 8);
-    appendBigEndian(bytes, table, 8);
-    return bytes;
+    return withTrailer(std::move(bytes), offsets);
 }
 
 // bplist00 of one array naming one data value of `size` bytes `refs` times.
 std::string sharedBlob(uint32_t refs, uint32_t size) {
-    std::string bytes = "bplist00";
-    const uint64_t array = bytes.size();
-    bytes += '\xAF';
-    bytes += '\x12';
+    std::string bytes = "bplist00\xAF\x12";
     appendBigEndian(bytes, refs, 4);
     for (uint32_t ref = 0; ref < refs; ++ref)
         appendBigEndian(bytes, 1, 2);
     const uint64_t data = bytes.size();
-    bytes += '\x4F';
-    bytes += '\x12';
+    bytes += "\x4F\x12";
     appendBigEndian(bytes, size, 4);
     bytes += std::string(size, 'd');
-    const uint64_t table = bytes.size();
-    appendBigEndian(bytes, array, 4);
-    appendBigEndian(bytes, data, 4);
-    bytes += std::string(6, '\0');
-    bytes += '\x04'; // offset size
-    bytes += '\x02'; // reference size
-    appendBigEndian(bytes, 2, 8);
-    appendBigEndian(bytes, 0, 8);
-    appendBigEndian(bytes, table, 8);
-    return bytes;
+    return withTrailer(std::move(bytes), {8, data});
 }
 
 } // namespace
