@@ -216,10 +216,7 @@ TEST_F(CleanerTest, DeletingDirectlyNeverMakesAReadOnlyFolderWritable) {
     sync();
     const int64_t looseBytes = Cleaner::freedSize(URL::fileURL(loose));
     EXPECT_TRUE(asNobody([&] {
-        const CleanReport report = Cleaner([] { return std::vector<RunningApp>{}; },
-                                           [] { return std::vector<std::string>{}; }, {},
-                                           [] { return std::vector<RunningProcess>{}; })
-                                       .clean(items, std::nullopt, t0);
+        const CleanReport report = cleaner().clean(items, std::nullopt, t0);
         return report.failures.size() == 2 && report.freed > looseBytes &&
                report.freed < 2 * looseBytes + 5 * 4096;
     }));
