@@ -114,45 +114,69 @@ TEST_F(ShelfRecoveryTest, NegativeSizesReadAsNothingAndAncientExpiriesAreOver) {
     EXPECT_EQ(shelf.purgeExpired(t0), std::numeric_limits<int64_t>::max());
 }
 
-// A manifest that lists fewer items than its clean-up stores (edited, or damaged): putting
-// back the last listed entry leaves the rest stored and listed under their stored names,
-// where they can be freed or shown, never put back to a guessed place.
+// A clean-up that stores more than its manifest lists (an entry an editor dropped, or an item
+// whose stored name is not text, left by another program or by hand): putting back the last
+// listed entry leaves the rest stored and listed, readably, under its stored name, never put
+// back to a guessed place nor purged with the hold; only the user frees it. The manifest keeps
+// a readable name where older readers look, and the bytes of one that is not text beside it.
 TEST_F(ShelfRecoveryTest, PuttingBackTheLastListedEntryKeepsWhatTheManifestNeverListed) {
-    std::string a = tmp.write("a.txt", "a");
-    std::string b = tmp.write("b.txt", "b");
-    auto sweep = shelf
-                     .shelve({{itemOf(JunkKind::downloads, {a}), "A"},
-                              {itemOf(JunkKind::downloads, {b}), "B"}},
-                             t0)
-                     .sweep.value();
-    editManifest(sweep.id, [](nlohmann::json& json) { json["entries"].erase(1); });
-    auto listed = shelf.sweeps().at(0);
-    ASSERT_EQ(listed.entries.size(), 1u);
+    struct Row {
+        const char* story;
+        std::string stored, label; // the stored name of what stays, and how it is listed
+        bool dropped;              // shelved, then dropped from the manifest
+    };
+    const std::vector<Row> rows = {
+        {"dropped by an editor", "1-0-b.txt", "1-0-b.txt", true},
+        {"a name that is not text", "caf\xE9-\xFF.bin", "caf\uFFFD-\uFFFD.bin", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        const std::string a = tmp.write(std::string(row.story) + "/a.txt", "a");
+        const std::string b = tmp / (std::string(row.story) + "/b.txt");
+        std::vector<UndoShelf::LabelledItem> items = {{itemOf(JunkKind::downloads, {a}), "A"}};
+        if (row.dropped)
+            items.push_back(
+                {itemOf(JunkKind::downloads, {tmp.write(std::string(row.story) + "/b.txt", "b")}),
+                 "B"});
+        auto sweep = shelf.shelve(items, t0).sweep.value();
+        if (row.dropped)
+            editManifest(sweep.id, [](nlohmann::json& json) { json["entries"].erase(1); });
+        else
+            tmp.write("Shelf/" + sweep.id + "/items/" + row.stored, "b");
+        auto listed = shelf.sweeps().at(0);
+        ASSERT_EQ(listed.entries.size(), 1u);
 
-    auto left = shelf.putBack(listed.entries[0], listed);
-    EXPECT_EQ(contentsOf(a), "a");
-    ASSERT_TRUE(left) << "the clean-up went with a file it still held";
-    ASSERT_EQ(left->entries.size(), 1u);
-    const auto& rest = left->entries[0];
-    EXPECT_EQ(rest.label, "1-0-b.txt");
-    EXPECT_FALSE(rest.canGoBack());
-    std::string stored = shelf.storedURL(*left, rest.files[0]).path();
-    EXPECT_EQ(contentsOf(stored), "b");
-    ASSERT_EQ(shelf.sweeps().size(), 1u);
-    EXPECT_EQ(shelf.sweeps()[0].entries, left->entries);
+        auto left = shelf.putBack(listed.entries[0], listed);
+        EXPECT_EQ(contentsOf(a), "a");
+        ASSERT_TRUE(left) << "the clean-up went with a file it still held";
+        ASSERT_EQ(left->entries.size(), 1u);
+        const auto& rest = left->entries[0];
+        EXPECT_EQ(rest.label, row.label);
+        EXPECT_EQ(rest.files.at(0).stored, row.stored);
+        EXPECT_FALSE(rest.canGoBack());
+        std::string stored = shelf.storedURL(*left, rest.files[0]).path();
+        EXPECT_EQ(stored, folderOf(sweep.id) + "/items/" + row.stored);
+        ASSERT_EQ(shelf.sweeps().size(), 1u);
+        EXPECT_EQ(shelf.sweeps()[0].entries, left->entries);
+        auto written = nlohmann::json::parse(contentsOf(manifestOf(sweep.id)));
+        EXPECT_EQ(written["entries"][0]["files"][0]["stored"], row.label);
+        if (!row.dropped)
+            EXPECT_EQ(written["entries"][0]["files"][0]["storedHex"], hexText(row.stored));
 
-    try {
-        shelf.putBackAll(*left);
-        FAIL() << "a file with no known place was put back somewhere";
-    } catch (const UndoShelf::Error& error) {
-        EXPECT_NE(std::string(error.what()).find("where it came from is not known"),
-                  std::string::npos)
-            << error.what();
+        try {
+            shelf.putBackAll(*left);
+            FAIL() << "a file with no known place was put back somewhere";
+        } catch (const UndoShelf::Error& error) {
+            EXPECT_NE(std::string(error.what()).find("where it came from is not known"),
+                      std::string::npos)
+                << error.what();
+        }
+        EXPECT_FALSE(fileExists(b));
+        EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 30 * day)), 0);
+        EXPECT_EQ(contentsOf(stored), "b");
+        EXPECT_EQ(shelf.empty(*left), rest.bytes);
+        EXPECT_FALSE(fileExists(folderOf(sweep.id)));
     }
-    EXPECT_EQ(contentsOf(stored), "b");
-    EXPECT_FALSE(fileExists(b));
-    shelf.empty(*left);
-    EXPECT_TRUE(shelf.sweeps().empty());
 }
 
 // kill -9 during a put back leaves files that are back still listed. Each is known by the
@@ -400,37 +424,6 @@ TEST_F(ShelfRecoveryTest, ACleanUpFromBeforeItsFoldersWereNotedStillPutsEverythi
         return contentsOf(app) == "plist" && contentsOf(settings) == "{}" ? 0 : 4;
     });
     EXPECT_EQ(status, 0);
-}
-
-// A stored item whose name is not text (left by another program, or by hand) is kept: once
-// the last listed entry is back, the clean-up stays, listing it readably, and its manifest,
-// which keeps the name's bytes, reads back. Only the user frees it.
-TEST_F(ShelfRecoveryTest, AStoredNameThatIsNotTextIsKeptListedAndFreedOnlyByTheUser) {
-    auto sweep = shelveOne({tmp.write("a.txt", "a")});
-    const std::string odd = "caf\xE9-\xFF.bin";
-    std::string stray = tmp.write("Shelf/" + sweep.id + "/items/" + odd, "kept");
-
-    auto left = shelf.putBack(sweep.entries[0], sweep);
-    EXPECT_EQ(contentsOf(tmp / "a.txt"), "a");
-    ASSERT_TRUE(left) << "the clean-up went with a file it still held";
-    EXPECT_EQ(contentsOf(stray), "kept");
-    auto listed = shelf.sweeps();
-    ASSERT_EQ(listed.size(), 1u);
-    ASSERT_EQ(listed[0].entries.size(), 1u);
-    const auto& kept = listed[0].entries[0];
-    EXPECT_EQ(kept.label, "caf\uFFFD-\uFFFD.bin");
-    EXPECT_EQ(kept.files.at(0).stored, odd);
-    EXPECT_FALSE(kept.canGoBack());
-    EXPECT_EQ(shelf.storedURL(listed[0], kept.files[0]).path(), stray);
-    // An older reader finds the readable name where it always looked; the bytes sit beside it.
-    auto written = nlohmann::json::parse(contentsOf(manifestOf(sweep.id)));
-    EXPECT_EQ(written["entries"][0]["files"][0]["stored"], "caf\uFFFD-\uFFFD.bin");
-    EXPECT_EQ(written["entries"][0]["files"][0]["storedHex"], hexText(odd));
-
-    EXPECT_EQ(shelf.purgeExpired(addSeconds(t0, 30 * day)), 0);
-    EXPECT_EQ(contentsOf(stray), "kept");
-    EXPECT_EQ(shelf.empty(listed[0]), kept.bytes);
-    EXPECT_FALSE(fileExists(folderOf(sweep.id)));
 }
 
 // One entry that cannot be read (a stored name that is not text, or that would climb out of
