@@ -1,7 +1,11 @@
 #pragma once
 
 #include "login/LoginItemScanner.h"
+#include "support/DesktopFiles.h"
 #include "support/TempDir.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvora::testing {
 
@@ -30,6 +34,34 @@ inline LoginItemScanner isolatedScanner(const TempDir& dir,
     isolateLinuxRoots(scanner, dir);
     return scanner;
 }
+
+// A test folder laid out as the places isolatedScanner reads, with writers of the files the
+// Linux kinds of login item are made of.
+struct LoginHome {
+    TempDir dir;
+
+    std::string home() const { return dir / "home"; }
+    std::string userAutostart() const { return dir / "config/autostart"; }
+    std::string systemAutostart() const { return dir / "xdg/autostart"; }
+
+    // A desktop entry of an application in that folder, with the lines after its type.
+    std::string entry(const std::string& folder, const std::string& name,
+                      const std::string& keys) const {
+        return writeAt(joinPath(folder, name + ".desktop"),
+                       "[Desktop Entry]\nType=Application\n" + keys);
+    }
+    // A link at that place in the test folder, made with the folders it lies in.
+    void link(const std::string& target, const std::string& at) const {
+        createDirectories(parentPath(dir / at));
+        symlink(target.c_str(), (dir / at).c_str());
+    }
+    // A program that can run, in the test folder's bin/.
+    std::string program(const std::string& name) const {
+        const std::string path = dir.write("bin/" + name, "#!/bin/sh\n");
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+};
 
 // The listed item of that identifier ("userAgent:label"), or null.
 inline const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
