@@ -4,6 +4,7 @@
 #include "support/DesktopFiles.h"
 #include "support/TempDir.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,6 +69,21 @@ inline const LoginItem* byID(const std::vector<LoginItem>& items, const std::str
     for (const auto& item : items)
         if (item.id() == id) return &item;
     return nullptr;
+}
+
+// Checks that exactly the rows' items are listed, each of that mechanism, and each by `check`
+// (given its row and its item).
+template <typename Row, typename Check>
+void expectListed(const std::vector<LoginItem>& items, const std::vector<Row>& rows,
+                  LoginItem::Mechanism mechanism, const Check& check) {
+    ASSERT_EQ(items.size(), rows.size());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        const LoginItem* item = byID(items, row.id);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->mechanism, mechanism);
+        check(row, *item);
+    }
 }
 
 } // namespace kelvora::testing

@@ -9,6 +9,7 @@
 
 using namespace kelvora;
 using kelvora::testing::byID;
+using kelvora::testing::expectListed;
 
 namespace {
 
@@ -78,18 +79,14 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     };
     for (bool gnome : {true, false}) {
         SCOPED_TRACE(gnome ? "GNOME" : "KDE");
-        auto items = home.scanner({gnome ? "GNOME" : "KDE"}, gnome ? "fr_FR.UTF-8" : "C").scan();
-        ASSERT_EQ(items.size(), rows.size());
-        for (const Row& row : rows) {
-            SCOPED_TRACE(row.id);
-            const LoginItem* item = byID(items, row.id);
-            ASSERT_TRUE(item);
-            EXPECT_EQ(item->mechanism, LoginItem::Mechanism::autostart);
-            EXPECT_EQ(item->state, gnome ? row.gnome : row.kde);
-            EXPECT_EQ(item->isLeftover(), row.leftover);
-            EXPECT_EQ(item->desktopNote.has_value(), item->state == State::notLoaded());
-            if (gnome) EXPECT_EQ(item->name, row.frenchName);
-        }
+        ASSERT_NO_FATAL_FAILURE(expectListed(
+            home.scanner({gnome ? "GNOME" : "KDE"}, gnome ? "fr_FR.UTF-8" : "C").scan(), rows,
+            LoginItem::Mechanism::autostart, [&](const Row& row, const LoginItem& item) {
+                EXPECT_EQ(item.state, gnome ? row.gnome : row.kde);
+                EXPECT_EQ(item.isLeftover(), row.leftover);
+                EXPECT_EQ(item.desktopNote.has_value(), item.state == State::notLoaded());
+                if (gnome) EXPECT_EQ(item.name, row.frenchName);
+            }));
     }
     auto french = home.scanner({"GNOME"}, "fr_FR.UTF-8").scan();
     EXPECT_EQ(byID(french, "openAtLogin:notes")->purpose, "Garde vos notes");

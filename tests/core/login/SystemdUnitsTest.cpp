@@ -7,6 +7,7 @@
 
 using namespace kelvora;
 using kelvora::testing::byID;
+using kelvora::testing::expectListed;
 
 namespace {
 
@@ -124,22 +125,18 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     };
     for (bool answered : {true, false}) {
         SCOPED_TRACE(answered ? "systemd answers" : "no systemd");
-        auto items = home.scanner(answered).scan();
-        ASSERT_EQ(items.size(), rows.size());
-        for (const Row& row : rows) {
-            SCOPED_TRACE(row.id);
-            const LoginItem* item = byID(items, row.id);
-            ASSERT_TRUE(item);
-            EXPECT_EQ(item->mechanism, LoginItem::Mechanism::systemdUnit);
-            EXPECT_EQ(item->state, answered ? row.answered : row.alone);
-            EXPECT_EQ(item->name, row.name);
-            std::string runs =
-                row.runs.empty() || row.runs[0] == '/' ? row.runs : home.dir / row.runs;
-            EXPECT_EQ(item->program ? item->program->path() : "", runs);
-            EXPECT_EQ(item->file->path(), home.dir / row.file);
-            EXPECT_EQ(item->startsAtLogin, row.startsAtLogin);
-            EXPECT_EQ(item->isLeftover(), row.leftover);
-        }
+        ASSERT_NO_FATAL_FAILURE(expectListed(
+            home.scanner(answered).scan(), rows, LoginItem::Mechanism::systemdUnit,
+            [&](const Row& row, const LoginItem& item) {
+                EXPECT_EQ(item.state, answered ? row.answered : row.alone);
+                EXPECT_EQ(item.name, row.name);
+                std::string runs =
+                    row.runs.empty() || row.runs[0] == '/' ? row.runs : home.dir / row.runs;
+                EXPECT_EQ(item.program ? item.program->path() : "", runs);
+                EXPECT_EQ(item.file->path(), home.dir / row.file);
+                EXPECT_EQ(item.startsAtLogin, row.startsAtLogin);
+                EXPECT_EQ(item.isLeftover(), row.leftover);
+            }));
     }
     ASSERT_EQ(home.asked.size(), 2u) << "one question to each manager";
     EXPECT_EQ(home.asked[0],
