@@ -108,14 +108,14 @@ protected:
     }
 
     // The row the keyboard is on wears the ring, at the default and the smallest size.
-    static void expectKeyboardsRowRinged(MainWindow& window, QWidget& list, const PaintedRows& rows,
-                                         const std::string& name) {
+    template <class List>
+    static void expectKeyboardsRowRinged(MainWindow& window, List& rows, const std::string& name) {
         ASSERT_GE(rows.currentRow(), 0);
         for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
             window.resize(size);
             settle(std::chrono::milliseconds(50));
             // A list's ring lies 4 px inside its row.
-            expectRinged(window, list,
+            expectRinged(window, rows,
                          rows.paintedRowRect(rows.currentRow()).adjusted(4, 4, -4, -4), name);
         }
         window.resize(1280, 820);
@@ -221,8 +221,7 @@ TEST_F(KeyboardDriveTest, ReturnAndSpaceActOnTheRowTheKeyboardIsOn) {
     ASSERT_TRUE(shelf);
     ASSERT_NO_FATAL_FAILURE(tabTo(window, shelf->page()));
     press(Qt::Key_Down);
-    ASSERT_NO_FATAL_FAILURE(
-        expectKeyboardsRowRinged(window, *shelf->page(), *shelf->page(), "shelf"));
+    ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *shelf->page(), "shelf"));
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return fileExists(notes) && !model->shelfBusy(); }));
     EXPECT_FALSE(fileExists(film)) << "only the row the keyboard was on";
@@ -244,8 +243,7 @@ TEST_F(KeyboardDriveTest, ReturnAndSpaceActOnTheRowTheKeyboardIsOn) {
     press(Qt::Key_Space);
     EXPECT_EQ(model->photoPicks(), std::unordered_set<URL>{beach.keep});
     press(Qt::Key_Down);
-    ASSERT_NO_FATAL_FAILURE(
-        expectKeyboardsRowRinged(window, *photos->rows(), *photos->rows(), "photos"));
+    ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *photos->rows(), "photos"));
     press(Qt::Key_Space);
     EXPECT_EQ(model->photoPicks(), (std::unordered_set<URL>{beach.keep, dog.keep}));
     press(Qt::Key_Up);
@@ -264,8 +262,7 @@ TEST_F(KeyboardDriveTest, ReturnAndSpaceActOnTheRowTheKeyboardIsOn) {
         press(Qt::Key_Down);
     ASSERT_EQ(model->loginSelection(), tidy);
     ASSERT_EQ(login->list()->layout().rowOf(tidy)->action.title, "Turn off");
-    ASSERT_NO_FATAL_FAILURE(
-        expectKeyboardsRowRinged(window, *login->list(), *login->list(), "login-items"));
+    ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *login->list(), "login-items"));
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] {
         const auto* row = login->list()->layout().rowOf(tidy);
