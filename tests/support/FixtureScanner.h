@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clean/Cleaner.h"
 #include "engine/DiskScanner.h"
 #include "platform/FileSystem.h"
 #include "support/ChildProcess.h"
@@ -41,6 +42,15 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
                                                home.url().appending(".local/share"));
     scanner.ollamaTool.reset();
     return scanner;
+}
+
+// A cleaner that finds no application or process of this machine running and whose tools
+// all succeed, so that only the items given decide what it does.
+inline Cleaner fixtureCleaner() {
+    return Cleaner([] { return std::vector<RunningApp>{}; },
+                   [] { return std::vector<std::string>{"/usr/bin/something"}; },
+                   [](const ScanItem::Action&) { return std::optional<int32_t>(0); },
+                   [] { return std::vector<RunningProcess>{}; });
 }
 
 // A file last written, and last read, at `modified`: untouched since.

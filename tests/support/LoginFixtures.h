@@ -1,7 +1,12 @@
 #pragma once
 
 #include "login/LoginItemScanner.h"
+#include "support/DesktopFiles.h"
 #include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvora::testing {
 
@@ -31,11 +36,54 @@ inline LoginItemScanner isolatedScanner(const TempDir& dir,
     return scanner;
 }
 
+// A test folder laid out as the places isolatedScanner reads, with writers of the files the
+// Linux kinds of login item are made of.
+struct LoginHome {
+    TempDir dir;
+
+    std::string home() const { return dir / "home"; }
+    std::string userAutostart() const { return dir / "config/autostart"; }
+    std::string systemAutostart() const { return dir / "xdg/autostart"; }
+
+    // A desktop entry of an application in that folder, with the lines after its type.
+    std::string entry(const std::string& folder, const std::string& name,
+                      const std::string& keys) const {
+        return writeAt(joinPath(folder, name + ".desktop"),
+                       "[Desktop Entry]\nType=Application\n" + keys);
+    }
+    // A link at that place in the test folder, made with the folders it lies in.
+    void link(const std::string& target, const std::string& at) const {
+        createDirectories(parentPath(dir / at));
+        symlink(target.c_str(), (dir / at).c_str());
+    }
+    // A program that can run, in the test folder's bin/.
+    std::string program(const std::string& name) const {
+        const std::string path = dir.write("bin/" + name, "#!/bin/sh\n");
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+};
+
 // The listed item of that identifier ("userAgent:label"), or null.
 inline const LoginItem* byID(const std::vector<LoginItem>& items, const std::string& id) {
     for (const auto& item : items)
         if (item.id() == id) return &item;
     return nullptr;
+}
+
+// Checks that exactly the rows' items are listed, each of that mechanism, and each by `check`
+// (given its row and its item).
+template <typename Row, typename Check>
+void expectListed(const std::vector<LoginItem>& items, const std::vector<Row>& rows,
+                  LoginItem::Mechanism mechanism, const Check& check) {
+    ASSERT_EQ(items.size(), rows.size());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        const LoginItem* item = byID(items, row.id);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->mechanism, mechanism);
+        check(row, *item);
+    }
 }
 
 } // namespace kelvora::testing

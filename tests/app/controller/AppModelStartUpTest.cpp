@@ -79,14 +79,10 @@ TEST_F(StartUpTest, TheShelfReadAtStartUpNeverReplacesANewerListing) {
                            addSeconds(currentDate(), 7 * 86400.0),
                            {}};
     for (int i = 0; i < 40'000; ++i) {
-        std::string name = "Screenshot " + std::to_string(i) + ".png";
-        large.entries.push_back({std::to_string(i),
-                                 name,
-                                 "screenshots",
-                                 env.home() + "/Pictures/" + name,
-                                 4096,
-                                 {{env.home() + "/Pictures/" + name, "0-0-" + name, std::nullopt}},
-                                 {}});
+        const std::string name = "Screenshot " + std::to_string(i) + ".png";
+        const std::string path = env.home() + "/Pictures/" + name;
+        large.entries.push_back(
+            {std::to_string(i), name, "screenshots", path, 4096, {{path, "0-0-" + name, {}}}, {}});
     }
     createDirectories(shelfRoot() + "/" + large.id + "/items");
     env.dir().write("data/Kelvora/Undo Shelf/" + large.id + "/items/0-0-Screenshot 0.png");

@@ -13,12 +13,12 @@
 #include "platform/Plist.h"
 #include "platform/ProcessTable.h"
 #include "platform/StandIns.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -38,9 +38,7 @@ bool inSmallChild(const std::function<bool()>& check) {
 #endif
         _exit(check() ? 0 : 1);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return waitForChild(child, "the check in a small child") == 0;
 }
 
 // A file that claims 6 GB and takes no room.

@@ -346,45 +346,21 @@ TEST_F(MenuBarViewTest, WithATrayTheIconOpensItsPopupAndClosingTheWindowKeepsItR
 }
 
 TEST(MenuBarPlacementTest, ThePopupLiesInsideTheScreensFreeAreaOnEveryEdge) {
-    const QSize popup(300, 400);
-    const QRect withPanelBelow(0, 0, 1100, 696), withPanelAbove(0, 24, 1100, 696);
+    // The screen's free area with a panel below it, or above it.
+    const QRect below(0, 0, 1100, 696), above(0, 24, 1100, 696);
     struct Case {
         const char* what;
         QRect anchor;
-        QRect area;
-        QSize size;
         QRect placed;
+        QRect area;
+        QSize size = QSize(300, 400);
     } cases[] = {
-        {"a tray in the bottom right corner",
-         {1076, 700, 22, 20},
-         withPanelBelow,
-         popup,
-         {800, 296, 300, 400}},
-        {"a tray in the top right corner",
-         {1076, 2, 22, 20},
-         withPanelAbove,
-         popup,
-         {800, 26, 300, 400}},
-        {"a tray at the left of a bottom panel",
-         {2, 700, 22, 20},
-         withPanelBelow,
-         popup,
-         {0, 296, 300, 400}},
-        {"a pointer near the bottom of the area",
-         {600, 690, 1, 1},
-         withPanelBelow,
-         popup,
-         {450, 286, 300, 400}},
-        {"a pointer just above the middle",
-         {600, 340, 1, 1},
-         withPanelBelow,
-         popup,
-         {450, 296, 300, 400}},
-        {"a popup taller than the area",
-         {600, 690, 1, 1},
-         withPanelBelow,
-         {300, 900},
-         {450, 0, 300, 900}},
+        {"a tray in the bottom right corner", {1076, 700, 22, 20}, {800, 296, 300, 400}, below},
+        {"a tray in the top right corner", {1076, 2, 22, 20}, {800, 26, 300, 400}, above},
+        {"a tray at the left of a bottom panel", {2, 700, 22, 20}, {0, 296, 300, 400}, below},
+        {"a pointer near the bottom of the area", {600, 690, 1, 1}, {450, 286, 300, 400}, below},
+        {"a pointer just above the middle", {600, 340, 1, 1}, {450, 296, 300, 400}, below},
+        {"a popup taller than the area", {600, 690, 1, 1}, {450, 0, 300, 900}, below, {300, 900}},
     };
     for (const Case& c : cases) {
         QRect placed = MenuBarExtra::popupPlace(c.anchor, c.area, c.size);

@@ -483,10 +483,9 @@ TEST_F(SettingsViewTest, ADamagedSettingsFileIsSaidInTheWindow) {
     auto model = this->model();
     auto view = shown(*model);
     ASSERT_TRUE(view->noticeBar()->banner());
+    // The words themselves are pinned where the controller says them.
     EXPECT_EQ(view->noticeBar()->banner()->text.lines.text().toStdString(),
-              "Kelvora’s settings file is damaged (what it holds are not settings Kelvora can "
-              "read), so every setting shows its default. The file will be kept aside, not "
-              "written over.");
+              model->settingsError().value_or("no error"));
     EXPECT_EQ(popUp(*view, "shelfDays")->shownLabel(), "7 days");
     Snapshot::setSnapshot(view.get(), true);
     QImage image = Render::widget(*view, view->sizeHint());

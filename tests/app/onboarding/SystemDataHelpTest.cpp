@@ -27,8 +27,7 @@ SystemDataHelp::Words dockerWords() {
 // none.
 TEST(SystemDataHelpTest, SaysWhatTheCategoryCountsOnThisComputer) {
     using Kind = ScanItem::SystemInfo::Kind;
-    ScanResult none;
-    none.items = {};
+    const ScanResult none;
     EXPECT_FALSE(SystemDataHelp::words(nullptr));
     EXPECT_FALSE(SystemDataHelp::words(&none));
 

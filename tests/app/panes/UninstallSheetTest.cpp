@@ -42,75 +42,52 @@ ScanItem leftoversItem(const std::string& name, int targets) {
     return item;
 }
 
+// An AppImage with its menu entry, its icon and the link that runs it.
 ScanItem appImageItem() {
-    ScanItem item;
-    item.kind = JunkKind::apps;
+    ScanItem item = appItem("Obsidian", 3);
     item.location = URL::fileURL("/home/al/Applications/Obsidian-1.5.3.AppImage");
     item.targets = {item.location,
                     URL::fileURL("/home/al/.local/share/applications/obsidian.desktop"),
                     URL::fileURL("/home/al/.local/share/icons/hicolor/256x256/apps/obsidian.png"),
                     URL::fileURL("/home/al/.local/bin/obsidian")};
-    item.bytes = 120'000'000;
-    item.record = ScanItem::AppInfo{"Obsidian", "Obsidian-1.5.3.AppImage", {}, 3};
+    item.app()->bundleID = "Obsidian-1.5.3.AppImage";
     return item;
 }
 
+// The data a Flatpak app left in the home.
 ScanItem flatpakLeftovers() {
-    ScanItem item;
-    item.kind = JunkKind::leftovers;
+    ScanItem item = leftoversItem("org.kde.krita", 0);
     item.location = URL::fileURL("/home/al/.var/app/org.kde.krita", true);
     item.targets = {item.location};
-    item.bytes = 4'000'000;
-    item.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::flatpakData,
-                                         "org.kde.krita",
-                                         "org.kde.krita",
-                                         {"~/.var/app"},
-                                         {}};
+    item.leftover()->kind = ScanItem::LeftoverInfo::Kind::flatpakData;
+    item.leftover()->id = "org.kde.krita";
+    item.leftover()->places = {"~/.var/app"};
     return item;
 }
 
 TEST(UninstallTextTest, TitlesSubtitlesAndFileListsCountInTheirNumber) {
+    const std::string sketchpad = "Remove Sketchpad?", inkwell = "Clean up after Inkwell?";
     struct Case {
         ScanItem item;
         std::string title;
         std::string subtitle;
         size_t listed;
-        std::optional<std::string> more;
+        std::optional<std::string> more = {};
     } cases[] = {
-        {appItem("Sketchpad", 1),
-         "Remove Sketchpad?",
-         "The app, plus 1 file it keeps in your Library.",
-         1,
-         {}},
-        {appItem("Sketchpad", 0),
-         "Remove Sketchpad?",
-         "The app, plus 0 files it keeps in your Library.",
-         1,
-         {}},
-        {appItem("Sketchpad", std::nullopt),
-         "Remove Sketchpad.app?",
-         "The app, plus 0 files it keeps in your Library.",
-         1,
-         {}},
-        {leftoversItem("Inkwell", 1),
-         "Clean up after Inkwell?",
-         "Inkwell is gone, but left 1 item in your Library.",
-         1,
-         {}},
-        {leftoversItem("Inkwell", 7),
-         "Clean up after Inkwell?",
-         "Inkwell is gone, but left 7 items in your Library.",
-         7,
-         {}},
-        {leftoversItem("Inkwell", 12), "Clean up after Inkwell?",
+        {appItem("Sketchpad", 1), sketchpad, "The app, plus 1 file it keeps in your Library.", 1},
+        {appItem("Sketchpad", 0), sketchpad, "The app, plus 0 files it keeps in your Library.", 1},
+        {appItem("Sketchpad", std::nullopt), "Remove Sketchpad.app?",
+         "The app, plus 0 files it keeps in your Library.", 1},
+        {leftoversItem("Inkwell", 1), inkwell, "Inkwell is gone, but left 1 item in your Library.",
+         1},
+        {leftoversItem("Inkwell", 7), inkwell, "Inkwell is gone, but left 7 items in your Library.",
+         7},
+        {leftoversItem("Inkwell", 12), inkwell,
          "Inkwell is gone, but left 12 items in your Library.", 7, "and 5 more"},
         // An AppImage keeps nothing in a Library, and neither does a Flatpak app.
-        {appImageItem(), "Remove Obsidian?", "The app, plus 3 files that go with it.", 4, {}},
-        {flatpakLeftovers(),
-         "Clean up after org.kde.krita?",
-         "org.kde.krita is gone, but left 1 item in your home folder.",
-         1,
-         {}},
+        {appImageItem(), "Remove Obsidian?", "The app, plus 3 files that go with it.", 4},
+        {flatpakLeftovers(), "Clean up after org.kde.krita?",
+         "org.kde.krita is gone, but left 1 item in your home folder.", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.subtitle);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -133,23 +134,26 @@ private:
         return bus_.call(message, QDBus::Block, kCallTimeout);
     }
 
-    QVariant property(const Ref& ref, const char* interface, const char* name) {
-        QDBusMessage reply = call(ref, "org.freedesktop.DBus.Properties", "Get",
-                                  {QString(interface), QString(name)});
+    // What a call answered, or nothing when it failed.
+    QVariant answer(const Ref& ref, const char* interface, const char* method,
+                    const QVariantList& arguments = {}) {
+        QDBusMessage reply = call(ref, interface, method, arguments);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-        return reply.arguments().first().value<QDBusVariant>().variant();
+        return reply.arguments().first();
     }
 
-    static QDBusArgument argumentOf(const QDBusMessage& reply) {
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-        return reply.arguments().first().value<QDBusArgument>();
+    QVariant property(const Ref& ref, const char* interface, const char* name) {
+        return answer(ref, "org.freedesktop.DBus.Properties", "Get",
+                      {QString(interface), QString(name)})
+            .value<QDBusVariant>()
+            .variant();
     }
 
     std::vector<Ref> children(const Ref& ref) {
         std::vector<Ref> found;
-        QDBusMessage reply = call(ref, "org.a11y.atspi.Accessible", "GetChildren");
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return found;
-        const QDBusArgument list = argumentOf(reply);
+        const auto list =
+            answer(ref, "org.a11y.atspi.Accessible", "GetChildren").value<QDBusArgument>();
+        if (list.currentType() != QDBusArgument::ArrayType) return found;
         list.beginArray();
         while (!list.atEnd()) {
             QString service;
@@ -165,36 +169,27 @@ private:
 
     // The names of AT-SPI's states, by their bit.
     static const std::vector<std::string>& stateNames() {
-        static const std::vector<std::string> names{"invalid",         "active",
-                                                    "armed",           "busy",
-                                                    "checked",         "collapsed",
-                                                    "defunct",         "editable",
-                                                    "enabled",         "expandable",
-                                                    "expanded",        "focusable",
-                                                    "focused",         "has tooltip",
-                                                    "horizontal",      "iconified",
-                                                    "modal",           "multi line",
-                                                    "multiselectable", "opaque",
-                                                    "pressed",         "resizable",
-                                                    "selectable",      "selected",
-                                                    "sensitive",       "showing",
-                                                    "single line",     "stale",
-                                                    "transient",       "vertical",
-                                                    "visible",         "manages descendants",
-                                                    "indeterminate",   "required",
-                                                    "truncated",       "animated",
-                                                    "invalid entry",   "supports autocompletion",
-                                                    "selectable text", "is default",
-                                                    "visited",         "checkable",
-                                                    "has popup",       "read only"};
+        static const std::vector<std::string> names = [] {
+            std::vector<std::string> split;
+            std::istringstream all(
+                "invalid,active,armed,busy,checked,collapsed,defunct,editable,enabled,expandable,"
+                "expanded,focusable,focused,has tooltip,horizontal,iconified,modal,multi line,"
+                "multiselectable,opaque,pressed,resizable,selectable,selected,sensitive,showing,"
+                "single line,stale,transient,vertical,visible,manages descendants,indeterminate,"
+                "required,truncated,animated,invalid entry,supports autocompletion,selectable "
+                "text,is default,visited,checkable,has popup,read only");
+            for (std::string name; std::getline(all, name, ',');)
+                split.push_back(name);
+            return split;
+        }();
         return names;
     }
 
     std::set<std::string> states(const Ref& ref) {
         std::set<std::string> found;
-        QDBusMessage reply = call(ref, "org.a11y.atspi.Accessible", "GetState");
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return found;
-        const QList<uint> words = qdbus_cast<QList<uint>>(reply.arguments().first());
+        const QVariant reply = answer(ref, "org.a11y.atspi.Accessible", "GetState");
+        if (!reply.isValid()) return found;
+        const QList<uint> words = qdbus_cast<QList<uint>>(reply);
         for (int word = 0; word < words.size(); ++word)
             for (int bit = 0; bit < 32; ++bit)
                 if (words[word] & (1u << bit)) {
@@ -207,7 +202,7 @@ private:
 
     std::vector<std::string> actions(const Ref& ref) {
         std::vector<std::string> found;
-        const QDBusArgument list = argumentOf(call(ref, "org.a11y.atspi.Action", "GetActions"));
+        const auto list = answer(ref, "org.a11y.atspi.Action", "GetActions").value<QDBusArgument>();
         if (list.currentType() != QDBusArgument::ArrayType) return found;
         list.beginArray();
         while (!list.atEnd()) {
@@ -223,18 +218,16 @@ private:
 
     AtSpiObject read(const Ref& ref, const std::string& above, int depth) {
         AtSpiObject object;
-        QDBusMessage role = call(ref, "org.a11y.atspi.Accessible", "GetRoleName");
-        if (role.type() == QDBusMessage::ReplyMessage && !role.arguments().isEmpty())
-            object.role = role.arguments().first().toString().toStdString();
+        object.role =
+            answer(ref, "org.a11y.atspi.Accessible", "GetRoleName").toString().toStdString();
         object.name = property(ref, "org.a11y.atspi.Accessible", "Name").toString().toStdString();
         object.description =
             property(ref, "org.a11y.atspi.Accessible", "Description").toString().toStdString();
         object.states = states(ref);
         object.where = above + " › " + object.role + " “" + object.name + "”";
-        QDBusMessage interfaces = call(ref, "org.a11y.atspi.Accessible", "GetInterfaces");
-        const QStringList offered = interfaces.arguments().isEmpty()
-                                        ? QStringList()
-                                        : qdbus_cast<QStringList>(interfaces.arguments().first());
+        const QVariant interfaces = answer(ref, "org.a11y.atspi.Accessible", "GetInterfaces");
+        const QStringList offered =
+            interfaces.isValid() ? qdbus_cast<QStringList>(interfaces) : QStringList();
         if (offered.contains("org.a11y.atspi.Action")) object.actions = actions(ref);
         if (offered.contains("org.a11y.atspi.Value")) {
             QVariant value = property(ref, "org.a11y.atspi.Value", "CurrentValue");

@@ -67,29 +67,22 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24",
 }
 
 // Runs the rest of the test on a virtual screen of the given size ("1100x720x24"), in a
-// copy of this binary, or skips it where there is none.
-#define KELVORA_ON_VIRTUAL_SCREEN(screen)                                                          \
-    switch (kelvora::testing::virtualDisplay(screen)) {                                            \
+// copy of this binary (with `screenReaderBus`, in a D-Bus session where a screen reader can
+// read the windows over AT-SPI), or skips it where there is none.
+#define KELVORA_ON_VIRTUAL_SCREEN(...)                                                             \
+    switch (kelvora::testing::virtualDisplay(__VA_ARGS__)) {                                       \
     case kelvora::testing::Display::here:                                                          \
         break;                                                                                     \
     case kelvora::testing::Display::none:                                                          \
-        GTEST_SKIP() << "xvfb-run is not installed";                                               \
+        GTEST_SKIP() << "xvfb-run, or for a screen reader dbus-run-session and the "               \
+                        "accessibility bus, is not installed";                                     \
     case kelvora::testing::Display::elsewhere:                                                     \
         return;                                                                                    \
     }
 
 // The same on the usual large screen.
 #define KELVORA_ON_VIRTUAL_DISPLAY() KELVORA_ON_VIRTUAL_SCREEN("1600x1000x24")
-
-// The same, in a D-Bus session where a screen reader can read the windows over AT-SPI.
 #define KELVORA_ON_VIRTUAL_DISPLAY_WITH_SCREEN_READER_BUS()                                        \
-    switch (kelvora::testing::virtualDisplay("1600x1000x24", true)) {                              \
-    case kelvora::testing::Display::here:                                                          \
-        break;                                                                                     \
-    case kelvora::testing::Display::none:                                                          \
-        GTEST_SKIP() << "xvfb-run, dbus-run-session or the accessibility bus is not installed";    \
-    case kelvora::testing::Display::elsewhere:                                                     \
-        return;                                                                                    \
-    }
+    KELVORA_ON_VIRTUAL_SCREEN("1600x1000x24", true)
 
 } // namespace kelvora::testing

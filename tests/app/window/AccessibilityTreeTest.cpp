@@ -1,6 +1,7 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/support/AtSpi.h"
 #include "app/support/VirtualDisplay.h"
+#include "app/support/WindowSteps.h"
 
 #include "controller/Updater.h"
 #include "design/DialGeometry.h"
@@ -89,11 +90,7 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     model->setMode(AppModel::ViewMode::detailed);
     Updater updater;
     MainWindow main(*model, updater);
-    main.resize(1280, 820);
-    main.show();
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-    ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
+    ASSERT_NO_FATAL_FAILURE(showAndScan(main, *model));
 
     // The sidebar and the overview: lists of items with their figures, the dial a gauge.
     AtSpiObject overview = window("Kelvora");

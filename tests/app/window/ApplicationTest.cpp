@@ -33,9 +33,20 @@ TEST(ApplicationTest, OpenedPathsAreAbsoluteAndSkipOptions) {
                            "/Applications/Paint.app"}));
 }
 
-// Waits in a script for what a test awaits on the virtual display: every wait has a deadline,
-// far beyond what a loaded machine takes, and ends the script saying what did not arrive.
-const char* const kAwait = R"(
+// Starts the executable with no mode on a virtual display, waits for the message of
+// startup notification it sends once its main window is mapped, and sees that window; a
+// second start then hands what it was given to the running copy and ends at once; asked to
+// quit, the first copy ends cleanly. The script's status says what happened, and a wait that
+// runs past its deadline says what did not arrive.
+TEST(ApplicationTest, StartsWithItsWindowTakesASecondStartsFilesAndQuitsCleanly) {
+    for (const char* tool :
+         {"xvfb-run", "dbus-run-session", "xev", "xprop", "xwininfo", "bash", "timeout"})
+        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    IsolatedHome env;
+    std::string app = env.dir().mkdir("home/Applications/Sketchpad.app");
+    // Every wait has a deadline far beyond what a loaded machine takes, and ends the script
+    // saying what did not arrive.
+    const std::string script = R"(
 set -u
 shopt -s extglob
 deadline=${DEADLINE:-60}
@@ -51,55 +62,6 @@ await() {
   echo "waited ${deadline} s for $2; it did not arrive" >&2
   return 1
 }
-# Waits for a process to end, at most the deadline.
-awaitEnd() {
-  local until=$((SECONDS + deadline))
-  while kill -0 "$1" 2>/dev/null; do
-    if [ $SECONDS -ge $until ]; then
-      echo "waited ${deadline} s for $2 to end; it did not" >&2
-      kill -9 "$1" 2>/dev/null
-      return 1
-    fi
-    sleep 0.1
-  done
-}
-)";
-
-// Runs a script with the await helpers on a virtual display; its status, and what it said
-// on its standard error.
-struct ScriptRun {
-    int status = -1;
-    std::string said;
-};
-
-ScriptRun onVirtualDisplay(IsolatedHome& env, const std::string& name, const std::string& script,
-                           const std::string& runner, const std::string& arguments,
-                           const std::string& unset) {
-    std::string scriptFile = env.dir().write(name, std::string(kAwait) + script);
-    std::string log = env.dir() / (name + ".log");
-    // The outermost deadline, should the display itself never start.
-    std::string command = "timeout -k 10 " + std::to_string(kGenerousDeadline.count()) + " env " +
-                          unset + " xvfb-run -a " + runner + " bash " + scriptFile + " " +
-                          arguments + " >/dev/null 2>'" + log + "'";
-    int status = std::system(command.c_str());
-    ScriptRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.said = fileText(log).value_or("");
-    if (run.status == 124 || run.status == 137)
-        run.said +=
-            "the display did not end within " + std::to_string(kGenerousDeadline.count()) + " s\n";
-    return run;
-}
-
-// Starts the executable with no mode on a virtual display, waits for the message of
-// startup notification it sends once its main window is mapped, sees that window, then asks
-// it to quit; the script's status says what happened, and a wait that runs past its deadline
-// says what did not arrive.
-TEST(ApplicationTest, StartsWithItsWindowOnAVirtualDisplayAndQuitsCleanly) {
-    for (const char* tool : {"xvfb-run", "xev", "xprop", "xwininfo", "bash", "timeout"})
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    IsolatedHome env;
-    const std::string script = R"(
 events="$(mktemp -d)/events"
 mkfifo "$events"
 exec 3<>"$events"
@@ -123,15 +85,28 @@ while [ -z "$pid" ] || [ -z "$ready" ]; do
   esac
 done
 xwininfo -root -tree | grep '"Kelvora": ("kelvora"' | grep -q 1280x820 || exit 4
+timeout 20 "$1" "$2" || exit 6
+kill -0 $pid 2>/dev/null || exit 9
 kill -TERM $pid
 await 'ended *' "the program to end after it was asked to quit" || exit 8
 exit ${line#ended }
 )";
-    ScriptRun run = onVirtualDisplay(env, "start-and-quit.sh", script, "", KELVORA_EXE,
-                                     "-u QT_QPA_PLATFORM -u DBUS_SESSION_BUS_ADDRESS");
-    EXPECT_EQ(run.status, 0) << "3: it did not keep running; 4: no main window; 5, 7, 8: a wait "
-                                "ran past its deadline\n"
-                             << run.said;
+    const std::string file = env.dir().write("start-and-quit.sh", script);
+    const std::string log = file + ".log";
+    // The two copies meet on the session bus the script runs with; the outermost deadline is
+    // for a display that never starts.
+    const std::string deadline = std::to_string(kGenerousDeadline.count());
+    const int status =
+        std::system(("timeout -k 10 " + deadline +
+                     " env -u QT_QPA_PLATFORM xvfb-run -a dbus-run-session -- bash " + file +
+                     " " KELVORA_EXE " " + app + " >/dev/null 2>'" + log + "'")
+                        .c_str());
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    EXPECT_EQ(code, 0) << "3: it did not keep running; 4: no main window; 6: the second start "
+                          "kept running; 9: the first ended with it; 5, 7, 8: a wait ran past "
+                          "its deadline; 124, 137: the display did not end within "
+                       << deadline << " s\n"
+                       << fileText(log).value_or("");
 }
 
 // Started where there is no display, it says so in plain words instead of letting the
@@ -145,31 +120,6 @@ TEST(ApplicationTest, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
                             0),
               0u)
         << run.err;
-}
-
-// A second start hands what it was given to the copy already running and ends at once.
-TEST(ApplicationTest, ASecondStartHandsItsFilesToTheRunningCopy) {
-    if (!onPath("xvfb-run") || !onPath("dbus-run-session") || !onPath("bash"))
-        GTEST_SKIP() << "xvfb-run, dbus-run-session or bash is not installed";
-    IsolatedHome env;
-    std::string app = env.dir().mkdir("home/Applications/Sketchpad.app");
-    const std::string script = R"(
-"$1" & first=$!
-trap 'kill -9 $first 2>/dev/null' EXIT
-sleep 2
-timeout 20 "$1" "$2"
-second=$?
-kill -0 $first 2>/dev/null || exit 3
-kill -TERM $first
-awaitEnd $first "the first copy, asked to quit," || exit 6
-[ $second -eq 0 ] || exit 5
-)";
-    // The two copies meet on the session bus the script runs with.
-    ScriptRun run = onVirtualDisplay(env, "second-start.sh", script, "dbus-run-session --",
-                                     std::string(KELVORA_EXE) + " " + app, "-u QT_QPA_PLATFORM");
-    EXPECT_EQ(run.status, 0) << "3: the first copy ended; 5: the second kept running; 6: the "
-                                "first did not quit\n"
-                             << run.said;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
 #include "app/support/VirtualDisplay.h"
+#include "app/support/WindowSteps.h"
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
@@ -107,14 +108,14 @@ protected:
     }
 
     // The row the keyboard is on wears the ring, at the default and the smallest size.
-    static void expectKeyboardsRowRinged(MainWindow& window, QWidget& list, const PaintedRows& rows,
-                                         const std::string& name) {
+    template <class List>
+    static void expectKeyboardsRowRinged(MainWindow& window, List& rows, const std::string& name) {
         ASSERT_GE(rows.currentRow(), 0);
         for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
             window.resize(size);
             settle(std::chrono::milliseconds(50));
             // A list's ring lies 4 px inside its row.
-            expectRinged(window, list,
+            expectRinged(window, rows,
                          rows.paintedRowRect(rows.currentRow()).adjusted(4, 4, -4, -4), name);
         }
         window.resize(1280, 820);
@@ -129,51 +130,51 @@ protected:
             << "Shift+Tab never reached " << target->metaObject()->className();
     }
 
-    // Shows the window, waits for the scan that showing it starts, and opens a tool of the
-    // sidebar: into the detailed view through the mode switch, then the tool's row.
-    template <class Pane>
-    static Pane* openWithKeys(MainWindow& window, AppModel& model, Sidebar::Destination tool,
-                              DetailedPane shown) {
-        window.resize(1280, 820);
-        window.show();
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window) ||
-            !waitUntil([&] { return model.phase().is(Kind::ready); })) {
-            ADD_FAILURE() << "the window shows and scans";
-            return nullptr;
-        }
-        RootView* root = window.root();
-        tabTo(window, root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed));
-        press(Qt::Key_Space);
-        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
-        if (!detailed) {
-            ADD_FAILURE() << "Space on the switch shows the detailed view";
-            return nullptr;
-        }
-        // Pictures of the window are taken once the view has faded in.
-        waitUntil([&] { return !detailed->graphicsEffect(); });
-        auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-        tabTo(window, sidebar->list());
-        openFromSidebar(*sidebar, tool);
-        if (!waitUntil([&] { return detailed->pane() == shown; })) {
+    // Shift+Tab back to the sidebar, then its row opened with the arrows and Return; the pane
+    // it opened.
+    static QWidget* openWithKeys(DetailedView& detailed, Sidebar::Destination destination,
+                                 std::optional<JunkKind> kind = std::nullopt) {
+        static const std::map<Sidebar::Destination, DetailedPane> paneOf{
+            {Sidebar::Destination::overview, DetailedPane::overview},
+            {Sidebar::Destination::category, DetailedPane::category},
+            {Sidebar::Destination::shelf, DetailedPane::shelf},
+            {Sidebar::Destination::spaceMap, DetailedPane::spaceMap},
+            {Sidebar::Destination::search, DetailedPane::search},
+            {Sidebar::Destination::photos, DetailedPane::photos},
+            {Sidebar::Destination::loginItems, DetailedPane::loginItems}};
+        auto* sidebar = qobject_cast<DetailSidebar*>(detailed.sidebar());
+        tabBackTo(sidebar->list());
+        openFromSidebar(*sidebar, destination, kind);
+        if (::testing::Test::HasFatalFailure()) return nullptr;
+        if (!waitUntil([&] { return detailed.pane() == paneOf.at(destination); })) {
             ADD_FAILURE() << "Return on the sidebar's row opens its pane";
             return nullptr;
         }
-        return qobject_cast<Pane*>(detailed->paneWidget());
+        return detailed.paneWidget();
     }
 
-    std::unique_ptr<AppModel> liveLoginModel() {
-        AppModel::Tools tools = this->tools();
-        AppModel::Tools live = AppModel::Tools::live();
-        tools.readLoginItems = live.readLoginItems;
-        tools.switchLoginItem = live.switchLoginItem;
-        return makeModel(tools);
+    // Tab reaches the switch, ringed; the key (Return or Space) shows the detailed view and the
+    // switch keeps the keyboard; the view once it has faded in, so that pictures are whole.
+    static DetailedView* detailedWithKeys(MainWindow& window, AppModel& model, Qt::Key key) {
+        QWidget* segment =
+            window.root()->header()->modeSwitch()->segment(AppModel::ViewMode::detailed);
+        tabTo(window, segment);
+        if (::testing::Test::HasFatalFailure()) return nullptr;
+        expectRinged(window, *segment, segment->rect(), "mode-switch");
+        press(key);
+        EXPECT_EQ(model.mode(), AppModel::ViewMode::detailed);
+        EXPECT_EQ(focused(), segment);
+        DetailedView* detailed = detailedView(window);
+        if (detailed) waitUntil([&] { return !detailed->graphicsEffect(); });
+        return detailed;
     }
 
     void SetUp() override { Prefs::setBoolean(Prefs::Key::welcomeDone, true); }
 };
 
-TEST_F(KeyboardDriveTest, ReturnOnAShelfRowPutsItsFilesBack) {
+// On the rows of the Undo Shelf, the similar photos and the login items, Return and Space act
+// on the row the keyboard is on, which wears the ring, and the keyboard stays in the list.
+TEST_F(KeyboardDriveTest, ReturnAndSpaceActOnTheRowTheKeyboardIsOn) {
     KELVORA_ON_VIRTUAL_DISPLAY();
     std::string notes = write("Downloads/Notes.zip", std::string(5000, 'n'));
     std::string film = write("Movies/Film.mov", std::string(90'000, 'f'));
@@ -190,51 +191,51 @@ TEST_F(KeyboardDriveTest, ReturnOnAShelfRowPutsItsFilesBack) {
                     .shelve(items, addSeconds(currentDate(), -60))
                     .sweep);
     ASSERT_FALSE(fileExists(notes));
-
-    auto model = makeModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    auto* shelf =
-        openWithKeys<ShelfView>(window, *model, Sidebar::Destination::shelf, DetailedPane::shelf);
-    ASSERT_TRUE(shelf);
-
-    // Tab lands on the largest entry; Down moves to the notes, Return puts them back.
-    ASSERT_NO_FATAL_FAILURE(tabTo(window, shelf->page()));
-    press(Qt::Key_Down);
-    ASSERT_NO_FATAL_FAILURE(
-        expectKeyboardsRowRinged(window, *shelf->page(), *shelf->page(), "shelf"));
-    press(Qt::Key_Return);
-    ASSERT_TRUE(waitUntil([&] { return fileExists(notes) && !model->shelfBusy(); }));
-    EXPECT_FALSE(fileExists(film)) << "only the row the keyboard was on";
-    ASSERT_EQ(model->sweeps().size(), 1u);
-    ASSERT_EQ(model->sweeps()[0].entries.size(), 1u);
-
-    // The keyboard stays in the list, on what is left.
-    EXPECT_EQ(focused(), shelf->page());
-    press(Qt::Key_Space);
-    ASSERT_TRUE(waitUntil([&] { return fileExists(film) && !model->shelfBusy(); }));
-    EXPECT_TRUE(model->sweeps().empty());
-}
-
-TEST_F(KeyboardDriveTest, SpaceOnAPhotoRowFlipsItsPick) {
-    KELVORA_ON_VIRTUAL_DISPLAY();
     SimilarPhotos::Group beach{URL::fileURL(write("Pictures/beach.jpg")),
                                {URL::fileURL(write("Pictures/beach-2.jpg"))},
                                1};
     SimilarPhotos::Group dog{
         URL::fileURL(write("Pictures/dog.jpg")), {URL::fileURL(write("Pictures/dog-2.jpg"))}, 1};
-    AppModel::Tools fake = tools();
-    fake.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&,
-                          const StopToken&) {
+    // Programs that end at once, so nothing is left running behind the test.
+    for (const std::string label : {"com.example.after", "com.example.tidy"})
+        writePlist(Json{{"Label", label}, {"ProgramArguments", Json::array({"/bin/true"})}},
+                   write("Library/LaunchAgents/" + label + ".plist", ""));
+    AppModel::Tools tools = this->tools();
+    AppModel::Tools live = AppModel::Tools::live();
+    tools.readLoginItems = live.readLoginItems;
+    tools.switchLoginItem = live.switchLoginItem;
+    tools.findPhotos = [&](const std::vector<URL>&, const std::function<void(double)>&,
+                           const StopToken&) {
         return std::vector<SimilarPhotos::Group>{beach, dog};
     };
-    auto model = makeModel(fake);
+    auto model = makeModel(tools);
     Updater updater;
     MainWindow window(*model, updater);
-    auto* photos = openWithKeys<SimilarPhotosView>(window, *model, Sidebar::Destination::photos,
-                                                   DetailedPane::photos);
-    ASSERT_TRUE(photos);
+    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
+    DetailedView* detailed = detailedWithKeys(window, *model, Qt::Key_Space);
+    ASSERT_TRUE(detailed) << "Space on the switch shows the detailed view";
 
+    // The shelf: Tab lands on the largest entry; Down moves to the notes, Return puts them
+    // back; the keyboard stays in the list, on what is left, and Space puts it back.
+    auto* shelf = qobject_cast<ShelfView*>(openWithKeys(*detailed, Sidebar::Destination::shelf));
+    ASSERT_TRUE(shelf);
+    ASSERT_NO_FATAL_FAILURE(tabTo(window, shelf->page()));
+    press(Qt::Key_Down);
+    ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *shelf->page(), "shelf"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return fileExists(notes) && !model->shelfBusy(); }));
+    EXPECT_FALSE(fileExists(film)) << "only the row the keyboard was on";
+    ASSERT_EQ(model->sweeps().size(), 1u);
+    ASSERT_EQ(model->sweeps()[0].entries.size(), 1u);
+    EXPECT_EQ(focused(), shelf->page());
+    press(Qt::Key_Space);
+    ASSERT_TRUE(waitUntil([&] { return fileExists(film) && !model->shelfBusy(); }));
+    EXPECT_TRUE(model->sweeps().empty());
+
+    // The similar photos: Space and Return flip the pick of the group the keyboard is on.
+    auto* photos =
+        qobject_cast<SimilarPhotosView*>(openWithKeys(*detailed, Sidebar::Destination::photos));
+    ASSERT_TRUE(photos);
     ASSERT_NO_FATAL_FAILURE(tabTo(window, photos->findChild<InkButton*>("findPhotos")));
     press(Qt::Key_Space);
     ASSERT_TRUE(waitUntil([&] { return model->photoGroups() && !model->findingPhotos(); }));
@@ -242,41 +243,29 @@ TEST_F(KeyboardDriveTest, SpaceOnAPhotoRowFlipsItsPick) {
     press(Qt::Key_Space);
     EXPECT_EQ(model->photoPicks(), std::unordered_set<URL>{beach.keep});
     press(Qt::Key_Down);
-    ASSERT_NO_FATAL_FAILURE(
-        expectKeyboardsRowRinged(window, *photos->rows(), *photos->rows(), "photos"));
+    ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *photos->rows(), "photos"));
     press(Qt::Key_Space);
     EXPECT_EQ(model->photoPicks(), (std::unordered_set<URL>{beach.keep, dog.keep}));
     press(Qt::Key_Up);
     press(Qt::Key_Return);
     EXPECT_EQ(model->photoPicks(), std::unordered_set<URL>{dog.keep});
-}
 
-TEST_F(KeyboardDriveTest, ReturnOnALoginItemTurnsItOff) {
-    KELVORA_ON_VIRTUAL_DISPLAY();
-    // Programs that end at once, so nothing is left running behind the test.
-    for (const std::string label : {"com.example.after", "com.example.tidy"})
-        writePlist(Json{{"Label", label}, {"ProgramArguments", Json::array({"/bin/true"})}},
-                   write("Library/LaunchAgents/" + label + ".plist", ""));
-    auto model = liveLoginModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    auto* pane = openWithKeys<LoginItemsView>(window, *model, Sidebar::Destination::loginItems,
-                                              DetailedPane::loginItems);
-    ASSERT_TRUE(pane);
+    // The login items: the arrows select as they go, so the inspector follows the keyboard;
+    // Return turns off the item the keyboard is on, and only that one.
+    auto* login =
+        qobject_cast<LoginItemsView*>(openWithKeys(*detailed, Sidebar::Destination::loginItems));
+    ASSERT_TRUE(login);
     const std::string tidy = "userAgent:com.example.tidy";
-    ASSERT_TRUE(waitUntil([&] { return pane->list()->layout().rowOf(tidy) != nullptr; }));
-
-    // The arrows select as they go, so the inspector follows the keyboard.
-    ASSERT_NO_FATAL_FAILURE(tabTo(window, pane->list()));
+    ASSERT_TRUE(waitUntil([&] { return login->list()->layout().rowOf(tidy) != nullptr; }));
+    ASSERT_NO_FATAL_FAILURE(tabTo(window, login->list()));
     for (int presses = 0; presses < 5 && model->loginSelection() != tidy; ++presses)
         press(Qt::Key_Down);
     ASSERT_EQ(model->loginSelection(), tidy);
-    ASSERT_EQ(pane->list()->layout().rowOf(tidy)->action.title, "Turn off");
-    ASSERT_NO_FATAL_FAILURE(
-        expectKeyboardsRowRinged(window, *pane->list(), *pane->list(), "login-items"));
+    ASSERT_EQ(login->list()->layout().rowOf(tidy)->action.title, "Turn off");
+    ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *login->list(), "login-items"));
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] {
-        const auto* row = pane->list()->layout().rowOf(tidy);
+        const auto* row = login->list()->layout().rowOf(tidy);
         return row && row->item.isOff();
     }));
     EXPECT_FALSE(model->loginError());
@@ -287,26 +276,6 @@ TEST_F(KeyboardDriveTest, ReturnOnALoginItemTurnsItOff) {
         << disabled->output;
     EXPECT_EQ(disabled->output.find("\"com.example.after\" => disabled"), std::string::npos);
     EXPECT_EQ(model->loginSelection(), tidy) << "the keyboard stays on what it turned off";
-}
-
-DetailedPane paneOf(Sidebar::Destination destination) {
-    switch (destination) {
-    case Sidebar::Destination::overview:
-        return DetailedPane::overview;
-    case Sidebar::Destination::category:
-        return DetailedPane::category;
-    case Sidebar::Destination::shelf:
-        return DetailedPane::shelf;
-    case Sidebar::Destination::spaceMap:
-        return DetailedPane::spaceMap;
-    case Sidebar::Destination::search:
-        return DetailedPane::search;
-    case Sidebar::Destination::photos:
-        return DetailedPane::photos;
-    case Sidebar::Destination::loginItems:
-        return DetailedPane::loginItems;
-    }
-    return DetailedPane::overview;
 }
 
 // The keyboard alone, at the smallest and the usual size. The switch and the sidebar wear
@@ -327,30 +296,18 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
     tools.measure = AppModel::Tools::live().measure;
     for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
         SCOPED_TRACE(std::to_string(size.width()) + " wide");
-        const std::string wide = std::to_string(size.width());
         auto model = makeModel(tools);
         model->setMode(AppModel::ViewMode::simple);
         Updater updater;
         MainWindow window(*model, updater);
-        window.resize(size);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
+        ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model, size));
         RootView* root = window.root();
 
         // The switch: Tab reaches it ringed, Return presses it, and it keeps the keyboard.
         QWidget* detailedSegment =
             root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed);
-        ASSERT_NO_FATAL_FAILURE(tabTo(window, detailedSegment));
-        ASSERT_NO_FATAL_FAILURE(
-            expectRinged(window, *detailedSegment, detailedSegment->rect(), "mode-switch"));
-        press(Qt::Key_Return);
-        ASSERT_EQ(model->mode(), AppModel::ViewMode::detailed);
-        EXPECT_EQ(focused(), detailedSegment);
-        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
+        DetailedView* detailed = detailedWithKeys(window, *model, Qt::Key_Return);
         ASSERT_TRUE(detailed);
-        waitUntil([&] { return !detailed->graphicsEffect(); });
         auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
         SidebarList* list = sidebar->list();
 
@@ -377,10 +334,8 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         const std::vector<Sidebar::Row> rows = sidebar->rows();
         for (const Sidebar::Row& row : rows) {
             SCOPED_TRACE(row.title);
-            ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
-            ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, row.destination, row.kind));
-            ASSERT_TRUE(waitUntil([&] { return detailed->pane() == paneOf(row.destination); }));
-            QWidget* pane = detailed->paneWidget();
+            QWidget* pane = openWithKeys(*detailed, row.destination, row.kind);
+            ASSERT_TRUE(pane);
             QWidget* expected = nullptr;
             switch (row.destination) {
             case Sidebar::Destination::overview:
@@ -421,10 +376,10 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         }
 
         // The overview's rows take Return: the category opens with the keyboard in its list.
-        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
-        ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, Sidebar::Destination::overview));
-        OverviewRows* categories =
-            qobject_cast<OverviewList*>(detailed->paneWidget())->pane()->list();
+        overview =
+            qobject_cast<OverviewList*>(openWithKeys(*detailed, Sidebar::Destination::overview));
+        ASSERT_TRUE(overview);
+        OverviewRows* categories = overview->pane()->list();
         ASSERT_EQ(focused(), categories);
         press(Qt::Key_Down);
         EXPECT_EQ(categories->currentRow(), 1);
@@ -441,9 +396,8 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
 
         // The space map: Tab reaches the tiles, which walk in reading order and select as
         // they go; Return opens a folder, Backspace comes back up onto it.
-        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
-        ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, Sidebar::Destination::spaceMap));
-        auto* map = qobject_cast<SpaceMapView*>(detailed->paneWidget());
+        auto* map =
+            qobject_cast<SpaceMapView*>(openWithKeys(*detailed, Sidebar::Destination::spaceMap));
         ASSERT_TRUE(map);
         SpaceMapCanvas* tiles = map->canvas();
         ASSERT_NO_FATAL_FAILURE(tabTo(window, tiles));
@@ -504,9 +458,9 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         EXPECT_TRUE(tiles->showsFocusOn(tiles->current()));
 
         // Return presses the button the keyboard is on.
-        ASSERT_NO_FATAL_FAILURE(tabBackTo(list));
-        ASSERT_NO_FATAL_FAILURE(openFromSidebar(*sidebar, Sidebar::Destination::photos));
-        ASSERT_EQ(focused(), detailed->paneWidget()->findChild<InkButton*>("findPhotos"));
+        QWidget* photos = openWithKeys(*detailed, Sidebar::Destination::photos);
+        ASSERT_TRUE(photos);
+        ASSERT_EQ(focused(), photos->findChild<InkButton*>("findPhotos"));
         press(Qt::Key_Return);
         ASSERT_TRUE(waitUntil([&] { return model->photoGroups() && !model->findingPhotos(); }))
             << "Return looks for similar photos";

@@ -1,11 +1,13 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
 #include "app/support/VirtualDisplay.h"
+#include "app/support/WindowSteps.h"
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Snapshot.h"
+#include "engine/DiskScanner.h"
 #include "panes/ShelfView.h"
 #include "panes/UninstallSheet.h"
 #include "platform/AppImages.h"
@@ -19,14 +21,9 @@
 #include "window/HeaderBar.h"
 #include "window/MainWindow.h"
 #include "window/RootView.h"
+#include "window/SheetOverlay.h"
 
 #include <QTest>
-
-#include <cstdlib>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace kelvora::testing {
 namespace {
@@ -61,44 +58,6 @@ const Desktop kKde{"kde",
                    "kdenlive-23.08.4-x86_64.AppImage",
                    "Kdenlive",
                    "OnlyShowIn=KDE;\n"};
-
-// Sets the variables of a desktop session for one test and puts the old ones back after.
-class SessionVariables {
-public:
-    explicit SessionVariables(const Desktop& desktop) {
-        set("XDG_CURRENT_DESKTOP", desktop.currentDesktop);
-        set("LANG", desktop.language);
-        set("LC_ALL", std::nullopt);
-        set("LC_MESSAGES", std::nullopt);
-    }
-    ~SessionVariables() {
-        for (const auto& [name, value] : saved_)
-            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
-    }
-
-private:
-    void set(const char* name, const std::optional<std::string>& value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-// Runs a menu entry's command as the desktop's launcher would; its exit status.
-int launch(const DesktopEntry& entry) {
-    std::vector<std::string> words = entry.execWords();
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (argv.size() < 2 || posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 class LinuxAppsTest : public ControllerTest, public ::testing::WithParamInterface<Desktop> {
 protected:
@@ -152,13 +111,6 @@ protected:
             if (item.location.path() == path) return &item;
         return nullptr;
     }
-
-    static void showAndScan(MainWindow& window, AppModel& model) {
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        ASSERT_TRUE(waitUntil([&] { return model.phase().is(AppModel::Phase::Kind::ready); }));
-    }
 };
 
 // Through the real window, on each desktop's home: the scan offers the unused AppImage and
@@ -168,7 +120,7 @@ protected:
 TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLaunchable) {
     KELVORA_ON_VIRTUAL_DISPLAY();
     const Desktop& desktop = GetParam();
-    SessionVariables session(desktop);
+    DesktopSession session(desktop.currentDesktop, desktop.language);
     const Home home = writeHome(desktop);
     auto model = makeModel();
     Updater updater;
@@ -184,19 +136,56 @@ TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLauncha
                                 URL::fileURL(home.icon)}));
     EXPECT_FALSE(itemAt(*model, home.launched)) << "the app the menu runs is no installer";
 
-    // The removed Flatpak's data, in the leftovers the sidebar opens.
-    RootView* root = window.root();
+    // The unused apps with the AppImage in view, then its uninstall sheet, at the smallest
+    // window and the default one, light and dark: each picture is kept to be looked at.
+    Fonts::registerFonts(KELVORA_FONTS_DIR);
     model->setMode(AppModel::ViewMode::detailed);
-    auto* detailed = qobject_cast<DetailedView*>(root->mainView());
-    ASSERT_TRUE(detailed);
-    auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-    QTest::mouseClick(
-        sidebar->list(), Qt::LeftButton, {},
-        sidebar->list()->rowRect(Sidebar::Destination::category, JunkKind::leftovers).center());
-    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
-    auto* list = detailed->paneWidget()->findChild<CategoryList*>();
-    ASSERT_TRUE(list);
-    ASSERT_TRUE(waitUntil([&] { return list->rows()->rowCount() == 1; }));
+    model->setCategory(JunkKind::apps);
+    model->setFocusedItem(URL::fileURL(home.unused));
+    for (bool sheet : {false, true}) {
+        if (sheet) {
+            model->prepareUninstall(URL::fileURL(home.unused));
+            ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+        }
+        for (QSize size : {QSize(1100, 720), QSize(1280, 820)})
+            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+                const std::string name =
+                    std::string(sheet ? "appimage-uninstall-" : "appimage-apps-") + desktop.name +
+                    "-" + std::to_string(size.width()) +
+                    (appearance == Appearance::dark ? "-dark" : "-light");
+                SCOPED_TRACE(name);
+                Theme::Scope scope(appearance);
+                RootView root(*model, 0);
+                Snapshot::setSnapshot(&root, true);
+                root.applyForeground();
+                QImage image = Render::widget(root, size);
+                keepPicture(image, name);
+                if (!sheet) {
+                    auto* list = root.findChild<CategoryList*>();
+                    ASSERT_TRUE(list);
+                    ASSERT_EQ(list->rows()->rowCount(), 1);
+                    EXPECT_EQ(list->rows()->item(0)->location.path(), home.unused);
+                    continue;
+                }
+                auto* shown = root.findChild<UninstallSheet*>();
+                ASSERT_TRUE(shown);
+                const QRect placed(shown->mapTo(&root, QPoint(0, 0)), shown->size());
+                EXPECT_TRUE(root.rect().contains(placed)) << "the whole sheet is on screen";
+                EXPECT_EQ(shown->layout().paths.size(), 3u);
+            }
+    }
+    model->closeUninstall();
+
+    // The removed Flatpak's data, in the leftovers the sidebar opens.
+    DetailedView* detailed = detailedView(window);
+    ASSERT_NO_FATAL_FAILURE(
+        clickSidebarRow(window, Sidebar::Destination::category, JunkKind::leftovers));
+    CategoryList* list = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        list = detailed->paneWidget()->findChild<CategoryList*>();
+        return model->category() == JunkKind::leftovers && list && list->rows()->rowCount() == 1 &&
+               list->rows()->item(0)->kind == JunkKind::leftovers;
+    }));
     const ScanItem* leftover = list->rows()->item(0);
     EXPECT_EQ(leftover->location.path(), home.flatpakData);
     EXPECT_EQ(leftover->leftover()->name, "org.kde.krita");
@@ -206,7 +195,8 @@ TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLauncha
     emit AppEvents::shared().kelvoraOpenApps({URL::fileURL(home.unused)});
     UninstallSheet* sheet = nullptr;
     ASSERT_TRUE(waitUntil([&] {
-        sheet = window.findChild<UninstallSheet*>();
+        SheetOverlay* overlay = window.root()->uninstallSheet();
+        sheet = overlay ? qobject_cast<UninstallSheet*>(overlay->sheet()) : nullptr;
         return sheet && sheet->isVisible();
     }));
     EXPECT_EQ(sheet->layout().title.text().toStdString(), "Remove " + desktop.appName + "?");
@@ -221,7 +211,7 @@ TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLauncha
     ASSERT_TRUE(waitUntil([&] { return !model->uninstallTarget(); })) << "Done closes it";
 
     // Put back from the Undo Shelf, reached by the header's button.
-    OutlineButton* shelfButton = root->header()->shelfButton();
+    OutlineButton* shelfButton = window.root()->header()->shelfButton();
     ASSERT_TRUE(waitUntil([&] { return shelfButton->isVisible(); }));
     QTest::mouseClick(shelfButton, Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::shelf; }));
@@ -238,58 +228,17 @@ TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLauncha
     ASSERT_TRUE(entry);
     auto program = AppImages::programFile(entry->program().value_or(""), "");
     EXPECT_EQ(program, home.unused) << "the entry's Exec resolves to the restored file";
-    EXPECT_EQ(launch(*entry), 0);
+    // Launched as the desktop's launcher does, by the entry's command.
+    const std::vector<std::string> words = entry->execWords();
+    ASSERT_FALSE(words.empty());
+    auto launched = DiskScanner::runTool(words[0], {words.begin() + 1, words.end()}, 20);
+    ASSERT_TRUE(launched);
+    EXPECT_EQ(launched->status, 0);
     EXPECT_TRUE(fileExists(home.unused + ".launched")) << "the menu entry launches it again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Homes, LinuxAppsTest, ::testing::Values(kGnome, kKde),
                          [](const auto& info) { return info.param.name; });
-
-// The unused-apps category and the uninstall sheet on an AppImage, at the smallest window
-// and the default one, light and dark: each picture is kept to be looked at.
-TEST_F(LinuxAppsTest, TheUnusedAppImageAndItsUninstallSheetDrawWhole) {
-    KELVORA_REQUIRE_GUI();
-    Fonts::registerFonts(KELVORA_FONTS_DIR);
-    SessionVariables session(kGnome);
-    const Home home = writeHome(kGnome);
-    auto model = makeModel();
-    model->scan();
-    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
-    model->setMode(AppModel::ViewMode::detailed);
-    model->setCategory(JunkKind::apps);
-    model->setFocusedItem(URL::fileURL(home.unused));
-
-    for (bool sheet : {false, true}) {
-        if (sheet) {
-            model->prepareUninstall(URL::fileURL(home.unused));
-            ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
-        }
-        for (QSize size : {QSize(1100, 720), QSize(1280, 820)})
-            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-                const std::string shade = appearance == Appearance::dark ? "dark" : "light";
-                Theme::Scope scope(appearance);
-                RootView root(*model, 0);
-                Snapshot::setSnapshot(&root, true);
-                root.applyForeground();
-                QImage image = Render::widget(root, size);
-                keepPicture(image, std::string(sheet ? "appimage-uninstall-" : "appimage-apps-") +
-                                       std::to_string(size.width()) + "-" + shade);
-                if (!sheet) {
-                    auto* list = root.findChild<CategoryList*>();
-                    ASSERT_TRUE(list);
-                    ASSERT_EQ(list->rows()->rowCount(), 1);
-                    EXPECT_EQ(list->rows()->item(0)->location.path(), home.unused);
-                    continue;
-                }
-                auto* shown = root.findChild<UninstallSheet*>();
-                ASSERT_TRUE(shown);
-                const QRect placed(shown->mapTo(&root, QPoint(0, 0)), shown->size());
-                EXPECT_TRUE(root.rect().contains(placed)) << "the whole sheet is on screen";
-                EXPECT_EQ(shown->layout().paths.size(), 3u);
-                EXPECT_EQ(shown->layout().title.text().toStdString(), "Remove Carnet de croquis?");
-            }
-    }
-}
 
 } // namespace
 } // namespace kelvora::testing

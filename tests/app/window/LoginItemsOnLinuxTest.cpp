@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/support/VirtualDisplay.h"
+#include "app/support/WindowSteps.h"
 #include "support/RunningProgram.h"
 
 #include "controller/Updater.h"
@@ -28,8 +29,6 @@
 
 namespace kelvora::testing {
 namespace {
-
-using Kind = AppModel::Phase::Kind;
 
 // A desktop as a new user meets it: its name, the language of the session and the names its
 // entries show in that language.
@@ -74,21 +73,7 @@ const std::vector<Desktop> kDesktops = {
 // read and switched by the live code, with the stand-in systemctl in place of systemd's.
 class LoginItemsOnLinuxTest : public ControllerTest, public ::testing::WithParamInterface<Desktop> {
 protected:
-    void SetUp() override {
-        Prefs::setBoolean(Prefs::Key::welcomeDone, true);
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "LANG", "LC_ALL", "LC_MESSAGES"})
-            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
-        unsetenv("LC_ALL");
-        unsetenv("LC_MESSAGES");
-        setenv("XDG_CURRENT_DESKTOP", GetParam().name, 1);
-        setenv("LANG", GetParam().lang, 1);
-    }
-    void TearDown() override {
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "LANG", "LC_ALL", "LC_MESSAGES"})
-            unsetenv(name);
-        for (const auto& [name, value] : saved_)
-            setenv(name.c_str(), value.c_str(), 1);
-    }
+    void SetUp() override { Prefs::setBoolean(Prefs::Key::welcomeDone, true); }
 
     std::string autostart() const { return env.config() + "/autostart"; }
     std::string units() const { return env.config() + "/systemd/user"; }
@@ -137,32 +122,6 @@ protected:
         return makeModel(tools);
     }
 
-    static LoginItemsView* openPane(MainWindow& window, AppModel& model) {
-        window.resize(1280, 820);
-        window.show();
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window) ||
-            !waitUntil([&] { return model.phase().is(Kind::ready); }))
-            return nullptr;
-        RootView* root = window.root();
-        QTest::mouseClick(root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed),
-                          Qt::LeftButton);
-        auto* detailed = qobject_cast<DetailedView*>(root->mainView());
-        if (!detailed) return nullptr;
-        auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-        QTest::mouseClick(sidebar->list(), Qt::LeftButton, {},
-                          sidebar->list()->rowRect(Sidebar::Destination::loginItems).center());
-        if (!waitUntil([&] { return detailed->pane() == DetailedPane::loginItems; }))
-            return nullptr;
-        return qobject_cast<LoginItemsView*>(detailed->paneWidget());
-    }
-
-    static void openTool(MainWindow& window, Sidebar::Destination tool) {
-        auto* detailed = qobject_cast<DetailedView*>(window.root()->mainView());
-        SidebarList* list = qobject_cast<DetailSidebar*>(detailed->sidebar())->list();
-        QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(tool).center());
-    }
-
     static const LoginListLayout::Row* row(LoginItemsView& pane, const std::string& id) {
         return pane.list()->layout().rowOf(id);
     }
@@ -187,9 +146,7 @@ protected:
     }
 
     int settingsOpened = 0;
-
-private:
-    std::vector<std::pair<std::string, std::string>> saved_;
+    DesktopSession session_{GetParam().name, GetParam().lang};
 };
 
 TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts) {
@@ -201,7 +158,13 @@ TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts
     auto model = liveModel();
     Updater updater;
     MainWindow window(*model, updater);
-    LoginItemsView* pane = openPane(window, *model);
+    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
+    QTest::mouseClick(window.root()->header()->modeSwitch()->segment(AppModel::ViewMode::detailed),
+                      Qt::LeftButton);
+    DetailedView* detailed = detailedView(window);
+    ASSERT_NO_FATAL_FAILURE(clickSidebarRow(window, Sidebar::Destination::loginItems));
+    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::loginItems; }));
+    auto* pane = qobject_cast<LoginItemsView*>(detailed->paneWidget());
     ASSERT_TRUE(pane);
     ASSERT_TRUE(waitUntil([&] { return model->loginItems().has_value(); }));
 
@@ -251,15 +214,14 @@ TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts
                                   [](const LoginListLayout::Row* shown) { return !shown; }));
     EXPECT_FALSE(fileExists(leftover));
     ASSERT_EQ(model->sweeps().size(), 1u);
-    openTool(window, Sidebar::Destination::shelf);
-    auto* detailed = qobject_cast<DetailedView*>(window.root()->mainView());
+    clickSidebarRow(window, Sidebar::Destination::shelf);
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::shelf; }));
     auto* shelf = qobject_cast<ShelfView*>(detailed->paneWidget());
     ASSERT_TRUE(waitUntil([&] { return shelf->page()->layout().sections.size() == 1u; }));
     const QRectF putBack = shelf->page()->layout().sections[0].row(0).button;
     QTest::mouseClick(shelf->page(), Qt::LeftButton, {}, putBack.center().toPoint());
     ASSERT_TRUE(waitUntil([&] { return fileExists(leftover) && !model->shelfBusy(); }));
-    openTool(window, Sidebar::Destination::loginItems);
+    clickSidebarRow(window, Sidebar::Destination::loginItems);
     ASSERT_TRUE(waitUntil([&] {
         auto* again = qobject_cast<LoginItemsView*>(detailed->paneWidget());
         return again && again->list()->layout().rowOf("openAtLogin:oldsync");

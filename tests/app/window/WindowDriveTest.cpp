@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/support/VirtualDisplay.h"
+#include "app/support/WindowSteps.h"
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
@@ -49,15 +50,6 @@ protected:
         home.draft = write(".Trash/old draft.txt", std::string(50'000, 't'));
         sync();
         return home;
-    }
-
-    // Shows the window and waits for the scan that showing it starts.
-    static void showAndScan(MainWindow& window, AppModel& model) {
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        ASSERT_TRUE(waitUntil([&] { return model.phase().is(Kind::ready); }))
-            << "showing the window starts the scan";
     }
 
     static QMessageBox* openBox(const char* name) {
@@ -139,7 +131,7 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
     auto model = makeModel();
     Updater updater;
     MainWindow window(*model, updater);
-    showAndScan(window, *model);
+    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
 
     QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
     EXPECT_TRUE(model->phase().is(Kind::scanning)) << "Check Again";
@@ -149,15 +141,11 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
     QTest::mouseClick(root->header()->modeSwitch()->segment(AppModel::ViewMode::detailed),
                       Qt::LeftButton);
     ASSERT_EQ(model->mode(), AppModel::ViewMode::detailed);
-    auto* detailed = qobject_cast<DetailedView*>(root->mainView());
+    DetailedView* detailed = detailedView(window);
     ASSERT_TRUE(detailed);
-    auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
-    ASSERT_TRUE(sidebar);
 
     // The sidebar's row opens the category with its largest item in the inspector.
-    QTest::mouseClick(
-        sidebar->list(), Qt::LeftButton, {},
-        sidebar->list()->rowRect(Sidebar::Destination::category, JunkKind::caches).center());
+    clickSidebarRow(window, Sidebar::Destination::category, JunkKind::caches);
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
     EXPECT_EQ(model->category(), JunkKind::caches);
     EXPECT_EQ(model->focusedItem(), URL::fileURL(files.tool, true));
@@ -219,8 +207,7 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
 
     // Back to the overview through the sidebar, then from the simple view the header's
     // shelf button leads to the same pane.
-    QTest::mouseClick(sidebar->list(), Qt::LeftButton, {},
-                      sidebar->list()->rowRect(Sidebar::Destination::overview).center());
+    clickSidebarRow(window, Sidebar::Destination::overview);
     ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::done; }));
     QTest::mouseClick(root->header()->modeSwitch()->segment(AppModel::ViewMode::simple),
                       Qt::LeftButton);
@@ -240,7 +227,7 @@ TEST_F(WindowDriveTest, ReturnAndTheCleanUpButtonCleanFromTheSimpleView) {
     auto model = makeModel();
     Updater updater;
     MainWindow window(*model, updater);
-    showAndScan(window, *model);
+    ASSERT_NO_FATAL_FAILURE(showAndScan(window, *model));
     auto* simple = qobject_cast<SimpleView*>(window.root()->mainView());
     ASSERT_TRUE(simple);
     ASSERT_TRUE(waitUntil([&] { return simple->state().phase == Kind::ready; }));

@@ -4,36 +4,18 @@
 #include "login/LoginItemSwitch.h"
 #include "support/LoginFixtures.h"
 #include "support/RunningProgram.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace kelvora;
 using kelvora::testing::byID;
-using kelvora::testing::TempDir;
+using kelvora::testing::expectListed;
 
 namespace {
 
 using State = LoginItem::State;
-using Source = LoginItem::Source;
 
-struct AutostartHome {
-    TempDir dir;
-    std::string user() const { return dir / "config/autostart"; }
-    std::string system() const { return dir / "xdg/autostart"; }
-    std::string program(const std::string& name) const {
-        std::string path = dir.write("bin/" + name, "#!/bin/sh\n");
-        chmod(path.c_str(), 0755);
-        return path;
-    }
-    std::string entry(const std::string& folder, const std::string& name,
-                      const std::string& keys) const {
-        std::string path = joinPath(folder, name + ".desktop");
-        createDirectories(folder);
-        writeFileAtomically(path, "[Desktop Entry]\nType=Application\n" + keys);
-        return path;
-    }
+struct AutostartHome : kelvora::testing::LoginHome {
     LoginItemScanner scanner(std::vector<std::string> desktops, std::string locale) const {
         LoginItemScanner scanner = kelvora::testing::isolatedScanner(dir);
         scanner.configDirs = {URL::fileURL(dir / "xdg", true), URL::fileURL(dir / "xdg2", true)};
@@ -49,29 +31,28 @@ struct AutostartHome {
 // The user's entries and those for everyone, read as GNOME (in French) and KDE read them.
 TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     AutostartHome home;
+    const std::string user = home.userAutostart(), system = home.systemAutostart();
     std::string notes = home.dir / "bin/notes-daemon";
     kelvora::testing::RunningProgram running(notes);
-    home.entry(home.user(), "notes",
+    home.entry(user, "notes",
                "Name=Notes\nName[fr]=Bloc-notes\nComment=Keeps notes\n"
                "Comment[fr]=Garde vos notes\nExec=" +
                    notes + " --tray %U\n");
-    home.entry(home.user(), "chat",
+    home.entry(user, "chat",
                "Name=Chat\nExec=" + home.program("chat") + "\nX-GNOME-Autostart-enabled=false\n");
-    home.entry(home.user(), "mail", "Name=Mail\nExec=" + home.program("mail") + "\nHidden=true\n");
-    home.entry(home.user(), "gone", "Name=Gone\nExec=/opt/removed/bin/gone\n");
-    home.entry(home.user(), "try", "Name=Try\nExec=/bin/sh\nTryExec=/opt/removed/try\n");
-    home.entry(home.user(), "com.dropbox.Client",
-               "Name=Mine\nExec=" + home.program("dropbox") + "\n");
-    createDirectories(home.user());
-    symlink((home.dir / "removed/old.desktop").c_str(), (home.user() + "/old.desktop").c_str());
+    home.entry(user, "mail", "Name=Mail\nExec=" + home.program("mail") + "\nHidden=true\n");
+    home.entry(user, "gone", "Name=Gone\nExec=/opt/removed/bin/gone\n");
+    home.entry(user, "try", "Name=Try\nExec=/bin/sh\nTryExec=/opt/removed/try\n");
+    home.entry(user, "com.dropbox.Client", "Name=Mine\nExec=" + home.program("dropbox") + "\n");
+    home.link(home.dir / "removed/old.desktop", "config/autostart/old.desktop");
     // For everyone: one turned off for this user by a copy, one of another desktop, a link.
-    home.entry(home.system(), "tracker", "Name=Tracker\nExec=" + home.program("tracker") + "\n");
+    home.entry(system, "tracker", "Name=Tracker\nExec=" + home.program("tracker") + "\n");
     home.entry(home.dir / "xdg2/autostart", "tracker", "Name=Second\nExec=/bin/true\n");
-    home.entry(home.user(), "tracker",
+    home.entry(user, "tracker",
                "Name=Tracker\nExec=" + home.program("tracker") + "\nHidden=true\n");
-    home.entry(home.system(), "gnome-only",
+    home.entry(system, "gnome-only",
                "Name=Shell helper\nExec=" + home.program("helper") + "\nOnlyShowIn=GNOME;\n");
-    home.entry(home.system(), "not-kde",
+    home.entry(system, "not-kde",
                "Name=Panel\nExec=" + home.program("panel") + "\nNotShowIn=KDE;\n");
     home.dir.write("xdg/autostart/link.desktop",
                    "[Desktop Entry]\nType=Link\nURL=https://example.com\n");
@@ -98,26 +79,22 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     };
     for (bool gnome : {true, false}) {
         SCOPED_TRACE(gnome ? "GNOME" : "KDE");
-        auto items = home.scanner({gnome ? "GNOME" : "KDE"}, gnome ? "fr_FR.UTF-8" : "C").scan();
-        ASSERT_EQ(items.size(), rows.size());
-        for (const Row& row : rows) {
-            SCOPED_TRACE(row.id);
-            const LoginItem* item = byID(items, row.id);
-            ASSERT_TRUE(item);
-            EXPECT_EQ(item->mechanism, LoginItem::Mechanism::autostart);
-            EXPECT_EQ(item->state, gnome ? row.gnome : row.kde);
-            EXPECT_EQ(item->isLeftover(), row.leftover);
-            EXPECT_EQ(item->desktopNote.has_value(), item->state == State::notLoaded());
-            if (gnome) EXPECT_EQ(item->name, row.frenchName);
-        }
+        ASSERT_NO_FATAL_FAILURE(expectListed(
+            home.scanner({gnome ? "GNOME" : "KDE"}, gnome ? "fr_FR.UTF-8" : "C").scan(), rows,
+            LoginItem::Mechanism::autostart, [&](const Row& row, const LoginItem& item) {
+                EXPECT_EQ(item.state, gnome ? row.gnome : row.kde);
+                EXPECT_EQ(item.isLeftover(), row.leftover);
+                EXPECT_EQ(item.desktopNote.has_value(), item.state == State::notLoaded());
+                if (gnome) EXPECT_EQ(item.name, row.frenchName);
+            }));
     }
     auto french = home.scanner({"GNOME"}, "fr_FR.UTF-8").scan();
     EXPECT_EQ(byID(french, "openAtLogin:notes")->purpose, "Garde vos notes");
     EXPECT_EQ(byID(french, "openAtLogin:notes")->program->path(), notes);
     EXPECT_EQ(byID(french, "openAtLogin:gone")->purpose, LoginItemNames::kLeftBehindPurpose);
     const LoginItem* tracker = byID(french, "globalAgent:tracker");
-    EXPECT_EQ(tracker->file->path(), home.system() + "/tracker.desktop") << "the first folder wins";
-    EXPECT_EQ(tracker->userCopy->path(), home.user() + "/tracker.desktop");
+    EXPECT_EQ(tracker->file->path(), system + "/tracker.desktop") << "the first folder wins";
+    EXPECT_EQ(tracker->userCopy->path(), user + "/tracker.desktop");
     auto kde = home.scanner({"KDE"}, "C").scan();
     EXPECT_EQ(*byID(kde, "globalAgent:gnome-only")->desktopNote,
               "It is set to start only on GNOME, so KDE doesn’t start it.");
@@ -130,14 +107,15 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
 TEST(AutostartEntries, SwitchingWritesTheUsersEntriesAndNothingElse) {
     AutostartHome home;
     const std::string own = "Name=Notes\n# the user's note\nExec=/bin/true\nX-Custom=kept\n";
-    std::string user = home.entry(home.user(), "notes", own);
-    std::string system = home.entry(home.system(), "tracker", "Name=Tracker\nExec=/bin/true\n");
+    std::string user = home.entry(home.userAutostart(), "notes", own);
+    std::string system =
+        home.entry(home.systemAutostart(), "tracker", "Name=Tracker\nExec=/bin/true\n");
     const std::string systemText = fileText(system).value();
     LoginItemSwitch toggle([](const std::string&, const std::vector<std::string>&) {
         ADD_FAILURE() << "no tool runs for an autostart entry";
         return std::optional<int32_t>(0);
     });
-    toggle.userAutostart = URL::fileURL(home.user(), true);
+    toggle.userAutostart = URL::fileURL(home.userAutostart(), true);
     auto scan = [&] { return home.scanner({"GNOME"}, "C").scan(); };
     auto find = [&](const std::string& id) { return *byID(scan(), id); };
 
@@ -148,7 +126,7 @@ TEST(AutostartEntries, SwitchingWritesTheUsersEntriesAndNothingElse) {
     EXPECT_EQ(fileText(user), "[Desktop Entry]\nType=Application\n" + own + "Hidden=false\n");
     EXPECT_FALSE(find("openAtLogin:notes").isOff());
 
-    std::string copy = home.user() + "/tracker.desktop";
+    std::string copy = home.userAutostart() + "/tracker.desktop";
     ASSERT_EQ(toggle.set(find("globalAgent:tracker"), false), std::nullopt);
     EXPECT_EQ(fileText(copy), systemText + "Hidden=true\n");
     EXPECT_TRUE(find("globalAgent:tracker").isOff());

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -92,9 +91,7 @@ TEST(LaunchJob, PipesAndDevicesReadAsEmptyJobs) {
                   !fromDevice.program;
         _exit(ok ? 0 : 1);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(kelvora::testing::waitForChild(child, "the reads of a pipe and a device"), 0);
 }
 
 TEST(LaunchJob, SingleBundleIdentifierBecomesAList) {

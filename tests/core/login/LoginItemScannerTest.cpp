@@ -16,12 +16,9 @@ namespace {
 using State = LoginItem::State;
 using Source = LoginItem::Source;
 
-struct Fixture {
-    TempDir dir;
+struct Fixture : kelvora::testing::LoginHome {
     std::map<std::string, std::string> answers; // arguments joined by blanks -> output
     std::vector<std::string> asked;
-
-    std::string home() const { return dir / "home"; }
 
     void job(const std::string& folder, const std::string& label, const Json& dict,
              PlistFormat format = PlistFormat::xml) const {

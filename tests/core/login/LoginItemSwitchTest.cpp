@@ -119,3 +119,44 @@ TEST(LoginItemSwitch, OpenAtLoginScriptsAreEscaped) {
               "Kelvora couldn’t change its list of apps that open at login.");
     EXPECT_NE(refused.calls[0][2].find("{path:\"\", hidden:false}"), std::string::npos);
 }
+
+// A user's unit is switched by systemctl, at once and for the next logins; a service of the
+// system, or any unit where there is no systemctl, is left as it is and the user told why.
+TEST(LoginItemSwitch, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
+    LoginItem unit;
+    unit.source = LoginItem::Source::userAgent;
+    unit.mechanism = LoginItem::Mechanism::systemdUnit;
+    unit.label = "notes.service";
+    LoginItem daemon = unit;
+    daemon.source = LoginItem::Source::systemDaemon;
+    const std::string tool = "/stand-in/systemctl";
+    const Calls off{{tool, "--user", "disable", "--now", "notes.service"}};
+    const Calls on{{tool, "--user", "enable", "--now", "notes.service"}};
+    struct Row {
+        const char* story;
+        LoginItem item;
+        bool switchOn;
+        std::optional<int32_t> status;
+        std::string systemctl;
+        std::optional<std::string> said;
+        Calls calls;
+    };
+    const Row rows[] = {
+        {"switched off", unit, false, 0, tool, std::nullopt, off},
+        {"switched on", unit, true, 0, tool, std::nullopt, on},
+        {"refused", unit, false, 1, tool, LoginItemSwitch::kUnitRefusedOff, off},
+        {"systemctl did not run", unit, true, std::nullopt, tool, LoginItemSwitch::kUnitRefusedOn,
+         on},
+        {"a service of the system", daemon, false, 0, tool, LoginItemSwitch::kSwitchInSettings, {}},
+        {"no systemctl", unit, false, 0, "", LoginItemSwitch::kNoSystemctl, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        Recorder r;
+        r.status = row.status;
+        LoginItemSwitch toggle = r.makeSwitch();
+        toggle.systemctl = row.systemctl;
+        EXPECT_EQ(toggle.set(row.item, row.switchOn), row.said);
+        EXPECT_EQ(r.calls, row.calls);
+    }
+}

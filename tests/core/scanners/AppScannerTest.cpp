@@ -3,13 +3,13 @@
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
 #include "support/DesktopFiles.h"
+#include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -18,8 +18,6 @@ using namespace kelvora::testing;
 using kelvora::testing::TempDir;
 
 namespace {
-
-constexpr double kDay = 86400;
 
 struct AppFixture {
     TempDir dir;
@@ -63,18 +61,6 @@ std::vector<std::string> paths(const std::vector<URL>& urls) {
     for (const auto& url : urls)
         out.push_back(url.path());
     return out;
-}
-
-// Runs `body` as the unprivileged user "nobody" and gives its answer.
-bool asNobody(const std::function<bool()>& body) {
-    pid_t child = fork();
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        _exit(body() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
 }
 
 } // namespace

@@ -98,17 +98,6 @@ TEST(CachesScanner, ToolCachesComeBackByDownloadOrByABuildHereAndSaySo) {
     }
 }
 
-TEST(CachesScanner, LinkedCacheFolderYieldsNoItem) {
-    TempDir home;
-    TempDir elsewhere;
-    elsewhere.write("precious/document", std::string(5000, 'p'));
-    home.mkdir("Library/Caches");
-    ASSERT_EQ(symlink((elsewhere / "precious").c_str(), (home / "Library/Caches/linked").c_str()),
-              0);
-    FileCounter counter;
-    EXPECT_TRUE(fixtureScanner(home).scanCaches({}, counter).empty());
-}
-
 TEST(CachesScanner, RunningApplicationHoldsTheFolderItMatches) {
     const std::vector<RunningApp> apps = {{"Editor", "Org.Example.Editor"}, {"Chat", "com.chat"}};
     const auto user = [&](const std::string& folder) {
@@ -200,13 +189,15 @@ TEST(CachesScanner, ARunningApplicationHoldsItsCacheFolderInTheScanAndAtCleanTim
 }
 
 TEST(CachesScanner, ALinkedLibraryOrCacheFolderIsNotLookedThrough) {
-    // Each place, linked to a folder elsewhere that holds what a scan would offer there.
+    // Each place, or a cache folder in it, linked to a folder elsewhere that holds what a scan
+    // would offer there.
     const std::string update = "com.anthropic.claudefordesktop.ShipIt/update.zip";
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"Library", {"Caches/app/blob", "Caches/" + update, "Logs/tool/old.log"}},
         {"Library/Caches", {"app/blob", update}},
         {"Library/Logs", {"tool/old.log"}},
-        {".cache", {"app/blob"}}};
+        {".cache", {"app/blob"}},
+        {"Library/Caches/linked", {"document"}}};
     for (const auto& [linked, contents] : cases) {
         TempDir home;
         TempDir elsewhere;
@@ -352,10 +343,7 @@ TEST(CachesScanner, UserDataTheSystemCacheFolderHoldsIsNeverOfferedNorRemoved) {
         names.push_back(item.location.lastPathComponent());
     EXPECT_EQ(names, (std::vector<std::string>{"JetBrains", "thumbnails"}));
 
-    const Cleaner cleaner([] { return std::vector<RunningApp>{}; },
-                          [] { return std::vector<std::string>{}; }, {},
-                          [] { return std::vector<RunningProcess>{}; });
-    const auto report = cleaner.clean(items, std::nullopt, kFixtureNow);
+    const auto report = fixtureCleaner().clean(items, std::nullopt, kFixtureNow);
     EXPECT_TRUE(report.failures.empty());
     for (const auto& removed : {index, log, loose})
         EXPECT_FALSE(fileExists(removed)) << removed;

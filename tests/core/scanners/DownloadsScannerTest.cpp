@@ -1,12 +1,12 @@
 #include "engine/DiskScanner.h"
 #include "platform/Plist.h"
 #include "support/DesktopFiles.h"
+#include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -15,8 +15,6 @@ using kelvora::testing::TempDir;
 using Info = ScanItem::DownloadInfo;
 
 namespace {
-
-constexpr double kDay = 86400;
 
 DesktopEntries::Application desktopApp(std::string id, std::string name, std::string program = {}) {
     DesktopEntries::Application app;
@@ -82,44 +80,6 @@ struct Fixture {
 
 } // namespace
 
-TEST(ScanDownloads, InstallersOfInstalledApplicationsAfterTheAgeLimit) {
-    Fixture f;
-    f.installed("Firefox");
-    f.installed("Visual Studio Code");
-    f.download("Firefox 121.0.dmg");
-    f.added("Firefox 121.0.dmg", 8);
-    f.download("VisualStudioCode.pkg");
-    f.added("VisualStudioCode.pkg", 3);
-    std::string undated = f.download("Install Firefox Beta.DMG");
-    setModificationDate(undated, addSeconds(f.now, -30 * kDay));
-
-    auto found = f.scan();
-    EXPECT_EQ(found.size(), 2u);
-    EXPECT_EQ(found.at("Firefox 121.0.dmg"),
-              (Info{Info::FileKind::installer, Info::Reason::appInstalled("Firefox")}));
-    EXPECT_EQ(found.at("Install Firefox Beta.DMG").reason, Info::Reason::appInstalled("Firefox"));
-}
-
-TEST(ScanDownloads, OpenedLongAgoWithoutOtherSign) {
-    Fixture f;
-    f.download("Tool.pkg");
-    f.opened("Tool.pkg", 10);
-    f.download("Fresh.pkg");
-    f.opened("Fresh.pkg", 1);
-    f.download("Never.zip");
-    f.download("Photos.zip");
-    f.opened("Photos.zip", 30);
-    f.download("Report.pdf");
-    f.opened("Report.pdf", 400);
-
-    auto found = f.scan();
-    EXPECT_EQ(found.size(), 2u);
-    EXPECT_EQ(found.at("Tool.pkg"),
-              (Info{Info::FileKind::installer,
-                    Info::Reason::opened(f.usage["Tool.pkg"].lastOpened.value())}));
-    EXPECT_EQ(found.at("Photos.zip").fileKind, Info::FileKind::archive);
-}
-
 // Real package and entry names: a package belongs to the application of its whole name,
 // up to its version and architecture, never to one whose name merely begins like it.
 TEST(MatchingApp, APackageMatchesAnInstalledAppByItsWholeName) {
@@ -166,38 +126,55 @@ TEST(MatchingApp, APackageMatchesAnInstalledAppByItsWholeName) {
     }
 }
 
-TEST(ScanDownloads, LinuxPackagesOfInstalledAppsWaitAWeekOthersUntilOpenedLongAgo) {
+// An installer of an app that is installed (a bundle, or a package of an app the desktop
+// lists) is offered a week after it came; any other installer or archive once it was last
+// opened long ago; nothing else, and nothing without a date that says so.
+TEST(ScanDownloads, InstallersOfInstalledAppsAfterAWeekOthersOnceOpenedLongAgo) {
     Fixture f;
+    f.installed("Firefox");
+    f.installed("Visual Studio Code");
     f.desktop = {desktopApp("code", "Visual Studio Code", "/usr/share/code/code")};
+    using Kind = Info::FileKind;
+    const auto firefox = Info::Reason::appInstalled("Firefox");
+    const auto code = Info::Reason::appInstalled("Visual Studio Code");
+    auto opened = [&](double daysAgo) {
+        return Info::Reason::opened(addSeconds(f.now, -daysAgo * kDay));
+    };
     struct Case {
         const char* name;
-        double addedDaysAgo;  // 0: no date added
-        double openedDaysAgo; // 0: never opened
-        std::optional<Info::Reason> reason;
+        double addedDaysAgo;    // 0: no date added
+        double openedDaysAgo;   // 0: never opened
+        double modifiedDaysAgo; // 0: just now
+        std::optional<Info> offered;
     };
-    const Date opened = addSeconds(f.now, -10 * kDay);
     const std::vector<Case> cases = {
-        {"code_1.85.1-1702462158_amd64.deb", 8, 0,
-         Info::Reason::appInstalled("Visual Studio Code")},
-        {"code_1.86.0-1706698139_amd64.deb", 3, 0, std::nullopt}, // downloaded this week
-        {"codeblocks_20.03-3_amd64.deb", 8, 0, std::nullopt},
-        {"Tool.flatpak", 0, 10, Info::Reason::opened(opened)},
+        {"Firefox 121.0.dmg", 8, 0, 0, Info{Kind::installer, firefox}},
+        {"VisualStudioCode.pkg", 3, 0, 0, std::nullopt}, // downloaded this week
+        {"Install Firefox Beta.DMG", 0, 0, 30, Info{Kind::installer, firefox}},
+        {"code_1.85.1-1702462158_amd64.deb", 8, 0, 0, Info{Kind::installer, code}},
+        {"code_1.86.0-1706698139_amd64.deb", 3, 0, 0, std::nullopt},
+        {"codeblocks_20.03-3_amd64.deb", 8, 0, 0, std::nullopt},
+        {"Tool.pkg", 0, 10, 0, Info{Kind::installer, opened(10)}},
+        {"Tool.flatpak", 0, 10, 0, Info{Kind::installer, opened(10)}},
+        {"Fresh.pkg", 0, 1, 0, std::nullopt},
+        {"Never.zip", 0, 0, 0, std::nullopt},
+        {"Photos.zip", 0, 30, 0, Info{Kind::archive, opened(30)}},
+        {"Report.pdf", 0, 400, 0, std::nullopt}, // neither installer nor archive
     };
     for (const Case& c : cases) {
-        f.download(c.name);
+        const std::string path = f.download(c.name);
         if (c.addedDaysAgo > 0) f.added(c.name, c.addedDaysAgo);
         if (c.openedDaysAgo > 0) f.opened(c.name, c.openedDaysAgo);
+        if (c.modifiedDaysAgo > 0)
+            setModificationDate(path, addSeconds(f.now, -c.modifiedDaysAgo * kDay));
     }
-    auto found = f.scan();
+    const auto found = f.scan();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!c.reason) {
-            EXPECT_FALSE(found.count(c.name));
-            continue;
-        }
-        ASSERT_TRUE(found.count(c.name));
-        EXPECT_EQ(found.at(c.name), (Info{Info::FileKind::installer, *c.reason}));
+        const auto it = found.find(c.name);
+        EXPECT_EQ(it == found.end() ? std::nullopt : std::optional<Info>(it->second), c.offered);
     }
+    EXPECT_EQ(found.size(), 6u) << "nothing else is offered";
 }
 
 // An AppImage the menu runs (through a link on PATH here) or that runs now is the installed
@@ -263,16 +240,11 @@ TEST(ScanDownloads, BlockedOrMissingDownloads) {
     chmod((f.dir / "home/Downloads").c_str(), 0700);
     chmod(f.dir.path().c_str(), 0755);
     chmod((f.dir / "home").c_str(), 0755);
-    pid_t child = fork();
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    EXPECT_TRUE(asNobody([&] {
         FileCounter c;
         auto [items, access] = f.scanner().scanDownloads(c);
-        _exit(access == FolderAccess::blocked && items.empty() ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return access == FolderAccess::blocked && items.empty();
+    }));
 }
 
 TEST(MatchingApp, WordsOfTheInstallerNameAgainstInstalledKeys) {

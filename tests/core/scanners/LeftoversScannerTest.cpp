@@ -1,11 +1,10 @@
-#include "clean/Cleaner.h"
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/Plist.h"
+#include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kelvora;
@@ -178,49 +177,22 @@ TEST(ReadableName, PicksTheTellingPiece) {
     EXPECT_EQ(DiskScanner::readableName("single"), "Single");
 }
 
-TEST(LeftoverLaunchAgents, OnlyAgentsWhoseProgramIsGone) {
+// A launch agent, an autostart entry or a user unit whose program is gone is offered, by the
+// rule the login items list offers it by: what only starts another program (a shell, flatpak,
+// an interpreter), a bare name on $PATH, a program on a volume not mounted now and a unit
+// that names its program elsewhere are never taken for gone. Login items are not held back by
+// the quiet period. Cleaned, they wait on the shelf and come back as they were, the unit with
+// the link that enables it.
+TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
     Fixture f;
-    std::string agents = f.library() + "/LaunchAgents";
-    createDirectories(agents);
-    auto agent = [&](const std::string& label, const Json& dict,
-                     PlistFormat format = PlistFormat::xml) {
-        Json full = dict;
-        full["Label"] = label;
-        std::string path = joinPath(agents, label + ".plist");
-        writePlist(full, path, format);
-        return path;
-    };
-    std::string gone =
-        agent("com.example.gone", {{"Program", f.dir / "gone/bin/tool"}}, PlistFormat::binary);
-    agent("com.example.present", {{"Program", "/bin/sh"}});
-    agent("com.example.bare", {{"ProgramArguments", {"sh", "-c", "sleep 1"}}});
-    agent("com.example.volume", {{"Program", "/Volumes/Kelvora Test Disk/bin/tool"}});
-    agent("com.example.noprogram", {{"RunAtLoad", true}});
-    writePlist(Json::object(), joinPath(agents, "com.example.empty.plist"));
-    f.age(gone, 1); // agents are not held back by the quiet period
-
-    auto items = f.scan();
-    ASSERT_EQ(items.size(), 1u);
-    const auto& item = items[0];
-    EXPECT_EQ(item.location, URL::fileURL(gone));
-    EXPECT_EQ(item.targets, std::vector<URL>{URL::fileURL(gone)});
-    EXPECT_GE(item.bytes, 1);
-    EXPECT_EQ(item.leftover()->kind, ScanItem::LeftoverInfo::Kind::launchAgent);
-    EXPECT_EQ(item.leftover()->id, "com.example.gone");
-    EXPECT_EQ(item.leftover()->name, "tool");
-    EXPECT_EQ(item.leftover()->places, std::vector<std::string>{"LaunchAgents"});
-    EXPECT_TRUE(item.leftover()->lastChanged);
-}
-
-// An autostart entry or a user unit whose program is gone is offered beside the launch
-// agents, by the rule the login items list offers it by: what only starts another program
-// (a shell, flatpak, an interpreter), a bare name on $PATH and a unit that names its program
-// elsewhere are never taken for gone. Cleaned, they wait on the shelf and come back as they
-// were, the unit with the link that enables it.
-TEST(LeftoverLoginItems, EntriesAndUnitsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
-    Fixture f;
-    const std::string autostart = f.dir / "home/.config/autostart";
+    const std::string agents = f.library() + "/LaunchAgents";
     const std::string units = f.dir / "home/.config/systemd/user";
+    auto agent = [&](const std::string& label, Json dict, PlistFormat format = PlistFormat::xml) {
+        dict["Label"] = label;
+        createDirectories(agents);
+        writePlist(dict, joinPath(agents, label + ".plist"), format);
+        return joinPath(agents, label + ".plist");
+    };
     auto entry = [&](const std::string& name, const std::string& keys) {
         return f.dir.write("home/.config/autostart/" + name + ".desktop",
                            "[Desktop Entry]\nType=Application\nName=" + name + "\n" + keys);
@@ -230,6 +202,14 @@ TEST(LeftoverLoginItems, EntriesAndUnitsWhoseProgramIsGoneGoToTheShelfAndComeBac
                            "[Unit]\nDescription=" + name + "\n[Service]\n" + service +
                                "[Install]\nWantedBy=default.target\n");
     };
+    const std::string goneAgent =
+        agent("com.example.gone", {{"Program", f.dir / "gone/bin/tool"}}, PlistFormat::binary);
+    agent("com.example.present", {{"Program", "/bin/sh"}});
+    agent("com.example.bare", {{"ProgramArguments", {"sh", "-c", "sleep 1"}}});
+    agent("com.example.volume", {{"Program", "/Volumes/Kelvora Test Disk/bin/tool"}});
+    agent("com.example.noprogram", {{"RunAtLoad", true}});
+    writePlist(Json::object(), joinPath(agents, "com.example.empty.plist"));
+    f.age(goneAgent, 1);
     const std::string script = f.dir.write("home/bin/tool.py", "print('hi')\n");
     const std::string goneEntry = entry("oldsync", "Exec=/opt/removed/bin/oldsync --tray\n");
     entry("onpath", "Exec=true --quiet\n");
@@ -246,37 +226,39 @@ TEST(LeftoverLoginItems, EntriesAndUnitsWhoseProgramIsGoneGoToTheShelfAndComeBac
     const std::string link = units + "/default.target.wants/old.service";
     ASSERT_EQ(symlink(goneUnit.c_str(), link.c_str()), 0);
 
-    std::vector<ScanItem> offered;
-    for (const ScanItem& item : f.scan())
-        if (item.leftover()->kind != ScanItem::LeftoverInfo::Kind::launchAgent &&
-            item.leftover()->isLoginItem())
-            offered.push_back(item);
-    ASSERT_EQ(ids(offered), (std::vector<std::string>{"oldsync", "old.service"}));
-    EXPECT_EQ(offered[0].targets, std::vector<URL>{URL::fileURL(goneEntry)});
-    EXPECT_EQ(offered[1].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link)}));
+    const std::vector<ScanItem> offered = f.scan();
+    ASSERT_EQ(ids(offered),
+              (std::vector<std::string>{"com.example.gone", "oldsync", "old.service"}));
+    EXPECT_EQ(offered[0].location, URL::fileURL(goneAgent));
+    EXPECT_EQ(*offered[0].leftover(),
+              (ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
+                                      "com.example.gone",
+                                      "tool",
+                                      {"LaunchAgents"},
+                                      addSeconds(f.now, -kDay)}));
+    EXPECT_EQ(offered[0].targets, std::vector<URL>{URL::fileURL(goneAgent)});
+    EXPECT_EQ(offered[1].targets, std::vector<URL>{URL::fileURL(goneEntry)});
+    EXPECT_EQ(offered[2].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link)}));
     for (const ScanItem& item : offered) {
         EXPECT_GE(item.bytes, 1);
         EXPECT_TRUE(item.leftover()->lastChanged);
     }
 
+    const std::string agentText = fileText(goneAgent).value();
     const std::string entryText = fileText(goneEntry).value();
     const std::string unitText = fileText(goneUnit).value();
     UndoShelf shelf(URL::fileURL(f.dir / "Shelf", true));
-    Cleaner cleaner([] { return std::vector<RunningApp>{}; },
-                    [] { return std::vector<std::string>{"/usr/bin/something"}; },
-                    [](const ScanItem::Action&) { return std::optional<int32_t>(0); },
-                    [] { return std::vector<RunningProcess>{}; });
-    CleanReport report = cleaner.clean(offered, shelf, f.now);
+    CleanReport report = kelvora::testing::fixtureCleaner().clean(offered, shelf, f.now);
     EXPECT_TRUE(report.failures.empty());
     ASSERT_TRUE(report.sweep);
-    for (const std::string& path : {goneEntry, goneUnit, link})
+    for (const std::string& path : {goneAgent, goneEntry, goneUnit, link})
         EXPECT_FALSE(fileExists(path)) << path;
     shelf.putBackAll(*report.sweep);
+    EXPECT_EQ(fileText(goneAgent), agentText);
     EXPECT_EQ(fileText(goneEntry), entryText);
     EXPECT_EQ(fileText(goneUnit), unitText);
-    struct stat info {};
-    ASSERT_EQ(lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the enabling link comes back as a link";
+    ASSERT_TRUE(fileInfo(link));
+    EXPECT_TRUE(fileInfo(link)->isSymlink()) << "the enabling link comes back as a link";
     char target[4096] = {};
     ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(std::string(target), goneUnit);

@@ -1,3 +1,4 @@
+#include "app/support/IsolatedHome.h"
 #include "catalog/Catalog.h"
 #include "platform/Calendar.h"
 #include "platform/Plist.h"
@@ -183,32 +184,12 @@ TEST(ScreenshotsScanner, KDENamesAndEveryPictureInThePicturesScreenshotsFolderIn
 
 namespace {
 
-// One variable of the environment set, or unset, for as long as it lives.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 std::vector<std::string> searchedScreenshots(const TempDir& home) {
-    // The search's stand-in tool finds the Pictures folder of the searching user.
-    ScopedVariable searchingHome("HOME", home.path().c_str());
-    ScopedVariable ownConfig("XDG_CONFIG_HOME", nullptr);
+    // The search's stand-in tool finds the Pictures folder of the searching user; the
+    // variables are put back when the search is done.
+    const IsolatedHome restored;
+    setenv("HOME", home.path().c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
     PlainQuery query;
     query.kinds = {PlainQuery::Kind::screenshots};
     std::vector<std::string> names;
