@@ -19,6 +19,12 @@ namespace kelvora::testing {
 // machine has no virtual display to offer.
 enum class Display { here, elsewhere, none };
 
+// Tests run side by side: each looks for a free display from a number of its own, so two
+// starting at once do not race for the same one.
+inline std::string xvfbRun() {
+    return "xvfb-run -a -n " + std::to_string(100 + getpid() % 4000);
+}
+
 // `screen` is the virtual screen's width x height x depth. With `screenReaderBus`, the copy
 // also runs in a D-Bus session of its own with the toolkit's accessibility bridge on, so
 // assistive technology can read its windows over AT-SPI; a machine without the session
@@ -41,17 +47,13 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24",
     }
     TempDir dir;
     std::string log = dir / "display.log";
-    // Tests run side by side: each looks for a free display from a number of its own, so two
-    // starting at once do not race for the same one.
-    std::string first = std::to_string(100 + getpid() % 4000);
     // A copy that hangs is ended after a generous deadline and fails the test saying so.
     const std::string deadline = std::to_string(kGenerousDeadline.count());
     std::string command =
         "timeout -k 10 " + deadline + " env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 " +
-        std::string(screenReaderBus ? "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 " : "") +
-        "xvfb-run -a -n " + first + " -s '-screen 0 " + screen + "' " +
-        (screenReaderBus ? "dbus-run-session -- " : "") + "'" + std::string(self, length) +
-        "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
+        std::string(screenReaderBus ? "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 " : "") + xvfbRun() +
+        " -s '-screen 0 " + screen + "' " + (screenReaderBus ? "dbus-run-session -- " : "") + "'" +
+        std::string(self, length) + "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::ifstream in(log);

@@ -1,6 +1,7 @@
 #include "window/Application.h"
 #include "app/support/IsolatedHome.h"
 #include "app/support/RunKelvora.h"
+#include "app/support/VirtualDisplay.h"
 #include "platform/FileSystem.h"
 #include "support/ChildProcess.h"
 
@@ -96,11 +97,10 @@ exit ${line#ended }
     // The two copies meet on the session bus the script runs with; the outermost deadline is
     // for a display that never starts.
     const std::string deadline = std::to_string(kGenerousDeadline.count());
-    const int status =
-        std::system(("timeout -k 10 " + deadline +
-                     " env -u QT_QPA_PLATFORM xvfb-run -a dbus-run-session -- bash " + file +
-                     " " KELVORA_EXE " " + app + " >/dev/null 2>'" + log + "'")
-                        .c_str());
+    const int status = std::system(("timeout -k 10 " + deadline + " env -u QT_QPA_PLATFORM " +
+                                    xvfbRun() + " dbus-run-session -- bash " + file +
+                                    " " KELVORA_EXE " " + app + " >/dev/null 2>'" + log + "'")
+                                       .c_str());
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     EXPECT_EQ(code, 0) << "3: it did not keep running; 4: no main window; 6: the second start "
                           "kept running; 9: the first ended with it; 5, 7, 8: a wait ran past "
