@@ -272,6 +272,13 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
     if (key == "kelvora::DialView") return new DialAccessible(static_cast<DialView*>(object));
     if (key == "kelvora::VerdictBadge") return new BadgeAccessible(static_cast<QWidget*>(object));
     if (key == "kelvora::Meter") return new HiddenAccessible(static_cast<QWidget*>(object));
+    // A plain widget standing as a window of its own (the settings window) is heard as a
+    // window, as the main window is, rather than as an unnamed filler.
+    if (key == "QWidget" && object->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(object);
+        if (widget->windowType() == Qt::Window)
+            return new QAccessibleWidget(widget, QAccessible::Window);
+    }
     return nullptr;
 }
 

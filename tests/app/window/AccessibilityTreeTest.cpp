@@ -154,6 +154,7 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     settings.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&settings));
     AtSpiObject shown = window("Kelvora Settings");
+    EXPECT_EQ(shown.role, window("Kelvora").role) << "a window, as the main one is";
     expectEveryStopNamed(shown, "settings");
     int switches = 0;
     shown.walkShowing([&](const AtSpiObject& object) {
