@@ -76,23 +76,40 @@ std::optional<std::string> nameOf(const std::string& name,
     return std::nullopt;
 }
 
+namespace {
+
+// Entries in subfolders (as Wine makes them, `wine/Programs/App/App.desktop`) have the
+// identifier of their path below the folder with '-' for '/'. Linked subfolders are not
+// entered, so a loop of links cannot hold the listing.
+void collect(const std::string& folder, const std::string& prefix, int depth,
+             std::vector<Application>& found, std::set<std::string>& seen) {
+    constexpr int kDeepestSubfolder = 4;
+    for (const FileInfo& file : listFolder(URL::fileURL(folder, true)).entries) {
+        if (file.isDirectory()) {
+            if (depth < kDeepestSubfolder)
+                collect(file.url.path(), prefix + file.name + "-", depth + 1, found, seen);
+            continue;
+        }
+        if (!endsWith(file.name, kSuffix)) continue;
+        std::string id = prefix + file.name.substr(0, file.name.size() - kSuffix.size());
+        if (id.empty() || seen.count(id)) continue;
+        auto entry = DesktopEntry::read(file.url.path());
+        if (!entry) continue;
+        seen.insert(id);
+        if (entry->flag("Hidden")) continue;
+        found.push_back({id, shownName(*entry, id), file.url.path(), entry->program().value_or(""),
+                         entry->value("StartupWMClass").value_or(""),
+                         entry->value("Icon").value_or("")});
+    }
+}
+
+} // namespace
+
 std::vector<Application> applications(const std::vector<std::string>& folders) {
     std::vector<Application> found;
     std::set<std::string> seen;
-    for (const auto& folder : folders) {
-        for (const FileInfo& file : listFolder(URL::fileURL(folder, true)).entries) {
-            if (!endsWith(file.name, kSuffix) || file.isDirectory()) continue;
-            std::string id = file.name.substr(0, file.name.size() - kSuffix.size());
-            if (id.empty() || seen.count(id)) continue;
-            auto entry = DesktopEntry::read(file.url.path());
-            if (!entry) continue;
-            seen.insert(id);
-            if (entry->flag("Hidden")) continue;
-            found.push_back(
-                {id, shownName(*entry, id), file.url.path(), entry->program().value_or(""),
-                 entry->value("StartupWMClass").value_or(""), entry->value("Icon").value_or("")});
-        }
-    }
+    for (const auto& folder : folders)
+        collect(folder, "", 0, found, seen);
     return found;
 }
 

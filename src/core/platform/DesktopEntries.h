@@ -8,7 +8,7 @@ namespace kelvora::DesktopEntries {
 
 // One installed application as the desktop lists it.
 struct Application {
-    std::string id;             // the entry's file name without ".desktop"
+    std::string id;             // its path below the folder without ".desktop", '/' read as '-'
     std::string name;           // its Name in the user's language, or the id when it has none
     std::string path;           // the entry file
     std::string program;        // what its Exec runs (see DesktopEntry::program), or empty
@@ -29,8 +29,8 @@ std::vector<std::string> folders(const std::string& dataHome);
 // also for the folders after it.
 std::optional<std::string> nameOf(const std::string& name, const std::vector<std::string>& folders);
 
-// Every application with an entry in the folders, each identifier once as the first folder
-// holding it says, hidden ones left out.
+// Every application with an entry in the folders or their subfolders, each identifier once
+// as the first folder holding it says, hidden ones left out.
 std::vector<Application> applications(const std::vector<std::string>& folders);
 
 } // namespace kelvora::DesktopEntries

@@ -1,7 +1,12 @@
 #include "platform/DesktopEntry.h"
+#include "platform/DesktopEntries.h"
 #include "platform/Text.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace kelvora;
 
@@ -84,4 +89,23 @@ TEST(DesktopEntry, AUnitFileReadsOneGroupAtATime) {
               replacingAll(text, "WantedBy=default.target", "WantedBy=timers.target"));
     EXPECT_EQ(DesktopEntry::parse("[Unit]\n", "[Service]").withValue("ExecStart", "/bin/x"),
               "[Unit]\n[Service]\nExecStart=/bin/x\n");
+}
+
+// Wine and older desktops keep entries in subfolders; their identifiers join the path with
+// '-', and a user's entry of the same identifier hides the system's.
+TEST(DesktopEntries, EntriesInSubfoldersAreKnownByTheirPathJoinedWithDashes) {
+    kelvora::testing::TempDir dir;
+    dir.write("user/wine/Programs/Notepad++/Notepad++.desktop",
+              "[Desktop Entry]\nName=Notepad++\nExec=env WINEPREFIX=/p wine notepad++.exe\n");
+    dir.write("user/kde4-old.desktop", "[Desktop Entry]\nHidden=true\n");
+    dir.write("system/kde4/old.desktop", "[Desktop Entry]\nName=Old\n");
+    dir.write("system/kde4/kept.desktop", "[Desktop Entry]\nName=Kept\n");
+    dir.mkdir("system/loop");
+    ASSERT_EQ(symlink((dir / "system").c_str(), (dir / "system/loop/back").c_str()), 0);
+    std::vector<std::string> ids;
+    for (const auto& app : DesktopEntries::applications({dir / "user", dir / "system"}))
+        ids.push_back(app.id + " " + app.name);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<std::string>{"kde4-kept Kept",
+                                             "wine-Programs-Notepad++-Notepad++ Notepad++"}));
 }
