@@ -181,23 +181,37 @@ std::vector<URL> DiskScanner::AppImageApp::companions() const {
 
 namespace {
 
-Surroundings surroundingsOf(const DiskScanner& scanner) {
-    const HomeFolders places(scanner.home);
-    Surroundings around{ownEntries(places, scanner.programSearchPath),
-                        linksIn(AppImages::folders(scanner.home)),
-                        places.data().appending("icons", true)};
+// The user's own entries, then the menu's others.
+std::vector<EntryFacts> entriesOf(const DiskScanner& scanner) {
+    std::vector<EntryFacts> entries =
+        ownEntries(HomeFolders(scanner.home), scanner.programSearchPath);
     std::set<std::string> own;
-    for (const auto& entry : around.entries)
+    for (const auto& entry : entries)
         own.insert(entry.file.path());
     if (scanner.desktopApplications)
         for (const auto& app : scanner.desktopApplications())
             if (!own.count(app.path))
-                around.entries.push_back(factsOf(URL::fileURL(app.path), app.program, app.name,
-                                                 app.icon, false, scanner.programSearchPath));
-    return around;
+                entries.push_back(factsOf(URL::fileURL(app.path), app.program, app.name, app.icon,
+                                          false, scanner.programSearchPath));
+    return entries;
+}
+
+Surroundings surroundingsOf(const DiskScanner& scanner) {
+    return {entriesOf(scanner), linksIn(AppImages::folders(scanner.home)),
+            HomeFolders(scanner.home).data().appending("icons", true)};
 }
 
 } // namespace
+
+std::set<FileIdentity> DiskScanner::appImagesInUse() const {
+    std::set<FileIdentity> inUse;
+    for (const auto& entry : entriesOf(*this))
+        if (entry.runs) inUse.insert(*entry.runs);
+    if (processPaths)
+        for (const auto& path : processPaths())
+            if (auto identity = identityOf(path)) inUse.insert(*identity);
+    return inUse;
+}
 
 std::vector<DiskScanner::AppImageApp> DiskScanner::appImages() const {
     const Surroundings around = surroundingsOf(*this);

@@ -143,23 +143,6 @@ std::optional<std::string> DiskScanner::matchingApp(const std::string& installer
     return std::nullopt;
 }
 
-std::set<FileIdentity> DiskScanner::appImagesInUse() const {
-    std::set<FileIdentity> inUse;
-    auto add = [&](const std::optional<std::string>& file) {
-        if (!file) return;
-        if (auto identity = identityOf(*file)) inUse.insert(*identity);
-    };
-    for (const auto& app : appImages())
-        if (!app.entries.empty()) add(app.file.path());
-    if (desktopApplications)
-        for (const auto& app : desktopApplications())
-            add(AppImages::programFile(app.program, programSearchPath));
-    if (processPaths)
-        for (const auto& path : processPaths())
-            add(path);
-    return inUse;
-}
-
 ItemsAndAccess DiskScanner::scanDownloads(FileCounter& counter) const {
     if (!mayRead(downloadsFolder)) return {{}, FolderAccess::blocked};
     Listing listing = listFolderThroughLink(downloadsFolder);
