@@ -36,6 +36,7 @@ struct LinkFacts {
 // What the AppImages of one look are judged against.
 struct Surroundings {
     std::vector<EntryFacts> entries;
+    std::vector<FileInfo> held; // what the AppImage folders hold
     std::vector<LinkFacts> links;
     URL icons; // the user's icons folder
 };
@@ -70,18 +71,25 @@ std::vector<EntryFacts> ownEntries(const HomeFolders& places, std::string_view s
     return found;
 }
 
-std::vector<LinkFacts> linksIn(const std::vector<URL>& folders) {
-    std::vector<LinkFacts> links;
+std::vector<FileInfo> entriesIn(const std::vector<URL>& folders) {
+    std::vector<FileInfo> held;
     for (const URL& folder : folders)
-        for (const auto& entry : listFolder(folder).entries) {
-            if (!entry.isSymlink()) continue;
-            char buffer[PATH_MAX];
-            ssize_t length = readlink(entry.url.path().c_str(), buffer, sizeof buffer - 1);
-            if (length <= 0) continue;
-            std::string target(buffer, static_cast<size_t>(length));
-            if (!startsWith(target, "/")) target = joinPath(folder.path(), target);
-            links.push_back({entry.url, standardizedPath(target), identityOf(entry.url.path())});
-        }
+        for (auto& entry : listFolder(folder).entries)
+            held.push_back(std::move(entry));
+    return held;
+}
+
+std::vector<LinkFacts> linksAmong(const std::vector<FileInfo>& held) {
+    std::vector<LinkFacts> links;
+    for (const auto& entry : held) {
+        if (!entry.isSymlink()) continue;
+        char buffer[PATH_MAX];
+        ssize_t length = readlink(entry.url.path().c_str(), buffer, sizeof buffer - 1);
+        if (length <= 0) continue;
+        std::string target(buffer, static_cast<size_t>(length));
+        if (!startsWith(target, "/")) target = joinPath(parentPath(entry.url.path()), target);
+        links.push_back({entry.url, standardizedPath(target), identityOf(entry.url.path())});
+    }
     return links;
 }
 
@@ -197,8 +205,12 @@ std::vector<EntryFacts> entriesOf(const DiskScanner& scanner) {
 }
 
 Surroundings surroundingsOf(const DiskScanner& scanner) {
-    return {entriesOf(scanner), linksIn(AppImages::folders(scanner.home)),
-            HomeFolders(scanner.home).data().appending("icons", true)};
+    Surroundings around{entriesOf(scanner),
+                        entriesIn(AppImages::folders(scanner.home)),
+                        {},
+                        HomeFolders(scanner.home).data().appending("icons", true)};
+    around.links = linksAmong(around.held);
+    return around;
 }
 
 } // namespace
@@ -222,11 +234,10 @@ std::vector<DiskScanner::AppImageApp> DiskScanner::appImages() const {
         auto identity = identityOf(file.path());
         if (identity && seen.insert(*identity).second) files.push_back(file);
     };
-    for (const URL& folder : AppImages::folders(home))
-        for (const auto& entry : listFolder(folder).entries)
-            if (entry.isRegularFile() && AppImages::hasAppImageName(entry.name) &&
-                isExecutableFile(entry.url.path()))
-                consider(entry.url);
+    for (const auto& entry : around.held)
+        if (entry.isRegularFile() && AppImages::hasAppImageName(entry.name) &&
+            isExecutableFile(entry.url.path()))
+            consider(entry.url);
     for (const auto& entry : around.entries)
         if (!entry.program.empty() && entry.runs && AppImages::isAppImage(entry.program))
             consider(URL::fileURL(entry.program));
