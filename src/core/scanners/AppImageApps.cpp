@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <set>
 #include <unistd.h>
@@ -39,7 +40,11 @@ struct Surroundings {
     std::vector<FileInfo> held; // what the AppImage folders hold
     std::vector<LinkFacts> links;
     URL icons; // the user's icons folder
+    // It and its themes' size and context folders, listed once an icon is looked up by name.
+    mutable std::optional<std::vector<URL>> iconPlaces;
 };
+
+constexpr std::array<const char*, 4> kIconExtensions = {".png", ".svg", ".svgz", ".xpm"};
 
 std::string programOf(const std::string& written, std::string_view searchPath) {
     if (auto file = AppImages::programFile(written, searchPath)) return *file;
@@ -94,14 +99,33 @@ std::vector<LinkFacts> linksAmong(const std::vector<FileInfo>& held) {
 }
 
 bool hasIconExtension(const std::string& name) {
-    for (const char* extension : {".png", ".svg", ".svgz", ".xpm"})
+    for (const char* extension : kIconExtensions)
         if (endsWith(lowercased(name), extension)) return true;
     return false;
 }
 
-// The files of an icon in the user's icons folder: a path inside it, or a name looked up at
-// the top and in every theme's size and context folders (hicolor/256x256/apps).
-std::vector<URL> iconFiles(const std::string& icon, const URL& folder) {
+// The top of the icons folder, then every theme's size and context folders
+// (hicolor/256x256/apps).
+const std::vector<URL>& iconPlacesOf(const Surroundings& around) {
+    if (around.iconPlaces) return *around.iconPlaces;
+    auto folders = [](const URL& in) {
+        std::vector<URL> inner;
+        for (const auto& entry : listFolder(in).entries)
+            if (entry.isDirectory()) inner.push_back(entry.url);
+        return inner;
+    };
+    std::vector<URL> places = {around.icons};
+    for (const URL& theme : folders(around.icons))
+        for (const URL& size : folders(theme))
+            for (const URL& context : folders(size))
+                places.push_back(context);
+    return around.iconPlaces.emplace(std::move(places));
+}
+
+// The files of an icon in the user's icons folder: a path inside it, or a name looked up in
+// its places.
+std::vector<URL> iconFiles(const std::string& icon, const Surroundings& around) {
+    const URL& folder = around.icons;
     std::vector<URL> found;
     if (startsWith(icon, "/")) {
         const std::string path = standardizedPath(icon);
@@ -117,25 +141,13 @@ std::vector<URL> iconFiles(const std::string& icon, const URL& folder) {
     if (hasIconExtension(icon))
         names = {icon};
     else
-        for (const char* extension : {".png", ".svg", ".svgz", ".xpm"})
+        for (const char* extension : kIconExtensions)
             names.push_back(icon + extension);
-    auto look = [&](const URL& in) {
+    for (const URL& place : iconPlacesOf(around))
         for (const auto& name : names) {
-            auto info = fileInfo(in.appending(name));
+            auto info = fileInfo(place.appending(name));
             if (info && !info->isDirectory()) found.push_back(info->url);
         }
-    };
-    auto folders = [](const URL& in) {
-        std::vector<URL> inner;
-        for (const auto& entry : listFolder(in).entries)
-            if (entry.isDirectory()) inner.push_back(entry.url);
-        return inner;
-    };
-    look(folder);
-    for (const URL& theme : folders(folder))
-        for (const URL& size : folders(theme))
-            for (const URL& context : folders(size))
-                look(context);
     return found;
 }
 
@@ -169,7 +181,7 @@ DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
                                                        other.file) == app.entries.end();
             });
         if (!namedElsewhere)
-            for (const URL& found : iconFiles(icon, around.icons))
+            for (const URL& found : iconFiles(icon, around))
                 appendOnce(app.icons, found);
     }
     app.data = AppImages::portableFolders(file);
@@ -205,11 +217,11 @@ std::vector<EntryFacts> entriesOf(const DiskScanner& scanner) {
 }
 
 Surroundings surroundingsOf(const DiskScanner& scanner) {
-    Surroundings around{entriesOf(scanner),
-                        entriesIn(AppImages::folders(scanner.home)),
-                        {},
-                        HomeFolders(scanner.home).data().appending("icons", true)};
+    Surroundings around;
+    around.entries = entriesOf(scanner);
+    around.held = entriesIn(AppImages::folders(scanner.home));
     around.links = linksAmong(around.held);
+    around.icons = HomeFolders(scanner.home).data().appending("icons", true);
     return around;
 }
 
