@@ -74,8 +74,12 @@ std::vector<URL> flatpakInstallations(const SandboxRoots& roots) {
 }
 
 std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots) {
+    return flatpakApps(flatpakInstallations(roots));
+}
+
+std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations) {
     std::vector<SandboxApp> apps;
-    for (const auto& installation : flatpakInstallations(roots))
+    for (const auto& installation : installations)
         for (const auto& entry : listFolderThroughLink(installation.appending("app", true)).entries)
             if (entry.isDirectory())
                 apps.push_back({SandboxApp::Kind::flatpak, entry.name, entry.url});

@@ -39,6 +39,7 @@ namespace SandboxApps {
 std::vector<URL> flatpakInstallations(const SandboxRoots& roots);
 // Every application of every Flatpak installation, in the order of the installations.
 std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots);
+std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations);
 // Whether snapd is on this computer, so that it can say which snaps are gone.
 bool hasSnapd(const SandboxRoots& roots);
 // Every installed snap, once, mounted or only downloaded.

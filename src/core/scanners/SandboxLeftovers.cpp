@@ -67,8 +67,9 @@ std::optional<std::set<std::string>> DiskScanner::sandboxInstalled(SandboxApp::K
             ids.insert(snap.id);
         return ids;
     }
-    if (SandboxApps::flatpakInstallations(sandboxRoots).empty()) return std::nullopt;
-    for (const auto& app : SandboxApps::flatpakApps(sandboxRoots))
+    const auto installations = SandboxApps::flatpakInstallations(sandboxRoots);
+    if (installations.empty()) return std::nullopt;
+    for (const auto& app : SandboxApps::flatpakApps(installations))
         ids.insert(app.id);
     // An entry named after the id, in any folder the desktop reads, comes from an
     // installation that is installed somewhere after all.
