@@ -246,6 +246,8 @@ public:
     void setApplicationNames(AppNames::Lookup lookup);
     const UndoShelf& shelf() const { return shelf_; }
     const std::vector<InstalledApp>& installed() const { return installed_; }
+    // Once the installed apps were listed, which is done in the background at the start.
+    bool appsRead() const { return appsRead_; }
     const std::optional<ScanItem>& removedAppLeftovers() const { return removedAppLeftovers_; }
 
     // The result on screen: ready and cleaning show theirs, done the one it started from.
@@ -541,6 +543,7 @@ private:
     std::optional<ScanItem> removedAppLeftovers_;
     std::vector<InstalledApp> installed_;
     QFileSystemWatcher* watcher_ = nullptr;
+    bool appsRead_ = false;
     bool watchPending_ = false;
     bool watchDirty_ = false;
     int watchDelay_ = 2000;

@@ -144,13 +144,25 @@ void AppModel::closeUninstall() {
 
 // ---- The watcher of the application folders ----
 
+// The first list reads every menu entry and every app folder, so it is read in the
+// background as each re-read is; a change announced meanwhile is read once it is in.
 void AppModel::watchForRemovedApps() {
     if (!remembersPicks_) return;
-    installed_ = scanner_.installedApps();
     watcher_ = new QFileSystemWatcher(this);
     watchApplicationFolders();
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
             [this](const QString& folder) { folderChanged(folder); });
+    watchPending_ = true;
+    inBackground([scanner = scanner_] { return scanner.installedApps(); },
+                 [this](std::vector<InstalledApp> apps) {
+                     installed_ = std::move(apps);
+                     assign(appsRead_, true, Area::uninstall);
+                     watchPending_ = false;
+                     if (watchDirty_) {
+                         watchDirty_ = false;
+                         appsChanged();
+                     }
+                 });
 }
 
 // Folders that do not exist are left out; they are taken in once a re-read finds them.

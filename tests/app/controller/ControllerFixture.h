@@ -142,12 +142,13 @@ protected:
     }
 
     std::unique_ptr<AppModel> makeModel() { return makeModel(tools()); }
-    // Once it has read the shelf, which it does in the background at the start.
+    // Once it has read the shelf and listed the installed apps, which it does in the
+    // background at the start.
     std::unique_ptr<AppModel> makeModel(AppModel::Tools customTools) {
         auto model = std::make_unique<AppModel>(scanner(), cleaner(),
                                                 UndoShelf(URL::fileURL(shelfRoot(), true), 7),
                                                 std::move(customTools));
-        waitUntil([&] { return model->shelfRead(); });
+        waitUntil([&] { return model->shelfRead() && model->appsRead(); });
         return model;
     }
 
