@@ -39,7 +39,7 @@ void drawTitle(QPainter& painter, const QRectF& rect, const QFont& font, const Q
 
 // PaintedButton
 
-PaintedButton::PaintedButton(const QString& title, QWidget* parent) : QPushButton(title, parent) {
+PaintedButton::PaintedButton(const QString& title, QWidget* parent) : Ringed(title, parent) {
     setFlat(true);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -84,18 +84,6 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPushButton::keyPressEvent(event);
-}
-
-void PaintedButton::focusInEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QPushButton::focusInEvent(event);
-    focusRingChanged();
-}
-
-void PaintedButton::focusOutEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QPushButton::focusOutEvent(event);
-    focusRingChanged();
 }
 
 // TextLinkButton
