@@ -116,9 +116,7 @@ void TextLinkButton::paint(QPainter& painter, const QRectF& rect, const QString&
 }
 
 void TextLinkButton::focusRingChanged() {
-    if (!halo_ && showsFocusRing() && parentWidget())
-        halo_ = new Focus::Halo(this, kRingOutset, kRingRadius);
-    if (halo_) halo_->setLit(showsFocusRing());
+    Focus::lightHalo(halo_, *this, showsFocusRing(), kRingOutset, kRingRadius);
 }
 
 void TextLinkButton::setBusy(bool busy) {

@@ -99,4 +99,7 @@ private:
     bool lit_ = false;
 };
 
+// Shows or takes away the ring of `control` in `halo`, which is made the first time it is lit.
+void lightHalo(QPointer<Halo>& halo, QWidget& control, bool lit, QMargins outset, qreal radius);
+
 } // namespace kelvora::Focus

@@ -40,10 +40,8 @@ CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent) : Ri
 }
 
 void CrumbButton::focusRingChanged() {
-    const bool lit = showsFocusRing();
-    if (!halo_ && lit && parentWidget())
-        halo_ = new Focus::Halo(this, TextLinkButton::kRingOutset, TextLinkButton::kRingRadius);
-    if (halo_) halo_->setLit(lit);
+    Focus::lightHalo(halo_, *this, showsFocusRing(), TextLinkButton::kRingOutset,
+                     TextLinkButton::kRingRadius);
 }
 
 void CrumbButton::setCrumb(const SpaceMapText::Crumb& crumb) {
