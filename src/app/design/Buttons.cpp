@@ -39,7 +39,7 @@ void drawTitle(QPainter& painter, const QRectF& rect, const QFont& font, const Q
 
 // PaintedButton
 
-PaintedButton::PaintedButton(const QString& title, QWidget* parent) : QPushButton(title, parent) {
+PaintedButton::PaintedButton(const QString& title, QWidget* parent) : Ringed(title, parent) {
     setFlat(true);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -86,18 +86,6 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
-void PaintedButton::focusInEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QPushButton::focusInEvent(event);
-    focusRingChanged();
-}
-
-void PaintedButton::focusOutEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QPushButton::focusOutEvent(event);
-    focusRingChanged();
-}
-
 // TextLinkButton
 
 TextLinkButton::TextLinkButton(const QString& title, qreal size, QWidget* parent)
@@ -128,9 +116,7 @@ void TextLinkButton::paint(QPainter& painter, const QRectF& rect, const QString&
 }
 
 void TextLinkButton::focusRingChanged() {
-    if (!halo_ && showsFocusRing() && parentWidget())
-        halo_ = new Focus::Halo(this, kRingOutset, kRingRadius);
-    if (halo_) halo_->setLit(showsFocusRing());
+    Focus::lightHalo(halo_, *this, showsFocusRing(), kRingOutset, kRingRadius);
 }
 
 void TextLinkButton::setBusy(bool busy) {

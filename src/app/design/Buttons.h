@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design/Focus.h"
 #include "design/Theme.h"
 
 #include <QMargins>
@@ -13,10 +14,6 @@ class QShortcut;
 namespace kelvora {
 
 class SpinnerClock;
-
-namespace Focus {
-class Halo;
-}
 
 // The application's buttons. Each paints its whole look itself (no bezel, no hover look)
 // from its title and sizes; connect to `clicked` for the action. They take keyboard focus,
@@ -38,7 +35,7 @@ enum class KeyRole { none, confirm, cancel };
 inline constexpr qreal kDisabledOpacity = 0.5;
 
 // What the four buttons share: focus ring, key role, size from the subclass's look.
-class PaintedButton : public QPushButton {
+class PaintedButton : public Focus::Ringed<QPushButton> {
     Q_OBJECT
 
 public:
@@ -52,23 +49,17 @@ protected:
     explicit PaintedButton(const QString& title, QWidget* parent);
 
     virtual QSizeF idealSize() const = 0;
-    bool showsFocusRing() const { return keyboardFocus_ && hasFocus(); }
-    // Called whenever the focus comes or goes, once `showsFocusRing` tells the new state.
-    virtual void focusRingChanged() {}
     // A press that arrives while the button must not act (a busy SignalButton).
     virtual bool ignoresPresses() const { return false; }
 
     bool hitButton(const QPoint& position) const override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void pressFromKey();
 
     KeyRole keyRole_ = KeyRole::none;
     std::vector<QShortcut*> shortcuts_;
-    bool keyboardFocus_ = false;
 };
 
 // An underlined text in the text face, semibold, ink; the text's own rectangle is the

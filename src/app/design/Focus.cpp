@@ -186,4 +186,9 @@ void Halo::paintEvent(QPaintEvent*) {
     paintRing(painter, QRectF(rect()), radius_);
 }
 
+void lightHalo(QPointer<Halo>& halo, QWidget& control, bool lit, QMargins outset, qreal radius) {
+    if (!halo && lit && control.parentWidget()) halo = new Halo(&control, outset, radius);
+    if (halo) halo->setLit(lit);
+}
+
 } // namespace kelvora::Focus

@@ -25,6 +25,32 @@ inline void track(bool& keyboardFocus, const QFocusEvent* event) {
                               reason == Qt::ShortcutFocusReason);
 }
 
+// A control of base `Control` that rings itself by `track`: `showsFocusRing` says whether to
+// draw the ring, and `focusRingChanged` runs whenever the focus comes or goes, once
+// `showsFocusRing` tells the new state.
+template <class Control> class Ringed : public Control {
+public:
+    using Control::Control;
+
+protected:
+    bool showsFocusRing() const { return keyboardFocus_ && this->hasFocus(); }
+    virtual void focusRingChanged() {}
+
+    void focusInEvent(QFocusEvent* event) override {
+        track(keyboardFocus_, event);
+        Control::focusInEvent(event);
+        focusRingChanged();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        track(keyboardFocus_, event);
+        Control::focusOutEvent(event);
+        focusRingChanged();
+    }
+
+private:
+    bool keyboardFocus_ = false;
+};
+
 // How the input being handled at this moment came: by a key, by the pointer, or by nothing
 // the user did just now (a task that finished, a timer). Known once watchInput ran.
 enum class Input { keyboard, pointer, none };
@@ -72,5 +98,8 @@ private:
     qreal radius_;
     bool lit_ = false;
 };
+
+// Shows or takes away the ring of `control` in `halo`, which is made the first time it is lit.
+void lightHalo(QPointer<Halo>& halo, QWidget& control, bool lit, QMargins outset, qreal radius);
 
 } // namespace kelvora::Focus

@@ -19,7 +19,7 @@ constexpr qreal kDisabledOpacity = 0.35;
 
 } // namespace
 
-PickBox::PickBox(const QString& label, QWidget* parent) : QAbstractButton(parent) {
+PickBox::PickBox(const QString& label, QWidget* parent) : Ringed(parent) {
     Accessibility::install();
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -51,17 +51,7 @@ void PickBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QRectF square(QPointF(0, 0), QSizeF(kSide, kSide));
     square.moveCenter(QRectF(rect()).center());
-    paint(painter, square, isOn(), isEnabled(), keyboardFocus_ && hasFocus());
-}
-
-void PickBox::focusInEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QAbstractButton::focusInEvent(event);
-}
-
-void PickBox::focusOutEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QAbstractButton::focusOutEvent(event);
+    paint(painter, square, isOn(), isEnabled(), showsFocusRing());
 }
 
 } // namespace kelvora

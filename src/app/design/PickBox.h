@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/Focus.h"
+
 #include <QAbstractButton>
 
 namespace kelvora {
@@ -9,7 +11,7 @@ namespace kelvora {
 // changes the pick and hands back the new state with `setOn`. Its label is never drawn,
 // only spoken: assistive technology hears the label and "picked" or "not picked".
 // Disabled, it ignores clicks and is drawn at 35 % opacity.
-class PickBox : public QAbstractButton {
+class PickBox : public Focus::Ringed<QAbstractButton> {
     Q_OBJECT
 
 public:
@@ -32,11 +34,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void nextCheckState() override {}
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    bool keyboardFocus_ = false;
 };
 
 } // namespace kelvora

@@ -43,7 +43,7 @@ QString mark(bool selected) {
 // ModeCard
 
 ModeCard::ModeCard(const QString& title, const QString& detail, Preview preview, QWidget* parent)
-    : QAbstractButton(parent), detail_(detail), preview_(preview) {
+    : Ringed(parent), detail_(detail), preview_(preview) {
     setText(title);
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -130,18 +130,7 @@ QSize ModeCard::sizeHint() const {
 
 void ModeCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paint(painter, QRectF(rect()), text(), detail_, selected(), preview_,
-          keyboardFocus_ && hasFocus());
-}
-
-void ModeCard::focusInEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QAbstractButton::focusInEvent(event);
-}
-
-void ModeCard::focusOutEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QAbstractButton::focusOutEvent(event);
+    paint(painter, QRectF(rect()), text(), detail_, selected(), preview_, showsFocusRing());
 }
 
 // Promises

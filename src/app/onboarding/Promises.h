@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/AppModel.h"
+#include "design/Focus.h"
 #include "onboarding/SketchView.h"
 
 #include <QAbstractButton>
@@ -12,7 +13,7 @@ namespace kelvora {
 // One of the two cards that choose the window's view mode: a small drawing of the mode, its
 // name and a line about it, and a mark when it is the chosen one. A click emits `clicked`;
 // the card does not select itself: the controller's mode does, handed back by setSelected.
-class ModeCard : public QAbstractButton {
+class ModeCard : public Focus::Ringed<QAbstractButton> {
     Q_OBJECT
 
 public:
@@ -40,13 +41,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void nextCheckState() override {}
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QString detail_;
     Preview preview_;
-    bool keyboardFocus_ = false;
 };
 
 // The welcome's second step: three promises about how Kelvora behaves, and the choice of

@@ -220,7 +220,7 @@ QAccessibleInterface* segmentedFactory(const QString& key, QObject* object) {
 
 SegmentedControl::SegmentedControl(const QString& name, const QStringList& segments,
                                    QWidget* parent)
-    : QWidget(parent), segments_(segments) {
+    : Ringed(parent), segments_(segments) {
     static std::once_flag installed;
     std::call_once(installed, [] { QAccessible::installFactory(segmentedFactory); });
     setAccessibleName(name);
@@ -264,7 +264,7 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
         painter.setPen(chosen ? Theme::ink() : Theme::muted());
         painter.drawText(segment, Qt::AlignCenter | Qt::TextSingleLine, segments_[i]);
     }
-    if (keyboardFocus_ && hasFocus()) Focus::paintRing(painter, box, 7);
+    if (showsFocusRing()) Focus::paintRing(painter, box, 7);
 }
 
 void SegmentedControl::choose(int index) {
@@ -284,18 +284,6 @@ void SegmentedControl::keyPressEvent(QKeyEvent* event) {
         return;
     }
     emit chosen(next);
-}
-
-void SegmentedControl::focusInEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void SegmentedControl::focusOutEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QWidget::focusOutEvent(event);
-    update();
 }
 
 // RemoveButton

@@ -80,7 +80,7 @@ private:
 // A row of segments, one of which is chosen; a click or the arrow keys choose another.
 // Assistive technology hears a row of tabs under the control's name, the chosen one
 // selected.
-class SegmentedControl : public QWidget {
+class SegmentedControl : public Focus::Ringed<QWidget> {
     Q_OBJECT
 
 public:
@@ -103,13 +103,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QStringList segments_;
     int current_ = -1;
-    bool keyboardFocus_ = false;
 };
 
 // The small borderless button that takes a path off the never-touch list.

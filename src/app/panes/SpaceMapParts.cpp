@@ -33,30 +33,15 @@ PaintedText* oneLine(QFont font, Token colour, QWidget* parent) {
 
 // ---- Path bar ----
 
-CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent)
-    : QAbstractButton(parent) {
+CrumbButton::CrumbButton(const SpaceMapText::Crumb& crumb, QWidget* parent) : Ringed(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     Focus::pressOnReturn(*this);
     setCrumb(crumb);
 }
 
-void CrumbButton::focusInEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QAbstractButton::focusInEvent(event);
-    lightRing();
-}
-
-void CrumbButton::focusOutEvent(QFocusEvent* event) {
-    Focus::track(keyboardFocus_, event);
-    QAbstractButton::focusOutEvent(event);
-    lightRing();
-}
-
-void CrumbButton::lightRing() {
-    const bool lit = keyboardFocus_ && hasFocus();
-    if (!halo_ && lit && parentWidget())
-        halo_ = new Focus::Halo(this, TextLinkButton::kRingOutset, TextLinkButton::kRingRadius);
-    if (halo_) halo_->setLit(lit);
+void CrumbButton::focusRingChanged() {
+    Focus::lightHalo(halo_, *this, showsFocusRing(), TextLinkButton::kRingOutset,
+                     TextLinkButton::kRingRadius);
 }
 
 void CrumbButton::setCrumb(const SpaceMapText::Crumb& crumb) {

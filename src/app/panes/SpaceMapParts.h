@@ -23,7 +23,7 @@ class OutlineButton;
 // One step of the path bar: its name, semibold ink for the folder shown (which goes
 // nowhere) and muted for the folders above it; or "…" for the folders folded away. Space or
 // Return press it; the keyboard's ring stands clear of its text.
-class CrumbButton : public QAbstractButton {
+class CrumbButton : public Focus::Ringed<QAbstractButton> {
     Q_OBJECT
 
 public:
@@ -37,15 +37,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void focusRingChanged() override;
 
 private:
-    void lightRing();
-
     SpaceMapText::Crumb crumb_;
     QString shown_;
-    bool keyboardFocus_ = false;
     // Made on the first keyboard focus: the crumb's own rectangle is only its text.
     QPointer<Focus::Halo> halo_;
 };

@@ -17,9 +17,9 @@ namespace {
 
 // One segment: a plain button that paints its title, and its pill when chosen; its whole
 // rectangle takes the click, Space or Return.
-class Segment : public QAbstractButton {
+class Segment : public Focus::Ringed<QAbstractButton> {
 public:
-    Segment(AppModel::ViewMode mode, QWidget* parent) : QAbstractButton(parent) {
+    Segment(AppModel::ViewMode mode, QWidget* parent) : Ringed(parent) {
         setText(ModeSwitch::title(mode));
         setObjectName(ModeSwitch::title(mode));
         setCheckable(true);
@@ -34,20 +34,8 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        ModeSwitch::paintSegment(painter, rect(), text(), isChecked(),
-                                 keyboardFocus_ && hasFocus());
+        ModeSwitch::paintSegment(painter, rect(), text(), isChecked(), showsFocusRing());
     }
-    void focusInEvent(QFocusEvent* event) override {
-        Focus::track(keyboardFocus_, event);
-        QAbstractButton::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        Focus::track(keyboardFocus_, event);
-        QAbstractButton::focusOutEvent(event);
-    }
-
-private:
-    bool keyboardFocus_ = false;
 };
 
 qreal segmentWidth(AppModel::ViewMode mode) {

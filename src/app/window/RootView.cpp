@@ -216,12 +216,13 @@ void RootView::handFocusBack() {
 
 void RootView::showSheets() {
     // The sheet tells what the category holds; while a new check runs there is nothing to tell.
-    auto words = SystemDataHelp::words(model_.result());
-    showSheet(systemData_, model_.showingSystemDataHelp() && words, true,
-              [this, &words]() -> QWidget* {
-                  return new SystemDataHelp(std::move(*words),
-                                            [this] { model_.setShowingSystemDataHelp(false); });
-              });
+    // Asked only while the sheet is wanted: the words walk every item found.
+    std::optional<SystemDataHelp::Words> words;
+    if (model_.showingSystemDataHelp()) words = SystemDataHelp::words(model_.result());
+    showSheet(systemData_, words.has_value(), true, [this, &words]() -> QWidget* {
+        return new SystemDataHelp(std::move(*words),
+                                  [this] { model_.setShowingSystemDataHelp(false); });
+    });
 
     const auto& target = model_.uninstallTarget();
     const bool sameItem = target == uninstallItem_;
