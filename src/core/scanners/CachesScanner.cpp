@@ -234,10 +234,6 @@ std::optional<std::string> whyNotCaches(const URL& home, const URL& root, const 
 
 } // namespace
 
-bool DiskScanner::isKeptCache(const std::string& folderName) {
-    return keptLinuxCaches().count(folderName) > 0;
-}
-
 std::vector<DiskScanner::CacheRoot> DiskScanner::cacheRoots() const {
     const HomeFolders places(home);
     std::vector<CacheRoot> roots;
