@@ -180,8 +180,8 @@ std::optional<File::Identity> identityAt(const FolderHandle& folder, const std::
                           static_cast<uint64_t>(status.st_ino)};
 }
 
-ReturnPlaces::ReturnPlaces(std::vector<URL> scanFolders) : scanFolders_(std::move(scanFolders)) {
-    for (const auto& folder : scanFolders_)
+ReturnPlaces::ReturnPlaces(const std::vector<URL>& scanFolders) {
+    for (const auto& folder : scanFolders)
         scanPaths_.push_back(folder.path());
 }
 

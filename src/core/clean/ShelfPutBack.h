@@ -20,7 +20,7 @@ namespace kelvora {
 // noted came from the folders a scan looks in.
 class ReturnPlaces {
 public:
-    explicit ReturnPlaces(std::vector<URL> scanFolders);
+    explicit ReturnPlaces(const std::vector<URL>& scanFolders);
 
     struct Place {
         std::string folder; // below which the file goes back
@@ -39,7 +39,6 @@ private:
     };
     const Judged& judged(const UndoShelf::Entry::Folder& folder);
 
-    std::vector<URL> scanFolders_;
     std::vector<std::string> scanPaths_;
     std::unordered_map<std::string, Judged> judged_;
 };

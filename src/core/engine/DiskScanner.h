@@ -221,8 +221,6 @@ struct DiskScanner {
     static bool isDownloadCache(const std::string& folderName);
     // Of those, the caches a tool builds again on this computer rather than downloads.
     static bool isBuiltHere(const std::string& folderName);
-    // Folders of the system's cache folder that hold what nothing makes again, never offered.
-    static bool isKeptCache(const std::string& folderName);
 
     // ---- Applications, leftovers, downloads ----
     // An application bundle and, when it sits in a folder of its own, that folder.

@@ -33,12 +33,9 @@ std::size_t std::hash<ShelfEntry::File::Identity>::operator()(
     const ShelfEntry::File::Identity& v) const noexcept {
     return hashAll(v.size, v.device, v.inode);
 }
-std::size_t std::hash<ShelfEntry::Folder::Identity>::operator()(
-    const ShelfEntry::Folder::Identity& v) const noexcept {
-    return hashAll(v.device, v.inode);
-}
 std::size_t std::hash<ShelfEntry::Folder>::operator()(const ShelfEntry::Folder& v) const noexcept {
-    return hashAll(v.path, v.identity);
+    if (!v.identity) return hashAll(v.path, false);
+    return hashAll(v.path, true, v.identity->device, v.identity->inode);
 }
 std::size_t std::hash<ShelfEntry::File>::operator()(const ShelfEntry::File& v) const noexcept {
     return hashAll(v.original, v.stored, v.identity);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Date.h"
+#include "platform/FileIdentity.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,11 +31,7 @@ struct ShelfEntry {
     // A folder the scan found its targets in, and what it was (its device and inode) when
     // the item was shelved.
     struct Folder {
-        struct Identity {
-            uint64_t device = 0;
-            uint64_t inode = 0;
-            bool operator==(const Identity&) const = default;
-        };
+        using Identity = FileIdentity;
         std::string path;
         std::optional<Identity> identity; // absent in clean-ups shelved before it was noted
         bool operator==(const Folder&) const = default;
@@ -77,9 +74,6 @@ struct ShelfSweep {
 
 template <> struct std::hash<kelvora::ShelfEntry::File::Identity> {
     std::size_t operator()(const kelvora::ShelfEntry::File::Identity& v) const noexcept;
-};
-template <> struct std::hash<kelvora::ShelfEntry::Folder::Identity> {
-    std::size_t operator()(const kelvora::ShelfEntry::Folder::Identity& v) const noexcept;
 };
 template <> struct std::hash<kelvora::ShelfEntry::Folder> {
     std::size_t operator()(const kelvora::ShelfEntry::Folder& v) const noexcept;

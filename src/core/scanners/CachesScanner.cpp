@@ -192,10 +192,10 @@ bool isUsualPlace(const ComparedFolder& root, const URL& usual, const URL& home,
 // it) must never be one. Anywhere but its usual place in the home, it must lie outside the
 // home as well, and what it offers goes only onto the Undo Shelf.
 std::optional<std::string> whyNotCaches(const URL& home, const URL& root, const URL& usual,
-                                        const HomeFolders& places, bool& isUsual) {
+                                        const HomeFolders& places, const std::string& mountInfo,
+                                        bool& isUsual) {
     // Through a link the scan would offer, and a clean delete, what lies elsewhere.
     if (reachedThroughLink(home, root)) return "a link leads to it";
-    const std::string mountInfo = liveMountInfo();
     const ComparedFolder cache = compared(root, mountInfo);
     isUsual = isUsualPlace(cache, usual, home, mountInfo);
     struct Kept {
@@ -234,16 +234,13 @@ std::optional<std::string> whyNotCaches(const URL& home, const URL& root, const 
 
 } // namespace
 
-bool DiskScanner::isKeptCache(const std::string& folderName) {
-    return keptLinuxCaches().count(folderName) > 0;
-}
-
 std::vector<DiskScanner::CacheRoot> DiskScanner::cacheRoots() const {
     const HomeFolders places(home);
     std::vector<CacheRoot> roots;
     const URL library = home.appending("Library/Caches", true);
     const std::pair<URL, URL> candidates[] = {{library, library},
                                               {places.cache(), places.usualCache()}};
+    const std::string mountInfo = liveMountInfo();
     for (const auto& [root, usual] : candidates) {
         const std::string real = root.resolvingSymlinks().path();
         if (std::any_of(roots.begin(), roots.end(), [&](const CacheRoot& other) {
@@ -251,7 +248,7 @@ std::vector<DiskScanner::CacheRoot> DiskScanner::cacheRoots() const {
             }))
             continue;
         bool isUsual = true;
-        if (auto reason = whyNotCaches(home, root, usual, places, isUsual)) {
+        if (auto reason = whyNotCaches(home, root, usual, places, mountInfo, isUsual)) {
             logOnce("The cache folder " + root.path() + " is ignored: " + *reason + ".");
             continue;
         }
