@@ -198,6 +198,8 @@ public:
     const PickList& picks() const { return picks_; }
     bool showingSpaceMap() const { return showingSpaceMap_; }
     const std::shared_ptr<const SpaceMap>& spaceMap() const { return spaceMap_; }
+    // The cache folders as they stood when the map was measured, for the guide's answers.
+    const std::vector<URL>& mapCacheRoots() const { return mapCacheRoots_; }
     bool measuring() const { return measuring_; }
     int64_t measuredFiles() const { return measuredFiles_; }
     const std::optional<URL>& mapFolder() const { return mapFolder_; }
@@ -512,6 +514,7 @@ private:
     PickList picks_;
     bool showingSpaceMap_ = false;
     std::shared_ptr<const SpaceMap> spaceMap_;
+    std::vector<URL> mapCacheRoots_;
     bool measuring_ = false;
     int64_t measuredFiles_ = 0;
     std::optional<URL> mapFolder_;

@@ -42,11 +42,16 @@ void AppModel::measureSpace(std::optional<URL> root) {
     };
     auto measure = tools_.measure;
     inBackground(
-        [measure, target, skip, progress, stop] { return measure(target, skip, progress, stop); },
-        [this, stop](std::shared_ptr<const SpaceMap> map) {
+        [measure, target, skip, progress, stop, scanner = scanner_] {
+            return std::make_pair(measure(target, skip, progress, stop),
+                                  scanner.cacheRootFolders());
+        },
+        [this, stop](std::pair<std::shared_ptr<const SpaceMap>, std::vector<URL>> measured) {
             if (stop.stopped()) return;
+            auto& [map, cacheRoots] = measured;
             std::optional<URL> folder;
             if (map) folder = map->root();
+            assign(mapCacheRoots_, std::move(cacheRoots), Area::spaceMap);
             assign(spaceMap_, std::move(map), Area::spaceMap);
             assign(mapFolder_, std::move(folder), Area::spaceMap);
             assign(mapSelection_, std::optional<URL>(), Area::spaceMap);
@@ -62,6 +67,7 @@ void AppModel::showSpaceMap(std::shared_ptr<const SpaceMap> map) {
     Changes changes(*this);
     std::optional<URL> folder;
     if (map) folder = map->root();
+    assign(mapCacheRoots_, scanner_.cacheRootFolders(), Area::spaceMap);
     assign(spaceMap_, std::move(map), Area::spaceMap);
     assign(mapFolder_, std::move(folder), Area::spaceMap);
     assign(showingSpaceMap_, true, Area::navigation);

@@ -208,7 +208,7 @@ void SpaceMapView::refreshInspector() {
             if (now.folder) folderSize = now.map->size(*now.folder);
             // The guide answers of a cache as the App caches category does.
             FolderGuide::CacheRules caches{
-                model_.scanner().cacheRootFolders(), [this](const std::string& folder) {
+                model_.mapCacheRoots(), [this](const std::string& folder) {
                     return std::optional<std::string>(model_.catalog().cacheName(folder));
                 }};
             inspection =
