@@ -270,22 +270,6 @@ std::string putBackProblem(const std::vector<std::string>& failed,
     return joined(parts, "; ");
 }
 
-// Puts every moved file back where it was; returns what could not go.
-UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items,
-                                      const std::vector<URL>& scanFolders) {
-    ReturnPlaces places(scanFolders);
-    UndoShelf::Sweep kept{sweep.id, sweep.date, sweep.expires, {}};
-    for (const auto& entry : sweep.entries) {
-        EntryPutBack going(items, entry, places);
-        while (going.next() > 0) {
-        }
-        UndoShelf::Entry left = entry;
-        left.files = going.stillStored();
-        if (!left.files.empty()) kept.entries.push_back(std::move(left));
-    }
-    return kept;
-}
-
 // What the rollback after a failed save could not move back stays, listed; its failure
 // says where it is kept.
 std::vector<UndoShelf::Failure> savingFailures(const std::vector<UndoShelf::LabelledItem>& items,
@@ -320,6 +304,21 @@ std::optional<UndoShelf::Entry> leftOf(const UndoShelf::Entry& entry,
     if (stored.size() < entry.files.size()) left.bytes = storedBytes(items, stored, entry.bytes);
     left.files = std::move(stored);
     return left;
+}
+
+// Puts every moved file back where it was; returns what could not go.
+UndoShelf::Sweep withWhatCannotGoBack(const UndoShelf::Sweep& sweep, const FolderHandle& items,
+                                      const std::vector<URL>& scanFolders) {
+    ReturnPlaces places(scanFolders);
+    UndoShelf::Sweep kept{sweep.id, sweep.date, sweep.expires, {}};
+    for (const auto& entry : sweep.entries) {
+        EntryPutBack going(items, entry, places);
+        while (going.next() > 0) {
+        }
+        if (auto left = leftOf(entry, going.stillStored(), items))
+            kept.entries.push_back(std::move(*left));
+    }
+    return kept;
 }
 
 // A clean-up whose expiry is not after its date was freed by the user (emptying marks it so

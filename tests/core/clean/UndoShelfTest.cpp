@@ -8,6 +8,7 @@
 #include "platform/Calendar.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
+#include "support/DiskUsage.h"
 #include "support/TempDir.h"
 
 #include <nlohmann/json.hpp>
@@ -443,14 +444,17 @@ void blockRollback(int) {
 
 TEST_F(ShelfTest, FileThatCannotGoBackAfterAFailedSaveStaysListedAndNamed) {
     std::string kept = tmp.write("Place/kept.txt", "kept");
+    // A second file of the same entry goes back; the entry then holds only the first.
+    std::string back = tmp.write("Other/back.txt", std::string(20000, 'b'));
     std::string folder = tmp / "Place";
     std::string moved = tmp / "Place-moved";
     // The plan, written compactly before anything moves, fits; the readable manifest that
     // follows the moves does not.
-    UndoShelf::Sweep planned{std::string(26, 'X'),
-                             t0,
-                             addSeconds(t0, 7 * day),
-                             {{"0", "Kept", "downloads", kept, 100, {{kept, "0-0-kept.txt"}}}}};
+    UndoShelf::Sweep planned{
+        std::string(26, 'X'),
+        t0,
+        addSeconds(t0, 7 * day),
+        {{"0", "Kept", "downloads", kept, 100, {{kept, "0-0-kept.txt"}, {back, "0-1-back.txt"}}}}};
     auto scanFolder =
         DiskScanner::scanFolderOf(URL::fileURL(kept), DiskScanner::live().scanFolders());
     ASSERT_TRUE(scanFolder);
@@ -459,13 +463,16 @@ TEST_F(ShelfTest, FileThatCannotGoBackAfterAFailedSaveStaysListedAndNamed) {
     size_t planSize = encodeManifest(planned, false).text->size();
     size_t manifestSize = encodeManifest(planned).text->size();
     ASSERT_LT(planSize + 8, manifestSize);
+    ScanItem entryItem = itemOf(JunkKind::downloads, {kept, back});
+    entryItem.bytes = duBytes({kept, back});
     int status = inChild([&] {
         blockedFolder = folder.c_str();
         blockedFolderMoved = moved.c_str();
         signal(SIGXFSZ, blockRollback);
         limitFileSize((planSize + manifestSize) / 2);
-        auto result = shelf.shelve({{itemOf(JunkKind::downloads, {kept}), "Kept"}}, t0);
-        if (result.sweep || result.failures.size() != 1) return 1;
+        auto result = shelf.shelve({{entryItem, "Kept"}}, t0);
+        if (result.sweep || result.failures.size() != 2) return 1;
+        if (result.failures[1].reason.find("kept at") != std::string::npos) return 4;
         const std::string& reason = result.failures[0].reason;
         if (reason.rfind("Couldn’t save the Undo Shelf: ", 0) != 0) return 2;
         return reason.find("kept at " + shelf.root.path()) != std::string::npos ? 0 : 3;
@@ -476,6 +483,10 @@ TEST_F(ShelfTest, FileThatCannotGoBackAfterAFailedSaveStaysListedAndNamed) {
     ASSERT_EQ(listed[0].entries.size(), 1u);
     EXPECT_EQ(listed[0].entries[0].files[0].original, kept);
     EXPECT_EQ(contentsOf(itemsPath(listed[0], listed[0].entries[0].files[0].stored)), "kept");
+    EXPECT_EQ(listed[0].entries[0].files.size(), 1u);
+    EXPECT_EQ(listed[0].entries[0].bytes,
+              duBytes(itemsPath(listed[0], listed[0].entries[0].files[0].stored)));
+    EXPECT_EQ(contentsOf(back).size(), 20000u);
 
     // Once the place is free again, the file can be put back like any other.
     removeItem(folder);
