@@ -108,12 +108,6 @@ std::optional<UnitFile> readUnit(const std::string& path, const std::string& nam
     return unit;
 }
 
-std::optional<std::string> realPathOf(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (!realpath(path.c_str(), resolved)) return std::nullopt;
-    return std::string(resolved);
-}
-
 int32_t parsePid(const std::string& text) {
     int32_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -146,7 +140,7 @@ std::vector<Unit> collect(const URL& folder, bool ownFiles, bool showTarget) {
     for (const FileInfo& info : listing.entries) {
         if (!ownFiles || !SystemdUnits::isUnitName(info.name) || isTemplate(info.name)) continue;
         if (!info.isRegularFile() && !info.isSymlink()) continue;
-        auto real = realPathOf(info.url.path());
+        auto real = realPath(info.url.path());
         if (real == "/dev/null") continue; // masked: systemd will not start it
         units.push_back(
             {info.name, info.url, real ? std::optional(info.url.path()) : std::nullopt});
@@ -160,7 +154,7 @@ std::vector<Unit> collect(const URL& folder, bool ownFiles, bool showTarget) {
                 unit->enabled = true;
                 continue;
             }
-            auto real = realPathOf(link.url.path());
+            auto real = realPath(link.url.path());
             if (real == "/dev/null") continue;
             URL shown = showTarget && real ? URL::fileURL(*real) : link.url;
             units.push_back(
@@ -216,7 +210,7 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
             return known->second->program;
         // The service the timer starts lies beside the timer's file.
         std::string beside =
-            joinPath(parentPath(realPathOf(*unit.readFrom).value_or("")), *file->triggers);
+            joinPath(parentPath(realPath(*unit.readFrom).value_or("")), *file->triggers);
         if (auto service = readUnit(beside, *file->triggers, home.path())) return service->program;
         return std::nullopt;
     };

@@ -30,12 +30,6 @@ bool carriesMark(const std::string& path) {
     return elf && header[8] == 'A' && header[9] == 'I' && (header[10] == 1 || header[10] == 2);
 }
 
-std::string resolved(const std::string& path) {
-    char buffer[PATH_MAX];
-    if (!realpath(path.c_str(), buffer)) return {};
-    return buffer;
-}
-
 } // namespace
 
 bool hasAppImageName(std::string_view name) {
@@ -65,15 +59,13 @@ std::optional<std::string> programFile(const std::string& program, std::string_v
     if (program.empty()) return std::nullopt;
     if (program.find('/') != std::string::npos) {
         if (program.front() != '/') return std::nullopt;
-        std::string file = resolved(program);
-        return file.empty() ? std::nullopt : std::optional(file);
+        return realPath(program);
     }
     for (const auto& folder : splitNonEmpty(searchPath, ':')) {
         if (folder.front() != '/') continue;
         std::string candidate = joinPath(folder, program);
         if (!isExecutableFile(candidate)) continue;
-        std::string file = resolved(candidate);
-        if (!file.empty()) return file;
+        if (auto file = realPath(candidate)) return file;
     }
     return std::nullopt;
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -375,6 +377,12 @@ FileResult setModificationDate(const std::string& path, Date date) {
         return FileResult::success();
     return FileResult::failure("Could not set the date of " + path + ": " +
                                describeFileError(errno));
+}
+
+std::optional<std::string> realPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved)) return std::nullopt;
+    return std::string(resolved);
 }
 
 } // namespace kelvora

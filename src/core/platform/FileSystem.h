@@ -52,6 +52,9 @@ bool isPackageName(const std::string& name);
 
 std::optional<FileInfo> fileInfo(const URL& url);
 std::optional<FileInfo> fileInfo(const std::string& path);
+
+// The path with every link and dot resolved; none when some part of it does not exist.
+std::optional<std::string> realPath(const std::string& path);
 bool fileExists(const std::string& path); // without following a final link
 bool isExecutableFile(const std::string& path);
 // Lets whoever runs a scan learn, from the descriptor a listing reads through, what each
