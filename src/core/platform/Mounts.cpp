@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "platform/Url.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -114,6 +115,34 @@ std::optional<FileSystemPath> fileSystemPathOf(const std::string& realPath,
         deepest = point.size();
     }
     return found;
+}
+
+std::vector<MountEntry> mountEntries(const std::string& mountInfo) {
+    std::vector<MountEntry> entries;
+    std::istringstream lines(mountInfo);
+    for (std::string line; std::getline(lines, line);) {
+        const auto fields = splitNonEmpty(line, ' ');
+        // Optional fields end with a lone "-", then the file system's type.
+        auto separator = std::find(fields.begin(), fields.end(), "-");
+        if (fields.size() < 5 || separator == fields.end() || separator + 1 == fields.end())
+            continue;
+        entries.push_back({unescaped(fields[4]), *(separator + 1)});
+    }
+    return entries;
+}
+
+std::vector<std::string> fstabMountPoints(const std::string& fstab) {
+    std::vector<std::string> points;
+    std::istringstream lines(fstab);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string device, point, type;
+        if (!(words >> device >> point >> type) || device.front() == '#') continue;
+        point = unescaped(point);
+        if (point.front() != '/' || point == "/" || type == "swap") continue;
+        points.push_back(standardizedPath(point));
+    }
+    return points;
 }
 
 std::string readMountTable(const std::string& file) {

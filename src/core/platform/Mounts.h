@@ -36,6 +36,16 @@ struct FileSystemPath {
 std::optional<FileSystemPath> fileSystemPathOf(const std::string& realPath,
                                                const std::string& mountInfo);
 
+// The mounts a mount table (in the form of /proc/self/mountinfo) lists, in its order.
+struct MountEntry {
+    std::string point;
+    std::string type; // as the kernel names it: ext4, nfs4, autofs…
+    bool operator==(const MountEntry&) const = default;
+};
+std::vector<MountEntry> mountEntries(const std::string& mountInfo);
+// Where /etc/fstab (its text) mounts its file systems; swap and the root left out.
+std::vector<std::string> fstabMountPoints(const std::string& fstab);
+
 // Far above any real mount table; a larger one counts as unreadable.
 inline constexpr size_t kMaxMountInfoBytes = 64 << 20;
 // A mount table read from a file; empty when it cannot be read or is larger than any real one.

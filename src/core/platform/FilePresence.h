@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kelvora {
+
+// Whether a file that an entry, a unit or a list of apps names is there. A path that leads,
+// itself or through a link on the way, onto a disk that is not attached now (an unplugged
+// USB disk, a network share not mounted at the moment) is unknown, never gone: the file may
+// well be on that disk. So is one behind a folder this user may not search.
+enum class Presence { present, gone, unknown };
+
+// The places where a disk may be missing, and the mount tables that tell which are there.
+struct DiskPlaces {
+    // Folders under which the desktop and the administrator mount removable disks.
+    std::vector<std::string> removableRoots = {"/media", "/run/media", "/mnt", "/Volumes"};
+    std::string fstab;     // the text of /etc/fstab
+    std::string mountInfo; // the text of /proc/self/mountinfo
+
+    static DiskPlaces live();
+};
+
+// Follows the path's links one step at a time, as the kernel would.
+Presence presenceOf(const std::string& path, const DiskPlaces& places = DiskPlaces::live());
+
+// True only when the file is surely gone.
+inline bool isSurelyGone(const std::string& path, const DiskPlaces& places = DiskPlaces::live()) {
+    return presenceOf(path, places) == Presence::gone;
+}
+
+} // namespace kelvora
