@@ -10,13 +10,16 @@
 
 namespace kelvora::testing {
 
-// Points a login item scanner's Linux places into a test folder (config/, xdg/, system/),
-// with no systemd to ask and no process running anything, so that nothing of this machine
-// is read.
+// Points a login item scanner's Linux places into a test folder (config/, xdg/, system/,
+// with Flatpak's and Snap's places under data/ and system/var/lib), with no systemd to ask
+// and no process running anything, so that nothing of this machine is read.
 inline void isolateLinuxRoots(LoginItemScanner& scanner, const TempDir& dir) {
     scanner.configHome = URL::fileURL(dir / "config", true);
     scanner.configDirs = {URL::fileURL(dir / "xdg", true)};
     scanner.systemUnits = URL::fileURL(dir / "system", true);
+    scanner.sandbox =
+        SandboxRoots::under(URL::fileURL(dir / "system", true), URL::fileURL(dir / "data", true));
+    scanner.applicationEntries = {dir / "data/applications"};
     scanner.systemctl = nullptr;
     scanner.programRuns = [] { return std::vector<ProgramRun>(); };
     scanner.desktops = {};

@@ -3,6 +3,7 @@
 #include "login/LoginItem.h"
 #include "platform/DesktopEntry.h"
 #include "platform/ProcessTable.h"
+#include "platform/SandboxApps.h"
 #include "platform/Url.h"
 
 #include <optional>
@@ -20,6 +21,7 @@ struct AutostartEntries {
     std::vector<std::string> desktops; // the current desktop's names
     std::string locale;                // for Name and Comment
     std::vector<ProgramRun> runs;      // this user's processes
+    SandboxRoots sandbox;              // where Flatpak and Snap keep the apps entries start
 
     // The user's entries (openAtLogin), then the system's (globalAgent).
     std::vector<LoginItem> items() const;

@@ -5,26 +5,9 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgramSearch.h"
 
-#include <algorithm>
-#include <array>
-#include <cctype>
-#include <string_view>
-
 namespace kelvora {
 
 namespace {
-
-// "python3.11" is python.
-bool isLauncher(std::string name) {
-    while (!name.empty() &&
-           (std::isdigit(static_cast<unsigned char>(name.back())) || name.back() == '.'))
-        name.pop_back();
-    static constexpr std::array<std::string_view, 24> launchers = {
-        "sh",   "bash",   "dash", "zsh",  "fish",       "ksh", "env",       "flatpak",
-        "snap", "python", "perl", "ruby", "node",       "gjs", "java",      "xdg-open",
-        "lua",  "php",    "wine", "mono", "gtk-launch", "gio", "kioclient", "dex"};
-    return std::find(launchers.begin(), launchers.end(), name) != launchers.end();
-}
 
 // Where a session may find a bare program name although this process's $PATH leaves the
 // folder out: the user's own program folders and those of Flatpak's and Snap's exports.
@@ -57,7 +40,7 @@ URL resolvedProgram(const std::string& word) {
 }
 
 bool isProgramGone(const std::optional<std::string>& written) {
-    if (!written || written->empty() || isLauncher(lastComponent(*written))) return false;
+    if (!written || written->empty() || startsAnotherProgram(*written)) return false;
     const std::string& word = *written;
     // A variable, a specifier or a tilde stands for a place this process cannot know.
     if (word.find_first_of("$%~`") != std::string::npos) return false;
@@ -66,7 +49,7 @@ bool isProgramGone(const std::optional<std::string>& written) {
 }
 
 std::optional<int32_t> runningPid(const URL& program, const std::vector<ProgramRun>& runs) {
-    if (isLauncher(program.lastPathComponent())) return std::nullopt;
+    if (startsAnotherProgram(program.path())) return std::nullopt;
     auto identity = identityOf(program.path());
     if (!identity) return std::nullopt;
     for (const ProgramRun& run : runs)

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <set>
 #include <sstream>
+#include <utility>
 
 namespace kelvora {
 
@@ -231,21 +232,30 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
         item.programMissing = !unit.readFrom || (file && isProgramGone(word));
         item.startsAtLogin = unit.enabled || (file && file->installable);
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
-        // The system's services start with the computer, not when someone logs in.
+        std::optional<std::string> name = file ? file->description : std::nullopt;
         std::optional<std::string> purpose;
-        if (source == LoginItem::Source::systemDaemon && atStart && item.program)
-            purpose = "Runs “" + item.program->lastPathComponent() + "” when the computer starts.";
-        auto texts = LoginItemNames::describeNamed(item.label, item.program,
-                                                   file ? file->description : std::nullopt, purpose,
-                                                   atStart, item.programMissing);
+        if (source == LoginItem::Source::systemDaemon) {
+            // The system's services are known by their unit's name, and say what they are
+            // for better than their first command does ("install" for the manual's index).
+            if (name && !name->empty()) {
+                purpose = std::exchange(name, unit.name);
+            } else if (atStart && item.program) {
+                // They start with the computer, not when someone logs in.
+                purpose =
+                    "Runs “" + item.program->lastPathComponent() + "” when the computer starts.";
+            }
+        }
+        auto texts = LoginItemNames::describeNamed(item.label, item.program, name, purpose, atStart,
+                                                   item.programMissing);
         item.name = texts.name;
         item.purpose = texts.purpose;
+        const int32_t pid = item.program ? runningPid(*item.program, runs).value_or(0) : 0;
         if (!answers.empty()) {
             item.state = state(answers[i]);
         } else if (!unit.enabled && file && file->installable) {
-            item.state = LoginItem::State::off();
-        } else if (auto pid = item.program ? runningPid(*item.program, runs) : std::nullopt) {
-            item.state = LoginItem::State::running(*pid);
+            item.state = pid > 0 ? LoginItem::State::offRunning(pid) : LoginItem::State::off();
+        } else if (pid > 0) {
+            item.state = LoginItem::State::running(pid);
         } else {
             item.state = LoginItem::State::waiting();
         }
@@ -288,13 +298,15 @@ std::vector<SystemdUnits::Answer> SystemdUnits::parseShow(const std::string& out
 }
 
 LoginItem::State SystemdUnits::state(const Answer& answer) {
-    if (answer.loadState == "masked" || startsWith(answer.unitFileState, "masked") ||
-        answer.unitFileState == "disabled")
-        return LoginItem::State::off();
-    if (answer.loadState != "loaded") return LoginItem::State::notLoaded();
     bool active = std::find(kActiveStates.begin(), kActiveStates.end(), answer.activeState) !=
                   kActiveStates.end();
-    if (active && answer.mainPID > 0) return LoginItem::State::running(answer.mainPID);
+    bool runs = active && answer.mainPID > 0;
+    // Disabled without --now, a service runs on until it stops or the session ends.
+    if (answer.loadState == "masked" || startsWith(answer.unitFileState, "masked") ||
+        answer.unitFileState == "disabled")
+        return runs ? LoginItem::State::offRunning(answer.mainPID) : LoginItem::State::off();
+    if (answer.loadState != "loaded") return LoginItem::State::notLoaded();
+    if (runs) return LoginItem::State::running(answer.mainPID);
     return LoginItem::State::waiting();
 }
 

@@ -86,6 +86,28 @@ std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations) {
     return apps;
 }
 
+FlatpakApps readFlatpakApps(const SandboxRoots& roots) {
+    FlatpakApps found;
+    found.installations = flatpakInstallations(roots);
+    auto readable = [](const URL& folder) {
+        ListError error = listingError(folder, true);
+        return error == ListError::none || error == ListError::notFound;
+    };
+    found.complete = readable(roots.flatpakConfig.appending("installations.d", true));
+    for (const auto& installation : found.installations)
+        found.complete = found.complete && readable(installation.appending("app", true));
+    found.apps = flatpakApps(found.installations);
+    return found;
+}
+
+URL flatpakEntries(const URL& installation) {
+    return installation.appending("exports/share/applications", true);
+}
+
+URL snapEntries(const SandboxRoots& roots) {
+    return roots.snapd.appending("desktop/applications", true);
+}
+
 bool hasSnapd(const SandboxRoots& roots) {
     return isFolder(roots.snapd);
 }

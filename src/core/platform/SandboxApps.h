@@ -40,6 +40,18 @@ std::vector<URL> flatpakInstallations(const SandboxRoots& roots);
 // Every application of every Flatpak installation, in the order of the installations.
 std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots);
 std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations);
+// Every Flatpak application, and whether every installation could be read to find them: only
+// then is an application found in none surely not installed.
+struct FlatpakApps {
+    std::vector<URL> installations;
+    std::vector<SandboxApp> apps;
+    bool complete = true;
+};
+FlatpakApps readFlatpakApps(const SandboxRoots& roots);
+// The folders of the desktop entries an installation exports for its applications, and of
+// those snapd writes for the snaps ("<snap>_<app>.desktop").
+URL flatpakEntries(const URL& installation);
+URL snapEntries(const SandboxRoots& roots);
 // Whether snapd is on this computer, so that it can say which snaps are gone.
 bool hasSnapd(const SandboxRoots& roots);
 // Every installed snap, once, mounted or only downloaded.

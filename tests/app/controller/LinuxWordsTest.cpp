@@ -79,7 +79,7 @@ TEST_F(LinuxWordsTest, WhatShowsOnThisComputerSpeaksOfThisComputer) {
          LoginItemsText::action(loginItem(Source::appHelper), 7).tooltip.toStdString(),
          "app’s settings"},
         {"job not started, read aloud", LoginItemsText::badgeSpoken(notLoaded).toStdString(), ""},
-        {"job not started", LoginItemsText::notLoadedNote(notLoaded)->toStdString(),
+        {"job not started", LoginItemsText::stateNote(notLoaded)->toStdString(),
          "doesn’t start launch agents at login"},
         {"daemon's note",
          LoginItemsText::switchNote(loginItem(Source::systemDaemon))->toStdString(),

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/DesktopEntry.h"
+#include "platform/SandboxApps.h"
+
+#include <optional>
+#include <string>
+
+namespace kelvora {
+
+// The Flatpak or Snap application an autostart entry starts, as that application's own
+// exported desktop entry shows it. The entry itself often says only "flatpak", or the
+// application's id, which is how the desktop's background portal writes it.
+struct SandboxLaunch {
+    SandboxApp::Kind kind = SandboxApp::Kind::flatpak;
+    std::string id;                  // the Flatpak application's id, or the snap's name
+    std::optional<std::string> name; // its entry's Name in the user's language
+    std::optional<std::string> icon; // its entry's Icon, as an image file where one is found
+    bool installedNowhere = false;   // surely: every installation was read
+    bool operator==(const SandboxLaunch&) const = default;
+
+    // The Flatpak application an entry starts: its X-Flatpak, else the id that follows
+    // `flatpak run` and its options in Exec.
+    static std::optional<std::string> flatpakID(const DesktopEntry& entry);
+    // The snap, and its application ("signal-desktop", "code.url-handler"), an entry starts:
+    // its X-SnapInstanceName, else what Exec runs from /snap/bin or with `snap run`.
+    static std::optional<std::string> snapCommand(const DesktopEntry& entry);
+};
+
+// Finds what the entries of one autostart list start, reading the installations once, at the
+// first entry that needs them.
+class SandboxLaunches {
+public:
+    explicit SandboxLaunches(SandboxRoots roots) : roots_(std::move(roots)) {}
+
+    std::optional<SandboxLaunch> of(const DesktopEntry& entry, const std::string& locale) const;
+
+private:
+    SandboxLaunch flatpak(const std::string& id, const std::string& locale) const;
+    SandboxLaunch snap(const std::string& command, const std::string& locale) const;
+
+    SandboxRoots roots_;
+    mutable std::optional<SandboxApps::FlatpakApps> flatpaks_;
+};
+
+} // namespace kelvora
