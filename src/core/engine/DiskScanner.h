@@ -367,6 +367,9 @@ struct DiskScanner {
     std::function<std::vector<DesktopEntries::Application>()> desktopApplications;
     // Where Flatpak and Snap keep their applications; by default this computer's places.
     SandboxRoots sandboxRoots;
+    // What tells a file that is surely gone from one on a disk not attached now; by default
+    // this computer's mount tables, read when asked.
+    std::function<DiskPlaces()> diskPlaces;
     // The folders a desktop entry's program is looked up in (PATH's form).
     std::string programSearchPath;
     // When a file was last opened: the date recorded for it, else, as this system records
