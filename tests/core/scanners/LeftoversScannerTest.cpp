@@ -58,6 +58,7 @@ struct Fixture {
         scanner.desktopApplications = [listed = desktop] { return listed; };
         scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(dir / "system", true),
                                                    URL::fileURL(dir / "home/.local/share", true));
+        scanner.desktopEntryFolders = [] { return std::vector<std::string>(); };
         DiskPlaces places;
         places.removableRoots = {dir / "media"};
         scanner.diskPlaces = [places] { return places; };
