@@ -101,10 +101,18 @@ std::optional<SandboxLaunch> SandboxLaunches::of(const DesktopEntry& entry,
     return std::nullopt;
 }
 
+const SandboxLaunches::Flatpaks& SandboxLaunches::flatpaks() const {
+    if (!flatpaks_) {
+        const DiskPlaces places = DiskPlaces::live();
+        flatpaks_ = Flatpaks{SandboxApps::flatpakInstallations(roots_, places),
+                             SandboxApps::everyFlatpakApp(roots_, places)};
+    }
+    return *flatpaks_;
+}
+
 SandboxLaunch SandboxLaunches::flatpak(const std::string& id, const std::string& locale) const {
-    if (!flatpaks_) flatpaks_ = SandboxApps::readFlatpakApps(roots_);
     SandboxLaunch launch{SandboxApp::Kind::flatpak, id, std::nullopt, std::nullopt, false};
-    for (const URL& installation : flatpaks_->installations) {
+    for (const URL& installation : flatpaks().installations) {
         auto entry = DesktopEntry::read(SandboxApps::flatpakEntries(installation).path() + "/" +
                                         id + ".desktop");
         if (!entry) continue;
@@ -113,10 +121,10 @@ SandboxLaunch SandboxLaunches::flatpak(const std::string& id, const std::string&
             launch.icon = exportedIcon(installation, *icon).value_or(*icon);
         break;
     }
-    const auto& apps = flatpaks_->apps;
+    const auto& apps = flatpaks().apps;
     launch.installedNowhere =
-        flatpaks_->complete &&
-        std::none_of(apps.begin(), apps.end(), [&](const SandboxApp& app) { return app.id == id; });
+        apps && std::none_of(apps->begin(), apps->end(),
+                             [&](const SandboxApp& app) { return app.id == id; });
     return launch;
 }
 

@@ -39,8 +39,16 @@ private:
     SandboxLaunch flatpak(const std::string& id, const std::string& locale) const;
     SandboxLaunch snap(const std::string& command, const std::string& locale) const;
 
+    // Flatpak's installations and their applications; every application is known only while
+    // every installation could be read.
+    struct Flatpaks {
+        std::vector<URL> installations;
+        std::optional<std::vector<SandboxApp>> apps;
+    };
+    const Flatpaks& flatpaks() const;
+
     SandboxRoots roots_;
-    mutable std::optional<SandboxApps::FlatpakApps> flatpaks_;
+    mutable std::optional<Flatpaks> flatpaks_;
 };
 
 } // namespace kelvora
