@@ -218,13 +218,20 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
     using Refusal = DiskScanner::AppRefusal;
     const std::string system = writeAppImage(tmp / "system/usr/bin/vlc");
     const std::string own = writeAppImage(home() + "/bin/tool");
+    // Flatpak's menu entries are links into the installation, through its own links.
+    const std::string signal = data() + "/flatpak/app/org.signal.Signal";
+    const std::string exported = data() + "/flatpak/exports/share/applications/app.desktop";
+    const std::string active = signal + "/x86_64/stable/1a2b/export/share/applications/app.desktop";
     struct Case {
         std::string exec;
         std::string more;
         Refusal refusal;
+        bool linked = false; // opened through the menu's link to the entry
     } cases[] = {
         {"/usr/bin/flatpak run --branch=stable --command=gimp-2.10 org.gimp.GIMP @@u %U @@",
          "X-Flatpak=org.gimp.GIMP\n", Refusal::flatpak},
+        {"/usr/bin/flatpak run --branch=stable --command=signal-desktop org.signal.Signal",
+         "X-Flatpak=org.signal.Signal\n", Refusal::flatpak, true},
         {"/snap/bin/firefox %u", "X-SnapInstanceName=firefox\n", Refusal::snap},
         {system + " --started-from-file %U", "", Refusal::packageManager},
         {own, "", Refusal::notAnApp},
@@ -232,9 +239,19 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exec);
-        URL entry = URL::fileURL(writeDesktopEntry(
-            tmp / "system/usr/share/applications/app.desktop", "App", c.exec, {}, c.more));
+        const std::string written =
+            c.linked ? active : tmp / "system/usr/share/applications/app.desktop";
+        writeDesktopEntry(written, "App", c.exec, {}, c.more);
+        if (c.linked) {
+            createDirectories(parentPath(exported));
+            ASSERT_EQ(symlink("x86_64/stable/1a2b", (signal + "/current").c_str()), 0);
+            ASSERT_EQ(symlink((signal + "/current/export/share/applications/app.desktop").c_str(),
+                              exported.c_str()),
+                      0);
+        }
+        URL entry = URL::fileURL(c.linked ? exported : written);
         EXPECT_EQ(scanner.appRefusal(entry), c.refusal);
+        EXPECT_EQ(DiskScanner::appDisplayName(entry), "App") << "the name its refusal shows";
         EXPECT_FALSE(scanner.uninstallItem(entry));
     }
 }
