@@ -190,9 +190,11 @@ ScanItem DiskScanner::removedAppItem(ScanItem::LeftoverInfo::Kind kind, const st
     item.kind = JunkKind::leftovers;
     item.location = files.front();
     item.targets = files;
-    item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
+    const auto measured = measure({files}, counter).front();
+    item.bytes = std::max<int64_t>(measured.bytes, 1);
     item.baseVerdict = Verdict::youDecide;
-    item.record = ScanItem::LeftoverInfo{kind, id, name, placesOf(files), lastChanged};
+    item.record =
+        ScanItem::LeftoverInfo{kind, id, name, placesOf(files), lastChanged, measured.files};
     return noted(std::move(item));
 }
 

@@ -136,7 +136,7 @@ std::size_t std::hash<ScanItem::MailInfo>::operator()(const ScanItem::MailInfo& 
 }
 std::size_t
 std::hash<ScanItem::LeftoverInfo>::operator()(const ScanItem::LeftoverInfo& v) const noexcept {
-    return hashAll(v.kind, v.id, v.name, v.places, v.lastChanged);
+    return hashAll(v.kind, v.id, v.name, v.places, v.lastChanged, v.files);
 }
 std::size_t
 std::hash<ScanItem::SystemInfo>::operator()(const ScanItem::SystemInfo& v) const noexcept {

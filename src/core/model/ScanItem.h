@@ -136,6 +136,7 @@ struct ScanItem {
         std::string name;
         std::vector<std::string> places;
         std::optional<Date> lastChanged;
+        int64_t files = 0; // the regular files it holds, as a trashed folder's are counted
         bool operator==(const LeftoverInfo&) const = default;
         bool isLoginItem() const {
             return kind == Kind::launchAgent || kind == Kind::autostartEntry ||

@@ -278,17 +278,23 @@ TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFi
     const auto gone = DiskScanner::removed(before, scanner.installedApps());
     ASSERT_EQ(gone, before);
     using Kind = ScanItem::LeftoverInfo::Kind;
+    tmp.write("home/.var/app/org.gnome.Maps/cache/tiles/1", "t");
     struct Expected {
         Kind kind;
         std::string name;
         std::vector<URL> targets;
+        int64_t files;
     } expected[] = {
         {Kind::appImage,
          "Sketch",
          {URL::fileURL(data() + "/applications/sketch.desktop"),
-          URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}},
-        {Kind::flatpakData, "org.gnome.Maps", {URL::fileURL(home() + "/.var/app/org.gnome.Maps")}},
-        {Kind::snapData, "firefox", {URL::fileURL(home() + "/snap/firefox")}},
+          URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")},
+         2},
+        {Kind::flatpakData,
+         "org.gnome.Maps",
+         {URL::fileURL(home() + "/.var/app/org.gnome.Maps")},
+         2},
+        {Kind::snapData, "firefox", {URL::fileURL(home() + "/snap/firefox")}, 1},
     };
     for (size_t i = 0; i < gone.size(); ++i) {
         SCOPED_TRACE(gone[i].name);
@@ -298,6 +304,7 @@ TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFi
         EXPECT_EQ(item->leftover()->kind, expected[i].kind);
         EXPECT_EQ(item->leftover()->name, expected[i].name);
         EXPECT_EQ(item->targets, expected[i].targets);
+        EXPECT_EQ(item->leftover()->files, expected[i].files);
         EXPECT_GE(item->bytes, 1);
     }
     // Installed again for this user alone: its data is in use again.
