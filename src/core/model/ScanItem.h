@@ -20,6 +20,9 @@ struct ScanItem {
         std::string bundleID;
         std::optional<Date> lastOpened;
         int leftoverCount = 0;
+        // The Icon of the menu entry that runs it: a name in the icon theme or a file; empty
+        // where it has none.
+        std::string icon;
         bool operator==(const AppInfo&) const = default;
     };
 

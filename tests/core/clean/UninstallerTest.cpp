@@ -202,7 +202,9 @@ TEST_F(UninstallerTest, AnAppImageOrTheMenuEntryRunningItGivesOneRemovalItem) {
     EXPECT_EQ(item->targets,
               (std::vector<URL>{URL::fileURL(file), URL::fileURL(entry),
                                 URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}));
-    EXPECT_EQ(*item->app(), (ScanItem::AppInfo{"Sketch", "Sketch-1.0.AppImage", recorded, 2}));
+    EXPECT_EQ(*item->app(),
+              (ScanItem::AppInfo{"Sketch", "Sketch-1.0.AppImage", recorded, 2, "sketch"}))
+        << "named with the icon its menu entry names";
     EXPECT_GT(item->bytes, 8192);
     EXPECT_EQ(scanner.uninstallItem(URL::fileURL(entry)), item);
     EXPECT_EQ(DiskScanner::appDisplayName(URL::fileURL(entry)), "Sketch");
