@@ -5,6 +5,7 @@
 #include "model/Format.h"
 #include "platform/Saturating.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kelvora::Copy {
@@ -22,12 +23,13 @@ int64_t pickedBytes(const ScanResult& result, const PickList& picks, std::option
     return total;
 }
 
-int countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
-    int count = 0;
+std::vector<const ScanItem*> picked(const ScanResult& result, const PickList& picks, JunkKind kind,
+                                    bool shelfOnly) {
+    std::vector<const ScanItem*> items;
     picks.forEachPicked(result, kind, [&](const ScanItem& item) {
-        if (!shelfOnly || item.goesOnShelf()) ++count;
+        if (!shelfOnly || item.goesOnShelf()) items.push_back(&item);
     });
-    return count;
+    return items;
 }
 
 std::string plural(int count, const char* one, const char* many) {
@@ -35,7 +37,7 @@ std::string plural(int count, const char* one, const char* many) {
 }
 
 std::string part(JunkKind kind, int count) {
-    const std::string n = std::to_string(count);
+    const std::string n = Format::count(count);
     switch (kind) {
     case JunkKind::downloads:
         return n + " old download" + plural(count, "", "s");
@@ -54,8 +56,6 @@ std::string part(JunkKind kind, int count) {
         return n + " old screenshot" + plural(count, "", "s");
     case JunkKind::photos:
         return n + " similar photo" + plural(count, "", "s");
-    case JunkKind::leftovers:
-        return n + " removed app" + plural(count, "’s", "s’") + " leftovers";
     case JunkKind::systemData:
         return n + " device backup" + plural(count, "", "s");
     default:
@@ -92,8 +92,14 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
     std::vector<std::string> parts;
     for (JunkKind kind : kinds) {
         const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
-        const int count = countPicked(result, picks, kind, shelfOnly);
-        if (count >= 1) parts.push_back(part(kind, count));
+        const auto items = picked(result, picks, kind, shelfOnly);
+        if (kind == JunkKind::leftovers) {
+            const auto [apps, loginItems] = leftoverCounts(items);
+            for (auto& leftovers : leftoverParts(apps, loginItems))
+                parts.push_back(std::move(leftovers));
+        } else if (!items.empty()) {
+            parts.push_back(part(kind, static_cast<int>(items.size())));
+        }
     }
     if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
     return joinParts(parts);
@@ -126,6 +132,24 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
     for (const auto& sentence : sentences)
         message += (message.empty() ? "" : " ") + sentence;
     return message;
+}
+
+std::vector<std::string> leftoverParts(int64_t apps, int64_t loginItems) {
+    std::vector<std::string> parts;
+    if (apps >= 1)
+        parts.push_back(Format::count(apps) + " removed app" + (apps == 1 ? "’s" : "s’") +
+                        " leftovers");
+    if (loginItems >= 1)
+        parts.push_back(Format::count(loginItems) + " leftover login item" +
+                        (loginItems == 1 ? "" : "s"));
+    return parts;
+}
+
+std::pair<int64_t, int64_t> leftoverCounts(const std::vector<const ScanItem*>& items) {
+    const auto loginItems = std::count_if(items.begin(), items.end(), [](const ScanItem* item) {
+        return item->leftover() && item->leftover()->isLoginItem();
+    });
+    return {static_cast<int64_t>(items.size()) - loginItems, loginItems};
 }
 
 std::vector<Run> doneHeadline(const CleanReport& report) {

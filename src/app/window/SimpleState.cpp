@@ -104,13 +104,19 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
     std::vector<std::string> parts;
     std::vector<JunkKind> listed;
     for (const OptInRow& row : kOptInRows) {
-        const auto count =
-            std::count_if(result.items.begin(), result.items.end(), [&](const ScanItem& item) {
-                return item.kind == row.kind && pickable(item);
-            });
-        if (count == 0 || picks.pickedBytes(result, row.kind) != 0) continue;
-        parts.push_back(Format::count(count) + " " + pick(count == 1, row.one, row.many) + " (" +
-                        Format::size(result.reclaimable(row.kind)) + ")");
+        std::vector<const ScanItem*> found;
+        for (const ScanItem& item : result.items)
+            if (item.kind == row.kind && pickable(item)) found.push_back(&item);
+        if (found.empty() || picks.pickedBytes(result, row.kind) != 0) continue;
+        const auto count = static_cast<int64_t>(found.size());
+        std::string counted = Format::count(count) + " " + pick(count == 1, row.one, row.many);
+        // Login items left by removed apps are counted as login items, not as apps.
+        if (row.kind == JunkKind::leftovers) {
+            const auto [apps, loginItems] = Copy::leftoverCounts(found);
+            const auto words = Copy::leftoverParts(apps, loginItems);
+            counted = words.front() + (words.size() > 1 ? " and " + words.back() : "");
+        }
+        parts.push_back(counted + " (" + Format::size(result.reclaimable(row.kind)) + ")");
         listed.push_back(row.kind);
     }
     if (parts.empty()) return std::nullopt;

@@ -245,6 +245,7 @@ struct DiskScanner {
         std::vector<URL> links;   // links to it in the AppImage folders
         std::vector<URL> icons;   // the entries' icons in the user's icons, named by no other entry
         std::vector<URL> data;    // its portable-mode folders beside it
+        std::string icon;         // the Icon of the first entry that runs it and names one
         // Everything but the file itself, in the order above.
         std::vector<URL> companions() const;
     };

@@ -241,10 +241,12 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
                                       "com.example.gone",
                                       "tool",
                                       {"LaunchAgents"},
-                                      addSeconds(f.now, -kDay)}));
+                                      addSeconds(f.now, -kDay),
+                                      1}));
     EXPECT_EQ(offered[0].targets, std::vector<URL>{URL::fileURL(goneAgent)});
     EXPECT_EQ(offered[1].targets, std::vector<URL>{URL::fileURL(goneEntry)});
     EXPECT_EQ(offered[2].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link)}));
+    EXPECT_EQ(offered[2].leftover()->files, 1) << "the link that enables it is no file";
     for (const ScanItem& item : offered) {
         EXPECT_GE(item.bytes, 1);
         EXPECT_TRUE(item.leftover()->lastChanged);
@@ -293,6 +295,11 @@ TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
                            "com.example.Exported", "org.example.Player", "notes"})
         data(".var/app/" + std::string(id), 30);
     const std::string krita = data(".var/app/org.kde.krita", 30);
+    // Its files are counted as a trashed folder's are, not as the one folder offered.
+    for (int i = 0; i < 12; ++i)
+        f.age(f.dir.write("home/.var/app/org.kde.krita/config/" + std::to_string(i), "c"), 30);
+    f.age(krita + "/config", 30);
+    f.age(krita, 30);
     data(".var/app/io.github.Recent", 3);
     for (const char* name : {"firefox", "spotify"})
         data("snap/" + std::string(name), 30);
@@ -306,7 +313,8 @@ TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
                                                             "org.kde.krita",
                                                             "org.kde.krita",
                                                             {"~/.var/app"},
-                                                            addSeconds(f.now, -30 * kDay)}));
+                                                            addSeconds(f.now, -30 * kDay),
+                                                            13}));
     EXPECT_EQ(items[0].targets, std::vector<URL>{URL::fileURL(krita, true)});
     EXPECT_EQ(items[1].leftover()->kind, Kind::snapData);
     EXPECT_EQ(items[1].leftover()->places, std::vector<std::string>{"~/snap"});
