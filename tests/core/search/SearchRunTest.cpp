@@ -119,6 +119,12 @@ TEST_F(SearchFixture, SizesDatesAndNames) {
               (Names{"Applications/Editor.app", "Desktop/Screenshot 2025-01-02 at 09.00.00.png",
                      "Desktop/beach.jpeg", "Pictures/Lib.photoslibrary"}));
 
+    // A size exactly at a bound is within it.
+    PlainQuery atMost;
+    atMost.maxBytes = 303'104;
+    atMost.kinds = {Kind::diskImages};
+    EXPECT_EQ(found(atMost), Names{"Downloads/setup.dmg"});
+
     PlainQuery dated;
     dated.changedAfter = at("2025-02-01T10:00:00Z");
     dated.changedBefore = at("2025-03-01T10:00:00Z");
