@@ -1,13 +1,15 @@
 #include "login/LoginPrograms.h"
 
 #include "login/LaunchJob.h"
-#include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 #include "platform/ProgramSearch.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <string_view>
 
 namespace kelvora {
@@ -26,46 +28,75 @@ bool isLauncher(std::string name) {
     return std::find(launchers.begin(), launchers.end(), name) != launchers.end();
 }
 
+std::string environmentOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value && *value == '/' ? std::string(value) : fallback;
+}
+
 // Where a session may find a bare program name although this process's $PATH leaves the
 // folder out: the user's own program folders and those of Flatpak's and Snap's exports.
-std::vector<std::string> otherProgramFolders() {
-    const std::string home = AppPaths::home();
+std::vector<std::string> otherProgramFolders(const std::string& home) {
+    const std::string data = HomeFolders(URL::fileURL(home, true)).data().path();
     return {joinPath(home, ".local/bin"),
             joinPath(home, "bin"),
-            joinPath(AppPaths::applicationSupport(), "flatpak/exports/bin"),
-            "/var/lib/flatpak/exports/bin",
+            joinPath(environmentOr("FLATPAK_USER_DIR", joinPath(data, "flatpak")), "exports/bin"),
+            joinPath(environmentOr("FLATPAK_SYSTEM_DIR", "/var/lib/flatpak"), "exports/bin"),
             "/snap/bin",
             "/usr/games",
             "/usr/local/games"};
 }
 
-std::optional<std::string> findProgram(const std::string& name) {
-    if (auto found = findOnPath(name)) return found;
-    for (const auto& folders : {standardProgramPath(), otherProgramFolders()})
-        for (const auto& folder : folders) {
-            std::string candidate = joinPath(folder, name);
-            if (isExecutableFile(candidate)) return candidate;
-        }
-    return std::nullopt;
+std::optional<std::string> findProgram(const std::string& name, const ProgramPlaces& places) {
+    return findInFolders(name, places.folders, places.disks);
 }
 
 } // namespace
 
-URL resolvedProgram(const std::string& word) {
-    if (word.empty() || word.find('/') != std::string::npos) return URL::fileURL(word);
-    return URL::fileURL(findProgram(word).value_or(word));
+ProgramPlaces sessionProgramPlaces(const std::string& home,
+                                   const std::vector<std::string>& managerPath, DiskPlaces disks) {
+    ProgramPlaces places{home, {}, std::move(disks)};
+    const char* path = std::getenv("PATH");
+    for (const auto& folders : {splitNonEmpty(path ? path : "", ':'), managerPath,
+                                standardProgramPath(), otherProgramFolders(home)})
+        for (const std::string& folder : folders)
+            if (std::find(places.folders.begin(), places.folders.end(), folder) ==
+                places.folders.end())
+                places.folders.push_back(folder);
+    return places;
 }
 
-bool isProgramGone(const std::optional<std::string>& written) {
-    if (!written || written->empty() || isLauncher(lastComponent(*written))) return false;
+URL resolvedProgram(const std::string& word, const ProgramPlaces& places) {
+    if (word.empty() || word.find('/') != std::string::npos) return URL::fileURL(word);
+    return URL::fileURL(findProgram(word, places).value_or(word));
+}
+
+Presence programPresence(const std::optional<std::string>& written, const ProgramPlaces& places) {
+    if (!written || written->empty() || isLauncher(lastComponent(*written)))
+        return Presence::unknown;
     const std::string& word = *written;
     // A variable, a specifier or a tilde stands for a place this process cannot know.
-    if (word.find_first_of("$%~`") != std::string::npos) return false;
-    if (word.front() == '/') return isProgramMissing(URL::fileURL(word));
-    return word.find('/') == std::string::npos && !findProgram(word);
+    if (word.find_first_of("$%~`") != std::string::npos) return Presence::unknown;
+    if (word.front() == '/') return presenceOf(word, places.disks);
+    if (word.find('/') != std::string::npos) return Presence::unknown;
+    auto found = findProgram(word, places);
+    return found ? presenceOf(*found, places.disks) : Presence::gone;
 }
 
-std::optional<int32_t> runningPid(const URL& program, const std::vector<ProgramRun>& runs) {
+std::optional<URL> scriptOf(const std::vector<std::string>& command, const ProgramPlaces& places) {
+    if (command.size() < 2 || !isLauncher(lastComponent(command[0]))) return std::nullopt;
+    const std::string& word = command[1];
+    if (startsWith(word, "/")) return URL::fileURL(word);
+    if (startsWith(word, "~/") && !places.home.empty())
+        return URL::fileURL(joinPath(places.home, word.substr(2)));
+    return std::nullopt;
+}
+
+std::optional<int32_t> runningPid(const URL& program, const std::optional<URL>& script,
+                                  const std::vector<ProgramRun>& runs) {
+    if (script)
+        if (auto identity = identityOf(script->path()))
+            for (const ProgramRun& run : runs)
+                if (run.script == identity) return run.pid;
     if (isLauncher(program.lastPathComponent())) return std::nullopt;
     auto identity = identityOf(program.path());
     if (!identity) return std::nullopt;
