@@ -154,11 +154,16 @@ std::optional<std::vector<std::string>> dropIns(const std::string& name,
                                                 const DiskPlaces& disks) {
     std::map<std::string, std::optional<std::string>> chosen; // file name -> path, none: masked
     for (const std::string& folder : searchPath) {
+        const Presence here = presenceOf(folder, disks);
+        if (here == Presence::unknown) return std::nullopt;
+        if (here == Presence::gone) continue;
         for (const std::string& dropIn : dropInFolderNames(name)) {
             const std::string path = joinPath(folder, dropIn);
             const Listing listing = listFolderThroughLink(URL::fileURL(path, true));
             if (listing.error == ListError::notFound || listing.error == ListError::notAFolder) {
-                if (presenceOf(path, disks) == Presence::unknown) return std::nullopt;
+                // Only a link may lead on from here, perhaps onto a disk that is away.
+                if (fileExists(path) && presenceOf(path, disks) == Presence::unknown)
+                    return std::nullopt;
                 continue;
             }
             if (!listing.ok()) return std::nullopt;

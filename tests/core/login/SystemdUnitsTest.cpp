@@ -199,6 +199,9 @@ TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
     unit("argv0.service", "ExecStart=@" + present + " shown-name --x\n");
     unit("shell.service", "ExecStart=|" + gone + " --x\n");
     unit("quoted.service", "ExecStart=\"" + home.dir / "bin/my tools/run" + "\" --x\n");
+    // Drop-ins on a disk that is away may say anything.
+    unit("away.service", "ExecStart=" + gone + "\n");
+    home.link(home.dir / "media/unplugged/away.service.d", user + "away.service.d");
 
     struct Row {
         std::string id;
@@ -218,9 +221,11 @@ TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
         {"userAgent:argv0.service", present, false},
         {"userAgent:shell.service", "", false},
         {"userAgent:quoted.service", home.dir / "bin/my tools/run", false},
+        {"userAgent:away.service", "", false},
     };
     LoginItemScanner scanner = home.scanner(false);
     scanner.userUnitFolders = {URL::fileURL(home.dir / "vendor", true)};
+    scanner.diskPlaces->removableRoots = {home.dir / "media"};
     const auto items = scanner.scan();
     ASSERT_NO_FATAL_FAILURE(expectListed(
         items, rows, LoginItem::Mechanism::systemdUnit, [](const Row& row, const LoginItem& item) {
