@@ -28,26 +28,21 @@ bool isLauncher(std::string name) {
     return std::find(launchers.begin(), launchers.end(), name) != launchers.end();
 }
 
-std::string environmentOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value && *value == '/' ? std::string(value) : fallback;
-}
-
 // Where a session may find a bare program name although this process's $PATH leaves the
 // folder out: the user's own program folders and those of Flatpak's and Snap's exports.
 std::vector<std::string> otherProgramFolders(const std::string& home) {
     const std::string data = HomeFolders(URL::fileURL(home, true)).data().path();
-    return {joinPath(home, ".local/bin"),
-            joinPath(home, "bin"),
-            joinPath(environmentOr("FLATPAK_USER_DIR", joinPath(data, "flatpak")), "exports/bin"),
-            joinPath(environmentOr("FLATPAK_SYSTEM_DIR", "/var/lib/flatpak"), "exports/bin"),
-            "/snap/bin",
-            "/usr/games",
-            "/usr/local/games"};
-}
-
-std::optional<std::string> findProgram(const std::string& name, const ProgramPlaces& places) {
-    return findInFolders(name, places.folders, places.disks);
+    std::vector<std::string> folders = {joinPath(home, ".local/bin"),
+                                        joinPath(home, "bin"),
+                                        joinPath(data, "flatpak/exports/bin"),
+                                        "/var/lib/flatpak/exports/bin",
+                                        "/snap/bin",
+                                        "/usr/games",
+                                        "/usr/local/games"};
+    for (const char* moved : {"FLATPAK_USER_DIR", "FLATPAK_SYSTEM_DIR"})
+        if (const char* folder = std::getenv(moved); folder && *folder == '/')
+            folders.push_back(joinPath(folder, "exports/bin"));
+    return folders;
 }
 
 } // namespace
@@ -67,7 +62,7 @@ ProgramPlaces sessionProgramPlaces(const std::string& home,
 
 URL resolvedProgram(const std::string& word, const ProgramPlaces& places) {
     if (word.empty() || word.find('/') != std::string::npos) return URL::fileURL(word);
-    return URL::fileURL(findProgram(word, places).value_or(word));
+    return URL::fileURL(findInFolders(word, places.folders, places.disks).value_or(word));
 }
 
 Presence programPresence(const std::optional<std::string>& written, const ProgramPlaces& places) {
@@ -78,7 +73,7 @@ Presence programPresence(const std::optional<std::string>& written, const Progra
     if (word.find_first_of("$%~`") != std::string::npos) return Presence::unknown;
     if (word.front() == '/') return presenceOf(word, places.disks);
     if (word.find('/') != std::string::npos) return Presence::unknown;
-    auto found = findProgram(word, places);
+    auto found = findInFolders(word, places.folders, places.disks);
     return found ? presenceOf(*found, places.disks) : Presence::gone;
 }
 
