@@ -38,8 +38,10 @@ std::map<std::string, Found> entriesIn(const URL& folder) {
 }
 
 // The session skips an entry whose TryExec is not there.
-bool startsNothing(const DesktopEntry& entry) {
-    return isProgramGone(entry.program()) || isProgramGone(entry.value("TryExec"));
+bool startsNothing(const std::optional<std::string>& program, const DesktopEntry& entry,
+                   const ProgramPlaces& programs) {
+    return programPresence(program, programs) == Presence::gone ||
+           programPresence(entry.value("TryExec"), programs) == Presence::gone;
 }
 
 std::string spokenList(const std::vector<std::string>& names) {
@@ -92,11 +94,16 @@ std::vector<LoginItem> AutostartEntries::items() const {
             copy ? copy->entry.value_or(none) : own.entry.value_or(none);
         const Found& described = copy && copy->entry && copy->entry->value("Exec") ? *copy : own;
         const DesktopEntry& entry = described.entry ? *described.entry : none;
-        const auto word = entry.program();
-        if (word) item.program = resolvedProgram(*word);
-        // An entry that names no program runs nothing, as a copy that only hides one.
+        const std::vector<std::string> command = commandThroughEnv(entry.execWords());
+        const auto word =
+            command.empty() || command.front().empty() ? std::nullopt : std::optional(command[0]);
+        if (word) item.program = resolvedProgram(*word, programs);
+        // An entry that names no program runs nothing, as a copy that only hides one. One
+        // that cannot be read is a link, judged by where it leads.
         item.isPlaceholder = described.entry && !word;
-        item.programMissing = !described.entry || !word || startsNothing(entry);
+        item.programMissing =
+            described.entry ? !word || startsNothing(word, entry, programs)
+                            : presenceOf(described.file.path(), programs.disks) == Presence::gone;
         auto texts = LoginItemNames::describeNamed(
             item.label, item.program, entry.localized("Name", locale),
             entry.localized("Comment", locale), true, item.programMissing);
@@ -108,7 +115,9 @@ std::vector<LoginItem> AutostartEntries::items() const {
             item.state = LoginItem::State::off();
         else if (item.desktopNote)
             item.state = LoginItem::State::notLoaded();
-        else if (auto pid = item.program ? runningPid(*item.program, runs) : std::nullopt)
+        else if (auto pid = item.program
+                                ? runningPid(*item.program, scriptOf(command, programs), runs)
+                                : std::nullopt)
             item.state = LoginItem::State::running(*pid);
         else
             item.state = LoginItem::State::waiting();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/LoginItem.h"
+#include "login/LoginPrograms.h"
 #include "platform/DesktopEntry.h"
 #include "platform/ProcessTable.h"
 #include "platform/Url.h"
@@ -20,6 +21,7 @@ struct AutostartEntries {
     std::vector<std::string> desktops; // the current desktop's names
     std::string locale;                // for Name and Comment
     std::vector<ProgramRun> runs;      // this user's processes
+    ProgramPlaces programs;            // where their programs are looked for and judged
 
     // The user's entries (openAtLogin), then the system's (globalAgent).
     std::vector<LoginItem> items() const;

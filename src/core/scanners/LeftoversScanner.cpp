@@ -267,6 +267,7 @@ std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) co
 std::vector<ScanItem> DiskScanner::leftoverLoginItems(FileCounter& counter) const {
     LoginItemScanner reader(home, std::vector<URL>{}, nullptr);
     reader.configHome = HomeFolders(home).config();
+    reader.systemctl = systemctl;
     std::vector<ScanItem> items;
     std::vector<std::vector<URL>> groups;
     for (const LoginItem& leftover : reader.linuxLeftovers()) {

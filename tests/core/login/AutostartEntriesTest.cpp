@@ -34,6 +34,9 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     const std::string user = home.userAutostart(), system = home.systemAutostart();
     std::string notes = home.dir / "bin/notes-daemon";
     kelvora::testing::RunningProgram running(notes);
+    // A script runs as its shell started on it, whether the entry names the script or the
+    // shell and the script.
+    kelvora::testing::RunningScript agent(home.dir / "home/bin/agent.sh");
     home.entry(user, "notes",
                "Name=Notes\nName[fr]=Bloc-notes\nComment=Keeps notes\n"
                "Comment[fr]=Garde vos notes\nExec=" +
@@ -42,6 +45,8 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
                "Name=Chat\nExec=" + home.program("chat") + "\nX-GNOME-Autostart-enabled=false\n");
     home.entry(user, "mail", "Name=Mail\nExec=" + home.program("mail") + "\nHidden=true\n");
     home.entry(user, "gone", "Name=Gone\nExec=/opt/removed/bin/gone\n");
+    home.entry(user, "agent", "Name=Agent\nExec=" + home.dir / "home/bin/agent.sh" + "\n");
+    home.entry(user, "agent-sh", "Name=Agent\nExec=env LANG=C sh ~/bin/agent.sh --quiet\n");
     home.entry(user, "try", "Name=Try\nExec=/bin/sh\nTryExec=/opt/removed/try\n");
     home.entry(user, "com.dropbox.Client", "Name=Mine\nExec=" + home.program("dropbox") + "\n");
     home.link(home.dir / "removed/old.desktop", "config/autostart/old.desktop");
@@ -58,6 +63,7 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
                    "[Desktop Entry]\nType=Link\nURL=https://example.com\n");
 
     const State runs = State::running(running.pid());
+    const State scriptRuns = State::running(agent.pid());
     struct Row {
         std::string id;
         State gnome;
@@ -70,6 +76,8 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
         {"openAtLogin:chat", State::off(), State::off(), "Chat", false},
         {"openAtLogin:mail", State::off(), State::off(), "Mail", false},
         {"openAtLogin:gone", State::waiting(), State::waiting(), "Gone", true},
+        {"openAtLogin:agent", scriptRuns, scriptRuns, "Agent", false},
+        {"openAtLogin:agent-sh", scriptRuns, scriptRuns, "Agent", false},
         {"openAtLogin:try", State::waiting(), State::waiting(), "Try", true},
         {"openAtLogin:com.dropbox.Client", State::waiting(), State::waiting(), "Dropbox", false},
         {"openAtLogin:old", State::waiting(), State::waiting(), "old", true},
