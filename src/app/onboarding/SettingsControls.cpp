@@ -38,7 +38,6 @@ void SwitchButton::setOn(bool on) {
     if (on_ == on) return;
     on_ = on;
     setChecked(on);
-    setAccessibleDescription(on ? "on" : "off");
     QAccessible::State changed;
     changed.checked = true;
     QAccessibleStateChangeEvent event(this, changed);

@@ -220,6 +220,7 @@ void SettingsView::placeControls() {
     for (auto& [which, button] : switches_) {
         button->setOn(switchOn(state_, which));
         button->setGeometry(layout.switches.at(which).toAlignedRect());
+        button->setAccessibleDescription(layout.explanations.at(which));
     }
     // Without a service manager the helper cannot be turned on; the note under it says why.
     switches_.at(Switch::helper)
