@@ -1,6 +1,7 @@
 #include "window/PickFooter.h"
 
 #include "controller/AppModel.h"
+#include "design/Accessibility.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/RowText.h"
@@ -32,6 +33,8 @@ PickFooter::PickFooter(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model),
       button_(new SignalButton({}, kButtonHeight, kButtonFont, this)) {
     setObjectName("PickFooter");
+    // Its totals are what a screen reader's status-bar command reads.
+    Accessibility::markRole(*this, QAccessible::StatusBar);
     button_->setObjectName("cleanUp");
     setFixedHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -57,6 +60,8 @@ void PickFooter::refresh() {
     button_->setBusy(content_.busy);
     button_->setEnabled(content_.enabled);
     button_->setAccessibleName(button_->text());
+    setAccessibleName(QString::fromStdString(content_.countLine));
+    setAccessibleDescription(QString::fromStdString(content_.shelfNote));
     placeButton();
     update();
 }

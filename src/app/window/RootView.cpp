@@ -187,7 +187,7 @@ void RootView::showMainView() {
 }
 
 void RootView::showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
-                         const std::function<QWidget*()>& make) {
+                         const std::function<QWidget*()>& make, std::function<void()> close) {
     if (slot && (!wanted || !same)) {
         sheetClosed_ = true;
         if (!handBackTo_) handBackTo_ = slot->opener();
@@ -200,7 +200,7 @@ void RootView::showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
         QWidget* opener = handBackTo_ ? handBackTo_.data() : QApplication::focusWidget();
         handBackTo_ = nullptr;
         sheetClosed_ = false;
-        slot = new SheetOverlay(make(), this, opener);
+        slot = new SheetOverlay(make(), this, opener, std::move(close));
         slot->show();
     }
 }
@@ -219,23 +219,25 @@ void RootView::showSheets() {
     // Asked only while the sheet is wanted: the words walk every item found.
     std::optional<SystemDataHelp::Words> words;
     if (model_.showingSystemDataHelp()) words = SystemDataHelp::words(model_.result());
-    showSheet(systemData_, words.has_value(), true, [this, &words]() -> QWidget* {
-        return new SystemDataHelp(std::move(*words),
-                                  [this] { model_.setShowingSystemDataHelp(false); });
-    });
+    const auto closeHelp = [this] { model_.setShowingSystemDataHelp(false); };
+    showSheet(
+        systemData_, words.has_value(), true,
+        [&]() -> QWidget* { return new SystemDataHelp(std::move(*words), closeHelp); }, closeHelp);
 
     const auto& target = model_.uninstallTarget();
     const bool sameItem = target == uninstallItem_;
-    showSheet(uninstall_, target.has_value(), sameItem,
-              [this, &target]() -> QWidget* { return new UninstallSheet(model_, *target); });
+    showSheet(
+        uninstall_, target.has_value(), sameItem,
+        [this, &target]() -> QWidget* { return new UninstallSheet(model_, *target); },
+        [this] { model_.closeUninstall(); });
     if (!sameItem) uninstallItem_ = target;
 
     const std::optional<Receipt> receipt =
         model_.showingReceipt() ? model_.receipt() : std::optional<Receipt>();
-    showSheet(receipt_, receipt.has_value(), receipt == receiptShown_,
-              [this, &receipt]() -> QWidget* {
-                  return new ReceiptSheet(*receipt, [this] { model_.setShowingReceipt(false); });
-              });
+    const auto closeReceipt = [this] { model_.setShowingReceipt(false); };
+    showSheet(
+        receipt_, receipt.has_value(), receipt == receiptShown_,
+        [&]() -> QWidget* { return new ReceiptSheet(*receipt, closeReceipt); }, closeReceipt);
     receiptShown_ = receipt;
 
     // While a sheet is up the window under it takes no keys: its Return and Escape belong

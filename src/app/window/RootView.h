@@ -64,9 +64,9 @@ private:
     void setDropTargeted(bool on);
     void placeLayers();
     // Puts up a sheet, or takes it down when `make` gives none; `same` tells whether the
-    // sheet up now still shows what the controller asks for.
+    // sheet up now still shows what the controller asks for. Escape calls `close`.
     void showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
-                   const std::function<QWidget*()>& make);
+                   const std::function<QWidget*()>& make, std::function<void()> close);
     // To the control that opened the closed sheet, else into the main view.
     void handFocusBack();
 
