@@ -22,19 +22,35 @@ int64_t pickedBytes(const ScanResult& result, const PickList& picks, std::option
     return total;
 }
 
-int countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
-    int count = 0;
+// What the picked rows of a kind hold, as the shelf sentence counts them: a month of
+// screenshots its shots and, apart, its screen recordings; a group of similar photos its
+// extras; any other row one thing.
+struct Held {
+    int64_t things = 0;
+    int64_t recordings = 0;
+};
+
+Held countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
+    Held held;
     picks.forEachPicked(result, kind, [&](const ScanItem& item) {
-        if (!shelfOnly || item.goesOnShelf()) ++count;
+        if (shelfOnly && !item.goesOnShelf()) return;
+        const ScanItem::PhotoInfo* photo = item.photo();
+        int64_t things = 1;
+        if (kind == JunkKind::screenshots || kind == JunkKind::photos) {
+            const int64_t recorded = photo && kind == JunkKind::screenshots ? photo->recordings : 0;
+            things = (photo ? photo->count : static_cast<int64_t>(item.targets.size())) - recorded;
+            held.recordings = saturatingAdd(held.recordings, recorded);
+        }
+        held.things = saturatingAdd(held.things, things);
     });
-    return count;
+    return held;
 }
 
-std::string plural(int count, const char* one, const char* many) {
+std::string plural(int64_t count, const char* one, const char* many) {
     return count == 1 ? one : many;
 }
 
-std::string part(JunkKind kind, int count) {
+std::string part(JunkKind kind, int64_t count) {
     const std::string n = std::to_string(count);
     switch (kind) {
     case JunkKind::downloads:
@@ -92,8 +108,11 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
     std::vector<std::string> parts;
     for (JunkKind kind : kinds) {
         const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
-        const int count = countPicked(result, picks, kind, shelfOnly);
-        if (count >= 1) parts.push_back(part(kind, count));
+        const Held held = countPicked(result, picks, kind, shelfOnly);
+        if (held.things >= 1) parts.push_back(part(kind, held.things));
+        if (held.recordings >= 1)
+            parts.push_back(std::to_string(held.recordings) + " old screen recording" +
+                            plural(held.recordings, "", "s"));
     }
     if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
     return joinParts(parts);
@@ -121,7 +140,7 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
     if (shelf >= 1)
         sentences.push_back(Format::size(shelf) + " from " + shelfParts(*result, picks) +
                             " moves to the Undo Shelf, where you can put anything back for " +
-                            std::to_string(shelfDays) + " days.");
+                            PlainWords::counted(shelfDays, "day") + ".");
     std::string message;
     for (const auto& sentence : sentences)
         message += (message.empty() ? "" : " ") + sentence;
