@@ -38,6 +38,7 @@ inline DiskScanner fixtureScanner(const TempDir& home, std::vector<RunningApp> a
     scanner.localSnapshots = [] { return std::vector<Date>{}; };
     scanner.isInstalled = [](const std::string&) { return true; };
     scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>{}; };
+    scanner.desktopEntryFolders = [] { return std::vector<std::string>{}; };
     scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(home / "system", true),
                                                home.url().appending(".local/share"));
     scanner.ollamaTool.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/LoginItemScanner.h"
+#include "login/LoginItemSwitch.h"
 #include "support/DesktopFiles.h"
 #include "support/TempDir.h"
 
@@ -56,6 +57,15 @@ struct LoginHome {
         createDirectories(parentPath(dir / at));
         symlink(target.c_str(), (dir / at).c_str());
     }
+    // A switch that writes into the test folder's autostart places and runs no tool.
+    LoginItemSwitch autostartSwitch() const {
+        LoginItemSwitch toggle([](const std::string&, const std::vector<std::string>&) {
+            ADD_FAILURE() << "no tool runs for an autostart entry";
+            return std::optional<int32_t>(0);
+        });
+        toggle.userAutostart = URL::fileURL(userAutostart(), true);
+        return toggle;
+    }
     // A program that can run, in the test folder's bin/.
     std::string program(const std::string& name) const {
         const std::string path = dir.write("bin/" + name, "#!/bin/sh\n");
@@ -69,6 +79,13 @@ inline const LoginItem* byID(const std::vector<LoginItem>& items, const std::str
     for (const auto& item : items)
         if (item.id() == id) return &item;
     return nullptr;
+}
+
+// The item of that identifier as a scan of the test folder lists it now, or none.
+inline std::optional<LoginItem> listedNow(const LoginHome& home, const std::string& id) {
+    const auto items = isolatedScanner(home.dir).scan();
+    const LoginItem* item = byID(items, id);
+    return item ? std::optional<LoginItem>(*item) : std::nullopt;
 }
 
 // Checks that exactly the rows' items are listed, each of that mechanism, and each by `check`

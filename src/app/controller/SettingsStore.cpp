@@ -5,8 +5,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Url.h"
 
-#include <unistd.h>
-
 namespace kelvora {
 
 namespace {
@@ -57,22 +55,11 @@ std::string SettingsStore::lockFile() const {
 }
 
 std::string SettingsStore::writtenFile() const {
-    std::string path = file_;
-    // As many links as the kernel itself follows.
-    for (int hop = 0; hop < 40; ++hop) {
-        char target[4096];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || static_cast<size_t>(length) == sizeof target) break;
-        const std::string next(target, static_cast<size_t>(length));
-        path = standardizedPath(next.front() == '/' ? next : joinPath(parentPath(path), next));
-    }
-    return path;
+    return pathThroughLinks(file_);
 }
 
 std::optional<SettingsStore::Stamp> SettingsStore::stamp() const {
-    auto info = fileInfo(writtenFile());
-    if (!info) return std::nullopt;
-    return Stamp{info->device, info->inode, info->logicalSize, info->modified};
+    return stampOf(writtenFile());
 }
 
 SettingsStore::Reading SettingsStore::read() const {

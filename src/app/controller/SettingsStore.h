@@ -20,13 +20,7 @@ public:
     static constexpr int64_t kMaxBytes = 32 << 20;
 
     // Which file a read saw: a write by anyone puts a new file in its place.
-    struct Stamp {
-        uint64_t device = 0;
-        uint64_t inode = 0;
-        int64_t size = 0;
-        Date modified{};
-        bool operator==(const Stamp&) const = default;
-    };
+    using Stamp = FileStamp;
 
     // The file as one read found it.
     struct Reading {

@@ -106,6 +106,7 @@ DiskScanner demoScanner(const URL& folder,
     scanner.appleModelsFolder = folder.appending("models", true);
     // Only the demo's own applications: a snapshot comes out the same on every machine.
     scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
+    scanner.desktopEntryFolders = [] { return std::vector<std::string>(); };
     scanner.sandboxRoots =
         SandboxRoots::under(folder.appending("system", true), HomeFolders(home).data());
     return scanner;

@@ -65,7 +65,7 @@ std::vector<InstalledApp> DiskScanner::installedApps() const {
     // An AppImage is known by its file's name, as its running process is.
     for (const auto& appImage : appImages())
         apps.push_back({appImage.file.lastPathComponent(), appImage.name, appImage.file.path()});
-    for (const auto& app : SandboxApps::flatpakApps(sandboxRoots))
+    for (const auto& app : SandboxApps::flatpakApps(sandboxRoots, diskPlaces()))
         apps.push_back({app.id, app.id, app.folder.path()});
     for (const auto& app : SandboxApps::snaps(sandboxRoots))
         apps.push_back({app.id, app.id, app.folder.path()});
@@ -74,8 +74,8 @@ std::vector<InstalledApp> DiskScanner::installedApps() const {
 
 std::vector<URL> DiskScanner::installedAppFolders() const {
     std::vector<URL> folders;
-    for (const auto& list :
-         {applicationFolders, AppImages::folders(home), SandboxApps::appFolders(sandboxRoots)})
+    for (const auto& list : {applicationFolders, AppImages::folders(home),
+                             SandboxApps::appFolders(sandboxRoots, diskPlaces())})
         for (const URL& folder : list)
             if (std::find(folders.begin(), folders.end(), folder) == folders.end())
                 folders.push_back(folder);

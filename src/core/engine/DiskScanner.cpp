@@ -43,6 +43,10 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
         return DesktopEntries::applications(DesktopEntries::folders(dataHome));
     };
     sandboxRoots = SandboxRoots::live(places.data());
+    desktopEntryFolders = [dataHome = places.data().path()] {
+        return DesktopEntries::folders(dataHome);
+    };
+    diskPlaces = DiskPlaces::live;
     const char* path = std::getenv("PATH");
     programSearchPath = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
     mailAccounts = liveMailAccounts;

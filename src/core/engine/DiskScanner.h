@@ -367,6 +367,13 @@ struct DiskScanner {
     std::function<std::vector<DesktopEntries::Application>()> desktopApplications;
     // Where Flatpak and Snap keep their applications; by default this computer's places.
     SandboxRoots sandboxRoots;
+    // The folders of every application entry, each entry read even where an earlier folder's
+    // of the same name hides it: by default the desktop's (DesktopEntries::folders). The
+    // exports of Flatpak's installations are added to them.
+    std::function<std::vector<std::string>()> desktopEntryFolders;
+    // What tells a file that is surely gone from one on a disk not attached now; by default
+    // this computer's mount tables, read when asked.
+    std::function<DiskPlaces()> diskPlaces;
     // The folders a desktop entry's program is looked up in (PATH's form).
     std::string programSearchPath;
     // When a file was last opened: the date recorded for it, else, as this system records

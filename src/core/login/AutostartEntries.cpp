@@ -2,6 +2,8 @@
 
 #include "login/LoginItemNames.h"
 #include "login/LoginPrograms.h"
+#include "platform/AppPaths.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -46,8 +48,10 @@ std::string spokenList(const std::vector<std::string>& names) {
 
 } // namespace
 
+// As the session reads them: of a key written twice, the last line counts.
 bool AutostartEntries::isSwitchedOff(const DesktopEntry& entry) {
-    return entry.flag("Hidden") || entry.value("X-GNOME-Autostart-enabled") == "false";
+    return entry.lastValue("Hidden") == "true" ||
+           entry.lastValue("X-GNOME-Autostart-enabled") == "false";
 }
 
 std::optional<std::string> AutostartEntries::desktopNote(const DesktopEntry& entry,
@@ -125,10 +129,21 @@ std::vector<LoginItem> AutostartEntries::items() const {
 
 std::vector<URL> configDirs() {
     const char* value = std::getenv("XDG_CONFIG_DIRS");
-    std::vector<URL> folders;
+    std::vector<std::string> named;
     for (const auto& folder : splitNonEmpty(value ? value : "", ':'))
-        if (folder.front() == '/') folders.push_back(URL::fileURL(folder, true));
-    if (folders.empty()) folders.push_back(URL::fileURL("/etc/xdg", true));
+        if (folder.front() == '/') named.push_back(folder);
+    if (named.empty()) named.push_back("/etc/xdg");
+    // The user's own folder named among them holds the user's entries, not the system's:
+    // taken for the system's, an entry of the user's would be a copy of itself.
+    const std::string own = AppPaths::configHome();
+    const auto ownIdentity = identityOf(own);
+    std::vector<URL> folders;
+    for (const auto& folder : named) {
+        const auto identity = identityOf(folder);
+        const bool isOwn = ownIdentity ? identity == ownIdentity
+                                       : standardizedPath(folder) == standardizedPath(own);
+        if (!isOwn) folders.push_back(URL::fileURL(folder, true));
+    }
     return folders;
 }
 

@@ -24,7 +24,7 @@ struct AutostartEntries {
     // The user's entries (openAtLogin), then the system's (globalAgent).
     std::vector<LoginItem> items() const;
 
-    // Hidden=true, or X-GNOME-Autostart-enabled=false.
+    // Hidden=true, or X-GNOME-Autostart-enabled=false, in the key's last line.
     static bool isSwitchedOff(const DesktopEntry& entry);
     // Why the desktop leaves the entry out, in plain words; none when it starts it.
     static std::optional<std::string> desktopNote(const DesktopEntry& entry,
@@ -33,7 +33,8 @@ struct AutostartEntries {
     static constexpr const char* kExtension = "desktop";
 };
 
-// The folders of system-wide configuration: $XDG_CONFIG_DIRS, else /etc/xdg.
+// The folders of system-wide configuration: $XDG_CONFIG_DIRS, else /etc/xdg; never the
+// user's own configuration folder, should it be named among them.
 std::vector<URL> configDirs();
 
 } // namespace kelvora

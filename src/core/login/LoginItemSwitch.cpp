@@ -6,8 +6,8 @@
 #include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramSearch.h"
+#include "platform/Text.h"
 
-#include <algorithm>
 #include <unistd.h>
 
 namespace kelvora {
@@ -20,33 +20,23 @@ constexpr double kSwitchTimeout = 60;
 constexpr std::string_view kHidden = "Hidden";
 constexpr std::string_view kGnomeEnabled = "X-GNOME-Autostart-enabled";
 
-// The entry's text switched off (Hidden=true) or on (neither Hidden nor GNOME's own key
-// keeping it off); every other line as it was.
-std::string switchedText(const DesktopEntry& entry, bool on) {
-    if (!on) return entry.withValue(kHidden, "true");
-    DesktopEntry switched = entry;
-    if (switched.flag(kHidden))
-        switched = DesktopEntry::parse(switched.withValue(kHidden, "false"));
-    if (switched.value(kGnomeEnabled) == "false")
-        switched = DesktopEntry::parse(switched.withValue(kGnomeEnabled, "true"));
-    return switched.text();
+// A switch that finds the entry changed under it starts again from what is there now, this
+// many times at most.
+constexpr int kTries = 5;
+
+// Off: Hidden=true added as the group's last key, which is the line a session reads, and any
+// Hidden=false before it set too, for readers that take the first.
+std::string offText(const DesktopEntry& entry) {
+    return DesktopEntry::parse(entry.withValueReplaced(kHidden, "false", "true"))
+        .withLineAdded(kHidden, "true");
 }
 
-// A user entry that differs from the system's only in the keys that switch it, as the copy
-// that turns the system's off is: it holds nothing of the user's own.
-bool onlySwitches(const DesktopEntry& copy, const DesktopEntry& system) {
-    auto ownKeys = [](const DesktopEntry& entry) {
-        std::vector<std::string> keys = entry.keys();
-        std::erase_if(
-            keys, [](const std::string& key) { return key == kHidden || key == kGnomeEnabled; });
-        std::sort(keys.begin(), keys.end());
-        return keys;
-    };
-    auto keys = ownKeys(copy);
-    if (keys != ownKeys(system)) return false;
-    return std::all_of(keys.begin(), keys.end(), [&](const std::string& key) {
-        return copy.value(key) == system.value(key);
-    });
+// On: the line offText added taken out, then whatever else keeps the entry off set to on
+// (Hidden=true lines of the user's own, GNOME's switch), so off then on gives back the bytes.
+std::string onText(const DesktopEntry& entry) {
+    auto on = DesktopEntry::parse(entry.withoutLastLine(kHidden, "true").value_or(entry.text()));
+    on = DesktopEntry::parse(on.withValueReplaced(kHidden, "true", "false"));
+    return on.withValueReplaced(kGnomeEnabled, "false", "true");
 }
 
 std::string failed(bool on, const std::string& reason) {
@@ -55,15 +45,22 @@ std::string failed(bool on, const std::string& reason) {
            " " + reason + ".";
 }
 
-std::optional<std::string> write(const std::string& path, const std::string& text, bool on) {
-    if (FileResult made = createDirectories(parentPath(path)); !made)
-        return failed(on, made.reason);
-    if (FileResult written = writeFileAtomically(path, text); !written)
-        return failed(on, written.reason);
-    return std::nullopt;
-}
-
 } // namespace
+
+// What switching does to an entry, given what it holds now.
+struct LoginItemSwitch::Edit {
+    enum class Kind { nothing, write, remove, gone };
+    Kind kind = Kind::nothing;
+    std::string text;
+
+    // The entry switched, or nothing when it already is as asked.
+    static Edit switched(const DesktopEntry& entry, bool on) {
+        if (AutostartEntries::isSwitchedOff(entry) != on) return {};
+        std::string text = on ? onText(entry) : offText(entry);
+        if (text == entry.text()) return {};
+        return {Kind::write, std::move(text)};
+    }
+};
 
 LoginItemSwitch::LoginItemSwitch(Runner run)
     : uid(static_cast<uint32_t>(getuid())), run(std::move(run)),
@@ -125,15 +122,14 @@ std::optional<std::string> LoginItemSwitch::setOpenAtLogin(const LoginItem& item
 std::optional<std::string> LoginItemSwitch::setAutostart(const LoginItem& item, bool on) const {
     if (item.source == LoginItem::Source::globalAgent) return setSystemEntry(item, on);
     if (!item.file) return failed(on, "Its entry is gone");
-    const std::string& path = item.file->path();
-    auto entry = DesktopEntry::read(path);
-    if (!entry) return failed(on, "Could not read " + path);
-    return write(path, switchedText(*entry, on), on);
+    return rewrite(item.file->path(), on, [on](const std::optional<DesktopEntry>& entry) {
+        return entry ? Edit::switched(*entry, on) : Edit{Edit::Kind::gone, {}};
+    });
 }
 
 // For this user only: a user entry of the same name stands in for the system's. Turning it
-// off writes one that is hidden; turning it on removes it again, unless the user made it
-// their own, which is then only switched on.
+// off writes one that is hidden, or hides the one the user has; turning it on removes it
+// again only while it is exactly what turning off wrote, and otherwise switches it on.
 std::optional<std::string> LoginItemSwitch::setSystemEntry(const LoginItem& item, bool on) const {
     if (!item.file) return failed(on, "Its entry is gone");
     auto system = DesktopEntry::read(item.file->path());
@@ -141,21 +137,64 @@ std::optional<std::string> LoginItemSwitch::setSystemEntry(const LoginItem& item
     const std::string copyPath =
         item.userCopy ? item.userCopy->path()
                       : joinPath(userAutostart.path(), item.file->lastPathComponent());
-    std::optional<DesktopEntry> copy;
-    if (fileExists(copyPath)) {
-        copy = DesktopEntry::read(copyPath);
-        if (!copy) return failed(on, "Could not read " + copyPath);
+    return rewrite(copyPath, on, [&](const std::optional<DesktopEntry>& copy) {
+        if (!copy) return Edit::switched(*system, on);
+        // A link is the user's own way of keeping the entry, never one Kelvora made.
+        auto info = fileInfo(copyPath);
+        const bool kelvoras = info && info->isRegularFile() && copy->text() == offText(*system);
+        if (on && kelvoras && !AutostartEntries::isSwitchedOff(*system))
+            return Edit{Edit::Kind::remove, {}};
+        return Edit::switched(*copy, on);
+    });
+}
+
+// Reads the entry through its links, changes it, and puts the change in its place only while
+// the file there is still the one read; one changed meanwhile is read and changed again.
+std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, bool on,
+                                                    const Change& change) const {
+    const std::string written = pathThroughLinks(path);
+    clearTemporaries(userAutostart.path());
+    if (parentPath(written) != userAutostart.path()) clearTemporaries(parentPath(written));
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        const auto stamp = stampOf(written);
+        std::optional<DesktopEntry> entry;
+        if (stamp) {
+            entry = DesktopEntry::read(written);
+            if (!entry && stampOf(written) != stamp) continue;
+            if (!entry) return failed(on, "Could not read " + path);
+        }
+        const Edit edit = change(entry);
+        if (edit.kind == Edit::Kind::nothing) return std::nullopt;
+        if (edit.kind == Edit::Kind::gone) return failed(on, "Its entry is gone");
+        bool changed = false;
+        auto stillRead = [&] {
+            if (beforeReplace) beforeReplace(written);
+            changed = stampOf(written) != stamp;
+            return !changed;
+        };
+        if (edit.kind == Edit::Kind::remove) {
+            if (!stillRead()) continue;
+            if (FileResult removed = removeItem(path); !removed) return failed(on, removed.reason);
+            return std::nullopt;
+        }
+        if (FileResult made = createDirectories(parentPath(written)); !made)
+            return failed(on, made.reason);
+        FileResult done = writeFileAtomically(written, edit.text, stillRead);
+        if (done) return std::nullopt;
+        if (!changed) return failed(on, done.reason);
     }
-    if (!on) return write(copyPath, switchedText(copy ? *copy : *system, false), on);
-    if (!copy) {
-        if (!AutostartEntries::isSwitchedOff(*system)) return std::nullopt;
-        return write(copyPath, switchedText(*system, true), on);
+    return failed(on, "Another program kept changing " + path + " while Kelvora switched it");
+}
+
+// A switch cut short (the app killed mid-write) leaves its temporary file beside the entry;
+// only such files of this user's, named after an entry, are taken away.
+void LoginItemSwitch::clearTemporaries(const std::string& folder) const {
+    for (const FileInfo& info : listFolderThroughLink(URL::fileURL(folder, true)).entries) {
+        auto of = writtenByTemporary(info.name);
+        if (!of || !endsWith(*of, ".desktop") || !info.isRegularFile() || info.owner != uid)
+            continue;
+        removeItem(info.url.path());
     }
-    if (onlySwitches(*copy, *system) && !AutostartEntries::isSwitchedOff(*system)) {
-        if (FileResult removed = removeItem(copyPath); !removed) return failed(on, removed.reason);
-        return std::nullopt;
-    }
-    return write(copyPath, switchedText(*copy, true), on);
 }
 
 std::optional<std::string> LoginItemSwitch::setUnit(const LoginItem& item, bool on) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/LoginItem.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -12,8 +13,8 @@
 namespace kelvora {
 
 // Turns one login item on or off for the current user, without an administrator: launchd
-// jobs and the open-at-login list with their tools, autostart entries by writing the user's
-// own entries, and the user's systemd units with systemctl.
+// jobs and the open-at-login list with their tools, autostart entries by editing the user's
+// own entries in place, and the user's systemd units with systemctl.
 struct LoginItemSwitch {
     // Tool path and arguments in; the exit status, or nothing when the tool did not run to
     // its end.
@@ -24,6 +25,9 @@ struct LoginItemSwitch {
     Runner run;
     URL userAutostart;     // where the user's autostart entries go
     std::string systemctl; // its path; empty when this system has none
+    // Called with the file an entry is written to once it has been read and just before the
+    // change takes its place: where another program's write may fall. Nothing by default.
+    std::function<void(const std::string& path)> beforeReplace;
 
     explicit LoginItemSwitch(Runner run = defaultRunner());
 
@@ -49,6 +53,11 @@ private:
     std::optional<std::string> setOpenAtLogin(const LoginItem& item, bool on) const;
     std::optional<std::string> setAutostart(const LoginItem& item, bool on) const;
     std::optional<std::string> setSystemEntry(const LoginItem& item, bool on) const;
+    struct Edit;
+    using Change = std::function<Edit(const std::optional<DesktopEntry>& entry)>;
+    std::optional<std::string> rewrite(const std::string& path, bool on,
+                                       const Change& change) const;
+    void clearTemporaries(const std::string& folder) const;
     std::optional<std::string> setUnit(const LoginItem& item, bool on) const;
     bool succeeds(const std::string& tool, const std::vector<std::string>& arguments) const;
 };

@@ -80,9 +80,10 @@ namespace {
 
 // Entries in subfolders (as Wine makes them, `wine/Programs/App/App.desktop`) have the
 // identifier of their path below the folder with '-' for '/'. Linked subfolders are not
-// entered, so a loop of links cannot hold the listing.
+// entered, so a loop of links cannot hold the listing. Without the identifiers `seen` so far,
+// every file counts.
 void collect(const std::string& folder, const std::string& prefix, int depth,
-             std::vector<Application>& found, std::set<std::string>& seen) {
+             std::vector<Application>& found, std::set<std::string>* seen) {
     constexpr int kDeepestSubfolder = 4;
     for (const FileInfo& file : listFolder(URL::fileURL(folder, true)).entries) {
         if (file.isDirectory()) {
@@ -92,11 +93,13 @@ void collect(const std::string& folder, const std::string& prefix, int depth,
         }
         if (!endsWith(file.name, kSuffix)) continue;
         std::string id = prefix + file.name.substr(0, file.name.size() - kSuffix.size());
-        if (id.empty() || seen.count(id)) continue;
+        if (id.empty() || (seen && seen->count(id))) continue;
         auto entry = DesktopEntry::read(file.url.path());
         if (!entry) continue;
-        seen.insert(id);
-        if (entry->flag("Hidden")) continue;
+        if (seen) {
+            seen->insert(id);
+            if (entry->flag("Hidden")) continue;
+        }
         found.push_back({id, shownName(*entry, id), file.url.path(), entry->program().value_or(""),
                          entry->value("StartupWMClass").value_or(""),
                          entry->value("Icon").value_or("")});
@@ -109,7 +112,14 @@ std::vector<Application> applications(const std::vector<std::string>& folders) {
     std::vector<Application> found;
     std::set<std::string> seen;
     for (const auto& folder : folders)
-        collect(folder, "", 0, found, seen);
+        collect(folder, "", 0, found, &seen);
+    return found;
+}
+
+std::vector<Application> everyEntry(const std::vector<std::string>& folders) {
+    std::vector<Application> found;
+    for (const auto& folder : folders)
+        collect(folder, "", 0, found, nullptr);
     return found;
 }
 

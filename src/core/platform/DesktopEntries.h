@@ -32,5 +32,8 @@ std::optional<std::string> nameOf(const std::string& name, const std::vector<std
 // Every application with an entry in the folders or their subfolders, each identifier once
 // as the first folder holding it says, hidden ones left out.
 std::vector<Application> applications(const std::vector<std::string>& folders);
+// Every entry file in the folders and their subfolders, also one that an earlier folder's
+// entry of its identifier hides and one marked Hidden.
+std::vector<Application> everyEntry(const std::vector<std::string>& folders);
 
 } // namespace kelvora::DesktopEntries

@@ -80,6 +80,50 @@ bool isGroupHeader(std::string_view line) {
     return !text.empty() && text[0] == '[';
 }
 
+// A key line of a group, with where its parts lie in the text.
+struct KeySpan {
+    std::string key;
+    std::string rawValue;
+    size_t start = 0;      // of the line
+    size_t contentEnd = 0; // before the line's end, "\n" or "\r\n"
+    size_t valueStart = 0;
+    size_t valueEnd = 0; // before any blanks after the value
+};
+
+struct GroupSpans {
+    std::vector<KeySpan> keys;       // in file order
+    std::optional<size_t> headerEnd; // of the group's first header, before its line end
+    std::string lineEnd = "\n";      // the text's own: a text with any CRLF writes CRLF
+};
+
+GroupSpans groupSpans(std::string_view all, std::string_view group) {
+    GroupSpans spans;
+    if (all.find("\r\n") != std::string_view::npos) spans.lineEnd = "\r\n";
+    bool inGroup = false;
+    for (const Line& line : linesOf(all)) {
+        size_t contentEnd = line.end;
+        if (contentEnd > line.start && all[contentEnd - 1] == '\r') --contentEnd;
+        const std::string_view content = all.substr(line.start, contentEnd - line.start);
+        if (isGroupHeader(content)) {
+            inGroup = trimmed(content) == group;
+            if (inGroup && !spans.headerEnd) spans.headerEnd = contentEnd;
+            continue;
+        }
+        if (!inGroup) continue;
+        auto found = keyLine(content);
+        if (!found) continue;
+        size_t valueStart = line.start + content.find('=') + 1;
+        while (valueStart < contentEnd && (all[valueStart] == ' ' || all[valueStart] == '\t'))
+            ++valueStart;
+        size_t valueEnd = contentEnd;
+        while (valueEnd > valueStart && (all[valueEnd - 1] == ' ' || all[valueEnd - 1] == '\t'))
+            --valueEnd;
+        spans.keys.push_back(
+            {found->key, found->value, line.start, contentEnd, valueStart, valueEnd});
+    }
+    return spans;
+}
+
 // Exec's quoting: words split at blanks; inside double quotes a backslash keeps the next
 // character. Field codes are dropped and "%%" reads as "%".
 std::vector<std::string> execWordsOf(std::string_view exec) {
@@ -143,23 +187,20 @@ DesktopEntry DesktopEntry::parse(std::string text, std::string_view group) {
     DesktopEntry entry;
     entry.text_ = std::move(text);
     entry.group_ = group;
-    bool inMainGroup = false;
-    const std::string_view all = entry.text_;
-    for (const Line& line : linesOf(all)) {
-        const std::string_view content = all.substr(line.start, line.end - line.start);
-        if (isGroupHeader(content)) {
-            inMainGroup = trimmed(content) == group;
-            continue;
-        }
-        if (!inMainGroup) continue;
-        if (auto found = keyLine(content)) entry.keys_.push_back({found->key, found->value});
-    }
+    for (KeySpan& span : groupSpans(entry.text_, group).keys)
+        entry.keys_.push_back({std::move(span.key), std::move(span.rawValue)});
     return entry;
 }
 
 std::optional<std::string> DesktopEntry::value(std::string_view key) const {
     for (const Key& each : keys_)
         if (each.key == key) return unescaped(each.rawValue);
+    return std::nullopt;
+}
+
+std::optional<std::string> DesktopEntry::lastValue(std::string_view key) const {
+    for (auto each = keys_.rbegin(); each != keys_.rend(); ++each)
+        if (each->key == key) return unescaped(each->rawValue);
     return std::nullopt;
 }
 
@@ -235,35 +276,56 @@ bool DesktopEntry::showsIn(const std::vector<std::string>& desktops) const {
 }
 
 std::string DesktopEntry::withValue(std::string_view key, std::string_view value) const {
-    const std::string newLine = std::string(key) + "=" + std::string(value);
-    const std::string_view all = text_;
-    bool inMainGroup = false;
-    std::optional<size_t> afterLastKey;
-    std::optional<size_t> afterHeader;
-    for (const Line& line : linesOf(all)) {
-        const std::string_view content = all.substr(line.start, line.end - line.start);
-        if (isGroupHeader(content)) {
-            inMainGroup = trimmed(content) == group_;
-            if (inMainGroup && !afterHeader) afterHeader = line.end;
-            continue;
-        }
-        if (!inMainGroup) continue;
-        auto found = keyLine(content);
-        if (!found) continue;
-        if (found->key == key) {
-            std::string out = text_;
-            out.replace(line.start, line.end - line.start, newLine);
-            return out;
-        }
-        afterLastKey = line.end;
-    }
-    std::string out = text_;
-    if (auto at = afterLastKey ? afterLastKey : afterHeader) {
-        out.insert(*at, "\n" + newLine);
+    for (const KeySpan& span : groupSpans(text_, group_).keys) {
+        if (span.key != key) continue;
+        std::string out = text_;
+        out.replace(span.valueStart, span.valueEnd - span.valueStart, value);
         return out;
     }
-    if (!out.empty() && out.back() != '\n') out += '\n';
-    return out + group_ + "\n" + newLine + "\n";
+    return withLineAdded(key, value);
+}
+
+std::string DesktopEntry::withValueReplaced(std::string_view key, std::string_view from,
+                                            std::string_view to) const {
+    const std::vector<KeySpan> spans = groupSpans(text_, group_).keys;
+    std::string out = text_;
+    // From the end, so that the places of the lines before stay where they were.
+    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
+        if (span->key == key && span->rawValue == from)
+            out.replace(span->valueStart, span->valueEnd - span->valueStart, to);
+    return out;
+}
+
+std::string DesktopEntry::withLineAdded(std::string_view key, std::string_view value) const {
+    const GroupSpans spans = groupSpans(text_, group_);
+    const std::string line = std::string(key) + "=" + std::string(value);
+    std::string out = text_;
+    auto after = spans.keys.empty() ? spans.headerEnd : spans.keys.back().contentEnd;
+    if (after) {
+        // The new line ends as the one it follows did; that one ends as the text's lines do.
+        const bool crlf = *after < out.size() ? out[*after] == '\r' : spans.lineEnd == "\r\n";
+        out.insert(*after, (crlf ? "\r\n" : "\n") + line);
+        return out;
+    }
+    if (!out.empty() && out.back() != '\n') out += spans.lineEnd;
+    return out + group_ + spans.lineEnd + line + spans.lineEnd;
+}
+
+std::optional<std::string> DesktopEntry::withoutLastLine(std::string_view key,
+                                                         std::string_view value) const {
+    const GroupSpans spans = groupSpans(text_, group_);
+    if (spans.keys.empty()) return std::nullopt;
+    const KeySpan& last = spans.keys.back();
+    const std::string line = std::string(key) + "=" + std::string(value);
+    if (std::string_view(text_).substr(last.start, last.contentEnd - last.start) != line)
+        return std::nullopt;
+    // The line end before it goes with it, as withLineAdded put it there.
+    size_t from = last.start;
+    if (from > 0 && text_[from - 1] == '\n') --from;
+    if (from > 0 && text_[from - 1] == '\r') --from;
+    std::string out = text_;
+    out.erase(from, last.contentEnd - from);
+    return out;
 }
 
 std::string messagesLocale() {

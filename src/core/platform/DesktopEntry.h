@@ -26,6 +26,8 @@ public:
     // The value of `key` with its escapes read (\s, \n, \t, \r, \\); none when absent. The
     // first of two lines with one key counts.
     std::optional<std::string> value(std::string_view key) const;
+    // The value of the key's last line: what a session reads of a key written twice.
+    std::optional<std::string> lastValue(std::string_view key) const;
     // `key` in the language of `locale` ("fr_CH.UTF-8@euro"): key[fr_CH@euro], key[fr_CH],
     // key[fr@euro], key[fr], then key itself.
     std::optional<std::string> localized(std::string_view key, std::string_view locale) const;
@@ -48,9 +50,21 @@ public:
     // OnlyShowIn and NotShowIn. Without a desktop named, only an OnlyShowIn entry hides.
     bool showsIn(const std::vector<std::string>& desktops) const;
 
-    // The entry's text with `key` set to `value` in its group, replacing the key's line or
-    // adding one after the group's last key; every other line stays as it was.
+    // The texts below change only what they say: every other byte stays, line ends (CRLF
+    // too), spacing around '=' and a missing last line end included.
+
+    // The entry's text with `key` set to `value` in its group, in the key's first line or in
+    // a line added after the group's last key.
     std::string withValue(std::string_view key, std::string_view value) const;
+    // With every line of `key` in the group that reads `from` set to `to`.
+    std::string withValueReplaced(std::string_view key, std::string_view from,
+                                  std::string_view to) const;
+    // With a line `key=value` added after the group's last key (after its header when it has
+    // none, in a new group when there is none), ending as the lines around it end.
+    std::string withLineAdded(std::string_view key, std::string_view value) const;
+    // Without the group's last key line, when it reads exactly `key=value`, as withLineAdded
+    // adds it; none otherwise.
+    std::optional<std::string> withoutLastLine(std::string_view key, std::string_view value) const;
     const std::string& text() const { return text_; }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -199,31 +200,46 @@ ListError listingError(const URL& folder, bool throughLink) {
     return listOpening(folder, throughLink ? 0 : O_NOFOLLOW, 1).error;
 }
 
-FileResult writeFileAtomically(const std::string& path, std::string_view bytes) {
+FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
+                               const std::function<bool()>& beforeRename) {
     std::string folder = parentPath(path);
     std::string pattern = joinPath(folder, "." + lastComponent(path) + ".XXXXXX");
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    auto failed = [&](int error) {
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
+    };
     int fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        return FileResult::failure("Could not write " + path + ": " + describeFileError(errno));
-    fchmod(fd, 0644);
-    if (int error = writeAll(fd, bytes); error != 0) {
+    if (fd < 0) return failed(errno);
+    auto give = [&](int error) {
         close(fd);
         unlink(name.data());
-        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
-    }
-    int synced = fsync(fd) == 0 ? 0 : errno;
+        return failed(error);
+    };
+    struct stat replaced {};
+    struct stat made {};
+    const bool replacing = lstat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+    // The owner first: changing it clears the set-id bits the mode then puts back.
+    if (replacing && fstat(fd, &made) == 0 &&
+        (made.st_uid != replaced.st_uid || made.st_gid != replaced.st_gid) &&
+        fchown(fd, replaced.st_uid, replaced.st_gid) != 0)
+        return give(errno);
+    if (fchmod(fd, replacing ? replaced.st_mode & 07777 : 0644) != 0) return give(errno);
+    if (int error = writeAll(fd, bytes); error != 0) return give(error);
+    if (fsync(fd) != 0) return give(errno);
     int closed = close(fd) == 0 ? 0 : errno;
-    if (synced != 0 || closed != 0) {
-        int error = synced != 0 ? synced : closed;
+    if (closed != 0) {
         unlink(name.data());
-        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
+        return failed(closed);
+    }
+    if (beforeRename && !beforeRename()) {
+        unlink(name.data());
+        return FileResult::failure("Could not write " + path + ": it changed meanwhile");
     }
     if (rename(name.data(), path.c_str()) != 0) {
         int error = errno;
         unlink(name.data());
-        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
+        return failed(error);
     }
     int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -231,6 +247,17 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes) 
         close(dirFd);
     }
     return FileResult::success();
+}
+
+std::optional<std::string> writtenByTemporary(const std::string& name) {
+    // mkostemp's six letters and digits after the written file's name, hidden.
+    constexpr size_t kSuffix = 6;
+    if (name.size() < kSuffix + 3 || name.front() != '.') return std::nullopt;
+    const size_t dot = name.size() - kSuffix - 1;
+    if (name[dot] != '.') return std::nullopt;
+    for (size_t i = dot + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return std::nullopt;
+    return name.substr(1, dot - 1);
 }
 
 int writeAll(int fd, std::string_view bytes) {
@@ -377,6 +404,26 @@ FileResult setModificationDate(const std::string& path, Date date) {
         return FileResult::success();
     return FileResult::failure("Could not set the date of " + path + ": " +
                                describeFileError(errno));
+}
+
+std::string pathThroughLinks(const std::string& path) {
+    std::string through = path;
+    // As many links as the kernel itself follows.
+    for (int hop = 0; hop < 40; ++hop) {
+        char target[4096];
+        const ssize_t length = readlink(through.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<size_t>(length) == sizeof target) break;
+        const std::string next(target, static_cast<size_t>(length));
+        through =
+            standardizedPath(next.front() == '/' ? next : joinPath(parentPath(through), next));
+    }
+    return through;
+}
+
+std::optional<FileStamp> stampOf(const std::string& path) {
+    auto info = fileInfo(path);
+    if (!info) return std::nullopt;
+    return FileStamp{info->device, info->inode, info->logicalSize, info->modified};
 }
 
 std::optional<std::string> realPath(const std::string& path) {

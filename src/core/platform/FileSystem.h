@@ -55,6 +55,22 @@ std::optional<FileInfo> fileInfo(const std::string& path);
 
 // The path with every link and dot resolved; none when some part of it does not exist.
 std::optional<std::string> realPath(const std::string& path);
+// The file that writing `path` changes: the path itself, or where the links in its place lead
+// (a file the user keeps with their dotfiles), so that the link stays a link. Only the final
+// links are followed, as many as the kernel follows; the last one may lead nowhere yet.
+std::string pathThroughLinks(const std::string& path);
+
+// Which file a path holds: a write by anyone, in place or by renaming another file over it,
+// shows as another stamp.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    Date modified{};
+    bool operator==(const FileStamp&) const = default;
+};
+// Of what the path names, a final link itself; none when nothing is there.
+std::optional<FileStamp> stampOf(const std::string& path);
 bool fileExists(const std::string& path); // without following a final link
 bool isExecutableFile(const std::string& path);
 // Lets whoever runs a scan learn, from the descriptor a listing reads through, what each
@@ -117,8 +133,15 @@ BoundedRead readFileAtMost(const std::string& path, std::size_t maxBytes);
 int writeAll(int fd, std::string_view bytes);
 
 // Writes through a temporary file in the same folder, synced, then renamed into place,
-// so a reader sees the old contents or the new, never a torn file.
-FileResult writeFileAtomically(const std::string& path, std::string_view bytes);
+// so a reader sees the old contents or the new, never a torn file. The new file keeps the mode
+// and owner of the file it replaces (a private one stays private); a new one is 0644.
+// `beforeRename`, when given, is asked once the new bytes are safe on disk, just before they
+// take the old file's place: false leaves the old file as it is and fails the write.
+FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
+                               const std::function<bool()>& beforeRename = {});
+// The name of the file whose write left this temporary behind (".notes.desktop.Ab3xZ9" is one
+// of "notes.desktop"); none for any other name. Only a write cut short leaves one.
+std::optional<std::string> writtenByTemporary(const std::string& name);
 // The whole of a regular file of at most `maxBytes`, a limit fitting its kind; nothing for a
 // missing, larger or unreadable file, a folder, a pipe or a device.
 std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes);

@@ -1,8 +1,10 @@
 #include "platform/SandboxApps.h"
 
+#include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
+#include <cstdlib>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -10,13 +12,18 @@
 namespace kelvora {
 
 SandboxRoots SandboxRoots::live(const URL& dataHome) {
-    return under(URL::fileURL("/", true), dataHome);
+    SandboxRoots roots = under(URL::fileURL("/", true), dataHome);
+    for (const char* variable : {"FLATPAK_USER_DIR", "FLATPAK_SYSTEM_DIR"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value == '/') roots.flatpakMoved.push_back(URL::fileURL(value, true));
+    }
+    return roots;
 }
 
 SandboxRoots SandboxRoots::under(const URL& root, const URL& dataHome) {
-    return {dataHome.appending("flatpak", true), root.appending("var/lib/flatpak", true),
-            root.appending("etc/flatpak", true), root.appending("snap", true),
-            root.appending("var/lib/snapd", true)};
+    return {dataHome.appending("flatpak", true),   root.appending("var/lib/flatpak", true),
+            root.appending("etc/flatpak", true),   root.appending("snap", true),
+            root.appending("var/lib/snapd", true), {}};
 }
 
 namespace SandboxApps {
@@ -32,20 +39,48 @@ bool isFolder(const URL& url) {
     return stat(url.path().c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The Path= lines of an installations.d file ("[Installation "extra"]" groups).
-std::vector<URL> configuredPaths(const URL& file) {
+// The installations a file of installations.d names: each group [Installation "id"] with its
+// Path, read as a key file (blanks around "=", comments, escapes). None when the file could
+// not be read or a group names no absolute path, as then no one knows where that one is.
+std::optional<std::vector<URL>> configuredPaths(const URL& file) {
     BoundedRead read = readFileAtMost(file.path(), kMaxConfigBytes);
+    if (!read.ok()) return std::nullopt;
     std::vector<URL> paths;
-    if (!read.ok()) return paths;
     std::istringstream lines(read.bytes);
     std::string line;
     while (std::getline(lines, line)) {
-        line = trimmed(line);
-        if (!startsWith(line, "Path=")) continue;
-        std::string path = trimmed(line.substr(5));
-        if (startsWith(path, "/")) paths.push_back(URL::fileURL(path, true));
+        const std::string header = trimmed(line);
+        if (!startsWith(header, "[Installation ") || !endsWith(header, "]")) continue;
+        auto path = DesktopEntry::parse(read.bytes, header).value("Path");
+        if (!path || !startsWith(*path, "/")) return std::nullopt;
+        paths.push_back(URL::fileURL(*path, true));
     }
     return paths;
+}
+
+// Whether the applications an installation holds can be read: its app folder is there and
+// can be listed, or is surely not there (one that has installed nothing yet).
+bool appsReadable(const URL& installation, const DiskPlaces& places) {
+    const URL apps = installation.appending("app", true);
+    switch (presenceOf(apps.path(), places)) {
+    case Presence::gone:
+        return true;
+    case Presence::unknown:
+        return false;
+    case Presence::present:
+        break;
+    }
+    return listingError(apps, true) == ListError::none;
+}
+
+// The applications of one installation; none when its app folder could not be listed.
+std::optional<std::vector<SandboxApp>> appsOf(const URL& installation) {
+    Listing listing = listFolderThroughLink(installation.appending("app", true));
+    if (!listing.ok() && listing.error != ListError::notFound) return std::nullopt;
+    std::vector<SandboxApp> apps;
+    for (const auto& entry : listing.entries)
+        if (entry.isDirectory()) apps.push_back({SandboxApp::Kind::flatpak, entry.name, entry.url});
+    return apps;
 }
 
 // A snap's name from its file in snapd's folder: "<name>_<revision>.snap".
@@ -58,31 +93,65 @@ std::optional<std::string> snapName(const std::string& fileName) {
 
 } // namespace
 
-std::vector<URL> flatpakInstallations(const SandboxRoots& roots) {
+std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& roots,
+                                                           const DiskPlaces& places) {
     std::vector<URL> candidates = {roots.flatpakUser, roots.flatpakSystem};
-    for (const auto& entry :
-         listFolderThroughLink(roots.flatpakConfig.appending("installations.d", true)).entries)
-        if (entry.isRegularFile() && endsWith(entry.name, ".conf"))
-            for (auto& path : configuredPaths(entry.url))
-                candidates.push_back(std::move(path));
-    std::vector<URL> found;
+    candidates.insert(candidates.end(), roots.flatpakMoved.begin(), roots.flatpakMoved.end());
+    std::vector<FlatpakInstallation> unreadConfiguration;
+    const URL configured = roots.flatpakConfig.appending("installations.d", true);
+    const Listing listing = listFolderThroughLink(configured);
+    if (!listing.ok() && (listing.error != ListError::notFound ||
+                          presenceOf(configured.path(), places) == Presence::unknown))
+        unreadConfiguration.push_back({configured, false});
+    for (const auto& entry : listing.entries) {
+        if (entry.isDirectory() || !endsWith(entry.name, ".conf")) continue;
+        if (auto paths = configuredPaths(entry.url))
+            candidates.insert(candidates.end(), paths->begin(), paths->end());
+        else
+            unreadConfiguration.push_back({entry.url, false});
+    }
+    std::vector<FlatpakInstallation> found;
     std::set<std::string> seen;
-    for (const auto& folder : candidates)
-        if (isFolder(folder) && seen.insert(folder.standardized().path()).second)
-            found.push_back(folder);
+    for (const auto& folder : candidates) {
+        if (!seen.insert(folder.standardized().path()).second) continue;
+        const Presence presence = presenceOf(folder.path(), places);
+        // A file where an installation would be is none.
+        if (presence == Presence::gone || (presence == Presence::present && !isFolder(folder)))
+            continue;
+        found.push_back({folder, presence == Presence::present && appsReadable(folder, places)});
+    }
+    found.insert(found.end(), unreadConfiguration.begin(), unreadConfiguration.end());
     return found;
 }
 
-std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots) {
-    return flatpakApps(flatpakInstallations(roots));
+std::vector<URL> flatpakInstallations(const SandboxRoots& roots, const DiskPlaces& places) {
+    std::vector<URL> folders;
+    for (const auto& installation : knownFlatpakInstallations(roots, places))
+        if (installation.readable) folders.push_back(installation.folder);
+    return folders;
+}
+
+std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots, const DiskPlaces& places) {
+    return flatpakApps(flatpakInstallations(roots, places));
 }
 
 std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations) {
     std::vector<SandboxApp> apps;
     for (const auto& installation : installations)
-        for (const auto& entry : listFolderThroughLink(installation.appending("app", true)).entries)
-            if (entry.isDirectory())
-                apps.push_back({SandboxApp::Kind::flatpak, entry.name, entry.url});
+        if (auto held = appsOf(installation)) apps.insert(apps.end(), held->begin(), held->end());
+    return apps;
+}
+
+std::optional<std::vector<SandboxApp>> everyFlatpakApp(const SandboxRoots& roots,
+                                                       const DiskPlaces& places) {
+    const auto known = knownFlatpakInstallations(roots, places);
+    if (known.empty()) return std::nullopt;
+    std::vector<SandboxApp> apps;
+    for (const auto& installation : known) {
+        auto held = installation.readable ? appsOf(installation.folder) : std::nullopt;
+        if (!held) return std::nullopt;
+        apps.insert(apps.end(), held->begin(), held->end());
+    }
     return apps;
 }
 
@@ -105,9 +174,9 @@ std::vector<SandboxApp> snaps(const SandboxRoots& roots) {
     return found;
 }
 
-std::vector<URL> appFolders(const SandboxRoots& roots) {
+std::vector<URL> appFolders(const SandboxRoots& roots, const DiskPlaces& places) {
     std::vector<URL> folders;
-    for (const auto& installation : flatpakInstallations(roots))
+    for (const auto& installation : flatpakInstallations(roots, places))
         folders.push_back(installation.appending("app", true));
     folders.push_back(roots.snapMounts);
     return folders;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FilePresence.h"
 #include "platform/Url.h"
 
 #include <optional>
@@ -16,6 +17,9 @@ struct SandboxRoots {
     URL flatpakConfig; // /etc/flatpak, whose installations.d names further installations
     URL snapMounts;    // /snap, one folder per installed snap
     URL snapd;         // /var/lib/snapd, with snaps/<name>_<revision>.snap
+    // Where $FLATPAK_USER_DIR and $FLATPAK_SYSTEM_DIR move Flatpak's own installations. The
+    // usual places still count: a session started without them uses those.
+    std::vector<URL> flatpakMoved;
     bool operator==(const SandboxRoots&) const = default;
 
     static SandboxRoots live(const URL& dataHome);
@@ -32,20 +36,40 @@ struct SandboxApp {
     bool operator==(const SandboxApp&) const = default;
 };
 
+// One of Flatpak's installations, and whether the applications it holds could be read now.
+// One that could not be read (on a disk not attached now, behind a folder this user may not
+// read) may hold any application. A file of installations.d that could not be read, or names
+// no absolute Path, stands as one that could not be read, at the file's place.
+struct FlatpakInstallation {
+    URL folder;
+    bool readable = true;
+    bool operator==(const FlatpakInstallation&) const = default;
+};
+
 namespace SandboxApps {
 
-// The folders of Flatpak's installations that exist: the user's, the system's and those its
-// installations.d names.
-std::vector<URL> flatpakInstallations(const SandboxRoots& roots);
-// Every application of every Flatpak installation, in the order of the installations.
-std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots);
+// Every installation Flatpak knows of that is there or may be: the user's, the system's,
+// those the environment moves them to and those installations.d names, each once.
+std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& roots,
+                                                           const DiskPlaces& places);
+// The folders of the installations that could be read.
+std::vector<URL> flatpakInstallations(const SandboxRoots& roots,
+                                      const DiskPlaces& places = DiskPlaces::live());
+// Every application of the installations that could be read, in their order.
+std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots,
+                                    const DiskPlaces& places = DiskPlaces::live());
 std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations);
+// Every application of every installation; none when Flatpak has no installation here or any
+// of them could not be read, so that nothing says which of its apps are gone.
+std::optional<std::vector<SandboxApp>> everyFlatpakApp(const SandboxRoots& roots,
+                                                       const DiskPlaces& places);
 // Whether snapd is on this computer, so that it can say which snaps are gone.
 bool hasSnapd(const SandboxRoots& roots);
 // Every installed snap, once, mounted or only downloaded.
 std::vector<SandboxApp> snaps(const SandboxRoots& roots);
 // The folders whose entries are the installed applications, to be watched for removals.
-std::vector<URL> appFolders(const SandboxRoots& roots);
+std::vector<URL> appFolders(const SandboxRoots& roots,
+                            const DiskPlaces& places = DiskPlaces::live());
 
 } // namespace SandboxApps
 } // namespace kelvora

@@ -2,6 +2,7 @@
 
 #include "platform/AppImages.h"
 #include "platform/DesktopEntry.h"
+#include "platform/FilePresence.h"
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
 #include "platform/PackageName.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <functional>
+#include <map>
 #include <set>
 #include <unistd.h>
 
@@ -17,10 +20,13 @@ namespace kelvora {
 
 namespace {
 
+// As many links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
+
 // One desktop entry, as far as an AppImage's removal needs it.
 struct EntryFacts {
     URL file;
-    std::string program; // the file its Exec runs, links resolved where it exists
+    std::string program; // where the file its Exec runs leads (see leadsTo)
     std::optional<FileIdentity> runs;
     std::string name;
     std::string icon;
@@ -39,17 +45,45 @@ struct Surroundings {
     std::vector<EntryFacts> entries;
     std::vector<FileInfo> held; // what the AppImage folders hold
     std::vector<LinkFacts> links;
-    URL icons; // the user's icons folder
-    // It and its themes' size and context folders, listed once an icon is looked up by name.
-    mutable std::optional<std::vector<URL>> iconPlaces;
+    // The user's hicolor theme and pixmaps folder: what the desktop integration of an
+    // AppImage writes its icons to, and the only places they are taken from.
+    std::array<URL, 2> iconFolders;
+    // Every folder of application entries, the system's and Flatpak's exports included.
+    std::function<std::vector<std::string>()> entryFolders;
+    // The files of the icon folders by name, and every entry of entryFolders, read once an
+    // AppImage has an icon to take.
+    mutable std::optional<std::multimap<std::string, URL>> iconFiles;
+    mutable std::optional<std::vector<DesktopEntries::Application>> everyEntry;
 };
 
 constexpr std::array<const char*, 4> kIconExtensions = {".png", ".svg", ".svgz", ".xpm"};
 
+std::optional<std::string> linkText(const std::string& path) {
+    char buffer[PATH_MAX];
+    ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
+    if (length <= 0 || length >= static_cast<ssize_t>(sizeof buffer)) return std::nullopt;
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+// Where an absolute path leads with each link on it followed as far as the links are there;
+// what is missing stays as written. So a file that is gone is still known whichever path
+// named it.
+std::string leadsTo(const std::string& path, int links = 0) {
+    if (auto real = realPath(path)) return *real;
+    const std::string parent = parentPath(path);
+    if (parent == path || links > kMaxLinks) return path;
+    auto info = fileInfo(path);
+    if (auto target = info && info->isSymlink() ? linkText(path) : std::nullopt)
+        return leadsTo(
+            standardizedPath(startsWith(*target, "/") ? *target : joinPath(parent, *target)),
+            links + 1);
+    return joinPath(leadsTo(parent, links), lastComponent(path));
+}
+
 std::string programOf(const std::string& written, std::string_view searchPath) {
     if (auto file = AppImages::programFile(written, searchPath)) return *file;
     // A program that is gone is still known by the path its entry names.
-    return startsWith(written, "/") ? standardizedPath(written) : std::string();
+    return startsWith(written, "/") ? leadsTo(standardizedPath(written)) : std::string();
 }
 
 EntryFacts factsOf(const URL& file, const std::string& program, std::string name, std::string icon,
@@ -86,15 +120,9 @@ std::vector<FileInfo> entriesIn(const std::vector<URL>& folders) {
 
 std::vector<LinkFacts> linksAmong(const std::vector<FileInfo>& held) {
     std::vector<LinkFacts> links;
-    for (const auto& entry : held) {
-        if (!entry.isSymlink()) continue;
-        char buffer[PATH_MAX];
-        ssize_t length = readlink(entry.url.path().c_str(), buffer, sizeof buffer - 1);
-        if (length <= 0) continue;
-        std::string target(buffer, static_cast<size_t>(length));
-        if (!startsWith(target, "/")) target = joinPath(parentPath(entry.url.path()), target);
-        links.push_back({entry.url, standardizedPath(target), identityOf(entry.url.path())});
-    }
+    for (const auto& entry : held)
+        if (entry.isSymlink())
+            links.push_back({entry.url, leadsTo(entry.url.path()), identityOf(entry.url.path())});
     return links;
 }
 
@@ -104,86 +132,111 @@ bool hasIconExtension(const std::string& name) {
     return false;
 }
 
-// The top of the icons folder, then every theme's size and context folders
-// (hicolor/256x256/apps).
-const std::vector<URL>& iconPlacesOf(const Surroundings& around) {
-    if (around.iconPlaces) return *around.iconPlaces;
+// The files of the hicolor theme's size and context folders (hicolor/256x256/apps) and of
+// the pixmaps folder, by name. Linked folders are not entered.
+const std::multimap<std::string, URL>& iconFilesOf(const Surroundings& around) {
+    if (around.iconFiles) return *around.iconFiles;
     auto folders = [](const URL& in) {
         std::vector<URL> inner;
         for (const auto& entry : listFolder(in).entries)
             if (entry.isDirectory()) inner.push_back(entry.url);
         return inner;
     };
-    std::vector<URL> places = {around.icons};
-    for (const URL& theme : folders(around.icons))
-        for (const URL& size : folders(theme))
-            for (const URL& context : folders(size))
-                places.push_back(context);
-    return around.iconPlaces.emplace(std::move(places));
+    std::vector<URL> places = {around.iconFolders[1]};
+    for (const URL& size : folders(around.iconFolders[0]))
+        for (const URL& context : folders(size))
+            places.push_back(context);
+    std::multimap<std::string, URL> files;
+    for (const URL& place : places)
+        for (const auto& entry : listFolder(place).entries)
+            if (!entry.isDirectory()) files.emplace(entry.name, entry.url);
+    return around.iconFiles.emplace(std::move(files));
 }
 
-// The files of an icon in the user's icons folder: a path inside it, or a name looked up in
-// its places.
-std::vector<URL> iconFiles(const std::string& icon, const Surroundings& around) {
-    const URL& folder = around.icons;
-    std::vector<URL> found;
-    if (startsWith(icon, "/")) {
-        const std::string path = standardizedPath(icon);
-        auto info = fileInfo(path);
-        if (info && !info->isDirectory() && path != folder.path() &&
-            isSameOrInside(path, folder.path()))
-            found.push_back(URL::fileURL(path));
-        return found;
-    }
-    if (icon.empty() || icon.find('/') != std::string::npos || icon == "." || icon == "..")
-        return found;
+// The files an entry's Icon names: a path as written, or a name looked up in the icon
+// folders with or without its extension.
+std::vector<URL> filesNamed(const std::string& icon, const Surroundings& around) {
+    if (startsWith(icon, "/")) return {URL::fileURL(standardizedPath(icon))};
+    if (icon.empty() || icon.find('/') != std::string::npos) return {};
     std::vector<std::string> names;
     if (hasIconExtension(icon))
         names = {icon};
     else
         for (const char* extension : kIconExtensions)
             names.push_back(icon + extension);
-    for (const URL& place : iconPlacesOf(around))
-        for (const auto& name : names) {
-            auto info = fileInfo(place.appending(name));
-            if (info && !info->isDirectory()) found.push_back(info->url);
-        }
+    std::vector<URL> found;
+    const auto& files = iconFilesOf(around);
+    for (const auto& name : names)
+        for (auto [at, end] = files.equal_range(name); at != end; ++at)
+            found.push_back(at->second);
     return found;
+}
+
+// Whether a file lies in one of the icon folders once every link on the way is followed;
+// a folder that is itself a link (to the Pictures folder, say) holds none of its icons.
+bool inIconFolders(const URL& file, const Surroundings& around) {
+    auto info = fileInfo(file);
+    auto folder = realPath(parentPath(file.path()));
+    if (!info || info->isDirectory() || !folder) return false;
+    return std::any_of(around.iconFolders.begin(), around.iconFolders.end(), [&](const URL& root) {
+        auto rootInfo = fileInfo(root);
+        auto real = realPath(root.path());
+        return rootInfo && rootInfo->isDirectory() && real && isSameOrInside(*folder, *real);
+    });
+}
+
+bool sameFile(const URL& a, const URL& b) {
+    auto identity = identityOf(a.path());
+    return (identity && identity == identityOf(b.path())) || leadsTo(a.path()) == leadsTo(b.path());
+}
+
+// Whether an entry that stays, the user's or the system's, names the icon file in any
+// spelling: a bare name, a name with its extension, a path, a link to it.
+bool namedByAnother(const URL& icon, const std::vector<URL>& taken, const Surroundings& around) {
+    std::set<std::string> takenPaths;
+    for (const URL& entry : taken)
+        takenPaths.insert(standardizedPath(entry.path()));
+    auto names = [&](const std::string& entry, const std::string& value) {
+        if (value.empty() || takenPaths.count(standardizedPath(entry))) return false;
+        const auto files = filesNamed(value, around);
+        return std::any_of(files.begin(), files.end(),
+                           [&](const URL& file) { return sameFile(file, icon); });
+    };
+    for (const auto& entry : around.entries)
+        if (names(entry.file.path(), entry.icon)) return true;
+    if (!around.everyEntry)
+        around.everyEntry.emplace(DesktopEntries::everyEntry(around.entryFolders()));
+    for (const auto& entry : *around.everyEntry)
+        if (names(entry.path, entry.icon)) return true;
+    return false;
 }
 
 void appendOnce(std::vector<URL>& list, const URL& url) {
     if (std::find(list.begin(), list.end(), url) == list.end()) list.push_back(url);
 }
 
-// What goes with the AppImage at `file`: its identity where it exists, its path where it is
-// gone.
+// What goes with the AppImage at `file`: what its desktop integration made for it, known by
+// the file's identity where it exists, by where its path leads where it is gone.
 DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     const auto identity = identityOf(file.path());
+    const std::string goneAt = identity ? std::string() : leadsTo(standardizedPath(file.path()));
     auto runsIt = [&](const std::optional<FileIdentity>& runs, const std::string& path) {
-        return identity ? runs == identity : path == file.path();
+        return identity ? runs == identity : !runs && path == goneAt;
     };
     DiskScanner::AppImageApp app{file, {}, {}, {}, {}, {}};
-    std::vector<std::string> icons;
+    std::vector<URL> icons;
     for (const auto& entry : around.entries) {
         if (!runsIt(entry.runs, entry.program)) continue;
         if (app.name.empty()) app.name = entry.name;
         if (!entry.own) continue;
         appendOnce(app.entries, entry.file);
-        if (!entry.icon.empty()) icons.push_back(entry.icon);
+        for (const URL& icon : filesNamed(entry.icon, around))
+            if (inIconFolders(icon, around)) appendOnce(icons, icon);
     }
     for (const auto& link : around.links)
         if (runsIt(link.leadsTo, link.target)) appendOnce(app.links, link.link);
-    // An icon that an entry staying behind names stays for it.
-    for (const auto& icon : icons) {
-        bool namedElsewhere =
-            std::any_of(around.entries.begin(), around.entries.end(), [&](const EntryFacts& other) {
-                return other.icon == icon && std::find(app.entries.begin(), app.entries.end(),
-                                                       other.file) == app.entries.end();
-            });
-        if (!namedElsewhere)
-            for (const URL& found : iconFiles(icon, around))
-                appendOnce(app.icons, found);
-    }
+    for (const URL& icon : icons)
+        if (!namedByAnother(icon, app.entries, around)) app.icons.push_back(icon);
     app.data = AppImages::portableFolders(file);
     if (app.name.empty()) app.name = packageName(file.lastPathComponent());
     if (app.name.empty()) app.name = file.deletingPathExtension().lastPathComponent();
@@ -216,12 +269,28 @@ std::vector<EntryFacts> entriesOf(const DiskScanner& scanner) {
     return entries;
 }
 
+// The desktop's entry folders and the exports of every Flatpak installation that can be read.
+std::vector<std::string> entryFoldersOf(const DiskScanner& scanner) {
+    std::vector<std::string> folders =
+        scanner.desktopEntryFolders ? scanner.desktopEntryFolders() : std::vector<std::string>();
+    for (const URL& installation :
+         SandboxApps::flatpakInstallations(scanner.sandboxRoots, scanner.diskPlaces())) {
+        const std::string exports =
+            standardizedPath(joinPath(installation.path(), "exports/share/applications"));
+        if (std::find(folders.begin(), folders.end(), exports) == folders.end())
+            folders.push_back(exports);
+    }
+    return folders;
+}
+
 Surroundings surroundingsOf(const DiskScanner& scanner) {
     Surroundings around;
     around.entries = entriesOf(scanner);
     around.held = entriesIn(AppImages::folders(scanner.home));
     around.links = linksAmong(around.held);
-    around.icons = HomeFolders(scanner.home).data().appending("icons", true);
+    const URL data = HomeFolders(scanner.home).data();
+    around.iconFolders = {data.appending("icons/hicolor", true), data.appending("pixmaps", true)};
+    around.entryFolders = [&scanner] { return entryFoldersOf(scanner); };
     return around;
 }
 
@@ -266,7 +335,8 @@ std::optional<DiskScanner::AppImageApp> DiskScanner::appImage(const URL& file) c
 
 std::optional<DiskScanner::AppImageApp> DiskScanner::goneAppImage(const InstalledApp& app) const {
     const URL file = URL::fileURL(app.path);
-    if (fileInfo(file)) return std::nullopt;
+    // One on a disk that is not attached now is not gone.
+    if (presenceOf(file.path(), diskPlaces()) != Presence::gone) return std::nullopt;
     AppImageApp gone = gather(file, surroundingsOf(*this));
     gone.name = app.name;
     if (gone.companions().empty()) return std::nullopt;

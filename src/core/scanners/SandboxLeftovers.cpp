@@ -58,7 +58,8 @@ ScanItem sandboxItem(const SandboxApp& gone, int64_t bytes, std::optional<Date> 
 
 } // namespace
 
-// None when the tool is not on this computer: then nothing says its apps are gone.
+// None when the tool is not on this computer, or when an installation of it could not be read
+// now: then nothing says its apps are gone.
 std::optional<std::set<std::string>> DiskScanner::sandboxInstalled(SandboxApp::Kind kind) const {
     std::set<std::string> ids;
     if (kind == Kind::snap) {
@@ -67,9 +68,9 @@ std::optional<std::set<std::string>> DiskScanner::sandboxInstalled(SandboxApp::K
             ids.insert(snap.id);
         return ids;
     }
-    const auto installations = SandboxApps::flatpakInstallations(sandboxRoots);
-    if (installations.empty()) return std::nullopt;
-    for (const auto& app : SandboxApps::flatpakApps(installations))
+    const auto apps = SandboxApps::everyFlatpakApp(sandboxRoots, diskPlaces());
+    if (!apps) return std::nullopt;
+    for (const auto& app : *apps)
         ids.insert(app.id);
     // An entry named after the id, in any folder the desktop reads, comes from an
     // installation that is installed somewhere after all.
@@ -114,8 +115,10 @@ std::vector<ScanItem> DiskScanner::sandboxLeftovers(const std::vector<RunningApp
 
 std::optional<SandboxApp> DiskScanner::sandboxAppAt(const InstalledApp& app) const {
     const URL place = URL::fileURL(app.path).deletingLastPathComponent().standardized();
-    for (const URL& installation : SandboxApps::flatpakInstallations(sandboxRoots))
-        if (place == installation.appending("app", true).standardized())
+    // Every installation counts, one that cannot be read now included: its apps are not gone.
+    for (const auto& installation :
+         SandboxApps::knownFlatpakInstallations(sandboxRoots, diskPlaces()))
+        if (place == installation.folder.appending("app", true).standardized())
             return SandboxApp{Kind::flatpak, app.bundleID, URL::fileURL(app.path, true)};
     for (const URL& folder : {sandboxRoots.snapMounts, sandboxRoots.snapd.appending("snaps", true)})
         if (place == folder.standardized())

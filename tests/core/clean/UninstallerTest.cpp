@@ -17,6 +17,13 @@ using kelvora::testing::TempDir;
 
 namespace {
 
+std::vector<std::string> pathsOf(const std::vector<URL>& urls) {
+    std::vector<std::string> paths;
+    for (const URL& url : urls)
+        paths.push_back(url.path());
+    return paths;
+}
+
 struct UninstallerTest : ::testing::Test {
     TempDir tmp;
     std::vector<RunningApp> running;
@@ -32,20 +39,37 @@ struct UninstallerTest : ::testing::Test {
         };
         scanner.isInstalled = [this](const std::string& id) { return installedIDs.count(id) > 0; };
         scanner.ownBundleID = "app.kelvora.Kelvora";
-        scanner.desktopApplications = [] { return std::vector<DesktopEntries::Application>(); };
+        scanner.desktopEntryFolders = [this] {
+            return std::vector<std::string>{data() + "/applications", systemEntries()};
+        };
+        scanner.desktopApplications = [this] {
+            return DesktopEntries::applications({data() + "/applications", systemEntries()});
+        };
         scanner.sandboxRoots =
             SandboxRoots::under(URL::fileURL(tmp / "system", true), URL::fileURL(data(), true));
+        scanner.diskPlaces = [this] { return places; };
+        places.removableRoots = {tmp / "media"};
     }
 
     std::string home() const { return tmp / "home"; }
     std::string data() const { return tmp / "home/.local/share"; }
+    std::string systemEntries() const { return tmp / "system/usr/share/applications"; }
+    DiskPlaces places;
 
-    // An AppImage in ~/Applications with its menu entry and the entry's icon.
-    std::string sketch() {
-        std::string file = writeAppImage(home() + "/Applications/Sketch-1.0.AppImage");
+    // An AppImage in ~/Applications with its menu entry and the entry's icon, among what is
+    // not its own: the same icon in a user icon theme, a system entry that runs the AppImage
+    // too, and another app's entry and icon (that app's program is missing).
+    std::string sketch(const std::string& folder = "home/Applications") {
+        std::string file = writeAppImage(tmp / folder + "/Sketch-1.0.AppImage");
         writeDesktopEntry(data() + "/applications/sketch.desktop", "Sketch", file + " %F",
                           "sketch");
         writeAt(data() + "/icons/hicolor/128x128/apps/sketch.png");
+        writeAt(data() + "/icons/Papirus/48x48/apps/sketch.svg");
+        writeDesktopEntry(systemEntries() + "/sketch-kiosk.desktop", "Sketch Kiosk",
+                          file + " --kiosk");
+        writeDesktopEntry(data() + "/applications/paint.desktop", "Paint", "/opt/paint/paint",
+                          "paint");
+        writeAt(data() + "/icons/hicolor/48x48/apps/paint.png");
         return file;
     }
 
@@ -199,9 +223,9 @@ TEST_F(UninstallerTest, AnAppImageOrTheMenuEntryRunningItGivesOneRemovalItem) {
     auto item = scanner.uninstallItem(URL::fileURL(file));
     ASSERT_TRUE(item);
     EXPECT_EQ(item->kind, JunkKind::apps);
-    EXPECT_EQ(item->targets,
-              (std::vector<URL>{URL::fileURL(file), URL::fileURL(entry),
-                                URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}));
+    EXPECT_EQ(
+        pathsOf(item->targets),
+        (std::vector<std::string>{file, entry, data() + "/icons/hicolor/128x128/apps/sketch.png"}));
     EXPECT_EQ(*item->app(), (ScanItem::AppInfo{"Sketch", "Sketch-1.0.AppImage", recorded, 2}));
     EXPECT_GT(item->bytes, 8192);
     EXPECT_EQ(scanner.uninstallItem(URL::fileURL(entry)), item);
@@ -240,9 +264,15 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
 }
 
 // What the watcher of the application folders sees go: an AppImage deleted in the file
-// manager leaves its menu entry and icon, a Flatpak app or a snap its data in the home.
+// manager leaves its menu entries (one runs it through a link), the link and the icon, a
+// Flatpak app or a snap its data in the home.
 TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFilesToClean) {
     const std::string file = sketch();
+    const std::string link = home() + "/.local/bin/sketch";
+    createDirectories(parentPath(link));
+    symlink(file.c_str(), link.c_str());
+    const std::string cli =
+        writeDesktopEntry(data() + "/applications/tools-sketch.desktop", "Sketch CLI", link);
     const std::string maps = tmp.mkdir("system/var/lib/flatpak/app/org.gnome.Maps/current");
     const std::string firefox = tmp.mkdir("system/snap/firefox/current");
     tmp.mkdir("system/var/lib/snapd/snaps");
@@ -268,8 +298,8 @@ TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFi
     } expected[] = {
         {Kind::appImage,
          "Sketch",
-         {URL::fileURL(data() + "/applications/sketch.desktop"),
-          URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}},
+         {URL::fileURL(data() + "/applications/sketch.desktop"), URL::fileURL(cli),
+          URL::fileURL(link), URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}},
         {Kind::flatpakData, "org.gnome.Maps", {URL::fileURL(home() + "/.var/app/org.gnome.Maps")}},
         {Kind::snapData, "firefox", {URL::fileURL(home() + "/snap/firefox")}},
     };
@@ -280,12 +310,97 @@ TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFi
         EXPECT_EQ(item->kind, JunkKind::leftovers);
         EXPECT_EQ(item->leftover()->kind, expected[i].kind);
         EXPECT_EQ(item->leftover()->name, expected[i].name);
-        EXPECT_EQ(item->targets, expected[i].targets);
+        EXPECT_EQ(pathsOf(item->targets), pathsOf(expected[i].targets));
         EXPECT_GE(item->bytes, 1);
     }
     // Installed again for this user alone: its data is in use again.
     tmp.mkdir("home/.local/share/flatpak/app/org.gnome.Maps/current");
     EXPECT_FALSE(scanner.leftovers(gone[1]));
+}
+
+// Only the icon the AppImage's own entry alone names goes with it: one that any entry staying
+// behind names, the user's, the system's or a Flatpak export, in any spelling (a bare name, a
+// name with its extension, a path, a link to the file), stays; so does an Icon= path that
+// leads out of the user's hicolor theme and pixmaps folder.
+TEST_F(UninstallerTest, AnAppImageTakesOnlyTheIconNoOtherEntryNames) {
+    const std::string file = sketch();
+    const std::string entry = data() + "/applications/sketch.desktop";
+    const std::string icon = data() + "/icons/hicolor/128x128/apps/sketch.png";
+    const std::string pictures = writeAt(home() + "/Pictures/logo.png");
+    tmp.mkdir("home/.local/share/icons/hicolor/64x64");
+    symlink((home() + "/Pictures").c_str(), (data() + "/icons/hicolor/64x64/apps").c_str());
+    symlink(icon.c_str(), (home() + "/sketch-link.png").c_str());
+    tmp.mkdir("system/var/lib/flatpak/app");
+    struct Case {
+        const char* what;
+        std::string ours;       // the Icon= of the AppImage's entry
+        std::string otherEntry; // another entry's file, which names otherIcon
+        std::string otherIcon;
+        bool iconGoes;
+    } cases[] = {
+        {"named by it alone", "sketch", "", "", true},
+        {"named as its path by it", icon, "", "", true},
+        {"by the same name in another user entry", "sketch", data() + "/applications/ink.desktop",
+         "sketch", false},
+        {"as a path by another entry, as a name by it", "sketch",
+         data() + "/applications/ink.desktop", icon, false},
+        {"as a name by another entry, as a path by it", icon, data() + "/applications/ink.desktop",
+         "sketch", false},
+        {"with its extension by a system entry", "sketch", systemEntries() + "/ink.desktop",
+         "sketch.png", false},
+        {"through a link by another entry", "sketch", data() + "/applications/ink.desktop",
+         home() + "/sketch-link.png", false},
+        {"by a system entry its own entry hides", "sketch", systemEntries() + "/sketch.desktop",
+         "sketch", false},
+        {"by a Flatpak export", "sketch",
+         tmp / "system/var/lib/flatpak/exports/share/applications/org.example.Ink.desktop",
+         "sketch", false},
+        {"a picture outside the icon folders", pictures, "", "", false},
+        {"a picture reached through a linked icon folder",
+         data() + "/icons/hicolor/64x64/apps/logo.png", "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeDesktopEntry(entry, "Sketch", file + " %F", c.ours);
+        if (!c.otherEntry.empty())
+            writeDesktopEntry(c.otherEntry, "Ink", "/usr/bin/ink", c.otherIcon);
+        std::vector<std::string> expected = {file, entry};
+        if (c.iconGoes) expected.push_back(icon);
+        auto item = scanner.uninstallItem(URL::fileURL(file));
+        ASSERT_TRUE(item);
+        EXPECT_EQ(pathsOf(item->targets), expected);
+        if (!c.otherEntry.empty()) removeItem(c.otherEntry);
+    }
+}
+
+// An AppImage on a disk that is not attached now is not removed: nothing it made is a
+// leftover until the disk is back and the file is missing from it.
+TEST_F(UninstallerTest, AnAppImageOnADiskNotAttachedNowLeavesNothingToClean) {
+    const std::string mountInfo = "30 22 8:1 / " + tmp / "media/usb" + " rw - vfat /dev/sdb1 rw\n";
+    for (bool attached : {false, true}) {
+        SCOPED_TRACE(attached ? "deleted from an attached disk" : "on an unplugged disk");
+        places.mountInfo = mountInfo;
+        const std::string file = sketch("media/usb");
+        const auto before = scanner.installedApps();
+        ASSERT_EQ(before.size(), 1u);
+        EXPECT_EQ(before[0].path, file);
+        if (attached) {
+            removeItem(file);
+        } else {
+            removeItem(tmp / "media/usb");
+            places.mountInfo.clear();
+        }
+        const auto gone = DiskScanner::removed(before, scanner.installedApps());
+        ASSERT_EQ(gone, before);
+        auto item = scanner.leftovers(gone[0]);
+        EXPECT_EQ(item.has_value(), attached);
+        if (item) {
+            EXPECT_EQ(
+                pathsOf(item->targets),
+                (std::vector<std::string>{data() + "/applications/sketch.desktop",
+                                          data() + "/icons/hicolor/128x128/apps/sketch.png"}));
+        }
+    }
 }
 
 TEST(InstalledAppJson, ReadsExactlyTheThreeTextKeys) {

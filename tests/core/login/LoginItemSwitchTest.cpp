@@ -1,6 +1,14 @@
 #include "login/LoginItemSwitch.h"
 
+#include "login/AutostartEntries.h"
+#include "platform/Text.h"
+#include "support/ChildProcess.h"
+#include "support/LoginFixtures.h"
+
+#include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kelvora;
 
@@ -159,4 +167,325 @@ TEST(LoginItemSwitch, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
         EXPECT_EQ(toggle.set(row.item, row.switchOn), row.said);
         EXPECT_EQ(r.calls, row.calls);
     }
+}
+
+namespace {
+
+using kelvora::testing::listedNow;
+using kelvora::testing::LoginHome;
+
+// Switches the item a scan of the home lists under that identifier, as the window does.
+std::optional<std::string> switchListed(const LoginHome& home, const LoginItemSwitch& toggle,
+                                        const std::string& id, bool on) {
+    auto item = listedNow(home, id);
+    if (!item) return "not listed: " + id;
+    return toggle.set(*item, on);
+}
+
+bool listedOff(const LoginHome& home, const std::string& id) {
+    auto item = listedNow(home, id);
+    return item && item->isOff();
+}
+
+const std::string kTracker =
+    "[Desktop Entry]\nType=Application\nName=Tracker\nExec=/usr/bin/tracker\n";
+
+} // namespace
+
+// Off writes Hidden=true as the line a session reads last, and on takes out just that: the
+// entry comes back byte for byte, whatever its line ends, spacing and groups.
+TEST(LoginItemSwitch, AnEntryTurnedOffThenOnIsByteForByteWhatItWas) {
+    const std::string head = "[Desktop Entry]\nType=Application\n";
+    struct Row {
+        const char* story;
+        std::string text;
+        std::string off;
+    };
+    const Row rows[] = {
+        {"plain", head + "Exec=/bin/true\n", head + "Exec=/bin/true\nHidden=true\n"},
+        {"CRLF", "[Desktop Entry]\r\nType=Application\r\nExec=/bin/true\r\n",
+         "[Desktop Entry]\r\nType=Application\r\nExec=/bin/true\r\nHidden=true\r\n"},
+        {"no line end at its end", head + "Exec=/bin/true", head + "Exec=/bin/true\nHidden=true"},
+        {"comments, a delay and an action",
+         "# mine\n" + head +
+             "Exec=/bin/true --quiet\n# wait\nX-GNOME-Autostart-Delay=30\n\n"
+             "[Desktop Action stop]\nExec=/bin/true --stop\nHidden=false\n",
+         "# mine\n" + head +
+             "Exec=/bin/true --quiet\n# wait\nX-GNOME-Autostart-Delay=30\nHidden=true\n\n"
+             "[Desktop Action stop]\nExec=/bin/true --stop\nHidden=false\n"},
+        {"Hidden=false written before", head + "Exec=/bin/true\nHidden=false\n",
+         head + "Exec=/bin/true\nHidden=true\nHidden=true\n"},
+        {"several Hidden lines, one spaced",
+         "[Desktop Entry]\nHidden = false\nType=Application\nExec=/bin/true\nHidden=false\n",
+         "[Desktop Entry]\nHidden = true\nType=Application\nExec=/bin/true\nHidden=true\n"
+         "Hidden=true\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        LoginHome home;
+        const std::string path =
+            kelvora::testing::writeAt(home.userAutostart() + "/notes.desktop", row.text);
+        const LoginItemSwitch toggle = home.autostartSwitch();
+        ASSERT_EQ(switchListed(home, toggle, "openAtLogin:notes", false), std::nullopt);
+        EXPECT_EQ(fileText(path), row.off);
+        EXPECT_TRUE(listedOff(home, "openAtLogin:notes"));
+        ASSERT_EQ(switchListed(home, toggle, "openAtLogin:notes", true), std::nullopt);
+        EXPECT_EQ(fileText(path), row.text);
+        EXPECT_FALSE(listedOff(home, "openAtLogin:notes"));
+    }
+}
+
+// Every way an entry is kept off is undone by on, touching nothing else; an entry already
+// as asked is not written at all, not even with the same bytes.
+TEST(LoginItemSwitch, OnUndoesEveryWayOfBeingOffAndWritesNothingWhenAlreadyAsked) {
+    const std::string head = "[Desktop Entry]\nType=Application\n";
+    struct Row {
+        const char* story;
+        std::string text;
+        bool on;
+        std::string after;
+    };
+    const Row rows[] = {
+        {"GNOME's own switch", head + "X-GNOME-Autostart-enabled=false\nExec=/bin/true\n", true,
+         head + "X-GNOME-Autostart-enabled=true\nExec=/bin/true\n"},
+        {"hidden by hand above other keys", head + "Hidden=true\nExec=/bin/true\n", true,
+         head + "Hidden=false\nExec=/bin/true\n"},
+        {"hidden twice", "[Desktop Entry]\nHidden=true\nType=Application\nHidden=true\n", true,
+         "[Desktop Entry]\nHidden=false\nType=Application\n"},
+        {"already on", head + "Exec=/bin/true\n", true, head + "Exec=/bin/true\n"},
+        {"on, as its last Hidden line says", head + "Hidden=true\nExec=/bin/true\nHidden=false\n",
+         true, head + "Hidden=true\nExec=/bin/true\nHidden=false\n"},
+        {"already off by GNOME's switch", head + "X-GNOME-Autostart-enabled=false\n", false,
+         head + "X-GNOME-Autostart-enabled=false\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        LoginHome home;
+        const std::string path =
+            kelvora::testing::writeAt(home.userAutostart() + "/notes.desktop", row.text);
+        // The file's times would not tell a rewrite within the same tick.
+        kelvora::testing::setTimes(path, Date{}, Date{});
+        const auto before = stampOf(path);
+        ASSERT_EQ(switchListed(home, home.autostartSwitch(), "openAtLogin:notes", row.on),
+                  std::nullopt);
+        EXPECT_EQ(fileText(path), row.after);
+        EXPECT_EQ(listedOff(home, "openAtLogin:notes"), !row.on);
+        if (row.after == row.text) {
+            EXPECT_EQ(stampOf(path), before) << "written again";
+        }
+    }
+}
+
+// A user's own copy of an entry installed for everyone is switched in place like any entry
+// of theirs; only the copy Kelvora wrote, byte for byte, is removed again.
+TEST(LoginItemSwitch, AUsersCopyOfASystemEntryIsSwitchedInPlaceAndKeptUnlessKelvoraWroteIt) {
+    const std::string mine = "[Desktop Entry]\nType=Application\nName=Tracker\n# slower\n"
+                             "Exec=/usr/bin/tracker --idle\nX-GNOME-Autostart-Delay=60\n\n"
+                             "[Desktop Action pause]\nName=Pause\nExec=/usr/bin/tracker --pause\n";
+    const std::string mineOff = replacingAll(mine, "Delay=60\n", "Delay=60\nHidden=true\n");
+    const std::string commented = "# keep tracker running\n" + kTracker;
+    struct Row {
+        const char* story;
+        std::optional<std::string> copy; // none: the user has no copy
+        bool linked;                     // kept with the dotfiles, linked from autostart
+        std::string off;
+        std::optional<std::string> on; // none: removed
+    };
+    const Row rows[] = {
+        {"no copy", std::nullopt, false, kTracker + "Hidden=true\n", std::nullopt},
+        {"the user's edited copy", mine, false, mineOff, mine},
+        {"the same keys, the user's comment", commented, false, commented + "Hidden=true\n",
+         commented},
+        {"Kelvora's copy from before", kTracker + "Hidden=true\n", false,
+         kTracker + "Hidden=true\n", std::nullopt},
+        {"the user's copy, linked", mine, true, mineOff, mine},
+        {"a copy as Kelvora writes it, linked", kTracker, true, kTracker + "Hidden=true\n",
+         kTracker},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        LoginHome home;
+        const std::string system =
+            kelvora::testing::writeAt(home.systemAutostart() + "/tracker.desktop", kTracker);
+        const std::string copy = home.userAutostart() + "/tracker.desktop";
+        std::string written = copy;
+        if (row.copy && row.linked) {
+            written = kelvora::testing::writeAt(home.dir / "dotfiles/tracker.desktop", *row.copy);
+            home.link(written, "config/autostart/tracker.desktop");
+        } else if (row.copy) {
+            kelvora::testing::writeAt(copy, *row.copy);
+        }
+        const LoginItemSwitch toggle = home.autostartSwitch();
+        ASSERT_EQ(switchListed(home, toggle, "globalAgent:tracker", false), std::nullopt);
+        EXPECT_EQ(fileText(written), row.off);
+        EXPECT_TRUE(listedOff(home, "globalAgent:tracker"));
+        ASSERT_EQ(switchListed(home, toggle, "globalAgent:tracker", true), std::nullopt);
+        EXPECT_EQ(fileText(copy), row.on);
+        EXPECT_FALSE(listedOff(home, "globalAgent:tracker"));
+        EXPECT_EQ(row.linked, fileInfo(copy) && fileInfo(copy)->isSymlink());
+        EXPECT_EQ(fileText(system), kTracker);
+    }
+}
+
+// An entry is changed where it really is: a link (dotfiles kept elsewhere) stays a link, and
+// the file it leads to keeps its mode and owner.
+TEST(LoginItemSwitch, AnEntryIsWrittenThroughItsLinksKeepingItsModeAndOwner) {
+    const std::string text = "[Desktop Entry]\nType=Application\nExec=/bin/true\n";
+    struct Row {
+        const char* story;
+        int links; // between the autostart folder and the file
+        mode_t mode;
+        uid_t owner;
+    };
+    const Row rows[] = {
+        {"private", 0, 0600, 1234},
+        {"kept with the dotfiles", 1, 0644, 0},
+        {"a link to a link to a private file", 2, 0640, 1234},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        LoginHome home;
+        const std::string entry = home.userAutostart() + "/notes.desktop";
+        const std::string written = row.links ? home.dir / "dotfiles/notes" : entry;
+        kelvora::testing::writeAt(written, text);
+        chown(written.c_str(), row.owner, row.owner);
+        chmod(written.c_str(), row.mode);
+        if (row.links == 2) home.link("notes", "dotfiles/link");
+        if (row.links > 0)
+            home.link(row.links == 2 ? "../../dotfiles/link" : written,
+                      "config/autostart/notes.desktop");
+        const LoginItemSwitch toggle = home.autostartSwitch();
+        ASSERT_EQ(switchListed(home, toggle, "openAtLogin:notes", false), std::nullopt);
+        EXPECT_EQ(fileText(written), text + "Hidden=true\n");
+        struct stat info {};
+        ASSERT_EQ(lstat(entry.c_str(), &info), 0);
+        EXPECT_EQ(S_ISLNK(info.st_mode), row.links > 0);
+        ASSERT_EQ(stat(written.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, row.mode);
+        EXPECT_EQ(info.st_uid, row.owner);
+        EXPECT_EQ(info.st_gid, row.owner);
+        ASSERT_EQ(switchListed(home, toggle, "openAtLogin:notes", true), std::nullopt);
+        EXPECT_EQ(fileText(entry), text);
+    }
+}
+
+// Another program writing the entry between Kelvora's read and its rename keeps its change:
+// the switch reads again and switches what is there; one that never stops writing is told.
+TEST(LoginItemSwitch, AnotherProgramsWriteDuringASwitchIsKept) {
+    LoginHome home;
+    const std::string notes = home.entry(home.userAutostart(), "notes", "Exec=/bin/true\n");
+    kelvora::testing::writeAt(home.systemAutostart() + "/tracker.desktop", kTracker);
+    const std::string copy = home.userAutostart() + "/tracker.desktop";
+    const std::string other = "[Desktop Entry]\nType=Application\nExec=/bin/true\nX-Other=1\n";
+    const pid_t child = fork();
+    if (child == 0) {
+        int failed = 0;
+        LoginItemSwitch toggle = home.autostartSwitch();
+        int writes = 0;
+        toggle.beforeReplace = [&](const std::string& path) {
+            if (writes++ == 0) writeFileAtomically(path, other);
+        };
+        if (switchListed(home, toggle, "openAtLogin:notes", false) ||
+            fileText(notes) != other + "Hidden=true\n")
+            failed |= 1;
+        // Kelvora's own copy, changed by the user just before it would be removed.
+        toggle.beforeReplace = nullptr;
+        if (switchListed(home, toggle, "globalAgent:tracker", false)) failed |= 2;
+        writes = 0;
+        toggle.beforeReplace = [&](const std::string& path) {
+            if (writes++ == 0) writeFileAtomically(path, kTracker + "Hidden=true\nX-Mine=1\n");
+        };
+        if (switchListed(home, toggle, "globalAgent:tracker", true) ||
+            fileText(copy) != kTracker + "Hidden=false\nX-Mine=1\n")
+            failed |= 2;
+        auto stillOff = [&] {
+            return other + "X-Count=" + std::to_string(writes) + "\nHidden=true\n";
+        };
+        toggle.beforeReplace = [&](const std::string& path) {
+            ++writes;
+            writeFileAtomically(path, stillOff());
+        };
+        if (switchListed(home, toggle, "openAtLogin:notes", true) !=
+                "Kelvora couldn’t switch it on. Another program kept changing " + notes +
+                    " while Kelvora switched it." ||
+            fileText(notes) != stillOff())
+            failed |= 4;
+        _exit(failed);
+    }
+    const int failed = kelvora::testing::waitForChild(child, "the switching child");
+    EXPECT_EQ(failed & 1, 0) << "the other program's line was lost, or the entry not switched";
+    EXPECT_EQ(failed & 2, 0) << "a copy the user changed meanwhile was removed";
+    EXPECT_EQ(failed & 4, 0) << "a write that never stops was not told in plain words";
+    EXPECT_NE(failed, -1);
+}
+
+// A switch killed before its rename leaves its hidden temporary beside the entry; the next
+// switch takes it away, and nothing else that only looks like one.
+TEST(LoginItemSwitch, ASwitchCutShortLeavesNothingBehindOnceTheNextOneRuns) {
+    LoginHome home;
+    const std::string text = "[Desktop Entry]\nType=Application\nExec=/bin/true\n";
+    const std::string notes =
+        kelvora::testing::writeAt(home.userAutostart() + "/notes.desktop", text);
+    const pid_t child = fork();
+    if (child == 0) {
+        LoginItemSwitch toggle = home.autostartSwitch();
+        toggle.beforeReplace = [](const std::string&) { kill(getpid(), SIGKILL); };
+        switchListed(home, toggle, "openAtLogin:notes", false);
+        _exit(0);
+    }
+    kelvora::testing::waitForChild(child, "the switch that is killed");
+    auto hidden = [&] {
+        std::vector<std::string> names;
+        for (const FileInfo& info : listFolder(URL::fileURL(home.userAutostart(), true)).entries)
+            if (info.hidden) names.push_back(info.name);
+        return names;
+    };
+    ASSERT_EQ(hidden().size(), 1u);
+    EXPECT_TRUE(hidden()[0].starts_with(".notes.desktop.")) << hidden()[0];
+    EXPECT_EQ(fileText(notes), text);
+
+    const std::vector<std::string> lookAlikes = {".dir.desktop.Ab12Cd", ".gone.desktop.Xy-9Zq",
+                                                 ".link.desktop.Ab12Cd", ".notes.desktop.bak",
+                                                 ".readme.txt.Ab12Cd"};
+    home.dir.write("config/autostart/.notes.desktop.bak");
+    home.dir.write("config/autostart/.readme.txt.Ab12Cd");
+    home.dir.write("config/autostart/.gone.desktop.Xy-9Zq");
+    home.link(notes, "config/autostart/.link.desktop.Ab12Cd");
+    home.dir.mkdir("config/autostart/.dir.desktop.Ab12Cd");
+    // Left by a switch cut short while it wrote a copy that was not there yet.
+    home.dir.write("config/autostart/.tracker.desktop.q0Zr7K");
+    ASSERT_EQ(switchListed(home, home.autostartSwitch(), "openAtLogin:notes", false), std::nullopt);
+    EXPECT_EQ(hidden(), lookAlikes);
+    EXPECT_EQ(fileText(notes), text + "Hidden=true\n");
+}
+
+// Where $XDG_CONFIG_DIRS names the user's own configuration folder (here through a link), that
+// folder holds the user's entries, not the system's: switching one keeps it.
+TEST(LoginItemSwitch, TheUsersOwnFolderAmongTheConfigDirsHoldsNoSystemEntries) {
+    LoginHome home;
+    const std::string notes = home.entry(home.userAutostart(), "notes", "Exec=/bin/true\n");
+    const std::string text = fileText(notes).value();
+    home.link(home.dir / "config", "also-config");
+    const pid_t child = fork();
+    if (child == 0) {
+        int failed = 0;
+        setenv("XDG_CONFIG_HOME", (home.dir / "config").c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", (home.dir / "also-config:" + home.dir / "xdg").c_str(), 1);
+        if (configDirs() != std::vector<URL>{URL::fileURL(home.dir / "xdg", true)}) failed |= 1;
+        LoginItemScanner scanner = kelvora::testing::isolatedScanner(home.dir);
+        scanner.configDirs = configDirs();
+        auto items = scanner.scan();
+        if (!kelvora::testing::byID(items, "openAtLogin:notes") || items.size() != 1) failed |= 2;
+        LoginItemSwitch toggle;
+        for (bool on : {false, true})
+            for (const LoginItem& item : items)
+                if (toggle.set(item, on)) failed |= 4;
+        if (fileText(notes) != text) failed |= 8;
+        _exit(failed);
+    }
+    const int failed = kelvora::testing::waitForChild(child, "the child with its own config dirs");
+    EXPECT_EQ(failed & 1, 0) << "the user's own folder counted as a system folder";
+    EXPECT_EQ(failed & 2, 0) << "the user's entry was not listed as theirs";
+    EXPECT_EQ(failed & 12, 0) << "switching the entry off and on did not give it back";
+    EXPECT_NE(failed, -1);
 }

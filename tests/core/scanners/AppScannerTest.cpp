@@ -52,6 +52,7 @@ struct AppFixture {
                 return it->second;
             },
             [this] { return now; });
+        scanner.desktopEntryFolders = [] { return std::vector<std::string>{}; };
         return scanner;
     }
 };

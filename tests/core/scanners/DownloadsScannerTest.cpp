@@ -56,6 +56,7 @@ struct Fixture {
             },
             [fixedNow] { return fixedNow; });
         scanner.desktopApplications = [listed = desktop] { return listed; };
+        scanner.desktopEntryFolders = [] { return std::vector<std::string>{}; };
         scanner.processPaths = [paths = running] { return paths; };
         scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(dir / "system", true),
                                                    URL::fileURL(dir / "home/.local/share", true));

@@ -32,6 +32,7 @@ public:
         scanner.openFiles = [] { return std::vector<RunningProcess>{}; };
         scanner.mailAccounts = [] { return MailAccounts{}; };
         scanner.isInstalled = [](const std::string&) { return true; };
+        scanner.desktopEntryFolders = [] { return std::vector<std::string>{}; };
     }
 
     Date daysAgo(double days) const { return addSeconds(now, -days * 86400); }

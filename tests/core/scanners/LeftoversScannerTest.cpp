@@ -4,6 +4,8 @@
 #include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
+#include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -56,6 +58,10 @@ struct Fixture {
         scanner.desktopApplications = [listed = desktop] { return listed; };
         scanner.sandboxRoots = SandboxRoots::under(URL::fileURL(dir / "system", true),
                                                    URL::fileURL(dir / "home/.local/share", true));
+        scanner.desktopEntryFolders = [] { return std::vector<std::string>(); };
+        DiskPlaces places;
+        places.removableRoots = {dir / "media"};
+        scanner.diskPlaces = [places] { return places; };
         return scanner;
     }
 
@@ -311,4 +317,62 @@ TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
     removeItem(f.dir / "system");
     removeItem(f.dir / "home/.local/share/flatpak");
     EXPECT_TRUE(f.scan().empty());
+}
+
+// Flatpak data is a leftover only while every installation Flatpak knows of can be read: the
+// one $FLATPAK_USER_DIR names, those installations.d names however their key file is spelt,
+// one on a disk that is not attached now. Steam is installed in the row's installation.
+TEST(ScanLeftovers, NoFlatpakDataIsALeftoverWhileAnInstallationCannotBeRead) {
+    struct Case {
+        const char* what;
+        std::function<void(Fixture&, DiskScanner&)> install;
+        std::vector<std::string> offered;
+    } cases[] = {
+        {"moved by the environment",
+         [](Fixture& f, DiskScanner& scanner) {
+             f.dir.mkdir("steam-user/app/com.valve.Steam");
+             setenv("FLATPAK_USER_DIR", (f.dir / "steam-user").c_str(), 1);
+             scanner.sandboxRoots.flatpakMoved =
+                 SandboxRoots::live(URL::fileURL(f.dir / "home/.local/share", true)).flatpakMoved;
+             unsetenv("FLATPAK_USER_DIR");
+         },
+         {"org.kde.krita"}},
+        {"named with blanks, comments and two groups",
+         [](Fixture& f, DiskScanner&) {
+             f.dir.mkdir("games/app/com.valve.Steam");
+             f.dir.mkdir("more/app");
+             f.dir.write("system/etc/flatpak/installations.d/games.conf",
+                         "# the games disk\n[Installation \"games\"]\nPath = " + f.dir / "games" +
+                             " \nDisplayName = Games\n\n  [Installation \"more\"]\n"
+                             "# Path=/elsewhere\n  Path=" +
+                             f.dir / "more" + "\n");
+         },
+         {"org.kde.krita"}},
+        {"on a disk not attached now",
+         [](Fixture& f, DiskScanner&) {
+             f.dir.write("system/etc/flatpak/installations.d/usb.conf",
+                         "[Installation \"usb\"]\nPath=" + f.dir / "media/usb/flatpak" + "\n");
+         },
+         {}},
+        {"named by a file that says no path",
+         [](Fixture& f, DiskScanner&) {
+             f.dir.write("system/etc/flatpak/installations.d/odd.conf",
+                         "[Installation \"odd\"]\nDisplayName=Odd\n");
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        f.dir.mkdir("system/var/lib/flatpak/app/org.gimp.GIMP");
+        for (const char* id : {"com.valve.Steam", "org.kde.krita"}) {
+            const std::string file = f.dir.write("home/.var/app/" + std::string(id) + "/save", "s");
+            f.age(file, 30);
+            f.age(parentPath(file), 30);
+        }
+        DiskScanner scanner = f.scanner();
+        c.install(f, scanner);
+        FileCounter counter;
+        EXPECT_EQ(ids(scanner.scanLeftovers({}, counter)), c.offered);
+    }
 }
