@@ -32,11 +32,35 @@ std::vector<const ScanItem*> picked(const ScanResult& result, const PickList& pi
     return items;
 }
 
-std::string plural(int count, const char* one, const char* many) {
+// What the picked rows of a kind hold, as the shelf sentence counts them: a month of
+// screenshots its shots and, apart, its screen recordings; a group of similar photos its
+// extras; any other row one thing.
+struct Held {
+    int64_t things = 0;
+    int64_t recordings = 0;
+};
+
+Held countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
+    Held held;
+    picks.forEachPicked(result, kind, [&](const ScanItem& item) {
+        if (shelfOnly && !item.goesOnShelf()) return;
+        const ScanItem::PhotoInfo* photo = item.photo();
+        int64_t things = 1;
+        if (kind == JunkKind::screenshots || kind == JunkKind::photos) {
+            const int64_t recorded = photo && kind == JunkKind::screenshots ? photo->recordings : 0;
+            things = (photo ? photo->count : static_cast<int64_t>(item.targets.size())) - recorded;
+            held.recordings = saturatingAdd(held.recordings, recorded);
+        }
+        held.things = saturatingAdd(held.things, things);
+    });
+    return held;
+}
+
+std::string plural(int64_t count, const char* one, const char* many) {
     return count == 1 ? one : many;
 }
 
-std::string part(JunkKind kind, int count) {
+std::string part(JunkKind kind, int64_t count) {
     const std::string n = Format::count(count);
     switch (kind) {
     case JunkKind::downloads:
@@ -92,14 +116,17 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
     std::vector<std::string> parts;
     for (JunkKind kind : kinds) {
         const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
-        const auto items = picked(result, picks, kind, shelfOnly);
         if (kind == JunkKind::leftovers) {
-            const auto [apps, loginItems] = leftoverCounts(items);
+            const auto [apps, loginItems] = leftoverCounts(picked(result, picks, kind, shelfOnly));
             for (auto& leftovers : leftoverParts(apps, loginItems))
                 parts.push_back(std::move(leftovers));
-        } else if (!items.empty()) {
-            parts.push_back(part(kind, static_cast<int>(items.size())));
+            continue;
         }
+        const Held held = countPicked(result, picks, kind, shelfOnly);
+        if (held.things >= 1) parts.push_back(part(kind, held.things));
+        if (held.recordings >= 1)
+            parts.push_back(Format::count(held.recordings) + " old screen recording" +
+                            plural(held.recordings, "", "s"));
     }
     if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
     return joinParts(parts);
@@ -127,7 +154,7 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
     if (shelf >= 1)
         sentences.push_back(Format::size(shelf) + " from " + shelfParts(*result, picks) +
                             " moves to the Undo Shelf, where you can put anything back for " +
-                            std::to_string(shelfDays) + " days.");
+                            PlainWords::counted(shelfDays, "day") + ".");
     std::string message;
     for (const auto& sentence : sentences)
         message += (message.empty() ? "" : " ") + sentence;
