@@ -12,12 +12,15 @@
 namespace kelvora::testing {
 
 // Points a login item scanner's Linux places into a test folder (config/, xdg/, system/,
-// with Flatpak's and Snap's places under data/ and system/var/lib), with no systemd to ask
-// and no process running anything, so that nothing of this machine is read.
+// with Flatpak's and Snap's places under data/ and system/var/lib), with no systemd to ask,
+// no process running anything and no mount table, so that nothing of this machine is read.
 inline void isolateLinuxRoots(LoginItemScanner& scanner, const TempDir& dir) {
     scanner.configHome = URL::fileURL(dir / "config", true);
     scanner.configDirs = {URL::fileURL(dir / "xdg", true)};
     scanner.systemUnits = URL::fileURL(dir / "system", true);
+    scanner.userUnitFolders = {};
+    scanner.systemUnitFolders = {};
+    scanner.diskPlaces = DiskPlaces{};
     scanner.sandbox =
         SandboxRoots::under(URL::fileURL(dir / "system", true), URL::fileURL(dir / "data", true));
     scanner.applicationEntries = {dir / "data/applications"};

@@ -1,12 +1,17 @@
 #include "FileMetadata.h"
 
 #include "engine/DiskScanner.h"
+#include "platform/AppImages.h"
 #include "platform/AppPaths.h"
+#include "platform/DesktopEntries.h"
+#include "platform/FileIdentity.h"
 #include "platform/HomeFolders.h"
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <set>
 
 namespace kelvora::mdfind {
 
@@ -105,6 +110,35 @@ const std::map<std::string, const TypeRow*>& rowsByExtension() {
     return table;
 }
 
+// Programs that run from their one file: the user's AppImages, and what a menu entry runs.
+const std::vector<std::string> kAppImage = {"org.appimage.appimage", "com.apple.application",
+                                            "public.executable", "public.data", "public.item"};
+const std::vector<std::string> kMenuProgram = {"public.unix-executable", "com.apple.application",
+                                               "public.executable", "public.data", "public.item"};
+
+// What the desktop's menu entries run, by identity, so an app is known whatever its file is
+// called.
+const std::set<FileIdentity>& menuPrograms() {
+    static const std::set<FileIdentity> programs = [] {
+        std::set<FileIdentity> found;
+        const HomeFolders places(URL::fileURL(AppPaths::home(), true));
+        const char* path = std::getenv("PATH");
+        for (const auto& app :
+             DesktopEntries::applications(DesktopEntries::folders(places.data().path())))
+            if (auto file = AppImages::programFile(app.program, path ? path : ""))
+                if (auto identity = identityOf(*file)) found.insert(*identity);
+        return found;
+    }();
+    return programs;
+}
+
+std::vector<std::string> programTypes(const FileInfo& info) {
+    if (!info.isRegularFile() || (info.mode & 0111) == 0) return {};
+    if (AppImages::hasAppImageName(info.name)) return kAppImage;
+    if (!menuPrograms().count(FileIdentity{info.device, info.inode})) return {};
+    return AppImages::isAppImage(info.url.path()) ? kAppImage : kMenuProgram;
+}
+
 int64_t contentLength(const URL& folder) {
     int64_t total = 0;
     std::vector<URL> pending = {folder};
@@ -169,8 +203,9 @@ bool isScreenCapture(const URL& url) {
     return shot && DiskScanner::screenshotTypes().count(lowercased(extensionOf(name))) > 0;
 }
 
-FileMetadata::FileMetadata(FileInfo info)
-    : info_(std::move(info)), tree_(mdfind::contentTypeTree(info_.name, info_.isDirectory())) {}
+FileMetadata::FileMetadata(FileInfo info) : info_(std::move(info)), tree_(programTypes(info_)) {
+    if (tree_.empty()) tree_ = mdfind::contentTypeTree(info_.name, info_.isDirectory());
+}
 
 bool FileMetadata::isScreenCapture() const {
     return !info_.isDirectory() && mdfind::isScreenCapture(info_.url);
@@ -191,9 +226,12 @@ std::optional<int64_t> FileMetadata::size() const {
 std::optional<Date> FileMetadata::lastUsed() const {
     if (!lastUsed_) {
         const std::optional<Date> recorded = recordedLastUse(info_.url);
-        // An application's own times are not its use: opening it reads what is inside.
+        // An application's own times are not its use: opening it reads what is inside. A
+        // program that runs from its one file is read when it runs.
         if (contentType() == "com.apple.application-bundle")
             lastUsed_ = recorded;
+        else if (tree_ == kAppImage || tree_ == kMenuProgram)
+            lastUsed_ = DiskScanner::appImageLastOpened(recorded, info_.accessed, info_.modified);
         else
             lastUsed_ = DiskScanner::lastOpenedDate(recorded, info_.accessed, info_.modified)
                             .value_or(info_.modified);

@@ -2,8 +2,8 @@
 // the user's manager (--user) from the unit files in $XDG_CONFIG_HOME/systemd/user, enables
 // and disables units by their *.wants links as systemctl does, starts a service's program
 // and stops it again, keeps what runs in a state file and notes every call in a log, both
-// under $XDG_DATA_HOME/Kelvora. The system's manager is never reached, as on a computer
-// that systemd did not start.
+// under $XDG_DATA_HOME/Kelvora; its own environment stands for the manager's. The system's
+// manager is never reached, as on a computer that systemd did not start.
 #include "Jobs.h"
 #include "login/LoginPrograms.h"
 #include "platform/AppPaths.h"
@@ -200,7 +200,10 @@ int start(Json& state, const std::string& unit) {
     if (!words.empty()) words.front().erase(0, words.front().find_first_not_of("-@:+!"));
     for (auto& word : words)
         word = replacingAll(word, "%h", AppPaths::home());
-    std::string program = words.empty() ? "" : resolvedProgram(words.front()).path();
+    std::string program =
+        words.empty()
+            ? ""
+            : resolvedProgram(words.front(), sessionProgramPlaces(AppPaths::home(), {}, {})).path();
     auto pid = isExecutableFile(program) ? jobs::start({program, words, {}, AppPaths::home()})
                                          : std::nullopt;
     if (!pid) {
@@ -280,6 +283,13 @@ int isActive(Json& state, const Call& call) {
     return known.activeState == "active" ? 0 : kNotActive;
 }
 
+// The manager's environment is the one this stand-in was started with.
+int showEnvironment() {
+    for (const char* name : {"HOME", "PATH"})
+        if (const char* value = std::getenv(name)) std::cout << name << "=" << value << "\n";
+    return 0;
+}
+
 int each(Json& state, const Call& call, int (*verb)(Json&, const std::string&)) {
     int status = 0;
     for (const auto& unit : call.units)
@@ -320,6 +330,8 @@ int run(const std::vector<std::string>& args) {
         status = each(state, call, stop);
     else if (call.verb == "daemon-reload")
         status = 0;
+    else if (call.verb == "show-environment")
+        status = showEnvironment();
     else if (call.verb == "is-system-running") {
         std::cout << "running\n";
         status = 0;

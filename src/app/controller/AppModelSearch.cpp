@@ -88,7 +88,8 @@ std::map<std::string, std::string> AppModel::folderNames(const PlainQuery& query
 }
 
 void AppModel::search(const std::string& text) {
-    PlainQuery query = PlainQuery::parse(text, currentDate(), QueryCalendar::gregorian());
+    PlainQuery query = PlainQuery::parse(text, currentDate(), QueryCalendar::gregorian(),
+                                         PlainQuery::hasApplicationsFolder(scanner_.home));
     Changes changes(*this);
     // Only the newest search may set what is shown: the one running stops.
     searchStop_.stop();

@@ -91,19 +91,15 @@ SettingsStore::Write SettingsStore::remove(const std::string& key) {
     return change(key, std::nullopt);
 }
 
-// Every damaged file keeps a name of its own, so a second damage never replaces the first.
 FileResult SettingsStore::keepAside(const std::string& written, std::string& copy) const {
-    for (int n = 1; n <= 1000; ++n) {
-        copy = written + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
-        if (fileExists(copy)) continue;
-        FileResult moved = moveItem(written, copy);
-        if (!moved)
-            return FileResult::failure("Could not keep the damaged " + file_ +
-                                       " aside: " + moved.reason);
-        return moved;
-    }
-    return FileResult::failure("Could not keep the damaged " + file_ +
-                               " aside: too many damaged copies are kept beside it");
+    KeptAside kept = keepAsideAsDamaged(
+        written, [](const std::string& name) { return fileExists(name); },
+        [&](const std::string& name) { return moveItem(written, name); });
+    copy = kept.copy;
+    if (!kept.result)
+        return FileResult::failure("Could not keep the damaged " + file_ +
+                                   " aside: " + kept.result.reason);
+    return kept.result;
 }
 
 namespace {

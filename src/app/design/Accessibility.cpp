@@ -43,6 +43,13 @@ public:
     QVariant maximumValue() const override { return 100; }
     QVariant minimumValue() const override { return 0; }
     QVariant minimumStepSize() const override { return 1; }
+    // It shows the disk; nothing moves it. The bridge offers Increase and Decrease with any
+    // value, so the state says they do nothing.
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        return s;
+    }
     // One element: whatever it might hold is not read separately.
     int childCount() const override { return 0; }
     QAccessibleInterface* child(int) const override { return nullptr; }
@@ -92,6 +99,7 @@ protected:
 };
 
 constexpr const char* kToggleRole = "kelvoraToggleRole";
+constexpr const char* kRole = "kelvoraRole";
 
 class BadgeAccessible : public QAccessibleWidget {
 public:
@@ -269,6 +277,9 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         if (QVariant role = button->property(kToggleRole); role.isValid())
             return new ToggleAccessible(button, static_cast<QAccessible::Role>(role.toInt()));
+    if (QVariant role = object->property(kRole); role.isValid() && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object),
+                                     static_cast<QAccessible::Role>(role.toInt()));
     if (key == "kelvora::DialView") return new DialAccessible(static_cast<DialView*>(object));
     if (key == "kelvora::VerdictBadge") return new BadgeAccessible(static_cast<QWidget*>(object));
     if (key == "kelvora::Meter") return new HiddenAccessible(static_cast<QWidget*>(object));
@@ -296,6 +307,16 @@ void markToggle(QAbstractButton& button, QAccessible::Role role) {
     if (!QAccessible::isActive()) return;
     QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&button);
     if (known && !dynamic_cast<ToggleAccessible*>(known))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+}
+
+void markRole(QWidget& widget, QAccessible::Role role) {
+    install();
+    widget.setProperty(kRole, static_cast<int>(role));
+    // As a button may be, a widget may have been asked about before it was marked.
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&widget);
+    if (known && known->role() != role)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
 }
 

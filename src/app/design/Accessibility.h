@@ -20,6 +20,10 @@ void install();
 // Toggle presses it as a click does. Call before anything asks about the button.
 void markToggle(QAbstractButton& button, QAccessible::Role role);
 
+// A widget that paints what a plain widget does not say (a text, a sheet): assistive
+// technology hears it with `role`, under its accessible name and description.
+void markRole(QWidget& widget, QAccessible::Role role);
+
 // Tell assistive technology, when it listens, that a painted list's rows changed, or that
 // the keyboard is on one of them.
 void rowsChanged(QWidget& widget);

@@ -5,6 +5,7 @@
 #include "design/Theme.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -144,12 +145,32 @@ void paintRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor
     Shapes::fillRounded(painter, rect, radius, {}, color.isValid() ? color : Theme::signal(), 2);
 }
 
+namespace {
+
+// Where a halo around `control` can lie: its parent, unless the ring would be cut at the
+// parent's edge, then further up, but never past the edge of a scrolled area.
+QWidget* haloHost(QWidget& control, QMargins outset) {
+    QWidget* host = control.parentWidget();
+    while (host && !host->isWindow() && host->parentWidget()) {
+        const QRect ring =
+            QRect(control.mapTo(host, QPoint(0, 0)), control.size()).marginsAdded(outset);
+        const bool scrolls = qobject_cast<QAbstractScrollArea*>(host->parentWidget()) != nullptr;
+        if (host->rect().contains(ring) || scrolls) break;
+        host = host->parentWidget();
+    }
+    return host;
+}
+
+} // namespace
+
 Halo::Halo(QWidget* control, QMargins outset, qreal radius)
-    : QWidget(control->parentWidget()), control_(control), outset_(outset), radius_(radius) {
+    : QWidget(haloHost(*control, outset)), control_(control), outset_(outset), radius_(radius) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     hide();
-    control->installEventFilter(this);
+    // The control and its parents up to the one the halo lies on: moving any moves the ring.
+    for (QWidget* step = control; step && step != parentWidget(); step = step->parentWidget())
+        step->installEventFilter(this);
 }
 
 void Halo::setLit(bool lit) {
@@ -160,7 +181,8 @@ void Halo::setLit(bool lit) {
 void Halo::follow() {
     const bool shown = lit_ && control_ && control_->isVisible();
     if (shown) {
-        setGeometry(control_->geometry().marginsAdded(outset_));
+        setGeometry(QRect(control_->mapTo(parentWidget(), QPoint(0, 0)), control_->size())
+                        .marginsAdded(outset_));
         raise();
     }
     setVisible(shown);

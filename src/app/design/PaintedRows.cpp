@@ -194,6 +194,8 @@ void PaintedRows::rowsChanged() {
     }
     // Rows that arrive while the keyboard waits in an empty list take it at once.
     if (current_ < 0 && widget_.hasFocus()) current_ = nextOffering(-1, 1);
+    // A list with no row to stop on has nothing to ring: Tab passes it by.
+    widget_.setFocusPolicy(offersAnything() ? Qt::StrongFocus : Qt::ClickFocus);
     Accessibility::rowsChanged(widget_);
     tellFocus();
 }

@@ -38,10 +38,11 @@ struct PaintedRow {
 
 // A widget that paints its rows itself, so that neither the keyboard nor assistive
 // technology would find them: it tells what each row is and does what it offers, and this
-// gives it the rest. With the keyboard the widget is one stop of Tab; the arrows (Home, End,
-// Page Up and Page Down too) move from one row that offers something to the next, Space and
-// Return do the row's first offer, and the row is ringed while the keyboard is there.
-// Assistive technology hears one child per row (see Accessibility::install).
+// gives it the rest. With the keyboard the widget is one stop of Tab, while a row offers
+// something (with none, there would be no row to ring); the arrows (Home, End, Page Up and
+// Page Down too) move from one row that offers something to the next, Space and Return do
+// the row's first offer, and the row is ringed while the keyboard is there. Assistive
+// technology hears one child per row (see Accessibility::install).
 //
 // The keys and the focus reach it before the widget's own handlers; the widget tells when
 // its rows changed and paints the ring with paintRowFocus.

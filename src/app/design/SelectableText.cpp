@@ -12,7 +12,7 @@
 namespace kelvora {
 
 SelectableText::SelectableText(const QFont& font, Token color, QWidget* parent)
-    : QTextEdit(parent), color_(color) {
+    : Ringed(parent), color_(color) {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFrameShape(QFrame::NoFrame);
@@ -26,6 +26,15 @@ SelectableText::SelectableText(const QFont& font, Token color, QWidget* parent)
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+}
+
+SelectableText::~SelectableText() {
+    delete halo_;
+}
+
+void SelectableText::focusRingChanged() {
+    Focus::lightHalo(halo_, *this, showsFocusRing(), kRingOutset, 6);
+    viewport()->update(); // the caret
 }
 
 void SelectableText::setText(const QString& text) {
@@ -71,6 +80,8 @@ void SelectableText::paintEvent(QPaintEvent* event) {
         selection.format.setForeground(Theme::color(color_));
         context.selections.append(selection);
     }
+    // Steady rather than blinking: it says where Shift and the arrows start selecting.
+    if (hasFocus()) context.cursorPosition = cursor.position();
     document()->documentLayout()->draw(&painter, context);
 }
 

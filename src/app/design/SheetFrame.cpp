@@ -1,5 +1,6 @@
 #include "design/SheetFrame.h"
 
+#include "design/Accessibility.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
@@ -24,6 +25,7 @@ QSize hintOf(const QWidget* part) {
 SheetFrame::SheetFrame(QWidget* parent)
     : QWidget(parent), scrolling_(new Scrolling(nullptr, this)) {
     scrolling_->setObjectName("sheetBody");
+    Accessibility::markRole(*this, QAccessible::Dialog);
 }
 
 void SheetFrame::setParts(QWidget* body, QWidget* foot) {

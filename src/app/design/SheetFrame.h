@@ -11,7 +11,8 @@ class Scrolling;
 // height than it asks for (a short window), the body scrolls and the foot stays where it is
 // at the bottom, so the buttons are never cut off. The body starts at the card's top and the
 // foot follows it, so at full height a sheet looks as one piece. The card is `ground` with a
-// 1 px `line` border; body and foot draw only their content on it.
+// 1 px `line` border; body and foot draw only their content on it. Assistive technology
+// hears a dialog, under the name the sheet gives itself.
 //
 //     class Help : public SheetFrame {
 //         Help() { setParts(new HelpText, new HelpButtons); }

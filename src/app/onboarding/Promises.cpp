@@ -1,5 +1,6 @@
 #include "onboarding/Promises.h"
 
+#include "catalog/PlainWords.h"
 #include "design/Accessibility.h"
 #include "design/DialGeometry.h"
 #include "design/Focus.h"
@@ -158,7 +159,8 @@ std::vector<Promises::Row> Promises::rows(int holdDays) {
          "yes."},
         {"arrow.triangle.2.circlepath", "Caches rebuild themselves",
          "Apps make fresh copies of their caches and logs whenever they need them."},
-        {"arrow.uturn.backward", "Your things wait " + QString::number(holdDays) + " days",
+        {"arrow.uturn.backward",
+         "Your things wait " + QString::fromStdString(PlainWords::counted(holdDays, "day")),
          "Old downloads, apps and the Trash go on the Undo Shelf first. Put anything back with "
          "one click."},
     };

@@ -30,11 +30,14 @@ SwitchButton::SwitchButton(const QString& title, QWidget* parent) : PaintedButto
     Accessibility::markToggle(*this, QAccessible::CheckBox);
 }
 
+SwitchButton::~SwitchButton() {
+    delete halo_;
+}
+
 void SwitchButton::setOn(bool on) {
     if (on_ == on) return;
     on_ = on;
     setChecked(on);
-    setAccessibleDescription(on ? "on" : "off");
     QAccessible::State changed;
     changed.checked = true;
     QAccessibleStateChangeEvent event(this, changed);
@@ -42,7 +45,7 @@ void SwitchButton::setOn(bool on) {
     update();
 }
 
-void SwitchButton::paint(QPainter& painter, const QRectF& rect, bool on, bool focusRing) {
+void SwitchButton::paint(QPainter& painter, const QRectF& rect, bool on) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     QRectF track(rect.left(), rect.center().y() - kHeight / 2, kWidth, kHeight);
@@ -56,13 +59,17 @@ void SwitchButton::paint(QPainter& painter, const QRectF& rect, bool on, bool fo
     painter.setPen(QPen(Theme::color(Token::line, Appearance::light), 0.5));
     painter.setBrush(Theme::color(Token::panel, Appearance::light));
     painter.drawEllipse(circle);
-    if (focusRing) Focus::paintRing(painter, track.adjusted(-3, -3, 3, 3), kHeight / 2 + 3);
     painter.restore();
+}
+
+void SwitchButton::focusRingChanged() {
+    Focus::lightHalo(halo_, *this, showsFocusRing(), kRingOutset, kHeight / 2 + kRingOutset.top());
 }
 
 void SwitchButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paint(painter, rect(), on_, showsFocusRing());
+    if (!isEnabled()) painter.setOpacity(kDisabledOpacity);
+    paint(painter, rect(), on_);
 }
 
 // ChoiceButton

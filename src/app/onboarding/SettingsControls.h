@@ -15,28 +15,34 @@ namespace kelvora {
 // setting and hands the stored value back.
 
 // An on-off switch: an accent capsule with the knob at the right when on, a track-coloured
-// one with the knob at the left when off. A click, Space or Return emits `clicked`.
-// Assistive technology hears a check box, checked while on.
+// one with the knob at the left when off; disabled, at half strength. A click, Space or
+// Return emits `clicked`. The keyboard's ring goes around the whole switch, clear of the
+// accent of a switch that is on. Assistive technology hears a check box, checked while on.
 class SwitchButton : public PaintedButton {
     Q_OBJECT
 
 public:
     explicit SwitchButton(const QString& title, QWidget* parent = nullptr);
+    ~SwitchButton() override;
 
     bool isOn() const { return on_; }
     void setOn(bool on);
 
     static constexpr qreal kWidth = 34;
     static constexpr qreal kHeight = 20;
-    static void paint(QPainter& painter, const QRectF& rect, bool on, bool focusRing = false);
+    static constexpr QMargins kRingOutset{4, 4, 4, 4};
+    static void paint(QPainter& painter, const QRectF& rect, bool on);
 
 protected:
     QSizeF idealSize() const override { return {kWidth, kHeight}; }
     void nextCheckState() override {}
+    void focusRingChanged() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     bool on_ = false;
+    // The switch fills its own rectangle; the ring lies outside it.
+    QPointer<Focus::Halo> halo_;
 };
 
 // A pop-up button over a few numbered entries: shows the label of the current number and,

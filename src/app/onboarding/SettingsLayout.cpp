@@ -41,6 +41,11 @@ struct Column {
     void line(const QString& words, const QFont& font, Token color) {
         y += text(words, font, color, left, y, width).lines.size().height();
     }
+    // Words the column shows about a switch.
+    void explain(L::Switch which, const QString& words) {
+        QString& told = layout.explanations[which];
+        told += (told.isEmpty() ? "" : " ") + words;
+    }
 
     void caption(const QString& title) {
         QSizeF size = Caption::idealSize(title);
@@ -71,6 +76,7 @@ struct Column {
         qreal top = y + (row - column) / 2;
         layout.texts.push_back({{left, top}, title, Token::ink});
         layout.texts.push_back({{left, top + title.size().height() + 2}, detail, Token::muted});
+        explain(which, detail.text());
         layout.switches[which] =
             QRectF(right() - SwitchButton::kWidth, y + (row - SwitchButton::kHeight) / 2,
                    SwitchButton::kWidth, SwitchButton::kHeight);
@@ -83,6 +89,7 @@ struct Column {
 void helperNote(Column& column, const SettingsState& state) {
     auto note = SettingsText::helperNote(state.helper, state.helperError);
     if (note.kind == SettingsText::HelperNote::Kind::none) return;
+    column.explain(L::Switch::helper, note.text);
     column.gap(L::kRowGap);
     QFont font = Fonts::text(12);
     if (note.kind != SettingsText::HelperNote::Kind::needsApproval) {
@@ -144,11 +151,13 @@ void scheduledClean(Column& column, const SettingsState& state) {
                                          state.values.lastScheduledFreed, state.now)) {
         column.gap(L::kRowGap);
         column.line(*ran, font, Token::faint);
+        column.explain(L::Switch::scheduledClean, *ran);
     }
     if (state.helper.which != ShelfSweeper::Status::Case::on) {
+        const QString needed = "Turn on the helper above so this can run while Kelvora is closed.";
         column.gap(L::kRowGap);
-        column.line("Turn on the helper above so this can run while Kelvora is closed.", font,
-                    Token::signalText);
+        column.line(needed, font, Token::signalText);
+        column.explain(L::Switch::scheduledClean, needed);
     }
 }
 

@@ -59,6 +59,9 @@ struct SettingsLayout {
     std::vector<Text> texts;
     std::map<Choice, QRectF> choices;
     std::map<Switch, QRectF> switches;
+    // What the column says of each switch, in reading order: its description and the notes
+    // that follow it, as assistive technology hears them.
+    std::map<Switch, QString> explanations;
     std::optional<QRectF> openLoginItems;
     QRectF listBox;
     std::vector<PathRow> rows; // empty: the box says "Nothing added yet"

@@ -4,6 +4,7 @@
 #include "controller/Prefs.h"
 #include "design/Buttons.h"
 #include "design/Caption.h"
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
@@ -20,10 +21,14 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace kelvora {
 
@@ -215,7 +220,11 @@ void SettingsView::placeControls() {
     for (auto& [which, button] : switches_) {
         button->setOn(switchOn(state_, which));
         button->setGeometry(layout.switches.at(which).toAlignedRect());
+        button->setAccessibleDescription(layout.explanations.at(which));
     }
+    // Without a service manager the helper cannot be turned on; the note under it says why.
+    switches_.at(Switch::helper)
+        ->setEnabled(state_.helper.which != ShelfSweeper::Status::Case::unavailable);
     int look = -1;
     const auto& appearances = SettingsText::appearances();
     for (size_t i = 0; i < appearances.size(); ++i)
@@ -228,6 +237,20 @@ void SettingsView::placeControls() {
     if (layout.openLoginItems) openLoginItems_->setGeometry(layout.openLoginItems->toAlignedRect());
     for (size_t i = 0; i < removeButtons_.size() && i < layout.rows.size(); ++i)
         removeButtons_[i]->setGeometry(layout.rows[i].remove.toAlignedRect());
+    // Made in kinds, the controls would take Tab in kinds: it follows the page instead.
+    const std::vector<QWidget*> order = controlsInOrder();
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+std::vector<QWidget*> SettingsView::controlsInOrder() const {
+    std::vector<QWidget*> controls;
+    for (QWidget* child : page_->findChildren<QWidget*>())
+        if (child->focusPolicy() & Qt::TabFocus) controls.push_back(child);
+    std::stable_sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    return controls;
 }
 
 // One button per stored path; made again only when the list itself changes.
@@ -317,9 +340,28 @@ void SettingsView::paintEvent(QPaintEvent*) {
     QPainter(this).fillRect(rect(), Theme::ground());
 }
 
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) openedByKeyboard_ = Focus::inputNow() == Focus::Input::keyboard;
+}
+
 void SettingsView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) reread();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        reread();
+        // The window takes its first focus as it becomes active, which shows no ring; opened
+        // from the keyboard, the keyboard then lands on the first control as Tab would.
+        if (std::exchange(openedByKeyboard_, false))
+            QTimer::singleShot(0, this, [this] {
+                for (QWidget* control : controlsInOrder())
+                    if (control->isVisible() && control->isEnabled()) {
+                        // Already focused by the activation, it would not take it again.
+                        control->clearFocus();
+                        Focus::give(*control, Focus::Input::keyboard);
+                        break;
+                    }
+            });
+    }
     if (event->type() == QEvent::PaletteChange) update();
 }
 

@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QFileDialog;
 
@@ -35,7 +36,8 @@ class TextLinkButton;
 // written to the settings at once; the appearance, the helper and the menu bar extra also
 // change at once, the rest at the next scan. Every control shows what the file holds, as
 // the controller read it back: a change that was not saved shows as it was, and says why.
-// Escape and Ctrl+W close the window.
+// Tab goes down the column as it reads, and a window opened from the keyboard starts with the
+// keyboard on its first control. Escape and Ctrl+W close the window.
 class SettingsView : public QWidget {
     Q_OBJECT
 
@@ -76,11 +78,14 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void build();
     void apply();
     void placeControls();
+    // The controls of the column from top to bottom, and left to right along a row.
+    std::vector<QWidget*> controlsInOrder() const;
     void rebuildRemoveButtons();
 
     // Hands a write to the controller, which reads the file back; false when not saved.
@@ -105,6 +110,7 @@ private:
     OutlineButton* showWelcome_;
     TextLinkButton* openLoginItems_;
     std::vector<RemoveButton*> removeButtons_;
+    bool openedByKeyboard_ = false;
 };
 
 // Says what went wrong with the settings file, above the column.

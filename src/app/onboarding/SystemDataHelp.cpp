@@ -4,6 +4,7 @@
 #include "onboarding/SketchView.h"
 
 #include <QHBoxLayout>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,8 @@ private:
 SystemDataHelp::SystemDataHelp(Words words, std::function<void()> close, QWidget* parent)
     : SheetFrame(parent) {
     setObjectName("SystemDataHelp");
+    setAccessibleName(kTitle);
+    setAccessibleDescription(spoken(words));
     auto* foot = new QWidget;
     foot->setObjectName("systemDataFoot");
     auto* gotIt = new InkButton("Got it", foot);
@@ -111,6 +114,14 @@ std::optional<SystemDataHelp::Words> SystemDataHelp::words(const ScanResult* res
     return words;
 }
 
+QString SystemDataHelp::spoken(const Words& words) {
+    QStringList parts{words.intro};
+    for (const Point& point : words.points)
+        parts << point.title + ". " + point.text;
+    parts << words.closing;
+    return parts.join(' ');
+}
+
 Sketch SystemDataHelp::point(const Point& point, qreal width) {
     Sketch row;
     QRectF tile(0, 0, kTile, kTile);
@@ -128,9 +139,7 @@ Sketch SystemDataHelp::drawn(const Words& words) {
     const qreal inner = kWidth - 2 * kPadding;
     Sketch content;
     qreal y = content.addCaption("Help", {0, 0}).bottom() + kSpacing;
-    y = content
-            .addText("What is “System Data”?", {0, y}, Type::font(26, QFont::DemiBold), Token::ink)
-            .bottom() +
+    y = content.addText(kTitle, {0, y}, Type::font(26, QFont::DemiBold), Token::ink).bottom() +
         kSpacing;
     y = content.addText(words.intro, {0, y}, Type::font(14.5), Token::muted, inner).bottom() +
         kSpacing;

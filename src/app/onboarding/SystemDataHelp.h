@@ -37,6 +37,10 @@ public:
     SystemDataHelp(Words words, std::function<void()> close, QWidget* parent = nullptr);
 
     static constexpr qreal kWidth = 520;
+    // The sheet's title, and its name to assistive technology.
+    static inline const QString kTitle = QStringLiteral("What is “System Data”?");
+    // The words of the sheet in reading order, as assistive technology reads them.
+    static QString spoken(const Words& words);
     // One explanation row at a width, its top left at the origin.
     static Sketch point(const Point& point, qreal width);
     // The words of the sheet, 520 wide, from its top to the room above "Got it".

@@ -5,6 +5,7 @@
 #include "model/Format.h"
 #include "platform/Saturating.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kelvora::Copy {
@@ -22,20 +23,45 @@ int64_t pickedBytes(const ScanResult& result, const PickList& picks, std::option
     return total;
 }
 
-int countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
-    int count = 0;
+std::vector<const ScanItem*> picked(const ScanResult& result, const PickList& picks, JunkKind kind,
+                                    bool shelfOnly) {
+    std::vector<const ScanItem*> items;
     picks.forEachPicked(result, kind, [&](const ScanItem& item) {
-        if (!shelfOnly || item.goesOnShelf()) ++count;
+        if (!shelfOnly || item.goesOnShelf()) items.push_back(&item);
     });
-    return count;
+    return items;
 }
 
-std::string plural(int count, const char* one, const char* many) {
+// What the picked rows of a kind hold, as the shelf sentence counts them: a month of
+// screenshots its shots and, apart, its screen recordings; a group of similar photos its
+// extras; any other row one thing.
+struct Held {
+    int64_t things = 0;
+    int64_t recordings = 0;
+};
+
+Held countPicked(const ScanResult& result, const PickList& picks, JunkKind kind, bool shelfOnly) {
+    Held held;
+    picks.forEachPicked(result, kind, [&](const ScanItem& item) {
+        if (shelfOnly && !item.goesOnShelf()) return;
+        const ScanItem::PhotoInfo* photo = item.photo();
+        int64_t things = 1;
+        if (kind == JunkKind::screenshots || kind == JunkKind::photos) {
+            const int64_t recorded = photo && kind == JunkKind::screenshots ? photo->recordings : 0;
+            things = (photo ? photo->count : static_cast<int64_t>(item.targets.size())) - recorded;
+            held.recordings = saturatingAdd(held.recordings, recorded);
+        }
+        held.things = saturatingAdd(held.things, things);
+    });
+    return held;
+}
+
+std::string plural(int64_t count, const char* one, const char* many) {
     return count == 1 ? one : many;
 }
 
-std::string part(JunkKind kind, int count) {
-    const std::string n = std::to_string(count);
+std::string part(JunkKind kind, int64_t count) {
+    const std::string n = Format::count(count);
     switch (kind) {
     case JunkKind::downloads:
         return n + " old download" + plural(count, "", "s");
@@ -54,8 +80,6 @@ std::string part(JunkKind kind, int count) {
         return n + " old screenshot" + plural(count, "", "s");
     case JunkKind::photos:
         return n + " similar photo" + plural(count, "", "s");
-    case JunkKind::leftovers:
-        return n + " removed app" + plural(count, "’s", "s’") + " leftovers";
     case JunkKind::systemData:
         return n + " device backup" + plural(count, "", "s");
     default:
@@ -92,8 +116,17 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
     std::vector<std::string> parts;
     for (JunkKind kind : kinds) {
         const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
-        const int count = countPicked(result, picks, kind, shelfOnly);
-        if (count >= 1) parts.push_back(part(kind, count));
+        if (kind == JunkKind::leftovers) {
+            const auto [apps, loginItems] = leftoverCounts(picked(result, picks, kind, shelfOnly));
+            for (auto& leftovers : leftoverParts(apps, loginItems))
+                parts.push_back(std::move(leftovers));
+            continue;
+        }
+        const Held held = countPicked(result, picks, kind, shelfOnly);
+        if (held.things >= 1) parts.push_back(part(kind, held.things));
+        if (held.recordings >= 1)
+            parts.push_back(Format::count(held.recordings) + " old screen recording" +
+                            plural(held.recordings, "", "s"));
     }
     if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
     return joinParts(parts);
@@ -121,11 +154,29 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
     if (shelf >= 1)
         sentences.push_back(Format::size(shelf) + " from " + shelfParts(*result, picks) +
                             " moves to the Undo Shelf, where you can put anything back for " +
-                            std::to_string(shelfDays) + " days.");
+                            PlainWords::counted(shelfDays, "day") + ".");
     std::string message;
     for (const auto& sentence : sentences)
         message += (message.empty() ? "" : " ") + sentence;
     return message;
+}
+
+std::vector<std::string> leftoverParts(int64_t apps, int64_t loginItems) {
+    std::vector<std::string> parts;
+    if (apps >= 1)
+        parts.push_back(Format::count(apps) + " removed app" + (apps == 1 ? "’s" : "s’") +
+                        " leftovers");
+    if (loginItems >= 1)
+        parts.push_back(Format::count(loginItems) + " leftover login item" +
+                        (loginItems == 1 ? "" : "s"));
+    return parts;
+}
+
+std::pair<int64_t, int64_t> leftoverCounts(const std::vector<const ScanItem*>& items) {
+    const auto loginItems = std::count_if(items.begin(), items.end(), [](const ScanItem* item) {
+        return item->leftover() && item->leftover()->isLoginItem();
+    });
+    return {static_cast<int64_t>(items.size()) - loginItems, loginItems};
 }
 
 std::vector<Run> doneHeadline(const CleanReport& report) {

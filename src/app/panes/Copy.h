@@ -8,8 +8,10 @@
 
 #include <QLocale>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The words of a clean-up, before and after, that the window and the panes share.
@@ -30,6 +32,12 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
 // The list of what moves to the shelf, by category ("2 old downloads, 3 duplicate copies and
 // the Trash"); empty when nothing of a named kind is picked.
 std::string shelfParts(const ScanResult& result, const PickList& picks);
+
+// How removed apps' leftovers are counted: the apps, and the login items among them as what
+// they are ("2 removed apps’ leftovers", "1 leftover login item"); none for a count of 0.
+std::vector<std::string> leftoverParts(int64_t apps, int64_t loginItems);
+// The same counts of the items given.
+std::pair<int64_t, int64_t> leftoverCounts(const std::vector<const ScanItem*>& items);
 
 // "Cleared <size>." — or, when nothing came back because everything was skipped or failed,
 // a headline that does not read like a success.

@@ -1,5 +1,6 @@
 #include "panes/ReceiptLayout.h"
 
+#include "catalog/PlainWords.h"
 #include "design/Fonts.h"
 #include "design/LocaleDates.h"
 #include "design/TextFlow.h"
@@ -98,7 +99,7 @@ std::vector<Row> diskRows(const Receipt& receipt) {
     std::vector<Row> rows = {{"FREE BEFORE", size(receipt.freeBefore), true},
                              {"FREE AFTER", size(receipt.freeAfter), true}};
     if (receipt.shelved >= 1)
-        rows.push_back({upper("On Undo Shelf, " + std::to_string(receipt.holdDays) + " days"),
+        rows.push_back({upper("On Undo Shelf, " + PlainWords::counted(receipt.holdDays, "day")),
                         size(receipt.shelved), true});
     return rows;
 }

@@ -13,11 +13,12 @@
 namespace kelvora::ShelfText {
 
 std::string explanation(int shelfDays) {
-    return PlainWords::fill("Anything that can’t rebuild itself, like old downloads, duplicates, "
-                            "removed apps and the Trash, waits here for %lld days. Put it back "
-                            "with one click. After %lld days it’s removed for good and the space "
-                            "frees up.",
-                            {shelfDays, shelfDays});
+    return PlainWords::fill(
+        "Anything that can’t rebuild itself, like old downloads, duplicates, "
+        "removed apps and the Trash, waits here for %@. Put it back "
+        "with one click. After %@ it’s removed for good and the space "
+        "frees up.",
+        {PlainWords::counted(shelfDays, "day"), PlainWords::counted(shelfDays, "day")});
 }
 
 std::optional<std::string> freeTitle(int64_t shelfBytes) {
@@ -31,8 +32,8 @@ std::string emptyTitle() {
 
 std::string emptyDetail(int shelfDays) {
     return PlainWords::fill("Old downloads, duplicates, removed apps and the Trash wait here for "
-                            "%lld days after you clean up.",
-                            {shelfDays});
+                            "%@ after you clean up.",
+                            {PlainWords::counted(shelfDays, "day")});
 }
 
 std::string sweepDate(Date date, const QLocale& locale) {
@@ -73,7 +74,8 @@ DaysLeftCount squares(const DaysLeftCount& bar, int maxSquares) {
 }
 
 std::string daysLeftLabel(const DaysLeftCount& bar) {
-    return std::to_string(bar.days) + " of " + std::to_string(bar.total) + " days left";
+    return std::to_string(bar.days) + " of " + std::to_string(bar.total) + " " +
+           PlainWords::plural("day", bar.total) + " left";
 }
 
 std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep) {

@@ -58,8 +58,8 @@ Footer footer(const std::vector<SimilarPhotos::Group>& groups, const std::unorde
         }
     footer.summary = Format::count(static_cast<int64_t>(footer.picked)) + " of " +
                      PlainWords::counted(static_cast<int64_t>(footer.groups), "group") + " picked";
-    footer.hold = "Extras wait on the Undo Shelf for " + std::to_string(shelfDays) +
-                  " days. The kept shot never moves.";
+    footer.hold = "Extras wait on the Undo Shelf for " + PlainWords::counted(shelfDays, "day") +
+                  ". The kept shot never moves.";
     footer.picksAll = footer.picked != footer.groups;
     footer.pickTitle = footer.picksAll ? "Pick all" : "Pick none";
     footer.moveTitle = "Move " + Format::size(footer.total) + " of extras";

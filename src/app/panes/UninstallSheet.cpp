@@ -6,8 +6,11 @@
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <QFontMetricsF>
+#include <QIcon>
 #include <QPainter>
 
 #include <cmath>
@@ -79,6 +82,28 @@ int footTop(const UninstallSheetLayout& layout) {
     return static_cast<int>(std::floor(top));
 }
 
+// The icon's 48 points at up to three device pixels each.
+constexpr int kIconPixels = 144;
+// Far above any icon's file; a larger one is not read.
+constexpr int64_t kIconFileLimit = 16 * 1024 * 1024;
+
+// The app's own icon, as its menu entry names it: a name in the icon theme, or a file.
+QImage appIcon(const std::string& icon) {
+    QIcon found;
+    if (startsWith(icon, "/")) {
+        const auto file = realPath(icon);
+        const auto info = file ? fileInfo(*file) : std::nullopt;
+        if (!info || !info->isRegularFile() || info->logicalSize > kIconFileLimit) return {};
+        found = QIcon(QString::fromStdString(*file));
+    } else if (!icon.empty()) {
+        // A desktop that names no theme still has hicolor, where every app installs its icon.
+        if (QIcon::themeName().isEmpty()) QIcon::setThemeName("hicolor");
+        found = QIcon::fromTheme(QString::fromStdString(icon));
+    }
+    if (found.isNull()) return {};
+    return found.pixmap(QSize(kIconPixels, kIconPixels)).toImage();
+}
+
 // Everything of the sheet above its buttons, painted by the sheet.
 class UninstallBody : public QWidget {
 public:
@@ -137,6 +162,12 @@ void UninstallSheet::refresh() {
     // The password route puts a freshly prepared item in place of the locked one.
     if (const auto& target = model_.uninstallTarget(); target && !(*target == item_))
         item_ = *target;
+    const std::string iconName =
+        item_.kind == JunkKind::apps && item_.app() ? item_.app()->icon : std::string();
+    if (iconName != iconName_) {
+        iconName_ = iconName;
+        icon_ = appIcon(iconName);
+    }
     UninstallSheetLayout next = UninstallSheetLayout::make(UninstallInput::from(model_, item_));
     bool resized = next.size != layout_.size || footTop(next) != footTop(layout_);
     layout_ = std::move(next);
@@ -189,9 +220,20 @@ void UninstallSheet::paintBody(QPainter& painter) const {
     layout_.message.paint(painter, layout_.messageAt, toneColor(layout_.tone));
 }
 
-// There is no icon a file manager shows for an application bundle here, so the sheet draws
-// its own: the apps symbol for an application, a folder for what one left behind.
+// An app shows the icon its menu entry names. There is no icon a file manager shows for an
+// application bundle here, so for one without the sheet draws its own: the apps symbol for
+// an application, a folder for what one left behind.
 void UninstallSheet::paintIcon(QPainter& painter) const {
+    if (!icon_.isNull()) {
+        QSizeF size = QSizeF(icon_.size()).scaled(layout_.icon.size(), Qt::KeepAspectRatio);
+        QRectF place(QPointF(), size);
+        place.moveCenter(layout_.icon.center());
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(place, icon_);
+        painter.restore();
+        return;
+    }
     Shapes::fillRounded(painter, layout_.icon, 12, Theme::chip(), Theme::line());
     Symbols::paint(painter, layout_.iconSymbol, layout_.icon, 26, Theme::ink());
 }

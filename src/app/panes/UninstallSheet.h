@@ -4,6 +4,7 @@
 #include "model/ScanItem.h"
 #include "panes/UninstallSheetLayout.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <map>
@@ -40,6 +41,9 @@ private:
 
     AppModel& model_;
     ScanItem item_;
+    // The app's own icon, looked up once for the icon its item names; null where it has none.
+    std::string iconName_;
+    QImage icon_;
     UninstallSheetLayout layout_;
     std::map<UninstallSheetLayout::Button, PaintedButton*> buttons_;
 };

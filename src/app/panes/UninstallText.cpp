@@ -35,7 +35,8 @@ std::string subtitle(const ScanItem& item) {
         int count = item.app() ? item.app()->leftoverCount : 0;
         // An AppImage keeps nothing in a Library: its menu entry and icon go with it.
         if (item.app() && AppImages::hasAppImageName(item.app()->bundleID))
-            return PlainWords::fill("The app, plus %lld %@ that go with it.",
+            return PlainWords::fill(count == 1 ? "The app, plus %lld %@ that goes with it."
+                                               : "The app, plus %lld %@ that go with it.",
                                     {Format::count(count), PlainWords::plural("file", count)});
         return PlainWords::fill("The app, plus %lld %@ it keeps in your Library.",
                                 {Format::count(count), PlainWords::plural("file", count)});

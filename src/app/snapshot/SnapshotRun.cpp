@@ -122,7 +122,8 @@ void showTools(AppModel& model, const SnapshotOptions& options, const Environmen
     model.setForecastDays(options.forecastDays);
     if (options.search) {
         PlainQuery query =
-            PlainQuery::parse(*options.search, currentDate(), QueryCalendar::gregorian());
+            PlainQuery::parse(*options.search, currentDate(), QueryCalendar::gregorian(),
+                              PlainQuery::hasApplicationsFolder(homeFolder()));
         model.setMode(AppModel::ViewMode::detailed);
         model.showSearch(query, query.run(homeFolder(), kSearchLimit), *options.search);
     }

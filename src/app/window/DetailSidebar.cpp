@@ -1,6 +1,7 @@
 #include "window/DetailSidebar.h"
 
 #include "controller/AppModel.h"
+#include "design/Accessibility.h"
 #include "design/Caption.h"
 #include "design/Focus.h"
 #include "design/Fonts.h"
@@ -203,8 +204,11 @@ void SidebarList::paintRow(QPainter& painter, const QRectF& rect, const Sidebar:
 
 DetailSidebar::DetailSidebar(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model), list_(new SidebarList),
-      scrolling_(new Scrolling(list_, this)) {
+      scrolling_(new Scrolling(list_, this)), disk_(new QWidget(this)) {
     setObjectName("DetailSidebar");
+    disk_->setObjectName("diskFooter");
+    disk_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Accessibility::markRole(*disk_, QAccessible::StaticText);
     setFixedWidth(kWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     connect(list_, &SidebarList::opened, this, &DetailSidebar::open);
@@ -234,6 +238,8 @@ void DetailSidebar::refresh() {
     const int selectedBefore = selectedRow();
     rows_ = std::move(rows);
     footer_ = std::move(footer);
+    disk_->setAccessibleName(QString::fromStdString(footer_.label + ", " + footer_.freeText));
+    disk_->setAccessibleDescription(QString::fromStdString(footer_.spoken));
     relayout();
     // The keyboard goes with the selection when something else moved it, so Tab comes back
     // to the row that is open.
@@ -290,6 +296,8 @@ void DetailSidebar::relayout() {
     list_->setMinimumHeight(placed.contentHeight);
     list_->setRows(rows_, std::move(placed.rows), std::move(placed.captions));
     scrolling_->setGeometry(0, 0, kWidth, placed.rowsHeight);
+    const int footer = static_cast<int>(placed.footerTop);
+    disk_->setGeometry(0, footer, kWidth, std::max(0, height() - footer));
 }
 
 qreal DetailSidebar::footerTop() const {

@@ -122,6 +122,8 @@ private:
     Sidebar::DiskFooter footer_;
     SidebarList* list_;
     Scrolling* scrolling_;
+    // The disk footer as assistive technology reads it; it draws nothing.
+    QWidget* disk_;
 };
 
 } // namespace kelvora

@@ -130,8 +130,11 @@ void DetailedView::refresh() {
         QWidget* old = paneWidget_;
         QWidget* focused = QApplication::focusWidget();
         // A pane the keyboard opens takes the keyboard; one that takes the place of the pane
-        // holding the focus does too, so the focus is never lost with it.
-        const bool enter = Focus::inputNow() == Focus::Input::keyboard ||
+        // holding the focus does too, so the focus is never lost with it. So does the Done
+        // page when a clean-up ends: the footer whose button started it goes with the lists.
+        const bool cleanedUp = wanted == DetailedPane::done &&
+                               (pane_ == DetailedPane::category || pane_ == DetailedPane::overview);
+        const bool enter = Focus::inputNow() == Focus::Input::keyboard || cleanedUp ||
                            (focused && (focused == old || old->isAncestorOf(focused)));
         pane_ = wanted;
         paneWidget_ = makePane(wanted);

@@ -45,8 +45,7 @@ void mailFacts(const ScanItem::MailInfo& mail, std::vector<Fact>& facts) {
     facts.push_back(text("Files", count(mail.count)));
 }
 
-void leftoverFacts(const ScanItem& item, const ScanItem::LeftoverInfo& leftover,
-                   std::vector<Fact>& facts) {
+void leftoverFacts(const ScanItem::LeftoverInfo& leftover, std::vector<Fact>& facts) {
     using Kind = ScanItem::LeftoverInfo::Kind;
     const char* label = leftover.isLoginItem()               ? "Label"
                         : leftover.kind == Kind::appImage    ? "AppImage"
@@ -54,7 +53,7 @@ void leftoverFacts(const ScanItem& item, const ScanItem::LeftoverInfo& leftover,
                         : leftover.kind == Kind::snapData    ? "Snap"
                                                              : "Bundle ID";
     facts.push_back(text(label, leftover.id, Style::middleCut));
-    facts.push_back(text("Files", count(static_cast<int64_t>(item.targets.size()))));
+    facts.push_back(text("Files", count(leftover.files)));
 }
 
 void systemFacts(const Catalog& catalog, const ScanItem::SystemInfo& system,
@@ -106,7 +105,7 @@ std::vector<Fact> InspectorContent::factsOf(const Catalog& catalog, const ScanIt
     else if (item.mail())
         mailFacts(*item.mail(), facts);
     else if (item.leftover())
-        leftoverFacts(item, *item.leftover(), facts);
+        leftoverFacts(*item.leftover(), facts);
     else if (item.system())
         systemFacts(catalog, *item.system(), facts);
     else if (item.ai())

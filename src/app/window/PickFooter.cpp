@@ -1,13 +1,16 @@
 #include "window/PickFooter.h"
 
 #include "controller/AppModel.h"
+#include "design/Accessibility.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
-#include "design/RowText.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <cmath>
 
 namespace kelvora {
 
@@ -28,10 +31,32 @@ QFont noteFont() {
 
 } // namespace
 
+PickFooterLayout PickFooterLayout::of(const FooterContent& content, qreal width) {
+    PickFooterLayout placed;
+    const QSizeF button = SignalButton::idealSize(QString::fromStdString(content.buttonTitle),
+                                                  kButtonHeight, kButtonFont, content.busy);
+    const qreal buttonWidth = std::ceil(button.width());
+    placed.button = QRectF(width - kInset - buttonWidth, (PickFooter::kHeight - kButtonHeight) / 2,
+                           buttonWidth, kButtonHeight);
+    const qreal textWidth = std::max<qreal>(0, placed.button.left() - kSpacing - kInset);
+    // The shelf's name stays whole on one line.
+    const QString note =
+        QString::fromStdString(content.shelfNote).replace("Undo Shelf", QString("Undo\u00A0Shelf"));
+    placed.note.lines = TextFlow(note, noteFont(), textWidth);
+    placed.note.color = Token::faint;
+    const qreal count = QFontMetricsF(countFont()).height();
+    const qreal top = (PickFooter::kHeight - count - kLineGap - placed.note.lines.height()) / 2;
+    placed.countLine = QRectF(kInset, top, textWidth, count);
+    placed.note.at = QPointF(kInset, top + count + kLineGap);
+    return placed;
+}
+
 PickFooter::PickFooter(AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model),
       button_(new SignalButton({}, kButtonHeight, kButtonFont, this)) {
     setObjectName("PickFooter");
+    // Its totals are what a screen reader's status-bar command reads.
+    Accessibility::markRole(*this, QAccessible::StatusBar);
     button_->setObjectName("cleanUp");
     setFixedHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -57,20 +82,20 @@ void PickFooter::refresh() {
     button_->setBusy(content_.busy);
     button_->setEnabled(content_.enabled);
     button_->setAccessibleName(button_->text());
-    placeButton();
+    setAccessibleName(QString::fromStdString(content_.countLine));
+    setAccessibleDescription(QString::fromStdString(content_.shelfNote));
+    layOut();
     update();
 }
 
 void PickFooter::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    placeButton();
+    layOut();
 }
 
-void PickFooter::placeButton() {
-    QSize size = button_->sizeHint();
-    button_->setGeometry(QRectF(width() - kInset - size.width(), (kHeight - kButtonHeight) / 2,
-                                size.width(), kButtonHeight)
-                             .toAlignedRect());
+void PickFooter::layOut() {
+    placed_ = PickFooterLayout::of(content_, width());
+    button_->setGeometry(placed_.button.toAlignedRect());
 }
 
 void PickFooter::paintEvent(QPaintEvent*) {
@@ -79,11 +104,13 @@ void PickFooter::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Theme::sidebar());
     Shapes::hairline(painter, QRectF(0, 0, width(), 1), Qt::Horizontal);
 
-    qreal textWidth = std::max<qreal>(0, button_->x() - kSpacing - kInset);
-    paintTitleAndDetail(painter, QRectF(kInset, 0, textWidth, kHeight),
-                        {QString::fromStdString(content_.countLine), countFont(), Theme::ink()},
-                        {QString::fromStdString(content_.shelfNote), noteFont(), Theme::faint()},
-                        kLineGap);
+    painter.setFont(countFont());
+    painter.setPen(Theme::ink());
+    painter.drawText(placed_.countLine, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     QFontMetricsF(countFont())
+                         .elidedText(QString::fromStdString(content_.countLine), Qt::ElideRight,
+                                     placed_.countLine.width()));
+    placed_.note.paint(painter);
 }
 
 } // namespace kelvora

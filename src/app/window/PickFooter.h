@@ -2,15 +2,29 @@
 
 // The code generator of Qt cannot read every standard header; it needs none of these.
 #ifndef Q_MOC_RUN
+#include "design/TextFlow.h"
 #include "window/FooterContent.h"
 #endif
 
+#include <QRectF>
 #include <QWidget>
 
 namespace kelvora {
 
 class AppModel;
 class SignalButton;
+
+// Where the parts of a pick footer `width` wide go: the button at the right, and left of it
+// the count line over the shelf note, the pair centred on the footer's height. The note
+// wraps onto a second line where one is too short for it (in the smallest window), so it
+// is never cut; the count line is one line.
+struct PickFooterLayout {
+    QRectF button;
+    QRectF countLine;
+    PlacedText note;
+
+    static PickFooterLayout of(const FooterContent& content, qreal width);
+};
 
 // The bar under the overview and the category lists: how many items are picked out of
 // those that could be, what they free, what happens to them, and the button that asks for
@@ -24,6 +38,7 @@ public:
     static constexpr int kHeight = 68;
 
     const FooterContent& content() const { return content_; }
+    const PickFooterLayout& placed() const { return placed_; }
     SignalButton* button() const { return button_; }
 
     void refresh();
@@ -35,10 +50,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void placeButton();
+    void layOut();
 
     AppModel& model_;
     FooterContent content_;
+    PickFooterLayout placed_;
     SignalButton* button_;
 };
 

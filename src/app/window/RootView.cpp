@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -124,6 +125,8 @@ void RootView::refresh() {
     showSheets();
     placeLayers();
     if (!Snapshot::isSnapshot(this)) showDialogs();
+    // After the views have taken in the same change.
+    if (standIn_.control) QTimer::singleShot(0, this, &RootView::enterWhenReady);
 }
 
 void RootView::showWelcomeOrWork() {
@@ -136,6 +139,7 @@ void RootView::showWelcomeOrWork() {
         if (work_) work_->hide();
         return;
     }
+    const bool leavingWelcome = welcome_;
     if (welcome_) {
         // It fades over the working window, which takes no keys from it meanwhile.
         welcome_->setEnabled(false);
@@ -154,6 +158,8 @@ void RootView::showWelcomeOrWork() {
     }
     showMainView();
     work_->show();
+    // The welcome took its focus with it; the keyboard goes on in the window it leaves.
+    if (leavingWelcome) enterMainView(true);
 }
 
 // The view is made anew only when the mode changes; each view follows the controller itself.
@@ -187,7 +193,7 @@ void RootView::showMainView() {
 }
 
 void RootView::showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
-                         const std::function<QWidget*()>& make) {
+                         const std::function<QWidget*()>& make, std::function<void()> close) {
     if (slot && (!wanted || !same)) {
         sheetClosed_ = true;
         if (!handBackTo_) handBackTo_ = slot->opener();
@@ -200,7 +206,7 @@ void RootView::showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
         QWidget* opener = handBackTo_ ? handBackTo_.data() : QApplication::focusWidget();
         handBackTo_ = nullptr;
         sheetClosed_ = false;
-        slot = new SheetOverlay(make(), this, opener);
+        slot = new SheetOverlay(make(), this, opener, std::move(close));
         slot->show();
     }
 }
@@ -209,9 +215,33 @@ void RootView::handFocusBack() {
     QWidget* target = std::exchange(handBackTo_, nullptr);
     if (!target || !target->isVisible() || !target->isEnabled() ||
         !(target->focusPolicy() & Qt::TabFocus))
-        target = mainView_ ? Focus::entryOf(*mainView_) : nullptr;
-    if (!target && header_) target = header_->modeSwitch()->segment(model_.mode());
-    if (target) Focus::give(*target);
+        enterMainView();
+    else
+        Focus::give(*target);
+}
+
+void RootView::enterMainView(bool later) {
+    const Focus::Input how = Focus::inputNow();
+    QWidget* target = mainView_ ? Focus::entryOf(*mainView_) : nullptr;
+    if (!target && header_) {
+        target = header_->modeSwitch()->segment(model_.mode());
+        if (later) standIn_ = {target, how};
+    }
+    if (target) Focus::give(*target, how);
+}
+
+// The simple view shows no control while the first scan runs; when the scan ends its first
+// control takes the keyboard from the stand-in, unless the user has moved it meanwhile.
+void RootView::enterWhenReady() {
+    if (!standIn_.control) return;
+    if (window()->focusWidget() != standIn_.control) {
+        standIn_ = {};
+        return;
+    }
+    QWidget* target = mainView_ ? Focus::entryOf(*mainView_) : nullptr;
+    if (!target) return;
+    Focus::give(*target, standIn_.how);
+    standIn_ = {};
 }
 
 void RootView::showSheets() {
@@ -219,23 +249,25 @@ void RootView::showSheets() {
     // Asked only while the sheet is wanted: the words walk every item found.
     std::optional<SystemDataHelp::Words> words;
     if (model_.showingSystemDataHelp()) words = SystemDataHelp::words(model_.result());
-    showSheet(systemData_, words.has_value(), true, [this, &words]() -> QWidget* {
-        return new SystemDataHelp(std::move(*words),
-                                  [this] { model_.setShowingSystemDataHelp(false); });
-    });
+    const auto closeHelp = [this] { model_.setShowingSystemDataHelp(false); };
+    showSheet(
+        systemData_, words.has_value(), true,
+        [&]() -> QWidget* { return new SystemDataHelp(std::move(*words), closeHelp); }, closeHelp);
 
     const auto& target = model_.uninstallTarget();
     const bool sameItem = target == uninstallItem_;
-    showSheet(uninstall_, target.has_value(), sameItem,
-              [this, &target]() -> QWidget* { return new UninstallSheet(model_, *target); });
+    showSheet(
+        uninstall_, target.has_value(), sameItem,
+        [this, &target]() -> QWidget* { return new UninstallSheet(model_, *target); },
+        [this] { model_.closeUninstall(); });
     if (!sameItem) uninstallItem_ = target;
 
     const std::optional<Receipt> receipt =
         model_.showingReceipt() ? model_.receipt() : std::optional<Receipt>();
-    showSheet(receipt_, receipt.has_value(), receipt == receiptShown_,
-              [this, &receipt]() -> QWidget* {
-                  return new ReceiptSheet(*receipt, [this] { model_.setShowingReceipt(false); });
-              });
+    const auto closeReceipt = [this] { model_.setShowingReceipt(false); };
+    showSheet(
+        receipt_, receipt.has_value(), receipt == receiptShown_,
+        [&]() -> QWidget* { return new ReceiptSheet(*receipt, closeReceipt); }, closeReceipt);
     receiptShown_ = receipt;
 
     // While a sheet is up the window under it takes no keys: its Return and Escape belong

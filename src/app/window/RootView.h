@@ -4,6 +4,7 @@
 #include "controller/AppModel.h"
 #endif
 
+#include "design/Focus.h"
 #include "window/SheetOverlay.h"
 
 #include <QMessageBox>
@@ -64,11 +65,15 @@ private:
     void setDropTargeted(bool on);
     void placeLayers();
     // Puts up a sheet, or takes it down when `make` gives none; `same` tells whether the
-    // sheet up now still shows what the controller asks for.
+    // sheet up now still shows what the controller asks for. Escape calls `close`.
     void showSheet(QPointer<SheetOverlay>& slot, bool wanted, bool same,
-                   const std::function<QWidget*()>& make);
+                   const std::function<QWidget*()>& make, std::function<void()> close);
     // To the control that opened the closed sheet, else into the main view.
     void handFocusBack();
+    // Into the main view's first list or control; the header's mode switch when it has none,
+    // and `later` the view's first control once it shows one.
+    void enterMainView(bool later = false);
+    void enterWhenReady();
 
     AppModel& model_;
     int welcomeStep_;
@@ -90,6 +95,12 @@ private:
     std::optional<Receipt> receiptShown_;
     bool sheetClosed_ = false;
     QPointer<QWidget> handBackTo_;
+
+    // What holds the keyboard until the main view shows a control, and how it came there.
+    struct StandIn {
+        QPointer<QWidget> control;
+        Focus::Input how = Focus::Input::none;
+    } standIn_;
 
     QPointer<QMessageBox> freeUpBox_;
     QPointer<QMessageBox> emptyShelfBox_;

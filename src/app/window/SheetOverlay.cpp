@@ -1,5 +1,6 @@
 #include "window/SheetOverlay.h"
 
+#include "design/Focus.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Theme.h"
@@ -9,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -17,8 +19,9 @@
 
 namespace kelvora {
 
-SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener)
-    : QWidget(parent), sheet_(sheet), opener_(opener) {
+SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener,
+                           std::function<void()> close)
+    : QWidget(parent), sheet_(sheet), opener_(opener), close_(std::move(close)) {
     setObjectName("SheetOverlay");
     sheet_->setParent(this);
     sheet_->installEventFilter(this);
@@ -26,7 +29,14 @@ SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener)
     follow();
     sheet_->show();
     // Keys go to the sheet, not to the window it covers.
-    sheet_->setFocus(Qt::OtherFocusReason);
+    QPushButton* answer = nullptr;
+    for (QPushButton* button : sheet_->findChildren<QPushButton*>())
+        if (button->isDefault() && button->isVisibleTo(sheet_) && button->isEnabled())
+            answer = button;
+    if (answer && Focus::inputNow() == Focus::Input::keyboard)
+        Focus::give(*answer, Focus::Input::keyboard);
+    else
+        sheet_->setFocus(Qt::OtherFocusReason);
 }
 
 QRect SheetOverlay::sheetRect(QSize size, QSize sheetSize) {
@@ -57,6 +67,10 @@ bool SheetOverlay::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SheetOverlay::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && close_) {
+        close_();
+        return;
+    }
     auto* body = sheet_ ? sheet_->findChild<QScrollArea*>() : nullptr;
     std::optional<QAbstractSlider::SliderAction> step;
     switch (event->key()) {

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 namespace kelvora {
 
 // How a sheet shows in the window: over the whole window, which it dims, with the sheet at
@@ -11,12 +13,15 @@ namespace kelvora {
 // child of the window, so a picture of the window shows it too, and it keeps the clicks
 // from the window below. The overlay owns the sheet; deleting it takes the sheet along. It
 // takes the keyboard from `opener`, the control that had it, to give it back at the end;
-// the arrows and Page Up and Down that nothing in the sheet takes scroll its body.
+// opened from the keyboard, it puts the keyboard on the sheet's default button, ringed. The
+// arrows and Page Up and Down that nothing in the sheet takes scroll its body, and Escape
+// calls `close`.
 class SheetOverlay : public QWidget {
     Q_OBJECT
 
 public:
-    SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener = nullptr);
+    SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener = nullptr,
+                 std::function<void()> close = {});
 
     QWidget* sheet() const { return sheet_; }
     QWidget* opener() const { return opener_; }
@@ -39,6 +44,7 @@ private:
 
     QPointer<QWidget> sheet_;
     QPointer<QWidget> opener_;
+    std::function<void()> close_;
 };
 
 // The frame shown while something is dragged over the window: a dashed accent outline 12 px

@@ -2,6 +2,7 @@
 
 #include "catalog/Catalog.h"
 #include "controller/AppModel.h"
+#include "design/DialGeometry.h"
 #include "model/Format.h"
 #include "window/PickTotals.h"
 
@@ -140,11 +141,14 @@ DiskFooter diskFooter(const AppModel& model, const PickTotals& totals, const std
     const DiskSpace& disk = model.diskNow();
     double divisor = disk.total < 1 ? 1.0 : static_cast<double>(disk.total);
     int64_t highlighted = model.shelfBytes();
-    if (model.phase().is(AppModel::Phase::Kind::ready) && model.result())
-        highlighted = totals.all.pickedBytes;
+    const bool picks = model.phase().is(AppModel::Phase::Kind::ready) && model.result();
+    if (picks) highlighted = totals.all.pickedBytes;
     double used = static_cast<double>(disk.used()) / divisor;
     double signal = static_cast<double>(highlighted) / divisor;
-    return {label, Format::size(disk.available) + " free", std::max(0.0, used - signal), signal};
+    double after = std::max(0.0, used - signal);
+    std::string spoken = picks ? Dial::accessibleValue(used, after).toStdString()
+                               : std::to_string(Dial::wholePercent(used)) + " percent used";
+    return {label, Format::size(disk.available) + " free", after, signal, std::move(spoken)};
 }
 
 } // namespace kelvora::Sidebar

@@ -50,6 +50,9 @@ struct DiskFooter {
     std::string freeText;   // "41.0 GB free"
     double inkShare = 0;    // what stays used after a clean-up of the picks
     double signalShare = 0; // what the picks would free; outside the ready phase the shelf
+    // What the bar shows, in words: "62 percent used now, 58 percent after cleaning", or
+    // only how much is used where no picks are counted.
+    std::string spoken;
     bool operator==(const DiskFooter&) const = default;
 };
 DiskFooter diskFooter(const AppModel& model, const PickTotals& totals, const std::string& label);

@@ -104,13 +104,19 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
     std::vector<std::string> parts;
     std::vector<JunkKind> listed;
     for (const OptInRow& row : kOptInRows) {
-        const auto count =
-            std::count_if(result.items.begin(), result.items.end(), [&](const ScanItem& item) {
-                return item.kind == row.kind && pickable(item);
-            });
-        if (count == 0 || picks.pickedBytes(result, row.kind) != 0) continue;
-        parts.push_back(Format::count(count) + " " + pick(count == 1, row.one, row.many) + " (" +
-                        Format::size(result.reclaimable(row.kind)) + ")");
+        std::vector<const ScanItem*> found;
+        for (const ScanItem& item : result.items)
+            if (item.kind == row.kind && pickable(item)) found.push_back(&item);
+        if (found.empty() || picks.pickedBytes(result, row.kind) != 0) continue;
+        const auto count = static_cast<int64_t>(found.size());
+        std::string counted = Format::count(count) + " " + pick(count == 1, row.one, row.many);
+        // Login items left by removed apps are counted as login items, not as apps.
+        if (row.kind == JunkKind::leftovers) {
+            const auto [apps, loginItems] = Copy::leftoverCounts(found);
+            const auto words = Copy::leftoverParts(apps, loginItems);
+            counted = words.front() + (words.size() > 1 ? " and " + words.back() : "");
+        }
+        parts.push_back(counted + " (" + Format::size(result.reclaimable(row.kind)) + ")");
         listed.push_back(row.kind);
     }
     if (parts.empty()) return std::nullopt;
@@ -141,7 +147,7 @@ bool showsAccessNote(const AppModel::Phase& phase) {
 
 std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, int shelfDays,
                           const std::string& accessNote) {
-    const std::string days = std::to_string(shelfDays);
+    const std::string days = PlainWords::counted(shelfDays, "day");
     std::array<Tile, 4> tiles{
         Tile{"square.stack.3d.up", "App caches", tileSize(phase, picks, {JunkKind::caches}),
              "Files apps save to load faster. They rebuild on their own.", std::nullopt},
@@ -149,11 +155,10 @@ std::array<Tile, 4> tiles(const AppModel::Phase& phase, const PickList& picks, i
              tileSize(phase, picks, {JunkKind::logs, JunkKind::tempFiles}),
              "Old logs, and temp files from apps that have quit.", std::nullopt},
         Tile{"arrow.down.circle", "Old downloads", tileSize(phase, picks, {JunkKind::downloads}),
-             "Installers and zips you’ve already used. They wait " + days +
-                 " days on the Undo Shelf.",
+             "Installers and zips you’ve already used. They wait " + days + " on the Undo Shelf.",
              std::nullopt},
         Tile{"trash", "Trash", tileSize(phase, picks, {JunkKind::trash}),
-             "Already in the Trash. It waits " + days + " days on the Undo Shelf before it’s gone.",
+             "Already in the Trash. It waits " + days + " on the Undo Shelf before it’s gone.",
              std::nullopt},
     };
     if (const auto& result = phase.result) {
@@ -228,8 +233,9 @@ SimpleState SimpleState::make(const SimpleInputs& in) {
         } else {
             state.headline = {
                 {"Kelvora found ", false}, {pickedSize, true}, {" you can free up.", false}};
-            state.body = "That’s room for about " + Format::photoEquivalent(picked) +
-                         " more photos. Nothing is removed until you press the button.";
+            state.body = "That’s room for about " + Format::photoEquivalent(picked) + " " +
+                         PlainWords::plural("more photo", Format::photos(picked)) +
+                         ". Nothing is removed until you press the button.";
             state.element = Element::readyRow;
             state.cleanTitle = "Clean up " + pickedSize;
         }

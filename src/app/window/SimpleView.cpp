@@ -3,6 +3,7 @@
 #include "controller/AppModel.h"
 #include "design/Buttons.h"
 #include "design/DialView.h"
+#include "design/Focus.h"
 #include "design/ForecastLine.h"
 #include "design/Meter.h"
 #include "design/Motion.h"
@@ -149,6 +150,8 @@ void SimpleView::apply(SimpleState state) {
         state.afterFraction != state_.afterFraction || state.totalBytes != state_.totalBytes)
         dial_->setValues(state.usedFraction, state.afterFraction, state.totalBytes);
     if (first || state.forecastDays != state_.forecastDays) forecast_->setDays(state.forecastDays);
+    const bool cleanedUp =
+        !first && state.element == Element::doneRow && state_.element != Element::doneRow;
     state_ = std::move(state);
 
     freeSpace_.setValue(toQString(state_.freeSpace));
@@ -176,6 +179,14 @@ void SimpleView::apply(SimpleState state) {
     followMeter(state_.element == Element::meter ? state_.meterFraction : 0);
     spinner_->setWanted(state_.spinning);
     arrange();
+    // The button that started the clean-up is gone; the keyboard goes on to what follows it.
+    if (cleanedUp)
+        for (QWidget* control : {static_cast<QWidget*>(freeNow_), static_cast<QWidget*>(openShelf_),
+                                 static_cast<QWidget*>(shareReceipt_)})
+            if (control->isVisible()) {
+                Focus::give(*control);
+                break;
+            }
 }
 
 void SimpleView::arrange() {

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <string_view>
 #include <sys/file.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@ namespace kelvora {
 namespace {
 
 constexpr std::size_t kMinimumFilesPerSave = 1000;
+constexpr int64_t kLargestSize = std::numeric_limits<int64_t>::max();
 // The hold a clean-up cut before its plan is given: the default one, from its own date.
 constexpr double kRecoveredHoldSeconds = 7 * 86400.0;
 
@@ -144,18 +146,28 @@ std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::stri
     auto manifest = decodeIn(folder, kManifestName, name);
     auto plan = decodeIn(folder, kJournalName, name);
     FolderHandle items = folder.folder(kItemsFolderName);
+    std::vector<std::string> unread;
+    for (const auto& [file, decoded] :
+         {std::pair{kManifestName, &manifest}, std::pair{kJournalName, &plan}}) {
+        if (!folder.contains(file) || (*decoded && (*decoded)->whole)) continue;
+        unread.push_back(file);
+        // A size that could not be read is what is stored now.
+        if (*decoded)
+            for (auto& entry : (*decoded)->sweep.entries)
+                if (entry.partlyRead) entry.bytes = storedBytes(items, entry.files, kLargestSize);
+    }
     if (plan) {
         UndoShelf::Sweep sweep =
             recovered(plan->sweep,
                       manifest ? std::optional(std::move(manifest->sweep)) : std::nullopt, items);
         if (plan->unreadableEntries > 0 || (manifest && manifest->unreadableEntries > 0))
             listWhatNoEntryNames(sweep, items);
-        return LoadedSweep{std::move(sweep), true, false};
+        return LoadedSweep{std::move(sweep), true, false, std::move(unread)};
     }
     if (manifest) {
         if (manifest->unreadableEntries > 0) listWhatNoEntryNames(manifest->sweep, items);
         bool finished = !folder.contains(kJournalName) && !holdsAnything(items);
-        return LoadedSweep{std::move(manifest->sweep), false, finished};
+        return LoadedSweep{std::move(manifest->sweep), false, finished, std::move(unread)};
     }
     // A damaged manifest or plan is left as it is; a folder with neither is a clean-up only
     // by its name.
@@ -178,7 +190,7 @@ std::vector<UndoShelf::Entry> unlistedEntries(const FolderHandle& items,
         // A name that is not text is shown readable and kept by its bytes.
         std::string shown = repairedUtf8(name);
         std::string path = joinPath(items.path(), shown);
-        entries.push_back({shown == name ? name : "stored-" + hexText(name),
+        entries.push_back({storedNameID(name),
                            shown,
                            "",
                            path,
@@ -209,6 +221,33 @@ FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep) {
     return saved;
 }
 
+FileResult keepUnreadRecords(const FolderHandle& folder, LoadedSweep& loaded) {
+    // A second name for the same file: the record is whole under one of its names at every
+    // moment, however a write after it ends.
+    for (; !loaded.unreadRecords.empty(); loaded.unreadRecords.pop_back()) {
+        const std::string& record = loaded.unreadRecords.back();
+        KeptAside kept = keepAsideAsDamaged(
+            record, [&](const std::string& name) { return folder.contains(name); },
+            [&](const std::string& name) { return folder.linkFile(record, name); });
+        if (!kept.result)
+            return FileResult::failure("Could not keep " + joinPath(folder.path(), record) +
+                                       ", which was not read whole: " + kept.result.reason);
+    }
+    return FileResult::success();
+}
+
+FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep, LoadedSweep& loaded) {
+    if (auto kept = keepUnreadRecords(folder, loaded); !kept) return kept;
+    return settle(folder, sweep);
+}
+
+std::vector<std::string> recordsIn(const FolderHandle& folder) {
+    std::vector<std::string> records;
+    for (const char* file : {kManifestName, kJournalName})
+        if (folder.contains(file)) records.push_back(file);
+    return records;
+}
+
 FileResult removeSweepFolder(const FolderHandle& root, const std::string& name,
                              const FolderHandle& folder, const StopToken& stop) {
     // What a tool made read-only (a module cache, say) is on the shelf now, and only ever
@@ -227,8 +266,11 @@ FileResult removeFinishedSweepFolder(const FolderHandle& root, const std::string
         return FileResult::failure("Could not remove " + joinPath(folder.path(), kItemsFolderName) +
                                    ": something is still stored in it");
     removeStaleTemporaries(folder);
-    folder.removeFile(kJournalName);
-    folder.removeFile(kManifestName);
+    // Nothing is stored any more that a damaged record kept aside could tell of.
+    for (const auto& file : folder.names())
+        for (const char* record : {kManifestName, kJournalName})
+            if (file == record || startsWith(file, std::string(record) + ".damaged"))
+                folder.removeFile(file);
     root.removeEmptyFolder(name);
     return FileResult::success();
 }

@@ -36,6 +36,9 @@ struct LoadedSweep {
     // A manifest with nothing left stored: every file went back or was taken away, and only
     // the folder's removal was cut short.
     bool finished = false;
+    // Its manifest or plan where either is there but was not read whole: never written over
+    // nor removed before it is kept aside.
+    std::vector<std::string> unreadRecords;
 };
 
 // A clean-up's folder as it stands: its manifest, or for a clean-up cut short, its plan
@@ -57,6 +60,16 @@ FileResult writeManifest(const FolderHandle& folder, const UndoShelf::Sweep& swe
 FileResult writePlan(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
 // Makes the clean-up as it now stands its manifest; a plan is no longer needed after that.
 FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep);
+// Keeps a manifest or plan of a clean-up as it was loaded that was not read whole beside
+// itself under a name of its own ("manifest.json.damaged", then ".damaged-2" and so on), so
+// what could not be read is never lost: before anything changes what it tells of.
+FileResult keepUnreadRecords(const FolderHandle& folder, LoadedSweep& loaded);
+// Settles a clean-up as it was loaded, its records not read whole kept first; nothing is
+// written when they cannot be kept.
+FileResult settle(const FolderHandle& folder, const UndoShelf::Sweep& sweep, LoadedSweep& loaded);
+// The manifest and plan there are, all taken as not read whole: for a clean-up that could not
+// be loaded.
+std::vector<std::string> recordsIn(const FolderHandle& folder);
 
 // Items first and the manifest last: a removal cut short (by a crash, or once `stop` is set,
 // at the file in hand) leaves a listed clean-up that the next purge finishes, never an

@@ -30,6 +30,10 @@ std::string hexText(const std::string& bytes) {
     return text;
 }
 
+std::string storedNameID(const std::string& stored) {
+    return isValidUtf8(stored) ? stored : "stored-" + hexText(stored);
+}
+
 namespace {
 
 std::optional<std::string> bytesOfHex(const std::string& text) {
@@ -89,22 +93,59 @@ Json entryJson(const Entry& entry) {
               {"kind", entry.kind},   {"location", entry.location},
               {"bytes", entry.bytes}, {"files", std::move(files)}};
     addFolders(json, entry.scannedIn);
+    if (entry.partlyRead) json["partlyRead"] = true;
     return json;
 }
 
-std::optional<std::string> stringAt(const Json& object, const char* key) {
-    auto it = object.find(key);
-    if (it == object.end() || !it->is_string()) return std::nullopt;
-    return it->get<std::string>();
-}
+// The fields of one record, each read only when it is there and of its type. A field that
+// is not (or one that must be there and is missing) leaves the record not read whole.
+class Fields {
+public:
+    Fields(const Json& json, bool& whole) : json_(json), whole_(whole) {}
+
+    // `noted` for a field noted only since a later version: missing, it is as if not noted.
+    template <typename Is> const Json* at(const char* key, Is is, bool noted = false) {
+        auto it = json_.find(key);
+        if (it == json_.end()) {
+            if (!noted) whole_ = false;
+            return nullptr;
+        }
+        if (!is(*it)) {
+            whole_ = false;
+            return nullptr;
+        }
+        return &*it;
+    }
+    std::optional<std::string> text(const char* key, bool noted = false) {
+        const Json* value = at(
+            key, [](const Json& j) { return j.is_string(); }, noted);
+        return value ? std::optional(value->get<std::string>()) : std::nullopt;
+    }
+    const Json* array(const char* key, bool noted = false) {
+        return at(
+            key, [](const Json& j) { return j.is_array(); }, noted);
+    }
+    std::optional<uint64_t> count(const char* key) {
+        const Json* value = at(
+            key, [](const Json& j) { return j.is_number_unsigned(); }, true);
+        return value ? std::optional(value->get<uint64_t>()) : std::nullopt;
+    }
+    bool has(const char* key) const { return json_.contains(key); }
+    void damaged() { whole_ = false; }
+
+private:
+    const Json& json_;
+    bool& whole_;
+};
 
 std::optional<Date> dateAt(const Json& object, const char* key) {
-    auto text = stringAt(object, key);
-    if (!text) return std::nullopt;
+    auto it = object.find(key);
+    if (it == object.end() || !it->is_string()) return std::nullopt;
+    const std::string text = it->get<std::string>();
     // Only the form the shelf writes: UTC to the whole second, ending in Z. A fraction, an
     // offset or an impossible day makes the manifest unreadable rather than half-understood.
-    auto date = parseIso8601(*text);
-    if (!date || formatIso8601(*date) != *text) return std::nullopt;
+    auto date = parseIso8601(text);
+    if (!date || formatIso8601(*date) != text) return std::nullopt;
     return date;
 }
 
@@ -116,94 +157,131 @@ int64_t byteCount(const Json& number) {
     return std::max<int64_t>(number.get<int64_t>(), 0);
 }
 
-const Json* arrayAt(const Json& object, const char* key) {
-    auto it = object.find(key);
-    if (it == object.end() || !it->is_array()) return nullptr;
-    return &*it;
-}
-
-std::optional<uint64_t> unsignedAt(const Json& object, const char* key) {
-    auto it = object.find(key);
-    if (it == object.end() || !it->is_number_unsigned()) return std::nullopt;
-    return it->get<uint64_t>();
-}
-
-// Noted since a later version, so optional: what is missing or mistyped is as if not noted.
-std::optional<Entry::File::Identity> identityIn(const Json& json) {
-    auto size = unsignedAt(json, "size");
-    auto device = unsignedAt(json, "device");
-    auto inode = unsignedAt(json, "inode");
-    if (!size || !device || !inode || *size > uint64_t(std::numeric_limits<int64_t>::max()))
+// Noted since a later version, so optional: what is missing is as if not noted.
+std::optional<Entry::File::Identity> identityIn(Fields& fields) {
+    if (!fields.has("size") && !fields.has("device") && !fields.has("inode")) return std::nullopt;
+    auto size = fields.count("size");
+    auto device = fields.count("device");
+    auto inode = fields.count("inode");
+    if (!size || !device || !inode || *size > uint64_t(std::numeric_limits<int64_t>::max())) {
+        fields.damaged();
         return std::nullopt;
+    }
     return Entry::File::Identity{static_cast<int64_t>(*size), *device, *inode};
 }
 
-std::optional<Entry::Folder::Identity> folderIdentityIn(const Json& json) {
-    if (!json.is_object()) return std::nullopt;
-    auto device = unsignedAt(json, "device");
-    auto inode = unsignedAt(json, "inode");
-    if (!device || !inode) return std::nullopt;
+std::optional<Entry::Folder::Identity> folderIdentityIn(const Json& json, bool& whole) {
+    if (json.is_null()) return std::nullopt;
+    Fields fields(json, whole);
+    if (!json.is_object()) {
+        fields.damaged();
+        return std::nullopt;
+    }
+    auto device = fields.count("device");
+    auto inode = fields.count("inode");
+    if (!device || !inode) {
+        fields.damaged();
+        return std::nullopt;
+    }
     return Entry::Folder::Identity{*device, *inode};
 }
 
-std::vector<Entry::Folder> foldersIn(const Json& json) {
+std::vector<Entry::Folder> foldersIn(Fields& fields, bool& whole) {
     std::vector<Entry::Folder> folders;
-    const Json* paths = arrayAt(json, "scannedIn");
+    const Json* paths = fields.array("scannedIn", true);
     if (!paths) return folders;
-    const Json* identities = arrayAt(json, "scannedInIdentity");
-    // Identities that do not pair with the paths (an older writer kept one list) are not
-    // guessed at.
-    if (identities && identities->size() != paths->size()) identities = nullptr;
-    for (size_t i = 0; i < paths->size(); ++i)
-        if ((*paths)[i].is_string())
-            folders.push_back({(*paths)[i].get<std::string>(),
-                               identities ? folderIdentityIn((*identities)[i]) : std::nullopt});
+    const Json* identities = fields.array("scannedInIdentity", true);
+    // Identities that do not pair with the paths are not guessed at.
+    if (identities && identities->size() != paths->size()) {
+        fields.damaged();
+        identities = nullptr;
+    }
+    for (size_t i = 0; i < paths->size(); ++i) {
+        if (!(*paths)[i].is_string()) {
+            fields.damaged();
+            continue;
+        }
+        folders.push_back({(*paths)[i].get<std::string>(),
+                           identities ? folderIdentityIn((*identities)[i], whole) : std::nullopt});
+    }
     return folders;
 }
 
+// Bytes that were not text were replaced before reading: a text holding a replacement is not
+// what was written, and a name or place so read leads nowhere.
+bool replaced(const std::string& text, bool repaired) {
+    return repaired && text.find(kReplacement) != std::string::npos;
+}
+
 // The name a file is stored under: its bytes when they were written beside it.
-std::optional<std::string> storedNameIn(const Json& json, bool repaired) {
-    if (auto hex = stringAt(json, "storedHex"))
+std::optional<std::string> storedNameIn(Fields& fields, bool repaired) {
+    if (auto hex = fields.text("storedHex", true)) {
         if (auto bytes = bytesOfHex(*hex); bytes && isSingleComponent(*bytes)) return bytes;
-    auto stored = stringAt(json, "stored");
-    // Bytes that were not text were replaced before reading: such a name leads nowhere.
-    if (!stored || (repaired && stored->find(kReplacement) != std::string::npos))
+        fields.damaged();
+    }
+    auto stored = fields.text("stored");
+    if (!stored || replaced(*stored, repaired) || !isSingleComponent(*stored)) {
+        fields.damaged();
         return std::nullopt;
+    }
     return stored;
 }
 
-std::optional<Entry::File> decodeFile(const Json& json, bool repaired) {
-    if (!json.is_object()) return std::nullopt;
-    auto original = stringAt(json, "original");
-    auto stored = storedNameIn(json, repaired);
-    if (!original || !stored || !isSingleComponent(*stored)) return std::nullopt;
-    if (repaired && original->find(kReplacement) != std::string::npos) return std::nullopt;
-    return Entry::File{std::move(*original), std::move(*stored), identityIn(json)};
+// A file whose stored name cannot be read is left out: what it stored is listed by that name.
+// One whose place cannot be read has no known place to go back to.
+std::optional<Entry::File> decodeFile(const Json& json, bool repaired, bool& whole) {
+    Fields fields(json, whole);
+    if (!json.is_object()) {
+        fields.damaged();
+        return std::nullopt;
+    }
+    auto stored = storedNameIn(fields, repaired);
+    if (!stored) return std::nullopt;
+    auto original = fields.text("original");
+    if (original && replaced(*original, repaired)) {
+        fields.damaged();
+        original.reset();
+    }
+    return Entry::File{original.value_or(""), std::move(*stored), identityIn(fields)};
 }
 
-std::optional<Entry> decodeEntry(const Json& json, bool repaired) {
-    if (!json.is_object()) return std::nullopt;
-    Entry entry;
-    auto id = stringAt(json, "id");
-    auto label = stringAt(json, "label");
-    auto kind = stringAt(json, "kind");
-    auto location = stringAt(json, "location");
-    auto bytes = json.find("bytes");
-    const Json* files = arrayAt(json, "files");
-    if (!id || !label || !kind || !location || !files) return std::nullopt;
-    if (bytes == json.end() || !bytes->is_number_integer()) return std::nullopt;
-    entry.id = std::move(*id);
-    entry.label = std::move(*label);
-    entry.kind = std::move(*kind);
-    entry.location = std::move(*location);
-    entry.bytes = byteCount(*bytes);
-    entry.scannedIn = foldersIn(json);
-    entry.files.reserve(files->size());
-    for (const auto& file : *files) {
-        auto decoded = decodeFile(file, repaired);
-        if (!decoded) return std::nullopt;
-        entry.files.push_back(std::move(*decoded));
+// An entry keeps every field of it that can be read; one of no file whose stored name can be
+// read ties nothing stored to it and is left out. What cannot be read is as an entry known
+// by its stored name alone has it: named by its first file, with the place that file came
+// from; its size is measured from what is stored.
+std::optional<Entry> decodeEntry(const Json& json, bool repaired, bool& whole) {
+    bool entryWhole = true;
+    Fields fields(json, entryWhole);
+    if (!json.is_object()) {
+        whole = false;
+        return std::nullopt;
     }
+    Entry entry;
+    const Json* files = fields.array("files");
+    if (files) {
+        entry.files.reserve(files->size());
+        for (const auto& file : *files)
+            if (auto decoded = decodeFile(file, repaired, entryWhole))
+                entry.files.push_back(std::move(*decoded));
+    }
+    if (!files || (entry.files.empty() && !files->empty())) {
+        whole = false;
+        return std::nullopt;
+    }
+    const std::string first = entry.files.empty() ? std::string() : entry.files.front().stored;
+    entry.id = fields.text("id").value_or(storedNameID(first));
+    entry.label = fields.text("label").value_or(repairedUtf8(first));
+    entry.kind = fields.text("kind").value_or("");
+    entry.location =
+        fields.text("location")
+            .value_or(entry.files.empty() ? std::string() : entry.files.front().original);
+    if (const Json* bytes = fields.at("bytes", [](const Json& j) { return j.is_number_integer(); }))
+        entry.bytes = byteCount(*bytes);
+    entry.scannedIn = foldersIn(fields, entryWhole);
+    const Json* noted = fields.at(
+        "partlyRead", [](const Json& j) { return j.is_boolean(); }, true);
+    entry.partlyRead = !entryWhole || (noted && noted->get<bool>());
+    whole = whole && entryWhole;
     return entry;
 }
 
@@ -222,16 +300,14 @@ public:
             } else if (event == Event::array_start && key_ == "entries") {
                 // A key given twice counts once, the last, as for any other key.
                 inEntries_ = true;
-                decoded_.entries.clear();
-                decoded_.unreadableEntries = 0;
+                decoded_ = {};
             }
             return true;
         }
         if (!inEntries_ || depth != 2 || event == Event::object_start ||
             event == Event::array_start || event == Event::key)
             return true;
-        std::optional<Entry> entry =
-            event == Event::object_end ? decodeEntry(parsed, repaired_) : std::nullopt;
+        std::optional<Entry> entry = decodeEntry(parsed, repaired_, decoded_.whole);
         if (entry)
             decoded_.entries.push_back(std::move(*entry));
         else
@@ -242,6 +318,7 @@ public:
     struct Entries {
         std::vector<Entry> entries;
         std::size_t unreadableEntries = 0;
+        bool whole = true;
     };
     Entries take() { return std::move(decoded_); }
 
@@ -261,15 +338,18 @@ std::optional<DecodedManifest> decodeText(const std::string& text, bool repaired
         },
         false);
     if (json.is_discarded() || !json.is_object()) return std::nullopt;
-    auto id = stringAt(json, "id");
+    auto id = json.find("id");
     auto date = dateAt(json, "date");
     auto expires = dateAt(json, "expires");
-    if (!id || !isSingleComponent(*id) || !date || !expires || !arrayAt(json, "entries"))
+    auto entries = json.find("entries");
+    if (id == json.end() || !id->is_string() || !isSingleComponent(id->get<std::string>()) ||
+        !date || !expires || entries == json.end() || !entries->is_array())
         return std::nullopt;
     EntryReader::Entries read = reader.take();
     read.entries.shrink_to_fit();
-    return DecodedManifest{{std::move(*id), *date, *expires, std::move(read.entries)},
-                           read.unreadableEntries};
+    return DecodedManifest{{id->get<std::string>(), *date, *expires, std::move(read.entries)},
+                           read.unreadableEntries,
+                           read.whole && !repaired};
 }
 
 } // namespace

@@ -30,11 +30,16 @@ struct EncodedManifest {
 EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep, bool pretty = true);
 
 struct DecodedManifest {
-    UndoShelf::Sweep sweep; // the entries that could be read
-    // Entries left out because something of them could not be read (a stored name that is
-    // not a single plain file name, or not text, a missing key, a value of the wrong type):
-    // what they stored is still in the items folder.
+    // The entries that could be read, each with every field of it that could: one read only
+    // in part is marked so.
+    UndoShelf::Sweep sweep;
+    // Entries left out because no stored name of theirs could be read (not a single plain
+    // file name, not text, missing, of the wrong type): what they stored is still in the
+    // items folder.
     std::size_t unreadableEntries = 0;
+    // Whether everything was read as written: no entry left out or read in part, and no
+    // byte that is not text. A file that was not is never written over.
+    bool whole = true;
 };
 
 // None when the text is not JSON, or the clean-up's own keys are missing, of the wrong type,
@@ -49,6 +54,9 @@ bool isRecordable(const std::string& text);
 
 // Two lower-case hexadecimal digits per byte.
 std::string hexText(const std::string& bytes);
+// The identifier of an entry known by its stored name alone: the name, or where it is not
+// text, its bytes in hexadecimal.
+std::string storedNameID(const std::string& stored);
 
 // A name usable as one path component inside the shelf: not empty, no "/", not "." or "..".
 bool isSingleComponent(const std::string& name);

@@ -327,10 +327,19 @@ bool freedByTheUser(const UndoShelf::Sweep& sweep) {
     return sweep.expires <= sweep.date;
 }
 
+// An entry that cannot go back, or whose record was read only in part, outlives its hold.
+bool staysPastItsHold(const UndoShelf::Entry& entry) {
+    return !entry.whyItStays.empty() || entry.partlyRead;
+}
+
 std::string keptPastItsHold(const std::vector<UndoShelf::Entry>& staying) {
     const UndoShelf::Entry& first = staying.front();
-    std::string text = quoted(first.label) + " can’t be put back: " + first.whyItStays +
-                       "; it stays on the Undo Shelf until you free it";
+    std::string text = first.whyItStays.empty()
+                           ? quoted(first.label) +
+                                 " was read only in part from the Undo Shelf’s records; it "
+                                 "stays on the Undo Shelf until you put it back or free it"
+                           : quoted(first.label) + " can’t be put back: " + first.whyItStays +
+                                 "; it stays on the Undo Shelf until you free it";
     if (size_t more = staying.size() - 1; more > 0)
         text += " (and " + std::to_string(more) + (more == 1 ? " more item)" : " more items)");
     return text;
@@ -339,12 +348,13 @@ std::string keptPastItsHold(const std::vector<UndoShelf::Entry>& staying) {
 // An expired clean-up goes, but for the entries that cannot go back now: the user never had
 // the chance to put those back, so they stay, saying why, until the user frees them.
 void purgeOne(const FolderHandle& root, const std::string& name, const FolderHandle& folder,
-              UndoShelf::Sweep sweep, ReturnPlaces& places, UndoShelf::Purge& purge) {
+              LoadedSweep& loaded, ReturnPlaces& places, UndoShelf::Purge& purge) {
+    UndoShelf::Sweep& sweep = loaded.sweep;
     std::vector<UndoShelf::Entry> staying;
     if (!freedByTheUser(sweep))
         for (auto& entry : sweep.entries) {
             places.judge(entry);
-            if (!entry.whyItStays.empty()) staying.push_back(entry);
+            if (staysPastItsHold(entry)) staying.push_back(entry);
         }
     if (staying.empty()) {
         if (auto removed = removeSweepFolder(root, name, folder))
@@ -353,11 +363,15 @@ void purgeOne(const FolderHandle& root, const std::string& name, const FolderHan
             purge.stillHeld.push_back(removed.reason);
         return;
     }
+    if (auto kept = keepUnreadRecords(folder, loaded); !kept) {
+        purge.stillHeld.push_back(kept.reason);
+        return;
+    }
     FolderHandle items = folder.folder(kItemsFolderName);
     std::vector<UndoShelf::Entry> left;
     std::string failure;
     for (auto& entry : sweep.entries) {
-        if (!entry.whyItStays.empty()) {
+        if (staysPastItsHold(entry)) {
             left.push_back(std::move(entry));
             continue;
         }
@@ -376,7 +390,7 @@ void purgeOne(const FolderHandle& root, const std::string& name, const FolderHan
             addSaturating(purge.bytes, entry.bytes);
     }
     sweep.entries = std::move(left);
-    settle(folder, sweep);
+    settle(folder, sweep, loaded);
     if (!failure.empty()) purge.stillHeld.push_back(failure);
     purge.stillHeld.push_back(keptPastItsHold(staying));
 }
@@ -505,9 +519,13 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
     // Everything of it is back already (a put back cut short before the folder went).
     if (loaded && loaded->finished && removeFinishedSweepFolder(rootFolder, sweep.id, folder))
         return std::nullopt;
-    Sweep current = loaded ? loaded->sweep : sweep;
+    // A clean-up whose manifest can no longer be read is put back as it was listed, its
+    // manifest kept.
+    if (!loaded) loaded = LoadedSweep{sweep, false, false, recordsIn(folder)};
+    Sweep current = loaded->sweep;
     // Stopped while it waited for the shelf: nothing is touched.
     if (stop.stopped()) return current;
+    if (auto aside = keepUnreadRecords(folder, *loaded); !aside) throw Error(aside.reason);
     FolderHandle items = folder.folder(kItemsFolderName);
     ReturnPlaces places(DiskScanner::live().scanFolders());
 
@@ -538,7 +556,7 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
                 progress.entries.push_back(std::move(*inHand));
             progress.entries.insert(progress.entries.end(), current.entries.begin() + i + 1,
                                     current.entries.end());
-            settle(folder, progress);
+            settle(folder, progress, *loaded);
             sinceSaved = 0;
         }
         EntryReturn back = going.result();
@@ -555,7 +573,7 @@ std::optional<UndoShelf::Sweep> UndoShelf::putBackEntries(const Sweep& sweep,
         current.entries = unlistedEntries(items);
     std::optional<Sweep> result;
     if (!current.entries.empty()) {
-        if (auto saved = settle(folder, current); !saved) throw Error(saved.reason);
+        if (auto saved = settle(folder, current, *loaded); !saved) throw Error(saved.reason);
         for (auto& entry : current.entries)
             places.judge(entry);
         result = std::move(current);
@@ -582,14 +600,14 @@ int64_t UndoShelf::empty(const Sweep& sweep, const StopToken& stop) const {
     auto loaded = loadSweep(folder, sweep.id);
     if (loaded && (loaded->cutShort || !freedByTheUser(loaded->sweep))) {
         loaded->sweep.expires = std::min(loaded->sweep.expires, loaded->sweep.date);
-        settle(folder, loaded->sweep);
+        settle(folder, loaded->sweep, *loaded);
     }
     FileResult removed = removeSweepFolder(rootFolder, sweep.id, folder, stop);
     if (!removed && stop.stopped() && loaded) {
         // Stopped at the file in hand: what is left stays listed as it now is.
         Sweep left = stillStored(loaded->sweep, folder.folder(kItemsFolderName));
         if (!left.entries.empty())
-            settle(folder, left);
+            settle(folder, left, *loaded);
         else
             removeFinishedSweepFolder(rootFolder, sweep.id, folder);
         return std::max<int64_t>(saturatingSubtract(sweep.bytes(), left.bytes()), 0);
@@ -622,9 +640,9 @@ UndoShelf::Purge UndoShelf::purge(Date now) const {
             continue;
         }
         // A clean-up cut short is settled now, while no clean-up can be running.
-        if (loaded->cutShort) settle(folder, loaded->sweep);
+        if (loaded->cutShort) settle(folder, loaded->sweep, *loaded);
         if (loaded->sweep.expires > now) continue;
-        purgeOne(rootFolder, name, folder, std::move(loaded->sweep), places, result);
+        purgeOne(rootFolder, name, folder, *loaded, places, result);
     }
     return result;
 }

@@ -36,11 +36,14 @@ std::vector<std::string> placesOf(const std::vector<URL>& files) {
     return {places.begin(), places.end()};
 }
 
+// An entry is judged by what it leads to: Flatpak's entries in the menu are links into the
+// app's installation.
 std::optional<DesktopEntry> desktopEntryAt(const URL& url) {
     if (url.pathExtension() != "desktop") return std::nullopt;
-    auto info = fileInfo(url);
+    auto entry = realPath(url.path());
+    auto info = entry ? fileInfo(*entry) : std::nullopt;
     if (!info || !info->isRegularFile()) return std::nullopt;
-    return DesktopEntry::read(url.path());
+    return DesktopEntry::read(*entry);
 }
 
 // Flatpak's exported entries run "flatpak run <id>" and name the id; snapd's run the
@@ -187,9 +190,11 @@ ScanItem DiskScanner::removedAppItem(ScanItem::LeftoverInfo::Kind kind, const st
     item.kind = JunkKind::leftovers;
     item.location = files.front();
     item.targets = files;
-    item.bytes = std::max<int64_t>(freedSizes({files}, counter).front(), 1);
+    const auto measured = measure({files}, counter).front();
+    item.bytes = std::max<int64_t>(measured.bytes, 1);
     item.baseVerdict = Verdict::youDecide;
-    item.record = ScanItem::LeftoverInfo{kind, id, name, placesOf(files), lastChanged};
+    item.record =
+        ScanItem::LeftoverInfo{kind, id, name, placesOf(files), lastChanged, measured.files};
     return noted(std::move(item));
 }
 

@@ -5,6 +5,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
+#include "platform/ProgramSearch.h"
 #include "platform/Text.h"
 
 #include <cstdlib>
@@ -57,8 +58,17 @@ DiskScanner::DiskScanner(URL homeFolder, URL temp, std::optional<std::vector<URL
 }
 
 DiskScanner DiskScanner::live() {
-    return DiskScanner(URL::fileURL(AppPaths::home(), true),
-                       URL::fileURL(AppPaths::temporaryDirectory(), true));
+    DiskScanner scanner(URL::fileURL(AppPaths::home(), true),
+                        URL::fileURL(AppPaths::temporaryDirectory(), true));
+    scanner.systemctl = liveSystemctl;
+    return scanner;
+}
+
+std::optional<ToolOutput> DiskScanner::liveSystemctl(const std::vector<std::string>& arguments) {
+    constexpr double kTimeout = 15;
+    auto tool = findOnPath("systemctl");
+    if (!tool) return std::nullopt;
+    return runTool(*tool, arguments, kTimeout);
 }
 
 std::set<std::string> DiskScanner::runningProcessNames() {

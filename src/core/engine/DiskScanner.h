@@ -151,6 +151,9 @@ struct DiskScanner {
                                              const std::vector<std::string>& arguments,
                                              double timeout, const StopToken& stop = {});
     static std::vector<std::string> runningProcessPaths();
+    // systemctl with its whole arguments ("--user" or "--system" first): its output, or
+    // nothing when this computer has none or it does not answer in time.
+    static std::optional<ToolOutput> liveSystemctl(const std::vector<std::string>& arguments);
     // The live processes holding files, each named as programNames names it.
     static std::vector<RunningProcess> liveOpenFiles();
     // What the user knows each running program (an executable's name) by: the name of the
@@ -245,6 +248,7 @@ struct DiskScanner {
         std::vector<URL> links;   // links to it in the AppImage folders
         std::vector<URL> icons;   // the entries' icons in the user's icons, named by no other entry
         std::vector<URL> data;    // its portable-mode folders beside it
+        std::string icon;         // the Icon of the first entry that runs it and names one
         // Everything but the file itself, in the order above.
         std::vector<URL> companions() const;
     };
@@ -376,6 +380,9 @@ struct DiskScanner {
     std::function<DiskPlaces()> diskPlaces;
     // The folders a desktop entry's program is looked up in (PATH's form).
     std::string programSearchPath;
+    // systemctl, asked by the leftovers scan what PATH the user's service manager gives the
+    // programs it starts; empty: it is not asked (the live scanner asks liveSystemctl).
+    std::function<std::optional<ToolOutput>(const std::vector<std::string>&)> systemctl;
     // When a file was last opened: the date recorded for it, else, as this system records
     // none, its access time where that is later than its modification (it was read since
     // it was written). Nothing says it was last used when it was modified.

@@ -56,14 +56,17 @@ const RunningProcess* HeldFiles::holderOf(const URL& place, RealFolders& realFol
     return real == written ? nullptr : holderOfPath(real);
 }
 
-// A program whose files cannot be read keeps the older rule: a folder named after it is
-// its own.
+// A program whose files cannot be read keeps the older rule: a folder named after it, or
+// after a word it was started with, is its own.
 const RunningProcess* HeldFiles::holderByName(const ScanItem& item) const {
     const std::string folder = item.location.lastPathComponent();
-    for (const auto& process : processes_)
-        if (process.judgedByName &&
-            DiskScanner::appUsing(folder, {{process.name, process.name}}).has_value())
-            return &process;
+    for (const auto& process : processes_) {
+        if (!process.judgedByName) continue;
+        std::vector<RunningApp> names = {{process.name, process.name}};
+        for (const auto& word : process.words)
+            names.push_back({word, word});
+        if (DiskScanner::appUsing(folder, names)) return &process;
+    }
     return nullptr;
 }
 

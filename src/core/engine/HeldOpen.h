@@ -26,7 +26,8 @@ public:
     // written or through the links of the folders above it.
     const RunningProcess* holderOf(const URL& place) const;
     // The process holding something at or below any of the item's targets or, for a process
-    // whose files cannot be read, the one the item's folder is named after.
+    // whose files cannot be read, the one the item's folder is named after, by its name or a
+    // word of its command line.
     const RunningProcess* holderOf(const ScanItem& item) const;
 
 private:

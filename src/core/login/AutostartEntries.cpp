@@ -39,8 +39,10 @@ std::map<std::string, Found> entriesIn(const URL& folder) {
 }
 
 // The session skips an entry whose TryExec is not there.
-bool startsNothing(const DesktopEntry& entry) {
-    return isProgramGone(entry.program()) || isProgramGone(entry.value("TryExec"));
+bool startsNothing(const std::optional<std::string>& program, const DesktopEntry& entry,
+                   const ProgramPlaces& programs) {
+    return programPresence(program, programs) == Presence::gone ||
+           programPresence(entry.value("TryExec"), programs) == Presence::gone;
 }
 
 std::string spokenList(const std::vector<std::string>& names) {
@@ -77,7 +79,7 @@ std::vector<LoginItem> AutostartEntries::items() const {
         for (auto& [name, found] : entriesIn(folder))
             system.emplace(name, std::move(found));
 
-    const SandboxLaunches launches(sandbox);
+    const SandboxLaunches launches(sandbox, programs.disks);
     auto make = [this, &launches](LoginItem::Source source, const std::string& fileName,
                                   const Found& own, const Found* copy) {
         LoginItem item;
@@ -94,11 +96,16 @@ std::vector<LoginItem> AutostartEntries::items() const {
             copy ? copy->entry.value_or(none) : own.entry.value_or(none);
         const Found& described = copy && copy->entry && copy->entry->value("Exec") ? *copy : own;
         const DesktopEntry& entry = described.entry ? *described.entry : none;
-        const auto word = entry.program();
-        if (word) item.program = resolvedProgram(*word);
-        // An entry that names no program runs nothing, as a copy that only hides one.
+        const std::vector<std::string> command = commandThroughEnv(entry.execWords());
+        const auto word =
+            command.empty() || command.front().empty() ? std::nullopt : std::optional(command[0]);
+        if (word) item.program = resolvedProgram(*word, programs);
+        // An entry that names no program runs nothing, as a copy that only hides one. One
+        // that cannot be read is a link, judged by where it leads.
         item.isPlaceholder = described.entry && !word;
-        item.programMissing = !described.entry || !word || startsNothing(entry);
+        item.programMissing =
+            described.entry ? !word || startsNothing(word, entry, programs)
+                            : presenceOf(described.file.path(), programs.disks) == Presence::gone;
         std::optional<std::string> ownName = entry.localized("Name", locale);
         std::optional<std::string> ownPurpose = entry.localized("Comment", locale);
         item.icon = entry.value("Icon");
@@ -118,7 +125,9 @@ std::vector<LoginItem> AutostartEntries::items() const {
         item.name = texts.name;
         item.purpose = texts.purpose;
         item.desktopNote = desktopNote(entry, desktops);
-        const int32_t pid = item.program ? runningPid(*item.program, runs).value_or(0) : 0;
+        const int32_t pid =
+            item.program ? runningPid(*item.program, scriptOf(command, programs), runs).value_or(0)
+                         : 0;
         // Switched off, it won't start at the next login; what it started may still run.
         if (isSwitchedOff(switching))
             item.state = pid > 0 ? LoginItem::State::offRunning(pid) : LoginItem::State::off();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/LoginItem.h"
+#include "login/LoginPrograms.h"
 #include "platform/DesktopEntry.h"
 #include "platform/ProcessTable.h"
 #include "platform/SandboxApps.h"
@@ -21,6 +22,7 @@ struct AutostartEntries {
     std::vector<std::string> desktops; // the current desktop's names
     std::string locale;                // for Name and Comment
     std::vector<ProgramRun> runs;      // this user's processes
+    ProgramPlaces programs;            // where their programs are looked for and judged
     SandboxRoots sandbox;              // where Flatpak and Snap keep the apps entries start
 
     // The user's entries (openAtLogin), then the system's (globalAgent).

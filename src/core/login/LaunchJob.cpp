@@ -5,9 +5,6 @@
 #include "platform/Plist.h"
 #include "platform/Text.h"
 
-#include <cerrno>
-#include <sys/stat.h>
-
 namespace kelvora {
 
 namespace {
@@ -75,33 +72,6 @@ bool startsByItself(const Json& dict) {
     return true;
 }
 
-const std::vector<std::string>& volumeRoots() {
-    static const std::vector<std::string> roots = {"/Volumes", "/media", "/mnt", "/run/media"};
-    return roots;
-}
-
-bool isMountPoint(const std::string& folder) {
-    struct stat own {};
-    struct stat parent {};
-    if (stat(folder.c_str(), &own) != 0 || stat(parentPath(folder).c_str(), &parent) != 0)
-        return false;
-    return own.st_dev != parent.st_dev;
-}
-
-// Walks from the volume root down to the program and asks whether a volume is mounted on
-// the way. A folder that is absent, or one that is merely a folder (the mount point that an
-// unattached volume leaves behind), means the program's volume is not here now.
-bool liesOnUnmountedVolume(const std::string& path) {
-    for (const auto& root : volumeRoots()) {
-        if (path.rfind(root + "/", 0) != 0) continue;
-        for (size_t end = path.find('/', root.size() + 1); end != std::string::npos;
-             end = path.find('/', end + 1))
-            if (isMountPoint(path.substr(0, end))) return false;
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 LaunchJob::LaunchJob(const URL& plist, const std::string& home) : plist(plist) {
@@ -120,15 +90,11 @@ const std::vector<std::string>& standardProgramPath() {
     return folders;
 }
 
-bool isProgramMissing(const std::optional<URL>& program) {
+bool isProgramMissing(const std::optional<URL>& program, const DiskPlaces& disks) {
     if (!program) return true;
     const std::string& path = program->path();
     if (path.empty() || path[0] != '/') return true;
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0) return false;
-    // A folder on the way that this user may not search hides the program; it is not gone.
-    if (errno != ENOENT && errno != ENOTDIR) return false;
-    return !liesOnUnmountedVolume(path);
+    return presenceOf(path, disks) == Presence::gone;
 }
 
 } // namespace kelvora

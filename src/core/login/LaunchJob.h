@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FilePresence.h"
 #include "platform/Url.h"
 
 #include <optional>
@@ -27,8 +28,9 @@ struct LaunchJob {
 // The folders a bare program name is looked up in, as launchd would run it.
 const std::vector<std::string>& standardProgramPath();
 
-// No program, or none at its path. A program on a volume that is not mounted, or behind a
-// folder this user may not search, cannot be judged, so it does not count as missing.
-bool isProgramMissing(const std::optional<URL>& program);
+// No program, or none at its path. A program on a disk that is away now, or behind a folder
+// this user may not search, cannot be judged (presenceOf), so it does not count as missing.
+bool isProgramMissing(const std::optional<URL>& program,
+                      const DiskPlaces& disks = DiskPlaces::live());
 
 } // namespace kelvora

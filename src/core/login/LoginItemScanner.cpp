@@ -8,6 +8,7 @@
 #include "platform/DesktopEntries.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
+#include "platform/HomeFolders.h"
 #include "platform/ProgramSearch.h"
 #include "platform/StandIns.h"
 #include "platform/Text.h"
@@ -65,7 +66,8 @@ LoginItemScanner::LoginItemScanner(URL home, std::optional<std::vector<URL>> fol
                                                                 home.appending("Applications")}),
       uid(static_cast<uint32_t>(getuid())), launchctl(std::move(launchctl)),
       configHome(URL::fileURL(AppPaths::configHome(), true)), configDirs(kelvora::configDirs()),
-      desktops(currentDesktops()), locale(messagesLocale()), systemctl(liveSystemctl),
+      userUnitFolders(SystemdUnits::otherUserFolders(HomeFolders(home).data())),
+      desktops(currentDesktops()), locale(messagesLocale()), systemctl(DiskScanner::liveSystemctl),
       programRuns(ProcessTable::programRuns),
       sandbox(SandboxRoots::live(URL::fileURL(AppPaths::applicationSupport(), true))),
       applicationEntries(DesktopEntries::folders(AppPaths::applicationSupport())) {}
@@ -83,6 +85,7 @@ std::vector<LoginItem> LoginItemScanner::scan() const {
     snapshot.userDisabled = parseDisabled(ask({"print-disabled", "gui/" + std::to_string(uid)}));
     snapshot.systemDisabled = parseDisabled(ask({"print-disabled", "system"}));
 
+    const DiskPlaces disks = disksNow();
     std::vector<LoginItem> items;
     std::unordered_set<std::string> seen;
     const std::pair<URL, LoginItem::Source> folders[] = {
@@ -97,10 +100,10 @@ std::vector<LoginItem> LoginItemScanner::scan() const {
             auto state = source == LoginItem::Source::systemDaemon
                              ? daemonState(job.label, snapshot)
                              : agentState(job.label, snapshot);
-            items.push_back(item(job, source, state));
+            items.push_back(item(job, source, state, disks));
         }
     }
-    appendLinuxItems(items);
+    appendLinuxItems(items, disks);
     for (const auto& helper : appHelpers()) {
         if (seen.count(helper.label)) continue;
         if (!snapshot.listed.count(helper.label) && !snapshot.userDisabled.count(helper.label))
@@ -121,18 +124,46 @@ struct LoginItemScanner::LinuxPlaces {
     SystemdUnits units;
 };
 
-LoginItemScanner::LinuxPlaces LoginItemScanner::linuxPlaces(std::vector<ProgramRun> runs) const {
+DiskPlaces LoginItemScanner::disksNow() const {
+    return diskPlaces ? *diskPlaces : DiskPlaces::live();
+}
+
+LoginItemScanner::LinuxPlaces LoginItemScanner::linuxPlaces(std::vector<ProgramRun> runs,
+                                                            const DiskPlaces& disks) const {
+    // The user's manager may give what it starts folders of its own on PATH, as the session
+    // gives them to what it starts.
+    std::vector<std::string> managerPath;
+    if (systemctl)
+        if (auto answer = systemctl({"--user", "show-environment"}); answer && answer->status == 0)
+            managerPath = SystemdUnits::managerPath(answer->output);
+    ProgramPlaces programs = sessionProgramPlaces(home.path(), managerPath, disks);
     AutostartEntries autostart{
-        configHome.appending("autostart", true), {}, desktops, locale, runs, sandbox};
+        configHome.appending("autostart", true), {}, desktops, locale, runs, programs, sandbox};
     for (const URL& folder : configDirs)
         autostart.systemFolders.push_back(folder.appending("autostart", true));
-    SystemdUnits units{home, configHome.appending("systemd", true).appending("user", true),
-                       systemUnits, systemctl, std::move(runs)};
+    const URL userFolder = configHome.appending("systemd", true).appending("user", true);
+    SystemdUnits units;
+    units.home = home;
+    units.userFolder = userFolder;
+    units.systemFolder = systemUnits;
+    units.systemctl = systemctl;
+    units.runs = std::move(runs);
+    units.userSearchPath = {userFolder};
+    for (const URL& folder : configDirs)
+        units.userSearchPath.push_back(folder.appending("systemd", true).appending("user", true));
+    units.userSearchPath.insert(units.userSearchPath.end(), userUnitFolders.begin(),
+                                userUnitFolders.end());
+    units.systemSearchPath = {systemUnits};
+    units.systemSearchPath.insert(units.systemSearchPath.end(), systemUnitFolders.begin(),
+                                  systemUnitFolders.end());
+    units.programs = std::move(programs);
     return {std::move(autostart), std::move(units)};
 }
 
-void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items) const {
-    LinuxPlaces places = linuxPlaces(programRuns ? programRuns() : std::vector<ProgramRun>());
+void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items,
+                                        const DiskPlaces& disks) const {
+    LinuxPlaces places =
+        linuxPlaces(programRuns ? programRuns() : std::vector<ProgramRun>(), disks);
     std::vector<LoginItem> listed;
     for (auto&& found :
          {places.autostart.items(), places.units.userItems(), places.units.systemItems()})
@@ -159,7 +190,7 @@ void LoginItemScanner::addProgramIcons(std::vector<LoginItem>& items) const {
 }
 
 std::vector<LoginItem> LoginItemScanner::linuxLeftovers() const {
-    LinuxPlaces places = linuxPlaces({});
+    LinuxPlaces places = linuxPlaces({}, disksNow());
     // What systemd says of a unit decides its state, never whether its program is there.
     places.units.systemctl = nullptr;
     std::vector<LoginItem> leftovers;
@@ -227,8 +258,8 @@ std::vector<URL> LoginItemScanner::plists(const URL& folder) {
 }
 
 LoginItem LoginItemScanner::item(const LaunchJob& job, LoginItem::Source source,
-                                 LoginItem::State state) const {
-    bool missing = isProgramMissing(job.program);
+                                 LoginItem::State state, const DiskPlaces& disks) const {
+    bool missing = isProgramMissing(job.program, disks);
     std::optional<std::string> owner;
     if (job.program) owner = LoginItemNames::appName(*job.program);
     for (size_t i = 0; !owner && i < job.associatedBundleIDs.size(); ++i)
@@ -263,13 +294,6 @@ LoginItemScanner::liveLaunchctl(const std::vector<std::string>& arguments) {
     auto result = DiskScanner::runTool("/bin/launchctl", arguments, kReadTimeout);
     if (!result || result->status != 0) return std::nullopt;
     return repairedUtf8(result->output);
-}
-
-std::optional<ToolOutput>
-LoginItemScanner::liveSystemctl(const std::vector<std::string>& arguments) {
-    auto tool = findOnPath("systemctl");
-    if (!tool) return std::nullopt;
-    return DiskScanner::runTool(*tool, arguments, kReadTimeout);
 }
 
 const std::string& LoginItemScanner::openAtLoginScript() {

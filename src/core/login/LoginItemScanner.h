@@ -41,6 +41,12 @@ struct LoginItemScanner {
     URL configHome;
     std::vector<URL> configDirs;
     URL systemUnits = URL::fileURL("/etc/systemd/system", true);
+    // The other folders systemd reads the user's and the system's units and drop-ins from.
+    std::vector<URL> userUnitFolders;
+    std::vector<URL> systemUnitFolders = SystemdUnits::otherSystemFolders();
+    // The disks a program may lie on while they are away; none: this computer's, read anew
+    // at each reading.
+    std::optional<DiskPlaces> diskPlaces;
     std::vector<std::string> desktops; // XDG_CURRENT_DESKTOP's names
     std::string locale;                // the user's language for names
     SystemdUnits::Systemctl systemctl; // empty: no systemd to ask
@@ -61,7 +67,6 @@ struct LoginItemScanner {
     std::vector<LoginItem> linuxLeftovers() const;
 
     static std::optional<std::string> liveLaunchctl(const std::vector<std::string>& arguments);
-    static std::optional<ToolOutput> liveSystemctl(const std::vector<std::string>& arguments);
     static std::optional<std::vector<OpenAtLoginApp>> liveOpenAtLogin();
     // Whether the list liveOpenAtLogin reads is there to be read: the Mac's System Events
     // and a real osascript to ask it. A Linux desktop has neither.
@@ -87,13 +92,15 @@ private:
     };
 
     static std::vector<URL> plists(const URL& folder);
-    LoginItem item(const LaunchJob& job, LoginItem::Source source, LoginItem::State state) const;
+    LoginItem item(const LaunchJob& job, LoginItem::Source source, LoginItem::State state,
+                   const DiskPlaces& disks) const;
     std::vector<Helper> appHelpers() const;
     LoginItem::State agentState(const std::string& label, const Snapshot& snapshot) const;
     LoginItem::State daemonState(const std::string& label, const Snapshot& snapshot) const;
     struct LinuxPlaces;
-    LinuxPlaces linuxPlaces(std::vector<ProgramRun> runs) const;
-    void appendLinuxItems(std::vector<LoginItem>& items) const;
+    LinuxPlaces linuxPlaces(std::vector<ProgramRun> runs, const DiskPlaces& disks) const;
+    DiskPlaces disksNow() const;
+    void appendLinuxItems(std::vector<LoginItem>& items, const DiskPlaces& disks) const;
     void addProgramIcons(std::vector<LoginItem>& items) const;
     void appendOpenAtLogin(std::vector<LoginItem>& items) const;
 };

@@ -24,15 +24,6 @@ bool looksLikeFlatpakID(const std::string& word) {
            word.find_first_of("/=") == std::string::npos;
 }
 
-// The words of Exec from the program on (after env and its settings).
-std::vector<std::string> fromProgram(const DesktopEntry& entry) {
-    std::vector<std::string> words = entry.execWords();
-    auto program = entry.program();
-    if (!program) return {};
-    auto at = std::find(words.begin(), words.end(), *program);
-    return {at, words.end()};
-}
-
 std::optional<std::string> nonEmpty(std::optional<std::string> value) {
     if (value && trimmed(*value).empty()) return std::nullopt;
     return value;
@@ -63,7 +54,7 @@ bool readable(const URL& folder) {
 
 std::optional<std::string> SandboxLaunch::flatpakID(const DesktopEntry& entry) {
     if (auto id = nonEmpty(entry.value("X-Flatpak"))) return trimmed(*id);
-    std::vector<std::string> words = fromProgram(entry);
+    std::vector<std::string> words = commandThroughEnv(entry.execWords());
     if (words.size() < 3 || lastComponent(words[0]) != "flatpak" || words[1] != "run")
         return std::nullopt;
     for (size_t i = 2; i < words.size(); ++i) {
@@ -83,7 +74,7 @@ std::optional<std::string> SandboxLaunch::flatpakID(const DesktopEntry& entry) {
 
 std::optional<std::string> SandboxLaunch::snapCommand(const DesktopEntry& entry) {
     if (auto name = nonEmpty(entry.value("X-SnapInstanceName"))) return trimmed(*name);
-    std::vector<std::string> words = fromProgram(entry);
+    std::vector<std::string> words = commandThroughEnv(entry.execWords());
     if (words.empty()) return std::nullopt;
     if (startsWith(words[0], "/snap/bin/")) return lastComponent(words[0]);
     if (lastComponent(words[0]) != "snap" || words.size() < 3 || words[1] != "run")
@@ -103,9 +94,8 @@ std::optional<SandboxLaunch> SandboxLaunches::of(const DesktopEntry& entry,
 
 const SandboxLaunches::Flatpaks& SandboxLaunches::flatpaks() const {
     if (!flatpaks_) {
-        const DiskPlaces places = DiskPlaces::live();
-        flatpaks_ = Flatpaks{SandboxApps::flatpakInstallations(roots_, places),
-                             SandboxApps::everyFlatpakApp(roots_, places)};
+        flatpaks_ = Flatpaks{SandboxApps::flatpakInstallations(roots_, places_),
+                             SandboxApps::everyFlatpakApp(roots_, places_)};
     }
     return *flatpaks_;
 }

@@ -31,7 +31,8 @@ struct SandboxLaunch {
 // first entry that needs them.
 class SandboxLaunches {
 public:
-    explicit SandboxLaunches(SandboxRoots roots) : roots_(std::move(roots)) {}
+    SandboxLaunches(SandboxRoots roots, DiskPlaces places)
+        : roots_(std::move(roots)), places_(std::move(places)) {}
 
     std::optional<SandboxLaunch> of(const DesktopEntry& entry, const std::string& locale) const;
 
@@ -48,6 +49,7 @@ private:
     const Flatpaks& flatpaks() const;
 
     SandboxRoots roots_;
+    DiskPlaces places_;
     mutable std::optional<Flatpaks> flatpaks_;
 };
 

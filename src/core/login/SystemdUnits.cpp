@@ -2,6 +2,7 @@
 
 #include "login/LoginItemNames.h"
 #include "login/LoginPrograms.h"
+#include "login/UnitSettings.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -18,8 +19,6 @@ namespace kelvora {
 
 namespace {
 
-// The marks systemd lets lead ExecStart's program: ignore failure, argv[0], and so on.
-constexpr std::string_view kExecMarks = "-@:+!";
 const std::vector<std::string> kActiveStates = {"active", "activating", "reloading",
                                                 "deactivating"};
 
@@ -84,29 +83,109 @@ std::string expandSpecifiers(const std::string& text, const std::string& unit,
     return out;
 }
 
+// ExecStart's command lines, each with env read through; none when they cannot be read for
+// sure.
+using Commands = std::optional<std::vector<std::vector<std::string>>>;
+
+// Where a unit's drop-ins are found, and how its specifiers read.
+struct UnitPlaces {
+    const std::string& home;
+    const std::vector<std::string>& searchPath;
+    const DiskPlaces& disks;
+};
+
 struct UnitFile {
     std::optional<std::string> description;
-    std::optional<std::string> program;  // ExecStart's program
+    Commands commands;                   // a service's, with those of its drop-ins
     std::optional<std::string> triggers; // a timer's service
     bool installable = false;            // it has WantedBy or RequiredBy to be enabled with
 };
 
+// The unit's file, then its drop-ins in the order systemd applies them; none when a drop-in
+// cannot be read.
+std::optional<std::vector<std::string>> textsOf(std::string text, const std::string& name,
+                                                const UnitPlaces& places) {
+    auto dropIns = UnitSettings::dropIns(name, places.searchPath, places.disks);
+    if (!dropIns) return std::nullopt;
+    std::vector<std::string> texts = {std::move(text)};
+    for (const std::string& file : *dropIns) {
+        BoundedRead read = readFileAtMost(file, UnitSettings::kMaxBytes);
+        if (!read.ok()) return std::nullopt;
+        texts.push_back(std::move(read.bytes));
+    }
+    return texts;
+}
+
+Commands commandsOf(const std::vector<std::string>& texts, const std::string& name,
+                    const UnitPlaces& places) {
+    auto commands = UnitSettings::execStart(
+        texts, [&](const std::string& word) { return expandSpecifiers(word, name, places.home); });
+    if (commands)
+        for (auto& command : *commands)
+            command = commandThroughEnv(std::move(command));
+    return commands;
+}
+
+// The last Description given, a drop-in's over the file's; an empty one unsets it.
+std::optional<std::string> descriptionOf(const std::vector<std::string>& texts,
+                                         const std::string& name, const std::string& home) {
+    std::optional<std::string> description;
+    for (const std::string& text : texts)
+        for (std::string& value : UnitSettings::values(text, "[Unit]", "Description"))
+            description =
+                value.empty() ? std::nullopt : std::optional(expandSpecifiers(value, name, home));
+    return description;
+}
+
 std::optional<UnitFile> readUnit(const std::string& path, const std::string& name,
-                                 const std::string& home) {
+                                 const UnitPlaces& places) {
     BoundedRead read = readFileAtMost(path, DesktopEntry::kMaxBytes);
     if (!read.ok()) return std::nullopt;
     UnitFile unit;
-    if (auto description = DesktopEntry::parse(read.bytes, "[Unit]").value("Description"))
-        unit.description = expandSpecifiers(*description, name, home);
+    const auto texts = textsOf(read.bytes, name, places);
+    // Drop-ins that cannot be read leave the file's own words to name the unit by.
+    unit.description = descriptionOf(texts ? *texts : std::vector{read.bytes}, name, places.home);
     if (isTimer(name))
         unit.triggers =
             DesktopEntry::parse(read.bytes, "[Timer]").value("Unit").value_or(serviceOf(name));
-    else if (auto word =
-                 DesktopEntry::parse(read.bytes, "[Service]").program("ExecStart", kExecMarks))
-        unit.program = expandSpecifiers(*word, name, home);
+    else if (texts)
+        unit.commands = commandsOf(*texts, name, places);
     DesktopEntry install = DesktopEntry::parse(std::move(read.bytes), "[Install]");
     unit.installable = install.value("WantedBy") || install.value("RequiredBy");
     return unit;
+}
+
+// Whether what a service starts is there: it runs its commands in turn, so it starts
+// something while any command's program is there, and nothing only when each is gone.
+Presence presenceOfCommands(const Commands& commands, const ProgramPlaces& programs) {
+    if (!commands || commands->empty()) return Presence::unknown;
+    bool unsure = false;
+    for (const auto& command : *commands) {
+        const Presence presence =
+            command.empty() ? Presence::unknown : programPresence(command.front(), programs);
+        if (presence == Presence::present) return Presence::present;
+        unsure = unsure || presence == Presence::unknown;
+    }
+    return unsure ? Presence::unknown : Presence::gone;
+}
+
+// What systemctl show-environment prints quotes a value holding blanks or other special
+// characters as $'…', with backslash escapes.
+std::optional<std::string> unquotedValue(const std::string& value) {
+    if (!startsWith(value, "$'")) return value;
+    if (value.size() < 3 || value.back() != '\'') return std::nullopt;
+    std::string out;
+    for (size_t i = 2; i + 1 < value.size(); ++i) {
+        if (value[i] != '\\') {
+            out += value[i];
+            continue;
+        }
+        if (i + 2 >= value.size()) return std::nullopt;
+        const char next = value[++i];
+        if (next != '\\' && next != '\'' && next != '"') return std::nullopt;
+        out += next;
+    }
+    return out;
 }
 
 int32_t parsePid(const std::string& text) {
@@ -172,20 +251,26 @@ bool SystemdUnits::isUnitName(const std::string& name) {
 }
 
 std::vector<LoginItem> SystemdUnits::userItems() const {
-    return itemsOf(collect(userFolder, true, false), LoginItem::Source::userAgent, "--user");
+    return itemsOf(collect(userFolder, true, false), LoginItem::Source::userAgent, "--user",
+                   userSearchPath);
 }
 
 std::vector<LoginItem> SystemdUnits::systemItems() const {
-    return itemsOf(collect(systemFolder, false, true), LoginItem::Source::systemDaemon, "--system");
+    return itemsOf(collect(systemFolder, false, true), LoginItem::Source::systemDaemon, "--system",
+                   systemSearchPath);
 }
 
 std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
-                                             LoginItem::Source source,
-                                             const std::string& manager) const {
+                                             LoginItem::Source source, const std::string& manager,
+                                             const std::vector<URL>& searchPath) const {
+    std::vector<std::string> searchFolders;
+    for (const URL& folder : searchPath)
+        searchFolders.push_back(folder.path());
+    const UnitPlaces places{home.path(), searchFolders, programs.disks};
     std::map<std::string, std::optional<UnitFile>> files;
     std::set<std::string> triggered;
     for (const Unit& unit : units) {
-        auto file = unit.readFrom ? readUnit(*unit.readFrom, unit.name, home.path()) : std::nullopt;
+        auto file = unit.readFrom ? readUnit(*unit.readFrom, unit.name, places) : std::nullopt;
         if (file && file->triggers) triggered.insert(*file->triggers);
         files[unit.name] = std::move(file);
     }
@@ -203,16 +288,16 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
             answers = parseShow(output->output);
     if (answers.size() != names.size()) answers.clear();
 
-    auto programOf = [&](const Unit& unit) -> std::optional<std::string> {
+    auto commandsOfUnit = [&](const Unit& unit) -> Commands {
         const auto& file = files[unit.name];
         if (!file) return std::nullopt;
-        if (!file->triggers) return file->program;
+        if (!file->triggers) return file->commands;
         if (auto known = files.find(*file->triggers); known != files.end() && known->second)
-            return known->second->program;
+            return known->second->commands;
         // The service the timer starts lies beside the timer's file.
         std::string beside =
             joinPath(parentPath(realPath(*unit.readFrom).value_or("")), *file->triggers);
-        if (auto service = readUnit(beside, *file->triggers, home.path())) return service->program;
+        if (auto service = readUnit(beside, *file->triggers, places)) return service->commands;
         return std::nullopt;
     };
 
@@ -225,11 +310,15 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
         item.mechanism = LoginItem::Mechanism::systemdUnit;
         item.label = unit.name;
         item.file = unit.shown;
-        const auto word = programOf(unit);
-        if (word) item.program = resolvedProgram(*word);
-        // A link that leads nowhere, or a program surely gone; a unit whose file cannot be
-        // read, or that names its program elsewhere (a drop-in), is not judged.
-        item.programMissing = !unit.readFrom || (file && isProgramGone(word));
+        const Commands commands = commandsOfUnit(unit);
+        const std::vector<std::string> first =
+            commands && !commands->empty() ? commands->front() : std::vector<std::string>();
+        if (!first.empty()) item.program = resolvedProgram(first.front(), programs);
+        // A link that surely leads nowhere, or programs surely gone; a unit whose file cannot
+        // be read is not judged.
+        item.programMissing = unit.readFrom
+                                  ? file && presenceOfCommands(commands, programs) == Presence::gone
+                                  : presenceOf(unit.shown.path(), programs.disks) == Presence::gone;
         item.startsAtLogin = unit.enabled || (file && file->installable);
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
         std::optional<std::string> name = file ? file->description : std::nullopt;
@@ -249,7 +338,9 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
                                                    item.programMissing);
         item.name = texts.name;
         item.purpose = texts.purpose;
-        const int32_t pid = item.program ? runningPid(*item.program, runs).value_or(0) : 0;
+        const int32_t pid =
+            item.program ? runningPid(*item.program, scriptOf(first, programs), runs).value_or(0)
+                         : 0;
         if (!answers.empty()) {
             item.state = state(answers[i]);
         } else if (!unit.enabled && file && file->installable) {
@@ -321,7 +412,57 @@ std::vector<URL> SystemdUnits::leftoverTargets(const LoginItem& item) {
         std::string link = joinPath(sub.url.path(), item.label);
         if (link != item.file->path() && fileExists(link)) targets.push_back(URL::fileURL(link));
     }
+    // Its own drop-ins go with it; those of a prefix or a template are shared with others.
+    if (std::string dropIns = joinPath(folder, item.label + ".d"); fileExists(dropIns))
+        targets.push_back(URL::fileURL(dropIns));
     return targets;
+}
+
+std::vector<URL> SystemdUnits::otherUserFolders(const URL& dataHome) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string run = runtime && *runtime == '/' ? joinPath(runtime, "systemd") : "";
+    std::vector<std::string> folders;
+    auto inRuntime = [&](const char* name) {
+        if (!run.empty()) folders.push_back(joinPath(run, name));
+    };
+    inRuntime("user.control");
+    inRuntime("transient");
+    inRuntime("generator.early");
+    folders.push_back("/etc/systemd/user");
+    inRuntime("user");
+    folders.push_back("/run/systemd/user");
+    inRuntime("generator");
+    folders.push_back(joinPath(dataHome.path(), "systemd/user"));
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    for (const std::string& folder :
+         splitNonEmpty(dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share", ':'))
+        if (folder.front() == '/') folders.push_back(joinPath(folder, "systemd/user"));
+    folders.push_back("/usr/local/lib/systemd/user");
+    folders.push_back("/usr/lib/systemd/user");
+    inRuntime("generator.late");
+    std::vector<URL> urls;
+    for (const std::string& folder : folders)
+        urls.push_back(URL::fileURL(folder, true));
+    return urls;
+}
+
+std::vector<URL> SystemdUnits::otherSystemFolders() {
+    std::vector<URL> urls;
+    for (const char* folder :
+         {"/etc/systemd/system.control", "/run/systemd/system.control", "/run/systemd/transient",
+          "/run/systemd/generator.early", "/etc/systemd/system.attached", "/run/systemd/system",
+          "/run/systemd/system.attached", "/run/systemd/generator", "/usr/local/lib/systemd/system",
+          "/usr/lib/systemd/system", "/lib/systemd/system", "/run/systemd/generator.late"})
+        urls.push_back(URL::fileURL(folder, true));
+    return urls;
+}
+
+std::vector<std::string> SystemdUnits::managerPath(const std::string& environment) {
+    std::istringstream lines(environment);
+    for (std::string line; std::getline(lines, line);)
+        if (startsWith(line, "PATH="))
+            if (auto value = unquotedValue(line.substr(5))) return splitNonEmpty(*value, ':');
+    return {};
 }
 
 } // namespace kelvora

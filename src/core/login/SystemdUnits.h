@@ -2,6 +2,7 @@
 
 #include "engine/DiskScanner.h"
 #include "login/LoginItem.h"
+#include "login/LoginPrograms.h"
 #include "platform/ProcessTable.h"
 #include "platform/Url.h"
 
@@ -28,6 +29,12 @@ struct SystemdUnits {
     URL systemFolder; // /etc/systemd/system
     Systemctl systemctl;
     std::vector<ProgramRun> runs;
+    // Each manager's search path, highest priority first, where systemd finds the units'
+    // drop-ins: userFolder and systemFolder among them.
+    std::vector<URL> userSearchPath;
+    std::vector<URL> systemSearchPath;
+    // Where the units' programs are looked for and judged.
+    ProgramPlaces programs;
 
     std::vector<LoginItem> userItems() const;
     std::vector<LoginItem> systemItems() const;
@@ -47,9 +54,19 @@ struct SystemdUnits {
     // The state of a unit systemd answered for.
     static LoginItem::State state(const Answer& answer);
 
-    // What removing a leftover unit moves: its file in the user's folder and the links there
-    // that enable it, so that putting it back restores it as it was.
+    // What removing a leftover unit moves: its file in the user's folder, the links there
+    // that enable it and its own drop-in folder, so that putting it back restores it as it
+    // was.
     static std::vector<URL> leftoverTargets(const LoginItem& item);
+
+    // The folders of each manager's search path besides the user's own configuration
+    // folders and /etc/systemd/system, in systemd's order: the user's of the data folder
+    // `dataHome` and the runtime folder, and the system's.
+    static std::vector<URL> otherUserFolders(const URL& dataHome);
+    static std::vector<URL> otherSystemFolders();
+    // The folders of PATH in what `systemctl --user show-environment` prints: what the
+    // user's service manager gives the programs it starts.
+    static std::vector<std::string> managerPath(const std::string& environment);
 
     static bool isUnitName(const std::string& name);
 
@@ -58,7 +75,8 @@ struct SystemdUnits {
 
 private:
     std::vector<LoginItem> itemsOf(const std::vector<Unit>& units, LoginItem::Source source,
-                                   const std::string& manager) const;
+                                   const std::string& manager,
+                                   const std::vector<URL>& searchPath) const;
 };
 
 } // namespace kelvora

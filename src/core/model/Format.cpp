@@ -76,10 +76,14 @@ SizeParts sizeParts(int64_t bytes) {
     return {text.substr(0, blank), text.substr(blank + 1)};
 }
 
-std::string photoEquivalent(int64_t bytes) {
+int64_t photos(int64_t bytes) {
     long long n = roundHalfAway(static_cast<double>(bytes) / 4'000'000.0);
     if (n >= 1000) n = n / 100 * 100;
-    return count(n);
+    return n;
+}
+
+std::string photoEquivalent(int64_t bytes) {
+    return count(photos(bytes));
 }
 
 std::string timeLeft(double days) {

@@ -14,7 +14,9 @@ struct SizeParts {
 // Decimal units, never TB, a point as decimal separator whatever the locale.
 std::string size(int64_t bytes);
 SizeParts sizeParts(int64_t bytes);
-// How many 4 MB photos the space would hold, grouped by the user's locale.
+// How many 4 MB photos the space would hold, in hundreds from a thousand on; as text, grouped
+// by the user's locale.
+int64_t photos(int64_t bytes);
 std::string photoEquivalent(int64_t bytes);
 std::string timeLeft(double days);
 // An integer with the grouping of the user's locale ("1,234" in English, "1 234" in French).

@@ -103,7 +103,7 @@ std::optional<ScanItem::MailInfo::Copy> mailCopyFromRawValue(std::string_view te
 using namespace kelvora;
 
 std::size_t std::hash<ScanItem::AppInfo>::operator()(const ScanItem::AppInfo& v) const noexcept {
-    return hashAll(v.name, v.bundleID, v.lastOpened, v.leftoverCount);
+    return hashAll(v.name, v.bundleID, v.lastOpened, v.leftoverCount, v.icon);
 }
 std::size_t
 std::hash<ScanItem::DownloadInfo>::operator()(const ScanItem::DownloadInfo& v) const noexcept {
@@ -136,7 +136,7 @@ std::size_t std::hash<ScanItem::MailInfo>::operator()(const ScanItem::MailInfo& 
 }
 std::size_t
 std::hash<ScanItem::LeftoverInfo>::operator()(const ScanItem::LeftoverInfo& v) const noexcept {
-    return hashAll(v.kind, v.id, v.name, v.places, v.lastChanged);
+    return hashAll(v.kind, v.id, v.name, v.places, v.lastChanged, v.files);
 }
 std::size_t
 std::hash<ScanItem::SystemInfo>::operator()(const ScanItem::SystemInfo& v) const noexcept {

@@ -20,6 +20,9 @@ struct ScanItem {
         std::string bundleID;
         std::optional<Date> lastOpened;
         int leftoverCount = 0;
+        // The Icon of the menu entry that runs it: a name in the icon theme or a file; empty
+        // where it has none.
+        std::string icon;
         bool operator==(const AppInfo&) const = default;
     };
 
@@ -136,6 +139,7 @@ struct ScanItem {
         std::string name;
         std::vector<std::string> places;
         std::optional<Date> lastChanged;
+        int64_t files = 0; // the regular files it holds, as a trashed folder's are counted
         bool operator==(const LeftoverInfo&) const = default;
         bool isLoginItem() const {
             return kind == Kind::launchAgent || kind == Kind::autostartEntry ||

@@ -41,8 +41,8 @@ std::size_t std::hash<ShelfEntry::File>::operator()(const ShelfEntry::File& v) c
     return hashAll(v.original, v.stored, v.identity);
 }
 std::size_t std::hash<ShelfEntry>::operator()(const ShelfEntry& v) const noexcept {
-    return hashAll(v.id, v.label, v.kind, v.location, v.bytes, v.files, v.scannedIn, v.whyItStays,
-                   v.anyGoesBack);
+    return hashAll(v.id, v.label, v.kind, v.location, v.bytes, v.files, v.scannedIn, v.partlyRead,
+                   v.whyItStays, v.anyGoesBack);
 }
 std::size_t std::hash<ShelfSweep>::operator()(const ShelfSweep& v) const noexcept {
     return hashAll(v.id, v.date, v.expires, v.entries);

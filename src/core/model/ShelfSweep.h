@@ -45,6 +45,10 @@ struct ShelfEntry {
     // Put back reaches each file from the folder holding it, without crossing a link, and
     // takes it nowhere else. Empty in clean-ups shelved before they were noted.
     std::vector<Folder> scannedIn;
+    // Its record could be read only in part (a field missing or of the wrong type, a file
+    // whose place is not text): it stays past its hold, as it may never have been listed as it
+    // was shelved, until the user puts it back or frees it.
+    bool partlyRead = false;
     // As the shelf was last read: why a file of it cannot go back now (the first such one, in
     // words that follow "can’t be put back: "), empty when every file can, and whether any
     // can. Never stored; such an entry outlives its hold until the user frees it.

@@ -162,9 +162,96 @@ std::vector<std::string> execWordsOf(std::string_view exec) {
     return words;
 }
 
-bool isAssignment(const std::string& word) {
-    const size_t equals = word.find('=');
-    return equals != std::string::npos && equals > 0 && word[0] != '-' && word.find('/') > equals;
+bool isEnv(const std::string& word) {
+    return word == "env" || endsWith(word, "/env");
+}
+
+enum class EnvOption { flag, withArgument, unknown };
+
+EnvOption longEnvOption(std::string_view name, bool hasValue) {
+    for (std::string_view flag : {"ignore-environment", "null", "debug", "list-signal-handling"})
+        if (name == flag) return hasValue ? EnvOption::unknown : EnvOption::flag;
+    // Their signal lists come only after "=".
+    for (std::string_view signals : {"block-signal", "default-signal", "ignore-signal"})
+        if (name == signals) return EnvOption::flag;
+    for (std::string_view taking : {"unset", "chdir", "split-string"})
+        if (name == taking) return EnvOption::withArgument;
+    return EnvOption::unknown;
+}
+
+// A split string's words, when it holds nothing that env's own quoting, escapes, variables
+// or comments would read otherwise than plain blanks between words.
+std::optional<std::vector<std::string>> splitString(std::string_view text) {
+    if (text.find_first_of(R"(\'"$#)") != std::string_view::npos) return std::nullopt;
+    return splitNonEmpty(replacingAll(std::string(text), "\t", " "), ' ');
+}
+
+// Reads one env's options and assignments; the command after them, or none when a word
+// cannot be read for sure.
+std::optional<std::vector<std::string>> afterEnv(std::vector<std::string> words) {
+    size_t at = 1;
+    // Takes the option's argument, from the rest of its word or the next word; a split
+    // string's words then stand in its place and are read as options again.
+    auto take = [&](char option, std::optional<std::string> argument) {
+        if (!argument) {
+            if (at + 1 >= words.size()) return false;
+            argument = words[at + 1];
+            words.erase(words.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+        words.erase(words.begin() + static_cast<std::ptrdiff_t>(at));
+        if (option != 'S') return true;
+        auto split = splitString(*argument);
+        if (!split) return false;
+        words.insert(words.begin() + static_cast<std::ptrdiff_t>(at), split->begin(), split->end());
+        return true;
+    };
+    while (at < words.size()) {
+        const std::string word = words[at];
+        if (word == "--") {
+            ++at;
+            break;
+        }
+        if (word == "-") { // as -i
+            ++at;
+            continue;
+        }
+        if (startsWith(word, "--")) {
+            const size_t equals = word.find('=');
+            const std::string name = word.substr(2, equals - std::min(equals, size_t{2}));
+            switch (longEnvOption(name, equals != std::string::npos)) {
+            case EnvOption::flag:
+                ++at;
+                continue;
+            case EnvOption::withArgument:
+                if (!take(name == "split-string" ? 'S' : 'u',
+                          equals == std::string::npos ? std::nullopt
+                                                      : std::optional(word.substr(equals + 1))))
+                    return std::nullopt;
+                continue;
+            case EnvOption::unknown:
+                return std::nullopt;
+            }
+        }
+        if (word.size() < 2 || word[0] != '-') break;
+        bool taken = false;
+        for (size_t i = 1; i < word.size() && !taken; ++i) {
+            const char option = word[i];
+            if (option == 'i' || option == '0' || option == 'v') continue;
+            if (option != 'u' && option != 'C' && option != 'S') return std::nullopt;
+            if (!take(option,
+                      i + 1 < word.size() ? std::optional(word.substr(i + 1)) : std::nullopt))
+                return std::nullopt;
+            taken = true;
+        }
+        if (!taken) ++at;
+    }
+    while (at < words.size() && words[at].find('=') != std::string::npos) {
+        if (words[at][0] == '=') return std::nullopt;
+        ++at;
+    }
+    // A command that looks like an option is more likely a word misread.
+    if (at < words.size() && words[at][0] == '-') return std::nullopt;
+    return std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(at), words.end());
 }
 
 bool namesAny(const std::vector<std::string>& names, const std::vector<std::string>& desktops) {
@@ -259,14 +346,9 @@ std::optional<std::string> DesktopEntry::program(std::string_view key,
                                                  std::string_view marks) const {
     std::vector<std::string> words = execWords(key);
     if (!words.empty()) words.front().erase(0, words.front().find_first_not_of(marks));
-    auto word = words.begin();
-    if (word != words.end() && (*word == "env" || endsWith(*word, "/env"))) {
-        ++word;
-        while (word != words.end() && (isAssignment(*word) || startsWith(*word, "-")))
-            ++word;
-    }
-    if (word == words.end() || word->empty()) return std::nullopt;
-    return *word;
+    const std::vector<std::string> command = commandThroughEnv(std::move(words));
+    if (command.empty() || command.front().empty()) return std::nullopt;
+    return command.front();
 }
 
 bool DesktopEntry::showsIn(const std::vector<std::string>& desktops) const {
@@ -326,6 +408,15 @@ std::optional<std::string> DesktopEntry::withoutLastLine(std::string_view key,
     std::string out = text_;
     out.erase(from, last.contentEnd - from);
     return out;
+}
+
+std::vector<std::string> commandThroughEnv(std::vector<std::string> words) {
+    while (!words.empty() && isEnv(words.front())) {
+        auto command = afterEnv(words);
+        if (!command) return words;
+        words = std::move(*command);
+    }
+    return words;
 }
 
 std::string messagesLocale() {

@@ -42,8 +42,8 @@ public:
     // The words of Exec (or of another key of the same form) with its quoting read and its
     // field codes (%f, %U…) left out.
     std::vector<std::string> execWords(std::string_view key = "Exec") const;
-    // The program Exec runs: its first word after `env` and any VAR=value words. Characters
-    // of `marks` leading the first word (systemd's "-@:+!") are not part of it.
+    // The program Exec runs: the first word of commandThroughEnv. Characters of `marks`
+    // leading the first word (systemd's "-@:+!") are not part of it.
     std::optional<std::string> program(std::string_view key = "Exec",
                                        std::string_view marks = "") const;
     // Whether a desktop among `desktops` (XDG_CURRENT_DESKTOP's parts) shows the entry under
@@ -76,6 +76,14 @@ private:
     std::string group_;
     std::vector<Key> keys_; // the group's, in file order
 };
+
+// The command a command line's words run once a leading `env` is read through as env reads
+// its arguments: its options (-i, -0, -v, -u NAME, -C DIR, -S "STRING" split into words,
+// their long forms and "--"), then VAR=value words. Empty when env is given no command. Where
+// env's words cannot be read for sure (an option it is not known to take, a split string
+// with quotes, escapes or variables), the command stays the words from `env` on, and `env`
+// tells nothing of what it starts.
+std::vector<std::string> commandThroughEnv(std::vector<std::string> words);
 
 // The user's language for localised keys: LC_ALL, then LC_MESSAGES, then LANG ("C" when
 // none is set).

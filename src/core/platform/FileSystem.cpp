@@ -389,6 +389,16 @@ FileResult removeItem(const std::string& path) {
     return folder.removeItem(name);
 }
 
+KeptAside keepAsideAsDamaged(const std::string& name,
+                             const std::function<bool(const std::string&)>& taken,
+                             const std::function<FileResult(const std::string&)>& keep) {
+    for (int n = 1; n <= 1000; ++n) {
+        std::string copy = name + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        if (!taken(copy)) return {keep(copy), copy};
+    }
+    return {FileResult::failure("too many damaged copies are kept beside it"), {}};
+}
+
 FileResult setModificationDate(const std::string& path, Date date) {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch()).count();
     struct timespec times[2];

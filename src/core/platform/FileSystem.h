@@ -152,6 +152,16 @@ FileResult moveItem(const std::string& from, const std::string& to);
 // Removes a file, a link (not its target) or a folder with everything below it, at any
 // depth, never going through a link inside it.
 FileResult removeItem(const std::string& path);
+// Keeps a damaged file beside itself under a name of its own, so that a second damage never
+// replaces the first: "name.damaged", then "name.damaged-2" and so on. `taken` says whether a
+// name is in use; `keep` keeps the file under a free one. The name it was kept under.
+struct KeptAside {
+    FileResult result;
+    std::string copy;
+};
+KeptAside keepAsideAsDamaged(const std::string& name,
+                             const std::function<bool(const std::string&)>& taken,
+                             const std::function<FileResult(const std::string&)>& keep);
 FileResult setModificationDate(const std::string& path, Date date);
 
 } // namespace kelvora

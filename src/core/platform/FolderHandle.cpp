@@ -467,6 +467,12 @@ FileResult FolderHandle::moveItem(const std::string& name, const std::string& to
     return failure("move", pathOf(name), errno);
 }
 
+FileResult FolderHandle::linkFile(const std::string& name, const std::string& toName) const {
+    if (fd_ < 0) return failure("keep a copy of", pathOf(name), EBADF);
+    if (linkat(fd_, name.c_str(), fd_, toName.c_str(), 0) == 0) return FileResult::success();
+    return failure("keep a copy of", pathOf(name), errno);
+}
+
 FileResult FolderHandle::removeItem(const std::string& name, ReadOnlyFolders readOnly,
                                     const StopToken& stop, int64_t* freed) const {
     std::string shown = pathOf(name);

@@ -68,6 +68,9 @@ public:
     FileResult moveItem(const std::string& name, const FolderHandle& to,
                         const std::string& toName) const;
     FileResult moveItem(const std::string& name, const std::string& toPath) const;
+    // A second name here for a file here (never a link's target), never replacing what has
+    // that name.
+    FileResult linkFile(const std::string& name, const std::string& toName) const;
     // What a removal does with a folder its owner may not write in (as some tools leave
     // their caches): stop there, or first give the owner write permission on it, through the
     // folder's own descriptor, so never through a link.

@@ -2,8 +2,10 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 #include <string_view>
 
 namespace kelvora {
@@ -53,6 +55,34 @@ std::string beforeVersion(const std::string& stem) {
     return stem;
 }
 
+// A name as vendors write it on their own downloads: "discord-0.0.38",
+// "google-chrome-stable_current_x86_64", where "current" stands for the newest version.
+std::string vendorName(const std::string& stem) {
+    std::string name = withoutArchitecture(stem);
+    if (endsWith(lowercased(name), "_current")) name.resize(name.size() - 8);
+    return beforeVersion(name);
+}
+
+// name-version-release.arch, as the package tools write it: the name may hold a piece that
+// begins with a digit ("java-17-openjdk"), so it is what comes before the last two pieces.
+std::optional<std::string> rpmName(const std::string& stem) {
+    const size_t dot = stem.rfind('.');
+    if (dot == std::string::npos) return std::nullopt;
+    const std::string arch = lowercased(stem.substr(dot + 1));
+    if (std::find(kArchitectures.begin(), kArchitectures.end(), arch) == kArchitectures.end())
+        return std::nullopt;
+    const std::string_view rest = std::string_view(stem).substr(0, dot);
+    const size_t release = rest.rfind('-');
+    if (release == std::string_view::npos || release == 0 || release + 1 == rest.size())
+        return std::nullopt;
+    const size_t version = rest.rfind('-', release - 1);
+    if (version == std::string_view::npos || version == 0) return std::nullopt;
+    if (!beginsVersion(rest.substr(version + 1)) ||
+        !std::isdigit(static_cast<unsigned char>(rest[release + 1])))
+        return std::nullopt;
+    return std::string(rest.substr(0, version));
+}
+
 } // namespace
 
 std::string packageName(const std::string& fileName) {
@@ -60,11 +90,15 @@ std::string packageName(const std::string& fileName) {
     if (dot == std::string::npos || dot == 0) return {};
     const std::string extension = lowercased(fileName.substr(dot + 1));
     const std::string stem = fileName.substr(0, dot);
-    // Debian and snap names hold no "_": the name ends at the first one.
-    if (extension == "deb" || extension == "snap") return stem.substr(0, stem.find('_'));
+    // Debian and snap names hold no "_": the name ends at the first one. A vendor's own
+    // package without one is named as its other downloads are.
+    if (extension == "snap" || (extension == "deb" && stem.find('_') != std::string::npos))
+        return stem.substr(0, stem.find('_'));
     // A Flatpak reference or bundle is named after the application's id.
     if (extension == "flatpakref" || extension == "flatpak") return stem;
-    return beforeVersion(withoutArchitecture(stem));
+    if (extension == "rpm")
+        if (auto name = rpmName(stem)) return *name;
+    return vendorName(stem);
 }
 
 std::string comparableName(const std::string& name) {

@@ -121,19 +121,30 @@ bool addMappedFiles(const std::string& folder, std::vector<Held>& held) {
     return true;
 }
 
-// Only the first two words are wanted; a longer command line than this says nothing more.
+// Far above what a program is started with (the kernel allows some 2 MB in all, the
+// environment included); a longer one counts as unreadable.
 constexpr size_t kMaxCommandLine = 256 * 1024;
 
-std::optional<FileIdentity> scriptOf(int32_t pid) {
+// Readable even where nothing else of a process is; none when gone or past the limit.
+std::optional<std::vector<std::string>> commandLineOf(int32_t pid) {
     BoundedRead read = readFileAtMost(folderOf(pid) + "/cmdline", kMaxCommandLine);
     if (!read.ok()) return std::nullopt;
-    const std::string& cmdline = read.bytes;
-    const size_t first = cmdline.find('\0');
-    if (first == std::string::npos || first + 1 >= cmdline.size()) return std::nullopt;
-    const std::string argument =
-        cmdline.substr(first + 1, cmdline.find('\0', first + 1) - first - 1);
-    if (argument.empty() || argument[0] != '/') return std::nullopt;
-    return identityOf(argument);
+    return splitNonEmpty(read.bytes, '\0');
+}
+
+std::optional<FileIdentity> scriptOf(int32_t pid) {
+    auto words = commandLineOf(pid);
+    if (!words || words->size() < 2 || (*words)[1][0] != '/') return std::nullopt;
+    return identityOf((*words)[1]);
+}
+
+// The place a word of a command line names: the word itself or the value of "--name=/path".
+std::optional<std::string> placeNamedBy(const std::string& word) {
+    std::string place = word;
+    if (const size_t equals = word.find('='); word[0] != '/' && equals != std::string::npos)
+        place = word.substr(equals + 1);
+    if (place.empty() || place[0] != '/') return std::nullopt;
+    return standardizedPath(place);
 }
 
 // Without a readable executable (a program that dropped it), the kernel's short name.
@@ -181,6 +192,13 @@ public:
                 break;
             }
         }
+    }
+
+    // What a place named on a command line is and every folder above it, as seen from here:
+    // a program is taken to use what it was started with.
+    void addNamed(const std::string& path, std::set<FileIdentity>& places) {
+        if (auto there = at(own_, path)) places.insert(*there);
+        addFoldersAbove(own_, path, places);
     }
 
 private:
@@ -236,6 +254,13 @@ std::vector<RunningProcess> holdingFiles() {
         process.openFiles.assign(files.begin(), files.end());
         std::set<FileIdentity> identities;
         places.add(pid, held, identities);
+        if (process.judgedByName)
+            for (auto& word : commandLineOf(pid).value_or(std::vector<std::string>{})) {
+                if (auto place = placeNamedBy(word))
+                    places.addNamed(*place, identities);
+                else
+                    process.words.push_back(std::move(word));
+            }
         process.heldPlaces.assign(identities.begin(), identities.end());
         processes.push_back(std::move(process));
     }

@@ -23,8 +23,10 @@ struct RunningProcess {
     // with one of these identities is, or holds, something it uses.
     std::vector<FileIdentity> heldPlaces;
     // Some of what it holds could not be read (a program that made itself undumpable, as
-    // agents that keep keys do): it is judged by its name as well.
+    // agents that keep keys do): it is judged by its name and its command line as well. The
+    // places its command line names are among `heldPlaces` then, and its other words here.
     bool judgedByName = false;
+    std::vector<std::string> words;
     bool operator==(const RunningProcess&) const = default;
 };
 

@@ -51,4 +51,21 @@ bool isGenericTool(const std::string& program) {
            std::find(tools.begin(), tools.end(), name) != tools.end();
 }
 
+std::optional<std::string> findInFolders(const std::string& name,
+                                         const std::vector<std::string>& folders,
+                                         const DiskPlaces& places) {
+    if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+    std::optional<std::string> unsure;
+    for (const std::string& folder : folders) {
+        const std::string candidate = joinPath(folder, name);
+        if (folder.front() != '/') {
+            if (!unsure) unsure = candidate;
+            continue;
+        }
+        if (isExecutableFile(candidate)) return candidate;
+        if (!unsure && presenceOf(candidate, places) != Presence::gone) unsure = candidate;
+    }
+    return unsure;
+}
+
 } // namespace kelvora

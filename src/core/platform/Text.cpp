@@ -58,6 +58,10 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
     return text;
 }
 
+std::string typographicApostrophes(std::string text) {
+    return replacingAll(std::move(text), "'", "\u2019");
+}
+
 std::string replacingAll(std::string text, std::string_view from, std::string_view to) {
     if (from.empty()) return text;
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))

@@ -20,6 +20,9 @@ std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
 std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
 // Every occurrence replaced, left to right; a replacement is not searched again.
 std::string replacingAll(std::string text, std::string_view from, std::string_view to);
+// Straight apostrophes written as the typographic ones names use ("Capture d’écran"), so a
+// name typed with a straight one reads as the same name.
+std::string typographicApostrophes(std::string text);
 
 // One character of UTF-8 text: its code point and length in bytes. A broken sequence reads
 // as one byte that is not valid.

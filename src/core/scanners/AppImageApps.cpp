@@ -228,6 +228,7 @@ DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     for (const auto& entry : around.entries) {
         if (!runsIt(entry.runs, entry.program)) continue;
         if (app.name.empty()) app.name = entry.name;
+        if (app.icon.empty()) app.icon = entry.icon;
         if (!entry.own) continue;
         appendOnce(app.entries, entry.file);
         for (const URL& icon : filesNamed(entry.icon, around))
@@ -367,8 +368,8 @@ ScanItem DiskScanner::appImageItem(const AppImageApp& app, std::optional<Date> l
         }
     item.baseVerdict = Verdict::youDecide;
     if (!canMove(app.file)) item.lockedReason = "Installed by an administrator";
-    item.record =
-        ScanItem::AppInfo{app.name, fileName, lastOpened, static_cast<int>(companions.size())};
+    item.record = ScanItem::AppInfo{app.name, fileName, lastOpened,
+                                    static_cast<int>(companions.size()), app.icon};
     return item;
 }
 

@@ -203,7 +203,7 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
             urls.push_back(file.first);
         urlGroups.push_back(std::move(urls));
     }
-    auto sizes = freedSizes(urlGroups, counter);
+    const auto measured = measure(urlGroups, counter);
 
     std::vector<ScanItem> items;
     for (size_t i = 0; i < kept.size(); ++i) {
@@ -219,11 +219,14 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
         item.kind = JunkKind::leftovers;
         item.location = group.files.front().first;
         item.targets = urlGroups[i];
-        item.bytes = std::max<int64_t>(sizes[i], 1);
+        item.bytes = std::max<int64_t>(measured[i].bytes, 1);
         item.baseVerdict = Verdict::youDecide;
-        item.record = ScanItem::LeftoverInfo{
-            ScanItem::LeftoverInfo::Kind::appFiles, group.id, group.name,
-            std::vector<std::string>(places.begin(), places.end()), lastChanged};
+        item.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles,
+                                             group.id,
+                                             group.name,
+                                             std::vector<std::string>(places.begin(), places.end()),
+                                             lastChanged,
+                                             measured[i].files};
         items.push_back(std::move(item));
     }
     for (auto&& found : {leftoverLaunchAgents(counter), leftoverLoginItems(counter)})
@@ -247,13 +250,15 @@ std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) co
         item.kind = JunkKind::leftovers;
         item.location = entry.url;
         item.targets = {entry.url};
-        item.bytes = std::max<int64_t>(freedSizes({{entry.url}}, counter).front(), 1);
+        const auto measured = measure({{entry.url}}, counter).front();
+        item.bytes = std::max<int64_t>(measured.bytes, 1);
         item.baseVerdict = Verdict::youDecide;
         item.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
                                              job.label,
                                              name,
                                              {"LaunchAgents"},
-                                             modificationDate(entry.url)};
+                                             modificationDate(entry.url),
+                                             measured.files};
         items.push_back(std::move(item));
     }
     return items;
@@ -263,6 +268,8 @@ std::vector<ScanItem> DiskScanner::leftoverLoginItems(FileCounter& counter) cons
     LoginItemScanner reader(home, std::vector<URL>{}, nullptr);
     reader.configHome = HomeFolders(home).config();
     reader.sandbox = sandboxRoots;
+    reader.systemctl = systemctl;
+    if (diskPlaces) reader.diskPlaces = diskPlaces();
     std::vector<ScanItem> items;
     std::vector<std::vector<URL>> groups;
     for (const LoginItem& leftover : reader.linuxLeftovers()) {
@@ -271,9 +278,11 @@ std::vector<ScanItem> DiskScanner::leftoverLoginItems(FileCounter& counter) cons
         groups.push_back(item.targets);
         items.push_back(std::move(item));
     }
-    auto sizes = freedSizes(groups, counter);
-    for (size_t i = 0; i < items.size(); ++i)
-        items[i].bytes = std::max<int64_t>(sizes[i], 1);
+    const auto measured = measure(groups, counter);
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].bytes = std::max<int64_t>(measured[i].bytes, 1);
+        items[i].leftover()->files = measured[i].files;
+    }
     return items;
 }
 

@@ -39,12 +39,13 @@ URL dataFolderOf(const URL& home, Kind kind) {
     return kind == Kind::flatpak ? home.appending(".var/app", true) : home.appending("snap", true);
 }
 
-ScanItem sandboxItem(const SandboxApp& gone, int64_t bytes, std::optional<Date> lastChanged) {
+ScanItem sandboxItem(const SandboxApp& gone, const DiskScanner::Measured& measured,
+                     std::optional<Date> lastChanged) {
     ScanItem item;
     item.kind = JunkKind::leftovers;
     item.location = gone.folder;
     item.targets = {gone.folder};
-    item.bytes = std::max<int64_t>(bytes, 1);
+    item.bytes = std::max<int64_t>(measured.bytes, 1);
     item.baseVerdict = Verdict::youDecide;
     const bool flatpak = gone.kind == Kind::flatpak;
     item.record = ScanItem::LeftoverInfo{flatpak ? ScanItem::LeftoverInfo::Kind::flatpakData
@@ -52,7 +53,8 @@ ScanItem sandboxItem(const SandboxApp& gone, int64_t bytes, std::optional<Date> 
                                          gone.id,
                                          gone.id,
                                          {flatpak ? "~/.var/app" : "~/snap"},
-                                         lastChanged};
+                                         lastChanged,
+                                         measured.files};
     return item;
 }
 
@@ -106,10 +108,10 @@ std::vector<ScanItem> DiskScanner::sandboxLeftovers(const std::vector<RunningApp
     std::vector<std::vector<URL>> groups;
     for (const auto& app : gone)
         groups.push_back({app.folder});
-    const auto sizes = freedSizes(groups, counter);
+    const auto measured = measure(groups, counter);
     std::vector<ScanItem> items;
     for (size_t i = 0; i < gone.size(); ++i)
-        items.push_back(sandboxItem(gone[i], sizes[i], modificationDate(gone[i].folder)));
+        items.push_back(sandboxItem(gone[i], measured[i], modificationDate(gone[i].folder)));
     return items;
 }
 
@@ -135,8 +137,8 @@ std::optional<ScanItem> DiskScanner::sandboxLeftover(const SandboxApp& app) cons
     auto info = fileInfo(data);
     if (!info || !info->isDirectory()) return std::nullopt;
     FileCounter counter;
-    const int64_t bytes = freedSizes({{data}}, counter).front();
-    return noted(sandboxItem({app.kind, app.id, data}, bytes, info->modified));
+    const auto measured = measure({{data}}, counter).front();
+    return noted(sandboxItem({app.kind, app.id, data}, measured, info->modified));
 }
 
 } // namespace kelvora

@@ -73,18 +73,13 @@ const std::vector<DiskScanner::ScreenshotWords>& DiskScanner::screenshotWords() 
 
 namespace {
 
-// A name typed with a straight apostrophe is the same name.
-std::string typographic(const std::string& text) {
-    return replacingAll(text, "'", "’");
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 // "Capture d’écran du 2024-03-01 10-10-10.png": the translated words, then the date.
 bool hasDesktopToolName(const std::string& name) {
-    const std::string shown = typographic(name);
+    const std::string shown = typographicApostrophes(name);
     for (const auto& language : DiskScanner::screenshotWords())
         for (const char* prefix : language.prefixes) {
             const std::string_view words(prefix);
@@ -114,7 +109,7 @@ bool DiskScanner::hasScreenshotName(const std::string& name) {
 bool DiskScanner::inScreenshotsFolder(const URL& file, const URL& pictures) {
     const std::string folder = parentPath(file.path());
     if (parentPath(folder) != pictures.path()) return false;
-    const std::string name = typographic(lastComponent(folder));
+    const std::string name = typographicApostrophes(lastComponent(folder));
     return std::any_of(screenshotWords().begin(), screenshotWords().end(),
                        [&](const ScreenshotWords& words) { return name == words.folder; });
 }

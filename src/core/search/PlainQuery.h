@@ -58,8 +58,13 @@ struct PlainQuery {
     static const std::vector<Kind>& allKinds();
     // The words that name each kind, in the order kinds are recognised.
     static const std::vector<std::pair<Kind, std::vector<std::string>>>& kindWords();
-    // Never fails: a phrase nothing in it is understood of becomes a name search.
-    static PlainQuery parse(const std::string& text, Date now, const QueryCalendar& calendar);
+    // Never fails: a phrase nothing in it is understood of becomes a name search. Where the
+    // home has an Applications folder, "in Applications" names that folder.
+    static PlainQuery parse(const std::string& text, Date now, const QueryCalendar& calendar,
+                            bool applicationsFolder = false);
+
+    // Whether the home holds an Applications folder (or a link to one).
+    static bool hasApplicationsFolder(const URL& home);
 
     // The metadata query text the search tool understands.
     std::string spotlightQuery() const;

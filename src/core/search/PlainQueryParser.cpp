@@ -200,6 +200,9 @@ std::optional<Date> ago(int64_t n, const std::string& unit, Date now,
 
 // ---- The steps ----
 
+// The home's Applications folder, named as the other folders are named.
+constexpr const char* kInApplications = " in applications ";
+
 void readKinds(const std::string& s, PlainQuery& query) {
     for (const auto& [kind, words] : PlainQuery::kindWords()) {
         bool found = false;
@@ -291,7 +294,7 @@ void readCalendarPhrases(const std::string& s, Date now, const QueryCalendar& ca
     }
 }
 
-void readFolders(const std::string& s, PlainQuery& query) {
+void readFolders(const std::string& s, bool applicationsFolder, PlainQuery& query) {
     struct FolderWords {
         const char* folder;
         std::vector<const char*> words;
@@ -307,6 +310,7 @@ void readFolders(const std::string& s, PlainQuery& query) {
                 return contains(s, (kindWord ? " in " : " ") + std::string(word) + " ");
             }))
             query.folders.push_back(folder);
+    if (applicationsFolder && contains(s, kInApplications)) query.folders.push_back("Applications");
 }
 
 } // namespace
@@ -322,7 +326,7 @@ const std::vector<std::pair<Kind, std::vector<std::string>>>& PlainQuery::kindWo
         {Kind::archives, {"zip", "zips", "archive", "archives"}},
         {Kind::diskImages, {"dmg", "dmgs", "installer", "installers", "disk image", "disk images"}},
         {Kind::audio, {"audio", "music", "song", "songs", "podcast", "podcasts"}},
-        {Kind::apps, {"app", "apps", "application", "applications"}},
+        {Kind::apps, {"app", "apps", "application", "applications", "appimage", "appimages"}},
         {Kind::documents,
          {"document", "documents", "docs", "spreadsheet", "spreadsheets", "presentation",
           "presentations"}},
@@ -330,7 +334,8 @@ const std::vector<std::pair<Kind, std::vector<std::string>>>& PlainQuery::kindWo
     return table;
 }
 
-PlainQuery PlainQuery::parse(const std::string& text, Date now, const QueryCalendar& calendar) {
+PlainQuery PlainQuery::parse(const std::string& text, Date now, const QueryCalendar& calendar,
+                             bool applicationsFolder) {
     PlainQuery query;
     std::string s = " " + lowercasedASCII(text) + " ";
     std::replace(s.begin(), s.end(), ',', ' ');
@@ -342,12 +347,15 @@ PlainQuery PlainQuery::parse(const std::string& text, Date now, const QueryCalen
         std::replace(whole.begin(), whole.end(), ',', ' ');
         replaceAll(s, whole, " ");
     }
-    readKinds(s, query);
+    // Where the home has an Applications folder, "in Applications" names it and no kind.
+    std::string kindWords = s;
+    if (applicationsFolder) replaceAll(kindWords, kInApplications, " in ");
+    readKinds(kindWords, query);
     readSizes(s, query);
     readNotOpened(s, now, calendar, query);
     readRelativeDates(s, now, calendar, query);
     readCalendarPhrases(s, now, calendar, query);
-    readFolders(s, query);
+    readFolders(s, applicationsFolder, query);
 
     if (query.isEmpty()) {
         std::string name = trimmed(text);

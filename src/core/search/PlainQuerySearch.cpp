@@ -34,8 +34,9 @@ std::string clauseOf(Kind kind) {
         return R"(kMDItemContentType == "com.apple.disk-image-udif")";
     case Kind::audio:
         return R"(kMDItemContentTypeTree == "public.audio")";
+    // An application bundle, an AppImage, or a program a menu entry runs.
     case Kind::apps:
-        return R"(kMDItemContentType == "com.apple.application-bundle")";
+        return R"(kMDItemContentTypeTree == "com.apple.application")";
     case Kind::documents:
         return R"((kMDItemContentTypeTree == "public.composite-content" || )"
                R"(kMDItemContentTypeTree == "public.spreadsheet" || )"
@@ -120,6 +121,12 @@ std::optional<PlainQuery::Kind> queryKindFromRawValue(const std::string& text) {
     return std::nullopt;
 }
 
+bool PlainQuery::hasApplicationsFolder(const URL& home) {
+    const auto folder = realPath(home.appending("Applications").path());
+    const auto info = folder ? fileInfo(*folder) : std::nullopt;
+    return info && info->isDirectory();
+}
+
 std::string PlainQuery::spotlightQuery() const {
     std::vector<std::string> clauses;
     if (!kinds.empty()) {
@@ -138,9 +145,17 @@ std::string PlainQuery::spotlightQuery() const {
     if (notOpenedSince)
         clauses.push_back("(kMDItemLastUsedDate < " + timeValue(*notOpenedSince) +
                           " || kMDItemLastUsedDate != *)");
-    if (nameContains)
-        clauses.push_back(R"(kMDItemFSName == "*)" + withoutQuotesAndBackslashes(*nameContains) +
-                          R"(*"cd)");
+    if (nameContains) {
+        auto nameClause = [](const std::string& name) {
+            return R"(kMDItemFSName == "*)" + withoutQuotesAndBackslashes(name) + R"(*"cd)";
+        };
+        // A name typed with a straight apostrophe finds the names written with a typographic
+        // one too ("capture d'écran"), as the screenshots are told by their names.
+        const std::string typographic = typographicApostrophes(*nameContains);
+        clauses.push_back(typographic == *nameContains ? nameClause(typographic)
+                                                       : "(" + nameClause(*nameContains) + " || " +
+                                                             nameClause(typographic) + ")");
+    }
     // Application bundles are folders; otherwise folders are never results.
     if (std::find(kinds.begin(), kinds.end(), Kind::apps) == kinds.end())
         clauses.push_back(R"(kMDItemContentType != "public.folder")");

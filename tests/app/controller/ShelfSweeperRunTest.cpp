@@ -51,18 +51,33 @@ protected:
     DiskHistory history() { return DiskHistory::load(DiskHistory::defaultFile()); }
 };
 
+// A clean-up that cannot be read is left as it is; one whose entry has a field that cannot
+// be read stays, its record kept beside as it was and every field that could be read kept.
 TEST_F(ShelfSweeperRunTest, EmptiesExpiredCleanupsOfTheDefaultShelf) {
     makeSweep(defaultShelf(), "2026-01-01T10-00-00-AAAAAA", -3600, 3'000'000);
     makeSweep(defaultShelf(), "2026-01-02T10-00-00-BBBBBB", 3 * 86400, 700);
     makeCorruptSweep(defaultShelf());
+    makeSweep(defaultShelf(), "2026-01-01T10-00-00-CCCCCC", -3600, 700'000);
+    const std::string partly = defaultShelf() + "/2026-01-01T10-00-00-CCCCCC/manifest.json";
+    auto record = nlohmann::json::parse(fileText(partly).value_or("{}"));
+    record["entries"][0]["bytes"] = "700000";
+    writeFileAtomically(partly, record.dump(2));
 
     auto run = runKelvora({"--empty-expired-shelf"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Emptied 3 MB of expired cleanups · 1 still held\n");
+    EXPECT_EQ(run.out, "Couldn’t empty an expired cleanup: “report.pdf” was read only in part "
+                       "from the Undo Shelf’s records; it stays on the Undo Shelf until you put "
+                       "it back or free it\n"
+                       "Emptied 3 MB of expired cleanups · 2 still held\n");
     EXPECT_FALSE(fileExists(defaultShelf() + "/2026-01-01T10-00-00-AAAAAA"));
     EXPECT_TRUE(fileExists(defaultShelf() + "/2026-01-02T10-00-00-BBBBBB/items/0-0-report.pdf"));
     EXPECT_TRUE(fileExists(defaultShelf() + "/2026-01-01T10-00-00-BADBAD"))
         << "a clean-up that cannot be read is never purged";
+    EXPECT_EQ(fileText(partly + ".damaged"), record.dump(2));
+    auto kept = nlohmann::json::parse(fileText(partly).value_or("{}"))["entries"][0];
+    for (const char* field : {"label", "kind", "location"})
+        EXPECT_EQ(kept[field], record["entries"][0][field]) << field;
+    EXPECT_EQ(kept["files"], record["entries"][0]["files"]);
 
     DiskHistory recorded = history();
     EXPECT_EQ(recorded.freedByCleaning, 3'000'000);

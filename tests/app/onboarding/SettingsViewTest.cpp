@@ -242,6 +242,7 @@ TEST_F(SettingsViewTest, TheHelperSwitchShowsTheStatusReadAfterEachUse) {
         std::optional<std::string> fails;
         bool on;
         QString note;
+        bool enabled = true; // a click reaches the helper
     } cases[] = {
         {"turned on", {Status::off(), Status::on()}, true, {}, true, ""},
         {"refused",
@@ -252,12 +253,14 @@ TEST_F(SettingsViewTest, TheHelperSwitchShowsTheStatusReadAfterEachUse) {
          "systemd didn’t enable the helper."},
         {"turned off", {Status::on(), Status::off()}, true, {}, false, ""},
         {"waiting", {Status::needsApproval()}, false, {}, true, "It starts with your next login."},
+        // Nothing could turn it on: the switch is disabled, and the note says why.
         {"missing",
          {Status::unavailable(missing)},
-         false,
+         true,
          {},
          false,
-         QString::fromStdString(missing)},
+         QString::fromStdString(missing),
+         false},
     };
     auto model = this->model();
     for (const auto& c : cases) {
@@ -268,12 +271,15 @@ TEST_F(SettingsViewTest, TheHelperSwitchShowsTheStatusReadAfterEachUse) {
         outside.setFails = c.fails;
         auto view = shown(*model);
         bool before = toggle(*view, "helper")->isOn();
+        EXPECT_EQ(toggle(*view, "helper")->isEnabled(), c.enabled);
         if (c.click) click(toggle(*view, "helper"));
-        EXPECT_EQ(outside.sets, c.click ? std::vector<bool>{!before} : std::vector<bool>{});
-        EXPECT_EQ(Prefs::boolean(Prefs::Key::shelfHelperDecided), c.click);
+        const bool reached = c.click && c.enabled;
+        EXPECT_EQ(outside.sets, reached ? std::vector<bool>{!before} : std::vector<bool>{});
+        EXPECT_EQ(Prefs::boolean(Prefs::Key::shelfHelperDecided), reached);
         EXPECT_EQ(toggle(*view, "helper")->isOn(), c.on);
         Snapshot::setSnapshot(view.get(), true);
         QImage image = Render::widget(*view);
+        if (!c.enabled) keepPicture(image, "settings-helper-unavailable");
         // The note, when there is one, comes right after the switch's title and description.
         const auto& next = view->layout().texts[3];
         EXPECT_EQ(next.lines.text(), c.note.isEmpty() ? "An app nobody has opened for" : c.note);

@@ -74,6 +74,39 @@ TEST_F(WelcomeViewTest, AFirstStartWalksTheWelcomeInTheWindowAndScansInTheChosen
     EXPECT_TRUE(qobject_cast<DetailedView*>(window.root()->mainView()));
 }
 
+// The welcome takes its focus with it: the keyboard goes on in the view that takes its
+// place, the detailed view at once, the simple view on its first control once the scan ends.
+TEST_F(WelcomeViewTest, TheViewThatTakesTheWelcomesPlaceTakesTheKeyboard) {
+    KELVORA_ON_VIRTUAL_DISPLAY();
+    const struct {
+        AppModel::ViewMode mode;
+        const char* first; // the control the keyboard is on once the scan ends
+    } cases[] = {{AppModel::ViewMode::simple, "cleanUpButton"},
+                 {AppModel::ViewMode::detailed, nullptr}};
+    write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first ? c.first : "detailed");
+        Prefs::setBoolean(Prefs::Key::welcomeDone, false);
+        auto model = makeModel();
+        model->setMode(c.mode);
+        Updater updater;
+        MainWindow window(*model, updater);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Escape);
+        ASSERT_FALSE(model->showingWelcome());
+        ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+        QWidget* main = window.root()->mainView();
+        const auto focused = [] { return QApplication::focusWidget(); };
+        EXPECT_TRUE(waitUntil([&] {
+            return focused() && main->isAncestorOf(focused()) &&
+                   (!c.first || focused()->objectName() == c.first);
+        })) << "the keyboard is on "
+            << (focused() ? focused()->objectName().toStdString() : "nothing");
+    }
+}
+
 TEST_F(WelcomeViewTest, SkipAndEscapeFinishFromTheEarlierSteps) {
     struct Case {
         int step;

@@ -70,6 +70,18 @@ TEST(Copy, ShelfPartsNameEachKindInOrderWithItsPlural) {
     EXPECT_EQ(Copy::shelfParts(result, pickAll(result)),
               "1 duplicate copy, 2 apps with their leftover files, 1 set of attachments and 1 "
               "removed app’s leftovers");
+
+    // The login items a removed app left are counted as what they are.
+    using Left = ScanItem::LeftoverInfo::Kind;
+    for (auto [name, kind] :
+         {std::pair{"agent", Left::launchAgent}, std::pair{"entry", Left::autostartEntry},
+          std::pair{"unit", Left::userUnit}}) {
+        result.items.push_back(item(JunkKind::leftovers, name, 10));
+        result.items.back().record = ScanItem::LeftoverInfo{kind, name};
+    }
+    EXPECT_EQ(Copy::shelfParts(result, pickAll(result)),
+              "1 duplicate copy, 2 apps with their leftover files, 1 set of attachments, 1 "
+              "removed app’s leftovers and 3 leftover login items");
 }
 
 TEST(Copy, ARefusedMoveNamesTheReasonTheSystemGaveForTheFirst) {

@@ -63,7 +63,7 @@ TEST(SimilarPhotosTextTest, FooterFollowsThePicksAndTheSearch) {
          1,
          false,
          "1 of 2 groups picked",
-         "Extras wait on the Undo Shelf for 1 days. The kept shot never moves.",
+         "Extras wait on the Undo Shelf for 1 day. The kept shot never moves.",
          "Pick all",
          "Move " + Format::size(500'000) + " of extras",
          true,

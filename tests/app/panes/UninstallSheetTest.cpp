@@ -42,14 +42,15 @@ ScanItem leftoversItem(const std::string& name, int targets) {
     return item;
 }
 
-// An AppImage with its menu entry, its icon and the link that runs it.
-ScanItem appImageItem() {
-    ScanItem item = appItem("Obsidian", 3);
+// An AppImage with its menu entry, its icon and the link that runs it (the first of them).
+ScanItem appImageItem(int companions = 3) {
+    ScanItem item = appItem("Obsidian", companions);
     item.location = URL::fileURL("/home/al/Applications/Obsidian-1.5.3.AppImage");
     item.targets = {item.location,
                     URL::fileURL("/home/al/.local/share/applications/obsidian.desktop"),
                     URL::fileURL("/home/al/.local/share/icons/hicolor/256x256/apps/obsidian.png"),
                     URL::fileURL("/home/al/.local/bin/obsidian")};
+    item.targets.resize(1 + companions);
     item.app()->bundleID = "Obsidian-1.5.3.AppImage";
     return item;
 }
@@ -86,6 +87,7 @@ TEST(UninstallTextTest, TitlesSubtitlesAndFileListsCountInTheirNumber) {
          "Inkwell is gone, but left 12 items in your Library.", 7, "and 5 more"},
         // An AppImage keeps nothing in a Library, and neither does a Flatpak app.
         {appImageItem(), "Remove Obsidian?", "The app, plus 3 files that go with it.", 4},
+        {appImageItem(1), "Remove Obsidian?", "The app, plus 1 file that goes with it.", 2},
         {flatpakLeftovers(), "Clean up after org.kde.krita?",
          "org.kde.krita is gone, but left 1 item in your home folder.", 1},
     };
@@ -191,6 +193,14 @@ TEST_F(UninstallSheetTest, EveryStateDrawsItsMessageAndButtonsInBothAppearances)
     locked.lockedReason = "Installed by an administrator";
     ScanItem open = locked;
     open.inUseBy = "Sketchpad";
+    // An app whose menu entry names an icon shows it; any other the symbol on its chip.
+    const QColor iconColor(30, 160, 70);
+    QImage icon(64, 64, QImage::Format_ARGB32);
+    icon.fill(iconColor);
+    const std::string iconFile = env.dir().mkdir("icons") + "/obsidian.png";
+    ASSERT_TRUE(icon.save(QString::fromStdString(iconFile)));
+    ScanItem appImage = appImageItem();
+    appImage.app()->icon = iconFile;
     struct Case {
         std::string name;
         ScanItem item;
@@ -198,6 +208,7 @@ TEST_F(UninstallSheetTest, EveryStateDrawsItsMessageAndButtonsInBothAppearances)
         KeyRole cancelKey;
     } cases[] = {
         {"ready", appItem("Sketchpad", 3), {Button::cancel, Button::move}, KeyRole::cancel},
+        {"appimage", appImage, {Button::cancel, Button::move}, KeyRole::cancel},
         {"leftovers",
          leftoversItem("Inkwell", 12),
          {Button::cancel, Button::move},
@@ -220,6 +231,8 @@ TEST_F(UninstallSheetTest, EveryStateDrawsItsMessageAndButtonsInBothAppearances)
                 near(at(image, layout.list.left() + 3, layout.list.center().y()), Theme::panel()));
             EXPECT_EQ(shown(sheet), c.buttons);
             EXPECT_EQ(sheet.button(Button::cancel)->keyRole(), c.cancelKey);
+            EXPECT_TRUE(near(at(image, layout.icon.left() + 4, layout.icon.center().y()),
+                             c.name == "appimage" ? iconColor : Theme::chip()));
             if (c.name == "leftovers") {
                 EXPECT_EQ(layout.more, "and 5 more");
             }
@@ -228,7 +241,7 @@ TEST_F(UninstallSheetTest, EveryStateDrawsItsMessageAndButtonsInBothAppearances)
                                     Theme::signalText(), 40),
                           30);
             }
-            if (c.name == "ready" || c.name == "leftovers") {
+            if (c.buttons.back() == Button::move) {
                 QRectF move = placeOf(sheet, Button::move);
                 EXPECT_TRUE(near(at(image, move.left() + 6, move.center().y()), Theme::signal()));
                 EXPECT_EQ(sheet.button(Button::move)->keyRole(), KeyRole::confirm);

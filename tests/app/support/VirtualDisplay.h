@@ -28,9 +28,11 @@ inline std::string xvfbRun() {
 // `screen` is the virtual screen's width x height x depth. With `screenReaderBus`, the copy
 // also runs in a D-Bus session of its own with the toolkit's accessibility bridge on, so
 // assistive technology can read its windows over AT-SPI; a machine without the session
-// tools or the accessibility bus has no such display.
+// tools or the accessibility bus has no such display. A `windowManager` command starts on
+// the display first, and the copy runs once the manager has taken the screen (it marks the
+// root window as the standard says), so its windows are framed from the start.
 inline Display virtualDisplay(const std::string& screen = "1600x1000x24",
-                              bool screenReaderBus = false) {
+                              bool screenReaderBus = false, const std::string& windowManager = {}) {
     if (std::getenv("KELVORA_ON_VIRTUAL_DISPLAY")) return Display::here;
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) return Display::none;
     if (screenReaderBus &&
@@ -49,11 +51,18 @@ inline Display virtualDisplay(const std::string& screen = "1600x1000x24",
     std::string log = dir / "display.log";
     // A copy that hangs is ended after a generous deadline and fails the test saying so.
     const std::string deadline = std::to_string(kGenerousDeadline.count());
+    const std::string managed =
+        windowManager.empty()
+            ? std::string()
+            : "sh -c '" + windowManager +
+                  " & for i in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | "
+                  "grep -q \"window id\" && break; sleep 0.05; done; exec \"$0\" \"$@\"' ";
     std::string command =
         "timeout -k 10 " + deadline + " env QT_QPA_PLATFORM=xcb KELVORA_ON_VIRTUAL_DISPLAY=1 " +
         std::string(screenReaderBus ? "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 " : "") + xvfbRun() +
-        " -s '-screen 0 " + screen + "' " + (screenReaderBus ? "dbus-run-session -- " : "") + "'" +
-        std::string(self, length) + "' --gtest_filter=" + filter + " >'" + log + "' 2>&1";
+        " -s '-screen 0 " + screen + "' " + (screenReaderBus ? "dbus-run-session -- " : "") +
+        managed + "'" + std::string(self, length) + "' --gtest_filter=" + filter + " >'" + log +
+        "' 2>&1";
     int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::ifstream in(log);

@@ -7,7 +7,10 @@
 #include "design/DialGeometry.h"
 #include "onboarding/SettingsLayout.h"
 #include "onboarding/SettingsView.h"
+#include "onboarding/SystemDataHelp.h"
+#include "window/DetailSidebar.h"
 #include "window/MainWindow.h"
+#include "window/PickFooter.h"
 #include "window/RootView.h"
 #include "window/SidebarContent.h"
 
@@ -21,8 +24,8 @@ namespace {
 using Kind = AppModel::Phase::Kind;
 
 // The windows as a screen reader reads them over AT-SPI, in a D-Bus session of their own:
-// the main window with each pane, the simple view, the uninstall and receipt sheets and the
-// settings window.
+// the main window with each pane, the simple view, the uninstall, System Data and receipt
+// sheets and the settings window.
 class AccessibilityTreeTest : public ControllerTest {
 protected:
     void SetUp() override { Prefs::setBoolean(Prefs::Key::welcomeDone, true); }
@@ -72,6 +75,8 @@ protected:
                             static_cast<double>(std::max<int64_t>(disk.total, 1));
         ASSERT_TRUE(dial->value);
         EXPECT_EQ(*dial->value, static_cast<double>(Dial::wholePercent(used)));
+        // The bridge offers Increase and Decrease with any value; nothing moves the dial.
+        EXPECT_TRUE(dial->has("read only")) << dial->where;
         EXPECT_TRUE(
             std::regex_match(dial->description,
                              std::regex("[0-9]+ percent used now, [0-9]+ percent after cleaning")))
@@ -83,6 +88,7 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     KELVORA_ON_VIRTUAL_DISPLAY_WITH_SCREEN_READER_BUS();
     write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
     write(".Trash/old draft.txt", std::string(50'000, 't'));
+    write("Library/iTunes/iPhone Software Updates/iPhone.ipsw", std::string(50'000, 'u'));
     const std::string bundle = writeApp("Sketchpad", "com.example.sketchpad");
     AppModel::Tools tools = this->tools();
     tools.measure = AppModel::Tools::live().measure;
@@ -116,6 +122,19 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
         << caches->description;
     EXPECT_EQ(caches->actions, std::vector<std::string>{"Show details"});
     expectDial(overview, *model);
+    // What the footers show: the picks' totals as the window's status bar, the disk in words.
+    const FooterContent& totals = main.findChild<PickFooter*>()->content();
+    const AtSpiObject* status = named(overview, "status bar", totals.countLine);
+    ASSERT_TRUE(status) << totals.countLine;
+    EXPECT_EQ(status->description, totals.shelfNote);
+    const Sidebar::DiskFooter& disk =
+        qobject_cast<DetailSidebar*>(detailedView(main)->sidebar())->footer();
+    const AtSpiObject* diskLine = named(overview, "label", disk.label + ", " + disk.freeText);
+    ASSERT_TRUE(diskLine) << disk.label;
+    EXPECT_TRUE(
+        std::regex_match(diskLine->description,
+                         std::regex("[0-9]+ percent used now, [0-9]+ percent after cleaning")))
+        << diskLine->description;
 
     // Every other pane the sidebar opens.
     for (const Sidebar::Row& row : rows) {
@@ -134,22 +153,37 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     expectEveryStopNamed(simple, "simple view");
     expectDial(simple, *model);
 
-    // Each sheet over the window.
+    // Each sheet over the window, a dialog named as it is titled.
     model->prepareUninstall(URL::fileURL(bundle));
     ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
     settle();
     expectEveryStopNamed(window("Kelvora"), "the uninstall sheet");
     model->closeUninstall();
+    model->setShowingSystemDataHelp(true);
+    settle();
+    AtSpiObject helped = window("Kelvora");
+    expectEveryStopNamed(helped, "the System Data sheet");
+    const AtSpiObject* help = named(helped, "dialog", SystemDataHelp::kTitle.toStdString());
+    ASSERT_TRUE(help) << "the System Data sheet";
+    EXPECT_EQ(help->description,
+              SystemDataHelp::spoken(*SystemDataHelp::words(model->result())).toStdString());
+    model->setShowingSystemDataHelp(false);
     model->freeUp();
     ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::done) && model->receipt(); }));
     model->setShowingReceipt(true);
     settle();
-    expectEveryStopNamed(window("Kelvora"), "the receipt sheet");
+    AtSpiObject printed = window("Kelvora");
+    expectEveryStopNamed(printed, "the receipt sheet");
+    EXPECT_TRUE(named(printed, "dialog", "Receipt")) << "the receipt sheet";
     model->setShowingReceipt(false);
 
-    // The settings window: its switches are check boxes, checked as the settings are.
+    // The settings window: its switches are check boxes, checked as the settings are, each
+    // described by the words under it; the helper, which nothing here could run, is disabled
+    // and says why.
     SettingsView::Services services = SettingsView::Services::live();
-    services.helperStatus = [] { return ShelfSweeper::Status::off(); };
+    services.helperStatus = [] {
+        return ShelfSweeper::Status::unavailable(ShelfSweeper::kNoServiceManager);
+    };
     SettingsView settings(*model, services);
     settings.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&settings));
@@ -160,11 +194,22 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     shown.walkShowing([&](const AtSpiObject& object) {
         if (object.role != "check box") return;
         ++switches;
-        const bool on =
-            object.name ==
-            SettingsLayout::switchTitle(SettingsLayout::Switch::showMenuBar).toStdString();
-        EXPECT_EQ(object.has("checked"), on) << object.where;
+        using Switch = SettingsLayout::Switch;
+        for (Switch which :
+             {Switch::helper, Switch::includeDocker, Switch::scheduledClean, Switch::showMenuBar}) {
+            if (object.name != SettingsLayout::switchTitle(which).toStdString()) continue;
+            EXPECT_EQ(object.has("checked"), which == Switch::showMenuBar) << object.where;
+            EXPECT_EQ(object.description, settings.layout().explanations.at(which).toStdString());
+            EXPECT_EQ(object.has("enabled"), which != Switch::helper) << object.where;
+        }
     });
+    const AtSpiObject* helper = shown.find([](const AtSpiObject& object) {
+        return object.name ==
+               SettingsLayout::switchTitle(SettingsLayout::Switch::helper).toStdString();
+    });
+    ASSERT_TRUE(helper);
+    EXPECT_NE(helper->description.find(ShelfSweeper::kNoServiceManager), std::string::npos)
+        << helper->description;
     EXPECT_EQ(switches, 4) << "the helper, Docker, the scheduled clean and the menu bar";
     const AtSpiObject* look = named(shown, "page tab list", "Look");
     ASSERT_TRUE(look) << "the appearance is a row of tabs";

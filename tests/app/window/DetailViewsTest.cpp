@@ -13,6 +13,7 @@
 #include "window/DetailSidebar.h"
 #include "window/Inspector.h"
 #include "window/InspectorContent.h"
+#include "window/MainWindow.h"
 #include "window/OverviewList.h"
 #include "window/PickFooter.h"
 #include "window/RootView.h"
@@ -165,6 +166,39 @@ TEST(DetailViews, FooterDrawsTheCleanButtonInTheSignalColourAndDimsItWhenNothing
             near(at(image, button.left() + 5, button.center().y()),
                  blend(token(Token::signal, appearance), token(Token::sidebar, appearance), 0.5)));
         EXPECT_EQ(footer.button()->text(), "Clean up 0 KB");
+    }
+}
+
+// The footer's note wraps onto a second line in the smallest window rather than being cut,
+// and keeps to one where there is room; either way the text keeps clear of the button and
+// the pair of lines stays inside the footer.
+TEST(DetailViews, FooterNoteWrapsInTheSmallestWindowRatherThanBeingCut) {
+    DetailModel model;
+    const FooterContent content =
+        FooterContent::of(PickTotals::count(*model->result(), model->picks()), 7, false);
+    const int column = -DetailSidebar::kWidth - 1; // the sidebar and its hairline
+    const struct {
+        const char* what;
+        int footerWidth;
+        int noteLines;
+    } cases[] = {
+        {"the smallest window", MainWindow::kSmallestSize.width() + column, 2},
+        {"the smallest window inside a frame", 1098 + column, 2},
+        {"a large window", 1600 + column, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PickFooterLayout placed = PickFooterLayout::of(content, c.footerWidth);
+        EXPECT_EQ(QString(placed.note.lines.text()).replace(QChar(0xA0), ' ').toStdString(),
+                  content.shelfNote);
+        EXPECT_EQ(placed.note.lines.lineCount(), c.noteLines);
+        EXPECT_DOUBLE_EQ(placed.button.right(), c.footerWidth - 24.0);
+        EXPECT_LE(placed.countLine.right(), placed.button.left() - 16);
+        EXPECT_LE(placed.note.at.x() + placed.note.lines.naturalWidth(), placed.button.left() - 16);
+        EXPECT_GE(placed.countLine.top(), 4) << "the count line clears the footer's top";
+        EXPECT_LE(placed.note.at.y() + placed.note.lines.height(), PickFooter::kHeight - 4)
+            << "the note clears the footer's foot";
+        EXPECT_GE(placed.note.at.y(), placed.countLine.bottom()) << "the note runs under the count";
     }
 }
 

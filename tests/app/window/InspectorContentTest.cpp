@@ -105,21 +105,21 @@ TEST(InspectorContent, FactsComeFromTheFirstRecordOnly) {
                   i.record = ScanItem::MailInfo{MailKind::mailAttachments, "iCloud", {}, 7};
               }),
          {{"From", "iCloud"}, {"Files", "7"}}},
-        {"a leftover launch agent",
+        {"a leftover unit with the link that enables it",
          with(JunkKind::leftovers,
               [](ScanItem& i) {
-                  i.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
-                                                    "com.old.agent"};
+                  i.record = ScanItem::LeftoverInfo{
+                      ScanItem::LeftoverInfo::Kind::userUnit, "sync.service", {}, {}, {}, 1};
                   i.targets.push_back(URL::fileURL("/b"));
               }),
-         {{"Label", "com.old.agent"}, {"Files", "2"}}},
-        {"leftover application files",
-         with(
-             JunkKind::leftovers,
-             [](ScanItem& i) {
-                 i.record = ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::appFiles, "org.x"};
-             }),
-         {{"Bundle ID", "org.x"}, {"Files", "1"}}},
+         {{"Label", "sync.service"}, {"Files", "1"}}},
+        {"a removed Flatpak app's folder of 13 files",
+         with(JunkKind::leftovers,
+              [](ScanItem& i) {
+                  i.record = ScanItem::LeftoverInfo{
+                      ScanItem::LeftoverInfo::Kind::flatpakData, "org.x.App", {}, {}, {}, 13};
+              }),
+         {{"App ID", "org.x.App"}, {"Files", "13"}}},
         {"a private device backup with a date",
          with(JunkKind::systemData,
               [&](ScanItem& i) {

@@ -10,6 +10,7 @@
 #include "design/RowStack.h"
 #include "design/Theme.h"
 #include "engine/DiskScanner.h"
+#include "onboarding/SettingsControls.h"
 #include "onboarding/SettingsView.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsView.h"
@@ -26,6 +27,7 @@
 #include "window/CategoryList.h"
 #include "window/DetailSidebar.h"
 #include "window/DetailedView.h"
+#include "window/FlowStates.h"
 #include "window/HeaderBar.h"
 #include "window/MainWindow.h"
 #include "window/ModeSwitch.h"
@@ -35,6 +37,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -119,6 +122,61 @@ protected:
                          rows.paintedRowRect(rows.currentRow()).adjusted(4, 4, -4, -4), name);
         }
         window.resize(1280, 820);
+    }
+
+    // The stop the keyboard is on wears its ring: taking the focus away takes a ring's worth
+    // of pixels of the ring's colour from around the stop's box (the accent; on the accent
+    // fill of a SignalButton, its title's colour), and Tab's focus comes back. `top` is the
+    // window the stop lies in.
+    static void expectStopRinged(QWidget& top, QWidget& stop, const std::string& name) {
+        settle(std::chrono::milliseconds(20));
+        const QRect seen = stop.visibleRegion().boundingRect();
+        ASSERT_FALSE(seen.isEmpty()) << name << ": the stop is out of sight";
+        const QRect region =
+            QRect(stop.mapTo(&top, seen.topLeft()), seen.size()).adjusted(-12, -12, 12, 12) &
+            top.rect();
+        const auto picture = [&] {
+            QImage image(region.size() * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2);
+            image.fill(Qt::transparent);
+            top.render(&image, QPoint(), QRegion(region));
+            return image;
+        };
+        const QImage ringed = picture();
+        stop.clearFocus();
+        const QImage plain = picture();
+        stop.setFocus(Qt::TabFocusReason);
+        const QColor ring =
+            qobject_cast<SignalButton*>(&stop) ? Theme::onSignal() : Theme::signal();
+        int lit = 0;
+        for (int y = 0; y < ringed.height(); ++y)
+            for (int x = 0; x < ringed.width(); ++x)
+                if (near(ringed.pixelColor(x, y), ring, 40) &&
+                    !near(plain.pixelColor(x, y), ringed.pixelColor(x, y), 24))
+                    ++lit;
+        // A 2 px ring around the smallest stop, a 22 px button, is some 250 pixels at ratio 2.
+        EXPECT_GE(lit, 120) << name << ": " << stop.metaObject()->className() << " "
+                            << stop.objectName().toStdString() << " shows no ring";
+        if (lit < 120) keepPicture(ringed, "keyboard-no-ring-" + name);
+    }
+
+    // Tab from the stop the keyboard is on round all the stops of the window and back: each
+    // wears its ring. The stops in the order met.
+    static std::vector<QWidget*> expectEveryStopRinged(QWidget& top, const std::string& name) {
+        std::vector<QWidget*> stops;
+        QWidget* start = focused();
+        if (!start || !top.isAncestorOf(start)) {
+            ADD_FAILURE() << name << ": the keyboard is not in the window";
+            return stops;
+        }
+        do {
+            stops.push_back(focused());
+            expectStopRinged(top, *focused(), name + "-" + std::to_string(stops.size()));
+            if (::testing::Test::HasFatalFailure()) return stops;
+            press(Qt::Key_Tab);
+        } while (focused() != start && focused() && stops.size() < 60);
+        EXPECT_EQ(focused(), start) << name << ": Tab comes round again";
+        return stops;
     }
 
     // Presses Shift+Tab until the widget has the keyboard.
@@ -263,6 +321,8 @@ TEST_F(KeyboardDriveTest, ReturnAndSpaceActOnTheRowTheKeyboardIsOn) {
     ASSERT_EQ(model->loginSelection(), tidy);
     ASSERT_EQ(login->list()->layout().rowOf(tidy)->action.title, "Turn off");
     ASSERT_NO_FATAL_FAILURE(expectKeyboardsRowRinged(window, *login->list(), "login-items"));
+    // Every stop of the pane with an item in its inspector wears the ring, and Tab comes back.
+    ASSERT_NO_FATAL_FAILURE(expectEveryStopRinged(window, "login-inspector"));
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] {
         const auto* row = login->list()->layout().rowOf(tidy);
@@ -282,20 +342,29 @@ TEST_F(KeyboardDriveTest, ReturnAndSpaceActOnTheRowTheKeyboardIsOn) {
 // the ring; every row of the sidebar opens its pane with the arrows and Return, and the
 // pane takes the keyboard into its first list or control; the overview opens a category
 // with Return; the space map's tiles walk in reading order, open with Return and go up with
-// Backspace; Return presses a focused button; a sheet gives the keyboard back to what
-// opened it; Escape and Ctrl+W close the settings. After each step the keyboard is where
-// the user looks next.
+// Backspace; Return presses a focused button; a sheet opened from the keyboard starts on its
+// default button, closes with Escape and gives the keyboard back to what opened it; the
+// settings opened from the keyboard start on their first control, Tab goes down the page,
+// and Escape and Ctrl+W close them. Every stop met on the way wears the ring. After each
+// step the keyboard is where the user looks next.
 TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
     KELVORA_ON_VIRTUAL_DISPLAY();
     write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
     write("Library/Caches/com.example.kept/blob.bin", std::string(300'000, 'k'));
     write("Documents/notes/today.txt", std::string(90'000, 'n'));
     write(".Trash/old draft.txt", std::string(50'000, 't'));
+    // A System Data category, which the Help menu explains.
+    write("Library/iTunes/iPhone Software Updates/iPhone.ipsw", std::string(50'000, 'u'));
     const std::string bundle = writeApp("Sketchpad", "com.example.sketchpad");
+    // A never-touch row, whose button comes in the middle of the settings.
+    Prefs::setStringList(Prefs::Key::neverTouch, {env.home() + "/Music"});
     AppModel::Tools tools = this->tools();
     tools.measure = AppModel::Tools::live().measure;
-    for (QSize size : {QSize(1100, 720), QSize(1280, 820)}) {
+    for (QSize size : {QSize(1280, 820), QSize(1100, 720)}) {
         SCOPED_TRACE(std::to_string(size.width()) + " wide");
+        // Every stop is looked at once, in the smallest window, which comes last: a clean-up
+        // ends it.
+        const bool everyStop = size.width() == 1100;
         auto model = makeModel(tools);
         model->setMode(AppModel::ViewMode::simple);
         Updater updater;
@@ -373,6 +442,7 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
             }
             if (row.destination == Sidebar::Destination::spaceMap)
                 ASSERT_TRUE(waitUntil([&] { return model->spaceMap() && !model->measuring(); }));
+            if (everyStop) ASSERT_NO_FATAL_FAILURE(expectEveryStopRinged(window, row.title));
         }
 
         // The overview's rows take Return: the category opens with the keyboard in its list.
@@ -412,6 +482,8 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         press(Qt::Key_Right);
         EXPECT_EQ(tiles->current(), order[1]);
         EXPECT_EQ(model->mapSelection(), tiles->tiles()[order[1]].entry->url);
+        // The inspector's new words may change the map's height: the tile settles first.
+        settle(std::chrono::milliseconds(50));
         ASSERT_NO_FATAL_FAILURE(expectRinged(
             window, *tiles,
             SpaceMapTiles::drawn(tiles->tileRect(tiles->current())).adjusted(5, 5, -5, -5),
@@ -472,12 +544,70 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         model->prepareUninstall(URL::fileURL(bundle));
         ASSERT_TRUE(waitUntil([&] { return root->uninstallSheet() != nullptr; }));
         EXPECT_TRUE(root->uninstallSheet()->isAncestorOf(focused()));
+        if (everyStop) {
+            if (!(focused()->focusPolicy() & Qt::TabFocus)) press(Qt::Key_Tab);
+            ASSERT_TRUE(root->uninstallSheet()->isAncestorOf(focused()));
+            ASSERT_NO_FATAL_FAILURE(expectEveryStopRinged(window, "uninstall"));
+        }
         press(Qt::Key_Escape);
         ASSERT_TRUE(waitUntil([&] { return !model->uninstallTarget(); }));
         EXPECT_EQ(focused(), list);
 
-        // The settings close with Escape, and again with Ctrl+W.
-        SettingsView settings(*model);
+        // The System Data sheet, chosen in the Help menu with the keys: the keyboard lands on
+        // its button, ringed; Escape closes it and gives the keyboard back.
+        QAction* whatIsSystemData = window.systemDataAction();
+        ASSERT_TRUE(whatIsSystemData->isVisible());
+        QMenu* help = nullptr;
+        for (QObject* holder : whatIsSystemData->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(holder)) help = menu;
+        ASSERT_TRUE(help);
+        help->popup(window.mapToGlobal(QPoint(40, 40)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+        for (int presses = 0; presses < 6 && help->activeAction() != whatIsSystemData; ++presses)
+            QTest::keyClick(help, Qt::Key_Down);
+        ASSERT_EQ(help->activeAction(), whatIsSystemData);
+        QTest::keyClick(help, Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([&] { return root->systemDataSheet() != nullptr; }));
+        QWidget* gotIt = root->systemDataSheet()->findChild<InkButton*>("gotIt");
+        EXPECT_EQ(focused(), gotIt);
+        if (everyStop) ASSERT_NO_FATAL_FAILURE(expectEveryStopRinged(window, "system-data"));
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(model->showingSystemDataHelp());
+        EXPECT_FALSE(root->systemDataSheet());
+        EXPECT_EQ(focused(), list);
+
+        // The settings, opened with Ctrl+comma: the keyboard starts on the first control,
+        // ringed, and Tab goes down the page as it reads, each stop ringed. They close with
+        // Escape, and again with Ctrl+W.
+        SettingsView::Services services = SettingsView::Services::live();
+        services.helperStatus = [] { return ShelfSweeper::Status::off(); };
+        SettingsView settings(*model, services);
+        settings.resize(settings.sizeHint());
+        QObject::connect(&window, &MainWindow::settingsRequested, &settings, [&settings] {
+            settings.show();
+            settings.activateWindow();
+        });
+        press(Qt::Key_Comma, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+        QWidget* first = settings.findChild<ChoiceButton*>(Prefs::Key::shelfDays);
+        ASSERT_TRUE(waitUntil([&] { return focused() == first; }))
+            << "the first control has the keyboard";
+        if (everyStop) {
+            const std::vector<QWidget*> stops = expectEveryStopRinged(settings, "settings");
+            std::vector<QWidget*> controls;
+            for (QWidget* control : settings.page()->findChildren<QWidget*>())
+                if ((control->focusPolicy() & Qt::TabFocus) && control->isVisible() &&
+                    control->isEnabled())
+                    controls.push_back(control);
+            EXPECT_EQ(stops.size(), controls.size()) << "every control, once";
+            for (size_t i = 1; i < stops.size(); ++i) {
+                const QPoint before = stops[i - 1]->mapTo(settings.page(), QPoint(0, 0));
+                const QPoint now = stops[i]->mapTo(settings.page(), QPoint(0, 0));
+                EXPECT_LT(std::pair(before.y(), before.x()), std::pair(now.y(), now.x()))
+                    << "Tab goes from " << stops[i - 1]->objectName().toStdString() << " down to "
+                    << stops[i]->objectName().toStdString();
+            }
+        }
         for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::NoModifier},
                                              std::pair{Qt::Key_W, Qt::ControlModifier}}) {
             settings.show();
@@ -501,6 +631,25 @@ TEST_F(KeyboardDriveTest, EveryPaneOpensAndAnswersFromTheKeyboardAlone) {
         EXPECT_EQ(focused(), detailedSegment);
         ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::ready); }));
         EXPECT_EQ(focused(), detailedSegment);
+
+        // The receipt of a clean-up, opened with Return on "Share receipt": the keyboard lands
+        // on "Done", ringed; Escape closes it and gives the keyboard back to the button.
+        if (!everyStop) continue;
+        ASSERT_TRUE(openWithKeys(*detailed, Sidebar::Destination::overview));
+        model->freeUp();
+        ASSERT_TRUE(waitUntil([&] { return model->phase().is(Kind::done) && model->receipt(); }));
+        ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::done; }));
+        auto* done = qobject_cast<DoneState*>(detailed->paneWidget());
+        ASSERT_TRUE(done);
+        ASSERT_NO_FATAL_FAILURE(tabTo(window, done->shareReceiptButton()));
+        press(Qt::Key_Return);
+        ASSERT_TRUE(root->receiptSheet());
+        EXPECT_EQ(focused(), root->receiptSheet()->findChild<InkButton*>("done"));
+        ASSERT_NO_FATAL_FAILURE(expectEveryStopRinged(window, "receipt"));
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(model->showingReceipt());
+        EXPECT_FALSE(root->receiptSheet());
+        EXPECT_EQ(focused(), done->shareReceiptButton());
     }
 }
 

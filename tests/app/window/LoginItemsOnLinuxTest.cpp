@@ -225,6 +225,7 @@ TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts
     ASSERT_NO_FATAL_FAILURE(press(*pane, *model, unit, "Turn on", isOn));
     EXPECT_TRUE(fileExists(link));
     EXPECT_NE(systemctlCalls().find("--user disable --now photo-backup.service\n"
+                                    "--user show-environment\n"
                                     "--user show --property="),
               std::string::npos)
         << systemctlCalls();

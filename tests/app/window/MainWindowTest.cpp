@@ -1,14 +1,30 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/support/VirtualDisplay.h"
+#include "app/support/WindowSteps.h"
 
 #include "controller/Updater.h"
+#include "design/Buttons.h"
 #include "window/AppEvents.h"
+#include "window/HeaderBar.h"
 #include "window/MainWindow.h"
+#include "window/ModeSwitch.h"
+#include "window/PickFooter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
+
+#include <cstdio>
+#include <regex>
+
+namespace kelvora {
+void PrintTo(const MainWindow::ScreenFit& fit, std::ostream* out) {
+    *out << "smallest " << fit.minimum.width() << "x" << fit.minimum.height() << ", at "
+         << fit.geometry.x() << "," << fit.geometry.y() << " " << fit.geometry.width() << "x"
+         << fit.geometry.height();
+}
+} // namespace kelvora
 
 namespace kelvora::testing {
 namespace {
@@ -97,6 +113,167 @@ TEST_F(MainWindowTest, OnAScreenOfTheSmallestSizeItOpensWhollyOnIt) {
     EXPECT_EQ(window.size(), QSize(1100, 720));
     EXPECT_TRUE(area.contains(window.frameGeometry()));
 }
+
+TEST(MainWindowSizeTest, UnderAFrameTheWindowFitsTheFreeAreaLessTheFrame) {
+    const QMargins openbox(1, 20, 1, 5);
+    struct Case {
+        const char* what;
+        QRect area;
+        QMargins frame;
+        QRect geometry;
+        MainWindow::ScreenFit fit;
+    } cases[] = {
+        {"no frame on a large screen: as it was",
+         {0, 0, 1920, 1080},
+         {},
+         {320, 130, 1280, 820},
+         {{1100, 720}, {320, 130, 1280, 820}}},
+        {"a window moved partly off the free area comes back whole",
+         {0, 32, 1366, 736},
+         openbox,
+         {600, 10, 1100, 700},
+         {{1100, 711}, {265, 52, 1100, 711}}},
+        {"a screen smaller than the smallest window: the window fills its free area",
+         {0, 0, 300, 200},
+         openbox,
+         {50, 50, 1100, 720},
+         {{298, 175}, {1, 20, 298, 175}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MainWindow::fitIn(c.area, c.frame, c.geometry), c.fit) << c.what;
+}
+
+// The first integers `pattern` captures in what `command` prints.
+std::vector<int> numbers(const std::string& command, const std::string& pattern) {
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t read; (read = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, read);
+        pclose(pipe);
+    }
+    std::smatch match;
+    std::vector<int> found;
+    if (std::regex_search(text, match, std::regex(pattern)))
+        for (size_t i = 1; i < match.size(); ++i)
+            found.push_back(std::stoi(match[i]));
+    return found;
+}
+
+// Where the window manager put the window, as the X tools read it from the display rather
+// than as the toolkit believes it: the free area, the frame drawn around the window, the
+// window itself and the smallest size the window asks for.
+struct Framed {
+    QRect area;
+    QMargins frame;
+    QRect window;
+    QSize minimum;
+
+    QRect outer() const { return window.marginsAdded(frame); }
+
+    static std::optional<Framed> read(WId id) {
+        const std::string of = " -id " + std::to_string(id), n = "(-?\\d+)",
+                          four = "= " + n + ", " + n + ", " + n + ", " + n;
+        auto area = numbers("xprop -root _NET_WORKAREA", four);
+        auto frame =
+            numbers("xprop" + of + " _NET_FRAME_EXTENTS", four); // left, right, top, bottom
+        auto place = numbers("xwininfo" + of, "Absolute upper-left X: *" + n +
+                                                  "\\s*Absolute upper-left Y: *" + n +
+                                                  "[\\s\\S]*?Width: *" + n + "\\s*Height: *" + n);
+        auto minimum =
+            numbers("xprop" + of + " WM_NORMAL_HINTS", "minimum size: " + n + " by " + n);
+        if (area.size() != 4 || frame.size() != 4 || place.size() != 4 || minimum.size() != 2)
+            return std::nullopt;
+        return Framed{{area[0], area[1], area[2], area[3]},
+                      {frame[0], frame[2], frame[1], frame[3]},
+                      {place[0], place[1], place[2], place[3]},
+                      {minimum[0], minimum[1]}};
+    }
+};
+
+struct ScreenCase {
+    const char* name;
+    const char* screen;
+    int panel; // the height of a panel along the top
+};
+void PrintTo(const ScreenCase& screen, std::ostream* out) {
+    *out << screen.screen << " with a panel of " << screen.panel << " px";
+}
+
+class WindowManagerFitTest : public MainWindowTest,
+                             public ::testing::WithParamInterface<ScreenCase> {};
+
+// The real window under a window manager that draws a title bar and borders around it, on a
+// screen of the smallest window's size and on a laptop's screen under a panel: the frame,
+// the footer's "Clean up" and the inspector's buttons all lie on the free area, and the
+// smallest size the window allows fits it too.
+TEST_P(WindowManagerFitTest, TheFramedWindowAndItsButtonsLieOnTheFreeArea) {
+    const ScreenCase& screen = GetParam();
+    if (std::system("command -v openbox >/dev/null 2>&1") != 0 ||
+        std::system("command -v xprop >/dev/null 2>&1") != 0 ||
+        std::system("command -v xwininfo >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "openbox or the X tools xprop and xwininfo (x11-utils) are not installed, "
+                        "so no window manager frames the window";
+    TempDir manager;
+    const std::string rc = manager.write(
+        "rc.xml", "<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">"
+                  "<margins><top>" +
+                      std::to_string(screen.panel) + "</top></margins></openbox_config>\n");
+    KELVORA_ON_VIRTUAL_SCREEN(screen.screen, false,
+                              "openbox --config-file \"" + rc + "\" 2>/dev/null");
+
+    Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+    write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
+    auto model = makeModel();
+    Updater updater;
+    MainWindow window(*model, updater);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(waitUntil([&] { return model->phase().is(AppModel::Phase::Kind::ready); }));
+    QTest::mouseClick(window.root()->header()->modeSwitch()->segment(AppModel::ViewMode::detailed),
+                      Qt::LeftButton);
+    ASSERT_NO_FATAL_FAILURE(
+        clickSidebarRow(window, Sidebar::Destination::category, JunkKind::caches));
+    DetailedView* detailed = detailedView(window);
+    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
+    auto* showInFolder = detailed->findChild<QWidget*>("showInFolder");
+    ASSERT_TRUE(showInFolder);
+
+    std::optional<Framed> framed;
+    const auto fits = [&] {
+        framed = Framed::read(window.winId());
+        return framed && framed->frame.top() > 0 && framed->area.contains(framed->outer());
+    };
+    waitUntil(fits, std::chrono::seconds(10));
+    ASSERT_TRUE(framed) << "the X tools read the window's place and frame";
+    EXPECT_EQ(framed->area, QRect(0, screen.panel, window.screen()->geometry().width(),
+                                  window.screen()->geometry().height() - screen.panel))
+        << "the panel keeps its strip";
+    EXPECT_GT(framed->frame.top(), 0) << "the window manager drew a title bar";
+    EXPECT_TRUE(framed->area.contains(framed->outer()))
+        << "the frame, " << framed->outer().x() << "," << framed->outer().y() << " "
+        << framed->outer().width() << "x" << framed->outer().height() << ", lies on the free area";
+    const QSize room = framed->area.marginsRemoved(framed->frame).size();
+    EXPECT_LE(framed->minimum.width(), room.width()) << "the window can be made to fit";
+    EXPECT_LE(framed->minimum.height(), room.height()) << "the window can be made to fit";
+
+    for (QWidget* button :
+         {static_cast<QWidget*>(detailed->pickFooter()->button()), showInFolder}) {
+        const QRect onScreen(framed->window.topLeft() + button->mapTo(&window, QPoint()),
+                             button->size());
+        EXPECT_TRUE(button->isVisible()) << button->objectName().toStdString();
+        EXPECT_TRUE(framed->area.contains(onScreen))
+            << button->objectName().toStdString() << " lies on the free area";
+        EXPECT_EQ(button->visibleRegion(), QRegion(button->rect()))
+            << button->objectName().toStdString() << " is shown whole";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, WindowManagerFitTest,
+                         ::testing::Values(ScreenCase{"SmallestWindowsSize", "1100x720x24", 0},
+                                           ScreenCase{"LaptopUnderAPanel", "1366x768x24", 32}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, OpenedApplicationsReachTheUninstallFlow) {
     if (!guiAvailable()) GTEST_SKIP() << "this process already runs a non-graphical Qt loop";

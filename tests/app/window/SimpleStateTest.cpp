@@ -247,6 +247,12 @@ TEST(SimpleStateTest, OptInLineListsWhatIsFoundButNotPickedAndReviewGoesThere) {
     auto duplicate = [](const std::string& name, int64_t bytes) {
         return foundItem(JunkKind::duplicates, "/d/" + name, bytes, Verdict::youDecide);
     };
+    using Left = ScanItem::LeftoverInfo::Kind;
+    auto leftover = [](const std::string& name, Left kind) {
+        ScanItem item = foundItem(JunkKind::leftovers, "/l/" + name, 1'000'000, Verdict::youDecide);
+        item.record = ScanItem::LeftoverInfo{kind, name};
+        return item;
+    };
     ScanItem inUse = duplicate("open", 3'000'000);
     inUse.inUseBy = "Preview";
     ScanItem locked = duplicate("locked", 3'000'000);
@@ -272,6 +278,17 @@ TEST(SimpleStateTest, OptInLineListsWhatIsFoundButNotPickedAndReviewGoesThere) {
          OptInLine{"Also found, not picked yet: 1 set of Mail or Messages attachments (5 MB) · 2 "
                    "months of old screenshots (4 MB).",
                    std::nullopt}},
+        // Login items a removed app left are counted as login items, not as apps.
+        {resultOf({leftover("a", Left::flatpakData), leftover("b", Left::launchAgent),
+                   leftover("c", Left::autostartEntry), leftover("d", Left::userUnit)}),
+         {},
+         OptInLine{"Also found, not picked yet: 1 removed app’s leftovers and 3 leftover login "
+                   "items (4 MB).",
+                   JunkKind::leftovers}},
+        {resultOf({leftover("b", Left::launchAgent)}),
+         {},
+         OptInLine{"Also found, not picked yet: 1 leftover login item (1 MB).",
+                   JunkKind::leftovers}},
         // A category with something picked is left out, and so is what cannot be picked.
         {twoDuplicates, onePicked, std::nullopt},
         {resultOf({inUse, locked, duplicate("empty", 0)}), {}, std::nullopt},

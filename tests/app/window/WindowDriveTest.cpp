@@ -196,6 +196,10 @@ TEST_F(WindowDriveTest, ScanPickCleanAndConfirmThroughTheDetailedView) {
     auto* done = qobject_cast<DoneState*>(detailed->paneWidget());
     ASSERT_TRUE(done);
     EXPECT_TRUE(done->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == done->openShelfButton(); }))
+        << "the Done page's first control takes the keyboard, not "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                        : "nothing");
     EXPECT_FALSE(detailed->pickFooter()->isVisible());
     EXPECT_EQ(done->headline()->text().toStdString(),
               "Cleared " + Format::size(report.freed + report.shelved) + ".");
@@ -259,6 +263,11 @@ TEST_F(WindowDriveTest, ReturnAndTheCleanUpButtonCleanFromTheSimpleView) {
     EXPECT_EQ(state.freeNowTitle, "Free " + Format::size(model->shelfBytes()) + " now");
     EXPECT_TRUE(simple->findChild<SignalButton*>("freeNowButton")->isVisible());
     EXPECT_FALSE(simple->findChild<SignalButton*>("cleanUpButton")->isVisible());
+    EXPECT_TRUE(waitUntil([&] {
+        return QApplication::focusWidget() == simple->findChild<SignalButton*>("freeNowButton");
+    })) << "the done row's first control takes the keyboard, not "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                        : "nothing");
 }
 
 } // namespace

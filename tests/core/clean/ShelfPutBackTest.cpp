@@ -77,13 +77,13 @@ struct ShelfPutBackTest : ShelfFixture {
 
 } // namespace
 
-// One month of screenshots is one entry of thousands of files: it goes back in one press
-// under a limit of open files far below their number.
+// One month of screenshots is one entry of thousands of files: it goes back in one press,
+// spread over more folders than the usual limit lets a process hold open.
 TEST_F(ShelfPutBackTest, AnEntryOfThousandsOfFilesGoesBackUnderALowLimitOfOpenFiles) {
-    auto paths = writeFiles("home/Pictures/Screenshots", 1500, 50);
+    auto paths = writeFiles("home/Pictures/Screenshots", 3000, 2);
     auto sweep = shelveAsOneEntry(paths);
     int status = inChild([&] {
-        struct rlimit limit = {128, 128};
+        struct rlimit limit = {1024, 1024};
         setrlimit(RLIMIT_NOFILE, &limit);
         try {
             return shelf.putBack(sweep.entries.at(0), sweep) ? 2 : 0;

@@ -179,6 +179,81 @@ TEST_F(ShelfRecoveryTest, PuttingBackTheLastListedEntryKeepsWhatTheManifestNever
     }
 }
 
+// An entry of which something cannot be read (a field of the wrong type, an identity noted in
+// part) keeps every field that can: it is listed with them, measured by what is stored, and
+// goes back where its place can be read. It outlives its hold, as it may never have been
+// listed as it was shelved. The record it was read from is never written over: before the
+// first write it is kept beside as "manifest.json.damaged", a later damage as ".damaged-2",
+// and a record written whole since is kept no more; all go once nothing is stored.
+TEST_F(ShelfRecoveryTest, AnEntryReadInPartKeepsWhatCouldBeReadAndItsRecordIsKeptBeside) {
+    struct Row {
+        const char* story;
+        std::function<void(nlohmann::json&)> damage; // of the entry
+        bool labelRead, placeRead;
+    };
+    const std::vector<Row> rows = {
+        {"a size written as text", [](auto& entry) { entry["bytes"] = "700000"; }, true, true},
+        {"a label of the wrong type",
+         [](auto& entry) {
+             entry["label"] = {"La", "bel"};
+         },
+         false, true},
+        {"an identity noted in part", [](auto& entry) { entry["files"][0].erase("inode"); }, true,
+         true},
+        {"a place of the wrong type", [](auto& entry) { entry["files"][0]["original"] = 7; }, true,
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        const std::string path = tmp.write(std::string(row.story) + "/a.txt", "a");
+        const auto sweep = shelveOne({path}, 99);
+        const auto& file = sweep.entries.at(0).files.at(0);
+        const std::string stored = shelf.storedURL(sweep, file).path();
+        editManifest(sweep.id, [&](nlohmann::json& json) { row.damage(json["entries"][0]); });
+        const std::string damaged = contentsOf(manifestOf(sweep.id));
+
+        auto listed = shelf.sweeps().at(0);
+        ASSERT_EQ(listed.entries.size(), 1u);
+        const auto& entry = listed.entries[0];
+        EXPECT_EQ(entry.label, row.labelRead ? "Label" : file.stored);
+        EXPECT_EQ(entry.kind, "downloads");
+        EXPECT_EQ(entry.location, path);
+        EXPECT_EQ(entry.files.at(0).original, row.placeRead ? path : "");
+        EXPECT_EQ(entry.bytes, duBytes({stored}));
+        EXPECT_EQ(entry.canGoBack(), row.placeRead);
+
+        auto purge = shelf.purge(addSeconds(t0, 30 * day));
+        EXPECT_EQ(purge.bytes, 0);
+        ASSERT_EQ(purge.stillHeld.size(), 1u);
+        EXPECT_NE(purge.stillHeld[0].find("it stays on the Undo Shelf until you"),
+                  std::string::npos)
+            << purge.stillHeld[0];
+        EXPECT_EQ(contentsOf(manifestOf(sweep.id) + ".damaged"), damaged);
+        auto written = nlohmann::json::parse(contentsOf(manifestOf(sweep.id)))["entries"][0];
+        EXPECT_EQ(written["partlyRead"], true);
+        EXPECT_EQ(written["files"][0]["original"], row.placeRead ? path : "");
+        EXPECT_EQ(shelf.sweeps().at(0).entries, listed.entries);
+
+        // Written whole, the record is kept no more; damaged again, it is kept again.
+        shelf.purge(addSeconds(t0, 31 * day));
+        EXPECT_FALSE(fileExists(manifestOf(sweep.id) + ".damaged-2"));
+        editManifest(sweep.id, [](nlohmann::json& json) { json["entries"][0]["kind"] = 1; });
+        const std::string damagedAgain = contentsOf(manifestOf(sweep.id));
+        shelf.purge(addSeconds(t0, 32 * day));
+        EXPECT_EQ(contentsOf(manifestOf(sweep.id) + ".damaged"), damaged);
+        EXPECT_EQ(contentsOf(manifestOf(sweep.id) + ".damaged-2"), damagedAgain);
+
+        listed = shelf.sweeps().at(0);
+        if (row.placeRead) {
+            EXPECT_FALSE(shelf.putBack(listed.entries.at(0), listed));
+            EXPECT_EQ(contentsOf(path), "a");
+        } else {
+            EXPECT_EQ(shelf.empty(listed), listed.bytes());
+        }
+        EXPECT_FALSE(fileExists(folderOf(sweep.id)));
+    }
+}
+
 // kill -9 during a put back leaves files that are back still listed. Each is known by the
 // identity noted when it was shelved, at its place or under the restored name it took, and
 // is dropped quietly; a file of the same name but another identity is still missed.

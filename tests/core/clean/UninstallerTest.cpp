@@ -226,7 +226,9 @@ TEST_F(UninstallerTest, AnAppImageOrTheMenuEntryRunningItGivesOneRemovalItem) {
     EXPECT_EQ(
         pathsOf(item->targets),
         (std::vector<std::string>{file, entry, data() + "/icons/hicolor/128x128/apps/sketch.png"}));
-    EXPECT_EQ(*item->app(), (ScanItem::AppInfo{"Sketch", "Sketch-1.0.AppImage", recorded, 2}));
+    EXPECT_EQ(*item->app(),
+              (ScanItem::AppInfo{"Sketch", "Sketch-1.0.AppImage", recorded, 2, "sketch"}))
+        << "named with the icon its menu entry names";
     EXPECT_GT(item->bytes, 8192);
     EXPECT_EQ(scanner.uninstallItem(URL::fileURL(entry)), item);
     EXPECT_EQ(DiskScanner::appDisplayName(URL::fileURL(entry)), "Sketch");
@@ -242,13 +244,20 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
     using Refusal = DiskScanner::AppRefusal;
     const std::string system = writeAppImage(tmp / "system/usr/bin/vlc");
     const std::string own = writeAppImage(home() + "/bin/tool");
+    // Flatpak's menu entries are links into the installation, through its own links.
+    const std::string signal = data() + "/flatpak/app/org.signal.Signal";
+    const std::string exported = data() + "/flatpak/exports/share/applications/app.desktop";
+    const std::string active = signal + "/x86_64/stable/1a2b/export/share/applications/app.desktop";
     struct Case {
         std::string exec;
         std::string more;
         Refusal refusal;
+        bool linked = false; // opened through the menu's link to the entry
     } cases[] = {
         {"/usr/bin/flatpak run --branch=stable --command=gimp-2.10 org.gimp.GIMP @@u %U @@",
          "X-Flatpak=org.gimp.GIMP\n", Refusal::flatpak},
+        {"/usr/bin/flatpak run --branch=stable --command=signal-desktop org.signal.Signal",
+         "X-Flatpak=org.signal.Signal\n", Refusal::flatpak, true},
         {"/snap/bin/firefox %u", "X-SnapInstanceName=firefox\n", Refusal::snap},
         {system + " --started-from-file %U", "", Refusal::packageManager},
         {own, "", Refusal::notAnApp},
@@ -256,9 +265,19 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exec);
-        URL entry = URL::fileURL(writeDesktopEntry(
-            tmp / "system/usr/share/applications/app.desktop", "App", c.exec, {}, c.more));
+        const std::string written =
+            c.linked ? active : tmp / "system/usr/share/applications/app.desktop";
+        writeDesktopEntry(written, "App", c.exec, {}, c.more);
+        if (c.linked) {
+            createDirectories(parentPath(exported));
+            ASSERT_EQ(symlink("x86_64/stable/1a2b", (signal + "/current").c_str()), 0);
+            ASSERT_EQ(symlink((signal + "/current/export/share/applications/app.desktop").c_str(),
+                              exported.c_str()),
+                      0);
+        }
+        URL entry = URL::fileURL(c.linked ? exported : written);
         EXPECT_EQ(scanner.appRefusal(entry), c.refusal);
+        EXPECT_EQ(DiskScanner::appDisplayName(entry), "App") << "the name its refusal shows";
         EXPECT_FALSE(scanner.uninstallItem(entry));
     }
 }
@@ -291,17 +310,23 @@ TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFi
     const auto gone = DiskScanner::removed(before, scanner.installedApps());
     ASSERT_EQ(gone, before);
     using Kind = ScanItem::LeftoverInfo::Kind;
+    tmp.write("home/.var/app/org.gnome.Maps/cache/tiles/1", "t");
     struct Expected {
         Kind kind;
         std::string name;
         std::vector<URL> targets;
+        int64_t files;
     } expected[] = {
         {Kind::appImage,
          "Sketch",
          {URL::fileURL(data() + "/applications/sketch.desktop"), URL::fileURL(cli),
-          URL::fileURL(link), URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")}},
-        {Kind::flatpakData, "org.gnome.Maps", {URL::fileURL(home() + "/.var/app/org.gnome.Maps")}},
-        {Kind::snapData, "firefox", {URL::fileURL(home() + "/snap/firefox")}},
+          URL::fileURL(link), URL::fileURL(data() + "/icons/hicolor/128x128/apps/sketch.png")},
+         3}, // a link is not counted, as anywhere else
+        {Kind::flatpakData,
+         "org.gnome.Maps",
+         {URL::fileURL(home() + "/.var/app/org.gnome.Maps")},
+         2},
+        {Kind::snapData, "firefox", {URL::fileURL(home() + "/snap/firefox")}, 1},
     };
     for (size_t i = 0; i < gone.size(); ++i) {
         SCOPED_TRACE(gone[i].name);
@@ -311,6 +336,7 @@ TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFi
         EXPECT_EQ(item->leftover()->kind, expected[i].kind);
         EXPECT_EQ(item->leftover()->name, expected[i].name);
         EXPECT_EQ(pathsOf(item->targets), pathsOf(expected[i].targets));
+        EXPECT_EQ(item->leftover()->files, expected[i].files);
         EXPECT_GE(item->bytes, 1);
     }
     // Installed again for this user alone: its data is in use again.

@@ -37,6 +37,9 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     kelvora::testing::RunningProgram running(notes);
     // Switched off while it runs: it won't start at the next login, and runs on until then.
     kelvora::testing::RunningProgram mailRuns(home.dir / "bin/mail-daemon");
+    // A script runs as its shell started on it, whether the entry names the script or the
+    // shell and the script.
+    kelvora::testing::RunningScript agent(home.dir / "home/bin/agent.sh");
     home.entry(user, "notes",
                "Name=Notes\nName[fr]=Bloc-notes\nComment=Keeps notes\n"
                "Comment[fr]=Garde vos notes\nExec=" +
@@ -45,6 +48,8 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
                "Name=Chat\nExec=" + home.program("chat") + "\nX-GNOME-Autostart-enabled=false\n");
     home.entry(user, "mail", "Name=Mail\nExec=" + home.dir / "bin/mail-daemon" + "\nHidden=true\n");
     home.entry(user, "gone", "Name=Gone\nExec=/opt/removed/bin/gone\n");
+    home.entry(user, "agent", "Name=Agent\nExec=" + home.dir / "home/bin/agent.sh" + "\n");
+    home.entry(user, "agent-sh", "Name=Agent\nExec=env LANG=C sh ~/bin/agent.sh --quiet\n");
     home.entry(user, "try", "Name=Try\nExec=/bin/sh\nTryExec=/opt/removed/try\n");
     home.entry(user, "com.dropbox.Client", "Name=Mine\nExec=" + home.program("dropbox") + "\n");
     home.link(home.dir / "removed/old.desktop", "config/autostart/old.desktop");
@@ -61,6 +66,7 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
                    "[Desktop Entry]\nType=Link\nURL=https://example.com\n");
 
     const State runs = State::running(running.pid());
+    const State scriptRuns = State::running(agent.pid());
     struct Row {
         std::string id;
         State gnome;
@@ -74,6 +80,8 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
         {"openAtLogin:mail", State::offRunning(mailRuns.pid()), State::offRunning(mailRuns.pid()),
          "Mail", false},
         {"openAtLogin:gone", State::waiting(), State::waiting(), "Gone", true},
+        {"openAtLogin:agent", scriptRuns, scriptRuns, "Agent", false},
+        {"openAtLogin:agent-sh", scriptRuns, scriptRuns, "Agent", false},
         {"openAtLogin:try", State::waiting(), State::waiting(), "Try", true},
         {"openAtLogin:com.dropbox.Client", State::waiting(), State::waiting(), "Dropbox", false},
         {"openAtLogin:old", State::waiting(), State::waiting(), "old", true},

@@ -142,6 +142,14 @@ TEST(LaunchJob, ProgramOnAnUnmountedVolumeOrBehindAClosedFolderIsNotMissing) {
     EXPECT_FALSE(isProgramMissing(URL::fileURL(dir.write("here/tool"))));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/Volumes/Kelvora Test Disk/bin/tool")));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool")));
+    // A share /etc/fstab mounts, not mounted now, and a link onto it, wherever they lie.
+    DiskPlaces places;
+    places.fstab = "nas:/export " + dir / "srv/nas" + " nfs4 defaults 0 0\n";
+    dir.mkdir("srv/nas");
+    symlink((dir / "srv/nas/bin/tool").c_str(), (dir / "tool-link").c_str());
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(dir / "srv/nas/bin/tool"), places));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(dir / "tool-link"), places));
+    EXPECT_TRUE(isProgramMissing(URL::fileURL(dir / "gone/tool"), places));
 
     // Behind a folder this user may not search, a program is hidden, not gone.
     chmod(dir.path().c_str(), 0755);

@@ -22,7 +22,8 @@ struct UnitHome : kelvora::testing::LoginHome {
         if (systemdAnswers)
             scanner.systemctl = [this](const std::vector<std::string>& arguments) {
                 asked.push_back(arguments);
-                if (arguments[0] != "--user") return std::optional<ToolOutput>();
+                if (arguments[0] != "--user" || arguments[1] != "show")
+                    return std::optional<ToolOutput>();
                 std::string out;
                 for (size_t i = 3; i < arguments.size(); ++i)
                     out += (i > 3 ? "\n" : "") + answers.at(arguments[i]);
@@ -144,13 +145,14 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
                 EXPECT_EQ(item.isLeftover(), row.leftover);
             }));
     }
-    ASSERT_EQ(home.asked.size(), 2u) << "one question to each manager";
-    EXPECT_EQ(home.asked[0],
+    ASSERT_EQ(home.asked.size(), 3u) << "the user manager's PATH, then one question to each";
+    EXPECT_EQ(home.asked[0], (std::vector<std::string>{"--user", "show-environment"}));
+    EXPECT_EQ(home.asked[1],
               (std::vector<std::string>{
                   "--user", "show", "--property=LoadState,ActiveState,UnitFileState,MainPID",
                   "backup.timer", "idle.service", "notes.service", "old.service", "static.service",
                   "pkg.service", "removed.service", "sync@docs.service"}));
-    EXPECT_EQ(home.asked[1][0], "--system");
+    EXPECT_EQ(home.asked[2][0], "--system");
 
     auto items = home.scanner(false).scan();
     // A system service says what it is for by its Description, else by what it runs.
@@ -167,4 +169,84 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     EXPECT_EQ(SystemdUnits::leftoverTargets(*byID(items, "userAgent:removed.service")),
               (std::vector<URL>{
                   URL::fileURL(home.dir / (user + "default.target.wants/removed.service"))}));
+}
+
+// Units are read as systemd reads them: lines continued with a backslash, the prefixes of
+// ExecStart's program, and drop-ins from every folder of the search path in systemd's order,
+// where an empty ExecStart= clears the commands before it, a drop-in linked to /dev/null
+// hides those of its name, and a later Description names the unit. A unit is a leftover only when
+// every program it runs is gone.
+TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
+    UnitHome home;
+    const std::string user = "config/systemd/user/";
+    const std::string present = home.program("present");
+    const std::string gone = home.dir / "gone/old";
+    home.program("my tools/run");
+    auto unit = [&](const std::string& name, const std::string& service) {
+        home.dir.write(user + name,
+                       "[Service]\n" + service + "[Install]\nWantedBy=default.target\n");
+    };
+    const std::string replaced = "[Service]\nExecStart=\nExecStart=" + present + "\n";
+    unit("continued.service", "ExecStart=\\\n# a comment between\n    " + present + " --flag\n");
+    unit("overridden.service", "ExecStart=" + gone + "\n[Unit]\nDescription=Old sync\n");
+    home.dir.write(user + "overridden.service.d/50-new.conf", replaced);
+    home.dir.write(user + "overridden.service.d/60-name.conf", "[Unit]\nDescription=Sync of %p\n");
+    unit("added.service", "Type=oneshot\nExecStart=" + gone + "\n");
+    home.dir.write(user + "added.service.d/more.conf", "[Service]\nExecStart=" + present + "\n");
+    unit("cleared.service", "ExecStart=" + gone + "\n");
+    home.dir.write(user + "cleared.service.d/none.conf", "[Service]\nExecStart=\n");
+    unit("masked-dropin.service", "ExecStart=" + gone + "\n");
+    home.dir.write("vendor/masked-dropin.service.d/fix.conf", replaced);
+    home.link("/dev/null", user + "masked-dropin.service.d/fix.conf");
+    unit("vendor-dropin.service", "ExecStart=" + gone + "\n");
+    home.dir.write("vendor/vendor-dropin.service.d/fix.conf", replaced);
+    unit("sync-mail.service", "ExecStart=" + gone + "\n");
+    home.dir.write(user + "sync-.service.d/fix.conf", replaced);
+    home.dir.write(user + "web@.service", "[Service]\nExecStart=" + gone + " %i\n");
+    home.link(home.dir / (user + "web@.service"), user + "default.target.wants/web@blue.service");
+    home.dir.write(user + "web@.service.d/fix.conf", replaced);
+    unit("marks.service", "ExecStart=:-!!" + gone + "\n");
+    unit("argv0.service", "ExecStart=@" + present + " shown-name --x\n");
+    unit("shell.service", "ExecStart=|" + gone + " --x\n");
+    unit("quoted.service", "ExecStart=\"" + home.dir / "bin/my tools/run" + "\" --x\n");
+    // Drop-ins on a disk that is away may say anything.
+    unit("away.service", "ExecStart=" + gone + "\n[Unit]\nDescription=Away sync\n");
+    home.link(home.dir / "media/unplugged/away.service.d", user + "away.service.d");
+
+    struct Row {
+        std::string id;
+        std::string runs;
+        bool leftover;
+    };
+    const std::vector<Row> rows = {
+        {"userAgent:continued.service", present, false},
+        {"userAgent:overridden.service", present, false},
+        {"userAgent:added.service", gone, false},
+        {"userAgent:cleared.service", "", false},
+        {"userAgent:masked-dropin.service", gone, true},
+        {"userAgent:vendor-dropin.service", present, false},
+        {"userAgent:sync-mail.service", present, false},
+        {"userAgent:web@blue.service", present, false},
+        {"userAgent:marks.service", gone, true},
+        {"userAgent:argv0.service", present, false},
+        {"userAgent:shell.service", "", false},
+        {"userAgent:quoted.service", home.dir / "bin/my tools/run", false},
+        {"userAgent:away.service", "", false},
+    };
+    LoginItemScanner scanner = home.scanner(false);
+    scanner.userUnitFolders = {URL::fileURL(home.dir / "vendor", true)};
+    scanner.diskPlaces->removableRoots = {home.dir / "media"};
+    const auto items = scanner.scan();
+    ASSERT_NO_FATAL_FAILURE(expectListed(
+        items, rows, LoginItem::Mechanism::systemdUnit, [](const Row& row, const LoginItem& item) {
+            EXPECT_EQ(item.program ? item.program->path() : "", row.runs);
+            EXPECT_EQ(item.isLeftover(), row.leftover);
+        }));
+    // A drop-in's Description names the unit over the file's; unread drop-ins leave the file's.
+    EXPECT_EQ(byID(items, "userAgent:overridden.service")->name, "Sync of overridden");
+    EXPECT_EQ(byID(items, "userAgent:away.service")->name, "Away sync");
+    // Its own drop-in folder goes with a leftover; a shared one stays.
+    EXPECT_EQ(SystemdUnits::leftoverTargets(*byID(items, "userAgent:masked-dropin.service")),
+              (std::vector<URL>{URL::fileURL(home.dir / (user + "masked-dropin.service")),
+                                URL::fileURL(home.dir / (user + "masked-dropin.service.d"))}));
 }

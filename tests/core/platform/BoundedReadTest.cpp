@@ -10,7 +10,8 @@ using namespace kelvora;
 using kelvora::testing::TempDir;
 
 // A file past the limit is refused from its size alone: a sparse file of 2 GB costs nothing
-// to refuse, where reading it whole would cost 2 GB of memory.
+// to refuse, where reading it whole would cost 2 GB of memory. A file of /proc says it holds
+// nothing and is held to the limit as it is read.
 TEST(BoundedRead, ReadsWholeFilesWithinTheLimitAndRefusesTheRestUnread) {
     TempDir dir;
     std::string exact = dir.write("exact", std::string(64, 'x'));
@@ -28,6 +29,9 @@ TEST(BoundedRead, ReadsWholeFilesWithinTheLimitAndRefusesTheRestUnread) {
         {"as large as the limit", exact, 64, Outcome::read},
         {"one byte past it", exact, 63, Outcome::tooLarge},
         {"a sparse file of 2 GB", sparse, 32 << 20, Outcome::tooLarge},
+        {"a /proc list of what is mapped, past the limit", "/proc/self/maps", 64,
+         Outcome::tooLarge},
+        {"a /proc command line, past the limit", "/proc/self/cmdline", 8, Outcome::tooLarge},
         {"missing", dir / "none", 64, Outcome::missing},
         {"a folder", dir.path(), 64, Outcome::unreadable},
         {"a pipe, which never blocks the reader", fifo, 64, Outcome::unreadable},

@@ -51,10 +51,25 @@ TEST(DesktopEntry, ExecNamesItsProgramThroughQuotesFieldCodesAndEnv) {
          "/usr/bin/flatpak"},
         {"env", {"env"}, std::nullopt},
         {"", {}, std::nullopt},
+        // env's options and their arguments, short, bundled, long and split.
+        {"env -u DISPLAY -C /tmp /opt/app/run",
+         {"env", "-u", "DISPLAY", "-C", "/tmp", "/opt/app/run"},
+         "/opt/app/run"},
+        {"env -iuDISPLAY --chdir=/tmp --unset TERM -- A=1 /opt/app/run", {}, "/opt/app/run"},
+        {R"(env -S "LANG=C /opt/app/run --flag" %U)", {}, "/opt/app/run"},
+        {"env --split-string=-i /opt/app/run", {}, "/opt/app/run"},
+        {"env A=1 env -v /opt/app/run", {}, "/opt/app/run"},
+        // What env would read otherwise than Kelvora can: env itself stands as the program.
+        {"env --frobnicate /opt/app/run", {}, "env"},
+        {"/usr/bin/env -S \"/opt/app/run 'a b'\"", {}, "/usr/bin/env"},
+        {"env -u", {}, "env"},
+        {"env A=1 -u X /opt/app/run", {}, "env"},
     };
     for (const Case& c : cases) {
         auto entry = DesktopEntry::parse("[Desktop Entry]\nExec=" + c.exec + "\n");
-        EXPECT_EQ(entry.execWords(), c.words) << c.exec;
+        if (!c.words.empty() || c.exec.empty()) {
+            EXPECT_EQ(entry.execWords(), c.words) << c.exec;
+        }
         EXPECT_EQ(entry.program(), c.program) << c.exec;
     }
 }

@@ -295,7 +295,8 @@ TEST(ScanApps, AppImagesLastRunLongAgoGoWithTheirEntriesLinksIconsAndData) {
     const ScanItem& item = found.at(old);
     EXPECT_EQ(paths(item.targets),
               (std::vector<std::string>{old, menu, login, link, png, svg, data}));
-    EXPECT_EQ(*item.app(), (ScanItem::AppInfo{"Old Tool", "Old-2.0.AppImage", daysAgo(200), 6}));
+    EXPECT_EQ(*item.app(), (ScanItem::AppInfo{"Old Tool", "Old-2.0.AppImage", daysAgo(200), 6,
+                                              "appimagekit_1c_old"}));
     EXPECT_FALSE(item.inUseBy);
     EXPECT_GT(item.bytes, 8192);
     EXPECT_EQ(found.at(recorded).app()->lastOpened, daysAgo(250)) << "the later date";

@@ -93,7 +93,8 @@ TEST(MatchingApp, APackageMatchesAnInstalledAppByItsWholeName) {
         desktopApp("org.gimp.GIMP", "GNU Image Manipulation Program", "/usr/bin/flatpak"),
         desktopApp("obsidian", "Obsidian", "/home/al/Applications/Obsidian-1.5.3.AppImage"),
         desktopApp("appimagekit_5c2d-Joplin", "Joplin",
-                   "/home/al/Applications/Joplin-2.13.13.AppImage")};
+                   "/home/al/Applications/Joplin-2.13.13.AppImage"),
+        desktopApp("org.gnome.TwentyFortyEight", "2048", "/usr/games/gnome-2048")};
     // Installed without an entry of their own: an AppImage, a Flatpak app, a snap.
     writeAppImage(f.dir / "home/Applications/Bitwarden-2024.1.0-x86_64.AppImage");
     f.dir.mkdir("system/var/lib/flatpak/app/com.discordapp.Discord/current");
@@ -106,6 +107,13 @@ TEST(MatchingApp, APackageMatchesAnInstalledAppByItsWholeName) {
         {"code_1.85.1-1702462158_amd64.deb", "Visual Studio Code"},
         {"google-chrome-stable_current_amd64.deb", "Google Chrome"},
         {"google-chrome-stable-120.0.6099.109-1.x86_64.rpm", "Google Chrome"},
+        // The vendors' own forms: name-version.deb, and "current" for the newest version.
+        {"google-chrome-stable_current_x86_64.rpm", "Google Chrome"},
+        {"discord-0.0.38.deb", "com.discordapp.Discord"},
+        {"google-earth-pro-stable-7.3.6.9345-0.x86_64.rpm", std::nullopt},
+        // A name may hold a piece that begins with a digit; the version and release follow it.
+        {"gnome-2048_3.38.2-1_amd64.deb", "2048"},
+        {"gnome-2048-3.38.2-6.fc39.x86_64.rpm", "2048"},
         {"code-1.85.1-1702462158.el7.x86_64.rpm", "Visual Studio Code"},
         {"firefox-esr_115.6.0esr-1~deb12u1_amd64.deb", "Firefox ESR"},
         {"firefox_121.0_amd64.deb", std::nullopt},

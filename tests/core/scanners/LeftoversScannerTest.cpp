@@ -186,10 +186,9 @@ TEST(ReadableName, PicksTheTellingPiece) {
 // A launch agent, an autostart entry or a user unit whose program is gone is offered, by the
 // rule the login items list offers it by: what only starts another program (a shell, an
 // interpreter), a bare name on $PATH, a program on a volume not mounted now and a unit that
-// names its program elsewhere are never taken for gone; a Flatpak that no installation
-// holds is. Login items are not held back by
-// the quiet period. Cleaned, they wait on the shelf and come back as they were, the unit with
-// the link that enables it.
+// names no program are never taken for gone; a Flatpak that no installation holds is. Login
+// items are not held back by the quiet period. Cleaned, they wait on the shelf and come back
+// as they were, the unit with the link that enables it and its drop-in folder.
 TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
     Fixture f;
     const std::string agents = f.library() + "/LaunchAgents";
@@ -234,6 +233,8 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
     createDirectories(units + "/default.target.wants");
     const std::string link = units + "/default.target.wants/old.service";
     ASSERT_EQ(symlink(goneUnit.c_str(), link.c_str()), 0);
+    const std::string dropIn = f.dir.write("home/.config/systemd/user/old.service.d/env.conf",
+                                           "[Service]\nEnvironment=A=1\n");
 
     const std::vector<ScanItem> offered = f.scan();
     ASSERT_EQ(ids(offered),
@@ -244,10 +245,13 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
                                       "com.example.gone",
                                       "tool",
                                       {"LaunchAgents"},
-                                      addSeconds(f.now, -kDay)}));
+                                      addSeconds(f.now, -kDay),
+                                      1}));
     EXPECT_EQ(offered[0].targets, std::vector<URL>{URL::fileURL(goneAgent)});
     EXPECT_EQ(offered[2].targets, std::vector<URL>{URL::fileURL(goneEntry)});
-    EXPECT_EQ(offered[3].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link)}));
+    EXPECT_EQ(offered[3].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link),
+                                                    URL::fileURL(parentPath(dropIn))}));
+    EXPECT_EQ(offered[3].leftover()->files, 2) << "the link that enables it is no file";
     for (const ScanItem& item : offered) {
         EXPECT_GE(item.bytes, 1);
         EXPECT_TRUE(item.leftover()->lastChanged);
@@ -256,16 +260,18 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
     const std::string agentText = fileText(goneAgent).value();
     const std::string entryText = fileText(goneEntry).value();
     const std::string unitText = fileText(goneUnit).value();
+    const std::string dropInText = fileText(dropIn).value();
     UndoShelf shelf(URL::fileURL(f.dir / "Shelf", true));
     CleanReport report = kelvora::testing::fixtureCleaner().clean(offered, shelf, f.now);
     EXPECT_TRUE(report.failures.empty());
     ASSERT_TRUE(report.sweep);
-    for (const std::string& path : {goneAgent, goneEntry, goneUnit, link})
+    for (const std::string& path : {goneAgent, goneEntry, goneUnit, link, dropIn})
         EXPECT_FALSE(fileExists(path)) << path;
     shelf.putBackAll(*report.sweep);
     EXPECT_EQ(fileText(goneAgent), agentText);
     EXPECT_EQ(fileText(goneEntry), entryText);
     EXPECT_EQ(fileText(goneUnit), unitText);
+    EXPECT_EQ(fileText(dropIn), dropInText) << "the unit's drop-in folder comes back with it";
     ASSERT_TRUE(fileInfo(link));
     EXPECT_TRUE(fileInfo(link)->isSymlink()) << "the enabling link comes back as a link";
     char target[4096] = {};
@@ -296,6 +302,11 @@ TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
                            "com.example.Exported", "org.example.Player", "notes"})
         data(".var/app/" + std::string(id), 30);
     const std::string krita = data(".var/app/org.kde.krita", 30);
+    // Its files are counted as a trashed folder's are, not as the one folder offered.
+    for (int i = 0; i < 12; ++i)
+        f.age(f.dir.write("home/.var/app/org.kde.krita/config/" + std::to_string(i), "c"), 30);
+    f.age(krita + "/config", 30);
+    f.age(krita, 30);
     data(".var/app/io.github.Recent", 3);
     for (const char* name : {"firefox", "spotify"})
         data("snap/" + std::string(name), 30);
@@ -309,7 +320,8 @@ TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
                                                             "org.kde.krita",
                                                             "org.kde.krita",
                                                             {"~/.var/app"},
-                                                            addSeconds(f.now, -30 * kDay)}));
+                                                            addSeconds(f.now, -30 * kDay),
+                                                            13}));
     EXPECT_EQ(items[0].targets, std::vector<URL>{URL::fileURL(krita, true)});
     EXPECT_EQ(items[1].leftover()->kind, Kind::snapData);
     EXPECT_EQ(items[1].leftover()->places, std::vector<std::string>{"~/snap"});

@@ -174,6 +174,20 @@ TEST(PlainQueryParse, FoldersAndKindWordsThatShareNames) {
     EXPECT_EQ(desktop.folders, (std::vector<std::string>{"Desktop", "Documents"}));
     EXPECT_EQ(parsed("pdfs from 2021 in my downloads").folders,
               std::vector<std::string>{"Downloads"});
+
+    // "Applications" is the home's folder only where the home has one.
+    const std::string phrase = "files over 20 MB in Applications";
+    PlainQuery inFolder = PlainQuery::parse(phrase, kNow, QueryCalendar::utc(), true);
+    EXPECT_TRUE(inFolder.kinds.empty());
+    EXPECT_EQ(inFolder.folders, std::vector<std::string>{"Applications"});
+    PlainQuery noFolder = PlainQuery::parse(phrase, kNow, QueryCalendar::utc(), false);
+    EXPECT_EQ(noFolder.kinds, std::vector<Kind>{Kind::apps});
+    EXPECT_TRUE(noFolder.folders.empty());
+    EXPECT_EQ(PlainQuery::parse("apps in applications", kNow, QueryCalendar::utc(), true).kinds,
+              std::vector<Kind>{Kind::apps});
+    PlainQuery appImages = parsed("AppImage over 20 MB");
+    EXPECT_EQ(appImages.kinds, std::vector<Kind>{Kind::apps});
+    EXPECT_EQ(appImages.minBytes, 20'000'000);
 }
 
 TEST(PlainQueryParse, ScreenRecordingsAreNotVideos) {
@@ -238,7 +252,7 @@ TEST(PlainQueryText, ClausesInOrder) {
               "kMDItemContentType != \"public.folder\"");
 
     EXPECT_EQ(parsed("unused apps").spotlightQuery(),
-              "kMDItemContentType == \"com.apple.application-bundle\" && "
+              "kMDItemContentTypeTree == \"com.apple.application\" && "
               "(kMDItemLastUsedDate < $time.iso(2026-06-06T12:00:00Z) || "
               "kMDItemLastUsedDate != *)");
 

@@ -1,5 +1,6 @@
 #include "search/PlainQuery.h"
 
+#include "app/support/IsolatedHome.h"
 #include "engine/DiskScanner.h"
 #include "platform/Iso8601.h"
 #include "platform/Plist.h"
@@ -118,6 +119,12 @@ TEST_F(SearchFixture, SizesDatesAndNames) {
               (Names{"Applications/Editor.app", "Desktop/Screenshot 2025-01-02 at 09.00.00.png",
                      "Desktop/beach.jpeg", "Pictures/Lib.photoslibrary"}));
 
+    // A size exactly at a bound is within it.
+    PlainQuery atMost;
+    atMost.maxBytes = 303'104;
+    atMost.kinds = {Kind::diskImages};
+    EXPECT_EQ(found(atMost), Names{"Downloads/setup.dmg"});
+
     PlainQuery dated;
     dated.changedAfter = at("2025-02-01T10:00:00Z");
     dated.changedBefore = at("2025-03-01T10:00:00Z");
@@ -232,6 +239,54 @@ TEST(SearchFolders, FolderWordsMeanTheFoldersUserDirsNames) {
         std::vector<std::string> names;
         for (const auto& hit : query.run(home, 300))
             names.push_back(hit.url.path().substr(home.path().size() + 1));
+        EXPECT_EQ(names, c.found) << c.phrase;
+    }
+}
+
+// Phrases as people type them, in a home with AppImages, a program its menu runs and a
+// screenshot named in French.
+TEST(SearchWords, FindWhatThePhraseMeansAsTyped) {
+    const testing::IsolatedHome isolated;
+    const TempDir& dir = isolated.dir();
+    auto program = [&](const std::string& relative, size_t bytes) {
+        const std::string path = dir.write("home/" + relative, std::string(bytes, 'p'));
+        chmod(path.c_str(), 0755);
+        return path;
+    };
+    program("Applications/Obsidian-1.5.3.AppImage", 3'000'000);
+    dir.write("home/Applications/notes.txt", std::string(3'000'000, 'n'));
+    const std::string editor = program("Tools/editor", 8'000);
+    dir.write("data/applications/editor.desktop",
+              "[Desktop Entry]\nType=Application\nName=Editor\nExec=" + editor + " %F\n");
+    program("bin/backup.sh", 100);
+    dir.write("home/Downloads/Zed.AppImage", std::string(3'000'000, 'z')); // never made runnable
+    dir.write("home/Pictures/Screenshots/Capture d\u2019\u00E9cran du 2024-03-01 10-10-10.png",
+              std::string(4'000, 's'));
+    dir.write("home/Documents/John's notes.txt", "j");
+    sync();
+    const URL home = URL::fileURL(isolated.home(), true);
+
+    const Names apps = {"Applications/Obsidian-1.5.3.AppImage", "Tools/editor"};
+    struct Case {
+        const char* phrase;
+        Names found;
+    } cases[] = {
+        {"capture d'\u00E9cran",
+         {"Pictures/Screenshots/Capture d\u2019\u00E9cran du 2024-03-01 10-10-10.png"}},
+        {"John's", {"Documents/John's notes.txt"}},
+        {"apps", apps},
+        {"applications", apps},
+        {"files over 2 MB in Applications",
+         {"Applications/Obsidian-1.5.3.AppImage", "Applications/notes.txt"}},
+        {"AppImage over 2 MB", {"Applications/Obsidian-1.5.3.AppImage"}},
+    };
+    for (const Case& c : cases) {
+        const PlainQuery query = PlainQuery::parse(c.phrase, currentDate(), QueryCalendar::utc(),
+                                                   PlainQuery::hasApplicationsFolder(home));
+        Names names;
+        for (const auto& hit : query.run(home, 300))
+            names.push_back(hit.url.path().substr(home.path().size() + 1));
+        std::sort(names.begin(), names.end());
         EXPECT_EQ(names, c.found) << c.phrase;
     }
 }
