@@ -13,7 +13,7 @@ std::string loginStateText(const LoginItem::State& state) {
     case LoginItem::State::Kind::waiting:
         return "waiting";
     case LoginItem::State::Kind::off:
-        return "off";
+        return state.pid > 0 ? "off(pid: " + std::to_string(state.pid) + ")" : "off";
     case LoginItem::State::Kind::notLoaded:
         return "notLoaded";
     }

@@ -7,7 +7,8 @@
 
 namespace kelvora {
 
-// "running(pid: <pid>)", "waiting", "off" or "notLoaded".
+// "running(pid: <pid>)", "waiting", "off", "off(pid: <pid>)" while what it started still runs,
+// or "notLoaded".
 std::string loginStateText(const LoginItem::State& state);
 
 // The first login item the live reader lists with this label (and source, when given).

@@ -11,6 +11,7 @@
 #include "engine/DiskScanner.h"
 #include "login/LoginItem.h"
 #include "login/LoginItemScanner.h"
+#include "login/LoginSettings.h"
 #include "model/CleanReport.h"
 #include "model/InstalledApp.h"
 #include "model/PickList.h"
@@ -61,7 +62,8 @@ namespace kelvora {
 //   spaceMapChanged     spaceMap, measuring, measuredFiles, mapFolder, mapSelection
 //   searchChanged       searchQuery, searchHits, searching, searchPicks, searchFolderNames
 //   photosChanged       photoGroups, findingPhotos, photoProgress, photoPicks
-//   loginItemsChanged   loginItems, loginSelection, loginError, checkedOpenAtLogin
+//   loginItemsChanged   loginItems, loginSelection, loginError, checkedOpenAtLogin,
+//                       loginSettingsPlace
 //   uninstallChanged    uninstallTarget, uninstallReport, removedAppNotice
 //   settingsChanged     the settings and the words read with them: catalog
 //
@@ -145,6 +147,8 @@ public:
         std::function<bool()> hasSystemEvents;
         // Opens the desktop's settings of what starts at login, or the autostart folder.
         std::function<void()> openLoginSettings;
+        // Which of those openLoginSettings opens; empty: the autostart folder.
+        std::function<LoginSettings::Place()> loginSettingsPlace;
         std::function<AdminOutcome(const std::string& command, const std::string& appName)>
             releaseAsAdmin;
         std::function<void(const URL&)> reveal;
@@ -227,6 +231,8 @@ public:
     const std::optional<std::string>& loginSelection() const { return loginSelection_; }
     const std::optional<std::string>& loginError() const { return loginError_; }
     bool checkedOpenAtLogin() const { return checkedOpenAtLogin_; }
+    // What the settings button of the login items opens, as the last read found it.
+    LoginSettings::Place loginSettingsPlace() const { return loginSettingsPlace_; }
     // Whether the login items ask before System Events is asked for the apps that open at
     // login: only where it exists, until the user agrees.
     bool asksForOpenAtLogin() const { return systemEvents_ && !checkedOpenAtLogin_; }
@@ -357,7 +363,8 @@ public:
     void checkOpenAtLogin();
     void setLoginItem(const LoginItem& item, bool on);
     void removeLeftover(const LoginItem& item);
-    void showLoginItems(std::vector<LoginItem> items);
+    void showLoginItems(std::vector<LoginItem> items,
+                        LoginSettings::Place settings = LoginSettings::Place::folder);
     void openLoginSettings();
 
     using AreaSignal = void (AppModel::*)();
@@ -536,6 +543,7 @@ private:
     std::optional<std::string> loginSelection_;
     std::optional<std::string> loginError_;
     bool checkedOpenAtLogin_ = false;
+    LoginSettings::Place loginSettingsPlace_ = LoginSettings::Place::folder;
     bool systemEvents_ = false;
     bool showingWelcome_ = false;
     bool showingSystemDataHelp_ = false;

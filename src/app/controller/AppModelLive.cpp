@@ -34,11 +34,15 @@ AppModel::AdminOutcome releaseAsAdministrator(const std::string& command, const 
     return {AppModel::AdminOutcome::Kind::failed, outcome.message};
 }
 
+LoginSettings liveLoginSettings() {
+    return LoginSettings::find(currentDesktops(), findOnPath,
+                               joinPath(AppPaths::configHome(), "autostart"));
+}
+
 // The desktop's own settings where they are installed; otherwise, or when they do not start,
 // the autostart folder, made first so that there is always something to open.
 void openLiveLoginSettings() {
-    LoginSettings settings = LoginSettings::find(currentDesktops(), findOnPath,
-                                                 joinPath(AppPaths::configHome(), "autostart"));
+    LoginSettings settings = liveLoginSettings();
     if (!settings.command.empty()) {
         QStringList arguments;
         for (size_t i = 1; i < settings.command.size(); ++i)
@@ -83,6 +87,7 @@ AppModel::Tools AppModel::Tools::live() {
         return LoginItemSwitch().set(item, on);
     };
     tools.openLoginSettings = openLiveLoginSettings;
+    tools.loginSettingsPlace = [] { return liveLoginSettings().place; };
     tools.hasSystemEvents = LoginItemScanner::hasSystemEvents;
     tools.releaseAsAdmin = releaseAsAdministrator;
     tools.reveal = [](const URL& url) { revealInFileManager(url); };

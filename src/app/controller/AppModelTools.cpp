@@ -92,22 +92,29 @@ void AppModel::loadLoginItems() {
     bool readOpenAtLogin = systemEvents_ && checkedOpenAtLogin_;
     std::vector<LoginItemScanner::OpenAtLoginApp> turnedOff = Prefs::turnedOffLoginApps();
     auto read = tools_.readLoginItems;
+    auto place = tools_.loginSettingsPlace;
     uint64_t generation = ++loginGeneration_;
-    inBackground([read, readOpenAtLogin, turnedOff] { return read(readOpenAtLogin, turnedOff); },
-                 [this, generation](std::vector<LoginItem> items) {
-                     // A read that started earlier may end later; it holds older states.
-                     if (generation != loginGeneration_) return;
-                     bool stillListed =
-                         loginSelection_ &&
-                         std::any_of(items.begin(), items.end(), [this](const LoginItem& item) {
-                             return item.id() == *loginSelection_;
-                         });
-                     std::optional<std::string> selection =
-                         stillListed ? loginSelection_ : firstInListOrder(items);
-                     assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)),
-                            Area::loginItems);
-                     assign(loginSelection_, std::move(selection), Area::loginItems);
-                 });
+    inBackground(
+        [read, place, readOpenAtLogin, turnedOff] {
+            return std::make_pair(read(readOpenAtLogin, turnedOff),
+                                  place ? place() : LoginSettings::Place::folder);
+        },
+        [this, generation](std::pair<std::vector<LoginItem>, LoginSettings::Place> read) {
+            // A read that started earlier may end later; it holds older states.
+            if (generation != loginGeneration_) return;
+            auto& [items, place] = read;
+            assign(loginSettingsPlace_, place, Area::loginItems);
+            bool stillListed =
+                loginSelection_ &&
+                std::any_of(items.begin(), items.end(), [this](const LoginItem& item) {
+                    return item.id() == *loginSelection_;
+                });
+            std::optional<std::string> selection =
+                stillListed ? loginSelection_ : firstInListOrder(items);
+            assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)),
+                   Area::loginItems);
+            assign(loginSelection_, std::move(selection), Area::loginItems);
+        });
 }
 
 void AppModel::checkOpenAtLogin() {
@@ -161,8 +168,9 @@ void AppModel::openLoginSettings() {
     if (tools_.openLoginSettings) tools_.openLoginSettings();
 }
 
-void AppModel::showLoginItems(std::vector<LoginItem> items) {
+void AppModel::showLoginItems(std::vector<LoginItem> items, LoginSettings::Place settings) {
     Changes changes(*this);
+    assign(loginSettingsPlace_, settings, Area::loginItems);
     ++loginGeneration_;
     std::optional<std::string> selection = firstInListOrder(items);
     assign(loginItems_, std::optional<std::vector<LoginItem>>(std::move(items)), Area::loginItems);

@@ -2,13 +2,31 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QIcon>
 #include <QImageWriter>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <cmath>
 
 namespace kelvora::Render {
+
+namespace {
+
+// Off screen no desktop names an icon theme: the icons an entry names are looked for as a
+// session without a theme of its own looks for them, in hicolor under the data folders.
+void useDesktopIcons() {
+    if (!QIcon::themeName().isEmpty()) return;
+    QStringList paths;
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        paths << folder + "/icons";
+    QIcon::setThemeSearchPaths(paths + QIcon::themeSearchPaths());
+    QIcon::setThemeName("hicolor");
+}
+
+} // namespace
 
 QApplication& application() {
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -19,6 +37,7 @@ QApplication& application() {
     static char* argv[] = {name, nullptr};
     // Lives until the process ends: renderers and tests draw until then.
     static auto* app = new QApplication(argc, argv);
+    useDesktopIcons();
     return *app;
 }
 

@@ -187,7 +187,7 @@ void LoginItemInspector::present(const LoginItem& item) {
         blockValues_[i]->setText(blocks[i].value);
         blockValues_[i]->setFixedHeight(blockValues_[i]->heightForWidth(kWidth - 2 * kPadding));
     }
-    auto notLoaded = LoginItemsText::notLoadedNote(item);
+    auto notLoaded = LoginItemsText::stateNote(item);
     notLoaded_->setText(notLoaded.value_or(QString()));
     notLoaded_->setVisible(notLoaded.has_value());
     auto switchNote = LoginItemsText::switchNote(item);

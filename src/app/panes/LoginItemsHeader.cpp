@@ -28,12 +28,12 @@ QSizeF textSize(const QFont& font, const QString& text) {
 
 } // namespace
 
-LoginHeaderLayout LoginHeaderLayout::make(qreal width, const QString& counts) {
+LoginHeaderLayout LoginHeaderLayout::make(qreal width, const QString& counts,
+                                          const QString& settingsTitle) {
     LoginHeaderLayout layout;
     const QSizeF title = textSize(titleFont(), LoginItemsText::kTitle);
     const QSizeF line = counts.isEmpty() ? QSizeF() : textSize(countsFont(), counts);
-    const QSizeF settings =
-        OutlineButton::idealSize(LoginItemsText::kOpenSettings, kButtonHeight, kButtonFont);
+    const QSizeF settings = OutlineButton::idealSize(settingsTitle, kButtonHeight, kButtonFont);
     const QSizeF refresh =
         OutlineButton::idealSize(LoginItemsText::kRefresh, kButtonHeight, kButtonFont);
     const qreal buttons = settings.width() + kSpacing + refresh.width();
@@ -73,8 +73,9 @@ LoginHeaderLayout LoginHeaderLayout::make(qreal width, const QString& counts) {
 LoginItemsHeader::LoginItemsHeader(QWidget* parent)
     : QWidget(parent), title_(new PaintedText(titleFont(), Token::ink, this)),
       counts_(new PaintedText(countsFont(), Token::muted, this)),
-      settings_(new OutlineButton(LoginItemsText::kOpenSettings, LoginHeaderLayout::kButtonHeight,
-                                  LoginHeaderLayout::kButtonFont, this)),
+      settings_(new OutlineButton(LoginItemsText::settingsTitle(LoginSettings::Place::folder),
+                                  LoginHeaderLayout::kButtonHeight, LoginHeaderLayout::kButtonFont,
+                                  this)),
       refresh_(new OutlineButton(LoginItemsText::kRefresh, LoginHeaderLayout::kButtonHeight,
                                  LoginHeaderLayout::kButtonFont, this)) {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -87,7 +88,7 @@ LoginItemsHeader::LoginItemsHeader(QWidget* parent)
     counts_->setVisible(false);
     settings_->setObjectName("openLoginSettings");
     refresh_->setObjectName("refreshLoginItems");
-    layout_ = LoginHeaderLayout::make(sizeHint().width(), {});
+    layout_ = LoginHeaderLayout::make(sizeHint().width(), {}, settings_->text());
 }
 
 void LoginItemsHeader::setCounts(const QString& counts) {
@@ -96,8 +97,15 @@ void LoginItemsHeader::setCounts(const QString& counts) {
     place();
 }
 
+void LoginItemsHeader::setSettingsTitle(const QString& title) {
+    if (title == settings_->text()) return;
+    settings_->setText(title);
+    place();
+}
+
 int LoginItemsHeader::heightForWidth(int width) const {
-    return static_cast<int>(LoginHeaderLayout::make(width, counts_->text()).height);
+    return static_cast<int>(
+        LoginHeaderLayout::make(width, counts_->text(), settings_->text()).height);
 }
 
 QSize LoginItemsHeader::sizeHint() const {
@@ -116,7 +124,7 @@ void LoginItemsHeader::resizeEvent(QResizeEvent* event) {
 
 void LoginItemsHeader::place() {
     const qreal before = layout_.height;
-    layout_ = LoginHeaderLayout::make(width(), counts_->text());
+    layout_ = LoginHeaderLayout::make(width(), counts_->text(), settings_->text());
     title_->setGeometry(layout_.title.toAlignedRect());
     counts_->setGeometry(layout_.counts.toAlignedRect());
     settings_->setGeometry(layout_.settings.toAlignedRect());

@@ -28,12 +28,12 @@ struct LoginHeaderLayout {
     qreal height = kHeight;
     bool countsBelow = false;
 
-    // `counts` is empty while nothing is loaded.
-    static LoginHeaderLayout make(qreal width, const QString& counts);
+    // `counts` is empty while nothing is loaded; `settings` is the settings button's title.
+    static LoginHeaderLayout make(qreal width, const QString& counts, const QString& settings);
 };
 
 // The header of the login items pane: "Login items", the counts of what starts and what
-// runs, "Open Login Items settings" and "Refresh".
+// runs, the button that opens the desktop's settings of what starts, and "Refresh".
 class LoginItemsHeader : public QWidget {
     Q_OBJECT
 
@@ -42,6 +42,8 @@ public:
 
     // The counts line; empty while nothing is loaded.
     void setCounts(const QString& counts);
+    // The settings button names what it opens (LoginItemsText::settingsTitle).
+    void setSettingsTitle(const QString& title);
     OutlineButton* settingsButton() const { return settings_; }
     OutlineButton* refreshButton() const { return refresh_; }
     const LoginHeaderLayout& layout() const { return layout_; }

@@ -76,6 +76,12 @@ qreal lineHeight(const QFont& font) {
     return QFontMetricsF(font).height();
 }
 
+// An entry's Icon: an image file where it names a path, else an icon of the theme.
+QIcon namedIcon(const QString& icon) {
+    if (icon.startsWith('/')) return QFileInfo::exists(icon) ? QIcon(icon) : QIcon();
+    return QIcon::fromTheme(icon);
+}
+
 qreal rowHeight() {
     qreal text = lineHeight(nameFont()) + 2 + lineHeight(purposeFont());
     return std::max({kIcon, text, qreal(22), kButtonHeight}) + 2 * kRowTop;
@@ -153,9 +159,11 @@ LoginListLayout LoginListLayout::make(const std::vector<LoginItem>& sorted, bool
             qreal middle = row.rect.center().y();
             row.button = QRectF(frameRight - button.width(), middle - button.height() / 2,
                                 button.width(), button.height());
+            // A title longer than the button's frame takes room from the badge's side.
+            const qreal buttonSide = std::min(frameRight - kButtonFrame, row.button.left());
             QSizeF badge = StateBadge::idealSize(item);
-            row.badge = QRectF(frameRight - kButtonFrame - kSpacing - badge.width(),
-                               middle - badge.height() / 2, badge.width(), badge.height());
+            row.badge = QRectF(buttonSide - kSpacing - badge.width(), middle - badge.height() / 2,
+                               badge.width(), badge.height());
             layout.rows.push_back(row);
             y += row.rect.height();
         }
@@ -197,6 +205,7 @@ void LoginItemsList::refresh() {
     bool changed = sorted != sorted_ || model_.asksForOpenAtLogin() != asking_ ||
                    model_.loginError() != error_ || shelfDays != shelfDays_;
     if (changed) {
+        if (sorted != sorted_) findIcons(sorted);
         sorted_ = std::move(sorted);
         asking_ = model_.asksForOpenAtLogin();
         error_ = model_.loginError();
@@ -351,14 +360,15 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
     QRectF icon(rect.left() + kRowSide, rect.center().y() - kIcon / 2, kIcon, kIcon);
     painter.save();
     if (item.isOff() || item.programMissing) painter.setOpacity(kFadedIcon);
-    auto bundle = LoginItemsText::appBundle(item);
-    QIcon bundleIcon = bundle ? iconOf(*bundle) : QIcon();
-    if (!bundleIcon.isNull())
-        bundleIcon.paint(&painter, icon.toRect());
-    else
+    const QPixmap own = rowIcons_.value(toQString(item.id()));
+    if (!own.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(icon, own, QRectF(own.rect()));
+    } else {
         Symbols::paint(painter,
                        item.source == LoginItem::Source::systemDaemon ? "gearshape.2" : "gearshape",
                        icon, 15, Theme::muted());
+    }
     painter.restore();
 
     qreal textLeft = icon.right() + kSpacing;
@@ -373,13 +383,27 @@ void LoginItemsList::paintRow(QPainter& painter, const LoginListLayout::Row& row
     paintRowFocus(painter, entryOf({Entry::Kind::row, index}), rect);
 }
 
-QIcon LoginItemsList::iconOf(const std::string& bundle) {
-    QString path = toQString(bundle);
-    auto found = icons_.find(path);
-    if (found != icons_.end()) return *found;
-    QIcon icon = QFileIconProvider().icon(QFileInfo(path));
-    icons_.insert(path, icon);
-    return icon;
+void LoginItemsList::findIcons(const std::vector<LoginItem>& items) {
+    rowIcons_.clear();
+    for (const LoginItem& item : items) {
+        QString key;
+        std::optional<std::string> bundle;
+        if (item.icon)
+            key = "icon:" + toQString(*item.icon);
+        else if ((bundle = LoginItemsText::appBundle(item)))
+            key = "bundle:" + toQString(*bundle);
+        if (key.isEmpty()) continue;
+        auto found = icons_.find(key);
+        if (found == icons_.end()) {
+            QIcon icon = item.icon ? namedIcon(toQString(*item.icon))
+                                   : QFileIconProvider().icon(QFileInfo(toQString(*bundle)));
+            // Drawn now, at twice the row's size, so that painting never reads an image.
+            constexpr int kPixels = static_cast<int>(2 * kIcon);
+            found = icons_.insert(key,
+                                  icon.isNull() ? QPixmap() : icon.pixmap(QSize(kPixels, kPixels)));
+        }
+        if (!found->isNull()) rowIcons_.insert(toQString(item.id()), *found);
+    }
 }
 
 } // namespace kelvora

@@ -9,7 +9,7 @@
 #include "design/PaintedRows.h"
 
 #include <QHash>
-#include <QIcon>
+#include <QPixmap>
 #include <QRectF>
 #include <QWidget>
 
@@ -124,7 +124,9 @@ private:
     int selectedEntry() const;
     void paintSection(QPainter& painter, const LoginListLayout::Section& section) const;
     void paintRow(QPainter& painter, const LoginListLayout::Row& row, bool selected);
-    QIcon iconOf(const std::string& bundle);
+    // Looks up the rows' icons, each once, when the rows change: the one an item names, else
+    // that of the application it lives in; a row without either shows the gear.
+    void findIcons(const std::vector<LoginItem>& items);
 
     AppModel& model_;
     std::vector<LoginItem> sorted_;
@@ -134,7 +136,8 @@ private:
     int shelfDays_ = 7;
     LoginListLayout layout_;
     Target pressed_;
-    QHash<QString, QIcon> icons_;
+    QHash<QString, QPixmap> icons_;    // by the icon or bundle they come from
+    QHash<QString, QPixmap> rowIcons_; // by the item's id
     std::vector<Entry> entries_;
     std::vector<int> rowEntries_; // the entry of each row of the layout
 };

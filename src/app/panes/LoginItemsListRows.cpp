@@ -76,8 +76,7 @@ PaintedRow LoginItemsList::paintedRow(int row) const {
         const auto& shown = layout_.rows[entry.index];
         painted.role = QAccessible::ListItem;
         painted.name = QString::fromStdString(shown.item.name);
-        painted.description = QString::fromStdString(shown.item.purpose) + ", " +
-                              LoginItemsText::badgeSpoken(shown.item);
+        painted.description = LoginItemsText::rowDescription(shown.item);
         painted.selected = selection_ == shown.item.id();
         painted.actions = {shown.action.title, PaintedRow::kShowDetails};
         painted.firstActionHelp = shown.action.tooltip;

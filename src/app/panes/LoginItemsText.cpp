@@ -43,6 +43,18 @@ QString kindOf(const LoginItem& item) {
 
 } // namespace
 
+QString settingsTitle(LoginSettings::Place place) {
+    switch (place) {
+    case LoginSettings::Place::gnomeStartup:
+        return "Open Startup Applications";
+    case LoginSettings::Place::kdeAutostart:
+        return "Open Autostart settings";
+    case LoginSettings::Place::folder:
+        break;
+    }
+    return "Open the autostart folder";
+}
+
 QString sectionTitle(Section section) {
     switch (section) {
     case Section::apps:
@@ -81,9 +93,12 @@ Action action(const LoginItem& item, int shelfDays) {
         return {
             Action::Kind::remove, "Remove",
             toQString(PlainWords::fill("Moves it onto the Undo Shelf for %lld days", {shelfDays}))};
-    if (item.canSwitchHere())
-        return item.isOff() ? Action{Action::Kind::turnOn, "Turn on", {}}
-                            : Action{Action::Kind::turnOff, "Turn off", {}};
+    if (item.canSwitchHere() && item.isOff()) return {Action::Kind::turnOn, "Turn on", {}};
+    // Off is written into the entry itself, which every desktop reads.
+    if (item.canSwitchHere() && item.desktopNote)
+        return {Action::Kind::turnOff, "Turn off everywhere",
+                "Keeps it from starting on every desktop you log in to"};
+    if (item.canSwitchHere()) return {Action::Kind::turnOff, "Turn off", {}};
     return {Action::Kind::settings, "Settings…",
             item.source == LoginItem::Source::systemDaemon
                 ? "Only an administrator can switch this one"
@@ -93,13 +108,13 @@ Action action(const LoginItem& item, int shelfDays) {
 QString badgeLabel(const LoginItem& item) {
     if (item.isPlaceholder) return "EMPTY";
     if (item.programMissing) return item.isOff() ? "OFF" : "LEFTOVER";
+    if (item.isRunning()) return "RUNNING";
     switch (item.state.kind) {
     case Kind::running:
-        return "RUNNING";
     case Kind::off:
         return "OFF";
     case Kind::notLoaded:
-        return "NOT RUNNING";
+        return item.desktopNote ? "NOT ON THIS DESKTOP" : "NOT RUNNING";
     case Kind::waiting:
         break;
     }
@@ -109,19 +124,27 @@ QString badgeLabel(const LoginItem& item) {
 QString badgeSpoken(const LoginItem& item) {
     if (item.isPlaceholder) return "An empty file that does nothing";
     if (item.programMissing) return item.isOff() ? "Switched off" : "Left behind by a removed app";
+    const QString running = "Running now, process " + QString::number(item.state.pid);
     switch (item.state.kind) {
     case Kind::running:
-        return "Running now, process " + QString::number(item.state.pid);
+        return running;
     case Kind::off:
-        return "Switched off";
+        return item.isRunning() ? running + "; switched off, so it won’t start at the next login"
+                                : "Switched off";
     case Kind::notLoaded:
-        return item.desktopNote ? "Not started on this desktop"
+        return item.desktopNote ? "Not on this desktop"
                                 : "Not running; nothing has started it this session";
     case Kind::waiting:
         break;
     }
     if (item.source == LoginItem::Source::openAtLogin) return "Opens at login";
     return isAutostart(item) ? "Starts when you log in" : "Ready, starts when needed";
+}
+
+QString rowDescription(const LoginItem& item) {
+    QString purpose = toQString(item.purpose).trimmed();
+    if (!purpose.isEmpty() && !QString(".!?…").contains(purpose.back())) purpose += '.';
+    return (purpose.isEmpty() ? QString() : purpose + ' ') + badgeSpoken(item) + '.';
 }
 
 QString atLogin(const LoginItem& item) {
@@ -154,7 +177,10 @@ std::vector<Block> blocks(const LoginItem& item, const std::string& home) {
     return shown;
 }
 
-std::optional<QString> notLoadedNote(const LoginItem& item) {
+std::optional<QString> stateNote(const LoginItem& item) {
+    if (item.isOff() && item.isRunning())
+        return "It is switched off and won’t start at your next login, but what it started keeps "
+               "running until you quit it or log out.";
     if (item.state.kind != Kind::notLoaded || item.programMissing) return std::nullopt;
     if (item.desktopNote) return toQString(*item.desktopNote);
     const char* why = isUnit(item)
@@ -177,7 +203,8 @@ std::optional<QString> switchNote(const LoginItem& item) {
 }
 
 std::optional<QString> switchEffect(const LoginItem& item) {
-    if (item.isLeftover()) return std::nullopt;
+    // Switched off while it runs: its state note says what that means.
+    if (item.isLeftover() || (item.isOff() && item.isRunning())) return std::nullopt;
     if (isUnit(item))
         return "Turning it off runs systemctl --user disable --now: it stops now and no longer "
                "starts when you log in.";

@@ -2,6 +2,7 @@
 
 #include "controller/LoginItemsOrder.h"
 #include "login/LoginItem.h"
+#include "login/LoginSettings.h"
 
 #include <QString>
 
@@ -14,7 +15,6 @@ namespace kelvora::LoginItemsText {
 using Section = LoginItemsOrder::Section;
 
 inline const QString kTitle = "Login items";
-inline const QString kOpenSettings = "Open Login Items settings";
 inline const QString kRefresh = "Refresh";
 inline const QString kLoading = "Reading what starts at login…";
 inline const QString kFootnote = "Turning something off keeps it from starting at login, and a "
@@ -30,6 +30,8 @@ inline const QString kSelected = "Selected";
 inline const QString kNothingSelected = "Click an item to see what it is and what it runs.";
 inline const QString kShowInFolder = "Show in Folder";
 
+// The settings button names what it opens: the desktop's own tool, or the folder.
+QString settingsTitle(LoginSettings::Place place);
 QString sectionTitle(Section section);
 // "3 start when you log in · 2 running now": what is really set to start (not off, not
 // missing its program) and everything running, whether or not it starts at login.
@@ -47,9 +49,12 @@ struct Action {
 };
 Action action(const LoginItem& item, int shelfDays);
 
-// What the state badge shows ("RUNNING") and what assistive technology reads for it.
+// What the state badge shows ("RUNNING") and what assistive technology reads for it. An item
+// switched off while what it started still runs shows as running.
 QString badgeLabel(const LoginItem& item);
 QString badgeSpoken(const LoginItem& item);
+// What assistive technology reads for a row after its name: its purpose, then its state.
+QString rowDescription(const LoginItem& item);
 
 // One fact of the inspector; the "Now" fact shows the state badge instead of a text.
 struct Fact {
@@ -71,9 +76,10 @@ struct Block {
 // "Where" the file lies and what it "Runs", home shown as "~", and its "Label".
 std::vector<Block> blocks(const LoginItem& item, const std::string& home);
 
-// Why an item did not start this session; why it can't be switched here, or else what
-// switching it does where that writes a file or stops it.
-std::optional<QString> notLoadedNote(const LoginItem& item);
+// Why an item did not start this session, or that one switched off runs on until it ends;
+// why it can't be switched here, or else what switching it does where that writes a file or
+// stops it.
+std::optional<QString> stateNote(const LoginItem& item);
 std::optional<QString> switchNote(const LoginItem& item);
 std::optional<QString> switchEffect(const LoginItem& item);
 

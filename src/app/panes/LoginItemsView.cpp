@@ -101,6 +101,7 @@ void LoginItemsView::openSettings(AppModel& model) {
 void LoginItemsView::refresh() {
     const auto& items = model_.loginItems();
     header_->setCounts(items ? LoginItemsText::countsLine(*items) : QString());
+    header_->setSettingsTitle(LoginItemsText::settingsTitle(model_.loginSettingsPlace()));
     content_->setCurrentIndex(items ? 1 : 0);
     list_->refresh();
     inspector_->refresh();

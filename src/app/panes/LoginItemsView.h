@@ -17,7 +17,7 @@ class LoginItemsHeader;
 class LoginItemsList;
 class Scrolling;
 
-// The login items pane: a header with the counts, "Open Login Items settings" and
+// The login items pane: a header with the counts, the desktop's settings of what starts and
 // "Refresh"; the sections of what starts at login or runs in the background, each row with
 // its state and one button; and the inspector of the selected item on the right. It keeps
 // nothing of its own: the list, the selection and the error are the controller's, which

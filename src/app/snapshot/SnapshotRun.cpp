@@ -136,7 +136,8 @@ void showLoginItems(AppModel& model, const Environment& environment) {
         environment.print("  [" + rawValue(item.source) + "] " + item.name + " · " +
                           loginStateText(item.state) + " · " + item.purpose);
     model.setMode(AppModel::ViewMode::detailed);
-    model.showLoginItems(std::move(items));
+    // The settings button names what it would open on this desktop.
+    model.showLoginItems(std::move(items), AppModel::Tools::live().loginSettingsPlace());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
+#include "platform/ProgramSearch.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -15,15 +16,6 @@ namespace kelvora::AppNames {
 namespace {
 
 using Application = DesktopEntries::Application;
-
-// Programs that start another one: what they run says nothing of the application.
-bool isLauncher(const std::string& program) {
-    static const std::set<std::string> launchers = {
-        "env",        "sh",         "bash",     "dash", "flatpak", "snap",
-        "python",     "python3",    "java",     "gio",  "wine",    "xdg-open",
-        "gtk-launch", "kioclient5", "electron", "node", "perl",    "ruby"};
-    return launchers.count(lowercased(lastComponent(program))) > 0;
-}
 
 std::string lastPart(const std::string& id) {
     const auto parts = splitNonEmpty(id, '.');
@@ -51,7 +43,7 @@ const Application* matching(const std::string& name, const std::vector<Applicati
             return equalsIgnoringCase(lastPart(a.id), n);
         },
         [](const std::string& n, const Application& a) {
-            return !a.program.empty() && !isLauncher(a.program) &&
+            return !a.program.empty() && !startsAnotherProgram(a.program) &&
                    equalsIgnoringCase(lastComponent(a.program), n);
         },
         [](const std::string& n, const Application& a) {

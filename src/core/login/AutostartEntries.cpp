@@ -2,6 +2,7 @@
 
 #include "login/LoginItemNames.h"
 #include "login/LoginPrograms.h"
+#include "login/SandboxLaunch.h"
 #include "platform/AppPaths.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
@@ -78,8 +79,9 @@ std::vector<LoginItem> AutostartEntries::items() const {
         for (auto& [name, found] : entriesIn(folder))
             system.emplace(name, std::move(found));
 
-    auto make = [this](LoginItem::Source source, const std::string& fileName, const Found& own,
-                       const Found* copy) {
+    const SandboxLaunches launches(sandbox, programs.disks);
+    auto make = [this, &launches](LoginItem::Source source, const std::string& fileName,
+                                  const Found& own, const Found* copy) {
         LoginItem item;
         item.source = source;
         item.mechanism = LoginItem::Mechanism::autostart;
@@ -104,21 +106,35 @@ std::vector<LoginItem> AutostartEntries::items() const {
         item.programMissing =
             described.entry ? !word || startsNothing(word, entry, programs)
                             : presenceOf(described.file.path(), programs.disks) == Presence::gone;
-        auto texts = LoginItemNames::describeNamed(
-            item.label, item.program, entry.localized("Name", locale),
-            entry.localized("Comment", locale), true, item.programMissing);
+        std::optional<std::string> ownName = entry.localized("Name", locale);
+        std::optional<std::string> ownPurpose = entry.localized("Comment", locale);
+        item.icon = entry.value("Icon");
+        // A Flatpak or a snap is named by its own entry; the one here may name only its id.
+        if (auto app = word ? launches.of(entry, locale) : std::nullopt) {
+            item.programMissing = item.programMissing || app->installedNowhere;
+            if (app->name) {
+                ownName = item.owner = app->name;
+                if (!ownPurpose) ownPurpose = "Opens " + *app->name + " when you log in.";
+            }
+            if (!item.icon || item.icon->empty()) item.icon = app->icon;
+        }
+        if (item.icon && item.icon->empty()) item.icon.reset();
+        auto texts = LoginItemNames::describeNamed(item.label, item.program, ownName, ownPurpose,
+                                                   true, item.programMissing);
         if (item.isPlaceholder) texts.purpose = LoginItemNames::kEmptyJobPurpose;
         item.name = texts.name;
         item.purpose = texts.purpose;
         item.desktopNote = desktopNote(entry, desktops);
+        const int32_t pid =
+            item.program ? runningPid(*item.program, scriptOf(command, programs), runs).value_or(0)
+                         : 0;
+        // Switched off, it won't start at the next login; what it started may still run.
         if (isSwitchedOff(switching))
-            item.state = LoginItem::State::off();
+            item.state = pid > 0 ? LoginItem::State::offRunning(pid) : LoginItem::State::off();
         else if (item.desktopNote)
             item.state = LoginItem::State::notLoaded();
-        else if (auto pid = item.program
-                                ? runningPid(*item.program, scriptOf(command, programs), runs)
-                                : std::nullopt)
-            item.state = LoginItem::State::running(*pid);
+        else if (pid > 0)
+            item.state = LoginItem::State::running(pid);
         else
             item.state = LoginItem::State::waiting();
         return item;

@@ -4,6 +4,7 @@
 #include "login/LoginPrograms.h"
 #include "platform/DesktopEntry.h"
 #include "platform/ProcessTable.h"
+#include "platform/SandboxApps.h"
 #include "platform/Url.h"
 
 #include <optional>
@@ -22,6 +23,7 @@ struct AutostartEntries {
     std::string locale;                // for Name and Comment
     std::vector<ProgramRun> runs;      // this user's processes
     ProgramPlaces programs;            // where their programs are looked for and judged
+    SandboxRoots sandbox;              // where Flatpak and Snap keep the apps entries start
 
     // The user's entries (openAtLogin), then the system's (globalAgent).
     std::vector<LoginItem> items() const;

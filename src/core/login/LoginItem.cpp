@@ -70,5 +70,6 @@ std::hash<kelvora::LoginItem>::operator()(const kelvora::LoginItem& item) const 
     mix(std::hash<int>()(static_cast<int>(item.mechanism)));
     mix(item.userCopy ? std::hash<kelvora::URL>()(*item.userCopy) : 0);
     mix(item.desktopNote ? std::hash<std::string>()(*item.desktopNote) : 0);
+    mix(item.icon ? std::hash<std::string>()(*item.icon) : 0);
     return seed;
 }

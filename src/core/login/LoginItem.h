@@ -19,11 +19,13 @@ struct LoginItem {
     struct State {
         enum class Kind { running, waiting, off, notLoaded };
         Kind kind = Kind::notLoaded;
-        int32_t pid = 0; // only for running
+        int32_t pid = 0; // running, or switched off while the process it started runs on
 
         static State running(int32_t pid) { return {Kind::running, pid}; }
         static State waiting() { return {Kind::waiting, 0}; }
         static State off() { return {Kind::off, 0}; }
+        // Switched off, so it won't start at the next login, while what it started runs on.
+        static State offRunning(int32_t pid) { return {Kind::off, pid}; }
         static State notLoaded() { return {Kind::notLoaded, 0}; }
         bool operator==(const State&) const = default;
     };
@@ -45,6 +47,8 @@ struct LoginItem {
     std::optional<URL> userCopy;
     // Why this desktop does not start it, when its OnlyShowIn or NotShowIn leave it out.
     std::optional<std::string> desktopNote;
+    // The icon its entry, or its program's, names: a theme's icon name or an image file.
+    std::optional<std::string> icon;
 
     bool operator==(const LoginItem&) const = default;
 
@@ -52,7 +56,7 @@ struct LoginItem {
     bool isLeftover() const;
     bool canSwitchHere() const;
     bool isOff() const { return state.kind == State::Kind::off; }
-    bool isRunning() const { return state.kind == State::Kind::running; }
+    bool isRunning() const { return state.kind == State::Kind::running || state.pid > 0; }
     bool isActiveAtLogin() const;
 };
 

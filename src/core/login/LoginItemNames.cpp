@@ -2,7 +2,10 @@
 
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
+#include "platform/ProgramSearch.h"
 #include "platform/Text.h"
+
+#include <map>
 
 namespace kelvora {
 
@@ -94,9 +97,11 @@ LoginItemNames::Description ownedItem(const std::string& searchText,
 LoginItemNames::Description unownedItem(const std::string& label, const std::optional<URL>& program,
                                         bool startsAtLogin) {
     if (!program) return {label, "A background task with no program to run."};
-    std::string name = program->lastPathComponent();
-    if (startsAtLogin) return {name, "Runs “" + name + "” when you log in."};
-    return {name, "Runs “" + name + "” in the background from time to time."};
+    const std::string runs = program->lastPathComponent();
+    // "true" or "sh" names nothing that tells one row from another; the label does.
+    const std::string name = isGenericTool(runs) ? label : runs;
+    if (startsAtLogin) return {name, "Runs “" + runs + "” when you log in."};
+    return {name, "Runs “" + runs + "” in the background from time to time."};
 }
 
 } // namespace
@@ -129,6 +134,16 @@ LoginItemNames::describeNamed(const std::string& label, const std::optional<URL>
     }
     if (programMissing) texts.purpose = kLeftBehindPurpose;
     return texts;
+}
+
+void LoginItemNames::partAlike(std::vector<LoginItem>& items) {
+    std::map<std::string, int> rowsNamed;
+    for (const LoginItem& item : items)
+        ++rowsNamed[item.name];
+    for (LoginItem& item : items)
+        if (item.program && item.name == item.program->lastPathComponent() &&
+            rowsNamed[item.name] > 1 && !known(item.label))
+            item.name = item.label;
 }
 
 std::optional<std::string> LoginItemNames::appName(const URL& containing) {

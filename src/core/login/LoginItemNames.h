@@ -1,5 +1,6 @@
 #pragma once
 
+#include "login/LoginItem.h"
 #include "platform/Url.h"
 
 #include <optional>
@@ -28,6 +29,11 @@ struct LoginItemNames {
                                      const std::optional<std::string>& ownName,
                                      const std::optional<std::string>& ownPurpose,
                                      bool startsAtLogin, bool programMissing);
+
+    // Rows named after their program that would read alike take their labels instead: those
+    // whose program is a generic tool ("true", "sh") are named so already; these are the ones
+    // whose program's name several rows share.
+    static void partAlike(std::vector<LoginItem>& items);
 
     static constexpr const char* kEmptyJobPurpose =
         "An empty file. It does nothing; its app left it here to stay switched off.";

@@ -5,9 +5,11 @@
 #include "login/LoginItemNames.h"
 #include "platform/AppBundle.h"
 #include "platform/AppPaths.h"
+#include "platform/DesktopEntries.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
+#include "platform/ProgramSearch.h"
 #include "platform/StandIns.h"
 #include "platform/Text.h"
 
@@ -66,7 +68,9 @@ LoginItemScanner::LoginItemScanner(URL home, std::optional<std::vector<URL>> fol
       configHome(URL::fileURL(AppPaths::configHome(), true)), configDirs(kelvora::configDirs()),
       userUnitFolders(SystemdUnits::otherUserFolders(HomeFolders(home).data())),
       desktops(currentDesktops()), locale(messagesLocale()), systemctl(DiskScanner::liveSystemctl),
-      programRuns(ProcessTable::programRuns) {}
+      programRuns(ProcessTable::programRuns),
+      sandbox(SandboxRoots::live(URL::fileURL(AppPaths::applicationSupport(), true))),
+      applicationEntries(DesktopEntries::folders(AppPaths::applicationSupport())) {}
 
 LoginItemScanner LoginItemScanner::live() {
     return LoginItemScanner(URL::fileURL(AppPaths::home(), true), std::nullopt, liveLaunchctl);
@@ -111,6 +115,7 @@ std::vector<LoginItem> LoginItemScanner::scan() const {
                                   agentState(helper.label, snapshot), true, false});
     }
     appendOpenAtLogin(items);
+    LoginItemNames::partAlike(items);
     return items;
 }
 
@@ -133,7 +138,7 @@ LoginItemScanner::LinuxPlaces LoginItemScanner::linuxPlaces(std::vector<ProgramR
             managerPath = SystemdUnits::managerPath(answer->output);
     ProgramPlaces programs = sessionProgramPlaces(home.path(), managerPath, disks);
     AutostartEntries autostart{
-        configHome.appending("autostart", true), {}, desktops, locale, runs, programs};
+        configHome.appending("autostart", true), {}, desktops, locale, runs, programs, sandbox};
     for (const URL& folder : configDirs)
         autostart.systemFolders.push_back(folder.appending("autostart", true));
     const URL userFolder = configHome.appending("systemd", true).appending("user", true);
@@ -159,9 +164,29 @@ void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items,
                                         const DiskPlaces& disks) const {
     LinuxPlaces places =
         linuxPlaces(programRuns ? programRuns() : std::vector<ProgramRun>(), disks);
+    std::vector<LoginItem> listed;
     for (auto&& found :
          {places.autostart.items(), places.units.userItems(), places.units.systemItems()})
-        items.insert(items.end(), found.begin(), found.end());
+        listed.insert(listed.end(), found.begin(), found.end());
+    addProgramIcons(listed);
+    items.insert(items.end(), listed.begin(), listed.end());
+}
+
+void LoginItemScanner::addProgramIcons(std::vector<LoginItem>& items) const {
+    auto wants = [](const LoginItem& item) {
+        return !item.icon && item.program && !isGenericTool(item.program->path());
+    };
+    if (std::none_of(items.begin(), items.end(), wants)) return;
+    const auto apps = DesktopEntries::applications(applicationEntries);
+    for (LoginItem& item : items) {
+        if (!wants(item)) continue;
+        const std::string name = item.program->lastPathComponent();
+        auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& app) {
+            return !app.icon.empty() && !app.program.empty() &&
+                   lastComponent(app.program) == name && !startsAnotherProgram(app.program);
+        });
+        if (app != apps.end()) item.icon = app->icon;
+    }
 }
 
 std::vector<LoginItem> LoginItemScanner::linuxLeftovers() const {

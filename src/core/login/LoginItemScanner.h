@@ -4,6 +4,7 @@
 #include "login/LoginItem.h"
 #include "login/SystemdUnits.h"
 #include "platform/ProcessTable.h"
+#include "platform/SandboxApps.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -50,6 +51,9 @@ struct LoginItemScanner {
     std::string locale;                // the user's language for names
     SystemdUnits::Systemctl systemctl; // empty: no systemd to ask
     std::function<std::vector<ProgramRun>()> programRuns;
+    SandboxRoots sandbox; // where Flatpak and Snap keep the apps autostart entries start
+    // The folders of the desktop's application entries, whose icons stand for their programs.
+    std::vector<std::string> applicationEntries;
 
     LoginItemScanner(URL home, std::optional<std::vector<URL>> applicationFolders,
                      Launchctl launchctl);
@@ -97,6 +101,7 @@ private:
     LinuxPlaces linuxPlaces(std::vector<ProgramRun> runs, const DiskPlaces& disks) const;
     DiskPlaces disksNow() const;
     void appendLinuxItems(std::vector<LoginItem>& items, const DiskPlaces& disks) const;
+    void addProgramIcons(std::vector<LoginItem>& items) const;
     void appendOpenAtLogin(std::vector<LoginItem>& items) const;
 };
 

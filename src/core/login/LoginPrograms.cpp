@@ -7,26 +7,11 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <cstdlib>
-#include <string_view>
 
 namespace kelvora {
 
 namespace {
-
-// "python3.11" is python.
-bool isLauncher(std::string name) {
-    while (!name.empty() &&
-           (std::isdigit(static_cast<unsigned char>(name.back())) || name.back() == '.'))
-        name.pop_back();
-    static constexpr std::array<std::string_view, 24> launchers = {
-        "sh",   "bash",   "dash", "zsh",  "fish",       "ksh", "env",       "flatpak",
-        "snap", "python", "perl", "ruby", "node",       "gjs", "java",      "xdg-open",
-        "lua",  "php",    "wine", "mono", "gtk-launch", "gio", "kioclient", "dex"};
-    return std::find(launchers.begin(), launchers.end(), name) != launchers.end();
-}
 
 // Where a session may find a bare program name although this process's $PATH leaves the
 // folder out: the user's own program folders and those of Flatpak's and Snap's exports.
@@ -66,8 +51,7 @@ URL resolvedProgram(const std::string& word, const ProgramPlaces& places) {
 }
 
 Presence programPresence(const std::optional<std::string>& written, const ProgramPlaces& places) {
-    if (!written || written->empty() || isLauncher(lastComponent(*written)))
-        return Presence::unknown;
+    if (!written || written->empty() || startsAnotherProgram(*written)) return Presence::unknown;
     const std::string& word = *written;
     // A variable, a specifier or a tilde stands for a place this process cannot know.
     if (word.find_first_of("$%~`") != std::string::npos) return Presence::unknown;
@@ -78,7 +62,7 @@ Presence programPresence(const std::optional<std::string>& written, const Progra
 }
 
 std::optional<URL> scriptOf(const std::vector<std::string>& command, const ProgramPlaces& places) {
-    if (command.size() < 2 || !isLauncher(lastComponent(command[0]))) return std::nullopt;
+    if (command.size() < 2 || !startsAnotherProgram(command[0])) return std::nullopt;
     const std::string& word = command[1];
     if (startsWith(word, "/")) return URL::fileURL(word);
     if (startsWith(word, "~/") && !places.home.empty())
@@ -92,7 +76,7 @@ std::optional<int32_t> runningPid(const URL& program, const std::optional<URL>& 
         if (auto identity = identityOf(script->path()))
             for (const ProgramRun& run : runs)
                 if (run.script == identity) return run.pid;
-    if (isLauncher(program.lastPathComponent())) return std::nullopt;
+    if (startsAnotherProgram(program.path())) return std::nullopt;
     auto identity = identityOf(program.path());
     if (!identity) return std::nullopt;
     for (const ProgramRun& run : runs)

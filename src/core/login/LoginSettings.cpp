@@ -30,7 +30,7 @@ const std::vector<Candidate>& candidates() {
 LoginSettings LoginSettings::find(const std::vector<std::string>& desktops,
                                   const FindProgram& findProgram,
                                   const std::string& autostartFolder) {
-    LoginSettings settings{{}, autostartFolder};
+    LoginSettings settings{{}, autostartFolder, Place::folder};
     for (const Candidate& candidate : candidates()) {
         bool ours = std::any_of(desktops.begin(), desktops.end(), [&](const std::string& name) {
             return equalsIgnoringCase(name, candidate.desktop);
@@ -40,6 +40,8 @@ LoginSettings LoginSettings::find(const std::vector<std::string>& desktops,
             settings.command = {*path};
             settings.command.insert(settings.command.end(), candidate.arguments.begin(),
                                     candidate.arguments.end());
+            settings.place = std::string_view(candidate.desktop) == "KDE" ? Place::kdeAutostart
+                                                                          : Place::gnomeStartup;
             return settings;
         }
     }

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <set>
 #include <sstream>
+#include <utility>
 
 namespace kelvora {
 
@@ -100,7 +101,10 @@ struct UnitFile {
     bool installable = false;            // it has WantedBy or RequiredBy to be enabled with
 };
 
-Commands commandsOf(std::string text, const std::string& name, const UnitPlaces& places) {
+// The unit's file, then its drop-ins in the order systemd applies them; none when a drop-in
+// cannot be read.
+std::optional<std::vector<std::string>> textsOf(std::string text, const std::string& name,
+                                                const UnitPlaces& places) {
     auto dropIns = UnitSettings::dropIns(name, places.searchPath, places.disks);
     if (!dropIns) return std::nullopt;
     std::vector<std::string> texts = {std::move(text)};
@@ -109,6 +113,11 @@ Commands commandsOf(std::string text, const std::string& name, const UnitPlaces&
         if (!read.ok()) return std::nullopt;
         texts.push_back(std::move(read.bytes));
     }
+    return texts;
+}
+
+Commands commandsOf(const std::vector<std::string>& texts, const std::string& name,
+                    const UnitPlaces& places) {
     auto commands = UnitSettings::execStart(
         texts, [&](const std::string& word) { return expandSpecifiers(word, name, places.home); });
     if (commands)
@@ -117,18 +126,30 @@ Commands commandsOf(std::string text, const std::string& name, const UnitPlaces&
     return commands;
 }
 
+// The last Description given, a drop-in's over the file's; an empty one unsets it.
+std::optional<std::string> descriptionOf(const std::vector<std::string>& texts,
+                                         const std::string& name, const std::string& home) {
+    std::optional<std::string> description;
+    for (const std::string& text : texts)
+        for (std::string& value : UnitSettings::values(text, "[Unit]", "Description"))
+            description =
+                value.empty() ? std::nullopt : std::optional(expandSpecifiers(value, name, home));
+    return description;
+}
+
 std::optional<UnitFile> readUnit(const std::string& path, const std::string& name,
                                  const UnitPlaces& places) {
     BoundedRead read = readFileAtMost(path, DesktopEntry::kMaxBytes);
     if (!read.ok()) return std::nullopt;
     UnitFile unit;
-    if (auto description = DesktopEntry::parse(read.bytes, "[Unit]").value("Description"))
-        unit.description = expandSpecifiers(*description, name, places.home);
+    const auto texts = textsOf(read.bytes, name, places);
+    // Drop-ins that cannot be read leave the file's own words to name the unit by.
+    unit.description = descriptionOf(texts ? *texts : std::vector{read.bytes}, name, places.home);
     if (isTimer(name))
         unit.triggers =
             DesktopEntry::parse(read.bytes, "[Timer]").value("Unit").value_or(serviceOf(name));
-    else
-        unit.commands = commandsOf(read.bytes, name, places);
+    else if (texts)
+        unit.commands = commandsOf(*texts, name, places);
     DesktopEntry install = DesktopEntry::parse(std::move(read.bytes), "[Install]");
     unit.installable = install.value("WantedBy") || install.value("RequiredBy");
     return unit;
@@ -300,23 +321,32 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
                                   : presenceOf(unit.shown.path(), programs.disks) == Presence::gone;
         item.startsAtLogin = unit.enabled || (file && file->installable);
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
-        // The system's services start with the computer, not when someone logs in.
+        std::optional<std::string> name = file ? file->description : std::nullopt;
         std::optional<std::string> purpose;
-        if (source == LoginItem::Source::systemDaemon && atStart && item.program)
-            purpose = "Runs “" + item.program->lastPathComponent() + "” when the computer starts.";
-        auto texts = LoginItemNames::describeNamed(item.label, item.program,
-                                                   file ? file->description : std::nullopt, purpose,
-                                                   atStart, item.programMissing);
+        if (source == LoginItem::Source::systemDaemon) {
+            // The system's services are known by their unit's name, and say what they are
+            // for better than their first command does ("install" for the manual's index).
+            if (name && !name->empty()) {
+                purpose = std::exchange(name, unit.name);
+            } else if (atStart && item.program) {
+                // They start with the computer, not when someone logs in.
+                purpose =
+                    "Runs “" + item.program->lastPathComponent() + "” when the computer starts.";
+            }
+        }
+        auto texts = LoginItemNames::describeNamed(item.label, item.program, name, purpose, atStart,
+                                                   item.programMissing);
         item.name = texts.name;
         item.purpose = texts.purpose;
+        const int32_t pid =
+            item.program ? runningPid(*item.program, scriptOf(first, programs), runs).value_or(0)
+                         : 0;
         if (!answers.empty()) {
             item.state = state(answers[i]);
         } else if (!unit.enabled && file && file->installable) {
-            item.state = LoginItem::State::off();
-        } else if (auto pid = item.program
-                                  ? runningPid(*item.program, scriptOf(first, programs), runs)
-                                  : std::nullopt) {
-            item.state = LoginItem::State::running(*pid);
+            item.state = pid > 0 ? LoginItem::State::offRunning(pid) : LoginItem::State::off();
+        } else if (pid > 0) {
+            item.state = LoginItem::State::running(pid);
         } else {
             item.state = LoginItem::State::waiting();
         }
@@ -359,13 +389,15 @@ std::vector<SystemdUnits::Answer> SystemdUnits::parseShow(const std::string& out
 }
 
 LoginItem::State SystemdUnits::state(const Answer& answer) {
-    if (answer.loadState == "masked" || startsWith(answer.unitFileState, "masked") ||
-        answer.unitFileState == "disabled")
-        return LoginItem::State::off();
-    if (answer.loadState != "loaded") return LoginItem::State::notLoaded();
     bool active = std::find(kActiveStates.begin(), kActiveStates.end(), answer.activeState) !=
                   kActiveStates.end();
-    if (active && answer.mainPID > 0) return LoginItem::State::running(answer.mainPID);
+    bool runs = active && answer.mainPID > 0;
+    // Disabled without --now, a service runs on until it stops or the session ends.
+    if (answer.loadState == "masked" || startsWith(answer.unitFileState, "masked") ||
+        answer.unitFileState == "disabled")
+        return runs ? LoginItem::State::offRunning(answer.mainPID) : LoginItem::State::off();
+    if (answer.loadState != "loaded") return LoginItem::State::notLoaded();
+    if (runs) return LoginItem::State::running(answer.mainPID);
     return LoginItem::State::waiting();
 }
 

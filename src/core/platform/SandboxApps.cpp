@@ -155,6 +155,14 @@ std::optional<std::vector<SandboxApp>> everyFlatpakApp(const SandboxRoots& roots
     return apps;
 }
 
+URL flatpakEntries(const URL& installation) {
+    return installation.appending("exports/share/applications", true);
+}
+
+URL snapEntries(const SandboxRoots& roots) {
+    return roots.snapd.appending("desktop/applications", true);
+}
+
 bool hasSnapd(const SandboxRoots& roots) {
     return isFolder(roots.snapd);
 }

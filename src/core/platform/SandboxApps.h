@@ -63,6 +63,10 @@ std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations);
 // of them could not be read, so that nothing says which of its apps are gone.
 std::optional<std::vector<SandboxApp>> everyFlatpakApp(const SandboxRoots& roots,
                                                        const DiskPlaces& places);
+// The folders of the desktop entries an installation exports for its applications, and of
+// those snapd writes for the snaps ("<snap>_<app>.desktop").
+URL flatpakEntries(const URL& installation);
+URL snapEntries(const SandboxRoots& roots);
 // Whether snapd is on this computer, so that it can say which snaps are gone.
 bool hasSnapd(const SandboxRoots& roots);
 // Every installed snap, once, mounted or only downloaded.

@@ -267,7 +267,9 @@ std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) co
 std::vector<ScanItem> DiskScanner::leftoverLoginItems(FileCounter& counter) const {
     LoginItemScanner reader(home, std::vector<URL>{}, nullptr);
     reader.configHome = HomeFolders(home).config();
+    reader.sandbox = sandboxRoots;
     reader.systemctl = systemctl;
+    if (diskPlaces) reader.diskPlaces = diskPlaces();
     std::vector<ScanItem> items;
     std::vector<std::vector<URL>> groups;
     for (const LoginItem& leftover : reader.linuxLeftovers()) {

@@ -79,7 +79,7 @@ TEST_F(LinuxWordsTest, WhatShowsOnThisComputerSpeaksOfThisComputer) {
          LoginItemsText::action(loginItem(Source::appHelper), 7).tooltip.toStdString(),
          "app’s settings"},
         {"job not started, read aloud", LoginItemsText::badgeSpoken(notLoaded).toStdString(), ""},
-        {"job not started", LoginItemsText::notLoadedNote(notLoaded)->toStdString(),
+        {"job not started", LoginItemsText::stateNote(notLoaded)->toStdString(),
          "doesn’t start launch agents at login"},
         {"daemon's note",
          LoginItemsText::switchNote(loginItem(Source::systemDaemon))->toStdString(),
@@ -94,6 +94,15 @@ TEST_F(LinuxWordsTest, WhatShowsOnThisComputerSpeaksOfThisComputer) {
         {"helper waiting for login", SettingsText::helperNote(waiting, {}).text.toStdString(),
          "next login"},
         {"helper's folder link", SettingsLayout::kOpenLoginItems.toStdString(), ""},
+        {"login settings on GNOME",
+         LoginItemsText::settingsTitle(LoginSettings::Place::gnomeStartup).toStdString(),
+         "Startup Applications"},
+        {"login settings on Plasma",
+         LoginItemsText::settingsTitle(LoginSettings::Place::kdeAutostart).toStdString(),
+         "Autostart"},
+        {"login settings elsewhere",
+         LoginItemsText::settingsTitle(LoginSettings::Place::folder).toStdString(),
+         "autostart folder"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.where);

@@ -43,6 +43,9 @@ TEST(LoginItemsTextTest, TheBadgeSaysTheStateAndReadsItAloud) {
     LoginItem empty = item(Source::userAgent, "empty");
     empty.isPlaceholder = true;
     empty.programMissing = true;
+    LoginItem elsewhere = item(Source::openAtLogin, "a", State::notLoaded());
+    elsewhere.mechanism = LoginItem::Mechanism::autostart;
+    elsewhere.desktopNote = "It is set to start only on KDE, so GNOME doesn’t start it.";
     struct Case {
         LoginItem item;
         const char* label;
@@ -54,8 +57,11 @@ TEST(LoginItemsTextTest, TheBadgeSaysTheStateAndReadsItAloud) {
          "Left behind by a removed app"},
         {item(Source::userAgent, "a", State::running(512)), "RUNNING", "Running now, process 512"},
         {item(Source::userAgent, "a", State::off()), "OFF", "Switched off"},
+        {item(Source::openAtLogin, "a", State::offRunning(9)), "RUNNING",
+         "Running now, process 9; switched off, so it won’t start at the next login"},
         {item(Source::systemDaemon, "a", State::notLoaded()), "NOT RUNNING",
          "Not running; nothing has started it this session"},
+        {elsewhere, "NOT ON THIS DESKTOP", "Not on this desktop"},
         {item(Source::openAtLogin, "a"), "ON", "Opens at login"},
         {item(Source::appHelper, "a"), "WAITING", "Ready, starts when needed"},
     };
@@ -118,8 +124,9 @@ TEST(LoginItemsTextTest, CountsLeaveOutMissingSwitchedOffAndUnloadedPrograms) {
         item(Source::userAgent, "off", State::off()),
         item(Source::globalAgent, "not loaded", State::notLoaded()),
         onDemand,
+        item(Source::openAtLogin, "off, still running", State::offRunning(6)),
     };
-    EXPECT_EQ(LoginItemsText::countsLine(listed), "2 start when you log in · 2 running now");
+    EXPECT_EQ(LoginItemsText::countsLine(listed), "2 start when you log in · 3 running now");
 }
 
 // Every combination a row can be in: "At login" says "Starts" exactly for the items the
@@ -156,10 +163,12 @@ TEST(LoginItemsTextTest, AtLoginSaysStartsExactlyForWhatTheHeaderCounts) {
     LoginItem elsewhere = item(Source::globalAgent, "x", State::notLoaded());
     elsewhere.desktopNote = "It is set to start only on KDE, so GNOME doesn’t start it.";
     EXPECT_EQ(LoginItemsText::atLogin(elsewhere), "Not on this desktop");
-    EXPECT_EQ(*LoginItemsText::notLoadedNote(elsewhere), toQString(*elsewhere.desktopNote));
+    EXPECT_EQ(*LoginItemsText::stateNote(elsewhere), toQString(*elsewhere.desktopNote));
 }
 
 TEST(LoginItemsTextTest, EveryItemHasOneButton) {
+    LoginItem elsewhere = item(Source::openAtLogin, "elsewhere", State::notLoaded());
+    elsewhere.desktopNote = "It is set to start only on KDE, so GNOME doesn’t start it.";
     struct Case {
         LoginItem item;
         Kind kind;
@@ -170,6 +179,11 @@ TEST(LoginItemsTextTest, EveryItemHasOneButton) {
          "Moves it onto the Undo Shelf for 7 days"},
         {item(Source::userAgent, "off", State::off()), Kind::turnOn, "Turn on", ""},
         {item(Source::openAtLogin, "app", State::notLoaded()), Kind::turnOff, "Turn off", ""},
+        // Off is written into the entry, which every desktop reads.
+        {elsewhere, Kind::turnOff, "Turn off everywhere",
+         "Keeps it from starting on every desktop you log in to"},
+        {item(Source::openAtLogin, "off, running", State::offRunning(3)), Kind::turnOn, "Turn on",
+         ""},
         {missing(item(Source::globalAgent, "global")), Kind::turnOff, "Turn off", ""},
         {item(Source::systemDaemon, "daemon"), Kind::settings, "Settings…",
          "Only an administrator can switch this one"},
@@ -200,7 +214,7 @@ TEST(LoginItemsTextTest, TheInspectorExplainsWhereAnItemLiesAndWhyItCantBeSwitch
               (std::vector<Block>{{"Where", "~/Library/LaunchAgents/com.example.sync.plist"},
                                   {"Runs", "/Applications/Sync.app/Contents/MacOS/sync"},
                                   {"Label", "com.example.Sync"}}));
-    EXPECT_FALSE(LoginItemsText::notLoadedNote(agent));
+    EXPECT_FALSE(LoginItemsText::stateNote(agent));
     EXPECT_FALSE(LoginItemsText::switchNote(agent));
 
     // An application opening at login: no label; a program that is its file: no "Runs".
@@ -213,19 +227,63 @@ TEST(LoginItemsTextTest, TheInspectorExplainsWhereAnItemLiesAndWhyItCantBeSwitch
     EXPECT_EQ(LoginItemsText::facts(app)[1].value, "Only when needed");
 
     LoginItem idle = item(Source::userAgent, "Idle", State::notLoaded());
-    EXPECT_TRUE(LoginItemsText::notLoadedNote(idle)->endsWith(
+    EXPECT_TRUE(LoginItemsText::stateNote(idle)->endsWith(
         "at login. Turning it off here makes sure it stays off."));
     EXPECT_EQ(LoginItemsText::facts(item(Source::userAgent, "x", State::off()))[1].value,
               "Doesn’t start");
 
     LoginItem helper = item(Source::appHelper, "Helper", State::notLoaded());
-    EXPECT_TRUE(LoginItemsText::notLoadedNote(helper)->endsWith("launch agents at login."));
+    EXPECT_TRUE(LoginItemsText::stateNote(helper)->endsWith("launch agents at login."));
     EXPECT_EQ(*LoginItemsText::switchNote(helper),
               "Its app manages this helper. Switch it off in the app’s settings.");
     helper.owner = "Dropbox";
     EXPECT_TRUE(LoginItemsText::switchNote(helper)->startsWith("Dropbox manages this helper."));
     EXPECT_TRUE(LoginItemsText::switchNote(item(Source::systemDaemon, "d"))
                     ->startsWith("This runs for everyone on the computer"));
+}
+
+// Switched off while it still runs: running now, but not at the next login, and said so.
+TEST(LoginItemsTextTest, AnItemSwitchedOffWhileItRunsStaysRunning) {
+    LoginItem keepass = item(Source::openAtLogin, "KeePassXC", State::offRunning(41));
+    keepass.mechanism = LoginItem::Mechanism::autostart;
+    EXPECT_TRUE(keepass.isRunning());
+    EXPECT_FALSE(keepass.isActiveAtLogin());
+    EXPECT_EQ(LoginItemsText::facts(keepass)[0].value, "RUNNING");
+    EXPECT_EQ(LoginItemsText::atLogin(keepass), "Doesn’t start");
+    EXPECT_EQ(*LoginItemsText::stateNote(keepass),
+              "It is switched off and won’t start at your next login, but what it started keeps "
+              "running until you quit it or log out.");
+    EXPECT_FALSE(LoginItemsText::switchNote(keepass)) << "the state note says it all";
+    EXPECT_EQ(LoginItemsOrder::sorted({item(Source::openAtLogin, "Alpha"), keepass})[0].name,
+              "KeePassXC")
+        << "among the running";
+}
+
+// The settings button names the desktop's own tool it opens; a row is read as sentences.
+TEST(LoginItemsTextTest, WordsNameWhatOpensAndReadAsSentences) {
+    EXPECT_EQ(LoginItemsText::settingsTitle(LoginSettings::Place::gnomeStartup),
+              "Open Startup Applications");
+    EXPECT_EQ(LoginItemsText::settingsTitle(LoginSettings::Place::kdeAutostart),
+              "Open Autostart settings");
+    EXPECT_EQ(LoginItemsText::settingsTitle(LoginSettings::Place::folder),
+              "Open the autostart folder");
+    struct Case {
+        std::string purpose;
+        State state;
+        const char* spoken;
+    };
+    const std::vector<Case> cases = {
+        {"Runs “true” when you log in.", State::running(7),
+         "Runs “true” when you log in. Running now, process 7."},
+        {"Keeps notes", State::off(), "Keeps notes. Switched off."},
+        {"Is it on?", State::waiting(), "Is it on? Ready, starts when needed."},
+        {"", State::waiting(), "Ready, starts when needed."},
+    };
+    for (const Case& c : cases) {
+        LoginItem row = item(Source::userAgent, "x", c.state);
+        row.purpose = c.purpose;
+        EXPECT_EQ(LoginItemsText::rowDescription(row).toStdString(), c.spoken);
+    }
 }
 
 TEST(LoginItemsTextTest, AnItemShowsTheApplicationItLivesIn) {
@@ -264,6 +322,7 @@ TEST(LoginListLayoutTest, TheAppsSectionAlwaysShowsWithItsAskCardOrItsEmptyNote)
 
 // A pane over a demo controller holding the login items of a fixture.
 struct LoginPaneTest : ::testing::Test {
+    static constexpr QColor kIconColour = QColor(214, 40, 40);
     LoginPaneTest() {
         Render::application();
         Fonts::registerFonts(KELVORA_FONTS_DIR);
@@ -282,6 +341,11 @@ struct LoginPaneTest : ::testing::Test {
         // Linux's own kinds among them: an entry for everyone and a user's service.
         LoginItem printer = item(Source::globalAgent, "Printer Tools");
         printer.mechanism = LoginItem::Mechanism::autostart;
+        // The image its entry names, in place of the gear.
+        QImage icon(64, 64, QImage::Format_ARGB32);
+        icon.fill(kIconColour);
+        printer.icon = env.dir() / "printer.png";
+        icon.save(QString::fromStdString(*printer.icon));
         LoginItem backup = item(Source::userAgent, "Backup", State::off());
         backup.mechanism = LoginItem::Mechanism::systemdUnit;
         return {
@@ -324,6 +388,10 @@ TEST_F(LoginPaneTest, PicturesShowSectionsBadgesAndTheSelectedItemInBothAppearan
             near(testing::at(image, inPane(off->badge).left() + 3, inPane(off->badge).top() + 4),
                  Theme::chip()));
         EXPECT_EQ(off->action.title, "Turn on");
+        const auto* printer = layout.rowOf("globalAgent:com.example.Printer Tools");
+        EXPECT_TRUE(near(testing::at(image, inPane(printer->rect).left() + 28,
+                                     inPane(printer->rect).center().y()),
+                         kIconColour));
         EXPECT_TRUE(
             near(testing::at(image, inPane(off->rect).left() + 8, inPane(off->rect).top() + 3),
                  Theme::panel()));

@@ -197,7 +197,7 @@ TEST_F(PaintedRowsTest, LoginRowsAreHeardWithTheirStateAndTheirButton) {
     QAccessibleInterface* sync = childNamed(list, "Sketch Sync");
     ASSERT_TRUE(sync);
     EXPECT_EQ(sync->text(QAccessible::Description).toStdString(),
-              "Keeps Sketch Sync up to date, Running now, process 512");
+              "Keeps Sketch Sync up to date. Running now, process 512.");
     EXPECT_EQ(actionsOf(sync), (QStringList{"Turn off", "Show details"}));
     EXPECT_TRUE(sync->state().selectable);
     EXPECT_EQ(actionsOf(childNamed(list, "Backup")), (QStringList{"Turn on", "Show details"}));

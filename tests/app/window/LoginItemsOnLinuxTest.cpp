@@ -6,6 +6,7 @@
 #include "controller/Updater.h"
 #include "design/PaintedText.h"
 #include "login/LoginItemScanner.h"
+#include "login/LoginSettings.h"
 #include "panes/LoginItemsList.h"
 #include "panes/LoginItemsText.h"
 #include "panes/LoginItemsView.h"
@@ -42,6 +43,7 @@ struct Desktop {
     };
     std::vector<Row> rows;
     const char* counts;
+    const char* settings; // the header's button, naming what it opens
 };
 
 std::ostream& operator<<(std::ostream& out, const Desktop& desktop) {
@@ -54,17 +56,21 @@ const std::vector<Desktop> kDesktops = {
      {{"openAtLogin:notes", "Bloc-notes", "RUNNING"},
       {"openAtLogin:chat", "Discussion", "ON"},
       {"openAtLogin:oldsync", "Ancienne synchro", "LEFTOVER"},
+      {"openAtLogin:org.telegram.desktop", "Télégramme", "ON"},
       {"globalAgent:indexer", "Indexeur", "OFF"},
       {"userAgent:photo-backup.service", "Photo backup", "WAITING"}},
-     "3 start when you log in · 1 running now"},
+     "4 start when you log in · 1 running now",
+     "Open Startup Applications"},
     {"KDE",
      "en_GB.UTF-8",
      {{"openAtLogin:notes", "Notes", "RUNNING"},
-      {"openAtLogin:chat", "Chat", "NOT RUNNING"},
+      {"openAtLogin:chat", "Chat", "NOT ON THIS DESKTOP"},
       {"openAtLogin:oldsync", "Old sync", "LEFTOVER"},
+      {"openAtLogin:org.telegram.desktop", "Telegram", "ON"},
       {"globalAgent:indexer", "Indexer", "OFF"},
       {"userAgent:photo-backup.service", "Photo backup", "WAITING"}},
-     "2 start when you log in · 1 running now"},
+     "3 start when you log in · 1 running now",
+     "Open Autostart settings"},
 };
 
 // The real window on a home holding what a Linux desktop starts at login: two autostart
@@ -95,6 +101,13 @@ protected:
                                                  program("chat") + " %U\nOnlyShowIn=GNOME;\n");
         entry(autostart() + "/oldsync.desktop",
               "Name=Old sync\nName[fr]=Ancienne synchro\nExec=/opt/removed/bin/oldsync\n");
+        // As the desktop's background portal writes it, for the user's own Flatpak.
+        entry(autostart() + "/org.telegram.desktop.desktop",
+              "Name=org.telegram.desktop\nExec=flatpak run --command=telegram-desktop "
+              "org.telegram.desktop\nX-Flatpak=org.telegram.desktop\n");
+        createDirectories(env.data() + "/flatpak/app/org.telegram.desktop/current");
+        entry(env.data() + "/flatpak/exports/share/applications/org.telegram.desktop.desktop",
+              "Name=Telegram\nName[fr]=Télégramme\n");
         entry(env.configDirs() + "/autostart/indexer.desktop",
               "Name=Indexer\nName[fr]=Indexeur\nExec=" + program("indexer") + "\n");
         entry(autostart() + "/indexer.desktop",
@@ -119,6 +132,13 @@ protected:
         });
         tools.switchLoginItem = live.switchLoginItem;
         tools.openLoginSettings = [this] { ++settingsOpened; };
+        // As on a desktop whose own settings are installed.
+        tools.loginSettingsPlace = [] {
+            return LoginSettings::find(currentDesktops(),
+                                       [](const std::string& name) { return "/usr/bin/" + name; },
+                                       {})
+                .place;
+        };
         return makeModel(tools);
     }
 
@@ -184,6 +204,9 @@ TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts
         starting += LoginItemsText::atLogin(item) == "Starts";
     EXPECT_TRUE(QString(desktop.counts).startsWith(QString::number(starting) + " start"));
     EXPECT_EQ(row(*pane, "openAtLogin:notes")->item.state.pid, running.pid());
+    // Off on KDE as it is written into the entry: for every desktop.
+    EXPECT_EQ(row(*pane, "openAtLogin:chat")->action.title,
+              std::string(desktop.name) == "KDE" ? "Turn off everywhere" : "Turn off");
 
     // The entry installed for everyone: on removes the user's hiding copy, off writes it.
     const std::string copy = autostart() + "/indexer.desktop";
@@ -230,8 +253,10 @@ TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts
     pane = qobject_cast<LoginItemsView*>(detailed->paneWidget());
     EXPECT_EQ(row(*pane, "openAtLogin:oldsync")->item.name, desktop.rows[2].name);
 
-    // No button does nothing: the header's opens the desktop's settings.
-    QTest::mouseClick(pane->findChild<QPushButton*>("openLoginSettings"), Qt::LeftButton);
+    // No button does nothing: the header's opens the desktop's settings, and says which.
+    auto* settings = pane->findChild<QPushButton*>("openLoginSettings");
+    EXPECT_EQ(settings->text().toStdString(), desktop.settings);
+    QTest::mouseClick(settings, Qt::LeftButton);
     EXPECT_EQ(settingsOpened, 1);
 }
 

@@ -6,6 +6,7 @@
 #include "support/RunningProgram.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kelvora;
 using kelvora::testing::byID;
@@ -34,6 +35,8 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     const std::string user = home.userAutostart(), system = home.systemAutostart();
     std::string notes = home.dir / "bin/notes-daemon";
     kelvora::testing::RunningProgram running(notes);
+    // Switched off while it runs: it won't start at the next login, and runs on until then.
+    kelvora::testing::RunningProgram mailRuns(home.dir / "bin/mail-daemon");
     // A script runs as its shell started on it, whether the entry names the script or the
     // shell and the script.
     kelvora::testing::RunningScript agent(home.dir / "home/bin/agent.sh");
@@ -43,7 +46,7 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
                    notes + " --tray %U\n");
     home.entry(user, "chat",
                "Name=Chat\nExec=" + home.program("chat") + "\nX-GNOME-Autostart-enabled=false\n");
-    home.entry(user, "mail", "Name=Mail\nExec=" + home.program("mail") + "\nHidden=true\n");
+    home.entry(user, "mail", "Name=Mail\nExec=" + home.dir / "bin/mail-daemon" + "\nHidden=true\n");
     home.entry(user, "gone", "Name=Gone\nExec=/opt/removed/bin/gone\n");
     home.entry(user, "agent", "Name=Agent\nExec=" + home.dir / "home/bin/agent.sh" + "\n");
     home.entry(user, "agent-sh", "Name=Agent\nExec=env LANG=C sh ~/bin/agent.sh --quiet\n");
@@ -74,7 +77,8 @@ TEST(AutostartEntries, ListedWithTheStateTheDesktopGivesThemAndTheirOwnNames) {
     const std::vector<Row> rows = {
         {"openAtLogin:notes", runs, runs, "Bloc-notes", false},
         {"openAtLogin:chat", State::off(), State::off(), "Chat", false},
-        {"openAtLogin:mail", State::off(), State::off(), "Mail", false},
+        {"openAtLogin:mail", State::offRunning(mailRuns.pid()), State::offRunning(mailRuns.pid()),
+         "Mail", false},
         {"openAtLogin:gone", State::waiting(), State::waiting(), "Gone", true},
         {"openAtLogin:agent", scriptRuns, scriptRuns, "Agent", false},
         {"openAtLogin:agent-sh", scriptRuns, scriptRuns, "Agent", false},
@@ -156,4 +160,76 @@ TEST(AutostartEntries, SwitchingWritesTheUsersEntriesAndNothingElse) {
     ASSERT_TRUE(refused);
     EXPECT_TRUE(refused->starts_with("Kelvora couldn’t switch it off. Could not ")) << *refused;
     EXPECT_EQ(fileText(system), systemText);
+}
+
+// An entry that starts a Flatpak or a snap is named, and said to open, by that app's own entry
+// in the user's language, with its icon: the desktop's background portal writes only the
+// app's id. One whose app no installation holds is a leftover, but only while every
+// installation could be read.
+TEST(AutostartEntries, FlatpaksAndSnapsAreNamedByTheirAppsOwnEntries) {
+    AutostartHome home;
+    const std::string user = home.userAutostart();
+    const std::string userFlatpak = home.dir / "data/flatpak";
+    auto install = [&](const std::string& installation, const std::string& id,
+                       const std::string& keys) {
+        createDirectories(installation + "/app/" + id + "/current");
+        home.entry(installation + "/exports/share/applications", id, keys);
+    };
+    install(userFlatpak, "org.telegram.desktop",
+            "Name=Telegram Desktop\nName[fr]=Télégramme\nIcon=org.telegram.desktop\n");
+    const std::string telegramIcon = kelvora::testing::writeAt(
+        userFlatpak + "/exports/share/icons/hicolor/128x128/apps/org.telegram.desktop.png");
+    install(home.dir / "system/var/lib/flatpak", "org.signal.Signal",
+            "Name=Signal\nIcon=org.signal.Signal\n");
+    home.entry(home.dir / "system/var/lib/snapd/desktop/applications", "slack_slack",
+               "Name=Slack\nName[fr]=Slack (fr)\nIcon=/snap/slack/12/meta/gui/icon.png\n");
+    home.dir.write("system/var/lib/snapd/snaps/slack_12.snap");
+
+    home.entry(user, "org.telegram.desktop",
+               "Name=org.telegram.desktop\nExec=flatpak run --command=telegram-desktop "
+               "org.telegram.desktop -startintray\nX-Flatpak=org.telegram.desktop\n");
+    home.entry(user, "signal",
+               "Name=Signal (tray)\nIcon=signal-own\nExec=/usr/bin/flatpak run --branch stable "
+               "--arch=x86_64 org.signal.Signal --start-in-tray\n");
+    home.entry(user, "signal-env",
+               "Exec=env GDK_SCALE=2 flatpak run --command signal-desktop org.signal.Signal\n");
+    home.entry(user, "removed", "Name=org.removed.App\nExec=flatpak run org.removed.App\n");
+    home.entry(user, "slack", "Name=slack\nExec=snap run slack -u\n");
+    home.entry(user, "gone-snap", "Name=Gone\nExec=snap run gone.daemon\n");
+
+    struct Row {
+        std::string id;
+        std::string name;
+        std::string purpose;
+        std::string icon;
+        bool leftover;
+    };
+    const std::string opens = " when you log in.";
+    const std::vector<Row> rows = {
+        {"openAtLogin:org.telegram.desktop", "Télégramme", "Opens Télégramme" + opens, telegramIcon,
+         false},
+        {"openAtLogin:signal", "Signal", "Opens Signal" + opens, "signal-own", false},
+        {"openAtLogin:signal-env", "Signal", "Opens Signal" + opens, "org.signal.Signal", false},
+        {"openAtLogin:removed", "org.removed.App", LoginItemNames::kLeftBehindPurpose, "", true},
+        {"openAtLogin:slack", "Slack (fr)", "Opens Slack (fr)" + opens,
+         "/snap/slack/12/meta/gui/icon.png", false},
+        {"openAtLogin:gone-snap", "Gone", LoginItemNames::kLeftBehindPurpose, "", true},
+    };
+    auto scan = [&] { return home.scanner({"GNOME"}, "fr_FR.UTF-8").scan(); };
+    ASSERT_NO_FATAL_FAILURE(expectListed(scan(), rows, LoginItem::Mechanism::autostart,
+                                         [](const Row& row, const LoginItem& item) {
+                                             EXPECT_EQ(item.name, row.name);
+                                             EXPECT_EQ(item.purpose, row.purpose);
+                                             EXPECT_EQ(item.icon.value_or(""), row.icon);
+                                             EXPECT_EQ(item.isLeftover(), row.leftover);
+                                         }));
+
+    // An installation that cannot be read might hold the app: nothing is taken for gone.
+    home.dir.write("system/etc/flatpak/installations.d/extra.conf",
+                   "[Installation \"extra\"]\nPath=" + home.dir / "extra" + "\n");
+    home.dir.mkdir("extra");
+    ASSERT_EQ(symlink("app", (home.dir / "extra/app").c_str()), 0) << "a loop of links";
+    auto unsure = scan();
+    EXPECT_FALSE(byID(unsure, "openAtLogin:removed")->isLeftover());
+    EXPECT_TRUE(byID(unsure, "openAtLogin:gone-snap")->isLeftover()) << "snapd still answers";
 }

@@ -54,6 +54,40 @@ TEST(LoginItemNames, ItemsWithoutOwner) {
     auto sometimes = describe("x", "/usr/local/bin/syncer", std::nullopt, false);
     EXPECT_EQ(sometimes.name, "syncer");
     EXPECT_EQ(sometimes.purpose, "Runs “syncer” in the background from time to time.");
+    // A generic tool names nothing: the row goes by its label, and says what it runs.
+    for (const char* tool : {"/usr/bin/true", "/bin/sh", "/usr/bin/env", "/usr/bin/python3.11",
+                             "/usr/bin/flatpak", "/usr/bin/BASH"}) {
+        auto generic = describe("backup.service", tool);
+        EXPECT_EQ(generic.name, "backup.service") << tool;
+        EXPECT_EQ(generic.purpose, "Runs “" + lastComponent(tool) + "” when you log in.");
+    }
+}
+
+// Rows named after a program several rows run are told apart by their labels; rows that
+// name themselves, or whose program only one runs, keep their names.
+TEST(LoginItemNames, RowsThatWouldReadAlikeTakeTheirLabels) {
+    auto row = [](const std::string& label, const std::string& name, const std::string& program) {
+        LoginItem item;
+        item.label = label;
+        item.name = name;
+        if (!program.empty()) item.program = URL::fileURL(program);
+        return item;
+    };
+    std::vector<LoginItem> items = {
+        row("sync-docs.service", "syncd", "/opt/bin/syncd"),
+        row("sync-photos.service", "syncd", "/opt/bin/syncd"),
+        row("notes", "syncd", "/usr/bin/notes"),
+        row("mail", "mailer", "/usr/bin/mailer"),
+        row("com.dropbox.agent", "dropbox", "/opt/dropbox"),
+        row("com.dropbox.helper", "dropbox", "/opt/dropbox"),
+    };
+    LoginItemNames::partAlike(items);
+    std::vector<std::string> names;
+    for (const LoginItem& item : items)
+        names.push_back(item.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"sync-docs.service", "sync-photos.service", "syncd",
+                                               "mailer", "dropbox", "dropbox"}))
+        << "a known agent keeps the name the table gives it";
 }
 
 TEST(LoginItemNames, OwnedItems) {

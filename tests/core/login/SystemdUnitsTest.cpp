@@ -44,7 +44,8 @@ std::string show(const std::string& load, const std::string& active, const std::
 
 // The user's own units and those enabled for them, and the system's enabled services: what
 // each runs, whether it starts at login, and its state from systemd or, without it, from
-// the files alone.
+// the files alone. A unit that runs only `true` is named by its unit's name, and a system
+// service by its unit's name with its Description as what it is for.
 TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     UnitHome home;
     const std::string user = "config/systemd/user/";
@@ -78,6 +79,8 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
                                          home.dir / "lib/dbd" + "\n");
     home.dir.write("lib/dbd");
     home.link(home.dir / "lib/db.service", "system/multi-user.target.wants/db.service");
+    home.dir.write("lib/plain.service", "[Service]\nExecStart=" + home.dir / "lib/dbd" + "\n");
+    home.link(home.dir / "lib/plain.service", "system/multi-user.target.wants/plain.service");
     home.dir.write("lib/clean.timer", "[Timer]\nOnCalendar=weekly\n");
     home.dir.write("lib/clean.service", "[Service]\nExecStart=/bin/true\n");
     home.link(home.dir / "lib/clean.timer", "system/timers.target.wants/clean.timer");
@@ -85,7 +88,8 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     home.answers = {
         {"notes.service", show("loaded", "active", "enabled", 4242)},
         {"backup.timer", show("loaded", "active", "enabled")},
-        {"idle.service", show("loaded", "inactive", "disabled")},
+        // Disabled without stopping: it won't start at the next login, but runs on now.
+        {"idle.service", show("loaded", "active", "disabled", 99)},
         {"old.service", show("loaded", "failed", "enabled")},
         {"static.service", show("loaded", "inactive", "static")},
         {"pkg.service", show("loaded", "inactive", "enabled")},
@@ -105,12 +109,12 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     const std::vector<Row> rows = {
         {"userAgent:notes.service", State::running(4242), State::waiting(), "Notes sync",
          "home/bin/notes", user + "notes.service", true, false},
-        {"userAgent:backup.timer", State::waiting(), State::waiting(), "true", "/bin/true",
+        {"userAgent:backup.timer", State::waiting(), State::waiting(), "backup.timer", "/bin/true",
          user + "backup.timer", true, false},
-        {"userAgent:idle.service", State::off(), State::off(), "true", "/bin/true",
+        {"userAgent:idle.service", State::offRunning(99), State::off(), "idle.service", "/bin/true",
          user + "idle.service", true, false},
-        {"userAgent:static.service", State::waiting(), State::waiting(), "true", "/bin/true",
-         user + "static.service", false, false},
+        {"userAgent:static.service", State::waiting(), State::waiting(), "static.service",
+         "/bin/true", user + "static.service", false, false},
         {"userAgent:sync@docs.service", State::running(77), State::waiting(), "Sync of docs",
          "/bin/true", user + "default.target.wants/sync@docs.service", true, false},
         {"userAgent:pkg.service", State::waiting(), State::waiting(), "Package daemon", "lib/pkgd",
@@ -119,9 +123,11 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
          user + "default.target.wants/removed.service", true, true},
         {"userAgent:old.service", State::waiting(), State::waiting(), "old", "/opt/gone/old",
          user + "old.service", true, true},
-        {"systemDaemon:db.service", State::waiting(), State::waiting(), "Database", "lib/dbd",
+        {"systemDaemon:db.service", State::waiting(), State::waiting(), "db.service", "lib/dbd",
          "lib/db.service", true, false},
-        {"systemDaemon:clean.timer", State::waiting(), State::waiting(), "true", "/bin/true",
+        {"systemDaemon:plain.service", State::waiting(), State::waiting(), "dbd", "lib/dbd",
+         "lib/plain.service", true, false},
+        {"systemDaemon:clean.timer", State::waiting(), State::waiting(), "clean.timer", "/bin/true",
          "lib/clean.timer", true, false},
     };
     for (bool answered : {true, false}) {
@@ -149,7 +155,9 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
     EXPECT_EQ(home.asked[2][0], "--system");
 
     auto items = home.scanner(false).scan();
-    EXPECT_EQ(byID(items, "systemDaemon:db.service")->purpose,
+    // A system service says what it is for by its Description, else by what it runs.
+    EXPECT_EQ(byID(items, "systemDaemon:db.service")->purpose, "Database");
+    EXPECT_EQ(byID(items, "systemDaemon:plain.service")->purpose,
               "Runs “dbd” when the computer starts.");
     EXPECT_EQ(byID(items, "userAgent:pkg.service")->purpose, "Runs “pkgd” when you log in.");
 
@@ -165,8 +173,9 @@ TEST(SystemdUnits, UnitsAreListedWithWhatTheyRunAndTheirState) {
 
 // Units are read as systemd reads them: lines continued with a backslash, the prefixes of
 // ExecStart's program, and drop-ins from every folder of the search path in systemd's order,
-// where an empty ExecStart= clears the commands before it and a drop-in linked to /dev/null
-// hides those of its name. A unit is a leftover only when every program it runs is gone.
+// where an empty ExecStart= clears the commands before it, a drop-in linked to /dev/null
+// hides those of its name, and a later Description names the unit. A unit is a leftover only when
+// every program it runs is gone.
 TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
     UnitHome home;
     const std::string user = "config/systemd/user/";
@@ -179,8 +188,9 @@ TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
     };
     const std::string replaced = "[Service]\nExecStart=\nExecStart=" + present + "\n";
     unit("continued.service", "ExecStart=\\\n# a comment between\n    " + present + " --flag\n");
-    unit("overridden.service", "ExecStart=" + gone + "\n");
+    unit("overridden.service", "ExecStart=" + gone + "\n[Unit]\nDescription=Old sync\n");
     home.dir.write(user + "overridden.service.d/50-new.conf", replaced);
+    home.dir.write(user + "overridden.service.d/60-name.conf", "[Unit]\nDescription=Sync of %p\n");
     unit("added.service", "Type=oneshot\nExecStart=" + gone + "\n");
     home.dir.write(user + "added.service.d/more.conf", "[Service]\nExecStart=" + present + "\n");
     unit("cleared.service", "ExecStart=" + gone + "\n");
@@ -200,7 +210,7 @@ TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
     unit("shell.service", "ExecStart=|" + gone + " --x\n");
     unit("quoted.service", "ExecStart=\"" + home.dir / "bin/my tools/run" + "\" --x\n");
     // Drop-ins on a disk that is away may say anything.
-    unit("away.service", "ExecStart=" + gone + "\n");
+    unit("away.service", "ExecStart=" + gone + "\n[Unit]\nDescription=Away sync\n");
     home.link(home.dir / "media/unplugged/away.service.d", user + "away.service.d");
 
     struct Row {
@@ -232,6 +242,9 @@ TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
             EXPECT_EQ(item.program ? item.program->path() : "", row.runs);
             EXPECT_EQ(item.isLeftover(), row.leftover);
         }));
+    // A drop-in's Description names the unit over the file's; unread drop-ins leave the file's.
+    EXPECT_EQ(byID(items, "userAgent:overridden.service")->name, "Sync of overridden");
+    EXPECT_EQ(byID(items, "userAgent:away.service")->name, "Away sync");
     // Its own drop-in folder goes with a leftover; a shared one stays.
     EXPECT_EQ(SystemdUnits::leftoverTargets(*byID(items, "userAgent:masked-dropin.service")),
               (std::vector<URL>{URL::fileURL(home.dir / (user + "masked-dropin.service")),

@@ -184,11 +184,11 @@ TEST(ReadableName, PicksTheTellingPiece) {
 }
 
 // A launch agent, an autostart entry or a user unit whose program is gone is offered, by the
-// rule the login items list offers it by: what only starts another program (a shell, flatpak,
-// an interpreter), a bare name on $PATH, a program on a volume not mounted now and a unit
-// that names no program are never taken for gone. Login items are not held back by the quiet
-// period. Cleaned, they wait on the shelf and come back as they were, the unit with the link
-// that enables it and its drop-in folder.
+// rule the login items list offers it by: what only starts another program (a shell, an
+// interpreter), a bare name on $PATH, a program on a volume not mounted now and a unit that
+// names no program are never taken for gone; a Flatpak that no installation holds is. Login
+// items are not held back by the quiet period. Cleaned, they wait on the shelf and come back
+// as they were, the unit with the link that enables it and its drop-in folder.
 TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
     Fixture f;
     const std::string agents = f.library() + "/LaunchAgents";
@@ -220,6 +220,8 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
     const std::string goneEntry = entry("oldsync", "Exec=/opt/removed/bin/oldsync --tray\n");
     entry("onpath", "Exec=true --quiet\n");
     entry("flatpak", "Exec=flatpak run org.removed.App\n");
+    entry("kept", "Exec=flatpak run --command=kept org.kept.App\n");
+    f.dir.mkdir("system/var/lib/flatpak/app/org.kept.App");
     entry("script", "Exec=python3.99 " + script + "\n");
     entry("shell", "Exec=sh -c \"/opt/removed/bin/x --y\"\n");
     entry("hiding", "Hidden=true\n");
@@ -236,7 +238,7 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
 
     const std::vector<ScanItem> offered = f.scan();
     ASSERT_EQ(ids(offered),
-              (std::vector<std::string>{"com.example.gone", "oldsync", "old.service"}));
+              (std::vector<std::string>{"com.example.gone", "flatpak", "oldsync", "old.service"}));
     EXPECT_EQ(offered[0].location, URL::fileURL(goneAgent));
     EXPECT_EQ(*offered[0].leftover(),
               (ScanItem::LeftoverInfo{ScanItem::LeftoverInfo::Kind::launchAgent,
@@ -246,10 +248,10 @@ TEST(LeftoverLoginItems, LoginItemsWhoseProgramIsGoneGoToTheShelfAndComeBack) {
                                       addSeconds(f.now, -kDay),
                                       1}));
     EXPECT_EQ(offered[0].targets, std::vector<URL>{URL::fileURL(goneAgent)});
-    EXPECT_EQ(offered[1].targets, std::vector<URL>{URL::fileURL(goneEntry)});
-    EXPECT_EQ(offered[2].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link),
+    EXPECT_EQ(offered[2].targets, std::vector<URL>{URL::fileURL(goneEntry)});
+    EXPECT_EQ(offered[3].targets, (std::vector<URL>{URL::fileURL(goneUnit), URL::fileURL(link),
                                                     URL::fileURL(parentPath(dropIn))}));
-    EXPECT_EQ(offered[2].leftover()->files, 2) << "the link that enables it is no file";
+    EXPECT_EQ(offered[3].leftover()->files, 2) << "the link that enables it is no file";
     for (const ScanItem& item : offered) {
         EXPECT_GE(item.bytes, 1);
         EXPECT_TRUE(item.leftover()->lastChanged);
