@@ -4,7 +4,26 @@
 #include "platform/Calendar.h"
 #include "platform/Text.h"
 
+#include <cctype>
+
 namespace kelvora::PlainWords {
+
+namespace {
+
+// The units a fixed text writes after a count in the plural ("%lld days"): one of them after
+// a count of 1 is written in the singular, so a hold of 1 day never reads "1 days".
+constexpr std::string_view kUnits[] = {" days", " weeks", " months", " hours"};
+
+size_t singularUnitLength(std::string_view after) {
+    for (std::string_view unit : kUnits)
+        if (startsWith(after, unit) &&
+            (after.size() == unit.size() ||
+             !std::isalpha(static_cast<unsigned char>(after[unit.size()]))))
+            return unit.size();
+    return 0;
+}
+
+} // namespace
 
 std::string fill(std::string_view format, std::initializer_list<Value> values) {
     static constexpr std::string_view kText = "%@", kNumber = "%lld";
@@ -21,7 +40,15 @@ std::string fill(std::string_view format, std::initializer_list<Value> values) {
                         : startsWith(rest, kNumber) ? kNumber.size()
                                                     : 0;
         if (length > 0 && next != values.end()) {
-            out += (next++)->text();
+            const std::string& value = (next++)->text();
+            out += value;
+            const size_t unit = length == kNumber.size() && value == "1"
+                                    ? singularUnitLength(format.substr(mark + length))
+                                    : 0;
+            if (unit > 0) {
+                out.append(format.substr(mark + length, unit - 1));
+                length += unit;
+            }
         } else if (startsWith(rest, "%%")) {
             out += '%';
             length = 2;

@@ -2,6 +2,7 @@
 
 #include "app/window/SimpleFixtures.h"
 
+#include "catalog/Catalog.h"
 #include "model/Format.h"
 #include "onboarding/Promises.h"
 #include "panes/Copy.h"
@@ -223,6 +224,22 @@ TEST(CountWordingTest, EveryCountAgreesInNumber) {
              return ReceiptText::diskRows(receipt).back().title.toLower().toStdString();
          }},
         {"the welcome", [](int n) { return Promises::rows(n)[2].title.toStdString(); }},
+        {"the uninstall sheet",
+         [](int n) {
+             return UninstallText::message(foundItem(JunkKind::apps, "/a/S.app", 1), {}, n);
+         }},
+        {"a leftover login item's button",
+         [](int n) {
+             LoginItem gone = item(LoginItem::Source::userAgent, "gone", {});
+             gone.programMissing = true;
+             return LoginItemsText::action(gone, n).tooltip.toStdString();
+         }},
+        {"an old download's explanation",
+         [](int n) {
+             Catalog catalog([n] { return Catalog::Settings{n, 3, 30}; });
+             return catalog.explanation(
+                 foundItem(JunkKind::downloads, "/d/a.zip", 1, Verdict::youDecide));
+         }},
     };
     for (const auto& [what, say] : holds) {
         EXPECT_NE(say(1).find("1 day"), std::string::npos) << what << ": " << say(1);
