@@ -129,6 +129,9 @@ Inspector::Inspector(AppModel& model, QWidget* parent)
     setFixedWidth(kWidth);
     showButton_->setObjectName("showInFolder");
     secondButton_->setObjectName("inspectorAction");
+    // Tab reads the pane from the top: the path above before the buttons below.
+    setTabOrder(where_, showButton_);
+    setTabOrder(showButton_, secondButton_);
     connect(showButton_, &QPushButton::clicked, this, [this] {
         if (item_) model_.showInFinder(*item_);
     });
