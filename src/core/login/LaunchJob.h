@@ -30,7 +30,6 @@ const std::vector<std::string>& standardProgramPath();
 
 // No program, or none at its path. A program on a disk that is away now, or behind a folder
 // this user may not search, cannot be judged (presenceOf), so it does not count as missing.
-bool isProgramMissing(const std::optional<URL>& program,
-                      const DiskPlaces& disks = DiskPlaces::live());
+bool isProgramMissing(const std::optional<URL>& program, const DiskPlaces& disks);
 
 } // namespace kelvora

@@ -6,17 +6,13 @@
 #include "platform/Url.h"
 
 #include <cerrno>
-#include <climits>
 #include <deque>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kelvora {
 
 namespace {
 
-// As many links as the kernel follows in one path.
-constexpr int kMaxLinks = 40;
 // Far above any real /etc/fstab.
 constexpr size_t kMaxFstabBytes = 4 << 20;
 
@@ -57,13 +53,6 @@ std::string joinedRest(std::string path, const std::deque<std::string>& rest) {
     return path;
 }
 
-std::optional<std::string> linkText(const std::string& path) {
-    char buffer[PATH_MAX];
-    ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
-    if (length <= 0 || length >= static_cast<ssize_t>(sizeof buffer)) return std::nullopt;
-    return std::string(buffer, static_cast<size_t>(length));
-}
-
 } // namespace
 
 DiskPlaces DiskPlaces::live() {
@@ -96,8 +85,8 @@ Presence presenceOf(const std::string& path, const DiskPlaces& places) {
                                                                     : Presence::gone;
         }
         if (S_ISLNK(status.st_mode)) {
-            auto target = linkText(next);
-            if (!target || ++links > kMaxLinks) return Presence::unknown;
+            auto target = linkTarget(next);
+            if (!target || ++links > kMaxLinksFollowed) return Presence::unknown;
             std::deque<std::string> targetParts = componentsOf(*target);
             rest.insert(rest.begin(), targetParts.begin(), targetParts.end());
             if (target->front() == '/') reached.clear();

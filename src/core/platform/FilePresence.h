@@ -22,11 +22,6 @@ struct DiskPlaces {
 };
 
 // Follows the path's links one step at a time, as the kernel would.
-Presence presenceOf(const std::string& path, const DiskPlaces& places = DiskPlaces::live());
-
-// True only when the file is surely gone.
-inline bool isSurelyGone(const std::string& path, const DiskPlaces& places = DiskPlaces::live()) {
-    return presenceOf(path, places) == Presence::gone;
-}
+Presence presenceOf(const std::string& path, const DiskPlaces& places);
 
 } // namespace kelvora

@@ -416,16 +416,20 @@ FileResult setModificationDate(const std::string& path, Date date) {
                                describeFileError(errno));
 }
 
+std::optional<std::string> linkTarget(const std::string& path) {
+    char target[PATH_MAX];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<size_t>(length) == sizeof target) return std::nullopt;
+    return std::string(target, static_cast<size_t>(length));
+}
+
 std::string pathThroughLinks(const std::string& path) {
     std::string through = path;
-    // As many links as the kernel itself follows.
-    for (int hop = 0; hop < 40; ++hop) {
-        char target[4096];
-        const ssize_t length = readlink(through.c_str(), target, sizeof target);
-        if (length <= 0 || static_cast<size_t>(length) == sizeof target) break;
-        const std::string next(target, static_cast<size_t>(length));
+    for (int hop = 0; hop < kMaxLinksFollowed; ++hop) {
+        const auto next = linkTarget(through);
+        if (!next) break;
         through =
-            standardizedPath(next.front() == '/' ? next : joinPath(parentPath(through), next));
+            standardizedPath(next->front() == '/' ? *next : joinPath(parentPath(through), *next));
     }
     return through;
 }

@@ -55,6 +55,10 @@ std::optional<FileInfo> fileInfo(const std::string& path);
 
 // The path with every link and dot resolved; none when some part of it does not exist.
 std::optional<std::string> realPath(const std::string& path);
+// As many links as the kernel follows in one path.
+inline constexpr int kMaxLinksFollowed = 40;
+// What a link holds, as written; none for anything that is not a link.
+std::optional<std::string> linkTarget(const std::string& path);
 // The file that writing `path` changes: the path itself, or where the links in its place lead
 // (a file the user keeps with their dotfiles), so that the link stays a link. Only the final
 // links are followed, as many as the kernel follows; the last one may lead nowhere yet.

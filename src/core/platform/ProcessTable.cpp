@@ -49,13 +49,6 @@ std::string withoutDeletedMark(std::string path) {
     return path;
 }
 
-std::optional<std::string> linkTarget(const std::string& link) {
-    char buffer[4096];
-    const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
-    if (n <= 0 || static_cast<size_t>(n) == sizeof buffer) return std::nullopt;
-    return std::string(buffer, static_cast<size_t>(n));
-}
-
 std::optional<std::string> executableOf(int32_t pid) {
     auto path = linkTarget(folderOf(pid) + "/exe");
     if (!path) return std::nullopt;

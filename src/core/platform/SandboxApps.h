@@ -53,8 +53,7 @@ namespace SandboxApps {
 std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& roots,
                                                            const DiskPlaces& places);
 // The folders of the installations that could be read.
-std::vector<URL> flatpakInstallations(const SandboxRoots& roots,
-                                      const DiskPlaces& places = DiskPlaces::live());
+std::vector<URL> flatpakInstallations(const SandboxRoots& roots, const DiskPlaces& places);
 // Every application of the installations that could be read, in their order.
 std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots,
                                     const DiskPlaces& places = DiskPlaces::live());
@@ -72,8 +71,7 @@ bool hasSnapd(const SandboxRoots& roots);
 // Every installed snap, once, mounted or only downloaded.
 std::vector<SandboxApp> snaps(const SandboxRoots& roots);
 // The folders whose entries are the installed applications, to be watched for removals.
-std::vector<URL> appFolders(const SandboxRoots& roots,
-                            const DiskPlaces& places = DiskPlaces::live());
+std::vector<URL> appFolders(const SandboxRoots& roots, const DiskPlaces& places);
 
 } // namespace SandboxApps
 } // namespace kelvora

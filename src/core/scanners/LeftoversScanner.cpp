@@ -238,11 +238,14 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
 
 std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) const {
     std::vector<ScanItem> items;
+    std::optional<DiskPlaces> disks; // read once, at the first job that names a program
     for (const auto& entry :
          listFolder(home.appending("Library").appending("LaunchAgents")).entries) {
         if (entry.url.pathExtension() != "plist") continue;
         LaunchJob job(entry.url, home.path());
-        if (job.isEmpty || !job.program || !isProgramMissing(job.program)) continue;
+        if (job.isEmpty || !job.program) continue;
+        if (!disks) disks = DiskPlaces::live();
+        if (!isProgramMissing(job.program, *disks)) continue;
         std::string name =
             LoginItemNames::describe(job.label, job.program, std::nullopt, job.startsAtLogin).name;
         if (name == entry.url.lastPathComponent()) name = job.label;

@@ -117,11 +117,12 @@ TEST(LaunchJob, StartsAtLoginFromRunAtLoadOrKeepAlive) {
 
 TEST(LaunchJob, BareProgramNamesAreLookedUpOnThePath) {
     TempDir dir;
+    const DiskPlaces disks = DiskPlaces::live();
     LaunchJob shell(plistFile(dir, "sh.plist", {{"ProgramArguments", {"sh", "-c", "true"}}}));
     ASSERT_TRUE(shell.program);
     EXPECT_EQ(shell.program->path().front(), '/');
     EXPECT_EQ(shell.program->lastPathComponent(), "sh");
-    EXPECT_FALSE(isProgramMissing(shell.program));
+    EXPECT_FALSE(isProgramMissing(shell.program, disks));
 
     std::string node = dir.write("tools/node", "#!/bin/sh\n");
     chmod(node.c_str(), 0755);
@@ -129,19 +130,20 @@ TEST(LaunchJob, BareProgramNamesAreLookedUpOnThePath) {
         plistFile(dir, "node.plist",
                   {{"Program", "node"}, {"EnvironmentVariables", {{"PATH", dir / "tools"}}}}));
     EXPECT_EQ(own.program->path(), node);
-    EXPECT_FALSE(isProgramMissing(own.program));
+    EXPECT_FALSE(isProgramMissing(own.program, disks));
 
     LaunchJob unknown(plistFile(dir, "u.plist", {{"Program", "kelvora-no-such-tool"}}));
-    EXPECT_TRUE(isProgramMissing(unknown.program));
+    EXPECT_TRUE(isProgramMissing(unknown.program, disks));
 }
 
 TEST(LaunchJob, ProgramOnAnUnmountedVolumeOrBehindAClosedFolderIsNotMissing) {
     TempDir dir;
-    EXPECT_TRUE(isProgramMissing(std::nullopt));
-    EXPECT_TRUE(isProgramMissing(URL::fileURL(dir / "gone/tool")));
-    EXPECT_FALSE(isProgramMissing(URL::fileURL(dir.write("here/tool"))));
-    EXPECT_FALSE(isProgramMissing(URL::fileURL("/Volumes/Kelvora Test Disk/bin/tool")));
-    EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool")));
+    const DiskPlaces disks = DiskPlaces::live();
+    EXPECT_TRUE(isProgramMissing(std::nullopt, disks));
+    EXPECT_TRUE(isProgramMissing(URL::fileURL(dir / "gone/tool"), disks));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(dir.write("here/tool")), disks));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL("/Volumes/Kelvora Test Disk/bin/tool"), disks));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool"), disks));
     // A share /etc/fstab mounts, not mounted now, and a link onto it, wherever they lie.
     DiskPlaces places;
     places.fstab = "nas:/export " + dir / "srv/nas" + " nfs4 defaults 0 0\n";
@@ -156,8 +158,8 @@ TEST(LaunchJob, ProgramOnAnUnmountedVolumeOrBehindAClosedFolderIsNotMissing) {
     std::string closed = parentPath(dir.write("closed/tool"));
     chmod(closed.c_str(), 0700);
     EXPECT_TRUE(kelvora::testing::asNobody([&] {
-        return !isProgramMissing(URL::fileURL(closed + "/tool")) &&
-               isProgramMissing(URL::fileURL(dir / "gone/tool"));
+        return !isProgramMissing(URL::fileURL(closed + "/tool"), disks) &&
+               isProgramMissing(URL::fileURL(dir / "gone/tool"), disks);
     }));
 }
 
@@ -166,8 +168,9 @@ TEST(LaunchJob, ProgramInTheMountPointOfADetachedVolumeIsNotMissing) {
     std::string mountPoint = "/media/kelvora-test-" + std::to_string(getpid());
     if (mkdir(mountPoint.c_str(), 0755) != 0)
         GTEST_SKIP() << "cannot make a folder in /media to stand for a mount point";
-    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/tool")));
-    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/bin/tool")));
+    const DiskPlaces disks = DiskPlaces::live();
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/tool"), disks));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(mountPoint + "/bin/tool"), disks));
     rmdir(mountPoint.c_str());
 }
 
