@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
 #include "platform/PackageName.h"
+#include "platform/SandboxApps.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -276,8 +277,7 @@ std::vector<std::string> entryFoldersOf(const DiskScanner& scanner) {
         scanner.desktopEntryFolders ? scanner.desktopEntryFolders() : std::vector<std::string>();
     for (const URL& installation :
          SandboxApps::flatpakInstallations(scanner.sandboxRoots, scanner.diskPlaces())) {
-        const std::string exports =
-            standardizedPath(joinPath(installation.path(), "exports/share/applications"));
+        const std::string exports = SandboxApps::flatpakEntries(installation).standardized().path();
         if (std::find(folders.begin(), folders.end(), exports) == folders.end())
             folders.push_back(exports);
     }
