@@ -11,11 +11,9 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <functional>
 #include <map>
 #include <set>
-#include <unistd.h>
 
 namespace kelvora {
 
@@ -59,13 +57,6 @@ struct Surroundings {
 
 constexpr std::array<const char*, 4> kIconExtensions = {".png", ".svg", ".svgz", ".xpm"};
 
-std::optional<std::string> linkText(const std::string& path) {
-    char buffer[PATH_MAX];
-    ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
-    if (length <= 0 || length >= static_cast<ssize_t>(sizeof buffer)) return std::nullopt;
-    return std::string(buffer, static_cast<size_t>(length));
-}
-
 // Where an absolute path leads with each link on it followed as far as the links are there;
 // what is missing stays as written. So a file that is gone is still known whichever path
 // named it.
@@ -73,11 +64,8 @@ std::string leadsTo(const std::string& path, int links = 0) {
     if (auto real = realPath(path)) return *real;
     const std::string parent = parentPath(path);
     if (parent == path || links > kMaxLinks) return path;
-    auto info = fileInfo(path);
-    if (auto target = info && info->isSymlink() ? linkText(path) : std::nullopt)
-        return leadsTo(
-            standardizedPath(startsWith(*target, "/") ? *target : joinPath(parent, *target)),
-            links + 1);
+    if (const std::string target = pathThroughLinks(path); target != path)
+        return leadsTo(target, links + 1);
     return joinPath(leadsTo(parent, links), lastComponent(path));
 }
 
