@@ -47,6 +47,8 @@ struct Surroundings {
     // The user's hicolor theme and pixmaps folder: what the desktop integration of an
     // AppImage writes its icons to, and the only places they are taken from.
     std::array<URL, 2> iconFolders;
+    // Those of them that are folders and no links, with the links above them followed.
+    std::vector<std::string> realIconFolders;
     // Every folder of application entries, the system's and Flatpak's exports included.
     std::function<std::vector<std::string>()> entryFolders;
     // The files of the icon folders by name, and every entry of entryFolders, read once an
@@ -167,29 +169,24 @@ bool inIconFolders(const URL& file, const Surroundings& around) {
     auto info = fileInfo(file);
     auto folder = realPath(parentPath(file.path()));
     if (!info || info->isDirectory() || !folder) return false;
-    return std::any_of(around.iconFolders.begin(), around.iconFolders.end(), [&](const URL& root) {
-        auto rootInfo = fileInfo(root);
-        auto real = realPath(root.path());
-        return rootInfo && rootInfo->isDirectory() && real && isSameOrInside(*folder, *real);
-    });
-}
-
-bool sameFile(const URL& a, const URL& b) {
-    auto identity = identityOf(a.path());
-    return (identity && identity == identityOf(b.path())) || leadsTo(a.path()) == leadsTo(b.path());
+    return std::any_of(around.realIconFolders.begin(), around.realIconFolders.end(),
+                       [&](const std::string& root) { return isSameOrInside(*folder, root); });
 }
 
 // Whether an entry that stays, the user's or the system's, names the icon file in any
-// spelling: a bare name, a name with its extension, a path, a link to it.
-bool namedByAnother(const URL& icon, const std::vector<URL>& taken, const Surroundings& around) {
-    std::set<std::string> takenPaths;
-    for (const URL& entry : taken)
-        takenPaths.insert(standardizedPath(entry.path()));
+// spelling: a bare name, a name with its extension, a path, a link to it. `taken` holds the
+// standardized paths of the entries that go.
+bool namedByAnother(const URL& icon, const std::set<std::string>& taken,
+                    const Surroundings& around) {
+    const auto identity = identityOf(icon.path());
+    const std::string leads = leadsTo(icon.path());
+    auto isIcon = [&](const URL& file) {
+        return (identity && identityOf(file.path()) == identity) || leadsTo(file.path()) == leads;
+    };
     auto names = [&](const std::string& entry, const std::string& value) {
-        if (value.empty() || takenPaths.count(standardizedPath(entry))) return false;
+        if (value.empty() || taken.count(standardizedPath(entry))) return false;
         const auto files = filesNamed(value, around);
-        return std::any_of(files.begin(), files.end(),
-                           [&](const URL& file) { return sameFile(file, icon); });
+        return std::any_of(files.begin(), files.end(), isIcon);
     };
     for (const auto& entry : around.entries)
         if (names(entry.file.path(), entry.icon)) return true;
@@ -225,8 +222,11 @@ DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     }
     for (const auto& link : around.links)
         if (runsIt(link.leadsTo, link.target)) appendOnce(app.links, link.link);
+    std::set<std::string> taken;
+    for (const URL& entry : app.entries)
+        taken.insert(standardizedPath(entry.path()));
     for (const URL& icon : icons)
-        if (!namedByAnother(icon, app.entries, around)) app.icons.push_back(icon);
+        if (!namedByAnother(icon, taken, around)) app.icons.push_back(icon);
     app.data = AppImages::portableFolders(file);
     if (app.name.empty()) app.name = packageName(file.lastPathComponent());
     if (app.name.empty()) app.name = file.deletingPathExtension().lastPathComponent();
@@ -279,6 +279,11 @@ Surroundings surroundingsOf(const DiskScanner& scanner) {
     around.links = linksAmong(around.held);
     const URL data = HomeFolders(scanner.home).data();
     around.iconFolders = {data.appending("icons/hicolor", true), data.appending("pixmaps", true)};
+    for (const URL& folder : around.iconFolders) {
+        auto info = fileInfo(folder);
+        auto real = realPath(folder.path());
+        if (info && info->isDirectory() && real) around.realIconFolders.push_back(*real);
+    }
     around.entryFolders = [&scanner] { return entryFoldersOf(scanner); };
     return around;
 }
