@@ -209,7 +209,8 @@ DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     auto runsIt = [&](const std::optional<FileIdentity>& runs, const std::string& path) {
         return identity ? runs == identity : !runs && path == goneAt;
     };
-    DiskScanner::AppImageApp app{file, {}, {}, {}, {}, {}};
+    DiskScanner::AppImageApp app;
+    app.file = file;
     std::vector<URL> icons;
     for (const auto& entry : around.entries) {
         if (!runsIt(entry.runs, entry.program)) continue;
