@@ -6,15 +6,14 @@
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
 #include "platform/PackageName.h"
+#include "platform/SandboxApps.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <functional>
 #include <map>
 #include <set>
-#include <unistd.h>
 
 namespace kelvora {
 
@@ -48,6 +47,8 @@ struct Surroundings {
     // The user's hicolor theme and pixmaps folder: what the desktop integration of an
     // AppImage writes its icons to, and the only places they are taken from.
     std::array<URL, 2> iconFolders;
+    // Those of them that are folders and no links, with the links above them followed.
+    std::vector<std::string> realIconFolders;
     // Every folder of application entries, the system's and Flatpak's exports included.
     std::function<std::vector<std::string>()> entryFolders;
     // The files of the icon folders by name, and every entry of entryFolders, read once an
@@ -58,13 +59,6 @@ struct Surroundings {
 
 constexpr std::array<const char*, 4> kIconExtensions = {".png", ".svg", ".svgz", ".xpm"};
 
-std::optional<std::string> linkText(const std::string& path) {
-    char buffer[PATH_MAX];
-    ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
-    if (length <= 0 || length >= static_cast<ssize_t>(sizeof buffer)) return std::nullopt;
-    return std::string(buffer, static_cast<size_t>(length));
-}
-
 // Where an absolute path leads with each link on it followed as far as the links are there;
 // what is missing stays as written. So a file that is gone is still known whichever path
 // named it.
@@ -72,11 +66,8 @@ std::string leadsTo(const std::string& path, int links = 0) {
     if (auto real = realPath(path)) return *real;
     const std::string parent = parentPath(path);
     if (parent == path || links > kMaxLinks) return path;
-    auto info = fileInfo(path);
-    if (auto target = info && info->isSymlink() ? linkText(path) : std::nullopt)
-        return leadsTo(
-            standardizedPath(startsWith(*target, "/") ? *target : joinPath(parent, *target)),
-            links + 1);
+    if (const std::string target = pathThroughLinks(path); target != path)
+        return leadsTo(target, links + 1);
     return joinPath(leadsTo(parent, links), lastComponent(path));
 }
 
@@ -178,29 +169,24 @@ bool inIconFolders(const URL& file, const Surroundings& around) {
     auto info = fileInfo(file);
     auto folder = realPath(parentPath(file.path()));
     if (!info || info->isDirectory() || !folder) return false;
-    return std::any_of(around.iconFolders.begin(), around.iconFolders.end(), [&](const URL& root) {
-        auto rootInfo = fileInfo(root);
-        auto real = realPath(root.path());
-        return rootInfo && rootInfo->isDirectory() && real && isSameOrInside(*folder, *real);
-    });
-}
-
-bool sameFile(const URL& a, const URL& b) {
-    auto identity = identityOf(a.path());
-    return (identity && identity == identityOf(b.path())) || leadsTo(a.path()) == leadsTo(b.path());
+    return std::any_of(around.realIconFolders.begin(), around.realIconFolders.end(),
+                       [&](const std::string& root) { return isSameOrInside(*folder, root); });
 }
 
 // Whether an entry that stays, the user's or the system's, names the icon file in any
-// spelling: a bare name, a name with its extension, a path, a link to it.
-bool namedByAnother(const URL& icon, const std::vector<URL>& taken, const Surroundings& around) {
-    std::set<std::string> takenPaths;
-    for (const URL& entry : taken)
-        takenPaths.insert(standardizedPath(entry.path()));
+// spelling: a bare name, a name with its extension, a path, a link to it. `taken` holds the
+// standardized paths of the entries that go.
+bool namedByAnother(const URL& icon, const std::set<std::string>& taken,
+                    const Surroundings& around) {
+    const auto identity = identityOf(icon.path());
+    const std::string leads = leadsTo(icon.path());
+    auto isIcon = [&](const URL& file) {
+        return (identity && identityOf(file.path()) == identity) || leadsTo(file.path()) == leads;
+    };
     auto names = [&](const std::string& entry, const std::string& value) {
-        if (value.empty() || takenPaths.count(standardizedPath(entry))) return false;
+        if (value.empty() || taken.count(standardizedPath(entry))) return false;
         const auto files = filesNamed(value, around);
-        return std::any_of(files.begin(), files.end(),
-                           [&](const URL& file) { return sameFile(file, icon); });
+        return std::any_of(files.begin(), files.end(), isIcon);
     };
     for (const auto& entry : around.entries)
         if (names(entry.file.path(), entry.icon)) return true;
@@ -223,7 +209,8 @@ DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     auto runsIt = [&](const std::optional<FileIdentity>& runs, const std::string& path) {
         return identity ? runs == identity : !runs && path == goneAt;
     };
-    DiskScanner::AppImageApp app{file, {}, {}, {}, {}, {}};
+    DiskScanner::AppImageApp app;
+    app.file = file;
     std::vector<URL> icons;
     for (const auto& entry : around.entries) {
         if (!runsIt(entry.runs, entry.program)) continue;
@@ -236,8 +223,11 @@ DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     }
     for (const auto& link : around.links)
         if (runsIt(link.leadsTo, link.target)) appendOnce(app.links, link.link);
+    std::set<std::string> taken;
+    for (const URL& entry : app.entries)
+        taken.insert(standardizedPath(entry.path()));
     for (const URL& icon : icons)
-        if (!namedByAnother(icon, app.entries, around)) app.icons.push_back(icon);
+        if (!namedByAnother(icon, taken, around)) app.icons.push_back(icon);
     app.data = AppImages::portableFolders(file);
     if (app.name.empty()) app.name = packageName(file.lastPathComponent());
     if (app.name.empty()) app.name = file.deletingPathExtension().lastPathComponent();
@@ -276,8 +266,7 @@ std::vector<std::string> entryFoldersOf(const DiskScanner& scanner) {
         scanner.desktopEntryFolders ? scanner.desktopEntryFolders() : std::vector<std::string>();
     for (const URL& installation :
          SandboxApps::flatpakInstallations(scanner.sandboxRoots, scanner.diskPlaces())) {
-        const std::string exports =
-            standardizedPath(joinPath(installation.path(), "exports/share/applications"));
+        const std::string exports = SandboxApps::flatpakEntries(installation).standardized().path();
         if (std::find(folders.begin(), folders.end(), exports) == folders.end())
             folders.push_back(exports);
     }
@@ -291,6 +280,11 @@ Surroundings surroundingsOf(const DiskScanner& scanner) {
     around.links = linksAmong(around.held);
     const URL data = HomeFolders(scanner.home).data();
     around.iconFolders = {data.appending("icons/hicolor", true), data.appending("pixmaps", true)};
+    for (const URL& folder : around.iconFolders) {
+        auto info = fileInfo(folder);
+        auto real = realPath(folder.path());
+        if (info && info->isDirectory() && real) around.realIconFolders.push_back(*real);
+    }
     around.entryFolders = [&scanner] { return entryFoldersOf(scanner); };
     return around;
 }

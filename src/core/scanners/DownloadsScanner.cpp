@@ -117,7 +117,7 @@ std::vector<DiskScanner::InstalledAppKey> DiskScanner::installedAppKeys() const 
                 const std::string name = packageName(entry.name);
                 add(comparableName(name), name);
             }
-    for (const auto& app : SandboxApps::flatpakApps(sandboxRoots)) {
+    for (const auto& app : SandboxApps::flatpakApps(sandboxRoots, diskPlaces())) {
         auto named = entryNames.find(app.id);
         const std::string name = named != entryNames.end() ? named->second : app.id;
         add(comparableName(app.id), name);

@@ -238,13 +238,13 @@ std::vector<ScanItem> DiskScanner::scanLeftovers(const std::vector<RunningApp>& 
 
 std::vector<ScanItem> DiskScanner::leftoverLaunchAgents(FileCounter& counter) const {
     std::vector<ScanItem> items;
-    std::optional<DiskPlaces> disks; // read once, at the first job that names a program
+    std::optional<DiskPlaces> disks; // read once, for the first agent that names a program
     for (const auto& entry :
          listFolder(home.appending("Library").appending("LaunchAgents")).entries) {
         if (entry.url.pathExtension() != "plist") continue;
         LaunchJob job(entry.url, home.path());
         if (job.isEmpty || !job.program) continue;
-        if (!disks) disks = DiskPlaces::live();
+        if (!disks) disks = diskPlaces();
         if (!isProgramMissing(job.program, *disks)) continue;
         std::string name =
             LoginItemNames::describe(job.label, job.program, std::nullopt, job.startsAtLogin).name;
@@ -272,7 +272,7 @@ std::vector<ScanItem> DiskScanner::leftoverLoginItems(FileCounter& counter) cons
     reader.configHome = HomeFolders(home).config();
     reader.sandbox = sandboxRoots;
     reader.systemctl = systemctl;
-    if (diskPlaces) reader.diskPlaces = diskPlaces();
+    reader.diskPlaces = diskPlaces();
     std::vector<ScanItem> items;
     std::vector<std::vector<URL>> groups;
     for (const LoginItem& leftover : reader.linuxLeftovers()) {

@@ -60,7 +60,7 @@ struct Fixture {
                                                    URL::fileURL(dir / "home/.local/share", true));
         scanner.desktopEntryFolders = [] { return std::vector<std::string>(); };
         DiskPlaces places;
-        places.removableRoots = {dir / "media"};
+        places.removableRoots.push_back(dir / "media");
         scanner.diskPlaces = [places] { return places; };
         return scanner;
     }
