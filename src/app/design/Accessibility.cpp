@@ -293,6 +293,15 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
     return nullptr;
 }
 
+// Asked about before it was marked or filled (naming a widget asks), a widget may hold the
+// toolkit's interface rather than its own: that one is dropped unless `own` says it is it,
+// and the next question makes the right one.
+template <class Own> void dropUnless(QWidget& widget, Own own) {
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&widget);
+    if (known && !own(known)) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+}
+
 } // namespace
 
 void install() {
@@ -303,30 +312,22 @@ void install() {
 void markToggle(QAbstractButton& button, QAccessible::Role role) {
     install();
     button.setProperty(kToggleRole, static_cast<int>(role));
-    // Asked about already (naming the button asks), it may have the toolkit's interface.
-    if (!QAccessible::isActive()) return;
-    QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&button);
-    if (known && !dynamic_cast<ToggleAccessible*>(known))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+    dropUnless(button, [](QAccessibleInterface* known) {
+        return dynamic_cast<ToggleAccessible*>(known) != nullptr;
+    });
 }
 
 void markRole(QWidget& widget, QAccessible::Role role) {
     install();
     widget.setProperty(kRole, static_cast<int>(role));
-    // As a button may be, a widget may have been asked about before it was marked.
-    if (!QAccessible::isActive()) return;
-    QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&widget);
-    if (known && known->role() != role)
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+    dropUnless(widget, [role](QAccessibleInterface* known) { return known->role() == role; });
 }
 
 void rowsChanged(QWidget& widget) {
     if (!QAccessible::isActive()) return;
-    // Asked about while it was still being built, the widget may have been given the
-    // toolkit's own interface; it is replaced by the one that knows its rows.
-    QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&widget);
-    if (known && !dynamic_cast<PaintedListAccessible*>(known))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+    dropUnless(widget, [](QAccessibleInterface* known) {
+        return dynamic_cast<PaintedListAccessible*>(known) != nullptr;
+    });
     QAccessibleEvent event(&widget, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&event);
 }

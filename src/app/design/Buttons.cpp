@@ -91,10 +91,6 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
 TextLinkButton::TextLinkButton(const QString& title, qreal size, QWidget* parent)
     : PaintedButton(title, parent), size_(size) {}
 
-TextLinkButton::~TextLinkButton() {
-    delete halo_;
-}
-
 QFont TextLinkButton::font(qreal size) {
     QFont font = Fonts::text(size, QFont::DemiBold);
     font.setUnderline(true);

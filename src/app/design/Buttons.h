@@ -71,7 +71,6 @@ class TextLinkButton : public PaintedButton {
 
 public:
     TextLinkButton(const QString& title, qreal size, QWidget* parent = nullptr);
-    ~TextLinkButton() override;
 
     static constexpr qreal kBusyOpacity = 0.5;
     static constexpr QMargins kRingOutset{6, 4, 6, 4};

@@ -171,6 +171,11 @@ Halo::Halo(QWidget* control, QMargins outset, qreal radius)
     // The control and its parents up to the one the halo lies on: moving any moves the ring.
     for (QWidget* step = control; step && step != parentWidget(); step = step->parentWidget())
         step->installEventFilter(this);
+    // It may lie on a widget that outlives the control.
+    connect(control, &QObject::destroyed, this, [this] {
+        hide();
+        deleteLater();
+    });
 }
 
 void Halo::setLit(bool lit) {

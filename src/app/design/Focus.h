@@ -79,7 +79,8 @@ void paintRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor
 // The ring of a control with no shape of its own to draw it in, such as a text link: a
 // widget laid over the control's place grown by `outset`, drawing only the ring, so the
 // ring stands clear of the control's text. It lies on the nearest ancestor with room for the
-// whole ring, short of a scrolled area's edge; it follows the control and takes no clicks.
+// whole ring, short of a scrolled area's edge; it follows the control, takes no clicks and
+// goes when the control goes.
 class Halo : public QWidget {
 public:
     Halo(QWidget* control, QMargins outset, qreal radius);

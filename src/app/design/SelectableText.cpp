@@ -28,10 +28,6 @@ SelectableText::SelectableText(const QFont& font, Token color, QWidget* parent)
     setSizePolicy(policy);
 }
 
-SelectableText::~SelectableText() {
-    delete halo_;
-}
-
 void SelectableText::focusRingChanged() {
     Focus::lightHalo(halo_, *this, showsFocusRing(), kRingOutset, 6);
     viewport()->update(); // the caret

@@ -18,7 +18,6 @@ class SelectableText : public Focus::Ringed<QTextEdit> {
 
 public:
     SelectableText(const QFont& font, Token color, QWidget* parent = nullptr);
-    ~SelectableText() override;
 
     static constexpr QMargins kRingOutset{6, 4, 6, 4};
 

@@ -30,10 +30,6 @@ SwitchButton::SwitchButton(const QString& title, QWidget* parent) : PaintedButto
     Accessibility::markToggle(*this, QAccessible::CheckBox);
 }
 
-SwitchButton::~SwitchButton() {
-    delete halo_;
-}
-
 void SwitchButton::setOn(bool on) {
     if (on_ == on) return;
     on_ = on;

@@ -23,7 +23,6 @@ class SwitchButton : public PaintedButton {
 
 public:
     explicit SwitchButton(const QString& title, QWidget* parent = nullptr);
-    ~SwitchButton() override;
 
     bool isOn() const { return on_; }
     void setOn(bool on);

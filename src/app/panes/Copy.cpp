@@ -87,6 +87,8 @@ std::string part(JunkKind kind, int64_t count) {
     }
 }
 
+} // namespace
+
 std::string joinParts(const std::vector<std::string>& parts) {
     std::string text;
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -95,8 +97,6 @@ std::string joinParts(const std::vector<std::string>& parts) {
     }
     return text;
 }
-
-} // namespace
 
 std::vector<TextFlow::Run> flowRuns(const std::vector<Run>& runs) {
     std::vector<TextFlow::Run> out;
@@ -117,16 +117,14 @@ std::string shelfParts(const ScanResult& result, const PickList& picks) {
     for (JunkKind kind : kinds) {
         const bool shelfOnly = kind == JunkKind::ai || kind == JunkKind::systemData;
         if (kind == JunkKind::leftovers) {
-            const auto [apps, loginItems] = leftoverCounts(picked(result, picks, kind, shelfOnly));
-            for (auto& leftovers : leftoverParts(apps, loginItems))
+            for (auto& leftovers : leftoverParts(picked(result, picks, kind, shelfOnly)))
                 parts.push_back(std::move(leftovers));
             continue;
         }
         const Held held = countPicked(result, picks, kind, shelfOnly);
         if (held.things >= 1) parts.push_back(part(kind, held.things));
         if (held.recordings >= 1)
-            parts.push_back(Format::count(held.recordings) + " old screen recording" +
-                            plural(held.recordings, "", "s"));
+            parts.push_back(PlainWords::counted(held.recordings, "old screen recording"));
     }
     if (picks.pickedBytes(result, JunkKind::trash) >= 1) parts.emplace_back("the Trash");
     return joinParts(parts);
@@ -161,22 +159,17 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
     return message;
 }
 
-std::vector<std::string> leftoverParts(int64_t apps, int64_t loginItems) {
-    std::vector<std::string> parts;
-    if (apps >= 1)
-        parts.push_back(Format::count(apps) + " removed app" + (apps == 1 ? "’s" : "s’") +
-                        " leftovers");
-    if (loginItems >= 1)
-        parts.push_back(Format::count(loginItems) + " leftover login item" +
-                        (loginItems == 1 ? "" : "s"));
-    return parts;
-}
-
-std::pair<int64_t, int64_t> leftoverCounts(const std::vector<const ScanItem*>& items) {
-    const auto loginItems = std::count_if(items.begin(), items.end(), [](const ScanItem* item) {
+std::vector<std::string> leftoverParts(const std::vector<const ScanItem*>& items) {
+    const int64_t loginItems = std::count_if(items.begin(), items.end(), [](const ScanItem* item) {
         return item->leftover() && item->leftover()->isLoginItem();
     });
-    return {static_cast<int64_t>(items.size()) - loginItems, loginItems};
+    const int64_t apps = static_cast<int64_t>(items.size()) - loginItems;
+    std::vector<std::string> parts;
+    if (apps >= 1)
+        parts.push_back(Format::count(apps) + " removed app" + plural(apps, "’s", "s’") +
+                        " leftovers");
+    if (loginItems >= 1) parts.push_back(PlainWords::counted(loginItems, "leftover login item"));
+    return parts;
 }
 
 std::vector<Run> doneHeadline(const CleanReport& report) {

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 // The words of a clean-up, before and after, that the window and the panes share.
@@ -33,11 +32,12 @@ std::string confirmMessage(const ScanResult* result, const PickList& picks, int 
 // the Trash"); empty when nothing of a named kind is picked.
 std::string shelfParts(const ScanResult& result, const PickList& picks);
 
-// How removed apps' leftovers are counted: the apps, and the login items among them as what
-// they are ("2 removed apps’ leftovers", "1 leftover login item"); none for a count of 0.
-std::vector<std::string> leftoverParts(int64_t apps, int64_t loginItems);
-// The same counts of the items given.
-std::pair<int64_t, int64_t> leftoverCounts(const std::vector<const ScanItem*>& items);
+// How removed apps' leftovers among `items` are counted: the apps, and the login items among
+// them as what they are ("2 removed apps’ leftovers", "1 leftover login item"); none for a
+// count of 0.
+std::vector<std::string> leftoverParts(const std::vector<const ScanItem*>& items);
+// The parts in one phrase: "a, b and c".
+std::string joinParts(const std::vector<std::string>& parts);
 
 // "Cleared <size>." — or, when nothing came back because everything was skipped or failed,
 // a headline that does not read like a success.

@@ -2,6 +2,7 @@
 
 #include "controller/AppModel.h"
 #include "controller/LoginItemsOrder.h"
+#include "design/AppIcon.h"
 #include "design/Buttons.h"
 #include "design/Caption.h"
 #include "design/Fonts.h"
@@ -74,12 +75,6 @@ QFont footnoteFont() {
 
 qreal lineHeight(const QFont& font) {
     return QFontMetricsF(font).height();
-}
-
-// An entry's Icon: an image file where it names a path, else an icon of the theme.
-QIcon namedIcon(const QString& icon) {
-    if (icon.startsWith('/')) return QFileInfo::exists(icon) ? QIcon(icon) : QIcon();
-    return QIcon::fromTheme(icon);
 }
 
 qreal rowHeight() {
@@ -395,12 +390,14 @@ void LoginItemsList::findIcons(const std::vector<LoginItem>& items) {
         if (key.isEmpty()) continue;
         auto found = icons_.find(key);
         if (found == icons_.end()) {
-            QIcon icon = item.icon ? namedIcon(toQString(*item.icon))
-                                   : QFileIconProvider().icon(QFileInfo(toQString(*bundle)));
             // Drawn now, at twice the row's size, so that painting never reads an image.
             constexpr int kPixels = static_cast<int>(2 * kIcon);
-            found = icons_.insert(key,
-                                  icon.isNull() ? QPixmap() : icon.pixmap(QSize(kPixels, kPixels)));
+            QPixmap drawn;
+            if (item.icon)
+                drawn = QPixmap::fromImage(AppIcon::image(*item.icon, kPixels));
+            else
+                drawn = QFileIconProvider().icon(QFileInfo(toQString(*bundle))).pixmap(kPixels);
+            found = icons_.insert(key, drawn);
         }
         if (!found->isNull()) rowIcons_.insert(toQString(item.id()), *found);
     }

@@ -44,8 +44,8 @@ QString countLine(size_t found, size_t picked) {
 }
 
 QString holdLine(int shelfDays) {
-    return QString::fromStdString(PlainWords::fill("Picked files wait on the Undo Shelf for %@.",
-                                                   {PlainWords::counted(shelfDays, "day")}));
+    return QString::fromStdString(
+        PlainWords::fill("Picked files wait on the Undo Shelf for %lld days.", {shelfDays}));
 }
 
 QString moveTitle(int64_t pickedBytes) {

@@ -13,12 +13,11 @@
 namespace kelvora::ShelfText {
 
 std::string explanation(int shelfDays) {
-    return PlainWords::fill(
-        "Anything that can’t rebuild itself, like old downloads, duplicates, "
-        "removed apps and the Trash, waits here for %@. Put it back "
-        "with one click. After %@ it’s removed for good and the space "
-        "frees up.",
-        {PlainWords::counted(shelfDays, "day"), PlainWords::counted(shelfDays, "day")});
+    return PlainWords::fill("Anything that can’t rebuild itself, like old downloads, duplicates, "
+                            "removed apps and the Trash, waits here for %lld days. Put it back "
+                            "with one click. After %lld days it’s removed for good and the space "
+                            "frees up.",
+                            {shelfDays, shelfDays});
 }
 
 std::optional<std::string> freeTitle(int64_t shelfBytes) {
@@ -32,8 +31,8 @@ std::string emptyTitle() {
 
 std::string emptyDetail(int shelfDays) {
     return PlainWords::fill("Old downloads, duplicates, removed apps and the Trash wait here for "
-                            "%@ after you clean up.",
-                            {PlainWords::counted(shelfDays, "day")});
+                            "%lld days after you clean up.",
+                            {shelfDays});
 }
 
 std::string sweepDate(Date date, const QLocale& locale) {
@@ -74,8 +73,7 @@ DaysLeftCount squares(const DaysLeftCount& bar, int maxSquares) {
 }
 
 std::string daysLeftLabel(const DaysLeftCount& bar) {
-    return std::to_string(bar.days) + " of " + std::to_string(bar.total) + " " +
-           PlainWords::plural("day", bar.total) + " left";
+    return PlainWords::fill("%lld of %lld days left", {bar.days, bar.total});
 }
 
 std::vector<UndoShelf::Entry> sortedEntries(const UndoShelf::Sweep& sweep) {

@@ -1,16 +1,14 @@
 #include "panes/UninstallSheet.h"
 
 #include "controller/AppModel.h"
+#include "design/AppIcon.h"
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
-#include "platform/FileSystem.h"
-#include "platform/Text.h"
 
 #include <QFontMetricsF>
-#include <QIcon>
 #include <QPainter>
 
 #include <cmath>
@@ -84,25 +82,6 @@ int footTop(const UninstallSheetLayout& layout) {
 
 // The icon's 48 points at up to three device pixels each.
 constexpr int kIconPixels = 144;
-// Far above any icon's file; a larger one is not read.
-constexpr int64_t kIconFileLimit = 16 * 1024 * 1024;
-
-// The app's own icon, as its menu entry names it: a name in the icon theme, or a file.
-QImage appIcon(const std::string& icon) {
-    QIcon found;
-    if (startsWith(icon, "/")) {
-        const auto file = realPath(icon);
-        const auto info = file ? fileInfo(*file) : std::nullopt;
-        if (!info || !info->isRegularFile() || info->logicalSize > kIconFileLimit) return {};
-        found = QIcon(QString::fromStdString(*file));
-    } else if (!icon.empty()) {
-        // A desktop that names no theme still has hicolor, where every app installs its icon.
-        if (QIcon::themeName().isEmpty()) QIcon::setThemeName("hicolor");
-        found = QIcon::fromTheme(QString::fromStdString(icon));
-    }
-    if (found.isNull()) return {};
-    return found.pixmap(QSize(kIconPixels, kIconPixels)).toImage();
-}
 
 // Everything of the sheet above its buttons, painted by the sheet.
 class UninstallBody : public QWidget {
@@ -166,7 +145,7 @@ void UninstallSheet::refresh() {
         item_.kind == JunkKind::apps && item_.app() ? item_.app()->icon : std::string();
     if (iconName != iconName_) {
         iconName_ = iconName;
-        icon_ = appIcon(iconName);
+        icon_ = AppIcon::image(iconName, kIconPixels);
     }
     UninstallSheetLayout next = UninstallSheetLayout::make(UninstallInput::from(model_, item_));
     bool resized = next.size != layout_.size || footTop(next) != footTop(layout_);

@@ -11,8 +11,8 @@ FooterContent FooterContent::of(const PickTotals& totals, int shelfDays, bool cl
                              {Format::count(totals.all.picked),
                               PlainWords::counted(totals.all.removable, "item"), size}),
             PlainWords::fill("Caches, logs, temp, developer and AI caches are deleted now; they "
-                             "rebuild. Everything else waits %@ on the Undo Shelf.",
-                             {PlainWords::counted(shelfDays, "day")}),
+                             "rebuild. Everything else waits %lld days on the Undo Shelf.",
+                             {shelfDays}),
             "Clean up " + size, totals.all.picked > 0, cleaning};
 }
 

@@ -44,10 +44,13 @@ PickFooterLayout PickFooterLayout::of(const FooterContent& content, qreal width)
         QString::fromStdString(content.shelfNote).replace("Undo Shelf", QString("Undo\u00A0Shelf"));
     placed.note.lines = TextFlow(note, noteFont(), textWidth);
     placed.note.color = Token::faint;
-    const qreal count = QFontMetricsF(countFont()).height();
-    const qreal top = (PickFooter::kHeight - count - kLineGap - placed.note.lines.height()) / 2;
-    placed.countLine = QRectF(kInset, top, textWidth, count);
-    placed.note.at = QPointF(kInset, top + count + kLineGap);
+    const QFontMetricsF count(countFont());
+    placed.count =
+        count.elidedText(QString::fromStdString(content.countLine), Qt::ElideRight, textWidth);
+    const qreal top =
+        (PickFooter::kHeight - count.height() - kLineGap - placed.note.lines.height()) / 2;
+    placed.countLine = QRectF(kInset, top, textWidth, count.height());
+    placed.note.at = QPointF(kInset, top + count.height() + kLineGap);
     return placed;
 }
 
@@ -107,9 +110,7 @@ void PickFooter::paintEvent(QPaintEvent*) {
     painter.setFont(countFont());
     painter.setPen(Theme::ink());
     painter.drawText(placed_.countLine, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QFontMetricsF(countFont())
-                         .elidedText(QString::fromStdString(content_.countLine), Qt::ElideRight,
-                                     placed_.countLine.width()));
+                     placed_.count);
     placed_.note.paint(painter);
 }
 

@@ -17,10 +17,11 @@ class SignalButton;
 // Where the parts of a pick footer `width` wide go: the button at the right, and left of it
 // the count line over the shelf note, the pair centred on the footer's height. The note
 // wraps onto a second line where one is too short for it (in the smallest window), so it
-// is never cut; the count line is one line.
+// is never cut; the count line is one line, cut short at its end where it is too long.
 struct PickFooterLayout {
     QRectF button;
     QRectF countLine;
+    QString count; // the count line as it fits
     PlacedText note;
 
     static PickFooterLayout of(const FooterContent& content, qreal width);

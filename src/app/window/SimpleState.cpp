@@ -111,11 +111,7 @@ std::optional<OptInLine> optInSummary(const ScanResult& result, const PickList& 
         const auto count = static_cast<int64_t>(found.size());
         std::string counted = Format::count(count) + " " + pick(count == 1, row.one, row.many);
         // Login items left by removed apps are counted as login items, not as apps.
-        if (row.kind == JunkKind::leftovers) {
-            const auto [apps, loginItems] = Copy::leftoverCounts(found);
-            const auto words = Copy::leftoverParts(apps, loginItems);
-            counted = words.front() + (words.size() > 1 ? " and " + words.back() : "");
-        }
+        if (row.kind == JunkKind::leftovers) counted = Copy::joinParts(Copy::leftoverParts(found));
         parts.push_back(counted + " (" + Format::size(result.reclaimable(row.kind)) + ")");
         listed.push_back(row.kind);
     }

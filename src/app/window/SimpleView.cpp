@@ -180,13 +180,7 @@ void SimpleView::apply(SimpleState state) {
     spinner_->setWanted(state_.spinning);
     arrange();
     // The button that started the clean-up is gone; the keyboard goes on to what follows it.
-    if (cleanedUp)
-        for (QWidget* control : {static_cast<QWidget*>(freeNow_), static_cast<QWidget*>(openShelf_),
-                                 static_cast<QWidget*>(shareReceipt_)})
-            if (control->isVisible()) {
-                Focus::give(*control);
-                break;
-            }
+    if (QWidget* next = cleanedUp ? Focus::entryOf(*this) : nullptr) Focus::give(*next);
 }
 
 void SimpleView::arrange() {

@@ -2,6 +2,7 @@
 #include "app/panes/LoginItemFixture.h"
 #include "app/support/EventLoop.h"
 #include "app/support/IsolatedHome.h"
+#include "support/ChildProcess.h"
 
 #include "controller/AppModel.h"
 #include "controller/LoginItemsOrder.h"
@@ -17,6 +18,9 @@
 #include "panes/StateBadge.h"
 
 #include <QPushButton>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -409,6 +413,33 @@ TEST_F(LoginPaneTest, PicturesShowSectionsBadgesAndTheSelectedItemInBothAppearan
                   200)
             << "the name and facts are written";
     }
+}
+
+// An entry may name any file as its icon: one that is not a plain file (a pipe, which no
+// one writes to) is never opened, and the row shows the gear. In a child, so that a read
+// that never returns fails the test instead of hanging it.
+TEST_F(LoginPaneTest, AnIconNamingAPipeIsNeverOpened) {
+    KELVORA_REQUIRE_GUI();
+    LoginItem piped = item(Source::globalAgent, "Piped");
+    piped.mechanism = LoginItem::Mechanism::autostart;
+    piped.icon = env.dir() / "piped.png";
+    ASSERT_EQ(mkfifo(piped.icon->c_str(), 0644), 0);
+    model.showLoginItems({piped});
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(20);
+        LoginItemsView pane(model);
+        QImage image = Render::widget(pane, QSize(1000, 600));
+        const auto* row = pane.list()->layout().rowOf("globalAgent:com.example.Piped");
+        if (!row) _exit(2);
+        const QPoint list = pane.list()->mapTo(&pane, QPoint(0, 0));
+        const QRectF icon = row->rect.translated(list);
+        _exit(countNear(image, QRectF(icon.left() + 14, icon.center().y() - 14, 28, 28),
+                        Theme::muted(), 40) > 10
+                  ? 0
+                  : 3);
+    }
+    EXPECT_EQ(waitForChild(child, "the login items pane with an icon naming a pipe"), 0);
 }
 
 TEST_F(LoginPaneTest, BeforeTheFirstReadOnlyTheLoadingLineShows) {
