@@ -85,14 +85,9 @@ std::optional<MountPlace> mountPlaceAt(const std::string& path) {
 std::vector<std::string> mountPointsBelow(const std::string& folder, const std::string& mountInfo) {
     const std::string prefix = folder == "/" ? "/" : folder + "/";
     std::vector<std::string> found;
-    std::istringstream lines(mountInfo);
-    for (std::string line; std::getline(lines, line);) {
-        // Mount id, parent id, device, root, then the mount point.
-        const auto fields = splitNonEmpty(line, ' ');
-        if (fields.size() < 5) continue;
-        std::string point = unescaped(fields[4]);
-        if (point.size() > prefix.size() && startsWith(point, prefix)) found.push_back(point);
-    }
+    for (const MountEntry& mount : mountEntries(mountInfo))
+        if (mount.point.size() > prefix.size() && startsWith(mount.point, prefix))
+            found.push_back(mount.point);
     return found;
 }
 
@@ -121,12 +116,14 @@ std::vector<MountEntry> mountEntries(const std::string& mountInfo) {
     std::vector<MountEntry> entries;
     std::istringstream lines(mountInfo);
     for (std::string line; std::getline(lines, line);) {
+        // Mount id, parent id, device, root, the mount point, then optional fields ending
+        // with a lone "-" and the file system's type. A line without a type still counts as
+        // a mount, so that no mount point is ever missed.
         const auto fields = splitNonEmpty(line, ' ');
-        // Optional fields end with a lone "-", then the file system's type.
-        auto separator = std::find(fields.begin(), fields.end(), "-");
-        if (fields.size() < 5 || separator == fields.end() || separator + 1 == fields.end())
-            continue;
-        entries.push_back({unescaped(fields[4]), *(separator + 1)});
+        if (fields.size() < 5) continue;
+        auto separator = std::find(fields.begin() + 5, fields.end(), "-");
+        const bool typed = separator != fields.end() && separator + 1 != fields.end();
+        entries.push_back({unescaped(fields[4]), typed ? *(separator + 1) : std::string()});
     }
     return entries;
 }
