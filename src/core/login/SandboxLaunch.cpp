@@ -94,8 +94,9 @@ std::optional<SandboxLaunch> SandboxLaunches::of(const DesktopEntry& entry,
 
 const SandboxLaunches::Flatpaks& SandboxLaunches::flatpaks() const {
     if (!flatpaks_) {
-        flatpaks_ = Flatpaks{SandboxApps::flatpakInstallations(roots_, places_),
-                             SandboxApps::everyFlatpakApp(roots_, places_)};
+        const auto known = SandboxApps::knownFlatpakInstallations(roots_, places_);
+        flatpaks_ =
+            Flatpaks{SandboxApps::readableFolders(known), SandboxApps::everyFlatpakApp(known)};
     }
     return *flatpaks_;
 }

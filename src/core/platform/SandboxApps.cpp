@@ -125,8 +125,12 @@ std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& r
 }
 
 std::vector<URL> flatpakInstallations(const SandboxRoots& roots, const DiskPlaces& places) {
+    return readableFolders(knownFlatpakInstallations(roots, places));
+}
+
+std::vector<URL> readableFolders(const std::vector<FlatpakInstallation>& known) {
     std::vector<URL> folders;
-    for (const auto& installation : knownFlatpakInstallations(roots, places))
+    for (const auto& installation : known)
         if (installation.readable) folders.push_back(installation.folder);
     return folders;
 }
@@ -144,7 +148,11 @@ std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations) {
 
 std::optional<std::vector<SandboxApp>> everyFlatpakApp(const SandboxRoots& roots,
                                                        const DiskPlaces& places) {
-    const auto known = knownFlatpakInstallations(roots, places);
+    return everyFlatpakApp(knownFlatpakInstallations(roots, places));
+}
+
+std::optional<std::vector<SandboxApp>>
+everyFlatpakApp(const std::vector<FlatpakInstallation>& known) {
     if (known.empty()) return std::nullopt;
     std::vector<SandboxApp> apps;
     for (const auto& installation : known) {

@@ -54,6 +54,7 @@ std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& r
                                                            const DiskPlaces& places);
 // The folders of the installations that could be read.
 std::vector<URL> flatpakInstallations(const SandboxRoots& roots, const DiskPlaces& places);
+std::vector<URL> readableFolders(const std::vector<FlatpakInstallation>& known);
 // Every application of the installations that could be read, in their order.
 std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots,
                                     const DiskPlaces& places = DiskPlaces::live());
@@ -62,6 +63,8 @@ std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations);
 // of them could not be read, so that nothing says which of its apps are gone.
 std::optional<std::vector<SandboxApp>> everyFlatpakApp(const SandboxRoots& roots,
                                                        const DiskPlaces& places);
+std::optional<std::vector<SandboxApp>>
+everyFlatpakApp(const std::vector<FlatpakInstallation>& known);
 // The folders of the desktop entries an installation exports for its applications, and of
 // those snapd writes for the snaps ("<snap>_<app>.desktop").
 URL flatpakEntries(const URL& installation);
