@@ -19,9 +19,6 @@ namespace kelvora {
 
 namespace {
 
-// As many links as the kernel follows in one path.
-constexpr int kMaxLinks = 40;
-
 // One desktop entry, as far as an AppImage's removal needs it.
 struct EntryFacts {
     URL file;
@@ -65,7 +62,7 @@ constexpr std::array<const char*, 4> kIconExtensions = {".png", ".svg", ".svgz",
 std::string leadsTo(const std::string& path, int links = 0) {
     if (auto real = realPath(path)) return *real;
     const std::string parent = parentPath(path);
-    if (parent == path || links > kMaxLinks) return path;
+    if (parent == path || links > kMaxLinksFollowed) return path;
     if (const std::string target = pathThroughLinks(path); target != path)
         return leadsTo(target, links + 1);
     return joinPath(leadsTo(parent, links), lastComponent(path));
