@@ -1,10 +1,12 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 
 #include "platform/AppImages.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FilePresence.h"
 #include "platform/FileSystem.h"
 #include "platform/HomeFolders.h"
+#include "platform/Log.h"
 #include "platform/PackageName.h"
 #include "platform/SandboxApps.h"
 #include "platform/Text.h"
@@ -44,7 +46,8 @@ struct Surroundings {
     // The user's hicolor theme and pixmaps folder: what the desktop integration of an
     // AppImage writes its icons to, and the only places they are taken from.
     std::array<URL, 2> iconFolders;
-    // Those of them that are folders and no links, with the links above them followed.
+    // Those of them that are folders reached through no link from the home, links above the
+    // home followed.
     std::vector<std::string> realIconFolders;
     // Every folder of application entries, the system's and Flatpak's exports included.
     std::function<std::vector<std::string>()> entryFolders;
@@ -198,13 +201,25 @@ void appendOnce(std::vector<URL>& list, const URL& url) {
     if (std::find(list.begin(), list.end(), url) == list.end()) list.push_back(url);
 }
 
+// The path an entry must run for it to belong to the AppImage at `file` alone, when the file
+// has other names (hard links): what runs another name belongs to that name, which stays.
+// Empty when the file has one name, so any path to it will do.
+std::string onlyName(const URL& file) {
+    auto real = realPath(file.path());
+    auto info = real ? fileInfo(*real) : std::nullopt;
+    if (info && info->linkCount == 1) return {};
+    return real.value_or(standardizedPath(file.path()));
+}
+
 // What goes with the AppImage at `file`: what its desktop integration made for it, known by
 // the file's identity where it exists, by where its path leads where it is gone.
 DiskScanner::AppImageApp gather(const URL& file, const Surroundings& around) {
     const auto identity = identityOf(file.path());
     const std::string goneAt = identity ? std::string() : leadsTo(standardizedPath(file.path()));
+    const std::string name = identity ? onlyName(file) : std::string();
     auto runsIt = [&](const std::optional<FileIdentity>& runs, const std::string& path) {
-        return identity ? runs == identity : !runs && path == goneAt;
+        if (!identity) return !runs && path == goneAt;
+        return runs == identity && (name.empty() || path == name);
     };
     DiskScanner::AppImageApp app;
     app.file = file;
@@ -280,7 +295,13 @@ Surroundings surroundingsOf(const DiskScanner& scanner) {
     for (const URL& folder : around.iconFolders) {
         auto info = fileInfo(folder);
         auto real = realPath(folder.path());
-        if (info && info->isDirectory() && real) around.realIconFolders.push_back(*real);
+        if (!info || !info->isDirectory() || !real) continue;
+        if (reachedThroughLink(scanner.home, folder)) {
+            logOnce("No icon is removed from " + folder.path() +
+                    ": a link leads to it, so what it holds may be the user's own files.");
+            continue;
+        }
+        around.realIconFolders.push_back(*real);
     }
     around.entryFolders = [&scanner] { return entryFoldersOf(scanner); };
     return around;

@@ -1,4 +1,5 @@
 #include "engine/DiskScanner.h"
+#include "engine/PathRules.h"
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -16,14 +17,22 @@ bool isNameCharacter(unsigned char c) {
     return std::isalnum(c) || c == '_' || c == '-';
 }
 
-// A Flatpak application's id: three or more pieces of letters, digits, "_" and "-".
+// A Flatpak application's id, as Flatpak accepts one: a D-Bus name of three or more pieces of
+// letters, digits, "_" and "-", none beginning with a digit, "-" in the last piece only.
 bool isFlatpakID(const std::string& id) {
-    const auto pieces = splitNonEmpty(id, '.');
-    if (pieces.size() < 3 || id.front() == '.' || id.back() == '.' ||
+    constexpr size_t kMaxLength = 255;
+    if (id.empty() || id.size() > kMaxLength || id.front() == '.' || id.back() == '.' ||
         id.find("..") != std::string::npos)
         return false;
-    return std::all_of(id.begin(), id.end(),
-                       [](unsigned char c) { return c == '.' || isNameCharacter(c); });
+    const auto pieces = splitNonEmpty(id, '.');
+    if (pieces.size() < 3) return false;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const std::string& piece = pieces[i];
+        if (std::isdigit(static_cast<unsigned char>(piece.front()))) return false;
+        if (i + 1 < pieces.size() && piece.find('-') != std::string::npos) return false;
+        if (!std::all_of(piece.begin(), piece.end(), isNameCharacter)) return false;
+    }
+    return true;
 }
 
 // A snap's name, "<name>" or "<name>_<instance>": lower-case letters, digits and "-".
@@ -37,6 +46,13 @@ bool isSnapName(const std::string& name) {
 
 URL dataFolderOf(const URL& home, Kind kind) {
     return kind == Kind::flatpak ? home.appending(".var/app", true) : home.appending("snap", true);
+}
+
+// An app's data is a folder the home holds itself: one a link leads to, or that lies behind
+// one, may be anything of the user's and is never offered.
+bool isOwnDataFolder(const URL& home, const URL& folder) {
+    auto info = fileInfo(folder);
+    return info && info->isDirectory() && !reachedThroughLink(home, folder);
 }
 
 ScanItem sandboxItem(const SandboxApp& gone, const DiskScanner::Measured& measured,
@@ -94,7 +110,9 @@ std::vector<ScanItem> DiskScanner::sandboxLeftovers(const std::vector<RunningApp
     for (Kind kind : {Kind::flatpak, Kind::snap}) {
         const auto installed = sandboxInstalled(kind);
         if (!installed) continue;
-        for (const auto& entry : listFolder(dataFolderOf(home, kind)).entries) {
+        const URL data = dataFolderOf(home, kind);
+        if (!isOwnDataFolder(home, data)) continue;
+        for (const auto& entry : listFolder(data).entries) {
             const std::string& id = entry.name;
             if (!entry.isDirectory() || installed->count(id)) continue;
             if (!(kind == Kind::flatpak ? isFlatpakID(id) : isSnapName(id))) continue;
@@ -135,7 +153,7 @@ std::optional<ScanItem> DiskScanner::sandboxLeftover(const SandboxApp& app) cons
         return std::nullopt;
     const URL data = dataFolderOf(home, app.kind).appending(app.id, true);
     auto info = fileInfo(data);
-    if (!info || !info->isDirectory()) return std::nullopt;
+    if (!info || !isOwnDataFolder(home, data)) return std::nullopt;
     FileCounter counter;
     const auto measured = measure({{data}}, counter).front();
     return noted(sandboxItem({app.kind, app.id, data}, measured, info->modified));

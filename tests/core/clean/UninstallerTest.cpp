@@ -7,6 +7,7 @@
 
 #include "CleanFixtures.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -396,6 +397,77 @@ TEST_F(UninstallerTest, AnAppImageTakesOnlyTheIconNoOtherEntryNames) {
         ASSERT_TRUE(item);
         EXPECT_EQ(pathsOf(item->targets), expected);
         if (!c.otherEntry.empty()) removeItem(c.otherEntry);
+    }
+}
+
+// An icon folder that a link leads to, or that lies behind one below the home, may hold the
+// user's own pictures: nothing is taken from it, by name or by path.
+TEST_F(UninstallerTest, AnIconFolderReachedThroughALinkGivesUpNothing) {
+    const std::string file = writeAppImage(home() + "/Applications/Sketch-1.0.AppImage");
+    const std::string entry = data() + "/applications/sketch.desktop";
+    struct Case {
+        const char* what;
+        std::string link;    // made a link to a folder of the Pictures folder
+        std::string picture; // where the picture lies in the linked folder
+        std::string icon;    // the Icon= of the AppImage's entry
+    } cases[] = {
+        {"pixmaps, named by its path", data() + "/pixmaps", "logo.png",
+         data() + "/pixmaps/logo.png"},
+        {"icons, named by its path", data() + "/icons", "hicolor/128x128/apps/logo.png",
+         data() + "/icons/hicolor/128x128/apps/logo.png"},
+        {"icons, named by its name", data() + "/icons", "hicolor/128x128/apps/logo.png", "logo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string pictures = home() + "/Pictures/" + lastComponent(c.link);
+        writeAt(pictures + "/" + c.picture);
+        writeDesktopEntry(entry, "Sketch", file, c.icon);
+        ASSERT_EQ(symlink(pictures.c_str(), c.link.c_str()), 0);
+        auto item = scanner.uninstallItem(URL::fileURL(file));
+        ASSERT_TRUE(item);
+        EXPECT_EQ(pathsOf(item->targets), (std::vector<std::string>{file, entry}));
+        ASSERT_EQ(unlink(c.link.c_str()), 0);
+        removeItem(home() + "/Pictures");
+    }
+}
+
+// A file under two names (hard links) is two AppImages to the user: what runs one name, by
+// its path or through a link to it, belongs to that name, and stays while that name does.
+// An entry whose program cannot be found goes with neither.
+TEST_F(UninstallerTest, AnAppImageUnderTwoNamesTakesOnlyWhatRunsTheNameRemoved) {
+    const std::string bin = home() + "/.local/bin";
+    const std::string icons = data() + "/icons/hicolor/128x128/apps/";
+    struct Name {
+        std::string file, entry, link, icon;
+    } names[] = {
+        {home() + "/Applications/Foo-1.0.AppImage", data() + "/applications/foo-1.0.desktop",
+         bin + "/foo-1.0", icons + "foo-1.0.png"},
+        {home() + "/Applications/Foo.AppImage", data() + "/applications/foo.desktop", bin + "/foo",
+         icons + "foo.png"},
+    };
+    writeAppImage(names[0].file);
+    ASSERT_EQ(link(names[0].file.c_str(), names[1].file.c_str()), 0);
+    createDirectories(bin);
+    for (const Name& name : names) {
+        writeDesktopEntry(name.entry, "Foo", name.file + " %U", writeAt(name.icon));
+        ASSERT_EQ(symlink(name.file.c_str(), name.link.c_str()), 0);
+    }
+    const std::string cli =
+        writeDesktopEntry(data() + "/applications/foo-cli.desktop", "Foo CLI", names[1].link);
+    writeDesktopEntry(data() + "/applications/foo-bare.desktop", "Foo", "Foo-1.0.AppImage");
+    const std::vector<std::string> expected[] = {
+        {names[0].file, names[0].entry, names[0].link, names[0].icon},
+        {names[1].file, cli, names[1].entry, names[1].link, names[1].icon},
+    };
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(names[i].file);
+        auto item = scanner.uninstallItem(URL::fileURL(names[i].file));
+        ASSERT_TRUE(item);
+        std::vector<std::string> targets = pathsOf(item->targets);
+        std::sort(targets.begin() + 1, targets.end());
+        std::vector<std::string> sorted = expected[i];
+        std::sort(sorted.begin() + 1, sorted.end());
+        EXPECT_EQ(targets, sorted);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/Plist.h"
+#include "support/DesktopFiles.h"
 #include "support/FixtureScanner.h"
 #include "support/TempDir.h"
 
@@ -389,5 +390,43 @@ TEST(ScanLeftovers, NoFlatpakDataIsALeftoverWhileAnInstallationCannotBeRead) {
         c.install(f, scanner);
         FileCounter counter;
         EXPECT_EQ(ids(scanner.scanLeftovers({}, counter)), c.offered);
+    }
+}
+
+// ~/.var/app/<id> is an app's data only when it is the home's own folder, reached through no
+// link, and named as Flatpak names an app; anything else may be the user's own.
+TEST(ScanLeftovers, FlatpakDataIsAFolderOfTheHomeNamedByAnAppId) {
+    struct Case {
+        const char* what;
+        std::string id;
+        std::string linked; // below the home, moved elsewhere and a link left in its place
+        bool offered;
+    } cases[] = {
+        {"an app's id", "org.kde.krita", "", true},
+        {"a name of two parts", "my.notes", "", false},
+        {"a part beginning with a digit", "org.example.2048", "", false},
+        {"a dash before the last part", "org.my-notes.Notes", "", false},
+        {"the app's folder a link", "org.kde.krita", ".var/app/org.kde.krita", false},
+        {"~/.var/app a link", "org.kde.krita", ".var/app", false},
+        {"~/.var a link", "org.kde.krita", ".var", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        f.dir.mkdir("system/var/lib/flatpak/app");
+        f.age(f.dir.write("home/.var/app/" + c.id + "/save", "s"), 30);
+        f.age(f.dir / ("home/.var/app/" + c.id), 30);
+        if (!c.linked.empty()) {
+            const std::string link = f.dir / ("home/" + c.linked);
+            const std::string moved = f.dir / "elsewhere";
+            ASSERT_EQ(rename(link.c_str(), moved.c_str()), 0);
+            ASSERT_EQ(symlink(moved.c_str(), link.c_str()), 0);
+            const Date old = addSeconds(f.now, -30 * kDay);
+            kelvora::testing::setTimes(link, old, old); // the link rested as long as its data
+        }
+        EXPECT_EQ(ids(f.scan()),
+                  c.offered ? std::vector<std::string>{c.id} : std::vector<std::string>{});
+        const InstalledApp removed{c.id, c.id, f.dir / ("system/var/lib/flatpak/app/" + c.id)};
+        EXPECT_EQ(f.scanner().leftovers(removed).has_value(), c.offered);
     }
 }
