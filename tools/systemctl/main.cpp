@@ -6,6 +6,7 @@
 // manager is never reached, as on a computer that systemd did not start.
 #include "Jobs.h"
 #include "login/LoginPrograms.h"
+#include "login/UnitSettings.h"
 #include "platform/AppPaths.h"
 #include "platform/DesktopEntry.h"
 #include "platform/FileLock.h"
@@ -194,12 +195,12 @@ int start(Json& state, const std::string& unit) {
         record = Json{{"active", true}};
         return 0;
     }
-    auto service = group(*file, "[Service]");
+    BoundedRead text = readFileAtMost(*file, DesktopEntry::kMaxBytes);
+    const auto commands = UnitSettings::execStart({text.bytes}, [](const std::string& word) {
+        return replacingAll(word, "%h", AppPaths::home());
+    });
     std::vector<std::string> words =
-        service ? service->execWords("ExecStart") : std::vector<std::string>();
-    if (!words.empty()) words.front().erase(0, words.front().find_first_not_of("-@:+!"));
-    for (auto& word : words)
-        word = replacingAll(word, "%h", AppPaths::home());
+        commands && !commands->empty() ? commands->front() : std::vector<std::string>();
     std::string program =
         words.empty()
             ? ""

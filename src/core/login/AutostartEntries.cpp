@@ -51,10 +51,8 @@ std::string spokenList(const std::vector<std::string>& names) {
 
 } // namespace
 
-// As the session reads them: of a key written twice, the last line counts.
 bool AutostartEntries::isSwitchedOff(const DesktopEntry& entry) {
-    return entry.lastValue("Hidden") == "true" ||
-           entry.lastValue("X-GNOME-Autostart-enabled") == "false";
+    return entry.value("Hidden") == "true" || entry.value("X-GNOME-Autostart-enabled") == "false";
 }
 
 std::optional<std::string> AutostartEntries::desktopNote(const DesktopEntry& entry,
@@ -96,15 +94,19 @@ std::vector<LoginItem> AutostartEntries::items() const {
             copy ? copy->entry.value_or(none) : own.entry.value_or(none);
         const Found& described = copy && copy->entry && copy->entry->value("Exec") ? *copy : own;
         const DesktopEntry& entry = described.entry ? *described.entry : none;
-        const std::vector<std::string> command = commandThroughEnv(entry.execWords());
+        // An Exec whose quoting cannot be read says nothing of what the entry runs.
+        const auto words = entry.execWords();
+        const std::vector<std::string> command =
+            words ? commandThroughEnv(*words) : std::vector<std::string>();
         const auto word =
             command.empty() || command.front().empty() ? std::nullopt : std::optional(command[0]);
         if (word) item.program = resolvedProgram(*word, programs);
         // An entry that names no program runs nothing, as a copy that only hides one. One
         // that cannot be read is a link, judged by where it leads.
-        item.isPlaceholder = described.entry && !word;
+        const bool runsNothing = words && !word;
+        item.isPlaceholder = described.entry && runsNothing;
         item.programMissing =
-            described.entry ? !word || startsNothing(word, entry, programs)
+            described.entry ? runsNothing || startsNothing(word, entry, programs)
                             : presenceOf(described.file.path(), programs.disks) == Presence::gone;
         std::optional<std::string> ownName = entry.localized("Name", locale);
         std::optional<std::string> ownPurpose = entry.localized("Comment", locale);

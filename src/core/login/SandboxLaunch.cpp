@@ -10,12 +10,54 @@ namespace kelvora {
 
 namespace {
 
-// Options of `flatpak run` that may take their value as the next word.
-bool takesValue(const std::string& option) {
-    static constexpr std::array<std::string_view, 8> options = {
-        "--command",         "--branch", "--arch",   "--runtime",
-        "--runtime-version", "--cwd",    "--commit", "--runtime-commit"};
-    return std::find(options.begin(), options.end(), option) != options.end();
+// The long options `flatpak run` reads, its own and the sandbox's, each between blanks, by
+// whether they take a value.
+constexpr std::string_view kFlatpakRunFlags =
+    " user system verbose ostree-verbose devel log-session-bus log-system-bus log-a11y-bus "
+    "no-a11y-bus a11y-bus no-session-bus session-bus sandbox die-with-parent clear-env "
+    "no-documents-portal file-forwarding parent-expose-pids parent-share-pids no-desktop ";
+constexpr std::string_view kFlatpakRunValued =
+    " installation arch command cwd branch runtime runtime-version commit runtime-commit "
+    "parent-pid instance-id-fd app-path app-fd usr-path usr-fd bind-fd ro-bind-fd share unshare "
+    "socket nosocket socket-if device nodevice device-if allow disallow filesystem nofilesystem "
+    "env env-fd unset-env own-name talk-name no-talk-name system-own-name system-talk-name "
+    "system-no-talk-name a11y-own-name add-policy remove-policy usb nousb usb-list "
+    "usb-list-file persist ";
+// Its short options, none of which takes a value: -u (--user), -v, -d (--devel), -p.
+constexpr std::string_view kFlatpakRunShortFlags = "uvdp";
+
+bool isOneOf(std::string_view name, std::string_view names) {
+    return names.find(" " + std::string(name) + " ") != std::string_view::npos;
+}
+
+// Where the app's word stands among the words of `flatpak run` from `at`: after its options,
+// each value the rest of its option's word after "=" or else the next word, and an optional
+// "--". None where an option is one flatpak does not take, lacks its value or is a flag
+// given one: what flatpak makes of such words is not for Kelvora to guess.
+std::optional<size_t> flatpakRunAppWord(const std::vector<std::string>& words, size_t at) {
+    bool ended = false; // by "--"
+    for (; at < words.size(); ++at) {
+        const std::string& word = words[at];
+        if (word.empty() || word[0] != '-') return at;
+        if (ended) return std::nullopt;
+        if (word == "--") {
+            ended = true;
+        } else if (startsWith(word, "--")) {
+            const size_t equals = word.find('=');
+            const std::string_view name = std::string_view(word).substr(2, equals - 2);
+            if (isOneOf(name, kFlatpakRunFlags)) {
+                if (equals != std::string::npos) return std::nullopt;
+            } else if (!isOneOf(name, kFlatpakRunValued)) {
+                return std::nullopt;
+            } else if (equals == std::string::npos && ++at == words.size()) {
+                return std::nullopt;
+            }
+        } else if (word.size() < 2 ||
+                   word.find_first_not_of(kFlatpakRunShortFlags, 1) != std::string::npos) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 // Flatpak's ids have at least three parts ("org.telegram.desktop").
@@ -54,27 +96,19 @@ bool readable(const URL& folder) {
 
 std::optional<std::string> SandboxLaunch::flatpakID(const DesktopEntry& entry) {
     if (auto id = nonEmpty(entry.value("X-Flatpak"))) return trimmed(*id);
-    std::vector<std::string> words = commandThroughEnv(entry.execWords());
+    const std::vector<std::string> words =
+        commandThroughEnv(entry.execWords().value_or(std::vector<std::string>()));
     if (words.size() < 3 || lastComponent(words[0]) != "flatpak" || words[1] != "run")
         return std::nullopt;
-    for (size_t i = 2; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word == "--")
-            return i + 1 < words.size() && looksLikeFlatpakID(words[i + 1])
-                       ? std::optional(words[i + 1])
-                       : std::nullopt;
-        if (startsWith(word, "-")) {
-            if (takesValue(word)) ++i;
-            continue;
-        }
-        return looksLikeFlatpakID(word) ? std::optional(word) : std::nullopt;
-    }
-    return std::nullopt;
+    const auto app = flatpakRunAppWord(words, 2);
+    if (!app || !looksLikeFlatpakID(words[*app])) return std::nullopt;
+    return words[*app];
 }
 
 std::optional<std::string> SandboxLaunch::snapCommand(const DesktopEntry& entry) {
     if (auto name = nonEmpty(entry.value("X-SnapInstanceName"))) return trimmed(*name);
-    std::vector<std::string> words = commandThroughEnv(entry.execWords());
+    std::vector<std::string> words =
+        commandThroughEnv(entry.execWords().value_or(std::vector<std::string>()));
     if (words.empty()) return std::nullopt;
     if (startsWith(words[0], "/snap/bin/")) return lastComponent(words[0]);
     if (lastComponent(words[0]) != "snap" || words.size() < 3 || words[1] != "run")

@@ -10,13 +10,17 @@ namespace kelvora {
 
 namespace {
 
-std::string unescaped(std::string_view value) {
+// A string value as GLib's key files read it: \s, \n, \t, \r and \\ are read, any other
+// backslash stays with the character after it, and a value that ends in a lone backslash
+// cannot be read.
+std::optional<std::string> unescaped(std::string_view value) {
     std::string out;
     for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
+        if (value[i] != '\\') {
             out += value[i];
             continue;
         }
+        if (i + 1 == value.size()) return std::nullopt;
         switch (char next = value[++i]) {
         case 's':
             out += ' ';
@@ -124,35 +128,60 @@ GroupSpans groupSpans(std::string_view all, std::string_view group) {
     return spans;
 }
 
-// Exec's quoting: words split at blanks; inside double quotes a backslash keeps the next
-// character. Field codes are dropped and "%%" reads as "%".
-std::vector<std::string> execWordsOf(std::string_view exec) {
+// The launcher fills in field codes on the string, before its words are read: "%%" is "%",
+// and the others (%f, %U, %i…) name no program, so they are left out.
+std::string withoutFieldCodes(std::string_view exec) {
+    std::string out;
+    for (size_t i = 0; i < exec.size(); ++i) {
+        if (exec[i] != '%' || i + 1 == exec.size()) {
+            out += exec[i];
+        } else if (exec[++i] == '%') {
+            out += '%';
+        }
+    }
+    return out;
+}
+
+// The words of a command line as GLib's shell parsing reads them: blanks and newlines part
+// words; outside quotes a backslash keeps the next character (a newline after it goes too);
+// single quotes keep everything; in double quotes a backslash escapes only $ ` " \ and a
+// newline. A '#' first in the text or after a space or newline begins a comment up to the
+// line's end. None for a quote left open or a backslash that ends the text.
+std::optional<std::vector<std::string>> shellWords(std::string_view line) {
     std::vector<std::string> words;
     std::string word;
     bool inWord = false;
-    bool quoted = false;
     auto finish = [&] {
-        if (!inWord) return;
-        const bool fieldCode = word.size() == 2 && word[0] == '%' && word[1] != '%';
-        if (!fieldCode) words.push_back(replacingAll(word, "%%", "%"));
+        if (inWord) words.push_back(std::move(word));
         word.clear();
         inWord = false;
     };
-    for (size_t i = 0; i < exec.size(); ++i) {
-        const char c = exec[i];
-        if (quoted) {
-            if (c == '"') {
-                quoted = false;
-            } else if (c == '\\' && i + 1 < exec.size()) {
-                word += exec[++i];
-            } else {
-                word += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-            inWord = true;
-        } else if (c == ' ' || c == '\t') {
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
             finish();
+        } else if (c == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\n')) {
+            i = std::min(line.find('\n', i), line.size()); // the newline goes with it
+        } else if (c == '\\') {
+            if (++i == line.size()) return std::nullopt;
+            if (line[i] == '\n') continue;
+            word += line[i];
+            inWord = true;
+        } else if (c == '\'') {
+            const size_t close = line.find('\'', i + 1);
+            if (close == std::string_view::npos) return std::nullopt;
+            word.append(line.substr(i + 1, close - i - 1));
+            inWord = true;
+            i = close;
+        } else if (c == '"') {
+            inWord = true;
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                const bool escapes =
+                    line[i] == '\\' && i + 1 < line.size() &&
+                    std::string_view("$`\"\\\n").find(line[i + 1]) != std::string_view::npos;
+                word += line[escapes ? ++i : i];
+            }
+            if (i == line.size()) return std::nullopt;
         } else {
             word += c;
             inWord = true;
@@ -279,16 +308,15 @@ DesktopEntry DesktopEntry::parse(std::string text, std::string_view group) {
     return entry;
 }
 
-std::optional<std::string> DesktopEntry::value(std::string_view key) const {
-    for (const Key& each : keys_)
-        if (each.key == key) return unescaped(each.rawValue);
-    return std::nullopt;
+const std::string* DesktopEntry::rawValue(std::string_view key) const {
+    for (auto each = keys_.rbegin(); each != keys_.rend(); ++each)
+        if (each->key == key) return &each->rawValue;
+    return nullptr;
 }
 
-std::optional<std::string> DesktopEntry::lastValue(std::string_view key) const {
-    for (auto each = keys_.rbegin(); each != keys_.rend(); ++each)
-        if (each->key == key) return unescaped(each->rawValue);
-    return std::nullopt;
+std::optional<std::string> DesktopEntry::value(std::string_view key) const {
+    const std::string* raw = rawValue(key);
+    return raw ? unescaped(*raw) : std::nullopt;
 }
 
 std::optional<std::string> DesktopEntry::localized(std::string_view key,
@@ -338,13 +366,17 @@ std::vector<std::string> DesktopEntry::keys() const {
     return names;
 }
 
-std::vector<std::string> DesktopEntry::execWords(std::string_view key) const {
-    return execWordsOf(value(key).value_or(""));
+std::optional<std::vector<std::string>> DesktopEntry::execWords(std::string_view key) const {
+    const std::string* raw = rawValue(key);
+    if (!raw) return std::vector<std::string>();
+    const auto exec = unescaped(*raw);
+    if (!exec) return std::nullopt;
+    return shellWords(withoutFieldCodes(*exec));
 }
 
 std::optional<std::string> DesktopEntry::program(std::string_view key,
                                                  std::string_view marks) const {
-    std::vector<std::string> words = execWords(key);
+    std::vector<std::string> words = execWords(key).value_or(std::vector<std::string>());
     if (!words.empty()) words.front().erase(0, words.front().find_first_not_of(marks));
     const std::vector<std::string> command = commandThroughEnv(std::move(words));
     if (command.empty() || command.front().empty()) return std::nullopt;
@@ -358,10 +390,11 @@ bool DesktopEntry::showsIn(const std::vector<std::string>& desktops) const {
 }
 
 std::string DesktopEntry::withValue(std::string_view key, std::string_view value) const {
-    for (const KeySpan& span : groupSpans(text_, group_).keys) {
-        if (span.key != key) continue;
+    const std::vector<KeySpan> spans = groupSpans(text_, group_).keys;
+    for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
+        if (span->key != key) continue;
         std::string out = text_;
-        out.replace(span.valueStart, span.valueEnd - span.valueStart, value);
+        out.replace(span->valueStart, span->valueEnd - span->valueStart, value);
         return out;
     }
     return withLineAdded(key, value);

@@ -23,11 +23,10 @@ public:
                                             std::string_view group = kMainGroup);
     static DesktopEntry parse(std::string text, std::string_view group = kMainGroup);
 
-    // The value of `key` with its escapes read (\s, \n, \t, \r, \\); none when absent. The
-    // first of two lines with one key counts.
+    // The value of `key` with its escapes read (\s, \n, \t, \r, \\); none when absent or
+    // when it ends in a lone backslash. Of a key written twice in the group the last line
+    // counts, as GLib and KDE read it.
     std::optional<std::string> value(std::string_view key) const;
-    // The value of the key's last line: what a session reads of a key written twice.
-    std::optional<std::string> lastValue(std::string_view key) const;
     // `key` in the language of `locale` ("fr_CH.UTF-8@euro"): key[fr_CH@euro], key[fr_CH],
     // key[fr@euro], key[fr], then key itself.
     std::optional<std::string> localized(std::string_view key, std::string_view locale) const;
@@ -39,9 +38,11 @@ public:
     // Every key of the group, in file order, each once.
     std::vector<std::string> keys() const;
 
-    // The words of Exec (or of another key of the same form) with its quoting read and its
-    // field codes (%f, %U…) left out.
-    std::vector<std::string> execWords(std::string_view key = "Exec") const;
+    // The words of Exec (or of another key of the same form) as GLib reads them: the value's
+    // escapes, then its field codes (%f, %U…) left out and "%%" read as "%", then the shell's
+    // quoting. Empty without the key; none when its quoting cannot be read (a quote left
+    // open, a backslash at the end), so that what it runs is unknown.
+    std::optional<std::vector<std::string>> execWords(std::string_view key = "Exec") const;
     // The program Exec runs: the first word of commandThroughEnv. Characters of `marks`
     // leading the first word (systemd's "-@:+!") are not part of it.
     std::optional<std::string> program(std::string_view key = "Exec",
@@ -53,7 +54,7 @@ public:
     // The texts below change only what they say: every other byte stays, line ends (CRLF
     // too), spacing around '=' and a missing last line end included.
 
-    // The entry's text with `key` set to `value` in its group, in the key's first line or in
+    // The entry's text with `key` set to `value` in its group, in the key's last line or in
     // a line added after the group's last key.
     std::string withValue(std::string_view key, std::string_view value) const;
     // With every line of `key` in the group that reads `from` set to `to`.
@@ -75,6 +76,8 @@ private:
     std::string text_;
     std::string group_;
     std::vector<Key> keys_; // the group's, in file order
+
+    const std::string* rawValue(std::string_view key) const; // of the key's last line
 };
 
 // The command a command line's words run once a leading `env` is read through as env reads

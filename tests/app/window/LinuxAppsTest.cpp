@@ -229,7 +229,7 @@ TEST_P(LinuxAppsTest, AnUnusedAppImageGoesWithItsEntryAndIconAndComesBackLauncha
     auto program = AppImages::programFile(entry->program().value_or(""), "");
     EXPECT_EQ(program, home.unused) << "the entry's Exec resolves to the restored file";
     // Launched as the desktop's launcher does, by the entry's command.
-    const std::vector<std::string> words = entry->execWords();
+    const std::vector<std::string> words = entry->execWords().value_or(std::vector<std::string>());
     ASSERT_FALSE(words.empty());
     auto launched = DiskScanner::runTool(words[0], {words.begin() + 1, words.end()}, 20);
     ASSERT_TRUE(launched);

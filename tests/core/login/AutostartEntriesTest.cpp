@@ -2,6 +2,7 @@
 #include "login/LoginItemNames.h"
 #include "login/LoginItemScanner.h"
 #include "login/LoginItemSwitch.h"
+#include "login/SandboxLaunch.h"
 #include "support/LoginFixtures.h"
 #include "support/RunningProgram.h"
 
@@ -232,4 +233,33 @@ TEST(AutostartEntries, FlatpaksAndSnapsAreNamedByTheirAppsOwnEntries) {
     auto unsure = scan();
     EXPECT_FALSE(byID(unsure, "openAtLogin:removed")->isLeftover());
     EXPECT_TRUE(byID(unsure, "openAtLogin:gone-snap")->isLeftover()) << "snapd still answers";
+}
+
+// The app of each `flatpak run` line, its options read as flatpak takes them: a value after
+// "=" or as the next word, flags alone or bundled. An option flatpak does not take, or one
+// given as it would not take it, leaves the app unknown.
+TEST(SandboxLaunch, FlatpakRunNamesItsAppAfterEveryOptionItTakes) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"flatpak run org.app.Id %U", "org.app.Id"},
+        {"flatpak run --talk-name org.kde.StatusNotifierWatcher com.discordapp.Discord",
+         "com.discordapp.Discord"},
+        {"/usr/bin/flatpak run --branch=stable --arch x86_64 -p --filesystem ~/Music "
+         "--env=A=B --command sh org.app.Id --arg",
+         "org.app.Id"},
+        {"flatpak run --socket wayland --device dri --own-name org.x.Y --system-talk-name "
+         "org.freedesktop.UPower --persist .x --unset-env DISPLAY -vd org.app.Id",
+         "org.app.Id"},
+        {"env GDK_SCALE=2 flatpak run -u --sandbox --command=sh -- org.app.Id", "org.app.Id"},
+        {"flatpak run --frobnicate org.app.Id", std::nullopt},
+        {"flatpak run --devel=yes org.app.Id", std::nullopt},
+        {"flatpak run -x org.app.Id", std::nullopt},
+        {"flatpak run -- --devel org.app.Id", std::nullopt},
+        {"flatpak run --command telegram", std::nullopt},
+        {"flatpak run --talk-name", std::nullopt},
+    };
+    for (const auto& [exec, app] : cases)
+        EXPECT_EQ(
+            SandboxLaunch::flatpakID(DesktopEntry::parse("[Desktop Entry]\nExec=" + exec + "\n")),
+            app)
+            << exec;
 }

@@ -89,6 +89,8 @@ TEST(LoginPrograms, OnlyAProgramSurelyGoneMakesALeftover) {
         {"on a share that is not mounted now", "{dir}/srv/nas/bin/tool", false},
         {"missing from a disk that is plugged in", "{dir}/media/usb/bin/gone", true},
         {"a script through its shell", "sh {gone}", false},
+        {"a path relative to a folder the session chooses", "bin/tool --daemon", false},
+        {"a path relative to the folder it starts in", "./tool", false},
     };
     std::set<std::string> expected;
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -120,4 +122,36 @@ TEST(LoginPrograms, OnlyAProgramSurelyGoneMakesALeftover) {
                                       "userAgent:row" + std::to_string(i) + ".service"})
             EXPECT_EQ(leftovers.count(id), expected.count(id)) << id << ": " << rows[i].what;
     EXPECT_EQ(leftovers, expected);
+}
+
+// An autostart entry is judged by the command the desktop runs: its Exec read as GLib reads it,
+// the last of two Exec lines, and the app `flatpak run` starts after options that take their
+// value as the next word. Quoting or options that cannot be read leave the program unknown.
+TEST(LoginPrograms, AnEntryIsJudgedByTheExecTheDesktopRuns) {
+    ProgramWorld world;
+    const kelvora::testing::TempDir& dir = world.dir;
+    const std::string present = world.executable("My Apps/tool");
+    const std::string gone = dir / "Gone Apps/tool";
+    createDirectories(dir / "data/flatpak/app/com.discordapp.Discord/current");
+    auto escaped = [](const std::string& path) { return replacingAll(path, " ", "\\\\ "); };
+
+    const std::vector<std::pair<std::string, bool>> rows = {
+        {"Exec=" + escaped(present) + " --tray\n", false},
+        {"Exec=" + escaped(gone) + "\n", true},
+        {"Exec=" + gone + "\nExec=" + escaped(present) + "\n", false},
+        {"Exec=" + escaped(present) + "\nExec=" + escaped(gone) + "\n", true},
+        {"Exec=\"" + gone + "\n", false},
+        {"Exec=flatpak run --talk-name org.kde.StatusNotifierWatcher com.discordapp.Discord\n",
+         false},
+        {"Exec=flatpak run --socket=wayland --own-name org.removed.Tray org.removed.App\n", true},
+        {"Exec=flatpak run --frobnicate org.removed.App\n", false},
+    };
+    for (size_t i = 0; i < rows.size(); ++i)
+        world.entry(world.userAutostart(), "row" + std::to_string(i), rows[i].first);
+    std::set<std::string> leftovers;
+    for (const LoginItem& item : world.scanner().linuxLeftovers())
+        leftovers.insert(item.id());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(leftovers.count("openAtLogin:row" + std::to_string(i)), rows[i].second ? 1 : 0)
+            << rows[i].first;
 }

@@ -74,6 +74,55 @@ TEST(DesktopEntry, ExecNamesItsProgramThroughQuotesFieldCodesAndEnv) {
     }
 }
 
+// Each Exec as written in the file, beside the words GLib's launcher runs: the key file's
+// escapes first, then the field codes, then the shell's quoting. Where GLib cannot read the
+// quoting, nothing is known of the program.
+TEST(DesktopEntry, ExecIsReadAsGLibReadsIt) {
+    using Words = std::optional<std::vector<std::string>>;
+    const std::vector<std::pair<std::string, Words>> cases = {
+        // What the desktop's own dialog writes for "My\ Apps".
+        {R"(/home/u/My\\ Apps/tool)", Words{{"/home/u/My Apps/tool"}}},
+        {R"(/home/u/My\ Apps/tool --x)", Words{{"/home/u/My Apps/tool", "--x"}}},
+        {R"(/opt/run\s--flag)", Words{{"/opt/run", "--flag"}}},
+        {R"('/opt/My Apps/run' "a b"c)", Words{{"/opt/My Apps/run", "a bc"}}},
+        {R"('/opt/it'\\''s/run')", Words{{"/opt/it's/run"}}},
+        {R"('/opt/$HOME\\x/run')", Words{{R"(/opt/$HOME\x/run)"}}},
+        {R"("/opt/a \\"b\\"/run" %U)", Words{{R"(/opt/a "b"/run)"}}},
+        {R"("C:\\\\Program Files\\\\app.exe" "\\$x \\y")",
+         Words{{R"(C:\Program Files\app.exe)", R"($x \y)"}}},
+        {"/opt/run --title=100%% --file=%f %i \"%c\"",
+         Words{{"/opt/run", "--title=100%", "--file=", ""}}},
+        {"/opt/run # a comment", Words{{"/opt/run"}}},
+        {"/opt/run a#b\t#c", Words{{"/opt/run", "a#b", "#c"}}},
+        {R"(sh -c 'echo "hi"; exec /opt/run')", Words{{"sh", "-c", R"(echo "hi"; exec /opt/run)"}}},
+        {"", Words{std::vector<std::string>()}},
+        // Quoting GLib cannot read.
+        {R"("/opt/My Apps/run)", std::nullopt},
+        {R"('/opt/run)", std::nullopt},
+        {R"("/opt/run\\")", std::nullopt},
+        {R"(/opt/run\\)", std::nullopt},
+        {R"(/opt/run\)", std::nullopt},
+    };
+    for (const auto& [exec, words] : cases) {
+        auto entry = DesktopEntry::parse("[Desktop Entry]\nExec=" + exec + "\n");
+        EXPECT_EQ(entry.execWords(), words) << exec;
+        if (!words) EXPECT_EQ(entry.program(), std::nullopt) << exec;
+    }
+}
+
+// GLib and KDE read the last line of a key given twice, in a group given twice as well.
+TEST(DesktopEntry, TheLastLineOfAKeyCounts) {
+    auto entry = DesktopEntry::parse("[Desktop Entry]\nExec=/gone/first\nName=First\n"
+                                     "Name[fr]=Premier\nExec=/opt/second --x\n"
+                                     "[Desktop Action x]\nExec=/other\n"
+                                     "[Desktop Entry]\nName[fr]=Dernier\n");
+    EXPECT_EQ(entry.program(), "/opt/second");
+    EXPECT_EQ(entry.value("Exec"), "/opt/second --x");
+    EXPECT_EQ(entry.localized("Name", "fr_FR.UTF-8"), "Dernier");
+    EXPECT_EQ(entry.withValue("Exec", "/opt/third"),
+              replacingAll(entry.text(), "/opt/second --x", "/opt/third"));
+}
+
 TEST(DesktopEntry, SettingAKeyKeepsEveryOtherLine) {
     const std::string text = "# keep me\n[Desktop Entry]\nName=Sync\nExec=sync --daemon\n\n"
                              "[Desktop Action quit]\nHidden=false\n";
@@ -92,8 +141,8 @@ TEST(DesktopEntry, SettingAKeyKeepsEveryOtherLine) {
 }
 
 TEST(DesktopEntry, AUnitFileReadsOneGroupAtATime) {
-    const std::string text = "[Unit]\nDescription=Sync\n\n[Service]\nExecStart=-/usr/bin/env "
-                             "LANG=C /opt/sync/bin/syncd --quiet\nExecStart=/bin/second\n"
+    const std::string text = "[Unit]\nDescription=Sync\n\n[Service]\nExecStart=/bin/first\n"
+                             "ExecStart=-/usr/bin/env LANG=C /opt/sync/bin/syncd --quiet\n"
                              "Restart=always\n\n[Install]\nWantedBy=default.target\n";
     auto service = DesktopEntry::parse(text, "[Service]");
     EXPECT_EQ(service.keys(), (std::vector<std::string>{"ExecStart", "Restart"}));
