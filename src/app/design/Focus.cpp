@@ -17,6 +17,7 @@ namespace {
 class InputWatch : public QObject {
 public:
     Input now = Input::none;
+    Input last = Input::none;
 
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
@@ -37,7 +38,7 @@ public:
 
 private:
     void note(Input input) {
-        now = input;
+        now = last = input;
         if (pending_) return;
         pending_ = true;
         QTimer::singleShot(0, this, [this] {
@@ -96,6 +97,11 @@ private:
 Input inputNow() {
     InputWatch* known = watch();
     return known ? known->now : Input::none;
+}
+
+Input lastInput() {
+    InputWatch* known = watch();
+    return known ? known->last : Input::none;
 }
 
 void watchInput() {

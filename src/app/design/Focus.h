@@ -14,6 +14,10 @@ namespace kelvora::Focus {
 // the user did just now (a task that finished, a timer). Known once watchInput ran.
 enum class Input { keyboard, pointer, none };
 Input inputNow();
+// How the user's latest input came, however long ago: what a task that ends later (a sheet
+// prepared off the main thread) goes by, as the desktop shows rings while the keyboard is
+// what the user last used.
+Input lastInput();
 // Starts following the user's input for the whole application; doing it again does nothing.
 void watchInput();
 
