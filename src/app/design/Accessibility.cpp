@@ -1,6 +1,5 @@
 #include "design/Accessibility.h"
 
-#include "design/DialGeometry.h"
 #include "design/DialView.h"
 #include "design/Meter.h"
 #include "design/PaintedRows.h"
@@ -22,7 +21,10 @@ namespace kelvora::Accessibility {
 
 namespace {
 
-class DialAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+// A gauge nothing moves: its value is read from its description, which says both
+// percentages. It implements no value interface, because the bridge offers Increase and
+// Decrease on anything that has one, and nothing it could act on.
+class DialAccessible : public QAccessibleWidget {
 public:
     explicit DialAccessible(DialView* dial) : QAccessibleWidget(dial, QAccessible::ProgressBar) {}
 
@@ -32,19 +34,10 @@ public:
         return QAccessibleWidget::text(t);
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::ActionInterface || type == QAccessible::ValueInterface)
+            return nullptr;
         return QAccessibleWidget::interface_cast(type);
     }
-    QVariant currentValue() const override {
-        return std::clamp<long long>(Dial::wholePercent(dial()->used()), 0, 100);
-    }
-    void setCurrentValue(const QVariant&) override {}
-    QVariant maximumValue() const override { return 100; }
-    QVariant minimumValue() const override { return 0; }
-    QVariant minimumStepSize() const override { return 1; }
-    // It shows the disk; nothing moves it. The bridge offers Increase and Decrease with any
-    // value, so the state says they do nothing.
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         s.readOnly = true;

@@ -8,11 +8,11 @@ class QWidget;
 namespace kelvora::Accessibility {
 
 // Teaches assistive technology what the painted controls are: a pick box is a check box
-// with the value "picked" or "not picked", the dial is a progress bar at the percent used
-// that reports both its percentages, a verdict badge
-// is a sentence, a meter is left out, and a widget painting rows (PaintedRows) is a list
-// whose children are its rows, each with its name, description, pick and selection, and
-// its offers as actions. The controls call it themselves; doing it again does nothing.
+// with the value "picked" or "not picked", the dial is a read-only progress bar that says
+// both its percentages and offers no action, a verdict badge is a sentence, a meter is left out,
+// and a widget painting rows (PaintedRows) is a list whose children are its rows, each with its
+// name, description, pick and selection, and its offers as actions. The controls call it
+// themselves; doing it again does nothing.
 void install();
 
 // A checkable button that its owner sets after each press (a switch, a segment of a

@@ -26,7 +26,7 @@ void DialView::setValues(double used, double after, int64_t totalBytes) {
     totalBytes_ = totalBytes;
     swing(drawnUsed_, used, usedSwing_);
     swing(drawnAfter_, after, afterSwing_);
-    QAccessibleValueChangeEvent event(this, accessibleValue());
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
     update();
 }

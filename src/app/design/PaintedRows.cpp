@@ -1,7 +1,7 @@
 #include "design/PaintedRows.h"
 
 #include "design/Accessibility.h"
-#include "design/Focus.h"
+#include "design/FocusRing.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

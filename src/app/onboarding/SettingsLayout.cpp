@@ -110,14 +110,12 @@ void helperNote(Column& column, const SettingsState& state) {
 }
 
 void neverTouch(Column& column, const SettingsState& state) {
-    column.line("Kelvora won’t list anything in these folders or files, or anything that "
-                "contains them.",
-                Fonts::text(12.5), Token::muted);
+    column.line(L::kNeverTouchNote, Fonts::text(12.5), Token::muted);
     column.gap(L::kRowGap);
     qreal top = column.y;
     if (state.neverTouch.empty()) {
         column.y += 12;
-        column.text("Nothing added yet", Fonts::text(13), Token::faint, column.left + 12, column.y,
+        column.text(L::kNothingAdded, Fonts::text(13), Token::faint, column.left + 12, column.y,
                     column.width - 24);
         column.y += column.layout.texts.back().lines.size().height() + 12;
     }
@@ -238,7 +236,7 @@ SettingsLayout SettingsLayout::make(const SettingsState& state, qreal width) {
         column.gap(kRowGap);
         column.toggle(Switch::includeDocker);
     });
-    section("Never touch", [&] { neverTouch(column, state); });
+    section(kNeverTouchTitle, [&] { neverTouch(column, state); });
     section("Scheduled clean", [&] { scheduledClean(column, state); });
     section("System tray", [&] { column.toggle(Switch::showMenuBar); });
     section("Appearance", [&] {

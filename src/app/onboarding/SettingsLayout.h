@@ -39,6 +39,11 @@ struct SettingsLayout {
     static constexpr qreal kButtonHeight = 32;
     static constexpr qreal kButtonFont = 13;
     static constexpr qreal kAppearanceWidth = 300;
+    static inline const QString kNeverTouchTitle = QStringLiteral("Never touch");
+    static inline const QString kNeverTouchNote =
+        QStringLiteral("Kelvora won’t list anything in these folders or files, or anything that "
+                       "contains them.");
+    static inline const QString kNothingAdded = QStringLiteral("Nothing added yet");
     static inline const QString kAdd = QStringLiteral("Add folder or file…");
     static inline const QString kShowWelcome = QStringLiteral("Show the welcome again");
     static inline const QString kOpenLoginItems = QStringLiteral("Open its folder");

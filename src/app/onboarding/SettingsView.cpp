@@ -8,8 +8,10 @@
 #include "design/Fonts.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
+#include "design/Spoken.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
+#include "design/WindowFit.h"
 #include "onboarding/SettingsControls.h"
 #include "platform/AppPaths.h"
 
@@ -132,6 +134,7 @@ SettingsView::SettingsView(AppModel& model, Services services, QWidget* parent)
     state_.now = currentDate();
     build();
     apply();
+    WindowFit::keep(*this, sizeHint(), kSmallestSize);
     // Closed as a sheet closes, or as a window closes.
     for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
@@ -175,6 +178,9 @@ void SettingsView::build() {
     appearance_ = new SegmentedControl("Look", looks, page_);
     appearance_->setObjectName(Prefs::Key::appearance);
     connect(appearance_, &SegmentedControl::chosen, this, &SettingsView::chooseAppearance);
+    // Read before the button that adds to it.
+    neverTouchNote_ = new SpokenText(page_);
+    neverTouchList_ = new SpokenText(page_, QAccessible::List);
     add_ = new OutlineButton(SettingsLayout::kAdd, SettingsLayout::kButtonHeight,
                              SettingsLayout::kButtonFont, page_);
     add_->setObjectName("addNeverTouch");
@@ -232,6 +238,7 @@ void SettingsView::placeControls() {
     appearance_->setCurrent(look);
     appearance_->setGeometry(layout.appearance.toAlignedRect());
     add_->setGeometry(layout.add.toAlignedRect());
+    sayNeverTouch();
     showWelcome_->setGeometry(layout.showWelcome.toAlignedRect());
     openLoginItems_->setVisible(layout.openLoginItems.has_value());
     if (layout.openLoginItems) openLoginItems_->setGeometry(layout.openLoginItems->toAlignedRect());
@@ -241,6 +248,26 @@ void SettingsView::placeControls() {
     const std::vector<QWidget*> order = controlsInOrder();
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+// The list is named by its section; the button that adds to it says what it is for too,
+// since the keyboard reaches the button and not the words above it.
+void SettingsView::sayNeverTouch() {
+    const SettingsLayout& layout = page_->layout();
+    if (const SettingsLayout::Text* note = layout.find(SettingsLayout::kNeverTouchNote))
+        neverTouchNote_->say(note->lines.text(), QRectF(note->at, note->lines.size()));
+    neverTouchList_->say(SettingsLayout::kNeverTouchTitle, layout.listBox);
+    std::vector<std::pair<QString, QRectF>> rows;
+    for (const SettingsLayout::PathRow& row : layout.rows)
+        rows.emplace_back(row.shown, row.path);
+    if (!rows.empty()) {
+        neverTouchList_->sayItems(rows);
+    } else if (const SettingsLayout::Text* nothing = layout.find(SettingsLayout::kNothingAdded)) {
+        neverTouchList_->sayItems(
+            {{nothing->lines.text(), QRectF(nothing->at, nothing->lines.size())}},
+            QAccessible::StaticText);
+    }
+    add_->setAccessibleDescription(SettingsLayout::kNeverTouchNote);
 }
 
 std::vector<QWidget*> SettingsView::controlsInOrder() const {

@@ -27,6 +27,7 @@ class Scrolling;
 class SegmentedControl;
 class SettingsNoticeBar;
 class SettingsPage;
+class SpokenText;
 class SwitchButton;
 class TextLinkButton;
 
@@ -37,7 +38,9 @@ class TextLinkButton;
 // change at once, the rest at the next scan. Every control shows what the file holds, as
 // the controller read it back: a change that was not saved shows as it was, and says why.
 // Tab goes down the column as it reads, and a window opened from the keyboard starts with the
-// keyboard on its first control. Escape and Ctrl+W close the window.
+// keyboard on its first control. Escape and Ctrl+W close the window. The window opens at its
+// default size held inside the screen's free area and stays there; a shorter window scrolls
+// its column. Assistive technology reads the never-touch list's explanation and its rows.
 class SettingsView : public QWidget {
     Q_OBJECT
 
@@ -54,6 +57,9 @@ public:
 
         static Services live();
     };
+
+    // The smallest window: as wide as the column is drawn, and a few sections tall.
+    static constexpr QSize kSmallestSize{static_cast<int>(SettingsLayout::kWidth), 400};
 
     explicit SettingsView(AppModel& model, QWidget* parent = nullptr);
     SettingsView(AppModel& model, Services services, QWidget* parent = nullptr);
@@ -87,6 +93,7 @@ private:
     // The controls of the column from top to bottom, and left to right along a row.
     std::vector<QWidget*> controlsInOrder() const;
     void rebuildRemoveButtons();
+    void sayNeverTouch();
 
     // Hands a write to the controller, which reads the file back; false when not saved.
     bool saved(const SettingsStore::Write& write);
@@ -106,6 +113,8 @@ private:
     std::map<SettingsText::Choice, ChoiceButton*> choices_;
     std::map<SettingsLayout::Switch, SwitchButton*> switches_;
     SegmentedControl* appearance_;
+    SpokenText* neverTouchNote_;
+    SpokenText* neverTouchList_;
     OutlineButton* add_;
     OutlineButton* showWelcome_;
     TextLinkButton* openLoginItems_;

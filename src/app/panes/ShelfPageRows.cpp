@@ -1,6 +1,7 @@
 // The Undo Shelf page as painted rows, for the keyboard and assistive technology.
 #include "panes/ShelfPage.h"
 
+#include "design/Spoken.h"
 #include "model/Format.h"
 #include "panes/ShelfText.h"
 
@@ -52,7 +53,7 @@ PaintedRow ShelfPage::paintedRow(int row) const {
     case RowPlace::Kind::header: {
         const auto& section = layout_.sections[static_cast<size_t>(place.place.section)];
         painted.name = section.dateText;
-        painted.description = section.summaryText + ", " + section.daysTextText;
+        painted.description = Spoken::join({section.summaryText, section.daysTextText});
         break;
     }
     case RowPlace::Kind::entry: {
@@ -60,8 +61,9 @@ PaintedRow ShelfPage::paintedRow(int row) const {
         const UndoShelf::Entry& entry = section.entries[static_cast<size_t>(place.place.row)];
         painted.role = QAccessible::ListItem;
         painted.name = QString::fromStdString(entry.label);
-        painted.description = QString::fromStdString(ShelfText::entryDetail(entry, layout_.home) +
-                                                     ", " + Format::size(entry.bytes));
+        painted.description =
+            Spoken::join({QString::fromStdString(ShelfText::entryDetail(entry, layout_.home)),
+                          QString::fromStdString(Format::size(entry.bytes))});
         // What the row's button says: "Put back", or "Show in Folder" with no place to go to.
         painted.actions = {QString::fromStdString(ShelfText::entryAction(entry))};
         break;

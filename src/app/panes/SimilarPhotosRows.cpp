@@ -6,6 +6,7 @@
 #include "design/RowStack.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
+#include "design/Spoken.h"
 #include "design/Theme.h"
 #include "model/Format.h"
 #include "panes/PhotoThumbnails.h"
@@ -142,8 +143,8 @@ QVariant PhotoGroupRows::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return toQString(group.keep.lastPathComponent());
     case Qt::AccessibleDescriptionRole:
-        return toQString(Format::size(group.bytes) + ", " +
-                         SimilarPhotosText::extras(group.extras.size()));
+        return Spoken::join({toQString(Format::size(group.bytes)),
+                             toQString(SimilarPhotosText::extras(group.extras.size()))});
     case Qt::CheckStateRole:
         return isPicked(index.row()) ? Qt::Checked : Qt::Unchecked;
     case RowStack::ActionsRole:

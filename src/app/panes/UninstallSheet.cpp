@@ -5,6 +5,7 @@
 #include "design/Buttons.h"
 #include "design/Fonts.h"
 #include "design/Shapes.h"
+#include "design/Spoken.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 
@@ -109,7 +110,12 @@ UninstallSheet::UninstallSheet(AppModel& model, const ScanItem& item, QWidget* p
     setObjectName("UninstallSheet");
     auto* foot = new QWidget;
     foot->setObjectName("uninstallButtons");
-    setParts(new UninstallBody([this](QPainter& painter) { paintBody(painter); }), foot);
+    auto* body = new UninstallBody([this](QPainter& painter) { paintBody(painter); });
+    title_ = new SpokenText(body);
+    subtitle_ = new SpokenText(body);
+    files_ = new SpokenText(body, QAccessible::List);
+    message_ = new SpokenText(body);
+    setParts(body, foot);
     for (Button button :
          {Button::cancel, Button::move, Button::ok, Button::done, Button::usePassword}) {
         PaintedButton* widget = makeButton(button, foot);
@@ -151,6 +157,7 @@ void UninstallSheet::refresh() {
     bool resized = next.size != layout_.size || footTop(next) != footTop(layout_);
     layout_ = std::move(next);
     placeButtons();
+    sayWords();
     if (resized) {
         const int top = footTop(layout_);
         const QSize size = layout_.size.toSize();
@@ -174,6 +181,21 @@ void UninstallSheet::placeButtons() {
         widget->setGeometry(placed->rect.toAlignedRect().translated(0, -footTop(layout_)));
         widget->show();
     }
+}
+
+// The sheet is named by its title; its words are read in the order they are painted.
+void UninstallSheet::sayWords() {
+    const QString title = layout_.title.text();
+    if (accessibleName() != title) setAccessibleName(title);
+    title_->say(title, QRectF(layout_.titleAt, layout_.title.size()));
+    subtitle_->say(layout_.subtitle.text(), QRectF(layout_.subtitleAt, layout_.subtitle.size()));
+    files_->say(kFilesName, layout_.list);
+    std::vector<std::pair<QString, QRectF>> files;
+    for (size_t i = 0; i < layout_.paths.size(); ++i)
+        files.emplace_back(layout_.paths[i], layout_.pathRects[i]);
+    if (layout_.moreRect) files.emplace_back(layout_.more, *layout_.moreRect);
+    files_->sayItems(files);
+    message_->say(layout_.message.text(), QRectF(layout_.messageAt, layout_.message.size()));
 }
 
 void UninstallSheet::paintBody(QPainter& painter) const {

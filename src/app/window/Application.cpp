@@ -75,7 +75,6 @@ void openSettings(QPointer<SettingsView>& settings, AppModel& model, MenuBarExtr
     if (!settings) {
         settings = new SettingsView(model);
         settings->setAttribute(Qt::WA_DeleteOnClose);
-        settings->setFixedSize(settings->sizeHint());
         QObject::connect(settings, &SettingsView::showMenuBarChanged, &extra,
                          &MenuBarExtra::follow);
         QObject::connect(settings, &SettingsView::welcomeShown, &window,

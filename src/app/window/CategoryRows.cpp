@@ -2,6 +2,7 @@
 
 #include "catalog/PlainWords.h"
 #include "design/RowStack.h"
+#include "design/Spoken.h"
 #include "design/VerdictBadge.h"
 #include "model/Format.h"
 
@@ -162,8 +163,8 @@ QVariant CategoryRows::data(const QModelIndex& index, int role) const {
     case DetailRole:
         return detail(i);
     case Qt::AccessibleDescriptionRole:
-        return detail(i) + ", " + QString::fromStdString(Catalog::spokenVerdict(it)) + ", " +
-               QString::fromStdString(rowSize(it));
+        return Spoken::join({detail(i), QString::fromStdString(Catalog::spokenVerdict(it)),
+                             QString::fromStdString(rowSize(it))});
     case VerdictRole:
         return static_cast<int>(it.verdict());
     case SizeRole:

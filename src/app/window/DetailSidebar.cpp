@@ -8,6 +8,7 @@
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
 #include "design/Snapshot.h"
+#include "design/Spoken.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "window/HomeDisk.h"
@@ -238,7 +239,8 @@ void DetailSidebar::refresh() {
     const int selectedBefore = selectedRow();
     rows_ = std::move(rows);
     footer_ = std::move(footer);
-    disk_->setAccessibleName(QString::fromStdString(footer_.label + ", " + footer_.freeText));
+    disk_->setAccessibleName(Spoken::join(
+        {QString::fromStdString(footer_.label), QString::fromStdString(footer_.freeText)}));
     disk_->setAccessibleDescription(QString::fromStdString(footer_.spoken));
     relayout();
     // The keyboard goes with the selection when something else moved it, so Tab comes back

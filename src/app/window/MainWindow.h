@@ -38,30 +38,13 @@ public:
     // `available`: the default size held inside it, never below the smallest window.
     static QSize firstSize(const QSize& available);
 
-    // Where the window goes on a screen whose free area is `area`, drawn inside a frame of
-    // `frame` (the title bar and borders a window manager puts around it): the smallest window
-    // allowed there, and the window's own rectangle (without the frame) near `geometry`, no
-    // larger than the free area less the frame and moved so the frame lies wholly in it. The
-    // smallest window's size assumes a title bar drawn inside the window; with one outside,
-    // the window may be smaller rather than run past the screen's edge.
-    struct ScreenFit {
-        QSize minimum;
-        QRect geometry;
-        bool operator==(const ScreenFit&) const = default;
-    };
-    static ScreenFit fitIn(const QRect& area, const QMargins& frame, const QRect& geometry);
-
 signals:
     void settingsRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
 private:
-    void openOnScreen();
-    void followScreen(QScreen* screen);
-    void fitToScreen();
     void buildMenus();
     void refresh();
 
@@ -74,10 +57,6 @@ private:
     QAction* showWelcome_ = nullptr;
     QAction* systemData_ = nullptr;
     QAction* contactSupport_ = nullptr;
-    // The frame the window was last fitted for; the window manager tells it only after the
-    // window is shown, and the fit is made again when it changes.
-    QMargins fittedFrame_;
-    QMetaObject::Connection screenArea_;
 };
 
 } // namespace kelvora

@@ -9,6 +9,7 @@
 #include "design/RowText.h"
 #include "design/Scrolling.h"
 #include "design/Shapes.h"
+#include "design/Spoken.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 #include "design/VerdictBadge.h"
@@ -105,9 +106,9 @@ PaintedRow OverviewRows::paintedRow(int index) const {
     const Overview::Row& row = rows_[static_cast<size_t>(index)];
     PaintedRow painted;
     painted.name = QString::fromStdString(row.title);
-    painted.description = QString::fromStdString(row.subtitle) + ", " +
-                          VerdictBadge::look(row.verdict).accessibleLabel + ", " +
-                          QString::fromStdString(row.size);
+    painted.description = Spoken::join({QString::fromStdString(row.subtitle),
+                                        VerdictBadge::look(row.verdict).accessibleLabel,
+                                        QString::fromStdString(row.size)});
     painted.actions = {PaintedRow::kShowDetails};
     return painted;
 }

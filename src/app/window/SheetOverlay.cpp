@@ -28,12 +28,14 @@ SheetOverlay::SheetOverlay(QWidget* sheet, QWidget* parent, QWidget* opener,
     setGeometry(parent->rect());
     follow();
     sheet_->show();
-    // Keys go to the sheet, not to the window it covers.
+    // Keys go to the sheet, not to the window it covers. A sheet may open a while after it was
+    // asked for (an uninstall is prepared off the main thread): the keyboard that asked rings
+    // its answer all the same.
     QPushButton* answer = nullptr;
     for (QPushButton* button : sheet_->findChildren<QPushButton*>())
         if (button->isDefault() && button->isVisibleTo(sheet_) && button->isEnabled())
             answer = button;
-    if (answer && Focus::inputNow() == Focus::Input::keyboard)
+    if (answer && Focus::lastInput() == Focus::Input::keyboard)
         Focus::give(*answer, Focus::Input::keyboard);
     else
         sheet_->setFocus(Qt::OtherFocusReason);

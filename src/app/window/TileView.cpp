@@ -3,6 +3,7 @@
 #include "design/Fonts.h"
 #include "design/QtString.h"
 #include "design/Shapes.h"
+#include "design/Spoken.h"
 #include "design/Symbols.h"
 #include "design/Theme.h"
 
@@ -93,7 +94,7 @@ QString TileView::accessibleText(const Tile& tile) {
     if (tile.size) parts << toQString(*tile.size);
     parts << toQString(tile.caption);
     if (tile.note) parts << toQString(*tile.note);
-    return parts.join(", ");
+    return Spoken::join(parts);
 }
 
 TileView::TileView(QWidget* parent) : QWidget(parent) {

@@ -6,6 +6,7 @@
 #include "design/Fonts.h"
 #include "design/Scrolling.h"
 #include "design/Snapshot.h"
+#include "design/WindowFit.h"
 #include "onboarding/SettingsControls.h"
 #include "onboarding/SettingsView.h"
 #include "platform/FileSystem.h"
@@ -424,6 +425,55 @@ TEST_F(SettingsViewTest, TheWindowDrawsEverySectionInBothAppearances) {
         chosen.translate(layout.appearance.topLeft());
         EXPECT_TRUE(near(at(image, chosen.left() + 4, chosen.top() + 3), Theme::panel()));
         EXPECT_GT(countNear(image, chosen, Theme::ink(), 40), 40) << "Match my computer";
+    }
+}
+
+// The window at its default size and at the size it takes on a 1100 × 720 screen inside a
+// window manager's frame, light and dark: the column fills the window's width, and scrolled
+// to its end it shows its last button whole.
+TEST_F(SettingsViewTest, TheWindowDrawsAtItsDefaultSizeAndOnASmallScreenScrollsToItsEnd) {
+    KELVORA_REQUIRE_GUI();
+    auto model = this->model();
+    SettingsView view(*model, outside.services());
+    const QSize small =
+        WindowFit::fitIn(QRect(0, 0, 1100, 720), QMargins(1, 20, 1, 5),
+                         QRect(QPoint(270, 10), view.sizeHint()), SettingsView::kSmallestSize)
+            .geometry.size();
+    EXPECT_EQ(view.sizeHint(), QSize(560, 700));
+    EXPECT_EQ(small, QSize(560, 695));
+    for (QSize size : {view.sizeHint(), small}) {
+        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+            const std::string name = "settings-window-" + std::to_string(size.width()) + "x" +
+                                     std::to_string(size.height()) +
+                                     (appearance == Appearance::dark ? "-dark" : "-light");
+            SCOPED_TRACE(name);
+            Theme::Scope scope(appearance);
+            // Drawn as the window shows, in its scroll area rather than whole as a still
+            // picture of the column would be.
+            QImage top = Render::widget(view, size);
+            QScrollArea* area = view.scrolling()->scrollArea();
+            ASSERT_TRUE(area);
+            area->verticalScrollBar()->setValue(0);
+            top = Render::widget(view, size);
+            keepPicture(top, name);
+            ASSERT_EQ(top.size(), size * 2);
+            EXPECT_EQ(view.page()->width(), size.width()) << "the column fills the width";
+            EXPECT_TRUE(near(at(top, 3, size.height() - 3), Theme::ground()));
+            const QRectF first = view.layout().captions.front().first;
+            EXPECT_GT(countNear(top, first, Theme::faint(), 60) +
+                          countNear(top, first, Theme::muted(), 60),
+                      10)
+                << "the first section's caption";
+
+            auto* last = view.findChild<QWidget*>("showWelcome");
+            area->ensureWidgetVisible(last);
+            EXPECT_GT(area->verticalScrollBar()->value(), 0) << "the column scrolls";
+            QImage end = Render::widget(view, size);
+            keepPicture(end, name + "-end");
+            const QRectF place(last->mapTo(&view, QPoint()), last->size());
+            EXPECT_TRUE(QRectF(QPointF(), size).contains(place));
+            EXPECT_GT(countNear(end, place, Theme::ink(), 60), 30) << "its words";
+        }
     }
 }
 

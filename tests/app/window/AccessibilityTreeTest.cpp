@@ -8,6 +8,7 @@
 #include "onboarding/SettingsLayout.h"
 #include "onboarding/SettingsView.h"
 #include "onboarding/SystemDataHelp.h"
+#include "panes/UninstallSheet.h"
 #include "window/DetailSidebar.h"
 #include "window/MainWindow.h"
 #include "window/PickFooter.h"
@@ -45,12 +46,14 @@ protected:
     }
 
     // Every object on screen that the keyboard can reach has a name and a role that a
-    // screen reader can say; how many there are.
+    // screen reader can say; how many there are. Whatever is said, each sentence ends once.
     static int expectEveryStopNamed(const AtSpiObject& window, const std::string& what) {
         static const std::set<std::string> silent{"",        "filler",  "panel",
                                                   "unknown", "invalid", "redundant object"};
         int stops = 0;
         window.walkShowing([&](const AtSpiObject& object) {
+            for (const std::string& said : {object.name, object.description})
+                EXPECT_EQ(said.find(".,"), std::string::npos) << what << ": " << object.where;
             if (!object.has("focusable")) return;
             ++stops;
             EXPECT_FALSE(object.name.empty()) << what << ": " << object.where;
@@ -66,21 +69,21 @@ protected:
             [&](const AtSpiObject& object) { return object.role == role && object.name == name; });
     }
 
-    // The dial says where the needle stands, as a number and in words.
+    // The dial says where the needle stands, in words; nothing moves it, so it offers nothing.
     static void expectDial(const AtSpiObject& window, const AppModel& model) {
         const AtSpiObject* dial = named(window, "progress bar", "Disk dial");
         ASSERT_TRUE(dial) << "the dial is a progress bar";
         const DiskSpace& disk = model.result()->disk;
         const double used = static_cast<double>(disk.total - disk.available) /
                             static_cast<double>(std::max<int64_t>(disk.total, 1));
-        ASSERT_TRUE(dial->value);
-        EXPECT_EQ(*dial->value, static_cast<double>(Dial::wholePercent(used)));
-        // The bridge offers Increase and Decrease with any value; nothing moves the dial.
         EXPECT_TRUE(dial->has("read only")) << dial->where;
-        EXPECT_TRUE(
-            std::regex_match(dial->description,
-                             std::regex("[0-9]+ percent used now, [0-9]+ percent after cleaning")))
+        EXPECT_TRUE(dial->actions.empty()) << dial->actions.front();
+        std::smatch said;
+        ASSERT_TRUE(std::regex_match(
+            dial->description, said,
+            std::regex("([0-9]+) percent used now, [0-9]+ percent after cleaning")))
             << dial->description;
+        EXPECT_EQ(std::stoi(said[1]), Dial::wholePercent(used));
     }
 };
 
@@ -117,7 +120,7 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     ASSERT_TRUE(categories);
     const AtSpiObject* caches = named(*categories, "list item", "App caches");
     ASSERT_TRUE(caches);
-    EXPECT_TRUE(caches->description.ends_with(", Safe to remove, " +
+    EXPECT_TRUE(caches->description.ends_with(". Safe to remove, " +
                                               *Sidebar::size(*model, JunkKind::caches)))
         << caches->description;
     EXPECT_EQ(caches->actions, std::vector<std::string>{"Show details"});
@@ -153,11 +156,38 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     expectEveryStopNamed(simple, "simple view");
     expectDial(simple, *model);
 
-    // Each sheet over the window, a dialog named as it is titled.
+    // Each sheet over the window, a dialog named as it is titled. The uninstall sheet, asked
+    // for from the keyboard and prepared meanwhile, reads its words in order and has its
+    // default button take the keyboard.
+    QTest::keyClick(&main, Qt::Key_Shift);
     model->prepareUninstall(URL::fileURL(bundle));
     ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
     settle();
-    expectEveryStopNamed(window("Kelvora"), "the uninstall sheet");
+    AtSpiObject removing = window("Kelvora");
+    expectEveryStopNamed(removing, "the uninstall sheet");
+    const UninstallSheetLayout& drawn = main.findChild<UninstallSheet*>()->layout();
+    const AtSpiObject* sheet = named(removing, "dialog", "Remove Sketchpad?");
+    ASSERT_TRUE(sheet) << "the uninstall sheet";
+    std::vector<std::string> words;
+    sheet->walkShowing([&](const AtSpiObject& object) {
+        if (object.role == "label" || object.role == "list item") words.push_back(object.name);
+    });
+    std::vector<std::string> painted{drawn.title.text().toStdString(),
+                                     drawn.subtitle.text().toStdString()};
+    for (const QString& path : drawn.paths)
+        painted.push_back(path.toStdString());
+    painted.push_back(drawn.message.text().toStdString());
+    EXPECT_EQ(words, painted);
+    EXPECT_EQ(words.front(), "Remove Sketchpad?");
+    EXPECT_NE(words.back().find("Undo Shelf"), std::string::npos) << words.back();
+    const AtSpiObject* files = named(*sheet, "list", UninstallSheet::kFilesName.toStdString());
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->children.size(), drawn.paths.size());
+    const AtSpiObject* answer =
+        sheet->find([](const AtSpiObject& object) { return object.has("is default"); });
+    ASSERT_TRUE(answer) << "a default button";
+    EXPECT_EQ(answer->name, drawn.find(UninstallSheetLayout::Button::move)->title.toStdString());
+    EXPECT_TRUE(answer->has("focused")) << answer->where;
     model->closeUninstall();
     model->setShowingSystemDataHelp(true);
     settle();
@@ -211,6 +241,37 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
     EXPECT_NE(helper->description.find(ShelfSweeper::kNoServiceManager), std::string::npos)
         << helper->description;
     EXPECT_EQ(switches, 4) << "the helper, Docker, the scheduled clean and the menu bar";
+    // The never-touch list: what it is for, then its rows, before the button that adds to it.
+    const auto expectNeverTouch = [&](const std::vector<std::string>& rows) {
+        AtSpiObject read = window("Kelvora Settings");
+        int at = 0, note = -1, list = -1, add = -1;
+        read.walkShowing([&](const AtSpiObject& object) {
+            if (object.name == SettingsLayout::kNeverTouchNote.toStdString()) note = at;
+            if (object.name == SettingsLayout::kNeverTouchTitle.toStdString()) list = at;
+            if (object.name == SettingsLayout::kAdd.toStdString()) add = at;
+            ++at;
+        });
+        ASSERT_GE(note, 0) << "the explanation";
+        ASSERT_GE(list, 0) << "the list";
+        EXPECT_LT(note, add);
+        EXPECT_LT(list, add);
+        const AtSpiObject* listed =
+            named(read, "list", SettingsLayout::kNeverTouchTitle.toStdString());
+        ASSERT_TRUE(listed);
+        std::vector<std::string> names;
+        for (const AtSpiObject& row : listed->children)
+            names.push_back(row.name);
+        EXPECT_EQ(names, rows);
+        const AtSpiObject* adding = named(read, "push button", SettingsLayout::kAdd.toStdString());
+        ASSERT_TRUE(adding);
+        EXPECT_EQ(adding->description, SettingsLayout::kNeverTouchNote.toStdString());
+    };
+    expectNeverTouch({"Nothing added yet"});
+    model->noteSettingsWrite(Prefs::setStringList(
+        Prefs::Key::neverTouch, {env.home() + "/Projects/archive", env.home() + "/Music"}));
+    settle();
+    expectNeverTouch({"~/Projects/archive", "~/Music"});
+
     const AtSpiObject* look = named(shown, "page tab list", "Look");
     ASSERT_TRUE(look) << "the appearance is a row of tabs";
     ASSERT_EQ(look->children.size(), 3u);

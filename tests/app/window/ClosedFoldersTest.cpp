@@ -88,7 +88,7 @@ TEST_F(ClosedFoldersTest, TheTrashTileNamesTheClosedFoldersAndWhatToCheckOfThemI
                                      done ? "closed-trash-tile-done" : "closed-trash-tile");
 
                 EXPECT_EQ(QAccessible::queryAccessibleInterface(tile)->text(QAccessible::Name),
-                          "Trash, Kelvora can’t read the Trash., " + note);
+                          "Trash, Kelvora can’t read the Trash. " + note);
                 const TileView::Layout layout = TileView::layout(tile->tile(), tile->width());
                 ASSERT_EQ(layout.note.text(), note);
                 QRectF lines = placeIn(tile, &root, QRectF(layout.noteAt, layout.note.size()));

@@ -4,6 +4,9 @@
 
 #include "controller/Updater.h"
 #include "design/Buttons.h"
+#include "design/Scrolling.h"
+#include "design/WindowFit.h"
+#include "onboarding/SettingsView.h"
 #include "window/AppEvents.h"
 #include "window/HeaderBar.h"
 #include "window/MainWindow.h"
@@ -13,18 +16,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <cstdio>
 #include <regex>
 
-namespace kelvora {
-void PrintTo(const MainWindow::ScreenFit& fit, std::ostream* out) {
+namespace kelvora::WindowFit {
+void PrintTo(const Fit& fit, std::ostream* out) {
     *out << "smallest " << fit.minimum.width() << "x" << fit.minimum.height() << ", at "
          << fit.geometry.x() << "," << fit.geometry.y() << " " << fit.geometry.width() << "x"
          << fit.geometry.height();
 }
-} // namespace kelvora
+} // namespace kelvora::WindowFit
 
 namespace kelvora::testing {
 namespace {
@@ -121,7 +126,7 @@ TEST(MainWindowSizeTest, UnderAFrameTheWindowFitsTheFreeAreaLessTheFrame) {
         QRect area;
         QMargins frame;
         QRect geometry;
-        MainWindow::ScreenFit fit;
+        WindowFit::Fit fit;
     } cases[] = {
         {"no frame on a large screen: as it was",
          {0, 0, 1920, 1080},
@@ -140,7 +145,8 @@ TEST(MainWindowSizeTest, UnderAFrameTheWindowFitsTheFreeAreaLessTheFrame) {
          {{298, 175}, {1, 20, 298, 175}}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MainWindow::fitIn(c.area, c.frame, c.geometry), c.fit) << c.what;
+        EXPECT_EQ(WindowFit::fitIn(c.area, c.frame, c.geometry, MainWindow::kSmallestSize), c.fit)
+            << c.what;
 }
 
 // The first integers `pattern` captures in what `command` prints.
@@ -201,26 +207,74 @@ void PrintTo(const ScreenCase& screen, std::ostream* out) {
 }
 
 class WindowManagerFitTest : public MainWindowTest,
-                             public ::testing::WithParamInterface<ScreenCase> {};
+                             public ::testing::WithParamInterface<ScreenCase> {
+protected:
+    // The window manager's settings, with the panel's strip kept free; none where openbox or
+    // the X tools are missing.
+    std::optional<std::string> managerConfig() {
+        if (std::system("command -v openbox >/dev/null 2>&1") != 0 ||
+            std::system("command -v xprop >/dev/null 2>&1") != 0 ||
+            std::system("command -v xwininfo >/dev/null 2>&1") != 0)
+            return std::nullopt;
+        return "openbox --config-file \"" +
+               manager_.write("rc.xml", "<?xml version=\"1.0\"?>\n<openbox_config "
+                                        "xmlns=\"http://openbox.org/3.4/rc\"><margins><top>" +
+                                            std::to_string(GetParam().panel) +
+                                            "</top></margins></openbox_config>\n") +
+               "\" 2>/dev/null";
+    }
+
+    // The window as the window manager placed it, once its frame lies on the free area or
+    // ten seconds have passed.
+    static std::optional<Framed> placed(QWidget& window) {
+        std::optional<Framed> framed;
+        waitUntil(
+            [&] {
+                framed = Framed::read(window.winId());
+                return framed && framed->frame.top() > 0 && framed->area.contains(framed->outer());
+            },
+            std::chrono::seconds(10));
+        return framed;
+    }
+
+    static void expectOnTheFreeArea(const Framed& framed, const QSize& screenSize) {
+        EXPECT_EQ(framed.area, QRect(0, GetParam().panel, screenSize.width(),
+                                     screenSize.height() - GetParam().panel))
+            << "the panel keeps its strip";
+        EXPECT_GT(framed.frame.top(), 0) << "the window manager drew a title bar";
+        EXPECT_TRUE(framed.area.contains(framed.outer()))
+            << "the frame, " << framed.outer().x() << "," << framed.outer().y() << " "
+            << framed.outer().width() << "x" << framed.outer().height()
+            << ", lies on the free area";
+        const QSize room = framed.area.marginsRemoved(framed.frame).size();
+        EXPECT_LE(framed.minimum.width(), room.width()) << "the window can be made to fit";
+        EXPECT_LE(framed.minimum.height(), room.height()) << "the window can be made to fit";
+    }
+
+    // A control of `window` lies on the free area and is shown whole.
+    static void expectShownWhole(const Framed& framed, QWidget& window, QWidget& control) {
+        const QRect onScreen(framed.window.topLeft() + control.mapTo(&window, QPoint()),
+                             control.size());
+        const std::string name = control.objectName().toStdString();
+        EXPECT_TRUE(control.isVisible()) << name;
+        EXPECT_TRUE(framed.area.contains(onScreen)) << name << " lies on the free area";
+        EXPECT_EQ(control.visibleRegion(), QRegion(control.rect())) << name << " is shown whole";
+    }
+
+private:
+    TempDir manager_;
+};
 
 // The real window under a window manager that draws a title bar and borders around it, on a
 // screen of the smallest window's size and on a laptop's screen under a panel: the frame,
 // the footer's "Clean up" and the inspector's buttons all lie on the free area, and the
 // smallest size the window allows fits it too.
 TEST_P(WindowManagerFitTest, TheFramedWindowAndItsButtonsLieOnTheFreeArea) {
-    const ScreenCase& screen = GetParam();
-    if (std::system("command -v openbox >/dev/null 2>&1") != 0 ||
-        std::system("command -v xprop >/dev/null 2>&1") != 0 ||
-        std::system("command -v xwininfo >/dev/null 2>&1") != 0)
+    const std::optional<std::string> manager = managerConfig();
+    if (!manager)
         GTEST_SKIP() << "openbox or the X tools xprop and xwininfo (x11-utils) are not installed, "
                         "so no window manager frames the window";
-    TempDir manager;
-    const std::string rc = manager.write(
-        "rc.xml", "<?xml version=\"1.0\"?>\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">"
-                  "<margins><top>" +
-                      std::to_string(screen.panel) + "</top></margins></openbox_config>\n");
-    KELVORA_ON_VIRTUAL_SCREEN(screen.screen, false,
-                              "openbox --config-file \"" + rc + "\" 2>/dev/null");
+    KELVORA_ON_VIRTUAL_SCREEN(GetParam().screen, false, *manager);
 
     Prefs::setBoolean(Prefs::Key::welcomeDone, true);
     write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
@@ -240,34 +294,42 @@ TEST_P(WindowManagerFitTest, TheFramedWindowAndItsButtonsLieOnTheFreeArea) {
     auto* showInFolder = detailed->findChild<QWidget*>("showInFolder");
     ASSERT_TRUE(showInFolder);
 
-    std::optional<Framed> framed;
-    const auto fits = [&] {
-        framed = Framed::read(window.winId());
-        return framed && framed->frame.top() > 0 && framed->area.contains(framed->outer());
-    };
-    waitUntil(fits, std::chrono::seconds(10));
+    const std::optional<Framed> framed = placed(window);
     ASSERT_TRUE(framed) << "the X tools read the window's place and frame";
-    EXPECT_EQ(framed->area, QRect(0, screen.panel, window.screen()->geometry().width(),
-                                  window.screen()->geometry().height() - screen.panel))
-        << "the panel keeps its strip";
-    EXPECT_GT(framed->frame.top(), 0) << "the window manager drew a title bar";
-    EXPECT_TRUE(framed->area.contains(framed->outer()))
-        << "the frame, " << framed->outer().x() << "," << framed->outer().y() << " "
-        << framed->outer().width() << "x" << framed->outer().height() << ", lies on the free area";
-    const QSize room = framed->area.marginsRemoved(framed->frame).size();
-    EXPECT_LE(framed->minimum.width(), room.width()) << "the window can be made to fit";
-    EXPECT_LE(framed->minimum.height(), room.height()) << "the window can be made to fit";
+    expectOnTheFreeArea(*framed, window.screen()->geometry().size());
+    for (QWidget* button : {static_cast<QWidget*>(detailed->pickFooter()->button()), showInFolder})
+        expectShownWhole(*framed, window, *button);
+}
 
-    for (QWidget* button :
-         {static_cast<QWidget*>(detailed->pickFooter()->button()), showInFolder}) {
-        const QRect onScreen(framed->window.topLeft() + button->mapTo(&window, QPoint()),
-                             button->size());
-        EXPECT_TRUE(button->isVisible()) << button->objectName().toStdString();
-        EXPECT_TRUE(framed->area.contains(onScreen))
-            << button->objectName().toStdString() << " lies on the free area";
-        EXPECT_EQ(button->visibleRegion(), QRegion(button->rect()))
-            << button->objectName().toStdString() << " is shown whole";
-    }
+// The settings window too: its frame lies on the free area, and its column scrolls to its
+// last button, shown whole.
+TEST_P(WindowManagerFitTest, TheSettingsWindowLiesOnTheFreeAreaAndItsColumnScrolls) {
+    const std::optional<std::string> manager = managerConfig();
+    if (!manager) GTEST_SKIP() << "openbox or the X tools xprop and xwininfo are not installed";
+    KELVORA_ON_VIRTUAL_SCREEN(GetParam().screen, false, *manager);
+
+    auto model = makeModel();
+    SettingsView::Services services = SettingsView::Services::live();
+    services.helperStatus = [] {
+        return ShelfSweeper::Status::unavailable(ShelfSweeper::kNoServiceManager);
+    };
+    SettingsView settings(*model, services);
+    settings.show();
+    settings.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&settings));
+    const std::optional<Framed> framed = placed(settings);
+    ASSERT_TRUE(framed) << "the X tools read the window's place and frame";
+    expectOnTheFreeArea(*framed, settings.screen()->geometry().size());
+
+    QScrollArea* area = settings.scrolling()->scrollArea();
+    EXPECT_EQ(area->verticalScrollBar()->maximum() > 0,
+              settings.page()->height() > area->viewport()->height())
+        << "a column taller than the window scrolls";
+    auto* last = settings.findChild<QWidget*>("showWelcome");
+    ASSERT_TRUE(last);
+    area->ensureWidgetVisible(last);
+    settle();
+    expectShownWhole(*framed, settings, *last);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, WindowManagerFitTest,

@@ -184,7 +184,7 @@ TEST(SimpleViewTest, ReturnAndTheLinksActOnTheControllerOnlyWhereTheyAreOffered)
                   "App caches, 5.7 GB, Files apps save to load faster. They rebuild on their own.");
         EXPECT_TRUE(spoken("cachesTile")->actionInterface()->actionNames().isEmpty());
         EXPECT_EQ(spoken("trashTile")->text(QAccessible::Name),
-                  "Trash, Kelvora can’t read the Trash., " + AccessNote::current(*model) + " " +
+                  "Trash, Kelvora can’t read the Trash. " + AccessNote::current(*model) + " " +
                       AccessNote::check());
         EXPECT_TRUE(spoken("trashTile")->actionInterface()->actionNames().isEmpty())
             << "nothing to open: the tile says it all";

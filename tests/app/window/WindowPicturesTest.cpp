@@ -11,6 +11,7 @@
 #include "panes/LoginItemsText.h"
 #include "panes/ShelfPage.h"
 #include "panes/ShelfView.h"
+#include "panes/UninstallSheet.h"
 #include "search/PlainQuery.h"
 #include "snapshot/DemoData.h"
 #include "snapshot/Marketing.h"
@@ -223,6 +224,39 @@ TEST_F(WindowPicturesTest, DisabledButtonsKeepTheirWordsReadable) {
         PlainQuery::parse("videos over 1 GB", currentDate(), QueryCalendar::gregorian()),
         {{URL::fileURL(env.home() + "/Movies/Trip.mov"), 4'200'000'000, std::nullopt}});
     expectReadable("moveToShelf", "Move 0 KB to the Undo Shelf");
+}
+
+// The uninstall sheet over the window: its card lies whole on the window, its title reads to
+// the last letter, the files that go sit in their box and both buttons on the card.
+TEST_F(WindowPicturesTest, TheUninstallSheetLiesWholeOverTheWindow) {
+    KELVORA_REQUIRE_GUI();
+    const std::string bundle = writeApp("Notely", "com.example.notely");
+    write("Library/Application Support/com.example.notely/notes.db", std::string(40'000, 'n'));
+    write("Library/Caches/com.example.notely/index", std::string(9'000, 'i'));
+    auto model = makeModel();
+    model->setMode(AppModel::ViewMode::detailed);
+    model->prepareUninstall(URL::fileURL(bundle));
+    ASSERT_TRUE(waitUntil([&] { return model->uninstallTarget().has_value(); }));
+    forEachPicture(*model, "uninstall-sheet", [&](RootView& root, const QImage& image, QSize size) {
+        ASSERT_TRUE(root.uninstallSheet());
+        auto* sheet = qobject_cast<UninstallSheet*>(root.uninstallSheet()->sheet());
+        ASSERT_TRUE(sheet);
+        const QRectF card = placeIn(sheet, &root);
+        EXPECT_TRUE(QRectF(QPointF(), size).contains(card));
+        const UninstallSheetLayout& layout = sheet->layout();
+        EXPECT_EQ(layout.title.text(), "Remove Notely?");
+        const QPointF origin = sheet->body()->mapTo(&root, QPoint(0, 0));
+        expectWhole(image, QRectF(layout.titleAt, layout.title.size()).translated(origin),
+                    layout.title.text(), Fonts::text(20, QFont::DemiBold), Theme::ink());
+        EXPECT_TRUE(near(
+            at(image, origin.x() + layout.list.left() + 3, origin.y() + layout.list.center().y()),
+            Theme::panel()));
+        for (auto button :
+             {UninstallSheetLayout::Button::cancel, UninstallSheetLayout::Button::move})
+            EXPECT_TRUE(card.contains(placeIn(sheet->button(button), &root)));
+        const QRectF move = placeIn(sheet->button(UninstallSheetLayout::Button::move), &root);
+        EXPECT_TRUE(near(at(image, move.left() + 6, move.center().y()), Theme::signal()));
+    });
 }
 
 // After a clean-up that shelved something, the done screen offers "Free … now", "Open Undo
