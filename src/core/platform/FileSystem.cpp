@@ -36,10 +36,12 @@ FileType typeOf(uint32_t mode) {
     return FileType::other;
 }
 
-std::optional<FileInfo> statAt(int dirfd, const char* name, const std::string& path) {
+// `flags` may add AT_EMPTY_PATH, for the file open at `dirfd` itself.
+std::optional<FileInfo> statAt(int dirfd, const char* name, const std::string& path,
+                               int flags = 0) {
     struct statx sx {};
-    if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
-              &sx) != 0)
+    if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | flags,
+              STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return std::nullopt;
     FileInfo info;
     info.type = typeOf(sx.stx_mode);
@@ -255,11 +257,10 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
 
 namespace {
 
-std::optional<FileStamp> stampOfOpen(int fd) {
-    struct statx sx {};
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &sx) != 0) return std::nullopt;
-    return FileStamp{(static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor, sx.stx_ino,
-                     static_cast<int64_t>(sx.stx_size), fromTimestamp(sx.stx_mtime)};
+std::optional<FileStamp> stampOfOpen(int fd, const std::string& path) {
+    auto info = statAt(fd, "", path, AT_EMPTY_PATH);
+    if (!info) return std::nullopt;
+    return stampOf(*info);
 }
 
 // Writes `bytes` over `old` from their first difference on, and cuts the file to its new end.
@@ -290,7 +291,7 @@ FileResult writeFileInPlace(const std::string& path, std::string_view bytes, con
     if (read.size < 0 || static_cast<uint64_t>(read.size) > maxBytes) return failed(EFBIG);
     int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return failed(errno);
-    if ((beforeWrite && !beforeWrite()) || stampOfOpen(fd) != read) {
+    if ((beforeWrite && !beforeWrite()) || stampOfOpen(fd, path) != read) {
         close(fd);
         return changed;
     }
