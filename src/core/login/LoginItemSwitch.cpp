@@ -139,9 +139,11 @@ std::optional<std::string> LoginItemSwitch::setSystemEntry(const LoginItem& item
                       : joinPath(userAutostart.path(), item.file->lastPathComponent());
     return rewrite(copyPath, on, [&](const std::optional<DesktopEntry>& copy) {
         if (!copy) return Edit::switched(*system, on);
-        // A link is the user's own way of keeping the entry, never one Kelvora made.
+        // A link, or a second name, is the user's own way of keeping the entry, never one
+        // Kelvora made.
         auto info = fileInfo(copyPath);
-        const bool kelvoras = info && info->isRegularFile() && copy->text() == offText(*system);
+        const bool kelvoras = info && info->isRegularFile() && info->linkCount == 1 &&
+                              copy->text() == offText(*system);
         if (on && kelvoras && !AutostartEntries::isSwitchedOff(*system))
             return Edit{Edit::Kind::remove, {}};
         return Edit::switched(*copy, on);
@@ -149,14 +151,17 @@ std::optional<std::string> LoginItemSwitch::setSystemEntry(const LoginItem& item
 }
 
 // Reads the entry through its links, changes it, and puts the change in its place only while
-// the file there is still the one read; one changed meanwhile is read and changed again.
+// the file there is still the one read; one changed meanwhile is read and changed again. A file
+// with other names (a hard link kept with the dotfiles) is changed in place, so that every name
+// keeps the change.
 std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, bool on,
                                                     const Change& change) const {
     const std::string written = pathThroughLinks(path);
     clearTemporaries(userAutostart.path());
     if (parentPath(written) != userAutostart.path()) clearTemporaries(parentPath(written));
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        const auto stamp = stampOf(written);
+        const auto info = fileInfo(written);
+        const auto stamp = info ? std::optional(stampOf(*info)) : std::nullopt;
         std::optional<DesktopEntry> entry;
         if (stamp) {
             entry = DesktopEntry::read(written);
@@ -179,7 +184,10 @@ std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, boo
         }
         if (FileResult made = createDirectories(parentPath(written)); !made)
             return failed(on, made.reason);
-        FileResult done = writeFileAtomically(written, edit.text, stillRead);
+        const bool otherNames = info && info->isRegularFile() && info->linkCount > 1;
+        FileResult done = otherNames ? writeFileInPlace(written, edit.text, *stamp,
+                                                        DesktopEntry::kMaxBytes, stillRead)
+                                     : writeFileAtomically(written, edit.text, stillRead);
         if (done) return std::nullopt;
         if (!changed) return failed(on, done.reason);
     }
@@ -187,11 +195,13 @@ std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, boo
 }
 
 // A switch cut short (the app killed mid-write) leaves its temporary file beside the entry;
-// only such files of this user's, named after an entry, are taken away.
+// only such files of this user's, named as only Kelvora names them after an entry and with no
+// other name, are taken away.
 void LoginItemSwitch::clearTemporaries(const std::string& folder) const {
     for (const FileInfo& info : listFolderThroughLink(URL::fileURL(folder, true)).entries) {
         auto of = writtenByTemporary(info.name);
-        if (!of || !endsWith(*of, ".desktop") || !info.isRegularFile() || info.owner != uid)
+        if (!of || !endsWith(*of, ".desktop") || !info.isRegularFile() || info.linkCount != 1 ||
+            info.owner != uid)
             continue;
         removeItem(info.url.path());
     }

@@ -21,6 +21,10 @@ namespace kelvora {
 
 namespace {
 
+// What marks a temporary file as one of Kelvora's writes, between the written name and the
+// random part: no other program names its files so.
+constexpr const char* kTemporaryMark = ".kelvora-tmp-";
+
 Date fromTimestamp(const struct statx_timestamp& ts) {
     return dateFromTimestamp(ts.tv_sec, ts.tv_nsec);
 }
@@ -32,10 +36,12 @@ FileType typeOf(uint32_t mode) {
     return FileType::other;
 }
 
-std::optional<FileInfo> statAt(int dirfd, const char* name, const std::string& path) {
+// `flags` may add AT_EMPTY_PATH, for the file open at `dirfd` itself.
+std::optional<FileInfo> statAt(int dirfd, const char* name, const std::string& path,
+                               int flags = 0) {
     struct statx sx {};
-    if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
-              &sx) != 0)
+    if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | flags,
+              STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return std::nullopt;
     FileInfo info;
     info.type = typeOf(sx.stx_mode);
@@ -203,7 +209,7 @@ ListError listingError(const URL& folder, bool throughLink) {
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                const std::function<bool()>& beforeRename) {
     std::string folder = parentPath(path);
-    std::string pattern = joinPath(folder, "." + lastComponent(path) + ".XXXXXX");
+    std::string pattern = joinPath(folder, "." + lastComponent(path) + kTemporaryMark + "XXXXXX");
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     auto failed = [&](int error) {
@@ -249,15 +255,70 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
     return FileResult::success();
 }
 
+namespace {
+
+std::optional<FileStamp> stampOfOpen(int fd, const std::string& path) {
+    auto info = statAt(fd, "", path, AT_EMPTY_PATH);
+    if (!info) return std::nullopt;
+    return stampOf(*info);
+}
+
+// Writes `bytes` over `old` from their first difference on, and cuts the file to its new end.
+int overwrite(int fd, std::string_view old, std::string_view bytes) {
+    const size_t from = static_cast<size_t>(
+        std::mismatch(old.begin(), old.end(), bytes.begin(), bytes.end()).first - old.begin());
+    for (size_t done = from; done < bytes.size();) {
+        const ssize_t n =
+            pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        done += static_cast<size_t>(n);
+    }
+    if (bytes.size() != old.size() && ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        return errno;
+    return fsync(fd) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+FileResult writeFileInPlace(const std::string& path, std::string_view bytes, const FileStamp& read,
+                            std::size_t maxBytes, const std::function<bool()>& beforeWrite) {
+    auto failed = [&](int error) {
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
+    };
+    const FileResult changed =
+        FileResult::failure("Could not write " + path + ": it changed meanwhile");
+    if (read.size < 0 || static_cast<uint64_t>(read.size) > maxBytes) return failed(EFBIG);
+    int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return failed(errno);
+    if ((beforeWrite && !beforeWrite()) || stampOfOpen(fd, path) != read) {
+        close(fd);
+        return changed;
+    }
+    std::string old(static_cast<size_t>(read.size), '\0');
+    const ssize_t got = pread(fd, old.data(), old.size(), 0);
+    if (got != read.size) {
+        const int error = got < 0 ? errno : EIO;
+        close(fd);
+        return failed(error);
+    }
+    int error = overwrite(fd, old, bytes);
+    // A write stopped part way (a full disk) leaves the file as it was, where it can.
+    if (error != 0) overwrite(fd, bytes, old);
+    if (close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? FileResult::success() : failed(error);
+}
+
 std::optional<std::string> writtenByTemporary(const std::string& name) {
-    // mkostemp's six letters and digits after the written file's name, hidden.
+    // Hidden, then the written file's name, the mark and mkostemp's six letters and digits.
     constexpr size_t kSuffix = 6;
-    if (name.size() < kSuffix + 3 || name.front() != '.') return std::nullopt;
-    const size_t dot = name.size() - kSuffix - 1;
-    if (name[dot] != '.') return std::nullopt;
-    for (size_t i = dot + 1; i < name.size(); ++i)
+    const size_t mark = std::strlen(kTemporaryMark);
+    if (name.size() < 2 + mark + kSuffix || name.front() != '.') return std::nullopt;
+    const size_t at = name.size() - kSuffix - mark;
+    if (name.compare(at, mark, kTemporaryMark) != 0) return std::nullopt;
+    for (size_t i = at + mark; i < name.size(); ++i)
         if (!std::isalnum(static_cast<unsigned char>(name[i]))) return std::nullopt;
-    return name.substr(1, dot - 1);
+    return name.substr(1, at - 1);
 }
 
 int writeAll(int fd, std::string_view bytes) {
@@ -434,10 +495,14 @@ std::string pathThroughLinks(const std::string& path) {
     return through;
 }
 
+FileStamp stampOf(const FileInfo& info) {
+    return FileStamp{info.device, info.inode, info.logicalSize, info.modified};
+}
+
 std::optional<FileStamp> stampOf(const std::string& path) {
     auto info = fileInfo(path);
     if (!info) return std::nullopt;
-    return FileStamp{info->device, info->inode, info->logicalSize, info->modified};
+    return stampOf(*info);
 }
 
 std::optional<std::string> realPath(const std::string& path) {

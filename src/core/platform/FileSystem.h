@@ -75,6 +75,7 @@ struct FileStamp {
 };
 // Of what the path names, a final link itself; none when nothing is there.
 std::optional<FileStamp> stampOf(const std::string& path);
+FileStamp stampOf(const FileInfo& info);
 bool fileExists(const std::string& path); // without following a final link
 bool isExecutableFile(const std::string& path);
 // Lets whoever runs a scan learn, from the descriptor a listing reads through, what each
@@ -143,8 +144,17 @@ int writeAll(int fd, std::string_view bytes);
 // take the old file's place: false leaves the old file as it is and fails the write.
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                const std::function<bool()>& beforeRename = {});
-// The name of the file whose write left this temporary behind (".notes.desktop.Ab3xZ9" is one
-// of "notes.desktop"); none for any other name. Only a write cut short leaves one.
+// Writes a file that has other names too through its own inode, so that every name keeps it,
+// with its mode and owner: only the bytes from the first one that differs are written, then
+// the file is cut to its new end and synced. Only while the file is still the one `read`
+// stamped (of at most `maxBytes`), and, when given, `beforeWrite` agrees just before the
+// first byte is written. Not atomic: a reader at that moment may see part of the change.
+FileResult writeFileInPlace(const std::string& path, std::string_view bytes, const FileStamp& read,
+                            std::size_t maxBytes, const std::function<bool()>& beforeWrite = {});
+// The name of the file whose write left this temporary behind
+// (".notes.desktop.kelvora-tmp-Ab3xZ9" is one of "notes.desktop"); none for any other name,
+// however much it looks like a temporary of another program. Only a write cut short leaves
+// one.
 std::optional<std::string> writtenByTemporary(const std::string& name);
 // The whole of a regular file of at most `maxBytes`, a limit fitting its kind; nothing for a
 // missing, larger or unreadable file, a folder, a pipe or a device.

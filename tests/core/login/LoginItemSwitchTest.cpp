@@ -290,7 +290,10 @@ TEST(LoginItemSwitch, AUsersCopyOfASystemEntryIsSwitchedInPlaceAndKeptUnlessKelv
         bool linked;                     // kept with the dotfiles, linked from autostart
         std::string off;
         std::optional<std::string> on; // none: removed
+        bool secondName = false;       // the copy has a hard link in the dotfiles too
+        std::string system = kTracker;
     };
+    const std::string offForAll = kTracker + "Hidden=true\n";
     const Row rows[] = {
         {"no copy", std::nullopt, false, kTracker + "Hidden=true\n", std::nullopt},
         {"the user's edited copy", mine, false, mineOff, mine},
@@ -301,12 +304,16 @@ TEST(LoginItemSwitch, AUsersCopyOfASystemEntryIsSwitchedInPlaceAndKeptUnlessKelv
         {"the user's copy, linked", mine, true, mineOff, mine},
         {"a copy as Kelvora writes it, linked", kTracker, true, kTracker + "Hidden=true\n",
          kTracker},
+        {"Kelvora's copy with a second name", kTracker + "Hidden=true\n", false,
+         kTracker + "Hidden=true\n", kTracker, true},
+        {"Kelvora's copy of an entry now off for everyone", offForAll + "Hidden=true\n", false,
+         offForAll + "Hidden=true\n", kTracker + "Hidden=false\n", false, offForAll},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.story);
         LoginHome home;
         const std::string system =
-            kelvora::testing::writeAt(home.systemAutostart() + "/tracker.desktop", kTracker);
+            kelvora::testing::writeAt(home.systemAutostart() + "/tracker.desktop", row.system);
         const std::string copy = home.userAutostart() + "/tracker.desktop";
         std::string written = copy;
         if (row.copy && row.linked) {
@@ -315,6 +322,8 @@ TEST(LoginItemSwitch, AUsersCopyOfASystemEntryIsSwitchedInPlaceAndKeptUnlessKelv
         } else if (row.copy) {
             kelvora::testing::writeAt(copy, *row.copy);
         }
+        const std::string other = home.dir / "tracker-kept";
+        if (row.secondName) ASSERT_EQ(link(copy.c_str(), other.c_str()), 0);
         const LoginItemSwitch toggle = home.autostartSwitch();
         ASSERT_EQ(switchListed(home, toggle, "globalAgent:tracker", false), std::nullopt);
         EXPECT_EQ(fileText(written), row.off);
@@ -323,12 +332,14 @@ TEST(LoginItemSwitch, AUsersCopyOfASystemEntryIsSwitchedInPlaceAndKeptUnlessKelv
         EXPECT_EQ(fileText(copy), row.on);
         EXPECT_FALSE(listedOff(home, "globalAgent:tracker"));
         EXPECT_EQ(row.linked, fileInfo(copy) && fileInfo(copy)->isSymlink());
-        EXPECT_EQ(fileText(system), kTracker);
+        if (row.secondName) EXPECT_EQ(fileText(other), row.on);
+        EXPECT_EQ(fileText(system), row.system);
     }
 }
 
-// An entry is changed where it really is: a link (dotfiles kept elsewhere) stays a link, and
-// the file it leads to keeps its mode and owner.
+// An entry is changed where it really is: a link (dotfiles kept elsewhere) stays a link, a
+// second name of the file (a hard link in the dotfiles) keeps the change too, and the file
+// keeps its mode and owner.
 TEST(LoginItemSwitch, AnEntryIsWrittenThroughItsLinksKeepingItsModeAndOwner) {
     const std::string text = "[Desktop Entry]\nType=Application\nExec=/bin/true\n";
     struct Row {
@@ -336,11 +347,14 @@ TEST(LoginItemSwitch, AnEntryIsWrittenThroughItsLinksKeepingItsModeAndOwner) {
         int links; // between the autostart folder and the file
         mode_t mode;
         uid_t owner;
+        bool secondName = false;
     };
     const Row rows[] = {
         {"private", 0, 0600, 1234},
         {"kept with the dotfiles", 1, 0644, 0},
         {"a link to a link to a private file", 2, 0640, 1234},
+        {"a second name in the dotfiles", 0, 0600, 1234, true},
+        {"linked, its file with a second name", 1, 0640, 0, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.story);
@@ -354,6 +368,9 @@ TEST(LoginItemSwitch, AnEntryIsWrittenThroughItsLinksKeepingItsModeAndOwner) {
         if (row.links > 0)
             home.link(row.links == 2 ? "../../dotfiles/link" : written,
                       "config/autostart/notes.desktop");
+        const std::string other = home.dir / "other-name";
+        if (row.secondName) ASSERT_EQ(link(written.c_str(), other.c_str()), 0);
+        const auto inode = fileInfo(written)->inode;
         const LoginItemSwitch toggle = home.autostartSwitch();
         ASSERT_EQ(switchListed(home, toggle, "openAtLogin:notes", false), std::nullopt);
         EXPECT_EQ(fileText(written), text + "Hidden=true\n");
@@ -364,8 +381,14 @@ TEST(LoginItemSwitch, AnEntryIsWrittenThroughItsLinksKeepingItsModeAndOwner) {
         EXPECT_EQ(info.st_mode & 07777, row.mode);
         EXPECT_EQ(info.st_uid, row.owner);
         EXPECT_EQ(info.st_gid, row.owner);
+        if (row.secondName) {
+            EXPECT_EQ(info.st_nlink, 2u);
+            EXPECT_EQ(info.st_ino, inode);
+            EXPECT_EQ(fileText(other), text + "Hidden=true\n");
+        }
         ASSERT_EQ(switchListed(home, toggle, "openAtLogin:notes", true), std::nullopt);
         EXPECT_EQ(fileText(entry), text);
+        if (row.secondName) EXPECT_EQ(fileText(other), text);
     }
 }
 
@@ -419,13 +442,63 @@ TEST(LoginItemSwitch, AnotherProgramsWriteDuringASwitchIsKept) {
     EXPECT_NE(failed, -1);
 }
 
+// Another program's write between Kelvora's read and its own is seen whatever it is, a file
+// put in the entry's place or an edit in place that keeps the size, and whether the entry has
+// one name or two: the switch reads again and keeps that write.
+TEST(LoginItemSwitch, AnotherProgramsWriteIsSeenEvenAtTheSameSizeAndThroughEveryName) {
+    const std::string before = "[Desktop Entry]\nType=Application\nExec=/bin/true\nX-Other=0\n";
+    const std::string after = replacingAll(before, "X-Other=0", "X-Other=1");
+    struct Row {
+        const char* story;
+        bool secondName;
+        bool inPlace; // else a new file renamed over it
+    };
+    const Row rows[] = {
+        {"one name, the same size written in place", false, true},
+        {"two names, the same size written in place", true, true},
+        {"two names, replaced", true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        LoginHome home;
+        const std::string notes =
+            kelvora::testing::writeAt(home.userAutostart() + "/notes.desktop", before);
+        const std::string kept = home.dir / "notes-kept";
+        if (row.secondName) ASSERT_EQ(link(notes.c_str(), kept.c_str()), 0);
+        // The file's times would not tell a write within the same tick as the one that made it.
+        kelvora::testing::setTimes(notes, Date{}, Date{});
+        const pid_t child = fork();
+        if (child == 0) {
+            LoginItemSwitch toggle = home.autostartSwitch();
+            int writes = 0;
+            toggle.beforeReplace = [&](const std::string& path) {
+                if (writes++ > 0) return;
+                if (!row.inPlace) {
+                    writeFileAtomically(path, after);
+                } else if (FILE* file = fopen(path.c_str(), "r+")) {
+                    fputs(after.c_str(), file);
+                    fclose(file);
+                }
+            };
+            _exit(switchListed(home, toggle, "openAtLogin:notes", false) ? 1 : 0);
+        }
+        EXPECT_EQ(kelvora::testing::waitForChild(child, "the switching child"), 0);
+        EXPECT_EQ(fileText(notes), after + "Hidden=true\n") << "the other program's write lost";
+        if (row.secondName && row.inPlace) EXPECT_EQ(fileText(kept), after + "Hidden=true\n");
+    }
+}
+
 // A switch killed before its rename leaves its hidden temporary beside the entry; the next
-// switch takes it away, and nothing else that only looks like one.
+// switch takes it away, here and where a linked entry leads, and nothing of anyone else's that
+// only looks like one: backups, rsync's temporaries, files not hidden.
 TEST(LoginItemSwitch, ASwitchCutShortLeavesNothingBehindOnceTheNextOneRuns) {
     LoginHome home;
     const std::string text = "[Desktop Entry]\nType=Application\nExec=/bin/true\n";
     const std::string notes =
         kelvora::testing::writeAt(home.userAutostart() + "/notes.desktop", text);
+    const std::string linked =
+        kelvora::testing::writeAt(home.dir / "dotfiles/linked.desktop", text);
+    home.link(linked, "config/autostart/linked.desktop");
     const pid_t child = fork();
     if (child == 0) {
         LoginItemSwitch toggle = home.autostartSwitch();
@@ -434,29 +507,46 @@ TEST(LoginItemSwitch, ASwitchCutShortLeavesNothingBehindOnceTheNextOneRuns) {
         _exit(0);
     }
     kelvora::testing::waitForChild(child, "the switch that is killed");
-    auto hidden = [&] {
+    auto hidden = [&](const std::string& folder) {
         std::vector<std::string> names;
-        for (const FileInfo& info : listFolder(URL::fileURL(home.userAutostart(), true)).entries)
+        for (const FileInfo& info : listFolder(URL::fileURL(folder, true)).entries)
             if (info.hidden) names.push_back(info.name);
         return names;
     };
-    ASSERT_EQ(hidden().size(), 1u);
-    EXPECT_TRUE(hidden()[0].starts_with(".notes.desktop.")) << hidden()[0];
+    ASSERT_EQ(hidden(home.userAutostart()).size(), 1u);
+    EXPECT_EQ(writtenByTemporary(hidden(home.userAutostart())[0]), "notes.desktop");
     EXPECT_EQ(fileText(notes), text);
 
-    const std::vector<std::string> lookAlikes = {".dir.desktop.Ab12Cd", ".gone.desktop.Xy-9Zq",
-                                                 ".link.desktop.Ab12Cd", ".notes.desktop.bak",
-                                                 ".readme.txt.Ab12Cd"};
-    home.dir.write("config/autostart/.notes.desktop.bak");
-    home.dir.write("config/autostart/.readme.txt.Ab12Cd");
-    home.dir.write("config/autostart/.gone.desktop.Xy-9Zq");
-    home.link(notes, "config/autostart/.link.desktop.Ab12Cd");
-    home.dir.mkdir("config/autostart/.dir.desktop.Ab12Cd");
-    // Left by a switch cut short while it wrote a copy that was not there yet.
-    home.dir.write("config/autostart/.tracker.desktop.q0Zr7K");
-    ASSERT_EQ(switchListed(home, home.autostartSwitch(), "openAtLogin:notes", false), std::nullopt);
-    EXPECT_EQ(hidden(), lookAlikes);
-    EXPECT_EQ(fileText(notes), text + "Hidden=true\n");
+    const std::vector<std::string> lookAlikes = {".dir.desktop.kelvora-tmp-Ab12Cd",
+                                                 ".gone.desktop.kelvora-tmp-Xy-9Zq",
+                                                 ".link.desktop.kelvora-tmp-Ab12Cd",
+                                                 ".notes.desktop.Ab12Cd",
+                                                 ".notes.desktop.bak",
+                                                 ".plain.desktop.backup",
+                                                 ".readme.txt.kelvora-tmp-Ab12Cd"};
+    for (const char* name : {".notes.desktop.Ab12Cd", ".notes.desktop.bak", ".plain.desktop.backup",
+                             ".readme.txt.kelvora-tmp-Ab12Cd", ".gone.desktop.kelvora-tmp-Xy-9Zq",
+                             "notes.desktop.backup", "notes.desktop.kelvora-tmp-Ab12Cd"})
+        home.dir.write("config/autostart/" + std::string(name));
+    home.link(notes, "config/autostart/.link.desktop.kelvora-tmp-Ab12Cd");
+    home.dir.mkdir("config/autostart/.dir.desktop.kelvora-tmp-Ab12Cd");
+    home.dir.write("dotfiles/.linked.desktop.201901");
+    home.dir.write("dotfiles/.linked.desktop.kelvora-tmp-Yz12Ab");
+    // Left by switches cut short while they wrote a copy that was not there yet.
+    home.dir.write("config/autostart/.tracker.desktop.kelvora-tmp-q0Zr7K");
+    home.dir.write("dotfiles/.linked.desktop.kelvora-tmp-q0Zr7K");
+    link((home.dir / "dotfiles/.linked.desktop.kelvora-tmp-Yz12Ab").c_str(),
+         (home.dir / "dotfiles/Yz12Ab").c_str());
+    ASSERT_EQ(switchListed(home, home.autostartSwitch(), "openAtLogin:linked", false),
+              std::nullopt);
+    EXPECT_EQ(hidden(home.userAutostart()), lookAlikes);
+    EXPECT_TRUE(fileExists(home.userAutostart() + "/notes.desktop.backup"));
+    EXPECT_TRUE(fileExists(home.userAutostart() + "/notes.desktop.kelvora-tmp-Ab12Cd"));
+    EXPECT_EQ(
+        hidden(home.dir / "dotfiles"),
+        (std::vector<std::string>{".linked.desktop.201901", ".linked.desktop.kelvora-tmp-Yz12Ab"}))
+        << "only Kelvora's own temporary, with no other name, is taken";
+    EXPECT_EQ(fileText(linked), text + "Hidden=true\n");
 }
 
 // Where $XDG_CONFIG_DIRS names the user's own configuration folder (here through a link), that
