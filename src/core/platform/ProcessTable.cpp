@@ -247,13 +247,15 @@ std::vector<RunningProcess> holdingFiles() {
         process.openFiles.assign(files.begin(), files.end());
         std::set<FileIdentity> identities;
         places.add(pid, held, identities);
-        if (process.judgedByName)
-            for (auto& word : commandLineOf(pid).value_or(std::vector<std::string>{})) {
+        if (process.judgedByName) {
+            process.commandLine = commandLineOf(pid).value_or(std::vector<std::string>{});
+            for (const auto& word : process.commandLine) {
                 if (auto place = placeNamedBy(word))
                     places.addNamed(*place, identities);
-                else
-                    process.words.push_back(std::move(word));
+                else if (!isNumber(word.c_str()))
+                    process.words.push_back(word);
             }
+        }
         process.heldPlaces.assign(identities.begin(), identities.end());
         processes.push_back(std::move(process));
     }
