@@ -5,6 +5,8 @@
 #include "model/JunkKind.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace kelvora {
 
@@ -56,16 +58,47 @@ const RunningProcess* HeldFiles::holderOf(const URL& place, RealFolders& realFol
     return real == written ? nullptr : holderOfPath(real);
 }
 
+namespace {
+
+// Whether a character goes on in a file's name as names are mostly written; any other (a
+// slash, a quote, a space, '=' or ',') begins or ends the path in a text.
+bool continuesName(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return std::isalnum(byte) || byte >= 0x80 || (c != '\0' && std::strchr("._-+~@", c));
+}
+
+// Whether the text names the place or something in it: "/a/nod" is not in "/a/nodump".
+bool namesWithin(const std::string& text, const std::string& place) {
+    for (size_t at = text.find(place); at != std::string::npos; at = text.find(place, at + 1)) {
+        const size_t end = at + place.size();
+        if ((at == 0 || !continuesName(text[at - 1])) &&
+            (end == text.size() || !continuesName(text[end])))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // A program whose files cannot be read keeps the older rule: a folder named after it, or
-// after a word it was started with, is its own.
+// after a word it was started with, is its own; so is a place its command line names.
 const RunningProcess* HeldFiles::holderByName(const ScanItem& item) const {
     const std::string folder = item.location.lastPathComponent();
+    std::vector<std::string> places;
     for (const auto& process : processes_) {
         if (!process.judgedByName) continue;
         std::vector<RunningApp> names = {{process.name, process.name}};
         for (const auto& word : process.words)
             names.push_back({word, word});
         if (DiskScanner::appUsing(folder, names)) return &process;
+        if (places.empty() && item.location.isFileURL()) {
+            places = bothForms(item.location);
+            for (const auto& target : item.targets)
+                if (target.isFileURL()) places.push_back(target.standardized().path());
+        }
+        for (const auto& word : process.commandLine)
+            for (const auto& place : places)
+                if (namesWithin(word, place)) return &process;
     }
     return nullptr;
 }

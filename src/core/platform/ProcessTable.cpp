@@ -114,6 +114,13 @@ bool addMappedFiles(const std::string& folder, std::vector<Held>& held) {
     return true;
 }
 
+// A process that is ending, or has ended and waits to be reaped, no longer has a working
+// folder: what it held is let go, and it is not judged by anything else.
+bool ending(const std::string& folder) {
+    char target[1];
+    return readlink((folder + "/cwd").c_str(), target, sizeof target) < 0 && errno == ENOENT;
+}
+
 // Far above what a program is started with (the kernel allows some 2 MB in all, the
 // environment included); a longer one counts as unreadable.
 constexpr size_t kMaxCommandLine = 256 * 1024;
@@ -233,27 +240,30 @@ std::vector<RunningProcess> holdingFiles() {
         bool allRead = addDescriptors(folder, held);
         allRead = addFolders(folder, held) && allRead;
         allRead = addMappedFiles(folder, held) && allRead;
-        if (held.empty() && allRead) continue;
+        const bool judgedByName = !allRead && !ending(folder);
+        if (held.empty() && !judgedByName) continue;
         RunningProcess process;
         process.pid = pid;
         process.executable = executableOf(pid).value_or("");
         process.name = nameOf(pid, process.executable);
         // Gone meanwhile: nothing it held is held any more.
         if (process.name.empty()) continue;
-        process.judgedByName = !allRead;
+        process.judgedByName = judgedByName;
         std::set<std::string> files;
         for (const Held& one : held)
             files.insert(one.path);
         process.openFiles.assign(files.begin(), files.end());
         std::set<FileIdentity> identities;
         places.add(pid, held, identities);
-        if (process.judgedByName)
-            for (auto& word : commandLineOf(pid).value_or(std::vector<std::string>{})) {
+        if (process.judgedByName) {
+            process.commandLine = commandLineOf(pid).value_or(std::vector<std::string>{});
+            for (const auto& word : process.commandLine) {
                 if (auto place = placeNamedBy(word))
                     places.addNamed(*place, identities);
-                else
-                    process.words.push_back(std::move(word));
+                else if (!isNumber(word.c_str()))
+                    process.words.push_back(word);
             }
+        }
         process.heldPlaces.assign(identities.begin(), identities.end());
         processes.push_back(std::move(process));
     }

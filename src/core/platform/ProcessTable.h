@@ -24,8 +24,10 @@ struct RunningProcess {
     std::vector<FileIdentity> heldPlaces;
     // Some of what it holds could not be read (a program that made itself undumpable, as
     // agents that keep keys do): it is judged by its name and its command line as well. The
-    // places its command line names are among `heldPlaces` then, and its other words here.
+    // places its command line names are among `heldPlaces` then, and its other words here
+    // but those of digits only (a port, a count), which name nothing.
     bool judgedByName = false;
+    std::vector<std::string> commandLine;
     std::vector<std::string> words;
     bool operator==(const RunningProcess&) const = default;
 };

@@ -12,8 +12,10 @@ using namespace kelvora::testing;
 
 namespace {
 
+// What the machine's other processes hold, or are named, has no part in what a mount keeps.
 const Cleaner cleaner([] { return std::vector<RunningApp>{}; },
-                      [] { return std::vector<std::string>{"/usr/bin/true"}; });
+                      [] { return std::vector<std::string>{"/usr/bin/true"}; }, {},
+                      [] { return std::vector<RunningProcess>{}; });
 
 } // namespace
 
@@ -48,7 +50,6 @@ TEST(MountGuard, AMountPointInAScannedFolderIsNeverOfferedNorCountedNorEmptied) 
                 // large and old enough to be offered.
                 home.write(row.mountedAt + "/film.mov", std::string(3'000'000, 'n'));
                 home.write(row.mountedAt + "/copy.mov", std::string(3'000'000, 'n'));
-                sync();
                 DiskScanner scanner = fixtureScanner(home);
                 scanner.appUsage = [](const URL&) {
                     return std::optional(AppUsage{daysAgo(400), daysAgo(400)});
