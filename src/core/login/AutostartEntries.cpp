@@ -3,13 +3,11 @@
 #include "login/LoginItemNames.h"
 #include "login/LoginPrograms.h"
 #include "login/SandboxLaunch.h"
-#include "platform/AppPaths.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 
 namespace kelvora {
@@ -152,26 +150,6 @@ std::vector<LoginItem> AutostartEntries::items() const {
                              copy == user.end() ? nullptr : &copy->second));
     }
     return items;
-}
-
-std::vector<URL> configDirs() {
-    const char* value = std::getenv("XDG_CONFIG_DIRS");
-    std::vector<std::string> named;
-    for (const auto& folder : splitNonEmpty(value ? value : "", ':'))
-        if (folder.front() == '/') named.push_back(folder);
-    if (named.empty()) named.push_back("/etc/xdg");
-    // The user's own folder named among them holds the user's entries, not the system's:
-    // taken for the system's, an entry of the user's would be a copy of itself.
-    const std::string own = AppPaths::configHome();
-    const auto ownIdentity = identityOf(own);
-    std::vector<URL> folders;
-    for (const auto& folder : named) {
-        const auto identity = identityOf(folder);
-        const bool isOwn = ownIdentity ? identity == ownIdentity
-                                       : standardizedPath(folder) == standardizedPath(own);
-        if (!isOwn) folders.push_back(URL::fileURL(folder, true));
-    }
-    return folders;
 }
 
 } // namespace kelvora

@@ -37,8 +37,4 @@ struct AutostartEntries {
     static constexpr const char* kExtension = "desktop";
 };
 
-// The folders of system-wide configuration: $XDG_CONFIG_DIRS, else /etc/xdg; never the
-// user's own configuration folder, should it be named among them.
-std::vector<URL> configDirs();
-
 } // namespace kelvora

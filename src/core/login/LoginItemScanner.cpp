@@ -66,7 +66,7 @@ LoginItemScanner::LoginItemScanner(URL home, std::optional<std::vector<URL>> fol
                                                                 home.appending("Applications")}),
       uid(static_cast<uint32_t>(getuid())), launchctl(std::move(launchctl)),
       configHome(URL::fileURL(AppPaths::configHome(), true)), configDirs(kelvora::configDirs()),
-      userUnitFolders(SystemdUnits::otherUserFolders(HomeFolders(home).data())),
+      userUnitFolders(UnitFolders::otherUser(HomeFolders(home).data())),
       desktops(currentDesktops()), locale(messagesLocale()), systemctl(DiskScanner::liveSystemctl),
       programRuns(ProcessTable::programRuns),
       sandbox(SandboxRoots::live(URL::fileURL(AppPaths::applicationSupport(), true))),

@@ -5,6 +5,7 @@
 #include "login/SystemdUnits.h"
 #include "platform/ProcessTable.h"
 #include "platform/SandboxApps.h"
+#include "platform/UnitFolders.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -43,7 +44,7 @@ struct LoginItemScanner {
     URL systemUnits = URL::fileURL("/etc/systemd/system", true);
     // The other folders systemd reads the user's and the system's units and drop-ins from.
     std::vector<URL> userUnitFolders;
-    std::vector<URL> systemUnitFolders = SystemdUnits::otherSystemFolders();
+    std::vector<URL> systemUnitFolders = UnitFolders::otherSystem();
     // The disks a program may lie on while they are away; none: this computer's, read anew
     // at each reading.
     std::optional<DiskPlaces> diskPlaces;

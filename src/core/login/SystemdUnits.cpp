@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -201,6 +200,7 @@ struct SystemdUnits::Unit {
     URL shown;                           // the item's file
     std::optional<std::string> readFrom; // where the unit reads, none when nothing is there
     bool enabled = false;                // linked in a *.wants or *.requires folder
+    bool byLink = false;                 // known only by such a link
 };
 
 namespace {
@@ -237,8 +237,8 @@ std::vector<Unit> collect(const URL& folder, bool ownFiles, bool showTarget) {
             auto real = realPath(link.url.path());
             if (real == "/dev/null") continue;
             URL shown = showTarget && real ? URL::fileURL(*real) : link.url;
-            units.push_back(
-                {link.name, shown, real ? std::optional(link.url.path()) : std::nullopt, true});
+            units.push_back({link.name, shown, real ? std::optional(link.url.path()) : std::nullopt,
+                             true, true});
         }
     }
     return units;
@@ -260,13 +260,23 @@ std::vector<LoginItem> SystemdUnits::systemItems() const {
                    systemSearchPath);
 }
 
-std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
+std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& listed,
                                              LoginItem::Source source, const std::string& manager,
                                              const std::vector<URL>& searchPath) const {
     std::vector<std::string> searchFolders;
     for (const URL& folder : searchPath)
         searchFolders.push_back(folder.path());
     const UnitPlaces places{home.path(), searchFolders, programs.disks};
+    // systemd adds a link's unit by the link's name and loads the unit of that name from its
+    // search path, wherever the link leads; a link leading nowhere still starts it.
+    std::vector<Unit> units = listed;
+    std::map<std::string, Presence> onSearchPath;
+    for (Unit& unit : units) {
+        if (!unit.byLink) continue;
+        const auto found = UnitSettings::fragment(unit.name, searchFolders, programs.disks);
+        if (found.presence == Presence::present) unit.readFrom = found.path;
+        onSearchPath[unit.name] = found.presence;
+    }
     std::map<std::string, std::optional<UnitFile>> files;
     std::set<std::string> triggered;
     for (const Unit& unit : units) {
@@ -314,11 +324,13 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& units,
         const std::vector<std::string> first =
             commands && !commands->empty() ? commands->front() : std::vector<std::string>();
         if (!first.empty()) item.program = resolvedProgram(first.front(), programs);
-        // A link that surely leads nowhere, or programs surely gone; a unit whose file cannot
-        // be read is not judged.
-        item.programMissing = unit.readFrom
-                                  ? file && presenceOfCommands(commands, programs) == Presence::gone
-                                  : presenceOf(unit.shown.path(), programs.disks) == Presence::gone;
+        // A link that surely leads nowhere with no unit of its name to load, or programs
+        // surely gone; a unit whose file cannot be read is not judged.
+        const bool nowhere = !unit.byLink || onSearchPath[unit.name] == Presence::gone;
+        item.programMissing =
+            unit.readFrom
+                ? file && presenceOfCommands(commands, programs) == Presence::gone
+                : nowhere && presenceOf(unit.shown.path(), programs.disks) == Presence::gone;
         item.startsAtLogin = unit.enabled || (file && file->installable);
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
         std::optional<std::string> name = file ? file->description : std::nullopt;
@@ -416,45 +428,6 @@ std::vector<URL> SystemdUnits::leftoverTargets(const LoginItem& item) {
     if (std::string dropIns = joinPath(folder, item.label + ".d"); fileExists(dropIns))
         targets.push_back(URL::fileURL(dropIns));
     return targets;
-}
-
-std::vector<URL> SystemdUnits::otherUserFolders(const URL& dataHome) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string run = runtime && *runtime == '/' ? joinPath(runtime, "systemd") : "";
-    std::vector<std::string> folders;
-    auto inRuntime = [&](const char* name) {
-        if (!run.empty()) folders.push_back(joinPath(run, name));
-    };
-    inRuntime("user.control");
-    inRuntime("transient");
-    inRuntime("generator.early");
-    folders.push_back("/etc/systemd/user");
-    inRuntime("user");
-    folders.push_back("/run/systemd/user");
-    inRuntime("generator");
-    folders.push_back(joinPath(dataHome.path(), "systemd/user"));
-    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
-    for (const std::string& folder :
-         splitNonEmpty(dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share", ':'))
-        if (folder.front() == '/') folders.push_back(joinPath(folder, "systemd/user"));
-    folders.push_back("/usr/local/lib/systemd/user");
-    folders.push_back("/usr/lib/systemd/user");
-    inRuntime("generator.late");
-    std::vector<URL> urls;
-    for (const std::string& folder : folders)
-        urls.push_back(URL::fileURL(folder, true));
-    return urls;
-}
-
-std::vector<URL> SystemdUnits::otherSystemFolders() {
-    std::vector<URL> urls;
-    for (const char* folder :
-         {"/etc/systemd/system.control", "/run/systemd/system.control", "/run/systemd/transient",
-          "/run/systemd/generator.early", "/etc/systemd/system.attached", "/run/systemd/system",
-          "/run/systemd/system.attached", "/run/systemd/generator", "/usr/local/lib/systemd/system",
-          "/usr/lib/systemd/system", "/lib/systemd/system", "/run/systemd/generator.late"})
-        urls.push_back(URL::fileURL(folder, true));
-    return urls;
 }
 
 std::vector<std::string> SystemdUnits::managerPath(const std::string& environment) {

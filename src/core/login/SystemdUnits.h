@@ -59,11 +59,6 @@ struct SystemdUnits {
     // was.
     static std::vector<URL> leftoverTargets(const LoginItem& item);
 
-    // The folders of each manager's search path besides the user's own configuration
-    // folders and /etc/systemd/system, in systemd's order: the user's of the data folder
-    // `dataHome` and the runtime folder, and the system's.
-    static std::vector<URL> otherUserFolders(const URL& dataHome);
-    static std::vector<URL> otherSystemFolders();
     // The folders of PATH in what `systemctl --user show-environment` prints: what the
     // user's service manager gives the programs it starts.
     static std::vector<std::string> managerPath(const std::string& environment);
@@ -74,7 +69,7 @@ struct SystemdUnits {
     struct Unit;
 
 private:
-    std::vector<LoginItem> itemsOf(const std::vector<Unit>& units, LoginItem::Source source,
+    std::vector<LoginItem> itemsOf(const std::vector<Unit>& listed, LoginItem::Source source,
                                    const std::string& manager,
                                    const std::vector<URL>& searchPath) const;
 };

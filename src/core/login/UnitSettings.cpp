@@ -183,6 +183,22 @@ std::optional<std::vector<std::string>> dropIns(const std::string& name,
     return files;
 }
 
+Fragment fragment(const std::string& name, const std::vector<std::string>& searchPath,
+                  const DiskPlaces& disks) {
+    std::vector<std::string> names = {name};
+    const size_t at = name.find('@'), dot = name.rfind('.');
+    if (at != std::string::npos && dot != std::string::npos && at + 1 < dot)
+        names.push_back(name.substr(0, at + 1) + name.substr(dot));
+    for (const std::string& candidate : names)
+        for (const std::string& folder : searchPath) {
+            const std::string path = joinPath(folder, candidate);
+            const Presence presence = presenceOf(path, disks);
+            if (presence == Presence::present) return {presence, path};
+            if (presence == Presence::unknown) return {presence, ""};
+        }
+    return {};
+}
+
 std::optional<std::vector<std::vector<std::string>>>
 execStart(const std::vector<std::string>& texts,
           const std::function<std::string(const std::string&)>& expand) {

@@ -33,6 +33,17 @@ std::optional<std::vector<std::string>> dropIns(const std::string& name,
                                                 const std::vector<std::string>& searchPath,
                                                 const DiskPlaces& disks);
 
+// Where systemd finds the unit `name` on its search path: in the first folder holding a file
+// of that name, else, for an instance ("sync@docs.service"), its template's
+// ("sync@.service"). Gone only when no folder of `searchPath` may hold either; unknown when
+// one may lie on a disk that is away or cannot be searched.
+struct Fragment {
+    Presence presence = Presence::gone;
+    std::string path; // when present
+};
+Fragment fragment(const std::string& name, const std::vector<std::string>& searchPath,
+                  const DiskPlaces& disks);
+
 // ExecStart's command lines once each text (the unit's file, then its drop-ins) is read in
 // turn, each split into words as systemd splits it (blanks, '…' and "…" quoting, backslash
 // escapes, ";" between commands) with `expand` applied to each word. A command's first word

@@ -3,11 +3,16 @@
 #include "platform/FileSystem.h"
 #include "platform/Mounts.h"
 #include "platform/Text.h"
+#include "platform/UnitFolders.h"
 #include "platform/Url.h"
 
 #include <cerrno>
+#include <cstring>
 #include <deque>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvora {
 
@@ -20,9 +25,9 @@ bool isInside(const std::string& path, const std::string& folder) {
     return path != folder && isSameOrInside(path, folder);
 }
 
-// Whether the disk that would hold `path` is missing: a file system /etc/fstab mounts there
-// is not mounted, an automounter's place has nothing mounted on it, or a removable disk's
-// folder has no disk mounted on or below it on the way.
+// Whether the disk that would hold `path` is missing: a file system /etc/fstab or a systemd
+// mount unit mounts there is not mounted, an automounter's place has nothing mounted on it, or a
+// removable disk's folder has no disk mounted on or below it on the way.
 bool liesOnAbsentDisk(const std::string& path, const DiskPlaces& places) {
     const std::vector<MountEntry> mounts = mountEntries(places.mountInfo);
     auto mountedAtOrBelow = [&](const std::string& folder) {
@@ -32,7 +37,9 @@ bool liesOnAbsentDisk(const std::string& path, const DiskPlaces& places) {
                 return true;
         return false;
     };
-    for (const std::string& point : fstabMountPoints(places.fstab))
+    std::vector<std::string> points = fstabMountPoints(places.fstab);
+    points.insert(points.end(), places.unitMountPoints.begin(), places.unitMountPoints.end());
+    for (const std::string& point : points)
         if (isInside(path, point) && !mountedAtOrBelow(point)) return true;
     for (const MountEntry& mount : mounts)
         if (mount.type == "autofs" && isInside(path, mount.point) && !mountedAtOrBelow(mount.point))
@@ -40,6 +47,30 @@ bool liesOnAbsentDisk(const std::string& path, const DiskPlaces& places) {
     for (const std::string& root : places.removableRoots)
         if (isInside(path, root) && !mountedAtOrBelow(root)) return true;
     return false;
+}
+
+// Whether a folder may be the place of a disk not mounted now: it holds nothing, or cannot be
+// read to tell, no disk is mounted on it (a disk's own root may well be empty) and it is not
+// among the system's own folders.
+bool mayBeAwayDisksPlace(const std::string& folder, const DiskPlaces& places) {
+    for (const std::string& root : places.systemRoots)
+        if (isSameOrInside(folder, root)) return false;
+    for (const MountEntry& mount : mountEntries(places.mountInfo))
+        if (mount.type != "autofs" && mount.point == folder) return false;
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* stream = fd < 0 ? nullptr : fdopendir(fd);
+    if (!stream) {
+        if (fd >= 0) close(fd);
+        return true;
+    }
+    bool empty = true;
+    while (const dirent* entry = readdir(stream))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            empty = false;
+            break;
+        }
+    closedir(stream);
+    return empty;
 }
 
 std::deque<std::string> componentsOf(const std::string& path) {
@@ -60,6 +91,7 @@ DiskPlaces DiskPlaces::live() {
     BoundedRead fstab = readFileAtMost("/etc/fstab", kMaxFstabBytes);
     if (fstab.ok()) places.fstab = std::move(fstab.bytes);
     places.mountInfo = liveMountInfo();
+    places.unitMountPoints = UnitFolders::mountPoints(UnitFolders::live());
     return places;
 }
 
@@ -80,7 +112,10 @@ Presence presenceOf(const std::string& path, const DiskPlaces& places) {
         const std::string next = reached + "/" + part;
         struct stat status {};
         if (lstat(next.c_str(), &status) != 0) {
-            if (errno != ENOENT && errno != ENOTDIR) return Presence::unknown;
+            const int error = errno;
+            if (error != ENOENT && error != ENOTDIR) return Presence::unknown;
+            if (error == ENOENT && mayBeAwayDisksPlace(reached.empty() ? "/" : reached, places))
+                return Presence::unknown;
             return liesOnAbsentDisk(joinedRest(next, rest), places) ? Presence::unknown
                                                                     : Presence::gone;
         }

@@ -42,4 +42,8 @@ private:
     std::map<std::string, std::string> userDirs_; // variable name -> absolute path
 };
 
+// The folders of system-wide configuration: $XDG_CONFIG_DIRS, else /etc/xdg; never the
+// user's own configuration folder, should it be named among them.
+std::vector<URL> configDirs();
+
 } // namespace kelvora

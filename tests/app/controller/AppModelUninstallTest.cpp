@@ -174,6 +174,8 @@ TEST_F(UninstallTest, WatcherAnnouncesARemovedAppWithLeftoversAndReviewOpensThem
 // and Flatpak's folders too, and offers the menu entry left of the one, the data of the other.
 TEST_F(UninstallTest, WatcherAnnouncesAnAppImageOrAFlatpakAppRemovedElsewhere) {
     const std::string painter = writeAppImage(env.home() + "/.local/bin/Painter.AppImage");
+    // A folder left empty may be the place of a disk away now: this one keeps a program.
+    writeAt(env.home() + "/.local/bin/painter-cli");
     writeDesktopEntry(env.data() + "/applications/painter.desktop", "Painter", painter, "painter");
     const std::string icon = writeAt(env.data() + "/icons/hicolor/64x64/apps/painter.png");
     const std::string krita = env.dir() / "system/var/lib/flatpak/app/org.kde.krita";

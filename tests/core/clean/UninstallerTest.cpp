@@ -288,6 +288,8 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
 // Flatpak app or a snap its data in the home.
 TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFilesToClean) {
     const std::string file = sketch();
+    // A folder left empty may be the place of a disk away now: this one keeps a file.
+    tmp.write("home/Applications/notes.txt");
     const std::string link = home() + "/.local/bin/sketch";
     createDirectories(parentPath(link));
     symlink(file.c_str(), link.c_str());

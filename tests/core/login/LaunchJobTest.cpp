@@ -140,8 +140,9 @@ TEST(LaunchJob, ProgramOnAnUnmountedVolumeOrBehindAClosedFolderIsNotMissing) {
     TempDir dir;
     const DiskPlaces disks = DiskPlaces::live();
     EXPECT_TRUE(isProgramMissing(std::nullopt, disks));
-    EXPECT_TRUE(isProgramMissing(URL::fileURL(dir / "gone/tool"), disks));
+    EXPECT_FALSE(isProgramMissing(URL::fileURL(dir / "gone/tool"), disks)) << "in an empty folder";
     EXPECT_FALSE(isProgramMissing(URL::fileURL(dir.write("here/tool")), disks));
+    EXPECT_TRUE(isProgramMissing(URL::fileURL(dir / "gone/tool"), disks));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/Volumes/Kelvora Test Disk/bin/tool"), disks));
     EXPECT_FALSE(isProgramMissing(URL::fileURL("/media/kelvora-test-disk/bin/tool"), disks));
     // A share /etc/fstab mounts, not mounted now, and a link onto it, wherever they lie.

@@ -1,6 +1,7 @@
 #include "login/LoginItemSwitch.h"
 
 #include "login/AutostartEntries.h"
+#include "platform/HomeFolders.h"
 #include "platform/Text.h"
 #include "support/ChildProcess.h"
 #include "support/LoginFixtures.h"

@@ -1,5 +1,6 @@
 #include "login/SystemdUnits.h"
 #include "login/LoginItemScanner.h"
+#include "support/AbsentDisks.h"
 #include "support/LoginFixtures.h"
 
 #include <gtest/gtest.h>
@@ -249,4 +250,57 @@ TEST(SystemdUnits, UnitsAreReadWithTheirContinuedLinesPrefixesAndDropIns) {
     EXPECT_EQ(SystemdUnits::leftoverTargets(*byID(items, "userAgent:masked-dropin.service")),
               (std::vector<URL>{URL::fileURL(home.dir / (user + "masked-dropin.service")),
                                 URL::fileURL(home.dir / (user + "masked-dropin.service.d"))}));
+}
+
+// systemd starts a unit a *.wants link enables by the link's name, loading the unit of that
+// name, or of its template, from its search path wherever the link leads. So a link leading
+// nowhere is a leftover only while no such unit is on the search path and no folder of it
+// may lie on a disk that is away; and a unit whose program lies on such a disk is none.
+TEST(SystemdUnits, AUnitIsALeftoverOnlyWhenNothingItStartsCanBeThere) {
+    for (const kelvora::testing::AbsentDisk& disk : kelvora::testing::absentDisks()) {
+        SCOPED_TRACE(disk.what);
+        UnitHome home;
+        const std::string user = "config/systemd/user/";
+        DiskPlaces places;
+        disk.layOut(home.dir, places);
+        home.dir.write(user + "nas-tool.service",
+                       "[Service]\nExecStart=" + home.dir / (disk.at + "/bin/tool") +
+                           "\n[Install]\nWantedBy=default.target\n");
+        const std::string packaged = home.program("packaged");
+        home.dir.write("vendor/packaged.service", "[Service]\nExecStart=" + packaged + "\n");
+        home.dir.write("vendor/sync@.service", "[Service]\nExecStart=" + packaged + " %i\n");
+        for (const std::string name : {"packaged.service", "sync@docs.service", "removed.service"})
+            home.link(home.dir / ("old/lib/" + name), user + "default.target.wants/" + name);
+        home.dir.write("old/notes");
+
+        LoginItemScanner scanner = home.scanner(false);
+        scanner.diskPlaces = places;
+        const URL vendor = URL::fileURL(home.dir / "vendor", true);
+        const URL onDisk = URL::fileURL(home.dir / (disk.at + "/systemd/user"), true);
+        for (bool searchedOnDisk : {false, true}) {
+            SCOPED_TRACE(searchedOnDisk ? "a folder of the search path on the disk" : "");
+            scanner.userUnitFolders = {vendor};
+            if (searchedOnDisk)
+                scanner.userUnitFolders.insert(scanner.userUnitFolders.begin(), onDisk);
+            struct Row {
+                std::string id;
+                std::string runs;
+                bool leftover;
+            };
+            const std::vector<Row> rows = {
+                // What a drop-in there may say is unknown too.
+                {"userAgent:nas-tool.service",
+                 searchedOnDisk ? "" : home.dir / (disk.at + "/bin/tool"), false},
+                {"userAgent:packaged.service", searchedOnDisk ? "" : packaged, false},
+                {"userAgent:sync@docs.service", searchedOnDisk ? "" : packaged, false},
+                {"userAgent:removed.service", "", !searchedOnDisk},
+            };
+            ASSERT_NO_FATAL_FAILURE(
+                expectListed(scanner.scan(), rows, LoginItem::Mechanism::systemdUnit,
+                             [](const Row& row, const LoginItem& item) {
+                                 EXPECT_EQ(item.program ? item.program->path() : "", row.runs);
+                                 EXPECT_EQ(item.isLeftover(), row.leftover);
+                             }));
+        }
+    }
 }

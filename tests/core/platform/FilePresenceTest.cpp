@@ -1,6 +1,9 @@
 #include "platform/FilePresence.h"
 
+#include "platform/Mounts.h"
+#include "support/AbsentDisks.h"
 #include "support/FixtureScanner.h"
+#include "support/MountNamespace.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 #include <unistd.h>
 
 using namespace kelvora;
+using kelvora::testing::AbsentDisk;
 using kelvora::testing::TempDir;
 
 namespace {
@@ -94,4 +98,60 @@ TEST(FilePresence, AFileBehindAFolderThisUserMayNotSearchIsUnknown) {
         return presenceOf(root / "locked/tool", DiskPlaces{}) == Presence::unknown &&
                presenceOf(root / "open/gone", DiskPlaces{}) == Presence::gone;
     }));
+}
+
+// However a disk is mounted, while it is away a path onto it, or a link leading there, is
+// unknown; once it is mounted (in a mount namespace of the test's own), a file missing from
+// it is gone, even from its empty root.
+TEST(FilePresence, APathOntoADiskThatIsAwayIsUnknownHoweverTheDiskIsMounted) {
+    for (const AbsentDisk& disk : kelvora::testing::absentDisks()) {
+        SCOPED_TRACE(disk.what);
+        TempDir root;
+        root.write("home/notes");
+        DiskPlaces places;
+        disk.layOut(root, places);
+        const std::string tool = root / (disk.at + "/bin/tool");
+        symlink(tool.c_str(), (root / "home/tool").c_str());
+        EXPECT_EQ(presenceOf(tool, places), Presence::unknown);
+        EXPECT_EQ(presenceOf(root / "home/tool", places), Presence::unknown);
+        EXPECT_EQ(presenceOf(root / "home/gone", places), Presence::gone);
+
+        const int status = kelvora::testing::inMountNamespace([&]() -> std::string {
+            if (!createDirectories(root / disk.at) || !kelvora::testing::mountAt(root / disk.at))
+                return "could not mount\n";
+            places.mountInfo = liveMountInfo();
+            if (presenceOf(root / (disk.at + "/tool"), places) != Presence::gone)
+                return "a file missing from the empty disk is not gone\n";
+            root.write(disk.at + "/bin/other");
+            return presenceOf(tool, places) == Presence::gone &&
+                           presenceOf(root / "home/tool", places) == Presence::gone &&
+                           presenceOf(root / (disk.at + "/bin/other"), places) == Presence::present
+                       ? ""
+                       : "a file missing from the mounted disk is not gone\n";
+        });
+        if (status == kelvora::testing::kNoMountNamespace) GTEST_SKIP() << "no mount namespace";
+        EXPECT_EQ(status, 0);
+    }
+}
+
+// A folder that holds nothing is what an unmounted disk's place looks like: a path that
+// stops there is unknown, one that stops in a folder holding anything is gone, and so is one
+// that stops at an empty folder of the system's own, where nothing is mounted by hand.
+TEST(FilePresence, APathThatStopsAtAnEmptyFolderIsUnknown) {
+    TempDir root;
+    root.mkdir("srv/nas");
+    root.write("usr/bin/tool");
+    root.mkdir("usr/games");
+    DiskPlaces places;
+    places.systemRoots = {root / "usr"};
+    const PresenceCase cases[] = {
+        {"in an empty folder", "srv/nas/tool", Presence::unknown},
+        {"below an empty folder", "srv/nas/bin/tool", Presence::unknown},
+        {"beside a file", "usr/bin/other", Presence::gone},
+        {"below a missing folder beside others", "srv/backup/bin/tool", Presence::gone},
+        {"a file taken for a folder", "usr/bin/tool/more", Presence::gone},
+        {"in an empty folder of the system's", "usr/games/tool", Presence::gone},
+    };
+    for (const PresenceCase& c : cases)
+        EXPECT_EQ(presenceOf(root / c.path, places), c.expected) << c.what;
 }

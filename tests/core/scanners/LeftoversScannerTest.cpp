@@ -1,6 +1,7 @@
 #include "engine/DiskScanner.h"
 #include "platform/AppPaths.h"
 #include "platform/Plist.h"
+#include "support/AbsentDisks.h"
 #include "support/DesktopFiles.h"
 #include "support/FixtureScanner.h"
 #include "support/TempDir.h"
@@ -377,19 +378,37 @@ TEST(ScanLeftovers, NoFlatpakDataIsALeftoverWhileAnInstallationCannotBeRead) {
          },
          {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Fixture f;
+    auto layOut = [](Fixture& f) {
         f.dir.mkdir("system/var/lib/flatpak/app/org.gimp.GIMP");
         for (const char* id : {"com.valve.Steam", "org.kde.krita"}) {
             const std::string file = f.dir.write("home/.var/app/" + std::string(id) + "/save", "s");
             f.age(file, 30);
             f.age(parentPath(file), 30);
         }
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        layOut(f);
         DiskScanner scanner = f.scanner();
         c.install(f, scanner);
         FileCounter counter;
         EXPECT_EQ(ids(scanner.scanLeftovers({}, counter)), c.offered);
+    }
+    // The user's installation keeps its apps on a disk that is away, however it is mounted.
+    for (const kelvora::testing::AbsentDisk& disk : kelvora::testing::absentDisks()) {
+        SCOPED_TRACE(disk.what);
+        Fixture f;
+        layOut(f);
+        DiskPlaces places;
+        disk.layOut(f.dir, places);
+        f.dir.mkdir("home/.local/share/flatpak/repo");
+        symlink((f.dir / (disk.at + "/flatpak/app")).c_str(),
+                (f.dir / "home/.local/share/flatpak/app").c_str());
+        DiskScanner scanner = f.scanner();
+        scanner.diskPlaces = [places] { return places; };
+        FileCounter counter;
+        EXPECT_EQ(ids(scanner.scanLeftovers({}, counter)), std::vector<std::string>{});
     }
 }
 
