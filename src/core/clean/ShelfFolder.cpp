@@ -26,11 +26,54 @@ constexpr int64_t kLargestSize = std::numeric_limits<int64_t>::max();
 // The hold a clean-up cut before its plan is given: the default one, from its own date.
 constexpr double kRecoveredHoldSeconds = 7 * 86400.0;
 
+// The date a clean-up's name was made from ("yyyy-MM-ddTHH-mm-ss" in local time, "-", six
+// upper-case hexadecimal digits); none for any other name.
+std::optional<Date> dateOfSweepID(const std::string& name) {
+    static const std::string kForm = "0000-00-00T00-00-00-XXXXXX";
+    if (name.size() != kForm.size()) return std::nullopt;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        bool fits = kForm[i] == '0'   ? c >= '0' && c <= '9'
+                    : kForm[i] == 'X' ? (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')
+                                      : c == kForm[i];
+        if (!fits) return std::nullopt;
+    }
+    auto number = [&](size_t at, size_t length) { return std::stoi(name.substr(at, length)); };
+    CivilTime time{number(0, 4),  number(5, 2),  number(8, 2),
+                   number(11, 2), number(14, 2), number(17, 2)};
+    if (time.month < 1 || time.month > 12 || time.day < 1 ||
+        time.day > Calendar::daysInMonth(time.year, time.month) || time.hour > 23 ||
+        time.minute > 59 || time.second > 59)
+        return std::nullopt;
+    return Calendar::checkedFromLocal(time);
+}
+
+// What a record cut short lost of the clean-up's own fields comes from its folder: the
+// identifier is the folder's name, and the date the one that name was made from. A hold that
+// cannot be read lasts until the user puts its entries back or frees them, as does one of an
+// entry read in part.
+bool completeCutRecord(DecodedManifest& decoded, const std::string& name) {
+    UndoShelf::Sweep& sweep = decoded.sweep;
+    if (sweep.id.empty()) sweep.id = name;
+    if (!decoded.dateRead) {
+        auto date = dateOfSweepID(name);
+        if (!date) return false;
+        sweep.date = *date;
+    }
+    if (!decoded.expiresRead) {
+        sweep.expires = addSeconds(sweep.date, kRecoveredHoldSeconds);
+        for (auto& entry : sweep.entries)
+            entry.partlyRead = true;
+    }
+    return true;
+}
+
 std::optional<DecodedManifest> decodeIn(const FolderHandle& folder, const char* file,
                                         const std::string& name) {
     BoundedRead read = folder.readFile(file, kMaxManifestBytes);
     if (!read.ok()) return std::nullopt;
     auto decoded = decodeManifest(read.bytes);
+    if (decoded && decoded->cutShort && !completeCutRecord(*decoded, name)) return std::nullopt;
     // A manifest copied or renamed into another folder would have every operation act on
     // a folder it was not read from.
     if (!decoded || decoded->sweep.id != name) return std::nullopt;
@@ -87,28 +130,6 @@ void listWhatNoEntryNames(UndoShelf::Sweep& sweep, const FolderHandle& items) {
                          std::make_move_iterator(unnamed.end()));
 }
 
-// The date a clean-up's name was made from ("yyyy-MM-ddTHH-mm-ss" in local time, "-", six
-// upper-case hexadecimal digits); none for any other name.
-std::optional<Date> dateOfSweepID(const std::string& name) {
-    static const std::string kForm = "0000-00-00T00-00-00-XXXXXX";
-    if (name.size() != kForm.size()) return std::nullopt;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = name[i];
-        bool fits = kForm[i] == '0'   ? c >= '0' && c <= '9'
-                    : kForm[i] == 'X' ? (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')
-                                      : c == kForm[i];
-        if (!fits) return std::nullopt;
-    }
-    auto number = [&](size_t at, size_t length) { return std::stoi(name.substr(at, length)); };
-    CivilTime time{number(0, 4),  number(5, 2),  number(8, 2),
-                   number(11, 2), number(14, 2), number(17, 2)};
-    if (time.month < 1 || time.month > 12 || time.day < 1 ||
-        time.day > Calendar::daysInMonth(time.year, time.month) || time.hour > 23 ||
-        time.minute > 59 || time.second > 59)
-        return std::nullopt;
-    return Calendar::checkedFromLocal(time);
-}
-
 // Whether anything is stored; only a folder that is not there at all holds nothing for sure.
 bool holdsAnything(const FolderHandle& folder) {
     if (!folder) return folder.error() != ENOENT;
@@ -160,12 +181,12 @@ std::optional<LoadedSweep> loadSweep(const FolderHandle& folder, const std::stri
         UndoShelf::Sweep sweep =
             recovered(plan->sweep,
                       manifest ? std::optional(std::move(manifest->sweep)) : std::nullopt, items);
-        if (plan->unreadableEntries > 0 || (manifest && manifest->unreadableEntries > 0))
+        if (plan->leavesOutEntries() || (manifest && manifest->leavesOutEntries()))
             listWhatNoEntryNames(sweep, items);
         return LoadedSweep{std::move(sweep), true, false, std::move(unread)};
     }
     if (manifest) {
-        if (manifest->unreadableEntries > 0) listWhatNoEntryNames(manifest->sweep, items);
+        if (manifest->leavesOutEntries()) listWhatNoEntryNames(manifest->sweep, items);
         bool finished = !folder.contains(kJournalName) && !holdsAnything(items);
         return LoadedSweep{std::move(manifest->sweep), false, finished, std::move(unread)};
     }

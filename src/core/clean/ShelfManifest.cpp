@@ -285,71 +285,138 @@ std::optional<Entry> decodeEntry(const Json& json, bool repaired, bool& whole) {
     return entry;
 }
 
-// Takes each entry out of the parse as soon as it is whole, so that the tree built holds
-// one entry at a time, never the whole clean-up.
-class EntryReader {
+// Reads a record event by event: the clean-up's own fields into a small tree, and each entry
+// into the entries read as soon as it is whole, so that the tree never holds more than one
+// entry, never the whole clean-up. A record that ends part way, as a write cut short by a
+// crash leaves it (or with the zero bytes a crash can leave in place of the rest), keeps what
+// came before the cut.
+class RecordReader : public nlohmann::json_sax<Json> {
 public:
-    explicit EntryReader(bool repaired) : repaired_(repaired) {}
+    RecordReader(const std::string& text, bool repaired) : text_(text), repaired_(repaired) {}
 
-    bool operator()(int depth, Json::parse_event_t event, Json& parsed) {
-        using Event = Json::parse_event_t;
-        if (depth == 1) {
-            if (event == Event::key) {
-                inEntries_ = false;
-                key_ = parsed.get<std::string>();
-            } else if (event == Event::array_start && key_ == "entries") {
-                // A key given twice counts once, the last, as for any other key.
-                inEntries_ = true;
-                decoded_ = {};
-            }
+    bool null() override { return add(nullptr); }
+    bool boolean(bool value) override { return add(value); }
+    bool number_integer(number_integer_t value) override { return add(value); }
+    bool number_unsigned(number_unsigned_t value) override { return add(value); }
+    bool number_float(number_float_t value, const string_t&) override { return add(value); }
+    bool string(string_t& value) override { return add(std::move(value)); }
+    bool binary(binary_t& value) override { return add(Json::binary(std::move(value))); }
+    bool key(string_t& key) override {
+        key_ = std::move(key);
+        return true;
+    }
+    bool start_object(std::size_t) override { return open(Json::object()); }
+    bool start_array(std::size_t) override {
+        // A key given twice counts once, the last, as for any other key.
+        if (open_.size() == 1 && key_ == "entries") {
+            open(Json::array());
+            entries_ = open_.back();
+            read_ = {};
             return true;
         }
-        if (!inEntries_ || depth != 2 || event == Event::object_start ||
-            event == Event::array_start || event == Event::key)
-            return true;
-        std::optional<Entry> entry = decodeEntry(parsed, repaired_, decoded_.whole);
-        if (entry)
-            decoded_.entries.push_back(std::move(*entry));
-        else
-            ++decoded_.unreadableEntries;
+        return open(Json::array());
+    }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception&) override {
+        cutShort_ =
+            position > 0 && text_.find_first_not_of('\0', position - 1) == std::string::npos;
         return false;
     }
+
+    Json& record() { return root_; }
+    bool cutShort() const { return cutShort_; }
 
     struct Entries {
         std::vector<Entry> entries;
         std::size_t unreadableEntries = 0;
         bool whole = true;
     };
-    Entries take() { return std::move(decoded_); }
+    Entries take() { return std::move(read_); }
 
 private:
+    Json* place(Json value) {
+        if (open_.empty()) {
+            root_ = std::move(value);
+            return &root_;
+        }
+        Json& parent = *open_.back();
+        if (parent.is_array()) {
+            parent.push_back(std::move(value));
+            return &parent.back();
+        }
+        Json& slot = parent[key_];
+        slot = std::move(value);
+        return &slot;
+    }
+    bool add(Json value) {
+        place(std::move(value));
+        takeEntry();
+        return true;
+    }
+    bool open(Json container) {
+        open_.push_back(place(std::move(container)));
+        return true;
+    }
+    bool close() {
+        open_.pop_back();
+        takeEntry();
+        return true;
+    }
+    // An entry just read whole leaves the tree at once.
+    void takeEntry() {
+        if (!entries_ || open_.size() != 2 || open_.back() != entries_ || entries_->empty()) return;
+        std::optional<Entry> entry = decodeEntry(entries_->back(), repaired_, read_.whole);
+        if (entry)
+            read_.entries.push_back(std::move(*entry));
+        else
+            ++read_.unreadableEntries;
+        entries_->get_ref<Json::array_t&>().pop_back();
+    }
+
+    const std::string& text_;
     bool repaired_;
-    bool inEntries_ = false;
+    Json root_;
+    std::vector<Json*> open_;
     std::string key_;
-    Entries decoded_;
+    Json* entries_ = nullptr;
+    Entries read_;
+    bool cutShort_ = false;
 };
 
 std::optional<DecodedManifest> decodeText(const std::string& text, bool repaired) {
-    EntryReader reader(repaired);
-    Json json = Json::parse(
-        text,
-        [&reader](int depth, Json::parse_event_t event, Json& parsed) {
-            return reader(depth, event, parsed);
-        },
-        false);
-    if (json.is_discarded() || !json.is_object()) return std::nullopt;
+    RecordReader reader(text, repaired);
+    bool parsed = Json::sax_parse(text, &reader);
+    const Json& json = reader.record();
+    if ((!parsed && !reader.cutShort()) || !json.is_object()) return std::nullopt;
+    const bool cut = !parsed;
+    // Cut short, a field of the clean-up's own that is missing was cut off; one that is there
+    // was read whole and must be right.
     auto id = json.find("id");
     auto date = dateAt(json, "date");
     auto expires = dateAt(json, "expires");
     auto entries = json.find("entries");
-    if (id == json.end() || !id->is_string() || !isSingleComponent(id->get<std::string>()) ||
-        !date || !expires || entries == json.end() || !entries->is_array())
+    auto fits = [&](bool there, bool right) { return there ? right : cut; };
+    if (!fits(id != json.end(),
+              id != json.end() && id->is_string() && isSingleComponent(id->get<std::string>())) ||
+        !fits(json.contains("date"), date.has_value()) ||
+        !fits(json.contains("expires"), expires.has_value()) ||
+        !fits(entries != json.end(), entries != json.end() && entries->is_array()))
         return std::nullopt;
-    EntryReader::Entries read = reader.take();
+    // Not one field of the clean-up read: nothing says this is one.
+    if (id == json.end() && !date) return std::nullopt;
+    RecordReader::Entries read = reader.take();
     read.entries.shrink_to_fit();
-    return DecodedManifest{{id->get<std::string>(), *date, *expires, std::move(read.entries)},
-                           read.unreadableEntries,
-                           read.whole && !repaired};
+    DecodedManifest decoded{{id != json.end() ? id->get<std::string>() : std::string(),
+                             date.value_or(Date{}), expires.value_or(Date{}),
+                             std::move(read.entries)},
+                            read.unreadableEntries,
+                            read.whole && !repaired && !cut};
+    decoded.cutShort = cut;
+    decoded.dateRead = date.has_value();
+    decoded.expiresRead = expires.has_value();
+    return decoded;
 }
 
 } // namespace

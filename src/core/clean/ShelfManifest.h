@@ -19,7 +19,9 @@ inline constexpr const char* kJournalName = "journal.json";
 // A larger file is damaged (or hostile, such as a sparse file of gigabytes) and is not read.
 inline constexpr std::size_t kMaxManifestBytes = std::size_t{256} << 20;
 
-// Pretty-printed JSON with sorted keys and ISO-8601 dates in UTC to the second.
+// Pretty-printed JSON with ISO-8601 dates in UTC to the second; in each object its own fields
+// come first and the long lists last (the entries, an entry's files), so that a record cut
+// short still tells which clean-up it is and when its hold ends.
 // Fails (with the reason) when a text other than a stored name is not valid UTF-8 and so
 // cannot be written. A stored name that is not is written readable, beside its bytes.
 struct EncodedManifest {
@@ -37,15 +39,25 @@ struct DecodedManifest {
     // file name, not text, missing, of the wrong type): what they stored is still in the
     // items folder.
     std::size_t unreadableEntries = 0;
-    // Whether everything was read as written: no entry left out or read in part, and no
-    // byte that is not text. A file that was not is never written over.
+    // Whether everything was read as written: no entry left out or read in part, no byte
+    // that is not text, and not cut short. A file that was not is never written over.
     bool whole = true;
+    // The record ends part way, as a write cut short leaves it: the entries before the cut
+    // that could be read whole are read, and those after it are not known. Of the clean-up's
+    // own fields, one after the cut is not read: an identifier so is left empty.
+    bool cutShort = false;
+    bool dateRead = true;
+    bool expiresRead = true;
+
+    // Whether stored items may belong to entries it does not list.
+    bool leavesOutEntries() const { return unreadableEntries > 0 || cutShort; }
 };
 
-// None when the text is not JSON, or the clean-up's own keys are missing, of the wrong type,
-// or its identifier is not a single plain file name (it would reach outside its folder). An
-// original path is taken as written; putting back judges it. The entries are read one at a
-// time, so no tree of the whole file is ever held.
+// None when the text is not JSON, or the clean-up's own keys are missing (but for a record cut
+// short, which needs only its identifier or its date), of the wrong type, or its identifier is
+// not a single plain file name (it would reach outside its folder). Either order of the keys
+// is read. An original path is taken as written; putting back judges it. The entries are read
+// one at a time, so no tree of the whole file is ever held.
 std::optional<DecodedManifest> decodeManifest(const std::string& text);
 
 // Whether the text can be written into a manifest (valid UTF-8). A path that cannot be

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <set>
 #include <sys/resource.h>
 #include <thread>
@@ -19,6 +20,52 @@ using namespace kelvora::testing;
 namespace {
 
 const Date t0 = dateFromEpochSeconds(1'800'000'000);
+
+// Acts on the thread that puts back or empties a clean-up, right after its `count`th move
+// out of (or removal from) the clean-up's items folder: the folder's change notice is a
+// signal sent to that thread, handled as the call that made the change returns. So a stop
+// or a kill lands at the same file however busy the machine is.
+class OnItemsChange {
+public:
+    OnItemsChange(const std::string& items, int count, void (*act)()) {
+        left_ = count;
+        act_ = act;
+        struct sigaction action {};
+        action.sa_handler = [](int) {
+            if (left_.fetch_sub(1) == 1) act_();
+        };
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal(), &action, &before_);
+        fd_ = open(items.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct f_owner_ex owner {
+            F_OWNER_TID, gettid()
+        };
+        armed_ = fd_ >= 0 && fcntl(fd_, F_SETSIG, signal()) == 0 &&
+                 fcntl(fd_, F_NOTIFY, DN_RENAME | DN_DELETE | DN_MULTISHOT) == 0 &&
+                 fcntl(fd_, F_SETOWN_EX, &owner) == 0;
+    }
+    ~OnItemsChange() {
+        if (fd_ >= 0) {
+            fcntl(fd_, F_NOTIFY, 0);
+            close(fd_);
+        }
+        sigaction(signal(), &before_, nullptr);
+    }
+    OnItemsChange(const OnItemsChange&) = delete;
+    OnItemsChange& operator=(const OnItemsChange&) = delete;
+    bool armed() const { return armed_; }
+
+private:
+    static int signal() { return SIGRTMIN + 2; }
+    static inline std::atomic<int> left_{0};
+    static inline void (*act_)() = nullptr;
+    int fd_ = -1;
+    bool armed_ = false;
+    struct sigaction before_ {};
+};
+
+const StopSource* stopping = nullptr;
 
 struct ShelfPutBackTest : ShelfFixture {
 
@@ -128,17 +175,14 @@ TEST_F(ShelfPutBackTest, APutBackOrEmptyingStoppedOrKilledPartWayListsWhatIsLeft
         SCOPED_TRACE(test.name);
         auto paths = writeFiles(std::string("home/") + test.name, 3000);
         auto sweep = test.oneEntry ? shelveAsOneEntry(paths, 3000 * 4096) : shelveEach(paths);
+        const std::string items = itemsOf(sweep);
         StopSource quit;
         if (test.killed) {
             pid_t child = fork();
             if (child == 0) {
-                std::thread([&] {
-                    while (!fileExists(paths[1500])) {
-                    }
-                    kill(getpid(), SIGKILL);
-                }).detach();
+                OnItemsChange killAtHalf(items, 1500, [] { kill(getpid(), SIGKILL); });
                 try {
-                    test.run(shelf, sweep, quit.token());
+                    if (killAtHalf.armed()) test.run(shelf, sweep, quit.token());
                 } catch (...) {
                 }
                 _exit(0);
@@ -147,20 +191,11 @@ TEST_F(ShelfPutBackTest, APutBackOrEmptyingStoppedOrKilledPartWayListsWhatIsLeft
             ASSERT_EQ(waitpid(child, &status, 0), child);
             ASSERT_TRUE(WIFSIGNALED(status)) << "the put back ended before it was killed";
         } else {
-            std::atomic<bool> done{false};
             // Stopped once a tenth is done, as a quit would.
-            std::thread watcher([&] {
-                auto aTenthDone = [&] {
-                    return test.emptying ? storedNames(sweep).size() < 2700
-                                         : fileExists(paths[300]);
-                };
-                while (!done && !aTenthDone()) {
-                }
-                quit.stop();
-            });
+            stopping = &quit;
+            OnItemsChange stopAtATenth(items, 300, [] { stopping->stop(); });
+            ASSERT_TRUE(stopAtATenth.armed());
             EXPECT_NO_THROW(test.run(shelf, sweep, quit.token()));
-            done = true;
-            watcher.join();
         }
 
         auto listed = shelf.sweeps();

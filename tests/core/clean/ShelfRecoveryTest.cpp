@@ -17,6 +17,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -179,10 +180,10 @@ TEST_F(ShelfRecoveryTest, PuttingBackTheLastListedEntryKeepsWhatTheManifestNever
     }
 }
 
-// An entry of which something cannot be read (a field of the wrong type, an identity noted in
-// part) keeps every field that can: it is listed with them, measured by what is stored, and
-// goes back where its place can be read. It outlives its hold, as it may never have been
-// listed as it was shelved. The record it was read from is never written over: before the
+// An entry of which something cannot be read (a field missing or of the wrong type, an
+// identity noted in part) keeps every field that can: it is listed with them, measured by what
+// is stored, and goes back where its place can be read. It outlives its hold, as it may never have
+// been listed as it was shelved. The record it was read from is never written over: before the
 // first write it is kept beside as "manifest.json.damaged", a later damage as ".damaged-2",
 // and a record written whole since is kept no more; all go once nothing is stored.
 TEST_F(ShelfRecoveryTest, AnEntryReadInPartKeepsWhatCouldBeReadAndItsRecordIsKeptBeside) {
@@ -190,8 +191,14 @@ TEST_F(ShelfRecoveryTest, AnEntryReadInPartKeepsWhatCouldBeReadAndItsRecordIsKep
         const char* story;
         std::function<void(nlohmann::json&)> damage; // of the entry
         bool labelRead, placeRead;
+        const char* kind = "downloads";
     };
+    auto missing = [](const char* key) { return [key](auto& entry) { entry.erase(key); }; };
     const std::vector<Row> rows = {
+        {"an id missing", missing("id"), true, true},
+        {"a label missing", missing("label"), false, true},
+        {"a kind missing", missing("kind"), true, true, ""},
+        {"a location missing", missing("location"), true, true},
         {"a size written as text", [](auto& entry) { entry["bytes"] = "700000"; }, true, true},
         {"a label of the wrong type",
          [](auto& entry) {
@@ -216,7 +223,7 @@ TEST_F(ShelfRecoveryTest, AnEntryReadInPartKeepsWhatCouldBeReadAndItsRecordIsKep
         ASSERT_EQ(listed.entries.size(), 1u);
         const auto& entry = listed.entries[0];
         EXPECT_EQ(entry.label, row.labelRead ? "Label" : file.stored);
-        EXPECT_EQ(entry.kind, "downloads");
+        EXPECT_EQ(entry.kind, row.kind);
         EXPECT_EQ(entry.location, path);
         EXPECT_EQ(entry.files.at(0).original, row.placeRead ? path : "");
         EXPECT_EQ(entry.bytes, duBytes({stored}));
@@ -250,6 +257,163 @@ TEST_F(ShelfRecoveryTest, AnEntryReadInPartKeepsWhatCouldBeReadAndItsRecordIsKep
         } else {
             EXPECT_EQ(shelf.empty(listed), listed.bytes());
         }
+        EXPECT_FALSE(fileExists(folderOf(sweep.id)));
+    }
+}
+
+// Bytes that are not text in a record (written by hand, or by a tool that did not check) are
+// read as replacement characters. A place so read is not where the file came from: nothing
+// says which bytes it had, so the file stays on the shelf, saying why, rather than go to a
+// guessed place. Nor is the record ever written over with what was read: a put back of another
+// entry first keeps it beside, byte for byte.
+TEST_F(ShelfRecoveryTest, BytesThatAreNotTextInARecordAreNeitherTrustedNorWrittenOver) {
+    struct Row {
+        const char* story;
+        std::string from, to; // the text replaced in the record
+        std::string label;    // as listed
+        bool goesBack;
+    };
+    const std::string folder = tmp.mkdir("home/Downloads");
+    const std::vector<Row> rows = {
+        {"a label", "\"Label\"",
+         "\"La\xFF"
+         "bel\"",
+         "La\uFFFDbel", true},
+        {"a place", "/a.txt\"", "/a\xFF.txt\"", "Label", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        const std::string a = tmp.write("home/Downloads/a.txt", "a");
+        const std::string b = tmp.write("home/Downloads/b.txt", "b");
+        auto sweep = shelf
+                         .shelve({{itemOf(JunkKind::downloads, {a}), "Label"},
+                                  {itemOf(JunkKind::downloads, {b}), "B"}},
+                                 t0)
+                         .sweep.value();
+        const std::string damaged =
+            replacingAll(contentsOf(manifestOf(sweep.id)), row.from, row.to);
+        ASSERT_TRUE(writeFileAtomically(manifestOf(sweep.id), damaged));
+
+        auto listed = shelf.sweeps().at(0);
+        ASSERT_EQ(listed.entries.size(), 2u);
+        EXPECT_EQ(listed.entries[0].label, row.label);
+        EXPECT_EQ(listed.entries[0].canGoBack(), row.goesBack);
+        auto rest = shelf.putBack(listed.entries[1], listed);
+        EXPECT_TRUE(rest && rest->entries.size() == 1);
+        EXPECT_EQ(contentsOf(b), "b");
+        EXPECT_EQ(contentsOf(manifestOf(sweep.id) + ".damaged"), damaged);
+
+        listed = shelf.sweeps().at(0);
+        if (row.goesBack) {
+            EXPECT_FALSE(shelf.putBack(listed.entries.at(0), listed));
+            EXPECT_EQ(contentsOf(a), "a");
+        } else {
+            EXPECT_EQ(listed.entries.at(0).whyItStays, "where it came from is not known");
+            EXPECT_THROW(shelf.putBackAll(listed), UndoShelf::Error);
+            EXPECT_EQ(listFolder(URL::fileURL(folder, true)).entries.size(), 1u)
+                << "a file went back to a guessed place";
+            EXPECT_EQ(shelf.empty(listed), listed.bytes());
+        }
+        removeItem(b);
+    }
+}
+
+// A clean-up whose record was not read whole, and whose record cannot be kept beside (every
+// name for a copy is taken here), is never written: a put back refuses before anything moves,
+// a purge leaves it as it is, and so does the settling of one cut short, its plan kept.
+TEST_F(ShelfRecoveryTest, ARecordThatCannotBeKeptBesideIsNeverWrittenOver) {
+    auto takeEveryCopyName = [](const std::string& record) {
+        for (int n = 1; n <= 1000; ++n)
+            writeUnsynced(record + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n)), "");
+    };
+    const std::string path = tmp.write("a.txt", "a");
+    auto sweep = shelveOne({path});
+    editManifest(sweep.id, [](nlohmann::json& json) { json["entries"][0].erase("label"); });
+    const std::string manifest = contentsOf(manifestOf(sweep.id));
+    takeEveryCopyName(manifestOf(sweep.id));
+    auto listed = shelf.sweeps().at(0);
+    try {
+        shelf.putBack(listed.entries.at(0), listed);
+        FAIL() << "put back without keeping the record";
+    } catch (const UndoShelf::Error& error) {
+        EXPECT_NE(std::string(error.what()).find("which was not read whole"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(fileExists(path));
+    auto purge = shelf.purge(addSeconds(t0, 30 * day));
+    ASSERT_EQ(purge.stillHeld.size(), 1u);
+    EXPECT_NE(purge.stillHeld[0].find("too many damaged copies"), std::string::npos);
+    EXPECT_EQ(contentsOf(manifestOf(sweep.id)), manifest);
+
+    // Cut short after its first move: a plan whose entry has no kind, and no manifest yet.
+    auto cut = shelveOne({tmp.write("b.txt", "b")});
+    const std::string plan = joinPath(folderOf(cut.id), "journal.json");
+    cut.entries[0].kind = "";
+    ASSERT_TRUE(writeFileAtomically(
+        plan, replacingAll(*encodeManifest(cut, false).text, "\"kind\":\"\",", "")));
+    removeItem(manifestOf(cut.id));
+    const std::string planned = contentsOf(plan);
+    takeEveryCopyName(plan);
+    shelf.purge(t0);
+    EXPECT_EQ(contentsOf(plan), planned);
+    EXPECT_FALSE(fileExists(manifestOf(cut.id)));
+    EXPECT_EQ(shelf.sweeps().size(), 2u);
+}
+
+// A record cut short (a crash part way through its writing, the rest lost or left as zero
+// bytes; with its keys sorted, the clean-up's identifier and expiry come after its entries)
+// loses nothing: the clean-up is listed under its folder's name with the
+// entries read whole, which go back, and what the rest stored, listed by its stored names. An
+// expiry the cut took keeps it past its hold until the user puts it back or frees it. The cut
+// record is kept beside, never written over.
+TEST_F(ShelfRecoveryTest, ARecordCutShortListsItsCleanUpWithWhatCouldBeRead) {
+    struct Row {
+        const char* story;
+        bool zeroes;
+    };
+    const Row rows[] = {
+        {"the rest lost", false},
+        {"zero bytes after the cut", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        std::vector<UndoShelf::LabelledItem> items;
+        std::vector<std::string> paths;
+        for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+            paths.push_back(tmp.write(std::string(row.story) + "/" + name, name));
+            items.push_back({itemOf(JunkKind::downloads, {paths.back()}), name});
+        }
+        auto sweep = shelf.shelve(items, t0).sweep.value();
+        std::string whole = contentsOf(manifestOf(sweep.id));
+        std::string damaged = whole.substr(0, whole.size() * 2 / 3);
+        if (row.zeroes) damaged.resize(whole.size(), '\0');
+        ASSERT_TRUE(writeFileAtomically(manifestOf(sweep.id), damaged));
+
+        auto listed = shelf.sweeps();
+        ASSERT_EQ(listed.size(), 1u) << "the clean-up vanished";
+        EXPECT_EQ(listed[0].id, sweep.id);
+        EXPECT_EQ(listed[0].date, sweep.date);
+        std::set<std::string> stored;
+        for (const auto& entry : listed[0].entries)
+            stored.insert(entry.files.at(0).stored);
+        EXPECT_EQ(stored.size(), 3u) << "a stored item is not listed";
+        ASSERT_GE(listed[0].entries.size(), 2u);
+        const auto& first = listed[0].entries[0];
+        EXPECT_EQ(first.label, "a.txt");
+        EXPECT_EQ(first.files.at(0).original, paths[0]);
+        EXPECT_FALSE(listed[0].entries.back().canGoBack());
+
+        EXPECT_TRUE(shelf.putBack(first, listed[0]));
+        EXPECT_EQ(contentsOf(paths[0]), "a.txt");
+        EXPECT_EQ(contentsOf(manifestOf(sweep.id) + ".damaged"), damaged);
+
+        // The hold ends: what was read whole with its expiry goes with it.
+        auto purge = shelf.purge(addSeconds(t0, 30 * day));
+        auto left = shelf.sweeps();
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(purge.bytes, 0);
+        EXPECT_EQ(left[0].entries.size(), listed[0].entries.size() - 1);
+        EXPECT_EQ(shelf.empty(left[0]), left[0].bytes());
         EXPECT_FALSE(fileExists(folderOf(sweep.id)));
     }
 }
