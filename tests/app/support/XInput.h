@@ -2,7 +2,6 @@
 
 #include "app/support/EventLoop.h"
 
-#include <QPoint>
 #include <QString>
 
 #include <chrono>
@@ -15,8 +14,8 @@
 
 namespace kelvora::testing {
 
-// Keys and clicks sent through the X server (its XTest extension), as a keyboard and a mouse
-// send them: they reach whichever window the window manager focused, one event after
+// Keys sent through the X server (its XTest extension), as a keyboard sends
+// them: they reach whichever window the window manager focused, one event after
 // another, and the toolkit handles them as it handles a person's. A test that hands events
 // to a widget skips all of that. The X libraries are opened at run time, so nothing of X
 // is compiled into the tests; `ready` says whether they and the display were there.
@@ -39,10 +38,7 @@ public:
         load(x11_, "XChangeKeyboardMapping", changeMapping_);
         load(x11_, "XFree", free_);
         load(xtest_, "XTestFakeKeyEvent", fakeKey_);
-        load(xtest_, "XTestFakeButtonEvent", fakeButton_);
-        load(xtest_, "XTestFakeMotionEvent", fakeMotion_);
-        if (openDisplay_ && fakeKey_ && fakeButton_ && fakeMotion_ && keycodeOf_ && sync_)
-            display_ = openDisplay_(nullptr);
+        if (openDisplay_ && fakeKey_ && keycodeOf_ && sync_) display_ = openDisplay_(nullptr);
     }
     ~XInput() {
         if (display_) closeDisplay_(display_);
@@ -83,14 +79,6 @@ public:
             send(symbol, true);
             send(symbol, false);
         }
-        sync_(display_, 0);
-    }
-
-    // Clicks the left button at a point of the screen.
-    void click(QPoint onScreen) {
-        fakeMotion_(display_, -1, onScreen.x(), onScreen.y(), 0);
-        fakeButton_(display_, 1, 1, 0);
-        fakeButton_(display_, 1, 0, 0);
         sync_(display_, 0);
     }
 
@@ -139,8 +127,6 @@ private:
     int (*changeMapping_)(Display*, int, int, unsigned long*, int) = nullptr;
     int (*free_)(void*) = nullptr;
     int (*fakeKey_)(Display*, unsigned, int, unsigned long) = nullptr;
-    int (*fakeButton_)(Display*, unsigned, int, unsigned long) = nullptr;
-    int (*fakeMotion_)(Display*, int, int, int, unsigned long) = nullptr;
 };
 
 } // namespace kelvora::testing

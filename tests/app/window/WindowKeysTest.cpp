@@ -53,11 +53,22 @@ protected:
     void SetUp() override { Prefs::setBoolean(Prefs::Key::welcomeDone, true); }
 
     // The window shown, active and scanned, over a home with something to clean.
-    void open(MainWindow& window, AppModel& model) {
+    void open() {
         write("Library/Caches/com.example.tool/blob.bin", std::string(400'000, 'c'));
         write(".Trash/old draft.txt", std::string(50'000, 't'));
         ASSERT_TRUE(keys.ready()) << "the X libraries and the display answer";
-        ASSERT_NO_FATAL_FAILURE(showAndScan(window, model));
+        model = makeModel();
+        window_ = std::make_unique<MainWindow>(*model, updater_);
+        ASSERT_NO_FATAL_FAILURE(showAndScan(*window_, *model));
+    }
+
+    // The detailed view with the app caches' pane open; none if it does not open.
+    static DetailedView* openCaches(MainWindow& window, AppModel& model) {
+        model.setMode(AppModel::ViewMode::detailed);
+        model.show(JunkKind::caches, false, false, false, false, false);
+        DetailedView* detailed = detailedView(window);
+        return waitUntil([&] { return detailed->pane() == DetailedPane::category; }) ? detailed
+                                                                                     : nullptr;
     }
 
     // Presses Tab until `target` has the keyboard.
@@ -74,6 +85,9 @@ protected:
     }
 
     XInput keys;
+    std::unique_ptr<AppModel> model;
+    Updater updater_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 #define KELVORA_UNDER_WINDOW_MANAGER()                                                             \
@@ -106,10 +120,8 @@ class KeyboardCleanUpTest : public WindowKeysTest,
 TEST_P(KeyboardCleanUpTest, TabReachesCleanUpAndTheDonePageRingsItsFirstButton) {
     KELVORA_UNDER_WINDOW_MANAGER();
     const CleanUpCase& cleanUp = GetParam();
-    auto model = makeModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(open(window, *model));
+    ASSERT_NO_FATAL_FAILURE(open());
+    MainWindow& window = *window_;
     model->setMode(cleanUp.mode);
     window.resize(cleanUp.size);
     QWidget* start = cleanUp.mode == AppModel::ViewMode::simple
@@ -154,14 +166,10 @@ INSTANTIATE_TEST_SUITE_P(Views, KeyboardCleanUpTest,
 // the inspector: the settings window opens with its first control focused and ringed.
 TEST_F(WindowKeysTest, CtrlCommaOpensTheSettingsRingedFromTheSidebarAndTheInspector) {
     KELVORA_UNDER_WINDOW_MANAGER();
-    auto model = makeModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(open(window, *model));
-    model->setMode(AppModel::ViewMode::detailed);
-    model->show(JunkKind::caches, false, false, false, false, false);
-    DetailedView* detailed = detailedView(window);
-    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
+    ASSERT_NO_FATAL_FAILURE(open());
+    MainWindow& window = *window_;
+    DetailedView* detailed = openCaches(window, *model);
+    ASSERT_TRUE(detailed);
     SettingsView::Services services = SettingsView::Services::live();
     services.helperStatus = [] { return ShelfSweeper::Status::off(); };
     QPointer<SettingsView> settings;
@@ -191,21 +199,18 @@ TEST_F(WindowKeysTest, CtrlCommaOpensTheSettingsRingedFromTheSidebarAndTheInspec
     }
 }
 
-// Search chosen in the sidebar with a click, and typed into straight after, the keys queued
-// before the window has taken them in: the field has the keyboard and every character typed.
+// Search chosen in the sidebar with a click, and typed into straight after, every key queued
+// before the window takes any in: the field has the keyboard and every character typed.
 TEST_F(WindowKeysTest, TheSearchFieldKeepsEveryCharacterTypedAsItOpens) {
     KELVORA_UNDER_WINDOW_MANAGER();
-    auto model = makeModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(open(window, *model));
+    ASSERT_NO_FATAL_FAILURE(open());
+    MainWindow& window = *window_;
     model->setMode(AppModel::ViewMode::detailed);
     DetailedView* detailed = detailedView(window);
     ASSERT_TRUE(waitUntil([&] { return !detailed->graphicsEffect(); }));
     auto* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar());
     const QPoint row = sidebar->list()->rowRect(Sidebar::Destination::search).center();
-    keys.click(sidebar->list()->mapToGlobal(row));
-    settle(std::chrono::milliseconds(100));
+    QTest::mouseClick(sidebar->list(), Qt::LeftButton, {}, row);
     keys.type("capture d'écran");
     SearchView* search = nullptr;
     ASSERT_TRUE(waitUntil([&] {
@@ -222,14 +227,10 @@ TEST_F(WindowKeysTest, TheSearchFieldKeepsEveryCharacterTypedAsItOpens) {
 // above the list, then the list, then the inspector beside it.
 TEST_F(WindowKeysTest, TabFollowsACategoryPaneFromTopToBottom) {
     KELVORA_UNDER_WINDOW_MANAGER();
-    auto model = makeModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(open(window, *model));
-    model->setMode(AppModel::ViewMode::detailed);
-    model->show(JunkKind::caches, false, false, false, false, false);
-    DetailedView* detailed = detailedView(window);
-    ASSERT_TRUE(waitUntil([&] { return detailed->pane() == DetailedPane::category; }));
+    ASSERT_NO_FATAL_FAILURE(open());
+    MainWindow& window = *window_;
+    DetailedView* detailed = openCaches(window, *model);
+    ASSERT_TRUE(detailed);
     auto* pane = qobject_cast<CategoryDetail*>(detailed->paneWidget());
     ASSERT_TRUE(tabTo(qobject_cast<DetailSidebar*>(detailed->sidebar())->list()));
     std::vector<QWidget*> stops;
@@ -249,10 +250,8 @@ TEST_F(WindowKeysTest, TabFollowsACategoryPaneFromTopToBottom) {
 // menus keep their titles.
 TEST_F(WindowKeysTest, AltAndAMenusLetterOpenIt) {
     KELVORA_UNDER_WINDOW_MANAGER();
-    auto model = makeModel();
-    Updater updater;
-    MainWindow window(*model, updater);
-    ASSERT_NO_FATAL_FAILURE(open(window, *model));
+    ASSERT_NO_FATAL_FAILURE(open());
+    MainWindow& window = *window_;
     for (const auto& [letter, title] :
          {std::pair{'k', "Kelvora"}, std::pair{'f', "File"}, std::pair{'h', "Help"}}) {
         keys.key(static_cast<unsigned long>(letter), {XInput::kAlt});
