@@ -8,21 +8,32 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 namespace kelvora::Focus {
 
 namespace {
 
 // Notes what kind of input the application is handling; the note lasts until the event
 // loop comes round again, so what a key press sets off at once counts as the keyboard's.
+// A key that is a shortcut reaches the application only as the shortcut's events.
+//
+// It also keeps the focus a window takes as it becomes active from losing how it was
+// given: the toolkit hands it on with the activation as its reason, which shows no ring.
+// A window opened by the keyboard, or given the keyboard's focus while another window was
+// active, takes that first focus as Tab would.
 class InputWatch : public QObject {
 public:
     Input now = Input::none;
     Input last = Input::none;
 
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
             note(Input::keyboard);
             break;
         case QEvent::MouseButtonPress:
@@ -30,10 +41,32 @@ public:
         case QEvent::MouseButtonDblClick:
             note(Input::pointer);
             break;
+        case QEvent::Show:
+            if (now == Input::keyboard && watched->isWidgetType())
+                awaitKeyboardFocus(*static_cast<QWidget*>(watched), true);
+            break;
+        case QEvent::WindowDeactivate:
+            if (watched->isWidgetType()) forget(static_cast<QWidget*>(watched));
+            break;
+        case QEvent::FocusIn:
+            if (watched->isWidgetType())
+                return focusedByKeyboard(*static_cast<QWidget*>(watched),
+                                         *static_cast<QFocusEvent*>(event));
+            break;
         default:
             break;
         }
         return false;
+    }
+
+    // Whether the next focus that comes with `window`'s activation is the keyboard's.
+    void awaitKeyboardFocus(QWidget& widget, bool keyboard) {
+        QWidget* window = widget.window();
+        if (!widget.isWindow() || window->windowType() == Qt::Popup ||
+            window->windowType() == Qt::ToolTip)
+            return;
+        forget(window);
+        if (keyboard) awaiting_.emplace_back(window);
     }
 
 private:
@@ -47,7 +80,25 @@ private:
         });
     }
 
+    void forget(QWidget* window) {
+        std::erase_if(awaiting_, [window](const QPointer<QWidget>& awaiting) {
+            return !awaiting || awaiting == window;
+        });
+    }
+
+    // The activation's focus in a window that awaits the keyboard's is handed on as Tab's.
+    bool focusedByKeyboard(QWidget& widget, const QFocusEvent& event) {
+        if (event.reason() != Qt::ActiveWindowFocusReason) return false;
+        QWidget* window = widget.window();
+        if (std::find(awaiting_.begin(), awaiting_.end(), window) == awaiting_.end()) return false;
+        forget(window);
+        QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(&widget, &tab);
+        return true;
+    }
+
     bool pending_ = false;
+    std::vector<QPointer<QWidget>> awaiting_;
 };
 
 InputWatch* watch() {
@@ -109,10 +160,15 @@ void watchInput() {
 }
 
 void give(QWidget& target) {
-    give(target, inputNow());
+    const Input now = inputNow();
+    give(target, now == Input::none ? lastInput() : now);
 }
 
 void give(QWidget& target, Input how) {
+    // Given while its window is not the active one, the focus arrives with the activation.
+    if (!target.isActiveWindow())
+        if (InputWatch* known = watch())
+            known->awaitKeyboardFocus(*target.window(), how == Input::keyboard);
     target.setFocus(how == Input::keyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
 }
 

@@ -19,9 +19,12 @@ Input inputNow();
 // what the user last used.
 Input lastInput();
 // Starts following the user's input for the whole application; doing it again does nothing.
+// It also keeps the ring of a focus that arrives with a window's activation, when the
+// keyboard gave it or opened the window.
 void watchInput();
 
-// Puts the focus on `target`, ringed when the keyboard is what moved it.
+// Puts the focus on `target`, ringed when the keyboard is what moved it: the input being
+// handled, or when there is none, the user's latest.
 void give(QWidget& target);
 void give(QWidget& target, Input how);
 // Where the keyboard goes in a pane it opens: the first list in Tab order with a row that

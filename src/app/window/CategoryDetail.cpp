@@ -48,10 +48,10 @@ QRectF guidePlace(const QRectF& body, const QWidget& guide) {
 } // namespace
 
 CategoryDetail::CategoryDetail(AppModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), rows_(new CategoryRows(this)), list_(new CategoryList(rows_)),
-      scrolling_(new Scrolling(list_, this)), inspector_(new Inspector(model, this)),
-      pickAll_(new TextLinkButton("Pick all", kLinkSize, this)),
-      pickNone_(new TextLinkButton("Pick none", kLinkSize, this)) {
+    : QWidget(parent), model_(model), pickAll_(new TextLinkButton("Pick all", kLinkSize, this)),
+      pickNone_(new TextLinkButton("Pick none", kLinkSize, this)), rows_(new CategoryRows(this)),
+      list_(new CategoryList(rows_)), scrolling_(new Scrolling(list_, this)),
+      inspector_(new Inspector(model, this)) {
     setObjectName("CategoryDetail");
     list_->setObjectName("categoryItems");
     pickAll_->setObjectName("pickAll");

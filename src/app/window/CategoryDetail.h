@@ -58,12 +58,14 @@ private:
     QRectF body() const;
 
     AppModel& model_;
+    // Made in the order Tab follows, the page's from top to bottom: the header's links, the
+    // rows below them, then the inspector beside the rows.
+    TextLinkButton* pickAll_;
+    TextLinkButton* pickNone_;
     CategoryRows* rows_;
     CategoryList* list_;
     Scrolling* scrolling_;
     Inspector* inspector_;
-    TextLinkButton* pickAll_;
-    TextLinkButton* pickNone_;
     QPointer<FullDiskAccessGuide> guide_;
     std::string guidePhrase_;
     CategoryHeader header_;

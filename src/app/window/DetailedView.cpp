@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -134,7 +135,9 @@ void DetailedView::refresh() {
         // page when a clean-up ends: the footer whose button started it goes with the lists.
         const bool cleanedUp = wanted == DetailedPane::done &&
                                (pane_ == DetailedPane::category || pane_ == DetailedPane::overview);
+        // The search is for typing: its field takes the keyboard however the pane was chosen.
         const bool enter = Focus::inputNow() == Focus::Input::keyboard || cleanedUp ||
+                           wanted == DetailedPane::search ||
                            (focused && (focused == old || old->isAncestorOf(focused)));
         pane_ = wanted;
         paneWidget_ = makePane(wanted);
@@ -152,10 +155,11 @@ void DetailedView::refresh() {
     topRule_->raise();
 }
 
-// Into the pane's first list or control; a pane with neither (the scanning state) leaves the
-// keyboard in the sidebar.
+// Into the pane's first list or control (the search's field, even below earlier results); a
+// pane with neither (the scanning state) leaves the keyboard in the sidebar.
 void DetailedView::enterPane() {
-    QWidget* entry = Focus::entryOf(*paneWidget_);
+    auto* search = qobject_cast<SearchView*>(paneWidget_);
+    QWidget* entry = search ? search->field() : Focus::entryOf(*paneWidget_);
     if (!entry) entry = Focus::entryOf(*sidebar_);
     if (entry) Focus::give(*entry);
 }

@@ -36,28 +36,30 @@ QSize MainWindow::firstSize(const QSize& available) {
     return WindowFit::firstSize(kDefaultSize, kSmallestSize, available);
 }
 
+// Each menu and command has its access key, underlined when Alt is held: Alt and the letter
+// open a menu, the letter alone then picks a command in it.
 void MainWindow::buildMenus() {
-    QMenu* appMenu = menuBar()->addMenu("Kelvora");
+    QMenu* appMenu = menuBar()->addMenu("&Kelvora");
     checkForUpdates_ =
-        appMenu->addAction("Check for Updates…", this, [this] { updater_.checkForUpdates(); });
+        appMenu->addAction("Check for &Updates…", this, [this] { updater_.checkForUpdates(); });
     appMenu->addSeparator();
-    settings_ = appMenu->addAction("Settings…", QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
+    settings_ = appMenu->addAction("&Settings…", QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
                                    &MainWindow::settingsRequested);
     appMenu->addSeparator();
-    appMenu->addAction("Quit Kelvora", QKeySequence::Quit, QCoreApplication::instance(),
+    appMenu->addAction("&Quit Kelvora", QKeySequence::Quit, QCoreApplication::instance(),
                        &QCoreApplication::quit);
 
-    QMenu* fileMenu = menuBar()->addMenu("File");
-    checkAgain_ = fileMenu->addAction("Check Again", QKeySequence(Qt::CTRL | Qt::Key_R), &model_,
+    QMenu* fileMenu = menuBar()->addMenu("&File");
+    checkAgain_ = fileMenu->addAction("Check &Again", QKeySequence(Qt::CTRL | Qt::Key_R), &model_,
                                       &AppModel::scan);
 
-    QMenu* helpMenu = menuBar()->addMenu("Help");
+    QMenu* helpMenu = menuBar()->addMenu("&Help");
     showWelcome_ =
-        helpMenu->addAction("Show Welcome", &model_, [this] { model_.setShowingWelcome(true); });
-    systemData_ = helpMenu->addAction("What Is System Data?", &model_,
+        helpMenu->addAction("Show &Welcome", &model_, [this] { model_.setShowingWelcome(true); });
+    systemData_ = helpMenu->addAction("What Is System &Data?", &model_,
                                       [this] { model_.setShowingSystemDataHelp(true); });
     helpMenu->addSeparator();
-    contactSupport_ = helpMenu->addAction("Contact Support…", this, [] {
+    contactSupport_ = helpMenu->addAction("&Contact Support…", this, [] {
         QUrl url(supportMailURL());
         if (url.isValid()) QDesktopServices::openUrl(url);
     });

@@ -1,5 +1,6 @@
 #include "app/controller/ControllerFixture.h"
 #include "app/design/Pictures.h"
+#include "app/support/Rings.h"
 #include "app/support/VirtualDisplay.h"
 #include "app/support/WindowSteps.h"
 
@@ -124,42 +125,6 @@ protected:
                          rows.paintedRowRect(rows.currentRow()).adjusted(4, 4, -4, -4), name);
         }
         window.resize(1280, 820);
-    }
-
-    // The stop the keyboard is on wears its ring: taking the focus away takes a ring's worth
-    // of pixels of the ring's colour from around the stop's box (the accent; on the accent
-    // fill of a SignalButton, its title's colour), and Tab's focus comes back. `top` is the
-    // window the stop lies in.
-    static void expectStopRinged(QWidget& top, QWidget& stop, const std::string& name) {
-        settle(std::chrono::milliseconds(20));
-        const QRect seen = stop.visibleRegion().boundingRect();
-        ASSERT_FALSE(seen.isEmpty()) << name << ": the stop is out of sight";
-        const QRect region =
-            QRect(stop.mapTo(&top, seen.topLeft()), seen.size()).adjusted(-12, -12, 12, 12) &
-            top.rect();
-        const auto picture = [&] {
-            QImage image(region.size() * 2, QImage::Format_ARGB32_Premultiplied);
-            image.setDevicePixelRatio(2);
-            image.fill(Qt::transparent);
-            top.render(&image, QPoint(), QRegion(region));
-            return image;
-        };
-        const QImage ringed = picture();
-        stop.clearFocus();
-        const QImage plain = picture();
-        stop.setFocus(Qt::TabFocusReason);
-        const QColor ring =
-            qobject_cast<SignalButton*>(&stop) ? Theme::onSignal() : Theme::signal();
-        int lit = 0;
-        for (int y = 0; y < ringed.height(); ++y)
-            for (int x = 0; x < ringed.width(); ++x)
-                if (near(ringed.pixelColor(x, y), ring, 40) &&
-                    !near(plain.pixelColor(x, y), ringed.pixelColor(x, y), 24))
-                    ++lit;
-        // A 2 px ring around the smallest stop, a 22 px button, is some 250 pixels at ratio 2.
-        EXPECT_GE(lit, 120) << name << ": " << stop.metaObject()->className() << " "
-                            << stop.objectName().toStdString() << " shows no ring";
-        if (lit < 120) keepPicture(ringed, "keyboard-no-ring-" + name);
     }
 
     // Tab from the stop the keyboard is on round all the stops of the window and back: each
