@@ -5,6 +5,7 @@
 #include "design/Motion.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -12,8 +13,47 @@
 
 namespace kelvora {
 
+namespace {
+
+// A gauge nothing moves: its value is read from its description, which says both
+// percentages. It implements no value interface, because the bridge offers Increase and
+// Decrease on anything that has one, and nothing it could act on.
+class DialAccessible : public QAccessibleWidget {
+public:
+    explicit DialAccessible(DialView* dial) : QAccessibleWidget(dial, QAccessible::ProgressBar) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value || t == QAccessible::Description)
+            return dial()->accessibleValue();
+        return QAccessibleWidget::text(t);
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ActionInterface || type == QAccessible::ValueInterface)
+            return nullptr;
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        return s;
+    }
+    // One element: whatever it might hold is not read separately.
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+
+private:
+    DialView* dial() const { return static_cast<DialView*>(widget()); }
+};
+
+QAccessibleInterface* makeDial(const QString& key, QObject* object) {
+    return key == "kelvora::DialView" ? new DialAccessible(static_cast<DialView*>(object))
+                                      : nullptr;
+}
+
+} // namespace
+
 DialView::DialView(QWidget* parent) : QWidget(parent) {
-    Accessibility::install();
+    Accessibility::install(makeDial);
     setAccessibleName("Disk dial");
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);

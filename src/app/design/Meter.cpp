@@ -4,14 +4,35 @@
 #include "design/Shapes.h"
 #include "design/Theme.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include <algorithm>
 
 namespace kelvora {
 
+namespace {
+
+// A meter only repeats a figure said beside it, so assistive technology passes it by.
+class HiddenAccessible : public QAccessibleWidget {
+public:
+    explicit HiddenAccessible(QWidget* widget) : QAccessibleWidget(widget) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = true;
+        return s;
+    }
+};
+
+QAccessibleInterface* makeMeter(const QString& key, QObject* object) {
+    return key == "kelvora::Meter" ? new HiddenAccessible(static_cast<QWidget*>(object)) : nullptr;
+}
+
+} // namespace
+
 Meter::Meter(double fraction, QWidget* parent) : QWidget(parent), fraction_(fraction) {
-    Accessibility::install();
+    Accessibility::install(makeMeter);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 

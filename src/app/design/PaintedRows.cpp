@@ -3,13 +3,17 @@
 #include "design/Accessibility.h"
 #include "design/FocusRing.h"
 
+#include <QAbstractScrollArea>
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace kelvora {
@@ -18,6 +22,168 @@ namespace {
 
 constexpr qreal kRingInset = 4;
 constexpr qreal kRingRadius = 8;
+
+// One painted row: a view onto the row at its index, so it never holds a stale copy.
+class PaintedRowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    PaintedRowAccessible(QWidget* widget, PaintedRows* rows, int row)
+        : widget_(widget), rows_(rows), row_(row) {}
+
+    int row() const { return row_; }
+    const QWidget* list() const { return widget_; }
+
+    bool isValid() const override { return widget_ && row_ < rows_->paintedRowCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override {
+        return widget_ ? widget_->window()->windowHandle() : nullptr;
+    }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return widget_ ? QAccessible::queryAccessibleInterface(widget_.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+
+    QString text(QAccessible::Text t) const override {
+        if (!isValid()) return {};
+        PaintedRow row = rows_->paintedRow(row_);
+        switch (t) {
+        case QAccessible::Name:
+            return row.name;
+        case QAccessible::Description:
+            return row.description;
+        case QAccessible::Value:
+            return row.picked ? Accessibility::pickValue(*row.picked) : QString();
+        default:
+            return {};
+        }
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) return {};
+        QRect local = rows_->paintedRowRect(row_);
+        return {widget_->mapToGlobal(local.topLeft()), local.size()};
+    }
+    QAccessible::Role role() const override {
+        return isValid() ? rows_->paintedRow(row_).role : QAccessible::ListItem;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        PaintedRow row = rows_->paintedRow(row_);
+        state.invisible = !widget_->isVisible();
+        state.offscreen = !widget_->visibleRegion().intersects(rows_->paintedRowRect(row_));
+        state.focusable = !row.actions.isEmpty();
+        state.focused = widget_->hasFocus() && rows_->currentRow() == row_;
+        if (row.selected) {
+            state.selectable = true;
+            state.selected = *row.selected;
+        }
+        if (row.picked) {
+            state.checkable = true;
+            state.checked = *row.picked;
+        }
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override {
+        return isValid() ? rows_->paintedRow(row_).actions : QStringList();
+    }
+    QStringList keyBindingsForAction(const QString& action) const override {
+        QStringList actions = actionNames();
+        return !actions.isEmpty() && actions.first() == action ? QStringList{"Space", "Return"}
+                                                               : QStringList();
+    }
+    QString localizedActionDescription(const QString& action) const override {
+        if (!isValid()) return {};
+        PaintedRow row = rows_->paintedRow(row_);
+        if (!row.actions.isEmpty() && row.actions.first() == action &&
+            !row.firstActionHelp.isEmpty())
+            return row.firstActionHelp;
+        return QAccessibleActionInterface::localizedActionDescription(action);
+    }
+    void doAction(const QString& action) override {
+        if (actionNames().contains(action)) rows_->actOnRow(row_, action);
+    }
+
+private:
+    QPointer<QWidget> widget_;
+    PaintedRows* rows_;
+    int row_;
+};
+
+// A widget that paints rows: its children are the rows, then the real controls it holds
+// (a list view's viewport and scroll bars are not controls of their own).
+class PaintedListAccessible : public QAccessibleWidget {
+public:
+    PaintedListAccessible(QWidget* widget, PaintedRows* rows)
+        : QAccessibleWidget(widget, QAccessible::List), rows_(rows),
+          controls_(!qobject_cast<QAbstractScrollArea*>(widget)) {}
+    ~PaintedListAccessible() override {
+        for (const auto& [row, id] : children_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override {
+        return rows_->paintedRowCount() + (controls_ ? QAccessibleWidget::childCount() : 0);
+    }
+    QAccessibleInterface* child(int index) const override {
+        int rows = rows_->paintedRowCount();
+        if (index < 0) return nullptr;
+        if (index < rows) return rowChild(index);
+        return controls_ ? QAccessibleWidget::child(index - rows) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (auto* row = dynamic_cast<const PaintedRowAccessible*>(child))
+            return row->list() == widget() && row->isValid() ? row->row() : -1;
+        if (!controls_) return -1;
+        int index = QAccessibleWidget::indexOfChild(child);
+        return index < 0 ? -1 : index + rows_->paintedRowCount();
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        if (controls_)
+            if (QAccessibleInterface* control = QAccessibleWidget::childAt(x, y)) return control;
+        int row = rows_->paintedRowAt(widget()->mapFromGlobal(QPoint(x, y)));
+        return row >= 0 ? rowChild(row) : nullptr;
+    }
+    QAccessibleInterface* focusChild() const override {
+        int row = rows_->currentRow();
+        return widget()->hasFocus() && row >= 0 && row < rows_->paintedRowCount() ? rowChild(row)
+                                                                                  : nullptr;
+    }
+
+private:
+    QAccessibleInterface* rowChild(int row) const {
+        auto found = children_.find(row);
+        if (found != children_.end())
+            if (QAccessibleInterface* known = QAccessible::accessibleInterface(found->second))
+                return known;
+        auto* made = new PaintedRowAccessible(widget(), rows_, row);
+        children_[row] = QAccessible::registerAccessibleInterface(made);
+        return made;
+    }
+
+    PaintedRows* rows_;
+    bool controls_;
+    mutable std::unordered_map<int, QAccessible::Id> children_;
+};
+
+QAccessibleInterface* makeList(const QString&, QObject* object) {
+    auto* rows = dynamic_cast<PaintedRows*>(object);
+    return rows ? new PaintedListAccessible(static_cast<QWidget*>(object), rows) : nullptr;
+}
+
+bool isList(QAccessibleInterface* known) {
+    return dynamic_cast<PaintedListAccessible*>(known) != nullptr;
+}
 
 } // namespace
 
@@ -49,7 +215,7 @@ private:
 };
 
 PaintedRows::PaintedRows(QWidget& widget) : widget_(widget), events_(new Events(*this)) {
-    Accessibility::install();
+    Accessibility::install(makeList);
     widget_.setFocusPolicy(Qt::StrongFocus);
     widget_.installEventFilter(events_.get());
 }
@@ -196,7 +362,7 @@ void PaintedRows::rowsChanged() {
     if (current_ < 0 && widget_.hasFocus()) current_ = nextOffering(-1, 1);
     // A list with no row to stop on has nothing to ring: Tab passes it by.
     widget_.setFocusPolicy(offersAnything() ? Qt::StrongFocus : Qt::ClickFocus);
-    Accessibility::rowsChanged(widget_);
+    Accessibility::rowsChanged(widget_, isList);
     tellFocus();
 }
 

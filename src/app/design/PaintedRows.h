@@ -42,7 +42,8 @@ struct PaintedRow {
 // something (with none, there would be no row to ring); the arrows (Home, End, Page Up and
 // Page Down too) move from one row that offers something to the next, Space and Return do
 // the row's first offer, and the row is ringed while the keyboard is there. Assistive
-// technology hears one child per row (see Accessibility::install).
+// technology hears a list whose children are its rows, each with its name, description, pick
+// and selection, and its offers as actions.
 //
 // The keys and the focus reach it before the widget's own handlers; the widget tells when
 // its rows changed and paints the ring with paintRowFocus.

@@ -17,18 +17,29 @@ constexpr qreal kRadius = 4;
 constexpr qreal kBorder = 1.2;
 constexpr qreal kDisabledOpacity = 0.35;
 
+class PickBoxAccessible : public Accessibility::ToggleAccessible {
+public:
+    explicit PickBoxAccessible(PickBox* box) : ToggleAccessible(box, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return Accessibility::pickValue(on());
+        return ToggleAccessible::text(t);
+    }
+};
+
+QAccessibleInterface* makePickBox(const QString& key, QObject* object) {
+    return key == "kelvora::PickBox" ? new PickBoxAccessible(static_cast<PickBox*>(object))
+                                     : nullptr;
+}
+
 } // namespace
 
 PickBox::PickBox(const QString& label, QWidget* parent) : Ringed(parent) {
-    Accessibility::install();
+    Accessibility::install(makePickBox);
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(label);
-}
-
-QString PickBox::accessibleValue(bool on) {
-    return on ? "picked" : "not picked";
 }
 
 void PickBox::paint(QPainter& painter, const QRectF& square, bool on, bool enabled,

@@ -22,8 +22,6 @@ public:
     QString label() const { return accessibleName(); }
     void setLabel(const QString& label) { setAccessibleName(label); }
 
-    // "picked" or "not picked".
-    static QString accessibleValue(bool on);
     static constexpr qreal kSide = 28;
     // Paints the box centred in `square` (its 28 px hit area).
     static void paint(QPainter& painter, const QRectF& square, bool on, bool enabled,

@@ -62,7 +62,7 @@ void VerdictBadge::paint(QPainter& painter, QPointF topLeft, Verdict verdict) {
 }
 
 VerdictBadge::VerdictBadge(Verdict verdict, QWidget* parent) : QWidget(parent), verdict_(verdict) {
-    Accessibility::install();
+    Accessibility::markRole(*this, QAccessible::StaticText);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(look(verdict).accessibleLabel);
 }

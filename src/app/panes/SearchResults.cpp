@@ -1,5 +1,6 @@
 #include "panes/SearchResults.h"
 
+#include "design/Accessibility.h"
 #include "design/Fonts.h"
 #include "design/PickBox.h"
 #include "design/RowStack.h"
@@ -81,7 +82,7 @@ QVariant SearchHitsModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return row.name;
     case Qt::AccessibleDescriptionRole:
-        return row.place + " · " + row.size + " · " + PickBox::accessibleValue(row.picked);
+        return row.place + " · " + row.size + " · " + Accessibility::pickValue(row.picked);
     case Qt::CheckStateRole:
         return row.picked ? Qt::Checked : Qt::Unchecked;
     case RowStack::ActionsRole:
