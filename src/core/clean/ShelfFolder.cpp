@@ -1,5 +1,7 @@
 #include "clean/ShelfFolder.h"
 
+#include <cmath>
+
 #include "clean/Cleaner.h"
 #include "clean/ShelfManifest.h"
 #include "platform/Calendar.h"
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
@@ -54,7 +57,14 @@ std::optional<Date> dateOfSweepID(const std::string& name) {
 // entry read in part.
 bool completeCutRecord(DecodedManifest& decoded, const std::string& name) {
     UndoShelf::Sweep& sweep = decoded.sweep;
-    if (sweep.id.empty()) sweep.id = name;
+    if (sweep.id.empty()) {
+        // Named after its date, the folder still tells a record copied in from another.
+        auto named = dateOfSweepID(name);
+        if (decoded.dateRead &&
+            (!named || std::floor(epochSeconds(*named)) != std::floor(epochSeconds(sweep.date))))
+            return false;
+        sweep.id = name;
+    }
     if (!decoded.dateRead) {
         auto date = dateOfSweepID(name);
         if (!date) return false;

@@ -418,6 +418,22 @@ TEST_F(ShelfRecoveryTest, ARecordCutShortListsItsCleanUpWithWhatCouldBeRead) {
     }
 }
 
+// A record cut short takes its folder's name only where that name was made from the date it
+// still holds: one copied in from a clean-up of another time is not taken for this folder's.
+TEST_F(ShelfRecoveryTest, ACutRecordCopiedFromAnotherCleanUpIsNotTakenForItsFolders) {
+    auto shelve = [&](const std::string& name, Date when) {
+        const std::string path = tmp.write(name, name);
+        return shelf.shelve({{itemOf(JunkKind::downloads, {path}), name}}, when).sweep.value();
+    };
+    auto earlier = shelve("a.txt", t0);
+    auto later = shelve("b.txt", addSeconds(t0, 3600));
+    const std::string whole = contentsOf(manifestOf(earlier.id));
+    ASSERT_TRUE(writeFileAtomically(manifestOf(later.id), whole.substr(0, whole.size() * 2 / 3)));
+    auto listed = shelf.sweeps();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].id, earlier.id);
+}
+
 // kill -9 during a put back leaves files that are back still listed. Each is known by the
 // identity noted when it was shelved, at its place or under the restored name it took, and
 // is dropped quietly; a file of the same name but another identity is still missed.
