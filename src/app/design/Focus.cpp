@@ -25,8 +25,10 @@ namespace {
 // active, takes that first focus as Tab would.
 class InputWatch : public QObject {
 public:
-    Input now = Input::none;
     Input last = Input::none;
+
+    // The input being handled now: the last, until the event loop has dealt with it.
+    Input now() const { return pending_ ? last : Input::none; }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
@@ -42,7 +44,7 @@ public:
             note(Input::pointer);
             break;
         case QEvent::Show:
-            if (now == Input::keyboard && watched->isWidgetType())
+            if (now() == Input::keyboard && watched->isWidgetType())
                 awaitKeyboardFocus(*static_cast<QWidget*>(watched), true);
             break;
         case QEvent::WindowDeactivate:
@@ -71,13 +73,10 @@ public:
 
 private:
     void note(Input input) {
-        now = last = input;
+        last = input;
         if (pending_) return;
         pending_ = true;
-        QTimer::singleShot(0, this, [this] {
-            now = Input::none;
-            pending_ = false;
-        });
+        QTimer::singleShot(0, this, [this] { pending_ = false; });
     }
 
     void forget(QWidget* window) {
@@ -147,7 +146,7 @@ private:
 
 Input inputNow() {
     InputWatch* known = watch();
-    return known ? known->now : Input::none;
+    return known ? known->now() : Input::none;
 }
 
 Input lastInput() {
@@ -160,8 +159,7 @@ void watchInput() {
 }
 
 void give(QWidget& target) {
-    const Input now = inputNow();
-    give(target, now == Input::none ? lastInput() : now);
+    give(target, lastInput());
 }
 
 void give(QWidget& target, Input how) {

@@ -24,7 +24,6 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -184,6 +183,8 @@ void SettingsView::build() {
     add_ = new OutlineButton(SettingsLayout::kAdd, SettingsLayout::kButtonHeight,
                              SettingsLayout::kButtonFont, page_);
     add_->setObjectName("addNeverTouch");
+    // The keyboard reaches the button and not the words above it.
+    add_->setAccessibleDescription(SettingsLayout::kNeverTouchNote);
     connect(add_, &QPushButton::clicked, this, &SettingsView::add);
     showWelcome_ = new OutlineButton(SettingsLayout::kShowWelcome, SettingsLayout::kButtonHeight,
                                      SettingsLayout::kButtonFont, page_);
@@ -250,8 +251,7 @@ void SettingsView::placeControls() {
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-// The list is named by its section; the button that adds to it says what it is for too,
-// since the keyboard reaches the button and not the words above it.
+// The list is named by its section.
 void SettingsView::sayNeverTouch() {
     const SettingsLayout& layout = page_->layout();
     if (const SettingsLayout::Text* note = layout.find(SettingsLayout::kNeverTouchNote))
@@ -267,7 +267,6 @@ void SettingsView::sayNeverTouch() {
             {{nothing->lines.text(), QRectF(nothing->at, nothing->lines.size())}},
             QAccessible::StaticText);
     }
-    add_->setAccessibleDescription(SettingsLayout::kNeverTouchNote);
 }
 
 std::vector<QWidget*> SettingsView::controlsInOrder() const {
@@ -367,28 +366,9 @@ void SettingsView::paintEvent(QPaintEvent*) {
     QPainter(this).fillRect(rect(), Theme::ground());
 }
 
-void SettingsView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!event->spontaneous()) openedByKeyboard_ = Focus::inputNow() == Focus::Input::keyboard;
-}
-
 void SettingsView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        reread();
-        // The window takes its first focus as it becomes active, which shows no ring; opened
-        // from the keyboard, the keyboard then lands on the first control as Tab would.
-        if (std::exchange(openedByKeyboard_, false))
-            QTimer::singleShot(0, this, [this] {
-                for (QWidget* control : controlsInOrder())
-                    if (control->isVisible() && control->isEnabled()) {
-                        // Already focused by the activation, it would not take it again.
-                        control->clearFocus();
-                        Focus::give(*control, Focus::Input::keyboard);
-                        break;
-                    }
-            });
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) reread();
     if (event->type() == QEvent::PaletteChange) update();
 }
 

@@ -84,7 +84,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void build();
@@ -119,7 +118,6 @@ private:
     OutlineButton* showWelcome_;
     TextLinkButton* openLoginItems_;
     std::vector<RemoveButton*> removeButtons_;
-    bool openedByKeyboard_ = false;
 };
 
 // Says what went wrong with the settings file, above the column.

@@ -56,8 +56,7 @@ std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& r
 std::vector<URL> flatpakInstallations(const SandboxRoots& roots, const DiskPlaces& places);
 std::vector<URL> readableFolders(const std::vector<FlatpakInstallation>& known);
 // Every application of the installations that could be read, in their order.
-std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots,
-                                    const DiskPlaces& places = DiskPlaces::live());
+std::vector<SandboxApp> flatpakApps(const SandboxRoots& roots, const DiskPlaces& places);
 std::vector<SandboxApp> flatpakApps(const std::vector<URL>& installations);
 // Every application of every installation; none when Flatpak has no installation here or any
 // of them could not be read, so that nothing says which of its apps are gone.
