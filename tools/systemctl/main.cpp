@@ -195,7 +195,7 @@ int start(Json& state, const std::string& unit) {
         record = Json{{"active", true}};
         return 0;
     }
-    BoundedRead text = readFileAtMost(*file, DesktopEntry::kMaxBytes);
+    BoundedRead text = readFileAtMost(*file, UnitSettings::kMaxBytes);
     const auto commands = UnitSettings::execStart({text.bytes}, [](const std::string& word) {
         return replacingAll(word, "%h", AppPaths::home());
     });

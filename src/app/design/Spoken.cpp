@@ -4,14 +4,17 @@
 
 namespace kelvora {
 
+bool Spoken::endsSentence(const QString& text) {
+    return !text.isEmpty() && QStringLiteral(".!?…").contains(text.back());
+}
+
 QString Spoken::join(const QStringList& parts) {
     QString joined;
     for (const QString& raw : parts) {
         const QString part = raw.trimmed();
         if (part.isEmpty()) continue;
         if (!joined.isEmpty())
-            joined += QStringLiteral(".!?…").contains(joined.back()) ? QStringLiteral(" ")
-                                                                     : QStringLiteral(", ");
+            joined += endsSentence(joined) ? QStringLiteral(" ") : QStringLiteral(", ");
         joined += part;
     }
     return joined;

@@ -17,6 +17,8 @@ namespace Spoken {
 // its size), joined with commas. A part that ends a sentence is followed by a space only,
 // so each sentence ends once; empty parts are left out.
 QString join(const QStringList& parts);
+// Whether `text` ends a sentence (a full stop, question or exclamation mark, or an ellipsis).
+bool endsSentence(const QString& text);
 
 } // namespace Spoken
 

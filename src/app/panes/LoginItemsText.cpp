@@ -2,6 +2,7 @@
 
 #include "catalog/PlainWords.h"
 #include "design/QtString.h"
+#include "design/Spoken.h"
 #include "model/Format.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -143,7 +144,7 @@ QString badgeSpoken(const LoginItem& item) {
 
 QString rowDescription(const LoginItem& item) {
     QString purpose = toQString(item.purpose).trimmed();
-    if (!purpose.isEmpty() && !QString(".!?…").contains(purpose.back())) purpose += '.';
+    if (!purpose.isEmpty() && !Spoken::endsSentence(purpose)) purpose += '.';
     return (purpose.isEmpty() ? QString() : purpose + ' ') + badgeSpoken(item) + '.';
 }
 

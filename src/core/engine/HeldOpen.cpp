@@ -93,8 +93,12 @@ const RunningProcess* HeldFiles::holderByName(const ScanItem& item) const {
         if (DiskScanner::appUsing(folder, names)) return &process;
         if (places.empty() && item.location.isFileURL()) {
             places = bothForms(item.location);
+            // A target below the item is already found through the item's own path.
+            const std::string location = item.location.standardized().path();
             for (const auto& target : item.targets)
-                if (target.isFileURL()) places.push_back(target.standardized().path());
+                if (const std::string path = target.standardized().path();
+                    target.isFileURL() && !isSameOrInside(path, location))
+                    places.push_back(path);
         }
         for (const auto& word : process.commandLine)
             for (const auto& place : places)

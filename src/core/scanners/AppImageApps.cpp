@@ -67,7 +67,7 @@ std::string leadsTo(const std::string& path, int links = 0) {
     const std::string parent = parentPath(path);
     if (parent == path || links > kMaxLinksFollowed) return path;
     if (const std::string target = pathThroughLinks(path); target != path)
-        return leadsTo(target, links + 1);
+        return leadsTo(target, links + kMaxLinksFollowed); // pathThroughLinks took its share
     return joinPath(leadsTo(parent, links), lastComponent(path));
 }
 

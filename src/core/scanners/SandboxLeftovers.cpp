@@ -153,7 +153,7 @@ std::optional<ScanItem> DiskScanner::sandboxLeftover(const SandboxApp& app) cons
         return std::nullopt;
     const URL data = dataFolderOf(home, app.kind).appending(app.id, true);
     auto info = fileInfo(data);
-    if (!info || !isOwnDataFolder(home, data)) return std::nullopt;
+    if (!info || !info->isDirectory() || reachedThroughLink(home, data)) return std::nullopt;
     FileCounter counter;
     const auto measured = measure({{data}}, counter).front();
     return noted(sandboxItem({app.kind, app.id, data}, measured, info->modified));
