@@ -19,7 +19,9 @@ struct DiskPlaces {
     std::vector<std::string> removableRoots = {"/media", "/run/media", "/mnt", "/Volumes"};
     // The running system's own folders: whatever is mounted among them is mounted at start by
     // a line or a unit that tells of it, never by hand, so an empty folder there is only empty.
-    std::vector<std::string> systemRoots = {"/usr", "/etc", "/bin", "/sbin", "/lib", "/lib64"};
+    // /run is made anew at each start; its removable disks are among `removableRoots`.
+    std::vector<std::string> systemRoots = {"/usr", "/etc", "/bin", "/sbin",
+                                            "/lib", "/lib64", "/run"};
     std::string fstab;     // the text of /etc/fstab
     std::string mountInfo; // the text of /proc/self/mountinfo
     // Where systemd's .mount and .automount units mount, which count as fstab's lines do.

@@ -155,3 +155,13 @@ TEST(FilePresence, APathThatStopsAtAnEmptyFolderIsUnknown) {
     for (const PresenceCase& c : cases)
         EXPECT_EQ(presenceOf(root / c.path, places), c.expected) << c.what;
 }
+
+// systemd's runtime folders under /run (transient units, generators) are mostly empty, and
+// nothing is mounted there by hand: a unit missing from them is only missing, so the search
+// path goes on to the folders that may hold it.
+TEST(FilePresence, AnEmptyFolderOfTheRuntimeTreeIsOnlyEmpty) {
+    if (access("/run", W_OK) != 0) GTEST_SKIP() << "/run cannot be written here";
+    TempDir run("/run");
+    run.mkdir("systemd/transient");
+    EXPECT_EQ(presenceOf(run / "systemd/transient/agent.service", DiskPlaces{}), Presence::gone);
+}
