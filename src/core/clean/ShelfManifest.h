@@ -19,9 +19,9 @@ inline constexpr const char* kJournalName = "journal.json";
 // A larger file is damaged (or hostile, such as a sparse file of gigabytes) and is not read.
 inline constexpr std::size_t kMaxManifestBytes = std::size_t{256} << 20;
 
-// Pretty-printed JSON with ISO-8601 dates in UTC to the second; in each object its own fields
-// come first and the long lists last (the entries, an entry's files), so that a record cut
-// short still tells which clean-up it is and when its hold ends.
+// Pretty-printed JSON with ISO-8601 dates in UTC to the second and its keys sorted, so the
+// date comes before the entries; a record cut short in them has lost its identifier and hold,
+// which its folder's name stands in for.
 // Fails (with the reason) when a text other than a stored name is not valid UTF-8 and so
 // cannot be written. A stored name that is not is written readable, beside its bytes.
 struct EncodedManifest {
