@@ -125,6 +125,13 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
         << caches->description;
     EXPECT_EQ(caches->actions, std::vector<std::string>{"Show details"});
     expectDial(overview, *model);
+    // The view switch, on a start that skipped the welcome: two radio buttons, the shown
+    // view's checked.
+    for (const auto& [segment, checked] : {std::pair{"Simple", false}, {"Detailed", true}}) {
+        const AtSpiObject* button = named(overview, "radio button", segment);
+        ASSERT_TRUE(button) << segment << " is a radio button";
+        EXPECT_EQ(button->has("checked"), checked) << button->where;
+    }
     // What the footers show: the picks' totals as the window's status bar, the disk in words.
     const FooterContent& totals = main.findChild<PickFooter*>()->content();
     const AtSpiObject* status = named(overview, "status bar", totals.countLine);
