@@ -42,9 +42,9 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
 
 // Asked about before it was marked or filled (naming a widget asks), a widget may hold the
 // toolkit's interface rather than its own: that one is dropped unless `own` says it is it,
-// and the next question makes the right one.
+// and the next question makes the right one. It is dropped also while no assistive
+// technology listens yet, as at start-up: the toolkit keeps it for when one does.
 void dropUnless(QWidget& widget, const std::function<bool(QAccessibleInterface*)>& own) {
-    if (!QAccessible::isActive()) return;
     QAccessibleInterface* known = QAccessible::queryAccessibleInterface(&widget);
     if (known && !own(known)) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
 }

@@ -53,7 +53,8 @@ protected:
 
 // A checkable button that its owner sets after each press (a switch, a segment of a
 // switch): assistive technology hears it with `role` and whether it is checked, and its
-// Toggle presses it as a click does. Call before anything asks about the button.
+// Toggle presses it as a click does. An interface the toolkit made for the button before
+// (naming it makes one) is replaced, whether or not assistive technology listens yet.
 void markToggle(QAbstractButton& button, QAccessible::Role role);
 
 // A widget that paints what a plain widget does not say (a text, a sheet): assistive

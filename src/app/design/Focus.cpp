@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -22,7 +23,8 @@ namespace {
 // It also keeps the focus a window takes as it becomes active from losing how it was
 // given: the toolkit hands it on with the activation as its reason, which shows no ring.
 // A window opened by the keyboard, or given the keyboard's focus while another window was
-// active, takes that first focus as Tab would.
+// active, takes that first focus as Tab would. So does the control the menu bar gives the
+// focus back to when a menu opened with Alt closes by a key.
 class InputWatch : public QObject {
 public:
     Input last = Input::none;
@@ -85,14 +87,22 @@ private:
         });
     }
 
-    // The activation's focus in a window that awaits the keyboard's is handed on as Tab's.
+    // The activation's focus in a window that awaits the keyboard's, and the focus the menu
+    // bar hands back when the keyboard leaves a menu, are handed on as Tab's.
     bool focusedByKeyboard(QWidget& widget, const QFocusEvent& event) {
-        if (event.reason() != Qt::ActiveWindowFocusReason) return false;
+        if (!givenByKeyboard(widget, event.reason())) return false;
+        QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(&widget, &tab);
+        return true;
+    }
+
+    bool givenByKeyboard(QWidget& widget, Qt::FocusReason reason) {
+        if (reason == Qt::MenuBarFocusReason)
+            return last == Input::keyboard && !qobject_cast<QMenuBar*>(&widget);
+        if (reason != Qt::ActiveWindowFocusReason) return false;
         QWidget* window = widget.window();
         if (std::find(awaiting_.begin(), awaiting_.end(), window) == awaiting_.end()) return false;
         forget(window);
-        QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
-        QCoreApplication::sendEvent(&widget, &tab);
         return true;
     }
 

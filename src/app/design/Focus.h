@@ -20,7 +20,8 @@ Input inputNow();
 Input lastInput();
 // Starts following the user's input for the whole application; doing it again does nothing.
 // It also keeps the ring of a focus that arrives with a window's activation, when the
-// keyboard gave it or opened the window.
+// keyboard gave it or opened the window, and rings the focus the menu bar hands back when
+// the keyboard leaves a menu.
 void watchInput();
 
 // Puts the focus on `target`, ringed when the keyboard is what moved it: the input being

@@ -291,10 +291,11 @@ void SegmentedControl::keyPressEvent(QKeyEvent* event) {
 
 // RemoveButton
 
-RemoveButton::RemoveButton(const QString& accessibleName, QWidget* parent)
+RemoveButton::RemoveButton(const QString& name, const QString& description, QWidget* parent)
     : PaintedButton({}, parent) {
-    setAccessibleName(accessibleName);
-    setToolTip(accessibleName);
+    setAccessibleName(name);
+    setAccessibleDescription(description);
+    setToolTip(name);
 }
 
 void RemoveButton::paintEvent(QPaintEvent*) {

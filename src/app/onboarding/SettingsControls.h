@@ -119,7 +119,8 @@ class RemoveButton : public PaintedButton {
     Q_OBJECT
 
 public:
-    explicit RemoveButton(const QString& accessibleName, QWidget* parent = nullptr);
+    // Named and described for assistive technology; its tooltip is its name.
+    RemoveButton(const QString& name, const QString& description, QWidget* parent = nullptr);
 
     static constexpr qreal kSide = 22;
 

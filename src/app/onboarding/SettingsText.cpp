@@ -3,6 +3,7 @@
 #include "catalog/PlainWords.h"
 #include "catalog/RelativeDate.h"
 #include "controller/Prefs.h"
+#include "design/Spoken.h"
 #include "model/Format.h"
 #include "platform/Url.h"
 
@@ -145,6 +146,13 @@ std::optional<QString> lastRan(std::optional<Date> last, int64_t freed, Date now
 QString displayPath(const std::string& path, const std::string& home) {
     std::string shown = path.empty() ? path : URL::fileURL(path).path();
     return QString::fromStdString(PlainWords::homeRelativePath(shown, home));
+}
+
+RemoveWords removeWords(const std::string& path, const std::string& home) {
+    const QString shown = displayPath(path, home);
+    const QString whole = QString::fromStdString(path);
+    return {"Remove " + shown,
+            Spoken::join({whole == shown ? QString() : whole, "Kelvora may list it again."})};
 }
 
 std::vector<std::string> adding(std::vector<std::string> list, const QStringList& chosen) {

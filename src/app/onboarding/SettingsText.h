@@ -83,6 +83,15 @@ std::optional<QString> lastRan(std::optional<Date> last, int64_t freed, Date now
 // folder as "~".
 QString displayPath(const std::string& path, const std::string& home);
 
+// The button that takes a stored path off the list, as assistive technology hears it: named
+// as its row reads ("Remove ~/Videos"), and described by the whole path where the row
+// shortens it and by what taking it off does.
+struct RemoveWords {
+    QString name;
+    QString description;
+};
+RemoveWords removeWords(const std::string& path, const std::string& home);
+
 // The list with the chosen paths it does not hold yet appended, in the order chosen.
 std::vector<std::string> adding(std::vector<std::string> list, const QStringList& chosen);
 // The list without any entry equal to `path`.

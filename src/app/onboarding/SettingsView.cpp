@@ -289,7 +289,8 @@ void SettingsView::rebuildRemoveButtons() {
     }
     removeButtons_.clear();
     for (const std::string& path : state_.neverTouch) {
-        auto* button = new RemoveButton("Remove " + QString::fromStdString(path), page_);
+        const SettingsText::RemoveWords words = SettingsText::removeWords(path, state_.home);
+        auto* button = new RemoveButton(words.name, words.description, page_);
         button->setObjectName("removeNeverTouch");
         connect(button, &QPushButton::clicked, this, [this, path] { remove(path); });
         button->show();

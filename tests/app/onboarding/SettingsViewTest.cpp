@@ -323,17 +323,18 @@ TEST_F(SettingsViewTest, TheNeverTouchListAppendsNewPathsInOrderAndRemovesThem) 
               (std::vector<std::string>{projects, "/private/var/tmp/build", "/srv/b", "/srv/a"}));
     EXPECT_FALSE(view->layout().find("Nothing added yet"));
 
-    auto removeButton = [&](const std::string& path) -> QWidget* {
+    // Named as its row reads.
+    auto removeButton = [&](const QString& row) -> QWidget* {
         for (auto* button : view->findChildren<RemoveButton*>("removeNeverTouch"))
-            if (button->accessibleName() == QString::fromStdString("Remove " + path)) return button;
+            if (button->accessibleName() == "Remove " + row) return button;
+        ADD_FAILURE() << "no button named as the row " << row.toStdString();
         return nullptr;
     };
     click(removeButton("/srv/b"));
     EXPECT_EQ(list(), (std::vector<std::string>{projects, "/private/var/tmp/build", "/srv/a"}));
     EXPECT_EQ(rows(), (QStringList{"~/Projects", "/var/tmp/build", "/srv/a"}));
-    for (const std::string& path :
-         {projects, std::string("/private/var/tmp/build"), std::string("/srv/a")})
-        click(removeButton(path));
+    for (const QString& row : rows())
+        click(removeButton(row));
     EXPECT_TRUE(stored()["neverTouch"].is_array());
     EXPECT_TRUE(list().empty());
     EXPECT_TRUE(view->layout().find("Nothing added yet"));

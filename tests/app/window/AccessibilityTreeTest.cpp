@@ -125,6 +125,13 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
         << caches->description;
     EXPECT_EQ(caches->actions, std::vector<std::string>{"Show details"});
     expectDial(overview, *model);
+    // The view switch, on a start that skipped the welcome: two radio buttons, the shown
+    // view's checked.
+    for (const auto& [segment, checked] : {std::pair{"Simple", false}, {"Detailed", true}}) {
+        const AtSpiObject* button = named(overview, "radio button", segment);
+        ASSERT_TRUE(button) << segment << " is a radio button";
+        EXPECT_EQ(button->has("checked"), checked) << button->where;
+    }
     // What the footers show: the picks' totals as the window's status bar, the disk in words.
     const FooterContent& totals = main.findChild<PickFooter*>()->content();
     const AtSpiObject* status = named(overview, "status bar", totals.countLine);
@@ -242,7 +249,10 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
         << helper->description;
     EXPECT_EQ(switches, 4) << "the helper, Docker, the scheduled clean and the menu bar";
     // The never-touch list: what it is for, then its rows, before the button that adds to it.
-    const auto expectNeverTouch = [&](const std::vector<std::string>& rows) {
+    // Each row's remove button is named as the row reads; its description gives the whole
+    // path and does not say the name again.
+    const auto expectNeverTouch = [&](const std::vector<std::string>& rows,
+                                      const std::vector<std::string>& paths = {}) {
         AtSpiObject read = window("Kelvora Settings");
         int at = 0, note = -1, list = -1, add = -1;
         read.walkShowing([&](const AtSpiObject& object) {
@@ -265,12 +275,18 @@ TEST_F(AccessibilityTreeTest, EveryStopOfTheWindowsAndSheetsSaysItsNameRoleAndSt
         const AtSpiObject* adding = named(read, "push button", SettingsLayout::kAdd.toStdString());
         ASSERT_TRUE(adding);
         EXPECT_EQ(adding->description, SettingsLayout::kNeverTouchNote.toStdString());
+        for (size_t i = 0; i < paths.size() && i < rows.size(); ++i) {
+            const AtSpiObject* remove = named(read, "push button", "Remove " + rows[i]);
+            ASSERT_TRUE(remove) << "Remove " << rows[i];
+            EXPECT_TRUE(remove->description.starts_with(paths[i] + ", ")) << remove->description;
+            EXPECT_EQ(remove->description.find(rows[i]), std::string::npos) << remove->description;
+        }
     };
     expectNeverTouch({"Nothing added yet"});
-    model->noteSettingsWrite(Prefs::setStringList(
-        Prefs::Key::neverTouch, {env.home() + "/Projects/archive", env.home() + "/Music"}));
+    const std::vector<std::string> paths{env.home() + "/Projects/archive", env.home() + "/Music"};
+    model->noteSettingsWrite(Prefs::setStringList(Prefs::Key::neverTouch, paths));
     settle();
-    expectNeverTouch({"~/Projects/archive", "~/Music"});
+    expectNeverTouch({"~/Projects/archive", "~/Music"}, paths);
 
     const AtSpiObject* look = named(shown, "page tab list", "Look");
     ASSERT_TRUE(look) << "the appearance is a row of tabs";

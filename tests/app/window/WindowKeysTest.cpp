@@ -71,6 +71,21 @@ protected:
                                                                                      : nullptr;
     }
 
+    // The settings the window asks for, opened as the application opens them: a new window
+    // each time, brought forward. Held in the pointer returned, which empties as they close.
+    QPointer<SettingsView>& settingsOnRequest(MainWindow& window) {
+        QObject::connect(&window, &MainWindow::settingsRequested, &window, [this] {
+            SettingsView::Services services = SettingsView::Services::live();
+            services.helperStatus = [] { return ShelfSweeper::Status::off(); };
+            settings_ = new SettingsView(*model, services);
+            settings_->setAttribute(Qt::WA_DeleteOnClose);
+            settings_->show();
+            settings_->raise();
+            settings_->activateWindow();
+        });
+        return settings_;
+    }
+
     // Presses Tab until `target` has the keyboard.
     bool tabTo(const QWidget* target, int most = 40) {
         for (int presses = 0; presses < most && focused() != target; ++presses)
@@ -88,6 +103,7 @@ protected:
     std::unique_ptr<AppModel> model;
     Updater updater_;
     std::unique_ptr<MainWindow> window_;
+    QPointer<SettingsView> settings_;
 };
 
 #define KELVORA_UNDER_WINDOW_MANAGER()                                                             \
@@ -170,17 +186,7 @@ TEST_F(WindowKeysTest, CtrlCommaOpensTheSettingsRingedFromTheSidebarAndTheInspec
     MainWindow& window = *window_;
     DetailedView* detailed = openCaches(window, *model);
     ASSERT_TRUE(detailed);
-    SettingsView::Services services = SettingsView::Services::live();
-    services.helperStatus = [] { return ShelfSweeper::Status::off(); };
-    QPointer<SettingsView> settings;
-    // As the application opens them: a new window each time, brought forward.
-    QObject::connect(&window, &MainWindow::settingsRequested, &window, [&] {
-        settings = new SettingsView(*model, services);
-        settings->setAttribute(Qt::WA_DeleteOnClose);
-        settings->show();
-        settings->raise();
-        settings->activateWindow();
-    });
+    QPointer<SettingsView>& settings = settingsOnRequest(window);
     QWidget* sidebar = qobject_cast<DetailSidebar*>(detailed->sidebar())->list();
     QWidget* inspector = detailed->findChild<QWidget*>("showInFolder");
     for (QWidget* from : {sidebar, inspector}) {
@@ -196,6 +202,40 @@ TEST_F(WindowKeysTest, CtrlCommaOpensTheSettingsRingedFromTheSidebarAndTheInspec
         expectStopRinged(*settings, *first, "settings");
         keys.key(XInput::kEscape);
         ASSERT_TRUE(waitUntil([&] { return !settings && window.isActiveWindow(); }));
+    }
+}
+
+// Alt+K and Escape twice, or Alt+K and S for the settings and Escape to close them: the
+// focus comes back to the simple view's "Clean up" wearing its ring, as after a sheet.
+TEST_F(WindowKeysTest, TheFocusComesBackRingedAfterTheMenu) {
+    KELVORA_UNDER_WINDOW_MANAGER();
+    ASSERT_NO_FATAL_FAILURE(open());
+    MainWindow& window = *window_;
+    QPointer<SettingsView>& settings = settingsOnRequest(window);
+    QWidget* cleanUp = window.root()->mainView()->findChild<QWidget*>("cleanUpButton");
+    ASSERT_TRUE(cleanUp);
+    for (const bool throughSettings : {false, true}) {
+        const std::string name = throughSettings ? "settings" : "escape";
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(tabTo(cleanUp)) << nameOf(focused());
+        keys.key('k', {XInput::kAlt});
+        ASSERT_TRUE(
+            waitUntil([] { return QApplication::activePopupWidget(); }, std::chrono::seconds(3)));
+        if (throughSettings) {
+            keys.key('s');
+            ASSERT_TRUE(waitUntil([&] { return settings && settings->isActiveWindow(); }));
+            keys.key(XInput::kEscape);
+            ASSERT_TRUE(waitUntil([&] { return !settings && window.isActiveWindow(); }));
+        } else {
+            keys.key(XInput::kEscape);
+            keys.key(XInput::kEscape);
+        }
+        ASSERT_TRUE(waitUntil([&] {
+            return !QApplication::activePopupWidget() && focused() == cleanUp;
+        })) << "the focus comes back, not to "
+            << nameOf(focused());
+        keepScreen("after-menu-" + name);
+        expectStopRinged(window, *cleanUp, "after the menu, " + name);
     }
 }
 
