@@ -13,7 +13,9 @@ namespace kelvora::testing {
 
 // The ways a disk that is not mounted now shows in a test folder standing for the root: each
 // lays out the folder `at` where the disk would be mounted, as it is while the disk is away,
-// and whatever tells of it. A path onto any of them is unknown, never gone.
+// and whatever tells of it. A path onto any of them is unknown, never gone, while programs
+// come and go in the test folder's `home`, `opt` and `usr/local`, where an empty folder is
+// only empty.
 struct AbsentDisk {
     const char* what;
     std::string at; // under the test folder
@@ -30,7 +32,7 @@ inline std::string unitNameOf(const std::string& path, const std::string& type) 
 
 inline std::vector<AbsentDisk> absentDisks() {
     // A mount point may keep files of its own, hidden while the disk is mounted.
-    return {
+    std::vector<AbsentDisk> disks = {
         {"a share /etc/fstab mounts", "srv/fstab",
          [](const TempDir& dir, DiskPlaces& places) {
              places.fstab = "nas:/export " + dir.mkdir("srv/fstab") + " nfs4 defaults 0 0\n";
@@ -57,7 +59,21 @@ inline std::vector<AbsentDisk> absentDisks() {
          [](const TempDir& dir, DiskPlaces& places) {
              places.removableRoots = {dir.mkdir("media")};
          }},
+        {"a disk away from its folder under /mnt", "mnt/backup",
+         [](const TempDir& dir, DiskPlaces& places) {
+             places.removableRoots = {dir.mkdir("mnt")};
+         }},
+        {"a disk /etc/fstab mounts only when asked", "srv/noauto",
+         [](const TempDir& dir, DiskPlaces& places) {
+             places.fstab = "UUID=7 " + dir.mkdir("srv/noauto") + " ext4 noauto,user 0 2\n";
+         }},
     };
+    for (AbsentDisk& disk : disks)
+        disk.layOut = [layOut = std::move(disk.layOut)](const TempDir& dir, DiskPlaces& places) {
+            places.programRoots = {dir / "home", dir / "opt", dir / "usr/local"};
+            layOut(dir, places);
+        };
+    return disks;
 }
 
 } // namespace kelvora::testing

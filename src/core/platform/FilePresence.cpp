@@ -1,16 +1,20 @@
 #include "platform/FilePresence.h"
 
+#include "platform/AppPaths.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/Mounts.h"
 #include "platform/Text.h"
 #include "platform/UnitFolders.h"
 #include "platform/Url.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,19 +53,29 @@ bool liesOnAbsentDisk(const std::string& path, const DiskPlaces& places) {
     return false;
 }
 
-// Whether a folder may be the place of a disk not mounted now: it holds nothing, or cannot be
-// read to tell, no disk is mounted on it (a disk's own root may well be empty) and it is not
-// among the system's own folders.
-bool mayBeAwayDisksPlace(const std::string& folder, const DiskPlaces& places) {
-    for (const std::string& root : places.systemRoots)
-        if (isSameOrInside(folder, root)) return false;
-    for (const MountEntry& mount : mountEntries(places.mountInfo))
-        if (mount.type != "autofs" && mount.point == folder) return false;
+// Whether the folder, reached through no link, is one of the roots or lies below one. By
+// identity, as a root may be named through a link or reached through a bind mount.
+bool liesWithin(const std::string& folder, const std::vector<std::string>& roots) {
+    std::vector<FileIdentity> identities;
+    for (const std::string& root : roots)
+        if (auto identity = identityOf(root)) identities.push_back(*identity);
+    for (std::string place = folder; !identities.empty(); place = parentPath(place)) {
+        const auto identity = identityAt(place);
+        if (identity &&
+            std::find(identities.begin(), identities.end(), *identity) != identities.end())
+            return true;
+        if (place == "/") break;
+    }
+    return false;
+}
+
+// Whether a folder holds nothing; none when it cannot be listed.
+std::optional<bool> isEmptyFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     DIR* stream = fd < 0 ? nullptr : fdopendir(fd);
     if (!stream) {
         if (fd >= 0) close(fd);
-        return true;
+        return std::nullopt;
     }
     bool empty = true;
     while (const dirent* entry = readdir(stream))
@@ -71,6 +85,19 @@ bool mayBeAwayDisksPlace(const std::string& folder, const DiskPlaces& places) {
         }
     closedir(stream);
     return empty;
+}
+
+// Whether a folder may be the place of a disk not mounted now: no disk is mounted on it (a
+// disk's own root may well be empty), it is not among the system's own folders, and it holds
+// nothing or cannot be listed to tell. Where programs are installed and removed only a folder
+// that cannot be listed may be one.
+bool mayBeAwayDisksPlace(const std::string& folder, const DiskPlaces& places) {
+    const bool ofPrograms = liesWithin(folder, places.programRoots);
+    if (!ofPrograms && liesWithin(folder, places.systemRoots)) return false;
+    for (const MountEntry& mount : mountEntries(places.mountInfo))
+        if (mount.type != "autofs" && mount.point == folder) return false;
+    const std::optional<bool> empty = isEmptyFolder(folder);
+    return !empty || (*empty && !ofPrograms);
 }
 
 std::deque<std::string> componentsOf(const std::string& path) {
@@ -92,6 +119,9 @@ DiskPlaces DiskPlaces::live() {
     if (fstab.ok()) places.fstab = std::move(fstab.bytes);
     places.mountInfo = liveMountInfo();
     places.unitMountPoints = UnitFolders::mountPoints(UnitFolders::live());
+    // A home at the root would make every folder one where programs come and go.
+    const std::string home = AppPaths::home();
+    if (identityOf(home) != identityOf("/")) places.programRoots.push_back(home);
     return places;
 }
 

@@ -58,6 +58,14 @@ std::optional<std::vector<URL>> configuredPaths(const URL& file) {
     return paths;
 }
 
+// An installation reached through an empty folder may lie on a disk that is away, wherever
+// that folder is: taking it for gone would give up the data of every app it holds, so the
+// places where an empty folder is only empty for a program are not such places for it.
+DiskPlaces installationPlaces(DiskPlaces places) {
+    places.programRoots.clear();
+    return places;
+}
+
 // Whether the applications an installation holds can be read: its app folder is there and
 // can be listed, or is surely not there (one that has installed nothing yet).
 bool appsReadable(const URL& installation, const DiskPlaces& places) {
@@ -95,13 +103,14 @@ std::optional<std::string> snapName(const std::string& fileName) {
 
 std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& roots,
                                                            const DiskPlaces& places) {
+    const DiskPlaces disks = installationPlaces(places);
     std::vector<URL> candidates = {roots.flatpakUser, roots.flatpakSystem};
     candidates.insert(candidates.end(), roots.flatpakMoved.begin(), roots.flatpakMoved.end());
     std::vector<FlatpakInstallation> unreadConfiguration;
     const URL configured = roots.flatpakConfig.appending("installations.d", true);
     const Listing listing = listFolderThroughLink(configured);
     if (!listing.ok() && (listing.error != ListError::notFound ||
-                          presenceOf(configured.path(), places) == Presence::unknown))
+                          presenceOf(configured.path(), disks) == Presence::unknown))
         unreadConfiguration.push_back({configured, false});
     for (const auto& entry : listing.entries) {
         if (entry.isDirectory() || !endsWith(entry.name, ".conf")) continue;
@@ -114,11 +123,11 @@ std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& r
     std::set<std::string> seen;
     for (const auto& folder : candidates) {
         if (!seen.insert(folder.standardized().path()).second) continue;
-        const Presence presence = presenceOf(folder.path(), places);
+        const Presence presence = presenceOf(folder.path(), disks);
         // A file where an installation would be is none.
         if (presence == Presence::gone || (presence == Presence::present && !isFolder(folder)))
             continue;
-        found.push_back({folder, presence == Presence::present && appsReadable(folder, places)});
+        found.push_back({folder, presence == Presence::present && appsReadable(folder, disks)});
     }
     found.insert(found.end(), unreadConfiguration.begin(), unreadConfiguration.end());
     return found;

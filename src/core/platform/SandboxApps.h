@@ -49,7 +49,8 @@ struct FlatpakInstallation {
 namespace SandboxApps {
 
 // Every installation Flatpak knows of that is there or may be: the user's, the system's,
-// those the environment moves them to and those installations.d names, each once.
+// those the environment moves them to and those installations.d names, each once. One whose
+// path stops at an empty folder may be there and hold any app, even in the home or /opt.
 std::vector<FlatpakInstallation> knownFlatpakInstallations(const SandboxRoots& roots,
                                                            const DiskPlaces& places);
 // The folders of the installations that could be read.

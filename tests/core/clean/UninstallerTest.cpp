@@ -50,6 +50,7 @@ struct UninstallerTest : ::testing::Test {
             SandboxRoots::under(URL::fileURL(tmp / "system", true), URL::fileURL(data(), true));
         scanner.diskPlaces = [this] { return places; };
         places.removableRoots = {tmp / "media"};
+        places.programRoots = {home()};
     }
 
     std::string home() const { return tmp / "home"; }
@@ -288,8 +289,6 @@ TEST_F(UninstallerTest, RefusesWhatFlatpakSnapOrThePackageManagerInstalled) {
 // Flatpak app or a snap its data in the home.
 TEST_F(UninstallerTest, AppImagesFlatpakAppsAndSnapsRemovedElsewhereLeaveTheirFilesToClean) {
     const std::string file = sketch();
-    // A folder left empty may be the place of a disk away now: this one keeps a file.
-    tmp.write("home/Applications/notes.txt");
     const std::string link = home() + "/.local/bin/sketch";
     createDirectories(parentPath(link));
     symlink(file.c_str(), link.c_str());
@@ -474,26 +473,39 @@ TEST_F(UninstallerTest, AnAppImageUnderTwoNamesTakesOnlyWhatRunsTheNameRemoved) 
 }
 
 // An AppImage on a disk that is not attached now is not removed: nothing it made is a
-// leftover until the disk is back and the file is missing from it.
+// leftover until the disk is back and the file is missing from it. One deleted from the home
+// is, though its folder is left empty; one in a folder a disk mounted by hand would hold is
+// not, as that folder looks so while the disk is away.
 TEST_F(UninstallerTest, AnAppImageOnADiskNotAttachedNowLeavesNothingToClean) {
     const std::string mountInfo = "30 22 8:1 / " + tmp / "media/usb" + " rw - vfat /dev/sdb1 rw\n";
-    for (bool attached : {false, true}) {
-        SCOPED_TRACE(attached ? "deleted from an attached disk" : "on an unplugged disk");
+    const struct {
+        const char* what;
+        std::string folder;
+        bool unplugged;
+        bool offered;
+    } rows[] = {
+        {"on an unplugged disk", "media/usb", true, false},
+        {"deleted from an attached disk", "media/usb", false, true},
+        {"the only one, deleted from ~/Applications", "home/Applications", false, true},
+        {"on a disk mounted by hand, named nowhere", "srv/hand", false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
         places.mountInfo = mountInfo;
-        const std::string file = sketch("media/usb");
+        const std::string file = sketch(row.folder);
         const auto before = scanner.installedApps();
         ASSERT_EQ(before.size(), 1u);
         EXPECT_EQ(before[0].path, file);
-        if (attached) {
-            removeItem(file);
-        } else {
-            removeItem(tmp / "media/usb");
+        if (row.unplugged) {
+            removeItem(tmp / row.folder);
             places.mountInfo.clear();
+        } else {
+            removeItem(file);
         }
         const auto gone = DiskScanner::removed(before, scanner.installedApps());
         ASSERT_EQ(gone, before);
         auto item = scanner.leftovers(gone[0]);
-        EXPECT_EQ(item.has_value(), attached);
+        EXPECT_EQ(item.has_value(), row.offered);
         if (item) {
             EXPECT_EQ(
                 pathsOf(item->targets),

@@ -10,8 +10,9 @@ using namespace kelvora;
 namespace {
 
 // The test folder's own world: `media` holds the removable disks (only `media/usb` is
-// plugged in), `srv/nas` is a share /etc/fstab mounts that is not mounted now, and the
-// user's service manager puts `manager/bin` on PATH.
+// plugged in), `srv/nas` is a share /etc/fstab mounts that is not mounted now, programs are
+// installed and removed in `opt` and the home, and the user's service manager puts
+// `manager/bin` on PATH.
 struct ProgramWorld : kelvora::testing::LoginHome {
     std::optional<std::string> savedFlatpak;
 
@@ -36,6 +37,7 @@ struct ProgramWorld : kelvora::testing::LoginHome {
         LoginItemScanner scanner = kelvora::testing::isolatedScanner(dir);
         DiskPlaces disks;
         disks.removableRoots = {dir / "media"};
+        disks.programRoots = {dir / "opt", home()};
         disks.fstab = "nas:/export " + dir / "srv/nas" + " nfs4 defaults 0 0\n";
         disks.mountInfo = "22 1 254:0 / / rw - ext4 /dev/vda rw\n30 22 8:1 / " + dir / "media/usb" +
                           " rw - vfat /dev/sdb1 rw\n";
@@ -54,8 +56,9 @@ struct ProgramWorld : kelvora::testing::LoginHome {
 
 // Each command line, written as an autostart entry's Exec and as a unit's ExecStart, is a
 // leftover only where its program is surely gone: env's options are read, a program on a disk
-// that is away is unknown, and a bare name is looked for in the user's own folders and on the
-// manager's PATH as well as on $PATH.
+// that is away is unknown, one whose folder its removal left empty is gone, and a bare name is
+// looked for in the user's own folders and on the manager's PATH as well as on $PATH. An
+// entry that is a leftover is not counted as starting at login.
 TEST(LoginPrograms, OnlyAProgramSurelyGoneMakesALeftover) {
     ProgramWorld world;
     const kelvora::testing::TempDir& dir = world.dir;
@@ -66,6 +69,9 @@ TEST(LoginPrograms, OnlyAProgramSurelyGoneMakesALeftover) {
     world.executable("media/usb/bin/there");
     dir.mkdir("media/unplugged");
     dir.mkdir("srv/nas");
+    dir.mkdir("srv/hand");
+    for (const char* emptied : {"opt", "home/Applications", "home/bin"})
+        dir.mkdir(emptied);
     world.link(dir / "media/unplugged/bin/tool", "home/.local/bin/on-usb");
 
     struct Row {
@@ -88,6 +94,11 @@ TEST(LoginPrograms, OnlyAProgramSurelyGoneMakesALeftover) {
         {"on an unplugged disk", "{dir}/media/unplugged/bin/tool", false},
         {"on a share that is not mounted now", "{dir}/srv/nas/bin/tool", false},
         {"missing from a disk that is plugged in", "{dir}/media/usb/bin/gone", true},
+        {"the only AppImage, deleted from ~/Applications", "{home}/Applications/Sync.AppImage",
+         true},
+        {"the one script, gone from ~/bin", "{home}/bin/sync-notes", true},
+        {"the only app of /opt, removed with its package", "{dir}/opt/sync/bin/sync", true},
+        {"on a disk mounted by hand, named nowhere", "{dir}/srv/hand/bin/tool", false},
         {"a script through its shell", "sh {gone}", false},
         {"a path relative to a folder the session chooses", "bin/tool --daemon", false},
         {"a path relative to the folder it starts in", "./tool", false},
@@ -117,10 +128,16 @@ TEST(LoginPrograms, OnlyAProgramSurelyGoneMakesALeftover) {
     std::set<std::string> leftovers;
     for (const LoginItem& item : world.scanner().linuxLeftovers())
         leftovers.insert(item.id());
-    for (size_t i = 0; i < rows.size(); ++i)
+    const std::vector<LoginItem> listed = world.scanner().scan();
+    for (size_t i = 0; i < rows.size(); ++i) {
         for (const std::string& id : {"openAtLogin:row" + std::to_string(i),
                                       "userAgent:row" + std::to_string(i) + ".service"})
             EXPECT_EQ(leftovers.count(id), expected.count(id)) << id << ": " << rows[i].what;
+        const LoginItem* entry =
+            kelvora::testing::byID(listed, "openAtLogin:row" + std::to_string(i));
+        ASSERT_TRUE(entry) << rows[i].what;
+        EXPECT_EQ(entry->isActiveAtLogin(), !rows[i].leftover) << rows[i].what;
+    }
     EXPECT_EQ(leftovers, expected);
 }
 

@@ -88,15 +88,28 @@ TEST(FilePresence, AFileOnADiskThatIsNotThereNowIsUnknownNeverGone) {
     EXPECT_EQ(presenceOf("relative/tool", places), Presence::unknown);
 }
 
-TEST(FilePresence, AFileBehindAFolderThisUserMayNotSearchIsUnknown) {
+// A folder that may be searched but not listed (0711) may hide a disk's place even where
+// programs are installed and removed, /usr/local among them: nothing says it is not empty.
+TEST(FilePresence, AFileInAFolderThisUserMayNotSearchOrListIsUnknown) {
     TempDir root;
     chmod(root.path().c_str(), 0755);
     root.write("open/tool");
     root.write("locked/tool");
     chmod((root / "locked").c_str(), 0700);
+    root.mkdir("home/emptied");
+    const char* unlisted[] = {"srv/unlisted", "home/unlisted", "usr/local/unlisted"};
+    for (const char* folder : unlisted)
+        chmod(root.mkdir(folder).c_str(), 0711);
+    DiskPlaces places;
+    places.systemRoots = {root / "usr"};
+    places.programRoots = {root / "home", root / "usr/local"};
     EXPECT_TRUE(kelvora::testing::asNobody([&] {
-        return presenceOf(root / "locked/tool", DiskPlaces{}) == Presence::unknown &&
-               presenceOf(root / "open/gone", DiskPlaces{}) == Presence::gone;
+        bool judged = presenceOf(root / "locked/tool", places) == Presence::unknown &&
+                      presenceOf(root / "open/gone", places) == Presence::gone &&
+                      presenceOf(root / "home/emptied/tool", places) == Presence::gone;
+        for (const char* folder : unlisted)
+            judged = judged && presenceOf(root / folder + "/tool", places) == Presence::unknown;
+        return judged;
     }));
 }
 
@@ -136,14 +149,22 @@ TEST(FilePresence, APathOntoADiskThatIsAwayIsUnknownHoweverTheDiskIsMounted) {
 
 // A folder that holds nothing is what an unmounted disk's place looks like: a path that
 // stops there is unknown, one that stops in a folder holding anything is gone, and so is one
-// that stops at an empty folder of the system's own, where nothing is mounted by hand.
+// that stops at an empty folder of the system's own, where nothing is mounted by hand, or
+// where programs are installed and removed (/opt, /usr/local, the home), as the removal of
+// the last one leaves its folder. The home here is named through a link, as /home may be.
 TEST(FilePresence, APathThatStopsAtAnEmptyFolderIsUnknown) {
     TempDir root;
     root.mkdir("srv/nas");
     root.write("usr/bin/tool");
     root.mkdir("usr/games");
+    root.mkdir("usr/local/bin");
+    root.mkdir("opt");
+    for (const char* emptied : {"Applications", "AppImages", ".local/bin", "bin"})
+        root.mkdir(std::string("var/home/me/") + emptied);
+    symlink((root / "var/home").c_str(), (root / "home").c_str());
     DiskPlaces places;
     places.systemRoots = {root / "usr"};
+    places.programRoots = {root / "opt", root / "usr/local", root / "home/me"};
     const PresenceCase cases[] = {
         {"in an empty folder", "srv/nas/tool", Presence::unknown},
         {"below an empty folder", "srv/nas/bin/tool", Presence::unknown},
@@ -151,6 +172,13 @@ TEST(FilePresence, APathThatStopsAtAnEmptyFolderIsUnknown) {
         {"below a missing folder beside others", "srv/backup/bin/tool", Presence::gone},
         {"a file taken for a folder", "usr/bin/tool/more", Presence::gone},
         {"in an empty folder of the system's", "usr/games/tool", Presence::gone},
+        {"in an empty /usr/local/bin", "usr/local/bin/tool", Presence::gone},
+        {"below an empty /opt", "opt/editor/bin/editor", Presence::gone},
+        {"in an emptied ~/Applications", "home/me/Applications/Tool.AppImage", Presence::gone},
+        {"in an emptied ~/AppImages", "home/me/AppImages/Tool.AppImage", Presence::gone},
+        {"in an emptied ~/.local/bin", "home/me/.local/bin/tool", Presence::gone},
+        {"below an emptied ~/bin", "home/me/bin/scripts/run", Presence::gone},
+        {"in the home through its own path", "var/home/me/bin/run", Presence::gone},
     };
     for (const PresenceCase& c : cases)
         EXPECT_EQ(presenceOf(root / c.path, places), c.expected) << c.what;

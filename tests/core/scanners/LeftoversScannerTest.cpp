@@ -63,6 +63,7 @@ struct Fixture {
         scanner.desktopEntryFolders = [] { return std::vector<std::string>(); };
         DiskPlaces places;
         places.removableRoots.push_back(dir / "media");
+        places.programRoots.push_back(dir / "home");
         scanner.diskPlaces = [places] { return places; };
         return scanner;
     }
@@ -338,7 +339,9 @@ TEST(ScanLeftovers, DataOfFlatpakAppsAndSnapsInstalledNowhere) {
 
 // Flatpak data is a leftover only while every installation Flatpak knows of can be read: the
 // one $FLATPAK_USER_DIR names, those installations.d names however their key file is spelt,
-// one on a disk that is not attached now. Steam is installed in the row's installation.
+// one on a disk that is not attached now, even one whose path stops at an empty folder of the
+// home, where an empty folder is only empty for a program. Steam is installed in the row's
+// installation.
 TEST(ScanLeftovers, NoFlatpakDataIsALeftoverWhileAnInstallationCannotBeRead) {
     struct Case {
         const char* what;
@@ -369,6 +372,13 @@ TEST(ScanLeftovers, NoFlatpakDataIsALeftoverWhileAnInstallationCannotBeRead) {
          [](Fixture& f, DiskScanner&) {
              f.dir.write("system/etc/flatpak/installations.d/usb.conf",
                          "[Installation \"usb\"]\nPath=" + f.dir / "media/usb/flatpak" + "\n");
+         },
+         {}},
+        {"on a disk mounted by hand in the home, away now",
+         [](Fixture& f, DiskScanner&) {
+             f.dir.mkdir("home/Games");
+             f.dir.write("system/etc/flatpak/installations.d/games.conf",
+                         "[Installation \"games\"]\nPath=" + f.dir / "home/Games/flatpak" + "\n");
          },
          {}},
         {"named by a file that says no path",
