@@ -96,9 +96,9 @@ const RunningProcess* HeldFiles::holderByName(const ScanItem& item) const {
             // A target below the item is already found through the item's own path.
             const std::string location = item.location.standardized().path();
             for (const auto& target : item.targets)
-                if (const std::string path = target.standardized().path();
-                    target.isFileURL() && !isSameOrInside(path, location))
-                    places.push_back(path);
+                if (target.isFileURL() && !isSameOrInside(target.standardized().path(), location))
+                    for (auto& form : bothForms(target))
+                        places.push_back(std::move(form));
         }
         for (const auto& word : process.commandLine)
             for (const auto& place : places)

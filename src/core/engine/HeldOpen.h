@@ -27,8 +27,9 @@ public:
     const RunningProcess* holderOf(const URL& place) const;
     // The process holding something at or below any of the item's targets or, for a process
     // whose files cannot be read, the one the item's folder is named after, by its name or a
-    // word of its command line, or whose command line names the item's place, whole or
-    // within a word (as the code a script is started with does).
+    // word of its command line, or whose command line names the item's place or one of its
+    // targets (as written or with links resolved), whole or within a word (as the code a
+    // script is started with does).
     const RunningProcess* holderOf(const ScanItem& item) const;
 
 private:

@@ -434,6 +434,39 @@ TEST_F(ShelfRecoveryTest, ACutRecordCopiedFromAnotherCleanUpIsNotTakenForItsFold
     EXPECT_EQ(listed[0].id, earlier.id);
 }
 
+// A record read whole that lacks the clean-up's date, expiry or entries, or holds a date in a
+// form the shelf never writes, is damaged, not cut short: nothing stands in for what it lacks
+// (an expiry taken as missing would end the hold at once). Its clean-up is not listed, and no
+// purge, however late, touches its record or what it stored.
+TEST_F(ShelfRecoveryTest, AWholeRecordLackingAFieldOfItsCleanUpIsLeftAsItIs) {
+    struct Row {
+        const char* story;
+        std::function<void(nlohmann::json&)> damage;
+    };
+    auto missing = [](const char* key) { return [key](nlohmann::json& json) { json.erase(key); }; };
+    const std::vector<Row> rows = {
+        {"its date missing", missing("date")},
+        {"its expiry missing", missing("expires")},
+        {"its entries missing", missing("entries")},
+        {"its expiry given with an offset",
+         [](nlohmann::json& json) { json["expires"] = "2027-01-22T09:00:00+01:00"; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        const auto sweep = shelveOne({tmp.write(std::string(row.story) + "/a.txt", "a")});
+        const std::string stored = shelf.storedURL(sweep, sweep.entries.at(0).files.at(0)).path();
+        editManifest(sweep.id, row.damage);
+        const std::string damaged = contentsOf(manifestOf(sweep.id));
+
+        EXPECT_TRUE(shelf.sweeps().empty());
+        for (double days : {0.0, 30.0, 100000.0})
+            EXPECT_EQ(shelf.purge(addSeconds(t0, days * day)).bytes, 0);
+        EXPECT_EQ(contentsOf(stored), "a");
+        EXPECT_EQ(contentsOf(manifestOf(sweep.id)), damaged);
+        removeItem(folderOf(sweep.id)); // each row's clean-up alone on the shelf
+    }
+}
+
 // kill -9 during a put back leaves files that are back still listed. Each is known by the
 // identity noted when it was shelved, at its place or under the restored name it took, and
 // is dropped quietly; a file of the same name but another identity is still missed.
