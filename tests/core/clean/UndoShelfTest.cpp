@@ -286,27 +286,27 @@ TEST_F(ShelfTest, ReaderSkipsWhatIsNotAReadableManifest) {
     withManifest("empty", "");
     withManifest("not-an-object", "[1, 2]");
     auto json = nlohmann::json::parse(valid);
-    auto variant = [&](const std::function<void(nlohmann::json&)>& change) {
+    // Each damaged record names its own folder, so that only its damage can make it unreadable.
+    auto damaged = [&](const std::string& name,
+                       const std::function<void(nlohmann::json&)>& change) {
         auto copy = json;
+        copy["id"] = name;
         change(copy);
-        return copy.dump();
+        withManifest(name, copy.dump());
     };
-    withManifest("no-expires", variant([](auto& j) { j.erase("expires"); }));
-    withManifest("bytes-real", variant([](auto& j) { j["entries"][0]["bytes"] = 1.5; }));
-    withManifest("bytes-text", variant([](auto& j) { j["entries"][0]["bytes"] = "3"; }));
-    withManifest("bad-date", variant([](auto& j) { j["date"] = "yesterday"; }));
-    withManifest("date-fraction", variant([](auto& j) { j["date"] = "2027-01-15T08:00:00.5Z"; }));
-    withManifest("date-offset",
-                 variant([](auto& j) { j["expires"] = "2027-01-18T09:00:00+01:00"; }));
-    withManifest("date-no-day", variant([](auto& j) { j["date"] = "2027-02-31T08:00:00Z"; }));
-    withManifest("climbs-out", variant([](auto& j) { j["id"] = "../.."; }));
-    withManifest("stored-climbs",
-                 variant([](auto& j) { j["entries"][0]["files"][0]["stored"] = "../../x"; }));
-    withManifest("extra-key", variant([](auto& j) {
-                     j["id"] = "extra-key";
-                     j["note"] = "kept";
-                     j["date"] = "2030-01-01T00:00:00Z";
-                 }));
+    damaged("no-expires", [](auto& j) { j.erase("expires"); });
+    damaged("bytes-real", [](auto& j) { j["entries"][0]["bytes"] = 1.5; });
+    damaged("bytes-text", [](auto& j) { j["entries"][0]["bytes"] = "3"; });
+    damaged("bad-date", [](auto& j) { j["date"] = "yesterday"; });
+    damaged("date-fraction", [](auto& j) { j["date"] = "2027-01-15T08:00:00.5Z"; });
+    damaged("date-offset", [](auto& j) { j["expires"] = "2027-01-18T09:00:00+01:00"; });
+    damaged("date-no-day", [](auto& j) { j["date"] = "2027-02-31T08:00:00Z"; });
+    damaged("climbs-out", [](auto& j) { j["id"] = "../.."; });
+    damaged("stored-climbs", [](auto& j) { j["entries"][0]["files"][0]["stored"] = "../../x"; });
+    damaged("extra-key", [](auto& j) {
+        j["note"] = "kept";
+        j["date"] = "2030-01-01T00:00:00Z";
+    });
     tmp.write("Shelf/extra-key/items/0-0-a.txt");
 
     auto listed = shelf.sweeps();
