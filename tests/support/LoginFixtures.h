@@ -12,8 +12,9 @@
 namespace kelvora::testing {
 
 // Points a login item scanner's Linux places into a test folder (config/, xdg/, system/,
-// with Flatpak's and Snap's places under data/ and system/var/lib), with no systemd to ask,
-// no process running anything and no mount table, so that nothing of this machine is read.
+// with Flatpak's and Snap's places under data/ and system/var/lib, and Kelvora's memory of
+// the units it turned off under data/), with no systemd to ask, no process running anything
+// and no mount table, so that nothing of this machine is read.
 inline void isolateLinuxRoots(LoginItemScanner& scanner, const TempDir& dir) {
     scanner.configHome = URL::fileURL(dir / "config", true);
     scanner.configDirs = {URL::fileURL(dir / "xdg", true)};
@@ -24,6 +25,7 @@ inline void isolateLinuxRoots(LoginItemScanner& scanner, const TempDir& dir) {
     scanner.sandbox =
         SandboxRoots::under(URL::fileURL(dir / "system", true), URL::fileURL(dir / "data", true));
     scanner.applicationEntries = {dir / "data/applications"};
+    scanner.turnedOffUnits.file = URL::fileURL(dir / "data/Kelvora/turned-off-units.json");
     scanner.systemctl = nullptr;
     scanner.programRuns = [] { return std::vector<ProgramRun>(); };
     scanner.desktops = {};

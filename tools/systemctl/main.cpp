@@ -1,6 +1,8 @@
 // Stands in for systemctl, so that no test ever asks the real service manager: answers for
-// the user's manager (--user) from the unit files in $XDG_CONFIG_HOME/systemd/user, enables
-// and disables units by their *.wants links as systemctl does, starts a service's program
+// the user's manager (--user) from the unit files on its search path as systemd makes it
+// from the environment ($XDG_CONFIG_HOME/systemd/user first, then $XDG_CONFIG_DIRS, /etc,
+// $XDG_DATA_HOME, $XDG_DATA_DIRS and /usr/lib), enables and disables units by their *.wants
+// links in $XDG_CONFIG_HOME/systemd/user as systemctl does, starts a service's program
 // and stops it again, keeps what runs in a state file and notes every call in a log, both
 // under $XDG_DATA_HOME/Kelvora; its own environment stands for the manager's. The system's
 // manager is never reached, as on a computer that systemd did not start.
@@ -12,6 +14,7 @@
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "platform/UnitFolders.h"
 
 #include <nlohmann/json.hpp>
 
@@ -106,16 +109,22 @@ std::vector<std::string> linksOf(const std::string& unit) {
     return links;
 }
 
-// The file systemd would load the unit from; "/dev/null" for a masked one.
+// The file systemd would load the unit from: the first of its name, else of its template's,
+// on the search path; failing both, where a link that enables it leads.
 std::optional<std::string> unitFile(const std::string& unit) {
-    if (auto real = realPathOf(joinPath(unitFolder(), unit))) return real;
+    std::vector<std::string> names = {unit};
     if (auto at = unit.find('@'); at != std::string::npos)
-        if (auto real = realPathOf(
-                joinPath(unitFolder(), unit.substr(0, at + 1) + unit.substr(unit.rfind('.')))))
-            return real;
+        names.push_back(unit.substr(0, at + 1) + unit.substr(unit.rfind('.')));
+    for (const auto& name : names)
+        for (const auto& folder : UnitFolders::liveUser())
+            if (std::string path = joinPath(folder, name); realPathOf(path)) return path;
     for (const auto& link : linksOf(unit))
         if (auto real = realPathOf(link)) return real;
     return std::nullopt;
+}
+
+bool isMasked(const std::string& file) {
+    return realPathOf(file) == "/dev/null";
 }
 
 std::optional<DesktopEntry> group(const std::string& file, std::string_view name) {
@@ -142,7 +151,7 @@ Answer answer(Json& state, const std::string& unit) {
     Answer answer;
     auto file = unitFile(unit);
     if (!file) return answer;
-    if (*file == "/dev/null") {
+    if (isMasked(*file)) {
         answer.loadState = answer.unitFileState = "masked";
         return answer;
     }
@@ -184,7 +193,7 @@ int show(Json& state, const Call& call) {
 
 int start(Json& state, const std::string& unit) {
     auto file = unitFile(unit);
-    if (!file || *file == "/dev/null") {
+    if (!file || isMasked(*file)) {
         std::cerr << "Failed to start " << unit << ": Unit " << unit << " not found.\n";
         return kNotFound;
     }
@@ -229,7 +238,7 @@ int enable(Json& state, const Call& call) {
     int status = 0;
     for (const auto& unit : call.units) {
         auto file = unitFile(unit);
-        if (!file || *file == "/dev/null") {
+        if (!file || isMasked(*file)) {
             std::cerr << "Failed to enable unit: Unit file " << unit << " does not exist.\n";
             return kFailed;
         }

@@ -164,6 +164,8 @@ void LoginItemScanner::appendLinuxItems(std::vector<LoginItem>& items,
                                         const DiskPlaces& disks) const {
     LinuxPlaces places =
         linuxPlaces(programRuns ? programRuns() : std::vector<ProgramRun>(), disks);
+    places.units.turnedOff = turnedOffUnits.keepOnly(
+        [&](const std::vector<std::string>& names) { return places.units.stillTurnedOff(names); });
     std::vector<LoginItem> listed;
     for (auto&& found :
          {places.autostart.items(), places.units.userItems(), places.units.systemItems()})

@@ -3,6 +3,7 @@
 #include "login/LaunchJob.h"
 #include "login/LoginItem.h"
 #include "login/SystemdUnits.h"
+#include "login/TurnedOffUnits.h"
 #include "platform/ProcessTable.h"
 #include "platform/SandboxApps.h"
 #include "platform/UnitFolders.h"
@@ -55,6 +56,9 @@ struct LoginItemScanner {
     SandboxRoots sandbox; // where Flatpak and Snap keep the apps autostart entries start
     // The folders of the desktop's application entries, whose icons stand for their programs.
     std::vector<std::string> applicationEntries;
+    // The user's units Kelvora turned off, listed while their file is there; each scan forgets
+    // those enabled again or surely gone.
+    TurnedOffUnits turnedOffUnits;
 
     LoginItemScanner(URL home, std::optional<std::vector<URL>> applicationFolders,
                      Launchctl launchctl);

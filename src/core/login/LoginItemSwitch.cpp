@@ -211,6 +211,10 @@ std::optional<std::string> LoginItemSwitch::setUnit(const LoginItem& item, bool 
     if (systemctl.empty()) return std::string(kNoSystemctl);
     if (!succeeds(systemctl, {"--user", on ? "enable" : "disable", "--now", item.label}))
         return std::string(on ? kUnitRefusedOn : kUnitRefusedOff);
+    if (on)
+        turnedOffUnits.forget(item.label);
+    else
+        turnedOffUnits.remember(item.label);
     return std::nullopt;
 }
 

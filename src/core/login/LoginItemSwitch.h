@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/LoginItem.h"
+#include "login/TurnedOffUnits.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Url.h"
 
@@ -25,6 +26,8 @@ struct LoginItemSwitch {
     Runner run;
     URL userAutostart;     // where the user's autostart entries go
     std::string systemctl; // its path; empty when this system has none
+    // Where the units turned off here are remembered, for the list to keep them.
+    TurnedOffUnits turnedOffUnits;
     // Called with the file an entry is written to once it has been read and just before the
     // change takes its place: where another program's write may fall. Nothing by default.
     std::function<void(const std::string& path)> beforeReplace;

@@ -201,11 +201,19 @@ struct SystemdUnits::Unit {
     std::optional<std::string> readFrom; // where the unit reads, none when nothing is there
     bool enabled = false;                // linked in a *.wants or *.requires folder
     bool byLink = false;                 // known only by such a link
+    bool turnedOff = false;              // known only as one Kelvora turned off
 };
 
 namespace {
 
 using Unit = SystemdUnits::Unit;
+
+std::vector<std::string> pathsOf(const std::vector<URL>& folders) {
+    std::vector<std::string> paths;
+    for (const URL& folder : folders)
+        paths.push_back(folder.path());
+    return paths;
+}
 
 // The units of a folder, its own files when `ownFiles` and those its *.wants and *.requires
 // folders enable; an enabled unit of elsewhere shows as its link, or as the file the link
@@ -251,8 +259,31 @@ bool SystemdUnits::isUnitName(const std::string& name) {
 }
 
 std::vector<LoginItem> SystemdUnits::userItems() const {
-    return itemsOf(collect(userFolder, true, false), LoginItem::Source::userAgent, "--user",
-                   userSearchPath);
+    std::vector<Unit> units = collect(userFolder, true, false);
+    for (const std::string& name : turnedOff) {
+        if (std::any_of(units.begin(), units.end(),
+                        [&](const Unit& unit) { return unit.name == name; }))
+            continue;
+        const auto found = UnitSettings::fragment(name, pathsOf(userSearchPath), programs.disks);
+        if (found.presence == Presence::present && realPath(found.path) != "/dev/null")
+            units.push_back({name, URL::fileURL(found.path), found.path, false, false, true});
+    }
+    return itemsOf(units, LoginItem::Source::userAgent, "--user", userSearchPath);
+}
+
+std::vector<std::string> SystemdUnits::stillTurnedOff(const std::vector<std::string>& names) const {
+    const std::vector<Unit> enabled = collect(userFolder, false, false);
+    std::vector<std::string> kept;
+    for (const std::string& name : names) {
+        if (std::any_of(enabled.begin(), enabled.end(),
+                        [&](const Unit& unit) { return unit.name == name; }))
+            continue;
+        // A folder of the search path on a disk that is away may hold it still.
+        if (UnitSettings::fragment(name, pathsOf(userSearchPath), programs.disks).presence !=
+            Presence::gone)
+            kept.push_back(name);
+    }
+    return kept;
 }
 
 std::vector<LoginItem> SystemdUnits::systemItems() const {
@@ -263,9 +294,7 @@ std::vector<LoginItem> SystemdUnits::systemItems() const {
 std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& listed,
                                              LoginItem::Source source, const std::string& manager,
                                              const std::vector<URL>& searchPath) const {
-    std::vector<std::string> searchFolders;
-    for (const URL& folder : searchPath)
-        searchFolders.push_back(folder.path());
+    const std::vector<std::string> searchFolders = pathsOf(searchPath);
     const UnitPlaces places{home.path(), searchFolders, programs.disks};
     // systemd adds a link's unit by the link's name and loads the unit of that name from its
     // search path, wherever the link leads; a link leading nowhere still starts it.
@@ -327,11 +356,14 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& listed,
         // A link that surely leads nowhere with no unit of its name to load, or programs
         // surely gone; a unit whose file cannot be read is not judged.
         const bool nowhere = !unit.byLink || onSearchPath[unit.name] == Presence::gone;
+        // A unit Kelvora turned off lies in a folder of the system's or the packages': never
+        // a leftover of the user's to remove.
         item.programMissing =
-            unit.readFrom
-                ? file && presenceOfCommands(commands, programs) == Presence::gone
-                : nowhere && presenceOf(unit.shown.path(), programs.disks) == Presence::gone;
-        item.startsAtLogin = unit.enabled || (file && file->installable);
+            !unit.turnedOff &&
+            (unit.readFrom
+                 ? file && presenceOfCommands(commands, programs) == Presence::gone
+                 : nowhere && presenceOf(unit.shown.path(), programs.disks) == Presence::gone);
+        item.startsAtLogin = !unit.turnedOff && (unit.enabled || (file && file->installable));
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
         std::optional<std::string> name = file ? file->description : std::nullopt;
         std::optional<std::string> purpose;
@@ -355,7 +387,7 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& listed,
                          : 0;
         if (!answers.empty()) {
             item.state = state(answers[i]);
-        } else if (!unit.enabled && file && file->installable) {
+        } else if (unit.turnedOff || (!unit.enabled && file && file->installable)) {
             item.state = pid > 0 ? LoginItem::State::offRunning(pid) : LoginItem::State::off();
         } else if (pid > 0) {
             item.state = LoginItem::State::running(pid);

@@ -35,9 +35,15 @@ struct SystemdUnits {
     std::vector<URL> systemSearchPath;
     // Where the units' programs are looked for and judged.
     ProgramPlaces programs;
+    // The user's units Kelvora turned off (TurnedOffUnits): listed with the user's, off and
+    // not starting at login, while their file is on the search path.
+    std::vector<std::string> turnedOff;
 
     std::vector<LoginItem> userItems() const;
     std::vector<LoginItem> systemItems() const;
+    // Of those units Kelvora turned off, the ones to remember still: not enabled again by a
+    // link in userFolder, nor surely gone from the search path.
+    std::vector<std::string> stillTurnedOff(const std::vector<std::string>& names) const;
 
     // What systemctl show says of one unit.
     struct Answer {

@@ -82,12 +82,17 @@ std::vector<URL> otherSystem() {
     return urls;
 }
 
-std::vector<std::string> live() {
+std::vector<std::string> liveUser() {
     std::vector<std::string> folders = {joinPath(AppPaths::configHome(), "systemd/user")};
     for (const URL& folder : configDirs())
         folders.push_back(joinPath(folder.path(), "systemd/user"));
     for (const URL& folder : otherUser(URL::fileURL(AppPaths::applicationSupport(), true)))
         folders.push_back(folder.path());
+    return folders;
+}
+
+std::vector<std::string> live() {
+    std::vector<std::string> folders = liveUser();
     folders.push_back("/etc/systemd/system");
     for (const URL& folder : otherSystem())
         folders.push_back(folder.path());

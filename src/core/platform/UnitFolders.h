@@ -13,6 +13,8 @@ namespace kelvora::UnitFolders {
 // `dataHome` and the runtime folder, and the system's.
 std::vector<URL> otherUser(const URL& dataHome);
 std::vector<URL> otherSystem();
+// The user's manager's whole search path, for the current user, highest priority first.
+std::vector<std::string> liveUser();
 // Both managers' whole search paths, for the current user.
 std::vector<std::string> live();
 

@@ -11,14 +11,15 @@
 namespace kelvora::testing {
 
 // Points HOME and the XDG folders (the system's configuration folders too) at a fresh
-// temporary folder for one test, and puts the previous values back afterwards. The stand-in
-// systemctl comes first on PATH, so that nothing the test starts asks the real service
-// manager.
+// temporary folder for one test, and puts the previous values back afterwards, with
+// XDG_DATA_DIRS, which a test may point there too. The stand-in systemctl comes first on
+// PATH, so that nothing the test starts asks the real service manager.
 class IsolatedHome {
 public:
     IsolatedHome() {
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                 "XDG_STATE_HOME", "XDG_CONFIG_DIRS", "TMPDIR", "PATH"}) {
+        for (const char* name :
+             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+              "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "TMPDIR", "PATH"}) {
             const char* value = std::getenv(name);
             saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
         }

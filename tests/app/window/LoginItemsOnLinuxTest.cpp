@@ -58,8 +58,9 @@ const std::vector<Desktop> kDesktops = {
       {"openAtLogin:oldsync", "Ancienne synchro", "LEFTOVER"},
       {"openAtLogin:org.telegram.desktop", "Télégramme", "ON"},
       {"globalAgent:indexer", "Indexeur", "OFF"},
-      {"userAgent:photo-backup.service", "Photo backup", "WAITING"}},
-     "4 start when you log in · 1 running now",
+      {"userAgent:photo-backup.service", "Photo backup", "WAITING"},
+      {"userAgent:syncthing.service", "File sync", "WAITING"}},
+     "5 start when you log in · 1 running now",
      "Open Startup Applications"},
     {"KDE",
      "en_GB.UTF-8",
@@ -68,18 +69,23 @@ const std::vector<Desktop> kDesktops = {
       {"openAtLogin:oldsync", "Old sync", "LEFTOVER"},
       {"openAtLogin:org.telegram.desktop", "Telegram", "ON"},
       {"globalAgent:indexer", "Indexer", "OFF"},
-      {"userAgent:photo-backup.service", "Photo backup", "WAITING"}},
-     "3 start when you log in · 1 running now",
+      {"userAgent:photo-backup.service", "Photo backup", "WAITING"},
+      {"userAgent:syncthing.service", "File sync", "WAITING"}},
+     "4 start when you log in · 1 running now",
      "Open Autostart settings"},
 };
 
 // The real window on a home holding what a Linux desktop starts at login: two autostart
 // entries of the user's (one only for GNOME), one installed for everyone that the user
-// turned off, one systemd user unit, and an entry whose program was removed. Everything is
-// read and switched by the live code, with the stand-in systemctl in place of systemd's.
+// turned off, one systemd unit of the user's and a packaged one the user enabled, and an
+// entry whose program was removed. Everything is read and switched by the live code, with
+// the stand-in systemctl in place of systemd's.
 class LoginItemsOnLinuxTest : public ControllerTest, public ::testing::WithParamInterface<Desktop> {
 protected:
-    void SetUp() override { Prefs::setBoolean(Prefs::Key::welcomeDone, true); }
+    void SetUp() override {
+        Prefs::setBoolean(Prefs::Key::welcomeDone, true);
+        setenv("XDG_DATA_DIRS", (env.dir() / "share").c_str(), 1);
+    }
 
     std::string autostart() const { return env.config() + "/autostart"; }
     std::string units() const { return env.config() + "/systemd/user"; }
@@ -119,6 +125,13 @@ protected:
         createDirectories(units() + "/default.target.wants");
         symlink((units() + "/photo-backup.service").c_str(),
                 (units() + "/default.target.wants/photo-backup.service").c_str());
+        // As `systemctl --user enable syncthing` links the unit a package installed.
+        const std::string packaged =
+            env.dir().write("share/systemd/user/syncthing.service",
+                            "[Unit]\nDescription=File sync\n[Service]\nExecStart=" +
+                                program("syncthing", "#!/bin/sh\nexit 0\n") +
+                                " serve\n[Install]\nWantedBy=default.target\n");
+        symlink(packaged.c_str(), (units() + "/default.target.wants/syncthing.service").c_str());
     }
 
     std::unique_ptr<AppModel> liveModel() {
@@ -231,6 +244,22 @@ TEST_P(LoginItemsOnLinuxTest, ThePaneListsSwitchesAndShelvesWhatTheDesktopStarts
         << systemctlCalls();
     EXPECT_NE(systemctlCalls().find("--user enable --now photo-backup.service\n"),
               std::string::npos);
+
+    // The packaged unit: off takes away the link that was all that listed it, and the row
+    // stays, off and no longer counted; on gives back the very link.
+    const std::string packagedLink = units() + "/default.target.wants/syncthing.service";
+    const auto enabledTo = linkTarget(packagedLink);
+    ASSERT_TRUE(enabledTo);
+    const std::string packaged = "userAgent:syncthing.service";
+    auto* counts = pane->findChild<PaintedText*>("loginCounts");
+    const int countedOn = std::stoi(counts->text().toStdString());
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, packaged, "Turn off", isOff));
+    EXPECT_FALSE(linkTarget(packagedLink));
+    EXPECT_EQ(LoginItemsText::badgeLabel(row(*pane, packaged)->item), "OFF");
+    EXPECT_EQ(std::stoi(counts->text().toStdString()), countedOn - 1);
+    ASSERT_NO_FATAL_FAILURE(press(*pane, *model, packaged, "Turn on", isOn));
+    EXPECT_EQ(linkTarget(packagedLink), enabledTo);
+    EXPECT_EQ(std::stoi(counts->text().toStdString()), countedOn);
 
     // The leftover entry goes onto the Undo Shelf and comes back from it.
     const std::string leftover = autostart() + "/oldsync.desktop";

@@ -131,6 +131,8 @@ TEST(LoginItemSwitch, OpenAtLoginScriptsAreEscaped) {
 
 // A user's unit is switched by systemctl, at once and for the next logins; a service of the
 // system, or any unit where there is no systemctl, is left as it is and the user told why.
+// Only a unit systemctl turned off is remembered as turned off here, and one it turned on is
+// forgotten.
 TEST(LoginItemSwitch, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
     LoginItem unit;
     unit.source = LoginItem::Source::userAgent;
@@ -149,15 +151,17 @@ TEST(LoginItemSwitch, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
         std::string systemctl;
         std::optional<std::string> said;
         Calls calls;
+        bool remembered; // as turned off here, having been so before only when switched on
     };
     const Row rows[] = {
-        {"switched off", unit, false, 0, tool, std::nullopt, off},
-        {"switched on", unit, true, 0, tool, std::nullopt, on},
-        {"refused", unit, false, 1, tool, LoginItemSwitch::kUnitRefusedOff, off},
+        {"switched off", unit, false, 0, tool, std::nullopt, off, true},
+        {"switched on", unit, true, 0, tool, std::nullopt, on, false},
+        {"refused", unit, false, 1, tool, LoginItemSwitch::kUnitRefusedOff, off, false},
         {"systemctl did not run", unit, true, std::nullopt, tool, LoginItemSwitch::kUnitRefusedOn,
-         on},
-        {"a service of the system", daemon, false, 0, tool, LoginItemSwitch::kSwitchInSettings, {}},
-        {"no systemctl", unit, false, 0, "", LoginItemSwitch::kNoSystemctl, {}},
+         on, true},
+        {"a service of the system", daemon, false, 0, tool, LoginItemSwitch::kSwitchInSettings,
+         Calls(), false},
+        {"no systemctl", unit, false, 0, "", LoginItemSwitch::kNoSystemctl, Calls(), false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.story);
@@ -165,8 +169,14 @@ TEST(LoginItemSwitch, OnlyTheUsersUnitsAreSwitchedAndOnlyWithSystemctl) {
         r.status = row.status;
         LoginItemSwitch toggle = r.makeSwitch();
         toggle.systemctl = row.systemctl;
+        kelvora::testing::TempDir data;
+        toggle.turnedOffUnits.file = URL::fileURL(data / "Kelvora/turned-off-units.json");
+        if (row.switchOn) toggle.turnedOffUnits.remember(row.item.label);
         EXPECT_EQ(toggle.set(row.item, row.switchOn), row.said);
         EXPECT_EQ(r.calls, row.calls);
+        EXPECT_EQ(toggle.turnedOffUnits.names(), row.remembered
+                                                     ? std::vector<std::string>{"notes.service"}
+                                                     : std::vector<std::string>{});
     }
 }
 

@@ -304,3 +304,128 @@ TEST(SystemdUnits, AUnitIsALeftoverOnlyWhenNothingItStartsCanBeThere) {
         }
     }
 }
+
+namespace {
+
+// How a scan lists a unit: "unlisted", "off" or "on".
+std::string listedAs(const std::vector<LoginItem>& items, const std::string& id) {
+    const LoginItem* item = byID(items, id);
+    return !item ? "unlisted" : item->isOff() ? "off" : "on";
+}
+
+} // namespace
+
+// `systemctl --user enable` links a packaged unit into the user's *.wants folder, and that
+// link is all that lists it. Turned off here, it stays listed, off and not starting at login,
+// so that it can be turned on again; Kelvora remembers it until it is enabled again or its
+// file is surely gone, never while the file may lie on a disk that is away. Packaged units
+// never enabled stay unlisted.
+TEST(SystemdUnits, APackagedUnitTurnedOffHereStaysListedOffUntilEnabledAgainOrGone) {
+    struct Row {
+        const char* story;
+        std::function<void(UnitHome&, LoginItemScanner&)> change;
+        std::string listed;
+        bool remembered;
+        std::function<void(UnitHome&, LoginItemScanner&)> then;
+        std::string listedThen;
+    };
+    const std::string id = "userAgent:syncthing.service";
+    const std::string link = "config/systemd/user/default.target.wants/syncthing.service";
+    auto nothing = [](UnitHome&, LoginItemScanner&) {};
+    const kelvora::testing::AbsentDisk away = kelvora::testing::absentDisks().back();
+    auto searchingTheDisk = [&](bool searched) {
+        return [&, searched](UnitHome& home, LoginItemScanner& scanner) {
+            scanner.userUnitFolders = {URL::fileURL(home.dir / "vendor", true)};
+            if (searched)
+                scanner.userUnitFolders.insert(
+                    scanner.userUnitFolders.begin(),
+                    URL::fileURL(home.dir / (away.at + "/systemd/user"), true));
+        };
+    };
+    const Row rows[] = {
+        {"left as it is", nothing, "off", true, nothing, "off"},
+        {"enabled again by the user, then disabled by them",
+         [&](UnitHome& home, LoginItemScanner&) {
+             home.link(home.dir / "vendor/syncthing.service", link);
+         },
+         "on", false, [&](UnitHome& home, LoginItemScanner&) { unlink((home.dir / link).c_str()); },
+         "unlisted"},
+        {"its program removed: still no leftover of the user's",
+         [&](UnitHome& home, LoginItemScanner&) { unlink((home.dir / "bin/syncthing").c_str()); },
+         "off", true, nothing, "off"},
+        {"its file surely gone, then back",
+         [](UnitHome& home, LoginItemScanner&) {
+             unlink((home.dir / "vendor/syncthing.service").c_str());
+         },
+         "unlisted", false,
+         [](UnitHome& home, LoginItemScanner&) {
+             home.dir.write("vendor/syncthing.service", "[Service]\nExecStart=/bin/true\n");
+         },
+         "unlisted"},
+        {"a folder before it on a disk that is away, then searched no more", searchingTheDisk(true),
+         "unlisted", true, searchingTheDisk(false), "off"},
+        {"masked by the user, then unmasked",
+         [](UnitHome& home, LoginItemScanner&) {
+             home.link("/dev/null", "config/systemd/user/syncthing.service");
+         },
+         "unlisted", true,
+         [](UnitHome& home, LoginItemScanner&) {
+             unlink((home.dir / "config/systemd/user/syncthing.service").c_str());
+         },
+         "off"},
+        {"its memory damaged",
+         [](UnitHome& home, LoginItemScanner&) {
+             home.dir.write("data/Kelvora/turned-off-units.json", "{\"units\": [\"sync");
+         },
+         "unlisted", false, nothing, "unlisted"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        UnitHome home;
+        const std::string program = home.program("syncthing");
+        home.dir.write("vendor/syncthing.service",
+                       "[Unit]\nDescription=File sync\n[Service]\nExecStart=" + program +
+                           " serve\n[Install]\nWantedBy=default.target\n");
+        home.dir.write("vendor/unused.service", "[Service]\nExecStart=" + home.program("unused") +
+                                                    "\n[Install]\nWantedBy=default.target\n");
+        home.link(home.dir / "vendor/syncthing.service", link);
+        LoginItemScanner scanner = home.scanner(false);
+        DiskPlaces places;
+        away.layOut(home.dir, places);
+        scanner.diskPlaces = places;
+        scanner.userUnitFolders = {URL::fileURL(home.dir / "vendor", true)};
+        // Does to the links what systemctl does.
+        LoginItemSwitch toggle([&](const std::string&, const std::vector<std::string>& args) {
+            if (args[1] == "enable")
+                home.link(home.dir / "vendor/syncthing.service", link);
+            else
+                unlink((home.dir / link).c_str());
+            return std::optional<int32_t>(0);
+        });
+        toggle.systemctl = "/stand-in/systemctl";
+        toggle.turnedOffUnits = scanner.turnedOffUnits;
+
+        auto items = scanner.scan();
+        ASSERT_EQ(listedAs(items, id), "on");
+        EXPECT_TRUE(byID(items, id)->isActiveAtLogin());
+        ASSERT_EQ(toggle.set(*byID(items, id), false), std::nullopt);
+        items = scanner.scan();
+        ASSERT_EQ(listedAs(items, id), "off");
+        const LoginItem& off = *byID(items, id);
+        EXPECT_EQ(off.name, "File sync");
+        EXPECT_EQ(off.program->path(), program);
+        EXPECT_EQ(off.file->path(), home.dir / "vendor/syncthing.service");
+        EXPECT_FALSE(off.isActiveAtLogin());
+        EXPECT_FALSE(byID(items, "userAgent:unused.service"));
+
+        row.change(home, scanner);
+        items = scanner.scan();
+        EXPECT_EQ(listedAs(items, id), row.listed);
+        if (row.listed == "off") EXPECT_FALSE(byID(items, id)->isLeftover());
+        EXPECT_EQ(scanner.turnedOffUnits.names(),
+                  row.remembered ? std::vector<std::string>{"syncthing.service"}
+                                 : std::vector<std::string>{});
+        row.then(home, scanner);
+        EXPECT_EQ(listedAs(scanner.scan(), id), row.listedThen);
+    }
+}
