@@ -363,7 +363,7 @@ std::vector<LoginItem> SystemdUnits::itemsOf(const std::vector<Unit>& listed,
             (unit.readFrom
                  ? file && presenceOfCommands(commands, programs) == Presence::gone
                  : nowhere && presenceOf(unit.shown.path(), programs.disks) == Presence::gone);
-        item.startsAtLogin = !unit.turnedOff && (unit.enabled || (file && file->installable));
+        item.startsAtLogin = unit.enabled || (file && file->installable);
         bool atStart = item.startsAtLogin && !isTimer(unit.name);
         std::optional<std::string> name = file ? file->description : std::nullopt;
         std::optional<std::string> purpose;
