@@ -523,9 +523,11 @@ TEST(LoginItemSwitch, ASwitchCutShortLeavesNothingBehindOnceTheNextOneRuns) {
                                                  ".link.desktop.kelvora-tmp-Ab12Cd",
                                                  ".notes.desktop.Ab12Cd",
                                                  ".notes.desktop.bak",
+                                                 ".notes.desktop.kelvora-bak-Ab12Cd",
                                                  ".plain.desktop.backup",
                                                  ".readme.txt.kelvora-tmp-Ab12Cd"};
-    for (const char* name : {".notes.desktop.Ab12Cd", ".notes.desktop.bak", ".plain.desktop.backup",
+    for (const char* name : {".notes.desktop.Ab12Cd", ".notes.desktop.bak",
+                             ".notes.desktop.kelvora-bak-Ab12Cd", ".plain.desktop.backup",
                              ".readme.txt.kelvora-tmp-Ab12Cd", ".gone.desktop.kelvora-tmp-Xy-9Zq",
                              "notes.desktop.backup", "notes.desktop.kelvora-tmp-Ab12Cd"})
         home.dir.write("config/autostart/" + std::string(name));
