@@ -65,13 +65,15 @@ struct LoginHome {
         createDirectories(parentPath(dir / at));
         symlink(target.c_str(), (dir / at).c_str());
     }
-    // A switch that writes into the test folder's autostart places and runs no tool.
+    // A switch that writes into the test folder's autostart places and its data folder
+    // (data/) and runs no tool.
     LoginItemSwitch autostartSwitch() const {
         LoginItemSwitch toggle([](const std::string&, const std::vector<std::string>&) {
             ADD_FAILURE() << "no tool runs for an autostart entry";
             return std::optional<int32_t>(0);
         });
         toggle.userAutostart = URL::fileURL(userAutostart(), true);
+        toggle.replacedLinks = dir / "data/Kelvora/replaced-links.json";
         return toggle;
     }
     // A program that can run, in the test folder's bin/.

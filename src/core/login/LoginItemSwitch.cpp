@@ -3,7 +3,9 @@
 #include "engine/DiskScanner.h"
 #include "login/AutostartEntries.h"
 #include "platform/AppPaths.h"
+#include "platform/DesktopEntries.h"
 #include "platform/DesktopEntry.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramSearch.h"
 #include "platform/Text.h"
@@ -65,7 +67,9 @@ struct LoginItemSwitch::Edit {
 LoginItemSwitch::LoginItemSwitch(Runner run)
     : uid(static_cast<uint32_t>(getuid())), run(std::move(run)),
       userAutostart(URL::fileURL(joinPath(AppPaths::configHome(), "autostart"), true)),
-      systemctl(findOnPath("systemctl").value_or("")) {}
+      systemctl(findOnPath("systemctl").value_or("")),
+      applicationFolders(DesktopEntries::folders(AppPaths::applicationSupport())),
+      replacedLinks(ReplacedLinks::defaultFile()) {}
 
 LoginItemSwitch::Runner LoginItemSwitch::defaultRunner() {
     return [](const std::string& tool,
@@ -153,15 +157,35 @@ std::optional<std::string> LoginItemSwitch::setSystemEntry(const LoginItem& item
 // Reads the entry through its links, changes it, and puts the change in its place only while
 // the file there is still the one read; one changed meanwhile is read and changed again. A file
 // with other names (a hard link kept with the dotfiles) is changed in place, so that every name
-// keeps the change.
+// keeps the change. A link to a menu entry is never written through, since Hidden=true there
+// deletes the app from the menu: as the desktop's own settings do, a file of the autostart
+// folder's own takes the link's place, and is turned back into the link while it is still
+// what Kelvora wrote.
 std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, bool on,
                                                     const Change& change) const {
-    const std::string written = pathThroughLinks(path);
     clearTemporaries(userAutostart.path());
-    if (parentPath(written) != userAutostart.path()) clearTemporaries(parentPath(written));
+    if (const std::string there = parentPath(pathThroughLinks(path)); there != userAutostart.path())
+        clearTemporaries(there);
     for (int attempt = 0; attempt < kTries; ++attempt) {
+        const auto menuEntry = linkedMenuEntry(path);
+        const std::string written = menuEntry ? path : pathThroughLinks(path);
         const auto info = fileInfo(written);
         const auto stamp = info ? std::optional(stampOf(*info)) : std::nullopt;
+        const auto menuStamp = menuEntry ? stampOf(*menuEntry) : std::nullopt;
+        bool changed = false;
+        auto stillRead = [&] {
+            if (beforeReplace) beforeReplace(written);
+            changed = stampOf(written) != stamp || (menuEntry && stampOf(*menuEntry) != menuStamp);
+            return !changed;
+        };
+        if (const auto link =
+                on && written == path && info ? linkToGiveBack(path, *info) : std::nullopt) {
+            FileResult back = writeLinkAtomically(path, link->target, stillRead);
+            if (back) ReplacedLinks::forget(replacedLinks, path);
+            if (back) return std::nullopt;
+            if (!changed) return failed(on, back.reason);
+            continue;
+        }
         std::optional<DesktopEntry> entry;
         if (stamp) {
             entry = DesktopEntry::read(written);
@@ -171,12 +195,6 @@ std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, boo
         const Edit edit = change(entry);
         if (edit.kind == Edit::Kind::nothing) return std::nullopt;
         if (edit.kind == Edit::Kind::gone) return failed(on, "Its entry is gone");
-        bool changed = false;
-        auto stillRead = [&] {
-            if (beforeReplace) beforeReplace(written);
-            changed = stampOf(written) != stamp;
-            return !changed;
-        };
         if (edit.kind == Edit::Kind::remove) {
             if (!stillRead()) continue;
             if (FileResult removed = removeItem(path); !removed) return failed(on, removed.reason);
@@ -184,14 +202,48 @@ std::optional<std::string> LoginItemSwitch::rewrite(const std::string& path, boo
         }
         if (FileResult made = createDirectories(parentPath(written)); !made)
             return failed(on, made.reason);
+        // Noted before the link is gone, so that a switch cut short still lets it come back.
+        if (menuEntry && !on) {
+            const auto held = linkTarget(path);
+            if (!held) continue;
+            if (FileResult noted = ReplacedLinks::note(replacedLinks, path, {*held, edit.text});
+                !noted)
+                return failed(on, noted.reason);
+        }
         const bool otherNames = info && info->isRegularFile() && info->linkCount > 1;
         FileResult done = otherNames ? writeFileInPlace(written, edit.text, *stamp,
                                                         DesktopEntry::kMaxBytes, stillRead)
                                      : writeFileAtomically(written, edit.text, stillRead);
+        // A file switched on in place is no longer what Kelvora wrote for a link.
+        if (done && on) ReplacedLinks::forget(replacedLinks, path);
         if (done) return std::nullopt;
         if (!changed) return failed(on, done.reason);
     }
     return failed(on, "Another program kept changing " + path + " while Kelvora switched it");
+}
+
+// Where the link at `path` finally leads, when that is an entry of the desktop's menu.
+std::optional<std::string> LoginItemSwitch::linkedMenuEntry(const std::string& path) const {
+    const auto info = fileInfo(path);
+    if (!info || !info->isSymlink() || !leadsInto(path, applicationFolders)) return std::nullopt;
+    return realPath(path);
+}
+
+// The link that a file Kelvora put in its place gives way to: only while the file, of one
+// name, is byte for byte what Kelvora wrote, and the link would start its app.
+std::optional<ReplacedLinks::Link> LoginItemSwitch::linkToGiveBack(const std::string& path,
+                                                                   const FileInfo& info) const {
+    if (!info.isRegularFile() || info.linkCount != 1) return std::nullopt;
+    const ReplacedLinks note = ReplacedLinks::load(replacedLinks);
+    const auto link = note.byEntry.find(path);
+    if (link == note.byEntry.end() ||
+        readFile(path, DesktopEntry::kMaxBytes) != link->second.written)
+        return std::nullopt;
+    const std::string& target = link->second.target;
+    const auto entry =
+        DesktopEntry::read(target.front() == '/' ? target : joinPath(parentPath(path), target));
+    if (!entry || AutostartEntries::isSwitchedOff(*entry)) return std::nullopt;
+    return link->second;
 }
 
 // A switch cut short (the app killed mid-write) leaves its temporary file beside the entry;

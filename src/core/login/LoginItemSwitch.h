@@ -1,8 +1,10 @@
 #pragma once
 
 #include "login/LoginItem.h"
+#include "login/ReplacedLinks.h"
 #include "login/TurnedOffUnits.h"
 #include "platform/DesktopEntry.h"
+#include "platform/FileSystem.h"
 #include "platform/Url.h"
 
 #include <cstdint>
@@ -28,6 +30,10 @@ struct LoginItemSwitch {
     std::string systemctl; // its path; empty when this system has none
     // Where the units turned off here are remembered, for the list to keep them.
     TurnedOffUnits turnedOffUnits;
+    // The folders of the desktop's menu entries: a link into one is never written through.
+    std::vector<std::string> applicationFolders;
+    // Kelvora's note of the links to menu entries it put files in place of.
+    std::string replacedLinks;
     // Called with the file an entry is written to once it has been read and just before the
     // change takes its place: where another program's write may fall. Nothing by default.
     std::function<void(const std::string& path)> beforeReplace;
@@ -61,6 +67,9 @@ private:
     std::optional<std::string> rewrite(const std::string& path, bool on,
                                        const Change& change) const;
     void clearTemporaries(const std::string& folder) const;
+    std::optional<std::string> linkedMenuEntry(const std::string& path) const;
+    std::optional<ReplacedLinks::Link> linkToGiveBack(const std::string& path,
+                                                      const FileInfo& info) const;
     std::optional<std::string> setUnit(const LoginItem& item, bool on) const;
     bool succeeds(const std::string& tool, const std::vector<std::string>& arguments) const;
 };

@@ -1,5 +1,10 @@
 #include "platform/FileIdentity.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Url.h"
+
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -24,6 +29,32 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
 
 std::optional<FileIdentity> identityAt(const std::string& path) {
     return identityBy(path, AT_SYMLINK_NOFOLLOW);
+}
+
+bool leadsInto(const std::string& path, const std::vector<std::string>& folders) {
+    std::vector<FileIdentity> held;
+    for (const std::string& folder : folders)
+        if (auto identity = identityOf(folder)) held.push_back(*identity);
+    auto liesInOne = [&](const std::string& place) {
+        const auto folder = realPath(parentPath(place));
+        if (!folder) return false;
+        for (std::string at = *folder;; at = parentPath(at)) {
+            const auto identity = identityOf(at);
+            if (identity && std::find(held.begin(), held.end(), *identity) != held.end())
+                return true;
+            if (at == "/") return false;
+        }
+    };
+    // Every link on the way counts, not only the end: a menu entry may itself be a link to
+    // the file it shows, as Flatpak's exports are.
+    std::string at = path;
+    for (int hop = 0; hop < kMaxLinksFollowed; ++hop) {
+        const auto next = linkTarget(at);
+        if (!next) return false;
+        at = next->front() == '/' ? *next : joinPath(parentPath(at), *next);
+        if (liesInOne(at) && realPath(at)) return true;
+    }
+    return false;
 }
 
 } // namespace kelvora

@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
+#include <random>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,8 @@ namespace {
 // What marks a temporary file as one of Kelvora's writes, between the written name and the
 // random part: no other program names its files so.
 constexpr const char* kTemporaryMark = ".kelvora-tmp-";
+// Random letters and digits after the mark, as many as mkostemp puts there.
+constexpr size_t kTemporaryLetters = 6;
 
 Date fromTimestamp(const struct statx_timestamp& ts) {
     return dateFromTimestamp(ts.tv_sec, ts.tv_nsec);
@@ -206,10 +209,38 @@ ListError listingError(const URL& folder, bool throughLink) {
     return listOpening(folder, throughLink ? 0 : O_NOFOLLOW, 1).error;
 }
 
+namespace {
+
+// The name of a temporary beside `path`, up to its random letters.
+std::string temporaryBeside(const std::string& path) {
+    return joinPath(parentPath(path), "." + lastComponent(path) + kTemporaryMark);
+}
+
+// Puts the finished temporary in the place of `path`, unless `beforeRename` says no.
+FileResult renameIntoPlace(const std::string& temporary, const std::string& path,
+                           const std::function<bool()>& beforeRename) {
+    if (beforeRename && !beforeRename()) {
+        unlink(temporary.c_str());
+        return FileResult::failure("Could not write " + path + ": it changed meanwhile");
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        int error = errno;
+        unlink(temporary.c_str());
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
+    }
+    int dirFd = open(parentPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return FileResult::success();
+}
+
+} // namespace
+
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                const std::function<bool()>& beforeRename) {
-    std::string folder = parentPath(path);
-    std::string pattern = joinPath(folder, "." + lastComponent(path) + kTemporaryMark + "XXXXXX");
+    std::string pattern = temporaryBeside(path) + std::string(kTemporaryLetters, 'X');
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     auto failed = [&](int error) {
@@ -238,21 +269,26 @@ FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
         unlink(name.data());
         return failed(closed);
     }
-    if (beforeRename && !beforeRename()) {
-        unlink(name.data());
-        return FileResult::failure("Could not write " + path + ": it changed meanwhile");
+    return renameIntoPlace(name.data(), path, beforeRename);
+}
+
+FileResult writeLinkAtomically(const std::string& path, const std::string& target,
+                               const std::function<bool()>& beforeRename) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<size_t> pick(0, kLetters.size() - 1);
+    std::string name;
+    int error = EEXIST;
+    for (int tries = 0; tries < 100 && error == EEXIST; ++tries) {
+        name = temporaryBeside(path);
+        for (size_t i = 0; i < kTemporaryLetters; ++i)
+            name += kLetters[pick(random)];
+        error = symlink(target.c_str(), name.c_str()) == 0 ? 0 : errno;
     }
-    if (rename(name.data(), path.c_str()) != 0) {
-        int error = errno;
-        unlink(name.data());
-        return failed(error);
-    }
-    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
-    return FileResult::success();
+    if (error != 0)
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(error));
+    return renameIntoPlace(name, path, beforeRename);
 }
 
 namespace {
@@ -310,8 +346,8 @@ FileResult writeFileInPlace(const std::string& path, std::string_view bytes, con
 }
 
 std::optional<std::string> writtenByTemporary(const std::string& name) {
-    // Hidden, then the written file's name, the mark and mkostemp's six letters and digits.
-    constexpr size_t kSuffix = 6;
+    // Hidden, then the written file's name, the mark and six letters and digits.
+    constexpr size_t kSuffix = kTemporaryLetters;
     const size_t mark = std::strlen(kTemporaryMark);
     if (name.size() < 2 + mark + kSuffix || name.front() != '.') return std::nullopt;
     const size_t at = name.size() - kSuffix - mark;

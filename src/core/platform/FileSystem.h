@@ -144,6 +144,10 @@ int writeAll(int fd, std::string_view bytes);
 // take the old file's place: false leaves the old file as it is and fails the write.
 FileResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                const std::function<bool()>& beforeRename = {});
+// Puts a symbolic link holding `target` in the place of `path` in one step, through a
+// temporary link beside it named as the temporary files are; `beforeRename` as above.
+FileResult writeLinkAtomically(const std::string& path, const std::string& target,
+                               const std::function<bool()>& beforeRename = {});
 // Writes a file that has other names too through its own inode, so that every name keeps it,
 // with its mode and owner: only the bytes from the first one that differs are written, then
 // the file is cut to its new end and synced. Only while the file is still the one `read`

@@ -4,12 +4,15 @@
 #include "platform/HomeFolders.h"
 #include "platform/Text.h"
 #include "support/ChildProcess.h"
+#include "support/Environment.h"
 #include "support/LoginFixtures.h"
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <utility>
 
 using namespace kelvora;
 
@@ -403,6 +406,118 @@ TEST(LoginItemSwitch, AnEntryIsWrittenThroughItsLinksKeepingItsModeAndOwner) {
     }
 }
 
+namespace {
+
+// A switch made as the app makes it, in a session whose menu entries lie in the test folder's
+// data/applications and, through $XDG_DATA_DIRS, in usr-link/share/applications.
+LoginItemSwitch sessionSwitch(const LoginHome& home) {
+    kelvora::testing::Environment env;
+    env.set("XDG_DATA_HOME", (home.dir / "data").c_str());
+    env.set("XDG_DATA_DIRS", (home.dir / "usr-link/share").c_str());
+    return home.autostartSwitch();
+}
+
+} // namespace
+
+// A link to an app's menu entry is a common way to start the app at login. Off never writes
+// through it, where Hidden=true would delete the app from the menu: a file of the autostart
+// folder's own takes the link's place, and on gives the same link back while that file is
+// still what Kelvora wrote, else switches the file on where it is. A link to anywhere else is
+// written through, even into a folder named applications.
+TEST(LoginItemSwitch, ALinkToAMenuEntryIsReplacedByAFileWhileOffAndGivenBackOn) {
+    const std::string menuText = "[Desktop Entry]\nType=Application\nName=Chat\nExec=/bin/true\n";
+    const std::string updated = menuText + "Comment=Talk\n";
+    enum class Meanwhile {
+        nothing,
+        userEditsWhileOff,
+        userEditsAsOnReplaces,
+        menuUpdated,
+        noteDamaged
+    };
+    struct Row {
+        const char* story;
+        std::string menuEntry; // in the test folder
+        std::string target;    // as the link holds it; empty: the entry's full path
+        Meanwhile meanwhile = Meanwhile::nothing;
+        bool forEveryone = false; // the system's autostart folder has an entry of that name
+        std::string exportedAt;   // a link in the menu to the entry, as Flatpak exports one
+    };
+    const std::string own = "data/applications/chat.desktop";
+    const std::string systems = "usr/share/applications/net/chat.desktop";
+    const Row rows[] = {
+        {"the user's menu", own, ""},
+        {"the system's menu, named through a link, a subfolder, linked relatively", systems,
+         "../../usr/share/applications/net/chat.desktop"},
+        {"the file edited by the user while off", own, "", Meanwhile::userEditsWhileOff},
+        {"the file edited as on gives the link back", systems, "",
+         Meanwhile::userEditsAsOnReplaces},
+        {"the menu entry updated as off replaces the link", own, "", Meanwhile::menuUpdated},
+        {"Kelvora's note damaged", own, "", Meanwhile::noteDamaged},
+        {"standing in for an entry of everyone's", own, "", Meanwhile::nothing, true},
+        {"a dotfiles folder named applications", "dotfiles/applications/chat.desktop", ""},
+        {"a Flatpak's entry, linked from its exports", "data/flatpak/app/chat/export/chat.desktop",
+         "", Meanwhile::nothing, false, "data/flatpak/exports/share/applications/chat.desktop"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.story);
+        LoginHome home;
+        const std::string menu = kelvora::testing::writeAt(home.dir / row.menuEntry, menuText);
+        home.link(home.dir / "usr", "usr-link");
+        if (!row.exportedAt.empty()) home.link(menu, row.exportedAt);
+        const std::string target = !row.exportedAt.empty() ? home.dir / row.exportedAt
+                                   : row.target.empty()    ? menu
+                                                           : row.target;
+        home.link(target, "config/autostart/chat.desktop");
+        const std::string entry = home.userAutostart() + "/chat.desktop";
+        if (row.forEveryone)
+            kelvora::testing::writeAt(home.systemAutostart() + "/chat.desktop", menuText);
+        const std::string id = row.forEveryone ? "globalAgent:chat" : "openAtLogin:chat";
+        const bool intoMenu = row.menuEntry.rfind("dotfiles/", 0) != 0;
+        LoginItemSwitch toggle = sessionSwitch(home);
+        auto onceBeforeReplace = [&](std::function<void()> write) {
+            toggle.beforeReplace = [write, done = false](const std::string&) mutable {
+                if (!std::exchange(done, true)) write();
+            };
+        };
+        if (row.meanwhile == Meanwhile::menuUpdated)
+            onceBeforeReplace([&] { kelvora::testing::writeAt(menu, updated); });
+        const std::string menuAfter = row.meanwhile == Meanwhile::menuUpdated ? updated : menuText;
+
+        ASSERT_EQ(switchListed(home, toggle, id, false), std::nullopt);
+        EXPECT_TRUE(listedOff(home, id));
+        EXPECT_EQ(fileText(entry), menuAfter + "Hidden=true\n");
+        EXPECT_EQ(fileInfo(entry) && fileInfo(entry)->isSymlink(), !intoMenu);
+        if (!intoMenu) {
+            ASSERT_EQ(switchListed(home, toggle, id, true), std::nullopt);
+            EXPECT_EQ(fileText(menu), menuText);
+            continue;
+        }
+        EXPECT_EQ(fileText(menu), menuAfter) << "the menu entry was written";
+
+        const std::string edited = "# mine\n" + menuText + "Hidden=true\n";
+        toggle.beforeReplace = nullptr;
+        if (row.meanwhile == Meanwhile::userEditsWhileOff) kelvora::testing::writeAt(entry, edited);
+        if (row.meanwhile == Meanwhile::userEditsAsOnReplaces)
+            onceBeforeReplace([&] { kelvora::testing::writeAt(entry, edited); });
+        if (row.meanwhile == Meanwhile::noteDamaged)
+            kelvora::testing::writeAt(toggle.replacedLinks, "{\"links\": [");
+        ASSERT_EQ(switchListed(home, toggle, id, true), std::nullopt);
+        EXPECT_FALSE(listedOff(home, id));
+        EXPECT_EQ(fileText(menu), menuAfter) << "the menu entry was written";
+        const bool userEdited = row.meanwhile == Meanwhile::userEditsWhileOff ||
+                                row.meanwhile == Meanwhile::userEditsAsOnReplaces;
+        if (userEdited || row.meanwhile == Meanwhile::noteDamaged) {
+            EXPECT_FALSE(fileInfo(entry) && fileInfo(entry)->isSymlink())
+                << "the file was not kept";
+            EXPECT_EQ(fileText(entry), userEdited ? "# mine\n" + menuText : menuText);
+        } else {
+            EXPECT_EQ(linkTarget(entry), target) << "the link was not given back as it was";
+        }
+        EXPECT_EQ(listFolder(URL::fileURL(home.userAutostart(), true)).entries.size(), 1u)
+            << "a temporary was left behind";
+    }
+}
+
 // Another program writing the entry between Kelvora's read and its rename keeps its change:
 // the switch reads again and switches what is there; one that never stops writing is told.
 TEST(LoginItemSwitch, AnotherProgramsWriteDuringASwitchIsKept) {
@@ -533,9 +648,11 @@ TEST(LoginItemSwitch, ASwitchCutShortLeavesNothingBehindOnceTheNextOneRuns) {
                                                  ".link.desktop.kelvora-tmp-Ab12Cd",
                                                  ".notes.desktop.Ab12Cd",
                                                  ".notes.desktop.bak",
+                                                 ".notes.desktop.kelvora-bak-Ab12Cd",
                                                  ".plain.desktop.backup",
                                                  ".readme.txt.kelvora-tmp-Ab12Cd"};
-    for (const char* name : {".notes.desktop.Ab12Cd", ".notes.desktop.bak", ".plain.desktop.backup",
+    for (const char* name : {".notes.desktop.Ab12Cd", ".notes.desktop.bak",
+                             ".notes.desktop.kelvora-bak-Ab12Cd", ".plain.desktop.backup",
                              ".readme.txt.kelvora-tmp-Ab12Cd", ".gone.desktop.kelvora-tmp-Xy-9Zq",
                              "notes.desktop.backup", "notes.desktop.kelvora-tmp-Ab12Cd"})
         home.dir.write("config/autostart/" + std::string(name));

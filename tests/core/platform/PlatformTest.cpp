@@ -137,6 +137,35 @@ TEST(SafeFileOperations, MoveNeverReplacesAndWritesAreWhole) {
     EXPECT_TRUE(fileExists(b)) << "removal followed a link out of the tree";
 }
 
+// A write in place goes ahead only on the file that was read: one written again since (in
+// place at the same size, or replaced) is refused, whatever the caller's own check says.
+TEST(SafeFileOperations, AWriteInPlaceRefusesAFileChangedSinceItWasRead) {
+    const std::function<bool()> noCheck;
+    const std::function<bool()> agrees = [] { return true; };
+    const std::function<void(const std::string&)> inPlace = [](const std::string& path) {
+        FILE* file = fopen(path.c_str(), "r+");
+        fputs("later", file);
+        fclose(file);
+    };
+    const std::function<void(const std::string&)> replaced = [](const std::string& path) {
+        writeFileAtomically(path, "later");
+    };
+    for (const auto& write : {inPlace, replaced}) {
+        for (const auto& check : {noCheck, agrees}) {
+            TempDir dir;
+            const std::string path = dir.write("entry", "first");
+            // Times far apart, which a write within the same tick would not give.
+            setModificationDate(path, Date{});
+            const FileStamp read = *stampOf(path);
+            write(path);
+            const FileResult written = writeFileInPlace(path, "mine!", read, 64, check);
+            EXPECT_FALSE(written.ok);
+            EXPECT_NE(written.reason.find("changed meanwhile"), std::string::npos);
+            EXPECT_EQ(fileText(path), "later");
+        }
+    }
+}
+
 TEST(PropertyLists, ReadXmlAndBinaryAlike) {
     TempDir dir;
     Json value = {{"Label", "com.example.agent"},
