@@ -19,10 +19,6 @@ constexpr double kWindow = 2592000;
 constexpr double kMinimumSpan = 172800;
 constexpr double kFallingAtLeast = -50'000'000;
 
-std::string lockPathFor(const URL& file) {
-    return file.path() + ".lock";
-}
-
 std::optional<DiskHistory> decode(const std::string& text) {
     auto doc = nlohmann::json::parse(text, nullptr, false);
     if (doc.is_discarded() || !doc.is_object()) return std::nullopt;
@@ -70,14 +66,11 @@ URL DiskHistory::defaultFile() {
 
 DiskHistory DiskHistory::load(const URL& file) {
     auto text = readFile(file.path(), kMaxFileBytes);
-    if (!text) return {};
-    return decode(*text).value_or(DiskHistory{});
+    return text ? decode(*text).value_or(DiskHistory{}) : DiskHistory{};
 }
 
 void DiskHistory::save(const URL& file) const {
-    createDirectories(parentPath(file.path()));
-    FileLock lock(lockPathFor(file));
-    writeFileAtomically(file.path(), encode(*this));
+    changeLockedFile(file.path(), kMaxFileBytes, [&](const auto&) { return encode(*this); });
 }
 
 void DiskHistory::record(int64_t available, Date at) {
@@ -133,11 +126,12 @@ void DiskHistory::recordNow(const URL& volume, const URL& file) {
 }
 
 DiskHistory DiskHistory::update(const URL& file, const std::function<void(DiskHistory&)>& change) {
-    createDirectories(parentPath(file.path()));
-    FileLock lock(lockPathFor(file));
-    DiskHistory history = load(file);
-    change(history);
-    writeFileAtomically(file.path(), encode(history));
+    DiskHistory history;
+    changeLockedFile(file.path(), kMaxFileBytes, [&](const std::optional<std::string>& text) {
+        history = text ? decode(*text).value_or(DiskHistory{}) : DiskHistory{};
+        change(history);
+        return std::optional(encode(history));
+    });
     return history;
 }
 

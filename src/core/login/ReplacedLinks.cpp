@@ -4,7 +4,6 @@
 #include "platform/FileLock.h"
 #include "platform/Url.h"
 
-#include <cerrno>
 #include <nlohmann/json.hpp>
 
 namespace kelvora {
@@ -48,17 +47,19 @@ std::optional<std::string> encode(const ReplacedLinks& note) {
 }
 
 FileResult change(const std::string& file, const std::function<bool(ReplacedLinks&)>& edit) {
-    if (FileResult made = createDirectories(parentPath(file)); !made) return made;
-    FileLock lock(file + ".lock");
-    ReplacedLinks note = ReplacedLinks::load(file);
-    if (!edit(note)) return FileResult::success();
-    const auto bytes = encode(note);
-    if (!bytes)
+    bool notText = false;
+    FileResult changed = changeLockedFile(
+        file, ReplacedLinks::kMaxFileBytes,
+        [&](const std::optional<std::string>& bytes) -> std::optional<std::string> {
+            ReplacedLinks note = bytes ? decode(*bytes).value_or(ReplacedLinks{}) : ReplacedLinks{};
+            if (!edit(note)) return std::nullopt;
+            auto encoded = encode(note);
+            notText = !encoded;
+            return encoded;
+        });
+    if (notText)
         return FileResult::failure("Could not write " + file + ": a name in it is not UTF-8");
-    // Never written larger than it may be read back.
-    if (bytes->size() > ReplacedLinks::kMaxFileBytes)
-        return FileResult::failure("Could not write " + file + ": " + describeFileError(EFBIG));
-    return writeFileAtomically(file, *bytes);
+    return changed;
 }
 
 } // namespace
@@ -69,8 +70,7 @@ std::string ReplacedLinks::defaultFile() {
 
 ReplacedLinks ReplacedLinks::load(const std::string& file) {
     auto bytes = readFile(file, kMaxFileBytes);
-    if (!bytes) return {};
-    return decode(*bytes).value_or(ReplacedLinks{});
+    return bytes ? decode(*bytes).value_or(ReplacedLinks{}) : ReplacedLinks{};
 }
 
 FileResult ReplacedLinks::note(const std::string& file, const std::string& entry,

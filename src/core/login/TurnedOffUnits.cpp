@@ -28,10 +28,9 @@ std::vector<std::string> normalized(std::vector<std::string> names) {
     return names;
 }
 
-std::vector<std::string> read(const URL& file) {
-    BoundedRead read = readFileAtMost(file.path(), TurnedOffUnits::kMaxFileBytes);
-    if (!read.ok()) return {};
-    const auto doc = nlohmann::json::parse(read.bytes, nullptr, false);
+std::vector<std::string> decode(const std::optional<std::string>& bytes) {
+    if (!bytes) return {};
+    const auto doc = nlohmann::json::parse(*bytes, nullptr, false);
     const auto units = doc.is_object() ? doc.find("units") : doc.end();
     if (units == doc.end() || !units->is_array()) return {};
     std::vector<std::string> names;
@@ -40,8 +39,8 @@ std::vector<std::string> read(const URL& file) {
     return normalized(std::move(names));
 }
 
-std::string lockPathFor(const URL& file) {
-    return file.path() + ".lock";
+std::vector<std::string> read(const URL& file) {
+    return decode(readFile(file.path(), TurnedOffUnits::kMaxFileBytes));
 }
 
 } // namespace
@@ -71,13 +70,16 @@ void TurnedOffUnits::forget(const std::string& unit) const {
 std::vector<std::string> TurnedOffUnits::keepOnly(
     const std::function<std::vector<std::string>(const std::vector<std::string>&)>& stillOff)
     const {
-    std::vector<std::string> before = read(file);
-    std::vector<std::string> kept = normalized(stillOff(before));
-    if (kept == before) return kept;
-    FileLock lock(lockPathFor(file));
-    before = read(file);
-    kept = normalized(stillOff(before));
-    if (kept != before) writeFileAtomically(file.path(), nlohmann::json{{"units", kept}}.dump());
+    const std::vector<std::string> now = read(file);
+    std::vector<std::string> kept = normalized(stillOff(now));
+    if (kept == now) return kept;
+    changeLockedFile(file.path(), kMaxFileBytes,
+                     [&](const std::optional<std::string>& bytes) -> std::optional<std::string> {
+                         const std::vector<std::string> before = decode(bytes);
+                         kept = normalized(stillOff(before));
+                         if (kept == before) return std::nullopt;
+                         return nlohmann::json{{"units", kept}}.dump();
+                     });
     return kept;
 }
 

@@ -34,4 +34,14 @@ FileLock::~FileLock() {
     }
 }
 
+FileResult changeLockedFile(const std::string& path, std::size_t maxBytes,
+                            const FileChange& change) {
+    FileLock lock(path + ".lock");
+    const std::optional<std::string> next = change(readFile(path, maxBytes));
+    if (!next) return FileResult::success();
+    if (next->size() > maxBytes)
+        return FileResult::failure("Could not write " + path + ": " + describeFileError(EFBIG));
+    return writeFileAtomically(path, *next);
+}
+
 } // namespace kelvora

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace kelvora {
@@ -20,5 +25,14 @@ private:
     int fd_ = -1;
     int error_ = 0;
 };
+
+// Changes a small file that separate processes share, under its lock (`<path>.lock`): `change`
+// is given what the file holds then (none when it is missing, unreadable or over `maxBytes`)
+// and returns what takes its place in one step, or none to leave it as it is. What could not
+// be read back is never written.
+using FileChange =
+    std::function<std::optional<std::string>(const std::optional<std::string>& bytes)>;
+FileResult changeLockedFile(const std::string& path, std::size_t maxBytes,
+                            const FileChange& change);
 
 } // namespace kelvora
