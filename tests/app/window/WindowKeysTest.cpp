@@ -291,7 +291,6 @@ TEST_F(WindowKeysTest, TabFollowsACategoryPaneFromTopToBottom) {
 TEST_F(WindowKeysTest, AltAndAMenusLetterOpenIt) {
     KELVORA_UNDER_WINDOW_MANAGER();
     ASSERT_NO_FATAL_FAILURE(open());
-    MainWindow& window = *window_;
     for (const auto& [letter, title] :
          {std::pair{'k', "Kelvora"}, std::pair{'f', "File"}, std::pair{'h', "Help"}}) {
         keys.key(static_cast<unsigned long>(letter), {XInput::kAlt});
