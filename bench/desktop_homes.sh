@@ -9,6 +9,9 @@ trap 'rm -rf "$homes"' EXIT
 status=0
 for desktop in gnome-fr kde-en; do
   python3 "$here/make_tree.py" --desktop "$desktop" "$homes/$desktop" >/dev/null
+  # Written back only later, a large file may take an extent block more after the scan has
+  # measured it and before du does: both measure the home as it lies on the disk.
+  sync -f "$homes/$desktop"
   echo "== $desktop"
   python3 "$here/freed_vs_du.py" "$1" "$homes/$desktop" || status=1
 done
